@@ -1,0 +1,110 @@
+#include "content/paths.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <mutex>
+
+namespace ledsuite {
+
+namespace fs = std::filesystem;
+
+namespace {
+std::mutex g_pathMutex;
+std::string g_appData;
+
+std::string HomeDir() {
+    const char* h = std::getenv("HOME");
+    return (h && *h) ? h : "/tmp";
+}
+
+std::string EnvOr(const char* name, const std::string& fallback) {
+    const char* v = std::getenv(name);
+    return (v && *v) ? std::string(v) : fallback;
+}
+}  // namespace
+
+std::string GetAppDataFolder() {
+    std::lock_guard<std::mutex> lock(g_pathMutex);
+    if (g_appData.empty()) {
+        const char* over = std::getenv("LEDSUITE_APPDATA");
+        if (over && *over) {
+            g_appData = over;
+        } else {
+            g_appData = EnvOr("XDG_CONFIG_HOME", HomeDir() + "/.config") + "/KIP ZE2012";
+        }
+        ::mkdir(g_appData.c_str(), 0755);  // one folder, failure ignored
+    }
+    return g_appData;
+}
+
+void ResetAppDataFolderForTests() {
+    std::lock_guard<std::mutex> lock(g_pathMutex);
+    g_appData.clear();
+}
+
+std::string GetExeFolder() {
+    std::error_code ec;
+    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (ec) return "./";
+    std::string dir = exe.parent_path().string();
+    if (dir.empty() || dir.back() != '/') dir += '/';
+    return dir;
+}
+
+std::string ResourcePath(const std::string& name) {
+    std::error_code ec;
+    std::string first;
+    const char* env = std::getenv("LEDSUITE_RESOURCES");
+    if (env && *env) {
+        first = std::string(env) + "/" + name;
+        if (fs::exists(first, ec)) return first;
+    }
+    std::string beside = GetExeFolder() + "res/" + name;
+    if (first.empty()) first = beside;
+    if (fs::exists(beside, ec)) return beside;
+    std::string shared = std::string("/usr/local/share/ledsuite/") + name;
+    if (fs::exists(shared, ec)) return shared;
+    shared = std::string("/usr/share/ledsuite/") + name;
+    if (fs::exists(shared, ec)) return shared;
+    return first;
+}
+
+std::string UserDataPath(const std::string& name) {
+    std::string base = EnvOr("XDG_DATA_HOME", HomeDir() + "/.local/share") + "/ledsuite";
+    std::string path = base + "/" + name;
+    std::error_code ec;
+    fs::create_directories(fs::path(path), ec);
+    return path;
+}
+
+bool WriteFileAtomic(const std::string& path, const void* data, size_t size) {
+    std::string tmp = path + ".tmp-" + std::to_string(::getpid());
+    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    const char* p = static_cast<const char*>(data);
+    size_t left = size;
+    bool ok = true;
+    while (left > 0) {
+        ssize_t w = ::write(fd, p, left);
+        if (w < 0) {
+            if (errno == EINTR) continue;
+            ok = false;
+            break;
+        }
+        p += w;
+        left -= size_t(w);
+    }
+    if (ok && ::fsync(fd) != 0) ok = false;
+    if (::close(fd) != 0) ok = false;
+    if (ok && std::rename(tmp.c_str(), path.c_str()) != 0) ok = false;
+    if (!ok) ::unlink(tmp.c_str());
+    return ok;
+}
+
+}  // namespace ledsuite
