@@ -1,0 +1,112 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "content/bytes.h"
+#include "content/lang.h"
+#include "content/paths.h"
+#include "content/settings.h"
+
+using namespace ledsuite;
+namespace fs = std::filesystem;
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+class SettingsFile : public ::testing::Test {
+protected:
+    void SetUp() override { fs::create_directories(dir_), UseFolder(dir_); }
+    void TearDown() override {
+        unsetenv("LEDSUITE_APPDATA");
+        ResetAppDataFolderForTests();
+        ResetUiLanguageForTests();
+        fs::remove_all(dir_);
+    }
+    static void UseFolder(const fs::path& p) {
+        setenv("LEDSUITE_APPDATA", p.c_str(), 1);
+        ResetAppDataFolderForTests();
+    }
+    // A file as a save writes it, holding a 256-wide screen.
+    static Bytes GoodFile() {
+        Bytes f(kSettingsFileSize, 0);
+        StoreU32(&f[0], 512);
+        StoreU32(&f[4], 512);
+        HardwareParams hw;
+        hw.width = 256;
+        auto rec = SerializeHardwareParams(hw);
+        std::copy(rec.begin(), rec.end(), f.begin() + 8);
+        return f;
+    }
+    void Write(const Bytes& b) {
+        std::ofstream(dir_ / "ini.dat", std::ios::binary).write(reinterpret_cast<const char*>(b.data()), long(b.size()));
+    }
+    Bytes Read() {
+        std::ifstream in(dir_ / "ini.dat", std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+    fs::path dir_ = fs::temp_directory_path() / ("ledsuite-settings-" + std::to_string(::getpid()));
+};
+
+}  // namespace
+
+TEST_F(SettingsFile, LoadChecksSizeAndFirstWordOnly) {
+    HardwareParams hw;
+    hw.width = 999;
+    EXPECT_FALSE(LoadSettingsFile(hw));  // no file: untouched
+    EXPECT_EQ(hw.width, 999);
+    Bytes bad[2] = {GoodFile(), GoodFile()};
+    StoreU32(&bad[0][0], 511);
+    bad[1].push_back(0);  // 513 bytes
+    for (const Bytes& f : bad) {
+        Write(f);
+        hw.width = 999;
+        EXPECT_FALSE(LoadSettingsFile(hw));
+        EXPECT_EQ(hw.width, 128);  // defaults
+    }
+    Bytes f = GoodFile();
+    StoreU32(&f[4], 0);
+    f[8 + 90] = f[8 + 91] = 0x55;
+    f[8 + 22] = 12;  // baud index 12 is repaired to 5
+    Write(f);
+    EXPECT_TRUE(LoadSettingsFile(hw));
+    EXPECT_EQ(hw.width, 256);
+    EXPECT_EQ(hw.baudIndex, 5);
+    EXPECT_EQ(hw.reserved61[29], 0);  // record bytes 90 and 91
+    EXPECT_EQ(hw.reserved61[30], 0);
+}
+
+TEST_F(SettingsFile, SaveWritesTheLanguageInUseAndLoadsBack) {
+    SetUiLanguage(3);
+    HardwareParams hw;
+    hw.height = 64;
+    ASSERT_TRUE(SaveSettingsFile(hw));
+    EXPECT_EQ(hw.language, 3);
+    Bytes f = Read();
+    ASSERT_EQ(f.size(), kSettingsFileSize);
+    EXPECT_EQ(LoadU32(&f[0]), 512u);
+    EXPECT_EQ(LoadU32(&f[4]), 512u);
+    EXPECT_EQ(LoadU16(&f[8 + 30]), 3);
+    EXPECT_TRUE(std::all_of(f.begin() + 100, f.end(), [](uint8_t b) { return b == 0; }));
+    HardwareParams back;
+    ASSERT_TRUE(LoadSettingsFile(back));
+    EXPECT_EQ(back.height, 64);
+}
+
+TEST_F(SettingsFile, FailedSaveReportsFalseAndKeepsTheOldFile) {
+    Bytes good = GoodFile();
+    Write(good);
+    // A folder in the temporary file's place makes the write fail.
+    fs::create_directory(dir_ / ("ini.dat.tmp-" + std::to_string(::getpid())));
+    HardwareParams hw;
+    EXPECT_FALSE(SaveSettingsFile(hw));
+    EXPECT_EQ(Read(), good);
+
+    UseFolder(dir_ / "missing" / "KIP ZE2012");
+    EXPECT_FALSE(SaveSettingsFile(hw));
+    EXPECT_FALSE(fs::exists(dir_ / "missing"));
+}
