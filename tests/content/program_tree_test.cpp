@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include "content/lang.h"
+#include "content/program_tree.h"
+
+using namespace ledsuite;
+
+TEST(ProgramTree, AddsProgramsOverTheScreenWithItsFontSet) {
+    HardwareParams hw;
+    hw.width = 96, hw.height = 24, hw.fileSystem = 1, hw.fontChip = 0x0103;
+    ProgramTree tree(hw);
+    EXPECT_EQ(tree.AddProgram(0), nullptr);  // no set yet
+    ASSERT_NE(tree.AddProgramSet(), nullptr);
+    EXPECT_EQ(tree.sets()[0].title, u"Programs");
+    EXPECT_EQ(tree.sets()[0].record->borderSpeed, 40);
+    ProgramNode* p = tree.AddProgram(0);
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p->record->right, 96);
+    EXPECT_EQ(p->record->bottom, 24);
+    EXPECT_EQ(p->record->content.header.fontSet, 3);
+    EXPECT_EQ(p->record->mainAction.effect, kEffectMoveLeft);
+
+    tree.screen().fileSystem = 0;
+    EXPECT_EQ(tree.AddProgram(0)->record->content.header.fontSet, 0);
+    EXPECT_EQ(tree.InsertProgram(0, 5), nullptr);
+    EXPECT_EQ(tree.InsertProgramSet(2), nullptr);
+}
+
+TEST(ProgramTree, KindsTitlesAndMoves) {
+    ProgramTree tree;
+    tree.AddProgramSet();
+    for (int i = 0; i < 3; ++i) tree.AddProgram(0)->record->left = i;
+    EXPECT_EQ(tree.program(0, 0)->title(), u"Program");
+    EXPECT_EQ(tree.SetProgramKind(0, 0, 255), 0);
+    EXPECT_EQ(tree.program(0, 0)->title(), u"Lyric Show");
+    EXPECT_EQ(tree.SetProgramKind(0, 2, 255), 0);  // the first goes back to "Program"
+    EXPECT_EQ(tree.program(0, 0)->kind(), 0);
+    EXPECT_EQ(tree.program(0, 2)->title(), u"Lyric Show");
+    EXPECT_EQ(tree.SetProgramKind(0, 3, 255), -1);
+
+    ProgramRecord* first = tree.program(0, 0)->record.get();
+    EXPECT_FALSE(tree.MoveProgram(0, 0, -1));
+    EXPECT_TRUE(tree.MoveProgram(0, 0, 1));
+    EXPECT_EQ(tree.program(0, 1)->record.get(), first);  // records keep their address
+    EXPECT_TRUE(tree.RemoveProgram(0, 1));
+    EXPECT_EQ(tree.sets()[0].programs.size(), 2u);
+    EXPECT_EQ(tree.program(0, 0)->record->left, 1);
+
+    tree.AddProgramSet()->title = u"Mine";
+    SetUiLanguage(1);
+    tree.RelabelSets();
+    EXPECT_EQ(tree.sets()[0].title, u"节目集");
+    EXPECT_EQ(tree.sets()[1].title, u"Mine");
+    EXPECT_EQ(ProgramTree::screenTitle(), u"LED屏");
+    ResetUiLanguageForTests();
+    EXPECT_TRUE(tree.MoveProgramSet(1, -1));
+    EXPECT_EQ(tree.sets()[0].title, u"Mine");
+    EXPECT_TRUE(tree.RemoveProgramSet(0));
+    EXPECT_FALSE(tree.RemoveProgramSet(1));
+}
+
+TEST(ProgramTree, CopiesAreDeep) {
+    ProgramTree a;
+    a.AddProgramSet()->record->borderFrames.push_back(std::make_unique<RawImage>());
+    a.AddProgram(0)->record->content.cells[0] = TextCell(u'X', 1);
+    ProgramTree b = a;
+    b.sets()[0].record->borderFrames[0]->width = 7;
+    b.program(0, 0)->record->content.cells[0].code = u'Y';
+    b.sets()[0].title = u"copy";
+    EXPECT_EQ(a.sets()[0].record->borderFrames[0]->width, 0);
+    EXPECT_EQ(a.program(0, 0)->record->content.cells[0].code, u'X');
+    EXPECT_EQ(a.sets()[0].title, u"Programs");
+    EXPECT_NE(a.program(0, 0)->record.get(), b.program(0, 0)->record.get());
+
+    a = b;
+    EXPECT_EQ(a.program(0, 0)->record->content.cells[0].code, u'Y');
+    EXPECT_NE(a.program(0, 0)->record.get(), b.program(0, 0)->record.get());
+}
