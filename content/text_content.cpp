@@ -3,23 +3,13 @@
 #include <algorithm>
 
 #include "content/field_objects.h"
+#include "content/raw_image.h"
 
 namespace ledsuite {
 
 namespace {
 
 using namespace CellAttr;
-
-// Sets display sizes so that every frame is `height` pixels high at its own aspect;
-// drops null entries. Stands in for the image library's FitFramesToHeight.
-void FitFramesToHeight(FrameVector& frames, int height) {
-    std::erase(frames.frames, nullptr);
-    for (auto& f : frames.frames) {
-        if (f->height <= 0) continue;
-        f->displayHeight = height;
-        f->displayWidth = int32_t(int64_t(height) * f->width / f->height);
-    }
-}
 
 // Calls `fn` on every attribute word the cell's look depends on: none for pictures,
 // tables and clocks, each digit of a digit group, else the effective attribute.
