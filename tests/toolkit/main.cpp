@@ -7,6 +7,9 @@
 namespace {
 void FailOnWarnings(QtMsgType type, const QMessageLogContext&, const QString& message) {
     if (type == QtDebugMsg || type == QtInfoMsg) return;
+    // The offscreen platform has no window system to pass size limits, raising or
+    // keyboard grabs to; its notices about that say nothing about the code under test.
+    if (message.startsWith(QLatin1String("This plugin does not support"))) return;
     ADD_FAILURE() << "Qt message: " << message.toStdString();
 }
 }  // namespace
