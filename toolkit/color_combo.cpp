@@ -43,9 +43,9 @@ uint32_t CComboBoxColor::GetColor() const {
     return i >= 0 && i < palette_.count ? palette_.colors[i] : 0;
 }
 
-uint8_t CComboBoxColor::GetRgbBits() const { return RgbBitsOfColor(GetColor()); }
+RgbBits CComboBoxColor::GetRgbBits() const { return RgbBitsOfColor(GetColor()); }
 
-uint8_t CComboBoxColor::SelectRgbBits(uint8_t bits) {
+RgbBits CComboBoxColor::SelectRgbBits(RgbBits bits) {
     const uint32_t wanted = ColorOfRgbBits(bits);
     for (int i = 0; i < palette_.count; ++i) {
         if (palette_.colors[i] == wanted) {

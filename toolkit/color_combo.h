@@ -22,10 +22,10 @@ public:
     // The selected colour (0x00BBGGRR); black when nothing is selected.
     virtual uint32_t GetColor() const;
     // RgbBits of the selected colour (a channel counts above 0x80); 0 with no selection.
-    virtual uint8_t GetRgbBits() const;
+    virtual RgbBits GetRgbBits() const;
     // Selects the first entry of the full-intensity colour of `bits` and returns the bits;
     // when there is none the selection stays and the answer is entry 0's RgbBits.
-    virtual uint8_t SelectRgbBits(uint8_t bits);
+    virtual RgbBits SelectRgbBits(RgbBits bits);
 
     uint8_t ColorCode() const { return code_; }
     void DrawItem(QPainter* painter, const QRect& rect, int index, bool focus, bool enabled) const;

@@ -41,15 +41,15 @@ ColorComboPalette PaletteForColorCode(uint8_t code) {
     return p;
 }
 
-uint8_t RgbBitsOfColor(uint32_t c) {
-    uint8_t bits = 0;
+RgbBits RgbBitsOfColor(uint32_t c) {
+    RgbBits bits = 0;
     if ((c & 0xFF) > 0x80) bits |= 1;
     if (((c >> 8) & 0xFF) > 0x80) bits |= 2;
     if (((c >> 16) & 0xFF) > 0x80) bits |= 4;
     return bits;
 }
 
-uint32_t ColorOfRgbBits(uint8_t bits) {
+uint32_t ColorOfRgbBits(RgbBits bits) {
     return (bits & 1 ? 0x0000FFu : 0u) | (bits & 2 ? 0x00FF00u : 0u) | (bits & 4 ? 0xFF0000u : 0u);
 }
 

@@ -22,9 +22,11 @@ struct ColorComboPalette {
 };
 ColorComboPalette PaletteForColorCode(uint8_t colorCode);
 
-// RgbBits (bit 0 red, bit 1 green, bit 2 blue) of a colour: a channel counts when above 0x80.
-uint8_t RgbBitsOfColor(uint32_t colorRef);
+// The 3-bit colour of a text cell: bit 0 red, bit 1 green, bit 2 blue.
+using RgbBits = uint8_t;
+// A colour's RgbBits: a channel counts when above 0x80.
+RgbBits RgbBitsOfColor(uint32_t colorRef);
 // The full-intensity colour of RgbBits.
-uint32_t ColorOfRgbBits(uint8_t rgbBits);
+uint32_t ColorOfRgbBits(RgbBits bits);
 
 }  // namespace ledsuite

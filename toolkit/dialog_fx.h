@@ -54,11 +54,17 @@ public:
     bool HasSkin() const { return !skin_.isNull(); }
 
     void setVisible(bool visible) override;
+    // Enter / OK and Esc / Cancel / the close cell end here; derived dialogs override
+    // OnOK and OnCancel (calling the base to close the dialog).
+    void accept() override { OnOK(); }
+    void reject() override { OnCancel(); }
 
 protected:
     // Runs once, just before the dialog is first shown. Derived dialogs call the base
     // first and give up when it returns false.
     virtual bool OnInitDialog();
+    virtual void OnOK() { QDialog::accept(); }
+    virtual void OnCancel() { QDialog::reject(); }
 
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

@@ -33,6 +33,9 @@ struct RowPaint {
 };
 RowPaint RowPaintColors(int row, int firstSelectedRow, uint8_t colorByte);
 
+// The report list the list helpers work on; CMyListCtrl is one.
+using CListCtrlEx = QTableWidget;
+
 class CMyListCtrl;
 
 // What the four editors share: the cell being edited, the escape flag, and ending the
@@ -131,7 +134,7 @@ private:
     bool browsing_ = false;  // the file dialog has the focus: no end of edit
 };
 
-class CMyListCtrl : public QTableWidget {
+class CMyListCtrl : public CListCtrlEx {
     Q_OBJECT
 public:
     static constexpr int kRowColorCount = 4096;

@@ -38,7 +38,7 @@ std::u16string Text(const QTableWidgetItem* item) {
 
 }  // namespace
 
-void SwapListRows(int a, QTableWidget* list, int b) {
+void SwapListRows(int a, CListCtrlEx* list, int b) {
     if (!list || a < 0 || b < 0 || a >= list->rowCount() || b >= list->rowCount()) return;
     for (int c = 1; c < list->columnCount(); ++c) {
         QTableWidgetItem* itemA = list->takeItem(a, c);
@@ -61,7 +61,7 @@ void SwapListRows(int a, QTableWidget* list, int b) {
     ScrollListRowToTop(list, a);
 }
 
-void ScrollListRowToTop(QTableWidget* list, int row) {
+void ScrollListRowToTop(CListCtrlEx* list, int row) {
     if (!list || row < 0 || row >= list->rowCount()) return;
     list->scrollTo(list->model()->index(row, 0), QAbstractItemView::EnsureVisible);
 }
@@ -115,7 +115,7 @@ int WriteListWorkbook(const std::string& path, std::u16string_view table, const 
     return ok ? kExportOk : kExportWriteFailed;
 }
 
-int ExportListToFile(QTableWidget* list, std::u16string_view tableName, const QString& path) {
+int ExportListToFile(CListCtrlEx* list, std::u16string_view tableName, const QString& path) {
     if (!list || tableName.empty()) return kExportEmpty;
     std::vector<std::u16string> columns;
     for (int c = 0; c < list->columnCount(); ++c) columns.push_back(ExcelColumnName(Text(list->horizontalHeaderItem(c))));
@@ -125,7 +125,7 @@ int ExportListToFile(QTableWidget* list, std::u16string_view tableName, const QS
     return WriteListWorkbook(QFile::encodeName(path).toStdString(), tableName, columns, rows);
 }
 
-void ExportListToExcel(QTableWidget* list, const char16_t* tableName) {
+void ExportListToExcel(CListCtrlEx* list, const char16_t* tableName) {
     if (!list || !tableName || !*tableName) return;
     QFileDialog dialog(list, QString(), QString(), QStringLiteral("xlsx(*.xlsx)"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);

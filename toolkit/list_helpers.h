@@ -5,17 +5,18 @@
 #include <string_view>
 #include <vector>
 
+#include "toolkit/list_ctrl.h"
+
 class QString;
-class QTableWidget;
 
 namespace ledsuite {
 
 // Exchanges the texts of columns 1.. and the item data (Qt::UserRole of column 0) of
 // rows a and b; column 0 keeps its text. Row a ends selected, b unselected, a in view.
 // Nothing happens unless both rows exist.
-void SwapListRows(int a, QTableWidget* list, int b);
+void SwapListRows(int a, CListCtrlEx* list, int b);
 // Makes the row fully visible; nothing for a row outside the list.
-void ScrollListRowToTop(QTableWidget* list, int row);
+void ScrollListRowToTop(CListCtrlEx* list, int row);
 
 // True for the column names "index", "title" and "position" (ASCII case ignored).
 bool EscapeReservedColumn(std::u16string_view name);
@@ -37,8 +38,8 @@ enum ExportResult : int {
 int WriteListWorkbook(const std::string& path, std::u16string_view table, const std::vector<std::u16string>& columns,
                       const std::vector<std::vector<std::u16string>>& rows);
 // The list's headers (as column names) and cells written to `path` as sheet `tableName`.
-int ExportListToFile(QTableWidget* list, std::u16string_view tableName, const QString& path);
+int ExportListToFile(CListCtrlEx* list, std::u16string_view tableName, const QString& path);
 // Asks for an ".xlsx" file name and exports the list there; a failure is shown to the user.
-void ExportListToExcel(QTableWidget* list, const char16_t* tableName);
+void ExportListToExcel(CListCtrlEx* list, const char16_t* tableName);
 
 }  // namespace ledsuite

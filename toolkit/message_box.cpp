@@ -160,8 +160,6 @@ bool CMessageBoxFx::OnInitDialog() {
     return true;
 }
 
-void CMessageBoxFx::reject() { done(IDCANCEL); }
-
 int MessageBoxFx(QWidget* parent, const char16_t* text, const char16_t* caption, uint32_t type) {
     QCoreApplication* app = QCoreApplication::instance();
     if (!app) return 0;

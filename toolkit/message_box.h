@@ -85,10 +85,9 @@ public:
     MessageBoxText* TextLabel() const { return text_; }
     int LineHeight() const { return lineHeight_; }
 
-    void reject() override;  // Esc and the close button answer IDCANCEL
-
 protected:
     bool OnInitDialog() override;
+    void OnCancel() override { done(IDCANCEL); }  // Esc and the close cell
 
 private:
     std::optional<std::u16string> message_, caption_;
