@@ -16,7 +16,6 @@ TEST(ColorPalette, EachColorCodeOffersItsColoursAndBlack) {
     EXPECT_EQ(PaletteForColorCode(15).colors[0], 0xFF0000u);
     EXPECT_EQ(PaletteForColorCode(7).count, 8);
     EXPECT_EQ(PaletteForColorCode(7).colors[1], 0u);
-    EXPECT_EQ(PaletteForColorCode(3).colors[15], VgaPalette16[15]);
     EXPECT_EQ(PaletteForColorCode(99).count, 2);
     EXPECT_EQ(PaletteForColorCode(99).colors[0], 0u);
     EXPECT_EQ(RgbBitsOfColor(0x808080), 0);  // 0x80 counts as off
