@@ -111,7 +111,7 @@ int ProbeCardBaud(SerialPort* port, PortSetting setting, int answerWaitMs = kPro
 
 struct SearchProgress {
     const std::atomic<bool>* stop = nullptr;          // set: the search ends before its next probe
-    std::function<void(const std::u16string&)> show;  // the status text of each probe
+    std::function<void(const std::u16string&)> show;  // the status text of each probe (searching thread)
     int comNumber = 0;                                // the port and rate being tried
     int baudIndex = 0;
 };

@@ -96,14 +96,14 @@ TEST(CardProbe, AnswersOnlyAtTheCardsRate) {
     FakeCard card(CardAt(9600));
     card.Start();
     ScopedPorts ports({card.slavePath()});
-    EXPECT_EQ(ProbeCardBaud(nullptr, {0, 8}, 20), -2);
-    EXPECT_EQ(ProbeCardBaud(nullptr, {0, 2}, 20), 1);
+    EXPECT_EQ(ProbeCardBaud(nullptr, {0, 8}, 50), -2);
+    EXPECT_EQ(ProbeCardBaud(nullptr, {0, 2}, 50), 1);
     EXPECT_EQ(card.log().probeRates, (std::vector<uint32_t>{115200, 115200, 115200, 9600}));
 
     SerialPort given;  // a closed record receives the port and keeps it
-    EXPECT_EQ(ProbeCardBaud(&given, {0, 2}, 20), 1);
+    EXPECT_EQ(ProbeCardBaud(&given, {0, 2}, 50), 1);
     EXPECT_TRUE(given.isOpen());
-    EXPECT_EQ(ProbeCardBaud(&given, {0, 2}, 20), 1);
+    EXPECT_EQ(ProbeCardBaud(&given, {0, 2}, 50), 1);
 }
 
 TEST(CardSearch, FindsTheCardOnTheSecondPortAtItsRate) {
@@ -115,7 +115,7 @@ TEST(CardSearch, FindsTheCardOnTheSecondPortAtItsRate) {
     SearchProgress progress;
     progress.show = [&](const std::u16string& t) { texts.push_back(t); };
     PortSetting setting{0, 2};
-    EXPECT_EQ(SearchCardPorts(setting, &progress, 10), SearchOutcome::Found);
+    EXPECT_EQ(SearchCardPorts(setting, &progress, 25), SearchOutcome::Found);
     EXPECT_EQ(setting, (PortSetting{1, 8}));
     // Every port at the screen's own rate first, then port by port through every rate.
     ASSERT_EQ(texts.size(), 3u + 9u + 9u);
@@ -135,7 +135,7 @@ TEST(CardSearch, StopsWhenAskedAndRestoresTheSetting) {
     progress.stop = &stop;
     progress.show = [&](const std::u16string&) { stop = true; };  // after the first probe starts
     PortSetting setting{0, 2};
-    EXPECT_EQ(SearchCardPorts(setting, &progress, 10), SearchOutcome::Stopped);
+    EXPECT_EQ(SearchCardPorts(setting, &progress, 25), SearchOutcome::Stopped);
     EXPECT_EQ(setting, (PortSetting{0, 2}));
     EXPECT_EQ(progress.comNumber, 1);
     EXPECT_EQ(card.log().count(0xFF), 0u);
@@ -153,7 +153,7 @@ TEST(CardInfo, FillsTheRowsFromTheReply) {
     LinkTarget target;
     target.port = {0, 4};
     target.cardType = 2;
-    CardInfoResult r = ReadCardInfoThread(target, nullptr, 10);
+    CardInfoResult r = ReadCardInfoThread(target, nullptr, 50);
     ASSERT_EQ(r.outcome, SearchOutcome::Found);
     EXPECT_EQ(r.target.cardType, 7);  // the card's model; no size name exists for it
     EXPECT_EQ(r.target.firmware, 5u);
@@ -175,7 +175,7 @@ TEST(CardInfo, OldFirmwareAndFailedSearches) {
     target.cardType = 2;
     {
         ScopedPorts ports({card.slavePath()});
-        CardInfoResult r = ReadCardInfoThread(target, nullptr, 10);
+        CardInfoResult r = ReadCardInfoThread(target, nullptr, 50);
         ASSERT_EQ(r.outcome, SearchOutcome::Found);
         EXPECT_FALSE(r.portSettingsChanged);
         EXPECT_EQ(r.values[1], u"ZU20K Serial Com/UDisk");
@@ -185,11 +185,11 @@ TEST(CardInfo, OldFirmwareAndFailedSearches) {
     }
     {
         ScopedPorts ports({});
-        EXPECT_EQ(ReadCardInfoThread(target, nullptr, 10).status, u"No series port found");
+        EXPECT_EQ(ReadCardInfoThread(target, nullptr, 50).status, u"No series port found");
     }
     {
         ScopedPorts ports({"/dev/ledsuite-missing"});
-        EXPECT_EQ(ReadCardInfoThread(target, nullptr, 10).status,
+        EXPECT_EQ(ReadCardInfoThread(target, nullptr, 50).status,
                   u"Series port 1 doesn't exist or has been opened by other application");
     }
 }
