@@ -42,6 +42,8 @@ struct CardFrame {
     size_t size = 0;
 
     std::span<const uint8_t> view() const { return {bytes.data(), size}; }
+    // Byte 6: 0xFE when the port's adapter is a PL2303, else 0x00 (see GetAdapterMark).
+    uint8_t AdapterMark() const { return bytes[6]; }
 
     static CardFrame Command(uint8_t mark, CardCommand command);                      // 8 bytes
     static CardFrame WithSubcommand(uint8_t mark, CardCommand command, uint8_t sub);  // 9 bytes

@@ -26,6 +26,7 @@ FakeCardScript CardAt(uint32_t baud, std::vector<uint8_t> info = MakeInfoReply(0
 
 TEST(CardFrames, AllForms) {
     EXPECT_EQ(Bytes(CardFrame::Command(0xFE, CardCommand::Info)), Head(0xFE, 0x01));
+    EXPECT_EQ(CardFrame::Command(0xFE, CardCommand::Info).AdapterMark(), 0xFE);
     auto sub = Head(0x00, 0x22);
     sub.push_back(2);
     EXPECT_EQ(Bytes(CardFrame::WithSubcommand(0x00, CardCommand::InfraredLearn, 2)), sub);
