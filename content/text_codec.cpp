@@ -59,7 +59,8 @@ void AppendCodePoint(std::u16string& out, char32_t cp) {
     }
 }
 
-// Next code point of a UTF-16 text (a lone surrogate stands for itself).
+}  // namespace
+
 char32_t NextCodePoint(std::u16string_view s, size_t& i) {
     char16_t c = s[i++];
     if (c >= 0xD800 && c <= 0xDBFF && i < s.size() && s[i] >= 0xDC00 && s[i] <= 0xDFFF) {
@@ -70,6 +71,7 @@ char32_t NextCodePoint(std::u16string_view s, size_t& i) {
     return c;
 }
 
+namespace {
 std::mutex g_cpMutex;
 std::string g_codePage;
 

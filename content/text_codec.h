@@ -21,6 +21,10 @@ void U16ToField(char16_t* field, size_t cap, std::u16string_view text);
 std::u16string U16FromAscii(std::string_view s);
 bool EqualsIgnoreAsciiCase(std::u16string_view a, std::u16string_view b);
 
+// The code point at s[i] (i < s.size()), advancing i past it; a lone surrogate
+// stands for itself.
+char32_t NextCodePoint(std::u16string_view s, size_t& i);
+
 std::u16string Utf8ToWide(std::string_view utf8);
 std::string WideToUtf8(std::u16string_view text);
 // As Utf8ToWide; empty means "no character" (the caller treats it as none).

@@ -9,7 +9,7 @@ PACKAGES=(
   libgtest-dev googletest libbenchmark-dev
   # content: fonts, images, code pages, sound, speech
   libfreetype-dev libfontconfig-dev fontconfig libstb-dev
-  fonts-arphic-uming fonts-arphic-ukai fonts-wqy-zenhei fonts-liberation2 xfonts-wqy
+  fonts-arphic-uming fonts-arphic-ukai fonts-wqy-zenhei fonts-liberation2 xfonts-wqy fonts-dejavu-core
   libespeak-ng-dev espeak-ng-data libmpg123-dev
   # GUI toolkit, Excel
   qt6-base-dev libgl-dev libxlsxwriter-dev libfreexl-dev python3-openpyxl

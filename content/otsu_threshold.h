@@ -1,0 +1,13 @@
+#pragma once
+// Picks the threshold that best splits one byte per pixel into dark and light.
+#include <cstdint>
+
+namespace ledsuite {
+
+// Otsu's method over the byte at `pixels` of each pixel of an image of
+// `bytesPerPixel` bytes per pixel whose rows are padded to a multiple of 4 bytes
+// (point `pixels` at a channel byte of the first pixel to threshold that channel).
+// The result is 1..254; an image of a single value gives 1.
+int OtsuThreshold(int height, int width, const uint8_t* pixels, int bytesPerPixel);
+
+}  // namespace ledsuite

@@ -1,0 +1,244 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "content/field_objects.h"
+#include "fake_measurer.h"
+
+using namespace ledsuite;
+using namespace CellAttr;
+
+namespace {
+
+// An object that counts the live instances, to see which cells free theirs.
+struct Tracked final : CellObject {
+    static inline int live = 0;
+    int tag;
+    explicit Tracked(int t) : tag(t) { ++live; }
+    Tracked(const Tracked& o) : CellObject(), tag(o.tag) { ++live; }
+    ~Tracked() override { --live; }
+    std::unique_ptr<CellObject> Clone() const override { return std::make_unique<Tracked>(*this); }
+};
+
+TextCell TrackedCell(int tag) {
+    TextCell c(u'o', 0);
+    c.obj = std::make_unique<Tracked>(tag);
+    return c;
+}
+
+// Puts `text` behind the marker of table cell k (the grid must hold only markers).
+void FillGridCell(GridObject& g, int k, std::vector<TextCell> text) {
+    std::vector<TextCell> all;
+    int marker = -1;
+    for (int i = 0; i < kMaxCells && g.cells[i].code; ++i) {
+        all.push_back(std::move(g.cells[i]));
+        if (all.back().code == FC_GRIDCELL && ++marker == k)
+            for (auto& c : text) all.push_back(std::move(c));
+    }
+    for (size_t i = 0; i < kMaxCells; ++i) g.cells[i] = i < all.size() ? std::move(all[i]) : TextCell{};
+}
+
+std::u16string CellText(const GridObject& g, int column, int row) {
+    const auto index = CollectGridCells(g);
+    std::vector<TextCell> out(kMaxCells);
+    const int n = CopyGridCell(g, index, out, column, row);
+    std::u16string s;
+    for (int i = 1; i < n; ++i) s += out[size_t(i)].code;
+    return s;
+}
+
+}  // namespace
+
+TEST(FieldText, AdcPlaceholders) {
+    AdcField f;
+    const std::tuple<int, int, uint8_t, std::u16string> cases[] = {
+        {4, 2, 0, u"iiii.dd"}, {0, 2, 0, u"0.dd"}, {3, 0, 0, u"iii"}, {2, 1, 1, u"+ii.d"}, {0, 0, 0, u""}};
+    for (const auto& [n, d, flags, text] : cases) {
+        f.digitFormat = MakeDigitFormat(n, d);
+        f.flags = flags;
+        EXPECT_EQ(FormatAdcPlaceholder(f), text);
+    }
+}
+
+TEST(FieldText, CounterValues) {
+    CounterField c;
+    EXPECT_EQ(FormatDigitValue(c, 5, 0), u"05");
+    EXPECT_EQ(FormatDigitValue(c, 123, 0), u"23");
+    EXPECT_EQ(FormatDigitValue(c, -5, 0), u"-05");
+    EXPECT_EQ(FormatDigitValue(c, INT32_MIN, INT32_MIN), u"-48");
+    c.digitFormat = 0x21;
+    EXPECT_EQ(FormatDigitValue(c, 7, 3), u"07.3");
+    c.digitFormat = 0xA2;
+    EXPECT_EQ(FormatDigitValue(c, INT32_MIN, 7), u"-2147483648.07");
+    c.digitFormat = 0x02;
+    EXPECT_EQ(FormatDigitValue(c, 9, 5), u"0.05");
+
+    c.digitFormat = 0x21;
+    c.start = -1;  // a signed range: non-negative values get a blank or "+"
+    EXPECT_EQ(FormatDigitValue(c, 4, 0), u" 04.0");
+    c.flags = CounterField::FlagSign;
+    EXPECT_EQ(FormatDigitValue(c, 4, 0), u"+04.0");
+    FakeMeasurer m;
+    c.attr = Make(16, 0, 1);
+    EXPECT_EQ(CounterWidth(c, m, false), 5 * 8);
+    c.digitFormat = 0;
+    EXPECT_EQ(FormatDigitValue(c, 4, 0), u"");
+    EXPECT_EQ(CounterWidth(c, m, false), 0);
+}
+
+TEST(FieldText, TimerPlaceholdersAreBounded) {
+    TimerField t;
+    const char16_t* labels[] = {u"d", u"h", u"m", u"s"};
+    for (int k = 0; k < 4; ++k) t.labels[k][0] = labels[k][0];
+    EXPECT_EQ(FormatTimerField(t), u"DDDdHHhMMmSSs");
+    FakeMeasurer m;  // w = 8 at size 16
+    EXPECT_EQ(TimerWidth(t, m, false), (3 + 2 + 2 + 2) * 8 + 4 * 8);
+
+    TimerField s;
+    s.units = {0, 0, 0, 4};
+    EXPECT_EQ(FormatTimerField(s), u"SS");
+
+    TimerField big;
+    big.dayDigits = 200;
+    big.units = {1, 0, 0, 0};
+    big.labels[0].fill(u'x');  // no NUL in the whole label
+    EXPECT_EQ(FormatTimerField(big), std::u16string(8, u'D') + std::u16string(32, u'x'));
+    EXPECT_EQ(TimerWidth(big, m, false), 40 * 8);
+}
+
+TEST(FieldInit, FreshFieldsTakeTheirDefaults) {
+    AdcField a;
+    a.digitFormat = 0x11;
+    a.rows[4095].x2 = 9;
+    InitAdcSettings(a, 12);
+    EXPECT_EQ(a.digitFormat, 0x24);
+    EXPECT_EQ(a.attr, Make(16, 12, 0));
+    EXPECT_EQ(a.rows[4095].x2, 0);
+
+    ScopedClockOverride clock(LocalTime{2024, 5, 17, 13, 45, 30});
+    TimerField t;
+    t.units = {0, 0, 0, 0};
+    t.labels[2][0] = u'm';
+    InitTimerField(t, 4);
+    const TimerDateTime now{2024, 5 << 10 | 17 << 5 | 13, 45 << 6 | 30};
+    EXPECT_EQ(t.a, now);
+    EXPECT_EQ(t.b, now);
+    EXPECT_EQ(t.attr, Make(16, 4, 0));
+    EXPECT_EQ(FormatTimerField(t), u"DDDHHMMSS");
+}
+
+TEST(FieldSizes, ClocksAndDigitGroups) {
+    ClockObject faced;
+    faced.style = 3;
+    faced.size = 32;
+    EXPECT_EQ(ClockExtent(faced), (CellSize{0, 32}));
+    auto frame = std::make_unique<RawImage>();
+    frame->displayWidth = 40;
+    faced.face.push_back(std::move(frame));
+    EXPECT_EQ(ClockExtent(faced), (CellSize{40, 32}));
+
+    DigitGroup g;
+    for (uint32_t a : {Make(16, 0, 1), Make(16, 0, 1), Make(20, 0, 1)}) g.digits.emplace_back(u'7', a);
+    g.digits.emplace_back(u'.', Make(40, 0, 1));
+    FakeMeasurer m;
+    EXPECT_EQ(DigitGroupWidth(g, m, false), 8 + 8 + 10);
+    EXPECT_EQ(DigitGroupSize(g), 20);
+}
+
+TEST(GridTable, GrowsFromEmptyAndKeepsTemplates) {
+    GridObject g;
+    EXPECT_FALSE(SetGridSize(g, 0, 2));
+    ASSERT_TRUE(SetGridSize(g, 3, 2));
+    const auto index = CollectGridCells(g);
+    ASSERT_EQ(index.size(), 6u);
+    for (int k = 0; k < 6; ++k) EXPECT_EQ(g.cells[index[size_t(k)]].attr, MakeGridMarker(64, 16)) << k;
+    EXPECT_EQ(g.totalWidth, 192);
+    EXPECT_EQ(g.totalHeight, 32);
+
+    g.cells[index[3]].attr = MakeGridMarker(30, 20, 2);  // row 1, column 0
+    g.cells[index[5]].attr = MakeGridMarker(50, 20, 1);  // row 1, column 2
+    ASSERT_TRUE(SetGridSize(g, 4, 3));
+    const auto grown = CollectGridCells(g);
+    ASSERT_EQ(grown.size(), 12u);
+    EXPECT_EQ(g.cells[grown[7]].attr, MakeGridMarker(64, 20, 2));   // new column: row 1's first marker, width 64
+    EXPECT_EQ(g.cells[grown[10]].attr, MakeGridMarker(50, 20, 1));  // new row: copies row 1
+    EXPECT_EQ(g.totalWidth, 64 * 4);
+    EXPECT_EQ(g.totalHeight, 16 + 20 + 20);
+}
+
+TEST(GridTable, ShrinkFreesDroppedObjectsAndKeepsTexts) {
+    Tracked::live = 0;
+    {
+        GridObject g;
+        ASSERT_TRUE(SetGridSize(g, 3, 2));
+        FillGridCell(g, 5, {TrackedCell(5)});
+        FillGridCell(g, 4, {TextCell(u'e', 0), TrackedCell(4)});
+        FillGridCell(g, 2, {TrackedCell(2)});
+        FillGridCell(g, 0, {TextCell(u'a', 0), TextCell(u'b', 0)});
+        ASSERT_EQ(Tracked::live, 3);
+        ASSERT_TRUE(SetGridSize(g, 2, 2));
+        EXPECT_EQ(Tracked::live, 1);
+        EXPECT_EQ(CellText(g, 0, 0), u"ab");
+        EXPECT_EQ(CellText(g, 1, 1), u"eo");
+        EXPECT_EQ(g.totalWidth, 128);
+
+        FreeGridCellObjects(g, CollectGridCells(g), 1, 1);
+        EXPECT_EQ(Tracked::live, 0);
+        EXPECT_EQ(CellText(g, 1, 1), u"eo");
+    }
+    EXPECT_EQ(Tracked::live, 0);
+}
+
+TEST(GridTable, RefusesWhatDoesNotFitAndCopiesCells) {
+    GridObject g;
+    EXPECT_FALSE(SetGridSize(g, 255, 255));
+    EXPECT_EQ(g.columns, 0);
+    ASSERT_TRUE(SetGridSize(g, 3, 1));
+    FillGridCell(g, 1, std::vector<TextCell>(2000, TextCell(u'z', 0)));
+    EXPECT_FALSE(SetGridSize(g, 3, 20));  // 2003 cells + 57 new markers
+    EXPECT_EQ(g.rows, 1);
+    EXPECT_EQ(CellText(g, 1, 0), std::u16string(2000, u'z'));
+    EXPECT_FALSE(SetGridSize(g, 256, 1));
+    ASSERT_TRUE(SetGridSize(g, 3, 10));
+
+    const auto index = CollectGridCells(g);
+    EXPECT_EQ(CopyGridCell(g, index, {}, 3, 0), 0);
+    EXPECT_EQ(CopyGridCell(g, index, {}, 0, 10), 0);
+    EXPECT_EQ(CopyGridCell(g, index, {}, 1, 0), 2001);
+    EXPECT_EQ(CopyGridCell(g, index, {}, 2, 9), 1);
+}
+
+TEST(GridTable, MeasuresCellTextsThroughTheCallback) {
+    GridObject g;
+    ASSERT_TRUE(SetGridSize(g, 2, 1));
+    g.style = 0x0500;
+    g.cells[1].attr = MakeGridMarker(64, 16, 2);
+    FillGridCell(g, 0, {TextCell(u'a', 0), TextCell(u'b', 0)});
+    std::vector<CellSize> out(2);
+    MeasureGridCells(g, CollectGridCells(g), [](const TextHeader& h, std::span<const TextCell> cells, int maxWidth) {
+        return CellSize{int32_t(CountCells(cells)) * 100 + h.align * 10 + h.fontSet, maxWidth + h.spread};
+    }, 50, 5, out);
+    EXPECT_EQ(out[0], (CellSize{205, 51}));
+    EXPECT_EQ(out[1], (CellSize{25, 51}));
+}
+
+TEST(GridTable, CellCopiesAreDeep) {
+    auto grid = std::make_unique<GridObject>();
+    ASSERT_TRUE(SetGridSize(*grid, 1, 1));
+    FillGridCell(*grid, 0, {TextCell(u'a', 0)});
+    TextCell cell(FC_TABLE, 0);
+    cell.obj = std::move(grid);
+
+    TextCell copy = cell;
+    auto* original = CellObjectAs<GridObject>(cell);
+    auto* copied = CellObjectAs<GridObject>(copy);
+    ASSERT_NE(copied, nullptr);
+    ASSERT_NE(copied, original);
+    copied->cells[1].code = u'b';
+    ASSERT_TRUE(SetGridSize(*copied, 2, 2));
+    EXPECT_EQ(original->columns, 1);
+    EXPECT_EQ(original->cells[1].code, u'a');
+    FreeCellObject(copy);
+    EXPECT_EQ(copy.obj, nullptr);
+    EXPECT_EQ(CellText(*original, 0, 0), u"a");
+}

@@ -1,0 +1,224 @@
+#include "link/card.h"
+
+#include <gtest/gtest.h>
+
+#include "content/bytes.h"
+#include "content/clock.h"
+#include "link_test_util.h"
+#include "tools/fakecard.h"
+
+using namespace ledsuite;
+using namespace ledsuite::testing;
+
+namespace {
+
+std::vector<uint8_t> Bytes(const CardFrame& f) { return {f.view().begin(), f.view().end()}; }
+std::vector<uint8_t> Head(uint8_t mark, uint8_t command) { return {'V', 'U', 'Z', 'U', 'Z', 'E', mark, command}; }
+
+FakeCardScript CardAt(uint32_t baud, std::vector<uint8_t> info = MakeInfoReply(0, 2, 3)) {
+    FakeCardScript s;
+    s.baud = baud;
+    s.info = std::move(info);
+    return s;
+}
+
+}  // namespace
+
+TEST(CardFrames, AllForms) {
+    EXPECT_EQ(Bytes(CardFrame::Command(0xFE, CardCommand::Info)), Head(0xFE, 0x01));
+    EXPECT_EQ(CardFrame::Command(0xFE, CardCommand::Info).AdapterMark(), 0xFE);
+    auto sub = Head(0x00, 0x22);
+    sub.push_back(2);
+    EXPECT_EQ(Bytes(CardFrame::WithSubcommand(0x00, CardCommand::InfraredLearn, 2)), sub);
+    auto announce = Head(0x00, 0x08);
+    announce.insert(announce.end(), {0xEC, 0x03, 0x00, 0x00});
+    EXPECT_EQ(Bytes(CardFrame::WithLength(0x00, CardCommand::SendProgram, 1004)), announce);
+    auto paged = Head(0xFE, 0x1A);
+    paged.insert(paged.end(), {0x00, 0x01, 0x00, 0x00, 0xFF, 0x00, 0x00, 0x00});
+    EXPECT_EQ(Bytes(CardFrame::PagedSend(0xFE, 0x100, 255)), paged);
+    auto del = Head(0x00, 0x05);
+    del.insert(del.end(), {0x02, 0xFD, 0xFD, 0x02, 0xFF, 0xFF, 0xFF, 0xFF});
+    EXPECT_EQ(Bytes(CardFrame::DeletePage(0xFFFFFFFF)), del);
+    for (auto [command, length] : {std::pair{0x01, 8}, {0x22, 9}, {0x06, 12}, {0x08, 12}, {0x1A, 16}, {0x05, 16}})
+        EXPECT_EQ(CardFrameLength(uint8_t(command)), size_t(length)) << command;
+}
+
+TEST(CardFrames, CardTimeIsBcd) {
+    LocalTime t;
+    t.year = 2009, t.month = 3, t.day = 7, t.hour = 14, t.minute = 5, t.second = 9, t.weekday = 6;
+    const std::array<uint8_t, 8> expected = {0x09, 0x05, 0x14, 0x07, 0x03, 0x06, 0x09, 0x00};
+    EXPECT_EQ(CardTime::From(t).bytes, expected);
+}
+
+TEST(CardFrames, InfoReplyReadsOnlyWhatArrived) {
+    const uint8_t full[] = {0, 2, 8, 5, 0, 0, 0, 1, 1, 4, 0x31, 9};
+    auto r = CardInfoReply::Parse(full);
+    EXPECT_EQ(r.firmware, 5u);
+    EXPECT_EQ(r.pairs, (std::vector<std::pair<uint8_t, uint8_t>>{{1, 1}, {4, 0x31}}));  // the odd byte is no pair
+    r = CardInfoReply::Parse(std::span(full, 5));  // the firmware number did not arrive
+    EXPECT_EQ(r.model, 2);
+    EXPECT_EQ(r.firmware, 0u);
+    EXPECT_TRUE(r.pairs.empty());
+    const uint8_t headOnly[] = {1, 3, 0, 9, 9, 9, 9};
+    EXPECT_EQ(CardInfoReply::Parse(headOnly).firmware, 0u);
+    EXPECT_EQ(CardInfoReply::Parse({}).received, 0u);
+}
+
+TEST(CardNames, TablesAreGuarded) {
+    EXPECT_EQ(FlashSizeName(2), u"16Mb");
+    EXPECT_EQ(FlashSizeName(5), u"Unkonw");
+    EXPECT_EQ(CardModelSizeName(1), u"08K");
+    EXPECT_EQ(CardModelSizeName(6), u"");
+    EXPECT_EQ(UCardSizeName(4), u"UC8M");
+    EXPECT_EQ(UCardSizeName(-1), u"");
+    EXPECT_EQ(CardKindName(2), u"RF2.4G Card");
+    EXPECT_EQ(CardKindName(9), u"Unkonw");
+}
+
+TEST(CardQuery, ReadsAsMuchAsTheReplyAnnounces) {
+    FakeCard headOnly(CardAt(9600, {0, 2, 0}));
+    std::vector<uint8_t> long29 = MakeInfoReply(0, 1, 7, std::vector<std::pair<uint8_t, uint8_t>>(12, {1, 1}));
+    long29.push_back(0x55);  // length 4 + 24 + 1 = 29
+    long29[2] = 29;
+    FakeCard full(CardAt(9600, long29));
+    headOnly.Start();
+    full.Start();
+    ScopedPorts ports({headOnly.slavePath(), full.slavePath(), "/dev/ledsuite-missing"});
+
+    std::array<uint8_t, 32> buf{};
+    EXPECT_EQ(QueryCard({0, 2}, CardCommand::Info, buf), 3);
+    EXPECT_EQ(QueryCard({1, 2}, CardCommand::Info, buf), 32);
+    EXPECT_EQ(LoadU32(&buf[3]), 7u);
+    EXPECT_EQ(QueryCard({2, 2}, CardCommand::Info, buf), 0);  // the port does not open
+    EXPECT_EQ(headOnly.log().frames.front(), Head(0x00, 0x01));
+}
+
+TEST(CardProbe, AnswersOnlyAtTheCardsRate) {
+    FakeCard card(CardAt(9600));
+    card.Start();
+    ScopedPorts ports({card.slavePath()});
+    EXPECT_EQ(ProbeCardBaud(nullptr, {0, 8}, 50), -2);
+    EXPECT_EQ(ProbeCardBaud(nullptr, {0, 2}, 50), 1);
+    EXPECT_EQ(card.log().probeRates, (std::vector<uint32_t>{115200, 115200, 115200, 9600}));
+
+    SerialPort given;  // a closed record receives the port and keeps it
+    EXPECT_EQ(ProbeCardBaud(&given, {0, 2}, 50), 1);
+    EXPECT_TRUE(given.isOpen());
+    EXPECT_EQ(ProbeCardBaud(&given, {0, 2}, 50), 1);
+}
+
+TEST(CardSearch, FindsTheCardOnTheSecondPortAtItsRate) {
+    FakeCard silent1(CardAt(0)), card(CardAt(115200)), silent2(CardAt(0));
+    silent1.Start(), card.Start(), silent2.Start();
+    ScopedPorts ports({silent1.slavePath(), card.slavePath(), silent2.slavePath()});
+
+    std::vector<std::u16string> texts;
+    SearchProgress progress;
+    progress.show = [&](const std::u16string& t) { texts.push_back(t); };
+    PortSetting setting{0, 2};
+    EXPECT_EQ(SearchCardPorts(setting, &progress, 25), SearchOutcome::Found);
+    EXPECT_EQ(setting, (PortSetting{1, 8}));
+    // Every port at the screen's own rate first, then port by port through every rate.
+    ASSERT_EQ(texts.size(), 3u + 9u + 9u);
+    EXPECT_EQ(texts[0], u"Interface\tRS232\r\nSeries Com\t1\r\nBaud Rate\t9600");
+    EXPECT_EQ(texts[2], u"Interface\tRS232\r\nSeries Com\t3\r\nBaud Rate\t9600");
+    EXPECT_EQ(texts[3], u"Interface\tRS232\r\nSeries Com\t1\r\nBaud Rate\t2400");
+    EXPECT_EQ(texts.back(), u"Interface\tRS232\r\nSeries Com\t2\r\nBaud Rate\t115200");
+}
+
+TEST(CardSearch, StopsWhenAskedAndRestoresTheSetting) {
+    FakeCard silent1(CardAt(0)), card(CardAt(9600)), silent2(CardAt(0));
+    silent1.Start(), card.Start(), silent2.Start();
+    ScopedPorts ports({silent1.slavePath(), card.slavePath(), silent2.slavePath()});
+
+    std::atomic<bool> stop{false};
+    SearchProgress progress;
+    progress.stop = &stop;
+    progress.show = [&](const std::u16string&) { stop = true; };  // after the first probe starts
+    PortSetting setting{0, 2};
+    EXPECT_EQ(SearchCardPorts(setting, &progress, 25), SearchOutcome::Stopped);
+    EXPECT_EQ(setting, (PortSetting{0, 2}));
+    EXPECT_EQ(progress.comNumber, 1);
+    EXPECT_EQ(card.log().count(0xFF), 0u);
+}
+
+TEST(CardInfo, FillsTheRowsFromTheReply) {
+    FakeCardScript s = CardAt(
+        19200,
+        MakeInfoReply(0, 7, 5, {{1, 1}, {3, 0}, {4, 0x31}, {6, 12}, {8, 0}, {10, 2}, {13, 3}, {14, 5}, {99, 1}}));
+    s.cardId = 513;
+    FakeCard card(s);
+    card.Start();
+    ScopedPorts ports({card.slavePath()});
+
+    LinkTarget target;
+    target.port = {0, 4};
+    target.cardType = 2;
+    CardInfoResult r = ReadCardInfoThread(target, nullptr, 50);
+    ASSERT_EQ(r.outcome, SearchOutcome::Found);
+    EXPECT_EQ(r.target.cardType, 7);  // the card's model; no size name exists for it
+    EXPECT_EQ(r.target.firmware, 5u);
+    EXPECT_EQ(r.target.cardSubtype, 5);  // the page pair came before the version pair
+    EXPECT_TRUE(r.portSettingsChanged);
+    const std::array<std::u16string, kCardInfoRows> expected = {
+        u"Ctrl Card",   u"ZU Serial Com-Page", u"513",         u"1",           u"19200(Fixed)", u"Supported",
+        u"Unsupported", u"Supported",          u"KIPFC16S2W4", u"Unsupported", u"Unsupported",  u"2",
+        u"32Mb",        u"SSF, WAV",           u"----",        u"V1.0.0.12"};
+    EXPECT_EQ(r.values, expected);
+    EXPECT_EQ(CardInfoRowLabel(11), u"Interface Protocol");
+}
+
+TEST(CardInfo, OldFirmwareAndFailedSearches) {
+    FakeCard card(CardAt(9600, MakeInfoReply(0, 2, 2, {{1, 1}})));
+    card.Start();
+    LinkTarget target;
+    target.port = {0, 2};
+    target.cardType = 2;
+    {
+        ScopedPorts ports({card.slavePath()});
+        CardInfoResult r = ReadCardInfoThread(target, nullptr, 50);
+        ASSERT_EQ(r.outcome, SearchOutcome::Found);
+        EXPECT_FALSE(r.portSettingsChanged);
+        EXPECT_EQ(r.values[1], u"ZU20K Serial Com/UDisk");
+        EXPECT_EQ(r.values[4], u"9600(Unfixed)");
+        EXPECT_EQ(r.values[5], u"Unkonw");  // pairs are not read below firmware 3
+        EXPECT_EQ(r.values[15], u"1.0.0.1002");
+    }
+    {
+        ScopedPorts ports({});
+        EXPECT_EQ(ReadCardInfoThread(target, nullptr, 50).status, u"No series port found");
+    }
+    {
+        ScopedPorts ports({"/dev/ledsuite-missing"});
+        EXPECT_EQ(ReadCardInfoThread(target, nullptr, 50).status,
+                  u"Series port 1 doesn't exist or has been opened by other application");
+    }
+}
+
+TEST(CardCommands, PowerAndClock) {
+    FakeCardScript mute = CardAt(9600);
+    mute.answerPower = false;
+    FakeCard card(CardAt(9600)), silent(mute);
+    card.Start(), silent.Start();
+    ScopedPorts ports({card.slavePath(), silent.slavePath()});
+    LinkTarget target;
+    target.port = {0, 2};
+
+    EXPECT_EQ(SetScreenPower(target, false), LinkStatus::Ok);
+    EXPECT_EQ(PowerMessage(LinkStatus::Ok, false), u"Succeeded to power off");
+    LocalTime t;
+    t.year = 2009, t.month = 3, t.day = 7, t.hour = 14, t.minute = 5, t.second = 9, t.weekday = 6;
+    ScopedClockOverride clock(t);
+    EXPECT_EQ(SyncCardClock(target), LinkStatus::Ok);
+    FakeCardLog log = card.log();
+    EXPECT_EQ(log.frames[0], Head(0x00, 0x03));
+    EXPECT_EQ(log.frames[1], Head(0x00, 0x16));
+    EXPECT_EQ(log.frames[2], Head(0x00, 0x12));
+    EXPECT_EQ(log.clock, (std::vector<uint8_t>{0x09, 0x05, 0x14, 0x07, 0x03, 0x06, 0x09, 0x00}));
+
+    target.port.comIndex = 1;
+    EXPECT_EQ(SetScreenPower(target, true), LinkStatus::NoAnswer);
+    EXPECT_EQ(PowerMessage(LinkStatus::NoAnswer, true), u"No Ctrl Card found, \nplease check the cable connection");
+    target.port.comIndex = 5;
+    EXPECT_EQ(SyncCardClock(target), LinkStatus::PortFailed);
+}

@@ -1,0 +1,138 @@
+#include "toolkit/list_helpers.h"
+
+#include <cstdio>
+#include <unistd.h>
+
+#include <QFile>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QTableWidget>
+
+#include <xlsxwriter.h>
+
+#include "content/text_codec.h"
+#include "toolkit/message_box.h"
+
+namespace ledsuite {
+
+namespace {
+
+constexpr size_t kSheetNameMax = 31;     // characters in a sheet name
+constexpr size_t kCellTextMax = 32767;   // characters in a cell
+
+// The first `max` characters of a text (a surrogate pair counts as one and is never split).
+std::u16string CutCharacters(std::u16string_view text, size_t max) {
+    size_t i = 0;
+    for (size_t n = 0; i < text.size() && n < max; ++n) {
+        const bool pair = text[i] >= 0xD800 && text[i] < 0xDC00 && i + 1 < text.size();
+        i += pair ? 2 : 1;
+    }
+    return std::u16string(text.substr(0, i));
+}
+
+std::u16string Text(const QTableWidgetItem* item) {
+    if (!item) return {};
+    const QString s = item->text();
+    return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()), size_t(s.size()));
+}
+
+}  // namespace
+
+void SwapListRows(int a, CListCtrlEx* list, int b) {
+    if (!list || a < 0 || b < 0 || a >= list->rowCount() || b >= list->rowCount()) return;
+    for (int c = 1; c < list->columnCount(); ++c) {
+        QTableWidgetItem* itemA = list->takeItem(a, c);
+        QTableWidgetItem* itemB = list->takeItem(b, c);
+        if (itemB) list->setItem(a, c, itemB);
+        if (itemA) list->setItem(b, c, itemA);
+    }
+    QTableWidgetItem* firstA = list->item(a, 0);
+    QTableWidgetItem* firstB = list->item(b, 0);
+    const QVariant dataA = firstA ? firstA->data(Qt::UserRole) : QVariant();
+    const QVariant dataB = firstB ? firstB->data(Qt::UserRole) : QVariant();
+    if (!firstA) list->setItem(a, 0, firstA = new QTableWidgetItem);
+    if (!firstB) list->setItem(b, 0, firstB = new QTableWidgetItem);
+    firstA->setData(Qt::UserRole, dataB);
+    firstB->setData(Qt::UserRole, dataA);
+    QItemSelectionModel* selection = list->selectionModel();
+    const auto rows = QItemSelectionModel::Rows;
+    selection->select(list->model()->index(b, 0), QItemSelectionModel::Deselect | rows);
+    selection->select(list->model()->index(a, 0), QItemSelectionModel::Select | rows);
+    ScrollListRowToTop(list, a);
+}
+
+void ScrollListRowToTop(CListCtrlEx* list, int row) {
+    if (!list || row < 0 || row >= list->rowCount()) return;
+    list->scrollTo(list->model()->index(row, 0), QAbstractItemView::EnsureVisible);
+}
+
+bool EscapeReservedColumn(std::u16string_view name) {
+    return EqualsIgnoreAsciiCase(name, u"index") || EqualsIgnoreAsciiCase(name, u"title") ||
+           EqualsIgnoreAsciiCase(name, u"position");
+}
+
+std::u16string ExcelColumnName(std::u16string_view header) {
+    std::u16string name(header);
+    for (char16_t& c : name)
+        if (c == u' ' || c == u'\'') c = u'_';
+    if (EscapeReservedColumn(name)) name += u'_';
+    return name;
+}
+
+std::u16string ExcelTableName(std::u16string_view table) {
+    std::u16string name = CutCharacters(table, kSheetNameMax);
+    for (char16_t& c : name)
+        if (std::u16string_view(u" []:*?/\\").find(c) != std::u16string_view::npos) c = u'_';
+    if (!name.empty() && name.front() == u'\'') name.front() = u'_';
+    if (!name.empty() && name.back() == u'\'') name.back() = u'_';
+    return name;
+}
+
+int WriteListWorkbook(const std::string& path, std::u16string_view table, const std::vector<std::u16string>& columns,
+                      const std::vector<std::vector<std::u16string>>& rows) {
+    if (columns.empty() || rows.empty()) return kExportEmpty;
+    // The library writes the whole file when the workbook closes; it goes to a name
+    // beside the target first, so a failure never harms an existing file.
+    const std::string temp = path + "." + std::to_string(getpid()) + ".tmp";
+    bool ok = false;
+    if (lxw_workbook* workbook = workbook_new(temp.c_str())) {
+        const std::string sheetName = WideToUtf8(ExcelTableName(table));
+        lxw_worksheet* sheet = workbook_add_worksheet(workbook, sheetName.empty() ? nullptr : sheetName.c_str());
+        ok = sheet != nullptr;
+        auto put = [&](size_t row, size_t column, std::u16string_view text) {
+            if (!ok || text.empty()) return;
+            const std::string utf8 = WideToUtf8(CutCharacters(text, kCellTextMax));
+            ok = worksheet_write_string(sheet, lxw_row_t(row), lxw_col_t(column), utf8.c_str(), nullptr) ==
+                 LXW_NO_ERROR;
+        };
+        for (size_t c = 0; c < columns.size(); ++c) put(0, c, columns[c]);
+        for (size_t r = 0; r < rows.size(); ++r)
+            for (size_t c = 0; c < columns.size() && c < rows[r].size(); ++c) put(r + 1, c, rows[r][c]);
+        ok = workbook_close(workbook) == LXW_NO_ERROR && ok;
+    }
+    if (ok) ok = std::rename(temp.c_str(), path.c_str()) == 0;
+    if (!ok) std::remove(temp.c_str());
+    return ok ? kExportOk : kExportWriteFailed;
+}
+
+int ExportListToFile(CListCtrlEx* list, std::u16string_view tableName, const QString& path) {
+    if (!list || tableName.empty()) return kExportEmpty;
+    std::vector<std::u16string> columns;
+    for (int c = 0; c < list->columnCount(); ++c) columns.push_back(ExcelColumnName(Text(list->horizontalHeaderItem(c))));
+    std::vector<std::vector<std::u16string>> rows(size_t(list->rowCount()));
+    for (int r = 0; r < list->rowCount(); ++r)
+        for (int c = 0; c < list->columnCount(); ++c) rows[size_t(r)].push_back(Text(list->item(r, c)));
+    return WriteListWorkbook(QFile::encodeName(path).toStdString(), tableName, columns, rows);
+}
+
+void ExportListToExcel(CListCtrlEx* list, const char16_t* tableName) {
+    if (!list || !tableName || !*tableName) return;
+    QFileDialog dialog(list, QString(), QString(), QStringLiteral("xlsx(*.xlsx)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("xlsx"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    if (ExportListToFile(list, tableName, dialog.selectedFiles().front()) == kExportWriteFailed)
+        MessageBoxFx(nullptr, u"Can not open db!", u"error", MB_OK);
+}
+
+}  // namespace ledsuite

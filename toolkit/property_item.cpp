@@ -1,0 +1,110 @@
+#include "toolkit/property_item.h"
+
+#include <algorithm>
+
+#include <QDate>
+#include <QFocusEvent>
+#include <QPainter>
+
+#include "content/clock.h"
+#include "content/lang.h"
+
+namespace ledsuite {
+
+void CPropertyGridItem::OnDrawValue(QPainter* painter, const QRect& rect) {
+    valueRect_ = rect;
+    painter->drawText(rect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, FormatProperty());
+}
+
+DateTimeFields ClampDateTimeFields(const DateTimeFields& v) {
+    DateTimeFields c;
+    c.year = std::clamp(v.year, 1752, 9999);
+    c.month = std::clamp(v.month, 1, 12);
+    c.day = std::clamp(v.day, 1, QDate(c.year, c.month, 1).daysInMonth());
+    c.hour = std::clamp(v.hour, 0, 23);
+    c.minute = std::clamp(v.minute, 0, 59);
+    c.second = std::clamp(v.second, 0, 59);
+    return c;
+}
+
+CMFCPropertyGridDateTimeProperty::CMFCPropertyGridDateTimeProperty(const QString& name, const QString& description,
+                                                                   bool isDate, QObject* parent)
+    : CPropertyGridItem(name, description, parent), isDate_(isDate) {
+    const LocalTime now = CurrentLocalTime();
+    value_ = {now.year, now.month, now.day, now.hour, now.minute, now.second};
+}
+
+QString CMFCPropertyGridDateTimeProperty::FormatProperty() const {
+    return isDate_ ? QString::asprintf("%04d-%02d-%02d", value_.year, value_.month, value_.day)
+                   : QString::asprintf("%02d:%02d:%02d", value_.hour, value_.minute, value_.second);
+}
+
+bool CMFCPropertyGridDateTimeProperty::CreateInPlaceEdit(QWidget* grid) {
+    if (!grid) return false;
+    CDateTimeCtrlEx::Instance(grid)->Edit(this, grid);
+    return true;
+}
+
+uint16_t CMFCPropertyGridDateTimeProperty::GetPackedValue() const {
+    return isDate_ ? PackDate(value_.year, value_.month, value_.day)
+                   : PackTime(value_.hour, value_.minute, value_.second);
+}
+
+void CMFCPropertyGridDateTimeProperty::SetPackedValue(uint16_t word) {
+    if (isDate_) {
+        UnpackDate(word, value_.year, value_.month, value_.day);
+        value_.month = std::max(value_.month, 1);
+        value_.day = std::max(value_.day, 1);
+    } else {
+        UnpackTime(word, value_.hour, value_.minute, value_.second);
+    }
+}
+
+void CMFCPropertyGridDateTimeProperty::CommitEdit(const DateTimeFields& value) {
+    value_ = value;
+    emit PropertyChanged(this);
+}
+
+namespace {
+QPointer<CDateTimeCtrlEx> g_sharedEditor;  // UI thread only
+}  // namespace
+
+CDateTimeCtrlEx* CDateTimeCtrlEx::Instance(QWidget* grid) {
+    if (!g_sharedEditor) {
+        g_sharedEditor = new CDateTimeCtrlEx(grid);
+        g_sharedEditor->hide();
+    }
+    return g_sharedEditor;
+}
+
+CDateTimeCtrlEx* CDateTimeCtrlEx::Existing() { return g_sharedEditor; }
+
+void CDateTimeCtrlEx::Edit(CMFCPropertyGridDateTimeProperty* item, QWidget* grid) {
+    if (item_ && item_ != item) OnKillFocus();  // one edit at a time
+    if (parentWidget() != grid) setParent(grid);
+    setDisplayFormat(item->IsDate() ? QStringLiteral("yyyy-MM-dd") : QStringLiteral("HH:mm:ss"));
+    setFont(grid->font());
+    const DateTimeFields v = ClampDateTimeFields(item->Value());
+    setDateTime(QDateTime(QDate(v.year, v.month, v.day), QTime(v.hour, v.minute, v.second)));
+    item_ = item;
+    setGeometry(item->ValueRect());
+    show();
+    setFocus(Qt::OtherFocusReason);
+}
+
+void CDateTimeCtrlEx::OnKillFocus() {
+    QPointer<CMFCPropertyGridDateTimeProperty> item = item_;
+    item_ = nullptr;
+    hide();
+    if (!item) return;
+    const QDate d = date();
+    const QTime t = time();
+    item->CommitEdit({d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second()});
+}
+
+void CDateTimeCtrlEx::focusOutEvent(QFocusEvent* event) {
+    QDateTimeEdit::focusOutEvent(event);
+    if (event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason) OnKillFocus();
+}
+
+}  // namespace ledsuite

@@ -1,0 +1,289 @@
+#include "tools/fakecard.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/prctl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "content/bytes.h"
+#include "link/card.h"
+#include "link/line_settings.h"
+#include "link/transfer.h"
+
+namespace ledsuite {
+
+size_t FakeCardLog::count(uint8_t command) const {
+    return size_t(std::count_if(frames.begin(), frames.end(), [&](const auto& f) { return f[7] == command; }));
+}
+
+std::vector<uint8_t> MakeInfoReply(uint8_t family, uint8_t model, uint32_t firmware,
+                                   const std::vector<std::pair<uint8_t, uint8_t>>& pairs) {
+    ByteWriter w;
+    w.put_u8(family);
+    w.put_u8(model);
+    w.put_u8(uint8_t(4 + 2 * pairs.size()));
+    w.put_u32(firmware);
+    for (auto [type, value] : pairs) {
+        w.put_u8(type);
+        w.put_u8(value);
+    }
+    return w.take();
+}
+
+FakeCard::FakeCard(FakeCardScript script) : script_(std::move(script)), silentLeft_(script_.silentAnnouncements) {
+    int m = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (m < 0) return;
+    const char* name = grantpt(m) == 0 && unlockpt(m) == 0 ? ptsname(m) : nullptr;
+    int s = name ? open(name, O_RDWR | O_NOCTTY | O_CLOEXEC) : -1;
+    if (s < 0) {
+        close(m);
+        return;
+    }
+    MakeLineRaw(s);
+    master_ = m;
+    slave_ = s;
+    slavePath_ = name;
+}
+
+FakeCard::~FakeCard() {
+    Stop();
+    if (slave_ >= 0) close(slave_);
+    if (master_ >= 0) close(master_);
+}
+
+void FakeCard::Start() {
+    if (!ok() || thread_.joinable()) return;
+    stop_ = false;
+    thread_ = std::thread([this] { Serve(stop_); });
+}
+
+void FakeCard::Stop() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+}
+
+FakeCardLog FakeCard::log() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return log_;
+}
+
+double FakeCard::modelledSeconds() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return std::chrono::duration<double>(modelled_).count();
+}
+
+std::chrono::nanoseconds FakeCard::LineTime(size_t bytes) const {
+    if (script_.lineBaud == 0) return {};
+    return std::chrono::nanoseconds(uint64_t(bytes) * 10 * 1'000'000'000ull / script_.lineBaud);
+}
+
+void FakeCard::Wait(Clock::time_point until, const std::atomic<bool>& stop) {
+    // Short slices so that a stop is seen; the last slice ends on time.
+    while (!stop && Clock::now() < until)
+        std::this_thread::sleep_until(std::min(until, Clock::now() + std::chrono::milliseconds(5)));
+}
+
+void FakeCard::Delay(int ms) {
+    if (ms <= 0) return;
+    due_ = std::max(due_, Clock::now()) + std::chrono::milliseconds(ms);
+    std::lock_guard<std::mutex> lock(mutex_);
+    modelled_ += std::chrono::milliseconds(ms);
+}
+
+void FakeCard::Reply(const std::vector<uint8_t>& bytes, const std::atomic<bool>& stop) {
+    // The answer leaves once the request is in and the card's delays are over, and
+    // arrives whole after its own line time: one sleep to an absolute time.
+    const auto t = LineTime(bytes.size());
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        modelled_ += t;
+    }
+    due_ = std::max(due_, Clock::now()) + t;
+    Wait(due_, stop);
+    size_t done = 0;
+    while (done < bytes.size() && !stop) {
+        ssize_t n = write(master_, bytes.data() + done, bytes.size() - done);
+        if (n > 0) {
+            done += size_t(n);
+        } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
+            return;
+        } else {
+            pollfd p{master_, POLLOUT, 0};
+            poll(&p, 1, 20);
+        }
+    }
+}
+
+void FakeCard::Serve(const std::atomic<bool>& stop) {
+    if (!ok()) return;
+    prctl(PR_SET_TIMERSLACK, 1UL);  // the line pacing wants sleeps that end on time
+    uint8_t buf[4096];
+    while (!stop) {
+        pollfd p{master_, POLLIN, 0};
+        if (poll(&p, 1, 20) <= 0 || !(p.revents & POLLIN)) continue;
+        ssize_t n = read(master_, buf, sizeof buf);
+        if (n <= 0) continue;
+        if (auto t = LineTime(size_t(n)); t.count()) {
+            // The bytes left the program at once; on the line they come one after
+            // another, and the card can answer only once the last one is in.
+            lineIn_ = std::max(lineIn_, Clock::now()) + t;
+            due_ = std::max(due_, lineIn_);
+            std::lock_guard<std::mutex> lock(mutex_);
+            modelled_ += t;
+        }
+        pending_.insert(pending_.end(), buf, buf + n);
+        Process(stop);
+    }
+}
+
+void FakeCard::Process(const std::atomic<bool>& stop) {
+    for (;;) {
+        switch (state_) {
+            case State::Idle: {
+                auto it = std::search(pending_.begin(), pending_.end(), kFrameMagic, kFrameMagic + kFrameMagicSize);
+                // Keep a tail that may be the start of a frame still arriving.
+                size_t drop = it == pending_.end()
+                                  ? pending_.size() - std::min<size_t>(pending_.size(), kFrameMagicSize - 1)
+                                  : size_t(it - pending_.begin());
+                pending_.erase(pending_.begin(), pending_.begin() + long(drop));
+                if (pending_.size() < 8) return;
+                const size_t len = CardFrameLength(pending_[7]);
+                if (pending_.size() < len) return;
+                std::vector<uint8_t> frame(pending_.begin(), pending_.begin() + long(len));
+                pending_.erase(pending_.begin(), pending_.begin() + long(len));
+                {
+                    std::lock_guard<std::mutex> lock(mutex_);
+                    log_.frames.push_back(frame);
+                }
+                HandleFrame(frame, stop);
+                break;
+            }
+            case State::Clock: {
+                if (pending_.size() < 8) return;
+                {
+                    std::lock_guard<std::mutex> lock(mutex_);
+                    log_.clock.assign(pending_.begin(), pending_.begin() + 8);
+                }
+                pending_.erase(pending_.begin(), pending_.begin() + 8);
+                state_ = State::Idle;
+                if (script_.answerClock) Reply({0x01}, stop);
+                break;
+            }
+            case State::Receive: {
+                if (pending_.empty()) return;
+                // The current piece: a whole block, or the remainder at the end.
+                const size_t piece = std::min<size_t>(blockSize_, sendLength_ - blockIndex_ * blockSize_);
+                const size_t take = std::min(pending_.size(), piece - blockFill_);
+                {
+                    std::lock_guard<std::mutex> lock(mutex_);
+                    log_.data.insert(log_.data.end(), pending_.begin(), pending_.begin() + long(take));
+                    if (blockFill_ + take == piece) log_.blocks.push_back(piece);
+                }
+                pending_.erase(pending_.begin(), pending_.begin() + long(take));
+                blockFill_ += take;
+                received_ += uint32_t(take);
+                if (blockFill_ < piece) return;
+                blockFill_ = 0;
+                if (piece == blockSize_) {
+                    auto d = script_.ackDelays.find(blockIndex_);
+                    int delay = d == script_.ackDelays.end() ? script_.ackDelayMs : d->second;
+                    if (delay >= 0) {
+                        Delay(delay);
+                        Reply({0x01}, stop);
+                    }
+                }
+                ++blockIndex_;
+                if (received_ == sendLength_) {
+                    state_ = State::Idle;
+                    Reply({script_.finalStatus}, stop);
+                }
+                break;
+            }
+            case State::ReadBack: {
+                if (pending_.empty()) return;
+                if (pending_.front() != kReadBackRequest) {
+                    state_ = State::Idle;
+                    break;
+                }
+                pending_.erase(pending_.begin());
+                {
+                    std::lock_guard<std::mutex> lock(mutex_);
+                    ++log_.requests;
+                }
+                const auto& data = script_.readBackData;
+                const size_t k = std::min<size_t>(8, data.size() - readBackPos_);
+                if (k)
+                    Reply(
+                        std::vector<uint8_t>(data.begin() + long(readBackPos_), data.begin() + long(readBackPos_ + k)),
+                        stop);
+                readBackPos_ += k;
+                break;
+            }
+        }
+    }
+}
+
+void FakeCard::HandleFrame(const std::vector<uint8_t>& frame, const std::atomic<bool>& stop) {
+    switch (CardCommand(frame[7])) {
+        case CardCommand::Info:
+            if (!script_.info.empty()) Reply(script_.info, stop);
+            break;
+        case CardCommand::CardId:
+            Reply({uint8_t(script_.cardId), uint8_t(script_.cardId >> 8)}, stop);
+            break;
+        case CardCommand::BaudProbe: {
+            const uint32_t rate = ReadLineBaud(master_);
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                log_.probeRates.push_back(rate);
+            }
+            if (script_.baud != 0 && rate == script_.baud) Reply({'B', 'A', 'U', 'D', 'R'}, stop);
+            break;
+        }
+        case CardCommand::PowerFollowUp:
+            if (script_.answerPower) Reply({0x01}, stop);
+            break;
+        case CardCommand::SetClock:
+            state_ = State::Clock;
+            break;
+        case CardCommand::SendProgram:
+        case CardCommand::SendHardware: {
+            if (silentLeft_ > 0) {
+                --silentLeft_;
+                break;
+            }
+            sendLength_ = LoadU32(&frame[8]);
+            received_ = 0;
+            blockSize_ = frame[6] == 0xFE ? 16 : 128;
+            blockIndex_ = 0;
+            blockFill_ = 0;
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                log_.blocks.clear();
+                log_.data.clear();
+            }
+            std::vector<uint8_t> answer(26, 0x00);
+            answer.push_back(script_.announceStatus);
+            Reply(answer, stop);
+            if (script_.announceStatus == 1 && sendLength_ > 0) state_ = State::Receive;
+            break;
+        }
+        case CardCommand::ReadProgram:
+        case CardCommand::ReadHardware: {
+            uint32_t length = script_.readBackLength.value_or(uint32_t(script_.readBackData.size()));
+            readBackPos_ = 0;
+            Reply({uint8_t(length), uint8_t(length >> 8), uint8_t(length >> 16), uint8_t(length >> 24)}, stop);
+            state_ = State::ReadBack;
+            break;
+        }
+        default:
+            break;  // recorded only
+    }
+}
+
+}  // namespace ledsuite
