@@ -4,6 +4,8 @@
 #include <climits>
 
 #include "content/crc16.h"
+#include "content/image_sources.h"
+#include "content/led_planes.h"
 #include "content/text_codec.h"
 
 namespace ledsuite {
@@ -27,8 +29,8 @@ bool PatchWord(ProgramImage& image, size_t at, int64_t v) {
     return image.PatchU16(at, v & 0xFFFF);
 }
 
-// Fills `n` bytes of value `v` after checking n x size against the limit (the
-// product of a huge count must not wrap).
+// Zero-fills `count` records of `size` bytes; the count is checked against the
+// room first, so that a huge count cannot wrap the product.
 bool FillRecords(ProgramImage& image, size_t count, size_t size) {
     if (count > image.writer().remaining() / size) return image.Fail();
     return image.writer().fill(0, count * size);
@@ -46,10 +48,20 @@ std::array<uint8_t, 2> CodePageUnit(char16_t ch, char16_t direct) {
 
 uint8_t LedColorMode(uint16_t colorCode) { return colorCode >= 12 && colorCode <= 17 ? uint8_t(colorCode) : 5; }
 
-bool PutFrameHeader(ProgramImage& image, const PackedFrame& f) {
-    ByteWriter& w = image.writer();
-    return w.put_u8(f.pause) && w.put_u8(f.colorMode) && image.PutU16(f.width) && image.PutU16(f.height) &&
-           w.put_u16(f.placeX) && w.put_u16(f.placeY);
+// Packs a frame's planes at the write position and stores its 10-byte LedPlanes
+// header at `headerAt`. A side above 65535 fails the image; a frame that cannot be
+// packed (not 32-bit, no pixels) keeps its size with every plane bit clear.
+bool PackFrame(ProgramImage& image, const RawImage& frame, uint16_t colorCode, size_t headerAt) {
+    const int64_t width = std::max(frame.width, 0), height = std::max(frame.height, 0);
+    if (width > 0xFFFF || height > 0xFFFF) return image.Fail();
+    const uint8_t mode = LedColorMode(colorCode);
+    LedPlanes header{frame.pause, mode, uint16_t(width), uint16_t(height), frame.placeX, frame.placeY};
+    const size_t bytes = header.PlaneBytes();
+    const size_t at = image.pos();
+    if (!image.writer().fill(0, bytes) || headerAt + LedPlanes::kHeaderSize > at) return image.Fail();
+    if (bytes) PackLedPlanes(&header, &frame, image.data() + at, bytes, colorCode);
+    ByteWriter out(image.data() + headerAt, LedPlanes::kHeaderSize);
+    return header.Write(out);
 }
 
 // Writes a shared block once: `write` runs only for the first request of `key`.
@@ -90,11 +102,6 @@ ProgramImage::ProgramImage(uint8_t* buffer, size_t limit) : w_(buffer, std::min<
 bool ProgramImage::Fail() {
     failed_ = true;
     return false;
-}
-
-bool ProgramImage::PutU8(int64_t v) {
-    if (v < 0 || v > 0xFF) return Fail();
-    return w_.put_u8(uint8_t(v));
 }
 
 bool ProgramImage::PutU16(int64_t v) {
@@ -296,37 +303,27 @@ bool SetTextSize(ProgramImage& image, size_t textHead, int64_t width, int64_t he
     return image.PatchU16(textHead, width) && image.PatchU16(textHead + 2, height);
 }
 
-const std::array<std::array<uint8_t, 32>, 4> kCardPatternImages = {{
-    {0x00, 0x38, 0x00, 0x7c, 0x00, 0x7e, 0x00, 0x7f, 0x80, 0x3f, 0xc0, 0x1f, 0xe0, 0x0f, 0xf0, 0x07,
-     0xf8, 0x03, 0xfc, 0x01, 0xfe, 0x00, 0x7e, 0x00, 0x3f, 0x00, 0x1f, 0x00, 0x03, 0x00, 0x00, 0x00},
-    {0x00, 0x03, 0x80, 0x07, 0xc0, 0x0f, 0xe0, 0x1f, 0xf0, 0x3f, 0xf8, 0x5f, 0xfc, 0x6f, 0xfc, 0x77,
-     0xfa, 0x3b, 0xf6, 0x1d, 0xee, 0x0e, 0x5e, 0x07, 0xbc, 0x03, 0xb8, 0x01, 0xb0, 0x00, 0x00, 0x00},
-    {0x1c, 0x00, 0x3e, 0x00, 0x7e, 0x00, 0xfe, 0x00, 0xfc, 0x01, 0xf8, 0x03, 0xf0, 0x07, 0xe0, 0x0f,
-     0xc0, 0x1f, 0x80, 0x3f, 0x00, 0x7f, 0x00, 0x7e, 0x00, 0xfc, 0x00, 0xf8, 0x00, 0xc0, 0x00, 0x00},
-    {0xc0, 0x00, 0xe0, 0x01, 0xf0, 0x03, 0xf8, 0x07, 0xfc, 0x0f, 0xfa, 0x1f, 0xf6, 0x3f, 0xee, 0x3f,
-     0xdc, 0x5f, 0xb8, 0x6f, 0x70, 0x77, 0xe0, 0x7a, 0xc0, 0x3d, 0x80, 0x1d, 0x00, 0x0d, 0x00, 0x00},
-}};
-
 int32_t WriteCardPatternImages(ProgramImage& image, uint16_t colorCode) {
     return WriteShared(image, SharedKey(kSharedCardImages, 0, 0), [&] {
-        std::vector<PackedFrame> frames;
-        for (const auto& bits : kCardPatternImages) frames.push_back(PackBitMask(16, 16, bits, colorCode));
-        return WriteImageSet(image, frames);
+        FrameVector frames;
+        MakeBorderFrames(&frames, kBorderCorners);
+        return WriteImageSet(image, frames, colorCode);
     });
 }
 
-int32_t WriteDissolveImages(ProgramImage& image, const FrameSource& frames) {
+int32_t WriteDissolveImages(ProgramImage& image, uint16_t colorCode, DissolveRandom& random) {
     return WriteShared(image, SharedKey(kSharedDissolve, 0, 0), [&] {
-        const std::vector<PackedFrame> f = frames ? frames() : std::vector<PackedFrame>{};
-        return WriteImageSet(image, f);
+        FrameVector frames;
+        MakeBorderFrames(&frames, kBorderDissolve, &random);
+        return WriteImageSet(image, frames, colorCode);
     });
 }
 
-bool CompleteCardAction(ProgramImage& image, size_t actionAt, uint16_t colorCode, const FrameSource& dissolve) {
+bool CompleteCardAction(ProgramImage& image, size_t actionAt, uint16_t colorCode, DissolveRandom& random) {
     if (actionAt + kCardActionSize > image.pos()) return image.Fail();
     const uint8_t cls = image.data()[actionAt];
     if (cls == 16) {
-        const int32_t set = WriteDissolveImages(image, dissolve);
+        const int32_t set = WriteDissolveImages(image, colorCode, random);
         return set >= 0 && image.PatchU32(actionAt + 6, set) && PatchU8(image, actionAt + 10, 3);
     }
     if (cls == 13) {
@@ -421,14 +418,14 @@ std::vector<ByteWriter::Place> WriteClockTable(ProgramImage& image,
     return blocks;
 }
 
-int32_t WriteClockBlock(ProgramImage& image, uint8_t size, uint8_t style, std::span<const PackedFrame> frames) {
+int32_t WriteClockBlock(ProgramImage& image, const ClockObject& clock, const FrameVector& drawn, uint16_t colorCode) {
     const size_t at = image.pos();
     ByteWriter& w = image.writer();
     w.put_u8(4);
     w.put_u8(0);
-    w.put_u8(size / 2);
-    w.put_u8(style);
-    WriteImageSet(image, frames);
+    w.put_u8(clock.size / 2);
+    w.put_u8(clock.style);
+    WriteImageSet(image, drawn, colorCode);
     return image.Result(at);
 }
 
@@ -450,53 +447,46 @@ ByteWriter::Place WriteFieldRecord(ProgramImage& image, uint8_t colorCode, uint8
 bool EndPictureEntry(ProgramImage& image) { return image.writer().put_u8(0); }
 bool EndPictureEntries(ProgramImage& image) { return image.writer().put_u32(0); }
 
-int32_t WritePicture(ProgramImage& image, const PackedFrame& frame) {
+int32_t WritePicture(ProgramImage& image, RawImage& picture, uint16_t colorCode) {
+    picture.redThreshold = picture.greenThreshold = picture.blueThreshold = 1;
     const size_t at = image.pos();
-    PutFrameHeader(image, frame);
+    image.writer().fill(0, LedPlanes::kHeaderSize);
     image.writer().put_u32(uint32_t(at + kFrameHeaderSize));
-    image.writer().put_bytes(frame.planes);
+    PackFrame(image, picture, colorCode, at);
     return image.Result(at);
 }
 
 // ---- image sets and borders --------------------------------------------------------
 
-int32_t WriteImageSet(ProgramImage& image, std::span<const PackedFrame> frames) {
+namespace {
+
+int32_t WriteImageSetOf(ProgramImage& image, std::span<const RawImage* const> frames, uint16_t colorCode) {
     if (frames.size() > 0xFF) return image.Fail(), kEncodeTooLarge;
     const size_t at = image.pos();
     ByteWriter& w = image.writer();
     w.put_u8(3);
     w.put_u8(0);
     w.put_u8(uint8_t(frames.size()));
-    std::vector<Place> planes;
-    for (const PackedFrame& f : frames) {
-        PutFrameHeader(image, f);
-        planes.push_back(w.reserve(4));
-    }
-    for (size_t i = 0; i < frames.size(); ++i) {
-        image.Patch(planes[i], int64_t(image.pos()));
-        w.put_bytes(frames[i].planes);
+    FillRecords(image, frames.size(), kFrameHeaderSize);
+    for (size_t i = 0; i < frames.size() && image.ok(); ++i) {
+        const size_t header = at + 3 + i * kFrameHeaderSize;
+        image.PatchU32(header + LedPlanes::kHeaderSize, int64_t(image.pos()));
+        PackFrame(image, frames[i] ? *frames[i] : RawImage{}, colorCode, header);
     }
     return image.Result(at);
 }
 
-int32_t WriteSingleImageSet(ProgramImage& image, const PackedFrame& frame) {
-    return WriteImageSet(image, std::span<const PackedFrame>(&frame, 1));
+}  // namespace
+
+int32_t WriteImageSet(ProgramImage& image, const FrameVector& frames, uint16_t colorCode) {
+    std::vector<const RawImage*> list;
+    for (size_t i = 0; i < frames.size(); ++i) list.push_back(frames[i]);
+    return WriteImageSetOf(image, list, colorCode);
 }
 
-PackedFrame PackBitMask(int32_t width, int32_t height, std::span<const uint8_t> bits, uint16_t colorCode) {
-    PackedFrame f;
-    f.colorMode = LedColorMode(colorCode);
-    f.width = std::max(width, 0);
-    f.height = std::max(height, 0);
-    const size_t stride = (size_t(f.width) + 7) >> 3;
-    const size_t plane = stride * size_t(f.height);
-    std::vector<uint8_t> one(plane, 0);
-    std::copy_n(bits.begin(), std::min(plane, bits.size()), one.begin());
-    if (f.width & 7)  // bits past the last column stay clear
-        for (size_t r = 0; r < size_t(f.height); ++r) one[r * stride + stride - 1] &= uint8_t((1u << (f.width & 7)) - 1);
-    f.planes = one;
-    if (f.colorMode != 5) f.planes.insert(f.planes.end(), one.begin(), one.end());  // white lights both channels
-    return f;
+int32_t WriteSingleImageSet(ProgramImage& image, const RawImage& frame, uint16_t colorCode) {
+    const RawImage* one = &frame;
+    return WriteImageSetOf(image, std::span<const RawImage* const>(&one, 1), colorCode);
 }
 
 uint8_t BorderPatternSize(uint8_t type) {
@@ -509,18 +499,20 @@ uint8_t BorderPatternSize(uint8_t type) {
     }
 }
 
-int32_t WriteBorderBlock(ProgramImage& image, uint8_t type, uint8_t effect, uint8_t speed, const FrameSource& frames) {
+int32_t WriteBorderBlock(ProgramImage& image, const ProgramRecord& program, uint16_t colorCode) {
     ByteWriter& w = image.writer();
-    const bool builtIn = type >= 2 && type <= 8;
+    const uint8_t type = EffectiveBorderType(program);
+    if (type == 0) return image.Fail(), kEncodeTooLarge;  // the caller asked for a border the program lacks
+    const bool builtIn = type >= 2;
     const uint64_t key = SharedKey(kSharedBorder, type, 0);
     const size_t at = image.pos();
     w.put_u8(type);
-    w.put_u8(effect);
-    w.put_u8(std::max<uint8_t>(speed, 10));
+    w.put_u8(program.borderEffect);
+    w.put_u8(std::max<uint8_t>(program.borderSpeed, 10));
 
     if (auto first = builtIn ? image.Shared(key) : std::nullopt) {
         // Same pattern as an earlier program: its pattern size and side sets, this program's effect and speed.
-        uint8_t shared[1 + 16];  // pattern size and the four offset words
+        uint8_t shared[1 + 16];
         std::copy_n(image.data() + *first + 3, sizeof shared, shared);
         w.put_bytes(shared, sizeof shared);
         w.fill(0, 8);
@@ -530,19 +522,26 @@ int32_t WriteBorderBlock(ProgramImage& image, uint8_t type, uint8_t effect, uint
     w.put_u8(BorderPatternSize(type));
     std::array<Place, 4> words;  // the offset words at 4, 8, 12 and 16
     for (Place& p : words) p = w.reserve(4);
-    w.fill(0, 8);  // the block's last 8 bytes: 0
-    const std::vector<PackedFrame> f = frames ? frames() : std::vector<PackedFrame>{};
-    if (f.empty()) return image.Fail(), kEncodeTooLarge;
+    w.fill(0, 8);
+    FrameVector pattern;
+    std::array<const RawImage*, 4> sides{};
+    if (builtIn) {
+        MakeBorderFrames(&pattern, type);
+        for (size_t i = 0; i < 4 && i < pattern.size(); ++i) sides[i] = pattern[i];
+    } else {
+        sides = CustomBorderSides(program.borderFrames);
+    }
+    if (!sides[0] || !sides[1] || !sides[3]) return image.Fail(), kEncodeTooLarge;
 
-    // Side frames come left, top, right, bottom; the loader reads the words 12, 4, 16, 8 in that order.
+    // The loader reads the words 12, 4, 16, 8 as the frames left, top, right, bottom.
     static constexpr size_t kWordOfFrame[4] = {2, 0, 3, 1};
     if (type == 6 || type == 7) {
-        const int32_t set = WriteSingleImageSet(image, f[std::min<size_t>(1, f.size() - 1)]);
+        const int32_t set = WriteSingleImageSet(image, *sides[1], colorCode);
         for (const Place& p : words) image.Patch(p, set);
     } else {
         int32_t set = 0;
         for (size_t i = 0; i < 4; ++i) {
-            if (i < f.size()) set = WriteSingleImageSet(image, f[i]);
+            if (i == 0 || sides[i] != sides[i - 1]) set = WriteSingleImageSet(image, *sides[i], colorCode);
             image.Patch(words[kWordOfFrame[i]], set);
         }
     }
@@ -681,89 +680,86 @@ int32_t WriteGlyphSet(ProgramImage& image, FieldTable table, uint32_t attr, cons
 
 // ---- field records -------------------------------------------------------------------
 
-FieldRecordPlace WriteAdcRecord(ProgramImage& image, const AdcRecordInput& field) {
+FieldRecordPlace WriteAdcRecord(ProgramImage& image, const AdcField& field) {
     ByteWriter& w = image.writer();
     FieldRecordPlace rec;
     const size_t at = image.pos();
     w.put_u16(0);
     w.put_u16(field.number);
-    w.put_bytes(field.settings.data(), field.settings.size());
+    for (uint8_t v : {field.channel, field.calibrated, field.digitFormat, field.flags}) w.put_u8(v);
     w.put_u32(field.attr);
     rec.glyphSet = w.reserve(4);
-    std::vector<const AdcCalibrationRow*> rows;
-    if (field.settings[1] == 1)
-        for (const AdcCalibrationRow& r : field.rows)
-            if (r.x1 < r.x2 && r.x2 <= 4096) rows.push_back(&r);
-    image.PutU16(int64_t(rows.size()));
+    auto stored = [&](const AdcCalibration& r) { return field.calibrated == 1 && r.x1 < r.x2 && r.x2 <= 4096; };
+    image.PutU16(std::count_if(field.rows.begin(), field.rows.end(), stored));
     w.put_u8(0xFF);
     w.put_u8(0xFF);
-    for (const AdcCalibrationRow* r : rows) {
-        w.put_u16(r->x1);
-        w.put_u16(r->x2);
-        for (float v : {r->a, r->b, r->c, r->d}) w.put_f32(v);
+    for (const AdcCalibration& r : field.rows) {
+        if (!stored(r)) continue;
+        w.put_u16(r.x1);
+        w.put_u16(r.x2);
+        for (float v : {r.a, r.b, r.c, r.d}) w.put_f32(v);
     }
     rec.offset = image.Result(at);
     return rec;
 }
 
-FieldRecordPlace WriteTimerRecord(ProgramImage& image, const TimerRecordInput& field) {
+FieldRecordPlace WriteTimerRecord(ProgramImage& image, const TimerField& field, const TimerLabels& labels,
+                                  uint16_t colorCode) {
     ByteWriter& w = image.writer();
     FieldRecordPlace rec;
     const size_t at = image.pos();
-    std::array<bool, 4> shown;
-    std::array<std::u16string_view, 4> labels;
-    for (size_t k = 0; k < 4; ++k) {
-        shown[k] = field.units[k] == k + 1;
-        std::u16string_view l = field.labels[k];
-        labels[k] = l.substr(0, std::min(l.find(u'\0'), size_t(31)));
+    std::array<std::u16string, 4> text;
+    std::array<const RawImage*, 4> picture{};
+    for (int k = 0; k < 4; ++k) {
+        if (!field.UnitShown(k)) continue;
+        text[k] = field.Label(k).substr(0, 31);
+        if (!text[k].empty()) picture[k] = labels.images[k];
     }
-    auto hasImage = [&](size_t k) { return shown[k] && !labels[k].empty() && field.labelImages[k].has_value(); };
 
     w.put_u8(0);
     w.put_u8(field.mode);
     w.put_u8(field.dayDigits);
     w.fill(0, 3);
     const Place units = w.reserve(2);
-    for (uint16_t v : field.dateA) w.put_u16(v);
-    for (uint16_t v : field.dateB) w.put_u16(v);
-    int64_t x = 0;
-    for (size_t k = 0; k < 4; ++k) {
-        image.PutU16(shown[k] ? x : 0);
-        w.put_u16(0);
-        if (!shown[k]) continue;
-        x += int64_t(k == 0 ? field.dayDigits : 2) * field.digitWidth;
-        if (hasImage(k)) x += field.labelImages[k]->width;
+    for (const TimerDateTime& t : {field.a, field.b}) {
+        w.put_u16(t.year);
+        w.put_u16(t.monthDayHour);
+        w.put_u16(t.minuteSecond);
     }
-    for (size_t k = 0; k < 4; ++k) w.put_u8(shown[k] ? uint8_t(k + 1) : 0);
-    for (size_t k = 0; k < 4; ++k) w.put_u8(uint8_t(CellAttr::RgbOf(field.attr)));
+    int64_t x = 0;  // each shown unit: its digits, then its label
+    for (int k = 0; k < 4; ++k) {
+        image.PutU16(field.UnitShown(k) ? x : 0);
+        w.put_u16(0);
+        if (!field.UnitShown(k)) continue;
+        x += int64_t(k == 0 ? field.dayDigits : 2) * labels.digitWidth;
+        if (picture[k]) x += picture[k]->width;
+    }
+    for (int k = 0; k < 4; ++k) w.put_u8(field.UnitShown(k) ? uint8_t(k + 1) : 0);
+    for (int k = 0; k < 4; ++k) w.put_u8(uint8_t(CellAttr::RgbOf(field.attr)));
     std::array<Place, 4> images;
     for (Place& p : images) p = w.reserve(4);
     rec.glyphSet = w.reserve(4);
 
     w.put_u32(field.attr);
     size_t count = 2;
-    for (size_t k = 0; k < 4; ++k) {
-        if (!shown[k]) continue;
-        for (char16_t c : labels[k]) w.put_u16(c);
+    for (int k = 0; k < 4; ++k) {
+        if (!field.UnitShown(k)) continue;
+        for (char16_t c : text[k]) w.put_u16(c);
         w.put_u16(0);
-        count += labels[k].size() + 1;
+        count += text[k].size() + 1;
     }
     image.Patch(units, int64_t(count));
-    for (size_t k = 0; k < 4; ++k)
-        if (hasImage(k)) image.Patch(images[k], WriteSingleImageSet(image, *field.labelImages[k]));
+    for (int k = 0; k < 4; ++k)
+        if (picture[k]) image.Patch(images[k], WriteSingleImageSet(image, *picture[k], colorCode));
     rec.offset = image.Result(at);
     return rec;
 }
 
-FieldRecordPlace WriteCounterRecord(ProgramImage& image, const CounterRecordInput& field) {
+FieldRecordPlace WriteCounterRecord(ProgramImage& image, const CounterField& field) {
     ByteWriter& w = image.writer();
     FieldRecordPlace rec;
     const size_t at = image.pos();
-    w.put_u8(0);
-    w.put_u8(field.format);
-    w.put_u8(field.channel);
-    w.put_u8(field.unit);
-    w.put_u8(field.flags);
+    for (uint8_t v : {field.reserved, field.digitFormat, field.channel, field.unit, field.flags}) w.put_u8(v);
     w.fill(0, 3);
     for (int32_t v : {field.start, field.end, field.startFraction, field.endFraction}) w.put_i32(v);
     w.put_u32(field.attr);

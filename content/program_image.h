@@ -28,6 +28,8 @@
 #include <vector>
 
 #include "content/bytes.h"
+#include "content/dissolve_random.h"
+#include "content/field_objects.h"
 #include "content/program_tree.h"
 #include "content/records.h"
 
@@ -94,23 +96,6 @@ enum FieldTable : uint8_t {
     kFieldTableMonthAbbr = 12,
 };
 
-// One frame in the card's form: the LedPlanes header values and the plane bytes
-// (one plane for colour mode 5, two for modes 12..17; rows of (width + 7) >> 3 bytes).
-// Pictures are packed at their display size.
-struct PackedFrame {
-    uint8_t pause = 30;
-    uint8_t colorMode = 5;
-    int32_t width = 0;
-    int32_t height = 0;
-    uint16_t placeX = 0;
-    uint16_t placeY = 0;
-    std::vector<uint8_t> planes;
-};
-
-// Makes frames on demand (built-in patterns, custom border frames, the dissolve
-// sequence): called only when the block is not shared with an earlier one.
-using FrameSource = std::function<std::vector<PackedFrame>()>;
-
 // The image under construction: its writer, its failure state and the blocks that
 // are written once per image and shared by every later user.
 class ProgramImage {
@@ -128,8 +113,7 @@ public:
     // `at` when the image is still sound, else kEncodeTooLarge.
     int32_t Result(size_t at) const { return ok() ? int32_t(at) : kEncodeTooLarge; }
 
-    // Checked writes of narrow fields: a value outside the field's range fails.
-    bool PutU8(int64_t v);
+    // A checked write of a 16-bit field: a value outside 0..0xFFFF fails.
     bool PutU16(int64_t v);
     // An offset or length patched later; fails when the value does not fit the place.
     bool Patch(const ByteWriter::Place& place, int64_t value);
@@ -226,17 +210,15 @@ ContentBody WriteContentBody(ProgramImage& image, const ProgramRecord& program, 
                              const ByteWriter::Place& bodyOffset, uint8_t textForm);
 bool SetTextSize(ProgramImage& image, size_t textHead, int64_t width, int64_t height);
 
-// The four built-in 16 x 16 images of card action class 13 (rows of two bytes,
-// lowest bit first, a set bit lit).
-extern const std::array<std::array<uint8_t, 32>, 4> kCardPatternImages;
-
-// The image set of the four built-in images, written once per image.
+// The image set of the four built-in 16 x 16 images (border style 0x1000), written
+// once per image.
 int32_t WriteCardPatternImages(ProgramImage& image, uint16_t colorCode);
-// The image set of the dissolve sequence, written once per image.
-int32_t WriteDissolveImages(ProgramImage& image, const FrameSource& frames);
+// The image set of the dissolve sequence (border style 0x1001), written once per
+// image with masks drawn from `random`.
+int32_t WriteDissolveImages(ProgramImage& image, uint16_t colorCode, DissolveRandom& random);
 // Completes a stored card action: class 16 gets the dissolve set's offset at bytes
 // 6..9 and 3 at byte 10, class 13 the built-in images' offset at bytes 7..10.
-bool CompleteCardAction(ProgramImage& image, size_t actionAt, uint16_t colorCode, const FrameSource& dissolve);
+bool CompleteCardAction(ProgramImage& image, size_t actionAt, uint16_t colorCode, DissolveRandom& random);
 
 // ---- command stream --------------------------------------------------------------
 
@@ -273,37 +255,40 @@ uint8_t FieldColorCode(uint32_t attr);
 // Returns the places of the clock blocks' offsets, one per clock.
 std::vector<ByteWriter::Place> WriteClockTable(ProgramImage& image,
                                                std::span<const std::pair<int32_t, int32_t>> clocks);
-// Bytes 4 and 0, half the size, the style, then the image set of the clock's frames.
-int32_t WriteClockBlock(ProgramImage& image, uint8_t size, uint8_t style, std::span<const PackedFrame> frames);
+// Bytes 4 and 0, half the clock's size, its style, then the image set of the
+// frames the clock painter drew for it.
+int32_t WriteClockBlock(ProgramImage& image, const ClockObject& clock, const FrameVector& drawn, uint16_t colorCode);
 // A picture entry: the place of its planes' offset, then its line's x and y.
 ByteWriter::Place WritePictureEntry(ProgramImage& image, int64_t x, int64_t y);
 // A dynamic-field record; returns the place of its target's offset.
 ByteWriter::Place WriteFieldRecord(ProgramImage& image, uint8_t colorCode, uint8_t cardType, int64_t x, int64_t y);
 bool EndPictureEntry(ProgramImage& image);    // the 0 byte after a picture's field records
 bool EndPictureEntries(ProgramImage& image);  // the u32 0 after the last picture
-// A rendered picture: its 14-byte image header and its planes.
-int32_t WritePicture(ProgramImage& image, const PackedFrame& frame);
+// A rendered text picture: its 14-byte image header and its planes, packed in the
+// screen's colour code with all three thresholds set to 1 (any lit channel counts).
+int32_t WritePicture(ProgramImage& image, RawImage& picture, uint16_t colorCode);
 
 // ---- image sets and borders --------------------------------------------------------
 
-// 3, 0, the frame count (at most 255), the frame headers, then the planes.
-int32_t WriteImageSet(ProgramImage& image, std::span<const PackedFrame> frames);
-int32_t WriteSingleImageSet(ProgramImage& image, const PackedFrame& frame);
-// A 1-bit mask (rows of (width + 7) >> 3 bytes, lowest bit first) as a white frame
-// in the screen's colour code.
-PackedFrame PackBitMask(int32_t width, int32_t height, std::span<const uint8_t> bits, uint16_t colorCode);
+// 3, 0, the frame count (at most 255), the 14-byte frame headers, then the planes,
+// each frame packed (LedPlanes) in the screen's colour code at its pixel size (the
+// caller scales pictures to their display size first). A side above 65535 fails;
+// a frame that cannot be packed (not 32-bit, no pixels) goes out black.
+int32_t WriteImageSet(ProgramImage& image, const FrameVector& frames, uint16_t colorCode);
+int32_t WriteSingleImageSet(ProgramImage& image, const RawImage& frame, uint16_t colorCode);
 
 // The pattern size of a border block: 8, 8, 16, 5, 8, 14, 5 for the built-in types
 // 2..8, 0xFF for custom frames.
 uint8_t BorderPatternSize(uint8_t type);
-// A border block and its side image sets. `frames` gives the side frames in the
-// order left, top, right, bottom (as the built-in patterns come); frame i goes to
-// the offset word 12, 4, 16, 8, written in that order; missing frames reuse the
-// last one's set. Types 6 and 7 (ball, star) use one set, of the upright pattern
-// (the second frame), for all four sides. The speed is raised to 10. A built-in
-// pattern's side sets are written once per image: a later program with the same
-// type gets a block of its own (its effect and speed) pointing at the same sets.
-int32_t WriteBorderBlock(ProgramImage& image, uint8_t type, uint8_t effect, uint8_t speed, const FrameSource& frames);
+// The program's border block (type EffectiveBorderType) and its side image sets.
+// The side frames come left, top, right, bottom (as the built-in patterns are
+// made); frame i goes behind the offset word 12, 4, 16, 8 and the sets are written
+// in that order. A custom border's missing frames reuse the last one's set. Types 6
+// and 7 (ball, star) use one set, of the upright pattern (the second frame), for all
+// four sides. The 8 bytes after the offset words are 0. The speed is raised to 10.
+// A built-in pattern's side sets are written once per image: a later program with
+// the same type gets a block of its own (its effect and speed) pointing at them.
+int32_t WriteBorderBlock(ProgramImage& image, const ProgramRecord& program, uint16_t colorCode);
 
 // ---- dynamic fields ----------------------------------------------------------------
 
@@ -346,52 +331,24 @@ struct FieldRecordPlace {
     ByteWriter::Place glyphSet;
 };
 
-struct AdcCalibrationRow {
-    uint16_t x1 = 0;  // lower bound of the raw reading
-    uint16_t x2 = 0;  // upper bound
-    float a = 0, b = 0, c = 0, d = 0;
+// What the renderer measured and drew for a timer: the label of each unit in the
+// field's font (null: none) and the width of "J" in that font.
+struct TimerLabels {
+    std::array<const RawImage*, 4> images{};
+    int32_t digitWidth = 0;
 };
 
-struct AdcRecordInput {
-    uint16_t number = 0;
-    std::array<uint8_t, 4> settings{};  // channel, the row switch (1: rows stored), digit format, flags
-    uint32_t attr = 0;
-    std::span<const AdcCalibrationRow> rows;  // the field's four groups of rows, in order
-};
-
-struct TimerRecordInput {
-    uint8_t mode = 0;
-    uint8_t dayDigits = 3;
-    std::array<uint16_t, 3> dateA{};
-    std::array<uint16_t, 3> dateB{};
-    std::array<uint8_t, 4> units{1, 2, 3, 4};  // unit k is shown when its byte is k + 1
-    uint32_t attr = 0;
-    std::array<std::u16string, 4> labels;                   // days, hours, minutes, seconds
-    std::array<std::optional<PackedFrame>, 4> labelImages;  // each label rendered in the field's font
-    int32_t digitWidth = 0;                                 // width of "J" in the field's font
-};
-
-struct CounterRecordInput {
-    uint8_t format = 0x20;
-    uint8_t channel = 0;
-    uint8_t unit = 0;
-    uint8_t flags = 0;
-    int32_t start = 0;
-    int32_t end = 99;
-    int32_t startFraction = 0;
-    int32_t endFraction = 0;
-    uint32_t attr = 0;
-};
-
-// The 20-byte A-D record and its calibration rows (only with the row switch 1, only
-// rows with x1 < x2 <= 4096).
-FieldRecordPlace WriteAdcRecord(ProgramImage& image, const AdcRecordInput& field);
+// The 20-byte A-D record (u16 0, number, channel, calibration switch, digit format,
+// flags, attribute word, glyph-set offset, row count, FF FF) and its calibration
+// rows, only with the switch at 1 and only rows with x1 < x2 <= 4096.
+FieldRecordPlace WriteAdcRecord(ProgramImage& image, const AdcField& field);
 // The 64-byte timer head, the attribute word, the labels of the shown units (at
-// most 31 units each and a 0 unit) and the label images.
-FieldRecordPlace WriteTimerRecord(ProgramImage& image, const TimerRecordInput& field);
-// The 32-byte counter record: u8 0, format, channel, unit, flags, 3 bytes 0, i32
-// start at 8, end at 12, start fraction at 16, end fraction at 20, the attribute
-// word at 24 and the digit glyph set's offset at 28.
-FieldRecordPlace WriteCounterRecord(ProgramImage& image, const CounterRecordInput& field);
+// most 31 units each and a 0 unit) and the label images (single-image sets).
+FieldRecordPlace WriteTimerRecord(ProgramImage& image, const TimerField& field, const TimerLabels& labels,
+                                  uint16_t colorCode);
+// The 32-byte counter record, its layout fixed here: u8 first byte, digit format,
+// channel, unit, flags, 3 bytes 0, i32 start at 8, end at 12, start fraction at 16,
+// end fraction at 20, the attribute word at 24 and the digit glyph set's offset at 28.
+FieldRecordPlace WriteCounterRecord(ProgramImage& image, const CounterField& field);
 
 }  // namespace ledsuite

@@ -8,6 +8,8 @@
 #include <string_view>
 
 #include "content/crc16.h"
+#include "content/image_sources.h"
+#include "content/led_planes.h"
 #include "tests/content/image_walker.h"
 
 using namespace ledsuite;
@@ -25,18 +27,32 @@ Bytes At(const ProgramImage& image, size_t off, size_t n) {
     return Bytes(b.begin() + off, b.begin() + off + n);
 }
 
-PackedFrame Frame(int w, int h, uint8_t fill = 0x55, uint8_t mode = 5) {
-    PackedFrame f;
-    f.colorMode = mode, f.width = w, f.height = h;
-    f.planes.assign((mode == 5 ? 1 : 2) * size_t(h) * ((w + 7) >> 3), fill);
-    return f;
+std::unique_ptr<RawImage> Image(int w, int h, uint32_t colour = 0xFFFFFF) {
+    auto image = std::make_unique<RawImage>();
+    ResetImage(*image, w, h);
+    FillImage(*image, colour);
+    return image;
 }
 
-FrameSource Frames(std::vector<PackedFrame> frames, int* calls = nullptr) {
-    return [frames, calls] {
-        if (calls) ++*calls;
-        return frames;
-    };
+FrameVector Frames(size_t n, int w, int h) {
+    FrameVector frames;
+    for (size_t i = 0; i < n; ++i) frames.push_back(Image(w, h));
+    return frames;
+}
+
+// The planes of an image as LedPlanes packs them.
+Bytes Packed(const RawImage& image, uint16_t colorCode) {
+    LedPlanes header;
+    Bytes planes(2 * size_t(image.height) * ((size_t(image.width) + 7) >> 3));
+    planes.resize(PackLedPlanes(&header, &image, planes.data(), planes.size(), colorCode));
+    return planes;
+}
+
+// The planes of the first frame of the image set at `set`.
+Bytes FirstFramePlanes(const ProgramImage& image, size_t set) {
+    const uint8_t* h = image.bytes().data() + set + 3;
+    const size_t bytes = (h[1] == 5 ? 1 : 2) * size_t(LoadU16(h + 4)) * ((LoadU16(h + 2) + 7u) >> 3);
+    return At(image, LoadU32(h + 10), bytes);
 }
 
 // A screen whose programs use card font set 1 (a command stream), and a tree of one set.
@@ -116,8 +132,8 @@ TEST(ProgramImage, LimitIsNeverPassedAndOverflowIsReported) {
     auto buffer = std::make_unique<uint8_t[]>(kPagedImageLimit);
     ProgramImage image(buffer.get(), kPagedImageLimit);
     WriteImageHead(image, 1);
-    EXPECT_GE(WriteImageSet(image, std::vector<PackedFrame>(3, Frame(256, 64))), 0);  // 6 KiB
-    EXPECT_EQ(WriteImageSet(image, std::vector<PackedFrame>(40, Frame(256, 64))), kEncodeTooLarge);
+    EXPECT_GE(WriteImageSet(image, Frames(3, 256, 64), 5), 0);  // 6 KiB
+    EXPECT_EQ(WriteImageSet(image, Frames(16, 256, 64), 17), kEncodeTooLarge);
     EXPECT_LE(image.pos(), kPagedImageLimit);
     EXPECT_FALSE(image.ok());
     EXPECT_EQ(WriteImageEnd(image), kEncodeTooLarge);
@@ -130,9 +146,9 @@ TEST(ProgramImage, NarrowFieldsRefuseValuesThatDoNotFit) {
         write(image);
         return !image.ok() && WriteImageEnd(image) == kEncodeTooLarge;
     };
-    EXPECT_TRUE(fails([](ProgramImage& i) { WriteSingleImageSet(i, Frame(0x10000, 1)); }));
-    EXPECT_TRUE(fails([](ProgramImage& i) { WritePicture(i, Frame(8, 0x10000)); }));
-    EXPECT_TRUE(fails([](ProgramImage& i) { WriteImageSet(i, std::vector<PackedFrame>(256, Frame(8, 1))); }));
+    EXPECT_TRUE(fails([](ProgramImage& i) { WriteSingleImageSet(i, *Image(0x10000, 1), 5); }));
+    EXPECT_TRUE(fails([](ProgramImage& i) { WritePicture(i, *Image(8, 0x10000), 5); }));
+    EXPECT_TRUE(fails([](ProgramImage& i) { WriteImageSet(i, Frames(256, 1, 1), 5); }));
     EXPECT_TRUE(fails([](ProgramImage& i) { WriteGlyphSet(i, kFieldTableDigits, 0, TestGlyphs(256, 8)); }));
     // 12 month names, 255 x 255 glyphs: the glyph offsets pass 0xFFFF.
     EXPECT_TRUE(fails([](ProgramImage& i) { WriteGlyphSet(i, kFieldTableMonthName, 0, TestGlyphs(255, 255)); }));
@@ -151,9 +167,9 @@ TEST(ProgramImage, NarrowFieldsRefuseValuesThatDoNotFit) {
         WriteProgramRecord(i, size_t(records), program);
     }));
     EXPECT_TRUE(fails([](ProgramImage& i) {
-        TimerRecordInput t;
-        t.digitWidth = 30000;  // 3 day digits: the hours begin at x 90000
-        WriteTimerRecord(i, t);
+        TimerLabels labels;
+        labels.digitWidth = 30000;  // 3 day digits: the hours begin at x 90000
+        WriteTimerRecord(i, TimerField{}, labels, 5);
     }));
     EXPECT_FALSE(fails([](ProgramImage& i) { WriteGlyphSet(i, kFieldTableMonthName, 0, TestGlyphs(64, 64)); }));
 }
@@ -263,7 +279,6 @@ TEST(ProgramImage, ContentHeaderFlagsAndCardActions) {
     b.mainAction.effect = kEffectBlackboardRight;
     b.borderType = 1;  // custom without a frame: no border at all
     tree.SetProgramKind(0, 2, 1);
-    int dissolveCalls = 0;
     ProgramImage image;
     std::vector<PendingContent> pending;
     ASSERT_EQ(WriteImageSkeleton(image, tree, pending), 0);
@@ -273,36 +288,37 @@ TEST(ProgramImage, ContentHeaderFlagsAndCardActions) {
         WriteCommandStreamHead(image, c.program->content.header, 0);
         PutStreamEnd(image);
     }
-    image.Patch(bodies[0].border, WriteBorderBlock(image, 2, 0, 40, Frames(std::vector<PackedFrame>(4, Frame(8, 1)))));
+    image.Patch(bodies[0].border, WriteBorderBlock(image, a, 17));
+    DissolveRandom random;
     for (const ContentBody& body : bodies)
         for (size_t i = 0; i < body.actionCount; ++i)
-            EXPECT_TRUE(CompleteCardAction(image, body.actions[i], tree.screen().colorCode,
-                                           Frames(std::vector<PackedFrame>(5, Frame(16, 16)), &dissolveCalls)));
+            EXPECT_TRUE(CompleteCardAction(image, body.actions[i], tree.screen().colorCode, random));
     ASSERT_GT(WriteImageEnd(image), 0);
 
     auto header = [&](size_t i) { return At(image, 18 + 3 * kProgramRecordSize + 10 * i, 2); };
     EXPECT_THAT(header(0), ElementsAre(2, 0x02));         // secondary action, border
     EXPECT_THAT(header(1), ElementsAre(1, 0x00));         // no border: no flag, no slot
     EXPECT_THAT(header(2), ElementsAre(1, 0x01 | 0x40));  // sound kind, moving main action
-    EXPECT_EQ(bodies[1].border.valid, false);
-    const CardAction main = EffectToCardAction(a.mainAction, a.left, a.top, a.right, a.bottom);
+    EXPECT_FALSE(bodies[1].border.valid);
     const Bytes first = At(image, bodies[0].actions[0], 12), second = At(image, bodies[0].actions[1], 12);
-    EXPECT_EQ(first[0], 13);
-    EXPECT_EQ(first[1], 1);
-    EXPECT_EQ(second[1], 253);
+    EXPECT_THAT(Bytes(first.begin(), first.begin() + 2), ElementsAre(13, 1));
+    EXPECT_THAT(Bytes(second.begin(), second.begin() + 2), ElementsAre(16, 253));
+    EXPECT_EQ(second[10], 3);
     const uint32_t images = LoadU32(&first[7]);
     EXPECT_EQ(LoadU32(At(image, bodies[1].actions[0] + 7, 4).data()), images);
-    EXPECT_EQ(second[0], 16);
-    EXPECT_EQ(second[10], 3);
-    EXPECT_EQ(dissolveCalls, 1);
-    EXPECT_EQ(first[6], main[6]);
     // Mode 17: both planes of the first built-in image are its mask.
-    const Bytes set = At(image, images, 3 + 14);
-    EXPECT_THAT(Bytes(set.begin(), set.begin() + 9), ElementsAre(3, 0, 4, 30, 17, 16, 0, 16, 0));
-    const size_t planes = LoadU32(&set[13]);
-    EXPECT_THAT(At(image, planes, 32), ElementsAreArray(kCardPatternImages[0]));
-    EXPECT_THAT(At(image, planes + 32, 32), ElementsAreArray(kCardPatternImages[0]));
-    EXPECT_THAT(CheckProgramImage(image.bytes()), IsEmpty());
+    EXPECT_THAT(At(image, images, 9), ElementsAre(3, 0, 4, 30, 17, 16, 0, 16, 0));
+    const Bytes sprite = {0x00, 0x38, 0x00, 0x7c, 0x00, 0x7e, 0x00, 0x7f, 0x80, 0x3f, 0xc0, 0x1f, 0xe0, 0x0f, 0xf0, 0x07,
+                          0xf8, 0x03, 0xfc, 0x01, 0xfe, 0x00, 0x7e, 0x00, 0x3f, 0x00, 0x1f, 0x00, 0x03, 0x00, 0x00, 0x00};
+    Bytes twice = sprite;
+    twice.insert(twice.end(), sprite.begin(), sprite.end());
+    EXPECT_EQ(FirstFramePlanes(image, images), twice);
+    // The dissolve set runs from an empty to a full mask.
+    const size_t dissolve = LoadU32(&second[6]);
+    EXPECT_EQ(FirstFramePlanes(image, dissolve), Bytes(64, 0));
+    const ImageWalk walk = WalkProgramImage(image.bytes());
+    EXPECT_THAT(walk.problems, IsEmpty());
+    EXPECT_EQ(walk.imageSets.size(), 4u + 2);  // border sides, the built-in images, the dissolve set
 }
 
 TEST(ProgramImage, BorderBlocksShareSideSetsButKeepTheirEffectAndSpeed) {
@@ -317,43 +333,46 @@ TEST(ProgramImage, BorderBlocksShareSideSetsButKeepTheirEffectAndSpeed) {
     set(1, 3, 5, 4);
     set(2, 6, 1, 20);
     ProgramRecord* custom = set(3, 1, 0, 30);
-    for (int i = 0; i < 2; ++i) custom->borderFrames.push_back(std::make_unique<RawImage>());
+    custom->borderFrames.push_back(Image(2, 8, 0xFF0000));
+    custom->borderFrames.push_back(Image(8, 2, 0x00FF00));
     EXPECT_EQ(CustomBorderSides(custom->borderFrames)[3], custom->borderFrames[1]);
 
-    const std::vector<PackedFrame> sides = {Frame(1, 8, 0x01), Frame(8, 1, 0x02), Frame(1, 8, 0x03), Frame(8, 1, 0x04)};
-    int patternCalls = 0;
     std::vector<size_t> blocks;
     ProgramImage image;
     ASSERT_GT(BuildImage(image, tree, [&](const ProgramRecord& p, ContentBody& body) {
                   WriteCommandStreamHead(image, p.content.header, 0);
                   PutStreamEnd(image);
-                  const uint8_t type = EffectiveBorderType(p);
-                  const std::vector<PackedFrame> frames(sides.begin(), sides.begin() + (type == 1 ? 2 : 4));
-                  const int32_t at = WriteBorderBlock(image, type, p.borderEffect, p.borderSpeed,
-                                                      Frames(frames, &patternCalls));
+                  const int32_t at = WriteBorderBlock(image, p, tree.screen().colorCode);
                   image.Patch(body.border, at);
                   blocks.push_back(size_t(at));
               }),
               0);
-    EXPECT_EQ(patternCalls, 3);  // the second pattern-3 program made no frames
     const Bytes b0 = At(image, blocks[0], 28), b1 = At(image, blocks[1], 28);
     EXPECT_THAT(Bytes(b0.begin(), b0.begin() + 4), ElementsAre(3, 2, 40, 8));
     EXPECT_THAT(Bytes(b1.begin(), b1.begin() + 4), ElementsAre(3, 5, 10, 8));  // own effect, speed raised to 10
     EXPECT_EQ(Bytes(b0.begin() + 4, b0.begin() + 20), Bytes(b1.begin() + 4, b1.begin() + 20));
-    // Frame i sits behind the offset word 12, 4, 16, 8.
-    auto sideFill = [&](const Bytes& blk, size_t word) {
-        const size_t s = LoadU32(&blk[word]);
-        return At(image, LoadU32(At(image, s + 13, 4).data()), 1)[0];
-    };
-    EXPECT_EQ((std::array<int, 4>{sideFill(b0, 12), sideFill(b0, 4), sideFill(b0, 16), sideFill(b0, 8)}),
-              (std::array<int, 4>{1, 2, 3, 4}));
+    EXPECT_EQ(Bytes(b0.begin() + 20, b0.end()), Bytes(8, 0));
+    // Frame i (left, top, right, bottom) sits behind the offset word 12, 4, 16, 8.
+    auto side = [&](const Bytes& blk, size_t word) { return FirstFramePlanes(image, LoadU32(&blk[word])); };
+    FrameVector pattern;
+    MakeBorderFrames(&pattern, 3);
+    const uint16_t code = tree.screen().colorCode;
+    EXPECT_EQ(side(b0, 12), Packed(*pattern[0], code));
+    EXPECT_EQ(side(b0, 4), Packed(*pattern[1], code));
+    EXPECT_EQ(side(b0, 16), Packed(*pattern[2], code));
+    EXPECT_EQ(side(b0, 8), Packed(*pattern[3], code));
     const Bytes ball = At(image, blocks[2], 28);
+    FrameVector balls;
+    MakeBorderFrames(&balls, 6);
     EXPECT_EQ(ball[3], 8);
-    for (size_t w : {4, 8, 12, 16}) EXPECT_EQ(sideFill(ball, w), 2);  // the upright pattern on every side
+    for (size_t w : {4, 8, 12, 16}) EXPECT_EQ(LoadU32(&ball[w]), LoadU32(&ball[4]));  // one set for every side
+    EXPECT_EQ(side(ball, 4), Packed(*balls[1], code));                              // the upright pattern
     const Bytes c = At(image, blocks[3], 28);
     EXPECT_EQ(c[3], 0xFF);
-    EXPECT_EQ((std::array<int, 4>{sideFill(c, 12), sideFill(c, 4), sideFill(c, 16), sideFill(c, 8)}),
-              (std::array<int, 4>{1, 2, 2, 2}));
+    EXPECT_EQ(side(c, 12), Packed(*custom->borderFrames[0], code));
+    EXPECT_EQ(side(c, 4), Packed(*custom->borderFrames[1], code));
+    EXPECT_EQ(LoadU32(&c[16]), LoadU32(&c[4]));  // the missing frames reuse the last one's set
+    EXPECT_EQ(LoadU32(&c[8]), LoadU32(&c[4]));
     const ImageWalk walk = WalkProgramImage(image.bytes());
     EXPECT_THAT(walk.problems, IsEmpty());
     EXPECT_EQ(walk.borderBlocks.size(), 4u);
@@ -390,51 +409,68 @@ TEST(ProgramImage, RenderedFormWithClocksPicturesAndFieldRecords) {
     HardwareParams hw;
     ProgramTree tree(hw);
     tree.AddProgramSet();
-    tree.AddProgram(0);
+    ProgramRecord& program = *tree.AddProgram(0)->record;
     const uint32_t attr = CellAttr::Make(16, 0, 2);
-    const std::vector<AdcCalibrationRow> rows = {{0, 100, 1, 2, 3, 4}, {50, 50}, {10, 5000}, {100, 4096, 0.5f}};
+    program.content.cells[0] = TextCell(FC_HOUR, attr);
+    program.content.cells[1] = TextCell(FC_CLOCK, 0);
+    auto clock = std::make_unique<ClockObject>();
+    clock->size = 16;
+    program.content.cells[1].obj = std::move(clock);
+
+    auto adc = std::make_unique<AdcField>();
+    adc->number = 7, adc->channel = 3, adc->attr = attr;
+    adc->rows[0] = {0, 100, 1, 2, 3, 4};
+    adc->rows[1] = {50, 50};
+    adc->rows[2] = {10, 5000};
+    adc->rows[kAdcCalibrationRows - 1] = {100, 4096, 0.5f};
+    TimerField timer;
+    timer.units = {1, 0, 3, 4}, timer.attr = attr, timer.dayDigits = 2;
+    timer.labels[0][0] = u'd', timer.labels[1][0] = u'h';
+    timer.labels[3].fill(u'x');  // 32 units without a NUL: 31 are kept
+    const auto d = Image(6, 16), h = Image(6, 16), sLabel = Image(20, 16);
+    const TimerLabels labels{{d.get(), h.get(), nullptr, sLabel.get()}, 5};
+    CounterField counter;
+    counter.digitFormat = 0x21, counter.channel = 1, counter.unit = 2, counter.flags = 1;
+    counter.start = -5, counter.startFraction = 3, counter.attr = attr;
+
     size_t counterAt = 0, timerAt = 0, adcAt = 0, head = 0;
     ProgramImage image;
-    ASSERT_GT(BuildImage(image, tree, [&](const ProgramRecord&, ContentBody& body) {
+    ASSERT_GT(BuildImage(image, tree, [&](const ProgramRecord& p, ContentBody& body) {
                   head = body.textHead;
-                  image.PatchU16(body.textHead, 80);
-                  image.data()[body.textHead + 4] = kTextFormClocks;
+                  SetTextSize(image, head, 80, 16);
+                  image.data()[head + 4] = TextFormOf(p.content.header, true);
                   const std::pair<int32_t, int32_t> clocks[] = {{40, 0}};
                   const auto clockPlaces = WriteClockTable(image, clocks);
-                  // A code stream: font-set 0, flags 0, FF00, 3 units: U+E013 U+E030 0.
-                  for (uint8_t v : {0, 0, 0x00, 0xFF, 3, 0, 0x13, 0xE0, 0x30, 0xE0, 0, 0}) image.writer().put_u8(v);
+                  ASSERT_GT(SerializeTextForCard(p.content, image.writer()), 0);
                   const ByteWriter::Place planes = WritePictureEntry(image, 0, 0);
                   const auto hour = WriteFieldRecord(image, FieldColorCode(attr), uint8_t(CardFieldType(FC_HOUR)), 0, 0);
-                  const auto adc = WriteFieldRecord(image, 5, kCardFieldAdc, 16, 0);
-                  const auto timer = WriteFieldRecord(image, 5, kCardFieldTimer, 24, 0);
-                  const auto counter = WriteFieldRecord(image, 5, kCardFieldCounter, 32, 0);
+                  const auto adcPlace = WriteFieldRecord(image, 5, kCardFieldAdc, 16, 0);
+                  const auto timerPlace = WriteFieldRecord(image, 5, kCardFieldTimer, 24, 0);
+                  const auto counterPlace = WriteFieldRecord(image, 5, kCardFieldCounter, 32, 0);
                   const auto pic = WriteFieldRecord(image, 5, kCardFieldPicture, 48, 0);
                   EndPictureEntry(image);
                   EndPictureEntries(image);
-                  image.Patch(planes, WritePicture(image, Frame(80, 16)));
-                  image.Patch(clockPlaces[0], WriteClockBlock(image, 16, 0, std::vector<PackedFrame>(2, Frame(16, 16))));
-                  image.Patch(pic, WriteSingleImageSet(image, Frame(8, 8)));
-                  const FieldRecordPlace a = WriteAdcRecord(image, {7, {3, 1, 0x24, 0}, attr, rows});
-                  TimerRecordInput t;
-                  t.units = {1, 0, 3, 4}, t.attr = attr, t.digitWidth = 5, t.dayDigits = 2;
-                  t.labels = {u"d", u"h", u"", u"0123456789012345678901234567890123"};
-                  t.labelImages = {Frame(6, 16), Frame(6, 16), std::nullopt, Frame(20, 16)};
-                  const FieldRecordPlace tm = WriteTimerRecord(image, t);
-                  const FieldRecordPlace c = WriteCounterRecord(image, {0x21, 1, 2, 1, -5, 99, 3, 0, attr});
-                  adcAt = size_t(a.offset), timerAt = size_t(tm.offset), counterAt = size_t(c.offset);
-                  image.Patch(adc, a.offset), image.Patch(timer, tm.offset), image.Patch(counter, c.offset);
+                  image.Patch(planes, WritePicture(image, *Image(80, 16, 0x010000), 5));
+                  image.Patch(clockPlaces[0], WriteClockBlock(image, *CellObjectAs<ClockObject>(p.content.cells[1]),
+                                                              Frames(2, 16, 16), 5));
+                  image.Patch(pic, WriteSingleImageSet(image, *Image(8, 8), 5));
+                  const FieldRecordPlace a = WriteAdcRecord(image, *adc);
+                  const FieldRecordPlace t = WriteTimerRecord(image, timer, labels, 5);
+                  const FieldRecordPlace c = WriteCounterRecord(image, counter);
+                  adcAt = size_t(a.offset), timerAt = size_t(t.offset), counterAt = size_t(c.offset);
+                  image.Patch(adcPlace, a.offset), image.Patch(timerPlace, t.offset), image.Patch(counterPlace, c.offset);
                   const int32_t digits = WriteGlyphSet(image, kFieldTableDigits, attr, TestGlyphs());
-                  for (const auto& place : {hour, a.glyphSet, tm.glyphSet, c.glyphSet}) image.Patch(place, digits);
+                  for (const auto& place : {hour, a.glyphSet, t.glyphSet, c.glyphSet}) image.Patch(place, digits);
               }),
               0);
     // Clock table: 2 entries, entry 0 pointing at the bytes 2, 0 right behind the table.
-    EXPECT_THAT(At(image, head + 6, 10), ElementsAre(2, 0, 0, 0, 0, 0, uint8_t(head + 24), 0, 0, 0));
+    EXPECT_THAT(At(image, head, 16), ElementsAre(80, 0, 16, 0, 1, 0, 2, 0, 0, 0, 0, 0, uint8_t(head + 24), 0, 0, 0));
     EXPECT_THAT(At(image, head + 24, 2), ElementsAre(2, 0));
-    EXPECT_THAT(At(image, adcAt, 20), ElementsAre(0, 0, 7, 0, 3, 1, 0x24, 0, attr & 0xFF, (attr >> 8) & 0xFF,
-                                                 (attr >> 16) & 0xFF, attr >> 24, _, _, _, _, 2, 0, 0xFF, 0xFF));
-    EXPECT_THAT(At(image, adcAt + 20, 4), ElementsAre(0, 0, 100, 0));  // rows 1 and 4 kept
+    const uint8_t a0 = attr & 0xFF, a1 = (attr >> 8) & 0xFF, a2 = (attr >> 16) & 0xFF, a3 = attr >> 24;
+    EXPECT_THAT(At(image, adcAt, 20), ElementsAre(0, 0, 7, 0, 3, 1, 0x24, 0, a0, a1, a2, a3, _, _, _, _, 2, 0, 0xFF, 0xFF));
+    EXPECT_THAT(At(image, adcAt + 20, 4), ElementsAre(0, 0, 100, 0));  // only the first and the last row
     EXPECT_THAT(At(image, adcAt + 40, 4), ElementsAre(100, 0, 0, 0x10));
-    // Timer: units days, minutes, seconds shown; days begin at 0, minutes after 2 digits and "d".
+    // Timer: days, minutes and seconds shown; minutes begin after 2 digits and "d", seconds after 2 more.
     const Bytes t = At(image, timerAt, 68);
     EXPECT_THAT(Bytes(t.begin(), t.begin() + 8), ElementsAre(0, 0, 2, 0, 0, 0, 2 + 2 + 1 + 32, 0));
     EXPECT_THAT(Bytes(t.begin() + 20, t.begin() + 44),
@@ -442,15 +478,15 @@ TEST(ProgramImage, RenderedFormWithClocksPicturesAndFieldRecords) {
     EXPECT_NE(LoadU32(&t[44]), 0u);
     EXPECT_EQ(LoadU32(&t[48]), 0u);  // hours hidden
     EXPECT_EQ(LoadU32(&t[52]), 0u);  // minutes have no label
-    EXPECT_THAT(Bytes(t.begin() + 64, t.begin() + 68), ElementsAre(attr & 0xFF, (attr >> 8) & 0xFF, _, _));
-    EXPECT_THAT(At(image, counterAt, 28), ElementsAre(0, 0x21, 1, 2, 1, 0, 0, 0, 0xFB, 0xFF, 0xFF, 0xFF, 99, 0, 0, 0, 3,
-                                                     0, 0, 0, 0, 0, 0, 0, attr & 0xFF, (attr >> 8) & 0xFF,
-                                                     (attr >> 16) & 0xFF, attr >> 24));
+    EXPECT_THAT(Bytes(t.begin() + 64, t.end()), ElementsAre(a0, a1, a2, a3));
+    EXPECT_THAT(At(image, counterAt, 28), ElementsAre(0, 0x21, 1, 2, 1, 0, 0, 0, 0xFB, 0xFF, 0xFF, 0xFF, 99, 0, 0, 0,
+                                                     3, 0, 0, 0, 0, 0, 0, 0, a0, a1, a2, a3));
     const ImageWalk walk = WalkProgramImage(image.bytes());
     EXPECT_THAT(walk.problems, IsEmpty());
     EXPECT_EQ(walk.glyphSets.size(), 1u);
     EXPECT_EQ(walk.fieldRecords.size(), 3u);
     EXPECT_EQ(walk.clockBlocks.size(), 1u);
+    EXPECT_EQ(walk.pictures.size(), 1u);
 }
 
 TEST(ProgramImage, EndPadsWithFillAndVoiceBlockStaysOutside) {
@@ -499,7 +535,7 @@ TEST(ImageWalker, ReportsBrokenOffsetsAndBlocks) {
         textHead = body.textHead;
         WriteCommandStreamHead(image, p.content.header, 0);
         PutStreamEnd(image);
-        block = size_t(WriteBorderBlock(image, 4, 0, 40, Frames(std::vector<PackedFrame>(4, Frame(16, 1)))));
+        block = size_t(WriteBorderBlock(image, p, tree.screen().colorCode));
         image.Patch(body.border, int64_t(block));
     });
     ASSERT_GT(length, 0);
