@@ -554,4 +554,10 @@ TEST(ImageWalker, ReportsBrokenOffsetsAndBlocks) {
     EXPECT_EQ(broken([&](Bytes& b) { b[textHead + 4] = 3; }).size(), 1u);                        // text form
     EXPECT_EQ(broken([&](Bytes& b) { b[textHead + 6 + 6] = 0xFD; }).size(), 1u);                 // unknown position unit
     EXPECT_EQ(broken([&](Bytes& b) { StoreU32(&b[0], uint32_t(length + 4)); }).size(), 1u);      // length word
+    // Any changed byte is reported, and garbage offsets are walked without reading outside the bytes.
+    for (size_t i = 0; i < good.size(); ++i) {
+        Bytes b = good;
+        b[i] ^= 0xA5;
+        EXPECT_FALSE(CheckProgramImage(b).empty()) << i;
+    }
 }
