@@ -1,0 +1,23 @@
+// Test entry: one QApplication for the whole run (offscreen), and every Qt warning
+// fails the test that caused it.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+namespace {
+void FailOnWarnings(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtDebugMsg || type == QtInfoMsg) return;
+    // The offscreen platform has no window system to pass size limits, raising or
+    // keyboard grabs to; its notices about that say nothing about the code under test.
+    if (message.startsWith(QLatin1String("This plugin does not support"))) return;
+    ADD_FAILURE() << "Qt message: " << message.toStdString();
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    testing::InitGoogleTest(&argc, argv);
+    QApplication app(argc, argv);
+    qInstallMessageHandler(FailOnWarnings);
+    return RUN_ALL_TESTS();
+}
