@@ -299,6 +299,14 @@ SearchOutcome SearchCardPorts(PortSetting& setting, SearchProgress* progress, in
     return anyOpened ? SearchOutcome::NoAnswer : SearchOutcome::PortUnavailable;
 }
 
+LinkTarget LinkTargetFromScreen(const HardwareParams& screen) {
+    LinkTarget t;
+    t.port = {screen.comIndex, screen.baudIndex};
+    t.cardType = screen.cardType;
+    t.cardSubtype = screen.cardSubtype;
+    return t;
+}
+
 CardInfoResult ReadCardInfoThread(const LinkTarget& target, SearchProgress* progress, int probeWaitMs) {
     CardInfoResult result;
     result.target = target;

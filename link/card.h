@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "content/clock.h"
+#include "content/records.h"
 #include "link/serial.h"
 
 namespace ledsuite {
@@ -86,6 +87,10 @@ struct LinkTarget {
     uint8_t cardModel = 0;
     uint32_t firmware = 0;
 };
+
+// The link target of a screen record: its COM and baud indices and its card type
+// and subtype; what the card reports is left for the card to fill in.
+LinkTarget LinkTargetFromScreen(const HardwareParams& screen);
 
 // Name tables of the information list.
 std::u16string FlashSizeName(int index);      // "4Mb".."64Mb", else the unknown text

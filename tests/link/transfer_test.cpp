@@ -219,3 +219,27 @@ TEST(ReadBackTransfer, Pl2303QuestionCanDecline) {
     EXPECT_EQ(asked, 2);  // the hardware block is not asked about
     EXPECT_EQ(c.card.log().frames.size(), 2u);
 }
+
+TEST(LinkTargetFromScreen, TheScreenRecordChoosesPortRateAndCardType) {
+    HardwareParams screen;
+    screen.comIndex = 1;
+    screen.baudIndex = 8;
+    screen.cardType = 2;
+    screen.cardSubtype = 5;
+    const LinkTarget t = LinkTargetFromScreen(screen);
+    EXPECT_EQ(t.port.packed(), 1u | 8u << 16);
+    EXPECT_EQ(t.cardSubtype, 5);
+
+    // COM index 1 is the card; index 0 is a line where nothing answers.
+    FakeCard card(CardOnPort::Prepared({})), mute;
+    card.Start();
+    mute.Start();
+    ScopedPorts ports({mute.slavePath(), card.slavePath()});
+    EXPECT_EQ(SendTransfer(t, TransferMode::Program, Image(64), Quick()).code, TransferResult::kSent);
+    screen.cardType = 3;
+    EXPECT_EQ(SendTransfer(LinkTargetFromScreen(screen), TransferMode::Program, Image(64), Quick()).code,
+              TransferResult::kTypeMismatch);
+    screen.baudIndex = 9;  // outside the rate table: the port does not open
+    EXPECT_EQ(SendTransfer(LinkTargetFromScreen(screen), TransferMode::Program, Image(64), Quick()).code,
+              TransferResult::kSendPortFailed);
+}

@@ -1,0 +1,563 @@
+#include "content/program_image.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string_view>
+
+#include "content/crc16.h"
+#include "content/image_sources.h"
+#include "content/led_planes.h"
+#include "tests/content/image_walker.h"
+
+using namespace ledsuite;
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+using ::testing::IsEmpty;
+using ::testing::_;
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes At(const ProgramImage& image, size_t off, size_t n) {
+    auto b = image.bytes();
+    return Bytes(b.begin() + off, b.begin() + off + n);
+}
+
+std::unique_ptr<RawImage> Image(int w, int h, uint32_t colour = 0xFFFFFF) {
+    auto image = std::make_unique<RawImage>();
+    ResetImage(*image, w, h);
+    FillImage(*image, colour);
+    return image;
+}
+
+FrameVector Frames(size_t n, int w, int h) {
+    FrameVector frames;
+    for (size_t i = 0; i < n; ++i) frames.push_back(Image(w, h));
+    return frames;
+}
+
+// The planes of an image as LedPlanes packs them.
+Bytes Packed(const RawImage& image, uint16_t colorCode) {
+    LedPlanes header;
+    Bytes planes(2 * size_t(image.height) * ((size_t(image.width) + 7) >> 3));
+    planes.resize(PackLedPlanes(&header, &image, planes.data(), planes.size(), colorCode));
+    return planes;
+}
+
+// The planes of the first frame of the image set at `set`.
+Bytes FirstFramePlanes(const ProgramImage& image, size_t set) {
+    const uint8_t* h = image.bytes().data() + set + 3;
+    const size_t bytes = (h[1] == 5 ? 1 : 2) * size_t(LoadU16(h + 4)) * ((LoadU16(h + 2) + 7u) >> 3);
+    return At(image, LoadU32(h + 10), bytes);
+}
+
+// A screen whose programs use card font set 1 (a command stream), and a tree of one set.
+ProgramTree CardFontTree(size_t programs, uint16_t fontChip = 0x0001) {
+    HardwareParams hw;
+    hw.fileSystem = 1, hw.fontChip = fontChip, hw.cardSubtype = 2;
+    ProgramTree tree(hw);
+    tree.AddProgramSet();
+    for (size_t i = 0; i < programs; ++i) tree.AddProgram(0);
+    return tree;
+}
+
+// Skeleton, then for each program its body up to the text head, with the text
+// written by `text` (nothing for a lyric show), then the end of the image.
+template <typename Text>
+int32_t BuildImage(ProgramImage& image, const ProgramTree& tree, Text text) {
+    std::vector<PendingContent> pending;
+    if (WriteImageSkeleton(image, tree, pending) < 0) return kEncodeTooLarge;
+    for (const PendingContent& c : pending) {
+        const TextHeader& h = c.program->content.header;
+        ContentBody body = WriteContentBody(image, *c.program, tree.screen(), c.body, TextFormOf(h, false));
+        text(*c.program, body);
+    }
+    return WriteImageEnd(image);
+}
+
+void NoText(const ProgramRecord&, ContentBody&) {}
+
+// A test glyph renderer: 6 x 9 cells, each glyph's rows hold its character code.
+GlyphRenderer TestGlyphs(int w = 6, int h = 9) {
+    return {[w, h](char16_t, uint32_t) { return std::pair{w, h}; },
+            [](char16_t ch, uint32_t, int, int, std::span<uint8_t> bits) {
+                for (auto& b : bits) b = uint8_t(ch);
+            }};
+}
+
+}  // namespace
+
+TEST(Crc16Modbus, CheckValueAndStoredOrder) {
+    const std::string_view check = "123456789";
+    EXPECT_EQ(Crc16Modbus(check.size(), reinterpret_cast<const uint8_t*>(check.data())), 0x4B37);
+    EXPECT_EQ(Crc16Modbus(0, nullptr), 0xFFFF);
+    const uint8_t one = 0x01;
+    EXPECT_EQ(Crc16Modbus(1, &one), 0x807E);  // bitwise reference of the reflected polynomial
+}
+
+TEST(ProgramImage, SmallestImageIsALyricShowOf68Bytes) {
+    ProgramTree tree = CardFontTree(1);
+    tree.SetProgramKind(0, 0, kKindLyricShow);
+    ProgramRecord& p = *tree.program(0, 0)->record;
+    p.left = 0, p.top = 0, p.right = 96, p.bottom = 16;
+    ProgramImage image;
+    ASSERT_EQ(BuildImage(image, tree, NoText), 68);
+    const Bytes b(image.bytes().begin(), image.bytes().end());
+    EXPECT_THAT(At(image, 0, 18), ElementsAre(68, 0, 0, 0, 18, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0));
+    EXPECT_THAT(At(image, 18, 14), ElementsAre(32, 0, 1, 0, 0, 0, 0, 0, 96, 0, 16, 0, 0, 0));
+    // Content header: one action, kind flag 0x01 and moving class 0x40, body at 42.
+    EXPECT_THAT(At(image, 32, 10), ElementsAre(1, 0x41, 0, 0, 0, 0, 42, 0, 0, 0));
+    EXPECT_THAT(At(image, 42, 3), ElementsAre(0, 0, 2));  // sound place with the subtype
+    const CardAction main = EffectToCardAction(p.mainAction, 0, 0, 96, 16);
+    EXPECT_THAT(At(image, 45, 12), ElementsAreArray(main));
+    EXPECT_THAT(At(image, 57, 11), ElementsAre(96, 0, 16, 0, 14, 0, 0xFF, 0xFF, 0x00, b[66], b[67]));
+    EXPECT_EQ(LoadU16(&b[66]), Crc16Modbus(66, b.data()));
+    EXPECT_THAT(CheckProgramImage(b), IsEmpty());
+}
+
+TEST(ProgramImage, LimitIsNeverPassedAndOverflowIsReported) {
+    ProgramTree tree = CardFontTree(1);
+    tree.SetProgramKind(0, 0, kKindLyricShow);
+    for (size_t limit : {size_t(68), size_t(67), size_t(60)}) {
+        auto buffer = std::make_unique<uint8_t[]>(limit);  // exactly sized: ASan catches any stray byte
+        std::fill_n(buffer.get(), limit, 0xFF);
+        ProgramImage image(buffer.get(), limit);
+        EXPECT_EQ(BuildImage(image, tree, NoText), limit == 68 ? 68 : kEncodeTooLarge) << limit;
+    }
+    // Paged sending: a 0xFFFF buffer, pictures that need more.
+    auto buffer = std::make_unique<uint8_t[]>(kPagedImageLimit);
+    ProgramImage image(buffer.get(), kPagedImageLimit);
+    WriteImageHead(image, 1);
+    EXPECT_GE(WriteImageSet(image, Frames(3, 256, 64), 5), 0);  // 6 KiB
+    EXPECT_EQ(WriteImageSet(image, Frames(16, 256, 64), 17), kEncodeTooLarge);
+    EXPECT_LE(image.pos(), kPagedImageLimit);
+    EXPECT_FALSE(image.ok());
+    EXPECT_EQ(WriteImageEnd(image), kEncodeTooLarge);
+}
+
+TEST(ProgramImage, NarrowFieldsRefuseValuesThatDoNotFit) {
+    auto fails = [](auto write) {
+        ProgramImage image;
+        WriteImageHead(image, 1);
+        write(image);
+        return !image.ok() && WriteImageEnd(image) == kEncodeTooLarge;
+    };
+    EXPECT_TRUE(fails([](ProgramImage& i) { WriteSingleImageSet(i, *Image(0x10000, 1), 5); }));
+    EXPECT_TRUE(fails([](ProgramImage& i) { WritePicture(i, *Image(8, 0x10000), 5); }));
+    EXPECT_TRUE(fails([](ProgramImage& i) { WriteImageSet(i, Frames(256, 1, 1), 5); }));
+    EXPECT_TRUE(fails([](ProgramImage& i) { WriteGlyphSet(i, kFieldTableDigits, 0, TestGlyphs(256, 8)); }));
+    // 12 month names, 255 x 255 glyphs: the glyph offsets pass 0xFFFF.
+    EXPECT_TRUE(fails([](ProgramImage& i) { WriteGlyphSet(i, kFieldTableMonthName, 0, TestGlyphs(255, 255)); }));
+    EXPECT_TRUE(fails([](ProgramImage& i) { PutLineStart(i, 70000, 0, 0); }));
+    EXPECT_TRUE(fails([](ProgramImage& i) { SetTextSize(i, 4, 16, 0x10000); }));
+    // Set and program records whose blocks start beyond 0xFFFF.
+    ProgramSetRecord set;
+    ProgramRecord program;
+    EXPECT_TRUE(fails([&](ProgramImage& i) {
+        i.writer().fill(0, 0x10000);
+        WriteSetRecord(i, 4, set, 1);
+    }));
+    EXPECT_TRUE(fails([&](ProgramImage& i) {
+        const int32_t records = WriteSetRecord(i, 4, set, 1);
+        i.writer().fill(0, 0x10000);
+        WriteProgramRecord(i, size_t(records), program);
+    }));
+    EXPECT_TRUE(fails([](ProgramImage& i) {
+        TimerLabels labels;
+        labels.digitWidth = 30000;  // 3 day digits: the hours begin at x 90000
+        WriteTimerRecord(i, TimerField{}, labels, 5);
+    }));
+    EXPECT_FALSE(fails([](ProgramImage& i) { WriteGlyphSet(i, kFieldTableMonthName, 0, TestGlyphs(64, 64)); }));
+}
+
+TEST(ProgramImage, PlayParametersOfEveryModeAndTheScheduleBlock) {
+    ProgramTree tree = CardFontTree(0);
+    for (int type = 1; type <= 7; ++type) tree.AddProgramSet();
+    for (size_t s = 0; s < tree.sets().size(); ++s) {
+        tree.AddProgram(s);
+        ProgramSetRecord& r = *tree.set(s)->record;
+        r.playMode = uint8_t(s == 7 ? 9 : s), r.weekdays = 0x41, r.duration = 0x0123;
+        r.dates[0] = {0x2C21, 0x2D9F};
+        r.periods = {0x30002000, 0x4000, 0x50005000, 0x10002000, 0x70006000};
+    }
+    ProgramImage image;
+    ASSERT_GT(BuildImage(image, tree, [&](const ProgramRecord& p, ContentBody& body) {
+                  SetTextSize(image, body.textHead, p.width(), 16);
+                  WriteCommandStreamHead(image, p.content.header, 0);
+                  PutStreamEnd(image);
+              }),
+              0);
+    auto params = [&](size_t s) { return At(image, 4 + 10 * s + 4, 6); };
+    EXPECT_THAT(params(0), ElementsAre(0, 0, 0, 0, 0, 0));
+    EXPECT_THAT(params(1), ElementsAre(0x23, 0x01, 0, 0, 1, 0));
+    EXPECT_THAT(params(2), ElementsAre(0x00, 0x20, 0x00, 0x30, 2, 0));
+    EXPECT_THAT(params(3), ElementsAre(0x41, 0, 0x41, 0, 3, 0));
+    EXPECT_THAT(params(4), ElementsAre(0x21, 0x2C, 0x9F, 0x2D, 4, 0));
+    EXPECT_THAT(params(5), ElementsAre(0, 0, 0, 0, 5, 0));
+    EXPECT_THAT(params(7), ElementsAre(0, 0, 0, 0, 9, 0));
+    const Bytes p6 = params(6);
+    const size_t sched = LoadU16(&p6[0]) | size_t(LoadU16(&p6[2])) << 16;
+    // Weekdays, one range, then only the periods whose start is before their end (two of five).
+    EXPECT_THAT(At(image, sched, 15), ElementsAre(0x41, 1, 0x21, 0x2C, 0x9F, 0x2D, 2, 0x00, 0x20, 0x00, 0x30,
+                                                  0x00, 0x60, 0x00, 0x70));
+    EXPECT_EQ(LoadU16(image.bytes().data() + 4 + 60), sched + 15);  // its program records follow at once
+    const ImageWalk walk = WalkProgramImage(image.bytes());
+    EXPECT_THAT(walk.problems, IsEmpty());
+    EXPECT_EQ(walk.programs, 8u);
+}
+
+TEST(ProgramImage, CommandUnitsFollowTheByteOrderFlag) {
+    for (uint16_t chip : {uint16_t(0x0001), uint16_t(0x0101)}) {
+        const uint8_t order = uint8_t(chip >> 8);
+        ProgramTree tree = CardFontTree(1, chip);
+        ProgramImage image;
+        size_t stream = 0;
+        int32_t table = 0;
+        const int32_t length = BuildImage(image, tree, [&](const ProgramRecord& p, ContentBody& body) {
+            SetTextSize(image, body.textHead, 40, 16);
+            WriteCommandStreamHead(image, p.content.header, ByteOrderFlag(tree.screen()));
+            stream = image.pos();
+            PutLineStart(image, 2, 0, order);
+            PutCommandUnit(image, kCmdColor, CommandColorCode(CellAttr::Red | CellAttr::Green), order);
+            for (char16_t c : std::u16string_view(u"A\u00E9\u4E2D\u0E01")) PutCommandChar(image, c, order);
+            const ByteWriter::Place field = PutObjectRef(image, uint8_t(CommandFieldType(FC_WEEK_CN)), order);
+            PutTableStart(image, 64, 32, 2, 1, 0x0C, order);
+            PutTableRule(image, 0x0C, 0, 0, 62, 0);
+            PutTableCell(image, 0x00100020);
+            PutCommandChar(image, u'B', order);
+            PutTableEnd(image);
+            PutStreamEnd(image);
+            table = WriteCodeTable(image, kFieldTableWeekdayCn);
+            EXPECT_EQ(WriteCodeTable(image, kFieldTableWeekdayCn), table);  // one table per image
+            image.Patch(field, table);
+        });
+        ASSERT_GT(length, 0);
+        const uint8_t t0 = uint8_t(table), t1 = uint8_t(table >> 8);
+        const Bytes expected =
+            order == 0 ? Bytes{0xFD, 0x03, 2, 0, 0, 0, 0xFB, 12, 0x00, 'A', 0x00, 0xE9, 0xD6, 0xD0, 0x00, '?',
+                               0xFC, 9, t0, t1, 0, 0, 0xFC, 0x18}
+                       : Bytes{0x03, 0xFD, 2, 0, 0, 0, 12, 0xFB, 'A', 0x00, 0xE9, 0x00, 0x2D, 0x4E, 0x01, 0x0E,
+                               9, 0xFC, t0, t1, 0, 0, 0x18, 0xFC};
+        EXPECT_THAT(At(image, stream, 24), ElementsAreArray(expected)) << "flag " << int(order);
+        // Table operands, then rule, cell and end as FC 1B, FC 1A, FC 19 under either flag.
+        const Bytes b = {0x42, 0x00};
+        EXPECT_THAT(At(image, stream + 24, 38),
+                    ElementsAre(0, 0, 5, 0, 64, 0, 32, 0, 2, 1, 0x0C, 0, 0, 0, 0xFC, 0x1B, 0x30, 0, 0, 0, 0, 0, 62, 0,
+                                0, 0, 0xFC, 0x1A, 0x20, 0, 0x10, 0, order ? b[0] : b[1], order ? b[1] : b[0], 0xFC,
+                                0x19, 0, 0));
+        // The Chinese weekday code table: width 1, then each character's code-page bytes.
+        EXPECT_THAT(At(image, size_t(table), 5), ElementsAre(1, 0xCC, 0xEC, 0xD2, 0xBB));
+        const ImageWalk walk = WalkProgramImage(image.bytes());
+        EXPECT_THAT(walk.problems, IsEmpty());
+        EXPECT_EQ(walk.codeTables.size(), 1u);
+    }
+}
+
+TEST(ProgramImage, CodeTablesPadEntriesWithBlanks) {
+    ProgramImage image;
+    const int32_t at = WriteCodeTable(image, kFieldTableMonthAbbr);
+    EXPECT_EQ(image.pos(), 1u + 12 * 8);
+    EXPECT_THAT(At(image, size_t(at), 9), ElementsAre(4, 0, 'J', 0, 'a', 0, 'n', 0, '.'));
+    const int32_t en = WriteCodeTable(image, kFieldTableWeekdayEn);
+    EXPECT_THAT(At(image, size_t(en) + 1 + 18, 18),  // "Monday" and three blank units
+                ElementsAre(0, 'M', 0, 'o', 0, 'n', 0, 'd', 0, 'a', 0, 'y', 0x20, 0x20, 0x20, 0x20, 0x20, 0x20));
+    EXPECT_EQ(CodeTableWidth(kFieldTableMonthName), 9);
+}
+
+TEST(ProgramImage, ContentHeaderFlagsAndCardActions) {
+    ProgramTree tree = CardFontTree(3);
+    tree.screen().colorCode = 17;
+    ProgramRecord& a = *tree.program(0, 0)->record;  // Blackboard, then Snow; speeds out of range
+    a.mainAction.effect = kEffectBlackboardLeft, a.mainAction.speed = 0;
+    a.secondaryAction.effect = kEffectSnow, a.secondaryAction.speed = 255;
+    a.borderType = 2;
+    ProgramRecord& b = *tree.program(0, 1)->record;  // Blackboard too: the four images are shared
+    b.mainAction.effect = kEffectBlackboardRight;
+    b.borderType = 1;  // custom without a frame: no border at all
+    tree.SetProgramKind(0, 2, 1);
+    ProgramImage image;
+    std::vector<PendingContent> pending;
+    ASSERT_EQ(WriteImageSkeleton(image, tree, pending), 0);
+    std::vector<ContentBody> bodies;
+    for (const PendingContent& c : pending) {
+        bodies.push_back(WriteContentBody(image, *c.program, tree.screen(), c.body, kTextFormCommands));
+        WriteCommandStreamHead(image, c.program->content.header, 0);
+        PutStreamEnd(image);
+    }
+    image.Patch(bodies[0].border, WriteBorderBlock(image, a, 17));
+    DissolveRandom random;
+    for (const ContentBody& body : bodies)
+        for (size_t i = 0; i < body.actionCount; ++i)
+            EXPECT_TRUE(CompleteCardAction(image, body.actions[i], tree.screen().colorCode, random));
+    ASSERT_GT(WriteImageEnd(image), 0);
+
+    auto header = [&](size_t i) { return At(image, 18 + 3 * kProgramRecordSize + 10 * i, 2); };
+    EXPECT_THAT(header(0), ElementsAre(2, 0x02));         // secondary action, border
+    EXPECT_THAT(header(1), ElementsAre(1, 0x00));         // no border: no flag, no slot
+    EXPECT_THAT(header(2), ElementsAre(1, 0x01 | 0x40));  // sound kind, moving main action
+    EXPECT_FALSE(bodies[1].border.valid);
+    const Bytes first = At(image, bodies[0].actions[0], 12), second = At(image, bodies[0].actions[1], 12);
+    EXPECT_THAT(Bytes(first.begin(), first.begin() + 2), ElementsAre(13, 1));
+    EXPECT_THAT(Bytes(second.begin(), second.begin() + 2), ElementsAre(16, 253));
+    EXPECT_EQ(second[10], 3);
+    const uint32_t images = LoadU32(&first[7]);
+    EXPECT_EQ(LoadU32(At(image, bodies[1].actions[0] + 7, 4).data()), images);
+    // Mode 17: both planes of the first built-in image are its mask.
+    EXPECT_THAT(At(image, images, 9), ElementsAre(3, 0, 4, 30, 17, 16, 0, 16, 0));
+    const Bytes sprite = {0x00, 0x38, 0x00, 0x7c, 0x00, 0x7e, 0x00, 0x7f, 0x80, 0x3f, 0xc0, 0x1f, 0xe0, 0x0f, 0xf0, 0x07,
+                          0xf8, 0x03, 0xfc, 0x01, 0xfe, 0x00, 0x7e, 0x00, 0x3f, 0x00, 0x1f, 0x00, 0x03, 0x00, 0x00, 0x00};
+    Bytes twice = sprite;
+    twice.insert(twice.end(), sprite.begin(), sprite.end());
+    EXPECT_EQ(FirstFramePlanes(image, images), twice);
+    // The dissolve set runs from an empty to a full mask.
+    const size_t dissolve = LoadU32(&second[6]);
+    EXPECT_EQ(FirstFramePlanes(image, dissolve), Bytes(64, 0));
+    const ImageWalk walk = WalkProgramImage(image.bytes());
+    EXPECT_THAT(walk.problems, IsEmpty());
+    EXPECT_EQ(walk.imageSets.size(), 4u + 2);  // border sides, the built-in images, the dissolve set
+}
+
+TEST(ProgramImage, BorderBlocksShareSideSetsButKeepTheirEffectAndSpeed) {
+    // Four programs: pattern 3 twice, ball (6), and a custom border of two frames.
+    ProgramTree tree = CardFontTree(4);
+    auto set = [&](size_t i, uint8_t type, uint8_t effect, uint8_t speed) {
+        ProgramRecord& p = *tree.program(0, i)->record;
+        p.borderType = type, p.borderEffect = effect, p.borderSpeed = speed;
+        return &p;
+    };
+    set(0, 3, 2, 40);
+    set(1, 3, 5, 4);
+    set(2, 6, 1, 20);
+    ProgramRecord* custom = set(3, 1, 0, 30);
+    custom->borderFrames.push_back(Image(2, 8, 0xFF0000));
+    custom->borderFrames.push_back(Image(8, 2, 0x00FF00));
+    EXPECT_EQ(CustomBorderSides(custom->borderFrames)[3], custom->borderFrames[1]);
+
+    std::vector<size_t> blocks;
+    ProgramImage image;
+    ASSERT_GT(BuildImage(image, tree, [&](const ProgramRecord& p, ContentBody& body) {
+                  WriteCommandStreamHead(image, p.content.header, 0);
+                  PutStreamEnd(image);
+                  const int32_t at = WriteBorderBlock(image, p, tree.screen().colorCode);
+                  image.Patch(body.border, at);
+                  blocks.push_back(size_t(at));
+              }),
+              0);
+    const Bytes b0 = At(image, blocks[0], 28), b1 = At(image, blocks[1], 28);
+    EXPECT_THAT(Bytes(b0.begin(), b0.begin() + 4), ElementsAre(3, 2, 40, 8));
+    EXPECT_THAT(Bytes(b1.begin(), b1.begin() + 4), ElementsAre(3, 5, 10, 8));  // own effect, speed raised to 10
+    EXPECT_EQ(Bytes(b0.begin() + 4, b0.begin() + 20), Bytes(b1.begin() + 4, b1.begin() + 20));
+    EXPECT_EQ(Bytes(b0.begin() + 20, b0.end()), Bytes(8, 0));
+    // Frame i (left, top, right, bottom) sits behind the offset word 12, 4, 16, 8.
+    auto side = [&](const Bytes& blk, size_t word) { return FirstFramePlanes(image, LoadU32(&blk[word])); };
+    FrameVector pattern;
+    MakeBorderFrames(&pattern, 3);
+    const uint16_t code = tree.screen().colorCode;
+    EXPECT_EQ(side(b0, 12), Packed(*pattern[0], code));
+    EXPECT_EQ(side(b0, 4), Packed(*pattern[1], code));
+    EXPECT_EQ(side(b0, 16), Packed(*pattern[2], code));
+    EXPECT_EQ(side(b0, 8), Packed(*pattern[3], code));
+    const Bytes ball = At(image, blocks[2], 28);
+    FrameVector balls;
+    MakeBorderFrames(&balls, 6);
+    EXPECT_EQ(ball[3], 8);
+    for (size_t w : {4, 8, 12, 16}) EXPECT_EQ(LoadU32(&ball[w]), LoadU32(&ball[4]));  // one set for every side
+    EXPECT_EQ(side(ball, 4), Packed(*balls[1], code));                              // the upright pattern
+    const Bytes c = At(image, blocks[3], 28);
+    EXPECT_EQ(c[3], 0xFF);
+    EXPECT_EQ(side(c, 12), Packed(*custom->borderFrames[0], code));
+    EXPECT_EQ(side(c, 4), Packed(*custom->borderFrames[1], code));
+    EXPECT_EQ(LoadU32(&c[16]), LoadU32(&c[4]));  // the missing frames reuse the last one's set
+    EXPECT_EQ(LoadU32(&c[8]), LoadU32(&c[4]));
+    const ImageWalk walk = WalkProgramImage(image.bytes());
+    EXPECT_THAT(walk.problems, IsEmpty());
+    EXPECT_EQ(walk.borderBlocks.size(), 4u);
+    EXPECT_EQ(walk.imageSets.size(), 4u + 1 + 2);
+}
+
+TEST(ProgramImage, GlyphSetsListDistinctCharactersAndAreShared) {
+    EXPECT_EQ(GlyphSetCharacters(kFieldTableDigits), u"0123456789.+-*/ ");
+    EXPECT_EQ(GlyphSetCharacters(kFieldTableWeekdayEn).substr(0, 6), u"yadnuS");
+    EXPECT_EQ(FieldTableStrings(kFieldTableWeekdayCn)[0], u"天");
+
+    ProgramImage image;
+    const uint32_t attr = CellAttr::Make(16, 2, 1);
+    const int32_t en = WriteGlyphSet(image, kFieldTableWeekdayEn, attr, TestGlyphs());
+    EXPECT_EQ(WriteGlyphSet(image, kFieldTableWeekdayEn, CellAttr::Make(16, 2, 6), TestGlyphs()), en);
+    EXPECT_NE(WriteGlyphSet(image, kFieldTableWeekdayEn, CellAttr::Make(24, 2, 1), TestGlyphs()), en);
+    EXPECT_NE(WriteGlyphSet(image, kFieldTableMonthAbbr, attr, TestGlyphs()), en);
+    // w 6, h 9; seven string offsets; "Sunday" lists the glyphs of S u n d a y, then 0.
+    const uint8_t* g = image.bytes().data() + en;
+    EXPECT_EQ(g[0], 6);
+    EXPECT_EQ(g[1], 9);
+    const size_t glyphsAt = 2 + 2 * 7 + 2 * (6 + 6 + 7 + 9 + 8 + 6 + 8 + 7);
+    EXPECT_EQ(LoadU16(g + 2), 16u);
+    const std::u16string chars = GlyphSetCharacters(kFieldTableWeekdayEn);
+    for (size_t i = 0; i < 6; ++i) {
+        const size_t glyph = LoadU16(g + 16 + 2 * i);
+        EXPECT_EQ(glyph, glyphsAt + 9 * chars.find(u"Sunday"[i]));
+        EXPECT_EQ(g[glyph], uint8_t(u"Sunday"[i]));
+    }
+    EXPECT_EQ(LoadU16(g + 16 + 12), 0u);
+}
+
+TEST(ProgramImage, RenderedFormWithClocksPicturesAndFieldRecords) {
+    HardwareParams hw;
+    ProgramTree tree(hw);
+    tree.AddProgramSet();
+    ProgramRecord& program = *tree.AddProgram(0)->record;
+    const uint32_t attr = CellAttr::Make(16, 0, 2);
+    program.content.cells[0] = TextCell(FC_HOUR, attr);
+    program.content.cells[1] = TextCell(FC_CLOCK, 0);
+    auto clock = std::make_unique<ClockObject>();
+    clock->size = 16;
+    program.content.cells[1].obj = std::move(clock);
+
+    auto adc = std::make_unique<AdcField>();
+    adc->number = 7, adc->channel = 3, adc->attr = attr;
+    adc->rows[0] = {0, 100, 1, 2, 3, 4};
+    adc->rows[1] = {50, 50};
+    adc->rows[2] = {10, 5000};
+    adc->rows[kAdcCalibrationRows - 1] = {100, 4096, 0.5f};
+    TimerField timer;
+    timer.units = {1, 0, 3, 4}, timer.attr = attr, timer.dayDigits = 2;
+    timer.labels[0][0] = u'd', timer.labels[1][0] = u'h';
+    timer.labels[3].fill(u'x');  // 32 units without a NUL: 31 are kept
+    const auto d = Image(6, 16), h = Image(6, 16), sLabel = Image(20, 16);
+    const TimerLabels labels{{d.get(), h.get(), nullptr, sLabel.get()}, 5};
+    CounterField counter;
+    counter.digitFormat = 0x21, counter.channel = 1, counter.unit = 2, counter.flags = 1;
+    counter.start = -5, counter.startFraction = 3, counter.attr = attr;
+
+    size_t counterAt = 0, timerAt = 0, adcAt = 0, head = 0;
+    ProgramImage image;
+    ASSERT_GT(BuildImage(image, tree, [&](const ProgramRecord& p, ContentBody& body) {
+                  head = body.textHead;
+                  SetTextSize(image, head, 80, 16);
+                  image.data()[head + 4] = TextFormOf(p.content.header, true);
+                  const std::pair<int32_t, int32_t> clocks[] = {{40, 0}};
+                  const auto clockPlaces = WriteClockTable(image, clocks);
+                  ASSERT_GT(SerializeTextForCard(p.content, image.writer()), 0);
+                  const ByteWriter::Place planes = WritePictureEntry(image, 0, 0);
+                  const auto hour = WriteFieldRecord(image, FieldColorCode(attr), uint8_t(CardFieldType(FC_HOUR)), 0, 0);
+                  const auto adcPlace = WriteFieldRecord(image, 5, kCardFieldAdc, 16, 0);
+                  const auto timerPlace = WriteFieldRecord(image, 5, kCardFieldTimer, 24, 0);
+                  const auto counterPlace = WriteFieldRecord(image, 5, kCardFieldCounter, 32, 0);
+                  const auto pic = WriteFieldRecord(image, 5, kCardFieldPicture, 48, 0);
+                  EndPictureEntry(image);
+                  EndPictureEntries(image);
+                  image.Patch(planes, WritePicture(image, *Image(80, 16, 0x010000), 5));
+                  image.Patch(clockPlaces[0], WriteClockBlock(image, *CellObjectAs<ClockObject>(p.content.cells[1]),
+                                                              Frames(2, 16, 16), 5));
+                  image.Patch(pic, WriteSingleImageSet(image, *Image(8, 8), 5));
+                  const FieldRecordPlace a = WriteAdcRecord(image, *adc);
+                  const FieldRecordPlace t = WriteTimerRecord(image, timer, labels, 5);
+                  const FieldRecordPlace c = WriteCounterRecord(image, counter);
+                  adcAt = size_t(a.offset), timerAt = size_t(t.offset), counterAt = size_t(c.offset);
+                  image.Patch(adcPlace, a.offset), image.Patch(timerPlace, t.offset), image.Patch(counterPlace, c.offset);
+                  const int32_t digits = WriteGlyphSet(image, kFieldTableDigits, attr, TestGlyphs());
+                  for (const auto& place : {hour, a.glyphSet, t.glyphSet, c.glyphSet}) image.Patch(place, digits);
+              }),
+              0);
+    // Clock table: 2 entries, entry 0 pointing at the bytes 2, 0 right behind the table.
+    EXPECT_THAT(At(image, head, 16), ElementsAre(80, 0, 16, 0, 1, 0, 2, 0, 0, 0, 0, 0, uint8_t(head + 24), 0, 0, 0));
+    EXPECT_THAT(At(image, head + 24, 2), ElementsAre(2, 0));
+    const uint8_t a0 = attr & 0xFF, a1 = (attr >> 8) & 0xFF, a2 = (attr >> 16) & 0xFF, a3 = attr >> 24;
+    EXPECT_THAT(At(image, adcAt, 20), ElementsAre(0, 0, 7, 0, 3, 1, 0x24, 0, a0, a1, a2, a3, _, _, _, _, 2, 0, 0xFF, 0xFF));
+    EXPECT_THAT(At(image, adcAt + 20, 4), ElementsAre(0, 0, 100, 0));  // only the first and the last row
+    EXPECT_THAT(At(image, adcAt + 40, 4), ElementsAre(100, 0, 0, 0x10));
+    // Timer: days, minutes and seconds shown; minutes begin after 2 digits and "d", seconds after 2 more.
+    const Bytes t = At(image, timerAt, 68);
+    EXPECT_THAT(Bytes(t.begin(), t.begin() + 8), ElementsAre(0, 0, 2, 0, 0, 0, 2 + 2 + 1 + 32, 0));
+    EXPECT_THAT(Bytes(t.begin() + 20, t.begin() + 44),
+                ElementsAre(0, 0, 0, 0, 0, 0, 0, 0, 16, 0, 0, 0, 26, 0, 0, 0, 1, 0, 3, 4, 2, 2, 2, 2));
+    EXPECT_NE(LoadU32(&t[44]), 0u);
+    EXPECT_EQ(LoadU32(&t[48]), 0u);  // hours hidden
+    EXPECT_EQ(LoadU32(&t[52]), 0u);  // minutes have no label
+    EXPECT_THAT(Bytes(t.begin() + 64, t.end()), ElementsAre(a0, a1, a2, a3));
+    EXPECT_THAT(At(image, counterAt, 28), ElementsAre(0, 0x21, 1, 2, 1, 0, 0, 0, 0xFB, 0xFF, 0xFF, 0xFF, 99, 0, 0, 0,
+                                                     3, 0, 0, 0, 0, 0, 0, 0, a0, a1, a2, a3));
+    const ImageWalk walk = WalkProgramImage(image.bytes());
+    EXPECT_THAT(walk.problems, IsEmpty());
+    EXPECT_EQ(walk.glyphSets.size(), 1u);
+    EXPECT_EQ(walk.fieldRecords.size(), 3u);
+    EXPECT_EQ(walk.clockBlocks.size(), 1u);
+    EXPECT_EQ(walk.pictures.size(), 1u);
+}
+
+TEST(ProgramImage, EndPadsWithFillAndVoiceBlockStaysOutside) {
+    ProgramTree tree = CardFontTree(1);
+    tree.SetProgramKind(0, 0, 2);
+    size_t sound = 0;
+    ProgramImage image;
+    const int32_t length = BuildImage(image, tree, [&](const ProgramRecord& p, ContentBody& body) {
+        sound = body.soundPlace;
+        WriteCommandStreamHead(image, p.content.header, 0);
+        PutCommandChar(image, u'A', 0);
+        PutStreamEnd(image);  // 6 + 4 bytes after the text head
+    });
+    ASSERT_GT(length, 0);
+    EXPECT_EQ(length % 4, 0);
+    EXPECT_EQ(image.bytes()[size_t(length) - 5], 0xFF);  // padding
+    // The sound alignment only shapes the speech of the voice pass; the image does not carry it.
+    tree.program(0, 0)->record->soundAlign = 3;
+    ProgramImage aligned;
+    BuildImage(aligned, tree, [&](const ProgramRecord& p, ContentBody&) {
+        WriteCommandStreamHead(aligned, p.content.header, 0);
+        PutCommandChar(aligned, u'A', 0);
+        PutStreamEnd(aligned);
+    });
+    EXPECT_TRUE(std::ranges::equal(aligned.bytes(), image.bytes()));
+    EXPECT_THAT(At(aligned, sound, 3), ElementsAre(0, 0, 2));
+
+    ASSERT_TRUE(WriteVoiceBlockHead(image));
+    ASSERT_TRUE(StoreSoundIndex(image, sound, 0xFFFF, 2));
+    StoreImageCrc(image.data(), size_t(length));
+    EXPECT_THAT(At(image, size_t(length), 5), ElementsAre('p', 'd', 'e', 0, 0));
+    EXPECT_EQ(image.pos(), size_t(length) + kVoiceBlockSize);
+    EXPECT_THAT(CheckProgramImage(image.bytes()), IsEmpty());
+    Bytes broken(image.bytes().begin(), image.bytes().end());
+    broken[sound] ^= 1;
+    broken[size_t(length)] = 'x';
+    EXPECT_EQ(CheckProgramImage(broken).size(), 2u);  // CRC and trailing bytes
+}
+
+TEST(ImageWalker, ReportsBrokenOffsetsAndBlocks) {
+    ProgramTree tree = CardFontTree(1);
+    tree.program(0, 0)->record->borderType = 4;
+    ProgramImage image;
+    size_t block = 0, textHead = 0;
+    const int32_t length = BuildImage(image, tree, [&](const ProgramRecord& p, ContentBody& body) {
+        textHead = body.textHead;
+        WriteCommandStreamHead(image, p.content.header, 0);
+        PutStreamEnd(image);
+        block = size_t(WriteBorderBlock(image, p, tree.screen().colorCode));
+        image.Patch(body.border, int64_t(block));
+    });
+    ASSERT_GT(length, 0);
+    const Bytes good(image.bytes().begin(), image.bytes().end());
+    ASSERT_THAT(CheckProgramImage(good), IsEmpty());
+    auto broken = [&](auto change) {
+        Bytes b = good;
+        change(b);
+        StoreImageCrc(b.data(), b.size());
+        return CheckProgramImage(b);
+    };
+    const size_t side = LoadU32(&good[block + 4]);
+    EXPECT_EQ(broken([&](Bytes& b) { StoreU32(&b[block + 4], uint32_t(length)); }).size(), 1u);  // at the end mark
+    EXPECT_EQ(broken([&](Bytes& b) { b[side] = 7; }).size(), 1u);                                // not 03 00
+    EXPECT_EQ(broken([&](Bytes& b) { b[block + 3] = 8; }).size(), 1u);                           // pattern size
+    EXPECT_EQ(broken([&](Bytes& b) { b[textHead + 4] = 3; }).size(), 1u);                        // text form
+    EXPECT_EQ(broken([&](Bytes& b) { b[textHead + 6 + 6] = 0xFD; }).size(), 1u);                 // unknown position unit
+    EXPECT_EQ(broken([&](Bytes& b) { StoreU32(&b[0], uint32_t(length + 4)); }).size(), 1u);      // length word
+    // Any changed byte is reported, and garbage offsets are walked without reading outside the bytes.
+    for (size_t i = 0; i < good.size(); ++i) {
+        Bytes b = good;
+        b[i] ^= 0xA5;
+        EXPECT_FALSE(CheckProgramImage(b).empty()) << i;
+    }
+}
