@@ -1,98 +1,84 @@
 #include "content/program_loader.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <random>
 
 #include "content/image_sources.h"
-#include "content/led_planes.h"
+#include "content/program_image.h"
 #include "content/text_codec.h"
+#include "tests/content/image_walker.h"
 
 namespace ledsuite {
 namespace {
 
-// ---- images laid out by hand, field by field --------------------------------------
+using ::testing::IsEmpty;
+using TextWriter = std::function<void(ProgramImage&, const ProgramRecord&)>;
 
-void PutSet(ByteWriter& w, uint16_t first, uint16_t count, uint16_t p1, uint16_t p2, uint8_t type) {
-    w.put_u16(first), w.put_u16(count), w.put_u16(p1), w.put_u16(p2), w.put_u8(type), w.put_u8(0);
-}
-void PutProgram(ByteWriter& w, uint16_t content, int16_t l, int16_t t, int16_t r, int16_t b, uint16_t one = 1) {
-    w.put_u16(content), w.put_u16(one), w.put_i16(l), w.put_i16(t), w.put_i16(r), w.put_i16(b), w.put_u16(0);
-}
-// A content header; returns the place of its body offset.
-ByteWriter::Place PutContentHeader(ByteWriter& w, uint8_t actions, uint8_t flags) {
-    w.put_u8(actions), w.put_u8(flags), w.put_u32(0);
-    return w.reserve(4);
-}
-void PutAction(ByteWriter& w, uint8_t effect) {
-    ActionRecord a;
-    a.effect = effect, a.speed = 21, a.pause = 30;
-    w.put_bytes(EffectToCardAction(a, 0, 0, 64, 16));
-}
-void PutTextHead(ByteWriter& w, uint8_t form) { w.put_u16(16), w.put_u16(16), w.put_u8(form), w.put_u8(0); }
-void PutUnit(ByteWriter& w, uint8_t first, uint8_t second) { w.put_u8(first), w.put_u8(second); }
-void PutUnits(ByteWriter& w, std::u16string_view s) {
-    for (char16_t c : s) w.put_u16(c);
-}
-
-std::vector<uint8_t> Finish(ByteWriter& w) {
-    w.pad_to((w.size() + 3) & ~size_t(3), 0xFF);
-    w.put_u16(0x00FF), w.put_u16(0);
-    w.patch_u32_at(0, uint32_t(w.size()));
-    return w.take();
-}
-
-// One set (play mode 0) of one program over 0,0,64,16 with a Move Left action; `lead`
-// writes what stands before the action (border word, sound place), `text` the text
-// head and what follows.
-using Writes = std::function<void(ByteWriter&)>;
-std::vector<uint8_t> TextImage(const Writes& text, uint8_t flags = 0, const Writes& lead = {}) {
-    ByteWriter w;
-    w.put_u32(0);
-    PutSet(w, 18, 1, 0, 0, 0);
-    w.put_u32(0);
-    PutProgram(w, 32, 0, 0, 64, 16);
-    const ByteWriter::Place body = PutContentHeader(w, 1, flags);
-    w.patch(body, uint32_t(w.size()));
-    if (lead) lead(w);
-    PutAction(w, kEffectMoveLeft);
-    text(w);
-    return Finish(w);
-}
-
-// An image set of 32-bit frames in colour mode 5; returns its offset.
-size_t PutImageSet(ByteWriter& w, const std::vector<const RawImage*>& frames) {
-    const size_t at = w.size();
-    w.put_u8(3), w.put_u8(0), w.put_u8(uint8_t(frames.size()));
-    std::vector<std::vector<uint8_t>> planes;
-    std::vector<ByteWriter::Place> places;
-    for (const RawImage* f : frames) {
-        LedPlanes h;
-        std::vector<uint8_t> bits(4096);
-        bits.resize(PackLedPlanes(&h, f, bits.data(), bits.size(), 5));
-        h.Write(w);
-        places.push_back(w.reserve(4));
-        planes.push_back(bits);
+// The image of a tree made with the image's block writers: the skeleton, each body up
+// to its text head, what `text` writes behind it, then the border blocks.
+std::vector<uint8_t> WriteTree(const ProgramTree& tree, const TextWriter& text) {
+    ProgramImage image;
+    std::vector<PendingContent> pending;
+    EXPECT_GE(WriteImageSkeleton(image, tree, pending), 0);
+    std::vector<std::pair<const ProgramRecord*, ByteWriter::Place>> borders;
+    for (const PendingContent& p : pending) {
+        const bool clocks = std::any_of(p.program->content.cells.begin(), p.program->content.cells.end(),
+                                        [](const TextCell& c) { return c.code == FC_CLOCK; });
+        const ContentBody body = WriteContentBody(image, *p.program, tree.screen(), p.body,
+                                                  TextFormOf(p.program->content.header, clocks));
+        text(image, *p.program);
+        if (body.border.valid) borders.emplace_back(p.program, body.border);
     }
-    for (size_t i = 0; i < planes.size(); ++i) {
-        w.patch(places[i], uint32_t(w.size()));
-        w.put_bytes(planes[i]);
-    }
-    return at;
+    for (auto& [program, place] : borders) image.Patch(place, WriteBorderBlock(image, *program, 5));
+    EXPECT_GT(WriteImageEnd(image), 0);
+    std::vector<uint8_t> bytes = image.take();
+    EXPECT_THAT(CheckProgramImage(bytes), IsEmpty());
+    return bytes;
 }
 
-std::unique_ptr<RawImage> Dot(int width, int height, int x, int y) {
-    auto img = CreateImage(uint16_t(width), uint16_t(height));
-    img->row32(y)[x] = 0xFFFFFF;
-    img->redThreshold = img->greenThreshold = img->blueThreshold = 1;
-    return img;
+// The head of a command stream and its first line holding `s`.
+void CommandLine(ProgramImage& image, const TextHeader& header, uint8_t byteOrder, std::u16string_view s) {
+    WriteCommandStreamHead(image, header, byteOrder);
+    PutLineStart(image, 0, 0, byteOrder);
+    for (char16_t c : s) PutCommandChar(image, c, byteOrder);
 }
 
-ProgramRecord& OnlyProgram(ProgramTree& tree) {
+// The program's cells as one line: a command stream for a card font set, else the code stream.
+TextWriter PlainText(uint8_t byteOrder) {
+    return [byteOrder](ProgramImage& image, const ProgramRecord& p) {
+        if (p.content.header.kind == kKindLyricShow && p.content.header.fontSet) return;
+        if (p.content.header.fontSet == 0) {
+            SerializeTextForCard(p.content, image.writer());
+            EndPictureEntries(image);
+            return;
+        }
+        std::u16string s;
+        for (const TextCell& c : std::span(p.content.cells).first(size_t(CountCells(p.content)))) s += c.code;
+        CommandLine(image, p.content.header, byteOrder, s);
+        PutStreamEnd(image);
+    };
+}
+
+// A tree of one set holding one program over 0,0,64,16 with the text `s`.
+ProgramTree OneProgram(std::u16string_view s, uint8_t fontSet, uint16_t fontChip = 0) {
+    HardwareParams hw;
+    hw.fontChip = fontChip;
+    ProgramTree tree(hw);
+    tree.AddProgramSet();
+    ProgramRecord& p = *tree.AddProgram(0)->record;
+    InitProgramRecord(p, 0, 0, 64, 16);
+    p.content.header.fontSet = fontSet;
+    for (size_t i = 0; i < s.size(); ++i) p.content.cells[i] = TextCell(s[i], CellAttr::Make(16, 0, 0));
+    return tree;
+}
+
+const TextContent& OnlyText(const ProgramTree& tree) {
     EXPECT_EQ(tree.sets().size(), 1u);
     EXPECT_EQ(tree.sets()[0].programs.size(), 1u);
-    return *tree.sets()[0].programs[0].record;
+    return tree.sets()[0].programs[0].record->content;
 }
 
 std::u16string Codes(std::span<const TextCell> cells) {
@@ -101,265 +87,224 @@ std::u16string Codes(std::span<const TextCell> cells) {
     return s;
 }
 
-// ---- set table, areas, actions, borders -----------------------------------------
-
-TEST(ProgramLoader, IgnoresShortAndMislabelledImagesAndHandsOnBitmapImages) {
-    ProgramTree tree;
-    std::vector<uint8_t> image = TextImage([](ByteWriter& w) { PutTextHead(w, 0); });
-    LoadProgramImage(tree, std::span(image).first(15));
-    image[0] ^= 4;  // length word no longer the byte count
-    LoadProgramImage(tree, image);
-    EXPECT_TRUE(tree.sets().empty());
-
-    static int handed = 0;
-    std::vector<uint8_t> bitmap(16, 0xFF);
-    StoreU32(bitmap.data(), 16), StoreU32(bitmap.data() + 4, 0xFFFF0000);
-    LoadProgramImage(tree, bitmap);
-    LoadProgramImage(tree, bitmap, [](ProgramTree&, std::span<const uint8_t> b) { handed += int(b.size()); });
-    EXPECT_EQ(handed, 16);
-    EXPECT_TRUE(tree.sets().empty());
+std::unique_ptr<RawImage> Dot(int width, int height, int x, int y) {
+    auto img = CreateImage(uint16_t(width), uint16_t(height));
+    img->row32(y)[x] = 0xFFFFFF;
+    return img;
 }
 
-TEST(ProgramLoader, RestoresSchedulesAreasActionsAndKinds) {
-    ByteWriter w;
-    w.put_u32(0);
-    PutSet(w, 0, 1, 0, 0, 6);  // first program offsets patched below
-    PutSet(w, 0, 1, 0x1234, 0, 1);
-    PutSet(w, 0, 1, 0x2101, 0x2201, 4);
-    w.put_u32(0);
-    const size_t block = w.size();  // schedule block of set 0: 26 periods stored
-    w.put_u8(0x41), w.put_u8(1), w.put_u32(0x22052101);
-    w.put_u8(26);
-    for (uint32_t i = 0; i < 26; ++i) w.put_u32((0x1000 + i) << 16 | i);
-    w.patch_u16_at(8, uint16_t(block)), w.patch_u16_at(10, uint16_t(block >> 16));
-    std::vector<ByteWriter::Place> bodies;
-    for (int s = 0; s < 3; ++s) {
-        w.patch_u16_at(4 + 10 * size_t(s), uint16_t(w.size()));
-        PutProgram(w, uint16_t(w.size() + 14), int16_t(-8 * s), 2, 64, 16);
-        bodies.push_back(PutContentHeader(w, s == 0 ? 2 : 1, s == 2 ? 0x01 : 0));
-    }
-    for (int s = 0; s < 3; ++s) {
-        w.patch(bodies[size_t(s)], uint32_t(w.size()));
-        if (s == 2) w.put_u8(0), w.put_u8(0), w.put_u8(0);  // sound place
-        PutAction(w, s == 0 ? kEffectBlindsHorizontal : kEffectStatic);
-        if (s == 0) PutAction(w, kEffectFlash);
-        PutTextHead(w, s == 1 ? 14 : 0);
-    }
-    const std::vector<uint8_t> image = Finish(w);
+// ---- set table, areas, actions, borders -----------------------------------------
 
+TEST(ProgramLoader, RestoresSchedulesAreasActionsAndKinds) {
     ProgramTree tree;
-    LoadProgramImage(tree, image);
-    ASSERT_EQ(tree.sets().size(), 3u);
-    const ProgramSetRecord& s0 = *tree.sets()[0].record;
+    for (uint8_t type : {6, 1, 4, 2}) {
+        ProgramSetRecord& s = *tree.AddProgramSet()->record;
+        s.playMode = type, s.weekdays = 0x41, s.duration = 0x1234, s.dates[0] = {0x2101, 0x2205};
+        for (uint32_t i = 0; i < 24; ++i) s.periods[i] = (0x1000 + i) << 16 | i;
+        ProgramRecord& p = *tree.AddProgram(tree.sets().size() - 1)->record;
+        InitProgramRecord(p, -8, 2, 64, 16);
+        p.content.cells[0] = TextCell(u'A', CellAttr::Make(16, 0, 1));
+    }
+    ProgramRecord& p0 = *tree.program(0, 0)->record;
+    p0.mainAction.effect = kEffectBlindsHorizontal, p0.mainAction.speed = 7, p0.mainAction.repeat = 2;
+    p0.secondaryAction.effect = kEffectFlash;
+    tree.program(1, 0)->record->content.header = TextHeader{1, 0, 0, kKindLyricShow, 1, 0};
+    tree.program(2, 0)->record->content.header.kind = 3;
+    std::vector<uint8_t> image = WriteTree(tree, PlainText(0));
+    // A schedule block claiming 26 periods: only 24 are taken (the rest would be program records).
+    image[LoadU16(&image[8]) + 6] = 26;
+
+    ProgramTree loaded;
+    LoadProgramImage(loaded, image);
+    ASSERT_EQ(loaded.sets().size(), 4u);
+    const ProgramSetRecord& s0 = *loaded.sets()[0].record;
     EXPECT_EQ(s0.playMode, 6);
     EXPECT_EQ(s0.weekdays, 0x41);
     EXPECT_EQ(s0.dates[0].start, 0x2101);
     EXPECT_EQ(s0.dates[0].stop, 0x2205);
-    EXPECT_EQ(s0.periods[23], 0x1017u << 16 | 23);  // 24 of the 26 periods
-    EXPECT_EQ(tree.sets()[1].record->duration, 0x1234);
-    EXPECT_EQ(tree.sets()[2].record->dates[0].start, 0x2101);
-    EXPECT_EQ(tree.sets()[2].record->dates[0].stop, 0x2201);
-    EXPECT_EQ(tree.sets()[0].title, kProgramSetTitle());
+    EXPECT_EQ(s0.periods, tree.sets()[0].record->periods);
+    EXPECT_EQ(loaded.sets()[1].record->duration, 0x1234);
+    EXPECT_EQ(loaded.sets()[2].record->dates[0].stop, 0x2205);
+    EXPECT_EQ(loaded.sets()[3].record->periods[0], tree.sets()[3].record->periods[0]);
+    EXPECT_EQ(loaded.sets()[3].record->periods[1], 0u);
 
-    const ProgramRecord& p0 = *tree.sets()[0].programs[0].record;
-    EXPECT_EQ(p0.mainAction.effect, kEffectBlindsHorizontal);
-    EXPECT_EQ(p0.secondaryAction.effect, kEffectFlash);
-    const ProgramNode& lyric = tree.sets()[1].programs[0];
-    EXPECT_EQ(lyric.record->left, -8);  // area words are signed
-    EXPECT_EQ(lyric.record->top, 2);
-    EXPECT_EQ(lyric.kind(), kKindLyricShow);
-    EXPECT_EQ(lyric.title(), kLyricShowTitle());
-    EXPECT_EQ(tree.sets()[2].programs[0].kind(), 1);  // a sound place: a voice role of some kind
-    EXPECT_EQ(tree.sets()[2].programs[0].record->mainAction.effect, kEffectStatic);
+    const ProgramRecord& q0 = *loaded.program(0, 0)->record;
+    EXPECT_EQ(q0.left, -8);  // area words are signed
+    EXPECT_EQ(q0.top, 2);
+    EXPECT_EQ(q0.mainAction.effect, kEffectBlindsHorizontal);
+    EXPECT_EQ(q0.mainAction.speed, 7);
+    EXPECT_EQ(q0.mainAction.repeat, 2);
+    EXPECT_EQ(q0.secondaryAction.effect, kEffectFlash);
+    EXPECT_EQ(Codes(q0.content.cells), u"A");
+    EXPECT_EQ(loaded.program(1, 0)->title(), kLyricShowTitle());
+    EXPECT_EQ(loaded.program(2, 0)->kind(), 1);  // a voice role of a kind the image does not keep
 }
 
 TEST(ProgramLoader, ReadsCustomBordersAndRedrawsBuiltInOnes) {
-    std::vector<std::unique_ptr<RawImage>> sides;
-    for (int i = 0; i < 4; ++i) sides.push_back(Dot(8, 4, i, 0));
-    for (uint8_t type : {1, 3}) {
-        ByteWriter::Place word;
-        const std::vector<uint8_t> image = TextImage(
-            [&](ByteWriter& w) {
-                PutTextHead(w, 0);
-                w.patch(word, uint32_t(w.size()));
-                w.put_u8(type), w.put_u8(2), w.put_u8(12), w.put_u8(0xFF);
-                std::array<ByteWriter::Place, 4> at;
-                for (auto& p : at) p = w.reserve(4);
-                w.fill(0xFF, 8);
-                for (size_t k = 0; k < 4; ++k)  // side k goes to the words at 12, 4, 16, 8
-                    w.patch(at[std::array<size_t, 4>{2, 0, 3, 1}[k]], uint32_t(PutImageSet(w, {sides[k].get()})));
-            },
-            0x02, [&](ByteWriter& w) { word = w.reserve(4); });
-        ProgramTree tree;
-        LoadProgramImage(tree, image);
-        const ProgramRecord& p = OnlyProgram(tree);
-        EXPECT_EQ(p.borderType, type);
-        EXPECT_EQ(p.borderEffect, 2);
-        EXPECT_EQ(p.borderSpeed, 12);
-        if (type == 1) {
-            ASSERT_EQ(p.borderFrames.size(), 4u);
-            for (int k = 0; k < 4; ++k) EXPECT_EQ(p.borderFrames[size_t(k)]->row32(0)[k], 0xFFFFFFu);
-        } else {
-            FrameVector pattern;
-            MakeBorderFrames(&pattern, type);
-            ASSERT_EQ(p.borderFrames.size(), pattern.size());
-            EXPECT_EQ(p.borderFrames[0]->pixels, pattern[0]->pixels);
-        }
-    }
+    ProgramTree tree = OneProgram(u"A", 0);
+    tree.AddProgram(0);
+    ProgramRecord& custom = *tree.program(0, 0)->record;
+    custom.borderType = 1, custom.borderEffect = 2, custom.borderSpeed = 12;
+    for (int k = 0; k < 4; ++k) custom.borderFrames.push_back(Dot(8, 4, k, 0));
+    ProgramRecord& pattern = *tree.program(0, 1)->record;
+    pattern.borderType = 3, pattern.borderSpeed = 30;
+    std::vector<uint8_t> image = WriteTree(tree, PlainText(0));
+    // The built-in border's stored sides are not read: point them all at nothing.
+    const size_t body = LoadU32(&image[LoadU16(&image[18 + 14]) + 6]);
+    for (size_t side = 0; side < 4; ++side) StoreU32(&image[LoadU32(&image[body]) + 4 + 4 * side], 0xFFFFFF);
+
+    ProgramTree loaded;
+    LoadProgramImage(loaded, image);
+    ASSERT_EQ(loaded.sets()[0].programs.size(), 2u);
+    const ProgramRecord& c = *loaded.program(0, 0)->record;
+    EXPECT_EQ(c.borderType, 1);
+    EXPECT_EQ(c.borderEffect, 2);
+    EXPECT_EQ(c.borderSpeed, 12);
+    ASSERT_EQ(c.borderFrames.size(), 4u);
+    for (int k = 0; k < 4; ++k) EXPECT_EQ(c.borderFrames[size_t(k)]->pixels, custom.borderFrames[size_t(k)]->pixels);
+    const ProgramRecord& b = *loaded.program(0, 1)->record;
+    FrameVector drawn;
+    MakeBorderFrames(&drawn, 3);
+    EXPECT_EQ(b.borderType, 3);
+    ASSERT_EQ(b.borderFrames.size(), drawn.size());
+    EXPECT_EQ(b.borderFrames[0]->pixels, drawn[0]->pixels);
 }
 
 // ---- texts ----------------------------------------------------------------------
 
-void PutCommandHead(ByteWriter& w, uint8_t mode, uint8_t flags, uint8_t byteOrder) {
-    PutTextHead(w, 10);
-    w.put_u8(mode), w.put_u8(flags), w.put_u8(byteOrder), w.put_u8(0), w.put_u16(0);
-}
-
 TEST(ProgramLoader, CommandStreamKeepsEveryCharacterColourAndTable) {
-    const std::string zhong = WideToAnsi(u"中"), jie = WideToAnsi(u"節");  // 節 lies outside GB2312
-    ASSERT_EQ(jie.size(), 2u);
-    const std::vector<uint8_t> image = TextImage([&](ByteWriter& w) {
-        PutCommandHead(w, 3, 0x02 | 0x04, 0);
-        PutUnit(w, 0xFD, 0x03), w.put_u16(5), w.put_u16(0);  // line start: two operand words
-        PutUnit(w, 0, 'A');
-        PutUnit(w, 0xFB, 9), PutUnit(w, 0xFA, 24), PutUnit(w, 0xF9, 2);
-        w.put_bytes(zhong.data(), 2);
-        PutUnit(w, 0xFD, 0x07), w.put_u16(0), w.put_u16(16), w.put_u16(3);  // justified line: three words
-        PutUnit(w, 0xFB, 0);  // the writer's "no colour"
-        w.put_bytes(jie.data(), 2);
-        PutUnit(w, 0xFD, 0x02), w.put_u16(4);
-        PutUnit(w, 0xFC, 4), w.put_u32(0x1234);  // minute field and its code table
-        PutUnit(w, 0xFC, 0x18), w.put_u16(0), w.put_u16(5), w.put_u16(128), w.put_u16(32);
-        w.put_u8(2), w.put_u8(1), w.put_u32(0x24);
-        PutUnit(w, 0xFC, 0x1B), w.fill(0, 10);
-        PutUnit(w, 0xFC, 0x1A), w.put_u32(MakeGridMarker(64, 32));
-        PutUnit(w, 0, 'x');
-        PutUnit(w, 0xFC, 0x1A), w.put_u32(MakeGridMarker(64, 32, 1));
-        PutUnit(w, 0xFC, 0x19);
-        PutUnit(w, 0, 'B'), PutUnit(w, 0, 0);
-    });
-    ProgramTree tree;
-    LoadProgramImage(tree, image);
-    const TextContent& text = OnlyProgram(tree).content;
-    EXPECT_EQ(Codes(text.cells), std::u16string({u'A', u'中', u'節', FC_MINUTE, FC_TABLE, u'B'}));
-    EXPECT_EQ(text.header.fontSet, 3);
-    EXPECT_EQ(text.header.align, 2);
-    EXPECT_EQ(text.header.spread, 1);
-    EXPECT_EQ(text.cells[0].attr, CellAttr::Make(16, 0, 0));
-    EXPECT_EQ(text.cells[1].attr, CellAttr::Make(24, 2, 1));
-    EXPECT_EQ(text.cells[2].attr, CellAttr::Make(24, 2, 0));
-    const auto* grid = CellObjectAs<GridObject>(text.cells[4]);
-    ASSERT_NE(grid, nullptr);
-    EXPECT_EQ(grid->columns, 2);
-    EXPECT_EQ(grid->rows, 1);
-    EXPECT_EQ(grid->style, 0x24u);
-    EXPECT_EQ(grid->totalWidth, 128);
-    EXPECT_EQ(grid->totalHeight, 32);
-    EXPECT_EQ(Codes(grid->cells), std::u16string({FC_GRIDCELL, u'x', FC_GRIDCELL}));
-    EXPECT_EQ(grid->cells[2].attr, MakeGridMarker(64, 32, 1));
+    // Under either byte order: line starts eat no character, full-width punctuation and
+    // characters outside GB2312 stay characters, "no colour" stays no colour.
+    for (uint8_t order : {0, 1}) {
+        ProgramTree tree = OneProgram(u"", 3, uint16_t(order << 8 | 3));
+        const uint32_t frame = 0x24, red = CellAttr::Make(16, 0, 1);
+        const std::vector<uint8_t> image = WriteTree(tree, [&](ProgramImage& im, const ProgramRecord& p) {
+            TextHeader h = p.content.header;
+            h.align = 2;
+            CommandLine(im, h, order, u"A\uFF0C");
+            PutCommandUnit(im, kCmdColor, CommandColorCode(red), order);
+            PutCommandUnit(im, kCmdSize, 24, order), PutCommandUnit(im, kCmdFont, 2, order);
+            PutCommandChar(im, u'中', order);
+            PutJustifiedLineStart(im, 0, 16, 3, order);
+            PutCommandUnit(im, kCmdColor, CommandColorCode(0), order);
+            PutCommandChar(im, u'節', order);
+            PutLineOffset(im, 4, order);
+            const ByteWriter::Place minute = PutObjectRef(im, uint8_t(CommandFieldType(FC_MINUTE)), order);
+            PutTableStart(im, 128, 32, 2, 1, frame, order);
+            for (int y : {0, 31}) PutTableRule(im, frame, 0, y, 126, y);
+            for (int x : {0, 63, 127}) PutTableRule(im, frame, x, 0, x, 30);
+            PutTableCell(im, MakeGridMarker(64, 32));
+            PutCommandChar(im, u'x', order);
+            PutTableCell(im, MakeGridMarker(64, 32, 1));
+            PutTableEnd(im);
+            PutCommandChar(im, u'B', order);
+            PutStreamEnd(im);
+            im.Patch(minute, WriteCodeTable(im, FieldTableOf(FC_MINUTE)));
+        });
+        ProgramTree loaded;
+        LoadProgramImage(loaded, image);
+        const TextContent& text = OnlyText(loaded);
+        EXPECT_EQ(Codes(text.cells), std::u16string({u'A', u'\uFF0C', u'中', u'節', FC_MINUTE, FC_TABLE, u'B'}));
+        EXPECT_EQ(text.header.fontSet, 3);
+        EXPECT_EQ(text.header.align, 2);
+        EXPECT_EQ(text.header.spread, 1);
+        EXPECT_EQ(text.cells[1].attr, CellAttr::Make(16, 0, 0));
+        EXPECT_EQ(text.cells[2].attr, CellAttr::Make(24, 2, 1));
+        EXPECT_EQ(text.cells[3].attr, CellAttr::Make(24, 2, 0));
+        const auto* grid = CellObjectAs<GridObject>(text.cells[5]);
+        ASSERT_NE(grid, nullptr);
+        EXPECT_EQ(grid->columns, 2);
+        EXPECT_EQ(grid->rows, 1);
+        EXPECT_EQ(grid->style, frame);
+        EXPECT_EQ(grid->totalWidth, 128);
+        EXPECT_EQ(grid->totalHeight, 32);
+        EXPECT_EQ(Codes(grid->cells), std::u16string({FC_GRIDCELL, u'x', FC_GRIDCELL}));
+        EXPECT_EQ(grid->cells[2].attr, MakeGridMarker(64, 32, 1));
+    }
 }
 
-TEST(ProgramLoader, CommandStreamInUtf16ReadsHighCharactersAsCharacters) {
-    const std::vector<uint8_t> image = TextImage([](ByteWriter& w) {
-        PutCommandHead(w, 0x11, 0, 1);
-        PutUnit(w, 'A', 0), PutUnit(w, 0x0C, 0xFF), PutUnit(w, 0x00, 0xF0);  // A, U+FF0C, U+F000
-        PutUnit(w, 0x03, 0xFD), w.put_u16(0), w.put_u16(0);                   // parameter byte first
-        PutUnit(w, 9, 0xFB);
-        PutUnit(w, 0x18, 0xFC), w.put_u16(0), w.put_u16(5), w.put_u16(64), w.put_u16(16);
-        w.put_u8(1), w.put_u8(1), w.put_u32(0);
-        PutUnit(w, 0xFC, 0x1B), w.fill(0, 10);  // a table's own units come command first
-        PutUnit(w, 0xFC, 0x1A), w.put_u32(MakeGridMarker(64, 16));
-        PutUnit(w, 'x', 0);
-        PutUnit(w, 0xFC, 0x19);
-        PutUnit(w, 'B', 0), PutUnit(w, 0, 0);
-    });
-    ProgramTree tree;
-    LoadProgramImage(tree, image);
-    const TextContent& text = OnlyProgram(tree).content;
-    EXPECT_EQ(Codes(text.cells), std::u16string({u'A', u'\uFF0C', u'\uF000', FC_TABLE, u'B'}));
-    EXPECT_EQ(CellAttr::RgbOf(text.cells[4].attr), 1u);
-    const auto* grid = CellObjectAs<GridObject>(text.cells[3]);
-    ASSERT_NE(grid, nullptr);
-    EXPECT_EQ(Codes(grid->cells), std::u16string({FC_GRIDCELL, u'x'}));
+TEST(ProgramLoader, CommandStreamInUtf16ReadsPrivateUseCharactersAsCharacters) {
+    ProgramTree tree = OneProgram(u"\uF000\uF8FF\uE029", 0x11, 0x101);
+    ProgramTree loaded;
+    LoadProgramImage(loaded, WriteTree(tree, PlainText(1)));
+    EXPECT_EQ(Codes(OnlyText(loaded).cells), u"\uF000\uF8FF\uE029");  // the A-D field comes back without object
 }
 
 // The rendered form: the code stream, then per picture its entry and field records.
 TEST(ProgramLoader, CodeStreamGivesFieldCellsTheirObjects) {
     const uint32_t red = CellAttr::Make(16, 1, 1), green = CellAttr::Make(24, 0, 2);
-    TextContent src;
+    ProgramTree tree = OneProgram(u"H", 0);
+    TextContent& src = tree.program(0, 0)->record->content;
     src.header.align = 1;
-    src.cells[0] = TextCell(u'H', red);
-    src.cells[1] = TextCell(FC_PICTURE, 0);
+    auto picture = std::make_unique<PictureObject>();
+    picture->frames.push_back(Dot(8, 2, 3, 1));
     auto adc = std::make_unique<AdcField>();
-    adc->attr = green;
-    src.cells[2] = TextCell(FC_ADC, 0), src.cells[2].obj = std::move(adc);
-    src.cells[3] = TextCell(FC_YEAR, red);
-    src.cells[4] = TextCell(FC_TIMER, 0), src.cells[4].obj = std::make_unique<TimerField>();
-    src.cells[5] = TextCell(FC_COUNTER, 0), src.cells[5].obj = std::make_unique<CounterField>();
+    adc->attr = green, adc->number = 7, adc->channel = 3, adc->digitFormat = 0x32;
+    adc->rows[0] = {10, 900, 0, 0, 0.5f, 2};
+    auto timer = std::make_unique<TimerField>();
+    timer->mode = 1, timer->dayDigits = 2, timer->b.year = 2025, timer->units[1] = 0;
+    timer->labels[0][0] = u'd', timer->labels[1][0] = u'h', timer->labels[2][0] = u'm';
+    auto counter = std::make_unique<CounterField>();
+    counter->digitFormat = 0x21, counter->start = -5, counter->startFraction = 3, counter->attr = red;
     auto grid = std::make_unique<GridObject>();
     grid->columns = 2, grid->rows = 1, grid->style = 0x44;
     grid->cells[0] = TextCell(FC_GRIDCELL, MakeGridMarker(40, 16));
     grid->cells[1] = TextCell(u'q', red);
     grid->cells[2] = TextCell(FC_GRIDCELL, MakeGridMarker(24, 16));
-    src.cells[6] = TextCell(FC_TABLE, 0), src.cells[6].obj = std::move(grid);
-    const auto pic = Dot(8, 2, 3, 1);
+    const char16_t codes[] = {FC_PICTURE, FC_ADC, FC_YEAR, FC_TIMER, FC_COUNTER, FC_TABLE};
+    std::unique_ptr<CellObject> objects[] = {std::move(picture), std::move(adc), nullptr, std::move(timer),
+                                             std::move(counter), std::move(grid)};
+    for (size_t i = 0; i < 6; ++i) {
+        src.cells[i + 1] = TextCell(codes[i], red);
+        src.cells[i + 1].obj = std::move(objects[i]);
+    }
 
-    const std::vector<uint8_t> image = TextImage([&](ByteWriter& w) {
-        PutTextHead(w, 2);
-        ASSERT_GT(SerializeTextForCard(src, w), 0);
-        w.put_u32(1), w.put_u16(0), w.put_u16(0);  // one picture entry
+    GlyphRenderer glyphs{[](char16_t, uint32_t) { return std::pair{8, 8}; },
+                         [](char16_t, uint32_t, int, int, std::span<uint8_t>) {}};
+    const std::vector<uint8_t> image = WriteTree(tree, [&](ProgramImage& im, const ProgramRecord& p) {
+        ASSERT_GT(SerializeTextForCard(p.content, im.writer()), 0);
+        const ByteWriter::Place planes = WritePictureEntry(im, 0, 0);
         std::vector<ByteWriter::Place> at;
-        for (uint8_t type : {14, 20, 0, 21, 22}) {
-            w.put_u8(5), w.put_u8(type), w.put_u16(0), w.put_u16(0);
-            at.push_back(w.reserve(4));
+        for (size_t i = 0; i < 5; ++i) at.push_back(WriteFieldRecord(im, 5, uint8_t(CardFieldType(codes[i])), 0, 0));
+        EndPictureEntry(im), EndPictureEntries(im);
+        RawImage line = *Dot(64, 16, 0, 0);
+        im.Patch(planes, WritePicture(im, line, 5));
+        im.Patch(at[0], WriteImageSet(im, CellObjectAs<PictureObject>(p.content.cells[1])->frames, 5));
+        const std::array<FieldRecordPlace, 3> records = {
+            WriteAdcRecord(im, *CellObjectAs<AdcField>(p.content.cells[2])),
+            WriteTimerRecord(im, *CellObjectAs<TimerField>(p.content.cells[4]), {}, 5),
+            WriteCounterRecord(im, *CellObjectAs<CounterField>(p.content.cells[5]))};
+        const int32_t digits = WriteGlyphSet(im, kFieldTableDigits, 0, glyphs);
+        im.Patch(at[2], digits);
+        for (size_t i = 0; i < 3; ++i) {
+            im.Patch(at[i == 0 ? 1 : i + 2], records[i].offset);
+            im.Patch(records[i].glyphSet, digits);
         }
-        w.put_u8(0), w.put_u32(0);
-        w.patch(at[0], uint32_t(PutImageSet(w, {pic.get()})));
-        w.patch(at[1], uint32_t(w.size()));
-        w.put_u16(0), w.put_u16(7), w.put_u8(3), w.put_u8(1), w.put_u8(0x32), w.put_u8(1);
-        w.put_u32(green), w.put_u32(0), w.put_u16(1), w.put_u16(0xFFFF);
-        w.put_u16(10), w.put_u16(900), w.put_f32(0), w.put_f32(0), w.put_f32(0.5f), w.put_f32(2);
-        w.patch(at[3], uint32_t(w.size()));
-        w.put_u8(0), w.put_u8(1), w.put_u8(2), w.fill(0, 3), w.put_u16(0);
-        for (uint16_t v : {2024, 0x0C00, 0x0100, 2025, 0x0400, 0x0001}) w.put_u16(v);
-        w.fill(0, 16), w.put_bytes("\x01\x00\x03\x04", 4), w.fill(0, 4 + 16 + 4);
-        w.put_u32(red);
-        PutUnits(w, std::u16string(u"d\0m\0\0", 5));  // labels of the shown units: days, minutes, seconds
-        w.patch(at[4], uint32_t(w.size()));
-        w.put_bytes("\x00\x21\x02\x05\x01\x00\x00\x00", 8), w.put_i32(-5), w.put_i32(99), w.put_i32(3);
-        w.put_i32(0), w.put_u32(red), w.put_u32(0);
     });
-    ProgramTree tree;
-    LoadProgramImage(tree, image);
-    const TextContent& text = OnlyProgram(tree).content;
+    ProgramTree loaded;
+    LoadProgramImage(loaded, image);
+    const TextContent& text = OnlyText(loaded);
     EXPECT_EQ(text.header.align, 1);
     EXPECT_EQ(Codes(text.cells), Codes(src.cells));
-    EXPECT_EQ(text.cells[0].attr, red);
-    const auto* p = CellObjectAs<PictureObject>(text.cells[1]);
-    ASSERT_TRUE(p && p->frames.size() == 1);
-    EXPECT_EQ(p->frames[0]->row32(1)[3], 0xFFFFFFu);
-    EXPECT_EQ(p->frames[0]->row32(1)[2], 0u);
+    const auto* pic = CellObjectAs<PictureObject>(text.cells[1]);
+    ASSERT_TRUE(pic && pic->frames.size() == 1);
+    EXPECT_EQ(pic->frames[0]->pixels, CellObjectAs<PictureObject>(src.cells[1])->frames[0]->pixels);
     const auto* a = CellObjectAs<AdcField>(text.cells[2]);
     ASSERT_NE(a, nullptr);
-    EXPECT_EQ(a->number, 7);
     EXPECT_EQ(a->channel, 3);
     EXPECT_EQ(a->digitFormat, 0x32);
     EXPECT_EQ(a->attr, green);
+    EXPECT_EQ(text.cells[2].attr, green);  // the attribute marker the stream puts before the field
     EXPECT_EQ(a->rows[0].x2, 900);
     EXPECT_EQ(a->rows[0].d, 2.0f);
-    EXPECT_EQ(text.cells[2].attr, green);  // the stream's attribute marker before the field
     const auto* t = CellObjectAs<TimerField>(text.cells[4]);
     ASSERT_NE(t, nullptr);
-    EXPECT_EQ(t->mode, 1);
     EXPECT_EQ(t->dayDigits, 2);
     EXPECT_EQ(t->b.year, 2025);
     EXPECT_FALSE(t->UnitShown(1));
-    EXPECT_EQ(t->Label(0), u"d");
-    EXPECT_EQ(t->Label(2), u"m");
-    EXPECT_EQ(t->Label(3), u"");
+    EXPECT_EQ(t->Label(0) + t->Label(1) + t->Label(2), u"dm");  // a hidden unit's label is not stored
     const auto* c = CellObjectAs<CounterField>(text.cells[5]);
     ASSERT_NE(c, nullptr);
-    EXPECT_EQ(c->digitFormat, 0x21);
     EXPECT_EQ(c->start, -5);
     EXPECT_EQ(c->startFraction, 3);
     EXPECT_EQ(c->attr, red);
@@ -372,58 +317,44 @@ TEST(ProgramLoader, CodeStreamGivesFieldCellsTheirObjects) {
 }
 
 TEST(ProgramLoader, ClockCellsTakeTheirBlocksOrBecomeJ) {
-    TextContent src;
-    src.cells[0] = TextCell(u'a', 0);
-    src.cells[1] = TextCell(FC_CLOCK, 0);
-    src.cells[2] = TextCell(FC_CLOCK, 0);
-    const auto face = Dot(24, 24, 5, 5);
-    const std::vector<uint8_t> image = TextImage([&](ByteWriter& w) {
-        PutTextHead(w, 1);
-        w.put_u16(2);  // entry 0 and one clock entry for two clock cells
-        w.put_u32(0);
-        const ByteWriter::Place form = w.reserve(4);
-        w.put_u16(3), w.put_u16(4);
-        const ByteWriter::Place block = w.reserve(4);
-        w.patch(form, uint32_t(w.size()));
-        w.put_u8(2), w.put_u8(0);
-        ASSERT_GT(SerializeTextForCard(src, w), 0);
-        w.put_u32(0);
-        w.patch(block, uint32_t(w.size()));
-        w.put_u8(4), w.put_u8(0), w.put_u8(12), w.put_u8(3);
-        PutImageSet(w, {face.get()});
+    ProgramTree tree = OneProgram(u"a", 0);
+    TextContent& src = tree.program(0, 0)->record->content;
+    auto clock = std::make_unique<ClockObject>();
+    clock->style = 3, clock->size = 24;
+    FrameVector drawn;
+    drawn.push_back(Dot(24, 24, 5, 5));
+    src.cells[1] = TextCell(FC_CLOCK, 0), src.cells[1].obj = std::move(clock);
+    src.cells[2] = TextCell(FC_CLOCK, 0);  // no block entry for this one
+    const std::vector<uint8_t> image = WriteTree(tree, [&](ProgramImage& im, const ProgramRecord& p) {
+        const std::pair<int32_t, int32_t> at{3, 4};
+        const std::vector<ByteWriter::Place> blocks = WriteClockTable(im, std::span(&at, 1));
+        SerializeTextForCard(p.content, im.writer());
+        EndPictureEntries(im);
+        im.Patch(blocks[0], WriteClockBlock(im, *CellObjectAs<ClockObject>(p.content.cells[1]), drawn, 5));
     });
-    ProgramTree tree;
-    LoadProgramImage(tree, image);
-    const TextContent& text = OnlyProgram(tree).content;
+    ProgramTree loaded;
+    LoadProgramImage(loaded, image);
+    const TextContent& text = OnlyText(loaded);
     EXPECT_EQ(Codes(text.cells), std::u16string({u'a', FC_CLOCK, u'j'}));
-    const auto* clock = CellObjectAs<ClockObject>(text.cells[1]);
-    ASSERT_NE(clock, nullptr);
-    EXPECT_EQ(clock->size, 24);
-    EXPECT_EQ(clock->style, 3);
-    ASSERT_EQ(clock->face.size(), 1u);
-    EXPECT_EQ(clock->face[0]->row32(5)[5], 0xFFFFFFu);
+    const auto* c = CellObjectAs<ClockObject>(text.cells[1]);
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c->size, 24);
+    EXPECT_EQ(c->style, 3);
+    ASSERT_EQ(c->face.size(), 1u);
+    EXPECT_EQ(c->face[0]->pixels, drawn[0]->pixels);
 }
 
 // ---- bad images ---------------------------------------------------------------------
 
 // Two sets of one program each whose texts are "ABCDEF" and "GHIJKL".
-std::vector<uint8_t> TwoSetImage(size_t* secondText) {
-    ByteWriter w;
-    w.put_u32(0);
-    PutSet(w, 28, 1, 0, 0, 0), PutSet(w, 52, 1, 0, 0, 0);
-    w.put_u32(0);
-    PutProgram(w, 42, 0, 0, 64, 16);
-    const ByteWriter::Place b1 = PutContentHeader(w, 1, 0);
-    PutProgram(w, 66, 0, 0, 64, 16);
-    const ByteWriter::Place b2 = PutContentHeader(w, 1, 0);
-    for (auto [place, s] : {std::pair{b1, u"ABCDEF"}, std::pair{b2, u"GHIJKL"}}) {
-        w.patch(place, uint32_t(w.size()));
-        PutAction(w, kEffectMoveLeft);
-        PutCommandHead(w, 1, 0, 1);
-        *secondText = w.size();
-        PutUnits(w, s), w.put_u16(0);
-    }
-    return Finish(w);
+std::vector<uint8_t> TwoSetImage() {
+    ProgramTree tree = OneProgram(u"ABCDEF", 1, 0x101);
+    tree.AddProgramSet();
+    InitProgramRecord(*tree.AddProgram(1)->record, 0, 0, 64, 16);
+    TextContent& second = tree.program(1, 0)->record->content;
+    second.header.fontSet = 1;
+    for (size_t i = 0; i < 6; ++i) second.cells[i] = TextCell(char16_t(u'G' + i), 0);
+    return WriteTree(tree, PlainText(1));
 }
 
 std::vector<uint8_t> Cut(const std::vector<uint8_t>& image, size_t size) {
@@ -432,14 +363,21 @@ std::vector<uint8_t> Cut(const std::vector<uint8_t>& image, size_t size) {
     return cut;
 }
 
-TEST(ProgramLoader, TruncatedImagesKeepWhatWasRead) {
-    size_t second = 0;
-    const std::vector<uint8_t> image = TwoSetImage(&second);
+TEST(ProgramLoader, ShortMislabelledAndTruncatedImages) {
+    const std::vector<uint8_t> image = TwoSetImage();
     ProgramTree tree;
-    LoadProgramImage(tree, Cut(image, second + 6));  // "GHI" of the second text
+    LoadProgramImage(tree, Cut(image, 15));
+    std::vector<uint8_t> mislabelled = image;
+    mislabelled[0] ^= 4;  // the length word no longer the byte count
+    LoadProgramImage(tree, mislabelled);
+    EXPECT_TRUE(tree.sets().empty());
+
+    const uint8_t j[] = {'J', 0};
+    const size_t cut = size_t(std::search(image.begin(), image.end(), j, j + 2) - image.begin());
+    LoadProgramImage(tree, Cut(image, cut));  // the second text ends after "GHI"
     ASSERT_EQ(tree.sets().size(), 2u);
-    EXPECT_EQ(Codes(tree.sets()[0].programs[0].record->content.cells), u"ABCDEF");
-    EXPECT_EQ(Codes(tree.sets()[1].programs[0].record->content.cells), u"GHI");
+    EXPECT_EQ(Codes(tree.program(0, 0)->record->content.cells), u"ABCDEF");
+    EXPECT_EQ(Codes(tree.program(1, 0)->record->content.cells), u"GHI");
 
     for (size_t size = 16; size < image.size(); ++size) {
         ProgramTree t;
@@ -452,9 +390,8 @@ TEST(ProgramLoader, TruncatedImagesKeepWhatWasRead) {
     }
 }
 
-TEST(ProgramLoader, GarbageStopsCleanly) {
-    size_t second = 0;
-    const std::vector<uint8_t> image = TwoSetImage(&second);
+TEST(ProgramLoader, GarbageStopsCleanlyAndBitmapImagesGoToTheirLoader) {
+    const std::vector<uint8_t> image = TwoSetImage();
     std::mt19937 rng(7);
     for (int round = 0; round < 300; ++round) {
         std::vector<uint8_t> bad = image;
@@ -463,23 +400,32 @@ TEST(ProgramLoader, GarbageStopsCleanly) {
         LoadProgramImage(tree, bad);
         EXPECT_LE(tree.sets().size(), bad.size() / 10);
     }
+    static size_t handed = 0;
+    std::vector<uint8_t> bitmap(16, 0xFF);
+    StoreU32(bitmap.data(), 16), StoreU32(bitmap.data() + 4, 0xFFFF0000);
+    ProgramTree tree;
+    LoadProgramImage(tree, bitmap);
+    LoadProgramImage(tree, bitmap, [](ProgramTree&, std::span<const uint8_t> b) { handed += b.size(); });
+    EXPECT_EQ(handed, 16u);
+    EXPECT_TRUE(tree.sets().empty());
 }
 
 TEST(ProgramLoader, SharedRecordsCannotMultiplyMemory) {
-    // 600 sets, each claiming the same 300 program records.
+    // 600 set records, each claiming the same 300 program records.
     ByteWriter w;
     w.put_u32(0);
     const uint16_t records = 4 + 600 * 10 + 4;
-    for (int s = 0; s < 600; ++s) PutSet(w, records, 300, 0, 0, 0);
+    for (int s = 0; s < 600; ++s) w.put_u16(records), w.put_u16(300), w.put_u32(0), w.put_u16(0);
     w.put_u32(0);
-    for (int i = 0; i < 300; ++i) PutProgram(w, 16, 0, 0, 8, 8, 0);  // no content
-    const std::vector<uint8_t> image = Finish(w);
+    for (int i = 0; i < 300; ++i) w.put_u16(16), w.put_u16(0), w.put_u32(0), w.put_u16(8), w.put_u16(8), w.put_u16(0);
+    w.put_u32(0x00FF);
+    w.patch_u32_at(0, uint32_t(w.size()));
     ProgramTree tree;
-    LoadProgramImage(tree, image);
+    LoadProgramImage(tree, w.bytes());
     size_t programs = 0;
     for (const ProgramSetNode& s : tree.sets()) programs += s.programs.size();
     EXPECT_GT(programs, 300u);
-    EXPECT_LE(programs, ((size_t(64) << 20) + 1024 * image.size()) / sizeof(ProgramRecord));
+    EXPECT_LE(programs, ((size_t(64) << 20) + 1024 * w.size()) / sizeof(ProgramRecord));
 }
 
 }  // namespace

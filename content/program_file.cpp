@@ -1,0 +1,42 @@
+#include "content/program_file.h"
+
+#include <algorithm>
+#include <fstream>
+
+#include "content/paths.h"
+#include "content/screen_header.h"
+
+namespace ledsuite {
+
+std::vector<uint8_t> BuildProgramFile(const HardwareParams& hw, std::span<const uint8_t> image) {
+    std::vector<uint8_t> file(kProgramFileHeaderSize + image.size());
+    BuildProgramHeader(hw, std::span(file).first(kProgramFileHeaderSize));
+    std::copy(image.begin(), image.end(), file.begin() + kProgramFileHeaderSize);
+    return file;
+}
+
+int SaveProgramFile(const std::string& path, const HardwareParams& hw, std::span<const uint8_t> image) {
+    const std::vector<uint8_t> file = BuildProgramFile(hw, image);
+    return WriteFileAtomic(path, file.data(), file.size()) ? 0 : -1;
+}
+
+void LoadProgramFile(ProgramTree& tree, std::span<const uint8_t> file, BitmapImageLoader bitmapLoader) {
+    LoadScreenHeader(tree, file.first(std::min(file.size(), kProgramFileHeaderSize)));
+    if (file.size() >= kProgramFileMinImageFile)
+        LoadProgramImage(tree, file.subspan(kProgramFileHeaderSize), bitmapLoader);
+}
+
+int OpenProgramFile(const std::string& path, ProgramTree& tree, BitmapImageLoader bitmapLoader) {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in) return -1;
+    const std::streamoff size = in.tellg();
+    if (size < 0) return -1;
+    if (size_t(size) > kMaxProgramFileSize) return -2;
+    std::vector<uint8_t> file(static_cast<size_t>(size));
+    in.seekg(0);
+    if (!in.read(reinterpret_cast<char*>(file.data()), size)) return -1;
+    LoadProgramFile(tree, file, bitmapLoader);
+    return 0;
+}
+
+}  // namespace ledsuite
