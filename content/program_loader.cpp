@@ -122,6 +122,7 @@ bool DecodeCommandStream(TextContent& text, ProgramImageView& image, ByteReader&
     CellList top{text.cells};
     CellList table;  // the open table's cells (none when the text had no room for it)
     bool inTable = false;
+    int lines = 0, textLines = 0;  // line starts met in the text, or in the open table cell
     for (;;) {
         const uint8_t b0 = r.u8(), b1 = r.u8();
         if (r.failed()) return false;
@@ -145,6 +146,7 @@ bool DecodeCommandStream(TextContent& text, ProgramImageView& image, ByteReader&
         case kCmdColour: attr = (attr & ~CellAttr::ColorMask) | RgbOfColourCode(param) << 11; break;
         case kCmdPosition:  // one operand word per parameter bit: 0x03 x, y; 0x07 x, y, spacing; 0x02 y
             if (!r.skip(2 * size_t(std::popcount(param)))) return false;
+            if ((param & 1) && lines++ > 0) out.Add(u'\n', attr);  // every line start but the first
             break;
         default:  // kCmdObject
             if (param == kObjPicture) {
@@ -168,6 +170,7 @@ bool DecodeCommandStream(TextContent& text, ProgramImageView& image, ByteReader&
                 grid->totalWidth = width, grid->totalHeight = height;
                 inTable = true;
                 table = CellList{};
+                textLines = lines;
                 if (TextCell* c = top.Add(FC_TABLE, attr)) {
                     table = CellList{grid->cells};
                     c->obj = std::move(grid);
@@ -175,11 +178,15 @@ bool DecodeCommandStream(TextContent& text, ProgramImageView& image, ByteReader&
             } else if (param == kObjTableCell) {
                 const uint32_t marker = r.u32();
                 if (r.failed()) return false;
-                if (inTable) table.Add(FC_GRIDCELL, marker);
+                if (inTable) {
+                    table.Add(FC_GRIDCELL, marker);
+                    lines = 0;
+                }
             } else if (param == kObjTableRule) {
                 if (!r.skip(kTableRuleBytes)) return false;
-            } else if (param == kObjTableEnd) {
+            } else if (param == kObjTableEnd && inTable) {
                 inTable = false;
+                lines = textLines;
             } else if (const char16_t code = FieldCodeOfCardType(param)) {
                 if (!r.skip(4)) return false;  // offset of the field's code table
                 out.Add(code, attr);
@@ -536,7 +543,10 @@ bool LoadProgramContent(ProgramRecord& program, ProgramImageView& image, const C
     }
     const size_t textHead = pos + 12 * size_t(header.actions);
     if (textHead + 6 > image.size()) return true;
-    if (image.bytes()[textHead + 4] == kTextFormLyricShow) program.content.header.kind = kKindLyricShow;
+    if (image.bytes()[textHead + 4] == kTextFormLyricShow) {  // only a text bound to a card font set has this form
+        program.content.header.kind = kKindLyricShow;
+        if (program.content.header.fontSet == 0) program.content.header.fontSet = 1;
+    }
     return LoadContentText(program.content, image, textHead);
 }
 

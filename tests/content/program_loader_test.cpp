@@ -137,6 +137,7 @@ TEST(ProgramLoader, RestoresSchedulesAreasActionsAndKinds) {
     EXPECT_EQ(q0.secondaryAction.effect, kEffectFlash);
     EXPECT_EQ(Codes(q0.content.cells), u"A");
     EXPECT_EQ(loaded.program(1, 0)->title(), kLyricShowTitle());
+    EXPECT_NE(loaded.program(1, 0)->record->content.header.fontSet, 0);  // it keeps its text form
     EXPECT_EQ(loaded.program(2, 0)->kind(), 1);  // a voice role of a kind the image does not keep
 }
 
@@ -173,8 +174,9 @@ TEST(ProgramLoader, ReadsCustomBordersAndRedrawsBuiltInOnes) {
 // ---- texts ----------------------------------------------------------------------
 
 TEST(ProgramLoader, CommandStreamKeepsEveryCharacterColourAndTable) {
-    // Under either byte order: line starts eat no character, full-width punctuation and
-    // characters outside GB2312 stay characters, "no colour" stays no colour.
+    // Under either byte order: line starts eat no character and end the line before,
+    // full-width punctuation and characters outside GB2312 stay characters, "no colour"
+    // stays no colour.
     for (uint8_t order : {0, 1}) {
         ProgramTree tree = OneProgram(u"", 3, uint16_t(order << 8 | 3));
         const uint32_t frame = 0x24, red = CellAttr::Make(16, 0, 1);
@@ -204,14 +206,14 @@ TEST(ProgramLoader, CommandStreamKeepsEveryCharacterColourAndTable) {
         ProgramTree loaded;
         LoadProgramImage(loaded, image);
         const TextContent& text = OnlyText(loaded);
-        EXPECT_EQ(Codes(text.cells), std::u16string({u'A', u'\uFF0C', u'中', u'節', FC_MINUTE, FC_TABLE, u'B'}));
+        EXPECT_EQ(Codes(text.cells), std::u16string({u'A', u'\uFF0C', u'中', u'\n', u'節', FC_MINUTE, FC_TABLE, u'B'}));
         EXPECT_EQ(text.header.fontSet, 3);
         EXPECT_EQ(text.header.align, 2);
         EXPECT_EQ(text.header.spread, 1);
         EXPECT_EQ(text.cells[1].attr, CellAttr::Make(16, 0, 0));
         EXPECT_EQ(text.cells[2].attr, CellAttr::Make(24, 2, 1));
-        EXPECT_EQ(text.cells[3].attr, CellAttr::Make(24, 2, 0));
-        const auto* grid = CellObjectAs<GridObject>(text.cells[5]);
+        EXPECT_EQ(text.cells[4].attr, CellAttr::Make(24, 2, 0));
+        const auto* grid = CellObjectAs<GridObject>(text.cells[6]);
         ASSERT_NE(grid, nullptr);
         EXPECT_EQ(grid->columns, 2);
         EXPECT_EQ(grid->rows, 1);
