@@ -359,7 +359,7 @@ LineAlignment AlignLine(int align, int areaWidth, const LineExtent& line) {
     switch (align) {
     case 1: return {(areaWidth - line.width) / 2, 0};
     case 2: return {areaWidth - line.width, 0};
-    case 3: return {0, std::max(0, (areaWidth - line.width) / (line.last - line.first + 2))};
+    case 3: return {0, std::max(0, (areaWidth - line.width) / (std::max(line.last - line.first + 1, 0) + 1))};
     default: return {};
     }
 }
@@ -442,13 +442,6 @@ void RenderText(RenderContext& rc, Surface& s, const TextView& text, uint32_t an
 
 // ---- caret query ------------------------------------------------------------------------
 
-// Caret indexes 0..n map onto rows, one per line: a row holds the carets from its first
-// cell up to its end: before a closing newline, after the last cell on the text's last
-// line, else before the last cell (the place after it is the next line's start). A
-// text that ends in a newline gets an empty row below its lines for the caret behind
-// it. Positions are the sums of the cell widths before the caret on its row and of the
-// heights of the rows above; a hit test takes the nearest cell boundary; up and down
-// keep the caret's x.
 int CellIndexToPoint(CaretQuery& q, const TextView& text, std::span<const CellSize> extents,
                      std::span<const LineExtent> wrapped) {
     const int n = std::min(text.count(), int(extents.size()));

@@ -172,8 +172,21 @@ struct CaretQuery {
 };
 
 // Answers a caret query over a laid-out text (its extents and lines from
-// BreakTextLines). Returns 0, or the edge code when the move would leave the text (the
-// caret then stays). See text_layout.cpp for the arithmetic.
+// BreakTextLines; with move class 1 or 30 the lines are first folded into hard lines).
+// Returns 0, or the edge code when the move would leave the text (the caret then stays).
+//
+// Caret indexes 0..n (n the cell count) map onto rows, one per line: a row holds the
+// carets from its first cell to its end, which is before a closing newline, after the
+// last cell on the text's last line, and before the last cell of a wrapped line (the
+// place after it is the next line's start). A text ending in a newline has an empty
+// row below its lines for the caret behind it. A caret's x is the sum of the widths of
+// the cells before it on its row, its y the sum of the heights of the rows above; the
+// caret height is that of the cell at the caret (else the cell before it on the row,
+// else the row's). A hit test picks the row under y (the first or last row beyond the
+// text) and the nearest cell boundary on it; up and down keep the caret's x and hit-test
+// the row above or below; home and end go to the row's first and end place. An empty
+// text, or lines that do not describe it, answer caret 0 at (0, 0), content 0 x 0,
+// heights unchanged; left, right, up and down report their edge.
 int CellIndexToPoint(CaretQuery& query, const TextView& text, std::span<const CellSize> extents,
                      std::span<const LineExtent> lines);
 

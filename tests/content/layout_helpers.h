@@ -50,4 +50,11 @@ inline int CountLit(const Surface& s, PixelRect r = {0, 0, 0x8000, 0x8000}) {
     return n;
 }
 
+inline bool SamePixels(const Surface& a, const Surface& b) {
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if (a.Pixel(x, y) != b.Pixel(x, y)) return false;
+    return true;
+}
+
 }  // namespace ledsuite
