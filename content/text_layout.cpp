@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "content/builtin_font.h"
-#include "content/field_objects.h"
 #include "content/font_tables.h"
 #include "content/item_painters.h"
 #include "content/records.h"
@@ -41,6 +40,11 @@ int ThaiMarkCount(std::span<const TextCell> cells, int n, int index) {
     int marks = 0;
     while (marks < kThaiMaxMarks && index + 1 + marks < n && IsThaiMark(cells[size_t(index + 1 + marks)])) ++marks;
     return marks;
+}
+
+// The cells a cluster starting at `index` can take, so that cluster scans stay short.
+std::span<const TextCell> ClusterCells(std::span<const TextCell> cells, int n, int index) {
+    return cells.subspan(size_t(index), size_t(std::min(kThaiMaxMarks + 1, n - index)));
 }
 
 bool EndsWithNewline(std::span<const TextCell> cells, int n, const LineExtent& l) {
@@ -210,7 +214,7 @@ bool BreakTextLines(RenderContext& rc, const TextView& text, std::span<CellSize>
         if (cell.code == kNewline) {
             extents[size_t(i)] = {0, CellFontSize(cell)};
         } else if (ThaiCharClass(cell) == 5) {
-            const CellSize cluster = ThaiClusterExtent(rc, text.cells, i, card);
+            const CellSize cluster = ThaiClusterExtent(rc, ClusterCells(text.cells, n, i), 0, card);
             extents[size_t(i)] = cluster;
             for (int m = ThaiMarkCount(text.cells, n, i); m > 0; --m) extents[size_t(++i)] = {0, cluster.height};
         } else {
@@ -376,7 +380,7 @@ CellSize MeasureTextBlock(RenderContext& rc, const TextView& text, int maxWidth)
     return size;
 }
 
-std::function<CellSize(const TextHeader&, std::span<const TextCell>, int)> TextBlockMeasurer(RenderContext& rc) {
+TextBlockMeasure TextBlockMeasurer(RenderContext& rc) {
     return [&rc](const TextHeader& header, std::span<const TextCell> cells, int maxWidth) {
         return MeasureTextBlock(rc, TextView(header, cells), maxWidth);
     };
@@ -403,6 +407,7 @@ void RenderText(RenderContext& rc, Surface& s, const TextView& text, uint32_t an
     std::vector<LinePlacement> placements;
     LayoutEffectFrames(text, kEffectMoveUp, lines, placements, rect.width(), rect.height());
     const ClipScope clip(s, rect);
+    const int n = text.count();
     const bool card = text.header.fontSet != 0;
     const uint32_t* fontAttr = nullptr;  // the attribute whose font is selected
     int skip = 0;                        // Thai marks drawn with their consonant
@@ -419,7 +424,7 @@ void RenderText(RenderContext& rc, Surface& s, const TextView& text, uint32_t an
             if (skip > 0) {
                 --skip;
             } else if (collector && IsFieldCell(cell.code)) {
-                (*collector)(PlacedField{cell, x, top, lineTop});
+                (*collector)(PlacedField{&cell, x, top, lineTop});
             } else if (cell.code == FC_PICTURE) {
                 if (auto* p = CellObjectAs<PictureObject>(cell))
                     if (const RawImage* f = PictureFrameAt(*p, animationTime))
@@ -432,7 +437,7 @@ void RenderText(RenderContext& rc, Surface& s, const TextView& text, uint32_t an
                     SelectCellFont(rc, s, cell, card);
                     fontAttr = attr;
                 }
-                if (ThaiCharClass(cell) == 5) skip = DrawThaiCluster(s, text.cells, x, top, i);
+                if (ThaiCharClass(cell) == 5) skip = DrawThaiCluster(s, ClusterCells(text.cells, n, i), x, top, 0);
                 else DrawCell(rc, s, cell, {x, top, x + e.width, top + e.height});
             }
             x += e.width;

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "content/clock.h"
+#include "content/field_objects.h"
 #include "content/render_context.h"
 #include "content/surface.h"
 #include "content/text_content.h"
@@ -122,7 +123,7 @@ LineAlignment AlignLine(int align, int areaWidth, const LineExtent& line);
 // The widest line and the sum of the line heights; 0 x 0 for an empty text.
 CellSize MeasureTextBlock(RenderContext& rc, const TextView& text, int maxWidth);
 // MeasureTextBlock as the table code takes it (MeasureGridCells).
-std::function<CellSize(const TextHeader&, std::span<const TextCell>, int)> TextBlockMeasurer(RenderContext& rc);
+TextBlockMeasure TextBlockMeasurer(RenderContext& rc);
 // The largest extent of the cells that are not pictures, tables or clocks, at least
 // 8 x 8, its width then raised by a fifth.
 CellSize MaxCellExtent(RenderContext& rc, const TextView& text);
@@ -130,7 +131,7 @@ CellSize MaxCellExtent(RenderContext& rc, const TextView& text);
 // A field cell that RenderText hands over instead of drawing it: the cell, its
 // top-left and the top of its line.
 struct PlacedField {
-    const TextCell& cell;
+    const TextCell* cell = nullptr;
     int x = 0;
     int y = 0;
     int lineTop = 0;

@@ -157,7 +157,7 @@ TEST_F(LayoutTest, RenderTextAnimatesPicturesAndCollectsFields) {
     }
 
     std::vector<std::pair<char16_t, int>> collected;
-    const FieldCollector collect = [&](const PlacedField& f) { collected.emplace_back(f.cell.code, f.x); };
+    const FieldCollector collect = [&](const PlacedField& f) { collected.emplace_back(f.cell->code, f.x); };
     Surface s(40, 10);
     RenderText(rc, s, t, 0, {0, 0, 40, 10}, &collect);
     EXPECT_EQ(collected, (std::vector<std::pair<char16_t, int>>{{FC_PICTURE, 0}, {FC_HOUR, 4}}));

@@ -128,13 +128,19 @@ TEST_F(PaintersTest, TableCellTexts) {
     EXPECT_EQ(CountLit(s), 18);
     EXPECT_EQ(CountLit(s, {58, 4, 64, 12}), 18);
     EXPECT_EQ(s.Pixel(58, 8), 0xFF0000u);
+    // The table editor sizes its cells with the same layout.
+    const GridObject grid = MakeGrid(0xBC, u"AA");
+    CellSize sizes[4];
+    MeasureGridCells(grid, CollectGridCells(grid), TextBlockMeasurer(rc), 64, 4, sizes);
+    EXPECT_EQ(sizes[0], (CellSize{12, 8}));
+    EXPECT_EQ(sizes[1], CellSize{});
     // From column 1 on, cell (0, 0) is not drawn.
     Surface later(140, 40);
     DrawGrid(rc, later, MakeGrid(0xBC, u"A", 2), 0, 1, 0, nullptr, 0, 0, 140, 40);
     EXPECT_EQ(CountLit(later), 0);
     // Fields are collected, not drawn.
     int collected = 0;
-    const FieldCollector collect = [&](const PlacedField& f) { collected += f.cell.code == FC_HOUR; };
+    const FieldCollector collect = [&](const PlacedField& f) { collected += f.cell->code == FC_HOUR; };
     const RawImage fields = GridToBitmap(rc, MakeGrid(0xBC, u"A\uE013"), &collect);
     EXPECT_EQ(collected, 1);
     int lit = 0;
