@@ -6,10 +6,12 @@
 #include <QPainter>
 
 #include "toolkit/color_combo.h"
+#include "toolkit/icon_picker.h"
 #include "toolkit/list_ctrl.h"
 #include "toolkit/message_box.h"
 #include "toolkit/property_item.h"
 #include "toolkit/small_widgets.h"
+#include "toolkit/view_tree.h"
 
 using namespace ledsuite;
 
@@ -108,8 +110,19 @@ TEST(SmallWidgets, EveryWidgetOpensAndClosesCleanly) {
     QWidget grid;
     grid.show();
     item.CreateInPlaceEdit(&grid);
+    CViewTreeEx tree;
+    tree.Programs().AddProgramSet();
+    tree.Programs().AddProgram(0);
+    tree.Rebuild();
+    tree.show();
+    CIconPicker picker;
+    picker.AddBitmapHandle(QPixmap(8, 8));
+    picker.show();
+    picker.ShowPopup(QPoint(0, 30));  // the popup with its cells and text buttons
     QApplication::processEvents();
-    for (QWidget* w : std::initializer_list<QWidget*>{&dialog, &box, &list, &combo, &pictures, &splitter, &grid})
+    ASSERT_NE(picker.Popup(), nullptr);
+    EXPECT_TRUE(picker.Popup()->close());
+    for (QWidget* w : std::initializer_list<QWidget*>{&dialog, &box, &list, &combo, &pictures, &splitter, &grid, &picker, &tree})
         EXPECT_TRUE(w->close());
     QApplication::processEvents();
 }

@@ -1,0 +1,39 @@
+#include "content/render_context.h"
+
+#include "content/surface.h"
+
+namespace ledsuite {
+
+FontSpec CellFontSpec(const CellFont& f) {
+    return FontSpec{f.face, f.pixelHeight, f.weight, f.italic, f.underline, f.strikeout};
+}
+
+FontSpec AttrFontSpec(uint32_t attr, const FontTables& tables, bool defaultTable) {
+    using namespace CellAttr;
+    return FontSpec{tables.FaceName(FontOf(attr), defaultTable), int(SizeOf(attr)), attr & Bold ? 700 : 400,
+                    (attr & Italic) != 0, (attr & Underline) != 0, (attr & Strikeout) != 0};
+}
+
+uint32_t AttrColor(uint32_t attr) {
+    using namespace CellAttr;
+    return (attr & Red ? 0xFF0000u : 0) | (attr & Green ? 0x00FF00u : 0) | (attr & Blue ? 0x0000FFu : 0);
+}
+
+int FontMeasurer::TextWidth(std::u16string_view text, uint32_t attr, bool defaultTable) {
+    if (!cached_ || attr != lastAttr_ || defaultTable != lastDefault_) {
+        lastSpec_ = AttrFontSpec(attr, tables_, defaultTable);
+        lastAttr_ = attr;
+        lastDefault_ = defaultTable;
+        cached_ = true;
+    }
+    return fonts_.Measure(lastSpec_, text).width;
+}
+
+bool SelectCellFont(RenderContext& rc, Surface& surface, const TextCell& cell, bool defaultTable) {
+    const auto font = CreateCellFont(cell, defaultTable, rc.tables);
+    if (!font) return false;
+    surface.SelectFont(rc.fonts, CellFontSpec(*font));
+    return true;
+}
+
+}  // namespace ledsuite

@@ -1,0 +1,60 @@
+#pragma once
+// Texts, pictures and a render context for the layout and painter tests: real
+// FreeType faces through the suite's font configuration.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string_view>
+
+#include "content/field_objects.h"
+#include "content/font_renderer.h"
+#include "content/render_context.h"
+#include "content/surface.h"
+#include "content/text_layout.h"
+
+namespace ledsuite {
+
+class RenderTest : public ::testing::Test {
+protected:
+    FontRenderer fonts;
+    FontTables tables{{u"宋体", u"Courier New"}, {u"宋体"}, 0};
+    RenderContext rc{fonts, tables};
+};
+
+inline constexpr uint32_t kWhite8 = CellAttr::Make(8, 0, 7);
+
+// Cells of `text` in one attribute, from cell `at` on.
+inline void PutText(TextContent& t, std::u16string_view text, uint32_t attr, int at = 0) {
+    for (size_t i = 0; i < text.size(); ++i) t.cells[at + i] = TextCell(text[i], attr);
+}
+
+// A picture cell: one frame per colour, each w x h and shown at that size.
+inline TextCell PictureCell(int w, int h, std::initializer_list<uint32_t> colours = {0xFFFFFF}, uint8_t pause = 30) {
+    auto picture = std::make_unique<PictureObject>();
+    for (uint32_t colour : colours) {
+        auto image = std::make_unique<RawImage>();
+        ResetImage(*image, w, h);
+        FillImage(*image, colour);
+        image->pause = pause;
+        picture->frames.push_back(std::move(image));
+    }
+    TextCell cell(FC_PICTURE, 0);
+    cell.obj = std::move(picture);
+    return cell;
+}
+
+inline int CountLit(const Surface& s, PixelRect r = {0, 0, 0x8000, 0x8000}) {
+    int n = 0;
+    for (int y = std::max(0, r.top); y < std::min(s.height(), r.bottom); ++y)
+        for (int x = std::max(0, r.left); x < std::min(s.width(), r.right); ++x) n += s.Pixel(x, y) != 0;
+    return n;
+}
+
+inline bool SamePixels(const Surface& a, const Surface& b) {
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if (a.Pixel(x, y) != b.Pixel(x, y)) return false;
+    return true;
+}
+
+}  // namespace ledsuite

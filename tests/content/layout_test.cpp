@@ -1,0 +1,345 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "content/builtin_font.h"
+#include "content/clock.h"
+#include "content/font_tables.h"
+#include "content/plain_text.h"
+#include "content/records.h"
+#include "content/text_codec.h"
+#include "layout_helpers.h"
+
+using namespace ledsuite;
+
+namespace {
+
+using Lines = std::vector<LineExtent>;
+
+Lines Break(RenderContext& rc, const TextView& text, int maxWidth, CellExtents& extents) {
+    Lines lines;
+    EXPECT_TRUE(BreakTextLines(rc, text, extents, lines, maxWidth));
+    return lines;
+}
+
+
+}  // namespace
+
+using LayoutTest = RenderTest;
+
+TEST_F(LayoutTest, EightPixelCellsUseTheBuiltinAndTheSmallFont) {
+    Surface s(16, 16);
+    DrawCell(rc, s, TextCell(u'A', CellAttr::Make(8, 0, 2)), {2, 3, 8, 11});
+    EXPECT_EQ(CountLit(s), 18);
+    EXPECT_EQ(s.Pixel(2, 7), 0x00FF00u);  // the bar of the A, row 4
+    EXPECT_EQ(CountLit(s, {2, 3, 7, 10}), 18);
+
+    // 中 has no built-in glyph: the small font, one pixel above the cell's top.
+    Surface cell(20, 20), expected(20, 20);
+    DrawCell(rc, cell, TextCell(u'中', CellAttr::Make(8, 0, 1)), {4, 5, 10, 13});
+    fonts.Draw(expected, 4, 4, SmallFont(), u"中", 0xFF0000);
+    EXPECT_GT(CountLit(cell), 10);
+    EXPECT_TRUE(SamePixels(cell, expected));
+
+    // Fields show their values: a year in the built-in font, four advances.
+    const ScopedClockOverride clock(LocalTime{2024, 6, 1, 15, 0, 0, 6});
+    EXPECT_EQ(FieldDisplayText(TextCell(FC_YEAR, 0), CurrentLocalTime()), u"2024");
+    EXPECT_EQ(FieldDisplayText(TextCell(FC_MONTH, 0), CurrentLocalTime()), u"06");
+    EXPECT_EQ(FieldDisplayText(TextCell(FC_WEEK_EN, 0), CurrentLocalTime()), u"Saturday");
+    Surface year(30, 8), digits(30, 8);
+    DrawCell(rc, year, TextCell(FC_YEAR, kWhite8), {0, 0, 24, 8});
+    for (int i = 0; i < 4; ++i) DrawBuiltinGlyph(digits, i * 6, 0, u"2024"[i], 0xFFFFFF);
+    EXPECT_TRUE(SamePixels(year, digits));
+}
+
+TEST_F(LayoutTest, RealCjkFaceDrawsInsideItsCell) {
+    TextCell zhong(u'中', CellAttr::Make(16, 0, 7));
+    const CellSize e = CellExtent(zhong, rc.measurer, false, false);
+    EXPECT_EQ(e.height, 16);
+    EXPECT_GE(e.width, 12);
+    EXPECT_LE(e.width, 16);
+    Surface s(48, 48);
+    ASSERT_TRUE(SelectCellFont(rc, s, zhong, false));
+    DrawCell(rc, s, zhong, {16, 16, 16 + e.width, 32});
+    const int lit = CountLit(s);
+    EXPECT_GT(lit, 25);
+    EXPECT_EQ(CountLit(s, {16, 16, 32, 32}), lit);
+}
+
+TEST_F(LayoutTest, BreaksAtNewlinesAndWidths) {
+    CellExtents ext;
+    TextContent t;
+    PutText(t, u"AB\nZ", kWhite8);
+    EXPECT_EQ(Break(rc, t, 1000, ext), (Lines{{12, 8, 0, 2}, {6, 8, 3, 3}}));
+    EXPECT_EQ(ext[2], (CellSize{0, 8}));  // a newline takes no width
+
+    // Greedy wrapping, and a cell wider than the area alone on its line.
+    TextContent w;
+    PutText(w, u"ABCD", kWhite8);
+    EXPECT_EQ(Break(rc, w, 13, ext), (Lines{{12, 8, 0, 1}, {12, 8, 2, 3}}));
+    w.cells[1] = PictureCell(40, 10);
+    EXPECT_EQ(Break(rc, w, 30, ext), (Lines{{6, 8, 0, 0}, {40, 10, 1, 1}, {12, 8, 2, 3}}));
+
+    // A newline starts the next line at its own height.
+    TextContent tall;
+    PutText(tall, u"A\n", kWhite8);
+    tall.cells[1].attr = CellAttr::Make(20, 0, 7);
+    tall.cells[2] = TextCell(u'B', kWhite8);
+    EXPECT_EQ(Break(rc, tall, 100, ext), (Lines{{6, 20, 0, 1}, {6, 20, 2, 2}}));
+
+    TextContent empty;
+    Lines lines{{1, 1, 0, 0}};
+    EXPECT_FALSE(BreakTextLines(rc, empty, ext, lines, 100));
+    EXPECT_TRUE(lines.empty());
+    std::vector<CellSize> shortArray(2);
+    EXPECT_FALSE(BreakTextLines(rc, t, shortArray, lines, 100));
+    Surface s(50, 50);
+    RenderText(rc, s, empty, 0, {0, 0, 50, 50});
+    EXPECT_EQ(CountLit(s), 0);
+}
+
+TEST_F(LayoutTest, ThaiClustersStayWithinTheText) {
+    // A full text without a terminator: the consonant at 2046, its mark in the last cell.
+    TextContent t;
+    const uint32_t attr = CellAttr::Make(16, 0, 7);
+    for (auto& c : t.cells) c = TextCell(u'a', attr);
+    t.cells[2046] = TextCell(0x0E01, attr);  // ก
+    t.cells[2047] = TextCell(0x0E48, attr);  // tone mark
+    CellExtents ext;
+    Lines lines;
+    ASSERT_TRUE(BreakTextLines(rc, t, ext, lines, 100000));
+    EXPECT_EQ(ext[2047].width, 0);
+    EXPECT_EQ(ext[2047].height, 16);
+    EXPECT_GT(ext[2046].width, 0);
+    EXPECT_EQ(ThaiClusterExtent(rc, t.cells, 2046, false), ext[2046]);
+    EXPECT_EQ(ThaiClusterExtent(rc, t.cells, 2047, false), CellSize{});
+    Surface s(40, 20);
+    s.SelectFont(fonts, FontSpec{u"宋体", 16});
+    EXPECT_EQ(DrawThaiCluster(s, t.cells, 0, 0, 2046), 1);
+    EXPECT_EQ(DrawThaiCluster(s, t.cells, 0, 0, 2045), 0);
+}
+
+TEST_F(LayoutTest, JustifiedAndAlignedLines) {
+    EXPECT_EQ(AlignLine(3, 70, {30, 10, 0, 2}).gap, 10);
+    EXPECT_EQ(AlignLine(3, 20, {30, 10, 0, 2}).gap, 0);
+    EXPECT_EQ(AlignLine(1, 64, {40, 10, 0, 7}).x, 12);
+    EXPECT_EQ(AlignLine(2, 64, {40, 10, 0, 7}).x, 24);
+
+    // Three 10-pixel pictures justified in 70 pixels stand at 10, 30 and 50,
+    // on the line's bottom (the 8-pixel one 2 pixels lower).
+    TextContent t;
+    t.header.align = 3;
+    t.header.spread = 0;
+    t.cells[0] = PictureCell(10, 10);
+    t.cells[1] = PictureCell(10, 8);
+    t.cells[2] = PictureCell(10, 10);
+    Surface s(70, 20);
+    RenderText(rc, s, t, 0, {0, 0, 70, 20});
+    EXPECT_EQ(CountLit(s), 280);
+    EXPECT_EQ(CountLit(s, {10, 0, 20, 10}), 100);
+    EXPECT_EQ(CountLit(s, {30, 2, 40, 10}), 80);
+    EXPECT_EQ(CountLit(s, {50, 0, 60, 10}), 100);
+}
+
+TEST_F(LayoutTest, RenderTextAnimatesPicturesAndCollectsFields) {
+    TextContent t;
+    t.header.spread = 0;
+    t.cells[0] = PictureCell(4, 4, {0xFF0000, 0x00FF00}, 10);
+    t.cells[1] = TextCell(FC_HOUR, kWhite8);
+    t.cells[2] = TextCell(u'A', kWhite8);
+    for (uint32_t time : {5u, 15u, 25u}) {
+        Surface s(40, 10);
+        RenderText(rc, s, t, time, {0, 0, 40, 10});
+        EXPECT_EQ(s.Pixel(0, 4), time == 15 ? 0x00FF00u : 0xFF0000u) << time;
+    }
+
+    std::vector<std::pair<char16_t, int>> collected;
+    const FieldCollector collect = [&](const PlacedField& f) { collected.emplace_back(f.cell->code, f.x); };
+    Surface s(40, 10);
+    RenderText(rc, s, t, 0, {0, 0, 40, 10}, &collect);
+    EXPECT_EQ(collected, (std::vector<std::pair<char16_t, int>>{{FC_PICTURE, 0}, {FC_HOUR, 4}}));
+    EXPECT_EQ(CountLit(s), 18);  // only the A, after the picture and the 12-pixel hour
+    EXPECT_EQ(CountLit(s, {16, 0, 22, 10}), 18);
+}
+
+TEST_F(LayoutTest, EffectLayouts) {
+    // Wrapped lines of widths 50 and 30 (a hard line), then 20, in an area 40 wide.
+    TextContent t;
+    PutText(t, u"abcd\nef", kWhite8);
+    const Lines lines{{50, 10, 0, 1}, {30, 12, 2, 4}, {20, 8, 5, 6}};
+    std::vector<LinePlacement> p;
+    auto layout = [&](int effect, int align, int height = 100) {
+        t.header.align = uint8_t(align);
+        return LayoutEffectFrames(t, effect, lines, p, 40, height);
+    };
+    EXPECT_EQ(layout(kEffectMoveLeft, 0), (CellSize{110, 20}));
+    EXPECT_EQ(p, (std::vector<LinePlacement>{{0, 0, 12}, {80, 0, 12}, {0, 12, 8}}));
+    EXPECT_EQ(layout(kEffectMoveLeft, 1), (CellSize{120, 20}));
+    EXPECT_EQ(layout(kEffectMoveRight, 0), (CellSize{120, 20}));
+    EXPECT_EQ(p[1].x, 80);
+    EXPECT_EQ(layout(kEffectMoveRight, 2), (CellSize{120, 20}));
+    EXPECT_EQ(p, (std::vector<LinePlacement>{{30, 0, 12}, {80, 0, 12}, {100, 12, 8}}));
+    EXPECT_EQ(layout(kEffectMoveLeftContinue, 0), (CellSize{80, 20}));
+    EXPECT_EQ(p, (std::vector<LinePlacement>{{0, 0, 12}, {50, 0, 12}, {0, 12, 8}}));
+
+    // Pages of 25 pixels: lines 10 and 12 share the first, 8 takes the second.
+    t.header.spread = 0;
+    EXPECT_EQ(layout(kEffectMoveUp, 0, 25), (CellSize{40, 50}));
+    EXPECT_EQ(p, (std::vector<LinePlacement>{{0, 0, 10}, {0, 10, 12}, {0, 25, 8}}));
+    t.header.spread = 1;
+    EXPECT_EQ(layout(kEffectStatic, 0, 25), (CellSize{40, 50}));
+    EXPECT_EQ(p, (std::vector<LinePlacement>{{0, 1, 10}, {0, 12, 12}, {0, 33, 8}}));
+    // A line taller than the area takes whole pages of its own.
+    const Lines tall{{10, 10, 0, 1}, {10, 60, 2, 4}, {10, 8, 5, 6}};
+    EXPECT_EQ(LayoutEffectFrames(t, kEffectMoveUp, tall, p, 40, 25), (CellSize{40, 125}));
+    EXPECT_EQ(p[1].y, 25);
+    EXPECT_EQ(p[2].y, 100 + 8);
+    // No width, or no height for pages: nothing laid out.
+    EXPECT_EQ(LayoutEffectFrames(t, kEffectMoveUp, lines, p, 40, 0), CellSize{});
+    EXPECT_EQ(LayoutEffectFrames(t, kEffectMoveLeft, lines, p, 0, 25), CellSize{});
+    EXPECT_EQ(p.size(), 3u);
+
+    EXPECT_EQ(MergeLineExtents(t, lines), (Lines{{80, 12, 0, 4}, {20, 8, 5, 6}}));
+}
+
+TEST_F(LayoutTest, EffectContentSizes) {
+    // Pictures 30, 30, a newline, 20 in an area 40 wide wrap into three lines.
+    TextContent t;
+    t.cells[0] = PictureCell(30, 10);
+    t.cells[1] = PictureCell(30, 10);
+    t.cells[2] = TextCell(u'\n', CellAttr::Make(16, 0, 7));
+    t.cells[3] = PictureCell(20, 10);
+    // (the line after the newline starts at the newline's height, 16)
+    EXPECT_EQ(MeasureEffectContent(rc, kEffectMoveLeft, t, 40), (CellSize{80, 32}));
+    EXPECT_EQ(MeasureEffectContent(rc, kEffectMoveLeftContinue, t, 40), (CellSize{60, 32}));
+    EXPECT_EQ(MeasureEffectContent(rc, kEffectStatic, t, 40), (CellSize{40, 42}));
+    EXPECT_EQ(MeasureTextBlock(rc, t, 40), (CellSize{30, 42}));
+    EXPECT_EQ(MeasureEffectContent(rc, kEffectMoveLeft, TextContent{}, 40), CellSize{});
+
+    TextContent small;
+    small.cells[0] = TextCell(u'A', kWhite8);
+    small.cells[1] = PictureCell(100, 100);
+    EXPECT_EQ(MaxCellExtent(rc, small), (CellSize{9, 8}));  // at least 8, raised by a fifth; pictures skipped
+
+    // 2048 cells 64 pixels wide make one line past 16 bits.
+    auto wide = std::make_unique<TextContent>();
+    for (auto& c : wide->cells) c = PictureCell(64, 8);
+    EXPECT_EQ(MeasureEffectContent(rc, kEffectMoveLeftContinue, *wide, 64), (CellSize{2048 * 64, 8}));
+}
+
+TEST_F(LayoutTest, CaretQueries) {
+    TextContent t;
+    PutText(t, u"AB\nZ", kWhite8);
+    CellExtents ext;
+    const Lines lines = Break(rc, t, 1000, ext);
+    auto ask = [&](CaretQueryKind kind, int caret, int x = 0, int y = 0) {
+        CaretQuery q;
+        q.kind = kind;
+        q.caret = caret;
+        q.x = x;
+        q.y = y;
+        const int edge = CellIndexToPoint(q, t, ext, lines);
+        return std::vector<int>{q.result, q.x, q.y, edge, q.edges};
+    };
+    using K = CaretQueryKind;
+    EXPECT_EQ(ask(K::Point, 1), (std::vector<int>{1, 6, 0, 0, 0}));
+    EXPECT_EQ(ask(K::Point, 2), (std::vector<int>{2, 12, 0, 0, 0}));  // before the newline
+    EXPECT_EQ(ask(K::Point, 3), (std::vector<int>{3, 0, 8, 0, 0}));
+    EXPECT_EQ(ask(K::Point, 9), (std::vector<int>{4, 6, 8, 0, 0}));  // clamped to the end
+    EXPECT_EQ(ask(K::Left, 0), (std::vector<int>{0, 0, 0, CaretEdge::Start, CaretEdge::Start}));
+    EXPECT_EQ(ask(K::Right, 4), (std::vector<int>{4, 6, 8, CaretEdge::End, CaretEdge::End}));
+    EXPECT_EQ(ask(K::Right, 2), (std::vector<int>{3, 0, 8, 0, 0}));
+    EXPECT_EQ(ask(K::Up, 1)[3], CaretEdge::Top);
+    EXPECT_EQ(ask(K::Down, 3)[3], CaretEdge::Bottom);
+    EXPECT_EQ(ask(K::Down, 1), (std::vector<int>{4, 6, 8, 0, 0}));  // x kept: past the Z
+    EXPECT_EQ(ask(K::Up, 4), (std::vector<int>{1, 6, 0, 0, 0}));
+    EXPECT_EQ(ask(K::Home, 4)[0], 3);
+    EXPECT_EQ(ask(K::End, 0)[0], 2);
+    EXPECT_EQ(ask(K::HitTest, 0, 8, 3)[0], 1);   // nearest boundary
+    EXPECT_EQ(ask(K::HitTest, 0, 10, 3)[0], 2);
+    EXPECT_EQ(ask(K::HitTest, 0, 99, 30)[0], 4);  // below the text: its last line
+
+    CaretQuery q;
+    q.caret = 3;
+    CellIndexToPoint(q, t, ext, lines);
+    EXPECT_EQ(q.contentWidth, 12);
+    EXPECT_EQ(q.contentHeight, 16);
+    EXPECT_EQ(q.caretHeight, 8);
+    EXPECT_EQ(q.lineHeight, 8);
+
+    // A text ending in a newline has a caret line below it.
+    TextContent nl;
+    PutText(nl, u"A\n", kWhite8);
+    const Lines nlLines = Break(rc, nl, 100, ext);
+    CaretQuery end;
+    end.caret = 2;
+    CellIndexToPoint(end, nl, ext, nlLines);
+    EXPECT_EQ(std::vector<int>({end.x, end.y, end.contentHeight}), (std::vector<int>{0, 8, 16}));
+
+    // Wrapped lines: the place after a line's last cell is the next line's start;
+    // moving classes 1 and 30 fold them into one line.
+    TextContent w;
+    PutText(w, u"ABCD", kWhite8);
+    const Lines wrapped = Break(rc, w, 12, ext);
+    CaretQuery p;
+    p.caret = 2;
+    CellIndexToPoint(p, w, ext, wrapped);
+    EXPECT_EQ(std::vector<int>({p.x, p.y}), (std::vector<int>{0, 8}));
+    p.kind = CaretQueryKind::End;
+    p.caret = 0;
+    CellIndexToPoint(p, w, ext, wrapped);
+    EXPECT_EQ(p.result, 1);
+    p.kind = CaretQueryKind::Point;
+    p.caret = 2;
+    p.moveClass = 30;
+    CellIndexToPoint(p, w, ext, wrapped);
+    EXPECT_EQ(std::vector<int>({p.x, p.y, p.contentWidth}), (std::vector<int>{12, 0, 24}));
+
+    // Lines of another text, and an empty text: the caret stays at 0, heights kept.
+    CaretQuery stale;
+    stale.kind = CaretQueryKind::Right;
+    stale.caret = 3;
+    stale.caretHeight = 16;
+    EXPECT_EQ(CellIndexToPoint(stale, t, ext, nlLines), CaretEdge::End);
+    EXPECT_EQ(std::vector<int>({stale.result, stale.caretHeight}), (std::vector<int>{0, 16}));
+}
+
+TEST(PlainText, SpeechTextAndPunctuation) {
+    EXPECT_EQ(ListPunctuationBreaks(u"Hi, you!!"), (std::vector<int>{0, 3, 8}));
+    EXPECT_EQ(ListPunctuationBreaks(u",a。b\r\n"), (std::vector<int>{0, 3, 5}));
+    EXPECT_EQ(ListPunctuationBreaks(u""), (std::vector<int>{0}));
+
+    TextContent t;
+    PutText(t, u"Hi, ", kWhite8);
+    t.cells[4] = TextCell(FC_YEAR, kWhite8);
+    t.cells[5] = PictureCell(4, 4);
+    PutText(t, u"you!!", kWhite8, 6);
+    t.cells[11] = TextCell(FC_CARD17, kWhite8);  // a card field without a value: kept
+    EXPECT_EQ(PlainTextOf(t), u"Hi, you!!\uE025");
+    EXPECT_EQ(ListPunctuationBreaksInCells(t), (std::vector<int>{0, 3, 10}));
+}
+
+TEST(PlainText, TextFilesKeepTheirCharacters) {
+    auto decode = [](std::string_view bytes) { return DecodeTextFile(bytes).value_or(u"<none>"); };
+    using namespace std::string_view_literals;
+    EXPECT_EQ(decode("\xFF\xFE" "A\0B\0"sv), u"AB");
+    EXPECT_EQ(decode("\xFF\xFE" "A\0B"sv), u"A");  // odd trailing byte dropped
+    EXPECT_EQ(decode("\xFE\xFF\0A\0B"sv), u"AB");
+    EXPECT_EQ(decode("\xEF\xBB\xBF\xE4\xB8\xAD" "A"sv), u"中A");
+    EXPECT_EQ(decode("\xE4\xB8\xAD\xE6\x96\x87"sv), u"中文");  // UTF-8 without a mark
+    SetLegacyCodePage("CP936");
+    EXPECT_EQ(decode("\xD6\xD0\xCE\xC4"sv), u"中文");          // GBK
+    EXPECT_EQ(decode("ab\0cd"sv), u"ab");
+    EXPECT_EQ(decode("A"sv), u"A");
+    EXPECT_EQ(decode("\xFF"sv).size(), 1u);  // one byte of no character set: one replacement
+    EXPECT_EQ(decode(""sv), u"<none>");
+
+    const std::string path = ::testing::TempDir() + "layout_test_text.txt";
+    std::ofstream(path, std::ios::binary) << "\xFF\xFE" << std::string("A\0B\0", 4);
+    EXPECT_EQ(LoadTextFile(path), u"AB");
+    std::filesystem::remove(path);
+    EXPECT_EQ(LoadTextFile(path), std::nullopt);
+}

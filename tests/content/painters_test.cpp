@@ -1,0 +1,246 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "content/clock.h"
+#include "content/item_painters.h"
+#include "content/otsu_threshold.h"
+#include "layout_helpers.h"
+
+using namespace ledsuite;
+
+namespace {
+
+// A 2 x 2 table of 64 x 16 cells with the frame byte given; `first` is the text of
+// cell (0, 0) and `align` its alignment.
+GridObject MakeGrid(uint8_t frame, std::u16string_view first = {}, int align = 0) {
+    GridObject g;
+    g.columns = g.rows = 2;
+    g.style = frame;
+    g.totalWidth = 128;
+    g.totalHeight = 32;
+    int i = 0;
+    g.cells[i++] = TextCell(FC_GRIDCELL, MakeGridMarker(64, 16, align));
+    for (char16_t c : first) g.cells[i++] = TextCell(c, c == FC_HOUR ? kWhite8 : CellAttr::Make(8, 0, 1));
+    for (int k = 1; k < 4; ++k) g.cells[i++] = TextCell(FC_GRIDCELL, MakeGridMarker(64, 16));
+    return g;
+}
+
+
+}  // namespace
+
+using PaintersTest = RenderTest;
+
+TEST_F(PaintersTest, ClockMarksAndHands) {
+    const ScopedClockOverride at(LocalTime{2024, 6, 1, 15, 0, 0, 6});
+    ClockObject clock;
+    clock.size = 32;
+    Surface s(32, 32);
+    s.SetPen(Pen{PenStyle::Dash, 3, 0x123456});
+    s.MoveTo(5, 7);
+    DrawClock(s, clock, true, 0, 0, 32, 32);
+    // The hour hand runs from the centre to (24, 16), its end excluded.
+    for (int x = 16; x < 24; ++x) EXPECT_EQ(s.Pixel(x, 16), 0xFFFFFFu) << x;
+    for (int x = 24; x < 29; ++x) EXPECT_EQ(s.Pixel(x, 16), 0u) << x;
+    // The minute hand ends at (16, 4), the second hand at (16, 2).
+    for (int y = 3; y < 16; ++y) EXPECT_EQ(s.Pixel(16, y), 0xFFFFFFu) << y;
+    // Marks on a circle of radius 14: crosses around (30, 16), (16, 30), (2, 16), (16, 2).
+    for (auto [x, y] : {std::pair{30, 16}, {16, 30}, {2, 16}, {16, 2}}) {
+        EXPECT_EQ(CountLit(s, {x - 1, y, x + 2, y + 1}), 3) << x << "," << y;
+        EXPECT_EQ(CountLit(s, {x, y - 1, x + 1, y + 2}), 3) << x << "," << y;
+    }
+    EXPECT_EQ(s.pen().style, PenStyle::Dash);
+    EXPECT_EQ(s.positionX(), 5);
+    EXPECT_EQ(s.positionY(), 7);
+
+    const RawImage face = ClockToImage(clock, false);
+    EXPECT_EQ(face.width, 32);
+    EXPECT_EQ(face.height, 32);
+    EXPECT_EQ(face.row32(16)[20], 0u);
+    EXPECT_EQ(ClockToImage(clock, true).row32(16)[20], 0xFFFFFFu);
+
+    // A clock over an image is as wide as its face; without a face, or of size 0, no image.
+    ClockObject pictured;
+    pictured.style = 3;
+    pictured.size = 16;
+    EXPECT_EQ(ClockToImage(pictured, true).width, 0);
+    auto frame = std::make_unique<RawImage>();
+    ResetImage(*frame, 24, 16);
+    FillImage(*frame, 0xFF0000);
+    pictured.face.push_back(std::move(frame));
+    const RawImage withFace = ClockToImage(pictured, true);
+    ASSERT_EQ(withFace.width, 24);
+    EXPECT_EQ(withFace.row32(8)[15], 0xFFFFFFu);  // hour hand over the face, (12, 8) to (16, 8)
+    EXPECT_EQ(withFace.row32(8)[16], 0xFF0000u);
+    EXPECT_EQ(withFace.row32(0)[0], 0xFF0000u);
+    clock.size = 0;
+    EXPECT_EQ(ClockToImage(clock, true).width, 0);
+}
+
+TEST_F(PaintersTest, TableFrameLines) {
+    Surface s(140, 40);
+    DrawGrid(rc, s, MakeGrid(0x1C), 0, 0, 0, nullptr, 0, 0, 140, 40);
+    // Rows at 0, 16 and (one higher) 31; columns at 0, 64 and 127; white, 1 pixel.
+    EXPECT_EQ(CountLit(s), 3 * 128 + 3 * 32 - 9);
+    for (int y : {0, 16, 31}) EXPECT_EQ(CountLit(s, {0, y, 140, y + 1}), 128) << y;
+    for (int x : {0, 64, 127}) EXPECT_EQ(CountLit(s, {x, 0, x + 1, 40}), 32) << x;
+    EXPECT_EQ(s.Pixel(64, 20), 0xFFFFFFu);
+
+    // Type 6 draws solid lines, type 5 none; a clip narrows the frame.
+    Surface solid(140, 40), none(140, 40), clipped(140, 40);
+    DrawGrid(rc, solid, MakeGrid(0xDC), 0, 0, 0, nullptr, 0, 0, 140, 40);
+    EXPECT_TRUE(SamePixels(solid, s));
+    DrawGrid(rc, none, MakeGrid(0xBC), 0, 0, 0, nullptr, 0, 0, 140, 40);
+    EXPECT_EQ(CountLit(none), 0);
+    DrawGrid(rc, clipped, MakeGrid(0x1C), 0, 0, 0, nullptr, 0, 0, 100, 40);
+    EXPECT_EQ(CountLit(clipped, {100, 0, 140, 40}), 0);
+    EXPECT_EQ(CountLit(clipped, {0, 16, 140, 17}), 100);
+
+    // 0x25: dashed, red, 2 pixels wide.
+    Surface dashed(140, 40);
+    DrawGrid(rc, dashed, MakeGrid(0x25), 0, 0, 0, nullptr, 0, 0, 140, 40);
+    const int row0 = CountLit(dashed, {2, 0, 64, 1});
+    EXPECT_GT(row0, 20);
+    EXPECT_LT(row0, 62);
+    for (int x = 2; x < 64; ++x) EXPECT_EQ(dashed.Pixel(x, 0), dashed.Pixel(x, 1)) << x;
+    EXPECT_EQ(CountLit(dashed, {2, 2, 64, 16}), 0);
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 140; ++x) ASSERT_TRUE(dashed.Pixel(x, y) == 0 || dashed.Pixel(x, y) == 0xFF0000u);
+
+    // Markers that do not number columns x rows: nothing.
+    GridObject bad = MakeGrid(0x1C);
+    bad.rows = 3;
+    Surface empty(140, 40);
+    DrawGrid(rc, empty, bad, 0, 0, 0, nullptr, 0, 0, 140, 40);
+    EXPECT_EQ(CountLit(empty), 0);
+
+    const RawImage image = GridToBitmap(rc, MakeGrid(0x1C));
+    EXPECT_EQ(image.width, 128);
+    EXPECT_EQ(image.height, 32);
+    EXPECT_EQ(image.row32(31)[100], 0xFFFFFFu);
+    EXPECT_EQ(GridToBitmap(rc, GridObject{}).width, 0);
+}
+
+TEST_F(PaintersTest, TableCellTexts) {
+    // A right-aligned 8-pixel A in cell (0, 0), centred in the row's height.
+    Surface s(140, 40);
+    DrawGrid(rc, s, MakeGrid(0xBC, u"A", 2), 0, 0, 0, nullptr, 0, 0, 140, 40);
+    EXPECT_EQ(CountLit(s), 18);
+    EXPECT_EQ(CountLit(s, {58, 4, 64, 12}), 18);
+    EXPECT_EQ(s.Pixel(58, 8), 0xFF0000u);
+    // The table editor sizes its cells with the same layout.
+    const GridObject grid = MakeGrid(0xBC, u"AA");
+    CellSize sizes[4];
+    MeasureGridCells(grid, CollectGridCells(grid), TextBlockMeasurer(rc), 64, 4, sizes);
+    EXPECT_EQ(sizes[0], (CellSize{12, 8}));
+    EXPECT_EQ(sizes[1], CellSize{});
+    // From column 1 on, cell (0, 0) is not drawn.
+    Surface later(140, 40);
+    DrawGrid(rc, later, MakeGrid(0xBC, u"A", 2), 0, 1, 0, nullptr, 0, 0, 140, 40);
+    EXPECT_EQ(CountLit(later), 0);
+    // Fields are collected, not drawn.
+    int collected = 0;
+    const FieldCollector collect = [&](const PlacedField& f) { collected += f.cell->code == FC_HOUR; };
+    const RawImage fields = GridToBitmap(rc, MakeGrid(0xBC, u"A\uE013"), &collect);
+    EXPECT_EQ(collected, 1);
+    int lit = 0;
+    for (int y = 0; y < fields.height; ++y)
+        for (int x = 0; x < fields.width; ++x) lit += fields.row32(y)[x] != 0;
+    EXPECT_EQ(lit, 18);
+}
+
+TEST_F(PaintersTest, FieldPaintersWriteTheirPlaceholders) {
+    const FontSpec song{u"宋体", 16};
+    // A counter shows its start value in its colour and the selected font.
+    CounterField counter;
+    counter.start = 5;
+    counter.attr = CellAttr::Make(16, 0, 2);
+    Surface field(40, 24), text(40, 24);
+    field.SelectFont(fonts, song);
+    DrawCounterField(field, 2, 3, counter);
+    fonts.Draw(text, 2, 3, song, u"05", 0x00FF00);
+    EXPECT_GT(CountLit(field), 10);
+    EXPECT_TRUE(SamePixels(field, text));
+
+    // Digits of two sizes stand on one baseline, each in its own font and colour.
+    DigitGroup group;
+    const uint32_t big = CellAttr::Make(16, 0, 1), small = CellAttr::Make(12, 0, 2);
+    group.digits = {TextCell(u'1', big), TextCell(u'2', small)};
+    Surface drawn(60, 20), expected(60, 20);
+    const FontSpec previous{u"Courier New", 10};
+    drawn.SelectFont(fonts, previous);
+    DrawDigitGroup(rc, drawn, 0, 0, group);
+    const int advance = rc.measurer.TextWidth(u"J", big, false);
+    fonts.Draw(expected, 0, 0, AttrFontSpec(big, tables, false), u"1", 0xFF0000);
+    fonts.Draw(expected, advance, 4, AttrFontSpec(small, tables, false), u"2", 0x00FF00);
+    EXPECT_TRUE(SamePixels(drawn, expected));
+    EXPECT_EQ(drawn.font(), previous);
+}
+
+TEST_F(PaintersTest, CellAndTextImages) {
+    TextCell italicA(u'A', CellAttr::Make(8, 0, 7, CellAttr::Italic));
+    const RawImage a = RenderCellImages(rc, false, italicA);
+    EXPECT_EQ(a.width, 6 + 2);
+    EXPECT_EQ(a.height, 8);
+    EXPECT_EQ(a.displayWidth, 8);
+    EXPECT_EQ(a.redThreshold, 128);
+    EXPECT_EQ(RenderCellImages(rc, false, TextCell{}).width, 0);
+
+    // Cells up to 255 pixels get an image of their own size, overhang included.
+    TextCell huge(u'W', CellAttr::Make(255, 1, 7, CellAttr::Italic));
+    const CellSize e = CellExtent(huge, rc.measurer, false, false);
+    const RawImage w = RenderCellImages(rc, false, huge);
+    EXPECT_EQ(w.height, 255);
+    EXPECT_EQ(w.width, e.width + int(e.width * 0.4));
+    int lowest = 0;
+    for (int y = 0; y < w.height; ++y)
+        for (int x = 0; x < w.width; ++x)
+            if (w.row32(y)[x]) lowest = y;
+    EXPECT_GT(lowest, 150);
+
+    const uint32_t red16 = CellAttr::Make(16, 0, 1);
+    const RawImage text = RenderTextImage(rc, u"AB", red16);
+    EXPECT_EQ(text.width, fonts.Measure(AttrFontSpec(red16, tables, false), u"AB").width);
+    EXPECT_EQ(text.height, 16);
+    int red = 0, other = 0;
+    for (int y = 0; y < text.height; ++y)
+        for (int x = 0; x < text.width; ++x) (text.row32(y)[x] == 0xFF0000u ? red : other) += text.row32(y)[x] != 0;
+    EXPECT_GT(red, 20);
+    EXPECT_EQ(other, 0);
+    EXPECT_EQ(RenderTextImage(rc, u"", red16).width, 0);
+}
+
+TEST_F(PaintersTest, PicturesAndSurfaceImages) {
+    // A picture cell draws the frame asked for, the last one past the end, clipped to its cell.
+    Surface s(20, 20);
+    const TextCell picture = PictureCell(8, 8, {0xFF0000, 0x00FF00});
+    DrawCell(rc, s, picture, {2, 2, 6, 10}, 5);
+    EXPECT_EQ(CountLit(s), 32);
+    EXPECT_EQ(s.Pixel(5, 9), 0x00FF00u);
+    // A picture without frames draws nothing.
+    TextCell bare(FC_PICTURE, 0);
+    bare.obj = std::make_unique<PictureObject>();
+    Surface untouched(20, 20);
+    DrawCell(rc, untouched, bare, {0, 0, 20, 20});
+    EXPECT_EQ(CountLit(untouched), 0);
+
+    Surface src(4, 3);
+    src.SetPixel(2, 1, 0x123456);
+    const RawImage part = CreateImageFromDCBitmap(src, {1, 1, 9, 3});
+    EXPECT_EQ(part.width, 3);
+    EXPECT_EQ(part.height, 2);
+    EXPECT_EQ(part.displayWidth, 3);
+    EXPECT_EQ(part.displayHeight, 2);
+    EXPECT_EQ(part.row32(0)[1], 0x123456u);
+    EXPECT_EQ(CreateImageFromHBitmap(src).width, 4);
+    EXPECT_EQ(CreateImageFromDCBitmap(src, {5, 5, 6, 6}).width, 0);
+
+    PixelRect r{0, 0, 10, 10};
+    IntersectRectWith(r, 2, -1, 8, 20);
+    EXPECT_EQ(std::vector<int>({r.left, r.top, r.right, r.bottom}), (std::vector<int>{2, 0, 8, 10}));
+
+    // Otsu of an empty image, or of one value, is 1.
+    EXPECT_EQ(OtsuThreshold(0, 0, nullptr, 4), 1);
+    const RawImage flat = CreateImageFromHBitmap(Surface(5, 5, 0x808080));
+    EXPECT_EQ(OtsuThreshold(flat.height, flat.width, flat.pixels.data(), 4), 1);
+}
