@@ -114,6 +114,14 @@ void SumGridSize(GridObject& grid) {
     grid.totalHeight = uint16_t(height);
 }
 
+std::unique_ptr<PictureObject> ReadPicture(ProgramImageView& image, size_t at) {
+    std::optional<FrameVector> frames = ReadImageSet(image, at);
+    if (!frames || !image.Charge(sizeof(PictureObject))) return nullptr;
+    auto picture = std::make_unique<PictureObject>();
+    picture->frames = std::move(*frames);
+    return picture;
+}
+
 bool DecodeCommandStream(TextContent& text, ProgramImageView& image, ByteReader& r) {
     const uint8_t mode = r.u8(), flags = r.u8(), order = r.u8();
     if (!r.skip(3)) return false;
@@ -152,10 +160,8 @@ bool DecodeCommandStream(TextContent& text, ProgramImageView& image, ByteReader&
             if (param == kObjPicture) {
                 const uint32_t at = r.u32();
                 if (r.failed()) return false;
-                std::optional<FrameVector> frames = ReadImageSet(image, at);
-                if (!frames || !image.Charge(sizeof(PictureObject))) return false;
-                auto picture = std::make_unique<PictureObject>();
-                picture->frames = std::move(*frames);
+                std::unique_ptr<PictureObject> picture = ReadPicture(image, at);
+                if (!picture) return false;
                 if (TextCell* c = out.Add(FC_PICTURE, attr)) c->obj = std::move(picture);
             } else if (param == kObjTableStart) {
                 r.skip(4);  // u16 0, u16 5
@@ -218,11 +224,7 @@ bool ReadFieldRecords(TextContent& text, ProgramImageView& image, ByteReader& r,
             TextCell& cell = text.cells[cells[next++]];
             std::unique_ptr<CellObject> obj;
             if (type == kFieldPicture && cell.code == FC_PICTURE) {
-                std::optional<FrameVector> frames = ReadImageSet(image, at);
-                if (!frames || !image.Charge(sizeof(PictureObject))) return false;
-                auto picture = std::make_unique<PictureObject>();
-                picture->frames = std::move(*frames);
-                obj = std::move(picture);
+                if (!(obj = ReadPicture(image, at))) return false;
             } else if (type == kFieldAdc && cell.code == FC_ADC) {
                 if (!(obj = ReadAdcField(image, at))) return false;
             } else if (type == kFieldTimer && cell.code == FC_TIMER) {
@@ -265,7 +267,10 @@ bool DecodeCodeStream(TextContent& text, ProgramImageView& image, ByteReader& r)
                 const uint32_t marker = r.u32();
                 if (r.failed()) return false;
                 tableFull = tableFull || !grid || markers >= grid->columns * grid->rows;
-                if (!tableFull) table.Add(FC_GRIDCELL, marker), ++markers;
+                if (!tableFull) {
+                    table.Add(FC_GRIDCELL, marker);
+                    ++markers;
+                }
             } else if (u != FC_TABLE && !tableFull) {  // no table inside a table
                 table.Add(u, attr);
             }
