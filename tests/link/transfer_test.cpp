@@ -239,6 +239,10 @@ TEST(LinkTargetFromScreen, TheScreenRecordChoosesPortRateAndCardType) {
     screen.cardType = 3;
     EXPECT_EQ(SendTransfer(LinkTargetFromScreen(screen), TransferMode::Program, Image(64), Quick()).code,
               TransferResult::kTypeMismatch);
+    screen.cardType = 2;
+    screen.baudIndex = 2;  // 9600: the card, at 115200, hears nothing
+    EXPECT_EQ(SendTransfer(LinkTargetFromScreen(screen), TransferMode::Program, Image(64), Quick()).code,
+              TransferResult::kNoCard);
     screen.baudIndex = 9;  // outside the rate table: the port does not open
     EXPECT_EQ(SendTransfer(LinkTargetFromScreen(screen), TransferMode::Program, Image(64), Quick()).code,
               TransferResult::kSendPortFailed);
