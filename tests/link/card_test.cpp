@@ -43,13 +43,6 @@ TEST(CardFrames, AllForms) {
         EXPECT_EQ(CardFrameLength(uint8_t(command)), size_t(length)) << command;
 }
 
-TEST(CardFrames, CardTimeIsBcd) {
-    LocalTime t;
-    t.year = 2009, t.month = 3, t.day = 7, t.hour = 14, t.minute = 5, t.second = 9, t.weekday = 6;
-    const std::array<uint8_t, 8> expected = {0x09, 0x05, 0x14, 0x07, 0x03, 0x06, 0x09, 0x00};
-    EXPECT_EQ(CardTime::From(t).bytes, expected);
-}
-
 TEST(CardFrames, InfoReplyReadsOnlyWhatArrived) {
     const uint8_t full[] = {0, 2, 8, 5, 0, 0, 0, 1, 1, 4, 0x31, 9};
     auto r = CardInfoReply::Parse(full);
@@ -59,8 +52,12 @@ TEST(CardFrames, InfoReplyReadsOnlyWhatArrived) {
     EXPECT_EQ(r.model, 2);
     EXPECT_EQ(r.firmware, 0u);
     EXPECT_TRUE(r.pairs.empty());
-    const uint8_t headOnly[] = {1, 3, 0, 9, 9, 9, 9};
+    // Bytes past what the reply announces are not its own.
+    const uint8_t headOnly[] = {1, 3, 0, 9, 9, 9, 9, 1, 1};
     EXPECT_EQ(CardInfoReply::Parse(headOnly).firmware, 0u);
+    EXPECT_TRUE(CardInfoReply::Parse(headOnly).pairs.empty());
+    const uint8_t onePair[] = {0, 2, 6, 5, 0, 0, 0, 1, 1, 4, 0x31};
+    EXPECT_EQ(CardInfoReply::Parse(onePair).pairs.size(), 1u);
     EXPECT_EQ(CardInfoReply::Parse({}).received, 0u);
 }
 
@@ -140,6 +137,16 @@ TEST(CardSearch, StopsWhenAskedAndRestoresTheSetting) {
     EXPECT_EQ(setting, (PortSetting{0, 2}));
     EXPECT_EQ(progress.comNumber, 1);
     EXPECT_EQ(card.log().count(0xFF), 0u);
+
+    // A stop asked for during the probe that finds the card: the worker queries nothing.
+    ScopedPorts cardOnly({card.slavePath()});
+    stop = false;
+    LinkTarget target;
+    target.port = {0, 2};
+    CardInfoResult r = ReadCardInfoThread(target, &progress, 50);
+    EXPECT_EQ(r.outcome, SearchOutcome::Stopped);
+    EXPECT_FALSE(r.portSettingsChanged);
+    EXPECT_EQ(card.log().count(0x01) + card.log().count(0x17), 0u);
 }
 
 TEST(CardInfo, FillsTheRowsFromTheReply) {
