@@ -176,7 +176,7 @@ TEST(CardInfo, FillsTheRowsFromTheReply) {
 }
 
 TEST(CardInfo, OldFirmwareAndFailedSearches) {
-    FakeCard card(CardAt(9600, MakeInfoReply(0, 2, 2, {{1, 1}})));
+    FakeCard card(CardAt(9600, MakeInfoReply(1, 4, 2, {{1, 1}})));  // a U-disk card keeps the screen's type
     card.Start();
     LinkTarget target;
     target.port = {0, 2};
@@ -186,6 +186,8 @@ TEST(CardInfo, OldFirmwareAndFailedSearches) {
         CardInfoResult r = ReadCardInfoThread(target, nullptr, 50);
         ASSERT_EQ(r.outcome, SearchOutcome::Found);
         EXPECT_FALSE(r.portSettingsChanged);
+        EXPECT_EQ(r.target.cardType, 2);
+        EXPECT_EQ(r.values[0], u"U Card");
         EXPECT_EQ(r.values[1], u"ZU20K Serial Com/UDisk");
         EXPECT_EQ(r.values[4], u"9600(Unfixed)");
         EXPECT_EQ(r.values[5], u"Unkonw");  // pairs are not read below firmware 3
@@ -205,9 +207,11 @@ TEST(CardInfo, OldFirmwareAndFailedSearches) {
 TEST(CardCommands, PowerAndClock) {
     FakeCardScript mute = CardAt(9600);
     mute.answerPower = false;
+    mute.answerClock = false;
     FakeCard card(CardAt(9600)), silent(mute);
     card.Start(), silent.Start();
     ScopedPorts ports({card.slavePath(), silent.slavePath()});
+    ScopedPl2303 adapter(card.slavePath());  // these commands carry the mark 0x00 on every adapter
     LinkTarget target;
     target.port = {0, 2};
 
@@ -226,6 +230,7 @@ TEST(CardCommands, PowerAndClock) {
     target.port.comIndex = 1;
     EXPECT_EQ(SetScreenPower(target, true), LinkStatus::NoAnswer);
     EXPECT_EQ(PowerMessage(LinkStatus::NoAnswer, true), u"No Ctrl Card found, \nplease check the cable connection");
+    EXPECT_EQ(SyncCardClock(target), LinkStatus::NoAnswer);
     target.port.comIndex = 5;
     EXPECT_EQ(SyncCardClock(target), LinkStatus::PortFailed);
 }
