@@ -102,6 +102,16 @@ TEST(CardProbe, AnswersOnlyAtTheCardsRate) {
     EXPECT_EQ(ProbeCardBaud(&given, {0, 2}, 50), 1);
     EXPECT_TRUE(given.isOpen());
     EXPECT_EQ(ProbeCardBaud(&given, {0, 2}, 50), 1);
+    SerialClose(given);
+
+    // Over a PL2303 adapter the probe and the queries carry the mark 0xFE.
+    ScopedPl2303 adapter(card.slavePath());
+    EXPECT_EQ(ProbeCardBaud(nullptr, {0, 2}, 50), 1);
+    std::array<uint8_t, 2> id{};
+    EXPECT_EQ(QueryCard({0, 2}, CardCommand::CardId, id), 2);
+    const FakeCardLog log = card.log();
+    EXPECT_EQ(log.frames[log.frames.size() - 2], Head(0xFE, 0xFF));
+    EXPECT_EQ(log.frames.back(), Head(0xFE, 0x17));
 }
 
 TEST(CardSearch, FindsTheCardOnTheSecondPortAtItsRate) {

@@ -213,7 +213,10 @@ TEST(ReadBackTransfer, Pl2303QuestionCanDecline) {
     EXPECT_EQ(ReadBackTransfer(Target(), TransferMode::Program, 1024, control).code, TransferResult::kRead);
     EXPECT_EQ(ReadBackTransfer(Target(), TransferMode::Hardware, 1024, control).code, TransferResult::kRead);
     EXPECT_EQ(asked, 2);  // the hardware block is not asked about
-    EXPECT_EQ(c.card.log().frames.size(), 2u);
+    const FakeCardLog log = c.card.log();
+    ASSERT_EQ(log.frames.size(), 2u);
+    EXPECT_EQ(log.frames[0], (std::vector<uint8_t>{'V', 'U', 'Z', 'U', 'Z', 'E', 0xFE, 0x09}));
+    EXPECT_EQ(log.frames[1][7], 0x07);
 }
 
 TEST(LinkTargetFromScreen, TheScreenRecordChoosesPortRateAndCardType) {
