@@ -187,6 +187,11 @@ TEST_F(CommandStreamTest, LinesColoursSizesAndOffsets) {
     EXPECT_THAT(Encode(t, 128, 32, kEffectBlindsHorizontal, 1),
                 ElementsAre(3, 0xFD, 0, 0, 0, 0, 16, 0xFA, 'A', 0, 9, 0xFB, 'B', 0, 0, 0));
 
+    // A character the code page lacks is sent as "?".
+    t.cells[1] = TextCell(u'ก', kText16);
+    EXPECT_THAT(Encode(t, 128, 32, kEffectBlindsHorizontal, 0),
+                ElementsAre(0xFD, 3, 0, 0, 0, 0, 0xFA, 16, 0, 'A', 0, '?', 0, 0));
+
     // Above mode 7 every line's first character names its font.
     t.header.fontSet = 8;
     t.cells[0] = TextCell(u'中', kText16 | 2u << CellAttr::FontShift);
