@@ -249,7 +249,9 @@ int RenderTextPictures(RenderContext& rc, const TextContent& content, int effect
         TextPicture pic;
         pic.x = int32_t(starts[k].x);
         pic.y = int32_t(starts[k].y);
-        if (!ResetImage(pic.image, sizes[k].width, sizes[k].height)) {
+        if (sizes[k].width > 0 && sizes[k].height > 0) {
+            if (!ResetImage(pic.image, sizes[k].width, sizes[k].height)) return kEncodeTooLarge;
+        } else {
             pic.image.width = sizes[k].width;  // an empty line: a picture without pixels
             pic.image.height = sizes[k].height;
         }

@@ -184,7 +184,7 @@ struct RenderedText {
 // Fields, pictures and clocks are not drawn but listed; tables are drawn with
 // their fields listed. The packed pictures must fit `room` bytes (their 14-byte
 // headers included): the sizes are checked before any line is drawn. 0, or
-// kEncodeTooLarge for pictures that do not fit `room` or a 16-bit side.
+// kEncodeTooLarge for pictures that do not fit `room`, a 16-bit side or memory.
 int RenderTextPictures(RenderContext& rc, const TextContent& text, int effect, int areaWidth, int areaHeight,
                        uint16_t colorCode, size_t room, RenderedText& out);
 
