@@ -125,8 +125,16 @@ DecodedImage DecodeIconDib(std::span<const uint8_t> b) {
     if (compression != 0 && !(compression == 3 && bpp == 32)) return out;
     if (bpp <= 8 && (colours == 0 || colours > (1u << bpp))) colours = 1u << bpp;
     if (bpp > 8) colours = 0;
+    // Bit fields: the three channel masks at offset 40 (behind a 40-byte header, inside a
+    // longer one); only the usual 8-8-8 layout is taken.
+    size_t paletteAt = headerSize;
+    if (compression == 3) {
+        if (b.size() < 52 || LoadU32(&b[40]) != 0xFF0000 || LoadU32(&b[44]) != 0xFF00 || LoadU32(&b[48]) != 0xFF)
+            return out;
+        if (headerSize == 40) paletteAt += 12;
+    }
     const size_t xorStride = ((size_t(w) * bpp + 31) / 32) * 4, andStride = ((size_t(w) + 31) / 32) * 4;
-    const size_t paletteAt = headerSize, xorAt = paletteAt + size_t(colours) * 4;
+    const size_t xorAt = paletteAt + size_t(colours) * 4;
     const size_t andAt = xorAt + xorStride * h, end = andAt + andStride * h;
     const bool hasMask = end <= b.size();
     if (andAt > b.size() || (!hasMask && bpp != 32)) return out;

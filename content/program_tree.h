@@ -23,8 +23,11 @@ struct ProgramNode {
 
     ProgramNode() : record(std::make_unique<ProgramRecord>()) {}
     ProgramNode(const ProgramNode& o) : record(std::make_unique<ProgramRecord>(*o.record)) {}
+    // Keeps this node's record address; a node whose record was moved away gets a new one.
     ProgramNode& operator=(const ProgramNode& o) {
-        if (this != &o) *record = *o.record;
+        if (this == &o) return *this;
+        if (record) *record = *o.record;
+        else record = std::make_unique<ProgramRecord>(*o.record);
         return *this;
     }
     ProgramNode(ProgramNode&&) noexcept = default;
@@ -47,7 +50,8 @@ struct ProgramSetNode {
     ProgramSetNode& operator=(const ProgramSetNode& o) {
         if (this != &o) {
             title = o.title;
-            *record = *o.record;
+            if (record) *record = *o.record;
+            else record = std::make_unique<ProgramSetRecord>(*o.record);
             programs = o.programs;
         }
         return *this;

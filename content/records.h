@@ -16,6 +16,9 @@ namespace ledsuite {
 // Bytes of a HardwareParams in "ini.dat" and wherever it is stored.
 constexpr size_t kHardwareParamsSize = 92;
 
+// The LED colour arrangement of a screen: 5 one colour plane, 12..17 two planes.
+using ColorCode = uint16_t;
+
 // The screen record. Member order follows the stored layout (offsets in comments);
 // SerializeHardwareParams / ParseHardwareParams convert it, reserved bytes included,
 // so a parse and a serialise give back the same 92 bytes.
@@ -24,7 +27,7 @@ struct HardwareParams {
     uint8_t cardSubtype = 0;                   // 1: model within the type
     uint16_t width = 128;                      // 2: screen width in LEDs
     uint16_t height = 32;                      // 4: screen height in LEDs
-    uint16_t colorCode = 17;                   // 6: ColorCode, 5 or 12..17
+    ColorCode colorCode = 17;                  // 6: 5 or 12..17
     uint8_t brightness = 255;                  // 8
     uint8_t refresh = 0;                       // 9: 0..6
     uint8_t outputFlags = 1;                   // 10: bit 0 OE polarity, bit 1 data polarity, bit 2 row blanking

@@ -36,13 +36,16 @@ bool LoadSettingsFile(HardwareParams& hw) {
 }
 
 bool SaveSettingsFile(HardwareParams& hw) {
-    hw.language = uint16_t(UiLanguageSetting());
+    HardwareParams saved = hw;
+    saved.language = uint16_t(UiLanguageSetting());
     uint8_t buf[kSettingsFileSize] = {};
     ByteWriter w(buf, sizeof buf);
     w.put_u32(kSettingsFileSize);
     w.put_u32(kSettingsFileSize);
-    w.put_bytes(SerializeHardwareParams(hw));
-    return w.ok() && WriteFileAtomic(SettingsFilePath(), buf, sizeof buf);
+    w.put_bytes(SerializeHardwareParams(saved));
+    if (!w.ok() || !WriteFileAtomic(SettingsFilePath(), buf, sizeof buf)) return false;
+    hw.language = saved.language;
+    return true;
 }
 
 }  // namespace ledsuite

@@ -23,9 +23,9 @@ void DefaultSettings(HardwareParams& hw);
 // the record is repaired (RepairHardwareParams) and the result is true.
 bool LoadSettingsFile(HardwareParams& hw);
 
-// Stores UiLanguageSetting() into the record's language field, then writes
-// "ini.dat" through a temporary file and a rename. False when it could not be
-// written; an existing file is then left as it was.
+// Writes "ini.dat" through a temporary file and a rename, with UiLanguageSetting()
+// as the record's language, which the caller's record then takes too. False when it
+// could not be written; the record and an existing file are then left as they were.
 bool SaveSettingsFile(HardwareParams& hw);
 
 }  // namespace ledsuite

@@ -103,6 +103,8 @@ uint8_t Bcd(int v) {
 
 std::u16string Number(long long v) { return U16FromAscii(std::to_string(v)); }
 
+bool StopRequested(const SearchProgress* progress) { return progress && progress->stop && progress->stop->load(); }
+
 }  // namespace
 
 // ---- frames --------------------------------------------------------------------
@@ -178,8 +180,10 @@ CardInfoReply CardInfoReply::Parse(std::span<const uint8_t> bytes) {
     r.family = in.u8();
     r.model = in.u8();
     r.length = in.u8();
-    if (r.length != 0 && bytes.size() >= 7) r.firmware = in.u32();
-    for (size_t p = 7; p + 1 < bytes.size(); p += 2) r.pairs.emplace_back(bytes[p], bytes[p + 1]);
+    // Only the reply's own bytes: what it announces, and of that what arrived.
+    const size_t end = std::min(bytes.size(), size_t(3) + r.length);
+    if (end >= 7) r.firmware = in.u32();
+    for (size_t p = 7; p + 1 < end; p += 2) r.pairs.emplace_back(bytes[p], bytes[p + 1]);
     return r;
 }
 
@@ -268,7 +272,7 @@ SearchOutcome SearchCardPorts(PortSetting& setting, SearchProgress* progress, in
     auto probe = [&](int comIndex, int baudIndex) -> std::optional<SearchOutcome> {
         if (std::find(unavailable.begin(), unavailable.end(), comIndex) != unavailable.end()) return std::nullopt;
         if (progress) {
-            if (progress->stop && progress->stop->load()) return SearchOutcome::Stopped;
+            if (StopRequested(progress)) return SearchOutcome::Stopped;
             progress->comNumber = comIndex + 1;
             progress->baudIndex = baudIndex;
             if (progress->show)
@@ -313,6 +317,8 @@ CardInfoResult ReadCardInfoThread(const LinkTarget& target, SearchProgress* prog
     LinkTarget& t = result.target;
     PortSetting found = target.port;
     result.outcome = SearchCardPorts(found, progress, probeWaitMs);
+    // A stop asked for while the last probe ran ends the worker before its queries.
+    if (result.outcome == SearchOutcome::Found && StopRequested(progress)) result.outcome = SearchOutcome::Stopped;
     switch (result.outcome) {
         case SearchOutcome::Found:
             break;
@@ -329,6 +335,11 @@ CardInfoResult ReadCardInfoThread(const LinkTarget& target, SearchProgress* prog
 
     std::array<uint8_t, 32> reply{};
     const int n = QueryCard(found, CardCommand::Info, reply);
+    if (StopRequested(progress)) {
+        result.outcome = SearchOutcome::Stopped;
+        result.status = kNoCardFound();
+        return result;
+    }
     const CardInfoReply info = CardInfoReply::Parse(std::span<const uint8_t>(reply.data(), size_t(std::max(n, 0))));
     bool typeChanged = false;
     if (info.received >= 2) {

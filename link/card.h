@@ -66,13 +66,13 @@ struct CardTime {
     static CardTime From(const LocalTime& t);
 };
 
-// The reply to the information query, read from the bytes that arrived only.
+// The reply to the information query, read from the bytes that arrived and the reply announces only.
 struct CardInfoReply {
     size_t received = 0;
     uint8_t family = 0;                              // index of CardKindName
     uint8_t model = 0;                               // model index within the family
     uint8_t length = 0;                              // bytes after the 3-byte head
-    uint32_t firmware = 0;                           // bytes 3-6, only when they arrived and the length is not 0
+    uint32_t firmware = 0;                           // bytes 3-6, only when they arrived and belong to the reply
     std::vector<std::pair<uint8_t, uint8_t>> pairs;  // (type, value) from byte 7, whole pairs only
 
     static CardInfoReply Parse(std::span<const uint8_t> received);
@@ -130,6 +130,10 @@ enum class SearchOutcome { Found, NoAnswer, PortUnavailable, NoPorts, Stopped };
 // A probe waits `probeWaitMs` for each answer (twice that on a PL2303 adapter).
 SearchOutcome SearchCardPorts(PortSetting& setting, SearchProgress* progress, int probeWaitMs = kProbeWaitMs);
 
+// The internal message the card link dialog passes on to the main window when a
+// search result says portSettingsChanged.
+inline constexpr int IMC_PORT_SETTINGS_CHANGED = 337;
+
 inline constexpr int kCardInfoRows = 16;
 // The localized label of an information row (0 "Terminal" .. 15 "Version").
 std::u16string CardInfoRowLabel(int row);
@@ -141,12 +145,14 @@ struct CardInfoResult {
     std::u16string status;                             // the status text when no card was found
     std::array<std::u16string, kCardInfoRows> values;  // the value column
     LinkTarget target;                                 // with what the card reported
-    bool portSettingsChanged = false;                  // store target.port and the card type
+    bool portSettingsChanged = false;                  // store target.port and the card type (IMC_PORT_SETTINGS_CHANGED)
     bool adapterRemark = false;                        // show AdapterRemarkText()
 };
 
 // The card search and information query of the card link dialog, run on its
 // worker thread: searches from the target's port setting, then queries the card.
+// A stop request is seen before each probe and before each query (outcome Stopped,
+// nothing to store).
 CardInfoResult ReadCardInfoThread(const LinkTarget& target, SearchProgress* progress, int probeWaitMs = kProbeWaitMs);
 
 enum class LinkStatus { Ok, PortFailed, NoAnswer };

@@ -229,6 +229,13 @@ void FakeCard::Process(const std::atomic<bool>& stop) {
 }
 
 void FakeCard::HandleFrame(const std::vector<uint8_t>& frame, const std::atomic<bool>& stop) {
+    // On a real line, bytes sent at another rate than the card's arrive garbled: the card hears nothing.
+    const uint32_t rate = ReadLineBaud(master_);
+    if (CardCommand(frame[7]) == CardCommand::BaudProbe) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        log_.probeRates.push_back(rate);
+    }
+    if (script_.baud == 0 || rate != script_.baud) return;
     switch (CardCommand(frame[7])) {
         case CardCommand::Info:
             if (!script_.info.empty()) Reply(script_.info, stop);
@@ -236,15 +243,9 @@ void FakeCard::HandleFrame(const std::vector<uint8_t>& frame, const std::atomic<
         case CardCommand::CardId:
             Reply({uint8_t(script_.cardId), uint8_t(script_.cardId >> 8)}, stop);
             break;
-        case CardCommand::BaudProbe: {
-            const uint32_t rate = ReadLineBaud(master_);
-            {
-                std::lock_guard<std::mutex> lock(mutex_);
-                log_.probeRates.push_back(rate);
-            }
-            if (script_.baud != 0 && rate == script_.baud) Reply({'B', 'A', 'U', 'D', 'R'}, stop);
+        case CardCommand::BaudProbe:
+            Reply({'B', 'A', 'U', 'D', 'R'}, stop);
             break;
-        }
         case CardCommand::PowerFollowUp:
             if (script_.answerPower) Reply({0x01}, stop);
             break;

@@ -17,7 +17,7 @@
 namespace ledsuite {
 
 struct FakeCardScript {
-    uint32_t baud = 115200;           // the line rate at which "BAUDR" answers the probe; 0 never
+    uint32_t baud = 115200;           // the card's line rate: frames sent at another rate go unanswered; 0 never answers
     std::vector<uint8_t> info;        // the whole reply to the information query; empty: silent
     uint16_t cardId = 0;              // the reply to the ID query
     int ackDelayMs = 0;               // before each acknowledgement of a send block

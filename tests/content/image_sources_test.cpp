@@ -194,6 +194,16 @@ TEST(ImageDecode, IcoTakesTheLargestEntryAndItsMask) {
     ASSERT_EQ(img.frames.size(), 1u);
     EXPECT_EQ(img.frames[0], (std::vector<uint32_t>{0xFF0000, 0x0000FF, 0}));
 
+    // 32 bits with bit-field masks: the pixels start behind the three masks.
+    const std::vector<uint8_t> masks = {0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0};
+    auto fields = MakeDib(2, 1, 32, masks, {0x10, 0x20, 0x30, 0, 0x40, 0x50, 0x60, 0}, {0x40, 0, 0, 0});
+    StoreU32(&fields[16], 3);
+    img = DecodeImage(MakeIco({fields}));
+    ASSERT_EQ(img.frames.size(), 1u);
+    EXPECT_EQ(img.frames[0], (std::vector<uint32_t>{0x302010, 0}));
+    fields[40] = 0xFF;  // a layout other than 8-8-8 is refused
+    EXPECT_TRUE(DecodeImage(MakeIco({fields})).frames.empty());
+
     auto broken = MakeIco({dib});
     StoreU32(&broken[18], 4000);  // entry beyond the file
     EXPECT_TRUE(DecodeImage(broken).frames.empty());

@@ -75,4 +75,15 @@ TEST(ProgramTree, CopiesAreDeep) {
     a = b;
     EXPECT_EQ(a.program(0, 0)->record->content.cells[0].code, u'Y');
     EXPECT_NE(a.program(0, 0)->record.get(), b.program(0, 0)->record.get());
+
+    // A range insert within capacity copies into slots whose nodes were moved away.
+    auto& programs = a.sets()[0].programs;
+    programs.reserve(4);
+    programs.insert(programs.begin(), b.sets()[0].programs.begin(), b.sets()[0].programs.end());
+    ASSERT_EQ(programs.size(), 2u);
+    EXPECT_EQ(programs[1].record->content.cells[0].code, u'Y');
+    a.sets().reserve(4);
+    a.sets().insert(a.sets().begin(), 2, b.sets()[0]);
+    EXPECT_EQ(a.sets()[1].title, u"copy");
+    EXPECT_EQ(a.sets()[2].programs.size(), 2u);
 }

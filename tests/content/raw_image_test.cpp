@@ -190,6 +190,7 @@ TEST(RawImage, CompositeAddsWithSaturationAndSamplesDisplaySize) {
     EXPECT_EQ(again.pixels, strip.pixels);
     tile.displayWidth = 0;
     TileImageAlong(0, 2, strip, 0, 0, 6, 1, tile);  // no step: nothing, and no endless loop
+    EXPECT_EQ(strip.pixels, again.pixels);
 }
 
 TEST(RawImage, DepthConversionScalingAndCanvasResize) {

@@ -102,9 +102,11 @@ TEST_F(SettingsFile, FailedSaveReportsFalseAndKeepsTheOldFile) {
     Write(good);
     // A folder in the temporary file's place makes the write fail.
     fs::create_directory(dir_ / ("ini.dat.tmp-" + std::to_string(::getpid())));
+    SetUiLanguage(3);
     HardwareParams hw;
     EXPECT_FALSE(SaveSettingsFile(hw));
     EXPECT_EQ(Read(), good);
+    EXPECT_EQ(hw.language, 0);
 
     UseFolder(dir_ / "missing" / "KIP ZE2012");
     EXPECT_FALSE(SaveSettingsFile(hw));

@@ -43,13 +43,6 @@ TEST(CardFrames, AllForms) {
         EXPECT_EQ(CardFrameLength(uint8_t(command)), size_t(length)) << command;
 }
 
-TEST(CardFrames, CardTimeIsBcd) {
-    LocalTime t;
-    t.year = 2009, t.month = 3, t.day = 7, t.hour = 14, t.minute = 5, t.second = 9, t.weekday = 6;
-    const std::array<uint8_t, 8> expected = {0x09, 0x05, 0x14, 0x07, 0x03, 0x06, 0x09, 0x00};
-    EXPECT_EQ(CardTime::From(t).bytes, expected);
-}
-
 TEST(CardFrames, InfoReplyReadsOnlyWhatArrived) {
     const uint8_t full[] = {0, 2, 8, 5, 0, 0, 0, 1, 1, 4, 0x31, 9};
     auto r = CardInfoReply::Parse(full);
@@ -59,8 +52,12 @@ TEST(CardFrames, InfoReplyReadsOnlyWhatArrived) {
     EXPECT_EQ(r.model, 2);
     EXPECT_EQ(r.firmware, 0u);
     EXPECT_TRUE(r.pairs.empty());
-    const uint8_t headOnly[] = {1, 3, 0, 9, 9, 9, 9};
+    // Bytes past what the reply announces are not its own.
+    const uint8_t headOnly[] = {1, 3, 0, 9, 9, 9, 9, 1, 1};
     EXPECT_EQ(CardInfoReply::Parse(headOnly).firmware, 0u);
+    EXPECT_TRUE(CardInfoReply::Parse(headOnly).pairs.empty());
+    const uint8_t onePair[] = {0, 2, 6, 5, 0, 0, 0, 1, 1, 4, 0x31};
+    EXPECT_EQ(CardInfoReply::Parse(onePair).pairs.size(), 1u);
     EXPECT_EQ(CardInfoReply::Parse({}).received, 0u);
 }
 
@@ -105,6 +102,16 @@ TEST(CardProbe, AnswersOnlyAtTheCardsRate) {
     EXPECT_EQ(ProbeCardBaud(&given, {0, 2}, 50), 1);
     EXPECT_TRUE(given.isOpen());
     EXPECT_EQ(ProbeCardBaud(&given, {0, 2}, 50), 1);
+    SerialClose(given);
+
+    // Over a PL2303 adapter the probe and the queries carry the mark 0xFE.
+    ScopedPl2303 adapter(card.slavePath());
+    EXPECT_EQ(ProbeCardBaud(nullptr, {0, 2}, 50), 1);
+    std::array<uint8_t, 2> id{};
+    EXPECT_EQ(QueryCard({0, 2}, CardCommand::CardId, id), 2);
+    const FakeCardLog log = card.log();
+    EXPECT_EQ(log.frames[log.frames.size() - 2], Head(0xFE, 0xFF));
+    EXPECT_EQ(log.frames.back(), Head(0xFE, 0x17));
 }
 
 TEST(CardSearch, FindsTheCardOnTheSecondPortAtItsRate) {
@@ -140,6 +147,16 @@ TEST(CardSearch, StopsWhenAskedAndRestoresTheSetting) {
     EXPECT_EQ(setting, (PortSetting{0, 2}));
     EXPECT_EQ(progress.comNumber, 1);
     EXPECT_EQ(card.log().count(0xFF), 0u);
+
+    // A stop asked for during the probe that finds the card: the worker queries nothing.
+    ScopedPorts cardOnly({card.slavePath()});
+    stop = false;
+    LinkTarget target;
+    target.port = {0, 2};
+    CardInfoResult r = ReadCardInfoThread(target, &progress, 50);
+    EXPECT_EQ(r.outcome, SearchOutcome::Stopped);
+    EXPECT_FALSE(r.portSettingsChanged);
+    EXPECT_EQ(card.log().count(0x01) + card.log().count(0x17), 0u);
 }
 
 TEST(CardInfo, FillsTheRowsFromTheReply) {
@@ -169,7 +186,7 @@ TEST(CardInfo, FillsTheRowsFromTheReply) {
 }
 
 TEST(CardInfo, OldFirmwareAndFailedSearches) {
-    FakeCard card(CardAt(9600, MakeInfoReply(0, 2, 2, {{1, 1}})));
+    FakeCard card(CardAt(9600, MakeInfoReply(1, 4, 2, {{1, 1}})));  // a U-disk card keeps the screen's type
     card.Start();
     LinkTarget target;
     target.port = {0, 2};
@@ -179,6 +196,8 @@ TEST(CardInfo, OldFirmwareAndFailedSearches) {
         CardInfoResult r = ReadCardInfoThread(target, nullptr, 50);
         ASSERT_EQ(r.outcome, SearchOutcome::Found);
         EXPECT_FALSE(r.portSettingsChanged);
+        EXPECT_EQ(r.target.cardType, 2);
+        EXPECT_EQ(r.values[0], u"U Card");
         EXPECT_EQ(r.values[1], u"ZU20K Serial Com/UDisk");
         EXPECT_EQ(r.values[4], u"9600(Unfixed)");
         EXPECT_EQ(r.values[5], u"Unkonw");  // pairs are not read below firmware 3
@@ -198,9 +217,11 @@ TEST(CardInfo, OldFirmwareAndFailedSearches) {
 TEST(CardCommands, PowerAndClock) {
     FakeCardScript mute = CardAt(9600);
     mute.answerPower = false;
+    mute.answerClock = false;
     FakeCard card(CardAt(9600)), silent(mute);
     card.Start(), silent.Start();
     ScopedPorts ports({card.slavePath(), silent.slavePath()});
+    ScopedPl2303 adapter(card.slavePath());  // these commands carry the mark 0x00 on every adapter
     LinkTarget target;
     target.port = {0, 2};
 
@@ -219,6 +240,7 @@ TEST(CardCommands, PowerAndClock) {
     target.port.comIndex = 1;
     EXPECT_EQ(SetScreenPower(target, true), LinkStatus::NoAnswer);
     EXPECT_EQ(PowerMessage(LinkStatus::NoAnswer, true), u"No Ctrl Card found, \nplease check the cable connection");
+    EXPECT_EQ(SyncCardClock(target), LinkStatus::NoAnswer);
     target.port.comIndex = 5;
     EXPECT_EQ(SyncCardClock(target), LinkStatus::PortFailed);
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "link/line_settings.h"
+#include "link/serial.h"
 
 namespace ledsuite::testing {
 
@@ -98,5 +99,15 @@ inline std::string SysfsName(const std::string& devicePath) {
         if (c == '/') c = '!';
     return name;
 }
+
+// Makes a device look like a PL2303 adapter while alive.
+struct ScopedPl2303 {
+    TempDir sys;
+    explicit ScopedPl2303(const std::string& devicePath) {
+        AddUsbTty(sys.path, SysfsName(devicePath), "067b", "2303");
+        SetSysfsRootForTests(sys.path.string());
+    }
+    ~ScopedPl2303() { SetSysfsRootForTests({}); }
+};
 
 }  // namespace ledsuite::testing

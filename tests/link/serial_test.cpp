@@ -4,7 +4,6 @@
 
 #include <thread>
 
-#include "link/link_text.h"
 #include "link_test_util.h"
 
 using namespace ledsuite;
@@ -74,7 +73,6 @@ TEST(SerialDevices, PortIndexNineNamesPortTen) {
     EXPECT_EQ(ComIndexFromFriendlyName("USB-SERIAL CH340 (COM12)"), 11);
     EXPECT_EQ(ComIndexFromFriendlyName("Communications Port"), -1);
     EXPECT_EQ(SerialPortFriendlyName(0, std::string(400, 'x')).size(), kDeviceNameSlot);
-    EXPECT_EQ(SerialPortMessage(10), u"Series port 10 doesn't exist or has been opened by other application");
 }
 
 TEST(SerialPortIo, OpensExclusivelyAtAnyTableRate) {

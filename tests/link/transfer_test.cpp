@@ -82,13 +82,9 @@ TEST(SendTransfer, SendsAcknowledgedBlocksAndThePaddedRemainder) {
 }
 
 TEST(SendTransfer, Pl2303AdapterSendsSixteenByteBlocks) {
-    TempDir sys;
     CardOnPort c({});
-    AddUsbTty(sys.path, SysfsName(c.card.slavePath()), "067b", "2303");
-    SetSysfsRootForTests(sys.path.string());
-    const TransferResult r = SendTransfer(Target(), TransferMode::Hardware, Image(1001), Quick());
-    SetSysfsRootForTests({});
-    EXPECT_EQ(r.code, TransferResult::kSent);
+    ScopedPl2303 adapter(c.card.slavePath());
+    EXPECT_EQ(SendTransfer(Target(), TransferMode::Hardware, Image(1001), Quick()).code, TransferResult::kSent);
     FakeCardLog log = c.card.log();
     ASSERT_EQ(log.frames.size(), 2u);
     EXPECT_EQ(log.frames[0][6], 0xFE);
@@ -143,12 +139,15 @@ TEST(SendTransfer, TwoMissedAcknowledgementsTimeOut) {
               u"Download timeout, please check the cable connection");
 }
 
-TEST(SendTransfer, UnansweredAnnouncementIsRepeated) {
+TEST(SendTransfer, UnansweredAnnouncementIsRepeatedAndStatusBytesDecide) {
     CardOnPort c(Script([&](FakeCardScript& s) { s.silentAnnouncements = 1; }));
     EXPECT_EQ(SendTransfer(Target(), TransferMode::Program, Image(300), Quick()).code, TransferResult::kSent);
     EXPECT_EQ(c.card.log().count(0x08), 2u);
     CardOnPort refused(Script([&](FakeCardScript& s) { s.announceStatus = 9; }));
     EXPECT_EQ(SendTransfer(Target(), TransferMode::Program, Image(300), Quick()).code, TransferResult::kSendTimeout);
+    CardOnPort unfinished(Script([&](FakeCardScript& s) { s.finalStatus = 3; }));
+    EXPECT_EQ(SendTransfer(Target(), TransferMode::Program, Image(300), Quick()).code, TransferResult::kSendTimeout);
+    EXPECT_EQ(unfinished.card.log().data.size(), 300u);
 }
 
 TEST(SendTransfer, StopsWhenAsked) {
@@ -205,19 +204,19 @@ TEST(ReadBackTransfer, AnnouncedLengthDecides) {
 }
 
 TEST(ReadBackTransfer, Pl2303QuestionCanDecline) {
-    TempDir sys;
     CardOnPort c(Script([&](FakeCardScript& s) { s.readBackData = Image(64); }));
-    AddUsbTty(sys.path, SysfsName(c.card.slavePath()), "067b", "2303");
-    SetSysfsRootForTests(sys.path.string());
+    ScopedPl2303 adapter(c.card.slavePath());
     int asked = 0;
     TransferControl control = Quick();
     control.confirmSlowUpload = [&] { return ++asked > 1; };
     EXPECT_EQ(ReadBackTransfer(Target(), TransferMode::Program, 1024, control).code, TransferResult::kDeclined);
     EXPECT_EQ(ReadBackTransfer(Target(), TransferMode::Program, 1024, control).code, TransferResult::kRead);
     EXPECT_EQ(ReadBackTransfer(Target(), TransferMode::Hardware, 1024, control).code, TransferResult::kRead);
-    SetSysfsRootForTests({});
     EXPECT_EQ(asked, 2);  // the hardware block is not asked about
-    EXPECT_EQ(c.card.log().frames.size(), 2u);
+    const FakeCardLog log = c.card.log();
+    ASSERT_EQ(log.frames.size(), 2u);
+    EXPECT_EQ(log.frames[0], (std::vector<uint8_t>{'V', 'U', 'Z', 'U', 'Z', 'E', 0xFE, 0x09}));
+    EXPECT_EQ(log.frames[1][7], 0x07);
 }
 
 TEST(LinkTargetFromScreen, TheScreenRecordChoosesPortRateAndCardType) {
@@ -239,6 +238,10 @@ TEST(LinkTargetFromScreen, TheScreenRecordChoosesPortRateAndCardType) {
     screen.cardType = 3;
     EXPECT_EQ(SendTransfer(LinkTargetFromScreen(screen), TransferMode::Program, Image(64), Quick()).code,
               TransferResult::kTypeMismatch);
+    screen.cardType = 2;
+    screen.baudIndex = 2;  // 9600: the card, at 115200, hears nothing
+    EXPECT_EQ(SendTransfer(LinkTargetFromScreen(screen), TransferMode::Program, Image(64), Quick()).code,
+              TransferResult::kNoCard);
     screen.baudIndex = 9;  // outside the rate table: the port does not open
     EXPECT_EQ(SendTransfer(LinkTargetFromScreen(screen), TransferMode::Program, Image(64), Quick()).code,
               TransferResult::kSendPortFailed);

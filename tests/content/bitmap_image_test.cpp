@@ -1,0 +1,201 @@
+#include "content/bitmap_image.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "content/crc16.h"
+#include "content/font_renderer.h"
+#include "content/program_encoder.h"
+#include "content/surface.h"
+#include "tests/content/image_walker.h"
+
+using namespace ledsuite;
+using ::testing::ElementsAre;
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+ProgramTree CardZeroTree(std::u16string_view text, uint8_t effect, uint32_t attr = CellAttr::Make(16, 0, 1)) {
+    HardwareParams hw;
+    hw.cardType = 0, hw.cardSubtype = 0, hw.width = 64, hw.height = 32;
+    ProgramTree tree(hw);
+    tree.AddProgramSet();
+    ProgramRecord& p = *tree.AddProgram(0)->record;
+    for (size_t i = 0; i < text.size(); ++i) p.content.cells[i] = TextCell(text[i], attr);
+    p.mainAction.effect = effect;
+    p.mainAction.speed = 7;
+    return tree;
+}
+
+// Built through the encoder's entry, which hands card type 0 to the bitmap image.
+Bytes Build(const ProgramTree& tree, int32_t* result = nullptr) {
+    Bytes b(kImageLimit, 0xFF);
+    uint32_t pos = 0xFFFF;
+    const int32_t r = BuildProgramImage(b.data(), &pos, tree, b.size());
+    EXPECT_EQ(pos, 0u);
+    if (result) *result = r;
+    b.resize(r > 0 ? size_t(r) : 0);
+    return b;
+}
+
+uint16_t Be(const Bytes& b, size_t at) { return uint16_t(b[at] << 8 | b[at + 1]); }
+
+// The picture block's size and bits.
+struct Picture {
+    int width = 0, height = 0, colour = 0;
+    std::vector<bool> lit;
+};
+Picture PictureOf(const Bytes& b) {
+    const size_t at = Be(b, 14);
+    Picture p{b[at + 8], b[at + 9], b[at + 10], {}};
+    const size_t bits = Be(b, at + 12);
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x) p.lit.push_back(b[bits + size_t(y * p.width + x) / 8] >> (x % 8) & 1);
+    return p;
+}
+
+// An image is valid when the walker only notes what kind of image it is.
+void ExpectValid(const Bytes& b) {
+    EXPECT_THAT(CheckProgramImage(b), ElementsAre("a bitmap program image"));
+}
+
+}  // namespace
+
+TEST(BitmapProgramImage, HeaderScheduleCharactersAndPicture) {
+    ProgramTree tree = CardZeroTree(u"AB", kEffectMoveLeft, CellAttr::Make(16, 0, 3));
+    ProgramSetRecord& set = *tree.set(0)->record;
+    set.dates[0] = {0x2D00, 0x2C00};  // start after stop: skipped
+    set.dates[1] = {0x2C21, 0x2D9F};
+    set.weekdays = 0x7F;
+    set.periods = {0x30002000, 0x50005000, 0x70006000};
+    const Bytes b = Build(tree);
+    ASSERT_FALSE(b.empty());
+    ExpectValid(b);
+    EXPECT_THAT(Bytes(b.begin() + 4, b.begin() + 14), ElementsAre(0, 0, 0xFF, 0xFF, 'g', 'i', 'f', 1, 1, 7));
+    EXPECT_THAT(Bytes(b.begin() + 16, b.begin() + 22), ElementsAre(0x2C, 0x21, 0x2D, 0x9F, 0x7F, 2));
+    EXPECT_THAT(Bytes(b.begin() + 22, b.begin() + 30), ElementsAre(0x20, 0x00, 0x30, 0x00, 0x60, 0x00, 0x70, 0x00));
+    EXPECT_EQ(LoadU32(&b[30]), CellAttr::Make(16, 0, 3));
+    EXPECT_THAT(Bytes(b.begin() + 34, b.begin() + 40), ElementsAre('A', 0, 'B', 0, 0, 0));
+    const size_t picture = Be(b, 14);
+    EXPECT_EQ(picture, 40u);
+    EXPECT_THAT(Bytes(b.begin() + 40, b.begin() + 54),
+                ElementsAre('b', 'm', 'p', 0, 0, 0, 0, 0, 16, 16, 3, 0x1E, 0, 54));
+    EXPECT_EQ(b.size(), 54u + 32 + 2 + 4);
+    EXPECT_THAT(Bytes(b.end() - 4, b.end() - 2), ElementsAre(0xFF, 0x00));
+
+    // The bits are the text in the 16-pixel Song face.
+    Surface expected(16, 16);
+    FontRenderer fonts;
+    fonts.Draw(expected, 0, 0, FontSpec{u"宋体", 16, 400}, u"AB", 0xFFFFFF);
+    const Picture p = PictureOf(b);
+    int lit = 0;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            EXPECT_EQ(p.lit[size_t(y * 16 + x)], expected.Pixel(x, y) != 0) << x << "," << y;
+            lit += p.lit[size_t(y * 16 + x)];
+        }
+    EXPECT_GT(lit, 20);
+}
+
+TEST(BitmapProgramImage, LinesColoursAndFailures) {
+    // Pages: lines end once they hold more than 31 pixels.
+    Bytes b = Build(CardZeroTree(u"ABCDEF", kEffectBlindsHorizontal));
+    ExpectValid(b);
+    Picture p = PictureOf(b);
+    EXPECT_EQ(p.width, 32);
+    EXPECT_EQ(p.height, 32);
+    EXPECT_EQ(b[12], 0);
+    b = Build(CardZeroTree(u"中文AB中", kEffectBlindsHorizontal));  // 16 + 16 | 8 + 8 + 16
+    p = PictureOf(b);
+    EXPECT_EQ(p.width, 32);
+    EXPECT_EQ(p.height, 32);
+    b = Build(CardZeroTree(u"ABCDEFGHIJKLMNOPQ", kEffectMoveRightContinue));  // 14 characters at most, one line
+    p = PictureOf(b);
+    EXPECT_EQ(p.width, 14 * 8);
+    EXPECT_EQ(p.height, 16);
+    EXPECT_EQ(b[12], 3);
+
+    // The colour and the word come from the first character, not from a field before it.
+    ProgramTree tree = CardZeroTree(u"?Z", kEffectTwinkle, CellAttr::Make(16, 0, 6));
+    tree.program(0, 0)->record->content.cells[0] = TextCell(FC_HOUR, CellAttr::Make(24, 0, 1));
+    b = Build(tree);
+    ExpectValid(b);
+    EXPECT_EQ(b[12], 6);
+    EXPECT_EQ(LoadU32(&b[22]), CellAttr::Make(16, 0, 6));
+    EXPECT_EQ(PictureOf(b).colour, 6);  // green + blue
+    EXPECT_EQ(PictureOf(b).width, 8);
+
+    // A set whose periods are all empty stores none.
+    tree.set(0)->record->periods = {0x20002000, 0x10001000};
+    b = Build(tree);
+    EXPECT_EQ(b[21], 0);
+
+    int32_t result = 0;
+    ProgramTree fields = CardZeroTree(u"", kEffectMoveLeft);
+    auto clock = std::make_unique<ClockObject>();
+    TextCell& c0 = fields.program(0, 0)->record->content.cells[0];
+    c0.code = FC_CLOCK;
+    c0.obj = std::move(clock);
+    fields.program(0, 0)->record->content.cells[1] = TextCell(FC_DAY, CellAttr::Make(16, 0, 1));
+    Build(fields, &result);
+    EXPECT_EQ(result, -3);
+    fields.RemoveProgram(0, 0);
+    Build(fields, &result);
+    EXPECT_EQ(result, -2);
+    fields.RemoveProgramSet(0);
+    Build(fields, &result);
+    EXPECT_EQ(result, -1);
+}
+
+TEST(BitmapProgramImage, RoundTripThroughTheLoader) {
+    ProgramTree tree = CardZeroTree(u"Hi中", kEffectMoveDown, CellAttr::Make(16, 0, 5));
+    ProgramSetRecord& set = *tree.set(0)->record;
+    set.dates[0] = {0x2C21, 0x2D9F};
+    set.weekdays = 0x15;
+    set.periods = {0x30002000, 0x70006000};
+    set.playMode = 6;
+    const Bytes b = Build(tree);
+    ASSERT_FALSE(b.empty());
+
+    ProgramTree back(tree.screen());
+    EXPECT_EQ(LoadBitmapProgramImage(b, back), 3);
+    ASSERT_EQ(back.sets().size(), 1u);
+    ASSERT_EQ(back.sets()[0].programs.size(), 1u);
+    const ProgramSetRecord& s = *back.set(0)->record;
+    EXPECT_EQ(s.playMode, 0);
+    EXPECT_EQ(s.dates[0].start, 0x2C21);
+    EXPECT_EQ(s.dates[0].stop, 0x2D9F);
+    EXPECT_EQ(s.weekdays, 0x15);
+    EXPECT_EQ(s.periods[0], 0x30002000u);
+    EXPECT_EQ(s.periods[1], 0x70006000u);
+    EXPECT_EQ(s.periods[2], 0u);
+    EXPECT_EQ(s.borderSpeed, 40);
+    const ProgramRecord& p = *back.program(0, 0)->record;
+    EXPECT_EQ(p.right, 64);
+    EXPECT_EQ(p.bottom, 32);
+    EXPECT_EQ(p.mainAction.effect, kEffectMoveDown);
+    EXPECT_EQ(p.mainAction.speed, 7);
+    EXPECT_EQ(CountCells(p.content), 3);
+    EXPECT_EQ(p.content.cells[2].code, u'中');
+    EXPECT_EQ(p.content.cells[2].attr, CellAttr::Make(16, 0, 5));
+
+    // Effect class 0 reads back as Static.
+    ProgramTree still = CardZeroTree(u"A", kEffectSnow);
+    ProgramTree again(still.screen());
+    EXPECT_EQ(LoadBitmapProgramImage(Build(still), again), 1);
+    EXPECT_EQ(again.program(0, 0)->record->mainAction.effect, kEffectStatic);
+
+    // Damaged images add nothing.
+    Bytes bad = b;
+    bad[34] ^= 1;
+    EXPECT_EQ(LoadBitmapProgramImage(bad, back), -1);
+    EXPECT_EQ(LoadBitmapProgramImage(Bytes(b.begin(), b.end() - 4), back), -1);
+    bad = b;
+    bad[14] = 0x7F;  // picture block outside
+    StoreU16(&bad[bad.size() - 2], Crc16Modbus(bad.size() - 2, bad.data()));
+    EXPECT_EQ(LoadBitmapProgramImage(bad, back), -1);
+    EXPECT_EQ(back.sets().size(), 1u);
+}
