@@ -4,6 +4,8 @@
 #include <fstream>
 
 #include "content/paths.h"
+#include "content/program_encoder.h"
+#include "content/program_loader.h"
 #include "content/screen_header.h"
 
 namespace ledsuite {
@@ -17,16 +19,24 @@ std::vector<uint8_t> BuildProgramFile(const HardwareParams& hw, std::span<const 
 
 int SaveProgramFile(const std::string& path, const HardwareParams& hw, std::span<const uint8_t> image) {
     const std::vector<uint8_t> file = BuildProgramFile(hw, image);
-    return WriteFileAtomic(path, file.data(), file.size()) ? 0 : -1;
+    return WriteFileAtomic(path, file.data(), file.size()) ? 0 : kProgramFileNotWritten;
 }
 
-void LoadProgramFile(ProgramTree& tree, std::span<const uint8_t> file, BitmapImageLoader bitmapLoader) {
+int SaveProgramFile(const std::string& path, const ProgramTree& tree) {
+    std::vector<uint8_t> file(kProgramFileHeaderSize + kImageLimit, 0xFF);
+    BuildProgramHeader(tree.screen(), std::span(file).first(kProgramFileHeaderSize));
+    uint32_t position = 0;
+    const int32_t length = BuildProgramImage(file.data() + kProgramFileHeaderSize, &position, tree, kImageLimit);
+    if (length < 0) return length;
+    return WriteFileAtomic(path, file.data(), kProgramFileHeaderSize + size_t(length)) ? 0 : kProgramFileNotWritten;
+}
+
+void LoadProgramFile(ProgramTree& tree, std::span<const uint8_t> file) {
     LoadScreenHeader(tree, file.first(std::min(file.size(), kProgramFileHeaderSize)));
-    if (file.size() >= kProgramFileMinImageFile)
-        LoadProgramImage(tree, file.subspan(kProgramFileHeaderSize), bitmapLoader);
+    if (file.size() >= kProgramFileMinImageFile) LoadProgramImage(tree, file.subspan(kProgramFileHeaderSize));
 }
 
-int OpenProgramFile(const std::string& path, ProgramTree& tree, BitmapImageLoader bitmapLoader) {
+int OpenProgramFile(const std::string& path, ProgramTree& tree) {
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in) return -1;
     const std::streamoff size = in.tellg();
@@ -35,7 +45,7 @@ int OpenProgramFile(const std::string& path, ProgramTree& tree, BitmapImageLoade
     std::vector<uint8_t> file(static_cast<size_t>(size));
     in.seekg(0);
     if (!in.read(reinterpret_cast<char*>(file.data()), size)) return -1;
-    LoadProgramFile(tree, file, bitmapLoader);
+    LoadProgramFile(tree, file);
     return 0;
 }
 

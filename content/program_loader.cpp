@@ -6,15 +6,16 @@
 #include <string_view>
 #include <vector>
 
+#include "content/bitmap_image.h"
 #include "content/image_sources.h"
 #include "content/led_planes.h"
+#include "content/program_image.h"
 #include "content/text_codec.h"
 
 namespace ledsuite {
 
 namespace {
 
-constexpr uint32_t kBitmapImageMark = 0xFFFF0000;
 // A load may take this much memory plus kAllowancePerByte for each byte of the image:
 // a program record or a table is about 33 KiB made from a few dozen image bytes.
 constexpr size_t kBaseAllowance = size_t(64) << 20;
@@ -23,20 +24,10 @@ constexpr size_t kAllowancePerByte = 1024;
 constexpr uint8_t kImageSetMark = 3;
 constexpr uint8_t kClockBlockMark = 4;
 constexpr uint8_t kClockWithFace = 3;
-constexpr int kMaxSchedulePeriods = 24;
-constexpr uint8_t kTextFormLyricShow = 14;
-
 constexpr uint8_t kContentBorder = 0x02;
 constexpr uint8_t kContentSoundPlace = 0x01;
-
-// Commands of the command stream and the parameters of its object command.
-constexpr uint8_t kCmdFont = 0xF9, kCmdSize = 0xFA, kCmdColour = 0xFB, kCmdObject = 0xFC, kCmdPosition = 0xFD;
-constexpr uint8_t kObjPicture = 0x0E, kObjTableStart = 0x18, kObjTableEnd = 0x19, kObjTableCell = 0x1A,
-                  kObjTableRule = 0x1B;
 constexpr size_t kTableRuleBytes = 10;  // colour, x1, y1, x2, y2
-
-// Card field types of the dynamic-field records that carry an object.
-constexpr uint8_t kFieldPicture = 14, kFieldAdc = 20, kFieldTimer = 21, kFieldCounter = 22;
+constexpr size_t kClockEntrySize = 8;
 
 constexpr uint32_t kStartAttr = CellAttr::Make(16, 0, 0);
 
@@ -130,7 +121,6 @@ bool DecodeCommandStream(TextContent& text, ProgramImageView& image, ByteReader&
     CellList top{text.cells};
     CellList table;  // the open table's cells (none when the text had no room for it)
     bool inTable = false;
-    int lines = 0, textLines = 0;  // line starts met in the text, or in the open table cell
     for (;;) {
         const uint8_t b0 = r.u8(), b1 = r.u8();
         if (r.failed()) return false;
@@ -151,10 +141,9 @@ bool DecodeCommandStream(TextContent& text, ProgramImageView& image, ByteReader&
         switch (cmd) {
         case kCmdFont: attr = (attr & ~CellAttr::FontMask) | uint32_t(param) << CellAttr::FontShift; break;
         case kCmdSize: attr = (attr & ~CellAttr::SizeMask) | uint32_t(param) << CellAttr::SizeShift; break;
-        case kCmdColour: attr = (attr & ~CellAttr::ColorMask) | RgbOfColourCode(param) << 11; break;
+        case kCmdColor: attr = (attr & ~CellAttr::ColorMask) | RgbOfColourCode(param) << 11; break;
         case kCmdPosition:  // one operand word per parameter bit: 0x03 x, y; 0x07 x, y, spacing; 0x02 y
             if (!r.skip(2 * size_t(std::popcount(param)))) return false;
-            if ((param & 1) && lines++ > 0) out.Add(u'\n', attr);  // every line start but the first
             break;
         default:  // kCmdObject
             if (param == kObjPicture) {
@@ -163,7 +152,7 @@ bool DecodeCommandStream(TextContent& text, ProgramImageView& image, ByteReader&
                 std::unique_ptr<PictureObject> picture = ReadPicture(image, at);
                 if (!picture) return false;
                 if (TextCell* c = out.Add(FC_PICTURE, attr)) c->obj = std::move(picture);
-            } else if (param == kObjTableStart) {
+            } else if (param == kObjTable) {
                 r.skip(4);  // u16 0, u16 5
                 const uint16_t width = r.u16(), height = r.u16();
                 const uint8_t columns = r.u8(), rows = r.u8();
@@ -176,7 +165,6 @@ bool DecodeCommandStream(TextContent& text, ProgramImageView& image, ByteReader&
                 grid->totalWidth = width, grid->totalHeight = height;
                 inTable = true;
                 table = CellList{};
-                textLines = lines;
                 if (TextCell* c = top.Add(FC_TABLE, attr)) {
                     table = CellList{grid->cells};
                     c->obj = std::move(grid);
@@ -184,15 +172,11 @@ bool DecodeCommandStream(TextContent& text, ProgramImageView& image, ByteReader&
             } else if (param == kObjTableCell) {
                 const uint32_t marker = r.u32();
                 if (r.failed()) return false;
-                if (inTable) {
-                    table.Add(FC_GRIDCELL, marker);
-                    lines = 0;
-                }
+                if (inTable) table.Add(FC_GRIDCELL, marker);
             } else if (param == kObjTableRule) {
                 if (!r.skip(kTableRuleBytes)) return false;
-            } else if (param == kObjTableEnd && inTable) {
+            } else if (param == kObjTableEnd) {
                 inTable = false;
-                lines = textLines;
             } else if (const char16_t code = FieldCodeOfCardType(param)) {
                 if (!r.skip(4)) return false;  // offset of the field's code table
                 out.Add(code, attr);
@@ -219,17 +203,18 @@ bool ReadFieldRecords(TextContent& text, ProgramImageView& image, ByteReader& r,
             r.skip(4);
             const uint32_t at = r.u32();
             if (r.failed()) return false;
-            if (type != kFieldPicture && type != kFieldAdc && type != kFieldTimer && type != kFieldCounter) continue;
-            if (next >= cells.size()) continue;
+            const bool carriesObject = type == kCardFieldPicture || type == kCardFieldAdc ||
+                                       type == kCardFieldTimer || type == kCardFieldCounter;
+            if (!carriesObject || next >= cells.size()) continue;
             TextCell& cell = text.cells[cells[next++]];
             std::unique_ptr<CellObject> obj;
-            if (type == kFieldPicture && cell.code == FC_PICTURE) {
+            if (type == kCardFieldPicture && cell.code == FC_PICTURE) {
                 if (!(obj = ReadPicture(image, at))) return false;
-            } else if (type == kFieldAdc && cell.code == FC_ADC) {
+            } else if (type == kCardFieldAdc && cell.code == FC_ADC) {
                 if (!(obj = ReadAdcField(image, at))) return false;
-            } else if (type == kFieldTimer && cell.code == FC_TIMER) {
+            } else if (type == kCardFieldTimer && cell.code == FC_TIMER) {
                 if (!(obj = ReadTimerField(image, at))) return false;
-            } else if (type == kFieldCounter && cell.code == FC_COUNTER) {
+            } else if (type == kCardFieldCounter && cell.code == FC_COUNTER) {
                 if (!(obj = ReadCounterField(image, at))) return false;
             }
             if (obj) cell.obj = std::move(obj);
@@ -301,7 +286,7 @@ bool DecodeCodeStream(TextContent& text, ProgramImageView& image, ByteReader& r)
 // The clock of entry `entry` of a rendered text's clock table; null when the block is
 // not a clock block. `ok` turns false on a read outside the image.
 std::unique_ptr<ClockObject> ReadClockBlock(ProgramImageView& image, size_t table, size_t entry, bool& ok) {
-    ByteReader r = image.At(table + 8 * entry + 4);
+    ByteReader r = image.At(table + kClockEntrySize * entry + 4);
     const uint32_t block = r.u32();
     ByteReader b = image.At(block);
     const uint8_t mark = b.u8();
@@ -340,8 +325,8 @@ bool RestoreSchedule(ProgramSetRecord& set, ProgramImageView& image, uint8_t typ
         set.dates[0] = {uint16_t(range), uint16_t(range >> 16)};
         r.skip(4 * size_t(ranges - 1));
     }
-    const int periods = std::min<int>(r.u8(), kMaxSchedulePeriods);
-    for (int i = 0; i < periods && r.ok(); ++i) set.periods[size_t(i)] = r.u32();
+    const size_t periods = std::min<size_t>(r.u8(), kMaxSchedulePeriods);
+    for (size_t i = 0; i < periods && r.ok(); ++i) set.periods[i] = r.u32();
     return r.ok();
 }
 
@@ -415,7 +400,7 @@ std::optional<FrameVector> ReadImageSet(ProgramImageView& image, size_t offset) 
 
 std::unique_ptr<AdcField> ReadAdcField(ProgramImageView& image, size_t offset) {
     ByteReader r = image.At(offset);
-    if (!r.has(20) || !image.Charge(sizeof(AdcField))) return nullptr;
+    if (!r.has(kAdcRecordSize) || !image.Charge(sizeof(AdcField))) return nullptr;
     auto field = std::make_unique<AdcField>();
     field->reserved = r.u16();
     field->number = r.u16();
@@ -427,7 +412,7 @@ std::unique_ptr<AdcField> ReadAdcField(ProgramImageView& image, size_t offset) {
     r.skip(4);  // offset of the digit glyph set
     const size_t rows = r.u16();
     r.skip(2);
-    if (rows > field->rows.size() || !r.has(rows * 20)) return nullptr;
+    if (rows > field->rows.size() || !r.has(rows * kAdcRowSize)) return nullptr;
     for (size_t i = 0; i < rows; ++i) {
         AdcCalibration& row = field->rows[i];
         row.x1 = r.u16();
@@ -442,7 +427,7 @@ std::unique_ptr<AdcField> ReadAdcField(ProgramImageView& image, size_t offset) {
 
 std::unique_ptr<TimerField> ReadTimerField(ProgramImageView& image, size_t offset) {
     ByteReader r = image.At(offset);
-    if (!r.has(68) || !image.Charge(sizeof(TimerField))) return nullptr;
+    if (!r.has(kTimerHeadSize + 4) || !image.Charge(sizeof(TimerField))) return nullptr;
     auto timer = std::make_unique<TimerField>();
     r.skip(1);
     timer->mode = r.u8();
@@ -468,7 +453,7 @@ std::unique_ptr<TimerField> ReadTimerField(ProgramImageView& image, size_t offse
 
 std::unique_ptr<CounterField> ReadCounterField(ProgramImageView& image, size_t offset) {
     ByteReader r = image.At(offset);
-    if (!r.has(32) || !image.Charge(sizeof(CounterField))) return nullptr;
+    if (!r.has(kCounterRecordSize) || !image.Charge(sizeof(CounterField))) return nullptr;
     auto counter = std::make_unique<CounterField>();
     counter->reserved = r.u8();
     counter->digitFormat = r.u8();
@@ -487,8 +472,8 @@ std::unique_ptr<CounterField> ReadCounterField(ProgramImageView& image, size_t o
 bool DecodeTextStream(TextContent& text, ProgramImageView& image, size_t stream, int form) {
     for (TextCell& c : text.cells) c = TextCell{};
     ByteReader r = image.At(stream);
-    if (form == 10) return DecodeCommandStream(text, image, r);
-    if (form == 2) return DecodeCodeStream(text, image, r);
+    if (form == kTextFormCommands) return DecodeCommandStream(text, image, r);
+    if (form == kTextFormRendered) return DecodeCodeStream(text, image, r);
     return true;
 }
 
@@ -498,8 +483,8 @@ bool LoadContentText(TextContent& text, ProgramImageView& image, size_t textHead
     const uint8_t form = r.u8();
     r.skip(1);
     if (r.failed()) return false;
-    if (form == 2 || form == 10) return DecodeTextStream(text, image, r.pos(), form);
-    if (form != 1) return true;  // 0, 14 (lyric show) and the rest carry no text
+    if (form == kTextFormRendered || form == kTextFormCommands) return DecodeTextStream(text, image, r.pos(), form);
+    if (form != kTextFormClocks) return true;  // 0, 14 (lyric show) and the rest carry no text
 
     // Rendered text with clocks: a table whose entry 0 points at the stream's form
     // bytes and whose further entries hold the clock blocks.
@@ -511,7 +496,8 @@ bool LoadContentText(TextContent& text, ProgramImageView& image, size_t textHead
     const uint32_t formAt = r.u32();
     ByteReader f = image.At(formAt);
     const uint8_t streamForm = f.u8();
-    if (r.failed() || f.failed() || (streamForm != 2 && streamForm != 10)) return false;
+    if (r.failed() || f.failed()) return false;
+    if (streamForm != kTextFormRendered && streamForm != kTextFormCommands) return false;
     bool ok = DecodeTextStream(text, image, size_t(formAt) + 2, streamForm);
     size_t entry = 1;
     for (TextCell& cell : std::span(text.cells).first(size_t(CountCells(text)))) {
@@ -531,7 +517,7 @@ bool LoadProgramContent(ProgramRecord& program, ProgramImageView& image, const C
         ByteReader r = image.At(pos);
         const uint32_t block = r.u32();
         if (r.failed()) return false;
-        if (size_t(block) + 28 < image.size() && !LoadBorder(program, image, block)) return false;
+        if (size_t(block) + kBorderBlockSize < image.size() && !LoadBorder(program, image, block)) return false;
         pos += 4;
     }
     if (header.flags & kContentSoundPlace) {  // the program had a voice role; which one the image does not keep
@@ -546,9 +532,9 @@ bool LoadProgramContent(ProgramRecord& program, ProgramImageView& image, const C
         if (!r.bytes(action.data(), action.size())) return false;
         program.secondaryAction = CardActionToEffect(action);
     }
-    const size_t textHead = pos + 12 * size_t(header.actions);
-    if (textHead + 6 > image.size()) return true;
-    if (image.bytes()[textHead + 4] == kTextFormLyricShow) {  // only a text bound to a card font set has this form
+    const size_t textHead = pos + kCardActionSize * size_t(header.actions);
+    if (textHead + kTextHeadSize > image.size()) return true;
+    if (image.bytes()[textHead + 4] == kTextFormLyric) {  // only a text bound to a card font set has this form
         program.content.header.kind = kKindLyricShow;
         if (program.content.header.fontSet == 0) program.content.header.fontSet = 1;
     }
@@ -559,7 +545,7 @@ bool LoadProgram(ProgramSetNode& set, ProgramImageView& image, const ProgramReco
     if (!image.Charge(sizeof(ProgramRecord))) return false;
     ProgramRecord& program = *set.programs.emplace_back().record;
     InitProgramRecord(program, record.left, record.top, record.right, record.bottom);
-    if (record.one == 0 || size_t(record.contentOffset) + 10 >= image.size()) return true;
+    if (record.one == 0 || size_t(record.contentOffset) + kContentHeaderSize >= image.size()) return true;
     ByteReader r = image.At(record.contentOffset);
     ContentHeaderFields header;
     header.actions = r.u8();
@@ -570,14 +556,14 @@ bool LoadProgram(ProgramSetNode& set, ProgramImageView& image, const ProgramReco
     return LoadProgramContent(program, image, header);
 }
 
-void LoadProgramImage(ProgramTree& tree, std::span<const uint8_t> bytes, BitmapImageLoader bitmapLoader) {
+void LoadProgramImage(ProgramTree& tree, std::span<const uint8_t> bytes) {
     if (bytes.size() < 16 || LoadU32(bytes.data()) != bytes.size()) return;
     if (LoadU32(bytes.data() + 4) == kBitmapImageMark) {
-        if (bitmapLoader) bitmapLoader(tree, bytes);
+        LoadBitmapProgramImage(bytes, tree);
         return;
     }
     ProgramImageView image(bytes);
-    for (size_t at = 4;; at += 10) {
+    for (size_t at = 4;; at += kSetRecordSize) {
         ByteReader r = image.At(at);
         const uint16_t first = r.u16();
         if (r.failed() || first == 0) return;  // the u32 0 that ends the set table
@@ -586,9 +572,9 @@ void LoadProgramImage(ProgramTree& tree, std::span<const uint8_t> bytes, BitmapI
         if (r.failed() || !image.Charge(sizeof(ProgramSetNode) + sizeof(ProgramSetRecord))) return;
         ProgramSetNode& set = *tree.AddProgramSet();
         if (!RestoreSchedule(*set.record, image, type, p1, p2)) return;
-        if (first < 10 || first >= image.size()) return;
+        if (first < kSetRecordSize || first >= image.size()) return;
         for (size_t i = 0; i < count; ++i) {
-            ByteReader p = image.At(first + 14 * i);
+            ByteReader p = image.At(first + kProgramRecordSize * i);
             ProgramRecordWords words;
             words.contentOffset = p.u16();
             words.one = p.u16();

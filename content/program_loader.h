@@ -54,10 +54,8 @@ struct ContentHeaderFields {
 
 // Appends new program sets and programs for the image's set table to the tree. Does
 // nothing for fewer than 16 bytes or when the length word differs from the byte count.
-// An image whose second word is 0xFFFF0000 is a bitmap image: it goes to `bitmapLoader`
-// when one is given (the bitmap image's own loader), else nothing is loaded.
-using BitmapImageLoader = void (*)(ProgramTree& tree, std::span<const uint8_t> image);
-void LoadProgramImage(ProgramTree& tree, std::span<const uint8_t> image, BitmapImageLoader bitmapLoader = nullptr);
+// An image whose second word is 0xFFFF0000 is a bitmap image (LoadBitmapProgramImage).
+void LoadProgramImage(ProgramTree& tree, std::span<const uint8_t> image);
 
 // Appends one program to the set: a new record over the record's area, its content
 // read when the record asks for it. False when the load must stop.
@@ -66,9 +64,10 @@ bool LoadProgram(ProgramSetNode& set, ProgramImageView& image, const ProgramReco
 bool LoadProgramContent(ProgramRecord& program, ProgramImageView& image, const ContentHeaderFields& header);
 // Reads the text behind the 6-byte text head at `textHead` by its form byte.
 bool LoadContentText(TextContent& text, ProgramImageView& image, size_t textHead);
-// Rebuilds the cells from a code stream (form 2, followed by the rendered pictures'
-// field records, which give the picture, A-D, timer and counter cells their objects) or
-// a command stream (form 10, whose fields come back as codes without objects).
+// Rebuilds the cells from a code stream (kTextFormRendered, followed by the rendered
+// pictures' field records, which give the picture, A-D, timer and counter cells their
+// objects) or a command stream (kTextFormCommands, whose fields come back as codes
+// without objects).
 bool DecodeTextStream(TextContent& text, ProgramImageView& image, size_t stream, int form);
 
 // The frames of the image set at `offset`, thresholds 0x80; none when the set does not

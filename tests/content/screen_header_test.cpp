@@ -8,6 +8,7 @@
 
 #include "content/program_file.h"
 #include "content/crc16.h"
+#include "content/program_encoder.h"
 
 namespace ledsuite {
 namespace {
@@ -104,15 +105,26 @@ TEST(ProgramFile, SavesAtomicallyAndOpensAgain) {
     const auto dir = std::filesystem::temp_directory_path() / ("lcs_test_" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     const std::string path = (dir / "a.lcs").string();
-    const std::vector<uint8_t> image = EmptySetImage(24);
-    ASSERT_EQ(SaveProgramFile(path, SampleScreen(), image), 0);
-    EXPECT_EQ(std::filesystem::file_size(path), 0x200u + 24);
-    ProgramTree tree;
-    EXPECT_EQ(OpenProgramFile(path, tree), 0);
-    EXPECT_EQ(tree.screen().height, 512);
-    EXPECT_EQ(tree.sets().size(), 1u);
-    EXPECT_EQ(OpenProgramFile((dir / "missing.lcs").string(), tree), -1);
-    EXPECT_EQ(SaveProgramFile((dir / "no" / "b.lcs").string(), SampleScreen(), image), -1);
+    ProgramTree tree(SampleScreen());
+    EXPECT_EQ(SaveProgramFile(path, tree), kEncodeNoSet);  // nothing to encode: nothing written
+    EXPECT_FALSE(std::filesystem::exists(path));
+    tree.screen().fontChip = 1, tree.screen().fileSystem = 1;
+    tree.AddProgramSet();
+    tree.AddProgram(0)->record->content.cells[0] = TextCell(u'A', CellAttr::Make(16, 0, 1));
+    ASSERT_EQ(SaveProgramFile(path, tree), 0);
+
+    ProgramTree opened;
+    EXPECT_EQ(OpenProgramFile(path, opened), 0);
+    EXPECT_EQ(opened.screen().height, 512);
+    ASSERT_EQ(opened.sets().size(), 1u);
+    EXPECT_EQ(opened.program(0, 0)->record->content.cells[0].code, u'A');
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<uint8_t> file{std::istreambuf_iterator<char>(in), {}};
+    ASSERT_GT(file.size(), 0x204u);
+    EXPECT_EQ(file.size(), 0x200 + LoadU32(&file[0x200]));  // header area, then the image of length L
+    EXPECT_EQ(LoadU32(file.data()), 64u);
+    EXPECT_EQ(OpenProgramFile((dir / "missing.lcs").string(), opened), -1);
+    EXPECT_EQ(SaveProgramFile((dir / "no" / "b.lcs").string(), tree), kProgramFileNotWritten);
     std::filesystem::remove_all(dir);
 }
 
