@@ -105,6 +105,7 @@ TEST(MessageBox, EscAndTheCaptionCloseButtonAnswerCancel) {
 TEST(MessageBox, TextAreaIsSizedByItsLines) {
     const QSize s = MeasureMessageText(u"ab\r\ncde\r\n", [](char32_t) { return 10; }, 7);
     EXPECT_EQ(s, QSize(30, 14));  // no empty line after the final CR LF
+    EXPECT_EQ(MeasureMessageText(u"Done\r", [](char32_t) { return 10; }, 7), QSize(40, 7));
     EXPECT_EQ(MeasureMessageText(u"\U0001F600x", [](char32_t c) { return c > 0xFFFF ? 20 : 10; }, 7), QSize(30, 7));
 
     CMessageBoxFx box(nullptr, u"first line\r\nthe second, widest line\r\nthird\r\n", u"t", MB_ICONASTERISK);
@@ -142,6 +143,8 @@ TEST(MessageBox, FocusFollowsTheDefaultButtonBitsAndIconsTheIconBits) {
     yesNo.show();
     EXPECT_EQ(yesNo.focusWidget(), yesNo.Button(1));
     EXPECT_TRUE(yesNo.IconLabel()->isVisible());
+    QTest::keyClick(yesNo.focusWidget(), Qt::Key_Return);  // Enter answers the focused button
+    EXPECT_EQ(yesNo.result(), IDNO);
 
     CMessageBoxFx plain(nullptr, u"Done", nullptr, 0x50);  // no icon for 0x50
     plain.show();
