@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -109,6 +110,16 @@ TEST(ListEdit, EnterStoresTheTextAndReportsTheEditorsCell) {
     EXPECT_EQ(w.Cell(2, 1), QString("a much longer text than the cell is wide"));
     EXPECT_FALSE(edit->isVisible());
     w.ExpectOneEnd(1, 2);  // the edited cell, not the last double-clicked one
+
+    // An owner that opens the next cell's editor in answer to the end keeps it open.
+    QObject::connect(w.list, &CMyListCtrl::EndCellEdit, w.list, [&w](int, int row) {
+        if (row == 2) w.list->ShowInPlaceEdit(0, 1, "next");
+    });
+    w.list->ShowInPlaceEdit(2, 2, "last");
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_TRUE(edit->isVisible());
+    EXPECT_EQ(edit->Row(), 0);
+    EXPECT_EQ(w.ends.size(), 2);
 }
 
 TEST(ListEdit, EscKeepsTheOldTextInEveryEditorAndStillEndsTheEdit) {
@@ -152,6 +163,19 @@ TEST(ListEdit, ListAndTimeEditorsStoreTheirChoiceAndFocusLossEndsAnEdit) {
     w.list->ShowInPlaceList(1, 1, {"x"});
     EXPECT_EQ(w.Cell(0, 1), QString("first"));
     EXPECT_EQ(w.ends.size(), 4);
+
+    // Opening the drop-down keeps the edit open; picking there stores the pick, which
+    // becomes current only after the drop-down has closed.
+    w.list->ShowInPlaceList(1, 2, {"a", "b", "c"}, 0);
+    w.list->InPlaceList()->showPopup();
+    EXPECT_TRUE(w.list->InPlaceList()->Editing());
+    QAbstractItemView* popup = w.list->InPlaceList()->view();
+    popup->setCurrentIndex(popup->model()->index(2, 0));
+    QTest::keyClick(popup, Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_EQ(w.Cell(1, 2), QString("c"));
+    EXPECT_FALSE(w.list->InPlaceList()->isVisible());
+    EXPECT_EQ(w.ends.size(), 6);
 }
 
 TEST(ListEdit, CellGeometryAndNoTypeAhead) {
