@@ -79,6 +79,10 @@ TEST(ListColors, OnlyTheFirstSelectedRowIsDrawnAsSelected) {
     EXPECT_EQ(PixelAt(w.list, 0), QColor(0x31, 0x6A, 0xC5));
     EXPECT_EQ(PixelAt(w.list, 1), QColor(Qt::white));
     EXPECT_EQ(PixelAt(w.list, 2), QColor(0x80, 0, 0));  // maroon
+
+    w.list->SetOwnerDraw(true);  // alternating fills, the selection in the highlight colour
+    EXPECT_EQ(PixelAt(w.list, 0), w.list->palette().color(QPalette::Active, QPalette::Highlight));
+    EXPECT_EQ(PixelAt(w.list, 1), QColor(0x80, 0x80, 0x80));
 }
 
 TEST(ListEdit, DoubleClickOnTheFocusedRowAsksTheOwnerBelowTheRowsSelectsAll) {
