@@ -161,6 +161,16 @@ TEST(Surface, BlitsCopyOrCombineAPart) {
     EXPECT_EQ(d.width(), 0);
 }
 
+TEST(Surface, SizeIsBoundByPixelsNotBySide) {
+    Surface strip(40000, 2);  // a continuous line far wider than a screen
+    ASSERT_EQ(strip.width(), 40000);
+    strip.SetPixel(39999, 1, 5);
+    EXPECT_EQ(strip.Pixel(39999, 1), 5u);
+    Surface huge(20000, 20000);  // more than an image may hold: refused, nothing allocated
+    EXPECT_EQ(huge.width(), 0);
+    EXPECT_EQ(huge.image().pixels.size(), 0u);
+}
+
 TEST(Surface, EllipseOutlineIsSymmetricInsideItsBox) {
     Surface s(20, 20);
     s.SetPen({PenStyle::Solid, 1, 0xFFFFFF});
