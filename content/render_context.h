@@ -69,6 +69,23 @@ private:
     PixelRect saved_;
 };
 
+// Keeps a surface's font selection across a drawing that selects fonts of its own,
+// so that a caller that selects a font only when the attribute changes can go on.
+class FontScope {
+public:
+    explicit FontScope(Surface& surface) : surface_(surface), renderer_(surface.renderer()), font_(surface.font()) {}
+    ~FontScope() {
+        if (renderer_) surface_.SelectFont(*renderer_, font_);
+    }
+    FontScope(const FontScope&) = delete;
+    FontScope& operator=(const FontScope&) = delete;
+
+private:
+    Surface& surface_;
+    FontRenderer* renderer_;
+    FontSpec font_;
+};
+
 // Selects the cell's font (CreateCellFont) into the surface; false, with the
 // selection unchanged, for cells without a font (pictures, tables, clocks, empty
 // digit groups).
