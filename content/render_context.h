@@ -32,6 +32,7 @@ uint32_t AttrColor(uint32_t attr);
 class FontMeasurer final : public TextMeasurer {
 public:
     FontMeasurer(FontRenderer& fonts, const FontTables& tables) : fonts_(fonts), tables_(tables) {}
+    FontMeasurer(FontRenderer&, FontTables&&) = delete;  // the tables must outlive the measurer
     int TextWidth(std::u16string_view text, uint32_t attr, bool defaultTable) override;
 
 private:
@@ -46,6 +47,7 @@ private:
 struct RenderContext {
     RenderContext(FontRenderer& renderer, const FontTables& faceTables)
         : fonts(renderer), tables(faceTables), measurer(renderer, faceTables) {}
+    RenderContext(FontRenderer&, FontTables&&) = delete;  // the tables must outlive the context
     RenderContext(const RenderContext&) = delete;
     RenderContext& operator=(const RenderContext&) = delete;
 
