@@ -26,7 +26,6 @@ GridObject MakeGrid(uint8_t frame, std::u16string_view first = {}, int align = 0
     return g;
 }
 
-
 }  // namespace
 
 using PaintersTest = RenderTest;

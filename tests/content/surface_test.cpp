@@ -8,17 +8,11 @@
 #include "content/builtin_font.h"
 #include "content/font_renderer.h"
 #include "content/surface.h"
+#include "layout_helpers.h"
 
 using namespace ledsuite;
 
 namespace {
-
-int CountLit(const Surface& s, PixelRect r = {0, 0, 0x8000, 0x8000}) {
-    int n = 0;
-    for (int y = std::max(0, r.top); y < std::min(s.height(), r.bottom); ++y)
-        for (int x = std::max(0, r.left); x < std::min(s.width(), r.right); ++x) n += s.Pixel(x, y) != 0;
-    return n;
-}
 
 // The lit columns of one row as a string of '#' and '.'.
 std::string RowOf(const Surface& s, int y, int from, int to) {
