@@ -28,7 +28,7 @@ FontSpec AttrFontSpec(uint32_t attr, const FontTables& tables, bool defaultTable
 uint32_t AttrColor(uint32_t attr);
 
 // Widths through the FreeType renderer; the last font asked for is kept, so runs of
-// cells in one attribute resolve their face once.
+// cells in one attribute build their font once (a refilled face table is noticed).
 class FontMeasurer final : public TextMeasurer {
 public:
     FontMeasurer(FontRenderer& fonts, const FontTables& tables) : fonts_(fonts), tables_(tables) {}

@@ -67,6 +67,16 @@ TEST_F(LayoutTest, EightPixelCellsUseTheBuiltinAndTheSmallFont) {
     EXPECT_TRUE(SamePixels(year, digits));
 }
 
+TEST_F(LayoutTest, WidthsFollowARefilledFaceTable) {
+    const uint32_t second = CellAttr::Make(24, 1, 7);  // installed entry 1
+    const int mono = fonts.Measure(FontSpec{u"Courier New", 24}, u"i").width;
+    const int song = fonts.Measure(FontSpec{u"宋体", 24}, u"i").width;
+    ASSERT_NE(mono, song);
+    EXPECT_EQ(rc.measurer.CharWidth(u'i', second, false), mono);
+    tables.installed[1] = u"宋体";  // the owner refills its tables in place
+    EXPECT_EQ(rc.measurer.CharWidth(u'i', second, false), song);
+}
+
 TEST_F(LayoutTest, BreaksAtNewlinesAndWidths) {
     CellExtents ext;
     TextContent t;
