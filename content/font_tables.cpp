@@ -248,9 +248,11 @@ std::optional<std::u16string> SoundFixName(size_t index) {
     });
 }
 
-void FillFaceLists(std::vector<std::u16string>& installed, std::vector<std::u16string>& defaults) {
+void FillFaceLists(std::vector<std::u16string>& installed, std::vector<std::u16string>& defaults,
+                   uint32_t& defaultFontIndex) {
     WithTables([&](FontTableSet& t) {
         installed = t.installed().names;
+        defaultFontIndex = t.DefaultFontIndex();
         defaults.assign(t.defaults().names.begin(), t.defaults().names.begin() + t.defaults().count);
     });
 }

@@ -125,12 +125,14 @@ DefaultFontTable DefaultFonts();
 // The index-th fixed sound file name, none past the list's end.
 std::optional<std::u16string> SoundFixName(size_t index);
 
-// The two face lists the text cells resolve a font index with.
-void FillFaceLists(std::vector<std::u16string>& installed, std::vector<std::u16string>& defaults);
+// The two face lists the text cells resolve a font index with, and the installed
+// index that new fields and unmatched faces take (DefaultFontIndex), read at once.
+void FillFaceLists(std::vector<std::u16string>& installed, std::vector<std::u16string>& defaults,
+                   uint32_t& defaultFontIndex);
 template <class Lists>
 Lists MakeFaceLists() {
     Lists lists;
-    FillFaceLists(lists.installed, lists.defaults);
+    FillFaceLists(lists.installed, lists.defaults, lists.defaultFontIndex);
     return lists;
 }
 

@@ -156,8 +156,7 @@ void DrawTimerField(Surface& s, int left, int top, const TimerField& field) {
 }
 
 void DrawDigitGroup(RenderContext& rc, Surface& s, int left, int top, const DigitGroup& group, bool defaultTable) {
-    FontRenderer* renderer = s.renderer();
-    const FontSpec previous = s.font();
+    const FontScope keep(s);
     const int size = DigitGroupSize(group);
     int x = left, advance = 0;
     for (int i = 0, n = group.DigitCount(); i < n; ++i) {
@@ -170,7 +169,6 @@ void DrawDigitGroup(RenderContext& rc, Surface& s, int left, int top, const Digi
         s.DrawText(x, top + size - int(CellAttr::SizeOf(digit.attr)), {&digit.code, 1});
         x += advance;
     }
-    if (renderer) s.SelectFont(*renderer, previous);
 }
 
 // ---- images ---------------------------------------------------------------------------

@@ -20,7 +20,12 @@ uint32_t AttrColor(uint32_t attr) {
 }
 
 int FontMeasurer::TextWidth(std::u16string_view text, uint32_t attr, bool defaultTable) {
-    if (!cached_ || attr != lastAttr_ || defaultTable != lastDefault_) {
+    // The face is compared too: the owner may refill its tables while the context lives.
+    const auto& table = tables_.Table(defaultTable);
+    const uint32_t index = CellAttr::FontOf(attr);
+    const std::u16string_view face =
+        table.empty() ? std::u16string_view() : std::u16string_view(table[index < table.size() ? index : 0]);
+    if (!cached_ || attr != lastAttr_ || defaultTable != lastDefault_ || face != lastSpec_.face) {
         lastSpec_ = AttrFontSpec(attr, tables_, defaultTable);
         lastAttr_ = attr;
         lastDefault_ = defaultTable;

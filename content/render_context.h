@@ -28,10 +28,11 @@ FontSpec AttrFontSpec(uint32_t attr, const FontTables& tables, bool defaultTable
 uint32_t AttrColor(uint32_t attr);
 
 // Widths through the FreeType renderer; the last font asked for is kept, so runs of
-// cells in one attribute resolve their face once.
+// cells in one attribute build their font once (a refilled face table is noticed).
 class FontMeasurer final : public TextMeasurer {
 public:
     FontMeasurer(FontRenderer& fonts, const FontTables& tables) : fonts_(fonts), tables_(tables) {}
+    FontMeasurer(FontRenderer&, FontTables&&) = delete;  // the tables must outlive the measurer
     int TextWidth(std::u16string_view text, uint32_t attr, bool defaultTable) override;
 
 private:
@@ -46,6 +47,7 @@ private:
 struct RenderContext {
     RenderContext(FontRenderer& renderer, const FontTables& faceTables)
         : fonts(renderer), tables(faceTables), measurer(renderer, faceTables) {}
+    RenderContext(FontRenderer&, FontTables&&) = delete;  // the tables must outlive the context
     RenderContext(const RenderContext&) = delete;
     RenderContext& operator=(const RenderContext&) = delete;
 
@@ -67,6 +69,23 @@ public:
 private:
     Surface& surface_;
     PixelRect saved_;
+};
+
+// Keeps a surface's font selection across a drawing that selects fonts of its own,
+// so that a caller that selects a font only when the attribute changes can go on.
+class FontScope {
+public:
+    explicit FontScope(Surface& surface) : surface_(surface), renderer_(surface.renderer()), font_(surface.font()) {}
+    ~FontScope() {
+        if (renderer_) surface_.SelectFont(*renderer_, font_);
+    }
+    FontScope(const FontScope&) = delete;
+    FontScope& operator=(const FontScope&) = delete;
+
+private:
+    Surface& surface_;
+    FontRenderer* renderer_;
+    FontSpec font_;
 };
 
 // Selects the cell's font (CreateCellFont) into the surface; false, with the

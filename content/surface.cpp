@@ -19,7 +19,7 @@ PixelRect PixelRect::Intersect(const PixelRect& o) const {
 void Surface::Reset(int width, int height, uint32_t fill) {
     image_ = RawImage{};
     image_.bytesPerPixel = 4;
-    if (width > 0 && height > 0 && width <= kMaxSide && height <= kMaxSide) {
+    if (width > 0 && height > 0 && int64_t(width) * height <= kMaxImagePixels) {
         image_.width = image_.displayWidth = width;
         image_.height = image_.displayHeight = height;
         image_.pixels.resize(size_t(width) * size_t(height) * 4);

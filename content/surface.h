@@ -42,14 +42,13 @@ struct Pen {
 
 class Surface {
 public:
-    // Sides above this are refused (the surface stays empty).
-    static constexpr int kMaxSide = 0x8000;
-
     Surface() { Reset(0, 0); }
     Surface(int width, int height, uint32_t fill = 0) { Reset(width, height, fill); }
 
     // New size filled with `fill`; the clip becomes the whole surface, the pen and
-    // position are reset. Sizes outside 1..kMaxSide give an empty surface.
+    // position are reset. A side below 1, or more pixels than an image may hold
+    // (kMaxImagePixels), gives an empty surface; one long side is fine (a line of a
+    // continuous move is far wider than any screen).
     void Reset(int width, int height, uint32_t fill = 0);
 
     int width() const { return image_.width; }

@@ -407,6 +407,7 @@ void RenderText(RenderContext& rc, Surface& s, const TextView& text, uint32_t an
     std::vector<LinePlacement> placements;
     LayoutEffectFrames(text, kEffectMoveUp, lines, placements, rect.width(), rect.height());
     const ClipScope clip(s, rect);
+    const FontScope keep(s);  // a table drawn as a cell leaves its caller's font selected
     const int n = text.count();
     const bool card = text.header.fontSet != 0;
     const uint32_t* fontAttr = nullptr;  // the attribute whose font is selected

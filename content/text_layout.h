@@ -142,7 +142,8 @@ using FieldCollector = std::function<void(const PlacedField&)>;
 // lines aligned by the header, each cell standing on its line's bottom, clipped to
 // the rectangle. Pictures show the frame of `animationTime` (their pauses summed),
 // clocks their hands, tables nothing. With a collector, field cells are handed to it
-// and not drawn. An empty text draws nothing.
+// and not drawn. An empty text draws nothing. The surface's clip and font stay as
+// they were.
 void RenderText(RenderContext& rc, Surface& surface, const TextView& text, uint32_t animationTime,
                 const PixelRect& rect, const FieldCollector* collector = nullptr);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QPainter>
+#include <QSignalBlocker>
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
 
@@ -33,9 +34,15 @@ void CComboBoxColor::SetColorCode(uint8_t code) {
         palette_ = PaletteForColorCode(code);
     }
     const int previous = currentIndex();
-    clear();
-    for (int i = 0; i < palette_.count; ++i) addItem(QStringLiteral(" "));
-    if (palette_.count > 0) setCurrentIndex(std::clamp(previous, 0, palette_.count - 1));
+    {
+        // Emptying and refilling passes through "no selection" and entry 0; whoever
+        // follows the selection hears only where it ends.
+        const QSignalBlocker quiet(this);
+        clear();
+        for (int i = 0; i < palette_.count; ++i) addItem(QStringLiteral(" "));
+        if (palette_.count > 0) setCurrentIndex(std::clamp(previous, 0, palette_.count - 1));
+    }
+    if (currentIndex() != previous) emit currentIndexChanged(currentIndex());
 }
 
 uint32_t CComboBoxColor::GetColor() const {

@@ -17,7 +17,8 @@ public:
     bool Create(QWidget* parent, const QRect& rect);
 
     // Rebuilds the palette when the code changes; then refills the list and keeps the
-    // selected index, held to the new count (0 when nothing was selected).
+    // selected index, held to the new count (0 when nothing was selected). One
+    // currentIndexChanged, and only when the index ends elsewhere.
     virtual void SetColorCode(uint8_t code);
     // The selected colour (0x00BBGGRR); black when nothing is selected.
     virtual uint32_t GetColor() const;

@@ -109,18 +109,32 @@ void CDialogFx::SetClientSize(QSize size) {
     resize(size.width() + 2 * kSideWidth, size.height() + kCaptionHeight + kBottomHeight);
 }
 
-void CDialogFx::setVisible(bool visible) {
-    if (visible && !initialized_) {
+bool CDialogFx::Initialize() {
+    if (!initialized_) {
         initialized_ = true;
-        if (!OnInitDialog()) return;
+        initOk_ = OnInitDialog();
     }
+    return initOk_;
+}
+
+void CDialogFx::setVisible(bool visible) {
+    if (visible && !Initialize()) return;
     QDialog::setVisible(visible);
+}
+
+// QDialog::exec would wait for a dialog that never showed.
+int CDialogFx::exec() {
+    if (!Initialize()) {
+        setResult(Rejected);
+        return Rejected;
+    }
+    return QDialog::exec();
 }
 
 bool CDialogFx::OnInitDialog() {
     skin_ = MakeDialogSkin();
     buttons_ = CaptionButtonLayout(width(), ClientRect().width());
-    return true;
+    return DoDataExchange(false);
 }
 
 void CDialogFx::resizeEvent(QResizeEvent* event) {

@@ -54,6 +54,9 @@ public:
     bool HasSkin() const { return !skin_.isNull(); }
 
     void setVisible(bool visible) override;
+    // Runs the dialog modally; a dialog whose OnInitDialog gives up is not shown and
+    // answers Rejected at once.
+    int exec() override;
     // Enter / OK and Esc / Cancel / the close cell end here; derived dialogs override
     // OnOK and OnCancel (calling the base to close the dialog).
     void accept() override { OnOK(); }
@@ -63,7 +66,13 @@ protected:
     // Runs once, just before the dialog is first shown. Derived dialogs call the base
     // first and give up when it returns false.
     virtual bool OnInitDialog();
-    virtual void OnOK() { QDialog::accept(); }
+    // Moves values between the dialog's controls and its data: into the controls at
+    // initialisation (save false), out of them on OK (save true); false keeps an OK
+    // from closing the dialog.
+    virtual bool DoDataExchange(bool /*save*/) { return true; }
+    virtual void OnOK() {
+        if (DoDataExchange(true)) QDialog::accept();
+    }
     virtual void OnCancel() { QDialog::reject(); }
 
     void paintEvent(QPaintEvent* event) override;
@@ -75,6 +84,7 @@ protected:
     void leaveEvent(QEvent* event) override;
 
 private:
+    bool Initialize();  // OnInitDialog, once; its answer
     void DrawFrame(QPainter& p);
     int ButtonAt(QPoint pt) const { return CaptionButtonAt(buttons_, pt, minimizeBox_, maximizeBox_); }
 
@@ -85,6 +95,7 @@ private:
     bool minimizeBox_ = false;
     bool maximizeBox_ = false;
     bool initialized_ = false;
+    bool initOk_ = false;
     bool captionPressed_ = false;  // the left button went down in the caption bar
     bool dragging_ = false;
     QPoint dragOffset_;            // cursor position less window position while dragging

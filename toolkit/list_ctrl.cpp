@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QApplication>
 #include <QDateTime>
 #include <QFileDialog>
 #include <QHeaderView>
@@ -84,6 +85,7 @@ void InPlaceEditor::BeginEdit(int row, int column, const QRect& rect) {
     column_ = column;
     escape_ = false;
     editing_ = true;
+    ++serial_;
     list_->active_ = this;
     self_->setGeometry(rect);
     self_->show();
@@ -103,14 +105,21 @@ bool InPlaceEditor::HandleEditKey(QKeyEvent* event) {
     const int key = event->key();
     if (key != Qt::Key_Escape && key != Qt::Key_Return && key != Qt::Key_Enter) return false;
     if (key == Qt::Key_Escape) escape_ = true;
-    list_->setFocus(Qt::OtherFocusReason);
-    EndEdit();
+    ReturnFocusToList();
     event->accept();
     return true;
 }
 
+void InPlaceEditor::ReturnFocusToList() {
+    const unsigned edit = serial_;
+    list_->setFocus(Qt::OtherFocusReason);
+    if (editing_ && serial_ == edit) EndEdit();
+}
+
 void InPlaceEditor::HandleFocusOut(QFocusEvent* event) {
     if (event->reason() == Qt::PopupFocusReason || event->reason() == Qt::ActiveWindowFocusReason) return;
+    // An opening drop-down hands the focus on to its list inside the popup.
+    if (QApplication::activePopupWidget()) return;
     EndEdit();
 }
 
@@ -126,8 +135,15 @@ void CInPlaceList::Show(int row, int column, const QRect& rect, const QStringLis
 
 void CInPlaceList::hidePopup() {
     QComboBox::hidePopup();
-    if (Editing()) list_->setFocus(Qt::OtherFocusReason);
-    EndEdit();
+    if (!Editing()) return;
+    // The drop-down closes before it makes the picked entry current: the edit ends
+    // once that has happened.
+    QMetaObject::invokeMethod(
+        this,
+        [this, edit = serial_] {
+            if (Editing() && serial_ == edit) ReturnFocusToList();
+        },
+        Qt::QueuedConnection);
 }
 
 void CInPlaceList::keyPressEvent(QKeyEvent* event) {

@@ -54,7 +54,12 @@ protected:
     void BeginEdit(int row, int column, const QRect& rect);
     // Enter and Esc end the edit and give the focus back to the list; true when handled.
     bool HandleEditKey(QKeyEvent* event);
-    // Any focus loss ends the edit, except to a popup or another application window.
+    // Gives the focus back to the list, which ends the edit through the focus loss (or
+    // directly when the editor did not hold the focus). An edit that the owner opens in
+    // answer to the end stays open.
+    void ReturnFocusToList();
+    // Any focus loss ends the edit, except to a popup (the drop-down list included) or
+    // another application window.
     void HandleFocusOut(QFocusEvent* event);
     virtual QString EditorText() const = 0;
 
@@ -63,6 +68,7 @@ protected:
     int row_ = -1, column_ = -1;
     bool escape_ = false;
     bool editing_ = false;
+    unsigned serial_ = 0;  // counts the edits this editor began
 };
 
 // Drop-down list editor.
@@ -71,7 +77,7 @@ class CInPlaceList : public QComboBox, public InPlaceEditor {
 public:
     explicit CInPlaceList(CMyListCtrl* list);
     void Show(int row, int column, const QRect& rect, const QStringList& strings, int selection);
-    void hidePopup() override;  // closing the drop-down ends the edit
+    void hidePopup() override;  // closing the drop-down ends the edit, with the entry picked there
 
 protected:
     QString EditorText() const override { return currentText(); }

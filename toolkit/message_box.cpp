@@ -39,6 +39,13 @@ MsgBoxButtons MsgBoxButtonMap(uint32_t type) {
 
 QSize MeasureMessageText(std::u16string_view text, const std::function<int(char32_t)>& charWidth, int lineHeight) {
     int widest = 0, line = 0, height = 0;
+    bool open = false;  // characters since the last line feed
+    auto closeLine = [&] {
+        widest = std::max(widest, line);
+        line = 0;
+        height += lineHeight;
+        open = false;
+    };
     for (size_t i = 0; i < text.size();) {
         char32_t c = text[i];
         size_t units = 1;
@@ -48,13 +55,15 @@ QSize MeasureMessageText(std::u16string_view text, const std::function<int(char3
         }
         i += units;
         if (c == u'\r') continue;
-        if (c != u'\n') line += charWidth(c);
-        if (c == u'\n' || i == text.size()) {
-            widest = std::max(widest, line);
-            line = 0;
-            height += lineHeight;
+        if (c == u'\n') {
+            closeLine();
+        } else {
+            line += charWidth(c);
+            open = true;
         }
     }
+    // The last line counts even when a lone carriage return ends the text.
+    if (open) closeLine();
     return {widest, std::max(height, lineHeight)};
 }
 

@@ -39,8 +39,8 @@ struct MsgBoxButtons {
 MsgBoxButtons MsgBoxButtonMap(uint32_t type);
 
 // Size of a message text: carriage returns are skipped, every other character but
-// line feed adds its width; a line feed, or the last character, closes a line. The
-// height is one line height per line, at least one.
+// line feed adds its width; a line feed, or the end of the text after a character,
+// closes a line. The height is one line height per line, at least one.
 QSize MeasureMessageText(std::u16string_view text, const std::function<int(char32_t)>& charWidth,
                          int lineHeight);
 

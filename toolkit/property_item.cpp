@@ -83,6 +83,10 @@ void CDateTimeCtrlEx::Edit(CMFCPropertyGridDateTimeProperty* item, QWidget* grid
     if (item_ && item_ != item) OnKillFocus();  // one edit at a time
     if (parentWidget() != grid) setParent(grid);
     setDisplayFormat(item->IsDate() ? QStringLiteral("yyyy-MM-dd") : QStringLiteral("HH:mm:ss"));
+    // A time-only format pins the date range to the date held then; the next item,
+    // a date perhaps, must not be held to it.
+    clearMinimumDateTime();
+    clearMaximumDateTime();
     setFont(grid->font());
     const DateTimeFields v = ClampDateTimeFields(item->Value());
     setDateTime(QDateTime(QDate(v.year, v.month, v.day), QTime(v.hour, v.minute, v.second)));

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "content/font_tables.h"
+#include "content/text_content.h"
 
 using namespace ledsuite;
 
@@ -163,13 +164,11 @@ TEST(FontTables, InstalledFacesComeFromTheFontconfigFile) {
     EXPECT_TRUE(DefaultFontName(4).empty());
     EXPECT_EQ(DefaultToInstalledIndex(1), InstalledFontIndexOf(u"黑体"));
 
-    struct Lists {
-        std::vector<std::u16string> installed;
-        std::vector<std::u16string> defaults;
-    };
-    const Lists lists = MakeFaceLists<Lists>();
+    // The cells' tables: a default face that no installed face contains goes back to "宋体".
+    FontTables lists = MakeFaceLists<FontTables>();
     EXPECT_EQ(lists.installed, InstalledFontTable().names);
     EXPECT_EQ(lists.defaults, (std::vector<std::u16string>{u"宋体", u"黑体", u"楷体", u"准圆"}));
+    lists.defaults[3] = u"No such face";
+    EXPECT_EQ(lists.installed[lists.DefaultToInstalled(3)], u"宋体");
     EXPECT_FALSE(SoundFixName(1000).has_value());
-    EXPECT_EQ(SmallFont().height, 11);
 }

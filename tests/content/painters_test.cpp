@@ -26,7 +26,6 @@ GridObject MakeGrid(uint8_t frame, std::u16string_view first = {}, int align = 0
     return g;
 }
 
-
 }  // namespace
 
 using PaintersTest = RenderTest;
@@ -134,6 +133,15 @@ TEST_F(PaintersTest, TableCellTexts) {
     MeasureGridCells(grid, CollectGridCells(grid), TextBlockMeasurer(rc), 64, 4, sizes);
     EXPECT_EQ(sizes[0], (CellSize{12, 8}));
     EXPECT_EQ(sizes[1], CellSize{});
+    // Drawn as a cell, the table leaves the caller's font selected.
+    Surface cell(140, 40);
+    const FontSpec callerFont{u"Courier New", 16};
+    cell.SelectFont(fonts, callerFont);
+    TextCell table(FC_TABLE, 0);
+    table.obj = std::make_unique<GridObject>(MakeGrid(0xBC, u"A", 2));
+    DrawCell(rc, cell, table, {0, 0, 140, 40});
+    EXPECT_TRUE(SamePixels(cell, s));
+    EXPECT_EQ(cell.font(), callerFont);
     // From column 1 on, cell (0, 0) is not drawn.
     Surface later(140, 40);
     DrawGrid(rc, later, MakeGrid(0xBC, u"A", 2), 0, 1, 0, nullptr, 0, 0, 140, 40);

@@ -8,17 +8,11 @@
 #include "content/builtin_font.h"
 #include "content/font_renderer.h"
 #include "content/surface.h"
+#include "layout_helpers.h"
 
 using namespace ledsuite;
 
 namespace {
-
-int CountLit(const Surface& s, PixelRect r = {0, 0, 0x8000, 0x8000}) {
-    int n = 0;
-    for (int y = std::max(0, r.top); y < std::min(s.height(), r.bottom); ++y)
-        for (int x = std::max(0, r.left); x < std::min(s.width(), r.right); ++x) n += s.Pixel(x, y) != 0;
-    return n;
-}
 
 // The lit columns of one row as a string of '#' and '.'.
 std::string RowOf(const Surface& s, int y, int from, int to) {
@@ -159,6 +153,16 @@ TEST(Surface, BlitsCopyOrCombineAPart) {
     EXPECT_EQ(img.displayWidth, 6);
     EXPECT_EQ(img.bytesPerPixel, 4);
     EXPECT_EQ(d.width(), 0);
+}
+
+TEST(Surface, SizeIsBoundByPixelsNotBySide) {
+    Surface strip(40000, 2);  // a continuous line far wider than a screen
+    ASSERT_EQ(strip.width(), 40000);
+    strip.SetPixel(39999, 1, 5);
+    EXPECT_EQ(strip.Pixel(39999, 1), 5u);
+    Surface huge(20000, 20000);  // more than an image may hold: refused, nothing allocated
+    EXPECT_EQ(huge.width(), 0);
+    EXPECT_EQ(huge.image().pixels.size(), 0u);
 }
 
 TEST(Surface, EllipseOutlineIsSymmetricInsideItsBox) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QSignalSpy>
 #include <QStyleOptionComboBox>
 
 #include "toolkit/color_combo.h"
@@ -42,9 +43,14 @@ TEST(ColorCombo, PicksGiveRgbBitsAndTheListFollowsTheColorCode) {
     EXPECT_EQ(combo.currentIndex(), 12);
 
     combo.setCurrentIndex(3);
+    QSignalSpy changes(&combo, &QComboBox::currentIndexChanged);
     combo.SetColorCode(1);
     EXPECT_EQ(combo.count(), 2);
     EXPECT_EQ(combo.currentIndex(), 1);
+    ASSERT_EQ(changes.size(), 1);  // not the refill's passing "none" and entry 0
+    EXPECT_EQ(changes[0][0].toInt(), 1);
+    combo.SetColorCode(1);
+    EXPECT_EQ(changes.size(), 1);
     EXPECT_EQ(combo.SelectRgbBits(4), 1);  // no blue on a red screen: entry 0's bits
     EXPECT_EQ(combo.currentIndex(), 1);
 

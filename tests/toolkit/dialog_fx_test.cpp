@@ -81,3 +81,37 @@ TEST(DialogFx, DraggingTheCaptionMovesTheWindowAndTheCloseCellCloses) {
     EXPECT_EQ(d.PressedCode(), kNoButton);
     EXPECT_FALSE(d.isVisible());
 }
+
+namespace {
+// Gives up at initialisation, or refuses OK while its data do not validate.
+class ProbeDialog : public CDialogFx {
+public:
+    bool initOk = true, dataOk = true;
+    int loads = 0;
+
+protected:
+    bool OnInitDialog() override { return CDialogFx::OnInitDialog() && initOk; }
+    bool DoDataExchange(bool save) override {
+        if (!save) ++loads;
+        return !save || dataOk;
+    }
+};
+}  // namespace
+
+TEST(DialogFx, AFailedInitialisationEndsTheDialogAndBadDataKeepItOpen) {
+    ProbeDialog failing;
+    failing.initOk = false;
+    EXPECT_EQ(failing.exec(), QDialog::Rejected);  // at once, not shown
+    EXPECT_FALSE(failing.isVisible());
+
+    ProbeDialog d;
+    d.dataOk = false;
+    d.show();
+    EXPECT_EQ(d.loads, 1);
+    d.accept();
+    EXPECT_TRUE(d.isVisible());
+    d.dataOk = true;
+    d.accept();
+    EXPECT_FALSE(d.isVisible());
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+}

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -78,6 +79,10 @@ TEST(ListColors, OnlyTheFirstSelectedRowIsDrawnAsSelected) {
     EXPECT_EQ(PixelAt(w.list, 0), QColor(0x31, 0x6A, 0xC5));
     EXPECT_EQ(PixelAt(w.list, 1), QColor(Qt::white));
     EXPECT_EQ(PixelAt(w.list, 2), QColor(0x80, 0, 0));  // maroon
+
+    w.list->SetOwnerDraw(true);  // alternating fills, the selection in the highlight colour
+    EXPECT_EQ(PixelAt(w.list, 0), w.list->palette().color(QPalette::Active, QPalette::Highlight));
+    EXPECT_EQ(PixelAt(w.list, 1), QColor(0x80, 0x80, 0x80));
 }
 
 TEST(ListEdit, DoubleClickOnTheFocusedRowAsksTheOwnerBelowTheRowsSelectsAll) {
@@ -109,6 +114,16 @@ TEST(ListEdit, EnterStoresTheTextAndReportsTheEditorsCell) {
     EXPECT_EQ(w.Cell(2, 1), QString("a much longer text than the cell is wide"));
     EXPECT_FALSE(edit->isVisible());
     w.ExpectOneEnd(1, 2);  // the edited cell, not the last double-clicked one
+
+    // An owner that opens the next cell's editor in answer to the end keeps it open.
+    QObject::connect(w.list, &CMyListCtrl::EndCellEdit, w.list, [&w](int, int row) {
+        if (row == 2) w.list->ShowInPlaceEdit(0, 1, "next");
+    });
+    w.list->ShowInPlaceEdit(2, 2, "last");
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_TRUE(edit->isVisible());
+    EXPECT_EQ(edit->Row(), 0);
+    EXPECT_EQ(w.ends.size(), 2);
 }
 
 TEST(ListEdit, EscKeepsTheOldTextInEveryEditorAndStillEndsTheEdit) {
@@ -152,6 +167,19 @@ TEST(ListEdit, ListAndTimeEditorsStoreTheirChoiceAndFocusLossEndsAnEdit) {
     w.list->ShowInPlaceList(1, 1, {"x"});
     EXPECT_EQ(w.Cell(0, 1), QString("first"));
     EXPECT_EQ(w.ends.size(), 4);
+
+    // Opening the drop-down keeps the edit open; picking there stores the pick, which
+    // becomes current only after the drop-down has closed.
+    w.list->ShowInPlaceList(1, 2, {"a", "b", "c"}, 0);
+    w.list->InPlaceList()->showPopup();
+    EXPECT_TRUE(w.list->InPlaceList()->Editing());
+    QAbstractItemView* popup = w.list->InPlaceList()->view();
+    popup->setCurrentIndex(popup->model()->index(2, 0));
+    QTest::keyClick(popup, Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_EQ(w.Cell(1, 2), QString("c"));
+    EXPECT_FALSE(w.list->InPlaceList()->isVisible());
+    EXPECT_EQ(w.ends.size(), 6);
 }
 
 TEST(ListEdit, CellGeometryAndNoTypeAhead) {

@@ -15,35 +15,20 @@ using namespace ledsuite;
 
 namespace {
 
+// Captions and results of the buttons of each type; types 7 to 15 behave as type 0.
 struct ExpectedButtons {
-    std::vector<std::u16string> en;
+    std::vector<std::u16string> captions;
     std::vector<int> results;
 };
-
-ExpectedButtons Expected(int low) {
-    switch (low) {
-        case 1: return {{u"OK", u"Cancel"}, {1, 2}};
-        case 2: return {{u"Abort", u"Retry", u"Ignore"}, {3, 4, 5}};
-        case 3: return {{u"Yes", u"No", u"Cancel"}, {6, 7, 2}};
-        case 4: return {{u"Yes", u"No"}, {6, 7}};
-        case 5: return {{u"Retry", u"Cancel"}, {4, 2}};
-        case 6: return {{u"Cancel", u"Retry", u"Continue"}, {2, 4, 11}};
-        default: return {{u"OK"}, {1}};
-    }
-}
-
-std::u16string Translate(const std::u16string& en, int language) {
-    if (language == 2) return en;
-    const bool tw = language == 1;
-    if (en == u"OK") return tw ? u"確定" : u"确定";
-    if (en == u"Cancel") return u"取消";
-    if (en == u"Abort") return tw ? u"放棄" : u"放弃";
-    if (en == u"Retry") return tw ? u"重試" : u"重试";
-    if (en == u"Ignore") return u"忽略";
-    if (en == u"Yes") return u"是";
-    if (en == u"No") return u"否";
-    return tw ? u"繼續" : u"继续";
-}
+const ExpectedButtons kEnglish[7] = {
+    {{u"OK"}, {1}},
+    {{u"OK", u"Cancel"}, {1, 2}},
+    {{u"Abort", u"Retry", u"Ignore"}, {3, 4, 5}},
+    {{u"Yes", u"No", u"Cancel"}, {6, 7, 2}},
+    {{u"Yes", u"No"}, {6, 7}},
+    {{u"Retry", u"Cancel"}, {4, 2}},
+    {{u"Cancel", u"Retry", u"Continue"}, {2, 4, 11}},
+};
 
 std::u16string ToU16(const QString& s) { return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()), s.size()); }
 
@@ -65,26 +50,35 @@ void AnswerNextBox(std::function<void(CMessageBoxFx*)> click) {
 
 }  // namespace
 
-TEST(MessageBox, EveryTypeShowsItsButtonsInEachLanguageAndAnswersTheirCodes) {
-    for (int language = 0; language < 3; ++language) {
-        SetUiLanguage(uint32_t(language + 1));
-        for (int type = 0; type < 16; ++type) {
-            const ExpectedButtons want = Expected(type);
-            for (size_t pressed = 0; pressed < want.results.size(); ++pressed) {
-                CMessageBoxFx box(nullptr, u"Text", u"Caption", uint32_t(type));
-                box.show();
-                for (int i = 0; i < 3; ++i) {
-                    const bool shown = size_t(i) < want.en.size();
-                    ASSERT_EQ(box.Button(i)->isVisible(), shown) << "type " << type << " button " << i;
-                    if (shown) {
-                        EXPECT_EQ(ToU16(box.Button(i)->text()), Translate(want.en[i], language));
-                    }
+TEST(MessageBox, EveryTypeShowsItsButtonsAndAnswersTheirCodes) {
+    SetUiLanguage(3);
+    for (int type = 0; type < 16; ++type) {
+        const ExpectedButtons& want = kEnglish[type < 7 ? type : 0];
+        for (size_t pressed = 0; pressed < want.results.size(); ++pressed) {
+            CMessageBoxFx box(nullptr, u"Text", u"Caption", uint32_t(type));
+            box.show();
+            for (size_t i = 0; i < 3; ++i) {
+                ASSERT_EQ(box.Button(int(i))->isVisible(), i < want.captions.size()) << "type " << type;
+                if (i < want.captions.size()) {
+                    EXPECT_EQ(ToU16(box.Button(int(i))->text()), want.captions[i]);
                 }
-                box.Button(int(pressed))->click();
-                EXPECT_EQ(box.result(), want.results[pressed]) << "type " << type;
-                EXPECT_FALSE(box.isVisible());
             }
+            box.Button(int(pressed))->click();
+            EXPECT_EQ(box.result(), want.results[pressed]) << "type " << type;
+            EXPECT_FALSE(box.isVisible());
         }
+    }
+    // The Chinese captions of both scripts.
+    const struct { uint32_t language, type; std::vector<std::u16string> captions; } chinese[] = {
+        {1, MB_CANCELTRYCONTINUE, {u"取消", u"重试", u"继续"}}, {2, MB_CANCELTRYCONTINUE, {u"取消", u"重試", u"繼續"}},
+        {1, MB_ABORTRETRYIGNORE, {u"放弃", u"重试", u"忽略"}},  {2, MB_ABORTRETRYIGNORE, {u"放棄", u"重試", u"忽略"}},
+        {1, MB_YESNO, {u"是", u"否"}},                           {2, MB_OK, {u"確定"}},
+    };
+    for (const auto& c : chinese) {
+        SetUiLanguage(c.language);
+        CMessageBoxFx box(nullptr, u"Text", nullptr, c.type);
+        box.show();
+        for (size_t i = 0; i < c.captions.size(); ++i) EXPECT_EQ(ToU16(box.Button(int(i))->text()), c.captions[i]);
     }
     ResetUiLanguageForTests();
 }
@@ -105,6 +99,7 @@ TEST(MessageBox, EscAndTheCaptionCloseButtonAnswerCancel) {
 TEST(MessageBox, TextAreaIsSizedByItsLines) {
     const QSize s = MeasureMessageText(u"ab\r\ncde\r\n", [](char32_t) { return 10; }, 7);
     EXPECT_EQ(s, QSize(30, 14));  // no empty line after the final CR LF
+    EXPECT_EQ(MeasureMessageText(u"Done\r", [](char32_t) { return 10; }, 7), QSize(40, 7));
     EXPECT_EQ(MeasureMessageText(u"\U0001F600x", [](char32_t c) { return c > 0xFFFF ? 20 : 10; }, 7), QSize(30, 7));
 
     CMessageBoxFx box(nullptr, u"first line\r\nthe second, widest line\r\nthird\r\n", u"t", MB_ICONASTERISK);
@@ -142,6 +137,8 @@ TEST(MessageBox, FocusFollowsTheDefaultButtonBitsAndIconsTheIconBits) {
     yesNo.show();
     EXPECT_EQ(yesNo.focusWidget(), yesNo.Button(1));
     EXPECT_TRUE(yesNo.IconLabel()->isVisible());
+    QTest::keyClick(yesNo.focusWidget(), Qt::Key_Return);  // Enter answers the focused button
+    EXPECT_EQ(yesNo.result(), IDNO);
 
     CMessageBoxFx plain(nullptr, u"Done", nullptr, 0x50);  // no icon for 0x50
     plain.show();

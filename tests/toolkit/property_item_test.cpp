@@ -68,6 +68,13 @@ TEST(DateTimeItem, InvalidWordsShowRawKeepTheirBitsAndEditAsClampedValues) {
     EXPECT_EQ(editor->time(), QTime(23, 59, 59));
     editor->OnKillFocus();
     EXPECT_EQ(time.FormatProperty(), QString("23:59:59"));
+
+    // After a time edit the shared editor still takes any date.
+    date.SetPackedValue(0x3A8F);
+    date.CreateInPlaceEdit(&grid);
+    EXPECT_EQ(editor->date(), QDate(2029, 4, 15));
+    editor->OnKillFocus();
+    EXPECT_EQ(date.GetPackedValue(), 0x3A8F);
 }
 
 TEST(DateTimeItem, LeavingTheEditorStoresTheValueAndNotifiesOnce) {

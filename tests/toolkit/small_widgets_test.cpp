@@ -3,15 +3,8 @@
 #include <QApplication>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QPainter>
 
-#include "toolkit/color_combo.h"
-#include "toolkit/icon_picker.h"
-#include "toolkit/list_ctrl.h"
-#include "toolkit/message_box.h"
-#include "toolkit/property_item.h"
 #include "toolkit/small_widgets.h"
-#include "toolkit/view_tree.h"
 
 using namespace ledsuite;
 
@@ -76,53 +69,4 @@ TEST(SmallWidgets, PictureListStretchesEachPictureIntoItsItem) {
     const QImage shot = box.viewport()->grab().toImage();
     EXPECT_EQ(shot.pixelColor(first.center()), QColor(Qt::red));
     EXPECT_NE(shot.pixelColor(box.visualItemRect(box.item(1)).center()), QColor(Qt::red));
-}
-
-// Every widget class opens and closes offscreen without a Qt warning (the test
-// program fails on any).
-TEST(SmallWidgets, EveryWidgetOpensAndClosesCleanly) {
-    CDialogFx dialog;
-    dialog.SetCaptionButtons(true, true);
-    dialog.setWindowTitle("Dialog");
-    dialog.show();
-    CMessageBoxFx box(&dialog, u"Text", u"Caption", MB_ICONHAND | MB_ABORTRETRYIGNORE);
-    box.show();
-    CMyListCtrl list;
-    list.setColumnCount(2);
-    list.setRowCount(1);
-    list.SetOwnerDraw(true);
-    list.show();
-    list.ShowInPlaceEdit(0, 0, "a");
-    list.ShowInPlaceList(0, 1, {"x", "y"});
-    list.ShowInPlaceTime(0, 0, 0);
-    list.ShowInPlaceBrowseEdit(0, 1, "b");
-    CComboBoxColor combo;
-    combo.SetColorCode(3);
-    combo.show();
-    combo.showPopup();
-    combo.hidePopup();
-    CListBoxEx pictures;
-    pictures.show();
-    CFixedSplitter splitter;
-    splitter.addWidget(new QWidget);
-    splitter.show();
-    CMFCPropertyGridDateTimeProperty item("t", "", false);
-    QWidget grid;
-    grid.show();
-    item.CreateInPlaceEdit(&grid);
-    CViewTreeEx tree;
-    tree.Programs().AddProgramSet();
-    tree.Programs().AddProgram(0);
-    tree.Rebuild();
-    tree.show();
-    CIconPicker picker;
-    picker.AddBitmapHandle(QPixmap(8, 8));
-    picker.show();
-    picker.ShowPopup(QPoint(0, 30));  // the popup with its cells and text buttons
-    QApplication::processEvents();
-    ASSERT_NE(picker.Popup(), nullptr);
-    EXPECT_TRUE(picker.Popup()->close());
-    for (QWidget* w : std::initializer_list<QWidget*>{&dialog, &box, &list, &combo, &pictures, &splitter, &grid, &picker, &tree})
-        EXPECT_TRUE(w->close());
-    QApplication::processEvents();
 }
