@@ -201,6 +201,16 @@ TEST_F(CommandStreamTest, LinesColoursSizesAndOffsets) {
     EXPECT_THAT(Encode(t, 128, 32, kEffectBlindsHorizontal, 0),
                 ElementsAre(0xFD, 3, 0, 0, 0, 0, 0xF9, 2, 0xFA, 16, 0xD6, 0xD0, 0, '\n',  //
                             0xFD, 3, 0, 0, 16, 0, 0xF9, 2, 0, 'x', 0, 0));
+
+    // A move to the left breaks the lines within the area as well, each piece in
+    // an area-wide slot of the row: "ABC" at 0, "D" at 28.
+    TextContent m;
+    m.header.fontSet = 1;
+    PutText(m, u"ABCD", kText16);
+    EXPECT_THAT(Encode(m, 28, 16, kEffectMoveLeft, 0, &size),
+                ElementsAre(0xFD, 3, 0, 0, 0, 0, 0xFA, 16, 0, 'A', 0, 'B', 0, 'C',  //
+                            0xFD, 3, 28, 0, 0, 0, 0, 'D', 0, 0));
+    EXPECT_EQ(size, (CellSize{36, 16}));
 }
 
 TEST_F(CommandStreamTest, AlignmentFieldsPicturesAndClocks) {
