@@ -195,6 +195,8 @@ int32_t BuildBitmapProgramImage(const ProgramTree& tree, uint32_t* errorPosition
         if (uint16_t(p) < uint16_t(p >> 16)) image.periods.push_back(p);
 
     // The text in the 16-pixel Song face, white on black; a pixel is lit when its green is.
+    // Each character stands at its place on the 8 / 16 pixel grid the size was
+    // measured with, whatever the face's own advances (a CJK glyph may take 15).
     const std::vector<std::u16string> lines = BreakLines(image.chars, image.effectClass);
     int width = 0;
     for (const auto& line : lines) width = std::max(width, LineWidth(line));
@@ -202,7 +204,13 @@ int32_t BuildBitmapProgramImage(const ProgramTree& tree, uint32_t* errorPosition
     Surface surface(width, height);
     FontRenderer fonts;
     const FontSpec song{u"宋体", kLineHeight, 400};
-    for (size_t i = 0; i < lines.size(); ++i) fonts.Draw(surface, 0, kLineHeight * int(i), song, lines[i], 0xFFFFFF);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        int x = 0;
+        for (const char16_t& ch : lines[i]) {
+            fonts.Draw(surface, x, kLineHeight * int(i), song, {&ch, 1}, 0xFFFFFF);
+            x += CharWidth(ch);
+        }
+    }
     image.width = uint8_t(width);
     image.height = uint8_t(height);
     image.bits.assign(size_t(width) / 8 * size_t(height), 0);

@@ -76,7 +76,7 @@ CellSize EncodeStream(ProgramImage& image, RenderContext& rc, const TextView& te
                       int effect, uint8_t byteOrder, int cellX, int cellY, std::vector<PendingItem>& items,
                       StreamState& st, bool tableCell) {
     CardLayout layout;
-    LayoutCardText(rc, text, effect, areaWidth, areaHeight, layout);
+    LayoutCardText(rc, text, effect, areaWidth, areaHeight, false, layout);
     const bool fonts = text.header.fontSet > 7;
     for (size_t k = 0; k < layout.lines.size() && image.ok(); ++k) {
         const LineExtent& line = layout.lines[k];
@@ -183,12 +183,12 @@ private:
 }  // namespace
 
 bool LayoutCardText(RenderContext& rc, const TextView& text, int effect, int areaWidth, int areaHeight,
-                    CardLayout& layout) {
+                    bool runningLines, CardLayout& layout) {
     layout.extents.assign(kMaxCells, CellSize{});
     layout.placements.clear();
     layout.size = {};
     if (!BreakTextLines(rc, text, layout.extents, layout.lines,
-                        RunningLine(effect) ? kRunningLineWidth : areaWidth))
+                        runningLines ? kRunningLineWidth : areaWidth))
         return false;
     layout.size = LayoutEffectFrames(text, effect, layout.lines, layout.placements, areaWidth, areaHeight);
     return true;
@@ -225,7 +225,7 @@ int RenderTextPictures(RenderContext& rc, const TextContent& content, int effect
     out = {};
     const TextView text(content);
     CardLayout layout;
-    if (!LayoutCardText(rc, text, effect, areaWidth, areaHeight, layout)) return 0;
+    if (!LayoutCardText(rc, text, effect, areaWidth, areaHeight, RunningLine(effect), layout)) return 0;
 
     // Every picture's size is checked before any is drawn.
     std::vector<CardLineStart> starts;

@@ -122,9 +122,9 @@ int32_t WritePictureFrames(ProgramImage& image, const PictureObject& picture, ui
 // ---- card glyph rendering ----------------------------------------------------------
 
 // A laid-out text as the card receives it: lines with their extents and
-// placements, and the laid-out size. The moves to the left and right (effects 1,
-// 3, 30, 31) make one running line of each hard line; every other effect breaks
-// the lines within the area's width.
+// placements for the effect, and the laid-out size. The lines break within the
+// area's width; with `runningLines` (the rendered form under the moves to the
+// left and right, effects 1, 3, 30, 31) each hard line stays one running line.
 struct CardLayout {
     std::vector<CellSize> extents;
     std::vector<LineExtent> lines;
@@ -132,7 +132,7 @@ struct CardLayout {
     CellSize size;
 };
 bool LayoutCardText(RenderContext& rc, const TextView& text, int effect, int areaWidth, int areaHeight,
-                    CardLayout& layout);
+                    bool runningLines, CardLayout& layout);
 
 // Where a line starts: the layout's x plus the alignment offset (centred and
 // right lines; none under effects 30 and 31, and none for right-aligned lines

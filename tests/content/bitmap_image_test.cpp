@@ -65,7 +65,7 @@ void ExpectValid(const Bytes& b) {
 }  // namespace
 
 TEST(BitmapProgramImage, HeaderScheduleCharactersAndPicture) {
-    ProgramTree tree = CardZeroTree(u"AB", kEffectMoveLeft, CellAttr::Make(16, 0, 3));
+    ProgramTree tree = CardZeroTree(u"A中B", kEffectMoveLeft, CellAttr::Make(16, 0, 3));
     ProgramSetRecord& set = *tree.set(0)->record;
     set.dates[0] = {0x2D00, 0x2C00};  // start after stop: skipped
     set.dates[1] = {0x2C21, 0x2D9F};
@@ -78,26 +78,30 @@ TEST(BitmapProgramImage, HeaderScheduleCharactersAndPicture) {
     EXPECT_THAT(Bytes(b.begin() + 16, b.begin() + 22), ElementsAre(0x2C, 0x21, 0x2D, 0x9F, 0x7F, 2));
     EXPECT_THAT(Bytes(b.begin() + 22, b.begin() + 30), ElementsAre(0x20, 0x00, 0x30, 0x00, 0x60, 0x00, 0x70, 0x00));
     EXPECT_EQ(LoadU32(&b[30]), CellAttr::Make(16, 0, 3));
-    EXPECT_THAT(Bytes(b.begin() + 34, b.begin() + 40), ElementsAre('A', 0, 'B', 0, 0, 0));
+    EXPECT_THAT(Bytes(b.begin() + 34, b.begin() + 42), ElementsAre('A', 0, 0x2D, 0x4E, 'B', 0, 0, 0));
     const size_t picture = Be(b, 14);
-    EXPECT_EQ(picture, 40u);
-    EXPECT_THAT(Bytes(b.begin() + 40, b.begin() + 54),
-                ElementsAre('b', 'm', 'p', 0, 0, 0, 0, 0, 16, 16, 3, 0x1E, 0, 54));
-    EXPECT_EQ(b.size(), 54u + 32 + 2 + 4);
+    EXPECT_EQ(picture, 42u);
+    EXPECT_THAT(Bytes(b.begin() + 42, b.begin() + 56),
+                ElementsAre('b', 'm', 'p', 0, 0, 0, 0, 0, 32, 16, 3, 0x1E, 0, 56));
+    EXPECT_EQ(b.size(), 56u + 64 + 4);
     EXPECT_THAT(Bytes(b.end() - 4, b.end() - 2), ElementsAre(0xFF, 0x00));
 
-    // The bits are the text in the 16-pixel Song face.
-    Surface expected(16, 16);
+    // The bits are the text in the 16-pixel Song face, 8 pixels a character below
+    // U+0100 and 16 any other, whatever the face's own advances.
+    Surface expected(32, 16);
     FontRenderer fonts;
-    fonts.Draw(expected, 0, 0, FontSpec{u"宋体", 16, 400}, u"AB", 0xFFFFFF);
+    const FontSpec song{u"宋体", 16, 400};
+    fonts.Draw(expected, 0, 0, song, u"A", 0xFFFFFF);
+    fonts.Draw(expected, 8, 0, song, u"中", 0xFFFFFF);
+    fonts.Draw(expected, 24, 0, song, u"B", 0xFFFFFF);
     const Picture p = PictureOf(b);
     int lit = 0;
     for (int y = 0; y < 16; ++y)
-        for (int x = 0; x < 16; ++x) {
-            EXPECT_EQ(p.lit[size_t(y * 16 + x)], expected.Pixel(x, y) != 0) << x << "," << y;
-            lit += p.lit[size_t(y * 16 + x)];
+        for (int x = 0; x < 32; ++x) {
+            EXPECT_EQ(p.lit[size_t(y * 32 + x)], expected.Pixel(x, y) != 0) << x << "," << y;
+            lit += p.lit[size_t(y * 32 + x)];
         }
-    EXPECT_GT(lit, 20);
+    EXPECT_GT(lit, 40);
 }
 
 TEST(BitmapProgramImage, LinesColoursAndFailures) {

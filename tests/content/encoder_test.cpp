@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <memory>
 #include <vector>
 
@@ -81,9 +82,7 @@ TEST(ProgramEncoder, SmallestImageAndTheTreeChecks) {
     Built b = Build(tree);
     ASSERT_EQ(b.result, 68);
     EXPECT_EQ(b.position, 0u);
-    EXPECT_THAT(Slice(b.bytes, 0, 8), ElementsAre(68, 0, 0, 0, 18, 0, 1, 0));
     EXPECT_THAT(Slice(b.bytes, 57, 6), ElementsAre(128, 0, 32, 0, 14, 0));  // form 14, the area's size
-    EXPECT_THAT(Slice(b.bytes, 63, 3), ElementsAre(0xFF, 0xFF, 0x00));
     EXPECT_THAT(CheckProgramImage(b.bytes), IsEmpty());
 
     // No set; no buffer; a limit below 0xFFFF.
@@ -133,7 +132,7 @@ TEST(ProgramEncoder, PlayParametersOfEveryModeAndTheScheduleBlock) {
         ProgramSetRecord& r = *tree.set(s)->record;
         r.playMode = uint8_t(s == 7 ? 9 : s), r.weekdays = 0x41, r.duration = 0x0123;
         r.dates[0] = {0x2C21, 0x2D9F};
-        r.periods = {0x30002000, 0x50005000, 0x70006000};
+        r.periods = {0x30002000, 0x4000, 0x50005000, 0x10002000, 0x70006000};
     }
     const Built b = Build(tree);
     ASSERT_GT(b.result, 0);
@@ -146,9 +145,10 @@ TEST(ProgramEncoder, PlayParametersOfEveryModeAndTheScheduleBlock) {
     EXPECT_THAT(params(5), ElementsAre(0, 0, 0, 0, 5, 0));
     EXPECT_THAT(params(7), ElementsAre(0, 0, 0, 0, 9, 0));
     const size_t sched = LoadU16(&b.bytes[68]) | size_t(LoadU16(&b.bytes[70])) << 16;
-    // The period whose start equals its end is not stored.
+    // Weekdays, one range, the periods whose start is before their end; the program records follow at once.
     EXPECT_THAT(Slice(b.bytes, sched, 15),
                 ElementsAre(0x41, 1, 0x21, 0x2C, 0x9F, 0x2D, 2, 0x00, 0x20, 0x00, 0x30, 0x00, 0x60, 0x00, 0x70));
+    EXPECT_EQ(LoadU16(&b.bytes[4 + 60]), sched + 15);
     const ImageWalk walk = WalkProgramImage(b.bytes);
     EXPECT_THAT(walk.problems, IsEmpty());
     EXPECT_EQ(walk.programs, 8u);
@@ -201,6 +201,16 @@ TEST_F(CommandStreamTest, LinesColoursSizesAndOffsets) {
     EXPECT_THAT(Encode(t, 128, 32, kEffectBlindsHorizontal, 0),
                 ElementsAre(0xFD, 3, 0, 0, 0, 0, 0xF9, 2, 0xFA, 16, 0xD6, 0xD0, 0, '\n',  //
                             0xFD, 3, 0, 0, 16, 0, 0xF9, 2, 0, 'x', 0, 0));
+
+    // A move to the left breaks the lines within the area as well, each piece in
+    // an area-wide slot of the row: "ABC" at 0, "D" at 28.
+    TextContent m;
+    m.header.fontSet = 1;
+    PutText(m, u"ABCD", kText16);
+    EXPECT_THAT(Encode(m, 28, 16, kEffectMoveLeft, 0, &size),
+                ElementsAre(0xFD, 3, 0, 0, 0, 0, 0xFA, 16, 0, 'A', 0, 'B', 0, 'C',  //
+                            0xFD, 3, 28, 0, 0, 0, 0, 'D', 0, 0));
+    EXPECT_EQ(size, (CellSize{36, 16}));
 }
 
 TEST_F(CommandStreamTest, AlignmentFieldsPicturesAndClocks) {
@@ -236,7 +246,8 @@ TEST_F(CommandStreamTest, AlignmentFieldsPicturesAndClocks) {
     EXPECT_EQ(items[0].kind, kItemCodeTable);
     EXPECT_EQ(items[0].subKind, kFieldTableDigits);
     EXPECT_EQ(items[1].subKind, kFieldTableWeekdayEn);
-    EXPECT_EQ(b.size(), 30u);  // 26 + the A-D character unit + the 0 unit
+    // The A-D value is its code in the code page's user-defined row, then the 0 unit ends the stream.
+    EXPECT_THAT(Slice(b, 26, b.size() - 26), ElementsAre(0xAA, 0xCA, 0, 0));
 }
 
 TEST_F(CommandStreamTest, TableRulesAndCells) {
@@ -366,17 +377,19 @@ TEST_F(RenderedFormTest, LinePicturesFieldsAndGlyphSets) {
         }
     EXPECT_GT(lit, 20);
 
-    // Glyphs of the digit set in table order, each as the glyph renderer draws it.
+    // The digit glyphs in table order, drawn lit whatever the fields' colours: "8"
+    // lights more than "1", the blank nothing.
     const size_t digits = LoadU32(&b.bytes[records + 6]);
-    const int gw = b.bytes[digits], gh = b.bytes[digits + 1];
-    const size_t glyphBytes = size_t((gw + 7) >> 3) * size_t(gh);
-    const GlyphRenderer renderer = CardGlyphRenderer(rc);
-    for (size_t i = 0; i < 16; ++i) {
-        const size_t glyph = digits + LoadU16(&b.bytes[digits + LoadU16(&b.bytes[digits + 2 + 2 * i])]);
-        Bytes drawn(glyphBytes);
-        renderer.paint(u"0123456789.+-*/ "[i], CellAttr::Make(16, 0, 0), gw, gh, drawn);
-        EXPECT_EQ(Slice(b.bytes, glyph, glyphBytes), drawn) << i;
-    }
+    const size_t glyphBytes = size_t((b.bytes[digits] + 7) >> 3) * b.bytes[digits + 1];
+    auto litBits = [&](size_t string) {
+        const size_t glyph = digits + LoadU16(&b.bytes[digits + LoadU16(&b.bytes[digits + 2 + 2 * string])]);
+        int n = 0;
+        for (uint8_t v : Slice(b.bytes, glyph, glyphBytes)) n += std::popcount(v);
+        return n;
+    };
+    EXPECT_GT(litBits(1), 0);
+    EXPECT_GT(litBits(8), litBits(1));
+    EXPECT_EQ(litBits(15), 0);
 }
 
 TEST_F(RenderedFormTest, FieldRecordsAndTableFields) {
@@ -495,8 +508,11 @@ TEST(ProgramEncoder, VoicePassSeam) {
     const size_t header = LoadU16(&b.bytes[LoadU16(&b.bytes[4]) + 14]);
     EXPECT_THAT(Slice(b.bytes, LoadU32(&b.bytes[header + 6]), 3), ElementsAre(0x02, 0x01, 2));
 
+    // The sound alignment only shapes the speech the voice pass builds: the image does not carry it.
     tree.screen().cardSubtype = 0;  // no voice programs on this card
     b = Build(tree, kImageLimit, hooks);
     ASSERT_GT(b.result, 0);
     EXPECT_EQ(calls, 1);
+    Program(tree, 0, 1).soundAlign = 3;
+    EXPECT_EQ(Build(tree).bytes, b.bytes);
 }

@@ -129,6 +129,7 @@ private:
         if (flags & 0x01) p += 3;
         for (int i = 0; i < actions; ++i, p += 12) {
             if (!Need(p, 12, name + " action")) return;
+            if (i == 0 && ((flags & 0x40) != 0) != (U8(p) == 1)) Problem(name + ": flag 0x40 against the main action's class");
             WalkAction(p, name);
         }
         if (!Need(p, 6, name + " text head")) return;
@@ -284,7 +285,7 @@ private:
     void WalkField(size_t r, const std::string& name) {
         const int color = U8(r), type = U8(r + 1);
         const size_t target = U32(r + 6);
-        if (!IsFieldColor(color)) Problem(name + ": field colour " + std::to_string(color));
+        if (!IsFieldColor(color) || (type == 14 && color != 5)) Problem(name + ": field colour " + std::to_string(color));
         if (IsGlyphFieldType(type)) return WalkGlyphSet(target, type, name);
         switch (type) {
             case 14: return WalkImageSet(target, name + " picture field", 0);
