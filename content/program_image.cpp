@@ -1,7 +1,6 @@
 #include "content/program_image.h"
 
 #include <algorithm>
-#include <cctype>
 #include <climits>
 
 #include "content/crc16.h"
@@ -37,30 +36,11 @@ bool FillRecords(ProgramImage& image, size_t count, size_t size) {
     return image.writer().fill(0, count * size);
 }
 
-// Windows code page 936 gives the private-use characters U+E000..U+E765 the
-// codes of its user-defined rows (AAA1-AFFE, F8A1-FEFE, A140-A7A0); iconv's
-// CP936 and GBK leave them out. The A-D, timer and counter codes U+E029..U+E02B
-// are among them (AA CA, AA CB, AA CC).
-std::string UserDefinedGbk(char16_t ch) {
-    if (ch < 0xE000 || ch > 0xE765) return {};
-    std::string cp = LegacyCodePage();
-    std::transform(cp.begin(), cp.end(), cp.begin(), [](unsigned char c) { return char(std::toupper(c)); });
-    if (cp != "CP936" && cp != "GBK" && cp != "WINDOWS-936" && cp != "MS936") return {};
-    unsigned i = ch - 0xE000u;
-    if (i < 6 * 94) return {char(0xAA + i / 94), char(0xA1 + i % 94)};
-    i -= 6 * 94;
-    if (i < 7 * 94) return {char(0xF8 + i / 94), char(0xA1 + i % 94)};
-    i -= 7 * 94;
-    const unsigned trail = i % 96;  // 40..7E, then 80..A0
-    return {char(0xA1 + i / 96), char(trail < 63 ? 0x40 + trail : 0x80 + trail - 63)};
-}
-
 // The 2-byte code of a character in the legacy code page: 00 and the character
 // below `direct`, else its code-page bytes; "?" when the code page lacks it.
 std::array<uint8_t, 2> CodePageUnit(char16_t ch, char16_t direct) {
     if (ch < direct) return {0, uint8_t(ch)};
-    std::string b = CharToAnsi(ch);
-    if (b.empty()) b = UserDefinedGbk(ch);
+    const std::string b = CharToAnsi(ch);
     if (b.size() == 2) return {uint8_t(b[0]), uint8_t(b[1])};
     if (b.size() == 1) return {0, uint8_t(b[0])};
     return {0, '?'};

@@ -75,6 +75,39 @@ namespace {
 std::mutex g_cpMutex;
 std::string g_codePage;
 
+bool IsCodePage936(const std::string& name) {
+    std::string cp;
+    for (char c : name) cp += char(c >= 'a' && c <= 'z' ? c - 32 : c);
+    return cp == "CP936" || cp == "GBK" || cp == "WINDOWS-936" || cp == "MS936";
+}
+
+// Windows code page 936 gives the private-use characters U+E000..U+E765 the codes
+// of its user-defined rows (AAA1-AFFE, F8A1-FEFE, A140-A7A0); iconv's CP936 and GBK
+// leave them out. The card's field codes U+E029..U+E02B are among them (AA CA..AA CC).
+std::string UserDefinedToGbk(char32_t ch) {
+    if (ch < 0xE000 || ch > 0xE765) return {};
+    unsigned i = unsigned(ch - 0xE000);
+    if (i < 6 * 94) return {char(0xAA + i / 94), char(0xA1 + i % 94)};
+    i -= 6 * 94;
+    if (i < 7 * 94) return {char(0xF8 + i / 94), char(0xA1 + i % 94)};
+    i -= 7 * 94;
+    const unsigned trail = i % 96;  // 40..7E, then 80..A0
+    return {char(0xA1 + i / 96), char(trail < 63 ? 0x40 + trail : 0x80 + trail - 63)};
+}
+
+// The reverse: the private-use character of a user-defined code, or 0.
+char16_t GbkToUserDefined(uint8_t lead, uint8_t trail) {
+    if (lead >= 0xAA && lead <= 0xAF && trail >= 0xA1 && trail <= 0xFE)
+        return char16_t(0xE000 + (lead - 0xAA) * 94 + (trail - 0xA1));
+    if (lead >= 0xF8 && lead <= 0xFE && trail >= 0xA1 && trail <= 0xFE)
+        return char16_t(0xE000 + 6 * 94 + (lead - 0xF8) * 94 + (trail - 0xA1));
+    if (lead >= 0xA1 && lead <= 0xA7 && trail >= 0x40 && trail <= 0xA0 && trail != 0x7F) {
+        unsigned t = trail < 0x7F ? trail - 0x40u : trail - 0x80u + 63u;
+        return char16_t(0xE000 + 13 * 94 + (lead - 0xA1) * 96 + t);
+    }
+    return 0;
+}
+
 std::string CurrentCodePage() {
     std::lock_guard<std::mutex> lock(g_cpMutex);
     if (g_codePage.empty()) {
@@ -167,6 +200,7 @@ std::u16string AnsiToWide(std::string_view bytes, const std::string& codepage) {
     Iconv conv("UTF-16LE", cp.c_str());
     std::u16string out;
     if (!conv.valid()) return U16FromAscii(bytes);
+    const bool cp936 = IsCodePage936(cp);
     std::string in(bytes);
     char* inp = in.data();
     size_t inleft = in.size();
@@ -179,11 +213,18 @@ std::u16string AnsiToWide(std::string_view bytes, const std::string& codepage) {
             out.push_back(char16_t(uint8_t(q[0]) | (uint8_t(q[1]) << 8)));
         if (r == (size_t)-1) {
             if (errno == E2BIG) continue;
+            iconv(conv.cd, nullptr, nullptr, nullptr, nullptr);
+            char16_t pua = cp936 && inleft >= 2 ? GbkToUserDefined(uint8_t(inp[0]), uint8_t(inp[1])) : 0;
+            if (pua) {
+                out.push_back(pua);
+                inp += 2;
+                inleft -= 2;
+                continue;
+            }
             // An invalid or incomplete sequence: one replacement, skip one byte.
             out.push_back(0xFFFD);
             ++inp;
             --inleft;
-            iconv(conv.cd, nullptr, nullptr, nullptr, nullptr);
         }
     }
     return out;
@@ -222,23 +263,34 @@ std::string CharBytes(iconv_t cd, char32_t cp) {
 }
 }  // namespace
 
-std::string CharToAnsi(char32_t cp, const std::string& codepage) {
-    std::string name = codepage.empty() ? CurrentCodePage() : codepage;
-    Iconv conv(name.c_str(), "UTF-16LE");
-    if (!conv.valid()) return cp < 0x80 ? std::string(1, char(cp)) : std::string();
-    return CharBytes(conv.cd, cp);
-}
+// Converts one character at a time into a code page (empty: it cannot hold it).
+class CharEncoder {
+public:
+    explicit CharEncoder(const std::string& codepage)
+        : name_(codepage.empty() ? CurrentCodePage() : codepage), conv_(name_.c_str(), "UTF-16LE"),
+          cp936_(IsCodePage936(name_)) {}
+    std::string operator()(char32_t cp) const {
+        std::string b;
+        if (conv_.valid()) b = CharBytes(conv_.cd, cp);
+        else if (cp < 0x80) b = std::string(1, char(cp));
+        if (b.empty() && cp936_) b = UserDefinedToGbk(cp);
+        return b;
+    }
+
+private:
+    std::string name_;
+    Iconv conv_;
+    bool cp936_;
+};
+
+std::string CharToAnsi(char32_t cp, const std::string& codepage) { return CharEncoder(codepage)(cp); }
 
 std::string WideToAnsi(std::u16string_view text, const std::string& codepage) {
-    std::string name = codepage.empty() ? CurrentCodePage() : codepage;
-    Iconv conv(name.c_str(), "UTF-16LE");
+    CharEncoder encode(codepage);
     std::string out;
     size_t i = 0;
     while (i < text.size()) {
-        char32_t cp = NextCodePoint(text, i);
-        std::string b;
-        if (conv.valid()) b = CharBytes(conv.cd, cp);
-        else if (cp < 0x80) b = std::string(1, char(cp));
+        std::string b = encode(NextCodePoint(text, i));
         out += b.empty() ? std::string("?") : b;
     }
     return out;
@@ -247,16 +299,13 @@ std::string WideToAnsi(std::u16string_view text, const std::string& codepage) {
 size_t WideToAnsi(std::u16string_view text, char* dest, size_t size) {
     if (!dest || size == 0) return 0;
     std::fill(dest, dest + size, '\0');
-    std::string name = CurrentCodePage();
-    Iconv conv(name.c_str(), "UTF-16LE");
+    CharEncoder encode({});
     size_t used = 0;
     size_t i = 0;
     while (i < text.size()) {
         char32_t cp = NextCodePoint(text, i);
         if (cp == 0) break;
-        std::string b;
-        if (conv.valid()) b = CharBytes(conv.cd, cp);
-        else if (cp < 0x80) b = std::string(1, char(cp));
+        std::string b = encode(cp);
         if (b.empty()) b = "?";
         if (used + b.size() > size - 1) break;  // keep room for the terminator
         std::copy(b.begin(), b.end(), dest + used);

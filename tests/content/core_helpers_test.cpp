@@ -52,6 +52,11 @@ TEST(Codec, GbkAndBig5RoundTrip) {
     EXPECT_EQ(AnsiToWide(big5, "BIG5"), u"顯示屏");
     // A character the code page cannot hold becomes '?'.
     EXPECT_EQ(WideToAnsi(u"a\u0E01b", "CP936"), "a?b");
+    // The card's private-use field codes take code page 936's user-defined rows both ways.
+    EXPECT_EQ(WideToAnsi(u"\uE029\uE000\uE234\uE4C6\uE765", "CP936"),
+              "\xAA\xCA\xAA\xA1\xF8\xA1\xA1\x40\xA7\xA0");
+    EXPECT_EQ(AnsiToWide("\xAA\xCA\xAA\xA1\xF8\xA1\xA1\x40\xA7\xA0", "CP936"), u"\uE029\uE000\uE234\uE4C6\uE765");
+    EXPECT_EQ(WideToAnsi(u"\uE029", "BIG5"), "?");
 }
 
 TEST(Codec, FixedDestinationNeverSplitsADoubleByteCharacter) {
