@@ -41,9 +41,10 @@ TEST_F(LayoutTest, CellsDrawWithTheBuiltinFontTheSmallFontOrTheirFace) {
 
     // 中 has no built-in glyph: at 8 pixels the small font one pixel above the cell's
     // top; at other sizes the cell's face with its top-left at the rectangle's.
+    const uint32_t white16 = CellAttr::Make(16, 0, 7);
     const std::tuple<TextCell, PixelRect, FontSpec, int> cases[] = {
         {TextCell(u'中', CellAttr::Make(8, 0, 1)), {4, 5, 10, 13}, SmallFont(), -1},
-        {TextCell(u'中', CellAttr::Make(16, 0, 7)), {3, 4, 19, 20}, AttrFontSpec(CellAttr::Make(16, 0, 7), tables, false), 0}};
+        {TextCell(u'中', white16), {3, 4, 19, 20}, AttrFontSpec(white16, tables, false), 0}};
     for (const auto& [cell, rect, spec, dy] : cases) {
         Surface drawn(40, 24), expected(40, 24);
         SelectCellFont(rc, drawn, cell, false);
@@ -154,8 +155,8 @@ TEST_F(LayoutTest, RenderTextAnimatesPicturesAndCollectsFields) {
     Surface s(40, 10);
     RenderText(rc, s, t, 0, {0, 0, 40, 10}, &collect);
     EXPECT_EQ(collected, (std::vector<std::pair<char16_t, int>>{{FC_PICTURE, 0}, {FC_HOUR, 4}}));
-    EXPECT_EQ(CountLit(s), 18);  // only the A, after the picture and the 12-pixel hour
-    EXPECT_EQ(CountLit(s, {16, 0, 22, 10}), 18);
+    // Only the A is drawn, after the picture and the 12-pixel hour.
+    EXPECT_EQ(std::make_pair(CountLit(s), CountLit(s, {16, 0, 22, 10})), std::make_pair(18, 18));
 }
 
 TEST_F(LayoutTest, EffectLayouts) {
@@ -268,7 +269,7 @@ TEST_F(LayoutTest, CaretQueries) {
     moveClass = 0;
     on = {&t, &ext, &nlLines};
     EXPECT_EQ(ask(K::Right, 3), (std::vector<int>{0, 0, 0, CaretEdge::End}));
-    EXPECT_EQ(q.caretHeight, 99);
+    EXPECT_EQ(std::make_pair(q.caretHeight, q.lineHeight), std::make_pair(99, 99));
 }
 
 TEST(PlainText, SpeechTextAndPunctuation) {

@@ -55,8 +55,6 @@ TEST(HardwareParams, RepairKeepsEveryFieldInItsRange) {
 }
 
 TEST(Effects, NamesFollowTheLanguageAndStopAt31) {
-    ResetUiLanguageForTests();
-    EXPECT_EQ(std::u16string(EffectName(13)), u"Interweave horizonal");
     SetUiLanguage(2);
     EXPECT_EQ(std::u16string(EffectName(8)), u"門打開/關閉");
     EXPECT_EQ(std::u16string(EffectName(32)) + EffectName(255), u"");

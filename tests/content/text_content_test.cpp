@@ -166,12 +166,12 @@ TEST(ConvertCardFontSetTest, LaddersAndTranslation) {
     auto sys = MakeText(u"ab", Make(60, 0, 1));
     sys->cells[0].attr = Make(60, 2, 1);
     ConvertCardFontSet(*sys, 0x35, fonts);  // mode 8 or more from system fonts: translated by face name
-    EXPECT_EQ(std::vector<uint32_t>({sys->cells[0].attr, sys->cells[1].attr}), (std::vector<uint32_t>{Make(64, 1, 1), Make(64, 0, 1)}));
+    EXPECT_EQ(std::make_pair(sys->cells[0].attr, sys->cells[1].attr), std::make_pair(Make(64, 1, 1), Make(64, 0, 1)));
     sys->cells[0].attr = Make(16, 2, 1);  // "楷体" is not installed
     sys->cells[1].attr = Make(16, 0, 1);
     ConvertCardFontSet(*sys, 0, fonts);
     EXPECT_EQ(sys->header.fontSet, 0);
-    EXPECT_EQ(std::vector<uint32_t>({FontOf(sys->cells[0].attr), FontOf(sys->cells[1].attr)}), (std::vector<uint32_t>{1, 1}));
+    EXPECT_EQ(std::make_pair(FontOf(sys->cells[0].attr), FontOf(sys->cells[1].attr)), std::make_pair(1u, 1u));
 }
 
 TEST(SerializeTextForCardTest, HeadUnitsAndAttributeMarkers) {
