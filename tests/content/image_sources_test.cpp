@@ -241,6 +241,7 @@ TEST(ImageSources, FolderScanKeepsPicturesAndPathsSideBySide) {
     WriteFile(dir / "ng", png);
     RawImage tall;
     ResetImage(tall, 1, 600);
+    tall.row32(599)[0] = 0x345678;
     ASSERT_EQ(WriteBmpFile(tall, (dir / "c.bmp").string()), 1);
     setenv("LEDSUITE_RESOURCES", root.c_str(), 1);
 
@@ -251,7 +252,8 @@ TEST(ImageSources, FolderScanKeepsPicturesAndPathsSideBySide) {
     EXPECT_EQ(paths, (std::vector<std::string>{base + "a.PNG", base + "b.png", base + "c.bmp", base + "f.GIF"}));
     ASSERT_EQ(bitmaps.size(), 4u);
     EXPECT_EQ(bitmaps[0]->row32(0)[1], 0x040506u);
-    EXPECT_EQ(bitmaps[2]->height, 600);  // a .bmp is taken as it is
+    EXPECT_EQ(bitmaps[2]->height, 600);  // a .bmp is taken as it is, bottom row last
+    EXPECT_EQ(bitmaps[2]->row32(599)[0], 0x345678u);
     EXPECT_EQ(bitmaps[3]->height, 512);  // other pictures as loaded
     EXPECT_EQ(bitmaps[3]->width, 1);     // (1 << 9) / 700 would be 0 columns
     EXPECT_EQ(ScanImageFolder("zu_none", bitmaps, nullptr), 0u);
