@@ -4,6 +4,7 @@
 
 #include "content/field_objects.h"
 #include "fake_measurer.h"
+#include "layout_helpers.h"
 
 using namespace ledsuite;
 using namespace CellAttr;
@@ -20,11 +21,7 @@ struct Tracked final : CellObject {
     std::unique_ptr<CellObject> Clone() const override { return std::make_unique<Tracked>(*this); }
 };
 
-TextCell TrackedCell(int tag) {
-    TextCell c(u'o', 0);
-    c.obj = std::make_unique<Tracked>(tag);
-    return c;
-}
+TextCell TrackedCell(int tag) { return ObjectCell(u'o', std::make_unique<Tracked>(tag)); }
 
 // Puts `text` behind the marker of table cell k (the grid must hold only markers).
 void FillGridCell(GridObject& g, int k, std::vector<TextCell> text) {
@@ -49,7 +46,7 @@ std::u16string CellText(const GridObject& g, int column, int row) {
 
 }  // namespace
 
-TEST(FieldText, AdcPlaceholders) {
+TEST(FieldText, AdcPlaceholdersAndFreshSettings) {
     AdcField f;
     const std::tuple<int, int, uint8_t, std::u16string> cases[] = {
         {4, 2, 0, u"iiii.dd"}, {0, 2, 0, u"0.dd"}, {3, 0, 0, u"iii"}, {2, 1, 1, u"+ii.d"}, {0, 0, 0, u""}};
@@ -58,38 +55,37 @@ TEST(FieldText, AdcPlaceholders) {
         f.flags = flags;
         EXPECT_EQ(FormatAdcPlaceholder(f), text);
     }
+    f.rows[4095].x2 = 9;
+    InitAdcSettings(f, 12);  // "iiii.dd" in font 12, the table cleared
+    EXPECT_EQ(std::make_pair(f.digitFormat, f.attr), std::make_pair(uint8_t(0x24), Make(16, 12, 0)));
+    EXPECT_EQ(f.rows[4095].x2, 0);
 }
 
 TEST(FieldText, CounterValues) {
-    CounterField c;
-    EXPECT_EQ(FormatDigitValue(c, 5, 0), u"05");
-    EXPECT_EQ(FormatDigitValue(c, 123, 0), u"23");
-    EXPECT_EQ(FormatDigitValue(c, -5, 0), u"-05");
-    EXPECT_EQ(FormatDigitValue(c, INT32_MIN, INT32_MIN), u"-48");
-    c.digitFormat = 0x21;
-    EXPECT_EQ(FormatDigitValue(c, 7, 3), u"07.3");
-    c.digitFormat = 0xA2;
-    EXPECT_EQ(FormatDigitValue(c, INT32_MIN, 7), u"-2147483648.07");
-    c.digitFormat = 0x02;
-    EXPECT_EQ(FormatDigitValue(c, 9, 5), u"0.05");
-
-    c.digitFormat = 0x21;
-    c.start = -1;  // a signed range: non-negative values get a blank or "+"
-    EXPECT_EQ(FormatDigitValue(c, 4, 0), u" 04.0");
-    c.flags = CounterField::FlagSign;
-    EXPECT_EQ(FormatDigitValue(c, 4, 0), u"+04.0");
-    FakeMeasurer m;
-    c.attr = Make(16, 0, 1);
-    EXPECT_EQ(CounterWidth(c, m, false), 5 * 8);
-    c.digitFormat = 0;
-    EXPECT_EQ(FormatDigitValue(c, 4, 0), u"");
-    EXPECT_EQ(CounterWidth(c, m, false), 0);
+    // Digit format, range start, flags; value, fraction and the text shown.
+    const std::tuple<uint8_t, int32_t, uint8_t, int32_t, int32_t, std::u16string> cases[] = {
+        {0x20, 0, 0, 5, 0, u"05"}, {0x20, 0, 0, 123, 0, u"23"}, {0x20, 0, 0, -5, 0, u"-05"},
+        {0x20, 0, 0, INT32_MIN, INT32_MIN, u"-48"}, {0x21, 0, 0, 7, 3, u"07.3"},
+        {0xA2, 0, 0, INT32_MIN, 7, u"-2147483648.07"}, {0x02, 0, 0, 9, 5, u"0.05"},
+        {0x21, -1, 0, 4, 0, u" 04.0"},  // a signed range: a blank or "+" before non-negative values
+        {0x21, -1, CounterField::FlagSign, 4, 0, u"+04.0"}, {0, 0, 0, 4, 0, u""}};
+    FakeMeasurer m;  // w = 8 at size 16
+    for (const auto& [format, start, flags, value, fraction, text] : cases) {
+        CounterField c;
+        c.digitFormat = format, c.start = start, c.flags = flags, c.attr = Make(16, 0, 1);
+        EXPECT_EQ(FormatDigitValue(c, value, fraction), text) << int(format) << " " << value;
+        if (start) {
+            EXPECT_EQ(CounterWidth(c, m, false), 5 * 8);  // the widest value of the range
+        }
+    }
+    CounterField none;
+    none.digitFormat = 0;
+    EXPECT_EQ(CounterWidth(none, m, false), 0);
 }
 
 TEST(FieldText, TimerPlaceholdersAreBounded) {
     TimerField t;
-    const char16_t* labels[] = {u"d", u"h", u"m", u"s"};
-    for (int k = 0; k < 4; ++k) t.labels[k][0] = labels[k][0];
+    for (int k = 0; k < 4; ++k) t.labels[k][0] = u"dhms"[k];
     EXPECT_EQ(FormatTimerField(t), u"DDDdHHhMMmSSs");
     FakeMeasurer m;  // w = 8 at size 16
     EXPECT_EQ(TimerWidth(t, m, false), (3 + 2 + 2 + 2) * 8 + 4 * 8);
@@ -104,37 +100,22 @@ TEST(FieldText, TimerPlaceholdersAreBounded) {
     big.labels[0].fill(u'x');  // no NUL in the whole label
     EXPECT_EQ(FormatTimerField(big), std::u16string(8, u'D') + std::u16string(32, u'x'));
     EXPECT_EQ(TimerWidth(big, m, false), 40 * 8);
-}
 
-TEST(FieldInit, FreshFieldsTakeTheirDefaults) {
-    AdcField a;
-    a.digitFormat = 0x11;
-    a.rows[4095].x2 = 9;
-    InitAdcSettings(a, 12);
-    EXPECT_EQ(a.digitFormat, 0x24);
-    EXPECT_EQ(a.attr, Make(16, 12, 0));
-    EXPECT_EQ(a.rows[4095].x2, 0);
-
+    // A fresh timer counts from now, shows every unit and no labels.
     ScopedClockOverride clock(LocalTime{2024, 5, 17, 13, 45, 30});
-    TimerField t;
-    t.units = {0, 0, 0, 0};
-    t.labels[2][0] = u'm';
-    InitTimerField(t, 4);
+    InitTimerField(big, 4);
     const TimerDateTime now{2024, 5 << 10 | 17 << 5 | 13, 45 << 6 | 30};
-    EXPECT_EQ(t.a, now);
-    EXPECT_EQ(t.b, now);
-    EXPECT_EQ(t.attr, Make(16, 4, 0));
-    EXPECT_EQ(FormatTimerField(t), u"DDDHHMMSS");
+    EXPECT_TRUE(big.a == now && big.b == now);
+    EXPECT_EQ(big.attr, Make(16, 4, 0));
+    EXPECT_EQ(FormatTimerField(big), u"DDDHHMMSS");
 }
 
 TEST(FieldSizes, ClocksAndDigitGroups) {
     ClockObject faced;
-    faced.style = 3;
-    faced.size = 32;
+    faced.style = 3, faced.size = 32;
     EXPECT_EQ(ClockExtent(faced), (CellSize{0, 32}));
-    auto frame = std::make_unique<RawImage>();
-    frame->displayWidth = 40;
-    faced.face.push_back(std::move(frame));
+    faced.face.push_back(std::make_unique<RawImage>());
+    faced.face[0]->displayWidth = 40;
     EXPECT_EQ(ClockExtent(faced), (CellSize{40, 32}));
 
     DigitGroup g;
@@ -152,8 +133,7 @@ TEST(GridTable, GrowsFromEmptyAndKeepsTemplates) {
     const auto index = CollectGridCells(g);
     ASSERT_EQ(index.size(), 6u);
     for (int k = 0; k < 6; ++k) EXPECT_EQ(g.cells[index[size_t(k)]].attr, MakeGridMarker(64, 16)) << k;
-    EXPECT_EQ(g.totalWidth, 192);
-    EXPECT_EQ(g.totalHeight, 32);
+    EXPECT_EQ((CellSize{g.totalWidth, g.totalHeight}), (CellSize{192, 32}));
 
     g.cells[index[3]].attr = MakeGridMarker(30, 20, 2);  // row 1, column 0
     g.cells[index[5]].attr = MakeGridMarker(50, 20, 1);  // row 1, column 2
@@ -162,8 +142,7 @@ TEST(GridTable, GrowsFromEmptyAndKeepsTemplates) {
     ASSERT_EQ(grown.size(), 12u);
     EXPECT_EQ(g.cells[grown[7]].attr, MakeGridMarker(64, 20, 2));   // new column: row 1's first marker, width 64
     EXPECT_EQ(g.cells[grown[10]].attr, MakeGridMarker(50, 20, 1));  // new row: copies row 1
-    EXPECT_EQ(g.totalWidth, 64 * 4);
-    EXPECT_EQ(g.totalHeight, 16 + 20 + 20);
+    EXPECT_EQ((CellSize{g.totalWidth, g.totalHeight}), (CellSize{64 * 4, 16 + 20 + 20}));
 }
 
 TEST(GridTable, ShrinkFreesDroppedObjectsAndKeepsTexts) {
@@ -201,11 +180,10 @@ TEST(GridTable, RefusesWhatDoesNotFitAndCopiesCells) {
     EXPECT_FALSE(SetGridSize(g, 256, 1));
     ASSERT_TRUE(SetGridSize(g, 3, 10));
 
-    const auto index = CollectGridCells(g);
-    EXPECT_EQ(CopyGridCell(g, index, {}, 3, 0), 0);
-    EXPECT_EQ(CopyGridCell(g, index, {}, 0, 10), 0);
-    EXPECT_EQ(CopyGridCell(g, index, {}, 1, 0), 2001);
-    EXPECT_EQ(CopyGridCell(g, index, {}, 2, 9), 1);
+    const auto index = CollectGridCells(g);  // cells past the grid copy nothing
+    EXPECT_EQ(std::vector<int>({CopyGridCell(g, index, {}, 3, 0), CopyGridCell(g, index, {}, 0, 10),
+                                CopyGridCell(g, index, {}, 1, 0), CopyGridCell(g, index, {}, 2, 9)}),
+              (std::vector<int>{0, 0, 2001, 1}));
 }
 
 TEST(GridTable, MeasuresCellTextsThroughTheCallback) {
@@ -226,19 +204,14 @@ TEST(GridTable, CellCopiesAreDeep) {
     auto grid = std::make_unique<GridObject>();
     ASSERT_TRUE(SetGridSize(*grid, 1, 1));
     FillGridCell(*grid, 0, {TextCell(u'a', 0)});
-    TextCell cell(FC_TABLE, 0);
-    cell.obj = std::move(grid);
-
+    const TextCell cell = ObjectCell(FC_TABLE, std::move(grid));
     TextCell copy = cell;
-    auto* original = CellObjectAs<GridObject>(cell);
     auto* copied = CellObjectAs<GridObject>(copy);
-    ASSERT_NE(copied, nullptr);
-    ASSERT_NE(copied, original);
+    ASSERT_TRUE(copied && copied != CellObjectAs<GridObject>(cell));
     copied->cells[1].code = u'b';
     ASSERT_TRUE(SetGridSize(*copied, 2, 2));
-    EXPECT_EQ(original->columns, 1);
-    EXPECT_EQ(original->cells[1].code, u'a');
     FreeCellObject(copy);
     EXPECT_EQ(copy.obj, nullptr);
-    EXPECT_EQ(CellText(*original, 0, 0), u"a");
+    EXPECT_EQ(CellObjectAs<GridObject>(cell)->columns, 1);
+    EXPECT_EQ(CellText(*CellObjectAs<GridObject>(cell), 0, 0), u"a");
 }

@@ -12,6 +12,7 @@
 #include "content/text_content.h"
 
 using namespace ledsuite;
+using Names = std::vector<std::u16string>;
 
 namespace {
 
@@ -21,32 +22,29 @@ FontNameTable TableOf(std::initializer_list<const char16_t*> names) {
     return t;
 }
 
+Names All(const DefaultFontTable& d) { return {d.names.begin(), d.names.end()}; }
+
 }  // namespace
 
 TEST(FontNameTable, AddInstalledFaceKeepsDistinctStoredNames) {
     FontNameTable t;
-    EXPECT_FALSE(t.AddInstalledFace(u"", 0));
-    EXPECT_FALSE(t.AddInstalledFace(u"@Arial", 0));  // vertical variant of a Latin face
-    EXPECT_FALSE(t.AddInstalledFace(u"@", 0));
-    EXPECT_TRUE(t.AddInstalledFace(u"@宋体", 134));  // a vertical CJK face is kept
-    EXPECT_TRUE(t.AddInstalledFace(u"宋体", 134));
-    EXPECT_FALSE(t.AddInstalledFace(u"宋体", 0));  // exact, case-sensitive duplicate
-    EXPECT_TRUE(t.AddInstalledFace(u"arial", 0));
-    EXPECT_TRUE(t.AddInstalledFace(u"Arial", 0));
-
-    // Names longer than 64 units keep their first 64; one that differs only after
-    // them is the same stored face.
-    const std::u16string longA = std::u16string(64, u'x') + u"A", longB = std::u16string(64, u'x') + u"B";
-    EXPECT_TRUE(t.AddInstalledFace(longA, 0));
-    EXPECT_FALSE(t.AddInstalledFace(longB, 0));
-    EXPECT_EQ(t.names.back(), std::u16string(64, u'x'));
-    EXPECT_EQ(t.count(), 5);
+    // Empty names and vertical Latin faces are skipped, a vertical CJK face is kept;
+    // duplicates are exact and case-sensitive; names keep their first 64 units.
+    const std::u16string x64(64, u'x');
+    const std::tuple<std::u16string, uint8_t, bool> adds[] = {
+        {u"", 0, false},     {u"@Arial", 0, false}, {u"@", 0, false},   {u"@宋体", 134, true},
+        {u"宋体", 134, true}, {u"宋体", 0, false},    {u"arial", 0, true}, {u"Arial", 0, true},
+        {x64 + u"A", 0, true}, {x64 + u"B", 0, false}};
+    for (const auto& [name, charset, stored] : adds)
+        EXPECT_EQ(t.AddInstalledFace(name, charset), stored) << std::string(name.begin(), name.end());
+    EXPECT_EQ(t.names, (Names{u"@宋体", u"宋体", u"arial", u"Arial", x64}));
     EXPECT_EQ(t.charsets[1], 134);
     EXPECT_EQ(t.IndexOf(u"宋体"), 1);
     EXPECT_EQ(t.IndexContaining(u"ria"), 2);
 
     // The table holds at most 1024 faces.
-    for (int i = 0; t.count() < kMaxInstalledFaces; ++i) t.AddInstalledFace(u"Face " + std::u16string(1, char16_t(0x4E00 + i)), 0);
+    for (int i = 0; t.count() < kMaxInstalledFaces; ++i)
+        t.AddInstalledFace(u"Face " + std::u16string(1, char16_t(0x4E00 + i)), 0);
     EXPECT_FALSE(t.AddInstalledFace(u"One more", 0));
     EXPECT_EQ(t.names.size(), kMaxInstalledFaces);
     EXPECT_EQ(t.charsets.size(), kMaxInstalledFaces);
@@ -61,51 +59,40 @@ TEST(FontTableSet, DefaultCardFontsFollowTheInstalledFaces) {
     EXPECT_EQ(a.defaults().count, 1);
     EXPECT_EQ(a.defaults().names[0], u"宋体");
 
-    FontTableSet b;
+    FontTableSet b;  // no face: "Courier New"; 0xFF is a font chip like any other
     b.SetInstalled(TableOf({u"Arial"}));
-    // 0xFF is a font chip like any other: the first call fills the table.
     EXPECT_TRUE(b.SetDefaultCardFonts(0xFF));
-    EXPECT_EQ(b.defaults().names[0], u"Courier New");
-    EXPECT_EQ(b.defaults().count, 1);
+    EXPECT_EQ(All(b.defaults()), (Names{u"Courier New", u"", u"", u""}));
 
     FontTableSet c;
     c.SetInstalled(TableOf({u"@华文楷体", u"繁体楷体", u"华文楷体", u"宋体", u"方正准圆", u"准圆繁体"}));
     EXPECT_TRUE(c.SetDefaultCardFonts(kFontChipFourFaces));
-    ASSERT_EQ(c.defaults().count, 4);
-    EXPECT_EQ(c.defaults().names[0], u"宋体");
-    EXPECT_EQ(c.defaults().names[1], u"黑体");
-    EXPECT_EQ(c.defaults().names[2], u"华文楷体");
-    EXPECT_EQ(c.defaults().names[3], u"方正准圆");
+    EXPECT_EQ(c.defaults().count, 4);
+    EXPECT_EQ(All(c.defaults()), (Names{u"宋体", u"黑体", u"华文楷体", u"方正准圆"}));
     // The same chip again changes nothing, even with other faces installed since.
     c.SetInstalled(TableOf({u"Arial"}));
     EXPECT_FALSE(c.SetDefaultCardFonts(kFontChipFourFaces));
-    EXPECT_EQ(c.defaults().count, 4);
-    EXPECT_EQ(c.defaults().names[0], u"宋体");
+    EXPECT_EQ(All(c.defaults()), (Names{u"宋体", u"黑体", u"华文楷体", u"方正准圆"}));
 
     FontTableSet d;  // 楷体 without 准圆: written, but two counted
     d.SetInstalled(TableOf({u"宋体", u"楷体"}));
     d.SetDefaultCardFonts(kFontChipFourFaces);
     EXPECT_EQ(d.defaults().count, 2);
-    EXPECT_EQ(d.defaults().names[2], u"楷体");
-    EXPECT_TRUE(d.defaults().names[3].empty());
+    EXPECT_EQ(All(d.defaults()), (Names{u"宋体", u"黑体", u"楷体", u""}));
 }
 
 TEST(FontTableSet, IndexLookupsAndTranslation) {
     FontTableSet t;
     t.SetInstalled(TableOf({u"Arial", u"楷体", u"宋体", u"准圆", u"黑体"}));
-    EXPECT_EQ(t.DefaultFontIndex(), 2);
     t.SetDefaultCardFonts(1);
     EXPECT_EQ(t.DefaultFontIndexOf(u"黑体"), 0);  // a single default entry
     t.SetDefaultCardFonts(kFontChipFourFaces);
     EXPECT_EQ(t.DefaultFontIndexOf(u"黑体"), 1);
-    EXPECT_EQ(t.DefaultFontIndexOf(u"Arial"), 0);
-    EXPECT_EQ(t.InstalledFontIndexOf(u"准圆"), 3);
-    EXPECT_EQ(t.InstalledFontIndexOf(u"Tahoma"), 2);  // the default index
-    EXPECT_EQ(t.InstalledToDefaultIndex(4), 1);       // 黑体
-    EXPECT_EQ(t.InstalledToDefaultIndex(999), 0);     // past the count: entry 0, Arial
-    EXPECT_EQ(t.DefaultToInstalledIndex(2), 1);       // 楷体
-    EXPECT_EQ(t.DefaultToInstalledIndex(9), 2);       // past the count: 宋体
-
+    EXPECT_EQ(t.InstalledFontIndexOf(u"Tahoma"), 2);  // none: the index of 宋体
+    // Translated by face name; an index past its table's count is entry 0.
+    EXPECT_EQ(std::vector<int>({t.InstalledToDefaultIndex(4), t.InstalledToDefaultIndex(999), t.DefaultToInstalledIndex(2),
+                                t.DefaultToInstalledIndex(9)}),
+              (std::vector<int>{1, 0, 1, 2}));
     FontTableSet none;  // nothing installed
     EXPECT_EQ(none.DefaultFontIndex(), 0);
     EXPECT_EQ(none.InstalledToDefaultIndex(3), 0);
@@ -121,12 +108,7 @@ TEST(FontTableSet, SoundFixListsWaveAndMp3Files) {
         std::ofstream(dir / name) << "x";
     FontTableSet t;
     t.ScanSoundFix(dir.string());
-    const auto& list = t.soundFix();
-    ASSERT_EQ(list.size(), 4u);
-    EXPECT_EQ(list[0], u"BELL.WAV");
-    EXPECT_EQ(list[1], u"ding.Mp3");
-    EXPECT_EQ(list[2].size(), 128u - 1);
-    EXPECT_EQ(list[3], u"铃.wav");
+    EXPECT_EQ(t.soundFix(), (Names{u"BELL.WAV", u"ding.Mp3", std::u16string(123, u'n') + u".wav", u"铃.wav"}));
     t.ScanSoundFix((dir / "missing").string());
     EXPECT_TRUE(t.soundFix().empty());
     fs::remove_all(dir);
@@ -136,16 +118,11 @@ TEST(FontTables, InstalledFacesComeFromTheFontconfigFile) {
     const FontNameTable t = EnumerateInstalledFaces();
     ASSERT_GT(t.count(), 0);
     EXPECT_LE(t.count(), kMaxInstalledFaces);
-    for (const char16_t* name : {u"宋体", u"黑体", u"楷体", u"准圆", u"SimSun", u"AR PL UMing CN"}) {
-        const int i = t.IndexOf(name);
-        ASSERT_GE(i, 0);
-        EXPECT_EQ(t.charsets[i], kCharsetGb2312);
-    }
-    for (const char16_t* name : {u"Courier New", u"Courier", u"Liberation Mono"}) {
-        const int i = t.IndexOf(name);
-        ASSERT_GE(i, 0);
-        EXPECT_EQ(t.charsets[i], kCharsetDefault);
-    }
+    auto charset = [&](const char16_t* name) { return t.IndexOf(name) < 0 ? -1 : int(t.charsets[t.IndexOf(name)]); };
+    for (const char16_t* name : {u"宋体", u"黑体", u"楷体", u"准圆", u"SimSun", u"AR PL UMing CN"})
+        EXPECT_EQ(charset(name), kCharsetGb2312);
+    for (const char16_t* name : {u"Courier New", u"Courier", u"Liberation Mono"})
+        EXPECT_EQ(charset(name), kCharsetDefault);
     EXPECT_GE(t.IndexOf(u"文泉驿正黑"), 0);  // localised family names too
     // Set by set, then by name, each name once.
     for (size_t i = 1; i < t.names.size(); ++i)
@@ -154,11 +131,8 @@ TEST(FontTables, InstalledFacesComeFromTheFontconfigFile) {
     BuildFontTables();
     SetDefaultCardFonts(kFontChipFourFaces);
     const DefaultFontTable d = DefaultFonts();
-    ASSERT_EQ(d.count, 4);
-    EXPECT_EQ(d.names[0], u"宋体");
-    EXPECT_EQ(d.names[1], u"黑体");
-    EXPECT_EQ(d.names[2], u"楷体");
-    EXPECT_EQ(d.names[3], u"准圆");
+    EXPECT_EQ(d.count, 4);
+    EXPECT_EQ(All(d), (Names{u"宋体", u"黑体", u"楷体", u"准圆"}));
     EXPECT_EQ(InstalledFontName(DefaultFontIndex()), u"宋体");
     EXPECT_EQ(DefaultFontName(3), u"准圆");
     EXPECT_TRUE(DefaultFontName(4).empty());
@@ -167,7 +141,7 @@ TEST(FontTables, InstalledFacesComeFromTheFontconfigFile) {
     // The cells' tables: a default face that no installed face contains goes back to "宋体".
     FontTables lists = MakeFaceLists<FontTables>();
     EXPECT_EQ(lists.installed, InstalledFontTable().names);
-    EXPECT_EQ(lists.defaults, (std::vector<std::u16string>{u"宋体", u"黑体", u"楷体", u"准圆"}));
+    EXPECT_EQ(lists.defaults, (Names{u"宋体", u"黑体", u"楷体", u"准圆"}));
     lists.defaults[3] = u"No such face";
     EXPECT_EQ(lists.installed[lists.DefaultToInstalled(3)], u"宋体");
     EXPECT_FALSE(SoundFixName(1000).has_value());

@@ -33,34 +33,30 @@ using LayoutTest = RenderTest;
 // A context keeps a reference to its face tables: made from a temporary, it would dangle.
 static_assert(!std::is_constructible_v<RenderContext, FontRenderer&, FontTables&&>);
 
-TEST_F(LayoutTest, EightPixelCellsUseTheBuiltinAndTheSmallFont) {
+TEST_F(LayoutTest, CellsDrawWithTheBuiltinFontTheSmallFontOrTheirFace) {
     Surface s(16, 16);
     DrawCell(rc, s, TextCell(u'A', CellAttr::Make(8, 0, 2)), {2, 3, 8, 11});
-    EXPECT_EQ(CountLit(s), 18);
+    EXPECT_EQ(std::make_pair(CountLit(s), CountLit(s, {2, 3, 7, 10})), std::make_pair(18, 18));  // in its 5 x 7 box
     EXPECT_EQ(s.Pixel(2, 7), 0x00FF00u);  // the bar of the A, row 4
-    EXPECT_EQ(CountLit(s, {2, 3, 7, 10}), 18);
 
-    // 中 has no built-in glyph: the small font, one pixel above the cell's top.
-    Surface cell(20, 20), expected(20, 20);
-    DrawCell(rc, cell, TextCell(u'中', CellAttr::Make(8, 0, 1)), {4, 5, 10, 13});
-    fonts.Draw(expected, 4, 4, SmallFont(), u"中", 0xFF0000);
-    EXPECT_GT(CountLit(cell), 10);
-    EXPECT_TRUE(SamePixels(cell, expected));
-
-    // Other sizes: the selected face, the cell's top-left at the rectangle's.
-    const TextCell zhong16(u'中', CellAttr::Make(16, 0, 7));
-    Surface big(40, 24), face(40, 24);
-    ASSERT_TRUE(SelectCellFont(rc, big, zhong16, false));
-    DrawCell(rc, big, zhong16, {3, 4, 19, 20});
-    fonts.Draw(face, 3, 4, AttrFontSpec(zhong16.attr, tables, false), u"中", 0xFFFFFF);
-    EXPECT_GT(CountLit(big), 25);
-    EXPECT_TRUE(SamePixels(big, face));
+    // 中 has no built-in glyph: at 8 pixels the small font one pixel above the cell's
+    // top; at other sizes the cell's face with its top-left at the rectangle's.
+    const uint32_t white16 = CellAttr::Make(16, 0, 7);
+    const std::tuple<TextCell, PixelRect, FontSpec, int> cases[] = {
+        {TextCell(u'中', CellAttr::Make(8, 0, 1)), {4, 5, 10, 13}, SmallFont(), -1},
+        {TextCell(u'中', white16), {3, 4, 19, 20}, AttrFontSpec(white16, tables, false), 0}};
+    for (const auto& [cell, rect, spec, dy] : cases) {
+        Surface drawn(40, 24), expected(40, 24);
+        SelectCellFont(rc, drawn, cell, false);
+        DrawCell(rc, drawn, cell, rect);
+        fonts.Draw(expected, rect.left, rect.top + dy, spec, u"中", CellColor(cell));
+        EXPECT_GT(CountLit(drawn), 10);
+        EXPECT_TRUE(SamePixels(drawn, expected)) << spec.height;
+    }
 
     // Fields show their values: a year in the built-in font, four advances.
     const ScopedClockOverride clock(LocalTime{2024, 6, 1, 15, 0, 0, 6});
-    EXPECT_EQ(FieldDisplayText(TextCell(FC_YEAR, 0), CurrentLocalTime()), u"2024");
     EXPECT_EQ(FieldDisplayText(TextCell(FC_MONTH, 0), CurrentLocalTime()), u"06");
-    EXPECT_EQ(FieldDisplayText(TextCell(FC_WEEK_EN, 0), CurrentLocalTime()), u"Saturday");
     Surface year(30, 8), digits(30, 8);
     DrawCell(rc, year, TextCell(FC_YEAR, kWhite8), {0, 0, 24, 8});
     for (int i = 0; i < 4; ++i) DrawBuiltinGlyph(digits, i * 6, 0, u"2024"[i], 0xFFFFFF);
@@ -91,13 +87,6 @@ TEST_F(LayoutTest, BreaksAtNewlinesAndWidths) {
     w.cells[1] = PictureCell(40, 10);
     EXPECT_EQ(Break(rc, w, 30, ext), (Lines{{6, 8, 0, 0}, {40, 10, 1, 1}, {12, 8, 2, 3}}));
 
-    // A newline starts the next line at its own height.
-    TextContent tall;
-    PutText(tall, u"A\n", kWhite8);
-    tall.cells[1].attr = CellAttr::Make(20, 0, 7);
-    tall.cells[2] = TextCell(u'B', kWhite8);
-    EXPECT_EQ(Break(rc, tall, 100, ext), (Lines{{6, 20, 0, 1}, {6, 20, 2, 2}}));
-
     TextContent empty;
     Lines lines{{1, 1, 0, 0}};
     EXPECT_FALSE(BreakTextLines(rc, empty, ext, lines, 100));
@@ -119,31 +108,28 @@ TEST_F(LayoutTest, ThaiClustersStayWithinTheText) {
     CellExtents ext;
     Lines lines;
     ASSERT_TRUE(BreakTextLines(rc, t, ext, lines, 100000));
-    EXPECT_EQ(ext[2047].width, 0);
-    EXPECT_EQ(ext[2047].height, 16);
+    EXPECT_EQ(ext[2047], (CellSize{0, 16}));
     EXPECT_GT(ext[2046].width, 0);
-    EXPECT_EQ(ThaiClusterExtent(rc, t.cells, 2046, false), ext[2046]);
+    EXPECT_EQ(ThaiClusterExtent(rc, t.cells, 2046, false), ext[2046]);  // the cluster ends with the text
     EXPECT_EQ(ThaiClusterExtent(rc, t.cells, 2047, false), CellSize{});
     Surface s(40, 20);
     s.SelectFont(fonts, FontSpec{u"宋体", 16});
-    EXPECT_EQ(DrawThaiCluster(s, t.cells, 0, 0, 2046), 1);
+    EXPECT_EQ(DrawThaiCluster(s, t.cells, 0, 0, 2046), 1);  // the one mark, not past the end
     EXPECT_EQ(DrawThaiCluster(s, t.cells, 0, 0, 2045), 0);
 }
 
 TEST_F(LayoutTest, JustifiedAndAlignedLines) {
-    EXPECT_EQ(AlignLine(3, 70, {30, 10, 0, 2}).gap, 10);
-    EXPECT_EQ(AlignLine(3, 20, {30, 10, 0, 2}).gap, 0);
+    EXPECT_EQ(AlignLine(3, 20, {30, 10, 0, 2}).gap, 0);  // too narrow: no gap
     EXPECT_EQ(AlignLine(1, 64, {40, 10, 0, 7}).x, 12);
     EXPECT_EQ(AlignLine(2, 64, {40, 10, 0, 7}).x, 24);
 
     // Three 10-pixel pictures justified in 70 pixels stand at 10, 30 and 50,
     // on the line's bottom (the 8-pixel one 2 pixels lower).
     TextContent t;
-    t.header.align = 3;
-    t.header.spread = 0;
-    t.cells[0] = PictureCell(10, 10);
+    t.header.align = 3, t.header.spread = 0;
+    t.cells[0] = t.cells[2] = PictureCell(10, 10);
     t.cells[1] = PictureCell(10, 8);
-    t.cells[2] = PictureCell(10, 10);
+    EXPECT_EQ(AlignLine(3, 70, {30, 10, 0, 2}).gap, 10);
     Surface s(70, 20);
     RenderText(rc, s, t, 0, {0, 0, 70, 20});
     EXPECT_EQ(CountLit(s), 280);
@@ -169,8 +155,8 @@ TEST_F(LayoutTest, RenderTextAnimatesPicturesAndCollectsFields) {
     Surface s(40, 10);
     RenderText(rc, s, t, 0, {0, 0, 40, 10}, &collect);
     EXPECT_EQ(collected, (std::vector<std::pair<char16_t, int>>{{FC_PICTURE, 0}, {FC_HOUR, 4}}));
-    EXPECT_EQ(CountLit(s), 18);  // only the A, after the picture and the 12-pixel hour
-    EXPECT_EQ(CountLit(s, {16, 0, 22, 10}), 18);
+    // Only the A is drawn, after the picture and the 12-pixel hour.
+    EXPECT_EQ(std::make_pair(CountLit(s), CountLit(s, {16, 0, 22, 10})), std::make_pair(18, 18));
 }
 
 TEST_F(LayoutTest, EffectLayouts) {
@@ -227,11 +213,6 @@ TEST_F(LayoutTest, EffectContentSizes) {
     EXPECT_EQ(MeasureTextBlock(rc, t, 40), (CellSize{30, 42}));
     EXPECT_EQ(MeasureEffectContent(rc, kEffectMoveLeft, TextContent{}, 40), CellSize{});
 
-    TextContent small;
-    small.cells[0] = TextCell(u'A', kWhite8);
-    small.cells[1] = PictureCell(100, 100);
-    EXPECT_EQ(MaxCellExtent(rc, small), (CellSize{9, 8}));  // at least 8, raised by a fifth; pictures skipped
-
     // 2048 cells 64 pixels wide make one line past 16 bits.
     auto wide = std::make_unique<TextContent>();
     for (auto& c : wide->cells) c = PictureCell(64, 8);
@@ -239,80 +220,56 @@ TEST_F(LayoutTest, EffectContentSizes) {
 }
 
 TEST_F(LayoutTest, CaretQueries) {
-    TextContent t;
+    TextContent t, nl, w;
     PutText(t, u"AB\nZ", kWhite8);
-    CellExtents ext;
-    const Lines lines = Break(rc, t, 1000, ext);
+    PutText(nl, u"A\n", kWhite8);
+    PutText(w, u"ABCD", kWhite8);
+    CellExtents ext, nlExt, wExt;
+    const Lines lines = Break(rc, t, 1000, ext), nlLines = Break(rc, nl, 100, nlExt), wrapped = Break(rc, w, 12, wExt);
+    std::tuple<const TextContent*, const CellExtents*, const Lines*> on{&t, &ext, &lines};
+    uint8_t moveClass = 0;
+    CaretQuery q;
     auto ask = [&](CaretQueryKind kind, int caret, int x = 0, int y = 0) {
-        CaretQuery q;
-        q.kind = kind;
-        q.caret = caret;
-        q.x = x;
-        q.y = y;
-        const int edge = CellIndexToPoint(q, t, ext, lines);
-        return std::vector<int>{q.result, q.x, q.y, edge, q.edges};
+        q = CaretQuery{};
+        q.kind = kind, q.caret = caret, q.x = x, q.y = y, q.moveClass = moveClass;
+        q.caretHeight = q.lineHeight = 99;  // kept only for an empty text
+        const int edge = CellIndexToPoint(q, *std::get<0>(on), *std::get<1>(on), *std::get<2>(on));
+        return std::vector<int>{q.result, q.x, q.y, edge};
     };
     using K = CaretQueryKind;
-    EXPECT_EQ(ask(K::Point, 1), (std::vector<int>{1, 6, 0, 0, 0}));
-    EXPECT_EQ(ask(K::Point, 2), (std::vector<int>{2, 12, 0, 0, 0}));  // before the newline
-    EXPECT_EQ(ask(K::Point, 3), (std::vector<int>{3, 0, 8, 0, 0}));
-    EXPECT_EQ(ask(K::Point, 9), (std::vector<int>{4, 6, 8, 0, 0}));  // clamped to the end
-    EXPECT_EQ(ask(K::Left, 0), (std::vector<int>{0, 0, 0, CaretEdge::Start, CaretEdge::Start}));
-    EXPECT_EQ(ask(K::Right, 4), (std::vector<int>{4, 6, 8, CaretEdge::End, CaretEdge::End}));
-    EXPECT_EQ(ask(K::Right, 2), (std::vector<int>{3, 0, 8, 0, 0}));
-    EXPECT_EQ(ask(K::Up, 1)[3], CaretEdge::Top);
-    EXPECT_EQ(ask(K::Down, 3)[3], CaretEdge::Bottom);
-    EXPECT_EQ(ask(K::Down, 1), (std::vector<int>{4, 6, 8, 0, 0}));  // x kept: past the Z
-    EXPECT_EQ(ask(K::Up, 4), (std::vector<int>{1, 6, 0, 0, 0}));
-    EXPECT_EQ(ask(K::Home, 4)[0], 3);
-    EXPECT_EQ(ask(K::End, 0)[0], 2);
-    EXPECT_EQ(ask(K::HitTest, 0, 8, 3)[0], 1);   // nearest boundary
-    EXPECT_EQ(ask(K::HitTest, 0, 10, 3)[0], 2);
-    EXPECT_EQ(ask(K::HitTest, 0, 99, 30)[0], 4);  // below the text: its last line
+    EXPECT_EQ(ask(K::Point, 1), (std::vector<int>{1, 6, 0, 0}));
+    EXPECT_EQ(ask(K::Point, 2), (std::vector<int>{2, 12, 0, 0}));  // before the newline
+    EXPECT_EQ(ask(K::Point, 3), (std::vector<int>{3, 0, 8, 0}));
+    EXPECT_EQ(std::vector<int>({q.contentWidth, q.contentHeight, q.caretHeight, q.lineHeight}),
+              (std::vector<int>{12, 16, 8, 8}));
+    EXPECT_EQ(ask(K::Point, 9), (std::vector<int>{4, 6, 8, 0}));  // clamped to the end
+    EXPECT_EQ(ask(K::Left, 0), (std::vector<int>{0, 0, 0, CaretEdge::Start}));
+    EXPECT_EQ(ask(K::Right, 4), (std::vector<int>{4, 6, 8, CaretEdge::End}));
+    EXPECT_EQ(ask(K::Right, 2), (std::vector<int>{3, 0, 8, 0}));
+    EXPECT_EQ(std::make_pair(ask(K::Up, 1)[3], ask(K::Down, 3)[3]), std::make_pair(CaretEdge::Top, CaretEdge::Bottom));
+    EXPECT_EQ(ask(K::Down, 1), (std::vector<int>{4, 6, 8, 0}));  // x kept: past the Z
+    EXPECT_EQ(ask(K::Up, 4), (std::vector<int>{1, 6, 0, 0}));
+    EXPECT_EQ(std::make_pair(ask(K::Home, 4)[0], ask(K::End, 0)[0]), std::make_pair(3, 2));
+    // The nearest boundary; below the text, its last line.
+    EXPECT_EQ(std::vector<int>({ask(K::HitTest, 0, 8, 3)[0], ask(K::HitTest, 0, 10, 3)[0], ask(K::HitTest, 0, 99, 30)[0]}),
+              (std::vector<int>{1, 2, 4}));
 
-    CaretQuery q;
-    q.caret = 3;
-    CellIndexToPoint(q, t, ext, lines);
-    EXPECT_EQ(q.contentWidth, 12);
+    on = {&nl, &nlExt, &nlLines};  // a text ending in a newline has a caret line below it
+    EXPECT_EQ(ask(K::Point, 2), (std::vector<int>{2, 0, 8, 0}));
     EXPECT_EQ(q.contentHeight, 16);
-    EXPECT_EQ(q.caretHeight, 8);
-    EXPECT_EQ(q.lineHeight, 8);
-
-    // A text ending in a newline has a caret line below it.
-    TextContent nl;
-    PutText(nl, u"A\n", kWhite8);
-    const Lines nlLines = Break(rc, nl, 100, ext);
-    CaretQuery end;
-    end.caret = 2;
-    CellIndexToPoint(end, nl, ext, nlLines);
-    EXPECT_EQ(std::vector<int>({end.x, end.y, end.contentHeight}), (std::vector<int>{0, 8, 16}));
-
     // Wrapped lines: the place after a line's last cell is the next line's start;
     // moving classes 1 and 30 fold them into one line.
-    TextContent w;
-    PutText(w, u"ABCD", kWhite8);
-    const Lines wrapped = Break(rc, w, 12, ext);
-    CaretQuery p;
-    p.caret = 2;
-    CellIndexToPoint(p, w, ext, wrapped);
-    EXPECT_EQ(std::vector<int>({p.x, p.y}), (std::vector<int>{0, 8}));
-    p.kind = CaretQueryKind::End;
-    p.caret = 0;
-    CellIndexToPoint(p, w, ext, wrapped);
-    EXPECT_EQ(p.result, 1);
-    p.kind = CaretQueryKind::Point;
-    p.caret = 2;
-    p.moveClass = 30;
-    CellIndexToPoint(p, w, ext, wrapped);
-    EXPECT_EQ(std::vector<int>({p.x, p.y, p.contentWidth}), (std::vector<int>{12, 0, 24}));
-
-    // Lines of another text, and an empty text: the caret stays at 0, heights kept.
-    CaretQuery stale;
-    stale.kind = CaretQueryKind::Right;
-    stale.caret = 3;
-    stale.caretHeight = 16;
-    EXPECT_EQ(CellIndexToPoint(stale, t, ext, nlLines), CaretEdge::End);
-    EXPECT_EQ(std::vector<int>({stale.result, stale.caretHeight}), (std::vector<int>{0, 16}));
+    on = {&w, &wExt, &wrapped};
+    EXPECT_EQ(ask(K::Point, 2), (std::vector<int>{2, 0, 8, 0}));
+    EXPECT_EQ(ask(K::End, 0)[0], 1);
+    moveClass = 30;
+    EXPECT_EQ(ask(K::Point, 2), (std::vector<int>{2, 12, 0, 0}));
+    EXPECT_EQ(q.contentWidth, 24);
+    // Lines of another text: the caret stays at 0, heights kept.
+    moveClass = 0;
+    on = {&t, &ext, &nlLines};
+    EXPECT_EQ(ask(K::Right, 3), (std::vector<int>{0, 0, 0, CaretEdge::End}));
+    EXPECT_EQ(std::make_pair(q.caretHeight, q.lineHeight), std::make_pair(99, 99));
 }
 
 TEST(PlainText, SpeechTextAndPunctuation) {

@@ -3,6 +3,7 @@
 #include "content/field_objects.h"
 #include "content/text_content.h"
 #include "fake_measurer.h"
+#include "layout_helpers.h"
 
 using namespace ledsuite;
 using namespace CellAttr;
@@ -11,23 +12,8 @@ namespace {
 
 std::unique_ptr<TextContent> MakeText(std::u16string_view chars, uint32_t attr) {
     auto t = std::make_unique<TextContent>();
-    for (size_t i = 0; i < chars.size(); ++i) t->cells[i] = TextCell(chars[i], attr);
+    PutText(*t, chars, attr);
     return t;
-}
-
-TextCell ObjectCell(char16_t code, std::unique_ptr<CellObject> obj) {
-    TextCell c(code, 0);
-    c.obj = std::move(obj);
-    return c;
-}
-
-TextCell PictureCell(int w, int h) {
-    auto p = std::make_unique<PictureObject>();
-    auto f = std::make_unique<RawImage>();
-    f->width = f->displayWidth = w;
-    f->height = f->displayHeight = h;
-    p->frames.push_back(std::move(f));
-    return ObjectCell(FC_PICTURE, std::move(p));
 }
 
 TextCell DigitCell(std::initializer_list<uint32_t> attrs) {
@@ -61,13 +47,13 @@ TEST(CellAttrOps, SnapAndMaskFollowTheCardRules) {
 
     const uint32_t target = Make(20, 3, 1, Bold | Strikeout);
     uint32_t t = target;
-    ApplyAttrMask(&t, AttrMask::Size, Make(7, 9, 4));
-    EXPECT_EQ(t, target);
-    ApplyAttrMask(&t, AttrMask::Strikeout, Make(30, 9, 4));
+    ApplyAttrMask(&t, AttrMask::Size, Make(7, 9, 4));  // a size below 8 is not taken
+    ApplyAttrMask(&t, AttrMask::Strikeout, Make(30, 9, 4));  // strikeout never
     EXPECT_EQ(t, target);
     ApplyAttrMask(&t, AttrMask::Bold | AttrMask::Italic | AttrMask::Font | AttrMask::Color | AttrMask::Size,
                   Make(30, 9, 4, Italic | Underline));
     EXPECT_EQ(t, Make(30, 9, 4, Italic | Strikeout));
+    ApplyAttrMask(nullptr, AttrMask::Size, Make(30, 9, 4));
 }
 
 TEST(CellAttrOps, ObjectCellsTakeOnlyWhatTheyCarry) {
@@ -84,7 +70,7 @@ TEST(CellAttrOps, ObjectCellsTakeOnlyWhatTheyCarry) {
     TextCell table = ObjectCell(FC_TABLE, std::move(grid));
     ApplyCellAttrMask(table, Make(48, 1, 7), 0x7FF);
     SetCellFontSize(table, 48);
-    EXPECT_EQ(CellFontSize(table), 32);
+    EXPECT_EQ(CellFontSize(table), 32);  // its own height, untouched
     EXPECT_EQ(SetCellFontIndexAndSize(table, 1, 20), 0);
     EXPECT_FALSE(CreateCellFont(table, false, Tables(2, {})).has_value());
 
@@ -100,9 +86,8 @@ TEST(CellAttrOps, ObjectCellsTakeOnlyWhatTheyCarry) {
     EXPECT_EQ(CellPaletteIndex(&g), 11);  // the last digit's colour
     SetCellFontSize(g, 5);
     const auto& digits = CellObjectAs<DigitGroup>(g)->digits;
-    EXPECT_EQ(digits[0].attr, Make(8, 1, 1));
-    EXPECT_EQ(digits[1].attr, Make(8, 1, 4));
-    EXPECT_EQ(digits[2].attr, Make(99, 0, 7));  // past the run
+    EXPECT_EQ(std::vector<uint32_t>({digits[0].attr, digits[1].attr, digits[2].attr}),
+              (std::vector<uint32_t>{Make(8, 1, 1), Make(8, 1, 4), Make(99, 0, 7)}));  // raised to 8, up to the run's end
     EXPECT_EQ(CellAttrPtr(ObjectCell(FC_DIGITS, std::make_unique<DigitGroup>())), nullptr);
 }
 
@@ -143,14 +128,8 @@ TEST(CellExtentTest, UnitWidthsFollowTheSmallSizeAndSnapRules) {
     EXPECT_EQ(CellExtent(TextCell(FC_TEMPERATURE, Make(20, 0, 1, Bold)), m, false, false), (CellSize{11, 20}));
 
     auto adc = std::make_unique<AdcField>();
-    adc->digitFormat = MakeDigitFormat(3, 2);
-    adc->flags = AdcField::FlagSign;
-    adc->attr = Make(20, 0, 1);
+    adc->digitFormat = MakeDigitFormat(3, 2), adc->flags = AdcField::FlagSign, adc->attr = Make(20, 0, 1);
     EXPECT_EQ(CellExtent(ObjectCell(FC_ADC, std::move(adc)), m, false, false), (CellSize{70, 20}));  // "+iii.dd"
-
-    auto grid = std::make_unique<GridObject>();
-    ASSERT_TRUE(SetGridSize(*grid, 3, 2));
-    EXPECT_EQ(CellExtent(ObjectCell(FC_TABLE, std::move(grid)), m, false, false), (CellSize{192, 32}));
 }
 
 TEST(TextCells, CountAndThaiClasses) {
@@ -167,12 +146,11 @@ TEST(TextCells, CountAndThaiClasses) {
 TEST(ConvertCardFontSetTest, LaddersAndTranslation) {
     const FontTables none;
     auto t = MakeText(u"abcd", 0);
-    const int sizes[] = {8, 16, 22, 30};
+    const int sizes[] = {8, 16, 22, 30}, expected[] = {12, 16, 24, 32};
     for (int i = 0; i < 4; ++i) t->cells[i].attr = Make(sizes[i], 5, 2, Bold | Italic | Strikeout);
     t->cells[4] = PictureCell(10, 10);
     ConvertCardFontSet(*t, 3, none);
     EXPECT_EQ(t->header.fontSet, 3);
-    const int expected[] = {12, 16, 24, 32};
     for (int i = 0; i < 4; ++i) EXPECT_EQ(t->cells[i].attr, Make(expected[i], 0, 2, Strikeout)) << i;
     EXPECT_EQ(CellFontSize(t->cells[4]), 12);
 
@@ -184,37 +162,28 @@ TEST(ConvertCardFontSetTest, LaddersAndTranslation) {
     ConvertCardFontSet(*empty, 6, none);
     EXPECT_EQ(empty->header.fontSet, 6);
 
-    FontTables fonts;
-    fonts.installed = {u"Arial", u"宋体 Regular", u"黑体"};
-    fonts.defaults = {u"宋体", u"黑体", u"楷体"};
-    fonts.defaultFontIndex = 1;
-    auto sys = MakeText(u"abc", 0);
+    const FontTables fonts{{u"Arial", u"宋体 Regular", u"黑体"}, {u"宋体", u"黑体", u"楷体"}, 1};
+    auto sys = MakeText(u"ab", Make(60, 0, 1));
     sys->cells[0].attr = Make(60, 2, 1);
-    sys->cells[1].attr = Make(60, 0, 1);
     ConvertCardFontSet(*sys, 0x35, fonts);  // mode 8 or more from system fonts: translated by face name
-    EXPECT_EQ(sys->cells[0].attr, Make(64, 1, 1));
-    EXPECT_EQ(sys->cells[1].attr, Make(64, 0, 1));
+    EXPECT_EQ(std::make_pair(sys->cells[0].attr, sys->cells[1].attr), std::make_pair(Make(64, 1, 1), Make(64, 0, 1)));
     sys->cells[0].attr = Make(16, 2, 1);  // "楷体" is not installed
     sys->cells[1].attr = Make(16, 0, 1);
     ConvertCardFontSet(*sys, 0, fonts);
     EXPECT_EQ(sys->header.fontSet, 0);
-    EXPECT_EQ(FontOf(sys->cells[0].attr), 1u);
-    EXPECT_EQ(FontOf(sys->cells[1].attr), 1u);
+    EXPECT_EQ(std::make_pair(FontOf(sys->cells[0].attr), FontOf(sys->cells[1].attr)), std::make_pair(1u, 1u));
 }
 
 TEST(SerializeTextForCardTest, HeadUnitsAndAttributeMarkers) {
     const uint32_t a = Make(16, 1, 1);
     ByteWriter w;
     EXPECT_EQ(SerializeTextForCard(*MakeText(u"AB", a), w), 18);
-    const std::vector<uint8_t> head(w.data(), w.data() + 6);
-    EXPECT_EQ(head, (std::vector<uint8_t>{0, 4, 0x00, 0xFF, 6, 0}));
+    EXPECT_EQ(std::vector<uint8_t>(w.data(), w.data() + 6), (std::vector<uint8_t>{0, 4, 0x00, 0xFF, 6, 0}));
     EXPECT_EQ(Units(w), (std::vector<uint16_t>{0xE001, uint16_t(a), uint16_t(a >> 16), u'A', u'B', 0}));
 
     ByteWriter e;
     auto empty = MakeText(u"", 0);
-    empty->header.fontSet = 3;
-    empty->header.align = 2;
-    empty->header.spread = 0;
+    empty->header.fontSet = 3, empty->header.align = 2, empty->header.spread = 0;
     EXPECT_EQ(SerializeTextForCard(*empty, e), 8);
     EXPECT_EQ(std::vector<uint8_t>(e.data(), e.data() + 8), (std::vector<uint8_t>{3, 2, 0x00, 0xFF, 1, 0, 0, 0}));
 
