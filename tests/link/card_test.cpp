@@ -40,20 +40,18 @@ TEST(CardFrames, AllFormsAndTheirLengths) {
 }
 
 TEST(CardFrames, InfoReplyReadsOnlyWhatArrivedAndNameTablesAreGuarded) {
-    const uint8_t full[] = {0, 2, 8, 5, 0, 0, 0, 1, 1, 4, 0x31, 9};
-    auto r = CardInfoReply::Parse(full);
-    EXPECT_EQ(r.firmware, 5u);
-    EXPECT_EQ(r.pairs, (std::vector<std::pair<uint8_t, uint8_t>>{{1, 1}, {4, 0x31}}));  // the odd byte is no pair
-    r = CardInfoReply::Parse(std::span(full, 5));  // the firmware number did not arrive
-    EXPECT_EQ(r.model, 2);
-    EXPECT_EQ(r.firmware, 0u);
-    EXPECT_TRUE(r.pairs.empty());
+    // A reply as "model firmware type:value...".
+    const auto parsed = [](std::vector<uint8_t> bytes, size_t arrived = SIZE_MAX) {
+        const CardInfoReply r = CardInfoReply::Parse(std::span(bytes).first(std::min(arrived, bytes.size())));
+        std::string s = std::to_string(r.model) + " " + std::to_string(r.firmware);
+        for (auto [type, value] : r.pairs) s += " " + std::to_string(type) + ":" + std::to_string(value);
+        return s;
+    };
+    EXPECT_EQ(parsed({0, 2, 8, 5, 0, 0, 0, 1, 1, 4, 0x31, 9}), "2 5 1:1 4:49");  // the odd byte is no pair
+    EXPECT_EQ(parsed({0, 2, 8, 5, 0, 0, 0, 1, 1, 4, 0x31, 9}, 5), "2 0");  // the firmware number did not arrive
     // Bytes past what the reply announces are not its own.
-    const uint8_t headOnly[] = {1, 3, 0, 9, 9, 9, 9, 1, 1};
-    EXPECT_EQ(CardInfoReply::Parse(headOnly).firmware, 0u);
-    EXPECT_TRUE(CardInfoReply::Parse(headOnly).pairs.empty());
-    const uint8_t onePair[] = {0, 2, 6, 5, 0, 0, 0, 1, 1, 4, 0x31};
-    EXPECT_EQ(CardInfoReply::Parse(onePair).pairs.size(), 1u);
+    EXPECT_EQ(parsed({1, 3, 0, 9, 9, 9, 9, 1, 1}), "3 0");
+    EXPECT_EQ(parsed({0, 2, 6, 5, 0, 0, 0, 1, 1, 4, 0x31}), "2 5 1:1");
     EXPECT_EQ(CardInfoReply::Parse({}).received, 0u);
 
     EXPECT_EQ(FlashSizeName(5), u"Unkonw");

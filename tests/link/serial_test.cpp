@@ -17,11 +17,12 @@ TEST(SerialDevices, ChipCodesTableOrderAndNamesFromSysfs) {
                                  {"ttyUSB1", "1a86", "7523"}, {"ttyUSB2", "1a86", "5523"}, {"ttyACM0", "2341", "0043"}})
         AddUsbTty(sys.path, tty, vid, pid);
     // On-board ports, ttyS1 without a UART; a console without a device.
+    const fs::path uart = sys.path / "devices" / "platform" / "serial8250";
+    fs::create_directories(uart);
     for (auto [tty, type] : {std::pair{"ttyS2", 4}, {"ttyS0", 4}, {"ttyS1", 0}}) {
-        fs::create_directories(sys.path / "devices" / "platform" / "serial8250");
         fs::create_directories(sys.path / "class" / "tty" / tty);
         std::ofstream(sys.path / "class" / "tty" / tty / "type") << type << "\n";
-        fs::create_symlink(sys.path / "devices" / "platform" / "serial8250", sys.path / "class" / "tty" / tty / "device");
+        fs::create_symlink(uart, sys.path / "class" / "tty" / tty / "device");
     }
     fs::create_directories(sys.path / "class" / "tty" / "tty0");
     for (auto [device, chip] : {std::pair{"/dev/ttyUSB0", kChipPl2303}, {"/dev/ttyUSB1", kChipCh340},
@@ -59,45 +60,25 @@ TEST(SerialDevices, PortIndexNineNamesPortTen) {
     EXPECT_EQ(SerialPortFriendlyName(0, std::string(400, 'x')).size(), kDeviceNameSlot);
 }
 
-TEST(SerialPortIo, OpensExclusivelyAtAnyTableRateAndWritesWhole) {
+TEST(SerialPortIo, OpensExclusivelyAtAnyTableRateReadsWholeAnswersAndWritesWhole) {
     RawPty pty;
     ScopedPorts ports({pty.slave});
-    SerialPort a, b;
-    ASSERT_EQ(SerialOpen(a, 0, BaudRateTable[3]), 0);
+    SerialPort port, other;
+    ASSERT_EQ(SerialOpen(other, 0, BaudRateTable[3]), 0);
     EXPECT_EQ(ReadLineBaud(pty.master), 14400u);  // no Bnnn constant exists for it
-    EXPECT_EQ(SerialOpen(b, 0, 9600), 2);
-    EXPECT_FALSE(b.isOpen());
-    EXPECT_EQ(SerialOpen(b, 1, 9600), 2);  // not in the table
-    EXPECT_EQ(SerialClose(a), 0);
-    EXPECT_EQ(SerialClose(a), 1);
-    ASSERT_EQ(SerialOpen(b, 0, BaudRateTable[8]), 0);
-    EXPECT_EQ(ReadLineBaud(pty.master), 115200u);
-    EXPECT_EQ(GetAdapterMark(b), 0x00);
-
-    const std::string data(40000, 'z');  // ten times what the line's queue holds
-    std::string received;
-    std::thread reader([&] {
-        char buf[512];
-        pollfd p{pty.master, POLLIN, 0};
-        for (ssize_t k; received.size() < data.size() && poll(&p, 1, 2000) > 0; received.append(buf, size_t(k)))
-            if ((k = read(pty.master, buf, sizeof buf)) <= 0) break;
-    });
-    EXPECT_EQ(SerialWrite(b, data.data(), data.size()), int(data.size()));
-    reader.join();
-    EXPECT_EQ(received, data);
-}
-
-TEST(SerialPortIo, ReadsWaitForWholeAnswers) {
-    RawPty pty;
-    ScopedPorts ports({pty.slave});
-    SerialPort port;
+    EXPECT_EQ(SerialOpen(port, 0, 9600), 2);      // held by the other open
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_EQ(SerialOpen(port, 1, 9600), 2);  // not in the table
+    EXPECT_EQ(SerialClose(other), 0);
+    EXPECT_EQ(SerialClose(other), 1);
     ASSERT_EQ(SerialOpen(port, 0, 9600), 0);
+    EXPECT_EQ(ReadLineBaud(pty.master), 9600u);
+    EXPECT_EQ(GetAdapterMark(port), 0x00);
 
     pty.Send("BAUD");
     EXPECT_FALSE(SerialExpectString(port, "BAUDR", 50));
     pty.Send("BAUDR");
     EXPECT_TRUE(SerialExpectString(port, "BAUDR", 50));
-
     pty.Send("\x06");
     EXPECT_FALSE(SerialWaitAck(port, 50));
     pty.Send("\x01");
@@ -110,10 +91,21 @@ TEST(SerialPortIo, ReadsWaitForWholeAnswers) {
     EXPECT_EQ(SerialReadUpTo(port, buf, 4, 50), 2);
     EXPECT_EQ(std::string(buf, 2), "cd");
     EXPECT_EQ(SerialReadUpTo(port, buf, 4, 20), 0);
-
     // A longer wait than the port's own time-out ends with what arrived by then.
     pty.Send("xy");
     EXPECT_EQ(SerialRead(port, buf, 4, 4000), 2);
+
+    const std::string data(40000, 'z');  // ten times what the line's queue holds
+    std::string received;
+    std::thread reader([&] {
+        char chunk[512];
+        pollfd p{pty.master, POLLIN, 0};
+        for (ssize_t k; received.size() < data.size() && poll(&p, 1, 2000) > 0; received.append(chunk, size_t(k)))
+            if ((k = read(pty.master, chunk, sizeof chunk)) <= 0) break;
+    });
+    EXPECT_EQ(SerialWrite(port, data.data(), data.size()), int(data.size()));
+    reader.join();
+    EXPECT_EQ(received, data);
 
     SerialClose(port);
     EXPECT_EQ(SerialRead(port, buf, 1, 10), -1);

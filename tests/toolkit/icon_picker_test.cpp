@@ -8,25 +8,21 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "content/raw_image.h"
 #include "toolkit/icon_picker.h"
 
 using namespace ledsuite;
 
 namespace {
 
-// A one-colour BMP file of w x h pixels.
-std::string WriteBmp(const std::string& path, int w, int h, uint32_t colour) {
-    auto image = CreateImage(uint16_t(w), uint16_t(h));
-    FillImage(*image, colour);
-    EXPECT_EQ(WriteBmpFile(*image, path), 1);
-    return path;
-}
-
-QPixmap Square(int size, Qt::GlobalColor colour) {
-    QPixmap pixmap(size, size);
+// A one-colour picture, and the same as a BMP file.
+QPixmap Picture(int w, int h, QColor colour) {
+    QPixmap pixmap(w, h);
     pixmap.fill(colour);
     return pixmap;
+}
+std::string WriteBmp(const std::string& path, int w, int h, QColor colour) {
+    EXPECT_TRUE(Picture(w, h, colour).save(QString::fromStdString(path), "BMP"));
+    return path;
 }
 
 // A shown window holding a picker with `count` 16 x 16 pictures.
@@ -36,7 +32,7 @@ struct PickerWindow {
     QSignalSpy parentMessages{picker, &CIconPicker::InternalMessage};
 
     explicit PickerWindow(int count) {
-        for (int i = 0; i < count; ++i) picker->AddBitmapHandle(Square(16, i % 2 ? Qt::red : Qt::green));
+        for (int i = 0; i < count; ++i) picker->AddBitmapHandle(Picture(16, 16, i % 2 ? Qt::red : Qt::green));
         picker->setGeometry(10, 10, 60, 24);
         window.resize(200, 200);
         window.show();
@@ -72,7 +68,7 @@ TEST(IconPicker, PopupGridFollowsTheNumberOfPictures) {
     PickerWindow empty(0);
     EXPECT_EQ(empty.Open(), nullptr);
     empty.ExpectClosed();  // not left pushed: it opens once pictures are added
-    empty.picker->AddBitmapHandle(Square(8, Qt::red));
+    empty.picker->AddBitmapHandle(Picture(8, 8, Qt::red));
     EXPECT_NE(empty.Open(), nullptr);
 }
 
@@ -81,7 +77,7 @@ TEST(IconPicker, EveryWayOutOfThePopupReportsItsCode) {
     // A path far longer than the classic 260-unit limit is kept whole.
     const std::string folder = dir.path().toStdString() + "/" + std::string(150, 'a') + "/" + std::string(150, 'b');
     std::filesystem::create_directories(folder);
-    const std::string path = WriteBmp(folder + "/custom.bmp", 6, 4, 0x0000FF);
+    const std::string path = WriteBmp(folder + "/custom.bmp", 6, 4, Qt::blue);
     QString answer;  // the file chooser cancels
     PickerWindow w(5);
     w.picker->SetNotifyCode(260);
@@ -122,10 +118,10 @@ TEST(IconPicker, EveryWayOutOfThePopupReportsItsCode) {
 TEST(IconPicker, ItemImagesComeFromTheBitmapOrTheFile) {
     QTemporaryDir dir;
     std::filesystem::create_directory(dir.filePath("zu_img").toStdString());
-    const std::string file = WriteBmp(dir.filePath("zu_img/b.bmp").toStdString(), 5, 3, 0x00FF00);
-    WriteBmp(dir.filePath("zu_img/a.bmp").toStdString(), 2, 2, 0x0000FF);
+    const std::string file = WriteBmp(dir.filePath("zu_img/b.bmp").toStdString(), 5, 3, Qt::green);
+    WriteBmp(dir.filePath("zu_img/a.bmp").toStdString(), 2, 2, Qt::blue);
     CIconPicker picker;
-    picker.AddBitmapHandle(Square(4, Qt::red));
+    picker.AddBitmapHandle(Picture(4, 4, Qt::red));
     EXPECT_FALSE(picker.AddImageFile(dir.filePath("missing.bmp").toStdString()));
     EXPECT_FALSE(picker.AddBitmapHandle(QPixmap()));
     qputenv("LEDSUITE_RESOURCES", dir.path().toLocal8Bit());
@@ -150,7 +146,7 @@ TEST(IconPicker, ItemImagesComeFromTheBitmapOrTheFile) {
 
 TEST(IconPicker, HoveredCellIsHighlighted) {
     PickerWindow w(1);
-    w.picker->AddBitmapHandle(Square(4, Qt::red));  // smaller than its 16 x 16 cell
+    w.picker->AddBitmapHandle(Picture(4, 4, Qt::red));  // smaller than its 16 x 16 cell
     CInnerButton* cell = w.Open()->Button(CIconContainer::kFirstCellId + 1);
     const QPoint free(10, 10), picture(2, 2);
     EXPECT_EQ(cell->grab().toImage().pixelColor(free), QColor(Qt::white));

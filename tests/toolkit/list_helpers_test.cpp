@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
+#include <QProcess>
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -27,18 +27,14 @@ std::unique_ptr<QTableWidget> MakeList(int rows, int columns) {
 
 // The workbook as openpyxl reads it: the sheet name, then a line per row, cells split
 // by tabs (an empty cell as nothing).
-std::string ReadWorkbook(const std::string& file) {
-    const std::string command =
-        "PYTHONIOENCODING=utf-8 /usr/bin/python3 -c \"import sys, openpyxl\n"
-        "ws = openpyxl.load_workbook(sys.argv[1]).active\nprint(ws.title)\n"
-        "for row in ws.iter_rows(values_only=True): print('\\t'.join('' if v is None else str(v) for v in row))\" '" +
-        file + "'";
-    std::string out;
-    FILE* pipe = popen(command.c_str(), "r");
-    char buf[4096];
-    for (size_t n; pipe && (n = fread(buf, 1, sizeof buf, pipe)) > 0;) out.append(buf, n);
-    EXPECT_TRUE(pipe && pclose(pipe) == 0) << "python could not read " << file;
-    return out;
+std::string ReadWorkbook(const fs::path& file) {
+    QProcess python;
+    python.start("/usr/bin/python3", {"-c", R"(import sys, openpyxl
+ws = openpyxl.load_workbook(sys.argv[1]).active
+rows = [ws.title] + ['\t'.join('' if v is None else str(v) for v in r) for r in ws.iter_rows(values_only=True)]
+sys.stdout.buffer.write('\n'.join(rows).encode()))", QString::fromStdString(file.string())});
+    EXPECT_TRUE(python.waitForFinished() && python.exitCode() == 0) << python.readAllStandardError().toStdString();
+    return python.readAllStandardOutput().toStdString();
 }
 
 }  // namespace
@@ -93,8 +89,8 @@ TEST(ListHelpers, ExportWritesWhatARealReaderReadsBackAndAFailureLeavesTheOldFil
     std::ofstream(file) << "old contents";
 
     ASSERT_EQ(ExportListToFile(list.get(), u"car list", QString::fromStdString(file.string())), kExportOk);
-    EXPECT_EQ(ReadWorkbook(file.string()),
-              "car_list\nIndex_\tPlate_No\tDriver_s_name\n1\t粤B 12345\tO'Brien\n2\t\t  \n3\t車牌 ‘x’ 😀\tit's 'quoted'\n");
+    EXPECT_EQ(ReadWorkbook(file),
+              "car_list\nIndex_\tPlate_No\tDriver_s_name\n1\t粤B 12345\tO'Brien\n2\t\t  \n3\t車牌 ‘x’ 😀\tit's 'quoted'");
     EXPECT_EQ(std::distance(fs::directory_iterator(root), fs::directory_iterator()), 1);  // no temporary left
 
     // The target is a folder: the workbook cannot replace it.
