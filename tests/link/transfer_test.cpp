@@ -10,15 +10,10 @@ using namespace ledsuite::testing;
 
 namespace {
 
-TransferControl Quick() {
-    TransferControl c;
-    c.timeouts = {kWaitMs, kWaitMs};
-    return c;
-}
-
+const TransferControl kQuick{.timeouts = {kWaitMs, kWaitMs}};
 const LinkTarget kTarget{.port = {0, 8}, .cardType = 2};
 
-int Send(size_t bytes, const TransferControl& control = Quick(), TransferMode mode = TransferMode::Program) {
+int Send(size_t bytes, const TransferControl& control = kQuick, TransferMode mode = TransferMode::Program) {
     return SendTransfer(kTarget, mode, Image(bytes), control).code;
 }
 
@@ -33,7 +28,7 @@ std::vector<size_t> Pieces(size_t count, size_t size, size_t rest) {
 TEST(SendTransfer, SendsAcknowledgedBlocksAndThePaddedRemainder) {
     CardOnPort c;
     std::vector<int> progress;
-    TransferControl control = Quick();
+    TransferControl control = kQuick;
     control.progress = [&](int p) { progress.push_back(p); };
     EXPECT_EQ(Send(1001, control), TransferResult::kSent);
     FakeCardLog log = c.card.log();
@@ -50,7 +45,7 @@ TEST(SendTransfer, SendsAcknowledgedBlocksAndThePaddedRemainder) {
 TEST(SendTransfer, Pl2303AdapterSendsSixteenByteBlocks) {
     CardOnPort c;
     ScopedPl2303 adapter(c.card.slavePath());
-    EXPECT_EQ(Send(1001, Quick(), TransferMode::Hardware), TransferResult::kSent);
+    EXPECT_EQ(Send(1001, kQuick, TransferMode::Hardware), TransferResult::kSent);
     FakeCardLog log = c.card.log();
     ASSERT_EQ(log.frames.size(), 2u);
     EXPECT_EQ(log.frames[0][6], 0xFE);
@@ -70,9 +65,7 @@ TEST(SendTransfer, ChecksTheCardBeforeAnnouncing) {
         EXPECT_EQ(Send(64), TransferResult::kSent);
     }
     {
-        FakeCard mute;  // no information reply
-        mute.Start();
-        ScopedPorts ports({mute.slavePath()});
+        CardOnPort mute({.baud = 0});  // nothing answers the information query
         EXPECT_EQ(Send(64), TransferResult::kNoCard);
     }
     ScopedPorts none({});
@@ -110,7 +103,7 @@ TEST(SendTransfer, UnansweredAnnouncementIsRepeatedAndStatusBytesDecide) {
 TEST(SendTransfer, StopsWhenAsked) {
     CardOnPort c;
     std::atomic<bool> stop{false};
-    TransferControl control = Quick();
+    TransferControl control = kQuick;
     control.stop = &stop;
     control.progress = [&](int p) { stop = p >= 50; };
     EXPECT_EQ(Send(1001, control), TransferResult::kSendStopped);
@@ -129,7 +122,7 @@ TEST(TransferMessages, SuccessNamesTheModeFailuresThePortAndUnknownCodesNothing)
 
 TEST(ReadBackTransfer, ReadsEightByteChunksAndTheRemainder) {
     CardOnPort c({.readBackData = Image(100)});
-    const TransferResult r = ReadBackTransfer(kTarget, TransferMode::Program, 0x100000, Quick());
+    const TransferResult r = ReadBackTransfer(kTarget, TransferMode::Program, 0x100000, kQuick);
     EXPECT_EQ(r.code, TransferResult::kRead);
     EXPECT_EQ(r.data, Image(100));
     EXPECT_EQ(c.card.log().frames.back(), (std::vector<uint8_t>{'V', 'U', 'Z', 'U', 'Z', 'E', 0x00, 0x09}));
@@ -137,7 +130,7 @@ TEST(ReadBackTransfer, ReadsEightByteChunksAndTheRemainder) {
 }
 
 TEST(ReadBackTransfer, AnnouncedLengthDecides) {
-    auto readBack = [](size_t capacity) { return ReadBackTransfer(kTarget, TransferMode::Hardware, capacity, Quick()); };
+    auto readBack = [](size_t capacity) { return ReadBackTransfer(kTarget, TransferMode::Hardware, capacity, kQuick); };
     {
         CardOnPort c({.readBackData = Image(64), .readBackLength = 31});
         EXPECT_EQ(readBack(1024).code, TransferResult::kNoData);
@@ -161,7 +154,7 @@ TEST(ReadBackTransfer, Pl2303QuestionCanDecline) {
     CardOnPort c({.readBackData = Image(64)});
     ScopedPl2303 adapter(c.card.slavePath());
     int asked = 0;
-    TransferControl control = Quick();
+    TransferControl control = kQuick;
     control.confirmSlowUpload = [&] { return ++asked > 1; };
     EXPECT_EQ(ReadBackTransfer(kTarget, TransferMode::Program, 1024, control).code, TransferResult::kDeclined);
     EXPECT_EQ(ReadBackTransfer(kTarget, TransferMode::Program, 1024, control).code, TransferResult::kRead);
@@ -182,7 +175,7 @@ TEST(LinkTargetFromScreen, TheScreenRecordChoosesPortRateAndCardType) {
     FakeCard card(CardOnPort::TypeTwo({})), mute;
     card.Start(), mute.Start();
     ScopedPorts ports({mute.slavePath(), card.slavePath()});
-    auto send = [&] { return SendTransfer(LinkTargetFromScreen(screen), TransferMode::Program, Image(64), Quick()).code; };
+    auto send = [&] { return SendTransfer(LinkTargetFromScreen(screen), TransferMode::Program, Image(64), kQuick).code; };
     EXPECT_EQ(send(), TransferResult::kTypeMismatch);
     screen.cardType = 2;
     EXPECT_EQ(send(), TransferResult::kSent);
