@@ -30,11 +30,15 @@ struct TreeWindow {
 std::string Shape(CViewTree& t) {
     std::string viaItems, viaRecords;
     EXPECT_EQ(t.topLevelItemCount(), 1);
+    EXPECT_EQ(t.ScreenItem()->text(0).toStdU16String(), ProgramTree::screenTitle());
     for (int s = 0; s < t.ScreenItem()->childCount(); ++s) {
         QTreeWidgetItem* set = t.ScreenItem()->child(s);
         viaItems += (s ? " " : "") + set->text(0).toStdString() + std::to_string(t.SetNode(set)->record->playMode) + ":";
-        for (int p = 0; p < set->childCount(); ++p)
-            viaItems += (p ? "," : "") + std::to_string(t.ProgramNodeOf(set->child(p))->record->left);
+        for (int p = 0; p < set->childCount(); ++p) {
+            const ProgramNode* program = t.ProgramNodeOf(set->child(p));
+            EXPECT_EQ(set->child(p)->text(0).toStdU16String(), program->title());
+            viaItems += (p ? "," : "") + std::to_string(program->record->left);
+        }
     }
     for (const ProgramSetNode& set : t.Programs().sets()) {
         viaRecords += (viaRecords.empty() ? "" : " ") + QString::fromStdU16String(set.title).toStdString() +
