@@ -5,81 +5,67 @@
 #include "content/bytes.h"
 #include "content/clock.h"
 #include "link_test_util.h"
-#include "tools/fakecard.h"
 
 using namespace ledsuite;
 using namespace ledsuite::testing;
 
 namespace {
 
-std::vector<uint8_t> Bytes(const CardFrame& f) { return {f.view().begin(), f.view().end()}; }
-std::vector<uint8_t> Head(uint8_t mark, uint8_t command) { return {'V', 'U', 'Z', 'U', 'Z', 'E', mark, command}; }
+std::vector<uint8_t> Frame(uint8_t mark, uint8_t command, std::initializer_list<uint8_t> rest = {}) {
+    std::vector<uint8_t> v{'V', 'U', 'Z', 'U', 'Z', 'E', mark, command};
+    for (uint8_t b : rest) v.push_back(b);
+    return v;
+}
 
 FakeCardScript CardAt(uint32_t baud, std::vector<uint8_t> info = MakeInfoReply(0, 2, 3)) {
-    FakeCardScript s;
-    s.baud = baud;
-    s.info = std::move(info);
-    return s;
+    return {.baud = baud, .info = std::move(info)};
 }
 
 }  // namespace
 
-TEST(CardFrames, AllForms) {
-    EXPECT_EQ(Bytes(CardFrame::Command(0xFE, CardCommand::Info)), Head(0xFE, 0x01));
-    EXPECT_EQ(CardFrame::Command(0xFE, CardCommand::Info).AdapterMark(), 0xFE);
-    auto sub = Head(0x00, 0x22);
-    sub.push_back(2);
-    EXPECT_EQ(Bytes(CardFrame::WithSubcommand(0x00, CardCommand::InfraredLearn, 2)), sub);
-    auto announce = Head(0x00, 0x08);
-    announce.insert(announce.end(), {0xEC, 0x03, 0x00, 0x00});
-    EXPECT_EQ(Bytes(CardFrame::WithLength(0x00, CardCommand::SendProgram, 1004)), announce);
-    auto paged = Head(0xFE, 0x1A);
-    paged.insert(paged.end(), {0x00, 0x01, 0x00, 0x00, 0xFF, 0x00, 0x00, 0x00});
-    EXPECT_EQ(Bytes(CardFrame::PagedSend(0xFE, 0x100, 255)), paged);
-    auto del = Head(0x00, 0x05);
-    del.insert(del.end(), {0x02, 0xFD, 0xFD, 0x02, 0xFF, 0xFF, 0xFF, 0xFF});
-    EXPECT_EQ(Bytes(CardFrame::DeletePage(0xFFFFFFFF)), del);
-    for (auto [command, length] : {std::pair{0x01, 8}, {0x22, 9}, {0x06, 12}, {0x08, 12}, {0x1A, 16}, {0x05, 16}})
-        EXPECT_EQ(CardFrameLength(uint8_t(command)), size_t(length)) << command;
+TEST(CardFrames, AllFormsAndTheirLengths) {
+    const std::pair<CardFrame, std::vector<uint8_t>> cases[] = {
+        {CardFrame::Command(0xFE, CardCommand::Info), Frame(0xFE, 0x01)},
+        {CardFrame::WithSubcommand(0x00, CardCommand::InfraredLearn, 2), Frame(0x00, 0x22, {2})},
+        {CardFrame::WithLength(0x00, CardCommand::SendProgram, 1004), Frame(0x00, 0x08, {0xEC, 0x03, 0x00, 0x00})},
+        {CardFrame::PagedSend(0xFE, 0x100, 255), Frame(0xFE, 0x1A, {0x00, 0x01, 0, 0, 0xFF, 0, 0, 0})},
+        {CardFrame::DeletePage(0xFFFFFFFF), Frame(0x00, 0x05, {0x02, 0xFD, 0xFD, 0x02, 0xFF, 0xFF, 0xFF, 0xFF})},
+    };
+    for (const auto& [frame, bytes] : cases) {
+        EXPECT_EQ(std::vector<uint8_t>(frame.view().begin(), frame.view().end()), bytes);
+        EXPECT_EQ(frame.AdapterMark(), bytes[6]);
+        EXPECT_EQ(CardFrameLength(bytes[7]), bytes.size());
+    }
+    EXPECT_EQ(CardFrameLength(0x06), 12u);
 }
 
-TEST(CardFrames, InfoReplyReadsOnlyWhatArrived) {
-    const uint8_t full[] = {0, 2, 8, 5, 0, 0, 0, 1, 1, 4, 0x31, 9};
-    auto r = CardInfoReply::Parse(full);
-    EXPECT_EQ(r.firmware, 5u);
-    EXPECT_EQ(r.pairs, (std::vector<std::pair<uint8_t, uint8_t>>{{1, 1}, {4, 0x31}}));  // the odd byte is no pair
-    r = CardInfoReply::Parse(std::span(full, 5));  // the firmware number did not arrive
-    EXPECT_EQ(r.model, 2);
-    EXPECT_EQ(r.firmware, 0u);
-    EXPECT_TRUE(r.pairs.empty());
+TEST(CardFrames, InfoReplyReadsOnlyWhatArrivedAndNameTablesAreGuarded) {
+    // A reply as "model firmware type:value...".
+    const auto parsed = [](std::vector<uint8_t> bytes, size_t arrived = SIZE_MAX) {
+        const CardInfoReply r = CardInfoReply::Parse(std::span(bytes).first(std::min(arrived, bytes.size())));
+        std::string s = std::to_string(r.model) + " " + std::to_string(r.firmware);
+        for (auto [type, value] : r.pairs) s += " " + std::to_string(type) + ":" + std::to_string(value);
+        return s;
+    };
+    EXPECT_EQ(parsed({0, 2, 8, 5, 0, 0, 0, 1, 1, 4, 0x31, 9}), "2 5 1:1 4:49");  // the odd byte is no pair
+    EXPECT_EQ(parsed({0, 2, 8, 5, 0, 0, 0, 1, 1, 4, 0x31, 9}, 5), "2 0");  // the firmware number did not arrive
     // Bytes past what the reply announces are not its own.
-    const uint8_t headOnly[] = {1, 3, 0, 9, 9, 9, 9, 1, 1};
-    EXPECT_EQ(CardInfoReply::Parse(headOnly).firmware, 0u);
-    EXPECT_TRUE(CardInfoReply::Parse(headOnly).pairs.empty());
-    const uint8_t onePair[] = {0, 2, 6, 5, 0, 0, 0, 1, 1, 4, 0x31};
-    EXPECT_EQ(CardInfoReply::Parse(onePair).pairs.size(), 1u);
+    EXPECT_EQ(parsed({1, 3, 0, 9, 9, 9, 9, 1, 1}), "3 0");
+    EXPECT_EQ(parsed({0, 2, 6, 5, 0, 0, 0, 1, 1, 4, 0x31}), "2 5 1:1");
     EXPECT_EQ(CardInfoReply::Parse({}).received, 0u);
-}
 
-TEST(CardNames, TablesAreGuarded) {
-    EXPECT_EQ(FlashSizeName(2), u"16Mb");
     EXPECT_EQ(FlashSizeName(5), u"Unkonw");
-    EXPECT_EQ(CardModelSizeName(1), u"08K");
     EXPECT_EQ(CardModelSizeName(6), u"");
-    EXPECT_EQ(UCardSizeName(4), u"UC8M");
     EXPECT_EQ(UCardSizeName(-1), u"");
-    EXPECT_EQ(CardKindName(2), u"RF2.4G Card");
     EXPECT_EQ(CardKindName(9), u"Unkonw");
 }
 
 TEST(CardQuery, ReadsAsMuchAsTheReplyAnnounces) {
-    FakeCard headOnly(CardAt(9600, {0, 2, 0}));
     std::vector<uint8_t> long29 = MakeInfoReply(0, 1, 7, std::vector<std::pair<uint8_t, uint8_t>>(12, {1, 1}));
     long29.push_back(0x55);  // length 4 + 24 + 1 = 29
     long29[2] = 29;
-    FakeCard full(CardAt(9600, long29));
-    headOnly.Start();
-    full.Start();
+    FakeCard headOnly(CardAt(9600, {0, 2, 0})), full(CardAt(9600, long29));
+    headOnly.Start(), full.Start();
     ScopedPorts ports({headOnly.slavePath(), full.slavePath(), "/dev/ledsuite-missing"});
 
     std::array<uint8_t, 32> buf{};
@@ -87,7 +73,7 @@ TEST(CardQuery, ReadsAsMuchAsTheReplyAnnounces) {
     EXPECT_EQ(QueryCard({1, 2}, CardCommand::Info, buf), 32);
     EXPECT_EQ(LoadU32(&buf[3]), 7u);
     EXPECT_EQ(QueryCard({2, 2}, CardCommand::Info, buf), 0);  // the port does not open
-    EXPECT_EQ(headOnly.log().frames.front(), Head(0x00, 0x01));
+    EXPECT_EQ(headOnly.log().frames.front(), Frame(0x00, 0x01));
 }
 
 TEST(CardProbe, AnswersOnlyAtTheCardsRate) {
@@ -110,8 +96,8 @@ TEST(CardProbe, AnswersOnlyAtTheCardsRate) {
     std::array<uint8_t, 2> id{};
     EXPECT_EQ(QueryCard({0, 2}, CardCommand::CardId, id), 2);
     const FakeCardLog log = card.log();
-    EXPECT_EQ(log.frames[log.frames.size() - 2], Head(0xFE, 0xFF));
-    EXPECT_EQ(log.frames.back(), Head(0xFE, 0x17));
+    EXPECT_EQ(log.frames[log.frames.size() - 2], Frame(0xFE, 0xFF));
+    EXPECT_EQ(log.frames.back(), Frame(0xFE, 0x17));
 }
 
 TEST(CardSearch, FindsTheCardOnTheSecondPortAtItsRate) {
@@ -151,26 +137,20 @@ TEST(CardSearch, StopsWhenAskedAndRestoresTheSetting) {
     // A stop asked for during the probe that finds the card: the worker queries nothing.
     ScopedPorts cardOnly({card.slavePath()});
     stop = false;
-    LinkTarget target;
-    target.port = {0, 2};
-    CardInfoResult r = ReadCardInfoThread(target, &progress, 50);
+    CardInfoResult r = ReadCardInfoThread({.port = {0, 2}}, &progress, 50);
     EXPECT_EQ(r.outcome, SearchOutcome::Stopped);
     EXPECT_FALSE(r.portSettingsChanged);
     EXPECT_EQ(card.log().count(0x01) + card.log().count(0x17), 0u);
 }
 
-TEST(CardInfo, FillsTheRowsFromTheReply) {
+TEST(CardInfo, FillsTheRowsFromTheReplyOrSaysWhyNot) {
     FakeCardScript s = CardAt(
-        19200,
-        MakeInfoReply(0, 7, 5, {{1, 1}, {3, 0}, {4, 0x31}, {6, 12}, {8, 0}, {10, 2}, {13, 3}, {14, 5}, {99, 1}}));
+        19200, MakeInfoReply(0, 7, 5, {{1, 1}, {3, 0}, {4, 0x31}, {6, 12}, {8, 0}, {10, 2}, {13, 3}, {14, 5}, {99, 1}}));
     s.cardId = 513;
-    FakeCard card(s);
-    card.Start();
-    ScopedPorts ports({card.slavePath()});
-
-    LinkTarget target;
-    target.port = {0, 4};
-    target.cardType = 2;
+    FakeCard card(s), old(CardAt(9600, MakeInfoReply(1, 4, 2, {{1, 1}})));
+    card.Start(), old.Start();
+    ScopedPorts ports({card.slavePath(), old.slavePath()});
+    LinkTarget target{.port = {0, 4}, .cardType = 2};
     CardInfoResult r = ReadCardInfoThread(target, nullptr, 50);
     ASSERT_EQ(r.outcome, SearchOutcome::Found);
     EXPECT_EQ(r.target.cardType, 7);  // the card's model; no size name exists for it
@@ -182,64 +162,45 @@ TEST(CardInfo, FillsTheRowsFromTheReply) {
         u"Unsupported", u"Supported",          u"KIPFC16S2W4", u"Unsupported", u"Unsupported",  u"2",
         u"32Mb",        u"SSF, WAV",           u"----",        u"V1.0.0.12"};
     EXPECT_EQ(r.values, expected);
-    EXPECT_EQ(CardInfoRowLabel(11), u"Interface Protocol");
-}
 
-TEST(CardInfo, OldFirmwareAndFailedSearches) {
-    FakeCard card(CardAt(9600, MakeInfoReply(1, 4, 2, {{1, 1}})));  // a U-disk card keeps the screen's type
-    card.Start();
-    LinkTarget target;
+    // Old firmware: no pairs are read; a U-disk card keeps the screen's type.
+    target.port = {1, 2};
+    r = ReadCardInfoThread(target, nullptr, 50);
+    ASSERT_EQ(r.outcome, SearchOutcome::Found);
+    EXPECT_FALSE(r.portSettingsChanged);
+    EXPECT_EQ(r.target.cardType, 2);
+    EXPECT_EQ(r.values[0], u"U Card");
+    EXPECT_EQ(r.values[1], u"ZU20K Serial Com/UDisk");
+    EXPECT_EQ(r.values[4], u"9600(Unfixed)");
+    EXPECT_EQ(r.values[5], u"Unkonw");
+    EXPECT_EQ(r.values[15], u"1.0.0.1002");
+
+    // Searches that fail say why.
     target.port = {0, 2};
-    target.cardType = 2;
     {
-        ScopedPorts ports({card.slavePath()});
-        CardInfoResult r = ReadCardInfoThread(target, nullptr, 50);
-        ASSERT_EQ(r.outcome, SearchOutcome::Found);
-        EXPECT_FALSE(r.portSettingsChanged);
-        EXPECT_EQ(r.target.cardType, 2);
-        EXPECT_EQ(r.values[0], u"U Card");
-        EXPECT_EQ(r.values[1], u"ZU20K Serial Com/UDisk");
-        EXPECT_EQ(r.values[4], u"9600(Unfixed)");
-        EXPECT_EQ(r.values[5], u"Unkonw");  // pairs are not read below firmware 3
-        EXPECT_EQ(r.values[15], u"1.0.0.1002");
-    }
-    {
-        ScopedPorts ports({});
+        ScopedPorts none({});
         EXPECT_EQ(ReadCardInfoThread(target, nullptr, 50).status, u"No series port found");
     }
-    {
-        ScopedPorts ports({"/dev/ledsuite-missing"});
-        EXPECT_EQ(ReadCardInfoThread(target, nullptr, 50).status,
-                  u"Series port 1 doesn't exist or has been opened by other application");
-    }
+    ScopedPorts missing({"/dev/ledsuite-missing"});
+    EXPECT_EQ(ReadCardInfoThread(target, nullptr, 50).status,
+              u"Series port 1 doesn't exist or has been opened by other application");
 }
 
 TEST(CardCommands, PowerAndClock) {
-    FakeCardScript mute = CardAt(9600);
-    mute.answerPower = false;
-    mute.answerClock = false;
-    FakeCard card(CardAt(9600)), silent(mute);
+    FakeCard card(CardAt(9600)), silent({.baud = 9600, .info = {0, 2, 0}, .answerPower = false, .answerClock = false});
     card.Start(), silent.Start();
     ScopedPorts ports({card.slavePath(), silent.slavePath()});
     ScopedPl2303 adapter(card.slavePath());  // these commands carry the mark 0x00 on every adapter
-    LinkTarget target;
-    target.port = {0, 2};
-
+    LinkTarget target{.port = {0, 2}};
     EXPECT_EQ(SetScreenPower(target, false), LinkStatus::Ok);
-    EXPECT_EQ(PowerMessage(LinkStatus::Ok, false), u"Succeeded to power off");
-    LocalTime t;
-    t.year = 2009, t.month = 3, t.day = 7, t.hour = 14, t.minute = 5, t.second = 9, t.weekday = 6;
-    ScopedClockOverride clock(t);
+    ScopedClockOverride clock(LocalTime{2009, 3, 7, 14, 5, 9, 6});
     EXPECT_EQ(SyncCardClock(target), LinkStatus::Ok);
     FakeCardLog log = card.log();
-    EXPECT_EQ(log.frames[0], Head(0x00, 0x03));
-    EXPECT_EQ(log.frames[1], Head(0x00, 0x16));
-    EXPECT_EQ(log.frames[2], Head(0x00, 0x12));
+    EXPECT_EQ(log.frames, (std::vector<std::vector<uint8_t>>{Frame(0x00, 0x03), Frame(0x00, 0x16), Frame(0x00, 0x12)}));
     EXPECT_EQ(log.clock, (std::vector<uint8_t>{0x09, 0x05, 0x14, 0x07, 0x03, 0x06, 0x09, 0x00}));
 
     target.port.comIndex = 1;
     EXPECT_EQ(SetScreenPower(target, true), LinkStatus::NoAnswer);
-    EXPECT_EQ(PowerMessage(LinkStatus::NoAnswer, true), u"No Ctrl Card found, \nplease check the cable connection");
     EXPECT_EQ(SyncCardClock(target), LinkStatus::NoAnswer);
     target.port.comIndex = 5;
     EXPECT_EQ(SyncCardClock(target), LinkStatus::PortFailed);

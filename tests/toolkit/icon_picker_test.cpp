@@ -8,25 +8,21 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "content/raw_image.h"
 #include "toolkit/icon_picker.h"
 
 using namespace ledsuite;
 
 namespace {
 
-// A one-colour BMP file of w x h pixels.
-std::string WriteBmp(const std::string& path, int w, int h, uint32_t colour) {
-    auto image = CreateImage(uint16_t(w), uint16_t(h));
-    FillImage(*image, colour);
-    EXPECT_EQ(WriteBmpFile(*image, path), 1);
-    return path;
-}
-
-QPixmap Square(int size, Qt::GlobalColor colour) {
-    QPixmap pixmap(size, size);
+// A one-colour picture, and the same as a BMP file.
+QPixmap Picture(int w, int h, QColor colour) {
+    QPixmap pixmap(w, h);
     pixmap.fill(colour);
     return pixmap;
+}
+std::string WriteBmp(const std::string& path, int w, int h, QColor colour) {
+    EXPECT_TRUE(Picture(w, h, colour).save(QString::fromStdString(path), "BMP"));
+    return path;
 }
 
 // A shown window holding a picker with `count` 16 x 16 pictures.
@@ -36,7 +32,7 @@ struct PickerWindow {
     QSignalSpy parentMessages{picker, &CIconPicker::InternalMessage};
 
     explicit PickerWindow(int count) {
-        for (int i = 0; i < count; ++i) picker->AddBitmapHandle(Square(16, i % 2 ? Qt::red : Qt::green));
+        for (int i = 0; i < count; ++i) picker->AddBitmapHandle(Picture(16, 16, i % 2 ? Qt::red : Qt::green));
         picker->setGeometry(10, 10, 60, 24);
         window.resize(200, 200);
         window.show();
@@ -60,8 +56,7 @@ TEST(IconPicker, PopupGridFollowsTheNumberOfPictures) {
         PickerWindow w(c.count);
         CIconContainer* popup = w.Open();
         ASSERT_NE(popup, nullptr) << c.count;
-        EXPECT_EQ(popup->Columns(), c.columns) << c.count;
-        EXPECT_EQ(popup->Rows(), c.rows) << c.count;
+        EXPECT_EQ(std::pair(popup->Columns(), popup->Rows()), std::pair(c.columns, c.rows)) << c.count;
         EXPECT_EQ(popup->size(), QSize(c.columns * 20, c.rows * 20 + 48));
         // Opened below the picker, the picker held down; the last cell in row-major place.
         EXPECT_EQ(popup->pos(), w.picker->mapToGlobal(QPoint(0, w.picker->height())));
@@ -73,127 +68,85 @@ TEST(IconPicker, PopupGridFollowsTheNumberOfPictures) {
     PickerWindow empty(0);
     EXPECT_EQ(empty.Open(), nullptr);
     empty.ExpectClosed();  // not left pushed: it opens once pictures are added
-    empty.picker->AddBitmapHandle(Square(8, Qt::red));
+    empty.picker->AddBitmapHandle(Picture(8, 8, Qt::red));
     EXPECT_NE(empty.Open(), nullptr);
 }
 
-TEST(IconPicker, PickingACellSelectsItAndTellsTheParent) {
+TEST(IconPicker, EveryWayOutOfThePopupReportsItsCode) {
+    QTemporaryDir dir;
+    // A path far longer than the classic 260-unit limit is kept whole.
+    const std::string folder = dir.path().toStdString() + "/" + std::string(150, 'a') + "/" + std::string(150, 'b');
+    std::filesystem::create_directories(folder);
+    const std::string path = WriteBmp(folder + "/custom.bmp", 6, 4, Qt::blue);
+    QString answer;  // the file chooser cancels
     PickerWindow w(5);
     w.picker->SetNotifyCode(260);
-    CIconContainer* popup = w.Open();
-    QSignalSpy popupMessages(popup, &CIconContainer::InternalMessage);
-    QTest::mouseClick(popup->Button(CIconContainer::kFirstCellId + 3), Qt::LeftButton);
-    ASSERT_EQ(popupMessages.size(), 1);
-    EXPECT_EQ(popupMessages[0][0].toInt(), IMC_ICON_PICK_SELECT);
-    EXPECT_EQ(popupMessages[0][1].toInt(), 3);
-    EXPECT_EQ(w.picker->Selection(), 3);
-    ASSERT_EQ(w.parentMessages.size(), 1);
-    EXPECT_EQ(w.parentMessages[0][0].toInt(), 260);
-    EXPECT_EQ(w.parentMessages[0][1].toInt(), 0);
-    w.ExpectClosed();
-}
+    w.picker->SetFileChooser([&](QWidget*) { return answer; });
 
-TEST(IconPicker, MoreEscapeAndCloseEndWithoutAPick) {
-    PickerWindow w(5);
-    // The one IMC_ICON_PICK_SELECT result of the popup closed by `action`.
-    auto resultOf = [&](const std::function<void(CIconContainer*)>& action) {
+    // The messages the popup sends when `action` closes it.
+    using Messages = QList<QList<QVariant>>;
+    auto closeBy = [&](const std::function<void(CIconContainer*)>& action) {
         CIconContainer* popup = w.Open();
         QSignalSpy messages(popup, &CIconContainer::InternalMessage);
         action(popup);
         w.ExpectClosed();
-        EXPECT_EQ(messages.size(), 1);
-        return messages.value(0).value(1).toInt();
+        return Messages(messages);
     };
-    EXPECT_EQ(resultOf([](CIconContainer* p) { QTest::mouseClick(p->Button(CIconContainer::kMoreId), Qt::LeftButton); }),
-              kIconPickMore);
-    EXPECT_EQ(resultOf([](CIconContainer* p) { QTest::keyClick(p, Qt::Key_Escape); }), kIconPickCancel);
-    EXPECT_EQ(resultOf([](CIconContainer* p) { p->close(); }), kIconPickCancel);
-    EXPECT_EQ(w.parentMessages.size(), 0);
-    EXPECT_EQ(w.picker->Selection(), 0);
-}
-
-TEST(IconPicker, CustomAppendsTheChosenFileWithoutSelectingIt) {
-    QTemporaryDir dir;
-    // A path far longer than the classic 260-unit limit is kept whole.
-    std::string folder = dir.path().toStdString();
-    for (int i = 0; i < 3; ++i) folder += "/" + std::string(100, char('a' + i));
-    std::filesystem::create_directories(folder);
-    const std::string path = WriteBmp(folder + "/custom.bmp", 6, 4, 0x0000FF);
-    ASSERT_GT(path.size(), 300u);
-
-    PickerWindow w(2);
-    QString answer = QString::fromStdString(path);
-    w.picker->SetFileChooser([&](QWidget*) { return answer; });
-    CIconContainer* popup = w.Open();
-    QSignalSpy messages(popup, &CIconContainer::InternalMessage);
-    QTest::mouseClick(popup->Button(CIconContainer::kCustomId), Qt::LeftButton);
-    ASSERT_EQ(messages.size(), 2);
-    EXPECT_EQ(messages[0][0].toInt(), IMC_ICON_PICK_FILE);
-    EXPECT_EQ(messages[0][1].toString(), answer);
-    EXPECT_EQ(messages[1][0].toInt(), IMC_ICON_PICK_SELECT);
-    EXPECT_EQ(messages[1][1].toInt(), kIconPickCustom);
-    ASSERT_EQ(w.picker->Entries().size(), 3u);
-    EXPECT_EQ(w.picker->Entries()[2].kind, kIconFromFile);
-    EXPECT_EQ(w.picker->Entries()[2].path, path);
-    EXPECT_EQ(w.picker->Entries()[2].bitmap.size(), QSize(6, 4));
+    auto click = [](int id) { return [id](CIconContainer* p) { QTest::mouseClick(p->Button(id), Qt::LeftButton); }; };
+    auto select = [](int result) { return Messages{{IMC_ICON_PICK_SELECT, result}}; };
+    EXPECT_EQ(closeBy(click(CIconContainer::kMoreId)), select(kIconPickMore));
+    EXPECT_EQ(closeBy([](CIconContainer* p) { QTest::keyClick(p, Qt::Key_Escape); }), select(kIconPickCancel));
+    EXPECT_EQ(closeBy([](CIconContainer* p) { p->close(); }), select(kIconPickCancel));
+    EXPECT_EQ(closeBy(click(CIconContainer::kCustomId)), select(kIconPickCustom));
+    // "Custom" with a file chosen appends it without selecting it.
+    answer = QString::fromStdString(path);
+    EXPECT_EQ(closeBy(click(CIconContainer::kCustomId)),
+              (Messages{{IMC_ICON_PICK_FILE, answer}, {IMC_ICON_PICK_SELECT, kIconPickCustom}}));
+    ASSERT_EQ(w.picker->Entries().size(), 6u);
+    EXPECT_EQ(w.picker->Entries()[5].kind, kIconFromFile);
+    EXPECT_EQ(w.picker->Entries()[5].path, path);
+    EXPECT_EQ(w.picker->Entries()[5].bitmap.size(), QSize(6, 4));
     EXPECT_EQ(w.picker->Selection(), 0);
     EXPECT_EQ(w.parentMessages.size(), 0);
-    w.ExpectClosed();
 
-    answer.clear();  // the chooser cancelled
-    popup = w.Open();
-    QSignalSpy cancelled(popup, &CIconContainer::InternalMessage);
-    QTest::mouseClick(popup->Button(CIconContainer::kCustomId), Qt::LeftButton);
-    ASSERT_EQ(cancelled.size(), 1);
-    EXPECT_EQ(cancelled[0][1].toInt(), kIconPickCustom);
-    EXPECT_EQ(w.picker->Entries().size(), 3u);
+    // A cell becomes the selection and the parent hears the notify code.
+    EXPECT_EQ(closeBy(click(CIconContainer::kFirstCellId + 3)), select(3));
+    EXPECT_EQ(w.picker->Selection(), 3);
+    EXPECT_EQ(Messages(w.parentMessages), (Messages{{260, 0}}));
 }
 
 TEST(IconPicker, ItemImagesComeFromTheBitmapOrTheFile) {
     QTemporaryDir dir;
-    const std::string file = WriteBmp(dir.filePath("pic.bmp").toStdString(), 5, 3, 0x00FF00);
+    std::filesystem::create_directory(dir.filePath("zu_img").toStdString());
+    const std::string file = WriteBmp(dir.filePath("zu_img/b.bmp").toStdString(), 5, 3, Qt::green);
+    WriteBmp(dir.filePath("zu_img/a.bmp").toStdString(), 2, 2, Qt::blue);
     CIconPicker picker;
-    picker.AddBitmapHandle(Square(4, Qt::red));
-    ASSERT_TRUE(picker.AddImageFile(file));
+    picker.AddBitmapHandle(Picture(4, 4, Qt::red));
     EXPECT_FALSE(picker.AddImageFile(dir.filePath("missing.bmp").toStdString()));
     EXPECT_FALSE(picker.AddBitmapHandle(QPixmap()));
-    ASSERT_EQ(picker.Entries().size(), 2u);
+    qputenv("LEDSUITE_RESOURCES", dir.path().toLocal8Bit());
+    EXPECT_EQ(picker.AddFolderImages(), 2u);  // file entries in name order
+    qunsetenv("LEDSUITE_RESOURCES");
+    ASSERT_EQ(picker.Entries().size(), 3u);
+    EXPECT_EQ(std::filesystem::path(picker.Entries()[1].path).filename(), "a.bmp");
+    EXPECT_EQ(picker.Entries()[2].bitmap.size(), QSize(5, 3));
 
-    FrameVector bitmap = picker.CreateItemImage(0);
-    ASSERT_EQ(bitmap.size(), 1u);
+    const FrameVector bitmap = picker.CreateItemImage(0), loaded = picker.CreateItemImage(2);
+    ASSERT_TRUE(bitmap.size() == 1 && loaded.size() == 1);
     EXPECT_EQ(bitmap[0]->displayWidth, 4);
     EXPECT_EQ(bitmap[0]->row32(3)[3], 0xFF0000u);
-
-    FrameVector loaded = picker.CreateItemImage(1);
-    ASSERT_EQ(loaded.size(), 1u);
-    EXPECT_EQ(loaded[0]->width, 5);
-    EXPECT_EQ(loaded[0]->height, 3);
+    EXPECT_EQ(std::pair(loaded[0]->width, loaded[0]->height), std::pair(5, 3));
     EXPECT_EQ(loaded[0]->row32(2)[4], 0x00FF00u);
 
-    EXPECT_TRUE(picker.CreateItemImage(2).empty());
+    EXPECT_TRUE(picker.CreateItemImage(3).empty());
     EXPECT_TRUE(picker.CreateItemImage(-1).empty());
     std::filesystem::remove(file);  // the file entry has nothing to load any more
-    EXPECT_TRUE(picker.CreateItemImage(1).empty());
-}
-
-TEST(IconPicker, FolderPicturesBecomeFileEntriesInNameOrder) {
-    QTemporaryDir dir;
-    std::filesystem::create_directory(dir.filePath("zu_img").toStdString());
-    WriteBmp(dir.filePath("zu_img/b.bmp").toStdString(), 3, 3, 0xFF0000);
-    WriteBmp(dir.filePath("zu_img/a.bmp").toStdString(), 2, 2, 0x0000FF);
-    qputenv("LEDSUITE_RESOURCES", dir.path().toLocal8Bit());
-    CIconPicker picker;
-    EXPECT_EQ(picker.AddFolderImages(), 2u);
-    qunsetenv("LEDSUITE_RESOURCES");
-    ASSERT_EQ(picker.Entries().size(), 2u);
-    EXPECT_EQ(std::filesystem::path(picker.Entries()[0].path).filename(), "a.bmp");
-    EXPECT_EQ(picker.Entries()[1].bitmap.size(), QSize(3, 3));
-    EXPECT_EQ(picker.CreateItemImage(1)[0]->row32(0)[0], 0xFF0000u);
+    EXPECT_TRUE(picker.CreateItemImage(2).empty());
 }
 
 TEST(IconPicker, HoveredCellIsHighlighted) {
     PickerWindow w(1);
-    w.picker->AddBitmapHandle(Square(4, Qt::red));  // smaller than its 16 x 16 cell
+    w.picker->AddBitmapHandle(Picture(4, 4, Qt::red));  // smaller than its 16 x 16 cell
     CInnerButton* cell = w.Open()->Button(CIconContainer::kFirstCellId + 1);
     const QPoint free(10, 10), picture(2, 2);
     EXPECT_EQ(cell->grab().toImage().pixelColor(free), QColor(Qt::white));

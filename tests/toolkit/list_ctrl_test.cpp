@@ -15,7 +15,10 @@ using namespace ledsuite;
 
 namespace {
 
-// A window holding a 3 x 3 list and one more input to take the focus away.
+using Signals = QList<QList<QVariant>>;
+const char kInitial[] = "r0c0 r0c1 r0c2 r1c0 r1c1 r1c2 r2c0 r2c1 r2c2";
+
+// A shown, active window holding a 3 x 3 list and one more input to take the focus away.
 struct ListWindow {
     QWidget window;
     CMyListCtrl* list = new CMyListCtrl;
@@ -29,80 +32,56 @@ struct ListWindow {
         layout->addWidget(other);
         list->setColumnCount(3);
         list->setRowCount(3);
-        for (int r = 0; r < 3; ++r)
-            for (int c = 0; c < 3; ++c) list->setItem(r, c, new QTableWidgetItem(QString("r%1c%2").arg(r).arg(c)));
+        for (int i = 0; i < 9; ++i) list->setItem(i / 3, i % 3, new QTableWidgetItem(QString("r%1c%2").arg(i / 3).arg(i % 3)));
         window.resize(400, 300);
         window.show();
         QApplication::setActiveWindow(&window);
         EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
     }
-    QPoint CellCenter(int row, int column) const {
-        return list->visualRect(list->model()->index(row, column)).center();
+    QPoint CellCenter(int row, int column) const { return list->visualRect(list->model()->index(row, column)).center(); }
+    // Every cell's text, row by row.
+    std::string Cells() const {
+        QStringList texts;
+        for (int i = 0; i < 9; ++i) texts << list->item(i / 3, i % 3)->text();
+        return texts.join(' ').toStdString();
     }
-    QString Cell(int row, int column) const { return list->item(row, column)->text(); }
-    void ExpectOneEnd(int column, int row) {
-        ASSERT_EQ(ends.size(), 1);
-        EXPECT_EQ(ends[0][0].toInt(), column);
-        EXPECT_EQ(ends[0][1].toInt(), row);
+    QColor PixelAt(int row) const {
+        const QRect r = list->visualRect(list->model()->index(row, 1));
+        return list->viewport()->grab().toImage().pixelColor(r.center().x(), r.top() + 2);
     }
 };
 
-QColor PixelAt(CMyListCtrl* list, int row) {
-    const QRect r = list->visualRect(list->model()->index(row, 1));
-    return list->viewport()->grab().toImage().pixelColor(r.center().x(), r.top() + 2);
-}
-
 }  // namespace
 
-TEST(ListColors, RowBytesIndexTheVgaPalette) {
+TEST(ListColors, RowBytesIndexTheVgaPaletteAndOnlyTheFirstSelectedRowIsDrawnAsSelected) {
     EXPECT_EQ(RowPaintColors(3, -1, 0x1B).text, 0x00FFFFu);  // yellow on maroon
     EXPECT_EQ(RowPaintColors(3, -1, 0x1B).back, 0x000080u);
-    EXPECT_EQ(RowPaintColors(0, -1, 0xF0).back, 0xFFFFFFu);
     EXPECT_EQ(RowPaintColors(2048, -1, 0x1B).back, 0xFFFFFFu);
     EXPECT_EQ(RowPaintColors(5, 5, 0x1B).back, 0xC56A31u);
 
-    CMyListCtrl list;
-    EXPECT_EQ(list.RowColor(0), 0xF0);
-    EXPECT_FALSE(list.SetRowColor(-1, 0x12));
-    EXPECT_FALSE(list.SetRowColor(4096, 0x12));
-    EXPECT_TRUE(list.SetRowColor(4095, 0x12));
-    EXPECT_EQ(list.RowColor(4095), 0x12);
-}
-
-TEST(ListColors, OnlyTheFirstSelectedRowIsDrawnAsSelected) {
     ListWindow w;
+    EXPECT_FALSE(w.list->SetRowColor(-1, 0x12));
+    EXPECT_FALSE(w.list->SetRowColor(4096, 0x12));
+    EXPECT_TRUE(w.list->SetRowColor(4095, 0x12));
     w.list->SetRowColor(0, 0x1B);
     w.list->SetRowColor(2, 0x1B);
     w.list->selectRow(0);
-    w.list->selectionModel()->select(w.list->model()->index(2, 0),
-                                     QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    EXPECT_EQ(PixelAt(w.list, 0), QColor(0x31, 0x6A, 0xC5));
-    EXPECT_EQ(PixelAt(w.list, 1), QColor(Qt::white));
-    EXPECT_EQ(PixelAt(w.list, 2), QColor(0x80, 0, 0));  // maroon
-
+    w.list->selectionModel()->select(w.list->model()->index(2, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    EXPECT_EQ(w.PixelAt(0), QColor(0x31, 0x6A, 0xC5));
+    EXPECT_EQ(w.PixelAt(1), QColor(Qt::white));
+    EXPECT_EQ(w.PixelAt(2), QColor(0x80, 0, 0));  // maroon
     w.list->SetOwnerDraw(true);  // alternating fills, the selection in the highlight colour
-    EXPECT_EQ(PixelAt(w.list, 0), w.list->palette().color(QPalette::Active, QPalette::Highlight));
-    EXPECT_EQ(PixelAt(w.list, 1), QColor(0x80, 0x80, 0x80));
+    EXPECT_EQ(w.PixelAt(0), w.list->palette().color(QPalette::Active, QPalette::Highlight));
+    EXPECT_EQ(w.PixelAt(1), QColor(0x80, 0x80, 0x80));
 }
 
-TEST(ListEdit, DoubleClickOnTheFocusedRowAsksTheOwnerBelowTheRowsSelectsAll) {
+TEST(ListEdit, BeginAndEndOfAnEditAndEnterStoresTheText) {
     ListWindow w;
+    // A double click on the focused row asks the owner to begin, column first, then row.
     QTest::mouseClick(w.list->viewport(), Qt::LeftButton, {}, w.CellCenter(1, 1));
     QTest::mouseDClick(w.list->viewport(), Qt::LeftButton, {}, w.CellCenter(1, 1));
-    ASSERT_EQ(w.begins.size(), 1);
-    EXPECT_EQ(w.begins[0][0].toInt(), 1);  // column first, then row
-    EXPECT_EQ(w.begins[0][1].toInt(), 1);
+    EXPECT_EQ(w.begins, (Signals{{1, 1}}));
 
-    const QPoint below(w.CellCenter(2, 0).x(), w.list->viewport()->height() - 2);
-    QTest::mouseDClick(w.list->viewport(), Qt::LeftButton, {}, below);
-    EXPECT_EQ(w.begins.size(), 1);
-    EXPECT_EQ(w.list->selectionModel()->selectedRows().size(), 3);
-    EXPECT_EQ(w.list->LastDoubleClickedCell().row, -1);
-}
-
-TEST(ListEdit, EnterStoresTheTextAndReportsTheEditorsCell) {
-    ListWindow w;
-    QTest::mouseDClick(w.list->viewport(), Qt::LeftButton, {}, w.CellCenter(0, 0));
     w.list->ShowInPlaceEdit(2, 1, "old");
     CInPlaceEdit* edit = w.list->InPlaceEdit();
     ASSERT_TRUE(edit->isVisible());
@@ -111,9 +90,9 @@ TEST(ListEdit, EnterStoresTheTextAndReportsTheEditorsCell) {
     EXPECT_GT(edit->width(), w.list->columnWidth(1));
     EXPECT_LE(edit->geometry().right(), w.list->viewport()->width());
     QTest::keyClick(edit, Qt::Key_Return);
-    EXPECT_EQ(w.Cell(2, 1), QString("a much longer text than the cell is wide"));
+    EXPECT_EQ(w.list->item(2, 1)->text(), QString("a much longer text than the cell is wide"));
     EXPECT_FALSE(edit->isVisible());
-    w.ExpectOneEnd(1, 2);  // the edited cell, not the last double-clicked one
+    EXPECT_EQ(w.ends, (Signals{{1, 2}}));  // the edited cell, not the last double-clicked one
 
     // An owner that opens the next cell's editor in answer to the end keeps it open.
     QObject::connect(w.list, &CMyListCtrl::EndCellEdit, w.list, [&w](int, int row) {
@@ -124,6 +103,12 @@ TEST(ListEdit, EnterStoresTheTextAndReportsTheEditorsCell) {
     EXPECT_TRUE(edit->isVisible());
     EXPECT_EQ(edit->Row(), 0);
     EXPECT_EQ(w.ends.size(), 2);
+
+    // A double click below the rows selects them all and begins nothing.
+    QTest::mouseDClick(w.list->viewport(), Qt::LeftButton, {}, QPoint(20, w.list->viewport()->height() - 2));
+    EXPECT_EQ(w.begins.size(), 1);
+    EXPECT_EQ(w.list->selectionModel()->selectedRows().size(), 3);
+    EXPECT_EQ(w.list->LastDoubleClickedCell().row, -1);
 }
 
 TEST(ListEdit, EscKeepsTheOldTextInEveryEditorAndStillEndsTheEdit) {
@@ -131,8 +116,7 @@ TEST(ListEdit, EscKeepsTheOldTextInEveryEditorAndStillEndsTheEdit) {
     w.list->ShowInPlaceEdit(0, 1, "r0c1");
     QTest::keyClicks(w.list->InPlaceEdit(), "xyz");
     QTest::keyClick(w.list->InPlaceEdit(), Qt::Key_Escape);
-    w.ExpectOneEnd(1, 0);
-
+    EXPECT_EQ(w.ends, (Signals{{1, 0}}));
     w.list->ShowInPlaceList(1, 2, {"a", "b", "c"}, 1);
     QTest::keyClick(w.list->InPlaceList(), Qt::Key_Escape);
     w.list->ShowInPlaceTime(2, 0, 3600);
@@ -140,32 +124,24 @@ TEST(ListEdit, EscKeepsTheOldTextInEveryEditorAndStillEndsTheEdit) {
     w.list->ShowInPlaceBrowseEdit(0, 2, "/tmp/x.mp3");
     QTest::keyClick(w.list->InPlaceBrowseEdit(), Qt::Key_Escape);
     EXPECT_EQ(w.ends.size(), 4);
-    for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 3; ++c) EXPECT_EQ(w.Cell(r, c), QString("r%1c%2").arg(r).arg(c));
+    EXPECT_EQ(w.Cells(), kInitial);
 }
 
 TEST(ListEdit, ListAndTimeEditorsStoreTheirChoiceAndFocusLossEndsAnEdit) {
     ListWindow w;
     w.list->ShowInPlaceList(1, 2, {"a", "b", "c"}, 1);
     QTest::keyClick(w.list->InPlaceList(), Qt::Key_Return);
-    EXPECT_EQ(w.Cell(1, 2), QString("b"));
-
     w.list->ShowInPlaceTime(0, 0, 0);
     w.list->InPlaceTime()->setTime(QTime(7, 8, 9));
     QTest::keyClick(w.list->InPlaceTime(), Qt::Key_Enter);
-    EXPECT_EQ(w.Cell(0, 0), QString("07:08:09"));
-
     w.list->ShowInPlaceBrowseEdit(2, 2, "/music/a.mp3");
     ASSERT_TRUE(w.list->InPlaceBrowseEdit()->hasFocus());
     w.other->setFocus();
-    EXPECT_EQ(w.Cell(2, 2), QString("/music/a.mp3"));
     EXPECT_FALSE(w.list->InPlaceBrowseEdit()->isVisible());
-    EXPECT_EQ(w.ends.size(), 3);
-
     // Opening a second editor ends the first one.
     w.list->ShowInPlaceEdit(0, 1, "first");
     w.list->ShowInPlaceList(1, 1, {"x"});
-    EXPECT_EQ(w.Cell(0, 1), QString("first"));
+    EXPECT_EQ(w.Cells(), "07:08:09 first r0c2 r1c0 r1c1 b r2c0 r2c1 /music/a.mp3");
     EXPECT_EQ(w.ends.size(), 4);
 
     // Opening the drop-down keeps the edit open; picking there stores the pick, which
@@ -177,7 +153,7 @@ TEST(ListEdit, ListAndTimeEditorsStoreTheirChoiceAndFocusLossEndsAnEdit) {
     popup->setCurrentIndex(popup->model()->index(2, 0));
     QTest::keyClick(popup, Qt::Key_Return);
     QApplication::processEvents();
-    EXPECT_EQ(w.Cell(1, 2), QString("c"));
+    EXPECT_EQ(w.list->item(1, 2)->text(), QString("c"));
     EXPECT_FALSE(w.list->InPlaceList()->isVisible());
     EXPECT_EQ(w.ends.size(), 6);
 }

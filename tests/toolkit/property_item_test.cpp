@@ -17,7 +17,6 @@ TEST(DateTimeItem, PackedWordsShowAsTextAndPackBack) {
     CMFCPropertyGridDateTimeProperty date("Start", "", true);
     date.SetPackedValue(0x3A8F);
     EXPECT_EQ(date.FormatProperty(), QString("2029-04-15"));
-    EXPECT_EQ(date.GetPackedValue(), 0x3A8F);
     date.SetPackedValue(29 << 9);  // month 0, day 0
     EXPECT_EQ(date.FormatProperty(), QString("2029-01-01"));
     date.CommitEdit({2105, 3, 7, 0, 0, 0});
@@ -35,7 +34,7 @@ TEST(DateTimeItem, PackedWordsShowAsTextAndPackBack) {
     EXPECT_EQ(CMFCPropertyGridDateTimeProperty("Now", "", true).FormatProperty(), QString("2024-02-29"));
 }
 
-TEST(DateTimeItem, InvalidWordsShowRawKeepTheirBitsAndEditAsClampedValues) {
+TEST(DateTimeItem, InvalidWordsShowRawAndEditClampedAndLeavingTheEditorStoresAndNotifiesOnce) {
     const uint16_t badDate = uint16_t((23 << 9) | (13 << 5) | 31);  // month 13
     const uint16_t badTime = uint16_t((31 << 11) | (63 << 5) | 31);  // 31:63:62
     CMFCPropertyGridDateTimeProperty date("d", "", true), time("t", "", false);
@@ -45,39 +44,9 @@ TEST(DateTimeItem, InvalidWordsShowRawKeepTheirBitsAndEditAsClampedValues) {
     EXPECT_EQ(time.FormatProperty(), QString("31:63:62"));
     EXPECT_EQ(date.GetPackedValue(), badDate);  // unedited: the stored word stays
     EXPECT_EQ(time.GetPackedValue(), badTime);
-
     const DateTimeFields feb = ClampDateTimeFields({2023, 2, 31, 24, 60, 62});
-    EXPECT_EQ(feb.day, 28);
-    EXPECT_EQ(feb.hour, 23);
-    EXPECT_EQ(feb.minute, 59);
-    EXPECT_EQ(feb.second, 59);
+    EXPECT_EQ(std::tuple(feb.month, feb.day, feb.hour, feb.minute, feb.second), std::tuple(2, 28, 23, 59, 59));
 
-    QWidget grid;
-    grid.resize(200, 100);
-    grid.show();
-    QImage canvas(200, 100, QImage::Format_RGB32);
-    QPainter painter(&canvas);
-    date.OnDrawValue(&painter, QRect(80, 10, 110, 20));
-    ASSERT_TRUE(date.CreateInPlaceEdit(&grid));
-    CDateTimeCtrlEx* editor = CDateTimeCtrlEx::Existing();
-    EXPECT_EQ(editor->date(), QDate(2023, 12, 31));
-    EXPECT_EQ(editor->geometry(), QRect(80, 10, 110, 20));
-    time.OnDrawValue(&painter, QRect(80, 40, 110, 20));
-    time.CreateInPlaceEdit(&grid);  // ends the date edit first: one editor for all items
-    EXPECT_EQ(date.FormatProperty(), QString("2023-12-31"));
-    EXPECT_EQ(editor->time(), QTime(23, 59, 59));
-    editor->OnKillFocus();
-    EXPECT_EQ(time.FormatProperty(), QString("23:59:59"));
-
-    // After a time edit the shared editor still takes any date.
-    date.SetPackedValue(0x3A8F);
-    date.CreateInPlaceEdit(&grid);
-    EXPECT_EQ(editor->date(), QDate(2029, 4, 15));
-    editor->OnKillFocus();
-    EXPECT_EQ(date.GetPackedValue(), 0x3A8F);
-}
-
-TEST(DateTimeItem, LeavingTheEditorStoresTheValueAndNotifiesOnce) {
     QWidget window;
     auto* layout = new QVBoxLayout(&window);
     auto* grid = new QWidget;
@@ -88,21 +57,32 @@ TEST(DateTimeItem, LeavingTheEditorStoresTheValueAndNotifiesOnce) {
     window.show();
     QApplication::setActiveWindow(&window);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-
-    CMFCPropertyGridDateTimeProperty item("Start", "", true);
-    item.SetPackedValue(0x3A8F);
-    QSignalSpy changed(&item, &CPropertyGridItem::PropertyChanged);
     QImage canvas(200, 60, QImage::Format_RGB32);
     QPainter painter(&canvas);
-    item.OnDrawValue(&painter, QRect(60, 5, 120, 22));
-    ASSERT_TRUE(item.CreateInPlaceEdit(grid));
+    date.OnDrawValue(&painter, QRect(80, 10, 110, 20));
+    ASSERT_TRUE(date.CreateInPlaceEdit(grid));
     CDateTimeCtrlEx* editor = CDateTimeCtrlEx::Existing();
+    EXPECT_EQ(editor->date(), QDate(2023, 12, 31));
+    EXPECT_EQ(editor->geometry(), QRect(80, 10, 110, 20));
+    time.OnDrawValue(&painter, QRect(80, 40, 110, 20));
+    time.CreateInPlaceEdit(grid);  // ends the date edit first: one editor for all items
+    EXPECT_EQ(date.FormatProperty(), QString("2023-12-31"));
+    EXPECT_EQ(editor->time(), QTime(23, 59, 59));
+    editor->OnKillFocus();
+    EXPECT_EQ(time.FormatProperty(), QString("23:59:59"));
+
+    // After a time edit the shared editor still takes any date; the focus leaving it
+    // stores the value and notifies once.
+    date.SetPackedValue(0x3A8F);
+    QSignalSpy changed(&date, &CPropertyGridItem::PropertyChanged);
+    date.CreateInPlaceEdit(grid);
+    EXPECT_EQ(editor->date(), QDate(2029, 4, 15));
     ASSERT_TRUE(editor->hasFocus());
     editor->setDate(QDate(2030, 1, 2));
     other->setFocus();
     EXPECT_FALSE(editor->isVisible());
-    EXPECT_EQ(item.FormatProperty(), QString("2030-01-02"));
-    EXPECT_EQ(item.GetPackedValue(), (30 << 9) | (1 << 5) | 2);
+    EXPECT_EQ(date.FormatProperty(), QString("2030-01-02"));
+    EXPECT_EQ(date.GetPackedValue(), (30 << 9) | (1 << 5) | 2);
     grid->setFocus();
     other->setFocus();
     EXPECT_EQ(changed.size(), 1);

@@ -1,30 +1,21 @@
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QMenu>
-#include <QMouseEvent>
 
+#include "tests/qt_main/qt_test_util.h"
+#include "toolkit/color_combo.h"
+#include "toolkit/icon_picker.h"
+#include "toolkit/list_ctrl.h"
+#include "toolkit/property_item.h"
 #include "toolkit/small_widgets.h"
+#include "toolkit/view_tree.h"
 
 using namespace ledsuite;
-
-namespace {
-void Drag(QWidget* handle, int dx) {
-    const QPoint from = handle->rect().center();
-    const QPoint to = from + QPoint(dx, 0);
-    QMouseEvent press(QEvent::MouseButtonPress, from, handle->mapToGlobal(from), Qt::LeftButton, Qt::LeftButton, {});
-    QMouseEvent move(QEvent::MouseMove, to, handle->mapToGlobal(to), Qt::NoButton, Qt::LeftButton, {});
-    QMouseEvent release(QEvent::MouseButtonRelease, to, handle->mapToGlobal(to), Qt::LeftButton, Qt::NoButton, {});
-    QApplication::sendEvent(handle, &press);
-    QApplication::sendEvent(handle, &move);
-    QApplication::sendEvent(handle, &release);
-}
-}  // namespace
+using namespace ledsuite::testing;
 
 TEST(SmallWidgets, MenuItemsAreFoundByCommandIdInSubmenus) {
     QMenu menu;
-    QMenu* sub = menu.addMenu("Sub");
-    QAction* item = sub->addAction("Old");
+    QAction* item = menu.addMenu("Sub")->addAction("Old");
     item->setData(32771);
     item->setCheckable(true);
     item->setChecked(true);
@@ -39,20 +30,26 @@ TEST(SmallWidgets, MenuItemsAreFoundByCommandIdInSubmenus) {
 }
 
 TEST(SmallWidgets, SplitterBarsAreFrozenWhileThePreviewLockIsOn) {
-    CFixedSplitter* splitter = CFixedSplitter::CreateObject(Qt::Horizontal);
-    std::unique_ptr<CFixedSplitter> owner(splitter);
+    std::unique_ptr<CFixedSplitter> splitter(CFixedSplitter::CreateObject(Qt::Horizontal));
     splitter->addWidget(new QWidget);
     splitter->addWidget(new QWidget);
     splitter->resize(300, 100);
     splitter->setSizes({150, 150});
     splitter->show();
+    QWidget* handle = splitter->handle(1);
+    auto drag = [&] {
+        const QPoint from = handle->rect().center();
+        SendMouse(handle, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+        SendMouse(handle, QEvent::MouseMove, from + QPoint(40, 0), Qt::NoButton, Qt::LeftButton);
+        SendMouse(handle, QEvent::MouseButtonRelease, from + QPoint(40, 0), Qt::LeftButton, Qt::NoButton);
+    };
     const QList<int> before = splitter->sizes();
     SetPreviewLock(true);
-    Drag(splitter->handle(1), 40);
+    drag();
     EXPECT_EQ(splitter->sizes(), before);
-    EXPECT_EQ(splitter->handle(1)->cursor().shape(), Qt::ArrowCursor);
+    EXPECT_EQ(handle->cursor().shape(), Qt::ArrowCursor);
     SetPreviewLock(false);
-    Drag(splitter->handle(1), 40);
+    drag();
     EXPECT_GT(splitter->sizes()[0], before[0]);
 }
 
@@ -69,4 +66,35 @@ TEST(SmallWidgets, PictureListStretchesEachPictureIntoItsItem) {
     const QImage shot = box.viewport()->grab().toImage();
     EXPECT_EQ(shot.pixelColor(first.center()), QColor(Qt::red));
     EXPECT_NE(shot.pixelColor(box.visualItemRect(box.item(1)).center()), QColor(Qt::red));
+}
+
+// Every widget class opens and closes offscreen without a Qt warning (any fails the test);
+// the list's in-place editors are opened and closed by the list tests.
+TEST(SmallWidgets, EveryWidgetOpensAndClosesCleanly) {
+    CDialogFx dialog;
+    CMessageBoxFx box(&dialog, u"Text", u"Caption", MB_ICONHAND | MB_ABORTRETRYIGNORE);
+    CMyListCtrl list;
+    list.SetOwnerDraw(true);
+    CComboBoxColor combo;
+    combo.SetColorCode(3);
+    CListBoxEx pictures;
+    CFixedSplitter splitter;
+    QWidget grid;
+    CViewTreeEx tree;
+    tree.Programs().AddProgramSet();
+    tree.Programs().AddProgram(0);
+    tree.Rebuild();
+    CIconPicker picker;
+    picker.AddBitmapHandle(QPixmap(8, 8));
+    const std::initializer_list<QWidget*> all{&dialog, &box, &list, &combo, &pictures, &splitter, &grid, &tree, &picker};
+    for (QWidget* w : all) w->show();
+    combo.showPopup();
+    combo.hidePopup();
+    CMFCPropertyGridDateTimeProperty item("t", "", false);
+    item.CreateInPlaceEdit(&grid);
+    picker.ShowPopup(QPoint(0, 30));  // the popup with its cells and text buttons
+    ASSERT_NE(picker.Popup(), nullptr);
+    EXPECT_TRUE(picker.Popup()->close());
+    for (QWidget* w : all) EXPECT_TRUE(w->close());
+    QApplication::processEvents();
 }
