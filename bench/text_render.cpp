@@ -19,7 +19,7 @@ void ReportCache(benchmark::State& state, const FontRenderer& fonts) {
 void BM_DrawCachedLine(benchmark::State& state) {
     FontRenderer fonts;
     Surface surface(512, 32);
-    const FontSpec spec{u"宋体", int(state.range(0))};
+    const FontDesc spec{u"宋体", int(state.range(0))};
     for (auto _ : state) benchmark::DoNotOptimize(fonts.Draw(surface, 0, 0, spec, kLine, 0xFF0000));
     ReportCache(state, fonts);
 }
@@ -28,7 +28,7 @@ BENCHMARK(BM_DrawCachedLine)->Arg(16)->Arg(32);
 void BM_DrawUncachedLine(benchmark::State& state) {
     FontRenderer fonts;
     Surface surface(512, 32);
-    const FontSpec spec{u"宋体", int(state.range(0))};
+    const FontDesc spec{u"宋体", int(state.range(0))};
     for (auto _ : state) {
         fonts.ClearCache();
         benchmark::DoNotOptimize(fonts.Draw(surface, 0, 0, spec, kLine, 0xFF0000));

@@ -203,7 +203,7 @@ int32_t BuildBitmapProgramImage(const ProgramTree& tree, uint32_t* errorPosition
     const int height = kLineHeight * int(lines.size());  // 14 characters: both fit their bytes
     Surface surface(width, height);
     FontRenderer fonts;
-    const FontSpec song{u"宋体", kLineHeight, 400};
+    const FontDesc song{u"宋体", kLineHeight, 400};
     for (size_t i = 0; i < lines.size(); ++i) {
         int x = 0;
         for (const char16_t& ch : lines[i]) {

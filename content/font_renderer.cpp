@@ -143,7 +143,7 @@ struct FontRenderer::Impl {
                 autohint || !hinting || hintStyle == FC_HINT_NONE};
     }
 
-    uint32_t Resolve(const FontSpec& spec) {
+    uint32_t Resolve(const FontDesc& spec) {
         auto key = std::make_tuple(spec.face, spec.bold(), spec.italic);
         auto it = resolvedIndex.find(key);
         if (it != resolvedIndex.end()) return it->second;
@@ -241,14 +241,14 @@ struct FontRenderer::Impl {
         return true;
     }
 
-    FontMetrics Metrics(const FontSpec& spec) {
+    FontMetrics Metrics(const FontDesc& spec) {
         if (spec.height < 1) return {};
         Resolved& r = resolved[Resolve(spec)];
         if (!r.primary.face || !SetCellHeight(*r.primary.face, spec.height)) return {};
         return {spec.height, r.primary.face->ascent, spec.height - r.primary.face->ascent};
     }
 
-    const Glyph* GetGlyph(uint32_t ri, const FontSpec& spec, char32_t code) {
+    const Glyph* GetGlyph(uint32_t ri, const FontDesc& spec, char32_t code) {
         const GlyphKey key{ri, spec.height, code};
         auto it = glyphs.find(key);
         if (it != glyphs.end()) {
@@ -315,7 +315,7 @@ struct FontRenderer::Impl {
     }
 
     // Underline or strikeout rows: the first row below (positive) or above the baseline and the thickness.
-    void DecorationRows(const FontSpec& spec, Face& f, bool strike, int& offset, int& thickness) {
+    void DecorationRows(const FontDesc& spec, Face& f, bool strike, int& offset, int& thickness) {
         FT_Face face = f.face;
         const FT_Fixed scale = FT_IS_SCALABLE(face) ? face->size->metrics.y_scale : 0;
         auto px = [&](long units) { return Round26_6(FT_MulFix(units, scale)); };
@@ -336,14 +336,14 @@ struct FontRenderer::Impl {
 FontRenderer::FontRenderer() : impl_(std::make_unique<Impl>()) {}
 FontRenderer::~FontRenderer() = default;
 
-FontMetrics FontRenderer::Metrics(const FontSpec& spec) { return impl_->Metrics(spec); }
+FontMetrics FontRenderer::Metrics(const FontDesc& spec) { return impl_->Metrics(spec); }
 
-int FontRenderer::CharWidth(const FontSpec& spec, char32_t code) {
+int FontRenderer::CharWidth(const FontDesc& spec, char32_t code) {
     if (spec.height < 1) return 0;
     return impl_->GetGlyph(impl_->Resolve(spec), spec, code)->advance;
 }
 
-TextExtent FontRenderer::Measure(const FontSpec& spec, std::u16string_view text) {
+TextExtent FontRenderer::Measure(const FontDesc& spec, std::u16string_view text) {
     if (spec.height < 1) return {};
     const uint32_t ri = impl_->Resolve(spec);
     int width = 0;
@@ -351,7 +351,7 @@ TextExtent FontRenderer::Measure(const FontSpec& spec, std::u16string_view text)
     return {width, spec.height};
 }
 
-int FontRenderer::Draw(Surface& surface, int x, int y, const FontSpec& spec, std::u16string_view text,
+int FontRenderer::Draw(Surface& surface, int x, int y, const FontDesc& spec, std::u16string_view text,
                        uint32_t colour) {
     const FontMetrics m = Metrics(spec);
     if (m.height == 0) return 0;
@@ -378,7 +378,7 @@ int FontRenderer::Draw(Surface& surface, int x, int y, const FontSpec& spec, std
     return penX - x;
 }
 
-std::string FontRenderer::ResolvedFamily(const FontSpec& spec) { return impl_->resolved[impl_->Resolve(spec)].family; }
+std::string FontRenderer::ResolvedFamily(const FontDesc& spec) { return impl_->resolved[impl_->Resolve(spec)].family; }
 
 FontRenderer::CacheStats FontRenderer::cacheStats() const {
     CacheStats s = impl_->stats;

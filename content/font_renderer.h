@@ -1,10 +1,10 @@
 #pragma once
-// FontRenderer: measures and draws text for a FontSpec with FreeType glyphs of the
+// FontRenderer: measures and draws text for a FontDesc with FreeType glyphs of the
 // faces fontconfig picks (the suite's configuration, res/fonts.conf, maps the
 // card's face names to Debian fonts). Glyphs are monochrome: an LED is on or off,
 // so a pixel is either the text colour or untouched.
 //
-// Sizes follow the card platform: a FontSpec's height is the cell height, the
+// Sizes follow the card platform: a FontDesc's height is the cell height, the
 // face's ascent plus descent (Windows ascent and descent when the face has them),
 // and text drawn at (x, y) has its cell's top at y. Bold and italic are
 // synthesised (widened outline, oblique slant) when the face has no such style;
@@ -19,7 +19,7 @@
 #include <string>
 #include <string_view>
 
-#include "content/font_spec.h"
+#include "content/font_desc.h"
 
 struct _FcConfig;
 
@@ -28,7 +28,7 @@ namespace ledsuite {
 class Surface;
 
 struct FontMetrics {
-    int height = 0;   // cell height, the FontSpec's height
+    int height = 0;   // cell height, the FontDesc's height
     int ascent = 0;   // from the cell's top to the baseline
     int descent = 0;  // height - ascent
 };
@@ -46,17 +46,17 @@ public:
     FontRenderer& operator=(const FontRenderer&) = delete;
 
     // All zero for a height below 1 or when no face can be found.
-    FontMetrics Metrics(const FontSpec& spec);
+    FontMetrics Metrics(const FontDesc& spec);
     // The advance of one character (UTF-32 code).
-    int CharWidth(const FontSpec& spec, char32_t code);
+    int CharWidth(const FontDesc& spec, char32_t code);
     // The text's advance width and the cell height.
-    TextExtent Measure(const FontSpec& spec, std::u16string_view text);
+    TextExtent Measure(const FontDesc& spec, std::u16string_view text);
     // Writes `text` in `colour` with its cell's top-left at (x, y), clipped by the
     // surface; returns the advance width.
-    int Draw(Surface& surface, int x, int y, const FontSpec& spec, std::u16string_view text, uint32_t colour);
+    int Draw(Surface& surface, int x, int y, const FontDesc& spec, std::u16string_view text, uint32_t colour);
 
     // The family fontconfig chose for the spec's face (UTF-8), empty when none.
-    std::string ResolvedFamily(const FontSpec& spec);
+    std::string ResolvedFamily(const FontDesc& spec);
 
     struct CacheStats {
         uint64_t hits = 0;

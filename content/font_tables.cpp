@@ -257,6 +257,6 @@ void FillFaceLists(std::vector<std::u16string>& installed, std::vector<std::u16s
     });
 }
 
-FontSpec SmallFont() { return FontSpec{kSongFace, 11, 400}; }
+FontDesc SmallFont() { return FontDesc{kSongFace, 11, 400}; }
 
 }  // namespace ledsuite

@@ -18,7 +18,7 @@
 #include <string_view>
 #include <vector>
 
-#include "content/font_spec.h"
+#include "content/font_desc.h"
 
 namespace ledsuite {
 
@@ -138,6 +138,6 @@ Lists MakeFaceLists() {
 
 // The font of characters outside 0x20..0x7E in 8-pixel text: "宋体", height 11,
 // regular (drawn one pixel above the cell's top).
-FontSpec SmallFont();
+FontDesc SmallFont();
 
 }  // namespace ledsuite

@@ -185,7 +185,7 @@ RawImage RenderCellImages(RenderContext& rc, bool cardFonts, const TextCell& cel
 }
 
 RawImage RenderTextImage(RenderContext& rc, std::u16string_view text, uint32_t attr) {
-    const FontSpec spec = AttrFontSpec(attr, rc.tables, false);
+    const FontDesc spec = AttrFontDesc(attr, rc.tables, false);
     const TextExtent e = rc.fonts.Measure(spec, text);
     if (e.width < 1 || e.height < 1) return {};
     Surface s(e.width, e.height);

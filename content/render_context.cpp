@@ -4,13 +4,13 @@
 
 namespace ledsuite {
 
-FontSpec CellFontSpec(const CellFont& f) {
-    return FontSpec{f.face, f.pixelHeight, f.weight, f.italic, f.underline, f.strikeout};
+FontDesc CellFontDesc(const CellFont& f) {
+    return FontDesc{f.face, f.pixelHeight, f.weight, f.italic, f.underline, f.strikeout};
 }
 
-FontSpec AttrFontSpec(uint32_t attr, const FontTables& tables, bool defaultTable) {
+FontDesc AttrFontDesc(uint32_t attr, const FontTables& tables, bool defaultTable) {
     using namespace CellAttr;
-    return FontSpec{tables.FaceName(FontOf(attr), defaultTable), int(SizeOf(attr)), attr & Bold ? 700 : 400,
+    return FontDesc{tables.FaceName(FontOf(attr), defaultTable), int(SizeOf(attr)), attr & Bold ? 700 : 400,
                     (attr & Italic) != 0, (attr & Underline) != 0, (attr & Strikeout) != 0};
 }
 
@@ -26,7 +26,7 @@ int FontMeasurer::TextWidth(std::u16string_view text, uint32_t attr, bool defaul
     const std::u16string_view face =
         table.empty() ? std::u16string_view() : std::u16string_view(table[index < table.size() ? index : 0]);
     if (!cached_ || attr != lastAttr_ || defaultTable != lastDefault_ || face != lastSpec_.face) {
-        lastSpec_ = AttrFontSpec(attr, tables_, defaultTable);
+        lastSpec_ = AttrFontDesc(attr, tables_, defaultTable);
         lastAttr_ = attr;
         lastDefault_ = defaultTable;
         cached_ = true;
@@ -37,7 +37,7 @@ int FontMeasurer::TextWidth(std::u16string_view text, uint32_t attr, bool defaul
 bool SelectCellFont(RenderContext& rc, Surface& surface, const TextCell& cell, bool defaultTable) {
     const auto font = CreateCellFont(cell, defaultTable, rc.tables);
     if (!font) return false;
-    surface.SelectFont(rc.fonts, CellFontSpec(*font));
+    surface.SelectFont(rc.fonts, CellFontDesc(*font));
     return true;
 }
 

@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "content/font_renderer.h"
-#include "content/font_spec.h"
+#include "content/font_desc.h"
 #include "content/surface.h"
 #include "content/text_content.h"
 #include "content/text_measurer.h"
@@ -19,11 +19,11 @@
 namespace ledsuite {
 
 // The renderer's form of a cell font.
-FontSpec CellFontSpec(const CellFont& font);
+FontDesc CellFontDesc(const CellFont& font);
 // The font an attribute word names: face from the installed or the default table
 // (an index past the table's end means entry 0), pixel size, bold, italic,
 // underline and strikeout.
-FontSpec AttrFontSpec(uint32_t attr, const FontTables& tables, bool defaultTable);
+FontDesc AttrFontDesc(uint32_t attr, const FontTables& tables, bool defaultTable);
 // 0x00RRGGBB of an attribute's three colour bits (255 for each bit set).
 uint32_t AttrColor(uint32_t attr);
 
@@ -41,7 +41,7 @@ private:
     bool cached_ = false;
     uint32_t lastAttr_ = 0;
     bool lastDefault_ = false;
-    FontSpec lastSpec_;
+    FontDesc lastSpec_;
 };
 
 struct RenderContext {
@@ -85,7 +85,7 @@ public:
 private:
     Surface& surface_;
     FontRenderer* renderer_;
-    FontSpec font_;
+    FontDesc font_;
 };
 
 // Selects the cell's font (CreateCellFont) into the surface; false, with the

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "content/font_spec.h"
+#include "content/font_desc.h"
 #include "content/raw_image.h"
 
 namespace ledsuite {
@@ -97,11 +97,11 @@ public:
     bool BlitOr(const RawImage& src, int dx, int dy, PixelRect part = {});
 
     // Text: the font is drawn by `renderer`, which must outlive its use here.
-    void SelectFont(FontRenderer& renderer, const FontSpec& spec) {
+    void SelectFont(FontRenderer& renderer, const FontDesc& spec) {
         renderer_ = &renderer;
         font_ = spec;
     }
-    const FontSpec& font() const { return font_; }
+    const FontDesc& font() const { return font_; }
     FontRenderer* renderer() const { return renderer_; }
     void SetTextColor(uint32_t colour) { textColor_ = colour; }
     uint32_t textColor() const { return textColor_; }
@@ -120,7 +120,7 @@ private:
     int posX_ = 0;
     int posY_ = 0;
     FontRenderer* renderer_ = nullptr;
-    FontSpec font_;
+    FontDesc font_;
     uint32_t textColor_ = 0xFFFFFF;
 };
 

@@ -90,7 +90,7 @@ TEST(BitmapProgramImage, HeaderScheduleCharactersAndPicture) {
     // U+0100 and 16 any other, whatever the face's own advances.
     Surface expected(32, 16);
     FontRenderer fonts;
-    const FontSpec song{u"宋体", 16, 400};
+    const FontDesc song{u"宋体", 16, 400};
     fonts.Draw(expected, 0, 0, song, u"A", 0xFFFFFF);
     fonts.Draw(expected, 8, 0, song, u"中", 0xFFFFFF);
     fonts.Draw(expected, 24, 0, song, u"B", 0xFFFFFF);

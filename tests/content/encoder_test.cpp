@@ -368,7 +368,7 @@ TEST_F(RenderedFormTest, LinePicturesFieldsAndGlyphSets) {
     ASSERT_EQ(ImageFromLedPlanes(width, height, &b.bytes[LoadU32(&b.bytes[planes + 10])],
                                  b.bytes.size() - LoadU32(&b.bytes[planes + 10]), 17, shown), 1);
     Surface expected(width, height);
-    fonts.Draw(expected, 0, 0, AttrFontSpec(CellAttr::Make(16, 0, 3), tables, false), u"Hi", 0xFFFF00);
+    fonts.Draw(expected, 0, 0, AttrFontDesc(CellAttr::Make(16, 0, 3), tables, false), u"Hi", 0xFFFF00);
     int lit = 0;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {

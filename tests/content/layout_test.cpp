@@ -42,9 +42,9 @@ TEST_F(LayoutTest, CellsDrawWithTheBuiltinFontTheSmallFontOrTheirFace) {
     // 中 has no built-in glyph: at 8 pixels the small font one pixel above the cell's
     // top; at other sizes the cell's face with its top-left at the rectangle's.
     const uint32_t white16 = CellAttr::Make(16, 0, 7);
-    const std::tuple<TextCell, PixelRect, FontSpec, int> cases[] = {
+    const std::tuple<TextCell, PixelRect, FontDesc, int> cases[] = {
         {TextCell(u'中', CellAttr::Make(8, 0, 1)), {4, 5, 10, 13}, SmallFont(), -1},
-        {TextCell(u'中', white16), {3, 4, 19, 20}, AttrFontSpec(white16, tables, false), 0}};
+        {TextCell(u'中', white16), {3, 4, 19, 20}, AttrFontDesc(white16, tables, false), 0}};
     for (const auto& [cell, rect, spec, dy] : cases) {
         Surface drawn(40, 24), expected(40, 24);
         SelectCellFont(rc, drawn, cell, false);
@@ -65,8 +65,8 @@ TEST_F(LayoutTest, CellsDrawWithTheBuiltinFontTheSmallFontOrTheirFace) {
 
 TEST_F(LayoutTest, WidthsFollowARefilledFaceTable) {
     const uint32_t second = CellAttr::Make(24, 1, 7);  // installed entry 1
-    const int mono = fonts.Measure(FontSpec{u"Courier New", 24}, u"i").width;
-    const int song = fonts.Measure(FontSpec{u"宋体", 24}, u"i").width;
+    const int mono = fonts.Measure(FontDesc{u"Courier New", 24}, u"i").width;
+    const int song = fonts.Measure(FontDesc{u"宋体", 24}, u"i").width;
     ASSERT_NE(mono, song);
     EXPECT_EQ(rc.measurer.CharWidth(u'i', second, false), mono);
     tables.installed[1] = u"宋体";  // the owner refills its tables in place
@@ -113,7 +113,7 @@ TEST_F(LayoutTest, ThaiClustersStayWithinTheText) {
     EXPECT_EQ(ThaiClusterExtent(rc, t.cells, 2046, false), ext[2046]);  // the cluster ends with the text
     EXPECT_EQ(ThaiClusterExtent(rc, t.cells, 2047, false), CellSize{});
     Surface s(40, 20);
-    s.SelectFont(fonts, FontSpec{u"宋体", 16});
+    s.SelectFont(fonts, FontDesc{u"宋体", 16});
     EXPECT_EQ(DrawThaiCluster(s, t.cells, 0, 0, 2046), 1);  // the one mark, not past the end
     EXPECT_EQ(DrawThaiCluster(s, t.cells, 0, 0, 2045), 0);
 }

@@ -126,7 +126,7 @@ TEST_F(PaintersTest, TableCellTexts) {
     EXPECT_EQ(sizes[1], CellSize{});
     // Drawn as a cell, the table leaves the caller's font selected.
     Surface cell(140, 40);
-    const FontSpec callerFont{u"Courier New", 16};
+    const FontDesc callerFont{u"Courier New", 16};
     cell.SelectFont(fonts, callerFont);
     DrawCell(rc, cell, ObjectCell(FC_TABLE, std::make_unique<GridObject>(MakeGrid(0xBC, u"A", 2))), {0, 0, 140, 40});
     EXPECT_TRUE(SamePixels(cell, s));
@@ -143,7 +143,7 @@ TEST_F(PaintersTest, TableCellTexts) {
 }
 
 TEST_F(PaintersTest, FieldPaintersWriteTheirPlaceholders) {
-    const FontSpec song{u"宋体", 16};
+    const FontDesc song{u"宋体", 16};
     // A counter shows its start value in its colour and the selected font.
     CounterField counter;
     counter.start = 5;
@@ -160,12 +160,12 @@ TEST_F(PaintersTest, FieldPaintersWriteTheirPlaceholders) {
     const uint32_t big = CellAttr::Make(16, 0, 1), small = CellAttr::Make(12, 0, 2);
     group.digits = {TextCell(u'1', big), TextCell(u'2', small)};
     Surface drawn(60, 20), expected(60, 20);
-    const FontSpec previous{u"Courier New", 10};
+    const FontDesc previous{u"Courier New", 10};
     drawn.SelectFont(fonts, previous);
     DrawDigitGroup(rc, drawn, 0, 0, group);
     const int advance = rc.measurer.TextWidth(u"J", big, false);
-    fonts.Draw(expected, 0, 0, AttrFontSpec(big, tables, false), u"1", 0xFF0000);
-    fonts.Draw(expected, advance, 4, AttrFontSpec(small, tables, false), u"2", 0x00FF00);
+    fonts.Draw(expected, 0, 0, AttrFontDesc(big, tables, false), u"1", 0xFF0000);
+    fonts.Draw(expected, advance, 4, AttrFontDesc(small, tables, false), u"2", 0x00FF00);
     EXPECT_TRUE(SamePixels(drawn, expected));
     EXPECT_EQ(drawn.font(), previous);
 }
@@ -187,7 +187,7 @@ TEST_F(PaintersTest, CellAndTextImages) {
 
     const uint32_t red16 = CellAttr::Make(16, 0, 1);
     const RawImage text = RenderTextImage(rc, u"AB", red16);
-    EXPECT_EQ(text.width, fonts.Measure(AttrFontSpec(red16, tables, false), u"AB").width);
+    EXPECT_EQ(text.width, fonts.Measure(AttrFontDesc(red16, tables, false), u"AB").width);
     EXPECT_EQ(text.height, 16);
     int red = 0;
     for (int y = 0; y < text.height; ++y) red += int(std::count(text.row32(y), text.row32(y) + text.width, 0xFF0000u));

@@ -90,7 +90,7 @@ TEST(Surface, EverythingStaysInsideTheClip) {
     s.Line(-5, 10, 45, 10);
     s.Ellipse({0, 0, 40, 20});
     EXPECT_TRUE(s.BlitOr(Surface(40, 20, 0xABCDEF).image(), -3, -3));
-    s.SelectFont(fonts, FontSpec{u"Courier New", 16});
+    s.SelectFont(fonts, FontDesc{u"Courier New", 16});
     s.SetTextColor(0xFFFFFF);
     EXPECT_GT(s.DrawText(0, 0, u"WWWWW"), 30);
     EXPECT_EQ(CountLit(s), CountLit(s, clip));
@@ -143,7 +143,7 @@ TEST(Surface, EllipseOutlineIsSymmetricInsideItsBox) {
 
 TEST(FontRenderer, CjkFaceRendersMonochromeInsideItsCell) {
     FontRenderer fonts;
-    const FontSpec song{u"宋体", 16};
+    const FontDesc song{u"宋体", 16};
     EXPECT_EQ(fonts.ResolvedFamily(song), "AR PL UMing CN");
     const FontMetrics m = fonts.Metrics(song);
     EXPECT_EQ(std::vector<int>({m.height, m.ascent + m.descent}), (std::vector<int>{16, 16}));
@@ -167,7 +167,7 @@ TEST(FontRenderer, CjkFaceRendersMonochromeInsideItsCell) {
 
 TEST(FontRenderer, SynthesisedStylesAndDecorations) {
     FontRenderer fonts;
-    FontSpec regular{u"宋体", 24}, bold = regular, italic = regular;
+    FontDesc regular{u"宋体", 24}, bold = regular, italic = regular;
     bold.weight = 700;
     italic.italic = true;
     Surface r(80, 30), b(80, 30), i(80, 30);
@@ -186,7 +186,7 @@ TEST(FontRenderer, SynthesisedStylesAndDecorations) {
     };
     EXPECT_GT(slant(i), slant(r) + 1.0);
 
-    FontSpec lined{u"Courier New", 16};
+    FontDesc lined{u"Courier New", 16};
     lined.underline = lined.strikeout = true;
     Surface u(60, 20);
     const int width = fonts.Draw(u, 0, 0, lined, u"ab", 0xFFFFFF);
@@ -198,7 +198,7 @@ TEST(FontRenderer, SynthesisedStylesAndDecorations) {
 
 TEST(FontRenderer, MissingCharactersFallBackAndGlyphsAreCached) {
     FontRenderer fonts;
-    const FontSpec mono{u"Courier New", 16};
+    const FontDesc mono{u"Courier New", 16};
     EXPECT_EQ(fonts.ResolvedFamily(mono), "Liberation Mono");
     Surface s(40, 16);
     EXPECT_GT(fonts.Draw(s, 0, 0, mono, u"中", 0xFFFFFF), 8);
@@ -207,9 +207,9 @@ TEST(FontRenderer, MissingCharactersFallBackAndGlyphsAreCached) {
     const auto before = fonts.cacheStats();
     fonts.Draw(s, 0, 0, mono, u"中中", 0xFFFFFF);
     EXPECT_EQ(fonts.cacheStats().hits, before.hits + 2);
-    fonts.Measure(FontSpec{u"Courier New", 20}, u"中");  // another size is another glyph
+    fonts.Measure(FontDesc{u"Courier New", 20}, u"中");  // another size is another glyph
     EXPECT_EQ(fonts.cacheStats().misses, before.misses + 1);
 
-    EXPECT_EQ(fonts.Measure(FontSpec{u"宋体", 0}, u"abc").width, 0);
-    EXPECT_EQ(fonts.Draw(s, 0, 0, FontSpec{u"宋体", -4}, u"abc", 1), 0);
+    EXPECT_EQ(fonts.Measure(FontDesc{u"宋体", 0}, u"abc").width, 0);
+    EXPECT_EQ(fonts.Draw(s, 0, 0, FontDesc{u"宋体", -4}, u"abc", 1), 0);
 }

@@ -5,7 +5,7 @@
 
 namespace ledsuite {
 
-struct FontSpec {
+struct FontDesc {
     std::u16string face;      // face name, e.g. u"宋体"; resolved through fontconfig
     int height = 0;           // cell height in pixels (ascent + descent)
     int weight = 400;         // 400 regular, 700 bold (600 and above render bold)
@@ -14,7 +14,7 @@ struct FontSpec {
     bool strikeout = false;
 
     bool bold() const { return weight >= 600; }
-    bool operator==(const FontSpec&) const = default;
+    bool operator==(const FontDesc&) const = default;
 };
 
 }  // namespace ledsuite
