@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang (ASan + UBSan) and runs each for a bounded time.
-# FUZZ_SECONDS sets the total budget shared by all targets (default 60).
+# FUZZ_SECONDS sets the total budget shared by all targets (default 240: about 40 s each).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-budget=${FUZZ_SECONDS:-60}
+budget=${FUZZ_SECONDS:-240}
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DLEDSUITE_GUI=OFF -DLEDSUITE_SANITIZE=ON -DLEDSUITE_BENCH=OFF -DLEDSUITE_FUZZ=ON >/dev/null
 cmake --build build-fuzz -j "$(nproc)" --target fuzz_all
