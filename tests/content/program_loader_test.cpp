@@ -82,7 +82,12 @@ ProgramTree RichTree(uint8_t fontSet, uint16_t fontChip) {
     }
     tree.program(0, 1)->record->borderType = 5;
     tree.program(1, 0)->record->borderType = 5;  // shares the pattern's sides
-    tree.SetProgramKind(1, 1, 3);                // a voice role: the sound place
+    for (uint8_t k = 0; k < 5; ++k) {            // the other built-in patterns, 8 below
+        ProgramRecord& p = *tree.program(1 + (k + 1) / 2, (k + 1) % 2)->record;
+        p.borderType = uint8_t(k < 3 ? 2 + k : 3 + k), p.borderEffect = k, p.borderSpeed = 30;
+    }
+    tree.SetProgramKind(1, 1, 3);  // a voice role: the sound place
+    tree.program(0, 0)->record->content.cells[1].attr = CellAttr::Make(8, 3, 2);  // 8 px, font 3
 
     TextContent& fields = tree.program(3, 1)->record->content;
     auto grid = std::make_unique<GridObject>();
@@ -90,8 +95,12 @@ ProgramTree RichTree(uint8_t fontSet, uint16_t fontChip) {
     SetGridSize(*grid, 2, 1);
     grid->cells[size_t(CollectGridCells(*grid)[1]) + 1] = TextCell(u'z', kRed);
     grid->totalWidth = 128, grid->totalHeight = 16, grid->style = 0x24 | uint32_t(fontSet) << 8;
+    grid->cells[size_t(CollectGridCells(*grid)[1]) + 2] = PictureCell(4, 4, {0xFF0000});
     fields.cells[8] = Object(FC_TABLE, std::move(grid));
-    if (fontSet == 0) {  // a card font set shows these as codes without objects, or not at all
+    if (fontSet != 0) {  // fields of a card font set: codes, A-D, timer and counter without objects
+        const char16_t codes[] = {FC_ADC, FC_TIMER, FC_COUNTER, FC_WEEK_EN_SHORT, FC_CARD18, FC_MONTH_EN};
+        for (size_t k = 0; k < std::size(codes); ++k) fields.cells[9 + k] = TextCell(codes[k], k % 2 ? kBig : kRed);
+    } else {  // a card font set shows these as codes without objects, or not at all
         auto adc = std::make_unique<AdcField>();
         adc->attr = kRed, adc->rows[0] = {0, 100, 0, 0, 1, 0};
         auto timer = std::make_unique<TimerField>();
@@ -104,6 +113,11 @@ ProgramTree RichTree(uint8_t fontSet, uint16_t fontChip) {
         fields.cells[10] = Object(FC_TIMER, std::move(timer));
         fields.cells[11] = Object(FC_COUNTER, std::move(counter));
         fields.cells[12] = Object(FC_CLOCK, std::move(clock));
+        auto faced = std::make_unique<ClockObject>();  // every style but 0 is drawn over its face
+        faced->size = 16, faced->style = 2;
+        faced->face.push_back(CreateImage(20, 16));
+        faced->face[0]->row32(3)[5] = 0xFFFFFF;
+        fields.cells[13] = Object(FC_CLOCK, std::move(faced));
     }
     return tree;
 }
@@ -119,20 +133,40 @@ ProgramTree ExpectRoundTrip(const ProgramTree& tree) {
 
 TEST(ProgramLoader, EncodedImagesLoadBackToTheSameImage) {
     for (uint16_t chip : {0x0001, 0x0101}) {  // byte-order flag 0 and 1
-        ProgramTree loaded = ExpectRoundTrip(RichTree(1, chip));
+        ProgramTree tree = RichTree(8, chip);
+        ProgramTree loaded = ExpectRoundTrip(tree);
         const ProgramRecord& p = *loaded.program(0, 0)->record;
         EXPECT_EQ(Codes(p.content.cells).substr(0, 6), kText);
+        EXPECT_EQ(p.content.cells[1].attr, CellAttr::Make(8, 3, 2));
         EXPECT_EQ(CellAttr::RgbOf(p.content.cells[2].attr), 0u);  // "no colour" is no colour
         EXPECT_EQ(p.mainAction.effect, kEffectBlindsHorizontal);
         EXPECT_EQ(p.borderFrames.size(), 4u);
         EXPECT_EQ(loaded.program(0, 1)->record->left, -8);
         EXPECT_EQ(loaded.sets()[1].record->duration, 0x1234);
-        EXPECT_EQ(loaded.program(1, 1)->kind(), 1);  // a voice role of a kind the image does not keep
+        const TextContent& fields = loaded.program(3, 1)->record->content;
+        EXPECT_EQ(Codes(fields.cells), Codes(tree.program(3, 1)->record->content.cells));
+        EXPECT_EQ(fields.cells[10].attr, kBig);
+        const auto* grid = CellObjectAs<GridObject>(fields.cells[8]);
+        ASSERT_TRUE(grid);
+        EXPECT_TRUE(CellObjectAs<PictureObject>(grid->cells[size_t(CollectGridCells(*grid)[1]) + 2]));
+    }
+    ProgramSetRecord fresh;
+    InitProgramSetRecord(fresh);
+    for (uint8_t mode : {0, 3, 5}) {  // the play modes without parameters, and 3 with its weekday byte
+        ProgramTree tree = RichTree(1, 0x0001);
+        tree.sets()[0].record->playMode = mode;
+        tree.program(0, 1)->record->borderType = 8;
+        EXPECT_EQ(ExpectRoundTrip(tree).sets()[0].record->weekdays, mode == 3 ? 0x3E : fresh.weekdays);
     }
     ProgramTree rendered = ExpectRoundTrip(RichTree(0, 0));
     const TextContent& fields = rendered.program(3, 1)->record->content;
     EXPECT_EQ(CellObjectAs<TimerField>(fields.cells[10])->Label(0), u"d");
     EXPECT_EQ(CellObjectAs<CounterField>(fields.cells[11])->start, -3);
+    EXPECT_EQ(CellObjectAs<AdcField>(fields.cells[9])->rows[0].x2, 100);
+    EXPECT_EQ(CellObjectAs<ClockObject>(fields.cells[13])->face.size(), 1u);
+    const auto* grid = CellObjectAs<GridObject>(fields.cells[8]);  // a table's picture takes its own record
+    ASSERT_TRUE(grid);
+    EXPECT_EQ(CellObjectAs<PictureObject>(grid->cells[size_t(CollectGridCells(*grid)[1]) + 2])->frames[0]->width, 4);
 
     ProgramTree lyric = RichTree(1, 0x0001);
     lyric.SetProgramKind(2, 1, kKindLyricShow);
