@@ -218,6 +218,60 @@ TEST(ProgramLoader, ScheduleCapsBuiltInBordersAndMissingClockBlocks) {
     EXPECT_EQ(back.cells[1].code, u'j');
 }
 
+// Everything the image does not keep; the round trips above show that nothing else is lost.
+TEST(ProgramLoader, KnownLosses) {
+    HardwareParams hw;
+    hw.fileSystem = 1, hw.fontChip = 1, hw.cardSubtype = 2;
+    ProgramTree tree(hw);
+    tree.AddProgramSet();
+    tree.AddProgramSet();  // one voice role per set: the lyric show in a set of its own
+    for (size_t i = 0; i < 3; ++i) tree.AddProgram(i / 2);
+    ProgramRecord& card = *tree.program(0, 0)->record;  // a card font set of at most 7 fonts
+    card.content.header.fontSet = 1;
+    card.borderType = 1, card.borderSpeed = 5;
+    card.borderFrames.push_back(CreateImage(8, 4));
+    card.borderFrames.push_back(CreateImage(4, 8));
+    card.content.cells[0] = TextCell(u'A', CellAttr::Make(16, 3, 1));
+    auto adc = std::make_unique<AdcField>();
+    adc->attr = kRed;
+    card.content.cells[1] = Object(FC_ADC, std::move(adc));
+    card.content.cells[2] = TextCell(FC_LYRIC, kRed);
+    tree.SetProgramKind(0, 0, 3);
+
+    ProgramRecord& system = *tree.program(0, 1)->record;  // system fonts
+    system.content.header.fontSet = 0;
+    auto clock = std::make_unique<ClockObject>();
+    clock->size = 15;
+    auto timer = std::make_unique<TimerField>();
+    timer->labels[0].fill(u'd');  // 32 units, no terminator
+    auto rows = std::make_unique<AdcField>();
+    rows->rows[0] = {0, 100, 1, 0, 0, 0}, rows->rows[1] = {50, 50, 2, 0, 0, 0}, rows->rows[2] = {0, 200, 3, 0, 0, 0};
+    system.content.cells[0] = Object(FC_CLOCK, std::move(clock));
+    system.content.cells[1] = Object(FC_TIMER, std::move(timer));
+    system.content.cells[2] = Object(FC_ADC, std::move(rows));
+
+    tree.program(1, 0)->record->content.header.fontSet = 5;
+    tree.SetProgramKind(1, 0, kKindLyricShow);
+
+    ProgramTree loaded = Load(hw, Encode(tree));
+    const ProgramRecord& c = *loaded.program(0, 0)->record;
+    EXPECT_EQ(loaded.program(0, 0)->kind(), 1);                 // which voice role: not kept
+    EXPECT_EQ(c.borderFrames.size(), 4u);                       // a custom border has four sides
+    EXPECT_EQ(c.borderSpeed, 10);                               // raised to 10
+    EXPECT_EQ(CellAttr::FontOf(c.content.cells[0].attr), 0u);  // a font change needs more than 7 fonts
+    EXPECT_EQ(c.content.cells[1].code, FC_ADC);                 // fields of a card font set: codes only
+    EXPECT_EQ(c.content.cells[1].obj, nullptr);
+    EXPECT_EQ(c.content.cells[2].code, FC_YEAR);                // U+E028 and U+E02C go out as type 0
+
+    const TextContent& s = loaded.program(0, 1)->record->content;
+    EXPECT_EQ(CellObjectAs<ClockObject>(s.cells[0])->size, 14);         // half the size is stored
+    EXPECT_EQ(CellObjectAs<TimerField>(s.cells[1])->Label(0).size(), 31u);  // labels up to 31 units
+    const AdcField& a = *CellObjectAs<AdcField>(s.cells[2]);  // only valid rows, packed to the front
+    EXPECT_EQ(a.rows[1].x2, 200);
+    EXPECT_EQ(a.rows[2].x2, 0);
+    EXPECT_EQ(loaded.program(1, 0)->record->content.header.fontSet, 1);  // a lyric show stores no font set
+}
+
 // ---- bad images ---------------------------------------------------------------------
 
 // Two sets of one program each whose texts are "ABCDEF" and "GHIJKL", byte-order flag 1.
