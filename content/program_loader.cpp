@@ -23,7 +23,6 @@ constexpr size_t kAllowancePerByte = 1024;
 
 constexpr uint8_t kImageSetMark = 3;
 constexpr uint8_t kClockBlockMark = 4;
-constexpr uint8_t kClockWithFace = 3;
 constexpr uint8_t kContentBorder = 0x02;
 constexpr uint8_t kContentSoundPlace = 0x01;
 constexpr size_t kTableRuleBytes = 10;  // colour, x1, y1, x2, y2
@@ -188,7 +187,7 @@ bool DecodeCommandStream(TextContent& text, ProgramImageView& image, ByteReader&
 
 // Gives the picture, A-D, timer and counter cells of a code stream their objects from
 // the dynamic-field records of the rendered pictures that follow the stream.
-bool ReadFieldRecords(TextContent& text, ProgramImageView& image, ByteReader& r, std::span<const size_t> cells) {
+bool ReadFieldRecords(ProgramImageView& image, ByteReader& r, std::span<TextCell* const> cells) {
     size_t next = 0;
     for (;;) {
         const uint32_t planes = r.u32();
@@ -206,7 +205,7 @@ bool ReadFieldRecords(TextContent& text, ProgramImageView& image, ByteReader& r,
             const bool carriesObject = type == kCardFieldPicture || type == kCardFieldAdc ||
                                        type == kCardFieldTimer || type == kCardFieldCounter;
             if (!carriesObject || next >= cells.size()) continue;
-            TextCell& cell = text.cells[cells[next++]];
+            TextCell& cell = *cells[next++];
             std::unique_ptr<CellObject> obj;
             if (type == kCardFieldPicture && cell.code == FC_PICTURE) {
                 if (!(obj = ReadPicture(image, at))) return false;
@@ -231,7 +230,8 @@ bool DecodeCodeStream(TextContent& text, ProgramImageView& image, ByteReader& r)
     SetHeaderFromFlags(text.header, mode, flags);
     uint32_t attr = kStartAttr;
     CellList top{text.cells};
-    std::vector<size_t> objectCells;
+    std::vector<TextCell*> objectCells;  // in stream order, table cells included, as the records list them
+    const auto hasObject = [](char16_t u) { return u == FC_PICTURE || u == FC_ADC || u == FC_TIMER || u == FC_COUNTER; };
     GridObject* grid = nullptr;  // the open table (null when the text had no room for it)
     CellList table;
     bool inTable = false, tableFull = false;
@@ -257,7 +257,7 @@ bool DecodeCodeStream(TextContent& text, ProgramImageView& image, ByteReader& r)
                     ++markers;
                 }
             } else if (u != FC_TABLE && !tableFull) {  // no table inside a table
-                table.Add(u, attr);
+                if (TextCell* c = table.Add(u, attr); c && hasObject(u)) objectCells.push_back(c);
             }
             continue;
         }
@@ -276,11 +276,10 @@ bool DecodeCodeStream(TextContent& text, ProgramImageView& image, ByteReader& r)
                 c->obj = std::move(g);
             }
         } else if (u != FC_GRIDCELL) {  // a stray cell start outside a table is skipped
-            const bool hasObject = u == FC_PICTURE || u == FC_ADC || u == FC_TIMER || u == FC_COUNTER;
-            if (top.Add(u, attr) && hasObject) objectCells.push_back(top.count - 1);
+            if (TextCell* c = top.Add(u, attr); c && hasObject(u)) objectCells.push_back(c);
         }
     }
-    return ReadFieldRecords(text, image, r, objectCells);
+    return ReadFieldRecords(image, r, objectCells);
 }
 
 // The clock of entry `entry` of a rendered text's clock table; null when the block is
@@ -298,7 +297,7 @@ std::unique_ptr<ClockObject> ReadClockBlock(ProgramImageView& image, size_t tabl
     auto clock = std::make_unique<ClockObject>();
     clock->style = style;
     clock->size = uint8_t(half * 2);
-    if (style == kClockWithFace) {
+    if (style != 0) {  // every clock but the plain one is drawn over its face
         std::optional<FrameVector> face = ReadImageSet(image, block + 4);
         if (!face) return ok = false, nullptr;
         clock->face = std::move(*face);
@@ -311,9 +310,10 @@ bool RestoreSchedule(ProgramSetRecord& set, ProgramImageView& image, uint8_t typ
     switch (type) {
     case 1: set.duration = p1; return true;
     case 2: set.periods[0] = p1 | uint32_t(p2) << 16; return true;
+    case 3: set.weekdays = uint8_t(p1); return true;  // stored in both parameters
     case 4: set.dates[0] = {p1, p2}; return true;
     case 6: break;
-    default: return true;  // 0, 3, 5: nothing to restore
+    default: return true;  // 0, 5: nothing to restore
     }
     ByteReader r = image.At(p1 | uint32_t(p2) << 16);
     const uint8_t weekdays = r.u8(), ranges = r.u8();

@@ -82,7 +82,12 @@ ProgramTree RichTree(uint8_t fontSet, uint16_t fontChip) {
     }
     tree.program(0, 1)->record->borderType = 5;
     tree.program(1, 0)->record->borderType = 5;  // shares the pattern's sides
-    tree.SetProgramKind(1, 1, 3);                // a voice role: the sound place
+    for (uint8_t k = 0; k < 5; ++k) {            // the other built-in patterns, 8 below
+        ProgramRecord& p = *tree.program(1 + (k + 1) / 2, (k + 1) % 2)->record;
+        p.borderType = uint8_t(k < 3 ? 2 + k : 3 + k), p.borderEffect = k, p.borderSpeed = 30;
+    }
+    tree.SetProgramKind(1, 1, 3);  // a voice role: the sound place
+    tree.program(0, 0)->record->content.cells[1].attr = CellAttr::Make(8, 3, 2);  // 8 px, font 3
 
     TextContent& fields = tree.program(3, 1)->record->content;
     auto grid = std::make_unique<GridObject>();
@@ -90,8 +95,12 @@ ProgramTree RichTree(uint8_t fontSet, uint16_t fontChip) {
     SetGridSize(*grid, 2, 1);
     grid->cells[size_t(CollectGridCells(*grid)[1]) + 1] = TextCell(u'z', kRed);
     grid->totalWidth = 128, grid->totalHeight = 16, grid->style = 0x24 | uint32_t(fontSet) << 8;
+    grid->cells[size_t(CollectGridCells(*grid)[1]) + 2] = PictureCell(4, 4, {0xFF0000});
     fields.cells[8] = Object(FC_TABLE, std::move(grid));
-    if (fontSet == 0) {  // a card font set shows these as codes without objects, or not at all
+    if (fontSet != 0) {  // fields of a card font set: codes, A-D, timer and counter without objects
+        const char16_t codes[] = {FC_ADC, FC_TIMER, FC_COUNTER, FC_WEEK_EN_SHORT, FC_CARD18, FC_MONTH_EN};
+        for (size_t k = 0; k < std::size(codes); ++k) fields.cells[9 + k] = TextCell(codes[k], k % 2 ? kBig : kRed);
+    } else {  // a card font set shows these as codes without objects, or not at all
         auto adc = std::make_unique<AdcField>();
         adc->attr = kRed, adc->rows[0] = {0, 100, 0, 0, 1, 0};
         auto timer = std::make_unique<TimerField>();
@@ -104,6 +113,11 @@ ProgramTree RichTree(uint8_t fontSet, uint16_t fontChip) {
         fields.cells[10] = Object(FC_TIMER, std::move(timer));
         fields.cells[11] = Object(FC_COUNTER, std::move(counter));
         fields.cells[12] = Object(FC_CLOCK, std::move(clock));
+        auto faced = std::make_unique<ClockObject>();  // every style but 0 is drawn over its face
+        faced->size = 16, faced->style = 2;
+        faced->face.push_back(CreateImage(20, 16));
+        faced->face[0]->row32(3)[5] = 0xFFFFFF;
+        fields.cells[13] = Object(FC_CLOCK, std::move(faced));
     }
     return tree;
 }
@@ -119,20 +133,40 @@ ProgramTree ExpectRoundTrip(const ProgramTree& tree) {
 
 TEST(ProgramLoader, EncodedImagesLoadBackToTheSameImage) {
     for (uint16_t chip : {0x0001, 0x0101}) {  // byte-order flag 0 and 1
-        ProgramTree loaded = ExpectRoundTrip(RichTree(1, chip));
+        ProgramTree tree = RichTree(8, chip);
+        ProgramTree loaded = ExpectRoundTrip(tree);
         const ProgramRecord& p = *loaded.program(0, 0)->record;
         EXPECT_EQ(Codes(p.content.cells).substr(0, 6), kText);
+        EXPECT_EQ(p.content.cells[1].attr, CellAttr::Make(8, 3, 2));
         EXPECT_EQ(CellAttr::RgbOf(p.content.cells[2].attr), 0u);  // "no colour" is no colour
         EXPECT_EQ(p.mainAction.effect, kEffectBlindsHorizontal);
         EXPECT_EQ(p.borderFrames.size(), 4u);
         EXPECT_EQ(loaded.program(0, 1)->record->left, -8);
         EXPECT_EQ(loaded.sets()[1].record->duration, 0x1234);
-        EXPECT_EQ(loaded.program(1, 1)->kind(), 1);  // a voice role of a kind the image does not keep
+        const TextContent& fields = loaded.program(3, 1)->record->content;
+        EXPECT_EQ(Codes(fields.cells), Codes(tree.program(3, 1)->record->content.cells));
+        EXPECT_EQ(fields.cells[10].attr, kBig);
+        const auto* grid = CellObjectAs<GridObject>(fields.cells[8]);
+        ASSERT_TRUE(grid);
+        EXPECT_TRUE(CellObjectAs<PictureObject>(grid->cells[size_t(CollectGridCells(*grid)[1]) + 2]));
+    }
+    ProgramSetRecord fresh;
+    InitProgramSetRecord(fresh);
+    for (uint8_t mode : {0, 3, 5}) {  // the play modes without parameters, and 3 with its weekday byte
+        ProgramTree tree = RichTree(1, 0x0001);
+        tree.sets()[0].record->playMode = mode;
+        tree.program(0, 1)->record->borderType = 8;
+        EXPECT_EQ(ExpectRoundTrip(tree).sets()[0].record->weekdays, mode == 3 ? 0x3E : fresh.weekdays);
     }
     ProgramTree rendered = ExpectRoundTrip(RichTree(0, 0));
     const TextContent& fields = rendered.program(3, 1)->record->content;
     EXPECT_EQ(CellObjectAs<TimerField>(fields.cells[10])->Label(0), u"d");
     EXPECT_EQ(CellObjectAs<CounterField>(fields.cells[11])->start, -3);
+    EXPECT_EQ(CellObjectAs<AdcField>(fields.cells[9])->rows[0].x2, 100);
+    EXPECT_EQ(CellObjectAs<ClockObject>(fields.cells[13])->face.size(), 1u);
+    const auto* grid = CellObjectAs<GridObject>(fields.cells[8]);  // a table's picture takes its own record
+    ASSERT_TRUE(grid);
+    EXPECT_EQ(CellObjectAs<PictureObject>(grid->cells[size_t(CollectGridCells(*grid)[1]) + 2])->frames[0]->width, 4);
 
     ProgramTree lyric = RichTree(1, 0x0001);
     lyric.SetProgramKind(2, 1, kKindLyricShow);
@@ -182,6 +216,60 @@ TEST(ProgramLoader, ScheduleCapsBuiltInBordersAndMissingClockBlocks) {
     EXPECT_EQ(back.cells[0].code, FC_CLOCK);
     EXPECT_EQ(CellObjectAs<ClockObject>(back.cells[0])->size, 16);
     EXPECT_EQ(back.cells[1].code, u'j');
+}
+
+// Everything the image does not keep; the round trips above show that nothing else is lost.
+TEST(ProgramLoader, KnownLosses) {
+    HardwareParams hw;
+    hw.fileSystem = 1, hw.fontChip = 1, hw.cardSubtype = 2;
+    ProgramTree tree(hw);
+    tree.AddProgramSet();
+    tree.AddProgramSet();  // one voice role per set: the lyric show in a set of its own
+    for (size_t i = 0; i < 3; ++i) tree.AddProgram(i / 2);
+    ProgramRecord& card = *tree.program(0, 0)->record;  // a card font set of at most 7 fonts
+    card.content.header.fontSet = 1;
+    card.borderType = 1, card.borderSpeed = 5;
+    card.borderFrames.push_back(CreateImage(8, 4));
+    card.borderFrames.push_back(CreateImage(4, 8));
+    card.content.cells[0] = TextCell(u'A', CellAttr::Make(16, 3, 1));
+    auto adc = std::make_unique<AdcField>();
+    adc->attr = kRed;
+    card.content.cells[1] = Object(FC_ADC, std::move(adc));
+    card.content.cells[2] = TextCell(FC_LYRIC, kRed);
+    tree.SetProgramKind(0, 0, 3);
+
+    ProgramRecord& system = *tree.program(0, 1)->record;  // system fonts
+    system.content.header.fontSet = 0;
+    auto clock = std::make_unique<ClockObject>();
+    clock->size = 15;
+    auto timer = std::make_unique<TimerField>();
+    timer->labels[0].fill(u'd');  // 32 units, no terminator
+    auto rows = std::make_unique<AdcField>();
+    rows->rows[0] = {0, 100, 1, 0, 0, 0}, rows->rows[1] = {50, 50, 2, 0, 0, 0}, rows->rows[2] = {0, 200, 3, 0, 0, 0};
+    system.content.cells[0] = Object(FC_CLOCK, std::move(clock));
+    system.content.cells[1] = Object(FC_TIMER, std::move(timer));
+    system.content.cells[2] = Object(FC_ADC, std::move(rows));
+
+    tree.program(1, 0)->record->content.header.fontSet = 5;
+    tree.SetProgramKind(1, 0, kKindLyricShow);
+
+    ProgramTree loaded = Load(hw, Encode(tree));
+    const ProgramRecord& c = *loaded.program(0, 0)->record;
+    EXPECT_EQ(loaded.program(0, 0)->kind(), 1);                 // which voice role: not kept
+    EXPECT_EQ(c.borderFrames.size(), 4u);                       // a custom border has four sides
+    EXPECT_EQ(c.borderSpeed, 10);                               // raised to 10
+    EXPECT_EQ(CellAttr::FontOf(c.content.cells[0].attr), 0u);  // a font change needs more than 7 fonts
+    EXPECT_EQ(c.content.cells[1].code, FC_ADC);                 // fields of a card font set: codes only
+    EXPECT_EQ(c.content.cells[1].obj, nullptr);
+    EXPECT_EQ(c.content.cells[2].code, FC_YEAR);                // U+E028 and U+E02C go out as type 0
+
+    const TextContent& s = loaded.program(0, 1)->record->content;
+    EXPECT_EQ(CellObjectAs<ClockObject>(s.cells[0])->size, 14);         // half the size is stored
+    EXPECT_EQ(CellObjectAs<TimerField>(s.cells[1])->Label(0).size(), 31u);  // labels up to 31 units
+    const AdcField& a = *CellObjectAs<AdcField>(s.cells[2]);  // only valid rows, packed to the front
+    EXPECT_EQ(a.rows[1].x2, 200);
+    EXPECT_EQ(a.rows[2].x2, 0);
+    EXPECT_EQ(loaded.program(1, 0)->record->content.header.fontSet, 1);  // a lyric show stores no font set
 }
 
 // ---- bad images ---------------------------------------------------------------------
