@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdlib>
+#include <map>
 #include <mutex>
 
 namespace ledsuite {
@@ -117,14 +118,30 @@ std::string CurrentCodePage() {
     return g_codePage;
 }
 
-// One iconv conversion of a whole buffer; returns false when the converter cannot be opened.
+// A converter for one pair of encodings, in its initial state. Converters are
+// opened once per thread and pair: iconv_open loads tables, and the encoder and
+// the loader convert one character at a time.
 struct Iconv {
     iconv_t cd;
-    Iconv(const char* to, const char* from) : cd(iconv_open(to, from)) {}
-    ~Iconv() {
-        if (valid()) iconv_close(cd);
+    Iconv(const char* to, const char* from) : cd(Cached(to, from)) {
+        if (valid()) iconv(cd, nullptr, nullptr, nullptr, nullptr);
     }
     bool valid() const { return cd != (iconv_t)-1; }
+
+private:
+    static iconv_t Cached(const char* to, const char* from) {
+        struct Cache {
+            std::map<std::string, iconv_t> open;
+            ~Cache() {
+                for (auto& [key, cd] : open)
+                    if (cd != (iconv_t)-1) iconv_close(cd);
+            }
+        };
+        thread_local Cache cache;
+        auto [it, added] = cache.open.try_emplace(std::string(to) + '\n' + from, (iconv_t)-1);
+        if (added) it->second = iconv_open(to, from);
+        return it->second;
+    }
 };
 
 }  // namespace
