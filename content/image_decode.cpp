@@ -5,11 +5,10 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 
 #include "content/bytes.h"
+#include "content/paths.h"
 #include "content/raw_image.h"
 
 namespace ledsuite {
@@ -220,13 +219,8 @@ DecodedImage DecodeImage(std::span<const uint8_t> bytes) {
 }
 
 DecodedImage DecodeImageFile(const std::string& path) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) return {};
-    const auto size = std::filesystem::file_size(path, ec);
-    if (ec || size > kMaxImageFileBytes) return {};
-    std::vector<uint8_t> bytes(size);
-    std::ifstream in(path, std::ios::binary);
-    if (!in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(size))) return {};
+    std::vector<uint8_t> bytes;
+    if (ReadFileBytes(path, kMaxImageFileBytes, bytes) != ReadFileResult::Ok) return {};
     return DecodeImage(bytes);
 }
 

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <mutex>
 
 namespace ledsuite {
@@ -105,6 +106,21 @@ bool WriteFileAtomic(const std::string& path, const void* data, size_t size) {
     if (ok && std::rename(tmp.c_str(), path.c_str()) != 0) ok = false;
     if (!ok) ::unlink(tmp.c_str());
     return ok;
+}
+
+ReadFileResult ReadFileBytes(const std::string& path, size_t maxBytes, std::vector<uint8_t>& out) {
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec)) return ReadFileResult::Failed;
+    const auto size = fs::file_size(path, ec);
+    if (ec) return ReadFileResult::Failed;
+    if (size > maxBytes) return ReadFileResult::TooLarge;
+    std::ifstream in(path, std::ios::binary);
+    out.resize(size_t(size));
+    if (!in || !in.read(reinterpret_cast<char*>(out.data()), std::streamsize(size))) {
+        out.clear();
+        return ReadFileResult::Failed;
+    }
+    return ReadFileResult::Ok;
 }
 
 }  // namespace ledsuite

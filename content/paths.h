@@ -1,6 +1,9 @@
 #pragma once
 // Where the suite keeps and finds its files.
+#include <cstddef>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace ledsuite {
 
@@ -28,5 +31,10 @@ std::string UserDataPath(const std::string& name);
 // rename, so an existing file is never left half-written. False on any failure
 // (the temporary is removed).
 bool WriteFileAtomic(const std::string& path, const void* data, size_t size);
+
+// Reads a whole regular file of at most `maxBytes` into `out` (outside files are
+// never read unbounded).
+enum class ReadFileResult { Ok, Failed, TooLarge };
+ReadFileResult ReadFileBytes(const std::string& path, size_t maxBytes, std::vector<uint8_t>& out);
 
 }  // namespace ledsuite

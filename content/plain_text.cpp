@@ -1,8 +1,7 @@
 #include "content/plain_text.h"
 
-#include <fstream>
-#include <iterator>
 
+#include "content/paths.h"
 #include "content/text_codec.h"
 
 namespace ledsuite {
@@ -99,11 +98,9 @@ std::optional<std::u16string> DecodeTextFile(std::string_view bytes) {
 }
 
 std::optional<std::u16string> LoadTextFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return std::nullopt;
-    return DecodeTextFile(bytes);
+    std::vector<uint8_t> bytes;
+    if (ReadFileBytes(path, kMaxTextFileBytes, bytes) != ReadFileResult::Ok) return std::nullopt;
+    return DecodeTextFile(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 }  // namespace ledsuite

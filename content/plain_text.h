@@ -26,7 +26,10 @@ std::vector<int> ListPunctuationBreaksInCells(const TextView& text);
 // of either order (an odd trailing byte dropped), UTF-8 after its signature or when
 // the bytes are valid UTF-8, else the legacy code page. None for no bytes.
 std::optional<std::u16string> DecodeTextFile(std::string_view bytes);
-// Reads and decodes a whole file; none when it cannot be read or is empty.
+// No larger text file is read.
+constexpr size_t kMaxTextFileBytes = size_t(64) << 20;
+// Reads and decodes a whole file; none when it cannot be read, is larger than
+// kMaxTextFileBytes or is empty.
 std::optional<std::u16string> LoadTextFile(const std::string& path);
 
 }  // namespace ledsuite

@@ -1,7 +1,6 @@
 #include "content/program_file.h"
 
 #include <algorithm>
-#include <fstream>
 
 #include "content/paths.h"
 #include "content/program_encoder.h"
@@ -37,14 +36,12 @@ void LoadProgramFile(ProgramTree& tree, std::span<const uint8_t> file) {
 }
 
 int OpenProgramFile(const std::string& path, ProgramTree& tree) {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in) return -1;
-    const std::streamoff size = in.tellg();
-    if (size < 0) return -1;
-    if (size_t(size) > kMaxProgramFileSize) return -2;
-    std::vector<uint8_t> file(static_cast<size_t>(size));
-    in.seekg(0);
-    if (!in.read(reinterpret_cast<char*>(file.data()), size)) return -1;
+    std::vector<uint8_t> file;
+    switch (ReadFileBytes(path, kMaxProgramFileSize, file)) {
+        case ReadFileResult::Failed: return -1;
+        case ReadFileResult::TooLarge: return -2;
+        case ReadFileResult::Ok: break;
+    }
     LoadProgramFile(tree, file);
     return 0;
 }
