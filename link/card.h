@@ -15,6 +15,7 @@
 #include "content/clock.h"
 #include "content/records.h"
 #include "link/serial.h"
+#include "content/imc_codes.h"
 
 namespace ledsuite {
 
@@ -130,9 +131,6 @@ enum class SearchOutcome { Found, NoAnswer, PortUnavailable, NoPorts, Stopped };
 // A probe waits `probeWaitMs` for each answer (twice that on a PL2303 adapter).
 SearchOutcome SearchCardPorts(PortSetting& setting, SearchProgress* progress, int probeWaitMs = kProbeWaitMs);
 
-// The internal message the card link dialog passes on to the main window when a
-// search result says portSettingsChanged.
-inline constexpr int IMC_PORT_SETTINGS_CHANGED = 337;
 
 inline constexpr int kCardInfoRows = 16;
 // The localized label of an information row (0 "Terminal" .. 15 "Version").

@@ -10,6 +10,7 @@
 #include "content/lang.h"
 #include "toolkit/colors.h"
 #include "toolkit/qt_image.h"
+#include "toolkit/qt_text.h"
 
 namespace ledsuite {
 
@@ -25,7 +26,7 @@ constexpr uint32_t kTextColor = 0x814D3C;
 constexpr int kTextButtonHeight = 20;
 constexpr int kButtonArea = 48;  // below the cells: "More...", "Custom" and their gaps
 
-QString Caption(const LangText& text) { return QString::fromUtf16(text()); }
+QString Caption(const LangText& text) { return ToQString(text); }
 
 QString DefaultFileChooser(QWidget* parent) {
     QFileDialog dialog(parent);

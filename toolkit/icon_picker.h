@@ -14,6 +14,7 @@
 #include <QVariant>
 
 #include "content/raw_image.h"
+#include "content/imc_codes.h"
 
 namespace ledsuite {
 
@@ -21,9 +22,6 @@ namespace ledsuite {
 // notify code its picker was given) with argument 0 after a pick; the popup sends the
 // picker IMC_ICON_PICK_SELECT with a cell index or one of the results below, and
 // IMC_ICON_PICK_FILE with the path (a QString) of a file chosen under "Custom".
-inline constexpr int IMC_ICON_PICKED = 259;
-inline constexpr int IMC_ICON_PICK_SELECT = 0x500;
-inline constexpr int IMC_ICON_PICK_FILE = 0x501;
 inline constexpr int kIconPickMore = -1;
 inline constexpr int kIconPickCustom = -2;
 inline constexpr int kIconPickCancel = -3;  // Esc, or the popup closed by a click elsewhere

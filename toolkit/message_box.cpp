@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QThread>
+#include "toolkit/qt_text.h"
 
 namespace ledsuite {
 
@@ -21,7 +22,6 @@ const LangText kYes{{u"是", u"是", u"Yes"}};
 const LangText kNo{{u"否", u"否", u"No"}};
 const LangText kContinue{{u"继续", u"繼續", u"Continue"}};
 
-QString ToQString(const std::u16string& s) { return QString::fromUtf16(s.data(), qsizetype(s.size())); }
 
 }  // namespace
 
@@ -145,7 +145,7 @@ bool CMessageBoxFx::OnInitDialog() {
     const MsgBoxButtons map = MsgBoxButtonMap(type_);
     for (int i = 0; i < 3; ++i) {
         buttons_[i]->setVisible(i < map.count);
-        if (map.caption[i]) buttons_[i]->setText(QString::fromUtf16((*map.caption[i])()));
+        if (map.caption[i]) buttons_[i]->setText(ToQString(*map.caption[i]));
         const int result = map.result[i];
         connect(buttons_[i], &QPushButton::clicked, this, [this, result] { done(result); });
     }

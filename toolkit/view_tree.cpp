@@ -3,11 +3,11 @@
 #include <QApplication>
 #include <QEvent>
 #include <QScopedValueRollback>
+#include "toolkit/qt_text.h"
 
 namespace ledsuite {
 
 namespace {
-QString ToQString(const std::u16string& text) { return QString::fromStdU16String(text); }
 
 bool IsInside(const QTreeWidgetItem* item, const QTreeWidgetItem* ancestor) {
     for (; item; item = item->parent())

@@ -9,6 +9,7 @@
 
 #include "content/lang.h"
 #include "toolkit/message_box.h"
+#include "toolkit/qt_text.h"
 
 namespace ledsuite {
 
@@ -41,7 +42,7 @@ CDlgLoading::~CDlgLoading() {
 
 bool CDlgLoading::OnInitDialog() {
     if (!CDialogFx::OnInitDialog()) return false;
-    setWindowTitle(QString::fromUtf16(direction_ == TransferDirection::Send ? kSendingCaption() : kReadingCaption()));
+    setWindowTitle(ToQString(direction_ == TransferDirection::Send ? kSendingCaption : kReadingCaption));
     progress_->setRange(0, 100);
     progress_->setValue(0);
     StartWorker();

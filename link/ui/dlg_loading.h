@@ -11,13 +11,12 @@
 #include "content/records.h"
 #include "link/transfer.h"
 #include "toolkit/dialog_fx.h"
+#include "content/imc_codes.h"
 
 class QProgressBar;
 
 namespace ledsuite {
 
-// The internal message that carries a transfer's result from the dialog to its owner.
-inline constexpr int IMC_TRANSFER_DONE = 0x1008;
 
 enum class TransferDirection : uint8_t { ReadBack = 0, Send = 1 };
 

@@ -1,0 +1,63 @@
+#pragma once
+// The internal message codes: the one channel between the windows of the suite.
+// A window sends or posts (code, argument) to the main frame's relay or straight to
+// the pane that acts; the answer of a synchronous send is a 64-bit value. The table
+// lives here, without Qt, so every layer (link, toolkit, editors, music, shell) names
+// the codes from one place.
+#include <cstdint>
+
+namespace ledsuite {
+
+// The private window message that carried the codes on the original platform; kept as
+// a value for logs and tests. WM_GRID_OPTION_CHANGED is the property grids' own notice.
+inline constexpr int WM_INTERNAL = 0x800;
+inline constexpr int WM_GRID_OPTION_CHANGED = 0x801;
+
+// Codes relayed by the main frame or sent straight to a pane.
+inline constexpr int IMC_STARTUP_DONE = 1;
+inline constexpr int IMC_SHUTDOWN = 2;
+inline constexpr int IMC_SET_VIEW_MODE = 3;
+inline constexpr int IMC_ADD_SCREEN_ROOT = 19;
+inline constexpr int IMC_GET_SCREEN_RECORD = 20;
+inline constexpr int IMC_GET_ACTIVE_TREE = 24;
+inline constexpr int IMC_REDRAW_LAYOUT = 26;
+inline constexpr int IMC_RELAYOUT_TEXT = 27;
+inline constexpr int IMC_LOAD_PROGRAM_IMAGE = 29;
+inline constexpr int IMC_SCREEN_SELECTED = 48;
+inline constexpr int IMC_PROGRAMS_SELECTED = 49;
+inline constexpr int IMC_SET_PROGRAM_KIND = 50;
+inline constexpr int IMC_PROGRAM_SELECTED = 53;
+inline constexpr int IMC_SET_FONT_CHIP = 272;
+inline constexpr int IMC_AREA_GEOMETRY_CHANGED = 274;
+inline constexpr int IMC_PORT_SETTINGS_CHANGED = 337;
+inline constexpr int IMC_GET_VOICE_ROLES = 352;
+inline constexpr int IMC_SET_VOICE_ROLES = 353;
+inline constexpr int IMC_PREVIEW_RUN = 512;
+inline constexpr int IMC_ZOOM = 514;
+inline constexpr int IMC_GET_VEHICLE_LIST = 1536;
+inline constexpr int IMC_FILE_OPEN = 20481;
+inline constexpr int IMC_FILE_SAVE = 20482;
+inline constexpr int IMC_LANGUAGE_CHANGED = 20483;
+inline constexpr int IMC_FILE_SAVE_TO = 20484;
+inline constexpr int IMC_REAPPLY_STATE = 24576;
+inline constexpr int IMC_SEND_HW_PARAMS = 28672;
+inline constexpr int IMC_READ_HW_PARAMS = 28673;
+
+// Codes between a window and its own children.
+inline constexpr int IMC_CELL_NOTIFY = 257;      // cell editor -> its owner: caret or selection moved
+inline constexpr int IMC_CELL_VALUE = 258;       // cell editor -> its owner: content changed
+inline constexpr int IMC_ICON_PICKED = 259;      // icon picker -> its parent after a pick
+inline constexpr int IMC_ICON_PICKED_ALT = 260;  // second picker of one parent
+inline constexpr int IMC_SHOW_GRID_EDITOR = 261;
+inline constexpr int IMC_REFRESH_EDITOR = 262;
+inline constexpr int IMC_REFRESH_EDITOR_ALT = 273;
+inline constexpr int IMC_BUILD_PROGRESS = 544;   // sound build worker -> dialog
+inline constexpr int IMC_BUILD_DONE = 545;
+inline constexpr int IMC_SELECT_LYRIC = 1024;    // playback thread -> music pane
+inline constexpr int IMC_LINK_BROKEN = 1025;
+inline constexpr int IMC_SPEAK_TEXT = 1026;
+inline constexpr int IMC_ICON_PICK_SELECT = 0x500;  // popup -> picker: a cell index or a kIconPick* result
+inline constexpr int IMC_ICON_PICK_FILE = 0x501;    // popup -> picker: the path of a file chosen under "Custom"
+inline constexpr int IMC_TRANSFER_DONE = 0x1008;    // transfer dialog -> owner, with the TransferResult
+
+}  // namespace ledsuite
