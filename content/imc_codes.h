@@ -60,4 +60,23 @@ inline constexpr int IMC_ICON_PICK_SELECT = 0x500;  // popup -> picker: a cell i
 inline constexpr int IMC_ICON_PICK_FILE = 0x501;    // popup -> picker: the path of a file chosen under "Custom"
 inline constexpr int IMC_TRANSFER_DONE = 0x1008;    // transfer dialog -> owner, with the TransferResult
 
+// A pane that takes internal messages: every window the relay reaches implements this one
+// entry. `arg` is a value or a pointer (cast by the code's contract); the answer of a
+// synchronous send is returned, 0 when the code means nothing to the pane.
+class InternalTarget {
+public:
+    virtual ~InternalTarget() = default;
+    virtual intptr_t onInternal(int code, intptr_t arg) = 0;
+};
+
+// What a pane holds to talk to the rest of the window: the main frame's relay, or a
+// recording channel in tests. send() runs the handlers now and returns the answer;
+// post() queues the message for the UI thread's next turn (safe from worker threads).
+class InternalChannel {
+public:
+    virtual ~InternalChannel() = default;
+    virtual intptr_t send(int code, intptr_t arg) = 0;
+    virtual void post(int code, intptr_t arg) = 0;
+};
+
 }  // namespace ledsuite
