@@ -23,8 +23,12 @@ namespace ledsuite {
 
 namespace {
 
+// Item data: the key, kind and stored range on column 0; the options and file filter on column 1.
 constexpr int kKeyRole = Qt::UserRole;
 constexpr int kOptionsRole = Qt::UserRole + 1;
+constexpr int kFilterRole = Qt::UserRole + 2;
+constexpr int kKindRole = Qt::UserRole + 3;
+constexpr int kRangeRole = Qt::UserRole + 4;
 
 // "(*.mp3)|*.mp3|(*.wav)|*.wav||" -> "(*.mp3) (*.mp3);;(*.wav) (*.wav)"
 QString QtFileFilter(const QString& filter) {
@@ -64,8 +68,8 @@ public:
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const override {
         const int key = index.siblingAtColumn(0).data(kKeyRole).toInt();
-        const QString filter = index.data(kOptionsRole + 1).toString();
-        switch (PropertyKind(index.siblingAtColumn(0).data(kOptionsRole + 2).toInt())) {
+        const QString filter = index.data(kFilterRole).toString();
+        switch (PropertyKind(index.siblingAtColumn(0).data(kKindRole).toInt())) {
             case PropertyKind::List: {
                 auto* combo = new QComboBox(parent);
                 combo->addItems(grid_->Options(key));
@@ -79,7 +83,7 @@ public:
             }
             case PropertyKind::Spin: {
                 auto* spin = new QSpinBox(parent);
-                const auto range = index.siblingAtColumn(0).data(kOptionsRole + 3).toPoint();
+                const auto range = index.siblingAtColumn(0).data(kRangeRole).toPoint();
                 spin->setRange(range.x(), range.y());
                 spin->setValue(grid_->IntValue(key));
                 return spin;
@@ -149,9 +153,9 @@ void PropertyGrid::AddItem(const PropertySpec& spec) {
     specs_[spec.key] = spec;
     items_[spec.key] = item;
     item->setData(0, kKeyRole, spec.key);
-    item->setData(0, kOptionsRole + 2, int(spec.kind));
-    item->setData(0, kOptionsRole + 3, QPoint(spec.lo, spec.hi));
-    item->setData(1, kOptionsRole + 1, spec.fileFilter);
+    item->setData(0, kKindRole, int(spec.kind));
+    item->setData(0, kRangeRole, QPoint(spec.lo, spec.hi));
+    item->setData(1, kFilterRole, spec.fileFilter);
     item->setText(0, spec.label ? spec.label() : QString());
     if (spec.kind == PropertyKind::Group) {
         item->setFirstColumnSpanned(true);

@@ -122,6 +122,7 @@ std::vector<PropertySpec> UserGridSpecs() {
 // ---- program set ----
 
 void CPropertiesWnd::ShowProgramSet() {
+    ShowGridsForLevel();
     if (!set_) return;
     PropertyGrid* g = Grid(kProgramSetGridId);
     RepairProgramSetForGrid(*set_);
@@ -135,7 +136,6 @@ void CPropertiesWnd::ShowProgramSet() {
     for (int d = 0; d < 7; ++d) g->SelectOptionIndex(kSetFirstWeekday + d, (set_->weekdays >> d) & 1);
     for (int id = kSetFirstPeriod; id < kSetMore; ++id) g->SetPackedValue(id, PeriodItemValue(set_->periods, id));
     g->SelectOptionIndex(kSetMore, 0);
-    ShowGridsForLevel();
     g->update();
     ApplyPlayModeEnabling();
 }
@@ -189,6 +189,7 @@ void CPropertiesWnd::RefreshAreaItems() {
 }
 
 void CPropertiesWnd::ShowProgram() {
+    ShowGridsForLevel();
     if (!program_) return;
     PropertyGrid* g = Grid(kProgramGridId);
     ProgramRecord& p = *program_;
@@ -208,7 +209,6 @@ void CPropertiesWnd::ShowProgram() {
     ShowSoundItem(kPrgSuffix, p.suffixSound);
     g->SetValue(kPrgMusic, ToQString(BufferText(p.musicPath)));
     g->SelectOptionIndex(kPrgSoundAlign, p.soundAlign);
-    ShowGridsForLevel();
     ApplyBorderEnabling();
     ApplySecondaryEnabling();
     g->update();

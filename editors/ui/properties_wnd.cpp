@@ -81,14 +81,12 @@ intptr_t CPropertiesWnd::onInternal(int code, intptr_t arg) {
             level_ = kLevelProgramSet;
             set_ = reinterpret_cast<ProgramSetRecord*>(arg);
             ShowProgramSet();
-            ShowGridsForLevel();
             passwordAccepted_ = 0;
             break;
         case IMC_PROGRAM_SELECTED:
             level_ = kLevelProgram;
             program_ = reinterpret_cast<ProgramRecord*>(arg);
             ShowProgram();
-            ShowGridsForLevel();
             passwordAccepted_ = 0;
             break;
         case IMC_SET_PROGRAM_KIND: Grid(kProgramGridId)->SelectOptionIndex(kPrgRole, 0); break;
