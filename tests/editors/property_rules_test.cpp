@@ -45,6 +45,9 @@ TEST(ProgramSetRules, PlayModesEnablingWeekdaysAndPeriodItems) {
     EXPECT_EQ(periods[2], 0xABCD0000u);
     EXPECT_EQ(PeriodItemValue(periods, 20), 0xABCD);
     EXPECT_EQ(PeriodItemValue(periods, 18), 0);
+    periods.fill(0xFFFFFFFF);
+    EXPECT_EQ(PeriodItemValue(periods, 14), 0);  // ids outside the period items read nothing
+    EXPECT_EQ(PeriodItemValue(periods, 21), 0);
 }
 
 TEST(ProgramRules, RepairsAndEffectOptions) {
