@@ -1,0 +1,275 @@
+// The hardware-parameter grid of the property window: its items, showing a screen
+// record, reading the grid back, and the Set, Read, Apply and Default commands.
+#include "editors/ui/hardware_grid.h"
+
+#include <QAction>
+#include <QToolBar>
+
+#include "content/font_tables.h"
+#include "content/program_tree.h"
+#include "content/screen_header.h"
+#include "content/settings.h"
+#include "editors/property_texts.h"
+#include "editors/ui/dlg_password.h"
+#include "editors/ui/properties_wnd.h"
+#include "editors/ui/property_rows.h"
+#include "link/card.h"
+#include "toolkit/message_box.h"
+
+namespace ledsuite {
+
+using namespace rows;
+namespace t = ptext;
+
+namespace {
+
+// Descriptions of the items: fixed texts, the same in every language.
+const QString kDescModel = QStringLiteral("类型"), kDescBrightness = QStringLiteral("LED 屏亮度"),
+              kDescRows = QStringLiteral("数据行顺序");
+
+std::vector<PropertySpec> DisplayAndOutputSpecs() {
+    return {
+        Group(kHwDisplayGroup, -1, Label(t::kDisplayParameter)),
+        List(kHwModel, kHwDisplayGroup, Label(t::kCtrlCardType), [] { return ToList(ModelOptionTexts()); }, true,
+             kDescModel),
+        Number(kHwWidth, kHwDisplayGroup, Label(t::kWidth), 0, 0xFFFF, QStringLiteral("LED 屏总长度")),
+        Number(kHwHeight, kHwDisplayGroup, Label(t::kHeight), 0, 0xFFFF, QStringLiteral("LED 屏总高度")),
+        List(kHwColor, kHwDisplayGroup, Label(t::kColor), [] { return ToList(ColorOptionTexts()); }, true,
+             QStringLiteral("LED屏支持的颜色")),
+        Number(kHwBrightness, kHwDisplayGroup, Label(t::kLuminance), 0, 255, kDescBrightness),
+        List(kHwRefresh, kHwDisplayGroup, Label(t::kRefreshRate), Fixed({"1", "2", "3", "4", "5", "6", "7"}), false,
+             QStringLiteral("Refresh Rate")),
+        Group(kHwOutputGroup, -1, Label(t::kOutputParameter)),
+        List(kHwOeLevel, kHwOutputGroup, Label(t::kValidOeLevel), Options({&t::kLowLevel, &t::kHighLevel}), true,
+             QStringLiteral("OE 有效电平")),
+        List(kHwDataLevel, kHwOutputGroup, Label(t::kValidDataLevel), Options({&t::kLowLevel, &t::kHighLevel}), true,
+             QStringLiteral("数据极性")),
+        List(kHwColumnOrder, kHwOutputGroup, Label(t::kColumnOrder), [] { return ToList(ColumnOrderOptionTexts()); },
+             true, QStringLiteral("数据列顺序")),
+        List(kHwRowOrder, kHwOutputGroup, Label(t::kRowOrder), Options({&t::kNormal, &t::kAgainst, &t::kNoCode}),
+             true, kDescRows),
+        List(kHwDataFlow, kHwOutputGroup, Label(t::kDataFlow), [] { return ToList(DataFlowOptionTexts()); }, true,
+             kDescRows),
+        List(kHwHBlank, kHwOutputGroup, Label(t::kHBlank), Options({&t::kNo, &t::kYes}), true,
+             QStringLiteral("行消隐")),
+    };
+}
+
+std::vector<PropertySpec> OtherSpecs() {
+    std::vector<PropertySpec> s = {
+        Group(kHwOtherGroup, -1, Label(t::kOther)),
+        Number(kHwCardId, kHwOtherGroup, Label(t::kId), 0, 255, QStringLiteral("控制卡 ID")),
+        List(kHwSerialPort, kHwOtherGroup, Label(t::kSerialPort), [] { return ToList(SerialPortOptionTexts(0, 0)); },
+             false, QStringLiteral("串口通讯端口")),
+        List(kHwBaud, kHwOtherGroup, Label(t::kBaudRate),
+             Fixed({"2400", "4800", "9600", "14400", "19200", "28800", "38400", "57600", "115200"}), false,
+             QStringLiteral("串口通讯波特率")),
+        List(kHwFontChip, kHwOtherGroup, Label(t::kFontChip), [] { return ToList(FontChipOptionTexts()); }, false,
+             QStringLiteral("字库芯片")),
+        List(kHwFileSystem, kHwOtherGroup, Label(t::kFileSystem),
+             [] { return QStringList{ToQString(t::kSequence), ToQString(t::kPage), "Fat12", "Fat16", "Fat32"}; }, true,
+             QStringLiteral("控制卡文件系统")),
+        List(kHwPageSize, kHwOtherGroup, Label(t::kPageSize), Fixed({"1K", "2K", "4K", "8K", "12K", "16K", "20K"}),
+             false, QStringLiteral("分页大小")),
+        List(kHwSoundMode, kHwOtherGroup, Label(t::kSoundMode), Options({&t::kMute, &t::kInOrder, &t::kRandom}), true,
+             QStringLiteral("声音")),
+        Group(kHwPowerGroup, kHwOtherGroup, Label(t::kPowerOnOff)),
+        Item(kHwPowerOn, kHwPowerGroup, PropertyKind::Time, Label(t::kPowerOn)),
+        Item(kHwPowerOff, kHwPowerGroup, PropertyKind::Time, Label(t::kPowerOff)),
+    };
+    for (int k = 0; k < 4; ++k) {
+        s.push_back(Group(TimedGroupKey(k), kHwOtherGroup, Numbered(t::kScheduledLuminance, k + 1)));
+        s.push_back(Item(TimedTimeKey(k), TimedGroupKey(k), PropertyKind::Time, Label(t::kTime)));
+        s.push_back(Number(TimedLevelKey(k), TimedGroupKey(k), Label(t::kLuminance), 0, 255, kDescBrightness));
+    }
+    return s;
+}
+
+}  // namespace
+
+std::vector<PropertySpec> HardwareGridSpecs() {
+    std::vector<PropertySpec> s = DisplayAndOutputSpecs();
+    for (PropertySpec& o : OtherSpecs()) s.push_back(std::move(o));
+    return s;
+}
+
+// ---- showing and reading the grid ----
+
+void CPropertiesWnd::ShowHardwareValues(const HardwareGridValues& v, uint16_t comIndex, bool keepPort) {
+    PropertyGrid* g = Grid(kHardwareGridId);
+    const std::pair<int, int> options[] = {
+        {kHwModel, v.model}, {kHwColor, v.color}, {kHwRefresh, v.refresh}, {kHwOeLevel, v.oeLevel},
+        {kHwDataLevel, v.dataLevel}, {kHwColumnOrder, v.columnOrder}, {kHwRowOrder, v.rowOrder},
+        {kHwDataFlow, v.dataFlow}, {kHwHBlank, v.hblank}, {kHwBaud, v.baud}, {kHwFontChip, v.fontChip},
+        {kHwFileSystem, v.fileSystem}, {kHwPageSize, v.pageSize}, {kHwSoundMode, v.soundMode}};
+    for (auto [key, option] : options) g->SelectOptionIndex(key, option);
+    const std::pair<int, int> numbers[] = {
+        {kHwWidth, v.width}, {kHwHeight, v.height}, {kHwBrightness, v.brightness}, {kHwCardId, v.cardId}};
+    for (auto [key, value] : numbers) g->SetIntValue(key, value);
+    if (!keepPort) {
+        // Options for every port there is, and for the stored index, so no port is shown wrongly.
+        g->SetOptions(kHwSerialPort, ToList(SerialPortOptionTexts(SerialPortTable().size(), comIndex)));
+        g->SelectOptionIndex(kHwSerialPort, v.comPort);
+    }
+    g->SetPackedValue(kHwPowerOn, v.powerOn);
+    g->SetPackedValue(kHwPowerOff, v.powerOff);
+    for (int k = 0; k < 4; ++k) {
+        g->SetPackedValue(TimedTimeKey(k), v.timedTime[size_t(k)]);
+        g->SetIntValue(TimedLevelKey(k), v.timedLevel[size_t(k)]);
+    }
+}
+
+HardwareGridValues CPropertiesWnd::GridHardwareValues() const {
+    const PropertyGrid* g = Grid(kHardwareGridId);
+    HardwareGridValues v;
+    const std::pair<int*, int> options[] = {
+        {&v.model, kHwModel}, {&v.color, kHwColor}, {&v.refresh, kHwRefresh}, {&v.oeLevel, kHwOeLevel},
+        {&v.dataLevel, kHwDataLevel}, {&v.columnOrder, kHwColumnOrder}, {&v.rowOrder, kHwRowOrder},
+        {&v.dataFlow, kHwDataFlow}, {&v.hblank, kHwHBlank}, {&v.comPort, kHwSerialPort}, {&v.baud, kHwBaud},
+        {&v.fontChip, kHwFontChip}, {&v.fileSystem, kHwFileSystem}, {&v.pageSize, kHwPageSize},
+        {&v.soundMode, kHwSoundMode}};
+    for (auto [field, key] : options) *field = std::max(g->GetOptionIndex(key), 0);
+    v.width = g->IntValue(kHwWidth);
+    v.height = g->IntValue(kHwHeight);
+    v.brightness = g->IntValue(kHwBrightness);
+    v.cardId = g->IntValue(kHwCardId);
+    v.powerOn = g->PackedValue(kHwPowerOn);
+    v.powerOff = g->PackedValue(kHwPowerOff);
+    for (int k = 0; k < 4; ++k) {
+        v.timedTime[size_t(k)] = g->PackedValue(TimedTimeKey(k));
+        v.timedLevel[size_t(k)] = g->IntValue(TimedLevelKey(k));
+    }
+    return v;
+}
+
+void CPropertiesWnd::LoadHardwareParams(HardwareParams& record, bool keepPort) {
+    const uint16_t chipAsStored = record.fontChip;
+    RepairHardwareParams(record);
+    SetDefaultCardFonts(chipAsStored);
+    ShowHardwareValues(GridValuesOf(record), record.comIndex, keepPort);
+    ShowGridsForLevel();
+    ShowItemsByCardType(record.cardSubtype, false);
+    Grid(kHardwareGridId)->update();
+}
+
+bool CPropertiesWnd::ReadHardwareParams(HardwareParams& out) {
+    HardwareParams local = out;
+    StoreGridValues(GridHardwareValues(), local);
+    const SizeCheck check = CheckCardSize(local);
+    if (check != SizeCheck::Ok) {
+        MessageBoxFx(this, SizeCheckMessage(check)(), nullptr, MB_OK);
+        return false;
+    }
+    out = local;
+    return true;
+}
+
+void CPropertiesWnd::ShowItemsByCardType(uint8_t subtype, bool itemsOnly) {
+    const SubtypeItems items = SubtypeItemsOf(subtype);
+    if (!itemsOnly) {
+        for (int id = 19; id <= 24; ++id) Grid(kProgramGridId)->SetItemEnabled(id, items.voice);
+        Grid(kHardwareGridId)->SetItemEnabled(kHwSoundMode, items.voice);
+    }
+    Grid(kHardwareGridId)->SetItemEnabled(kHwFontChip, items.fontChip);
+    Grid(kHardwareGridId)->SetItemEnabled(kHwFileSystem, items.fileSystem);
+    Grid(kHardwareGridId)->SetItemEnabled(kHwPageSize, items.fileSystem);
+}
+
+bool CPropertiesWnd::CheckHardwarePassword() {
+    if (passwordAccepted_) return true;
+    CDlgPassword prompt(this);
+    if (prompt.exec() == QDialog::Accepted) passwordAccepted_ = 1;
+    return passwordAccepted_ != 0;
+}
+
+// ---- toolbar commands ----
+
+bool CPropertiesWnd::ReadNewParams(HardwareParams& local) {
+    if (!screen_ || !CheckHardwarePassword()) return false;
+    local = *screen_;
+    if (!ReadHardwareParams(local)) return false;
+    SetDefaultCardFonts(local.fontChip);
+    return true;
+}
+
+void CPropertiesWnd::StoreNewParams(const HardwareParams& local) {
+    const bool changed = HardwareChanged(*screen_, local);
+    *screen_ = local;  // a copy of the screen record with the grid's fields
+    if (changed) Send(IMC_REDRAW_LAYOUT, 0);
+}
+
+void CPropertiesWnd::OnSetHardwareParams() {
+    HardwareParams local;
+    if (!ReadNewParams(local)) return;
+    // The transfer compares the card's type with the screen's: the new type for this send.
+    const uint8_t oldType = screen_->cardType;
+    screen_->cardType = local.cardType;
+    const std::vector<uint8_t> block = BuildHardwareParamBlock(local);
+    Send(IMC_SEND_HW_PARAMS, reinterpret_cast<intptr_t>(block.data()));
+    screen_->cardType = oldType;
+    StoreNewParams(local);
+    SaveSettingsFile(*screen_);
+}
+
+HardwareParams* CPropertiesWnd::ActiveRootScreen() {
+    auto* tree = reinterpret_cast<ProgramTree*>(Send(IMC_GET_ACTIVE_TREE, 0));
+    return tree ? &tree->screen() : screen_;
+}
+
+void CPropertiesWnd::OnReadHardwareParams() {
+    if (!screen_) return;
+    HardwareBlockRead block;
+    block.bytes.fill(0xFF);
+    if (Send(IMC_READ_HW_PARAMS, reinterpret_cast<intptr_t>(&block)) != 0) return;
+    HardwareParams local;
+    if (!RecordOfReadBlock(block, *screen_, local)) return;
+    std::array<uint8_t, 64> reply{};
+    if (const HardwareParams* root = ActiveRootScreen()) {
+        const int n = QueryCard({root->comIndex, root->baudIndex}, CardCommand::Info, reply);
+        ApplyCardInfoToRecord(std::span<const uint8_t>(reply.data(), size_t(std::max(n, 0))), local);
+    }
+    LoadHardwareParams(local, true);
+}
+
+void CPropertiesWnd::OnApplySimulatedParams() {
+    HardwareParams local;
+    if (!ReadNewParams(local)) return;
+    StoreNewParams(local);
+    ShowItemsByCardType(local.cardSubtype, false);
+    SaveSettingsFile(*screen_);
+    MessageBoxFx(this, t::kApplySucceeded(), nullptr, MB_OK);
+}
+
+void CPropertiesWnd::OnDefaultHardwareParams() {
+    if (screen_) onInternal(IMC_SCREEN_SELECTED, reinterpret_cast<intptr_t>(screen_));
+}
+
+QString CPropertiesWnd::OnToolTipText(int command) const {
+    for (size_t i = 0; i < 4; ++i)
+        if (kToolbarCommands[i] == command) return ToQString(t::kToolbarTips[i]);
+    return {};
+}
+
+void CPropertiesWnd::BuildToolBar() {
+    toolbar_ = new QToolBar(this);
+    toolbar_->setFloatable(false);
+    toolbar_->setMovable(false);
+    toolbar_->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    void (CPropertiesWnd::*handlers[])() = {&CPropertiesWnd::OnApplySimulatedParams,
+                                            &CPropertiesWnd::OnSetHardwareParams,
+                                            &CPropertiesWnd::OnReadHardwareParams,
+                                            &CPropertiesWnd::OnDefaultHardwareParams};
+    for (size_t i = 0; i < 4; ++i) {
+        QAction* action = toolbar_->addAction(QString());
+        action->setData(kToolbarCommands[i]);
+        connect(action, &QAction::triggered, this, handlers[i]);
+    }
+}
+
+QAction* CPropertiesWnd::Command(int command) const {
+    for (QAction* a : toolbar_->actions())
+        if (a->data().toInt() == command) return a;
+    return nullptr;
+}
+
+}  // namespace ledsuite

@@ -1,0 +1,217 @@
+#include <gtest/gtest.h>
+
+#include <tuple>
+
+#include "content/lang.h"
+#include "content/screen_header.h"
+#include "editors/hardware_grid_rules.h"
+#include "editors/property_texts.h"
+#include "tools/fakecard.h"
+
+using namespace ledsuite;
+
+namespace {
+HardwareParams Repaired(HardwareParams hw) {
+    RepairHardwareParams(hw);
+    return hw;
+}
+}  // namespace
+
+TEST(HardwareGridRules, ModelOptionsMapBothWays) {
+    // option -> (card type, subtype), as the model table lists them
+    const std::tuple<int, int, int> table[] = {
+        {0, 0, 0}, {1, 1, 0}, {2, 2, 0}, {3, 2, 6}, {4, 2, 7}, {5, 3, 0}, {6, 3, 1}, {10, 3, 5}, {16, 3, 11},
+        {17, 4, 0}, {18, 4, 6}, {19, 5, 0}, {20, 5, 1}};
+    for (auto [option, type, subtype] : table) {
+        const CardModel m = ModelOfOption(option);
+        EXPECT_EQ(std::tuple(int(m.type), int(m.subtype)), std::tuple(type, subtype)) << option;
+        EXPECT_EQ(ModelOptionOf(uint8_t(type), uint8_t(subtype)), option);
+    }
+    EXPECT_EQ(ModelOptionOf(2, 3), 2);   // type 2, subtype neither 6 nor 7
+    EXPECT_EQ(ModelOptionOf(4, 3), 18);  // stored back as subtype 6
+    EXPECT_EQ(ModelOfOption(18).subtype, 6);
+    EXPECT_EQ(ModelOptionOf(5, 9), 20);
+    EXPECT_EQ(ModelOfOption(-1).type, 3);
+    EXPECT_EQ(ModelOptionTexts().size(), size_t(kModelOptionCount));
+}
+
+TEST(HardwareGridRules, ColourFontChipAndDataFlowOptions) {
+    HardwareParams hw;
+    hw.colorCode = 3;
+    hw = Repaired(hw);
+    EXPECT_EQ(hw.colorCode, 5);
+    EXPECT_EQ(ColorOptionOf(hw.colorCode), 0);
+    for (int c = 12; c <= 17; ++c) EXPECT_EQ(ColorCodeOfOption(ColorOptionOf(ColorCode(c))), c);
+    EXPECT_EQ(ColorCodeOfOption(9), 5);
+
+    const std::pair<uint16_t, int> chips[] = {{0x31, 8}, {0x13, 9}, {0x105, 14}, {0x100, 9}, {0x101, 10}, {7, 7}};
+    for (auto [code, option] : chips) EXPECT_EQ(FontChipOptionOf(code), option) << code;
+    EXPECT_EQ(FontChipOfOption(FontChipOptionOf(0x100)), 0x13);
+    EXPECT_EQ(FontChipOptionTexts()[8], u"GB16S2W4");
+    EXPECT_EQ(FontChipOptionTexts()[14], u"UNI64S4W1");
+
+    EXPECT_EQ(DataFlowOptionOf(0xFF), 27);
+    EXPECT_EQ(DataFlowOfOption(27), 0xFF);
+    EXPECT_EQ(DataFlowOfOption(26), 26);
+    EXPECT_EQ(DataFlowOptionTexts().size(), size_t(kDataFlowOptionCount));
+}
+
+TEST(HardwareGridRules, OptionTextsFollowTheLanguage) {
+    SetUiLanguage(3);
+    EXPECT_EQ(ModelOptionTexts()[3], u"20K GPRS");
+    EXPECT_EQ(ModelOptionTexts()[20], u"128K Synch Voice");
+    EXPECT_EQ(ColorOptionTexts()[6], u"Two Tone(G-R)");
+    EXPECT_EQ(ColumnOrderOptionTexts()[3], u"Normal-8, Against-8");
+    EXPECT_EQ(ColumnOrderOptionTexts()[4], u"Against-8, Normal-8");
+    EXPECT_EQ(DataFlowOptionTexts()[0], u"1/16 - 8 × 1 General Indoor P3.75 P5.0");
+    EXPECT_EQ(DataFlowOptionTexts()[10], u"1/4 - 16× 2 ↑ No Code");
+    SetUiLanguage(1);
+    EXPECT_EQ(ModelOptionTexts()[4], u"20K 短信");
+    EXPECT_EQ(ColorOptionTexts()[1], u"双色(R-G)");
+    EXPECT_EQ(DataFlowOptionTexts()[12], u"1/4 - 8 × 4 ↑ 常规 P10 P12.5");
+    ResetUiLanguageForTests();
+}
+
+TEST(HardwareGridRules, GridValuesStoreBackWithTheSubtypeRules) {
+    HardwareParams hw;
+    hw.cardType = 2;
+    hw.cardSubtype = 6;
+    hw.fontChip = 0x31;
+    hw.fileSystem = 2;
+    hw.pageSize = 3;
+    hw.dataFlow = 0xFF;
+    hw.outputFlags = 5;
+    hw.timedBrightness[0] = uint32_t(PackTime(11, 16, 0)) | 255u << 16;
+    hw.timedBrightness[3] = uint32_t(PackTime(1, 2, 4)) | 7u << 16;
+    hw.switchOffTime = PackTime(22, 0, 0);
+    HardwareGridValues v = GridValuesOf(hw);
+    EXPECT_EQ(v.model, 3);
+    EXPECT_EQ(std::tuple(v.oeLevel, v.dataLevel, v.hblank), std::tuple(1, 0, 1));
+    EXPECT_EQ(v.timedTime[0], PackTime(11, 16, 0));
+    EXPECT_EQ(v.timedLevel[0], 255);
+    EXPECT_EQ(v.timedLevel[3], 7);
+    EXPECT_EQ(v.powerOff, PackTime(22, 0, 0));
+    HardwareParams back = hw;
+    back.width = 1;
+    StoreGridValues(v, back);
+    EXPECT_EQ(SerializeHardwareParams(back), SerializeHardwareParams(hw));
+
+    v.model = 7;  // 40K, subtype 2: no font chip, no file system
+    StoreGridValues(v, back);
+    EXPECT_EQ(std::tuple(back.cardSubtype, back.fontChip, back.fileSystem, back.pageSize),
+              std::tuple(uint8_t(2), uint16_t(0), uint8_t(0), uint8_t(0)));
+    v.model = 6;  // subtype 1: the font chip only
+    StoreGridValues(v, back);
+    EXPECT_EQ(std::tuple(back.fontChip, back.fileSystem, back.pageSize), std::tuple(uint16_t(0x31), uint8_t(0), uint8_t(0)));
+    v.oeLevel = 0;
+    v.hblank = 0;
+    v.dataLevel = 1;
+    StoreGridValues(v, back);
+    EXPECT_EQ(back.outputFlags, 2);
+}
+
+TEST(HardwareGridRules, SizeLimitsInOrder) {
+    HardwareParams hw;
+    hw.cardType = 3;
+    hw.colorCode = 17;
+    auto check = [&](int w, int h) {
+        hw.width = uint16_t(w);
+        hw.height = uint16_t(h);
+        return CheckCardSize(hw);
+    };
+    EXPECT_EQ(check(0, 5000), SizeCheck::Zero);
+    EXPECT_EQ(check(1281, 16), SizeCheck::WidthOut);
+    EXPECT_EQ(check(1280, 129), SizeCheck::HeightOut);
+    EXPECT_EQ(check(1280, 32), SizeCheck::TwoTone);
+    hw.colorCode = 5;
+    EXPECT_EQ(check(1280, 32), SizeCheck::Ok);
+    hw.cardType = 9;  // as type 0
+    EXPECT_EQ(check(257, 8), SizeCheck::WidthOut);
+    hw.cardType = 5;
+    EXPECT_EQ(check(2048, 64), SizeCheck::Ok);
+    EXPECT_EQ(check(2048, 257), SizeCheck::HeightOut);
+    SetUiLanguage(3);
+    EXPECT_EQ(std::u16string(SizeCheckMessage(SizeCheck::TwoTone)()), u"Please halve the width or the height in two-tone");
+    EXPECT_EQ(std::u16string(SizeCheckMessage(SizeCheck::Zero)()), u"The width or the height could not be zero");
+    ResetUiLanguageForTests();
+}
+
+TEST(HardwareGridRules, ChangeTestAndSubtypeItems) {
+    HardwareParams a, b;
+    b.cardId = 9;
+    b.comIndex = 3;
+    EXPECT_FALSE(HardwareChanged(a, b));
+    b.dataFlow = 4;
+    EXPECT_TRUE(HardwareChanged(a, b));
+    b = a;
+    b.soundMode = 1;
+    EXPECT_TRUE(HardwareChanged(a, b));
+    b = a;
+    b.fontChip = 2;
+    EXPECT_TRUE(HardwareChanged(a, b));
+
+    // subtype -> voice, font chip, file system and page size
+    const std::tuple<int, bool, bool, bool> table[] = {
+        {0, false, false, false}, {1, false, true, false}, {2, true, false, false}, {4, true, true, false},
+        {5, false, true, true}, {8, false, false, false}, {10, true, true, true}, {11, true, true, true}};
+    for (auto [subtype, voice, chip, fs] : table) {
+        const SubtypeItems s = SubtypeItemsOf(uint8_t(subtype));
+        EXPECT_EQ(std::tuple(s.voice, s.fontChip, s.fileSystem), std::tuple(voice, chip, fs)) << subtype;
+    }
+}
+
+TEST(HardwareGridRules, SubtypeFromTheCardsReply) {
+    using Pairs = std::vector<std::pair<uint8_t, uint8_t>>;
+    const std::pair<Pairs, int> cases[] = {
+        {{{3, 0}}, 5}, {{{6, 0}}, 1}, {{{14, 0}}, 2}, {{{3, 0}, {6, 0}}, 5}, {{{6, 0}, {7, 1}}, 7},
+        {{{7, 0}, {3, 0}}, 6}, {{{15, 4}}, 3}, {{{15, 0xFF}}, 2}, {{{15, 1}}, 4}, {{{2, 9}}, 0}};
+    for (const auto& [pairs, subtype] : cases) EXPECT_EQ(SubtypeOfFeaturePairs(pairs), subtype);
+
+    HardwareParams hw;
+    hw.cardType = 3;
+    hw.cardSubtype = 9;
+    ApplyCardInfoToRecord(MakeInfoReply(0, 4, 3, {{7, 1}}), hw);
+    EXPECT_EQ(std::tuple(hw.cardType, hw.cardSubtype), std::tuple(uint8_t(4), uint8_t(7)));
+    ApplyCardInfoToRecord(MakeInfoReply(1, 2, 2, {{7, 1}}), hw);  // old firmware: no pair walk; family 1 keeps the type
+    EXPECT_EQ(std::tuple(hw.cardType, hw.cardSubtype), std::tuple(uint8_t(4), uint8_t(0)));
+    std::vector<uint8_t> cut = MakeInfoReply(0, 2, 3, {{6, 0}, {7, 0}});
+    cut[2] = 200;     // announces far more than came
+    cut.resize(9);    // only the first pair arrived
+    ApplyCardInfoToRecord(cut, hw);
+    EXPECT_EQ(std::tuple(hw.cardType, hw.cardSubtype), std::tuple(uint8_t(2), uint8_t(1)));
+    const uint8_t one[] = {0};
+    ApplyCardInfoToRecord(one, hw);
+    EXPECT_EQ(std::tuple(hw.cardType, hw.cardSubtype), std::tuple(uint8_t(2), uint8_t(0)));
+}
+
+TEST(HardwareGridRules, ReadBlockNeedsAHeaderAndKeepsTheScreensOtherFields) {
+    HardwareParams card;
+    card.width = 320;
+    card.height = 64;
+    card.brightness = 99;
+    HardwareParams screen;
+    screen.comIndex = 4;
+    screen.language = 3;
+    HardwareBlockRead block;
+    BuildProgramHeader(card, block.bytes);
+    block.received = kScreenHeaderMinRead - 1;
+    HardwareParams out;
+    out.width = 7;
+    EXPECT_FALSE(RecordOfReadBlock(block, screen, out));
+    EXPECT_EQ(out.width, 7);
+    block.received = 5000;  // more than the buffer: only the buffer counts
+    ASSERT_TRUE(RecordOfReadBlock(block, screen, out));
+    EXPECT_EQ(std::tuple(out.width, out.height, out.brightness, out.comIndex, out.language),
+              std::tuple(uint16_t(320), uint16_t(64), uint8_t(99), uint16_t(4), uint16_t(3)));
+}
+
+TEST(HardwareGridRules, SerialPortsAndPassword) {
+    EXPECT_EQ(SerialPortOptionTexts(2, 0).size(), 19u);
+    EXPECT_EQ(SerialPortOptionTexts(22, 0).back(), u"COM22");
+    EXPECT_EQ(SerialPortOptionTexts(0, 24).size(), 25u);
+    EXPECT_EQ(SerialPortOptionTexts(0, 0)[0], u"COM1");
+    EXPECT_EQ(CheckServicePassword(u""), PasswordCheck::Empty);
+    EXPECT_EQ(CheckServicePassword(u"169"), PasswordCheck::Wrong);
+    EXPECT_EQ(CheckServicePassword(u"1680"), PasswordCheck::Wrong);
+    EXPECT_EQ(CheckServicePassword(kServicePassword), PasswordCheck::Ok);
+}

@@ -1,0 +1,371 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimeEdit>
+#include <QTimer>
+#include <QToolBar>
+#include <QTreeWidget>
+
+#include "content/lang.h"
+#include "content/paths.h"
+#include "content/screen_header.h"
+#include "content/settings.h"
+#include "editors/property_rules.h"
+#include "editors/property_texts.h"
+#include "editors/ui/dlg_password.h"
+#include "editors/ui/dlg_sel_more_period.h"
+#include "editors/ui/hardware_grid.h"
+#include "editors/ui/program_grids.h"
+#include "editors/ui/properties_wnd.h"
+#include "link/transfer.h"
+#include "tests/link/link_test_util.h"
+#include "tests/qt_main/qt_test_util.h"
+
+using namespace ledsuite;
+using namespace ledsuite::testing;
+
+namespace {
+
+// Records every message; the hardware block codes run the link layer's send and read-back.
+struct LinkChannel : InternalChannel {
+    HardwareParams* screen = nullptr;
+    std::vector<std::pair<int, intptr_t>> sent;
+    int sendCode = -1;
+    intptr_t send(int code, intptr_t arg) override {
+        sent.emplace_back(code, arg);
+        TransferControl control;
+        control.timeouts = {kWaitMs * 4, kWaitMs * 4};
+        if (code == IMC_SEND_HW_PARAMS) {
+            const auto* block = reinterpret_cast<const uint8_t*>(arg);
+            sendCode = SendTransfer(LinkTargetFromScreen(*screen), TransferMode::Hardware,
+                                    std::span<const uint8_t>(block, kHardwareParamBlockSize), control).code;
+        } else if (code == IMC_READ_HW_PARAMS) {
+            auto* block = reinterpret_cast<HardwareBlockRead*>(arg);
+            TransferResult r = ReadBackTransfer(LinkTargetFromScreen(*screen), TransferMode::Hardware,
+                                                kHardwareParamBlockSize, control);
+            if (r.code != TransferResult::kRead) return r.code;
+            std::copy(r.data.begin(), r.data.end(), block->bytes.begin());
+            block->received = r.data.size();
+        }
+        return 0;
+    }
+    void post(int code, intptr_t arg) override { sent.emplace_back(code, arg); }
+    int count(int code) const {
+        return int(std::count_if(sent.begin(), sent.end(), [code](auto& m) { return m.first == code; }));
+    }
+};
+
+// Answers every dialog of type T that shows while alive.
+template <class T>
+struct Answerer {
+    QTimer timer;
+    int seen = 0;
+    explicit Answerer(std::function<void(T*)> answer) {
+        QObject::connect(&timer, &QTimer::timeout, [this, answer] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* d = qobject_cast<T*>(w); d && d->isVisible() && !d->property("answered").toBool()) {
+                    d->setProperty("answered", true);
+                    ++seen;
+                    answer(d);
+                }
+        });
+        timer.start(2);
+    }
+};
+
+struct PasswordAnswerer : Answerer<CDlgPassword> {
+    PasswordAnswerer()
+        : Answerer([](CDlgPassword* d) {
+              d->PasswordField()->setText(QString::fromUtf16(kServicePassword));
+              d->OkButton()->click();
+          }) {}
+};
+
+struct BoxCloser : Answerer<CMessageBoxFx> {
+    std::vector<QString> texts;
+    BoxCloser()
+        : Answerer([this](CMessageBoxFx* b) {
+              texts.push_back(b->TextLabel()->text());
+              b->done(IDOK);
+          }) {}
+};
+
+struct Fixture {
+    TempDir appData;
+    LinkChannel channel;
+    CPropertiesWnd wnd{nullptr, &channel};
+    Fixture() {
+        setenv("LEDSUITE_APPDATA", appData.path.c_str(), 1);
+        ResetAppDataFolderForTests();
+        wnd.resize(320, 600);
+        wnd.show();
+    }
+    ~Fixture() {
+        unsetenv("LEDSUITE_APPDATA");
+        ResetAppDataFolderForTests();
+    }
+    PropertyGrid* grid(int id) const { return wnd.Grid(id); }
+    template <class T>
+    void select(int code, T* record) { wnd.onInternal(code, reinterpret_cast<intptr_t>(record)); }
+    std::vector<int> shown() const {
+        std::vector<int> out;
+        for (int id = kHardwareGridId; id <= kUserGridId; ++id)
+            if (!wnd.Grid(id)->isHidden()) out.push_back(id);
+        if (!wnd.ToolBar()->isHidden()) out.push_back(311);
+        return out;
+    }
+};
+
+}  // namespace
+
+TEST(PropertiesWnd, OneGridPerTreeLevelAndTheUserGridOnTheMultiScreenPage) {
+    Fixture f;
+    HardwareParams hw;
+    ProgramSetRecord set;
+    ProgramRecord program;
+    program.right = 64;
+    program.bottom = 16;
+    EXPECT_EQ(f.shown(), (std::vector<int>{2, 311}));
+    f.select(IMC_PROGRAMS_SELECTED, &set);
+    EXPECT_EQ(f.shown(), (std::vector<int>{3}));
+    f.wnd.onInternal(IMC_SET_VIEW_MODE, 1);
+    EXPECT_EQ(f.shown(), (std::vector<int>{5}));
+    f.select(IMC_PROGRAMS_SELECTED, &set);
+    EXPECT_EQ(f.shown(), (std::vector<int>{5}));
+    f.wnd.onInternal(IMC_SET_VIEW_MODE, 0);
+    EXPECT_EQ(f.shown(), (std::vector<int>{3}));
+    f.select(IMC_PROGRAM_SELECTED, &program);
+    EXPECT_EQ(f.shown(), (std::vector<int>{4}));
+    EXPECT_EQ(f.grid(kProgramGridId)->IntValue(kPrgWidth), 64);
+    f.select(IMC_SCREEN_SELECTED, &hw);
+    EXPECT_EQ(f.shown(), (std::vector<int>{2, 311}));
+    program.right = 80;
+    f.wnd.onInternal(IMC_AREA_GEOMETRY_CHANGED, 0);  // a screen is selected: nothing changes
+    EXPECT_EQ(f.grid(kProgramGridId)->IntValue(kPrgWidth), 64);
+    EXPECT_TRUE(f.grid(kHardwareGridId)->DescriptionVisible());
+    EXPECT_FALSE(f.grid(kProgramGridId)->DescriptionVisible());
+    EXPECT_EQ(f.channel.sent.size(), 0u);
+}
+
+TEST(PropertiesWnd, LanguageSwitchKeepsEveryChosenOption) {
+    SetUiLanguage(3);
+    Fixture f;
+    HardwareParams hw;
+    hw.cardType = 2;
+    hw.cardSubtype = 6;
+    ProgramRecord program;
+    program.right = 32;
+    program.bottom = 16;
+    program.mainAction.effect = kEffectBlindsHorizontal;
+    program.borderType = 3;
+    f.select(IMC_SCREEN_SELECTED, &hw);
+    f.select(IMC_PROGRAM_SELECTED, &program);
+    const std::vector<std::u16string> voices = {u"Anna", u"Bert"};
+    f.wnd.onInternal(IMC_SET_VOICE_ROLES, reinterpret_cast<intptr_t>(&voices));
+    f.grid(kProgramGridId)->SelectOptionIndex(kPrgRole, 3);
+    EXPECT_EQ(f.grid(kHardwareGridId)->Value(kHwModel), "20K GPRS");
+    EXPECT_EQ(f.wnd.Command(kCmdSetHardware)->text(), "Set");
+    SetUiLanguage(1);
+    f.wnd.onInternal(IMC_LANGUAGE_CHANGED, 0);
+    EXPECT_EQ(f.grid(kHardwareGridId)->Value(kHwModel), QString::fromUtf16(u"20K GPRS"));
+    EXPECT_EQ(f.grid(kHardwareGridId)->Name(kHwWidth), QString::fromUtf16(u"宽度"));
+    EXPECT_EQ(f.grid(kProgramGridId)->Value(kPrgMainEffect), QString::fromUtf16(EffectName(kEffectBlindsHorizontal)));
+    EXPECT_EQ(f.grid(kProgramGridId)->GetOptionIndex(kPrgMainEffect), kEffectBlindsHorizontal - 1);
+    EXPECT_EQ(f.grid(kProgramGridId)->Value(kPrgBorderType), QString::fromUtf16(u"流水线 8"));
+    EXPECT_EQ(f.grid(kProgramGridId)->Value(kPrgRole), "Bert");
+    EXPECT_EQ(f.grid(kProgramGridId)->Options(kPrgRole)[1], QString::fromUtf16(u"文件"));
+    EXPECT_EQ(f.wnd.Command(kCmdSetHardware)->text(), QString::fromUtf16(u"设置"));
+    EXPECT_EQ(f.wnd.Command(kCmdReadHardware)->toolTip(), QString::fromUtf16(u"读取控制卡硬件参数"));
+    ResetUiLanguageForTests();
+}
+
+TEST(PropertiesWnd, MoreOpensThePeriodDialogOncePerChoice) {
+    Fixture f;
+    ProgramSetRecord set;
+    set.playMode = 6;
+    Answerer<CDlgSelMorePeriod> closer([](CDlgSelMorePeriod* d) {
+        d->WindowPicker(false)->setTime(QTime(0, 5, 0));
+        d->WindowPicker(true)->setTime(QTime(0, 35, 0));
+        d->OnFillAll();
+        d->reject();
+    });
+    f.select(IMC_PROGRAMS_SELECTED, &set);
+    PropertyGrid* g = f.grid(kProgramSetGridId);
+    ASSERT_TRUE(g->IsItemEnabled(kSetMore));
+    ASSERT_TRUE(g->EditValue(kSetMore));  // through the drop-down, as the user does
+    auto* combo = g->Tree()->viewport()->findChild<QComboBox*>();
+    ASSERT_NE(combo, nullptr);
+    emit combo->activated(0);
+    QApplication::processEvents();
+    EXPECT_EQ(closer.seen, 1);
+    EXPECT_EQ(set.periods[1], uint32_t(PackTime(1, 5, 0)) | uint32_t(PackTime(1, 35, 0)) << 16);
+    EXPECT_EQ(g->Value(kSetFirstPeriod + 2), "01:05:00");  // the first three periods shown again
+    g->ChooseOption(kSetMore, 0);
+    EXPECT_EQ(closer.seen, 2);
+}
+
+TEST(PropertiesWnd, ProgramSetEditsAndPlayModeEnabling) {
+    Fixture f;
+    ProgramSetRecord set;
+    set.playMode = 9;  // unknown: repaired to "In Oder"
+    f.select(IMC_PROGRAMS_SELECTED, &set);
+    PropertyGrid* g = f.grid(kProgramSetGridId);
+    EXPECT_EQ(set.playMode, 0);
+    EXPECT_FALSE(g->IsItemEnabled(kSetBorderType));
+    EXPECT_FALSE(g->IsItemEnabled(kSetDuration));
+    EXPECT_FALSE(g->IsItemEnabled(kSetDateStart));
+    g->ChooseOption(kSetPlayMode, 2);  // Duration
+    EXPECT_EQ(set.playMode, 1);
+    EXPECT_TRUE(g->IsItemEnabled(kSetDuration));
+    EXPECT_FALSE(g->IsItemEnabled(kSetFirstWeekday));
+    g->ChooseOption(kSetPlayMode, 1);  // Time
+    EXPECT_EQ(set.playMode, 6);
+    EXPECT_FALSE(g->IsItemEnabled(kSetDuration));
+    EXPECT_TRUE(g->IsItemEnabled(kSetFirstWeekday + 6));
+    EXPECT_TRUE(g->IsItemEnabled(kSetFirstPeriod));
+    g->ChooseOption(kSetFirstWeekday + 2, 1);
+    EXPECT_EQ(set.weekdays, 4);
+    g->CommitPacked(kSetFirstPeriod + 1, PackTime(8, 30, 0));
+    EXPECT_EQ(set.periods[0] >> 16, PackTime(8, 30, 0));
+    g->CommitPacked(kSetDateEnd, PackDate(2030, 1, 2));
+    EXPECT_EQ(set.dates[0].stop, PackDate(2030, 1, 2));
+}
+
+TEST(PropertiesWnd, ProgramEditsAreHeldToTheStoredRangesAndTellTheLayout) {
+    Fixture f;
+    ProgramRecord p;
+    p.left = 10;
+    p.right = 74;
+    p.bottom = 16;
+    p.mainAction.effect = kEffectBlindsHorizontal;
+    p.mainAction.offset = 3;
+    p.secondaryAction.effect = 3;
+    f.select(IMC_PROGRAM_SELECTED, &p);
+    PropertyGrid* g = f.grid(kProgramGridId);
+    EXPECT_EQ(std::tuple(g->GetOptionIndex(kPrgSecondEffect), p.secondaryAction.effect), std::tuple(0, uint8_t(0)));
+    EXPECT_FALSE(g->IsItemEnabled(kPrgSecondSpeed));
+    g->CommitText(kPrgOffsetX, "30");
+    EXPECT_EQ(std::tuple(p.left, p.right), std::tuple(30, 94));
+    g->CommitText(kPrgWidth, "300");
+    EXPECT_EQ(p.right, 330);
+    EXPECT_EQ(f.channel.count(IMC_REDRAW_LAYOUT), 2);
+    g->CommitText(kPrgMainPause, "300");
+    g->CommitText(kPrgMainSpeed, "0");
+    EXPECT_EQ(std::tuple(p.mainAction.pause, p.mainAction.speed), std::tuple(uint8_t(255), uint8_t(1)));
+    EXPECT_EQ(std::tuple(g->IntValue(kPrgMainPause), g->IntValue(kPrgMainSpeed)), std::tuple(255, 1));
+    g->ChooseOption(kPrgMainEffect, kEffectMoveLeft - 1);
+    EXPECT_EQ(std::tuple(p.mainAction.effect, p.mainAction.offset), std::tuple(uint8_t(1), int16_t(0)));
+    EXPECT_EQ(f.channel.count(IMC_RELAYOUT_TEXT), 1);
+    g->ChooseOption(kPrgRole, 1);
+    ASSERT_EQ(f.channel.sent.back(), (std::pair<int, intptr_t>(IMC_SET_PROGRAM_KIND, 1)));
+    f.wnd.onInternal(IMC_SET_PROGRAM_KIND, 255);
+    EXPECT_EQ(g->GetOptionIndex(kPrgRole), 0);
+    g->ChooseOption(kPrgRate, 0);
+    EXPECT_EQ(p.rate, -10);
+
+    g->ChooseOption(kPrgBorderType, 1);  // Custom: the frame editor's hook, frames kept
+    EXPECT_EQ(p.borderType, 1);
+    EXPECT_TRUE(g->IsItemEnabled(kPrgBorderEffect));
+    g->ChooseOption(kPrgBorderType, 2);
+    EXPECT_FALSE(p.borderFrames.empty());
+    g->ChooseOption(kPrgBorderType, 0);
+    EXPECT_TRUE(p.borderFrames.empty());
+    EXPECT_FALSE(g->IsItemEnabled(kPrgBorderEffect));
+
+    g->CommitText(kPrgMusic, "/music/a.mp3");
+    EXPECT_EQ(BufferText(p.musicPath), u"/music/a.mp3");
+    g->CommitText(kPrgMusic, QString(300, 'x'));  // longer than the record holds: refused
+    EXPECT_EQ(BufferText(p.musicPath), u"/music/a.mp3");
+    EXPECT_EQ(g->Value(kPrgMusic), "/music/a.mp3");
+}
+
+TEST(PropertiesWnd, PasswordIsAskedOncePerSelectionAndSizesAreChecked) {
+    Fixture f;
+    PasswordAnswerer password;
+    BoxCloser boxes;
+    HardwareParams hw;
+    f.channel.screen = &hw;
+    f.select(IMC_SCREEN_SELECTED, &hw);
+    PropertyGrid* g = f.grid(kHardwareGridId);
+    g->CommitText(kHwBrightness, "120");
+    f.wnd.OnApplySimulatedParams();
+    f.wnd.OnApplySimulatedParams();
+    EXPECT_EQ(password.seen, 1);
+    EXPECT_EQ(hw.brightness, 120);
+    EXPECT_TRUE(std::filesystem::exists(SettingsFilePath()));
+    ASSERT_EQ(boxes.texts.size(), 2u);
+    EXPECT_EQ(boxes.texts[0], QString::fromUtf16(ptext::kApplySucceeded()));
+    f.wnd.OnDefaultHardwareParams();  // drops the edits and the acceptance
+    g->CommitText(kHwWidth, "0");
+    f.wnd.OnApplySimulatedParams();
+    EXPECT_EQ(password.seen, 2);
+    EXPECT_EQ(hw.width, 128);
+    EXPECT_EQ(boxes.texts.back(), QString::fromUtf16(SizeCheckMessage(SizeCheck::Zero)()));
+    f.select(IMC_PROGRAM_SELECTED, static_cast<ProgramRecord*>(nullptr));
+    EXPECT_FALSE(f.wnd.PasswordAccepted());
+}
+
+TEST(PropertiesWnd, SetThenReadAgainstTheCardGivesBackTheSameHeader) {
+    Fixture f;
+    PasswordAnswerer password;
+    BoxCloser boxes;
+    HardwareParams hw;
+    hw.cardType = 2;
+    hw.cardSubtype = 7;
+    hw.width = 320;
+    hw.baudIndex = 8;
+    hw.timedBrightness[0] = uint32_t(PackTime(11, 16, 0)) | 255u << 16;
+    f.channel.screen = &hw;
+    f.select(IMC_SCREEN_SELECTED, &hw);
+    PropertyGrid* g = f.grid(kHardwareGridId);
+    EXPECT_EQ(g->GetOptionIndex(kHwModel), 4);
+    g->CommitText(kHwBrightness, "77");
+    std::vector<uint8_t> sentBlock;
+    {
+        CardOnPort card({.info = MakeInfoReply(0, 2, 3, {{7, 1}})});
+        f.wnd.OnSetHardwareParams();
+        EXPECT_EQ(f.channel.sendCode, TransferResult::kSent);
+        sentBlock = card.card.log().data;
+    }
+    EXPECT_EQ(hw.brightness, 77);
+    EXPECT_EQ(sentBlock, BuildHardwareParamBlock(hw));
+    EXPECT_TRUE(std::filesystem::exists(SettingsFilePath()));
+
+    g->CommitText(kHwBrightness, "5");  // an edit the read replaces
+    g->SelectOptionIndex(kHwSerialPort, 6);
+    {
+        CardOnPort card({.info = MakeInfoReply(0, 2, 3, {{7, 0}}), .readBackData = sentBlock});
+        f.wnd.OnReadHardwareParams();
+    }
+    EXPECT_EQ(g->IntValue(kHwBrightness), 77);
+    EXPECT_EQ(g->GetOptionIndex(kHwModel), 3);  // 20K GPRS: subtype 6 from the reply's pairs
+    EXPECT_EQ(g->GetOptionIndex(kHwSerialPort), 6);  // kept
+    EXPECT_EQ(hw.cardSubtype, 7);  // the screen record waits for Set or Apply
+    g->SelectOptionIndex(kHwSerialPort, 0);
+    f.wnd.OnApplySimulatedParams();
+    EXPECT_EQ(password.seen, 1);
+    ScreenHeader header{};
+    BuildProgramHeader(hw, header);
+    EXPECT_EQ(std::vector<uint8_t>(header.begin(), header.end()), std::vector<uint8_t>(sentBlock.begin(), sentBlock.begin() + 64));
+    EXPECT_EQ(hw.cardSubtype, 6);
+}
+
+TEST(PasswordPrompt, EmptyOrWrongKeepsItOpen) {
+    CDlgPassword prompt;
+    BoxCloser boxes;
+    int result = -1;
+    QTimer::singleShot(0, [&] {
+        prompt.OkButton()->click();
+        prompt.PasswordField()->setText("999");
+        prompt.OkButton()->click();
+        EXPECT_TRUE(prompt.isVisible());
+        prompt.PasswordField()->setText(QString::fromUtf16(kServicePassword));
+        prompt.OkButton()->click();
+    });
+    result = prompt.exec();
+    EXPECT_EQ(result, QDialog::Accepted);
+    EXPECT_EQ(boxes.texts, (std::vector<QString>{"Password is empty", "Password Error"}));
+}
