@@ -170,8 +170,14 @@ void CMainFrame::ApplySplit() {
     if (!ready_ || !editorHost_) return;
     const QSize area = PaneArea();
     const FrameSplit split = ComputeFrameSplit(area.width(), area.height());
-    outer_->setSizes({split.leftColumn, std::max(area.width() - split.leftColumn, 0)});
-    inner_->setSizes({split.viewRow, std::max(area.height() - split.viewRow, 0)});
+    // The second pane takes what the splitter has left, so the first keeps its size exactly.
+    auto room = [](const CFixedSplitter* s, int planned, int extent) {
+        return (s->isVisible() ? extent : planned) - s->handleWidth();
+    };
+    const int outerRoom = room(outer_, area.width(), outer_->width());
+    const int innerRoom = room(inner_, area.height(), inner_->height());
+    outer_->setSizes({split.leftColumn, std::max(outerRoom - split.leftColumn, 0)});
+    inner_->setSizes({split.viewRow, std::max(innerRoom - split.viewRow, 0)});
 }
 
 void CMainFrame::showEvent(QShowEvent* event) {
