@@ -1,0 +1,186 @@
+#include "content/canvas_drawing.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "content/item_painters.h"
+#include "content/layout_canvas.h"
+#include "content/records.h"
+
+namespace ledsuite {
+
+namespace {
+
+constexpr char16_t kNewline = 10;
+
+bool IsContinuousMove(int effect) { return effect == kEffectMoveLeftContinue || effect == kEffectMoveRightContinue; }
+
+// One cell at (x, top) within the surface; the font is selected by the caller.
+void DrawLaidOutCell(RenderContext& rc, Surface& s, const TextCell& cell, const CellSize& e, int x, int top,
+                     uint32_t tick) {
+    const PixelRect rect{x, top, x + e.width, top + e.height};
+    if (cell.code == FC_PICTURE) {
+        const auto* p = CellObjectAs<PictureObject>(cell);
+        if (p && !p->frames.empty()) DrawCell(rc, s, cell, rect, tick % p->frames.size());
+    } else if (cell.code == FC_TABLE) {
+        if (const auto* g = CellObjectAs<GridObject>(cell))
+            DrawGrid(rc, s, *g, tick, 0, 0, nullptr, x, top, rect.right, rect.bottom);
+    } else {
+        DrawCell(rc, s, cell, rect);
+    }
+}
+
+// Draws the cells of one line that fall inside the surface.
+void DrawLine(RenderContext& rc, Surface& s, const TextContent& text, const ProgramLayout& layout, size_t k, int x,
+              int y, int gap, uint32_t tick) {
+    const LineExtent& line = layout.lines[k];
+    const int rowHeight = layout.placements[k].height;
+    const bool card = text.header.fontSet != 0;
+    const int n = int(layout.extents.size());
+    const uint32_t* fontAttr = nullptr;
+    int skip = 0;  // Thai marks drawn with their consonant
+    for (int i = line.first; i <= line.last && i < n; ++i) {
+        x += gap;
+        const TextCell& cell = text.cells[size_t(i)];
+        const CellSize e = layout.extents[size_t(i)];
+        if (x >= s.width()) break;
+        const bool visible = x + e.width > 0 || ThaiCharClass(cell) == 5;
+        if (skip > 0) {
+            --skip;
+        } else if (visible && cell.code != kNewline) {
+            const int top = y + rowHeight - e.height;  // cells stand on the row's bottom
+            const uint32_t* attr = IsPictureTableOrClock(cell.code) ? nullptr : CellAttrPtr(cell);
+            if (attr && (!fontAttr || *attr != *fontAttr) && SelectCellFont(rc, s, cell, card)) fontAttr = attr;
+            if (ThaiCharClass(cell) == 5)
+                skip = DrawThaiCluster(s, std::span(text.cells).first(size_t(n)), x, top, i);
+            else
+                DrawLaidOutCell(rc, s, cell, e, x, top, tick);
+        }
+        x += e.width;
+    }
+}
+
+// Tiles one border strip. TileImageAlong lets a first tile that starts before the
+// strip draw there too, which would paint over the neighbouring area; the strip is
+// tiled on its own and copied, so nothing lands outside it.
+void TileStrip(RawImage& led, const RawImage& tile, int offset, int direction, const PixelRect& strip) {
+    const PixelRect part = strip.Intersect({0, 0, led.width, led.height});
+    if (part.empty()) return;
+    // Only the visible length is tiled, in the strip's phase.
+    const bool across = direction == 2;
+    const int skipped = across ? part.left - strip.left : part.top - strip.top;
+    const int w = across ? part.width() : strip.width(), h = across ? strip.height() : part.height();
+    RawImage scratch;
+    if (!ResetImage(scratch, w, h)) return;
+    TileImageAlong(int(int64_t(offset) - skipped), direction, scratch, 0, 0, w, h, tile);
+    CompositeImage(led, scratch, part.left, part.top, part.right, part.bottom, across ? part.left : strip.left,
+                   across ? strip.top : part.top, 0);
+}
+
+}  // namespace
+
+int LedSide(int side) { return std::clamp(side, 1, kMaxLedSide); }
+
+bool LayoutProgramContent(RenderContext& rc, const TextContent& text, int effect, int areaWidth, int areaHeight,
+                          ProgramLayout& layout) {
+    layout = ProgramLayout{};
+    layout.effect = effect;
+    layout.areaWidth = areaWidth;
+    layout.areaHeight = areaHeight;
+    const int n = CountCells(text);
+    if (n == 0 || areaWidth < 1 || areaHeight < 1 || areaWidth > kMaxAreaSide || areaHeight > kMaxAreaSide)
+        return false;
+    layout.extents.resize(size_t(n));
+    if (!BreakTextLines(rc, TextView(text), layout.extents, layout.lines, areaWidth)) return false;
+    layout.size = LayoutEffectFrames(TextView(text), effect, layout.lines, layout.placements, areaWidth, areaHeight);
+    return true;
+}
+
+void DrawProgramLayout(RenderContext& rc, Surface& s, const TextContent& text, const ProgramLayout& layout,
+                       int originX, int originY, int xOffset, int yOffset, uint32_t tick) {
+    if (layout.empty() || s.width() < 1) return;
+    const FontScope keep(s);
+    const bool aligned = !IsContinuousMove(layout.effect);
+    for (size_t k = 0; k < layout.lines.size(); ++k) {
+        const LinePlacement& place = layout.placements[k];
+        const int y = place.y + yOffset - originY;
+        if (y >= s.height() || y + place.height <= 0) continue;
+        const LineAlignment align =
+            aligned ? AlignLine(text.header.align, layout.areaWidth, layout.lines[k]) : LineAlignment{};
+        DrawLine(rc, s, text, layout, k, place.x + align.x + xOffset - originX, y, align.gap, tick);
+    }
+}
+
+Surface RenderAreaSurface(RenderContext& rc, const TextContent& text, const ProgramLayout& layout, int left, int top,
+                          int right, int bottom, int xOffset, int yOffset, uint32_t tick, int w, int h) {
+    const PixelRect part = PixelRect{left, top, right, bottom}.Intersect({0, 0, w, h});
+    if (part.empty() || layout.empty()) return Surface();
+    Surface s(part.width(), part.height());
+    DrawProgramLayout(rc, s, text, layout, part.left - left, part.top - top, xOffset, yOffset, tick);
+    return s;
+}
+
+void RenderProgramStatic(LayoutCanvas& canvas, const TextContent& text, const ProgramLayout& layout, int left,
+                         int top, int right, int bottom, int xOffset, int yOffset) {
+    if (!canvas.rc || !canvas.ledImage.is32()) return;
+    const Surface s = RenderAreaSurface(*canvas.rc, text, layout, left, top, right, bottom, xOffset, yOffset,
+                                        canvas.tick, canvas.ledImage.width, canvas.ledImage.height);
+    if (s.width() < 1) return;
+    const int x0 = std::max(left, 0), y0 = std::max(top, 0);
+    CompositeImage(canvas.ledImage, s.image(), x0, y0, x0 + s.width(), y0 + s.height(), x0, y0, 1);
+}
+
+void RenderProgramStatic(LayoutCanvas& canvas, const TextContent& text, int effect, int left, int top, int right,
+                         int bottom, int xOffset, int yOffset) {
+    if (!canvas.rc) return;
+    ProgramLayout layout;
+    if (!LayoutProgramContent(*canvas.rc, text, effect, right - left, bottom - top, layout)) return;
+    RenderProgramStatic(canvas, text, layout, left, top, right, bottom, xOffset, yOffset);
+}
+
+void DrawAreaBorder(const FrameVector& frames, LayoutCanvas& canvas, int left, int top, int right, int bottom) {
+    if (frames.size() != 4) return;
+    for (size_t i = 0; i < 4; ++i)
+        if (!frames[i]) return;
+    RawImage& led = canvas.ledImage;
+    // The offsets are 16-bit words holding -s or s - 256.
+    auto offset = [&](size_t side) { return int(int16_t(canvas.borderOffsets[side])); };
+    const RawImage &f0 = *frames[0], &f1 = *frames[1], &f2 = *frames[2], &f3 = *frames[3];
+    TileStrip(led, f0, offset(0), 3, {left, top, left + f0.displayWidth, bottom});
+    TileStrip(led, f1, offset(1), 2, {left, top, right, top + f1.displayHeight});
+    TileStrip(led, f2, offset(2), 3, {right - f2.displayWidth, top, right, bottom});
+    TileStrip(led, f3, offset(3), 2, {left, bottom - f3.displayHeight, right, bottom});
+}
+
+void DrawCanvasImage(LayoutCanvas& canvas, int colorCode) {
+    RawImage& back = canvas.backImage;
+    RawImage& led = canvas.ledImage;
+    if (!back.is32()) return;
+    FillImage(back, kCanvasBackground);
+    if (!led.is32()) return;
+    const int zoom = std::clamp(canvas.zoom, kMinZoom, kMaxZoom);
+    led.displayWidth = led.width * zoom;
+    led.displayHeight = led.height * zoom;
+    MaskImageToColorCode(led, colorCode);
+    // The screen's part of the canvas, clipped to the back image.
+    const int64_t sx0 = canvas.originX, sy0 = canvas.originY;
+    const int x0 = int(std::clamp<int64_t>(sx0, 0, back.width));
+    const int x1 = int(std::clamp<int64_t>(sx0 + led.displayWidth, 0, back.width));
+    const int y0 = int(std::clamp<int64_t>(sy0, 0, back.height));
+    const int y1 = int(std::clamp<int64_t>(sy0 + led.displayHeight, 0, back.height));
+    if (x0 >= x1 || y0 >= y1) return;
+    // Nearest sampling at a whole zoom: each LED row is magnified once, then copied.
+    std::vector<uint32_t> row(size_t(x1 - x0));
+    int cached = -1;
+    for (int y = y0; y < y1; ++y) {
+        const int ly = int((int64_t(y) - sy0) / zoom);
+        if (ly != cached) {
+            const uint32_t* src = led.row32(ly);
+            for (int x = x0; x < x1; ++x) row[size_t(x - x0)] = src[(int64_t(x) - sx0) / zoom];
+            cached = ly;
+        }
+        std::memcpy(back.row32(y) + x0, row.data(), row.size() * sizeof(uint32_t));
+    }
+}
+
+}  // namespace ledsuite
