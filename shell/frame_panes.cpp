@@ -1,11 +1,16 @@
 #include "shell/frame_panes.h"
 
+#include "shell/zu_view.h"
 #include "toolkit/message_box.h"
 
 namespace ledsuite {
 
 FramePanes DefaultFramePanes() {
     FramePanes panes;
+    panes.view = [](QWidget* parent, InternalChannel* channel) {
+        auto* view = new CZUView(parent, channel);
+        return Pane{view, view};
+    };
     // The text editor, music pane, program lists, property window and multi-screen
     // page join here as their windows are built.
     return panes;
