@@ -124,8 +124,8 @@ bool GetText(ByteReader& in, std::u16string& text) {
 ExcelReadResult ParseSheet(const std::vector<uint8_t>& bytes, ExcelSheet& out) {
     ByteReader in(bytes.data(), bytes.size());
     const uint32_t result = in.u32(), columns = in.u32(), rows = in.u32();
-    if (!in.ok() || result != uint32_t(ExcelReadResult::Ok)) return in.ok() && result == uint32_t(ExcelReadResult::NoSheet) ? ExcelReadResult::NoSheet
-                                                                                          : ExcelReadResult::CannotOpen;
+    if (in.ok() && result == uint32_t(ExcelReadResult::NoSheet)) return ExcelReadResult::NoSheet;
+    if (!in.ok() || result != uint32_t(ExcelReadResult::Ok)) return ExcelReadResult::CannotOpen;
     if (columns > kImportMaxColumns || rows > kImportMaxRows) return ExcelReadResult::CannotOpen;
     ExcelSheet sheet;
     sheet.columns.resize(columns);
@@ -183,7 +183,8 @@ ExcelReadResult ReadExcelSheet(const std::string& path, std::string_view sheet, 
     close(fds[0]);
     int status = 0;
     while (waitpid(child, &status, 0) < 0 && errno == EINTR) {}
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || bytes.size() > kMaxSheetBytes) return ExcelReadResult::CannotOpen;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || bytes.size() > kMaxSheetBytes)
+        return ExcelReadResult::CannotOpen;  // the reader crashed on the file, or it is absurdly large
     return ParseSheet(bytes, out);
 }
 

@@ -87,7 +87,8 @@ void CMainFrame::BuildMenus() {
         return menu;
     };
     QMenu* file = popup(bar, &kMenuFile);
-    for (int id : {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS}) file->addAction(AddAction(file, id, kNoLabel));
+    for (int id : {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS})
+        file->addAction(AddAction(file, id, kNoLabel));
     file->addSeparator();
     file->addAction(AddAction(file, ID_APP_EXIT, kNoLabel));
     QMenu* setting = popup(bar, &kMenuSetting);
