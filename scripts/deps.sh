@@ -12,7 +12,7 @@ PACKAGES=(
   fonts-arphic-uming fonts-arphic-ukai fonts-wqy-zenhei fonts-liberation2 xfonts-wqy fonts-dejavu-core
   libespeak-ng-dev espeak-ng-data libmpg123-dev
   # GUI toolkit, Excel
-  qt6-base-dev libgl-dev libxlsxwriter-dev libfreexl-dev python3-openpyxl
+  qt6-base-dev libgl-dev libxlsxwriter-dev libfreexl-dev python3-openpyxl python3-xlwt time
   # link and music
   libcurl4-openssl-dev libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good

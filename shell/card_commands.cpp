@@ -1,0 +1,137 @@
+// CMainFrame's card commands: send to card, read from card, power, clock, preview, zoom,
+// and the port and hardware-parameter codes the relay hands to the frame.
+#include "shell/card_commands.h"
+
+#include <QMainWindow>
+
+#include "content/bytes.h"
+#include "content/program_encoder.h"
+#include "content/program_image.h"
+#include "content/settings.h"
+#include "content/text_codec.h"
+#include "link/link_text.h"
+#include "link/ui/dlg_loading.h"
+#include "shell/main_frame.h"
+#include "shell/shell_texts.h"
+#include "shell/view_single.h"
+#include "toolkit/small_widgets.h"
+#include "toolkit/view_tree.h"
+
+namespace ledsuite {
+
+std::u16string CardSendMessage(int result, TransferMode mode, int comNumber) {
+    std::u16string text = SendResultMessage(result, mode, comNumber);
+    if (text.empty()) text = FillText(kSendFailed(), {FormatIntStatic(result)});
+    return text;
+}
+
+std::u16string CardReadMessage(int result, TransferMode mode, int comNumber) {
+    return ReadBackResultMessage(result, mode, comNumber);
+}
+
+void CMainFrame::ShowMessage(const std::u16string& text) {
+    if (message_ && !text.empty()) message_(text, nullptr);
+}
+
+TransferResult CMainFrame::RunTransfer(std::vector<uint8_t> buffer, size_t length, CardMode mode,
+                                       const HardwareParams& screen, bool send) {
+    CDlgLoading dlg(std::move(buffer), length, TransferMode(mode), screen,
+                    send ? TransferDirection::Send : TransferDirection::ReadBack, this);
+    dlg.SetTimeouts(timeouts_);
+    dlg.exec();
+    return dlg.Result();
+}
+
+int CMainFrame::SendToCard(const uint8_t* block, int mode) {
+    const HardwareParams* screen = ScreenRecord();
+    if (!screen) return 0;
+    std::vector<uint8_t> buffer;
+    if (mode == kModeHardware) {
+        if (!block) return 0;
+        // The block is the card's 1024-byte hardware block: its length word is trusted no further.
+        const size_t length = std::min<size_t>(LoadU32(block), kHardwareReadCapacity);
+        buffer.assign(block, block + length);
+    } else {
+        buffer.assign(kImageLimit, 0xFF);
+        uint32_t position = 0;
+        const int32_t length = BuildProgramImage(buffer.data(), &position, ActiveTree()->Programs(), kImageLimit);
+        if (length < 0) {
+            ShowMessage(FormatEncodeError(length, position));
+            return 0;
+        }
+        buffer.resize(size_t(length));
+    }
+    const size_t length = buffer.size();
+    const TransferResult result = RunTransfer(std::move(buffer), length, CardMode(mode), *screen, true);
+    ShowMessage(CardSendMessage(result.code, TransferMode(mode), screen->comIndex + 1));
+    return 0;
+}
+
+int CMainFrame::ReadFromCard(uint8_t* buffer, int mode) {
+    const HardwareParams* screen = ScreenRecord();
+    if (!screen || (mode == kModeHardware && !buffer)) return 0;
+    // The capacity is what the destination really holds.
+    const size_t capacity = mode == kModeHardware ? kHardwareReadCapacity : kProgramReadCapacity;
+    TransferResult result = RunTransfer({}, capacity, CardMode(mode), *screen, false);
+    if (result.code == TransferResult::kRead) {
+        std::vector<uint8_t>& data = result.data;
+        if (mode == kModeHardware) {
+            std::copy(data.begin(), data.begin() + std::ptrdiff_t(std::min(data.size(), capacity)), buffer);
+        } else if (data.size() >= 4) {
+            StoreU32(data.data(), uint32_t(data.size()));
+            single_->onInternal(IMC_LOAD_PROGRAM_IMAGE, reinterpret_cast<intptr_t>(data.data()));
+        }
+    }
+    ShowMessage(CardReadMessage(result.code, TransferMode(mode), screen->comIndex + 1));
+    return result.code;
+}
+
+intptr_t CMainFrame::OnSendHardwareParams(intptr_t block) {
+    return SendToCard(reinterpret_cast<const uint8_t*>(block), kModeHardware);
+}
+
+intptr_t CMainFrame::OnReadHardwareParams(intptr_t buffer) {
+    return ReadFromCard(reinterpret_cast<uint8_t*>(buffer), kModeHardware);
+}
+
+intptr_t CMainFrame::OnPortSettingsChanged() {
+    const HardwareParams* screen = ScreenRecord();
+    if (!screen) return 0;
+    // The stored settings take the new port; without a valid file they are the defaults with it.
+    HardwareParams stored;
+    DefaultSettings(stored);
+    if (!LoadSettingsFile(stored)) DefaultSettings(stored);
+    stored.comIndex = screen->comIndex;
+    stored.baudIndex = screen->baudIndex;
+    if (!SaveSettingsFile(stored)) ShowMessage(kSettingsNotWritten());
+    if (property_.target) property_.target->onInternal(IMC_PORT_SETTINGS_CHANGED, 0);
+    return 0;
+}
+
+void CMainFrame::OnPower(bool on) {
+    if (const HardwareParams* screen = ScreenRecord())
+        ShowMessage(PowerMessage(SetScreenPower(LinkTargetFromScreen(*screen), on), on));
+}
+
+void CMainFrame::OnSyncTime() {
+    if (const HardwareParams* screen = ScreenRecord())
+        ShowMessage(ClockMessage(SyncCardClock(LinkTargetFromScreen(*screen))));
+}
+
+void CMainFrame::OnPreview() {
+    SetPreviewLock(!PreviewLock());
+    // While the preview plays the frame cannot be resized.
+    if (PreviewLock()) {
+        setFixedSize(size());
+    } else {
+        setMinimumSize(kMinFrameSize);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    }
+    if (InternalTarget* view = View()) view->onInternal(IMC_PREVIEW_RUN, PreviewLock() ? 1 : 0);
+}
+
+void CMainFrame::OnZoom(int how) {
+    if (InternalTarget* view = View()) view->onInternal(IMC_ZOOM, how);
+}
+
+}  // namespace ledsuite

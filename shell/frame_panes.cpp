@@ -1,0 +1,25 @@
+#include "shell/frame_panes.h"
+
+#include "shell/zu_view.h"
+#include "toolkit/message_box.h"
+
+namespace ledsuite {
+
+FramePanes DefaultFramePanes() {
+    FramePanes panes;
+    panes.view = [](QWidget* parent, InternalChannel* channel) {
+        auto* view = new CZUView(parent, channel);
+        return Pane{view, view};
+    };
+    // The text editor, music pane, program lists, property window and multi-screen
+    // page join here as their windows are built.
+    return panes;
+}
+
+MessageSink MessageBoxSink(QWidget* parent) {
+    return [parent](const std::u16string& text, const char16_t* caption) {
+        MessageBoxFx(parent, text.c_str(), caption, MB_OK);
+    };
+}
+
+}  // namespace ledsuite

@@ -1,0 +1,47 @@
+#pragma once
+// The shell's texts: window title, menus, main toolbar, outlook pages, tab pages and
+// the messages of the frame and the tree page. One LangText row each.
+#include <array>
+
+#include "content/lang.h"
+
+namespace ledsuite {
+
+// The window title of the document and the frame.
+extern const LangText kAppTitle;
+extern const LangText kAboutCaption;
+extern const LangText kAboutText;
+extern const LangText kOkButton;
+
+// Menu bar.
+extern const LangText kMenuFile, kMenuNew, kMenuOpen, kMenuClose, kMenuSave, kMenuSaveAs, kMenuPrint,
+    kMenuPrintPreview, kMenuPrintSetup, kMenuExit;
+extern const LangText kMenuSetting, kMenuLanguage, kMenuChangePassword, kMenuPreference;
+extern const LangText kMenuTool, kMenuRemoteControl, kMenuLrcEditor, kMenuHelp, kMenuAbout;
+extern const LangText kLangAuto, kLangSimplified, kLangTraditional, kLangEnglish;
+
+// Main toolbar labels by button index (separators included: they are "Unknow").
+constexpr int kToolbarButtons = 18;
+const LangText& ToolbarLabel(int index);
+
+// Outlook bar.
+extern const LangText kOutlookCaption;  // "Shortcuts"
+extern const LangText kPageProgramManager, kPageProgramRelease;
+
+// Editor tab host pages.
+extern const LangText kTabProgramEditor, kTabMusicPlayer, kTabProgramsList;
+
+// Status bar.
+inline constexpr char16_t kPortPaneText[] = u"Serial  Port: Com1, Baurdrate: 28800";
+
+// Messages.
+inline constexpr char16_t kNoScreenItem[] = u"No LED Screen Item";
+inline constexpr char16_t kNoAdoInstance[] = u"Can not create ado instance!";
+inline constexpr char16_t kCannotOpenDb[] = u"Can not open db!";
+inline constexpr char16_t kErrorCaption[] = u"error";
+extern const LangText kSendFailed;      // "%d": the transfer's result code
+extern const LangText kFileNotWritten;  // "%s": the path
+extern const LangText kFileNotRead;     // "%s": the path
+extern const LangText kSettingsNotWritten;
+
+}  // namespace ledsuite

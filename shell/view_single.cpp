@@ -1,0 +1,244 @@
+#include "shell/view_single.h"
+
+#include <QAction>
+#include <QEvent>
+#include <QMenu>
+#include <QPainter>
+#include <QStyle>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include "content/program_loader.h"
+#include "content/bytes.h"
+#include "shell/relay.h"
+#include "shell/shell_texts.h"
+#include "toolkit/qt_text.h"
+#include "toolkit/small_widgets.h"
+#include "toolkit/view_tree.h"
+
+namespace ledsuite {
+
+namespace {
+
+// Tree images by CViewTree::ItemImage (3 is unused).
+QList<QIcon> TreeImages(const QStyle* style) {
+    return {style->standardIcon(QStyle::SP_ComputerIcon), style->standardIcon(QStyle::SP_DirIcon),
+            style->standardIcon(QStyle::SP_FileIcon),     QIcon(),
+            style->standardIcon(QStyle::SP_MediaVolume),  style->standardIcon(QStyle::SP_MediaPlay)};
+}
+
+constexpr int kLoadImageMinimum = 10;  // shorter read-backs leave the tree as it is
+constexpr int kAnswerNoSelection = -1;
+constexpr int kAnswerNotProgram = -2;
+
+}  // namespace
+
+CViewSingle::CViewSingle(QWidget* parent, InternalChannel* channel)
+    : QWidget(parent), channel_(channel), message_(MessageBoxSink(this)) {
+    BuildToolbar();
+    BuildTrees();
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(1, 0, 1, 1);
+    layout->setSpacing(0);
+    layout->addWidget(toolbar_);
+    for (CViewTreeEx* tree : trees_) layout->addWidget(tree);
+    UpdateCommandStates();
+}
+
+void CViewSingle::BuildToolbar() {
+    toolbar_ = new QToolBar(this);
+    toolbar_->setIconSize({16, 16});
+    const QStyle* s = style();
+    auto add = [this](QWidget* owner, int id, const QIcon& icon, const char16_t* text, auto handler) {
+        auto* action = new QAction(icon, ToQString(text), owner);
+        action->setData(id);
+        connect(action, &QAction::triggered, this, handler);
+        commands_[id] = action;
+        return action;
+    };
+    toolbar_->addSeparator();
+    toolbar_->addAction(add(toolbar_, ID_ADD_PROGRAM_SET, s->standardIcon(QStyle::SP_FileDialogNewFolder),
+                            u"Add Programs", &CViewSingle::OnAddProgramSet));
+    toolbar_->addAction(add(toolbar_, ID_ADD_PROGRAM, s->standardIcon(QStyle::SP_FileIcon), u"Add Program",
+                            &CViewSingle::OnAddProgram));
+    toolbar_->addSeparator();
+    toolbar_->addAction(add(toolbar_, ID_DELETE_ITEM, s->standardIcon(QStyle::SP_TrashIcon), u"Delete",
+                            &CViewSingle::OnDeleteItem));
+    contextMenu_ = new QMenu(this);
+    contextMenu_->addAction(add(contextMenu_, ID_SHIFT_UP, QIcon(), u"Shift Up", [this] { OnShiftItem(true); }));
+    contextMenu_->addAction(add(contextMenu_, ID_SHIFT_DOWN, QIcon(), u"Shift Down", [this] { OnShiftItem(false); }));
+}
+
+void CViewSingle::BuildTrees() {
+    const QList<QIcon> images = TreeImages(style());
+    for (size_t i = 0; i < trees_.size(); ++i) {
+        auto* tree = new CViewTreeEx(this);
+        tree->setObjectName(QStringLiteral("tree%1").arg(i + 2));
+        tree->setRootIsDecorated(true);
+        tree->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+        tree->SetItemImages(images);
+        tree->setContextMenuPolicy(Qt::CustomContextMenu);
+        tree->setVisible(i == 0);
+        tree->installEventFilter(this);
+        connect(tree, &QTreeWidget::itemSelectionChanged, this, [this, tree] {
+            if (tree == active_) SelectionNotice();  // notices of the hidden trees are ignored
+        });
+        connect(tree, &QWidget::customContextMenuRequested, this,
+                [this, tree](QPoint at) { contextMenu_->popup(tree->viewport()->mapToGlobal(at)); });
+        trees_[i] = tree;
+    }
+    active_ = trees_[0];
+}
+
+QAction* CViewSingle::Command(int id) const {
+    const auto it = commands_.find(id);
+    return it == commands_.end() ? nullptr : it->second;
+}
+
+bool CViewSingle::eventFilter(QObject* watched, QEvent* event) {
+    // Taking the focus brings the suite back to single-screen mode.
+    if (event->type() == QEvent::FocusIn && watched == active_ && channel_) channel_->send(IMC_SET_VIEW_MODE, 0);
+    return QWidget::eventFilter(watched, event);
+}
+
+void CViewSingle::ShowMessage(const std::u16string& text, const char16_t* caption) {
+    if (message_) message_(text, caption);
+}
+
+// ---- selection and the internal messages ----
+
+void CViewSingle::SelectionNotice() {
+    UpdateCommandStates();
+    QTreeWidgetItem* item = active_->SelectedItem();
+    if (!item || !channel_) return;
+    switch (GetTreeItemDepth(active_, item)) {
+        case 0:
+            channel_->send(IMC_SCREEN_SELECTED, reinterpret_cast<intptr_t>(&active_->Programs().screen()));
+            break;
+        case 1:
+            channel_->send(IMC_PROGRAMS_SELECTED, reinterpret_cast<intptr_t>(active_->SetNode(item)->record.get()));
+            break;
+        case 2:
+            channel_->send(IMC_PROGRAM_SELECTED,
+                           reinterpret_cast<intptr_t>(active_->ProgramNodeOf(item)->record.get()));
+            break;
+        default:
+            break;
+    }
+}
+
+intptr_t CViewSingle::onInternal(int code, intptr_t arg) {
+    switch (code) {
+        case IMC_SET_VIEW_MODE:
+            if (arg == 0) SelectionNotice();
+            return 0;
+        case IMC_ADD_SCREEN_ROOT:
+            AddScreenRoot(reinterpret_cast<const HardwareParams*>(arg));
+            return 0;
+        case IMC_GET_SCREEN_RECORD:
+            return active_->ScreenItem() ? reinterpret_cast<intptr_t>(&active_->Programs().screen()) : 0;
+        case IMC_GET_ACTIVE_TREE:
+            return reinterpret_cast<intptr_t>(static_cast<CViewTree*>(active_));
+        case IMC_LOAD_PROGRAM_IMAGE:
+            LoadProgramImage(reinterpret_cast<const uint8_t*>(arg));
+            return 0;
+        case IMC_SET_PROGRAM_KIND:
+            return SetProgramKind(uint8_t(arg));
+        case IMC_FILE_OPEN:
+            OpenFile({});
+            return 0;
+        case IMC_FILE_SAVE:
+            return SaveFile(arg ? reinterpret_cast<const char*>(arg) : "");
+        case IMC_FILE_SAVE_TO:
+            return kSaveToUnavailable;
+        case IMC_LANGUAGE_CHANGED:
+            Relabel();
+            return 0;
+        default:
+            return 0;
+    }
+}
+
+void CViewSingle::AddScreenRoot(const HardwareParams* screen) {
+    if (!screen || active_->ScreenItem()) return;  // one screen per tree
+    active_->Programs().screen() = *screen;
+    active_->InsertMirrorItem(nullptr, 0);
+    if (channel_)
+        channel_->send(IMC_SCREEN_SELECTED, reinterpret_cast<intptr_t>(&active_->Programs().screen()));
+}
+
+intptr_t CViewSingle::SetProgramKind(uint8_t kind) {
+    QTreeWidgetItem* item = active_->SelectedItem();
+    if (!item) return kAnswerNoSelection;
+    const TreeItemRef ref = active_->ItemRef(item);
+    if (ref.depth != 2) return kAnswerNotProgram;
+    active_->Programs().SetProgramKind(size_t(ref.set), size_t(ref.program), kind);
+    // The program and its siblings whose kind went back to 0 take their titles and images.
+    for (int i = 0; i < item->parent()->childCount(); ++i) active_->RefreshItem(item->parent()->child(i));
+    return 0;
+}
+
+void CViewSingle::LoadProgramImage(const uint8_t* buffer) {
+    if (!buffer) return;
+    const uint32_t length = LoadU32(buffer);
+    if (length < kLoadImageMinimum) return;
+    ledsuite::LoadProgramImage(active_->Programs(), {buffer, length});
+    active_->Rebuild();
+    active_->setCurrentItem(active_->ScreenItem());
+}
+
+void CViewSingle::Relabel() {
+    for (CViewTreeEx* tree : trees_) {
+        tree->Programs().RelabelSets();
+        tree->RefreshItems();
+    }
+}
+
+// ---- the page's commands ----
+
+void CViewSingle::OnAddProgramSet() {
+    if (!active_->ScreenItem() || !active_->SelectedItem()) {
+        ShowMessage(kNoScreenItem);
+        return;
+    }
+    QTreeWidgetItem* item = active_->AddProgramSetItem();
+    active_->ScreenItem()->setExpanded(true);
+    active_->setCurrentItem(item);
+}
+
+void CViewSingle::OnAddProgram() {
+    QTreeWidgetItem* selected = active_->SelectedItem();
+    if (!active_->ScreenItem() || !selected) {
+        ShowMessage(kNoScreenItem);
+        return;
+    }
+    QTreeWidgetItem* setItem = nullptr;
+    switch (GetTreeItemDepth(active_, selected)) {
+        case 0: setItem = active_->AddProgramSetItem(); break;
+        case 1: setItem = selected; break;
+        case 2: setItem = selected->parent(); break;
+        default: return;
+    }
+    QTreeWidgetItem* item = active_->AddProgramItem(setItem);
+    active_->ScreenItem()->setExpanded(true);
+    setItem->setExpanded(true);
+    active_->setCurrentItem(item);
+}
+
+void CViewSingle::OnDeleteItem() {
+    QTreeWidgetItem* item = active_->SelectedItem();
+    if (GetTreeItemDepth(active_, item) < 1 || PreviewLock()) return;
+    // The selection moves to the previous sibling (else the parent) before the records go,
+    // so every pane is pointed at a living record when this one is freed.
+    active_->DeleteItem(item);
+}
+
+void CViewSingle::OnShiftItem(bool up) { SwapTreeItemWithSibling(active_, up); }
+
+void CViewSingle::UpdateCommandStates() {
+    const bool unlocked = !PreviewLock();
+    for (int id : {ID_ADD_PROGRAM_SET, ID_ADD_PROGRAM}) Command(id)->setEnabled(unlocked);
+    Command(ID_DELETE_ITEM)->setEnabled(unlocked && GetTreeItemDepth(active_) >= 1);
+}
+
+}  // namespace ledsuite

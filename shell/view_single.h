@@ -1,0 +1,100 @@
+#pragma once
+// CViewSingle: the outlook bar's "Program Manager" page. It holds the program tree of
+// the screen being edited (a CViewTreeEx over a ProgramTree: the screen at depth 0, its
+// program sets at depth 1, their programs at depth 2), adds, deletes, moves and renames
+// items, announces every selection to the main frame, saves the tree as an ".lcs" file,
+// opens ".lcs" files and imports program sets from an Excel sheet.
+#include <array>
+#include <functional>
+#include <map>
+#include <string>
+
+#include <QWidget>
+
+#include "content/imc_codes.h"
+#include "shell/frame_panes.h"
+
+class QAction;
+class QMenu;
+class QToolBar;
+
+namespace ledsuite {
+
+struct HardwareParams;
+class CViewTree;
+class CViewTreeEx;
+
+// Commands of the page's toolbar and the tree's context menu.
+enum SinglePageCommand : int {
+    ID_ADD_PROGRAM_SET = 32775,
+    ID_ADD_PROGRAM = 32776,
+    ID_DELETE_ITEM = 32777,
+    ID_SHIFT_UP = 32866,
+    ID_SHIFT_DOWN = 32867,
+};
+
+// Answers of a save (IMC_FILE_SAVE): 0 written; the encoder's negative result or
+// kProgramFileNotWritten (both shown to the user); kSaveCancelled when no name was chosen.
+constexpr int kSaveCancelled = 1;
+// IMC_FILE_SAVE_TO (the USB-disk export's build with sounds) is not served by this page yet.
+constexpr int kSaveToUnavailable = -20;
+
+class CViewSingle : public QWidget, public InternalTarget {
+    Q_OBJECT
+public:
+    CViewSingle(QWidget* parent, InternalChannel* channel);
+
+    intptr_t onInternal(int code, intptr_t arg) override;
+
+    CViewTreeEx* ActiveTree() const { return active_; }
+    QToolBar* ToolBar() const { return toolbar_; }
+    QMenu* ContextMenu() const { return contextMenu_; }
+    QAction* Command(int id) const;
+    void SetChannel(InternalChannel* channel) { channel_ = channel; }
+    void SetMessageSink(MessageSink sink) { message_ = std::move(sink); }
+    // Asks for a file name: `save` true for a save, false for an open; empty: cancelled.
+    using FileChooser = std::function<QString(bool save)>;
+    void SetFileChooser(FileChooser chooser) { chooser_ = std::move(chooser); }
+
+    // The page's commands (also reached through Command(id)->trigger()).
+    void OnAddProgramSet();
+    void OnAddProgram();
+    void OnDeleteItem();
+    void OnShiftItem(bool up);
+    // Enables the commands for the selection and the preview lock.
+    void UpdateCommandStates();
+
+    // Saves the active tree (`path` empty: asks for one). See the answers above.
+    int SaveFile(std::string path);
+    // Opens an ".lcs" file or imports an ".xls" workbook (`path` empty: asks for one).
+    void OpenFile(std::string path);
+    // True for names whose last three characters are "xls" in any case (at least four long).
+    static bool IsExcelName(const std::string& path);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildToolbar();
+    void BuildTrees();
+    void SelectionNotice();
+    void AddScreenRoot(const HardwareParams* screen);
+    intptr_t SetProgramKind(uint8_t kind);
+    void LoadProgramImage(const uint8_t* buffer);
+    void Relabel();
+    void OpenProgramFile(const std::string& path);
+    void ImportExcel(const std::string& path);
+    void ShowMessage(const std::u16string& text, const char16_t* caption = nullptr);
+    QString ChooseFile(bool save);
+
+    InternalChannel* channel_;
+    QToolBar* toolbar_ = nullptr;
+    QMenu* contextMenu_ = nullptr;
+    std::array<CViewTreeEx*, 3> trees_{};
+    CViewTreeEx* active_ = nullptr;
+    std::map<int, QAction*> commands_;
+    MessageSink message_;
+    FileChooser chooser_;
+};
+
+}  // namespace ledsuite

@@ -1,0 +1,101 @@
+// CViewSingle's files: ".lcs" save and open, Excel import.
+#include <algorithm>
+#include <cctype>
+#include <vector>
+
+#include <QFileDialog>
+
+#include "content/excel_import.h"
+#include "content/font_tables.h"
+#include "content/paths.h"
+#include "content/program_encoder.h"
+#include "content/program_file.h"
+#include "content/program_file_check.h"
+#include "content/program_image.h"
+#include "content/text_codec.h"
+#include "link/link_text.h"
+#include "shell/shell_texts.h"
+#include "shell/view_single.h"
+#include "toolkit/qt_text.h"
+#include "toolkit/view_tree.h"
+
+namespace ledsuite {
+
+QString CViewSingle::ChooseFile(bool save) {
+    if (chooser_) return chooser_(save);
+    if (save)
+        return QFileDialog::getSaveFileName(this, {}, {}, QStringLiteral("LCS(*.lcs)"), nullptr);
+    return QFileDialog::getOpenFileName(this, {}, {}, QStringLiteral("LCS(*.lcs);;Excel(*.xls)"));
+}
+
+int CViewSingle::SaveFile(std::string path) {
+    const ProgramTree& tree = active_->Programs();
+    std::vector<uint8_t> image(kImageLimit, 0xFF);
+    uint32_t position = 0;
+    const int32_t length = BuildProgramImage(image.data(), &position, tree, kImageLimit);
+    if (length < 0) {
+        ShowMessage(FormatEncodeError(length, position));
+        return length;
+    }
+    if (path.empty()) {
+        QString chosen = ChooseFile(true);
+        if (chosen.isEmpty()) return kSaveCancelled;
+        if (!chosen.endsWith(QStringLiteral(".lcs"), Qt::CaseInsensitive)) chosen += QStringLiteral(".lcs");
+        path = chosen.toStdString();
+    }
+    // Written to a temporary name and renamed: a failed save leaves an older file whole.
+    const int result = SaveProgramFile(path, tree.screen(), std::span(image).first(size_t(length)));
+    if (result != 0) ShowMessage(FillText(kFileNotWritten(), {Utf8ToWide(path)}));
+    return result;
+}
+
+bool CViewSingle::IsExcelName(const std::string& path) {
+    if (path.size() < 4) return false;
+    std::string tail = path.substr(path.size() - 3);
+    std::transform(tail.begin(), tail.end(), tail.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    return tail == "xls";
+}
+
+void CViewSingle::OpenFile(std::string path) {
+    if (path.empty()) {
+        const QString chosen = ChooseFile(false);
+        if (chosen.isEmpty()) return;
+        path = chosen.toStdString();
+    }
+    if (IsExcelName(path)) ImportExcel(path);
+    else OpenProgramFile(path);
+}
+
+void CViewSingle::OpenProgramFile(const std::string& path) {
+    std::vector<uint8_t> file;
+    const ReadFileResult read = ReadFileBytes(path, kMaxProgramFileSize, file);
+    if (read == ReadFileResult::Failed) {
+        ShowMessage(FillText(kFileNotRead(), {Utf8ToWide(path)}));
+        return;
+    }
+    // Everything is checked before the tree is touched.
+    const ProgramFileCheck check = read == ReadFileResult::TooLarge
+                                       ? ProgramFileCheck{ProgramFileError::TooLarge}
+                                       : CheckProgramFile(file);
+    if (check.error != ProgramFileError::None) {
+        ShowMessage(ProgramFileErrorText(check.error));
+        return;
+    }
+    if (check.crcMismatch) ShowMessage(ProgramFileCrcWarning());
+    LoadProgramFile(active_->Programs(), file);
+    active_->Rebuild();
+    active_->setCurrentItem(active_->ScreenItem());
+}
+
+void CViewSingle::ImportExcel(const std::string& path) {
+    ExcelSheet sheet;
+    if (ReadExcelSheet(path, kImportSheet, sheet) != ExcelReadResult::Ok) {
+        ShowMessage(kCannotOpenDb, kErrorCaption);
+        return;
+    }
+    if (ImportProgramSets(active_->Programs(), sheet, DefaultFontIndex()) == 0) return;
+    active_->Rebuild();
+    active_->setCurrentItem(active_->ScreenItem());
+}
+
+}  // namespace ledsuite
