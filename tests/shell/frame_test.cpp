@@ -110,8 +110,12 @@ TEST(Frame, StartsUpInOrderAndShowsOnlyWhenEverythingStands) {
                 fontsReady += InstalledFontName(0).empty() ? 0 : 1;
                 EXPECT_EQ(reinterpret_cast<const HardwareParams*>(arg)->width, 200);  // the record from "ini.dat"
             }
-            if (code == IMC_SET_VOICE_ROLES) EXPECT_EQ(arg, 0x5150);  // the music pane's answer
-            if (code == IMC_LANGUAGE_CHANGED) EXPECT_EQ(UiLanguageIndex(), 2u);
+            if (code == IMC_SET_VOICE_ROLES) {
+                EXPECT_EQ(arg, 0x5150);  // the music pane's answer
+            }
+            if (code == IMC_LANGUAGE_CHANGED) {
+                EXPECT_EQ(UiLanguageIndex(), 2u);
+            }
         };
     };
     ASSERT_TRUE(r.Start());
