@@ -22,6 +22,13 @@ constexpr size_t kHardwareParamBlockSize = 1024;
 
 using ScreenHeader = std::array<uint8_t, kScreenHeaderSize>;
 
+// What a read of the card's hardware-parameter block fills: the bytes, and how many of
+// them came from the card (only those may be parsed).
+struct HardwareBlockRead {
+    std::array<uint8_t, kHardwareParamBlockSize> bytes{};
+    size_t received = 0;
+};
+
 // Fills `out` with 0xFF and writes the header of the screen record at its start; 64, or
 // -1 (nothing written) when `out` is shorter than a header.
 int BuildProgramHeader(const HardwareParams& hw, std::span<uint8_t> out);

@@ -81,11 +81,6 @@ void ApplyCardInfoToRecord(std::span<const uint8_t> reply, HardwareParams& hw);
 // The subtype of the (type, value) pairs of an information reply.
 uint8_t SubtypeOfFeaturePairs(std::span<const std::pair<uint8_t, uint8_t>> pairs);
 
-// The hardware block a read fills: the bytes and how many of them came from the card.
-struct HardwareBlockRead {
-    std::array<uint8_t, kHardwareParamBlockSize> bytes{};
-    size_t received = 0;
-};
 // The record of a read block: a copy of `screen` with the header's fields; false when
 // fewer than the header's readable bytes arrived.
 bool RecordOfReadBlock(const HardwareBlockRead& block, const HardwareParams& screen, HardwareParams& out);

@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 
+#include "content/screen_header.h"
 #include "content/bytes.h"
 #include "content/program_encoder.h"
 #include "content/program_image.h"
@@ -67,7 +68,7 @@ int CMainFrame::SendToCard(const uint8_t* block, int mode) {
     return 0;
 }
 
-int CMainFrame::ReadFromCard(uint8_t* buffer, int mode) {
+int CMainFrame::ReadFromCard(uint8_t* buffer, int mode, size_t* received) {
     const HardwareParams* screen = ScreenRecord();
     if (!screen || (mode == kModeHardware && !buffer)) return 0;
     // The capacity is what the destination really holds.
@@ -76,7 +77,9 @@ int CMainFrame::ReadFromCard(uint8_t* buffer, int mode) {
     if (result.code == TransferResult::kRead) {
         std::vector<uint8_t>& data = result.data;
         if (mode == kModeHardware) {
-            std::copy(data.begin(), data.begin() + std::ptrdiff_t(std::min(data.size(), capacity)), buffer);
+            const size_t n = std::min(data.size(), capacity);
+            std::copy(data.begin(), data.begin() + std::ptrdiff_t(n), buffer);
+            if (received) *received = n;
         } else if (data.size() >= 4) {
             StoreU32(data.data(), uint32_t(data.size()));
             single_->onInternal(IMC_LOAD_PROGRAM_IMAGE, reinterpret_cast<intptr_t>(data.data()));
@@ -90,8 +93,13 @@ intptr_t CMainFrame::OnSendHardwareParams(intptr_t block) {
     return SendToCard(reinterpret_cast<const uint8_t*>(block), kModeHardware);
 }
 
-intptr_t CMainFrame::OnReadHardwareParams(intptr_t buffer) {
-    return ReadFromCard(reinterpret_cast<uint8_t*>(buffer), kModeHardware);
+intptr_t CMainFrame::OnReadHardwareParams(intptr_t block) {
+    auto* read = reinterpret_cast<HardwareBlockRead*>(block);
+    if (!read) return 0;
+    read->bytes.fill(0xFF);
+    read->received = 0;
+    const int code = ReadFromCard(read->bytes.data(), kModeHardware, &read->received);
+    return code;
 }
 
 intptr_t CMainFrame::OnPortSettingsChanged() {

@@ -1,5 +1,6 @@
 #include "shell/frame_panes.h"
 
+#include "editors/ui/properties_wnd.h"
 #include "shell/zu_view.h"
 #include "toolkit/message_box.h"
 
@@ -11,8 +12,12 @@ FramePanes DefaultFramePanes() {
         auto* view = new CZUView(parent, channel);
         return Pane{view, view};
     };
-    // The text editor, music pane, program lists, property window and multi-screen
-    // page join here as their windows are built.
+    panes.propertyWindow = [](QWidget* parent, InternalChannel* channel) {
+        auto* window = new CPropertiesWnd(parent, channel);
+        return Pane{window, window};
+    };
+    // The text editor, music pane, program lists and multi-screen page join here as
+    // their windows are built.
     return panes;
 }
 

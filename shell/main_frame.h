@@ -99,7 +99,8 @@ public:
     // (its first word the length). Read back: mode 0 loads the image into the tree, mode 1
     // fills the caller's 1024-byte buffer. The answer is the transfer's result.
     int SendToCard(const uint8_t* block, int mode);
-    int ReadFromCard(uint8_t* buffer, int mode);
+    // Mode 1 copies the block into `buffer` (1024 bytes) and stores how many bytes came.
+    int ReadFromCard(uint8_t* buffer, int mode, size_t* received = nullptr);
 
     // FrameCommands.
     void OnViewModeChanged() override { UpdateCommandStates(); }

@@ -15,6 +15,7 @@
 #include "editors/ui/property_rows.h"
 #include "link/card.h"
 #include "toolkit/message_box.h"
+#include "toolkit/view_tree.h"
 
 namespace ledsuite {
 
@@ -212,8 +213,8 @@ void CPropertiesWnd::OnSetHardwareParams() {
 }
 
 HardwareParams* CPropertiesWnd::ActiveRootScreen() {
-    auto* tree = reinterpret_cast<ProgramTree*>(Send(IMC_GET_ACTIVE_TREE, 0));
-    return tree ? &tree->screen() : screen_;
+    auto* tree = reinterpret_cast<CViewTree*>(Send(IMC_GET_ACTIVE_TREE, 0));
+    return tree ? &tree->Programs().screen() : screen_;
 }
 
 void CPropertiesWnd::OnReadHardwareParams() {
