@@ -24,6 +24,13 @@ TextCell Picture(int w, int h) {
     return cell;
 }
 
+bool SamePixelsAt(const Surface& a, const Surface& b) {
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if (a.Pixel(x, y) != b.Pixel(x, y)) return false;
+    return a.width() == b.width() && a.height() == b.height();
+}
+
 void FillFull(TextContent& t, int n, uint32_t attr) {
     for (int i = 0; i < n; ++i) t.cells[size_t(i)] = TextCell(char16_t(u'a' + i % 26), attr);
 }
@@ -346,6 +353,70 @@ TEST_F(EngineTest, MouseSelectsFromThePressToTheMove) {
     EXPECT_TRUE(engine.MouseUp());
     engine.MouseMove(kMouseLeftButton, 1, 5);
     EXPECT_EQ(engine.caret(), 8);
+}
+
+TEST_F(EngineTest, StaleCellsBehindTheTerminatorNeverJoinTheText) {
+    Fill(u"ab", kRed16, 2);
+    text->cells[3] = TextCell(u'Z', kRed16);  // left behind the terminator by an old edit
+    EXPECT_EQ(engine.InsertChar(u'c', true), 1);
+    EXPECT_EQ(Codes(), u"abc");
+    text->cells[5] = TextCell(u'Y', kRed16);
+    EXPECT_EQ(engine.InsertString(u"de"), 1);
+    EXPECT_EQ(Codes(), u"abcde");
+    EXPECT_EQ(engine.DeleteCell(0), 0);
+    EXPECT_EQ(engine.DeleteCell(kMaxCells + 1), 0);
+    EXPECT_EQ(engine.DeleteCell(1), 1);
+    EXPECT_EQ(Codes(), u"bcde");
+}
+
+TEST_F(EngineTest, PaintingAndCaretDetails) {
+    Fill(u"a", CellAttr::Make(16, 0, 7));
+    engine.Redraw();
+    EXPECT_TRUE(SamePixelsAt(engine.frame(), engine.backBuffer()));  // nothing selected: the back buffer as it is
+    engine.SetSelection(0, 1);
+    engine.Paint();
+    const int w = engine.extents()[0].width;
+    EXPECT_EQ(engine.frame().Pixel(0, 0), kSelectionColor);
+    EXPECT_EQ(engine.frame().Pixel(w - 1, 0), kSelectionColor);
+    EXPECT_EQ(engine.frame().Pixel(w, 0), 0u);
+    EXPECT_EQ(engine.frame().Pixel(0, 16), 0u);
+    engine.TakeCaretRecreated();
+    engine.UpdateCaret();
+    EXPECT_FALSE(engine.TakeCaretRecreated());
+    engine.UpdateCaret(true);
+    EXPECT_TRUE(engine.TakeCaretRecreated());
+    // The left edge of the client area is inside it.
+    Fill(u"abc", kRed16);
+    engine.MouseDown(100, 5);
+    engine.MouseMove(kMouseLeftButton, 0, 5);
+    EXPECT_EQ(engine.caret(), 0);
+    EXPECT_EQ(engine.anchor(), 3);
+}
+
+TEST_F(EngineTest, ShorteningAWideTextLeavesNoEmptyBand) {
+    engine.Resize(100, 40);
+    FillFull(*text, 300, kRed16);
+    engine.Attach(text.get(), 1, 0, 0, 96, 64);
+    engine.OnKey(kKeyEnd);
+    ASSERT_LT(engine.scrollX(), -1000);
+    for (int i = 0; i < 20; ++i) engine.InsertChar(8, true);
+    EXPECT_GT(engine.contentWidth(), 100);
+    EXPECT_GE(engine.scrollX() + engine.contentWidth(), 100);
+    const CaretPlace c = engine.caretPlace();
+    EXPECT_GE(c.x, 0);
+    EXPECT_LE(c.x, 100);
+}
+
+TEST(EditorFieldCells, FramedCodesAndRefusedCodes) {
+    // Field cells: pictures, tables, clocks, U+E010-U+E018, U+E020-U+E024, U+E028-U+E02C.
+    const char16_t fields[] = {0xE003, 0xE005, 0xE030, 0xE010, 0xE018, 0xE020, 0xE024, 0xE028, 0xE02C};
+    const char16_t plain[] = {0xE00F, 0xE019, 0xE01F, 0xE025, 0xE027, 0xE02D, 0xE02F, 0xE031, u'a', 0xE006};
+    for (char16_t c : fields) EXPECT_TRUE(IsEditorFieldCell(c)) << int(c);
+    for (char16_t c : plain) EXPECT_FALSE(IsEditorFieldCell(c)) << int(c);
+    const char16_t refused[] = {0xE001, 0xE00F, 0xE003, 0xE005, 0xE029, 0xE02C, 0xE030, 0, 7, 11, 31};
+    const char16_t taken[] = {0xE000, 0xE010, 0xE028, 0xE02D, 0xE031, 8, 9, 10, 13, 32};
+    for (char16_t c : refused) EXPECT_TRUE(IsRefusedInsertCode(c)) << int(c);
+    for (char16_t c : taken) EXPECT_FALSE(IsRefusedInsertCode(c)) << int(c);
 }
 
 TEST_F(EngineTest, NothingAttachedDoesNothing) {

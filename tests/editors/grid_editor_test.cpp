@@ -64,6 +64,37 @@ TEST_F(GridTest, SettingATableCountsHeadersAndSelectsA1) {
     EXPECT_EQ(ed.BorderTest(10, 32), kDragRow);
     EXPECT_EQ(ed.BorderTest(60, 30), kDragBody);
     EXPECT_EQ(ed.BorderTest(30, 5), kDragNone);
+    EXPECT_EQ(ed.BorderTest(10, 16), kDragRow);  // the header row's own border
+    EXPECT_EQ(ed.dragIndex(), 0);
+    EXPECT_EQ(ed.BorderTest(48 + 64 + 1, 5), kDragColumn);
+    EXPECT_EQ(ed.BorderTest(48 + 64 + 2, 5), kDragNone);  // two pixels off is no border
+    // Past the last column: the last one, at its own position.
+    const GridHit past = ed.HitTest(48 + 3 * 64 + 10, 20);
+    EXPECT_EQ(past.column, 3);
+    EXPECT_EQ(past.x, 48 + 128);
+    EXPECT_EQ(ed.MarkerOf(4, 1), -1);
+    EXPECT_EQ(ed.MarkerOf(1, 3), -1);
+    EXPECT_EQ(ed.MarkerOf(3, 2), ed.markers()[5]);
+}
+
+TEST_F(GridTest, SizesComeFromTheFirstRowAndColumnMarkers) {
+    const auto index = CollectGridCells(grid);
+    grid.cells[index[0]].attr = MakeGridMarker(50, 20);  // A1
+    grid.cells[index[3]].attr = MakeGridMarker(70, 30);  // A2
+    grid.cells[index[1]].attr = MakeGridMarker(40, 25);  // B1
+    ed.SetGrid(&grid);
+    EXPECT_EQ(ed.columnWidth(1), 50);
+    EXPECT_EQ(ed.columnWidth(2), 40);
+    EXPECT_EQ(ed.rowHeight(1), 20);
+    EXPECT_EQ(ed.rowHeight(2), 30);
+    EXPECT_EQ(grid.totalWidth, 50 + 40 + 64);
+    EXPECT_EQ(grid.totalHeight, 50);
+    // A row drag measures every column of the row.
+    ASSERT_EQ(ed.BorderTest(10, 16 + 20), kDragRow);
+    ed.SetDragState(kDragRow);
+    EXPECT_TRUE(ed.EndDrag(16 + 2, TextBlockMeasurer(rc)));
+    EXPECT_EQ(ed.rowHeight(1), kGridMinSize);
+    for (int c = 1; c <= 3; ++c) EXPECT_EQ(GridCellHeight(grid.cells[size_t(ed.MarkerOf(c, 1))].attr), kGridMinSize);
 }
 
 TEST_F(GridTest, ATableEditedCellByCellKeepsEachTextAndWidensToIt) {
@@ -159,6 +190,8 @@ TEST_F(GridTest, CellFlagsAndTheDialogValues) {
     EXPECT_EQ(fresh->style & 0xFF, 0u);
     EXPECT_FALSE(GridSizeFits(nullptr, 255, 9));  // 2295 markers
     EXPECT_TRUE(GridSizeFits(nullptr, 255, 8));
+    EXPECT_FALSE(GridSizeFits(nullptr, 1, 256));
+    EXPECT_FALSE(GridSizeFits(&grid, 256, 1));
     EXPECT_EQ(NewGridFromDialog(GridDialogValues{100, 100, 0, 0}), nullptr);
     GridEditor wide;
     GridObject big;
