@@ -117,7 +117,7 @@ int CellEditor::InsertChar(char16_t code, bool relayout) {
     auto& cells = text_->cells;
     for (int i = n; i > caret_; --i) cells[size_t(i)] = std::move(cells[size_t(i - 1)]);
     cells[size_t(caret_)] = TextCell(code, currentAttr_);
-    if (n + 1 < kMaxCells && cells[size_t(n + 1)].code != 0) cells[size_t(n + 1)] = TextCell();
+    if (n + 1 < kMaxCells) cells[size_t(n + 1)] = TextCell();  // a stale cell there would join the text
     anchor_ = ++caret_;
     if (relayout) Relayout();
     return 1;
@@ -139,7 +139,7 @@ int CellEditor::InsertString(std::u16string_view str) {
     if (k > 0) {
         for (int i = n - 1; i >= caret_; --i) cells[size_t(i + k)] = std::move(cells[size_t(i)]);
         for (int i = 0; i < k; ++i) cells[size_t(caret_ + i)] = TextCell(keep[size_t(i)], currentAttr_);
-        if (n + k < kMaxCells && cells[size_t(n + k)].code != 0) cells[size_t(n + k)] = TextCell();
+        if (n + k < kMaxCells) cells[size_t(n + k)] = TextCell();
         caret_ += k;
     }
     anchor_ = caret_;

@@ -311,6 +311,12 @@ TEST_F(EngineTest, DrawingShowsTextFramesFieldsAndInvertsTheSelection) {
     EXPECT_GT(lit, 20);
     EXPECT_GT(cyan, 10);
     EXPECT_EQ(back.Pixel(199, 99), 0u);
+    // Moving display draws the same cells on one row.
+    engine.Attach(text.get(), 30, 0, 0, 160, 64);
+    int litHard = 0;
+    for (int y = 0; y < back.height(); ++y)
+        for (int x = 0; x < back.width(); ++x) litHard += back.Pixel(x, y) == 0xFFFFFF;
+    EXPECT_EQ(litHard, lit);
     engine.SetSelection(0, 1);
     engine.Paint();
     EXPECT_EQ(engine.frame().Pixel(0, 15), kSelectionColor);  // black under the selection turns 0xFFC8C8
@@ -371,6 +377,7 @@ TEST_F(EngineTest, StaleCellsBehindTheTerminatorNeverJoinTheText) {
 
 TEST_F(EngineTest, PaintingAndCaretDetails) {
     Fill(u"a", CellAttr::Make(16, 0, 7));
+    EXPECT_TRUE(engine.TakeCaretRecreated());  // the first layout gives the caret its height
     engine.Redraw();
     EXPECT_TRUE(SamePixelsAt(engine.frame(), engine.backBuffer()));  // nothing selected: the back buffer as it is
     engine.SetSelection(0, 1);
