@@ -53,7 +53,7 @@ void CEditCtrl::OnToolbarCommand(int id) {
         }
         break;
     }
-    UpdateToolbar();
+    OnUpdateToolbar();
     if (active_) active_->setFocus();
 }
 
@@ -93,7 +93,7 @@ void CEditCtrl::ToggleLyricShow() {
     }
 }
 
-void CEditCtrl::UpdateToolbar() {
+void CEditCtrl::OnUpdateToolbar() {
     const bool systemFonts = fontSetMode_ == 0;
     const bool surfaceActive = SurfaceActive();
     const TextHeader* header = record_ ? &record_->content.header : nullptr;

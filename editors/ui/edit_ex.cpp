@@ -208,8 +208,10 @@ int CEditEx::OnDropFiles(const QStringList& paths) {
 // ---- item dialogs and menu commands ------------------------------------------------------
 
 bool CEditEx::RunItemDialog(ItemDialog kind, CellObject& object) {
-    // The one place a field's dialog is chosen. Until a dialog is built its runner
-    // (set by whoever hosts the dialogs) answers; without one nothing opens.
+    // The one place a field's dialog is chosen: the picture editor CImageEditorDlg, the
+    // A/D value dialog DlgADConvert, DlgTimer, DlgCounter and the clock dialog DlgClock.
+    // Until a dialog is built its runner (set by whoever hosts the dialogs) answers;
+    // without one nothing opens.
     switch (kind) {
     case kPictureDialog:
     case kAdcDialog:
@@ -375,16 +377,19 @@ void CEditEx::OnChar(char16_t c) {
     NotifyChanged();
 }
 
-void CEditEx::keyPressEvent(QKeyEvent* event) {
-    if (event->modifiers() & Qt::ControlModifier) {
-        switch (event->key()) {
-        case Qt::Key_A: SelectAll(); return;
-        case Qt::Key_C: Copy(); return;
-        case Qt::Key_V: Paste(); return;
-        case Qt::Key_X: Cut(); return;
-        default: break;
-        }
+bool CEditEx::PreTranslateMessage(QKeyEvent* event) {
+    if (!(event->modifiers() & Qt::ControlModifier)) return false;
+    switch (event->key()) {
+    case Qt::Key_A: SelectAll(); return true;
+    case Qt::Key_C: Copy(); return true;
+    case Qt::Key_V: Paste(); return true;
+    case Qt::Key_X: Cut(); return true;
+    default: return false;
     }
+}
+
+void CEditEx::keyPressEvent(QKeyEvent* event) {
+    if (PreTranslateMessage(event)) return;
     if (const int key = EngineKey(event->key())) {
         if (engine_->OnKey(key)) NotifyChanged();
         Refresh();
@@ -472,10 +477,12 @@ void CEditEx::scrollContentsBy(int dx, int dy) {
     viewport()->update();
 }
 
-void CEditEx::contextMenuEvent(QContextMenuEvent* event) {
+void CEditEx::OnContextMenu(const QPoint& screenPoint) {
     std::unique_ptr<QMenu> menu(BuildContextMenu());
-    menu->exec(event->globalPos());
+    menu->exec(screenPoint);
 }
+
+void CEditEx::contextMenuEvent(QContextMenuEvent* event) { OnContextMenu(event->globalPos()); }
 
 void CEditEx::dragEnterEvent(QDragEnterEvent* event) {
     if (event->mimeData()->hasUrls()) event->acceptProposedAction();

@@ -92,6 +92,9 @@ TEST_F(EditorWindowTest, TypingGoesIntoTheProgramWithTheControlsAttribute) {
     CEditEx* surface = editor.surface();
     ASSERT_EQ(editor.activeEditor(), surface);
     EXPECT_EQ(editor.fontCombo()->currentText(), QString::fromUtf16(u"宋体"));
+    EXPECT_EQ(editor.OnToolTipText(kToolInsertDate), QStringLiteral("Insert Date"));
+    EXPECT_EQ(editor.action(kToolReturnToText)->toolTip(), QStringLiteral("Return to text editor"));
+    EXPECT_EQ(editor.OnToolTipText(kToolInsertIcon), QString());
     QTest::keyClicks(surface, "Hi");
     QTest::keyClick(surface, Qt::Key_Return);
     QTest::keyClick(surface, Qt::Key_Tab);
