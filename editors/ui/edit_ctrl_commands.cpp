@@ -63,9 +63,7 @@ void CEditCtrl::InsertGrid() {
     std::unique_ptr<GridObject> grid = NewGridFromDialog(dialog.Values());
     GridObject* table = grid.get();
     if (!table || !active_->engine().InsertTable(std::move(grid))) return;
-    active_->engine().Redraw();
-    active_->Refresh();
-    active_->NotifyChanged();
+    active_->ShowChange();
     ShowGridEditor(table);
 }
 

@@ -49,6 +49,8 @@ public:
     void SetVerticalAverage(int value);
     void SetFontSetMode(uint8_t mode);
     void NotifyChanged();
+    // Redraws, shows and announces a change of the content.
+    void ShowChange();
 
     void Copy();
     void Cut();
