@@ -28,6 +28,33 @@ using Bytes = std::vector<uint8_t>;
 
 }  // namespace
 
+TEST(BoundaryPins, RepairKeepsTheEndsOfEveryRange) {
+    HardwareParams hw;
+    hw.cardType = 5, hw.cardSubtype = 1, hw.colorCode = 12, hw.refresh = 6, hw.columnOrder = 4, hw.rowOrder = 2;
+    hw.dataFlow = 26, hw.baudIndex = 8, hw.fileSystem = 4, hw.pageSize = 4, hw.soundMode = 2;
+    hw.timedBrightness = {0x0005BFFF, 0, 0, 0};
+    const HardwareParams kept = hw;
+    RepairHardwareParams(hw);
+    EXPECT_EQ(SerializeHardwareParams(hw), SerializeHardwareParams(kept));
+    // Type 2 keeps its model (0, 6 or 7); only types 0 and 1 force it to 0.
+    hw.cardType = 2, hw.cardSubtype = 6;
+    RepairHardwareParams(hw);
+    EXPECT_EQ(hw.cardSubtype, 6);
+    hw.cardType = 1;
+    RepairHardwareParams(hw);
+    EXPECT_EQ(hw.cardSubtype, 0);
+    const std::pair<uint16_t, uint16_t> codes[] = {{4, 5}, {5, 5}, {11, 5}, {12, 12}, {13, 13}, {14, 14},
+                                                   {15, 15}, {16, 16}, {17, 17}, {18, 5}};
+    for (auto [in, out] : codes) {
+        hw.colorCode = in;
+        RepairHardwareParams(hw);
+        EXPECT_EQ(hw.colorCode, out) << in;
+    }
+    hw.dataFlow = 27;
+    RepairHardwareParams(hw);
+    EXPECT_EQ(hw.dataFlow, 0);
+}
+
 TEST(BoundaryPins, SizeLaddersOfEveryMode) {
     const int sizes[] = {8, 13, 14, 19, 20, 27, 28, 39, 40, 55, 56, 90};
     const std::pair<uint8_t, std::array<int, 12>> ladders[] = {
