@@ -12,6 +12,7 @@
 #include "content/program_encoder.h"
 #include "content/program_tree.h"
 #include "content/records.h"
+#include "layout_helpers.h"
 #include "tests/content/image_walker.h"
 
 using namespace ledsuite;
@@ -182,6 +183,31 @@ TEST(CardForms, PlaneOrderOfEveryColourCode) {
         ASSERT_EQ(ImageFromLedPlanes(1, 1, &lit, 1, mode, back), 1);
         EXPECT_EQ(back.row32(0)[0], colour) << mode;
     }
+}
+
+TEST(CardForms, PlaneHeaderAndReaderEdges) {
+    LedPlanes h;
+    h.pause = 7, h.colorMode = 14, h.width = 0x0102, h.height = 0x0304, h.placeX = 0x0506, h.placeY = 0x0708;
+    ByteWriter w;
+    ASSERT_TRUE(h.Write(w));
+    EXPECT_EQ(Bytes(w.bytes().begin(), w.bytes().end()), (Bytes{7, 14, 2, 1, 4, 3, 6, 5, 8, 7}));
+
+    // Bits past a row's width are padding: they light nothing, in this row or the next.
+    const uint8_t padded[2] = {0xFF, 0x00};
+    RawImage img;
+    ASSERT_EQ(ImageFromLedPlanes(3, 2, padded, 2, 5, img), 1);
+    EXPECT_EQ(std::vector<uint32_t>(img.row32(0), img.row32(0) + 3), (std::vector<uint32_t>(3, 0xFFFFFF)));
+    EXPECT_EQ(std::vector<uint32_t>(img.row32(1), img.row32(1) + 3), (std::vector<uint32_t>(3, 0)));
+    // Codes 6 to 8 and past 17 leave the picture black.
+    const uint8_t all[2] = {0xFF, 0xFF};
+    for (int mode : {6, 8, 18, 255}) {
+        ASSERT_EQ(ImageFromLedPlanes(3, 1, all, 2, mode, img), 1) << mode;
+        EXPECT_EQ(CountLit(img), 0) << mode;
+    }
+    // No picture of no rows or columns, or of more pixels than any image may have.
+    EXPECT_EQ(ImageFromLedPlanes(3, 0, all, 2, 5, img), 0);
+    EXPECT_EQ(ImageFromLedPlanes(0, 3, all, 2, 5, img), 0);
+    EXPECT_EQ(ImageFromLedPlanes(1 << 16, 1 << 16, all, 2, 6, img), 0);
 }
 
 TEST(CardForms, BorderPatternsAndTheFourthSprite) {
