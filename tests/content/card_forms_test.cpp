@@ -287,3 +287,31 @@ TEST(CardForms, StarBorderInAnEncodedImage) {
     EXPECT_EQ(Bytes(image.begin() + planes, image.begin() + planes + 24), star);
     EXPECT_EQ(Bytes(image.begin() + planes + 24, image.begin() + planes + 48), star);
 }
+
+TEST(CardForms, BorderPatternSizesAndFrameColourModes) {
+    // Pattern size by border type, and the colour mode of the side frames by screen code.
+    const std::pair<uint8_t, uint8_t> sizes[] = {{2, 8}, {3, 8}, {4, 16}, {5, 5}, {6, 8}, {7, 14}, {8, 5}};
+    const std::pair<uint16_t, uint8_t> modes[] = {{11, 5}, {12, 12}, {17, 17}, {18, 5}};
+    for (auto [code, mode] : modes) {
+        for (auto [type, size] : sizes) {
+            SCOPED_TRACE(testing::Message() << "type " << int(type) << " code " << code);
+            HardwareParams hw;
+            hw.fileSystem = 1, hw.fontChip = 1, hw.colorCode = code;
+            ProgramTree tree(hw);
+            tree.AddProgramSet();
+            ProgramRecord& p = *tree.AddProgram(0)->record;
+            p.borderType = type;
+            p.content.cells[0] = TextCell(u'A', CellAttr::Make(16, 0, 1));
+            Bytes image(kImageLimit, 0xFF);
+            uint32_t position = 0;
+            const int32_t length = BuildProgramImage(image.data(), &position, tree, image.size());
+            ASSERT_GT(length, 0);
+            image.resize(size_t(length));
+            const ImageWalk walk = WalkProgramImage(image);
+            ASSERT_EQ(walk.borderBlocks.size(), 1u);
+            const uint32_t block = *walk.borderBlocks.begin();
+            EXPECT_EQ(image[block + 3], size);
+            EXPECT_EQ(image[LoadU32(&image[block + 4]) + 3 + 1], mode);  // the first frame's colour mode
+        }
+    }
+}
