@@ -71,3 +71,32 @@ TEST(RunningLine, OtherEffectsWrapWithinTheArea) {
         for (auto [w, h] : e.pictures) EXPECT_LE(w, 40);
     }
 }
+
+TEST(RunningLine, FieldRecordsOfYearAndUncolouredFields) {
+    // A one-line system-font text of a year field without colour bits and a red hour:
+    // records of card types 0 and 3, colour codes 5 and 9.
+    ProgramTree tree;
+    tree.AddProgramSet();
+    ProgramRecord& p = *tree.AddProgram(0)->record;
+    p.content.header.fontSet = 0;
+    p.right = 200, p.bottom = 16;
+    p.mainAction.effect = kEffectStatic;
+    p.content.cells[0] = TextCell(FC_YEAR, CellAttr::Make(16, 0, 0));
+    p.content.cells[1] = TextCell(FC_HOUR, CellAttr::Make(16, 0, 1));
+    std::vector<uint8_t> image(kImageLimit, 0xFF);
+    uint32_t position = 0;
+    const int32_t length = BuildProgramImage(image.data(), &position, tree, image.size());
+    ASSERT_GT(length, 0);
+    image.resize(size_t(length));
+    EXPECT_THAT(WalkProgramImage(image).problems, IsEmpty());
+    const size_t header = LoadU16(&image[LoadU16(&image[4])]);
+    const size_t textHead = LoadU32(&image[header + 6]) + 12;  // no border, no sound place, one action
+    ASSERT_EQ(image[textHead + 4], 2);  // the rendered form without clocks
+    const size_t stream = textHead + 6;
+    const size_t records = stream + 6 + 2 * LoadU16(&image[stream + 4]) + 8;
+    EXPECT_EQ(image[records], 5);
+    EXPECT_EQ(image[records + 1], 0);
+    EXPECT_EQ(image[records + 10], 9);
+    EXPECT_EQ(image[records + 11], 3);
+    EXPECT_EQ(image[records + 20], 0);  // no more records on the picture
+}
