@@ -17,10 +17,10 @@ CardAction Card(uint8_t effect, int w, int h) {
 }
 
 // Steps until the motion ends; the counters seen after each step.
-std::vector<int> RunMotion(PlayState& s, int w, int h, int cw, int ch) {
+std::vector<int> RunMotion(PlayState& s, int h) {
     std::vector<int> seen;
     for (int guard = 0; guard < 1000; ++guard) {
-        const bool done = AdvanceMotion(s, w, h, cw, ch);
+        const bool done = AdvanceMotion(s, h);
         seen.push_back(s.position);
         if (done) break;
     }
@@ -47,7 +47,7 @@ TEST(PreviewMotion, MovesStartOutsideTheAreaAndEndWhenTheContentHasLeft) {
         EXPECT_EQ(std::tuple(s.position, s.startPosition, s.limit, s.secondCopy),
                   std::tuple(c.start, c.start, c.end, c.copy))
             << int(c.effect) << " " << c.cw;
-        const std::vector<int> seen = RunMotion(s, 10, 4, c.cw, 2);
+        const std::vector<int> seen = RunMotion(s, 4);
         EXPECT_EQ(seen.size(), c.steps) << int(c.effect);
         EXPECT_EQ(seen.back(), c.end);
     }
@@ -77,22 +77,22 @@ TEST(PreviewMotion, StrokesFollowThePassesAndTheDissolveRisesAndFalls) {
     std::vector<int> expected;
     for (int i = 1; i <= 15; ++i) expected.push_back(i);
     for (int i = 14; i >= 0; --i) expected.push_back(i);
-    EXPECT_EQ(RunMotion(snow, 8, 8, 8, 8), expected);
+    EXPECT_EQ(RunMotion(snow, 8), expected);
 
     PlayState weave;  // the first of two passes: the displacement runs from the width to 0
     StepEffectState(weave, 2, Card(kEffectInterweaveHorizontal, 6, 4), 0, 0, 6, 4, 6, 4, false);
-    EXPECT_EQ(RunMotion(weave, 6, 4, 6, 4), (std::vector<int>{5, 4, 3, 2, 1, 0}));
+    EXPECT_EQ(RunMotion(weave, 4), (std::vector<int>{5, 4, 3, 2, 1, 0}));
     PlayState stack;  // the last pass of a stack: the line runs from 0 out to the height
     stack.phase = kPhaseStartPending;
     StepEffectState(stack, 2, Card(kEffectStackUp, 6, 4), 0, 0, 6, 4, 6, 4, false);
-    EXPECT_EQ(RunMotion(stack, 6, 4, 6, 4), (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_EQ(RunMotion(stack, 4), (std::vector<int>{1, 2, 3, 4}));
 }
 
 TEST(PreviewMotion, StripCountersOpenFromHPlusOneAndCloseFromZero) {
     PlayState single;  // blinds, h = 8: 9 up to 17 opens, then 0 up to 8 closes
     StepEffectState(single, 1, Card(kEffectBlindsHorizontal, 20, 6), 0, 0, 20, 6, 20, 6, false);
     EXPECT_EQ(single.position, 9);
-    const std::vector<int> seen = RunMotion(single, 20, 6, 20, 6);
+    const std::vector<int> seen = RunMotion(single, 6);
     ASSERT_EQ(seen.size(), 16u);
     EXPECT_EQ(seen[6], 16);
     EXPECT_EQ(seen[7], 0);
@@ -100,12 +100,12 @@ TEST(PreviewMotion, StripCountersOpenFromHPlusOneAndCloseFromZero) {
 
     PlayState first;  // the first of two passes ends open
     StepEffectState(first, 2, Card(kEffectBlindsHorizontal, 20, 6), 0, 0, 20, 6, 20, 6, false);
-    EXPECT_EQ(RunMotion(first, 20, 6, 20, 6).size(), 8u);
+    EXPECT_EQ(RunMotion(first, 6).size(), 8u);
     PlayState last;  // the last one closes from 0
     last.phase = kPhaseStartPending;
     StepEffectState(last, 2, Card(kEffectCurtainLeft, 10, 6), 0, 0, 10, 6, 10, 6, false);
     EXPECT_EQ(last.position, 0);
-    EXPECT_EQ(RunMotion(last, 10, 6, 10, 6).size(), 10u);  // h is the width
+    EXPECT_EQ(RunMotion(last, 6).size(), 10u);  // h is the width
 }
 
 TEST(PreviewMotion, BorderOffsetsFollowTheBorderEffect) {
@@ -300,6 +300,45 @@ TEST_F(PreviewPictures, TheLayoutPictureIsTheScreenAtTheZoom) {
     AddPictureProgram(tree, 0, 0, 3, 1, 1, 1).content.header.spread = 0;
     EXPECT_EQ(Picture(RenderLayoutPicture(tree, rc, 0, 2)), (Rows{"cc....", "cc...."}));
     EXPECT_FALSE(RenderLayoutPicture(tree, rc, 1, 2).hasPixels());
+}
+
+}  // namespace
+}  // namespace ledsuite
+
+namespace ledsuite {
+namespace {
+
+// Pictures of the first rounds of an effect: a w x h picture filling an area of a
+// w x (h + top) screen from row `top`.
+TEST_F(PreviewPictures, InterweaveStackAndSweepsDrawTheirGeometry) {
+    struct Case {
+        uint8_t effect;
+        int top, w, h, rounds;
+        std::vector<Rows> expected;
+    } cases[] = {
+        // Even rows come from the left, odd rows from the right, s from 4 to 0.
+        {kEffectInterweaveHorizontal, 0, 4, 2, 5,
+         {{"....", "...."}, {"r...", "...r"}, {"rr..", "..rr"}, {"rrr.", ".rrr"}, {"rrrr", "rrrr"}}},
+        // Rows rise from below by the line offset; the area starts above the screen.
+        {kEffectStackUp, -1, 3, 4, 5,
+         {{"...", "...", "..."}, {"...", "...", "rrr"}, {"...", "rrr", "rrr"}, {"rrr", "rrr", "rrr"},
+          {"rrr", "rrr", "rrr"}}},
+        // The column from the left: cleared ahead, the beam from the point to the far edge,
+        // then the point turned at the bottom with the first sprite above it.
+        {kEffectLaserLeft, 0, 4, 4, 2, {{"rrrr", "....", "....", "...."}, {"rrrr", "rrr.", "r...", "rrrr"}}},
+        {kEffectBlackboardRight, 0, 4, 4, 2, {{"....", "....", "....", "...."}, {"rrrr", ".rrr", "...r", "...r"}}},
+    };
+    for (const Case& c : cases) {
+        ProgramTree tree = TinyTree(c.w, c.h + std::min(c.top, 0), 5);
+        ProgramRecord& p = AddPictureProgram(tree, 0, c.top, c.w, c.top + c.h, c.w, c.h);
+        p.mainAction.effect = c.effect;
+        p.content.header.spread = 0;
+        std::vector<uint64_t> times;
+        for (int i = 1; i <= c.rounds; ++i) times.push_back(uint64_t(10 * i));
+        std::vector<Rows> seen;
+        for (const RawImage& img : RenderPreviewPictures(tree, rc, times, 1)) seen.push_back(Picture(img));
+        EXPECT_EQ(seen, c.expected) << int(c.effect);
+    }
 }
 
 }  // namespace
