@@ -3,6 +3,7 @@
 // pictures of the preview at given times.
 #include "canvas_helpers.h"
 #include "content/canvas_snapshot.h"
+#include "content/dissolve_random.h"
 #include "content/image_sources.h"
 #include "content/preview_player.h"
 
@@ -196,6 +197,18 @@ TEST_F(PreviewTest, AProgramRepeatsItsMainPassThenPlaysItsSecondaryPassAndWaitsI
     EXPECT_EQ(std::tuple(Played(0).state.phase, Played(0).state.position), std::tuple(kPhaseMain, 3));
 }
 
+TEST_F(PreviewTest, FlashRunsTwiceItsCountAndOneLedAreasAreDrawn) {
+    ProgramRecord& p = AddPictureProgram(tree, 0, 0, 1, 1, 1, 1);
+    p.mainAction.effect = kEffectFlash;  // the card form's byte 6 is 10: twenty steps
+    SetPreviewRunning(canvas, true);
+    RunTo(10);
+    EXPECT_EQ(canvas.ledImage.row32(0)[0], 0xFF0000u);
+    RunTo(190);
+    EXPECT_EQ(canvas.player->finishedBits(), 0xFFFE);
+    RunTo(200);
+    EXPECT_EQ(canvas.player->finishedBits(), 0xFFFF);
+}
+
 TEST_F(PreviewTest, BorderStepsScrollTheOffsetsAtTheBorderSpeed) {
     ProgramRecord& p = AddPictureProgram(tree, 0, 0, 8, 4, 2, 1);
     p.borderType = 1, p.borderEffect = 6, p.borderSpeed = 3;
@@ -291,6 +304,13 @@ TEST_F(PreviewPictures, SnowDissolvesTheContentInAndOut) {
     EXPECT_EQ(lit[0], 0);
     EXPECT_EQ(lit[15], 256);
     EXPECT_EQ(lit[30], 0);
+    // The masks are the dissolve sequence drawn from a generator seeded with 1.
+    FrameVector masks;
+    DissolveRandom random(1);
+    MakeBorderFrames(&masks, kBorderDissolve, &random);
+    const RawImage seventh = RenderPreviewPictures(tree, rc, std::vector<uint64_t>{80}, 1)[0];
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) ASSERT_EQ(seventh.row32(y)[x] != 0, masks[7]->row32(y)[x] != 0) << x << "," << y;
     for (size_t i = 1; i <= 15; ++i) EXPECT_LT(lit[i - 1], lit[i]) << i;
     for (size_t i = 16; i <= 30; ++i) EXPECT_GT(lit[i - 1], lit[i]) << i;
 }
