@@ -272,6 +272,7 @@ intptr_t CEditCtrl::onInternal(int code, intptr_t arg) {
             tables_.defaults.assign(d.names.begin(), d.names.begin() + d.count);
         return 0;
     case IMC_LANGUAGE_CHANGED: Retranslate(); return 0;
+    case IMC_COMMIT_PENDING_EDIT: CommitPendingEdit(); return 0;
     default: return 0;
     }
 }
