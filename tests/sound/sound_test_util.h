@@ -104,3 +104,8 @@ inline bool MakeToneMp3(const std::string& path, int rate, int channels, double 
 }
 
 }  // namespace soundtest
+
+inline soundtest::Bytes operator+(soundtest::Bytes a, const soundtest::Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
