@@ -45,16 +45,13 @@ std::vector<std::u16string> PagePieces(const ProgramRecord& program) {
     if (!LayoutCardText(rc, text, program.mainAction.effect, program.width(), program.height(), false, layout))
         return out;
     const int64_t pageHeight = std::max<int64_t>(program.height(), 1);
-    size_t begin = 0;
-    for (size_t k = 0; k <= layout.lines.size(); ++k) {
-        const bool end = k == layout.lines.size() ||
-                         (k > begin && layout.placements[k].y / pageHeight != layout.placements[begin].y / pageHeight);
-        if (!end) continue;
-        if (k > begin) {
-            const int first = layout.lines[begin].first, last = layout.lines[k - 1].last;
-            AddPiece(out, PlainTextOf(TextView(text.header, text.cells.subspan(size_t(first), size_t(last - first + 1)))));
-        }
-        begin = k;
+    for (size_t begin = 0; begin < layout.lines.size();) {
+        const int64_t page = layout.placements[begin].y / pageHeight;
+        size_t end = begin + 1;
+        while (end < layout.lines.size() && layout.placements[end].y / pageHeight == page) ++end;
+        const int first = layout.lines[begin].first, last = layout.lines[end - 1].last;
+        AddPiece(out, PlainTextOf(TextView(text.header, text.cells.subspan(size_t(first), size_t(last - first + 1)))));
+        begin = end;
     }
     return out;
 }
