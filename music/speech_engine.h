@@ -23,4 +23,7 @@ public:
     virtual void Stop() = 0;  // purges what is queued
 };
 
+// The system's speech engine (the speech facade).
+std::unique_ptr<SpeechEngine> MakeSystemSpeechEngine();
+
 }  // namespace ledsuite
