@@ -58,6 +58,12 @@ TEST(LyricLineFrame, EveryCharacterIsOneUnitAndLinesAreCut) {
 
     auto longLine = LyricLineFrame::Build(std::u16string(250, u'x'), s, 1, 0, state);
     EXPECT_EQ(longLine.body.size(), 9u + 10 + 200 * 2 + 4);
+    // The cut never keeps half a surrogate pair: 199 letters and the pair's first half end at 199.
+    auto pair = LyricLineFrame::Build(std::u16string(199, u'x') + u"\U0001F600z", s, 1, 0, state);
+    EXPECT_EQ(pair.body.size(), 9u + 10 + 199 * 2 + 4);
+
+    SerialPort closed;
+    EXPECT_FALSE(SendLyricFrame(closed, pair));
     EXPECT_EQ(LyricTextWidth(std::u16string(250, u'x'), 16), 250u * 8);
 
     s.fontChipLanguage = 1;

@@ -26,6 +26,7 @@ PlaylistEntry Row(const std::u16string& path, uint32_t pause) {
 TEST(PlaylistFile, EmptyListIs282BytesWithCountZeroAndItsCrc) {
     auto bytes = EncodePlaylistFile({});
     ASSERT_EQ(bytes.size(), 282u);
+    ASSERT_TRUE(DecodePlaylistFile(bytes));
     EXPECT_EQ(bytes[2] | bytes[3] << 8, 0);
     EXPECT_EQ(std::string(bytes.begin() + 4, bytes.begin() + 8), "mfis");
     EXPECT_EQ(bytes[8] | bytes[9] << 8, 0);
@@ -127,7 +128,7 @@ TEST(PlaylistText, TimesRatesAndRolesAsThePaneShowsThem) {
     auto t = ParseHms(u"12:34:56");
     ASSERT_TRUE(t);
     EXPECT_EQ(t->hour * 10000 + t->minute * 100 + t->second, 123456);
-    for (auto bad : {u"", u"12:34", u"1:2:3:4", u"24:00:00", u"aa:bb:cc", u"12:60:00"})
+    for (auto bad : {u"", u"12:34", u"1:2:3:4", u"001:02:03", u"24:00:00", u"aa:bb:cc", u"12:60:00"})
         EXPECT_FALSE(ParseHms(bad));
     EXPECT_EQ(ClampVoiceRole(5, 3), 2);
     EXPECT_EQ(ClampVoiceRole(1, 3), 1);
