@@ -52,7 +52,8 @@ class WorkerChannel : public InternalChannel {
 public:
     WorkerChannel(CMusicCtrl* pane, PlaybackShared& shared) : pane_(pane), shared_(shared) {}
     intptr_t send(int code, intptr_t arg) override {
-        if (code != IMC_SELECT_LYRIC) return pane_->onInternal(code, arg);
+        if (code == IMC_SPEAK_TEXT) return pane_->onInternal(code, arg);
+        if (code != IMC_SELECT_LYRIC) return 0;
         auto matches = std::make_shared<std::vector<LyricMatch>>(*reinterpret_cast<std::vector<LyricMatch>*>(arg));
         auto answer = std::make_shared<std::promise<intptr_t>>();
         auto result = answer->get_future();

@@ -52,9 +52,10 @@ TEST(LyricLineFrame, EveryCharacterIsOneUnitAndLinesAreCut) {
     LyricFrameState state;
     // The euro sign is a single byte in code page 936 and Thai has no code there: both
     // stay two bytes so the 16-bit stream keeps its alignment.
-    auto odd = LyricLineFrame::Build(u"€ก", s, 1, 0, state);
+    // U+00FF is the last code sent as a single byte; U+0100 is not in the code page, U+0101 is A8 A1.
+    auto odd = LyricLineFrame::Build(u"€ก\u00FF\u0100\u0101", s, 1, 0, state);
     const std::vector<uint8_t> chars(odd.body.begin() + 19, odd.body.end());
-    EXPECT_EQ(chars, (std::vector<uint8_t>{0x00, 0x80, 0x00, '?', 0, 0, 0, 0}));
+    EXPECT_EQ(chars, (std::vector<uint8_t>{0x00, 0x80, 0x00, '?', 0x00, 0xFF, 0x00, '?', 0xA8, 0xA1, 0, 0, 0, 0}));
 
     auto longLine = LyricLineFrame::Build(std::u16string(250, u'x'), s, 1, 0, state);
     EXPECT_EQ(longLine.body.size(), 9u + 10 + 200 * 2 + 4);
@@ -127,7 +128,9 @@ TEST(Sentences, MarksAndLengthRules) {
     EXPECT_EQ(SplitSentences(u"你好，世界。再见！\n"), (V{u"你好，", u"世界。", u"再见！", u"\n"}));
     const std::u16string letters(70, u'a');
     EXPECT_EQ(SplitSentences(letters), (V{letters.substr(0, 60), letters.substr(60)}));
-    const std::u16string words = std::u16string(55, u'b') + u" cc";
+    std::u16string words;
+    for (int i = 0; i < 55; ++i) words.push_back(i % 2 ? u'Z' : u'A');
+    words += u" cc";
     EXPECT_EQ(SplitSentences(words), (V{words.substr(0, 56), u"cc"}));
     const std::u16string han(60, u'中');
     EXPECT_EQ(SplitSentences(han), (V{han.substr(0, 51), han.substr(51)}));

@@ -120,6 +120,7 @@ TEST(PlaylistFile, SaveGoesThroughARenameAndLoadsBack) {
 TEST(PlaylistText, TimesRatesAndRolesAsThePaneShowsThem) {
     EXPECT_EQ(FormatSeconds(90), u"00:01:30");
     EXPECT_EQ(FormatSeconds(3 * 3600 + 4 * 60 + 5), u"03:04:05");
+    EXPECT_EQ(FormatSeconds(3600), u"01:00:00");
     EXPECT_EQ(FormatPackedTime(PackDailyTime(23, 59, 58)), u"23:59:58");
     EXPECT_EQ(PackDailyTime(1, 2, 3), 4096u + 128 + 3);
     EXPECT_EQ(FormatRate(0), u"-10");
@@ -128,10 +129,14 @@ TEST(PlaylistText, TimesRatesAndRolesAsThePaneShowsThem) {
     auto t = ParseHms(u"12:34:56");
     ASSERT_TRUE(t);
     EXPECT_EQ(t->hour * 10000 + t->minute * 100 + t->second, 123456);
-    for (auto bad : {u"", u"12:34", u"1:2:3:4", u"001:02:03", u"24:00:00", u"aa:bb:cc", u"12:60:00"})
+    t = ParseHms(u"1:02:03");
+    ASSERT_TRUE(t);
+    EXPECT_EQ(t->hour * 10000 + t->minute * 100 + t->second, 10203);
+    for (auto bad : {u"", u"12:34", u"1:2:3:4", u"001:02:03", u"12:00:60", u"24:00:00", u"aa:bb:cc", u"12:60:00"})
         EXPECT_FALSE(ParseHms(bad));
     EXPECT_EQ(ClampVoiceRole(5, 3), 2);
     EXPECT_EQ(ClampVoiceRole(1, 3), 1);
+    EXPECT_EQ(ClampVoiceRole(3, 1), 0);
     EXPECT_EQ(ClampVoiceRole(4, 0), 4);  // no voices: kept, never -1
 }
 
@@ -143,6 +148,7 @@ TEST(LrcDialogChoices, HeightsColoursAndSpeeds) {
     EXPECT_EQ(LrcHeightChoices(0x104), (H{12, 16, 24, 32, 48}));
     EXPECT_EQ(LrcHeightChoices(0x105), (H{12, 16, 24, 32, 48, 64}));
     EXPECT_EQ(LrcHeightChoices(0x00), H{});
+    EXPECT_EQ(LrcHeightChoices(0x06), H{});
     EXPECT_EQ(LrcHeightChoices(0x31), (H{12, 16}));  // low nibble 1
     // Items: Monochrome, Red, Green, Yellow, Random, Auto.
     const std::pair<uint8_t, int> colours[] = {{5, 0}, {9, 1}, {10, 2}, {12, 3}, {241, 4}, {240, 5}, {7, 0}};
@@ -153,6 +159,7 @@ TEST(LrcDialogChoices, HeightsColoursAndSpeeds) {
         }
     }
     EXPECT_EQ(LrcColorFromItem(9), 5);
+    EXPECT_EQ(LrcColorFromItem(6), 5);
     EXPECT_EQ(MoveSpeedItem(255), 0);
     EXPECT_EQ(MoveSpeedItem(7), 3);   // "Default", "5", "6", "7"
     EXPECT_EQ(MoveSpeedItem(2), 1);   // clamped to 5
