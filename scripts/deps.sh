@@ -11,6 +11,8 @@ PACKAGES=(
   libfreetype-dev libfontconfig-dev fontconfig libstb-dev
   fonts-arphic-uming fonts-arphic-ukai fonts-wqy-zenhei fonts-liberation2 xfonts-wqy fonts-dejavu-core
   libespeak-ng-dev espeak-ng-data libmpg123-dev
+  # sound fixtures of the tests (WAV and MP3 made at test time), the speech engine tool
+  espeak-ng sox lame
   # GUI toolkit, Excel
   qt6-base-dev libgl-dev libxlsxwriter-dev libfreexl-dev python3-openpyxl
   # link and music
