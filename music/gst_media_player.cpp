@@ -4,6 +4,7 @@
 #include <gst/gst.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <mutex>
 
 #include "music/media_player.h"
@@ -118,7 +119,10 @@ private:
 }  // namespace
 
 std::unique_ptr<MediaPlayer> MakeGstMediaPlayer(const std::string& audioSink) {
-    return std::make_unique<GstMediaPlayer>(audioSink);
+    std::string sink = audioSink;
+    if (const char* env = std::getenv("LEDSUITE_AUDIO_SINK"); sink.empty() && env) sink = env;
+    if (sink == "fakesink") sink = "fakesink sync=true";  // plays in real time, as a device would
+    return std::make_unique<GstMediaPlayer>(sink);
 }
 
 }  // namespace ledsuite

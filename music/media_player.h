@@ -24,7 +24,8 @@ public:
 };
 
 // GStreamer playbin. `audioSink` is a pipeline description for the sound output
-// ("fakesink sync=true" in tests); empty takes the system's default output.
+// ("fakesink" in tests, which then plays in real time); empty takes LEDSUITE_AUDIO_SINK,
+// else the system's default output.
 std::unique_ptr<MediaPlayer> MakeGstMediaPlayer(const std::string& audioSink = {});
 
 }  // namespace ledsuite

@@ -73,6 +73,5 @@ const LangText kSoundCaption{{u"声音/音乐编码", u"聲音/音樂編碼", u"
 const LangText kAllProgress{{u"全部声音/音乐编码进度", u"全部聲音/音樂編碼進度", u"All Sound/Music Code Process"}};
 const LangText kCurrentProgress{{u"当前声音/音乐编码进度", u"當前聲音/音樂編碼進度",
                                  u"Current Sound/Music Code Process"}};
-const LangText kSaved{{u"保存成功", u"保存成功", u"Save"}};
 
 }  // namespace ledsuite::music_text

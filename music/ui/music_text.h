@@ -21,12 +21,9 @@ extern const LangText kLrcSettingCaption, kFontHeight, kFontColor, kMonochrome, 
 // Lyric choice dialog.
 extern const LangText kDownloadLyric, kArtist, kServer, kChinaTelecom, kChinaNetcom, kSearch, kPleaseSelect;
 
-// Texts of the sound build that exist in Chinese only (one literal for every language).
-inline constexpr char16_t kFileMissing[] = u"文件不存在: %s";
-inline constexpr char16_t kLoadingMusic[] = u"载入音乐文件: %s";
-inline constexpr char16_t kNotWavOrMp3[] = u"不是WAV,也不是MP3文件: %s";
-inline constexpr char16_t kSavingMusic[] = u"保存音乐文件: %s";
+// A message that exists in Chinese only (one literal for every language).
 inline constexpr char16_t kSignSizeFailed[] = u"获取分区大小失败";
-extern const LangText kSoundCaption, kAllProgress, kCurrentProgress, kSaved;
+// Sound build dialog.
+extern const LangText kSoundCaption, kAllProgress, kCurrentProgress;
 
 }  // namespace ledsuite::music_text

@@ -163,6 +163,24 @@ TEST(Playback, TextIsSpokenSentenceBySentenceWithItsVoiceAndRate) {
     EXPECT_TRUE(rig.media.opened().empty());
 }
 
+TEST(Playback, TextThroughTheSystemSpeechFacade) {
+    Rig rig;
+    auto speech = MakeSystemSpeechEngine();
+    ASSERT_GT(speech->VoiceCount(), 0);
+    RecordingChannel channel(speech.get());
+    MusicPlayback playback(rig.shared, rig.media, *speech, &channel);
+    rig.Add(rig.File("talk.txt", "Hello, world!"));
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(playback.Start(Screen()), StartResult::Started);
+    for (int i = 0; i < 1000 && rig.shared.runState != kRunStopped; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    playback.Join();
+    // Each sentence is shown as it is spoken, and the next waits until the voice is done.
+    EXPECT_EQ(Lines(rig.card), (std::vector<std::string>{"Hello,", " world!"}));
+    EXPECT_GT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
+    EXPECT_FALSE(speech->IsSpeaking());
+}
+
 TEST(Playback, MissingAnswerEndsWithTheLinkBrokenNotice) {
     FakeCardScript once = LyricCard();
     once.lyricAnswers = 1;

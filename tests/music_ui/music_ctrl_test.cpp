@@ -219,6 +219,14 @@ TEST(MusicPane, CellEditorsStoreRoleRateAndTheThreeTimes) {
     EXPECT_EQ(p.Cell(1, 0), "2");
 }
 
+TEST(MusicPane, SystemEnginesGiveTheVoiceRoles) {
+    ScreenChannel channel;
+    CMusicCtrl pane(nullptr, &channel);
+    auto voices = reinterpret_cast<const std::vector<std::u16string>*>(pane.onInternal(IMC_GET_VOICE_ROLES, 0));
+    ASSERT_FALSE(voices->empty());
+    EXPECT_FALSE(voices->front().empty());
+}
+
 TEST(LrcSettingDialog, OpensOnTheStoredChoicesAndWritesThemBack) {
     LrcSettings s;
     s.color = kLrcColorRandom;
