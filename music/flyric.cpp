@@ -127,7 +127,6 @@ void FLyric::AddLine(uint32_t time, std::u16string_view text) {
     // of equal time keep the file's order.
     auto it = std::upper_bound(lines_.begin(), lines_.end(), time,
                                [](uint32_t t, const LineLyric& l) { return t < l.time; });
-    hint_ = size_t(it - lines_.begin());
     lines_.insert(it, LineLyric{time, std::u16string(text)});
 }
 

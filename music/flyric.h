@@ -49,7 +49,6 @@ private:
     void AddLine(uint32_t time, std::u16string_view text);
 
     std::vector<LineLyric> lines_;
-    size_t hint_ = 0;          // index of the last line added
     bool acceptHeader_ = true; // until the first timed line
     int32_t shift_ = 0;
 };

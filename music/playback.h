@@ -47,13 +47,9 @@ struct PlaybackShared {
 
 enum class StartResult { Started, StartedWithoutSize, EmptyList, Busy, PortFailed, NoCard, NoLyricSupport };
 
-// The waits of the start and of each line; tests shorten none of the card's answers.
-struct PlaybackTiming {
-    int probeWaitMs = kProbeWaitMs;
-    int infoWaitMs = 1500;
-    int sizeWaitMs = 500;
-    int lyricWaitMs = kLyricAnswerWaitMs;
-};
+// The waits of the start: the card information and the sign size.
+inline constexpr int kInfoWaitMs = 1500;
+inline constexpr int kSignSizeWaitMs = 500;
 
 // The lyric protocol byte of a card that supports the lyric show: more than 7 bytes came,
 // the firmware number is at least 3, and the pairs that arrived hold a type 4 and a type
@@ -85,7 +81,6 @@ public:
     void Pause();
     void Resume();
 
-    void SetTiming(const PlaybackTiming& timing) { timing_ = timing; }
     void SetLyricServer(const LyricServerConfig& server);
     uint8_t LyricProtocol() const { return protocol_; }
 
@@ -117,7 +112,6 @@ private:
     MediaPlayer& media_;
     SpeechEngine& speech_;
     InternalChannel* channel_;
-    PlaybackTiming timing_;
     std::mutex serverMutex_;
     LyricServerConfig server_;
     std::atomic<bool> stopFlag_{false};

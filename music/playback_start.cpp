@@ -105,13 +105,13 @@ StartResult MusicPlayback::Start(const HardwareParams& screen) {
     }
     const PortSetting setting{screen.comIndex, screen.baudIndex};
     if (SerialOpen(port_, setting.comIndex, setting.baudRate()) != 0) return StartResult::PortFailed;
-    if (ProbeCardBaud(&port_, setting, timing_.probeWaitMs) != 1) {
+    if (ProbeCardBaud(&port_, setting) != 1) {
         SerialClose(port_);
         return StartResult::NoCard;
     }
     std::array<uint8_t, kInfoReplyMax> info{};
     int got = WriteFrame(port_, CardFrame::Command(GetAdapterMark(port_), CardCommand::Info))
-                  ? ReadCardReply(port_, CardCommand::Info, info, timing_.infoWaitMs)
+                  ? ReadCardReply(port_, CardCommand::Info, info, kInfoWaitMs)
                   : -1;
     auto protocol = LyricProtocolOf(CardInfoReply::Parse(std::span(info.data(), size_t(std::max(got, 0)))));
     if (!protocol) {
@@ -123,7 +123,7 @@ StartResult MusicPlayback::Start(const HardwareParams& screen) {
     std::array<uint8_t, 4> size{};
     SerialPurgeInput(port_);
     const bool sized = WriteFrame(port_, CardFrame::Command(GetAdapterMark(port_), CardCommand::PartitionSize)) &&
-                       SerialRead(port_, size.data(), size.size(), timing_.sizeWaitMs) == int(size.size());
+                       SerialRead(port_, size.data(), size.size(), kSignSizeWaitMs) == int(size.size());
     {
         std::lock_guard<std::mutex> lock(shared_.mutex);
         shared_.settings.signWidth = sized ? LoadU16(&size[0]) : 0;
@@ -146,7 +146,7 @@ bool MusicPlayback::SendLyricLine(std::u16string_view text, size_t length) {
         std::lock_guard<std::mutex> lock(shared_.mutex);
         frame = LyricLineFrame::Build(text, shared_.settings, protocol_, GetAdapterMark(port_), frameState_);
     }
-    return SendLyricFrame(port_, frame, timing_.lyricWaitMs);
+    return SendLyricFrame(port_, frame);
 }
 
 }  // namespace ledsuite

@@ -63,9 +63,8 @@ public:
     MusicPlayback& Playback() { return *playback_; }
     CVolumeDlg* VolumeDialog() const { return volume_; }
     const std::vector<std::u16string>& VoiceNames() const { return voices_; }
-    // The port and HTTP waits of the playback (tests).
+    // The lyric servers (read from the settings at construction).
     void SetLyricServer(const LyricServerConfig& server);
-    const LyricServerConfig& LyricServer() const { return server_; }
 
 private:
     void Build();
