@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cmath>
 #include <thread>
 
-#include "content/bytes.h"
 #include "music/media_player.h"
 #include "music_test_util.h"
 
@@ -17,24 +15,9 @@ extern "C" __attribute__((used, visibility("default"))) const char* __lsan_defau
 namespace ledsuite {
 namespace {
 
-// A mono 16-bit 8 kHz WAV of a 440 Hz tone.
-std::string ToneWav(int ms) {
-    const uint32_t samples = uint32_t(8 * ms);
-    ByteWriter w;
-    w.put_bytes("RIFF", 4);
-    w.put_u32(36 + samples * 2);
-    w.put_bytes("WAVEfmt ", 8);
-    for (uint32_t v : {16u, 1u | 1u << 16, 8000u, 16000u, 2u | 16u << 16}) w.put_u32(v);
-    w.put_bytes("data", 4);
-    w.put_u32(samples * 2);
-    for (uint32_t i = 0; i < samples; ++i) w.put_i16(int16_t(8000 * std::sin(i * 2 * 3.14159 * 440 / 8000)));
-    auto bytes = w.take();
-    return {bytes.begin(), bytes.end()};
-}
-
 TEST(GstMediaPlayer, PlaysAFileMadeHereToItsEnd) {
     testing::MusicTempDir dir;
-    testing::WriteBytes(dir.file("tone.wav"), ToneWav(300));
+    testing::WriteBytes(dir.file("tone.wav"), testing::ToneWav(300));
     testing::WriteBytes(dir.file("junk.mp3"), "not a sound");
     auto player = MakeGstMediaPlayer("fakesink sync=true");
     EXPECT_FALSE(player->Open(dir.file("missing.wav")));

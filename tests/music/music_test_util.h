@@ -2,10 +2,13 @@
 // Helpers of the music tests: a temporary folder, files written at test time.
 #include <stdlib.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
+
+#include "content/bytes.h"
 
 namespace ledsuite::testing {
 
@@ -31,6 +34,22 @@ inline void WriteBytes(const std::string& path, const std::string& bytes) {
 inline std::string ReadBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// A mono 16-bit WAV of `ms` milliseconds at `hz`: a 440 Hz tone, or silence.
+inline std::string ToneWav(int ms, uint32_t hz = 8000, bool silent = false) {
+    const uint32_t samples = hz * uint32_t(ms) / 1000;
+    ByteWriter w;
+    w.put_bytes("RIFF", 4);
+    w.put_u32(36 + samples * 2);
+    w.put_bytes("WAVEfmt ", 8);
+    for (uint32_t v : {16u, 1u | 1u << 16, hz, hz * 2, 2u | 16u << 16}) w.put_u32(v);
+    w.put_bytes("data", 4);
+    w.put_u32(samples * 2);
+    for (uint32_t i = 0; i < samples; ++i)
+        w.put_i16(silent ? int16_t(0) : int16_t(8000 * std::sin(i * 2 * 3.14159 * 440 / hz)));
+    auto bytes = w.take();
+    return {bytes.begin(), bytes.end()};
 }
 
 // An environment variable set while alive (the old value back after).

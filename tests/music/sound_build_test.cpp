@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "content/bytes.h"
 #include "content/text_codec.h"
 #include "music/sound_build.h"
 #include "music_test_util.h"
@@ -12,21 +11,6 @@ namespace {
 
 using testing::MusicTempDir;
 namespace fs = std::filesystem;
-
-// A mono 16-bit WAV of `ms` milliseconds at `hz`.
-std::string Wav(int ms, uint32_t hz) {
-    const uint32_t samples = hz * uint32_t(ms) / 1000;
-    ByteWriter w;
-    w.put_bytes("RIFF", 4);
-    w.put_u32(36 + samples * 2);
-    w.put_bytes("WAVEfmt ", 8);
-    for (uint32_t v : {16u, 1u | 1u << 16, hz, hz * 2, 2u | 16u << 16}) w.put_u32(v);
-    w.put_bytes("data", 4);
-    w.put_u32(samples * 2);
-    for (uint32_t i = 0; i < samples; ++i) w.put_i16(int16_t(6000 * std::sin(i * 0.05)));
-    auto b = w.take();
-    return {b.begin(), b.end()};
-}
 
 TEST(SoundBuild, ProgressBars) {
     EXPECT_EQ(OverallPercent({3, 1, 0.5f}), 33);
@@ -39,7 +23,7 @@ TEST(SoundBuild, ProgressBars) {
 
 TEST(SoundBuild, MusicFilesConvertUntilTheFirstFailure) {
     MusicTempDir dir;
-    testing::WriteBytes(dir.file("a.wav"), Wav(200, 44100));
+    testing::WriteBytes(dir.file("a.wav"), testing::ToneWav(200, 44100));
     testing::WriteBytes(dir.file("junk.wav"), "not a sound");
     std::vector<std::u16string> shown;
     std::vector<int> overall;

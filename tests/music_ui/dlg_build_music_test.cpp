@@ -5,9 +5,7 @@
 #include <QTimer>
 
 #include <atomic>
-#include <cmath>
 
-#include "content/bytes.h"
 #include "content/text_codec.h"
 #include "content/voice_pass.h"
 #include "music/ui/dlg_build_music.h"
@@ -46,16 +44,7 @@ TEST(DlgBuildMusic, SpeechPassMovesBothBarsAndEndsWithOk) {
 
 TEST(DlgBuildMusic, SecondSourceMissingWritesTheFirstThenSaysSo) {
     MusicTempDir dir;
-    ByteWriter w;  // 100 ms of 8 kHz mono silence
-    w.put_bytes("RIFF", 4);
-    w.put_u32(36 + 1600);
-    w.put_bytes("WAVEfmt ", 8);
-    for (uint32_t v : {16u, 1u | 1u << 16, 8000u, 16000u, 2u | 16u << 16}) w.put_u32(v);
-    w.put_bytes("data", 4);
-    w.put_u32(1600);
-    w.fill(0, 1600);
-    auto wav = w.take();
-    WriteBytes(dir.file("a.wav"), std::string(wav.begin(), wav.end()));
+    WriteBytes(dir.file("a.wav"), ToneWav(100, 8000, true));
     DlgBuildMusic dlg({dir.file("a.wav"), dir.file("b.mp3")}, {dir.file("1.ssf"), dir.file("2.ssf")});
     QString said;
     bool firstWritten = false;
