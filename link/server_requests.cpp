@@ -190,9 +190,9 @@ int EditGroupMembership(int mode, GroupTable& table, uint16_t id, std::u16string
     const int target = FindGroupByName(table, name);
     // The upload block holds 1024 ids of all groups together: an add past that would be lost.
     if (target < 0 || TotalGroupMembers(table) >= kGroupIdCapacity) return 0;
+    // Within the total, every group has room too.
     VehicleGroup& group = table.groups[size_t(target)];
     const int count = MemberCount(group);
-    if (count >= kGroupIdCapacity) return 0;
     group.ids[size_t(count)] = id;
     group.count = uint16_t(count + 1);
     return 1;

@@ -148,6 +148,7 @@ TEST(ReceiveServerReply, ReadsPendingBytesAndNeverPassesTheCapacity) {
     EXPECT_EQ(buffer[100], 0xEE);  // nothing written past the capacity
     EXPECT_FALSE(ServerConnected());
     EXPECT_EQ(ReceiveServerReply(ServerSocket{-1, 10}, buffer.data(), 64), -1);
+    EXPECT_EQ(ReceiveServerReply(server.Socket(), buffer.data(), 0), -1);  // no room: nothing read
     shutdown(server.ServerFd(), SHUT_WR);
     EXPECT_EQ(ReceiveServerReply(server.Socket(), buffer.data(), 100), 36);  // the rest
     EXPECT_EQ(ReceiveServerReply(server.Socket(), buffer.data(), 100), 0);   // then the close
@@ -177,6 +178,7 @@ TEST(GroupMembership, AddRemoveAndTheLimitOfAllGroups) {
     EXPECT_EQ(t.groups[0].count, 2);
     EXPECT_EQ(t.groups[0].ids[0], 0);
     EXPECT_EQ(t.groups[0].ids[1], 13);
+    EXPECT_EQ(t.groups[0].ids[2], 0);  // the vacated place is cleared
     EXPECT_EQ(EditGroupMembership(1, t, 11, u""), 0);
     EXPECT_EQ(EditGroupMembership(2, t, 77, u"North"), 0);
 
