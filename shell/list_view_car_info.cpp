@@ -1,7 +1,6 @@
 #include "shell/list_view_car_info.h"
 
 #include <QHeaderView>
-#include <QMenu>
 #include <QToolButton>
 
 #include "link/ui/quest_program_dlg.h"
@@ -28,10 +27,6 @@ const LangText kSearchFields[] = {
     {{u"车牌号码", u"車牌號碼", u"License Plate"}},
 };
 const LangText kSearchText{{u"搜索", u"搜索", u"Search"}};
-struct MenuEntry {
-    int id;
-    LangText text;
-};
 const MenuEntry kMenu[] = {
     {ListViewCarInfo::kSelectAll, {{u"全选", u"全選", u"Select All"}}},
     {ListViewCarInfo::kSelectInverse, {{u"反选", u"反選", u"Select Inverse"}}},
@@ -150,10 +145,8 @@ void ListViewCarInfo::OnCommand(int id) {
 }
 
 void ListViewCarInfo::ShowMenu(const QPoint& pos) {
-    QMenu menu(this);
-    for (const MenuEntry& e : kMenu)
-        connect(menu.addAction(ToQString(e.text)), &QAction::triggered, this, [this, id = e.id] { OnCommand(id); });
-    menu.exec(list_->viewport()->mapToGlobal(pos));
+    ShowCommandMenu(this, kMenu, std::size(kMenu), list_->viewport()->mapToGlobal(pos),
+                    [this](int id) { OnCommand(id); });
 }
 
 }  // namespace ledsuite

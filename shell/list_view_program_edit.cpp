@@ -48,7 +48,7 @@ bool ListViewProgramEdit::OnCommand(int id) {
     bool yes = false;
     switch (id) {
         case kCmdRelease:
-            // A release waits while the server reports a connection in use by the query.
+            // Release is offered only while the server flag the replies keep is not set.
             if (ServerConnected()) return false;
             yes = AskYesNo(this, u"Release the selected program?", u"Release program", false);
             break;

@@ -1,6 +1,7 @@
 #include "shell/vehicle_pane_util.h"
 
 #include <QHeaderView>
+#include <QMenu>
 #include <QVBoxLayout>
 
 #include "toolkit/message_box.h"
@@ -75,6 +76,15 @@ bool ListPane::IsChecked(int row) const {
 uint8_t ListPane::RowStatus(int row) const {
     const QTableWidgetItem* item = list_->item(row, 0);
     return item ? uint8_t(item->data(kStatusRole).toInt()) : 0;
+}
+
+void ShowCommandMenu(QWidget* owner, const MenuEntry* entries, size_t count, const QPoint& globalPos,
+                     const std::function<void(int)>& run) {
+    QMenu menu(owner);
+    for (size_t i = 0; i < count; ++i)
+        QObject::connect(menu.addAction(ToQString(entries[i].text)), &QAction::triggered, owner,
+                         [run, id = entries[i].id] { run(id); });
+    menu.exec(globalPos);
 }
 
 bool AskYesNo(QWidget* parent, const char16_t* text, const char16_t* caption, bool defaultNo) {

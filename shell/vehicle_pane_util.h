@@ -2,6 +2,7 @@
 // What the vehicle and program list panes share: a toolbar across the top with a report
 // list below, columns from a table, rows from records, and the check boxes of column 0.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,15 @@ protected:
 private:
     bool quiet_ = false;
 };
+
+// One entry of a pane's context menu: its command id and text.
+struct MenuEntry {
+    int id;
+    LangText text;
+};
+// Shows the entries as a pop-up menu at `globalPos`; the chosen one's id goes to `run`.
+void ShowCommandMenu(QWidget* owner, const MenuEntry* entries, size_t count, const QPoint& globalPos,
+                     const std::function<void(int)>& run);
 
 // Yes / No question with a question icon (No the default when `defaultNo`); true on Yes.
 bool AskYesNo(QWidget* parent, const char16_t* text, const char16_t* caption, bool defaultNo);

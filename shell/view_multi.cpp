@@ -1,10 +1,10 @@
 #include "shell/view_multi.h"
 
-#include <QMenu>
 #include <QPainter>
 #include <QVBoxLayout>
 
 #include "shell/group_list_dlg.h"
+#include "shell/vehicle_pane_util.h"
 #include "toolkit/message_box.h"
 #include "toolkit/qt_text.h"
 
@@ -14,10 +14,6 @@ namespace {
 
 const LangText kRootText{{u"车辆分组", u"車輛分組", u"Vehicle Groups"}};
 const LangText kUploadFailedText{{u"上传分组失败", u"上傳分組失敗", u"Uploading the groups failed"}};
-struct MenuEntry {
-    int id;
-    LangText text;
-};
 const MenuEntry kMenu[] = {
     {CViewMulti::kCmdAdd, {{u"添加", u"添加", u"Add"}}},
     {CViewMulti::kCmdEdit, {{u"编辑", u"編輯", u"Edit"}}},
@@ -125,10 +121,8 @@ void CViewMulti::ShowMenu(const QPoint& pos) {
     if (!item) return;
     tree_->setCurrentItem(item);
     if (Depth(item) < 1) return;
-    QMenu menu(this);
-    for (const MenuEntry& e : kMenu)
-        connect(menu.addAction(ToQString(e.text)), &QAction::triggered, this, [this, id = e.id] { OnCommand(id); });
-    menu.exec(tree_->viewport()->mapToGlobal(pos));
+    ShowCommandMenu(this, kMenu, std::size(kMenu), tree_->viewport()->mapToGlobal(pos),
+                    [this](int id) { OnCommand(id); });
 }
 
 void CViewMulti::focusInEvent(QFocusEvent* event) {
