@@ -250,7 +250,8 @@ int UploadGroupTable(const ServerSocket& socket, const GroupTable& table) {
         header.command = kCmdGroupUpload;
         header.offset = uint16_t(half * kGroupBlockHalf);
         header.length = uint16_t(kGroupBlockHalf);
-        const int result = SendAccepted(socket, header, std::span(block).subspan(half * kGroupBlockHalf, kGroupBlockHalf));
+        const auto payload = std::span(block).subspan(half * kGroupBlockHalf, kGroupBlockHalf);
+        const int result = SendAccepted(socket, header, payload);
         if (result != kUploadOk) return result;
     }
     return kUploadOk;

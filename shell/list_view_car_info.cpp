@@ -138,7 +138,8 @@ void ListViewCarInfo::OnCommand(int id) {
             break;
         }
         case kExportId:
-            if (ExportListToExcel(list_, u"gprs") == kExportOk) MessageBoxFx(this, kSaveSucceeded(), kSuiteCaption, MB_OK);
+            if (ExportListToExcel(list_, u"gprs") == kExportOk)
+                MessageBoxFx(this, kSaveSucceeded(), kSuiteCaption, MB_OK);
             break;
         default: break;  // resend, delete all programs and restart change nothing
     }

@@ -70,7 +70,8 @@ std::vector<uint16_t> CViewMulti::ScreensUnder(const QTreeWidgetItem* item) cons
         while (Depth(item) > 2) item = item->parent();
         ids.push_back(uint16_t(item->data(0, kMemberRole).toInt()));
     } else if (depth == 1) {
-        for (int s = 0; s < item->childCount(); ++s) ids.push_back(uint16_t(item->child(s)->data(0, kMemberRole).toInt()));
+        for (int s = 0; s < item->childCount(); ++s)
+            ids.push_back(uint16_t(item->child(s)->data(0, kMemberRole).toInt()));
     } else if (depth == 0) {
         for (int g = 0; g < item->childCount(); ++g) {
             const std::vector<uint16_t> more = ScreensUnder(item->child(g));

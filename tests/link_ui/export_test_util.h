@@ -35,7 +35,8 @@ inline std::string ReadWorkbookText(const QString& file) {
 ws = openpyxl.load_workbook(sys.argv[1]).active
 rows = [ws.title] + ['\t'.join('' if v is None else str(v) for v in r) for r in ws.iter_rows(values_only=True)]
 sys.stdout.buffer.write('\n'.join(rows).encode()))", file});
-    if (!python.waitForFinished() || python.exitCode() != 0) return "python failed: " + python.readAllStandardError().toStdString();
+    if (!python.waitForFinished() || python.exitCode() != 0)
+        return "python failed: " + python.readAllStandardError().toStdString();
     return python.readAllStandardOutput().toStdString();
 }
 
