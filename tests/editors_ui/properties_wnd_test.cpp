@@ -1,3 +1,4 @@
+#include <fstream>
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -306,6 +307,16 @@ TEST(PropertiesWnd, PasswordIsAskedOncePerSelectionAndSizesAreChecked) {
     EXPECT_EQ(boxes.texts.back(), QString::fromUtf16(SizeCheckMessage(SizeCheck::Zero)()));
     f.select(IMC_PROGRAM_SELECTED, static_cast<ProgramRecord*>(nullptr));
     EXPECT_FALSE(f.wnd.PasswordAccepted());
+    // A settings folder that cannot be made (a file stands in its way): applied, and told so.
+    const std::string blocked = std::string(SettingsFilePath()) + ".blocked";
+    std::ofstream(blocked) << "x";
+    setenv("LEDSUITE_APPDATA", (blocked + "/app").c_str(), 1);
+    ResetAppDataFolderForTests();
+    f.select(IMC_SCREEN_SELECTED, &hw);
+    g->CommitText(kHwBrightness, "90");
+    f.wnd.OnApplySimulatedParams();
+    EXPECT_EQ(hw.brightness, 90);
+    EXPECT_EQ(boxes.texts.back(), QString::fromUtf16(ptext::kSettingsNotSaved()));
 }
 
 TEST(PropertiesWnd, SetThenReadAgainstTheCardGivesBackTheSameHeader) {
