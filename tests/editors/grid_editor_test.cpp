@@ -1,0 +1,257 @@
+// The table editor's plain side and the rules of the text editor's windows.
+#include "editors/grid_editor.h"
+
+#include <gtest/gtest.h>
+
+#include "editors/edit_rules.h"
+#include "editor_test_util.h"
+
+namespace ledsuite {
+namespace {
+
+constexpr uint32_t kWhite16 = CellAttr::Make(16, 0, 7);
+
+class GridTest : public EngineTest {
+protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        InitGridObject(grid);
+        ASSERT_TRUE(SetGridSize(grid, 3, 2));
+        ed.SetGrid(&grid);
+    }
+    // Types `s` into cell (column, row) through a work text, as the window does.
+    void Type(int column, int row, std::u16string_view s) {
+        ASSERT_TRUE(ed.SelectAt(ed.selectedX(), ed.selectedY()));
+        int x = kGridHeaderWidth, y = kGridHeaderHeight;
+        for (int c = 1; c < column; ++c) x += ed.columnWidth(c);
+        for (int r = 1; r < row; ++r) y += ed.rowHeight(r);
+        ASSERT_TRUE(ed.SelectAt(x + 1, y + 1));
+        ASSERT_TRUE(ed.BeginCellEdit(work));
+        for (size_t i = 0; i < s.size(); ++i) work.cells[i] = TextCell(s[i], kWhite16);
+        ASSERT_TRUE(ed.CommitCellEdit(work, TextBlockMeasurer(rc)));
+    }
+    std::u16string CellText(int column, int row) const {
+        std::u16string s;
+        const int m = ed.MarkerOf(column, row);
+        for (int i = m + 1; i < kMaxCells && grid.cells[size_t(i)].code && grid.cells[size_t(i)].code != FC_GRIDCELL; ++i)
+            s += grid.cells[size_t(i)].code;
+        return s;
+    }
+
+    GridObject grid;
+    GridEditor ed;
+    TextContent work;
+};
+
+TEST_F(GridTest, SettingATableCountsHeadersAndSelectsA1) {
+    EXPECT_EQ(ed.columnCount(), 4);
+    EXPECT_EQ(ed.rowCount(), 3);
+    EXPECT_EQ(ed.selectedColumn(), 1);
+    EXPECT_EQ(ed.selectedRow(), 1);
+    EXPECT_EQ(ed.selectedX(), 48);
+    EXPECT_EQ(ed.selectedY(), 16);
+    EXPECT_EQ(ed.columnWidth(1), 64);
+    EXPECT_EQ(grid.totalWidth, 3 * 64);
+    EXPECT_EQ(grid.totalHeight, 2 * 16);
+    const GridHit hit = ed.HitTest(48 + 64 + 5, 16 + 16 + 3);
+    EXPECT_EQ(hit.column, 2);
+    EXPECT_EQ(hit.row, 2);
+    EXPECT_TRUE(hit.inside);
+    EXPECT_FALSE(ed.HitTest(48 + 3 * 64 + 1, 20).inside);
+    EXPECT_FALSE(ed.SelectAt(10, 20));  // a header cell
+    EXPECT_EQ(ed.BorderTest(48 + 64, 5), kDragColumn);
+    EXPECT_EQ(ed.dragIndex(), 1);
+    EXPECT_EQ(ed.BorderTest(10, 32), kDragRow);
+    EXPECT_EQ(ed.BorderTest(60, 30), kDragBody);
+    EXPECT_EQ(ed.BorderTest(30, 5), kDragNone);
+    EXPECT_EQ(ed.BorderTest(10, 16), kDragRow);  // the header row's own border
+    EXPECT_EQ(ed.dragIndex(), 0);
+    EXPECT_EQ(ed.BorderTest(48 + 64 + 1, 5), kDragColumn);
+    EXPECT_EQ(ed.BorderTest(48 + 64 + 2, 5), kDragNone);  // two pixels off is no border
+    // Past the last column: the last one, at its own position.
+    const GridHit past = ed.HitTest(48 + 3 * 64 + 10, 20);
+    EXPECT_EQ(past.column, 3);
+    EXPECT_EQ(past.x, 48 + 128);
+    EXPECT_EQ(ed.MarkerOf(4, 1), -1);
+    EXPECT_EQ(ed.MarkerOf(1, 3), -1);
+    EXPECT_EQ(ed.MarkerOf(3, 2), ed.markers()[5]);
+}
+
+TEST_F(GridTest, SizesComeFromTheFirstRowAndColumnMarkers) {
+    const auto index = CollectGridCells(grid);
+    grid.cells[index[0]].attr = MakeGridMarker(50, 20);  // A1
+    grid.cells[index[3]].attr = MakeGridMarker(70, 30);  // A2
+    grid.cells[index[1]].attr = MakeGridMarker(40, 25);  // B1
+    ed.SetGrid(&grid);
+    EXPECT_EQ(ed.columnWidth(1), 50);
+    EXPECT_EQ(ed.columnWidth(2), 40);
+    EXPECT_EQ(ed.rowHeight(1), 20);
+    EXPECT_EQ(ed.rowHeight(2), 30);
+    EXPECT_EQ(grid.totalWidth, 50 + 40 + 64);
+    EXPECT_EQ(grid.totalHeight, 50);
+    // A row drag measures every column of the row.
+    ASSERT_EQ(ed.BorderTest(10, 16 + 20), kDragRow);
+    ed.SetDragState(kDragRow);
+    EXPECT_TRUE(ed.EndDrag(16 + 2, TextBlockMeasurer(rc)));
+    EXPECT_EQ(ed.rowHeight(1), kGridMinSize);
+    for (int c = 1; c <= 3; ++c) EXPECT_EQ(GridCellHeight(grid.cells[size_t(ed.MarkerOf(c, 1))].attr), kGridMinSize);
+}
+
+TEST_F(GridTest, ATableEditedCellByCellKeepsEachTextAndWidensToIt) {
+    Type(1, 1, u"A");
+    Type(3, 2, u"Wide text in here");
+    Type(2, 1, u"B");
+    EXPECT_EQ(CellText(1, 1), u"A");
+    EXPECT_EQ(CellText(2, 1), u"B");
+    EXPECT_EQ(CellText(3, 2), u"Wide text in here");
+    EXPECT_EQ(CellText(1, 2), u"");
+    // The text wraps within its column: the row grows, and every marker of the row says so.
+    EXPECT_EQ(ed.columnWidth(3), 64);
+    EXPECT_GE(ed.rowHeight(2), 32);
+    EXPECT_EQ(ed.rowHeight(1), 16);
+    EXPECT_EQ(GridCellHeight(grid.cells[size_t(ed.MarkerOf(1, 2))].attr), ed.rowHeight(2));
+    EXPECT_EQ(CountCells(work), 0);
+    // Editing a cell again moves its text out and back.
+    ASSERT_TRUE(ed.SelectAt(49, 17));
+    ASSERT_TRUE(ed.BeginCellEdit(work));
+    EXPECT_EQ(work.cells[0].code, u'A');
+    EXPECT_EQ(CellText(1, 1), u"");
+    EXPECT_TRUE(ed.editing());
+    ASSERT_TRUE(ed.CommitCellEdit(work, TextBlockMeasurer(rc)));
+    EXPECT_EQ(CellText(1, 1), u"A");
+    EXPECT_FALSE(ed.CommitCellEdit(work, TextBlockMeasurer(rc)));
+}
+
+TEST_F(GridTest, ACommitThatOverflowsKeepsWhatFits) {
+    ASSERT_TRUE(ed.SelectAt(49, 17));
+    ASSERT_TRUE(ed.BeginCellEdit(work));
+    for (int i = 0; i < kMaxCells; ++i) work.cells[size_t(i)] = TextCell(u'x', kWhite16);
+    ASSERT_TRUE(ed.CommitCellEdit(work, TextBlockMeasurer(rc)));
+    EXPECT_EQ(CountCells(grid.cells), kMaxCells);
+    EXPECT_EQ(ed.markers().size(), 6u);  // every marker survived
+    EXPECT_EQ(int(CellText(1, 1).size()), kMaxCells - 6);
+    EXPECT_EQ(ed.rowHeight(1), kGridMaxSize);  // held to the 10-bit field
+    EXPECT_EQ(GridCellHeight(grid.cells[size_t(ed.MarkerOf(3, 1))].attr), kGridMaxSize);
+}
+
+TEST_F(GridTest, DraggingABorderBelowItsTextKeepsTheTextWidth) {
+    // One character too wide to wrap.
+    ASSERT_TRUE(ed.SelectAt(49, 17));
+    ASSERT_TRUE(ed.BeginCellEdit(work));
+    work.cells[0] = TextCell(u'宋', CellAttr::Make(90, 0, 7));
+    ASSERT_TRUE(ed.CommitCellEdit(work, TextBlockMeasurer(rc)));
+    const int textWidth = ed.columnWidth(1);
+    ASSERT_GT(textWidth, 64);
+    ASSERT_EQ(ed.BorderTest(48 + textWidth, 5), kDragColumn);
+    ed.SetDragState(kDragColumn);
+    EXPECT_TRUE(ed.EndDrag(48 + 20, TextBlockMeasurer(rc)));
+    EXPECT_EQ(ed.columnWidth(1), textWidth);
+    ASSERT_EQ(ed.BorderTest(48 + textWidth + ed.columnWidth(2), 5), kDragColumn);
+    ed.SetDragState(kDragColumn);
+    EXPECT_TRUE(ed.EndDrag(48 + textWidth + 2, TextBlockMeasurer(rc)));
+    EXPECT_EQ(ed.columnWidth(2), kGridMinSize);
+    // The header column is sized directly.
+    ASSERT_EQ(ed.BorderTest(48, 3), kDragColumn);
+    ed.SetDragState(kDragColumn);
+    EXPECT_TRUE(ed.EndDrag(70, TextBlockMeasurer(rc)));
+    EXPECT_EQ(ed.columnWidth(0), 70);
+    EXPECT_FALSE(ed.EndDrag(70, TextBlockMeasurer(rc)));
+}
+
+TEST_F(GridTest, ScrollingMovesTheSelectedCellsPosition) {
+    EXPECT_FALSE(ed.Scroll(true, 0, 0));
+    EXPECT_TRUE(ed.Scroll(true, 1, 0));
+    EXPECT_EQ(ed.firstColumn(), 2);
+    EXPECT_EQ(ed.selectedX(), 48 - 64);
+    EXPECT_TRUE(ed.Scroll(true, 4, 2));
+    EXPECT_EQ(ed.firstColumn(), 3);
+    EXPECT_FALSE(ed.Scroll(true, 1, 0));
+    EXPECT_TRUE(ed.Scroll(false, 5, 1));
+    EXPECT_EQ(ed.firstRow(), 2);
+    EXPECT_EQ(ed.selectedY(), 0);
+    EXPECT_FALSE(ed.Scroll(false, 7, 0));
+}
+
+TEST_F(GridTest, CellFlagsAndTheDialogValues) {
+    EXPECT_TRUE(ed.SetCellFlags(6));
+    EXPECT_EQ(ed.GetCellFlags(), 2);
+    GridDialogValues v;
+    v.columns = 2, v.rows = 4, v.frameType = 6, v.colorBits = 3;
+    grid.style = 0x12345600;
+    EXPECT_TRUE(ApplyGridDialog(&grid, v));
+    EXPECT_EQ(grid.style, 0x123456CCu);
+    EXPECT_EQ(grid.columns, 2);
+    EXPECT_EQ(grid.rows, 4);
+    EXPECT_FALSE(ApplyGridDialog(nullptr, v));
+    auto fresh = NewGridFromDialog(GridDialogValues{});
+    ASSERT_NE(fresh, nullptr);
+    EXPECT_EQ(fresh->columns, 3);
+    EXPECT_EQ(fresh->rows, 3);
+    EXPECT_EQ(fresh->style & 0xFF, 0u);
+    EXPECT_FALSE(GridSizeFits(nullptr, 255, 9));  // 2295 markers
+    EXPECT_TRUE(GridSizeFits(nullptr, 255, 8));
+    EXPECT_FALSE(GridSizeFits(nullptr, 1, 256));
+    EXPECT_FALSE(GridSizeFits(&grid, 256, 1));
+    EXPECT_EQ(NewGridFromDialog(GridDialogValues{100, 100, 0, 0}), nullptr);
+    GridEditor wide;
+    GridObject big;
+    InitGridObject(big);
+    ASSERT_TRUE(SetGridSize(big, 255, 2));
+    wide.SetGrid(&big);
+    EXPECT_EQ(wide.columnCount(), 256);  // no wrap at 255
+}
+
+TEST(EditRules, FieldSequencesFollowTheLanguageSetting) {
+    EXPECT_EQ(FieldSequence(kCmdInsertDate, 0), u"\uE010\u5E74\uE011\u6708\uE012\u65E5");
+    EXPECT_EQ(FieldSequence(kCmdInsertDate, 3), u"\uE010-\uE011-\uE012");
+    EXPECT_EQ(FieldSequence(kToolInsertTime, 1), u"\uE013\u65F6\uE014\u5206\uE015\u79D2");
+    EXPECT_EQ(FieldSequence(kToolInsertTime, 3), u"\uE013:\uE014:\uE015");
+    EXPECT_EQ(FieldSequence(kToolInsertWeek, 2), u"\u661F\u671F\uE020");
+    EXPECT_EQ(FieldSequence(kToolInsertWeek, 3), u"\uE021");
+    EXPECT_EQ(FieldSequence(kCmdInsertTemperature, 3), u"\uE016\u2103");
+    EXPECT_EQ(FieldSequence(kCmdInsertHumid, 0), u"\uE018%");
+    EXPECT_EQ(FieldSequence(kCmdInsertMonthEnShort, 0), u"\uE024");
+    EXPECT_EQ(FieldSequence(32816, 3), u"");
+}
+
+TEST(EditRules, SizeListsAndTheEntryASizeSelects) {
+    const std::vector<int> system = SizeListForMode(0);
+    ASSERT_EQ(system.size(), 120u);
+    EXPECT_EQ(system.front(), 8);
+    EXPECT_EQ(system.back(), 127);
+    EXPECT_EQ(SizeListForMode(0x31), (std::vector<int>{12, 16}));
+    EXPECT_EQ(SizeListForMode(3), (std::vector<int>{12, 16, 24, 32}));
+    EXPECT_EQ(SizeListForMode(5), (std::vector<int>{12, 16, 24, 32, 48, 64}));
+    EXPECT_EQ(SizeIndexForSize(0, 16), 8);
+    EXPECT_EQ(SizeIndexForSize(0, 5), 5);
+    EXPECT_EQ(SizeIndexForSize(0, 200), 8);  // past the list: the default 16
+    EXPECT_EQ(SizeIndexForSize(1, 13), 0);
+    EXPECT_EQ(SizeIndexForSize(1, 14), 1);
+    EXPECT_EQ(SizeIndexForSize(5, 55), 4);
+    EXPECT_EQ(SizeIndexForSize(5, 56), 5);
+    EXPECT_EQ(SizeIndexForSize(4, 39), 3);
+    EXPECT_EQ(SizeIndexForSize(2, 200), 2);
+    EXPECT_EQ(SizeForIndex(0x31, 1), 16);
+    EXPECT_EQ(SizeForIndex(0, 200), 16);
+    EXPECT_EQ(ProgramFontSetMode(5, 0), 0);
+    EXPECT_EQ(ProgramFontSetMode(5, 0x31), 0x31);
+    EXPECT_EQ(ProgramFontSetMode(0, 0x31), 0);
+}
+
+TEST_F(EngineTest, ContextMenuStateFollowsTheSelection) {
+    Fill(u"ab\uE013", kWhite16);
+    EditMenuState s = ContextMenuState(engine, false);
+    EXPECT_FALSE(s.copy || s.cut || s.paste || s.edit || s.toAnimate);
+    engine.SetSelection(0, 2);
+    s = ContextMenuState(engine, true);
+    EXPECT_TRUE(s.copy && s.cut && s.paste && s.toAnimate);
+    EXPECT_FALSE(s.edit);
+    engine.SetSelection(2, 3);  // a plain field has no dialog
+    EXPECT_FALSE(ContextMenuState(engine, false).edit);
+    EXPECT_EQ(ItemDialogFor(FC_COUNTER), kCounterDialog);
+    EXPECT_EQ(ItemDialogFor(FC_TABLE), kTableEditor);
+    EXPECT_EQ(ItemDialogFor(u'a'), kNoItemDialog);
+}
+
+}  // namespace
+}  // namespace ledsuite

@@ -1,0 +1,356 @@
+// The text editor window, its editing surface and the table editor, offscreen: typing,
+// input-method commits, the clipboard, dropped files, the context menu in two language
+// settings, the size lists of two font chips, and a table edited cell by cell.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QInputMethodEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+#include "editors/ui/dlg_grid.h"
+#include "editors/ui/edit_ctrl.h"
+#include "editors/ui/edit_ex.h"
+#include "editors/ui/edit_grid.h"
+#include "toolkit/color_combo.h"
+#include "toolkit/qt_text.h"
+#include "../qt_main/qt_test_util.h"
+
+namespace ledsuite {
+namespace {
+
+class Recorder : public InternalChannel {
+public:
+    intptr_t send(int code, intptr_t arg) override {
+        sent.emplace_back(code, arg);
+        return code == IMC_GET_SCREEN_RECORD ? intptr_t(&screen) : 0;
+    }
+    void post(int code, intptr_t arg) override { sent.emplace_back(code, arg); }
+    int Count(int code) const {
+        int n = 0;
+        for (const auto& m : sent) n += m.first == code;
+        return n;
+    }
+    HardwareParams screen;
+    std::vector<std::pair<int, intptr_t>> sent;
+};
+
+class EditorWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetUiLanguage(3);
+        program->right = 200;
+        program->bottom = 64;
+        program->mainAction.effect = kEffectMoveUp;
+        editor.resize(420, 260);
+        editor.show();
+        Select(0);
+    }
+    void TearDown() override {
+        SetUiLanguageEnvForTests(nullptr);
+        ResetUiLanguageForTests();
+    }
+    void Select(int chip) {
+        editor.onInternal(IMC_SET_FONT_CHIP, chip);
+        editor.onInternal(IMC_PROGRAM_SELECTED, intptr_t(program.get()));
+    }
+    std::u16string Codes(const TextContent& t) const {
+        std::u16string s;
+        for (int i = 0; i < CountCells(t); ++i) s += t.cells[size_t(i)].code;
+        return s;
+    }
+    std::u16string Codes() const { return Codes(program->content); }
+    QStringList Items(QComboBox* c) const {
+        QStringList l;
+        for (int i = 0; i < c->count(); ++i) l << c->itemText(i);
+        return l;
+    }
+    // The action of a menu command, searched through the submenus.
+    static QAction* Find(QMenu* menu, int id) {
+        for (QAction* a : menu->actions()) {
+            if (a->data().toInt() == id) return a;
+            if (a->menu())
+                if (QAction* found = Find(a->menu(), id)) return found;
+        }
+        return nullptr;
+    }
+
+    Recorder frame;
+    std::unique_ptr<ProgramRecord> program = std::make_unique<ProgramRecord>();
+    CEditCtrl editor{nullptr, &frame, FontTables{{u"Courier New", u"宋体"}, {u"宋体"}, 1}};
+};
+
+TEST_F(EditorWindowTest, TypingGoesIntoTheProgramWithTheControlsAttribute) {
+    CEditEx* surface = editor.surface();
+    ASSERT_EQ(editor.activeEditor(), surface);
+    EXPECT_EQ(editor.fontCombo()->currentText(), QString::fromUtf16(u"宋体"));
+    QTest::keyClicks(surface, "Hi");
+    QTest::keyClick(surface, Qt::Key_Return);
+    QTest::keyClick(surface, Qt::Key_Tab);
+    QTest::keyClick(surface, Qt::Key_X);
+    QTest::keyClick(surface, Qt::Key_Backspace);
+    EXPECT_EQ(Codes(), u"Hi\n\t");
+    // The default attribute: 宋体 (index 1), 16 pixels, the first colour.
+    EXPECT_EQ(program->content.cells[0].attr, CellAttr::Make(16, 1, 1));
+    EXPECT_GE(frame.Count(IMC_REDRAW_LAYOUT), 6);
+    // Bold applies to the selection and shows in the toolbar.
+    surface->SelectAll();
+    editor.OnToolbarCommand(kToolBold);
+    EXPECT_EQ(program->content.cells[1].attr, CellAttr::Make(16, 1, 1, CellAttr::Bold));
+    EXPECT_TRUE(editor.action(kToolBold)->isChecked());
+    // The size combo applies its number.
+    editor.sizeCombo()->setCurrentIndex(16);
+    emit editor.sizeCombo()->activated(16);
+    EXPECT_EQ(CellAttr::SizeOf(program->content.cells[0].attr), 24u);
+}
+
+TEST_F(EditorWindowTest, AnInputMethodCommitTypesChinese) {
+    QTest::keyClicks(editor.surface(), "A");
+    QInputMethodEvent preedit(QString::fromUtf16(u"zhong"), {});
+    QApplication::sendEvent(editor.surface(), &preedit);
+    EXPECT_EQ(Codes(), u"A");
+    QInputMethodEvent commit;
+    commit.setCommitString(QString::fromUtf16(u"中文"));
+    QApplication::sendEvent(editor.surface(), &commit);
+    EXPECT_EQ(Codes(), u"A中文");
+    EXPECT_EQ(editor.surface()->engine().caret(), 3);
+    EXPECT_TRUE(editor.surface()->inputMethodQuery(Qt::ImCursorRectangle).toRect().isValid());
+}
+
+TEST_F(EditorWindowTest, CopyAndPasteThroughTheClipboard) {
+    CEditEx* surface = editor.surface();
+    QTest::keyClicks(surface, "ab");
+    QTest::keyClick(surface, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(surface, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(Codes(), u"ab");  // Ctrl+C inserts nothing
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("ab"));
+    QTest::keyClick(surface, Qt::Key_End);
+    QApplication::clipboard()->setText(QStringLiteral("x\r\ny\uE003"));
+    QTest::keyClick(surface, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(Codes(), u"abx\ny");
+    surface->engine().SetSelection(0, 2);
+    QTest::keyClick(surface, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(Codes(), u"x\ny");
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("ab"));
+    // A picture on the clipboard becomes a picture cell.
+    QImage image(6, 6, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QApplication::clipboard()->setImage(image);
+    EXPECT_EQ(surface->Paste(), 1);
+    EXPECT_EQ(program->content.cells[0].code, FC_PICTURE);
+}
+
+TEST_F(EditorWindowTest, ADroppedUtf16BigEndianFileIsTypedIn) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("note.txt"));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    const char bytes[] = {'\xFE', '\xFF', 0, 'A', 0, '\r', 0, '\n', '\x4E', '\x2D', '\xE0', '\x03'};
+    f.write(bytes, sizeof bytes);
+    f.close();
+    auto* mime = new QMimeData;
+    mime->setUrls({QUrl::fromLocalFile(path)});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(editor.surface()->viewport(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(editor.surface()->viewport(), &drop);
+    delete mime;
+    // Each character goes in alone: CR and LF both become line feeds; a picture code is refused.
+    EXPECT_EQ(Codes(), u"A\n\n中");
+    // Three-character names and unknown extensions are skipped.
+    EXPECT_EQ(editor.surface()->OnDropFiles({QStringLiteral("txt"), dir.filePath(QStringLiteral("a.doc"))}), 0);
+    EXPECT_EQ(Codes(), u"A\n\n中");
+}
+
+TEST_F(EditorWindowTest, ContextMenuInEnglishAndInTheAutomaticSetting) {
+    CEditEx* surface = editor.surface();
+    QTest::keyClicks(surface, "ab");
+    surface->engine().SetSelection(0, 1);
+    std::unique_ptr<QMenu> menu(surface->BuildContextMenu());
+    EXPECT_EQ(Find(menu.get(), kCmdCut)->text(), QStringLiteral("Cut"));
+    EXPECT_TRUE(Find(menu.get(), kCmdCut)->isEnabled());
+    EXPECT_FALSE(Find(menu.get(), kCmdEditItem)->isEnabled());
+    EXPECT_TRUE(Find(menu.get(), kCmdToAnimateFirst)->parent()->property("enabled").toBool());
+    EXPECT_FALSE(Find(menu.get(), 32976)->isEnabled());
+    surface->engine().SetSelection(2, 2);
+    Find(menu.get(), kCmdInsertDate)->trigger();
+    EXPECT_EQ(Codes(), u"ab\uE010-\uE011-\uE012");
+
+    // Setting 0 on a Chinese system: Chinese labels and the Chinese date form.
+    SetUiLanguageEnvForTests([](const char* name) -> const char* {
+        return std::string_view(name) == "LANG" ? "zh_CN.UTF-8" : nullptr;
+    });
+    SetUiLanguage(0);
+    std::unique_ptr<QMenu> zh(surface->BuildContextMenu());
+    EXPECT_EQ(Find(zh.get(), kCmdCut)->text(), QString::fromUtf16(u"剪切"));
+    EXPECT_FALSE(Find(zh.get(), kCmdCut)->isEnabled());
+    EXPECT_FALSE(Find(zh.get(), kCmdToAnimateFirst)->parent()->property("enabled").toBool());
+    Find(zh.get(), kCmdInsertDate)->trigger();
+    EXPECT_EQ(Codes().substr(7), u"\uE010\u5E74\uE011\u6708\uE012\u65E5");
+    // "Edit" opens the table editor for a selected table.
+    surface->engine().SetSelection(0, 0);
+    editor.onInternal(IMC_SHOW_GRID_EDITOR, 0);  // no table: nothing changes
+    EXPECT_EQ(editor.activeEditor(), surface);
+}
+
+TEST_F(EditorWindowTest, SizeListsFollowTheFontChip) {
+    EXPECT_EQ(editor.sizeCombo()->count(), 120);
+    EXPECT_EQ(editor.sizeCombo()->itemText(0), QStringLiteral("8"));
+    EXPECT_EQ(editor.sizeCombo()->currentText(), QStringLiteral("16"));
+    EXPECT_FALSE(editor.action(kToolUseFontChip)->isEnabled());
+    program->content.header.fontSet = 0x31;
+    Select(0);  // no font chip: system fonts whatever the program says
+    EXPECT_EQ(editor.fontSetMode(), 0);
+    EXPECT_EQ(editor.sizeCombo()->count(), 120);
+    EXPECT_EQ(program->content.header.fontSet, 0);  // the text was bound to system fonts
+    program->content.header.fontSet = 0x31;
+    Select(0x31);
+    EXPECT_EQ(editor.fontSetMode(), 0x31);
+    EXPECT_EQ(Items(editor.sizeCombo()), (QStringList{"12", "16"}));
+    EXPECT_EQ(editor.sizeCombo()->currentText(), QStringLiteral("16"));
+    // The card's default faces (the process-wide table the chip filled) replace the installed ones.
+    EXPECT_EQ(editor.fontCombo()->count(), DefaultFonts().count);
+    EXPECT_EQ(editor.fontCombo()->itemText(0), ToQString(DefaultFontName(0)));
+    EXPECT_TRUE(editor.action(kToolUseFontChip)->isChecked());
+    EXPECT_FALSE(editor.action(kToolInsertClock)->isEnabled());
+    EXPECT_FALSE(editor.action(kToolBold)->isEnabled());
+    editor.ShowAttr(CellAttr::Make(12, 0, 2));
+    EXPECT_EQ(editor.sizeCombo()->currentIndex(), 0);
+    // "Use font chip" off: system fonts again.
+    editor.OnToolbarCommand(kToolUseFontChip);
+    EXPECT_EQ(editor.fontSetMode(), 0);
+    EXPECT_EQ(editor.sizeCombo()->count(), 120);
+    // Sizes past the list show 16 and give 16 back.
+    editor.ShowAttr(CellAttr::Make(200, 1, 2, CellAttr::Italic));
+    EXPECT_EQ(editor.sizeCombo()->currentText(), QStringLiteral("16"));
+    EXPECT_EQ(editor.GetDefaultAttr(), CellAttr::Make(16, 1, 2, CellAttr::Italic));
+}
+
+TEST_F(EditorWindowTest, LyricShowAndFontChipSwitchesTellTheFrame) {
+    program->content.header.fontSet = 1;
+    program->content.header.kind = kKindLyricShow;
+    Select(1);
+    EXPECT_TRUE(editor.action(kToolLyricShow)->isEnabled());
+    EXPECT_TRUE(editor.action(kToolLyricShow)->isChecked());
+    editor.OnToolbarCommand(kToolUseFontChip);
+    ASSERT_EQ(frame.Count(IMC_SET_PROGRAM_KIND), 1);
+    program->content.header.kind = 0;
+    editor.OnToolbarCommand(kToolUseFontChip);
+    editor.OnToolbarCommand(kToolLyricShow);
+    EXPECT_EQ(frame.sent.back(), std::make_pair(IMC_SET_PROGRAM_KIND, intptr_t(kKindLyricShow)));
+}
+
+TEST_F(EditorWindowTest, ATableIsEditedCellByCell) {
+    auto grid = std::make_unique<GridObject>();
+    InitGridObject(*grid);
+    ASSERT_TRUE(SetGridSize(*grid, 3, 2));
+    GridObject* table = grid.get();
+    program->content.cells[0] = TextCell(FC_TABLE, 0);
+    program->content.cells[0].obj = std::move(grid);
+    Select(0);
+    CEditGrid* g = editor.gridEditor();
+    ASSERT_TRUE(g->isVisible());
+    EXPECT_FALSE(editor.surface()->isVisible());
+    EXPECT_EQ(editor.activeEditor(), g->cellSurface());
+    EXPECT_TRUE(editor.action(kToolReturnToText)->isEnabled());
+    EXPECT_FALSE(editor.action(kToolInsertGrid)->isEnabled());
+    QWidget* vp = g->viewport();
+    QTest::mouseDClick(vp, Qt::LeftButton, {}, QPoint(10, 10));  // a header cell: no edit
+    EXPECT_FALSE(g->cellSurface()->isVisible());
+    const QPoint a1(48 + 5, 16 + 5), b1(48 + 64 + 5, 16 + 5), c2(48 + 128 + 5, 32 + 5);
+    QTest::mouseDClick(vp, Qt::LeftButton, {}, a1);
+    ASSERT_TRUE(g->cellSurface()->isVisible());
+    QTest::keyClicks(g->cellSurface(), "ab");
+    QTest::mouseClick(vp, Qt::LeftButton, {}, b1);  // commits, then selects B1
+    EXPECT_FALSE(g->cellSurface()->isVisible());
+    EXPECT_EQ(g->editor().selectedColumn(), 2);
+    QTest::mouseDClick(vp, Qt::LeftButton, {}, b1);
+    QTest::keyClicks(g->cellSurface(), "c");
+    QTest::mouseDClick(vp, Qt::LeftButton, {}, c2);  // the next edit commits the last
+    QTest::keyClicks(g->cellSurface(), "d");
+    editor.OnToolbarCommand(kToolAlignLeft + 2);  // a cell's alignment goes to its marker
+    editor.OnToolbarCommand(kToolReturnToText);  // commits too
+    EXPECT_TRUE(editor.surface()->isVisible());
+    EXPECT_FALSE(g->isVisible());
+    const std::vector<uint16_t> index = CollectGridCells(*table);
+    ASSERT_EQ(index.size(), 6u);
+    std::u16string all;
+    for (int i = 0; i < CountCells(table->cells); ++i) all += table->cells[size_t(i)].code;
+    EXPECT_EQ(all, u"\uE006ab\uE006c\uE006\uE006\uE006\uE006d");
+    EXPECT_EQ(GridCellAlign(table->cells[index[5]].attr), 2);
+    EXPECT_GE(frame.Count(IMC_REDRAW_LAYOUT), 3);
+}
+
+TEST_F(EditorWindowTest, ATableFollowedByTextOpensTheSurfaceAndHidingBindsTheWorkCopy) {
+    program->content.cells[0] = TextCell(FC_TABLE, 0);
+    program->content.cells[0].obj = std::make_unique<GridObject>();
+    program->content.cells[1] = TextCell(u'x', CellAttr::Make(16, 0, 1));
+    Select(0);
+    EXPECT_EQ(editor.activeEditor(), editor.surface());
+    EXPECT_TRUE(editor.surface()->isVisible());
+    editor.hide();
+    EXPECT_EQ(editor.record(), editor.workCopy());
+    EXPECT_EQ(editor.surface()->record(), editor.workCopy());
+    QTest::keyClicks(editor.surface(), "zz");
+    EXPECT_EQ(Codes(), u"\uE005x");
+    EXPECT_EQ(Codes(editor.workCopy()->content), u"zz");
+}
+
+TEST_F(EditorWindowTest, TheTableDialogDefaultsAndRefusals) {
+    DlgGrid fresh(nullptr, nullptr, &frame);
+    fresh.show();
+    EXPECT_EQ(fresh.ColumnCombo()->count(), 255);
+    EXPECT_EQ(fresh.FrameCombo()->count(), 7);
+    EXPECT_EQ(fresh.ColorCombo()->count(), 4);  // the screen is not single-colour
+    fresh.accept();
+    EXPECT_EQ(fresh.result(), QDialog::Accepted);
+    EXPECT_EQ(fresh.Values().columns, 3);
+    EXPECT_EQ(fresh.Values().rows, 3);
+    EXPECT_EQ(fresh.Values().frameType, 0);
+    EXPECT_EQ(fresh.windowTitle(), QStringLiteral("Insert Grid"));
+
+    frame.screen.colorCode = 5;
+    GridObject grid;
+    InitGridObject(grid);
+    ASSERT_TRUE(SetGridSize(grid, 2, 1));
+    grid.rows = 0;
+    grid.style = 6 << 5 | 3 << 2;
+    DlgGrid edit(nullptr, &grid, &frame);
+    edit.show();
+    EXPECT_EQ(grid.rows, 1);
+    EXPECT_EQ(edit.RowCombo()->currentIndex(), 0);
+    EXPECT_EQ(edit.FrameCombo()->currentIndex(), 6);
+    EXPECT_EQ(edit.ColorCombo()->count(), 2);
+    EXPECT_EQ(edit.windowTitle(), QStringLiteral("Grid property"));
+    edit.ColumnCombo()->setCurrentIndex(254);
+    edit.RowCombo()->setCurrentIndex(254);
+    testing::AnswerNextBox([](CMessageBoxFx* box) { box->done(IDOK); });
+    edit.accept();
+    EXPECT_TRUE(edit.RefusedSize());
+    EXPECT_TRUE(edit.isVisible());
+    edit.reject();
+}
+
+TEST_F(EditorWindowTest, PickedPicturesAndMissingPictures) {
+    auto picture = std::make_unique<PictureObject>();
+    auto img = std::make_unique<RawImage>();
+    ResetImage(*img, 4, 4);
+    picture->frames.push_back(std::move(img));
+    editor.surface()->onInternal(IMC_ICON_PICKED, intptr_t(picture.release()));
+    EXPECT_EQ(Codes(), u"\uE003");
+    testing::AnswerNextBox([](CMessageBoxFx* box) { box->done(IDOK); });
+    editor.surface()->onInternal(IMC_ICON_PICKED, 0);
+    EXPECT_EQ(Codes(), u"\uE003");
+}
+
+}  // namespace
+}  // namespace ledsuite
