@@ -100,7 +100,6 @@ void DlgADConvert::ShowRow(int row) {
 }
 
 bool DlgADConvert::OnInitDialog() {
-    if (!CDialogFx::OnInitDialog()) return false;
     BuildList();
     if (field_) *work_ = *field_;
     for (int i = 0; i < kAdcChannels; ++i) channel_->addItem(QStringLiteral("ADC_Channel_%1").arg(i));
@@ -110,7 +109,8 @@ bool DlgADConvert::OnInitDialog() {
         intDigits_->addItem(QString::number(i));
         decimals_->addItem(QString::number(i));
     }
-    return DoDataExchange(false);
+    // The base shows the values (DoDataExchange) once the controls are filled.
+    return CDialogFx::OnInitDialog();
 }
 
 AdcDialogValues DlgADConvert::Values() const {

@@ -2,6 +2,7 @@
 #include "editors/ui/dlg_clock.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLabel>
@@ -24,6 +25,7 @@ DlgClock::DlgClock(QWidget* parent, ClockObject* clock, InternalTarget* surface,
     form->addWidget(hand_, 0, 1);
     form->addWidget(new QLabel(ToQString(item_text::kBackground), this), 1, 0);
     form->addWidget(background_, 1, 1);
+    background_->setAutoDefault(false);  // Enter closes the dialog instead of opening the popup
     connect(background_, &QPushButton::clicked, this, &DlgClock::OpenPicker);
     setWindowTitle(ToQString(item_text::kClockTitle));
 }
@@ -83,6 +85,11 @@ void DlgClock::OnCancel() {
     clock_ = nullptr;
     surface_ = nullptr;
     CDialogFx::OnCancel();
+}
+
+void DlgClock::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) OnCancel();
+    else CDialogFx::keyPressEvent(event);
 }
 
 void DlgClock::closeEvent(QCloseEvent* event) {

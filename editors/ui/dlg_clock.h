@@ -38,6 +38,7 @@ protected:
     void OnOK() override { OnCancel(); }  // Enter closes like Esc
     void OnCancel() override;
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void OpenPicker();

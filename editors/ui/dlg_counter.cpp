@@ -47,7 +47,6 @@ bool DlgCounter::EditField(QWidget* parent, CounterField& field) {
 }
 
 bool DlgCounter::OnInitDialog() {
-    if (!CDialogFx::OnInitDialog()) return false;
     const LangText* units[] = {&edit_text::kSecond, &edit_text::kMinute, &edit_text::kHour, &edit_text::kDay,
                                &item_text::kWeek,   &edit_text::kMonth,  &edit_text::kYear};
     for (const LangText* unit : units) trigger_->addItem(ToQString(*unit));
@@ -57,7 +56,8 @@ bool DlgCounter::OnInitDialog() {
     }
     for (int i = 0; i < kCounterChannels; ++i) channel_->addItem(QStringLiteral("CHL_%1").arg(i));
     if (field_) work_ = CounterForDialog(*field_);
-    return DoDataExchange(false);
+    // The base shows the values (DoDataExchange) once the controls are filled.
+    return CDialogFx::OnInitDialog();
 }
 
 bool DlgCounter::DoDataExchange(bool save) {

@@ -75,12 +75,12 @@ bool DlgTimer::EditField(QWidget* parent, TimerField& field) {
 }
 
 bool DlgTimer::OnInitDialog() {
-    if (!CDialogFx::OnInitDialog()) return false;
     mode_->addItem(ToQString(item_text::kCountUp));
     mode_->addItem(ToQString(item_text::kCountDown));
     for (int i = 1; i <= kMaxTimerDayDigits; ++i) dayLength_->addItem(QString::number(i));
     if (field_) work_ = *field_;
-    return DoDataExchange(false);
+    // The base shows the values (DoDataExchange) once the controls are filled.
+    return CDialogFx::OnInitDialog();
 }
 
 bool DlgTimer::DoDataExchange(bool save) {

@@ -47,10 +47,10 @@ CImgSizeDlg::CImgSizeDlg(QWidget* parent, FrameVector* frames, int index)
 }
 
 bool CImgSizeDlg::OnInitDialog() {
-    if (!CDialogFx::OnInitDialog()) return false;
     FillPauseItems(pause_);
     for (QComboBox* combo : thresholds_) FillThresholdItems(combo);
-    return DoDataExchange(false);
+    // The base shows the values (DoDataExchange) once the controls are filled.
+    return CDialogFx::OnInitDialog();
 }
 
 bool CImgSizeDlg::DoDataExchange(bool save) {
