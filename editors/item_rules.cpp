@@ -177,10 +177,9 @@ const char16_t* CounterCheckMessage(CounterCheck check) {
 }
 
 CounterCheck ApplyCounterValues(const CounterDialogValues& values, CounterField& field) {
-    constexpr size_t kMaxValueChars = 128;
-    const ParsedDecimal start = ParseDecimalText(std::u16string_view(values.startText).substr(0, kMaxValueChars));
+    const ParsedDecimal start = ParseDecimalText(values.startText);
     if (start.format == 0) return CounterCheck::NoStart;
-    const ParsedDecimal end = ParseDecimalText(std::u16string_view(values.endText).substr(0, kMaxValueChars));
+    const ParsedDecimal end = ParseDecimalText(values.endText);
     if (end.format == 0) return CounterCheck::NoEnd;
     field.digitFormat = MaxDigitFormat(start.format, end.format);
     field.flags = values.showSign ? CounterField::FlagSign : 0;

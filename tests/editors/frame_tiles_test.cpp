@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 namespace ledsuite {
@@ -14,9 +16,9 @@ namespace fs = std::filesystem;
 struct TempDir {
     fs::path path;
     TempDir() {
-        path = fs::temp_directory_path() / ("frame_tiles_" + std::to_string(::testing::UnitTest::GetInstance()
-                                                                                ->random_seed()) +
-                                            "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        // The process id keeps builds that run the same test at once apart.
+        path = fs::temp_directory_path() / ("frame_tiles_" + std::to_string(::getpid()) + "_" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(path);
         fs::create_directories(path);
     }
@@ -107,6 +109,8 @@ TEST(FrameTiles, SaveTakesTheFirstFreeNumberAndDeleteRemovesTheEntrysOwnFile) {
     EXPECT_EQ(FirstFreeTileNumber({res}), 5);
     EXPECT_EQ(FirstFreeTileNumber({dir.sub("none")}), 0);
 
+    const FrameTile first = SaveFrameTile(cells, 1, 1, dir.sub("fresh"), {});
+    EXPECT_EQ(first.path, dir.sub("fresh") + "/0.bmp");
     const FrameTile saved = SaveFrameTile(cells, 3, 2, user, {res});
     EXPECT_EQ(saved.path, user + "/5.bmp");
     EXPECT_TRUE(saved.userOwned);
@@ -127,7 +131,9 @@ TEST(FrameTiles, SaveTakesTheFirstFreeNumberAndDeleteRemovesTheEntrysOwnFile) {
     EXPECT_FALSE(fs::exists(second.path));
     EXPECT_TRUE(fs::exists(saved.path));
     EXPECT_EQ(tiles.size(), 6u);
-    EXPECT_EQ(LoadFrameTiles(res, res).size(), 5u);  // one folder given twice is listed once
+    const auto once = LoadFrameTiles(res, res);  // one folder given twice is listed once, read only
+    ASSERT_EQ(once.size(), 5u);
+    EXPECT_FALSE(once[0].userOwned);
 
     // A tile whose file went away cannot be deleted and stays listed.
     fs::remove(saved.path);

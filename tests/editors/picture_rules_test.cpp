@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 namespace ledsuite {
@@ -22,6 +24,7 @@ TEST(PictureRules, SteppingStaysInsideTheFrames) {
     EXPECT_EQ(PreviousFrameIndex(3, 5), 2);
     EXPECT_EQ(NextFrameIndex(4, 5), 4);
     EXPECT_EQ(NextFrameIndex(1, 5), 2);
+    EXPECT_EQ(NextFrameIndex(3, 5), 4);
     EXPECT_EQ(NextFrameIndex(9, 5), 4);
     EXPECT_EQ(ClampFrameIndex(-3, 5), 0);
     // Without frames the index is 0, never -1.
@@ -87,10 +90,22 @@ TEST(PictureRules, OneFrameAndRefusedSizes) {
     v = ImageSizeValues{5, 5};
     EXPECT_TRUE(ApplyImageSize(frames, 2, v));  // outside: nothing to do
     EXPECT_EQ(frames[1]->width, 30);
+    v = ImageSizeValues{6, 1};  // one row is a size
+    v.pause = 4;
+    ASSERT_TRUE(ApplyImageSize(frames, 1, v));
+    EXPECT_EQ(frames[1]->height, 1);
+    EXPECT_EQ(frames[1]->pause, 4);
+    // A frame without pixels cannot be resampled and is left alone.
+    frames.push_back(std::make_unique<RawImage>());
+    v.applyAll = true;
+    v.pause = 77;
+    ASSERT_TRUE(ApplyImageSize(frames, 0, v));
+    EXPECT_EQ(frames[0]->pause, 77);
+    EXPECT_EQ(frames[2]->pause, 30);
 }
 
 TEST(PictureRules, AppendingAFileAddsEveryFrame) {
-    const auto dir = std::filesystem::temp_directory_path() / "picture_rules_append";
+    const auto dir = std::filesystem::temp_directory_path() / ("picture_rules_" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     const std::string bmp = (dir / "one.bmp").string();
     ASSERT_EQ(WriteBmpFile(*Frame(4, 3, 3), bmp), 1);

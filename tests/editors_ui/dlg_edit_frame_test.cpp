@@ -3,6 +3,8 @@
 
 #include <filesystem>
 
+#include <unistd.h>
+
 #include <QComboBox>
 #include <QPushButton>
 #include <QTest>

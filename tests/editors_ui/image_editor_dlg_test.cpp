@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include <unistd.h>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
