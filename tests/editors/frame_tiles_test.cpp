@@ -96,6 +96,8 @@ TEST(FrameTiles, CellsBecomeFullIntensityPixels) {
     FrameCells back;
     EXPECT_EQ(CellsFromTile(image, back).height, 2);
     EXPECT_EQ(back[1][1], 3);
+    EXPECT_EQ(back[1][0], 4);
+    EXPECT_EQ(back[0][1], 2);
     EXPECT_EQ(TileFromCells(cells, 99, 0).width, 16);  // sizes held to the grid
 }
 

@@ -70,6 +70,10 @@ TEST(AdcRules, ChecksComeInTheirOrderWithTheirMessages) {
     EXPECT_EQ(CheckAdcValues(over), AdcCheck::X2Above4096);
     EXPECT_EQ(std::u16string(AdcCheckMessage(AdcCheck::X2Above4096)), u"X2不能大于4096");
 
+    AdcDialogValues decimalsOnly = v;  // one of the two counts is enough
+    decimalsOnly.intDigits = 0;
+    EXPECT_EQ(CheckAdcValues(decimalsOnly), AdcCheck::Ok);
+
     AdcDialogValues unchecked = v;
     for (auto& r : unchecked.rows) r.checked = false;
     unchecked.rows.push_back(Row(9, 3, false));  // unchecked rows are not looked at
@@ -83,14 +87,14 @@ TEST(AdcRules, ApplyWritesTheWholeFieldKeepingTheAttribute) {
     field->rows[5] = Row(1, 2).row;  // an old row beyond the new ones is cleared
     field->reserved = 9;
     AdcDialogValues v = GoodValues();
-    v.channel = 7;
+    v.channel = 15;
     v.showSign = true;
     v.fillZero = true;
     v.number = 300;
     ApplyAdcValues(v, *field);
     EXPECT_EQ(field->attr, 0x12345678u);
     EXPECT_EQ(field->reserved, 0);
-    EXPECT_EQ(field->channel, 7);
+    EXPECT_EQ(field->channel, 15);
     EXPECT_EQ(field->flags, 3);
     EXPECT_EQ(field->digitFormat, 0x32);  // 3 integer digits, 2 decimals
     EXPECT_EQ(field->number, 300);
@@ -124,6 +128,13 @@ TEST(AdcRules, CellTextsParseTheirLeadingNumber) {
     SetAdcCell(row, 4, u"x");
     EXPECT_EQ(row.d, 0.0f);
     EXPECT_EQ(AdcCellText(row, 0), u"");
+    row.a = 1;
+    row.d = -0.25f;
+    EXPECT_EQ(AdcCellText(row, 1), u"1.000000");
+    EXPECT_EQ(AdcCellText(row, 4), u"-0.250000");
+    // At most 64 characters are read.
+    EXPECT_EQ(ParseAdcInteger(std::u16string(63, u'0') + u"5"), 5);
+    EXPECT_EQ(ParseAdcInteger(std::u16string(64, u'0') + u"5"), 0);
     SetAdcCell(row, 7, u"5");  // no such column
     EXPECT_EQ(row.x1, 12);
 }
@@ -204,6 +215,10 @@ TEST(CounterRules, ApplyWritesOnlyWhenBothValuesHoldADigit) {
     EXPECT_EQ(field.start, before.start);
     EXPECT_EQ(field.digitFormat, before.digitFormat);
     EXPECT_EQ(field.unit, before.unit);
+    v = {u"1", u"2", 40, 99, false};  // indices past the lists are held to the last item
+    ASSERT_EQ(ApplyCounterValues(v, field), CounterCheck::Ok);
+    EXPECT_EQ(field.unit, 15);
+    EXPECT_EQ(field.channel, 11);
     // Nibble-wise maximum: 3 integer digits from one, 2 decimals from the other.
     EXPECT_EQ(MaxDigitFormat(0x31, 0x12), 0x32);
 }

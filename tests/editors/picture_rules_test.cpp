@@ -27,6 +27,7 @@ TEST(PictureRules, SteppingStaysInsideTheFrames) {
     EXPECT_EQ(NextFrameIndex(3, 5), 4);
     EXPECT_EQ(NextFrameIndex(9, 5), 4);
     EXPECT_EQ(ClampFrameIndex(-3, 5), 0);
+    EXPECT_EQ(ClampFrameIndex(9, 5), 4);
     // Without frames the index is 0, never -1.
     EXPECT_EQ(ClampFrameIndex(0, 0), 0);
     EXPECT_EQ(NextFrameIndex(0, 0), 0);
@@ -90,6 +91,9 @@ TEST(PictureRules, OneFrameAndRefusedSizes) {
     v = ImageSizeValues{5, 5};
     EXPECT_TRUE(ApplyImageSize(frames, 2, v));  // outside: nothing to do
     EXPECT_EQ(frames[1]->width, 30);
+    v = ImageSizeValues{30, 9};  // the same width, another height
+    ASSERT_TRUE(ApplyImageSize(frames, 1, v));
+    EXPECT_EQ(frames[1]->height, 9);
     v = ImageSizeValues{6, 1};  // one row is a size
     v.pause = 4;
     ASSERT_TRUE(ApplyImageSize(frames, 1, v));
