@@ -77,6 +77,26 @@ void TileStrip(RawImage& led, const RawImage& tile, int offset, int direction, c
                    across ? strip.top : part.top, 0);
 }
 
+// Adds the surface into the image with its top-left at (x0, y0), each channel
+// saturating (the surface lies inside the image).
+void AddSaturating(RawImage& image, const Surface& s, int x0, int y0) {
+    for (int y = 0; y < s.height(); ++y) {
+        const uint32_t* src = s.row(y);
+        uint32_t* dst = image.row32(y0 + y) + x0;
+        for (int x = 0; x < s.width(); ++x) {
+            const uint32_t a = dst[x], b = src[x];
+            if (a == 0 || b == 0) {
+                dst[x] = a | b;
+                continue;
+            }
+            uint32_t sum = 0;
+            for (int shift = 0; shift < 24; shift += 8)
+                sum |= std::min<uint32_t>(((a >> shift) & 0xFF) + ((b >> shift) & 0xFF), 0xFF) << shift;
+            dst[x] = sum;
+        }
+    }
+}
+
 }  // namespace
 
 int LedSide(int side) { return std::clamp(side, 1, kMaxLedSide); }
@@ -126,8 +146,7 @@ void RenderProgramStatic(LayoutCanvas& canvas, const TextContent& text, const Pr
     const Surface s = RenderAreaSurface(*canvas.rc, text, layout, left, top, right, bottom, xOffset, yOffset,
                                         canvas.tick, canvas.ledImage.width, canvas.ledImage.height);
     if (s.width() < 1) return;
-    const int x0 = std::max(left, 0), y0 = std::max(top, 0);
-    CompositeImage(canvas.ledImage, s.image(), x0, y0, x0 + s.width(), y0 + s.height(), x0, y0, 1);
+    AddSaturating(canvas.ledImage, s, std::max(left, 0), std::max(top, 0));
 }
 
 void RenderProgramStatic(LayoutCanvas& canvas, const TextContent& text, int effect, int left, int top, int right,
@@ -156,30 +175,43 @@ void DrawCanvasImage(LayoutCanvas& canvas, int colorCode) {
     RawImage& back = canvas.backImage;
     RawImage& led = canvas.ledImage;
     if (!back.is32()) return;
-    FillImage(back, kCanvasBackground);
-    if (!led.is32()) return;
+    if (!led.is32()) return FillImage(back, kCanvasBackground);
     const int zoom = std::clamp(canvas.zoom, kMinZoom, kMaxZoom);
     led.displayWidth = led.width * zoom;
     led.displayHeight = led.height * zoom;
     MaskImageToColorCode(led, colorCode);
-    // The screen's part of the canvas, clipped to the back image.
+    // The screen's part of the canvas, clipped to the back image; grey around it.
     const int64_t sx0 = canvas.originX, sy0 = canvas.originY;
     const int x0 = int(std::clamp<int64_t>(sx0, 0, back.width));
-    const int x1 = int(std::clamp<int64_t>(sx0 + led.displayWidth, 0, back.width));
+    const int x1 = std::max(x0, int(std::clamp<int64_t>(sx0 + led.displayWidth, 0, back.width)));
     const int y0 = int(std::clamp<int64_t>(sy0, 0, back.height));
-    const int y1 = int(std::clamp<int64_t>(sy0 + led.displayHeight, 0, back.height));
-    if (x0 >= x1 || y0 >= y1) return;
+    const int y1 = std::max(y0, int(std::clamp<int64_t>(sy0 + led.displayHeight, 0, back.height)));
+    for (int y = 0; y < back.height; ++y) {
+        uint32_t* row = back.row32(y);
+        if (y < y0 || y >= y1) {
+            std::fill(row, row + back.width, kCanvasBackground);
+        } else {
+            std::fill(row, row + x0, kCanvasBackground);
+            std::fill(row + x1, row + back.width, kCanvasBackground);
+        }
+    }
+    if (x0 >= x1) return;
     // Nearest sampling at a whole zoom: each LED row is magnified once, then copied.
-    std::vector<uint32_t> row(size_t(x1 - x0));
+    std::vector<uint32_t> magnified(size_t(x1 - x0));
     int cached = -1;
     for (int y = y0; y < y1; ++y) {
         const int ly = int((int64_t(y) - sy0) / zoom);
         if (ly != cached) {
             const uint32_t* src = led.row32(ly);
-            for (int x = x0; x < x1; ++x) row[size_t(x - x0)] = src[(int64_t(x) - sx0) / zoom];
+            int lx = int((int64_t(x0) - sx0) / zoom);
+            int left = zoom - int((int64_t(x0) - sx0) % zoom);  // pixels left of this LED
+            for (uint32_t& px : magnified) {
+                px = src[lx];
+                if (--left == 0) ++lx, left = zoom;
+            }
             cached = ly;
         }
-        std::memcpy(back.row32(y) + x0, row.data(), row.size() * sizeof(uint32_t));
+        std::memcpy(back.row32(y) + x0, magnified.data(), magnified.size() * sizeof(uint32_t));
     }
 }
 

@@ -41,6 +41,9 @@ inline constexpr int IMC_LANGUAGE_CHANGED = 20483;
 inline constexpr int IMC_FILE_SAVE_TO = 20484;
 inline constexpr int IMC_REAPPLY_STATE = 24576;
 inline constexpr int IMC_SEND_HW_PARAMS = 28672;
+// Our own: the relay asks the editor tab host to put an edit in progress (a table cell)
+// back into its text before the tree is saved or compiled, so nothing typed is lost.
+inline constexpr int IMC_COMMIT_PENDING_EDIT = 28800;
 inline constexpr int IMC_READ_HW_PARAMS = 28673;
 
 // Codes between a window and its own children.

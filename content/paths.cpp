@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
@@ -30,19 +31,48 @@ std::string EnvOr(const char* name, const std::string& fallback) {
 }
 }  // namespace
 
-std::string GetAppDataFolder() {
-    std::lock_guard<std::mutex> lock(g_pathMutex);
-    if (g_appData.empty()) {
-        const char* over = std::getenv("LEDSUITE_APPDATA");
-        if (over && *over) {
-            g_appData = over;
-        } else {
-            g_appData = EnvOr("XDG_CONFIG_HOME", HomeDir() + "/.config") + "/KIP ZE2012";
+std::string FolderResult::reason() const { return ok ? std::string() : std::string(std::strerror(error)); }
+
+FolderResult MakeFolderPath(const std::string& path) {
+    FolderResult result;
+    result.folder = path;
+    // Each prefix ending before a '/' (and the whole path) is made in turn, so a
+    // failure names the very folder that could not be made.
+    for (size_t end = path.find('/', 1);; end = path.find('/', end + 1)) {
+        const std::string part = path.substr(0, end);
+        if (!part.empty() && part.back() != '/' && ::mkdir(part.c_str(), 0755) != 0) {
+            struct stat st {};
+            const int err = errno;
+            if (err != EEXIST || ::stat(part.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+                result.ok = false;
+                result.failed = part;
+                result.error = err == EEXIST ? ENOTDIR : err;
+                return result;
+            }
         }
-        ::mkdir(g_appData.c_str(), 0755);  // one folder, failure ignored
+        if (end == std::string::npos) return result;
     }
-    return g_appData;
 }
+
+std::string GetAppDataFolder() {
+    bool first = false;
+    std::string folder;
+    {
+        std::lock_guard<std::mutex> lock(g_pathMutex);
+        if (g_appData.empty()) {
+            const char* over = std::getenv("LEDSUITE_APPDATA");
+            g_appData = (over && *over) ? std::string(over)
+                                        : EnvOr("XDG_CONFIG_HOME", HomeDir() + "/.config") + "/KIP ZE2012";
+            first = true;
+        }
+        folder = g_appData;
+    }
+    // A failure is reported by EnsureAppDataFolder; file operations in it fail on their own.
+    if (first) MakeFolderPath(folder);
+    return folder;
+}
+
+FolderResult EnsureAppDataFolder() { return MakeFolderPath(GetAppDataFolder()); }
 
 void ResetAppDataFolderForTests() {
     std::lock_guard<std::mutex> lock(g_pathMutex);
@@ -76,11 +106,10 @@ std::string ResourcePath(const std::string& name) {
     return first;
 }
 
-std::string UserDataPath(const std::string& name) {
-    std::string base = EnvOr("XDG_DATA_HOME", HomeDir() + "/.local/share") + "/ledsuite";
-    std::string path = base + "/" + name;
-    std::error_code ec;
-    fs::create_directories(fs::path(path), ec);
+std::string UserDataPath(const std::string& name, FolderResult* made) {
+    std::string path = EnvOr("XDG_DATA_HOME", HomeDir() + "/.local/share") + "/ledsuite/" + name;
+    FolderResult result = MakeFolderPath(path);
+    if (made) *made = std::move(result);
     return path;
 }
 

@@ -7,10 +7,30 @@
 
 namespace ledsuite {
 
+// What making a folder with its parents gave: ok, or the first folder of the chain
+// that could not be made and the system's error number, for the caller's message.
+struct FolderResult {
+    bool ok = true;
+    std::string folder;  // the folder asked for
+    std::string failed;  // when not ok: the folder that could not be made
+    int error = 0;       // when not ok: its errno
+
+    explicit operator bool() const { return ok; }
+    // The system's reason ("Permission denied", "Not a directory", ...); empty when ok.
+    std::string reason() const;
+};
+
+// Makes `path` and every missing parent (mode 0755). A chain that already exists is
+// ok; a part that exists but is no folder, or that cannot be made, is reported.
+FolderResult MakeFolderPath(const std::string& path);
+
 // "$XDG_CONFIG_HOME/KIP ZE2012" (~/.config when unset), or LEDSUITE_APPDATA.
-// Computed once, created on first use (one mkdir, failure ignored). Holds
-// "ini.dat" and "playlist.dat". No trailing separator.
+// Computed once and made with its parents on first use. Holds "ini.dat" and
+// "playlist.dat". No trailing separator.
 std::string GetAppDataFolder();
+// Makes the application-data folder with its parents now (again, when it went
+// missing) and says whether it exists; start-up turns a failure into a message.
+FolderResult EnsureAppDataFolder();
 // Forgets the cached folder so the next call reads the environment again (tests).
 void ResetAppDataFolderForTests();
 
@@ -23,9 +43,10 @@ std::string GetExeFolder();
 // that exists, or the LEDSUITE_RESOURCES/beside-the-executable candidate when none does.
 std::string ResourcePath(const std::string& name);
 
-// Where the user's own files go ("$XDG_DATA_HOME/ledsuite/<name>"); the folder
-// chain is created (`name` is a folder). Frame tiles and downloaded lyrics live here.
-std::string UserDataPath(const std::string& name);
+// Where the user's own files go ("$XDG_DATA_HOME/ledsuite/<name>", ~/.local/share
+// when unset); the folder chain is made (`name` is a folder) and, when `made` is
+// given, what that gave is stored there. Frame tiles and downloaded lyrics live here.
+std::string UserDataPath(const std::string& name, FolderResult* made = nullptr);
 
 // Writes `size` bytes to `path` through a temporary file in the same folder and a
 // rename, so an existing file is never left half-written. False on any failure

@@ -25,11 +25,12 @@ void DrawStatic(LayoutCanvas& c, const PlayedProgram& p, const Area& a, int x, i
     RenderProgramStatic(c, p.record.content, p.layout, a.left, a.top, a.right, a.bottom, x, y);
 }
 
-// The content rendered alone, for the classes that move its rows or columns apart.
+// The content of the whole area rendered alone, for the classes that move its rows or
+// columns apart (rows off the screen can be moved onto it).
 Surface ContentSurface(LayoutCanvas& c, const PlayedProgram& p, const Area& a) {
     if (!c.rc) return Surface();
-    return RenderAreaSurface(*c.rc, p.record.content, p.layout, a.left, a.top, a.right, a.bottom, 0, 0, c.tick,
-                             c.ledImage.width, c.ledImage.height);
+    return RenderAreaSurface(*c.rc, p.record.content, p.layout, 0, 0, a.width(), a.height(), 0, 0, c.tick,
+                             a.width(), a.height());
 }
 
 // Adds the surface pixel (sx, sy) at LED (x, y) when that lies inside the area.
@@ -40,14 +41,12 @@ void PutPixel(RawImage& led, const Area& a, const Surface& s, int sx, int sy, in
     d |= s.row(sy)[sx];
 }
 
-// Calls fn(sx, sy, areaX, areaY) for every lit surface pixel; the surface covers the
-// visible part of the area from its top-left.
+// Calls fn(x, y) for every lit pixel of an area's surface.
 template <class F>
-void ForEachLit(const Surface& s, const Area& a, F&& fn) {
-    const int x0 = std::max(a.left, 0) - a.left, y0 = std::max(a.top, 0) - a.top;
-    for (int sy = 0; sy < s.height(); ++sy)
-        for (int sx = 0; sx < s.width(); ++sx)
-            if (s.row(sy)[sx] != 0) fn(sx, sy, sx + x0, sy + y0);
+void ForEachLit(const Surface& s, F&& fn) {
+    for (int y = 0; y < s.height(); ++y)
+        for (int x = 0; x < s.width(); ++x)
+            if (s.row(y)[x] != 0) fn(x, y);
 }
 
 void DrawMove(LayoutCanvas& c, const PlayedProgram& p, const Area& a, int shift) {
@@ -76,9 +75,9 @@ void DrawInterweave(LayoutCanvas& c, const PlayedProgram& p, const Area& a) {
     const Surface s = ContentSurface(c, p, a);
     const int d = p.state.position;
     const bool vertical = p.state.direction != 0;
-    ForEachLit(s, a, [&](int sx, int sy, int ax, int ay) {
+    ForEachLit(s, [&](int ax, int ay) {
         const int shift = ((vertical ? ax : ay) & 1) ? d : -d;
-        PutPixel(c.ledImage, a, s, sx, sy, a.left + ax + (vertical ? 0 : shift), a.top + ay + (vertical ? shift : 0));
+        PutPixel(c.ledImage, a, s, ax, ay, a.left + ax + (vertical ? 0 : shift), a.top + ay + (vertical ? shift : 0));
     });
 }
 
@@ -88,45 +87,41 @@ void DrawLines(LayoutCanvas& c, const PlayedProgram& p, const Area& a) {
     const PlayState& st = p.state;
     const int line = st.position;
     const int sign = st.direction == 3 ? -1 : 1;  // 1: rising from below
-    ForEachLit(s, a, [&](int sx, int sy, int ax, int ay) {
+    ForEachLit(s, [&](int ax, int ay) {
         if (st.effectClass == 11 && line != 0 && !(((0x11u << (ay & 3)) >> (ax & 7)) & 1)) return;
         const int dance = st.effectClass == 12 && (ax & 1) ? -1 : 1;
-        PutPixel(c.ledImage, a, s, sx, sy, a.left + ax, a.top + ay + sign * dance * line);
+        PutPixel(c.ledImage, a, s, ax, ay, a.left + ax, a.top + ay + sign * dance * line);
     });
 }
 
 void DrawSweep(LayoutCanvas& c, const PlayedProgram& p, const Area& a, const FrameVector& corners) {
     DrawStatic(c, p, a, 0, 0);
+    RawImage& led = c.ledImage;
     const PlayState& s = p.state;
     const bool in = s.stage == 0 || s.stage == 2;
     const int done = in ? s.position : s.strokeLength - s.position;  // columns passed
     const bool fromRight = s.direction != 0;
     auto columnX = [&](int i) { return fromRight ? a.right - 1 - i : a.left + i; };
+    const int x = columnX(done), y = a.top + s.point;
+    const bool onScreen = done < a.width() && PixelRect{0, 0, led.width, led.height}.Contains(x, y);
+    const uint32_t beam = onScreen ? led.row32(y)[x] : 0;  // the content's colour at the point
     for (int i = 0; i < a.width(); ++i) {
         const bool passed = i < done;
         if (i != done && passed == in) continue;  // shown: passed columns coming in, others going out
-        const int x = columnX(i);
-        if (i != done) {
-            ClearImageRect(c.ledImage, x, a.top, x + 1, a.bottom);
-        } else if (s.pointDirection > 0) {  // the column is cleared from the point on in its running direction
-            ClearImageRect(c.ledImage, x, a.top + s.point, x + 1, a.bottom);
-        } else {
-            ClearImageRect(c.ledImage, x, a.top, x + 1, a.top + s.point + 1);
-        }
+        const int cx = columnX(i);
+        if (i != done) ClearImageRect(led, cx, a.top, cx + 1, a.bottom);
+        else if (s.pointDirection > 0) ClearImageRect(led, cx, y, cx + 1, a.bottom);  // from the point on
+        else ClearImageRect(led, cx, a.top, cx + 1, y + 1);
     }
-    if (done >= a.width()) return;
-    const int x = columnX(done), y = a.top + s.point;
-    if (s.effectClass == 14 && c.ledImage.is32() && x >= 0 && y >= 0 && x < c.ledImage.width &&
-        y < c.ledImage.height) {
-        const uint32_t colour = c.ledImage.row32(y)[x];
-        const int x0 = fromRight ? a.left : x, x1 = fromRight ? x + 1 : a.right;
-        RawImage& led = c.ledImage;
-        for (int bx = std::max(x0, 0); bx < std::min(x1, led.width); ++bx) led.row32(y)[bx] = colour;
+    if (!onScreen) return;
+    if (s.effectClass == 14) {  // the laser's beam from the column to the far edge
+        const int x0 = fromRight ? std::max(a.left, 0) : x, x1 = fromRight ? x + 1 : std::min(a.right, led.width);
+        std::fill(led.row32(y) + x0, led.row32(y) + x1, beam);
     }
     const RawImage* sprite = GetImageFrame(&corners, size_t((fromRight ? 2 : 0) + (s.stage & 1)));
     if (!sprite) return;
     const int sx = fromRight ? x - sprite->displayWidth + 1 : x;
-    CompositeImage(c.ledImage, *sprite, a.left, a.top, a.right, a.bottom, sx, y - 16, 0);
+    CompositeImage(led, *sprite, a.left, a.top, a.right, a.bottom, sx, y - 16, 0);
 }
 
 }  // namespace

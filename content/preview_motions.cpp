@@ -128,8 +128,7 @@ void StepEffectState(PlayState& s, int passes, const CardAction& a, int left, in
     }
 }
 
-bool AdvanceMotion(PlayState& s, int areaWidth, int areaHeight, int contentWidth, int contentHeight) {
-    (void)areaWidth, (void)contentWidth, (void)contentHeight;
+bool AdvanceMotion(PlayState& s, int areaHeight) {
     switch (s.effectClass) {
     case 1:
         if (s.direction <= 1) return --s.position <= s.limit;

@@ -134,7 +134,7 @@ bool PreviewPlayer::StepProgram(PlayedProgram& p) {
     DrawProgram(p);
     const ProgramRecord& r = p.record;
     p.state.stepCountdown = Speed(p.action[1]);
-    if (!AdvanceMotion(p.state, r.width(), r.height(), p.layout.size.width, p.layout.size.height)) return false;
+    if (!AdvanceMotion(p.state, r.height())) return false;
     EndMotion(p);
     return p.finishing && p.waitRounds == 0;
 }

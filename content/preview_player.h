@@ -69,8 +69,9 @@ struct PlayState {
 // content is placed at its start position.
 void StepEffectState(PlayState& state, int passes, const CardAction& action, int left, int top, int right,
                      int bottom, int contentWidth, int contentHeight, bool continuous);
-// One step of the motion; true when the pass (its last stroke) has ended.
-bool AdvanceMotion(PlayState& state, int areaWidth, int areaHeight, int contentWidth, int contentHeight);
+// One step of the motion (the area's height turns the point of Blackboard and Laser);
+// true when the pass (its last stroke) has ended.
+bool AdvanceMotion(PlayState& state, int areaHeight);
 
 // The four border offsets (left, top, right, bottom) for a border effect at border
 // step s; effects other than 2 to 7 leave `current` as it is.

@@ -44,7 +44,8 @@ int BuildProgramHeader(const HardwareParams& hw, std::span<uint8_t> out) {
     w.put_u16(hw.switchOnTime);
     w.put_u16(hw.switchOffTime);
 
-    // Set entries in order of time (equal times keep their order), unset ones left out.
+    // Set entries in order of time by exchanges (two equal times are never exchanged with
+    // each other), unset ones left out.
     std::array<uint32_t, 4> entries = hw.timedBrightness;
     for (size_t i = 0; i < 3; ++i)
         for (size_t j = i + 1; j < 4; ++j)

@@ -43,7 +43,8 @@ bool SaveSettingsFile(HardwareParams& hw) {
     w.put_u32(kSettingsFileSize);
     w.put_u32(kSettingsFileSize);
     w.put_bytes(SerializeHardwareParams(saved));
-    if (!w.ok() || !WriteFileAtomic(SettingsFilePath(), buf, sizeof buf)) return false;
+    // The folder may be missing on a fresh account or may have been removed since start-up.
+    if (!w.ok() || !EnsureAppDataFolder() || !WriteFileAtomic(SettingsFilePath(), buf, sizeof buf)) return false;
     hw.language = saved.language;
     return true;
 }

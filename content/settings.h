@@ -23,9 +23,10 @@ void DefaultSettings(HardwareParams& hw);
 // the record is repaired (RepairHardwareParams) and the result is true.
 bool LoadSettingsFile(HardwareParams& hw);
 
-// Writes "ini.dat" through a temporary file and a rename, with UiLanguageSetting()
-// as the record's language, which the caller's record then takes too. False when it
-// could not be written; the record and an existing file are then left as they were.
+// Writes "ini.dat" through a temporary file and a rename (making the folder and its
+// parents first), with UiLanguageSetting() as the record's language, which the
+// caller's record then takes too. False when it could not be written; the record
+// and an existing file are then left as they were.
 bool SaveSettingsFile(HardwareParams& hw);
 
 }  // namespace ledsuite

@@ -448,103 +448,138 @@ void RenderText(RenderContext& rc, Surface& s, const TextView& text, uint32_t an
 
 // ---- caret query ------------------------------------------------------------------------
 
-int CellIndexToPoint(CaretQuery& q, const TextView& text, std::span<const CellSize> extents,
-                     std::span<const LineExtent> wrapped) {
-    const int n = std::min(text.count(), int(extents.size()));
-    std::vector<LineExtent> merged;
-    std::span<const LineExtent> lines = wrapped;
-    if (q.moveClass == 1 || q.moveClass == 30) lines = merged = MergeLineExtents(text, wrapped);
+namespace {
 
-    struct Row {
-        int first, end, lastCell, y, height;
-    };
-    std::vector<Row> rows;
-    int y = 0, width = 0, expect = 0;
+// The carets of one line: from its first cell to `end`; `lastCell` is the line's last
+// cell (-1 for the empty row behind a closing newline).
+struct CaretRow {
+    int first, end, lastCell, y, height;
+};
+
+struct CaretRows {
+    std::vector<CaretRow> rows;  // empty when the lines do not describe the text
+    int width = 0;
+    int height = 0;
+};
+
+// One row per line, and an empty row behind a text that ends in a newline.
+CaretRows BuildCaretRows(const TextView& text, int n, std::span<const CellSize> extents,
+                         std::span<const LineExtent> lines) {
+    CaretRows out;
+    int y = 0, expect = 0;
     for (size_t k = 0; k < lines.size(); ++k) {
         const LineExtent& l = lines[k];
-        if (l.first != expect || l.last < l.first || l.last >= n) {  // not this text's layout
-            rows.clear();
-            break;
-        }
+        if (l.first != expect || l.last < l.first || l.last >= n) return {};  // not this text's layout
         const bool closed = text.cells[size_t(l.last)].code == kNewline;
-        rows.push_back({l.first, closed || k + 1 < lines.size() ? l.last : l.last + 1, l.last, y, l.height});
+        out.rows.push_back({l.first, closed || k + 1 < lines.size() ? l.last : l.last + 1, l.last, y, l.height});
         y += l.height;
-        width = std::max(width, l.width);
+        out.width = std::max(out.width, l.width);
         expect = l.last + 1;
     }
-    if (!rows.empty() && expect != n) rows.clear();
-    if (!rows.empty() && text.cells[size_t(n - 1)].code == kNewline) {
-        rows.push_back({n, n, -1, y, extents[size_t(n - 1)].height});
-        y += rows.back().height;
+    if (out.rows.empty() || expect != n) return {};
+    if (text.cells[size_t(n - 1)].code == kNewline) {
+        out.rows.push_back({n, n, -1, y, extents[size_t(n - 1)].height});
+        y += out.rows.back().height;
     }
-    q.contentWidth = rows.empty() ? 0 : width;
-    q.contentHeight = rows.empty() ? 0 : y;
+    out.height = y;
+    return out;
+}
 
-    int edge = 0;
-    int c = std::clamp(q.caret, 0, n);
-    if (rows.empty()) {
-        static constexpr int kEdge[8] = {0, 0, CaretEdge::Start, CaretEdge::Top, CaretEdge::End, CaretEdge::Bottom, 0, 0};
-        edge = kEdge[int(q.kind) & 7];
-        q.result = q.x = q.y = 0;
-        q.edges |= uint8_t(edge);
-        return edge;
+size_t CaretRowOf(std::span<const CaretRow> rows, int caret) {
+    size_t r = 0;
+    while (r + 1 < rows.size() && caret > rows[r].end) ++r;
+    return r;
+}
+
+// The widths of the row's cells before the caret.
+int CaretX(const CaretRow& row, int caret, std::span<const CellSize> extents) {
+    int x = 0;
+    for (int i = row.first; i < caret; ++i) x += extents[size_t(i)].width;
+    return x;
+}
+
+// The cell boundary of the row nearest to x.
+int HitCaretRow(const CaretRow& row, int x, std::span<const CellSize> extents) {
+    int left = 0;
+    for (int i = row.first; i < row.end; ++i) {
+        const int w = extents[size_t(i)].width;
+        if (x < left + w / 2) return i;
+        left += w;
     }
-    auto rowOf = [&](int caret) {
-        size_t r = 0;
-        while (r + 1 < rows.size() && caret > rows[r].end) ++r;
-        return r;
-    };
-    auto xOf = [&](const Row& row, int caret) {
-        int x = 0;
-        for (int i = row.first; i < caret; ++i) x += extents[size_t(i)].width;
-        return x;
-    };
-    auto hit = [&](const Row& row, int x) {
-        int left = 0;
-        for (int i = row.first; i < row.end; ++i) {
-            const int w = extents[size_t(i)].width;
-            if (x < left + w / 2) return i;
-            left += w;
-        }
-        return row.end;
-    };
-    const size_t r = rowOf(c);
+    return row.end;
+}
+
+// Moves the caret `c` (of a text of n cells) as the query asks; the edge code when
+// the move would leave the text, the caret then staying.
+int MoveCaret(const CaretQuery& q, std::span<const CaretRow> rows, std::span<const CellSize> extents, int n,
+              int& c) {
+    const size_t r = CaretRowOf(rows, c);
     switch (q.kind) {
-    case CaretQueryKind::Point: break;
+    case CaretQueryKind::Point: return 0;
     case CaretQueryKind::HitTest: {
         size_t k = 0;
         while (k + 1 < rows.size() && q.y >= rows[k].y + rows[k].height) ++k;
-        c = hit(rows[k], q.x);
-        break;
+        c = HitCaretRow(rows[k], q.x, extents);
+        return 0;
     }
     case CaretQueryKind::Left:
-        if (c == 0) edge = CaretEdge::Start;
-        else --c;
-        break;
+        if (c == 0) return CaretEdge::Start;
+        --c;
+        return 0;
     case CaretQueryKind::Right:
-        if (c >= n) edge = CaretEdge::End;
-        else ++c;
-        break;
+        if (c >= n) return CaretEdge::End;
+        ++c;
+        return 0;
     case CaretQueryKind::Up:
-        if (r == 0) edge = CaretEdge::Top;
-        else c = hit(rows[r - 1], xOf(rows[r], c));
-        break;
+        if (r == 0) return CaretEdge::Top;
+        c = HitCaretRow(rows[r - 1], CaretX(rows[r], c, extents), extents);
+        return 0;
     case CaretQueryKind::Down:
-        if (r + 1 == rows.size()) edge = CaretEdge::Bottom;
-        else c = hit(rows[r + 1], xOf(rows[r], c));
-        break;
-    case CaretQueryKind::Home: c = rows[r].first; break;
-    case CaretQueryKind::End: c = rows[r].end; break;
+        if (r + 1 == rows.size()) return CaretEdge::Bottom;
+        c = HitCaretRow(rows[r + 1], CaretX(rows[r], c, extents), extents);
+        return 0;
+    case CaretQueryKind::Home: c = rows[r].first; return 0;
+    case CaretQueryKind::End: c = rows[r].end; return 0;
     }
-    const Row& row = rows[rowOf(c)];
+    return 0;
+}
+
+// The caret's index, point and heights: the cell at the caret, else the one before
+// it on the row, else the row's height.
+void PlaceCaret(CaretQuery& q, std::span<const CaretRow> rows, std::span<const CellSize> extents, int c) {
+    const CaretRow& row = rows[CaretRowOf(rows, c)];
     q.result = c;
-    q.x = xOf(row, c);
+    q.x = CaretX(row, c, extents);
     q.y = row.y;
     q.lineHeight = row.height;
     int h = 0;
     if (c <= row.lastCell) h = extents[size_t(c)].height;
     else if (c > row.first) h = extents[size_t(c - 1)].height;
     q.caretHeight = h > 0 ? h : row.height;
+}
+
+}  // namespace
+
+int CellIndexToPoint(CaretQuery& q, const TextView& text, std::span<const CellSize> extents,
+                     std::span<const LineExtent> wrapped) {
+    const int n = std::min(text.count(), int(extents.size()));
+    std::vector<LineExtent> merged;
+    std::span<const LineExtent> lines = wrapped;
+    if (q.moveClass == 1 || q.moveClass == 30) lines = merged = MergeLineExtents(text, wrapped);
+    const CaretRows layout = BuildCaretRows(text, n, extents, lines);
+    q.contentWidth = layout.width;
+    q.contentHeight = layout.height;
+
+    int edge = 0;
+    int c = std::clamp(q.caret, 0, n);
+    if (layout.rows.empty()) {
+        static constexpr int kEdge[8] = {0, 0, CaretEdge::Start, CaretEdge::Top, CaretEdge::End, CaretEdge::Bottom, 0, 0};
+        edge = kEdge[int(q.kind) & 7];
+        q.result = q.x = q.y = 0;
+    } else {
+        edge = MoveCaret(q, layout.rows, extents, n, c);
+        PlaceCaret(q, layout.rows, extents, c);
+    }
     q.edges |= uint8_t(edge);
     return edge;
 }

@@ -11,11 +11,16 @@ PACKAGES=(
   libfreetype-dev libfontconfig-dev fontconfig libstb-dev
   fonts-arphic-uming fonts-arphic-ukai fonts-wqy-zenhei fonts-liberation2 xfonts-wqy fonts-dejavu-core
   libespeak-ng-dev espeak-ng-data libmpg123-dev
+  # sound fixtures of the tests (WAV and MP3 made at test time), the speech engine tool
+  espeak-ng sox lame
   # GUI toolkit, Excel
   qt6-base-dev libgl-dev libxlsxwriter-dev libfreexl-dev python3-openpyxl python3-xlwt time
   # link and music
   libcurl4-openssl-dev libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  # music: codecs of the playlist's formats, MIDI sound font, Chinese script mapping
+  gstreamer1.0-plugins-bad gstreamer1.0-plugins-ugly gstreamer1.0-libav timgm6mb-soundfont
+  libopencc-dev opencc
 )
 
 missing=()

@@ -53,6 +53,7 @@ int CMainFrame::SendToCard(const uint8_t* block, int mode) {
         const size_t length = std::min<size_t>(LoadU32(block), kHardwareReadCapacity);
         buffer.assign(block, block + length);
     } else {
+        relay_.send(IMC_COMMIT_PENDING_EDIT, 0);
         buffer.assign(kImageLimit, 0xFF);
         uint32_t position = 0;
         const int32_t length = BuildProgramImage(buffer.data(), &position, ActiveTree()->Programs(), kImageLimit);

@@ -97,6 +97,7 @@ intptr_t RSEditorWnd::onInternal(int code, intptr_t arg) {
             return 0;
         case IMC_RELAYOUT_TEXT:
         case IMC_SET_FONT_CHIP:
+        case IMC_COMMIT_PENDING_EDIT:
             return To(kPageEditor, code, arg);
         case IMC_SCREEN_SELECTED:
             ShowPage(kPageMusic, true);

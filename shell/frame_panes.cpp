@@ -1,5 +1,6 @@
 #include "shell/frame_panes.h"
 
+#include "editors/ui/edit_ctrl.h"
 #include "editors/ui/properties_wnd.h"
 #include "shell/zu_view.h"
 #include "toolkit/message_box.h"
@@ -16,8 +17,12 @@ FramePanes DefaultFramePanes() {
         auto* window = new CPropertiesWnd(parent, channel);
         return Pane{window, window};
     };
-    // The text editor, music pane, program lists and multi-screen page join here as
-    // their windows are built.
+    panes.textEditor = [](QWidget* parent, InternalChannel* channel) {
+        auto* editor = new CEditCtrl(parent, channel);
+        return Pane{editor, editor};
+    };
+    // The music pane, program lists and multi-screen page join here as their windows
+    // are built.
     return panes;
 }
 

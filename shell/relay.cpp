@@ -19,9 +19,14 @@ intptr_t Relay::send(int code, intptr_t arg) {
             return SetViewMode(arg);
         case IMC_GET_SCREEN_RECORD:
         case IMC_GET_ACTIVE_TREE:
+            return ToSingle(code, arg);
         case IMC_FILE_SAVE:
         case IMC_FILE_SAVE_TO:
+            // What is being typed into a table cell belongs in the file.
+            To(panes_.editorHost, IMC_COMMIT_PENDING_EDIT, 0);
             return ToSingle(code, arg);
+        case IMC_COMMIT_PENDING_EDIT:
+            return To(panes_.editorHost, code, arg);
         case IMC_FILE_OPEN:
             return ToSingle(code, 0);
         case IMC_REDRAW_LAYOUT:

@@ -30,6 +30,8 @@ struct FakeCardScript {
     bool answerPower = true;                 // one byte for the power follow-up
     bool answerClock = true;                 // one byte after the clock bytes
     uint32_t lineBaud = 0;                   // when set, bytes take 10 bits at this rate in each direction
+    std::optional<std::pair<uint16_t, uint16_t>> partitionSize;  // the answer to 0x21 (width, height); none: silent
+    int lyricAnswers = -1;                   // lyric lines answered "SU" before the card goes silent; -1 every one
 };
 
 struct FakeCardLog {
@@ -39,6 +41,7 @@ struct FakeCardLog {
     size_t requests = 0;                       // read-back request bytes
     std::vector<uint8_t> clock;                // card clock bytes received
     std::vector<uint32_t> probeRates;          // the line rate at each baud probe
+    std::vector<std::vector<uint8_t>> lyricBodies;  // the body of every lyric line frame
 
     size_t count(uint8_t command) const;
 };
@@ -68,7 +71,7 @@ public:
 
 private:
     using Clock = std::chrono::steady_clock;
-    enum class State { Idle, Clock, Receive, ReadBack };
+    enum class State { Idle, Clock, Receive, ReadBack, LyricBody };
 
     void Process(const std::atomic<bool>& stop);
     void HandleFrame(const std::vector<uint8_t>& frame, const std::atomic<bool>& stop);
@@ -97,6 +100,7 @@ private:
     size_t blockSize_ = 128, blockIndex_ = 0, blockFill_ = 0;
     size_t readBackPos_ = 0;
     int silentLeft_ = 0;
+    int lyricLeft_ = -1;
 };
 
 }  // namespace ledsuite

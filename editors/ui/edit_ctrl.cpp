@@ -6,7 +6,7 @@
 #include <QComboBox>
 #include <QHideEvent>
 #include <QToolBar>
-#include <QVBoxLayout>
+#include <QResizeEvent>
 
 #include "editors/edit_rules.h"
 #include "editors/ui/edit_ex.h"
@@ -36,10 +36,19 @@ void CEditCtrl::ResetProgramContent(ProgramRecord& record) {
     FreeImageFrames(record.borderFrames);
 }
 
+void RegisterCtrlWindowClass(QWidget& window) { window.setObjectName(QStringLiteral("ROZIVovo")); }
+
 CEditCtrl::CEditCtrl(QWidget* parent, InternalChannel* channel, FontTables tables)
     : QWidget(parent), channel_(channel), tables_(std::move(tables)), work_(std::make_unique<ProgramRecord>()) {
-    setObjectName(QStringLiteral("ROZIVovo"));
+    RegisterCtrlWindowClass(*this);
     ResetProgramContent(*work_);
+    OnCreate();
+    record_ = work_.get();
+    surface_->onInternal(IMC_PROGRAM_SELECTED, intptr_t(record_));
+    OnUpdateToolbar();
+}
+
+void CEditCtrl::OnCreate() {
     surface_ = new CEditEx(this, &self_, rc_);
     surface_->setObjectName(QStringLiteral("RARAZU"));
     grid_ = new CEditGrid(this, &self_, channel_, rc_);
@@ -47,13 +56,6 @@ CEditCtrl::CEditCtrl(QWidget* parent, InternalChannel* channel, FontTables table
     active_ = surface_;
     BuildToolbars();
     BuildCombos();
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(toolbar1_);
-    layout->addWidget(toolbar2_);
-    layout->addWidget(surface_, 1);
-    layout->addWidget(grid_, 1);
     picker1_ = new CIconPicker(this);
     picker1_->setObjectName(QStringLiteral("Icon Picker"));
     picker1_->hide();
@@ -65,9 +67,20 @@ CEditCtrl::CEditCtrl(QWidget* parent, InternalChannel* channel, FontTables table
     picker2_->SetNotifyCode(IMC_ICON_PICKED_ALT);
     for (CIconPicker* p : {picker1_, picker2_})
         connect(p, &CIconPicker::InternalMessage, this, [this](int code, const QVariant&) { onInternal(code, 0); });
-    record_ = work_.get();
-    surface_->onInternal(IMC_PROGRAM_SELECTED, intptr_t(record_));
-    UpdateToolbar();
+}
+
+void CEditCtrl::OnSize(int width, int height) {
+    const int h = toolbar1_->sizeHint().height();
+    toolbar1_->setGeometry(0, 0, width, h);
+    toolbar2_->setGeometry(0, h, width, h + 4);
+    const QRect editor(0, 2 * h + 4, width, std::max(0, height - 2 * h - 4));
+    surface_->setGeometry(editor);
+    grid_->setGeometry(editor);
+}
+
+void CEditCtrl::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    OnSize(width(), height());
 }
 
 CEditCtrl::~CEditCtrl() {
@@ -80,7 +93,7 @@ CEditCtrl::~CEditCtrl() {
 }
 
 void CEditCtrl::BuildToolbars() {
-    toolbar1_ = new QToolBar(this);
+    toolbar1_ = new CPropertiesToolBar(this);
     toolbar1_->setIconSize(QSize(16, 15));
     for (int id = kFirstToolCommand; id <= kLastToolCommand; ++id) {
         QAction* a = toolbar1_->addAction(ToQString(kToolGlyphs[id - kFirstToolCommand]));
@@ -89,7 +102,7 @@ void CEditCtrl::BuildToolbars() {
         connect(a, &QAction::triggered, this, [this, id] { OnToolbarCommand(id); });
         actions_[id] = a;
     }
-    toolbar2_ = new QToolBar(this);
+    toolbar2_ = new CPropertiesToolBar(this);
     Retranslate();
 }
 
@@ -105,17 +118,28 @@ void CEditCtrl::BuildCombos() {
     toolbar2_->addWidget(size_);
     toolbar2_->addWidget(color_);
     FillFontAndSizeCombos();
-    connect(font_, &QComboBox::activated, this,
-            [this](int index) { ApplyToSelection(uint32_t(index) << CellAttr::FontShift, AttrMask::Font); });
-    connect(size_, &QComboBox::activated, this, [this](int) {
-        ApplyToSelection(uint32_t(size_->currentText().toInt() & 0xFF) << CellAttr::SizeShift, AttrMask::Size);
-    });
-    connect(color_, &QComboBox::activated, this,
-            [this](int) { ApplyToSelection(uint32_t(color_->GetRgbBits() & 7) << 11, AttrMask::Color); });
+    connect(font_, &QComboBox::activated, this, &CEditCtrl::OnFontChange);
+    connect(size_, &QComboBox::activated, this, &CEditCtrl::OnSizeChange);
+    connect(color_, &QComboBox::activated, this, &CEditCtrl::OnColorChange);
+}
+
+void CEditCtrl::OnFontChange() {
+    ApplyToSelection(uint32_t(std::max(0, font_->currentIndex())) << CellAttr::FontShift, AttrMask::Font);
+}
+
+void CEditCtrl::OnSizeChange() {
+    ApplyToSelection(uint32_t(size_->currentText().toInt() & 0xFF) << CellAttr::SizeShift, AttrMask::Size);
+}
+
+void CEditCtrl::OnColorChange() { ApplyToSelection(uint32_t(color_->GetRgbBits() & 7) << 11, AttrMask::Color); }
+
+QString CEditCtrl::OnToolTipText(int id) const {
+    if (id < kFirstToolCommand || id > kLastToolCommand) return {};
+    return ToQString(edit_text::kToolTips[id - kFirstToolCommand]);
 }
 
 void CEditCtrl::Retranslate() {
-    for (auto& [id, a] : actions_) a->setToolTip(ToQString(edit_text::kToolTips[id - kFirstToolCommand]));
+    for (auto& [id, a] : actions_) a->setToolTip(OnToolTipText(id));
 }
 
 QAction* CEditCtrl::action(int id) const {
@@ -156,7 +180,7 @@ void CEditCtrl::ShowAttr(uint32_t attr) {
     const int font = int(CellAttr::FontOf(attr));
     font_->setCurrentIndex(font < font_->count() ? font : 0);
     size_->setCurrentIndex(SizeIndexForSize(fontSetMode_, int(CellAttr::SizeOf(attr))));
-    UpdateToolbar();
+    OnUpdateToolbar();
 }
 
 void CEditCtrl::ApplyToSelection(uint32_t attr, uint32_t mask) {
@@ -179,7 +203,7 @@ void CEditCtrl::ProgramSelected(ProgramRecord* record) {
         ShowSurface();
     }
     surface_->onInternal(IMC_PROGRAM_SELECTED, intptr_t(record_));
-    UpdateToolbar();
+    OnUpdateToolbar();
 }
 
 void CEditCtrl::ShowGridEditor(GridObject* grid) {
@@ -202,7 +226,11 @@ void CEditCtrl::CommitPendingEdit() {
 
 void CEditCtrl::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
-    if (event->spontaneous() || !surface_) return;  // a minimised window, or the page going away
+    if (!event->spontaneous()) OnShowWindow(false);  // spontaneous: a minimised window, not a hidden page
+}
+
+void CEditCtrl::OnShowWindow(bool shown) {
+    if (shown || !surface_) return;  // no surface: the page is going away
     // Nothing edits the last program while the page is hidden.
     CommitPendingEdit();
     ResetProgramContent(*work_);
@@ -233,7 +261,7 @@ intptr_t CEditCtrl::onInternal(int code, intptr_t arg) {
     case IMC_ICON_PICKED_ALT: PickerChosen(code); return 0;
     case IMC_SHOW_GRID_EDITOR:
         if (arg) ShowGridEditor(reinterpret_cast<GridObject*>(arg));
-        UpdateToolbar();
+        OnUpdateToolbar();
         return 0;
     case IMC_REFRESH_EDITOR: return surface_->onInternal(code, arg);
     case IMC_REFRESH_EDITOR_ALT: return active_->onInternal(code, arg);
@@ -244,6 +272,7 @@ intptr_t CEditCtrl::onInternal(int code, intptr_t arg) {
             tables_.defaults.assign(d.names.begin(), d.names.begin() + d.count);
         return 0;
     case IMC_LANGUAGE_CHANGED: Retranslate(); return 0;
+    case IMC_COMMIT_PENDING_EDIT: CommitPendingEdit(); return 0;
     default: return 0;
     }
 }

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 
+#include <QToolBar>
 #include <QWidget>
 
 #include "content/font_renderer.h"
@@ -19,7 +20,6 @@
 
 class QAction;
 class QComboBox;
-class QToolBar;
 
 namespace ledsuite {
 
@@ -27,6 +27,17 @@ class CEditEx;
 class CEditGrid;
 class CComboBoxColor;
 class CIconPicker;
+
+// The toolbars of the editor's two rows.
+class CPropertiesToolBar : public QToolBar {
+    Q_OBJECT
+public:
+    using QToolBar::QToolBar;
+};
+
+// Gives a window the class name "ROZIVovo" that the text editor window shares with the
+// view's list panes (kept as the object name).
+void RegisterCtrlWindowClass(QWidget& window);
 
 class CEditCtrl : public QWidget, public InternalTarget {
     Q_OBJECT
@@ -46,7 +57,15 @@ public:
     void ShowAttr(uint32_t attr);
     void OnToolbarCommand(int id);
     // Enables and checks the toolbar's buttons for the current state.
-    void UpdateToolbar();
+    void OnUpdateToolbar();
+    // The tooltip of a toolbar button in the UI language; empty for 32787 and other ids.
+    QString OnToolTipText(int id) const;
+    void OnFontChange();
+    void OnSizeChange();
+    void OnColorChange();
+    // The page was shown or hidden: hidden, it binds the emptied work copy.
+    void OnShowWindow(bool shown);
+    void OnSize(int width, int height);
     // Puts a table cell's edit in progress back into its table (before Send or Save).
     void CommitPendingEdit();
 
@@ -66,8 +85,10 @@ public:
 
 protected:
     void hideEvent(QHideEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void OnCreate();
     void BuildToolbars();
     void BuildCombos();
     void Retranslate();
@@ -92,8 +113,8 @@ private:
     CEditEx* surface_ = nullptr;
     CEditGrid* grid_ = nullptr;
     CEditEx* active_ = nullptr;
-    QToolBar* toolbar1_ = nullptr;
-    QToolBar* toolbar2_ = nullptr;
+    CPropertiesToolBar* toolbar1_ = nullptr;
+    CPropertiesToolBar* toolbar2_ = nullptr;
     QComboBox* font_ = nullptr;
     QComboBox* size_ = nullptr;
     CComboBoxColor* color_ = nullptr;

@@ -53,7 +53,7 @@ void CEditCtrl::OnToolbarCommand(int id) {
         }
         break;
     }
-    UpdateToolbar();
+    OnUpdateToolbar();
     if (active_) active_->setFocus();
 }
 
@@ -63,9 +63,7 @@ void CEditCtrl::InsertGrid() {
     std::unique_ptr<GridObject> grid = NewGridFromDialog(dialog.Values());
     GridObject* table = grid.get();
     if (!table || !active_->engine().InsertTable(std::move(grid))) return;
-    active_->engine().Redraw();
-    active_->Refresh();
-    active_->NotifyChanged();
+    active_->ShowChange();
     ShowGridEditor(table);
 }
 
@@ -93,7 +91,7 @@ void CEditCtrl::ToggleLyricShow() {
     }
 }
 
-void CEditCtrl::UpdateToolbar() {
+void CEditCtrl::OnUpdateToolbar() {
     const bool systemFonts = fontSetMode_ == 0;
     const bool surfaceActive = SurfaceActive();
     const TextHeader* header = record_ ? &record_->content.header : nullptr;

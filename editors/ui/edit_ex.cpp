@@ -90,6 +90,12 @@ void CEditEx::Attach() {
     Refresh();
 }
 
+void CEditEx::ShowChange() {
+    engine_->Redraw();
+    Refresh();
+    NotifyChanged();
+}
+
 void CEditEx::NotifyChanged() {
     if (owner_) owner_->send(IMC_REDRAW_LAYOUT, 0);
 }
@@ -98,9 +104,7 @@ int CEditEx::InsertCode(char16_t code, bool notify) {
     if (code == FC_CLOCK) engine_->InsertClock();
     else engine_->InsertChar(code, true);
     if (notify) {
-        engine_->Redraw();
-        Refresh();
-        NotifyChanged();
+        ShowChange();
     }
     return 1;
 }
@@ -114,9 +118,7 @@ void CEditEx::InsertSequence(std::u16string_view codes) {
 
 int CEditEx::InsertValueField(char16_t code, std::unique_ptr<CellObject> field) {
     const int done = engine_->InsertValueField(code, std::move(field));
-    engine_->Redraw();
-    Refresh();
-    NotifyChanged();
+    ShowChange();
     return done;
 }
 
@@ -159,9 +161,7 @@ void CEditEx::Cut() {
     if (!copied) return;
     engine_->DeleteSelection();
     engine_->Relayout();
-    engine_->Redraw();
-    Refresh();
-    NotifyChanged();
+    ShowChange();
 }
 
 int CEditEx::Paste(bool query) {
@@ -176,9 +176,7 @@ int CEditEx::Paste(bool query) {
             done = engine_->InsertBitmap(*raw);
     }
     if (done || text) {
-        engine_->Redraw();
-        Refresh();
-        NotifyChanged();
+        ShowChange();
     }
     return done;
 }
@@ -203,9 +201,7 @@ int CEditEx::OnDropFiles(const QStringList& paths) {
     }
     if (inserted) {
         engine_->Relayout();
-        engine_->Redraw();
-        Refresh();
-        NotifyChanged();
+        ShowChange();
     }
     return inserted;
 }
@@ -243,9 +239,7 @@ void CEditEx::OnEditItem() {
     const bool ok = RunItemDialog(kind, *cell->obj);
     if (ok || kind == kPictureDialog) {  // the picture editor writes at once
         engine_->Relayout();
-        engine_->Redraw();
-        Refresh();
-        NotifyChanged();
+        ShowChange();
     }
 }
 
@@ -294,50 +288,60 @@ void CEditEx::OnCommand(int command) {
     else if (command >= kCmdInsertTime && command <= kCmdInsertCounter) OnInsertField(command);
 }
 
+namespace {
+
+struct MenuEntry {
+    const LangText* row;
+    int id;
+};
+// The field popups of the context menu: a title and its entries.
+struct FieldPopup {
+    const LangText* title;
+    std::initializer_list<MenuEntry> entries;
+};
+
+}  // namespace
+
 QMenu* CEditEx::BuildContextMenu() {
+    using namespace edit_text;
     const EditMenuState state = ContextMenuState(*engine_, Paste(true) != 0);
     auto* menu = new QMenu(this);
-    auto add = [this](QMenu* m, const LangText& row, int id, bool enabled = true) {
-        QAction* a = m->addAction(ToQString(row));
-        a->setData(id);
+    auto add = [this](QMenu* m, const MenuEntry& e, bool enabled = true) {
+        QAction* a = m->addAction(ToQString(*e.row));
+        a->setData(e.id);
         a->setEnabled(enabled);
+        const int id = e.id;
         connect(a, &QAction::triggered, this, [this, id] { OnCommand(id); });
     };
-    add(menu, edit_text::kCut, kCmdCut, state.cut);
-    add(menu, edit_text::kCopy, kCmdCopy, state.copy);
-    add(menu, edit_text::kPaste, kCmdPaste, state.paste);
+    add(menu, {&kCut, kCmdCut}, state.cut);
+    add(menu, {&kCopy, kCmdCopy}, state.copy);
+    add(menu, {&kPaste, kCmdPaste}, state.paste);
     menu->addSeparator();
-    add(menu, edit_text::kEdit, kCmdEditItem, state.edit);
-    QMenu* animate = menu->addMenu(ToQString(edit_text::kToAnimate));
+    add(menu, {&kEdit, kCmdEditItem}, state.edit);
+    QMenu* animate = menu->addMenu(ToQString(kToAnimate));
     animate->setEnabled(state.toAnimate);
-    const LangText* kinds[] = {&edit_text::kTwinkle, &edit_text::kFlash, &edit_text::kFrame,
-                               &edit_text::kTwinkleFrame, &edit_text::kHeartBeat, &edit_text::kWave,
-                               &edit_text::kBubbleUp, &edit_text::kTurbulence};
-    for (int k = 0; k < 8; ++k) add(animate, *kinds[k], kCmdToAnimateFirst + k);
-    QMenu* time = menu->addMenu(ToQString(edit_text::kInsertTimeMenu));
-    add(time, edit_text::kTime, kCmdInsertTime);
-    add(time, edit_text::kHour, kCmdInsertHour);
-    add(time, edit_text::kMinute, kCmdInsertMinute);
-    add(time, edit_text::kSecond, kCmdInsertSecond);
-    QMenu* date = menu->addMenu(ToQString(edit_text::kInsertDateMenu));
-    add(date, edit_text::kDate, kCmdInsertDate);
-    add(date, edit_text::kYear, kCmdInsertYear);
-    add(date, edit_text::kMonth, kCmdInsertMonth);
-    add(date, edit_text::kMonthEn, kCmdInsertMonthEn);
-    add(date, edit_text::kMonthEnShort, kCmdInsertMonthEnShort);
-    add(date, edit_text::kDay, kCmdInsertDay);
-    QMenu* week = menu->addMenu(ToQString(edit_text::kInsertWeekMenu));
-    add(week, edit_text::kWeekCn, kCmdInsertWeekCn);
-    add(week, edit_text::kWeekEn, kCmdInsertWeekEn);
-    QMenu* other = menu->addMenu(ToQString(edit_text::kInsertOtherMenu));
-    add(other, edit_text::kInsertTemperature, kCmdInsertTemperature);
-    add(other, edit_text::kInsertHumid, kCmdInsertHumid);
-    add(other, edit_text::kAdcConvert, kCmdInsertAdc);
-    add(other, edit_text::kTimer, kCmdInsertTimer);
-    add(other, edit_text::kCounter, kCmdInsertCounter);
-    QMenu* mark = menu->addMenu(ToQString(edit_text::kMarkAs));
-    add(mark, edit_text::kNumber, 32976, false);
-    add(mark, edit_text::kCharacter, 32977, false);
+    const LangText* kinds[] = {&kTwinkle, &kFlash, &kFrame, &kTwinkleFrame, &kHeartBeat, &kWave, &kBubbleUp,
+                               &kTurbulence};
+    for (int k = 0; k < 8; ++k) add(animate, {kinds[k], kCmdToAnimateFirst + k});
+    const FieldPopup popups[] = {
+        {&kInsertTimeMenu, {{&kTime, kCmdInsertTime}, {&kHour, kCmdInsertHour}, {&kMinute, kCmdInsertMinute},
+                            {&kSecond, kCmdInsertSecond}}},
+        {&kInsertDateMenu, {{&kDate, kCmdInsertDate}, {&kYear, kCmdInsertYear}, {&kMonth, kCmdInsertMonth},
+                            {&kMonthEn, kCmdInsertMonthEn}, {&kMonthEnShort, kCmdInsertMonthEnShort},
+                            {&kDay, kCmdInsertDay}}},
+        {&kInsertWeekMenu, {{&kWeekCn, kCmdInsertWeekCn}, {&kWeekEn, kCmdInsertWeekEn}}},
+        {&kInsertOtherMenu, {{&kInsertTemperature, kCmdInsertTemperature}, {&kInsertHumid, kCmdInsertHumid},
+                             {&kAdcConvert, kCmdInsertAdc}, {&kTimer, kCmdInsertTimer},
+                             {&kCounter, kCmdInsertCounter}}},
+    };
+    for (const FieldPopup& p : popups) {
+        QMenu* sub = menu->addMenu(ToQString(*p.title));
+        for (const MenuEntry& e : p.entries) add(sub, e);
+    }
+    // "Mark As" offers its two entries disabled.
+    QMenu* mark = menu->addMenu(ToQString(kMarkAs));
+    add(mark, {&kNumber, 32976}, false);
+    add(mark, {&kCharacter, 32977}, false);
     return menu;
 }
 
@@ -361,17 +365,13 @@ intptr_t CEditEx::onInternal(int code, intptr_t arg) {
             MessageBoxFx(nullptr, edit_text::kMissedFile(), nullptr, MB_OK);
         } else {
             engine_->InsertPictureObject(std::unique_ptr<PictureObject>(reinterpret_cast<PictureObject*>(arg)));
-            engine_->Redraw();
-            Refresh();
-            NotifyChanged();
+            ShowChange();
         }
         return 0;
     case IMC_REFRESH_EDITOR:
     case IMC_REFRESH_EDITOR_ALT:
         engine_->RelayoutKeepSelection();
-        engine_->Redraw();
-        Refresh();
-        NotifyChanged();
+        ShowChange();
         return 0;
     default: return 0;
     }
@@ -381,21 +381,22 @@ intptr_t CEditEx::onInternal(int code, intptr_t arg) {
 
 void CEditEx::OnChar(char16_t c) {
     engine_->InsertChar(c, true);
-    engine_->Redraw();
-    Refresh();
-    NotifyChanged();
+    ShowChange();
+}
+
+bool CEditEx::PreTranslateMessage(QKeyEvent* event) {
+    if (!(event->modifiers() & Qt::ControlModifier)) return false;
+    switch (event->key()) {
+    case Qt::Key_A: SelectAll(); return true;
+    case Qt::Key_C: Copy(); return true;
+    case Qt::Key_V: Paste(); return true;
+    case Qt::Key_X: Cut(); return true;
+    default: return false;
+    }
 }
 
 void CEditEx::keyPressEvent(QKeyEvent* event) {
-    if (event->modifiers() & Qt::ControlModifier) {
-        switch (event->key()) {
-        case Qt::Key_A: SelectAll(); return;
-        case Qt::Key_C: Copy(); return;
-        case Qt::Key_V: Paste(); return;
-        case Qt::Key_X: Cut(); return;
-        default: break;
-        }
-    }
+    if (PreTranslateMessage(event)) return;
     if (const int key = EngineKey(event->key())) {
         if (engine_->OnKey(key)) NotifyChanged();
         Refresh();
@@ -422,9 +423,7 @@ void CEditEx::inputMethodEvent(QInputMethodEvent* event) {
     const QString commit = event->commitString();
     if (!commit.isEmpty()) {
         for (QChar c : commit) engine_->InsertChar(c.unicode(), true);
-        engine_->Redraw();
-        Refresh();
-        NotifyChanged();
+        ShowChange();
     }
     event->accept();
 }
@@ -483,10 +482,12 @@ void CEditEx::scrollContentsBy(int dx, int dy) {
     viewport()->update();
 }
 
-void CEditEx::contextMenuEvent(QContextMenuEvent* event) {
+void CEditEx::OnContextMenu(const QPoint& screenPoint) {
     std::unique_ptr<QMenu> menu(BuildContextMenu());
-    menu->exec(event->globalPos());
+    menu->exec(screenPoint);
 }
+
+void CEditEx::contextMenuEvent(QContextMenuEvent* event) { OnContextMenu(event->globalPos()); }
 
 void CEditEx::dragEnterEvent(QDragEnterEvent* event) {
     if (event->mimeData()->hasUrls()) event->acceptProposedAction();

@@ -49,6 +49,8 @@ public:
     void SetVerticalAverage(int value);
     void SetFontSetMode(uint8_t mode);
     void NotifyChanged();
+    // Redraws, shows and announces a change of the content.
+    void ShowChange();
 
     void Copy();
     void Cut();
@@ -62,6 +64,10 @@ public:
     void OnInsertField(int command);
     // Runs a menu command (clipboard, edit, animations, fields).
     void OnCommand(int command);
+    // Ctrl+A selects all, Ctrl+C copies, Ctrl+V pastes, Ctrl+X cuts; true when the key was one.
+    bool PreTranslateMessage(QKeyEvent* event);
+    // Shows the context menu at a screen point and runs the chosen command.
+    void OnContextMenu(const QPoint& screenPoint);
     // The context menu with its entries enabled for the current selection; the caller owns it.
     QMenu* BuildContextMenu();
     void SetItemDialogRunner(ItemDialogRunner runner) { dialogRunner_ = std::move(runner); }

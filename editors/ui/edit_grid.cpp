@@ -174,9 +174,7 @@ void CEditGrid::paintEvent(QPaintEvent*) {
 
 // ---- input -----------------------------------------------------------------------------
 
-void CEditGrid::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) return;
-    const int x = int(event->position().x()), y = int(event->position().y());
+void CEditGrid::OnLButtonDown(int x, int y) {
     CommitEdit();
     editor_.SetDragState(uint8_t(editor_.BorderTest(x, y)));
     editor_.SetDragPosition(editor_.dragState() == kDragRow ? y : x);
@@ -184,48 +182,70 @@ void CEditGrid::mousePressEvent(QMouseEvent* event) {
     viewport()->update();
 }
 
-void CEditGrid::mouseMoveEvent(QMouseEvent* event) {
-    const int x = int(event->position().x()), y = int(event->position().y());
-    if (!(event->buttons() & Qt::LeftButton) && !(event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier))) {
+void CEditGrid::OnMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x, int y) {
+    if (!buttons && !(modifiers & (Qt::ShiftModifier | Qt::ControlModifier))) {
         const int test = GridEditor(editor_).BorderTest(x, y);  // a copy: the drag record stays
         if (test == kDragColumn) viewport()->setCursor(Qt::SizeHorCursor);
         else if (test == kDragRow) viewport()->setCursor(Qt::SizeVerCursor);
         else if (test == kDragNone) viewport()->setCursor(Qt::ArrowCursor);
         return;
     }
+    if (!(buttons & Qt::LeftButton)) return;
     if (editor_.dragState() == kDragColumn) editor_.SetDragPosition(x);
     else if (editor_.dragState() == kDragRow) editor_.SetDragPosition(y);
     else return;
     viewport()->update();
 }
 
-void CEditGrid::mouseReleaseEvent(QMouseEvent*) {
+void CEditGrid::OnLButtonUp() {
     if (!editor_.EndDrag(editor_.dragPosition(), TextBlockMeasurer(rc_))) return;
     SyncScrollBars();
     Redraw();
 }
 
+void CEditGrid::OnLButtonDblClk(int x, int y) { BeginEditAt(x, y); }
+
+void CEditGrid::OnScroll(bool horizontal, int code, int position) {
+    CommitEdit();
+    if (editor_.Scroll(horizontal, code, position)) SyncScrollBars();
+    Redraw();
+}
+
+void CEditGrid::OnSize(int width, int height) {
+    if (width > 0 && height > 0) Redraw();
+}
+
+void CEditGrid::OnContextMenu(const QPoint& screenPoint) {
+    std::unique_ptr<QMenu> menu(BuildContextMenu());
+    menu->exec(screenPoint);
+}
+
+void CEditGrid::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) OnLButtonDown(int(event->position().x()), int(event->position().y()));
+}
+
+void CEditGrid::mouseMoveEvent(QMouseEvent* event) {
+    OnMouseMove(event->buttons(), event->modifiers(), int(event->position().x()), int(event->position().y()));
+}
+
+void CEditGrid::mouseReleaseEvent(QMouseEvent*) { OnLButtonUp(); }
+
 void CEditGrid::mouseDoubleClickEvent(QMouseEvent* event) {
-    BeginEditAt(int(event->position().x()), int(event->position().y()));
+    OnLButtonDblClk(int(event->position().x()), int(event->position().y()));
 }
 
 void CEditGrid::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
-    if (viewport()->width() > 0 && viewport()->height() > 0) Redraw();
+    OnSize(viewport()->width(), viewport()->height());
 }
 
 void CEditGrid::scrollContentsBy(int dx, int dy) {
     if (syncing_) return;
-    CommitEdit();
-    if (dx) editor_.Scroll(true, 4, horizontalScrollBar()->value());
-    if (dy) editor_.Scroll(false, 4, verticalScrollBar()->value());
-    Redraw();
+    if (dx) OnScroll(true, 4, horizontalScrollBar()->value());
+    if (dy) OnScroll(false, 4, verticalScrollBar()->value());
 }
 
-void CEditGrid::contextMenuEvent(QContextMenuEvent* event) {
-    std::unique_ptr<QMenu> menu(BuildContextMenu());
-    menu->exec(event->globalPos());
-}
+void CEditGrid::contextMenuEvent(QContextMenuEvent* event) { OnContextMenu(event->globalPos()); }
 
 void CEditGrid::SyncScrollBars() {
     syncing_ = true;

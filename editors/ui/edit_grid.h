@@ -43,6 +43,15 @@ public:
     void OnTableProperties();
     QMenu* BuildContextMenu();
     void Redraw();
+    // Mouse, scroll and size handling in client pixels.
+    void OnLButtonDown(int x, int y);
+    void OnMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x, int y);
+    void OnLButtonUp();
+    void OnLButtonDblClk(int x, int y);
+    // Scroll codes: 0 line back, 1 line forward, 4 and 5 to `position`.
+    void OnScroll(bool horizontal, int code, int position);
+    void OnSize(int width, int height);
+    void OnContextMenu(const QPoint& screenPoint);
     const Surface& backBuffer() const { return back_; }
 
 protected:

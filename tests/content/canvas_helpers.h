@@ -44,7 +44,8 @@ inline ProgramTree TinyTree(int w, int h, uint16_t colorCode = 17) {
     return tree;
 }
 
-// A program over (l, t, r, b) showing a w x h picture of one colour, static.
+// A program over (l, t, r, b) showing a w x h picture of one colour, static, stepping
+// every round, without a pause.
 inline ProgramRecord& AddPictureProgram(ProgramTree& tree, int l, int t, int r, int b, int w, int h,
                                         uint32_t colour = 0xFFFFFF, size_t set = 0) {
     ProgramRecord& p = *tree.AddProgram(set)->record;
@@ -52,6 +53,7 @@ inline ProgramRecord& AddPictureProgram(ProgramTree& tree, int l, int t, int r, 
     p.content.cells[0] = PictureCell(w, h, {colour});
     p.mainAction.effect = kEffectStatic;
     p.mainAction.pause = 0;
+    p.mainAction.speed = 1;
     return p;
 }
 

@@ -239,6 +239,7 @@ TEST(ImageSources, FolderScanKeepsPicturesAndPathsSideBySide) {
     WriteFile(dir / "e.txt", png);
     WriteFile(dir / "f.GIF", MakeGif(1, 700, {std::vector<uint8_t>(700, 2)}));
     WriteFile(dir / "ng", png);
+    WriteFile(dir / ".png", png);  // four characters: all extension, still a picture
     RawImage tall;
     ResetImage(tall, 1, 600);
     tall.row32(599)[0] = 0x345678;
@@ -247,15 +248,16 @@ TEST(ImageSources, FolderScanKeepsPicturesAndPathsSideBySide) {
 
     FrameVector bitmaps;
     std::vector<std::string> paths;
-    EXPECT_EQ(ScanImageFolder("zu_img", bitmaps, &paths), 4u);
+    EXPECT_EQ(ScanImageFolder("zu_img", bitmaps, &paths), 5u);
     const std::string base = (root / "zu_img").string() + "/";
-    EXPECT_EQ(paths, (std::vector<std::string>{base + "a.PNG", base + "b.png", base + "c.bmp", base + "f.GIF"}));
-    ASSERT_EQ(bitmaps.size(), 4u);
-    EXPECT_EQ(bitmaps[0]->row32(0)[1], 0x040506u);
-    EXPECT_EQ(bitmaps[2]->height, 600);  // a .bmp is taken as it is, bottom row last
-    EXPECT_EQ(bitmaps[2]->row32(599)[0], 0x345678u);
-    EXPECT_EQ(bitmaps[3]->height, 512);  // other pictures as loaded
-    EXPECT_EQ(bitmaps[3]->width, 1);     // (1 << 9) / 700 would be 0 columns
+    EXPECT_EQ(paths, (std::vector<std::string>{base + ".png", base + "a.PNG", base + "b.png", base + "c.bmp",
+                                               base + "f.GIF"}));
+    ASSERT_EQ(bitmaps.size(), 5u);
+    EXPECT_EQ(bitmaps[1]->row32(0)[1], 0x040506u);
+    EXPECT_EQ(bitmaps[3]->height, 600);  // a .bmp is taken as it is, bottom row last
+    EXPECT_EQ(bitmaps[3]->row32(599)[0], 0x345678u);
+    EXPECT_EQ(bitmaps[4]->height, 512);  // other pictures as loaded
+    EXPECT_EQ(bitmaps[4]->width, 1);     // (1 << 9) / 700 would be 0 columns
     EXPECT_EQ(ScanImageFolder("zu_none", bitmaps, nullptr), 0u);
 
     // Files that are no picture, a folder, or no vector: nothing loaded.

@@ -120,6 +120,12 @@ TEST_F(CanvasTest, DraggingAnEdgePastTheOtherSwapsThemAndMovesStopAtTheScreen) {
     EXPECT_EQ(Area(1), (std::array{5, 3, 25, 15}));
     EXPECT_TRUE(window.selected.empty());
     EXPECT_EQ(window.geometry.size(), 6u);
+
+    drag(true, 15, 15);  // the bottom handle of (5, 3, 25, 15) dragged above the top edge
+    EXPECT_EQ(canvas.hitPart, kHitBottom);
+    drag(false, 15, 1);
+    EXPECT_EQ(Area(1), (std::array{5, 1, 25, 3}));
+    EXPECT_EQ(canvas.hitPart, kHitTop);
 }
 
 TEST_F(CanvasTest, AnAreaWiderThanTheScreenIsCutToItBeforeAnEdit) {
@@ -259,6 +265,29 @@ TEST_F(CanvasTest, BorderStripsTileInsideTheAreaWithTheirOffsets) {
     ResetImage(canvas.ledImage, 8, 4);
     DrawAreaBorder(frames, canvas, 1, 0, 7, 4);  // three frames: nothing
     EXPECT_EQ(CountLit(canvas.ledImage), 0);
+}
+
+TEST_F(CanvasTest, AlignmentUsesTheAreaWidthAndEmptyAreasLayOutNothing) {
+    tree = TinyTree(8, 1, 5);
+    ProgramRecord& p = AddPictureProgram(tree, 4, 0, 8, 1, 2, 1);
+    p.content.header.align = 1;  // centred: (4 - 2) / 2 from the area's left
+    Attach(8, 1);
+    canvas.selection = {1, 0, 0};
+    RenderLayout(canvas, false);
+    EXPECT_EQ(Picture(canvas.ledImage), (Rows{".....rr."}));
+
+    ProgramLayout layout;
+    for (const auto& [w, h] : {std::pair{0, 4}, {4, 0}, {kMaxAreaSide + 1, 4}, {4, kMaxAreaSide + 1}}) {
+        EXPECT_FALSE(LayoutProgramContent(rc, p.content, kEffectStatic, w, h, layout)) << w << "x" << h;
+        EXPECT_TRUE(layout.empty());
+    }
+    EXPECT_TRUE(LayoutProgramContent(rc, p.content, kEffectStatic, 4, 1, layout));
+    EXPECT_EQ(layout.size, (CellSize{4, 1}));
+
+    InitCanvas(canvas, rc);  // everything cleared: no back image to click on
+    CanvasMouseDown(canvas, kCanvasKeyLeftButton, 1, 1);
+    EXPECT_EQ(canvas.dragMode, kDragNone);
+    EXPECT_EQ(canvas.window, nullptr);
 }
 
 TEST_F(CanvasTest, ContentIsLoweredByTheOffsetOfAHorizontalMove) {

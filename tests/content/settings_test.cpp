@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -102,8 +103,77 @@ TEST_F(SettingsFile, FailedSaveReportsFalseAndKeepsTheOldFile) {
     EXPECT_FALSE(SaveSettingsFile(hw));
     EXPECT_EQ(Read(), good);
     EXPECT_EQ(hw.language, 0);
+}
 
-    UseFolder(dir_ / "missing" / "KIP ZE2012");
+namespace {
+
+// Sets (or, with nullptr, removes) an environment variable for one scope.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old, had_ = true;
+        value ? setenv(name, value, 1) : unsetenv(name);
+    }
+    ~ScopedEnv() { had_ ? setenv(name_, old_.c_str(), 1) : unsetenv(name_); }
+
+private:
+    const char* name_;
+    std::string old_;
+    bool had_ = false;
+};
+
+}  // namespace
+
+TEST_F(SettingsFile, AFreshHomeGetsEveryFolderWithItsParents) {
+    const fs::path home = dir_ / "home";
+    fs::create_directory(home);  // holds nothing: no .config, no .local
+    ScopedEnv h("HOME", home.c_str()), c("XDG_CONFIG_HOME", nullptr), d("XDG_DATA_HOME", nullptr);
+    unsetenv("LEDSUITE_APPDATA");
+    ResetAppDataFolderForTests();
+
+    HardwareParams hw;
+    hw.width = 320;
+    ASSERT_TRUE(SaveSettingsFile(hw));
+    EXPECT_EQ(fs::file_size(home / ".config" / "KIP ZE2012" / "ini.dat"), kSettingsFileSize);
+    HardwareParams back;
+    ASSERT_TRUE(LoadSettingsFile(back));
+    EXPECT_EQ(back.width, 320);
+
+    FolderResult made;
+    EXPECT_EQ(UserDataPath("zu_frame", &made), (home / ".local/share/ledsuite/zu_frame").string());
+    EXPECT_TRUE(made.ok);
+    EXPECT_TRUE(fs::is_directory(home / ".local/share/ledsuite/zu_frame"));
+
+    // A folder removed while the program runs is made again by the next save.
+    fs::remove_all(home / ".config");
+    EXPECT_TRUE(SaveSettingsFile(hw));
+    EXPECT_TRUE(fs::exists(home / ".config" / "KIP ZE2012" / "ini.dat"));
+}
+
+TEST_F(SettingsFile, AFolderThatCannotBeMadeIsNamed) {
+    const fs::path home = dir_ / "home";
+    fs::create_directory(home);
+    std::ofstream(home / ".config") << "a file where the folder should be";
+    ScopedEnv h("HOME", home.c_str()), c("XDG_CONFIG_HOME", nullptr), d("XDG_DATA_HOME", nullptr);
+    unsetenv("LEDSUITE_APPDATA");
+    ResetAppDataFolderForTests();
+
+    const FolderResult r = EnsureAppDataFolder();
+    EXPECT_FALSE(r);
+    EXPECT_EQ(r.folder, (home / ".config" / "KIP ZE2012").string());
+    EXPECT_EQ(r.failed, (home / ".config").string());
+    EXPECT_EQ(r.error, ENOTDIR);
+    EXPECT_FALSE(r.reason().empty());
+    HardwareParams hw;
     EXPECT_FALSE(SaveSettingsFile(hw));
-    EXPECT_FALSE(fs::exists(dir_ / "missing"));
+
+    ScopedEnv data("XDG_DATA_HOME", (home / ".config" / "share").c_str());
+    FolderResult made;
+    UserDataPath("zu_lyric", &made);
+    EXPECT_FALSE(made.ok);
+    EXPECT_EQ(made.failed, (home / ".config").string());  // the file in the way
+
+    // Parts that exist already are fine, a trailing '/' included.
+    EXPECT_TRUE(MakeFolderPath(home.string() + "/"));
+    EXPECT_TRUE(MakeFolderPath((home / "x" / "y").string()) && fs::is_directory(home / "x" / "y"));
 }

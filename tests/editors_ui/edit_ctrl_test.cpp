@@ -92,6 +92,9 @@ TEST_F(EditorWindowTest, TypingGoesIntoTheProgramWithTheControlsAttribute) {
     CEditEx* surface = editor.surface();
     ASSERT_EQ(editor.activeEditor(), surface);
     EXPECT_EQ(editor.fontCombo()->currentText(), QString::fromUtf16(u"宋体"));
+    EXPECT_EQ(editor.OnToolTipText(kToolInsertDate), QStringLiteral("Insert Date"));
+    EXPECT_EQ(editor.action(kToolReturnToText)->toolTip(), QStringLiteral("Return to text editor"));
+    EXPECT_EQ(editor.OnToolTipText(kToolInsertIcon), QString());
     QTest::keyClicks(surface, "Hi");
     QTest::keyClick(surface, Qt::Key_Return);
     QTest::keyClick(surface, Qt::Key_Tab);
@@ -278,6 +281,11 @@ TEST_F(EditorWindowTest, ATableIsEditedCellByCell) {
     QTest::mouseDClick(vp, Qt::LeftButton, {}, c2);  // the next edit commits the last
     QTest::keyClicks(g->cellSurface(), "d");
     editor.OnToolbarCommand(kToolAlignLeft + 2);  // a cell's alignment goes to its marker
+    // Save and Send ask for the edit in progress first: "d" is in the table before the text returns.
+    editor.onInternal(IMC_COMMIT_PENDING_EDIT, 0);
+    std::u16string committed;
+    for (int i = 0; i < CountCells(table->cells); ++i) committed += table->cells[size_t(i)].code;
+    EXPECT_NE(committed.find(u'd'), std::u16string::npos);
     editor.OnToolbarCommand(kToolReturnToText);  // commits too
     EXPECT_TRUE(editor.surface()->isVisible());
     EXPECT_FALSE(g->isVisible());

@@ -122,9 +122,9 @@ TEST(Relay, ProgramKindAreaFilesAndStartupFollowTheirRules) {
     EXPECT_EQ(r.Send(IMC_AREA_GEOMETRY_CHANGED, 3, &answer), "property:274:3");
     EXPECT_EQ(answer, 0);
     EXPECT_EQ(r.Send(IMC_FILE_OPEN, 99), "single:20481:0");
-    EXPECT_EQ(r.Send(IMC_FILE_SAVE, 99, &answer), "single:20482:99");
+    EXPECT_EQ(r.Send(IMC_FILE_SAVE, 99, &answer), "editor:28800:0 single:20482:99");
     EXPECT_EQ(answer, 7);
-    EXPECT_EQ(r.Send(IMC_FILE_SAVE_TO, 98, &answer), "single:20484:98");
+    EXPECT_EQ(r.Send(IMC_FILE_SAVE_TO, 98, &answer), "editor:28800:0 single:20484:98");
     EXPECT_EQ(answer, 8);
     EXPECT_EQ(r.Send(IMC_STARTUP_DONE, 0), "editor:1:0");
 }

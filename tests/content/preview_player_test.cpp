@@ -1,0 +1,365 @@
+// The preview stepper on a clock the tests move: motions by effect class, the passes
+// of a program, the walk over the program sets, border scrolling, stopping, and
+// pictures of the preview at given times.
+#include "canvas_helpers.h"
+#include "content/canvas_snapshot.h"
+#include "content/dissolve_random.h"
+#include "content/image_sources.h"
+#include "content/preview_player.h"
+
+namespace ledsuite {
+namespace {
+
+CardAction Card(uint8_t effect, int w, int h) {
+    ActionRecord a;
+    a.effect = effect;
+    a.speed = 1;
+    return EffectToCardAction(a, 0, 0, w, h);
+}
+
+// Steps until the motion ends; the counters seen after each step.
+std::vector<int> RunMotion(PlayState& s, int h) {
+    std::vector<int> seen;
+    for (int guard = 0; guard < 1000; ++guard) {
+        const bool done = AdvanceMotion(s, h);
+        seen.push_back(s.position);
+        if (done) break;
+    }
+    return seen;
+}
+
+TEST(PreviewMotion, MovesStartOutsideTheAreaAndEndWhenTheContentHasLeft) {
+    struct Case {
+        uint8_t effect;
+        int cw, start, end;
+        uint8_t copy;
+        size_t steps;
+    } cases[] = {
+        {kEffectMoveLeft, 4, 10, -4, 0, 14},   {kEffectMoveUp, 4, 4, -2, 0, 6},
+        {kEffectMoveRight, 4, -4, 10, 0, 14},  {kEffectMoveDown, 4, -2, 4, 0, 6},
+        {kEffectMoveLeft, 5, 10, -5, 0, 15},   // not wider than half the area
+        {kEffectMoveLeft, 6, 10, -38, 1, 48},  // a second copy 32 behind: the end moves on
+        {kEffectMoveRightContinue, 6, -6, 42, 4, 48},
+    };
+    for (const Case& c : cases) {
+        PlayState s;
+        StepEffectState(s, 1, Card(c.effect, 10, 4), 0, 0, 10, 4, c.cw, 2, false);
+        EXPECT_EQ(s.effectClass, 1);
+        EXPECT_EQ(std::tuple(s.position, s.startPosition, s.limit, s.secondCopy),
+                  std::tuple(c.start, c.start, c.end, c.copy))
+            << int(c.effect) << " " << c.cw;
+        const std::vector<int> seen = RunMotion(s, 4);
+        EXPECT_EQ(seen.size(), c.steps) << int(c.effect);
+        EXPECT_EQ(seen.back(), c.end);
+    }
+    PlayState pending;  // a pending start goes on from where the content is
+    pending.phase = kPhaseStartPending;
+    pending.position = 3;
+    StepEffectState(pending, 2, Card(kEffectMoveLeft, 10, 4), 0, 0, 10, 4, 4, 2, true);
+    EXPECT_EQ(std::pair(pending.position, pending.startPosition), std::pair(3, 3));
+}
+
+TEST(PreviewMotion, StrokesFollowThePassesAndTheDissolveRisesAndFalls) {
+    // Stage by passes: one pass in then out; the first of two in; the last out, or out
+    // then in with the horizontal-move flag.
+    const std::tuple<int, uint8_t, bool, uint8_t> stages[] = {
+        {1, kPhaseNotStarted, false, 2}, {2, kPhaseNotStarted, false, 0}, {2, kPhaseMain, false, 0},
+        {2, kPhaseStartPending, false, 1}, {2, kPhaseSecondary, true, 3}};
+    for (const auto& [passes, phase, continuous, stage] : stages) {
+        PlayState s;
+        s.phase = phase;
+        StepEffectState(s, passes, Card(kEffectInterweaveHorizontal, 6, 4), 0, 0, 6, 4, 6, 4, continuous);
+        EXPECT_EQ(s.stage, stage) << passes << " " << int(phase);
+    }
+
+    PlayState snow;
+    StepEffectState(snow, 1, Card(kEffectSnow, 8, 8), 0, 0, 8, 8, 8, 8, false);
+    EXPECT_EQ(snow.position, 0);
+    std::vector<int> expected;
+    for (int i = 1; i <= 15; ++i) expected.push_back(i);
+    for (int i = 14; i >= 0; --i) expected.push_back(i);
+    EXPECT_EQ(RunMotion(snow, 8), expected);
+
+    PlayState weave;  // the first of two passes: the displacement runs from the width to 0
+    StepEffectState(weave, 2, Card(kEffectInterweaveHorizontal, 6, 4), 0, 0, 6, 4, 6, 4, false);
+    EXPECT_EQ(RunMotion(weave, 4), (std::vector<int>{5, 4, 3, 2, 1, 0}));
+    PlayState stack;  // the last pass of a stack: the line runs from 0 out to the height
+    stack.phase = kPhaseStartPending;
+    StepEffectState(stack, 2, Card(kEffectStackUp, 6, 4), 0, 0, 6, 4, 6, 4, false);
+    EXPECT_EQ(RunMotion(stack, 4), (std::vector<int>{1, 2, 3, 4}));
+}
+
+TEST(PreviewMotion, StripCountersOpenFromHPlusOneAndCloseFromZero) {
+    PlayState single;  // blinds, h = 8: 9 up to 17 opens, then 0 up to 8 closes
+    StepEffectState(single, 1, Card(kEffectBlindsHorizontal, 20, 6), 0, 0, 20, 6, 20, 6, false);
+    EXPECT_EQ(single.position, 9);
+    const std::vector<int> seen = RunMotion(single, 6);
+    ASSERT_EQ(seen.size(), 16u);
+    EXPECT_EQ(seen[6], 16);
+    EXPECT_EQ(seen[7], 0);
+    EXPECT_EQ(seen.back(), 8);
+
+    PlayState first;  // the first of two passes ends open
+    StepEffectState(first, 2, Card(kEffectBlindsHorizontal, 20, 6), 0, 0, 20, 6, 20, 6, false);
+    EXPECT_EQ(RunMotion(first, 6).size(), 8u);
+    PlayState last;  // the last one closes from 0
+    last.phase = kPhaseStartPending;
+    StepEffectState(last, 2, Card(kEffectCurtainLeft, 10, 6), 0, 0, 10, 6, 10, 6, false);
+    EXPECT_EQ(last.position, 0);
+    EXPECT_EQ(RunMotion(last, 6).size(), 10u);  // h is the width
+}
+
+TEST(PreviewMotion, BorderOffsetsFollowTheBorderEffect) {
+    const uint16_t m = uint16_t(-5), p = uint16_t(5 - 256);  // -s and s - 256 for s = 5
+    const std::array<uint16_t, 4> kept{1, 2, 3, 4};
+    const std::pair<uint8_t, std::array<uint16_t, 4>> table[] = {
+        {2, {m, p, p, m}}, {3, {p, m, m, p}}, {4, {p, p, p, p}}, {5, {m, p, m, p}},
+        {6, {m, m, m, m}}, {7, {p, m, p, m}}, {0, kept},         {1, kept}, {8, kept}};
+    for (const auto& [effect, offsets] : table) EXPECT_EQ(BorderOffsets(effect, 5, kept), offsets) << int(effect);
+}
+
+class PreviewTest : public RenderTest {
+protected:
+    LayoutCanvas canvas;
+    RecordingWindow window;
+    ProgramTree tree = TinyTree(36, 4, 5);
+    uint64_t now = 0;
+
+    void SetUp() override {
+        InitCanvas(canvas, rc);
+        canvas.clock = [this] { return now; };
+        canvas.tree = &tree;
+        canvas.selection = {1, 0, 0};
+        window.width = 40, window.height = 8;
+        AttachCanvas(canvas, &window);
+    }
+    // Moves the clock to `t` in 10 ms ticks of the view's timer.
+    void RunTo(uint64_t t) {
+        while (now < t) {
+            now += kPreviewRoundMs;
+            PreviewThreadProc(canvas);
+        }
+    }
+    const PlayedProgram& Played(size_t i) { return canvas.player->programs().at(i); }
+};
+
+TEST_F(PreviewTest, WithoutATreeOrAnythingToPlayItWaitsInHalfSeconds) {
+    canvas.tree = nullptr;
+    SetPreviewRunning(canvas, true);
+    RunTo(10);
+    EXPECT_EQ(canvas.player->sleepingUntil(), 510u);
+    canvas.tree = &tree;  // sets without programs: a walk that plays nothing waits again
+    tree.AddProgramSet();
+    RunTo(500);
+    EXPECT_TRUE(canvas.player->programs().empty());
+    RunTo(510);
+    EXPECT_EQ(canvas.player->sleepingUntil(), 1010u);
+    AddPictureProgram(tree, 0, 0, 4, 1, 2, 1, 0xFFFFFF, 1);
+    RunTo(1010);
+    EXPECT_EQ(canvas.player->programs().size(), 1u);
+    EXPECT_EQ(canvas.player->setIndex(), 2u);  // the second set was taken; the next is looked for after it
+}
+
+TEST_F(PreviewTest, ASetPlaysItsFirstSixteenPrograms) {
+    for (int i = 0; i < 20; ++i) AddPictureProgram(tree, i, 0, i + 1, 1, 1, 1).mainAction.pause = 1;
+    SetPreviewRunning(canvas, true);
+    RunTo(10);
+    ASSERT_EQ(canvas.player->programs().size(), kMaxPlayedPrograms);
+    EXPECT_EQ(Played(15).record.left, 15);
+    tree.sets()[0].programs.resize(3);  // the played copy is not touched by edits
+    RunTo(20);
+    EXPECT_EQ(canvas.player->programs().size(), kMaxPlayedPrograms);
+}
+
+TEST_F(PreviewTest, AProgramRepeatsItsMainPassThenPlaysItsSecondaryPassAndWaitsItsPause) {
+    ProgramRecord& p = AddPictureProgram(tree, 0, 0, 4, 1, 2, 1);
+    AddPictureProgram(tree, 8, 0, 12, 1, 2, 1).mainAction.speed = 0;  // corrupt speed: held to 1
+    p.mainAction = {};
+    p.mainAction.effect = kEffectMoveLeft, p.mainAction.speed = 1, p.mainAction.repeat = 1;
+    p.secondaryAction = {};
+    p.secondaryAction.effect = kEffectStatic, p.secondaryAction.speed = 1, p.secondaryAction.pause = 2;
+    SetPreviewRunning(canvas, true);
+    RunTo(10);
+    EXPECT_EQ(canvas.player->finishedBits(), 0xFFFE);  // the static one ended at once (no pause)
+    EXPECT_EQ(std::tuple(Played(0).state.phase, Played(0).state.position), std::tuple(kPhaseMain, 3));
+    RunTo(60);  // 4 -> -2 in six steps, then back to the start for the repeat
+    EXPECT_EQ(std::tuple(Played(0).state.position, Played(0).state.repeatCount), std::tuple(4, 0));
+    RunTo(120);
+    EXPECT_EQ(Played(0).state.phase, kPhaseStartPending);
+    RunTo(130);
+    EXPECT_EQ(Played(0).state.phase, kPhaseSecondary);
+    EXPECT_EQ(Played(0).waitRounds, 20u);  // a pause of 2 units of 100 ms
+    RunTo(320);
+    EXPECT_EQ(canvas.player->finishedBits(), 0xFFFE);
+    RunTo(330);
+    EXPECT_EQ(canvas.player->finishedBits(), 0xFFFF);
+    RunTo(340);  // the only set starts again
+    EXPECT_EQ(std::tuple(Played(0).state.phase, Played(0).state.position), std::tuple(kPhaseMain, 3));
+}
+
+TEST_F(PreviewTest, FlashRunsTwiceItsCountAndOneLedAreasAreDrawn) {
+    ProgramRecord& p = AddPictureProgram(tree, 0, 0, 1, 1, 1, 1);
+    p.mainAction.effect = kEffectFlash;  // the card form's byte 6 is 10: twenty steps
+    SetPreviewRunning(canvas, true);
+    RunTo(10);
+    EXPECT_EQ(canvas.ledImage.row32(0)[0], 0xFF0000u);
+    RunTo(190);
+    EXPECT_EQ(canvas.player->finishedBits(), 0xFFFE);
+    RunTo(200);
+    EXPECT_EQ(canvas.player->finishedBits(), 0xFFFF);
+}
+
+TEST_F(PreviewTest, BorderStepsScrollTheOffsetsAtTheBorderSpeed) {
+    ProgramRecord& p = AddPictureProgram(tree, 0, 0, 8, 4, 2, 1);
+    p.borderType = 1, p.borderEffect = 6, p.borderSpeed = 3;
+    MakeBorderFrames(&p.borderFrames, 2);
+    p.mainAction.pause = 200;  // the content waits; the border goes on
+    SetPreviewRunning(canvas, true);
+    RunTo(80);
+    EXPECT_EQ(Played(0).state.borderStep, 0);
+    RunTo(90);  // the countdown from 10 reaches 1
+    EXPECT_EQ(Played(0).state.borderStep, 1);
+    EXPECT_EQ(Played(0).borderOffsets, (std::array<uint16_t, 4>{0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF}));
+    const int presents = window.presents;
+    RunTo(110);  // then every border speed rounds, drawn again while the content waits
+    EXPECT_EQ(Played(0).state.borderStep, 2);
+    EXPECT_EQ(Played(0).borderOffsets[0], 0xFFFE);
+    EXPECT_EQ(window.presents, presents + 1);
+}
+
+TEST_F(PreviewTest, StoppingRestoresTheLayoutAndANewRunWaitsForTheOldOne) {
+    AddPictureProgram(tree, 0, 0, 8, 4, 2, 1).mainAction.effect = kEffectMoveLeft;
+    RenderLayout(canvas, false);
+    const RawImage still = canvas.backImage;
+    SetPreviewRunning(canvas, true);
+    RunTo(30);
+    EXPECT_NE(Picture(canvas.backImage), Picture(still));
+    EXPECT_TRUE(canvas.overlay.empty());
+    RenderLayout(canvas, true);  // the preview owns the picture while it runs
+    EXPECT_NE(Picture(canvas.backImage), Picture(still));
+
+    SetPreviewRunning(canvas, false);
+    EXPECT_EQ(canvas.runState, kPreviewStopRequested);
+    SetPreviewRunning(canvas, true);  // a fast toggle: the old run ends first
+    EXPECT_EQ(canvas.runState, kPreviewRunning);
+    EXPECT_TRUE(canvas.player->programs().empty());
+
+    SetPreviewRunning(canvas, false);
+    const int presents = window.presents;
+    EXPECT_EQ(PreviewThreadProc(canvas), kPreviewStopped);
+    EXPECT_EQ(canvas.player, nullptr);
+    EXPECT_EQ(canvas.tick, 0u);
+    EXPECT_EQ(window.presents, presents + 1);
+    EXPECT_EQ(Picture(canvas.backImage), Picture(still));
+    EXPECT_FALSE(canvas.overlay.empty());
+
+    SetPreviewRunning(canvas, true);
+    SetPreviewRunning(canvas, false);
+    RenderLayout(canvas, false);  // a pending stop is finished before rendering
+    EXPECT_EQ(canvas.runState, kPreviewStopped);
+    SetPreviewRunning(canvas, true);
+    ReleaseCanvas(canvas);
+    EXPECT_EQ(canvas.runState, kPreviewStopped);
+    EXPECT_FALSE(canvas.backImage.hasPixels());
+}
+
+// ---- pictures ----------------------------------------------------------------------------
+
+class PreviewPictures : public RenderTest {
+protected:
+    std::vector<Rows> Play(ProgramTree& tree, std::initializer_list<uint64_t> times) {
+        std::vector<Rows> rows;
+        for (const RawImage& img : RenderPreviewPictures(tree, rc, std::vector<uint64_t>(times), 1))
+            rows.push_back(Picture(img));
+        return rows;
+    }
+};
+
+TEST_F(PreviewPictures, WideMovingContentIsFollowedByASecondCopy) {
+    ProgramTree tree = TinyTree(36, 1, 5);
+    AddPictureProgram(tree, 0, 0, 36, 1, 20, 1).mainAction.effect = kEffectMoveLeft;
+    const auto rows = Play(tree, {10, 40, 550});
+    EXPECT_EQ(rows[0][0], std::string(36, '.'));  // the first step: just outside on the right
+    EXPECT_EQ(rows[1][0], std::string(33, '.') + "rrr");  // the fourth step: at 36 - 3
+    EXPECT_EQ(rows[2][0], "rr" + std::string(32, '.') + "rr");
+}
+
+TEST_F(PreviewPictures, FlashInvertsTheAreaOnEveryOtherStep) {
+    ProgramTree tree = TinyTree(4, 1, 5);
+    ProgramRecord& p = AddPictureProgram(tree, 0, 0, 3, 1, 2, 1);
+    p.mainAction.effect = kEffectFlash;
+    p.content.header.spread = 0;
+    EXPECT_EQ(Play(tree, {10, 20, 30, 40}), (std::vector<Rows>{{"rr.."}, {"..r."}, {"rr.."}, {"..r."}}));
+}
+
+TEST_F(PreviewPictures, SnowDissolvesTheContentInAndOut) {
+    ProgramTree tree = TinyTree(16, 16, 5);
+    ProgramRecord& p = AddPictureProgram(tree, 0, 0, 16, 16, 16, 16);
+    p.mainAction.effect = kEffectSnow;
+    std::vector<uint64_t> times;
+    for (uint64_t t = 10; t <= 310; t += 10) times.push_back(t);
+    std::vector<int> lit;
+    for (const RawImage& img : RenderPreviewPictures(tree, rc, times, 1)) lit.push_back(CountLit(img));
+    ASSERT_EQ(lit.size(), 31u);
+    EXPECT_EQ(lit[0], 0);
+    EXPECT_EQ(lit[15], 256);
+    EXPECT_EQ(lit[30], 0);
+    // The masks are the dissolve sequence drawn from a generator seeded with 1.
+    FrameVector masks;
+    DissolveRandom random(1);
+    MakeBorderFrames(&masks, kBorderDissolve, &random);
+    const RawImage seventh = RenderPreviewPictures(tree, rc, std::vector<uint64_t>{80}, 1)[0];
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) ASSERT_EQ(seventh.row32(y)[x] != 0, masks[7]->row32(y)[x] != 0) << x << "," << y;
+    for (size_t i = 1; i <= 15; ++i) EXPECT_LT(lit[i - 1], lit[i]) << i;
+    for (size_t i = 16; i <= 30; ++i) EXPECT_GT(lit[i - 1], lit[i]) << i;
+}
+
+TEST_F(PreviewPictures, TheLayoutPictureIsTheScreenAtTheZoom) {
+    ProgramTree tree = TinyTree(3, 1, 13);
+    AddPictureProgram(tree, 0, 0, 3, 1, 1, 1).content.header.spread = 0;
+    EXPECT_EQ(Picture(RenderLayoutPicture(tree, rc, 0, 2)), (Rows{"cc....", "cc...."}));
+    EXPECT_FALSE(RenderLayoutPicture(tree, rc, 1, 2).hasPixels());
+}
+
+}  // namespace
+}  // namespace ledsuite
+
+namespace ledsuite {
+namespace {
+
+// Pictures of the first rounds of an effect: a w x h picture filling an area of a
+// w x (h + top) screen from row `top`.
+TEST_F(PreviewPictures, InterweaveStackAndSweepsDrawTheirGeometry) {
+    struct Case {
+        uint8_t effect;
+        int top, w, h, rounds;
+        std::vector<Rows> expected;
+    } cases[] = {
+        // Even rows come from the left, odd rows from the right, s from 4 to 0.
+        {kEffectInterweaveHorizontal, 0, 4, 2, 5,
+         {{"....", "...."}, {"r...", "...r"}, {"rr..", "..rr"}, {"rrr.", ".rrr"}, {"rrrr", "rrrr"}}},
+        // Rows rise from below by the line offset; the area starts above the screen.
+        {kEffectStackUp, -1, 3, 4, 5,
+         {{"...", "...", "..."}, {"...", "...", "rrr"}, {"...", "rrr", "rrr"}, {"rrr", "rrr", "rrr"},
+          {"rrr", "rrr", "rrr"}}},
+        // The column from the left: cleared ahead, the beam from the point to the far edge,
+        // then the point turned at the bottom with the first sprite above it.
+        {kEffectLaserLeft, 0, 4, 4, 2, {{"rrrr", "....", "....", "...."}, {"rrrr", "rrr.", "r...", "rrrr"}}},
+        {kEffectBlackboardRight, 0, 4, 4, 2, {{"....", "....", "....", "...."}, {"rrrr", ".rrr", "...r", "...r"}}},
+    };
+    for (const Case& c : cases) {
+        ProgramTree tree = TinyTree(c.w, c.h + std::min(c.top, 0), 5);
+        ProgramRecord& p = AddPictureProgram(tree, 0, c.top, c.w, c.top + c.h, c.w, c.h);
+        p.mainAction.effect = c.effect;
+        p.content.header.spread = 0;
+        std::vector<uint64_t> times;
+        for (int i = 1; i <= c.rounds; ++i) times.push_back(uint64_t(10 * i));
+        std::vector<Rows> seen;
+        for (const RawImage& img : RenderPreviewPictures(tree, rc, times, 1)) seen.push_back(Picture(img));
+        EXPECT_EQ(seen, c.expected) << int(c.effect);
+    }
+}
+
+}  // namespace
+}  // namespace ledsuite

@@ -1,0 +1,205 @@
+// The encoder's voice pass over a temporary folder as the drive, with real speech.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+
+#include "content/bytes.h"
+#include "content/crc16.h"
+#include "content/program_encoder.h"
+#include "content/voice_pass.h"
+#include "tests/content/layout_helpers.h"
+#include "tests/sound/sound_test_util.h"
+
+using namespace ledsuite;
+using namespace soundtest;
+
+extern "C" __attribute__((used, visibility("default"))) const char* __lsan_default_suppressions() {
+    return "leak:libglib-2.0.so\nleak:libgobject-2.0.so\nleak:libgstreamer-1.0.so\n";
+}
+
+namespace {
+
+constexpr uint32_t kText16 = CellAttr::Make(16, 0, 0);
+constexpr uint8_t kEnglish = 2 + 2;  // kind byte of voice index 2
+
+ProgramTree VoiceScreen(const std::u16string& text, uint8_t effect, int height) {
+    HardwareParams hw;
+    hw.fileSystem = 1, hw.fontChip = 1, hw.cardSubtype = 2;
+    ProgramTree tree(hw);
+    tree.AddProgramSet();
+    ProgramRecord& p = *tree.AddProgram(0)->record;
+    p.right = 128, p.bottom = height;
+    p.mainAction.effect = effect;
+    p.mainAction.pause = 0;
+    PutText(p.content, text, kText16);
+    tree.SetProgramKind(0, 0, kEnglish);
+    return tree;
+}
+
+struct VoiceBuild {
+    Bytes buffer;
+    int32_t length = 0;
+    std::vector<EncodeProgress> reports;
+};
+
+VoiceBuild BuildWithVoice(const ProgramTree& tree, DriveRecord& drive, size_t limit = kImageLimit) {
+    VoiceBuild b;
+    b.buffer.assign(limit, 0xFF);
+    EncodeHooks hooks;
+    hooks.voicePass = MakeVoicePass(drive);
+    hooks.progress = [&](const EncodeProgress& p) { b.reports.push_back(p); };
+    uint32_t position = 0;
+    b.length = BuildProgramImage(b.buffer.data(), &position, tree, limit, hooks);
+    return b;
+}
+
+Bytes ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+// The sound place of the first program: u16 index and the kind byte.
+std::pair<uint16_t, uint8_t> SoundPlace(const Bytes& b) {
+    const size_t header = LoadU16(&b[LoadU16(&b[4])]);
+    const size_t body = LoadU32(&b[header + 6]);
+    return {LoadU16(&b[body]), b[body + 2]};
+}
+
+}  // namespace
+
+TEST(VoicePass, PiecesAtPunctuationOrByPage) {
+    ProgramTree tree = VoiceScreen(u"One, two. Three!", kEffectMoveLeft, 16);
+    ProgramRecord& p = *tree.program(0, 0)->record;
+    EXPECT_TRUE(SplitsAtPunctuation(p));
+    EXPECT_EQ(SpeechPieces(p, true), (std::vector<std::u16string>{u"One,", u" two.", u" Three!"}));
+    p.mainAction.pause = 3;
+    EXPECT_FALSE(SplitsAtPunctuation(p));
+    p.mainAction.effect = kEffectMoveLeftContinue;
+    EXPECT_TRUE(SplitsAtPunctuation(p));
+    p.secondaryAction.effect = kEffectFlash;
+    EXPECT_FALSE(SplitsAtPunctuation(p));
+    // Pages: each line of 16 pixels fills the 16-pixel area.
+    tree = VoiceScreen(u"Hello\nWorld", kEffectBlindsHorizontal, 16);
+    EXPECT_EQ(SpeechPieces(*tree.program(0, 0)->record, false), (std::vector<std::u16string>{u"Hello\n", u"World"}));
+    // A piece over 512 characters is cut, not shortened.
+    std::u16string longText(1100, u'a');
+    tree = VoiceScreen(longText, kEffectMoveLeft, 16);
+    const auto pieces = SpeechPieces(*tree.program(0, 0)->record, true);
+    ASSERT_EQ(pieces.size(), 3u);
+    EXPECT_EQ(pieces[0].size() + pieces[1].size() + pieces[2].size(), 1100u);
+    EXPECT_EQ(pieces[0].size(), 512u);
+}
+
+TEST(VoicePass, Mode1FileAndTheCopyBehindTheImage) {
+    TempFolder drive("drive1");
+    DriveRecord record{drive.path().string(), 0, true};
+    const ProgramTree tree = VoiceScreen(u"One, two. Three!", kEffectMoveLeft, 16);
+    const VoiceBuild b = BuildWithVoice(tree, record);
+    ASSERT_GT(b.length, 0);
+    const size_t L = size_t(b.length);
+    EXPECT_EQ(record.fileCount, 1);
+    const Bytes file = ReadAll(drive / "ZIZodo/Sound/000.ssf");
+    ASSERT_GT(file.size(), 512u + 22050);  // more than half a second of speech
+    EXPECT_EQ(Bytes(file.begin() + 2, file.begin() + 6), (Bytes{'k', 'i', 'p', 0}));
+    EXPECT_EQ(Bytes(file.begin() + 258, file.begin() + 262), (Bytes{'s', 'f', 'h', 0}));
+    EXPECT_EQ(file[262], 0x23);
+    EXPECT_EQ(LoadU16(&file[276]), 1);
+    EXPECT_EQ(LoadU32(&file[272]), 512u);
+    EXPECT_EQ(LoadU32(&file[268]), file.size() - 512);
+    EXPECT_EQ(LoadU16(&file[18]), u'0');  // the stem "000"
+    // The image's CRC covers the stored index; behind it the "pde" block and the sound.
+    EXPECT_EQ(SoundPlace(b.buffer), std::make_pair(uint16_t(0), kEnglish));
+    EXPECT_EQ(LoadU16(&b.buffer[L - 2]), Crc16Modbus(L - 2, b.buffer.data()));
+    EXPECT_EQ(Bytes(b.buffer.begin() + L, b.buffer.begin() + L + 40), (Bytes{'p', 'd', 'e', 0} + Bytes(36, 0)));
+    const uint8_t* copy = &b.buffer[L + 40];
+    EXPECT_TRUE(std::equal(file.begin() + 256, file.end(), copy + 256));  // same sound, no stem
+    EXPECT_EQ(b.buffer[L + 40 + file.size()], 0xFF);
+    // Reports: the program's start, then one per piece, the last at 1.
+    ASSERT_EQ(b.reports.size(), 4u);
+    EXPECT_EQ(b.reports.front().fraction, 0.0f);
+    EXPECT_EQ(b.reports.back().fraction, 1.0f);
+    EXPECT_EQ(b.reports.back().programs, 1u);
+}
+
+TEST(VoicePass, Mode2WithMarksAndFixedSounds) {
+    TempFolder drive("drive2");
+    TempFolder res("res2");
+    std::filesystem::create_directories(res.path() / "zu_soundfix");
+    ASSERT_TRUE(MakeToneWav(res / "zu_soundfix/ding.wav", 16000, 1, 0.25));
+    setenv("LEDSUITE_RESOURCES", res.path().c_str(), 1);
+    DriveRecord record{drive.path().string(), 0, false};
+    ProgramTree tree = VoiceScreen(u"Hello\nWorld", kEffectBlindsHorizontal, 16);
+    BuildWithVoice(tree, record);
+    const Bytes plain = ReadAll(drive / "ZIZodo/Sound/000.ssf");
+    ProgramRecord& p = *tree.program(0, 0)->record;
+    std::copy_n(u"ding.wav", 9, p.prefixSound.begin());
+    std::copy_n(u"ding.wav", 9, p.suffixSound.begin());
+    const VoiceBuild b = BuildWithVoice(tree, record, kImageLimit);
+    unsetenv("LEDSUITE_RESOURCES");
+    EXPECT_EQ(record.fileCount, 2);
+    const Bytes framed = ReadAll(drive / "ZIZodo/Sound/000.ssf");
+    for (const Bytes* f : {&plain, &framed}) {
+        ASSERT_GT(f->size(), 1024u);
+        EXPECT_EQ(LoadU16(&(*f)[276]), 2);      // mode 2
+        EXPECT_EQ(LoadU32(&(*f)[280]), 8u);     // two marks
+        EXPECT_EQ(LoadU32(&(*f)[272]), 1024u);  // samples behind the padded mark table
+        EXPECT_EQ(LoadU32(&(*f)[14]), 512u);    // mode 2's length field: the mark table's size
+        // The last mark is the samples joined (the header's count is rounded down to 4 bytes).
+        EXPECT_NEAR(double(LoadU32(&(*f)[516])), double(LoadU32(&(*f)[264])), 1.0);
+    }
+    // Each of the two pages got a quarter second before and after: about 22,050 samples more.
+    const double added = double(LoadU32(&framed[264])) - double(LoadU32(&plain[264]));
+    EXPECT_NEAR(added, 4 * 0.25 * 22050, 0.03 * 22050);
+    EXPECT_EQ(b.buffer[size_t(b.length)], 0xFF);  // nothing behind the image without the flag
+}
+
+TEST(VoicePass, RoomBehindTheImageAndSoundlessPrograms) {
+    TempFolder drive("drive3");
+    DriveRecord record{drive.path().string(), 0, true};
+    // Several seconds of speech do not fit the room a paged image leaves.
+    std::u16string text;
+    for (int i = 0; i < 8; ++i) text += u"A sentence that takes a while to say. ";
+    ProgramTree tree = VoiceScreen(text, kEffectMoveLeft, 16);
+    VoiceBuild b = BuildWithVoice(tree, record, kPagedImageLimit);
+    ASSERT_GT(b.length, 0);
+    const size_t L = size_t(b.length);
+    EXPECT_EQ(Bytes(b.buffer.begin() + L, b.buffer.begin() + L + 4), (Bytes{'p', 'd', 'e', 0}));
+    EXPECT_TRUE(std::all_of(b.buffer.begin() + L + 40, b.buffer.end(), [](uint8_t x) { return x == 0xFF; }));
+    EXPECT_GT(std::filesystem::file_size(drive / "ZIZodo/Sound/000.ssf"), kPagedImageLimit);
+
+    // Music without its file, and speech with nothing to say: no sound (index 0xFFFF).
+    std::filesystem::remove_all(drive / "ZIZodo");
+    tree.SetProgramKind(0, 0, 1);
+    std::copy_n(u"/no/such.mp3", 13, tree.program(0, 0)->record->musicPath.begin());
+    b = BuildWithVoice(tree, record);
+    EXPECT_EQ(SoundPlace(b.buffer), std::make_pair(uint16_t(0xFFFF), uint8_t(1)));
+    tree = VoiceScreen(u"   ", kEffectMoveLeft, 16);
+    b = BuildWithVoice(tree, record);
+    EXPECT_EQ(SoundPlace(b.buffer), std::make_pair(uint16_t(0xFFFF), kEnglish));
+    EXPECT_FALSE(std::filesystem::exists(drive / "ZIZodo/Sound/000.ssf"));
+}
+
+TEST(VoicePass, ProgressReachesTheChannel) {
+    struct Recorder : InternalChannel {
+        std::vector<BuildProgressReport> seen;
+        int code = 0;
+        intptr_t send(int c, intptr_t arg) override {
+            code = c;
+            seen.push_back(*reinterpret_cast<const BuildProgressReport*>(arg));
+            return 0;
+        }
+        void post(int, intptr_t) override {}
+    } channel;
+    ProgressToChannel(channel, 77)({3, 1, 0.5f});
+    EXPECT_EQ(channel.code, 544);
+    ASSERT_EQ(channel.seen.size(), 1u);
+    const BuildProgressReport& r = channel.seen[0];
+    EXPECT_EQ(r.programs, 3u);
+    EXPECT_EQ(r.done, 1u);
+    EXPECT_EQ(r.fraction, 0.5f);
+    EXPECT_EQ(std::u16string(r.text), u"编译语音");
+    EXPECT_EQ(r.extra, 77);
+    EXPECT_EQ(SpeakToWavBytes(u"", 0, 0).size(), 0u);
+}
