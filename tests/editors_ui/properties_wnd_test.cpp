@@ -16,6 +16,7 @@
 #include "content/settings.h"
 #include "editors/property_rules.h"
 #include "editors/property_texts.h"
+#include "editors/ui/dlg_edit_frame.h"
 #include "editors/ui/dlg_password.h"
 #include "editors/ui/dlg_sel_more_period.h"
 #include "editors/ui/hardware_grid.h"
@@ -267,7 +268,16 @@ TEST(PropertiesWnd, ProgramEditsAreHeldToTheStoredRangesAndTellTheLayout) {
     g->ChooseOption(kPrgRate, 0);
     EXPECT_EQ(p.rate, -10);
 
-    g->ChooseOption(kPrgBorderType, 1);  // Custom: the frame editor's hook, frames kept
+    bool editorShown = false;  // Custom opens the frame editor; Cancel keeps the frames
+    QTimer::singleShot(0, [&editorShown] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* editor = qobject_cast<DlgEditFrame*>(w); editor && editor->isVisible()) {
+                editorShown = true;
+                editor->reject();
+            }
+    });
+    g->ChooseOption(kPrgBorderType, 1);
+    EXPECT_TRUE(editorShown);
     EXPECT_EQ(p.borderType, 1);
     EXPECT_TRUE(g->IsItemEnabled(kPrgBorderEffect));
     g->ChooseOption(kPrgBorderType, 2);
