@@ -2,6 +2,10 @@
 
 #include "editors/ui/edit_ctrl.h"
 #include "editors/ui/properties_wnd.h"
+#include "music/ui/music_ctrl.h"
+#include "shell/list_view_program_edit.h"
+#include "shell/server_session.h"
+#include "shell/view_multi.h"
 #include "shell/zu_view.h"
 #include "toolkit/message_box.h"
 
@@ -21,8 +25,19 @@ FramePanes DefaultFramePanes() {
         auto* editor = new CEditCtrl(parent, channel);
         return Pane{editor, editor};
     };
-    // The music pane, program lists and multi-screen page join here as their windows
-    // are built.
+    panes.musicPane = [](QWidget* parent, InternalChannel* channel) {
+        auto* music = new CMusicCtrl(parent, channel);
+        return Pane{music, music};
+    };
+    panes.programList = [](QWidget* parent, InternalChannel* channel) {
+        auto* list = new ListViewProgramEdit(parent, channel);
+        return Pane{list, list};
+    };
+    panes.multiPage = [](QWidget* parent, InternalChannel* channel, ServerSession& server) {
+        auto* page = new CViewMulti(parent, channel, &server.Groups(), server.Socket());
+        page->FillFromGroupTable();
+        return Pane{page, page};
+    };
     return panes;
 }
 
