@@ -11,28 +11,26 @@
 
 namespace ledsuite {
 
-FramePanes DefaultFramePanes() {
-    FramePanes panes;
-    panes.view = [](QWidget* parent, InternalChannel* channel) {
-        auto* view = new CZUView(parent, channel);
-        return Pane{view, view};
-    };
-    panes.propertyWindow = [](QWidget* parent, InternalChannel* channel) {
-        auto* window = new CPropertiesWnd(parent, channel);
+namespace {
+
+// A maker of a pane whose window is also its relay target.
+template <class Window>
+PaneMaker MakerOf() {
+    return [](QWidget* parent, InternalChannel* channel) {
+        auto* window = new Window(parent, channel);
         return Pane{window, window};
     };
-    panes.textEditor = [](QWidget* parent, InternalChannel* channel) {
-        auto* editor = new CEditCtrl(parent, channel);
-        return Pane{editor, editor};
-    };
-    panes.musicPane = [](QWidget* parent, InternalChannel* channel) {
-        auto* music = new CMusicCtrl(parent, channel);
-        return Pane{music, music};
-    };
-    panes.programList = [](QWidget* parent, InternalChannel* channel) {
-        auto* list = new ListViewProgramEdit(parent, channel);
-        return Pane{list, list};
-    };
+}
+
+}  // namespace
+
+FramePanes DefaultFramePanes() {
+    FramePanes panes;
+    panes.view = MakerOf<CZUView>();
+    panes.propertyWindow = MakerOf<CPropertiesWnd>();
+    panes.textEditor = MakerOf<CEditCtrl>();
+    panes.musicPane = MakerOf<CMusicCtrl>();
+    panes.programList = MakerOf<ListViewProgramEdit>();
     panes.multiPage = [](QWidget* parent, InternalChannel* channel, ServerSession& server) {
         auto* page = new CViewMulti(parent, channel, &server.Groups(), server.Socket());
         page->FillFromGroupTable();

@@ -113,6 +113,7 @@ void CMainFrame::BuildOutlookBar(const FramePanes& panes) {
     outlook_->AddPage(single_, ToQString(kPageProgramManager));
     if (panes.multiPage) {
         multi_ = panes.multiPage(outlook_, &relay_, server_);
+        multi_.widget->setObjectName(QStringLiteral("RARAZU"));
         outlook_->AddPage(multi_.widget, ToQString(kPageProgramRelease));
     }
     addDockWidget(Qt::LeftDockWidgetArea, outlook_);
