@@ -2,27 +2,40 @@
 
 #include "editors/ui/edit_ctrl.h"
 #include "editors/ui/properties_wnd.h"
+#include "music/ui/music_ctrl.h"
+#include "shell/list_view_program_edit.h"
+#include "shell/server_session.h"
+#include "shell/view_multi.h"
 #include "shell/zu_view.h"
 #include "toolkit/message_box.h"
 
 namespace ledsuite {
 
-FramePanes DefaultFramePanes() {
-    FramePanes panes;
-    panes.view = [](QWidget* parent, InternalChannel* channel) {
-        auto* view = new CZUView(parent, channel);
-        return Pane{view, view};
-    };
-    panes.propertyWindow = [](QWidget* parent, InternalChannel* channel) {
-        auto* window = new CPropertiesWnd(parent, channel);
+namespace {
+
+// A maker of a pane whose window is also its relay target.
+template <class Window>
+PaneMaker MakerOf() {
+    return [](QWidget* parent, InternalChannel* channel) {
+        auto* window = new Window(parent, channel);
         return Pane{window, window};
     };
-    panes.textEditor = [](QWidget* parent, InternalChannel* channel) {
-        auto* editor = new CEditCtrl(parent, channel);
-        return Pane{editor, editor};
+}
+
+}  // namespace
+
+FramePanes DefaultFramePanes() {
+    FramePanes panes;
+    panes.view = MakerOf<CZUView>();
+    panes.propertyWindow = MakerOf<CPropertiesWnd>();
+    panes.textEditor = MakerOf<CEditCtrl>();
+    panes.musicPane = MakerOf<CMusicCtrl>();
+    panes.programList = MakerOf<ListViewProgramEdit>();
+    panes.multiPage = [](QWidget* parent, InternalChannel* channel, ServerSession& server) {
+        auto* page = new CViewMulti(parent, channel, &server.Groups(), server.Socket());
+        page->FillFromGroupTable();
+        return Pane{page, page};
     };
-    // The music pane, program lists and multi-screen page join here as their windows
-    // are built.
     return panes;
 }
 

@@ -18,6 +18,9 @@ struct Pane {
     InternalTarget* target = nullptr;
 };
 using PaneMaker = std::function<Pane(QWidget* parent, InternalChannel* channel)>;
+class ServerSession;
+// The multi-screen page also gets the frame's vehicle-server session (its group table and socket).
+using MultiPageMaker = std::function<Pane(QWidget* parent, InternalChannel* channel, ServerSession& server)>;
 
 struct FramePanes {
     PaneMaker view;            // CZUView: upper pane of the left column
@@ -25,7 +28,7 @@ struct FramePanes {
     PaneMaker musicPane;       // CMusicCtrl: the tab host's "Music Player" page
     PaneMaker programList;     // ListViewProgramEdit: the tab host's "Programs List" page
     PaneMaker propertyWindow;  // CPropertiesWnd: the right column
-    PaneMaker multiPage;       // CViewMulti: the outlook bar's second page
+    MultiPageMaker multiPage;  // CViewMulti: the outlook bar's second page
 };
 
 FramePanes DefaultFramePanes();

@@ -60,6 +60,7 @@ CMainFrame::CMainFrame(const FramePanes& panes, QWidget* parent)
     BuildMenus();
     BuildMainToolBar();
     BuildStatusBar();
+    server_.ConnectFromSettings();  // bounded wait: start-up never hangs on a silent server
     BuildOutlookBar(panes);
     RunStartupSteps();
 }
@@ -111,7 +112,8 @@ void CMainFrame::BuildOutlookBar(const FramePanes& panes) {
     single_->setObjectName(QStringLiteral("RARAZU"));
     outlook_->AddPage(single_, ToQString(kPageProgramManager));
     if (panes.multiPage) {
-        multi_ = panes.multiPage(outlook_, &relay_);
+        multi_ = panes.multiPage(outlook_, &relay_, server_);
+        multi_.widget->setObjectName(QStringLiteral("RARAZU"));
         outlook_->AddPage(multi_.widget, ToQString(kPageProgramRelease));
     }
     addDockWidget(Qt::LeftDockWidgetArea, outlook_);

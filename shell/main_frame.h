@@ -19,6 +19,7 @@
 #include "shell/frame_layout.h"
 #include "shell/frame_panes.h"
 #include "shell/relay.h"
+#include "shell/server_session.h"
 #include "shell/zu_doc.h"
 
 class QLabel;
@@ -70,6 +71,8 @@ public:
 
     Relay& Channel() { return relay_; }
     CZUDoc& Document() { return doc_; }
+    // The vehicle-server session: connected at start-up when the settings name a server.
+    ServerSession& Server() { return server_; }
     CViewSingle* SinglePage() const { return single_; }
     RSEditorWnd* EditorHost() const { return editorHost_; }
     QWidget* PropertyWindow() const { return property_.widget; }
@@ -146,6 +149,7 @@ private:
 
     Relay relay_;
     CZUDoc doc_;
+    ServerSession server_;
     QToolBar* toolbar_ = nullptr;
     QLabel* messagePane_ = nullptr;
     QLabel* portPane_ = nullptr;

@@ -5,6 +5,8 @@
 #include <QWheelEvent>
 
 #include "content/font_tables.h"
+#include "shell/list_view_car_info.h"
+#include "shell/list_view_program_server.h"
 #include "toolkit/qt_text.h"
 #include "toolkit/view_tree.h"
 
@@ -12,11 +14,24 @@ namespace ledsuite {
 
 namespace {
 constexpr int kPreviewTickMs = 10;
+constexpr int kServerListId = 6, kVehicleListId = 7;
+
+// A list pane over the view's client area, hidden until multi-screen mode.
+template <class ListView>
+ListView* HiddenList(QWidget* view, InternalChannel* channel, int id) {
+    auto* list = new ListView(view, channel);
+    list->setObjectName(QStringLiteral("ROZIVovo"));
+    list->setProperty("controlId", id);
+    list->hide();
+    return list;
+}
 QColor Rgb(uint32_t c) { return QColor::fromRgb(QRgb(0xFF000000u | c)); }
 }  // namespace
 
 CZUView::CZUView(QWidget* parent, InternalChannel* channel)
-    : QWidget(parent), channel_(channel), faces_(MakeFaceLists<FontTables>()), rc_(fonts_, faces_) {
+    : QWidget(parent), channel_(channel), faces_(MakeFaceLists<FontTables>()), rc_(fonts_, faces_),
+      serverList_(HiddenList<ListViewProgramServer>(this, channel, kServerListId)),
+      vehicleList_(HiddenList<ListViewCarInfo>(this, channel, kVehicleListId)) {
     setObjectName(QStringLiteral("CZUView"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     InitCanvas(canvas_, rc_);
@@ -74,8 +89,7 @@ void CZUView::ShowTree(CViewTree* tree) {
 intptr_t CZUView::onInternal(int code, intptr_t arg) {
     switch (code) {
         case IMC_SET_VIEW_MODE:
-            mode_ = uint16_t(arg);
-            update();
+            SetMode(arg);
             return 0;
         case IMC_REDRAW_LAYOUT:
             RenderLayout(canvas_, true);
@@ -93,9 +107,22 @@ intptr_t CZUView::onInternal(int code, intptr_t arg) {
             if (arg == 2) ResetCanvasView(canvas_);
             else ZoomAboutCentre(arg == 0 ? -1 : 1);
             return 0;
+        case IMC_GET_VEHICLE_LIST:
+        case IMC_LANGUAGE_CHANGED:
+            return vehicleList_->onInternal(code, arg);
         default:
-            return 0;  // the vehicle list (codes 1536, 20483) has no window yet
+            return 0;
     }
+}
+
+void CZUView::SetMode(intptr_t mode) {
+    mode_ = uint16_t(mode);
+    // Multi-screen mode shows the vehicle list over the canvas (which then draws nothing);
+    // every other mode hides both lists.
+    serverList_->hide();
+    vehicleList_->setVisible(mode_ == 1);
+    if (mode_ == 1) vehicleList_->raise();
+    update();
 }
 
 void CZUView::ZoomAboutCentre(int delta) {
@@ -157,6 +184,8 @@ void CZUView::DrawOverlay(QPainter& painter) const {
 
 void CZUView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    for (QWidget* list : {static_cast<QWidget*>(serverList_), static_cast<QWidget*>(vehicleList_)})
+        list->setGeometry(0, 0, width(), height());
     if (canvas_.window) ResizeCanvas(canvas_, width(), height());
 }
 

@@ -5,6 +5,10 @@
 // wheel to the canvas, runs zoom and the preview on request. The preview stepper is
 // driven from a 10 ms timer on the UI thread; the canvas keeps the run state
 // (0 stopped, 1 running, 0xFFFF stop requested).
+//
+// Two list panes lie over the canvas, hidden in single-screen mode: the server program
+// list and the vehicle list. Multi-screen mode shows the vehicle list in place of the
+// canvas.
 #include <QTimer>
 #include <QWidget>
 
@@ -19,6 +23,8 @@ class QImage;
 namespace ledsuite {
 
 class CViewTree;
+class ListViewCarInfo;
+class ListViewProgramServer;
 
 class CZUView : public QWidget, public InternalTarget, public CanvasWindow {
     Q_OBJECT
@@ -32,6 +38,8 @@ public:
     const CViewTree* ShownTree() const { return shown_; }
     uint16_t Mode() const { return mode_; }
     bool PreviewTimerActive() const { return timer_.isActive(); }
+    ListViewProgramServer* ServerProgramList() const { return serverList_; }
+    ListViewCarInfo* VehicleList() const { return vehicleList_; }
     // The back image as the view shows it (shares the canvas's pixels).
     QImage BackImage() const;
 
@@ -54,6 +62,7 @@ protected:
 
 private:
     void ShowTree(CViewTree* tree);
+    void SetMode(intptr_t mode);
     void TakeSelection();
     void OnPreviewTick();
     void ZoomAboutCentre(int delta);
@@ -67,6 +76,8 @@ private:
     CViewTree* shown_ = nullptr;
     uint16_t mode_ = 0;
     QTimer timer_;
+    ListViewProgramServer* serverList_;
+    ListViewCarInfo* vehicleList_;
 };
 
 }  // namespace ledsuite

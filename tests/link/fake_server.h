@@ -37,6 +37,11 @@ public:
         }
         thread_ = std::thread([this] { Run(); });
     }
+    // The same on the server end of a connection made elsewhere (an accepted TCP socket); closed at the end.
+    FakeServer(int serverFd, std::vector<std::vector<uint8_t>> replies) : replies_(std::move(replies)) {
+        server_ = serverFd;
+        thread_ = std::thread([this] { Run(); });
+    }
     ~FakeServer() {
         shutdown(server_, SHUT_RDWR);
         shutdown(client_, SHUT_RDWR);

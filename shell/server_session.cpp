@@ -1,0 +1,89 @@
+#include "shell/server_session.h"
+
+#include <fcntl.h>
+#include <netdb.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+
+#include <QSettings>
+
+namespace ledsuite {
+
+namespace {
+
+// Waits until the non-blocking connect on `fd` ends; true when it succeeded in time.
+bool ConnectFinished(int fd, int timeoutMs) {
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    pollfd p{fd, POLLOUT, 0};
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        const int ready = poll(&p, 1, int(std::max<long long>(left, 0)));
+        if (ready > 0) break;
+        if (ready == 0 || errno != EINTR) return false;  // time-out or a failed wait
+    }
+    int error = 0;
+    socklen_t size = sizeof error;
+    return getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0;
+}
+
+// One address: a non-blocking connect bounded by the time-out, then back to blocking
+// (the server requests poll before each receive themselves).
+int ConnectWithin(const addrinfo& address, int timeoutMs) {
+    const int fd = socket(address.ai_family, address.ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, address.ai_protocol);
+    if (fd < 0) return -1;
+    bool connected = connect(fd, address.ai_addr, address.ai_addrlen) == 0;
+    if (!connected && errno == EINPROGRESS) connected = ConnectFinished(fd, timeoutMs);
+    const int flags = fcntl(fd, F_GETFL);
+    if (!connected || flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+}  // namespace
+
+int OpenServerConnection(const std::string& host, int port, int timeoutMs) {
+    if (host.empty() || port <= 0 || port > 65535) return -1;
+    addrinfo hints{};
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_NUMERICHOST | AI_NUMERICSERV;
+    addrinfo* list = nullptr;
+    const std::string numeric = host == "localhost" ? "127.0.0.1" : host;
+    if (getaddrinfo(numeric.c_str(), std::to_string(port).c_str(), &hints, &list) != 0) return -1;
+    int fd = -1;
+    for (const addrinfo* a = list; a && fd < 0; a = a->ai_next) fd = ConnectWithin(*a, timeoutMs);
+    freeaddrinfo(list);
+    return fd;
+}
+
+bool ServerSession::Connect(const std::string& host, int port, int timeoutMs) {
+    Close();
+    socket_.fd = OpenServerConnection(host, port, timeoutMs);
+    return IsConnected();
+}
+
+bool ServerSession::ConnectFromSettings(int timeoutMs) {
+    const QSettings settings;
+    const QString host = settings.value(QLatin1String(kServerHostKey)).toString().trimmed();
+    bool portIsNumber = false;
+    const int port = settings.value(QLatin1String(kServerPortKey)).toString().trimmed().toInt(&portIsNumber);
+    if (host.isEmpty() || !portIsNumber) {
+        Close();
+        return false;
+    }
+    return Connect(host.toStdString(), port, timeoutMs);
+}
+
+void ServerSession::Close() {
+    if (socket_.fd >= 0) close(socket_.fd);
+    socket_.fd = -1;
+}
+
+}  // namespace ledsuite

@@ -1,0 +1,257 @@
+// The frame with every pane this build has: the tab host's three pages, the music pane's
+// playlist at start-up and close, the multi-screen page and the view's vehicle list, and
+// the vehicle-server session opened from the settings.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include <QCoreApplication>
+#include <QSettings>
+#include <QTabWidget>
+#include <QToolBox>
+
+#include "music/playlist.h"
+#include "music/ui/music_ctrl.h"
+#include "shell/editor_host.h"
+#include "shell/list_view_car_info.h"
+#include "shell/list_view_program_edit.h"
+#include "shell/list_view_program_server.h"
+#include "shell/main_frame.h"
+#include "shell/outlook_bar.h"
+#include "shell/server_session.h"
+#include "shell/view_multi.h"
+#include "shell/view_single.h"
+#include "shell/zu_app.h"
+#include "shell/zu_view.h"
+#include "tests/link/fake_server.h"
+#include "tests/shell/shell_test_util.h"
+#include "toolkit/list_ctrl.h"
+#include "toolkit/view_tree.h"
+
+using namespace ledsuite;
+using namespace ledsuite::testing;
+
+namespace {
+
+// The application with the panes of this build; `settings` runs before the frame is built.
+struct FullApp {
+    ScopedShellEnv env;
+    std::unique_ptr<CZUApp> app;
+
+    explicit FullApp(const std::function<void(QSettings&)>& settings = {}) {
+        static int noArguments = 0;
+        app = std::make_unique<CZUApp>(noArguments, nullptr);
+        if (settings) {
+            QSettings s;
+            settings(s);
+        }
+        EXPECT_TRUE(app->InitInstance());
+    }
+    CMainFrame& Frame() { return *app->MainFrame(); }
+    RSEditorWnd& Host() { return *Frame().EditorHost(); }
+    CZUView& View() { return *static_cast<CZUView*>(Frame().ViewWidget()); }
+    CMusicCtrl& Music() { return *static_cast<CMusicCtrl*>(Host().PageWidget(RSEditorWnd::kPageMusic)); }
+    CViewMulti& Multi() { return *static_cast<CViewMulti*>(Frame().OutlookBar()->Pages()->widget(1)); }
+    QString TabTitles() {
+        QStringList titles;
+        for (int i = 0; i < Host().Tabs()->count(); ++i) titles << Host().Tabs()->tabText(i);
+        return titles.join('|');
+    }
+};
+
+// A TCP socket on 127.0.0.1 at a port the system picks; listening when `listening`.
+struct LoopbackPort {
+    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    int port = 0;
+    explicit LoopbackPort(bool listening, int backlog = 4) {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof address;
+        EXPECT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), size), 0);
+        EXPECT_EQ(getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size), 0);
+        port = ntohs(address.sin_port);
+        if (listening) {
+            EXPECT_EQ(listen(fd, backlog), 0);
+        }
+    }
+    ~LoopbackPort() { close(fd); }
+    // The next waiting connection, or -1 when none comes within a second.
+    int Accept() const {
+        pollfd p{fd, POLLIN, 0};
+        return poll(&p, 1, 1000) == 1 ? accept(fd, nullptr, nullptr) : -1;
+    }
+};
+
+void SetServer(QSettings& s, const QString& host, const QVariant& port) {
+    s.setValue(kServerHostKey, host);
+    s.setValue(kServerPortKey, port);
+}
+
+GroupTable TwoGroups() {
+    GroupTable table;
+    SetGroupName(table.groups[0], u"East");
+    table.groups[0].count = 1;
+    table.groups[0].ids[0] = 101;
+    SetGroupName(table.groups[1], u"West");
+    table.groups[1].count = 1;
+    table.groups[1].ids[0] = 201;
+    return table;
+}
+
+}  // namespace
+
+TEST(FramePanes, TabHostPagesTitledInEachLanguageAndTheScreenShowsTheMusicPage) {
+    FullApp a;
+    RSEditorWnd& host = a.Host();
+    ASSERT_TRUE(host.HasPage(RSEditorWnd::kPageEditor));
+    ASSERT_NE(qobject_cast<CMusicCtrl*>(host.PageWidget(RSEditorWnd::kPageMusic)), nullptr);
+    ASSERT_NE(qobject_cast<ListViewProgramEdit*>(host.PageWidget(RSEditorWnd::kPageList)), nullptr);
+    const std::pair<uint32_t, QString> titles[] = {
+        {1, "节目编辑器|音乐播放器|节目列表"},
+        {2, "節目編輯器|音樂播放器|節目列表"},
+        {3, "Program Editor|Music Player|Programs List"},
+    };
+    for (const auto& [setting, expected] : titles) {
+        a.Frame().OnLanguage(setting);
+        EXPECT_EQ(a.TabTitles(), expected) << setting;
+    }
+    // The screen selected (as after start-up): the music page alone, and current.
+    CViewTree& tree = *a.Frame().SinglePage()->ActiveTree();
+    a.Frame().SinglePage()->OnAddProgram();
+    EXPECT_EQ(host.CurrentPage(), RSEditorWnd::kPageEditor);
+    tree.setCurrentItem(tree.ScreenItem());
+    EXPECT_EQ(host.CurrentPage(), RSEditorWnd::kPageMusic);
+    EXPECT_EQ(host.Tabs()->tabText(host.Tabs()->currentIndex()), QString("Music Player"));
+    EXPECT_FALSE(host.IsPageShown(RSEditorWnd::kPageEditor));
+    EXPECT_FALSE(host.IsPageShown(RSEditorWnd::kPageList));
+}
+
+TEST(FramePanes, MusicPaneLoadsThePlaylistAtStartUpAndWritesItOnClose) {
+    PlaylistFile file;
+    file.rows = {{u"/m/first.mp3", 0, 0, 10, 0, 0}};
+    FullApp a([&](QSettings&) { ASSERT_TRUE(SavePlaylistFile(file, PlaylistFilePath())); });
+    ASSERT_EQ(a.Music().List()->rowCount(), 1);
+    EXPECT_EQ(a.Music().List()->item(0, CMusicCtrl::kColTitle)->text(), QString("first.mp3"));
+    EXPECT_TRUE(a.Music().AddFile("/m/second.txt"));
+    a.Frame().close();
+    const std::optional<PlaylistFile> written = LoadPlaylistFile(PlaylistFilePath());
+    ASSERT_TRUE(written.has_value());
+    ASSERT_EQ(written->rows.size(), 2u);
+    EXPECT_EQ(written->rows[0].path, u"/m/first.mp3");
+    EXPECT_EQ(written->rows[1].path, u"/m/second.txt");
+}
+
+TEST(FramePanes, SecondOutlookPageShowsTheVehicleListAndTheFirstBringsTheCanvasBack) {
+    FullApp a;
+    CZUView& view = a.View();
+    COutlookBar& bar = *a.Frame().OutlookBar();
+    ASSERT_EQ(bar.PageCount(), 2);
+    a.Frame().OnLanguage(1);
+    EXPECT_EQ(bar.PageLabel(1), QString("节目发布"));
+    EXPECT_EQ(view.VehicleList()->objectName(), QString("ROZIVovo"));
+    EXPECT_FALSE(view.VehicleList()->isVisible());
+    EXPECT_FALSE(view.ServerProgramList()->isVisible());
+
+    bar.SetActivePage(1);
+    EXPECT_EQ(NavigationMode(), 1);
+    EXPECT_EQ(view.Mode(), 1);
+    EXPECT_TRUE(view.VehicleList()->isVisible());
+    EXPECT_FALSE(view.ServerProgramList()->isVisible());
+    EXPECT_EQ(view.VehicleList()->geometry(), view.rect());  // over the whole client area
+    view.resize(view.width() + 30, view.height() + 20);
+    EXPECT_EQ(view.VehicleList()->geometry(), view.rect());
+    EXPECT_EQ(view.ServerProgramList()->geometry(), view.rect());
+    // The relay's vehicle-list question is answered by the list; the language reaches its combos.
+    EXPECT_EQ(a.Frame().Channel().send(IMC_GET_VEHICLE_LIST, 0), reinterpret_cast<intptr_t>(view.VehicleList()->List()));
+    a.Frame().OnLanguage(3);
+    EXPECT_EQ(view.VehicleList()->StateFilter()->itemText(0), QString("All"));
+    EXPECT_EQ(bar.PageLabel(1), QString("Program Release"));
+
+    bar.SetActivePage(0);
+    EXPECT_EQ(NavigationMode(), 0);
+    EXPECT_EQ(view.Mode(), 0);
+    EXPECT_FALSE(view.VehicleList()->isVisible());
+    // Any mode but 1 hides both lists.
+    view.onInternal(IMC_SET_VIEW_MODE, 1);
+    view.onInternal(IMC_SET_VIEW_MODE, 2);
+    EXPECT_FALSE(view.VehicleList()->isVisible());
+}
+
+TEST(ServerSession, NoSettingsMeansNoConnectionAndThePageReportsTheFailedUpload) {
+    FullApp a;
+    EXPECT_FALSE(a.Frame().Server().IsConnected());
+    EXPECT_EQ(a.Frame().Server().Socket(), nullptr);
+    a.Frame().Server().Groups() = TwoGroups();
+    CViewMulti& page = a.Multi();
+    page.FillFromGroupTable();
+    QTreeWidgetItem* root = page.Tree()->topLevelItem(0);
+    page.Tree()->setCurrentItem(root->child(0)->child(0));
+    EXPECT_EQ(page.MoveSelectedTo("West"), CViewMulti::kUploadFailed);
+    // Only a host, or a port that is not a number: still no connection.
+    ServerSession session;
+    for (const auto& [host, port] : {std::pair<QString, QVariant>{"127.0.0.1", QVariant()},
+                                     {"", 80}, {"127.0.0.1", "eighty"}}) {
+        QSettings s;
+        SetServer(s, host, port);
+        s.sync();
+        EXPECT_FALSE(session.ConnectFromSettings()) << host.toStdString();
+    }
+}
+
+TEST(ServerSession, ConnectsAtStartUpToTheServerInTheSettingsAndTheGroupPageUploadsThroughIt) {
+    LoopbackPort server(true);
+    FullApp a([&](QSettings& s) { SetServer(s, "127.0.0.1", server.port); });
+    ASSERT_TRUE(a.Frame().Server().IsConnected());
+    const int peer = server.Accept();
+    ASSERT_GE(peer, 0);
+    FakeServer answers(peer, {ServerReply(kReplyAccepted), ServerReply(kReplyAccepted)});
+    a.Frame().Server().Groups() = TwoGroups();
+    CViewMulti& page = a.Multi();
+    page.FillFromGroupTable();
+    page.Tree()->setCurrentItem(page.Tree()->topLevelItem(0)->child(0)->child(0));
+    EXPECT_EQ(page.MoveSelectedTo("West"), CViewMulti::kMoved);
+    // The group block in its two halves, each after the 48-byte head.
+    const auto requests = answers.Requests();
+    ASSERT_EQ(requests.size(), 2u);
+    for (const auto& request : requests) EXPECT_EQ(request.size(), kServerHeaderSize + kGroupBlockHalf);
+    EXPECT_EQ(FindGroupOfMember(a.Frame().Server().Groups(), 101), 1);
+    // "localhost" and a reconnect: the first socket is closed and replaced.
+    ServerSession session;
+    EXPECT_TRUE(session.Connect("localhost", server.port));
+    EXPECT_TRUE(session.Connect("127.0.0.1", server.port));
+    EXPECT_NE(session.Socket(), nullptr);
+    session.Close();
+    EXPECT_EQ(session.Socket(), nullptr);
+}
+
+TEST(ServerSession, RefusedUnreachableAndBadAddressesFailWithinTheTimeOut) {
+    using Clock = std::chrono::steady_clock;
+    {
+        LoopbackPort closed(false);  // bound, nobody listening: refused at once
+        const auto start = Clock::now();
+        FullApp a([&](QSettings& s) { SetServer(s, "127.0.0.1", closed.port); });
+        EXPECT_FALSE(a.Frame().Server().IsConnected());
+        EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(kServerConnectTimeoutMs));
+    }
+    // A listener whose queue is full drops the handshake: the connect ends at its time-out.
+    LoopbackPort full(true, 0);
+    const int first = OpenServerConnection("127.0.0.1", full.port, 1000);
+    EXPECT_GE(first, 0);
+    const auto start = Clock::now();
+    EXPECT_EQ(OpenServerConnection("127.0.0.1", full.port, 200), -1);
+    EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(150));
+    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(kServerConnectTimeoutMs));
+    if (first >= 0) close(first);
+    // Names are not looked up; ports out of range are refused.
+    EXPECT_EQ(OpenServerConnection("server.example", full.port, 200), -1);
+    EXPECT_EQ(OpenServerConnection("127.0.0.1", 0, 200), -1);
+    EXPECT_EQ(OpenServerConnection("127.0.0.1", 65536, 200), -1);
+    EXPECT_EQ(OpenServerConnection("", full.port, 200), -1);
+}
