@@ -77,6 +77,10 @@ void RSEditorWnd::OnViewMode(intptr_t mode) {
     if (mode != 0) {
         ShowPage(kPageEditor, false);
         ShowPage(kPageMusic, false);
+        // The local program list belongs to the multi-screen mode: without this it could
+        // never be seen again once the first single-screen mode hid it.
+        ShowPage(kPageList, true);
+        ActivatePage(kPageList);
         return;
     }
     ShowPage(kPageList, false);

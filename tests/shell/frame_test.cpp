@@ -249,7 +249,7 @@ TEST(EditorHost, ShowsThePageThatFitsTheSelection) {
     // Multi-screen mode hides editor and music; back in mode 0 with a program selected the editor returns.
     r.Tree().setCurrentItem(r.Tree().ScreenItem()->child(0)->child(0));
     r.Frame().Channel().send(IMC_SET_VIEW_MODE, 1);
-    EXPECT_EQ(shown().substr(0, 3), "000");
+    EXPECT_EQ(shown(), "001:2");  // the program list, the multi-screen page's own
     host.onInternal(IMC_SET_VIEW_MODE, 0);
     EXPECT_EQ(shown().substr(0, 3), "100");
     // Pass-through: voice roles and shutdown to the music page, the list's codes to the list.
