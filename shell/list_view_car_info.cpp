@@ -73,7 +73,10 @@ void ListViewCarInfo::FillCombos(int language) {
 }
 
 intptr_t ListViewCarInfo::onInternal(int code, intptr_t) {
-    if (code == IMC_LANGUAGE_CHANGED) FillCombos(int(UiLanguageIndex()));
+    if (code == IMC_LANGUAGE_CHANGED) {
+        RelabelColumns(kColumns, int(std::size(kColumns)));
+        FillCombos(int(UiLanguageIndex()));
+    }
     if (code == IMC_GET_VEHICLE_LIST) return reinterpret_cast<intptr_t>(list_);
     return 0;
 }

@@ -40,6 +40,11 @@ void ListPane::SetColumns(const ListColumn* columns, int count, bool centred) {
     list_->verticalHeader()->hide();
 }
 
+void ListPane::RelabelColumns(const ListColumn* columns, int count) {
+    for (int c = 0; c < count && c < list_->columnCount(); ++c)
+        if (QTableWidgetItem* header = list_->horizontalHeaderItem(c)) header->setText(ToQString(columns[c].title));
+}
+
 void ListPane::FillRows(const std::vector<ProgramRow>& rows) {
     quiet_ = true;
     list_->setRowCount(0);

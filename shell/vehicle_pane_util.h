@@ -39,6 +39,8 @@ public:
 protected:
     // Report view, full-row selection, grid lines, check boxes in column 0.
     void SetColumns(const ListColumn* columns, int count, bool centred);
+    // The header texts again in the current language (widths and order kept).
+    void RelabelColumns(const ListColumn* columns, int count);
     // One row per entry; column 0 carries a check box, the status in its data.
     void FillRows(const std::vector<ProgramRow>& rows);
     // Puts a check state without the change handlers running.

@@ -67,6 +67,7 @@ TEST(ListViewCarInfo, LanguageSwitchRefillsCombosKeepingTheFilter) {
     EXPECT_EQ(pane.StateFilter()->currentIndex(), 4);
     EXPECT_EQ(pane.StateFilter()->currentText(), "Power Off");
     EXPECT_EQ(pane.SearchField()->itemText(2), "License Plate");
+    EXPECT_EQ(pane.List()->horizontalHeaderItem(2)->text(), "Driver");
     EXPECT_EQ(pane.onInternal(IMC_GET_VEHICLE_LIST, 0), reinterpret_cast<intptr_t>(pane.List()));
 }
 
