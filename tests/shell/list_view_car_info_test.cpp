@@ -68,6 +68,10 @@ TEST(ListViewCarInfo, LanguageSwitchRefillsCombosKeepingTheFilter) {
     EXPECT_EQ(pane.StateFilter()->currentText(), "Power Off");
     EXPECT_EQ(pane.SearchField()->itemText(2), "License Plate");
     EXPECT_EQ(pane.List()->horizontalHeaderItem(2)->text(), "Driver");
+    SetUiLanguage(1);  // Simplified Chinese: the headers follow
+    pane.onInternal(IMC_LANGUAGE_CHANGED, 0);
+    EXPECT_EQ(pane.List()->horizontalHeaderItem(2)->text(), QString::fromUtf16(u"司机"));
+    ResetUiLanguageForTests();
     EXPECT_EQ(pane.onInternal(IMC_GET_VEHICLE_LIST, 0), reinterpret_cast<intptr_t>(pane.List()));
 }
 
