@@ -34,6 +34,10 @@ int MsLeft(Clock::time_point deadline) {
 }
 
 // Reads until `length` bytes are in or the wait ends; see SerialRead and SerialReadUpTo.
+// The line's reads never block (VMIN 0, VTIME 0), so an empty read only means "nothing
+// yet" while poll() has not called the line readable: an empty read after POLLIN, or a
+// hang-up or error reported by poll(), is a line that is gone (adapter pulled, far end
+// closed) and fails at once instead of spinning until the deadline.
 int ReadUntil(SerialPort& port, void* buffer, size_t length, int timeoutMs, bool reportPartial) {
     if (!port.isOpen()) return -1;
     if (length == 0) return 0;
@@ -41,7 +45,8 @@ int ReadUntil(SerialPort& port, void* buffer, size_t length, int timeoutMs, bool
     const auto deadline = Clock::now() + std::chrono::milliseconds(std::clamp(timeoutMs, 0, kPortReadTimeoutMs));
     auto* out = static_cast<uint8_t*>(buffer);
     size_t got = 0;
-    bool hungUp = false;
+    bool readable = false;  // the last poll() called the line readable
+    bool down = false;      // the last poll() reported a hang-up or an error
     for (;;) {
         ssize_t n = read(port.fd, out + got, length - got);
         if (n > 0) {
@@ -50,14 +55,16 @@ int ReadUntil(SerialPort& port, void* buffer, size_t length, int timeoutMs, bool
             continue;
         }
         if (n < 0 && errno != EAGAIN && errno != EINTR) return -2;
-        if (hungUp) return -2;
-        int ms = MsLeft(deadline);
+        // What arrived before a hang-up has been read by now; nothing more will come.
+        if (down || (n == 0 && readable)) return -2;
+        const int ms = MsLeft(deadline);
         if (ms == 0) break;
         pollfd p{port.fd, POLLIN, 0};
-        int r = poll(&p, 1, ms);
+        const int r = poll(&p, 1, ms);
         if (r < 0 && errno != EINTR) return -2;
         if (r == 0) break;
-        if (r > 0 && !(p.revents & POLLIN) && (p.revents & (POLLERR | POLLHUP | POLLNVAL))) hungUp = true;
+        readable = r > 0 && (p.revents & POLLIN);
+        down = r > 0 && (p.revents & (POLLERR | POLLHUP | POLLNVAL));
     }
     return reportPartial || portTimeout ? int(got) : -1;
 }
@@ -274,7 +281,10 @@ uint8_t DetectUsbSerialChip(const std::string& devicePath, const std::string& sy
     std::error_code ec;
     const fs::path root = fs::canonical(sysfsRoot, ec);
     if (ec) return kChipNone;
-    fs::path dev = fs::canonical(root / "class" / "tty" / TtyName(devicePath) / "device", ec);
+    // Stable names such as /dev/serial/by-id/... are links to the tty node sysfs knows.
+    const fs::path node = fs::canonical(devicePath, ec);
+    const std::string tty = TtyName(ec ? devicePath : node.string());
+    fs::path dev = fs::canonical(root / "class" / "tty" / tty / "device", ec);
     if (ec) return kChipNone;
     // The USB device is an ancestor of the tty's device (the port, then the interface).
     const std::string inside = root.string() + "/";

@@ -50,10 +50,18 @@ FakeCard::FakeCard(FakeCardScript script) : script_(std::move(script)), silentLe
     slavePath_ = name;
 }
 
-FakeCard::~FakeCard() {
+FakeCard::~FakeCard() { HangUp(); }
+
+void FakeCard::HangUp() {
     Stop();
+    CloseLine();
+}
+
+void FakeCard::CloseLine() {
+    // Closing the master hangs up every open of the slave side.
     if (slave_ >= 0) close(slave_);
     if (master_ >= 0) close(master_);
+    slave_ = master_ = -1;
 }
 
 void FakeCard::Start() {
@@ -123,7 +131,7 @@ void FakeCard::Serve(const std::atomic<bool>& stop) {
     if (!ok()) return;
     prctl(PR_SET_TIMERSLACK, 1UL);  // the line pacing wants sleeps that end on time
     uint8_t buf[4096];
-    while (!stop) {
+    while (!stop && master_ >= 0) {
         pollfd p{master_, POLLIN, 0};
         if (poll(&p, 1, 20) <= 0 || !(p.revents & POLLIN)) continue;
         ssize_t n = read(master_, buf, sizeof buf);
@@ -142,7 +150,7 @@ void FakeCard::Serve(const std::atomic<bool>& stop) {
 }
 
 void FakeCard::Process(const std::atomic<bool>& stop) {
-    for (;;) {
+    while (master_ >= 0) {
         switch (state_) {
             case State::Idle: {
                 auto it = std::search(pending_.begin(), pending_.end(), kFrameMagic, kFrameMagic + kFrameMagicSize);
@@ -189,6 +197,10 @@ void FakeCard::Process(const std::atomic<bool>& stop) {
                 received_ += uint32_t(take);
                 if (blockFill_ < piece) return;
                 blockFill_ = 0;
+                if (int(blockIndex_) == script_.hangUpAtBlock) {
+                    CloseLine();
+                    return;
+                }
                 if (piece == blockSize_) {
                     auto d = script_.ackDelays.find(blockIndex_);
                     int delay = d == script_.ackDelays.end() ? script_.ackDelayMs : d->second;
@@ -211,9 +223,14 @@ void FakeCard::Process(const std::atomic<bool>& stop) {
                     break;
                 }
                 pending_.erase(pending_.begin());
+                size_t request = 0;
                 {
                     std::lock_guard<std::mutex> lock(mutex_);
-                    ++log_.requests;
+                    request = log_.requests++;
+                }
+                if (int(request) == script_.hangUpAtRequest) {
+                    CloseLine();
+                    return;
                 }
                 const auto& data = script_.readBackData;
                 const size_t k = std::min<size_t>(8, data.size() - readBackPos_);
@@ -236,15 +253,22 @@ void FakeCard::HandleFrame(const std::vector<uint8_t>& frame, const std::atomic<
         log_.probeRates.push_back(rate);
     }
     if (script_.baud == 0 || rate != script_.baud) return;
+    if (auto d = script_.replyDelays.find(frame[7]); d != script_.replyDelays.end()) Delay(d->second);
     switch (CardCommand(frame[7])) {
         case CardCommand::Info:
-            if (!script_.info.empty()) Reply(script_.info, stop);
+            if (script_.info.size() > 3 && script_.infoTailDelayMs > 0) {
+                Reply({script_.info.begin(), script_.info.begin() + 3}, stop);
+                Delay(script_.infoTailDelayMs);
+                Reply({script_.info.begin() + 3, script_.info.end()}, stop);
+            } else if (!script_.info.empty()) {
+                Reply(script_.info, stop);
+            }
             break;
         case CardCommand::CardId:
             Reply({uint8_t(script_.cardId), uint8_t(script_.cardId >> 8)}, stop);
             break;
         case CardCommand::BaudProbe:
-            Reply({'B', 'A', 'U', 'D', 'R'}, stop);
+            Reply({script_.probeAnswer.begin(), script_.probeAnswer.end()}, stop);
             break;
         case CardCommand::PowerFollowUp:
             if (script_.answerPower) Reply({0x01}, stop);

@@ -30,6 +30,11 @@ struct FakeCardScript {
     bool answerPower = true;                 // one byte for the power follow-up
     bool answerClock = true;                 // one byte after the clock bytes
     uint32_t lineBaud = 0;                   // when set, bytes take 10 bits at this rate in each direction
+    std::map<uint8_t, int> replyDelays;      // per command byte: ms before the card starts its answer
+    int infoTailDelayMs = 0;                 // between the 3-byte head of the information reply and the rest
+    std::string probeAnswer = "BAUDR";       // the answer to the baud probe
+    int hangUpAtBlock = -1;                  // the card hangs up once this send block is in, instead of answering
+    int hangUpAtRequest = -1;                // the card hangs up on this read-back request (0 the first)
 };
 
 struct FakeCardLog {
@@ -60,6 +65,9 @@ public:
     void Start();  // serves on a thread of its own until Stop (or destruction)
     void Stop();
     void Serve(const std::atomic<bool>& stop);  // serves on the calling thread until `stop`
+    // Stops serving and closes the card's side of the line, as a pulled adapter or a
+    // card that shuts down does: the program's open port is hung up.
+    void HangUp();
 
     FakeCardLog log() const;
     // The least time the traffic so far needs: each byte's 10 bits at the line
@@ -75,6 +83,7 @@ private:
     void Reply(const std::vector<uint8_t>& bytes, const std::atomic<bool>& stop);
     void Wait(Clock::time_point until, const std::atomic<bool>& stop);
     void Delay(int ms);  // the next answer leaves `ms` later
+    void CloseLine();
     std::chrono::nanoseconds LineTime(size_t bytes) const;
 
     FakeCardScript script_;

@@ -112,3 +112,42 @@ TEST(SerialPortIo, OpensExclusivelyAtAnyTableRateReadsWholeAnswersAndWritesWhole
     EXPECT_EQ(SerialWrite(port, buf, 1), -1);
     EXPECT_FALSE(SerialWaitAck(port, 10));
 }
+
+TEST(SerialPortIo, AHungUpLineFailsEveryReadAtOnce) {
+    FakeCard card({.baud = 0});  // a card that never answers, then closes its side
+    card.Start();
+    ScopedPorts ports({card.slavePath()});
+    SerialPort port;
+    ASSERT_EQ(SerialOpen(port, 0, 9600), 0);
+    card.HangUp();
+    uint8_t buf[4] = {};
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(SerialRead(port, buf, 4, 2000), -2);
+    EXPECT_EQ(SerialReadUpTo(port, buf, 4, 2000), -2);
+    EXPECT_EQ(SerialRead(port, buf, 4, 4000), -2);  // also past the port's own limit
+    EXPECT_FALSE(SerialWaitAck(port));
+    EXPECT_FALSE(SerialExpectString(port, "BAUDR", 2000));
+    EXPECT_LT(SerialWrite(port, buf, 4), 4);
+    // Each of those waits was seconds long; a dead line ends them at once.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
+}
+
+TEST(SerialDevices, AStableLinkToAPortIsResolvedBeforeTheAdapterIsLookedUp) {
+    FakeCard card;
+    ScopedPl2303 adapter(card.slavePath());
+    TempDir dev;
+    const fs::path byId = dev.path / "serial" / "by-id";
+    fs::create_directories(byId);
+    const fs::path link = byId / "usb-Prolific_Technology_Inc._USB-Serial_Controller-if00-port0";
+    // A relative target, as udev makes them.
+    fs::create_symlink(fs::relative(card.slavePath(), byId), link);
+    EXPECT_EQ(DetectUsbSerialChip(link.string()), kChipPl2303);
+    EXPECT_EQ(DetectUsbSerialChip(card.slavePath()), kChipPl2303);
+    EXPECT_EQ(DetectUsbSerialChip((dev.path / "missing").string()), kChipNone);
+
+    ScopedPorts ports({link.string()});
+    SerialPort port;
+    ASSERT_EQ(SerialOpen(port, 0, 9600), 0);
+    EXPECT_EQ(port.chip, kChipPl2303);
+    EXPECT_EQ(GetAdapterMark(port), 0xFE);
+}

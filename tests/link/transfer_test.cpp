@@ -110,6 +110,37 @@ TEST(SendTransfer, StopsWhenAsked) {
     EXPECT_EQ(c.card.log().blocks.size(), 4u);
 }
 
+TEST(SendTransfer, ACardThatHangsUpMidSendEndsItAtOnceWithTheTimeoutMessage) {
+    // The production waits: on a dead line none of them may be sat out.
+    const TransferControl production{};
+    for (int block : {0, 3}) {
+        CardOnPort c({.hangUpAtBlock = block});
+        const auto start = std::chrono::steady_clock::now();
+        const int code = Send(1001, production);
+        EXPECT_EQ(code, TransferResult::kSendTimeout) << block;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000)) << block;
+        EXPECT_EQ(SendResultMessage(code, TransferMode::Program, 1),
+                  u"Download timeout, please check the cable connection");
+        EXPECT_EQ(c.card.log().blocks.size(), size_t(block) + 1);
+    }
+}
+
+TEST(SendTransfer, APl2303BehindAStableLinkSendsSixteenByteBlocks) {
+    FakeCard card(CardOnPort::TypeTwo({}));
+    card.Start();
+    ScopedPl2303 adapter(card.slavePath());
+    TempDir dev;
+    const fs::path link = dev.path / "usb-Prolific_Technology_Inc._USB-Serial_Controller-if00-port0";
+    fs::create_symlink(card.slavePath(), link);
+    ScopedPorts ports({link.string()});
+    EXPECT_EQ(Send(1001), TransferResult::kSent);
+    const FakeCardLog log = card.log();
+    ASSERT_EQ(log.frames.size(), 2u);
+    EXPECT_EQ(log.frames[0][6], 0xFE);
+    EXPECT_EQ(log.frames[1][6], 0xFE);
+    EXPECT_EQ(log.blocks, Pieces(62, 16, 12));
+}
+
 TEST(TransferMessages, SuccessNamesTheModeFailuresThePortAndUnknownCodesNothing) {
     EXPECT_EQ(SendResultMessage(0, TransferMode::Program, 1), u"Send program successfully");
     EXPECT_EQ(SendResultMessage(TransferResult::kSendPortFailed, TransferMode::Program, 4),
@@ -148,6 +179,17 @@ TEST(ReadBackTransfer, AnnouncedLengthDecides) {
     }
     ScopedPorts none({});
     EXPECT_EQ(readBack(1024).code, TransferResult::kReadPortFailed);
+}
+
+TEST(ReadBackTransfer, ACardThatHangsUpMidReadBackEndsItAtOnceWithTheTimeoutMessage) {
+    CardOnPort c({.readBackData = Image(100), .hangUpAtRequest = 2});
+    const auto start = std::chrono::steady_clock::now();
+    const TransferResult r = ReadBackTransfer(kTarget, TransferMode::Program, 0x100000, TransferControl{});
+    EXPECT_EQ(r.code, TransferResult::kReadTimeout);
+    EXPECT_TRUE(r.data.empty());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
+    EXPECT_EQ(ReadBackResultMessage(r.code, TransferMode::Program, 1),
+              u"Upload timed out, please check the cable connection.");
 }
 
 TEST(ReadBackTransfer, Pl2303QuestionCanDecline) {
