@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWindow>
 
 namespace ledsuite {
 
@@ -81,7 +82,8 @@ QImage MakeDialogSkin() {
     for (int y = 0; y < kCaptionHeight; ++y) p.fillRect(0, kFrameTop + y, kFrameWidth, 1, CaptionShade(y));
     p.fillRect(0, kFrameTop, kFrameWidth, 1, kBorderColor);
     p.fillRect(0, kFrameTop, 1, kCaptionHeight, kBorderColor);
-    p.fillRect(kFrameWidth - 1, kFrameTop, 1, kCaptionHeight, kBorderColor);
+    // The dark right edge sits in the last column the caption's right piece shows.
+    p.fillRect(kCaptionRightX + kPieceWidth - 1, kFrameTop, 1, kCaptionHeight, kBorderColor);
     // Body: the 2-pixel borders at both sides.
     p.fillRect(0, kBorderSampleTop, kSideWidth, kBottomTop - kBorderSampleTop, kBorderColor);
     p.fillRect(kFrameWidth - kSideWidth, kBorderSampleTop, kSideWidth, kBottomTop - kBorderSampleTop, kBorderColor);
@@ -224,8 +226,14 @@ void CDialogFx::mousePressEvent(QMouseEvent* event) {
     captionPressed_ = true;
     pressed_ = ButtonAt(pt);
     if (pressed_ == kNoButton && !isMaximized()) {
-        dragging_ = true;
-        dragOffset_ = event->globalPosition().toPoint() - pos();
+        // The window system moves the window where it can (Wayland ignores move());
+        // it then keeps the button's release, so nothing stays pressed here.
+        if (StartSystemMove()) {
+            captionPressed_ = false;
+        } else {
+            dragging_ = true;
+            dragOffset_ = event->globalPosition().toPoint() - pos();
+        }
     }
     update(0, 0, width(), kCaptionHeight);
 }
@@ -245,6 +253,11 @@ void CDialogFx::mouseReleaseEvent(QMouseEvent* event) {
         case kCloseButton: close(); break;
         default: break;
     }
+}
+
+bool CDialogFx::StartSystemMove() {
+    QWindow* window = windowHandle();
+    return window && window->startSystemMove();
 }
 
 void CDialogFx::leaveEvent(QEvent* event) {

@@ -82,6 +82,9 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    // Hands a caption drag to the window system; false when it cannot move the window
+    // (the drag then moves it by itself).
+    virtual bool StartSystemMove();
 
 private:
     bool Initialize();  // OnInitDialog, once; its answer
