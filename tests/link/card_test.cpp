@@ -205,3 +205,68 @@ TEST(CardCommands, PowerAndClock) {
     target.port.comIndex = 5;
     EXPECT_EQ(SyncCardClock(target), LinkStatus::PortFailed);
 }
+
+namespace {
+// The information list of a control card of model `model` answering with `pairs`.
+CardInfoResult InfoOf(std::vector<std::pair<uint8_t, uint8_t>> pairs, uint32_t firmware = 3, uint8_t model = 2) {
+    FakeCard card(CardAt(9600, MakeInfoReply(0, model, firmware, pairs)));
+    card.Start();
+    ScopedPorts ports({card.slavePath()});
+    return ReadCardInfoThread({.port = {0, 2}, .cardType = model}, nullptr, 50);
+}
+}  // namespace
+
+TEST(CardInfo, EveryPairTypeSetsItsRowAndTheCommunicationMode) {
+    constexpr int kType = 1, kUDisk = 5, kRs485 = 6, kFontChip = 8, kInfrared = 9, kDecoder = 13;
+    // (pairs, the "Type" row)
+    const std::pair<std::vector<std::pair<uint8_t, uint8_t>>, std::u16string> modes[] = {
+        {{}, u"ZU20K Serial Com/UDisk"},
+        {{{7, 0}}, u"ZU20K GPRS"},
+        {{{7, 1}}, u"ZU20K SMS"},
+        {{{7, 2}}, u"ZU20K GPRS-TTS"},
+        {{{7, 3}}, u"ZU20K SMS-TTS"},
+        {{{15, 4}}, u"ZU20K Asyn Voice-Ⅱ"},
+        {{{15, 0xFF}}, u"ZU20K Asyn Voice-Ⅰ"},
+        {{{15, 1}}, u"ZU20K Asyn Voice-Ⅲ"},
+        {{{14, 1}}, u"ZU20K Asyn Voice-Ⅰ"},
+        {{{6, 1}, {3, 0}, {14, 1}}, u"ZU20K Synch Voice"},  // only the first of these sets the mode
+        {{{3, 0}, {7, 1}}, u"ZU20K SMS"},                   // 7 and 15 set it whatever came before
+        {{{6, 1}, {15, 4}}, u"ZU20K Asyn Voice-Ⅱ"},
+    };
+    for (const auto& [pairs, type] : modes) EXPECT_EQ(InfoOf(pairs).values[kType], type) << pairs.size();
+    EXPECT_EQ(InfoOf({{7, 3}}).target.cardSubtype, 11);
+
+    // (pair, row, text)
+    const std::tuple<std::pair<uint8_t, uint8_t>, int, std::u16string> rows[] = {
+        {{2, 0}, kRs485, u"Supported"},          {{5, 0}, kInfrared, u"Supported"},
+        {{4, 0xFF}, kFontChip, u"Custom"},       {{4, 0x01}, kFontChip, u"KIPFC16S2W1"},
+        {{4, 0x21}, kFontChip, u"KIPFC16S2W1"},  {{4, 0x32}, kFontChip, u"KIPFC24S3W1"},
+        {{4, 0x03}, kFontChip, u"KIPFC32S4W1"},  {{4, 0x04}, kFontChip, u"KIPFC48S5W1"},
+        {{4, 0x05}, kFontChip, u"KIPFC64S6W1"},  {{4, 0x06}, kFontChip, u"Unsupported"},
+        {{4, 0x00}, kFontChip, u"Unsupported"},  {{14, 7}, kDecoder, u"SSF, MP3, WAV"},
+        {{14, 2}, kDecoder, u"MP3"},             {{14, 6}, kDecoder, u"MP3, WAV"},
+        {{1, 0}, kUDisk, u"Supported"},          {{9, 1}, kUDisk, u"Unsupported"},
+    };
+    for (const auto& [pair, row, text] : rows) EXPECT_EQ(InfoOf({pair}).values[row], text) << int(pair.first);
+    // From firmware 3 on the pairs count; before, "UDisk" is unknown and the rest unsupported.
+    EXPECT_EQ(InfoOf({{2, 0}}, 2).values[kRs485], u"Unsupported");
+    EXPECT_EQ(InfoOf({{2, 0}}, 2).values[kUDisk], u"Unkonw");
+    // The size names of the "Type" row by card type.
+    const std::u16string sizes[] = {u"04K", u"10K", u"20K", u"40K", u"64K", u"128K"};
+    for (uint8_t model = 0; model < 6; ++model)
+        EXPECT_EQ(InfoOf({}, 3, model).values[kType], u"ZU" + sizes[model] + u" Serial Com/UDisk");
+}
+
+TEST(CardInfo, APl2303AdapterAddsTheRemark) {
+    FakeCard card(CardAt(9600));
+    card.Start();
+    ScopedPorts ports({card.slavePath()});
+    EXPECT_FALSE(ReadCardInfoThread({.port = {0, 2}, .cardType = 2}, nullptr, 50).adapterRemark);
+    ScopedPl2303 adapter(card.slavePath());
+    const CardInfoResult r = ReadCardInfoThread({.port = {0, 2}, .cardType = 2}, nullptr, 50);
+    EXPECT_TRUE(r.adapterRemark);
+    EXPECT_FALSE(r.portSettingsChanged);
+    EXPECT_EQ(AdapterRemarkText(),
+              u"Remark: THe USB-to-serial is instable, if occur to link failed, send or upload programs failed, please "
+              u"pull and re-plug the device");
+}
