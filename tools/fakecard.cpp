@@ -179,7 +179,7 @@ void FakeCard::Process(const std::atomic<bool>& stop) {
                 }
                 pending_.erase(pending_.begin(), pending_.begin() + 8);
                 state_ = State::Idle;
-                if (script_.answerClock) Reply({0x01}, stop);
+                if (script_.answerClock) Reply(script_.clockAnswer, stop);
                 break;
             }
             case State::Receive: {

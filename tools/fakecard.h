@@ -28,7 +28,8 @@ struct FakeCardScript {
     std::vector<uint8_t> readBackData;
     std::optional<uint32_t> readBackLength;  // announced for a read-back (default: the data's size)
     bool answerPower = true;                 // one byte for the power follow-up
-    bool answerClock = true;                 // one byte after the clock bytes
+    bool answerClock = true;                 // answer the clock bytes with clockAnswer
+    std::vector<uint8_t> clockAnswer{0x01};
     uint32_t lineBaud = 0;                   // when set, bytes take 10 bits at this rate in each direction
     std::map<uint8_t, int> replyDelays;      // per command byte: ms before the card starts its answer
     int infoTailDelayMs = 0;                 // between the 3-byte head of the information reply and the rest

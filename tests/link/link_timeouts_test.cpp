@@ -74,6 +74,10 @@ TEST(LinkTimeouts, ProbeOpensAgainAfterFourHundredMs) {
     FakeCard card(Answering(0xFF, 0));
     card.Start();
     ScopedPorts ports({card.slavePath()});
+    // A free port opens at once, without the pause.
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(ProbeCardBaud(nullptr, {0, 2}), 1);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, milliseconds(400 + kInside));
     for (auto [heldMs, expected] : {std::pair{400 + kInside, 1}, {400 + kOutside, 0}}) {
         SerialPort holder;  // another program has the port for a while
         ASSERT_EQ(SerialOpen(holder, 0, 9600), 0);
