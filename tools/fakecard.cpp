@@ -292,10 +292,11 @@ void FakeCard::HandleFrame(const std::vector<uint8_t>& frame, const std::atomic<
                 log_.blocks.clear();
                 log_.data.clear();
             }
-            std::vector<uint8_t> answer(26, 0x00);
-            answer.push_back(script_.announceStatus);
-            Reply(answer, stop);
-            if (script_.announceStatus == 1 && sendLength_ > 0) state_ = State::Receive;
+            Reply(std::vector<uint8_t>(25, 0x00), stop);
+            Delay(script_.announceTailDelayMs);
+            Reply({0x00, script_.announceStatus}, stop);
+            // A card that refused still listens, so data sent after a refusal shows in the log.
+            if (sendLength_ > 0) state_ = State::Receive;
             break;
         }
         case CardCommand::ReadProgram:

@@ -23,7 +23,7 @@ struct FakeCardScript {
     int ackDelayMs = 0;               // before each acknowledgement of a send block
     std::map<size_t, int> ackDelays;  // per block index: the delay in ms, -1 no acknowledgement
     int silentAnnouncements = 0;      // announcements left unanswered before one is answered
-    uint8_t announceStatus = 1;       // after the 26-byte answer to an announcement
+    uint8_t announceStatus = 1;       // after the 26-byte answer to an announcement (the card takes data after any)
     uint8_t finalStatus = 4;          // after the last byte of a send
     std::vector<uint8_t> readBackData;
     std::optional<uint32_t> readBackLength;  // announced for a read-back (default: the data's size)
@@ -33,6 +33,7 @@ struct FakeCardScript {
     uint32_t lineBaud = 0;                   // when set, bytes take 10 bits at this rate in each direction
     std::map<uint8_t, int> replyDelays;      // per command byte: ms before the card starts its answer
     int infoTailDelayMs = 0;                 // between the 3-byte head of the information reply and the rest
+    int announceTailDelayMs = 0;             // before the last byte of the announcement's answer (and the status)
     std::string probeAnswer = "BAUDR";       // the answer to the baud probe
     int hangUpAtBlock = -1;                  // the card hangs up once this send block is in, instead of answering
     int hangUpAtRequest = -1;                // the card hangs up on this read-back request (0 the first)

@@ -57,6 +57,11 @@ TEST(SerialDevices, PortIndexNineNamesPortTen) {
     EXPECT_EQ(ComIndexFromFriendlyName(list.devices[9].friendlyName), 9);
     EXPECT_EQ(ComIndexFromFriendlyName("USB-SERIAL CH340 (COM12)"), 11);
     EXPECT_EQ(ComIndexFromFriendlyName("Communications Port"), -1);
+    // COM0 and numbers past 65536 name no port; a later "COM" still may.
+    EXPECT_EQ(ComIndexFromFriendlyName("COM0 (COM5)"), 4);
+    EXPECT_EQ(ComIndexFromFriendlyName("COM99999 (COM3)"), 2);
+    EXPECT_EQ(ComIndexFromFriendlyName("COM65536"), 65535);
+    EXPECT_EQ(ComIndexFromFriendlyName("COMx"), -1);
     EXPECT_EQ(SerialPortFriendlyName(0, std::string(400, 'x')).size(), kDeviceNameSlot);
 }
 
@@ -150,4 +155,28 @@ TEST(SerialDevices, AStableLinkToAPortIsResolvedBeforeTheAdapterIsLookedUp) {
     ASSERT_EQ(SerialOpen(port, 0, 9600), 0);
     EXPECT_EQ(port.chip, kChipPl2303);
     EXPECT_EQ(GetAdapterMark(port), 0xFE);
+}
+
+TEST(SerialPortIo, AnAnswerInPiecesIsPutTogetherAndPurgesDiscardWhatWaits) {
+    RawPty pty;
+    ScopedPorts ports({pty.slave});
+    SerialPort port;
+    EXPECT_EQ(SerialPurgeInput(port), -1);
+    EXPECT_EQ(SerialPurgeOutput(port), -1);
+    ASSERT_EQ(SerialOpen(port, 0, 9600), 0);
+    pty.Send("ab");
+    std::thread late([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        pty.Send("cd");
+    });
+    char buf[4] = {};
+    EXPECT_EQ(SerialRead(port, buf, 4, 1000), 4);
+    late.join();
+    EXPECT_EQ(std::string(buf, 4), "abcd");
+
+    pty.Send("xy");
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(SerialPurgeInput(port), 0);
+    EXPECT_EQ(SerialReadUpTo(port, buf, 4, 20), 0);
+    EXPECT_EQ(SerialPurgeOutput(port), 0);
 }

@@ -94,10 +94,32 @@ TEST(SendTransfer, UnansweredAnnouncementIsRepeatedAndStatusBytesDecide) {
     {
         CardOnPort refused({.announceStatus = 9});
         EXPECT_EQ(Send(300), TransferResult::kSendTimeout);
+        EXPECT_TRUE(refused.card.log().data.empty());  // nothing is sent after a refusal
+    }
+    {
+        CardOnPort split({.announceTailDelayMs = kWaitMs / 2});  // the answer's last byte comes alone
+        EXPECT_EQ(Send(300), TransferResult::kSent);
     }
     CardOnPort unfinished({.finalStatus = 3});
     EXPECT_EQ(Send(300), TransferResult::kSendTimeout);
     EXPECT_EQ(unfinished.card.log().data.size(), 300u);
+}
+
+TEST(SendTransfer, TheAnnouncementGoesOutThreeTimesAtMost) {
+    {
+        CardOnPort c({.silentAnnouncements = 2});
+        EXPECT_EQ(Send(64), TransferResult::kSent);
+        EXPECT_EQ(c.card.log().count(0x08), 3u);
+    }
+    CardOnPort c({.silentAnnouncements = 3});
+    EXPECT_EQ(Send(64), TransferResult::kSendTimeout);
+    EXPECT_EQ(c.card.log().count(0x08), 3u);
+}
+
+TEST(SendTransfer, AnInformationReplyShorterThanItAnnouncesIsNoCard) {
+    CardOnPort c({.info = {0, 2, 4, 3, 0, 0}});  // four bytes announced, three sent
+    EXPECT_EQ(Send(64), TransferResult::kNoCard);
+    EXPECT_EQ(c.card.log().count(0x08), 0u);
 }
 
 TEST(SendTransfer, StopsWhenAsked) {
@@ -158,6 +180,12 @@ TEST(ReadBackTransfer, ReadsEightByteChunksAndTheRemainder) {
     EXPECT_EQ(r.data, Image(100));
     EXPECT_EQ(c.card.log().frames.back(), (std::vector<uint8_t>{'V', 'U', 'Z', 'U', 'Z', 'E', 0x00, 0x09}));
     EXPECT_EQ(c.card.log().requests, 13u);  // one before each of the 12 chunks and one for the remainder
+
+    std::vector<int> progress;
+    TransferControl control = kQuick;
+    control.progress = [&](int p) { progress.push_back(p); };
+    EXPECT_EQ(ReadBackTransfer(kTarget, TransferMode::Program, 0x100000, control).code, TransferResult::kRead);
+    EXPECT_EQ(progress, (std::vector<int>{0, 8, 16, 24, 32, 40, 48, 56, 64, 72, 80, 88, 96, 100}));
 }
 
 TEST(ReadBackTransfer, AnnouncedLengthDecides) {
@@ -165,6 +193,10 @@ TEST(ReadBackTransfer, AnnouncedLengthDecides) {
     {
         CardOnPort c({.readBackData = Image(64), .readBackLength = 31});
         EXPECT_EQ(readBack(1024).code, TransferResult::kNoData);
+    }
+    {
+        CardOnPort c({.readBackData = Image(32)});  // 32 bytes are data, and exactly fill the buffer
+        EXPECT_EQ(readBack(32).data, Image(32));
     }
     {
         CardOnPort c({.readBackData = Image(64)});

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
+
 #include "tests/qt_main/qt_test_util.h"
 #include "toolkit/dialog_fx.h"
 
@@ -98,7 +100,7 @@ namespace {
 // A shown 200 x 100 dialog (window 204 x 164) and its skin.
 struct Shown {
     CDialogFx d;
-    QImage skin = MakeDialogSkin();
+    QImage skin = LoadDialogSkin();
     explicit Shown(bool minimizeBox = false, const QString& title = {}) {
         d.SetCaptionButtons(minimizeBox, false);
         d.SetClientSize(QSize(200, 100));
@@ -202,4 +204,24 @@ TEST(DialogFx, ACaptionDragGoesToTheWindowSystemWhenItMovesWindows) {
     SendMouse(&d, QEvent::MouseButtonPress, d.ButtonRects().close.center(), Qt::LeftButton, Qt::LeftButton);
     EXPECT_EQ(d.systemMoves, 1);
     EXPECT_EQ(d.PressedCode(), kCloseButton);
+}
+
+TEST(DialogFxPaint, TheSkinComesFromTheResourcesAndAnyOtherSizeIsRefused) {
+    EXPECT_EQ(LoadDialogSkin().size(), QSize(166, 238));
+    QTemporaryDir dir;
+    QImage wrong(154, 238, QImage::Format_RGB32);
+    wrong.fill(Qt::red);
+    ASSERT_TRUE(wrong.save(dir.filePath("dialog_skin.png")));
+    qputenv("LEDSUITE_RESOURCES", dir.path().toUtf8());
+    EXPECT_TRUE(LoadDialogSkin().isNull());
+    CDialogFx d;
+    d.SetClientSize(QSize(200, 100));
+    d.show();
+    qunsetenv("LEDSUITE_RESOURCES");
+    EXPECT_FALSE(d.HasSkin());
+    // Without a skin the frame is left as it is: no caption, borders or band are drawn.
+    const QImage shot = d.grab().toImage();
+    const QRgb back = d.palette().color(QPalette::Window).rgb();
+    for (QPoint p : {QPoint(10, 10), QPoint(0, 60), QPoint(203, 60), QPoint(100, 150)})
+        EXPECT_EQ(shot.pixel(p), back) << p.x() << "," << p.y();
 }
