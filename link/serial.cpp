@@ -67,8 +67,7 @@ int ReadUntil(SerialPort& port, void* buffer, size_t length, int timeoutMs, bool
 std::string ReadSmallFile(const fs::path& p) {
     std::ifstream in(p);
     std::string s;
-    std::getline(in, s);
-    while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' ')) s.pop_back();
+    std::getline(in, s);  // sysfs values are one line ended by a line feed
     return s;
 }
 

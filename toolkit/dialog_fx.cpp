@@ -163,7 +163,7 @@ void CDialogFx::mouseMoveEvent(QMouseEvent* event) {
     const int hover = pt.y() < kCaptionHeight ? ButtonAt(pt) : kNoButton;
     if (hover != hover_) {
         hover_ = hover;
-        update(0, 0, width(), kCaptionHeight);
+        update();
     }
 }
 
@@ -185,7 +185,7 @@ void CDialogFx::mousePressEvent(QMouseEvent* event) {
             dragOffset_ = event->globalPosition().toPoint() - pos();
         }
     }
-    update(0, 0, width(), kCaptionHeight);
+    update();
 }
 
 void CDialogFx::mouseReleaseEvent(QMouseEvent* event) {
@@ -196,7 +196,7 @@ void CDialogFx::mouseReleaseEvent(QMouseEvent* event) {
     captionPressed_ = false;
     dragging_ = false;
     pressed_ = kNoButton;
-    update(0, 0, width(), kCaptionHeight);
+    update();
     switch (ButtonAt(event->position().toPoint())) {
         case kMinimizeButton: showMinimized(); break;
         case kMaximizeButton: isMaximized() ? showNormal() : showMaximized(); break;
@@ -214,7 +214,7 @@ void CDialogFx::leaveEvent(QEvent* event) {
     QDialog::leaveEvent(event);
     if (hover_ != kNoButton) {
         hover_ = kNoButton;
-        update(0, 0, width(), kCaptionHeight);
+        update();
     }
 }
 

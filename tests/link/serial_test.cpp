@@ -25,6 +25,7 @@ TEST(SerialDevices, ChipCodesTableOrderAndNamesFromSysfs) {
         fs::create_symlink(uart, sys.path / "class" / "tty" / tty / "device");
     }
     fs::create_directories(sys.path / "class" / "tty" / "tty0");
+    AddUsbTty(sys.path, "ttyUSB3a", "0403", "6001");  // not a numbered port
     for (auto [device, chip] : {std::pair{"/dev/ttyUSB0", kChipPl2303}, {"/dev/ttyUSB1", kChipCh340},
                                 {"/dev/ttyUSB2", kChipCh340}, {"/dev/ttyACM0", kChipOtherUsb}, {"/dev/ttyS0", kChipNotUsb},
                                 {"/dev/ttyS7", kChipNone}, {"/dev/tty0", kChipNone}})

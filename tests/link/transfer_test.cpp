@@ -97,7 +97,8 @@ TEST(SendTransfer, UnansweredAnnouncementIsRepeatedAndStatusBytesDecide) {
         EXPECT_TRUE(refused.card.log().data.empty());  // nothing is sent after a refusal
     }
     {
-        CardOnPort split({.announceTailDelayMs = kWaitMs / 2});  // the answer's last byte comes alone
+        // The answer's last byte comes alone, in a later read.
+        CardOnPort split({.announceTailDelayMs = kWaitMs * 3 / 2});
         EXPECT_EQ(Send(300), TransferResult::kSent);
     }
     CardOnPort unfinished({.finalStatus = 3});
@@ -186,6 +187,10 @@ TEST(ReadBackTransfer, ReadsEightByteChunksAndTheRemainder) {
     control.progress = [&](int p) { progress.push_back(p); };
     EXPECT_EQ(ReadBackTransfer(kTarget, TransferMode::Program, 0x100000, control).code, TransferResult::kRead);
     EXPECT_EQ(progress, (std::vector<int>{0, 8, 16, 24, 32, 40, 48, 56, 64, 72, 80, 88, 96, 100}));
+    CardOnPort forty({.readBackData = Image(40)});
+    progress.clear();
+    EXPECT_EQ(ReadBackTransfer(kTarget, TransferMode::Program, 0x100000, control).data, Image(40));
+    EXPECT_EQ(progress, (std::vector<int>{0, 20, 40, 60, 80, 100, 100}));
 }
 
 TEST(ReadBackTransfer, AnnouncedLengthDecides) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QPainter>
 #include <QTemporaryDir>
 
 #include "tests/qt_main/qt_test_util.h"
@@ -140,6 +141,9 @@ TEST(DialogFxPaint, CaptionBordersAndBottomBandComeFromTheirSkinPiecesAtTheirPla
     EXPECT_EQ(img.copy(0, 130, 20, 34), s.Skin(0, 186, 20, 34));
     EXPECT_EQ(img.copy(184, 130, 20, 34), s.Skin(134, 186, 20, 34));
     EXPECT_EQ(img.copy(100, 130, 1, 34), s.Skin(40, 186, 1, 34));
+    // The middle pieces start right after the left ones, at x 20.
+    EXPECT_EQ(img.copy(20, 18, 1, 12), s.Skin(20, 90, 1, 12));
+    EXPECT_EQ(img.copy(20, 130, 1, 34), s.Skin(20, 186, 1, 34));
     EXPECT_NE(img.copy(100, 129, 1, 1), s.Skin(40, 186, 1, 1));
 }
 
@@ -161,6 +165,23 @@ TEST(DialogFxPaint, TheTitleIsWhiteAndEndsBeforeTheFirstCell) {
     EXPECT_GT(whiteIn(cut, minimizeSpan), 10);
     EXPECT_EQ(cut.copy(withMinimize.d.ButtonRects().maximize), withMinimize.Skin(0, 18, 31, 18));
     EXPECT_GT(whiteIn(closeOnly.Shot(), QRect(minimizeSpan.right() + 1, 5, 62, 16)), 0);
+
+    // Placed as a white single line, left-aligned and centred in (5, 5)-(close cell, 21), cut with an ellipsis.
+    QImage expected(closeOnly.d.size(), QImage::Format_RGB32);
+    expected.fill(Qt::black);
+    QPainter p(&expected);
+    p.setPen(Qt::white);
+    p.setFont(closeOnly.d.font());
+    p.drawText(closeSpan, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+               p.fontMetrics().elidedText(title, Qt::ElideRight, closeSpan.width()));
+    p.end();
+    const QImage shot = closeOnly.Shot();
+    const QRect caption(0, 0, closeOnly.d.ButtonRects().close.left(), 30);
+    EXPECT_EQ(whiteIn(shot, caption), whiteIn(expected, caption));
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < caption.width(); ++x)
+            ASSERT_EQ(shot.pixel(x, y) == qRgb(255, 255, 255), expected.pixel(x, y) == qRgb(255, 255, 255))
+                << x << "," << y;
 }
 
 TEST(DialogFxPaint, HotAndPressedCellsShowTheirOwnColumn) {
@@ -177,6 +198,16 @@ TEST(DialogFxPaint, HotAndPressedCellsShowTheirOwnColumn) {
     const QRect minimize = s.d.ButtonRects().minimize;
     SendMouse(&s.d, QEvent::MouseMove, minimize.center(), Qt::NoButton, Qt::LeftButton);
     EXPECT_EQ(s.Shot().copy(minimize), s.Skin(31, 0, 31, 18));
+    SendMouse(&s.d, QEvent::MouseButtonRelease, minimize.center() + QPoint(0, 40), Qt::LeftButton, Qt::NoButton);
+    // Nor is it pressed; leaving the window ends the hot look.
+    SendMouse(&s.d, QEvent::MouseButtonPress, maximize.center(), Qt::LeftButton, Qt::LeftButton);
+    EXPECT_EQ(s.Shot().copy(maximize), s.Skin(0, 18, 31, 18));
+    SendMouse(&s.d, QEvent::MouseButtonRelease, QPoint(100, 60), Qt::LeftButton, Qt::NoButton);
+    SendMouse(&s.d, QEvent::MouseMove, close.center(), Qt::NoButton, Qt::NoButton);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(&s.d, &leave);
+    EXPECT_EQ(s.d.HoverCode(), kNoButton);
+    EXPECT_EQ(s.Shot().copy(close), s.Skin(0, 36, 31, 18));
 }
 
 namespace {
@@ -200,6 +231,9 @@ TEST(DialogFx, ACaptionDragGoesToTheWindowSystemWhenItMovesWindows) {
     EXPECT_EQ(d.systemMoves, 1);
     SendMouse(&d, QEvent::MouseMove, QPoint(70, 30), Qt::NoButton, Qt::LeftButton);
     EXPECT_EQ(d.pos(), start);  // not moved a second time by hand
+    // The window system keeps that press's release: a later one over a cell is no click.
+    SendMouse(&d, QEvent::MouseButtonRelease, d.ButtonRects().close.center(), Qt::LeftButton, Qt::NoButton);
+    EXPECT_TRUE(d.isVisible());
     // A press on a cell is no drag.
     SendMouse(&d, QEvent::MouseButtonPress, d.ButtonRects().close.center(), Qt::LeftButton, Qt::LeftButton);
     EXPECT_EQ(d.systemMoves, 1);
