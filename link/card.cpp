@@ -311,36 +311,102 @@ LinkTarget LinkTargetFromScreen(const HardwareParams& screen) {
     return t;
 }
 
-CardInfoResult ReadCardInfoThread(const LinkTarget& target, SearchProgress* progress, int probeWaitMs) {
-    CardInfoResult result;
-    result.target = target;
-    LinkTarget& t = result.target;
-    PortSetting found = target.port;
+namespace {
+
+// The information rows while the reply's pairs are read, and the communication mode
+// and fixed-rate mark the pairs set.
+struct InfoRows {
+    std::array<std::u16string, kCardInfoRows>& v;
+    int mode = 0;
+    bool baudFixed = false;
+
+    void ModeIfUnset(int m) {
+        if (mode == 0) mode = m;
+    }
+};
+
+void SetFontChip(InfoRows& r, uint8_t value) {
+    static constexpr const char16_t* kChips[] = {u"",           u"KIPFC16S2W1", u"KIPFC24S3W1",
+                                                 u"KIPFC32S4W1", u"KIPFC48S5W1", u"KIPFC64S6W1"};
+    const int chip = value & 0x0F;
+    if (value == 0xFF) r.v[kFontChip] = u"Custom";
+    else if (chip == 1 && (value >> 4) == 3) r.v[kFontChip] = u"KIPFC16S2W4";
+    else if (chip >= 1 && chip <= 5) r.v[kFontChip] = kChips[chip];
+}
+
+void SetAudioDecoders(InfoRows& r, uint8_t value) {
+    static constexpr const char16_t* kNames[] = {u"SSF", u"MP3", u"WAV"};
+    std::u16string decoders;
+    for (int bit = 0; bit < 3; ++bit)
+        if (value & (1 << bit)) decoders += (decoders.empty() ? u"" : u", ") + std::u16string(kNames[bit]);
+    r.v[kAudioDecoder] = decoders;
+    r.ModeIfUnset(2);
+}
+
+// What each (type, value) pair of the information reply means; other types change nothing.
+struct InfoPairRule {
+    uint8_t type;
+    void (*apply)(InfoRows&, uint8_t value);
+};
+const InfoPairRule kInfoPairRules[] = {
+    // 1: the card plays programs from a USB disk.
+    {1, [](InfoRows& r, uint8_t) { r.v[kUDisk] = kSupported(); }},
+    // 2: the card has an RS485 line.
+    {2, [](InfoRows& r, uint8_t) { r.v[kRs485] = kSupported(); }},
+    // 3: paged sending; mode Serial Com-Page unless a mode is set.
+    {3, [](InfoRows& r, uint8_t) { r.v[kPage] = kSupported(); r.ModeIfUnset(5); }},
+    // 4: the font chip, by the value's low nibble (0xFF a custom chip).
+    {4, SetFontChip},
+    // 5: the card learns infrared remote keys.
+    {5, [](InfoRows& r, uint8_t) { r.v[kInfrared] = kSupported(); }},
+    // 6: the voice firmware's version; mode Synch Voice unless a mode is set.
+    {6, [](InfoRows& r, uint8_t value) { r.v[kVersion] = FillText(u"V1.0.0.%d", {Number(value)}); r.ModeIfUnset(1); }},
+    // 7: a remote line: SMS (1), GPRS-TTS (2), SMS-TTS (3), else GPRS.
+    {7, [](InfoRows& r, uint8_t value) { r.mode = value == 1 ? 7 : value == 2 ? 10 : value == 3 ? 11 : 6; }},
+    // 8: the card's line rate cannot be changed.
+    {8, [](InfoRows& r, uint8_t) { r.baudFixed = true; }},
+    // 10: the number of the interface protocol.
+    {10, [](InfoRows& r, uint8_t value) { r.v[kProtocol] = Number(value); }},
+    // 13: the program flash size (FlashSizeName).
+    {13, [](InfoRows& r, uint8_t value) { r.v[kProgramFlash] = FlashSizeName(value); }},
+    // 14: the audio decoders by bit (SSF, MP3, WAV); mode Asyn Voice-I unless a mode is set.
+    {14, SetAudioDecoders},
+    // 15: an asynchronous voice card: Asyn Voice-II (4), Asyn Voice-I (0xFF), else Asyn Voice-III.
+    {15, [](InfoRows& r, uint8_t value) { r.mode = value == 4 ? 3 : value == 0xFF ? 2 : 4; }},
+};
+
+void ApplyInfoPairs(InfoRows& rows, const CardInfoReply& info) {
+    for (auto [type, value] : info.pairs)
+        for (const InfoPairRule& rule : kInfoPairRules)
+            if (rule.type == type) rule.apply(rows, value);
+}
+
+// The search step: true when a card answered; otherwise the result says why not.
+bool SearchStep(CardInfoResult& result, PortSetting& found, SearchProgress* progress, int probeWaitMs) {
     result.outcome = SearchCardPorts(found, progress, probeWaitMs);
     // A stop asked for while the last probe ran ends the worker before its queries.
     if (result.outcome == SearchOutcome::Found && StopRequested(progress)) result.outcome = SearchOutcome::Stopped;
     switch (result.outcome) {
         case SearchOutcome::Found:
-            break;
+            return true;
         case SearchOutcome::PortUnavailable:
-            result.status = SerialPortMessage(target.port.comNumber());
-            return result;
+            result.status = SerialPortMessage(result.target.port.comNumber());
+            return false;
         case SearchOutcome::NoPorts:
             result.status = kNoPortFound();
-            return result;
+            return false;
         default:
             result.status = kNoCardFound();
-            return result;
+            return false;
     }
+}
 
+// The information query: the card's family, model and firmware go into the target; a
+// control card's model becomes the target's card type. True when that type changed.
+bool InfoStep(LinkTarget& t, PortSetting found, CardInfoReply& info) {
     std::array<uint8_t, 32> reply{};
     const int n = QueryCard(found, CardCommand::Info, reply);
-    if (StopRequested(progress)) {
-        result.outcome = SearchOutcome::Stopped;
-        result.status = kNoCardFound();
-        return result;
-    }
-    const CardInfoReply info = CardInfoReply::Parse(std::span<const uint8_t>(reply.data(), size_t(std::max(n, 0))));
+    info = CardInfoReply::Parse(std::span<const uint8_t>(reply.data(), size_t(std::max(n, 0))));
     bool typeChanged = false;
     if (info.received >= 2) {
         t.cardFamily = info.family;
@@ -351,11 +417,18 @@ CardInfoResult ReadCardInfoThread(const LinkTarget& target, SearchProgress* prog
         }
     }
     t.firmware = info.firmware;
-    if (auto path = SerialPortPath(found.comIndex)) result.adapterRemark = DetectUsbSerialChip(*path) == kChipPl2303;
+    return typeChanged;
+}
 
+int CardIdStep(PortSetting found) {
     std::array<uint8_t, 2> idBytes{};
-    const int cardId = QueryCard(found, CardCommand::CardId, idBytes) == 2 ? LoadU16(idBytes.data()) : 0;
+    return QueryCard(found, CardCommand::CardId, idBytes) == 2 ? LoadU16(idBytes.data()) : 0;
+}
 
+// The sixteen rows from the reply; the communication mode becomes the target's subtype.
+void FillRowsStep(CardInfoResult& result, const CardInfoReply& info, PortSetting found, int cardId) {
+    LinkTarget& t = result.target;
+    InfoRows rows{result.values};
     auto& v = result.values;
     v[kTerminal] = CardKindName(info.family);
     v[kId] = Number(cardId);
@@ -363,75 +436,34 @@ CardInfoResult ReadCardInfoThread(const LinkTarget& target, SearchProgress* prog
     v[kVersion] = FillText(u"1.0.0.100%d", {Number(t.firmware)});
     for (int row = kProtocol; row <= kAudioStorage; ++row) v[row] = u"----";
     for (int row = kUDisk; row <= kLyricShow; ++row) v[row] = kUnsupported();
+    // Firmware before 3 sends no pairs worth reading.
+    if (t.firmware < 3) v[kUDisk] = kUnknown();
+    else ApplyInfoPairs(rows, info);
+    v[kType] = FillText(u"ZU%s %s", {Pick(kZuSizes, t.cardType), kModeNames[rows.mode]});
+    t.cardSubtype = uint8_t(rows.mode);
+    v[kBaudRate] = FillText(u"%d(%s)", {Number(found.baudRate()), rows.baudFixed ? kFixed() : kUnfixed()});
+}
 
-    int mode = 0;
-    bool baudFixed = false;
-    if (t.firmware < 3) {
-        v[kUDisk] = kUnknown();
-    } else {
-        for (auto [type, value] : info.pairs) {
-            switch (type) {
-                case 1:
-                    v[kUDisk] = kSupported();
-                    break;
-                case 2:
-                    v[kRs485] = kSupported();
-                    break;
-                case 3:
-                    v[kPage] = kSupported();
-                    if (mode == 0) mode = 5;
-                    break;
-                case 4: {
-                    static constexpr const char16_t* kChips[] = {
-                        u"", u"KIPFC16S2W1", u"KIPFC24S3W1", u"KIPFC32S4W1", u"KIPFC48S5W1", u"KIPFC64S6W1"};
-                    if (value == 0xFF) v[kFontChip] = u"Custom";
-                    else if ((value & 0x0F) == 1 && (value >> 4) == 3) v[kFontChip] = u"KIPFC16S2W4";
-                    else if (int chip = value & 0x0F; chip >= 1 && chip <= 5) v[kFontChip] = kChips[chip];
-                    break;
-                }
-                case 5:
-                    v[kInfrared] = kSupported();
-                    break;
-                case 6:
-                    v[kVersion] = FillText(u"V1.0.0.%d", {Number(value)});
-                    if (mode == 0) mode = 1;
-                    break;
-                case 7:
-                    mode = value == 1 ? 7 : value == 2 ? 10 : value == 3 ? 11 : 6;
-                    break;
-                case 8:
-                    baudFixed = true;
-                    break;
-                case 10:
-                    v[kProtocol] = Number(value);
-                    break;
-                case 13:
-                    v[kProgramFlash] = FlashSizeName(value);
-                    break;
-                case 14: {
-                    std::u16string decoders;
-                    const char16_t* names[] = {u"SSF", u"MP3", u"WAV"};
-                    for (int bit = 0; bit < 3; ++bit)
-                        if (value & (1 << bit))
-                            decoders += (decoders.empty() ? u"" : u", ") + std::u16string(names[bit]);
-                    v[kAudioDecoder] = decoders;
-                    if (mode == 0) mode = 2;
-                    break;
-                }
-                case 15:
-                    mode = value == 4 ? 3 : value == 0xFF ? 2 : 4;
-                    break;
-                default:
-                    break;
-            }
-        }
+}  // namespace
+
+CardInfoResult ReadCardInfoThread(const LinkTarget& target, SearchProgress* progress, int probeWaitMs) {
+    CardInfoResult result;
+    result.target = target;
+    PortSetting found = target.port;
+    if (!SearchStep(result, found, progress, probeWaitMs)) return result;
+
+    CardInfoReply info;
+    const bool typeChanged = InfoStep(result.target, found, info);
+    if (StopRequested(progress)) {
+        result.outcome = SearchOutcome::Stopped;
+        result.status = kNoCardFound();
+        return result;
     }
-    v[kType] = FillText(u"ZU%s %s", {Pick(kZuSizes, t.cardType), kModeNames[mode]});
-    t.cardSubtype = uint8_t(mode);
-    v[kBaudRate] = FillText(u"%d(%s)", {Number(found.baudRate()), baudFixed ? kFixed() : kUnfixed()});
+    if (auto path = SerialPortPath(found.comIndex)) result.adapterRemark = DetectUsbSerialChip(*path) == kChipPl2303;
+    FillRowsStep(result, info, found, CardIdStep(found));
 
     if (found != target.port || typeChanged) result.portSettingsChanged = true;
-    t.port = found;
+    result.target.port = found;
     return result;
 }
 

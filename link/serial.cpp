@@ -34,30 +34,32 @@ int MsLeft(Clock::time_point deadline) {
 }
 
 // Reads until `length` bytes are in or the wait ends; see SerialRead and SerialReadUpTo.
+// The line's reads never block (VMIN 0, VTIME 0), so an empty read only means "nothing
+// yet" while poll() has reported nothing: once it has reported data, a hang-up or an
+// error, an empty or failed read is a line that is gone (adapter pulled, far end closed)
+// and fails at once instead of spinning until the deadline.
 int ReadUntil(SerialPort& port, void* buffer, size_t length, int timeoutMs, bool reportPartial) {
     if (!port.isOpen()) return -1;
     if (length == 0) return 0;
     const bool portTimeout = timeoutMs > kPortReadTimeoutMs;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(std::clamp(timeoutMs, 0, kPortReadTimeoutMs));
+    const auto deadline = Clock::now() + std::chrono::milliseconds(std::min(timeoutMs, kPortReadTimeoutMs));
     auto* out = static_cast<uint8_t*>(buffer);
     size_t got = 0;
-    bool hungUp = false;
+    bool heard = false;  // the last poll() reported an event
     for (;;) {
-        ssize_t n = read(port.fd, out + got, length - got);
+        const ssize_t n = read(port.fd, out + got, length - got);
         if (n > 0) {
             got += size_t(n);
             if (got == length) return int(got);
+            heard = false;  // the event was this data
             continue;
         }
-        if (n < 0 && errno != EAGAIN && errno != EINTR) return -2;
-        if (hungUp) return -2;
-        int ms = MsLeft(deadline);
-        if (ms == 0) break;
+        if (heard || (n < 0 && errno != EINTR)) return -2;
         pollfd p{port.fd, POLLIN, 0};
-        int r = poll(&p, 1, ms);
-        if (r < 0 && errno != EINTR) return -2;
+        const int r = poll(&p, 1, MsLeft(deadline));
         if (r == 0) break;
-        if (r > 0 && !(p.revents & POLLIN) && (p.revents & (POLLERR | POLLHUP | POLLNVAL))) hungUp = true;
+        if (r < 0 && errno != EINTR) return -2;
+        heard = p.revents != 0;
     }
     return reportPartial || portTimeout ? int(got) : -1;
 }
@@ -65,8 +67,7 @@ int ReadUntil(SerialPort& port, void* buffer, size_t length, int timeoutMs, bool
 std::string ReadSmallFile(const fs::path& p) {
     std::ifstream in(p);
     std::string s;
-    std::getline(in, s);
-    while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' ')) s.pop_back();
+    std::getline(in, s);  // sysfs values are one line ended by a line feed
     return s;
 }
 
@@ -145,11 +146,10 @@ int SerialWrite(SerialPort& port, const void* data, size_t length) {
             continue;
         }
         if (n < 0 && errno != EAGAIN && errno != EINTR) break;
-        int ms = MsLeft(deadline);
-        if (ms == 0) break;
+        // Wait for room; a deadline passed, a failed wait, a hang-up or an error ends the write.
         pollfd pf{port.fd, POLLOUT, 0};
-        if (poll(&pf, 1, ms) < 0 && errno != EINTR) break;
-        if (pf.revents & (POLLERR | POLLHUP | POLLNVAL)) break;
+        const int r = poll(&pf, 1, MsLeft(deadline));
+        if (r == 0 || (r < 0 && errno != EINTR) || (pf.revents & ~POLLOUT)) break;
     }
     return int(done);
 }
@@ -215,7 +215,7 @@ std::vector<std::string> ListSerialDevices(const std::string& sysfsRoot) {
         for (size_t g = 0; g < std::size(kGroups); ++g) {
             if (!name.starts_with(kGroups[g])) continue;
             std::string_view digits = std::string_view(name).substr(kGroups[g].size());
-            unsigned number = 0;
+            unsigned number{};
             auto r = std::from_chars(digits.data(), digits.data() + digits.size(), number);
             if (digits.empty() || r.ec != std::errc{} || r.ptr != digits.data() + digits.size()) continue;
             if (!fs::exists(e.path() / "device", ec)) continue;
@@ -263,7 +263,7 @@ std::string SerialPortFriendlyName(int comIndex, const std::string& path) {
 int ComIndexFromFriendlyName(std::string_view name) {
     for (size_t pos = name.find("COM"); pos != std::string_view::npos; pos = name.find("COM", pos + 1)) {
         std::string_view digits = name.substr(pos + 3);
-        unsigned number = 0;
+        unsigned number{};
         auto r = std::from_chars(digits.data(), digits.data() + digits.size(), number);
         if (r.ec == std::errc{} && number >= 1 && number <= 0x10000) return int(number) - 1;
     }
@@ -274,7 +274,10 @@ uint8_t DetectUsbSerialChip(const std::string& devicePath, const std::string& sy
     std::error_code ec;
     const fs::path root = fs::canonical(sysfsRoot, ec);
     if (ec) return kChipNone;
-    fs::path dev = fs::canonical(root / "class" / "tty" / TtyName(devicePath) / "device", ec);
+    // Stable names such as /dev/serial/by-id/... are links to the tty node sysfs knows.
+    const fs::path node = fs::canonical(devicePath, ec);
+    const std::string tty = TtyName(ec ? devicePath : node.string());
+    fs::path dev = fs::canonical(root / "class" / "tty" / tty / "device", ec);
     if (ec) return kChipNone;
     // The USB device is an ancestor of the tty's device (the port, then the interface).
     const std::string inside = root.string() + "/";

@@ -54,7 +54,8 @@ TransferResult SendTransfer(const LinkTarget& target, TransferMode mode, std::sp
     WriteFrame(port, CardFrame::Command(GetAdapterMark(port), CardCommand::Info));
     std::array<uint8_t, 3 + 255> reply{};
     const int n = ReadCardReply(port, CardCommand::Info, reply, wait);
-    if (n < 3 || n < 3 + reply[2]) return {TransferResult::kNoCard, {}};
+    // A failed head read is negative, so short of any reply.
+    if (n < 3 + reply[2]) return {TransferResult::kNoCard, {}};
     if (reply[0] < 4 && reply[1] != target.cardType) return {TransferResult::kTypeMismatch, {}};
     Progress(control, 0);
 
@@ -83,7 +84,7 @@ TransferResult SendTransfer(const LinkTarget& target, TransferMode mode, std::sp
             WriteFrame(port, announce);
         }
     }
-    uint8_t status = 0;
+    uint8_t status{};
     if (!SerialReadByte(port, status, wait) || status != 1) return {TransferResult::kSendTimeout, {}};
 
     SerialPurgeInput(port);
@@ -120,9 +121,10 @@ TransferResult ReadBackTransfer(const LinkTarget& target, TransferMode mode, siz
     PurgeBoth(port);
     WriteFrame(port, CardFrame::Command(
                          mark, mode == TransferMode::Program ? CardCommand::ReadProgram : CardCommand::ReadHardware));
-    uint8_t head[4];
-    if (SerialRead(port, head, 4, control.timeouts.lengthMs) < 4) return {TransferResult::kReadTimeout, {}};
-    const uint32_t length = LoadU32(head);
+    std::array<uint8_t, 4> head{};
+    if (SerialRead(port, head.data(), head.size(), control.timeouts.lengthMs) != int(head.size()))
+        return {TransferResult::kReadTimeout, {}};
+    const uint32_t length = LoadU32(head.data());
     if (length < 32) return {TransferResult::kNoData, {}};
     if (length > capacity) return {TransferResult::kOutOfRange, {}};
 

@@ -3,6 +3,9 @@
 #include <QEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWindow>
+
+#include "content/paths.h"
 
 namespace ledsuite {
 
@@ -17,41 +20,7 @@ constexpr int kPieceWidth = 20;  // left and right pieces of caption and bottom 
 constexpr int kCaptionRightX = 133, kBottomRightX = 134;
 constexpr int kMiddleX = 20, kMiddleWidth = 40;
 
-const QColor kBorderColor(0x2F, 0x6E, 0xB5);
-const QColor kBandColor(0xE4, 0xEE, 0xFA);
-
-QColor CaptionShade(int y) {  // light blue, a little darker towards the body
-    const int t = y * 255 / (kCaptionHeight - 1);
-    return QColor(0x86 - 0x26 * t / 255, 0xBC - 0x22 * t / 255, 0xF0 - 0x14 * t / 255);
-}
-
-// One caption-button cell: background by look (column), white glyph by row.
-void DrawButtonCell(QPainter& p, int column, int row) {
-    const QRect cell(column * kCaptionButtonWidth, row * kCaptionButtonHeight, kCaptionButtonWidth,
-                     kCaptionButtonHeight);
-    const bool close = row == 2;
-    for (int y = 0; y < kCaptionButtonHeight; ++y) {
-        QColor back = CaptionShade(y);
-        if (column == 1) back = close ? QColor(0xE8, 0x48, 0x48) : QColor(0xA8, 0xD2, 0xF8);
-        if (column == 2) back = close ? QColor(0xA8, 0x20, 0x20) : QColor(0x3A, 0x74, 0xB8);
-        p.fillRect(cell.left(), cell.top() + y, cell.width(), 1, back);
-    }
-    const int cx = cell.left() + 15, cy = cell.top() + 9;
-    p.setPen(QPen(Qt::white, 2));
-    switch (row) {
-        case 0: p.drawLine(cx - 5, cy + 4, cx + 5, cy + 4); break;
-        case 1: p.drawRect(cx - 5, cy - 4, 10, 8); break;
-        case 2:
-            p.drawLine(cx - 4, cy - 4, cx + 4, cy + 4);
-            p.drawLine(cx - 4, cy + 4, cx + 4, cy - 4);
-            break;
-        default:
-            p.setPen(QPen(Qt::white, 1));
-            p.drawRect(cx - 3, cy - 5, 8, 6);
-            p.drawRect(cx - 5, cy - 2, 8, 6);
-            break;
-    }
-}
+const char kSkinFile[] = "dialog_skin.png";
 
 }  // namespace
 
@@ -71,27 +40,10 @@ int CaptionButtonAt(const CaptionButtonRects& r, QPoint pt, bool hasMinimizeBox,
     return kNoButton;
 }
 
-QImage MakeDialogSkin() {
-    QImage skin(kSkinWidth, kSkinHeight, QImage::Format_RGB32);
-    skin.fill(Qt::white);
-    QPainter p(&skin);
-    for (int row = 0; row < 4; ++row)
-        for (int column = 0; column < 3; ++column) DrawButtonCell(p, column, row);
-    // Caption rows with a darker outer edge.
-    for (int y = 0; y < kCaptionHeight; ++y) p.fillRect(0, kFrameTop + y, kFrameWidth, 1, CaptionShade(y));
-    p.fillRect(0, kFrameTop, kFrameWidth, 1, kBorderColor);
-    p.fillRect(0, kFrameTop, 1, kCaptionHeight, kBorderColor);
-    p.fillRect(kFrameWidth - 1, kFrameTop, 1, kCaptionHeight, kBorderColor);
-    // Body: the 2-pixel borders at both sides.
-    p.fillRect(0, kBorderSampleTop, kSideWidth, kBottomTop - kBorderSampleTop, kBorderColor);
-    p.fillRect(kFrameWidth - kSideWidth, kBorderSampleTop, kSideWidth, kBottomTop - kBorderSampleTop, kBorderColor);
-    // Bottom band: light, a separating line on top, the border round it.
-    p.fillRect(0, kBottomTop, kFrameWidth, kBottomHeight, kBandColor);
-    p.fillRect(0, kBottomTop, kFrameWidth, 1, QColor(0xC4, 0xD6, 0xEC));
-    p.fillRect(0, kBottomTop, kSideWidth, kBottomHeight, kBorderColor);
-    p.fillRect(kFrameWidth - kSideWidth, kBottomTop, kSideWidth, kBottomHeight, kBorderColor);
-    p.fillRect(0, kBottomTop + kBottomHeight - 2, kFrameWidth, 2, kBorderColor);
-    return skin;
+QImage LoadDialogSkin() {
+    const QImage skin(QString::fromStdString(ResourcePath(kSkinFile)));
+    if (skin.size() != QSize(kSkinWidth, kSkinHeight)) return {};
+    return skin.convertToFormat(QImage::Format_RGB32);
 }
 
 CDialogFx::CDialogFx(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
@@ -132,7 +84,7 @@ int CDialogFx::exec() {
 }
 
 bool CDialogFx::OnInitDialog() {
-    skin_ = MakeDialogSkin();
+    skin_ = LoadDialogSkin();
     buttons_ = CaptionButtonLayout(width(), ClientRect().width());
     return DoDataExchange(false);
 }
@@ -211,7 +163,7 @@ void CDialogFx::mouseMoveEvent(QMouseEvent* event) {
     const int hover = pt.y() < kCaptionHeight ? ButtonAt(pt) : kNoButton;
     if (hover != hover_) {
         hover_ = hover;
-        update(0, 0, width(), kCaptionHeight);
+        update();
     }
 }
 
@@ -224,10 +176,16 @@ void CDialogFx::mousePressEvent(QMouseEvent* event) {
     captionPressed_ = true;
     pressed_ = ButtonAt(pt);
     if (pressed_ == kNoButton && !isMaximized()) {
-        dragging_ = true;
-        dragOffset_ = event->globalPosition().toPoint() - pos();
+        // The window system moves the window where it can (Wayland ignores move());
+        // it then keeps the button's release, so nothing stays pressed here.
+        if (StartSystemMove()) {
+            captionPressed_ = false;
+        } else {
+            dragging_ = true;
+            dragOffset_ = event->globalPosition().toPoint() - pos();
+        }
     }
-    update(0, 0, width(), kCaptionHeight);
+    update();
 }
 
 void CDialogFx::mouseReleaseEvent(QMouseEvent* event) {
@@ -238,7 +196,7 @@ void CDialogFx::mouseReleaseEvent(QMouseEvent* event) {
     captionPressed_ = false;
     dragging_ = false;
     pressed_ = kNoButton;
-    update(0, 0, width(), kCaptionHeight);
+    update();
     switch (ButtonAt(event->position().toPoint())) {
         case kMinimizeButton: showMinimized(); break;
         case kMaximizeButton: isMaximized() ? showNormal() : showMaximized(); break;
@@ -247,11 +205,16 @@ void CDialogFx::mouseReleaseEvent(QMouseEvent* event) {
     }
 }
 
+bool CDialogFx::StartSystemMove() {
+    QWindow* window = windowHandle();
+    return window && window->startSystemMove();
+}
+
 void CDialogFx::leaveEvent(QEvent* event) {
     QDialog::leaveEvent(event);
     if (hover_ != kNoButton) {
         hover_ = kNoButton;
-        update(0, 0, width(), kCaptionHeight);
+        update();
     }
 }
 

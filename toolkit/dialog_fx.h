@@ -29,10 +29,12 @@ CaptionButtonRects CaptionButtonLayout(int windowWidth, int clientWidth);
 // count only when the window has that box.
 int CaptionButtonAt(const CaptionButtonRects& rects, QPoint pt, bool hasMinimizeBox, bool hasMaximizeBox);
 
-// The skin picture, 166 x 238: caption-button cells 31 x 18 (columns normal, hot,
-// pressed; rows minimise, maximise, close, restore) and from y 72 the frame picture
-// (caption rows 72-101, border samples from y 102, bottom band rows 186-219).
-QImage MakeDialogSkin();
+// The skin picture "dialog_skin.png" of the resources, 166 x 238: caption-button cells
+// 31 x 18 (columns normal, hot, pressed; rows minimise, maximise, close, restore) and
+// from y 72 the frame picture (caption rows 72-101, border samples from y 102, bottom
+// band rows 186-219). A null image when it is missing or of another size: the frame is
+// then not painted.
+QImage LoadDialogSkin();
 
 class CDialogFx : public QDialog {
     Q_OBJECT
@@ -82,6 +84,9 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    // Hands a caption drag to the window system; false when it cannot move the window
+    // (the drag then moves it by itself).
+    virtual bool StartSystemMove();
 
 private:
     bool Initialize();  // OnInitDialog, once; its answer

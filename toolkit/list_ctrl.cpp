@@ -110,6 +110,17 @@ bool InPlaceEditor::HandleEditKey(QKeyEvent* event) {
     return true;
 }
 
+bool InPlaceEditor::ClaimKey(QEvent* event, bool textKeys) {
+    if (event->type() != QEvent::ShortcutOverride) return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const int k = key->key();
+    const bool editKey = k == Qt::Key_Escape || k == Qt::Key_Return || k == Qt::Key_Enter;
+    const bool textKey = k == Qt::Key_Delete || (key->modifiers() & Qt::ControlModifier);
+    if (!editKey && !(textKeys && textKey)) return false;
+    event->accept();
+    return true;
+}
+
 void InPlaceEditor::ReturnFocusToList() {
     const unsigned edit = serial_;
     list_->setFocus(Qt::OtherFocusReason);
@@ -146,6 +157,8 @@ void CInPlaceList::hidePopup() {
         Qt::QueuedConnection);
 }
 
+bool CInPlaceList::event(QEvent* event) { return ClaimKey(event, false) || QComboBox::event(event); }
+
 void CInPlaceList::keyPressEvent(QKeyEvent* event) {
     if (!HandleEditKey(event)) QComboBox::keyPressEvent(event);
 }
@@ -164,6 +177,8 @@ void CInPlaceTime::Show(int row, int column, const QRect& rect, QTime time) {
     setTime(time);
     BeginEdit(row, column, rect);
 }
+
+bool CInPlaceTime::event(QEvent* event) { return ClaimKey(event, false) || QTimeEdit::event(event); }
 
 void CInPlaceTime::keyPressEvent(QKeyEvent* event) {
     if (!HandleEditKey(event)) QTimeEdit::keyPressEvent(event);
@@ -194,8 +209,13 @@ void CInPlaceEdit::FitText() {
     if (limit > width()) resize(std::min(needed, limit), height());
 }
 
+bool CInPlaceEdit::event(QEvent* event) { return ClaimKey(event, true) || QLineEdit::event(event); }
+
+// A key pressed with Ctrl stays with the editor even when it does nothing there.
 void CInPlaceEdit::keyPressEvent(QKeyEvent* event) {
-    if (!HandleEditKey(event)) QLineEdit::keyPressEvent(event);
+    if (HandleEditKey(event)) return;
+    QLineEdit::keyPressEvent(event);
+    if (event->modifiers() & Qt::ControlModifier) event->accept();
 }
 
 void CInPlaceEdit::focusOutEvent(QFocusEvent* event) {
@@ -232,8 +252,12 @@ void CInPlaceEditBrowseCtrl::resizeEvent(QResizeEvent* event) {
     setTextMargins(0, 0, side, 0);
 }
 
+bool CInPlaceEditBrowseCtrl::event(QEvent* event) { return ClaimKey(event, true) || QLineEdit::event(event); }
+
 void CInPlaceEditBrowseCtrl::keyPressEvent(QKeyEvent* event) {
-    if (!HandleEditKey(event)) QLineEdit::keyPressEvent(event);
+    if (HandleEditKey(event)) return;
+    QLineEdit::keyPressEvent(event);
+    if (event->modifiers() & Qt::ControlModifier) event->accept();
 }
 
 void CInPlaceEditBrowseCtrl::focusOutEvent(QFocusEvent* event) {
@@ -354,8 +378,13 @@ void CMyListCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
     if (hit.row == currentRow()) emit BeginCellEdit(hit.column, hit.row);
 }
 
+bool BlocksTypeAhead(QChar c) {
+    const char16_t u = c.unicode();
+    return (u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z');
+}
+
 void CMyListCtrl::keyboardSearch(const QString& search) {
-    if (!search.isEmpty() && search.front().isLetterOrNumber()) return;  // no type-ahead
+    if (!search.isEmpty() && BlocksTypeAhead(search.back())) return;  // no type-ahead on letters and digits
     QTableWidget::keyboardSearch(search);
 }
 

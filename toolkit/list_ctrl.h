@@ -20,6 +20,10 @@ namespace ledsuite {
 inline constexpr int MSG_END_CELL_EDIT = 0x700;
 inline constexpr int MSG_BEGIN_CELL_EDIT = 0x701;
 
+// True for the characters the list swallows instead of starting a type-ahead search:
+// the ASCII letters and digits (other characters still search).
+bool BlocksTypeAhead(QChar c);
+
 struct CellHit {
     int row = -1;  // -1: no row, or a point outside every column
     int column = -1;
@@ -54,6 +58,10 @@ protected:
     void BeginEdit(int row, int column, const QRect& rect);
     // Enter and Esc end the edit and give the focus back to the list; true when handled.
     bool HandleEditKey(QKeyEvent* event);
+    // Claims a key for the editor before any window shortcut sees it: Enter and Esc, and
+    // with `textKeys` also Delete and every key pressed with Ctrl (so that Ctrl+S in an
+    // open cell does not save the window with the edit uncommitted). True when claimed.
+    static bool ClaimKey(QEvent* event, bool textKeys);
     // Gives the focus back to the list, which ends the edit through the focus loss (or
     // directly when the editor did not hold the focus). An edit that the owner opens in
     // answer to the end stays open.
@@ -80,6 +88,7 @@ public:
     void hidePopup() override;  // closing the drop-down ends the edit, with the entry picked there
 
 protected:
+    bool event(QEvent* event) override;
     QString EditorText() const override { return currentText(); }
     void keyPressEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
@@ -93,6 +102,7 @@ public:
     void Show(int row, int column, const QRect& rect, QTime time);
 
 protected:
+    bool event(QEvent* event) override;
     QString EditorText() const override { return time().toString(QStringLiteral("HH:mm:ss")); }
     void keyPressEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
@@ -107,6 +117,7 @@ public:
     const QString& InitialText() const { return initial_; }
 
 protected:
+    bool event(QEvent* event) override;
     QString EditorText() const override { return text(); }
     void keyPressEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
@@ -129,6 +140,7 @@ public:
     void Browse();
 
 protected:
+    bool event(QEvent* event) override;
     QString EditorText() const override { return text(); }
     void keyPressEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;

@@ -51,10 +51,18 @@ FakeCard::FakeCard(FakeCardScript script)
     slavePath_ = name;
 }
 
-FakeCard::~FakeCard() {
+FakeCard::~FakeCard() { HangUp(); }
+
+void FakeCard::HangUp() {
     Stop();
+    CloseLine();
+}
+
+void FakeCard::CloseLine() {
+    // Closing the master hangs up every open of the slave side.
     if (slave_ >= 0) close(slave_);
     if (master_ >= 0) close(master_);
+    slave_ = master_ = -1;
 }
 
 void FakeCard::Start() {
@@ -124,7 +132,7 @@ void FakeCard::Serve(const std::atomic<bool>& stop) {
     if (!ok()) return;
     prctl(PR_SET_TIMERSLACK, 1UL);  // the line pacing wants sleeps that end on time
     uint8_t buf[4096];
-    while (!stop) {
+    while (!stop && master_ >= 0) {
         pollfd p{master_, POLLIN, 0};
         if (poll(&p, 1, 20) <= 0 || !(p.revents & POLLIN)) continue;
         ssize_t n = read(master_, buf, sizeof buf);
@@ -143,7 +151,7 @@ void FakeCard::Serve(const std::atomic<bool>& stop) {
 }
 
 void FakeCard::Process(const std::atomic<bool>& stop) {
-    for (;;) {
+    while (master_ >= 0) {
         switch (state_) {
             case State::Idle: {
                 auto it = std::search(pending_.begin(), pending_.end(), kFrameMagic, kFrameMagic + kFrameMagicSize);
@@ -172,7 +180,7 @@ void FakeCard::Process(const std::atomic<bool>& stop) {
                 }
                 pending_.erase(pending_.begin(), pending_.begin() + 8);
                 state_ = State::Idle;
-                if (script_.answerClock) Reply({0x01}, stop);
+                if (script_.answerClock) Reply(script_.clockAnswer, stop);
                 break;
             }
             case State::Receive: {
@@ -190,6 +198,10 @@ void FakeCard::Process(const std::atomic<bool>& stop) {
                 received_ += uint32_t(take);
                 if (blockFill_ < piece) return;
                 blockFill_ = 0;
+                if (int(blockIndex_) == script_.hangUpAtBlock) {
+                    CloseLine();
+                    return;
+                }
                 if (piece == blockSize_) {
                     auto d = script_.ackDelays.find(blockIndex_);
                     int delay = d == script_.ackDelays.end() ? script_.ackDelayMs : d->second;
@@ -229,9 +241,14 @@ void FakeCard::Process(const std::atomic<bool>& stop) {
                     break;
                 }
                 pending_.erase(pending_.begin());
+                size_t request = 0;
                 {
                     std::lock_guard<std::mutex> lock(mutex_);
-                    ++log_.requests;
+                    request = log_.requests++;
+                }
+                if (int(request) == script_.hangUpAtRequest) {
+                    CloseLine();
+                    return;
                 }
                 const auto& data = script_.readBackData;
                 const size_t k = std::min<size_t>(8, data.size() - readBackPos_);
@@ -254,15 +271,22 @@ void FakeCard::HandleFrame(const std::vector<uint8_t>& frame, const std::atomic<
         log_.probeRates.push_back(rate);
     }
     if (script_.baud == 0 || rate != script_.baud) return;
+    if (auto d = script_.replyDelays.find(frame[7]); d != script_.replyDelays.end()) Delay(d->second);
     switch (CardCommand(frame[7])) {
         case CardCommand::Info:
-            if (!script_.info.empty()) Reply(script_.info, stop);
+            if (script_.info.size() > 3 && script_.infoTailDelayMs > 0) {
+                Reply({script_.info.begin(), script_.info.begin() + 3}, stop);
+                Delay(script_.infoTailDelayMs);
+                Reply({script_.info.begin() + 3, script_.info.end()}, stop);
+            } else if (!script_.info.empty()) {
+                Reply(script_.info, stop);
+            }
             break;
         case CardCommand::CardId:
             Reply({uint8_t(script_.cardId), uint8_t(script_.cardId >> 8)}, stop);
             break;
         case CardCommand::BaudProbe:
-            Reply({'B', 'A', 'U', 'D', 'R'}, stop);
+            Reply({script_.probeAnswer.begin(), script_.probeAnswer.end()}, stop);
             break;
         case CardCommand::PowerFollowUp:
             if (script_.answerPower) Reply({0x01}, stop);
@@ -295,10 +319,11 @@ void FakeCard::HandleFrame(const std::vector<uint8_t>& frame, const std::atomic<
                 log_.blocks.clear();
                 log_.data.clear();
             }
-            std::vector<uint8_t> answer(26, 0x00);
-            answer.push_back(script_.announceStatus);
-            Reply(answer, stop);
-            if (script_.announceStatus == 1 && sendLength_ > 0) state_ = State::Receive;
+            Reply(std::vector<uint8_t>(25, 0x00), stop);
+            Delay(script_.announceTailDelayMs);
+            Reply({0x00, script_.announceStatus}, stop);
+            // A card that refused still listens, so data sent after a refusal shows in the log.
+            if (sendLength_ > 0) state_ = State::Receive;
             break;
         }
         case CardCommand::ReadProgram:

@@ -23,15 +23,22 @@ struct FakeCardScript {
     int ackDelayMs = 0;               // before each acknowledgement of a send block
     std::map<size_t, int> ackDelays;  // per block index: the delay in ms, -1 no acknowledgement
     int silentAnnouncements = 0;      // announcements left unanswered before one is answered
-    uint8_t announceStatus = 1;       // after the 26-byte answer to an announcement
+    uint8_t announceStatus = 1;       // after the 26-byte answer to an announcement (the card takes data after any)
     uint8_t finalStatus = 4;          // after the last byte of a send
     std::vector<uint8_t> readBackData;
     std::optional<uint32_t> readBackLength;  // announced for a read-back (default: the data's size)
     bool answerPower = true;                 // one byte for the power follow-up
-    bool answerClock = true;                 // one byte after the clock bytes
+    bool answerClock = true;                 // answer the clock bytes with clockAnswer
+    std::vector<uint8_t> clockAnswer{0x01};
     uint32_t lineBaud = 0;                   // when set, bytes take 10 bits at this rate in each direction
     std::optional<std::pair<uint16_t, uint16_t>> partitionSize;  // the answer to 0x21 (width, height); none: silent
     int lyricAnswers = -1;                   // lyric lines answered "SU" before the card goes silent; -1 every one
+    std::map<uint8_t, int> replyDelays;      // per command byte: ms before the card starts its answer
+    int infoTailDelayMs = 0;                 // between the 3-byte head of the information reply and the rest
+    int announceTailDelayMs = 0;             // before the last byte of the announcement's answer (and the status)
+    std::string probeAnswer = "BAUDR";       // the answer to the baud probe
+    int hangUpAtBlock = -1;                  // the card hangs up once this send block is in, instead of answering
+    int hangUpAtRequest = -1;                // the card hangs up on this read-back request (0 the first)
 };
 
 struct FakeCardLog {
@@ -63,6 +70,9 @@ public:
     void Start();  // serves on a thread of its own until Stop (or destruction)
     void Stop();
     void Serve(const std::atomic<bool>& stop);  // serves on the calling thread until `stop`
+    // Stops serving and closes the card's side of the line, as a pulled adapter or a
+    // card that shuts down does: the program's open port is hung up.
+    void HangUp();
 
     FakeCardLog log() const;
     // The least time the traffic so far needs: each byte's 10 bits at the line
@@ -78,6 +88,7 @@ private:
     void Reply(const std::vector<uint8_t>& bytes, const std::atomic<bool>& stop);
     void Wait(Clock::time_point until, const std::atomic<bool>& stop);
     void Delay(int ms);  // the next answer leaves `ms` later
+    void CloseLine();
     std::chrono::nanoseconds LineTime(size_t bytes) const;
 
     FakeCardScript script_;

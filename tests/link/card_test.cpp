@@ -73,6 +73,11 @@ TEST(CardQuery, ReadsAsMuchAsTheReplyAnnounces) {
     EXPECT_EQ(QueryCard({1, 2}, CardCommand::Info, buf), 32);
     EXPECT_EQ(LoadU32(&buf[3]), 7u);
     EXPECT_EQ(QueryCard({2, 2}, CardCommand::Info, buf), 0);  // the port does not open
+    FakeCard oneMore(CardAt(9600, {0, 2, 1, 0x55}));
+    oneMore.Start();
+    ScopedPorts third({oneMore.slavePath()});
+    EXPECT_EQ(QueryCard({0, 2}, CardCommand::Info, buf), 4);
+    EXPECT_EQ(buf[3], 0x55);
     EXPECT_EQ(headOnly.log().frames.front(), Frame(0x00, 0x01));
 }
 
@@ -117,6 +122,13 @@ TEST(CardSearch, FindsTheCardOnTheSecondPortAtItsRate) {
     EXPECT_EQ(texts[2], u"Interface\tRS232\r\nSeries Com\t3\r\nBaud Rate\t9600");
     EXPECT_EQ(texts[3], u"Interface\tRS232\r\nSeries Com\t1\r\nBaud Rate\t2400");
     EXPECT_EQ(texts.back(), u"Interface\tRS232\r\nSeries Com\t2\r\nBaud Rate\t115200");
+
+    // A rate index outside the table skips the first pass and still finds the card.
+    texts.clear();
+    setting = {0, 9};
+    EXPECT_EQ(SearchCardPorts(setting, &progress, 25), SearchOutcome::Found);
+    EXPECT_EQ(setting, (PortSetting{1, 8}));
+    EXPECT_EQ(texts.size(), 9u + 9u);
 }
 
 TEST(CardSearch, StopsWhenAskedAndRestoresTheSetting) {
@@ -201,7 +213,95 @@ TEST(CardCommands, PowerAndClock) {
 
     target.port.comIndex = 1;
     EXPECT_EQ(SetScreenPower(target, true), LinkStatus::NoAnswer);
+    const std::u16string noCard = u"No Ctrl Card found, \nplease check the cable connection";
+    const std::u16string noPort =
+        u"Failed to open serial port, \nplease check it whether exists and isn't taken by other program";
+    EXPECT_EQ(PowerMessage(LinkStatus::NoAnswer, true), noCard);
+    EXPECT_EQ(PowerMessage(LinkStatus::PortFailed, false), noPort);
+    EXPECT_EQ(PowerMessage(LinkStatus::Ok, true), u"Succeeded to power on");
+    EXPECT_EQ(PowerMessage(LinkStatus::Ok, false), u"Succeeded to power off");
+    EXPECT_EQ(ClockMessage(LinkStatus::Ok), u"Succeeded to syn time");
+    EXPECT_EQ(ClockMessage(LinkStatus::NoAnswer), noCard);
+    EXPECT_EQ(ClockMessage(LinkStatus::PortFailed), noPort);
     EXPECT_EQ(SyncCardClock(target), LinkStatus::NoAnswer);
     target.port.comIndex = 5;
     EXPECT_EQ(SyncCardClock(target), LinkStatus::PortFailed);
+}
+
+namespace {
+// The information list of a control card of model `model` answering with `pairs`.
+CardInfoResult InfoOf(std::vector<std::pair<uint8_t, uint8_t>> pairs, uint32_t firmware = 3, uint8_t model = 2) {
+    FakeCard card(CardAt(9600, MakeInfoReply(0, model, firmware, pairs)));
+    card.Start();
+    ScopedPorts ports({card.slavePath()});
+    return ReadCardInfoThread({.port = {0, 2}, .cardType = model}, nullptr, 50);
+}
+}  // namespace
+
+TEST(CardInfo, EveryPairTypeSetsItsRowAndTheCommunicationMode) {
+    constexpr int kType = 1, kUDisk = 5, kRs485 = 6, kFontChip = 8, kInfrared = 9, kProtocol = 11, kFlash = 12;
+    constexpr int kDecoder = 13;
+    // (pairs, the "Type" row)
+    const std::pair<std::vector<std::pair<uint8_t, uint8_t>>, std::u16string> modes[] = {
+        {{}, u"ZU20K Serial Com/UDisk"},
+        {{{7, 0}}, u"ZU20K GPRS"},
+        {{{7, 1}}, u"ZU20K SMS"},
+        {{{7, 2}}, u"ZU20K GPRS-TTS"},
+        {{{7, 3}}, u"ZU20K SMS-TTS"},
+        {{{15, 4}}, u"ZU20K Asyn Voice-Ⅱ"},
+        {{{15, 0xFF}}, u"ZU20K Asyn Voice-Ⅰ"},
+        {{{15, 1}}, u"ZU20K Asyn Voice-Ⅲ"},
+        {{{14, 1}}, u"ZU20K Asyn Voice-Ⅰ"},
+        {{{6, 1}, {3, 0}, {14, 1}}, u"ZU20K Synch Voice"},  // only the first of these sets the mode
+        {{{3, 0}, {7, 1}}, u"ZU20K SMS"},                   // 7 and 15 set it whatever came before
+        {{{6, 1}, {15, 4}}, u"ZU20K Asyn Voice-Ⅱ"},
+    };
+    for (const auto& [pairs, type] : modes) EXPECT_EQ(InfoOf(pairs).values[kType], type) << pairs.size();
+    EXPECT_EQ(InfoOf({{7, 3}}).target.cardSubtype, 11);
+
+    // (pair, row, text)
+    const std::tuple<std::pair<uint8_t, uint8_t>, int, std::u16string> rows[] = {
+        {{2, 0}, kRs485, u"Supported"},          {{5, 0}, kInfrared, u"Supported"},
+        {{4, 0xFF}, kFontChip, u"Custom"},       {{4, 0x01}, kFontChip, u"KIPFC16S2W1"},
+        {{4, 0x21}, kFontChip, u"KIPFC16S2W1"},  {{4, 0x32}, kFontChip, u"KIPFC24S3W1"},
+        {{4, 0x03}, kFontChip, u"KIPFC32S4W1"},  {{4, 0x04}, kFontChip, u"KIPFC48S5W1"},
+        {{4, 0x05}, kFontChip, u"KIPFC64S6W1"},  {{4, 0x06}, kFontChip, u"Unsupported"},
+        {{4, 0x00}, kFontChip, u"Unsupported"},  {{14, 7}, kDecoder, u"SSF, MP3, WAV"},
+        {{14, 2}, kDecoder, u"MP3"},             {{14, 6}, kDecoder, u"MP3, WAV"},
+        {{13, 0}, kFlash, u"4Mb"},               {{13, 4}, kFlash, u"64Mb"},
+        {{13, 5}, kFlash, u"Unkonw"},            {{10, 7}, kProtocol, u"7"},
+        {{1, 0}, kUDisk, u"Supported"},          {{9, 1}, kUDisk, u"Unsupported"},
+    };
+    for (const auto& [pair, row, text] : rows) EXPECT_EQ(InfoOf({pair}).values[row], text) << int(pair.first);
+    // From firmware 3 on the pairs count; before, "UDisk" is unknown and the rest unsupported.
+    EXPECT_EQ(InfoOf({{2, 0}}, 2).values[kRs485], u"Unsupported");
+    EXPECT_EQ(InfoOf({{2, 0}}, 2).values[kUDisk], u"Unkonw");
+    // The size names of the "Type" row by card type.
+    const std::u16string sizes[] = {u"04K", u"10K", u"20K", u"40K", u"64K", u"128K"};
+    for (uint8_t model = 0; model < 6; ++model)
+        EXPECT_EQ(InfoOf({}, 3, model).values[kType], u"ZU" + sizes[model] + u" Serial Com/UDisk");
+}
+
+TEST(CardInfo, APl2303AdapterAddsTheRemark) {
+    FakeCard card(CardAt(9600));
+    card.Start();
+    ScopedPorts ports({card.slavePath()});
+    EXPECT_FALSE(ReadCardInfoThread({.port = {0, 2}, .cardType = 2}, nullptr, 50).adapterRemark);
+    ScopedPl2303 adapter(card.slavePath());
+    const CardInfoResult r = ReadCardInfoThread({.port = {0, 2}, .cardType = 2}, nullptr, 50);
+    EXPECT_TRUE(r.adapterRemark);
+    EXPECT_FALSE(r.portSettingsChanged);
+    EXPECT_EQ(AdapterRemarkText(),
+              u"Remark: THe USB-to-serial is instable, if occur to link failed, send or upload programs failed, please "
+              u"pull and re-plug the device");
+}
+
+TEST(CardCommands, AClockAnswerOfSixBytesIsTakenWholeWithoutWaitingForMore) {
+    FakeCard card({.baud = 9600, .clockAnswer = {0x01, 2, 3, 4, 5, 6}});
+    card.Start();
+    ScopedPorts ports({card.slavePath()});
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(SyncCardClock({.port = {0, 2}}), LinkStatus::Ok);
+    // One byte and up to five more: the sixth byte ends the read, the 100 ms wait is not sat out.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(90));
 }

@@ -7,10 +7,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <numeric>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "link/serial.h"
@@ -46,6 +49,12 @@ struct CardOnPort {
         return s;
     }
 };
+
+// Polls `done` every 5 ms for up to `ms`; its last answer.
+inline bool WaitFor(const std::function<bool()>& done, int ms = 2000) {
+    for (int waited = 0; waited < ms && !done(); waited += 5) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    return done();
+}
 
 // Bytes 1, 2, 3, ...
 inline std::vector<uint8_t> Image(size_t n) {

@@ -25,6 +25,7 @@ TEST(SerialDevices, ChipCodesTableOrderAndNamesFromSysfs) {
         fs::create_symlink(uart, sys.path / "class" / "tty" / tty / "device");
     }
     fs::create_directories(sys.path / "class" / "tty" / "tty0");
+    AddUsbTty(sys.path, "ttyUSB3a", "0403", "6001");  // not a numbered port
     for (auto [device, chip] : {std::pair{"/dev/ttyUSB0", kChipPl2303}, {"/dev/ttyUSB1", kChipCh340},
                                 {"/dev/ttyUSB2", kChipCh340}, {"/dev/ttyACM0", kChipOtherUsb}, {"/dev/ttyS0", kChipNotUsb},
                                 {"/dev/ttyS7", kChipNone}, {"/dev/tty0", kChipNone}})
@@ -57,6 +58,11 @@ TEST(SerialDevices, PortIndexNineNamesPortTen) {
     EXPECT_EQ(ComIndexFromFriendlyName(list.devices[9].friendlyName), 9);
     EXPECT_EQ(ComIndexFromFriendlyName("USB-SERIAL CH340 (COM12)"), 11);
     EXPECT_EQ(ComIndexFromFriendlyName("Communications Port"), -1);
+    // COM0 and numbers past 65536 name no port; a later "COM" still may.
+    EXPECT_EQ(ComIndexFromFriendlyName("COM0 (COM5)"), 4);
+    EXPECT_EQ(ComIndexFromFriendlyName("COM99999 (COM3)"), 2);
+    EXPECT_EQ(ComIndexFromFriendlyName("COM65536"), 65535);
+    EXPECT_EQ(ComIndexFromFriendlyName("COMx"), -1);
     EXPECT_EQ(SerialPortFriendlyName(0, std::string(400, 'x')).size(), kDeviceNameSlot);
 }
 
@@ -111,4 +117,67 @@ TEST(SerialPortIo, OpensExclusivelyAtAnyTableRateReadsWholeAnswersAndWritesWhole
     EXPECT_EQ(SerialRead(port, buf, 1, 10), -1);
     EXPECT_EQ(SerialWrite(port, buf, 1), -1);
     EXPECT_FALSE(SerialWaitAck(port, 10));
+}
+
+TEST(SerialPortIo, AHungUpLineFailsEveryReadAtOnce) {
+    FakeCard card({.baud = 0});  // a card that never answers, then closes its side
+    card.Start();
+    ScopedPorts ports({card.slavePath()});
+    SerialPort port;
+    ASSERT_EQ(SerialOpen(port, 0, 9600), 0);
+    card.HangUp();
+    uint8_t buf[4] = {};
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(SerialRead(port, buf, 4, 2000), -2);
+    EXPECT_EQ(SerialReadUpTo(port, buf, 4, 2000), -2);
+    EXPECT_EQ(SerialRead(port, buf, 4, 4000), -2);  // also past the port's own limit
+    EXPECT_FALSE(SerialWaitAck(port));
+    EXPECT_FALSE(SerialExpectString(port, "BAUDR", 2000));
+    EXPECT_LT(SerialWrite(port, buf, 4), 4);
+    // Each of those waits was seconds long; a dead line ends them at once.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
+}
+
+TEST(SerialDevices, AStableLinkToAPortIsResolvedBeforeTheAdapterIsLookedUp) {
+    FakeCard card;
+    ScopedPl2303 adapter(card.slavePath());
+    TempDir dev;
+    const fs::path byId = dev.path / "serial" / "by-id";
+    fs::create_directories(byId);
+    const fs::path link = byId / "usb-Prolific_Technology_Inc._USB-Serial_Controller-if00-port0";
+    // A relative target, as udev makes them.
+    fs::create_symlink(fs::relative(card.slavePath(), byId), link);
+    EXPECT_EQ(DetectUsbSerialChip(link.string()), kChipPl2303);
+    EXPECT_EQ(DetectUsbSerialChip(card.slavePath()), kChipPl2303);
+    EXPECT_EQ(DetectUsbSerialChip((dev.path / "missing").string()), kChipNone);
+
+    ScopedPorts ports({link.string()});
+    SerialPort port;
+    ASSERT_EQ(SerialOpen(port, 0, 9600), 0);
+    EXPECT_EQ(port.chip, kChipPl2303);
+    EXPECT_EQ(GetAdapterMark(port), 0xFE);
+}
+
+TEST(SerialPortIo, AnAnswerInPiecesIsPutTogetherAndPurgesDiscardWhatWaits) {
+    RawPty pty;
+    ScopedPorts ports({pty.slave});
+    SerialPort port;
+    EXPECT_EQ(SerialPurgeInput(port), -1);
+    EXPECT_EQ(SerialPurgeOutput(port), -1);
+    ASSERT_EQ(SerialOpen(port, 0, 9600), 0);
+    pty.Send("ab");
+    std::thread late([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        pty.Send("cd");
+    });
+    char buf[4] = {};
+    EXPECT_EQ(SerialRead(port, buf, 4, 1000), 4);
+    late.join();
+    EXPECT_EQ(std::string(buf, 4), "abcd");
+
+    pty.Send("xy");
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(SerialPurgeInput(port), 0);
+    EXPECT_EQ(SerialReadUpTo(port, buf, 4, 20), 0);
+    EXPECT_EQ(SerialPurgeOutput(port), 0);
 }

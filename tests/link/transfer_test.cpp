@@ -94,10 +94,33 @@ TEST(SendTransfer, UnansweredAnnouncementIsRepeatedAndStatusBytesDecide) {
     {
         CardOnPort refused({.announceStatus = 9});
         EXPECT_EQ(Send(300), TransferResult::kSendTimeout);
+        EXPECT_TRUE(refused.card.log().data.empty());  // nothing is sent after a refusal
+    }
+    {
+        // The answer's last byte comes alone, in a later read.
+        CardOnPort split({.announceTailDelayMs = kWaitMs * 3 / 2});
+        EXPECT_EQ(Send(300), TransferResult::kSent);
     }
     CardOnPort unfinished({.finalStatus = 3});
     EXPECT_EQ(Send(300), TransferResult::kSendTimeout);
     EXPECT_EQ(unfinished.card.log().data.size(), 300u);
+}
+
+TEST(SendTransfer, TheAnnouncementGoesOutThreeTimesAtMost) {
+    {
+        CardOnPort c({.silentAnnouncements = 2});
+        EXPECT_EQ(Send(64), TransferResult::kSent);
+        EXPECT_EQ(c.card.log().count(0x08), 3u);
+    }
+    CardOnPort c({.silentAnnouncements = 3});
+    EXPECT_EQ(Send(64), TransferResult::kSendTimeout);
+    EXPECT_EQ(c.card.log().count(0x08), 3u);
+}
+
+TEST(SendTransfer, AnInformationReplyShorterThanItAnnouncesIsNoCard) {
+    CardOnPort c({.info = {0, 2, 4, 3, 0, 0}});  // four bytes announced, three sent
+    EXPECT_EQ(Send(64), TransferResult::kNoCard);
+    EXPECT_EQ(c.card.log().count(0x08), 0u);
 }
 
 TEST(SendTransfer, StopsWhenAsked) {
@@ -108,6 +131,37 @@ TEST(SendTransfer, StopsWhenAsked) {
     control.progress = [&](int p) { stop = p >= 50; };
     EXPECT_EQ(Send(1001, control), TransferResult::kSendStopped);
     EXPECT_EQ(c.card.log().blocks.size(), 4u);
+}
+
+TEST(SendTransfer, ACardThatHangsUpMidSendEndsItAtOnceWithTheTimeoutMessage) {
+    // The production waits: on a dead line none of them may be sat out.
+    const TransferControl production{};
+    for (int block : {0, 3}) {
+        CardOnPort c({.hangUpAtBlock = block});
+        const auto start = std::chrono::steady_clock::now();
+        const int code = Send(1001, production);
+        EXPECT_EQ(code, TransferResult::kSendTimeout) << block;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000)) << block;
+        EXPECT_EQ(SendResultMessage(code, TransferMode::Program, 1),
+                  u"Download timeout, please check the cable connection");
+        EXPECT_EQ(c.card.log().blocks.size(), size_t(block) + 1);
+    }
+}
+
+TEST(SendTransfer, APl2303BehindAStableLinkSendsSixteenByteBlocks) {
+    FakeCard card(CardOnPort::TypeTwo({}));
+    card.Start();
+    ScopedPl2303 adapter(card.slavePath());
+    TempDir dev;
+    const fs::path link = dev.path / "usb-Prolific_Technology_Inc._USB-Serial_Controller-if00-port0";
+    fs::create_symlink(card.slavePath(), link);
+    ScopedPorts ports({link.string()});
+    EXPECT_EQ(Send(1001), TransferResult::kSent);
+    const FakeCardLog log = card.log();
+    ASSERT_EQ(log.frames.size(), 2u);
+    EXPECT_EQ(log.frames[0][6], 0xFE);
+    EXPECT_EQ(log.frames[1][6], 0xFE);
+    EXPECT_EQ(log.blocks, Pieces(62, 16, 12));
 }
 
 TEST(TransferMessages, SuccessNamesTheModeFailuresThePortAndUnknownCodesNothing) {
@@ -127,6 +181,16 @@ TEST(ReadBackTransfer, ReadsEightByteChunksAndTheRemainder) {
     EXPECT_EQ(r.data, Image(100));
     EXPECT_EQ(c.card.log().frames.back(), (std::vector<uint8_t>{'V', 'U', 'Z', 'U', 'Z', 'E', 0x00, 0x09}));
     EXPECT_EQ(c.card.log().requests, 13u);  // one before each of the 12 chunks and one for the remainder
+
+    std::vector<int> progress;
+    TransferControl control = kQuick;
+    control.progress = [&](int p) { progress.push_back(p); };
+    EXPECT_EQ(ReadBackTransfer(kTarget, TransferMode::Program, 0x100000, control).code, TransferResult::kRead);
+    EXPECT_EQ(progress, (std::vector<int>{0, 8, 16, 24, 32, 40, 48, 56, 64, 72, 80, 88, 96, 100}));
+    CardOnPort forty({.readBackData = Image(40)});
+    progress.clear();
+    EXPECT_EQ(ReadBackTransfer(kTarget, TransferMode::Program, 0x100000, control).data, Image(40));
+    EXPECT_EQ(progress, (std::vector<int>{0, 20, 40, 60, 80, 100, 100}));
 }
 
 TEST(ReadBackTransfer, AnnouncedLengthDecides) {
@@ -134,6 +198,10 @@ TEST(ReadBackTransfer, AnnouncedLengthDecides) {
     {
         CardOnPort c({.readBackData = Image(64), .readBackLength = 31});
         EXPECT_EQ(readBack(1024).code, TransferResult::kNoData);
+    }
+    {
+        CardOnPort c({.readBackData = Image(32)});  // 32 bytes are data, and exactly fill the buffer
+        EXPECT_EQ(readBack(32).data, Image(32));
     }
     {
         CardOnPort c({.readBackData = Image(64)});
@@ -148,6 +216,17 @@ TEST(ReadBackTransfer, AnnouncedLengthDecides) {
     }
     ScopedPorts none({});
     EXPECT_EQ(readBack(1024).code, TransferResult::kReadPortFailed);
+}
+
+TEST(ReadBackTransfer, ACardThatHangsUpMidReadBackEndsItAtOnceWithTheTimeoutMessage) {
+    CardOnPort c({.readBackData = Image(100), .hangUpAtRequest = 2});
+    const auto start = std::chrono::steady_clock::now();
+    const TransferResult r = ReadBackTransfer(kTarget, TransferMode::Program, 0x100000, TransferControl{});
+    EXPECT_EQ(r.code, TransferResult::kReadTimeout);
+    EXPECT_TRUE(r.data.empty());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
+    EXPECT_EQ(ReadBackResultMessage(r.code, TransferMode::Program, 1),
+              u"Upload timed out, please check the cable connection.");
 }
 
 TEST(ReadBackTransfer, Pl2303QuestionCanDecline) {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QPainter>
+#include <QTemporaryDir>
+
 #include "tests/qt_main/qt_test_util.h"
 #include "toolkit/dialog_fx.h"
 
@@ -52,6 +55,9 @@ TEST(DialogFx, TheMouseOnTheCaptionHoversOfferedCellsDragsAndCloses) {
     SendMouse(&d, QEvent::MouseMove, QPoint(70, 30), Qt::NoButton, Qt::LeftButton);
     SendMouse(&d, QEvent::MouseButtonRelease, QPoint(40, 10), Qt::LeftButton, Qt::NoButton);
     EXPECT_EQ(d.pos(), start + QPoint(30, 20));
+    // That release ended the caption press: a stray release over a cell is no click.
+    SendMouse(&d, QEvent::MouseButtonRelease, close.center(), Qt::LeftButton, Qt::NoButton);
+    EXPECT_TRUE(d.isVisible());
 
     SendMouse(&d, QEvent::MouseButtonPress, close.center(), Qt::LeftButton, Qt::LeftButton);
     EXPECT_EQ(d.PressedCode(), kCloseButton);
@@ -92,4 +98,167 @@ TEST(DialogFx, AFailedInitialisationEndsTheDialogAndBadDataKeepItOpen) {
     d.accept();
     EXPECT_FALSE(d.isVisible());
     EXPECT_EQ(d.result(), QDialog::Accepted);
+}
+
+namespace {
+// A shown 200 x 100 dialog (window 204 x 164) and its skin.
+struct Shown {
+    CDialogFx d;
+    QImage skin = LoadDialogSkin();
+    explicit Shown(bool minimizeBox = false, const QString& title = {}) {
+        d.SetCaptionButtons(minimizeBox, false);
+        d.SetClientSize(QSize(200, 100));
+        d.setWindowTitle(title);
+        d.show();
+    }
+    QImage Shot() { return d.grab().toImage().convertToFormat(QImage::Format_RGB32); }
+    // The skin's pixels at (x, y, w, h) of its own layout.
+    QImage Skin(int x, int y, int w, int h) const { return skin.copy(x, y, w, h); }
+    // True when every pixel of `img` is `color`.
+    static bool AllEqual(const QImage& img, QRgb color) {
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                if (img.pixel(x, y) != color) return false;
+        return true;
+    }
+};
+}  // namespace
+
+TEST(DialogFxPaint, CaptionBordersAndBottomBandComeFromTheirSkinPiecesAtTheirPlaces) {
+    Shown s;
+    const QImage img = s.Shot();
+    ASSERT_EQ(img.size(), QSize(204, 164));
+    // Caption: left piece from (0, 72), right piece from x 133 (below the cells), 30 rows.
+    EXPECT_EQ(img.copy(0, 0, 20, 30), s.Skin(0, 72, 20, 30));
+    EXPECT_EQ(img.copy(184, 18, 20, 12), s.Skin(133, 90, 20, 12));
+    // Its outer edge is dark on both sides, like the borders below it.
+    EXPECT_EQ(img.pixel(203, 25), img.pixel(0, 25));
+    EXPECT_NE(img.pixel(203, 25), img.pixel(100, 25));
+    // Borders: two columns each, from the samples at x 0 and x 152, y 102, down the client height.
+    EXPECT_TRUE(Shown::AllEqual(img.copy(0, 30, 2, 100), s.skin.pixel(0, 102)));
+    EXPECT_TRUE(Shown::AllEqual(img.copy(202, 30, 2, 100), s.skin.pixel(152, 102)));
+    EXPECT_EQ(img.copy(0, 30, 2, 1), s.Skin(0, 102, 2, 1));
+    EXPECT_EQ(img.copy(202, 30, 2, 1), s.Skin(152, 102, 2, 1));
+    EXPECT_NE(img.pixel(2, 60), s.skin.pixel(0, 102));  // the client area starts right inside
+    // Bottom band at y 30 + 100: left piece from (0, 186), right piece from x 134, middle stretched.
+    EXPECT_EQ(img.copy(0, 130, 20, 34), s.Skin(0, 186, 20, 34));
+    EXPECT_EQ(img.copy(184, 130, 20, 34), s.Skin(134, 186, 20, 34));
+    EXPECT_EQ(img.copy(100, 130, 1, 34), s.Skin(40, 186, 1, 34));
+    // The middle pieces start right after the left ones, at x 20.
+    EXPECT_EQ(img.copy(20, 18, 1, 12), s.Skin(20, 90, 1, 12));
+    EXPECT_EQ(img.copy(20, 130, 1, 34), s.Skin(20, 186, 1, 34));
+    EXPECT_NE(img.copy(100, 129, 1, 1), s.Skin(40, 186, 1, 1));
+}
+
+TEST(DialogFxPaint, TheTitleIsWhiteAndEndsBeforeTheFirstCell) {
+    auto whiteIn = [](const QImage& img, const QRect& r) {
+        int n = 0;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x) n += img.pixel(x, y) == qRgb(255, 255, 255);
+        return n;
+    };
+    const QString title = "HHHH MMMM WWWW HHHH MMMM WWWW HHHH MMMM WWWW";
+    Shown closeOnly(false, title), withMinimize(true, title), untitled(false);
+    // Without a minimise box the title runs up to the close cell, else up to the minimise cell.
+    const QRect closeSpan(5, 5, closeOnly.d.ButtonRects().close.left() - 5, 16);
+    const QRect minimizeSpan(5, 5, withMinimize.d.ButtonRects().minimize.left() - 5, 16);
+    EXPECT_GT(whiteIn(closeOnly.Shot(), closeSpan), 30);
+    EXPECT_EQ(whiteIn(untitled.Shot(), closeSpan), 0);
+    const QImage cut = withMinimize.Shot();
+    EXPECT_GT(whiteIn(cut, minimizeSpan), 10);
+    EXPECT_EQ(cut.copy(withMinimize.d.ButtonRects().maximize), withMinimize.Skin(0, 18, 31, 18));
+    EXPECT_GT(whiteIn(closeOnly.Shot(), QRect(minimizeSpan.right() + 1, 5, 62, 16)), 0);
+
+    // Placed as a white single line, left-aligned and centred in (5, 5)-(close cell, 21), cut with an ellipsis.
+    QImage expected(closeOnly.d.size(), QImage::Format_RGB32);
+    expected.fill(Qt::black);
+    QPainter p(&expected);
+    p.setPen(Qt::white);
+    p.setFont(closeOnly.d.font());
+    p.drawText(closeSpan, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+               p.fontMetrics().elidedText(title, Qt::ElideRight, closeSpan.width()));
+    p.end();
+    const QImage shot = closeOnly.Shot();
+    const QRect caption(0, 0, closeOnly.d.ButtonRects().close.left(), 30);
+    EXPECT_EQ(whiteIn(shot, caption), whiteIn(expected, caption));
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < caption.width(); ++x)
+            ASSERT_EQ(shot.pixel(x, y) == qRgb(255, 255, 255), expected.pixel(x, y) == qRgb(255, 255, 255))
+                << x << "," << y;
+}
+
+TEST(DialogFxPaint, HotAndPressedCellsShowTheirOwnColumn) {
+    Shown s(true);
+    const QRect close = s.d.ButtonRects().close, maximize = s.d.ButtonRects().maximize;
+    EXPECT_EQ(s.Shot().copy(close), s.Skin(0, 36, 31, 18));  // normal
+    SendMouse(&s.d, QEvent::MouseMove, close.center(), Qt::NoButton, Qt::NoButton);
+    EXPECT_EQ(s.Shot().copy(close), s.Skin(31, 36, 31, 18));  // hot
+    SendMouse(&s.d, QEvent::MouseButtonPress, close.center(), Qt::LeftButton, Qt::LeftButton);
+    EXPECT_EQ(s.Shot().copy(close), s.Skin(62, 36, 31, 18));  // pressed over hot
+    // The maximise cell without its box stays normal under the mouse.
+    SendMouse(&s.d, QEvent::MouseMove, maximize.center(), Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(s.Shot().copy(maximize), s.Skin(0, 18, 31, 18));
+    const QRect minimize = s.d.ButtonRects().minimize;
+    SendMouse(&s.d, QEvent::MouseMove, minimize.center(), Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(s.Shot().copy(minimize), s.Skin(31, 0, 31, 18));
+    SendMouse(&s.d, QEvent::MouseButtonRelease, minimize.center() + QPoint(0, 40), Qt::LeftButton, Qt::NoButton);
+    // Nor is it pressed; leaving the window ends the hot look.
+    SendMouse(&s.d, QEvent::MouseButtonPress, maximize.center(), Qt::LeftButton, Qt::LeftButton);
+    EXPECT_EQ(s.Shot().copy(maximize), s.Skin(0, 18, 31, 18));
+    SendMouse(&s.d, QEvent::MouseButtonRelease, QPoint(100, 60), Qt::LeftButton, Qt::NoButton);
+    SendMouse(&s.d, QEvent::MouseMove, close.center(), Qt::NoButton, Qt::NoButton);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(&s.d, &leave);
+    EXPECT_EQ(s.d.HoverCode(), kNoButton);
+    EXPECT_EQ(s.Shot().copy(close), s.Skin(0, 36, 31, 18));
+}
+
+namespace {
+// A window system that takes caption drags over.
+class SystemMovedDialog : public CDialogFx {
+public:
+    int systemMoves = 0;
+
+protected:
+    bool StartSystemMove() override { return ++systemMoves > 0; }
+};
+}  // namespace
+
+TEST(DialogFx, ACaptionDragGoesToTheWindowSystemWhenItMovesWindows) {
+    SystemMovedDialog d;
+    d.SetClientSize(QSize(200, 100));
+    d.move(50, 50);
+    d.show();
+    const QPoint start = d.pos();
+    SendMouse(&d, QEvent::MouseButtonPress, QPoint(40, 10), Qt::LeftButton, Qt::LeftButton);
+    EXPECT_EQ(d.systemMoves, 1);
+    SendMouse(&d, QEvent::MouseMove, QPoint(70, 30), Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(d.pos(), start);  // not moved a second time by hand
+    // The window system keeps that press's release: a later one over a cell is no click.
+    SendMouse(&d, QEvent::MouseButtonRelease, d.ButtonRects().close.center(), Qt::LeftButton, Qt::NoButton);
+    EXPECT_TRUE(d.isVisible());
+    // A press on a cell is no drag.
+    SendMouse(&d, QEvent::MouseButtonPress, d.ButtonRects().close.center(), Qt::LeftButton, Qt::LeftButton);
+    EXPECT_EQ(d.systemMoves, 1);
+    EXPECT_EQ(d.PressedCode(), kCloseButton);
+}
+
+TEST(DialogFxPaint, TheSkinComesFromTheResourcesAndAnyOtherSizeIsRefused) {
+    EXPECT_EQ(LoadDialogSkin().size(), QSize(166, 238));
+    QTemporaryDir dir;
+    QImage wrong(154, 238, QImage::Format_RGB32);
+    wrong.fill(Qt::red);
+    ASSERT_TRUE(wrong.save(dir.filePath("dialog_skin.png")));
+    qputenv("LEDSUITE_RESOURCES", dir.path().toUtf8());
+    EXPECT_TRUE(LoadDialogSkin().isNull());
+    CDialogFx d;
+    d.SetClientSize(QSize(200, 100));
+    d.show();
+    qunsetenv("LEDSUITE_RESOURCES");
+    EXPECT_FALSE(d.HasSkin());
+    // Without a skin the frame is left as it is: no caption, borders or band are drawn.
+    const QImage shot = d.grab().toImage();
+    const QRgb back = d.palette().color(QPalette::Window).rgb();
+    for (QPoint p : {QPoint(10, 10), QPoint(0, 60), QPoint(203, 60), QPoint(100, 150)})
+        EXPECT_EQ(shot.pixel(p), back) << p.x() << "," << p.y();
 }

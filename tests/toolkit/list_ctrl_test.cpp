@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
+#include <QAction>
 #include <QApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
@@ -179,4 +181,79 @@ TEST(ListEdit, CellGeometryAndNoTypeAhead) {
     w.list->setFocus();
     QTest::keyClick(w.list, 'b');
     EXPECT_EQ(w.list->currentRow(), 0);
+}
+
+TEST(ListEdit, TheTextEditorsKeepEveryCtrlKeyFromTheWindowsShortcuts) {
+    ListWindow w;
+    auto* save = new QAction(&w.window);
+    save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    auto* confirm = new QAction(&w.window);
+    confirm->setShortcut(QKeySequence(Qt::Key_Return));
+    w.window.addActions({save, confirm});
+    QSignalSpy saves(save, &QAction::triggered), confirms(confirm, &QAction::triggered);
+
+    for (QLineEdit* editor : std::initializer_list<QLineEdit*>{w.list->InPlaceEdit(), w.list->InPlaceBrowseEdit()}) {
+        if (editor == w.list->InPlaceEdit())
+            w.list->ShowInPlaceEdit(1, 1, "typed");
+        else
+            w.list->ShowInPlaceBrowseEdit(1, 1, "typed");
+        QTest::keyClick(editor, Qt::Key_S, Qt::ControlModifier);
+        QTest::keyClick(editor, Qt::Key_Delete);
+        EXPECT_TRUE(editor->isVisible());
+        EXPECT_EQ(saves.size(), 0);
+        QTest::keyClick(editor, Qt::Key_Return);  // the edit ends, the window's Return stays quiet
+        EXPECT_FALSE(editor->isVisible());
+    }
+    w.list->ShowInPlaceList(0, 1, {"a", "b"}, 1);
+    QTest::keyClick(w.list->InPlaceList(), Qt::Key_Return);
+    w.list->ShowInPlaceTime(0, 2, 0);
+    QTest::keyClick(w.list->InPlaceTime(), Qt::Key_Return);
+    EXPECT_EQ(confirms.size(), 0);
+    EXPECT_EQ(w.list->item(0, 1)->text(), QString("b"));
+    EXPECT_EQ(w.ends.size(), 4);
+
+    // With no edit open the window's shortcuts work as ever.
+    QTest::keyClick(w.list, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(saves.size(), 1);
+}
+
+TEST(ListEdit, OnlyAsciiLettersAndDigitsAreKeptFromTypeAhead) {
+    for (char16_t c : {u'a', u'z', u'A', u'Z', u'0', u'9'}) EXPECT_TRUE(BlocksTypeAhead(QChar(c))) << int(c);
+    for (char16_t c : {u'é', u'中', u'٣', u'Ｚ', u'-', u'`', u'{', u'/', u':', u'@', u'['})
+        EXPECT_FALSE(BlocksTypeAhead(QChar(c))) << int(c);
+
+    ListWindow w;
+    w.list->item(2, 0)->setText(QString::fromUtf16(u"éclair"));
+    w.list->setCurrentCell(0, 0);
+    w.list->setFocus();
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Eacute, Qt::NoModifier, QString::fromUtf16(u"é"));
+    QApplication::sendEvent(w.list, &press);
+    EXPECT_EQ(w.list->currentRow(), 2);
+}
+
+TEST(ListColors, RowTextIsDrawnInItsColourOnScreen) {
+    ListWindow w;
+    QFont big = w.list->font();
+    big.setPixelSize(20);
+    big.setBold(true);
+    w.list->setFont(big);
+    w.list->resizeRowsToContents();
+    for (int r = 0; r < 3; ++r) w.list->item(r, 1)->setText("IIIIII");
+    w.list->SetRowColor(1, 0x1B);  // yellow text on maroon
+    w.list->SetRowColor(2, 0xF4);  // VGA 4 (navy) on white
+    w.list->selectRow(0);          // the first selected row: white on 0xC56A31
+    const QImage shot = w.list->viewport()->grab().toImage();
+    // How many pixels of the row's second cell are exactly `color`.
+    auto count = [&](int row, QColor color) {
+        const QRect cell = w.list->visualRect(w.list->model()->index(row, 1));
+        int n = 0;
+        for (int y = cell.top(); y <= cell.bottom(); ++y)
+            for (int x = cell.left(); x <= cell.right(); ++x) n += shot.pixelColor(x, y) == color;
+        return n;
+    };
+    EXPECT_GT(count(1, QColor(0xFF, 0xFF, 0x00)), 20);
+    EXPECT_EQ(count(1, QColor(Qt::black)), 0);
+    EXPECT_GT(count(2, QColor(0x00, 0x00, 0x80)), 20);
+    EXPECT_GT(count(0, QColor(Qt::white)), 20);
+    EXPECT_EQ(count(0, QColor(Qt::black)), 0);
 }

@@ -121,3 +121,23 @@ TEST(MessageBox, CallsFromTheUiThreadAndFromAWorkerReturnThePressedButton) {
     worker.join();
     EXPECT_EQ(result.load(), IDNO);
 }
+
+TEST(MessageBox, TheButtonRowSitsTenPixelsBelowTheTextBlockAndFiveAboveTheBand) {
+    CMessageBoxFx plain(nullptr, u"one\r\ntwo\r\nthree", u"t", MB_YESNO);
+    plain.show();
+    const QRect text = plain.TextLabel()->geometry(), yes = plain.Button(0)->geometry();
+    EXPECT_EQ(yes.top() - (text.bottom() + 1), 10);
+    EXPECT_EQ(plain.Button(1)->geometry().top(), yes.top());
+    EXPECT_EQ(plain.ClientRect().bottom() - yes.bottom(), 5);
+    // By pixels: the band's first row follows those five rows.
+    const QImage shot = plain.grab().toImage();
+    EXPECT_NE(shot.pixel(plain.width() / 2, yes.bottom() + 5), shot.pixel(plain.width() / 2, yes.bottom() + 6));
+    EXPECT_EQ(shot.pixel(plain.width() / 2, yes.bottom() + 1), shot.pixel(plain.width() / 2, yes.bottom() + 5));
+
+    // With an icon taller than a one-line text, the icon's height makes the block.
+    CMessageBoxFx withIcon(nullptr, u"x", u"t", MB_ICONQUESTION);
+    withIcon.show();
+    const QRect icon = withIcon.IconLabel()->geometry();
+    ASSERT_GT(icon.height(), withIcon.TextLabel()->height());
+    EXPECT_EQ(withIcon.Button(0)->geometry().top() - withIcon.TextLabel()->geometry().top(), icon.height() + 10);
+}
