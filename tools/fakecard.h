@@ -30,6 +30,12 @@ struct FakeCardScript {
     bool answerPower = true;                 // one byte for the power follow-up
     bool answerClock = true;                 // one byte after the clock bytes
     uint32_t lineBaud = 0;                   // when set, bytes take 10 bits at this rate in each direction
+    int pagedConfirm = 1;                    // paged send: the byte after the frame (-1 none)
+    int pagedConfirmDelayMs = 0;             // before that byte
+    int pagedFinal = 4;                      // paged send: the status after the image (-1 none)
+    std::string irCalibrate = "SUC";         // infrared calibrate answer (empty: silent)
+    std::vector<uint8_t> irTable;            // infrared get: "RET" and these bytes (empty: silent)
+    bool irAckSet = true;                    // infrared set: 0x01, then "SUC" after the table
 };
 
 struct FakeCardLog {
@@ -39,6 +45,9 @@ struct FakeCardLog {
     size_t requests = 0;                       // read-back request bytes
     std::vector<uint8_t> clock;                // card clock bytes received
     std::vector<uint32_t> probeRates;          // the line rate at each baud probe
+    std::vector<uint8_t> paged;                // the image of the last paged send
+    size_t pagedEarly = 0;                     // of it, bytes that came before the confirmation left
+    std::vector<uint8_t> irTable;              // the table of the last infrared set
 
     size_t count(uint8_t command) const;
 };
@@ -62,15 +71,20 @@ public:
     void Serve(const std::atomic<bool>& stop);  // serves on the calling thread until `stop`
 
     FakeCardLog log() const;
+    // Writes bytes to the program on the card's own initiative (infrared learning reports).
+    void SendRaw(const std::vector<uint8_t>& bytes);
     // The least time the traffic so far needs: each byte's 10 bits at the line
     // rate in both directions plus every answer delay.
     double modelledSeconds() const;
 
 private:
     using Clock = std::chrono::steady_clock;
-    enum class State { Idle, Clock, Receive, ReadBack };
+    enum class State { Idle, Clock, Receive, ReadBack, Paged, IrTable };
 
     void Process(const std::atomic<bool>& stop);
+    bool ProcessPaged(const std::atomic<bool>& stop);  // false: wait for more bytes
+    bool ProcessIrTable(const std::atomic<bool>& stop);
+    void HandleLinkFrame(const std::vector<uint8_t>& frame, const std::atomic<bool>& stop);
     void HandleFrame(const std::vector<uint8_t>& frame, const std::atomic<bool>& stop);
     void Reply(const std::vector<uint8_t>& bytes, const std::atomic<bool>& stop);
     void Wait(Clock::time_point until, const std::atomic<bool>& stop);
@@ -96,6 +110,7 @@ private:
     uint32_t sendLength_ = 0, received_ = 0;
     size_t blockSize_ = 128, blockIndex_ = 0, blockFill_ = 0;
     size_t readBackPos_ = 0;
+    bool confirmed_ = false;  // the paged confirmation has left
     int silentLeft_ = 0;
 };
 
