@@ -360,7 +360,9 @@ bool FakeCard::ProcessPaged(const std::atomic<bool>& stop) {
     received_ += uint32_t(take);
     if (received_ < sendLength_) return false;
     state_ = State::Idle;
-    if (script_.pagedFinal >= 0) Reply({uint8_t(script_.pagedFinal)}, stop);
+    if (script_.pagedFinal < 0) return true;
+    Delay(script_.pagedFinalDelayMs);
+    Reply({uint8_t(script_.pagedFinal)}, stop);
     return true;
 }
 

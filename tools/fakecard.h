@@ -33,6 +33,7 @@ struct FakeCardScript {
     int pagedConfirm = 1;                    // paged send: the byte after the frame (-1 none)
     int pagedConfirmDelayMs = 0;             // before that byte
     int pagedFinal = 4;                      // paged send: the status after the image (-1 none)
+    int pagedFinalDelayMs = 30;              // the card checks the image before it answers
     std::string irCalibrate = "SUC";         // infrared calibrate answer (empty: silent)
     std::vector<uint8_t> irTable;            // infrared get: "RET" and these bytes (empty: silent)
     bool irAckSet = true;                    // infrared set: 0x01, then "SUC" after the table

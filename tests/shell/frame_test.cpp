@@ -189,14 +189,16 @@ TEST(Frame, LanguageSwitchRelabelsMenusToolbarPagesTabsAndTitle) {
     };
     const Expect cases[] = {
         {1, {"文件(&F)", "设置(&S)", "工具(&T)", "帮助(&H)"},
-         {"新建", "打开", "保存", "未知", "发送", "回传", "开屏", "关屏", "校时", "未知", "预览", "放大", "缩小", "居中"},
+         {"新建", "打开", "保存", "未知", "搜索", "发送", "回传", "开屏", "关屏", "校时", "未知", "预览", "放大", "缩小", "居中",
+          "未知", "U盘", "音乐"},
          "节目管理", "节目编辑器|音乐播放器|节目列表", "ZU控制卡PC套件", "节目集"},
         {2, {"檔案(&F)", "設定(&S)", "工具(&T)", "幫助(&H)"},
-         {"新建", "打開", "保存", "未知", "發送", "回傳", "開屏", "關屏", "校時", "未知", "預覽", "放大", "縮小", "居中"},
+         {"新建", "打開", "保存", "未知", "搜索", "發送", "回傳", "開屏", "關屏", "校時", "未知", "預覽", "放大", "縮小", "居中",
+          "未知", "U盤", "音樂"},
          "節目管理", "節目編輯器|音樂播放器|節目列表", "ZU控制卡PC套件", "節目集"},
         {3, {"&File", "&Setting", "&Tool", "&Help"},
-         {"New", "Open", "Save", "Unknow", "Send", "Upload", "Power On", "Power Off", "Syn Time", "Unknow", "Preview",
-          "Zoom in", "Zoom out", "Center"},
+         {"New", "Open", "Save", "Unknow", "Search", "Send", "Upload", "Power On", "Power Off", "Syn Time", "Unknow",
+          "Preview", "Zoom in", "Zoom out", "Center", "Unknow", "UDisk", "Music"},
          "Program Manager", "Program Editor|Music Player|Programs List", "ZU LED Control Card PC Suit", "Programs"},
     };
     r.Page().OnAddProgramSet();  // a set with its default name follows the language
