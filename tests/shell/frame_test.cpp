@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDialog>
+#include <QTimer>
 #include <QLabel>
 #include <QSettings>
 #include <QMenuBar>
@@ -308,4 +311,27 @@ TEST(SinglePage, AddDeleteMoveAndKindKeepPanesOnLivingRecords) {
     page.Command(ID_SHIFT_DOWN)->trigger();
     EXPECT_EQ(tree.Programs().sets()[1].programs.size(), 1u);
     EXPECT_EQ(tree.SelectedItem(), tree.ItemAt(1));
+}
+
+TEST(Frame, CardCommandsOpenTheirDialogs) {
+    FrameRig r;
+    ASSERT_TRUE(r.Start());
+    setenv("LEDSUITE_SERIAL_PORTS", "/no/such/port", 1);  // no exchange reaches a real line
+    const std::pair<int, const char*> commands[] = {{ID_CARD_SEARCH, "ledsuite::CLinkDlg"},
+                                                    {ID_UDISK, "ledsuite::DlgUDisk"},
+                                                    {ID_MUSIC, "ledsuite::CDlgBackGroundMusic"},
+                                                    {ID_REMOTE_CONTROL, "ledsuite::CDlgController"}};
+    for (const auto& [id, name] : commands) {
+        QString opened;
+        QTimer::singleShot(0, [&opened] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                opened = modal->metaObject()->className();
+                static_cast<QDialog*>(modal)->reject();
+            }
+        });
+        ASSERT_FALSE(r.Frame().Commands(id).empty()) << id;
+        r.Frame().Commands(id).front()->trigger();
+        EXPECT_EQ(opened, QString(name)) << id;
+    }
+    unsetenv("LEDSUITE_SERIAL_PORTS");
 }
