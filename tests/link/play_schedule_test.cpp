@@ -109,6 +109,11 @@ TEST(Playtime, VolumeShownTheSameInListAndEditor) {
     EXPECT_EQ(VolumeChoiceOf(254), 20);  // above 200: held to the last number
     EXPECT_EQ(VolumeChoiceOf(55), 5);
     for (int k = 0; k < kVolumeChoices; ++k) EXPECT_EQ(VolumeChoiceOf(VolumeStoredOf(k)), k);
+    SetUiLanguage(3);
+    EXPECT_EQ(ScheduleTypeText(1), u"Background Music");
+    EXPECT_EQ(ScheduleTypeText(2), u"Sound Program");
+    EXPECT_EQ(ScheduleTypeText(3), u"");
+    EXPECT_EQ(ScheduleTypeText(0), u"");
 }
 
 TEST(MusicSlots, BothHeadersMustCheck) {

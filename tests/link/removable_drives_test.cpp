@@ -31,9 +31,11 @@ TEST(RemovableDrives, MountInfoAndDeviceChecks) {
         "22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n"
         "90 22 8:17 / /media/u/MY\\040STICK rw,nosuid shared:50 - vfat /dev/sdb1 rw\n"
         "91 22 0:5 / /proc rw - proc proc rw\n"
+        "92 22 8:33 / /media/it\\047s\\08x rw - vfat /dev/sdc1 rw\n"
         "broken line\n";
     const auto m = ParseMountInfo(text);
-    ASSERT_EQ(m.size(), 3u);
+    ASSERT_EQ(m.size(), 4u);
+    EXPECT_EQ(m[3].mountPoint, "/media/it's\\08x");  // three octal digits only
     EXPECT_EQ(m[1].mountPoint, "/media/u/MY STICK");
     EXPECT_EQ(m[1].source, "/dev/sdb1");
 
@@ -56,7 +58,7 @@ TEST(RemovableDrives, MountInfoAndDeviceChecks) {
 
 TEST(RemovableDrives, RootsFromTheEnvironmentAndNames) {
     TempDir a, b;
-    ScopedRoots roots(a.path.string() + "/:" + "/no/such/folder:" + b.path.string());
+    ScopedRoots roots(a.path.string() + "/:" + (a.path / "missing").string() + ":" + b.path.string());
     const auto drives = ListRemovableDrives("/nonexistent", "/nonexistent");
     ASSERT_EQ(drives.size(), 2u);
     EXPECT_EQ(drives[0].root, a.path.string());

@@ -92,6 +92,10 @@ TEST(UDiskExport, SizeAndLengthChecks) {
     EXPECT_TRUE(fs::exists(UDiskProgramPath(disk.path.string(), "8k", 0)));
     const UDiskResult missing = ExportProgramFiles(disk.path.string(), 1, {(src.path / "none.lcs").string()}, kYes);
     EXPECT_EQ(missing.error, UDiskError::SourceMissing);
+    EXPECT_EQ(missing.written, 0u);
+    const UDiskResult folder = ExportProgramFiles(disk.path.string(), 1, {src.path.string()}, kYes);
+    EXPECT_EQ(folder.error, UDiskError::SourceUnreadable);  // a folder cannot be read as a file
+    EXPECT_EQ(folder.written, 0u);
     EXPECT_EQ(UDiskErrorText(missing.error), u"The program file doesn't exist.");
 }
 

@@ -129,7 +129,8 @@ TEST(DlgUDisk, SyncTimeWritesThePickersCardTime) {
 }
 
 TEST(DlgUDisk, NoDriveNoSave) {
-    setenv("LEDSUITE_REMOVABLE_ROOTS", "/no/such/folder", 1);
+    TempDir scratch;
+    setenv("LEDSUITE_REMOVABLE_ROOTS", (scratch.path / "missing").c_str(), 1);
     Dialog d;
     unsetenv("LEDSUITE_REMOVABLE_ROOTS");
     EXPECT_EQ(d.dlg.Drives()->count(), 0);
