@@ -141,8 +141,11 @@ int MakeBorderFrames(FrameVector* frames, int style, DissolveRandom* random) {
 }
 
 size_t ScanImageFolder(const std::string& folder, FrameVector& bitmaps, std::vector<std::string>* paths) {
+    return ScanImageDirectory(ResourcePath(folder), bitmaps, paths);
+}
+
+size_t ScanImageDirectory(const std::string& dir, FrameVector& bitmaps, std::vector<std::string>* paths) {
     namespace fs = std::filesystem;
-    const std::string dir = ResourcePath(folder);
     std::vector<std::string> names;
     std::error_code ec;
     for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {

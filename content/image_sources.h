@@ -42,5 +42,7 @@ int MakeBorderFrames(FrameVector* frames, int style, DissolveRandom* random = nu
 // lists stay side by side. Returns the number of pictures added (0 when the folder
 // cannot be listed).
 size_t ScanImageFolder(const std::string& folder, FrameVector& bitmaps, std::vector<std::string>* paths);
+// The same for a folder given by its path.
+size_t ScanImageDirectory(const std::string& dir, FrameVector& bitmaps, std::vector<std::string>* paths);
 
 }  // namespace ledsuite

@@ -79,6 +79,8 @@ const LangText kWidthOutOfRange{{u"宽度超出控制卡范围", u"寬度超出�
 const LangText kHeightOutOfRange{{u"高度超出控制卡范围", u"高度超出控制卡範圍", u"The height is out of the range "}};
 const LangText kHalveTwoTone{
     {u"双色时，请将宽度或高度减半", u"雙色時，請將寬度或高度減半", u"Please halve the width or the height in two-tone"}};
+const LangText kSettingsNotSaved{{u"硬件参数已应用，但无法保存到 ini.dat", u"硬體參數已應用，但無法儲存到 ini.dat",
+                                  u"The hardware parameters are applied but could not be saved to ini.dat."}};
 const LangText kApplySucceeded{
     {u"硬件参数应用成功", u"硬體參數應用成功", u"Apply the hardware parameter successfully"}};
 

@@ -21,7 +21,8 @@ extern const std::array<LangText, 12> kSubtypeNames;
 // Toolbar in button order: Apply, Set, Read, Default; tooltips in the same order.
 extern const std::array<LangText, 4> kToolbarTexts;
 extern const std::array<LangText, 4> kToolbarTips;
-extern const LangText kSizeZero, kWidthOutOfRange, kHeightOutOfRange, kHalveTwoTone, kApplySucceeded;
+extern const LangText kSizeZero, kWidthOutOfRange, kHeightOutOfRange, kHalveTwoTone, kApplySucceeded,
+    kSettingsNotSaved;
 
 // ---- program-set grid ----
 extern const LangText kAppearance, kFrameType, kFrameEffect, kEffectSpeed, kPlayMode, kMode;

@@ -18,6 +18,9 @@ PACKAGES=(
   # link and music
   libcurl4-openssl-dev libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  # music: codecs of the playlist's formats, MIDI sound font, Chinese script mapping
+  gstreamer1.0-plugins-bad gstreamer1.0-plugins-ugly gstreamer1.0-libav timgm6mb-soundfont
+  libopencc-dev opencc
 )
 
 missing=()

@@ -4,6 +4,7 @@
 #include "link/ui/dlg_controller.h"
 #include "link/ui/dlg_udisk.h"
 #include "link/ui/link_dlg.h"
+#include "music/ui/dlg_build_music.h"
 #include "shell/main_frame.h"
 #include "toolkit/view_tree.h"
 
@@ -19,7 +20,14 @@ void CMainFrame::OnUDisk() {
     DlgUDisk(tree ? &tree->Programs() : nullptr, &relay_, this).exec();
 }
 
-void CMainFrame::OnMusic() { CDlgBackGroundMusic(this).exec(); }
+void CMainFrame::OnMusic() {
+    CDlgBackGroundMusic dlg(this);
+    // The music is converted by the sound build dialog; only its OK counts as done.
+    dlg.SetConverter([&dlg](const std::vector<std::string>& sources, const std::vector<std::string>& targets) {
+        return DlgBuildMusic(sources, targets, &dlg).exec() == QDialog::Accepted;
+    });
+    dlg.exec();
+}
 
 void CMainFrame::OnRemoteControl() {
     const HardwareParams* screen = ScreenRecord();

@@ -28,6 +28,7 @@ public:
 
     QTabWidget* Tabs() const { return tabs_; }
     bool HasPage(int page) const { return pages_[size_t(page)].widget != nullptr; }
+    QWidget* PageWidget(int page) const { return pages_[size_t(page)].widget; }
     bool IsPageShown(int page) const;
     // The page the tab control shows (-1 when no tab is visible or current).
     int CurrentPage() const;

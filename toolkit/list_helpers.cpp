@@ -125,14 +125,15 @@ int ExportListToFile(CListCtrlEx* list, std::u16string_view tableName, const QSt
     return WriteListWorkbook(QFile::encodeName(path).toStdString(), tableName, columns, rows);
 }
 
-void ExportListToExcel(CListCtrlEx* list, const char16_t* tableName) {
-    if (!list || !tableName || !*tableName) return;
+int ExportListToExcel(CListCtrlEx* list, const char16_t* tableName) {
+    if (!list || !tableName || !*tableName) return kExportEmpty;
     QFileDialog dialog(list, QString(), QString(), QStringLiteral("xlsx(*.xlsx)"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("xlsx"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-    if (ExportListToFile(list, tableName, dialog.selectedFiles().front()) == kExportWriteFailed)
-        MessageBoxFx(nullptr, u"Can not open db!", u"error", MB_OK);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return kExportCancelled;
+    const int result = ExportListToFile(list, tableName, dialog.selectedFiles().front());
+    if (result == kExportWriteFailed) MessageBoxFx(nullptr, u"Can not open db!", u"error", MB_OK);
+    return result;
 }
 
 }  // namespace ledsuite

@@ -32,6 +32,7 @@ enum ExportResult : int {
     kExportOk = 0,
     kExportEmpty = -1,        // no rows or no columns: nothing written
     kExportWriteFailed = -2,  // the workbook could not be written; an existing file is untouched
+    kExportCancelled = -3,    // no file was chosen
 };
 // Writes one sheet named `table` with a header row of `columns` and one row per entry
 // of `rows`, through a temporary file in the same folder renamed over `path`.
@@ -40,6 +41,7 @@ int WriteListWorkbook(const std::string& path, std::u16string_view table, const 
 // The list's headers (as column names) and cells written to `path` as sheet `tableName`.
 int ExportListToFile(CListCtrlEx* list, std::u16string_view tableName, const QString& path);
 // Asks for an ".xlsx" file name and exports the list there; a failure is shown to the user.
-void ExportListToExcel(CListCtrlEx* list, const char16_t* tableName);
+// Returns the export's result (kExportOk when the workbook was written).
+int ExportListToExcel(CListCtrlEx* list, const char16_t* tableName);
 
 }  // namespace ledsuite

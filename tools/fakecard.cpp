@@ -35,7 +35,8 @@ std::vector<uint8_t> MakeInfoReply(uint8_t family, uint8_t model, uint32_t firmw
     return w.take();
 }
 
-FakeCard::FakeCard(FakeCardScript script) : script_(std::move(script)), silentLeft_(script_.silentAnnouncements) {
+FakeCard::FakeCard(FakeCardScript script)
+    : script_(std::move(script)), silentLeft_(script_.silentAnnouncements), lyricLeft_(script_.lyricAnswers) {
     int m = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (m < 0) return;
     const char* name = grantpt(m) == 0 && unlockpt(m) == 0 ? ptsname(m) : nullptr;
@@ -204,6 +205,23 @@ void FakeCard::Process(const std::atomic<bool>& stop) {
                 }
                 break;
             }
+            case State::LyricBody: {
+                // XOR byte, u16 length of what follows it less 2, then that many bytes.
+                if (pending_.size() < 3) return;
+                const size_t len = size_t(LoadU16(&pending_[1])) + 3;
+                if (pending_.size() < len) return;
+                {
+                    std::lock_guard<std::mutex> lock(mutex_);
+                    log_.lyricBodies.emplace_back(pending_.begin(), pending_.begin() + long(len));
+                }
+                pending_.erase(pending_.begin(), pending_.begin() + long(len));
+                state_ = State::Idle;
+                if (lyricLeft_ != 0) {
+                    if (lyricLeft_ > 0) --lyricLeft_;
+                    Reply({'S', 'U'}, stop);
+                }
+                break;
+            }
             case State::Paged:
                 if (!ProcessPaged(stop)) return;
                 break;
@@ -257,6 +275,15 @@ void FakeCard::HandleFrame(const std::vector<uint8_t>& frame, const std::atomic<
             break;
         case CardCommand::SetClock:
             state_ = State::Clock;
+            break;
+        case CardCommand::LyricLine:
+            state_ = State::LyricBody;
+            break;
+        case CardCommand::PartitionSize:
+            if (auto size = script_.partitionSize) {
+                const auto [w, h] = *size;
+                Reply({uint8_t(w), uint8_t(w >> 8), uint8_t(h), uint8_t(h >> 8)}, stop);
+            }
             break;
         case CardCommand::SendProgram:
         case CardCommand::SendHardware: {

@@ -30,6 +30,8 @@ struct FakeCardScript {
     bool answerPower = true;                 // one byte for the power follow-up
     bool answerClock = true;                 // one byte after the clock bytes
     uint32_t lineBaud = 0;                   // when set, bytes take 10 bits at this rate in each direction
+    std::optional<std::pair<uint16_t, uint16_t>> partitionSize;  // the answer to 0x21 (width, height); none: silent
+    int lyricAnswers = -1;                   // lyric lines answered "SU" before the card goes silent; -1 every one
     int pagedConfirm = 1;                    // paged send: the byte after the frame (-1 none)
     int pagedConfirmDelayMs = 0;             // before that byte
     int pagedFinal = 4;                      // paged send: the status after the image (-1 none)
@@ -46,6 +48,7 @@ struct FakeCardLog {
     size_t requests = 0;                       // read-back request bytes
     std::vector<uint8_t> clock;                // card clock bytes received
     std::vector<uint32_t> probeRates;          // the line rate at each baud probe
+    std::vector<std::vector<uint8_t>> lyricBodies;  // the body of every lyric line frame
     std::vector<uint8_t> paged;                // the image of the last paged send
     size_t pagedEarly = 0;                     // of it, bytes that came before the confirmation left
     std::vector<uint8_t> irTable;              // the table of the last infrared set
@@ -80,7 +83,7 @@ public:
 
 private:
     using Clock = std::chrono::steady_clock;
-    enum class State { Idle, Clock, Receive, ReadBack, Paged, IrTable };
+    enum class State { Idle, Clock, Receive, ReadBack, LyricBody, Paged, IrTable };
 
     void Process(const std::atomic<bool>& stop);
     bool ProcessPaged(const std::atomic<bool>& stop);  // false: wait for more bytes
@@ -113,6 +116,7 @@ private:
     size_t readBackPos_ = 0;
     bool confirmed_ = false;  // the paged confirmation has left
     int silentLeft_ = 0;
+    int lyricLeft_ = -1;
 };
 
 }  // namespace ledsuite

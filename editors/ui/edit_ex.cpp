@@ -16,7 +16,12 @@
 #include <QUrl>
 
 #include "content/plain_text.h"
+#include "editors/ui/dlg_ad_convert.h"
+#include "editors/ui/dlg_clock.h"
+#include "editors/ui/dlg_counter.h"
+#include "editors/ui/dlg_timer.h"
 #include "editors/ui/edit_texts.h"
+#include "editors/ui/image_editor_dlg.h"
 #include "toolkit/icon_picker.h"
 #include "toolkit/message_box.h"
 #include "toolkit/qt_image.h"
@@ -204,18 +209,22 @@ int CEditEx::OnDropFiles(const QStringList& paths) {
 // ---- item dialogs and menu commands ------------------------------------------------------
 
 bool CEditEx::RunItemDialog(ItemDialog kind, CellObject& object) {
-    // The one place a field's dialog is chosen: the picture editor CImageEditorDlg, the
-    // A/D value dialog DlgADConvert, DlgTimer, DlgCounter and the clock dialog DlgClock.
-    // Until a dialog is built its runner (set by whoever hosts the dialogs) answers;
-    // without one nothing opens.
-    switch (kind) {
-    case kPictureDialog:
-    case kAdcDialog:
-    case kTimerDialog:
-    case kCounterDialog:
-    case kClockDialog: return dialogRunner_ && dialogRunner_(*this, kind, object);
-    default: return false;
+    // The one place a field's dialog is chosen. A runner set by the host (tests, or a
+    // window with dialogs of its own) answers instead of the item dialogs.
+    if (dialogRunner_) return dialogRunner_(*this, kind, object);
+    if (auto* picture = dynamic_cast<PictureObject*>(&object); picture && kind == kPictureDialog)
+        return CImageEditorDlg::EditField(this, picture->frames) == QDialog::Accepted;
+    if (auto* adc = dynamic_cast<AdcField*>(&object); adc && kind == kAdcDialog)
+        return DlgADConvert::EditField(this, *adc);
+    if (auto* timer = dynamic_cast<TimerField*>(&object); timer && kind == kTimerDialog)
+        return DlgTimer::EditField(this, *timer);
+    if (auto* counter = dynamic_cast<CounterField*>(&object); counter && kind == kCounterDialog)
+        return DlgCounter::EditField(this, *counter);
+    if (auto* clock = dynamic_cast<ClockObject*>(&object); clock && kind == kClockDialog) {
+        DlgClock::EditField(this, *clock, this, clockPicker_);  // writes into the clock at once
+        return true;
     }
+    return false;
 }
 
 void CEditEx::OnEditItem() {

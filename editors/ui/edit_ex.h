@@ -23,8 +23,8 @@ class CIconPicker;
 class CEditEx : public QAbstractScrollArea, public InternalTarget {
     Q_OBJECT
 public:
-    // Runs the item dialog of a field on its object; true on OK. The dialogs of pictures,
-    // A/D values, timers, counters and clocks join here as they are built.
+    // Runs the item dialog of a field on its object; true on OK. Replaces the picture, A/D
+    // value, timer, counter and clock dialogs when set.
     using ItemDialogRunner = std::function<bool(CEditEx& surface, ItemDialog kind, CellObject& object)>;
 
     // `owner` receives IMC_CELL_NOTIFY, IMC_CELL_VALUE, IMC_SHOW_GRID_EDITOR and

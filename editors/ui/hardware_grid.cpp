@@ -209,7 +209,7 @@ void CPropertiesWnd::OnSetHardwareParams() {
     Send(IMC_SEND_HW_PARAMS, reinterpret_cast<intptr_t>(block.data()));
     screen_->cardType = oldType;
     StoreNewParams(local);
-    SaveSettingsFile(*screen_);
+    if (!SaveSettingsFile(*screen_)) MessageBoxFx(this, t::kSettingsNotSaved(), nullptr, MB_OK);
 }
 
 HardwareParams* CPropertiesWnd::ActiveRootScreen() {
@@ -237,8 +237,9 @@ void CPropertiesWnd::OnApplySimulatedParams() {
     if (!ReadNewParams(local)) return;
     StoreNewParams(local);
     ShowItemsByCardType(local.cardSubtype, false);
-    SaveSettingsFile(*screen_);
-    MessageBoxFx(this, t::kApplySucceeded(), nullptr, MB_OK);
+    // The record has the new values either way; the user must know when the file does not.
+    const bool saved = SaveSettingsFile(*screen_);
+    MessageBoxFx(this, saved ? t::kApplySucceeded() : t::kSettingsNotSaved(), nullptr, MB_OK);
 }
 
 void CPropertiesWnd::OnDefaultHardwareParams() {

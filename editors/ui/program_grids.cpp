@@ -6,6 +6,7 @@
 #include "editors/play_periods.h"
 #include "editors/property_rules.h"
 #include "editors/property_texts.h"
+#include "editors/ui/dlg_edit_frame.h"
 #include "editors/ui/dlg_sel_more_period.h"
 #include "editors/ui/properties_wnd.h"
 #include "editors/ui/property_rows.h"
@@ -283,6 +284,13 @@ void CPropertiesWnd::OnGridOptionChanged(int gridId, int key) {
     }
 }
 
-void CPropertiesWnd::EditCustomBorder(uint8_t& /*borderType*/, FrameVector& /*frames*/) {}
+void CPropertiesWnd::EditCustomBorder(uint8_t& /*borderType*/, FrameVector& frames) {
+    if (!frameTilesLoaded_) {
+        const FrameFolders folders = FrameFolders::Default();
+        frameTiles_ = LoadFrameTiles(folders.resource, folders.user);
+        frameTilesLoaded_ = true;
+    }
+    DlgEditFrame::EditBorder(this, ActiveRootScreen(), frameTiles_, frames);
+}
 
 }  // namespace ledsuite

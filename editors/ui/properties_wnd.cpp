@@ -7,7 +7,6 @@
 #include <QToolBar>
 
 #include "content/font_tables.h"
-#include "content/image_sources.h"
 #include "editors/property_texts.h"
 #include "editors/ui/hardware_grid.h"
 #include "editors/ui/program_grids.h"
@@ -27,7 +26,6 @@ CPropertiesWnd::CPropertiesWnd(QWidget* parent, InternalChannel* channel) : QWid
     level_ = kLevelScreen;
     ShowGridsForLevel();
     AdjustLayout();
-    ScanImageFolder("zu_frame", frames_, &framePaths_);
 }
 
 void CPropertiesWnd::InitPropList() {

@@ -21,6 +21,7 @@
 
 #include "content/imc_codes.h"
 #include "content/records.h"
+#include "editors/frame_tiles.h"
 #include "editors/hardware_grid_rules.h"
 #include "toolkit/property_grid.h"
 
@@ -52,7 +53,7 @@ public:
     uint32_t Level() const { return level_; }
     uint16_t ViewMode() const { return viewMode_; }
     bool PasswordAccepted() const { return passwordAccepted_ != 0; }
-    const std::vector<std::string>& BorderFramePaths() const { return framePaths_; }
+    const std::vector<FrameTile>& BorderFrameTiles() const { return frameTiles_; }
 
     virtual void ShowGridsForLevel();
     void RetranslatePropList();
@@ -72,7 +73,7 @@ public:
     void ShowProgramSet();
     void ShowProgram();
     void RefreshAreaItems();
-    // The frame editor for a custom border; it comes later, so nothing opens yet.
+    // The frame editor for a custom border: the tile picked there becomes the border.
     void EditCustomBorder(uint8_t& borderType, FrameVector& frames);
 
 private slots:
@@ -108,8 +109,8 @@ private:
     HardwareParams* screen_ = nullptr;
     ProgramSetRecord* set_ = nullptr;
     ProgramRecord* program_ = nullptr;
-    FrameVector frames_;                   // the border frames of "zu_frame"
-    std::vector<std::string> framePaths_;  // their files
+    std::vector<FrameTile> frameTiles_;  // the border tiles of the "zu_frame" folders
+    bool frameTilesLoaded_ = false;      // read when the frame editor first opens
     std::vector<std::u16string> fixedSounds_;
 };
 

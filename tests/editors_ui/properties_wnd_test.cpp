@@ -1,3 +1,4 @@
+#include <fstream>
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -15,6 +16,7 @@
 #include "content/settings.h"
 #include "editors/property_rules.h"
 #include "editors/property_texts.h"
+#include "editors/ui/dlg_edit_frame.h"
 #include "editors/ui/dlg_password.h"
 #include "editors/ui/dlg_sel_more_period.h"
 #include "editors/ui/hardware_grid.h"
@@ -266,7 +268,16 @@ TEST(PropertiesWnd, ProgramEditsAreHeldToTheStoredRangesAndTellTheLayout) {
     g->ChooseOption(kPrgRate, 0);
     EXPECT_EQ(p.rate, -10);
 
-    g->ChooseOption(kPrgBorderType, 1);  // Custom: the frame editor's hook, frames kept
+    bool editorShown = false;  // Custom opens the frame editor; Cancel keeps the frames
+    QTimer::singleShot(0, [&editorShown] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* editor = qobject_cast<DlgEditFrame*>(w); editor && editor->isVisible()) {
+                editorShown = true;
+                editor->reject();
+            }
+    });
+    g->ChooseOption(kPrgBorderType, 1);
+    EXPECT_TRUE(editorShown);
     EXPECT_EQ(p.borderType, 1);
     EXPECT_TRUE(g->IsItemEnabled(kPrgBorderEffect));
     g->ChooseOption(kPrgBorderType, 2);
@@ -306,6 +317,16 @@ TEST(PropertiesWnd, PasswordIsAskedOncePerSelectionAndSizesAreChecked) {
     EXPECT_EQ(boxes.texts.back(), QString::fromUtf16(SizeCheckMessage(SizeCheck::Zero)()));
     f.select(IMC_PROGRAM_SELECTED, static_cast<ProgramRecord*>(nullptr));
     EXPECT_FALSE(f.wnd.PasswordAccepted());
+    // A settings folder that cannot be made (a file stands in its way): applied, and told so.
+    const std::string blocked = std::string(SettingsFilePath()) + ".blocked";
+    std::ofstream(blocked) << "x";
+    setenv("LEDSUITE_APPDATA", (blocked + "/app").c_str(), 1);
+    ResetAppDataFolderForTests();
+    f.select(IMC_SCREEN_SELECTED, &hw);
+    g->CommitText(kHwBrightness, "90");
+    f.wnd.OnApplySimulatedParams();
+    EXPECT_EQ(hw.brightness, 90);
+    EXPECT_EQ(boxes.texts.back(), QString::fromUtf16(ptext::kSettingsNotSaved()));
 }
 
 TEST(PropertiesWnd, SetThenReadAgainstTheCardGivesBackTheSameHeader) {

@@ -5,6 +5,9 @@
 #include <cstdlib>
 #include <fstream>
 
+#include <QApplication>
+#include <QInputMethodEvent>
+#include <QTest>
 #include <QToolBar>
 
 #include "content/bytes.h"
@@ -15,7 +18,10 @@
 #include "content/program_image.h"
 #include "content/screen_header.h"
 #include "content/settings.h"
+#include "editors/ui/edit_ctrl.h"
+#include "editors/ui/edit_ex.h"
 #include "shell/card_commands.h"
+#include "shell/editor_host.h"
 #include "shell/main_frame.h"
 #include "shell/view_single.h"
 #include "shell/zu_app.h"
@@ -273,8 +279,16 @@ TEST(ShellWalk, NewUserComposesSavesOpensAndSends) {
     a.Page().ToolBar()->actions()[2]->trigger();
     ASSERT_EQ(tree.ItemAt(0, 0), tree.SelectedItem());
     ProgramRecord& program = *tree.ProgramNodeOf(tree.SelectedItem())->record;
+    // The text typed in the program editor: Chinese through an input method, then keys.
+    auto* editor = qobject_cast<CEditCtrl*>(a.Frame().EditorHost()->PageWidget(RSEditorWnd::kPageEditor));
+    ASSERT_NE(editor, nullptr);
+    ASSERT_EQ(editor->record(), &program);
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral("欢迎"));
+    QApplication::sendEvent(editor->surface(), &commit);
+    QTest::keyClicks(editor->surface(), " Welcome");
     const std::u16string text = u"欢迎 Welcome";
-    for (size_t i = 0; i < text.size(); ++i) program.content.cells[i] = TextCell(text[i], CellAttr::Make(16, 0, 1));
+    ASSERT_EQ(Text(program), text);
     // File > Save with a name, then the set removed and the file opened again.
     a.chosen = QString::fromStdString(a.env.Path("walk.lcs"));
     a.Frame().Trigger(ID_FILE_SAVE);

@@ -1,0 +1,322 @@
+#include "link/server_requests.h"
+
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "content/bytes.h"
+#include "content/crc16.h"
+#include "content/lang.h"
+
+namespace ledsuite {
+
+namespace {
+
+std::atomic<bool> g_connected{false};
+
+constexpr uint8_t kMagic[4] = {'k', 'i', 'p', '0'};
+
+// Header field offsets.
+constexpr size_t kOffCommand = 20;
+constexpr size_t kOffOffset = 22;
+constexpr size_t kOffResult = 24;
+constexpr size_t kOffLength = 26;
+constexpr size_t kOffRefused = 44;
+
+// Block offsets.
+constexpr size_t kBlockNames = 134;
+constexpr size_t kBlockValues = 254;
+constexpr size_t kBlockStarts = 266;
+constexpr size_t kBlockIds = 278;
+
+uint16_t Get16(std::span<const uint8_t> b, size_t off) { return uint16_t(b[off] | b[off + 1] << 8); }
+void Put16(uint8_t* b, uint16_t v) {
+    b[0] = uint8_t(v);
+    b[1] = uint8_t(v >> 8);
+}
+
+// recv() that retries when a signal interrupts it.
+ssize_t RecvSome(int fd, uint8_t* at, size_t room) {
+    ssize_t got;
+    do got = recv(fd, at, room, 0);
+    while (got < 0 && errno == EINTR);
+    return got;
+}
+
+int FailReceive(int result) {
+    g_connected = false;
+    return result;
+}
+
+// Appends what the socket reports pending; false on a failed query or a reply that
+// would pass the capacity.
+bool ReadPending(int fd, uint8_t* buffer, size_t capacity, size_t& total) {
+    for (;;) {
+        int pending = 0;
+        if (ioctl(fd, FIONREAD, &pending) != 0 || pending < 0) return false;
+        if (pending == 0) return true;
+        if (size_t(pending) > capacity - total) return false;
+        const ssize_t got = RecvSome(fd, buffer + total, size_t(pending));
+        if (got <= 0) return false;
+        total += size_t(got);
+    }
+}
+
+}  // namespace
+
+void WriteServerRequestHeader(const ServerRequestHeader& header, uint8_t* out48) {
+    ByteWriter w(out48, kServerHeaderSize);
+    w.put_bytes(header.magic.data(), 4);
+    w.pad_to(kOffCommand);
+    w.put_u16(header.command);
+    w.put_u16(header.offset);
+    w.put_u16(header.result);
+    w.put_u16(header.length);
+    w.pad_to(kOffRefused);
+    w.put_u32(header.refused);
+}
+
+bool ReadServerRequestHeader(std::span<const uint8_t> reply, ServerRequestHeader& out) {
+    if (reply.size() < kServerHeaderSize) return false;
+    std::copy_n(reply.begin(), 4, out.magic.begin());
+    out.command = Get16(reply, kOffCommand);
+    out.offset = Get16(reply, kOffOffset);
+    out.result = Get16(reply, kOffResult);
+    out.length = Get16(reply, kOffLength);
+    out.refused = uint32_t(Get16(reply, kOffRefused)) | uint32_t(Get16(reply, kOffRefused + 2)) << 16;
+    return true;
+}
+
+bool HasServerMagic(std::span<const uint8_t> reply) {
+    return reply.size() >= kServerHeaderSize && std::equal(kMagic, kMagic + 4, reply.begin());
+}
+
+bool CheckServerReply(std::span<const uint8_t> reply) {
+    return HasServerMagic(reply) && Get16(reply, kOffCommand) == kReplyAccepted;
+}
+
+int ReceiveServerReply(const ServerSocket& socket, uint8_t* buffer, size_t capacity) {
+    capacity = std::min(capacity, kServerReplyCapacity);
+    if (!buffer || capacity == 0 || socket.fd < 0) return FailReceive(-1);
+    pollfd p{socket.fd, POLLIN, 0};
+    int ready;
+    do ready = poll(&p, 1, socket.timeoutMs);
+    while (ready < 0 && errno == EINTR);
+    if (ready <= 0) return FailReceive(-1);  // a silent server must not hold the UI
+    const ssize_t first = RecvSome(socket.fd, buffer, capacity);
+    if (first <= 0) return FailReceive(int(first < 0 ? -1 : 0));
+    size_t total = size_t(first);
+    if (!ReadPending(socket.fd, buffer, capacity, total)) return FailReceive(-1);
+    g_connected = true;
+    return int(total);
+}
+
+bool ServerConnected() { return g_connected; }
+
+bool SendServerBytes(const ServerSocket& socket, std::span<const uint8_t> bytes) {
+    size_t sent = 0;
+    while (sent < bytes.size()) {
+        const ssize_t n = send(socket.fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        sent += size_t(n);
+    }
+    return true;
+}
+
+// ---- vehicle groups ---------------------------------------------------------
+
+std::u16string GroupName(const VehicleGroup& group) {
+    const auto end = std::find(group.name.begin(), group.name.end(), u'\0');
+    return std::u16string(group.name.begin(), end);
+}
+
+void SetGroupName(VehicleGroup& group, std::u16string_view name) {
+    group.name.fill(0);
+    std::copy_n(name.begin(), std::min(name.size(), group.name.size()), group.name.begin());
+}
+
+int UsedGroupCount(const GroupTable& table) {
+    int n = 0;
+    while (n < kGroupCount && table.groups[size_t(n)].name[0] != 0) ++n;
+    return n;
+}
+
+static int MemberCount(const VehicleGroup& group) { return std::min<int>(group.count, kGroupIdCapacity); }
+
+int TotalGroupMembers(const GroupTable& table) {
+    int total = 0;
+    for (int g = 0; g < UsedGroupCount(table); ++g) total += MemberCount(table.groups[size_t(g)]);
+    return total;
+}
+
+int FindGroupOfMember(const GroupTable& table, uint16_t id) {
+    for (int g = 0; g < UsedGroupCount(table); ++g) {
+        const VehicleGroup& group = table.groups[size_t(g)];
+        if (std::find(group.ids.begin(), group.ids.begin() + MemberCount(group), id) !=
+            group.ids.begin() + MemberCount(group))
+            return g;
+    }
+    return -1;
+}
+
+int FindGroupByName(const GroupTable& table, std::u16string_view name) {
+    if (name.empty()) return -1;
+    for (int g = 0; g < UsedGroupCount(table); ++g)
+        if (GroupName(table.groups[size_t(g)]) == name) return g;
+    return -1;
+}
+
+static bool RemoveMember(VehicleGroup& group, uint16_t id) {
+    const int count = MemberCount(group);
+    auto end = group.ids.begin() + count;
+    auto at = std::find(group.ids.begin(), end, id);
+    if (at == end) return false;
+    std::copy(at + 1, end, at);
+    group.ids[size_t(count - 1)] = 0;
+    group.count = uint16_t(count - 1);
+    return true;
+}
+
+int EditGroupMembership(int mode, GroupTable& table, uint16_t id, std::u16string_view name) {
+    if (id == 0) return 0;
+    const int holder = FindGroupOfMember(table, id);
+    if (mode == 1) return holder >= 0 && RemoveMember(table.groups[size_t(holder)], id) ? 1 : 0;
+    if (mode != 0 || holder >= 0) return 0;
+    const int target = FindGroupByName(table, name);
+    // The upload block holds 1024 ids of all groups together: an add past that would be lost.
+    if (target < 0 || TotalGroupMembers(table) >= kGroupIdCapacity) return 0;
+    // Within the total, every group has room too.
+    VehicleGroup& group = table.groups[size_t(target)];
+    const int count = MemberCount(group);
+    group.ids[size_t(count)] = id;
+    group.count = uint16_t(count + 1);
+    return 1;
+}
+
+bool MoveGroupMember(GroupTable& table, uint16_t id, std::u16string_view name) {
+    const int from = FindGroupOfMember(table, id);
+    const int to = FindGroupByName(table, name);
+    if (id == 0 || from < 0 || to < 0 || from == to) return false;
+    VehicleGroup& target = table.groups[size_t(to)];
+    if (MemberCount(target) >= kGroupIdCapacity) return false;  // checked before the id leaves its group
+    RemoveMember(table.groups[size_t(from)], id);
+    target.ids[size_t(MemberCount(target))] = id;
+    target.count = uint16_t(MemberCount(target) + 1);
+    return true;
+}
+
+GroupUploadBlock PackGroupTable(const GroupTable& table) {
+    GroupUploadBlock block{};
+    size_t packed = 0;
+    for (int g = 0; g < UsedGroupCount(table); ++g) {
+        const VehicleGroup& group = table.groups[size_t(g)];
+        uint8_t* name = block.data() + kBlockNames + size_t(g) * kGroupNameUnits * 2;
+        for (size_t u = 0; u < kGroupNameUnits; ++u) Put16(name + 2 * u, group.name[u]);
+        Put16(block.data() + kBlockValues + size_t(g) * 2, group.value);
+        Put16(block.data() + kBlockStarts + size_t(g) * 2, uint16_t(packed));
+        for (int m = 0; m < MemberCount(group) && packed < kGroupIdCapacity; ++m) {
+            if (group.ids[size_t(m)] == 0) continue;
+            Put16(block.data() + kBlockIds + packed * 2, group.ids[size_t(m)]);
+            ++packed;
+        }
+    }
+    Put16(block.data(), Crc16Modbus(kGroupBlockSize - 2, block.data() + 2));
+    return block;
+}
+
+// Sends one request (header + payload) and checks the reply.
+static int SendAccepted(const ServerSocket& socket, const ServerRequestHeader& header,
+                        std::span<const uint8_t> payload) {
+    std::vector<uint8_t> request(kServerHeaderSize + payload.size());
+    WriteServerRequestHeader(header, request.data());
+    std::copy(payload.begin(), payload.end(), request.begin() + kServerHeaderSize);
+    if (!SendServerBytes(socket, request)) return kUploadNoReply;
+    std::vector<uint8_t> reply(kServerReplyCapacity);
+    const int got = ReceiveServerReply(socket, reply.data(), reply.size());
+    if (got < 0) return kUploadNoReply;
+    if (size_t(got) < kServerHeaderSize) return kUploadShortReply;
+    return CheckServerReply(std::span(reply.data(), size_t(got))) ? kUploadOk : kUploadRefused;
+}
+
+int UploadGroupTable(const ServerSocket& socket, const GroupTable& table) {
+    const GroupUploadBlock block = PackGroupTable(table);
+    for (size_t half = 0; half < 2; ++half) {
+        ServerRequestHeader header;
+        header.command = kCmdGroupUpload;
+        header.offset = uint16_t(half * kGroupBlockHalf);
+        header.length = uint16_t(kGroupBlockHalf);
+        const auto payload = std::span(block).subspan(half * kGroupBlockHalf, kGroupBlockHalf);
+        const int result = SendAccepted(socket, header, payload);
+        if (result != kUploadOk) return result;
+    }
+    return kUploadOk;
+}
+
+// ---- password change --------------------------------------------------------
+
+PasswordResult CheckPasswordInput(std::string_view oldPassword, std::string_view newPassword,
+                                  std::string_view confirm) {
+    if (oldPassword.empty()) return PasswordResult::kEmptyOld;
+    if (newPassword.size() < kPasswordMinLength) return PasswordResult::kTooShort;
+    if (newPassword != confirm) return PasswordResult::kConfirmMismatch;
+    return PasswordResult::kChanged;
+}
+
+std::array<uint8_t, kPasswordRequestSize> PasswordRequest(uint16_t userId, std::string_view oldPassword,
+                                                          std::string_view newPassword) {
+    std::array<uint8_t, kPasswordRequestSize> request{};
+    ServerRequestHeader header;
+    header.command = kCmdPasswordChange;
+    header.offset = userId;
+    header.length = uint16_t(2 * kPasswordUnits);
+    WriteServerRequestHeader(header, request.data());
+    std::copy_n(oldPassword.begin(), std::min(oldPassword.size(), kPasswordUnits), request.begin() + 48);
+    std::copy_n(newPassword.begin(), std::min(newPassword.size(), kPasswordUnits), request.begin() + 64);
+    return request;
+}
+
+PasswordResult ReadPasswordReply(std::span<const uint8_t> reply) {
+    ServerRequestHeader header;
+    // A reply too short for its fields, or not the server's, tells nothing: never a success.
+    if (!HasServerMagic(reply) || !ReadServerRequestHeader(reply, header)) return PasswordResult::kNetworkException;
+    if (header.refused != 0xFFFFFFFFu) return PasswordResult::kChanged;
+    switch (header.result) {
+        case 0xFFFF: return PasswordResult::kWrongOld;
+        case 0xFFFE: return PasswordResult::kNetworkException;
+        case 0xFFFD: return PasswordResult::kTooShort;
+        default: return PasswordResult::kNoMessage;
+    }
+}
+
+PasswordResult ChangePassword(const ServerSocket& socket, uint16_t userId, std::string_view oldPassword,
+                              std::string_view newPassword, std::string_view confirm) {
+    const PasswordResult input = CheckPasswordInput(oldPassword, newPassword, confirm);
+    if (input != PasswordResult::kChanged) return input;
+    const auto request = PasswordRequest(userId, oldPassword, newPassword);
+    if (!SendServerBytes(socket, request)) return PasswordResult::kDisconnected;
+    std::vector<uint8_t> reply(kServerReplyCapacity);
+    const int got = ReceiveServerReply(socket, reply.data(), reply.size());
+    if (got <= 0) return PasswordResult::kDisconnected;
+    return ReadPasswordReply(std::span(reply.data(), size_t(got)));
+}
+
+std::u16string PasswordMessage(PasswordResult result) {
+    static const LangText kTexts[] = {
+        {{u"修改密码成功", u"修改密碼成功", u"Change password succeeded"}},
+        {{u"请输入当前密码", u"請輸入當前密碼", u"Please input current password"}},
+        {{u"新密码长度不能少于6位", u"新密碼長度不能少於6位", u"The lenght of new password counldn't be less than 6"}},
+        {{u"确认密码不匹配", u"確認密碼不匹配", u"Confirm password not match"}},
+        {{u"旧密码错误", u"舊密碼錯誤", u"Error old password"}},
+        {{u"网络异常，请稍后重试", u"網絡異常，請稍後重試", u"Network exception, please retyr later"}},
+        {{u"网络已断开，请重新登录", u"網絡已斷開，請重新登錄", u"Network disconnected, please relogin"}},
+    };
+    const size_t index = size_t(result);
+    return index < std::size(kTexts) ? std::u16string(kTexts[index]()) : std::u16string();
+}
+
+}  // namespace ledsuite

@@ -1,0 +1,186 @@
+// The playback worker: one row after another until the list ends, a stop is asked or the
+// card stops answering; on every way out the media and the speech stop and the port closes.
+#include <chrono>
+#include <filesystem>
+
+#include "content/plain_text.h"
+#include "content/text_codec.h"
+#include "music/playback.h"
+
+namespace ledsuite {
+
+namespace {
+constexpr int kTurnMs = 10;
+constexpr int kWindowCheckTurns = 50;  // the daily window is checked on every 50th turn of an item
+constexpr uint32_t kMaxRateIndex = 20;
+}  // namespace
+
+void MusicPlayThreadProc(MusicPlayback& playback) { playback.Run(); }
+
+bool MusicPlayback::Active() const {
+    const int state = shared_.runState;
+    return state == kRunPlaying || state == kRunPaused;
+}
+
+bool MusicPlayback::Interrupted() const { return !Active() || shared_.rowRequest >= 0; }
+
+bool MusicPlayback::WaitMs(int ms) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (std::chrono::steady_clock::now() < until) {
+        if (Interrupted()) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::min(ms, kTurnMs)));
+    }
+    return !Interrupted();
+}
+
+bool MusicPlayback::WaitWhilePaused() {
+    while (shared_.runState == kRunPaused) std::this_thread::sleep_for(std::chrono::milliseconds(kTurnMs));
+    return !Interrupted();
+}
+
+bool MusicPlayback::WaitDailyWindow(const PlaylistEntry& entry) {
+    while (!InDailyWindow(entry.startTime, entry.stopTime, PackedNow()))
+        if (!WaitMs(kTurnMs)) return false;
+    return true;
+}
+
+void MusicPlayback::ApplyVolumes() {
+    if (int v = shared_.musicVolume; v != lastMusicVolume_) media_.SetVolume(lastMusicVolume_ = v);
+    if (int v = shared_.speechVolume; v != lastSpeechVolume_) speech_.SetVolume(lastSpeechVolume_ = v);
+}
+
+void MusicPlayback::SetSource(uint8_t source) {
+    std::lock_guard<std::mutex> lock(shared_.mutex);
+    shared_.settings.source = source;
+}
+
+void MusicPlayback::Run() {
+    while (Active()) {
+        if (!WaitWhilePaused() && !Active()) break;
+        if (int request = shared_.rowRequest.exchange(-1); request >= 0) shared_.currentRow = request;
+        const int row = shared_.currentRow;
+        auto entry = shared_.Row(row);
+        if (!entry) {
+            if (row == 0 || !shared_.Settings().loop) break;  // the list shrank under the worker
+            shared_.currentRow = 0;
+            continue;
+        }
+        media_.Stop();
+        if (!WaitDailyWindow(*entry)) continue;
+        Item item = IsSpokenTextPath(entry->path) ? PlayText(*entry) : PlayMedia(*entry);
+        if (item == Item::Done) item = PauseAfter(*entry);
+        if (item == Item::Broken) {
+            if (channel_) channel_->post(IMC_LINK_BROKEN, 0);
+            break;
+        }
+        if (item == Item::Interrupted) continue;
+        const int next = NextRow(row);
+        if (next < 0) break;
+        shared_.currentRow = next;
+    }
+    Finish();
+}
+
+int MusicPlayback::NextRow(int row) {
+    if (size_t(row) + 1 < shared_.RowCount()) return row + 1;
+    return shared_.Settings().loop ? 0 : -1;
+}
+
+void MusicPlayback::Finish() {
+    media_.Stop();
+    speech_.Stop();
+    SerialClose(port_);
+    shared_.rowRequest = -1;
+    shared_.runState = kRunStopped;
+}
+
+MusicPlayback::Item MusicPlayback::PauseAfter(const PlaylistEntry& entry) {
+    if (entry.pauseAfter == 0) return Item::Done;
+    if (!SendLyricLine(shared_.Settings().defaultText)) return Item::Broken;
+    // A steady clock counts the pause, so midnight needs no care.
+    return WaitMs(int(std::min<uint32_t>(entry.pauseAfter, 86400)) * 1000) ? Item::Done : Item::Interrupted;
+}
+
+void MusicPlayback::LoadLyricFor(const std::u16string& mediaPath) {
+    lyric_.Clear();
+    const std::string stem = std::filesystem::path(WideToUtf8(mediaPath)).stem().string();
+    if (auto found = FindLyricFile(stem)) {
+        lyric_.Load(*found);
+        return;
+    }
+    LyricServerConfig server;
+    {
+        std::lock_guard<std::mutex> lock(serverMutex_);
+        server = server_;
+    }
+    server.http.stop = &stopFlag_;
+    const int count = SearchLyrics(server, u"", Utf8ToWide(stem), matches_);
+    int chosen = count == 1 ? 0 : -1;
+    if (count > 1 && channel_) chosen = int(channel_->send(IMC_SELECT_LYRIC, reinterpret_cast<intptr_t>(&matches_)));
+    if (chosen < 0 || chosen >= count) return;
+    std::u16string text = DownloadLyric(server, matches_[size_t(chosen)]);
+    // Only a real answer is kept: an empty one would block every later try.
+    const std::string path = DownloadedLyricPath(stem);
+    if (SaveLyricFile(path, text)) lyric_.Load(path);
+}
+
+MusicPlayback::Item MusicPlayback::PlayMedia(const PlaylistEntry& entry) {
+    SetSource(kSourceMedia);
+    LoadLyricFor(entry.path);
+    if (Interrupted()) return Item::Interrupted;
+    if (!media_.Open(WideToUtf8(entry.path))) return Item::Done;  // cannot be played: the next row
+    lastMusicVolume_ = -1;
+    ApplyVolumes();
+    media_.Play();
+    int lastLine = -1;
+    for (int turn = 1;; ++turn) {
+        if (!WaitWhilePaused()) return Item::Interrupted;
+        ApplyVolumes();
+        if (turn % kWindowCheckTurns == 0 && !InDailyWindow(entry.startTime, entry.stopTime, PackedNow()))
+            return Item::Done;
+        if (media_.Ended()) return Item::Done;
+        const int line = lyric_.LineAt(uint32_t(std::max<int64_t>(media_.PositionMs(), 0)));
+        if (line >= 0 && line != lastLine) {
+            lastLine = line;
+            if (!SendLyricLine(lyric_.GetLine(size_t(line)).text)) return Item::Broken;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(kTurnMs));
+    }
+}
+
+void MusicPlayback::Speak(const std::u16string& sentence) {
+    if (channel_) channel_->send(IMC_SPEAK_TEXT, reinterpret_cast<intptr_t>(&sentence));
+    else speech_.Speak(sentence);
+}
+
+MusicPlayback::Item MusicPlayback::PlayText(const PlaylistEntry& entry) {
+    SetSource(kSourceSpeech);
+    auto text = LoadTextFile(WideToUtf8(entry.path));
+    if (!text) return Item::Done;
+    if (int(entry.voiceRole) < speech_.VoiceCount() && entry.voiceRole != lastRole_) {
+        lastRole_ = entry.voiceRole;
+        speech_.SelectVoice(lastRole_);
+    }
+    if (entry.rateIndex <= kMaxRateIndex && int(entry.rateIndex) != lastRate_) {
+        lastRate_ = int(entry.rateIndex);
+        speech_.SetRate(lastRate_ - 10);
+    }
+    for (const auto& sentence : SplitSentences(*text)) {
+        if (!WaitWhilePaused()) return Item::Interrupted;
+        ApplyVolumes();
+        Speak(sentence);
+        if (!SendLyricLine(sentence)) return Item::Broken;
+        while (speech_.IsSpeaking()) {
+            if (Interrupted()) {
+                speech_.Stop();
+                return Item::Interrupted;
+            }
+            ApplyVolumes();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        if (!WaitMs(shared_.Settings().sentencePause * 10)) return Item::Interrupted;
+    }
+    return Item::Done;
+}
+
+}  // namespace ledsuite

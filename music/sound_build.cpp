@@ -1,0 +1,91 @@
+#include "music/sound_build.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+
+#include "content/lang.h"
+#include "content/sound_clip.h"
+#include "content/ssf_file.h"
+#include "content/text_codec.h"
+
+namespace ledsuite {
+
+namespace {
+
+// Texts that exist in Chinese only (one literal for every language); the last is localized.
+constexpr char16_t kFileMissing[] = u"文件不存在: %s";
+constexpr char16_t kLoadingMusic[] = u"载入音乐文件: %s";
+constexpr char16_t kNotWavOrMp3[] = u"不是WAV,也不是MP3文件: %s";
+constexpr char16_t kSavingMusic[] = u"保存音乐文件: %s";
+constexpr char16_t kWriteFailed[] = u"保存失败: %s";
+constexpr char16_t kListsDiffer[] = u"源文件与目标文件数目不同";
+const LangText kSaved{{u"保存成功", u"保存成功", u"Save"}};
+
+constexpr int kMusicSsfMode = 0;  // samples behind the two headers, no mark table
+
+std::u16string WithPath(const char16_t* format, const std::string& path) {
+    std::u16string text(format);
+    const size_t at = text.find(u"%s");
+    return text.replace(at, 2, Utf8ToWide(path));
+}
+
+MusicBuildResult Failed(MusicBuildStatus status, const std::string& path, std::u16string error = {}) {
+    return {status, path, std::move(error), 0};
+}
+
+MusicBuildResult BuildOne(const std::string& source, const std::string& target, const MusicBuildCallbacks& cb) {
+    auto show = [&](const std::u16string& text) { if (cb.show) cb.show(text); };
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(source, ec)) return Failed(MusicBuildStatus::SourceMissing, source);
+    show(WithPath(kLoadingMusic, source));
+    SoundClip clip;
+    if (!LoadSoundFile({}, clip, source) || !PrepareClipForCard(clip)) return Failed(MusicBuildStatus::NotSound, source);
+    show(WithPath(kSavingMusic, target));
+    auto progress = [&](uint32_t total, uint32_t done) {
+        if (cb.current && total > 0) cb.current(int(uint64_t(done) * 100 / total));
+    };
+    // For a file the writer answers the capacity it was given (1) on success.
+    const int64_t written = WriteSsfFile(progress, &clip, nullptr, target, 1, kMusicSsfMode);
+    if (written != 1) return Failed(MusicBuildStatus::WriteFailed, target, u"(" + Utf8ToWide(std::to_string(written)) + u")");
+    return {MusicBuildStatus::Saved, target, {}, 1};
+}
+
+}  // namespace
+
+int OverallPercent(const BuildProgressReport& p) {
+    return p.programs == 0 ? 0 : int(std::min<uint64_t>(uint64_t(p.done) * 100 / p.programs, 100));
+}
+
+int CurrentPercent(const BuildProgressReport& p) {
+    if (!(p.fraction > 0)) return 0;
+    return int(std::min(p.fraction, 1.0f) * 100);
+}
+
+MusicBuildResult BuildMusicFiles(const std::vector<std::string>& sources, const std::vector<std::string>& targets,
+                                 const MusicBuildCallbacks& cb) {
+    if (sources.size() != targets.size()) return Failed(MusicBuildStatus::ListsDiffer, {});
+    const size_t n = sources.size();
+    for (size_t i = 0; i < n; ++i) {
+        if (cb.stop && *cb.stop) return {MusicBuildStatus::Stopped, sources[i], {}, i};
+        MusicBuildResult one = BuildOne(sources[i], targets[i], cb);
+        one.written = i + (one.status == MusicBuildStatus::Saved ? 1 : 0);
+        if (one.status != MusicBuildStatus::Saved) return one;
+        if (cb.overall) cb.overall(int((i + 1) * 100 / n));
+    }
+    return {MusicBuildStatus::Saved, {}, {}, n};
+}
+
+std::u16string MusicBuildMessage(const MusicBuildResult& r) {
+    switch (r.status) {
+        case MusicBuildStatus::Saved: return kSaved();
+        case MusicBuildStatus::ListsDiffer: return kListsDiffer;
+        case MusicBuildStatus::SourceMissing: return WithPath(kFileMissing, r.path);
+        case MusicBuildStatus::NotSound: return WithPath(kNotWavOrMp3, r.path);
+        case MusicBuildStatus::WriteFailed: return WithPath(kWriteFailed, r.path) + r.error;
+        case MusicBuildStatus::Stopped: return {};
+    }
+    return {};
+}
+
+}  // namespace ledsuite

@@ -1,0 +1,59 @@
+#pragma once
+// The multi-screen page: vehicle screens reached through the server, in a group tree
+// (root, groups, screens). Taking the focus switches the suite to multi-screen mode;
+// "Move To" moves a screen to another group and uploads the group table.
+#include <cstdint>
+#include <vector>
+
+#include <QToolBar>
+#include <QWidget>
+
+#include "content/imc_codes.h"
+#include "link/server_requests.h"
+#include "toolkit/view_tree.h"
+
+namespace ledsuite {
+
+class CViewMulti : public QWidget, public InternalTarget {
+    Q_OBJECT
+public:
+    enum : int { kCmdAdd = 32989, kCmdEdit = 32990, kCmdDelete = 32991, kCmdMoveTo = 32992, kCmdToolbar = 32778 };
+    enum MoveResult { kMoved, kMoveCancelled, kMoveRefused, kUploadFailed };
+    static constexpr int kMemberRole = Qt::UserRole;  // screen items: the member id
+
+    // `groups` is the table the tree shows and Move To edits; `socket` null: no connection.
+    CViewMulti(QWidget* parent, InternalChannel* channel, GroupTable* groups, const ServerSocket* socket);
+
+    intptr_t onInternal(int, intptr_t) override { return 0; }
+    void SetChannel(InternalChannel* channel) { channel_ = channel; }
+    CViewTreeEx* Tree() const { return tree_; }
+
+    // One group item per non-empty group of the table, one screen item per member.
+    void FillFromGroupTable();
+    // The member ids under an item (root: all; group: its screens; screen or below: that screen).
+    std::vector<uint16_t> ScreensUnder(const QTreeWidgetItem* item) const;
+    const std::vector<uint16_t>& CollectedScreens() const { return collected_; }
+    // Move To with the group dialog; and its second half once a name is chosen.
+    MoveResult MoveTo();
+    MoveResult MoveSelectedTo(const QString& groupName);
+    void OnCommand(int id);
+    static int Depth(const QTreeWidgetItem* item);
+
+protected:
+    void focusInEvent(QFocusEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void ShowMenu(const QPoint& pos);
+    QTreeWidgetItem* ScreenItem(QTreeWidgetItem* item) const;
+
+    InternalChannel* channel_;
+    GroupTable* groups_;
+    const ServerSocket* socket_;
+    uint8_t busy_ = 0;
+    QToolBar* toolbar_;
+    CViewTreeEx* tree_;
+    std::vector<uint16_t> collected_;
+};
+
+}  // namespace ledsuite

@@ -1,0 +1,167 @@
+// Frame editor tiles: grid, colours, pictures and files.
+#include "editors/frame_tiles.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+namespace ledsuite {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct TempDir {
+    fs::path path;
+    TempDir() {
+        // The process id keeps builds that run the same test at once apart.
+        path = fs::temp_directory_path() / ("frame_tiles_" + std::to_string(::getpid()) + "_" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(path);
+        fs::create_directories(path);
+    }
+    ~TempDir() { fs::remove_all(path); }
+    std::string sub(const char* name) const { return (path / name).string(); }
+};
+
+RawImage Picture(int width, int height, uint32_t (*pixel)(int x, int y)) {
+    RawImage image;
+    ResetImage(image, width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) image.row32(y)[x] = pixel(x, y);
+    return image;
+}
+
+TEST(FrameTiles, MaskTableByColourCode) {
+    const struct { int code; uint32_t mask; } table[] = {
+        {5, 0x0000FF}, {12, 0x00FFFF}, {17, 0x00FFFF}, {13, 0xFFFF00}, {16, 0xFFFF00},
+        {14, 0xFF00FF}, {15, 0xFF00FF}, {0, 0}, {6, 0}, {11, 0}, {18, 0}, {255, 0},
+    };
+    for (const auto& row : table) EXPECT_EQ(FrameCellMask(row.code), row.mask) << row.code;
+}
+
+TEST(FrameTiles, HitCell) {
+    EXPECT_EQ(FrameCellAt(130, 15).x, 0);
+    EXPECT_EQ(FrameCellAt(130, 15).y, 0);
+    const FrameCellHit last = FrameCellAt(130 + 15 * 16 - 1, 15 + 15 * 8 - 1);
+    EXPECT_EQ(last.x, 15);
+    EXPECT_EQ(last.y, 7);
+    const FrameCellHit mid = FrameCellAt(130 + 15 * 3 + 14, 15 + 15 * 2);
+    EXPECT_EQ(mid.x, 3);
+    EXPECT_EQ(mid.y, 2);
+    EXPECT_FALSE(FrameCellAt(129, 20).valid());  // left of the grid, not column 0
+    EXPECT_FALSE(FrameCellAt(140, 14).valid());
+    EXPECT_FALSE(FrameCellAt(130 + 15 * 16, 20).valid());
+    EXPECT_FALSE(FrameCellAt(140, 15 + 15 * 8).valid());
+    EXPECT_FALSE(FrameCellAt(-100, -100).valid());
+}
+
+TEST(FrameTiles, LargeTileIsCutToItsTopLeftPart) {
+    // 32 x 16: red where x < 16 and y < 8, blue elsewhere; green on the diagonal.
+    const RawImage tile = Picture(32, 16, [](int x, int y) -> uint32_t {
+        const uint32_t base = x < 16 && y < 8 ? 0xFF0000 : 0x0000FF;
+        return base | (x == y ? 0x00FF00 : 0);
+    });
+    FrameCells cells;
+    for (auto& row : cells) row.fill(7);
+    const ImageSize size = CellsFromTile(tile, cells);
+    EXPECT_EQ(size.width, 16);
+    EXPECT_EQ(size.height, 8);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 16; ++x) EXPECT_EQ(cells[y][x], x == y ? 3 : 1) << x << "," << y;
+
+    // A small tile clears every cell outside it.
+    const RawImage small = Picture(2, 1, [](int x, int) -> uint32_t { return x ? 0xFFFFFF : 0; });
+    EXPECT_EQ(CellsFromTile(small, cells).width, 2);
+    EXPECT_EQ(cells[0][0], 0);
+    EXPECT_EQ(cells[0][1], 7);
+    EXPECT_EQ(cells[3][3], 0);
+    EXPECT_EQ(CellsFromTile(RawImage{}, cells).width, 0);
+}
+
+TEST(FrameTiles, CellsBecomeFullIntensityPixels) {
+    FrameCells cells{};
+    cells[0][0] = 1;
+    cells[0][1] = 2;
+    cells[1][0] = 4;
+    cells[1][1] = 3;
+    const RawImage image = TileFromCells(cells, 2, 2);
+    ASSERT_TRUE(image.is32());
+    EXPECT_EQ(image.row32(0)[0], 0xFF0000u);
+    EXPECT_EQ(image.row32(0)[1], 0x00FF00u);
+    EXPECT_EQ(image.row32(1)[0], 0x0000FFu);
+    EXPECT_EQ(image.row32(1)[1], 0xFFFF00u);
+    FrameCells back;
+    EXPECT_EQ(CellsFromTile(image, back).height, 2);
+    EXPECT_EQ(back[1][1], 3);
+    EXPECT_EQ(back[1][0], 4);
+    EXPECT_EQ(back[0][1], 2);
+    EXPECT_EQ(TileFromCells(cells, 99, 0).width, 16);  // sizes held to the grid
+}
+
+TEST(FrameTiles, SaveTakesTheFirstFreeNumberAndDeleteRemovesTheEntrysOwnFile) {
+    TempDir dir;
+    const std::string res = dir.sub("res"), user = dir.sub("user");
+    fs::create_directories(res);
+    FrameCells cells{};
+    cells[0][0] = 1;
+    for (int n = 0; n < 5; ++n) ASSERT_EQ(WriteBmpFile(TileFromCells(cells, 4, 2), BorderFrameFile(res, n)), 1);
+    EXPECT_EQ(FirstFreeTileNumber({res}), 5);
+    EXPECT_EQ(FirstFreeTileNumber({dir.sub("none")}), 0);
+
+    const FrameTile first = SaveFrameTile(cells, 1, 1, dir.sub("fresh"), {});
+    EXPECT_EQ(first.path, dir.sub("fresh") + "/0.bmp");
+    const FrameTile saved = SaveFrameTile(cells, 3, 2, user, {res});
+    EXPECT_EQ(saved.path, user + "/5.bmp");
+    EXPECT_TRUE(saved.userOwned);
+    ASSERT_TRUE(fs::exists(saved.path));
+    const FrameTile second = SaveFrameTile(cells, 3, 2, user, {res});
+    EXPECT_EQ(second.path, user + "/6.bmp");
+
+    std::vector<FrameTile> tiles = LoadFrameTiles(res, user);
+    ASSERT_EQ(tiles.size(), 7u);
+    EXPECT_EQ(tiles[5].path, saved.path);
+    EXPECT_EQ(tiles[5].image.width, 3);
+    EXPECT_FALSE(tiles[0].userOwned);
+    EXPECT_FALSE(DeleteFrameTile(tiles, 0));  // the resource folder is never written
+    EXPECT_TRUE(fs::exists(BorderFrameFile(res, 0)));
+    EXPECT_FALSE(DeleteFrameTile(tiles, 7));
+    EXPECT_FALSE(DeleteFrameTile(tiles, -1));
+    ASSERT_TRUE(DeleteFrameTile(tiles, 6));
+    EXPECT_FALSE(fs::exists(second.path));
+    EXPECT_TRUE(fs::exists(saved.path));
+    EXPECT_EQ(tiles.size(), 6u);
+    const auto once = LoadFrameTiles(res, res);  // one folder given twice is listed once, read only
+    ASSERT_EQ(once.size(), 5u);
+    EXPECT_FALSE(once[0].userOwned);
+
+    // A tile whose file went away cannot be deleted and stays listed.
+    fs::remove(saved.path);
+    EXPECT_FALSE(DeleteFrameTile(tiles, 5));
+    EXPECT_EQ(tiles.size(), 6u);
+}
+
+TEST(FrameTiles, SaveFailsWhenTheFolderCannotBeMade) {
+    TempDir dir;
+    std::ofstream(dir.sub("file")) << "x";
+    const FrameTile tile = SaveFrameTile(FrameCells{}, 2, 2, dir.sub("file") + "/zu_frame", {});
+    EXPECT_TRUE(tile.path.empty());
+}
+
+TEST(FrameTiles, ChosenTileBecomesTheBordersOneFrame) {
+    FrameVector frames;
+    frames.push_back(CreateImage(2, 2));
+    frames.push_back(CreateImage(2, 2));
+    SetCustomBorderTile(nullptr, frames);
+    EXPECT_EQ(frames.size(), 2u);
+    FrameTile tile{TileFromCells(FrameCells{}, 5, 3), "x.bmp", false};
+    SetCustomBorderTile(&tile, frames);
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(frames[0]->width, 5);
+    EXPECT_EQ(frames[0]->height, 3);
+}
+
+}  // namespace
+}  // namespace ledsuite

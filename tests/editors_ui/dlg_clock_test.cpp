@@ -1,0 +1,83 @@
+// The clock dialog offscreen.
+#include "editors/ui/dlg_clock.h"
+
+#include <QComboBox>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace ledsuite {
+namespace {
+
+struct RecordingSurface : InternalTarget {
+    std::vector<int> codes;
+    intptr_t onInternal(int code, intptr_t) override {
+        codes.push_back(code);
+        return 0;
+    }
+};
+
+QPixmap Solid(int width, int height, Qt::GlobalColor color) {
+    QPixmap p(width, height);
+    p.fill(color);
+    return p;
+}
+
+TEST(DlgClock, TwoPicksLeaveOneFrameAndThePickerGoesBackToItsOwner) {
+    QWidget owner;
+    QPointer<CIconPicker> picker = new CIconPicker(&owner);
+    picker->hide();
+    ASSERT_TRUE(picker->AddBitmapHandle(Solid(4, 4, Qt::white)));
+    ASSERT_TRUE(picker->AddBitmapHandle(Solid(20, 10, Qt::red)));
+    ASSERT_TRUE(picker->AddBitmapHandle(Solid(30, 15, Qt::blue)));
+    RecordingSurface surface;
+    ClockObject clock;
+    clock.size = 30;
+    {
+        DlgClock dlg(nullptr, &clock, &surface, picker);
+        dlg.show();
+        EXPECT_EQ(picker->parentWidget(), &dlg);
+        EXPECT_EQ(dlg.HandCombo()->count(), 1);
+        picker->OnInternalMessage(IMC_ICON_PICK_SELECT, 1);
+        picker->OnInternalMessage(IMC_ICON_PICK_SELECT, 2);
+        ASSERT_EQ(clock.face.size(), 1u);
+        EXPECT_EQ(clock.style, 3);
+        EXPECT_EQ(clock.face[0]->width, 30);
+        EXPECT_EQ(clock.face[0]->row32(0)[0] & 0xFFFFFF, 0x0000FFu);
+        EXPECT_EQ(clock.face[0]->displayHeight, 30);
+        EXPECT_EQ(clock.face[0]->displayWidth, 60);
+        picker->OnInternalMessage(IMC_ICON_PICK_SELECT, 0);  // the first entry: no image
+        EXPECT_EQ(clock.style, 0);
+        EXPECT_TRUE(clock.face.empty());
+        EXPECT_EQ(surface.codes, (std::vector<int>{273, 273, 273}));
+
+        QTest::keyClick(&dlg, Qt::Key_Return);  // Enter closes like Esc
+        EXPECT_FALSE(dlg.isVisible());
+        EXPECT_EQ(dlg.result(), QDialog::Rejected);
+        ASSERT_TRUE(picker);
+        EXPECT_EQ(picker->parentWidget(), &owner);
+        EXPECT_TRUE(picker->isHidden());
+        // Picks after closing reach the clock no more.
+        picker->OnInternalMessage(IMC_ICON_PICK_SELECT, 1);
+        EXPECT_EQ(clock.style, 0);
+    }
+    ASSERT_TRUE(picker);  // the dialog went down without it
+    EXPECT_EQ(picker->parentWidget(), &owner);
+}
+
+TEST(DlgClock, ADialogDestroyedWhileOpenStillHandsThePickerBack) {
+    QWidget owner;
+    QPointer<CIconPicker> picker = new CIconPicker(&owner);
+    ClockObject clock;
+    {
+        DlgClock dlg(nullptr, &clock, nullptr, picker);
+        dlg.show();
+        EXPECT_EQ(picker->parentWidget(), &dlg);
+    }
+    ASSERT_TRUE(picker);
+    EXPECT_EQ(picker->parentWidget(), &owner);
+}
+
+}  // namespace
+}  // namespace ledsuite

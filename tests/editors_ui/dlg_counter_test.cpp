@@ -1,0 +1,97 @@
+// The counter and timer dialogs offscreen.
+#include "editors/ui/dlg_counter.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QTimeEdit>
+
+#include <gtest/gtest.h>
+
+#include "editors/ui/dlg_timer.h"
+#include "tests/editors_ui/item_dialog_test_util.h"
+
+namespace ledsuite {
+namespace {
+
+TEST(DlgCounter, TypedValuesTriggerItemsAndRefusals) {
+    CounterField field;
+    field.unit = 7;  // an unused code opens on "Second"
+    field.channel = 30;
+    DlgCounter dlg(nullptr, &field);
+    dlg.show();
+    EXPECT_EQ(dlg.TriggerCombo()->count(), 15);
+    EXPECT_EQ(dlg.TriggerCombo()->currentIndex(), 0);
+    EXPECT_EQ(dlg.TriggerCombo()->itemText(12), "Falling Edge 2");
+    EXPECT_EQ(dlg.ChannelCombo()->currentText(), "CHL_11");
+    EXPECT_EQ(dlg.StartEdit()->text(), "00");
+    EXPECT_EQ(dlg.EndEdit()->text(), "99");
+
+    QString message;
+    dlg.StartEdit()->setText(QStringLiteral("abc"));
+    testing::CaptureNextPlainBox(&message);
+    dlg.accept();
+    EXPECT_EQ(message, QString::fromUtf16(u"请输入开始数值"));
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_EQ(field.unit, 7);  // nothing written
+
+    dlg.StartEdit()->setText(QStringLiteral("-12.5"));
+    dlg.EndEdit()->setText(QStringLiteral("300"));
+    dlg.TriggerCombo()->setCurrentIndex(12);
+    dlg.SignCheck()->setChecked(true);
+    dlg.accept();
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_EQ(field.start, -12);
+    EXPECT_EQ(field.startFraction, 5);
+    EXPECT_EQ(field.end, 300);
+    EXPECT_EQ(field.digitFormat, 0x31);
+    EXPECT_EQ(field.unit, 13);
+    EXPECT_EQ(field.channel, 11);
+    EXPECT_EQ(field.flags, 1);
+
+    DlgCounter again(nullptr, &field);
+    again.show();
+    EXPECT_EQ(again.TriggerCombo()->currentIndex(), 12);  // code 13 selects its item again
+    EXPECT_EQ(again.StartEdit()->text(), "-012.5");
+    again.reject();
+}
+
+TEST(DlgTimer, NoUnitCannotBeConfirmedAndDayLengthZeroReadsOne) {
+    TimerField field;
+    field.attr = 0x77;
+    field.dayDigits = 0;
+    field.a = {2024, uint16_t(5 << 10 | 17 << 5 | 9), uint16_t(30 << 6 | 15)};
+    field.labels[0][0] = u'天';
+    DlgTimer dlg(nullptr, &field);
+    dlg.show();
+    EXPECT_EQ(dlg.DayLengthCombo()->currentText(), "1");
+    EXPECT_EQ(dlg.DateA()->date(), QDate(2024, 5, 17));
+    EXPECT_EQ(dlg.TimeA()->time(), QTime(9, 30, 15));
+    EXPECT_EQ(dlg.DateA()->displayFormat(), "yyyy/MM/dd");
+    EXPECT_EQ(dlg.LabelEdit(0)->text(), QString::fromUtf16(u"天"));
+    for (int k = 0; k < 4; ++k) dlg.UnitCheck(k)->setChecked(false);
+    QString message;
+    testing::CaptureNextBox(&message);
+    dlg.accept();
+    EXPECT_EQ(message, QString::fromUtf16(u"请选择显示项！"));
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_EQ(field.units[0], 1);
+
+    dlg.UnitCheck(2)->setChecked(true);
+    dlg.ModeCombo()->setCurrentIndex(1);
+    dlg.DateB()->setDate(QDate(2030, 1, 2));
+    dlg.TimeB()->setTime(QTime(3, 4, 5));
+    dlg.accept();
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_EQ(field.dayDigits, 1);
+    EXPECT_EQ(field.mode, 1);
+    EXPECT_EQ(field.units, (std::array<uint8_t, 4>{0, 0, 3, 0}));
+    EXPECT_EQ(field.b, (TimerDateTime{2030, uint16_t(1 << 10 | 2 << 5 | 3), uint16_t(4 << 6 | 5)}));
+    EXPECT_EQ(field.a.monthDayHour, 5 << 10 | 17 << 5 | 9);
+    EXPECT_EQ(field.Label(0), u"天");
+    EXPECT_EQ(field.attr, 0x77u);
+}
+
+}  // namespace
+}  // namespace ledsuite

@@ -1,0 +1,129 @@
+// The frame editor offscreen, on tile files written here.
+#include "editors/ui/dlg_edit_frame.h"
+
+#include <filesystem>
+
+#include <unistd.h>
+
+#include <QComboBox>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "tests/editors_ui/item_dialog_test_util.h"
+#include "toolkit/color_combo.h"
+#include "toolkit/small_widgets.h"
+
+namespace ledsuite {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct TileFolders {
+    fs::path dir = fs::temp_directory_path() / ("edit_frame_" + std::to_string(::getpid()));
+    FrameFolders folders{(dir / "res").string(), (dir / "user").string()};
+    TileFolders() {
+        fs::remove_all(dir);
+        fs::create_directories(folders.resource);
+        FrameCells cells{};
+        for (int n = 0; n < 5; ++n) WriteBmpFile(TileFromCells(cells, 2, 2), BorderFrameFile(folders.resource, n));
+        // A 32 x 16 tile: red in its top-left 16 x 8, blue elsewhere, green on the diagonal.
+        RawImage big;
+        ResetImage(big, 32, 16);
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 32; ++x)
+                big.row32(y)[x] = (x < 16 && y < 8 ? 0xFF0000u : 0x0000FFu) | (x == y ? 0x00FF00u : 0u);
+        WriteBmpFile(big, BorderFrameFile(folders.resource, 9));
+    }
+    ~TileFolders() { fs::remove_all(dir); }
+};
+
+QPoint CellCentre(int x, int y) { return {kFrameGridLeft + 15 * x + 7, kFrameGridTop + 15 * y + 7}; }
+
+TEST(DlgEditFrame, MaskedColoursClicksAndPickingALargeTile) {
+    TileFolders files;
+    std::vector<FrameTile> tiles = LoadFrameTiles(files.folders.resource, files.folders.user);
+    ASSERT_EQ(tiles.size(), 6u);
+    HardwareParams hw;
+    hw.colorCode = 12;
+    FrameVector border;
+    DlgEditFrame dlg(nullptr, &hw, &tiles, &border, files.folders);
+    dlg.show();
+    EXPECT_EQ(dlg.WidthCombo()->currentText(), "16");
+    EXPECT_EQ(dlg.TileList()->count(), 6);
+
+    FrameCells& cells = SharedFrameCells();
+    cells = {};
+    cells[0][0] = 4;  // blue: not shown on a red-green screen
+    cells[0][1] = 3;  // yellow
+    QImage shot = dlg.Canvas()->grab().toImage();
+    EXPECT_EQ(shot.pixel(CellCentre(0, 0)) & 0xFFFFFF, 0x000000u);
+    EXPECT_EQ(shot.pixel(CellCentre(1, 0)) & 0xFFFFFF, 0xFFFF00u);
+    EXPECT_EQ(shot.pixel(kFrameGridLeft, kFrameGridTop + 20) & 0xFFFFFF, 0x00FF00u);  // a grid line
+
+    dlg.ColorCombo()->SelectRgbBits(2);
+    QTest::mouseClick(dlg.Canvas(), Qt::LeftButton, {}, CellCentre(4, 2));
+    EXPECT_EQ(cells[2][4], 2);
+    QTest::mouseClick(dlg.Canvas(), Qt::RightButton, {}, CellCentre(1, 0));
+    EXPECT_EQ(cells[0][1], 0);
+    QTest::mouseClick(dlg.Canvas(), Qt::LeftButton, {}, QPoint(kFrameGridLeft - 5, kFrameGridTop + 3));
+    EXPECT_EQ(cells[0][0], 4);  // left of the grid: ignored
+
+    dlg.TileList()->setCurrentRow(5);  // the 32 x 16 tile
+    EXPECT_EQ(dlg.WidthCombo()->currentText(), "16");
+    EXPECT_EQ(dlg.HeightCombo()->currentText(), "8");
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 16; ++x) ASSERT_EQ(cells[y][x], x == y ? 3 : 1) << x << "," << y;
+    dlg.TileList()->setCurrentRow(0);
+    EXPECT_EQ(dlg.WidthCombo()->currentText(), "2");
+    dlg.reject();
+    EXPECT_TRUE(border.empty());  // Cancel changes no border
+}
+
+TEST(DlgEditFrame, SaveDeleteAndTheBorderOnOk) {
+    TileFolders files;
+    std::vector<FrameTile> tiles = LoadFrameTiles(files.folders.resource, files.folders.user);
+    FrameVector border;
+    DlgEditFrame dlg(nullptr, nullptr, &tiles, &border, files.folders);
+    dlg.show();
+    QString message;
+    testing::CaptureNextBox(&message);
+    dlg.DeleteButton()->click();
+    EXPECT_EQ(message, "Please select an item to delete");
+
+    SharedFrameCells() = {};
+    SharedFrameCells()[0][0] = 1;
+    dlg.WidthCombo()->setCurrentIndex(2);
+    dlg.HeightCombo()->setCurrentIndex(1);
+    testing::CaptureNextBox(&message);
+    dlg.SaveButton()->click();
+    EXPECT_EQ(message, "Save");
+    const std::string saved = BorderFrameFile(files.folders.user, 5);
+    EXPECT_TRUE(fs::exists(saved));
+    ASSERT_EQ(tiles.size(), 7u);
+    EXPECT_EQ(tiles[6].path, saved);
+    EXPECT_EQ(dlg.TileList()->count(), 7);
+    EXPECT_EQ(dlg.TileList()->currentRow(), 6);
+
+    dlg.TileList()->setCurrentRow(1);
+    testing::CaptureNextBox(&message);
+    dlg.DeleteButton()->click();  // a tile of the resource folder stays
+    EXPECT_TRUE(fs::exists(BorderFrameFile(files.folders.resource, 1)));
+    EXPECT_EQ(tiles.size(), 7u);
+
+    dlg.TileList()->setCurrentRow(6);
+    dlg.DeleteButton()->click();
+    EXPECT_FALSE(fs::exists(saved));
+    EXPECT_EQ(tiles.size(), 6u);
+    EXPECT_EQ(dlg.TileList()->count(), 6);
+
+    dlg.TileList()->setCurrentRow(5);
+    dlg.accept();
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    ASSERT_EQ(border.size(), 1u);  // the picked tile is the border's one frame
+    EXPECT_EQ(border[0]->width, 32);
+}
+
+}  // namespace
+}  // namespace ledsuite

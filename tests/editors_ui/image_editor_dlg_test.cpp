@@ -1,0 +1,169 @@
+// The picture editor and its frame property dialog offscreen, on GIF and ICO files made here.
+#include "editors/ui/image_editor_dlg.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+#include <unistd.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTimer>
+#include <QToolBar>
+
+#include <gtest/gtest.h>
+
+#include "editors/ui/img_size_dlg.h"
+#include "tests/editors_ui/item_dialog_test_util.h"
+
+namespace ledsuite {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Pictures written with ImageMagick into a fresh folder.
+struct Fixtures {
+    fs::path dir = fs::temp_directory_path() / ("image_editor_" + std::to_string(::getpid()));
+    Fixtures() { fs::create_directories(dir); }
+    ~Fixtures() { fs::remove_all(dir); }
+    std::string Make(const std::string& name, const std::string& args) {
+        const std::string path = (dir / name).string();
+        const std::string cmd = "convert " + args + " '" + path + "' >/dev/null 2>&1";
+        return std::system(cmd.c_str()) == 0 && fs::exists(path) ? path : std::string();
+    }
+};
+
+std::unique_ptr<RawImage> Stripe(int width, int height) {
+    auto f = CreateImage(uint16_t(width), uint16_t(height));
+    f->row32(0)[0] = 0xFF0000;  // one red pixel in the top-left corner
+    return f;
+}
+
+TEST(CImageEditorDlg, OpenStepRotateFlipInvertAndThresholds) {
+    Fixtures files;
+    const std::string gif = files.Make("five.gif", "-delay 10 -size 6x3 xc:red xc:lime xc:blue xc:white xc:black");
+    const std::string ico = files.Make("one.ico", "-size 16x16 xc:red");
+    ASSERT_FALSE(gif.empty());
+    ASSERT_FALSE(ico.empty());
+    FrameVector frames;
+    frames.push_back(Stripe(8, 4));
+    CImageEditorDlg dlg(nullptr, &frames);
+    QString chosen = QString::fromStdString(gif);
+    dlg.SetFileChooser([&chosen](QWidget*) { return chosen; });
+    dlg.show();
+    ASSERT_EQ(dlg.ToolBar()->actions().size(), 14);
+    EXPECT_EQ(dlg.ToolBar()->actions()[0]->toolTip(), "Open");
+    EXPECT_EQ(dlg.ThresholdCombo(0)->count(), 254);
+    EXPECT_EQ(dlg.ThresholdCombo(0)->itemText(0), "1");
+    EXPECT_EQ(dlg.ThresholdCombo(0)->itemText(253), "254");
+    EXPECT_EQ(dlg.WidthLabel()->text(), "8");
+
+    dlg.OnCommand(kImgCmdPrevFrame);  // on the first frame: nothing
+    EXPECT_EQ(dlg.Index(), 0);
+    dlg.OnCommand(kImgCmdOpen);
+    ASSERT_EQ(frames.size(), 6u);
+    for (int i = 0; i < 6; ++i) dlg.OnCommand(kImgCmdNextFrame);
+    EXPECT_EQ(dlg.Index(), 5);  // on the last frame "Next" does nothing
+    EXPECT_EQ(dlg.WidthLabel()->text(), "6");
+    EXPECT_EQ(frames[5]->row32(0)[0] & 0xFFFFFF, 0u);  // the black frame
+    chosen = QString::fromStdString(ico);
+    dlg.OnCommand(kImgCmdOpen);
+    ASSERT_EQ(frames.size(), 7u);
+    EXPECT_EQ(frames[6]->width, 16);
+
+    dlg.OnCommand(kImgCmdRotateLeft);
+    EXPECT_EQ(frames[0]->width, 4);
+    EXPECT_EQ(frames[0]->height, 8);
+    EXPECT_EQ(frames[0]->row32(7)[0] & 0xFFFFFF, 0xFF0000u);  // a quarter counter-clockwise
+    dlg.OnCommand(kImgCmdRotateRight);
+    EXPECT_EQ(frames[0]->row32(0)[0] & 0xFFFFFF, 0xFF0000u);
+    dlg.OnCommand(kImgCmdFlipHorizontal);
+    EXPECT_EQ(frames[0]->row32(0)[7] & 0xFFFFFF, 0xFF0000u);
+    dlg.OnCommand(kImgCmdFlipVertical);
+    EXPECT_EQ(frames[0]->row32(3)[7] & 0xFFFFFF, 0xFF0000u);
+    dlg.OnCommand(kImgCmdInvert);
+    EXPECT_EQ(frames[0]->row32(3)[7] & 0xFFFFFF, 0x00FFFFu);
+    EXPECT_EQ(frames[5]->row32(0)[0] & 0xFFFFFF, 0xFFFFFFu);
+    for (int cmd : {kImgCmdInsertText, kImgCmdInsertImage, kImgCmdZoomIn, kImgCmdZoomOut, kImgCmdCenter})
+        dlg.OnCommand(cmd);  // on the toolbar without an action
+    EXPECT_EQ(frames.size(), 7u);
+    EXPECT_EQ(frames[0]->row32(3)[7] & 0xFFFFFF, 0x00FFFFu);
+
+    dlg.ThresholdCombo(0)->setCurrentIndex(dlg.ThresholdCombo(0)->findText("128"));
+    EXPECT_EQ(frames[dlg.Index()]->redThreshold, 128);
+    const int at = dlg.Index();
+    frames[size_t(at - 2)]->greenThreshold = 255;
+    dlg.OnCommand(kImgCmdPrevFrame);
+    dlg.OnCommand(kImgCmdPrevFrame);
+    EXPECT_EQ(dlg.ThresholdCombo(1)->currentText(), "254");  // above 254 shown as 254
+    EXPECT_EQ(frames[size_t(at - 2)]->greenThreshold, 255);    // showing writes nothing
+    dlg.OnCommand(kImgCmdNextFrame);
+    dlg.OnCommand(kImgCmdNextFrame);
+    EXPECT_EQ(dlg.Index(), at);
+    EXPECT_EQ(dlg.ThresholdCombo(0)->currentText(), "128");
+    dlg.PauseCombo()->setCurrentIndex(200);
+    EXPECT_EQ(frames[at]->pause, 200);
+
+    dlg.accept();  // Finish Editing keeps every change
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_EQ(dlg.Frames(), nullptr);
+    EXPECT_EQ(frames.size(), 7u);
+}
+
+TEST(CImageEditorDlg, WithoutFramesTheIndexStaysZero) {
+    FrameVector frames;
+    CImageEditorDlg dlg(nullptr, &frames);
+    bool asked = false;
+    dlg.SetPropertyRunner([&asked](QWidget*, FrameVector*, int) { return asked = true, 0; });
+    dlg.show();
+    dlg.OnCommand(kImgCmdNextFrame);
+    dlg.OnCommand(kImgCmdPrevFrame);
+    dlg.OnCommand(kImgCmdProperty);
+    EXPECT_EQ(dlg.Index(), 0);
+    EXPECT_FALSE(asked);
+    EXPECT_EQ(dlg.WidthLabel()->text(), "0");
+    EXPECT_EQ(ShowImageSizeDialog(nullptr, &frames, 0), QDialog::Rejected);
+    dlg.reject();
+}
+
+TEST(CImgSizeDlg, ApplyAllResamplesAndKeepsDisplayHeight) {
+    FrameVector frames;
+    for (int i = 0; i < 2; ++i) {
+        frames.push_back(Stripe(128, 64));
+        frames[size_t(i)]->displayHeight = 16;
+    }
+    frames[1]->redThreshold = 255;
+    CImgSizeDlg dlg(nullptr, &frames, 1);
+    dlg.show();
+    EXPECT_EQ(dlg.WidthEdit()->text(), "128");
+    EXPECT_EQ(dlg.ThresholdCombo(0)->currentText(), "254");
+    dlg.WidthEdit()->setText("0");
+    QString message;
+    testing::CaptureNextBox(&message);
+    dlg.accept();
+    EXPECT_FALSE(message.isEmpty());
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_EQ(frames[1]->width, 128);
+
+    dlg.WidthEdit()->setText("64");
+    dlg.HeightEdit()->setText("32");
+    dlg.PauseCombo()->setCurrentIndex(9);
+    dlg.ThresholdCombo(2)->setCurrentIndex(dlg.ThresholdCombo(2)->findText("100"));
+    dlg.ApplyAllCheck()->setChecked(true);
+    dlg.accept();
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    for (size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(frames[i]->width, 64);
+        EXPECT_EQ(frames[i]->height, 32);
+        EXPECT_EQ(frames[i]->displayHeight, 16);
+        EXPECT_EQ(frames[i]->displayWidth, 32);  // 16 x 64 / 32
+        EXPECT_EQ(frames[i]->pause, 9);
+        EXPECT_EQ(frames[i]->blueThreshold, 100);
+        EXPECT_EQ(frames[i]->redThreshold, 254);
+    }
+}
+
+}  // namespace
+}  // namespace ledsuite

@@ -1,0 +1,53 @@
+#include "link/vehicle_lists.h"
+
+#include <gtest/gtest.h>
+
+namespace ledsuite {
+namespace {
+
+TEST(ListRules, OrdinalSortBothWays) {
+    EXPECT_LT(CompareOrdinal(u"B", u"a"), 0);  // case-sensitive: upper case first
+    EXPECT_LT(CompareOrdinal(u"ab", u"abc"), 0);
+    EXPECT_EQ(CompareOrdinal(u"x", u"x"), 0);
+    EXPECT_GT(CompareOrdinal(u"车", u"z"), 0);
+    const std::vector<std::u16string> texts = {u"b", u"A", u"c", u"a", u"b"};
+    EXPECT_EQ(SortRowOrder(texts, false), (std::vector<int>{2, 0, 4, 3, 1}));
+    EXPECT_EQ(SortRowOrder(texts, true), (std::vector<int>{1, 3, 0, 4, 2}));
+    EXPECT_TRUE(SortRowOrder({}, true).empty());
+}
+
+TEST(ListRules, SearchColumnAndMatches) {
+    EXPECT_EQ(SearchColumn(0), 1);
+    EXPECT_EQ(SearchColumn(1), 2);
+    EXPECT_EQ(SearchColumn(2), 3);
+    EXPECT_EQ(SearchColumn(3), 1);
+    EXPECT_EQ(SearchColumn(-1), 1);
+    const std::vector<std::u16string> texts = {u"A100", u"B200", u"A200"};
+    EXPECT_EQ(FindFirstContaining(texts, u"200"), 1);
+    EXPECT_EQ(FindFirstContaining(texts, u"a"), -1);
+    EXPECT_EQ(RowsContaining(texts, u"A"), (std::vector<bool>{true, false, true}));
+}
+
+TEST(ListRules, LocalChecksAndCounters) {
+    for (int s = 0; s < 10; ++s)
+        EXPECT_EQ(LocalProgramCheckable(uint8_t(s)), s == 3 || s == 5 || s == 6 || s == 7) << s;
+    CheckCounts c;
+    EXPECT_FALSE(ApplyLocalCheck(c, 4, true));
+    EXPECT_EQ(c.checked, 0);
+    EXPECT_TRUE(ApplyLocalCheck(c, 3, true));
+    EXPECT_TRUE(ApplyLocalCheck(c, 6, true));
+    EXPECT_EQ(c.checked, 2);
+    EXPECT_EQ(c.awaitingAudit, 1);
+    EXPECT_TRUE(ApplyLocalCheck(c, 6, false));
+    EXPECT_EQ(c.checked, 1);
+    EXPECT_EQ(c.awaitingAudit, 0);
+    const ServerCheckFlags one = ServerFlagsFor(true, 1);
+    EXPECT_TRUE(one.statusOne && one.any && !one.other);
+    const ServerCheckFlags other = ServerFlagsFor(true, 2);
+    EXPECT_TRUE(!other.statusOne && other.any && other.other);
+    const ServerCheckFlags none = ServerFlagsFor(false, 1);
+    EXPECT_FALSE(none.any || none.statusOne || none.other);
+}
+
+}  // namespace
+}  // namespace ledsuite

@@ -1,0 +1,133 @@
+#include <gtest/gtest.h>
+
+#include "content/paths.h"
+#include "content/text_codec.h"
+#include "http_server.h"
+#include "music/flyric.h"
+#include "music/lyric_search.h"
+#include "music_test_util.h"
+
+namespace ledsuite {
+namespace {
+
+using testing::HttpAnswer;
+using testing::LoopbackHttpServer;
+
+TEST(LyricRequest, HexEncodingAndNormalisedSearchText) {
+    EXPECT_EQ(NormalizeSearchText(u"X Y,Z"), u"xyz");
+    EXPECT_EQ(HexEncodeUtf16(NormalizeSearchText(u"X Y,Z")), u"780079007A00");
+    EXPECT_EQ(HexEncodeUtf16(u"周"), u"6854");
+    EXPECT_EQ(HexEncodeUtf16(u""), u"");
+    EXPECT_EQ(SearchRequestPath(u"", u"X Y,Z"), "/dll/lyricsvr.dll?sh?Artist=&Title=780079007A00&Flags=0");
+}
+
+TEST(LyricRequest, CheckValueWorkedOutStepByStep) {
+    // Empty text, id 0: t1 = 0, t2 = ~t1 & 0xFF, t3 = ~0 & 0xFF, so K = 0x00FF00FF; S1 = S2 = 0;
+    // D = (S1 ^ id) * M = 0.
+    EXPECT_EQ(LyricRequestCode(u"", u"", 0), u"0");
+
+    // "a" + "b", id 1: bytes 97, 98. t1 = 0, t2 = 0xFF, t3 = ~1 & 0xFF = 0xFE, K = 0x01FF00FE.
+    // S1: i = 1: 0 + 0 + 98 = 98; i = 0: 98 + (98 << 4) + 97 = 1763.
+    // S2: i = 0: 0 + 97 + 0 = 97; i = 1: (97 << 4) + 98 + 97 = 1747.
+    const uint32_t k = 0x01FF00FE, s1 = 1763, s2 = 1747, id = 1;
+    const uint32_t a = k ^ s1, b = (s2 | id) + a, m = (k | s2) * b, d = (s1 ^ id) * m;
+    EXPECT_EQ(a, 0x01FF061Du);
+    EXPECT_EQ(b, 0x01FF0CF0u);
+    EXPECT_EQ(LyricRequestCode(u"a", u"b", 1), u"939267104");
+    EXPECT_EQ(int32_t(d), 939267104);
+
+    // "周" (E5 91 A8, signed -27 -111 -88), id 0x01020304: every byte of the id is set, so
+    // K = 0x04 << 24 | 0x02 << 16 | 0x03 << 8 | 0x01 = 0x04020301.
+    // S1: i = 2: -88; i = 1: -88 + (-88 << 5) - 111 = -3015; i = 0: -3015 + (-3015 << 4) - 27 = -51282.
+    // S2: i = 0: -27; i = 1: (-27 << 4) - 111 - 27 = -570; i = 2: (-570 << 3) - 88 - 570 = -5218.
+    const uint32_t k2 = 0x04020301, s1b = uint32_t(-51282), s2b = uint32_t(-5218), id2 = 0x01020304;
+    const uint32_t a2 = k2 ^ s1b, b2 = (s2b | id2) + a2, m2 = (k2 | s2b) * b2, d2 = (s1b ^ id2) * m2;
+    EXPECT_EQ(s1b, 0xFFFF37AEu);
+    EXPECT_EQ(LyricRequestCode(u"", u"周", int32_t(id2)), U16FromAscii(std::to_string(int32_t(d2))));
+    EXPECT_EQ(int32_t(d2), -479685602);
+}
+
+TEST(LyricRequest, ParseListAndDownloadPath) {
+    std::vector<LyricMatch> matches = {{u"old", u"", u""}};
+    const char16_t* answer =
+        u"<?xml?><result><lrc id=\"12\" artist=\"A\" title=\"T1\"></lrc>"
+        u"<lrc id=\"34\" artist=\"B C\" title=\"晴天\"></lrc>"
+        u"<lrc id=\"56\" artist=\"D\"></lrc><lrc id=\"78\" artist=\"E\" title=\"F\"></lrc></result>";
+    EXPECT_EQ(ParseLyricList(answer, matches), 2);
+    const std::vector<LyricMatch> expected = {{u"12", u"A", u"T1"}, {u"34", u"B C", u"晴天"}};
+    EXPECT_EQ(matches, expected);
+    EXPECT_EQ(ParseLyricList(u"<lrc id=\"1\" artist=\"a\" title=\"b\">", matches), 0);  // no end
+    EXPECT_EQ(ParseLyricList(u"", matches), 0);
+
+    EXPECT_EQ(DownloadRequestPath({u"1", u"a", u"b"}), "/dll/lyricsvr.dll?dl?Id=1&Code=939267104");
+    for (auto id : {u"", u"12a", u"-1", u"1 OR 1", u"99999999999"}) EXPECT_FALSE(DownloadRequestPath({id, u"a", u"b"}));
+}
+
+TEST(LyricHttp, SearchAndDownloadOverLoopback) {
+    LoopbackHttpServer server([](const std::string& target) -> HttpAnswer {
+        if (target.starts_with("/dll/lyricsvr.dll?sh?"))
+            return {200, "<lrc id=\"7\" artist=\"ar\" title=\"\xE6\x99\xB4\"></lrc>"};
+        if (target.starts_with("/dll/lyricsvr.dll?dl?Id=7&")) return {200, "[00:01]\xE6\x99\xB4\n"};
+        return {404, "missing"};
+    });
+    LyricServerConfig config;
+    config.hosts = {"", server.host()};
+    std::vector<LyricMatch> matches;
+    EXPECT_EQ(SearchLyrics(config, u"", u"Sun Ny", matches), 0);  // the first server has no host: nothing asked
+    EXPECT_TRUE(server.requests().empty());
+    config.choice = 1;
+    ASSERT_EQ(SearchLyrics(config, u"A b", u"Sun Ny", matches), 1);
+    EXPECT_EQ(matches[0], (LyricMatch{u"7", u"ar", u"晴"}));
+    auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_TRUE(requests[0].starts_with("GET /dll/lyricsvr.dll?sh?Artist=61006200&Title=730075006E006E007900&Flags=0 "));
+    EXPECT_NE(requests[0].find("User-Agent: Microsoft Internet Explorer\r\n"), std::string::npos);
+    EXPECT_NE(requests[0].find("Host: " + server.host()), std::string::npos);
+
+    EXPECT_EQ(DownloadLyric(config, matches[0]), u"[00:01]晴\n");
+    const std::string code = WideToUtf8(LyricRequestCode(u"ar", u"晴", 7));
+    EXPECT_TRUE(server.requests().back().starts_with("GET /dll/lyricsvr.dll?dl?Id=7&Code=" + code + " "));
+    // A 404 answer is no lyric at all.
+    EXPECT_EQ(DownloadLyric(config, {u"8", u"x", u"y"}), u"");
+    EXPECT_EQ(HttpGetText("http://" + server.host() + "/other"), u"");
+    EXPECT_EQ(HttpGetText("file:///etc/hostname"), u"");
+}
+
+TEST(LyricHttp, SlowAnswersTimeOutAndBigOnesAreRefused) {
+    LoopbackHttpServer server([](const std::string& target) -> HttpAnswer {
+        if (target == "/slow") return {200, "late", 1000};
+        return {200, std::string(5000, 'x')};
+    });
+    HttpOptions small;
+    small.maxBodyBytes = 4096;
+    EXPECT_EQ(HttpGetText("http://" + server.host() + "/big", small), u"");
+    EXPECT_EQ(HttpGetText("http://" + server.host() + "/big").size(), 5000u);
+    HttpOptions quick;
+    quick.totalTimeoutMs = 300;
+    EXPECT_EQ(HttpGetText("http://" + server.host() + "/slow", quick), u"");
+    std::atomic<bool> stop{true};
+    HttpOptions stopped;
+    stopped.stop = &stop;
+    EXPECT_EQ(HttpGetText("http://" + server.host() + "/slow", stopped), u"");
+}
+
+TEST(LyricFiles, DownloadsAreStoredAsUtf16WithMarkAndFoundAgain) {
+    testing::MusicTempDir dir;
+    testing::ScopedEnv data("XDG_DATA_HOME", dir.path.string());
+    testing::ScopedEnv res("LEDSUITE_RESOURCES", dir.file("res"));
+    EXPECT_FALSE(FindLyricFile("song"));
+    EXPECT_FALSE(SaveLyricFile(DownloadedLyricPath("song"), u""));  // an empty answer is not kept
+    EXPECT_FALSE(FindLyricFile("song"));
+    ASSERT_TRUE(SaveLyricFile(DownloadedLyricPath("song"), u"[00:02]晴"));
+    auto found = FindLyricFile("song");
+    ASSERT_TRUE(found);
+    EXPECT_EQ(*found, dir.file("ledsuite/zu_lyric/song.lrc"));
+    EXPECT_EQ(testing::ReadBytes(*found), std::string("\xFF\xFE[\0" "0\0" "0\0:\0" "0\0" "2\0]\0\x74\x66", 18));
+    FLyric l;
+    l.Load(*found);
+    ASSERT_EQ(l.GetLineCount(), 1u);
+    EXPECT_EQ(l.GetLine(0).text, u"晴");
+}
+
+}  // namespace
+}  // namespace ledsuite

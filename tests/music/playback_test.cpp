@@ -1,0 +1,292 @@
+#include <gtest/gtest.h>
+
+#include "content/clock.h"
+#include "content/text_codec.h"
+#include "http_server.h"
+#include "music/playback.h"
+#include "music_test_util.h"
+#include "playback_fakes.h"
+#include "tests/link/link_test_util.h"
+
+namespace ledsuite {
+namespace {
+
+using namespace ledsuite::testing;
+
+// A card that shows lyrics: firmware 3, the lyric pair (type 4) and protocol 1 (type 6).
+FakeCardScript LyricCard(std::vector<std::pair<uint8_t, uint8_t>> pairs = {{1, 2}, {4, 1}, {6, 1}}) {
+    FakeCardScript s;
+    s.info = MakeInfoReply(0, 2, 3, pairs);
+    s.partitionSize = std::make_pair(uint16_t(192), uint16_t(32));
+    return s;
+}
+
+HardwareParams Screen() {
+    HardwareParams hw;
+    hw.comIndex = 0;
+    hw.baudIndex = 8;  // 115200, the fake card's rate
+    hw.colorCode = 5;
+    return hw;
+}
+
+// The text of a lyric frame body of protocol 1 (ASCII characters only).
+std::string BodyText(const std::vector<uint8_t>& body) {
+    std::string text;
+    for (size_t i = 19; i + 1 < body.size() - 4; i += 2) text.push_back(char(body[i + 1]));
+    return text;
+}
+
+std::vector<std::string> Lines(const FakeCard& card) {
+    std::vector<std::string> out;
+    for (const auto& b : card.log().lyricBodies) out.push_back(BodyText(b));
+    return out;
+}
+
+// One playback on a fake card with its files in a folder of their own.
+struct Rig {
+    MusicTempDir dir;
+    ScopedEnv resources{"LEDSUITE_RESOURCES", dir.path.string()};
+    ScopedEnv data{"XDG_DATA_HOME", dir.file("data")};
+    FakeCard card;
+    ScopedPorts ports{{card.slavePath()}};
+    PlaybackShared shared;
+    ClockMediaPlayer media;
+    TimedSpeech speech;
+    RecordingChannel channel{&speech, 1};
+    MusicPlayback playback{shared, media, speech, &channel};
+
+    explicit Rig(FakeCardScript script = LyricCard(), int64_t mediaMs = 300) : card(std::move(script)), media(mediaMs) {
+        card.Start();
+        fs::create_directories(dir.path / "zu_lyric");
+    }
+    std::u16string File(const std::string& name, const std::string& bytes) {
+        WriteBytes(dir.file(name), bytes);
+        return Utf8ToWide(dir.file(name));
+    }
+    void Add(const std::u16string& path, uint32_t pause = 0) {
+        std::lock_guard<std::mutex> lock(shared.mutex);
+        shared.rows.push_back({path, 1, pause, 13, 0, 0});
+    }
+    bool WaitStopped() {
+        for (int i = 0; i < 1000 && shared.runState != kRunStopped; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        playback.Join();
+        return shared.runState == kRunStopped;
+    }
+};
+
+TEST(PlaybackStart, CardChecksDecideWhetherPlaybackStarts) {
+    {
+        Rig rig;
+        EXPECT_EQ(rig.playback.Start(Screen()), StartResult::EmptyList);
+        rig.Add(u"/none.mp3");
+        HardwareParams elsewhere = Screen();
+        elsewhere.comIndex = 3;  // not in the port table
+        EXPECT_EQ(rig.playback.Start(elsewhere), StartResult::PortFailed);
+        EXPECT_EQ(rig.shared.runState, kRunStopped);
+    }
+    {
+        FakeCardScript silent = LyricCard();
+        silent.baud = 0;
+        Rig rig(silent);
+        rig.Add(u"/none.mp3");
+        EXPECT_EQ(rig.playback.Start(Screen()), StartResult::NoCard);
+        EXPECT_EQ(rig.card.log().count(0x01), 0u);
+    }
+    {
+        Rig rig(LyricCard({{4, 1}, {5, 0}}));  // the lyric pair without the protocol pair
+        rig.Add(u"/none.mp3");
+        EXPECT_EQ(rig.playback.Start(Screen()), StartResult::NoLyricSupport);
+        EXPECT_EQ(rig.card.log().count(0x21), 0u);
+        EXPECT_FALSE(rig.playback.WorkerAlive());
+    }
+    {
+        Rig rig(LyricCard({{6, 1}}));  // protocol pair, no lyric pair
+        rig.Add(u"/none.mp3");
+        EXPECT_EQ(rig.playback.Start(Screen()), StartResult::NoLyricSupport);
+    }
+}
+
+TEST(PlaybackStart, SignSizeAnsweredOrNot) {
+    FakeCardScript noSize = LyricCard({{4, 1}, {6, 2}});
+    noSize.partitionSize.reset();
+    Rig rig(noSize);
+    rig.Add(rig.File("a.mp3", "x"));
+    {
+        std::lock_guard<std::mutex> lock(rig.shared.mutex);
+        rig.shared.settings.signWidth = 99;
+    }
+    EXPECT_EQ(rig.playback.Start(Screen()), StartResult::StartedWithoutSize);
+    EXPECT_EQ(rig.playback.LyricProtocol(), 2);
+    EXPECT_EQ(rig.shared.Settings().signWidth, 0);
+    EXPECT_EQ(rig.shared.Settings().signHeight, 0);
+    EXPECT_TRUE(rig.WaitStopped());
+    EXPECT_EQ(rig.media.opened().size(), 1u);
+}
+
+TEST(Playback, MediaSendsItsLyricLinesThenTheListEnds) {
+    Rig rig;
+    WriteBytes(rig.dir.file("zu_lyric/song.lrc"), "[00:00.00]one\n[00:00.10]two\n[00:00.20]three\n");
+    rig.Add(rig.File("song.mp3", "x"));
+    {
+        std::lock_guard<std::mutex> lock(rig.shared.mutex);
+        rig.shared.settings.screenColorMode = 9;  // replaced by the screen's colour mode
+    }
+    rig.shared.musicVolume = 500;
+    ASSERT_EQ(rig.playback.Start(Screen()), StartResult::Started);
+    EXPECT_EQ(rig.shared.Settings().signWidth, 192);
+    EXPECT_EQ(rig.shared.Settings().screenColorMode, 5);
+    ASSERT_TRUE(rig.WaitStopped());
+    EXPECT_EQ(Lines(rig.card), (std::vector<std::string>{"one", "two", "three"}));
+    EXPECT_EQ(rig.shared.Settings().source, kSourceMedia);
+    EXPECT_EQ(rig.media.volumes().front(), 500);
+    EXPECT_GE(rig.speech.stops(), 1);  // the end purges speech too
+    EXPECT_TRUE(rig.channel.posted().empty());
+}
+
+TEST(Playback, TextIsSpokenSentenceBySentenceWithItsVoiceAndRate) {
+    Rig rig;
+    rig.Add(rig.File("talk.TXT", "Hello, world! How are you?"), 1);
+    {
+        std::lock_guard<std::mutex> lock(rig.shared.mutex);
+        rig.shared.settings.defaultText = u"pause";
+    }
+    ASSERT_EQ(rig.playback.Start(Screen()), StartResult::Started);
+    ASSERT_TRUE(rig.WaitStopped());
+    const std::vector<std::u16string> sentences = {u"Hello,", u" world!", u" How are you?"};
+    EXPECT_EQ(rig.speech.spoken(), sentences);
+    EXPECT_EQ(Lines(rig.card), (std::vector<std::string>{"Hello,", " world!", " How are you?", "pause"}));
+    EXPECT_EQ(rig.speech.selected(), std::vector<int>{1});
+    EXPECT_EQ(rig.speech.rates(), std::vector<int>{3});
+    const auto sent = rig.channel.sent();
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), IMC_SPEAK_TEXT), 3);
+    EXPECT_TRUE(rig.media.opened().empty());
+}
+
+TEST(Playback, TextThroughTheSystemSpeechFacade) {
+    Rig rig;
+    auto speech = MakeSystemSpeechEngine();
+    ASSERT_GT(speech->VoiceCount(), 0);
+    RecordingChannel channel(speech.get());
+    MusicPlayback playback(rig.shared, rig.media, *speech, &channel);
+    rig.Add(rig.File("talk.txt", "Hello, world!"));
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(playback.Start(Screen()), StartResult::Started);
+    for (int i = 0; i < 1000 && rig.shared.runState != kRunStopped; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    playback.Join();
+    // Each sentence is shown as it is spoken, and the next waits until the voice is done.
+    EXPECT_EQ(Lines(rig.card), (std::vector<std::string>{"Hello,", " world!"}));
+    EXPECT_GT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
+    EXPECT_FALSE(speech->IsSpeaking());
+}
+
+TEST(Playback, MissingAnswerEndsWithTheLinkBrokenNotice) {
+    FakeCardScript once = LyricCard();
+    once.lyricAnswers = 1;
+    Rig rig(once);
+    rig.Add(rig.File("talk.txt", "one; two; three;"));
+    ASSERT_EQ(rig.playback.Start(Screen()), StartResult::Started);
+    ASSERT_TRUE(rig.WaitStopped());
+    EXPECT_EQ(rig.card.log().lyricBodies.size(), 2u);
+    EXPECT_EQ(rig.channel.posted(), std::vector<int>{IMC_LINK_BROKEN});
+    EXPECT_GE(rig.speech.stops(), 1);
+    EXPECT_GE(rig.media.stops(), 1);
+}
+
+TEST(Playback, StopLoopAndRowRequestsWhilePlaying) {
+    Rig rig(LyricCard(), 100000);  // the media plays until told otherwise
+    rig.Add(rig.File("a.mp3", "x"));
+    rig.Add(rig.File("b.mp3", "x"));
+    ASSERT_EQ(rig.playback.Start(Screen()), StartResult::Started);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    rig.shared.rowRequest = 1;
+    for (int i = 0; i < 200 && rig.media.opened().size() < 2; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    // Rows deleted under the worker: it keeps its copy and never reads a freed row.
+    {
+        std::lock_guard<std::mutex> lock(rig.shared.mutex);
+        rig.shared.rows.clear();
+    }
+    rig.playback.Pause();
+    EXPECT_EQ(rig.shared.runState, kRunPaused);
+    rig.playback.Resume();
+    rig.playback.RequestStop();
+    ASSERT_TRUE(rig.WaitStopped());
+    auto opened = rig.media.opened();
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_TRUE(opened[1].ends_with("b.mp3"));
+}
+
+TEST(Playback, LoopStartsAgainAndAClosedWindowWaits) {
+    Rig rig(LyricCard(), 10);
+    rig.Add(rig.File("a.mp3", "x"));
+    {
+        std::lock_guard<std::mutex> lock(rig.shared.mutex);
+        rig.shared.settings.loop = 1;
+    }
+    ASSERT_EQ(rig.playback.Start(Screen()), StartResult::Started);
+    for (int i = 0; i < 400 && rig.media.opened().size() < 3; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_GE(rig.media.opened().size(), 3u);
+    rig.playback.RequestStop();
+    ASSERT_TRUE(rig.WaitStopped());
+
+    // 12:00 is outside 22:00..06:00: the row waits and nothing plays until the stop.
+    ScopedClockOverride noon(LocalTime{2024, 5, 1, 12, 0, 0, 3, 0});
+    Rig night;
+    {
+        std::lock_guard<std::mutex> lock(night.shared.mutex);
+        night.shared.rows.push_back({night.File("n.mp3", "x"), 0, 0, 10, PackDailyTime(22, 0, 0), PackDailyTime(6, 0, 0)});
+    }
+    ASSERT_EQ(night.playback.Start(Screen()), StartResult::Started);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_TRUE(night.media.opened().empty());
+    night.playback.RequestStop();
+    ASSERT_TRUE(night.WaitStopped());
+}
+
+TEST(Playback, MissingLyricsAreSearchedChosenDownloadedAndKept) {
+    LoopbackHttpServer server([](const std::string& target) -> HttpAnswer {
+        if (target.find("?sh?") != std::string::npos)
+            return {200, "<lrc id=\"1\" artist=\"a\" title=\"x\"></lrc><lrc id=\"2\" artist=\"b\" title=\"y\"></lrc>"};
+        if (target.find("Id=2&") != std::string::npos) return {200, "[00:00.00]got it\n"};
+        return {404, ""};
+    });
+    Rig rig;
+    LyricServerConfig config;
+    config.hosts = {server.host(), ""};
+    rig.playback.SetLyricServer(config);
+    rig.Add(rig.File("new song.mp3", "x"));
+    ASSERT_EQ(rig.playback.Start(Screen()), StartResult::Started);
+    ASSERT_TRUE(rig.WaitStopped());
+    EXPECT_EQ(Lines(rig.card), std::vector<std::string>{"got it"});
+    EXPECT_EQ(rig.channel.sent(), std::vector<int>{IMC_SELECT_LYRIC});
+    EXPECT_TRUE(fs::exists(rig.dir.file("data/ledsuite/zu_lyric/new song.lrc")));
+    EXPECT_NE(server.requests()[0].find("Title=6E006500770073006F006E006700"), std::string::npos);
+}
+
+TEST(PlaybackRules, WindowsPathsAndCardInformation) {
+    const uint32_t t6 = PackDailyTime(6, 0, 0), t12 = PackDailyTime(12, 0, 0), t22 = PackDailyTime(22, 0, 0);
+    EXPECT_TRUE(InDailyWindow(0, 0, t12));
+    EXPECT_TRUE(InDailyWindow(t6, t12, t6));
+    EXPECT_TRUE(InDailyWindow(t6, t12, t12));
+    EXPECT_FALSE(InDailyWindow(t6, t12, t22));
+    EXPECT_TRUE(InDailyWindow(t22, t6, PackDailyTime(23, 0, 0)));
+    EXPECT_TRUE(InDailyWindow(t22, t6, PackDailyTime(1, 0, 0)));
+    EXPECT_FALSE(InDailyWindow(t22, t6, t12));
+    EXPECT_TRUE(IsSpokenTextPath(u"a.txt"));
+    EXPECT_TRUE(IsSpokenTextPath(u"/x/B.TxT"));
+    EXPECT_FALSE(IsSpokenTextPath(u"txt"));
+    EXPECT_FALSE(IsSpokenTextPath(u"a.mp3"));
+    // The pairs are walked over the bytes that arrived only.
+    auto reply = MakeInfoReply(0, 2, 3, {{4, 1}, {6, 7}});
+    EXPECT_EQ(LyricProtocolOf(CardInfoReply::Parse(reply)), 7);
+    reply[2] = 100;  // announces more than came
+    EXPECT_EQ(LyricProtocolOf(CardInfoReply::Parse(reply)), 7);
+    EXPECT_FALSE(LyricProtocolOf(CardInfoReply::Parse(std::span(reply.data(), 9))));
+    EXPECT_FALSE(LyricProtocolOf(CardInfoReply::Parse(MakeInfoReply(0, 2, 2, {{4, 1}, {6, 7}}))));
+}
+
+}  // namespace
+}  // namespace ledsuite

@@ -1,0 +1,173 @@
+#include <gtest/gtest.h>
+
+#include "content/crc16.h"
+#include "music/playlist.h"
+#include "music_test_util.h"
+
+namespace ledsuite {
+namespace {
+
+using testing::MusicTempDir;
+
+// The file's own CRC rule typed out: CRC-16/MODBUS, reflected 0xA001, start 0xFFFF.
+uint16_t ModbusByHand(const std::vector<uint8_t>& bytes, size_t from) {
+    uint16_t crc = 0xFFFF;
+    for (size_t i = from; i < bytes.size(); ++i) {
+        crc ^= bytes[i];
+        for (int k = 0; k < 8; ++k) crc = (crc & 1) ? uint16_t((crc >> 1) ^ 0xA001) : uint16_t(crc >> 1);
+    }
+    return crc;
+}
+
+PlaylistEntry Row(const std::u16string& path, uint32_t pause) {
+    return {path, 3, pause, 7, PackDailyTime(8, 30, 0), PackDailyTime(22, 15, 59)};
+}
+
+TEST(PlaylistFile, EmptyListIs282BytesWithCountZeroAndItsCrc) {
+    auto bytes = EncodePlaylistFile({});
+    ASSERT_EQ(bytes.size(), 282u);
+    ASSERT_TRUE(DecodePlaylistFile(bytes));
+    EXPECT_EQ(bytes[2] | bytes[3] << 8, 0);
+    EXPECT_EQ(std::string(bytes.begin() + 4, bytes.begin() + 8), "mfis");
+    EXPECT_EQ(bytes[8] | bytes[9] << 8, 0);
+    EXPECT_EQ(bytes[0] | bytes[1] << 8, ModbusByHand(bytes, 2));
+    // Defaults of the settings record: height 16, colour 5, move speed 255, centred.
+    EXPECT_EQ(bytes[10], 16);
+    EXPECT_EQ(bytes[11], 5);
+    EXPECT_EQ(bytes[17], 255);
+    EXPECT_EQ(bytes[19], 1);
+}
+
+TEST(PlaylistFile, RowsAndSettingsSitAtTheirOffsetsAndComeBack) {
+    PlaylistFile file;
+    file.settings.fontHeight = 24;
+    file.settings.color = kLrcColorRandom;
+    file.settings.loop = 1;
+    file.settings.sentencePause = 0x1234;
+    file.settings.defaultText = u"你好";
+    file.settings.signWidth = 192;
+    file.settings.signHeight = 0x2010;
+    file.rows = {Row(u"/music/a.mp3", 90), Row(u"/texts/b.txt", 0)};
+    auto bytes = EncodePlaylistFile(file);
+    ASSERT_EQ(bytes.size(), 282u + 2 * 540);
+    EXPECT_EQ(bytes[8], 2);
+    EXPECT_EQ(bytes[10 + 10] | bytes[10 + 11] << 8, 0x1234);
+    EXPECT_EQ(bytes[10 + 12] | bytes[10 + 13] << 8, 0x4F60);  // 你
+    EXPECT_EQ(bytes[10 + 268] | bytes[10 + 269] << 8, 192);
+    EXPECT_EQ(bytes[10 + 270] | bytes[10 + 271] << 8, 0x2010);
+    const size_t r0 = 282;
+    EXPECT_EQ(bytes[r0], '/');
+    EXPECT_EQ(bytes[r0 + 520], 3);                        // role
+    EXPECT_EQ(bytes[r0 + 524], 90);                       // pause
+    EXPECT_EQ(bytes[r0 + 528], 7);                        // rate index
+    EXPECT_EQ(bytes[r0 + 532] | bytes[r0 + 533] << 8, (8 << 12 | 30 << 6) & 0xFFFF);
+    EXPECT_EQ(bytes[r0 + 534], (8 << 12 | 30 << 6) >> 16);
+    auto back = DecodePlaylistFile(bytes);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->settings, file.settings);
+    EXPECT_EQ(back->rows, file.rows);
+}
+
+TEST(PlaylistFile, DamagedFilesLoadNothing) {
+    PlaylistFile file;
+    file.rows = {Row(u"/music/a.mp3", 1)};
+    const auto good = EncodePlaylistFile(file);
+    ASSERT_TRUE(DecodePlaylistFile(good));
+    for (size_t at : {size_t(2), size_t(5), size_t(8), size_t(100), size_t(282 + 10), good.size() - 1}) {
+        auto bad = good;
+        bad[at] ^= 0x01;
+        EXPECT_FALSE(DecodePlaylistFile(bad)) << "byte " << at;
+    }
+    auto longer = good;
+    longer.push_back(0);
+    EXPECT_FALSE(DecodePlaylistFile(longer));
+    EXPECT_FALSE(DecodePlaylistFile(std::span(good.data(), 281)));
+}
+
+TEST(PlaylistFile, UnterminatedFieldsStayInsideTheirRecords) {
+    PlaylistFile file;
+    file.rows = {Row(std::u16string(300, u'x'), 0)};  // cut to 259 units and a NUL on save
+    file.settings.defaultText = std::u16string(200, u'y');
+    auto bytes = EncodePlaylistFile(file);
+    // Fill both fields to their ends with no NUL and fix the CRC: the load stops at the field's end.
+    for (size_t i = 0; i < 260; ++i) bytes[282 + 2 * i] = 'z', bytes[282 + 2 * i + 1] = 0;
+    for (size_t i = 0; i < 128; ++i) bytes[22 + 2 * i] = 'w', bytes[22 + 2 * i + 1] = 0;
+    const uint16_t crc = Crc16Modbus(bytes.size() - 2, bytes.data() + 2);
+    bytes[0] = uint8_t(crc), bytes[1] = uint8_t(crc >> 8);
+    auto back = DecodePlaylistFile(bytes);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->rows[0].path, std::u16string(260, u'z'));
+    EXPECT_EQ(back->rows[0].voiceRole, 3);
+    EXPECT_EQ(back->settings.defaultText, std::u16string(128, u'w'));
+    EXPECT_EQ(back->settings.signWidth, 0);
+}
+
+TEST(PlaylistFile, SaveGoesThroughARenameAndLoadsBack) {
+    MusicTempDir dir;
+    const std::string path = PlaylistFilePath(dir.path.string());
+    EXPECT_EQ(path, dir.file("playlist.dat"));
+    PlaylistFile file;
+    file.rows = {Row(u"/a.mp3", 5)};
+    ASSERT_TRUE(SavePlaylistFile(file, path));
+    auto back = LoadPlaylistFile(path);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->rows, file.rows);
+    // A failed save (the folder is gone) leaves nothing half-written behind.
+    EXPECT_FALSE(SavePlaylistFile(file, dir.file("missing/playlist.dat")));
+    EXPECT_FALSE(LoadPlaylistFile(dir.file("missing/playlist.dat")));
+}
+
+TEST(PlaylistText, TimesRatesAndRolesAsThePaneShowsThem) {
+    EXPECT_EQ(FormatSeconds(90), u"00:01:30");
+    EXPECT_EQ(FormatSeconds(3 * 3600 + 4 * 60 + 5), u"03:04:05");
+    EXPECT_EQ(FormatSeconds(3600), u"01:00:00");
+    EXPECT_EQ(FormatPackedTime(PackDailyTime(23, 59, 58)), u"23:59:58");
+    EXPECT_EQ(PackDailyTime(1, 2, 3), 4096u + 128 + 3);
+    EXPECT_EQ(FormatRate(0), u"-10");
+    EXPECT_EQ(FormatRate(10), u"0");
+    EXPECT_EQ(FormatRate(20), u"10");
+    auto t = ParseHms(u"12:34:56");
+    ASSERT_TRUE(t);
+    EXPECT_EQ(t->hour * 10000 + t->minute * 100 + t->second, 123456);
+    t = ParseHms(u"1:02:03");
+    ASSERT_TRUE(t);
+    EXPECT_EQ(t->hour * 10000 + t->minute * 100 + t->second, 10203);
+    for (auto bad : {u"", u"12:34", u"1:2:3:4", u"001:02:03", u"12:00:60", u"24:00:00", u"aa:bb:cc", u"12:60:00"})
+        EXPECT_FALSE(ParseHms(bad));
+    EXPECT_EQ(ClampVoiceRole(5, 3), 2);
+    EXPECT_EQ(ClampVoiceRole(1, 3), 1);
+    EXPECT_EQ(ClampVoiceRole(3, 1), 0);
+    EXPECT_EQ(ClampVoiceRole(4, 0), 4);  // no voices: kept, never -1
+}
+
+TEST(LrcDialogChoices, HeightsColoursAndSpeeds) {
+    using H = std::vector<uint8_t>;
+    EXPECT_EQ(LrcHeightChoices(0x01), (H{12, 16}));
+    EXPECT_EQ(LrcHeightChoices(0x02), (H{12, 16, 24}));
+    EXPECT_EQ(LrcHeightChoices(0x03), (H{12, 16, 24, 32}));
+    EXPECT_EQ(LrcHeightChoices(0x104), (H{12, 16, 24, 32, 48}));
+    EXPECT_EQ(LrcHeightChoices(0x105), (H{12, 16, 24, 32, 48, 64}));
+    EXPECT_EQ(LrcHeightChoices(0x00), H{});
+    EXPECT_EQ(LrcHeightChoices(0x06), H{});
+    EXPECT_EQ(LrcHeightChoices(0x31), (H{12, 16}));  // low nibble 1
+    // Items: Monochrome, Red, Green, Yellow, Random, Auto.
+    const std::pair<uint8_t, int> colours[] = {{5, 0}, {9, 1}, {10, 2}, {12, 3}, {241, 4}, {240, 5}, {7, 0}};
+    for (auto [c, item] : colours) EXPECT_EQ(LrcColorItem(c), item) << int(c);
+    for (auto [c, item] : colours) {
+        if (c != 7) {
+            EXPECT_EQ(LrcColorFromItem(item), c);
+        }
+    }
+    EXPECT_EQ(LrcColorFromItem(9), 5);
+    EXPECT_EQ(LrcColorFromItem(6), 5);
+    EXPECT_EQ(MoveSpeedItem(255), 0);
+    EXPECT_EQ(MoveSpeedItem(7), 3);   // "Default", "5", "6", "7"
+    EXPECT_EQ(MoveSpeedItem(2), 1);   // clamped to 5
+    EXPECT_EQ(MoveSpeedItem(254), 31);  // clamped to 35
+    EXPECT_EQ(MoveSpeedFromItem(0), 255);
+    EXPECT_EQ(MoveSpeedFromItem(3), 7);
+    EXPECT_EQ(MoveSpeedFromItem(31), 35);
+}
+
+}  // namespace
+}  // namespace ledsuite

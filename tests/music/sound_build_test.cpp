@@ -1,0 +1,65 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "content/text_codec.h"
+#include "music/sound_build.h"
+#include "music_test_util.h"
+
+namespace ledsuite {
+namespace {
+
+using testing::MusicTempDir;
+namespace fs = std::filesystem;
+
+TEST(SoundBuild, ProgressBars) {
+    EXPECT_EQ(OverallPercent({3, 1, 0.5f}), 33);
+    EXPECT_EQ(CurrentPercent({3, 1, 0.5f}), 50);
+    EXPECT_EQ(OverallPercent({0, 0, 0}), 0);  // no step yet: no division
+    EXPECT_EQ(OverallPercent({2, 5, 0}), 100);
+    EXPECT_EQ(CurrentPercent({1, 0, 2.0f}), 100);
+    EXPECT_EQ(CurrentPercent({1, 0, std::nanf("")}), 0);
+}
+
+TEST(SoundBuild, MusicFilesConvertUntilTheFirstFailure) {
+    MusicTempDir dir;
+    testing::WriteBytes(dir.file("a.wav"), testing::ToneWav(200, 44100));
+    testing::WriteBytes(dir.file("junk.wav"), "not a sound");
+    std::vector<std::u16string> shown;
+    std::vector<int> overall;
+    MusicBuildCallbacks cb;
+    cb.show = [&](const std::u16string& t) { shown.push_back(t); };
+    cb.overall = [&](int v) { overall.push_back(v); };
+
+    // The second source is missing: the first target is written, then the build stops.
+    auto r = BuildMusicFiles({dir.file("a.wav"), dir.file("gone.wav")}, {dir.file("001.ssf"), dir.file("002.ssf")}, cb);
+    EXPECT_EQ(r.status, MusicBuildStatus::SourceMissing);
+    EXPECT_EQ(r.written, 1u);
+    EXPECT_EQ(MusicBuildMessage(r), u"文件不存在: " + Utf8ToWide(dir.file("gone.wav")));
+    EXPECT_EQ(overall, std::vector<int>{50});
+    ASSERT_TRUE(fs::exists(dir.file("001.ssf")));
+    EXPECT_FALSE(fs::exists(dir.file("002.ssf")));
+    // 44,100 Hz comes out at 22,050 Hz: 200 ms is 4,410 samples behind the 512-byte header.
+    const std::string ssf = testing::ReadBytes(dir.file("001.ssf"));
+    EXPECT_EQ(ssf.substr(2, 3), "kip");
+    EXPECT_EQ(ssf.size(), 512u + 4410 * 2);
+    EXPECT_EQ(shown.front(), u"载入音乐文件: " + Utf8ToWide(dir.file("a.wav")));
+
+    r = BuildMusicFiles({dir.file("junk.wav")}, {dir.file("003.ssf")}, cb);
+    EXPECT_EQ(r.status, MusicBuildStatus::NotSound);
+    EXPECT_EQ(MusicBuildMessage(r), u"不是WAV,也不是MP3文件: " + Utf8ToWide(dir.file("junk.wav")));
+
+    r = BuildMusicFiles({dir.file("a.wav")}, {dir.file("no/such/folder/004.ssf")}, cb);
+    EXPECT_EQ(r.status, MusicBuildStatus::WriteFailed);
+    EXPECT_EQ(r.written, 0u);
+
+    r = BuildMusicFiles({dir.file("a.wav")}, {}, cb);
+    EXPECT_EQ(r.status, MusicBuildStatus::ListsDiffer);
+
+    r = BuildMusicFiles({dir.file("a.wav")}, {dir.file("005.ssf")}, cb);
+    EXPECT_EQ(r.status, MusicBuildStatus::Saved);
+    EXPECT_EQ(MusicBuildMessage(r), u"Save");
+}
+
+}  // namespace
+}  // namespace ledsuite

@@ -1,0 +1,319 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QTest>
+
+#include "content/paths.h"
+#include "music/ui/lrc_setting_dlg.h"
+#include "music/ui/music_ctrl.h"
+#include "music/ui/sel_lrc_dlg.h"
+#include "music/ui/volume_dlg.h"
+#include "tests/link/link_test_util.h"
+#include "tests/music/http_server.h"
+#include "tests/music/music_test_util.h"
+#include "tests/music/playback_fakes.h"
+#include "tests/qt_main/qt_test_util.h"
+#include "toolkit/list_ctrl.h"
+#include "toolkit/qt_text.h"
+
+namespace ledsuite {
+namespace {
+
+using namespace ledsuite::testing;
+
+// Answers the pane's question for the screen record; records the rest.
+struct ScreenChannel : InternalChannel {
+    HardwareParams screen;
+    ScreenChannel() {
+        screen.baudIndex = 8;  // the fake card's 115200
+        screen.colorCode = 5;
+        screen.fontChip = 0x02;
+    }
+    intptr_t send(int code, intptr_t) override {
+        return code == IMC_GET_SCREEN_RECORD ? reinterpret_cast<intptr_t>(&screen) : 0;
+    }
+    void post(int, intptr_t) override {}
+};
+
+// A pane with its own data folders and fake outputs, shown so that its editors can open.
+struct Pane {
+    MusicTempDir dir;
+    ScopedEnv appdata{"LEDSUITE_APPDATA", dir.file("app")};
+    ScopedEnv data{"XDG_DATA_HOME", dir.file("data")};
+    ScopedEnv res{"LEDSUITE_RESOURCES", dir.path.string()};
+    ScreenChannel channel;
+    CMusicCtrl* pane;
+    QWidget window;
+
+    explicit Pane(int64_t mediaMs = 100000) {
+        fs::create_directories(dir.path / "app");
+        ResetAppDataFolderForTests();
+        pane = new CMusicCtrl(&window, &channel, std::make_unique<ClockMediaPlayer>(mediaMs),
+                              std::make_unique<TimedSpeech>(20, 3));
+        window.resize(800, 400);
+        pane->resize(800, 400);
+        window.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+    }
+    ~Pane() { ResetAppDataFolderForTests(); }
+    QString Cell(int row, int column) const { return pane->List()->item(row, column)->text(); }
+    bool Enabled(int id) const { return pane->Action(id)->isEnabled(); }
+    bool Checked(int id) const { return pane->Action(id)->isChecked(); }
+    std::string File(const std::string& name) {
+        WriteBytes(dir.file(name), "x");
+        return dir.file(name);
+    }
+};
+
+TEST(MusicPane, CommandStatesFollowTheListAndThePlayback) {
+    FakeCard card([] {
+        FakeCardScript s;
+        s.info = MakeInfoReply(0, 2, 3, {{4, 1}, {6, 1}});
+        s.partitionSize = std::make_pair(uint16_t(64), uint16_t(16));
+        return s;
+    }());
+    card.Start();
+    ScopedPorts ports({card.slavePath()});
+    Pane p;
+    using C = CMusicCtrl;
+    EXPECT_FALSE(p.Enabled(C::ID_MUSIC_PLAY));
+    EXPECT_FALSE(p.Enabled(C::ID_MUSIC_STOP));
+    EXPECT_FALSE(p.Enabled(C::ID_MUSIC_PREVIOUS));
+    EXPECT_FALSE(p.Enabled(C::ID_MUSIC_DEL));
+    EXPECT_TRUE(p.Enabled(C::ID_MUSIC_ADD));
+    ASSERT_TRUE(p.pane->AddFile(QString::fromStdString(p.File("a.mp3"))));
+    EXPECT_EQ(p.Cell(0, 1), "a.mp3");
+    EXPECT_EQ(p.Cell(0, 4), "0");
+    EXPECT_EQ(p.Cell(0, 5), "00:00:00");
+    EXPECT_TRUE(p.Enabled(C::ID_MUSIC_PLAY));
+    EXPECT_FALSE(p.Checked(C::ID_MUSIC_PLAY));
+    EXPECT_FALSE(p.Enabled(C::ID_MUSIC_STOP));
+
+    p.pane->Action(C::ID_MUSIC_PLAY)->trigger();
+    EXPECT_TRUE(p.Checked(C::ID_MUSIC_PLAY));
+    EXPECT_TRUE(p.Enabled(C::ID_MUSIC_STOP));
+    EXPECT_EQ(p.pane->Shared().Settings().signWidth, 64);
+    p.pane->RunCommand(C::ID_MUSIC_PLAY);  // pause
+    EXPECT_EQ(p.pane->Shared().runState, kRunPaused);
+    EXPECT_FALSE(p.Checked(C::ID_MUSIC_PLAY));
+    p.pane->RunCommand(C::ID_MUSIC_PLAY);  // resume
+    EXPECT_EQ(p.pane->Shared().runState, kRunPlaying);
+    p.pane->RunCommand(C::ID_MUSIC_STOP);
+    EXPECT_TRUE(WaitUntil([&] { return p.Enabled(C::ID_MUSIC_PLAY) && !p.Enabled(C::ID_MUSIC_STOP); }));
+    EXPECT_FALSE(p.Checked(C::ID_MUSIC_PLAY));
+
+    p.pane->RunCommand(C::ID_MUSIC_LOOP);
+    EXPECT_TRUE(p.Checked(C::ID_MUSIC_LOOP));
+    EXPECT_EQ(p.pane->Shared().Settings().loop, 1);
+}
+
+TEST(MusicPane, StartFailuresAndTheBrokenLinkAreShown) {
+    FakeCard card([] {
+        FakeCardScript s;
+        s.info = MakeInfoReply(0, 2, 3, {{4, 1}});  // no lyric protocol pair
+        return s;
+    }());
+    card.Start();
+    ScopedPorts ports({card.slavePath()});
+    Pane p;
+    p.pane->AddFile(QString::fromStdString(p.File("a.mp3")));
+    QString text, caption;
+    auto record = [&](CMessageBoxFx* box) {
+        text = box->TextLabel()->text();
+        caption = box->windowTitle();
+        box->done(IDOK);
+    };
+    AnswerNextBox(record);
+    p.pane->RunCommand(CMusicCtrl::ID_MUSIC_PLAY);
+    EXPECT_EQ(text, "The connected ctrl card doesn't support lyric show");
+    EXPECT_EQ(p.pane->Shared().runState, kRunStopped);
+
+    AnswerNextBox(record);
+    p.pane->onInternal(IMC_LINK_BROKEN, 0);
+    EXPECT_EQ(text, "The connection to Ctrl Card has been broken");
+    EXPECT_EQ(caption, "Lyric Show");
+
+    AnswerNextBox(record);
+    EXPECT_FALSE(p.pane->AddFile(QString(260, 'p')));
+    EXPECT_EQ(p.pane->List()->rowCount(), 1);
+    EXPECT_TRUE(p.pane->AddFile(QString(259, 'p')));
+}
+
+TEST(MusicPane, PlaylistFileAtStartupAndShutdown) {
+    Pane p;
+    const std::string path = PlaylistFilePath();
+    PlaylistFile file;
+    file.rows = {{u"/m/song.mp3", 7, 90, 3, PackDailyTime(8, 5, 9), PackDailyTime(20, 0, 1)}};
+    file.settings.color = kLrcColorRandom;
+    ASSERT_TRUE(SavePlaylistFile(file, path));
+    EXPECT_TRUE(p.pane->onInternal(IMC_STARTUP_DONE, 0));
+    ASSERT_EQ(p.pane->List()->rowCount(), 1);
+    const QStringList expected = {"1", "song.mp3", "voice 2", "00:01:30", "-7", "08:05:09", "20:00:01"};
+    for (int c = 0; c < CMusicCtrl::kColumnCount; ++c) EXPECT_EQ(p.Cell(0, c), expected[c]) << c;
+    // Role 7 is shown clamped but kept as stored.
+    EXPECT_EQ(p.pane->Shared().Row(0)->voiceRole, 7);
+    auto voices = reinterpret_cast<const std::vector<std::u16string>*>(p.pane->onInternal(IMC_GET_VOICE_ROLES, 0));
+    EXPECT_EQ(*voices, (std::vector<std::u16string>{u"voice 0", u"voice 1", u"voice 2"}));
+
+    p.pane->List()->selectRow(0);
+    p.pane->RunCommand(CMusicCtrl::ID_MUSIC_DEL);
+    EXPECT_EQ(p.pane->List()->rowCount(), 0);
+    EXPECT_TRUE(p.pane->onInternal(IMC_SHUTDOWN, 0));
+    EXPECT_EQ(fs::file_size(path), 282u);
+
+    // A damaged file loads nothing and says nothing.
+    auto bytes = ReadBytes(path);
+    bytes[290 % bytes.size()] ^= 1;
+    WriteBytes(path, bytes);
+    p.pane->AddFile("/x.mp3");
+    EXPECT_FALSE(p.pane->onInternal(IMC_STARTUP_DONE, 0));
+    EXPECT_EQ(p.pane->List()->rowCount(), 1);
+}
+
+TEST(MusicPane, CellEditorsStoreRoleRateAndTheThreeTimes) {
+    Pane p;
+    p.pane->AddFile("/a.txt");
+    p.pane->AddFile("/b.txt");
+    CMyListCtrl* list = p.pane->List();
+    list->setCurrentCell(1, 0);
+    auto pick = [&](int column, int index) {
+        emit list->BeginCellEdit(column, 1);
+        ASSERT_TRUE(list->InPlaceList()->isVisible());
+        list->InPlaceList()->setCurrentIndex(index);
+        list->InPlaceList()->EndEdit();
+    };
+    auto time = [&](int column, QTime t) {
+        emit list->BeginCellEdit(column, 1);
+        ASSERT_TRUE(list->InPlaceTime()->isVisible());
+        list->InPlaceTime()->setTime(t);
+        list->InPlaceTime()->EndEdit();
+    };
+    pick(CMusicCtrl::kColRole, 2);
+    pick(CMusicCtrl::kColRate, 0);
+    time(CMusicCtrl::kColPause, QTime(1, 2, 3));
+    time(CMusicCtrl::kColStart, QTime(22, 30, 15));
+    time(CMusicCtrl::kColStop, QTime(6, 0, 59));
+    const PlaylistEntry e = *p.pane->Shared().Row(1);
+    EXPECT_EQ(e.voiceRole, 2);
+    EXPECT_EQ(e.rateIndex, 0u);
+    EXPECT_EQ(e.pauseAfter, 3723u);
+    EXPECT_EQ(e.startTime, 22u << 12 | 30u << 6 | 15u);
+    EXPECT_EQ(e.stopTime, 6u << 12 | 0u << 6 | 59u);
+    EXPECT_EQ(p.Cell(1, CMusicCtrl::kColRate), "-10");
+    EXPECT_EQ(p.Cell(1, CMusicCtrl::kColPause), "01:02:03");
+    // The editor opens on the stored value.
+    emit list->BeginCellEdit(CMusicCtrl::kColStart, 1);
+    EXPECT_EQ(list->InPlaceTime()->time(), QTime(22, 30, 15));
+    list->InPlaceTime()->EndEdit();
+    EXPECT_EQ(p.pane->Shared().Row(0)->rateIndex, 10u);  // the other row is untouched
+
+    // Shift Down moves the selected row; the worker's rows follow under the lock.
+    list->selectRow(0);
+    p.pane->RunCommand(CMusicCtrl::ID_MUSIC_SHIFT_DOWN);
+    EXPECT_EQ(p.pane->Shared().Row(1)->path, u"/a.txt");
+    EXPECT_EQ(p.Cell(1, 0), "2");
+}
+
+TEST(MusicPane, SystemEnginesGiveTheVoiceRoles) {
+    ScreenChannel channel;
+    CMusicCtrl pane(nullptr, &channel);
+    auto voices = reinterpret_cast<const std::vector<std::u16string>*>(pane.onInternal(IMC_GET_VOICE_ROLES, 0));
+    ASSERT_FALSE(voices->empty());
+    EXPECT_FALSE(voices->front().empty());
+}
+
+TEST(LrcSettingDialog, OpensOnTheStoredChoicesAndWritesThemBack) {
+    LrcSettings s;
+    s.color = kLrcColorRandom;
+    s.moveSpeed = 7;
+    s.fontHeight = 24;
+    s.alignment = 3;
+    CLRCSettingDlg dlg(s, 0x02, nullptr);
+    QTimer::singleShot(0, &dlg, [&] {
+        EXPECT_EQ(dlg.ColorBox()->currentText(), "Random");
+        EXPECT_EQ(dlg.SpeedBox()->currentText(), "7");
+        EXPECT_EQ(dlg.HeightBox()->count(), 3);  // chip 2: 12, 16, 24
+        EXPECT_EQ(dlg.HeightBox()->currentText(), "24");
+        EXPECT_EQ(dlg.AlignBox()->currentText(), "Move");
+        dlg.HeightBox()->setCurrentIndex(0);
+        dlg.TextEdit()->setText(QString(200, 'd'));
+        dlg.PauseEdit()->setText("15");
+        dlg.accept();
+    });
+    EXPECT_EQ(dlg.exec(), QDialog::Accepted);
+    EXPECT_EQ(s.color, 241);
+    EXPECT_EQ(s.moveSpeed, 7);
+    EXPECT_EQ(s.fontHeight, 12);
+    EXPECT_EQ(s.sentencePause, 15);
+    EXPECT_EQ(s.defaultText.size(), kLrcDefaultTextMax);
+
+    // No height offered (chip 0): OK keeps the stored height.
+    LrcSettings t;
+    t.fontHeight = 48;
+    CLRCSettingDlg none(t, 0x00, nullptr);
+    QTimer::singleShot(0, &none, [&] { none.accept(); });
+    none.exec();
+    EXPECT_EQ(t.fontHeight, 48);
+}
+
+TEST(SelLrcDialog, ChoosingSearchingAndCancelling) {
+    LoopbackHttpServer server([](const std::string&) -> HttpAnswer {
+        return {200, "<lrc id=\"9\" artist=\"n\" title=\"new\"></lrc>"};
+    });
+    std::vector<LyricMatch> matches = {{u"1", u"a", u"x"}, {u"2", u"b", u"y"}};
+    LyricServerConfig config;
+    config.hosts = {"", server.host()};
+    {
+        CSelLrcDlg dlg(matches, config, nullptr);
+        QString said;
+        QTimer::singleShot(0, &dlg, [&] {
+            EXPECT_EQ(dlg.List()->rowCount(), 2);
+            EXPECT_EQ(dlg.List()->item(1, 2)->text(), "y");
+            AnswerNextBox([&](CMessageBoxFx* box) {
+                said = box->TextLabel()->text();
+                box->done(IDOK);
+                dlg.List()->selectRow(1);
+                dlg.accept();
+            });
+            dlg.accept();  // no row yet: "Please select"
+        });
+        dlg.exec();
+        EXPECT_EQ(said, "Please select");
+        EXPECT_EQ(dlg.Chosen(), 1);
+    }
+    {
+        CSelLrcDlg dlg(matches, config, nullptr);
+        QTimer::singleShot(0, &dlg, [&] {
+            dlg.ServerBox()->setCurrentIndex(1);
+            dlg.TitleEdit()->setText("New");
+            dlg.SearchButton()->click();
+            EXPECT_EQ(dlg.List()->rowCount(), 1);
+            dlg.reject();
+        });
+        dlg.exec();
+        EXPECT_EQ(dlg.Chosen(), -1);
+        EXPECT_EQ(config.choice, 1);
+        EXPECT_EQ(matches, (std::vector<LyricMatch>{{u"9", u"n", u"new"}}));
+    }
+}
+
+TEST(VolumeDialog, SlidersChangeThePaneVolumes) {
+    Pane p;
+    p.pane->RunCommand(CMusicCtrl::ID_MUSIC_VOLUME);
+    CVolumeDlg* dlg = p.pane->VolumeDialog();
+    ASSERT_TRUE(dlg->isVisible());
+    EXPECT_EQ(dlg->MusicSlider()->value(), 1000);
+    dlg->MusicSlider()->setValue(250);
+    dlg->SpeechSlider()->setValue(40);
+    EXPECT_EQ(p.pane->Shared().musicVolume, 250);
+    EXPECT_EQ(p.pane->Shared().speechVolume, 40);
+    dlg->hide();
+}
+
+}  // namespace
+}  // namespace ledsuite

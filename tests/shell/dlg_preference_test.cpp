@@ -1,0 +1,71 @@
+#include "shell/dlg_preference.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/link/fake_server.h"
+#include "tests/qt_main/qt_test_util.h"
+
+namespace ledsuite {
+namespace {
+
+using testing::FakeServer;
+using testing::ServerReply;
+
+TEST(DlgPreference, BytesMapToCombosKeepingHighNibbles) {
+    PreferenceBlock block{};
+    block[4] = 0xA3;
+    block[5] = 0x57;
+    DlgPreference dlg(nullptr, &block, nullptr, nullptr);
+    dlg.show();
+    EXPECT_EQ(dlg.windowTitle(), "Preference");
+    EXPECT_EQ(dlg.Combo(1328)->currentIndex(), 3);  // byte 4
+    EXPECT_EQ(dlg.Combo(1327)->currentIndex(), 7);  // byte 5
+    EXPECT_EQ(dlg.Combo(1324)->count(), 16);
+    emit dlg.Combo(1328)->activated(9);
+    emit dlg.Combo(1331)->activated(15);
+    EXPECT_EQ(block[4], 0xA9);
+    EXPECT_EQ(block[5], 0x57);
+    EXPECT_EQ(block[8], 0x0F);
+}
+
+TEST(DlgPreference, SecondOpeningShowsFirstChoicesAndDefaultReturnsToIt) {
+    PreferenceBlock block{};
+    {
+        DlgPreference first(nullptr, &block, nullptr, nullptr);
+        first.show();
+        emit first.Combo(1325)->activated(5);
+    }
+    DlgPreference second(nullptr, &block, nullptr, nullptr);
+    second.show();
+    EXPECT_EQ(second.Combo(1325)->currentIndex(), 5);
+    emit second.Combo(1325)->activated(2);
+    second.Combo(1325)->setCurrentIndex(2);
+    second.RestoreDefault();
+    EXPECT_EQ(block[2], 5);  // the state at this opening, not zero
+    EXPECT_EQ(second.Combo(1325)->currentIndex(), 5);
+}
+
+TEST(DlgPreference, SaveClearsByteZeroAndUploadsTheGroups) {
+    PreferenceBlock block{};
+    block[0] = 0x33;
+    GroupTable groups;
+    SetGroupName(groups.groups[0], u"G");
+    FakeServer server({ServerReply(0xFFFF), ServerReply(0xFFFF)});
+    const ServerSocket socket = server.Socket(500);
+    DlgPreference dlg(nullptr, &block, &socket, &groups);
+    dlg.show();
+    QString shown;
+    testing::AnswerNextBox([&](CMessageBoxFx* box) {
+        shown = box->TextLabel()->text();
+        box->done(IDOK);
+    });
+    EXPECT_TRUE(dlg.Save());
+    EXPECT_EQ(shown, "Save");
+    EXPECT_EQ(block[0], 0);
+    EXPECT_EQ(server.Requests().size(), 2u);
+    DlgPreference offline(nullptr, &block, nullptr, &groups);
+    EXPECT_FALSE(offline.Save());
+}
+
+}  // namespace
+}  // namespace ledsuite
