@@ -54,6 +54,7 @@ enum FrameCommand : int {
     ID_UDISK = 32846,
     ID_MUSIC = 32847,
     ID_LANGUAGE_AUTO = 32849,  // .. 32852: UiLanguageSetting 0..3
+    ID_REMOTE_CONTROL = 32915,
     ID_LRC_EDITOR = 32916,
     ID_CHANGE_PASSWORD = 32968,
 };
@@ -146,6 +147,11 @@ private:
     void OnSyncTime();
     void OnPreview();
     void OnZoom(int how);
+    // The card dialogs (card_dialogs.cpp).
+    void OnCardSearch();
+    void OnUDisk();
+    void OnMusic();
+    void OnRemoteControl();
 
     Relay relay_;
     CZUDoc doc_;

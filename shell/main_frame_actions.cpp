@@ -33,6 +33,7 @@ const ActionEntry kActions[] = {
     {ID_FILE_SAVE, &kMenuSave, 2, QStyle::SP_DialogSaveButton},
     {ID_FILE_SAVE_AS, &kMenuSaveAs, kNoLabel, QStyle::SP_DialogSaveButton},
     {ID_APP_EXIT, &kMenuExit, kNoLabel, QStyle::SP_DialogCloseButton},
+    {ID_CARD_SEARCH, nullptr, 4, QStyle::SP_FileDialogContentsView},
     {ID_CARD_SEND, nullptr, 5, QStyle::SP_ArrowUp},
     {ID_CARD_UPLOAD, nullptr, 6, QStyle::SP_ArrowDown},
     {ID_POWER_ON, nullptr, 7, QStyle::SP_DialogYesButton},
@@ -42,18 +43,20 @@ const ActionEntry kActions[] = {
     {ID_ZOOM_IN, nullptr, 12, QStyle::SP_ArrowForward},
     {ID_ZOOM_OUT, nullptr, 13, QStyle::SP_ArrowBack},
     {ID_ZOOM_CENTER, nullptr, 14, QStyle::SP_DesktopIcon},
+    {ID_UDISK, nullptr, 16, QStyle::SP_DriveHDIcon},
+    {ID_MUSIC, nullptr, 17, QStyle::SP_MediaVolume},
     {ID_LANGUAGE_AUTO, &kLangAuto, kNoLabel, QStyle::SP_CustomBase},
     {ID_LANGUAGE_AUTO + 1, &kLangSimplified, kNoLabel, QStyle::SP_CustomBase},
     {ID_LANGUAGE_AUTO + 2, &kLangTraditional, kNoLabel, QStyle::SP_CustomBase},
     {ID_LANGUAGE_AUTO + 3, &kLangEnglish, kNoLabel, QStyle::SP_CustomBase},
     {ID_CHANGE_PASSWORD, &kMenuChangePassword, kNoLabel, QStyle::SP_CustomBase},
+    {ID_REMOTE_CONTROL, &kMenuRemoteControl, kNoLabel, QStyle::SP_CustomBase},
     {ID_LRC_EDITOR, &kMenuLrcEditor, kNoLabel, QStyle::SP_CustomBase},
     {ID_APP_ABOUT, &kMenuAbout, kNoLabel, QStyle::SP_MessageBoxInformation},
 };
 
-// The main toolbar in button order: label indexes, kSeparator marks a separator. The card
-// search (4), the USB-disk export (16) and the background music (17) join with their dialogs.
-const int kToolbarLayout[] = {0, 1, 2, -3, 5, 6, 7, 8, 9, -10, 11, 12, 13, 14};
+// The main toolbar in button order: label indexes, a negative index marks a separator.
+const int kToolbarLayout[] = {0, 1, 2, -3, 4, 5, 6, 7, 8, 9, -10, 11, 12, 13, 14, -15, 16, 17};
 
 const ActionEntry* Entry(int id) {
     for (const ActionEntry& e : kActions)
@@ -101,6 +104,7 @@ void CMainFrame::BuildMenus() {
     setting->addMenu(language);
     setting->addAction(AddAction(setting, ID_CHANGE_PASSWORD, kNoLabel));
     QMenu* tool = popup(bar, &kMenuTool);
+    tool->addAction(AddAction(tool, ID_REMOTE_CONTROL, kNoLabel));
     tool->addAction(AddAction(tool, ID_LRC_EDITOR, kNoLabel));
     QMenu* help = popup(bar, &kMenuHelp);
     help->addAction(AddAction(help, ID_APP_ABOUT, kNoLabel));
@@ -152,6 +156,10 @@ void CMainFrame::RunCommand(int id) {
         case ID_ZOOM_IN: OnZoom(0); break;
         case ID_ZOOM_OUT: OnZoom(1); break;
         case ID_ZOOM_CENTER: OnZoom(2); break;
+        case ID_CARD_SEARCH: OnCardSearch(); break;
+        case ID_UDISK: OnUDisk(); break;
+        case ID_MUSIC: OnMusic(); break;
+        case ID_REMOTE_CONTROL: OnRemoteControl(); break;
         case ID_LRC_EDITOR: break;  // the lyric editor has no window
         default:
             if (id >= ID_LANGUAGE_AUTO && id <= ID_LANGUAGE_AUTO + 3) OnLanguage(uint32_t(id - ID_LANGUAGE_AUTO));
@@ -206,7 +214,7 @@ void CMainFrame::UpdateCommandStates() {
     };
     const bool single = NavigationMode() == 0;
     const bool locked = PreviewLock();
-    for (int id = ID_CARD_SEARCH; id <= ID_ZOOM_CENTER; ++id) set(id, single, id == ID_PREVIEW && locked);
+    for (int id = ID_CARD_SEARCH; id <= ID_MUSIC; ++id) set(id, single, id == ID_PREVIEW && locked);
     if (locked) {
         for (int id : {int(ID_CARD_UPLOAD), int(ID_FILE_NEW), int(ID_FILE_OPEN)}) set(id, false);
     } else {

@@ -8,6 +8,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "link/ui/dlg_send_index.h"
 #include "content/program_loader.h"
 #include "content/bytes.h"
 #include "shell/relay.h"
@@ -67,6 +68,7 @@ void CViewSingle::BuildToolbar() {
     contextMenu_ = new QMenu(this);
     contextMenu_->addAction(add(contextMenu_, ID_SHIFT_UP, QIcon(), u"Shift Up", [this] { OnShiftItem(true); }));
     contextMenu_->addAction(add(contextMenu_, ID_SHIFT_DOWN, QIcon(), u"Shift Down", [this] { OnShiftItem(false); }));
+    contextMenu_->addAction(add(contextMenu_, ID_SEND_TO, QIcon(), u"Send To", &CViewSingle::OnSendTo));
 }
 
 void CViewSingle::BuildTrees() {
@@ -234,6 +236,13 @@ void CViewSingle::OnDeleteItem() {
 }
 
 void CViewSingle::OnShiftItem(bool up) { SwapTreeItemWithSibling(active_, up); }
+
+void CViewSingle::OnSendTo() {
+    // Paged sending works on one program set: only with a set selected.
+    const TreeItemRef ref = active_->ItemRef(active_->SelectedItem());
+    if (ref.depth != 1) return;
+    DlgSendIndex(active_->Programs(), size_t(ref.set), this).exec();
+}
 
 void CViewSingle::UpdateCommandStates() {
     const bool unlocked = !PreviewLock();

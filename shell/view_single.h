@@ -31,6 +31,7 @@ enum SinglePageCommand : int {
     ID_DELETE_ITEM = 32777,
     ID_SHIFT_UP = 32866,
     ID_SHIFT_DOWN = 32867,
+    ID_SEND_TO = 32868,
 };
 
 // Answers of a save (IMC_FILE_SAVE): 0 written; the encoder's negative result or
@@ -61,6 +62,7 @@ public:
     void OnAddProgram();
     void OnDeleteItem();
     void OnShiftItem(bool up);
+    void OnSendTo();
     // Enables the commands for the selection and the preview lock.
     void UpdateCommandStates();
 

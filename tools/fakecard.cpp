@@ -234,6 +234,12 @@ void FakeCard::Process(const std::atomic<bool>& stop) {
                 }
                 break;
             }
+            case State::Paged:
+                if (!ProcessPaged(stop)) return;
+                break;
+            case State::IrTable:
+                if (!ProcessIrTable(stop)) return;
+                break;
             case State::ReadBack: {
                 if (pending_.empty()) return;
                 if (pending_.front() != kReadBackRequest) {
@@ -335,8 +341,93 @@ void FakeCard::HandleFrame(const std::vector<uint8_t>& frame, const std::atomic<
             break;
         }
         default:
+            HandleLinkFrame(frame, stop);
+            break;
+    }
+}
+
+void FakeCard::SendRaw(const std::vector<uint8_t>& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = write(master_, bytes.data() + done, bytes.size() - done);
+        if (n > 0) done += size_t(n);
+        else if (n < 0 && errno != EAGAIN && errno != EINTR) return;
+    }
+}
+
+// Paged sending, page deletion and infrared learning.
+void FakeCard::HandleLinkFrame(const std::vector<uint8_t>& frame, const std::atomic<bool>& stop) {
+    switch (CardCommand(frame[7])) {
+        case CardCommand::PagedSend: {
+            sendLength_ = LoadU32(&frame[8]);
+            received_ = 0;
+            confirmed_ = false;
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                log_.paged.clear();
+                log_.pagedEarly = 0;
+            }
+            state_ = sendLength_ ? State::Paged : State::Idle;
+            if (script_.pagedConfirm >= 0) {
+                // The image may already be on its way (a sender that does not wait): count what came first.
+                Delay(script_.pagedConfirmDelayMs);
+                Wait(due_, stop);
+                uint8_t buf[4096];
+                for (ssize_t n; (n = read(master_, buf, sizeof buf)) > 0;) pending_.insert(pending_.end(), buf, buf + n);
+                ProcessPaged(stop);
+                Reply({uint8_t(script_.pagedConfirm)}, stop);
+            }
+            confirmed_ = true;
+            break;
+        }
+        case CardCommand::DeletePage:
+            Reply({'D', 'E', 'L', 'O', 'K', 0}, stop);
+            break;
+        case CardCommand::InfraredLearn:
+            if (frame[8] == 0 && !script_.irCalibrate.empty()) {
+                Reply(std::vector<uint8_t>(script_.irCalibrate.begin(), script_.irCalibrate.end()), stop);
+            } else if (frame[8] == 1 && !script_.irTable.empty()) {
+                std::vector<uint8_t> answer{'R', 'E', 'T'};
+                answer.insert(answer.end(), script_.irTable.begin(), script_.irTable.end());
+                Reply(answer, stop);
+            } else if (frame[8] == 2 && script_.irAckSet) {
+                state_ = State::IrTable;
+                Reply({0x01}, stop);
+            }
+            break;
+        default:
             break;  // recorded only
     }
+}
+
+bool FakeCard::ProcessPaged(const std::atomic<bool>& stop) {
+    if (state_ != State::Paged) return true;
+    const size_t take = std::min<size_t>(pending_.size(), sendLength_ - received_);
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        log_.paged.insert(log_.paged.end(), pending_.begin(), pending_.begin() + long(take));
+        if (!confirmed_) log_.pagedEarly += take;
+    }
+    pending_.erase(pending_.begin(), pending_.begin() + long(take));
+    received_ += uint32_t(take);
+    if (received_ < sendLength_) return false;
+    state_ = State::Idle;
+    if (script_.pagedFinal < 0) return true;
+    Delay(script_.pagedFinalDelayMs);
+    Reply({uint8_t(script_.pagedFinal)}, stop);
+    return true;
+}
+
+bool FakeCard::ProcessIrTable(const std::atomic<bool>& stop) {
+    if (pending_.size() < 256) return false;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        log_.irTable.assign(pending_.begin(), pending_.begin() + 256);
+    }
+    pending_.erase(pending_.begin(), pending_.begin() + 256);
+    state_ = State::Idle;
+    Reply({'S', 'U', 'C'}, stop);
+    return true;
 }
 
 }  // namespace ledsuite

@@ -39,6 +39,13 @@ struct FakeCardScript {
     std::string probeAnswer = "BAUDR";       // the answer to the baud probe
     int hangUpAtBlock = -1;                  // the card hangs up once this send block is in, instead of answering
     int hangUpAtRequest = -1;                // the card hangs up on this read-back request (0 the first)
+    int pagedConfirm = 1;                    // paged send: the byte after the frame (-1 none)
+    int pagedConfirmDelayMs = 0;             // before that byte
+    int pagedFinal = 4;                      // paged send: the status after the image (-1 none)
+    int pagedFinalDelayMs = 30;              // the card checks the image before it answers
+    std::string irCalibrate = "SUC";         // infrared calibrate answer (empty: silent)
+    std::vector<uint8_t> irTable;            // infrared get: "RET" and these bytes (empty: silent)
+    bool irAckSet = true;                    // infrared set: 0x01, then "SUC" after the table
 };
 
 struct FakeCardLog {
@@ -49,6 +56,9 @@ struct FakeCardLog {
     std::vector<uint8_t> clock;                // card clock bytes received
     std::vector<uint32_t> probeRates;          // the line rate at each baud probe
     std::vector<std::vector<uint8_t>> lyricBodies;  // the body of every lyric line frame
+    std::vector<uint8_t> paged;                // the image of the last paged send
+    size_t pagedEarly = 0;                     // of it, bytes that came before the confirmation left
+    std::vector<uint8_t> irTable;              // the table of the last infrared set
 
     size_t count(uint8_t command) const;
 };
@@ -75,15 +85,20 @@ public:
     void HangUp();
 
     FakeCardLog log() const;
+    // Writes bytes to the program on the card's own initiative (infrared learning reports).
+    void SendRaw(const std::vector<uint8_t>& bytes);
     // The least time the traffic so far needs: each byte's 10 bits at the line
     // rate in both directions plus every answer delay.
     double modelledSeconds() const;
 
 private:
     using Clock = std::chrono::steady_clock;
-    enum class State { Idle, Clock, Receive, ReadBack, LyricBody };
+    enum class State { Idle, Clock, Receive, ReadBack, LyricBody, Paged, IrTable };
 
     void Process(const std::atomic<bool>& stop);
+    bool ProcessPaged(const std::atomic<bool>& stop);  // false: wait for more bytes
+    bool ProcessIrTable(const std::atomic<bool>& stop);
+    void HandleLinkFrame(const std::vector<uint8_t>& frame, const std::atomic<bool>& stop);
     void HandleFrame(const std::vector<uint8_t>& frame, const std::atomic<bool>& stop);
     void Reply(const std::vector<uint8_t>& bytes, const std::atomic<bool>& stop);
     void Wait(Clock::time_point until, const std::atomic<bool>& stop);
@@ -110,6 +125,7 @@ private:
     uint32_t sendLength_ = 0, received_ = 0;
     size_t blockSize_ = 128, blockIndex_ = 0, blockFill_ = 0;
     size_t readBackPos_ = 0;
+    bool confirmed_ = false;  // the paged confirmation has left
     int silentLeft_ = 0;
     int lyricLeft_ = -1;
 };

@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDialog>
+#include <QTimer>
 #include <QLabel>
 #include <QSettings>
 #include <QMenuBar>
@@ -189,14 +192,16 @@ TEST(Frame, LanguageSwitchRelabelsMenusToolbarPagesTabsAndTitle) {
     };
     const Expect cases[] = {
         {1, {"文件(&F)", "设置(&S)", "工具(&T)", "帮助(&H)"},
-         {"新建", "打开", "保存", "未知", "发送", "回传", "开屏", "关屏", "校时", "未知", "预览", "放大", "缩小", "居中"},
+         {"新建", "打开", "保存", "未知", "搜索", "发送", "回传", "开屏", "关屏", "校时", "未知", "预览", "放大", "缩小", "居中",
+          "未知", "U盘", "音乐"},
          "节目管理", "节目编辑器|音乐播放器|节目列表", "ZU控制卡PC套件", "节目集"},
         {2, {"檔案(&F)", "設定(&S)", "工具(&T)", "幫助(&H)"},
-         {"新建", "打開", "保存", "未知", "發送", "回傳", "開屏", "關屏", "校時", "未知", "預覽", "放大", "縮小", "居中"},
+         {"新建", "打開", "保存", "未知", "搜索", "發送", "回傳", "開屏", "關屏", "校時", "未知", "預覽", "放大", "縮小", "居中",
+          "未知", "U盤", "音樂"},
          "節目管理", "節目編輯器|音樂播放器|節目列表", "ZU控制卡PC套件", "節目集"},
         {3, {"&File", "&Setting", "&Tool", "&Help"},
-         {"New", "Open", "Save", "Unknow", "Send", "Upload", "Power On", "Power Off", "Syn Time", "Unknow", "Preview",
-          "Zoom in", "Zoom out", "Center"},
+         {"New", "Open", "Save", "Unknow", "Search", "Send", "Upload", "Power On", "Power Off", "Syn Time", "Unknow",
+          "Preview", "Zoom in", "Zoom out", "Center", "Unknow", "UDisk", "Music"},
          "Program Manager", "Program Editor|Music Player|Programs List", "ZU LED Control Card PC Suit", "Programs"},
     };
     r.Page().OnAddProgramSet();  // a set with its default name follows the language
@@ -306,4 +311,27 @@ TEST(SinglePage, AddDeleteMoveAndKindKeepPanesOnLivingRecords) {
     page.Command(ID_SHIFT_DOWN)->trigger();
     EXPECT_EQ(tree.Programs().sets()[1].programs.size(), 1u);
     EXPECT_EQ(tree.SelectedItem(), tree.ItemAt(1));
+}
+
+TEST(Frame, CardCommandsOpenTheirDialogs) {
+    FrameRig r;
+    ASSERT_TRUE(r.Start());
+    setenv("LEDSUITE_SERIAL_PORTS", "/no/such/port", 1);  // no exchange reaches a real line
+    const std::pair<int, const char*> commands[] = {{ID_CARD_SEARCH, "ledsuite::CLinkDlg"},
+                                                    {ID_UDISK, "ledsuite::DlgUDisk"},
+                                                    {ID_MUSIC, "ledsuite::CDlgBackGroundMusic"},
+                                                    {ID_REMOTE_CONTROL, "ledsuite::CDlgController"}};
+    for (const auto& [id, name] : commands) {
+        QString opened;
+        QTimer::singleShot(0, [&opened] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                opened = modal->metaObject()->className();
+                static_cast<QDialog*>(modal)->reject();
+            }
+        });
+        ASSERT_FALSE(r.Frame().Commands(id).empty()) << id;
+        r.Frame().Commands(id).front()->trigger();
+        EXPECT_EQ(opened, QString(name)) << id;
+    }
+    unsetenv("LEDSUITE_SERIAL_PORTS");
 }

@@ -1,0 +1,125 @@
+#include "link/music_slots.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+
+#include "content/bytes.h"
+#include "content/crc16.h"
+#include "content/paths.h"
+#include "content/sound_clip.h"
+#include "content/ssf_file.h"
+#include "link/udisk_export.h"
+
+namespace ledsuite {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr size_t kTitleAt = 18;
+constexpr size_t kSoundPropertiesAt = kSsfSoundHeaderAt + 6;
+constexpr int kMusicSsfMode = 0;  // samples behind the two headers, no mark table
+constexpr size_t kMaxSlotRead = size_t(64) << 20;
+
+// A header: the CRC of its bytes from 2 stored at 0, then the magic and a zero byte.
+bool HeaderChecks(std::span<const uint8_t> header, const char* magic) {
+    if (Crc16Modbus(header.subspan(2)) != uint16_t(header[0] | header[1] << 8)) return false;
+    return std::equal(magic, magic + 3, header.begin() + 2) && header[5] == 0;
+}
+
+}  // namespace
+
+std::string MusicFolderPath(const std::string& root) { return UDiskFolderPath(root) + "/Music"; }
+
+std::string MusicSlotPath(const std::string& root, int slot) {
+    char name[16];
+    std::snprintf(name, sizeof name, "/%03d.ssf", slot);
+    return MusicFolderPath(root) + name;
+}
+
+std::optional<MusicSlot> ReadMusicSlot(std::span<const uint8_t> bytes) {
+    if (bytes.size() <= kSsfHeaderSize) return std::nullopt;
+    if (!HeaderChecks(bytes.subspan(0, kSsfFileHeaderSize), "kip") ||
+        !HeaderChecks(bytes.subspan(kSsfSoundHeaderAt, kSsfSoundHeaderSize), "sfh"))
+        return std::nullopt;
+    MusicSlot slot;
+    std::copy_n(bytes.begin() + kTitleAt, slot.title.size(), slot.title.begin());
+    std::copy_n(bytes.begin() + kSoundPropertiesAt, slot.sound.size(), slot.sound.begin());
+    slot.state = kSlotOnDisk;
+    return slot;
+}
+
+std::u16string MusicSlotTitle(const MusicSlot& slot) {
+    std::u16string title;
+    for (size_t i = 0; i + 1 < slot.title.size(); i += 2) {
+        const char16_t c = char16_t(slot.title[i] | slot.title[i + 1] << 8);
+        if (c == 0) break;
+        title += c;
+    }
+    return title;
+}
+
+void LoadMusicSlots(const std::string& root, std::array<MusicSlot, kMusicSlots>& slots) {
+    std::error_code ec;
+    const bool folder = fs::is_directory(MusicFolderPath(root), ec);
+    for (int i = 0; i < kMusicSlots; ++i) {
+        MusicSlot& slot = slots[size_t(i)];
+        if (slot.state == kSlotNewSource) continue;
+        slot = {};
+        std::vector<uint8_t> bytes;
+        if (!folder || ReadFileBytes(MusicSlotPath(root, i), kMaxSlotRead, bytes) != ReadFileResult::Ok) continue;
+        if (auto read = ReadMusicSlot(bytes)) slot = *read;
+    }
+}
+
+MusicSavePlan PlanMusicSave(const std::string& root, std::array<MusicSlot, kMusicSlots>& slots) {
+    MusicSavePlan plan;
+    if (!MakeFolderPath(MusicFolderPath(root))) {
+        plan.folderFailed = true;
+        return plan;
+    }
+    for (int i = 0; i < kMusicSlots; ++i) {
+        MusicSlot& slot = slots[size_t(i)];
+        if (slot.state != kSlotNewSource) continue;
+        if (slot.source.empty()) {
+            ::unlink(MusicSlotPath(root, i).c_str());
+            slot.state = kSlotEmpty;
+            continue;
+        }
+        std::error_code ec;
+        if (!fs::exists(slot.source, ec)) {
+            plan.missing = slot.source;
+            return plan;
+        }
+        plan.sources.push_back(slot.source);
+        plan.targets.push_back(MusicSlotPath(root, i));
+    }
+    return plan;
+}
+
+bool ConvertMusicFile(const std::string& source, const std::string& target) {
+    SoundClip clip;
+    if (!LoadSoundFile({}, clip, source) || !PrepareClipForCard(clip)) return false;
+    // Built in memory so the title is the music's own name, not the slot number.
+    std::vector<uint8_t> file(kSsfHeaderSize + clip.data.size() + kSsfHeaderSize, 0);
+    const int64_t left = WriteSsfFile({}, &clip, file.data(), "", file.size(), kMusicSsfMode);
+    if (left < 0) return false;
+    file.resize(file.size() - size_t(left));
+    const std::u16string title = SsfStem(source);
+    std::fill(file.begin() + kTitleAt, file.begin() + kTitleAt + 64, 0);
+    for (size_t i = 0; i < title.size(); ++i) StoreU16(&file[kTitleAt + 2 * i], title[i]);
+    StoreU16(file.data(), Crc16Modbus(kSsfFileHeaderSize - 2, file.data() + 2));
+    return WriteFileDurable(target, file.data(), file.size());
+}
+
+bool ConvertMusicFiles(const std::vector<std::string>& sources, const std::vector<std::string>& targets) {
+    if (sources.size() != targets.size()) return false;
+    for (size_t i = 0; i < sources.size(); ++i)
+        if (!ConvertMusicFile(sources[i], targets[i])) return false;
+    return true;
+}
+
+}  // namespace ledsuite

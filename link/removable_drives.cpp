@@ -1,0 +1,138 @@
+#include "link/removable_drives.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace ledsuite {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// mountinfo escapes blanks, tabs, newlines and backslashes as three octal digits.
+std::string Unescape(std::string_view s) {
+    std::string out;
+    const auto octal = [&](size_t k) { return s[k] >= '0' && s[k] <= '7'; };
+    for (size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '\\' && i + 3 < s.size() && octal(i + 1) && octal(i + 2) && octal(i + 3)) {
+            out += char((s[i + 1] - '0') << 6 | (s[i + 2] - '0') << 3 | (s[i + 3] - '0'));
+            i += 3;
+        } else {
+            out += s[i];
+        }
+    }
+    return out;
+}
+
+std::string ReadSmallFile(const fs::path& p) {
+    std::ifstream in(p);
+    std::string s;
+    std::getline(in, s);
+    return s;
+}
+
+// The volume label: the name of a /dev/disk/by-label link that points at the device.
+std::string VolumeLabel(const std::string& device) {
+    std::error_code ec;
+    const fs::path dev = fs::weakly_canonical(device, ec);
+    for (const auto& e : fs::directory_iterator("/dev/disk/by-label", ec)) {
+        std::error_code ec2;
+        if (fs::weakly_canonical(e.path(), ec2) == dev) return Unescape(e.path().filename().string());
+    }
+    return {};
+}
+
+std::vector<RemovableDrive> FromEnvironment(const char* roots) {
+    std::vector<RemovableDrive> drives;
+    std::stringstream in(roots);
+    std::string root;
+    while (std::getline(in, root, ':') && drives.size() < kMaxRemovableDrives) {
+        while (root.size() > 1 && root.back() == '/') root.pop_back();
+        std::error_code ec;
+        if (!root.empty() && fs::is_directory(root, ec)) drives.push_back({root, {}});
+    }
+    return drives;
+}
+
+}  // namespace
+
+std::vector<MountEntry> ParseMountInfo(std::string_view text) {
+    std::vector<MountEntry> entries;
+    std::stringstream in{std::string(text)};
+    std::string line;
+    while (std::getline(in, line)) {
+        // id parent major:minor root mount-point options [optional fields] - fstype source super-options
+        std::stringstream fields(line);
+        std::vector<std::string> f;
+        for (std::string w; fields >> w;) f.push_back(w);
+        size_t dash = 0;
+        while (dash < f.size() && f[dash] != "-") ++dash;
+        if (f.size() < 5 || dash + 2 >= f.size()) continue;
+        entries.push_back({Unescape(f[4]), Unescape(f[dash + 2])});
+    }
+    return entries;
+}
+
+bool IsRemovableDevice(const std::string& device, const std::string& sysfsRoot) {
+    if (device.rfind("/dev/", 0) != 0) return false;
+    const fs::path block = fs::path(sysfsRoot) / "class" / "block" / device.substr(5);
+    std::error_code ec;
+    fs::path real = fs::canonical(block, ec);
+    if (ec) return false;
+    // A partition's own folder has no "removable": its disk is the parent folder.
+    for (fs::path p = real; !p.empty() && p != p.root_path(); p = p.parent_path()) {
+        if (fs::exists(p / "removable", ec)) {
+            if (ReadSmallFile(p / "removable") == "1") return true;
+            break;
+        }
+    }
+    for (const auto& part : real)
+        if (part.string().rfind("usb", 0) == 0) return true;
+    return false;
+}
+
+std::vector<RemovableDrive> ListRemovableDrives(const std::string& mountInfoPath, const std::string& sysfsRoot) {
+    if (const char* roots = std::getenv("LEDSUITE_REMOVABLE_ROOTS")) return FromEnvironment(roots);
+    std::ifstream in(mountInfoPath);
+    std::stringstream text;
+    text << in.rdbuf();
+    std::vector<RemovableDrive> drives;
+    for (const MountEntry& m : ParseMountInfo(text.str())) {
+        if (drives.size() >= kMaxRemovableDrives) break;
+        if (IsRemovableDevice(m.source, sysfsRoot)) drives.push_back({m.mountPoint, VolumeLabel(m.source)});
+    }
+    return drives;
+}
+
+std::string DriveDisplayName(const RemovableDrive& drive) {
+    std::string name = drive.root + (drive.root.ends_with('/') ? "" : "/");
+    return drive.label.empty() ? name : name + " [" + drive.label + "]";
+}
+
+int OpenMountWatch(const std::string& mountInfoPath) {
+    return ::open(mountInfoPath.c_str(), O_RDONLY | O_CLOEXEC);
+}
+
+void CloseMountWatch(int fd) {
+    if (fd >= 0) ::close(fd);
+}
+
+bool MountTableChanged(int fd, int timeoutMs) {
+    if (fd < 0) return false;
+    pollfd p{fd, POLLPRI, 0};
+    if (::poll(&p, 1, timeoutMs) <= 0 || !(p.revents & (POLLPRI | POLLERR))) return false;
+    // Reading the table to its end re-arms the notice.
+    char buf[4096];
+    ::lseek(fd, 0, SEEK_SET);
+    while (::read(fd, buf, sizeof buf) > 0) {
+    }
+    return true;
+}
+
+}  // namespace ledsuite

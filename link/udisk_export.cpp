@@ -1,0 +1,167 @@
+#include "link/udisk_export.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "content/bytes.h"
+#include "content/imc_codes.h"
+#include "content/lang.h"
+#include "content/paths.h"
+#include "content/text_codec.h"
+
+namespace ledsuite {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const LangText kSaved{{u"保存到U盘成功", u"保存到U盤成功", u"Save to usb disk successfully"}};
+const LangText kSaveFailed{{u"保存到U盘失败", u"保存到U盤失敗", u"Save to usb disk failed"}};
+const LangText kDeleteQuestion{{u"删除已有的节目文件?", u"刪除已有的節目檔案?", u"Delete the existing programs file?"}};
+const LangText kCaption{{u"保存节目到U盘", u"保存節目到U盤", u"Save programs to usb disk"}};
+const LangText kSyncSaved{{u"保存校时文件成功 ", u"保存校時檔案成功 ", u"Save syn time file successfully "}};
+const LangText kSyncFailed{{u"保存校时文件失败 ", u"保存校時檔案失敗 ", u"Save sync time file failed "}};
+const LangText kMissing{{u"节目文件不存在.", u"節目檔案不存在.", u"The program file doesn't exist."}};
+const LangText kUnreadable{{u"打开节目文件失败.", u"打開節目檔案失敗.", u"Failed to open the programs file."}};
+const LangText kInvalid{{u"无效的节目文件.", u"無效的節目檔案.", u"Invalid program file."}};
+const LangText kDeleteFailed{
+    {u"删除已有的节目文件失败.", u"刪除已有的節目檔案失敗.", u"Failed to delete the existing program file."}};
+const LangText kWriteFailed{{u"保存节目文件失败.", u"保存節目檔案失敗.", u"Failed to save the programs file."}};
+const LangText kTooMany{{u"节目文件不能超过256个.", u"節目檔案不能超過256個.", u"No more than 256 program files."}};
+const LangText kUnknownCard{{u"不支持的控制卡类型.", u"不支援的控制卡類型.", u"Unsupported card type."}};
+
+}  // namespace
+
+std::optional<std::string> ModelPrefix(uint8_t cardType) {
+    static constexpr const char* kPrefixes[] = {"4k", "8k", "20k", "40k", "64k", "128k"};
+    if (cardType >= std::size(kPrefixes)) return std::nullopt;
+    return kPrefixes[cardType];
+}
+
+std::string UDiskFolderPath(const std::string& root) {
+    return (root.ends_with('/') ? root : root + "/") + kUDiskFolder;
+}
+
+std::string UDiskProgramPath(const std::string& root, const std::string& prefix, int number) {
+    char name[16];
+    std::snprintf(name, sizeof name, "%03d", number);
+    return UDiskFolderPath(root) + "/" + prefix + name + ".lcs";
+}
+
+std::string UDiskSoundPath(const std::string& root) { return UDiskFolderPath(root) + "/zusound.ssf"; }
+std::string UDiskSyncTimePath(const std::string& root) { return UDiskFolderPath(root) + "/syntime.dat"; }
+
+bool WriteFileDurable(const std::string& path, const void* data, size_t size) {
+    if (!WriteFileAtomic(path, data, size)) return false;  // the file itself is synced before the rename
+    return SyncParentFolder(path);
+}
+
+bool SyncParentFolder(const std::string& path) {
+    const std::string folder = fs::path(path).parent_path().string();
+    int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+
+int UDiskSaveCode(uint8_t cardSubtype) {
+    return cardSubtype >= 2 && cardSubtype <= 4 ? IMC_FILE_SAVE_TO : IMC_FILE_SAVE;
+}
+
+bool IsValidLcs(const std::vector<uint8_t>& bytes) {
+    if (bytes.size() < kLcsMinSize || bytes.size() > kLcsMaxSize) return false;
+    if (LoadU32(bytes.data()) > kLcsHeaderSize) return false;
+    return uint64_t(bytes.size()) >= uint64_t(kLcsHeaderSize) + LoadU32(bytes.data() + kLcsHeaderSize);
+}
+
+UDiskResult ReadLcsSources(const std::vector<std::string>& sources, std::vector<std::vector<uint8_t>>& files) {
+    files.clear();
+    if (sources.size() > kMaxUDiskPrograms) return {UDiskError::TooManyFiles, {}, 0};
+    for (const std::string& path : sources) {
+        std::error_code ec;
+        if (!fs::exists(path, ec)) return {UDiskError::SourceMissing, path, 0};
+        std::vector<uint8_t> bytes;
+        const ReadFileResult r = ReadFileBytes(path, kLcsMaxSize, bytes);
+        if (r == ReadFileResult::Failed) return {UDiskError::SourceUnreadable, path, 0};
+        if (r == ReadFileResult::TooLarge || !IsValidLcs(bytes)) return {UDiskError::SourceInvalid, path, 0};
+        files.push_back(std::move(bytes));
+    }
+    return {};
+}
+
+void ChainLcsFiles(std::vector<std::vector<uint8_t>>& files) {
+    for (size_t i = 0; i < files.size(); ++i)
+        StoreU16(files[i].data() + kLcsNextIndexAt, uint16_t(i + 1 < files.size() ? i + 1 : 0));
+}
+
+std::vector<std::string> ExistingPrograms(const std::string& root, const std::string& prefix) {
+    std::vector<std::string> found;
+    for (int n = 0; n < int(kMaxUDiskPrograms); ++n) {
+        std::error_code ec;
+        std::string path = UDiskProgramPath(root, prefix, n);
+        if (fs::exists(path, ec)) found.push_back(std::move(path));
+    }
+    return found;
+}
+
+UDiskResult ExportProgramFiles(const std::string& root, uint8_t cardType, const std::vector<std::string>& sources,
+                               const std::function<bool()>& confirmDelete) {
+    const auto prefix = ModelPrefix(cardType);
+    if (!prefix) return {UDiskError::NoPrefix, {}, 0};
+    // Everything is read and checked before anything on the disk changes.
+    std::vector<std::vector<uint8_t>> files;
+    if (UDiskResult r = ReadLcsSources(sources, files); r.error != UDiskError::None) return r;
+    ChainLcsFiles(files);
+
+    const std::string folder = UDiskFolderPath(root);
+    if (!MakeFolderPath(folder)) return {UDiskError::FolderFailed, folder, 0};
+    const std::vector<std::string> old = ExistingPrograms(root, *prefix);
+    if (!old.empty() && !(confirmDelete && confirmDelete())) return {UDiskError::Declined, {}, 0};
+    for (const std::string& path : old)
+        if (::unlink(path.c_str()) != 0) return {UDiskError::DeleteFailed, path, 0};
+
+    UDiskResult result;
+    for (size_t i = 0; i < files.size(); ++i) {
+        const std::string path = UDiskProgramPath(root, *prefix, int(i));
+        if (!WriteFileDurable(path, files[i].data(), files[i].size())) return {UDiskError::WriteFailed, path, i};
+        result.written = i + 1;
+    }
+    return result;
+}
+
+bool WriteSyncTimeFile(const std::string& root, const CardTime& time) {
+    if (!MakeFolderPath(UDiskFolderPath(root))) return false;
+    return WriteFileDurable(UDiskSyncTimePath(root), time.bytes.data(), time.bytes.size());
+}
+
+std::u16string UDiskErrorText(UDiskError error) {
+    switch (error) {
+        case UDiskError::None: return kSaved();
+        case UDiskError::NoPrefix: return kUnknownCard();
+        case UDiskError::FolderFailed: return kSaveFailed();
+        case UDiskError::SourceMissing: return kMissing();
+        case UDiskError::SourceUnreadable: return kUnreadable();
+        case UDiskError::SourceInvalid: return kInvalid();
+        case UDiskError::TooManyFiles: return kTooMany();
+        case UDiskError::DeleteFailed: return kDeleteFailed();
+        case UDiskError::WriteFailed: return kWriteFailed();
+        case UDiskError::Declined: return {};
+    }
+    return {};
+}
+
+std::u16string UDiskSavedText() { return kSaved(); }
+std::u16string UDiskSaveFailedText() { return kSaveFailed(); }
+std::u16string UDiskDeleteQuestion() { return kDeleteQuestion(); }
+std::u16string UDiskCaption() { return kCaption(); }
+std::u16string SyncTimeText(bool ok) { return ok ? kSyncSaved() : kSyncFailed(); }
+
+std::u16string WithPath(const std::u16string& text, const std::string& path) {
+    return path.empty() ? text : text + u"\r\n" + Utf8ToWide(path);
+}
+
+}  // namespace ledsuite

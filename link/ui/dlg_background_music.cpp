@@ -1,0 +1,221 @@
+#include "link/ui/dlg_background_music.h"
+
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTime>
+#include <QVBoxLayout>
+
+#include "content/lang.h"
+#include "content/text_codec.h"
+#include "link/link_text.h"
+#include "toolkit/list_ctrl.h"
+#include "toolkit/qt_text.h"
+
+namespace ledsuite {
+
+namespace {
+
+const LangText kCaption{{u"声音配置", u"聲音配置", u"Sound Config"}};
+const LangText kSaveToUDisk{{u"保存到U盘", u"保存到U盤", u"Save To UDisk"}};
+const LangText kOk{{u"确定", u"確定", u"OK"}};
+const LangText kCancel{{u"取消", u"取消", u"Cancel"}};
+const LangText kMusicTab{{u"添加/删除背景音乐", u"添加/刪除背景音樂", u"Add/Remove BackGround Music"}};
+const LangText kScheduleTab{{u"时间表", u"時間表", u"Schedule"}};
+const LangText kIndex{{u"序号", u"序號", u"Index"}};
+const LangText kPath{{u"路径", u"路徑", u"Path"}};
+const LangText kStart{{u"开始时间", u"開始時間", u"Start Time"}};
+const LangText kEnd{{u"结束时间", u"結束時間", u"End Time"}};
+const LangText kType{{u"类型", u"類型", u"Type"}};
+const LangText kVolume{{u"音量", u"音量", u"Volume"}};
+// Each schedule row holds four slots of four columns after the index.
+constexpr int kSlotColumns = 4;
+
+QString TimeText(uint16_t word) { return QString::fromStdString(FormatDosTime(word)); }
+
+}  // namespace
+
+CDlgBackGroundMusic::CDlgBackGroundMusic(QWidget* parent) : CDialogFx(parent), message_(MessageBoxSinkFor(this)) {
+    auto* layout = new QVBoxLayout(this);
+    drive_ = new ledsuite::DriveCombo(this);
+    tabs_ = new QTabBar(this);
+    tabs_->addTab(QString());
+    tabs_->addTab(QString());
+    list_ = new CMyListCtrl(this);
+    list_->verticalHeader()->hide();
+    list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    save_ = new QPushButton(this);
+    ok_ = new QPushButton(this);
+    cancel_ = new QPushButton(this);
+    for (QWidget* w : {static_cast<QWidget*>(drive_), static_cast<QWidget*>(tabs_), static_cast<QWidget*>(list_),
+                       static_cast<QWidget*>(save_), static_cast<QWidget*>(ok_), static_cast<QWidget*>(cancel_)})
+        layout->addWidget(w);
+    connect(drive_, &QComboBox::activated, this, &CDlgBackGroundMusic::Reload);
+    connect(drive_, &DriveCombo::DrivesChanged, this, &CDlgBackGroundMusic::Reload);
+    connect(tabs_, &QTabBar::currentChanged, this, &CDlgBackGroundMusic::SetTab);
+    connect(list_, &CMyListCtrl::BeginCellEdit, this, &CDlgBackGroundMusic::OnBeginEdit);
+    connect(list_, &CMyListCtrl::EndCellEdit, this, &CDlgBackGroundMusic::OnEndEdit);
+    connect(save_, &QPushButton::clicked, this, &CDlgBackGroundMusic::OnSave);
+    connect(ok_, &QPushButton::clicked, this, &CDlgBackGroundMusic::accept);
+    connect(cancel_, &QPushButton::clicked, this, &CDlgBackGroundMusic::reject);
+    SetClientSize(QSize(640, 480));
+}
+
+bool CDlgBackGroundMusic::OnInitDialog() {
+    if (!CDialogFx::OnInitDialog()) return false;
+    setWindowTitle(ToQString(kCaption));
+    save_->setText(ToQString(kSaveToUDisk));
+    ok_->setText(ToQString(kOk));
+    cancel_->setText(ToQString(kCancel));
+    tabs_->setTabText(kTabMusic, ToQString(kMusicTab));
+    tabs_->setTabText(kTabSchedule, ToQString(kScheduleTab));
+    drive_->Refresh();  // loads the first drive
+    return true;
+}
+
+void CDlgBackGroundMusic::Reload() {
+    const std::string root = drive_->SelectedRoot();
+    if (root.empty()) {
+        for (MusicSlot& s : slots_)
+            if (s.state != kSlotNewSource) s = {};
+        schedule_ = {};
+    } else {
+        LoadMusicSlots(root, slots_);
+        schedule_ = LoadPlaytimeFile(root);
+    }
+    SetTab(tabs_->currentIndex());
+}
+
+void CDlgBackGroundMusic::SetTab(int tab) {
+    if (tabs_->currentIndex() != tab) tabs_->setCurrentIndex(tab);  // comes back here through the signal
+    else if (tab == kTabMusic) ShowMusic();
+    else ShowSchedule();
+}
+
+void CDlgBackGroundMusic::ShowMusic() {
+    list_->clear();
+    list_->setColumnCount(2);
+    list_->setRowCount(kMusicSlots);
+    list_->setHorizontalHeaderLabels({ToQString(kIndex), ToQString(kPath)});
+    for (int row = 0; row < kMusicSlots; ++row) {
+        const MusicSlot& s = slots_[size_t(row)];
+        const QString text = s.state == kSlotOnDisk      ? ToQString(MusicSlotTitle(s))
+                             : s.state == kSlotNewSource ? QString::fromStdString(s.source) + QLatin1Char('*')
+                                                         : QString();
+        list_->setItem(row, 0, new QTableWidgetItem(QString::number(row + 1)));
+        list_->setItem(row, 1, new QTableWidgetItem(text));
+    }
+}
+
+void CDlgBackGroundMusic::ShowSchedule() {
+    list_->clear();
+    list_->setColumnCount(1 + kSlotColumns * int(kScheduleColumns));
+    list_->setRowCount(int(kScheduleRows));
+    QStringList headers{ToQString(kIndex)};
+    for (size_t g = 0; g < kScheduleColumns; ++g)
+        headers << ToQString(kStart) << ToQString(kEnd) << ToQString(kType) << ToQString(kVolume);
+    list_->setHorizontalHeaderLabels(headers);
+    for (int row = 0; row < int(kScheduleRows); ++row) {
+        list_->setItem(row, 0, new QTableWidgetItem(QString::number(row + 1)));
+        for (int g = 0; g < int(kScheduleColumns); ++g) {
+            const ScheduleEntry& e = schedule_[size_t(row) * kScheduleColumns + size_t(g)];
+            const bool used = e.type != 0;
+            const QString cells[kSlotColumns] = {used ? TimeText(e.start) : QString(), used ? TimeText(e.end) : QString(),
+                                                 ToQString(ScheduleTypeText(e.type)),
+                                                 used ? ToQString(VolumeChoiceText(VolumeChoiceOf(e.volume))) : QString()};
+            for (int c = 0; c < kSlotColumns; ++c) list_->setItem(row, 1 + g * kSlotColumns + c, new QTableWidgetItem(cells[c]));
+        }
+    }
+}
+
+void CDlgBackGroundMusic::SetSource(int slot, const std::string& path) {
+    if (slot < 0 || slot >= kMusicSlots) return;
+    slots_[size_t(slot)].source = path;
+    slots_[size_t(slot)].state = kSlotNewSource;
+    if (tabs_->currentIndex() == kTabMusic) ShowMusic();
+}
+
+void CDlgBackGroundMusic::SetEntry(int slot, const ScheduleEntry& entry) {
+    if (slot < 0 || size_t(slot) >= kScheduleSlots) return;
+    schedule_[size_t(slot)] = entry;
+    if (tabs_->currentIndex() == kTabSchedule) ShowSchedule();
+}
+
+void CDlgBackGroundMusic::OnBeginEdit(int column, int row) {
+    if (tabs_->currentIndex() == kTabMusic) {
+        if (column != 1) return;
+        const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("打加音乐文件"), {},
+                                                          QStringLiteral("(*.mp3);;(*.wav)"));
+        if (!path.isEmpty()) SetSource(row, path.toStdString());
+        return;
+    }
+    if (column < 1) return;
+    const ScheduleEntry& e = schedule_[size_t(row) * kScheduleColumns + size_t((column - 1) / kSlotColumns)];
+    switch ((column - 1) % kSlotColumns) {
+        case 0:
+        case 1: {
+            int h = 0, m = 0, s = 0;
+            UnpackTime((column - 1) % kSlotColumns == 0 ? e.start : e.end, h, m, s);
+            list_->ShowInPlaceTime(row, column, QDateTime(QDate(2000, 1, 1), QTime(h % 24, m % 60, s % 60)).toSecsSinceEpoch());
+            break;
+        }
+        case 2:
+            list_->ShowInPlaceList(row, column, {ToQString(ScheduleTypeText(1)), ToQString(ScheduleTypeText(2))},
+                                   e.type == 2 ? 1 : 0);
+            break;
+        default: {
+            QStringList items;
+            for (int k = 0; k < kVolumeChoices; ++k) items << ToQString(VolumeChoiceText(k));
+            list_->ShowInPlaceList(row, column, items, VolumeChoiceOf(e.volume));
+            break;
+        }
+    }
+}
+
+void CDlgBackGroundMusic::OnEndEdit(int column, int row) {
+    if (tabs_->currentIndex() != kTabSchedule || column < 1 || !list_->item(row, column)) return;
+    ScheduleEntry e = schedule_[size_t(row) * kScheduleColumns + size_t((column - 1) / kSlotColumns)];
+    const QString text = list_->item(row, column)->text();
+    switch ((column - 1) % kSlotColumns) {
+        case 0:
+        case 1: {
+            const QTime t = QTime::fromString(text, QStringLiteral("HH:mm:ss"));
+            if (!t.isValid()) break;
+            ((column - 1) % kSlotColumns == 0 ? e.start : e.end) = PackTime(t.hour(), t.minute(), t.second());
+            break;
+        }
+        case 2:
+            e.type = text == ToQString(ScheduleTypeText(2)) ? 2 : text == ToQString(ScheduleTypeText(1)) ? 1 : e.type;
+            break;
+        default:
+            for (int k = 0; k < kVolumeChoices; ++k)
+                if (text == ToQString(VolumeChoiceText(k))) e.volume = VolumeStoredOf(k);
+            break;
+    }
+    SetEntry(row * int(kScheduleColumns) + (column - 1) / kSlotColumns, e);
+}
+
+void CDlgBackGroundMusic::OnSave() {
+    const std::string root = drive_->SelectedRoot();
+    if (root.empty()) return;
+    if (tabs_->currentIndex() == kTabMusic) SaveMusic(root);
+    else SaveSchedule(root);
+    Reload();
+}
+
+void CDlgBackGroundMusic::SaveMusic(const std::string& root) {
+    const MusicSavePlan plan = PlanMusicSave(root, slots_);
+    if (plan.folderFailed) return Tell(u"写入U盘失败");
+    if (!plan.missing.empty()) return Tell(FillText(u"文件不存在: %s", {Utf8ToWide(plan.missing)}));
+    if (plan.sources.empty()) return;
+    if (!converter_ || !converter_(plan.sources, plan.targets)) return Tell(u"音乐转换失败");
+    for (MusicSlot& s : slots_)
+        if (s.state == kSlotNewSource) s.state = kSlotEmpty;  // the reload reads what was written
+}
+
+void CDlgBackGroundMusic::SaveSchedule(const std::string& root) {
+    Tell(SavePlaytimeFile(root, schedule_) ? u"保存节目时间表成功!" : u"无法保存节目时间表!");
+}
+
+}  // namespace ledsuite

@@ -1,0 +1,105 @@
+#include "link/paged_send.h"
+
+#include <gtest/gtest.h>
+
+#include "content/bytes.h"
+#include "link_test_util.h"
+
+using namespace ledsuite;
+using namespace ledsuite::testing;
+
+namespace {
+
+constexpr PagedTimeouts kFast{50, 400};
+
+// A compile step that writes `n` bytes 1, 2, 3, ...
+PagedCompile ImageOf(size_t n) {
+    return [n](std::span<uint8_t> buffer, uint32_t*) {
+        const auto bytes = Image(n);
+        std::copy(bytes.begin(), bytes.end(), buffer.begin());
+        return int(n);
+    };
+}
+
+const std::vector<uint8_t>& LastFrame(const FakeCardLog& log) { return log.frames.back(); }
+
+}  // namespace
+
+TEST(PagedSend, FrameCarriesLengthAndPageAndTheImageFollows) {
+    for (uint32_t page : {0u, 255u}) {
+        CardOnPort c;
+        const PagedResult r = SendPagedImage({0, 8}, ImageOf(300), page, kProtocolKip, kFast);
+        EXPECT_EQ(r.outcome, PagedOutcome::Sent);
+        const FakeCardLog log = c.card.log();
+        ASSERT_EQ(log.count(0x1A), 1u);
+        const auto& f = LastFrame(log);
+        EXPECT_EQ(LoadU32(&f[8]), 300u);
+        EXPECT_EQ(LoadU32(&f[12]), page);
+        EXPECT_EQ(log.paged, Image(300));
+    }
+}
+
+TEST(PagedSend, KipWaitsForTheConfirmationGpsDoesNot) {
+    {
+        CardOnPort c({.pagedConfirmDelayMs = 150});
+        EXPECT_EQ(SendPagedImage({0, 8}, ImageOf(64), 3, kProtocolKip, kFast).outcome, PagedOutcome::Sent);
+        EXPECT_EQ(c.card.log().pagedEarly, 0u);  // nothing of the image before the card's 1
+    }
+    {
+        // A card that never confirms: GPS sends anyway and gets its final status.
+        CardOnPort c({.pagedConfirm = -1});
+        EXPECT_EQ(SendPagedImage({0, 8}, ImageOf(64), 3, kProtocolGps, kFast).outcome, PagedOutcome::Sent);
+        EXPECT_EQ(c.card.log().paged.size(), 64u);
+    }
+    {
+        CardOnPort c({.pagedConfirm = -1});
+        const PagedResult r = SendPagedImage({0, 8}, ImageOf(64), 3, kProtocolKip, kFast);
+        EXPECT_EQ(r.outcome, PagedOutcome::NoCard);
+        EXPECT_EQ(PagedResultMessage(r, 1), u"没有检测到控制卡,请确定连线正确");
+        EXPECT_TRUE(c.card.log().paged.empty());
+    }
+    {
+        CardOnPort c({.pagedConfirm = 7});
+        const PagedResult r = SendPagedImage({0, 8}, ImageOf(64), 3, kProtocolKip, kFast);
+        EXPECT_EQ(r.outcome, PagedOutcome::Refused);
+        EXPECT_EQ(PagedResultMessage(r, 1), u"下载失败,错误码: 7");
+    }
+}
+
+TEST(PagedSend, FinalStatusesGiveTheirMessages) {
+    const std::pair<int, std::u16string> cases[] = {
+        {4, u"发送成功!"},
+        {9, u"CRC16校验错误, 发送失败,请重试"},
+        {2, u"下载失败,错误码: 2"},
+        {-1, u"控制卡没响应, 发送失败,请重试"},
+    };
+    for (const auto& [status, text] : cases) {
+        CardOnPort c({.pagedFinal = status});
+        const PagedResult r = SendPagedImage({0, 8}, ImageOf(40), 0, kProtocolKip, kFast);
+        EXPECT_EQ(PagedResultMessage(r, 1), text) << status;
+    }
+}
+
+TEST(PagedSend, PortClosedAfterAnEncoderFailureAndDeleteFrames) {
+    CardOnPort c;
+    PagedCompile failing = [](std::span<uint8_t>, uint32_t* position) {
+        *position = 1 << 16;
+        return -2;
+    };
+    const PagedResult r = SendPagedImage({0, 8}, failing, 0, kProtocolKip, kFast);
+    EXPECT_EQ(r.outcome, PagedOutcome::EncodeFailed);
+    EXPECT_EQ(r.encodeResult, -2);
+    EXPECT_FALSE(PagedResultMessage(r, 1).empty());
+    SerialPort again;  // an exclusive open succeeds only when the send closed its port
+    EXPECT_EQ(SerialOpen(again, 0, 115200), 0);
+    SerialClose(again);
+
+    EXPECT_EQ(DeletePagedImage({0, 8}, kAllPages, kFast).outcome, PagedOutcome::Deleted);
+    EXPECT_EQ(DeletePagedImage({0, 8}, 17, kFast).outcome, PagedOutcome::Deleted);
+    const FakeCardLog log = c.card.log();
+    ASSERT_EQ(log.count(0x05), 2u);
+    EXPECT_EQ(LoadU32(&log.frames[log.frames.size() - 2][12]), 0xFFFFFFFFu);
+    EXPECT_EQ(LoadU32(&log.frames.back()[12]), 17u);
+    EXPECT_EQ(log.frames.back()[6], 0x00);
+    EXPECT_EQ(DeletePagedImage({5, 8}, 0, kFast).outcome, PagedOutcome::PortFailed);
+}

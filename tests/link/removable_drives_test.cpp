@@ -1,0 +1,78 @@
+#include "link/removable_drives.h"
+
+#include <gtest/gtest.h>
+
+#include "link_test_util.h"
+
+using namespace ledsuite;
+using namespace ledsuite::testing;
+
+namespace {
+
+struct ScopedRoots {
+    explicit ScopedRoots(const std::string& v) { setenv("LEDSUITE_REMOVABLE_ROOTS", v.c_str(), 1); }
+    ~ScopedRoots() { unsetenv("LEDSUITE_REMOVABLE_ROOTS"); }
+};
+
+// class/block/<name> -> a device folder; `removable` written into the disk's folder.
+void AddBlock(const fs::path& sys, const std::string& disk, const std::string& part, const std::string& bus,
+              const std::string& removable) {
+    const fs::path diskDir = sys / "devices" / bus / "block" / disk;
+    fs::create_directories(diskDir / part);
+    std::ofstream(diskDir / "removable") << removable << "\n";
+    fs::create_directories(sys / "class" / "block");
+    fs::create_directory_symlink(diskDir / part, sys / "class" / "block" / part);
+}
+
+}  // namespace
+
+TEST(RemovableDrives, MountInfoAndDeviceChecks) {
+    const std::string text =
+        "22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n"
+        "90 22 8:17 / /media/u/MY\\040STICK rw,nosuid shared:50 - vfat /dev/sdb1 rw\n"
+        "91 22 0:5 / /proc rw - proc proc rw\n"
+        "92 22 8:33 / /media/it\\047s\\08x rw - vfat /dev/sdc1 rw\n"
+        "broken line\n";
+    const auto m = ParseMountInfo(text);
+    ASSERT_EQ(m.size(), 4u);
+    EXPECT_EQ(m[3].mountPoint, "/media/it's\\08x");  // three octal digits only
+    EXPECT_EQ(m[1].mountPoint, "/media/u/MY STICK");
+    EXPECT_EQ(m[1].source, "/dev/sdb1");
+
+    TempDir sys;
+    AddBlock(sys.path, "sda", "sda1", "pci0000:00/ata1", "0");
+    AddBlock(sys.path, "sdb", "sdb1", "pci0000:00/usb2/2-1", "0");
+    AddBlock(sys.path, "mmcblk0", "mmcblk0p1", "platform/mmc", "1");
+    EXPECT_FALSE(IsRemovableDevice("/dev/sda1", sys.path.string()));
+    EXPECT_TRUE(IsRemovableDevice("/dev/sdb1", sys.path.string()));       // on USB
+    EXPECT_TRUE(IsRemovableDevice("/dev/mmcblk0p1", sys.path.string()));  // marked removable
+    EXPECT_FALSE(IsRemovableDevice("proc", sys.path.string()));
+    EXPECT_FALSE(IsRemovableDevice("/dev/nothere", sys.path.string()));
+
+    TempDir info;
+    std::ofstream(info.path / "mountinfo") << text;
+    const auto drives = ListRemovableDrives((info.path / "mountinfo").string(), sys.path.string());
+    ASSERT_EQ(drives.size(), 1u);
+    EXPECT_EQ(drives[0].root, "/media/u/MY STICK");
+}
+
+TEST(RemovableDrives, RootsFromTheEnvironmentAndNames) {
+    TempDir a, b;
+    ScopedRoots roots(a.path.string() + "/:" + (a.path / "missing").string() + ":" + b.path.string());
+    const auto drives = ListRemovableDrives("/nonexistent", "/nonexistent");
+    ASSERT_EQ(drives.size(), 2u);
+    EXPECT_EQ(drives[0].root, a.path.string());
+    EXPECT_EQ(drives[1].root, b.path.string());
+    EXPECT_EQ(DriveDisplayName({"/media/x", ""}), "/media/x/");
+    EXPECT_EQ(DriveDisplayName({"/media/x", "KINGSTON"}), "/media/x/ [KINGSTON]");
+}
+
+TEST(RemovableDrives, MountWatchIsQuietWithoutChanges) {
+    const int fd = OpenMountWatch();
+    ASSERT_GE(fd, 0);
+    MountTableChanged(fd, 0);  // a first poll may report the table as new
+    EXPECT_FALSE(MountTableChanged(fd, 20));
+    CloseMountWatch(fd);
+    EXPECT_FALSE(MountTableChanged(-1, 0));
+    EXPECT_EQ(OpenMountWatch("/no/such/file"), -1);
+}

@@ -1,0 +1,143 @@
+#include "link/udisk_export.h"
+
+#include <gtest/gtest.h>
+
+#include "content/bytes.h"
+#include "content/imc_codes.h"
+#include "content/paths.h"
+#include "link_test_util.h"
+
+using namespace ledsuite;
+using namespace ledsuite::testing;
+
+namespace {
+
+// An .lcs file of `size` bytes with the header length and image length given.
+std::vector<uint8_t> Lcs(size_t size, uint32_t headerLength = 512, uint32_t imageLength = 10, uint8_t fill = 0x33) {
+    std::vector<uint8_t> b(size, fill);
+    if (size >= 4) StoreU32(b.data(), headerLength);
+    if (size >= 516) StoreU32(b.data() + 512, imageLength);
+    return b;
+}
+
+std::string Put(const fs::path& dir, const std::string& name, const std::vector<uint8_t>& bytes) {
+    const std::string path = (dir / name).string();
+    EXPECT_TRUE(WriteFileAtomic(path, bytes.data(), bytes.size()));
+    return path;
+}
+
+std::vector<uint8_t> Read(const std::string& path) {
+    std::vector<uint8_t> b;
+    ReadFileBytes(path, 1 << 20, b);
+    return b;
+}
+
+const auto kYes = [] { return true; };
+
+}  // namespace
+
+TEST(UDiskPaths, PrefixesPathsAndSaveCodes) {
+    const char* prefixes[] = {"4k", "8k", "20k", "40k", "64k", "128k"};
+    for (uint8_t t = 0; t < 6; ++t) EXPECT_EQ(ModelPrefix(t), prefixes[t]);
+    EXPECT_FALSE(ModelPrefix(6));
+    EXPECT_FALSE(ModelPrefix(255));
+    EXPECT_EQ(UDiskProgramPath("/media/stick", "4k", 0), "/media/stick/ZIZodo/4k000.lcs");
+    EXPECT_EQ(UDiskProgramPath("/media/stick/", "128k", 255), "/media/stick/ZIZodo/128k255.lcs");
+    EXPECT_EQ(UDiskSoundPath("/m"), "/m/ZIZodo/zusound.ssf");
+    EXPECT_EQ(UDiskSyncTimePath("/m"), "/m/ZIZodo/syntime.dat");
+    for (uint8_t s : {0, 1, 5, 11}) EXPECT_EQ(UDiskSaveCode(s), IMC_FILE_SAVE) << int(s);
+    for (uint8_t s : {2, 3, 4}) EXPECT_EQ(UDiskSaveCode(s), IMC_FILE_SAVE_TO) << int(s);
+    EXPECT_EQ(WithPath(u"Invalid program file.", "/a/b.lcs"), u"Invalid program file.\r\n/a/b.lcs");
+    EXPECT_EQ(WithPath(u"x", ""), u"x");
+}
+
+TEST(UDiskExport, ThreeFilesChainedAndOnePointsToItself) {
+    TempDir src, disk;
+    std::vector<std::string> sources;
+    for (int i = 0; i < 3; ++i) sources.push_back(Put(src.path, "p" + std::to_string(i) + ".lcs", Lcs(600, 512, 20, uint8_t(i))));
+    UDiskResult r = ExportProgramFiles(disk.path.string(), 0, sources, kYes);
+    ASSERT_EQ(r.error, UDiskError::None);
+    EXPECT_EQ(r.written, 3u);
+    for (int i = 0; i < 3; ++i) {
+        const auto b = Read(UDiskProgramPath(disk.path.string(), "4k", i));
+        ASSERT_EQ(b.size(), 600u);
+        EXPECT_EQ(LoadU16(b.data() + 16), (i + 1) % 3) << i;
+        EXPECT_EQ(b[100], uint8_t(i));  // the rest as the source had it
+    }
+    r = ExportProgramFiles(disk.path.string(), 0, {sources[1]}, kYes);
+    ASSERT_EQ(r.error, UDiskError::None);
+    EXPECT_EQ(LoadU16(Read(UDiskProgramPath(disk.path.string(), "4k", 0)).data() + 16), 0);
+    EXPECT_FALSE(fs::exists(UDiskProgramPath(disk.path.string(), "4k", 1)));  // the old chain is gone
+}
+
+TEST(UDiskExport, SizeAndLengthChecks) {
+    EXPECT_FALSE(IsValidLcs(Lcs(521)));
+    EXPECT_FALSE(IsValidLcs(Lcs(102401)));
+    EXPECT_TRUE(IsValidLcs(Lcs(522, 10, 10)));
+    EXPECT_TRUE(IsValidLcs(Lcs(102400, 512, 100)));
+    EXPECT_FALSE(IsValidLcs(Lcs(600, 513, 10)));        // header longer than 512
+    EXPECT_FALSE(IsValidLcs(Lcs(600, 512, 89)));        // image longer than what follows
+    EXPECT_TRUE(IsValidLcs(Lcs(600, 512, 88)));
+    EXPECT_FALSE(IsValidLcs(Lcs(600, 512, 0xFFFFFFFF)));  // no wrap-around
+
+    TempDir src, disk;
+    for (size_t size : {size_t(521), size_t(102401)}) {
+        const std::string p = Put(src.path, "bad.lcs", Lcs(size));
+        const UDiskResult r = ExportProgramFiles(disk.path.string(), 1, {p}, kYes);
+        EXPECT_EQ(r.error, UDiskError::SourceInvalid) << size;
+        EXPECT_EQ(r.path, p);
+    }
+    const UDiskResult ok = ExportProgramFiles(disk.path.string(), 1, {Put(src.path, "ok.lcs", Lcs(522, 10, 10))}, kYes);
+    EXPECT_EQ(ok.error, UDiskError::None);
+    EXPECT_TRUE(fs::exists(UDiskProgramPath(disk.path.string(), "8k", 0)));
+    const UDiskResult missing = ExportProgramFiles(disk.path.string(), 1, {(src.path / "none.lcs").string()}, kYes);
+    EXPECT_EQ(missing.error, UDiskError::SourceMissing);
+    EXPECT_EQ(missing.written, 0u);
+    const UDiskResult folder = ExportProgramFiles(disk.path.string(), 1, {src.path.string()}, kYes);
+    EXPECT_EQ(folder.error, UDiskError::SourceUnreadable);  // a folder cannot be read as a file
+    EXPECT_EQ(folder.written, 0u);
+    EXPECT_EQ(UDiskErrorText(missing.error), u"The program file doesn't exist.");
+}
+
+TEST(UDiskExport, NothingOnTheDiskChangesUnlessEverySourceIsGoodAndTheUserAgrees) {
+    TempDir src, disk;
+    const std::string root = disk.path.string();
+    const std::vector<std::string> old = {Put(src.path, "a.lcs", Lcs(600, 512, 10, 0xA0)),
+                                          Put(src.path, "b.lcs", Lcs(600, 512, 10, 0xB0))};
+    ASSERT_EQ(ExportProgramFiles(root, 2, old, kYes).error, UDiskError::None);
+    const auto before0 = Read(UDiskProgramPath(root, "20k", 0)), before1 = Read(UDiskProgramPath(root, "20k", 1));
+
+    // A bad third source: the old files stay; the question is never asked.
+    int asked = 0;
+    const auto count = [&] { return ++asked, true; };
+    std::vector<std::string> fresh = {Put(src.path, "c.lcs", Lcs(600)), Put(src.path, "d.lcs", Lcs(600)),
+                                      Put(src.path, "e.lcs", Lcs(100))};
+    EXPECT_EQ(ExportProgramFiles(root, 2, fresh, count).error, UDiskError::SourceInvalid);
+    EXPECT_EQ(asked, 0);
+    // The user declines: untouched.
+    fresh.pop_back();
+    EXPECT_EQ(ExportProgramFiles(root, 2, fresh, [&] { return ++asked, false; }).error, UDiskError::Declined);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(Read(UDiskProgramPath(root, "20k", 0)), before0);
+    EXPECT_EQ(Read(UDiskProgramPath(root, "20k", 1)), before1);
+    // Sources read from the disk's own folder survive the deletion of the old files.
+    const UDiskResult r = ExportProgramFiles(root, 2, {UDiskProgramPath(root, "20k", 1)}, kYes);
+    ASSERT_EQ(r.error, UDiskError::None);
+    EXPECT_EQ(Read(UDiskProgramPath(root, "20k", 0))[100], 0xB0);
+    EXPECT_FALSE(fs::exists(UDiskProgramPath(root, "20k", 1)));
+
+    EXPECT_EQ(ExportProgramFiles(root, 6, {old[0]}, kYes).error, UDiskError::NoPrefix);
+    EXPECT_EQ(ExportProgramFiles(root, 2, std::vector<std::string>(257, old[0]), kYes).error,
+              UDiskError::TooManyFiles);
+    EXPECT_EQ(ExportProgramFiles(root, 2, std::vector<std::string>(256, old[0]), kYes).written, 256u);
+}
+
+TEST(UDiskExport, SyncTimeFileHoldsTheCardTime) {
+    TempDir disk;
+    const CardTime t = CardTime::From({2024, 5, 17, 13, 45, 30, 5});
+    ASSERT_TRUE(WriteSyncTimeFile(disk.path.string(), t));
+    const auto b = Read(UDiskSyncTimePath(disk.path.string()));
+    EXPECT_EQ(b, (std::vector<uint8_t>{0x30, 0x45, 0x13, 0x17, 0x05, 0x05, 0x24, 0x00}));
+    const std::string file = Put(disk.path, "plain", {1});
+    EXPECT_FALSE(WriteSyncTimeFile(file, t));  // a root that is a file
+}

@@ -1,0 +1,97 @@
+#include "link/ui/dlg_controller.h"
+
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "link_ui_test_util.h"
+#include "tests/qt_main/qt_test_util.h"
+
+using namespace ledsuite;
+using namespace ledsuite::testing;
+
+namespace {
+
+constexpr int kKeyZero = 10;
+const HardwareParams kScreen{.cardType = 2, .comIndex = 0, .baudIndex = 8};
+
+struct Dialog {
+    Messages shown;
+    CDlgController dlg{kScreen};
+    Dialog() {
+        dlg.SetMessageSink(shown.Sink());
+        dlg.SetTimeouts({400, 200});
+        dlg.show();
+    }
+};
+
+}  // namespace
+
+TEST(CDlgController, LearnsAKeyFromReportsAndSetsItsTable) {
+    CardOnPort c;
+    Dialog d;
+    EXPECT_TRUE(d.dlg.CardAnswered());
+    d.dlg.KeyButton(kKeyZero)->click();  // idle: a function key does nothing
+    EXPECT_EQ(d.dlg.SelectedKey(), -1);
+    d.dlg.CalibrateButton()->click();
+    ASSERT_EQ(d.dlg.Mode(), kModeLearning);
+    EXPECT_TRUE(d.dlg.PortOpen());
+    EXPECT_EQ(d.dlg.SelectedKey(), 0);
+    d.dlg.KeyButton(kKeyZero)->click();
+    EXPECT_EQ(d.dlg.SelectedKey(), kKeyZero);
+    // A report split over two reads, then a broken one.
+    c.card.SendRaw({'I', 'R', 'C'});
+    QTest::qWait(30);
+    c.card.SendRaw({'A', 0x45, 0xBA});
+    ASSERT_TRUE(WaitUntil([&] { return d.dlg.KeyField(kKeyZero)->text() == "45"; }));
+    EXPECT_EQ(d.dlg.Keys()[kKeyZero], 0x45);
+    d.dlg.KeyButton(3)->click();
+    c.card.SendRaw({'I', 'R', 'C', 'A', 0x45, 0x00});
+    QTest::qWait(60);
+    EXPECT_EQ(d.dlg.Keys()[3], kNoCode);
+    EXPECT_TRUE(d.dlg.KeyButton(3)->text().isEmpty() || d.dlg.KeyButton(3)->text() == "3");  // blinking
+    d.dlg.SetButton()->click();  // learning: Set does nothing
+    EXPECT_TRUE(c.card.log().irTable.empty());
+    d.dlg.CalibrateButton()->click();  // asks learning to stop
+    ASSERT_TRUE(WaitUntil([&] { return d.dlg.Mode() == kModeIdle; }));
+    EXPECT_FALSE(d.dlg.PortOpen());
+    EXPECT_EQ(d.dlg.KeyButton(kKeyZero)->text(), QString("0"));
+    d.dlg.SetButton()->click();
+    const auto table = c.card.log().irTable;
+    ASSERT_EQ(table.size(), 256u);
+    EXPECT_EQ(table[0x45], 0);  // key "0" is function 0
+    EXPECT_EQ(std::count(table.begin(), table.end(), kNoCode), 255);
+    EXPECT_EQ(d.shown.texts, std::vector<std::u16string>{u"设置成功"});
+}
+
+TEST(CDlgController, GetThenSetSendsTheSameTable) {
+    std::vector<uint8_t> table(256, kNoCode);
+    table[0x10] = 10;
+    table[0x22] = 0;
+    table[0x80] = 17;
+    CardOnPort c({.irTable = table});
+    Dialog d;
+    d.dlg.GetButton()->click();
+    EXPECT_EQ(d.dlg.KeyField(0)->text(), QString("10"));
+    EXPECT_EQ(d.dlg.KeyField(kKeyZero)->text(), QString("22"));
+    d.dlg.SetButton()->click();
+    EXPECT_EQ(c.card.log().irTable, table);
+    EXPECT_EQ(d.shown.texts, (std::vector<std::u16string>{u"获取成功", u"设置成功"}));
+}
+
+TEST(CDlgController, NoCardAndAnswersThatFail) {
+    {
+        CardOnPort c({.irCalibrate = "ERR"});
+        Dialog d;
+        d.dlg.CalibrateButton()->click();
+        EXPECT_EQ(d.dlg.Mode(), kModeIdle);
+        EXPECT_EQ(d.shown.texts, std::vector<std::u16string>{u"非万能遥控卡"});
+    }
+    RawPty silent;
+    ScopedPorts ports({silent.slave});
+    Dialog d;
+    EXPECT_FALSE(d.dlg.CardAnswered());
+    d.dlg.GetButton()->click();
+    EXPECT_EQ(d.shown.texts, std::vector<std::u16string>{u"控制卡没响应"});
+}
