@@ -59,6 +59,10 @@ inline constexpr int IMC_BUILD_DONE = 545;
 inline constexpr int IMC_SELECT_LYRIC = 1024;    // playback thread -> music pane
 inline constexpr int IMC_LINK_BROKEN = 1025;
 inline constexpr int IMC_SPEAK_TEXT = 1026;
+// Playback notices the music pane takes and does not act on; no sender uses them today.
+inline constexpr int IMC_PLAYBACK_BEGIN = 1027;
+inline constexpr int IMC_LYRIC_LINE = 1028;
+inline constexpr int IMC_PLAYBACK_END = 1029;
 inline constexpr int IMC_ICON_PICK_SELECT = 0x500;  // popup -> picker: a cell index or a kIconPick* result
 inline constexpr int IMC_ICON_PICK_FILE = 0x501;    // popup -> picker: the path of a file chosen under "Custom"
 inline constexpr int IMC_TRANSFER_DONE = 0x1008;    // transfer dialog -> owner, with the TransferResult

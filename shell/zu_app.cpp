@@ -20,13 +20,17 @@ bool CZUApp::InitInstance() {
     frame_ = std::make_unique<CMainFrame>(panes_);
     // No window placement is stored or restored: the frame takes its default size.
     frame_->resize(1000, 700);
-    frame_->Channel().send(IMC_REAPPLY_STATE, 0);
+    LoadCustomState();
     frame_->show();
     frame_->Channel().send(IMC_STARTUP_DONE, 0);
     frame_->raise();
     frame_->activateWindow();
     return true;
 }
+
+// Runs once the frame stands: the screen is announced to the view again and the language
+// applied once more. No saved state is read: window placement is neither stored nor restored.
+void CZUApp::LoadCustomState() { frame_->Channel().send(IMC_REAPPLY_STATE, 0); }
 
 int CZUApp::ExitInstance() {
     QSettings().remove(QStringLiteral("Workspace"));

@@ -30,6 +30,8 @@ public:
     bool InitInstance();
     // Shutdown: the saved workspace state is removed from the settings.
     int ExitInstance();
+    // After the frame is built: re-announces the screen and the language (IMC_REAPPLY_STATE).
+    void LoadCustomState();
     // InitInstance, the event loop, ExitInstance. With LEDSUITE_QUIT_WHEN_SHOWN=1 the loop
     // ends once the window is shown (start-up time measurements).
     int Run();

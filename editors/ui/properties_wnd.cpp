@@ -2,6 +2,9 @@
 // messages, the change and option notices, and the relabelling on a language change.
 #include "editors/ui/properties_wnd.h"
 
+#include <QApplication>
+#include <QEvent>
+
 #include <QAction>
 #include <QResizeEvent>
 #include <QToolBar>
@@ -28,7 +31,18 @@ CPropertiesWnd::CPropertiesWnd(QWidget* parent, InternalChannel* channel) : QWid
     AdjustLayout();
 }
 
+void CPropertiesWnd::SetPropListFont() {
+    const QFont menuFont = QApplication::font("QMenu");
+    for (int id : {kHardwareGridId, kProgramSetGridId, kProgramGridId}) Grid(id)->setFont(menuFont);
+}
+
+bool CPropertiesWnd::event(QEvent* event) {
+    if (event->type() == QEvent::ApplicationFontChange) SetPropListFont();
+    return QWidget::event(event);
+}
+
 void CPropertiesWnd::InitPropList() {
+    SetPropListFont();
     for (size_t i = 0; SoundFixName(i); ++i) fixedSounds_.push_back(*SoundFixName(i));
     Grid(kHardwareGridId)->Build(HardwareGridSpecs());
     Grid(kProgramSetGridId)->Build(ProgramSetGridSpecs());

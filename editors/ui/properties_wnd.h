@@ -85,6 +85,10 @@ protected:
 
 private:
     void InitPropList();
+    // Grids 2 to 4 take the menu font of the desktop (grid 5 keeps the default font),
+    // again whenever the desktop's fonts change.
+    void SetPropListFont();
+    bool event(QEvent* event) override;
     void BuildToolBar();
     void AdjustLayout();
     HardwareGridValues GridHardwareValues() const;

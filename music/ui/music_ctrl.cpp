@@ -278,6 +278,9 @@ intptr_t CMusicCtrl::onInternal(int code, intptr_t arg) {
             MessageBoxFx(this, kLinkBroken(), kLyricShow(), MB_OK);
             return 0;
         case IMC_SPEAK_TEXT: return speech_->Speak(*reinterpret_cast<const std::u16string*>(arg));
+        case IMC_PLAYBACK_BEGIN:
+        case IMC_LYRIC_LINE:
+        case IMC_PLAYBACK_END: return 0;  // notices only
         default: return 0;
     }
 }

@@ -152,6 +152,25 @@ TEST(PropertiesWnd, OneGridPerTreeLevelAndTheUserGridOnTheMultiScreenPage) {
     EXPECT_EQ(f.channel.sent.size(), 0u);
 }
 
+TEST(PropertiesWnd, GridsTwoToFourTakeTheMenuFont) {
+    const QFont saved = QApplication::font("QMenu");
+    QFont menu = saved;
+    menu.setPointSize(23);
+    QApplication::setFont(menu, "QMenu");
+    {
+        Fixture f;
+        EXPECT_EQ(f.grid(kHardwareGridId)->font().pointSize(), 23);
+        EXPECT_EQ(f.grid(kProgramGridId)->font().pointSize(), 23);
+        EXPECT_NE(f.grid(kUserGridId)->font().pointSize(), 23);
+        menu.setPointSize(19);  // the desktop's fonts change: the grids follow
+        QApplication::setFont(menu, "QMenu");
+        QEvent change(QEvent::ApplicationFontChange);
+        QApplication::sendEvent(&f.wnd, &change);
+        EXPECT_EQ(f.grid(kProgramSetGridId)->font().pointSize(), 19);
+    }
+    QApplication::setFont(saved, "QMenu");
+}
+
 TEST(PropertiesWnd, LanguageSwitchKeepsEveryChosenOption) {
     SetUiLanguage(3);
     Fixture f;
