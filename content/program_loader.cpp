@@ -514,9 +514,7 @@ bool LoadProgramContent(ProgramRecord& program, ProgramImageView& image, const C
     if (size_t(header.bodyOffset) + 13 >= image.size()) return true;
     size_t pos = header.bodyOffset;
     if (header.flags & kContentBorder) {
-        ByteReader r = image.At(pos);
-        const uint32_t block = r.u32();
-        if (r.failed()) return false;
+        const uint32_t block = image.At(pos).u32();  // inside: the body lies 13 bytes before the end
         if (size_t(block) + kBorderBlockSize < image.size() && !LoadBorder(program, image, block)) return false;
         pos += 4;
     }
@@ -551,8 +549,7 @@ bool LoadProgram(ProgramSetNode& set, ProgramImageView& image, const ProgramReco
     header.actions = r.u8();
     header.flags = r.u8();
     r.skip(4);
-    header.bodyOffset = r.u32();
-    if (r.failed()) return false;
+    header.bodyOffset = r.u32();  // inside: the header lies 10 bytes before the end
     return LoadProgramContent(program, image, header);
 }
 

@@ -6,6 +6,7 @@
 
 #include "content/image_sources.h"
 #include "content/program_encoder.h"
+#include "tests/content/image_walker.h"
 #include "tests/content/layout_helpers.h"
 
 namespace ledsuite {
@@ -164,6 +165,7 @@ TEST(ProgramLoader, EncodedImagesLoadBackToTheSameImage) {
     EXPECT_EQ(CellObjectAs<CounterField>(fields.cells[11])->start, -3);
     EXPECT_EQ(CellObjectAs<AdcField>(fields.cells[9])->rows[0].x2, 100);
     EXPECT_EQ(CellObjectAs<ClockObject>(fields.cells[13])->face.size(), 1u);
+    EXPECT_TRUE(CellObjectAs<ClockObject>(fields.cells[12])->face.empty());  // style 0 has no face
     const auto* grid = CellObjectAs<GridObject>(fields.cells[8]);  // a table's picture takes its own record
     ASSERT_TRUE(grid);
     EXPECT_EQ(CellObjectAs<PictureObject>(grid->cells[size_t(CollectGridCells(*grid)[1]) + 2])->frames[0]->width, 4);
@@ -345,6 +347,150 @@ TEST(ProgramLoader, SharedRecordsCannotMultiplyMemory) {
     for (const ProgramSetNode& s : tree.sets()) programs += s.programs.size();
     EXPECT_GT(programs, 300u);
     EXPECT_LE(programs, ((size_t(64) << 20) + 1024 * w.size()) / sizeof(ProgramRecord));
+}
+
+// ---- where the loader stops: hand-made images ----------------------------------------
+
+// An image of `size` zero bytes with its length word, filled in by offset.
+struct HandImage {
+    std::vector<uint8_t> b;
+    explicit HandImage(size_t size) : b(size, 0) { StoreU32(b.data(), uint32_t(size)); }
+    void U16(size_t at, uint16_t v) { StoreU16(&b[at], v); }
+    void U32(size_t at, uint32_t v) { StoreU32(&b[at], v); }
+    void Set(size_t at, uint16_t first, uint16_t count) { U16(at, first), U16(at + 2, count); }
+    // A program record of a 64 x 16 area; `one` 0 means the program has no content.
+    void Program(size_t at, uint16_t content, uint16_t one = 1) {
+        U16(at, content), U16(at + 2, one), U16(at + 8, 64), U16(at + 10, 16);
+    }
+    // A content header with one action and a border whose body starts at `body`.
+    void BorderContent(size_t at, uint32_t body) { b[at] = 1, b[at + 1] = 0x02, U32(at + 6, body); }
+};
+
+std::vector<size_t> ProgramsPerSet(const HandImage& image) {
+    const ProgramTree tree = Load({}, image.b);
+    std::vector<size_t> counts;
+    for (const ProgramSetNode& s : tree.sets()) counts.push_back(s.programs.size());
+    return counts;
+}
+
+// One set of two programs (records at 18 and 32); the first has a border content
+// header at `header` whose body is at `body`, and the body points at a border block
+// of type 3 at `block` (bytes 72 and 73 both hold the type). The second has no content.
+// Returns the first program's border type and the number of programs read.
+std::pair<int, size_t> BorderRead(size_t size, size_t header, uint32_t body, uint32_t block) {
+    HandImage image(size);
+    image.Set(4, 18, 2);
+    image.Program(18, uint16_t(header));
+    image.Program(32, 0, 0);
+    image.BorderContent(header, body);
+    image.U32(body, block);
+    image.b[72] = image.b[73] = 3;
+    ProgramTree tree = Load({}, image.b);
+    if (tree.sets().size() != 1 || tree.sets()[0].programs.empty()) return {-1, 0};
+    return {tree.program(0, 0)->record->borderType, tree.sets()[0].programs.size()};
+}
+
+TEST(ProgramLoader, SixteenBytesAndTheSetTableOffsets) {
+    HandImage smallest(16);  // one set record without programs, then a 0 word cut to its first half
+    smallest.Set(4, 10, 0);
+    EXPECT_EQ(ProgramsPerSet(smallest), std::vector<size_t>{0});
+
+    // Two sets without programs: an offset of the first below 10, or at or past the end, ends the load.
+    const auto twoSets = [](uint16_t first) {
+        HandImage image(28);
+        image.Set(4, first, 0);
+        image.Set(14, 20, 0);
+        return ProgramsPerSet(image);
+    };
+    EXPECT_EQ(twoSets(9), std::vector<size_t>{0});
+    EXPECT_EQ(twoSets(10), (std::vector<size_t>{0, 0}));
+    EXPECT_EQ(twoSets(27), (std::vector<size_t>{0, 0}));
+    EXPECT_EQ(twoSets(28), std::vector<size_t>{0});
+
+    // A program record whose content offset is at the end ends the load before it.
+    const auto contentAt = [](uint16_t content) {
+        HandImage image(40);
+        image.Set(4, 18, 1);
+        image.Program(18, content, 0);
+        return ProgramsPerSet(image);
+    };
+    EXPECT_EQ(contentAt(39), std::vector<size_t>{1});
+    EXPECT_EQ(contentAt(40), std::vector<size_t>{0});
+}
+
+TEST(ProgramLoader, ContentBodyAndBorderBlockBounds) {
+    // Content header: read only below length - 10.
+    EXPECT_EQ(BorderRead(101, 90, 56, 72), std::make_pair(3, size_t(2)));
+    EXPECT_EQ(BorderRead(101, 91, 56, 72), std::make_pair(0, size_t(2)));
+    // Content body: read only below length - 13. At length - 14 the border is read,
+    // then the action runs past the end: the load stops there, the second program unread.
+    EXPECT_EQ(BorderRead(101, 46, 88, 72), std::make_pair(0, size_t(2)));
+    EXPECT_EQ(BorderRead(101, 46, 87, 72), std::make_pair(3, size_t(1)));
+    // Border block: read only below length - 28.
+    EXPECT_EQ(BorderRead(101, 46, 56, 72), std::make_pair(3, size_t(2)));
+    EXPECT_EQ(BorderRead(101, 46, 56, 73), std::make_pair(0, size_t(2)));
+}
+
+// A command stream (byte-order flag 1) of the given unit bytes, decoded.
+TextContent DecodeUnits(std::initializer_list<uint8_t> units) {
+    std::vector<uint8_t> b = {8, 0, 1, 0, 0, 0};
+    b.insert(b.end(), units);
+    b.insert(b.end(), {0, 0});
+    ProgramImageView view(b);
+    TextContent text;
+    text.cells[0] = TextCell(u'x', 0);
+    EXPECT_TRUE(DecodeTextStream(text, view, 0, kTextFormCommands));
+    return text;
+}
+
+TEST(ProgramLoader, CommandStreamFieldTypesAndColourCodes) {
+    const std::pair<uint8_t, char16_t> fields[] = {
+        {0, 0xE010}, {1, 0xE011}, {2, 0xE012}, {3, 0xE013}, {4, 0xE014}, {5, 0xE015}, {6, 0xE016}, {7, 0xE018},
+        {8, 0},      {9, 0xE020}, {10, 0xE021}, {11, 0xE023}, {12, 0xE024}, {13, 0xE017}, {15, 0xE022},
+        {16, 0},     {17, 0xE025}, {18, 0xE026}, {19, 0xE027}, {20, 0}};
+    for (auto [type, code] : fields) {
+        // A known field carries the u32 offset of its code table.
+        const TextContent text = code ? DecodeUnits({type, 0xFC, 0, 0, 0, 0, 'a', 0}) : DecodeUnits({type, 0xFC, 'a', 0});
+        const std::u16string want = code ? std::u16string{code, u'a'} : std::u16string(u"a");
+        EXPECT_EQ(Codes(text.cells), want) << int(type);
+    }
+    // Colour bits: 1 red, 2 green, 4 blue.
+    const std::pair<uint8_t, uint32_t> colours[] = {{9, 1},  {10, 2}, {11, 4}, {12, 3}, {13, 6}, {14, 5}, {15, 5},
+                                                    {16, 6}, {17, 3}, {7, 7},  {8, 7},  {18, 7}, {0, 0}};
+    for (auto [code, rgb] : colours) {
+        const TextContent text = DecodeUnits({code, 0xFB, 'a', 0});
+        EXPECT_EQ(CellAttr::RgbOf(text.cells[0].attr), rgb) << int(code);
+        EXPECT_EQ(CellAttr::SizeOf(text.cells[0].attr), 16u);
+    }
+    // A form without a stream clears the cells and reads nothing.
+    std::vector<uint8_t> none(8, 0);
+    ProgramImageView view(none);
+    TextContent text;
+    text.cells[0] = TextCell(u'x', 0);
+    EXPECT_TRUE(DecodeTextStream(text, view, 0, kTextFormLyric));
+    EXPECT_EQ(CountCells(text), 0);
+}
+
+TEST(ProgramLoader, FieldRecordThatCannotBeReadEndsTheLoad) {
+    ProgramTree tree = RichTree(0, 0);
+    tree.AddProgramSet();
+    PutText(tree.AddProgram(4)->record->content, u"after", kRed);
+    const std::vector<uint8_t> image = Encode(tree);
+    ASSERT_EQ(Load({}, image).sets().size(), 5u);
+    const ImageWalk walk = WalkProgramImage(image);
+
+    std::vector<uint8_t> badAdc = image;  // more calibration rows than an A-D field holds
+    for (uint32_t a : walk.fieldRecords)
+        if (LoadU16(&image[a]) == 0 && LoadU16(&image[a + 18]) == 0xFFFF) StoreU16(&badAdc[a + 16], 0xFFFF);
+    std::vector<uint8_t> badPicture = image;  // the table's 4 x 4 picture no longer an image set
+    for (uint32_t s : walk.imageSets)
+        if (LoadU16(&image[s + 5]) == 4 && LoadU16(&image[s + 7]) == 4) badPicture[s] = 0;
+    for (const std::vector<uint8_t>* bad : {&badAdc, &badPicture}) {
+        ASSERT_NE(*bad, image);
+        const ProgramTree loaded = Load({}, *bad);
+        ASSERT_EQ(loaded.sets().size(), 4u);
+        EXPECT_EQ(loaded.sets()[3].programs.size(), 2u);  // what was read before the failure stays
+    }
 }
 
 }  // namespace
