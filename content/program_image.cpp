@@ -711,8 +711,7 @@ FieldRecordPlace WriteTimerRecord(ProgramImage& image, const TimerField& field, 
     std::array<std::u16string, 4> text;
     std::array<const RawImage*, 4> picture{};
     for (int k = 0; k < 4; ++k) {
-        if (!field.UnitShown(k)) continue;
-        text[k] = field.Label(k).substr(0, 31);
+        text[k] = TimerLabelText(field, k);
         if (!text[k].empty()) picture[k] = labels.images[k];
     }
 
@@ -753,6 +752,10 @@ FieldRecordPlace WriteTimerRecord(ProgramImage& image, const TimerField& field, 
         if (picture[k]) image.Patch(images[k], WriteSingleImageSet(image, *picture[k], colorCode));
     rec.offset = image.Result(at);
     return rec;
+}
+
+std::u16string TimerLabelText(const TimerField& field, int k) {
+    return field.UnitShown(k) ? field.Label(k).substr(0, 31) : std::u16string();
 }
 
 FieldRecordPlace WriteCounterRecord(ProgramImage& image, const CounterField& field) {
