@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "content/item_painters.h"
 #include "content/program_encoder.h"
 #include "layout_helpers.h"
 
@@ -86,4 +87,105 @@ TEST_F(CardGlyphPins, GlyphPixelsAreTheCharacterAtTheTopLeft) {
             lit += on;
         }
     EXPECT_GT(lit, 10);
+}
+
+namespace {
+
+// The one line picture of `t` drawn in a wide area.
+RawImage OneLinePicture(RenderContext& rc, const TextContent& t, RenderedText& out) {
+    EXPECT_EQ(RenderTextPictures(rc, t, kEffectBlindsHorizontal, 1000, 64, 15, 1 << 20, out), 0);
+    EXPECT_EQ(out.pictures.size(), 1u);
+    return out.pictures.empty() ? RawImage{} : std::move(out.pictures[0].image);
+}
+
+}  // namespace
+
+TEST_F(CardGlyphPins, LinePicturePixelsAreTheCellsAndNothingElse) {
+    // Full blocks fill their cells to every edge, so a cell drawn a pixel off, clipped
+    // short or on a scratch surface that is not cleared to black shows.
+    for (uint32_t size : {16u, 24u}) {
+        const uint32_t attr = CellAttr::Make(size, 0, 5);  // red and blue: drawn white, then masked
+        TextContent t;
+        PutText(t, u"\u2588W\u2588g\u2588", attr);
+        RenderedText out;
+        const RawImage pic = OneLinePicture(rc, t, out);
+        Surface expected(pic.width, pic.height);
+        int x = 0;
+        for (char16_t ch : std::u16string_view(u"\u2588W\u2588g\u2588")) {
+            const CellSize e = CellExtent(TextCell(ch, attr), rc.measurer, false, false);
+            fonts.Draw(expected, x, pic.height - e.height, AttrFontDesc(attr, tables, false), std::u16string(1, ch),
+                       0xFF00FF);
+            x += e.width;
+        }
+        ASSERT_EQ(pic.width, x);
+        int lit = 0;
+        for (int y = 0; y < pic.height; ++y)
+            for (int px = 0; px < pic.width; ++px) {
+                const uint32_t want = expected.Pixel(px, y) ? 0xFF00FF : 0;
+                EXPECT_EQ(pic.row32(y)[px] & 0xFFFFFF, want) << size << ": " << px << "," << y;
+                lit += want != 0;
+            }
+        EXPECT_GT(lit, 3 * int(size) * int(size) / 4) << size;
+    }
+}
+
+TEST_F(CardGlyphPins, ClockInATableCellIsItsFaceAtItsPlace) {
+    auto grid = std::make_unique<GridObject>();
+    InitGridObject(*grid);
+    ASSERT_TRUE(SetGridSize(*grid, 1, 1));
+    const uint16_t marker = CollectGridCells(*grid)[0];
+    grid->cells[marker].attr = MakeGridMarker(60, 40);
+    grid->cells[marker + 1] = TextCell(u'x', CellAttr::Make(16, 0, 7));
+    auto clock = std::make_unique<ClockObject>();
+    clock->size = 32;
+    const RawImage face = ClockToImage(*clock, false);
+    grid->cells[marker + 2] = ObjectCell(FC_CLOCK, std::move(clock));
+    grid->totalWidth = 60, grid->totalHeight = 40;
+    const GridObject& g = *grid;
+    TextContent t;
+    t.cells[0] = TextCell(u'i', CellAttr::Make(16, 0, 7));
+    t.cells[1] = ObjectCell(FC_TABLE, std::move(grid));
+
+    std::vector<PlacedField> placed;
+    const FieldCollector collect = [&](const PlacedField& f) { placed.push_back(f); };
+    RawImage expected = GridToBitmap(rc, g, &collect);
+    ASSERT_EQ(placed.size(), 1u);
+    ASSERT_GT(CountLit(face), 20);
+    RenderedText out;
+    const RawImage pic = OneLinePicture(rc, t, out);
+    const int left = CellExtent(t.cells[0], rc.measurer, false, false).width;
+    const int top = pic.height - expected.height;
+    EXPECT_TRUE(out.clocks.empty());  // a table's clock is drawn, not listed
+    for (int y = 0; y < face.height; ++y)
+        for (int x = 0; x < face.width; ++x) {
+            const int ex = placed[0].x + x, ey = placed[0].y + y;
+            if (ex < expected.width && ey < expected.height) expected.row32(ey)[ex] |= face.row32(y)[x];
+        }
+    for (int y = 0; y < expected.height; ++y)
+        for (int x = 0; x < expected.width; ++x)
+            EXPECT_EQ(pic.row32(top + y)[left + x] != 0, expected.row32(y)[x] != 0) << x << "," << y;
+}
+
+TEST_F(CardGlyphPins, TableRulesOfNarrowTables) {
+    // The right and bottom rules end two pixels inside the table, never before 0.
+    for (auto [side, far] : {std::pair{0, 0}, {1, 0}, {2, 0}, {3, 1}, {40, 38}}) {
+        GridObject grid;
+        InitGridObject(grid);
+        ASSERT_TRUE(SetGridSize(grid, 1, 1));
+        grid.cells[CollectGridCells(grid)[0]].attr = MakeGridMarker(side, side);
+        grid.totalWidth = uint16_t(side), grid.totalHeight = uint16_t(side);
+        ProgramImage image(0x1000);
+        std::vector<PendingItem> items;
+        ASSERT_TRUE(EncodeTableCommands(image, rc, grid, 0, items));
+        const std::vector<uint8_t> b(image.bytes().begin(), image.bytes().end());
+        const size_t rules = 16;  // behind the table start: its unit and 14 bytes
+        ASSERT_GE(b.size(), rules + 4 * 12);
+        for (size_t k = 0; k < 4; ++k) {
+            const uint8_t* r = &b[rules + 12 * k];
+            ASSERT_EQ(r[0], 0xFC);
+            ASSERT_EQ(r[1], 0x1B);
+            if (k < 2) EXPECT_EQ(LoadU16(r + 8), far) << side << " row rule " << k;
+            else EXPECT_EQ(LoadU16(r + 10), far) << side << " column rule " << k;
+        }
+    }
 }
