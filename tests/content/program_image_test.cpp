@@ -469,3 +469,54 @@ TEST(ImageWalker, ReportsBrokenOffsetsAndBlocks) {
         EXPECT_FALSE(CheckProgramImage(b).empty()) << i;
     }
 }
+
+// ---- edges of the block writers -----------------------------------------------------
+
+TEST(ProgramImage, VoiceHeadSoundIndexAndTheWidestPicture) {
+    ProgramImage image(0x1000);
+    image.writer().put_u8(0xAA);
+    ASSERT_TRUE(WriteVoiceBlockHead(image));
+    Bytes head = {0xAA, 'p', 'd', 'e', 0};
+    head.resize(1 + 40, 0);
+    EXPECT_EQ(At(image, 0, image.pos()), head);
+
+    // The sound place's kind byte may be the last byte written.
+    const size_t place = image.pos();
+    image.writer().fill(0xEE, 3);
+    ASSERT_TRUE(StoreSoundIndex(image, place, 0x0102, 7));
+    EXPECT_EQ(At(image, place, 3), (Bytes{0x02, 0x01, 7}));
+    EXPECT_FALSE(StoreSoundIndex(image, place + 1, 0x0102, 7));  // one byte past the end
+    EXPECT_FALSE(image.ok());
+
+    // A side of 65535 is the widest a frame header holds.
+    for (auto [width, fits] : {std::pair{65535, true}, {65536, false}}) {
+        ProgramImage wide(0x10000);
+        const auto frame = Image(width, 1);
+        EXPECT_EQ(WriteSingleImageSet(wide, *frame, 5) >= 0, fits) << width;
+        if (fits) EXPECT_EQ(LoadU16(&wide.bytes()[3 + 2]), 65535u);
+    }
+}
+
+TEST(ProgramImage, GlyphSizesAtTheirLimitsAndZeroedGlyphBytes) {
+    // A renderer that paints nothing leaves every glyph byte 0.
+    const GlyphRenderer blank{[](char16_t, uint32_t) { return std::pair{6, 9}; },
+                              [](char16_t, uint32_t, int, int, std::span<uint8_t>) {}};
+    ProgramImage image(0x4000);
+    image.writer().fill(0xFF, 4);
+    const int32_t set = WriteGlyphSet(image, kFieldTableDigits, 0, blank);
+    ASSERT_EQ(set, 4);
+    // 16 digit strings: the 34-byte head, 16 lists of one glyph and a 0, 16 distinct glyphs of 9 bytes.
+    EXPECT_EQ(image.pos(), size_t(4 + 2 + 32 + 16 * 4 + 16 * 9));
+    for (size_t i = size_t(set) + 2 + 32 + 64; i < image.pos(); ++i) EXPECT_EQ(image.bytes()[i], 0) << i;
+
+    const std::pair<std::pair<int, int>, bool> sizes[] = {{{0, 9}, true},    {{255, 9}, true},  {{256, 9}, false},
+                                                          {{-1, 9}, false},  {{6, 0}, true},    {{6, 255}, true},
+                                                          {{6, 256}, false}, {{6, -1}, false}};
+    for (const auto& [wh, fits] : sizes) {
+        ProgramImage big(0x10000);
+        const GlyphRenderer r{[wh](char16_t, uint32_t) { return wh; },
+                              [](char16_t, uint32_t, int, int, std::span<uint8_t>) {}};
+        EXPECT_EQ(WriteGlyphSet(big, kFieldTableDigits, 0, r) >= 0, fits) << wh.first << " x " << wh.second;
+        if (fits) EXPECT_THAT(At(big, 0, 2), ElementsAre(uint8_t(wh.first), uint8_t(wh.second)));
+    }
+}
