@@ -332,6 +332,18 @@ TEST(ProgramLoader, GarbageStopsCleanly) {
     }
 }
 
+TEST(ProgramLoader, MemoryAllowanceIsSixtyFourMebibytesAndAKibibytePerByte) {
+    const std::vector<uint8_t> bytes(100, 0);
+    const size_t allowance = (size_t(64) << 20) + 1024 * 100;
+    ProgramImageView exact(bytes);
+    EXPECT_TRUE(exact.Charge(allowance - 1));
+    EXPECT_TRUE(exact.Charge(1));  // the whole allowance may be taken
+    EXPECT_FALSE(exact.Charge(1));
+    ProgramImageView over(bytes);
+    EXPECT_FALSE(over.Charge(allowance + 1));
+    EXPECT_FALSE(over.Charge(1));  // a refused charge spends what was left
+}
+
 TEST(ProgramLoader, SharedRecordsCannotMultiplyMemory) {
     // 600 set records, each claiming the same 300 program records.
     ByteWriter w;
@@ -416,6 +428,26 @@ TEST(ProgramLoader, SixteenBytesAndTheSetTableOffsets) {
     };
     EXPECT_EQ(contentAt(39), std::vector<size_t>{1});
     EXPECT_EQ(contentAt(40), std::vector<size_t>{0});
+}
+
+TEST(ProgramLoader, ScheduleBlockWithTwoDateRanges) {
+    HandImage image(18 + 11 + 30 * 4);
+    image.Set(4, 18, 0);
+    image.U16(8, 18);  // the block's offset, low and high words
+    image.b[12] = 6;
+    image.b[18] = 0x15, image.b[19] = 2;
+    image.U32(20, 0x00020001), image.U32(24, 0x00040003);
+    image.b[28] = 30;
+    for (uint32_t i = 0; i < 30; ++i) image.U32(29 + 4 * i, 0x00100000 + i);
+    const ProgramTree tree = Load({}, image.b);
+    ASSERT_EQ(tree.sets().size(), 1u);
+    const ProgramSetRecord& set = *tree.sets()[0].record;
+    EXPECT_EQ(set.playMode, 6);
+    EXPECT_EQ(set.weekdays, 0x15);
+    EXPECT_EQ(set.dates[0].start, 1);
+    EXPECT_EQ(set.dates[0].stop, 2);
+    ASSERT_EQ(set.periods.size(), 24u);
+    for (uint32_t i = 0; i < 24; ++i) EXPECT_EQ(set.periods[i], 0x00100000 + i) << i;
 }
 
 TEST(ProgramLoader, ContentBodyAndBorderBlockBounds) {
