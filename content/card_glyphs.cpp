@@ -144,9 +144,10 @@ void OrInto(RawImage& dest, const RawImage& src, int sx, int sy, int w, int h, i
 }
 
 // Draws cells one at a time on a scratch surface as large as the cell (its
-// extent and an eighth more each way for overhangs, one row above for the small
+// extent, an eighth more to the right for overhangs, one row above for the small
 // font) and ORs each onto the line picture, so that a line may be wider than any
-// surface.
+// surface. Cells sit on the line's bottom, so nothing below a cell lands in the
+// picture and the scratch needs no room there.
 class CellStamper {
 public:
     explicit CellStamper(RenderContext& rc) : rc_(rc) {}
@@ -155,7 +156,7 @@ public:
     // top-left at (x, top) on `line`; returns the number of marks drawn with it.
     int Stamp(RawImage& line, const TextView& text, int i, int x, int top, CellSize e) {
         const TextCell& cell = text.cells[size_t(i)];
-        const int w = e.width + e.width / 8, h = e.height + e.height / 8 + kAbove;
+        const int w = e.width + e.width / 8, h = e.height + kAbove;
         if (w <= 0 || h <= kAbove) return 0;
         if (scratch_.width() < w || scratch_.height() < h) {
             scratch_.Reset(std::max(w, scratch_.width()), std::max(h, scratch_.height()));

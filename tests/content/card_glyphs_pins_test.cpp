@@ -140,7 +140,7 @@ TEST_F(CardGlyphPins, ClockInATableCellIsItsFaceAtItsPlace) {
     clock->size = 32;
     const RawImage face = ClockToImage(*clock, false);
     grid->cells[marker + 2] = ObjectCell(FC_CLOCK, std::move(clock));
-    grid->totalWidth = 60, grid->totalHeight = 40;
+    grid->totalWidth = 60, grid->totalHeight = 40, grid->style = 1 << 5 | 7 << 2;  // a white frame
     const GridObject& g = *grid;
     TextContent t;
     t.cells[0] = TextCell(u'i', CellAttr::Make(16, 0, 7));
@@ -151,6 +151,7 @@ TEST_F(CardGlyphPins, ClockInATableCellIsItsFaceAtItsPlace) {
     RawImage expected = GridToBitmap(rc, g, &collect);
     ASSERT_EQ(placed.size(), 1u);
     ASSERT_GT(CountLit(face), 20);
+    ASSERT_NE(expected.row32(0)[expected.width / 2], 0u);  // the frame's top row
     RenderedText out;
     const RawImage pic = OneLinePicture(rc, t, out);
     const int left = CellExtent(t.cells[0], rc.measurer, false, false).width;
@@ -164,6 +165,22 @@ TEST_F(CardGlyphPins, ClockInATableCellIsItsFaceAtItsPlace) {
     for (int y = 0; y < expected.height; ++y)
         for (int x = 0; x < expected.width; ++x)
             EXPECT_EQ(pic.row32(top + y)[left + x] != 0, expected.row32(y)[x] != 0) << x << "," << y;
+}
+
+TEST_F(CardGlyphPins, PicturesMayTakeExactlyTheRoomLeft) {
+    const uint32_t attr = CellAttr::Make(16, 0, 1);
+    TextContent t;
+    PutText(t, u"Ab", attr);
+    RenderedText out;
+    ASSERT_EQ(RenderTextPictures(rc, t, kEffectBlindsHorizontal, 200, 16, 15, 1 << 20, out), 0);
+    ASSERT_EQ(out.pictures.size(), 1u);
+    const size_t w = size_t(out.pictures[0].image.width), h = size_t(out.pictures[0].image.height);
+    const size_t need = 14 + 2 * h * ((w + 7) / 8);  // frame header and offset, two planes of code 15
+    EXPECT_EQ(RenderTextPictures(rc, t, kEffectBlindsHorizontal, 200, 16, 15, need, out), 0);
+    EXPECT_EQ(out.pictures.size(), 1u);
+    EXPECT_EQ(RenderTextPictures(rc, t, kEffectBlindsHorizontal, 200, 16, 15, need - 1, out), kEncodeTooLarge);
+    const size_t onePlane = 14 + h * ((w + 7) / 8);  // code 5: one plane
+    EXPECT_EQ(RenderTextPictures(rc, t, kEffectBlindsHorizontal, 200, 16, 5, onePlane, out), 0);
 }
 
 TEST_F(CardGlyphPins, TableRulesOfNarrowTables) {
