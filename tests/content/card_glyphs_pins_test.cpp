@@ -129,6 +129,34 @@ TEST_F(CardGlyphPins, LinePicturePixelsAreTheCellsAndNothingElse) {
     }
 }
 
+TEST_F(CardGlyphPins, ItalicOverhangsKeepAnEighthOfTheCell) {
+    // Italic capitals lean past their cells: what lies within an eighth of the cell's
+    // width to its right is kept (ORed over the next cell), nothing further.
+    const std::u16string text = u"WfVf";
+    for (uint32_t size : {32u, 48u, 64u}) {
+        const uint32_t attr = CellAttr::Make(size, 0, 7, CellAttr::Italic);
+        TextContent t;
+        PutText(t, text, attr);
+        RenderedText out;
+        const RawImage pic = OneLinePicture(rc, t, out);
+        Surface expected(pic.width, pic.height);
+        int x = 0;
+        for (char16_t ch : text) {
+            const CellSize e = CellExtent(TextCell(ch, attr), rc.measurer, false, false);
+            Surface cell(e.width + e.width / 8, e.height);
+            fonts.Draw(cell, 0, 0, AttrFontDesc(attr, tables, false), std::u16string(1, ch), 0xFFFFFF);
+            for (int y = 0; y < cell.height(); ++y)
+                for (int cx = 0; cx < cell.width() && x + cx < pic.width; ++cx)
+                    if (cell.Pixel(cx, y)) expected.SetPixel(x + cx, pic.height - e.height + y, 0xFFFFFF);
+            x += e.width;
+        }
+        int differ = 0;
+        for (int y = 0; y < pic.height; ++y)
+            for (int px = 0; px < pic.width; ++px) differ += (pic.row32(y)[px] != 0) != (expected.Pixel(px, y) != 0);
+        EXPECT_EQ(differ, 0) << size;
+    }
+}
+
 TEST_F(CardGlyphPins, ClockInATableCellIsItsFaceAtItsPlace) {
     auto grid = std::make_unique<GridObject>();
     InitGridObject(*grid);
