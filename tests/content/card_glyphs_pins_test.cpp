@@ -133,8 +133,9 @@ TEST_F(CardGlyphPins, ItalicOverhangsKeepAnEighthOfTheCell) {
     // Italic capitals lean past their cells: what lies within an eighth of the cell's
     // width to its right is kept (ORed over the next cell), nothing further.
     const std::u16string text = u"WfVf";
-    for (uint32_t size : {32u, 48u, 64u}) {
-        const uint32_t attr = CellAttr::Make(size, 0, 7, CellAttr::Italic);
+    // Font 1 is the screen's second face, not the default table's.
+    for (auto [size, font] : {std::pair{32u, 0u}, {48u, 0u}, {64u, 0u}, {32u, 1u}}) {
+        const uint32_t attr = CellAttr::Make(size, font, 7, CellAttr::Italic);
         TextContent t;
         PutText(t, text, attr);
         RenderedText out;
