@@ -68,6 +68,27 @@ TEST_F(CardGlyphPins, StreamStartsFromColourAndSizeZero) {
                 ElementsAre(0xFD, 3, 0, 0, _, _, 0, 'x', 0, 0));  // no 0xFB, no 0xFA
 }
 
+TEST_F(CardGlyphPins, StreamThatRunsOutOfRoomReportsMinusOne) {
+    TextContent t;
+    t.header.fontSet = 1;
+    PutText(t, u"abcdef", CellAttr::Make(16, 0, 1));
+    ProgramImage image(12);
+    std::vector<PendingItem> items;
+    const CellSize size = EncodeCommandStream(image, rc, t, 64, 16, kEffectBlindsHorizontal, 0, 0, 0, items);
+    EXPECT_EQ(std::make_pair(size.width, size.height), std::make_pair(-1, -1));
+    EXPECT_FALSE(image.ok());
+}
+
+TEST_F(CardGlyphPins, GlyphsAreMeasuredInTheScreensFaces) {
+    const GlyphRenderer glyphs = CardGlyphRenderer(rc);
+    for (uint32_t font : {0u, 1u}) {
+        const uint32_t attr = CellAttr::Make(24, font, 2);
+        const auto [w, h] = glyphs.measure(u'W', attr);
+        EXPECT_EQ(w, rc.measurer.CharWidth(u'W', attr, false)) << font;
+        EXPECT_EQ(h, 24);
+    }
+}
+
 TEST_F(CardGlyphPins, GlyphPixelsAreTheCharacterAtTheTopLeft) {
     const uint32_t attr = CellAttr::Make(16, 0, 2);
     const GlyphRenderer glyphs = CardGlyphRenderer(rc);
