@@ -520,3 +520,20 @@ TEST(ProgramImage, GlyphSizesAtTheirLimitsAndZeroedGlyphBytes) {
         if (fits) EXPECT_THAT(At(big, 0, 2), ElementsAre(uint8_t(wh.first), uint8_t(wh.second)));
     }
 }
+
+TEST(ProgramImage, CardAndCommandFieldTypesOfEveryCode) {
+    // Rendered records: the card field type table; -1 where no record is made.
+    const std::pair<char16_t, int> card[] = {
+        {0xE010, 0},  {0xE011, 1},  {0xE012, 2},  {0xE013, 3},  {0xE014, 4},  {0xE015, 5},  {0xE016, 6},
+        {0xE018, 7},  {0xE020, 9},  {0xE021, 10}, {0xE022, 10}, {0xE023, 11}, {0xE024, 12}, {0xE017, 13},
+        {0xE003, 14}, {0xE029, 20}, {0xE02A, 21}, {0xE02B, 22}, {0xE025, -1}, {0xE028, -1}, {0xE02C, -1},
+        {0xE030, -1}, {0xE005, -1}, {0xE00F, -1}, {0xE019, -1}, {u'A', -1}};
+    for (auto [code, type] : card) EXPECT_EQ(CardFieldType(code), type) << std::hex << int(code);
+    // The command stream: the same, with U+E022 as 15, U+E025-U+E027 as 17-19, lyric and
+    // digit groups as 0, and A-D, timer, counter and pictures written otherwise (-1).
+    const std::pair<char16_t, int> command[] = {
+        {0xE010, 0},  {0xE016, 6},  {0xE018, 7},  {0xE020, 9},  {0xE021, 10}, {0xE022, 15}, {0xE023, 11},
+        {0xE024, 12}, {0xE017, 13}, {0xE025, 17}, {0xE026, 18}, {0xE027, 19}, {0xE028, 0},  {0xE02C, 0},
+        {0xE003, -1}, {0xE029, -1}, {0xE02A, -1}, {0xE02B, -1}, {0xE030, -1}, {u'A', -1}};
+    for (auto [code, type] : command) EXPECT_EQ(CommandFieldType(code), type) << std::hex << int(code);
+}
