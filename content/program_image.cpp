@@ -214,7 +214,12 @@ std::array<const RawImage*, 4> CustomBorderSides(const FrameVector& frames) {
 }
 
 uint8_t EffectiveBorderType(const ProgramRecord& program) {
-    if (program.borderType == 1) return CustomBorderSides(program.borderFrames)[0] ? 1 : 0;
+    if (program.borderType == 1) {  // a custom border needs at least one frame
+        const FrameVector& frames = program.borderFrames;
+        for (size_t i = 0; i < frames.size(); ++i)
+            if (frames[i]) return 1;
+        return 0;
+    }
     return program.borderType <= 8 ? program.borderType : 0;
 }
 

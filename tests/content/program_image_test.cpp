@@ -537,3 +537,19 @@ TEST(ProgramImage, CardAndCommandFieldTypesOfEveryCode) {
         {0xE003, -1}, {0xE029, -1}, {0xE02A, -1}, {0xE02B, -1}, {0xE030, -1}, {u'A', -1}};
     for (auto [code, type] : command) EXPECT_EQ(CommandFieldType(code), type) << std::hex << int(code);
 }
+
+TEST(ProgramImage, CustomBorderNeedsOneFrame) {
+    ProgramRecord p;
+    p.borderType = 1;
+    EXPECT_EQ(EffectiveBorderType(p), 0);
+    p.borderFrames.push_back(Image(4, 4));
+    EXPECT_EQ(EffectiveBorderType(p), 1);
+    const auto sides = CustomBorderSides(p.borderFrames);  // one frame serves all four sides
+    for (const RawImage* side : sides) EXPECT_EQ(side, p.borderFrames[0]);
+    for (uint8_t type : {2, 8}) {
+        p.borderType = type;
+        EXPECT_EQ(EffectiveBorderType(p), type);
+    }
+    p.borderType = 9;
+    EXPECT_EQ(EffectiveBorderType(p), 0);
+}
