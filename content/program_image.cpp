@@ -536,7 +536,7 @@ int32_t WriteBorderBlock(ProgramImage& image, const ProgramRecord& program, uint
     } else {
         sides = CustomBorderSides(program.borderFrames);
     }
-    if (!sides[0] || !sides[1] || !sides[3]) return image.Fail(), kEncodeTooLarge;
+    if (std::find(sides.begin(), sides.end(), nullptr) != sides.end()) return image.Fail(), kEncodeTooLarge;
 
     // The loader reads the words 12, 4, 16, 8 as the frames left, top, right, bottom.
     static constexpr size_t kWordOfFrame[4] = {2, 0, 3, 1};

@@ -553,3 +553,25 @@ TEST(ProgramImage, CustomBorderNeedsOneFrame) {
     p.borderType = 9;
     EXPECT_EQ(EffectiveBorderType(p), 0);
 }
+
+TEST(ProgramImage, PatchWidthsAndTheShortestImageEnd) {
+    ProgramImage image(0x100);
+    image.writer().fill(0, 8);
+    EXPECT_TRUE(image.Patch({0, 4, true}, 0xFFFFFFFF));
+    EXPECT_TRUE(image.Patch({4, 1, true}, 0xFF));
+    EXPECT_FALSE(image.Patch({4, 1, true}, 0x100));
+    ProgramImage zero(0x100), five(0x100), invalid(0x100);
+    for (ProgramImage* i : {&zero, &five, &invalid}) i->writer().fill(0, 8);
+    EXPECT_FALSE(zero.Patch({0, 0, true}, 0));
+    EXPECT_FALSE(five.Patch({0, 5, true}, 0));
+    EXPECT_FALSE(invalid.Patch({0, 2, false}, 0));
+    EXPECT_FALSE(zero.ok() || five.ok() || invalid.ok());
+
+    // An image needs at least its length word before its end.
+    ProgramImage four(0x100), three(0x100);
+    four.writer().fill(0, 4);
+    three.writer().fill(0, 3);
+    EXPECT_EQ(WriteImageEnd(four), 8);
+    EXPECT_THAT(At(four, 0, 6), ElementsAre(8, 0, 0, 0, 0xFF, 0x00));  // the length word, the end mark
+    EXPECT_EQ(WriteImageEnd(three), kEncodeTooLarge);
+}
