@@ -464,8 +464,8 @@ TEST(ProgramLoader, ContentBodyAndBorderBlockBounds) {
 }
 
 // A command stream (byte-order flag 1) of the given unit bytes, decoded.
-TextContent DecodeUnits(std::initializer_list<uint8_t> units) {
-    std::vector<uint8_t> b = {8, 0, 1, 0, 0, 0};
+TextContent DecodeUnits(std::initializer_list<uint8_t> units, uint8_t flags = 0) {
+    std::vector<uint8_t> b = {8, flags, 1, 0, 0, 0};
     b.insert(b.end(), units);
     b.insert(b.end(), {0, 0});
     ProgramImageView view(b);
@@ -493,6 +493,13 @@ TEST(ProgramLoader, CommandStreamFieldTypesAndColourCodes) {
         const TextContent text = DecodeUnits({code, 0xFB, 'a', 0});
         EXPECT_EQ(CellAttr::RgbOf(text.cells[0].attr), rgb) << int(code);
         EXPECT_EQ(CellAttr::SizeOf(text.cells[0].attr), 16u);
+    }
+    // Flags: bits 0-1 the alignment, bit 2 the header's spread byte.
+    for (auto [flags, align, spread] : {std::tuple{1, 1, 0}, {2, 2, 0}, {3, 3, 0}, {4, 0, 1}, {7, 3, 1}}) {
+        const TextContent text = DecodeUnits({'a', 0}, uint8_t(flags));
+        EXPECT_EQ(text.header.align, align) << flags;
+        EXPECT_EQ(text.header.spread, spread) << flags;
+        EXPECT_EQ(text.header.fontSet, 8);
     }
     // A form without a stream clears the cells and reads nothing.
     std::vector<uint8_t> none(8, 0);
