@@ -57,12 +57,15 @@ const T& ObjectOr(const CellObject* object, const T& none) {
 
 // The rendered form of a system-font text: the clock table, the code stream,
 // the picture entries with their field records, the pictures and the clock blocks.
-int WriteRenderedText(ProgramImage& image, RenderContext& rc, const ProgramRecord& program,
+// A failure fails the image.
+void WriteRenderedText(ProgramImage& image, RenderContext& rc, const ProgramRecord& program,
                       const HardwareParams& screen, const ContentBody& body, std::vector<PendingItem>& items) {
     RenderedText r;
     if (RenderTextPictures(rc, program.content, program.mainAction.effect, program.width(), program.height(),
-                           screen.colorCode, image.writer().remaining(), r) < 0)
-        return image.Fail(), kEncodeTooLarge;
+                           screen.colorCode, image.writer().remaining(), r) < 0) {
+        image.Fail();
+        return;
+    }
 
     std::vector<std::pair<int32_t, int32_t>> clockAt;
     for (const FieldPosition& c : r.clocks) clockAt.emplace_back(c.x, c.y);
@@ -103,7 +106,6 @@ int WriteRenderedText(ProgramImage& image, RenderContext& rc, const ProgramRecor
         image.Patch(clockPlaces[i], WriteClockBlock(image, clock, drawn, screen.colorCode));
     }
     SetTextSize(image, body.textHead, r.size.width, r.size.height);
-    return image.ok() ? 0 : kEncodeTooLarge;
 }
 
 FieldRecordPlace WriteTimer(ProgramImage& image, RenderContext& rc, const TimerField& field, uint16_t colorCode) {

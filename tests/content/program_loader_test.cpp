@@ -475,6 +475,58 @@ TextContent DecodeUnits(std::initializer_list<uint8_t> units, uint8_t flags = 0)
     return text;
 }
 
+// Two sets; the first has one program whose text is a code stream (form 2) of `units`
+// (u16 each) at the end of the image, the second has no programs.
+std::vector<size_t> CodeStreamAtTheEnd(std::initializer_list<uint16_t> units) {
+    HandImage image(76 + 2 * units.size());
+    image.Set(4, 28, 1);
+    image.Set(14, 28, 0);
+    image.Program(28, 42);
+    image.b[42] = 1, image.U32(48, 52);  // one action at 52, then the text head at 64
+    image.b[68] = 2;
+    image.b[73] = 0xFF;
+    size_t at = 76;
+    for (uint16_t u : units) image.U16(at, u), at += 2;
+    return ProgramsPerSet(image);
+}
+
+TEST(ProgramLoader, CodeStreamCutShortEndsTheLoad) {
+    const uint16_t attr = 0xE001, table = 0xE005, cell = 0xE006;
+    EXPECT_EQ(CodeStreamAtTheEnd({'a', 0, 0, 0}), (std::vector<size_t>{1, 0}));  // whole: both sets
+    EXPECT_EQ(CodeStreamAtTheEnd({'a', attr, 0x0010}), std::vector<size_t>{1});  // half an attribute word
+    EXPECT_EQ(CodeStreamAtTheEnd({'a', table, 0}), std::vector<size_t>{1});      // a table without its size
+    EXPECT_EQ(CodeStreamAtTheEnd({table, 0, 0x0101, cell, 16}), std::vector<size_t>{1});  // half a cell word
+    EXPECT_EQ(CodeStreamAtTheEnd({'a', 0, 1, 0}), std::vector<size_t>{1});  // a record list cut short
+}
+
+TEST(ProgramLoader, CodeStreamTableTakesColumnsTimesRowsCells) {
+    // A 2 x 1 table given three cell starts: the third and its text are dropped.
+    HandImage image(76 + 2 * 24);
+    image.Set(4, 28, 1);
+    image.Program(28, 42);
+    image.b[42] = 1, image.U32(48, 52);
+    image.b[68] = 2;
+    image.b[73] = 0xFF;
+    // Cell words: width in bits 0-9, height in bits 12-21 (16 high: 1 in the high half).
+    const uint16_t units[] = {0xE005, 0x2400, 0x0102, 0xE006, 20, 1, 'x', 0xE006, 30, 1, 'y',
+                              0xE006, 40, 0, 'z', 0, 'q', 0, 0, 0};
+    size_t at = 76;
+    for (uint16_t u : units) image.U16(at, u), at += 2;
+    ProgramTree tree = Load({}, image.b);
+    ASSERT_EQ(tree.sets().size(), 1u);
+    ASSERT_EQ(tree.sets()[0].programs.size(), 1u);
+    const TextContent& text = tree.program(0, 0)->record->content;
+    EXPECT_EQ(Codes(text.cells), (std::u16string{FC_TABLE, u'q'}));
+    const auto* grid = CellObjectAs<GridObject>(text.cells[0]);
+    ASSERT_TRUE(grid);
+    EXPECT_EQ(grid->columns, 2);
+    EXPECT_EQ(grid->rows, 1);
+    EXPECT_EQ(grid->style, 0x24u);
+    EXPECT_EQ(Codes(grid->cells), (std::u16string{FC_GRIDCELL, u'x', FC_GRIDCELL, u'y'}));
+    EXPECT_EQ(grid->totalWidth, 50);   // the first row's widths
+    EXPECT_EQ(grid->totalHeight, 16);  // the first column's heights
+}
+
 TEST(ProgramLoader, CommandStreamFieldTypesAndColourCodes) {
     const std::pair<uint8_t, char16_t> fields[] = {
         {0, 0xE010}, {1, 0xE011}, {2, 0xE012}, {3, 0xE013}, {4, 0xE014}, {5, 0xE015}, {6, 0xE016}, {7, 0xE018},
@@ -501,6 +553,12 @@ TEST(ProgramLoader, CommandStreamFieldTypesAndColourCodes) {
         EXPECT_EQ(text.header.spread, spread) << flags;
         EXPECT_EQ(text.header.fontSet, 8);
     }
+    // Byte order 0: a double-byte character of the code page from lead byte 0x81 on.
+    std::vector<uint8_t> gbk = {8, 0, 0, 0, 0, 0, 0x81, 0x40, 0x80, 0x40, 0x81, 0x3F, 0, 'a', 0, 0};
+    ProgramImageView gbkView(gbk);
+    TextContent gbkText;
+    ASSERT_TRUE(DecodeTextStream(gbkText, gbkView, 0, kTextFormCommands));
+    EXPECT_EQ(Codes(gbkText.cells), u"\u4E02a");
     // A form without a stream clears the cells and reads nothing.
     std::vector<uint8_t> none(8, 0);
     ProgramImageView view(none);
