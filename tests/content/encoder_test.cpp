@@ -497,15 +497,12 @@ TEST_F(RenderedFormTest, TimerLabelsAndClockFacesAsDrawn) {
     EXPECT_EQ(differ, 0);
 }
 
-TEST(ProgramEncoder, StagesReportZeroWhenDone) {
+TEST_F(RenderedFormTest, StagesReportZeroWhenDone) {
     ProgramTree tree = Screen(1);
     PutText(Program(tree).content, u"ab", kText16);
     ProgramImage image(kImageLimit);
     std::vector<PendingContent> contents;
     ASSERT_EQ(WriteImageSkeleton(image, tree, contents), 0);
-    FontRenderer fonts;
-    const FontTables faces = MakeFaceLists<FontTables>();
-    RenderContext rc(fonts, faces);
     std::vector<PendingItem> items;
     std::vector<size_t> actions;
     std::vector<VoiceProgram> voice;
