@@ -59,7 +59,7 @@ const T& ObjectOr(const CellObject* object, const T& none) {
 // the picture entries with their field records, the pictures and the clock blocks.
 // A failure fails the image.
 void WriteRenderedText(ProgramImage& image, RenderContext& rc, const ProgramRecord& program,
-                      const HardwareParams& screen, const ContentBody& body, std::vector<PendingItem>& items) {
+                       const HardwareParams& screen, const ContentBody& body, std::vector<PendingItem>& items) {
     RenderedText r;
     if (RenderTextPictures(rc, program.content, program.mainAction.effect, program.width(), program.height(),
                            screen.colorCode, image.writer().remaining(), r) < 0) {

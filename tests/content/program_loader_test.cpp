@@ -534,7 +534,8 @@ TEST(ProgramLoader, CommandStreamFieldTypesAndColourCodes) {
         {16, 0},     {17, 0xE025}, {18, 0xE026}, {19, 0xE027}, {20, 0}};
     for (auto [type, code] : fields) {
         // A known field carries the u32 offset of its code table.
-        const TextContent text = code ? DecodeUnits({type, 0xFC, 0, 0, 0, 0, 'a', 0}) : DecodeUnits({type, 0xFC, 'a', 0});
+        const TextContent text =
+            code ? DecodeUnits({type, 0xFC, 0, 0, 0, 0, 'a', 0}) : DecodeUnits({type, 0xFC, 'a', 0});
         const std::u16string want = code ? std::u16string{code, u'a'} : std::u16string(u"a");
         EXPECT_EQ(Codes(text.cells), want) << int(type);
     }
