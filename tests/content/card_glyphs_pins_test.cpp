@@ -79,6 +79,22 @@ TEST_F(CardGlyphPins, StreamThatRunsOutOfRoomReportsMinusOne) {
     EXPECT_FALSE(image.ok());
 }
 
+TEST_F(CardGlyphPins, StreamFontIndexIsAByte) {
+    for (auto [font, fits] : {std::pair{255u, true}, {256u, false}}) {
+        TextContent t;
+        t.header.fontSet = 8;
+        t.cells[0] = TextCell(u'x', CellAttr::Make(16, font, 1));
+        ProgramImage image(0x1000);
+        std::vector<PendingItem> items;
+        EncodeCommandStream(image, rc, t, 64, 16, kEffectBlindsHorizontal, 0, 0, 0, items);
+        EXPECT_EQ(image.ok(), fits) << font;
+        if (fits) {
+            EXPECT_THAT(std::vector<uint8_t>(image.bytes().begin() + 6, image.bytes().begin() + 8),
+                        ElementsAre(0xF9, 0xFF));
+        }
+    }
+}
+
 TEST_F(CardGlyphPins, GlyphsAreMeasuredInTheScreensFaces) {
     const GlyphRenderer glyphs = CardGlyphRenderer(rc);
     for (uint32_t font : {0u, 1u}) {

@@ -493,7 +493,9 @@ TEST(ProgramImage, VoiceHeadSoundIndexAndTheWidestPicture) {
         ProgramImage wide(0x10000);
         const auto frame = Image(width, 1);
         EXPECT_EQ(WriteSingleImageSet(wide, *frame, 5) >= 0, fits) << width;
-        if (fits) EXPECT_EQ(LoadU16(&wide.bytes()[3 + 2]), 65535u);
+        if (fits) {
+            EXPECT_EQ(LoadU16(&wide.bytes()[3 + 2]), 65535u);
+        }
     }
 }
 
@@ -517,7 +519,9 @@ TEST(ProgramImage, GlyphSizesAtTheirLimitsAndZeroedGlyphBytes) {
         const GlyphRenderer r{[wh](char16_t, uint32_t) { return wh; },
                               [](char16_t, uint32_t, int, int, std::span<uint8_t>) {}};
         EXPECT_EQ(WriteGlyphSet(big, kFieldTableDigits, 0, r) >= 0, fits) << wh.first << " x " << wh.second;
-        if (fits) EXPECT_THAT(At(big, 0, 2), ElementsAre(uint8_t(wh.first), uint8_t(wh.second)));
+        if (fits) {
+            EXPECT_THAT(At(big, 0, 2), ElementsAre(uint8_t(wh.first), uint8_t(wh.second)));
+        }
     }
 }
 
