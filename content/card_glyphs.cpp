@@ -96,7 +96,7 @@ CellSize EncodeStream(ProgramImage& image, RenderContext& rc, const TextView& te
             }
             if (cell.code == FC_PICTURE) {
                 const Place place = PutObjectRef(image, kObjPicture, byteOrder);
-                items.push_back({kItemPicture, 0, 0, place, cell.obj.get(), nullptr});
+                items.push_back({.kind = kItemPicture, .place = place, .object = cell.obj.get()});
                 continue;
             }
             if (cell.code == FC_TABLE) {
@@ -120,7 +120,7 @@ CellSize EncodeStream(ProgramImage& image, RenderContext& rc, const TextView& te
             }
             if (const int type = CommandFieldType(cell.code); type >= 0) {
                 const Place place = PutObjectRef(image, uint8_t(type), byteOrder);
-                items.push_back({kItemCodeTable, FieldTableOf(cell.code), attr, place, nullptr, nullptr});
+                items.push_back({.kind = kItemCodeTable, .subKind = FieldTableOf(cell.code), .place = place});
             } else {
                 PutCommandChar(image, cell.code, byteOrder);
             }

@@ -195,6 +195,30 @@ TEST_F(CardGlyphPins, ItalicOverhangsKeepAnEighthOfTheCell) {
     }
 }
 
+TEST_F(CardGlyphPins, ThaiMarksAreDrawnOnceWithTheirBase) {
+    // A consonant with one mark and one with two, then a consonant: the picture is the
+    // cluster as the face draws it and the last consonant behind the cluster's cells; a
+    // mark stamped again on its own would show beside its base.
+    const uint32_t attr = CellAttr::Make(32, 0, 7);
+    for (std::u16string_view text : {u"\u0E01\u0E34\u0E02", u"\u0E01\u0E34\u0E48\u0E02"}) {
+        TextContent t;
+        PutText(t, text, attr);
+        RenderedText out;
+        const RawImage pic = OneLinePicture(rc, t, out);
+        int last = 0;
+        for (size_t i = 0; i + 1 < text.size(); ++i) last += CellExtent(t.cells[i], rc.measurer, false, false).width;
+        Surface expected(pic.width, pic.height);
+        const FontDesc font = AttrFontDesc(attr, tables, false);
+        fonts.Draw(expected, 0, 0, font, std::u16string(text.substr(0, text.size() - 1)), 0xFFFFFF);
+        fonts.Draw(expected, last, 0, font, std::u16string(text.substr(text.size() - 1)), 0xFFFFFF);
+        int differ = 0;
+        for (int y = 0; y < pic.height; ++y)
+            for (int x = 0; x < pic.width; ++x) differ += (pic.row32(y)[x] != 0) != (expected.Pixel(x, y) != 0);
+        EXPECT_EQ(differ, 0) << text.size();
+        EXPECT_GT(CountLit(pic), 100);
+    }
+}
+
 TEST_F(CardGlyphPins, ClockInATableCellIsItsFaceAtItsPlace) {
     auto grid = std::make_unique<GridObject>();
     InitGridObject(*grid);
@@ -252,6 +276,7 @@ TEST_F(CardGlyphPins, PicturesMayTakeExactlyTheRoomLeft) {
 TEST_F(CardGlyphPins, TableRulesOfNarrowTables) {
     // The right and bottom rules end two pixels inside the table, never before 0.
     for (auto [side, far] : {std::pair{0, 0}, {1, 0}, {2, 0}, {3, 1}, {40, 38}}) {
+        SCOPED_TRACE(side);
         GridObject grid;
         InitGridObject(grid);
         ASSERT_TRUE(SetGridSize(grid, 1, 1));
@@ -263,12 +288,19 @@ TEST_F(CardGlyphPins, TableRulesOfNarrowTables) {
         const std::vector<uint8_t> b(image.bytes().begin(), image.bytes().end());
         const size_t rules = 16;  // behind the table start: its unit and 14 bytes
         ASSERT_GE(b.size(), rules + 4 * 12);
+        const int last = std::max(side - 1, 0);  // the closing rules lie on the last row and column
         for (size_t k = 0; k < 4; ++k) {
             const uint8_t* r = &b[rules + 12 * k];
             ASSERT_EQ(r[0], 0xFC);
             ASSERT_EQ(r[1], 0x1B);
-            if (k < 2) EXPECT_EQ(LoadU16(r + 8), far) << side << " row rule " << k;
-            else EXPECT_EQ(LoadU16(r + 10), far) << side << " column rule " << k;
+            const int at = k == 0 || k == 2 ? 0 : last;
+            if (k < 2) {
+                EXPECT_EQ(LoadU16(r + 8), far) << side << " row rule " << k;
+                EXPECT_EQ(LoadU16(r + 6), at) << side << " row rule " << k;
+            } else {
+                EXPECT_EQ(LoadU16(r + 10), far) << side << " column rule " << k;
+                EXPECT_EQ(LoadU16(r + 4), at) << side << " column rule " << k;
+            }
         }
     }
 }
