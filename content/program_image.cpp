@@ -207,9 +207,9 @@ int32_t WriteSetRecord(ProgramImage& image, size_t recordAt, const ProgramSetRec
 std::array<const RawImage*, 4> CustomBorderSides(const FrameVector& frames) {
     std::array<const RawImage*, 4> sides{};
     size_t n = 0;
-    for (size_t i = 0; i < frames.size() && n < 4; ++i)
+    for (size_t i = 0; i < frames.size() && n < sides.size(); ++i)
         if (frames[i]) sides[n++] = frames[i];
-    for (size_t i = n; n > 0 && i < 4; ++i) sides[i] = sides[n - 1];
+    for (size_t i = n; n > 0 && i < sides.size(); ++i) sides[i] = sides[n - 1];
     return sides;
 }
 
@@ -532,7 +532,7 @@ int32_t WriteBorderBlock(ProgramImage& image, const ProgramRecord& program, uint
     std::array<const RawImage*, 4> sides{};
     if (builtIn) {
         MakeBorderFrames(&pattern, type);
-        for (size_t i = 0; i < 4 && i < pattern.size(); ++i) sides[i] = pattern[i];
+        for (size_t i = 0; i < sides.size() && i < pattern.size(); ++i) sides[i] = pattern[i];
     } else {
         sides = CustomBorderSides(program.borderFrames);
     }

@@ -579,3 +579,15 @@ TEST(ProgramImage, PatchWidthsAndTheShortestImageEnd) {
     EXPECT_THAT(At(four, 0, 6), ElementsAre(8, 0, 0, 0, 0xFF, 0x00));  // the length word, the end mark
     EXPECT_EQ(WriteImageEnd(three), kEncodeTooLarge);
 }
+
+TEST(ProgramImage, FrameColourModeIsTheCodeFromTwelveToSeventeen) {
+    const std::pair<uint16_t, uint8_t> modes[] = {{0, 5}, {5, 5}, {11, 5}, {12, 12}, {15, 15}, {17, 17}, {18, 5}};
+    for (auto [code, mode] : modes) {
+        ProgramImage image(0x100);
+        ASSERT_EQ(WriteSingleImageSet(image, *Image(8, 2), code), 0);
+        EXPECT_EQ(image.bytes()[3 + 1], mode) << code;
+    }
+    FrameVector five = Frames(5, 2, 2);  // a custom border takes its first four frames
+    const auto sides = CustomBorderSides(five);
+    for (size_t i = 0; i < 4; ++i) EXPECT_EQ(sides[i], five[i]);
+}
