@@ -249,7 +249,7 @@ ByteWriter::Place WriteProgramRecord(ProgramImage& image, size_t recordAt, const
 int WriteImageSkeleton(ProgramImage& image, const ProgramTree& tree, std::vector<PendingContent>& pending) {
     const auto& sets = tree.sets();
     const int32_t table = WriteImageHead(image, sets.size());
-    if (table < 0) return kEncodeTooLarge;
+    if (!image.ok()) return kEncodeTooLarge;
     for (size_t s = 0; s < sets.size(); ++s) {
         const ProgramSetNode& set = sets[s];
         const int32_t records = WriteSetRecord(image, table + s * kSetRecordSize, *set.record, set.programs.size());

@@ -587,7 +587,17 @@ TEST(ProgramImage, FrameColourModeIsTheCodeFromTwelveToSeventeen) {
         ASSERT_EQ(WriteSingleImageSet(image, *Image(8, 2), code), 0);
         EXPECT_EQ(image.bytes()[3 + 1], mode) << code;
     }
+    for (const RawImage* side : CustomBorderSides(FrameVector{})) EXPECT_EQ(side, nullptr);
     FrameVector five = Frames(5, 2, 2);  // a custom border takes its first four frames
     const auto sides = CustomBorderSides(five);
     for (size_t i = 0; i < 4; ++i) EXPECT_EQ(sides[i], five[i]);
+}
+
+TEST(ProgramImage, CrcOfTheShortestImage) {
+    uint8_t four[4] = {0x01, 0x02, 0xEE, 0xEE};
+    StoreImageCrc(four, 4);
+    EXPECT_EQ(LoadU16(four + 2), Crc16Modbus(2, four));
+    uint8_t three[3] = {0x01, 0xEE, 0xEE};
+    StoreImageCrc(three, 3);  // too short to hold a CRC: left alone
+    EXPECT_THAT(three, ElementsAre(0x01, 0xEE, 0xEE));
 }

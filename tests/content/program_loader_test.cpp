@@ -450,6 +450,15 @@ TEST(ProgramLoader, ScheduleBlockWithTwoDateRanges) {
     for (uint32_t i = 0; i < 24; ++i) EXPECT_EQ(set.periods[i], 0x00100000 + i) << i;
 }
 
+TEST(ProgramLoader, TextHeadPastTheEndIsNoText) {
+    HandImage image(101);
+    image.Set(4, 18, 2);
+    image.Program(18, 46);
+    image.Program(32, 0, 0);
+    image.b[46] = 1, image.U32(52, 87);  // one action at 87; the text head at 99 runs past the end
+    EXPECT_EQ(ProgramsPerSet(image), std::vector<size_t>{2});
+}
+
 TEST(ProgramLoader, ContentBodyAndBorderBlockBounds) {
     // Content header: read only below length - 10.
     EXPECT_EQ(BorderRead(101, 90, 56, 72), std::make_pair(3, size_t(2)));
@@ -583,7 +592,16 @@ TEST(ProgramLoader, FieldRecordThatCannotBeReadEndsTheLoad) {
     std::vector<uint8_t> badPicture = image;  // the table's 4 x 4 picture no longer an image set
     for (uint32_t s : walk.imageSets)
         if (LoadU16(&image[s + 5]) == 4 && LoadU16(&image[s + 7]) == 4) badPicture[s] = 0;
-    for (const std::vector<uint8_t>* bad : {&badAdc, &badPicture}) {
+    // A timer or counter record whose offset leaves too few bytes behind it.
+    const auto recordNearTheEnd = [&](uint8_t type) {
+        std::vector<uint8_t> bad = image;
+        for (size_t p = 0; p + 10 <= image.size(); ++p)
+            if (image[p] == type && walk.fieldRecords.count(LoadU32(&image[p + 5])))
+                StoreU32(&bad[p + 5], uint32_t(image.size() - 20));
+        return bad;
+    };
+    std::vector<uint8_t> badTimer = recordNearTheEnd(21), badCounter = recordNearTheEnd(22);
+    for (const std::vector<uint8_t>* bad : {&badAdc, &badPicture, &badTimer, &badCounter}) {
         ASSERT_NE(*bad, image);
         const ProgramTree loaded = Load({}, *bad);
         ASSERT_EQ(loaded.sets().size(), 4u);
