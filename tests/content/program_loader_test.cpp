@@ -486,7 +486,7 @@ TextContent DecodeUnits(std::initializer_list<uint8_t> units, uint8_t flags = 0)
 
 // Two sets; the first has one program whose text is a code stream (form 2) of `units`
 // (u16 each) at the end of the image, the second has no programs.
-std::vector<size_t> CodeStreamAtTheEnd(std::initializer_list<uint16_t> units) {
+std::vector<size_t> CodeStreamAtTheEnd(const std::vector<uint16_t>& units) {
     HandImage image(76 + 2 * units.size());
     image.Set(4, 28, 1);
     image.Set(14, 28, 0);
@@ -506,6 +506,14 @@ TEST(ProgramLoader, CodeStreamCutShortEndsTheLoad) {
     EXPECT_EQ(CodeStreamAtTheEnd({'a', table, 0}), std::vector<size_t>{1});      // a table without its size
     EXPECT_EQ(CodeStreamAtTheEnd({table, 0, 0x0101, cell, 16}), std::vector<size_t>{1});  // half a cell word
     EXPECT_EQ(CodeStreamAtTheEnd({'a', 0, 1, 0}), std::vector<size_t>{1});  // a record list cut short
+}
+
+TEST(ProgramLoader, TablesBeyondTheMemoryAllowanceEndTheLoad) {
+    // 4000 empty tables in 32 KiB of stream would take far more than the allowance.
+    std::vector<uint16_t> units;
+    for (int i = 0; i < 4000; ++i) units.insert(units.end(), {0xE005, 0, 0x0101, 0});
+    units.insert(units.end(), {0, 0, 0});
+    EXPECT_EQ(CodeStreamAtTheEnd(units), std::vector<size_t>{1});
 }
 
 TEST(ProgramLoader, CodeStreamTableTakesColumnsTimesRowsCells) {
