@@ -459,6 +459,17 @@ TEST(ProgramLoader, TextHeadPastTheEndIsNoText) {
     EXPECT_EQ(ProgramsPerSet(image), std::vector<size_t>{2});
 }
 
+TEST(ProgramLoader, ScheduleBlockPastTheEndEndsTheLoad) {
+    for (auto [block, sets] : {std::pair{25, 2u}, {27, 1u}}) {  // a block needs its head and period count
+        HandImage image(28);
+        image.Set(4, 24, 0);
+        image.U16(8, uint16_t(block));
+        image.b[12] = 6;
+        image.Set(14, 24, 0);
+        EXPECT_EQ(ProgramsPerSet(image).size(), sets) << block;
+    }
+}
+
 TEST(ProgramLoader, ContentBodyAndBorderBlockBounds) {
     // Content header: read only below length - 10.
     EXPECT_EQ(BorderRead(101, 90, 56, 72), std::make_pair(3, size_t(2)));
