@@ -402,6 +402,20 @@ std::pair<int, size_t> BorderRead(size_t size, size_t header, uint32_t body, uin
     return {tree.program(0, 0)->record->borderType, tree.sets()[0].programs.size()};
 }
 
+TEST(ProgramLoader, ImageSetPlanesMayEndAtTheImageEnd) {
+    // One 8 x 1 frame of mode 5 whose one plane byte is the image's last byte.
+    std::vector<uint8_t> b = {3, 0, 1, 30, 5, 8, 0, 1, 0, 0, 0, 0, 0, 17, 0, 0, 0, 0x81};
+    ProgramImageView view(b);
+    const std::optional<FrameVector> set = ReadImageSet(view, 0);
+    ASSERT_TRUE(set.has_value());
+    ASSERT_EQ(set->size(), 1u);
+    EXPECT_EQ((*set)[0]->row32(0)[0] & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ((*set)[0]->row32(0)[1] & 0xFFFFFF, 0u);
+    b.pop_back();
+    ProgramImageView cut(b);
+    EXPECT_FALSE(ReadImageSet(cut, 0).has_value());
+}
+
 TEST(ProgramLoader, SixteenBytesAndTheSetTableOffsets) {
     HandImage smallest(16);  // one set record without programs, then a 0 word cut to its first half
     smallest.Set(4, 10, 0);
@@ -583,7 +597,7 @@ TEST(ProgramLoader, CommandStreamFieldTypesAndColourCodes) {
         EXPECT_EQ(text.header.fontSet, 8);
     }
     // Byte order 0: a double-byte character of the code page from lead byte 0x81 on.
-    std::vector<uint8_t> gbk = {8, 0, 0, 0, 0, 0, 0x81, 0x40, 0x80, 0x40, 0x81, 0x3F, 0, 'a', 0, 0};
+    std::vector<uint8_t> gbk = {8, 0, 0, 0, 0, 0, 0x81, 0x40, 0x80, 0x40, 0x81, 0x3F, 0xFF, 0x41, 0, 'a', 0, 0};
     ProgramImageView gbkView(gbk);
     TextContent gbkText;
     ASSERT_TRUE(DecodeTextStream(gbkText, gbkView, 0, kTextFormCommands));
