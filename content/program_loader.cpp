@@ -125,18 +125,16 @@ bool DecodeCommandStream(TextContent& text, ProgramImageView& image, ByteReader&
         if (r.failed()) return false;
         if (b0 == 0 && b1 == 0) return true;
         CellList& out = inTable ? table : top;
-        uint8_t cmd = 0, param = 0;
-        if (IsCommandByte(order == 0 ? b0 : b1)) {
-            cmd = order == 0 ? b0 : b1;
-            param = order == 0 ? b1 : b0;
-        } else if (inTable && b0 == kCmdObject && IsTableUnit(b1)) {
-            cmd = kCmdObject, param = b1;  // a table's own units keep this order under either flag
-        }
-        if (cmd == 0) {
+        const bool command = IsCommandByte(order == 0 ? b0 : b1);
+        // A table's own units keep the order command, parameter under either flag.
+        const bool tableUnit = !command && inTable && b0 == kCmdObject && IsTableUnit(b1);
+        if (!command && !tableUnit) {
             const char16_t c = order == 0 ? CodePageChar(b0, b1) : char16_t(b0 | b1 << 8);
             if (c) out.Add(c, attr);
             continue;
         }
+        const uint8_t cmd = command && order != 0 ? b1 : b0;
+        const uint8_t param = command && order != 0 ? b0 : b1;
         switch (cmd) {
         case kCmdFont: attr = (attr & ~CellAttr::FontMask) | uint32_t(param) << CellAttr::FontShift; break;
         case kCmdSize: attr = (attr & ~CellAttr::SizeMask) | uint32_t(param) << CellAttr::SizeShift; break;
