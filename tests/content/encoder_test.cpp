@@ -497,6 +497,15 @@ TEST_F(RenderedFormTest, TimerLabelsAndClockFacesAsDrawn) {
     EXPECT_EQ(differ, 0);
 }
 
+TEST(ProgramEncoder, EveryProgramOfASetIsChecked) {
+    ProgramTree tree = Screen(1, 3);
+    PutText(Program(tree, 0, 1).content, u"A", kText16);
+    PutText(Program(tree, 0, 2).content, u"B", kText16);
+    uint32_t position = 0xDEAD;
+    EXPECT_EQ(CheckProgramTree(tree, &position), kEncodeEmptyProgram);  // the first one is empty
+    EXPECT_EQ(position, 0u);
+}
+
 TEST_F(RenderedFormTest, StagesReportZeroWhenDone) {
     ProgramTree tree = Screen(1);
     PutText(Program(tree).content, u"ab", kText16);
@@ -582,6 +591,13 @@ TEST(ProgramEncoder, VoicePassSeam) {
     const size_t header = LoadU16(&b.bytes[LoadU16(&b.bytes[4]) + 14]);
     EXPECT_THAT(Slice(b.bytes, LoadU32(&b.bytes[header + 6]), 3), ElementsAre(0x02, 0x01, 2));
 
+    // Card models 2 and 3 take voice programs; 1 and 4 do not.
+    for (uint8_t model : {1, 3, 4}) {
+        tree.screen().cardSubtype = model;
+        ASSERT_GT(Build(tree, kImageLimit, hooks).result, 0);
+        EXPECT_EQ(calls, model == 3 ? 2 : 1) << int(model);
+        calls = 1;
+    }
     // The sound alignment only shapes the speech the voice pass builds: the image does not carry it.
     tree.screen().cardSubtype = 0;  // no voice programs on this card
     b = Build(tree, kImageLimit, hooks);
