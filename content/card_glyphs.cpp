@@ -27,7 +27,7 @@ bool RunningLine(int effect) {
 struct StreamState {
     uint32_t rgb = 0;
     uint32_t size = 0;
-    int64_t font = -1;
+    std::optional<uint32_t> font;
 };
 
 CellSize EncodeStream(ProgramImage& image, RenderContext& rc, const TextView& text, int areaWidth, int areaHeight,
@@ -85,7 +85,7 @@ CellSize EncodeStream(ProgramImage& image, RenderContext& rc, const TextView& te
         if (start.justified) PutJustifiedLineStart(image, cellX + start.x, y, start.gap, byteOrder);
         else PutLineStart(image, cellX + start.x, y, byteOrder);
         int offset = 0;
-        st.font = -1;
+        st.font.reset();
         for (int i = line.first; i <= line.last; ++i) {
             const TextCell& cell = text.cells[size_t(i)];
             if (cell.code == FC_CLOCK || (cell.code == FC_TABLE && tableCell)) continue;
@@ -96,7 +96,7 @@ CellSize EncodeStream(ProgramImage& image, RenderContext& rc, const TextView& te
             }
             if (cell.code == FC_PICTURE) {
                 const Place place = PutObjectRef(image, kObjPicture, byteOrder);
-                items.push_back({kItemPicture, 0, 0, place, cell.obj.get(), nullptr});
+                items.push_back({.kind = kItemPicture, .place = place, .object = cell.obj.get()});
                 continue;
             }
             if (cell.code == FC_TABLE) {
@@ -105,10 +105,10 @@ CellSize EncodeStream(ProgramImage& image, RenderContext& rc, const TextView& te
             }
             const uint32_t* attrAt = CellAttrPtr(cell);
             const uint32_t attr = attrAt ? *attrAt : 0;
-            if (fonts && int64_t(CellAttr::FontOf(attr)) != st.font) {
+            if (fonts && st.font != CellAttr::FontOf(attr)) {
                 st.font = CellAttr::FontOf(attr);
-                if (st.font > 0xFF) image.Fail();  // the parameter is a byte
-                PutCommandUnit(image, kCmdFont, uint8_t(st.font), byteOrder);
+                if (*st.font > 0xFF) image.Fail();  // the parameter is a byte
+                PutCommandUnit(image, kCmdFont, uint8_t(*st.font), byteOrder);
             }
             if (CellAttr::RgbOf(attr) != st.rgb) {
                 st.rgb = CellAttr::RgbOf(attr);
@@ -120,7 +120,7 @@ CellSize EncodeStream(ProgramImage& image, RenderContext& rc, const TextView& te
             }
             if (const int type = CommandFieldType(cell.code); type >= 0) {
                 const Place place = PutObjectRef(image, uint8_t(type), byteOrder);
-                items.push_back({kItemCodeTable, FieldTableOf(cell.code), attr, place, nullptr, nullptr});
+                items.push_back({.kind = kItemCodeTable, .subKind = FieldTableOf(cell.code), .place = place});
             } else {
                 PutCommandChar(image, cell.code, byteOrder);
             }
@@ -130,23 +130,24 @@ CellSize EncodeStream(ProgramImage& image, RenderContext& rc, const TextView& te
     return image.ok() ? layout.size : CellSize{-1, -1};
 }
 
-// ORs the part of `src` from (sx, sy), w x h, into `dest` with its top-left at
-// (dx, dy), clipped to both.
-void OrInto(RawImage& dest, const RawImage& src, int sx, int sy, int w, int h, int dx, int dy) {
+// ORs the top-left w x h of `src` into `dest` with its top-left at (dx, dy),
+// clipped to both.
+void OrInto(RawImage& dest, const RawImage& src, int w, int h, int dx, int dy) {
     if (!dest.is32() || !src.is32()) return;
-    const int x0 = std::max({0, -dx, -sx}), y0 = std::max({0, -dy, -sy});
-    const int x1 = std::min({w, dest.width - dx, src.width - sx}), y1 = std::min({h, dest.height - dy, src.height - sy});
+    const int x0 = std::max(0, -dx), y0 = std::max(0, -dy);
+    const int x1 = std::min({w, dest.width - dx, src.width}), y1 = std::min({h, dest.height - dy, src.height});
     for (int y = y0; y < y1; ++y) {
-        const uint32_t* s = src.row32(sy + y) + sx;
+        const uint32_t* s = src.row32(y);
         uint32_t* d = dest.row32(dy + y) + dx;
         for (int x = x0; x < x1; ++x) d[x] |= s[x];
     }
 }
 
 // Draws cells one at a time on a scratch surface as large as the cell (its
-// extent and an eighth more each way for overhangs, one row above for the small
+// extent, an eighth more to the right for overhangs, one row above for the small
 // font) and ORs each onto the line picture, so that a line may be wider than any
-// surface.
+// surface. Cells sit on the line's bottom, so nothing below a cell lands in the
+// picture and the scratch needs no room there.
 class CellStamper {
 public:
     explicit CellStamper(RenderContext& rc) : rc_(rc) {}
@@ -155,7 +156,7 @@ public:
     // top-left at (x, top) on `line`; returns the number of marks drawn with it.
     int Stamp(RawImage& line, const TextView& text, int i, int x, int top, CellSize e) {
         const TextCell& cell = text.cells[size_t(i)];
-        const int w = e.width + e.width / 8, h = e.height + e.height / 8 + kAbove;
+        const int w = e.width + e.width / 8, h = e.height + kAbove;
         if (w <= 0 || h <= kAbove) return 0;
         if (scratch_.width() < w || scratch_.height() < h) {
             scratch_.Reset(std::max(w, scratch_.width()), std::max(h, scratch_.height()));
@@ -169,7 +170,7 @@ public:
         int marks = 0;
         if (ThaiCharClass(cell) == 5) marks = DrawThaiCluster(scratch_, text.cells, 0, kAbove, i);
         else DrawCell(rc_, scratch_, cell, {0, kAbove, e.width, kAbove + e.height});
-        OrInto(line, scratch_.image(), 0, 0, w, h, x, top - kAbove);
+        OrInto(line, scratch_.image(), w, h, x, top - kAbove);
         return marks;
     }
 
@@ -270,13 +271,13 @@ int RenderTextPictures(RenderContext& rc, const TextContent& content, int effect
                     std::vector<PlacedField> placed;
                     const FieldCollector collect = [&](const PlacedField& f) { placed.push_back(f); };
                     const RawImage table = GridToBitmap(rc, *grid, &collect);
-                    OrInto(pic.image, table, 0, 0, table.width, table.height, x, top);
+                    OrInto(pic.image, table, table.width, table.height, x, top);
                     for (const PlacedField& f : placed) {
                         if (f.cell->code != FC_CLOCK) {
                             pic.fields.push_back({x + f.x, top + f.y, f.cell});
                         } else if (auto* clock = CellObjectAs<ClockObject>(*f.cell)) {
                             const RawImage face = ClockToImage(*clock, false);
-                            OrInto(pic.image, face, 0, 0, face.width, face.height, x + f.x, top + f.y);
+                            OrInto(pic.image, face, face.width, face.height, x + f.x, top + f.y);
                         }
                     }
                 }

@@ -26,7 +26,7 @@ std::u16string FormatNumbers(std::u16string_view format, std::initializer_list<u
     std::u16string out;
     auto next = numbers.begin();
     for (size_t i = 0; i < format.size(); ++i) {
-        if (format[i] == u'%' && i + 1 < format.size() && format[i + 1] == u'd' && next != numbers.end()) {
+        if (format.substr(i, 2) == u"%d" && next != numbers.end()) {
             out += FormatIntStatic(int(*next++));
             ++i;
         } else {
@@ -57,12 +57,15 @@ const T& ObjectOr(const CellObject* object, const T& none) {
 
 // The rendered form of a system-font text: the clock table, the code stream,
 // the picture entries with their field records, the pictures and the clock blocks.
-int WriteRenderedText(ProgramImage& image, RenderContext& rc, const ProgramRecord& program,
-                      const HardwareParams& screen, const ContentBody& body, std::vector<PendingItem>& items) {
+// A failure fails the image.
+void WriteRenderedText(ProgramImage& image, RenderContext& rc, const ProgramRecord& program,
+                       const HardwareParams& screen, const ContentBody& body, std::vector<PendingItem>& items) {
     RenderedText r;
     if (RenderTextPictures(rc, program.content, program.mainAction.effect, program.width(), program.height(),
-                           screen.colorCode, image.writer().remaining(), r) < 0)
-        return image.Fail(), kEncodeTooLarge;
+                           screen.colorCode, image.writer().remaining(), r) < 0) {
+        image.Fail();
+        return;
+    }
 
     std::vector<std::pair<int32_t, int32_t>> clockAt;
     for (const FieldPosition& c : r.clocks) clockAt.emplace_back(c.x, c.y);
@@ -103,17 +106,16 @@ int WriteRenderedText(ProgramImage& image, RenderContext& rc, const ProgramRecor
         image.Patch(clockPlaces[i], WriteClockBlock(image, clock, drawn, screen.colorCode));
     }
     SetTextSize(image, body.textHead, r.size.width, r.size.height);
-    return image.ok() ? 0 : kEncodeTooLarge;
 }
 
 FieldRecordPlace WriteTimer(ProgramImage& image, RenderContext& rc, const TimerField& field, uint16_t colorCode) {
     std::array<RawImage, 4> labels;
     TimerLabels drawn;
-    for (int k = 0; k < 4; ++k) {
-        const std::u16string label = field.Label(k).substr(0, 31);
-        if (!field.UnitShown(k) || label.empty()) continue;
-        labels[size_t(k)] = RenderTextImage(rc, label, field.attr);
-        drawn.images[size_t(k)] = &labels[size_t(k)];
+    for (size_t k = 0; k < labels.size(); ++k) {
+        const std::u16string label = TimerLabelText(field, int(k));
+        if (label.empty()) continue;
+        labels[k] = RenderTextImage(rc, label, field.attr);
+        drawn.images[k] = &labels[k];
     }
     drawn.digitWidth = rc.measurer.CharWidth(u'J', field.attr, false);
     return WriteTimerRecord(image, field, drawn, colorCode);
@@ -190,10 +192,12 @@ int EncodeProgramContents(ProgramImage& image, RenderContext& rc, std::span<cons
         const uint8_t form = TextFormOf(header, header.fontSet == 0 && HasClockCells(program.content));
         const ContentBody body = WriteContentBody(image, program, screen, c.body, form);
         if (!image.ok()) return kEncodeTooLarge;
-        if (const uint8_t border = EffectiveBorderType(program))
-            items.push_back({kItemBorder, border, 0, body.border, nullptr, &program});
+        // A border item needs its offset word and its program; a voice item only its program and
+        // the offset of its sound place.
+        if (EffectiveBorderType(program))
+            items.push_back({.kind = kItemBorder, .place = body.border, .program = &program});
         if (body.soundPlace && (screen.cardSubtype == 2 || screen.cardSubtype == 3))
-            items.push_back({kItemVoice, 0, 0, Place{body.soundPlace, 3, true}, nullptr, &program});
+            items.push_back({.kind = kItemVoice, .place = {.offset = body.soundPlace}, .program = &program});
         actions.insert(actions.end(), body.actions.begin(), body.actions.begin() + body.actionCount);
 
         if (form == kTextFormLyric) continue;

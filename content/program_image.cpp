@@ -207,14 +207,19 @@ int32_t WriteSetRecord(ProgramImage& image, size_t recordAt, const ProgramSetRec
 std::array<const RawImage*, 4> CustomBorderSides(const FrameVector& frames) {
     std::array<const RawImage*, 4> sides{};
     size_t n = 0;
-    for (size_t i = 0; i < frames.size() && n < 4; ++i)
+    for (size_t i = 0; i < frames.size() && n < sides.size(); ++i)
         if (frames[i]) sides[n++] = frames[i];
-    for (size_t i = n; n > 0 && i < 4; ++i) sides[i] = sides[n - 1];
+    for (size_t i = n; n > 0 && i < sides.size(); ++i) sides[i] = sides[n - 1];
     return sides;
 }
 
 uint8_t EffectiveBorderType(const ProgramRecord& program) {
-    if (program.borderType == 1) return CustomBorderSides(program.borderFrames)[0] ? 1 : 0;
+    if (program.borderType == 1) {  // a custom border needs at least one frame
+        const FrameVector& frames = program.borderFrames;
+        for (size_t i = 0; i < frames.size(); ++i)
+            if (frames[i]) return 1;
+        return 0;
+    }
     return program.borderType <= 8 ? program.borderType : 0;
 }
 
@@ -244,7 +249,7 @@ ByteWriter::Place WriteProgramRecord(ProgramImage& image, size_t recordAt, const
 int WriteImageSkeleton(ProgramImage& image, const ProgramTree& tree, std::vector<PendingContent>& pending) {
     const auto& sets = tree.sets();
     const int32_t table = WriteImageHead(image, sets.size());
-    if (table < 0) return kEncodeTooLarge;
+    if (!image.ok()) return kEncodeTooLarge;
     for (size_t s = 0; s < sets.size(); ++s) {
         const ProgramSetNode& set = sets[s];
         const int32_t records = WriteSetRecord(image, table + s * kSetRecordSize, *set.record, set.programs.size());
@@ -527,11 +532,11 @@ int32_t WriteBorderBlock(ProgramImage& image, const ProgramRecord& program, uint
     std::array<const RawImage*, 4> sides{};
     if (builtIn) {
         MakeBorderFrames(&pattern, type);
-        for (size_t i = 0; i < 4 && i < pattern.size(); ++i) sides[i] = pattern[i];
+        for (size_t i = 0; i < sides.size() && i < pattern.size(); ++i) sides[i] = pattern[i];
     } else {
         sides = CustomBorderSides(program.borderFrames);
     }
-    if (!sides[0] || !sides[1] || !sides[3]) return image.Fail(), kEncodeTooLarge;
+    if (std::find(sides.begin(), sides.end(), nullptr) != sides.end()) return image.Fail(), kEncodeTooLarge;
 
     // The loader reads the words 12, 4, 16, 8 as the frames left, top, right, bottom.
     static constexpr size_t kWordOfFrame[4] = {2, 0, 3, 1};
@@ -711,8 +716,7 @@ FieldRecordPlace WriteTimerRecord(ProgramImage& image, const TimerField& field, 
     std::array<std::u16string, 4> text;
     std::array<const RawImage*, 4> picture{};
     for (int k = 0; k < 4; ++k) {
-        if (!field.UnitShown(k)) continue;
-        text[k] = field.Label(k).substr(0, 31);
+        text[k] = TimerLabelText(field, k);
         if (!text[k].empty()) picture[k] = labels.images[k];
     }
 
@@ -753,6 +757,10 @@ FieldRecordPlace WriteTimerRecord(ProgramImage& image, const TimerField& field, 
         if (picture[k]) image.Patch(images[k], WriteSingleImageSet(image, *picture[k], colorCode));
     rec.offset = image.Result(at);
     return rec;
+}
+
+std::u16string TimerLabelText(const TimerField& field, int k) {
+    return field.UnitShown(k) ? field.Label(k).substr(0, 31) : std::u16string();
 }
 
 FieldRecordPlace WriteCounterRecord(ProgramImage& image, const CounterField& field) {

@@ -346,6 +346,8 @@ FieldRecordPlace WriteAdcRecord(ProgramImage& image, const AdcField& field);
 // most 31 units each and a 0 unit) and the label images (single-image sets).
 FieldRecordPlace WriteTimerRecord(ProgramImage& image, const TimerField& field, const TimerLabels& labels,
                                   uint16_t colorCode);
+// The label text a timer record keeps for unit `k`: at most 31 units, empty for a hidden unit.
+std::u16string TimerLabelText(const TimerField& field, int k);
 // The 32-byte counter record, its layout fixed here: u8 first byte, digit format,
 // channel, unit, flags, 3 bytes 0, i32 start at 8, end at 12, start fraction at 16,
 // end fraction at 20, the attribute word at 24 and the digit glyph set's offset at 28.

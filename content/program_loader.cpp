@@ -125,18 +125,16 @@ bool DecodeCommandStream(TextContent& text, ProgramImageView& image, ByteReader&
         if (r.failed()) return false;
         if (b0 == 0 && b1 == 0) return true;
         CellList& out = inTable ? table : top;
-        uint8_t cmd = 0, param = 0;
-        if (IsCommandByte(order == 0 ? b0 : b1)) {
-            cmd = order == 0 ? b0 : b1;
-            param = order == 0 ? b1 : b0;
-        } else if (inTable && b0 == kCmdObject && IsTableUnit(b1)) {
-            cmd = kCmdObject, param = b1;  // a table's own units keep this order under either flag
-        }
-        if (cmd == 0) {
+        const bool command = IsCommandByte(order == 0 ? b0 : b1);
+        // A table's own units keep the order command, parameter under either flag.
+        const bool tableUnit = !command && inTable && b0 == kCmdObject && IsTableUnit(b1);
+        if (!command && !tableUnit) {
             const char16_t c = order == 0 ? CodePageChar(b0, b1) : char16_t(b0 | b1 << 8);
             if (c) out.Add(c, attr);
             continue;
         }
+        const uint8_t cmd = command && order != 0 ? b1 : b0;
+        const uint8_t param = command && order != 0 ? b0 : b1;
         switch (cmd) {
         case kCmdFont: attr = (attr & ~CellAttr::FontMask) | uint32_t(param) << CellAttr::FontShift; break;
         case kCmdSize: attr = (attr & ~CellAttr::SizeMask) | uint32_t(param) << CellAttr::SizeShift; break;
@@ -514,9 +512,7 @@ bool LoadProgramContent(ProgramRecord& program, ProgramImageView& image, const C
     if (size_t(header.bodyOffset) + 13 >= image.size()) return true;
     size_t pos = header.bodyOffset;
     if (header.flags & kContentBorder) {
-        ByteReader r = image.At(pos);
-        const uint32_t block = r.u32();
-        if (r.failed()) return false;
+        const uint32_t block = image.At(pos).u32();  // inside: the body lies 13 bytes before the end
         if (size_t(block) + kBorderBlockSize < image.size() && !LoadBorder(program, image, block)) return false;
         pos += 4;
     }
@@ -551,8 +547,7 @@ bool LoadProgram(ProgramSetNode& set, ProgramImageView& image, const ProgramReco
     header.actions = r.u8();
     header.flags = r.u8();
     r.skip(4);
-    header.bodyOffset = r.u32();
-    if (r.failed()) return false;
+    header.bodyOffset = r.u32();  // inside: the header lies 10 bytes before the end
     return LoadProgramContent(program, image, header);
 }
 

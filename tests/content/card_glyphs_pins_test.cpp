@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "content/item_painters.h"
 #include "content/program_encoder.h"
 #include "layout_helpers.h"
 
@@ -67,6 +68,43 @@ TEST_F(CardGlyphPins, StreamStartsFromColourAndSizeZero) {
                 ElementsAre(0xFD, 3, 0, 0, _, _, 0, 'x', 0, 0));  // no 0xFB, no 0xFA
 }
 
+TEST_F(CardGlyphPins, StreamThatRunsOutOfRoomReportsMinusOne) {
+    TextContent t;
+    t.header.fontSet = 1;
+    PutText(t, u"abcdef", CellAttr::Make(16, 0, 1));
+    ProgramImage image(12);
+    std::vector<PendingItem> items;
+    const CellSize size = EncodeCommandStream(image, rc, t, 64, 16, kEffectBlindsHorizontal, 0, 0, 0, items);
+    EXPECT_EQ(std::make_pair(size.width, size.height), std::make_pair(-1, -1));
+    EXPECT_FALSE(image.ok());
+}
+
+TEST_F(CardGlyphPins, StreamFontIndexIsAByte) {
+    for (auto [font, fits] : {std::pair{255u, true}, {256u, false}}) {
+        TextContent t;
+        t.header.fontSet = 8;
+        t.cells[0] = TextCell(u'x', CellAttr::Make(16, font, 1));
+        ProgramImage image(0x1000);
+        std::vector<PendingItem> items;
+        EncodeCommandStream(image, rc, t, 64, 16, kEffectBlindsHorizontal, 0, 0, 0, items);
+        EXPECT_EQ(image.ok(), fits) << font;
+        if (fits) {
+            EXPECT_THAT(std::vector<uint8_t>(image.bytes().begin() + 6, image.bytes().begin() + 8),
+                        ElementsAre(0xF9, 0xFF));
+        }
+    }
+}
+
+TEST_F(CardGlyphPins, GlyphsAreMeasuredInTheScreensFaces) {
+    const GlyphRenderer glyphs = CardGlyphRenderer(rc);
+    for (uint32_t font : {0u, 1u}) {
+        const uint32_t attr = CellAttr::Make(24, font, 2);
+        const auto [w, h] = glyphs.measure(u'W', attr);
+        EXPECT_EQ(w, rc.measurer.CharWidth(u'W', attr, false)) << font;
+        EXPECT_EQ(h, 24);
+    }
+}
+
 TEST_F(CardGlyphPins, GlyphPixelsAreTheCharacterAtTheTopLeft) {
     const uint32_t attr = CellAttr::Make(16, 0, 2);
     const GlyphRenderer glyphs = CardGlyphRenderer(rc);
@@ -86,4 +124,183 @@ TEST_F(CardGlyphPins, GlyphPixelsAreTheCharacterAtTheTopLeft) {
             lit += on;
         }
     EXPECT_GT(lit, 10);
+}
+
+namespace {
+
+// The one line picture of `t` drawn in a wide area.
+RawImage OneLinePicture(RenderContext& rc, const TextContent& t, RenderedText& out) {
+    EXPECT_EQ(RenderTextPictures(rc, t, kEffectBlindsHorizontal, 1000, 64, 15, 1 << 20, out), 0);
+    EXPECT_EQ(out.pictures.size(), 1u);
+    return out.pictures.empty() ? RawImage{} : std::move(out.pictures[0].image);
+}
+
+}  // namespace
+
+TEST_F(CardGlyphPins, LinePicturePixelsAreTheCellsAndNothingElse) {
+    // Full blocks fill their cells to every edge, so a cell drawn a pixel off, clipped
+    // short or on a scratch surface that is not cleared to black shows.
+    for (uint32_t size : {16u, 24u}) {
+        const uint32_t attr = CellAttr::Make(size, 0, 5);  // red and blue: drawn white, then masked
+        TextContent t;
+        PutText(t, u"\u2588W\u2588g\u2588", attr);
+        RenderedText out;
+        const RawImage pic = OneLinePicture(rc, t, out);
+        Surface expected(pic.width, pic.height);
+        int x = 0;
+        for (char16_t ch : std::u16string_view(u"\u2588W\u2588g\u2588")) {
+            const CellSize e = CellExtent(TextCell(ch, attr), rc.measurer, false, false);
+            fonts.Draw(expected, x, pic.height - e.height, AttrFontDesc(attr, tables, false), std::u16string(1, ch),
+                       0xFF00FF);
+            x += e.width;
+        }
+        ASSERT_EQ(pic.width, x);
+        int lit = 0;
+        for (int y = 0; y < pic.height; ++y)
+            for (int px = 0; px < pic.width; ++px) {
+                const uint32_t want = expected.Pixel(px, y) ? 0xFF00FF : 0;
+                EXPECT_EQ(pic.row32(y)[px] & 0xFFFFFF, want) << size << ": " << px << "," << y;
+                lit += want != 0;
+            }
+        EXPECT_GT(lit, 3 * int(size) * int(size) / 4) << size;
+    }
+}
+
+TEST_F(CardGlyphPins, ItalicOverhangsKeepAnEighthOfTheCell) {
+    // Italic capitals lean past their cells: what lies within an eighth of the cell's
+    // width to its right is kept (ORed over the next cell), nothing further.
+    const std::u16string text = u"WfVf";
+    // Font 1 is the screen's second face, not the default table's.
+    for (auto [size, font] : {std::pair{32u, 0u}, {48u, 0u}, {64u, 0u}, {32u, 1u}}) {
+        const uint32_t attr = CellAttr::Make(size, font, 7, CellAttr::Italic);
+        TextContent t;
+        PutText(t, text, attr);
+        RenderedText out;
+        const RawImage pic = OneLinePicture(rc, t, out);
+        Surface expected(pic.width, pic.height);
+        int x = 0;
+        for (char16_t ch : text) {
+            const CellSize e = CellExtent(TextCell(ch, attr), rc.measurer, false, false);
+            Surface cell(e.width + e.width / 8, e.height);
+            fonts.Draw(cell, 0, 0, AttrFontDesc(attr, tables, false), std::u16string(1, ch), 0xFFFFFF);
+            for (int y = 0; y < cell.height(); ++y)
+                for (int cx = 0; cx < cell.width() && x + cx < pic.width; ++cx)
+                    if (cell.Pixel(cx, y)) expected.SetPixel(x + cx, pic.height - e.height + y, 0xFFFFFF);
+            x += e.width;
+        }
+        int differ = 0;
+        for (int y = 0; y < pic.height; ++y)
+            for (int px = 0; px < pic.width; ++px) differ += (pic.row32(y)[px] != 0) != (expected.Pixel(px, y) != 0);
+        EXPECT_EQ(differ, 0) << size;
+    }
+}
+
+TEST_F(CardGlyphPins, ThaiMarksAreDrawnOnceWithTheirBase) {
+    // A consonant with one mark and one with two, then a consonant: the picture is the
+    // cluster as the face draws it and the last consonant behind the cluster's cells; a
+    // mark stamped again on its own would show beside its base.
+    const uint32_t attr = CellAttr::Make(32, 0, 7);
+    for (std::u16string_view text : {u"\u0E01\u0E34\u0E02", u"\u0E01\u0E34\u0E48\u0E02"}) {
+        TextContent t;
+        PutText(t, text, attr);
+        RenderedText out;
+        const RawImage pic = OneLinePicture(rc, t, out);
+        int last = 0;
+        for (size_t i = 0; i + 1 < text.size(); ++i) last += CellExtent(t.cells[i], rc.measurer, false, false).width;
+        Surface expected(pic.width, pic.height);
+        const FontDesc font = AttrFontDesc(attr, tables, false);
+        fonts.Draw(expected, 0, 0, font, std::u16string(text.substr(0, text.size() - 1)), 0xFFFFFF);
+        fonts.Draw(expected, last, 0, font, std::u16string(text.substr(text.size() - 1)), 0xFFFFFF);
+        int differ = 0;
+        for (int y = 0; y < pic.height; ++y)
+            for (int x = 0; x < pic.width; ++x) differ += (pic.row32(y)[x] != 0) != (expected.Pixel(x, y) != 0);
+        EXPECT_EQ(differ, 0) << text.size();
+        EXPECT_GT(CountLit(pic), 100);
+    }
+}
+
+TEST_F(CardGlyphPins, ClockInATableCellIsItsFaceAtItsPlace) {
+    auto grid = std::make_unique<GridObject>();
+    InitGridObject(*grid);
+    ASSERT_TRUE(SetGridSize(*grid, 1, 1));
+    const uint16_t marker = CollectGridCells(*grid)[0];
+    grid->cells[marker].attr = MakeGridMarker(60, 40);
+    grid->cells[marker + 1] = TextCell(u'x', CellAttr::Make(16, 0, 7));
+    auto clock = std::make_unique<ClockObject>();
+    clock->size = 32;
+    const RawImage face = ClockToImage(*clock, false);
+    grid->cells[marker + 2] = ObjectCell(FC_CLOCK, std::move(clock));
+    grid->totalWidth = 60, grid->totalHeight = 40, grid->style = 1 << 5 | 7 << 2;  // a white frame
+    const GridObject& g = *grid;
+    TextContent t;
+    t.cells[0] = TextCell(u'i', CellAttr::Make(16, 0, 7));
+    t.cells[1] = ObjectCell(FC_TABLE, std::move(grid));
+
+    std::vector<PlacedField> placed;
+    const FieldCollector collect = [&](const PlacedField& f) { placed.push_back(f); };
+    RawImage expected = GridToBitmap(rc, g, &collect);
+    ASSERT_EQ(placed.size(), 1u);
+    ASSERT_GT(CountLit(face), 20);
+    ASSERT_NE(expected.row32(0)[expected.width / 2], 0u);  // the frame's top row
+    RenderedText out;
+    const RawImage pic = OneLinePicture(rc, t, out);
+    const int left = CellExtent(t.cells[0], rc.measurer, false, false).width;
+    const int top = pic.height - expected.height;
+    EXPECT_TRUE(out.clocks.empty());  // a table's clock is drawn, not listed
+    for (int y = 0; y < face.height; ++y)
+        for (int x = 0; x < face.width; ++x) {
+            const int ex = placed[0].x + x, ey = placed[0].y + y;
+            if (ex < expected.width && ey < expected.height) expected.row32(ey)[ex] |= face.row32(y)[x];
+        }
+    for (int y = 0; y < expected.height; ++y)
+        for (int x = 0; x < expected.width; ++x)
+            EXPECT_EQ(pic.row32(top + y)[left + x] != 0, expected.row32(y)[x] != 0) << x << "," << y;
+}
+
+TEST_F(CardGlyphPins, PicturesMayTakeExactlyTheRoomLeft) {
+    const uint32_t attr = CellAttr::Make(16, 0, 1);
+    TextContent t;
+    PutText(t, u"Ab", attr);
+    RenderedText out;
+    ASSERT_EQ(RenderTextPictures(rc, t, kEffectBlindsHorizontal, 200, 16, 15, 1 << 20, out), 0);
+    ASSERT_EQ(out.pictures.size(), 1u);
+    const size_t w = size_t(out.pictures[0].image.width), h = size_t(out.pictures[0].image.height);
+    const size_t need = 14 + 2 * h * ((w + 7) / 8);  // frame header and offset, two planes of code 15
+    EXPECT_EQ(RenderTextPictures(rc, t, kEffectBlindsHorizontal, 200, 16, 15, need, out), 0);
+    EXPECT_EQ(out.pictures.size(), 1u);
+    EXPECT_EQ(RenderTextPictures(rc, t, kEffectBlindsHorizontal, 200, 16, 15, need - 1, out), kEncodeTooLarge);
+    const size_t onePlane = 14 + h * ((w + 7) / 8);  // code 5: one plane
+    EXPECT_EQ(RenderTextPictures(rc, t, kEffectBlindsHorizontal, 200, 16, 5, onePlane, out), 0);
+}
+
+TEST_F(CardGlyphPins, TableRulesOfNarrowTables) {
+    // The right and bottom rules end two pixels inside the table, never before 0.
+    for (auto [side, far] : {std::pair{0, 0}, {1, 0}, {2, 0}, {3, 1}, {40, 38}}) {
+        SCOPED_TRACE(side);
+        GridObject grid;
+        InitGridObject(grid);
+        ASSERT_TRUE(SetGridSize(grid, 1, 1));
+        grid.cells[CollectGridCells(grid)[0]].attr = MakeGridMarker(side, side);
+        grid.totalWidth = uint16_t(side), grid.totalHeight = uint16_t(side);
+        ProgramImage image(0x1000);
+        std::vector<PendingItem> items;
+        ASSERT_TRUE(EncodeTableCommands(image, rc, grid, 0, items));
+        const std::vector<uint8_t> b(image.bytes().begin(), image.bytes().end());
+        const size_t rules = 16;  // behind the table start: its unit and 14 bytes
+        ASSERT_GE(b.size(), rules + 4 * 12);
+        const int last = std::max(side - 1, 0);  // the closing rules lie on the last row and column
+        for (size_t k = 0; k < 4; ++k) {
+            const uint8_t* r = &b[rules + 12 * k];
+            ASSERT_EQ(r[0], 0xFC);
+            ASSERT_EQ(r[1], 0x1B);
+            const int at = k == 0 || k == 2 ? 0 : last;
+            if (k < 2) {
+                EXPECT_EQ(LoadU16(r + 8), far) << side << " row rule " << k;
+                EXPECT_EQ(LoadU16(r + 6), at) << side << " row rule " << k;
+            } else {
+                EXPECT_EQ(LoadU16(r + 10), far) << side << " column rule " << k;
+                EXPECT_EQ(LoadU16(r + 4), at) << side << " column rule " << k;
+            }
+        }
+    }
 }

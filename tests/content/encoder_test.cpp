@@ -9,6 +9,7 @@
 
 #include "content/crc16.h"
 #include "content/font_tables.h"
+#include "content/item_painters.h"
 #include "content/lang.h"
 #include "content/text_codec.h"
 #include "content/led_planes.h"
@@ -437,6 +438,88 @@ TEST_F(RenderedFormTest, FieldRecordsAndTableFields) {
     EXPECT_EQ(LoadU32(&b.bytes[timerAt + 60]), LoadU32(&b.bytes[records + 26]));
 }
 
+TEST_F(RenderedFormTest, TimerLabelsAndClockFacesAsDrawn) {
+    ProgramTree tree = Screen(0);
+    ProgramRecord& p = Program(tree);
+    p.right = 400;
+    const uint32_t attr = CellAttr::Make(16, 0, 2);
+    auto timer = std::make_unique<TimerField>();
+    timer->attr = attr;
+    timer->labels[0].fill(u'W');  // a full label, no 0 unit: 31 units are kept
+    U16ToField(timer->labels[1].data(), kTimerLabelUnits, u"h");
+    U16ToField(timer->labels[2].data(), kTimerLabelUnits, u"m");
+    timer->units[2] = 0;  // minutes hidden: no label, no image
+    p.content.cells[0] = ObjectCell(FC_TIMER, std::move(timer));
+    auto clock = std::make_unique<ClockObject>();
+    clock->size = 32;
+    const RawImage face = ClockToImage(*clock, false);
+    p.content.cells[1] = ObjectCell(FC_CLOCK, std::move(clock));
+    const Built b = Build(tree);
+    ASSERT_GT(b.result, 0);
+    const ImageWalk walk = WalkProgramImage(b.bytes);
+    EXPECT_THAT(walk.problems, IsEmpty());
+    ASSERT_EQ(walk.fieldRecords.size(), 1u);
+    ASSERT_EQ(walk.clockBlocks.size(), 1u);
+
+    const size_t t = *walk.fieldRecords.begin();
+    // Units: the attribute word (2), "W" x 31 and 0, "h" and 0, the seconds' empty label's 0.
+    EXPECT_EQ(LoadU16(&b.bytes[t + 6]), 2u + 32u + 2u + 1u);
+    EXPECT_EQ(LoadU16(&b.bytes[t + 68 + 2 * 30]), u'W');
+    EXPECT_EQ(LoadU16(&b.bytes[t + 68 + 2 * 31]), 0u);
+    EXPECT_THAT(Slice(b.bytes, t + 68 + 2 * 32, 6), ElementsAre('h', 0, 0, 0, 0, 0));
+    const auto labelWidth = [&](size_t k) {
+        const size_t set = LoadU32(&b.bytes[t + 44 + 4 * k]);
+        return set ? int(LoadU16(&b.bytes[set + 3 + 2])) : -1;
+    };
+    EXPECT_EQ(labelWidth(0), rc.measurer.TextWidth(std::u16string(31, u'W'), attr, false));
+    EXPECT_EQ(labelWidth(1), rc.measurer.TextWidth(u"h", attr, false));
+    EXPECT_EQ(labelWidth(2), -1);
+    EXPECT_EQ(labelWidth(3), -1);  // shown, but without a label
+
+    // The clock block holds the face without hands, as drawn at its size.
+    const size_t block = *walk.clockBlocks.begin();
+    EXPECT_THAT(Slice(b.bytes, block, 4), ElementsAre(4, 0, 16, 0));
+    const size_t frame = block + 4 + 3;
+    ASSERT_EQ(b.bytes[block + 4 + 2], 1u);
+    const int w = LoadU16(&b.bytes[frame + 2]), h = LoadU16(&b.bytes[frame + 4]);
+    ASSERT_EQ(w, face.width);
+    ASSERT_EQ(h, face.height);
+    const size_t bits = LoadU32(&b.bytes[frame + 10]);
+    RawImage stored;
+    ASSERT_EQ(ImageFromLedPlanes(w, h, &b.bytes[bits], b.bytes.size() - bits, b.bytes[frame + 1], stored), 1);
+    int lit = 0, differ = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            lit += stored.row32(y)[x] != 0;
+            differ += (stored.row32(y)[x] != 0) != (face.row32(y)[x] != 0);
+        }
+    EXPECT_GT(lit, 20);
+    EXPECT_EQ(differ, 0);
+}
+
+TEST(ProgramEncoder, EveryProgramOfASetIsChecked) {
+    ProgramTree tree = Screen(1, 3);
+    PutText(Program(tree, 0, 1).content, u"A", kText16);
+    PutText(Program(tree, 0, 2).content, u"B", kText16);
+    uint32_t position = 0xDEAD;
+    EXPECT_EQ(CheckProgramTree(tree, &position), kEncodeEmptyProgram);  // the first one is empty
+    EXPECT_EQ(position, 0u);
+}
+
+TEST_F(RenderedFormTest, StagesReportZeroWhenDone) {
+    ProgramTree tree = Screen(1);
+    PutText(Program(tree).content, u"ab", kText16);
+    ProgramImage image(kImageLimit);
+    std::vector<PendingContent> contents;
+    ASSERT_EQ(WriteImageSkeleton(image, tree, contents), 0);
+    std::vector<PendingItem> items;
+    std::vector<size_t> actions;
+    std::vector<VoiceProgram> voice;
+    EXPECT_EQ(EncodeProgramContents(image, rc, contents, items, actions, tree.screen()), 0);
+    EXPECT_EQ(WritePendingItems(image, rc, items, actions, tree.screen(), voice), 0);
+    EXPECT_GT(WriteImageEnd(image), 0);
+}
+
 TEST(ProgramEncoder, LimitIsNeverPassedAndOverflowFailsCleanly) {
     // Growing texts with fields and pictures, each into an exactly 0xFFFF-byte
     // buffer: every result is a valid image or kEncodeTooLarge, never a write
@@ -508,6 +591,13 @@ TEST(ProgramEncoder, VoicePassSeam) {
     const size_t header = LoadU16(&b.bytes[LoadU16(&b.bytes[4]) + 14]);
     EXPECT_THAT(Slice(b.bytes, LoadU32(&b.bytes[header + 6]), 3), ElementsAre(0x02, 0x01, 2));
 
+    // Card models 2 and 3 take voice programs; 1 and 4 do not.
+    for (uint8_t model : {1, 3, 4}) {
+        tree.screen().cardSubtype = model;
+        ASSERT_GT(Build(tree, kImageLimit, hooks).result, 0);
+        EXPECT_EQ(calls, model == 3 ? 2 : 1) << int(model);
+        calls = 1;
+    }
     // The sound alignment only shapes the speech the voice pass builds: the image does not carry it.
     tree.screen().cardSubtype = 0;  // no voice programs on this card
     b = Build(tree, kImageLimit, hooks);

@@ -469,3 +469,135 @@ TEST(ImageWalker, ReportsBrokenOffsetsAndBlocks) {
         EXPECT_FALSE(CheckProgramImage(b).empty()) << i;
     }
 }
+
+// ---- edges of the block writers -----------------------------------------------------
+
+TEST(ProgramImage, VoiceHeadSoundIndexAndTheWidestPicture) {
+    ProgramImage image(0x1000);
+    image.writer().put_u8(0xAA);
+    ASSERT_TRUE(WriteVoiceBlockHead(image));
+    Bytes head = {0xAA, 'p', 'd', 'e', 0};
+    head.resize(1 + 40, 0);
+    EXPECT_EQ(At(image, 0, image.pos()), head);
+
+    // The sound place's kind byte may be the last byte written.
+    const size_t place = image.pos();
+    image.writer().fill(0xEE, 3);
+    ASSERT_TRUE(StoreSoundIndex(image, place, 0x0102, 7));
+    EXPECT_EQ(At(image, place, 3), (Bytes{0x02, 0x01, 7}));
+    EXPECT_FALSE(StoreSoundIndex(image, place + 1, 0x0102, 7));  // one byte past the end
+    EXPECT_FALSE(image.ok());
+
+    // A side of 65535 is the widest a frame header holds.
+    for (auto [width, fits] : {std::pair{65535, true}, {65536, false}}) {
+        ProgramImage wide(0x10000);
+        const auto frame = Image(width, 1);
+        EXPECT_EQ(WriteSingleImageSet(wide, *frame, 5) >= 0, fits) << width;
+        if (fits) {
+            EXPECT_EQ(LoadU16(&wide.bytes()[3 + 2]), 65535u);
+        }
+    }
+}
+
+TEST(ProgramImage, GlyphSizesAtTheirLimitsAndZeroedGlyphBytes) {
+    // A renderer that paints nothing leaves every glyph byte 0.
+    const GlyphRenderer blank{[](char16_t, uint32_t) { return std::pair{6, 9}; },
+                              [](char16_t, uint32_t, int, int, std::span<uint8_t>) {}};
+    ProgramImage image(0x4000);
+    image.writer().fill(0xFF, 4);
+    const int32_t set = WriteGlyphSet(image, kFieldTableDigits, 0, blank);
+    ASSERT_EQ(set, 4);
+    // 16 digit strings: the 34-byte head, 16 lists of one glyph and a 0, 16 distinct glyphs of 9 bytes.
+    EXPECT_EQ(image.pos(), size_t(4 + 2 + 32 + 16 * 4 + 16 * 9));
+    for (size_t i = size_t(set) + 2 + 32 + 64; i < image.pos(); ++i) EXPECT_EQ(image.bytes()[i], 0) << i;
+
+    const std::pair<std::pair<int, int>, bool> sizes[] = {{{0, 9}, true},    {{255, 9}, true},  {{256, 9}, false},
+                                                          {{-1, 9}, false},  {{6, 0}, true},    {{6, 255}, true},
+                                                          {{6, 256}, false}, {{6, -1}, false}};
+    for (const auto& [wh, fits] : sizes) {
+        ProgramImage big(0x10000);
+        const GlyphRenderer r{[wh](char16_t, uint32_t) { return wh; },
+                              [](char16_t, uint32_t, int, int, std::span<uint8_t>) {}};
+        EXPECT_EQ(WriteGlyphSet(big, kFieldTableDigits, 0, r) >= 0, fits) << wh.first << " x " << wh.second;
+        if (fits) {
+            EXPECT_THAT(At(big, 0, 2), ElementsAre(uint8_t(wh.first), uint8_t(wh.second)));
+        }
+    }
+}
+
+TEST(ProgramImage, CardAndCommandFieldTypesOfEveryCode) {
+    // Rendered records: the card field type table; -1 where no record is made.
+    const std::pair<char16_t, int> card[] = {
+        {0xE010, 0},  {0xE011, 1},  {0xE012, 2},  {0xE013, 3},  {0xE014, 4},  {0xE015, 5},  {0xE016, 6},
+        {0xE018, 7},  {0xE020, 9},  {0xE021, 10}, {0xE022, 10}, {0xE023, 11}, {0xE024, 12}, {0xE017, 13},
+        {0xE003, 14}, {0xE029, 20}, {0xE02A, 21}, {0xE02B, 22}, {0xE025, -1}, {0xE028, -1}, {0xE02C, -1},
+        {0xE030, -1}, {0xE005, -1}, {0xE00F, -1}, {0xE019, -1}, {u'A', -1}};
+    for (auto [code, type] : card) EXPECT_EQ(CardFieldType(code), type) << std::hex << int(code);
+    // The command stream: the same, with U+E022 as 15, U+E025-U+E027 as 17-19, lyric and
+    // digit groups as 0, and A-D, timer, counter and pictures written otherwise (-1).
+    const std::pair<char16_t, int> command[] = {
+        {0xE010, 0},  {0xE016, 6},  {0xE018, 7},  {0xE020, 9},  {0xE021, 10}, {0xE022, 15}, {0xE023, 11},
+        {0xE024, 12}, {0xE017, 13}, {0xE025, 17}, {0xE026, 18}, {0xE027, 19}, {0xE028, 0},  {0xE02C, 0},
+        {0xE003, -1}, {0xE029, -1}, {0xE02A, -1}, {0xE02B, -1}, {0xE030, -1}, {u'A', -1}};
+    for (auto [code, type] : command) EXPECT_EQ(CommandFieldType(code), type) << std::hex << int(code);
+}
+
+TEST(ProgramImage, CustomBorderNeedsOneFrame) {
+    ProgramRecord p;
+    p.borderType = 1;
+    EXPECT_EQ(EffectiveBorderType(p), 0);
+    p.borderFrames.push_back(Image(4, 4));
+    EXPECT_EQ(EffectiveBorderType(p), 1);
+    const auto sides = CustomBorderSides(p.borderFrames);  // one frame serves all four sides
+    for (const RawImage* side : sides) EXPECT_EQ(side, p.borderFrames[0]);
+    for (uint8_t type : {2, 8}) {
+        p.borderType = type;
+        EXPECT_EQ(EffectiveBorderType(p), type);
+    }
+    p.borderType = 9;
+    EXPECT_EQ(EffectiveBorderType(p), 0);
+}
+
+TEST(ProgramImage, PatchWidthsAndTheShortestImageEnd) {
+    ProgramImage image(0x100);
+    image.writer().fill(0, 8);
+    EXPECT_TRUE(image.Patch({0, 4, true}, 0xFFFFFFFF));
+    EXPECT_TRUE(image.Patch({4, 1, true}, 0xFF));
+    EXPECT_FALSE(image.Patch({4, 1, true}, 0x100));
+    ProgramImage zero(0x100), five(0x100), invalid(0x100);
+    for (ProgramImage* i : {&zero, &five, &invalid}) i->writer().fill(0, 8);
+    EXPECT_FALSE(zero.Patch({0, 0, true}, 0));
+    EXPECT_FALSE(five.Patch({0, 5, true}, 0));
+    EXPECT_FALSE(invalid.Patch({0, 2, false}, 0));
+    EXPECT_FALSE(zero.ok() || five.ok() || invalid.ok());
+
+    // An image needs at least its length word before its end.
+    ProgramImage four(0x100), three(0x100);
+    four.writer().fill(0, 4);
+    three.writer().fill(0, 3);
+    EXPECT_EQ(WriteImageEnd(four), 8);
+    EXPECT_THAT(At(four, 0, 6), ElementsAre(8, 0, 0, 0, 0xFF, 0x00));  // the length word, the end mark
+    EXPECT_EQ(WriteImageEnd(three), kEncodeTooLarge);
+}
+
+TEST(ProgramImage, FrameColourModeIsTheCodeFromTwelveToSeventeen) {
+    const std::pair<uint16_t, uint8_t> modes[] = {{0, 5}, {5, 5}, {11, 5}, {12, 12}, {15, 15}, {17, 17}, {18, 5}};
+    for (auto [code, mode] : modes) {
+        ProgramImage image(0x100);
+        ASSERT_EQ(WriteSingleImageSet(image, *Image(8, 2), code), 0);
+        EXPECT_EQ(image.bytes()[3 + 1], mode) << code;
+    }
+    for (const RawImage* side : CustomBorderSides(FrameVector{})) EXPECT_EQ(side, nullptr);
+    FrameVector five = Frames(5, 2, 2);  // a custom border takes its first four frames
+    const auto sides = CustomBorderSides(five);
+    for (size_t i = 0; i < 4; ++i) EXPECT_EQ(sides[i], five[i]);
+}
+
+TEST(ProgramImage, CrcOfTheShortestImage) {
+    uint8_t four[4] = {0x01, 0x02, 0xEE, 0xEE};
+    StoreImageCrc(four, 4);
+    EXPECT_EQ(LoadU16(four + 2), Crc16Modbus(2, four));
+    uint8_t three[3] = {0x01, 0xEE, 0xEE};
+    StoreImageCrc(three, 3);  // too short to hold a CRC: left alone
+    EXPECT_THAT(three, ElementsAre(0x01, 0xEE, 0xEE));
+}

@@ -6,6 +6,7 @@
 
 #include "content/image_sources.h"
 #include "content/program_encoder.h"
+#include "tests/content/image_walker.h"
 #include "tests/content/layout_helpers.h"
 
 namespace ledsuite {
@@ -164,6 +165,7 @@ TEST(ProgramLoader, EncodedImagesLoadBackToTheSameImage) {
     EXPECT_EQ(CellObjectAs<CounterField>(fields.cells[11])->start, -3);
     EXPECT_EQ(CellObjectAs<AdcField>(fields.cells[9])->rows[0].x2, 100);
     EXPECT_EQ(CellObjectAs<ClockObject>(fields.cells[13])->face.size(), 1u);
+    EXPECT_TRUE(CellObjectAs<ClockObject>(fields.cells[12])->face.empty());  // style 0 has no face
     const auto* grid = CellObjectAs<GridObject>(fields.cells[8]);  // a table's picture takes its own record
     ASSERT_TRUE(grid);
     EXPECT_EQ(CellObjectAs<PictureObject>(grid->cells[size_t(CollectGridCells(*grid)[1]) + 2])->frames[0]->width, 4);
@@ -330,6 +332,18 @@ TEST(ProgramLoader, GarbageStopsCleanly) {
     }
 }
 
+TEST(ProgramLoader, MemoryAllowanceIsSixtyFourMebibytesAndAKibibytePerByte) {
+    const std::vector<uint8_t> bytes(100, 0);
+    const size_t allowance = (size_t(64) << 20) + 1024 * 100;
+    ProgramImageView exact(bytes);
+    EXPECT_TRUE(exact.Charge(allowance - 1));
+    EXPECT_TRUE(exact.Charge(1));  // the whole allowance may be taken
+    EXPECT_FALSE(exact.Charge(1));
+    ProgramImageView over(bytes);
+    EXPECT_FALSE(over.Charge(allowance + 1));
+    EXPECT_FALSE(over.Charge(1));  // a refused charge spends what was left
+}
+
 TEST(ProgramLoader, SharedRecordsCannotMultiplyMemory) {
     // 600 set records, each claiming the same 300 program records.
     ByteWriter w;
@@ -345,6 +359,287 @@ TEST(ProgramLoader, SharedRecordsCannotMultiplyMemory) {
     for (const ProgramSetNode& s : tree.sets()) programs += s.programs.size();
     EXPECT_GT(programs, 300u);
     EXPECT_LE(programs, ((size_t(64) << 20) + 1024 * w.size()) / sizeof(ProgramRecord));
+}
+
+// ---- where the loader stops: hand-made images ----------------------------------------
+
+// An image of `size` zero bytes with its length word, filled in by offset.
+struct HandImage {
+    std::vector<uint8_t> b;
+    explicit HandImage(size_t size) : b(size, 0) { StoreU32(b.data(), uint32_t(size)); }
+    void U16(size_t at, uint16_t v) { StoreU16(&b[at], v); }
+    void U32(size_t at, uint32_t v) { StoreU32(&b[at], v); }
+    void Set(size_t at, uint16_t first, uint16_t count) { U16(at, first), U16(at + 2, count); }
+    // A program record of a 64 x 16 area; `one` 0 means the program has no content.
+    void Program(size_t at, uint16_t content, uint16_t one = 1) {
+        U16(at, content), U16(at + 2, one), U16(at + 8, 64), U16(at + 10, 16);
+    }
+    // A content header with one action and a border whose body starts at `body`.
+    void BorderContent(size_t at, uint32_t body) { b[at] = 1, b[at + 1] = 0x02, U32(at + 6, body); }
+};
+
+std::vector<size_t> ProgramsPerSet(const HandImage& image) {
+    const ProgramTree tree = Load({}, image.b);
+    std::vector<size_t> counts;
+    for (const ProgramSetNode& s : tree.sets()) counts.push_back(s.programs.size());
+    return counts;
+}
+
+// One set of two programs (records at 18 and 32); the first has a border content
+// header at `header` whose body is at `body`, and the body points at a border block
+// of type 3 at `block` (bytes 72 and 73 both hold the type). The second has no content.
+// Returns the first program's border type and the number of programs read.
+std::pair<int, size_t> BorderRead(size_t size, size_t header, uint32_t body, uint32_t block) {
+    HandImage image(size);
+    image.Set(4, 18, 2);
+    image.Program(18, uint16_t(header));
+    image.Program(32, 0, 0);
+    image.BorderContent(header, body);
+    image.U32(body, block);
+    image.b[72] = image.b[73] = 3;
+    ProgramTree tree = Load({}, image.b);
+    if (tree.sets().size() != 1 || tree.sets()[0].programs.empty()) return {-1, 0};
+    return {tree.program(0, 0)->record->borderType, tree.sets()[0].programs.size()};
+}
+
+TEST(ProgramLoader, ImageSetPlanesMayEndAtTheImageEnd) {
+    // One 8 x 1 frame of mode 5 whose one plane byte is the image's last byte.
+    std::vector<uint8_t> b = {3, 0, 1, 30, 5, 8, 0, 1, 0, 0, 0, 0, 0, 17, 0, 0, 0, 0x81};
+    ProgramImageView view(b);
+    const std::optional<FrameVector> set = ReadImageSet(view, 0);
+    ASSERT_TRUE(set.has_value());
+    ASSERT_EQ(set->size(), 1u);
+    EXPECT_EQ((*set)[0]->row32(0)[0] & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ((*set)[0]->row32(0)[1] & 0xFFFFFF, 0u);
+    b.pop_back();
+    ProgramImageView cut(b);
+    EXPECT_FALSE(ReadImageSet(cut, 0).has_value());
+}
+
+TEST(ProgramLoader, SixteenBytesAndTheSetTableOffsets) {
+    HandImage smallest(16);  // one set record without programs, then a 0 word cut to its first half
+    smallest.Set(4, 10, 0);
+    EXPECT_EQ(ProgramsPerSet(smallest), std::vector<size_t>{0});
+
+    // Two sets without programs: an offset of the first below 10, or at or past the end, ends the load.
+    const auto twoSets = [](uint16_t first) {
+        HandImage image(28);
+        image.Set(4, first, 0);
+        image.Set(14, 20, 0);
+        return ProgramsPerSet(image);
+    };
+    EXPECT_EQ(twoSets(9), std::vector<size_t>{0});
+    EXPECT_EQ(twoSets(10), (std::vector<size_t>{0, 0}));
+    EXPECT_EQ(twoSets(27), (std::vector<size_t>{0, 0}));
+    EXPECT_EQ(twoSets(28), std::vector<size_t>{0});
+
+    // A program record whose content offset is at the end ends the load before it.
+    const auto contentAt = [](uint16_t content) {
+        HandImage image(40);
+        image.Set(4, 18, 1);
+        image.Program(18, content, 0);
+        return ProgramsPerSet(image);
+    };
+    EXPECT_EQ(contentAt(39), std::vector<size_t>{1});
+    EXPECT_EQ(contentAt(40), std::vector<size_t>{0});
+}
+
+TEST(ProgramLoader, ScheduleBlockWithTwoDateRanges) {
+    HandImage image(18 + 11 + 30 * 4);
+    image.Set(4, 18, 0);
+    image.U16(8, 18);  // the block's offset, low and high words
+    image.b[12] = 6;
+    image.b[18] = 0x15, image.b[19] = 2;
+    image.U32(20, 0x00020001), image.U32(24, 0x00040003);
+    image.b[28] = 30;
+    for (uint32_t i = 0; i < 30; ++i) image.U32(29 + 4 * i, 0x00100000 + i);
+    const ProgramTree tree = Load({}, image.b);
+    ASSERT_EQ(tree.sets().size(), 1u);
+    const ProgramSetRecord& set = *tree.sets()[0].record;
+    EXPECT_EQ(set.playMode, 6);
+    EXPECT_EQ(set.weekdays, 0x15);
+    EXPECT_EQ(set.dates[0].start, 1);
+    EXPECT_EQ(set.dates[0].stop, 2);
+    ASSERT_EQ(set.periods.size(), 24u);
+    for (uint32_t i = 0; i < 24; ++i) EXPECT_EQ(set.periods[i], 0x00100000 + i) << i;
+}
+
+TEST(ProgramLoader, TextHeadPastTheEndIsNoText) {
+    HandImage image(101);
+    image.Set(4, 18, 2);
+    image.Program(18, 46);
+    image.Program(32, 0, 0);
+    image.b[46] = 1, image.U32(52, 87);  // one action at 87; the text head at 99 runs past the end
+    EXPECT_EQ(ProgramsPerSet(image), std::vector<size_t>{2});
+}
+
+TEST(ProgramLoader, ScheduleBlockPastTheEndEndsTheLoad) {
+    for (auto [block, sets] : {std::pair{25, 2u}, {27, 1u}}) {  // a block needs its head and period count
+        HandImage image(28);
+        image.Set(4, 24, 0);
+        image.U16(8, uint16_t(block));
+        image.b[12] = 6;
+        image.Set(14, 24, 0);
+        EXPECT_EQ(ProgramsPerSet(image).size(), sets) << block;
+    }
+}
+
+TEST(ProgramLoader, ContentBodyAndBorderBlockBounds) {
+    // Content header: read only below length - 10.
+    EXPECT_EQ(BorderRead(101, 90, 56, 72), std::make_pair(3, size_t(2)));
+    EXPECT_EQ(BorderRead(101, 91, 56, 72), std::make_pair(0, size_t(2)));
+    // Content body: read only below length - 13. At length - 14 the border is read,
+    // then the action runs past the end: the load stops there, the second program unread.
+    EXPECT_EQ(BorderRead(101, 46, 88, 72), std::make_pair(0, size_t(2)));
+    EXPECT_EQ(BorderRead(101, 46, 87, 72), std::make_pair(3, size_t(1)));
+    // Border block: read only below length - 28.
+    EXPECT_EQ(BorderRead(101, 46, 56, 72), std::make_pair(3, size_t(2)));
+    EXPECT_EQ(BorderRead(101, 46, 56, 73), std::make_pair(0, size_t(2)));
+}
+
+// A command stream (byte-order flag 1) of the given unit bytes, decoded.
+TextContent DecodeUnits(std::initializer_list<uint8_t> units, uint8_t flags = 0) {
+    std::vector<uint8_t> b = {8, flags, 1, 0, 0, 0};
+    b.insert(b.end(), units);
+    b.insert(b.end(), {0, 0});
+    ProgramImageView view(b);
+    TextContent text;
+    text.cells[0] = TextCell(u'x', 0);
+    EXPECT_TRUE(DecodeTextStream(text, view, 0, kTextFormCommands));
+    return text;
+}
+
+// Two sets; the first has one program whose text is a code stream (form 2) of `units`
+// (u16 each) at the end of the image, the second has no programs.
+std::vector<size_t> CodeStreamAtTheEnd(const std::vector<uint16_t>& units) {
+    HandImage image(76 + 2 * units.size());
+    image.Set(4, 28, 1);
+    image.Set(14, 28, 0);
+    image.Program(28, 42);
+    image.b[42] = 1, image.U32(48, 52);  // one action at 52, then the text head at 64
+    image.b[68] = 2;
+    image.b[73] = 0xFF;
+    size_t at = 76;
+    for (uint16_t u : units) image.U16(at, u), at += 2;
+    return ProgramsPerSet(image);
+}
+
+TEST(ProgramLoader, CodeStreamCutShortEndsTheLoad) {
+    const uint16_t attr = 0xE001, table = 0xE005, cell = 0xE006;
+    EXPECT_EQ(CodeStreamAtTheEnd({'a', 0, 0, 0}), (std::vector<size_t>{1, 0}));  // whole: both sets
+    EXPECT_EQ(CodeStreamAtTheEnd({'a', attr, 0x0010}), std::vector<size_t>{1});  // half an attribute word
+    EXPECT_EQ(CodeStreamAtTheEnd({'a', table, 0}), std::vector<size_t>{1});      // a table without its size
+    EXPECT_EQ(CodeStreamAtTheEnd({table, 0, 0x0101, cell, 16}), std::vector<size_t>{1});  // half a cell word
+    EXPECT_EQ(CodeStreamAtTheEnd({'a', 0, 1, 0}), std::vector<size_t>{1});  // a record list cut short
+}
+
+TEST(ProgramLoader, TablesBeyondTheMemoryAllowanceEndTheLoad) {
+    // 4000 empty tables in 32 KiB of stream would take far more than the allowance.
+    std::vector<uint16_t> units;
+    for (int i = 0; i < 4000; ++i) units.insert(units.end(), {0xE005, 0, 0x0101, 0});
+    units.insert(units.end(), {0, 0, 0});
+    EXPECT_EQ(CodeStreamAtTheEnd(units), std::vector<size_t>{1});
+}
+
+TEST(ProgramLoader, CodeStreamTableTakesColumnsTimesRowsCells) {
+    // A 2 x 1 table given three cell starts: the third and its text are dropped.
+    HandImage image(76 + 2 * 24);
+    image.Set(4, 28, 1);
+    image.Program(28, 42);
+    image.b[42] = 1, image.U32(48, 52);
+    image.b[68] = 2;
+    image.b[73] = 0xFF;
+    // Cell words: width in bits 0-9, height in bits 12-21 (16 high: 1 in the high half).
+    const uint16_t units[] = {0xE005, 0x2400, 0x0102, 0xE006, 20, 1, 'x', 0xE006, 30, 1, 'y',
+                              0xE006, 40, 0, 'z', 0, 'q', 0, 0, 0};
+    size_t at = 76;
+    for (uint16_t u : units) image.U16(at, u), at += 2;
+    ProgramTree tree = Load({}, image.b);
+    ASSERT_EQ(tree.sets().size(), 1u);
+    ASSERT_EQ(tree.sets()[0].programs.size(), 1u);
+    const TextContent& text = tree.program(0, 0)->record->content;
+    EXPECT_EQ(Codes(text.cells), (std::u16string{FC_TABLE, u'q'}));
+    const auto* grid = CellObjectAs<GridObject>(text.cells[0]);
+    ASSERT_TRUE(grid);
+    EXPECT_EQ(grid->columns, 2);
+    EXPECT_EQ(grid->rows, 1);
+    EXPECT_EQ(grid->style, 0x24u);
+    EXPECT_EQ(Codes(grid->cells), (std::u16string{FC_GRIDCELL, u'x', FC_GRIDCELL, u'y'}));
+    EXPECT_EQ(grid->totalWidth, 50);   // the first row's widths
+    EXPECT_EQ(grid->totalHeight, 16);  // the first column's heights
+}
+
+TEST(ProgramLoader, CommandStreamFieldTypesAndColourCodes) {
+    const std::pair<uint8_t, char16_t> fields[] = {
+        {0, 0xE010}, {1, 0xE011}, {2, 0xE012}, {3, 0xE013}, {4, 0xE014}, {5, 0xE015}, {6, 0xE016}, {7, 0xE018},
+        {8, 0},      {9, 0xE020}, {10, 0xE021}, {11, 0xE023}, {12, 0xE024}, {13, 0xE017}, {15, 0xE022},
+        {16, 0},     {17, 0xE025}, {18, 0xE026}, {19, 0xE027}, {20, 0}};
+    for (auto [type, code] : fields) {
+        // A known field carries the u32 offset of its code table.
+        const TextContent text =
+            code ? DecodeUnits({type, 0xFC, 0, 0, 0, 0, 'a', 0}) : DecodeUnits({type, 0xFC, 'a', 0});
+        const std::u16string want = code ? std::u16string{code, u'a'} : std::u16string(u"a");
+        EXPECT_EQ(Codes(text.cells), want) << int(type);
+    }
+    // Colour bits: 1 red, 2 green, 4 blue.
+    const std::pair<uint8_t, uint32_t> colours[] = {{9, 1},  {10, 2}, {11, 4}, {12, 3}, {13, 6}, {14, 5}, {15, 5},
+                                                    {16, 6}, {17, 3}, {7, 7},  {8, 7},  {18, 7}, {0, 0}};
+    for (auto [code, rgb] : colours) {
+        const TextContent text = DecodeUnits({code, 0xFB, 'a', 0});
+        EXPECT_EQ(CellAttr::RgbOf(text.cells[0].attr), rgb) << int(code);
+        EXPECT_EQ(CellAttr::SizeOf(text.cells[0].attr), 16u);
+    }
+    // Flags: bits 0-1 the alignment, bit 2 the header's spread byte.
+    for (auto [flags, align, spread] : {std::tuple{1, 1, 0}, {2, 2, 0}, {3, 3, 0}, {4, 0, 1}, {7, 3, 1}}) {
+        const TextContent text = DecodeUnits({'a', 0}, uint8_t(flags));
+        EXPECT_EQ(text.header.align, align) << flags;
+        EXPECT_EQ(text.header.spread, spread) << flags;
+        EXPECT_EQ(text.header.fontSet, 8);
+    }
+    // Byte order 0: a double-byte character of the code page from lead byte 0x81 on.
+    std::vector<uint8_t> gbk = {8, 0, 0, 0, 0, 0, 0x81, 0x40, 0x80, 0x40, 0x81, 0x3F, 0xFF, 0x41, 0, 'a', 0, 0};
+    ProgramImageView gbkView(gbk);
+    TextContent gbkText;
+    ASSERT_TRUE(DecodeTextStream(gbkText, gbkView, 0, kTextFormCommands));
+    EXPECT_EQ(Codes(gbkText.cells), u"\u4E02a");
+    // A form without a stream clears the cells and reads nothing.
+    std::vector<uint8_t> none(8, 0);
+    ProgramImageView view(none);
+    TextContent text;
+    text.cells[0] = TextCell(u'x', 0);
+    EXPECT_TRUE(DecodeTextStream(text, view, 0, kTextFormLyric));
+    EXPECT_EQ(CountCells(text), 0);
+}
+
+TEST(ProgramLoader, FieldRecordThatCannotBeReadEndsTheLoad) {
+    ProgramTree tree = RichTree(0, 0);
+    tree.AddProgramSet();
+    PutText(tree.AddProgram(4)->record->content, u"after", kRed);
+    const std::vector<uint8_t> image = Encode(tree);
+    ASSERT_EQ(Load({}, image).sets().size(), 5u);
+    const ImageWalk walk = WalkProgramImage(image);
+
+    std::vector<uint8_t> badAdc = image;  // more calibration rows than an A-D field holds
+    for (uint32_t a : walk.fieldRecords)
+        if (LoadU16(&image[a]) == 0 && LoadU16(&image[a + 18]) == 0xFFFF) StoreU16(&badAdc[a + 16], 0xFFFF);
+    std::vector<uint8_t> badPicture = image;  // the table's 4 x 4 picture no longer an image set
+    for (uint32_t s : walk.imageSets)
+        if (LoadU16(&image[s + 5]) == 4 && LoadU16(&image[s + 7]) == 4) badPicture[s] = 0;
+    // A timer or counter record whose offset leaves too few bytes behind it.
+    const auto recordNearTheEnd = [&](uint8_t type) {
+        std::vector<uint8_t> bad = image;
+        for (size_t p = 0; p + 10 <= image.size(); ++p)
+            if (image[p] == type && walk.fieldRecords.count(LoadU32(&image[p + 5])))
+                StoreU32(&bad[p + 5], uint32_t(image.size() - 20));
+        return bad;
+    };
+    std::vector<uint8_t> badTimer = recordNearTheEnd(21), badCounter = recordNearTheEnd(22);
+    for (const std::vector<uint8_t>* bad : {&badAdc, &badPicture, &badTimer, &badCounter}) {
+        ASSERT_NE(*bad, image);
+        const ProgramTree loaded = Load({}, *bad);
+        ASSERT_EQ(loaded.sets().size(), 4u);
+        EXPECT_EQ(loaded.sets()[3].programs.size(), 2u);  // what was read before the failure stays
+    }
 }
 
 }  // namespace

@@ -100,3 +100,27 @@ TEST(RunningLine, FieldRecordsOfYearAndUncolouredFields) {
     EXPECT_EQ(image[records + 11], 3);
     EXPECT_EQ(image[records + 20], 0);  // no more records on the picture
 }
+
+class RunningLinePlaces : public RenderTest {};
+
+TEST_F(RunningLinePlaces, EachHardLineStartsItsOwnRow) {
+    // A wide line and a short centred one in a 40 x 16 area: the rows stack at 0 and 16;
+    // the short line is centred under Move Left and Move Right, left-aligned under the
+    // continuous moves; the wide line starts at 0 whatever its alignment.
+    const uint32_t attr = CellAttr::Make(16, 0, 1);
+    TextContent t;
+    t.header.align = 1;
+    PutText(t, u"ABCDEFGHIJ\nKL", attr);
+    const int kl = rc.measurer.TextWidth(u"KL", attr, false);
+    ASSERT_LT(kl, 40);
+    for (uint8_t effect : {1, 3, 30, 31}) {
+        SCOPED_TRACE(int(effect));
+        RenderedText out;
+        ASSERT_EQ(RenderTextPictures(rc, t, effect, 40, 16, 17, 1 << 20, out), 0);
+        ASSERT_EQ(out.pictures.size(), 2u);
+        EXPECT_EQ(std::make_pair(out.pictures[0].x, out.pictures[0].y), std::make_pair(0, 0));
+        const int x = effect == 30 || effect == 31 ? 0 : (40 - kl) / 2;
+        EXPECT_EQ(std::make_pair(out.pictures[1].x, out.pictures[1].y), std::make_pair(x, 16));
+        EXPECT_GT(out.pictures[0].image.width, 40);
+    }
+}
