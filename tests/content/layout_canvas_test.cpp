@@ -261,6 +261,23 @@ TEST_F(CanvasTest, BorderStripsTileInsideTheAreaWithTheirOffsets) {
     // Left, top, right, bottom in this order; the shifted top strip starts with the
     // second half of its tile and paints nothing left of the area.
     EXPECT_EQ(Picture(canvas.ledImage), (Rows{".bgbgbr.", ".r....r.", ".r....r.", ".gbgbgb."}));
+    // Side strips of an area that starts above the image keep their phase from the area's top.
+    auto column = [](std::initializer_list<uint32_t> colours) {
+        auto img = std::make_unique<RawImage>();
+        ResetImage(*img, 1, int(colours.size()));
+        int y = 0;
+        for (uint32_t c : colours) img->row32(y++)[0] = c;
+        return img;
+    };
+    FrameVector sides;
+    sides.push_back(column({0xFF0000, 0x00FF00}));
+    sides.push_back(solid({0x0000FF}));
+    sides.push_back(column({0x00FF00, 0xFF0000, 0x0000FF}));
+    sides.push_back(solid({0x0000FF}));
+    canvas.borderOffsets = {};
+    ResetImage(canvas.ledImage, 8, 4);
+    DrawAreaBorder(sides, canvas, 2, -1, 6, 5);
+    EXPECT_EQ(Picture(canvas.ledImage), (Rows{"..g..r..", "..r..b..", "..g..g..", "..r..r.."}));
     frames.frames.pop_back();
     ResetImage(canvas.ledImage, 8, 4);
     DrawAreaBorder(frames, canvas, 1, 0, 7, 4);  // three frames: nothing
@@ -304,6 +321,75 @@ TEST_F(CanvasTest, ContentIsLoweredByTheOffsetOfAHorizontalMove) {
         RenderLayout(canvas, false);
         EXPECT_EQ(canvas.ledImage.row32(row)[0], 0xFF0000u) << int(effect);
     }
+}
+
+TEST_F(CanvasTest, EdgesOfTheBackImageZoomOneAndTheRedrawsThatFollow) {
+    AddPictureProgram(tree, 0, 0, 8, 4, 2, 2);
+    Attach(100, 60);
+    canvas.selection = {1, 0, 0};
+
+    // Zoom 1 still places LEDs at the origin.
+    canvas.zoom = 1, canvas.originX = 10, canvas.originY = 7;
+    EXPECT_EQ(LedToCanvasX(canvas, 4), 14);
+    EXPECT_EQ(LedToCanvasY(canvas, 4), 11);
+
+    // The back image runs from 0 to its size, both ends included.
+    CanvasMouseDown(canvas, kCanvasKeyLeftButton | kCanvasKeyControl, 0, 0);
+    EXPECT_EQ(canvas.dragMode, kDragPan);
+    CanvasMouseDown(canvas, kCanvasKeyLeftButton | kCanvasKeyControl, 100, 60);
+    EXPECT_EQ(canvas.dragMode, kDragPan);
+    CanvasMouseDown(canvas, kCanvasKeyLeftButton | kCanvasKeyControl, -1, 0);
+    EXPECT_EQ(canvas.dragMode, kDragNone);
+
+    // A pan ignores moves off the back image and moves while the preview runs.
+    CanvasMouseDown(canvas, kCanvasKeyLeftButton | kCanvasKeyControl, 50, 30);
+    CanvasMouseMove(canvas, kCanvasKeyLeftButton, 101, 30);
+    EXPECT_EQ(std::pair(canvas.originX, canvas.originY), std::pair(10, 7));
+    canvas.runState = kPreviewStopRequested;
+    CanvasMouseMove(canvas, kCanvasKeyLeftButton, 52, 31);
+    EXPECT_EQ(std::pair(canvas.originX, canvas.originY), std::pair(10, 7));
+    canvas.runState = kPreviewStopped;
+    CanvasMouseMove(canvas, kCanvasKeyLeftButton, 52, 31);
+    EXPECT_EQ(std::pair(canvas.originX, canvas.originY), std::pair(12, 8));
+
+    // A zoom by the wheel redraws and shows the canvas.
+    const int shown = window.presents;
+    ASSERT_EQ(CanvasWheelZoom(canvas, -1, window.screenLeft + 50, window.screenTop + 30), 1);
+    EXPECT_EQ(window.presents, shown + 1);
+    EXPECT_EQ(canvas.overlay.lines.size(), 6u);
+}
+
+TEST_F(CanvasTest, InitialisingACanvasDuringAPreviewEndsItWithoutDrawing) {
+    AddPictureProgram(tree, 0, 0, 8, 4, 2, 2);
+    Attach(40, 20);
+    canvas.selection = {1, 0, 0};
+    SetPreviewRunning(canvas, true);
+    ASSERT_EQ(canvas.runState, kPreviewRunning);
+    const int shown = window.presents;
+    InitCanvas(canvas, rc);
+    EXPECT_EQ(canvas.runState, kPreviewStopped);
+    EXPECT_EQ(canvas.player, nullptr);
+    EXPECT_EQ(window.presents, shown);
+}
+
+TEST_F(CanvasTest, EveryLineOfTheTextAndEveryCellOfATableReachTheLedImage) {
+    tree = TinyTree(12, 8, 5);
+    ProgramRecord& p = AddPictureProgram(tree, 0, 0, 12, 8, 2, 1, 0xFF0000);
+    p.content.header.spread = 0;
+    p.content.cells[1] = TextCell(10, 0);  // a hard line break
+    p.content.cells[2] = PictureCell(3, 2, {0xFF0000});
+    auto grid = std::make_unique<GridObject>();
+    grid->columns = grid->rows = 2;
+    grid->style = 0x1C;  // solid frame lines, all colours
+    grid->totalWidth = 8, grid->totalHeight = 4;
+    for (int i = 0; i < 4; ++i) grid->cells[size_t(i)] = TextCell(FC_GRIDCELL, MakeGridMarker(4, 2));
+    AddPictureProgram(tree, 2, 3, 12, 8, 1, 1).content.cells[0] = ObjectCell(FC_TABLE, std::move(grid));
+    Attach(12, 8);
+    canvas.selection = {1, 0, 0};
+    RenderLayout(canvas, false);
+    // Two lines stacked from the top; the table from its first row and column, framed.
+    EXPECT_EQ(Picture(canvas.ledImage), (Rows{"rr..........", "rrr.........", "rrr.........", "..rrrrrrrr..",
+                                              "..r...r..r..", "..rrrrrrrr..", "..rrrrrrrr..", "............"}));
 }
 
 }  // namespace
