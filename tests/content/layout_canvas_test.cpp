@@ -191,6 +191,10 @@ TEST_F(CanvasTest, TheBackImageMagnifiesTheMaskedLedPictureOnGrey) {
     RenderLayout(canvas, false);
     EXPECT_EQ(Picture(canvas.backImage)[0], "r..-------");
     EXPECT_EQ(Picture(canvas.backImage)[3], "----------");
+    // Wholly left of the back image: nothing of it is drawn.
+    canvas.originX = -6;
+    RenderLayout(canvas, false);
+    EXPECT_EQ(Picture(canvas.backImage)[0], "----------");
 }
 
 TEST_F(CanvasTest, OverlayOutlinesTheAreasAndMarksTheScreenSize) {
@@ -278,6 +282,9 @@ TEST_F(CanvasTest, BorderStripsTileInsideTheAreaWithTheirOffsets) {
     ResetImage(canvas.ledImage, 8, 4);
     DrawAreaBorder(sides, canvas, 2, -1, 6, 5);
     EXPECT_EQ(Picture(canvas.ledImage), (Rows{"..g..r..", "..r..b..", "..g..g..", "..r..r.."}));
+    canvas.borderOffsets = {uint16_t(-1), 0, 0, 0};  // only the left strip scrolls
+    DrawAreaBorder(sides, canvas, 2, -1, 6, 5);
+    EXPECT_EQ(Picture(canvas.ledImage), (Rows{"..r..r..", "..g..b..", "..r..g..", "..g..r.."}));
     frames.frames.pop_back();
     ResetImage(canvas.ledImage, 8, 4);
     DrawAreaBorder(frames, canvas, 1, 0, 7, 4);  // three frames: nothing
@@ -298,6 +305,7 @@ TEST_F(CanvasTest, AlignmentUsesTheAreaWidthAndEmptyAreasLayOutNothing) {
         EXPECT_FALSE(LayoutProgramContent(rc, p.content, kEffectStatic, w, h, layout)) << w << "x" << h;
         EXPECT_TRUE(layout.empty());
     }
+    EXPECT_TRUE(LayoutProgramContent(rc, p.content, kEffectStatic, kMaxAreaSide, kMaxAreaSide, layout));
     EXPECT_TRUE(LayoutProgramContent(rc, p.content, kEffectStatic, 4, 1, layout));
     EXPECT_EQ(layout.size, (CellSize{4, 1}));
 
