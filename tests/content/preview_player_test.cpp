@@ -263,6 +263,34 @@ TEST_F(PreviewTest, StoppingRestoresTheLayoutAndANewRunWaitsForTheOldOne) {
     EXPECT_FALSE(canvas.backImage.hasPixels());
 }
 
+TEST_F(PreviewTest, StepCountdownsAndTheHorizontalFlagOfTheSecondaryPass) {
+    // Speed 5: the countdown loses 2 while at 5 or more, then 1; a step comes at 1.
+    ProgramRecord& slow = AddPictureProgram(tree, 0, 0, 4, 1, 2, 1);
+    slow.mainAction.effect = kEffectMoveLeft, slow.mainAction.speed = 5;
+    // Moves right and the continuous moves carry the horizontal-move flag into their last pass.
+    const uint8_t second[] = {kEffectMoveRight, kEffectMoveLeftContinue, kEffectMoveRightContinue, kEffectMoveLeft,
+                              kEffectMoveUp, kEffectMoveDown};
+    for (size_t i = 0; i < std::size(second); ++i) {
+        ProgramRecord& p = AddPictureProgram(tree, int(5 + 5 * i), 0, int(9 + 5 * i), 1, 1, 1);
+        p.secondaryAction = p.mainAction;
+        p.secondaryAction.effect = second[i];
+    }
+    SetPreviewRunning(canvas, true);
+    RunTo(10);
+    EXPECT_EQ(Played(0).state.position, 3);  // started at the area width, one step in
+    const std::pair<uint64_t, int> positions[] = {{30, 3}, {40, 2}, {60, 2}, {70, 1}, {100, 0}};
+    for (const auto& [t, position] : positions) {
+        RunTo(t);
+        EXPECT_EQ(Played(0).state.position, position) << t;
+    }
+    const uint8_t stages[] = {3, 3, 3, 3, 1, 1};
+    for (size_t i = 0; i < std::size(second); ++i) {
+        const PlayState& s = Played(1 + i).state;
+        EXPECT_EQ(s.phase, kPhaseSecondary) << i;
+        EXPECT_EQ(s.stage, stages[i]) << int(second[i]);
+    }
+}
+
 // ---- pictures ----------------------------------------------------------------------------
 
 class PreviewPictures : public RenderTest {
