@@ -283,11 +283,26 @@ TEST_F(PreviewTest, StepCountdownsAndTheHorizontalFlagOfTheSecondaryPass) {
         RunTo(t);
         EXPECT_EQ(Played(0).state.position, position) << t;
     }
-    const uint8_t stages[] = {3, 3, 3, 3, 1, 1};
+    const uint8_t stages[] = {3, 3, 3, 3, 1, 1};  // the last of two passes: out, or out then in
     for (size_t i = 0; i < std::size(second); ++i) {
         const PlayState& s = Played(1 + i).state;
         EXPECT_EQ(s.phase, kPhaseSecondary) << i;
         EXPECT_EQ(s.stage, stages[i]) << int(second[i]);
+    }
+}
+
+TEST_F(PreviewTest, PausesWaitInTenthsOfASecondAndAPauseOf255WaitsLikeOneOf254) {
+    struct Case {
+        uint8_t pause, wait;
+        uint32_t rounds;
+    } cases[] = {{0xFF, 0xFE, 2540}, {0xFE, 0xFE, 2540}, {7, 7, 70}, {1, 1, 10}};
+    for (size_t i = 0; i < std::size(cases); ++i)
+        AddPictureProgram(tree, int(4 * i), 0, int(4 * i + 2), 1, 1, 1).mainAction.pause = cases[i].pause;
+    SetPreviewRunning(canvas, true);
+    RunTo(10);
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        EXPECT_EQ(Played(i).state.wait, cases[i].wait);
+        EXPECT_EQ(Played(i).waitRounds, cases[i].rounds) << int(cases[i].pause);
     }
 }
 
