@@ -306,6 +306,19 @@ TEST_F(PreviewTest, PausesWaitInTenthsOfASecondAndAPauseOf255WaitsLikeOneOf254) 
     }
 }
 
+TEST_F(PreviewTest, AStalledTimerCatchesUpABoundedNumberOfRoundsAndSkipsTheRest) {
+    tree = TinyTree(120, 1, 5);
+    AddPictureProgram(tree, 0, 0, 120, 1, 2, 1).mainAction.effect = kEffectMoveLeft;
+    SetPreviewRunning(canvas, true);
+    RunTo(10);
+    ASSERT_EQ(Played(0).state.position, 119);
+    now = 10010;  // ten seconds without a tick
+    PreviewThreadProc(canvas);
+    EXPECT_EQ(Played(0).state.position, 119 - kMaxRoundsPerCall);
+    RunTo(10020);  // the gap is skipped: the next tick plays one round
+    EXPECT_EQ(Played(0).state.position, 118 - kMaxRoundsPerCall);
+}
+
 // ---- pictures ----------------------------------------------------------------------------
 
 class PreviewPictures : public RenderTest {
