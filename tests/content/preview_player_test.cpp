@@ -52,6 +52,11 @@ TEST(PreviewMotion, MovesStartOutsideTheAreaAndEndWhenTheContentHasLeft) {
         EXPECT_EQ(seen.size(), c.steps) << int(c.effect);
         EXPECT_EQ(seen.back(), c.end);
     }
+    for (const int right : {5, 3}) {  // an area without width: the content starts and ends at its edge
+        PlayState s;
+        StepEffectState(s, 1, Card(kEffectMoveLeft, 0, 4), 5, 0, right, 4, 0, 2, false);
+        EXPECT_EQ(std::pair(s.position, s.limit), std::pair(0, 0)) << right;
+    }
     PlayState pending;  // a pending start goes on from where the content is
     pending.phase = kPhaseStartPending;
     pending.position = 3;
@@ -83,6 +88,10 @@ TEST(PreviewMotion, StrokesFollowThePassesAndTheDissolveRisesAndFalls) {
     PlayState weave;  // the first of two passes: the displacement runs from the width to 0
     StepEffectState(weave, 2, Card(kEffectInterweaveHorizontal, 6, 4), 0, 0, 6, 4, 6, 4, false);
     EXPECT_EQ(RunMotion(weave, 4), (std::vector<int>{5, 4, 3, 2, 1, 0}));
+    PlayState middle;  // a middle pass: out to the width, then back in
+    middle.phase = kPhaseSecondary;
+    StepEffectState(middle, 2, Card(kEffectInterweaveHorizontal, 6, 4), 0, 0, 6, 4, 6, 4, true);
+    EXPECT_EQ(RunMotion(middle, 4), (std::vector<int>{1, 2, 3, 4, 5, 6, 5, 4, 3, 2, 1, 0}));
     PlayState stack;  // the last pass of a stack: the line runs from 0 out to the height
     stack.phase = kPhaseStartPending;
     StepEffectState(stack, 2, Card(kEffectStackUp, 6, 4), 0, 0, 6, 4, 6, 4, false);
