@@ -412,6 +412,30 @@ TEST_F(PreviewPictures, InterweaveStackAndSweepsDrawTheirGeometry) {
         // then the point turned at the bottom with the first sprite above it.
         {kEffectLaserLeft, 0, 4, 4, 2, {{"rrrr", "....", "....", "...."}, {"rrrr", "rrr.", "r...", "rrrr"}}},
         {kEffectBlackboardRight, 0, 4, 4, 2, {{"....", "....", "....", "...."}, {"rrrr", ".rrr", "...r", "...r"}}},
+        // In from the right with the beam toward the left edge, then out again.
+        {kEffectLaserRight, 0, 4, 4, 8,
+         {{"rrrr", "....", "....", "...."}, {"rrrr", ".rrr", "...r", "rrrr"}, {"rrrr", "..rr", "..rr", "..rr"},
+          {"rrrr", "rrrr", ".rrr", "rrrr"}, {"rrrr", "rrr.", "rrr.", "rrr."}, {"....", "....", "....", "rrr."},
+          {"rr..", "r...", "r...", "r..."}, {"....", "....", "....", "r..."}}},
+        {kEffectBlackboardLeft, 0, 4, 4, 8,
+         {{"....", "....", "....", "...."}, {"rrrr", "rrr.", "r...", "r..."}, {"rr..", "rr..", "rr..", "rr.."},
+          {"rrrr", "rrrr", "rrr.", "rrr."}, {".rrr", ".rrr", ".rrr", ".rrr"}, {"....", "....", "....", "..rr"},
+          {"...r", "...r", "...r", "...r"}, {"....", "....", "....", "...."}}},
+        // Blinds, h = 8: strips of 17 from the left (top) edge, dark within r = 2h - c of
+        // their middle while c runs from h + 1 up.
+        {kEffectBlindsHorizontal, 0, 20, 2, 3,
+         {{"r...............rr..", "r...............rr.."}, {"rr.............rrrr.", "rr.............rrrr."},
+          {"rrr...........rrrrrr", "rrr...........rrrrrr"}}},
+        {kEffectBlindsVertical, 0, 2, 20, 1,
+         {{"rr", "..", "..", "..", "..", "..", "..", "..", "..", "..", "..", "..", "..", "..", "..", "..", "rr", "rr",
+           "..", ".."}}},
+        // Dance: odd columns move against the even ones.
+        {kEffectDanceUp, 0, 4, 4, 4,
+         {{"....", "....", "....", "...."}, {".r.r", "....", "....", "r.r."}, {".r.r", ".r.r", "r.r.", "r.r."},
+          {".r.r", "rrrr", "rrrr", "r.r."}}},
+        // Static and random content stays in place.
+        {kEffectStatic, 0, 4, 1, 1, {{"rrrr"}}},
+        {kEffectRandom, 0, 4, 1, 1, {{"rrrr"}}},
     };
     for (const Case& c : cases) {
         ProgramTree tree = TinyTree(c.w, c.h + std::min(c.top, 0), 5);
@@ -424,6 +448,26 @@ TEST_F(PreviewPictures, InterweaveStackAndSweepsDrawTheirGeometry) {
         for (const RawImage& img : RenderPreviewPictures(tree, rc, times, 1)) seen.push_back(Picture(img));
         EXPECT_EQ(seen, c.expected) << int(c.effect);
     }
+}
+
+}  // namespace
+}  // namespace ledsuite
+
+namespace ledsuite {
+namespace {
+
+TEST_F(PreviewPictures, HorizontalMovesAreLoweredByTheirOffsetAndOversizedAreasDrawNothing) {
+    ProgramTree tree = TinyTree(4, 3, 5);
+    ProgramRecord& p = AddPictureProgram(tree, 0, 0, 4, 3, 1, 1);
+    p.mainAction.effect = kEffectMoveLeft;
+    p.mainAction.offset = 1;
+    p.content.header.spread = 0;
+    EXPECT_EQ(Play(tree, {20}), (std::vector<Rows>{{"....", "...r", "...."}}));
+
+    tree = TinyTree(8, 1, 5);
+    AddPictureProgram(tree, 0, 0, 4, 1, 4, 1);
+    AddPictureProgram(tree, -kMaxAreaSide, 0, 8, 1, 4, 1);  // past the largest area: left alone
+    EXPECT_EQ(Play(tree, {10}), (std::vector<Rows>{{"rrrr...."}}));
 }
 
 }  // namespace
