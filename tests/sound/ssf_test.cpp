@@ -133,7 +133,9 @@ TEST(SsfFile, RefusalsAndAFullBuffer) {
 }
 
 TEST(SsfFile, ProgressByBlocksAndTheStem) {
-    const SoundClip clip = Clip(kMono22k, std::vector<int16_t>(200000, 3));
+    std::vector<int16_t> samples(200000, 3);
+    samples[0] = 0x100, samples[81920] = 0x1234, samples[163840] = -0x1234;  // the first of each block
+    const SoundClip clip = Clip(kMono22k, samples);
     std::vector<std::pair<uint32_t, uint32_t>> calls;
     TempFolder dir("ssfprog");
     EXPECT_EQ(WriteSsfFile([&](uint32_t t, uint32_t d) { calls.emplace_back(t, d); }, &clip, nullptr,
@@ -141,7 +143,11 @@ TEST(SsfFile, ProgressByBlocksAndTheStem) {
               0);
     EXPECT_EQ(calls, (std::vector<std::pair<uint32_t, uint32_t>>{
                          {1, 0}, {200000, 81920}, {200000, 163840}, {200000, 200000}, {100, 100}}));
-    EXPECT_EQ(std::filesystem::file_size(dir / "long.ssf"), 400000u);
+    const Bytes stored = ReadAll(dir / "long.ssf");
+    ASSERT_EQ(stored.size(), 400000u);
+    EXPECT_EQ((Bytes{stored[0], stored[1], stored[2], stored[3]}), (Bytes{0x00, 0x81, 0x00, 0x80}));
+    EXPECT_EQ((Bytes{stored[163840], stored[163841]}), (Bytes{0x30, 0x92}));  // 0x1234 + 0x8000
+    EXPECT_EQ((Bytes{stored[327680], stored[327681]}), (Bytes{0xC0, 0x6D}));  // 0x8000 - 0x1234, low bits cleared
     EXPECT_EQ(SsfStem("D:\\ZIZodo\\Sound\\007.ssf"), u"007");
     EXPECT_EQ(SsfStem("/media/usb/a.b/节目.x.ssf"), u"节目.x");
     EXPECT_EQ(SsfStem("/m/" + std::string(40, 'n') + ".ssf"), std::u16string(31, u'n'));
