@@ -90,6 +90,17 @@ TEST(VoicePass, PiecesAtPunctuationOrByPage) {
     ASSERT_EQ(pieces.size(), 3u);
     EXPECT_EQ(pieces[0].size() + pieces[1].size() + pieces[2].size(), 1100u);
     EXPECT_EQ(pieces[0].size(), 512u);
+    // A cut never parts a surrogate pair: a pair that ends at 512 stays, one that would be
+    // cut moves whole into the next piece.
+    for (const auto& [at, first] : {std::pair<size_t, size_t>{510, 512}, {511, 511}}) {
+        std::u16string text(600, u'b');
+        text[at] = 0xD800, text[at + 1] = 0xDC00;
+        tree = VoiceScreen(text, kEffectMoveLeft, 16);
+        const auto cut = SpeechPieces(*tree.program(0, 0)->record, true);
+        ASSERT_EQ(cut.size(), 2u) << at;
+        EXPECT_EQ(cut[0].size(), first) << at;
+        EXPECT_EQ(cut[0] + cut[1], text) << at;
+    }
 }
 
 TEST(VoicePass, Mode1FileAndTheCopyBehindTheImage) {
