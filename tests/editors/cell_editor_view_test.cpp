@@ -11,18 +11,6 @@
 namespace ledsuite {
 namespace {
 
-// A w x h white picture cell.
-TextCell WhitePicture(int w, int h) {
-    TextCell cell(FC_PICTURE, 0);
-    auto p = std::make_unique<PictureObject>();
-    auto img = std::make_unique<RawImage>();
-    ResetImage(*img, w, h);
-    FillImage(*img, 0xFFFFFF);
-    p->frames.push_back(std::move(img));
-    cell.obj = std::move(p);
-    return cell;
-}
-
 // Rows of a frame: '#' white, '.' black, 's' the selection over black, 'x' over white.
 std::vector<std::string> Rows(const Surface& s) {
     std::vector<std::string> rows;
