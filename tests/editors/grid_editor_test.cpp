@@ -172,6 +172,35 @@ TEST_F(GridTest, ScrollingMovesTheSelectedCellsPosition) {
     EXPECT_FALSE(ed.Scroll(false, 7, 0));
 }
 
+TEST_F(GridTest, ANarrowedColumnWrapsItsTextAndRaisesTheRowScrollsBackAndNeedsATable) {
+    grid = *NewGridFromDialog(GridDialogValues{});  // 3 x 3 of 64 x 16
+    ed.SetGrid(&grid);
+    Type(1, 1, u"AB CD");
+    ASSERT_EQ(ed.rowHeight(1), 16);
+    ASSERT_EQ(ed.BorderTest(48 + 64, 5), kDragColumn);
+    ed.SetDragState(kDragColumn);
+    EXPECT_TRUE(ed.EndDrag(48 + 20, TextBlockMeasurer(rc)));  // 64 - 112 + 68: the words wrap
+    EXPECT_EQ(ed.columnWidth(1), 20);
+    EXPECT_GT(ed.rowHeight(1), 16);  // the first row grows to the wrapped text, all its markers with it
+    EXPECT_EQ(GridCellHeight(grid.cells[size_t(ed.MarkerOf(3, 1))].attr), ed.rowHeight(1));
+    EXPECT_EQ(ed.rowHeight(2), 16);
+
+    // Line left goes back one column at a time.
+    ASSERT_TRUE(ed.Scroll(true, 4, 2));
+    EXPECT_EQ(ed.firstColumn(), 3);
+    EXPECT_TRUE(ed.Scroll(true, 0, 0));
+    EXPECT_EQ(ed.firstColumn(), 2);
+    EXPECT_EQ(ed.selectedX(), 48 - 20);
+
+    // Without a table only the header's border can be dragged.
+    GridEditor none;
+    ASSERT_EQ(none.BorderTest(48 + 60, 5), kDragColumn);
+    none.SetDragState(kDragColumn);
+    EXPECT_FALSE(none.EndDrag(48 + 30, TextBlockMeasurer(rc)));
+    EXPECT_TRUE(GridSizeFits(nullptr, 3, 1));
+    EXPECT_TRUE(GridSizeFits(nullptr, 1, 3));
+}
+
 TEST_F(GridTest, CellFlagsAndTheDialogValues) {
     EXPECT_TRUE(ed.SetCellFlags(6));
     EXPECT_EQ(ed.GetCellFlags(), 2);
