@@ -67,6 +67,11 @@ TEST_F(ViewTest, MouseAndKeysWhileScrolled) {
     EXPECT_EQ(engine.scrollY(), -2);  // the caret is still in view: nothing scrolls
     EXPECT_EQ(engine.caretPlace().y, 0);
 
+    EXPECT_EQ(engine.OnKey(kKeyUp), 0);  // a move changes no text
+    EXPECT_EQ(engine.scrollY(), 0);     // the first line: scrolled back to the top
+    EXPECT_EQ(engine.caretPlace().y, 0);
+    engine.ScrollTo(false, 2);
+
     engine.MouseDown(0, 3);  // content row 5: the start of the third line
     EXPECT_EQ(engine.caret(), 4);
     engine.MouseMove(kMouseLeftButton, 12, 0);  // the client's right edge is outside
@@ -74,6 +79,24 @@ TEST_F(ViewTest, MouseAndKeysWhileScrolled) {
     engine.MouseMove(kMouseLeftButton, 0, 0);  // the top row is inside: content row 2, the second line
     EXPECT_EQ(engine.caret(), 2);
     EXPECT_EQ(engine.anchor(), 4);
+    engine.MouseMove(kMouseLeftButton, 0, 4);  // the client's bottom edge is outside
+    EXPECT_EQ(engine.caret(), 2);
+    engine.MouseUp();
+
+    // Reshaping the selected cells keeps a selection that starts at the first cell.
+    engine.SetSelection(0, 3);
+    engine.ApplyAttrMask(CellAttr::Make(16, 0, 2), 0xFF);
+    EXPECT_EQ(std::pair(engine.anchor(), engine.caret()), std::pair(0, 3));
+
+    // Scrolled sideways, a press counts from the scrolled content.
+    Pictures({3, 2, 4, 3, 2, 5}, 2, 1, 8);
+    engine.ScrollTo(true, 3);
+    engine.MouseDown(0, 0);  // content x 3: the start of the second picture
+    EXPECT_EQ(engine.caret(), 1);
+
+    CellEditor idle(rc, nullptr);  // nothing attached: a press starts no selection
+    idle.MouseDown(1, 1);
+    EXPECT_FALSE(idle.mouseSelecting());
 }
 
 TEST_F(ViewTest, CellsScrolledOutOnTheLeftLeaveTheRestDrawn) {

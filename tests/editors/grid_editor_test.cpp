@@ -19,7 +19,7 @@ protected:
         ASSERT_TRUE(SetGridSize(grid, 3, 2));
         ed.SetGrid(&grid);
     }
-    // Types `s` into cell (column, row) through a work text, as the window does.
+    // Makes `s` the text of cell (column, row) through a work text, as the window does.
     void Type(int column, int row, std::u16string_view s) {
         ASSERT_TRUE(ed.SelectAt(ed.selectedX(), ed.selectedY()));
         int x = kGridHeaderWidth, y = kGridHeaderHeight;
@@ -28,6 +28,7 @@ protected:
         ASSERT_TRUE(ed.SelectAt(x + 1, y + 1));
         ASSERT_TRUE(ed.BeginCellEdit(work));
         for (size_t i = 0; i < s.size(); ++i) work.cells[i] = TextCell(s[i], kWhite16);
+        if (s.size() < work.cells.size()) work.cells[s.size()] = TextCell();  // the cell's text becomes s
         ASSERT_TRUE(ed.CommitCellEdit(work, TextBlockMeasurer(rc)));
     }
     std::u16string CellText(int column, int row) const {
@@ -184,6 +185,20 @@ TEST_F(GridTest, ANarrowedColumnWrapsItsTextAndRaisesTheRowScrollsBackAndNeedsAT
     EXPECT_GT(ed.rowHeight(1), 16);  // the first row grows to the wrapped text, all its markers with it
     EXPECT_EQ(GridCellHeight(grid.cells[size_t(ed.MarkerOf(3, 1))].attr), ed.rowHeight(1));
     EXPECT_EQ(ed.rowHeight(2), 16);
+
+    // A cell's text that grows or shrinks moves the cells behind it, whose texts stay whole.
+    Type(2, 1, u"XY");
+    Type(3, 3, u"Z");
+    Type(1, 1, u"ABCDEF");
+    EXPECT_EQ(CellText(1, 1), u"ABCDEF");
+    EXPECT_EQ(CellText(2, 1), u"XY");
+    Type(1, 1, u"Q");
+    EXPECT_EQ(CellText(1, 1), u"Q");
+    EXPECT_EQ(CellText(2, 1), u"XY");
+    EXPECT_EQ(CellText(3, 3), u"Z");
+    // A point on a border belongs to the cell that starts there.
+    EXPECT_EQ(ed.HitTest(48 + 20, 16 + ed.rowHeight(1)).column, 2);
+    EXPECT_EQ(ed.HitTest(48 + 20, 16 + ed.rowHeight(1)).row, 2);
 
     // Line left goes back one column at a time.
     ASSERT_TRUE(ed.Scroll(true, 4, 2));
