@@ -398,6 +398,12 @@ TEST_F(CanvasTest, EveryLineOfTheTextAndEveryCellOfATableReachTheLedImage) {
     // Two lines stacked from the top; the table from its first row and column, framed.
     EXPECT_EQ(Picture(canvas.ledImage), (Rows{"rr..........", "rrr.........", "rrr.........", "..rrrrrrrr..",
                                               "..r...r..r..", "..rrrrrrrr..", "..rrrrrrrr..", "............"}));
+    // An area that starts above the screen: its first line is above the picture.
+    for (ProgramRecord* q : {&p, tree.program(0, 1)->record.get()}) q->top -= 1, q->bottom -= 1;
+    tree.program(0, 1)->record->content.cells[0] = TextCell();
+    RenderLayout(canvas, false);
+    EXPECT_EQ(Picture(canvas.ledImage)[0], "rrr.........");
+    EXPECT_EQ(Picture(canvas.ledImage)[2], "............");
 }
 
 }  // namespace
