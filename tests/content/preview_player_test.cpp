@@ -234,6 +234,16 @@ TEST_F(PreviewTest, BorderStepsScrollTheOffsetsAtTheBorderSpeed) {
     EXPECT_EQ(Played(0).state.borderStep, 2);
     EXPECT_EQ(Played(0).borderOffsets[0], 0xFFFE);
     EXPECT_EQ(window.presents, presents + 1);
+
+    // A border type without its frames has nothing to scroll: no picture while the content waits.
+    p.borderFrames.frames.clear();
+    SetPreviewRunning(canvas, false);
+    PreviewThreadProc(canvas);
+    SetPreviewRunning(canvas, true);
+    RunTo(200);
+    const int still = window.presents;
+    RunTo(300);
+    EXPECT_EQ(window.presents, still);
 }
 
 TEST_F(PreviewTest, StoppingRestoresTheLayoutAndANewRunWaitsForTheOldOne) {
@@ -247,10 +257,13 @@ TEST_F(PreviewTest, StoppingRestoresTheLayoutAndANewRunWaitsForTheOldOne) {
     RenderLayout(canvas, true);  // the preview owns the picture while it runs
     EXPECT_NE(Picture(canvas.backImage), Picture(still));
 
+    RunTo(60);
+    ASSERT_GT(canvas.tick, 0u);
     SetPreviewRunning(canvas, false);
     EXPECT_EQ(canvas.runState, kPreviewStopRequested);
     SetPreviewRunning(canvas, true);  // a fast toggle: the old run ends first
     EXPECT_EQ(canvas.runState, kPreviewRunning);
+    EXPECT_EQ(canvas.tick, 0u);
     EXPECT_TRUE(canvas.player->programs().empty());
 
     SetPreviewRunning(canvas, false);
