@@ -446,6 +446,12 @@ TEST_F(PreviewPictures, InterweaveStackAndSweepsDrawTheirGeometry) {
         {kEffectDanceUp, 0, 4, 4, 4,
          {{"....", "....", "....", "...."}, {".r.r", "....", "....", "r.r."}, {".r.r", ".r.r", "r.r.", "r.r."},
           {".r.r", "rrrr", "rrrr", "r.r."}}},
+        // A taller column: passed columns stay, the ones ahead are cleared whole.
+        {kEffectLaserLeft, 0, 3, 8, 4,
+         {{"rrr", "...", "...", "...", "...", "...", "...", "..."}, {"rrr", "rrr", "rrr", "r..", "rrr", "r..", "r..", "r.."},
+          {"rr.", "rr.", "rr.", "rrr", "rrr", "rrr", "rr.", "rrr"}, {"...", "...", "...", "rrr", "rrr", "rrr", "rrr", "rrr"}}},
+        // Twinkle: shown and hidden on alternate steps, in place.
+        {kEffectTwinkle, 0, 3, 2, 3, {{"rrr", "rrr"}, {"...", "..."}, {"rrr", "rrr"}}},
         // Static and random content stays in place.
         {kEffectStatic, 0, 4, 1, 1, {{"rrrr"}}},
         {kEffectRandom, 0, 4, 1, 1, {{"rrrr"}}},

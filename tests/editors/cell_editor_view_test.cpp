@@ -70,6 +70,8 @@ TEST_F(ViewTest, MouseAndKeysWhileScrolled) {
     EXPECT_EQ(engine.OnKey(kKeyUp), 0);  // a move changes no text
     EXPECT_EQ(engine.scrollY(), 0);     // the first line: scrolled back to the top
     EXPECT_EQ(engine.caretPlace().y, 0);
+    EXPECT_EQ(engine.scrollBar(false).pos, 0);
+    EXPECT_EQ(engine.scrollBar(false).range, 2);
     engine.ScrollTo(false, 2);
 
     engine.MouseDown(0, 3);  // content row 5: the start of the third line
