@@ -448,8 +448,10 @@ TEST_F(PreviewPictures, InterweaveStackAndSweepsDrawTheirGeometry) {
           {".r.r", "rrrr", "rrrr", "r.r."}}},
         // A taller column: passed columns stay, the ones ahead are cleared whole.
         {kEffectLaserLeft, 0, 3, 8, 4,
-         {{"rrr", "...", "...", "...", "...", "...", "...", "..."}, {"rrr", "rrr", "rrr", "r..", "rrr", "r..", "r..", "r.."},
-          {"rr.", "rr.", "rr.", "rrr", "rrr", "rrr", "rr.", "rrr"}, {"...", "...", "...", "rrr", "rrr", "rrr", "rrr", "rrr"}}},
+         {{"rrr", "...", "...", "...", "...", "...", "...", "..."},
+          {"rrr", "rrr", "rrr", "r..", "rrr", "r..", "r..", "r.."},
+          {"rr.", "rr.", "rr.", "rrr", "rrr", "rrr", "rr.", "rrr"},
+          {"...", "...", "...", "rrr", "rrr", "rrr", "rrr", "rrr"}}},
         // Twinkle: shown and hidden on alternate steps, in place.
         {kEffectTwinkle, 0, 3, 2, 3, {{"rrr", "rrr"}, {"...", "..."}, {"rrr", "rrr"}}},
         // Static and random content stays in place.

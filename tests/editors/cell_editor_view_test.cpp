@@ -11,16 +11,21 @@
 namespace ledsuite {
 namespace {
 
-// Rows of a frame: '#' white, '.' black, 's' the selection over black, 'x' over white.
+// Rows of a frame: '#' white, '.' black, 'c' a field frame; 's', 'x' and 'z' the
+// selection over black, white and a frame.
 std::vector<std::string> Rows(const Surface& s) {
+    const std::pair<uint32_t, char> kinds[] = {{0xFFFFFF, '#'},
+                                               {0, '.'},
+                                               {kFieldFrameColor, 'c'},
+                                               {kSelectionColor, 's'},
+                                               {0xFFFFFF ^ kSelectionColor, 'x'},
+                                               {kFieldFrameColor ^ kSelectionColor, 'z'}};
     std::vector<std::string> rows;
     for (int y = 0; y < s.height(); ++y) {
-        std::string row;
-        for (int x = 0; x < s.width(); ++x) {
-            const uint32_t p = s.Pixel(x, y);
-            row += p == 0xFFFFFF ? '#' : p == 0 ? '.' : p == kSelectionColor ? 's' : p == (0xFFFFFF ^ kSelectionColor) ? 'x'
-                   : p == kFieldFrameColor ? 'c' : p == (kFieldFrameColor ^ kSelectionColor) ? 'z' : '?';
-        }
+        std::string row(size_t(s.width()), '?');
+        for (int x = 0; x < s.width(); ++x)
+            for (const auto& [pixel, c] : kinds)
+                if (s.Pixel(x, y) == pixel) row[size_t(x)] = c;
         rows.push_back(row);
     }
     return rows;
