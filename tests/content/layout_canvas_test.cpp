@@ -285,6 +285,9 @@ TEST_F(CanvasTest, BorderStripsTileInsideTheAreaWithTheirOffsets) {
     canvas.borderOffsets = {uint16_t(-1), 0, 0, 0};  // only the left strip scrolls
     DrawAreaBorder(sides, canvas, 2, -1, 6, 5);
     EXPECT_EQ(Picture(canvas.ledImage), (Rows{"..r..r..", "..g..b..", "..r..g..", "..g..r.."}));
+    canvas.borderOffsets = {0, 0, uint16_t(-1), 0};  // only the right strip scrolls
+    DrawAreaBorder(sides, canvas, 2, -1, 6, 5);
+    EXPECT_EQ(Picture(canvas.ledImage), (Rows{"..g..b..", "..r..g..", "..g..r..", "..r..b.."}));
     frames.frames.pop_back();
     ResetImage(canvas.ledImage, 8, 4);
     DrawAreaBorder(frames, canvas, 1, 0, 7, 4);  // three frames: nothing
@@ -404,6 +407,26 @@ TEST_F(CanvasTest, EveryLineOfTheTextAndEveryCellOfATableReachTheLedImage) {
     RenderLayout(canvas, false);
     EXPECT_EQ(Picture(canvas.ledImage)[0], "rrr.........");
     EXPECT_EQ(Picture(canvas.ledImage)[2], "............");
+    for (ProgramRecord* q : {&p, tree.program(0, 1)->record.get()}) q->left -= 1, q->right -= 1;  // and left of it
+    RenderLayout(canvas, false);
+    EXPECT_EQ(Picture(canvas.ledImage)[0], "rr..........");
+}
+
+TEST_F(CanvasTest, TextCellsAreDrawnInTheFontsOfTheContentsFontSet) {
+    tree = TinyTree(24, 16, 7);
+    ProgramRecord& p = AddPictureProgram(tree, 0, 0, 24, 16, 1, 1);
+    p.content.header.spread = 0;
+    p.content.cells[0] = TextCell(u'A', CellAttr::Make(16, 1, 7));  // the second face: only one table has it
+    Attach(24, 16);
+    canvas.selection = {1, 0, 0};
+    for (const uint8_t fontSet : {0, 1}) {
+        p.content.header.fontSet = fontSet;
+        RenderLayout(canvas, false);
+        Surface alone(24, 16);
+        ASSERT_TRUE(SelectCellFont(rc, alone, p.content.cells[0], fontSet != 0));
+        DrawCell(rc, alone, p.content.cells[0], {0, 0, 24, 16});
+        EXPECT_EQ(CountLit(canvas.ledImage), CountLit(alone)) << int(fontSet);
+    }
 }
 
 }  // namespace
