@@ -360,14 +360,21 @@ TEST_F(CanvasTest, EdgesOfTheBackImageZoomOneAndTheRedrawsThatFollow) {
     CanvasMouseMove(canvas, kCanvasKeyLeftButton, 52, 31);
     EXPECT_EQ(std::pair(canvas.originX, canvas.originY), std::pair(10, 7));
     canvas.runState = kPreviewStopped;
+    const int before = window.presents;
     CanvasMouseMove(canvas, kCanvasKeyLeftButton, 52, 31);
     EXPECT_EQ(std::pair(canvas.originX, canvas.originY), std::pair(12, 8));
+    EXPECT_EQ(window.presents, before + 1);  // a pan shows the moved picture
 
     // A zoom by the wheel redraws and shows the canvas.
     const int shown = window.presents;
     ASSERT_EQ(CanvasWheelZoom(canvas, -1, window.screenLeft + 50, window.screenTop + 30), 1);
     EXPECT_EQ(window.presents, shown + 1);
     EXPECT_EQ(canvas.overlay.lines.size(), 6u);
+
+    ResizeCanvas(canvas, 10, 0);  // a window without height takes no clicks
+    EXPECT_EQ(std::pair(canvas.backWidth, canvas.backHeight), std::pair(10, 0));
+    CanvasMouseDown(canvas, kCanvasKeyLeftButton | kCanvasKeyControl, 5, 1);
+    EXPECT_EQ(canvas.dragMode, kDragNone);
 }
 
 TEST_F(CanvasTest, InitialisingACanvasDuringAPreviewEndsItWithoutDrawing) {
