@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "content/bytes.h"
 #include "content/clock.h"
 #include "content/ssf_file.h"
 #include "tests/sound/sound_test_util.h"
@@ -84,6 +85,9 @@ TEST(SsfFile, FileOfMode0) {
     expected.insert(expected.end(), kStored.begin(), kStored.end());
     EXPECT_EQ(ReadAll(path), expected);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);  // no temporary left
+    using std::filesystem::perms;
+    EXPECT_EQ(std::filesystem::status(path).permissions() & perms::all,
+              perms::owner_read | perms::owner_write | perms::group_read | perms::others_read);
 }
 
 TEST(SsfFile, MemoryOfModes1To3) {
@@ -106,6 +110,15 @@ TEST(SsfFile, MemoryOfModes1To3) {
     expected.insert(expected.end(), kStored.begin(), kStored.end());
     EXPECT_EQ(Bytes(buf.begin(), buf.begin() + 1040), expected);
 
+    // 128 marks fill the 512 bytes exactly; one more takes another 512.
+    for (const auto& [count, table] : {std::pair<uint32_t, uint32_t>{128, 512}, {129, 1024}}) {
+        clip.marks.assign(count, 1);
+        Bytes big(4096, 0xEE);
+        EXPECT_EQ(WriteSsfFile({}, &clip, big.data(), "", big.size(), 2), int64_t(4096 - 512 - table - 16));
+        EXPECT_EQ(LoadU32(&big[14]), table);
+        EXPECT_EQ(LoadU32(&big[272]), 512 + table);
+        EXPECT_EQ(LoadU32(&big[280]), count * 4);
+    }
     EXPECT_EQ(WriteSsfFile({}, &clip, buf.data(), "", 16, 3), 0);  // samples only
     EXPECT_EQ(Bytes(buf.begin(), buf.begin() + 16), kStored);
 }
