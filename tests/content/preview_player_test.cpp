@@ -226,6 +226,7 @@ TEST_F(PreviewTest, BorderStepsScrollTheOffsetsAtTheBorderSpeed) {
     SetPreviewRunning(canvas, true);
     RunTo(80);
     EXPECT_EQ(Played(0).state.borderStep, 0);
+    EXPECT_GT(CountLit(canvas.ledImage), 2);  // the frames around the 2 x 1 content
     RunTo(90);  // the countdown from 10 reaches 1
     EXPECT_EQ(Played(0).state.borderStep, 1);
     EXPECT_EQ(Played(0).borderOffsets, (std::array<uint16_t, 4>{0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF}));
@@ -326,6 +327,8 @@ TEST_F(PreviewTest, PausesWaitInTenthsOfASecondAndAPauseOf255WaitsLikeOneOf254) 
         EXPECT_EQ(Played(i).state.wait, cases[i].wait);
         EXPECT_EQ(Played(i).waitRounds, cases[i].rounds) << int(cases[i].pause);
     }
+    RunTo(50);  // every fifth visit of a program, waiting or not, advances the tick
+    EXPECT_EQ(canvas.tick, 4u);
 }
 
 TEST_F(PreviewTest, AStalledTimerCatchesUpABoundedNumberOfRoundsAndSkipsTheRest) {
