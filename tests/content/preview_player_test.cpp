@@ -327,6 +327,7 @@ TEST_F(PreviewTest, PausesWaitInTenthsOfASecondAndAPauseOf255WaitsLikeOneOf254) 
         EXPECT_EQ(Played(i).state.wait, cases[i].wait);
         EXPECT_EQ(Played(i).waitRounds, cases[i].rounds) << int(cases[i].pause);
     }
+    EXPECT_EQ(canvas.tick, 0u);  // four visits so far
     RunTo(50);  // every fifth visit of a program, waiting or not, advances the tick
     EXPECT_EQ(canvas.tick, 4u);
 }
