@@ -191,6 +191,10 @@ TEST_F(CanvasTest, TheBackImageMagnifiesTheMaskedLedPictureOnGrey) {
     RenderLayout(canvas, false);
     EXPECT_EQ(Picture(canvas.backImage)[0], "r..-------");
     EXPECT_EQ(Picture(canvas.backImage)[3], "----------");
+    // Wholly left of the back image: nothing of it is drawn.
+    canvas.originX = -6;
+    RenderLayout(canvas, false);
+    EXPECT_EQ(Picture(canvas.backImage)[0], "----------");
 }
 
 TEST_F(CanvasTest, OverlayOutlinesTheAreasAndMarksTheScreenSize) {
@@ -261,6 +265,29 @@ TEST_F(CanvasTest, BorderStripsTileInsideTheAreaWithTheirOffsets) {
     // Left, top, right, bottom in this order; the shifted top strip starts with the
     // second half of its tile and paints nothing left of the area.
     EXPECT_EQ(Picture(canvas.ledImage), (Rows{".bgbgbr.", ".r....r.", ".r....r.", ".gbgbgb."}));
+    // Side strips of an area that starts above the image keep their phase from the area's top.
+    auto column = [](std::initializer_list<uint32_t> colours) {
+        auto img = std::make_unique<RawImage>();
+        ResetImage(*img, 1, int(colours.size()));
+        int y = 0;
+        for (uint32_t c : colours) img->row32(y++)[0] = c;
+        return img;
+    };
+    FrameVector sides;
+    sides.push_back(column({0xFF0000, 0x00FF00}));
+    sides.push_back(solid({0x0000FF}));
+    sides.push_back(column({0x00FF00, 0xFF0000, 0x0000FF}));
+    sides.push_back(solid({0x0000FF}));
+    canvas.borderOffsets = {};
+    ResetImage(canvas.ledImage, 8, 4);
+    DrawAreaBorder(sides, canvas, 2, -1, 6, 5);
+    EXPECT_EQ(Picture(canvas.ledImage), (Rows{"..g..r..", "..r..b..", "..g..g..", "..r..r.."}));
+    canvas.borderOffsets = {uint16_t(-1), 0, 0, 0};  // only the left strip scrolls
+    DrawAreaBorder(sides, canvas, 2, -1, 6, 5);
+    EXPECT_EQ(Picture(canvas.ledImage), (Rows{"..r..r..", "..g..b..", "..r..g..", "..g..r.."}));
+    canvas.borderOffsets = {0, 0, uint16_t(-1), 0};  // only the right strip scrolls
+    DrawAreaBorder(sides, canvas, 2, -1, 6, 5);
+    EXPECT_EQ(Picture(canvas.ledImage), (Rows{"..g..b..", "..r..g..", "..g..r..", "..r..b.."}));
     frames.frames.pop_back();
     ResetImage(canvas.ledImage, 8, 4);
     DrawAreaBorder(frames, canvas, 1, 0, 7, 4);  // three frames: nothing
@@ -281,6 +308,7 @@ TEST_F(CanvasTest, AlignmentUsesTheAreaWidthAndEmptyAreasLayOutNothing) {
         EXPECT_FALSE(LayoutProgramContent(rc, p.content, kEffectStatic, w, h, layout)) << w << "x" << h;
         EXPECT_TRUE(layout.empty());
     }
+    EXPECT_TRUE(LayoutProgramContent(rc, p.content, kEffectStatic, kMaxAreaSide, kMaxAreaSide, layout));
     EXPECT_TRUE(LayoutProgramContent(rc, p.content, kEffectStatic, 4, 1, layout));
     EXPECT_EQ(layout.size, (CellSize{4, 1}));
 
@@ -303,6 +331,108 @@ TEST_F(CanvasTest, ContentIsLoweredByTheOffsetOfAHorizontalMove) {
         p.mainAction.effect = effect;
         RenderLayout(canvas, false);
         EXPECT_EQ(canvas.ledImage.row32(row)[0], 0xFF0000u) << int(effect);
+    }
+}
+
+TEST_F(CanvasTest, EdgesOfTheBackImageZoomOneAndTheRedrawsThatFollow) {
+    AddPictureProgram(tree, 0, 0, 8, 4, 2, 2);
+    Attach(100, 60);
+    canvas.selection = {1, 0, 0};
+
+    // Zoom 1 still places LEDs at the origin.
+    canvas.zoom = 1, canvas.originX = 10, canvas.originY = 7;
+    EXPECT_EQ(LedToCanvasX(canvas, 4), 14);
+    EXPECT_EQ(LedToCanvasY(canvas, 4), 11);
+
+    // The back image runs from 0 to its size, both ends included.
+    CanvasMouseDown(canvas, kCanvasKeyLeftButton | kCanvasKeyControl, 0, 0);
+    EXPECT_EQ(canvas.dragMode, kDragPan);
+    CanvasMouseDown(canvas, kCanvasKeyLeftButton | kCanvasKeyControl, 100, 60);
+    EXPECT_EQ(canvas.dragMode, kDragPan);
+    CanvasMouseDown(canvas, kCanvasKeyLeftButton | kCanvasKeyControl, -1, 0);
+    EXPECT_EQ(canvas.dragMode, kDragNone);
+
+    // A pan ignores moves off the back image and moves while the preview runs.
+    CanvasMouseDown(canvas, kCanvasKeyLeftButton | kCanvasKeyControl, 50, 30);
+    CanvasMouseMove(canvas, kCanvasKeyLeftButton, 101, 30);
+    EXPECT_EQ(std::pair(canvas.originX, canvas.originY), std::pair(10, 7));
+    canvas.runState = kPreviewStopRequested;
+    CanvasMouseMove(canvas, kCanvasKeyLeftButton, 52, 31);
+    EXPECT_EQ(std::pair(canvas.originX, canvas.originY), std::pair(10, 7));
+    canvas.runState = kPreviewStopped;
+    const int before = window.presents;
+    CanvasMouseMove(canvas, kCanvasKeyLeftButton, 52, 31);
+    EXPECT_EQ(std::pair(canvas.originX, canvas.originY), std::pair(12, 8));
+    EXPECT_EQ(window.presents, before + 1);  // a pan shows the moved picture
+
+    // A zoom by the wheel redraws and shows the canvas.
+    const int shown = window.presents;
+    ASSERT_EQ(CanvasWheelZoom(canvas, -1, window.screenLeft + 50, window.screenTop + 30), 1);
+    EXPECT_EQ(window.presents, shown + 1);
+    EXPECT_EQ(canvas.overlay.lines.size(), 6u);
+
+    ResizeCanvas(canvas, 10, 0);  // a window without height takes no clicks
+    EXPECT_EQ(std::pair(canvas.backWidth, canvas.backHeight), std::pair(10, 0));
+    CanvasMouseDown(canvas, kCanvasKeyLeftButton | kCanvasKeyControl, 5, 1);
+    EXPECT_EQ(canvas.dragMode, kDragNone);
+}
+
+TEST_F(CanvasTest, InitialisingACanvasDuringAPreviewEndsItWithoutDrawing) {
+    AddPictureProgram(tree, 0, 0, 8, 4, 2, 2);
+    Attach(40, 20);
+    canvas.selection = {1, 0, 0};
+    SetPreviewRunning(canvas, true);
+    ASSERT_EQ(canvas.runState, kPreviewRunning);
+    const int shown = window.presents;
+    InitCanvas(canvas, rc);
+    EXPECT_EQ(canvas.runState, kPreviewStopped);
+    EXPECT_EQ(canvas.player, nullptr);
+    EXPECT_EQ(window.presents, shown);
+}
+
+TEST_F(CanvasTest, EveryLineOfTheTextAndEveryCellOfATableReachTheLedImage) {
+    tree = TinyTree(12, 8, 5);
+    ProgramRecord& p = AddPictureProgram(tree, 0, 0, 12, 8, 2, 1, 0xFF0000);
+    p.content.header.spread = 0;
+    p.content.cells[1] = TextCell(10, 0);  // a hard line break
+    p.content.cells[2] = PictureCell(3, 2, {0xFF0000});
+    auto grid = std::make_unique<GridObject>();
+    grid->columns = grid->rows = 2;
+    grid->style = 0x1C;  // solid frame lines, all colours
+    grid->totalWidth = 8, grid->totalHeight = 4;
+    for (int i = 0; i < 4; ++i) grid->cells[size_t(i)] = TextCell(FC_GRIDCELL, MakeGridMarker(4, 2));
+    AddPictureProgram(tree, 2, 3, 12, 8, 1, 1).content.cells[0] = ObjectCell(FC_TABLE, std::move(grid));
+    Attach(12, 8);
+    canvas.selection = {1, 0, 0};
+    RenderLayout(canvas, false);
+    // Two lines stacked from the top; the table from its first row and column, framed.
+    EXPECT_EQ(Picture(canvas.ledImage), (Rows{"rr..........", "rrr.........", "rrr.........", "..rrrrrrrr..",
+                                              "..r...r..r..", "..rrrrrrrr..", "..rrrrrrrr..", "............"}));
+    // An area that starts above the screen: its first line is above the picture.
+    for (ProgramRecord* q : {&p, tree.program(0, 1)->record.get()}) q->top -= 1, q->bottom -= 1;
+    tree.program(0, 1)->record->content.cells[0] = TextCell();
+    RenderLayout(canvas, false);
+    EXPECT_EQ(Picture(canvas.ledImage)[0], "rrr.........");
+    EXPECT_EQ(Picture(canvas.ledImage)[2], "............");
+    for (ProgramRecord* q : {&p, tree.program(0, 1)->record.get()}) q->left -= 1, q->right -= 1;  // and left of it
+    RenderLayout(canvas, false);
+    EXPECT_EQ(Picture(canvas.ledImage)[0], "rr..........");
+}
+
+TEST_F(CanvasTest, TextCellsAreDrawnInTheFontsOfTheContentsFontSet) {
+    tree = TinyTree(24, 16, 7);
+    ProgramRecord& p = AddPictureProgram(tree, 0, 0, 24, 16, 1, 1);
+    p.content.header.spread = 0;
+    p.content.cells[0] = TextCell(u'A', CellAttr::Make(16, 1, 7));  // the second face: only one table has it
+    Attach(24, 16);
+    canvas.selection = {1, 0, 0};
+    for (const uint8_t fontSet : {0, 1}) {
+        p.content.header.fontSet = fontSet;
+        RenderLayout(canvas, false);
+        Surface alone(24, 16);
+        ASSERT_TRUE(SelectCellFont(rc, alone, p.content.cells[0], fontSet != 0));
+        DrawCell(rc, alone, p.content.cells[0], {0, 0, 24, 16});
+        EXPECT_EQ(CountLit(canvas.ledImage), CountLit(alone)) << int(fontSet);
     }
 }
 

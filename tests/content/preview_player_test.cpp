@@ -52,6 +52,11 @@ TEST(PreviewMotion, MovesStartOutsideTheAreaAndEndWhenTheContentHasLeft) {
         EXPECT_EQ(seen.size(), c.steps) << int(c.effect);
         EXPECT_EQ(seen.back(), c.end);
     }
+    for (const int right : {5, 3}) {  // an area without width: the content starts and ends at its edge
+        PlayState s;
+        StepEffectState(s, 1, Card(kEffectMoveLeft, 0, 4), 5, 0, right, 4, 0, 2, false);
+        EXPECT_EQ(std::pair(s.position, s.limit), std::pair(0, 0)) << right;
+    }
     PlayState pending;  // a pending start goes on from where the content is
     pending.phase = kPhaseStartPending;
     pending.position = 3;
@@ -83,6 +88,10 @@ TEST(PreviewMotion, StrokesFollowThePassesAndTheDissolveRisesAndFalls) {
     PlayState weave;  // the first of two passes: the displacement runs from the width to 0
     StepEffectState(weave, 2, Card(kEffectInterweaveHorizontal, 6, 4), 0, 0, 6, 4, 6, 4, false);
     EXPECT_EQ(RunMotion(weave, 4), (std::vector<int>{5, 4, 3, 2, 1, 0}));
+    PlayState middle;  // a middle pass: out to the width, then back in
+    middle.phase = kPhaseSecondary;
+    StepEffectState(middle, 2, Card(kEffectInterweaveHorizontal, 6, 4), 0, 0, 6, 4, 6, 4, true);
+    EXPECT_EQ(RunMotion(middle, 4), (std::vector<int>{1, 2, 3, 4, 5, 6, 5, 4, 3, 2, 1, 0}));
     PlayState stack;  // the last pass of a stack: the line runs from 0 out to the height
     stack.phase = kPhaseStartPending;
     StepEffectState(stack, 2, Card(kEffectStackUp, 6, 4), 0, 0, 6, 4, 6, 4, false);
@@ -217,6 +226,7 @@ TEST_F(PreviewTest, BorderStepsScrollTheOffsetsAtTheBorderSpeed) {
     SetPreviewRunning(canvas, true);
     RunTo(80);
     EXPECT_EQ(Played(0).state.borderStep, 0);
+    EXPECT_GT(CountLit(canvas.ledImage), 2);  // the frames around the 2 x 1 content
     RunTo(90);  // the countdown from 10 reaches 1
     EXPECT_EQ(Played(0).state.borderStep, 1);
     EXPECT_EQ(Played(0).borderOffsets, (std::array<uint16_t, 4>{0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF}));
@@ -225,6 +235,16 @@ TEST_F(PreviewTest, BorderStepsScrollTheOffsetsAtTheBorderSpeed) {
     EXPECT_EQ(Played(0).state.borderStep, 2);
     EXPECT_EQ(Played(0).borderOffsets[0], 0xFFFE);
     EXPECT_EQ(window.presents, presents + 1);
+
+    // A border type without its frames has nothing to scroll: no picture while the content waits.
+    p.borderFrames.frames.clear();
+    SetPreviewRunning(canvas, false);
+    PreviewThreadProc(canvas);
+    SetPreviewRunning(canvas, true);
+    RunTo(200);
+    const int still = window.presents;
+    RunTo(300);
+    EXPECT_EQ(window.presents, still);
 }
 
 TEST_F(PreviewTest, StoppingRestoresTheLayoutAndANewRunWaitsForTheOldOne) {
@@ -238,10 +258,13 @@ TEST_F(PreviewTest, StoppingRestoresTheLayoutAndANewRunWaitsForTheOldOne) {
     RenderLayout(canvas, true);  // the preview owns the picture while it runs
     EXPECT_NE(Picture(canvas.backImage), Picture(still));
 
+    RunTo(60);
+    ASSERT_GT(canvas.tick, 0u);
     SetPreviewRunning(canvas, false);
     EXPECT_EQ(canvas.runState, kPreviewStopRequested);
     SetPreviewRunning(canvas, true);  // a fast toggle: the old run ends first
     EXPECT_EQ(canvas.runState, kPreviewRunning);
+    EXPECT_EQ(canvas.tick, 0u);
     EXPECT_TRUE(canvas.player->programs().empty());
 
     SetPreviewRunning(canvas, false);
@@ -261,6 +284,65 @@ TEST_F(PreviewTest, StoppingRestoresTheLayoutAndANewRunWaitsForTheOldOne) {
     ReleaseCanvas(canvas);
     EXPECT_EQ(canvas.runState, kPreviewStopped);
     EXPECT_FALSE(canvas.backImage.hasPixels());
+}
+
+TEST_F(PreviewTest, StepCountdownsAndTheHorizontalFlagOfTheSecondaryPass) {
+    // Speed 5: the countdown loses 2 while at 5 or more, then 1; a step comes at 1.
+    ProgramRecord& slow = AddPictureProgram(tree, 0, 0, 4, 1, 2, 1);
+    slow.mainAction.effect = kEffectMoveLeft, slow.mainAction.speed = 5;
+    // Moves right and the continuous moves carry the horizontal-move flag into their last pass.
+    const uint8_t second[] = {kEffectMoveRight, kEffectMoveLeftContinue, kEffectMoveRightContinue, kEffectMoveLeft,
+                              kEffectMoveUp, kEffectMoveDown};
+    for (size_t i = 0; i < std::size(second); ++i) {
+        ProgramRecord& p = AddPictureProgram(tree, int(5 + 5 * i), 0, int(9 + 5 * i), 1, 1, 1);
+        p.secondaryAction = p.mainAction;
+        p.secondaryAction.effect = second[i];
+    }
+    SetPreviewRunning(canvas, true);
+    RunTo(10);
+    EXPECT_EQ(Played(0).state.position, 3);  // started at the area width, one step in
+    const std::pair<uint64_t, int> positions[] = {{30, 3}, {40, 2}, {60, 2}, {70, 1}, {100, 0}};
+    for (const auto& [t, position] : positions) {
+        RunTo(t);
+        EXPECT_EQ(Played(0).state.position, position) << t;
+    }
+    const uint8_t stages[] = {3, 3, 3, 3, 1, 1};  // the last of two passes: out, or out then in
+    for (size_t i = 0; i < std::size(second); ++i) {
+        const PlayState& s = Played(1 + i).state;
+        EXPECT_EQ(s.phase, kPhaseSecondary) << i;
+        EXPECT_EQ(s.stage, stages[i]) << int(second[i]);
+    }
+}
+
+TEST_F(PreviewTest, PausesWaitInTenthsOfASecondAndAPauseOf255WaitsLikeOneOf254) {
+    struct Case {
+        uint8_t pause, wait;
+        uint32_t rounds;
+    } cases[] = {{0xFF, 0xFE, 2540}, {0xFE, 0xFE, 2540}, {7, 7, 70}, {1, 1, 10}};
+    for (size_t i = 0; i < std::size(cases); ++i)
+        AddPictureProgram(tree, int(4 * i), 0, int(4 * i + 2), 1, 1, 1).mainAction.pause = cases[i].pause;
+    SetPreviewRunning(canvas, true);
+    RunTo(10);
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        EXPECT_EQ(Played(i).state.wait, cases[i].wait);
+        EXPECT_EQ(Played(i).waitRounds, cases[i].rounds) << int(cases[i].pause);
+    }
+    EXPECT_EQ(canvas.tick, 0u);  // four visits so far
+    RunTo(50);  // every fifth visit of a program, waiting or not, advances the tick
+    EXPECT_EQ(canvas.tick, 4u);
+}
+
+TEST_F(PreviewTest, AStalledTimerCatchesUpABoundedNumberOfRoundsAndSkipsTheRest) {
+    tree = TinyTree(120, 1, 5);
+    AddPictureProgram(tree, 0, 0, 120, 1, 2, 1).mainAction.effect = kEffectMoveLeft;
+    SetPreviewRunning(canvas, true);
+    RunTo(10);
+    ASSERT_EQ(Played(0).state.position, 119);
+    now = 10010;  // ten seconds without a tick
+    PreviewThreadProc(canvas);
+    EXPECT_EQ(Played(0).state.position, 119 - kMaxRoundsPerCall);
+    RunTo(10020);  // the gap is skipped: the next tick plays one round
+    EXPECT_EQ(Played(0).state.position, 118 - kMaxRoundsPerCall);
 }
 
 // ---- pictures ----------------------------------------------------------------------------
@@ -347,6 +429,38 @@ TEST_F(PreviewPictures, InterweaveStackAndSweepsDrawTheirGeometry) {
         // then the point turned at the bottom with the first sprite above it.
         {kEffectLaserLeft, 0, 4, 4, 2, {{"rrrr", "....", "....", "...."}, {"rrrr", "rrr.", "r...", "rrrr"}}},
         {kEffectBlackboardRight, 0, 4, 4, 2, {{"....", "....", "....", "...."}, {"rrrr", ".rrr", "...r", "...r"}}},
+        // In from the right with the beam toward the left edge, then out again.
+        {kEffectLaserRight, 0, 4, 4, 8,
+         {{"rrrr", "....", "....", "...."}, {"rrrr", ".rrr", "...r", "rrrr"}, {"rrrr", "..rr", "..rr", "..rr"},
+          {"rrrr", "rrrr", ".rrr", "rrrr"}, {"rrrr", "rrr.", "rrr.", "rrr."}, {"....", "....", "....", "rrr."},
+          {"rr..", "r...", "r...", "r..."}, {"....", "....", "....", "r..."}}},
+        {kEffectBlackboardLeft, 0, 4, 4, 8,
+         {{"....", "....", "....", "...."}, {"rrrr", "rrr.", "r...", "r..."}, {"rr..", "rr..", "rr..", "rr.."},
+          {"rrrr", "rrrr", "rrr.", "rrr."}, {".rrr", ".rrr", ".rrr", ".rrr"}, {"....", "....", "....", "..rr"},
+          {"...r", "...r", "...r", "...r"}, {"....", "....", "....", "...."}}},
+        // Blinds, h = 8: strips of 17 from the left (top) edge, dark within r = 2h - c of
+        // their middle while c runs from h + 1 up.
+        {kEffectBlindsHorizontal, 0, 20, 2, 3,
+         {{"r...............rr..", "r...............rr.."}, {"rr.............rrrr.", "rr.............rrrr."},
+          {"rrr...........rrrrrr", "rrr...........rrrrrr"}}},
+        {kEffectBlindsVertical, 0, 2, 20, 1,
+         {{"rr", "..", "..", "..", "..", "..", "..", "..", "..", "..", "..", "..", "..", "..", "..", "..", "rr", "rr",
+           "..", ".."}}},
+        // Dance: odd columns move against the even ones.
+        {kEffectDanceUp, 0, 4, 4, 4,
+         {{"....", "....", "....", "...."}, {".r.r", "....", "....", "r.r."}, {".r.r", ".r.r", "r.r.", "r.r."},
+          {".r.r", "rrrr", "rrrr", "r.r."}}},
+        // A taller column: passed columns stay, the ones ahead are cleared whole.
+        {kEffectLaserLeft, 0, 3, 8, 4,
+         {{"rrr", "...", "...", "...", "...", "...", "...", "..."},
+          {"rrr", "rrr", "rrr", "r..", "rrr", "r..", "r..", "r.."},
+          {"rr.", "rr.", "rr.", "rrr", "rrr", "rrr", "rr.", "rrr"},
+          {"...", "...", "...", "rrr", "rrr", "rrr", "rrr", "rrr"}}},
+        // Twinkle: shown and hidden on alternate steps, in place.
+        {kEffectTwinkle, 0, 3, 2, 3, {{"rrr", "rrr"}, {"...", "..."}, {"rrr", "rrr"}}},
+        // Static and random content stays in place.
+        {kEffectStatic, 0, 4, 1, 1, {{"rrrr"}}},
+        {kEffectRandom, 0, 4, 1, 1, {{"rrrr"}}},
     };
     for (const Case& c : cases) {
         ProgramTree tree = TinyTree(c.w, c.h + std::min(c.top, 0), 5);
@@ -359,6 +473,26 @@ TEST_F(PreviewPictures, InterweaveStackAndSweepsDrawTheirGeometry) {
         for (const RawImage& img : RenderPreviewPictures(tree, rc, times, 1)) seen.push_back(Picture(img));
         EXPECT_EQ(seen, c.expected) << int(c.effect);
     }
+}
+
+}  // namespace
+}  // namespace ledsuite
+
+namespace ledsuite {
+namespace {
+
+TEST_F(PreviewPictures, HorizontalMovesAreLoweredByTheirOffsetAndOversizedAreasDrawNothing) {
+    ProgramTree tree = TinyTree(4, 3, 5);
+    ProgramRecord& p = AddPictureProgram(tree, 0, 0, 4, 3, 1, 1);
+    p.mainAction.effect = kEffectMoveLeft;
+    p.mainAction.offset = 1;
+    p.content.header.spread = 0;
+    EXPECT_EQ(Play(tree, {20}), (std::vector<Rows>{{"....", "...r", "...."}}));
+
+    tree = TinyTree(8, 1, 5);
+    AddPictureProgram(tree, 0, 0, 4, 1, 4, 1);
+    AddPictureProgram(tree, -kMaxAreaSide, 0, 8, 1, 4, 1);  // past the largest area: left alone
+    EXPECT_EQ(Play(tree, {10}), (std::vector<Rows>{{"rrrr...."}}));
 }
 
 }  // namespace

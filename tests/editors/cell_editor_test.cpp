@@ -13,17 +13,6 @@ namespace {
 constexpr uint32_t kRed16 = CellAttr::Make(16, 0, 1);
 constexpr uint32_t kGreen24 = CellAttr::Make(24, 0, 2);
 
-TextCell Picture(int w, int h) {
-    TextCell cell(FC_PICTURE, 0);
-    auto p = std::make_unique<PictureObject>();
-    auto img = std::make_unique<RawImage>();
-    ResetImage(*img, w, h);
-    FillImage(*img, 0xFFFFFF);
-    p->frames.push_back(std::move(img));
-    cell.obj = std::move(p);
-    return cell;
-}
-
 bool SamePixelsAt(const Surface& a, const Surface& b) {
     for (int y = 0; y < a.height(); ++y)
         for (int x = 0; x < a.width(); ++x)
@@ -63,7 +52,7 @@ TEST_F(EngineTest, CodesWithoutTheirObjectAndControlCharactersAreRefused) {
 
 TEST_F(EngineTest, AFullTextRefusesTypingButTakesBackspace) {
     FillFull(*text, kMaxCells - 1, kRed16);
-    text->cells[kMaxCells - 2] = Picture(4, 4);
+    text->cells[kMaxCells - 2] = WhitePicture(4, 4);
     engine.Attach(text.get(), 0, 0, 0, 160, 64);
     engine.SetSelection(5, 5);
     // 2047 cells in use: one more fills slot 2047 and the text has no terminator.
@@ -104,7 +93,7 @@ TEST_F(EngineTest, PasteFoldsCarriageReturnsAndKeepsTheTailWhenItOverflows) {
 
 TEST_F(EngineTest, DeleteRemovesTheSelectionOnlyAndBackspaceOneMore) {
     Fill(u"abcdef", kRed16);
-    text->cells[2] = Picture(8, 8);
+    text->cells[2] = WhitePicture(8, 8);
     engine.SetSelection(2, 4);
     EXPECT_EQ(engine.OnKey(kKeyDelete), 1);
     EXPECT_EQ(Codes(), u"abef");
@@ -121,7 +110,7 @@ TEST_F(EngineTest, DeleteRemovesTheSelectionOnlyAndBackspaceOneMore) {
 
 TEST_F(EngineTest, CurrentAttributeComesFromTheCellBeforeTheCaretWithObjectSizes) {
     Fill(u"ab", kRed16);
-    text->cells[2] = Picture(30, 30);
+    text->cells[2] = WhitePicture(30, 30);
     text->cells[3] = TextCell(FC_TABLE, 0);
     text->cells[3].obj = std::make_unique<GridObject>();
     engine.Attach(text.get(), 0, 0, 0, 160, 64);
@@ -134,7 +123,7 @@ TEST_F(EngineTest, CurrentAttributeComesFromTheCellBeforeTheCaretWithObjectSizes
     // Nothing but objects before the caret: the owner's default with the object's size.
     owner.sent.clear();
     engine.SetSelection(0, 0);
-    text->cells[0] = Picture(20, 20);
+    text->cells[0] = WhitePicture(20, 20);
     static_cast<PictureObject*>(text->cells[0].obj.get())->frames[0]->displayHeight = 32;
     engine.SetSelection(1, 1);
     engine.RefreshCurrentAttr();
@@ -436,7 +425,7 @@ TEST_F(EngineTest, NothingAttachedDoesNothing) {
     EXPECT_EQ(idle.OnKey(kKeyDelete), 0);
     EXPECT_EQ(idle.ToAnimate(0), 0);
     FreeCellObjects(*text);
-    text->cells[0] = Picture(2, 2);
+    text->cells[0] = WhitePicture(2, 2);
     text->cells[1] = TextCell(u'x', 0);
     FreeCellObjects(*text);
     EXPECT_EQ(text->cells[0].obj, nullptr);

@@ -7,7 +7,9 @@
 #include <utility>
 #include <vector>
 
+#include "content/field_objects.h"
 #include "content/font_renderer.h"
+#include "content/raw_image.h"
 #include "content/render_context.h"
 #include "editors/cell_editor.h"
 
@@ -30,6 +32,18 @@ public:
     uint32_t defaultAttr = CellAttr::Make(16, 0, 1);
     std::vector<std::pair<int, intptr_t>> sent;
 };
+
+// A w x h white picture cell.
+inline TextCell WhitePicture(int w, int h) {
+    TextCell cell(FC_PICTURE, 0);
+    auto p = std::make_unique<PictureObject>();
+    auto img = std::make_unique<RawImage>();
+    ResetImage(*img, w, h);
+    FillImage(*img, 0xFFFFFF);
+    p->frames.push_back(std::move(img));
+    cell.obj = std::move(p);
+    return cell;
+}
 
 class EngineTest : public ::testing::Test {
 protected:

@@ -19,7 +19,7 @@ protected:
         ASSERT_TRUE(SetGridSize(grid, 3, 2));
         ed.SetGrid(&grid);
     }
-    // Types `s` into cell (column, row) through a work text, as the window does.
+    // Makes `s` the text of cell (column, row) through a work text, as the window does.
     void Type(int column, int row, std::u16string_view s) {
         ASSERT_TRUE(ed.SelectAt(ed.selectedX(), ed.selectedY()));
         int x = kGridHeaderWidth, y = kGridHeaderHeight;
@@ -28,6 +28,7 @@ protected:
         ASSERT_TRUE(ed.SelectAt(x + 1, y + 1));
         ASSERT_TRUE(ed.BeginCellEdit(work));
         for (size_t i = 0; i < s.size(); ++i) work.cells[i] = TextCell(s[i], kWhite16);
+        if (s.size() < work.cells.size()) work.cells[s.size()] = TextCell();  // the cell's text becomes s
         ASSERT_TRUE(ed.CommitCellEdit(work, TextBlockMeasurer(rc)));
     }
     std::u16string CellText(int column, int row) const {
@@ -170,6 +171,49 @@ TEST_F(GridTest, ScrollingMovesTheSelectedCellsPosition) {
     EXPECT_EQ(ed.firstRow(), 2);
     EXPECT_EQ(ed.selectedY(), 0);
     EXPECT_FALSE(ed.Scroll(false, 7, 0));
+}
+
+TEST_F(GridTest, ANarrowedColumnWrapsItsTextAndRaisesTheRowScrollsBackAndNeedsATable) {
+    grid = *NewGridFromDialog(GridDialogValues{});  // 3 x 3 of 64 x 16
+    ed.SetGrid(&grid);
+    Type(1, 1, u"AB CD");
+    ASSERT_EQ(ed.rowHeight(1), 16);
+    ASSERT_EQ(ed.BorderTest(48 + 64, 5), kDragColumn);
+    ed.SetDragState(kDragColumn);
+    EXPECT_TRUE(ed.EndDrag(48 + 20, TextBlockMeasurer(rc)));  // 64 - 112 + 68: the words wrap
+    EXPECT_EQ(ed.columnWidth(1), 20);
+    EXPECT_GT(ed.rowHeight(1), 16);  // the first row grows to the wrapped text, all its markers with it
+    EXPECT_EQ(GridCellHeight(grid.cells[size_t(ed.MarkerOf(3, 1))].attr), ed.rowHeight(1));
+    EXPECT_EQ(ed.rowHeight(2), 16);
+
+    // A cell's text that grows or shrinks moves the cells behind it, whose texts stay whole.
+    Type(2, 1, u"XY");
+    Type(3, 3, u"Z");
+    Type(1, 1, u"ABCDEF");
+    EXPECT_EQ(CellText(1, 1), u"ABCDEF");
+    EXPECT_EQ(CellText(2, 1), u"XY");
+    Type(1, 1, u"Q");
+    EXPECT_EQ(CellText(1, 1), u"Q");
+    EXPECT_EQ(CellText(2, 1), u"XY");
+    EXPECT_EQ(CellText(3, 3), u"Z");
+    // A point on a border belongs to the cell that starts there.
+    EXPECT_EQ(ed.HitTest(48 + 20, 16 + ed.rowHeight(1)).column, 2);
+    EXPECT_EQ(ed.HitTest(48 + 20, 16 + ed.rowHeight(1)).row, 2);
+
+    // Line left goes back one column at a time.
+    ASSERT_TRUE(ed.Scroll(true, 4, 2));
+    EXPECT_EQ(ed.firstColumn(), 3);
+    EXPECT_TRUE(ed.Scroll(true, 0, 0));
+    EXPECT_EQ(ed.firstColumn(), 2);
+    EXPECT_EQ(ed.selectedX(), 48 - 20);
+
+    // Without a table only the header's border can be dragged.
+    GridEditor none;
+    ASSERT_EQ(none.BorderTest(48 + 60, 5), kDragColumn);
+    none.SetDragState(kDragColumn);
+    EXPECT_FALSE(none.EndDrag(48 + 30, TextBlockMeasurer(rc)));
+    EXPECT_TRUE(GridSizeFits(nullptr, 3, 1));
+    EXPECT_TRUE(GridSizeFits(nullptr, 1, 3));
 }
 
 TEST_F(GridTest, CellFlagsAndTheDialogValues) {

@@ -140,4 +140,6 @@ TEST(SoundClipConversions, PadAppendJoin) {
     EXPECT_TRUE(joined.marks.empty());
     EXPECT_FALSE(JoinClipList(joined, std::vector<SoundClip>{clips[0], other}, true));
     EXPECT_FALSE(JoinClipList(joined, {}, true));
+    SoundClip wide = Clip(5 | 4 << 3, {1, 2, 3});  // 24-bit samples have no conversion here
+    EXPECT_FALSE(JoinClipList(joined, std::vector<SoundClip>{clips[0], wide}, true));
 }

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "content/bytes.h"
 #include "content/clock.h"
 #include "content/ssf_file.h"
 #include "tests/sound/sound_test_util.h"
@@ -84,6 +85,9 @@ TEST(SsfFile, FileOfMode0) {
     expected.insert(expected.end(), kStored.begin(), kStored.end());
     EXPECT_EQ(ReadAll(path), expected);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);  // no temporary left
+    using std::filesystem::perms;
+    EXPECT_EQ(std::filesystem::status(path).permissions() & perms::all,
+              perms::owner_read | perms::owner_write | perms::group_read | perms::others_read);
 }
 
 TEST(SsfFile, MemoryOfModes1To3) {
@@ -106,6 +110,15 @@ TEST(SsfFile, MemoryOfModes1To3) {
     expected.insert(expected.end(), kStored.begin(), kStored.end());
     EXPECT_EQ(Bytes(buf.begin(), buf.begin() + 1040), expected);
 
+    // 128 marks fill the 512 bytes exactly; one more takes another 512.
+    for (const auto& [count, table] : {std::pair<uint32_t, uint32_t>{128, 512}, {129, 1024}}) {
+        clip.marks.assign(count, 1);
+        Bytes big(4096, 0xEE);
+        EXPECT_EQ(WriteSsfFile({}, &clip, big.data(), "", big.size(), 2), int64_t(4096 - 512 - table - 16));
+        EXPECT_EQ(LoadU32(&big[14]), table);
+        EXPECT_EQ(LoadU32(&big[272]), 512 + table);
+        EXPECT_EQ(LoadU32(&big[280]), count * 4);
+    }
     EXPECT_EQ(WriteSsfFile({}, &clip, buf.data(), "", 16, 3), 0);  // samples only
     EXPECT_EQ(Bytes(buf.begin(), buf.begin() + 16), kStored);
 }
@@ -133,7 +146,9 @@ TEST(SsfFile, RefusalsAndAFullBuffer) {
 }
 
 TEST(SsfFile, ProgressByBlocksAndTheStem) {
-    const SoundClip clip = Clip(kMono22k, std::vector<int16_t>(200000, 3));
+    std::vector<int16_t> samples(200000, 3);
+    samples[0] = 0x100, samples[81920] = 0x1234, samples[163840] = -0x1234;  // the first of each block
+    const SoundClip clip = Clip(kMono22k, samples);
     std::vector<std::pair<uint32_t, uint32_t>> calls;
     TempFolder dir("ssfprog");
     EXPECT_EQ(WriteSsfFile([&](uint32_t t, uint32_t d) { calls.emplace_back(t, d); }, &clip, nullptr,
@@ -141,7 +156,11 @@ TEST(SsfFile, ProgressByBlocksAndTheStem) {
               0);
     EXPECT_EQ(calls, (std::vector<std::pair<uint32_t, uint32_t>>{
                          {1, 0}, {200000, 81920}, {200000, 163840}, {200000, 200000}, {100, 100}}));
-    EXPECT_EQ(std::filesystem::file_size(dir / "long.ssf"), 400000u);
+    const Bytes stored = ReadAll(dir / "long.ssf");
+    ASSERT_EQ(stored.size(), 400000u);
+    EXPECT_EQ((Bytes{stored[0], stored[1], stored[2], stored[3]}), (Bytes{0x00, 0x81, 0x00, 0x80}));
+    EXPECT_EQ((Bytes{stored[163840], stored[163841]}), (Bytes{0x30, 0x92}));  // 0x1234 + 0x8000
+    EXPECT_EQ((Bytes{stored[327680], stored[327681]}), (Bytes{0xC0, 0x6D}));  // 0x8000 - 0x1234, low bits cleared
     EXPECT_EQ(SsfStem("D:\\ZIZodo\\Sound\\007.ssf"), u"007");
     EXPECT_EQ(SsfStem("/media/usb/a.b/节目.x.ssf"), u"节目.x");
     EXPECT_EQ(SsfStem("/m/" + std::string(40, 'n') + ".ssf"), std::u16string(31, u'n'));

@@ -83,6 +83,9 @@ TEST(VoicePass, PiecesAtPunctuationOrByPage) {
     // Pages: each line of 16 pixels fills the 16-pixel area.
     tree = VoiceScreen(u"Hello\nWorld", kEffectBlindsHorizontal, 16);
     EXPECT_EQ(SpeechPieces(*tree.program(0, 0)->record, false), (std::vector<std::u16string>{u"Hello\n", u"World"}));
+    tree = VoiceScreen(u"Hello\nWorld\nAgain", kEffectBlindsHorizontal, 16);
+    EXPECT_EQ(SpeechPieces(*tree.program(0, 0)->record, false),
+              (std::vector<std::u16string>{u"Hello\n", u"World\n", u"Again"}));
     // A piece over 512 characters is cut, not shortened.
     std::u16string longText(1100, u'a');
     tree = VoiceScreen(longText, kEffectMoveLeft, 16);
@@ -90,6 +93,17 @@ TEST(VoicePass, PiecesAtPunctuationOrByPage) {
     ASSERT_EQ(pieces.size(), 3u);
     EXPECT_EQ(pieces[0].size() + pieces[1].size() + pieces[2].size(), 1100u);
     EXPECT_EQ(pieces[0].size(), 512u);
+    // A cut never parts a surrogate pair: a pair that ends at 512 stays, one that would be
+    // cut moves whole into the next piece.
+    for (const auto& [at, first] : {std::pair<size_t, size_t>{510, 512}, {511, 511}}) {
+        std::u16string text(600, u'b');
+        text[at] = 0xD800, text[at + 1] = 0xDC00;
+        tree = VoiceScreen(text, kEffectMoveLeft, 16);
+        const auto cut = SpeechPieces(*tree.program(0, 0)->record, true);
+        ASSERT_EQ(cut.size(), 2u) << at;
+        EXPECT_EQ(cut[0].size(), first) << at;
+        EXPECT_EQ(cut[0] + cut[1], text) << at;
+    }
 }
 
 TEST(VoicePass, Mode1FileAndTheCopyBehindTheImage) {
@@ -153,6 +167,15 @@ TEST(VoicePass, Mode2WithMarksAndFixedSounds) {
     const double added = double(LoadU32(&framed[264])) - double(LoadU32(&plain[264]));
     EXPECT_NEAR(added, 4 * 0.25 * 22050, 0.03 * 22050);
     EXPECT_EQ(b.buffer[size_t(b.length)], 0xFF);  // nothing behind the image without the flag
+
+    // A suffix alone comes after the speech: the samples start as the plain ones do.
+    std::fill(p.prefixSound.begin(), p.prefixSound.end(), u'\0');
+    setenv("LEDSUITE_RESOURCES", res.path().c_str(), 1);
+    BuildWithVoice(tree, record, kImageLimit);
+    unsetenv("LEDSUITE_RESOURCES");
+    const Bytes suffixed = ReadAll(drive / "ZIZodo/Sound/000.ssf");
+    ASSERT_GT(suffixed.size(), plain.size());
+    EXPECT_TRUE(std::equal(plain.begin() + 1024, plain.begin() + 3024, suffixed.begin() + 1024));
 }
 
 TEST(VoicePass, RoomBehindTheImageAndSoundlessPrograms) {
@@ -162,12 +185,23 @@ TEST(VoicePass, RoomBehindTheImageAndSoundlessPrograms) {
     std::u16string text;
     for (int i = 0; i < 8; ++i) text += u"A sentence that takes a while to say. ";
     ProgramTree tree = VoiceScreen(text, kEffectMoveLeft, 16);
+    // A short sound after it (a set holds one voice program) would fit, but the placing
+    // behind the image has ended.
+    tree.AddProgramSet();
+    ProgramRecord& shortOne = *tree.AddProgram(1)->record;
+    shortOne.right = 128, shortOne.bottom = 16;
+    shortOne.mainAction.effect = kEffectMoveLeft;
+    shortOne.mainAction.pause = 0;
+    PutText(shortOne.content, u"Hi", kText16);
+    tree.SetProgramKind(1, 0, kEnglish);
     VoiceBuild b = BuildWithVoice(tree, record, kPagedImageLimit);
     ASSERT_GT(b.length, 0);
     const size_t L = size_t(b.length);
     EXPECT_EQ(Bytes(b.buffer.begin() + L, b.buffer.begin() + L + 4), (Bytes{'p', 'd', 'e', 0}));
     EXPECT_TRUE(std::all_of(b.buffer.begin() + L + 40, b.buffer.end(), [](uint8_t x) { return x == 0xFF; }));
     EXPECT_GT(std::filesystem::file_size(drive / "ZIZodo/Sound/000.ssf"), kPagedImageLimit);
+    EXPECT_LT(std::filesystem::file_size(drive / "ZIZodo/Sound/001.ssf"), kPagedImageLimit / 2);
+    tree.RemoveProgramSet(1);
 
     // Music without its file, and speech with nothing to say: no sound (index 0xFFFF).
     std::filesystem::remove_all(drive / "ZIZodo");
