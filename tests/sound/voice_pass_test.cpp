@@ -116,6 +116,7 @@ TEST(VoicePass, Mode1FileAndTheCopyBehindTheImage) {
     const uint8_t* copy = &b.buffer[L + 40];
     EXPECT_TRUE(std::equal(file.begin() + 256, file.end(), copy + 256));  // same sound, no stem
     EXPECT_EQ(b.buffer[L + 40 + file.size()], 0xFF);
+    EXPECT_EQ(record.placedEnd, L + 40 + file.size());  // the end a program file keeps
     // Reports: the program's start, then one per piece, the last at 1.
     ASSERT_EQ(b.reports.size(), 4u);
     EXPECT_EQ(b.reports.front().fraction, 0.0f);
@@ -153,6 +154,7 @@ TEST(VoicePass, Mode2WithMarksAndFixedSounds) {
     const double added = double(LoadU32(&framed[264])) - double(LoadU32(&plain[264]));
     EXPECT_NEAR(added, 4 * 0.25 * 22050, 0.03 * 22050);
     EXPECT_EQ(b.buffer[size_t(b.length)], 0xFF);  // nothing behind the image without the flag
+    EXPECT_EQ(record.placedEnd, 0u);
 }
 
 TEST(VoicePass, RoomBehindTheImageAndSoundlessPrograms) {
@@ -167,6 +169,7 @@ TEST(VoicePass, RoomBehindTheImageAndSoundlessPrograms) {
     const size_t L = size_t(b.length);
     EXPECT_EQ(Bytes(b.buffer.begin() + L, b.buffer.begin() + L + 4), (Bytes{'p', 'd', 'e', 0}));
     EXPECT_TRUE(std::all_of(b.buffer.begin() + L + 40, b.buffer.end(), [](uint8_t x) { return x == 0xFF; }));
+    EXPECT_EQ(record.placedEnd, L + 40);  // the block head alone
     EXPECT_GT(std::filesystem::file_size(drive / "ZIZodo/Sound/000.ssf"), kPagedImageLimit);
 
     // Music without its file, and speech with nothing to say: no sound (index 0xFFFF).
