@@ -128,6 +128,7 @@ void VoiceRun::Run(std::span<const VoiceProgram> programs, const EncodeProgressF
     // The block and one index word per program must fit behind the image.
     inImage_ = drive_.inImage && image_.writer().limit() >= length_ + kVoiceBlockSize + 4 * programs_ &&
                WriteVoiceBlockHead(image_);
+    if (inImage_) drive_.placedEnd = image_.writer().size();
     auto report = [&](size_t v, float fraction) {
         if (progress) progress({uint32_t(programs_), uint32_t(v), fraction});
     };
@@ -163,8 +164,9 @@ bool VoiceRun::PlaceInImage(const SoundClip& clip, int mode) {
     std::vector<uint8_t> bytes(w.remaining());  // up to the limit, less what is placed
     if (bytes.empty()) return false;
     const int64_t left = WriteSsfFile({}, &clip, bytes.data(), "", bytes.size(), mode);
-    if (left < 0) return false;
-    return w.put_bytes(bytes.data(), bytes.size() - size_t(left));
+    if (left < 0 || !w.put_bytes(bytes.data(), bytes.size() - size_t(left))) return false;
+    drive_.placedEnd = w.size();  // the file writes everything placed so far
+    return true;
 }
 
 // A file that cannot be written leaves the card without that sound; the image is complete.

@@ -20,6 +20,7 @@ struct DriveRecord {
     std::string root;        // the drive's folder (its mount point)
     uint16_t fileCount = 0;  // programs whose sound the pass handled (counted up by it)
     bool inImage = false;    // the sound files also go into the buffer behind the image
+    size_t placedEnd = 0;    // set by the pass: where what it placed behind the image ends (0: nothing placed)
 };
 
 // At most this many characters go to the speech engine at once.

@@ -40,10 +40,22 @@ bool SyncParentFolder(const std::string& path);
 // voice subtypes 2, 3 and 4, else IMC_FILE_SAVE.
 int UDiskSaveCode(uint8_t cardSubtype);
 
-// What the single-screen page gets with IMC_FILE_SAVE_TO: the two files to write.
+// The choices of the "Save Sound Device" combo.
+enum UDiskSoundDevice : uint8_t { kSoundOnBoardFlash = 0, kSoundOnUDisk = 1 };
+
+// What the single-screen page gets with IMC_FILE_SAVE_TO: the two files to write, the
+// drive whose "ZIZodo/Sound" folder receives the speech files, and the two flags of the
+// build. `compile` set: the sounds are compiled into the program file too, and the build
+// gets the large buffer; clear: the smaller one. `soundDevice` kSoundOnBoardFlash: the
+// card copies the sounds behind the image into its flash; kSoundOnUDisk: it plays them
+// from the disk's files only.
 struct UDiskSaveRequest {
     std::string programPath;
     std::string soundPath;
+    std::string root;
+    bool compile = true;
+    uint8_t soundDevice = kSoundOnBoardFlash;
+    bool SoundsInImage() const { return compile && soundDevice == kSoundOnBoardFlash; }
 };
 
 enum class UDiskError {

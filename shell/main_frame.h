@@ -16,6 +16,7 @@
 #include "content/lang.h"
 #include "content/records.h"
 #include "link/transfer.h"
+#include "shell/dlg_preference.h"
 #include "shell/frame_layout.h"
 #include "shell/frame_panes.h"
 #include "shell/relay.h"
@@ -57,6 +58,7 @@ enum FrameCommand : int {
     ID_REMOTE_CONTROL = 32915,
     ID_LRC_EDITOR = 32916,
     ID_CHANGE_PASSWORD = 32968,
+    ID_PREFERENCE = 32980,
 };
 
 // The card commands' modes.
@@ -74,6 +76,8 @@ public:
     CZUDoc& Document() { return doc_; }
     // The vehicle-server session: connected at start-up when the settings name a server.
     ServerSession& Server() { return server_; }
+    // The run's row-colour preferences (Setting > Preference works on it in place).
+    PreferenceBlock& Preferences() { return preferences_; }
     CViewSingle* SinglePage() const { return single_; }
     RSEditorWnd* EditorHost() const { return editorHost_; }
     QWidget* PropertyWindow() const { return property_.widget; }
@@ -139,6 +143,8 @@ private:
     void RunCommand(int id);
     void RelabelMenus();
     void RelabelToolBar();
+    void OnPreference();
+    void OnChangePassword();
     // Card commands (card_commands.cpp).
     void ShowMessage(const std::u16string& text);
     TransferResult RunTransfer(std::vector<uint8_t> buffer, size_t length, CardMode mode, const HardwareParams& screen,
@@ -156,6 +162,7 @@ private:
     Relay relay_;
     CZUDoc doc_;
     ServerSession server_;
+    PreferenceBlock preferences_{};
     QToolBar* toolbar_ = nullptr;
     QLabel* messagePane_ = nullptr;
     QLabel* portPane_ = nullptr;

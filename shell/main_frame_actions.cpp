@@ -5,6 +5,7 @@
 #include <QToolBar>
 
 #include "content/lang.h"
+#include "link/ui/dlg_change_password.h"
 #include "shell/editor_host.h"
 #include "shell/main_frame.h"
 #include "shell/outlook_bar.h"
@@ -50,6 +51,7 @@ const ActionEntry kActions[] = {
     {ID_LANGUAGE_AUTO + 2, &kLangTraditional, kNoLabel, QStyle::SP_CustomBase},
     {ID_LANGUAGE_AUTO + 3, &kLangEnglish, kNoLabel, QStyle::SP_CustomBase},
     {ID_CHANGE_PASSWORD, &kMenuChangePassword, kNoLabel, QStyle::SP_CustomBase},
+    {ID_PREFERENCE, &kMenuPreference, kNoLabel, QStyle::SP_CustomBase},
     {ID_REMOTE_CONTROL, &kMenuRemoteControl, kNoLabel, QStyle::SP_CustomBase},
     {ID_LRC_EDITOR, &kMenuLrcEditor, kNoLabel, QStyle::SP_CustomBase},
     {ID_APP_ABOUT, &kMenuAbout, kNoLabel, QStyle::SP_MessageBoxInformation},
@@ -103,6 +105,7 @@ void CMainFrame::BuildMenus() {
     }
     setting->addMenu(language);
     setting->addAction(AddAction(setting, ID_CHANGE_PASSWORD, kNoLabel));
+    setting->addAction(AddAction(setting, ID_PREFERENCE, kNoLabel));
     QMenu* tool = popup(bar, &kMenuTool);
     tool->addAction(AddAction(tool, ID_REMOTE_CONTROL, kNoLabel));
     tool->addAction(AddAction(tool, ID_LRC_EDITOR, kNoLabel));
@@ -161,11 +164,23 @@ void CMainFrame::RunCommand(int id) {
         case ID_MUSIC: OnMusic(); break;
         case ID_REMOTE_CONTROL: OnRemoteControl(); break;
         case ID_LRC_EDITOR: break;  // the lyric editor has no window
+        case ID_PREFERENCE: OnPreference(); break;
+        case ID_CHANGE_PASSWORD: OnChangePassword(); break;
         default:
             if (id >= ID_LANGUAGE_AUTO && id <= ID_LANGUAGE_AUTO + 3) OnLanguage(uint32_t(id - ID_LANGUAGE_AUTO));
             break;
     }
     UpdateCommandStates();
+}
+
+// ---- the Setting menu's dialogs, on the server session (null socket: no connection) ----
+
+void CMainFrame::OnPreference() {
+    DlgPreference(this, &preferences_, server_.Socket(), &server_.Groups()).exec();
+}
+
+void CMainFrame::OnChangePassword() {
+    DlgChangePassword(this, server_.Socket(), server_.UserId()).exec();
 }
 
 // ---- language ----
@@ -220,7 +235,7 @@ void CMainFrame::UpdateCommandStates() {
     } else {
         for (int id : {int(ID_FILE_NEW), int(ID_FILE_OPEN)}) set(id, true);
     }
-    set(ID_CHANGE_PASSWORD, false);
+    set(ID_CHANGE_PASSWORD, server_.IsConnected());  // the change is a server request
     for (uint32_t i = 0; i < 4; ++i) set(ID_LANGUAGE_AUTO + int(i), true, UiLanguageSetting() == i);
     if (single_) single_->UpdateCommandStates();
 }

@@ -74,6 +74,9 @@ bool ServerSession::ConnectFromSettings(int timeoutMs) {
     const QString host = settings.value(QLatin1String(kServerHostKey)).toString().trimmed();
     bool portIsNumber = false;
     const int port = settings.value(QLatin1String(kServerPortKey)).toString().trimmed().toInt(&portIsNumber);
+    bool idIsNumber = false;
+    const uint id = settings.value(QLatin1String(kServerUserIdKey)).toString().trimmed().toUInt(&idIsNumber);
+    userId_ = idIsNumber && id <= 0xFFFF ? uint16_t(id) : 0;  // anything else is no user
     if (host.isEmpty() || !portIsNumber) {
         Close();
         return false;

@@ -5,7 +5,9 @@
 // the host and port kept in the settings, and only when both are set:
 //   "Server/Host"  a numeric IPv4 or IPv6 address, or "localhost" (names are not looked
 //                  up, so a slow resolver cannot hold up start-up);
-//   "Server/Port"  1 to 65535.
+//   "Server/Port"  1 to 65535;
+//   "Server/UserId" the id of the user the host logged in (0 to 65535, 0 when unset),
+//                  sent with a password change.
 // The connect waits at most kServerConnectTimeoutMs. Without a connection Socket() is
 // null: the vehicle pages stay empty and their server commands report the failure.
 #include <string>
@@ -16,6 +18,7 @@ namespace ledsuite {
 
 inline constexpr char kServerHostKey[] = "Server/Host";
 inline constexpr char kServerPortKey[] = "Server/Port";
+inline constexpr char kServerUserIdKey[] = "Server/UserId";
 inline constexpr int kServerConnectTimeoutMs = 3000;
 
 // A connected, blocking stream socket to host:port, or -1 when the host is not a numeric
@@ -39,12 +42,15 @@ public:
     bool IsConnected() const { return socket_.fd >= 0; }
     // The connected socket, or null when there is no connection.
     const ServerSocket* Socket() const { return IsConnected() ? &socket_ : nullptr; }
+    // The logged-in user's id, read from the settings with the host and port.
+    uint16_t UserId() const { return userId_; }
     GroupTable& Groups() { return groups_; }
     const GroupTable& Groups() const { return groups_; }
 
 private:
     GroupTable groups_;
     ServerSocket socket_;
+    uint16_t userId_ = 0;
 };
 
 }  // namespace ledsuite

@@ -11,6 +11,7 @@
 #include "link/ui/dlg_send_index.h"
 #include "content/program_loader.h"
 #include "content/bytes.h"
+#include "link/udisk_export.h"
 #include "shell/relay.h"
 #include "shell/shell_texts.h"
 #include "toolkit/qt_text.h"
@@ -152,7 +153,7 @@ intptr_t CViewSingle::onInternal(int code, intptr_t arg) {
         case IMC_FILE_SAVE:
             return SaveFile(arg ? reinterpret_cast<const char*>(arg) : "");
         case IMC_FILE_SAVE_TO:
-            return kSaveToUnavailable;
+            return arg ? SaveToDisk(*reinterpret_cast<const UDiskSaveRequest*>(arg)) : kSaveToNotBuilt;
         case IMC_LANGUAGE_CHANGED:
             Relabel();
             return 0;

@@ -21,6 +21,7 @@ class QToolBar;
 namespace ledsuite {
 
 struct HardwareParams;
+struct UDiskSaveRequest;
 class CViewTree;
 class CViewTreeEx;
 
@@ -37,8 +38,10 @@ enum SinglePageCommand : int {
 // Answers of a save (IMC_FILE_SAVE): 0 written; the encoder's negative result or
 // kProgramFileNotWritten (both shown to the user); kSaveCancelled when no name was chosen.
 constexpr int kSaveCancelled = 1;
-// IMC_FILE_SAVE_TO (the USB-disk export's build with sounds) is not served by this page yet.
-constexpr int kSaveToUnavailable = -20;
+// IMC_FILE_SAVE_TO (the USB-disk build with sounds) answers 0 when written, the encoder's
+// negative result, kProgramFileNotWritten, or kSaveToNotBuilt when the sound build did not
+// end with OK.
+constexpr int kSaveToNotBuilt = -20;
 
 class CViewSingle : public QWidget, public InternalTarget {
     Q_OBJECT
@@ -68,6 +71,9 @@ public:
 
     // Saves the active tree (`path` empty: asks for one). See the answers above.
     int SaveFile(std::string path);
+    // Builds the program with its sounds behind the sound-build dialog and writes it to
+    // the request's program path. See the answers above.
+    int SaveToDisk(const UDiskSaveRequest& request);
     // Opens an ".lcs" file or imports an ".xls" workbook (`path` empty: asks for one).
     void OpenFile(std::string path);
     // True for names whose last three characters are "xls" in any case (at least four long).

@@ -12,8 +12,12 @@
 #include "content/program_file.h"
 #include "content/program_file_check.h"
 #include "content/program_image.h"
+#include "content/screen_header.h"
+#include "content/voice_pass.h"
 #include "content/text_codec.h"
 #include "link/link_text.h"
+#include "link/udisk_export.h"
+#include "music/ui/dlg_build_music.h"
 #include "shell/shell_texts.h"
 #include "shell/view_single.h"
 #include "toolkit/qt_text.h"
@@ -47,6 +51,45 @@ int CViewSingle::SaveFile(std::string path) {
     const int result = SaveProgramFile(path, tree.screen(), std::span(image).first(size_t(length)));
     if (result != 0) ShowMessage(FillText(kFileNotWritten(), {Utf8ToWide(path)}));
     return result;
+}
+
+namespace {
+
+// The buffer of a USB-disk build, header area included: room for the sounds behind the
+// image, or the smaller one when they are not compiled into the file.
+constexpr size_t kSaveToCapacity = 0x1000000;
+constexpr size_t kSaveToSmallCapacity = 0x800200;
+
+}  // namespace
+
+int CViewSingle::SaveToDisk(const UDiskSaveRequest& request) {
+    std::vector<uint8_t> file(request.compile ? kSaveToCapacity : kSaveToSmallCapacity, 0xFF);
+    BuildProgramHeader(active_->Programs().screen(), std::span(file).first(kProgramFileHeaderSize));
+    // The worker compiles its own copy: nothing it reads changes under it.
+    const ProgramTree tree = active_->Programs();
+    DriveRecord drive{request.root, 0, request.SoundsInImage()};
+    uint32_t position = 0;
+    const std::span<uint8_t> image = std::span(file).subspan(kProgramFileHeaderSize);
+    // Declared last: its destructor waits for the worker before the buffers above go.
+    DlgBuildMusic build(
+        [&](InternalChannel& progress) {
+            EncodeHooks hooks{MakeVoicePass(drive), ProgressToChannel(progress)};
+            return BuildProgramImage(image.data(), &position, tree, image.size(), hooks);
+        },
+        this);
+    if (build.exec() != QDialog::Accepted) return kSaveToNotBuilt;
+    const int32_t length = build.SpeechResult();
+    if (length < 0) {
+        ShowMessage(FormatEncodeError(length, position));
+        return length;
+    }
+    // The sounds the build placed behind the image belong to the file too.
+    const size_t end = std::max(size_t(length), drive.placedEnd);
+    if (!WriteFileDurable(request.programPath, file.data(), kProgramFileHeaderSize + end)) {
+        ShowMessage(FillText(kFileNotWritten(), {Utf8ToWide(request.programPath)}));
+        return kProgramFileNotWritten;
+    }
+    return 0;
 }
 
 bool CViewSingle::IsExcelName(const std::string& path) {

@@ -171,7 +171,9 @@ void DlgUDisk::SaveSingle(const std::string& root) {
         Tell(UDiskSaveFailedText(), UDiskFolderPath(root), true);
         return;
     }
-    UDiskSaveRequest request{UDiskProgramPath(root, *prefix, cardNumber_->currentIndex()), UDiskSoundPath(root)};
+    UDiskSaveRequest request{UDiskProgramPath(root, *prefix, cardNumber_->currentIndex()), UDiskSoundPath(root), root};
+    request.soundDevice = uint8_t(soundDevice_->currentIndex());
+    request.compile = request.soundDevice == kSoundOnBoardFlash;
     const int code = UDiskSaveCode(tree_->screen().cardSubtype);
     const intptr_t arg = code == IMC_FILE_SAVE ? reinterpret_cast<intptr_t>(request.programPath.c_str())
                                                : reinterpret_cast<intptr_t>(&request);

@@ -89,7 +89,9 @@ TEST(DlgUDisk, SingleModeHandsThePathsOverAndShowsWhatTheSaveGave) {
         Dialog d(subtype, 3);
         EXPECT_EQ(d.dlg.SoundDeviceCombo()->isEnabled(), subtype == 3);
         d.dlg.CardNumberCombo()->setCurrentIndex(7);
+        if (subtype == 3) d.dlg.SoundDeviceCombo()->setCurrentIndex(kSoundOnUDisk);
         std::string path, sound;
+        UDiskSaveRequest flags;
         d.channel.onSend = [&](int code, intptr_t arg) -> intptr_t {
             if (code == IMC_FILE_SAVE) {
                 path = reinterpret_cast<const char*>(arg);
@@ -98,6 +100,7 @@ TEST(DlgUDisk, SingleModeHandsThePathsOverAndShowsWhatTheSaveGave) {
             const auto* r = reinterpret_cast<const UDiskSaveRequest*>(arg);
             path = r->programPath;
             sound = r->soundPath;
+            flags = *r;
             return subtype == 4 ? -20 : 0;  // the page could not write it
         };
         d.dlg.SaveButton()->click();
@@ -106,6 +109,11 @@ TEST(DlgUDisk, SingleModeHandsThePathsOverAndShowsWhatTheSaveGave) {
         EXPECT_EQ(path, disk.root() + "/ZIZodo/40k007.lcs");
         if (subtype >= 2 && subtype <= 4) {
             EXPECT_EQ(sound, disk.root() + "/ZIZodo/zusound.ssf");
+            EXPECT_EQ(flags.root, disk.root());
+            // "UDisk" keeps the sounds out of the program file; the other modes put them in.
+            EXPECT_EQ(flags.soundDevice, subtype == 3 ? kSoundOnUDisk : kSoundOnBoardFlash);
+            EXPECT_EQ(flags.SoundsInImage(), subtype != 3);
+            EXPECT_EQ(flags.compile, subtype != 3);
         }
         EXPECT_EQ(d.shown.texts[0], (subtype == 4 ? u"Save to usb disk failed" : u"Save to usb disk successfully") +
                                         std::u16string(u"\r\n") + Utf8ToWide(path));

@@ -6,6 +6,9 @@
 #include <fstream>
 
 #include <QApplication>
+#include <QComboBox>
+#include <QPushButton>
+#include <QTimer>
 #include <QInputMethodEvent>
 #include <QTest>
 #include <QToolBar>
@@ -18,7 +21,11 @@
 #include "content/program_image.h"
 #include "content/screen_header.h"
 #include "content/settings.h"
+#include "content/text_codec.h"
+#include "toolkit/message_box.h"
 #include "editors/ui/edit_ctrl.h"
+#include "link/udisk_export.h"
+#include "link/ui/dlg_udisk.h"
 #include "editors/ui/edit_ex.h"
 #include "shell/card_commands.h"
 #include "shell/editor_host.h"
@@ -206,6 +213,91 @@ TEST(ShellFiles, ExcelImportFromAWorkbook) {
     a.Page().OpenFile(a.env.Path("bad.xls"));
     EXPECT_EQ(a.shown.Last(), u"Can not open db!");
     EXPECT_EQ(a.shown.captions.back(), u"error");
+}
+
+// A USB disk as a folder: the frame's tree saved through the export dialog's single mode.
+struct UDiskRig {
+    App a;
+    std::string root = a.env.Path("disk");
+    std::vector<std::u16string> told;
+    UDiskRig() {
+        fs::create_directories(root);
+        setenv("LEDSUITE_REMOVABLE_ROOTS", root.c_str(), 1);
+        a.AddProgram(u"Hello there.");
+        a.Programs().screen().cardType = 2;  // model prefix "20k"
+        a.Programs().SetProgramKind(0, 0, 2 + 2);  // speech, voice index 2
+    }
+    ~UDiskRig() { unsetenv("LEDSUITE_REMOVABLE_ROOTS"); }
+    // Saves as card number `number` with the sound device `device`; the file's bytes.
+    std::vector<uint8_t> Save(uint8_t subtype, int number, int device = 0) {
+        a.Programs().screen().cardSubtype = subtype;
+        DlgUDisk dlg(&a.Programs(), &a.Frame().Channel(), &a.Frame());
+        dlg.SetMessageSink([this](const std::u16string& text, const std::u16string&, uint32_t) {
+            told.push_back(text);
+            return IDOK;
+        });
+        dlg.show();
+        dlg.CardNumberCombo()->setCurrentIndex(number);
+        dlg.SoundDeviceCombo()->setCurrentIndex(device);
+        dlg.SaveButton()->click();
+        return Read(UDiskProgramPath(root, "20k", number));
+    }
+    std::string Sound(int index) const { return root + "/ZIZodo/Sound/00" + std::to_string(index) + ".ssf"; }
+};
+
+// The header area and the image behind it (its length in its first word) load back into
+// a tree with the one program; what follows the image is the card's, not the loader's.
+void ExpectLoadsBack(const std::vector<uint8_t>& file) {
+    ASSERT_GT(file.size(), kProgramFileHeaderSize + 20);
+    const size_t end = kProgramFileHeaderSize + LoadU32(&file[kProgramFileHeaderSize]);
+    ASSERT_LE(end, file.size());
+    ProgramTree back;
+    LoadProgramFile(back, std::span(file).first(end));
+    ASSERT_EQ(back.sets().size(), 1u);
+    EXPECT_EQ(Text(*back.sets()[0].programs[0].record), u"Hello there.");
+}
+
+TEST(ShellUDisk, VoiceScreenSavesItsProgramAndSoundsThroughTheBuildDialog) {
+    UDiskRig r;
+    // Subtype 0 has no sounds: the plain save, no sound folder.
+    std::vector<uint8_t> file = r.Save(0, 1);
+    EXPECT_EQ(r.told.back(), u"Save to usb disk successfully\r\n" + Utf8ToWide(UDiskProgramPath(r.root, "20k", 1)));
+    ASSERT_GT(file.size(), kProgramFileHeaderSize);
+    EXPECT_EQ(file.size(), kProgramFileHeaderSize + LoadU32(&file[kProgramFileHeaderSize]));
+    EXPECT_FALSE(fs::exists(r.root + "/ZIZodo/Sound"));
+
+    // Subtype 3, sounds in the on-board flash: the speech file, and its copy behind the image.
+    file = r.Save(3, 0);
+    EXPECT_EQ(r.told.back(), u"Save to usb disk successfully\r\n" + Utf8ToWide(UDiskProgramPath(r.root, "20k", 0)));
+    ExpectLoadsBack(file);
+    const std::vector<uint8_t> sound = Read(r.Sound(0));
+    ASSERT_GT(sound.size(), 512u);
+    EXPECT_EQ(std::vector<uint8_t>(sound.begin() + 2, sound.begin() + 6), (std::vector<uint8_t>{'k', 'i', 'p', 0}));
+    EXPECT_EQ(std::vector<uint8_t>(sound.begin() + 258, sound.begin() + 262), (std::vector<uint8_t>{'s', 'f', 'h', 0}));
+    const size_t end = kProgramFileHeaderSize + LoadU32(&file[kProgramFileHeaderSize]);
+    ASSERT_EQ(file.size(), end + 40 + sound.size());
+    EXPECT_EQ(std::vector<uint8_t>(file.begin() + long(end), file.begin() + long(end) + 4),
+              (std::vector<uint8_t>{'p', 'd', 'e', 0}));
+    EXPECT_TRUE(std::equal(sound.begin() + 256, sound.end(), file.begin() + long(end + 40 + 256)));
+
+    // Sounds kept on the disk only: the file ends with the image.
+    file = r.Save(3, 2, kSoundOnUDisk);
+    ExpectLoadsBack(file);
+    EXPECT_EQ(file.size(), kProgramFileHeaderSize + LoadU32(&file[kProgramFileHeaderSize]));
+}
+
+TEST(ShellUDisk, BuildClosedWithoutOkOrFailedEncodeWritesNothing) {
+    UDiskRig r;
+    QTimer::singleShot(0, [] {
+        if (QWidget* modal = QApplication::activeModalWidget()) static_cast<QDialog*>(modal)->done(QDialog::Rejected);
+    });
+    EXPECT_TRUE(r.Save(3, 5).empty());
+    EXPECT_EQ(r.told.back(), u"Save to usb disk failed\r\n" + Utf8ToWide(UDiskProgramPath(r.root, "20k", 5)));
+    // A program without content: the encoder's message, then the failure.
+    r.a.Programs().program(0, 0)->record->content.cells[0] = TextCell();
+    EXPECT_TRUE(r.Save(3, 6).empty());
+    EXPECT_EQ(r.a.shown.Last(), FormatEncodeError(kEncodeEmptyProgram, 0));
+    EXPECT_EQ(r.told.back(), u"Save to usb disk failed\r\n" + Utf8ToWide(UDiskProgramPath(r.root, "20k", 6)));
 }
 
 TEST(ShellCard, SendAndUploadEndInTheRightMessages) {

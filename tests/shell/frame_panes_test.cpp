@@ -11,13 +11,18 @@
 
 #include <chrono>
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QLineEdit>
+#include <QTimer>
 #include <QSettings>
 #include <QTabWidget>
 #include <QToolBox>
 
+#include "link/ui/dlg_change_password.h"
 #include "music/playlist.h"
 #include "music/ui/music_ctrl.h"
+#include "shell/dlg_preference.h"
 #include "shell/editor_host.h"
 #include "shell/list_view_car_info.h"
 #include "shell/list_view_program_edit.h"
@@ -30,6 +35,7 @@
 #include "shell/zu_app.h"
 #include "shell/zu_view.h"
 #include "tests/link/fake_server.h"
+#include "tests/qt_main/qt_test_util.h"
 #include "tests/shell/shell_test_util.h"
 #include "toolkit/list_ctrl.h"
 #include "toolkit/view_tree.h"
@@ -229,6 +235,70 @@ TEST(ServerSession, ConnectsAtStartUpToTheServerInTheSettingsAndTheGroupPageUplo
     EXPECT_NE(session.Socket(), nullptr);
     session.Close();
     EXPECT_EQ(session.Socket(), nullptr);
+}
+
+// Triggers a frame command and runs `inside` on the modal dialog it opens (of type D),
+// which is then closed; false when no such dialog opened.
+template <class D>
+bool WithDialogOf(CMainFrame& frame, int id, const std::function<void(D&)>& inside) {
+    bool opened = false;
+    QTimer::singleShot(0, [&] {
+        auto* dlg = qobject_cast<D*>(QApplication::activeModalWidget());
+        if (!dlg) return;
+        opened = true;
+        inside(*dlg);
+        if (dlg->isVisible()) dlg->done(QDialog::Rejected);
+    });
+    frame.Trigger(id);
+    return opened;
+}
+
+TEST(SettingMenu, PreferenceWorksOnTheRunsBlockAndPasswordNeedsAServer) {
+    FullApp a;
+    a.Frame().OnLanguage(3);
+    EXPECT_FALSE(a.Frame().Commands(ID_CHANGE_PASSWORD).front()->isEnabled());
+    EXPECT_TRUE(a.Frame().Commands(ID_PREFERENCE).front()->isEnabled());
+    EXPECT_EQ(a.Frame().Commands(ID_PREFERENCE).front()->text(), QString("Preference"));
+    EXPECT_TRUE(WithDialogOf<DlgPreference>(a.Frame(), ID_PREFERENCE, [](DlgPreference& dlg) {
+        EXPECT_EQ(dlg.Combo(1328)->currentIndex(), 0);  // a block of zeros at start
+        emit dlg.Combo(1328)->activated(5);
+    }));
+    EXPECT_EQ(a.Frame().Preferences()[4], 5);  // combo 1328 holds byte 4
+    int shown = -1;
+    EXPECT_TRUE(WithDialogOf<DlgPreference>(a.Frame(), ID_PREFERENCE,
+                                            [&](DlgPreference& dlg) { shown = dlg.Combo(1328)->currentIndex(); }));
+    EXPECT_EQ(shown, 5);  // the block lives on between openings
+}
+
+TEST(SettingMenu, ChangePasswordGoesToTheServerWithTheUserId) {
+    LoopbackPort server(true);
+    FullApp a([&](QSettings& s) {
+        SetServer(s, "127.0.0.1", server.port);
+        s.setValue(kServerUserIdKey, 42);
+    });
+    ASSERT_TRUE(a.Frame().Server().IsConnected());
+    EXPECT_EQ(a.Frame().Server().UserId(), 42);
+    a.Frame().OnLanguage(3);
+    const int peer = server.Accept();
+    ASSERT_GE(peer, 0);
+    FakeServer answers(peer, {ServerReply(kReplyAccepted)});
+    ASSERT_TRUE(a.Frame().Commands(ID_CHANGE_PASSWORD).front()->isEnabled());
+    QString told;
+    EXPECT_TRUE(WithDialogOf<DlgChangePassword>(a.Frame(), ID_CHANGE_PASSWORD, [&](DlgChangePassword& dlg) {
+        dlg.OldEdit()->setText("old");
+        dlg.NewEdit()->setText("abcdef");
+        dlg.ConfirmEdit()->setText("abcdef");
+        AnswerNextBox([&](CMessageBoxFx* box) {
+            told = box->TextLabel()->text();
+            box->done(IDOK);
+        });
+        dlg.accept();
+        WaitUntil([&] { return !told.isEmpty(); });
+    }));
+    EXPECT_EQ(told, "Change password succeeded");
+    const auto requests = answers.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0][22] | requests[0][23] << 8, 42);
 }
 
 TEST(ServerSession, RefusedUnreachableAndBadAddressesFailWithinTheTimeOut) {

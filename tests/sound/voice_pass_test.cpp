@@ -130,6 +130,7 @@ TEST(VoicePass, Mode1FileAndTheCopyBehindTheImage) {
     const uint8_t* copy = &b.buffer[L + 40];
     EXPECT_TRUE(std::equal(file.begin() + 256, file.end(), copy + 256));  // same sound, no stem
     EXPECT_EQ(b.buffer[L + 40 + file.size()], 0xFF);
+    EXPECT_EQ(record.placedEnd, L + 40 + file.size());  // the end a program file keeps
     // Reports: the program's start, then one per piece, the last at 1.
     ASSERT_EQ(b.reports.size(), 4u);
     EXPECT_EQ(b.reports.front().fraction, 0.0f);
@@ -153,6 +154,7 @@ TEST(VoicePass, Mode2WithMarksAndFixedSounds) {
     const VoiceBuild b = BuildWithVoice(tree, record, kImageLimit);
     unsetenv("LEDSUITE_RESOURCES");
     EXPECT_EQ(record.fileCount, 2);
+    EXPECT_EQ(record.placedEnd, 0u);  // nothing placed behind the image without the flag
     const Bytes framed = ReadAll(drive / "ZIZodo/Sound/000.ssf");
     for (const Bytes* f : {&plain, &framed}) {
         ASSERT_GT(f->size(), 1024u);
@@ -197,6 +199,7 @@ TEST(VoicePass, RoomBehindTheImageAndSoundlessPrograms) {
     VoiceBuild b = BuildWithVoice(tree, record, kPagedImageLimit);
     ASSERT_GT(b.length, 0);
     const size_t L = size_t(b.length);
+    EXPECT_EQ(record.placedEnd, L + 40);  // the block head alone: the sound did not fit
     EXPECT_EQ(Bytes(b.buffer.begin() + L, b.buffer.begin() + L + 4), (Bytes{'p', 'd', 'e', 0}));
     EXPECT_TRUE(std::all_of(b.buffer.begin() + L + 40, b.buffer.end(), [](uint8_t x) { return x == 0xFF; }));
     EXPECT_GT(std::filesystem::file_size(drive / "ZIZodo/Sound/000.ssf"), kPagedImageLimit);
