@@ -21,9 +21,11 @@ const LangText kFileDamaged{{u"节目文件已损坏。", u"節目檔案已損�
 const LangText kCrcWarning{{u"节目文件的校验和不符，节目可能已损坏。", u"節目檔案的校驗和不符，節目可能已損壞。",
                             u"The program file's checksum does not match; its programs may be damaged."}};
 
+// Bytes may follow the image: a USB-disk export with the sounds in the card's flash puts
+// them behind it. The image itself must be whole.
 ProgramFileError CheckImage(std::span<const uint8_t> image, bool& crcMismatch) {
     const uint32_t length = LoadU32(image.data());
-    if (length < kMinImage || length != image.size()) return ProgramFileError::ImageLength;
+    if (length < kMinImage || length > image.size()) return ProgramFileError::ImageLength;
     if (LoadU16(image.data() + length - 4) != kImageEndMark) return ProgramFileError::ImageEndMark;
     crcMismatch = LoadU16(image.data() + length - 2) != Crc16Modbus(length - 2, image.data());
     return ProgramFileError::None;
@@ -44,6 +46,7 @@ ProgramFileCheck CheckProgramFile(std::span<const uint8_t> file) {
     } else if (file.size() >= kProgramFileMinImageFile) {
         check.hasImage = true;
         check.error = CheckImage(file.subspan(kProgramFileHeaderSize), check.crcMismatch);
+        if (check.error == ProgramFileError::None) check.imageLength = LoadU32(file.data() + kProgramFileHeaderSize);
     }
     return check;
 }

@@ -24,6 +24,7 @@ struct ProgramFileCheck {
     ProgramFileError error = ProgramFileError::None;
     bool hasImage = false;     // the file is long enough to carry programs
     bool crcMismatch = false;  // the image's CRC differs from its bytes (the file still loads)
+    uint32_t imageLength = 0;  // the image's own length word; bytes after it (sounds) are not the image
 };
 
 ProgramFileCheck CheckProgramFile(std::span<const uint8_t> file);

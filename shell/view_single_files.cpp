@@ -125,6 +125,7 @@ void CViewSingle::OpenProgramFile(const std::string& path) {
         return;
     }
     if (check.crcMismatch) ShowMessage(ProgramFileCrcWarning());
+    if (check.hasImage) file.resize(kProgramFileHeaderSize + check.imageLength);  // sounds behind it stay out
     LoadProgramFile(active_->Programs(), file);
     active_->Rebuild();
     active_->setCurrentItem(active_->ScreenItem());

@@ -46,9 +46,10 @@ TEST(ProgramFileCheck, RefusesBadHeadersSizesAndImagesAndOnlyWarnsOnTheCrc) {
     EXPECT_EQ(check(with(61, 0xFF)).error, ProgramFileError::HeaderEndMark);
     EXPECT_EQ(check(with(16, 0x55)).error, ProgramFileError::None);  // the USB-disk export's byte
     EXPECT_EQ(check({good.begin(), good.end() - 1}).error, ProgramFileError::ImageLength);
-    auto longer = good;
-    longer.push_back(0);
-    EXPECT_EQ(check(longer).error, ProgramFileError::ImageLength);
+    auto longer = good;  // sounds behind the image (a USB-disk export): the image is still whole
+    longer.insert(longer.end(), {'p', 'd', 'e', 0});
+    EXPECT_EQ(check(longer).error, ProgramFileError::None);
+    EXPECT_EQ(check(longer).imageLength, good.size() - 0x200);
     auto tiny = std::vector<uint8_t>(good.begin(), good.begin() + 0x200 + 20);
     StoreU32(tiny.data() + 0x200, 12);
     EXPECT_EQ(check(tiny).error, ProgramFileError::ImageLength);

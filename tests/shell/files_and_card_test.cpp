@@ -284,6 +284,13 @@ TEST(ShellUDisk, VoiceScreenSavesItsProgramAndSoundsThroughTheBuildDialog) {
     file = r.Save(3, 2, kSoundOnUDisk);
     ExpectLoadsBack(file);
     EXPECT_EQ(file.size(), kProgramFileHeaderSize + LoadU32(&file[kProgramFileHeaderSize]));
+
+    // File > Open of the first disk file takes the image and leaves the sounds behind it.
+    const size_t sets = r.a.Programs().sets().size();
+    r.a.chosen = QString::fromStdString(UDiskProgramPath(r.root, "20k", 0));
+    r.a.Frame().Trigger(ID_FILE_OPEN);
+    ASSERT_EQ(r.a.Programs().sets().size(), sets + 1);
+    EXPECT_EQ(Text(*r.a.Programs().sets().back().programs[0].record), u"Hello there.");
 }
 
 TEST(ShellUDisk, BuildClosedWithoutOkOrFailedEncodeWritesNothing) {
