@@ -27,10 +27,8 @@ TEST(HardwareGridRules, ModelOptionsMapBothWays) {
         EXPECT_EQ(std::tuple(int(m.type), int(m.subtype)), std::tuple(type, subtype)) << option;
         EXPECT_EQ(ModelOptionOf(uint8_t(type), uint8_t(subtype)), option);
     }
-    EXPECT_EQ(ModelOptionOf(2, 3), 2);   // type 2, subtype neither 6 nor 7
-    EXPECT_EQ(ModelOptionOf(4, 3), 18);  // stored back as subtype 6
-    EXPECT_EQ(ModelOfOption(18).subtype, 6);
-    EXPECT_EQ(ModelOptionOf(5, 9), 20);
+    // type 2 with a subtype neither 6 nor 7; type 4 (stored back as subtype 6); type 5
+    EXPECT_EQ(std::tuple(ModelOptionOf(2, 3), ModelOptionOf(4, 3), ModelOptionOf(5, 9)), std::tuple(2, 18, 20));
     EXPECT_EQ(ModelOfOption(-1).type, 3);
     EXPECT_EQ(ModelOptionTexts().size(), size_t(kModelOptionCount));
 }
@@ -50,9 +48,7 @@ TEST(HardwareGridRules, ColourFontChipAndDataFlowOptions) {
     EXPECT_EQ(FontChipOptionTexts()[8], u"GB16S2W4");
     EXPECT_EQ(FontChipOptionTexts()[14], u"UNI64S4W1");
 
-    EXPECT_EQ(DataFlowOptionOf(0xFF), 27);
-    EXPECT_EQ(DataFlowOfOption(27), 0xFF);
-    EXPECT_EQ(DataFlowOfOption(26), 26);
+    EXPECT_EQ(std::tuple(DataFlowOptionOf(0xFF), DataFlowOfOption(27), DataFlowOfOption(26)), std::tuple(27, 0xFF, 26));
     EXPECT_EQ(DataFlowOptionTexts().size(), size_t(kDataFlowOptionCount));
 }
 
@@ -85,12 +81,9 @@ TEST(HardwareGridRules, GridValuesStoreBackWithTheSubtypeRules) {
     hw.timedBrightness[3] = uint32_t(PackTime(1, 2, 4)) | 7u << 16;
     hw.switchOffTime = PackTime(22, 0, 0);
     HardwareGridValues v = GridValuesOf(hw);
-    EXPECT_EQ(v.model, 3);
-    EXPECT_EQ(std::tuple(v.oeLevel, v.dataLevel, v.hblank), std::tuple(1, 0, 1));
-    EXPECT_EQ(v.timedTime[0], PackTime(11, 16, 0));
-    EXPECT_EQ(v.timedLevel[0], 255);
-    EXPECT_EQ(v.timedLevel[3], 7);
-    EXPECT_EQ(v.powerOff, PackTime(22, 0, 0));
+    EXPECT_EQ(std::tuple(v.model, v.oeLevel, v.dataLevel, v.hblank), std::tuple(3, 1, 0, 1));
+    EXPECT_EQ(std::tuple(v.timedTime[0], v.timedLevel[0], v.timedLevel[3], v.powerOff),
+              std::tuple(PackTime(11, 16, 0), 255, 7, PackTime(22, 0, 0)));
     HardwareParams back = hw;
     back.width = 1;
     StoreGridValues(v, back);
@@ -112,24 +105,22 @@ TEST(HardwareGridRules, GridValuesStoreBackWithTheSubtypeRules) {
 
 TEST(HardwareGridRules, SizeLimitsInOrder) {
     HardwareParams hw;
-    hw.cardType = 3;
-    hw.colorCode = 17;
     auto check = [&](int w, int h) {
         hw.width = uint16_t(w);
         hw.height = uint16_t(h);
         return CheckCardSize(hw);
     };
-    EXPECT_EQ(check(0, 5000), SizeCheck::Zero);
-    EXPECT_EQ(check(1281, 16), SizeCheck::WidthOut);
-    EXPECT_EQ(check(1280, 129), SizeCheck::HeightOut);
-    EXPECT_EQ(check(1280, 32), SizeCheck::TwoTone);
-    hw.colorCode = 5;
-    EXPECT_EQ(check(1280, 32), SizeCheck::Ok);
-    hw.cardType = 9;  // as type 0
-    EXPECT_EQ(check(257, 8), SizeCheck::WidthOut);
-    hw.cardType = 5;
-    EXPECT_EQ(check(2048, 64), SizeCheck::Ok);
-    EXPECT_EQ(check(2048, 257), SizeCheck::HeightOut);
+    // type, colour, width, height -> the first limit broken (type 9 counts as type 0)
+    const std::tuple<int, int, int, int, SizeCheck> cases[] = {
+        {3, 17, 0, 5000, SizeCheck::Zero},     {3, 17, 1281, 16, SizeCheck::WidthOut},
+        {3, 17, 1280, 129, SizeCheck::HeightOut}, {3, 17, 1280, 32, SizeCheck::TwoTone},
+        {3, 5, 1280, 32, SizeCheck::Ok},       {9, 5, 257, 8, SizeCheck::WidthOut},
+        {5, 5, 2048, 64, SizeCheck::Ok},       {5, 5, 2048, 257, SizeCheck::HeightOut}};
+    for (auto [type, colour, w, h, result] : cases) {
+        hw.cardType = uint8_t(type);
+        hw.colorCode = uint8_t(colour);
+        EXPECT_EQ(check(w, h), result) << type << " " << w << "x" << h;
+    }
     SetUiLanguage(3);
     EXPECT_EQ(std::u16string(SizeCheckMessage(SizeCheck::TwoTone)()), u"Please halve the width or the height in two-tone");
     EXPECT_EQ(std::u16string(SizeCheckMessage(SizeCheck::Zero)()), u"The width or the height could not be zero");
@@ -141,14 +132,12 @@ TEST(HardwareGridRules, ChangeTestAndSubtypeItems) {
     b.cardId = 9;
     b.comIndex = 3;
     EXPECT_FALSE(HardwareChanged(a, b));
-    b.dataFlow = 4;
-    EXPECT_TRUE(HardwareChanged(a, b));
-    b = a;
-    b.soundMode = 1;
-    EXPECT_TRUE(HardwareChanged(a, b));
-    b = a;
-    b.fontChip = 2;
-    EXPECT_TRUE(HardwareChanged(a, b));
+    for (auto change : {+[](HardwareParams& h) { h.dataFlow = 4; }, +[](HardwareParams& h) { h.soundMode = 1; },
+                        +[](HardwareParams& h) { h.fontChip = 2; }}) {
+        b = a;
+        change(b);
+        EXPECT_TRUE(HardwareChanged(a, b));
+    }
 
     // subtype -> voice, font chip, file system and page size
     const std::tuple<int, bool, bool, bool> table[] = {
@@ -206,12 +195,11 @@ TEST(HardwareGridRules, ReadBlockNeedsAHeaderAndKeepsTheScreensOtherFields) {
 }
 
 TEST(HardwareGridRules, SerialPortsAndPassword) {
-    EXPECT_EQ(SerialPortOptionTexts(2, 0).size(), 19u);
+    EXPECT_EQ(std::tuple(SerialPortOptionTexts(2, 0).size(), SerialPortOptionTexts(0, 24).size()),
+              std::tuple(19u, 25u));
     EXPECT_EQ(SerialPortOptionTexts(22, 0).back(), u"COM22");
-    EXPECT_EQ(SerialPortOptionTexts(0, 24).size(), 25u);
     EXPECT_EQ(SerialPortOptionTexts(0, 0)[0], u"COM1");
-    EXPECT_EQ(CheckServicePassword(u""), PasswordCheck::Empty);
-    EXPECT_EQ(CheckServicePassword(u"169"), PasswordCheck::Wrong);
-    EXPECT_EQ(CheckServicePassword(u"1680"), PasswordCheck::Wrong);
-    EXPECT_EQ(CheckServicePassword(kServicePassword), PasswordCheck::Ok);
+    for (auto [typed, result] : {std::pair{u"", PasswordCheck::Empty}, {u"169", PasswordCheck::Wrong},
+                                 {u"1680", PasswordCheck::Wrong}, {kServicePassword, PasswordCheck::Ok}})
+        EXPECT_EQ(CheckServicePassword(typed), result);
 }

@@ -1,8 +1,8 @@
 // A/D value, counter and timer dialog rules.
 #include "editors/item_rules.h"
 
-#include <cmath>
 #include <limits>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -34,51 +34,37 @@ TEST(AdcRules, ListShowsValidStoredRowsPackedFromTheTop) {
     field->rows[3] = Row(10, 4096).row;
     field->rows[16] = Row(1, 2).row;     // past the 16 rows the list walks
     const auto list = AdcListFromField(*field);
-    EXPECT_EQ(list[0].row.x2, 10);
-    EXPECT_TRUE(list[0].checked);
-    EXPECT_EQ(list[1].row.x1, 10);
-    EXPECT_EQ(list[1].row.x2, 4096);
-    EXPECT_TRUE(list[1].checked);
-    EXPECT_FALSE(list[2].checked);
-    EXPECT_EQ(list[2].row.x2, 0);
+    EXPECT_EQ(std::tuple(list[0].row.x2, list[0].checked), std::tuple(10, true));
+    EXPECT_EQ(std::tuple(list[1].row.x1, list[1].row.x2, list[1].checked), std::tuple(10, 4096, true));
+    EXPECT_EQ(std::tuple(list[2].row.x2, list[2].checked), std::tuple(0, false));
 }
 
 TEST(AdcRules, ChecksComeInTheirOrderWithTheirMessages) {
-    AdcDialogValues v = GoodValues();
-    EXPECT_EQ(CheckAdcValues(v), AdcCheck::Ok);
-    EXPECT_STREQ(reinterpret_cast<const char*>(AdcCheckMessage(AdcCheck::Ok)), "");
-
-    AdcDialogValues noDigits = v;
-    noDigits.intDigits = noDigits.decimals = 0;
-    noDigits.rows.clear();  // the digit check comes before the list checks
-    EXPECT_EQ(CheckAdcValues(noDigits), AdcCheck::NoDigits);
-    EXPECT_EQ(std::u16string(AdcCheckMessage(AdcCheck::NoDigits)), u"整数位数和小数位数不能同时为零");
-
-    AdcDialogValues empty = v;
-    empty.rows.clear();
-    EXPECT_EQ(CheckAdcValues(empty), AdcCheck::NoRows);
-
-    AdcDialogValues bothBad = v;
-    bothBad.rows.push_back(Row(7, 7));     // X1 not below X2 ...
-    bothBad.rows.push_back(Row(0, 5000));  // ... comes before the later X2 fault
-    EXPECT_EQ(CheckAdcValues(bothBad), AdcCheck::X1NotBelowX2);
-    EXPECT_EQ(std::u16string(AdcCheckMessage(AdcCheck::X1NotBelowX2)), u"X1应小于X2");
-
-    AdcDialogValues over = v;
-    over.rows.insert(over.rows.begin(), Row(0, 5000));
-    over.rows.push_back(Row(9, 3));
-    EXPECT_EQ(CheckAdcValues(over), AdcCheck::X2Above4096);
-    EXPECT_EQ(std::u16string(AdcCheckMessage(AdcCheck::X2Above4096)), u"X2不能大于4096");
-
-    AdcDialogValues decimalsOnly = v;  // one of the two counts is enough
-    decimalsOnly.intDigits = 0;
-    EXPECT_EQ(CheckAdcValues(decimalsOnly), AdcCheck::Ok);
-
-    AdcDialogValues unchecked = v;
-    for (auto& r : unchecked.rows) r.checked = false;
-    unchecked.rows.push_back(Row(9, 3, false));  // unchecked rows are not looked at
-    EXPECT_EQ(CheckAdcValues(unchecked), AdcCheck::NoRows);
-    EXPECT_EQ(std::u16string(AdcCheckMessage(AdcCheck::NoRows)), u"请输入参数");
+    using V = AdcDialogValues;
+    // Each case changes the good values; the first check that fails (in this order) is told.
+    const struct { void (*change)(V&); AdcCheck check; std::u16string_view message; } cases[] = {
+        {[](V&) {}, AdcCheck::Ok, u""},
+        // the digit check comes before the list checks
+        {[](V& v) { v.intDigits = v.decimals = 0, v.rows.clear(); }, AdcCheck::NoDigits,
+         u"整数位数和小数位数不能同时为零"},
+        {[](V& v) { v.rows.clear(); }, AdcCheck::NoRows, u"请输入参数"},
+        // X1 not below X2 comes before a later X2 fault
+        {[](V& v) { v.rows.push_back(Row(7, 7)), v.rows.push_back(Row(0, 5000)); }, AdcCheck::X1NotBelowX2,
+         u"X1应小于X2"},
+        {[](V& v) { v.rows.insert(v.rows.begin(), Row(0, 5000)), v.rows.push_back(Row(9, 3)); }, AdcCheck::X2Above4096,
+         u"X2不能大于4096"},
+        {[](V& v) { v.intDigits = 0; }, AdcCheck::Ok, u""},  // one of the two counts is enough
+        // unchecked rows are not looked at
+        {[](V& v) { for (auto& r : v.rows) r.checked = false; v.rows.push_back(Row(9, 3, false)); }, AdcCheck::NoRows,
+         u"请输入参数"},
+    };
+    for (const auto& c : cases) {
+        V v = GoodValues();
+        c.change(v);
+        const AdcCheck check = CheckAdcValues(v);
+        EXPECT_EQ(check, c.check) << (&c - cases);
+        EXPECT_EQ(AdcCheckMessage(check), c.message) << (&c - cases);
+    }
 }
 
 TEST(AdcRules, ApplyWritesTheWholeFieldKeepingTheAttribute) {
@@ -92,37 +78,29 @@ TEST(AdcRules, ApplyWritesTheWholeFieldKeepingTheAttribute) {
     v.fillZero = true;
     v.number = 300;
     ApplyAdcValues(v, *field);
-    EXPECT_EQ(field->attr, 0x12345678u);
-    EXPECT_EQ(field->reserved, 0);
-    EXPECT_EQ(field->channel, 15);
-    EXPECT_EQ(field->flags, 3);
-    EXPECT_EQ(field->digitFormat, 0x32);  // 3 integer digits, 2 decimals
-    EXPECT_EQ(field->number, 300);
+    // 3 integer digits and 2 decimals make 0x32
+    EXPECT_EQ(std::tuple(field->attr, field->reserved, field->channel, field->flags, field->digitFormat, field->number),
+              std::tuple(0x12345678u, 0, 15, 3, 0x32, 300));
     EXPECT_EQ(field->rows[0].x2, 100);
     EXPECT_EQ(field->rows[1].x1, 100);  // the unchecked row is skipped
-    EXPECT_EQ(field->rows[2].x2, 0);
-    EXPECT_EQ(field->rows[5].x2, 0);
+    EXPECT_EQ(std::tuple(field->rows[2].x2, field->rows[5].x2), std::tuple(0, 0));
     // The dialog reads the same values back.
     const AdcDialogValues back = AdcValuesFromField(*field);
-    EXPECT_EQ(back.intDigits, 3);
-    EXPECT_EQ(back.decimals, 2);
-    EXPECT_TRUE(back.showSign && back.fillZero);
-    EXPECT_EQ(back.rows.size(), 16u);
+    EXPECT_EQ(std::tuple(back.intDigits, back.decimals, back.showSign, back.fillZero, back.rows.size()),
+              std::tuple(3, 2, true, true, 16u));
     EXPECT_EQ(back.rows[1].row.x2, 4096);
 }
 
 TEST(AdcRules, CellTextsParseTheirLeadingNumber) {
     AdcCalibration row;
     SetAdcCell(row, 5, u"12abc");
-    EXPECT_EQ(row.x1, 12);
-    EXPECT_EQ(AdcCellText(row, 5), u"12");
+    EXPECT_EQ(std::tuple(row.x1, AdcCellText(row, 5)), std::tuple(uint16_t(12), std::u16string(u"12")));
     SetAdcCell(row, 6, u"70000");  // held to 16 bits
     EXPECT_EQ(row.x2, 65535);
     SetAdcCell(row, 6, u"-3");
     EXPECT_EQ(row.x2, 0);
     SetAdcCell(row, 2, u"2.5e");
-    EXPECT_FLOAT_EQ(row.b, 2.5f);
-    EXPECT_EQ(AdcCellText(row, 2), u"2.500000");
+    EXPECT_EQ(std::tuple(row.b, AdcCellText(row, 2)), std::tuple(2.5f, std::u16string(u"2.500000")));
     SetAdcCell(row, 1, u"1e300");  // held to what a float keeps
     EXPECT_EQ(row.a, std::numeric_limits<float>::max());
     SetAdcCell(row, 4, u"x");
@@ -140,35 +118,26 @@ TEST(AdcRules, CellTextsParseTheirLeadingNumber) {
 }
 
 TEST(CounterRules, ParseDecimalText) {
-    ParsedDecimal p = ParseDecimalText(u"-12.5");
-    EXPECT_EQ(p.integer, -12);
-    EXPECT_EQ(p.fraction, 5);
-    EXPECT_EQ(p.format, 0x21);
-    p = ParseDecimalText(u"300");
-    EXPECT_EQ(p.integer, 300);
-    EXPECT_EQ(p.format, 0x30);
-    EXPECT_EQ(ParseDecimalText(u"abc").format, 0);
-    EXPECT_EQ(ParseDecimalText(u"").format, 0);
-    EXPECT_EQ(ParseDecimalText(u"-").format, 0);
-    // Twenty digits saturate; the counts stop at 15.
-    p = ParseDecimalText(u"12345678901234567890.12345678901234567890");
-    EXPECT_EQ(p.integer, 2147483647);
-    EXPECT_EQ(p.format, 0xF9);  // 30 characters read: 20 integer digits (held to 15) and 9 decimals
-    EXPECT_EQ(p.fraction, 123456789);
-    p = ParseDecimalText(u"-99999999999999999999");
-    EXPECT_EQ(p.integer, -2147483647);
-    EXPECT_EQ(p.format, 0xF0);
-    // A point before any digit or sign is skipped; a sign after a digit too.
-    p = ParseDecimalText(u".5-1");
-    EXPECT_EQ(p.integer, 51);
-    EXPECT_EQ(p.format, 0x20);
-    p = ParseDecimalText(u"+.25");
-    EXPECT_EQ(p.integer, 0);
-    EXPECT_EQ(p.fraction, 25);
-    EXPECT_EQ(p.format, 0x02);
-    p = ParseDecimalText(u"1.2.3 x");
-    EXPECT_EQ(p.fraction, 23);
-    EXPECT_EQ(p.format, 0x12);
+    const struct { std::u16string_view text; int32_t integer, fraction; uint8_t format; } table[] = {
+        {u"-12.5", -12, 5, 0x21},
+        {u"300", 300, 0, 0x30},
+        {u"abc", 0, 0, 0},
+        {u"", 0, 0, 0},
+        {u"-", 0, 0, 0},
+        // Twenty digits saturate; the counts stop at 15. 30 characters are read: 20 integer
+        // digits (held to 15) and 9 decimals.
+        {u"12345678901234567890.12345678901234567890", 2147483647, 123456789, 0xF9},
+        {u"-99999999999999999999", -2147483647, 0, 0xF0},
+        // A point before any digit or sign is skipped; a sign after a digit too.
+        {u".5-1", 51, 0, 0x20},
+        {u"+.25", 0, 25, 0x02},
+        {u"1.2.3 x", 1, 23, 0x12},
+    };
+    for (const auto& row : table) {
+        const ParsedDecimal p = ParseDecimalText(row.text);
+        EXPECT_EQ(std::tuple(p.integer, p.fraction, p.format), std::tuple(row.integer, row.fraction, row.format))
+            << (&row - table);
+    }
 }
 
 TEST(CounterRules, TriggerItemsAndCodes) {
@@ -178,15 +147,12 @@ TEST(CounterRules, TriggerItemsAndCodes) {
         EXPECT_EQ(CounterTriggerIndex(expected[i]), i);
     }
     EXPECT_EQ(CounterTriggerCode(7 + 2 * 2 + 1), 13);  // falling edge of input 2
-    EXPECT_EQ(CounterTriggerIndex(7), 0);
-    EXPECT_EQ(CounterTriggerIndex(16), 0);
-    EXPECT_EQ(CounterTriggerIndex(255), 0);
+    for (int unused : {7, 16, 255}) EXPECT_EQ(CounterTriggerIndex(unused), 0) << unused;
     CounterField stored;
     stored.unit = 7;
     stored.channel = 40;
     const CounterField work = CounterForDialog(stored);
-    EXPECT_EQ(work.unit, 0);
-    EXPECT_EQ(work.channel, 11);
+    EXPECT_EQ(std::tuple(work.unit, work.channel), std::tuple(uint8_t(0), uint8_t(11)));
 }
 
 TEST(CounterRules, ApplyWritesOnlyWhenBothValuesHoldADigit) {
@@ -194,15 +160,10 @@ TEST(CounterRules, ApplyWritesOnlyWhenBothValuesHoldADigit) {
     field.attr = 0xABCD;
     CounterDialogValues v{u"-12.5", u"300", 12, 3, true};
     ASSERT_EQ(ApplyCounterValues(v, field), CounterCheck::Ok);
-    EXPECT_EQ(field.start, -12);
-    EXPECT_EQ(field.startFraction, 5);
-    EXPECT_EQ(field.end, 300);
-    EXPECT_EQ(field.endFraction, 0);
-    EXPECT_EQ(field.digitFormat, 0x31);
-    EXPECT_EQ(field.unit, 13);
-    EXPECT_EQ(field.channel, 3);
-    EXPECT_EQ(field.flags, 1);
-    EXPECT_EQ(field.attr, 0xABCDu);
+    EXPECT_EQ(std::tuple(field.start, field.startFraction, field.end, field.endFraction),
+              std::tuple(-12, 5, 300, 0));
+    EXPECT_EQ(std::tuple(field.digitFormat, field.unit, field.channel, field.flags, field.attr),
+              std::tuple(0x31, 13, 3, 1, 0xABCDu));
 
     const CounterField before = field;
     v.startText = u"abc";
@@ -212,13 +173,11 @@ TEST(CounterRules, ApplyWritesOnlyWhenBothValuesHoldADigit) {
     v.endText = u"";
     EXPECT_EQ(ApplyCounterValues(v, field), CounterCheck::NoEnd);
     EXPECT_EQ(std::u16string(CounterCheckMessage(CounterCheck::NoEnd)), u"请输入结束数值");
-    EXPECT_EQ(field.start, before.start);
-    EXPECT_EQ(field.digitFormat, before.digitFormat);
-    EXPECT_EQ(field.unit, before.unit);
+    EXPECT_EQ(std::tuple(field.start, field.digitFormat, field.unit),
+              std::tuple(before.start, before.digitFormat, before.unit));
     v = {u"1", u"2", 40, 99, false};  // indices past the lists are held to the last item
     ASSERT_EQ(ApplyCounterValues(v, field), CounterCheck::Ok);
-    EXPECT_EQ(field.unit, 15);
-    EXPECT_EQ(field.channel, 11);
+    EXPECT_EQ(std::tuple(field.unit, field.channel), std::tuple(uint8_t(15), uint8_t(11)));
     // Nibble-wise maximum: 3 integer digits from one, 2 decimals from the other.
     EXPECT_EQ(MaxDigitFormat(0x31, 0x12), 0x32);
 }
@@ -232,17 +191,10 @@ TEST(TimerRules, PackingAndTheUnitCheck) {
     field.units = {1, 0, 3, 0};
     field.a = {2023, uint16_t(12 << 10 | 31 << 5 | 23), uint16_t(59 << 6 | 58)};
     TimerDialogValues v = TimerValuesFromField(field, now);
-    EXPECT_EQ(v.dayLengthIndex, 0);
-    EXPECT_EQ(v.mode, 1);
+    EXPECT_EQ(std::tuple(v.dayLengthIndex, v.mode), std::tuple(0, 1));
     EXPECT_EQ(v.units, (std::array<bool, 4>{true, false, true, false}));
-    EXPECT_EQ(v.a.year, 2023);
-    EXPECT_EQ(v.a.month, 12);
-    EXPECT_EQ(v.a.day, 31);
-    EXPECT_EQ(v.a.hour, 23);
-    EXPECT_EQ(v.a.minute, 59);
-    EXPECT_EQ(v.a.second, 58);
-    EXPECT_EQ(v.a.weekday, 6);
-    EXPECT_EQ(v.a.millisecond, 700);
+    EXPECT_EQ(std::tuple(v.a.year, v.a.month, v.a.day, v.a.hour, v.a.minute, v.a.second, v.a.weekday, v.a.millisecond),
+              std::tuple(2023, 12, 31, 23, 59, 58, 6, 700));
 
     v.labels[0] = std::u16string(40, u'd');  // cut to 31 units and a terminator
     v.labels[1] = u"时";
@@ -250,9 +202,7 @@ TEST(TimerRules, PackingAndTheUnitCheck) {
     ASSERT_TRUE(ApplyTimerValues(v, field));
     EXPECT_EQ(field.dayDigits, 1);
     EXPECT_EQ(field.units, (std::array<uint8_t, 4>{1, 0, 3, 0}));
-    EXPECT_EQ(field.b.year, 2030);
-    EXPECT_EQ(field.b.monthDayHour, 6 << 10 | 15 << 5 | 8);
-    EXPECT_EQ(field.b.minuteSecond, 30 << 6);
+    EXPECT_EQ(field.b, (TimerDateTime{2030, 6 << 10 | 15 << 5 | 8, 30 << 6}));
     EXPECT_EQ(field.a.minuteSecond, 59 << 6 | 58);
     EXPECT_EQ(field.Label(0), std::u16string(31, u'd'));
     EXPECT_EQ(field.labels[0][31], 0);
@@ -267,22 +217,14 @@ TEST(TimerRules, PackingAndTheUnitCheck) {
     EXPECT_EQ(std::u16string(kTimerNoUnitMessage), u"请选择显示项！");
 }
 
-}  // namespace
-}  // namespace ledsuite
-
-namespace ledsuite {
-namespace {
-
 TEST(ClockRules, APickLeavesOneFittedFrameAndNoPickNoImage) {
     ClockObject clock;
     clock.size = 32;
     SetClockFace(clock, CreateImage(64, 16));
     SetClockFace(clock, CreateImage(20, 10));
     ASSERT_EQ(clock.face.size(), 1u);
-    EXPECT_EQ(clock.style, 3);
-    EXPECT_EQ(clock.face[0]->width, 20);
-    EXPECT_EQ(clock.face[0]->displayHeight, 32);
-    EXPECT_EQ(clock.face[0]->displayWidth, 64);
+    EXPECT_EQ(std::tuple(clock.style, clock.face[0]->width, clock.face[0]->displayHeight, clock.face[0]->displayWidth),
+              std::tuple(3, 20, 32, 64));
     SetClockFace(clock, nullptr);
     EXPECT_EQ(clock.style, 0);
     EXPECT_TRUE(clock.face.empty());

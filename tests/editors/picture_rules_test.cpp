@@ -1,8 +1,9 @@
 // Picture editor rules: stepping, thresholds, appending a file, frame size.
 #include "editors/picture_rules.h"
 
-#include <cstdlib>
+#include <array>
 #include <filesystem>
+#include <tuple>
 
 #include <unistd.h>
 
@@ -19,29 +20,22 @@ std::unique_ptr<RawImage> Frame(int width, int height, int displayHeight) {
     return f;
 }
 
-TEST(PictureRules, SteppingStaysInsideTheFrames) {
-    EXPECT_EQ(PreviousFrameIndex(0, 5), 0);
-    EXPECT_EQ(PreviousFrameIndex(3, 5), 2);
-    EXPECT_EQ(NextFrameIndex(4, 5), 4);
-    EXPECT_EQ(NextFrameIndex(1, 5), 2);
-    EXPECT_EQ(NextFrameIndex(3, 5), 4);
-    EXPECT_EQ(NextFrameIndex(9, 5), 4);
-    EXPECT_EQ(ClampFrameIndex(-3, 5), 0);
-    EXPECT_EQ(ClampFrameIndex(9, 5), 4);
-    // Without frames the index is 0, never -1.
-    EXPECT_EQ(ClampFrameIndex(0, 0), 0);
-    EXPECT_EQ(NextFrameIndex(0, 0), 0);
-    EXPECT_EQ(PreviousFrameIndex(0, 0), 0);
-}
-
-TEST(PictureRules, ThresholdItemsShowOneTo254) {
-    EXPECT_EQ(ThresholdItem(128), 127);  // the item showing "128"
-    EXPECT_EQ(ThresholdOfItem(127), 128);
-    EXPECT_EQ(ThresholdItem(255), 253);  // above 254 shown as 254
-    EXPECT_EQ(ThresholdItem(0), 0);      // below 1 shown as 1
-    EXPECT_EQ(ThresholdOfItem(0), 1);
-    EXPECT_EQ(ThresholdOfItem(253), 254);
-    EXPECT_EQ(ThresholdOfItem(-1), 1);
+TEST(PictureRules, SteppingAndThresholdItems) {
+    // index, frames -> previous, next, clamped (an index outside is held inside first); without
+    // frames the index is 0, never -1
+    const std::array<int, 5> steps[] = {
+        {0, 5, 0, 1, 0}, {3, 5, 2, 4, 3}, {4, 5, 3, 4, 4}, {1, 5, 0, 2, 1}, {9, 5, 3, 4, 4}, {-3, 5, 0, 1, 0},
+        {0, 0, 0, 0, 0}};
+    for (const auto& [index, count, previous, next, clamped] : steps) {
+        EXPECT_EQ(PreviousFrameIndex(index, count), previous) << index;
+        EXPECT_EQ(NextFrameIndex(index, count), next) << index;
+        EXPECT_EQ(ClampFrameIndex(index, count), clamped) << index;
+    }
+    // The items show 1..254: a threshold above 254 shows as 254, below 1 as 1.
+    const std::pair<int, int> shown[] = {{128, 127}, {255, 253}, {254, 253}, {0, 0}, {1, 0}};
+    for (auto [threshold, item] : shown) EXPECT_EQ(ThresholdItem(threshold), item) << threshold;
+    const std::pair<int, int> read[] = {{127, 128}, {0, 1}, {253, 254}, {-1, 1}};
+    for (auto [item, threshold] : read) EXPECT_EQ(ThresholdOfItem(item), threshold) << item;
 }
 
 TEST(PictureRules, ApplyAllResamplesEveryFrame) {
@@ -50,17 +44,12 @@ TEST(PictureRules, ApplyAllResamplesEveryFrame) {
     frames.push_back(Frame(128, 64, 16));
     ImageSizeValues v{64, 32, 7, 128, 2, 254, true};
     ASSERT_TRUE(ApplyImageSize(frames, 0, v));
-    for (size_t i = 0; i < 2; ++i) {
-        EXPECT_EQ(frames[i]->width, 64);
-        EXPECT_EQ(frames[i]->height, 32);
-        EXPECT_EQ(frames[i]->pause, 7);
-        EXPECT_EQ(frames[i]->redThreshold, 128);
-        EXPECT_EQ(frames[i]->blueThreshold, 254);
-    }
-    EXPECT_EQ(frames[0]->displayHeight, 32);
-    EXPECT_EQ(frames[0]->displayWidth, 64);  // 32 x 64 / 32
-    EXPECT_EQ(frames[1]->displayHeight, 16);
-    EXPECT_EQ(frames[1]->displayWidth, 32);
+    for (size_t i = 0; i < frames.size(); ++i)
+        EXPECT_EQ(std::tuple(frames[i]->width, frames[i]->height, frames[i]->pause, frames[i]->redThreshold,
+                             frames[i]->blueThreshold),
+                  std::tuple(64, 32, 7, 128, 254));
+    EXPECT_EQ(std::tuple(frames[0]->displayHeight, frames[0]->displayWidth), std::tuple(32, 64));  // 32 x 64 / 32
+    EXPECT_EQ(std::tuple(frames[1]->displayHeight, frames[1]->displayWidth), std::tuple(16, 32));
 }
 
 TEST(PictureRules, OneFrameAndRefusedSizes) {
@@ -69,18 +58,16 @@ TEST(PictureRules, OneFrameAndRefusedSizes) {
     frames.push_back(Frame(10, 10, 10));
     ImageSizeValues v{30, 7, 1, 2, 3, 4, false};
     ASSERT_TRUE(ApplyImageSize(frames, 1, v));
-    EXPECT_EQ(frames[0]->width, 10);
-    EXPECT_EQ(frames[0]->pause, 30);
-    EXPECT_EQ(frames[1]->width, 30);
-    EXPECT_EQ(frames[1]->displayWidth, 42);  // 10 x 30 / 7, integer division
-    EXPECT_EQ(frames[1]->greenThreshold, 3);
+    EXPECT_EQ(std::tuple(frames[0]->width, frames[0]->pause), std::tuple(10, uint8_t(30)));
+    // 10 x 30 / 7, integer division
+    EXPECT_EQ(std::tuple(frames[1]->width, frames[1]->displayWidth, frames[1]->greenThreshold),
+              std::tuple(30, 42, uint8_t(3)));
     // Same size: no resampling, only pause and thresholds.
     v = ImageSizeValuesOf(*frames[0]);
     EXPECT_EQ(v.width, 10);
     v.pause = 99;
     ASSERT_TRUE(ApplyImageSize(frames, 0, v));
-    EXPECT_EQ(frames[0]->pause, 99);
-    EXPECT_EQ(frames[0]->displayWidth, 10);
+    EXPECT_EQ(std::tuple(frames[0]->pause, frames[0]->displayWidth), std::tuple(uint8_t(99), 10));
     // Sizes of 0 or below are refused, so nothing divides by them.
     for (auto [w, h] : {std::pair{0, 5}, {5, 0}, {-4, 5}, {5, -1}, {70000, 70000}}) {
         v.width = w;
@@ -94,18 +81,15 @@ TEST(PictureRules, OneFrameAndRefusedSizes) {
     v = ImageSizeValues{30, 9};  // the same width, another height
     ASSERT_TRUE(ApplyImageSize(frames, 1, v));
     EXPECT_EQ(frames[1]->height, 9);
-    v = ImageSizeValues{6, 1};  // one row is a size
-    v.pause = 4;
+    v = ImageSizeValues{6, 1, 4};  // one row is a size
     ASSERT_TRUE(ApplyImageSize(frames, 1, v));
-    EXPECT_EQ(frames[1]->height, 1);
-    EXPECT_EQ(frames[1]->pause, 4);
+    EXPECT_EQ(std::tuple(frames[1]->height, frames[1]->pause), std::tuple(1, uint8_t(4)));
     // A frame without pixels cannot be resampled and is left alone.
     frames.push_back(std::make_unique<RawImage>());
     v.applyAll = true;
     v.pause = 77;
     ASSERT_TRUE(ApplyImageSize(frames, 0, v));
-    EXPECT_EQ(frames[0]->pause, 77);
-    EXPECT_EQ(frames[2]->pause, 30);
+    EXPECT_EQ(std::tuple(frames[0]->pause, frames[2]->pause), std::tuple(uint8_t(77), uint8_t(30)));
 }
 
 TEST(PictureRules, AppendingAFileAddsEveryFrame) {

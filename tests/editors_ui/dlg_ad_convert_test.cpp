@@ -1,6 +1,8 @@
 // The A/D value dialog offscreen.
 #include "editors/ui/dlg_ad_convert.h"
 
+#include <tuple>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -26,6 +28,15 @@ std::unique_ptr<AdcField> StoredField() {
     return field;
 }
 
+// OK is refused with `message` and the dialog stays open.
+void ExpectRefused(DlgADConvert& dlg, const char16_t* message) {
+    QString shown;
+    CaptureNextBox(&shown);
+    dlg.accept();
+    EXPECT_EQ(shown, QString::fromUtf16(message));
+    EXPECT_TRUE(dlg.isVisible());
+}
+
 TEST(DlgADConvert, OpensWithTheValidRowsAndRefusedOkThenCancelKeepsTheField) {
     auto field = StoredField();
     const auto before = std::make_unique<AdcField>(*field);
@@ -33,15 +44,12 @@ TEST(DlgADConvert, OpensWithTheValidRowsAndRefusedOkThenCancelKeepsTheField) {
     dlg.show();
     CMyListCtrl* list = dlg.List();
     ASSERT_EQ(list->rowCount(), 16);
-    EXPECT_EQ(list->item(15, 0)->text(), "16");
-    EXPECT_EQ(list->item(0, 1)->text(), "2.500000");
-    EXPECT_EQ(list->item(0, 6)->text(), "10");
-    EXPECT_EQ(list->item(0, 0)->checkState(), Qt::Checked);
-    EXPECT_EQ(list->item(1, 0)->checkState(), Qt::Unchecked);
-    EXPECT_EQ(dlg.ChannelCombo()->currentText(), "ADC_Channel_15");
-    EXPECT_EQ(dlg.IntDigitCombo()->currentIndex(), 4);
-    EXPECT_EQ(dlg.DecimalCombo()->currentIndex(), 1);
-    EXPECT_EQ(dlg.NumberEdit()->text(), "12");
+    EXPECT_EQ((QStringList{list->item(15, 0)->text(), list->item(0, 1)->text(), list->item(0, 6)->text(),
+                           dlg.ChannelCombo()->currentText(), dlg.NumberEdit()->text()}),
+              (QStringList{"16", "2.500000", "10", "ADC_Channel_15", "12"}));
+    EXPECT_EQ(std::tuple(list->item(0, 0)->checkState(), list->item(1, 0)->checkState()),
+              std::tuple(Qt::Checked, Qt::Unchecked));
+    EXPECT_EQ(std::tuple(dlg.IntDigitCombo()->currentIndex(), dlg.DecimalCombo()->currentIndex()), std::tuple(4, 1));
 
     // Typing into the second row's X1 and X2, then checking it.
     list->OnEndLabelEdit(1, 5, QStringLiteral("12abc"));
@@ -50,18 +58,11 @@ TEST(DlgADConvert, OpensWithTheValidRowsAndRefusedOkThenCancelKeepsTheField) {
     list->item(1, 0)->setCheckState(Qt::Checked);
     dlg.IntDigitCombo()->setCurrentIndex(3);
     dlg.DecimalCombo()->setCurrentIndex(2);
-    QString message;
-    CaptureNextBox(&message);
-    dlg.accept();
-    EXPECT_EQ(message, QString::fromUtf16(u"X2不能大于4096"));
-    EXPECT_TRUE(dlg.isVisible());
+    ExpectRefused(dlg, u"X2不能大于4096");
     dlg.reject();
     // Nothing of the refused OK reached the field.
-    EXPECT_EQ(field->digitFormat, before->digitFormat);
-    EXPECT_EQ(field->channel, before->channel);
-    EXPECT_EQ(field->rows[0].x1, 100);
-    EXPECT_EQ(field->rows[1].x2, 10);
-    EXPECT_EQ(field->attr, 0xC0FFEEu);
+    EXPECT_EQ(std::tuple(field->digitFormat, field->channel, field->rows[0].x1, field->rows[1].x2, field->attr),
+              std::tuple(before->digitFormat, before->channel, 100, 10, 0xC0FFEEu));
 }
 
 TEST(DlgADConvert, MessagesInOrderThenOkWritesTheWholeField) {
@@ -70,25 +71,18 @@ TEST(DlgADConvert, MessagesInOrderThenOkWritesTheWholeField) {
     dlg.show();
     dlg.IntDigitCombo()->setCurrentIndex(0);
     dlg.DecimalCombo()->setCurrentIndex(0);
-    QString message;
-    CaptureNextBox(&message);
-    dlg.accept();
-    EXPECT_EQ(message, QString::fromUtf16(u"整数位数和小数位数不能同时为零"));
+    ExpectRefused(dlg, u"整数位数和小数位数不能同时为零");
 
     dlg.IntDigitCombo()->setCurrentIndex(3);
     dlg.DecimalCombo()->setCurrentIndex(2);
     dlg.List()->item(0, 0)->setCheckState(Qt::Unchecked);
-    CaptureNextBox(&message);
-    dlg.accept();
-    EXPECT_EQ(message, QString::fromUtf16(u"请输入参数"));
+    ExpectRefused(dlg, u"请输入参数");
 
     dlg.List()->item(0, 0)->setCheckState(Qt::Checked);
     dlg.List()->OnEndLabelEdit(2, 5, QStringLiteral("9"));
     dlg.List()->OnEndLabelEdit(2, 6, QStringLiteral("9"));
     dlg.List()->item(2, 0)->setCheckState(Qt::Checked);
-    CaptureNextBox(&message);
-    dlg.accept();
-    EXPECT_EQ(message, QString::fromUtf16(u"X1应小于X2"));
+    ExpectRefused(dlg, u"X1应小于X2");
     EXPECT_EQ(field->digitFormat, 0x41);
 
     dlg.List()->OnEndLabelEdit(2, 6, QStringLiteral("4096"));
@@ -97,16 +91,10 @@ TEST(DlgADConvert, MessagesInOrderThenOkWritesTheWholeField) {
     dlg.NumberEdit()->setText(QStringLiteral("77"));
     dlg.accept();
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
-    EXPECT_EQ(field->digitFormat, 0x32);
-    EXPECT_EQ(field->flags, 1);
-    EXPECT_EQ(field->channel, 2);
-    EXPECT_EQ(field->number, 77);
-    EXPECT_EQ(field->attr, 0xC0FFEEu);
-    EXPECT_EQ(field->rows[0].x2, 10);
-    EXPECT_FLOAT_EQ(field->rows[0].a, 2.5f);
-    EXPECT_EQ(field->rows[1].x1, 9);
-    EXPECT_EQ(field->rows[1].x2, 4096);
-    EXPECT_EQ(field->rows[2].x2, 0);
+    EXPECT_EQ(std::tuple(field->digitFormat, field->flags, field->channel, field->number, field->attr),
+              std::tuple(0x32, 1, 2, 77, 0xC0FFEEu));
+    EXPECT_EQ(std::tuple(field->rows[0].x2, field->rows[0].a, field->rows[1].x1, field->rows[1].x2, field->rows[2].x2),
+              std::tuple(10, 2.5f, 9, 4096, 0));
 }
 
 }  // namespace

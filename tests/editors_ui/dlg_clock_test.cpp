@@ -1,6 +1,8 @@
 // The clock dialog offscreen.
 #include "editors/ui/dlg_clock.h"
 
+#include <tuple>
+
 #include <QComboBox>
 #include <QPushButton>
 #include <QTest>
@@ -42,22 +44,17 @@ TEST(DlgClock, TwoPicksLeaveOneFrameAndThePickerGoesBackToItsOwner) {
         picker->OnInternalMessage(IMC_ICON_PICK_SELECT, 1);
         picker->OnInternalMessage(IMC_ICON_PICK_SELECT, 2);
         ASSERT_EQ(clock.face.size(), 1u);
-        EXPECT_EQ(clock.style, 3);
-        EXPECT_EQ(clock.face[0]->width, 30);
-        EXPECT_EQ(clock.face[0]->row32(0)[0] & 0xFFFFFF, 0x0000FFu);
-        EXPECT_EQ(clock.face[0]->displayHeight, 30);
-        EXPECT_EQ(clock.face[0]->displayWidth, 60);
+        const RawImage& face = *clock.face[0];
+        EXPECT_EQ(std::tuple(clock.style, face.width, face.row32(0)[0] & 0xFFFFFF, face.displayHeight,
+                             face.displayWidth), std::tuple(3u, 30, 0x0000FFu, 30, 60));
         picker->OnInternalMessage(IMC_ICON_PICK_SELECT, 0);  // the first entry: no image
-        EXPECT_EQ(clock.style, 0);
-        EXPECT_TRUE(clock.face.empty());
+        EXPECT_EQ(std::tuple(clock.style, clock.face.size()), std::tuple(0u, size_t(0)));
         EXPECT_EQ(surface.codes, (std::vector<int>{273, 273, 273}));
 
         QTest::keyClick(&dlg, Qt::Key_Return);  // Enter closes like Esc
-        EXPECT_FALSE(dlg.isVisible());
-        EXPECT_EQ(dlg.result(), QDialog::Rejected);
+        EXPECT_EQ(std::tuple(dlg.isVisible(), dlg.result()), std::tuple(false, int(QDialog::Rejected)));
         ASSERT_TRUE(picker);
-        EXPECT_EQ(picker->parentWidget(), &owner);
-        EXPECT_TRUE(picker->isHidden());
+        EXPECT_EQ(std::tuple(picker->parentWidget(), picker->isHidden()), std::tuple(&owner, true));
         // Picks after closing reach the clock no more.
         picker->OnInternalMessage(IMC_ICON_PICK_SELECT, 1);
         EXPECT_EQ(clock.style, 0);

@@ -1,6 +1,8 @@
 // The counter and timer dialogs offscreen.
 #include "editors/ui/dlg_counter.h"
 
+#include <tuple>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -21,12 +23,10 @@ TEST(DlgCounter, TypedValuesTriggerItemsAndRefusals) {
     field.channel = 30;
     DlgCounter dlg(nullptr, &field);
     dlg.show();
-    EXPECT_EQ(dlg.TriggerCombo()->count(), 15);
-    EXPECT_EQ(dlg.TriggerCombo()->currentIndex(), 0);
+    EXPECT_EQ(std::tuple(dlg.TriggerCombo()->count(), dlg.TriggerCombo()->currentIndex()), std::tuple(15, 0));
     EXPECT_EQ(dlg.TriggerCombo()->itemText(12), "Falling Edge 2");
-    EXPECT_EQ(dlg.ChannelCombo()->currentText(), "CHL_11");
-    EXPECT_EQ(dlg.StartEdit()->text(), "00");
-    EXPECT_EQ(dlg.EndEdit()->text(), "99");
+    EXPECT_EQ((QStringList{dlg.ChannelCombo()->currentText(), dlg.StartEdit()->text(), dlg.EndEdit()->text()}),
+              (QStringList{"CHL_11", "00", "99"}));
 
     QString message;
     dlg.StartEdit()->setText(QStringLiteral("abc"));
@@ -42,13 +42,8 @@ TEST(DlgCounter, TypedValuesTriggerItemsAndRefusals) {
     dlg.SignCheck()->setChecked(true);
     dlg.accept();
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
-    EXPECT_EQ(field.start, -12);
-    EXPECT_EQ(field.startFraction, 5);
-    EXPECT_EQ(field.end, 300);
-    EXPECT_EQ(field.digitFormat, 0x31);
-    EXPECT_EQ(field.unit, 13);
-    EXPECT_EQ(field.channel, 11);
-    EXPECT_EQ(field.flags, 1);
+    EXPECT_EQ(std::tuple(field.start, field.startFraction, field.end, field.digitFormat, field.unit, field.channel,
+                         field.flags), std::tuple(-12, 5, 300, 0x31, 13, 11, 1));
 
     DlgCounter again(nullptr, &field);
     again.show();
@@ -65,11 +60,10 @@ TEST(DlgTimer, NoUnitCannotBeConfirmedAndDayLengthZeroReadsOne) {
     field.labels[0][0] = u'天';
     DlgTimer dlg(nullptr, &field);
     dlg.show();
-    EXPECT_EQ(dlg.DayLengthCombo()->currentText(), "1");
-    EXPECT_EQ(dlg.DateA()->date(), QDate(2024, 5, 17));
-    EXPECT_EQ(dlg.TimeA()->time(), QTime(9, 30, 15));
-    EXPECT_EQ(dlg.DateA()->displayFormat(), "yyyy/MM/dd");
-    EXPECT_EQ(dlg.LabelEdit(0)->text(), QString::fromUtf16(u"天"));
+    EXPECT_EQ(std::tuple(dlg.DateA()->date(), dlg.TimeA()->time()), std::tuple(QDate(2024, 5, 17), QTime(9, 30, 15)));
+    EXPECT_EQ(
+        (QStringList{dlg.DayLengthCombo()->currentText(), dlg.DateA()->displayFormat(), dlg.LabelEdit(0)->text()}),
+        (QStringList{"1", "yyyy/MM/dd", QString::fromUtf16(u"天")}));
     for (int k = 0; k < 4; ++k) dlg.UnitCheck(k)->setChecked(false);
     QString message;
     testing::CaptureNextBox(&message);
@@ -84,13 +78,11 @@ TEST(DlgTimer, NoUnitCannotBeConfirmedAndDayLengthZeroReadsOne) {
     dlg.TimeB()->setTime(QTime(3, 4, 5));
     dlg.accept();
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
-    EXPECT_EQ(field.dayDigits, 1);
-    EXPECT_EQ(field.mode, 1);
+    EXPECT_EQ(std::tuple(field.dayDigits, field.mode), std::tuple(uint8_t(1), uint8_t(1)));
     EXPECT_EQ(field.units, (std::array<uint8_t, 4>{0, 0, 3, 0}));
     EXPECT_EQ(field.b, (TimerDateTime{2030, uint16_t(1 << 10 | 2 << 5 | 3), uint16_t(4 << 6 | 5)}));
-    EXPECT_EQ(field.a.monthDayHour, 5 << 10 | 17 << 5 | 9);
-    EXPECT_EQ(field.Label(0), u"天");
-    EXPECT_EQ(field.attr, 0x77u);
+    EXPECT_EQ(std::tuple(field.a.monthDayHour, field.Label(0), field.attr),
+              std::tuple(5 << 10 | 17 << 5 | 9, std::u16string(u"天"), 0x77u));
 }
 
 }  // namespace

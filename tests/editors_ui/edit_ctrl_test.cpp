@@ -3,6 +3,9 @@
 // settings, the size lists of two font chips, and a table edited cell by cell.
 #include <gtest/gtest.h>
 
+#include <span>
+#include <tuple>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -62,12 +65,12 @@ protected:
         editor.onInternal(IMC_SET_FONT_CHIP, chip);
         editor.onInternal(IMC_PROGRAM_SELECTED, intptr_t(program.get()));
     }
-    std::u16string Codes(const TextContent& t) const {
+    static std::u16string Codes(std::span<const TextCell> cells) {
         std::u16string s;
-        for (int i = 0; i < CountCells(t); ++i) s += t.cells[size_t(i)].code;
+        for (int i = 0; i < CountCells(cells); ++i) s += cells[size_t(i)].code;
         return s;
     }
-    std::u16string Codes() const { return Codes(program->content); }
+    std::u16string Codes() const { return Codes(program->content.cells); }
     QStringList Items(QComboBox* c) const {
         QStringList l;
         for (int i = 0; i < c->count(); ++i) l << c->itemText(i);
@@ -92,9 +95,9 @@ TEST_F(EditorWindowTest, TypingGoesIntoTheProgramWithTheControlsAttribute) {
     CEditEx* surface = editor.surface();
     ASSERT_EQ(editor.activeEditor(), surface);
     EXPECT_EQ(editor.fontCombo()->currentText(), QString::fromUtf16(u"宋体"));
-    EXPECT_EQ(editor.OnToolTipText(kToolInsertDate), QStringLiteral("Insert Date"));
-    EXPECT_EQ(editor.action(kToolReturnToText)->toolTip(), QStringLiteral("Return to text editor"));
-    EXPECT_EQ(editor.OnToolTipText(kToolInsertIcon), QString());
+    EXPECT_EQ((QStringList{editor.OnToolTipText(kToolInsertDate), editor.action(kToolReturnToText)->toolTip(),
+                           editor.OnToolTipText(kToolInsertIcon)}),
+              (QStringList{"Insert Date", "Return to text editor", ""}));
     QTest::keyClicks(surface, "Hi");
     QTest::keyClick(surface, Qt::Key_Return);
     QTest::keyClick(surface, Qt::Key_Tab);
@@ -123,8 +126,7 @@ TEST_F(EditorWindowTest, AnInputMethodCommitTypesChinese) {
     QInputMethodEvent commit;
     commit.setCommitString(QString::fromUtf16(u"中文"));
     QApplication::sendEvent(editor.surface(), &commit);
-    EXPECT_EQ(Codes(), u"A中文");
-    EXPECT_EQ(editor.surface()->engine().caret(), 3);
+    EXPECT_EQ(std::tuple(Codes(), editor.surface()->engine().caret()), std::tuple(u"A中文", 3));
     EXPECT_TRUE(editor.surface()->inputMethodQuery(Qt::ImCursorRectangle).toRect().isValid());
 }
 
@@ -141,8 +143,7 @@ TEST_F(EditorWindowTest, CopyAndPasteThroughTheClipboard) {
     EXPECT_EQ(Codes(), u"abx\ny");
     surface->engine().SetSelection(0, 2);
     QTest::keyClick(surface, Qt::Key_X, Qt::ControlModifier);
-    EXPECT_EQ(Codes(), u"x\ny");
-    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("ab"));
+    EXPECT_EQ(std::tuple(Codes(), QApplication::clipboard()->text()), std::tuple(u"x\ny", QString("ab")));
     // A picture on the clipboard becomes a picture cell.
     QImage image(6, 6, QImage::Format_RGB32);
     image.fill(Qt::white);
@@ -180,10 +181,10 @@ TEST_F(EditorWindowTest, ContextMenuInEnglishAndInTheAutomaticSetting) {
     surface->engine().SetSelection(0, 1);
     std::unique_ptr<QMenu> menu(surface->BuildContextMenu());
     EXPECT_EQ(Find(menu.get(), kCmdCut)->text(), QStringLiteral("Cut"));
-    EXPECT_TRUE(Find(menu.get(), kCmdCut)->isEnabled());
-    EXPECT_FALSE(Find(menu.get(), kCmdEditItem)->isEnabled());
-    EXPECT_TRUE(Find(menu.get(), kCmdToAnimateFirst)->parent()->property("enabled").toBool());
-    EXPECT_FALSE(Find(menu.get(), 32976)->isEnabled());
+    EXPECT_EQ(std::tuple(Find(menu.get(), kCmdCut)->isEnabled(), Find(menu.get(), kCmdEditItem)->isEnabled(),
+                         Find(menu.get(), kCmdToAnimateFirst)->parent()->property("enabled").toBool(),
+                         Find(menu.get(), 32976)->isEnabled()),
+              std::tuple(true, false, true, false));
     surface->engine().SetSelection(2, 2);
     Find(menu.get(), kCmdInsertDate)->trigger();
     EXPECT_EQ(Codes(), u"ab\uE010-\uE011-\uE012");
@@ -195,8 +196,9 @@ TEST_F(EditorWindowTest, ContextMenuInEnglishAndInTheAutomaticSetting) {
     SetUiLanguage(0);
     std::unique_ptr<QMenu> zh(surface->BuildContextMenu());
     EXPECT_EQ(Find(zh.get(), kCmdCut)->text(), QString::fromUtf16(u"剪切"));
-    EXPECT_FALSE(Find(zh.get(), kCmdCut)->isEnabled());
-    EXPECT_FALSE(Find(zh.get(), kCmdToAnimateFirst)->parent()->property("enabled").toBool());
+    EXPECT_EQ(std::tuple(Find(zh.get(), kCmdCut)->isEnabled(),
+                         Find(zh.get(), kCmdToAnimateFirst)->parent()->property("enabled").toBool()),
+              std::tuple(false, false));
     Find(zh.get(), kCmdInsertDate)->trigger();
     EXPECT_EQ(Codes().substr(7), u"\uE010\u5E74\uE011\u6708\uE012\u65E5");
     // "Edit" opens the table editor for a selected table.
@@ -206,15 +208,13 @@ TEST_F(EditorWindowTest, ContextMenuInEnglishAndInTheAutomaticSetting) {
 }
 
 TEST_F(EditorWindowTest, SizeListsFollowTheFontChip) {
-    EXPECT_EQ(editor.sizeCombo()->count(), 120);
-    EXPECT_EQ(editor.sizeCombo()->itemText(0), QStringLiteral("8"));
-    EXPECT_EQ(editor.sizeCombo()->currentText(), QStringLiteral("16"));
-    EXPECT_FALSE(editor.action(kToolUseFontChip)->isEnabled());
+    EXPECT_EQ(std::tuple(editor.sizeCombo()->count(), editor.sizeCombo()->itemText(0),
+                         editor.sizeCombo()->currentText(), editor.action(kToolUseFontChip)->isEnabled()),
+              std::tuple(120, QString("8"), QString("16"), false));
     program->content.header.fontSet = 0x31;
-    Select(0);  // no font chip: system fonts whatever the program says
-    EXPECT_EQ(editor.fontSetMode(), 0);
-    EXPECT_EQ(editor.sizeCombo()->count(), 120);
-    EXPECT_EQ(program->content.header.fontSet, 0);  // the text was bound to system fonts
+    Select(0);  // no font chip: system fonts whatever the program says; the text is bound to them
+    EXPECT_EQ(std::tuple(editor.fontSetMode(), editor.sizeCombo()->count(), program->content.header.fontSet),
+              std::tuple(0, 120, 0));
     program->content.header.fontSet = 0x31;
     Select(0x31);
     EXPECT_EQ(editor.fontSetMode(), 0x31);
@@ -223,15 +223,13 @@ TEST_F(EditorWindowTest, SizeListsFollowTheFontChip) {
     // The card's default faces (the process-wide table the chip filled) replace the installed ones.
     EXPECT_EQ(editor.fontCombo()->count(), DefaultFonts().count);
     EXPECT_EQ(editor.fontCombo()->itemText(0), ToQString(DefaultFontName(0)));
-    EXPECT_TRUE(editor.action(kToolUseFontChip)->isChecked());
-    EXPECT_FALSE(editor.action(kToolInsertClock)->isEnabled());
-    EXPECT_FALSE(editor.action(kToolBold)->isEnabled());
+    EXPECT_EQ(std::tuple(editor.action(kToolUseFontChip)->isChecked(), editor.action(kToolInsertClock)->isEnabled(),
+                         editor.action(kToolBold)->isEnabled()), std::tuple(true, false, false));
     editor.ShowAttr(CellAttr::Make(12, 0, 2));
     EXPECT_EQ(editor.sizeCombo()->currentIndex(), 0);
     // "Use font chip" off: system fonts again.
     editor.OnToolbarCommand(kToolUseFontChip);
-    EXPECT_EQ(editor.fontSetMode(), 0);
-    EXPECT_EQ(editor.sizeCombo()->count(), 120);
+    EXPECT_EQ(std::tuple(editor.fontSetMode(), editor.sizeCombo()->count()), std::tuple(0, 120));
     // Sizes past the list show 16 and give 16 back.
     editor.ShowAttr(CellAttr::Make(200, 1, 2, CellAttr::Italic));
     EXPECT_EQ(editor.sizeCombo()->currentText(), QStringLiteral("16"));
@@ -242,8 +240,7 @@ TEST_F(EditorWindowTest, LyricShowAndFontChipSwitchesTellTheFrame) {
     program->content.header.fontSet = 1;
     program->content.header.kind = kKindLyricShow;
     Select(1);
-    EXPECT_TRUE(editor.action(kToolLyricShow)->isEnabled());
-    EXPECT_TRUE(editor.action(kToolLyricShow)->isChecked());
+    EXPECT_TRUE(editor.action(kToolLyricShow)->isEnabled() && editor.action(kToolLyricShow)->isChecked());
     editor.OnToolbarCommand(kToolUseFontChip);
     ASSERT_EQ(frame.Count(IMC_SET_PROGRAM_KIND), 1);
     program->content.header.kind = 0;
@@ -262,10 +259,9 @@ TEST_F(EditorWindowTest, ATableIsEditedCellByCell) {
     Select(0);
     CEditGrid* g = editor.gridEditor();
     ASSERT_TRUE(g->isVisible());
-    EXPECT_FALSE(editor.surface()->isVisible());
     EXPECT_EQ(editor.activeEditor(), g->cellSurface());
-    EXPECT_TRUE(editor.action(kToolReturnToText)->isEnabled());
-    EXPECT_FALSE(editor.action(kToolInsertGrid)->isEnabled());
+    EXPECT_EQ(std::tuple(editor.surface()->isVisible(), editor.action(kToolReturnToText)->isEnabled(),
+                         editor.action(kToolInsertGrid)->isEnabled()), std::tuple(false, true, false));
     QWidget* vp = g->viewport();
     QTest::mouseDClick(vp, Qt::LeftButton, {}, QPoint(10, 10));  // a header cell: no edit
     EXPECT_FALSE(g->cellSurface()->isVisible());
@@ -283,17 +279,12 @@ TEST_F(EditorWindowTest, ATableIsEditedCellByCell) {
     editor.OnToolbarCommand(kToolAlignLeft + 2);  // a cell's alignment goes to its marker
     // Save and Send ask for the edit in progress first: "d" is in the table before the text returns.
     editor.onInternal(IMC_COMMIT_PENDING_EDIT, 0);
-    std::u16string committed;
-    for (int i = 0; i < CountCells(table->cells); ++i) committed += table->cells[size_t(i)].code;
-    EXPECT_NE(committed.find(u'd'), std::u16string::npos);
+    EXPECT_NE(Codes(table->cells).find(u'd'), std::u16string::npos);
     editor.OnToolbarCommand(kToolReturnToText);  // commits too
-    EXPECT_TRUE(editor.surface()->isVisible());
-    EXPECT_FALSE(g->isVisible());
+    EXPECT_EQ(std::tuple(editor.surface()->isVisible(), g->isVisible()), std::tuple(true, false));
     const std::vector<uint16_t> index = CollectGridCells(*table);
     ASSERT_EQ(index.size(), 6u);
-    std::u16string all;
-    for (int i = 0; i < CountCells(table->cells); ++i) all += table->cells[size_t(i)].code;
-    EXPECT_EQ(all, u"\uE006ab\uE006c\uE006\uE006\uE006\uE006d");
+    EXPECT_EQ(Codes(table->cells), u"\uE006ab\uE006c\uE006\uE006\uE006\uE006d");
     EXPECT_EQ(GridCellAlign(table->cells[index[5]].attr), 2);
     EXPECT_GE(frame.Count(IMC_REDRAW_LAYOUT), 3);
 }
@@ -306,25 +297,21 @@ TEST_F(EditorWindowTest, ATableFollowedByTextOpensTheSurfaceAndHidingBindsTheWor
     EXPECT_EQ(editor.activeEditor(), editor.surface());
     EXPECT_TRUE(editor.surface()->isVisible());
     editor.hide();
-    EXPECT_EQ(editor.record(), editor.workCopy());
-    EXPECT_EQ(editor.surface()->record(), editor.workCopy());
+    EXPECT_EQ(std::tuple(editor.record(), editor.surface()->record()), std::tuple(editor.workCopy(), editor.workCopy()));
     QTest::keyClicks(editor.surface(), "zz");
     EXPECT_EQ(Codes(), u"\uE005x");
-    EXPECT_EQ(Codes(editor.workCopy()->content), u"zz");
+    EXPECT_EQ(Codes(editor.workCopy()->content.cells), u"zz");
 }
 
 TEST_F(EditorWindowTest, TheTableDialogDefaultsAndRefusals) {
     DlgGrid fresh(nullptr, nullptr, &frame);
     fresh.show();
-    EXPECT_EQ(fresh.ColumnCombo()->count(), 255);
-    EXPECT_EQ(fresh.FrameCombo()->count(), 7);
-    EXPECT_EQ(fresh.ColorCombo()->count(), 4);  // the screen is not single-colour
+    // four colours: the screen is not single-colour
+    EXPECT_EQ(std::tuple(fresh.ColumnCombo()->count(), fresh.FrameCombo()->count(), fresh.ColorCombo()->count(),
+                         fresh.windowTitle()), std::tuple(255, 7, 4, QString("Insert Grid")));
     fresh.accept();
-    EXPECT_EQ(fresh.result(), QDialog::Accepted);
-    EXPECT_EQ(fresh.Values().columns, 3);
-    EXPECT_EQ(fresh.Values().rows, 3);
-    EXPECT_EQ(fresh.Values().frameType, 0);
-    EXPECT_EQ(fresh.windowTitle(), QStringLiteral("Insert Grid"));
+    EXPECT_EQ(std::tuple(fresh.result(), fresh.Values().columns, fresh.Values().rows, fresh.Values().frameType),
+              std::tuple(int(QDialog::Accepted), 3, 3, 0));
 
     frame.screen.colorCode = 5;
     GridObject grid;
@@ -334,17 +321,14 @@ TEST_F(EditorWindowTest, TheTableDialogDefaultsAndRefusals) {
     grid.style = 6 << 5 | 3 << 2;
     DlgGrid edit(nullptr, &grid, &frame);
     edit.show();
-    EXPECT_EQ(grid.rows, 1);
-    EXPECT_EQ(edit.RowCombo()->currentIndex(), 0);
-    EXPECT_EQ(edit.FrameCombo()->currentIndex(), 6);
-    EXPECT_EQ(edit.ColorCombo()->count(), 2);
-    EXPECT_EQ(edit.windowTitle(), QStringLiteral("Grid property"));
+    EXPECT_EQ(std::tuple(grid.rows, edit.RowCombo()->currentIndex(), edit.FrameCombo()->currentIndex(),
+                         edit.ColorCombo()->count(), edit.windowTitle()),
+              std::tuple(1, 0, 6, 2, QString("Grid property")));
     edit.ColumnCombo()->setCurrentIndex(254);
     edit.RowCombo()->setCurrentIndex(254);
     testing::AnswerNextBox([](CMessageBoxFx* box) { box->done(IDOK); });
     edit.accept();
-    EXPECT_TRUE(edit.RefusedSize());
-    EXPECT_TRUE(edit.isVisible());
+    EXPECT_TRUE(edit.RefusedSize() && edit.isVisible());
     edit.reject();
 }
 

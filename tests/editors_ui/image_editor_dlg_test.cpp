@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <tuple>
 
 #include <unistd.h>
 
@@ -35,6 +36,9 @@ struct Fixtures {
     }
 };
 
+// The colour of a pixel without its alpha.
+uint32_t Rgb(const FrameVector& frames, size_t i, int x, int y) { return frames[i]->row32(y)[x] & 0xFFFFFF; }
+
 std::unique_ptr<RawImage> Stripe(int width, int height) {
     auto f = CreateImage(uint16_t(width), uint16_t(height));
     f->row32(0)[0] = 0xFF0000;  // one red pixel in the top-left corner
@@ -54,11 +58,10 @@ TEST(CImageEditorDlg, OpenStepRotateFlipInvertAndThresholds) {
     dlg.SetFileChooser([&chosen](QWidget*) { return chosen; });
     dlg.show();
     ASSERT_EQ(dlg.ToolBar()->actions().size(), 14);
-    EXPECT_EQ(dlg.ToolBar()->actions()[0]->toolTip(), "Open");
     EXPECT_EQ(dlg.ThresholdCombo(0)->count(), 254);
-    EXPECT_EQ(dlg.ThresholdCombo(0)->itemText(0), "1");
-    EXPECT_EQ(dlg.ThresholdCombo(0)->itemText(253), "254");
-    EXPECT_EQ(dlg.WidthLabel()->text(), "8");
+    EXPECT_EQ((QStringList{dlg.ToolBar()->actions()[0]->toolTip(), dlg.ThresholdCombo(0)->itemText(0),
+                           dlg.ThresholdCombo(0)->itemText(253), dlg.WidthLabel()->text()}),
+              (QStringList{"Open", "1", "254", "8"}));
 
     dlg.OnCommand(kImgCmdPrevFrame);  // on the first frame: nothing
     EXPECT_EQ(dlg.Index(), 0);
@@ -67,29 +70,27 @@ TEST(CImageEditorDlg, OpenStepRotateFlipInvertAndThresholds) {
     for (int i = 0; i < 6; ++i) dlg.OnCommand(kImgCmdNextFrame);
     EXPECT_EQ(dlg.Index(), 5);  // on the last frame "Next" does nothing
     EXPECT_EQ(dlg.WidthLabel()->text(), "6");
-    EXPECT_EQ(frames[5]->row32(0)[0] & 0xFFFFFF, 0u);  // the black frame
+    EXPECT_EQ(Rgb(frames, 5, 0, 0), 0u);  // the black frame
     chosen = QString::fromStdString(ico);
     dlg.OnCommand(kImgCmdOpen);
     ASSERT_EQ(frames.size(), 7u);
     EXPECT_EQ(frames[6]->width, 16);
 
     dlg.OnCommand(kImgCmdRotateLeft);
-    EXPECT_EQ(frames[0]->width, 4);
-    EXPECT_EQ(frames[0]->height, 8);
-    EXPECT_EQ(frames[0]->row32(7)[0] & 0xFFFFFF, 0xFF0000u);  // a quarter counter-clockwise
-    dlg.OnCommand(kImgCmdRotateRight);
-    EXPECT_EQ(frames[0]->row32(0)[0] & 0xFFFFFF, 0xFF0000u);
-    dlg.OnCommand(kImgCmdFlipHorizontal);
-    EXPECT_EQ(frames[0]->row32(0)[7] & 0xFFFFFF, 0xFF0000u);
-    dlg.OnCommand(kImgCmdFlipVertical);
-    EXPECT_EQ(frames[0]->row32(3)[7] & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(std::tuple(frames[0]->width, frames[0]->height), std::tuple(4, 8));
+    EXPECT_EQ(Rgb(frames, 0, 0, 7), 0xFF0000u);  // a quarter counter-clockwise
+    // command -> where the red corner pixel of frame 0 is then
+    const std::tuple<int, int, int> moves[] = {{kImgCmdRotateRight, 0, 0}, {kImgCmdFlipHorizontal, 7, 0},
+                                               {kImgCmdFlipVertical, 7, 3}};
+    for (auto [cmd, x, y] : moves) {
+        dlg.OnCommand(cmd);
+        EXPECT_EQ(Rgb(frames, 0, x, y), 0xFF0000u) << cmd;
+    }
     dlg.OnCommand(kImgCmdInvert);
-    EXPECT_EQ(frames[0]->row32(3)[7] & 0xFFFFFF, 0x00FFFFu);
-    EXPECT_EQ(frames[5]->row32(0)[0] & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ(std::tuple(Rgb(frames, 0, 7, 3), Rgb(frames, 5, 0, 0)), std::tuple(0x00FFFFu, 0xFFFFFFu));
     for (int cmd : {kImgCmdInsertText, kImgCmdInsertImage, kImgCmdZoomIn, kImgCmdZoomOut, kImgCmdCenter})
         dlg.OnCommand(cmd);  // on the toolbar without an action
-    EXPECT_EQ(frames.size(), 7u);
-    EXPECT_EQ(frames[0]->row32(3)[7] & 0xFFFFFF, 0x00FFFFu);
+    EXPECT_EQ(std::tuple(frames.size(), Rgb(frames, 0, 7, 3)), std::tuple(size_t(7), 0x00FFFFu));
 
     dlg.ThresholdCombo(0)->setCurrentIndex(dlg.ThresholdCombo(0)->findText("128"));
     EXPECT_EQ(frames[dlg.Index()]->redThreshold, 128);
@@ -107,9 +108,8 @@ TEST(CImageEditorDlg, OpenStepRotateFlipInvertAndThresholds) {
     EXPECT_EQ(frames[at]->pause, 200);
 
     dlg.accept();  // Finish Editing keeps every change
-    EXPECT_EQ(dlg.result(), QDialog::Accepted);
-    EXPECT_EQ(dlg.Frames(), nullptr);
-    EXPECT_EQ(frames.size(), 7u);
+    EXPECT_EQ(std::tuple(dlg.result(), dlg.Frames(), frames.size()),
+              std::tuple(int(QDialog::Accepted), nullptr, size_t(7)));
 }
 
 TEST(CImageEditorDlg, WithoutFramesTheIndexStaysZero) {
@@ -121,9 +121,7 @@ TEST(CImageEditorDlg, WithoutFramesTheIndexStaysZero) {
     dlg.OnCommand(kImgCmdNextFrame);
     dlg.OnCommand(kImgCmdPrevFrame);
     dlg.OnCommand(kImgCmdProperty);
-    EXPECT_EQ(dlg.Index(), 0);
-    EXPECT_FALSE(asked);
-    EXPECT_EQ(dlg.WidthLabel()->text(), "0");
+    EXPECT_EQ(std::tuple(dlg.Index(), asked, dlg.WidthLabel()->text()), std::tuple(0, false, QString("0")));
     EXPECT_EQ(ShowImageSizeDialog(nullptr, &frames, 0), QDialog::Rejected);
     dlg.reject();
 }
@@ -137,8 +135,8 @@ TEST(CImgSizeDlg, ApplyAllResamplesAndKeepsDisplayHeight) {
     frames[1]->redThreshold = 255;
     CImgSizeDlg dlg(nullptr, &frames, 1);
     dlg.show();
-    EXPECT_EQ(dlg.WidthEdit()->text(), "128");
-    EXPECT_EQ(dlg.ThresholdCombo(0)->currentText(), "254");
+    EXPECT_EQ(std::tuple(dlg.WidthEdit()->text(), dlg.ThresholdCombo(0)->currentText()),
+              std::tuple(QString("128"), QString("254")));
     dlg.WidthEdit()->setText("0");
     QString message;
     testing::CaptureNextBox(&message);
@@ -154,14 +152,10 @@ TEST(CImgSizeDlg, ApplyAllResamplesAndKeepsDisplayHeight) {
     dlg.ApplyAllCheck()->setChecked(true);
     dlg.accept();
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
-    for (size_t i = 0; i < 2; ++i) {
-        EXPECT_EQ(frames[i]->width, 64);
-        EXPECT_EQ(frames[i]->height, 32);
-        EXPECT_EQ(frames[i]->displayHeight, 16);
-        EXPECT_EQ(frames[i]->displayWidth, 32);  // 16 x 64 / 32
-        EXPECT_EQ(frames[i]->pause, 9);
-        EXPECT_EQ(frames[i]->blueThreshold, 100);
-        EXPECT_EQ(frames[i]->redThreshold, 254);
+    for (size_t i = 0; i < frames.size(); ++i) {  // display width 16 x 64 / 32
+        const RawImage& f = *frames[i];
+        EXPECT_EQ(std::tuple(f.width, f.height, f.displayHeight, f.displayWidth, f.pause, f.blueThreshold,
+                             f.redThreshold), std::tuple(64, 32, 16, 32, 9, 100, 254));
     }
 }
 

@@ -1,4 +1,6 @@
 #include <fstream>
+#include <tuple>
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -131,25 +133,23 @@ TEST(PropertiesWnd, OneGridPerTreeLevelAndTheUserGridOnTheMultiScreenPage) {
     program.right = 64;
     program.bottom = 16;
     EXPECT_EQ(f.shown(), (std::vector<int>{2, 311}));
-    f.select(IMC_PROGRAMS_SELECTED, &set);
-    EXPECT_EQ(f.shown(), (std::vector<int>{3}));
-    f.wnd.onInternal(IMC_SET_VIEW_MODE, 1);
-    EXPECT_EQ(f.shown(), (std::vector<int>{5}));
-    f.select(IMC_PROGRAMS_SELECTED, &set);
-    EXPECT_EQ(f.shown(), (std::vector<int>{5}));
-    f.wnd.onInternal(IMC_SET_VIEW_MODE, 0);
-    EXPECT_EQ(f.shown(), (std::vector<int>{3}));
-    f.select(IMC_PROGRAM_SELECTED, &program);
-    EXPECT_EQ(f.shown(), (std::vector<int>{4}));
+    // message, argument -> the one grid shown (the user grid on the multi-screen page)
+    const std::tuple<int, intptr_t, int> steps[] = {
+        {IMC_PROGRAMS_SELECTED, intptr_t(&set), 3}, {IMC_SET_VIEW_MODE, 1, 5},
+        {IMC_PROGRAMS_SELECTED, intptr_t(&set), 5},
+        {IMC_SET_VIEW_MODE, 0, 3}, {IMC_PROGRAM_SELECTED, intptr_t(&program), 4}};
+    for (auto [code, arg, grid] : steps) {
+        f.wnd.onInternal(code, arg);
+        EXPECT_EQ(f.shown(), std::vector<int>{grid}) << code;
+    }
     EXPECT_EQ(f.grid(kProgramGridId)->IntValue(kPrgWidth), 64);
     f.select(IMC_SCREEN_SELECTED, &hw);
     EXPECT_EQ(f.shown(), (std::vector<int>{2, 311}));
     program.right = 80;
     f.wnd.onInternal(IMC_AREA_GEOMETRY_CHANGED, 0);  // a screen is selected: nothing changes
     EXPECT_EQ(f.grid(kProgramGridId)->IntValue(kPrgWidth), 64);
-    EXPECT_TRUE(f.grid(kHardwareGridId)->DescriptionVisible());
-    EXPECT_FALSE(f.grid(kProgramGridId)->DescriptionVisible());
-    EXPECT_EQ(f.channel.sent.size(), 0u);
+    EXPECT_EQ(std::tuple(f.grid(kHardwareGridId)->DescriptionVisible(), f.grid(kProgramGridId)->DescriptionVisible(),
+                         f.channel.sent.size()), std::tuple(true, false, size_t(0)));
 }
 
 TEST(PropertiesWnd, GridsTwoToFourTakeTheMenuFont) {
@@ -159,9 +159,8 @@ TEST(PropertiesWnd, GridsTwoToFourTakeTheMenuFont) {
     QApplication::setFont(menu, "QMenu");
     {
         Fixture f;
-        EXPECT_EQ(f.grid(kHardwareGridId)->font().pointSize(), 23);
-        EXPECT_EQ(f.grid(kProgramGridId)->font().pointSize(), 23);
-        EXPECT_NE(f.grid(kUserGridId)->font().pointSize(), 23);
+        EXPECT_EQ(std::tuple(f.grid(kHardwareGridId)->font().pointSize(), f.grid(kProgramGridId)->font().pointSize(),
+                             f.grid(kUserGridId)->font().pointSize() == 23), std::tuple(23, 23, false));
         menu.setPointSize(19);  // the desktop's fonts change: the grids follow
         QApplication::setFont(menu, "QMenu");
         QEvent change(QEvent::ApplicationFontChange);
@@ -187,19 +186,18 @@ TEST(PropertiesWnd, LanguageSwitchKeepsEveryChosenOption) {
     const std::vector<std::u16string> voices = {u"Anna", u"Bert"};
     f.wnd.onInternal(IMC_SET_VOICE_ROLES, reinterpret_cast<intptr_t>(&voices));
     f.grid(kProgramGridId)->SelectOptionIndex(kPrgRole, 3);
-    EXPECT_EQ(f.grid(kHardwareGridId)->Value(kHwModel), "20K GPRS");
-    EXPECT_EQ(f.wnd.Command(kCmdSetHardware)->text(), "Set");
+    EXPECT_EQ(f.grid(kHardwareGridId)->Value(kHwModel) + f.wnd.Command(kCmdSetHardware)->text(), "20K GPRSSet");
     SetUiLanguage(1);
     f.wnd.onInternal(IMC_LANGUAGE_CHANGED, 0);
-    EXPECT_EQ(f.grid(kHardwareGridId)->Value(kHwModel), QString::fromUtf16(u"20K GPRS"));
-    EXPECT_EQ(f.grid(kHardwareGridId)->Name(kHwWidth), QString::fromUtf16(u"宽度"));
-    EXPECT_EQ(f.grid(kProgramGridId)->Value(kPrgMainEffect), QString::fromUtf16(EffectName(kEffectBlindsHorizontal)));
-    EXPECT_EQ(f.grid(kProgramGridId)->GetOptionIndex(kPrgMainEffect), kEffectBlindsHorizontal - 1);
-    EXPECT_EQ(f.grid(kProgramGridId)->Value(kPrgBorderType), QString::fromUtf16(u"流水线 8"));
-    EXPECT_EQ(f.grid(kProgramGridId)->Value(kPrgRole), "Bert");
-    EXPECT_EQ(f.grid(kProgramGridId)->Options(kPrgRole)[1], QString::fromUtf16(u"文件"));
-    EXPECT_EQ(f.wnd.Command(kCmdSetHardware)->text(), QString::fromUtf16(u"设置"));
-    EXPECT_EQ(f.wnd.Command(kCmdReadHardware)->toolTip(), QString::fromUtf16(u"读取控制卡硬件参数"));
+    PropertyGrid* hwGrid = f.grid(kHardwareGridId);
+    PropertyGrid* prgGrid = f.grid(kProgramGridId);
+    EXPECT_EQ(prgGrid->GetOptionIndex(kPrgMainEffect), kEffectBlindsHorizontal - 1);
+    EXPECT_EQ((QStringList{hwGrid->Value(kHwModel), hwGrid->Name(kHwWidth), prgGrid->Value(kPrgMainEffect),
+                           prgGrid->Value(kPrgBorderType), prgGrid->Value(kPrgRole), prgGrid->Options(kPrgRole)[1],
+                           f.wnd.Command(kCmdSetHardware)->text(), f.wnd.Command(kCmdReadHardware)->toolTip()}),
+              (QStringList{"20K GPRS", QString::fromUtf16(u"宽度"),
+                           QString::fromUtf16(EffectName(kEffectBlindsHorizontal)), QString::fromUtf16(u"流水线 8"), "Bert", QString::fromUtf16(u"文件"),
+                           QString::fromUtf16(u"设置"), QString::fromUtf16(u"读取控制卡硬件参数")}));
     ResetUiLanguageForTests();
 }
 
@@ -234,25 +232,19 @@ TEST(PropertiesWnd, ProgramSetEditsAndPlayModeEnabling) {
     set.playMode = 9;  // unknown: repaired to "In Oder"
     f.select(IMC_PROGRAMS_SELECTED, &set);
     PropertyGrid* g = f.grid(kProgramSetGridId);
-    EXPECT_EQ(set.playMode, 0);
-    EXPECT_FALSE(g->IsItemEnabled(kSetBorderType));
-    EXPECT_FALSE(g->IsItemEnabled(kSetDuration));
-    EXPECT_FALSE(g->IsItemEnabled(kSetDateStart));
+    EXPECT_EQ(std::tuple(set.playMode, g->IsItemEnabled(kSetBorderType), g->IsItemEnabled(kSetDuration),
+                         g->IsItemEnabled(kSetDateStart)), std::tuple(0, false, false, false));
     g->ChooseOption(kSetPlayMode, 2);  // Duration
-    EXPECT_EQ(set.playMode, 1);
-    EXPECT_TRUE(g->IsItemEnabled(kSetDuration));
-    EXPECT_FALSE(g->IsItemEnabled(kSetFirstWeekday));
+    EXPECT_EQ(std::tuple(set.playMode, g->IsItemEnabled(kSetDuration), g->IsItemEnabled(kSetFirstWeekday)),
+              std::tuple(1, true, false));
     g->ChooseOption(kSetPlayMode, 1);  // Time
-    EXPECT_EQ(set.playMode, 6);
-    EXPECT_FALSE(g->IsItemEnabled(kSetDuration));
-    EXPECT_TRUE(g->IsItemEnabled(kSetFirstWeekday + 6));
-    EXPECT_TRUE(g->IsItemEnabled(kSetFirstPeriod));
+    EXPECT_EQ(std::tuple(set.playMode, g->IsItemEnabled(kSetDuration), g->IsItemEnabled(kSetFirstWeekday + 6),
+                         g->IsItemEnabled(kSetFirstPeriod)), std::tuple(6, false, true, true));
     g->ChooseOption(kSetFirstWeekday + 2, 1);
-    EXPECT_EQ(set.weekdays, 4);
     g->CommitPacked(kSetFirstPeriod + 1, PackTime(8, 30, 0));
-    EXPECT_EQ(set.periods[0] >> 16, PackTime(8, 30, 0));
     g->CommitPacked(kSetDateEnd, PackDate(2030, 1, 2));
-    EXPECT_EQ(set.dates[0].stop, PackDate(2030, 1, 2));
+    EXPECT_EQ(std::tuple(set.weekdays, set.periods[0] >> 16, set.dates[0].stop),
+              std::tuple(4, PackTime(8, 30, 0), PackDate(2030, 1, 2)));
 }
 
 TEST(PropertiesWnd, ProgramEditsAreHeldToTheStoredRangesAndTellTheLayout) {
@@ -269,10 +261,8 @@ TEST(PropertiesWnd, ProgramEditsAreHeldToTheStoredRangesAndTellTheLayout) {
     EXPECT_EQ(std::tuple(g->GetOptionIndex(kPrgSecondEffect), p.secondaryAction.effect), std::tuple(0, uint8_t(0)));
     EXPECT_FALSE(g->IsItemEnabled(kPrgSecondSpeed));
     g->CommitText(kPrgOffsetX, "30");
-    EXPECT_EQ(std::tuple(p.left, p.right), std::tuple(30, 94));
     g->CommitText(kPrgWidth, "300");
-    EXPECT_EQ(p.right, 330);
-    EXPECT_EQ(f.channel.count(IMC_REDRAW_LAYOUT), 2);
+    EXPECT_EQ(std::tuple(p.left, p.right, f.channel.count(IMC_REDRAW_LAYOUT)), std::tuple(30, 330, 2));
     g->CommitText(kPrgMainPause, "300");
     g->CommitText(kPrgMainSpeed, "0");
     EXPECT_EQ(std::tuple(p.mainAction.pause, p.mainAction.speed), std::tuple(uint8_t(255), uint8_t(1)));
@@ -296,20 +286,16 @@ TEST(PropertiesWnd, ProgramEditsAreHeldToTheStoredRangesAndTellTheLayout) {
             }
     });
     g->ChooseOption(kPrgBorderType, 1);
-    EXPECT_TRUE(editorShown);
-    EXPECT_EQ(p.borderType, 1);
-    EXPECT_TRUE(g->IsItemEnabled(kPrgBorderEffect));
+    EXPECT_EQ(std::tuple(editorShown, p.borderType, g->IsItemEnabled(kPrgBorderEffect)), std::tuple(true, 1, true));
     g->ChooseOption(kPrgBorderType, 2);
     EXPECT_FALSE(p.borderFrames.empty());
     g->ChooseOption(kPrgBorderType, 0);
-    EXPECT_TRUE(p.borderFrames.empty());
-    EXPECT_FALSE(g->IsItemEnabled(kPrgBorderEffect));
+    EXPECT_EQ(std::tuple(p.borderFrames.size(), g->IsItemEnabled(kPrgBorderEffect)), std::tuple(size_t(0), false));
 
     g->CommitText(kPrgMusic, "/music/a.mp3");
     EXPECT_EQ(BufferText(p.musicPath), u"/music/a.mp3");
     g->CommitText(kPrgMusic, QString(300, 'x'));  // longer than the record holds: refused
-    EXPECT_EQ(BufferText(p.musicPath), u"/music/a.mp3");
-    EXPECT_EQ(g->Value(kPrgMusic), "/music/a.mp3");
+    EXPECT_EQ(std::tuple(BufferText(p.musicPath), g->Value(kPrgMusic)), std::tuple(u"/music/a.mp3", "/music/a.mp3"));
 }
 
 TEST(PropertiesWnd, PasswordIsAskedOncePerSelectionAndSizesAreChecked) {
@@ -323,16 +309,14 @@ TEST(PropertiesWnd, PasswordIsAskedOncePerSelectionAndSizesAreChecked) {
     g->CommitText(kHwBrightness, "120");
     f.wnd.OnApplySimulatedParams();
     f.wnd.OnApplySimulatedParams();
-    EXPECT_EQ(password.seen, 1);
-    EXPECT_EQ(hw.brightness, 120);
-    EXPECT_TRUE(std::filesystem::exists(SettingsFilePath()));
+    EXPECT_EQ(std::tuple(password.seen, hw.brightness, std::filesystem::exists(SettingsFilePath())),
+              std::tuple(1, 120, true));
     ASSERT_EQ(boxes.texts.size(), 2u);
     EXPECT_EQ(boxes.texts[0], QString::fromUtf16(ptext::kApplySucceeded()));
     f.wnd.OnDefaultHardwareParams();  // drops the edits and the acceptance
     g->CommitText(kHwWidth, "0");
     f.wnd.OnApplySimulatedParams();
-    EXPECT_EQ(password.seen, 2);
-    EXPECT_EQ(hw.width, 128);
+    EXPECT_EQ(std::tuple(password.seen, hw.width), std::tuple(2, 128));
     EXPECT_EQ(boxes.texts.back(), QString::fromUtf16(SizeCheckMessage(SizeCheck::Zero)()));
     f.select(IMC_PROGRAM_SELECTED, static_cast<ProgramRecord*>(nullptr));
     EXPECT_FALSE(f.wnd.PasswordAccepted());
@@ -370,9 +354,8 @@ TEST(PropertiesWnd, SetThenReadAgainstTheCardGivesBackTheSameHeader) {
         EXPECT_EQ(f.channel.sendCode, TransferResult::kSent);
         sentBlock = card.card.log().data;
     }
-    EXPECT_EQ(hw.brightness, 77);
-    EXPECT_EQ(sentBlock, BuildHardwareParamBlock(hw));
-    EXPECT_TRUE(std::filesystem::exists(SettingsFilePath()));
+    EXPECT_EQ(std::tuple(hw.brightness, sentBlock, std::filesystem::exists(SettingsFilePath())),
+              std::tuple(77, BuildHardwareParamBlock(hw), true));
 
     g->CommitText(kHwBrightness, "5");  // an edit the read replaces
     g->SelectOptionIndex(kHwSerialPort, 6);
@@ -380,17 +363,16 @@ TEST(PropertiesWnd, SetThenReadAgainstTheCardGivesBackTheSameHeader) {
         CardOnPort card({.info = MakeInfoReply(0, 2, 3, {{7, 0}}), .readBackData = sentBlock});
         f.wnd.OnReadHardwareParams();
     }
-    EXPECT_EQ(g->IntValue(kHwBrightness), 77);
-    EXPECT_EQ(g->GetOptionIndex(kHwModel), 3);  // 20K GPRS: subtype 6 from the reply's pairs
-    EXPECT_EQ(g->GetOptionIndex(kHwSerialPort), 6);  // kept
-    EXPECT_EQ(hw.cardSubtype, 7);  // the screen record waits for Set or Apply
+    // the model 20K GPRS (subtype 6) from the reply's pairs, the port kept; the screen record waits for Set or Apply
+    EXPECT_EQ(std::tuple(g->IntValue(kHwBrightness), g->GetOptionIndex(kHwModel), g->GetOptionIndex(kHwSerialPort),
+                         hw.cardSubtype), std::tuple(77, 3, 6, 7));
     g->SelectOptionIndex(kHwSerialPort, 0);
     f.wnd.OnApplySimulatedParams();
-    EXPECT_EQ(password.seen, 1);
     ScreenHeader header{};
     BuildProgramHeader(hw, header);
-    EXPECT_EQ(std::vector<uint8_t>(header.begin(), header.end()), std::vector<uint8_t>(sentBlock.begin(), sentBlock.begin() + 64));
-    EXPECT_EQ(hw.cardSubtype, 6);
+    EXPECT_EQ(std::vector<uint8_t>(header.begin(), header.end()),
+              std::vector<uint8_t>(sentBlock.begin(), sentBlock.begin() + 64));
+    EXPECT_EQ(std::tuple(password.seen, hw.cardSubtype), std::tuple(1, 6));
 }
 
 TEST(PasswordPrompt, EmptyOrWrongKeepsItOpen) {
