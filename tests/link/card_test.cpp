@@ -89,6 +89,7 @@ TEST(CardProbe, AnswersOnlyAtTheCardsRate) {
     EXPECT_EQ(ProbeCardBaud(nullptr, {0, 2}, 50), 1);
     EXPECT_EQ(card.log().probeRates, (std::vector<uint32_t>{115200, 115200, 115200, 9600}));
 
+    EXPECT_FALSE(ReadCardInfoThread({.port = {0, 2}, .cardType = 2}, nullptr, 50).adapterRemark);
     SerialPort given;  // a closed record receives the port and keeps it
     EXPECT_EQ(ProbeCardBaud(&given, {0, 2}, 50), 1);
     EXPECT_TRUE(given.isOpen());
@@ -103,6 +104,12 @@ TEST(CardProbe, AnswersOnlyAtTheCardsRate) {
     const FakeCardLog log = card.log();
     EXPECT_EQ(log.frames[log.frames.size() - 2], Frame(0xFE, 0xFF));
     EXPECT_EQ(log.frames.back(), Frame(0xFE, 0x17));
+    const CardInfoResult r = ReadCardInfoThread({.port = {0, 2}, .cardType = 2}, nullptr, 50);
+    EXPECT_TRUE(r.adapterRemark);
+    EXPECT_FALSE(r.portSettingsChanged);
+    EXPECT_EQ(AdapterRemarkText(),
+              u"Remark: THe USB-to-serial is instable, if occur to link failed, send or upload programs failed, please "
+              u"pull and re-plug the device");
 }
 
 TEST(CardSearch, FindsTheCardOnTheSecondPortAtItsRate) {
@@ -200,8 +207,9 @@ TEST(CardInfo, FillsTheRowsFromTheReplyOrSaysWhyNot) {
 
 TEST(CardCommands, PowerAndClock) {
     FakeCard card(CardAt(9600)), silent({.baud = 9600, .info = {0, 2, 0}, .answerPower = false, .answerClock = false});
-    card.Start(), silent.Start();
-    ScopedPorts ports({card.slavePath(), silent.slavePath()});
+    FakeCard six({.baud = 9600, .clockAnswer = {0x01, 2, 3, 4, 5, 6}});
+    card.Start(), silent.Start(), six.Start();
+    ScopedPorts ports({card.slavePath(), silent.slavePath(), six.slavePath()});
     ScopedPl2303 adapter(card.slavePath());  // these commands carry the mark 0x00 on every adapter
     LinkTarget target{.port = {0, 2}};
     EXPECT_EQ(SetScreenPower(target, false), LinkStatus::Ok);
@@ -224,6 +232,11 @@ TEST(CardCommands, PowerAndClock) {
     EXPECT_EQ(ClockMessage(LinkStatus::NoAnswer), noCard);
     EXPECT_EQ(ClockMessage(LinkStatus::PortFailed), noPort);
     EXPECT_EQ(SyncCardClock(target), LinkStatus::NoAnswer);
+    // A clock answer of one byte and five more: the sixth ends the read, the 100 ms wait is not sat out.
+    target.port.comIndex = 2;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(SyncCardClock(target), LinkStatus::Ok);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(90));
     target.port.comIndex = 5;
     EXPECT_EQ(SyncCardClock(target), LinkStatus::PortFailed);
 }
@@ -280,28 +293,4 @@ TEST(CardInfo, EveryPairTypeSetsItsRowAndTheCommunicationMode) {
     const std::u16string sizes[] = {u"04K", u"10K", u"20K", u"40K", u"64K", u"128K"};
     for (uint8_t model = 0; model < 6; ++model)
         EXPECT_EQ(InfoOf({}, 3, model).values[kType], u"ZU" + sizes[model] + u" Serial Com/UDisk");
-}
-
-TEST(CardInfo, APl2303AdapterAddsTheRemark) {
-    FakeCard card(CardAt(9600));
-    card.Start();
-    ScopedPorts ports({card.slavePath()});
-    EXPECT_FALSE(ReadCardInfoThread({.port = {0, 2}, .cardType = 2}, nullptr, 50).adapterRemark);
-    ScopedPl2303 adapter(card.slavePath());
-    const CardInfoResult r = ReadCardInfoThread({.port = {0, 2}, .cardType = 2}, nullptr, 50);
-    EXPECT_TRUE(r.adapterRemark);
-    EXPECT_FALSE(r.portSettingsChanged);
-    EXPECT_EQ(AdapterRemarkText(),
-              u"Remark: THe USB-to-serial is instable, if occur to link failed, send or upload programs failed, please "
-              u"pull and re-plug the device");
-}
-
-TEST(CardCommands, AClockAnswerOfSixBytesIsTakenWholeWithoutWaitingForMore) {
-    FakeCard card({.baud = 9600, .clockAnswer = {0x01, 2, 3, 4, 5, 6}});
-    card.Start();
-    ScopedPorts ports({card.slavePath()});
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(SyncCardClock({.port = {0, 2}}), LinkStatus::Ok);
-    // One byte and up to five more: the sixth byte ends the read, the 100 ms wait is not sat out.
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(90));
 }

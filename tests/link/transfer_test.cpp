@@ -42,31 +42,31 @@ TEST(SendTransfer, SendsAcknowledgedBlocksAndThePaddedRemainder) {
     EXPECT_EQ(progress, (std::vector<int>{0, 12, 25, 38, 50, 63, 76, 89, 100}));
 }
 
-TEST(SendTransfer, Pl2303AdapterSendsSixteenByteBlocks) {
-    CardOnPort c;
-    ScopedPl2303 adapter(c.card.slavePath());
-    EXPECT_EQ(Send(1001, kQuick, TransferMode::Hardware), TransferResult::kSent);
-    FakeCardLog log = c.card.log();
-    ASSERT_EQ(log.frames.size(), 2u);
-    EXPECT_EQ(log.frames[0][6], 0xFE);
-    EXPECT_EQ(log.frames[1][6], 0xFE);
-    EXPECT_EQ(log.frames[1][7], 0x06);
-    EXPECT_EQ(log.blocks, Pieces(62, 16, 12));
-}
-
-TEST(SendTransfer, ChecksTheCardBeforeAnnouncing) {
-    {
-        CardOnPort other({.info = MakeInfoReply(0, 3, 3)});
-        EXPECT_EQ(Send(64), TransferResult::kTypeMismatch);
-        EXPECT_EQ(other.card.log().count(0x08), 0u);
-    }
-    {
-        CardOnPort uCard({.info = MakeInfoReply(4, 9, 3)});  // family 4 and above: no type comparison
-        EXPECT_EQ(Send(64), TransferResult::kSent);
-    }
-    {
-        CardOnPort mute({.baud = 0});  // nothing answers the information query
-        EXPECT_EQ(Send(64), TransferResult::kNoCard);
+TEST(SendTransfer, CardCheckAnnouncementAndStatusBytesDecide) {
+    struct Case {
+        FakeCardScript script;
+        int code;
+        size_t announcements, dataBytes;
+    };
+    const Case cases[] = {
+        {{.info = MakeInfoReply(0, 3, 3)}, TransferResult::kTypeMismatch, 0, 0},
+        {{.info = MakeInfoReply(4, 9, 3)}, TransferResult::kSent, 1, 64},  // family 4 and above: no type comparison
+        {{.baud = 0}, TransferResult::kNoCard, 0, 0},                     // nothing answers the information query
+        {{.info = {0, 2, 4, 3, 0, 0}}, TransferResult::kNoCard, 0, 0},    // four bytes announced, three sent
+        {{.silentAnnouncements = 1}, TransferResult::kSent, 2, 64},
+        {{.silentAnnouncements = 2}, TransferResult::kSent, 3, 64},
+        {{.silentAnnouncements = 3}, TransferResult::kSendTimeout, 3, 0},  // three times at most
+        {{.announceStatus = 9}, TransferResult::kSendTimeout, 1, 0},       // nothing is sent after a refusal
+        {{.finalStatus = 3}, TransferResult::kSendTimeout, 1, 64},
+        // The answer's last byte comes alone, in a later read.
+        {{.announceTailDelayMs = kWaitMs * 3 / 2}, TransferResult::kSent, 1, 64},
+    };
+    for (const Case& k : cases) {
+        CardOnPort c(k.script);
+        EXPECT_EQ(Send(64), k.code);
+        const FakeCardLog log = c.card.log();
+        EXPECT_EQ(log.count(0x08), k.announcements) << k.code;
+        EXPECT_EQ(log.data.size(), k.dataBytes) << k.code;
     }
     ScopedPorts none({});
     EXPECT_EQ(Send(64), TransferResult::kSendPortFailed);
@@ -85,44 +85,6 @@ TEST(SendTransfer, LateAcknowledgementIsNotResentTwoMissedOnesTimeOut) {
     EXPECT_EQ(missed.card.log().blocks.size(), 3u);
 }
 
-TEST(SendTransfer, UnansweredAnnouncementIsRepeatedAndStatusBytesDecide) {
-    {
-        CardOnPort c({.silentAnnouncements = 1});
-        EXPECT_EQ(Send(300), TransferResult::kSent);
-        EXPECT_EQ(c.card.log().count(0x08), 2u);
-    }
-    {
-        CardOnPort refused({.announceStatus = 9});
-        EXPECT_EQ(Send(300), TransferResult::kSendTimeout);
-        EXPECT_TRUE(refused.card.log().data.empty());  // nothing is sent after a refusal
-    }
-    {
-        // The answer's last byte comes alone, in a later read.
-        CardOnPort split({.announceTailDelayMs = kWaitMs * 3 / 2});
-        EXPECT_EQ(Send(300), TransferResult::kSent);
-    }
-    CardOnPort unfinished({.finalStatus = 3});
-    EXPECT_EQ(Send(300), TransferResult::kSendTimeout);
-    EXPECT_EQ(unfinished.card.log().data.size(), 300u);
-}
-
-TEST(SendTransfer, TheAnnouncementGoesOutThreeTimesAtMost) {
-    {
-        CardOnPort c({.silentAnnouncements = 2});
-        EXPECT_EQ(Send(64), TransferResult::kSent);
-        EXPECT_EQ(c.card.log().count(0x08), 3u);
-    }
-    CardOnPort c({.silentAnnouncements = 3});
-    EXPECT_EQ(Send(64), TransferResult::kSendTimeout);
-    EXPECT_EQ(c.card.log().count(0x08), 3u);
-}
-
-TEST(SendTransfer, AnInformationReplyShorterThanItAnnouncesIsNoCard) {
-    CardOnPort c({.info = {0, 2, 4, 3, 0, 0}});  // four bytes announced, three sent
-    EXPECT_EQ(Send(64), TransferResult::kNoCard);
-    EXPECT_EQ(c.card.log().count(0x08), 0u);
-}
-
 TEST(SendTransfer, StopsWhenAsked) {
     CardOnPort c;
     std::atomic<bool> stop{false};
@@ -133,21 +95,6 @@ TEST(SendTransfer, StopsWhenAsked) {
     EXPECT_EQ(c.card.log().blocks.size(), 4u);
 }
 
-TEST(SendTransfer, ACardThatHangsUpMidSendEndsItAtOnceWithTheTimeoutMessage) {
-    // The production waits: on a dead line none of them may be sat out.
-    const TransferControl production{};
-    for (int block : {0, 3}) {
-        CardOnPort c({.hangUpAtBlock = block});
-        const auto start = std::chrono::steady_clock::now();
-        const int code = Send(1001, production);
-        EXPECT_EQ(code, TransferResult::kSendTimeout) << block;
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000)) << block;
-        EXPECT_EQ(SendResultMessage(code, TransferMode::Program, 1),
-                  u"Download timeout, please check the cable connection");
-        EXPECT_EQ(c.card.log().blocks.size(), size_t(block) + 1);
-    }
-}
-
 TEST(SendTransfer, APl2303BehindAStableLinkSendsSixteenByteBlocks) {
     FakeCard card(CardOnPort::TypeTwo({}));
     card.Start();
@@ -156,11 +103,12 @@ TEST(SendTransfer, APl2303BehindAStableLinkSendsSixteenByteBlocks) {
     const fs::path link = dev.path / "usb-Prolific_Technology_Inc._USB-Serial_Controller-if00-port0";
     fs::create_symlink(card.slavePath(), link);
     ScopedPorts ports({link.string()});
-    EXPECT_EQ(Send(1001), TransferResult::kSent);
+    EXPECT_EQ(Send(1001, kQuick, TransferMode::Hardware), TransferResult::kSent);
     const FakeCardLog log = card.log();
     ASSERT_EQ(log.frames.size(), 2u);
     EXPECT_EQ(log.frames[0][6], 0xFE);
     EXPECT_EQ(log.frames[1][6], 0xFE);
+    EXPECT_EQ(log.frames[1][7], 0x06);
     EXPECT_EQ(log.blocks, Pieces(62, 16, 12));
 }
 
@@ -194,34 +142,38 @@ TEST(ReadBackTransfer, ReadsEightByteChunksAndTheRemainder) {
 }
 
 TEST(ReadBackTransfer, AnnouncedLengthDecides) {
-    auto readBack = [](size_t capacity) { return ReadBackTransfer(kTarget, TransferMode::Hardware, capacity, kQuick); };
-    {
-        CardOnPort c({.readBackData = Image(64), .readBackLength = 31});
-        EXPECT_EQ(readBack(1024).code, TransferResult::kNoData);
-    }
-    {
-        CardOnPort c({.readBackData = Image(32)});  // 32 bytes are data, and exactly fill the buffer
-        EXPECT_EQ(readBack(32).data, Image(32));
-    }
-    {
-        CardOnPort c({.readBackData = Image(64)});
-        EXPECT_EQ(readBack(63).code, TransferResult::kOutOfRange);
-        EXPECT_EQ(c.card.log().requests, 0u);
-    }
-    {
-        CardOnPort c({.readBackData = Image(60), .readBackLength = 64});  // the last chunk never comes
-        const TransferResult r = readBack(1024);
-        EXPECT_EQ(r.code, TransferResult::kReadTimeout);
-        EXPECT_TRUE(r.data.empty());
+    // (bytes the card holds, the length it announces, capacity, result, bytes returned)
+    const std::tuple<size_t, std::optional<uint32_t>, size_t, int, size_t> cases[] = {
+        {64, 31, 1024, TransferResult::kNoData, 0},
+        {32, {}, 32, TransferResult::kRead, 32},  // 32 bytes are data, and exactly fill the buffer
+        {64, {}, 63, TransferResult::kOutOfRange, 0},
+        {60, 64, 1024, TransferResult::kReadTimeout, 0},  // the last chunk never comes
+    };
+    for (const auto& [held, announced, capacity, code, returned] : cases) {
+        CardOnPort c({.readBackData = Image(held), .readBackLength = announced});
+        const TransferResult r = ReadBackTransfer(kTarget, TransferMode::Hardware, capacity, kQuick);
+        EXPECT_EQ(r.code, code) << held;
+        EXPECT_EQ(r.data, Image(returned)) << held;
     }
     ScopedPorts none({});
-    EXPECT_EQ(readBack(1024).code, TransferResult::kReadPortFailed);
+    EXPECT_EQ(ReadBackTransfer(kTarget, TransferMode::Hardware, 1024, kQuick).code, TransferResult::kReadPortFailed);
 }
 
-TEST(ReadBackTransfer, ACardThatHangsUpMidReadBackEndsItAtOnceWithTheTimeoutMessage) {
+TEST(Transfers, ACardThatHangsUpEndsThemAtOnceWithTheTimeoutMessage) {
+    // The production waits: on a dead line none of them may be sat out.
+    const TransferControl production{};
+    for (int block : {0, 3}) {
+        CardOnPort c({.hangUpAtBlock = block});
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(Send(1001, production), TransferResult::kSendTimeout) << block;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000)) << block;
+        EXPECT_EQ(c.card.log().blocks.size(), size_t(block) + 1);
+    }
+    EXPECT_EQ(SendResultMessage(TransferResult::kSendTimeout, TransferMode::Program, 1),
+              u"Download timeout, please check the cable connection");
     CardOnPort c({.readBackData = Image(100), .hangUpAtRequest = 2});
     const auto start = std::chrono::steady_clock::now();
-    const TransferResult r = ReadBackTransfer(kTarget, TransferMode::Program, 0x100000, TransferControl{});
+    const TransferResult r = ReadBackTransfer(kTarget, TransferMode::Program, 0x100000, production);
     EXPECT_EQ(r.code, TransferResult::kReadTimeout);
     EXPECT_TRUE(r.data.empty());
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));

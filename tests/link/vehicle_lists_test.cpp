@@ -17,11 +17,7 @@ TEST(ListRules, OrdinalSortBothWays) {
 }
 
 TEST(ListRules, SearchColumnAndMatches) {
-    EXPECT_EQ(SearchColumn(0), 1);
-    EXPECT_EQ(SearchColumn(1), 2);
-    EXPECT_EQ(SearchColumn(2), 3);
-    EXPECT_EQ(SearchColumn(3), 1);
-    EXPECT_EQ(SearchColumn(-1), 1);
+    for (auto [i, column] : {std::pair{0, 1}, {1, 2}, {2, 3}, {3, 1}, {-1, 1}}) EXPECT_EQ(SearchColumn(i), column) << i;
     const std::vector<std::u16string> texts = {u"A100", u"B200", u"A200"};
     EXPECT_EQ(FindFirstContaining(texts, u"200"), 1);
     EXPECT_EQ(FindFirstContaining(texts, u"a"), -1);

@@ -79,6 +79,7 @@ TEST(CDlgBackGroundMusic, MusicConvertedIntoSlotsAndFailuresReported) {
     EXPECT_EQ(d.dlg.Slots()[0].state, kSlotOnDisk);
     EXPECT_EQ(d.dlg.List()->item(0, 1)->text(), QString("first"));
     EXPECT_EQ(d.dlg.List()->item(1, 1)->text(), QString("second"));
+    EXPECT_EQ(d.dlg.Slots()[1].sound[0], 0x23);  // 44,100 Hz stereo MP3 made 16-bit mono 22,050 Hz
     std::vector<uint8_t> b;
     ASSERT_EQ(ReadFileBytes(MusicSlotPath(disk.root(), 0), 1 << 22, b), ReadFileResult::Ok);
     EXPECT_TRUE(ReadMusicSlot(b));
