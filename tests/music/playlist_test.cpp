@@ -118,55 +118,41 @@ TEST(PlaylistFile, SaveGoesThroughARenameAndLoadsBack) {
 }
 
 TEST(PlaylistText, TimesRatesAndRolesAsThePaneShowsThem) {
-    EXPECT_EQ(FormatSeconds(90), u"00:01:30");
-    EXPECT_EQ(FormatSeconds(3 * 3600 + 4 * 60 + 5), u"03:04:05");
-    EXPECT_EQ(FormatSeconds(3600), u"01:00:00");
+    for (auto [s, text] : {std::pair{90u, u"00:01:30"}, {3 * 3600 + 4 * 60 + 5u, u"03:04:05"}, {3600u, u"01:00:00"}})
+        EXPECT_EQ(FormatSeconds(s), text);
     EXPECT_EQ(FormatPackedTime(PackDailyTime(23, 59, 58)), u"23:59:58");
     EXPECT_EQ(PackDailyTime(1, 2, 3), 4096u + 128 + 3);
-    EXPECT_EQ(FormatRate(0), u"-10");
-    EXPECT_EQ(FormatRate(10), u"0");
-    EXPECT_EQ(FormatRate(20), u"10");
-    auto t = ParseHms(u"12:34:56");
-    ASSERT_TRUE(t);
-    EXPECT_EQ(t->hour * 10000 + t->minute * 100 + t->second, 123456);
-    t = ParseHms(u"1:02:03");
-    ASSERT_TRUE(t);
-    EXPECT_EQ(t->hour * 10000 + t->minute * 100 + t->second, 10203);
+    for (auto [index, text] : {std::pair{0u, u"-10"}, {10u, u"0"}, {20u, u"10"}}) EXPECT_EQ(FormatRate(index), text);
+    for (auto [text, hms] : {std::pair{u"12:34:56", 123456}, {u"1:02:03", 10203}}) {
+        auto t = ParseHms(text);
+        ASSERT_TRUE(t);
+        EXPECT_EQ(t->hour * 10000 + t->minute * 100 + t->second, hms);
+    }
     for (auto bad : {u"", u"12:34", u"1:2:3:4", u"001:02:03", u"12:00:60", u"24:00:00", u"aa:bb:cc", u"12:60:00"})
         EXPECT_FALSE(ParseHms(bad));
-    EXPECT_EQ(ClampVoiceRole(5, 3), 2);
-    EXPECT_EQ(ClampVoiceRole(1, 3), 1);
-    EXPECT_EQ(ClampVoiceRole(3, 1), 0);
-    EXPECT_EQ(ClampVoiceRole(4, 0), 4);  // no voices: kept, never -1
+    // (stored role, voices) -> shown role; with no voices the role is kept, never -1.
+    for (auto [role, voices, shown] : {std::tuple{5, 3, 2}, {1, 3, 1}, {3, 1, 0}, {4, 0, 4}})
+        EXPECT_EQ(ClampVoiceRole(role, voices), shown) << role << "/" << voices;
 }
 
 TEST(LrcDialogChoices, HeightsColoursAndSpeeds) {
     using H = std::vector<uint8_t>;
-    EXPECT_EQ(LrcHeightChoices(0x01), (H{12, 16}));
-    EXPECT_EQ(LrcHeightChoices(0x02), (H{12, 16, 24}));
-    EXPECT_EQ(LrcHeightChoices(0x03), (H{12, 16, 24, 32}));
-    EXPECT_EQ(LrcHeightChoices(0x104), (H{12, 16, 24, 32, 48}));
-    EXPECT_EQ(LrcHeightChoices(0x105), (H{12, 16, 24, 32, 48, 64}));
-    EXPECT_EQ(LrcHeightChoices(0x00), H{});
-    EXPECT_EQ(LrcHeightChoices(0x06), H{});
-    EXPECT_EQ(LrcHeightChoices(0x31), (H{12, 16}));  // low nibble 1
+    const std::pair<uint16_t, H> heights[] = {{0x01, {12, 16}}, {0x02, {12, 16, 24}}, {0x03, {12, 16, 24, 32}},
+                                              {0x104, {12, 16, 24, 32, 48}}, {0x105, {12, 16, 24, 32, 48, 64}},
+                                              {0x00, {}}, {0x06, {}}, {0x31, {12, 16}}};  // low nibble 1
+    for (const auto& [chip, offered] : heights) EXPECT_EQ(LrcHeightChoices(chip), offered) << chip;
     // Items: Monochrome, Red, Green, Yellow, Random, Auto.
-    const std::pair<uint8_t, int> colours[] = {{5, 0}, {9, 1}, {10, 2}, {12, 3}, {241, 4}, {240, 5}, {7, 0}};
-    for (auto [c, item] : colours) EXPECT_EQ(LrcColorItem(c), item) << int(c);
+    const std::pair<uint8_t, int> colours[] = {{5, 0}, {9, 1}, {10, 2}, {12, 3}, {241, 4}, {240, 5}};
     for (auto [c, item] : colours) {
-        if (c != 7) {
-            EXPECT_EQ(LrcColorFromItem(item), c);
-        }
+        EXPECT_EQ(LrcColorItem(c), item) << int(c);
+        EXPECT_EQ(LrcColorFromItem(item), c);
     }
+    EXPECT_EQ(LrcColorItem(7), 0);
     EXPECT_EQ(LrcColorFromItem(9), 5);
     EXPECT_EQ(LrcColorFromItem(6), 5);
-    EXPECT_EQ(MoveSpeedItem(255), 0);
-    EXPECT_EQ(MoveSpeedItem(7), 3);   // "Default", "5", "6", "7"
-    EXPECT_EQ(MoveSpeedItem(2), 1);   // clamped to 5
-    EXPECT_EQ(MoveSpeedItem(254), 31);  // clamped to 35
-    EXPECT_EQ(MoveSpeedFromItem(0), 255);
-    EXPECT_EQ(MoveSpeedFromItem(3), 7);
-    EXPECT_EQ(MoveSpeedFromItem(31), 35);
+    // "Default", "5", "6", "7", ...: out-of-range speeds are clamped to 5 and 35.
+    for (auto [speed, item] : {std::pair{255, 0}, {7, 3}, {2, 1}, {254, 31}}) EXPECT_EQ(MoveSpeedItem(speed), item);
+    for (auto [item, speed] : {std::pair{0, 255}, {3, 7}, {31, 35}}) EXPECT_EQ(MoveSpeedFromItem(item), speed);
 }
 
 }  // namespace

@@ -64,6 +64,11 @@ struct Pane {
     QString Cell(int row, int column) const { return pane->List()->item(row, column)->text(); }
     bool Enabled(int id) const { return pane->Action(id)->isEnabled(); }
     bool Checked(int id) const { return pane->Action(id)->isChecked(); }
+    // The two playing commands as "play:on stop:-" (":-" disabled, ":on" checked).
+    std::string States() const {
+        auto state = [&](int id) { return !Enabled(id) ? ":-" : Checked(id) ? ":on" : ""; };
+        return std::string("play") + state(CMusicCtrl::ID_MUSIC_PLAY) + " stop" + state(CMusicCtrl::ID_MUSIC_STOP);
+    }
     std::string File(const std::string& name) {
         WriteBytes(dir.file(name), "x");
         return dir.file(name);
@@ -71,18 +76,10 @@ struct Pane {
 };
 
 TEST(MusicPane, CommandStatesFollowTheListAndThePlayback) {
-    FakeCard card([] {
-        FakeCardScript s;
-        s.info = MakeInfoReply(0, 2, 3, {{4, 1}, {6, 1}});
-        s.partitionSize = std::make_pair(uint16_t(64), uint16_t(16));
-        return s;
-    }());
-    card.Start();
-    ScopedPorts ports({card.slavePath()});
+    CardOnPort on(LyricCard({{4, 1}, {6, 1}}, std::pair<uint16_t, uint16_t>(64, 16)));
     Pane p;
     using C = CMusicCtrl;
-    EXPECT_FALSE(p.Enabled(C::ID_MUSIC_PLAY));
-    EXPECT_FALSE(p.Enabled(C::ID_MUSIC_STOP));
+    EXPECT_EQ(p.States(), "play:- stop:-");
     EXPECT_FALSE(p.Enabled(C::ID_MUSIC_PREVIOUS));
     EXPECT_FALSE(p.Enabled(C::ID_MUSIC_DEL));
     EXPECT_TRUE(p.Enabled(C::ID_MUSIC_ADD));
@@ -90,13 +87,10 @@ TEST(MusicPane, CommandStatesFollowTheListAndThePlayback) {
     EXPECT_EQ(p.Cell(0, 1), "a.mp3");
     EXPECT_EQ(p.Cell(0, 4), "0");
     EXPECT_EQ(p.Cell(0, 5), "00:00:00");
-    EXPECT_TRUE(p.Enabled(C::ID_MUSIC_PLAY));
-    EXPECT_FALSE(p.Checked(C::ID_MUSIC_PLAY));
-    EXPECT_FALSE(p.Enabled(C::ID_MUSIC_STOP));
+    EXPECT_EQ(p.States(), "play stop:-");
 
     p.pane->Action(C::ID_MUSIC_PLAY)->trigger();
-    EXPECT_TRUE(p.Checked(C::ID_MUSIC_PLAY));
-    EXPECT_TRUE(p.Enabled(C::ID_MUSIC_STOP));
+    EXPECT_EQ(p.States(), "play:on stop");
     EXPECT_EQ(p.pane->Shared().Settings().signWidth, 64);
     p.pane->RunCommand(C::ID_MUSIC_PLAY);  // pause
     EXPECT_EQ(p.pane->Shared().runState, kRunPaused);
@@ -104,8 +98,7 @@ TEST(MusicPane, CommandStatesFollowTheListAndThePlayback) {
     p.pane->RunCommand(C::ID_MUSIC_PLAY);  // resume
     EXPECT_EQ(p.pane->Shared().runState, kRunPlaying);
     p.pane->RunCommand(C::ID_MUSIC_STOP);
-    EXPECT_TRUE(WaitUntil([&] { return p.Enabled(C::ID_MUSIC_PLAY) && !p.Enabled(C::ID_MUSIC_STOP); }));
-    EXPECT_FALSE(p.Checked(C::ID_MUSIC_PLAY));
+    EXPECT_TRUE(WaitUntil([&] { return p.States() == "play stop:-"; }));
 
     p.pane->RunCommand(C::ID_MUSIC_LOOP);
     EXPECT_TRUE(p.Checked(C::ID_MUSIC_LOOP));
@@ -113,13 +106,7 @@ TEST(MusicPane, CommandStatesFollowTheListAndThePlayback) {
 }
 
 TEST(MusicPane, StartFailuresAndTheBrokenLinkAreShown) {
-    FakeCard card([] {
-        FakeCardScript s;
-        s.info = MakeInfoReply(0, 2, 3, {{4, 1}});  // no lyric protocol pair
-        return s;
-    }());
-    card.Start();
-    ScopedPorts ports({card.slavePath()});
+    CardOnPort on(LyricCard({{4, 1}}, std::nullopt));  // no lyric protocol pair
     Pane p;
     p.pane->AddFile(QString::fromStdString(p.File("a.mp3")));
     QString text, caption;
