@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "content/paths.h"
 #include "content/text_codec.h"
 #include "http_server.h"
 #include "music/flyric.h"

@@ -19,6 +19,8 @@ uint16_t ModbusByHand(const std::vector<uint8_t>& bytes, size_t from) {
     return crc;
 }
 
+uint32_t U16At(const std::vector<uint8_t>& bytes, size_t at) { return bytes[at] | bytes[at + 1] << 8; }
+
 PlaylistEntry Row(const std::u16string& path, uint32_t pause) {
     return {path, 3, pause, 7, PackDailyTime(8, 30, 0), PackDailyTime(22, 15, 59)};
 }
@@ -27,15 +29,11 @@ TEST(PlaylistFile, EmptyListIs282BytesWithCountZeroAndItsCrc) {
     auto bytes = EncodePlaylistFile({});
     ASSERT_EQ(bytes.size(), 282u);
     ASSERT_TRUE(DecodePlaylistFile(bytes));
-    EXPECT_EQ(bytes[2] | bytes[3] << 8, 0);
     EXPECT_EQ(std::string(bytes.begin() + 4, bytes.begin() + 8), "mfis");
-    EXPECT_EQ(bytes[8] | bytes[9] << 8, 0);
-    EXPECT_EQ(bytes[0] | bytes[1] << 8, ModbusByHand(bytes, 2));
-    // Defaults of the settings record: height 16, colour 5, move speed 255, centred.
-    EXPECT_EQ(bytes[10], 16);
-    EXPECT_EQ(bytes[11], 5);
-    EXPECT_EQ(bytes[17], 255);
-    EXPECT_EQ(bytes[19], 1);
+    EXPECT_EQ(U16At(bytes, 0), ModbusByHand(bytes, 2));
+    // Two zero words, count 0, then the settings' defaults: height 16, colour 5, move speed 255, centred.
+    EXPECT_EQ(std::tuple(U16At(bytes, 2), U16At(bytes, 8), bytes[10], bytes[11], bytes[17], bytes[19]),
+              std::tuple(0u, 0u, 16, 5, 255, 1));
 }
 
 TEST(PlaylistFile, RowsAndSettingsSitAtTheirOffsetsAndComeBack) {
@@ -50,18 +48,14 @@ TEST(PlaylistFile, RowsAndSettingsSitAtTheirOffsetsAndComeBack) {
     file.rows = {Row(u"/music/a.mp3", 90), Row(u"/texts/b.txt", 0)};
     auto bytes = EncodePlaylistFile(file);
     ASSERT_EQ(bytes.size(), 282u + 2 * 540);
-    EXPECT_EQ(bytes[8], 2);
-    EXPECT_EQ(bytes[10 + 10] | bytes[10 + 11] << 8, 0x1234);
-    EXPECT_EQ(bytes[10 + 12] | bytes[10 + 13] << 8, 0x4F60);  // 你
-    EXPECT_EQ(bytes[10 + 268] | bytes[10 + 269] << 8, 192);
-    EXPECT_EQ(bytes[10 + 270] | bytes[10 + 271] << 8, 0x2010);
+    // (offset, 16-bit word): the count; the settings at 10 (pause, text "你", sign width and height);
+    // the first row at 282 (path, role, pause, rate index, start time as two words).
     const size_t r0 = 282;
-    EXPECT_EQ(bytes[r0], '/');
-    EXPECT_EQ(bytes[r0 + 520], 3);                        // role
-    EXPECT_EQ(bytes[r0 + 524], 90);                       // pause
-    EXPECT_EQ(bytes[r0 + 528], 7);                        // rate index
-    EXPECT_EQ(bytes[r0 + 532] | bytes[r0 + 533] << 8, (8 << 12 | 30 << 6) & 0xFFFF);
-    EXPECT_EQ(bytes[r0 + 534], (8 << 12 | 30 << 6) >> 16);
+    const std::pair<size_t, uint32_t> words[] = {
+        {8, 2},        {10 + 10, 0x1234}, {10 + 12, 0x4F60}, {10 + 268, 192},
+        {10 + 270, 0x2010}, {r0, '/'},    {r0 + 520, 3},     {r0 + 524, 90},
+        {r0 + 528, 7}, {r0 + 532, (8 << 12 | 30 << 6) & 0xFFFF}, {r0 + 534, (8 << 12 | 30 << 6) >> 16}};
+    for (auto [at, word] : words) EXPECT_EQ(U16At(bytes, at), word) << "offset " << at;
     auto back = DecodePlaylistFile(bytes);
     ASSERT_TRUE(back);
     EXPECT_EQ(back->settings, file.settings);

@@ -6,7 +6,6 @@
 
 #include <atomic>
 
-#include "content/text_codec.h"
 #include "content/voice_pass.h"
 #include "music/ui/dlg_build_music.h"
 #include "tests/music/music_test_util.h"

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -19,7 +18,6 @@
 #include "tests/music/playback_fakes.h"
 #include "tests/qt_main/qt_test_util.h"
 #include "toolkit/list_ctrl.h"
-#include "toolkit/qt_text.h"
 
 namespace ledsuite {
 namespace {
@@ -186,11 +184,8 @@ TEST(MusicPane, CellEditorsStoreRoleRateAndTheThreeTimes) {
     time(CMusicCtrl::kColStart, QTime(22, 30, 15));
     time(CMusicCtrl::kColStop, QTime(6, 0, 59));
     const PlaylistEntry e = *p.pane->Shared().Row(1);
-    EXPECT_EQ(e.voiceRole, 2);
-    EXPECT_EQ(e.rateIndex, 0u);
-    EXPECT_EQ(e.pauseAfter, 3723u);
-    EXPECT_EQ(e.startTime, 22u << 12 | 30u << 6 | 15u);
-    EXPECT_EQ(e.stopTime, 6u << 12 | 0u << 6 | 59u);
+    EXPECT_EQ(std::tuple(e.voiceRole, e.rateIndex, e.pauseAfter, e.startTime, e.stopTime),
+              std::tuple(2u, 0u, 3723u, 22u << 12 | 30u << 6 | 15u, 6u << 12 | 0u << 6 | 59u));
     EXPECT_EQ(p.Cell(1, CMusicCtrl::kColRate), "-10");
     EXPECT_EQ(p.Cell(1, CMusicCtrl::kColPause), "01:02:03");
     // The editor opens on the stored value.
