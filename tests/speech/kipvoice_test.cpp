@@ -98,9 +98,8 @@ TEST_F(Facade, VoicesComeInAFixedOrderWithBoundedNames) {
     char16_t small[3] = {u'x', u'x', u'x'};
     ASSERT_EQ(kipvoice_getvoicename(small, 2, 0), 1);
     EXPECT_EQ(std::u16string(small, 3), std::u16string(u"c\0x", 3));  // cut and terminated
-    EXPECT_EQ(kipvoice_getvoicename(small, 0, 0), 0);
-    EXPECT_EQ(kipvoice_getvoicename(small, 2, count), 0);
-    EXPECT_EQ(kipvoice_getvoicename(small, 2, -1), 0);
+    for (auto [size, index] : {std::pair{0, 0}, {2, count}, {2, -1}})
+        EXPECT_EQ(kipvoice_getvoicename(small, size, index), 0) << size << " " << index;
     EXPECT_EQ(kipvoice_selvoice(count), 0);
     EXPECT_EQ(kipvoice_selvoice(2), 1);
     EXPECT_EQ(kipvoice_setrate(25), 1);
