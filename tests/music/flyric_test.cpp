@@ -41,12 +41,8 @@ protected:
 TEST_P(FLyricTable, HeaderTagsAndFractionLengths) {
     FLyric l = Load(u"[ar:周杰伦]\r\n[ti:晴天]\r\n[al:叶惠美]\r\n[by:someone]\r\n[key:k1]\r\n"
                     u"[00:12.5]a\r\n[00:12.50]b\r\n[00:12.500]c\r\n[00:12.5000]d\r\n[01:02]e\n");
-    EXPECT_EQ(l.ar, u"周杰伦");
-    EXPECT_EQ(l.ti, u"晴天");
-    EXPECT_EQ(l.al, u"叶惠美");
-    EXPECT_EQ(l.by, u"someone");
-    EXPECT_EQ(l.key, u"k1");
-    ASSERT_EQ(l.GetLineCount(), 5u);
+    EXPECT_EQ((std::vector{l.ar, l.ti, l.al, l.by, l.key}),
+              (std::vector<std::u16string>{u"周杰伦", u"晴天", u"叶惠美", u"someone", u"k1"}));
     const std::vector<LineLyric> expected = {{12000, u"d"}, {12500, u"a"}, {12500, u"b"}, {12500, u"c"}, {62000, u"e"}};
     EXPECT_EQ(l.Lines(), expected);
 }

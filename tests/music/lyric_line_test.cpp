@@ -74,18 +74,18 @@ TEST(LyricLineFrame, EveryCharacterIsOneUnitAndLinesAreCut) {
 }
 
 TEST(LyricLineFrame, PlacementOnTheSign) {
-    auto p = PlaceLyricLine(100, 16, 192, 32, kAlignLeft);
-    EXPECT_EQ(p.x, 46);
-    EXPECT_EQ(p.width, 202);
-    EXPECT_EQ(p.y, 0);
-    p = PlaceLyricLine(300, 16, 192, 32, kAlignMove);
-    EXPECT_EQ(p.x, 0);
-    EXPECT_EQ(p.width, 300);
-    EXPECT_EQ(p.y, 8);
-    EXPECT_EQ(PlaceLyricLine(192, 16, 192, 32, 9).x, 0);  // fits exactly; alignment 9 counts as centred
-    EXPECT_EQ(PlaceLyricLine(192, 16, 192, 32, 9).y, 8);
-    EXPECT_EQ(PlaceLyricLine(10, 32, 192, 32, kAlignCenter).y, 0);  // as high as the sign
-    EXPECT_EQ(PlaceLyricLine(0, 16, 0, 0, kAlignCenter).width, 10);  // sign size unknown
+    // (text width, line height, sign width, sign height, alignment) -> (x, width, y).
+    const struct { int textW, lineH, signW, signH, align, x, width, y; } cases[] = {
+        {100, 16, 192, 32, kAlignLeft, 46, 202, 0},
+        {300, 16, 192, 32, kAlignMove, 0, 300, 8},
+        {192, 16, 192, 32, 9, 0, 202, 8},           // fits exactly; alignment 9 counts as centred
+        {10, 32, 192, 32, kAlignCenter, 91, 202, 0},  // as high as the sign
+        {0, 16, 0, 0, kAlignCenter, 0, 10, 0},        // sign size unknown
+    };
+    for (const auto& c : cases) {
+        const auto p = PlaceLyricLine(c.textW, c.lineH, c.signW, c.signH, c.align);
+        EXPECT_EQ(std::tuple(p.x, p.width, p.y), std::tuple(c.x, c.width, c.y)) << c.textW << " " << c.align;
+    }
 }
 
 TEST(LyricLineFrame, ColoursOfTheScreenModes) {
@@ -94,14 +94,12 @@ TEST(LyricLineFrame, ColoursOfTheScreenModes) {
     EXPECT_EQ(LyricColor(kLrcColorRed, 3, state), 5);  // not a known mode: monochrome
     EXPECT_EQ(LyricColor(kLrcColorRed, 17, state), 9);
     EXPECT_EQ(LyricColor(kLrcColorYellow, 13, state), 12);
-    // Auto walks the three colours in turn.
-    std::vector<uint8_t> turns;
-    for (int i = 0; i < 6; ++i) turns.push_back(LyricColor(kLrcColorAuto, 12, state));
-    EXPECT_EQ(std::set<uint8_t>(turns.begin(), turns.begin() + 3), (std::set<uint8_t>{9, 10, 12}));
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(turns[size_t(i)], turns[size_t(i) + 3]);
+    // Auto walks red, green and yellow in turn, from wherever it starts.
     const std::vector<uint8_t> order = {9, 10, 12};
-    auto first = std::find(order.begin(), order.end(), turns[0]) - order.begin();
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(turns[size_t(i)], order[size_t((first + i) % 3)]);
+    const uint8_t start = LyricColor(kLrcColorAuto, 12, state);
+    const auto first = std::find(order.begin(), order.end(), start) - order.begin();
+    ASSERT_LT(first, 3);
+    for (int i = 1; i < 6; ++i) EXPECT_EQ(LyricColor(kLrcColorAuto, 12, state), order[size_t((first + i) % 3)]) << i;
     std::set<uint8_t> random;
     for (int i = 0; i < 60; ++i) random.insert(LyricColor(kLrcColorRandom, 15, state));
     EXPECT_EQ(random, (std::set<uint8_t>{10, 11, 15}));

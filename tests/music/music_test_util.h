@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "content/bytes.h"
+#include "tests/sound/sound_test_util.h"
 
 namespace ledsuite::testing {
 
@@ -38,17 +38,13 @@ inline std::string ReadBytes(const std::string& path) {
 
 // A mono 16-bit WAV of `ms` milliseconds at `hz`: a 440 Hz tone, or silence.
 inline std::string ToneWav(int ms, uint32_t hz = 8000, bool silent = false) {
-    const uint32_t samples = hz * uint32_t(ms) / 1000;
-    ByteWriter w;
-    w.put_bytes("RIFF", 4);
-    w.put_u32(36 + samples * 2);
-    w.put_bytes("WAVEfmt ", 8);
-    for (uint32_t v : {16u, 1u | 1u << 16, hz, hz * 2, 2u | 16u << 16}) w.put_u32(v);
-    w.put_bytes("data", 4);
-    w.put_u32(samples * 2);
-    for (uint32_t i = 0; i < samples; ++i)
-        w.put_i16(silent ? int16_t(0) : int16_t(8000 * std::sin(i * 2 * 3.14159 * 440 / hz)));
-    auto bytes = w.take();
+    std::vector<int16_t> samples(hz * uint32_t(ms) / 1000);
+    for (size_t i = 0; !silent && i < samples.size(); ++i)
+        samples[i] = int16_t(8000 * std::sin(double(i) * 2 * 3.14159 * 440 / hz));
+    soundtest::Bytes chunks;
+    soundtest::Chunk(chunks, "fmt ", soundtest::FmtBody(1, hz, 16));
+    soundtest::Chunk(chunks, "data", soundtest::Samples16(samples));
+    const auto bytes = soundtest::Riff(chunks);
     return {bytes.begin(), bytes.end()};
 }
 

@@ -5,21 +5,54 @@
 #include <algorithm>
 #include <chrono>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "content/imc_codes.h"
 #include "music/media_player.h"
 #include "music/speech_engine.h"
+#include "tools/fakecard.h"
 
 namespace ledsuite::testing {
 
-class ClockMediaPlayer : public MediaPlayer {
+// A card that shows lyrics: firmware 3, the lyric pair (type 4) and protocol 1 (type 6), its
+// sign 192 x 32 unless told otherwise.
+using SignSize = std::optional<std::pair<uint16_t, uint16_t>>;
+inline FakeCardScript LyricCard(std::vector<std::pair<uint8_t, uint8_t>> pairs = {{1, 2}, {4, 1}, {6, 1}},
+                                SignSize size = std::pair<uint16_t, uint16_t>(192, 32)) {
+    FakeCardScript s;
+    s.info = MakeInfoReply(0, 2, 3, pairs);
+    s.partitionSize = size;
+    return s;
+}
+
+// What a fake was asked to do, kept under its lock; tests read a copy.
+template <class Log>
+class Recorder {
+public:
+    Log log() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return log_;
+    }
+
+protected:
+    mutable std::mutex mutex_;
+    Log log_;
+};
+
+struct MediaLog {
+    std::vector<std::string> opened;
+    std::vector<int> volumes;
+    int stops = 0;
+};
+
+class ClockMediaPlayer : public MediaPlayer, public Recorder<MediaLog> {
 public:
     explicit ClockMediaPlayer(int64_t lengthMs) : length_(lengthMs) {}
     bool Open(const std::string& path) override {
         std::lock_guard<std::mutex> lock(mutex_);
-        opened_.push_back(path);
+        log_.opened.push_back(path);
         open_ = true;
         played_ = 0;
         running_ = false;
@@ -38,7 +71,7 @@ public:
     }
     void Stop() override {
         std::lock_guard<std::mutex> lock(mutex_);
-        ++stops_;
+        ++log_.stops;
         open_ = running_ = false;
     }
     int64_t PositionMs() override {
@@ -52,20 +85,7 @@ public:
     }
     void SetVolume(int volume) override {
         std::lock_guard<std::mutex> lock(mutex_);
-        volumes_.push_back(volume);
-    }
-
-    std::vector<std::string> opened() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return opened_;
-    }
-    std::vector<int> volumes() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return volumes_;
-    }
-    int stops() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return stops_;
+        log_.volumes.push_back(volume);
     }
 
 private:
@@ -74,34 +94,36 @@ private:
         if (!running_) return played_;
         return played_ + std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - since_).count();
     }
-    mutable std::mutex mutex_;
     int64_t length_;
     int64_t played_ = 0;
     Clock::time_point since_{};
     bool open_ = false, running_ = false;
-    int stops_ = 0;
-    std::vector<std::string> opened_;
-    std::vector<int> volumes_;
 };
 
-class TimedSpeech : public SpeechEngine {
+struct SpeechLog {
+    std::vector<std::u16string> spoken;
+    std::vector<int> selected, rates;
+    int stops = 0;
+};
+
+class TimedSpeech : public SpeechEngine, public Recorder<SpeechLog> {
 public:
     explicit TimedSpeech(int msPerSentence = 20, int voices = 2) : ms_(msPerSentence), voices_(voices) {}
     int VoiceCount() override { return voices_; }
     std::u16string VoiceName(int index) override { return u"voice " + std::u16string(1, char16_t(u'0' + index)); }
     bool SelectVoice(int index) override {
         std::lock_guard<std::mutex> lock(mutex_);
-        selected_.push_back(index);
+        log_.selected.push_back(index);
         return true;
     }
     void SetRate(int rate) override {
         std::lock_guard<std::mutex> lock(mutex_);
-        rates_.push_back(rate);
+        log_.rates.push_back(rate);
     }
     void SetVolume(int) override {}
     bool Speak(const std::u16string& text) override {
         std::lock_guard<std::mutex> lock(mutex_);
-        spoken_.push_back(text);
+        log_.spoken.push_back(text);
         until_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms_);
         return true;
     }
@@ -113,64 +135,37 @@ public:
     void Resume() override {}
     void Stop() override {
         std::lock_guard<std::mutex> lock(mutex_);
-        ++stops_;
+        ++log_.stops;
         until_ = {};
     }
 
-    std::vector<std::u16string> spoken() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return spoken_;
-    }
-    std::vector<int> selected() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return selected_;
-    }
-    std::vector<int> rates() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return rates_;
-    }
-    int stops() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return stops_;
-    }
-
 private:
-    mutable std::mutex mutex_;
     int ms_, voices_;
     std::chrono::steady_clock::time_point until_{};
-    std::vector<std::u16string> spoken_;
-    std::vector<int> selected_, rates_;
-    int stops_ = 0;
+};
+
+struct ChannelLog {
+    std::vector<int> sent, posted;
 };
 
 // Records what the worker sends and posts; speaks IMC_SPEAK_TEXT and answers the lyric choice.
-class RecordingChannel : public InternalChannel {
+class RecordingChannel : public InternalChannel, public Recorder<ChannelLog> {
 public:
     explicit RecordingChannel(SpeechEngine* speech, int choice = 0) : speech_(speech), choice_(choice) {}
     intptr_t send(int code, intptr_t arg) override {
         std::lock_guard<std::mutex> lock(mutex_);
-        sent_.push_back(code);
+        log_.sent.push_back(code);
         if (code == IMC_SPEAK_TEXT && speech_) speech_->Speak(*reinterpret_cast<const std::u16string*>(arg));
         return code == IMC_SELECT_LYRIC ? choice_ : 0;
     }
     void post(int code, intptr_t) override {
         std::lock_guard<std::mutex> lock(mutex_);
-        posted_.push_back(code);
-    }
-    std::vector<int> sent() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return sent_;
-    }
-    std::vector<int> posted() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return posted_;
+        log_.posted.push_back(code);
     }
 
 private:
-    mutable std::mutex mutex_;
     SpeechEngine* speech_;
     int choice_;
-    std::vector<int> sent_, posted_;
 };
 
 }  // namespace ledsuite::testing

@@ -13,14 +13,6 @@ namespace {
 
 using namespace ledsuite::testing;
 
-// A card that shows lyrics: firmware 3, the lyric pair (type 4) and protocol 1 (type 6).
-FakeCardScript LyricCard(std::vector<std::pair<uint8_t, uint8_t>> pairs = {{1, 2}, {4, 1}, {6, 1}}) {
-    FakeCardScript s;
-    s.info = MakeInfoReply(0, 2, 3, pairs);
-    s.partitionSize = std::make_pair(uint16_t(192), uint16_t(32));
-    return s;
-}
-
 HardwareParams Screen() {
     HardwareParams hw;
     hw.comIndex = 0;
@@ -63,14 +55,20 @@ struct Rig {
         WriteBytes(dir.file(name), bytes);
         return Utf8ToWide(dir.file(name));
     }
-    void Add(const std::u16string& path, uint32_t pause = 0) {
+    void Add(const std::u16string& path, uint32_t pause = 0, uint32_t start = 0, uint32_t stop = 0) {
         std::lock_guard<std::mutex> lock(shared.mutex);
-        shared.rows.push_back({path, 1, pause, 13, 0, 0});
+        shared.rows.push_back({path, 1, pause, 13, start, stop});
     }
-    bool WaitStopped() {
+    template <class Edit>
+    void Settings(Edit edit) {
+        std::lock_guard<std::mutex> lock(shared.mutex);
+        edit(shared.settings);
+    }
+    bool WaitStopped() { return WaitStopped(playback); }
+    bool WaitStopped(MusicPlayback& p) {
         for (int i = 0; i < 1000 && shared.runState != kRunStopped; ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        playback.Join();
+        p.Join();
         return shared.runState == kRunStopped;
     }
 };
@@ -85,53 +83,38 @@ TEST(PlaybackStart, CardChecksDecideWhetherPlaybackStarts) {
         EXPECT_EQ(rig.playback.Start(elsewhere), StartResult::PortFailed);
         EXPECT_EQ(rig.shared.runState, kRunStopped);
     }
-    {
-        FakeCardScript silent = LyricCard();
-        silent.baud = 0;
-        Rig rig(silent);
+    FakeCardScript silent = LyricCard();
+    silent.baud = 0;
+    // A silent card; the lyric pair without the protocol pair; the protocol pair alone.
+    const std::pair<FakeCardScript, StartResult> cards[] = {{silent, StartResult::NoCard},
+                                                            {LyricCard({{4, 1}, {5, 0}}), StartResult::NoLyricSupport},
+                                                            {LyricCard({{6, 1}}), StartResult::NoLyricSupport}};
+    for (const auto& [script, result] : cards) {
+        Rig rig(script);
         rig.Add(u"/none.mp3");
-        EXPECT_EQ(rig.playback.Start(Screen()), StartResult::NoCard);
-        EXPECT_EQ(rig.card.log().count(0x01), 0u);
-    }
-    {
-        Rig rig(LyricCard({{4, 1}, {5, 0}}));  // the lyric pair without the protocol pair
-        rig.Add(u"/none.mp3");
-        EXPECT_EQ(rig.playback.Start(Screen()), StartResult::NoLyricSupport);
-        EXPECT_EQ(rig.card.log().count(0x21), 0u);
+        EXPECT_EQ(rig.playback.Start(Screen()), result);
+        EXPECT_EQ(rig.card.log().count(result == StartResult::NoCard ? 0x01 : 0x21), 0u);
         EXPECT_FALSE(rig.playback.WorkerAlive());
-    }
-    {
-        Rig rig(LyricCard({{6, 1}}));  // protocol pair, no lyric pair
-        rig.Add(u"/none.mp3");
-        EXPECT_EQ(rig.playback.Start(Screen()), StartResult::NoLyricSupport);
     }
 }
 
 TEST(PlaybackStart, SignSizeAnsweredOrNot) {
-    FakeCardScript noSize = LyricCard({{4, 1}, {6, 2}});
-    noSize.partitionSize.reset();
-    Rig rig(noSize);
+    Rig rig(LyricCard({{4, 1}, {6, 2}}, std::nullopt));
     rig.Add(rig.File("a.mp3", "x"));
-    {
-        std::lock_guard<std::mutex> lock(rig.shared.mutex);
-        rig.shared.settings.signWidth = 99;
-    }
+    rig.Settings([](LrcSettings& s) { s.signWidth = 99; });
     EXPECT_EQ(rig.playback.Start(Screen()), StartResult::StartedWithoutSize);
     EXPECT_EQ(rig.playback.LyricProtocol(), 2);
     EXPECT_EQ(rig.shared.Settings().signWidth, 0);
     EXPECT_EQ(rig.shared.Settings().signHeight, 0);
     EXPECT_TRUE(rig.WaitStopped());
-    EXPECT_EQ(rig.media.opened().size(), 1u);
+    EXPECT_EQ(rig.media.log().opened.size(), 1u);
 }
 
 TEST(Playback, MediaSendsItsLyricLinesThenTheListEnds) {
     Rig rig;
     WriteBytes(rig.dir.file("zu_lyric/song.lrc"), "[00:00.00]one\n[00:00.10]two\n[00:00.20]three\n");
     rig.Add(rig.File("song.mp3", "x"));
-    {
-        std::lock_guard<std::mutex> lock(rig.shared.mutex);
-        rig.shared.settings.screenColorMode = 9;  // replaced by the screen's colour mode
-    }
+    rig.Settings([](LrcSettings& s) { s.screenColorMode = 9; });  // replaced by the screen's colour mode
     rig.shared.musicVolume = 500;
     ASSERT_EQ(rig.playback.Start(Screen()), StartResult::Started);
     EXPECT_EQ(rig.shared.Settings().signWidth, 192);
@@ -139,28 +122,25 @@ TEST(Playback, MediaSendsItsLyricLinesThenTheListEnds) {
     ASSERT_TRUE(rig.WaitStopped());
     EXPECT_EQ(Lines(rig.card), (std::vector<std::string>{"one", "two", "three"}));
     EXPECT_EQ(rig.shared.Settings().source, kSourceMedia);
-    EXPECT_EQ(rig.media.volumes().front(), 500);
-    EXPECT_GE(rig.speech.stops(), 1);  // the end purges speech too
-    EXPECT_TRUE(rig.channel.posted().empty());
+    EXPECT_EQ(rig.media.log().volumes.front(), 500);
+    EXPECT_GE(rig.speech.log().stops, 1);  // the end purges speech too
+    EXPECT_TRUE(rig.channel.log().posted.empty());
 }
 
 TEST(Playback, TextIsSpokenSentenceBySentenceWithItsVoiceAndRate) {
     Rig rig;
     rig.Add(rig.File("talk.TXT", "Hello, world! How are you?"), 1);
-    {
-        std::lock_guard<std::mutex> lock(rig.shared.mutex);
-        rig.shared.settings.defaultText = u"pause";
-    }
+    rig.Settings([](LrcSettings& s) { s.defaultText = u"pause"; });
     ASSERT_EQ(rig.playback.Start(Screen()), StartResult::Started);
     ASSERT_TRUE(rig.WaitStopped());
     const std::vector<std::u16string> sentences = {u"Hello,", u" world!", u" How are you?"};
-    EXPECT_EQ(rig.speech.spoken(), sentences);
+    const SpeechLog spoke = rig.speech.log();
+    EXPECT_EQ(spoke.spoken, sentences);
     EXPECT_EQ(Lines(rig.card), (std::vector<std::string>{"Hello,", " world!", " How are you?", "pause"}));
-    EXPECT_EQ(rig.speech.selected(), std::vector<int>{1});
-    EXPECT_EQ(rig.speech.rates(), std::vector<int>{3});
-    const auto sent = rig.channel.sent();
-    EXPECT_EQ(std::count(sent.begin(), sent.end(), IMC_SPEAK_TEXT), 3);
-    EXPECT_TRUE(rig.media.opened().empty());
+    EXPECT_EQ(spoke.selected, std::vector<int>{1});
+    EXPECT_EQ(spoke.rates, std::vector<int>{3});
+    EXPECT_EQ(rig.channel.log().sent, std::vector<int>(3, IMC_SPEAK_TEXT));
+    EXPECT_TRUE(rig.media.log().opened.empty());
 }
 
 TEST(Playback, TextThroughTheSystemSpeechFacade) {
@@ -172,9 +152,7 @@ TEST(Playback, TextThroughTheSystemSpeechFacade) {
     rig.Add(rig.File("talk.txt", "Hello, world!"));
     const auto start = std::chrono::steady_clock::now();
     ASSERT_EQ(playback.Start(Screen()), StartResult::Started);
-    for (int i = 0; i < 1000 && rig.shared.runState != kRunStopped; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    playback.Join();
+    ASSERT_TRUE(rig.WaitStopped(playback));
     // Each sentence is shown as it is spoken, and the next waits until the voice is done.
     EXPECT_EQ(Lines(rig.card), (std::vector<std::string>{"Hello,", " world!"}));
     EXPECT_GT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
@@ -189,9 +167,9 @@ TEST(Playback, MissingAnswerEndsWithTheLinkBrokenNotice) {
     ASSERT_EQ(rig.playback.Start(Screen()), StartResult::Started);
     ASSERT_TRUE(rig.WaitStopped());
     EXPECT_EQ(rig.card.log().lyricBodies.size(), 2u);
-    EXPECT_EQ(rig.channel.posted(), std::vector<int>{IMC_LINK_BROKEN});
-    EXPECT_GE(rig.speech.stops(), 1);
-    EXPECT_GE(rig.media.stops(), 1);
+    EXPECT_EQ(rig.channel.log().posted, std::vector<int>{IMC_LINK_BROKEN});
+    EXPECT_GE(rig.speech.log().stops, 1);
+    EXPECT_GE(rig.media.log().stops, 1);
 }
 
 TEST(Playback, StopLoopAndRowRequestsWhilePlaying) {
@@ -201,8 +179,7 @@ TEST(Playback, StopLoopAndRowRequestsWhilePlaying) {
     ASSERT_EQ(rig.playback.Start(Screen()), StartResult::Started);
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     rig.shared.rowRequest = 1;
-    for (int i = 0; i < 200 && rig.media.opened().size() < 2; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    WaitFor([&] { return rig.media.log().opened.size() >= 2; }, 1000);
     // Rows deleted under the worker: it keeps its copy and never reads a freed row.
     {
         std::lock_guard<std::mutex> lock(rig.shared.mutex);
@@ -213,7 +190,7 @@ TEST(Playback, StopLoopAndRowRequestsWhilePlaying) {
     rig.playback.Resume();
     rig.playback.RequestStop();
     ASSERT_TRUE(rig.WaitStopped());
-    auto opened = rig.media.opened();
+    auto opened = rig.media.log().opened;
     ASSERT_EQ(opened.size(), 2u);
     EXPECT_TRUE(opened[1].ends_with("b.mp3"));
 }
@@ -221,27 +198,19 @@ TEST(Playback, StopLoopAndRowRequestsWhilePlaying) {
 TEST(Playback, LoopStartsAgainAndAClosedWindowWaits) {
     Rig rig(LyricCard(), 10);
     rig.Add(rig.File("a.mp3", "x"));
-    {
-        std::lock_guard<std::mutex> lock(rig.shared.mutex);
-        rig.shared.settings.loop = 1;
-    }
+    rig.Settings([](LrcSettings& s) { s.loop = 1; });
     ASSERT_EQ(rig.playback.Start(Screen()), StartResult::Started);
-    for (int i = 0; i < 400 && rig.media.opened().size() < 3; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    EXPECT_GE(rig.media.opened().size(), 3u);
+    EXPECT_TRUE(WaitFor([&] { return rig.media.log().opened.size() >= 3; }));
     rig.playback.RequestStop();
     ASSERT_TRUE(rig.WaitStopped());
 
     // 12:00 is outside 22:00..06:00: the row waits and nothing plays until the stop.
     ScopedClockOverride noon(LocalTime{2024, 5, 1, 12, 0, 0, 3, 0});
     Rig night;
-    {
-        std::lock_guard<std::mutex> lock(night.shared.mutex);
-        night.shared.rows.push_back({night.File("n.mp3", "x"), 0, 0, 10, PackDailyTime(22, 0, 0), PackDailyTime(6, 0, 0)});
-    }
+    night.Add(night.File("n.mp3", "x"), 0, PackDailyTime(22, 0, 0), PackDailyTime(6, 0, 0));
     ASSERT_EQ(night.playback.Start(Screen()), StartResult::Started);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    EXPECT_TRUE(night.media.opened().empty());
+    EXPECT_TRUE(night.media.log().opened.empty());
     night.playback.RequestStop();
     ASSERT_TRUE(night.WaitStopped());
 }
@@ -261,24 +230,20 @@ TEST(Playback, MissingLyricsAreSearchedChosenDownloadedAndKept) {
     ASSERT_EQ(rig.playback.Start(Screen()), StartResult::Started);
     ASSERT_TRUE(rig.WaitStopped());
     EXPECT_EQ(Lines(rig.card), std::vector<std::string>{"got it"});
-    EXPECT_EQ(rig.channel.sent(), std::vector<int>{IMC_SELECT_LYRIC});
+    EXPECT_EQ(rig.channel.log().sent, std::vector<int>{IMC_SELECT_LYRIC});
     EXPECT_TRUE(fs::exists(rig.dir.file("data/ledsuite/zu_lyric/new song.lrc")));
     EXPECT_NE(server.requests()[0].find("Title=6E006500770073006F006E006700"), std::string::npos);
 }
 
 TEST(PlaybackRules, WindowsPathsAndCardInformation) {
     const uint32_t t6 = PackDailyTime(6, 0, 0), t12 = PackDailyTime(12, 0, 0), t22 = PackDailyTime(22, 0, 0);
-    EXPECT_TRUE(InDailyWindow(0, 0, t12));
-    EXPECT_TRUE(InDailyWindow(t6, t12, t6));
-    EXPECT_TRUE(InDailyWindow(t6, t12, t12));
-    EXPECT_FALSE(InDailyWindow(t6, t12, t22));
-    EXPECT_TRUE(InDailyWindow(t22, t6, PackDailyTime(23, 0, 0)));
-    EXPECT_TRUE(InDailyWindow(t22, t6, PackDailyTime(1, 0, 0)));
-    EXPECT_FALSE(InDailyWindow(t22, t6, t12));
-    EXPECT_TRUE(IsSpokenTextPath(u"a.txt"));
-    EXPECT_TRUE(IsSpokenTextPath(u"/x/B.TxT"));
-    EXPECT_FALSE(IsSpokenTextPath(u"txt"));
-    EXPECT_FALSE(IsSpokenTextPath(u"a.mp3"));
+    // (start, stop, now, inside): a window with start > stop spans midnight.
+    const std::tuple<uint32_t, uint32_t, uint32_t, bool> windows[] = {
+        {0, 0, t12, true},   {t6, t12, t6, true}, {t6, t12, t12, true}, {t6, t12, t22, false},
+        {t22, t6, PackDailyTime(23, 0, 0), true}, {t22, t6, PackDailyTime(1, 0, 0), true}, {t22, t6, t12, false}};
+    for (auto [start, stop, now, inside] : windows) EXPECT_EQ(InDailyWindow(start, stop, now), inside) << now;
+    for (auto [path, spoken] : {std::pair{u"a.txt", true}, {u"/x/B.TxT", true}, {u"txt", false}, {u"a.mp3", false}})
+        EXPECT_EQ(IsSpokenTextPath(path), spoken);
     // The pairs are walked over the bytes that arrived only.
     auto reply = MakeInfoReply(0, 2, 3, {{4, 1}, {6, 7}});
     EXPECT_EQ(LyricProtocolOf(CardInfoReply::Parse(reply)), 7);

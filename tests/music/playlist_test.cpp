@@ -19,6 +19,8 @@ uint16_t ModbusByHand(const std::vector<uint8_t>& bytes, size_t from) {
     return crc;
 }
 
+uint32_t U16At(const std::vector<uint8_t>& bytes, size_t at) { return bytes[at] | bytes[at + 1] << 8; }
+
 PlaylistEntry Row(const std::u16string& path, uint32_t pause) {
     return {path, 3, pause, 7, PackDailyTime(8, 30, 0), PackDailyTime(22, 15, 59)};
 }
@@ -27,15 +29,11 @@ TEST(PlaylistFile, EmptyListIs282BytesWithCountZeroAndItsCrc) {
     auto bytes = EncodePlaylistFile({});
     ASSERT_EQ(bytes.size(), 282u);
     ASSERT_TRUE(DecodePlaylistFile(bytes));
-    EXPECT_EQ(bytes[2] | bytes[3] << 8, 0);
     EXPECT_EQ(std::string(bytes.begin() + 4, bytes.begin() + 8), "mfis");
-    EXPECT_EQ(bytes[8] | bytes[9] << 8, 0);
-    EXPECT_EQ(bytes[0] | bytes[1] << 8, ModbusByHand(bytes, 2));
-    // Defaults of the settings record: height 16, colour 5, move speed 255, centred.
-    EXPECT_EQ(bytes[10], 16);
-    EXPECT_EQ(bytes[11], 5);
-    EXPECT_EQ(bytes[17], 255);
-    EXPECT_EQ(bytes[19], 1);
+    EXPECT_EQ(U16At(bytes, 0), ModbusByHand(bytes, 2));
+    // Two zero words, count 0, then the settings' defaults: height 16, colour 5, move speed 255, centred.
+    EXPECT_EQ(std::tuple(U16At(bytes, 2), U16At(bytes, 8), bytes[10], bytes[11], bytes[17], bytes[19]),
+              std::tuple(0u, 0u, 16, 5, 255, 1));
 }
 
 TEST(PlaylistFile, RowsAndSettingsSitAtTheirOffsetsAndComeBack) {
@@ -50,18 +48,14 @@ TEST(PlaylistFile, RowsAndSettingsSitAtTheirOffsetsAndComeBack) {
     file.rows = {Row(u"/music/a.mp3", 90), Row(u"/texts/b.txt", 0)};
     auto bytes = EncodePlaylistFile(file);
     ASSERT_EQ(bytes.size(), 282u + 2 * 540);
-    EXPECT_EQ(bytes[8], 2);
-    EXPECT_EQ(bytes[10 + 10] | bytes[10 + 11] << 8, 0x1234);
-    EXPECT_EQ(bytes[10 + 12] | bytes[10 + 13] << 8, 0x4F60);  // 你
-    EXPECT_EQ(bytes[10 + 268] | bytes[10 + 269] << 8, 192);
-    EXPECT_EQ(bytes[10 + 270] | bytes[10 + 271] << 8, 0x2010);
+    // (offset, 16-bit word): the count; the settings at 10 (pause, text "你", sign width and height);
+    // the first row at 282 (path, role, pause, rate index, start time as two words).
     const size_t r0 = 282;
-    EXPECT_EQ(bytes[r0], '/');
-    EXPECT_EQ(bytes[r0 + 520], 3);                        // role
-    EXPECT_EQ(bytes[r0 + 524], 90);                       // pause
-    EXPECT_EQ(bytes[r0 + 528], 7);                        // rate index
-    EXPECT_EQ(bytes[r0 + 532] | bytes[r0 + 533] << 8, (8 << 12 | 30 << 6) & 0xFFFF);
-    EXPECT_EQ(bytes[r0 + 534], (8 << 12 | 30 << 6) >> 16);
+    const std::pair<size_t, uint32_t> words[] = {
+        {8, 2},        {10 + 10, 0x1234}, {10 + 12, 0x4F60}, {10 + 268, 192},
+        {10 + 270, 0x2010}, {r0, '/'},    {r0 + 520, 3},     {r0 + 524, 90},
+        {r0 + 528, 7}, {r0 + 532, (8 << 12 | 30 << 6) & 0xFFFF}, {r0 + 534, (8 << 12 | 30 << 6) >> 16}};
+    for (auto [at, word] : words) EXPECT_EQ(U16At(bytes, at), word) << "offset " << at;
     auto back = DecodePlaylistFile(bytes);
     ASSERT_TRUE(back);
     EXPECT_EQ(back->settings, file.settings);
@@ -118,55 +112,41 @@ TEST(PlaylistFile, SaveGoesThroughARenameAndLoadsBack) {
 }
 
 TEST(PlaylistText, TimesRatesAndRolesAsThePaneShowsThem) {
-    EXPECT_EQ(FormatSeconds(90), u"00:01:30");
-    EXPECT_EQ(FormatSeconds(3 * 3600 + 4 * 60 + 5), u"03:04:05");
-    EXPECT_EQ(FormatSeconds(3600), u"01:00:00");
+    for (auto [s, text] : {std::pair{90u, u"00:01:30"}, {3 * 3600 + 4 * 60 + 5u, u"03:04:05"}, {3600u, u"01:00:00"}})
+        EXPECT_EQ(FormatSeconds(s), text);
     EXPECT_EQ(FormatPackedTime(PackDailyTime(23, 59, 58)), u"23:59:58");
     EXPECT_EQ(PackDailyTime(1, 2, 3), 4096u + 128 + 3);
-    EXPECT_EQ(FormatRate(0), u"-10");
-    EXPECT_EQ(FormatRate(10), u"0");
-    EXPECT_EQ(FormatRate(20), u"10");
-    auto t = ParseHms(u"12:34:56");
-    ASSERT_TRUE(t);
-    EXPECT_EQ(t->hour * 10000 + t->minute * 100 + t->second, 123456);
-    t = ParseHms(u"1:02:03");
-    ASSERT_TRUE(t);
-    EXPECT_EQ(t->hour * 10000 + t->minute * 100 + t->second, 10203);
+    for (auto [index, text] : {std::pair{0u, u"-10"}, {10u, u"0"}, {20u, u"10"}}) EXPECT_EQ(FormatRate(index), text);
+    for (auto [text, hms] : {std::pair{u"12:34:56", 123456}, {u"1:02:03", 10203}}) {
+        auto t = ParseHms(text);
+        ASSERT_TRUE(t);
+        EXPECT_EQ(t->hour * 10000 + t->minute * 100 + t->second, hms);
+    }
     for (auto bad : {u"", u"12:34", u"1:2:3:4", u"001:02:03", u"12:00:60", u"24:00:00", u"aa:bb:cc", u"12:60:00"})
         EXPECT_FALSE(ParseHms(bad));
-    EXPECT_EQ(ClampVoiceRole(5, 3), 2);
-    EXPECT_EQ(ClampVoiceRole(1, 3), 1);
-    EXPECT_EQ(ClampVoiceRole(3, 1), 0);
-    EXPECT_EQ(ClampVoiceRole(4, 0), 4);  // no voices: kept, never -1
+    // (stored role, voices) -> shown role; with no voices the role is kept, never -1.
+    for (auto [role, voices, shown] : {std::tuple{5, 3, 2}, {1, 3, 1}, {3, 1, 0}, {4, 0, 4}})
+        EXPECT_EQ(ClampVoiceRole(role, voices), shown) << role << "/" << voices;
 }
 
 TEST(LrcDialogChoices, HeightsColoursAndSpeeds) {
     using H = std::vector<uint8_t>;
-    EXPECT_EQ(LrcHeightChoices(0x01), (H{12, 16}));
-    EXPECT_EQ(LrcHeightChoices(0x02), (H{12, 16, 24}));
-    EXPECT_EQ(LrcHeightChoices(0x03), (H{12, 16, 24, 32}));
-    EXPECT_EQ(LrcHeightChoices(0x104), (H{12, 16, 24, 32, 48}));
-    EXPECT_EQ(LrcHeightChoices(0x105), (H{12, 16, 24, 32, 48, 64}));
-    EXPECT_EQ(LrcHeightChoices(0x00), H{});
-    EXPECT_EQ(LrcHeightChoices(0x06), H{});
-    EXPECT_EQ(LrcHeightChoices(0x31), (H{12, 16}));  // low nibble 1
+    const std::pair<uint16_t, H> heights[] = {{0x01, {12, 16}}, {0x02, {12, 16, 24}}, {0x03, {12, 16, 24, 32}},
+                                              {0x104, {12, 16, 24, 32, 48}}, {0x105, {12, 16, 24, 32, 48, 64}},
+                                              {0x00, {}}, {0x06, {}}, {0x31, {12, 16}}};  // low nibble 1
+    for (const auto& [chip, offered] : heights) EXPECT_EQ(LrcHeightChoices(chip), offered) << chip;
     // Items: Monochrome, Red, Green, Yellow, Random, Auto.
-    const std::pair<uint8_t, int> colours[] = {{5, 0}, {9, 1}, {10, 2}, {12, 3}, {241, 4}, {240, 5}, {7, 0}};
-    for (auto [c, item] : colours) EXPECT_EQ(LrcColorItem(c), item) << int(c);
+    const std::pair<uint8_t, int> colours[] = {{5, 0}, {9, 1}, {10, 2}, {12, 3}, {241, 4}, {240, 5}};
     for (auto [c, item] : colours) {
-        if (c != 7) {
-            EXPECT_EQ(LrcColorFromItem(item), c);
-        }
+        EXPECT_EQ(LrcColorItem(c), item) << int(c);
+        EXPECT_EQ(LrcColorFromItem(item), c);
     }
+    EXPECT_EQ(LrcColorItem(7), 0);
     EXPECT_EQ(LrcColorFromItem(9), 5);
     EXPECT_EQ(LrcColorFromItem(6), 5);
-    EXPECT_EQ(MoveSpeedItem(255), 0);
-    EXPECT_EQ(MoveSpeedItem(7), 3);   // "Default", "5", "6", "7"
-    EXPECT_EQ(MoveSpeedItem(2), 1);   // clamped to 5
-    EXPECT_EQ(MoveSpeedItem(254), 31);  // clamped to 35
-    EXPECT_EQ(MoveSpeedFromItem(0), 255);
-    EXPECT_EQ(MoveSpeedFromItem(3), 7);
-    EXPECT_EQ(MoveSpeedFromItem(31), 35);
+    // "Default", "5", "6", "7", ...: out-of-range speeds are clamped to 5 and 35.
+    for (auto [speed, item] : {std::pair{255, 0}, {7, 3}, {2, 1}, {254, 31}}) EXPECT_EQ(MoveSpeedItem(speed), item);
+    for (auto [item, speed] : {std::pair{0, 255}, {3, 7}, {31, 35}}) EXPECT_EQ(MoveSpeedFromItem(item), speed);
 }
 
 }  // namespace

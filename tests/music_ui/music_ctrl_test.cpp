@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -19,7 +18,6 @@
 #include "tests/music/playback_fakes.h"
 #include "tests/qt_main/qt_test_util.h"
 #include "toolkit/list_ctrl.h"
-#include "toolkit/qt_text.h"
 
 namespace ledsuite {
 namespace {
@@ -64,6 +62,11 @@ struct Pane {
     QString Cell(int row, int column) const { return pane->List()->item(row, column)->text(); }
     bool Enabled(int id) const { return pane->Action(id)->isEnabled(); }
     bool Checked(int id) const { return pane->Action(id)->isChecked(); }
+    // The two playing commands as "play:on stop:-" (":-" disabled, ":on" checked).
+    std::string States() const {
+        auto state = [&](int id) { return !Enabled(id) ? ":-" : Checked(id) ? ":on" : ""; };
+        return std::string("play") + state(CMusicCtrl::ID_MUSIC_PLAY) + " stop" + state(CMusicCtrl::ID_MUSIC_STOP);
+    }
     std::string File(const std::string& name) {
         WriteBytes(dir.file(name), "x");
         return dir.file(name);
@@ -71,18 +74,10 @@ struct Pane {
 };
 
 TEST(MusicPane, CommandStatesFollowTheListAndThePlayback) {
-    FakeCard card([] {
-        FakeCardScript s;
-        s.info = MakeInfoReply(0, 2, 3, {{4, 1}, {6, 1}});
-        s.partitionSize = std::make_pair(uint16_t(64), uint16_t(16));
-        return s;
-    }());
-    card.Start();
-    ScopedPorts ports({card.slavePath()});
+    CardOnPort on(LyricCard({{4, 1}, {6, 1}}, std::pair<uint16_t, uint16_t>(64, 16)));
     Pane p;
     using C = CMusicCtrl;
-    EXPECT_FALSE(p.Enabled(C::ID_MUSIC_PLAY));
-    EXPECT_FALSE(p.Enabled(C::ID_MUSIC_STOP));
+    EXPECT_EQ(p.States(), "play:- stop:-");
     EXPECT_FALSE(p.Enabled(C::ID_MUSIC_PREVIOUS));
     EXPECT_FALSE(p.Enabled(C::ID_MUSIC_DEL));
     EXPECT_TRUE(p.Enabled(C::ID_MUSIC_ADD));
@@ -90,13 +85,10 @@ TEST(MusicPane, CommandStatesFollowTheListAndThePlayback) {
     EXPECT_EQ(p.Cell(0, 1), "a.mp3");
     EXPECT_EQ(p.Cell(0, 4), "0");
     EXPECT_EQ(p.Cell(0, 5), "00:00:00");
-    EXPECT_TRUE(p.Enabled(C::ID_MUSIC_PLAY));
-    EXPECT_FALSE(p.Checked(C::ID_MUSIC_PLAY));
-    EXPECT_FALSE(p.Enabled(C::ID_MUSIC_STOP));
+    EXPECT_EQ(p.States(), "play stop:-");
 
     p.pane->Action(C::ID_MUSIC_PLAY)->trigger();
-    EXPECT_TRUE(p.Checked(C::ID_MUSIC_PLAY));
-    EXPECT_TRUE(p.Enabled(C::ID_MUSIC_STOP));
+    EXPECT_EQ(p.States(), "play:on stop");
     EXPECT_EQ(p.pane->Shared().Settings().signWidth, 64);
     p.pane->RunCommand(C::ID_MUSIC_PLAY);  // pause
     EXPECT_EQ(p.pane->Shared().runState, kRunPaused);
@@ -104,8 +96,7 @@ TEST(MusicPane, CommandStatesFollowTheListAndThePlayback) {
     p.pane->RunCommand(C::ID_MUSIC_PLAY);  // resume
     EXPECT_EQ(p.pane->Shared().runState, kRunPlaying);
     p.pane->RunCommand(C::ID_MUSIC_STOP);
-    EXPECT_TRUE(WaitUntil([&] { return p.Enabled(C::ID_MUSIC_PLAY) && !p.Enabled(C::ID_MUSIC_STOP); }));
-    EXPECT_FALSE(p.Checked(C::ID_MUSIC_PLAY));
+    EXPECT_TRUE(WaitUntil([&] { return p.States() == "play stop:-"; }));
 
     p.pane->RunCommand(C::ID_MUSIC_LOOP);
     EXPECT_TRUE(p.Checked(C::ID_MUSIC_LOOP));
@@ -113,13 +104,7 @@ TEST(MusicPane, CommandStatesFollowTheListAndThePlayback) {
 }
 
 TEST(MusicPane, StartFailuresAndTheBrokenLinkAreShown) {
-    FakeCard card([] {
-        FakeCardScript s;
-        s.info = MakeInfoReply(0, 2, 3, {{4, 1}});  // no lyric protocol pair
-        return s;
-    }());
-    card.Start();
-    ScopedPorts ports({card.slavePath()});
+    CardOnPort on(LyricCard({{4, 1}}, std::nullopt));  // no lyric protocol pair
     Pane p;
     p.pane->AddFile(QString::fromStdString(p.File("a.mp3")));
     QString text, caption;
@@ -199,11 +184,8 @@ TEST(MusicPane, CellEditorsStoreRoleRateAndTheThreeTimes) {
     time(CMusicCtrl::kColStart, QTime(22, 30, 15));
     time(CMusicCtrl::kColStop, QTime(6, 0, 59));
     const PlaylistEntry e = *p.pane->Shared().Row(1);
-    EXPECT_EQ(e.voiceRole, 2);
-    EXPECT_EQ(e.rateIndex, 0u);
-    EXPECT_EQ(e.pauseAfter, 3723u);
-    EXPECT_EQ(e.startTime, 22u << 12 | 30u << 6 | 15u);
-    EXPECT_EQ(e.stopTime, 6u << 12 | 0u << 6 | 59u);
+    EXPECT_EQ(std::tuple(e.voiceRole, e.rateIndex, e.pauseAfter, e.startTime, e.stopTime),
+              std::tuple(2u, 0u, 3723u, 22u << 12 | 30u << 6 | 15u, 6u << 12 | 0u << 6 | 59u));
     EXPECT_EQ(p.Cell(1, CMusicCtrl::kColRate), "-10");
     EXPECT_EQ(p.Cell(1, CMusicCtrl::kColPause), "01:02:03");
     // The editor opens on the stored value.

@@ -9,6 +9,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 // GLib and GStreamer keep process-wide allocations (type system, plugin registry, thread
@@ -93,17 +94,12 @@ TEST_F(Facade, VoicesComeInAFixedOrderWithBoundedNames) {
         ASSERT_EQ(kipvoice_getvoicename(buf, 64, i), 1);
         names.emplace_back(buf);
     }
-    EXPECT_EQ(names[0], u"cmn");
-    EXPECT_EQ(names[1], u"yue");
-    EXPECT_EQ(names[2], u"en");
+    EXPECT_EQ(std::vector(names.begin(), names.begin() + 3), (std::vector<std::u16string>{u"cmn", u"yue", u"en"}));
     char16_t small[3] = {u'x', u'x', u'x'};
     ASSERT_EQ(kipvoice_getvoicename(small, 2, 0), 1);
-    EXPECT_EQ(small[0], u'c');
-    EXPECT_EQ(small[1], 0);  // cut and terminated
-    EXPECT_EQ(small[2], u'x');
-    EXPECT_EQ(kipvoice_getvoicename(small, 0, 0), 0);
-    EXPECT_EQ(kipvoice_getvoicename(small, 2, count), 0);
-    EXPECT_EQ(kipvoice_getvoicename(small, 2, -1), 0);
+    EXPECT_EQ(std::u16string(small, 3), std::u16string(u"c\0x", 3));  // cut and terminated
+    for (auto [size, index] : {std::pair{0, 0}, {2, count}, {2, -1}})
+        EXPECT_EQ(kipvoice_getvoicename(small, size, index), 0) << size << " " << index;
     EXPECT_EQ(kipvoice_selvoice(count), 0);
     EXPECT_EQ(kipvoice_selvoice(2), 1);
     EXPECT_EQ(kipvoice_setrate(25), 1);
@@ -115,11 +111,9 @@ TEST_F(Facade, RendersWaveBytesOfTheCardRate) {
     ASSERT_GT(wav.size(), 44u + 22050u);  // more than half a second of speech
     EXPECT_EQ(std::string(wav.begin(), wav.begin() + 4), "RIFF");
     EXPECT_EQ(std::string(wav.begin() + 8, wav.begin() + 16), "WAVEfmt ");
-    EXPECT_EQ(U16(wav, 20), 1);      // PCM
-    EXPECT_EQ(U16(wav, 22), 1);      // mono
-    EXPECT_EQ(U32(wav, 24), 22050u);
-    EXPECT_EQ(U16(wav, 34), 16);
-    EXPECT_EQ(U32(wav, 40), wav.size() - 44);
+    // PCM, mono, 22,050 Hz, 16 bits, the data's size.
+    EXPECT_EQ(std::tuple(U16(wav, 20), U16(wav, 22), U32(wav, 24), U16(wav, 34), U32(wav, 40)),
+              std::tuple(1, 1, 22050u, 16, wav.size() - 44));
     EXPECT_EQ(Render(u"", 0).size(), 0u);
     EXPECT_EQ(Render(u"x", -1).size(), 0u);
     uint8_t* none = nullptr;

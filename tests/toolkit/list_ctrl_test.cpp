@@ -160,7 +160,7 @@ TEST(ListEdit, ListAndTimeEditorsStoreTheirChoiceAndFocusLossEndsAnEdit) {
     EXPECT_EQ(w.ends.size(), 6);
 }
 
-TEST(ListEdit, CellGeometryAndNoTypeAhead) {
+TEST(ListEdit, CellGeometry) {
     ListWindow w;
     EXPECT_FALSE(w.list->GetCellRect(3, 0));
     EXPECT_FALSE(w.list->GetCellRect(0, 3));
@@ -175,12 +175,6 @@ TEST(ListEdit, CellGeometryAndNoTypeAhead) {
     EXPECT_EQ(w.list->HitTestCell(rect->center()).row, 1);
     EXPECT_EQ(w.list->HitTestCell(rect->center()).column, 1);
     EXPECT_EQ(w.list->HitTestCell(QPoint(w.list->viewport()->width() - 1, rect->center().y())).row, -1);
-
-    w.list->item(2, 0)->setText("banana");
-    w.list->setCurrentCell(0, 0);
-    w.list->setFocus();
-    QTest::keyClick(w.list, 'b');
-    EXPECT_EQ(w.list->currentRow(), 0);
 }
 
 TEST(ListEdit, TheTextEditorsKeepEveryCtrlKeyFromTheWindowsShortcuts) {
@@ -192,11 +186,9 @@ TEST(ListEdit, TheTextEditorsKeepEveryCtrlKeyFromTheWindowsShortcuts) {
     w.window.addActions({save, confirm});
     QSignalSpy saves(save, &QAction::triggered), confirms(confirm, &QAction::triggered);
 
-    for (QLineEdit* editor : std::initializer_list<QLineEdit*>{w.list->InPlaceEdit(), w.list->InPlaceBrowseEdit()}) {
-        if (editor == w.list->InPlaceEdit())
-            w.list->ShowInPlaceEdit(1, 1, "typed");
-        else
-            w.list->ShowInPlaceBrowseEdit(1, 1, "typed");
+    for (bool browse : {false, true}) {
+        browse ? w.list->ShowInPlaceBrowseEdit(1, 1, "typed") : w.list->ShowInPlaceEdit(1, 1, "typed");
+        QLineEdit* editor = browse ? static_cast<QLineEdit*>(w.list->InPlaceBrowseEdit()) : w.list->InPlaceEdit();
         QTest::keyClick(editor, Qt::Key_S, Qt::ControlModifier);
         QTest::keyClick(editor, Qt::Key_Delete);
         EXPECT_TRUE(editor->isVisible());
@@ -222,10 +214,14 @@ TEST(ListEdit, OnlyAsciiLettersAndDigitsAreKeptFromTypeAhead) {
     for (char16_t c : {u'é', u'中', u'٣', u'Ｚ', u'-', u'`', u'{', u'/', u':', u'@', u'['})
         EXPECT_FALSE(BlocksTypeAhead(QChar(c))) << int(c);
 
+    // "b" finds no "banana"; "é" finds "éclair".
     ListWindow w;
+    w.list->item(1, 0)->setText("banana");
     w.list->item(2, 0)->setText(QString::fromUtf16(u"éclair"));
     w.list->setCurrentCell(0, 0);
     w.list->setFocus();
+    QTest::keyClick(w.list, 'b');
+    EXPECT_EQ(w.list->currentRow(), 0);
     QKeyEvent press(QEvent::KeyPress, Qt::Key_Eacute, Qt::NoModifier, QString::fromUtf16(u"é"));
     QApplication::sendEvent(w.list, &press);
     EXPECT_EQ(w.list->currentRow(), 2);

@@ -14,18 +14,16 @@
 using namespace ledsuite;
 
 TEST(DateTimeItem, PackedWordsShowAsTextAndPackBack) {
-    CMFCPropertyGridDateTimeProperty date("Start", "", true);
-    date.SetPackedValue(0x3A8F);
-    EXPECT_EQ(date.FormatProperty(), QString("2029-04-15"));
-    date.SetPackedValue(29 << 9);  // month 0, day 0
-    EXPECT_EQ(date.FormatProperty(), QString("2029-01-01"));
+    CMFCPropertyGridDateTimeProperty date("Start", "", true), time("On", "", false);
+    // 29 << 9 is month 0, day 0.
+    for (auto [item, word, text] : {std::tuple{&date, 0x3A8F, "2029-04-15"}, {&date, 29 << 9, "2029-01-01"},
+                                    {&time, 0x8A6F, "17:19:30"}}) {
+        item->SetPackedValue(uint16_t(word));
+        EXPECT_EQ(item->FormatProperty(), QString(text));
+    }
     date.CommitEdit({2105, 3, 7, 0, 0, 0});
     date.SetPackedValue(date.GetPackedValue());
     EXPECT_EQ(date.FormatProperty(), QString("2005-03-07"));
-
-    CMFCPropertyGridDateTimeProperty time("On", "", false);
-    time.SetPackedValue(0x8A6F);
-    EXPECT_EQ(time.FormatProperty(), QString("17:19:30"));
     time.CommitEdit({2000, 1, 1, 17, 19, 31});
     time.SetPackedValue(time.GetPackedValue());
     EXPECT_EQ(time.FormatProperty(), QString("17:19:30"));
