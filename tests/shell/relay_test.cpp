@@ -78,24 +78,6 @@ TEST(Relay, ViewModeRecordsZeroOrOneAndReannouncesTheCurrentModeInOrder) {
     EXPECT_EQ(NavigationMode(), 1);
 }
 
-TEST(Relay, QueriesGoToTheSinglePageAndTheViewWithTheirAnswers) {
-    RelayRig r;
-    intptr_t answer = 0;
-    EXPECT_EQ(r.Send(IMC_GET_ACTIVE_TREE, 0, &answer), "single:24:0");
-    EXPECT_EQ(answer, kTree);
-    EXPECT_EQ(r.Send(IMC_GET_SCREEN_RECORD, 0, &answer), "single:20:0");
-    EXPECT_EQ(answer, reinterpret_cast<intptr_t>(&r.screen));
-    EXPECT_EQ(r.Send(IMC_REDRAW_LAYOUT, 5, &answer), "view:26:5");
-    EXPECT_EQ(answer, 11);
-    EXPECT_EQ(r.Send(IMC_GET_VEHICLE_LIST, 0, &answer), "view:1536:0");
-    EXPECT_EQ(answer, 12);
-    r.viewPresent = false;
-    for (int code : {IMC_REDRAW_LAYOUT, IMC_GET_VEHICLE_LIST}) {
-        EXPECT_EQ(r.Send(code, 0, &answer), "");
-        EXPECT_EQ(answer, -1);
-    }
-}
-
 TEST(Relay, SelectionCodesGoToPropertyAndTabHostThenTheViewWithTheTree) {
     RelayRig r;
     EXPECT_EQ(r.Send(IMC_RELAYOUT_TEXT, 1), "property:27:1 editor:27:1");
@@ -113,35 +95,47 @@ TEST(Relay, SelectionCodesGoToPropertyAndTabHostThenTheViewWithTheTree) {
     EXPECT_EQ(r.Send(IMC_SCREEN_SELECTED, 100), "editor:48:100");
 }
 
-TEST(Relay, ProgramKindAreaFilesAndStartupFollowTheirRules) {
+TEST(Relay, EachCodeReachesItsPanesAndReturnsTheAnswer) {
     RelayRig r;
+    struct Case {
+        int code;
+        intptr_t arg;
+        const char* log;
+        intptr_t answer;
+    };
+    const Case cases[] = {
+        {IMC_GET_ACTIVE_TREE, 0, "single:24:0", kTree},
+        {IMC_GET_SCREEN_RECORD, 0, "single:20:0", reinterpret_cast<intptr_t>(&r.screen)},
+        {IMC_REDRAW_LAYOUT, 5, "view:26:5", 11},
+        {IMC_GET_VEHICLE_LIST, 0, "view:1536:0", 12},
+        {IMC_SET_PROGRAM_KIND, 255, "property:50:255 single:50:255", -2},
+        {IMC_SET_PROGRAM_KIND, 0, "single:50:0", -2},
+        {IMC_AREA_GEOMETRY_CHANGED, 3, "property:274:3", 0},
+        {IMC_FILE_OPEN, 99, "single:20481:0", 0},
+        {IMC_FILE_SAVE, 99, "editor:28800:0 single:20482:99", 7},
+        {IMC_FILE_SAVE_TO, 98, "editor:28800:0 single:20484:98", 8},
+        {IMC_STARTUP_DONE, 0, "editor:1:0", 0},
+        {IMC_PORT_SETTINGS_CHANGED, 0, "frame:337:0", 0},
+        {IMC_REAPPLY_STATE, 0, "frame:24576:0", 0},
+        {IMC_SEND_HW_PARAMS, 5, "frame:28672:5", 0},
+        {IMC_READ_HW_PARAMS, 6, "frame:28673:6", 40},
+    };
     intptr_t answer = 0;
-    EXPECT_EQ(r.Send(IMC_SET_PROGRAM_KIND, 255, &answer), "property:50:255 single:50:255");
-    EXPECT_EQ(answer, -2);
-    EXPECT_EQ(r.Send(IMC_SET_PROGRAM_KIND, 0, &answer), "single:50:0");
-    EXPECT_EQ(r.Send(IMC_AREA_GEOMETRY_CHANGED, 3, &answer), "property:274:3");
-    EXPECT_EQ(answer, 0);
-    EXPECT_EQ(r.Send(IMC_FILE_OPEN, 99), "single:20481:0");
-    EXPECT_EQ(r.Send(IMC_FILE_SAVE, 99, &answer), "editor:28800:0 single:20482:99");
-    EXPECT_EQ(answer, 7);
-    EXPECT_EQ(r.Send(IMC_FILE_SAVE_TO, 98, &answer), "editor:28800:0 single:20484:98");
-    EXPECT_EQ(answer, 8);
-    EXPECT_EQ(r.Send(IMC_STARTUP_DONE, 0), "editor:1:0");
-}
-
-TEST(Relay, FrameCodesGoToTheFrameAndOthersNowhere) {
-    RelayRig r;
-    intptr_t answer = 0;
-    EXPECT_EQ(r.Send(IMC_PORT_SETTINGS_CHANGED, 0), "frame:337:0");
-    EXPECT_EQ(r.Send(IMC_REAPPLY_STATE, 0), "frame:24576:0");
-    EXPECT_EQ(r.Send(IMC_SEND_HW_PARAMS, 5), "frame:28672:5");
-    EXPECT_EQ(r.Send(IMC_READ_HW_PARAMS, 6, &answer), "frame:28673:6");
-    EXPECT_EQ(answer, 40);
+    for (const Case& c : cases) {
+        EXPECT_EQ(r.Send(c.code, c.arg, &answer), c.log) << c.code;
+        EXPECT_EQ(answer, c.answer) << c.code;
+    }
     // Codes sent straight to a pane, and unknown ones, go nowhere through the relay.
     for (int code : {IMC_SHUTDOWN, IMC_ADD_SCREEN_ROOT, IMC_SET_FONT_CHIP, IMC_LANGUAGE_CHANGED, IMC_PREVIEW_RUN,
                      IMC_ZOOM, IMC_GET_VOICE_ROLES, IMC_SET_VOICE_ROLES, IMC_LOAD_PROGRAM_IMAGE, 12345}) {
         EXPECT_EQ(r.Send(code, 1, &answer), "") << code;
         EXPECT_EQ(answer, 0) << code;
+    }
+    // Without a view its two codes answer -1.
+    r.viewPresent = false;
+    for (int code : {IMC_REDRAW_LAYOUT, IMC_GET_VEHICLE_LIST}) {
+        EXPECT_EQ(r.Send(code, 0, &answer), "");
+        EXPECT_EQ(answer, -1);
     }
 }
 

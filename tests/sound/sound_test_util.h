@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -53,6 +55,13 @@ inline Bytes Riff(const Bytes& chunks) {
     b.insert(b.end(), chunks.begin(), chunks.end());
     return b;
 }
+// A WAV image of a "fmt " chunk and a "data" chunk.
+inline Bytes Wav(const Bytes& fmt, const Bytes& data) {
+    Bytes b;
+    Chunk(b, "fmt ", fmt);
+    Chunk(b, "data", data);
+    return Riff(b);
+}
 inline Bytes Samples16(const std::vector<int16_t>& s) {
     Bytes b;
     for (int16_t v : s) Put16(b, uint16_t(v));
@@ -87,6 +96,14 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+inline Bytes ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+inline void WriteFile(const std::string& path, const Bytes& b) {
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
+}
 
 // Runs a shell command of the fixture tools; true on exit status 0.
 inline bool Run(const std::string& cmd) { return std::system((cmd + " >/dev/null 2>&1").c_str()) == 0; }

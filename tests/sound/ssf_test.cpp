@@ -4,7 +4,6 @@
 #include <sys/resource.h>
 
 #include <fstream>
-#include <iterator>
 
 #include "content/bytes.h"
 #include "content/clock.h"
@@ -26,40 +25,26 @@ uint16_t Crc(const uint8_t* p, size_t n) {
     return crc;
 }
 
-void Set16(Bytes& b, size_t at, uint16_t v) {
-    b[at] = uint8_t(v);
-    b[at + 1] = uint8_t(v >> 8);
-}
-void Set32(Bytes& b, size_t at, uint32_t v) {
-    Set16(b, at, uint16_t(v));
-    Set16(b, at + 2, uint16_t(v >> 16));
-}
-
 // The 512 header bytes of a file written at 2024-03-20 13:05:09.250.
 Bytes ExpectedHeader(const std::u16string& stem, uint32_t lengthField, uint32_t samples, uint16_t mode,
                      uint32_t markBytes, uint32_t offset) {
     Bytes h(512, 0);
     h[2] = 'k', h[3] = 'i', h[4] = 'p';
-    Set16(h, 8, 2024 << 4 | 3);
-    Set16(h, 10, 20 << 11 | 13 << 6 | 5);
-    Set16(h, 12, 9 << 10 | 250);
-    Set32(h, 14, lengthField);
-    for (size_t i = 0; i < stem.size(); ++i) Set16(h, 18 + 2 * i, stem[i]);
-    Set16(h, 0, Crc(&h[2], 86));
+    StoreU16(&h[8], 2024 << 4 | 3);
+    StoreU16(&h[10], 20 << 11 | 13 << 6 | 5);
+    StoreU16(&h[12], 9 << 10 | 250);
+    StoreU32(&h[14], lengthField);
+    for (size_t i = 0; i < stem.size(); ++i) StoreU16(&h[18 + 2 * i], stem[i]);
+    StoreU16(&h[0], Crc(&h[2], 86));
     h[258] = 's', h[259] = 'f', h[260] = 'h';
     h[262] = 0x23;
-    Set32(h, 264, samples);
-    Set32(h, 268, samples * 2);
-    Set32(h, 272, offset);
-    Set16(h, 276, mode);
-    Set32(h, 280, markBytes);
-    Set16(h, 256, Crc(&h[258], 26));
+    StoreU32(&h[264], samples);
+    StoreU32(&h[268], samples * 2);
+    StoreU32(&h[272], offset);
+    StoreU16(&h[276], mode);
+    StoreU32(&h[280], markBytes);
+    StoreU16(&h[256], Crc(&h[258], 26));
     return h;
-}
-
-Bytes ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
 const LocalTime kWritten{2024, 3, 20, 13, 5, 9, 3, 250};

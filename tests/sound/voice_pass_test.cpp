@@ -2,8 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
 #include "content/bytes.h"
 #include "content/crc16.h"
@@ -24,17 +22,22 @@ namespace {
 constexpr uint32_t kText16 = CellAttr::Make(16, 0, 0);
 constexpr uint8_t kEnglish = 2 + 2;  // kind byte of voice index 2
 
-ProgramTree VoiceScreen(const std::u16string& text, uint8_t effect, int height) {
-    HardwareParams hw;
-    hw.fileSystem = 1, hw.fontChip = 1, hw.cardSubtype = 2;
-    ProgramTree tree(hw);
+// A new set holding one English speech program 128 LEDs wide.
+void AddVoiceSet(ProgramTree& tree, const std::u16string& text, uint8_t effect, int height) {
+    const size_t set = tree.sets().size();
     tree.AddProgramSet();
-    ProgramRecord& p = *tree.AddProgram(0)->record;
+    ProgramRecord& p = *tree.AddProgram(set)->record;
     p.right = 128, p.bottom = height;
     p.mainAction.effect = effect;
     p.mainAction.pause = 0;
     PutText(p.content, text, kText16);
-    tree.SetProgramKind(0, 0, kEnglish);
+    tree.SetProgramKind(set, 0, kEnglish);
+}
+ProgramTree VoiceScreen(const std::u16string& text, uint8_t effect, int height) {
+    HardwareParams hw;
+    hw.fileSystem = 1, hw.fontChip = 1, hw.cardSubtype = 2;
+    ProgramTree tree(hw);
+    AddVoiceSet(tree, text, effect, height);
     return tree;
 }
 
@@ -53,11 +56,6 @@ VoiceBuild BuildWithVoice(const ProgramTree& tree, DriveRecord& drive, size_t li
     uint32_t position = 0;
     b.length = BuildProgramImage(b.buffer.data(), &position, tree, limit, hooks);
     return b;
-}
-
-Bytes ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
 // The sound place of the first program: u16 index and the kind byte.
@@ -152,7 +150,6 @@ TEST(VoicePass, Mode2WithMarksAndFixedSounds) {
     std::copy_n(u"ding.wav", 9, p.prefixSound.begin());
     std::copy_n(u"ding.wav", 9, p.suffixSound.begin());
     const VoiceBuild b = BuildWithVoice(tree, record, kImageLimit);
-    unsetenv("LEDSUITE_RESOURCES");
     EXPECT_EQ(record.fileCount, 2);
     EXPECT_EQ(record.placedEnd, 0u);  // nothing placed behind the image without the flag
     const Bytes framed = ReadAll(drive / "ZIZodo/Sound/000.ssf");
@@ -172,7 +169,6 @@ TEST(VoicePass, Mode2WithMarksAndFixedSounds) {
 
     // A suffix alone comes after the speech: the samples start as the plain ones do.
     std::fill(p.prefixSound.begin(), p.prefixSound.end(), u'\0');
-    setenv("LEDSUITE_RESOURCES", res.path().c_str(), 1);
     BuildWithVoice(tree, record, kImageLimit);
     unsetenv("LEDSUITE_RESOURCES");
     const Bytes suffixed = ReadAll(drive / "ZIZodo/Sound/000.ssf");
@@ -189,13 +185,7 @@ TEST(VoicePass, RoomBehindTheImageAndSoundlessPrograms) {
     ProgramTree tree = VoiceScreen(text, kEffectMoveLeft, 16);
     // A short sound after it (a set holds one voice program) would fit, but the placing
     // behind the image has ended.
-    tree.AddProgramSet();
-    ProgramRecord& shortOne = *tree.AddProgram(1)->record;
-    shortOne.right = 128, shortOne.bottom = 16;
-    shortOne.mainAction.effect = kEffectMoveLeft;
-    shortOne.mainAction.pause = 0;
-    PutText(shortOne.content, u"Hi", kText16);
-    tree.SetProgramKind(1, 0, kEnglish);
+    AddVoiceSet(tree, u"Hi", kEffectMoveLeft, 16);
     VoiceBuild b = BuildWithVoice(tree, record, kPagedImageLimit);
     ASSERT_GT(b.length, 0);
     const size_t L = size_t(b.length);

@@ -1,8 +1,6 @@
 // Loading clips: WAV images built here, WAV and MP3 files made by sox and lame.
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include "content/sound_clip.h"
 #include "tests/sound/sound_test_util.h"
 
@@ -13,27 +11,20 @@ namespace {
 
 bool Parse(SoundClip& c, const Bytes& b) { return ParseWaveMemory(c, b.data(), b.size()); }
 
-void WriteFile(const std::string& path, const Bytes& b) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
-}
-
 }  // namespace
 
 TEST(WaveReading, ChunksAroundTheSamples) {
     const std::vector<int16_t> s = {1, -2, 300, -32768};
-    Bytes plain;
-    Chunk(plain, "fmt ", FmtBody(1, 22050, 16));
-    Chunk(plain, "data", Samples16(s));
     // The 18-byte format, a fact chunk and a LIST chunk of odd size with its pad byte.
     Bytes dressed;
     Chunk(dressed, "fmt ", FmtBody(1, 22050, 16, true));
     Chunk(dressed, "fact", {4, 0, 0, 0});
     Chunk(dressed, "LIST", {'a', 'b', 'c', 0}, 3);
     Chunk(dressed, "data", Samples16(s));
-    for (const Bytes& body : {plain, dressed}) {
+    for (const Bytes& image : {Wav(FmtBody(1, 22050, 16), Samples16(s)), Riff(dressed)}) {
         SoundClip c;
         c.marks = {7};
-        ASSERT_TRUE(Parse(c, Riff(body)));
+        ASSERT_TRUE(Parse(c, image));
         EXPECT_EQ(c.format, 0x23);  // 16-bit, 22,050 Hz, mono
         EXPECT_EQ(c.length, 8u);
         EXPECT_EQ(SamplesOf(c), s);
@@ -43,17 +34,11 @@ TEST(WaveReading, ChunksAroundTheSamples) {
     Bytes ext = FmtBody(2, 44100, 16, false, 0xFFFE);
     Put16(ext, 22), Put16(ext, 16), Put32(ext, 3), Put16(ext, 1);
     ext.resize(40, 0);
-    Bytes b;
-    Chunk(b, "fmt ", ext);
-    Chunk(b, "data", Samples16({5, 6, 7, 8}));
     SoundClip c;
-    ASSERT_TRUE(Parse(c, Riff(b)));
+    ASSERT_TRUE(Parse(c, Wav(ext, Samples16({5, 6, 7, 8}))));
     EXPECT_EQ(c.format, 3 | 7 << 3 | 0x40);
     ext[24] = 3;  // IEEE float sub-format
-    b.clear();
-    Chunk(b, "fmt ", ext);
-    Chunk(b, "data", Samples16({5, 6, 7, 8}));
-    EXPECT_FALSE(Parse(c, Riff(b)));
+    EXPECT_FALSE(Parse(c, Wav(ext, Samples16({5, 6, 7, 8}))));
 }
 
 TEST(WaveReading, SizesAreHeldToTheBytesPresent) {
@@ -68,11 +53,8 @@ TEST(WaveReading, SizesAreHeldToTheBytesPresent) {
         EXPECT_EQ(c.format, 3 | 3 << 3);
     }
     // Half a sample at the end is dropped.
-    Bytes odd;
-    Chunk(odd, "fmt ", FmtBody(1, 16000, 16));
-    Chunk(odd, "data", {1, 0, 2});
     SoundClip c;
-    ASSERT_TRUE(Parse(c, Riff(odd)));
+    ASSERT_TRUE(Parse(c, Wav(FmtBody(1, 16000, 16), {1, 0, 2})));
     EXPECT_EQ(c.length, 2u);
 }
 
@@ -102,12 +84,7 @@ TEST(WaveReading, RefusesWhatIsNotPcmSound) {
         {"no data chunk", with(FmtBody(1, 8000, 16), false)},
         {"data before fmt", Riff(dataFirst)},
         {"short chunk header", shortHead},
-        {"empty data", [] {
-             Bytes b;
-             Chunk(b, "fmt ", FmtBody(1, 8000, 16));
-             Chunk(b, "data", {});
-             return Riff(b);
-         }()},
+        {"empty data", Wav(FmtBody(1, 8000, 16), {})},
     };
     for (const auto& [name, bytes] : cases) {
         SoundClip c;
@@ -118,27 +95,18 @@ TEST(WaveReading, RefusesWhatIsNotPcmSound) {
 
 TEST(WaveReading, WidthsAndRatesTheCardCannotTake) {
     // 8-bit samples stay 8-bit until converted.
-    Bytes b8;
-    Chunk(b8, "fmt ", FmtBody(1, 8000, 8));
-    Chunk(b8, "data", {0, 128, 255, 1});
     SoundClip c;
-    ASSERT_TRUE(Parse(c, Riff(b8)));
+    ASSERT_TRUE(Parse(c, Wav(FmtBody(1, 8000, 8), {0, 128, 255, 1})));
     EXPECT_EQ(c.format, 0);
     ASSERT_TRUE(Expand8To16(c));
     EXPECT_EQ(SamplesOf(c), (std::vector<int16_t>{-32768, 0, 32512, -32512}));
     EXPECT_EQ(c.format, 3);
     // 24-bit samples keep their top 16 bits.
-    Bytes b24;
-    Chunk(b24, "fmt ", FmtBody(1, 11025, 24));
-    Chunk(b24, "data", {0x11, 0x34, 0x12, 0xFF, 0xFF, 0x80});
-    ASSERT_TRUE(Parse(c, Riff(b24)));
+    ASSERT_TRUE(Parse(c, Wav(FmtBody(1, 11025, 24), {0x11, 0x34, 0x12, 0xFF, 0xFF, 0x80})));
     EXPECT_EQ(c.format, 3 | 1 << 3);
     EXPECT_EQ(SamplesOf(c), (std::vector<int16_t>{0x1234, int16_t(0x80FF)}));
     // 48 kHz is resampled to 44.1 kHz instead of being played as 8 kHz.
-    Bytes b48;
-    Chunk(b48, "fmt ", FmtBody(2, 48000, 16));
-    Chunk(b48, "data", Samples16(std::vector<int16_t>(2 * 4800, 1000)));
-    ASSERT_TRUE(Parse(c, Riff(b48)));
+    ASSERT_TRUE(Parse(c, Wav(FmtBody(2, 48000, 16), Samples16(std::vector<int16_t>(2 * 4800, 1000)))));
     EXPECT_EQ(c.format, 3 | 7 << 3 | 0x40);
     EXPECT_EQ(c.length, 4u * 4410);
     EXPECT_EQ(SamplesOf(c)[777], 1000);
@@ -147,11 +115,8 @@ TEST(WaveReading, WidthsAndRatesTheCardCannotTake) {
 TEST(WaveReading, StereoAt44kBecomesAQuarterForTheCard) {
     std::vector<int16_t> s;
     for (int i = 0; i < 8; ++i) s.insert(s.end(), {int16_t(i * 100 + 1), int16_t(-5)});
-    Bytes b;
-    Chunk(b, "fmt ", FmtBody(2, 44100, 16));
-    Chunk(b, "data", Samples16(s));
     TempFolder dir("wave44");
-    WriteFile(dir / "tone.wav", Riff(b));
+    WriteFile(dir / "tone.wav", Wav(FmtBody(2, 44100, 16), Samples16(s)));
     SoundClip c;
     ASSERT_TRUE(LoadSoundFile({}, c, dir / "tone.wav"));
     StereoToMono(c);
