@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "content/item_painters.h"
@@ -303,4 +304,58 @@ TEST_F(CardGlyphPins, TableRulesOfNarrowTables) {
             }
         }
     }
+}
+
+TEST_F(CardGlyphPins, EveryTableCellStreamsItsOwnCharacters) {
+    // A 3 x 1 table: each cell start (FC 1A and its word) is followed by that cell's text only.
+    GridObject grid;
+    InitGridObject(grid);
+    ASSERT_TRUE(SetGridSize(grid, 3, 1));
+    const char16_t texts[] = {u'x', u'y', u'z'};
+    for (size_t k = 0; k < 3; ++k) {
+        grid.cells[2 * k] = TextCell(FC_GRIDCELL, MakeGridMarker(20, 16));
+        grid.cells[2 * k + 1] = TextCell(texts[k], CellAttr::Make(16, 0, 1));
+    }
+    ASSERT_EQ(CollectGridCells(grid).size(), 3u);
+    grid.totalWidth = 60, grid.totalHeight = 16;
+    ProgramImage image(0x1000);
+    std::vector<PendingItem> items;
+    ASSERT_TRUE(EncodeTableCommands(image, rc, grid, 0, items));
+    const std::vector<uint8_t> b(image.bytes().begin(), image.bytes().end());
+    // Table start (16 bytes), 2 row rules and 4 column rules (12 bytes each), then the cells.
+    size_t at = 16 + 6 * 12;
+    std::vector<std::vector<uint8_t>> cells;
+    while (at + 1 < b.size() && b[at] == 0xFC && b[at + 1] == 0x1A) {
+        size_t next = at + 6;
+        while (next + 1 < b.size() && !(b[next] == 0xFC && (b[next + 1] == 0x1A || b[next + 1] == 0x19))) next += 2;
+        cells.emplace_back(b.begin() + long(at + 6), b.begin() + long(next));
+        at = next;
+    }
+    ASSERT_EQ(cells.size(), 3u);
+    ASSERT_EQ(at + 2, b.size());  // FC 19 closes the table
+    for (size_t k = 0; k < 3; ++k) {
+        SCOPED_TRACE(k);
+        // The line start and attribute units, then the one character unit (00, code), no closing 0 unit.
+        ASSERT_GE(cells[k].size(), 8u);
+        EXPECT_THAT(std::vector<uint8_t>(cells[k].begin(), cells[k].begin() + 2), ElementsAre(0xFD, 3));
+        EXPECT_THAT(std::vector<uint8_t>(cells[k].end() - 2, cells[k].end()), ElementsAre(0, uint8_t(texts[k])));
+        for (char16_t other : texts) {
+            if (other == texts[k]) continue;
+            EXPECT_EQ(std::count(cells[k].begin(), cells[k].end(), uint8_t(other)), 0);
+        }
+    }
+}
+
+TEST_F(CardGlyphPins, EmptyLineIsAPictureWithoutPixels) {
+    // "A", an empty line, "B": three line pictures; the empty one has no width.
+    TextContent t;
+    const uint32_t attr = CellAttr::Make(16, 0, 1);
+    PutText(t, u"A\n\nB", attr);
+    RenderedText out;
+    ASSERT_EQ(RenderTextPictures(rc, t, kEffectBlindsHorizontal, 64, 64, 17, 1 << 20, out), 0);
+    ASSERT_EQ(out.pictures.size(), 3u);
+    EXPECT_GT(out.pictures[0].image.width, 0);
+    EXPECT_EQ(out.pictures[1].image.width, 0);
+    EXPECT_GT(out.pictures[1].image.height, 0);
+    EXPECT_GT(out.pictures[2].image.width, 0);
 }
