@@ -449,6 +449,7 @@ TEST_F(RenderedFormTest, TimerLabelsAndClockFacesAsDrawn) {
     U16ToField(timer->labels[1].data(), kTimerLabelUnits, u"h");
     U16ToField(timer->labels[2].data(), kTimerLabelUnits, u"m");
     timer->units[2] = 0;  // minutes hidden: no label, no image
+    timer->dayDigits = 4;
     p.content.cells[0] = ObjectCell(FC_TIMER, std::move(timer));
     auto clock = std::make_unique<ClockObject>();
     clock->size = 32;
@@ -475,6 +476,13 @@ TEST_F(RenderedFormTest, TimerLabelsAndClockFacesAsDrawn) {
     EXPECT_EQ(labelWidth(1), rc.measurer.TextWidth(u"h", attr, false));
     EXPECT_EQ(labelWidth(2), -1);
     EXPECT_EQ(labelWidth(3), -1);  // shown, but without a label
+    // Unit positions: days at 0; hours behind 4 day digits and the days label; minutes hidden;
+    // seconds behind 2 hour digits and the hours label. A digit is as wide as "J".
+    const int digit = rc.measurer.CharWidth(u'J', attr, false);
+    const int hours = 4 * digit + labelWidth(0), seconds = hours + 2 * digit + labelWidth(1);
+    EXPECT_THAT(Slice(b.bytes, t + 20, 16),
+                ElementsAre(0, 0, 0, 0, uint8_t(hours), uint8_t(hours >> 8), 0, 0, 0, 0, 0, 0, uint8_t(seconds),
+                            uint8_t(seconds >> 8), 0, 0));
 
     // The clock block holds the face without hands, as drawn at its size.
     const size_t block = *walk.clockBlocks.begin();

@@ -586,6 +586,9 @@ TEST(ProgramImage, FrameColourModeIsTheCodeFromTwelveToSeventeen) {
         ProgramImage image(0x100);
         ASSERT_EQ(WriteSingleImageSet(image, *Image(8, 2), code), 0);
         EXPECT_EQ(image.bytes()[3 + 1], mode) << code;
+        ProgramImage empty(0x100);  // a frame without pixels keeps the mode of its code
+        ASSERT_EQ(WriteSingleImageSet(empty, RawImage{}, code), 0);
+        EXPECT_EQ(empty.bytes()[3 + 1], mode) << code;
     }
     for (const RawImage* side : CustomBorderSides(FrameVector{})) EXPECT_EQ(side, nullptr);
     FrameVector five = Frames(5, 2, 2);  // a custom border takes its first four frames
