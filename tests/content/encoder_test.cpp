@@ -614,3 +614,16 @@ TEST(ProgramEncoder, VoicePassSeam) {
     Program(tree, 0, 1).soundAlign = 3;
     EXPECT_EQ(Build(tree).bytes, b.bytes);
 }
+
+TEST(ProgramEncoder, CommandStreamLinesStartInTheArea) {
+    // A 16-pixel line in a 16-pixel-high area starts at (0, 0) of the area, wherever the area lies.
+    ProgramTree tree = Screen(1);
+    ProgramRecord& p = Program(tree);
+    p.left = 8, p.top = 4, p.right = 72, p.bottom = 20;
+    p.content.cells[0] = TextCell(u'A', CellAttr::Make(16, 0, 1));
+    const Built b = Build(tree);
+    ASSERT_GT(b.result, 0);
+    const size_t head = TextHead(b.bytes, 0, 0);
+    ASSERT_EQ(b.bytes[head + 4], kTextFormCommands);
+    EXPECT_THAT(Slice(b.bytes, head + 6 + 6, 6), ElementsAre(0xFD, 3, 0, 0, 0, 0));
+}

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <unistd.h>
 
 #include "content/bytes.h"
 #include "content/dissolve_random.h"
@@ -229,7 +231,7 @@ TEST(ImageSources, DissolveMasksGrowFromEmptyToFull) {
 }
 
 TEST(ImageSources, FolderScanKeepsPicturesAndPathsSideBySide) {
-    const auto root = fs::path(testing::TempDir()) / "scan_res";
+    const auto root = fs::path(testing::TempDir()) / ("scan_res_" + std::to_string(::getpid()));
     const auto dir = root / "zu_img";
     fs::create_directories(dir / "sub.png");
     const auto png = MakePng(2, 1, {1, 2, 3, 255, 4, 5, 6, 255});

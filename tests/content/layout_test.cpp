@@ -5,6 +5,8 @@
 #include <fstream>
 #include <type_traits>
 #include <vector>
+#include <string>
+#include <unistd.h>
 
 #include "content/builtin_font.h"
 #include "content/clock.h"
@@ -302,7 +304,7 @@ TEST(PlainText, TextFilesKeepTheirCharacters) {
     EXPECT_EQ(decode("\xFF"sv).size(), 1u);  // one byte of no character set: one replacement
     EXPECT_EQ(decode(""sv), u"<none>");
 
-    const std::string path = ::testing::TempDir() + "layout_test_text.txt";
+    const std::string path = ::testing::TempDir() + "layout_test_text_" + std::to_string(::getpid()) + ".txt";
     std::ofstream(path, std::ios::binary) << "\xFF\xFE" << std::string("A\0B\0", 4);
     EXPECT_EQ(LoadTextFile(path), u"AB");
     std::filesystem::remove(path);

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <string>
+#include <unistd.h>
 
 #include "content/led_planes.h"
 #include "content/raw_image.h"
@@ -214,7 +216,7 @@ TEST(RawImage, PixelBufferExchange) {
 }
 
 TEST(RawImage, BmpFileIsWrittenWhole) {
-    const auto dir = std::filesystem::path(testing::TempDir()) / "bmp_test";
+    const auto dir = std::filesystem::path(testing::TempDir()) / ("bmp_test_" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     const std::string one = (dir / "one.bmp").string();
     ASSERT_EQ(WriteBmpFile(MakeImage(1, 1, [](int, int) { return 0x123456u; }), one), 1);
