@@ -644,3 +644,73 @@ TEST(ProgramLoader, FieldRecordThatCannotBeReadEndsTheLoad) {
 
 }  // namespace
 }  // namespace ledsuite
+
+namespace ledsuite {
+namespace {
+
+// Two sets; the first has one program whose text is a command stream (form 10, byte-order
+// flag 1) of `units` at the end of the image, the second has no programs.
+std::vector<size_t> CommandStreamAtTheEnd(const std::vector<uint8_t>& units) {
+    HandImage image(76 + units.size());
+    image.Set(4, 28, 1);
+    image.Set(14, 28, 0);
+    image.Program(28, 42);
+    image.b[42] = 1, image.U32(48, 52);  // one action at 52, then the text head at 64
+    image.b[68] = 10;
+    image.b[70] = 8, image.b[72] = 1;  // stream head: font-set mode 8, byte-order flag 1
+    std::copy(units.begin(), units.end(), image.b.begin() + 76);
+    return ProgramsPerSet(image);
+}
+
+TEST(ProgramLoader, CommandStreamCutShortInATableEndsTheLoad) {
+    EXPECT_EQ(CommandStreamAtTheEnd({'a', 0, 0, 0}), (std::vector<size_t>{1, 0}));  // whole: both sets
+    // A table start whose operands (u16 0, u16 5, width, height, columns, rows, frame word) are cut.
+    EXPECT_EQ(CommandStreamAtTheEnd({0x18, 0xFC, 0, 0, 5, 0, 40, 0}), std::vector<size_t>{1});
+    // A whole table start, then a cell start cut inside its word.
+    EXPECT_EQ(CommandStreamAtTheEnd({0x18, 0xFC, 0, 0, 5, 0, 40, 0, 16, 0, 1, 1, 0, 0, 0, 0, 0xFC, 0x1A, 20, 0}),
+              std::vector<size_t>{1});
+}
+
+TEST(ProgramLoader, SixteenBitCharactersThatLookLikeTableUnitsOutsideATable) {
+    // With byte-order flag 1, U+1900, U+1A05 and U+1B1A are characters: only inside a table
+    // are FC 19, FC 1A and FC 1B its own units.
+    const TextContent text = DecodeUnits({0x00, 0x19, 0x05, 0x1A, 0x1A, 0x1B, 'a', 0});
+    EXPECT_EQ(Codes(text.cells), u"\u1900\u1A05\u1B1Aa");
+}
+
+// One set of one program whose rendered text (form 1) has a clock table of one entry
+// pointing at a stream of form `form` ("a" in that form); a second set without programs.
+std::pair<std::u16string, std::vector<size_t>> ClockTableStream(uint8_t form) {
+    HandImage image(100);
+    image.Set(4, 28, 1);
+    image.Set(14, 28, 0);
+    image.Program(28, 42);
+    image.b[42] = 1, image.U32(48, 52);
+    image.b[68] = 1;        // text head form 1
+    image.U16(70, 1);       // one table entry
+    image.U32(76, 80);      // entry 0: the stream's form bytes
+    image.b[80] = form;
+    if (form == 10) {       // command stream head, "a", end
+        const uint8_t s[] = {8, 0, 1, 0, 0, 0, 'a', 0, 0, 0};
+        std::copy(std::begin(s), std::end(s), image.b.begin() + 82);
+    } else {                // code stream head, "a", end, no pictures
+        const uint8_t s[] = {0, 0, 0, 0xFF, 2, 0, 'a', 0, 0, 0, 0, 0, 0, 0};
+        std::copy(std::begin(s), std::end(s), image.b.begin() + 82);
+    }
+    ProgramTree tree = Load({}, image.b);
+    std::vector<size_t> counts;
+    for (const ProgramSetNode& s : tree.sets()) counts.push_back(s.programs.size());
+    std::u16string codes;
+    if (!tree.sets().empty() && !tree.sets()[0].programs.empty()) codes = Codes(tree.program(0, 0)->record->content.cells);
+    return {codes, counts};
+}
+
+TEST(ProgramLoader, ClockTableStreamIsACodeOrCommandStream) {
+    EXPECT_EQ(ClockTableStream(2), std::make_pair(std::u16string(u"a"), std::vector<size_t>{1, 0}));
+    EXPECT_EQ(ClockTableStream(10), std::make_pair(std::u16string(u"a"), std::vector<size_t>{1, 0}));
+    // Any other form ends the load at that program.
+    EXPECT_EQ(ClockTableStream(7).second, std::vector<size_t>{1});
+}
+
+}  // namespace
+}  // namespace ledsuite
