@@ -25,6 +25,9 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
+constexpr double kBitsPerByte = 10;  // start bit, 8 data bits, stop bit
+constexpr std::string_view kCom = "COM";
+
 std::mutex g_sysfsMutex;
 std::string g_sysfsRoot;
 
@@ -33,35 +36,50 @@ int MsLeft(Clock::time_point deadline) {
     return left > 0 ? int(std::min<long long>(left, 1 << 30)) : 0;
 }
 
+// The events poll() reports for `fd` by `deadline` (none when it passed). A signal does not
+// end the wait early; a wait that fails reports an error on the line.
+short WaitForLine(int fd, short events, Clock::time_point deadline) {
+    pollfd set[] = {{.fd = fd, .events = events, .revents = {}}};
+    while (poll(set, std::size(set), MsLeft(deadline)) == -1)
+        if (errno != EINTR) return POLLERR;
+    return set->revents;
+}
+
 // Reads until `length` bytes are in or the wait ends; see SerialRead and SerialReadUpTo.
 // The line's reads never block (VMIN 0, VTIME 0), so an empty read only means "nothing
-// yet" while poll() has reported nothing: once it has reported data, a hang-up or an
-// error, an empty or failed read is a line that is gone (adapter pulled, far end closed)
-// and fails at once instead of spinning until the deadline.
+// yet" while the line has reported nothing: once it has reported data, a hang-up or an
+// error, an empty read is a line that is gone (adapter pulled, far end closed) and fails
+// at once instead of spinning until the deadline, as does every failed read.
 int ReadUntil(SerialPort& port, void* buffer, size_t length, int timeoutMs, bool reportPartial) {
     if (!port.isOpen()) return -1;
-    if (length == 0) return 0;
     const bool portTimeout = timeoutMs > kPortReadTimeoutMs;
     const auto deadline = Clock::now() + std::chrono::milliseconds(std::min(timeoutMs, kPortReadTimeoutMs));
     auto* out = static_cast<uint8_t*>(buffer);
     size_t got = 0;
-    bool heard = false;  // the last poll() reported an event
-    for (;;) {
+    bool heard = false;  // the last wait reported an event
+    while (got < length) {
         const ssize_t n = read(port.fd, out + got, length - got);
         if (n > 0) {
             got += size_t(n);
-            if (got == length) return int(got);
             heard = false;  // the event was this data
-            continue;
+        } else if (n == -1 || heard) {
+            return -2;
+        } else if (WaitForLine(port.fd, POLLIN, deadline)) {
+            heard = true;
+        } else {
+            return reportPartial || portTimeout ? int(got) : -1;
         }
-        if (heard || (n < 0 && errno != EINTR)) return -2;
-        pollfd p{port.fd, POLLIN, 0};
-        const int r = poll(&p, 1, MsLeft(deadline));
-        if (r == 0) break;
-        if (r < 0 && errno != EINTR) return -2;
-        heard = p.revents != 0;
     }
-    return reportPartial || portTimeout ? int(got) : -1;
+    return int(got);
+}
+
+// The decimal number at the start of `text` and what follows it; nothing when `text`
+// does not start with a number that fits.
+std::optional<std::pair<unsigned, std::string_view>> LeadingNumber(std::string_view text) {
+    unsigned number{};
+    const auto [end, ec] = std::from_chars(text.data(), std::to_address(text.end()), number);
+    if (ec != std::errc{}) return std::nullopt;
+    return std::pair{number, text.substr(size_t(end - text.data()))};
 }
 
 std::string ReadSmallFile(const fs::path& p) {
@@ -79,9 +97,14 @@ std::string TtyName(const std::string& devicePath) {
     return name;
 }
 
-std::string Bounded(std::string s) {
-    if (s.size() > kDeviceNameSlot) s.resize(kDeviceNameSlot);
-    return s;
+std::string Bounded(const std::string& s) { return s.substr(0, kDeviceNameSlot); }
+
+// How long the line needs to send `length` bytes at the port's rate (10 bits a byte): a
+// large block at a low rate must not be cut short.
+std::chrono::milliseconds LineTime(const SerialPort& port, size_t length) {
+    if (!port.baud) return {};
+    return std::chrono::ceil<std::chrono::milliseconds>(
+        std::chrono::duration<double>(double(length) * kBitsPerByte / port.baud));
 }
 
 }  // namespace
@@ -106,50 +129,43 @@ int SerialOpen(SerialPort& port, int comIndex, uint32_t baud) {
     port.chip = kChipNone;
     auto path = SerialPortPath(comIndex);
     if (!path) return 2;
-    int fd = open(path->c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return 2;
-    // The lock first: a port another program holds must not get our exclusive flag.
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0 || ioctl(fd, TIOCEXCL) != 0) {
-        close(fd);
+    port.fd = open(path->c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (!port.isOpen()) return 2;
+    // The lock first: a port another program holds must not get our exclusive flag
+    // (nor lose its own when we let go).
+    if (flock(port.fd, LOCK_EX | LOCK_NB) != 0 || ioctl(port.fd, TIOCEXCL) != 0) {
+        close(port.release());
         return 2;
     }
-    port.fd = fd;
     port.chip = DetectUsbSerialChip(*path);
     if (int err = SerialSetBaud(port, baud)) {
         SerialClose(port);
         return err;
     }
-    tcflush(fd, TCIOFLUSH);
+    tcflush(port.fd, TCIOFLUSH);
     return 0;
 }
 
 int SerialClose(SerialPort& port) {
     if (!port.isOpen()) return 1;
     (void)ioctl(port.fd, TIOCNXCL);  // the flag outlives us while another side holds the line
-    int r = close(port.fd);
-    port.fd = -1;
-    port.baud = 0;
-    return r == 0 ? 0 : 2;
+    return close(port.release()) == 0 ? 0 : 2;
 }
 
 int SerialWrite(SerialPort& port, const void* data, size_t length) {
     if (!port.isOpen()) return -1;
-    // The line needs 10 bits a byte; a large block at a low rate must not be cut short.
-    const uint64_t lineMs = port.baud ? uint64_t(length) * 10 * 1000 / port.baud + 1 : 0;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(kPortWriteTimeoutMs + 2 * lineMs);
+    const auto deadline = Clock::now() + std::chrono::milliseconds(kPortWriteTimeoutMs) + 2 * LineTime(port, length);
     const auto* p = static_cast<const uint8_t*>(data);
     size_t done = 0;
     while (done < length) {
-        ssize_t n = write(port.fd, p + done, length - done);
-        if (n > 0) {
+        const ssize_t n = write(port.fd, p + done, length - done);
+        if (n != -1) {
             done += size_t(n);
             continue;
         }
-        if (n < 0 && errno != EAGAIN && errno != EINTR) break;
+        if (errno != EAGAIN && errno != EINTR) break;
         // Wait for room; a deadline passed, a failed wait, a hang-up or an error ends the write.
-        pollfd pf{port.fd, POLLOUT, 0};
-        const int r = poll(&pf, 1, MsLeft(deadline));
-        if (r == 0 || (r < 0 && errno != EINTR) || (pf.revents & ~POLLOUT)) break;
+        if (WaitForLine(port.fd, POLLOUT, deadline) != POLLOUT) break;
     }
     return int(done);
 }
@@ -175,7 +191,7 @@ int SerialPurgeOutput(SerialPort& port) {
 }
 
 bool SerialWaitAck(SerialPort& port, int timeoutMs) {
-    uint8_t b = 0;
+    uint8_t b{};
     return SerialReadByte(port, b, timeoutMs) && b == 0x01;
 }
 
@@ -200,38 +216,56 @@ void SetSysfsRootForTests(const std::string& root) {
     g_sysfsRoot = root;
 }
 
-std::vector<std::string> ListSerialDevices(const std::string& sysfsRoot) {
+namespace {
+
+// A present serial device of the sysfs tree: its node and its device folder below the root.
+struct SysfsTty {
+    std::string devicePath;
+    std::string instanceId;
+};
+
+// The present serial devices in table order. A device that goes away while it is read is
+// left out, as one that was never there.
+std::vector<SysfsTty> ListSysfsTtys(const std::string& sysfsRoot) {
     static constexpr std::string_view kGroups[] = {"ttyUSB", "ttyACM", "ttyS"};
     struct Entry {
         size_t group;
         unsigned number;
-        std::string name;
+        SysfsTty tty;
     };
     std::vector<Entry> found;
     std::error_code ec;
-    const fs::path classDir = fs::path(sysfsRoot) / "class" / "tty";
-    for (const auto& e : fs::directory_iterator(classDir, ec)) {
+    const fs::path root = fs::canonical(sysfsRoot, ec);
+    if (ec) return {};
+    for (const auto& e : fs::directory_iterator(root / "class" / "tty", ec)) {
         const std::string name = e.path().filename().string();
-        for (size_t g = 0; g < std::size(kGroups); ++g) {
-            if (!name.starts_with(kGroups[g])) continue;
-            std::string_view digits = std::string_view(name).substr(kGroups[g].size());
-            unsigned number{};
-            auto r = std::from_chars(digits.data(), digits.data() + digits.size(), number);
-            if (digits.empty() || r.ec != std::errc{} || r.ptr != digits.data() + digits.size()) continue;
-            if (!fs::exists(e.path() / "device", ec)) continue;
-            if (kGroups[g] == "ttyS") {
+        for (const std::string_view& group : kGroups) {
+            if (!name.starts_with(group)) continue;
+            const auto number = LeadingNumber(std::string_view(name).substr(group.size()));
+            if (!number || !number->second.empty()) continue;
+            const fs::path device = fs::canonical(e.path() / "device", ec);
+            if (ec) continue;
+            if (group == "ttyS") {
                 // Every 8250 driver registers its full set of ttyS lines; only those
                 // with a UART behind them have a port type other than 0 (unknown).
                 std::string type = ReadSmallFile(e.path() / "type");
-                if (type.empty() ? !fs::exists(e.path() / "device" / "driver", ec) : type == "0") continue;
+                if (type.empty() ? !fs::exists(device / "driver", ec) : type == "0") continue;
             }
-            found.push_back({g, number, name});
+            found.push_back({size_t(&group - kGroups), number->first,
+                             {"/dev/" + name, device.lexically_relative(root).string()}});
         }
     }
-    std::sort(found.begin(), found.end(),
-              [](const Entry& a, const Entry& b) { return std::tie(a.group, a.number) < std::tie(b.group, b.number); });
+    std::ranges::sort(found, {}, [](const Entry& e) { return std::pair(e.group, e.number); });
+    std::vector<SysfsTty> ttys;
+    for (auto& f : found) ttys.push_back(std::move(f.tty));
+    return ttys;
+}
+
+}  // namespace
+
+std::vector<std::string> ListSerialDevices(const std::string& sysfsRoot) {
     std::vector<std::string> paths;
-    for (const auto& f : found) paths.push_back("/dev/" + f.name);
+    for (const auto& tty : ListSysfsTtys(sysfsRoot)) paths.push_back(tty.devicePath);
     return paths;
 }
 
@@ -252,8 +286,8 @@ std::vector<std::string> SerialPortTable(const std::string& sysfsRoot) {
 
 std::optional<std::string> SerialPortPath(int comIndex) {
     auto table = SerialPortTable();
-    if (comIndex < 0 || size_t(comIndex) >= table.size()) return std::nullopt;
-    return table[size_t(comIndex)];
+    if (size_t(comIndex) >= table.size()) return std::nullopt;  // also every negative index
+    return table.at(size_t(comIndex));
 }
 
 std::string SerialPortFriendlyName(int comIndex, const std::string& path) {
@@ -261,11 +295,9 @@ std::string SerialPortFriendlyName(int comIndex, const std::string& path) {
 }
 
 int ComIndexFromFriendlyName(std::string_view name) {
-    for (size_t pos = name.find("COM"); pos != std::string_view::npos; pos = name.find("COM", pos + 1)) {
-        std::string_view digits = name.substr(pos + 3);
-        unsigned number{};
-        auto r = std::from_chars(digits.data(), digits.data() + digits.size(), number);
-        if (r.ec == std::errc{} && number >= 1 && number <= 0x10000) return int(number) - 1;
+    for (size_t pos = name.find(kCom); pos != std::string_view::npos; pos = name.find(kCom, pos + kCom.size())) {
+        const auto number = LeadingNumber(name.substr(pos + kCom.size()));
+        if (number && number->first >= 1 && number->first <= 0x10000) return int(number->first) - 1;
     }
     return -1;
 }
@@ -291,25 +323,24 @@ uint8_t DetectUsbSerialChip(const std::string& devicePath, const std::string& sy
     return kChipNotUsb;
 }
 
+// Devices are read once, when the table is made, so a device that goes away meanwhile is
+// simply not listed and the enumeration always ends normally.
 bool EnumPresentDevices(DeviceList& list, const std::string& sysfsRoot) {
     list.devices.clear();
-    const bool fromEnv = std::getenv("LEDSUITE_SERIAL_PORTS") != nullptr;
-    const auto table = SerialPortTable(sysfsRoot);
-    for (size_t i = 0; i < table.size() && i < kMaxPresentDevices; ++i) {
-        PresentDevice d;
-        if (fromEnv) {
-            d.state = access(table[i].c_str(), R_OK | W_OK) == 0 ? 1 : 0;
-            d.instanceId = Bounded(table[i]);
-        } else {
-            std::error_code ec;
-            const fs::path root = fs::canonical(sysfsRoot, ec);
-            fs::path dev = fs::canonical(root / "class" / "tty" / TtyName(table[i]) / "device", ec);
-            if (ec) return false;
-            d.state = 1;
-            d.instanceId = Bounded(dev.lexically_relative(root).string());
-        }
-        d.friendlyName = SerialPortFriendlyName(int(i), table[i]);
-        list.devices.push_back(std::move(d));
+    const bool named = std::getenv("LEDSUITE_SERIAL_PORTS") != nullptr;  // the environment names the ports
+    std::vector<SysfsTty> ttys;
+    if (named) {
+        for (const auto& path : SerialPortTable(sysfsRoot)) ttys.push_back({path, path});
+    } else {
+        ttys = ListSysfsTtys(sysfsRoot);
+    }
+    for (const auto& tty : ttys) {
+        if (list.devices.size() == kMaxPresentDevices) break;
+        // A named port is usable when it can be opened; a sysfs device is there.
+        const bool usable = !named || access(tty.devicePath.c_str(), R_OK | W_OK) == 0;
+        list.devices.push_back({.state = usable,
+                                .instanceId = Bounded(tty.instanceId),
+                                .friendlyName = SerialPortFriendlyName(int(list.devices.size()), tty.devicePath)});
     }
     return true;
 }

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace ledsuite {
@@ -54,6 +55,11 @@ struct SerialPort {
     SerialPort& operator=(const SerialPort&) = delete;
     ~SerialPort();
     bool isOpen() const { return fd >= 0; }
+    // Leaves the record closed; the descriptor it held, for the caller to close.
+    int release() {
+        baud = 0;
+        return std::exchange(fd, -1);
+    }
 };
 
 // The port's own total read time-out: a longer wait ends with what arrived by then.
@@ -129,8 +135,8 @@ struct DeviceList {
     std::vector<PresentDevice> devices;  // at most kMaxPresentDevices
 };
 
-// Fills the list from the port table; true when the enumeration ended normally
-// (false when a listed device vanished while it was read).
+// Fills the list from the port table; true when the enumeration ended normally (always:
+// a device that goes away while the table is read is not listed).
 bool EnumPresentDevices(DeviceList& list, const std::string& sysfsRoot = SysfsRoot());
 
 }  // namespace ledsuite

@@ -131,8 +131,8 @@ void CDialogFx::DrawFrame(QPainter& p) {
     if (minimizeBox_) cell(kMinimizeButton, 0);
     if (maximizeBox_ || minimizeBox_) cell(kMaximizeButton, 0);
     cell(kCloseButton, 0);
-    if (hover_ != kNoButton && shown(hover_)) cell(hover_, 1);
-    if (pressed_ != kNoButton && shown(pressed_)) cell(pressed_, 2);
+    if (shown(hover_)) cell(hover_, 1);
+    if (shown(pressed_)) cell(pressed_, 2);
     // Title in white, cut with an ellipsis before the first button.
     const int titleRight = minimizeBox_ ? buttons_.minimize.left() : buttons_.close.left();
     const QRect titleRect(QPoint(5, 5), QPoint(titleRight - 1, 20));
@@ -160,7 +160,7 @@ void CDialogFx::mouseMoveEvent(QMouseEvent* event) {
         move(event->globalPosition().toPoint() - dragOffset_);
         return;
     }
-    const int hover = pt.y() < kCaptionHeight ? ButtonAt(pt) : kNoButton;
+    const int hover = ButtonAt(pt);  // the cells lie inside the caption
     if (hover != hover_) {
         hover_ = hover;
         update();

@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <pthread.h>
+#include <signal.h>
+#include <sys/file.h>
+
+#include <atomic>
+#include <limits>
 #include <thread>
 
 #include "link/line_settings.h"
@@ -25,7 +31,11 @@ TEST(SerialDevices, ChipCodesTableOrderAndNamesFromSysfs) {
         fs::create_symlink(uart, sys.path / "class" / "tty" / tty / "device");
     }
     fs::create_directories(sys.path / "class" / "tty" / "tty0");
-    AddUsbTty(sys.path, "ttyUSB3a", "0403", "6001");  // not a numbered port
+    AddUsbTty(sys.path, "ttyUSB3a", "0403", "6001");             // not a numbered port
+    AddUsbTty(sys.path, "ttyUSB99999999999", "0403", "6001");  // a number too large for any port
+    // A device that went away: its entry is left, its device folder is gone.
+    fs::create_directories(sys.path / "class" / "tty" / "ttyUSB5");
+    fs::create_symlink(sys.path / "devices" / "gone", sys.path / "class" / "tty" / "ttyUSB5" / "device");
     for (auto [device, chip] : {std::pair{"/dev/ttyUSB0", kChipPl2303}, {"/dev/ttyUSB1", kChipCh340},
                                 {"/dev/ttyUSB2", kChipCh340}, {"/dev/ttyACM0", kChipOtherUsb}, {"/dev/ttyS0", kChipNotUsb},
                                 {"/dev/ttyS7", kChipNone}, {"/dev/tty0", kChipNone}})
@@ -40,10 +50,19 @@ TEST(SerialDevices, ChipCodesTableOrderAndNamesFromSysfs) {
     ASSERT_EQ(list.devices.size(), expected.size());
     EXPECT_EQ(list.devices[3].friendlyName, "COM4 (/dev/ttyUSB10)");
     EXPECT_EQ(list.devices[0].instanceId, "devices/pci0000:00/usb1/1-ttyUSB0/1-ttyUSB0:1.0/port");
-    EXPECT_EQ(list.devices[6].state, 1u);
-    // The environment replaces the table.
-    ScopedPorts ports({"/dev/pts/77", "/dev/pts/78"});
-    EXPECT_EQ(SerialPortTable(root), (std::vector<std::string>{"/dev/pts/77", "/dev/pts/78"}));
+    EXPECT_EQ(list.devices[5].instanceId, "devices/platform/serial8250");
+    for (const auto& d : list.devices) EXPECT_EQ(d.state, 1u) << d.friendlyName;
+    EXPECT_EQ(ListSerialDevices((sys.path / "missing").string()), std::vector<std::string>{});
+    // The environment replaces the table; a named port is usable when it can be opened.
+    RawPty pty;
+    ScopedPorts ports({"/dev/pts/77", pty.slave, "/dev/pts/78"});
+    EXPECT_EQ(SerialPortTable(root), (std::vector<std::string>{"/dev/pts/77", pty.slave, "/dev/pts/78"}));
+    ASSERT_TRUE(EnumPresentDevices(list, root));
+    ASSERT_EQ(list.devices.size(), 3u);
+    EXPECT_EQ(list.devices[0].state, 0u);
+    EXPECT_EQ(list.devices[1].state, 1u);
+    EXPECT_EQ(list.devices[1].instanceId, pty.slave);
+    EXPECT_EQ(list.devices[1].friendlyName, "COM2 (" + pty.slave + ")");
 }
 
 TEST(SerialDevices, PortIndexNineNamesPortTen) {
@@ -63,6 +82,8 @@ TEST(SerialDevices, PortIndexNineNamesPortTen) {
     EXPECT_EQ(ComIndexFromFriendlyName("COM99999 (COM3)"), 2);
     EXPECT_EQ(ComIndexFromFriendlyName("COM65536"), 65535);
     EXPECT_EQ(ComIndexFromFriendlyName("COMx"), -1);
+    EXPECT_EQ(ComIndexFromFriendlyName("COM1"), 0);
+    EXPECT_EQ(ComIndexFromFriendlyName("COMCOM5"), 4);
     EXPECT_EQ(SerialPortFriendlyName(0, std::string(400, 'x')).size(), kDeviceNameSlot);
 }
 
@@ -75,14 +96,18 @@ TEST(SerialPortIo, OpensExclusivelyAtAnyTableRateReadsWholeAnswersAndWritesWhole
     EXPECT_EQ(SerialOpen(port, 0, 9600), 2);      // held by the other open
     EXPECT_FALSE(port.isOpen());
     EXPECT_EQ(SerialOpen(port, 1, 9600), 2);  // not in the table
+    EXPECT_EQ(SerialOpen(port, -1, 9600), 2);
     EXPECT_EQ(SerialClose(other), 0);
     EXPECT_EQ(SerialClose(other), 1);
     ASSERT_EQ(SerialOpen(port, 0, 9600), 0);
     EXPECT_EQ(ReadLineBaud(pty.master), 9600u);
+    EXPECT_EQ(port.baud, 9600u);
     EXPECT_EQ(GetAdapterMark(port), 0x00);
 
     pty.Send("BAUD");
     EXPECT_FALSE(SerialExpectString(port, "BAUDR", 50));
+    pty.Send("A");  // a text ending in a zero byte that never came
+    EXPECT_FALSE(SerialExpectString(port, std::string_view("A\0", 2), 50));
     pty.Send("BAUDR");
     EXPECT_TRUE(SerialExpectString(port, "BAUDR", 50));
     pty.Send("\x06");
@@ -97,6 +122,7 @@ TEST(SerialPortIo, OpensExclusivelyAtAnyTableRateReadsWholeAnswersAndWritesWhole
     EXPECT_EQ(SerialReadUpTo(port, buf, 4, 50), 2);
     EXPECT_EQ(std::string(buf, 2), "cd");
     EXPECT_EQ(SerialReadUpTo(port, buf, 4, 20), 0);
+    EXPECT_EQ(SerialRead(port, buf, 0, 2000), 0);  // nothing asked: at once
     // A longer wait than the port's own time-out ends with what arrived by then.
     pty.Send("xy");
     EXPECT_EQ(SerialRead(port, buf, 4, 4000), 2);
@@ -112,6 +138,12 @@ TEST(SerialPortIo, OpensExclusivelyAtAnyTableRateReadsWholeAnswersAndWritesWhole
     EXPECT_EQ(SerialWrite(port, data.data(), data.size()), int(data.size()));
     reader.join();
     EXPECT_EQ(received, data);
+    // A single byte goes out once.
+    EXPECT_EQ(SerialWrite(port, "K", 1), 1);
+    pollfd p{pty.master, POLLIN, 0};
+    ASSERT_EQ(poll(&p, 1, 1000), 1);
+    EXPECT_EQ(read(pty.master, buf, sizeof buf), 1);
+    EXPECT_EQ(buf[0], 'K');
 
     SerialClose(port);
     EXPECT_EQ(SerialRead(port, buf, 1, 10), -1);
@@ -156,6 +188,8 @@ TEST(SerialDevices, AStableLinkToAPortIsResolvedBeforeTheAdapterIsLookedUp) {
     ASSERT_EQ(SerialOpen(port, 0, 9600), 0);
     EXPECT_EQ(port.chip, kChipPl2303);
     EXPECT_EQ(GetAdapterMark(port), 0xFE);
+    SerialClose(port);
+    EXPECT_EQ(GetAdapterMark(port), 0x00);  // a closed port marks no frame
 }
 
 TEST(SerialPortIo, AnAnswerInPiecesIsPutTogetherAndPurgesDiscardWhatWaits) {
@@ -168,16 +202,107 @@ TEST(SerialPortIo, AnAnswerInPiecesIsPutTogetherAndPurgesDiscardWhatWaits) {
     pty.Send("ab");
     std::thread late([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(30));
-        pty.Send("cd");
+        pty.Send("cdXY");
     });
     char buf[4] = {};
     EXPECT_EQ(SerialRead(port, buf, 4, 1000), 4);
     late.join();
     EXPECT_EQ(std::string(buf, 4), "abcd");
+    // What came beyond the asked length waits for the next read.
+    EXPECT_EQ(SerialReadUpTo(port, buf, 4, 50), 2);
+    EXPECT_EQ(std::string(buf, 2), "XY");
 
     pty.Send("xy");
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_EQ(SerialPurgeInput(port), 0);
     EXPECT_EQ(SerialReadUpTo(port, buf, 4, 20), 0);
     EXPECT_EQ(SerialPurgeOutput(port), 0);
+}
+
+TEST(SerialPortIo, AnotherProgramsLockKeepsThePortFromUs) {
+    RawPty pty;
+    ScopedPorts ports({pty.slave});
+    const int held = open(pty.slave.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(flock(held, LOCK_EX | LOCK_NB), 0);
+    SerialPort port;
+    EXPECT_EQ(SerialOpen(port, 0, 9600), 2);
+    EXPECT_FALSE(port.isOpen());
+    close(held);
+    EXPECT_EQ(SerialOpen(port, 0, 9600), 0);
+}
+
+// A record whose descriptor is no line (a pipe's wrong end) and one that cannot be closed.
+TEST(SerialPortIo, AFailedReadWriteOrCloseIsReportedAtOnce) {
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    SerialPort readEnd, writeEnd;
+    readEnd.fd = fds[0];
+    writeEnd.fd = fds[1];
+    writeEnd.baud = readEnd.baud = 9600;
+    char buf[2] = {};
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(SerialWrite(readEnd, "ab", 2), 0);
+    EXPECT_EQ(SerialRead(writeEnd, buf, 2, 2000), -2);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
+
+    SerialPort bad;
+    bad.fd = std::numeric_limits<int>::max();
+    EXPECT_EQ(SerialClose(bad), 2);
+    EXPECT_FALSE(bad.isOpen());
+    EXPECT_EQ(bad.baud, 0u);
+}
+
+TEST(SerialPortIo, SignalsDoNotEndAWait) {
+    struct sigaction quiet {}, old{};
+    quiet.sa_handler = [](int) {};
+    sigemptyset(&quiet.sa_mask);  // no SA_RESTART: every signal interrupts the wait
+    ASSERT_EQ(sigaction(SIGUSR1, &quiet, &old), 0);
+    RawPty pty;
+    ScopedPorts ports({pty.slave});
+    SerialPort port;
+    ASSERT_EQ(SerialOpen(port, 0, 9600), 0);
+    std::atomic<int> result = 0;
+    char buf[4] = {};
+    std::thread reader([&] { result = SerialRead(port, buf, 4, 2000); });
+    for (int i = 0; i < 5; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        pthread_kill(reader.native_handle(), SIGUSR1);
+    }
+    pty.Send("abcd");
+    reader.join();
+    sigaction(SIGUSR1, &old, nullptr);
+    EXPECT_EQ(result, 4);
+    EXPECT_EQ(std::string(buf, 4), "abcd");
+}
+
+// A wait of exactly the port's 2500 ms read limit is still the caller's own: an answer
+// that did not all come is no answer.
+TEST(SerialPortIo, AWaitOfExactlyTheReadLimitEndsWithNoAnswer) {
+    RawPty pty;
+    ScopedPorts ports({pty.slave});
+    SerialPort port;
+    ASSERT_EQ(SerialOpen(port, 0, 9600), 0);
+    pty.Send("ab");
+    char buf[4];
+    EXPECT_EQ(SerialRead(port, buf, 4, 2500), -1);
+}
+
+// A line that takes nothing more (the far end stopped reading) ends a write at its
+// deadline: 2500 ms plus twice the time the bytes need on the line at 10 bits a byte.
+TEST(SerialPortIo, AStalledLineEndsAWriteAtItsDeadline) {
+    RawPty pty;
+    ScopedPorts ports({pty.slave});
+    SerialPort port;
+    ASSERT_EQ(SerialOpen(port, 0, 9600), 0);
+    // Fill the line's queue; the pseudo-terminal frees some room a moment after it first refuses.
+    const std::string fill(256, 'q');
+    for (bool took = true; took; std::this_thread::sleep_for(std::chrono::milliseconds(20)))
+        for (took = false; write(port.fd, fill.data(), fill.size()) > 0;) took = true;
+    const std::string block(2400, 'b');  // 2500 ms at 9600 baud
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_LT(SerialWrite(port, block.data(), block.size()), int(block.size()));
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(took, std::chrono::milliseconds(2500 + 2 * 2500));
+    EXPECT_LT(took, std::chrono::milliseconds(2500 + 2 * 2500 + 300));
 }
