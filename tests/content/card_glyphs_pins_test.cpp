@@ -167,6 +167,27 @@ TEST_F(CardGlyphPins, LinePicturePixelsAreTheCellsAndNothingElse) {
     }
 }
 
+TEST_F(CardGlyphPins, SmallFontRowAboveItsCellStaysWithItsCell) {
+    // At size 8 a character the built-in font lacks is drawn by the small font one row
+    // above its cell. Beside a 16-pixel cell that row is in the picture: it belongs to
+    // that cell alone, so the blank cells after it keep every column dark.
+    const uint32_t big = CellAttr::Make(16, 0, 1), small = CellAttr::Make(8, 0, 1);
+    TextContent t;
+    PutText(t, u"\u2588\u2588  ", big);
+    for (size_t i = 1; i < 4; ++i) t.cells[i].attr = small;
+    RenderedText out;
+    const RawImage pic = OneLinePicture(rc, t, out);
+    const int wide = CellExtent(t.cells[0], rc.measurer, false, false).width;
+    const int block = CellExtent(t.cells[1], rc.measurer, false, false).width;
+    ASSERT_GT(pic.width, wide + block);
+    ASSERT_EQ(pic.height, 16);
+    int above = 0;  // the small block's row above its 8-pixel cell
+    for (int x = wide; x < wide + block; ++x) above += pic.row32(7)[x] != 0;
+    EXPECT_GT(above, 0);
+    for (int y = 0; y < pic.height; ++y)
+        for (int x = wide + block; x < pic.width; ++x) EXPECT_EQ(pic.row32(y)[x], 0u) << x << "," << y;
+}
+
 TEST_F(CardGlyphPins, ItalicOverhangsKeepAnEighthOfTheCell) {
     // Italic capitals lean past their cells: what lies within an eighth of the cell's
     // width to its right is kept (ORed over the next cell), nothing further.

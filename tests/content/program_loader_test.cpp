@@ -642,6 +642,27 @@ TEST(ProgramLoader, FieldRecordThatCannotBeReadEndsTheLoad) {
     }
 }
 
+// A record names the kind of field it carries; a cell of another kind gets no object
+// from it (a timer read for a counter cell would be a wrong object, not a missing one).
+TEST(ProgramLoader, FieldRecordOfAnotherKindGivesTheCellNoObject) {
+    const std::vector<uint8_t> image = Encode(RichTree(0, 0));
+    const ImageWalk walk = WalkProgramImage(image);
+    std::vector<uint8_t> swapped = image;
+    int changed = 0;
+    for (size_t p = 0; p + 10 <= image.size(); ++p)
+        if ((image[p] == 21 || image[p] == 22) && walk.fieldRecords.count(LoadU32(&image[p + 5])))
+            swapped[p] = image[p] == 21 ? 22 : 21, ++changed;
+    ASSERT_EQ(changed, 2);
+    ProgramTree loaded = Load({}, swapped);
+    ASSERT_EQ(loaded.sets().size(), 4u);
+    const TextContent& fields = loaded.program(3, 1)->record->content;
+    EXPECT_NE(CellObjectAs<AdcField>(fields.cells[9]), nullptr);
+    EXPECT_EQ(fields.cells[10].code, FC_TIMER);
+    EXPECT_EQ(fields.cells[10].obj, nullptr);
+    EXPECT_EQ(fields.cells[11].code, FC_COUNTER);
+    EXPECT_EQ(fields.cells[11].obj, nullptr);
+}
+
 }  // namespace
 }  // namespace ledsuite
 
