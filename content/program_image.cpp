@@ -16,7 +16,7 @@ using Place = ByteWriter::Place;
 // Kinds of the blocks written once per image.
 enum SharedKind : uint8_t { kSharedCardImages = 1, kSharedDissolve, kSharedBorder, kSharedGlyphSet, kSharedCodeTable };
 
-uint64_t SharedKey(SharedKind kind, uint8_t sub, uint32_t word) {
+uint64_t SharedKey(SharedKind kind, uint8_t sub = 0, uint32_t word = 0) {
     return uint64_t(kind) << 40 | uint64_t(sub) << 32 | word;
 }
 
@@ -75,7 +75,7 @@ int32_t WriteShared(ProgramImage& image, uint64_t key, Write write) {
 
 uint8_t RgbCode(uint32_t attr, uint8_t none) {
     // Index: bit 0 red, bit 1 green, bit 2 blue.
-    static constexpr uint8_t kCodes[8] = {0, 9, 10, 12, 11, 14, 13, 7};
+    static constexpr uint8_t kCodes[] = {0, 9, 10, 12, 11, 14, 13, 7};
     const uint32_t rgb = CellAttr::RgbOf(attr);
     return rgb ? kCodes[rgb] : none;
 }
@@ -127,7 +127,7 @@ std::optional<uint32_t> ProgramImage::Shared(uint64_t key) const {
 int32_t WriteImageHead(ProgramImage& image, size_t setCount) {
     if (image.pos() != 0) return image.Fail(), kEncodeTooLarge;
     ByteWriter& w = image.writer();
-    w.put_u32(0);
+    w.reserve(4);  // the image's length, set when it is finished
     FillRecords(image, setCount, kSetRecordSize);
     w.put_u32(0);
     return image.Result(4);
@@ -209,7 +209,8 @@ std::array<const RawImage*, 4> CustomBorderSides(const FrameVector& frames) {
     size_t n = 0;
     for (size_t i = 0; i < frames.size() && n < sides.size(); ++i)
         if (frames[i]) sides[n++] = frames[i];
-    for (size_t i = n; n > 0 && i < sides.size(); ++i) sides[i] = sides[n - 1];
+    if (n == 0) return sides;  // callers give at least one frame
+    for (size_t i = n; i < sides.size(); ++i) sides[i] = sides[n - 1];
     return sides;
 }
 
@@ -296,8 +297,7 @@ ContentBody WriteContentBody(ProgramImage& image, const ProgramRecord& program, 
         image.PutU16(program.width());
         image.PutU16(program.height());
     } else {
-        w.put_u16(16);
-        w.put_u16(16);
+        w.reserve(4);  // width and height, set once the text is written
     }
     w.put_u8(textForm);
     w.put_u8(0);
@@ -309,7 +309,7 @@ bool SetTextSize(ProgramImage& image, size_t textHead, int64_t width, int64_t he
 }
 
 int32_t WriteCardPatternImages(ProgramImage& image, uint16_t colorCode) {
-    return WriteShared(image, SharedKey(kSharedCardImages, 0, 0), [&] {
+    return WriteShared(image, SharedKey(kSharedCardImages), [&] {
         FrameVector frames;
         MakeBorderFrames(&frames, kBorderCorners);
         return WriteImageSet(image, frames, colorCode);
@@ -317,7 +317,7 @@ int32_t WriteCardPatternImages(ProgramImage& image, uint16_t colorCode) {
 }
 
 int32_t WriteDissolveImages(ProgramImage& image, uint16_t colorCode, DissolveRandom& random) {
-    return WriteShared(image, SharedKey(kSharedDissolve, 0, 0), [&] {
+    return WriteShared(image, SharedKey(kSharedDissolve), [&] {
         FrameVector frames;
         MakeBorderFrames(&frames, kBorderDissolve, &random);
         return WriteImageSet(image, frames, colorCode);
@@ -509,7 +509,7 @@ int32_t WriteBorderBlock(ProgramImage& image, const ProgramRecord& program, uint
     const uint8_t type = EffectiveBorderType(program);
     if (type == 0) return image.Fail(), kEncodeTooLarge;  // the caller asked for a border the program lacks
     const bool builtIn = type >= 2;
-    const uint64_t key = SharedKey(kSharedBorder, type, 0);
+    const uint64_t key = SharedKey(kSharedBorder, type);
     const size_t at = image.pos();
     w.put_u8(type);
     w.put_u8(program.borderEffect);
@@ -629,7 +629,7 @@ int CommandFieldType(char16_t code) {
 }
 
 int32_t WriteCodeTable(ProgramImage& image, FieldTable table) {
-    return WriteShared(image, SharedKey(kSharedCodeTable, table, 0), [&] {
+    return WriteShared(image, SharedKey(kSharedCodeTable, table), [&] {
         const size_t at = image.pos();
         const uint8_t width = CodeTableWidth(table);
         image.writer().put_u8(width);

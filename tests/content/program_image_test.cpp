@@ -488,13 +488,15 @@ TEST(ProgramImage, VoiceHeadSoundIndexAndTheWidestPicture) {
     EXPECT_FALSE(StoreSoundIndex(image, place + 1, 0x0102, 7));  // one byte past the end
     EXPECT_FALSE(image.ok());
 
-    // A side of 65535 is the widest a frame header holds.
-    for (auto [width, fits] : {std::pair{65535, true}, {65536, false}}) {
-        ProgramImage wide(0x10000);
-        const auto frame = Image(width, 1);
-        EXPECT_EQ(WriteSingleImageSet(wide, *frame, 5) >= 0, fits) << width;
-        if (fits) {
-            EXPECT_EQ(LoadU16(&wide.bytes()[3 + 2]), 65535u);
+    // A side of 65535 is the longest a frame header holds, across and down.
+    for (auto [side, fits] : {std::pair{65535, true}, {65536, false}}) {
+        for (bool across : {true, false}) {
+            ProgramImage image(0x20000);
+            const auto frame = across ? Image(side, 1) : Image(1, side);
+            EXPECT_EQ(WriteSingleImageSet(image, *frame, 5) >= 0, fits) << side << across;
+            if (fits) {
+                EXPECT_EQ(LoadU16(&image.bytes()[3 + (across ? 2 : 4)]), 65535u);
+            }
         }
     }
 }
