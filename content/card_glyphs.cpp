@@ -65,9 +65,9 @@ bool EncodeTable(ProgramImage& image, RenderContext& rc, const GridObject& grid,
         header.fontSet = uint8_t(grid.style >> 8);
         header.align = uint8_t(GridCellAlign(word));
         const TextView view(header, cells.subspan(first, std::max(last, first) - first));
-        const size_t column = columns ? k % columns : 0, row = columns ? k / columns : 0;
+        // There are at most columns x rows cell markers, so columns is not 0 here.
         EncodeStream(image, rc, view, GridCellWidth(word), GridCellHeight(word), kEffectMoveUp, byteOrder,
-                     int(columnAt[std::min(column, columns)]), int(rowAt[std::min(row, rows)]), items, st, true);
+                     int(columnAt[k % columns]), int(rowAt[k / columns]), items, st, true);
     }
     return PutTableEnd(image) && image.ok();
 }
@@ -144,8 +144,8 @@ void OrInto(RawImage& dest, const RawImage& src, int w, int h, int dx, int dy) {
 }
 
 // Draws cells one at a time on a scratch surface as large as the cell (its
-// extent, an eighth more to the right for overhangs, one row above for the small
-// font) and ORs each onto the line picture, so that a line may be wider than any
+// extent, an eighth more to the right for overhangs, the rows the small font
+// rises above its cell) and ORs each onto the line picture, so that a line may be wider than any
 // surface. Cells sit on the line's bottom, so nothing below a cell lands in the
 // picture and the scratch needs no room there.
 class CellStamper {
@@ -157,7 +157,6 @@ public:
     int Stamp(RawImage& line, const TextView& text, int i, int x, int top, CellSize e) {
         const TextCell& cell = text.cells[size_t(i)];
         const int w = e.width + e.width / 8, h = e.height + kAbove;
-        if (w <= 0 || h <= kAbove) return 0;
         if (scratch_.width() < w || scratch_.height() < h) {
             scratch_.Reset(std::max(w, scratch_.width()), std::max(h, scratch_.height()));
             fontAttr_.reset();
@@ -175,7 +174,7 @@ public:
     }
 
 private:
-    static constexpr int kAbove = 1;
+    static constexpr int kAbove = kSmallFontRise;
     RenderContext& rc_;
     Surface scratch_;
     std::optional<uint32_t> fontAttr_;
@@ -183,16 +182,14 @@ private:
 
 }  // namespace
 
-bool LayoutCardText(RenderContext& rc, const TextView& text, int effect, int areaWidth, int areaHeight,
+void LayoutCardText(RenderContext& rc, const TextView& text, int effect, int areaWidth, int areaHeight,
                     bool runningLines, CardLayout& layout) {
     layout.extents.assign(kMaxCells, CellSize{});
     layout.placements.clear();
     layout.size = {};
-    if (!BreakTextLines(rc, text, layout.extents, layout.lines,
-                        runningLines ? kRunningLineWidth : areaWidth))
-        return false;
-    layout.size = LayoutEffectFrames(text, effect, layout.lines, layout.placements, areaWidth, areaHeight);
-    return true;
+    // An empty text has no lines, no placements and no size.
+    if (BreakTextLines(rc, text, layout.extents, layout.lines, runningLines ? kRunningLineWidth : areaWidth))
+        layout.size = LayoutEffectFrames(text, effect, layout.lines, layout.placements, areaWidth, areaHeight);
 }
 
 CardLineStart PlaceCardLine(const TextHeader& header, int effect, int areaWidth, const LineExtent& line,
@@ -226,7 +223,7 @@ int RenderTextPictures(RenderContext& rc, const TextContent& content, int effect
     out = {};
     const TextView text(content);
     CardLayout layout;
-    if (!LayoutCardText(rc, text, effect, areaWidth, areaHeight, RunningLine(effect), layout)) return 0;
+    LayoutCardText(rc, text, effect, areaWidth, areaHeight, RunningLine(effect), layout);
 
     // Every picture's size is checked before any is drawn.
     std::vector<CardLineStart> starts;

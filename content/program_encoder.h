@@ -131,7 +131,7 @@ struct CardLayout {
     std::vector<LinePlacement> placements;
     CellSize size;
 };
-bool LayoutCardText(RenderContext& rc, const TextView& text, int effect, int areaWidth, int areaHeight,
+void LayoutCardText(RenderContext& rc, const TextView& text, int effect, int areaWidth, int areaHeight,
                     bool runningLines, CardLayout& layout);
 
 // Where a line starts: the layout's x plus the alignment offset (centred and

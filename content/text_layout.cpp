@@ -175,7 +175,7 @@ void DrawCell(RenderContext& rc, Surface& s, const TextCell& cell, const PixelRe
     // 8-pixel text: the built-in font, the small font for what it lacks.
     int x = left;
     for (char16_t c : text) {
-        if (!DrawBuiltinGlyph(s, x, top, c, colour)) rc.fonts.Draw(s, x, top - 1, SmallFont(), {&c, 1}, colour);
+        if (!DrawBuiltinGlyph(s, x, top, c, colour)) rc.fonts.Draw(s, x, top - kSmallFontRise, SmallFont(), {&c, 1}, colour);
         x += kBuiltinGlyphAdvance;
     }
 }

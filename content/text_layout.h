@@ -78,7 +78,9 @@ bool IsFieldCell(char16_t code);
 // `frame`, or its last, OR-ed onto the surface and clipped to the rectangle; a table
 // its cells and frame lines; a clock with its hands); a newline draws nothing; fields
 // show FieldDisplayText at the local time. 8-pixel text is drawn with the built-in
-// font (printable ASCII) and the small font one pixel higher, 6 pixels per character.
+// font (printable ASCII) and the small font kSmallFontRise pixels higher, 6 pixels per
+// character.
+constexpr int kSmallFontRise = 1;
 void DrawCell(RenderContext& rc, Surface& surface, const TextCell& cell, const PixelRect& rect, size_t frame = 0);
 
 // A Thai consonant (class 5) at `index` and the combining marks after it (at most

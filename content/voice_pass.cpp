@@ -42,8 +42,7 @@ std::vector<std::u16string> PagePieces(const ProgramRecord& program) {
     const TextView text(program.content);
     CardLayout layout;
     std::vector<std::u16string> out;
-    if (!LayoutCardText(rc, text, program.mainAction.effect, program.width(), program.height(), false, layout))
-        return out;
+    LayoutCardText(rc, text, program.mainAction.effect, program.width(), program.height(), false, layout);
     const int64_t pageHeight = std::max<int64_t>(program.height(), 1);
     for (size_t begin = 0; begin < layout.lines.size();) {
         const int64_t page = layout.placements[begin].y / pageHeight;

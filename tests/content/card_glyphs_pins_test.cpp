@@ -367,6 +367,27 @@ TEST_F(CardGlyphPins, EveryTableCellStreamsItsOwnCharacters) {
     }
 }
 
+TEST_F(CardGlyphPins, EmptyTextAndTheTallestLine) {
+    // An empty text has no pictures and no size, under a paging effect too.
+    TextContent empty;
+    RenderedText out;
+    out.size = {5, 5};
+    ASSERT_EQ(RenderTextPictures(rc, empty, kEffectStatic, 64, 16, 15, 1 << 20, out), 0);
+    EXPECT_TRUE(out.pictures.empty());
+    EXPECT_EQ(out.size.width, 0);
+    EXPECT_EQ(out.size.height, 0);
+    // A line picture may be 65535 pixels high, not more.
+    for (auto [height, fits] : {std::pair{65535, true}, {65536, false}}) {
+        TextContent t;
+        t.cells[0] = PictureCell(1, height);
+        EXPECT_EQ(RenderTextPictures(rc, t, kEffectStatic, 64, 16, 15, 1 << 20, out) == 0, fits) << height;
+        if (fits) {
+            ASSERT_EQ(out.pictures.size(), 1u);
+            EXPECT_EQ(out.pictures[0].image.height, 65535);
+        }
+    }
+}
+
 TEST_F(CardGlyphPins, EmptyLineIsAPictureWithoutPixels) {
     // "A", an empty line, "B": three line pictures; the empty one has no width.
     TextContent t;
