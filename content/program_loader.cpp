@@ -425,7 +425,7 @@ std::unique_ptr<AdcField> ReadAdcField(ProgramImageView& image, size_t offset) {
 
 std::unique_ptr<TimerField> ReadTimerField(ProgramImageView& image, size_t offset) {
     ByteReader r = image.At(offset);
-    if (!r.has(kTimerHeadSize + 4) || !image.Charge(sizeof(TimerField))) return nullptr;
+    if (!image.Charge(sizeof(TimerField))) return nullptr;  // a record cut short fails at the end
     auto timer = std::make_unique<TimerField>();
     r.skip(1);
     timer->mode = r.u8();
@@ -478,9 +478,8 @@ bool DecodeTextStream(TextContent& text, ProgramImageView& image, size_t stream,
 bool LoadContentText(TextContent& text, ProgramImageView& image, size_t textHead) {
     ByteReader r = image.At(textHead);
     r.skip(4);  // width, height
-    const uint8_t form = r.u8();
+    const uint8_t form = r.u8();  // 0 (no text) past the end
     r.skip(1);
-    if (r.failed()) return false;
     if (form == kTextFormRendered || form == kTextFormCommands) return DecodeTextStream(text, image, r.pos(), form);
     if (form != kTextFormClocks) return true;  // 0, 14 (lyric show) and the rest carry no text
 

@@ -473,6 +473,16 @@ TEST(ProgramLoader, TextHeadPastTheEndIsNoText) {
     EXPECT_EQ(ProgramsPerSet(image), std::vector<size_t>{2});
 }
 
+TEST(ProgramLoader, ClockTextWithoutItsEntryCountEndsTheLoad) {
+    HandImage image(105);
+    image.Set(4, 18, 2);
+    image.Program(18, 46);
+    image.Program(32, 0, 0);
+    image.b[46] = 1, image.U32(52, 87);  // one action at 87; the text head at 99 ends the image
+    image.b[103] = kTextFormClocks;      // its entry count would follow
+    EXPECT_EQ(ProgramsPerSet(image), std::vector<size_t>{1});
+}
+
 TEST(ProgramLoader, ScheduleBlockPastTheEndEndsTheLoad) {
     for (auto [block, sets] : {std::pair{25, 2u}, {27, 1u}}) {  // a block needs its head and period count
         HandImage image(28);
@@ -522,6 +532,70 @@ std::vector<size_t> CodeStreamAtTheEnd(const std::vector<uint16_t>& units) {
     size_t at = 76;
     for (uint16_t u : units) image.U16(at, u), at += 2;
     return ProgramsPerSet(image);
+}
+
+// A stream decoded on its own reports whether it was read whole.
+TEST(ProgramLoader, StreamsCutShortOrMismarkedAreNotRead) {
+    const auto decode = [](std::vector<uint8_t> b, int form) {
+        ProgramImageView view(b);
+        TextContent text;
+        return DecodeTextStream(text, view, 0, form);
+    };
+    // Command streams: head (font-set mode, flags, byte order, three spare bytes), then units.
+    EXPECT_TRUE(decode({8, 0, 1, 0, 0, 0, 'a', 0, 0, 0}, kTextFormCommands));
+    EXPECT_FALSE(decode({8, 0, 1, 0, 0}, kTextFormCommands));                  // the head cut
+    EXPECT_FALSE(decode({8, 0, 1, 0, 0, 0, 'a', 0}, kTextFormCommands));       // no end unit
+    EXPECT_FALSE(decode({8, 0, 1, 0, 0, 0, 0x0E, 0xFC, 1, 0}, kTextFormCommands));  // a picture's offset cut
+    // Code streams: mode, flags, spare, the mark 0xFF, the unit count, then u16 units.
+    EXPECT_TRUE(decode({0, 0, 0, 0xFF, 0, 0, 'a', 0, 0, 0, 0, 0, 0, 0}, kTextFormRendered));
+    EXPECT_FALSE(decode({0, 0, 0, 0xFE, 0, 0, 'a', 0, 0, 0, 0, 0, 0, 0}, kTextFormRendered));  // not the mark
+    EXPECT_FALSE(decode({0, 0, 0, 0xFF, 0, 0, 'a', 0}, kTextFormRendered));  // no end unit
+    // Before any command a character is 16 pixels high and has no colour.
+    EXPECT_EQ(DecodeUnits({'a', 0}).cells[0].attr, CellAttr::Make(16, 0, 0));
+}
+
+// A text with clocks: a table whose entry 0 points at the stream and whose further
+// entries point at the clock blocks. What cannot be read there ends the load; a table
+// without entries is a text without cells.
+TEST(ProgramLoader, ClockTableThatCannotBeReadEndsTheLoad) {
+    ProgramTree clocks = RichTree(0, 0);
+    TextContent& text = clocks.program(0, 0)->record->content;
+    auto clock = std::make_unique<ClockObject>();
+    clock->size = 16;
+    text.cells[0] = Object(FC_CLOCK, std::move(clock));
+    const std::vector<uint8_t> image = Encode(clocks);
+    const size_t header = ContentHeader(image, 0, 0);
+    const size_t head = LoadU32(&image[header + 6]) + 4 + 12 * image[header];
+    ASSERT_EQ(image[head + 4], kTextFormClocks);
+    ASSERT_EQ(LoadU16(&image[head + 6]), 2);
+    const auto load = [&](size_t at, uint32_t value, size_t width) {
+        std::vector<uint8_t> b = image;
+        if (width == 2) StoreU16(&b[at], uint16_t(value));
+        else StoreU32(&b[at], value);
+        return Load(clocks.screen(), b);
+    };
+    const uint32_t past = uint32_t(image.size() + 100);
+    for (size_t at : {head + 12, head + 20}) {  // the stream's offset, the clock block's offset
+        const ProgramTree loaded = load(at, past, 4);
+        ASSERT_EQ(loaded.sets().size(), 1u) << at;
+        EXPECT_EQ(loaded.sets()[0].programs.size(), 1u) << at;
+    }
+    ProgramTree empty = load(head + 6, 0, 2);
+    ASSERT_EQ(empty.sets().size(), 4u);
+    EXPECT_EQ(CountCells(empty.program(0, 0)->record->content), 0);
+}
+
+TEST(ProgramLoader, CustomBorderSideThatDoesNotFitEndsTheLoad) {
+    const ProgramTree tree = RichTree(0, 0);
+    std::vector<uint8_t> image = Encode(tree);
+    const size_t border = LoadU32(&image[LoadU32(&image[ContentHeader(image, 0, 0) + 6])]);
+    ASSERT_EQ(image[border], 1);  // a custom border
+    const size_t side = LoadU32(&image[border + 4]);
+    ASSERT_EQ(image[side], 3);  // an image set
+    StoreU16(&image[side + 3 + 4], 0xFFFF);  // its first frame 65535 rows high: the planes do not fit
+    const ProgramTree loaded = Load(tree.screen(), image);
+    ASSERT_EQ(loaded.sets().size(), 1u);
+    EXPECT_EQ(loaded.sets()[0].programs.size(), 1u);
 }
 
 TEST(ProgramLoader, CodeStreamCutShortEndsTheLoad) {
