@@ -103,8 +103,7 @@ CellSize EncodeStream(ProgramImage& image, RenderContext& rc, const TextView& te
                 if (auto* grid = CellObjectAs<GridObject>(cell)) EncodeTable(image, rc, *grid, byteOrder, items, st);
                 continue;
             }
-            const uint32_t* attrAt = CellAttrPtr(cell);
-            const uint32_t attr = attrAt ? *attrAt : 0;
+            const uint32_t attr = CellAttrValue(cell);
             if (fonts && st.font != CellAttr::FontOf(attr)) {
                 st.font = CellAttr::FontOf(attr);
                 if (*st.font > 0xFF) image.Fail();  // the parameter is a byte
@@ -152,9 +151,10 @@ class CellStamper {
 public:
     explicit CellStamper(RenderContext& rc) : rc_(rc) {}
 
-    // Draws cell `i` of the text (a Thai consonant with its marks) with its
-    // top-left at (x, top) on `line`; returns the number of marks drawn with it.
-    int Stamp(RawImage& line, const TextView& text, int i, int x, int top, CellSize e) {
+    // Draws cell `i` of the text with its top-left at (x, top) on `line`. A Thai
+    // consonant is drawn with its marks; the marks have no width of their own, so
+    // stamping them again draws nothing.
+    void Stamp(RawImage& line, const TextView& text, int i, int x, int top, CellSize e) {
         const TextCell& cell = text.cells[size_t(i)];
         const int w = e.width + e.width / 8, h = e.height + kAbove;
         if (scratch_.width() < w || scratch_.height() < h) {
@@ -166,11 +166,9 @@ public:
         scratch_.SetClip({0, 0, w, h});
         const uint32_t* attr = CellAttrPtr(cell);
         if (attr && fontAttr_ != *attr && SelectCellFont(rc_, scratch_, cell, false)) fontAttr_ = *attr;
-        int marks = 0;
-        if (ThaiCharClass(cell) == 5) marks = DrawThaiCluster(scratch_, text.cells, 0, kAbove, i);
+        if (ThaiCharClass(cell) == 5) DrawThaiCluster(scratch_, text.cells, 0, kAbove, i);
         else DrawCell(rc_, scratch_, cell, {0, kAbove, e.width, kAbove + e.height});
         OrInto(line, scratch_.image(), w, h, x, top - kAbove);
-        return marks;
     }
 
 private:
@@ -253,18 +251,15 @@ int RenderTextPictures(RenderContext& rc, const TextContent& content, int effect
             pic.image.width = sizes[k].width;  // an empty line: a picture without pixels
             pic.image.height = sizes[k].height;
         }
-        int x = 0, marks = 0;
+        int x = 0;
         for (int i = line.first; i <= line.last; ++i) {
             x += starts[k].gap;
             const TextCell& cell = text.cells[size_t(i)];
             const CellSize e = layout.extents[size_t(i)];
             const int top = line.height - e.height;
-            if (marks > 0) {
-                --marks;
-            } else if (cell.code == FC_TABLE) {
+            if (cell.code == FC_TABLE) {
                 if (auto* grid = CellObjectAs<GridObject>(cell)) {
                     // The table's own fields are listed; its clocks are drawn as faces.
-                    std::vector<RawImage> clocks;
                     std::vector<PlacedField> placed;
                     const FieldCollector collect = [&](const PlacedField& f) { placed.push_back(f); };
                     const RawImage table = GridToBitmap(rc, *grid, &collect);
@@ -282,7 +277,7 @@ int RenderTextPictures(RenderContext& rc, const TextContent& content, int effect
                 pic.fields.push_back({x, top, &cell});
                 if (cell.code == FC_CLOCK) out.clocks.push_back({pic.x + x, pic.y + top, &cell});
             } else if (cell.code != kNewline) {
-                marks = stamper.Stamp(pic.image, text, i, x, top, e);
+                stamper.Stamp(pic.image, text, i, x, top, e);
             }
             x += e.width;
         }
@@ -304,7 +299,7 @@ GlyphRenderer CardGlyphRenderer(RenderContext& rc) {
         DrawCell(rc, glyph, cell, {0, 0, width, height});
         const RawImage image = glyph.TakeImage();  // thresholds 0x80
         LedPlanes header;
-        PackLedPlanes(&header, &image, bits.data(), bits.size(), 5);
+        PackLedPlanes(&header, &image, bits.data(), bits.size(), kGreyPlaneMode);
     };
     return r;
 }

@@ -32,6 +32,9 @@ struct LedPlanes {
     static bool Read(ByteReader& in, LedPlanes& out);
 };
 
+// The mode of one grey plane, white where set.
+constexpr int kGreyPlaneMode = 5;
+
 // Packs a 32-bit image into `buffer` (at most `capacity` bytes) and fills `header`.
 // Colour codes 12..17 give two channel planes (a bit is set when the channel is at
 // least its threshold); every other code is written as mode 5, one grey plane

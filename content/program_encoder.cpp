@@ -79,8 +79,7 @@ void WriteRenderedText(ProgramImage& image, RenderContext& rc, const ProgramReco
             const char16_t code = f.cell->code;
             const int type = CardFieldType(code);
             if (type < 0) continue;
-            const uint32_t* attrAt = CellAttrPtr(*f.cell);
-            const uint32_t attr = attrAt ? *attrAt : 0;
+            const uint32_t attr = CellAttrValue(*f.cell);
             const uint8_t color = code == FC_PICTURE ? 5 : FieldColorCode(attr);
             const Place place = WriteFieldRecord(image, color, uint8_t(type), f.x, f.y);
             PendingItem item{kItemGlyphSet, FieldTableOf(code), attr & ~CellAttr::ColorMask, place,

@@ -89,6 +89,11 @@ const uint32_t* CellAttrPtr(const TextCell& cell) {
     return &cell.attr;
 }
 
+uint32_t CellAttrValue(const TextCell& cell) {
+    const uint32_t* attr = CellAttrPtr(cell);
+    return attr ? *attr : 0;
+}
+
 uint32_t* CellAttrPtr(TextCell& cell) {
     return const_cast<uint32_t*>(CellAttrPtr(static_cast<const TextCell&>(cell)));
 }

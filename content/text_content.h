@@ -175,6 +175,8 @@ constexpr bool IsPictureTableOrClock(char16_t code) {
 // else the cell's own word.
 uint32_t* CellAttrPtr(TextCell& cell);
 const uint32_t* CellAttrPtr(const TextCell& cell);
+// The attribute word CellAttrPtr points at; 0 for an object cell without its object.
+uint32_t CellAttrValue(const TextCell& cell);
 // Copies from `source` the parts `mask` selects (AttrMask bits); the size only when the
 // source size is at least 8; strikeout never. A null target does nothing.
 void ApplyAttrMask(uint32_t* target, uint32_t mask, uint32_t source);

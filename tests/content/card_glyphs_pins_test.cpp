@@ -46,15 +46,15 @@ TEST_F(CardGlyphPins, JustifiedLinePictureTakesItsGaps) {
     TextContent t;
     t.header.align = 3;
     const uint32_t attr = CellAttr::Make(16, 0, 1);
-    PutText(t, u"AAAA", attr);
+    PutText(t, u"A\nAAAA", attr);  // the second line's cells are 2 to 5
     const int cell = CellExtent(TextCell(u'A', attr), rc.measurer, false, false).width;
     ASSERT_GT(cell, 4);
     const int gap = (64 - 4 * cell) / 5;
     ASSERT_GT(gap, 0);
     RenderedText out;
     ASSERT_EQ(RenderTextPictures(rc, t, kEffectBlindsHorizontal, 64, 16, 17, 1 << 20, out), 0);
-    ASSERT_EQ(out.pictures.size(), 1u);
-    EXPECT_EQ(out.pictures[0].image.width, 4 * cell + 4 * gap);
+    ASSERT_EQ(out.pictures.size(), 2u);
+    EXPECT_EQ(out.pictures[1].image.width, 4 * cell + 4 * gap);
 }
 
 TEST_F(CardGlyphPins, StreamStartsFromColourAndSizeZero) {
@@ -327,6 +327,29 @@ TEST_F(CardGlyphPins, TableRulesOfNarrowTables) {
     }
 }
 
+TEST_F(CardGlyphPins, MissingTableCellsHaveNoSize) {
+    // A 2 x 2 table holding only its first cell: the missing column and row take no
+    // room, so the closing rules lie on the first cell's last column and row.
+    GridObject grid;
+    InitGridObject(grid);
+    ASSERT_TRUE(SetGridSize(grid, 2, 2));
+    const std::vector<uint16_t> cells = CollectGridCells(grid);
+    grid.cells[cells[0]].attr = MakeGridMarker(10, 8);
+    grid.cells[cells[1]] = TextCell{};
+    ASSERT_EQ(CollectGridCells(grid).size(), 1u);
+    grid.totalWidth = 20, grid.totalHeight = 16;
+    ProgramImage image(0x1000);
+    std::vector<PendingItem> items;
+    ASSERT_TRUE(EncodeTableCommands(image, rc, grid, 0, items));
+    const std::vector<uint8_t> b(image.bytes().begin(), image.bytes().end());
+    ASSERT_GE(b.size(), 16u + 6 * 12);
+    const int rows[] = {0, 8, 7}, columns[] = {0, 10, 9};
+    for (size_t k = 0; k < 3; ++k) {
+        EXPECT_EQ(LoadU16(&b[16 + 12 * k + 6]), rows[k]) << k;
+        EXPECT_EQ(LoadU16(&b[16 + 12 * (3 + k) + 4]), columns[k]) << k;
+    }
+}
+
 TEST_F(CardGlyphPins, EveryTableCellStreamsItsOwnCharacters) {
     // A 3 x 1 table: each cell start (FC 1A and its word) is followed by that cell's text only.
     GridObject grid;
@@ -385,6 +408,27 @@ TEST_F(CardGlyphPins, EmptyTextAndTheTallestLine) {
             ASSERT_EQ(out.pictures.size(), 1u);
             EXPECT_EQ(out.pictures[0].image.height, 65535);
         }
+    }
+}
+
+TEST_F(CardGlyphPins, LinesOfOnePixelAndOfNone) {
+    // A table alone on its line: 5 x 1 and 1 x 5 lines keep their pixels, a table with
+    // no height makes a line picture without pixels.
+    for (auto [w, h] : {std::pair{5, 1}, {1, 5}, {5, 0}}) {
+        auto grid = std::make_unique<GridObject>();
+        InitGridObject(*grid);
+        ASSERT_TRUE(SetGridSize(*grid, 1, 1));
+        grid->cells[CollectGridCells(*grid)[0]].attr = MakeGridMarker(w, h);
+        grid->totalWidth = uint16_t(w), grid->totalHeight = uint16_t(h), grid->style = 0x24;  // ruled
+        TextContent t;
+        t.cells[0] = TextCell(FC_TABLE, CellAttr::Make(16, 0, 7));
+        t.cells[0].obj = std::move(grid);
+        RenderedText out;
+        ASSERT_EQ(RenderTextPictures(rc, t, kEffectStatic, 64, 16, 15, 1 << 20, out), 0) << w << "x" << h;
+        ASSERT_EQ(out.pictures.size(), 1u);
+        EXPECT_EQ(out.pictures[0].image.width, w);
+        EXPECT_EQ(out.pictures[0].image.height, h);
+        EXPECT_EQ(CountLit(out.pictures[0].image) > 0, h > 0) << w << "x" << h;
     }
 }
 
