@@ -78,11 +78,11 @@ TEST(BitmapProgramImage, HeaderScheduleCharactersAndPicture) {
     // Header, schedule, the attribute word, the characters, then the picture block at 42.
     EXPECT_EQ(b.size(), 56u + 64 + 4);
     EXPECT_THAT(Bytes(b.begin() + 4, b.begin() + 30),
-                ElementsAre(0, 0, 0xFF, 0xFF, 'g', 'i', 'f', 1, 1, 7, 0, 42, 0x2C, 0x21, 0x2D, 0x9F, 0x7F, 2, 0x20, 0x00,
-                            0x30, 0x00, 0x60, 0x00, 0x70, 0x00));
+                ElementsAre(0, 0, 0xFF, 0xFF, 'g', 'i', 'f', 1, 1, 7, 0, 42, 0x2C, 0x21, 0x2D, 0x9F, 0x7F, 2, 0x20,
+                            0x00, 0x30, 0x00, 0x60, 0x00, 0x70, 0x00));
     EXPECT_EQ(LoadU32(&b[30]), CellAttr::Make(16, 0, 3));
-    EXPECT_THAT(Bytes(b.begin() + 34, b.begin() + 56), ElementsAre('A', 0, 0x2D, 0x4E, 'B', 0, 0, 0, 'b', 'm', 'p', 0, 0,
-                                                                   0, 0, 0, 32, 16, 3, 0x1E, 0, 56));
+    EXPECT_THAT(Bytes(b.begin() + 34, b.begin() + 56),
+                ElementsAre('A', 0, 0x2D, 0x4E, 'B', 0, 0, 0, 'b', 'm', 'p', 0, 0, 0, 0, 0, 32, 16, 3, 0x1E, 0, 56));
     EXPECT_THAT(Bytes(b.end() - 4, b.end() - 2), ElementsAre(0xFF, 0x00));
 
     // The bits are the text in the 16-pixel Song face, 8 pixels a character below

@@ -96,10 +96,12 @@ TEST(WaveReading, WidthsAndRatesTheCardCannotTake) {
     ASSERT_TRUE(Parse(c, Wav(FmtBody(1, 8000, 8), {0, 128, 255, 1})));
     EXPECT_EQ(c.format, 0);
     ASSERT_TRUE(Expand8To16(c));
-    EXPECT_EQ(std::pair(SamplesOf(c), c.format), std::pair(std::vector<int16_t>{-32768, 0, 32512, -32512}, uint16_t(3)));
+    EXPECT_EQ(std::pair(SamplesOf(c), c.format),
+              std::pair(std::vector<int16_t>{-32768, 0, 32512, -32512}, uint16_t(3)));
     // 24-bit samples keep their top 16 bits.
     ASSERT_TRUE(Parse(c, Wav(FmtBody(1, 11025, 24), {0x11, 0x34, 0x12, 0xFF, 0xFF, 0x80})));
-    EXPECT_EQ(std::pair(SamplesOf(c), c.format), std::pair(std::vector<int16_t>{0x1234, int16_t(0x80FF)}, uint16_t(3 | 1 << 3)));
+    EXPECT_EQ(std::pair(SamplesOf(c), c.format),
+              std::pair(std::vector<int16_t>{0x1234, int16_t(0x80FF)}, uint16_t(3 | 1 << 3)));
     // 48 kHz is resampled to 44.1 kHz instead of being played as 8 kHz.
     ASSERT_TRUE(Parse(c, Wav(FmtBody(2, 48000, 16), Samples16(std::vector<int16_t>(2 * 4800, 1000)))));
     EXPECT_EQ(std::tuple(c.format, c.length, SamplesOf(c)[777]), std::tuple(3 | 7 << 3 | 0x40, 4u * 4410, 1000));
@@ -115,7 +117,8 @@ TEST(WaveReading, StereoAt44kBecomesAQuarterForTheCard) {
     StereoToMono(c);
     ASSERT_TRUE(HalveRate(c));
     // A quarter of the bytes: the left samples 1, 101, 201, ... averaged in pairs.
-    EXPECT_EQ(std::tuple(c.length, c.format, SamplesOf(c)), std::tuple(32u / 4, 0x23, std::vector<int16_t>{51, 251, 451, 651}));
+    EXPECT_EQ(std::tuple(c.length, c.format, SamplesOf(c)),
+              std::tuple(32u / 4, 0x23, std::vector<int16_t>{51, 251, 451, 651}));
 }
 
 TEST(Mp3Loading, FilesMadeByLame) {
