@@ -64,7 +64,8 @@ TEST(FontTableSet, DefaultCardFontsFollowTheInstalledFaces) {
     FontTableSet c;
     c.SetInstalled(TableOf({u"@华文楷体", u"繁体楷体", u"华文楷体", u"宋体", u"方正准圆", u"准圆繁体"}));
     EXPECT_TRUE(c.SetDefaultCardFonts(kFontChipFourFaces));
-    EXPECT_EQ(std::pair(int(c.defaults().count), All(c.defaults())), std::pair(4, Names{u"宋体", u"黑体", u"华文楷体", u"方正准圆"}));
+    EXPECT_EQ(std::pair(int(c.defaults().count), All(c.defaults())),
+              std::pair(4, Names{u"宋体", u"黑体", u"华文楷体", u"方正准圆"}));
     // The same chip again changes nothing, even with other faces installed since.
     c.SetInstalled(TableOf({u"Arial"}));
     EXPECT_FALSE(c.SetDefaultCardFonts(kFontChipFourFaces));
