@@ -10,6 +10,7 @@
 #include "content/program_encoder.h"
 #include "content/surface.h"
 #include "tests/content/image_walker.h"
+#include "tests/content/layout_helpers.h"
 
 using namespace ledsuite;
 using ::testing::ElementsAre;
@@ -74,16 +75,14 @@ TEST(BitmapProgramImage, HeaderScheduleCharactersAndPicture) {
     const Bytes b = Build(tree);
     ASSERT_FALSE(b.empty());
     ExpectValid(b);
-    EXPECT_THAT(Bytes(b.begin() + 4, b.begin() + 14), ElementsAre(0, 0, 0xFF, 0xFF, 'g', 'i', 'f', 1, 1, 7));
-    EXPECT_THAT(Bytes(b.begin() + 16, b.begin() + 22), ElementsAre(0x2C, 0x21, 0x2D, 0x9F, 0x7F, 2));
-    EXPECT_THAT(Bytes(b.begin() + 22, b.begin() + 30), ElementsAre(0x20, 0x00, 0x30, 0x00, 0x60, 0x00, 0x70, 0x00));
-    EXPECT_EQ(LoadU32(&b[30]), CellAttr::Make(16, 0, 3));
-    EXPECT_THAT(Bytes(b.begin() + 34, b.begin() + 42), ElementsAre('A', 0, 0x2D, 0x4E, 'B', 0, 0, 0));
-    const size_t picture = Be(b, 14);
-    EXPECT_EQ(picture, 42u);
-    EXPECT_THAT(Bytes(b.begin() + 42, b.begin() + 56),
-                ElementsAre('b', 'm', 'p', 0, 0, 0, 0, 0, 32, 16, 3, 0x1E, 0, 56));
+    // Header, schedule, the attribute word, the characters, then the picture block at 42.
     EXPECT_EQ(b.size(), 56u + 64 + 4);
+    EXPECT_THAT(Bytes(b.begin() + 4, b.begin() + 30),
+                ElementsAre(0, 0, 0xFF, 0xFF, 'g', 'i', 'f', 1, 1, 7, 0, 42, 0x2C, 0x21, 0x2D, 0x9F, 0x7F, 2, 0x20,
+                            0x00, 0x30, 0x00, 0x60, 0x00, 0x70, 0x00));
+    EXPECT_EQ(LoadU32(&b[30]), CellAttr::Make(16, 0, 3));
+    EXPECT_THAT(Bytes(b.begin() + 34, b.begin() + 56),
+                ElementsAre('A', 0, 0x2D, 0x4E, 'B', 0, 0, 0, 'b', 'm', 'p', 0, 0, 0, 0, 0, 32, 16, 3, 0x1E, 0, 56));
     EXPECT_THAT(Bytes(b.end() - 4, b.end() - 2), ElementsAre(0xFF, 0x00));
 
     // The bits are the text in the 16-pixel Song face, 8 pixels a character below
@@ -94,43 +93,33 @@ TEST(BitmapProgramImage, HeaderScheduleCharactersAndPicture) {
     fonts.Draw(expected, 0, 0, song, u"A", 0xFFFFFF);
     fonts.Draw(expected, 8, 0, song, u"中", 0xFFFFFF);
     fonts.Draw(expected, 24, 0, song, u"B", 0xFFFFFF);
-    const Picture p = PictureOf(b);
-    int lit = 0;
+    std::vector<bool> drawn;
     for (int y = 0; y < 16; ++y)
-        for (int x = 0; x < 32; ++x) {
-            EXPECT_EQ(p.lit[size_t(y * 32 + x)], expected.Pixel(x, y) != 0) << x << "," << y;
-            lit += p.lit[size_t(y * 32 + x)];
-        }
-    EXPECT_GT(lit, 40);
+        for (int x = 0; x < 32; ++x) drawn.push_back(expected.Pixel(x, y) != 0);
+    EXPECT_EQ(PictureOf(b).lit, drawn);
+    EXPECT_GT(CountLit(expected), 40);
 }
 
 TEST(BitmapProgramImage, LinesColoursAndFailures) {
     // Pages: lines end once they hold more than 31 pixels.
-    Bytes b = Build(CardZeroTree(u"ABCDEF", kEffectBlindsHorizontal));
-    ExpectValid(b);
-    Picture p = PictureOf(b);
-    EXPECT_EQ(p.width, 32);
-    EXPECT_EQ(p.height, 32);
-    EXPECT_EQ(b[12], 0);
-    b = Build(CardZeroTree(u"中文AB中", kEffectBlindsHorizontal));  // 16 + 16 | 8 + 8 + 16
-    p = PictureOf(b);
-    EXPECT_EQ(p.width, 32);
-    EXPECT_EQ(p.height, 32);
-    b = Build(CardZeroTree(u"ABCDEFGHIJKLMNOPQ", kEffectMoveRightContinue));  // 14 characters at most, one line
-    p = PictureOf(b);
-    EXPECT_EQ(p.width, 14 * 8);
-    EXPECT_EQ(p.height, 16);
-    EXPECT_EQ(b[12], 3);
+    // The picture's size and the effect byte; 14 characters at most on one moving line.
+    const std::tuple<std::u16string, uint8_t, int, int, int> texts[] = {
+        {u"ABCDEF", kEffectBlindsHorizontal, 32, 32, 0},
+        {u"中文AB中", kEffectBlindsHorizontal, 32, 32, 0},  // 16 + 16 | 8 + 8 + 16
+        {u"ABCDEFGHIJKLMNOPQ", kEffectMoveRightContinue, 14 * 8, 16, 3}};
+    for (const auto& [text, effect, w, h, code] : texts) {
+        const Bytes b = Build(CardZeroTree(text, effect));
+        ExpectValid(b);
+        EXPECT_EQ(std::tuple(PictureOf(b).width, PictureOf(b).height, int(b[12])), std::tuple(w, h, code));
+    }
 
     // The colour and the word come from the first character, not from a field before it.
     ProgramTree tree = CardZeroTree(u"?Z", kEffectTwinkle, CellAttr::Make(16, 0, 6));
     tree.program(0, 0)->record->content.cells[0] = TextCell(FC_HOUR, CellAttr::Make(24, 0, 1));
-    b = Build(tree);
+    Bytes b = Build(tree);
     ExpectValid(b);
-    EXPECT_EQ(b[12], 6);
-    EXPECT_EQ(LoadU32(&b[22]), CellAttr::Make(16, 0, 6));
-    EXPECT_EQ(PictureOf(b).colour, 6);  // green + blue
-    EXPECT_EQ(PictureOf(b).width, 8);
+    EXPECT_EQ(std::tuple(int(b[12]), LoadU32(&b[22]), PictureOf(b).colour, PictureOf(b).width),
+              std::tuple(6, CellAttr::Make(16, 0, 6), 6, 8));  // green + blue
 
     // A set whose periods are all empty stores none.
     tree.set(0)->record->periods = {0x20002000, 0x10001000};
@@ -139,13 +128,10 @@ TEST(BitmapProgramImage, LinesColoursAndFailures) {
 
     int32_t result = 0;
     ProgramTree fields = CardZeroTree(u"", kEffectMoveLeft);
-    auto clock = std::make_unique<ClockObject>();
-    TextCell& c0 = fields.program(0, 0)->record->content.cells[0];
-    c0.code = FC_CLOCK;
-    c0.obj = std::move(clock);
+    fields.program(0, 0)->record->content.cells[0] = ObjectCell(FC_CLOCK, std::make_unique<ClockObject>());
     fields.program(0, 0)->record->content.cells[1] = TextCell(FC_DAY, CellAttr::Make(16, 0, 1));
     Build(fields, &result);
-    EXPECT_EQ(result, -3);
+    EXPECT_EQ(result, -3);  // no characters; then no program; then no set
     fields.RemoveProgram(0, 0);
     Build(fields, &result);
     EXPECT_EQ(result, -2);
@@ -169,22 +155,14 @@ TEST(BitmapProgramImage, RoundTripThroughTheLoader) {
     ASSERT_EQ(back.sets().size(), 1u);
     ASSERT_EQ(back.sets()[0].programs.size(), 1u);
     const ProgramSetRecord& s = *back.set(0)->record;
-    EXPECT_EQ(s.playMode, 0);
-    EXPECT_EQ(s.dates[0].start, 0x2C21);
-    EXPECT_EQ(s.dates[0].stop, 0x2D9F);
-    EXPECT_EQ(s.weekdays, 0x15);
-    EXPECT_EQ(s.periods[0], 0x30002000u);
-    EXPECT_EQ(s.periods[1], 0x70006000u);
-    EXPECT_EQ(s.periods[2], 0u);
-    EXPECT_EQ(s.borderSpeed, 40);
+    EXPECT_EQ(std::tuple(int(s.playMode), s.dates[0].start, s.dates[0].stop, int(s.weekdays), int(s.borderSpeed)),
+              std::tuple(0, 0x2C21, 0x2D9F, 0x15, 40));
+    EXPECT_EQ(std::tuple(s.periods[0], s.periods[1], s.periods[2]), std::tuple(0x30002000u, 0x70006000u, 0u));
     const ProgramRecord& p = *back.program(0, 0)->record;
-    EXPECT_EQ(p.right, 64);
-    EXPECT_EQ(p.bottom, 32);
-    EXPECT_EQ(p.mainAction.effect, kEffectMoveDown);
-    EXPECT_EQ(p.mainAction.speed, 7);
-    EXPECT_EQ(CountCells(p.content), 3);
-    EXPECT_EQ(p.content.cells[2].code, u'中');
-    EXPECT_EQ(p.content.cells[2].attr, CellAttr::Make(16, 0, 5));
+    EXPECT_EQ(std::tuple(p.right, p.bottom, int(p.mainAction.effect), int(p.mainAction.speed)),
+              std::tuple(64, 32, int(kEffectMoveDown), 7));
+    EXPECT_EQ(std::tuple(CountCells(p.content), p.content.cells[2].code, p.content.cells[2].attr),
+              std::tuple(3, u'中', CellAttr::Make(16, 0, 5)));
 
     // Effect class 0 reads back as Static.
     ProgramTree still = CardZeroTree(u"A", kEffectSnow);

@@ -93,21 +93,19 @@ TEST(FieldText, TimerPlaceholdersAreBounded) {
     TimerField s;
     s.units = {0, 0, 0, 4};
     EXPECT_EQ(FormatTimerField(s), u"SS");
-
     TimerField big;
     big.dayDigits = 200;
     big.units = {1, 0, 0, 0};
     big.labels[0].fill(u'x');  // no NUL in the whole label
-    EXPECT_EQ(FormatTimerField(big), std::u16string(8, u'D') + std::u16string(32, u'x'));
-    EXPECT_EQ(TimerWidth(big, m, false), 40 * 8);
+    EXPECT_EQ(std::pair(FormatTimerField(big), TimerWidth(big, m, false)),
+              std::pair(std::u16string(8, u'D') + std::u16string(32, u'x'), 40 * 8));
 
     // A fresh timer counts from now, shows every unit and no labels.
     ScopedClockOverride clock(LocalTime{2024, 5, 17, 13, 45, 30});
     InitTimerField(big, 4);
     const TimerDateTime now{2024, 5 << 10 | 17 << 5 | 13, 45 << 6 | 30};
     EXPECT_TRUE(big.a == now && big.b == now);
-    EXPECT_EQ(big.attr, Make(16, 4, 0));
-    EXPECT_EQ(FormatTimerField(big), u"DDDHHMMSS");
+    EXPECT_EQ(std::pair(big.attr, FormatTimerField(big)), std::pair(Make(16, 4, 0), std::u16string(u"DDDHHMMSS")));
 }
 
 TEST(FieldSizes, ClocksAndDigitGroups) {
@@ -122,8 +120,7 @@ TEST(FieldSizes, ClocksAndDigitGroups) {
     for (uint32_t a : {Make(16, 0, 1), Make(16, 0, 1), Make(20, 0, 1)}) g.digits.emplace_back(u'7', a);
     g.digits.emplace_back(u'.', Make(40, 0, 1));
     FakeMeasurer m;
-    EXPECT_EQ(DigitGroupWidth(g, m, false), 8 + 8 + 10);
-    EXPECT_EQ(DigitGroupSize(g), 20);
+    EXPECT_EQ(std::pair(DigitGroupWidth(g, m, false), DigitGroupSize(g)), std::pair(8 + 8 + 10, 20));
 }
 
 TEST(GridTable, GrowsFromEmptyAndKeepsTemplates) {
@@ -156,14 +153,11 @@ TEST(GridTable, ShrinkFreesDroppedObjectsAndKeepsTexts) {
         FillGridCell(g, 0, {TextCell(u'a', 0), TextCell(u'b', 0)});
         ASSERT_EQ(Tracked::live, 3);
         ASSERT_TRUE(SetGridSize(g, 2, 2));
-        EXPECT_EQ(Tracked::live, 1);
-        EXPECT_EQ(CellText(g, 0, 0), u"ab");
-        EXPECT_EQ(CellText(g, 1, 1), u"eo");
-        EXPECT_EQ(g.totalWidth, 128);
+        EXPECT_EQ(std::tuple(Tracked::live, CellText(g, 0, 0), CellText(g, 1, 1), g.totalWidth),
+                  std::tuple(1, std::u16string(u"ab"), std::u16string(u"eo"), 128));
 
         FreeGridCellObjects(g, CollectGridCells(g), 1, 1);
-        EXPECT_EQ(Tracked::live, 0);
-        EXPECT_EQ(CellText(g, 1, 1), u"eo");
+        EXPECT_EQ(std::pair(Tracked::live, CellText(g, 1, 1)), std::pair(0, std::u16string(u"eo")));
     }
     EXPECT_EQ(Tracked::live, 0);
 }
@@ -175,8 +169,7 @@ TEST(GridTable, RefusesWhatDoesNotFitAndCopiesCells) {
     ASSERT_TRUE(SetGridSize(g, 3, 1));
     FillGridCell(g, 1, std::vector<TextCell>(2000, TextCell(u'z', 0)));
     EXPECT_FALSE(SetGridSize(g, 3, 20));  // 2003 cells + 57 new markers
-    EXPECT_EQ(g.rows, 1);
-    EXPECT_EQ(CellText(g, 1, 0), std::u16string(2000, u'z'));
+    EXPECT_EQ(std::pair(int(g.rows), CellText(g, 1, 0)), std::pair(1, std::u16string(2000, u'z')));
     EXPECT_FALSE(SetGridSize(g, 256, 1));
     ASSERT_TRUE(SetGridSize(g, 3, 10));
 
@@ -196,8 +189,7 @@ TEST(GridTable, MeasuresCellTextsThroughTheCallback) {
     MeasureGridCells(g, CollectGridCells(g), [](const TextHeader& h, std::span<const TextCell> cells, int maxWidth) {
         return CellSize{int32_t(CountCells(cells)) * 100 + h.align * 10 + h.fontSet, maxWidth + h.spread};
     }, 50, 5, out);
-    EXPECT_EQ(out[0], (CellSize{205, 51}));
-    EXPECT_EQ(out[1], (CellSize{25, 51}));
+    EXPECT_EQ(out, (std::vector<CellSize>{{205, 51}, {25, 51}}));
 }
 
 TEST(GridTable, CellCopiesAreDeep) {
@@ -212,6 +204,6 @@ TEST(GridTable, CellCopiesAreDeep) {
     ASSERT_TRUE(SetGridSize(*copied, 2, 2));
     FreeCellObject(copy);
     EXPECT_EQ(copy.obj, nullptr);
-    EXPECT_EQ(CellObjectAs<GridObject>(cell)->columns, 1);
-    EXPECT_EQ(CellText(*CellObjectAs<GridObject>(cell), 0, 0), u"a");
+    EXPECT_EQ(std::pair(int(CellObjectAs<GridObject>(cell)->columns), CellText(*CellObjectAs<GridObject>(cell), 0, 0)),
+              std::pair(1, std::u16string(u"a")));
 }

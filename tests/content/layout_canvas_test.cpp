@@ -42,10 +42,9 @@ TEST_F(CanvasTest, WheelZoomKeepsThePointAndStaysWithinOneToThirty) {
     window.width = 300, window.height = 200;  // larger than the back image: the buffer decides
     for (const Case& c : cases) {
         canvas.zoom = c.zoom, canvas.originX = c.ox, canvas.originY = c.oy;
-        EXPECT_EQ(CanvasWheelZoom(canvas, c.delta, window.screenLeft + c.px, window.screenTop + c.py), c.result);
-        EXPECT_EQ(canvas.zoom, c.zoomAfter) << c.zoom << " " << c.delta;
-        EXPECT_EQ(canvas.originX, c.oxAfter) << c.zoom << " " << c.delta;
-        EXPECT_EQ(canvas.originY, c.oyAfter) << c.zoom << " " << c.delta;
+        const int result = CanvasWheelZoom(canvas, c.delta, window.screenLeft + c.px, window.screenTop + c.py);
+        EXPECT_EQ(std::tuple(result, canvas.zoom, canvas.originX, canvas.originY),
+                  std::tuple(c.result, c.zoomAfter, c.oxAfter, c.oyAfter)) << c.zoom << " " << c.delta;
     }
     EXPECT_EQ(CanvasWheelZoom(canvas, -1, 10, 10), 0);  // not on the window
     canvas.window = nullptr;
@@ -57,9 +56,8 @@ TEST_F(CanvasTest, LedCoordinatesRoundToTheNearestLed) {
     const int xs[] = {10, 11, 12, 13, 8, 7, 4};
     const int leds[] = {0, 0, 1, 1, 0, 0, -1};  // trunc((x - 10) / 3 + 0.5)
     for (size_t i = 0; i < std::size(xs); ++i) EXPECT_EQ(CanvasToLedX(canvas, xs[i]), leds[i]) << xs[i];
-    EXPECT_EQ(CanvasToLedY(canvas, 1), 2);
-    EXPECT_EQ(LedToCanvasX(canvas, 4), 22);
-    EXPECT_EQ(LedToCanvasY(canvas, 4), 7);
+    EXPECT_EQ(std::tuple(CanvasToLedY(canvas, 1), LedToCanvasX(canvas, 4), LedToCanvasY(canvas, 4)),
+              std::tuple(2, 22, 7));
 }
 
 TEST(CanvasGeometry, HandlesComeFirstThenTheAreaWithItsEdges) {
@@ -88,53 +86,41 @@ TEST_F(CanvasTest, DraggingAnEdgePastTheOtherSwapsThemAndMovesStopAtTheScreen) {
     auto drag = [&](bool press, int lx, int ly) {  // the canvas point of an LED
         if (press) CanvasMouseDown(canvas, down, 40 + 2 * lx, 2 + 2 * ly);
         else CanvasMouseMove(canvas, down, 40 + 2 * lx, 2 + 2 * ly);
+        return std::pair(Area(canvas.selection.program), canvas.hitPart);
     };
+    using Step = std::pair<std::array<int, 4>, uint16_t>;
 
-    drag(true, 10, 4);  // the left handle
+    EXPECT_EQ(drag(true, 10, 4), (Step{{10, 0, 20, 8}, kHitLeft}));  // the left handle
     EXPECT_EQ(canvas.dragMode, kDragArea);
-    EXPECT_EQ(canvas.hitPart, kHitLeft);
-    drag(false, 25, 4);
-    EXPECT_EQ(Area(0), (std::array{20, 0, 25, 8}));
-    EXPECT_EQ(canvas.hitPart, kHitRight);  // the drag goes on as the right edge
-    drag(false, 40, 4);                    // held to the screen width
-    EXPECT_EQ(Area(0), (std::array{20, 0, 32, 8}));
+    EXPECT_EQ(drag(false, 25, 4), (Step{{20, 0, 25, 8}, kHitRight}));  // the drag goes on as the right edge
+    EXPECT_EQ(drag(false, 40, 4), (Step{{20, 0, 32, 8}, kHitRight}));  // held to the screen width
     EXPECT_EQ(window.geometry.size(), 2u);
     CanvasMouseMove(canvas, 0, 40 + 2 * 30, 10);  // the button is up: nothing
     EXPECT_EQ(window.geometry.size(), 2u);
 
-    drag(true, 26, 0);  // the top handle dragged below the bottom edge
-    EXPECT_EQ(canvas.hitPart, kHitTop);
-    drag(false, 26, 11);
-    EXPECT_EQ(Area(0), (std::array{20, 8, 32, 11}));
-    EXPECT_EQ(canvas.hitPart, kHitBottom);
+    EXPECT_EQ(drag(true, 26, 0).second, kHitTop);  // the top handle dragged below the bottom edge
+    EXPECT_EQ(drag(false, 26, 11), (Step{{20, 8, 32, 11}, kHitBottom}));
 
     // Moving: the offset counts from the button-down point and keeps the area on the screen.
     canvas.selection = {2, 0, 1};
-    drag(true, 9, 4);
-    EXPECT_EQ(canvas.hitPart, kHitMove);
-    drag(false, -1, 3);
-    EXPECT_EQ(Area(1), (std::array{0, 1, 20, 13}));
-    drag(false, 30, 20);
-    EXPECT_EQ(Area(1), (std::array{12, 4, 32, 16}));
-    drag(false, 10, 5);
-    EXPECT_EQ(Area(1), (std::array{5, 3, 25, 15}));
+    EXPECT_EQ(drag(true, 9, 4).second, kHitMove);
+    EXPECT_EQ(drag(false, -1, 3), (Step{{0, 1, 20, 13}, kHitMove}));
+    EXPECT_EQ(drag(false, 30, 20), (Step{{12, 4, 32, 16}, kHitMove}));
+    EXPECT_EQ(drag(false, 10, 5), (Step{{5, 3, 25, 15}, kHitMove}));
     EXPECT_TRUE(window.selected.empty());
     EXPECT_EQ(window.geometry.size(), 6u);
 
-    drag(true, 15, 15);  // the bottom handle of (5, 3, 25, 15) dragged above the top edge
-    EXPECT_EQ(canvas.hitPart, kHitBottom);
-    drag(false, 15, 1);
-    EXPECT_EQ(Area(1), (std::array{5, 1, 25, 3}));
-    EXPECT_EQ(canvas.hitPart, kHitTop);
+    EXPECT_EQ(drag(true, 15, 15).second, kHitBottom);  // the bottom handle of (5, 3, 25, 15) above the top edge
+    EXPECT_EQ(drag(false, 15, 1), (Step{{5, 1, 25, 3}, kHitTop}));
 }
 
 TEST_F(CanvasTest, AnAreaWiderThanTheScreenIsCutToItBeforeAnEdit) {
-    ProgramRecord& p = AddPictureProgram(tree, 4, 2, 60, 40, 2, 2);
+    AddPictureProgram(tree, 4, 2, 60, 40, 2, 2);
     Attach(100, 60);
     canvas.selection = {2, 0, 0};
     CanvasMouseDown(canvas, kCanvasKeyLeftButton, 10, 10);  // inside, zoom 1, origin 0
     CanvasMouseMove(canvas, kCanvasKeyLeftButton, 10, 10);
-    EXPECT_EQ((std::array{p.left, p.top, p.right, p.bottom}), (std::array{0, 0, 32, 16}));
+    EXPECT_EQ(Area(0), (std::array{0, 0, 32, 16}));
 }
 
 TEST_F(CanvasTest, ClicksSelectTheFirstAreaInTreeOrderOnceAndCtrlOnlyPans) {
@@ -152,9 +138,7 @@ TEST_F(CanvasTest, ClicksSelectTheFirstAreaInTreeOrderOnceAndCtrlOnlyPans) {
 
     CanvasMouseDown(canvas, kCanvasKeyLeftButton, 10, 4);  // both contain it: the first wins
     EXPECT_EQ(window.selected, (std::vector<size_t>{0}));
-    EXPECT_EQ(canvas.selection.depth, 2);
-    EXPECT_EQ(canvas.hitPart, kHitNone);
-    EXPECT_EQ(canvas.dragMode, kDragArea);
+    EXPECT_EQ(std::tuple(canvas.selection.depth, canvas.hitPart, canvas.dragMode), std::tuple(2, kHitNone, kDragArea));
     CanvasMouseMove(canvas, kCanvasKeyLeftButton, 14, 4);  // a selecting click moves nothing
     EXPECT_EQ(Area(0), (std::array{0, 0, 16, 16}));
     EXPECT_TRUE(window.geometry.empty());
@@ -168,8 +152,7 @@ TEST_F(CanvasTest, ClicksSelectTheFirstAreaInTreeOrderOnceAndCtrlOnlyPans) {
     EXPECT_EQ(canvas.selection.program, 1u);
 
     CanvasMouseDown(canvas, kCanvasKeyLeftButton, 101, 4);  // off the back image: ignored
-    EXPECT_EQ(canvas.dragMode, kDragNone);
-    EXPECT_EQ(canvas.mouseFlags, 0u);
+    EXPECT_EQ(std::pair(canvas.dragMode, canvas.mouseFlags), std::pair(kDragNone, 0u));
 }
 
 TEST_F(CanvasTest, TheBackImageMagnifiesTheMaskedLedPictureOnGrey) {
@@ -248,36 +231,27 @@ TEST_F(CanvasTest, NoSelectionShowsBlackAndTheScreenIsCentred) {
 
 TEST_F(CanvasTest, BorderStripsTileInsideTheAreaWithTheirOffsets) {
     ResetImage(canvas.ledImage, 8, 4);
-    auto solid = [](std::initializer_list<uint32_t> colours) {
-        auto img = std::make_unique<RawImage>();
-        ResetImage(*img, int(colours.size()), 1);
-        int x = 0;
-        for (uint32_t c : colours) img->row32(0)[x++] = c;
-        return img;
+    // Four strips, left, top, right and bottom, each a row (or with `column` a column) of colours.
+    auto strips = [](bool column, std::initializer_list<std::initializer_list<uint32_t>> sides) {
+        FrameVector frames;
+        for (const auto& colours : sides) {
+            const bool down = column && frames.frames.size() % 2 == 0;
+            auto img = std::make_unique<RawImage>();
+            ResetImage(*img, down ? 1 : int(colours.size()), down ? int(colours.size()) : 1);
+            for (int i = 0; uint32_t c : colours) *(down ? img->row32(i) : img->row32(0) + i) = c, ++i;
+            frames.push_back(std::move(img));
+        }
+        return frames;
     };
-    FrameVector frames;
-    frames.push_back(solid({0xFF0000}));
-    frames.push_back(solid({0x00FF00, 0x0000FF}));
-    frames.push_back(solid({0xFF0000}));
-    frames.push_back(solid({0x00FF00, 0x0000FF}));
+    FrameVector frames = strips(false, {{0xFF0000}, {0x00FF00, 0x0000FF}, {0xFF0000}, {0x00FF00, 0x0000FF}});
     canvas.borderOffsets = {0, uint16_t(-1), 0, 0};
     DrawAreaBorder(frames, canvas, 1, 0, 7, 4);
     // Left, top, right, bottom in this order; the shifted top strip starts with the
     // second half of its tile and paints nothing left of the area.
     EXPECT_EQ(Picture(canvas.ledImage), (Rows{".bgbgbr.", ".r....r.", ".r....r.", ".gbgbgb."}));
     // Side strips of an area that starts above the image keep their phase from the area's top.
-    auto column = [](std::initializer_list<uint32_t> colours) {
-        auto img = std::make_unique<RawImage>();
-        ResetImage(*img, 1, int(colours.size()));
-        int y = 0;
-        for (uint32_t c : colours) img->row32(y++)[0] = c;
-        return img;
-    };
-    FrameVector sides;
-    sides.push_back(column({0xFF0000, 0x00FF00}));
-    sides.push_back(solid({0x0000FF}));
-    sides.push_back(column({0x00FF00, 0xFF0000, 0x0000FF}));
-    sides.push_back(solid({0x0000FF}));
+    const FrameVector sides =
+        strips(true, {{0xFF0000, 0x00FF00}, {0x0000FF}, {0x00FF00, 0xFF0000, 0x0000FF}, {0x0000FF}});
     canvas.borderOffsets = {};
     ResetImage(canvas.ledImage, 8, 4);
     DrawAreaBorder(sides, canvas, 2, -1, 6, 5);

@@ -35,28 +35,25 @@ TEST(ProgramFileCheck, RefusesBadHeadersSizesAndImagesAndOnlyWarnsOnTheCrc) {
         b[at] = value;
         return b;
     };
-    EXPECT_EQ(check(good).error, ProgramFileError::None);
-    EXPECT_TRUE(check(good).hasImage);
-    EXPECT_FALSE(check(good).crcMismatch);
+    EXPECT_EQ(std::tuple(check(good).error, check(good).hasImage, check(good).crcMismatch),
+              std::tuple(ProgramFileError::None, true, false));
     EXPECT_EQ(check({good.begin(), good.begin() + 63}).error, ProgramFileError::TooShort);
     const auto headerOnly = check({good.begin(), good.begin() + 0x213});
-    EXPECT_EQ(headerOnly.error, ProgramFileError::None);
-    EXPECT_FALSE(headerOnly.hasImage);
+    EXPECT_EQ(std::pair(headerOnly.error, headerOnly.hasImage), std::pair(ProgramFileError::None, false));
     EXPECT_EQ(check(with(0, 65)).error, ProgramFileError::HeaderLength);
     EXPECT_EQ(check(with(61, 0xFF)).error, ProgramFileError::HeaderEndMark);
     EXPECT_EQ(check(with(16, 0x55)).error, ProgramFileError::None);  // the USB-disk export's byte
     EXPECT_EQ(check({good.begin(), good.end() - 1}).error, ProgramFileError::ImageLength);
     auto longer = good;  // sounds behind the image (a USB-disk export): the image is still whole
     longer.insert(longer.end(), {'p', 'd', 'e', 0});
-    EXPECT_EQ(check(longer).error, ProgramFileError::None);
-    EXPECT_EQ(check(longer).imageLength, good.size() - 0x200);
+    EXPECT_EQ(std::pair(check(longer).error, check(longer).imageLength),
+              std::pair(ProgramFileError::None, uint32_t(good.size() - 0x200)));
     auto tiny = std::vector<uint8_t>(good.begin(), good.begin() + 0x200 + 20);
     StoreU32(tiny.data() + 0x200, 12);
     EXPECT_EQ(check(tiny).error, ProgramFileError::ImageLength);
     EXPECT_EQ(check(with(good.size() - 4, 0)).error, ProgramFileError::ImageEndMark);
     const auto crc = check(with(good.size() - 2, uint8_t(good[good.size() - 2] ^ 0x10)));
-    EXPECT_EQ(crc.error, ProgramFileError::None);
-    EXPECT_TRUE(crc.crcMismatch);
+    EXPECT_EQ(std::pair(crc.error, crc.crcMismatch), std::pair(ProgramFileError::None, true));
     EXPECT_EQ(check(std::vector<uint8_t>(0x200 + kImageLimit + 1, 0)).error, ProgramFileError::TooLarge);
     EXPECT_TRUE(ProgramFileErrorText(ProgramFileError::None).empty());
     EXPECT_FALSE(ProgramFileErrorText(ProgramFileError::HeaderLength).empty());
@@ -78,19 +75,15 @@ TEST(ExcelImport, RowsBecomeSetsAndProgramsWithinTheirLimits) {
     tree.screen().height = 512;  // its low byte would be 0
     EXPECT_EQ(ImportProgramSets(tree, sheet, 7), 3);
     ASSERT_EQ(tree.sets().size(), 3u);
-    EXPECT_EQ(tree.sets()[0].record->playMode, 0);
-    EXPECT_EQ(tree.sets()[1].record->playMode, 5);
-    EXPECT_EQ(tree.sets()[2].record->playMode, 0);
-    EXPECT_TRUE(tree.sets()[2].programs.empty());
+    EXPECT_EQ(std::tuple(tree.sets()[0].record->playMode, tree.sets()[1].record->playMode,
+                         tree.sets()[2].record->playMode, tree.sets()[2].programs.size()),
+              std::tuple(0, 5, 0, 0u));
     const TextContent& first = tree.sets()[0].programs[0].record->content;
-    EXPECT_EQ(CountCells(first), 1000);
-    EXPECT_EQ(first.cells[0].code, u'a');
-    EXPECT_EQ(first.cells[999].code, u'b');
-    EXPECT_EQ(first.cells[0].attr, CellAttr::Make(255, 7, 1));
+    EXPECT_EQ(std::tuple(CountCells(first), first.cells[0].code, first.cells[999].code, first.cells[0].attr),
+              std::tuple(1000, u'a', u'b', CellAttr::Make(255, 7, 1)));
     const TextContent& second = tree.sets()[1].programs[0].record->content;
-    EXPECT_EQ(CountCells(second), 3);
-    EXPECT_EQ(second.cells[2].code, u'!');
-    EXPECT_EQ(tree.sets()[1].programs[0].record->right, 128);
+    EXPECT_EQ(std::tuple(CountCells(second), second.cells[2].code, tree.sets()[1].programs[0].record->right),
+              std::tuple(3, u'!', 128));
     // Without the set column nothing is added; an unreadable file says so.
     ExcelSheet none;
     none.columns = {u"内容"};

@@ -28,8 +28,8 @@ TEST(ProgramTree, KindsTitlesAndMoves) {
     for (int i = 0; i < 3; ++i) tree.AddProgram(0)->record->left = i;
     EXPECT_EQ(tree.SetProgramKind(0, 0, 255), 0);
     EXPECT_EQ(tree.SetProgramKind(0, 2, 255), 0);  // one lyric show: the first goes back to "Program"
-    EXPECT_EQ(tree.program(0, 0)->kind(), 0);
-    EXPECT_EQ(tree.program(0, 2)->title(), u"Lyric Show");
+    EXPECT_EQ(std::pair(int(tree.program(0, 0)->kind()), tree.program(0, 2)->title()),
+              std::pair(0, std::u16string(u"Lyric Show")));
     EXPECT_EQ(tree.SetProgramKind(0, 3, 255), -1);
 
     ProgramRecord* first = tree.program(0, 0)->record.get();
@@ -37,14 +37,13 @@ TEST(ProgramTree, KindsTitlesAndMoves) {
     EXPECT_TRUE(tree.MoveProgram(0, 0, 1));
     EXPECT_EQ(tree.program(0, 1)->record.get(), first);  // records keep their address
     EXPECT_TRUE(tree.RemoveProgram(0, 1));
-    EXPECT_EQ(tree.sets()[0].programs.size(), 2u);
-    EXPECT_EQ(tree.program(0, 0)->record->left, 1);
+    EXPECT_EQ(std::pair(tree.sets()[0].programs.size(), tree.program(0, 0)->record->left), std::pair(size_t(2), 1));
 
     tree.AddProgramSet()->title = u"Mine";
     SetUiLanguage(1);
     tree.RelabelSets();
-    EXPECT_EQ(tree.sets()[0].title, u"节目集");
-    EXPECT_EQ(tree.sets()[1].title, u"Mine");
+    EXPECT_EQ(std::pair(tree.sets()[0].title, tree.sets()[1].title),
+              std::pair(std::u16string(u"节目集"), std::u16string(u"Mine")));
     ResetUiLanguageForTests();
     EXPECT_TRUE(tree.MoveProgramSet(1, -1));
     EXPECT_EQ(tree.sets()[0].title, u"Mine");
@@ -60,9 +59,9 @@ TEST(ProgramTree, CopiesAreDeep) {
     b.sets()[0].record->borderFrames[0]->width = 7;
     b.program(0, 0)->record->content.cells[0].code = u'Y';
     b.sets()[0].title = u"copy";
-    EXPECT_EQ(a.sets()[0].record->borderFrames[0]->width, 0);
-    EXPECT_EQ(a.program(0, 0)->record->content.cells[0].code, u'X');
-    EXPECT_EQ(a.sets()[0].title, u"Programs");
+    EXPECT_EQ(std::tuple(a.sets()[0].record->borderFrames[0]->width, a.program(0, 0)->record->content.cells[0].code,
+                         a.sets()[0].title),
+              std::tuple(0, u'X', std::u16string(u"Programs")));
     EXPECT_NE(a.program(0, 0)->record.get(), b.program(0, 0)->record.get());
 
     a = b;
@@ -77,6 +76,5 @@ TEST(ProgramTree, CopiesAreDeep) {
     EXPECT_EQ(programs[1].record->content.cells[0].code, u'Y');
     a.sets().reserve(4);
     a.sets().insert(a.sets().begin(), 2, b.sets()[0]);
-    EXPECT_EQ(a.sets()[1].title, u"copy");
-    EXPECT_EQ(a.sets()[2].programs.size(), 2u);
+    EXPECT_EQ(std::pair(a.sets()[1].title, a.sets()[2].programs.size()), std::pair(std::u16string(u"copy"), size_t(2)));
 }

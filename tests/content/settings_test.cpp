@@ -72,9 +72,9 @@ TEST_F(SettingsFile, LoadChecksSizeAndFirstWordOnly) {
     f[8 + 22] = 12;  // baud index 12 is repaired to 5
     Write(f);
     EXPECT_TRUE(LoadSettingsFile(hw));
-    EXPECT_EQ(hw.width, 256);
-    EXPECT_EQ(hw.baudIndex, 5);
-    EXPECT_EQ(hw.reserved61[29] | hw.reserved61[30], 0);  // record bytes 90 and 91
+    // The record bytes 90 and 91 cleared.
+    EXPECT_EQ(std::tuple(int(hw.width), int(hw.baudIndex), hw.reserved61[29] | hw.reserved61[30]),
+              std::tuple(256, 5, 0));
 }
 
 TEST_F(SettingsFile, SaveWritesTheLanguageInUseAndLoadsBack) {
@@ -85,8 +85,7 @@ TEST_F(SettingsFile, SaveWritesTheLanguageInUseAndLoadsBack) {
     EXPECT_EQ(hw.language, 3);
     Bytes f = Read();
     ASSERT_EQ(f.size(), kSettingsFileSize);
-    EXPECT_EQ(std::make_pair(LoadU32(&f[0]), LoadU32(&f[4])), std::make_pair(512u, 512u));
-    EXPECT_EQ(LoadU16(&f[8 + 30]), 3);
+    EXPECT_EQ(std::tuple(LoadU32(&f[0]), LoadU32(&f[4]), LoadU16(&f[8 + 30])), std::tuple(512u, 512u, 3));
     EXPECT_TRUE(std::all_of(f.begin() + 100, f.end(), [](uint8_t b) { return b == 0; }));
     HardwareParams back;
     ASSERT_TRUE(LoadSettingsFile(back));
@@ -101,8 +100,7 @@ TEST_F(SettingsFile, FailedSaveReportsFalseAndKeepsTheOldFile) {
     SetUiLanguage(3);
     HardwareParams hw;
     EXPECT_FALSE(SaveSettingsFile(hw));
-    EXPECT_EQ(Read(), good);
-    EXPECT_EQ(hw.language, 0);
+    EXPECT_EQ(std::pair(Read(), int(hw.language)), std::pair(good, 0));
 }
 
 namespace {
@@ -141,8 +139,7 @@ TEST_F(SettingsFile, AFreshHomeGetsEveryFolderWithItsParents) {
 
     FolderResult made;
     EXPECT_EQ(UserDataPath("zu_frame", &made), (home / ".local/share/ledsuite/zu_frame").string());
-    EXPECT_TRUE(made.ok);
-    EXPECT_TRUE(fs::is_directory(home / ".local/share/ledsuite/zu_frame"));
+    EXPECT_TRUE(made.ok && fs::is_directory(home / ".local/share/ledsuite/zu_frame"));
 
     // A folder removed while the program runs is made again by the next save.
     fs::remove_all(home / ".config");
@@ -160,18 +157,15 @@ TEST_F(SettingsFile, AFolderThatCannotBeMadeIsNamed) {
 
     const FolderResult r = EnsureAppDataFolder();
     EXPECT_FALSE(r);
-    EXPECT_EQ(r.folder, (home / ".config" / "KIP ZE2012").string());
-    EXPECT_EQ(r.failed, (home / ".config").string());
-    EXPECT_EQ(r.error, ENOTDIR);
-    EXPECT_FALSE(r.reason().empty());
+    EXPECT_EQ(std::tuple(r.folder, r.failed, r.error, r.reason().empty()),
+              std::tuple((home / ".config" / "KIP ZE2012").string(), (home / ".config").string(), ENOTDIR, false));
     HardwareParams hw;
     EXPECT_FALSE(SaveSettingsFile(hw));
 
     ScopedEnv data("XDG_DATA_HOME", (home / ".config" / "share").c_str());
     FolderResult made;
     UserDataPath("zu_lyric", &made);
-    EXPECT_FALSE(made.ok);
-    EXPECT_EQ(made.failed, (home / ".config").string());  // the file in the way
+    EXPECT_EQ(std::pair(made.ok, made.failed), std::pair(false, (home / ".config").string()));  // the file in the way
 
     // Parts that exist already are fine, a trailing '/' included.
     EXPECT_TRUE(MakeFolderPath(home.string() + "/"));

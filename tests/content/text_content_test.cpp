@@ -62,8 +62,7 @@ TEST(CellAttrOps, ObjectCellsTakeOnlyWhatTheyCarry) {
     ApplyCellAttrMask(pic, Make(8, 0, 0), AttrMask::Size);  // 8 is not above 8
     EXPECT_EQ(CellFontSize(pic), 10);
     ApplyCellAttrMask(pic, Make(30, 5, 7), AttrMask::Size | AttrMask::Color);
-    EXPECT_EQ(CellExtent(pic, m, false, false), (CellSize{60, 30}));
-    EXPECT_EQ(CellColor(pic), 0xFFFFFFu);
+    EXPECT_EQ(std::pair(CellExtent(pic, m, false, false), CellColor(pic)), std::pair(CellSize{60, 30}, 0xFFFFFFu));
 
     auto grid = std::make_unique<GridObject>();
     ASSERT_TRUE(SetGridSize(*grid, 2, 2));
@@ -78,12 +77,10 @@ TEST(CellAttrOps, ObjectCellsTakeOnlyWhatTheyCarry) {
     AdcField* f = adc.get();
     TextCell field = ObjectCell(FC_ADC, std::move(adc));
     ApplyCellAttrMask(field, Make(24, 2, 2), AttrMask::Size | AttrMask::Color);
-    EXPECT_EQ(f->attr, Make(24, 0, 2));
-    EXPECT_EQ(field.attr, 0u);
+    EXPECT_EQ(std::pair(f->attr, field.attr), std::pair(Make(24, 0, 2), 0u));
 
     TextCell g = DigitCell({Make(12, 1, 1), Make(20, 1, 4)});
-    EXPECT_EQ(CellFontSize(g), 20);
-    EXPECT_EQ(CellPaletteIndex(&g), 11);  // the last digit's colour
+    EXPECT_EQ(std::pair(CellFontSize(g), CellPaletteIndex(&g)), std::pair(20, 11));  // the last digit's colour
     SetCellFontSize(g, 5);
     const auto& digits = CellObjectAs<DigitGroup>(g)->digits;
     EXPECT_EQ(std::vector<uint32_t>({digits[0].attr, digits[1].attr, digits[2].attr}),
@@ -95,15 +92,13 @@ TEST(CellAttrOps, FontIndexColourAndFont) {
     const FontTables fonts = Tables(40, {u"宋体"});
     TextCell c(u'A', Make(9, 2, 5, Bold | Italic));
     SetCellFontIndex(c, 5, fonts, false);
-    EXPECT_EQ(FontOf(c.attr), 5u);
+    const uint32_t installed = FontOf(c.attr);
     SetCellFontIndex(c, 5, fonts, true);  // a card text: one default face
-    EXPECT_EQ(FontOf(c.attr), 0u);
+    EXPECT_EQ(std::pair(installed, FontOf(c.attr)), std::pair(5u, 0u));
     EXPECT_EQ(SetCellFontIndexAndSize(c, 7, 24), 1);
     EXPECT_EQ(c.attr, Make(24, 7, 5));
 
-    EXPECT_EQ(CellPaletteIndex(nullptr), 5);
-    EXPECT_EQ(CellPaletteIndex(&c), 14);
-    EXPECT_EQ(CellColor(c), 0xFF00FFu);
+    EXPECT_EQ(std::tuple(CellPaletteIndex(nullptr), CellPaletteIndex(&c), CellColor(c)), std::tuple(5, 14, 0xFF00FFu));
     SetCellColor(c, 0x80007F);
     EXPECT_EQ(CellColor(c), 0xFF0000u);
     c.attr &= ~ColorMask;
@@ -139,8 +134,7 @@ TEST(TextCells, CountAndThaiClasses) {
                                                 {0x0E5B, 3}, {0x0E3F, 4}, {0x0E59, 4}, {0x0E01, 5}, {0x0E32, 5},
                                                 {0x0E3B, -1}, {u'A', -1}};
     for (auto [code, cls] : classes) EXPECT_EQ(ThaiCharClass(TextCell(code, 0)), cls) << int(code);
-    EXPECT_TRUE(IsThaiChar(TextCell(0x0E5B, 0)));
-    EXPECT_FALSE(IsThaiChar(TextCell(0x0E5C, 0)));
+    EXPECT_EQ(std::pair(IsThaiChar(TextCell(0x0E5B, 0)), IsThaiChar(TextCell(0x0E5C, 0))), std::pair(true, false));
 }
 
 TEST(ConvertCardFontSetTest, LaddersAndTranslation) {
@@ -156,8 +150,7 @@ TEST(ConvertCardFontSetTest, LaddersAndTranslation) {
 
     const auto before = t->cells[0].attr;
     ConvertCardFontSet(*t, 6, none);  // no ladder for 6
-    EXPECT_EQ(t->header.fontSet, 3);
-    EXPECT_EQ(t->cells[0].attr, before);
+    EXPECT_EQ(std::pair(t->header.fontSet, t->cells[0].attr), std::pair(uint8_t(3), before));
     auto empty = MakeText(u"", 0);
     ConvertCardFontSet(*empty, 6, none);
     EXPECT_EQ(empty->header.fontSet, 6);
@@ -167,11 +160,10 @@ TEST(ConvertCardFontSetTest, LaddersAndTranslation) {
     sys->cells[0].attr = Make(60, 2, 1);
     ConvertCardFontSet(*sys, 0x35, fonts);  // mode 8 or more from system fonts: translated by face name
     EXPECT_EQ(std::make_pair(sys->cells[0].attr, sys->cells[1].attr), std::make_pair(Make(64, 1, 1), Make(64, 0, 1)));
-    sys->cells[0].attr = Make(16, 2, 1);  // "楷体" is not installed
-    sys->cells[1].attr = Make(16, 0, 1);
+    sys->cells[0].attr = Make(16, 2, 1), sys->cells[1].attr = Make(16, 0, 1);  // "楷体" is not installed
     ConvertCardFontSet(*sys, 0, fonts);
-    EXPECT_EQ(sys->header.fontSet, 0);
-    EXPECT_EQ(std::make_pair(FontOf(sys->cells[0].attr), FontOf(sys->cells[1].attr)), std::make_pair(1u, 1u));
+    EXPECT_EQ(std::tuple(sys->header.fontSet, FontOf(sys->cells[0].attr), FontOf(sys->cells[1].attr)),
+              std::tuple(uint8_t(0), 1u, 1u));
 }
 
 TEST(SerializeTextForCardTest, HeadUnitsAndAttributeMarkers) {
@@ -181,13 +173,11 @@ TEST(SerializeTextForCardTest, HeadUnitsAndAttributeMarkers) {
     EXPECT_EQ(std::vector<uint8_t>(w.data(), w.data() + 6), (std::vector<uint8_t>{0, 4, 0x00, 0xFF, 6, 0}));
     EXPECT_EQ(Units(w), (std::vector<uint16_t>{0xE001, uint16_t(a), uint16_t(a >> 16), u'A', u'B', 0}));
 
-    ByteWriter e;
+    ByteWriter e, small(10);
     auto empty = MakeText(u"", 0);
     empty->header.fontSet = 3, empty->header.align = 2, empty->header.spread = 0;
     EXPECT_EQ(SerializeTextForCard(*empty, e), 8);
     EXPECT_EQ(std::vector<uint8_t>(e.data(), e.data() + 8), (std::vector<uint8_t>{3, 2, 0x00, 0xFF, 1, 0, 0, 0}));
-
-    ByteWriter small(10);
     EXPECT_EQ(SerializeTextForCard(*MakeText(u"AB", a), small), -1);
 
     GridObject g;  // one table of about 2050 units; 32 of them pass the 16-bit unit count

@@ -37,16 +37,11 @@ TEST(SoundClipFormat, ClearAndReset) {
 }
 
 TEST(SoundClipConversions, CubicThroughFourSamples) {
-    const int16_t line[4] = {0, 100, 200, 300};
-    EXPECT_EQ(CubicSample(line, 0.5f), 150);
-    const int16_t peak[4] = {0, 0, 1000, 0};
-    EXPECT_EQ(CubicSample(peak, 0.5f), 562);  // 1000 * 0.5625
-    const int16_t up[4] = {0, 0, 1, 0}, down[4] = {0, 0, -1, 0};
-    EXPECT_EQ(CubicSample(up, 0.5f), 0);  // rounded toward zero on both sides
-    EXPECT_EQ(CubicSample(down, 0.5f), 0);
-    const int16_t high[4] = {-32768, 32767, 32767, -32768}, low[4] = {32767, -32768, -32768, 32767};
-    EXPECT_EQ(CubicSample(high, 0.5f), 32767);
-    EXPECT_EQ(CubicSample(low, 0.5f), -32767);
+    const std::pair<std::array<int16_t, 4>, int> cases[] = {
+        {{0, 100, 200, 300}, 150}, {{0, 0, 1000, 0}, 562},  // 1000 * 0.5625
+        {{0, 0, 1, 0}, 0},         {{0, 0, -1, 0}, 0},      // rounded toward zero on both sides
+        {{-32768, 32767, 32767, -32768}, 32767}, {{32767, -32768, -32768, 32767}, -32767}};
+    for (const auto& [s, v] : cases) EXPECT_EQ(CubicSample(s.data(), 0.5f), v) << s[1] << " " << s[2];
 }
 
 TEST(SoundClipConversions, ResampleClip) {
@@ -64,22 +59,16 @@ TEST(SoundClipConversions, ResampleClip) {
     ASSERT_TRUE(ResampleClip(3, c));
     EXPECT_EQ(SamplesOf(c), (std::vector<int16_t>{77, 77}));
     // Same rate, stereo, 8-bit, nothing: refused.
-    c = Clip(3, {1, 2});
-    EXPECT_FALSE(ResampleClip(0, c));
-    c.format = 3 | 0x40;
-    EXPECT_FALSE(ResampleClip(4, c));
-    c.format = 0;
-    EXPECT_FALSE(ResampleClip(4, c));
-    SoundClip empty;
-    empty.format = 3;
-    EXPECT_FALSE(ResampleClip(4, empty));
+    for (auto [format, code, n] : {std::tuple(3, 0, 2), {3 | 0x40, 4, 2}, {0, 4, 2}, {3, 4, 0}}) {
+        c = Clip(uint16_t(format), std::vector<int16_t>(size_t(n), 1));
+        EXPECT_FALSE(ResampleClip(uint8_t(code), c)) << format << " " << code;
+    }
 }
 
 TEST(SoundClipConversions, HalveRateAndStereo) {
     SoundClip c = Clip(3 | 7 << 3, {100, 201, -100, -201, 7});
     ASSERT_TRUE(HalveRate(c));
-    EXPECT_EQ(c.format, 0x23);
-    EXPECT_EQ(SamplesOf(c), (std::vector<int16_t>{150, -150}));
+    EXPECT_EQ(std::pair(c.format, SamplesOf(c)), std::pair(uint16_t(0x23), std::vector<int16_t>{150, -150}));
     ASSERT_TRUE(HalveRate(c));  // 22,050 Hz stays
     EXPECT_EQ(SamplesOf(c).size(), 2u);
     for (uint8_t code : {5, 6}) {  // 24,000 and 32,000 Hz come down to 22,050 Hz
@@ -96,15 +85,11 @@ TEST(SoundClipConversions, HalveRateAndStereo) {
 
     c = Clip(3 | 0x40, {10, -10, 20, -20});
     StereoToMono(c);
-    EXPECT_EQ(c.format, 3);
-    EXPECT_EQ(SamplesOf(c), (std::vector<int16_t>{10, 20}));
+    EXPECT_EQ(std::pair(c.format, SamplesOf(c)), std::pair(uint16_t(3), std::vector<int16_t>{10, 20}));
     // 8-bit stereo is expanded first and then taken to mono.
-    c.format = 0x40;
-    c.data = {0, 255, 128, 1};
-    c.length = 4;
+    c.format = 0x40, c.data = {0, 255, 128, 1}, c.length = 4;
     MakeMono16(c);
-    EXPECT_EQ(c.format, 3);
-    EXPECT_EQ(SamplesOf(c), (std::vector<int16_t>{-32768, 0}));
+    EXPECT_EQ(std::pair(c.format, SamplesOf(c)), std::pair(uint16_t(3), std::vector<int16_t>{-32768, 0}));
 }
 
 TEST(SoundClipConversions, PadAppendJoin) {
@@ -117,10 +102,8 @@ TEST(SoundClipConversions, PadAppendJoin) {
     SoundClip a = Clip(kMono22k, {1, 2}), front = Clip(kMono22k, {9});
     ASSERT_TRUE(AppendClip(a, front, true));
     EXPECT_EQ(SamplesOf(a), (std::vector<int16_t>{9, 1, 2}));
-    SoundClip eight;  // 8-bit 22,050 Hz mono is expanded to match
-    eight.format = 4 << 3;
-    eight.data = {128 + 1};
-    eight.length = 1;
+    SoundClip eight = Clip(4 << 3, {});  // 8-bit 22,050 Hz mono is expanded to match
+    eight.data = {128 + 1}, eight.length = 1;
     ASSERT_TRUE(AppendClip(a, eight, false));
     EXPECT_EQ(SamplesOf(a), (std::vector<int16_t>{9, 1, 2, 256}));
     SoundClip other = Clip(3 | 3 << 3, {4});
@@ -133,9 +116,8 @@ TEST(SoundClipConversions, PadAppendJoin) {
     SoundClip joined;
     joined.marks = {99};
     ASSERT_TRUE(JoinClipList(joined, clips, true));
-    EXPECT_EQ(joined.format, kMono22k);
-    EXPECT_EQ(SamplesOf(joined), (std::vector<int16_t>{1, 2, 3, 4, 5}));
-    EXPECT_EQ(joined.marks, (std::vector<uint32_t>{3, 5}));
+    EXPECT_EQ(std::tuple(joined.format, SamplesOf(joined), joined.marks),
+              std::tuple(kMono22k, std::vector<int16_t>{1, 2, 3, 4, 5}, std::vector<uint32_t>{3, 5}));
     ASSERT_TRUE(JoinClipList(joined, clips, false));
     EXPECT_TRUE(joined.marks.empty());
     EXPECT_FALSE(JoinClipList(joined, std::vector<SoundClip>{clips[0], other}, true));

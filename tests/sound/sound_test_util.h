@@ -15,45 +15,36 @@
 #include "content/bytes.h"
 #include "content/sound_clip.h"
 
+inline std::vector<uint8_t> operator+(std::vector<uint8_t> a, const std::vector<uint8_t>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
 namespace soundtest {
 
 using Bytes = std::vector<uint8_t>;
 
 inline void Put(Bytes& b, const std::string& s) { b.insert(b.end(), s.begin(), s.end()); }
-inline void Put16(Bytes& b, uint16_t v) {
-    b.push_back(uint8_t(v));
-    b.push_back(uint8_t(v >> 8));
-}
-inline void Put32(Bytes& b, uint32_t v) {
-    Put16(b, uint16_t(v));
-    Put16(b, uint16_t(v >> 16));
-}
+inline void Put16(Bytes& b, uint16_t v) { b.insert(b.end(), {uint8_t(v), uint8_t(v >> 8)}); }
+inline void Put32(Bytes& b, uint32_t v) { Put16(b, uint16_t(v)), Put16(b, uint16_t(v >> 16)); }
 inline void Chunk(Bytes& b, const std::string& id, const Bytes& body, uint32_t size) {
-    Put(b, id);
-    Put32(b, size);
-    b.insert(b.end(), body.begin(), body.end());
+    Put(b, id), Put32(b, size);
+    b = b + body;
 }
 inline void Chunk(Bytes& b, const std::string& id, const Bytes& body) { Chunk(b, id, body, uint32_t(body.size())); }
 
 // A "fmt " body: 16 bytes, or with `extra` the two-byte size word of the 18-byte form.
 inline Bytes FmtBody(uint16_t channels, uint32_t rate, uint16_t bits, bool extra = false, uint16_t tag = 1) {
     Bytes f;
-    Put16(f, tag);
-    Put16(f, channels);
-    Put32(f, rate);
-    Put32(f, rate * channels * bits / 8);
-    Put16(f, uint16_t(channels * bits / 8));
-    Put16(f, bits);
+    Put16(f, tag), Put16(f, channels), Put32(f, rate), Put32(f, rate * channels * bits / 8);
+    Put16(f, uint16_t(channels * bits / 8)), Put16(f, bits);
     if (extra) Put16(f, 0);
     return f;
 }
 inline Bytes Riff(const Bytes& chunks) {
     Bytes b;
-    Put(b, "RIFF");
-    Put32(b, uint32_t(chunks.size() + 4));
-    Put(b, "WAVE");
-    b.insert(b.end(), chunks.begin(), chunks.end());
-    return b;
+    Put(b, "RIFF"), Put32(b, uint32_t(chunks.size() + 4)), Put(b, "WAVE");
+    return b + chunks;
 }
 // A WAV image of a "fmt " chunk and a "data" chunk.
 inline Bytes Wav(const Bytes& fmt, const Bytes& data) {
@@ -121,8 +112,3 @@ inline bool MakeToneMp3(const std::string& path, int rate, int channels, double 
 }
 
 }  // namespace soundtest
-
-inline soundtest::Bytes operator+(soundtest::Bytes a, const soundtest::Bytes& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}

@@ -29,20 +29,17 @@ uint16_t Crc(const uint8_t* p, size_t n) {
 Bytes ExpectedHeader(const std::u16string& stem, uint32_t lengthField, uint32_t samples, uint16_t mode,
                      uint32_t markBytes, uint32_t offset) {
     Bytes h(512, 0);
-    h[2] = 'k', h[3] = 'i', h[4] = 'p';
+    std::copy_n("kip", 3, &h[2]);
     StoreU16(&h[8], 2024 << 4 | 3);
     StoreU16(&h[10], 20 << 11 | 13 << 6 | 5);
     StoreU16(&h[12], 9 << 10 | 250);
     StoreU32(&h[14], lengthField);
     for (size_t i = 0; i < stem.size(); ++i) StoreU16(&h[18 + 2 * i], stem[i]);
     StoreU16(&h[0], Crc(&h[2], 86));
-    h[258] = 's', h[259] = 'f', h[260] = 'h';
+    std::copy_n("sfh", 3, &h[258]);
     h[262] = 0x23;
-    StoreU32(&h[264], samples);
-    StoreU32(&h[268], samples * 2);
-    StoreU32(&h[272], offset);
-    StoreU16(&h[276], mode);
-    StoreU32(&h[280], markBytes);
+    StoreU32(&h[264], samples), StoreU32(&h[268], samples * 2), StoreU32(&h[272], offset);
+    StoreU16(&h[276], mode), StoreU32(&h[280], markBytes);
     StoreU16(&h[256], Crc(&h[258], 26));
     return h;
 }
@@ -66,9 +63,7 @@ TEST(SsfFile, FileOfMode0) {
     const std::string path = dir / "Hello.ssf";
     const SoundClip clip = Sample();
     EXPECT_EQ(WriteSsfFile({}, &clip, nullptr, path, 1234, 0), 1234);
-    Bytes expected = ExpectedHeader(u"Hello", 16 + 512, 8, 0, 0, 512);
-    expected.insert(expected.end(), kStored.begin(), kStored.end());
-    EXPECT_EQ(ReadAll(path), expected);
+    EXPECT_EQ(ReadAll(path), ExpectedHeader(u"Hello", 16 + 512, 8, 0, 0, 512) + kStored);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);  // no temporary left
     using std::filesystem::perms;
     EXPECT_EQ(std::filesystem::status(path).permissions() & perms::all,
@@ -80,29 +75,25 @@ TEST(SsfFile, MemoryOfModes1To3) {
     SoundClip clip = Sample();
     Bytes buf(2000, 0xEE);
     EXPECT_EQ(WriteSsfFile({}, &clip, buf.data(), "", 600, 1), 600 - 528);
-    Bytes expected = ExpectedHeader(u"", 16 + 512, 8, 1, 0, 512);
-    expected.insert(expected.end(), kStored.begin(), kStored.end());
-    EXPECT_EQ(Bytes(buf.begin(), buf.begin() + 528), expected);
+    EXPECT_EQ(Bytes(buf.begin(), buf.begin() + 528), ExpectedHeader(u"", 16 + 512, 8, 1, 0, 512) + kStored);
     EXPECT_EQ(buf[528], 0xEE);
 
     // Mode 2: the marks behind the headers, padded to 512; the length field holds that size.
     clip.marks = {3, 8};
     std::fill(buf.begin(), buf.end(), 0xEE);
     EXPECT_EQ(WriteSsfFile({}, &clip, buf.data(), "", 2000, 2), 2000 - 1040);
-    expected = ExpectedHeader(u"", 512, 8, 2, 8, 1024);
+    Bytes expected = ExpectedHeader(u"", 512, 8, 2, 8, 1024);
     expected.resize(1024, 0);
     expected[512] = 3, expected[516] = 8;
-    expected.insert(expected.end(), kStored.begin(), kStored.end());
-    EXPECT_EQ(Bytes(buf.begin(), buf.begin() + 1040), expected);
+    EXPECT_EQ(Bytes(buf.begin(), buf.begin() + 1040), expected + kStored);
 
     // 128 marks fill the 512 bytes exactly; one more takes another 512.
     for (const auto& [count, table] : {std::pair<uint32_t, uint32_t>{128, 512}, {129, 1024}}) {
         clip.marks.assign(count, 1);
         Bytes big(4096, 0xEE);
         EXPECT_EQ(WriteSsfFile({}, &clip, big.data(), "", big.size(), 2), int64_t(4096 - 512 - table - 16));
-        EXPECT_EQ(LoadU32(&big[14]), table);
-        EXPECT_EQ(LoadU32(&big[272]), 512 + table);
-        EXPECT_EQ(LoadU32(&big[280]), count * 4);
+        EXPECT_EQ(std::tuple(LoadU32(&big[14]), LoadU32(&big[272]), LoadU32(&big[280])),
+                  std::tuple(table, 512 + table, count * 4));
     }
     EXPECT_EQ(WriteSsfFile({}, &clip, buf.data(), "", 16, 3), 0);  // samples only
     EXPECT_EQ(Bytes(buf.begin(), buf.begin() + 16), kStored);
@@ -143,9 +134,10 @@ TEST(SsfFile, ProgressByBlocksAndTheStem) {
                          {1, 0}, {200000, 81920}, {200000, 163840}, {200000, 200000}, {100, 100}}));
     const Bytes stored = ReadAll(dir / "long.ssf");
     ASSERT_EQ(stored.size(), 400000u);
-    EXPECT_EQ((Bytes{stored[0], stored[1], stored[2], stored[3]}), (Bytes{0x00, 0x81, 0x00, 0x80}));
-    EXPECT_EQ((Bytes{stored[163840], stored[163841]}), (Bytes{0x30, 0x92}));  // 0x1234 + 0x8000
-    EXPECT_EQ((Bytes{stored[327680], stored[327681]}), (Bytes{0xC0, 0x6D}));  // 0x8000 - 0x1234, low bits cleared
+    // 0x100 + 0x8000, 3 + 0x8000 with the low bits cleared, 0x1234 + 0x8000 and 0x8000 - 0x1234.
+    EXPECT_EQ((Bytes{stored[0], stored[1], stored[2], stored[3], stored[163840], stored[163841], stored[327680],
+                     stored[327681]}),
+              (Bytes{0x00, 0x81, 0x00, 0x80, 0x30, 0x92, 0xC0, 0x6D}));
     EXPECT_EQ(SsfStem("D:\\ZIZodo\\Sound\\007.ssf"), u"007");
     EXPECT_EQ(SsfStem("/media/usb/a.b/节目.x.ssf"), u"节目.x");
     EXPECT_EQ(SsfStem("/m/" + std::string(40, 'n') + ".ssf"), std::u16string(31, u'n'));

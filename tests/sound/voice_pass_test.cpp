@@ -78,29 +78,26 @@ TEST(VoicePass, PiecesAtPunctuationOrByPage) {
     EXPECT_TRUE(SplitsAtPunctuation(p));
     p.secondaryAction.effect = kEffectFlash;
     EXPECT_FALSE(SplitsAtPunctuation(p));
+    auto pieces = [](const std::u16string& text, uint8_t effect, bool punctuation) {
+        return SpeechPieces(*VoiceScreen(text, effect, 16).program(0, 0)->record, punctuation);
+    };
     // Pages: each line of 16 pixels fills the 16-pixel area.
-    tree = VoiceScreen(u"Hello\nWorld", kEffectBlindsHorizontal, 16);
-    EXPECT_EQ(SpeechPieces(*tree.program(0, 0)->record, false), (std::vector<std::u16string>{u"Hello\n", u"World"}));
-    tree = VoiceScreen(u"Hello\nWorld\nAgain", kEffectBlindsHorizontal, 16);
-    EXPECT_EQ(SpeechPieces(*tree.program(0, 0)->record, false),
+    EXPECT_EQ(pieces(u"Hello\nWorld", kEffectBlindsHorizontal, false),
+              (std::vector<std::u16string>{u"Hello\n", u"World"}));
+    EXPECT_EQ(pieces(u"Hello\nWorld\nAgain", kEffectBlindsHorizontal, false),
               (std::vector<std::u16string>{u"Hello\n", u"World\n", u"Again"}));
     // A piece over 512 characters is cut, not shortened.
-    std::u16string longText(1100, u'a');
-    tree = VoiceScreen(longText, kEffectMoveLeft, 16);
-    const auto pieces = SpeechPieces(*tree.program(0, 0)->record, true);
-    ASSERT_EQ(pieces.size(), 3u);
-    EXPECT_EQ(pieces[0].size() + pieces[1].size() + pieces[2].size(), 1100u);
-    EXPECT_EQ(pieces[0].size(), 512u);
+    const auto cut = pieces(std::u16string(1100, u'a'), kEffectMoveLeft, true);
+    ASSERT_EQ(cut.size(), 3u);
+    EXPECT_EQ(std::pair(cut[0].size(), cut[0] + cut[1] + cut[2]), std::pair(size_t(512), std::u16string(1100, u'a')));
     // A cut never parts a surrogate pair: a pair that ends at 512 stays, one that would be
     // cut moves whole into the next piece.
     for (const auto& [at, first] : {std::pair<size_t, size_t>{510, 512}, {511, 511}}) {
         std::u16string text(600, u'b');
         text[at] = 0xD800, text[at + 1] = 0xDC00;
-        tree = VoiceScreen(text, kEffectMoveLeft, 16);
-        const auto cut = SpeechPieces(*tree.program(0, 0)->record, true);
-        ASSERT_EQ(cut.size(), 2u) << at;
-        EXPECT_EQ(cut[0].size(), first) << at;
-        EXPECT_EQ(cut[0] + cut[1], text) << at;
+        const auto two = pieces(text, kEffectMoveLeft, true);
+        ASSERT_EQ(two.size(), 2u) << at;
+        EXPECT_EQ(std::pair(two[0].size(), two[0] + two[1]), std::pair(first, text)) << at;
     }
 }
 
@@ -114,13 +111,11 @@ TEST(VoicePass, Mode1FileAndTheCopyBehindTheImage) {
     EXPECT_EQ(record.fileCount, 1);
     const Bytes file = ReadAll(drive / "ZIZodo/Sound/000.ssf");
     ASSERT_GT(file.size(), 512u + 22050);  // more than half a second of speech
-    EXPECT_EQ(Bytes(file.begin() + 2, file.begin() + 6), (Bytes{'k', 'i', 'p', 0}));
-    EXPECT_EQ(Bytes(file.begin() + 258, file.begin() + 262), (Bytes{'s', 'f', 'h', 0}));
-    EXPECT_EQ(file[262], 0x23);
-    EXPECT_EQ(LoadU16(&file[276]), 1);
-    EXPECT_EQ(LoadU32(&file[272]), 512u);
-    EXPECT_EQ(LoadU32(&file[268]), file.size() - 512);
-    EXPECT_EQ(LoadU16(&file[18]), u'0');  // the stem "000"
+    EXPECT_EQ(Bytes(file.begin() + 2, file.begin() + 6) + Bytes(file.begin() + 258, file.begin() + 263),
+              (Bytes{'k', 'i', 'p', 0, 's', 'f', 'h', 0, 0x23}));
+    // Mode 1, the samples at 512 up to the end, the stem "000".
+    EXPECT_EQ(std::tuple(LoadU16(&file[276]), LoadU32(&file[272]), LoadU32(&file[268]), LoadU16(&file[18])),
+              std::tuple(1, 512u, file.size() - 512, u'0'));
     // The image's CRC covers the stored index; behind it the "pde" block and the sound.
     EXPECT_EQ(SoundPlace(b.buffer), std::make_pair(uint16_t(0), kEnglish));
     EXPECT_EQ(LoadU16(&b.buffer[L - 2]), Crc16Modbus(L - 2, b.buffer.data()));
@@ -131,9 +126,8 @@ TEST(VoicePass, Mode1FileAndTheCopyBehindTheImage) {
     EXPECT_EQ(record.placedEnd, L + 40 + file.size());  // the end a program file keeps
     // Reports: the program's start, then one per piece, the last at 1.
     ASSERT_EQ(b.reports.size(), 4u);
-    EXPECT_EQ(b.reports.front().fraction, 0.0f);
-    EXPECT_EQ(b.reports.back().fraction, 1.0f);
-    EXPECT_EQ(b.reports.back().programs, 1u);
+    EXPECT_EQ(std::tuple(b.reports.front().fraction, b.reports.back().fraction, b.reports.back().programs),
+              std::tuple(0.0f, 1.0f, 1u));
 }
 
 TEST(VoicePass, Mode2WithMarksAndFixedSounds) {
@@ -155,10 +149,9 @@ TEST(VoicePass, Mode2WithMarksAndFixedSounds) {
     const Bytes framed = ReadAll(drive / "ZIZodo/Sound/000.ssf");
     for (const Bytes* f : {&plain, &framed}) {
         ASSERT_GT(f->size(), 1024u);
-        EXPECT_EQ(LoadU16(&(*f)[276]), 2);      // mode 2
-        EXPECT_EQ(LoadU32(&(*f)[280]), 8u);     // two marks
-        EXPECT_EQ(LoadU32(&(*f)[272]), 1024u);  // samples behind the padded mark table
-        EXPECT_EQ(LoadU32(&(*f)[14]), 512u);    // mode 2's length field: the mark table's size
+        // Mode 2, two marks, the samples behind the padded mark table, whose size is the length field.
+        EXPECT_EQ(std::tuple(LoadU16(&(*f)[276]), LoadU32(&(*f)[280]), LoadU32(&(*f)[272]), LoadU32(&(*f)[14])),
+                  std::tuple(2, 8u, 1024u, 512u));
         // The last mark is the samples joined (the header's count is rounded down to 4 bytes).
         EXPECT_NEAR(double(LoadU32(&(*f)[516])), double(LoadU32(&(*f)[264])), 1.0);
     }
@@ -220,13 +213,9 @@ TEST(VoicePass, ProgressReachesTheChannel) {
         void post(int, intptr_t) override {}
     } channel;
     ProgressToChannel(channel, 77)({3, 1, 0.5f});
-    EXPECT_EQ(channel.code, 544);
     ASSERT_EQ(channel.seen.size(), 1u);
     const BuildProgressReport& r = channel.seen[0];
-    EXPECT_EQ(r.programs, 3u);
-    EXPECT_EQ(r.done, 1u);
-    EXPECT_EQ(r.fraction, 0.5f);
-    EXPECT_EQ(std::u16string(r.text), u"编译语音");
-    EXPECT_EQ(r.extra, 77);
+    EXPECT_EQ(std::tuple(channel.code, r.programs, r.done, r.fraction, std::u16string(r.text), r.extra),
+              std::tuple(544, 3u, 1u, 0.5f, std::u16string(u"编译语音"), 77));
     EXPECT_EQ(SpeakToWavBytes(u"", 0, 0).size(), 0u);
 }
