@@ -8,22 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "tests/link/link_test_util.h"
 #include "tests/sound/sound_test_util.h"
 
 namespace ledsuite::testing {
 
-namespace fs = std::filesystem;
-
-struct MusicTempDir {
-    fs::path path;
-    MusicTempDir() {
-        std::string templ = (fs::temp_directory_path() / "ledsuite-music-XXXXXX").string();
-        path = mkdtemp(templ.data());
-    }
-    ~MusicTempDir() {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
+// A temporary folder; file(name) is a path in it.
+struct MusicTempDir : TempDir {
     std::string file(const std::string& name) const { return (path / name).string(); }
 };
 
