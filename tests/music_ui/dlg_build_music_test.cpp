@@ -43,7 +43,7 @@ TEST(DlgBuildMusic, SpeechPassMovesBothBarsAndEndsWithOk) {
 
 TEST(DlgBuildMusic, SecondSourceMissingWritesTheFirstThenSaysSo) {
     MusicTempDir dir;
-    WriteBytes(dir.file("a.wav"), ToneWav(100, 8000, true));
+    ASSERT_TRUE(soundtest::MakeToneWav(dir.file("a.wav"), 8000, 1, 0.1));
     DlgBuildMusic dlg({dir.file("a.wav"), dir.file("b.mp3")}, {dir.file("1.ssf"), dir.file("2.ssf")});
     QString said;
     bool firstWritten = false;
