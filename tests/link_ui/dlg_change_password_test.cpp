@@ -6,13 +6,12 @@
 #include <QLineEdit>
 
 #include "tests/link/fake_server.h"
-#include "tests/qt_main/qt_test_util.h"
+#include "tests/toolkit/gui_test_util.h"
 
 namespace ledsuite {
 namespace {
 
-using testing::FakeServer;
-using testing::ServerReply;
+using namespace testing;
 
 // Types the three fields, presses OK and returns the message box's text.
 QString RunOk(DlgChangePassword& dlg, const QString& oldPw, const QString& newPw, const QString& confirm) {
@@ -20,12 +19,9 @@ QString RunOk(DlgChangePassword& dlg, const QString& oldPw, const QString& newPw
     dlg.NewEdit()->setText(newPw);
     dlg.ConfirmEdit()->setText(confirm);
     QString shown;
-    testing::AnswerNextBox([&](CMessageBoxFx* box) {
-        shown = box->TextLabel()->text();
-        box->done(IDOK);
-    });
+    AnswerBox(&shown);
     dlg.accept();
-    testing::WaitUntil([&] { return !shown.isEmpty(); });
+    WaitUntil([&] { return !shown.isEmpty(); });
     return shown;
 }
 
@@ -51,14 +47,12 @@ TEST(DlgChangePassword, MessagesOfEachAnswer) {
     EXPECT_EQ(requests[0].size(), 80u);
     EXPECT_EQ(requests[0][22], 42);
     EXPECT_EQ(std::string(requests[0].begin() + 64, requests[0].begin() + 70), "abcdef");
-}
 
-TEST(DlgChangePassword, NoConnectionReportsTheDisconnection) {
-    DlgChangePassword dlg(nullptr, nullptr, 1);
-    dlg.show();
-    EXPECT_EQ(RunOk(dlg, "old", "abcdef", "abcdef"), "Network disconnected, please relogin");
-    EXPECT_EQ(dlg.LastResult(), PasswordResult::kDisconnected);
-    EXPECT_EQ(dlg.NewEdit()->maxLength(), 16);
+    DlgChangePassword offline(nullptr, nullptr, 1);
+    offline.show();
+    EXPECT_EQ(RunOk(offline, "old", "abcdef", "abcdef"), "Network disconnected, please relogin");
+    EXPECT_EQ(offline.LastResult(), PasswordResult::kDisconnected);
+    EXPECT_EQ(offline.NewEdit()->maxLength(), 16);
 }
 
 }  // namespace

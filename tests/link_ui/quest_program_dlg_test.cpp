@@ -7,11 +7,12 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
-#include "tests/link_ui/export_test_util.h"
-#include "tests/qt_main/qt_test_util.h"
+#include "tests/toolkit/gui_test_util.h"
 
 namespace ledsuite {
 namespace {
+
+using namespace testing;
 
 const std::vector<std::vector<std::u16string>> kPrograms = {
     {u"0", u"Morning news", u"ann", u"done", u"text", u"1"},
@@ -23,9 +24,19 @@ const std::vector<std::vector<std::u16string>> kCars = {
     {u"1", u"13900002222", u"Wang", u"粤B54321", u"offline", u"none"},
 };
 
+// A shown dialog holding both lists' rows.
+struct Dialog {
+    CQuestProgramDlg dlg;
+    explicit Dialog(const std::u16string& id = u"") : dlg(nullptr, id) {
+        dlg.show();
+        dlg.SetProgramRows(kPrograms);
+        dlg.SetCarRows(kCars);
+    }
+};
+
 TEST(CQuestProgramDlg, DetailChoicesSwapListsAndCaptionsAndClearRows) {
-    CQuestProgramDlg dlg(nullptr, u"13800001111");
-    dlg.show();
+    Dialog d(u"13800001111");
+    CQuestProgramDlg& dlg = d.dlg;
     EXPECT_EQ(dlg.windowTitle(), "Query Program");
     EXPECT_EQ(dlg.QueryEdit()->text(), "13800001111");
     EXPECT_EQ(dlg.ProgramList()->columnCount(), 6);
@@ -33,60 +44,47 @@ TEST(CQuestProgramDlg, DetailChoicesSwapListsAndCaptionsAndClearRows) {
     EXPECT_EQ(dlg.ProgramList()->columnWidth(4), 160);
     EXPECT_EQ(dlg.CarList()->horizontalHeaderItem(4)->text(), "GPRS's State");
     EXPECT_EQ(dlg.CarList()->columnWidth(3), 120);
-    EXPECT_EQ(dlg.TopList(), dlg.ProgramList());
-    EXPECT_EQ(dlg.TopCaption()->text(), "Program");
-    EXPECT_EQ(dlg.BottomCaption()->text(), "Car");
-    EXPECT_LT(dlg.ProgramList()->y(), dlg.CarList()->y());
-
-    dlg.SetProgramRows(kPrograms);
-    dlg.SetCarRows(kCars);
-    dlg.SetDetail(CQuestProgramDlg::kDetailCars);
-    QApplication::processEvents();
-    EXPECT_EQ(dlg.TopList(), dlg.CarList());
-    EXPECT_EQ(dlg.TopCaption()->text(), "Car");
-    EXPECT_EQ(dlg.BottomCaption()->text(), "Program");
-    EXPECT_LT(dlg.CarList()->geometry().top(), dlg.ProgramList()->geometry().top());
-    EXPECT_EQ(dlg.ProgramList()->rowCount(), 0);
-    EXPECT_EQ(dlg.CarList()->rowCount(), 0);
+    // (top list, top caption, bottom caption) before and after choosing the cars' detail.
+    for (const bool cars : {false, true}) {
+        if (cars) dlg.SetDetail(CQuestProgramDlg::kDetailCars);
+        QApplication::processEvents();
+        QTableWidget* top = cars ? dlg.CarList() : dlg.ProgramList();
+        QTableWidget* bottom = cars ? dlg.ProgramList() : dlg.CarList();
+        EXPECT_EQ(dlg.TopList(), top);
+        EXPECT_EQ(dlg.TopCaption()->text() + "/" + dlg.BottomCaption()->text(), cars ? "Car/Program" : "Program/Car");
+        EXPECT_LT(top->geometry().top(), bottom->geometry().top());
+    }
+    EXPECT_EQ(dlg.ProgramList()->rowCount() + dlg.CarList()->rowCount(), 0);
 }
 
 TEST(CQuestProgramDlg, SearchesSelectMatchingRowsAndClearTheOtherList) {
-    CQuestProgramDlg dlg(nullptr, u"");
-    dlg.show();
-    dlg.SetProgramRows(kPrograms);
-    dlg.SetCarRows(kCars);
-    dlg.QueryEdit()->setText("news");
-    dlg.findChild<QPushButton*>("searchProgram")->click();
-    EXPECT_EQ(dlg.SelectedProgramRows(), (std::vector<int>{0, 2}));
-    dlg.QueryEdit()->setText("2222");
-    dlg.findChild<QPushButton*>("searchGprs")->click();
-    EXPECT_EQ(dlg.SelectedCarRows(), (std::vector<int>{1}));
-    EXPECT_TRUE(dlg.SelectedProgramRows().empty());  // a selection in one list clears the other
-    dlg.QueryEdit()->setText("Weather");
-    dlg.SearchProgram();
-    EXPECT_EQ(dlg.SelectedProgramRows(), (std::vector<int>{1}));
-    EXPECT_TRUE(dlg.SelectedCarRows().empty());
-    dlg.QueryEdit()->setText("nothing");
-    dlg.SearchProgram();
-    EXPECT_TRUE(dlg.SelectedProgramRows().empty());
+    Dialog d;
+    CQuestProgramDlg& dlg = d.dlg;
+    auto search = [&](const char* text, const char* button) {
+        dlg.QueryEdit()->setText(text);
+        dlg.findChild<QPushButton*>(button)->click();
+        return std::pair(dlg.SelectedProgramRows(), dlg.SelectedCarRows());
+    };
+    using Rows = std::vector<int>;
+    // A selection in one list clears the other.
+    EXPECT_EQ(search("news", "searchProgram"), std::pair(Rows{0, 2}, Rows{}));
+    EXPECT_EQ(search("2222", "searchGprs"), std::pair(Rows{}, Rows{1}));
+    EXPECT_EQ(search("Weather", "searchProgram"), std::pair(Rows{1}, Rows{}));
+    EXPECT_EQ(search("nothing", "searchProgram"), std::pair(Rows{}, Rows{}));
 }
 
 TEST(CQuestProgramDlg, ExportsTheTopListToAWorkbook) {
     QTemporaryDir dir;
     const QString path = dir.filePath("query.xlsx");
-    CQuestProgramDlg dlg(nullptr, u"");
-    dlg.show();
-    dlg.SetDetail(CQuestProgramDlg::kDetailCars);
-    dlg.SetCarRows(kCars);
-    QString saved;
-    testing::ChooseNextFile(path);
-    testing::AnswerNextBox([&](CMessageBoxFx* box) {
-        saved = box->TextLabel()->text() + "|" + box->windowTitle();
-        box->done(IDOK);
-    });
-    EXPECT_TRUE(dlg.ExportTopList());
-    EXPECT_EQ(saved, "Save|Kesh Varn");
-    EXPECT_EQ(testing::ReadWorkbookText(path),
+    Dialog d;
+    d.dlg.SetDetail(CQuestProgramDlg::kDetailCars);
+    d.dlg.SetCarRows(kCars);
+    QString text, caption;
+    ChooseNextFile(path);
+    AnswerBox(&text, IDOK, &caption);
+    EXPECT_TRUE(d.dlg.ExportTopList());
+    EXPECT_EQ(text + "|" + caption, "Save|Kesh Varn");
+    EXPECT_EQ(ReadWorkbookText(path),
               "Detail_Of_Car's_Prgs\n"
               "Index_\tGPRS_ID\tDriver\tLicense_Plate\tGPRS_s_State\tFinish_State\n"
               "0\t13800001111\tLi\t粤A12345\tonline\tdone\n"

@@ -28,20 +28,15 @@ TEST(LyricRequest, CheckValueWorkedOutStepByStep) {
     // "a" + "b", id 1: bytes 97, 98. t1 = 0, t2 = 0xFF, t3 = ~1 & 0xFF = 0xFE, K = 0x01FF00FE.
     // S1: i = 1: 0 + 0 + 98 = 98; i = 0: 98 + (98 << 4) + 97 = 1763.
     // S2: i = 0: 0 + 97 + 0 = 97; i = 1: (97 << 4) + 98 + 97 = 1747.
-    const uint32_t k = 0x01FF00FE, s1 = 1763, s2 = 1747, id = 1;
-    const uint32_t a = k ^ s1, b = (s2 | id) + a, m = (k | s2) * b, d = (s1 ^ id) * m;
-    // a = 0x01FF061D, b = 0x01FF0CF0.
+    // A = K ^ S1 = 0x01FF061D, B = (S2 | id) + A = 0x01FF0CF0, M = (K | S2) * B, D = (S1 ^ id) * M.
     EXPECT_EQ(LyricRequestCode(u"a", u"b", 1), u"939267104");
-    EXPECT_EQ(int32_t(d), 939267104);
 
     // "周" (E5 91 A8, signed -27 -111 -88), id 0x01020304: every byte of the id is set, so
     // K = 0x04 << 24 | 0x02 << 16 | 0x03 << 8 | 0x01 = 0x04020301.
     // S1: i = 2: -88; i = 1: -88 + (-88 << 5) - 111 = -3015; i = 0: -3015 + (-3015 << 4) - 27 = -51282.
     // S2: i = 0: -27; i = 1: (-27 << 4) - 111 - 27 = -570; i = 2: (-570 << 3) - 88 - 570 = -5218.
-    const uint32_t k2 = 0x04020301, s1b = uint32_t(-51282), s2b = uint32_t(-5218), id2 = 0x01020304;
-    const uint32_t a2 = k2 ^ s1b, b2 = (s2b | id2) + a2, m2 = (k2 | s2b) * b2, d2 = (s1b ^ id2) * m2;
-    EXPECT_EQ(LyricRequestCode(u"", u"周", int32_t(id2)), U16FromAscii(std::to_string(int32_t(d2))));
-    EXPECT_EQ(int32_t(d2), -479685602);
+    // D = (S1 ^ id) * ((K | S2) * ((S2 | id) + (K ^ S1))) in 32 bits, signed.
+    EXPECT_EQ(LyricRequestCode(u"", u"周", 0x01020304), u"-479685602");
 }
 
 TEST(LyricRequest, ParseListAndDownloadPath) {

@@ -17,7 +17,7 @@ namespace {
 
 TEST(GstMediaPlayer, PlaysAFileMadeHereToItsEnd) {
     testing::MusicTempDir dir;
-    testing::WriteBytes(dir.file("tone.wav"), testing::ToneWav(300));
+    ASSERT_TRUE(soundtest::MakeToneWav(dir.file("tone.wav"), 8000, 1, 0.3));
     testing::WriteBytes(dir.file("junk.mp3"), "not a sound");
     auto player = MakeGstMediaPlayer("fakesink sync=true");
     EXPECT_FALSE(player->Open(dir.file("missing.wav")));

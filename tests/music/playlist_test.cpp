@@ -117,7 +117,7 @@ TEST(PlaylistText, TimesRatesAndRolesAsThePaneShowsThem) {
     EXPECT_EQ(FormatPackedTime(PackDailyTime(23, 59, 58)), u"23:59:58");
     EXPECT_EQ(PackDailyTime(1, 2, 3), 4096u + 128 + 3);
     for (auto [index, text] : {std::pair{0u, u"-10"}, {10u, u"0"}, {20u, u"10"}}) EXPECT_EQ(FormatRate(index), text);
-    for (auto [text, hms] : {std::pair{u"12:34:56", 123456}, {u"1:02:03", 10203}}) {
+    for (auto [text, hms] : {std::pair{u"12:34:56", 123456}, {u"1:02:03", 10203}, {u"23:59:59", 235959}}) {
         auto t = ParseHms(text);
         ASSERT_TRUE(t);
         EXPECT_EQ(t->hour * 10000 + t->minute * 100 + t->second, hms);

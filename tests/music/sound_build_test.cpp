@@ -23,7 +23,7 @@ TEST(SoundBuild, ProgressBars) {
 
 TEST(SoundBuild, MusicFilesConvertUntilTheFirstFailure) {
     MusicTempDir dir;
-    testing::WriteBytes(dir.file("a.wav"), testing::ToneWav(200, 44100));
+    ASSERT_TRUE(soundtest::MakeToneWav(dir.file("a.wav"), 44100, 1, 0.2));
     testing::WriteBytes(dir.file("junk.wav"), "not a sound");
     std::vector<std::u16string> shown;
     std::vector<int> overall;

@@ -9,22 +9,13 @@
 #include "content/voice_pass.h"
 #include "music/ui/dlg_build_music.h"
 #include "tests/music/music_test_util.h"
-#include "tests/qt_main/qt_test_util.h"
+#include "tests/toolkit/gui_test_util.h"
 #include "toolkit/qt_text.h"
 
 namespace ledsuite {
 namespace {
 
 using namespace ledsuite::testing;
-
-// Answers the next message box with OK, its text kept in `said`; `also` runs while it shows.
-void SayOk(QString& said, std::function<void()> also = [] {}) {
-    AnswerNextBox([&said, also](CMessageBoxFx* box) {
-        said = box->TextLabel()->text();
-        also();
-        box->done(IDOK);
-    });
-}
 
 TEST(DlgBuildMusic, SpeechPassMovesBothBarsAndEndsWithOk) {
     std::atomic<bool> release{false};
@@ -52,11 +43,15 @@ TEST(DlgBuildMusic, SpeechPassMovesBothBarsAndEndsWithOk) {
 
 TEST(DlgBuildMusic, SecondSourceMissingWritesTheFirstThenSaysSo) {
     MusicTempDir dir;
-    WriteBytes(dir.file("a.wav"), ToneWav(100, 8000, true));
+    ASSERT_TRUE(soundtest::MakeToneWav(dir.file("a.wav"), 8000, 1, 0.1));
     DlgBuildMusic dlg({dir.file("a.wav"), dir.file("b.mp3")}, {dir.file("1.ssf"), dir.file("2.ssf")});
     QString said;
     bool firstWritten = false;
-    SayOk(said, [&] { firstWritten = fs::exists(dir.file("1.ssf")); });
+    AnswerNextBox([&](CMessageBoxFx* box) {
+        said = box->TextLabel()->text();
+        firstWritten = fs::exists(dir.file("1.ssf"));
+        box->done(IDOK);
+    });
     EXPECT_EQ(dlg.exec(), QDialog::Rejected);  // a failed build is no success for the caller
     EXPECT_TRUE(firstWritten);
     EXPECT_EQ(said, QString::fromStdString("文件不存在: " + dir.file("b.mp3")));
@@ -69,13 +64,13 @@ TEST(DlgBuildMusic, AllWrittenEndsWithSaveAndOk) {
     MusicTempDir dir;
     DlgBuildMusic unequal({dir.file("a.wav")}, {});
     QString said;
-    SayOk(said);
+    AnswerBox(&said);
     EXPECT_EQ(unequal.exec(), QDialog::Rejected);
     EXPECT_EQ(unequal.MusicResult().status, MusicBuildStatus::ListsDiffer);
     EXPECT_FALSE(said.isEmpty());
 
     DlgBuildMusic none(std::vector<std::string>{}, std::vector<std::string>{});
-    SayOk(said);
+    AnswerBox(&said);
     EXPECT_EQ(none.exec(), QDialog::Accepted);
     EXPECT_EQ(said, "Save");
 }

@@ -16,7 +16,7 @@
 #include "tests/music/http_server.h"
 #include "tests/music/music_test_util.h"
 #include "tests/music/playback_fakes.h"
-#include "tests/qt_main/qt_test_util.h"
+#include "tests/toolkit/gui_test_util.h"
 #include "toolkit/list_ctrl.h"
 
 namespace ledsuite {
@@ -78,13 +78,10 @@ TEST(MusicPane, CommandStatesFollowTheListAndThePlayback) {
     Pane p;
     using C = CMusicCtrl;
     EXPECT_EQ(p.States(), "play:- stop:-");
-    EXPECT_FALSE(p.Enabled(C::ID_MUSIC_PREVIOUS));
-    EXPECT_FALSE(p.Enabled(C::ID_MUSIC_DEL));
-    EXPECT_TRUE(p.Enabled(C::ID_MUSIC_ADD));
+    EXPECT_EQ(std::tuple(p.Enabled(C::ID_MUSIC_PREVIOUS), p.Enabled(C::ID_MUSIC_DEL), p.Enabled(C::ID_MUSIC_ADD)),
+              std::tuple(false, false, true));
     ASSERT_TRUE(p.pane->AddFile(QString::fromStdString(p.File("a.mp3"))));
-    EXPECT_EQ(p.Cell(0, 1), "a.mp3");
-    EXPECT_EQ(p.Cell(0, 4), "0");
-    EXPECT_EQ(p.Cell(0, 5), "00:00:00");
+    EXPECT_EQ(p.Cell(0, 1) + "|" + p.Cell(0, 4) + "|" + p.Cell(0, 5), "a.mp3|0|00:00:00");
     EXPECT_EQ(p.States(), "play stop:-");
 
     p.pane->Action(C::ID_MUSIC_PLAY)->trigger();
@@ -108,22 +105,17 @@ TEST(MusicPane, StartFailuresAndTheBrokenLinkAreShown) {
     Pane p;
     p.pane->AddFile(QString::fromStdString(p.File("a.mp3")));
     QString text, caption;
-    auto record = [&](CMessageBoxFx* box) {
-        text = box->TextLabel()->text();
-        caption = box->windowTitle();
-        box->done(IDOK);
-    };
-    AnswerNextBox(record);
+    AnswerBox(&text, IDOK, &caption);
     p.pane->RunCommand(CMusicCtrl::ID_MUSIC_PLAY);
     EXPECT_EQ(text, "The connected ctrl card doesn't support lyric show");
     EXPECT_EQ(p.pane->Shared().runState, kRunStopped);
 
-    AnswerNextBox(record);
+    AnswerBox(&text, IDOK, &caption);
     p.pane->onInternal(IMC_LINK_BROKEN, 0);
     EXPECT_EQ(text, "The connection to Ctrl Card has been broken");
     EXPECT_EQ(caption, "Lyric Show");
 
-    AnswerNextBox(record);
+    AnswerBox(&text, IDOK, &caption);
     EXPECT_FALSE(p.pane->AddFile(QString(260, 'p')));
     EXPECT_EQ(p.pane->List()->rowCount(), 1);
     EXPECT_TRUE(p.pane->AddFile(QString(259, 'p')));
@@ -201,14 +193,6 @@ TEST(MusicPane, CellEditorsStoreRoleRateAndTheThreeTimes) {
     EXPECT_EQ(p.Cell(1, 0), "2");
 }
 
-TEST(MusicPane, SystemEnginesGiveTheVoiceRoles) {
-    ScreenChannel channel;
-    CMusicCtrl pane(nullptr, &channel);
-    auto voices = reinterpret_cast<const std::vector<std::u16string>*>(pane.onInternal(IMC_GET_VOICE_ROLES, 0));
-    ASSERT_FALSE(voices->empty());
-    EXPECT_FALSE(voices->front().empty());
-}
-
 TEST(LrcSettingDialog, OpensOnTheStoredChoicesAndWritesThemBack) {
     LrcSettings s;
     s.color = kLrcColorRandom;
@@ -217,22 +201,18 @@ TEST(LrcSettingDialog, OpensOnTheStoredChoicesAndWritesThemBack) {
     s.alignment = 3;
     CLRCSettingDlg dlg(s, 0x02, nullptr);
     QTimer::singleShot(0, &dlg, [&] {
-        EXPECT_EQ(dlg.ColorBox()->currentText(), "Random");
-        EXPECT_EQ(dlg.SpeedBox()->currentText(), "7");
         EXPECT_EQ(dlg.HeightBox()->count(), 3);  // chip 2: 12, 16, 24
-        EXPECT_EQ(dlg.HeightBox()->currentText(), "24");
-        EXPECT_EQ(dlg.AlignBox()->currentText(), "Move");
+        EXPECT_EQ(QStringList({dlg.ColorBox()->currentText(), dlg.SpeedBox()->currentText(),
+                               dlg.HeightBox()->currentText(), dlg.AlignBox()->currentText()}),
+                  QStringList({"Random", "7", "24", "Move"}));
         dlg.HeightBox()->setCurrentIndex(0);
         dlg.TextEdit()->setText(QString(200, 'd'));
         dlg.PauseEdit()->setText("15");
         dlg.accept();
     });
     EXPECT_EQ(dlg.exec(), QDialog::Accepted);
-    EXPECT_EQ(s.color, 241);
-    EXPECT_EQ(s.moveSpeed, 7);
-    EXPECT_EQ(s.fontHeight, 12);
-    EXPECT_EQ(s.sentencePause, 15);
-    EXPECT_EQ(s.defaultText.size(), kLrcDefaultTextMax);
+    EXPECT_EQ(std::tuple(s.color, s.moveSpeed, s.fontHeight, s.sentencePause, s.defaultText.size()),
+              std::tuple(241, 7, 12, 15, kLrcDefaultTextMax));
 
     // No height offered (chip 0): OK keeps the stored height.
     LrcSettings t;

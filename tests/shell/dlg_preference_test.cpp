@@ -3,13 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "tests/link/fake_server.h"
-#include "tests/qt_main/qt_test_util.h"
+#include "tests/toolkit/gui_test_util.h"
 
 namespace ledsuite {
 namespace {
 
-using testing::FakeServer;
-using testing::ServerReply;
+using namespace testing;
 
 TEST(DlgPreference, BytesMapToCombosKeepingHighNibbles) {
     PreferenceBlock block{};
@@ -23,9 +22,7 @@ TEST(DlgPreference, BytesMapToCombosKeepingHighNibbles) {
     EXPECT_EQ(dlg.Combo(1324)->count(), 16);
     emit dlg.Combo(1328)->activated(9);
     emit dlg.Combo(1331)->activated(15);
-    EXPECT_EQ(block[4], 0xA9);
-    EXPECT_EQ(block[5], 0x57);
-    EXPECT_EQ(block[8], 0x0F);
+    EXPECT_EQ(std::tuple(block[4], block[5], block[8]), std::tuple(0xA9, 0x57, 0x0F));
 }
 
 TEST(DlgPreference, SecondOpeningShowsFirstChoicesAndDefaultReturnsToIt) {
@@ -55,10 +52,7 @@ TEST(DlgPreference, SaveClearsByteZeroAndUploadsTheGroups) {
     DlgPreference dlg(nullptr, &block, &socket, &groups);
     dlg.show();
     QString shown;
-    testing::AnswerNextBox([&](CMessageBoxFx* box) {
-        shown = box->TextLabel()->text();
-        box->done(IDOK);
-    });
+    AnswerBox(&shown);
     EXPECT_TRUE(dlg.Save());
     EXPECT_EQ(shown, "Save");
     EXPECT_EQ(block[0], 0);

@@ -5,16 +5,14 @@
 #include <cstdlib>
 #include <fstream>
 
-#include <QApplication>
 #include <QComboBox>
-#include <QPushButton>
-#include <QTimer>
+#include <QDialog>
 #include <QInputMethodEvent>
+#include <QPushButton>
 #include <QTest>
 #include <QToolBar>
 
 #include "content/bytes.h"
-#include "content/crc16.h"
 #include "content/font_tables.h"
 #include "content/program_encoder.h"
 #include "content/program_file.h"
@@ -22,65 +20,22 @@
 #include "content/screen_header.h"
 #include "content/settings.h"
 #include "content/text_codec.h"
-#include "toolkit/message_box.h"
 #include "editors/ui/edit_ctrl.h"
+#include "editors/ui/edit_ex.h"
 #include "link/udisk_export.h"
 #include "link/ui/dlg_udisk.h"
-#include "editors/ui/edit_ex.h"
 #include "shell/card_commands.h"
-#include "shell/editor_host.h"
-#include "shell/main_frame.h"
-#include "shell/view_single.h"
-#include "shell/zu_app.h"
-#include "tests/link/link_test_util.h"
 #include "tests/shell/shell_test_util.h"
-#include "toolkit/view_tree.h"
 
 using namespace ledsuite;
 using namespace ledsuite::testing;
 
 namespace {
 
-// The application with the panes this build has; messages recorded, short card waits.
-struct App {
-    ScopedShellEnv env;
-    ShownMessages shown;
-    std::unique_ptr<CZUApp> app;
-    QString chosen;  // what the file dialog answers
-
-    App() {
-        static int noArguments = 0;
-        app = std::make_unique<CZUApp>(noArguments, nullptr);
-        EXPECT_TRUE(app->InitInstance());
-        Frame().OnLanguage(3);  // the messages below are the English ones
-        Frame().SetMessageSink(shown.Sink());
-        Frame().SetTransferTimeouts({kWaitMs, kWaitMs});
-        Page().SetFileChooser([this](bool) { return chosen; });
-    }
-    CMainFrame& Frame() { return *app->MainFrame(); }
-    CViewSingle& Page() { return *Frame().SinglePage(); }
-    CViewTree& Tree() { return *Page().ActiveTree(); }
-    ProgramTree& Programs() { return Tree().Programs(); }
-    // A screen the fake card on COM index 0 accepts (model 2, 115200 baud).
-    void MatchCard() {
-        Programs().screen().cardType = 2;
-        Programs().screen().comIndex = 0;
-        Programs().screen().baudIndex = 8;
-    }
-    // A set with one program whose text is `text`, through the page's commands and the model.
-    void AddProgram(const std::u16string& text) {
-        Tree().setCurrentItem(Tree().ScreenItem());
-        Page().Command(ID_ADD_PROGRAM)->trigger();
-        ProgramRecord& p = *Tree().ProgramNodeOf(Tree().SelectedItem())->record;
-        for (size_t i = 0; i < text.size(); ++i) p.content.cells[i] = TextCell(text[i], CellAttr::Make(16, 0, 1));
-    }
-};
-
 std::vector<uint8_t> Encode(const ProgramTree& tree) {
     std::vector<uint8_t> image(kImageLimit, 0xFF);
     uint32_t position = 0;
-    const int32_t length = BuildProgramImage(image.data(), &position, tree, kImageLimit);
-    image.resize(size_t(std::max(length, 0)));
+    image.resize(size_t(std::max(BuildProgramImage(image.data(), &position, tree, kImageLimit), 0)));
     return image;
 }
 
@@ -94,62 +49,39 @@ std::vector<uint8_t> Read(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
 }
-void Write(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
+
+// The application with this build's panes, started, its messages in English.
+struct App : ShellApp {
+    App() {
+        EXPECT_TRUE(Start());
+        Frame().OnLanguage(3);
+    }
+};
 
 }  // namespace
 
-TEST(ShellFiles, LcsSaveAndOpenRoundTripThroughTheWindow) {
-    App a;
-    const std::string path = a.env.Path("show.lcs");
-    // Nothing to compile: the encoder's message, no file.
-    EXPECT_EQ(a.Frame().Channel().send(IMC_FILE_SAVE, reinterpret_cast<intptr_t>(path.c_str())), kEncodeNoSet);
-    EXPECT_EQ(a.shown.Last(), FormatEncodeError(kEncodeNoSet, 0));
-    a.AddProgram(u"Hello LED");
-    a.Programs().screen().width = 96;
-    EXPECT_EQ(a.Frame().Channel().send(IMC_FILE_SAVE, reinterpret_cast<intptr_t>(path.c_str())), 0);
-    // File > Save asks for a name; the name gets its extension.
-    a.chosen = QString::fromStdString(a.env.Path("asked"));
-    a.Frame().Trigger(ID_FILE_SAVE);
-    EXPECT_EQ(Read(a.env.Path("asked.lcs")), Read(path));
-    // A save that cannot be written says so and leaves nothing behind.
-    const std::string bad = a.env.Path("missing/dir/x.lcs");
-    EXPECT_EQ(a.Page().SaveFile(bad), kProgramFileNotWritten);
-    EXPECT_NE(a.shown.Last().find(u"could not be written"), std::u16string::npos);
-
-    // Open into a fresh tree state: the set deleted, the screen changed.
-    a.Tree().setCurrentItem(a.Tree().ItemAt(0));
-    a.Page().OnDeleteItem();
-    a.Programs().screen().width = 10;
-    a.chosen = QString::fromStdString(path);
-    a.Frame().Trigger(ID_FILE_OPEN);
-    ASSERT_EQ(a.Programs().sets().size(), 1u);
-    EXPECT_EQ(Text(*a.Programs().sets()[0].programs[0].record), u"Hello LED");
-    EXPECT_EQ(a.Programs().screen().width, 96);
-    EXPECT_EQ(a.Tree().ItemAt(0, 0)->text(0), QString("Program"));
-}
-
 TEST(ShellFiles, OpenChecksTheFileBeforeTouchingTheTree) {
     App a;
+    EXPECT_EQ(a.Send(IMC_FILE_SAVE, a.env.Path("x.lcs").c_str()), kEncodeNoSet);  // nothing to compile, no file
+    EXPECT_EQ(a.shown.Last(), FormatEncodeError(kEncodeNoSet, 0));
     a.AddProgram(u"abc");
+    // A save that cannot be written says so and leaves nothing behind.
+    EXPECT_EQ(a.Page().SaveFile(a.env.Path("missing/dir/x.lcs")), kProgramFileNotWritten);
+    EXPECT_NE(a.shown.Last().find(u"could not be written"), std::u16string::npos);
     const std::string path = a.env.Path("good.lcs");
     ASSERT_EQ(a.Page().SaveFile(path), 0);
     const std::vector<uint8_t> good = Read(path);
-    a.Tree().setCurrentItem(a.Tree().ItemAt(0));
-    a.Page().OnDeleteItem();
+    a.DeleteSet();
     auto open = [&](const std::vector<uint8_t>& bytes) {
         const std::string p = a.env.Path("probe.lcs");
-        Write(p, bytes);
+        WriteFileAtomic(p, bytes.data(), bytes.size());
         a.shown.texts.clear();
         a.Page().OpenFile(p);
         return a.Programs().sets().size();
     };
     // A header only (0x213 bytes): the screen record is read, no programs.
-    std::vector<uint8_t> headerOnly(good.begin(), good.begin() + 0x213);
     a.Programs().screen().width = 1;
-    EXPECT_EQ(open(headerOnly), 0u);
+    EXPECT_EQ(open(std::vector<uint8_t>(good.begin(), good.begin() + 0x213)), 0u);
     EXPECT_EQ(a.Programs().screen().width, 128);
     EXPECT_TRUE(a.shown.texts.empty());
     // Refused before anything is read: wrong header length, no end mark, a short image, too short.
@@ -170,8 +102,8 @@ TEST(ShellFiles, OpenChecksTheFileBeforeTouchingTheTree) {
     EXPECT_TRUE(a.shown.texts.empty());
     // A wrong image CRC warns and loads.
     EXPECT_EQ(open(broken(good.size() - 1, uint8_t(good.back() ^ 1))), 2u);
-    ASSERT_EQ(a.shown.texts.size(), 1u);
-    EXPECT_EQ(a.shown.texts[0], u"The program file's checksum does not match; its programs may be damaged.");
+    EXPECT_EQ(a.shown.texts,
+              std::vector<std::u16string>{u"The program file's checksum does not match; its programs may be damaged."});
     // A name of just "xls" is read as a program file; "a.XLS" goes to the Excel import.
     EXPECT_FALSE(CViewSingle::IsExcelName("xls"));
     EXPECT_TRUE(CViewSingle::IsExcelName("a.XLS"));
@@ -181,8 +113,7 @@ TEST(ShellFiles, OpenChecksTheFileBeforeTouchingTheTree) {
 TEST(ShellFiles, ExcelImportFromAWorkbook) {
     App a;
     a.Programs().screen().height = 300;  // the cells' size stays within a byte: 255
-    const std::string book = a.env.Path("book.XLS");
-    const std::string script = a.env.Path("make.py");
+    const std::string book = a.env.Path("book.XLS"), script = a.env.Path("make.py");
     std::ofstream(script) << "import sys, xlwt\n"
                              "wb = xlwt.Workbook(encoding='utf-8')\n"
                              "ws = wb.add_sheet('Sheet1')\n"
@@ -195,21 +126,22 @@ TEST(ShellFiles, ExcelImportFromAWorkbook) {
     ASSERT_EQ(std::system(("/usr/bin/python3 '" + script + "' '" + book + "'").c_str()), 0);
     a.chosen = QString::fromStdString(book);
     a.Frame().Trigger(ID_FILE_OPEN);
-    ASSERT_EQ(a.Programs().sets().size(), 3u);
     const auto& sets = a.Programs().sets();
+    ASSERT_EQ(sets.size(), 3u);
     EXPECT_EQ(sets[0].title, u"默认节目");
-    EXPECT_EQ(sets[0].record->playMode, 0);
-    EXPECT_EQ(sets[1].record->playMode, 5);
-    EXPECT_EQ(sets[2].programs.size(), 0u);
+    EXPECT_EQ(std::tuple(sets[0].record->playMode, sets[1].record->playMode, sets[2].programs.size()),
+              std::tuple(0, 5, 0u));
     // 1200 characters, 400 of them U+E003: filtered, then cut at 1000.
     const ProgramRecord& p = *sets[0].programs[0].record;
-    ASSERT_EQ(CountCells(p.content), 800);
-    EXPECT_EQ(Text(p), [] { std::u16string s; for (int i = 0; i < 400; ++i) s += u"ab"; return s; }());
+    std::u16string ab;
+    for (int i = 0; i < 400; ++i) ab += u"ab";
+    EXPECT_EQ(Text(p), ab);
     EXPECT_EQ(CellAttr::SizeOf(p.content.cells[0].attr), 255u);
     EXPECT_EQ(CellAttr::FontOf(p.content.cells[0].attr), DefaultFontIndex());
     EXPECT_EQ(a.Tree().ItemAt(1)->text(0), QString("Weekend"));
     // Not a workbook.
-    Write(a.env.Path("bad.xls"), {1, 2, 3});
+    const uint8_t junk[] = {1, 2, 3};
+    WriteFileAtomic(a.env.Path("bad.xls"), junk, 3);
     a.Page().OpenFile(a.env.Path("bad.xls"));
     EXPECT_EQ(a.shown.Last(), u"Can not open db!");
     EXPECT_EQ(a.shown.captions.back(), u"error");
@@ -242,14 +174,22 @@ struct UDiskRig {
         dlg.SaveButton()->click();
         return Read(UDiskProgramPath(root, "20k", number));
     }
-    std::string Sound(int index) const { return root + "/ZIZodo/Sound/00" + std::to_string(index) + ".ssf"; }
+    std::u16string Told(bool ok, int number) const {
+        return (ok ? u"Save to usb disk successfully\r\n" : u"Save to usb disk failed\r\n") +
+               Utf8ToWide(UDiskProgramPath(root, "20k", number));
+    }
 };
 
-// The header area and the image behind it (its length in its first word) load back into
-// a tree with the one program; what follows the image is the card's, not the loader's.
+// Where the image of a disk file ends (its length in its first word).
+size_t ImageEnd(const std::vector<uint8_t>& file) {
+    return file.size() < kProgramFileHeaderSize + 4 ? 0 : kProgramFileHeaderSize + LoadU32(&file[kProgramFileHeaderSize]);
+}
+
+// The header area and the image behind it load back into a tree with the one program;
+// what follows the image is the card's, not the loader's.
 void ExpectLoadsBack(const std::vector<uint8_t>& file) {
-    ASSERT_GT(file.size(), kProgramFileHeaderSize + 20);
-    const size_t end = kProgramFileHeaderSize + LoadU32(&file[kProgramFileHeaderSize]);
+    const size_t end = ImageEnd(file);
+    ASSERT_GT(end, kProgramFileHeaderSize + 20);
     ASSERT_LE(end, file.size());
     ProgramTree back;
     LoadProgramFile(back, std::span(file).first(end));
@@ -261,20 +201,20 @@ TEST(ShellUDisk, VoiceScreenSavesItsProgramAndSoundsThroughTheBuildDialog) {
     UDiskRig r;
     // Subtype 0 has no sounds: the plain save, no sound folder.
     std::vector<uint8_t> file = r.Save(0, 1);
-    EXPECT_EQ(r.told.back(), u"Save to usb disk successfully\r\n" + Utf8ToWide(UDiskProgramPath(r.root, "20k", 1)));
-    ASSERT_GT(file.size(), kProgramFileHeaderSize);
-    EXPECT_EQ(file.size(), kProgramFileHeaderSize + LoadU32(&file[kProgramFileHeaderSize]));
+    EXPECT_EQ(r.told.back(), r.Told(true, 1));
+    ExpectLoadsBack(file);
+    EXPECT_EQ(file.size(), ImageEnd(file));
     EXPECT_FALSE(fs::exists(r.root + "/ZIZodo/Sound"));
 
     // Subtype 3, sounds in the on-board flash: the speech file, and its copy behind the image.
     file = r.Save(3, 0);
-    EXPECT_EQ(r.told.back(), u"Save to usb disk successfully\r\n" + Utf8ToWide(UDiskProgramPath(r.root, "20k", 0)));
+    EXPECT_EQ(r.told.back(), r.Told(true, 0));
     ExpectLoadsBack(file);
-    const std::vector<uint8_t> sound = Read(r.Sound(0));
+    const std::vector<uint8_t> sound = Read(r.root + "/ZIZodo/Sound/000.ssf");
     ASSERT_GT(sound.size(), 512u);
     EXPECT_EQ(std::vector<uint8_t>(sound.begin() + 2, sound.begin() + 6), (std::vector<uint8_t>{'k', 'i', 'p', 0}));
     EXPECT_EQ(std::vector<uint8_t>(sound.begin() + 258, sound.begin() + 262), (std::vector<uint8_t>{'s', 'f', 'h', 0}));
-    const size_t end = kProgramFileHeaderSize + LoadU32(&file[kProgramFileHeaderSize]);
+    const size_t end = ImageEnd(file);
     ASSERT_EQ(file.size(), end + 40 + sound.size());
     EXPECT_EQ(std::vector<uint8_t>(file.begin() + long(end), file.begin() + long(end) + 4),
               (std::vector<uint8_t>{'p', 'd', 'e', 0}));
@@ -283,28 +223,25 @@ TEST(ShellUDisk, VoiceScreenSavesItsProgramAndSoundsThroughTheBuildDialog) {
     // Sounds kept on the disk only: the file ends with the image.
     file = r.Save(3, 2, kSoundOnUDisk);
     ExpectLoadsBack(file);
-    EXPECT_EQ(file.size(), kProgramFileHeaderSize + LoadU32(&file[kProgramFileHeaderSize]));
+    EXPECT_EQ(file.size(), ImageEnd(file));
 
     // File > Open of the first disk file takes the image and leaves the sounds behind it.
-    const size_t sets = r.a.Programs().sets().size();
     r.a.chosen = QString::fromStdString(UDiskProgramPath(r.root, "20k", 0));
     r.a.Frame().Trigger(ID_FILE_OPEN);
-    ASSERT_EQ(r.a.Programs().sets().size(), sets + 1);
+    ASSERT_EQ(r.a.Programs().sets().size(), 2u);
     EXPECT_EQ(Text(*r.a.Programs().sets().back().programs[0].record), u"Hello there.");
 }
 
 TEST(ShellUDisk, BuildClosedWithoutOkOrFailedEncodeWritesNothing) {
     UDiskRig r;
-    QTimer::singleShot(0, [] {
-        if (QWidget* modal = QApplication::activeModalWidget()) static_cast<QDialog*>(modal)->done(QDialog::Rejected);
-    });
+    AnswerNext<QDialog>([](QDialog* build) { build->done(QDialog::Rejected); }, true);
     EXPECT_TRUE(r.Save(3, 5).empty());
-    EXPECT_EQ(r.told.back(), u"Save to usb disk failed\r\n" + Utf8ToWide(UDiskProgramPath(r.root, "20k", 5)));
+    EXPECT_EQ(r.told.back(), r.Told(false, 5));
     // A program without content: the encoder's message, then the failure.
     r.a.Programs().program(0, 0)->record->content.cells[0] = TextCell();
     EXPECT_TRUE(r.Save(3, 6).empty());
     EXPECT_EQ(r.a.shown.Last(), FormatEncodeError(kEncodeEmptyProgram, 0));
-    EXPECT_EQ(r.told.back(), u"Save to usb disk failed\r\n" + Utf8ToWide(UDiskProgramPath(r.root, "20k", 6)));
+    EXPECT_EQ(r.told.back(), r.Told(false, 6));
 }
 
 TEST(ShellCard, SendAndUploadEndInTheRightMessages) {
@@ -326,18 +263,17 @@ TEST(ShellCard, SendAndUploadEndInTheRightMessages) {
         CardOnPort c({.readBackData = Image(2000)});
         // The hardware block is read into a buffer of 1024 bytes: a longer answer is out of range.
         std::vector<uint8_t> buffer(1024);
-        EXPECT_EQ(a.Frame().Channel().send(IMC_READ_HW_PARAMS, reinterpret_cast<intptr_t>(buffer.data())),
-                  TransferResult::kOutOfRange);
+        EXPECT_EQ(a.Send(IMC_READ_HW_PARAMS, buffer.data()), TransferResult::kOutOfRange);
         EXPECT_EQ(a.shown.Last(), u"Data out of range");
     }
     {
         CardOnPort silent({.baud = 0});
         a.Frame().Trigger(ID_CARD_SEND);
         EXPECT_EQ(a.shown.Last(), u"No control card found");
-        const std::vector<uint8_t> block = BuildHardwareParamBlock(a.Programs().screen());
-        std::vector<uint8_t> withLength = block;
-        StoreU32(withLength.data(), 1024);
-        a.Frame().Channel().send(IMC_SEND_HW_PARAMS, reinterpret_cast<intptr_t>(withLength.data()));
+        std::vector<uint8_t> block = BuildHardwareParamBlock(a.Programs().screen());
+        StoreU32(block.data(), 1024);
+        a.shown.texts.clear();
+        a.Send(IMC_SEND_HW_PARAMS, block.data());
         EXPECT_EQ(a.shown.Last(), u"No control card found");
     }
     // A result the transfer does not name is a failure, never "successfully".
@@ -345,10 +281,8 @@ TEST(ShellCard, SendAndUploadEndInTheRightMessages) {
     EXPECT_EQ(CardSendMessage(0, TransferMode::Hardware, 1), u"Send hardware parameter successfully");
     EXPECT_EQ(CardReadMessage(TransferResult::kReadStopped, TransferMode::Program, 1), u"");
     // An empty tree: the encoder's message and nothing sent.
-    a.Tree().setCurrentItem(a.Tree().ItemAt(0));
-    a.Page().OnDeleteItem();
-    a.Tree().setCurrentItem(a.Tree().ItemAt(0));
-    a.Page().OnDeleteItem();
+    a.DeleteSet();
+    a.DeleteSet();
     CardOnPort c;
     a.Frame().Trigger(ID_CARD_SEND);
     EXPECT_EQ(a.shown.Last(), FormatEncodeError(kEncodeNoSet, 0));
@@ -357,15 +291,14 @@ TEST(ShellCard, SendAndUploadEndInTheRightMessages) {
 
 TEST(ShellCard, PortChangeIsStoredEvenWithoutAValidSettingsFile) {
     App a;
-    Write(SettingsFilePath(), {1, 2, 3});  // not a settings file
+    const uint8_t junk[] = {1, 2, 3};  // not a settings file
+    WriteFileAtomic(SettingsFilePath(), junk, 3);
     a.Programs().screen().comIndex = 3;
     a.Programs().screen().baudIndex = 7;
     a.Frame().Channel().send(IMC_PORT_SETTINGS_CHANGED, 0);
     HardwareParams stored;
     ASSERT_TRUE(LoadSettingsFile(stored));
-    EXPECT_EQ(stored.comIndex, 3);
-    EXPECT_EQ(stored.baudIndex, 7);
-    EXPECT_EQ(stored.width, 128);  // the defaults around the new port
+    EXPECT_EQ(std::tuple(stored.comIndex, stored.baudIndex, stored.width), std::tuple(3, 7, 128));  // defaults around
 }
 
 TEST(ShellWalk, NewUserComposesSavesOpensAndSends) {
@@ -379,7 +312,7 @@ TEST(ShellWalk, NewUserComposesSavesOpensAndSends) {
     ASSERT_EQ(tree.ItemAt(0, 0), tree.SelectedItem());
     ProgramRecord& program = *tree.ProgramNodeOf(tree.SelectedItem())->record;
     // The text typed in the program editor: Chinese through an input method, then keys.
-    auto* editor = qobject_cast<CEditCtrl*>(a.Frame().EditorHost()->PageWidget(RSEditorWnd::kPageEditor));
+    auto* editor = qobject_cast<CEditCtrl*>(a.Host().PageWidget(RSEditorWnd::kPageEditor));
     ASSERT_NE(editor, nullptr);
     ASSERT_EQ(editor->record(), &program);
     QInputMethodEvent commit;
@@ -388,14 +321,23 @@ TEST(ShellWalk, NewUserComposesSavesOpensAndSends) {
     QTest::keyClicks(editor->surface(), " Welcome");
     const std::u16string text = u"欢迎 Welcome";
     ASSERT_EQ(Text(program), text);
-    // File > Save with a name, then the set removed and the file opened again.
-    a.chosen = QString::fromStdString(a.env.Path("walk.lcs"));
+    // File > Save asks for a name and adds the extension; the relay's save writes the same bytes.
+    a.Programs().screen().width = 96;
+    a.chosen = QString::fromStdString(a.env.Path("walk"));
     a.Frame().Trigger(ID_FILE_SAVE);
+    const std::string path = a.env.Path("walk.lcs"), again = a.env.Path("again.lcs");
+    EXPECT_EQ(a.Send(IMC_FILE_SAVE, again.c_str()), 0);
+    EXPECT_EQ(Read(again), Read(path));
+    // The set removed and the screen changed, then the file opened again.
     tree.setCurrentItem(tree.ItemAt(0));
     a.Page().Command(ID_DELETE_ITEM)->trigger();
     ASSERT_TRUE(a.Programs().sets().empty());
+    a.Programs().screen().width = 10;
+    a.chosen = QString::fromStdString(path);
     a.Frame().Trigger(ID_FILE_OPEN);
     ASSERT_EQ(a.Programs().sets().size(), 1u);
+    EXPECT_EQ(a.Programs().screen().width, 96);
+    EXPECT_EQ(tree.ItemAt(0, 0)->text(0), QString("Program"));
     a.MatchCard();  // the file's header carries the baud index too
     // Send to the card on the pseudo-terminal.
     CardOnPort c;

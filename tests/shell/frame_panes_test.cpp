@@ -11,10 +11,7 @@
 
 #include <chrono>
 
-#include <QApplication>
-#include <QCoreApplication>
 #include <QLineEdit>
-#include <QTimer>
 #include <QSettings>
 #include <QToolBox>
 
@@ -22,48 +19,21 @@
 #include "music/playlist.h"
 #include "music/ui/music_ctrl.h"
 #include "shell/dlg_preference.h"
-#include "shell/editor_host.h"
 #include "shell/list_view_car_info.h"
 #include "shell/list_view_program_edit.h"
 #include "shell/list_view_program_server.h"
-#include "shell/main_frame.h"
 #include "shell/outlook_bar.h"
 #include "shell/server_session.h"
 #include "shell/view_multi.h"
-#include "shell/view_single.h"
-#include "shell/zu_app.h"
 #include "shell/zu_view.h"
 #include "tests/link/fake_server.h"
-#include "tests/qt_main/qt_test_util.h"
 #include "tests/shell/shell_test_util.h"
 #include "toolkit/list_ctrl.h"
-#include "toolkit/view_tree.h"
 
 using namespace ledsuite;
 using namespace ledsuite::testing;
 
 namespace {
-
-// The application with the panes of this build; `settings` runs before the frame is built.
-struct FullApp {
-    ScopedShellEnv env;
-    std::unique_ptr<CZUApp> app;
-
-    explicit FullApp(const std::function<void(QSettings&)>& settings = {}) {
-        static int noArguments = 0;
-        app = std::make_unique<CZUApp>(noArguments, nullptr);
-        if (settings) {
-            QSettings s;
-            settings(s);
-        }
-        EXPECT_TRUE(app->InitInstance());
-    }
-    CMainFrame& Frame() { return *app->MainFrame(); }
-    RSEditorWnd& Host() { return *Frame().EditorHost(); }
-    CZUView& View() { return *static_cast<CZUView*>(Frame().ViewWidget()); }
-    CMusicCtrl& Music() { return *static_cast<CMusicCtrl*>(Host().PageWidget(RSEditorWnd::kPageMusic)); }
-    CViewMulti& Multi() { return *static_cast<CViewMulti*>(Frame().OutlookBar()->Pages()->widget(1)); }
-};
 
 // A TCP socket on 127.0.0.1 at a port the system picks; listening when `listening`.
 struct LoopbackPort {
@@ -77,9 +47,7 @@ struct LoopbackPort {
         EXPECT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), size), 0);
         EXPECT_EQ(getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size), 0);
         port = ntohs(address.sin_port);
-        if (listening) {
-            EXPECT_EQ(listen(fd, backlog), 0);
-        }
+        EXPECT_TRUE(!listening || listen(fd, backlog) == 0);
     }
     ~LoopbackPort() { close(fd); }
     // The next waiting connection, or -1 when none comes within a second.
@@ -89,35 +57,42 @@ struct LoopbackPort {
     }
 };
 
-void SetServer(QSettings& s, const QString& host, const QVariant& port) {
+void SetServer(const QString& host, const QVariant& port) {
+    QSettings s;
     s.setValue(kServerHostKey, host);
     s.setValue(kServerPortKey, port);
 }
 
-GroupTable TwoGroups() {
-    GroupTable table;
-    SetGroupName(table.groups[0], u"East");
-    table.groups[0].count = 1;
-    table.groups[0].ids[0] = 101;
-    SetGroupName(table.groups[1], u"West");
-    table.groups[1].count = 1;
-    table.groups[1].ids[0] = 201;
-    return table;
+// Triggers a frame command and runs `inside` on the modal dialog of type D it opens, which is
+// then closed; false when no such dialog opened.
+template <class D>
+bool WithDialogOf(CMainFrame& frame, int id, const std::function<void(D&)>& inside) {
+    bool opened = false;
+    AnswerNext<D>([&](D* dlg) {
+        opened = true;
+        inside(*dlg);
+        if (dlg->isVisible()) dlg->done(QDialog::Rejected);
+    }, true);
+    frame.Trigger(id);
+    return opened;
 }
 
 }  // namespace
 
 TEST(FramePanes, MusicPaneLoadsThePlaylistAtStartUpAndWritesItOnClose) {
+    ShellApp a;
     PlaylistFile file;
     file.rows = {{u"/m/first.mp3", 0, 0, 10, 0, 0}};
-    FullApp a([&](QSettings&) { ASSERT_TRUE(SavePlaylistFile(file, PlaylistFilePath())); });
+    ASSERT_TRUE(SavePlaylistFile(file, PlaylistFilePath()));
+    ASSERT_TRUE(a.Start());
     // The tab host holds the real pages of this build.
     ASSERT_TRUE(a.Host().HasPage(RSEditorWnd::kPageEditor));
-    ASSERT_NE(qobject_cast<CMusicCtrl*>(a.Host().PageWidget(RSEditorWnd::kPageMusic)), nullptr);
+    auto* music = qobject_cast<CMusicCtrl*>(a.Host().PageWidget(RSEditorWnd::kPageMusic));
+    ASSERT_NE(music, nullptr);
     ASSERT_NE(qobject_cast<ListViewProgramEdit*>(a.Host().PageWidget(RSEditorWnd::kPageList)), nullptr);
-    ASSERT_EQ(a.Music().List()->rowCount(), 1);
-    EXPECT_EQ(a.Music().List()->item(0, CMusicCtrl::kColTitle)->text(), QString("first.mp3"));
-    EXPECT_TRUE(a.Music().AddFile("/m/second.txt"));
+    ASSERT_EQ(music->List()->rowCount(), 1);
+    EXPECT_EQ(music->List()->item(0, CMusicCtrl::kColTitle)->text(), QString("first.mp3"));
+    EXPECT_TRUE(music->AddFile("/m/second.txt"));
     a.Frame().close();
     const std::optional<PlaylistFile> written = LoadPlaylistFile(PlaylistFilePath());
     ASSERT_TRUE(written.has_value());
@@ -127,21 +102,22 @@ TEST(FramePanes, MusicPaneLoadsThePlaylistAtStartUpAndWritesItOnClose) {
 }
 
 TEST(FramePanes, SecondOutlookPageShowsTheVehicleListAndTheFirstBringsTheCanvasBack) {
-    FullApp a;
-    CZUView& view = a.View();
+    ShellApp a;
+    ASSERT_TRUE(a.Start());
+    CZUView& view = *static_cast<CZUView*>(a.Frame().ViewWidget());
     COutlookBar& bar = *a.Frame().OutlookBar();
     ASSERT_EQ(bar.PageCount(), 2);
     a.Frame().OnLanguage(1);
     EXPECT_EQ(bar.PageLabel(1), QString("节目发布"));
     EXPECT_EQ(view.VehicleList()->objectName(), QString("ROZIVovo"));
-    EXPECT_FALSE(view.VehicleList()->isVisible());
-    EXPECT_FALSE(view.ServerProgramList()->isVisible());
-
+    // (navigation mode, view mode, vehicle list shown, server list shown)
+    auto state = [&] {
+        return std::tuple(NavigationMode(), view.Mode(), view.VehicleList()->isVisible(),
+                          view.ServerProgramList()->isVisible());
+    };
+    EXPECT_EQ(state(), std::tuple(0, 0, false, false));
     bar.SetActivePage(1);
-    EXPECT_EQ(NavigationMode(), 1);
-    EXPECT_EQ(view.Mode(), 1);
-    EXPECT_TRUE(view.VehicleList()->isVisible());
-    EXPECT_FALSE(view.ServerProgramList()->isVisible());
+    EXPECT_EQ(state(), std::tuple(1, 1, true, false));
     EXPECT_EQ(view.VehicleList()->geometry(), view.rect());  // over the whole client area
     view.resize(view.width() + 30, view.height() + 20);
     EXPECT_EQ(view.VehicleList()->geometry(), view.rect());
@@ -153,9 +129,7 @@ TEST(FramePanes, SecondOutlookPageShowsTheVehicleListAndTheFirstBringsTheCanvasB
     EXPECT_EQ(bar.PageLabel(1), QString("Program Release"));
 
     bar.SetActivePage(0);
-    EXPECT_EQ(NavigationMode(), 0);
-    EXPECT_EQ(view.Mode(), 0);
-    EXPECT_FALSE(view.VehicleList()->isVisible());
+    EXPECT_EQ(state(), std::tuple(0, 0, false, false));
     // Any mode but 1 hides both lists.
     view.onInternal(IMC_SET_VIEW_MODE, 1);
     view.onInternal(IMC_SET_VIEW_MODE, 2);
@@ -163,29 +137,34 @@ TEST(FramePanes, SecondOutlookPageShowsTheVehicleListAndTheFirstBringsTheCanvasB
 }
 
 TEST(ServerSession, NoSettingsMeansNoConnection) {
-    FullApp a;
-    EXPECT_FALSE(a.Frame().Server().IsConnected());
-    EXPECT_EQ(a.Frame().Server().Socket(), nullptr);
+    ShellApp a;
+    ASSERT_TRUE(a.Start());
+    EXPECT_FALSE(a.Frame().Server().IsConnected() || a.Frame().Server().Socket());
     // Only a host, or a port that is not a number: still no connection.
     ServerSession session;
     for (const auto& [host, port] : {std::pair<QString, QVariant>{"127.0.0.1", QVariant()},
                                      {"", 80}, {"127.0.0.1", "eighty"}}) {
-        QSettings s;
-        SetServer(s, host, port);
-        s.sync();
+        SetServer(host, port);
         EXPECT_FALSE(session.ConnectFromSettings()) << host.toStdString();
     }
 }
 
 TEST(ServerSession, ConnectsAtStartUpToTheServerInTheSettingsAndTheGroupPageUploadsThroughIt) {
     LoopbackPort server(true);
-    FullApp a([&](QSettings& s) { SetServer(s, "127.0.0.1", server.port); });
+    ShellApp a;
+    SetServer("127.0.0.1", server.port);
+    ASSERT_TRUE(a.Start());
     ASSERT_TRUE(a.Frame().Server().IsConnected());
     const int peer = server.Accept();
     ASSERT_GE(peer, 0);
     FakeServer answers(peer, {ServerReply(kReplyAccepted), ServerReply(kReplyAccepted)});
-    a.Frame().Server().Groups() = TwoGroups();
-    CViewMulti& page = a.Multi();
+    GroupTable& groups = a.Frame().Server().Groups();
+    SetGroupName(groups.groups[0], u"East");
+    SetGroupName(groups.groups[1], u"West");
+    groups.groups[0].count = groups.groups[1].count = 1;
+    groups.groups[0].ids[0] = 101;
+    groups.groups[1].ids[0] = 201;
+    CViewMulti& page = *static_cast<CViewMulti*>(a.Frame().OutlookBar()->Pages()->widget(1));
     page.FillFromGroupTable();
     page.Tree()->setCurrentItem(page.Tree()->topLevelItem(0)->child(0)->child(0));
     EXPECT_EQ(page.MoveSelectedTo("West"), CViewMulti::kMoved);
@@ -193,37 +172,20 @@ TEST(ServerSession, ConnectsAtStartUpToTheServerInTheSettingsAndTheGroupPageUplo
     const auto requests = answers.Requests();
     ASSERT_EQ(requests.size(), 2u);
     for (const auto& request : requests) EXPECT_EQ(request.size(), kServerHeaderSize + kGroupBlockHalf);
-    EXPECT_EQ(FindGroupOfMember(a.Frame().Server().Groups(), 101), 1);
+    EXPECT_EQ(FindGroupOfMember(groups, 101), 1);
     // "localhost" and a reconnect: the first socket is closed and replaced.
     ServerSession session;
-    EXPECT_TRUE(session.Connect("localhost", server.port));
-    EXPECT_TRUE(session.Connect("127.0.0.1", server.port));
+    EXPECT_TRUE(session.Connect("localhost", server.port) && session.Connect("127.0.0.1", server.port));
     EXPECT_NE(session.Socket(), nullptr);
     session.Close();
     EXPECT_EQ(session.Socket(), nullptr);
 }
 
-// Triggers a frame command and runs `inside` on the modal dialog it opens (of type D),
-// which is then closed; false when no such dialog opened.
-template <class D>
-bool WithDialogOf(CMainFrame& frame, int id, const std::function<void(D&)>& inside) {
-    bool opened = false;
-    QTimer::singleShot(0, [&] {
-        auto* dlg = qobject_cast<D*>(QApplication::activeModalWidget());
-        if (!dlg) return;
-        opened = true;
-        inside(*dlg);
-        if (dlg->isVisible()) dlg->done(QDialog::Rejected);
-    });
-    frame.Trigger(id);
-    return opened;
-}
-
 TEST(SettingMenu, PreferenceWorksOnTheRunsBlockAndPasswordNeedsAServer) {
-    FullApp a;
+    ShellApp a;
+    ASSERT_TRUE(a.Start());
     a.Frame().OnLanguage(3);
-    EXPECT_FALSE(a.Frame().Commands(ID_CHANGE_PASSWORD).front()->isEnabled());
-    EXPECT_TRUE(a.Frame().Commands(ID_PREFERENCE).front()->isEnabled());
+    EXPECT_EQ(std::pair(a.Enabled(ID_CHANGE_PASSWORD), a.Enabled(ID_PREFERENCE)), std::pair(false, true));
     EXPECT_EQ(a.Frame().Commands(ID_PREFERENCE).front()->text(), QString("Preference"));
     EXPECT_TRUE(WithDialogOf<DlgPreference>(a.Frame(), ID_PREFERENCE, [](DlgPreference& dlg) {
         EXPECT_EQ(dlg.Combo(1328)->currentIndex(), 0);  // a block of zeros at start
@@ -238,26 +200,22 @@ TEST(SettingMenu, PreferenceWorksOnTheRunsBlockAndPasswordNeedsAServer) {
 
 TEST(SettingMenu, ChangePasswordGoesToTheServerWithTheUserId) {
     LoopbackPort server(true);
-    FullApp a([&](QSettings& s) {
-        SetServer(s, "127.0.0.1", server.port);
-        s.setValue(kServerUserIdKey, 42);
-    });
-    ASSERT_TRUE(a.Frame().Server().IsConnected());
-    EXPECT_EQ(a.Frame().Server().UserId(), 42);
+    ShellApp a;
+    SetServer("127.0.0.1", server.port);
+    QSettings().setValue(kServerUserIdKey, 42);
+    ASSERT_TRUE(a.Start());
+    EXPECT_EQ(std::tuple(a.Frame().Server().IsConnected(), a.Frame().Server().UserId()), std::tuple(true, 42));
     a.Frame().OnLanguage(3);
     const int peer = server.Accept();
     ASSERT_GE(peer, 0);
     FakeServer answers(peer, {ServerReply(kReplyAccepted)});
-    ASSERT_TRUE(a.Frame().Commands(ID_CHANGE_PASSWORD).front()->isEnabled());
+    ASSERT_TRUE(a.Enabled(ID_CHANGE_PASSWORD));
     QString told;
     EXPECT_TRUE(WithDialogOf<DlgChangePassword>(a.Frame(), ID_CHANGE_PASSWORD, [&](DlgChangePassword& dlg) {
         dlg.OldEdit()->setText("old");
         dlg.NewEdit()->setText("abcdef");
         dlg.ConfirmEdit()->setText("abcdef");
-        AnswerNextBox([&](CMessageBoxFx* box) {
-            told = box->TextLabel()->text();
-            box->done(IDOK);
-        });
+        AnswerBox(&told);
         dlg.accept();
         WaitUntil([&] { return !told.isEmpty(); });
     }));
@@ -272,7 +230,9 @@ TEST(ServerSession, RefusedUnreachableAndBadAddressesFailWithinTheTimeOut) {
     {
         LoopbackPort closed(false);  // bound, nobody listening: refused at once
         const auto start = Clock::now();
-        FullApp a([&](QSettings& s) { SetServer(s, "127.0.0.1", closed.port); });
+        ShellApp a;
+        SetServer("127.0.0.1", closed.port);
+        ASSERT_TRUE(a.Start());
         EXPECT_FALSE(a.Frame().Server().IsConnected());
         EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(kServerConnectTimeoutMs));
     }
@@ -286,8 +246,7 @@ TEST(ServerSession, RefusedUnreachableAndBadAddressesFailWithinTheTimeOut) {
     EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(kServerConnectTimeoutMs));
     if (first >= 0) close(first);
     // Names are not looked up; ports out of range are refused.
-    EXPECT_EQ(OpenServerConnection("server.example", full.port, 200), -1);
-    EXPECT_EQ(OpenServerConnection("127.0.0.1", 0, 200), -1);
-    EXPECT_EQ(OpenServerConnection("127.0.0.1", 65536, 200), -1);
-    EXPECT_EQ(OpenServerConnection("", full.port, 200), -1);
+    for (const auto& [host, port] : {std::pair<const char*, int>{"server.example", full.port}, {"127.0.0.1", 0},
+                                     {"127.0.0.1", 65536}, {"", full.port}})
+        EXPECT_EQ(OpenServerConnection(host, port, 200), -1) << host << ":" << port;
 }

@@ -1,89 +1,25 @@
 // The main frame: start-up order, sizing, language switch, editor tab host and tree page.
-#include "shell/main_frame.h"
-
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QCoreApplication>
 #include <QDialog>
-#include <QTimer>
-#include <QLabel>
-#include <QSettings>
 #include <QMenuBar>
+#include <QSettings>
 #include <QTabWidget>
 #include <QToolBar>
-#include <QToolBox>
 
 #include "content/font_tables.h"
 #include "content/settings.h"
-#include "shell/editor_host.h"
 #include "shell/outlook_bar.h"
-#include "shell/view_single.h"
-#include "shell/zu_app.h"
 #include "tests/shell/shell_test_util.h"
-#include "toolkit/view_tree.h"
 
 using namespace ledsuite;
 using namespace ledsuite::testing;
 
 namespace {
 
-// A frame made by the application object, with recording pages in the tab host and a
-// recording property window; `setup` prepares a pane as soon as it is made.
-struct FrameRig {
-    ScopedShellEnv env;
-    MessageLog log;
-    std::map<std::string, RecordingPane*> panes;
-    std::map<std::string, std::function<void(RecordingPane*)>> setup;
-    ShownMessages shown;
-    std::unique_ptr<CZUApp> app;
-
-    FrameRig() {
-        FramePanes made;
-        made.propertyWindow = Maker("property");
-        made.musicPane = Maker("music");
-        made.textEditor = Maker("editor");
-        made.programList = Maker("list");
-        int argc = 0;
-        app = std::make_unique<CZUApp>(argc, nullptr, made);
-    }
-    PaneMaker Maker(const std::string& name) {
-        return [this, name](QWidget* parent, InternalChannel*) {
-            auto* pane = new RecordingPane(name, &log, parent);
-            panes[name] = pane;
-            if (setup.count(name)) setup[name](pane);
-            return Pane{pane, pane};
-        };
-    }
-    CMainFrame& Frame() { return *app->MainFrame(); }
-    CViewSingle& Page() { return *Frame().SinglePage(); }
-    CViewTree& Tree() { return *Page().ActiveTree(); }
-    RSEditorWnd& Host() { return *Frame().EditorHost(); }
-    bool Start() {
-        if (!app->InitInstance()) return false;
-        Frame().SetMessageSink(shown.Sink());
-        return true;
-    }
-    std::string Of(const std::string& name) const {
-        std::string out;
-        for (const auto& e : log.entries)
-            if (e.rfind(name + ":", 0) == 0) out += (out.empty() ? "" : " ") + e.substr(name.size() + 1);
-        return out;
-    }
-};
-
-void WriteSettings(uint16_t language, uint16_t width) {
-    HardwareParams hw;
-    DefaultSettings(hw);
-    hw.width = width;
-    SetUiLanguage(language);
-    ASSERT_TRUE(SaveSettingsFile(hw));
-    ResetUiLanguageForTests();
-}
-
-QStringList ToolbarTexts(QToolBar* bar) {
+QStringList Texts(const QList<QAction*>& actions) {
     QStringList texts;
-    for (QAction* a : bar->actions()) texts << a->text();
+    for (QAction* a : actions) texts << a->text();
     return texts;
 }
 
@@ -95,14 +31,18 @@ TEST(FrameSplit, FollowsTheSizingRule) {
     for (const Case& c : {Case{800, 500, 560, 300}, Case{500, 100, 300, 80}, Case{600, 1000, 360, 600},
                           Case{300, 50, 200, 80}, Case{-20, -5, 200, 80}, Case{601, 134, 360, 80}}) {
         const FrameSplit s = ComputeFrameSplit(c.w, c.h);
-        EXPECT_EQ(s.leftColumn, c.left) << c.w;
-        EXPECT_EQ(s.viewRow, c.top) << c.h;
+        EXPECT_EQ(std::pair(s.leftColumn, s.viewRow), std::pair(c.left, c.top)) << c.w << "x" << c.h;
     }
 }
 
 TEST(Frame, StartsUpInOrderAndShowsOnlyWhenEverythingStands) {
-    FrameRig r;
-    WriteSettings(3, 200);  // English, a screen 200 LEDs wide
+    ShellApp r(ShellApp::kRecording);
+    HardwareParams hw;  // English, a screen 200 LEDs wide
+    DefaultSettings(hw);
+    hw.width = 200;
+    SetUiLanguage(3);
+    ASSERT_TRUE(SaveSettingsFile(hw));
+    ResetUiLanguageForTests();
     std::vector<std::string> hidden;
     int fontsReady = 0;
     r.setup["music"] = [](RecordingPane* music) { music->answers[IMC_GET_VOICE_ROLES] = 0x5150; };
@@ -145,19 +85,15 @@ TEST(Frame, StartsUpInOrderAndShowsOnlyWhenEverythingStands) {
 }
 
 TEST(Frame, FirstStartWithoutSettingsUsesDefaultsAndThePanesKeepTheirProportions) {
-    FrameRig r;
+    ShellApp r(ShellApp::kRecording);
     ASSERT_TRUE(r.Start());
-    const HardwareParams& screen = r.Tree().Programs().screen();
-    EXPECT_EQ(screen.width, 128);
-    EXPECT_EQ(screen.height, 32);
-    EXPECT_EQ(screen.cardType, 3);
-    // No property window built: the placeholder stands in its column.
-    FrameRig bare;
-    static int noArguments = 0;
-    bare.app = std::make_unique<CZUApp>(noArguments, nullptr, FramePanes{});
+    const HardwareParams& screen = r.Programs().screen();
+    EXPECT_EQ(std::tuple(screen.width, screen.height, screen.cardType), std::tuple(128, 32, 3));
+    // No property window built: the placeholder stands in its column; pages not built are left out.
+    ShellApp bare(ShellApp::kNone);
     ASSERT_TRUE(bare.Start());
     EXPECT_EQ(bare.Frame().PropertyWindow()->objectName(), QString("propertyWindow"));
-    EXPECT_EQ(bare.Host().Tabs()->count(), 0);  // pages that are not built are left out
+    EXPECT_EQ(bare.Host().Tabs()->count(), 0);
     r.Frame().resize(1100, 760);
     QCoreApplication::processEvents();
     const FrameSplit split = r.Frame().CurrentSplit();
@@ -168,22 +104,22 @@ TEST(Frame, FirstStartWithoutSettingsUsesDefaultsAndThePanesKeepTheirProportions
     EXPECT_TRUE(PreviewLock());
     EXPECT_EQ(r.Frame().minimumSize(), r.Frame().maximumSize());
     EXPECT_TRUE(r.Frame().Commands(ID_PREVIEW).front()->isChecked());
-    EXPECT_FALSE(r.Frame().Commands(ID_CARD_UPLOAD).front()->isEnabled());
+    EXPECT_FALSE(r.Enabled(ID_CARD_UPLOAD));
     EXPECT_FALSE(r.Page().Command(ID_ADD_PROGRAM)->isEnabled());
     r.Frame().Trigger(ID_PREVIEW);
     EXPECT_FALSE(PreviewLock());
     EXPECT_EQ(r.Frame().minimumSize(), kMinFrameSize);
-    EXPECT_TRUE(r.Frame().Commands(ID_CARD_UPLOAD).front()->isEnabled());
+    EXPECT_TRUE(r.Enabled(ID_CARD_UPLOAD));
     // Multi-screen mode disables the card commands.
     r.Frame().Channel().send(IMC_SET_VIEW_MODE, 1);
-    EXPECT_FALSE(r.Frame().Commands(ID_CARD_SEND).front()->isEnabled());
+    EXPECT_FALSE(r.Enabled(ID_CARD_SEND));
     r.Frame().Channel().send(IMC_SET_VIEW_MODE, 0);
-    EXPECT_TRUE(r.Frame().Commands(ID_CARD_SEND).front()->isEnabled());
-    EXPECT_FALSE(r.Frame().Commands(ID_CHANGE_PASSWORD).front()->isEnabled());
+    EXPECT_TRUE(r.Enabled(ID_CARD_SEND));
+    EXPECT_FALSE(r.Enabled(ID_CHANGE_PASSWORD));
 }
 
 TEST(Frame, LanguageSwitchRelabelsMenusToolbarPagesTabsAndTitle) {
-    FrameRig r;
+    ShellApp r(ShellApp::kRecording);
     ASSERT_TRUE(r.Start());
     struct Expect {
         uint32_t setting;
@@ -210,10 +146,8 @@ TEST(Frame, LanguageSwitchRelabelsMenusToolbarPagesTabsAndTitle) {
     for (const Expect& e : cases) {
         r.log.Clear();
         r.Frame().Trigger(ID_LANGUAGE_AUTO + int(e.setting));
-        QStringList menus;
-        for (QAction* a : r.Frame().menuBar()->actions()) menus << a->text();
-        EXPECT_EQ(menus, e.menus);
-        EXPECT_EQ(ToolbarTexts(r.Frame().MainToolBar()), e.toolbar);
+        EXPECT_EQ(Texts(r.Frame().menuBar()->actions()), e.menus);
+        EXPECT_EQ(Texts(r.Frame().MainToolBar()->actions()), e.toolbar);
         EXPECT_EQ(r.Frame().OutlookBar()->PageLabel(0), e.page);
         QStringList tabs;
         for (int i = 0; i < r.Host().Tabs()->count(); ++i) tabs << r.Host().Tabs()->tabText(i);
@@ -224,15 +158,14 @@ TEST(Frame, LanguageSwitchRelabelsMenusToolbarPagesTabsAndTitle) {
         for (int i = 0; i < 4; ++i)
             EXPECT_EQ(r.Frame().Commands(ID_LANGUAGE_AUTO + i).front()->isChecked(), i == int(e.setting));
         // Every pane is told, the property window before the tab host's music page.
-        EXPECT_EQ(r.Of("property"), "20483");
-        EXPECT_EQ(r.Of("music"), "20483");
+        EXPECT_EQ(r.Of("property") + "|" + r.Of("music"), "20483|20483");
     }
     EXPECT_EQ(r.Frame().Commands(ID_LANGUAGE_AUTO + 3).front()->text(), QString("English"));
     EXPECT_EQ(r.Frame().Commands(ID_FILE_OPEN).size(), 2u);  // menu and toolbar
 }
 
 TEST(EditorHost, ShowsThePageThatFitsTheSelection) {
-    FrameRig r;
+    ShellApp r(ShellApp::kRecording);
     ASSERT_TRUE(r.Start());
     RSEditorWnd& host = r.Host();
     using P = RSEditorWnd;
@@ -249,10 +182,10 @@ TEST(EditorHost, ShowsThePageThatFitsTheSelection) {
     EXPECT_EQ(host.LastProgram(), program);
     EXPECT_EQ(r.panes["editor"]->last[IMC_PROGRAM_SELECTED], reinterpret_cast<intptr_t>(program));
     // A set selected: no page at all in single-screen mode.
-    r.Tree().setCurrentItem(r.Tree().ScreenItem()->child(0));
+    r.Tree().setCurrentItem(r.Tree().ItemAt(0));
     EXPECT_EQ(shown(), "000:-1");
     // Multi-screen mode hides editor and music; back in mode 0 with a program selected the editor returns.
-    r.Tree().setCurrentItem(r.Tree().ScreenItem()->child(0)->child(0));
+    r.Tree().setCurrentItem(r.Tree().ItemAt(0, 0));
     r.Frame().Channel().send(IMC_SET_VIEW_MODE, 1);
     EXPECT_EQ(shown(), "001:2");  // the program list, the multi-screen page's own
     host.onInternal(IMC_SET_VIEW_MODE, 0);
@@ -268,7 +201,7 @@ TEST(EditorHost, ShowsThePageThatFitsTheSelection) {
 }
 
 TEST(SinglePage, AddDeleteMoveAndKindKeepPanesOnLivingRecords) {
-    FrameRig r;
+    ShellApp r(ShellApp::kRecording);
     ASSERT_TRUE(r.Start());
     CViewSingle& page = r.Page();
     CViewTree& tree = r.Tree();
@@ -314,24 +247,18 @@ TEST(SinglePage, AddDeleteMoveAndKindKeepPanesOnLivingRecords) {
 }
 
 TEST(Frame, CardCommandsOpenTheirDialogs) {
-    FrameRig r;
+    ShellApp r(ShellApp::kRecording);
     ASSERT_TRUE(r.Start());
-    setenv("LEDSUITE_SERIAL_PORTS", "/no/such/port", 1);  // no exchange reaches a real line
-    const std::pair<int, const char*> commands[] = {{ID_CARD_SEARCH, "ledsuite::CLinkDlg"},
-                                                    {ID_UDISK, "ledsuite::DlgUDisk"},
-                                                    {ID_MUSIC, "ledsuite::CDlgBackGroundMusic"},
-                                                    {ID_REMOTE_CONTROL, "ledsuite::CDlgController"}};
-    for (const auto& [id, name] : commands) {
+    ScopedPorts none({"/no/such/port"});  // no exchange reaches a real line
+    for (const auto& [id, name] : {std::pair{ID_CARD_SEARCH, "ledsuite::CLinkDlg"}, {ID_UDISK, "ledsuite::DlgUDisk"},
+                                   {ID_MUSIC, "ledsuite::CDlgBackGroundMusic"},
+                                   {ID_REMOTE_CONTROL, "ledsuite::CDlgController"}}) {
         QString opened;
-        QTimer::singleShot(0, [&opened] {
-            if (QWidget* modal = QApplication::activeModalWidget()) {
-                opened = modal->metaObject()->className();
-                static_cast<QDialog*>(modal)->reject();
-            }
-        });
-        ASSERT_FALSE(r.Frame().Commands(id).empty()) << id;
-        r.Frame().Commands(id).front()->trigger();
+        AnswerNext<QDialog>([&opened](QDialog* dialog) {
+            opened = dialog->metaObject()->className();
+            dialog->reject();
+        }, true);
+        r.Frame().Trigger(id);
         EXPECT_EQ(opened, QString(name)) << id;
     }
-    unsetenv("LEDSUITE_SERIAL_PORTS");
 }

@@ -6,11 +6,12 @@
 #include <QTemporaryDir>
 
 #include "link/ui/quest_program_dlg.h"
-#include "tests/link_ui/export_test_util.h"
-#include "tests/qt_main/qt_test_util.h"
+#include "tests/toolkit/gui_test_util.h"
 
 namespace ledsuite {
 namespace {
+
+using namespace testing;
 
 std::vector<VehicleRow> Cars() {
     return {{u"300", u"bob", u"B-2", u"on", u""}, {u"100", u"Al", u"A-1", u"off", u""},
@@ -23,37 +24,41 @@ QStringList Column(const CMyListCtrl* list, int c) {
     return out;
 }
 
+// A pane with the three cars; `Selected` is the one selected row, or -1.
+struct CarPane {
+    ListViewCarInfo pane{nullptr, nullptr};
+    CarPane() { pane.SetRows(Cars()); }
+    int Selected() const {
+        const auto rows = pane.List()->selectionModel()->selectedRows();
+        return rows.size() == 1 ? rows[0].row() : -1;
+    }
+};
+
 TEST(ListViewCarInfo, HeaderClicksSortOrdinallyAndRenumber) {
-    ListViewCarInfo pane(nullptr, nullptr);
-    pane.SetRows(Cars());
-    pane.List()->item(1, 0)->setCheckState(Qt::Checked);  // the check moves with its row
-    emit pane.List()->horizontalHeader()->sectionClicked(2);
-    EXPECT_EQ(Column(pane.List(), 2), (QStringList{"bob", "al", "Al"}));  // descending first, case-sensitive
-    EXPECT_EQ(Column(pane.List(), 0), (QStringList{"0", "1", "2"}));
-    EXPECT_EQ(pane.List()->item(2, 0)->checkState(), Qt::Checked);
-    emit pane.List()->horizontalHeader()->sectionClicked(2);
-    EXPECT_EQ(Column(pane.List(), 2), (QStringList{"Al", "al", "bob"}));
-    emit pane.List()->horizontalHeader()->sectionClicked(1);
-    EXPECT_EQ(Column(pane.List(), 1), (QStringList{"300", "200", "100"}));
-    emit pane.List()->horizontalHeader()->sectionClicked(0);  // the index does not sort
-    EXPECT_EQ(Column(pane.List(), 1), (QStringList{"300", "200", "100"}));
+    CarPane p;
+    CMyListCtrl* list = p.pane.List();
+    list->item(1, 0)->setCheckState(Qt::Checked);  // the check moves with its row
+    // (clicked column, column read, its texts): descending first, case-sensitive; the index does not sort.
+    const std::tuple<int, int, QStringList> clicks[] = {{2, 2, {"bob", "al", "Al"}}, {2, 2, {"Al", "al", "bob"}},
+                                                       {1, 1, {"300", "200", "100"}}, {0, 1, {"300", "200", "100"}}};
+    for (const auto& [clicked, column, texts] : clicks) {
+        emit list->horizontalHeader()->sectionClicked(clicked);
+        EXPECT_EQ(Column(list, column), texts) << clicked;
+        EXPECT_EQ(Column(list, 0), (QStringList{"0", "1", "2"}));
+    }
+    EXPECT_EQ(list->item(2, 0)->checkState(), Qt::Checked);  // "Al", last of 300, 200, 100
 }
 
 TEST(ListViewCarInfo, SearchFieldAndFirstMatch) {
-    ListViewCarInfo pane(nullptr, nullptr);
-    pane.SetRows(Cars());
-    pane.SearchField()->setCurrentIndex(1);  // "Driver"
-    pane.SearchEdit()->setText("l");
-    pane.Search();
-    ASSERT_EQ(pane.List()->selectionModel()->selectedRows().size(), 1);
-    EXPECT_EQ(pane.List()->selectionModel()->selectedRows()[0].row(), 1);
-    pane.SearchField()->setCurrentIndex(2);  // "License Plate"
-    pane.SearchEdit()->setText("C-");
-    pane.Search();
-    EXPECT_EQ(pane.List()->selectionModel()->selectedRows()[0].row(), 2);
-    pane.SearchEdit()->setText("none");
-    pane.Search();
-    EXPECT_TRUE(pane.List()->selectionModel()->selectedRows().isEmpty());
+    CarPane p;
+    // (field: 1 "Driver", 2 "License Plate"; text; the row selected).
+    for (const auto& [field, text, row] : {std::tuple{1, "l", 1}, {2, "C-", 2}, {2, "none", -1}}) {
+        p.pane.SearchField()->setCurrentIndex(field);
+        p.pane.SearchEdit()->setText(text);
+        p.pane.Search();
+        EXPECT_EQ(p.Selected(), row) << text;
+    }
+    EXPECT_TRUE(p.pane.List()->selectionModel()->selectedRows().isEmpty());
 }
 
 TEST(ListViewCarInfo, LanguageSwitchRefillsCombosKeepingTheFilter) {
@@ -76,51 +81,38 @@ TEST(ListViewCarInfo, LanguageSwitchRefillsCombosKeepingTheFilter) {
 }
 
 TEST(ListViewCarInfo, CheckCommandsAndViewProgram) {
-    ListViewCarInfo pane(nullptr, nullptr);
-    pane.SetRows(Cars());
+    CarPane p;
     auto checks = [&] {
         QString s;
-        for (int r = 0; r < 3; ++r) s += pane.List()->item(r, 0)->checkState() == Qt::Checked ? "x" : "-";
+        for (int r = 0; r < 3; ++r) s += p.pane.List()->item(r, 0)->checkState() == Qt::Checked ? "x" : "-";
         return s;
     };
-    pane.List()->item(0, 0)->setCheckState(Qt::Checked);
-    pane.OnCommand(ListViewCarInfo::kSelectInverse);
-    EXPECT_EQ(checks(), "-xx");
-    pane.OnCommand(ListViewCarInfo::kSelectAll);
-    EXPECT_EQ(checks(), "xxx");
-    pane.OnCommand(ListViewCarInfo::kDeselect);
-    EXPECT_EQ(checks(), "---");
-    pane.List()->selectRow(2);
+    p.pane.List()->item(0, 0)->setCheckState(Qt::Checked);
+    for (const auto& [command, after] : {std::pair{ListViewCarInfo::kSelectInverse, "-xx"},
+                                         {ListViewCarInfo::kSelectAll, "xxx"}, {ListViewCarInfo::kDeselect, "---"}}) {
+        p.pane.OnCommand(command);
+        EXPECT_EQ(checks(), after);
+    }
+    p.pane.List()->selectRow(2);
     std::u16string opened = u"unset";
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [&, timer] {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* dlg = qobject_cast<CQuestProgramDlg*>(w); dlg && dlg->isVisible()) {
-                timer->stop();
-                timer->deleteLater();
-                opened = dlg->VehicleId();
-                dlg->reject();
-            }
+    AnswerNext<CQuestProgramDlg>([&](CQuestProgramDlg* dlg) {
+        opened = dlg->VehicleId();
+        dlg->reject();
     });
-    timer->start(1);
-    pane.OnCommand(ListViewCarInfo::kViewProgram);
+    p.pane.OnCommand(ListViewCarInfo::kViewProgram);
     EXPECT_EQ(opened, u"2");
 }
 
 TEST(ListViewCarInfo, ExportsAsGprs) {
     QTemporaryDir dir;
     const QString path = dir.filePath("cars.xlsx");
-    ListViewCarInfo pane(nullptr, nullptr);
-    pane.SetRows(Cars());
-    QString shown;
-    testing::ChooseNextFile(path);
-    testing::AnswerNextBox([&](CMessageBoxFx* box) {
-        shown = box->TextLabel()->text() + "|" + box->windowTitle();
-        box->done(IDOK);
-    });
-    pane.OnCommand(ListViewCarInfo::kExportId);
-    EXPECT_EQ(shown, "Save|Kesh Varn PC Suit");
-    EXPECT_EQ(testing::ReadWorkbookText(path),
+    CarPane p;
+    QString text, caption;
+    ChooseNextFile(path);
+    AnswerBox(&text, IDOK, &caption);
+    p.pane.OnCommand(ListViewCarInfo::kExportId);
+    EXPECT_EQ(text + "|" + caption, "Save|Kesh Varn PC Suit");
+    EXPECT_EQ(ReadWorkbookText(path),
               "gprs\nIndex_\tGPRS_ID\tDriver\tLicense_Plate\tState\n0\t300\tbob\tB-2\ton\n1\t100\tAl\tA-1\toff\n"
               "2\t200\tal\tC-3\ton");
 }

@@ -5,10 +5,12 @@
 #include <QPushButton>
 
 #include "shell/list_view_program_server.h"
-#include "tests/qt_main/qt_test_util.h"
+#include "tests/toolkit/gui_test_util.h"
 
 namespace ledsuite {
 namespace {
+
+using namespace testing;
 
 std::vector<ProgramRow> Rows(std::initializer_list<uint8_t> statuses) {
     std::vector<ProgramRow> rows;
@@ -17,6 +19,8 @@ std::vector<ProgramRow> Rows(std::initializer_list<uint8_t> statuses) {
     return rows;
 }
 
+void Check(CMyListCtrl* list, int row, bool on) { list->item(row, 0)->setCheckState(on ? Qt::Checked : Qt::Unchecked); }
+
 TEST(ListViewProgramEdit, ColumnsChecksAndCounters) {
     ListViewProgramEdit pane(nullptr, nullptr);
     ASSERT_EQ(pane.List()->columnCount(), 10);
@@ -24,36 +28,28 @@ TEST(ListViewProgramEdit, ColumnsChecksAndCounters) {
     EXPECT_EQ(pane.List()->columnWidth(4), 200);
     EXPECT_EQ(pane.List()->columnWidth(1), 120);
     pane.SetRows(Rows({4, 3, 6, 2}));
-    pane.List()->item(0, 0)->setCheckState(Qt::Checked);
+    Check(pane.List(), 0, true);
     EXPECT_EQ(pane.List()->item(0, 0)->checkState(), Qt::Unchecked);  // status 4 refused
-    EXPECT_EQ(pane.Counts().checked, 0);
-    pane.List()->item(1, 0)->setCheckState(Qt::Checked);
-    pane.List()->item(2, 0)->setCheckState(Qt::Checked);
-    EXPECT_EQ(pane.Counts().checked, 2);
-    EXPECT_EQ(pane.Counts().awaitingAudit, 1);
-    pane.List()->item(2, 0)->setCheckState(Qt::Unchecked);
-    EXPECT_EQ(pane.Counts().checked, 1);
-    EXPECT_EQ(pane.Counts().awaitingAudit, 0);
+    // (row, checked) -> (checked rows, awaiting audit).
+    for (const auto& [row, on, checked, awaiting] : {std::tuple{0, true, 0, 0}, {1, true, 1, 0}, {2, true, 2, 1},
+                                                     {2, false, 1, 0}}) {
+        Check(pane.List(), row, on);
+        EXPECT_EQ(std::pair(pane.Counts().checked, pane.Counts().awaitingAudit), std::pair(checked, awaiting)) << row;
+    }
 }
 
 TEST(ListViewProgramEdit, ConfirmationsCollectTheCheckedRows) {
     ListViewProgramEdit pane(nullptr, nullptr);
     pane.SetRows(Rows({3, 5}));
-    pane.List()->item(1, 0)->setCheckState(Qt::Checked);
-    QString asked;
-    testing::AnswerNextBox([&](CMessageBoxFx* box) {
-        asked = box->TextLabel()->text() + "|" + box->windowTitle();
-        box->done(IDYES);
-    });
+    Check(pane.List(), 1, true);
+    QString text, caption;
+    AnswerBox(&text, IDYES, &caption);
     EXPECT_TRUE(pane.OnCommand(ListViewProgramEdit::kCmdDelete));
-    EXPECT_EQ(asked, "Delete the selected program?|Delete program");
+    EXPECT_EQ(text + "|" + caption, "Delete the selected program?|Delete program");
     EXPECT_EQ(pane.PendingRows(), (std::vector<int>{1}));
-    testing::AnswerNextBox([&](CMessageBoxFx* box) {
-        asked = box->TextLabel()->text() + "|" + box->windowTitle();
-        box->done(IDNO);
-    });
+    AnswerBox(&text, IDNO, &caption);
     EXPECT_FALSE(pane.OnCommand(ListViewProgramEdit::kCmdCancelRequest));
-    EXPECT_EQ(asked, "Cancel Request ?|Kesh Varn PC Suit");
+    EXPECT_EQ(text + "|" + caption, "Cancel Request ?|Kesh Varn PC Suit");
     EXPECT_TRUE(pane.PendingRows().empty());
     EXPECT_FALSE(pane.OnCommand(ListViewProgramEdit::kCmdRefresh));
 }
@@ -65,21 +61,22 @@ TEST(ListViewProgramServer, OneCheckedRowAndItsFlags) {
     EXPECT_EQ(pane.List()->horizontalHeaderItem(6)->text(), QString::fromUtf16(u"发布时间"));
     EXPECT_EQ(pane.StatusFilter()->itemText(0), QString::fromUtf16(u"全部"));
     pane.SetRows(Rows({1, 2, 1}));
-    pane.List()->item(0, 0)->setCheckState(Qt::Checked);
-    EXPECT_TRUE(pane.Flags().statusOne && pane.Flags().any && !pane.Flags().other);
-    pane.List()->item(1, 0)->setCheckState(Qt::Checked);
+    auto flags = [&] {
+        const auto f = pane.Flags();
+        return std::string(f.statusOne ? "1" : "") + (f.other ? "o" : "") + (f.any ? "a" : "");
+    };
+    Check(pane.List(), 0, true);
+    EXPECT_EQ(flags(), "1a");
+    Check(pane.List(), 1, true);
     EXPECT_EQ(pane.CheckedRow(), 1);
     EXPECT_EQ(pane.List()->item(0, 0)->checkState(), Qt::Unchecked);
-    EXPECT_TRUE(pane.Flags().other && !pane.Flags().statusOne);
-    pane.List()->item(1, 0)->setCheckState(Qt::Unchecked);
-    EXPECT_FALSE(pane.Flags().any);
-    QString asked;
-    testing::AnswerNextBox([&](CMessageBoxFx* box) {
-        asked = box->TextLabel()->text() + "|" + box->windowTitle();
-        box->done(IDYES);
-    });
+    EXPECT_EQ(flags(), "oa");
+    Check(pane.List(), 1, false);
+    EXPECT_EQ(flags(), "");
+    QString text, caption;
+    AnswerBox(&text, IDYES, &caption);
     EXPECT_TRUE(pane.OnMenuCommand(ListViewProgramServer::kDeleteProgram));
-    EXPECT_EQ(asked, QString::fromUtf16(u"是否删除选中的节目?|删除节目"));
+    EXPECT_EQ(text + "|" + caption, QString::fromUtf16(u"是否删除选中的节目?|删除节目"));
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #pragma once
-// Helpers of the shell tests: recording panes, a private settings and app-data folder,
-// a frame built through the application object with recording pages.
+// Helpers of the shell tests: recording panes, a private settings and app-data folder, and
+// the application built as at start-up (with this build's panes, recording ones, or none).
 #include <stdlib.h>
 
 #include <filesystem>
@@ -14,9 +14,17 @@
 #include "content/imc_codes.h"
 #include "content/lang.h"
 #include "content/paths.h"
+#include "content/text_content.h"
+#include "shell/editor_host.h"
 #include "shell/frame_panes.h"
+#include "shell/main_frame.h"
 #include "shell/relay.h"
+#include "shell/view_single.h"
+#include "shell/zu_app.h"
+#include "tests/link/link_test_util.h"
+#include "tests/toolkit/gui_test_util.h"
 #include "toolkit/small_widgets.h"
+#include "toolkit/view_tree.h"
 
 namespace ledsuite::testing {
 
@@ -40,10 +48,8 @@ public:
         : QWidget(parent), name_(std::move(name)), log_(log) {}
     intptr_t onInternal(int code, intptr_t arg) override {
         last[code] = arg;
-        std::string entry = name_ + ":" + std::to_string(code);
-        if (withArgs) entry += ":" + std::to_string(arg);
         if (onMessage) onMessage(code, arg);
-        log_->entries.push_back(entry);
+        log_->entries.push_back(name_ + ":" + std::to_string(code) + (withArgs ? ":" + std::to_string(arg) : ""));
         const auto it = answers.find(code);
         return it == answers.end() ? 0 : it->second;
     }
@@ -57,21 +63,11 @@ private:
     MessageLog* log_;
 };
 
-// A pane maker whose pane records into `log`; `made` receives the pane.
-inline PaneMaker Recorder(const std::string& name, MessageLog* log, RecordingPane** made = nullptr) {
-    return [name, log, made](QWidget* parent, InternalChannel*) {
-        auto* pane = new RecordingPane(name, log, parent);
-        if (made) *made = pane;
-        return Pane{pane, pane};
-    };
-}
-
 // Settings, "ini.dat" and the language in a private folder for one test.
 struct ScopedShellEnv {
-    fs::path dir;
+    TempDir temp;
+    fs::path dir = temp.path;
     ScopedShellEnv() {
-        std::string templ = (fs::temp_directory_path() / "ledsuite-shell-XXXXXX").string();
-        dir = mkdtemp(templ.data());
         setenv("LEDSUITE_APPDATA", (dir / "app").c_str(), 1);
         setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
         ResetAppDataFolderForTests();
@@ -83,8 +79,6 @@ struct ScopedShellEnv {
         ResetAppDataFolderForTests();
         ResetUiLanguageForTests();
         SetPreviewLock(false);
-        std::error_code ec;
-        fs::remove_all(dir, ec);
     }
     std::string Path(const std::string& name) const { return (dir / name).string(); }
 };
@@ -100,6 +94,78 @@ struct ShownMessages {
         };
     }
     std::u16string Last() const { return texts.empty() ? u"" : texts.back(); }
+};
+
+// The application object in a private folder. kRecording puts recording panes in the tab
+// host and the property window; `setup` prepares such a pane as soon as it is made.
+struct ShellApp {
+    enum Panes { kBuilt, kRecording, kNone };
+    ScopedShellEnv env;
+    MessageLog log;
+    std::map<std::string, RecordingPane*> panes;
+    std::map<std::string, std::function<void(RecordingPane*)>> setup;
+    ShownMessages shown;
+    QString chosen;  // what the page's file chooser answers
+    std::unique_ptr<CZUApp> app;
+
+    explicit ShellApp(Panes kind = kBuilt) {
+        FramePanes made = kind == kBuilt ? DefaultFramePanes() : FramePanes{};
+        if (kind == kRecording) {
+            made.propertyWindow = Maker("property");
+            made.musicPane = Maker("music");
+            made.textEditor = Maker("editor");
+            made.programList = Maker("list");
+        }
+        static int noArguments = 0;
+        app = std::make_unique<CZUApp>(noArguments, nullptr, made);
+    }
+    PaneMaker Maker(const std::string& name) {
+        return [this, name](QWidget* parent, InternalChannel*) {
+            auto* pane = new RecordingPane(name, &log, parent);
+            panes[name] = pane;
+            if (setup.count(name)) setup[name](pane);
+            return Pane{pane, pane};
+        };
+    }
+    // Start-up; then the frame's messages are recorded and its card waits are short.
+    bool Start() {
+        if (!app->InitInstance()) return false;
+        Frame().SetMessageSink(shown.Sink());
+        Frame().SetTransferTimeouts({kWaitMs, kWaitMs});
+        Page().SetFileChooser([this](bool) { return chosen; });
+        return true;
+    }
+    CMainFrame& Frame() { return *app->MainFrame(); }
+    CViewSingle& Page() { return *Frame().SinglePage(); }
+    CViewTree& Tree() { return *Page().ActiveTree(); }
+    ProgramTree& Programs() { return Tree().Programs(); }
+    RSEditorWnd& Host() { return *Frame().EditorHost(); }
+    bool Enabled(int id) { return Frame().Commands(id).front()->isEnabled(); }
+    intptr_t Send(int code, const void* arg) { return Frame().Channel().send(code, reinterpret_cast<intptr_t>(arg)); }
+    // The codes the pane `name` received, in order.
+    std::string Of(const std::string& name) const {
+        std::string out;
+        for (const auto& e : log.entries)
+            if (e.rfind(name + ":", 0) == 0) out += (out.empty() ? "" : " ") + e.substr(name.size() + 1);
+        return out;
+    }
+    // A screen the fake card on COM index 0 accepts (model 2, 115200 baud).
+    void MatchCard() {
+        Programs().screen().cardType = 2;
+        Programs().screen().comIndex = 0;
+        Programs().screen().baudIndex = 8;
+    }
+    // A set with one program whose text is `text`, through the page's command and the model.
+    void AddProgram(const std::u16string& text) {
+        Tree().setCurrentItem(Tree().ScreenItem());
+        Page().Command(ID_ADD_PROGRAM)->trigger();
+        ProgramRecord& p = *Tree().ProgramNodeOf(Tree().SelectedItem())->record;
+        for (size_t i = 0; i < text.size(); ++i) p.content.cells[i] = TextCell(text[i], CellAttr::Make(16, 0, 1));
+    }
+    void DeleteSet() {
+        Tree().setCurrentItem(Tree().ItemAt(0));
+        Page().OnDeleteItem();
+    }
 };
 
 }  // namespace ledsuite::testing

@@ -6,31 +6,23 @@
 
 #include "shell/group_list_dlg.h"
 #include "tests/link/fake_server.h"
-#include "tests/qt_main/qt_test_util.h"
+#include "tests/link_ui/link_ui_test_util.h"
+#include "tests/toolkit/gui_test_util.h"
 
 namespace ledsuite {
 namespace {
 
-using testing::FakeServer;
-using testing::ServerReply;
+using namespace testing;
 
-struct RecordingChannel : InternalChannel {
-    std::vector<std::pair<int, intptr_t>> sent;
-    intptr_t send(int code, intptr_t arg) override {
-        sent.emplace_back(code, arg);
-        return 0;
-    }
-    void post(int code, intptr_t arg) override { sent.emplace_back(code, arg); }
-};
-
+// East 101, 102; "Empty" (no members: no item); West 201.
 GroupTable Groups() {
     GroupTable t;
     SetGroupName(t.groups[0], u"East");
+    SetGroupName(t.groups[1], u"Empty");
+    SetGroupName(t.groups[2], u"West");
     t.groups[0].count = 2;
     t.groups[0].ids[0] = 101;
     t.groups[0].ids[1] = 102;
-    SetGroupName(t.groups[1], u"Empty");  // no members: no item
-    SetGroupName(t.groups[2], u"West");
     t.groups[2].count = 1;
     t.groups[2].ids[0] = 201;
     return t;
@@ -38,21 +30,12 @@ GroupTable Groups() {
 
 // Answers the next group dialog with the group at `row` (-1: no selection, then Cancel).
 void PickGroup(int row, QStringList* listed) {
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [=] {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            auto* dlg = qobject_cast<CGroupListDlg*>(w);
-            if (!dlg || !dlg->isVisible()) continue;
-            timer->stop();
-            timer->deleteLater();
-            for (int i = 0; i < dlg->Groups()->count(); ++i) listed->push_back(dlg->Groups()->item(i)->text());
-            if (row >= 0) dlg->Groups()->setCurrentRow(row);
-            dlg->accept();
-            if (dlg->isVisible()) dlg->reject();
-            return;
-        }
+    AnswerNext<CGroupListDlg>([=](CGroupListDlg* dlg) {
+        for (int i = 0; i < dlg->Groups()->count(); ++i) listed->push_back(dlg->Groups()->item(i)->text());
+        if (row >= 0) dlg->Groups()->setCurrentRow(row);
+        dlg->accept();
+        if (dlg->isVisible()) dlg->reject();
     });
-    timer->start(1);
 }
 
 TEST(CViewMulti, TreeFromTheGroupTableAndCollectedScreens) {
@@ -64,13 +47,13 @@ TEST(CViewMulti, TreeFromTheGroupTableAndCollectedScreens) {
     EXPECT_EQ(root->child(0)->text(0), "East");
     EXPECT_EQ(root->child(1)->text(0), "West");
     EXPECT_EQ(root->child(0)->child(1)->text(0), "102");
-    page.Tree()->setCurrentItem(root);
-    EXPECT_EQ(page.CollectedScreens(), (std::vector<uint16_t>{101, 102, 201}));
-    page.Tree()->setCurrentItem(root->child(0));
-    EXPECT_EQ(page.CollectedScreens(), (std::vector<uint16_t>{101, 102}));
     auto* below = new QTreeWidgetItem(root->child(1)->child(0), QStringList("detail"));
-    page.Tree()->setCurrentItem(below);
-    EXPECT_EQ(page.CollectedScreens(), (std::vector<uint16_t>{201}));
+    const std::pair<QTreeWidgetItem*, std::vector<uint16_t>> cases[] = {
+        {root, {101, 102, 201}}, {root->child(0), {101, 102}}, {below, {201}}};
+    for (const auto& [item, screens] : cases) {
+        page.Tree()->setCurrentItem(item);
+        EXPECT_EQ(page.CollectedScreens(), screens);
+    }
     EXPECT_EQ(CViewMulti::Depth(below), 3);
 }
 
@@ -93,7 +76,6 @@ TEST(CViewMulti, MoveToMovesItemAndIdAndUploads) {
     EXPECT_EQ(FindGroupOfMember(table, 101), 2);
     EXPECT_EQ(server.Requests().size(), 2u);
 
-    listed.clear();
     PickGroup(-1, &listed);
     EXPECT_EQ(page.MoveTo(), CViewMulti::kMoveCancelled);
     EXPECT_EQ(page.MoveSelectedTo("West"), CViewMulti::kMoveRefused);  // already there
@@ -105,17 +87,16 @@ TEST(CViewMulti, FullTargetRefusedAndFailedUploadReported) {
     for (int i = 0; i < 1024; ++i) table.groups[2].ids[size_t(i)] = uint16_t(1000 + i);
     CViewMulti page(nullptr, nullptr, &table, nullptr);
     page.FillFromGroupTable();
-    QTreeWidgetItem* root = page.Tree()->topLevelItem(0);
-    QTreeWidgetItem* screen = root->child(0)->child(0);
+    QTreeWidgetItem* east = page.Tree()->topLevelItem(0)->child(0);
+    QTreeWidgetItem* screen = east->child(0);
     page.Tree()->setCurrentItem(screen);
     EXPECT_EQ(page.MoveSelectedTo("West"), CViewMulti::kMoveRefused);
-    EXPECT_EQ(screen->parent(), root->child(0));
+    EXPECT_EQ(screen->parent(), east);
     EXPECT_EQ(FindGroupOfMember(table, 101), 0);
 
     table.groups[2].count = 1;
     page.FillFromGroupTable();
-    root = page.Tree()->topLevelItem(0);
-    page.Tree()->setCurrentItem(root->child(0)->child(0));
+    page.Tree()->setCurrentItem(page.Tree()->topLevelItem(0)->child(0)->child(0));
     EXPECT_EQ(page.MoveSelectedTo("West"), CViewMulti::kUploadFailed);  // no connection
 }
 
@@ -125,8 +106,7 @@ TEST(CViewMulti, FocusSendsViewModeOneAndAnswersZero) {
     page.show();
     page.activateWindow();
     page.setFocus();
-    testing::WaitUntil([&] { return !channel.sent.empty(); });
-    ASSERT_FALSE(channel.sent.empty());
+    ASSERT_TRUE(WaitUntil([&] { return !channel.sent.empty(); }));
     EXPECT_EQ(channel.sent.front(), (std::pair<int, intptr_t>{IMC_SET_VIEW_MODE, 1}));
     EXPECT_TRUE(page.Tree()->hasFocus());
     EXPECT_EQ(page.onInternal(IMC_LANGUAGE_CHANGED, 0), 0);

@@ -4,25 +4,18 @@
 
 #include <gtest/gtest.h>
 
-#include "shell/main_frame.h"
-#include "shell/view_single.h"
-#include "shell/zu_app.h"
-#include "tests/qt_main/qt_test_util.h"
 #include "tests/shell/shell_test_util.h"
-#include "toolkit/view_tree.h"
 
 using namespace ledsuite;
 using namespace ledsuite::testing;
 
 TEST(View, ShowsTheActiveTreeZoomsPreviewsAndSelectsAreasByClick) {
-    ScopedShellEnv env;
-    static int noArguments = 0;
-    CZUApp app(noArguments, nullptr);
-    ASSERT_TRUE(app.InitInstance());
-    CMainFrame& frame = *app.MainFrame();
+    ShellApp a;
+    ASSERT_TRUE(a.Start());
+    CMainFrame& frame = a.Frame();
     auto* view = qobject_cast<CZUView*>(frame.ViewWidget());
     ASSERT_NE(view, nullptr);
-    CViewTree& tree = *frame.SinglePage()->ActiveTree();
+    CViewTree& tree = a.Tree();
     QCoreApplication::processEvents();
     EXPECT_EQ(view->ShownTree(), &tree);
     EXPECT_EQ(view->Canvas().tree, &tree.Programs());
@@ -31,8 +24,8 @@ TEST(View, ShowsTheActiveTreeZoomsPreviewsAndSelectsAreasByClick) {
 
     // Two programs side by side: a click on the right one selects it in the tree.
     tree.setCurrentItem(tree.ScreenItem());
-    frame.SinglePage()->OnAddProgram();
-    frame.SinglePage()->OnAddProgram();
+    a.Page().OnAddProgram();
+    a.Page().OnAddProgram();
     ProgramSetNode& set = tree.Programs().sets()[0];
     set.programs[0].record->right = 64;
     set.programs[1].record->left = 64;

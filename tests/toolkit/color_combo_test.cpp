@@ -33,26 +33,21 @@ TEST(ColorCombo, PicksGiveRgbBitsAndTheListFollowsTheColorCode) {
     EXPECT_EQ(combo.grab().toImage().pixelColor(field.center()), QColor(0xFF, 0xFF, 0));
 
     for (int twice = 0; twice < 2; ++twice) combo.SetColorCode(2);
-    EXPECT_EQ(combo.count(), 16);
-    EXPECT_EQ(combo.currentIndex(), 2);
+    EXPECT_EQ(std::pair(combo.count(), combo.currentIndex()), std::pair(16, 2));
     combo.setCurrentIndex(1);
     EXPECT_EQ(combo.GetColor(), 0x000080u);
     combo.setCurrentIndex(15);
     EXPECT_EQ(combo.GetRgbBits(), 7);
-    EXPECT_EQ(combo.SelectRgbBits(4), 4);
-    EXPECT_EQ(combo.currentIndex(), 12);
+    EXPECT_EQ((std::tuple{combo.SelectRgbBits(4), combo.currentIndex()}), std::tuple(4, 12));
 
     combo.setCurrentIndex(3);
     QSignalSpy changes(&combo, &QComboBox::currentIndexChanged);
     for (int twice = 0; twice < 2; ++twice) combo.SetColorCode(1);
-    EXPECT_EQ(combo.count(), 2);
-    EXPECT_EQ(combo.currentIndex(), 1);
+    EXPECT_EQ(std::pair(combo.count(), combo.currentIndex()), std::pair(2, 1));
     ASSERT_EQ(changes.size(), 1);  // not the refill's passing "none" and entry 0
     EXPECT_EQ(changes[0][0].toInt(), 1);
-    EXPECT_EQ(combo.SelectRgbBits(4), 1);  // no blue on a red screen: entry 0's bits
-    EXPECT_EQ(combo.currentIndex(), 1);
-
+    // No blue on a red screen: entry 0's bits.
+    EXPECT_EQ((std::tuple{combo.SelectRgbBits(4), combo.currentIndex()}), std::tuple(1, 1));
     combo.setCurrentIndex(-1);
-    EXPECT_EQ(combo.GetColor(), 0u);  // nothing selected reads as black
-    EXPECT_EQ(combo.GetRgbBits(), 0);
+    EXPECT_EQ(std::tuple(combo.GetColor(), combo.GetRgbBits()), std::tuple(0u, 0));  // nothing selected: black
 }

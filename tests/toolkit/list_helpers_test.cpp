@@ -3,11 +3,11 @@
 #include <filesystem>
 #include <fstream>
 
-#include <QProcess>
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QTemporaryDir>
 
+#include "tests/toolkit/gui_test_util.h"
 #include "toolkit/list_helpers.h"
 
 using namespace ledsuite;
@@ -23,18 +23,6 @@ std::unique_ptr<QTableWidget> MakeList(int rows, int columns) {
         list->item(r, 0)->setData(Qt::UserRole, 100 + r);
     }
     return list;
-}
-
-// The workbook as openpyxl reads it: the sheet name, then a line per row, cells split
-// by tabs (an empty cell as nothing).
-std::string ReadWorkbook(const fs::path& file) {
-    QProcess python;
-    python.start("/usr/bin/python3", {"-c", R"(import sys, openpyxl
-ws = openpyxl.load_workbook(sys.argv[1]).active
-rows = [ws.title] + ['\t'.join('' if v is None else str(v) for v in r) for r in ws.iter_rows(values_only=True)]
-sys.stdout.buffer.write('\n'.join(rows).encode()))", QString::fromStdString(file.string())});
-    EXPECT_TRUE(python.waitForFinished() && python.exitCode() == 0) << python.readAllStandardError().toStdString();
-    return python.readAllStandardOutput().toStdString();
 }
 
 }  // namespace
@@ -87,7 +75,7 @@ TEST(ListHelpers, ExportWritesWhatARealReaderReadsBackAndAFailureLeavesTheOldFil
     std::ofstream(file) << "old contents";
 
     ASSERT_EQ(ExportListToFile(list.get(), u"car list", QString::fromStdString(file.string())), kExportOk);
-    EXPECT_EQ(ReadWorkbook(file),
+    EXPECT_EQ(ledsuite::testing::ReadWorkbookText(QString::fromStdString(file.string())),
               "car_list\nIndex_\tPlate_No\tDriver_s_name\n1\t粤B 12345\tO'Brien\n2\t\t  \n3\t車牌 ‘x’ 😀\tit's 'quoted'");
     EXPECT_EQ(std::distance(fs::directory_iterator(root), fs::directory_iterator()), 1);  // no temporary left
 

@@ -3,12 +3,7 @@
 #include <QMenu>
 
 #include "tests/qt_main/qt_test_util.h"
-#include "toolkit/color_combo.h"
-#include "toolkit/icon_picker.h"
-#include "toolkit/list_ctrl.h"
-#include "toolkit/property_item.h"
 #include "toolkit/small_widgets.h"
-#include "toolkit/view_tree.h"
 
 using namespace ledsuite;
 using namespace ledsuite::testing;
@@ -66,35 +61,4 @@ TEST(SmallWidgets, PictureListStretchesEachPictureIntoItsItem) {
     const QImage shot = box.viewport()->grab().toImage();
     EXPECT_EQ(shot.pixelColor(first.center()), QColor(Qt::red));
     EXPECT_NE(shot.pixelColor(box.visualItemRect(box.item(1)).center()), QColor(Qt::red));
-}
-
-// Every widget class opens and closes offscreen without a Qt warning (any fails the test);
-// the list's in-place editors are opened and closed by the list tests.
-TEST(SmallWidgets, EveryWidgetOpensAndClosesCleanly) {
-    CDialogFx dialog;
-    CMessageBoxFx box(&dialog, u"Text", u"Caption", MB_ICONHAND | MB_ABORTRETRYIGNORE);
-    CMyListCtrl list;
-    list.SetOwnerDraw(true);
-    CComboBoxColor combo;
-    combo.SetColorCode(3);
-    CListBoxEx pictures;
-    CFixedSplitter splitter;
-    QWidget grid;
-    CViewTreeEx tree;
-    tree.Programs().AddProgramSet();
-    tree.Programs().AddProgram(0);
-    tree.Rebuild();
-    CIconPicker picker;
-    picker.AddBitmapHandle(QPixmap(8, 8));
-    const std::initializer_list<QWidget*> all{&dialog, &box, &list, &combo, &pictures, &splitter, &grid, &tree, &picker};
-    for (QWidget* w : all) w->show();
-    combo.showPopup();
-    combo.hidePopup();
-    CMFCPropertyGridDateTimeProperty item("t", "", false);
-    item.CreateInPlaceEdit(&grid);
-    picker.ShowPopup(QPoint(0, 30));  // the popup with its cells and text buttons
-    ASSERT_NE(picker.Popup(), nullptr);
-    EXPECT_TRUE(picker.Popup()->close());
-    for (QWidget* w : all) EXPECT_TRUE(w->close());
-    QApplication::processEvents();
 }

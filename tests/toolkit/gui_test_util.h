@@ -1,0 +1,67 @@
+#pragma once
+// Helpers the GUI tests share: answering the next dialog, message box or file dialog, and
+// reading a written workbook back with openpyxl.
+#include <functional>
+#include <string>
+
+#include <QApplication>
+#include <QDialog>
+#include <QFileDialog>
+#include <QLabel>
+#include <QProcess>
+#include <QTimer>
+
+#include "tests/qt_main/qt_test_util.h"
+#include "toolkit/message_box.h"
+
+namespace ledsuite::testing {
+
+// Runs `answer` on the first visible window of type D (with `modal`, only the active modal
+// window) once the event loop runs.
+template <class D>
+void AnswerNext(std::function<void(D*)> answer, bool modal = false) {
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, answer, modal] {
+        const QWidgetList windows = modal ? QWidgetList{QApplication::activeModalWidget()} : QApplication::topLevelWidgets();
+        for (QWidget* w : windows) {
+            if (auto* d = qobject_cast<D*>(w); d && d->isVisible()) {
+                timer->stop();
+                timer->deleteLater();
+                answer(d);
+                return;
+            }
+        }
+    });
+    timer->start(1);
+}
+
+// Presses `button` on the next message box; its text in `*text` and its caption in `*caption`.
+inline void AnswerBox(QString* text, int button = IDOK, QString* caption = nullptr) {
+    AnswerNextBox([=](CMessageBoxFx* box) {
+        *text = box->TextLabel()->text();
+        if (caption) *caption = box->windowTitle();
+        box->done(button);
+    });
+}
+
+// Picks `path` in the next file dialog.
+inline void ChooseNextFile(const QString& path) {
+    AnswerNext<QFileDialog>([path](QFileDialog* dialog) {
+        dialog->selectFile(path);
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+}
+
+// The workbook's active sheet: its title, then a line per row with cells split by tabs.
+inline std::string ReadWorkbookText(const QString& file) {
+    QProcess python;
+    python.start("/usr/bin/python3", {"-c", R"(import sys, openpyxl
+ws = openpyxl.load_workbook(sys.argv[1]).active
+rows = [ws.title] + ['\t'.join('' if v is None else str(v) for v in r) for r in ws.iter_rows(values_only=True)]
+sys.stdout.buffer.write('\n'.join(rows).encode()))", file});
+    if (!python.waitForFinished() || python.exitCode() != 0)
+        return "python failed: " + python.readAllStandardError().toStdString();
+    return python.readAllStandardOutput().toStdString();
+}
+
+}  // namespace ledsuite::testing
