@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "content/field_objects.h"
 #include "editor_test_util.h"
@@ -14,12 +15,8 @@ namespace {
 // Rows of a frame: '#' white, '.' black, 'c' a field frame; 's', 'x' and 'z' the
 // selection over black, white and a frame.
 std::vector<std::string> Rows(const Surface& s) {
-    const std::pair<uint32_t, char> kinds[] = {{0xFFFFFF, '#'},
-                                               {0, '.'},
-                                               {kFieldFrameColor, 'c'},
-                                               {kSelectionColor, 's'},
-                                               {0xFFFFFF ^ kSelectionColor, 'x'},
-                                               {kFieldFrameColor ^ kSelectionColor, 'z'}};
+    const std::pair<uint32_t, char> kinds[] = {{0xFFFFFF, '#'}, {0, '.'}, {kFieldFrameColor, 'c'}, {kSelectionColor, 's'},
+                                               {0xFFFFFF ^ kSelectionColor, 'x'}, {kFieldFrameColor ^ kSelectionColor, 'z'}};
     std::vector<std::string> rows;
     for (int y = 0; y < s.height(); ++y) {
         std::string row(size_t(s.width()), '?');
@@ -73,10 +70,9 @@ TEST_F(ViewTest, MouseAndKeysWhileScrolled) {
     EXPECT_EQ(engine.caretPlace().y, 0);
 
     EXPECT_EQ(engine.OnKey(kKeyUp), 0);  // a move changes no text
-    EXPECT_EQ(engine.scrollY(), 0);     // the first line: scrolled back to the top
-    EXPECT_EQ(engine.caretPlace().y, 0);
-    EXPECT_EQ(engine.scrollBar(false).pos, 0);
-    EXPECT_EQ(engine.scrollBar(false).range, 2);
+    // the first line: scrolled back to the top
+    EXPECT_EQ(std::tuple(engine.scrollY(), engine.caretPlace().y, engine.scrollBar(false).pos,
+                         engine.scrollBar(false).range), std::tuple(0, 0, 0, 2));
     engine.ScrollTo(false, 2);
 
     engine.MouseDown(0, 3);  // content row 5: the start of the third line
@@ -84,8 +80,7 @@ TEST_F(ViewTest, MouseAndKeysWhileScrolled) {
     engine.MouseMove(kMouseLeftButton, 12, 0);  // the client's right edge is outside
     EXPECT_EQ(engine.caret(), 4);
     engine.MouseMove(kMouseLeftButton, 0, 0);  // the top row is inside: content row 2, the second line
-    EXPECT_EQ(engine.caret(), 2);
-    EXPECT_EQ(engine.anchor(), 4);
+    EXPECT_EQ(std::tuple(engine.caret(), engine.anchor()), std::tuple(2, 4));
     engine.MouseMove(kMouseLeftButton, 0, 4);  // the client's bottom edge is outside
     EXPECT_EQ(engine.caret(), 2);
     engine.MouseUp();
@@ -119,10 +114,7 @@ TEST_F(ViewTest, EachCellIsDrawnInItsOwnFontAndThaiClustersKeepWhatFollows) {
         int i = 0;
         for (const auto& [code, attr] : cells) text->cells[size_t(i++)] = TextCell(code, attr);
         engine.Attach(text.get(), moveClass, 0, 0, 160, 64);
-        int n = 0;
-        for (int y = 0; y < engine.frame().height(); ++y)
-            for (int x = 0; x < engine.frame().width(); ++x) n += engine.frame().Pixel(x, y) != 0;
-        return n;
+        return CountPixels(engine.frame().image(), [](uint32_t px) { return px != 0; });
     };
     const uint32_t small = CellAttr::Make(16, 0, 7), large = CellAttr::Make(24, 0, 7);
     const int a16 = lit({{u'A', small}}, 0), a24 = lit({{u'A', large}}, 0);
@@ -135,10 +127,7 @@ TEST_F(ViewTest, EachCellIsDrawnInItsOwnFontAndThaiClustersKeepWhatFollows) {
     text->cells[1] = TextCell(0x0E34, kRed16Attr);
     text->cells[2] = WhitePicture(4, 4);
     engine.Attach(text.get(), 1, 0, 0, 160, 64);
-    int white = 0;
-    for (int y = 0; y < engine.frame().height(); ++y)
-        for (int x = 0; x < engine.frame().width(); ++x) white += engine.frame().Pixel(x, y) == 0xFFFFFF;
-    EXPECT_GT(white, 0);
+    EXPECT_GT(CountPixels(engine.frame().image(), [](uint32_t px) { return px == 0xFFFFFF; }), 0);
 }
 
 }  // namespace

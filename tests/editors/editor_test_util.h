@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <span>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -10,17 +11,18 @@
 #include "content/field_objects.h"
 #include "content/font_renderer.h"
 #include "content/raw_image.h"
+#include "content/records.h"
 #include "content/render_context.h"
 #include "editors/cell_editor.h"
 
 namespace ledsuite {
 
-// Records every message; answers IMC_CELL_NOTIFY with `defaultAttr`.
+// Records every message; answers IMC_CELL_NOTIFY with `defaultAttr` and IMC_GET_SCREEN_RECORD with `screen`.
 class RecordingChannel : public InternalChannel {
 public:
     intptr_t send(int code, intptr_t arg) override {
         sent.emplace_back(code, arg);
-        return code == IMC_CELL_NOTIFY ? intptr_t(defaultAttr) : 0;
+        return code == IMC_CELL_NOTIFY ? intptr_t(defaultAttr) : code == IMC_GET_SCREEN_RECORD ? intptr_t(&screen) : 0;
     }
     void post(int code, intptr_t arg) override { sent.emplace_back(code, arg); }
     int Count(int code) const {
@@ -30,6 +32,7 @@ public:
     }
 
     uint32_t defaultAttr = CellAttr::Make(16, 0, 1);
+    HardwareParams screen;
     std::vector<std::pair<int, intptr_t>> sent;
 };
 
@@ -37,12 +40,26 @@ public:
 inline TextCell WhitePicture(int w, int h) {
     TextCell cell(FC_PICTURE, 0);
     auto p = std::make_unique<PictureObject>();
-    auto img = std::make_unique<RawImage>();
-    ResetImage(*img, w, h);
-    FillImage(*img, 0xFFFFFF);
-    p->frames.push_back(std::move(img));
+    p->frames.push_back(CreateImage(uint16_t(w), uint16_t(h)));
+    FillImage(*p->frames[0], 0xFFFFFF);
     cell.obj = std::move(p);
     return cell;
+}
+
+// The codes of the cells up to the terminator.
+inline std::u16string Codes(std::span<const TextCell> cells) {
+    std::u16string s;
+    for (int i = 0; i < CountCells(cells); ++i) s += cells[size_t(i)].code;
+    return s;
+}
+
+// How many pixels of a 32-bit picture `pick` accepts.
+template <class Pick>
+int CountPixels(const RawImage& image, Pick pick) {
+    int n = 0;
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x) n += pick(image.row32(y)[x]);
+    return n;
 }
 
 class EngineTest : public ::testing::Test {
@@ -57,11 +74,7 @@ protected:
         engine.Attach(text.get(), 0, 0, 0, 160, 64);
         engine.SetSelection(caret, caret);
     }
-    std::u16string Codes() const {
-        std::u16string s;
-        for (int i = 0; i < CountCells(*text); ++i) s += text->cells[size_t(i)].code;
-        return s;
-    }
+    std::u16string Codes() const { return ledsuite::Codes(text->cells); }
 
     FontRenderer fonts;
     FontTables tables{{u"宋体", u"Courier New"}, {u"宋体"}, 0};

@@ -1,31 +1,17 @@
 // Frame editor tiles: grid, colours, pictures and files.
 #include "editors/frame_tiles.h"
 
-#include <filesystem>
 #include <fstream>
 #include <tuple>
 
-#include <unistd.h>
-
 #include <gtest/gtest.h>
+
+#include "tests/link/link_test_util.h"
 
 namespace ledsuite {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct TempDir {
-    fs::path path;
-    TempDir() {
-        // The process id keeps builds that run the same test at once apart.
-        path = fs::temp_directory_path() / ("frame_tiles_" + std::to_string(::getpid()) + "_" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(path);
-        fs::create_directories(path);
-    }
-    ~TempDir() { fs::remove_all(path); }
-    std::string sub(const char* name) const { return (path / name).string(); }
-};
 
 RawImage Picture(int width, int height, uint32_t (*pixel)(int x, int y)) {
     RawImage image;
@@ -74,66 +60,57 @@ TEST(FrameTiles, LargeTileIsCutToItsTopLeftPart) {
 
 TEST(FrameTiles, CellsBecomeFullIntensityPixels) {
     FrameCells cells{};
-    cells[0][0] = 1;
-    cells[0][1] = 2;
-    cells[1][0] = 4;
-    cells[1][1] = 3;
+    cells[0][0] = 1, cells[0][1] = 2, cells[1][0] = 4, cells[1][1] = 3;
     const RawImage image = TileFromCells(cells, 2, 2);
     ASSERT_TRUE(image.is32());
     EXPECT_EQ(std::tuple(image.row32(0)[0], image.row32(0)[1], image.row32(1)[0], image.row32(1)[1]),
               std::tuple(0xFF0000u, 0x00FF00u, 0x0000FFu, 0xFFFF00u));
     FrameCells back;
-    EXPECT_EQ(CellsFromTile(image, back).height, 2);
-    EXPECT_EQ(back, cells);
+    EXPECT_EQ(std::tuple(CellsFromTile(image, back).height, back), std::tuple(2, cells));
     EXPECT_EQ(TileFromCells(cells, 99, 0).width, 16);  // sizes held to the grid
 }
 
 TEST(FrameTiles, SaveTakesTheFirstFreeNumberAndDeleteRemovesTheEntrysOwnFile) {
-    TempDir dir;
-    const std::string res = dir.sub("res"), user = dir.sub("user");
+    testing::TempDir dir;
+    auto sub = [&dir](const char* name) { return (dir.path / name).string(); };
+    const std::string res = sub("res"), user = sub("user");
     fs::create_directories(res);
     FrameCells cells{};
     cells[0][0] = 1;
     for (int n = 0; n < 5; ++n) ASSERT_EQ(WriteBmpFile(TileFromCells(cells, 4, 2), BorderFrameFile(res, n)), 1);
     EXPECT_EQ(FirstFreeTileNumber({res}), 5);
-    EXPECT_EQ(FirstFreeTileNumber({dir.sub("none")}), 0);
+    EXPECT_EQ(FirstFreeTileNumber({sub("none")}), 0);
 
-    EXPECT_EQ(SaveFrameTile(cells, 1, 1, dir.sub("fresh"), {}).path, dir.sub("fresh") + "/0.bmp");
+    EXPECT_EQ(SaveFrameTile(cells, 1, 1, sub("fresh"), {}).path, sub("fresh") + "/0.bmp");
     const FrameTile saved = SaveFrameTile(cells, 3, 2, user, {res});
-    EXPECT_EQ(saved.path, user + "/5.bmp");
-    EXPECT_TRUE(saved.userOwned);
-    ASSERT_TRUE(fs::exists(saved.path));
+    EXPECT_EQ(std::tuple(saved.path, saved.userOwned, fs::exists(saved.path)), std::tuple(user + "/5.bmp", true, true));
     const FrameTile second = SaveFrameTile(cells, 3, 2, user, {res});
     EXPECT_EQ(second.path, user + "/6.bmp");
     // A folder that cannot be made (a file stands in its way) saves nothing.
-    std::ofstream(dir.sub("file")) << "x";
-    EXPECT_TRUE(SaveFrameTile(cells, 2, 2, dir.sub("file") + "/zu_frame", {}).path.empty());
+    std::ofstream(sub("file")) << "x";
+    EXPECT_TRUE(SaveFrameTile(cells, 2, 2, sub("file") + "/zu_frame", {}).path.empty());
 
     std::vector<FrameTile> tiles = LoadFrameTiles(res, user);
     ASSERT_EQ(tiles.size(), 7u);
     EXPECT_EQ(std::tuple(tiles[5].path, tiles[5].image.width, tiles[0].userOwned), std::tuple(saved.path, 3, false));
-    EXPECT_FALSE(DeleteFrameTile(tiles, 0));  // the resource folder is never written
+    // the resource folder is never written
+    EXPECT_EQ(std::tuple(DeleteFrameTile(tiles, 0), DeleteFrameTile(tiles, 7), DeleteFrameTile(tiles, -1)),
+              std::tuple(false, false, false));
     EXPECT_TRUE(fs::exists(BorderFrameFile(res, 0)));
-    EXPECT_FALSE(DeleteFrameTile(tiles, 7));
-    EXPECT_FALSE(DeleteFrameTile(tiles, -1));
     ASSERT_TRUE(DeleteFrameTile(tiles, 6));
-    EXPECT_FALSE(fs::exists(second.path));
-    EXPECT_TRUE(fs::exists(saved.path));
-    EXPECT_EQ(tiles.size(), 6u);
+    EXPECT_EQ(std::tuple(fs::exists(second.path), fs::exists(saved.path), tiles.size()), std::tuple(false, true, 6u));
     const auto once = LoadFrameTiles(res, res);  // one folder given twice is listed once, read only
     ASSERT_EQ(once.size(), 5u);
     EXPECT_FALSE(once[0].userOwned);
 
     // A tile whose file went away cannot be deleted and stays listed.
     fs::remove(saved.path);
-    EXPECT_FALSE(DeleteFrameTile(tiles, 5));
-    EXPECT_EQ(tiles.size(), 6u);
+    EXPECT_EQ(std::tuple(DeleteFrameTile(tiles, 5), tiles.size()), std::tuple(false, 6u));
 }
 
 TEST(FrameTiles, ChosenTileBecomesTheBordersOneFrame) {
     FrameVector frames;
-    frames.push_back(CreateImage(2, 2));
-    frames.push_back(CreateImage(2, 2));
+    for (int i = 0; i < 2; ++i) frames.push_back(CreateImage(2, 2));
     SetCustomBorderTile(nullptr, frames);
     EXPECT_EQ(frames.size(), 2u);
     FrameTile tile{TileFromCells(FrameCells{}, 5, 3), "x.bmp", false};

@@ -37,16 +37,14 @@ TEST(HardwareGridRules, ColourFontChipAndDataFlowOptions) {
     HardwareParams hw;
     hw.colorCode = 3;
     hw = Repaired(hw);
-    EXPECT_EQ(hw.colorCode, 5);
-    EXPECT_EQ(ColorOptionOf(hw.colorCode), 0);
+    EXPECT_EQ(std::tuple(hw.colorCode, ColorOptionOf(hw.colorCode)), std::tuple(5, 0));
     for (int c = 12; c <= 17; ++c) EXPECT_EQ(ColorCodeOfOption(ColorOptionOf(ColorCode(c))), c);
     EXPECT_EQ(ColorCodeOfOption(9), 5);
 
     const std::pair<uint16_t, int> chips[] = {{0x31, 8}, {0x13, 9}, {0x105, 14}, {0x100, 9}, {0x101, 10}, {7, 7}};
     for (auto [code, option] : chips) EXPECT_EQ(FontChipOptionOf(code), option) << code;
     EXPECT_EQ(FontChipOfOption(FontChipOptionOf(0x100)), 0x13);
-    EXPECT_EQ(FontChipOptionTexts()[8], u"GB16S2W4");
-    EXPECT_EQ(FontChipOptionTexts()[14], u"UNI64S4W1");
+    EXPECT_EQ(std::tuple(FontChipOptionTexts()[8], FontChipOptionTexts()[14]), std::tuple(u"GB16S2W4", u"UNI64S4W1"));
 
     EXPECT_EQ(std::tuple(DataFlowOptionOf(0xFF), DataFlowOfOption(27), DataFlowOfOption(26)), std::tuple(27, 0xFF, 26));
     EXPECT_EQ(DataFlowOptionTexts().size(), size_t(kDataFlowOptionCount));
@@ -54,29 +52,22 @@ TEST(HardwareGridRules, ColourFontChipAndDataFlowOptions) {
 
 TEST(HardwareGridRules, OptionTextsFollowTheLanguage) {
     SetUiLanguage(3);
-    EXPECT_EQ(ModelOptionTexts()[3], u"20K GPRS");
-    EXPECT_EQ(ModelOptionTexts()[20], u"128K Synch Voice");
-    EXPECT_EQ(ColorOptionTexts()[6], u"Two Tone(G-R)");
-    EXPECT_EQ(ColumnOrderOptionTexts()[3], u"Normal-8, Against-8");
-    EXPECT_EQ(ColumnOrderOptionTexts()[4], u"Against-8, Normal-8");
-    EXPECT_EQ(DataFlowOptionTexts()[0], u"1/16 - 8 × 1 General Indoor P3.75 P5.0");
-    EXPECT_EQ(DataFlowOptionTexts()[10], u"1/4 - 16× 2 ↑ No Code");
+    EXPECT_EQ(std::tuple(ModelOptionTexts()[3], ModelOptionTexts()[20], ColorOptionTexts()[6]),
+              std::tuple(u"20K GPRS", u"128K Synch Voice", u"Two Tone(G-R)"));
+    EXPECT_EQ(std::tuple(ColumnOrderOptionTexts()[3], ColumnOrderOptionTexts()[4]),
+              std::tuple(u"Normal-8, Against-8", u"Against-8, Normal-8"));
+    EXPECT_EQ(std::tuple(DataFlowOptionTexts()[0], DataFlowOptionTexts()[10]),
+              std::tuple(u"1/16 - 8 × 1 General Indoor P3.75 P5.0", u"1/4 - 16× 2 ↑ No Code"));
     SetUiLanguage(1);
-    EXPECT_EQ(ModelOptionTexts()[4], u"20K 短信");
-    EXPECT_EQ(ColorOptionTexts()[1], u"双色(R-G)");
-    EXPECT_EQ(DataFlowOptionTexts()[12], u"1/4 - 8 × 4 ↑ 常规 P10 P12.5");
+    EXPECT_EQ(std::tuple(ModelOptionTexts()[4], ColorOptionTexts()[1], DataFlowOptionTexts()[12]),
+              std::tuple(u"20K 短信", u"双色(R-G)", u"1/4 - 8 × 4 ↑ 常规 P10 P12.5"));
     ResetUiLanguageForTests();
 }
 
 TEST(HardwareGridRules, GridValuesStoreBackWithTheSubtypeRules) {
     HardwareParams hw;
-    hw.cardType = 2;
-    hw.cardSubtype = 6;
-    hw.fontChip = 0x31;
-    hw.fileSystem = 2;
-    hw.pageSize = 3;
-    hw.dataFlow = 0xFF;
-    hw.outputFlags = 5;
+    hw.cardType = 2, hw.cardSubtype = 6, hw.fontChip = 0x31, hw.fileSystem = 2, hw.pageSize = 3;
+    hw.dataFlow = 0xFF, hw.outputFlags = 5;
     hw.timedBrightness[0] = uint32_t(PackTime(11, 16, 0)) | 255u << 16;
     hw.timedBrightness[3] = uint32_t(PackTime(1, 2, 4)) | 7u << 16;
     hw.switchOffTime = PackTime(22, 0, 0);
@@ -96,9 +87,7 @@ TEST(HardwareGridRules, GridValuesStoreBackWithTheSubtypeRules) {
     v.model = 6;  // subtype 1: the font chip only
     StoreGridValues(v, back);
     EXPECT_EQ(std::tuple(back.fontChip, back.fileSystem, back.pageSize), std::tuple(uint16_t(0x31), uint8_t(0), uint8_t(0)));
-    v.oeLevel = 0;
-    v.hblank = 0;
-    v.dataLevel = 1;
+    v.oeLevel = 0, v.hblank = 0, v.dataLevel = 1;
     StoreGridValues(v, back);
     EXPECT_EQ(back.outputFlags, 2);
 }
@@ -117,8 +106,7 @@ TEST(HardwareGridRules, SizeLimitsInOrder) {
         {3, 5, 1280, 32, SizeCheck::Ok},       {9, 5, 257, 8, SizeCheck::WidthOut},
         {5, 5, 2048, 64, SizeCheck::Ok},       {5, 5, 2048, 257, SizeCheck::HeightOut}};
     for (auto [type, colour, w, h, result] : cases) {
-        hw.cardType = uint8_t(type);
-        hw.colorCode = uint8_t(colour);
+        hw.cardType = uint8_t(type), hw.colorCode = uint8_t(colour);
         EXPECT_EQ(check(w, h), result) << type << " " << w << "x" << h;
     }
     SetUiLanguage(3);
@@ -129,8 +117,7 @@ TEST(HardwareGridRules, SizeLimitsInOrder) {
 
 TEST(HardwareGridRules, ChangeTestAndSubtypeItems) {
     HardwareParams a, b;
-    b.cardId = 9;
-    b.comIndex = 3;
+    b.cardId = 9, b.comIndex = 3;
     EXPECT_FALSE(HardwareChanged(a, b));
     for (auto change : {+[](HardwareParams& h) { h.dataFlow = 4; }, +[](HardwareParams& h) { h.soundMode = 1; },
                         +[](HardwareParams& h) { h.fontChip = 2; }}) {
@@ -157,8 +144,7 @@ TEST(HardwareGridRules, SubtypeFromTheCardsReply) {
     for (const auto& [pairs, subtype] : cases) EXPECT_EQ(SubtypeOfFeaturePairs(pairs), subtype);
 
     HardwareParams hw;
-    hw.cardType = 3;
-    hw.cardSubtype = 9;
+    hw.cardType = 3, hw.cardSubtype = 9;
     ApplyCardInfoToRecord(MakeInfoReply(0, 4, 3, {{7, 1}}), hw);
     EXPECT_EQ(std::tuple(hw.cardType, hw.cardSubtype), std::tuple(uint8_t(4), uint8_t(7)));
     ApplyCardInfoToRecord(MakeInfoReply(1, 2, 2, {{7, 1}}), hw);  // old firmware: no pair walk; family 1 keeps the type
@@ -174,20 +160,15 @@ TEST(HardwareGridRules, SubtypeFromTheCardsReply) {
 }
 
 TEST(HardwareGridRules, ReadBlockNeedsAHeaderAndKeepsTheScreensOtherFields) {
-    HardwareParams card;
-    card.width = 320;
-    card.height = 64;
-    card.brightness = 99;
-    HardwareParams screen;
-    screen.comIndex = 4;
-    screen.language = 3;
+    HardwareParams card, screen;
+    card.width = 320, card.height = 64, card.brightness = 99;
+    screen.comIndex = 4, screen.language = 3;
     HardwareBlockRead block;
     BuildProgramHeader(card, block.bytes);
     block.received = kScreenHeaderMinRead - 1;
     HardwareParams out;
     out.width = 7;
-    EXPECT_FALSE(RecordOfReadBlock(block, screen, out));
-    EXPECT_EQ(out.width, 7);
+    EXPECT_EQ(std::tuple(RecordOfReadBlock(block, screen, out), out.width), std::tuple(false, 7));
     block.received = 5000;  // more than the buffer: only the buffer counts
     ASSERT_TRUE(RecordOfReadBlock(block, screen, out));
     EXPECT_EQ(std::tuple(out.width, out.height, out.brightness, out.comIndex, out.language),
@@ -197,8 +178,7 @@ TEST(HardwareGridRules, ReadBlockNeedsAHeaderAndKeepsTheScreensOtherFields) {
 TEST(HardwareGridRules, SerialPortsAndPassword) {
     EXPECT_EQ(std::tuple(SerialPortOptionTexts(2, 0).size(), SerialPortOptionTexts(0, 24).size()),
               std::tuple(19u, 25u));
-    EXPECT_EQ(SerialPortOptionTexts(22, 0).back(), u"COM22");
-    EXPECT_EQ(SerialPortOptionTexts(0, 0)[0], u"COM1");
+    EXPECT_EQ(std::tuple(SerialPortOptionTexts(22, 0).back(), SerialPortOptionTexts(0, 0)[0]), std::tuple(u"COM22", u"COM1"));
     for (auto [typed, result] : {std::pair{u"", PasswordCheck::Empty}, {u"169", PasswordCheck::Wrong},
                                  {u"1680", PasswordCheck::Wrong}, {kServicePassword, PasswordCheck::Ok}})
         EXPECT_EQ(CheckServicePassword(typed), result);

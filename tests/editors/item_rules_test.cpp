@@ -11,17 +11,14 @@ namespace {
 
 AdcListRow Row(int x1, int x2, bool checked = true) {
     AdcListRow r;
-    r.row.x1 = uint16_t(x1);
-    r.row.x2 = uint16_t(x2);
-    r.row.a = 1.5f;
+    r.row.x1 = uint16_t(x1), r.row.x2 = uint16_t(x2), r.row.a = 1.5f;
     r.checked = checked;
     return r;
 }
 
 AdcDialogValues GoodValues() {
     AdcDialogValues v;
-    v.intDigits = 3;
-    v.decimals = 2;
+    v.intDigits = 3, v.decimals = 2;
     v.rows = {Row(0, 100), Row(5, 5, false), Row(100, 4096)};
     return v;
 }
@@ -69,21 +66,17 @@ TEST(AdcRules, ChecksComeInTheirOrderWithTheirMessages) {
 
 TEST(AdcRules, ApplyWritesTheWholeFieldKeepingTheAttribute) {
     auto field = std::make_unique<AdcField>();
-    field->attr = 0x12345678;
+    field->attr = 0x12345678, field->reserved = 9;
     field->rows[5] = Row(1, 2).row;  // an old row beyond the new ones is cleared
-    field->reserved = 9;
     AdcDialogValues v = GoodValues();
-    v.channel = 15;
-    v.showSign = true;
-    v.fillZero = true;
-    v.number = 300;
+    v.channel = 15, v.showSign = true, v.fillZero = true, v.number = 300;
     ApplyAdcValues(v, *field);
     // 3 integer digits and 2 decimals make 0x32
     EXPECT_EQ(std::tuple(field->attr, field->reserved, field->channel, field->flags, field->digitFormat, field->number),
               std::tuple(0x12345678u, 0, 15, 3, 0x32, 300));
-    EXPECT_EQ(field->rows[0].x2, 100);
-    EXPECT_EQ(field->rows[1].x1, 100);  // the unchecked row is skipped
-    EXPECT_EQ(std::tuple(field->rows[2].x2, field->rows[5].x2), std::tuple(0, 0));
+    // the unchecked row is skipped
+    EXPECT_EQ(std::tuple(field->rows[0].x2, field->rows[1].x1, field->rows[2].x2, field->rows[5].x2),
+              std::tuple(100, 100, 0, 0));
     // The dialog reads the same values back.
     const AdcDialogValues back = AdcValuesFromField(*field);
     EXPECT_EQ(std::tuple(back.intDigits, back.decimals, back.showSign, back.fillZero, back.rows.size()),
@@ -105,14 +98,12 @@ TEST(AdcRules, CellTextsParseTheirLeadingNumber) {
     EXPECT_EQ(row.a, std::numeric_limits<float>::max());
     SetAdcCell(row, 4, u"x");
     EXPECT_EQ(row.d, 0.0f);
-    EXPECT_EQ(AdcCellText(row, 0), u"");
-    row.a = 1;
-    row.d = -0.25f;
-    EXPECT_EQ(AdcCellText(row, 1), u"1.000000");
-    EXPECT_EQ(AdcCellText(row, 4), u"-0.250000");
+    row.a = 1, row.d = -0.25f;
+    EXPECT_EQ(std::tuple(AdcCellText(row, 0), AdcCellText(row, 1), AdcCellText(row, 4)),
+              std::tuple(u"", u"1.000000", u"-0.250000"));
     // At most 64 characters are read.
-    EXPECT_EQ(ParseAdcInteger(std::u16string(63, u'0') + u"5"), 5);
-    EXPECT_EQ(ParseAdcInteger(std::u16string(64, u'0') + u"5"), 0);
+    EXPECT_EQ(std::tuple(ParseAdcInteger(std::u16string(63, u'0') + u"5"), ParseAdcInteger(std::u16string(64, u'0') + u"5")),
+              std::tuple(5, 0));
     SetAdcCell(row, 7, u"5");  // no such column
     EXPECT_EQ(row.x1, 12);
 }
@@ -149,8 +140,7 @@ TEST(CounterRules, TriggerItemsAndCodes) {
     EXPECT_EQ(CounterTriggerCode(7 + 2 * 2 + 1), 13);  // falling edge of input 2
     for (int unused : {7, 16, 255}) EXPECT_EQ(CounterTriggerIndex(unused), 0) << unused;
     CounterField stored;
-    stored.unit = 7;
-    stored.channel = 40;
+    stored.unit = 7, stored.channel = 40;
     const CounterField work = CounterForDialog(stored);
     EXPECT_EQ(std::tuple(work.unit, work.channel), std::tuple(uint8_t(0), uint8_t(11)));
 }
@@ -168,11 +158,11 @@ TEST(CounterRules, ApplyWritesOnlyWhenBothValuesHoldADigit) {
     const CounterField before = field;
     v.startText = u"abc";
     EXPECT_EQ(ApplyCounterValues(v, field), CounterCheck::NoStart);
-    EXPECT_EQ(std::u16string(CounterCheckMessage(CounterCheck::NoStart)), u"请输入开始数值");
-    v.startText = u"1";
-    v.endText = u"";
+    v.startText = u"1", v.endText = u"";
     EXPECT_EQ(ApplyCounterValues(v, field), CounterCheck::NoEnd);
-    EXPECT_EQ(std::u16string(CounterCheckMessage(CounterCheck::NoEnd)), u"请输入结束数值");
+    EXPECT_EQ(std::tuple(std::u16string(CounterCheckMessage(CounterCheck::NoStart)),
+                         std::u16string(CounterCheckMessage(CounterCheck::NoEnd))),
+              std::tuple(u"请输入开始数值", u"请输入结束数值"));
     EXPECT_EQ(std::tuple(field.start, field.digitFormat, field.unit),
               std::tuple(before.start, before.digitFormat, before.unit));
     v = {u"1", u"2", 40, 99, false};  // indices past the lists are held to the last item
@@ -185,9 +175,7 @@ TEST(CounterRules, ApplyWritesOnlyWhenBothValuesHoldADigit) {
 TEST(TimerRules, PackingAndTheUnitCheck) {
     const LocalTime now{2024, 2, 3, 4, 5, 6, 6, 700};
     TimerField field;
-    field.attr = 0x5555;
-    field.dayDigits = 0;
-    field.mode = 9;
+    field.attr = 0x5555, field.dayDigits = 0, field.mode = 9;
     field.units = {1, 0, 3, 0};
     field.a = {2023, uint16_t(12 << 10 | 31 << 5 | 23), uint16_t(59 << 6 | 58)};
     TimerDialogValues v = TimerValuesFromField(field, now);
@@ -200,18 +188,14 @@ TEST(TimerRules, PackingAndTheUnitCheck) {
     v.labels[1] = u"时";
     v.b = LocalTime{2030, 6, 15, 8, 30, 0};
     ASSERT_TRUE(ApplyTimerValues(v, field));
-    EXPECT_EQ(field.dayDigits, 1);
-    EXPECT_EQ(field.units, (std::array<uint8_t, 4>{1, 0, 3, 0}));
+    EXPECT_EQ(std::tuple(field.dayDigits, field.units, field.a.minuteSecond, field.attr),
+              std::tuple(1, std::array<uint8_t, 4>{1, 0, 3, 0}, 59 << 6 | 58, 0x5555u));
     EXPECT_EQ(field.b, (TimerDateTime{2030, 6 << 10 | 15 << 5 | 8, 30 << 6}));
-    EXPECT_EQ(field.a.minuteSecond, 59 << 6 | 58);
-    EXPECT_EQ(field.Label(0), std::u16string(31, u'd'));
-    EXPECT_EQ(field.labels[0][31], 0);
-    EXPECT_EQ(field.Label(1), u"时");
-    EXPECT_EQ(field.attr, 0x5555u);
+    EXPECT_EQ(std::tuple(field.Label(0), field.labels[0][31], field.Label(1)),
+              std::tuple(std::u16string(31, u'd'), 0, u"时"));
 
     const TimerDateTime before = field.b;
-    v.units = {};
-    v.b = LocalTime{};
+    v.units = {}, v.b = LocalTime{};
     EXPECT_FALSE(ApplyTimerValues(v, field));
     EXPECT_EQ(field.b, before);
     EXPECT_EQ(std::u16string(kTimerNoUnitMessage), u"请选择显示项！");
@@ -226,8 +210,7 @@ TEST(ClockRules, APickLeavesOneFittedFrameAndNoPickNoImage) {
     EXPECT_EQ(std::tuple(clock.style, clock.face[0]->width, clock.face[0]->displayHeight, clock.face[0]->displayWidth),
               std::tuple(3, 20, 32, 64));
     SetClockFace(clock, nullptr);
-    EXPECT_EQ(clock.style, 0);
-    EXPECT_TRUE(clock.face.empty());
+    EXPECT_EQ(std::tuple(clock.style, clock.face.empty()), std::tuple(0, true));
 }
 
 }  // namespace

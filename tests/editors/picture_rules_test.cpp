@@ -2,12 +2,11 @@
 #include "editors/picture_rules.h"
 
 #include <array>
-#include <filesystem>
 #include <tuple>
 
-#include <unistd.h>
-
 #include <gtest/gtest.h>
+
+#include "tests/link/link_test_util.h"
 
 namespace ledsuite {
 namespace {
@@ -54,8 +53,7 @@ TEST(PictureRules, ApplyAllResamplesEveryFrame) {
 
 TEST(PictureRules, OneFrameAndRefusedSizes) {
     FrameVector frames;
-    frames.push_back(Frame(10, 10, 10));
-    frames.push_back(Frame(10, 10, 10));
+    for (int i = 0; i < 2; ++i) frames.push_back(Frame(10, 10, 10));
     ImageSizeValues v{30, 7, 1, 2, 3, 4, false};
     ASSERT_TRUE(ApplyImageSize(frames, 1, v));
     EXPECT_EQ(std::tuple(frames[0]->width, frames[0]->pause), std::tuple(10, uint8_t(30)));
@@ -64,7 +62,6 @@ TEST(PictureRules, OneFrameAndRefusedSizes) {
               std::tuple(30, 42, uint8_t(3)));
     // Same size: no resampling, only pause and thresholds.
     v = ImageSizeValuesOf(*frames[0]);
-    EXPECT_EQ(v.width, 10);
     v.pause = 99;
     ASSERT_TRUE(ApplyImageSize(frames, 0, v));
     EXPECT_EQ(std::tuple(frames[0]->pause, frames[0]->displayWidth), std::tuple(uint8_t(99), 10));
@@ -75,11 +72,9 @@ TEST(PictureRules, OneFrameAndRefusedSizes) {
         EXPECT_FALSE(ApplyImageSize(frames, 0, v));
     }
     EXPECT_EQ(frames[0]->width, 10);
-    v = ImageSizeValues{5, 5};
-    EXPECT_TRUE(ApplyImageSize(frames, 2, v));  // outside: nothing to do
+    EXPECT_TRUE(ApplyImageSize(frames, 2, ImageSizeValues{5, 5}));  // outside: nothing to do
     EXPECT_EQ(frames[1]->width, 30);
-    v = ImageSizeValues{30, 9};  // the same width, another height
-    ASSERT_TRUE(ApplyImageSize(frames, 1, v));
+    ASSERT_TRUE(ApplyImageSize(frames, 1, ImageSizeValues{30, 9}));  // the same width, another height
     EXPECT_EQ(frames[1]->height, 9);
     v = ImageSizeValues{6, 1, 4};  // one row is a size
     ASSERT_TRUE(ApplyImageSize(frames, 1, v));
@@ -93,18 +88,16 @@ TEST(PictureRules, OneFrameAndRefusedSizes) {
 }
 
 TEST(PictureRules, AppendingAFileAddsEveryFrame) {
-    const auto dir = std::filesystem::temp_directory_path() / ("picture_rules_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-    const std::string bmp = (dir / "one.bmp").string();
+    testing::TempDir dir;
+    const std::string bmp = (dir.path / "one.bmp").string();
     ASSERT_EQ(WriteBmpFile(*Frame(4, 3, 3), bmp), 1);
     FrameVector frames;
     frames.push_back(Frame(2, 2, 2));
     EXPECT_EQ(AppendImageFile(frames, bmp), 1u);
     ASSERT_EQ(frames.size(), 2u);
     EXPECT_EQ(frames[1]->width, 4);
-    EXPECT_EQ(AppendImageFile(frames, (dir / "missing.png").string()), 0u);
+    EXPECT_EQ(AppendImageFile(frames, (dir.path / "missing.png").string()), 0u);
     EXPECT_EQ(frames.size(), 2u);
-    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -19,8 +19,7 @@ namespace {
 
 TEST(DlgCounter, TypedValuesTriggerItemsAndRefusals) {
     CounterField field;
-    field.unit = 7;  // an unused code opens on "Second"
-    field.channel = 30;
+    field.unit = 7, field.channel = 30;  // an unused code opens on "Second"
     DlgCounter dlg(nullptr, &field);
     dlg.show();
     EXPECT_EQ(std::tuple(dlg.TriggerCombo()->count(), dlg.TriggerCombo()->currentIndex()), std::tuple(15, 0));
@@ -28,13 +27,13 @@ TEST(DlgCounter, TypedValuesTriggerItemsAndRefusals) {
     EXPECT_EQ((QStringList{dlg.ChannelCombo()->currentText(), dlg.StartEdit()->text(), dlg.EndEdit()->text()}),
               (QStringList{"CHL_11", "00", "99"}));
 
-    QString message;
     dlg.StartEdit()->setText(QStringLiteral("abc"));
-    testing::CaptureNextPlainBox(&message);
+    testing::Answerer<QMessageBox> box([](QMessageBox* b) {
+        EXPECT_EQ(b->text(), QString::fromUtf16(u"请输入开始数值"));
+        b->accept();
+    });
     dlg.accept();
-    EXPECT_EQ(message, QString::fromUtf16(u"请输入开始数值"));
-    EXPECT_TRUE(dlg.isVisible());
-    EXPECT_EQ(field.unit, 7);  // nothing written
+    EXPECT_EQ(std::tuple(box.seen, dlg.isVisible(), field.unit), std::tuple(1, true, 7));  // nothing written
 
     dlg.StartEdit()->setText(QStringLiteral("-12.5"));
     dlg.EndEdit()->setText(QStringLiteral("300"));
@@ -54,8 +53,7 @@ TEST(DlgCounter, TypedValuesTriggerItemsAndRefusals) {
 
 TEST(DlgTimer, NoUnitCannotBeConfirmedAndDayLengthZeroReadsOne) {
     TimerField field;
-    field.attr = 0x77;
-    field.dayDigits = 0;
+    field.attr = 0x77, field.dayDigits = 0;
     field.a = {2024, uint16_t(5 << 10 | 17 << 5 | 9), uint16_t(30 << 6 | 15)};
     field.labels[0][0] = u'天';
     DlgTimer dlg(nullptr, &field);
@@ -65,12 +63,10 @@ TEST(DlgTimer, NoUnitCannotBeConfirmedAndDayLengthZeroReadsOne) {
         (QStringList{dlg.DayLengthCombo()->currentText(), dlg.DateA()->displayFormat(), dlg.LabelEdit(0)->text()}),
         (QStringList{"1", "yyyy/MM/dd", QString::fromUtf16(u"天")}));
     for (int k = 0; k < 4; ++k) dlg.UnitCheck(k)->setChecked(false);
-    QString message;
-    testing::CaptureNextBox(&message);
+    testing::BoxCloser boxes;
     dlg.accept();
-    EXPECT_EQ(message, QString::fromUtf16(u"请选择显示项！"));
-    EXPECT_TRUE(dlg.isVisible());
-    EXPECT_EQ(field.units[0], 1);
+    EXPECT_EQ(std::tuple(boxes.texts, dlg.isVisible(), field.units[0]),
+              std::tuple(std::vector{QString::fromUtf16(u"请选择显示项！")}, true, 1));
 
     dlg.UnitCheck(2)->setChecked(true);
     dlg.ModeCombo()->setCurrentIndex(1);

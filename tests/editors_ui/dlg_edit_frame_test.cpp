@@ -1,10 +1,7 @@
 // The frame editor offscreen, on tile files written here.
 #include "editors/ui/dlg_edit_frame.h"
 
-#include <filesystem>
 #include <tuple>
-
-#include <unistd.h>
 
 #include <QComboBox>
 #include <QPushButton>
@@ -13,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/editors_ui/item_dialog_test_util.h"
+#include "tests/link/link_test_util.h"
 #include "toolkit/color_combo.h"
 #include "toolkit/small_widgets.h"
 
@@ -22,10 +20,9 @@ namespace {
 namespace fs = std::filesystem;
 
 struct TileFolders {
-    fs::path dir = fs::temp_directory_path() / ("edit_frame_" + std::to_string(::getpid()));
-    FrameFolders folders{(dir / "res").string(), (dir / "user").string()};
+    testing::TempDir dir;
+    FrameFolders folders{(dir.path / "res").string(), (dir.path / "user").string()};
     TileFolders() {
-        fs::remove_all(dir);
         fs::create_directories(folders.resource);
         FrameCells cells{};
         for (int n = 0; n < 5; ++n) WriteBmpFile(TileFromCells(cells, 2, 2), BorderFrameFile(folders.resource, n));
@@ -37,7 +34,6 @@ struct TileFolders {
                 big.row32(y)[x] = (x < 16 && y < 8 ? 0xFF0000u : 0x0000FFu) | (x == y ? 0x00FF00u : 0u);
         WriteBmpFile(big, BorderFrameFile(folders.resource, 9));
     }
-    ~TileFolders() { fs::remove_all(dir); }
 };
 
 QPoint CellCentre(int x, int y) { return {kFrameGridLeft + 15 * x + 7, kFrameGridTop + 15 * y + 7}; }
@@ -55,8 +51,7 @@ TEST(DlgEditFrame, MaskedColoursClicksAndPickingALargeTile) {
 
     FrameCells& cells = SharedFrameCells();
     cells = {};
-    cells[0][0] = 4;  // blue: not shown on a red-green screen
-    cells[0][1] = 3;  // yellow
+    cells[0][0] = 4, cells[0][1] = 3;  // blue (not shown on a red-green screen), yellow
     const QImage shot = dlg.Canvas()->grab().toImage();
     // blue shows black, yellow shows, then a grid line
     EXPECT_EQ(std::tuple(shot.pixel(CellCentre(0, 0)) & 0xFFFFFF, shot.pixel(CellCentre(1, 0)) & 0xFFFFFF,
@@ -65,11 +60,9 @@ TEST(DlgEditFrame, MaskedColoursClicksAndPickingALargeTile) {
 
     dlg.ColorCombo()->SelectRgbBits(2);
     QTest::mouseClick(dlg.Canvas(), Qt::LeftButton, {}, CellCentre(4, 2));
-    EXPECT_EQ(cells[2][4], 2);
     QTest::mouseClick(dlg.Canvas(), Qt::RightButton, {}, CellCentre(1, 0));
-    EXPECT_EQ(cells[0][1], 0);
     QTest::mouseClick(dlg.Canvas(), Qt::LeftButton, {}, QPoint(kFrameGridLeft - 5, kFrameGridTop + 3));
-    EXPECT_EQ(cells[0][0], 4);  // left of the grid: ignored
+    EXPECT_EQ(std::tuple(cells[2][4], cells[0][1], cells[0][0]), std::tuple(2, 0, 4));  // left of the grid: ignored
 
     dlg.TileList()->setCurrentRow(5);  // the 32 x 16 tile
     EXPECT_EQ(std::tuple(dlg.WidthCombo()->currentText(), dlg.HeightCombo()->currentText()),
@@ -88,34 +81,27 @@ TEST(DlgEditFrame, SaveDeleteAndTheBorderOnOk) {
     FrameVector border;
     DlgEditFrame dlg(nullptr, nullptr, &tiles, &border, files.folders);
     dlg.show();
-    QString message;
-    testing::CaptureNextBox(&message);
+    testing::BoxCloser boxes;
     dlg.DeleteButton()->click();
-    EXPECT_EQ(message, "Please select an item to delete");
 
     SharedFrameCells() = {};
     SharedFrameCells()[0][0] = 1;
     dlg.WidthCombo()->setCurrentIndex(2);
     dlg.HeightCombo()->setCurrentIndex(1);
-    testing::CaptureNextBox(&message);
     dlg.SaveButton()->click();
-    EXPECT_EQ(message, "Save");
+    EXPECT_EQ(boxes.texts, (std::vector<QString>{"Please select an item to delete", "Save"}));
     const std::string saved = BorderFrameFile(files.folders.user, 5);
-    EXPECT_TRUE(fs::exists(saved));
     ASSERT_EQ(tiles.size(), 7u);
-    EXPECT_EQ(tiles[6].path, saved);
-    EXPECT_EQ(std::tuple(dlg.TileList()->count(), dlg.TileList()->currentRow()), std::tuple(7, 6));
+    EXPECT_EQ(std::tuple(fs::exists(saved), tiles[6].path, dlg.TileList()->count(), dlg.TileList()->currentRow()),
+              std::tuple(true, saved, 7, 6));
 
     dlg.TileList()->setCurrentRow(1);
-    testing::CaptureNextBox(&message);
     dlg.DeleteButton()->click();  // a tile of the resource folder stays
-    EXPECT_TRUE(fs::exists(BorderFrameFile(files.folders.resource, 1)));
-    EXPECT_EQ(tiles.size(), 7u);
+    EXPECT_EQ(std::tuple(fs::exists(BorderFrameFile(files.folders.resource, 1)), tiles.size()), std::tuple(true, 7u));
 
     dlg.TileList()->setCurrentRow(6);
     dlg.DeleteButton()->click();
-    EXPECT_FALSE(fs::exists(saved));
-    EXPECT_EQ(std::tuple(tiles.size(), dlg.TileList()->count()), std::tuple(size_t(6), 6));
+    EXPECT_EQ(std::tuple(fs::exists(saved), tiles.size(), dlg.TileList()->count()), std::tuple(false, 6u, 6));
 
     dlg.TileList()->setCurrentRow(5);
     dlg.accept();

@@ -3,56 +3,35 @@
 // settings, the size lists of two font chips, and a table edited cell by cell.
 #include <gtest/gtest.h>
 
-#include <span>
 #include <tuple>
 
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
-#include <QDir>
-#include <QFile>
 #include <QInputMethodEvent>
 #include <QMenu>
 #include <QMimeData>
-#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
 
+#include "content/paths.h"
 #include "editors/ui/dlg_grid.h"
 #include "editors/ui/edit_ctrl.h"
 #include "editors/ui/edit_ex.h"
 #include "editors/ui/edit_grid.h"
-#include "toolkit/color_combo.h"
+#include "tests/editors/editor_test_util.h"
+#include "tests/qt_main/qt_test_util.h"
 #include "toolkit/qt_text.h"
-#include "../qt_main/qt_test_util.h"
 
 namespace ledsuite {
 namespace {
-
-class Recorder : public InternalChannel {
-public:
-    intptr_t send(int code, intptr_t arg) override {
-        sent.emplace_back(code, arg);
-        return code == IMC_GET_SCREEN_RECORD ? intptr_t(&screen) : 0;
-    }
-    void post(int code, intptr_t arg) override { sent.emplace_back(code, arg); }
-    int Count(int code) const {
-        int n = 0;
-        for (const auto& m : sent) n += m.first == code;
-        return n;
-    }
-    HardwareParams screen;
-    std::vector<std::pair<int, intptr_t>> sent;
-};
 
 class EditorWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         SetUiLanguage(3);
-        program->right = 200;
-        program->bottom = 64;
-        program->mainAction.effect = kEffectMoveUp;
+        program->right = 200, program->bottom = 64, program->mainAction.effect = kEffectMoveUp;
         editor.resize(420, 260);
         editor.show();
         Select(0);
@@ -65,17 +44,7 @@ protected:
         editor.onInternal(IMC_SET_FONT_CHIP, chip);
         editor.onInternal(IMC_PROGRAM_SELECTED, intptr_t(program.get()));
     }
-    static std::u16string Codes(std::span<const TextCell> cells) {
-        std::u16string s;
-        for (int i = 0; i < CountCells(cells); ++i) s += cells[size_t(i)].code;
-        return s;
-    }
-    std::u16string Codes() const { return Codes(program->content.cells); }
-    QStringList Items(QComboBox* c) const {
-        QStringList l;
-        for (int i = 0; i < c->count(); ++i) l << c->itemText(i);
-        return l;
-    }
+    std::u16string Codes() const { return ledsuite::Codes(program->content.cells); }
     // The action of a menu command, searched through the submenus.
     static QAction* Find(QMenu* menu, int id) {
         for (QAction* a : menu->actions()) {
@@ -86,7 +55,7 @@ protected:
         return nullptr;
     }
 
-    Recorder frame;
+    RecordingChannel frame;
     std::unique_ptr<ProgramRecord> program = std::make_unique<ProgramRecord>();
     CEditCtrl editor{nullptr, &frame, FontTables{{u"Courier New", u"宋体"}, {u"宋体"}, 1}};
 };
@@ -99,10 +68,7 @@ TEST_F(EditorWindowTest, TypingGoesIntoTheProgramWithTheControlsAttribute) {
                            editor.OnToolTipText(kToolInsertIcon)}),
               (QStringList{"Insert Date", "Return to text editor", ""}));
     QTest::keyClicks(surface, "Hi");
-    QTest::keyClick(surface, Qt::Key_Return);
-    QTest::keyClick(surface, Qt::Key_Tab);
-    QTest::keyClick(surface, Qt::Key_X);
-    QTest::keyClick(surface, Qt::Key_Backspace);
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Tab, Qt::Key_X, Qt::Key_Backspace}) QTest::keyClick(surface, key);
     EXPECT_EQ(Codes(), u"Hi\n\t");
     // The default attribute: 宋体 (index 1), 16 pixels, the first colour.
     EXPECT_EQ(program->content.cells[0].attr, CellAttr::Make(16, 1, 1));
@@ -110,8 +76,8 @@ TEST_F(EditorWindowTest, TypingGoesIntoTheProgramWithTheControlsAttribute) {
     // Bold applies to the selection and shows in the toolbar.
     surface->SelectAll();
     editor.OnToolbarCommand(kToolBold);
-    EXPECT_EQ(program->content.cells[1].attr, CellAttr::Make(16, 1, 1, CellAttr::Bold));
-    EXPECT_TRUE(editor.action(kToolBold)->isChecked());
+    EXPECT_EQ(std::tuple(program->content.cells[1].attr, editor.action(kToolBold)->isChecked()),
+              std::tuple(CellAttr::Make(16, 1, 1, CellAttr::Bold), true));
     // The size combo applies its number.
     editor.sizeCombo()->setCurrentIndex(16);
     emit editor.sizeCombo()->activated(16);
@@ -135,8 +101,7 @@ TEST_F(EditorWindowTest, CopyAndPasteThroughTheClipboard) {
     QTest::keyClicks(surface, "ab");
     QTest::keyClick(surface, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(surface, Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(Codes(), u"ab");  // Ctrl+C inserts nothing
-    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("ab"));
+    EXPECT_EQ(std::tuple(Codes(), QApplication::clipboard()->text()), std::tuple(u"ab", QString("ab")));  // inserts nothing
     QTest::keyClick(surface, Qt::Key_End);
     QApplication::clipboard()->setText(QStringLiteral("x\r\ny\uE003"));
     QTest::keyClick(surface, Qt::Key_V, Qt::ControlModifier);
@@ -148,18 +113,14 @@ TEST_F(EditorWindowTest, CopyAndPasteThroughTheClipboard) {
     QImage image(6, 6, QImage::Format_RGB32);
     image.fill(Qt::white);
     QApplication::clipboard()->setImage(image);
-    EXPECT_EQ(surface->Paste(), 1);
-    EXPECT_EQ(program->content.cells[0].code, FC_PICTURE);
+    EXPECT_EQ(std::tuple(surface->Paste(), program->content.cells[0].code), std::tuple(1, FC_PICTURE));
 }
 
 TEST_F(EditorWindowTest, ADroppedUtf16BigEndianFileIsTypedIn) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("note.txt"));
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     const char bytes[] = {'\xFE', '\xFF', 0, 'A', 0, '\r', 0, '\n', '\x4E', '\x2D', '\xE0', '\x03'};
-    f.write(bytes, sizeof bytes);
-    f.close();
+    ASSERT_TRUE(WriteFileAtomic(path.toStdString(), bytes, sizeof bytes));
     auto* mime = new QMimeData;
     mime->setUrls({QUrl::fromLocalFile(path)});
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
@@ -217,12 +178,12 @@ TEST_F(EditorWindowTest, SizeListsFollowTheFontChip) {
               std::tuple(0, 120, 0));
     program->content.header.fontSet = 0x31;
     Select(0x31);
-    EXPECT_EQ(editor.fontSetMode(), 0x31);
-    EXPECT_EQ(Items(editor.sizeCombo()), (QStringList{"12", "16"}));
-    EXPECT_EQ(editor.sizeCombo()->currentText(), QStringLiteral("16"));
+    QComboBox* sizes = editor.sizeCombo();
+    EXPECT_EQ(std::tuple(editor.fontSetMode(), sizes->count(), sizes->itemText(0), sizes->itemText(1), sizes->currentText()),
+              std::tuple(0x31, 2, QString("12"), QString("16"), QString("16")));
     // The card's default faces (the process-wide table the chip filled) replace the installed ones.
-    EXPECT_EQ(editor.fontCombo()->count(), DefaultFonts().count);
-    EXPECT_EQ(editor.fontCombo()->itemText(0), ToQString(DefaultFontName(0)));
+    EXPECT_EQ(std::tuple(editor.fontCombo()->count(), editor.fontCombo()->itemText(0)),
+              std::tuple(DefaultFonts().count, ToQString(DefaultFontName(0))));
     EXPECT_EQ(std::tuple(editor.action(kToolUseFontChip)->isChecked(), editor.action(kToolInsertClock)->isEnabled(),
                          editor.action(kToolBold)->isEnabled()), std::tuple(true, false, false));
     editor.ShowAttr(CellAttr::Make(12, 0, 2));
@@ -232,13 +193,12 @@ TEST_F(EditorWindowTest, SizeListsFollowTheFontChip) {
     EXPECT_EQ(std::tuple(editor.fontSetMode(), editor.sizeCombo()->count()), std::tuple(0, 120));
     // Sizes past the list show 16 and give 16 back.
     editor.ShowAttr(CellAttr::Make(200, 1, 2, CellAttr::Italic));
-    EXPECT_EQ(editor.sizeCombo()->currentText(), QStringLiteral("16"));
-    EXPECT_EQ(editor.GetDefaultAttr(), CellAttr::Make(16, 1, 2, CellAttr::Italic));
+    EXPECT_EQ(std::tuple(editor.sizeCombo()->currentText(), editor.GetDefaultAttr()),
+              std::tuple(QString("16"), CellAttr::Make(16, 1, 2, CellAttr::Italic)));
 }
 
 TEST_F(EditorWindowTest, LyricShowAndFontChipSwitchesTellTheFrame) {
-    program->content.header.fontSet = 1;
-    program->content.header.kind = kKindLyricShow;
+    program->content.header.fontSet = 1, program->content.header.kind = kKindLyricShow;
     Select(1);
     EXPECT_TRUE(editor.action(kToolLyricShow)->isEnabled() && editor.action(kToolLyricShow)->isChecked());
     editor.OnToolbarCommand(kToolUseFontChip);
@@ -258,10 +218,9 @@ TEST_F(EditorWindowTest, ATableIsEditedCellByCell) {
     program->content.cells[0].obj = std::move(grid);
     Select(0);
     CEditGrid* g = editor.gridEditor();
-    ASSERT_TRUE(g->isVisible());
-    EXPECT_EQ(editor.activeEditor(), g->cellSurface());
-    EXPECT_EQ(std::tuple(editor.surface()->isVisible(), editor.action(kToolReturnToText)->isEnabled(),
-                         editor.action(kToolInsertGrid)->isEnabled()), std::tuple(false, true, false));
+    EXPECT_EQ(std::tuple(g->isVisible(), editor.activeEditor(), editor.surface()->isVisible(), editor.action(kToolReturnToText)->isEnabled(),
+                         editor.action(kToolInsertGrid)->isEnabled()),
+              std::tuple(true, g->cellSurface(), false, true, false));
     QWidget* vp = g->viewport();
     QTest::mouseDClick(vp, Qt::LeftButton, {}, QPoint(10, 10));  // a header cell: no edit
     EXPECT_FALSE(g->cellSurface()->isVisible());
@@ -270,8 +229,7 @@ TEST_F(EditorWindowTest, ATableIsEditedCellByCell) {
     ASSERT_TRUE(g->cellSurface()->isVisible());
     QTest::keyClicks(g->cellSurface(), "ab");
     QTest::mouseClick(vp, Qt::LeftButton, {}, b1);  // commits, then selects B1
-    EXPECT_FALSE(g->cellSurface()->isVisible());
-    EXPECT_EQ(g->editor().selectedColumn(), 2);
+    EXPECT_EQ(std::tuple(g->cellSurface()->isVisible(), g->editor().selectedColumn()), std::tuple(false, 2));
     QTest::mouseDClick(vp, Qt::LeftButton, {}, b1);
     QTest::keyClicks(g->cellSurface(), "c");
     QTest::mouseDClick(vp, Qt::LeftButton, {}, c2);  // the next edit commits the last
@@ -279,12 +237,12 @@ TEST_F(EditorWindowTest, ATableIsEditedCellByCell) {
     editor.OnToolbarCommand(kToolAlignLeft + 2);  // a cell's alignment goes to its marker
     // Save and Send ask for the edit in progress first: "d" is in the table before the text returns.
     editor.onInternal(IMC_COMMIT_PENDING_EDIT, 0);
-    EXPECT_NE(Codes(table->cells).find(u'd'), std::u16string::npos);
+    EXPECT_NE(ledsuite::Codes(table->cells).find(u'd'), std::u16string::npos);
     editor.OnToolbarCommand(kToolReturnToText);  // commits too
     EXPECT_EQ(std::tuple(editor.surface()->isVisible(), g->isVisible()), std::tuple(true, false));
     const std::vector<uint16_t> index = CollectGridCells(*table);
     ASSERT_EQ(index.size(), 6u);
-    EXPECT_EQ(Codes(table->cells), u"\uE006ab\uE006c\uE006\uE006\uE006\uE006d");
+    EXPECT_EQ(ledsuite::Codes(table->cells), u"\uE006ab\uE006c\uE006\uE006\uE006\uE006d");
     EXPECT_EQ(GridCellAlign(table->cells[index[5]].attr), 2);
     EXPECT_GE(frame.Count(IMC_REDRAW_LAYOUT), 3);
 }
@@ -294,13 +252,11 @@ TEST_F(EditorWindowTest, ATableFollowedByTextOpensTheSurfaceAndHidingBindsTheWor
     program->content.cells[0].obj = std::make_unique<GridObject>();
     program->content.cells[1] = TextCell(u'x', CellAttr::Make(16, 0, 1));
     Select(0);
-    EXPECT_EQ(editor.activeEditor(), editor.surface());
-    EXPECT_TRUE(editor.surface()->isVisible());
+    EXPECT_EQ(std::tuple(editor.activeEditor(), editor.surface()->isVisible()), std::tuple(editor.surface(), true));
     editor.hide();
     EXPECT_EQ(std::tuple(editor.record(), editor.surface()->record()), std::tuple(editor.workCopy(), editor.workCopy()));
     QTest::keyClicks(editor.surface(), "zz");
-    EXPECT_EQ(Codes(), u"\uE005x");
-    EXPECT_EQ(Codes(editor.workCopy()->content.cells), u"zz");
+    EXPECT_EQ(std::tuple(Codes(), ledsuite::Codes(editor.workCopy()->content.cells)), std::tuple(u"\uE005x", u"zz"));
 }
 
 TEST_F(EditorWindowTest, TheTableDialogDefaultsAndRefusals) {
@@ -334,9 +290,7 @@ TEST_F(EditorWindowTest, TheTableDialogDefaultsAndRefusals) {
 
 TEST_F(EditorWindowTest, PickedPicturesAndMissingPictures) {
     auto picture = std::make_unique<PictureObject>();
-    auto img = std::make_unique<RawImage>();
-    ResetImage(*img, 4, 4);
-    picture->frames.push_back(std::move(img));
+    picture->frames.push_back(CreateImage(4, 4));
     editor.surface()->onInternal(IMC_ICON_PICKED, intptr_t(picture.release()));
     EXPECT_EQ(Codes(), u"\uE003");
     testing::AnswerNextBox([](CMessageBoxFx* box) { box->done(IDOK); });

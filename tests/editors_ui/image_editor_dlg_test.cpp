@@ -2,10 +2,7 @@
 #include "editors/ui/image_editor_dlg.h"
 
 #include <cstdlib>
-#include <filesystem>
 #include <tuple>
-
-#include <unistd.h>
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -18,6 +15,7 @@
 
 #include "editors/ui/img_size_dlg.h"
 #include "tests/editors_ui/item_dialog_test_util.h"
+#include "tests/link/link_test_util.h"
 
 namespace ledsuite {
 namespace {
@@ -26,11 +24,9 @@ namespace fs = std::filesystem;
 
 // Pictures written with ImageMagick into a fresh folder.
 struct Fixtures {
-    fs::path dir = fs::temp_directory_path() / ("image_editor_" + std::to_string(::getpid()));
-    Fixtures() { fs::create_directories(dir); }
-    ~Fixtures() { fs::remove_all(dir); }
+    testing::TempDir dir;
     std::string Make(const std::string& name, const std::string& args) {
-        const std::string path = (dir / name).string();
+        const std::string path = (dir.path / name).string();
         const std::string cmd = "convert " + args + " '" + path + "' >/dev/null 2>&1";
         return std::system(cmd.c_str()) == 0 && fs::exists(path) ? path : std::string();
     }
@@ -138,12 +134,9 @@ TEST(CImgSizeDlg, ApplyAllResamplesAndKeepsDisplayHeight) {
     EXPECT_EQ(std::tuple(dlg.WidthEdit()->text(), dlg.ThresholdCombo(0)->currentText()),
               std::tuple(QString("128"), QString("254")));
     dlg.WidthEdit()->setText("0");
-    QString message;
-    testing::CaptureNextBox(&message);
+    testing::BoxCloser boxes;
     dlg.accept();
-    EXPECT_FALSE(message.isEmpty());
-    EXPECT_TRUE(dlg.isVisible());
-    EXPECT_EQ(frames[1]->width, 128);
+    EXPECT_EQ(std::tuple(boxes.texts.size(), dlg.isVisible(), frames[1]->width), std::tuple(1u, true, 128));
 
     dlg.WidthEdit()->setText("64");
     dlg.HeightEdit()->setText("32");

@@ -25,8 +25,9 @@
 #include "editors/ui/program_grids.h"
 #include "editors/ui/properties_wnd.h"
 #include "link/transfer.h"
+#include "tests/editors/editor_test_util.h"
+#include "tests/editors_ui/item_dialog_test_util.h"
 #include "tests/link/link_test_util.h"
-#include "tests/qt_main/qt_test_util.h"
 
 using namespace ledsuite;
 using namespace ledsuite::testing;
@@ -34,12 +35,11 @@ using namespace ledsuite::testing;
 namespace {
 
 // Records every message; the hardware block codes run the link layer's send and read-back.
-struct LinkChannel : InternalChannel {
+struct LinkChannel : RecordingChannel {
     HardwareParams* screen = nullptr;
-    std::vector<std::pair<int, intptr_t>> sent;
     int sendCode = -1;
     intptr_t send(int code, intptr_t arg) override {
-        sent.emplace_back(code, arg);
+        RecordingChannel::send(code, arg);
         TransferControl control;
         control.timeouts = {kWaitMs * 4, kWaitMs * 4};
         if (code == IMC_SEND_HW_PARAMS) {
@@ -56,28 +56,6 @@ struct LinkChannel : InternalChannel {
         }
         return 0;
     }
-    void post(int code, intptr_t arg) override { sent.emplace_back(code, arg); }
-    int count(int code) const {
-        return int(std::count_if(sent.begin(), sent.end(), [code](auto& m) { return m.first == code; }));
-    }
-};
-
-// Answers every dialog of type T that shows while alive.
-template <class T>
-struct Answerer {
-    QTimer timer;
-    int seen = 0;
-    explicit Answerer(std::function<void(T*)> answer) {
-        QObject::connect(&timer, &QTimer::timeout, [this, answer] {
-            for (QWidget* w : QApplication::topLevelWidgets())
-                if (auto* d = qobject_cast<T*>(w); d && d->isVisible() && !d->property("answered").toBool()) {
-                    d->setProperty("answered", true);
-                    ++seen;
-                    answer(d);
-                }
-        });
-        timer.start(2);
-    }
 };
 
 struct PasswordAnswerer : Answerer<CDlgPassword> {
@@ -85,15 +63,6 @@ struct PasswordAnswerer : Answerer<CDlgPassword> {
         : Answerer([](CDlgPassword* d) {
               d->PasswordField()->setText(QString::fromUtf16(kServicePassword));
               d->OkButton()->click();
-          }) {}
-};
-
-struct BoxCloser : Answerer<CMessageBoxFx> {
-    std::vector<QString> texts;
-    BoxCloser()
-        : Answerer([this](CMessageBoxFx* b) {
-              texts.push_back(b->TextLabel()->text());
-              b->done(IDOK);
           }) {}
 };
 
@@ -262,14 +231,14 @@ TEST(PropertiesWnd, ProgramEditsAreHeldToTheStoredRangesAndTellTheLayout) {
     EXPECT_FALSE(g->IsItemEnabled(kPrgSecondSpeed));
     g->CommitText(kPrgOffsetX, "30");
     g->CommitText(kPrgWidth, "300");
-    EXPECT_EQ(std::tuple(p.left, p.right, f.channel.count(IMC_REDRAW_LAYOUT)), std::tuple(30, 330, 2));
+    EXPECT_EQ(std::tuple(p.left, p.right, f.channel.Count(IMC_REDRAW_LAYOUT)), std::tuple(30, 330, 2));
     g->CommitText(kPrgMainPause, "300");
     g->CommitText(kPrgMainSpeed, "0");
     EXPECT_EQ(std::tuple(p.mainAction.pause, p.mainAction.speed), std::tuple(uint8_t(255), uint8_t(1)));
     EXPECT_EQ(std::tuple(g->IntValue(kPrgMainPause), g->IntValue(kPrgMainSpeed)), std::tuple(255, 1));
     g->ChooseOption(kPrgMainEffect, kEffectMoveLeft - 1);
     EXPECT_EQ(std::tuple(p.mainAction.effect, p.mainAction.offset), std::tuple(uint8_t(1), int16_t(0)));
-    EXPECT_EQ(f.channel.count(IMC_RELAYOUT_TEXT), 1);
+    EXPECT_EQ(f.channel.Count(IMC_RELAYOUT_TEXT), 1);
     g->ChooseOption(kPrgRole, 1);
     ASSERT_EQ(f.channel.sent.back(), (std::pair<int, intptr_t>(IMC_SET_PROGRAM_KIND, 1)));
     f.wnd.onInternal(IMC_SET_PROGRAM_KIND, 255);
@@ -277,16 +246,9 @@ TEST(PropertiesWnd, ProgramEditsAreHeldToTheStoredRangesAndTellTheLayout) {
     g->ChooseOption(kPrgRate, 0);
     EXPECT_EQ(p.rate, -10);
 
-    bool editorShown = false;  // Custom opens the frame editor; Cancel keeps the frames
-    QTimer::singleShot(0, [&editorShown] {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* editor = qobject_cast<DlgEditFrame*>(w); editor && editor->isVisible()) {
-                editorShown = true;
-                editor->reject();
-            }
-    });
-    g->ChooseOption(kPrgBorderType, 1);
-    EXPECT_EQ(std::tuple(editorShown, p.borderType, g->IsItemEnabled(kPrgBorderEffect)), std::tuple(true, 1, true));
+    Answerer<DlgEditFrame> frameEditor([](DlgEditFrame* d) { d->reject(); });  // Cancel keeps the frames
+    g->ChooseOption(kPrgBorderType, 1);  // Custom opens the frame editor
+    EXPECT_EQ(std::tuple(frameEditor.seen, p.borderType, g->IsItemEnabled(kPrgBorderEffect)), std::tuple(1, 1, true));
     g->ChooseOption(kPrgBorderType, 2);
     EXPECT_FALSE(p.borderFrames.empty());
     g->ChooseOption(kPrgBorderType, 0);
