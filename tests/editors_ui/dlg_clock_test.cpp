@@ -20,19 +20,15 @@ struct RecordingSurface : InternalTarget {
     }
 };
 
-QPixmap Solid(int width, int height, Qt::GlobalColor color) {
-    QPixmap p(width, height);
-    p.fill(color);
-    return p;
-}
-
 TEST(DlgClock, TwoPicksLeaveOneFrameAndThePickerGoesBackToItsOwner) {
     QWidget owner;
     QPointer<CIconPicker> picker = new CIconPicker(&owner);
     picker->hide();
-    ASSERT_TRUE(picker->AddBitmapHandle(Solid(4, 4, Qt::white)));
-    ASSERT_TRUE(picker->AddBitmapHandle(Solid(20, 10, Qt::red)));
-    ASSERT_TRUE(picker->AddBitmapHandle(Solid(30, 15, Qt::blue)));
+    for (auto [w, h, colour] : {std::tuple{4, 4, Qt::white}, {20, 10, Qt::red}, {30, 15, Qt::blue}}) {
+        QPixmap p(w, h);
+        p.fill(colour);
+        ASSERT_TRUE(picker->AddBitmapHandle(p));
+    }
     RecordingSurface surface;
     ClockObject clock;
     clock.size = 30;

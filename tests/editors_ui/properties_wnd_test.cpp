@@ -99,8 +99,7 @@ TEST(PropertiesWnd, OneGridPerTreeLevelAndTheUserGridOnTheMultiScreenPage) {
     HardwareParams hw;
     ProgramSetRecord set;
     ProgramRecord program;
-    program.right = 64;
-    program.bottom = 16;
+    program.right = 64, program.bottom = 16;
     EXPECT_EQ(f.shown(), (std::vector<int>{2, 311}));
     // message, argument -> the one grid shown (the user grid on the multi-screen page)
     const std::tuple<int, intptr_t, int> steps[] = {
@@ -143,13 +142,9 @@ TEST(PropertiesWnd, LanguageSwitchKeepsEveryChosenOption) {
     SetUiLanguage(3);
     Fixture f;
     HardwareParams hw;
-    hw.cardType = 2;
-    hw.cardSubtype = 6;
+    hw.cardType = 2, hw.cardSubtype = 6;
     ProgramRecord program;
-    program.right = 32;
-    program.bottom = 16;
-    program.mainAction.effect = kEffectBlindsHorizontal;
-    program.borderType = 3;
+    program.right = 32, program.bottom = 16, program.mainAction.effect = kEffectBlindsHorizontal, program.borderType = 3;
     f.select(IMC_SCREEN_SELECTED, &hw);
     f.select(IMC_PROGRAM_SELECTED, &program);
     const std::vector<std::u16string> voices = {u"Anna", u"Bert"};
@@ -219,16 +214,12 @@ TEST(PropertiesWnd, ProgramSetEditsAndPlayModeEnabling) {
 TEST(PropertiesWnd, ProgramEditsAreHeldToTheStoredRangesAndTellTheLayout) {
     Fixture f;
     ProgramRecord p;
-    p.left = 10;
-    p.right = 74;
-    p.bottom = 16;
-    p.mainAction.effect = kEffectBlindsHorizontal;
-    p.mainAction.offset = 3;
-    p.secondaryAction.effect = 3;
+    p.left = 10, p.right = 74, p.bottom = 16, p.secondaryAction.effect = 3;
+    p.mainAction.effect = kEffectBlindsHorizontal, p.mainAction.offset = 3;
     f.select(IMC_PROGRAM_SELECTED, &p);
     PropertyGrid* g = f.grid(kProgramGridId);
-    EXPECT_EQ(std::tuple(g->GetOptionIndex(kPrgSecondEffect), p.secondaryAction.effect), std::tuple(0, uint8_t(0)));
-    EXPECT_FALSE(g->IsItemEnabled(kPrgSecondSpeed));
+    EXPECT_EQ(std::tuple(g->GetOptionIndex(kPrgSecondEffect), p.secondaryAction.effect, g->IsItemEnabled(kPrgSecondSpeed)),
+              std::tuple(0, uint8_t(0), false));
     g->CommitText(kPrgOffsetX, "30");
     g->CommitText(kPrgWidth, "300");
     EXPECT_EQ(std::tuple(p.left, p.right, f.channel.Count(IMC_REDRAW_LAYOUT)), std::tuple(30, 330, 2));
@@ -237,8 +228,8 @@ TEST(PropertiesWnd, ProgramEditsAreHeldToTheStoredRangesAndTellTheLayout) {
     EXPECT_EQ(std::tuple(p.mainAction.pause, p.mainAction.speed), std::tuple(uint8_t(255), uint8_t(1)));
     EXPECT_EQ(std::tuple(g->IntValue(kPrgMainPause), g->IntValue(kPrgMainSpeed)), std::tuple(255, 1));
     g->ChooseOption(kPrgMainEffect, kEffectMoveLeft - 1);
-    EXPECT_EQ(std::tuple(p.mainAction.effect, p.mainAction.offset), std::tuple(uint8_t(1), int16_t(0)));
-    EXPECT_EQ(f.channel.Count(IMC_RELAYOUT_TEXT), 1);
+    EXPECT_EQ(std::tuple(p.mainAction.effect, p.mainAction.offset, f.channel.Count(IMC_RELAYOUT_TEXT)),
+              std::tuple(uint8_t(1), int16_t(0), 1));
     g->ChooseOption(kPrgRole, 1);
     ASSERT_EQ(f.channel.sent.back(), (std::pair<int, intptr_t>(IMC_SET_PROGRAM_KIND, 1)));
     f.wnd.onInternal(IMC_SET_PROGRAM_KIND, 255);
@@ -299,10 +290,7 @@ TEST(PropertiesWnd, SetThenReadAgainstTheCardGivesBackTheSameHeader) {
     PasswordAnswerer password;
     BoxCloser boxes;
     HardwareParams hw;
-    hw.cardType = 2;
-    hw.cardSubtype = 7;
-    hw.width = 320;
-    hw.baudIndex = 8;
+    hw.cardType = 2, hw.cardSubtype = 7, hw.width = 320, hw.baudIndex = 8;
     hw.timedBrightness[0] = uint32_t(PackTime(11, 16, 0)) | 255u << 16;
     f.channel.screen = &hw;
     f.select(IMC_SCREEN_SELECTED, &hw);
@@ -340,7 +328,6 @@ TEST(PropertiesWnd, SetThenReadAgainstTheCardGivesBackTheSameHeader) {
 TEST(PasswordPrompt, EmptyOrWrongKeepsItOpen) {
     CDlgPassword prompt;
     BoxCloser boxes;
-    int result = -1;
     QTimer::singleShot(0, [&] {
         prompt.OkButton()->click();
         prompt.PasswordField()->setText("999");
@@ -349,7 +336,6 @@ TEST(PasswordPrompt, EmptyOrWrongKeepsItOpen) {
         prompt.PasswordField()->setText(QString::fromUtf16(kServicePassword));
         prompt.OkButton()->click();
     });
-    result = prompt.exec();
-    EXPECT_EQ(result, QDialog::Accepted);
+    EXPECT_EQ(prompt.exec(), QDialog::Accepted);
     EXPECT_EQ(boxes.texts, (std::vector<QString>{"Password is empty", "Password Error"}));
 }
