@@ -1,13 +1,20 @@
-// A/D value, counter and timer dialog rules.
-#include "editors/item_rules.h"
-
+// Item dialog rules: A/D value, counter, timer, clock, picture editor and frame editor tiles.
+#include <array>
+#include <fstream>
 #include <limits>
 #include <tuple>
 
 #include <gtest/gtest.h>
 
+#include "editors/frame_tiles.h"
+#include "editors/item_rules.h"
+#include "editors/picture_rules.h"
+#include "tests/link/link_test_util.h"
+
 namespace ledsuite {
 namespace {
+
+namespace fs = std::filesystem;
 
 AdcListRow Row(int x1, int x2, bool checked = true) {
     AdcListRow r;
@@ -211,6 +218,187 @@ TEST(ClockRules, APickLeavesOneFittedFrameAndNoPickNoImage) {
               std::tuple(3, 20, 32, 64));
     SetClockFace(clock, nullptr);
     EXPECT_EQ(std::tuple(clock.style, clock.face.empty()), std::tuple(0, true));
+}
+
+std::unique_ptr<RawImage> Frame(int width, int height, int displayHeight) {
+    auto f = CreateImage(uint16_t(width), uint16_t(height));
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) f->row32(y)[x] = (x + y) & 1 ? 0xFFFFFF : 0;
+    f->displayHeight = displayHeight;
+    return f;
+}
+
+TEST(PictureRules, SteppingAndThresholdItems) {
+    // index, frames -> previous, next, clamped (an index outside is held inside first); without
+    // frames the index is 0, never -1
+    const std::array<int, 5> steps[] = {
+        {0, 5, 0, 1, 0}, {3, 5, 2, 4, 3}, {4, 5, 3, 4, 4}, {1, 5, 0, 2, 1}, {9, 5, 3, 4, 4}, {-3, 5, 0, 1, 0},
+        {0, 0, 0, 0, 0}};
+    for (const auto& [index, count, previous, next, clamped] : steps) {
+        EXPECT_EQ(PreviousFrameIndex(index, count), previous) << index;
+        EXPECT_EQ(NextFrameIndex(index, count), next) << index;
+        EXPECT_EQ(ClampFrameIndex(index, count), clamped) << index;
+    }
+    // The items show 1..254: a threshold above 254 shows as 254, below 1 as 1.
+    const std::pair<int, int> shown[] = {{128, 127}, {255, 253}, {254, 253}, {0, 0}, {1, 0}};
+    for (auto [threshold, item] : shown) EXPECT_EQ(ThresholdItem(threshold), item) << threshold;
+    const std::pair<int, int> read[] = {{127, 128}, {0, 1}, {253, 254}, {-1, 1}};
+    for (auto [item, threshold] : read) EXPECT_EQ(ThresholdOfItem(item), threshold) << item;
+}
+
+TEST(PictureRules, OneFrameAndRefusedSizes) {
+    FrameVector frames;
+    for (int i = 0; i < 2; ++i) frames.push_back(Frame(10, 10, 10));
+    ImageSizeValues v{30, 7, 1, 2, 3, 4, false};
+    ASSERT_TRUE(ApplyImageSize(frames, 1, v));
+    EXPECT_EQ(std::tuple(frames[0]->width, frames[0]->pause), std::tuple(10, uint8_t(30)));
+    // 10 x 30 / 7, integer division
+    EXPECT_EQ(std::tuple(frames[1]->width, frames[1]->displayWidth, frames[1]->greenThreshold),
+              std::tuple(30, 42, uint8_t(3)));
+    // Same size: no resampling, only pause and thresholds.
+    v = ImageSizeValuesOf(*frames[0]);
+    v.pause = 99;
+    ASSERT_TRUE(ApplyImageSize(frames, 0, v));
+    EXPECT_EQ(std::tuple(frames[0]->pause, frames[0]->displayWidth), std::tuple(uint8_t(99), 10));
+    // Sizes of 0 or below are refused, so nothing divides by them.
+    for (auto [w, h] : {std::pair{0, 5}, {5, 0}, {-4, 5}, {5, -1}, {70000, 70000}}) {
+        v.width = w;
+        v.height = h;
+        EXPECT_FALSE(ApplyImageSize(frames, 0, v));
+    }
+    EXPECT_EQ(frames[0]->width, 10);
+    EXPECT_TRUE(ApplyImageSize(frames, 2, ImageSizeValues{5, 5}));  // outside: nothing to do
+    EXPECT_EQ(frames[1]->width, 30);
+    ASSERT_TRUE(ApplyImageSize(frames, 1, ImageSizeValues{30, 9}));  // the same width, another height
+    EXPECT_EQ(frames[1]->height, 9);
+    v = ImageSizeValues{6, 1, 4};  // one row is a size
+    ASSERT_TRUE(ApplyImageSize(frames, 1, v));
+    EXPECT_EQ(std::tuple(frames[1]->height, frames[1]->pause), std::tuple(1, uint8_t(4)));
+    // A frame without pixels cannot be resampled and is left alone.
+    frames.push_back(std::make_unique<RawImage>());
+    v.applyAll = true;
+    v.pause = 77;
+    ASSERT_TRUE(ApplyImageSize(frames, 0, v));
+    EXPECT_EQ(std::tuple(frames[0]->pause, frames[2]->pause), std::tuple(uint8_t(77), uint8_t(30)));
+}
+
+TEST(PictureRules, AppendingAFileAddsEveryFrame) {
+    testing::TempDir dir;
+    const std::string bmp = (dir.path / "one.bmp").string();
+    ASSERT_EQ(WriteBmpFile(*Frame(4, 3, 3), bmp), 1);
+    FrameVector frames;
+    frames.push_back(Frame(2, 2, 2));
+    EXPECT_EQ(AppendImageFile(frames, bmp), 1u);
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(frames[1]->width, 4);
+    EXPECT_EQ(AppendImageFile(frames, (dir.path / "missing.png").string()), 0u);
+    EXPECT_EQ(frames.size(), 2u);
+}
+
+RawImage Picture(int width, int height, uint32_t (*pixel)(int x, int y)) {
+    RawImage image;
+    ResetImage(image, width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) image.row32(y)[x] = pixel(x, y);
+    return image;
+}
+
+TEST(FrameTiles, MaskTableAndHitCell) {
+    const struct { int code; uint32_t mask; } masks[] = {
+        {5, 0x0000FF}, {12, 0x00FFFF}, {17, 0x00FFFF}, {13, 0xFFFF00}, {16, 0xFFFF00},
+        {14, 0xFF00FF}, {15, 0xFF00FF}, {0, 0}, {6, 0}, {11, 0}, {18, 0}, {255, 0},
+    };
+    for (const auto& row : masks) EXPECT_EQ(FrameCellMask(row.code), row.mask) << row.code;
+    // pixel -> cell; x = -1 outside the grid (a point left of it is not column 0)
+    const struct { int px, py, x, y; } hits[] = {
+        {130, 15, 0, 0}, {130 + 15 * 16 - 1, 15 + 15 * 8 - 1, 15, 7}, {130 + 15 * 3 + 14, 15 + 15 * 2, 3, 2},
+        {129, 20, -1, -1}, {140, 14, -1, -1}, {130 + 15 * 16, 20, -1, -1}, {140, 15 + 15 * 8, -1, -1},
+        {-100, -100, -1, -1}};
+    for (const auto& h : hits) {
+        const FrameCellHit hit = FrameCellAt(h.px, h.py);
+        EXPECT_EQ(std::tuple(hit.x, hit.valid() ? hit.y : -1), std::tuple(h.x, h.y)) << h.px << "," << h.py;
+    }
+}
+
+TEST(FrameTiles, LargeTileIsCutToItsTopLeftPart) {
+    // 32 x 16: red where x < 16 and y < 8, blue elsewhere; green on the diagonal.
+    const RawImage tile = Picture(32, 16, [](int x, int y) -> uint32_t {
+        const uint32_t base = x < 16 && y < 8 ? 0xFF0000 : 0x0000FF;
+        return base | (x == y ? 0x00FF00 : 0);
+    });
+    FrameCells cells;
+    for (auto& row : cells) row.fill(7);
+    const ImageSize size = CellsFromTile(tile, cells);
+    EXPECT_EQ(std::tuple(size.width, size.height), std::tuple(16, 8));
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 16; ++x) EXPECT_EQ(cells[y][x], x == y ? 3 : 1) << x << "," << y;
+
+    // A small tile clears every cell outside it.
+    const RawImage small = Picture(2, 1, [](int x, int) -> uint32_t { return x ? 0xFFFFFF : 0; });
+    EXPECT_EQ(CellsFromTile(small, cells).width, 2);
+    EXPECT_EQ(std::tuple(cells[0][0], cells[0][1], cells[3][3]), std::tuple(0, 7, 0));
+    EXPECT_EQ(CellsFromTile(RawImage{}, cells).width, 0);
+}
+
+TEST(FrameTiles, CellsBecomeFullIntensityPixels) {
+    FrameCells cells{};
+    cells[0][0] = 1, cells[0][1] = 2, cells[1][0] = 4, cells[1][1] = 3;
+    const RawImage image = TileFromCells(cells, 2, 2);
+    ASSERT_TRUE(image.is32());
+    EXPECT_EQ(std::tuple(image.row32(0)[0], image.row32(0)[1], image.row32(1)[0], image.row32(1)[1]),
+              std::tuple(0xFF0000u, 0x00FF00u, 0x0000FFu, 0xFFFF00u));
+    FrameCells back;
+    EXPECT_EQ(std::tuple(CellsFromTile(image, back).height, back), std::tuple(2, cells));
+    EXPECT_EQ(TileFromCells(cells, 99, 0).width, 16);  // sizes held to the grid
+}
+
+TEST(FrameTiles, SaveTakesTheFirstFreeNumberAndDeleteRemovesTheEntrysOwnFile) {
+    testing::TempDir dir;
+    auto sub = [&dir](const char* name) { return (dir.path / name).string(); };
+    const std::string res = sub("res"), user = sub("user");
+    fs::create_directories(res);
+    FrameCells cells{};
+    cells[0][0] = 1;
+    for (int n = 0; n < 5; ++n) ASSERT_EQ(WriteBmpFile(TileFromCells(cells, 4, 2), BorderFrameFile(res, n)), 1);
+    EXPECT_EQ(FirstFreeTileNumber({res}), 5);
+    EXPECT_EQ(FirstFreeTileNumber({sub("none")}), 0);
+
+    EXPECT_EQ(SaveFrameTile(cells, 1, 1, sub("fresh"), {}).path, sub("fresh") + "/0.bmp");
+    const FrameTile saved = SaveFrameTile(cells, 3, 2, user, {res});
+    EXPECT_EQ(std::tuple(saved.path, saved.userOwned, fs::exists(saved.path)), std::tuple(user + "/5.bmp", true, true));
+    const FrameTile second = SaveFrameTile(cells, 3, 2, user, {res});
+    EXPECT_EQ(second.path, user + "/6.bmp");
+    // A folder that cannot be made (a file stands in its way) saves nothing.
+    std::ofstream(sub("file")) << "x";
+    EXPECT_TRUE(SaveFrameTile(cells, 2, 2, sub("file") + "/zu_frame", {}).path.empty());
+
+    std::vector<FrameTile> tiles = LoadFrameTiles(res, user);
+    ASSERT_EQ(tiles.size(), 7u);
+    EXPECT_EQ(std::tuple(tiles[5].path, tiles[5].image.width, tiles[0].userOwned), std::tuple(saved.path, 3, false));
+    // the resource folder is never written
+    EXPECT_EQ(std::tuple(DeleteFrameTile(tiles, 0), DeleteFrameTile(tiles, 7), DeleteFrameTile(tiles, -1)),
+              std::tuple(false, false, false));
+    EXPECT_TRUE(fs::exists(BorderFrameFile(res, 0)));
+    ASSERT_TRUE(DeleteFrameTile(tiles, 6));
+    EXPECT_EQ(std::tuple(fs::exists(second.path), fs::exists(saved.path), tiles.size()), std::tuple(false, true, 6u));
+    const auto once = LoadFrameTiles(res, res);  // one folder given twice is listed once, read only
+    ASSERT_EQ(once.size(), 5u);
+    EXPECT_FALSE(once[0].userOwned);
+
+    // A tile whose file went away cannot be deleted and stays listed.
+    fs::remove(saved.path);
+    EXPECT_EQ(std::tuple(DeleteFrameTile(tiles, 5), tiles.size()), std::tuple(false, 6u));
+}
+
+TEST(FrameTiles, ChosenTileBecomesTheBordersOneFrame) {
+    FrameVector frames;
+    for (int i = 0; i < 2; ++i) frames.push_back(CreateImage(2, 2));
+    SetCustomBorderTile(nullptr, frames);
+    EXPECT_EQ(frames.size(), 2u);
+    FrameTile tile{TileFromCells(FrameCells{}, 5, 3), "x.bmp", false};
+    SetCustomBorderTile(&tile, frames);
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(std::tuple(frames[0]->width, frames[0]->height), std::tuple(5, 3));
 }
 
 }  // namespace

@@ -116,10 +116,12 @@ TEST(CImageEditorDlg, WithoutFramesTheIndexStaysZero) {
     dlg.reject();
 }
 
-TEST(CImgSizeDlg, ApplyAllResamplesAndKeepsDisplayHeight) {
+TEST(CImgSizeDlg, ApplyAllResamplesEveryFrameAndKeepsItsDisplayHeight) {
     FrameVector frames;
-    for (int i = 0; i < 2; ++i) frames.push_back(Stripe(128, 64));
-    for (auto& f : frames.frames) f->displayHeight = 16;
+    for (int displayHeight : {32, 16}) {
+        frames.push_back(Stripe(128, 64));
+        frames.frames.back()->displayHeight = displayHeight;
+    }
     frames[1]->redThreshold = 255;
     CImgSizeDlg dlg(nullptr, &frames, 1);
     dlg.show();
@@ -137,10 +139,10 @@ TEST(CImgSizeDlg, ApplyAllResamplesAndKeepsDisplayHeight) {
     dlg.ApplyAllCheck()->setChecked(true);
     dlg.accept();
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
-    for (size_t i = 0; i < frames.size(); ++i) {  // display width 16 x 64 / 32
+    for (size_t i = 0; i < frames.size(); ++i) {  // display width: display height x 64 / 32
         const RawImage& f = *frames[i];
         EXPECT_EQ(std::tuple(f.width, f.height, f.displayHeight, f.displayWidth, f.pause, f.blueThreshold,
-                             f.redThreshold), std::tuple(64, 32, 16, 32, 9, 100, 254));
+                             f.redThreshold), std::tuple(64, 32, 32 >> i, 64 >> i, 9, 100, 254));
     }
 }
 

@@ -1,3 +1,5 @@
+// The property window and its dialogs offscreen: the grid per tree level, the language switch, the period
+// dialog, the password and the hardware block against the fake card.
 #include <fstream>
 #include <tuple>
 
@@ -5,8 +7,11 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
 #include <QTimeEdit>
 #include <QTimer>
 #include <QToolBar>
@@ -159,8 +164,8 @@ TEST(PropertiesWnd, LanguageSwitchKeepsEveryChosenOption) {
     EXPECT_EQ((QStringList{hwGrid->Value(kHwModel), hwGrid->Name(kHwWidth), prgGrid->Value(kPrgMainEffect),
                            prgGrid->Value(kPrgBorderType), prgGrid->Value(kPrgRole), prgGrid->Options(kPrgRole)[1],
                            f.wnd.Command(kCmdSetHardware)->text(), f.wnd.Command(kCmdReadHardware)->toolTip()}),
-              (QStringList{"20K GPRS", QString::fromUtf16(u"宽度"),
-                           QString::fromUtf16(EffectName(kEffectBlindsHorizontal)), QString::fromUtf16(u"流水线 8"), "Bert", QString::fromUtf16(u"文件"),
+              (QStringList{"20K GPRS", QString::fromUtf16(u"宽度"), QString::fromUtf16(EffectName(kEffectBlindsHorizontal)),
+                           QString::fromUtf16(u"流水线 8"), "Bert", QString::fromUtf16(u"文件"),
                            QString::fromUtf16(u"设置"), QString::fromUtf16(u"读取控制卡硬件参数")}));
     ResetUiLanguageForTests();
 }
@@ -177,17 +182,49 @@ TEST(PropertiesWnd, MoreOpensThePeriodDialogOncePerChoice) {
     });
     f.select(IMC_PROGRAMS_SELECTED, &set);
     PropertyGrid* g = f.grid(kProgramSetGridId);
-    ASSERT_TRUE(g->IsItemEnabled(kSetMore));
-    ASSERT_TRUE(g->EditValue(kSetMore));  // through the drop-down, as the user does
+    ASSERT_TRUE(g->IsItemEnabled(kSetMore) && g->EditValue(kSetMore));  // through the drop-down, as the user does
     auto* combo = g->Tree()->viewport()->findChild<QComboBox*>();
     ASSERT_NE(combo, nullptr);
     emit combo->activated(0);
     QApplication::processEvents();
-    EXPECT_EQ(closer.seen, 1);
-    EXPECT_EQ(set.periods[1], uint32_t(PackTime(1, 5, 0)) | uint32_t(PackTime(1, 35, 0)) << 16);
-    EXPECT_EQ(g->Value(kSetFirstPeriod + 2), "01:05:00");  // the first three periods shown again
+    // the first three periods shown again
+    EXPECT_EQ(std::tuple(closer.seen, set.periods[1], g->Value(kSetFirstPeriod + 2)),
+              std::tuple(1, uint32_t(PackTime(1, 5, 0)) | uint32_t(PackTime(1, 35, 0)) << 16, QString("01:05:00")));
     g->ChooseOption(kSetMore, 0);
     EXPECT_EQ(closer.seen, 2);
+}
+
+TEST(DlgSelMorePeriod, FillScrollPickAndTimeline) {
+    ProgramSetRecord set;
+    set.periods[0] = uint16_t(25 << 11 | 63 << 5);  // a start no clock has
+    CDlgSelMorePeriod dlg(&set);
+    dlg.show();
+    // showing writes nothing
+    EXPECT_EQ(std::tuple(dlg.windowTitle(), dlg.Picker(0, false)->time(), set.periods[0]),
+              std::tuple(QString::fromUtf16(u"设置节目播放时间段"), QTime(0, 0, 0), uint32_t(25 << 11 | 63 << 5)));
+
+    dlg.WindowPicker(false)->setTime(QTime(0, 5, 0));
+    dlg.WindowPicker(true)->setTime(QTime(0, 35, 0));
+    dlg.FillButton()->click();
+    EXPECT_EQ(std::tuple(set.periods[23], dlg.Total()->text()),
+              std::tuple(uint32_t(PackTime(23, 5, 0)) | uint32_t(PackTime(23, 35, 0)) << 16,
+                         QString::fromUtf16(u"总时间: 12:00:00")));
+    const QImage& line = dlg.Timeline();
+    const int rowHeight = line.height() / 4;
+    const int hour = line.width() / 6;
+    EXPECT_EQ(line.pixel(hour / 4, 5) & 0xFFFFFF, 0xA000A0u);       // 00:15 inside the first bar
+    EXPECT_NE(line.pixel(hour * 3 / 4, 5) & 0xFFFFFF, 0xA000A0u);   // 00:45 between bars
+    EXPECT_EQ(line.pixel(hour / 4, rowHeight + 5) & 0xFFFFFF, 0xA000A0u);  // 06:15 in the second row
+
+    dlg.ScrollBar()->setValue(dlg.ScrollBar()->maximum());
+    EXPECT_EQ(std::tuple(dlg.RowNumber(0)->text(), dlg.RowNumber(5)->text(), dlg.Picker(5, true)->time()),
+              std::tuple(QString("19"), QString("24"), QTime(23, 35, 0)));
+    dlg.Picker(5, true)->setTime(QTime(23, 5, 0));  // period 24 becomes empty
+    EXPECT_EQ(std::tuple(set.periods[23] >> 16, dlg.Total()->text()),
+              std::tuple(uint32_t(PackTime(23, 5, 0)), QString::fromUtf16(u"总时间: 11:30:00")));
+
+    QTest::keyClick(&dlg, Qt::Key_Return);  // Enter does not close it
+    EXPECT_TRUE(dlg.isVisible());
 }
 
 TEST(PropertiesWnd, ProgramSetEditsAndPlayModeEnabling) {
@@ -225,23 +262,22 @@ TEST(PropertiesWnd, ProgramEditsAreHeldToTheStoredRangesAndTellTheLayout) {
     EXPECT_EQ(std::tuple(p.left, p.right, f.channel.Count(IMC_REDRAW_LAYOUT)), std::tuple(30, 330, 2));
     g->CommitText(kPrgMainPause, "300");
     g->CommitText(kPrgMainSpeed, "0");
-    EXPECT_EQ(std::tuple(p.mainAction.pause, p.mainAction.speed), std::tuple(uint8_t(255), uint8_t(1)));
-    EXPECT_EQ(std::tuple(g->IntValue(kPrgMainPause), g->IntValue(kPrgMainSpeed)), std::tuple(255, 1));
+    EXPECT_EQ(std::tuple(p.mainAction.pause, p.mainAction.speed, g->IntValue(kPrgMainPause), g->IntValue(kPrgMainSpeed)),
+              std::tuple(255, 1, 255, 1));
     g->ChooseOption(kPrgMainEffect, kEffectMoveLeft - 1);
     EXPECT_EQ(std::tuple(p.mainAction.effect, p.mainAction.offset, f.channel.Count(IMC_RELAYOUT_TEXT)),
               std::tuple(uint8_t(1), int16_t(0), 1));
     g->ChooseOption(kPrgRole, 1);
     ASSERT_EQ(f.channel.sent.back(), (std::pair<int, intptr_t>(IMC_SET_PROGRAM_KIND, 1)));
     f.wnd.onInternal(IMC_SET_PROGRAM_KIND, 255);
-    EXPECT_EQ(g->GetOptionIndex(kPrgRole), 0);
     g->ChooseOption(kPrgRate, 0);
-    EXPECT_EQ(p.rate, -10);
+    EXPECT_EQ(std::tuple(g->GetOptionIndex(kPrgRole), p.rate), std::tuple(0, -10));
 
     Answerer<DlgEditFrame> frameEditor([](DlgEditFrame* d) { d->reject(); });  // Cancel keeps the frames
     g->ChooseOption(kPrgBorderType, 1);  // Custom opens the frame editor
     EXPECT_EQ(std::tuple(frameEditor.seen, p.borderType, g->IsItemEnabled(kPrgBorderEffect)), std::tuple(1, 1, true));
     g->ChooseOption(kPrgBorderType, 2);
-    EXPECT_FALSE(p.borderFrames.empty());
+    ASSERT_FALSE(p.borderFrames.empty());
     g->ChooseOption(kPrgBorderType, 0);
     EXPECT_EQ(std::tuple(p.borderFrames.size(), g->IsItemEnabled(kPrgBorderEffect)), std::tuple(size_t(0), false));
 
@@ -264,13 +300,12 @@ TEST(PropertiesWnd, PasswordIsAskedOncePerSelectionAndSizesAreChecked) {
     f.wnd.OnApplySimulatedParams();
     EXPECT_EQ(std::tuple(password.seen, hw.brightness, std::filesystem::exists(SettingsFilePath())),
               std::tuple(1, 120, true));
-    ASSERT_EQ(boxes.texts.size(), 2u);
-    EXPECT_EQ(boxes.texts[0], QString::fromUtf16(ptext::kApplySucceeded()));
     f.wnd.OnDefaultHardwareParams();  // drops the edits and the acceptance
     g->CommitText(kHwWidth, "0");
     f.wnd.OnApplySimulatedParams();
-    EXPECT_EQ(std::tuple(password.seen, hw.width), std::tuple(2, 128));
-    EXPECT_EQ(boxes.texts.back(), QString::fromUtf16(SizeCheckMessage(SizeCheck::Zero)()));
+    const QString applied = QString::fromUtf16(ptext::kApplySucceeded());
+    EXPECT_EQ(std::tuple(password.seen, hw.width, boxes.texts),
+              std::tuple(2, 128, std::vector{applied, applied, QString::fromUtf16(SizeCheckMessage(SizeCheck::Zero)())}));
     f.select(IMC_PROGRAM_SELECTED, static_cast<ProgramRecord*>(nullptr));
     EXPECT_FALSE(f.wnd.PasswordAccepted());
     // A settings folder that cannot be made (a file stands in its way): applied, and told so.
@@ -281,8 +316,7 @@ TEST(PropertiesWnd, PasswordIsAskedOncePerSelectionAndSizesAreChecked) {
     f.select(IMC_SCREEN_SELECTED, &hw);
     g->CommitText(kHwBrightness, "90");
     f.wnd.OnApplySimulatedParams();
-    EXPECT_EQ(hw.brightness, 90);
-    EXPECT_EQ(boxes.texts.back(), QString::fromUtf16(ptext::kSettingsNotSaved()));
+    EXPECT_EQ(std::tuple(hw.brightness, boxes.texts.back()), std::tuple(90, QString::fromUtf16(ptext::kSettingsNotSaved())));
 }
 
 TEST(PropertiesWnd, SetThenReadAgainstTheCardGivesBackTheSameHeader) {
