@@ -36,12 +36,13 @@ public:
     std::vector<std::pair<int, intptr_t>> sent;
 };
 
-// A w x h white picture cell.
-inline TextCell WhitePicture(int w, int h) {
+// A w x h white picture cell, shown `displayHeight` high when given.
+inline TextCell WhitePicture(int w, int h, int displayHeight = 0) {
     TextCell cell(FC_PICTURE, 0);
     auto p = std::make_unique<PictureObject>();
     p->frames.push_back(CreateImage(uint16_t(w), uint16_t(h)));
     FillImage(*p->frames[0], 0xFFFFFF);
+    if (displayHeight) p->frames[0]->displayHeight = displayHeight;
     cell.obj = std::move(p);
     return cell;
 }
@@ -73,6 +74,11 @@ protected:
         for (size_t i = 0; i < s.size(); ++i) text->cells[i] = TextCell(s[i], attr);
         engine.Attach(text.get(), 0, 0, 0, 160, 64);
         engine.SetSelection(caret, caret);
+    }
+    // n letters a-z over and over in red 16, laid out in `moveClass` over an area `width` wide.
+    void FillLetters(int n, int moveClass = 0, int width = 160) {
+        for (int i = 0; i < n; ++i) text->cells[size_t(i)] = TextCell(char16_t(u'a' + i % 26), CellAttr::Make(16, 0, 1));
+        engine.Attach(text.get(), moveClass, 0, 0, width, 64);
     }
     std::u16string Codes() const { return ledsuite::Codes(text->cells); }
 
