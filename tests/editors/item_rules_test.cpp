@@ -65,9 +65,8 @@ TEST(AdcRules, ChecksComeInTheirOrderWithTheirMessages) {
     for (const auto& c : cases) {
         V v = GoodValues();
         c.change(v);
-        const AdcCheck check = CheckAdcValues(v);
-        EXPECT_EQ(check, c.check) << (&c - cases);
-        EXPECT_EQ(AdcCheckMessage(check), c.message) << (&c - cases);
+        EXPECT_EQ(std::tuple(CheckAdcValues(v), AdcCheckMessage(CheckAdcValues(v))), std::tuple(c.check, c.message))
+            << (&c - cases);
     }
 }
 
@@ -117,19 +116,13 @@ TEST(AdcRules, CellTextsParseTheirLeadingNumber) {
 
 TEST(CounterRules, ParseDecimalText) {
     const struct { std::u16string_view text; int32_t integer, fraction; uint8_t format; } table[] = {
-        {u"-12.5", -12, 5, 0x21},
-        {u"300", 300, 0, 0x30},
-        {u"abc", 0, 0, 0},
-        {u"", 0, 0, 0},
-        {u"-", 0, 0, 0},
+        {u"-12.5", -12, 5, 0x21}, {u"300", 300, 0, 0x30}, {u"abc", 0, 0, 0}, {u"", 0, 0, 0}, {u"-", 0, 0, 0},
         // Twenty digits saturate; the counts stop at 15. 30 characters are read: 20 integer
         // digits (held to 15) and 9 decimals.
         {u"12345678901234567890.12345678901234567890", 2147483647, 123456789, 0xF9},
         {u"-99999999999999999999", -2147483647, 0, 0xF0},
         // A point before any digit or sign is skipped; a sign after a digit too.
-        {u".5-1", 51, 0, 0x20},
-        {u"+.25", 0, 25, 0x02},
-        {u"1.2.3 x", 1, 23, 0x12},
+        {u".5-1", 51, 0, 0x20}, {u"+.25", 0, 25, 0x02}, {u"1.2.3 x", 1, 23, 0x12},
     };
     for (const auto& row : table) {
         const ParsedDecimal p = ParseDecimalText(row.text);
@@ -140,10 +133,8 @@ TEST(CounterRules, ParseDecimalText) {
 
 TEST(CounterRules, TriggerItemsAndCodes) {
     const int expected[kCounterTriggerItems] = {0, 1, 2, 3, 4, 5, 6, 8, 9, 10, 11, 12, 13, 14, 15};
-    for (int i = 0; i < kCounterTriggerItems; ++i) {
-        EXPECT_EQ(CounterTriggerCode(i), expected[i]);
-        EXPECT_EQ(CounterTriggerIndex(expected[i]), i);
-    }
+    for (int i = 0; i < kCounterTriggerItems; ++i)
+        EXPECT_EQ(std::tuple(CounterTriggerCode(i), CounterTriggerIndex(expected[i])), std::tuple(expected[i], i));
     EXPECT_EQ(CounterTriggerCode(7 + 2 * 2 + 1), 13);  // falling edge of input 2
     for (int unused : {7, 16, 255}) EXPECT_EQ(CounterTriggerIndex(unused), 0) << unused;
     CounterField stored;
@@ -157,10 +148,8 @@ TEST(CounterRules, ApplyWritesOnlyWhenBothValuesHoldADigit) {
     field.attr = 0xABCD;
     CounterDialogValues v{u"-12.5", u"300", 12, 3, true};
     ASSERT_EQ(ApplyCounterValues(v, field), CounterCheck::Ok);
-    EXPECT_EQ(std::tuple(field.start, field.startFraction, field.end, field.endFraction),
-              std::tuple(-12, 5, 300, 0));
-    EXPECT_EQ(std::tuple(field.digitFormat, field.unit, field.channel, field.flags, field.attr),
-              std::tuple(0x31, 13, 3, 1, 0xABCDu));
+    EXPECT_EQ(std::tuple(field.start, field.startFraction, field.end, field.endFraction, field.digitFormat, field.unit,
+                         field.channel, field.flags, field.attr), std::tuple(-12, 5, 300, 0, 0x31, 13, 3, 1, 0xABCDu));
 
     const CounterField before = field;
     v.startText = u"abc";
@@ -208,18 +197,6 @@ TEST(TimerRules, PackingAndTheUnitCheck) {
     EXPECT_EQ(std::u16string(kTimerNoUnitMessage), u"请选择显示项！");
 }
 
-TEST(ClockRules, APickLeavesOneFittedFrameAndNoPickNoImage) {
-    ClockObject clock;
-    clock.size = 32;
-    SetClockFace(clock, CreateImage(64, 16));
-    SetClockFace(clock, CreateImage(20, 10));
-    ASSERT_EQ(clock.face.size(), 1u);
-    EXPECT_EQ(std::tuple(clock.style, clock.face[0]->width, clock.face[0]->displayHeight, clock.face[0]->displayWidth),
-              std::tuple(3, 20, 32, 64));
-    SetClockFace(clock, nullptr);
-    EXPECT_EQ(std::tuple(clock.style, clock.face.empty()), std::tuple(0, true));
-}
-
 std::unique_ptr<RawImage> Frame(int width, int height, int displayHeight) {
     auto f = CreateImage(uint16_t(width), uint16_t(height));
     for (int y = 0; y < height; ++y)
@@ -234,11 +211,9 @@ TEST(PictureRules, SteppingAndThresholdItems) {
     const std::array<int, 5> steps[] = {
         {0, 5, 0, 1, 0}, {3, 5, 2, 4, 3}, {4, 5, 3, 4, 4}, {1, 5, 0, 2, 1}, {9, 5, 3, 4, 4}, {-3, 5, 0, 1, 0},
         {0, 0, 0, 0, 0}};
-    for (const auto& [index, count, previous, next, clamped] : steps) {
-        EXPECT_EQ(PreviousFrameIndex(index, count), previous) << index;
-        EXPECT_EQ(NextFrameIndex(index, count), next) << index;
-        EXPECT_EQ(ClampFrameIndex(index, count), clamped) << index;
-    }
+    for (const auto& [index, count, previous, next, clamped] : steps)
+        EXPECT_EQ(std::tuple(PreviousFrameIndex(index, count), NextFrameIndex(index, count), ClampFrameIndex(index, count)),
+                  std::tuple(previous, next, clamped)) << index;
     // The items show 1..254: a threshold above 254 shows as 254, below 1 as 1.
     const std::pair<int, int> shown[] = {{128, 127}, {255, 253}, {254, 253}, {0, 0}, {1, 0}};
     for (auto [threshold, item] : shown) EXPECT_EQ(ThresholdItem(threshold), item) << threshold;
