@@ -22,14 +22,14 @@ protected:
         ed.SetGrid(&grid);
     }
     // Makes `s` the text of cell (column, row) through a work text, as the window does.
-    void Type(int column, int row, std::u16string_view s) {
+    void Type(int column, int row, std::u16string_view s, uint32_t attr = kWhite16) {
         ASSERT_TRUE(ed.SelectAt(ed.selectedX(), ed.selectedY()));
         int x = kGridHeaderWidth, y = kGridHeaderHeight;
         for (int c = 1; c < column; ++c) x += ed.columnWidth(c);
         for (int r = 1; r < row; ++r) y += ed.rowHeight(r);
         ASSERT_TRUE(ed.SelectAt(x + 1, y + 1));
         ASSERT_TRUE(ed.BeginCellEdit(work));
-        for (size_t i = 0; i < s.size(); ++i) work.cells[i] = TextCell(s[i], kWhite16);
+        for (size_t i = 0; i < s.size(); ++i) work.cells[i] = TextCell(s[i], attr);
         if (s.size() < work.cells.size()) work.cells[s.size()] = TextCell();  // the cell's text becomes s
         ASSERT_TRUE(ed.CommitCellEdit(work, TextBlockMeasurer(rc)));
     }
@@ -86,8 +86,9 @@ TEST_F(GridTest, SizesComeFromTheFirstRowAndColumnMarkers) {
                          grid.totalHeight), std::tuple(50, 40, 20, 30, 50 + 40 + 64, 50));
     // A row drag measures every column of the row.
     EXPECT_TRUE(Drag(10, 16 + 20, kDragRow, 16 + 2));
-    EXPECT_EQ(ed.rowHeight(1), kGridMinSize);
-    for (int c = 1; c <= 3; ++c) EXPECT_EQ(GridCellHeight(grid.cells[size_t(ed.MarkerOf(c, 1))].attr), kGridMinSize);
+    for (int c = 1; c <= 3; ++c)
+        EXPECT_EQ(std::tuple(ed.rowHeight(1), GridCellHeight(grid.cells[size_t(ed.MarkerOf(c, 1))].attr)),
+                  std::tuple(kGridMinSize, kGridMinSize));
 }
 
 TEST_F(GridTest, ATableEditedCellByCellKeepsEachTextAndWidensToIt) {
@@ -110,10 +111,7 @@ TEST_F(GridTest, ATableEditedCellByCellKeepsEachTextAndWidensToIt) {
 }
 
 TEST_F(GridTest, ACommitThatOverflowsKeepsWhatFits) {
-    ASSERT_TRUE(ed.SelectAt(49, 17));
-    ASSERT_TRUE(ed.BeginCellEdit(work));
-    for (int i = 0; i < kMaxCells; ++i) work.cells[size_t(i)] = TextCell(u'x', kWhite16);
-    ASSERT_TRUE(ed.CommitCellEdit(work, TextBlockMeasurer(rc)));
+    Type(1, 1, std::u16string(kMaxCells, u'x'));
     // every marker survived; the height is held to the 10-bit field
     EXPECT_EQ(std::tuple(CountCells(grid.cells), ed.markers().size(), int(CellText(1, 1).size()), ed.rowHeight(1),
                          GridCellHeight(grid.cells[size_t(ed.MarkerOf(3, 1))].attr)),
@@ -121,11 +119,7 @@ TEST_F(GridTest, ACommitThatOverflowsKeepsWhatFits) {
 }
 
 TEST_F(GridTest, DraggingABorderBelowItsTextKeepsTheTextWidth) {
-    // One character too wide to wrap.
-    ASSERT_TRUE(ed.SelectAt(49, 17));
-    ASSERT_TRUE(ed.BeginCellEdit(work));
-    work.cells[0] = TextCell(u'宋', CellAttr::Make(90, 0, 7));
-    ASSERT_TRUE(ed.CommitCellEdit(work, TextBlockMeasurer(rc)));
+    Type(1, 1, u"宋", CellAttr::Make(90, 0, 7));  // one character too wide to wrap
     const int textWidth = ed.columnWidth(1);
     ASSERT_GT(textWidth, 64);
     EXPECT_TRUE(Drag(48 + textWidth, 5, kDragColumn, 48 + 20));
@@ -138,15 +132,15 @@ TEST_F(GridTest, DraggingABorderBelowItsTextKeepsTheTextWidth) {
 }
 
 TEST_F(GridTest, ScrollingMovesTheSelectedCellsPosition) {
-    EXPECT_FALSE(ed.Scroll(true, 0, 0));
-    EXPECT_TRUE(ed.Scroll(true, 1, 0));
-    EXPECT_EQ(std::tuple(ed.firstColumn(), ed.selectedX()), std::tuple(2, 48 - 64));
-    EXPECT_TRUE(ed.Scroll(true, 4, 2));
-    EXPECT_EQ(ed.firstColumn(), 3);
-    EXPECT_FALSE(ed.Scroll(true, 1, 0));
-    EXPECT_TRUE(ed.Scroll(false, 5, 1));
-    EXPECT_EQ(std::tuple(ed.firstRow(), ed.selectedY()), std::tuple(2, 0));
-    EXPECT_FALSE(ed.Scroll(false, 7, 0));
+    // horizontal, scroll code, position -> moved, the first column or row then, where A1 is then
+    const std::tuple<bool, int, int, bool, int, int> steps[] = {
+        {true, 0, 0, false, 1, 48},       {true, 1, 0, true, 2, 48 - 64}, {true, 4, 2, true, 3, 48 - 128},
+        {true, 1, 0, false, 3, 48 - 128}, {false, 5, 1, true, 2, 0},      {false, 7, 0, false, 2, 0}};
+    for (auto [horizontal, code, position, moved, first, at] : steps) {
+        EXPECT_EQ(ed.Scroll(horizontal, code, position), moved) << code;
+        EXPECT_EQ(horizontal ? std::tuple(ed.firstColumn(), ed.selectedX()) : std::tuple(ed.firstRow(), ed.selectedY()),
+                  std::tuple(first, at)) << code;
+    }
 }
 
 TEST_F(GridTest, ANarrowedColumnWrapsItsTextAndRaisesTheRowScrollsBackAndNeedsATable) {
