@@ -98,9 +98,9 @@ TEST_F(GridTest, ATableEditedCellByCellKeepsEachTextAndWidensToIt) {
     EXPECT_EQ(std::tuple(CellText(1, 1), CellText(2, 1), CellText(3, 2), CellText(1, 2)),
               std::tuple(u"A", u"B", u"Wide text in here", u""));
     // The text wraps within its column: the row grows, and every marker of the row says so.
-    EXPECT_EQ(std::tuple(ed.columnWidth(3), ed.rowHeight(1), CountCells(work)), std::tuple(64, 16, 0));
-    EXPECT_GE(ed.rowHeight(2), 32);
-    EXPECT_EQ(GridCellHeight(grid.cells[size_t(ed.MarkerOf(1, 2))].attr), ed.rowHeight(2));
+    EXPECT_EQ(std::tuple(ed.columnWidth(3), ed.rowHeight(1), CountCells(work), ed.rowHeight(2) >= 32,
+                         GridCellHeight(grid.cells[size_t(ed.MarkerOf(1, 2))].attr)),
+              std::tuple(64, 16, 0, true, ed.rowHeight(2)));
     // Editing a cell again moves its text out and back.
     ASSERT_TRUE(ed.SelectAt(49, 17));
     ASSERT_TRUE(ed.BeginCellEdit(work));
@@ -217,10 +217,9 @@ TEST(EditRules, FieldSequencesFollowTheLanguageSetting) {
 TEST(EditRules, SizeListsAndTheEntryASizeSelects) {
     const std::vector<int> system = SizeListForMode(0);
     ASSERT_EQ(system.size(), 120u);
-    EXPECT_EQ(std::tuple(system.front(), system.back()), std::tuple(8, 127));
-    EXPECT_EQ(SizeListForMode(0x31), (std::vector<int>{12, 16}));
-    EXPECT_EQ(SizeListForMode(3), (std::vector<int>{12, 16, 24, 32}));
-    EXPECT_EQ(SizeListForMode(5), (std::vector<int>{12, 16, 24, 32, 48, 64}));
+    using Sizes = std::vector<int>;
+    EXPECT_EQ(std::tuple(system.front(), system.back(), SizeListForMode(0x31), SizeListForMode(3), SizeListForMode(5)),
+              std::tuple(8, 127, Sizes{12, 16}, Sizes{12, 16, 24, 32}, Sizes{12, 16, 24, 32, 48, 64}));
     // mode, size -> the entry selected (past the system list: the default 16)
     const std::tuple<int, int, int> entries[] = {{0, 16, 8}, {0, 5, 5},  {0, 200, 8}, {1, 13, 0}, {1, 14, 1},
                                                  {5, 55, 4}, {5, 56, 5}, {4, 39, 3},  {2, 200, 2}};
@@ -236,8 +235,7 @@ TEST_F(EngineTest, ContextMenuStateFollowsTheSelection) {
     EXPECT_FALSE(s.copy || s.cut || s.paste || s.edit || s.toAnimate);
     engine.SetSelection(0, 2);
     s = ContextMenuState(engine, true);
-    EXPECT_TRUE(s.copy && s.cut && s.paste && s.toAnimate);
-    EXPECT_FALSE(s.edit);
+    EXPECT_EQ(std::tuple(s.copy, s.cut, s.paste, s.toAnimate, s.edit), std::tuple(true, true, true, true, false));
     engine.SetSelection(2, 3);  // a plain field has no dialog
     EXPECT_FALSE(ContextMenuState(engine, false).edit);
     EXPECT_EQ(std::tuple(ItemDialogFor(FC_COUNTER), ItemDialogFor(FC_TABLE), ItemDialogFor(u'a')),

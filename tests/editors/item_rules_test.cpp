@@ -175,8 +175,7 @@ TEST(TimerRules, PackingAndTheUnitCheck) {
     field.units = {1, 0, 3, 0};
     field.a = {2023, uint16_t(12 << 10 | 31 << 5 | 23), uint16_t(59 << 6 | 58)};
     TimerDialogValues v = TimerValuesFromField(field, now);
-    EXPECT_EQ(std::tuple(v.dayLengthIndex, v.mode), std::tuple(0, 1));
-    EXPECT_EQ(v.units, (std::array<bool, 4>{true, false, true, false}));
+    EXPECT_EQ(std::tuple(v.dayLengthIndex, v.mode, v.units), std::tuple(0, 1, std::array<bool, 4>{true, false, true, false}));
     EXPECT_EQ(std::tuple(v.a.year, v.a.month, v.a.day, v.a.hour, v.a.minute, v.a.second, v.a.weekday, v.a.millisecond),
               std::tuple(2023, 12, 31, 23, 59, 58, 6, 700));
 
@@ -193,8 +192,7 @@ TEST(TimerRules, PackingAndTheUnitCheck) {
     const TimerDateTime before = field.b;
     v.units = {}, v.b = LocalTime{};
     EXPECT_FALSE(ApplyTimerValues(v, field));
-    EXPECT_EQ(field.b, before);
-    EXPECT_EQ(std::u16string(kTimerNoUnitMessage), u"请选择显示项！");
+    EXPECT_EQ(std::tuple(field.b, std::u16string(kTimerNoUnitMessage)), std::tuple(before, u"请选择显示项！"));
 }
 
 std::unique_ptr<RawImage> Frame(int width, int height, int displayHeight) {
@@ -336,8 +334,7 @@ TEST(FrameTiles, SaveTakesTheFirstFreeNumberAndDeleteRemovesTheEntrysOwnFile) {
     FrameCells cells{};
     cells[0][0] = 1;
     for (int n = 0; n < 5; ++n) ASSERT_EQ(WriteBmpFile(TileFromCells(cells, 4, 2), BorderFrameFile(res, n)), 1);
-    EXPECT_EQ(FirstFreeTileNumber({res}), 5);
-    EXPECT_EQ(FirstFreeTileNumber({sub("none")}), 0);
+    EXPECT_EQ(std::tuple(FirstFreeTileNumber({res}), FirstFreeTileNumber({sub("none")})), std::tuple(5, 0));
 
     EXPECT_EQ(SaveFrameTile(cells, 1, 1, sub("fresh"), {}).path, sub("fresh") + "/0.bmp");
     const FrameTile saved = SaveFrameTile(cells, 3, 2, user, {res});

@@ -89,7 +89,7 @@ struct RecordingSurface : InternalTarget {
     }
 };
 
-TEST(DlgClock, TwoPicksLeaveOneFrameAndThePickerGoesBackToItsOwner) {
+TEST(DlgClock, TwoPicksLeaveOneFrameAndThePickerGoesBackToItsOwnerWhenClosedOrDestroyed) {
     QWidget owner;
     QPointer<CIconPicker> picker = new CIconPicker(&owner);
     picker->hide();
@@ -104,8 +104,7 @@ TEST(DlgClock, TwoPicksLeaveOneFrameAndThePickerGoesBackToItsOwner) {
     {
         DlgClock dlg(nullptr, &clock, &surface, picker);
         dlg.show();
-        EXPECT_EQ(picker->parentWidget(), &dlg);
-        EXPECT_EQ(dlg.HandCombo()->count(), 1);
+        EXPECT_EQ(std::tuple(picker->parentWidget(), dlg.HandCombo()->count()), std::tuple(&dlg, 1));
         picker->OnInternalMessage(IMC_ICON_PICK_SELECT, 1);
         picker->OnInternalMessage(IMC_ICON_PICK_SELECT, 2);
         ASSERT_EQ(clock.face.size(), 1u);
@@ -113,8 +112,8 @@ TEST(DlgClock, TwoPicksLeaveOneFrameAndThePickerGoesBackToItsOwner) {
         EXPECT_EQ(std::tuple(clock.style, face.width, face.row32(0)[0] & 0xFFFFFF, face.displayHeight,
                              face.displayWidth), std::tuple(3u, 30, 0x0000FFu, 30, 60));
         picker->OnInternalMessage(IMC_ICON_PICK_SELECT, 0);  // the first entry: no image
-        EXPECT_EQ(std::tuple(clock.style, clock.face.size()), std::tuple(0u, size_t(0)));
-        EXPECT_EQ(surface.codes, (std::vector<int>{273, 273, 273}));
+        EXPECT_EQ(std::tuple(clock.style, clock.face.size(), surface.codes),
+                  std::tuple(0u, size_t(0), std::vector<int>{273, 273, 273}));
 
         QTest::keyClick(&dlg, Qt::Key_Return);  // Enter closes like Esc
         EXPECT_EQ(std::tuple(dlg.isVisible(), dlg.result()), std::tuple(false, int(QDialog::Rejected)));
@@ -126,16 +125,10 @@ TEST(DlgClock, TwoPicksLeaveOneFrameAndThePickerGoesBackToItsOwner) {
     }
     ASSERT_TRUE(picker);  // the dialog went down without it
     EXPECT_EQ(picker->parentWidget(), &owner);
-}
-
-TEST(DlgClock, ADialogDestroyedWhileOpenStillHandsThePickerBack) {
-    QWidget owner;
-    QPointer<CIconPicker> picker = new CIconPicker(&owner);
-    ClockObject clock;
-    {
-        DlgClock dlg(nullptr, &clock, nullptr, picker);
-        dlg.show();
-        EXPECT_EQ(picker->parentWidget(), &dlg);
+    {  // a dialog destroyed while open hands it back too
+        DlgClock open(nullptr, &clock, nullptr, picker);
+        open.show();
+        EXPECT_EQ(picker->parentWidget(), &open);
     }
     ASSERT_TRUE(picker);
     EXPECT_EQ(picker->parentWidget(), &owner);
@@ -146,8 +139,8 @@ TEST(DlgCounter, TypedValuesTriggerItemsAndRefusals) {
     field.unit = 7, field.channel = 30;  // an unused code opens on "Second"
     DlgCounter dlg(nullptr, &field);
     dlg.show();
-    EXPECT_EQ(std::tuple(dlg.TriggerCombo()->count(), dlg.TriggerCombo()->currentIndex()), std::tuple(15, 0));
-    EXPECT_EQ(dlg.TriggerCombo()->itemText(12), "Falling Edge 2");
+    EXPECT_EQ(std::tuple(dlg.TriggerCombo()->count(), dlg.TriggerCombo()->currentIndex(), dlg.TriggerCombo()->itemText(12)),
+              std::tuple(15, 0, QString("Falling Edge 2")));
     EXPECT_EQ((QStringList{dlg.ChannelCombo()->currentText(), dlg.StartEdit()->text(), dlg.EndEdit()->text()}),
               (QStringList{"CHL_11", "00", "99"}));
 
@@ -170,8 +163,8 @@ TEST(DlgCounter, TypedValuesTriggerItemsAndRefusals) {
 
     DlgCounter again(nullptr, &field);
     again.show();
-    EXPECT_EQ(again.TriggerCombo()->currentIndex(), 12);  // code 13 selects its item again
-    EXPECT_EQ(again.StartEdit()->text(), "-012.5");
+    // code 13 selects its item again
+    EXPECT_EQ(std::tuple(again.TriggerCombo()->currentIndex(), again.StartEdit()->text()), std::tuple(12, QString("-012.5")));
     again.reject();
 }
 
@@ -197,9 +190,8 @@ TEST(DlgTimer, NoUnitCannotBeConfirmedAndDayLengthZeroReadsOne) {
     dlg.DateB()->setDate(QDate(2030, 1, 2));
     dlg.TimeB()->setTime(QTime(3, 4, 5));
     dlg.accept();
-    EXPECT_EQ(dlg.result(), QDialog::Accepted);
-    EXPECT_EQ(std::tuple(field.dayDigits, field.mode), std::tuple(uint8_t(1), uint8_t(1)));
-    EXPECT_EQ(field.units, (std::array<uint8_t, 4>{0, 0, 3, 0}));
+    EXPECT_EQ(std::tuple(dlg.result(), field.dayDigits, field.mode, field.units),
+              std::tuple(int(QDialog::Accepted), uint8_t(1), uint8_t(1), std::array<uint8_t, 4>{0, 0, 3, 0}));
     EXPECT_EQ(field.b, (TimerDateTime{2030, uint16_t(1 << 10 | 2 << 5 | 3), uint16_t(4 << 6 | 5)}));
     EXPECT_EQ(std::tuple(field.a.monthDayHour, field.Label(0), field.attr),
               std::tuple(5 << 10 | 17 << 5 | 9, std::u16string(u"天"), 0x77u));

@@ -63,13 +63,10 @@ struct LinkChannel : RecordingChannel {
     }
 };
 
-struct PasswordAnswerer : Answerer<CDlgPassword> {
-    PasswordAnswerer()
-        : Answerer([](CDlgPassword* d) {
-              d->PasswordField()->setText(QString::fromUtf16(kServicePassword));
-              d->OkButton()->click();
-          }) {}
-};
+void TypeServicePassword(CDlgPassword* d) {
+    d->PasswordField()->setText(QString::fromUtf16(kServicePassword));
+    d->OkButton()->click();
+}
 
 struct Fixture {
     TempDir appData;
@@ -289,7 +286,7 @@ TEST(PropertiesWnd, ProgramEditsAreHeldToTheStoredRangesAndTellTheLayout) {
 
 TEST(PropertiesWnd, PasswordIsAskedOncePerSelectionAndSizesAreChecked) {
     Fixture f;
-    PasswordAnswerer password;
+    Answerer<CDlgPassword> password(TypeServicePassword);
     BoxCloser boxes;
     HardwareParams hw;
     f.channel.screen = &hw;
@@ -321,7 +318,7 @@ TEST(PropertiesWnd, PasswordIsAskedOncePerSelectionAndSizesAreChecked) {
 
 TEST(PropertiesWnd, SetThenReadAgainstTheCardGivesBackTheSameHeader) {
     Fixture f;
-    PasswordAnswerer password;
+    Answerer<CDlgPassword> password(TypeServicePassword);
     BoxCloser boxes;
     HardwareParams hw;
     hw.cardType = 2, hw.cardSubtype = 7, hw.width = 320, hw.baudIndex = 8;
