@@ -241,7 +241,7 @@ TEST_F(EngineTest, DrawingShowsTextFramesFieldsAndInvertsTheSelection) {
     EXPECT_EQ(std::tuple(engine.frame().Pixel(0, 15), engine.frame().Pixel(150, 15)), std::tuple(kSelectionColor, 0u));
 }
 
-TEST_F(EngineTest, ScrollingFollowsTheCaretThroughALongText) {
+TEST_F(EngineTest, ScrollingFollowsTheCaretThroughALongTextAndItsEnd) {
     engine.Resize(100, 40);
     FillLetters(400, 0, 96);
     EXPECT_EQ(std::tuple(engine.scrollBar(false).enabled, engine.scrollBar(true).enabled), std::tuple(true, false));
@@ -257,6 +257,11 @@ TEST_F(EngineTest, ScrollingFollowsTheCaretThroughALongText) {
     EXPECT_TRUE(engine.scrollBar(true).enabled);
     engine.OnKey(kKeyEnd);
     EXPECT_EQ(std::tuple(engine.caret(), engine.caretPlace().x <= 100), std::tuple(400, true));
+    // Shortening the wide text at its end leaves no empty band on the right.
+    ASSERT_LT(engine.scrollX(), -1000);
+    for (int i = 0; i < 20; ++i) engine.InsertChar(8, true);
+    EXPECT_TRUE(engine.contentWidth() > 100 && engine.scrollX() + engine.contentWidth() >= 100) << engine.scrollX();
+    EXPECT_TRUE(engine.caretPlace().x >= 0 && engine.caretPlace().x <= 100) << engine.caretPlace().x;
 }
 
 TEST_F(EngineTest, MouseSelectsFromThePressToTheMove) {
@@ -270,6 +275,9 @@ TEST_F(EngineTest, MouseSelectsFromThePressToTheMove) {
     EXPECT_TRUE(engine.MouseUp());
     engine.MouseMove(kMouseLeftButton, 1, 5);
     EXPECT_EQ(engine.caret(), 8);
+    engine.MouseDown(100, 5);
+    engine.MouseMove(kMouseLeftButton, 0, 5);  // the left edge of the client area is inside it
+    EXPECT_EQ(std::tuple(engine.caret(), engine.anchor()), std::tuple(0, 8));
 }
 
 TEST_F(EngineTest, StaleCellsBehindTheTerminatorNeverJoinTheText) {
@@ -300,21 +308,6 @@ TEST_F(EngineTest, PaintingAndCaretDetails) {
     const bool recreatedBySameHeight = engine.TakeCaretRecreated();
     engine.UpdateCaret(true);
     EXPECT_EQ(std::tuple(recreatedBySameHeight, engine.TakeCaretRecreated()), std::tuple(false, true));
-    // The left edge of the client area is inside it.
-    Fill(u"abc", kRed16);
-    engine.MouseDown(100, 5);
-    engine.MouseMove(kMouseLeftButton, 0, 5);
-    EXPECT_EQ(std::tuple(engine.caret(), engine.anchor()), std::tuple(0, 3));
-}
-
-TEST_F(EngineTest, ShorteningAWideTextLeavesNoEmptyBand) {
-    engine.Resize(100, 40);
-    FillLetters(300, 1, 96);
-    engine.OnKey(kKeyEnd);
-    ASSERT_LT(engine.scrollX(), -1000);
-    for (int i = 0; i < 20; ++i) engine.InsertChar(8, true);
-    EXPECT_TRUE(engine.contentWidth() > 100 && engine.scrollX() + engine.contentWidth() >= 100) << engine.scrollX();
-    EXPECT_TRUE(engine.caretPlace().x >= 0 && engine.caretPlace().x <= 100) << engine.caretPlace().x;
 }
 
 TEST(EditorFieldCells, FramedCodesAndRefusedCodes) {

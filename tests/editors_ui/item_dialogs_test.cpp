@@ -197,33 +197,34 @@ TEST(DlgTimer, NoUnitCannotBeConfirmedAndDayLengthZeroReadsOne) {
               std::tuple(5 << 10 | 17 << 5 | 9, std::u16string(u"天"), 0x77u));
 }
 
-struct TileFolders {
-    testing::TempDir dir;
-    FrameFolders folders{(dir.path / "res").string(), (dir.path / "user").string()};
-    TileFolders() {
+// The frame editor's tile list: five 2 x 2 tiles and a 32 x 16 one (red in its top-left 16 x 8,
+// blue elsewhere, green on the diagonal) in a resource folder.
+class FrameEditorTest : public ::testing::Test {
+protected:
+    void SetUp() override {
         fs::create_directories(folders.resource);
-        FrameCells cells{};
-        for (int n = 0; n < 5; ++n) WriteBmpFile(TileFromCells(cells, 2, 2), BorderFrameFile(folders.resource, n));
-        // A 32 x 16 tile: red in its top-left 16 x 8, blue elsewhere, green on the diagonal.
+        for (int n = 0; n < 5; ++n) WriteBmpFile(TileFromCells(FrameCells{}, 2, 2), BorderFrameFile(folders.resource, n));
         RawImage big;
         ResetImage(big, 32, 16);
         for (int y = 0; y < 16; ++y)
             for (int x = 0; x < 32; ++x)
                 big.row32(y)[x] = (x < 16 && y < 8 ? 0xFF0000u : 0x0000FFu) | (x == y ? 0x00FF00u : 0u);
         WriteBmpFile(big, BorderFrameFile(folders.resource, 9));
+        tiles = LoadFrameTiles(folders.resource, folders.user);
     }
+    testing::TempDir dir;
+    FrameFolders folders{(dir.path / "res").string(), (dir.path / "user").string()};
+    std::vector<FrameTile> tiles;
+    FrameVector border;
 };
 
 QPoint CellCentre(int x, int y) { return {kFrameGridLeft + 15 * x + 7, kFrameGridTop + 15 * y + 7}; }
 
-TEST(DlgEditFrame, MaskedColoursClicksAndPickingALargeTile) {
-    TileFolders files;
-    std::vector<FrameTile> tiles = LoadFrameTiles(files.folders.resource, files.folders.user);
+TEST_F(FrameEditorTest, MaskedColoursClicksAndPickingALargeTile) {
     ASSERT_EQ(tiles.size(), 6u);
     HardwareParams hw;
     hw.colorCode = 12;
-    FrameVector border;
-    DlgEditFrame dlg(nullptr, &hw, &tiles, &border, files.folders);
+    DlgEditFrame dlg(nullptr, &hw, &tiles, &border, folders);
     dlg.show();
     EXPECT_EQ(std::tuple(dlg.WidthCombo()->currentText(), dlg.TileList()->count()), std::tuple(QString("16"), 6));
 
@@ -251,11 +252,8 @@ TEST(DlgEditFrame, MaskedColoursClicksAndPickingALargeTile) {
     EXPECT_TRUE(border.empty());  // Cancel changes no border
 }
 
-TEST(DlgEditFrame, SaveDeleteAndTheBorderOnOk) {
-    TileFolders files;
-    std::vector<FrameTile> tiles = LoadFrameTiles(files.folders.resource, files.folders.user);
-    FrameVector border;
-    DlgEditFrame dlg(nullptr, nullptr, &tiles, &border, files.folders);
+TEST_F(FrameEditorTest, SaveDeleteAndTheBorderOnOk) {
+    DlgEditFrame dlg(nullptr, nullptr, &tiles, &border, folders);
     dlg.show();
     testing::BoxCloser boxes;
     dlg.DeleteButton()->click();
@@ -266,14 +264,14 @@ TEST(DlgEditFrame, SaveDeleteAndTheBorderOnOk) {
     dlg.HeightCombo()->setCurrentIndex(1);
     dlg.SaveButton()->click();
     EXPECT_EQ(boxes.texts, (std::vector<QString>{"Please select an item to delete", "Save"}));
-    const std::string saved = BorderFrameFile(files.folders.user, 5);
+    const std::string saved = BorderFrameFile(folders.user, 5);
     ASSERT_EQ(tiles.size(), 7u);
     EXPECT_EQ(std::tuple(fs::exists(saved), tiles[6].path, dlg.TileList()->count(), dlg.TileList()->currentRow()),
               std::tuple(true, saved, 7, 6));
 
     dlg.TileList()->setCurrentRow(1);
     dlg.DeleteButton()->click();  // a tile of the resource folder stays
-    EXPECT_EQ(std::tuple(fs::exists(BorderFrameFile(files.folders.resource, 1)), tiles.size()), std::tuple(true, 7u));
+    EXPECT_EQ(std::tuple(fs::exists(BorderFrameFile(folders.resource, 1)), tiles.size()), std::tuple(true, 7u));
 
     dlg.TileList()->setCurrentRow(6);
     dlg.DeleteButton()->click();
@@ -285,16 +283,6 @@ TEST(DlgEditFrame, SaveDeleteAndTheBorderOnOk) {
     EXPECT_EQ(border[0]->width, 32);
 }
 
-// Pictures written with ImageMagick into a fresh folder.
-struct Fixtures {
-    testing::TempDir dir;
-    std::string Make(const std::string& name, const std::string& args) {
-        const std::string path = (dir.path / name).string();
-        const std::string cmd = "convert " + args + " '" + path + "' >/dev/null 2>&1";
-        return std::system(cmd.c_str()) == 0 && fs::exists(path) ? path : std::string();
-    }
-};
-
 // The colour of a pixel without its alpha.
 uint32_t Rgb(const FrameVector& frames, size_t i, int x, int y) { return frames[i]->row32(y)[x] & 0xFFFFFF; }
 
@@ -305,9 +293,14 @@ std::unique_ptr<RawImage> Stripe(int width, int height) {
 }
 
 TEST(CImageEditorDlg, OpenStepRotateFlipInvertAndThresholds) {
-    Fixtures files;
-    const std::string gif = files.Make("five.gif", "-delay 10 -size 6x3 xc:red xc:lime xc:blue xc:white xc:black");
-    const std::string ico = files.Make("one.ico", "-size 16x16 xc:red");
+    testing::TempDir dir;  // pictures written here with ImageMagick
+    auto make = [&dir](const std::string& name, const std::string& args) {
+        const std::string path = (dir.path / name).string();
+        const std::string cmd = "convert " + args + " '" + path + "' >/dev/null 2>&1";
+        return std::system(cmd.c_str()) == 0 && fs::exists(path) ? path : std::string();
+    };
+    const std::string gif = make("five.gif", "-delay 10 -size 6x3 xc:red xc:lime xc:blue xc:white xc:black");
+    const std::string ico = make("one.ico", "-size 16x16 xc:red");
     ASSERT_FALSE(gif.empty() || ico.empty());
     FrameVector frames;
     frames.push_back(Stripe(8, 4));
