@@ -327,6 +327,8 @@ TEST_F(EngineTest, NothingAttachedDoesNothing) {
     EXPECT_EQ(idle.Attach(nullptr, 0, 0, 0, 10, 10), 0);
     EXPECT_EQ(idle.InsertChar(u'a', true) + idle.InsertString(u"abc") + idle.InsertClock() + idle.DeleteSelection() +
                   idle.OnKey(kKeyDelete) + idle.ToAnimate(0), 0);
+    idle.MouseDown(1, 1);
+    EXPECT_FALSE(idle.mouseSelecting());
     text->cells[0] = WhitePicture(2, 2);
     text->cells[1] = TextCell(u'x', 0);
     FreeCellObjects(*text);
@@ -398,12 +400,12 @@ TEST_F(ViewTest, MouseAndKeysWhileScrolled) {
 
     engine.MouseDown(0, 3);  // content row 5: the start of the third line
     EXPECT_EQ(engine.caret(), 4);
-    engine.MouseMove(kMouseLeftButton, 12, 0);  // the client's right edge is outside
-    EXPECT_EQ(engine.caret(), 4);
-    engine.MouseMove(kMouseLeftButton, 0, 0);  // the top row is inside: content row 2, the second line
-    EXPECT_EQ(std::tuple(engine.caret(), engine.anchor()), std::tuple(2, 4));
-    engine.MouseMove(kMouseLeftButton, 0, 4);  // the client's bottom edge is outside
-    EXPECT_EQ(engine.caret(), 2);
+    // x, y of a move -> the caret: the client's right and bottom edges are outside, the top row is
+    // inside (content row 2, the second line)
+    for (auto [x, y, caret] : {std::tuple{12, 0, 4}, {0, 0, 2}, {0, 4, 2}}) {
+        engine.MouseMove(kMouseLeftButton, x, y);
+        EXPECT_EQ(std::tuple(engine.caret(), engine.anchor()), std::tuple(caret, 4)) << x << "," << y;
+    }
     engine.MouseUp();
 
     // Reshaping the selected cells keeps a selection that starts at the first cell.
@@ -416,10 +418,6 @@ TEST_F(ViewTest, MouseAndKeysWhileScrolled) {
     engine.ScrollTo(true, 3);
     engine.MouseDown(0, 0);  // content x 3: the start of the second picture
     EXPECT_EQ(engine.caret(), 1);
-
-    CellEditor idle(rc, nullptr);  // nothing attached: a press starts no selection
-    idle.MouseDown(1, 1);
-    EXPECT_FALSE(idle.mouseSelecting());
 }
 
 TEST_F(ViewTest, CellsScrolledOutOnTheLeftLeaveTheRestDrawn) {

@@ -235,8 +235,7 @@ TEST(PictureRules, OneFrameAndRefusedSizes) {
     EXPECT_EQ(std::tuple(frames[0]->pause, frames[0]->displayWidth), std::tuple(uint8_t(99), 10));
     // Sizes of 0 or below are refused, so nothing divides by them.
     for (auto [w, h] : {std::pair{0, 5}, {5, 0}, {-4, 5}, {5, -1}, {70000, 70000}}) {
-        v.width = w;
-        v.height = h;
+        v.width = w, v.height = h;
         EXPECT_FALSE(ApplyImageSize(frames, 0, v));
     }
     EXPECT_EQ(frames[0]->width, 10);
@@ -249,23 +248,9 @@ TEST(PictureRules, OneFrameAndRefusedSizes) {
     EXPECT_EQ(std::tuple(frames[1]->height, frames[1]->pause), std::tuple(1, uint8_t(4)));
     // A frame without pixels cannot be resampled and is left alone.
     frames.push_back(std::make_unique<RawImage>());
-    v.applyAll = true;
-    v.pause = 77;
+    v.applyAll = true, v.pause = 77;
     ASSERT_TRUE(ApplyImageSize(frames, 0, v));
     EXPECT_EQ(std::tuple(frames[0]->pause, frames[2]->pause), std::tuple(uint8_t(77), uint8_t(30)));
-}
-
-TEST(PictureRules, AppendingAFileAddsEveryFrame) {
-    testing::TempDir dir;
-    const std::string bmp = (dir.path / "one.bmp").string();
-    ASSERT_EQ(WriteBmpFile(*Frame(4, 3, 3), bmp), 1);
-    FrameVector frames;
-    frames.push_back(Frame(2, 2, 2));
-    EXPECT_EQ(AppendImageFile(frames, bmp), 1u);
-    ASSERT_EQ(frames.size(), 2u);
-    EXPECT_EQ(frames[1]->width, 4);
-    EXPECT_EQ(AppendImageFile(frames, (dir.path / "missing.png").string()), 0u);
-    EXPECT_EQ(frames.size(), 2u);
 }
 
 RawImage Picture(int width, int height, uint32_t (*pixel)(int x, int y)) {

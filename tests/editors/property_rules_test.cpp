@@ -89,11 +89,6 @@ TEST(HardwareGridRules, GridValuesStoreBackWithTheSubtypeRules) {
 
 TEST(HardwareGridRules, SizeLimitsInOrder) {
     HardwareParams hw;
-    auto check = [&](int w, int h) {
-        hw.width = uint16_t(w);
-        hw.height = uint16_t(h);
-        return CheckCardSize(hw);
-    };
     // type, colour, width, height -> the first limit broken (type 9 counts as type 0)
     const std::tuple<int, int, int, int, SizeCheck> cases[] = {
         {3, 17, 0, 5000, SizeCheck::Zero},     {3, 17, 1281, 16, SizeCheck::WidthOut},
@@ -101,8 +96,8 @@ TEST(HardwareGridRules, SizeLimitsInOrder) {
         {3, 5, 1280, 32, SizeCheck::Ok},       {9, 5, 257, 8, SizeCheck::WidthOut},
         {5, 5, 2048, 64, SizeCheck::Ok},       {5, 5, 2048, 257, SizeCheck::HeightOut}};
     for (auto [type, colour, w, h, result] : cases) {
-        hw.cardType = uint8_t(type), hw.colorCode = uint8_t(colour);
-        EXPECT_EQ(check(w, h), result) << type << " " << w << "x" << h;
+        hw.cardType = uint8_t(type), hw.colorCode = uint8_t(colour), hw.width = uint16_t(w), hw.height = uint16_t(h);
+        EXPECT_EQ(CheckCardSize(hw), result) << type << " " << w << "x" << h;
     }
     SetUiLanguage(3);
     EXPECT_EQ(std::u16string(SizeCheckMessage(SizeCheck::TwoTone)()), u"Please halve the width or the height in two-tone");

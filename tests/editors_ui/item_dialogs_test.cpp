@@ -322,6 +322,8 @@ TEST(CImageEditorDlg, OpenStepRotateFlipInvertAndThresholds) {
     EXPECT_EQ(std::tuple(dlg.Index(), dlg.WidthLabel()->text(), Rgb(frames, 5, 0, 0)), std::tuple(5, QString("6"), 0u));
     chosen = QString::fromStdString(ico);
     dlg.OnCommand(kImgCmdOpen);
+    chosen = QString::fromStdString((dir.path / "missing.png").string());
+    dlg.OnCommand(kImgCmdOpen);  // adds nothing
     ASSERT_EQ(frames.size(), 7u);
     EXPECT_EQ(frames[6]->width, 16);
 
