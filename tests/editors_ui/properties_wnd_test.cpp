@@ -167,30 +167,6 @@ TEST(PropertiesWnd, LanguageSwitchKeepsEveryChosenOption) {
     ResetUiLanguageForTests();
 }
 
-TEST(PropertiesWnd, MoreOpensThePeriodDialogOncePerChoice) {
-    Fixture f;
-    ProgramSetRecord set;
-    set.playMode = 6;
-    Answerer<CDlgSelMorePeriod> closer([](CDlgSelMorePeriod* d) {
-        d->WindowPicker(false)->setTime(QTime(0, 5, 0));
-        d->WindowPicker(true)->setTime(QTime(0, 35, 0));
-        d->OnFillAll();
-        d->reject();
-    });
-    f.select(IMC_PROGRAMS_SELECTED, &set);
-    PropertyGrid* g = f.grid(kProgramSetGridId);
-    ASSERT_TRUE(g->IsItemEnabled(kSetMore) && g->EditValue(kSetMore));  // through the drop-down, as the user does
-    auto* combo = g->Tree()->viewport()->findChild<QComboBox*>();
-    ASSERT_NE(combo, nullptr);
-    emit combo->activated(0);
-    QApplication::processEvents();
-    // the first three periods shown again
-    EXPECT_EQ(std::tuple(closer.seen, set.periods[1], g->Value(kSetFirstPeriod + 2)),
-              std::tuple(1, uint32_t(PackTime(1, 5, 0)) | uint32_t(PackTime(1, 35, 0)) << 16, QString("01:05:00")));
-    g->ChooseOption(kSetMore, 0);
-    EXPECT_EQ(closer.seen, 2);
-}
-
 TEST(DlgSelMorePeriod, FillScrollPickAndTimeline) {
     ProgramSetRecord set;
     set.periods[0] = uint16_t(25 << 11 | 63 << 5);  // a start no clock has
@@ -224,7 +200,7 @@ TEST(DlgSelMorePeriod, FillScrollPickAndTimeline) {
     EXPECT_TRUE(dlg.isVisible());
 }
 
-TEST(PropertiesWnd, ProgramSetEditsAndPlayModeEnabling) {
+TEST(PropertiesWnd, ProgramSetEditsPlayModeEnablingAndMoreOpensThePeriodDialogOncePerChoice) {
     Fixture f;
     ProgramSetRecord set;
     set.playMode = 9;  // unknown: repaired to "In Oder"
@@ -243,6 +219,24 @@ TEST(PropertiesWnd, ProgramSetEditsAndPlayModeEnabling) {
     g->CommitPacked(kSetDateEnd, PackDate(2030, 1, 2));
     EXPECT_EQ(std::tuple(set.weekdays, set.periods[0] >> 16, set.dates[0].stop),
               std::tuple(4, PackTime(8, 30, 0), PackDate(2030, 1, 2)));
+
+    // "More" opens the period dialog once per choice.
+    Answerer<CDlgSelMorePeriod> closer([](CDlgSelMorePeriod* d) {
+        d->WindowPicker(false)->setTime(QTime(0, 5, 0));
+        d->WindowPicker(true)->setTime(QTime(0, 35, 0));
+        d->OnFillAll();
+        d->reject();
+    });
+    ASSERT_TRUE(g->IsItemEnabled(kSetMore) && g->EditValue(kSetMore));  // through the drop-down, as the user does
+    auto* combo = g->Tree()->viewport()->findChild<QComboBox*>();
+    ASSERT_NE(combo, nullptr);
+    emit combo->activated(0);
+    QApplication::processEvents();
+    // the first three periods shown again
+    EXPECT_EQ(std::tuple(closer.seen, set.periods[1], g->Value(kSetFirstPeriod + 2)),
+              std::tuple(1, uint32_t(PackTime(1, 5, 0)) | uint32_t(PackTime(1, 35, 0)) << 16, QString("01:05:00")));
+    g->ChooseOption(kSetMore, 0);
+    EXPECT_EQ(closer.seen, 2);
 }
 
 TEST(PropertiesWnd, ProgramEditsAreHeldToTheStoredRangesAndTellTheLayout) {
