@@ -354,20 +354,10 @@ std::vector<std::string> Rows(const Surface& s) {
     return rows;
 }
 
-class ViewTest : public EngineTest {
-protected:
-    // Pictures of the given widths, all `h` high, from cell 0 on.
-    void Pictures(std::initializer_list<int> widths, int h, int moveClass, int areaWidth) {
-        int i = 0;
-        for (int w : widths) text->cells[size_t(i++)] = WhitePicture(w, h);
-        engine.Attach(text.get(), moveClass, 0, 0, areaWidth, 64);
-    }
-};
-
-TEST_F(ViewTest, SelectionRectanglesFollowTheLinesAndTheScroll) {
+TEST_F(EngineTest, SelectionRectanglesFollowTheLinesAndTheScroll) {
     // Lines of 8 pixels: [3, 2], [4, 3], [2, 5], each 2 high, pictures framed as objects.
     engine.Resize(12, 6);
-    Pictures({3, 2, 4, 3, 2, 5}, 2, 0, 8);
+    SixPictures(0);
     EXPECT_EQ(Rows(engine.frame()), (std::vector<std::string>{"cccccc......", "c##c#c......", "ccc#cccc....",
                                                               "c###c##c....", "ccccc##c....", "c#c####c...."}));
     // Cells 1 to 3: from cell 1 to the area's right end, then the second line up to its end.
@@ -383,9 +373,9 @@ TEST_F(ViewTest, SelectionRectanglesFollowTheLinesAndTheScroll) {
                                                               "ccccc##c....", "c#c####c....", "ccc..ccc...."}));
 }
 
-TEST_F(ViewTest, MouseAndKeysWhileScrolled) {
+TEST_F(EngineTest, MouseAndKeysWhileScrolled) {
     engine.Resize(12, 4);
-    Pictures({3, 2, 4, 3, 2, 5}, 2, 0, 8);
+    SixPictures(0);
     engine.SetSelection(6, 6);
     engine.OnKey(kKeyEnd);
     EXPECT_EQ(engine.scrollY(), -2);  // the last line shown at the bottom
@@ -414,20 +404,20 @@ TEST_F(ViewTest, MouseAndKeysWhileScrolled) {
     EXPECT_EQ(std::pair(engine.anchor(), engine.caret()), std::pair(0, 3));
 
     // Scrolled sideways, a press counts from the scrolled content.
-    Pictures({3, 2, 4, 3, 2, 5}, 2, 1, 8);
+    SixPictures(1);
     engine.ScrollTo(true, 3);
     engine.MouseDown(0, 0);  // content x 3: the start of the second picture
     EXPECT_EQ(engine.caret(), 1);
 }
 
-TEST_F(ViewTest, CellsScrolledOutOnTheLeftLeaveTheRestDrawn) {
+TEST_F(EngineTest, CellsScrolledOutOnTheLeftLeaveTheRestDrawn) {
     engine.Resize(12, 2);
-    Pictures({3, 2, 4, 3, 2, 5}, 2, 1, 8);  // moving display: one line
+    SixPictures(1);  // moving display: one line
     engine.ScrollTo(true, 4);
     EXPECT_EQ(Rows(engine.frame()), (std::vector<std::string>{"cccc#ccccccc", "#c###c##c#c#"}));
 }
 
-TEST_F(ViewTest, EachCellIsDrawnInItsOwnFontAndThaiClustersKeepWhatFollows) {
+TEST_F(EngineTest, EachCellIsDrawnInItsOwnFontAndThaiClustersKeepWhatFollows) {
     auto lit = [&](std::initializer_list<std::pair<char16_t, uint32_t>> cells, int moveClass) {
         text = std::make_unique<TextContent>();
         int i = 0;

@@ -2,6 +2,7 @@
 // A recording owner channel and an engine over real FreeType faces for the editor tests.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <span>
 #include <string_view>
@@ -26,9 +27,7 @@ public:
     }
     void post(int code, intptr_t arg) override { sent.emplace_back(code, arg); }
     int Count(int code) const {
-        int n = 0;
-        for (const auto& m : sent) n += m.first == code;
-        return n;
+        return int(std::count_if(sent.begin(), sent.end(), [code](const auto& m) { return m.first == code; }));
     }
 
     uint32_t defaultAttr = CellAttr::Make(16, 0, 1);
@@ -79,6 +78,12 @@ protected:
     void FillLetters(int n, int moveClass = 0, int width = 160) {
         for (int i = 0; i < n; ++i) text->cells[size_t(i)] = TextCell(char16_t(u'a' + i % 26), CellAttr::Make(16, 0, 1));
         engine.Attach(text.get(), moveClass, 0, 0, width, 64);
+    }
+    // White pictures 3, 2, 4, 3, 2 and 5 wide, 2 high, laid out in `moveClass` over an area 8 wide.
+    void SixPictures(int moveClass) {
+        int i = 0;
+        for (int w : {3, 2, 4, 3, 2, 5}) text->cells[size_t(i++)] = WhitePicture(w, 2);
+        engine.Attach(text.get(), moveClass, 0, 0, 8, 64);
     }
     std::u16string Codes() const { return ledsuite::Codes(text->cells); }
 

@@ -45,8 +45,7 @@ struct LinkChannel : RecordingChannel {
     int sendCode = -1;
     intptr_t send(int code, intptr_t arg) override {
         RecordingChannel::send(code, arg);
-        TransferControl control;
-        control.timeouts = {kWaitMs * 4, kWaitMs * 4};
+        TransferControl control{.timeouts = {kWaitMs * 4, kWaitMs * 4}};
         if (code == IMC_SEND_HW_PARAMS) {
             const auto* block = reinterpret_cast<const uint8_t*>(arg);
             sendCode = SendTransfer(LinkTargetFromScreen(*screen), TransferMode::Hardware,
