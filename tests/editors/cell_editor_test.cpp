@@ -105,8 +105,7 @@ TEST_F(EngineTest, CurrentAttributeComesFromTheCellBeforeTheCaretWithObjectSizes
 }
 
 TEST_F(EngineTest, AttributeMaskChangesTheSelectionAndKeepsIt) {
-    Fill(u"abcd", kRed16);
-    engine.SetSelection(1, 3);
+    Fill(u"abcd", kRed16, 1, 3);
     engine.ApplyAttrMask(CellAttr::Make(4, 0, 2), AttrMask::Color | AttrMask::Size);  // size below 8: not taken
     const uint32_t green16 = CellAttr::Make(16, 0, 2);
     EXPECT_EQ(std::tuple(text->cells[0].attr, text->cells[1].attr, text->cells[2].attr, text->cells[3].attr),
@@ -117,8 +116,7 @@ TEST_F(EngineTest, AttributeMaskChangesTheSelectionAndKeepsIt) {
 }
 
 TEST_F(EngineTest, KeyMovesCollapseTheSelectionAndStopAtTheEdges) {
-    Fill(u"abc\ndef", kRed16);
-    engine.SetSelection(1, 3);
+    Fill(u"abc\ndef", kRed16, 1, 3);
     // key -> caret after it
     const std::pair<int, int> moves[] = {{kKeyRight, 4}, {kKeyEnd, 7}, {kKeyUp, 3}, {kKeyHome, 0}, {kKeyLeft, 0},
                                          {kKeyDown, 4}};
@@ -177,8 +175,7 @@ TEST_F(EngineTest, ObjectInsertionsTakeThePlaceholderAttribute) {
 }
 
 TEST_F(EngineTest, AnimationOfTheWholeRunMakesOnePictureOfTwoFrames) {
-    Fill(u"AB\n", kRed16);
-    engine.SetSelection(0, 3);
+    Fill(u"AB\n", kRed16, 0, 3);
     EXPECT_EQ(engine.ToAnimate(kAnimTwinkle), 0);  // a line feed in the selection
     engine.SetSelection(0, 2);
     engine.SetCurrentAttr(kRed16);
@@ -190,8 +187,7 @@ TEST_F(EngineTest, AnimationOfTheWholeRunMakesOnePictureOfTwoFrames) {
     auto lit = [](uint32_t px) { return px != 0; };
     EXPECT_EQ(std::tuple(CountPixels(*p->frames[0], lit) > 10, CountPixels(*p->frames[1], lit)), std::tuple(true, 0));
     for (const auto& f : p->frames.frames) EXPECT_EQ(std::tuple(f->redThreshold, f->blueThreshold), std::tuple(2, 2));
-    Fill(u"CD", kRed16);
-    engine.SetSelection(0, 2);
+    Fill(u"CD", kRed16, 0, 2);
     EXPECT_EQ(engine.ToAnimate(kAnimFrame), 1);
     const auto* framed = CellObjectAs<PictureObject>(text->cells[0]);
     ASSERT_TRUE(framed && framed->frames.size() == 1u);
@@ -199,8 +195,7 @@ TEST_F(EngineTest, AnimationOfTheWholeRunMakesOnePictureOfTwoFrames) {
 }
 
 TEST_F(EngineTest, BubbleUpAndWaveGiveEachCharacterItsFramesAPhaseApart) {
-    Fill(u"abc", kRed16);
-    engine.SetSelection(0, 3);
+    Fill(u"abc", kRed16, 0, 3);
     EXPECT_EQ(engine.ToAnimate(kAnimBubbleUp), 1);
     const int pauses[3][2] = {{15, 45}, {30, 30}, {45, 15}};
     for (int k = 0; k < 3; ++k) {
@@ -209,8 +204,7 @@ TEST_F(EngineTest, BubbleUpAndWaveGiveEachCharacterItsFramesAPhaseApart) {
         EXPECT_EQ(std::tuple(p->frames[0]->pause, p->frames[1]->pause, p->frames[0]->placeX, int16_t(p->frames[1]->placeX)),
                   std::tuple(pauses[k][0], pauses[k][1], 0, -(p->frames[0]->height / 4)));
     }
-    Fill(u"xyz", kRed16);
-    engine.SetSelection(0, 3);
+    Fill(u"xyz", kRed16, 0, 3);
     EXPECT_EQ(engine.ToAnimate(kAnimWave), 1);
     for (int k = 1; k <= 3; ++k) {
         const auto* p = CellObjectAs<PictureObject>(text->cells[size_t(k - 1)]);

@@ -68,11 +68,12 @@ protected:
         engine.Resize(200, 100);
         engine.Attach(text.get(), 0, 0, 0, 160, 64);
     }
-    // Puts `s` into the text in one attribute and lays it out with the caret at `caret`.
-    void Fill(std::u16string_view s, uint32_t attr, int caret = 0) {
+    // Puts `s` into the text in one attribute and lays it out with the selection from `from` to `to`
+    // (the caret at `from` when `to` is not given).
+    void Fill(std::u16string_view s, uint32_t attr, int from = 0, int to = -1) {
         for (size_t i = 0; i < s.size(); ++i) text->cells[i] = TextCell(s[i], attr);
         engine.Attach(text.get(), 0, 0, 0, 160, 64);
-        engine.SetSelection(caret, caret);
+        engine.SetSelection(from, to < 0 ? from : to);
     }
     // n letters a-z over and over in red 16, laid out in `moveClass` over an area `width` wide.
     void FillLetters(int n, int moveClass = 0, int width = 160) {
