@@ -13,7 +13,6 @@
 namespace ledsuite {
 namespace {
 
-constexpr uint32_t kRed16 = CellAttr::Make(16, 0, 1);
 constexpr uint32_t kGreen24 = CellAttr::Make(24, 0, 2);
 
 TEST_F(EngineTest, TypingTakesTheDefaultAttributeAtTheStartAndTheCurrentOneElsewhere) {
@@ -161,8 +160,8 @@ TEST_F(EngineTest, ObjectInsertionsTakeThePlaceholderAttribute) {
     engine.SetCurrentAttr(kGreen24);
     EXPECT_EQ(engine.InsertValueField(FC_COUNTER, std::make_unique<CounterField>()), 1);
     EXPECT_EQ(engine.InsertClock(), 1);
-    EXPECT_EQ(std::tuple(CellObjectAs<CounterField>(text->cells[2])->attr, CellObjectAs<ClockObject>(text->cells[3])->size),
-              std::tuple(kGreen24, 24));
+    EXPECT_EQ(std::tuple(CellObjectAs<CounterField>(text->cells[2])->attr,
+                         CellObjectAs<ClockObject>(text->cells[3])->size), std::tuple(kGreen24, 24));
     EXPECT_EQ(engine.InsertValueField(FC_PICTURE, std::make_unique<CounterField>()) +
                   engine.InsertPicture("/nonexistent.png"), 0);
     EXPECT_EQ(engine.InsertBitmap(*CreateImage(10, 40)), 1);
@@ -201,8 +200,9 @@ TEST_F(EngineTest, BubbleUpAndWaveGiveEachCharacterItsFramesAPhaseApart) {
     for (int k = 0; k < 3; ++k) {
         const auto* p = CellObjectAs<PictureObject>(text->cells[size_t(k)]);
         ASSERT_TRUE(p && p->frames.size() == 2u);
-        EXPECT_EQ(std::tuple(p->frames[0]->pause, p->frames[1]->pause, p->frames[0]->placeX, int16_t(p->frames[1]->placeX)),
-                  std::tuple(pauses[k][0], pauses[k][1], 0, -(p->frames[0]->height / 4)));
+        const int lift = -(p->frames[0]->height / 4);
+        EXPECT_EQ(std::tuple(p->frames[0]->pause, p->frames[1]->pause, p->frames[0]->placeX,
+                             int16_t(p->frames[1]->placeX)), std::tuple(pauses[k][0], pauses[k][1], 0, lift));
     }
     Fill(u"xyz", kRed16, 0, 3);
     EXPECT_EQ(engine.ToAnimate(kAnimWave), 1);
@@ -335,8 +335,8 @@ TEST_F(EngineTest, NothingAttachedDoesNothing) {
 // Rows of a frame: '#' white, '.' black, 'c' a field frame; 's', 'x' and 'z' the
 // selection over black, white and a frame.
 std::vector<std::string> Rows(const Surface& s) {
-    const std::pair<uint32_t, char> kinds[] = {{0xFFFFFF, '#'}, {0, '.'}, {kFieldFrameColor, 'c'}, {kSelectionColor, 's'},
-                                               {0xFFFFFF ^ kSelectionColor, 'x'}, {kFieldFrameColor ^ kSelectionColor, 'z'}};
+    const std::pair<uint32_t, char> kinds[] = {{0xFFFFFF, '#'}, {0, '.'}, {kFieldFrameColor, 'c'},
+        {kSelectionColor, 's'}, {0xFFFFFF ^ kSelectionColor, 'x'}, {kFieldFrameColor ^ kSelectionColor, 'z'}};
     std::vector<std::string> rows;
     for (int y = 0; y < s.height(); ++y) {
         std::string row(size_t(s.width()), '?');

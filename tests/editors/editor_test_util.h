@@ -64,6 +64,7 @@ int CountPixels(const RawImage& image, Pick pick) {
 
 class EngineTest : public ::testing::Test {
 protected:
+    static constexpr uint32_t kRed16 = CellAttr::Make(16, 0, 1);
     void SetUp() override {
         engine.Resize(200, 100);
         engine.Attach(text.get(), 0, 0, 0, 160, 64);
@@ -77,7 +78,7 @@ protected:
     }
     // n letters a-z over and over in red 16, laid out in `moveClass` over an area `width` wide.
     void FillLetters(int n, int moveClass = 0, int width = 160) {
-        for (int i = 0; i < n; ++i) text->cells[size_t(i)] = TextCell(char16_t(u'a' + i % 26), CellAttr::Make(16, 0, 1));
+        for (int i = 0; i < n; ++i) text->cells[size_t(i)] = TextCell(char16_t(u'a' + i % 26), kRed16);
         engine.Attach(text.get(), moveClass, 0, 0, width, 64);
     }
     // White pictures 3, 2, 4, 3, 2 and 5 wide, 2 high, laid out in `moveClass` over an area 8 wide.

@@ -41,9 +41,8 @@ protected:
     }
     std::u16string CellText(int column, int row) const {
         std::u16string s;
-        const int m = ed.MarkerOf(column, row);
-        for (int i = m + 1; i < kMaxCells && grid.cells[size_t(i)].code && grid.cells[size_t(i)].code != FC_GRIDCELL; ++i)
-            s += grid.cells[size_t(i)].code;
+        auto c = [this](int i) { return grid.cells[size_t(i)].code; };
+        for (int i = ed.MarkerOf(column, row) + 1; i < kMaxCells && c(i) && c(i) != FC_GRIDCELL; ++i) s += c(i);
         return s;
     }
 
@@ -150,8 +149,8 @@ TEST_F(GridTest, ANarrowedColumnWrapsItsTextAndRaisesTheRowScrollsBackAndNeedsAT
     ASSERT_EQ(ed.rowHeight(1), 16);
     EXPECT_TRUE(Drag(48 + 64, 5, kDragColumn, 48 + 20));  // 64 - 112 + 68: the words wrap
     EXPECT_GT(ed.rowHeight(1), 16);  // the first row grows to the wrapped text, all its markers with it
-    EXPECT_EQ(std::tuple(ed.columnWidth(1), GridCellHeight(grid.cells[size_t(ed.MarkerOf(3, 1))].attr), ed.rowHeight(2)),
-              std::tuple(20, ed.rowHeight(1), 16));
+    EXPECT_EQ(std::tuple(ed.columnWidth(1), GridCellHeight(grid.cells[size_t(ed.MarkerOf(3, 1))].attr),
+                         ed.rowHeight(2)), std::tuple(20, ed.rowHeight(1), 16));
 
     // A cell's text that grows or shrinks moves the cells behind it, whose texts stay whole.
     Type(2, 1, u"XY");

@@ -108,8 +108,8 @@ TEST(AdcRules, CellTextsParseTheirLeadingNumber) {
     EXPECT_EQ(std::tuple(AdcCellText(row, 0), AdcCellText(row, 1), AdcCellText(row, 4)),
               std::tuple(u"", u"1.000000", u"-0.250000"));
     // At most 64 characters are read.
-    EXPECT_EQ(std::tuple(ParseAdcInteger(std::u16string(63, u'0') + u"5"), ParseAdcInteger(std::u16string(64, u'0') + u"5")),
-              std::tuple(5, 0));
+    EXPECT_EQ(std::tuple(ParseAdcInteger(std::u16string(63, u'0') + u"5"),
+                         ParseAdcInteger(std::u16string(64, u'0') + u"5")), std::tuple(5, 0));
     SetAdcCell(row, 7, u"5");  // no such column
     EXPECT_EQ(row.x1, 12);
 }
@@ -175,7 +175,8 @@ TEST(TimerRules, PackingAndTheUnitCheck) {
     field.units = {1, 0, 3, 0};
     field.a = {2023, uint16_t(12 << 10 | 31 << 5 | 23), uint16_t(59 << 6 | 58)};
     TimerDialogValues v = TimerValuesFromField(field, now);
-    EXPECT_EQ(std::tuple(v.dayLengthIndex, v.mode, v.units), std::tuple(0, 1, std::array<bool, 4>{true, false, true, false}));
+    EXPECT_EQ(std::tuple(v.dayLengthIndex, v.mode, v.units),
+              std::tuple(0, 1, std::array<bool, 4>{true, false, true, false}));
     EXPECT_EQ(std::tuple(v.a.year, v.a.month, v.a.day, v.a.hour, v.a.minute, v.a.second, v.a.weekday, v.a.millisecond),
               std::tuple(2023, 12, 31, 23, 59, 58, 6, 700));
 
@@ -210,8 +211,8 @@ TEST(PictureRules, SteppingAndThresholdItems) {
         {0, 5, 0, 1, 0}, {3, 5, 2, 4, 3}, {4, 5, 3, 4, 4}, {1, 5, 0, 2, 1}, {9, 5, 3, 4, 4}, {-3, 5, 0, 1, 0},
         {0, 0, 0, 0, 0}};
     for (const auto& [index, count, previous, next, clamped] : steps)
-        EXPECT_EQ(std::tuple(PreviousFrameIndex(index, count), NextFrameIndex(index, count), ClampFrameIndex(index, count)),
-                  std::tuple(previous, next, clamped)) << index;
+        EXPECT_EQ(std::tuple(PreviousFrameIndex(index, count), NextFrameIndex(index, count),
+                             ClampFrameIndex(index, count)), std::tuple(previous, next, clamped)) << index;
     // The items show 1..254: a threshold above 254 shows as 254, below 1 as 1.
     const std::pair<int, int> shown[] = {{128, 127}, {255, 253}, {254, 253}, {0, 0}, {1, 0}};
     for (auto [threshold, item] : shown) EXPECT_EQ(ThresholdItem(threshold), item) << threshold;

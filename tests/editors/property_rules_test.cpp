@@ -81,7 +81,8 @@ TEST(HardwareGridRules, GridValuesStoreBackWithTheSubtypeRules) {
               std::tuple(uint8_t(2), uint16_t(0), uint8_t(0), uint8_t(0)));
     v.model = 6;  // subtype 1: the font chip only
     StoreGridValues(v, back);
-    EXPECT_EQ(std::tuple(back.fontChip, back.fileSystem, back.pageSize), std::tuple(uint16_t(0x31), uint8_t(0), uint8_t(0)));
+    EXPECT_EQ(std::tuple(back.fontChip, back.fileSystem, back.pageSize),
+              std::tuple(uint16_t(0x31), uint8_t(0), uint8_t(0)));
     v.oeLevel = 0, v.hblank = 0, v.dataLevel = 1;
     StoreGridValues(v, back);
     EXPECT_EQ(back.outputFlags, 2);
@@ -100,8 +101,10 @@ TEST(HardwareGridRules, SizeLimitsInOrder) {
         EXPECT_EQ(CheckCardSize(hw), result) << type << " " << w << "x" << h;
     }
     SetUiLanguage(3);
-    EXPECT_EQ(std::u16string(SizeCheckMessage(SizeCheck::TwoTone)()), u"Please halve the width or the height in two-tone");
-    EXPECT_EQ(std::u16string(SizeCheckMessage(SizeCheck::Zero)()), u"The width or the height could not be zero");
+    EXPECT_EQ(std::tuple(std::u16string(SizeCheckMessage(SizeCheck::TwoTone)()),
+                         std::u16string(SizeCheckMessage(SizeCheck::Zero)())),
+              std::tuple(u"Please halve the width or the height in two-tone",
+                         u"The width or the height could not be zero"));
     ResetUiLanguageForTests();
 }
 
@@ -169,7 +172,8 @@ TEST(HardwareGridRules, ReadBlockNeedsAHeaderAndKeepsTheScreensOtherFields) {
 TEST(HardwareGridRules, SerialPortsAndPassword) {
     EXPECT_EQ(std::tuple(SerialPortOptionTexts(2, 0).size(), SerialPortOptionTexts(0, 24).size()),
               std::tuple(19u, 25u));
-    EXPECT_EQ(std::tuple(SerialPortOptionTexts(22, 0).back(), SerialPortOptionTexts(0, 0)[0]), std::tuple(u"COM22", u"COM1"));
+    EXPECT_EQ(std::tuple(SerialPortOptionTexts(22, 0).back(), SerialPortOptionTexts(0, 0)[0]),
+              std::tuple(u"COM22", u"COM1"));
     for (auto [typed, result] : {std::pair{u"", PasswordCheck::Empty}, {u"169", PasswordCheck::Wrong},
                                  {u"1680", PasswordCheck::Wrong}, {kServicePassword, PasswordCheck::Ok}})
         EXPECT_EQ(CheckServicePassword(typed), result);
@@ -188,7 +192,8 @@ TEST(ProgramSetRules, PlayModesEnablingWeekdaysAndPeriodItems) {
         EXPECT_EQ(set.playMode, repaired);
     }
 
-    const std::tuple<int, bool, bool> enabling[] = {{1, true, false}, {6, false, true}, {0, false, false}, {5, false, false}};
+    const std::tuple<int, bool, bool> enabling[] = {{1, true, false}, {6, false, true}, {0, false, false},
+                                                    {5, false, false}};
     for (auto [type, duration, schedule] : enabling) {
         const PlayModeEnabling e = PlayModeEnablingOf(uint8_t(type));
         EXPECT_EQ(std::tuple(e.duration, e.schedule), std::tuple(duration, schedule)) << type;
@@ -317,7 +322,8 @@ TEST(PlayPeriods, PickerTimesAndHalves) {
     const PeriodTime bad = ShownPeriodTime(uint16_t(25 << 11 | 63 << 5));
     EXPECT_EQ(std::tuple(bad.hour, bad.minute, bad.second), std::tuple(0, 0, 0));
     const PeriodTime ok = ShownPeriodTime(PackTime(23, 59, 58));
-    EXPECT_EQ(std::tuple(ok.hour, ok.minute, ok.second, PackPeriodTime({7, 8, 9})), std::tuple(23, 59, 58, PackTime(7, 8, 8)));
+    EXPECT_EQ(std::tuple(ok.hour, ok.minute, ok.second, PackPeriodTime({7, 8, 9})),
+              std::tuple(23, 59, 58, PackTime(7, 8, 8)));
     PlayPeriodTable periods{};
     EXPECT_EQ(std::tuple(StorePeriodHalf(periods, 23, true, 0x1111), StorePeriodHalf(periods, 23, false, 0x2222),
                          StorePeriodHalf(periods, 24, false, 1)), std::tuple(true, true, false));

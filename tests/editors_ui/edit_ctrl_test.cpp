@@ -99,7 +99,7 @@ TEST_F(EditorWindowTest, CopyAndPasteThroughTheClipboard) {
     QTest::keyClicks(surface, "ab");
     QTest::keyClick(surface, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(surface, Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(std::tuple(Codes(), QApplication::clipboard()->text()), std::tuple(u"ab", QString("ab")));  // inserts nothing
+    EXPECT_EQ(std::tuple(Codes(), QApplication::clipboard()->text()), std::tuple(u"ab", QString("ab")));  // no insert
     QTest::keyClick(surface, Qt::Key_End);
     QApplication::clipboard()->setText(QStringLiteral("x\r\ny\uE003"));
     QTest::keyClick(surface, Qt::Key_V, Qt::ControlModifier);
@@ -175,8 +175,8 @@ TEST_F(EditorWindowTest, SizeListsFollowTheFontChip) {
     program->content.header.fontSet = 0x31;
     Select(0x31);
     QComboBox* sizes = editor.sizeCombo();
-    EXPECT_EQ(std::tuple(editor.fontSetMode(), sizes->count(), sizes->itemText(0), sizes->itemText(1), sizes->currentText()),
-              std::tuple(0x31, 2, QString("12"), QString("16"), QString("16")));
+    EXPECT_EQ(std::tuple(editor.fontSetMode(), sizes->count(), sizes->itemText(0), sizes->itemText(1),
+                         sizes->currentText()), std::tuple(0x31, 2, QString("12"), QString("16"), QString("16")));
     // The card's default faces (the process-wide table the chip filled) replace the installed ones.
     EXPECT_EQ(std::tuple(editor.fontCombo()->count(), editor.fontCombo()->itemText(0)),
               std::tuple(DefaultFonts().count, ToQString(DefaultFontName(0))));
@@ -249,7 +249,8 @@ TEST_F(EditorWindowTest, ATableFollowedByTextOpensTheSurfaceAndHidingBindsTheWor
     Select(0);
     EXPECT_EQ(std::tuple(editor.activeEditor(), editor.surface()->isVisible()), std::tuple(editor.surface(), true));
     editor.hide();
-    EXPECT_EQ(std::tuple(editor.record(), editor.surface()->record()), std::tuple(editor.workCopy(), editor.workCopy()));
+    EXPECT_EQ(std::tuple(editor.record(), editor.surface()->record()),
+              std::tuple(editor.workCopy(), editor.workCopy()));
     QTest::keyClicks(editor.surface(), "zz");
     EXPECT_EQ(std::tuple(Codes(), ledsuite::Codes(editor.workCopy()->content.cells)), std::tuple(u"\uE005x", u"zz"));
 }

@@ -139,7 +139,8 @@ TEST(DlgCounter, TypedValuesTriggerItemsAndRefusals) {
     field.unit = 7, field.channel = 30;  // an unused code opens on "Second"
     DlgCounter dlg(nullptr, &field);
     dlg.show();
-    EXPECT_EQ(std::tuple(dlg.TriggerCombo()->count(), dlg.TriggerCombo()->currentIndex(), dlg.TriggerCombo()->itemText(12)),
+    QComboBox* trigger = dlg.TriggerCombo();
+    EXPECT_EQ(std::tuple(trigger->count(), trigger->currentIndex(), trigger->itemText(12)),
               std::tuple(15, 0, QString("Falling Edge 2")));
     EXPECT_EQ((QStringList{dlg.ChannelCombo()->currentText(), dlg.StartEdit()->text(), dlg.EndEdit()->text()}),
               (QStringList{"CHL_11", "00", "99"}));
@@ -163,8 +164,8 @@ TEST(DlgCounter, TypedValuesTriggerItemsAndRefusals) {
 
     DlgCounter again(nullptr, &field);
     again.show();
-    // code 13 selects its item again
-    EXPECT_EQ(std::tuple(again.TriggerCombo()->currentIndex(), again.StartEdit()->text()), std::tuple(12, QString("-012.5")));
+    EXPECT_EQ(std::tuple(again.TriggerCombo()->currentIndex(), again.StartEdit()->text()),
+              std::tuple(12, QString("-012.5")));  // code 13 selects its item again
     again.reject();
 }
 
@@ -203,7 +204,8 @@ class FrameEditorTest : public ::testing::Test {
 protected:
     void SetUp() override {
         fs::create_directories(folders.resource);
-        for (int n = 0; n < 5; ++n) WriteBmpFile(TileFromCells(FrameCells{}, 2, 2), BorderFrameFile(folders.resource, n));
+        for (int n = 0; n < 5; ++n)
+            WriteBmpFile(TileFromCells(FrameCells{}, 2, 2), BorderFrameFile(folders.resource, n));
         RawImage big;
         ResetImage(big, 32, 16);
         for (int y = 0; y < 16; ++y)

@@ -145,7 +145,8 @@ TEST(PropertiesWnd, LanguageSwitchKeepsEveryChosenOption) {
     HardwareParams hw;
     hw.cardType = 2, hw.cardSubtype = 6;
     ProgramRecord program;
-    program.right = 32, program.bottom = 16, program.mainAction.effect = kEffectBlindsHorizontal, program.borderType = 3;
+    program.right = 32, program.bottom = 16, program.borderType = 3;
+    program.mainAction.effect = kEffectBlindsHorizontal;
     f.select(IMC_SCREEN_SELECTED, &hw);
     f.select(IMC_PROGRAM_SELECTED, &program);
     const std::vector<std::u16string> voices = {u"Anna", u"Bert"};
@@ -160,8 +161,9 @@ TEST(PropertiesWnd, LanguageSwitchKeepsEveryChosenOption) {
     EXPECT_EQ((QStringList{hwGrid->Value(kHwModel), hwGrid->Name(kHwWidth), prgGrid->Value(kPrgMainEffect),
                            prgGrid->Value(kPrgBorderType), prgGrid->Value(kPrgRole), prgGrid->Options(kPrgRole)[1],
                            f.wnd.Command(kCmdSetHardware)->text(), f.wnd.Command(kCmdReadHardware)->toolTip()}),
-              (QStringList{"20K GPRS", QString::fromUtf16(u"宽度"), QString::fromUtf16(EffectName(kEffectBlindsHorizontal)),
-                           QString::fromUtf16(u"流水线 8"), "Bert", QString::fromUtf16(u"文件"),
+              (QStringList{"20K GPRS", QString::fromUtf16(u"宽度"),
+                           QString::fromUtf16(EffectName(kEffectBlindsHorizontal)), QString::fromUtf16(u"流水线 8"),
+                           "Bert", QString::fromUtf16(u"文件"),
                            QString::fromUtf16(u"设置"), QString::fromUtf16(u"读取控制卡硬件参数")}));
     ResetUiLanguageForTests();
 }
@@ -245,15 +247,15 @@ TEST(PropertiesWnd, ProgramEditsAreHeldToTheStoredRangesAndTellTheLayout) {
     p.mainAction.effect = kEffectBlindsHorizontal, p.mainAction.offset = 3;
     f.select(IMC_PROGRAM_SELECTED, &p);
     PropertyGrid* g = f.grid(kProgramGridId);
-    EXPECT_EQ(std::tuple(g->GetOptionIndex(kPrgSecondEffect), p.secondaryAction.effect, g->IsItemEnabled(kPrgSecondSpeed)),
-              std::tuple(0, uint8_t(0), false));
+    EXPECT_EQ(std::tuple(g->GetOptionIndex(kPrgSecondEffect), p.secondaryAction.effect,
+                         g->IsItemEnabled(kPrgSecondSpeed)), std::tuple(0, uint8_t(0), false));
     g->CommitText(kPrgOffsetX, "30");
     g->CommitText(kPrgWidth, "300");
     EXPECT_EQ(std::tuple(p.left, p.right, f.channel.Count(IMC_REDRAW_LAYOUT)), std::tuple(30, 330, 2));
     g->CommitText(kPrgMainPause, "300");
     g->CommitText(kPrgMainSpeed, "0");
-    EXPECT_EQ(std::tuple(p.mainAction.pause, p.mainAction.speed, g->IntValue(kPrgMainPause), g->IntValue(kPrgMainSpeed)),
-              std::tuple(255, 1, 255, 1));
+    EXPECT_EQ(std::tuple(p.mainAction.pause, p.mainAction.speed, g->IntValue(kPrgMainPause),
+                         g->IntValue(kPrgMainSpeed)), std::tuple(255, 1, 255, 1));
     g->ChooseOption(kPrgMainEffect, kEffectMoveLeft - 1);
     EXPECT_EQ(std::tuple(p.mainAction.effect, p.mainAction.offset, f.channel.Count(IMC_RELAYOUT_TEXT)),
               std::tuple(uint8_t(1), int16_t(0), 1));
@@ -295,7 +297,8 @@ TEST(PropertiesWnd, PasswordIsAskedOncePerSelectionAndSizesAreChecked) {
     f.wnd.OnApplySimulatedParams();
     const QString applied = QString::fromUtf16(ptext::kApplySucceeded());
     EXPECT_EQ(std::tuple(password.seen, hw.width, boxes.texts),
-              std::tuple(2, 128, std::vector{applied, applied, QString::fromUtf16(SizeCheckMessage(SizeCheck::Zero)())}));
+              std::tuple(2, 128,
+                         std::vector{applied, applied, QString::fromUtf16(SizeCheckMessage(SizeCheck::Zero)())}));
     f.select(IMC_PROGRAM_SELECTED, static_cast<ProgramRecord*>(nullptr));
     EXPECT_FALSE(f.wnd.PasswordAccepted());
     // A settings folder that cannot be made (a file stands in its way): applied, and told so.
@@ -306,7 +309,8 @@ TEST(PropertiesWnd, PasswordIsAskedOncePerSelectionAndSizesAreChecked) {
     f.select(IMC_SCREEN_SELECTED, &hw);
     g->CommitText(kHwBrightness, "90");
     f.wnd.OnApplySimulatedParams();
-    EXPECT_EQ(std::tuple(hw.brightness, boxes.texts.back()), std::tuple(90, QString::fromUtf16(ptext::kSettingsNotSaved())));
+    EXPECT_EQ(std::tuple(hw.brightness, boxes.texts.back()),
+              std::tuple(90, QString::fromUtf16(ptext::kSettingsNotSaved())));
 }
 
 TEST(PropertiesWnd, SetThenReadAgainstTheCardGivesBackTheSameHeader) {
