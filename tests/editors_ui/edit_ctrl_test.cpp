@@ -60,7 +60,7 @@ protected:
     CEditCtrl editor{nullptr, &frame, FontTables{{u"Courier New", u"宋体"}, {u"宋体"}, 1}};
 };
 
-TEST_F(EditorWindowTest, TypingGoesIntoTheProgramWithTheControlsAttribute) {
+TEST_F(EditorWindowTest, TypingAndInputMethodCommitsGoIntoTheProgramWithTheControlsAttribute) {
     CEditEx* surface = editor.surface();
     ASSERT_EQ(editor.activeEditor(), surface);
     EXPECT_EQ((QStringList{editor.fontCombo()->currentText(), editor.OnToolTipText(kToolInsertDate),
@@ -68,9 +68,18 @@ TEST_F(EditorWindowTest, TypingGoesIntoTheProgramWithTheControlsAttribute) {
               (QStringList{QString::fromUtf16(u"宋体"), "Insert Date", "Return to text editor", ""}));
     QTest::keyClicks(surface, "Hi");
     for (Qt::Key key : {Qt::Key_Return, Qt::Key_Tab, Qt::Key_X, Qt::Key_Backspace}) QTest::keyClick(surface, key);
+    // An input-method commit types Chinese; its preedit types nothing.
+    QInputMethodEvent preedit(QString::fromUtf16(u"zhong"), {});
+    QApplication::sendEvent(surface, &preedit);
+    EXPECT_EQ(Codes(), u"Hi\n\t");
+    QInputMethodEvent commit;
+    commit.setCommitString(QString::fromUtf16(u"中文"));
+    QApplication::sendEvent(surface, &commit);
     // The default attribute: 宋体 (index 1), 16 pixels, the first colour.
-    EXPECT_EQ(std::tuple(Codes(), program->content.cells[0].attr, frame.Count(IMC_REDRAW_LAYOUT) >= 6),
-              std::tuple(u"Hi\n\t", CellAttr::Make(16, 1, 1), true));
+    EXPECT_EQ(std::tuple(Codes(), surface->engine().caret(), program->content.cells[0].attr,
+                         frame.Count(IMC_REDRAW_LAYOUT) >= 6),
+              std::tuple(u"Hi\n\t中文", 6, CellAttr::Make(16, 1, 1), true));
+    EXPECT_TRUE(surface->inputMethodQuery(Qt::ImCursorRectangle).toRect().isValid());
     // Bold applies to the selection and shows in the toolbar.
     surface->SelectAll();
     editor.OnToolbarCommand(kToolBold);
@@ -82,19 +91,7 @@ TEST_F(EditorWindowTest, TypingGoesIntoTheProgramWithTheControlsAttribute) {
     EXPECT_EQ(CellAttr::SizeOf(program->content.cells[0].attr), 24u);
 }
 
-TEST_F(EditorWindowTest, AnInputMethodCommitTypesChinese) {
-    QTest::keyClicks(editor.surface(), "A");
-    QInputMethodEvent preedit(QString::fromUtf16(u"zhong"), {});
-    QApplication::sendEvent(editor.surface(), &preedit);
-    EXPECT_EQ(Codes(), u"A");
-    QInputMethodEvent commit;
-    commit.setCommitString(QString::fromUtf16(u"中文"));
-    QApplication::sendEvent(editor.surface(), &commit);
-    EXPECT_EQ(std::tuple(Codes(), editor.surface()->engine().caret()), std::tuple(u"A中文", 3));
-    EXPECT_TRUE(editor.surface()->inputMethodQuery(Qt::ImCursorRectangle).toRect().isValid());
-}
-
-TEST_F(EditorWindowTest, CopyAndPasteThroughTheClipboard) {
+TEST_F(EditorWindowTest, CopyAndPasteThroughTheClipboardAndPickedPictures) {
     CEditEx* surface = editor.surface();
     QTest::keyClicks(surface, "ab");
     QTest::keyClick(surface, Qt::Key_A, Qt::ControlModifier);
@@ -110,7 +107,13 @@ TEST_F(EditorWindowTest, CopyAndPasteThroughTheClipboard) {
     // A picture on the clipboard becomes a picture cell.
     QApplication::clipboard()->setImage(QImage(6, 6, QImage::Format_RGB32));
     EXPECT_EQ(surface->Paste(), 1);
-    EXPECT_EQ(program->content.cells[0].code, FC_PICTURE);
+    // A picked picture too; a pick without one tells so and changes nothing.
+    auto picture = std::make_unique<PictureObject>();
+    picture->frames.push_back(CreateImage(4, 4));
+    surface->onInternal(IMC_ICON_PICKED, intptr_t(picture.release()));
+    testing::AnswerNextBox([](CMessageBoxFx* box) { box->done(IDOK); });
+    surface->onInternal(IMC_ICON_PICKED, 0);
+    EXPECT_EQ(Codes(), u"\uE003\uE003x\ny");
 }
 
 TEST_F(EditorWindowTest, ADroppedUtf16BigEndianFileIsTypedIn) {
@@ -282,16 +285,6 @@ TEST_F(EditorWindowTest, TheTableDialogDefaultsAndRefusals) {
     edit.accept();
     EXPECT_TRUE(edit.RefusedSize() && edit.isVisible());
     edit.reject();
-}
-
-TEST_F(EditorWindowTest, PickedPicturesAndMissingPictures) {
-    auto picture = std::make_unique<PictureObject>();
-    picture->frames.push_back(CreateImage(4, 4));
-    editor.surface()->onInternal(IMC_ICON_PICKED, intptr_t(picture.release()));
-    EXPECT_EQ(Codes(), u"\uE003");
-    testing::AnswerNextBox([](CMessageBoxFx* box) { box->done(IDOK); });
-    editor.surface()->onInternal(IMC_ICON_PICKED, 0);
-    EXPECT_EQ(Codes(), u"\uE003");
 }
 
 }  // namespace
