@@ -127,7 +127,7 @@ TEST_F(EngineTest, KeyMovesCollapseTheSelectionAndStopAtTheEdges) {
     EXPECT_EQ(c.y + c.height, 32);  // on the bottom of the second 16-pixel line
 }
 
-TEST_F(EngineTest, CopyLeavesFieldsOutAndSelectionsOfFieldsOnlyCopyNothing) {
+TEST_F(EngineTest, CopyLeavesFieldsOutAndSelectionQueries) {
     Fill(u"a\uE013b", kRed16);
     std::u16string got;
     auto put = [&](const std::u16string& s) { got = s; };
@@ -141,9 +141,6 @@ TEST_F(EngineTest, CopyLeavesFieldsOutAndSelectionsOfFieldsOnlyCopyNothing) {
               std::tuple(u"", FC_HOUR, false));
     engine.SetSelection(0, 2);
     EXPECT_EQ(engine.GetSelectedCell().code, 0);
-}
-
-TEST_F(EngineTest, SelectionQueries) {
     Fill(u"12a\t", kRed16);
     // anchor, caret -> digits only, plain text (a tab is not)
     const std::tuple<int, int, bool, bool> cases[] = {{0, 2, true, true}, {0, 3, false, true}, {2, 4, false, false},
@@ -173,7 +170,7 @@ TEST_F(EngineTest, ObjectInsertionsTakeThePlaceholderAttribute) {
     EXPECT_EQ(text->cells[kMaxCells - 2].code, char16_t(u'a' + (kMaxCells - 2) % 26));
 }
 
-TEST_F(EngineTest, AnimationOfTheWholeRunMakesOnePictureOfTwoFrames) {
+TEST_F(EngineTest, AnimationsOfTheWholeRunOrEachCharacterWithItsFramesAPhaseApart) {
     Fill(u"AB\n", kRed16, 0, 3);
     EXPECT_EQ(engine.ToAnimate(kAnimTwinkle), 0);  // a line feed in the selection
     engine.SetSelection(0, 2);
@@ -191,28 +188,25 @@ TEST_F(EngineTest, AnimationOfTheWholeRunMakesOnePictureOfTwoFrames) {
     const auto* framed = CellObjectAs<PictureObject>(text->cells[0]);
     ASSERT_TRUE(framed && framed->frames.size() == 1u);
     EXPECT_EQ(framed->frames[0]->row32(0)[0], 0xFFFFFFu);  // the outline's corner
-}
-
-TEST_F(EngineTest, BubbleUpAndWaveGiveEachCharacterItsFramesAPhaseApart) {
     Fill(u"abc", kRed16, 0, 3);
     EXPECT_EQ(engine.ToAnimate(kAnimBubbleUp), 1);
     const int pauses[3][2] = {{15, 45}, {30, 30}, {45, 15}};
     for (int k = 0; k < 3; ++k) {
-        const auto* p = CellObjectAs<PictureObject>(text->cells[size_t(k)]);
-        ASSERT_TRUE(p && p->frames.size() == 2u);
-        const int lift = -(p->frames[0]->height / 4);
-        EXPECT_EQ(std::tuple(p->frames[0]->pause, p->frames[1]->pause, p->frames[0]->placeX,
-                             int16_t(p->frames[1]->placeX)), std::tuple(pauses[k][0], pauses[k][1], 0, lift));
+        const auto* bubble = CellObjectAs<PictureObject>(text->cells[size_t(k)]);
+        ASSERT_TRUE(bubble && bubble->frames.size() == 2u);
+        const RawImage &first = *bubble->frames[0], &second = *bubble->frames[1];
+        EXPECT_EQ(std::tuple(first.pause, second.pause, first.placeX, int16_t(second.placeX)),
+                  std::tuple(pauses[k][0], pauses[k][1], 0, -(first.height / 4)));
     }
     Fill(u"xyz", kRed16, 0, 3);
     EXPECT_EQ(engine.ToAnimate(kAnimWave), 1);
     for (int k = 1; k <= 3; ++k) {
-        const auto* p = CellObjectAs<PictureObject>(text->cells[size_t(k - 1)]);
-        ASSERT_EQ(p->frames.size(), 4u);
-        const int q = p->frames[0]->height / 4;
+        const auto* wave = CellObjectAs<PictureObject>(text->cells[size_t(k - 1)]);
+        ASSERT_TRUE(wave && wave->frames.size() == 4u);
+        const int q = wave->frames[0]->height / 4;
         ASSERT_GT(q, 0);
         for (int f = 0; f < 4; ++f) {
-            const RawImage& frame = *p->frames[size_t(f)];
+            const RawImage& frame = *wave->frames[size_t(f)];
             const int want = f == k % 4 ? q : f == (k + 2) % 4 ? -q : 0;
             EXPECT_EQ(std::tuple(int16_t(frame.placeY), frame.placeX, frame.pause), std::tuple(want, 0, 30)) << k << f;
         }
@@ -348,7 +342,7 @@ std::vector<std::string> Rows(const Surface& s) {
     return rows;
 }
 
-TEST_F(EngineTest, SelectionRectanglesFollowTheLinesAndTheScroll) {
+TEST_F(EngineTest, SelectionRectanglesAndCellsScrolledOutFollowTheScroll) {
     // Lines of 8 pixels: [3, 2], [4, 3], [2, 5], each 2 high, pictures framed as objects.
     engine.Resize(12, 6);
     SixPictures(0);
@@ -365,6 +359,11 @@ TEST_F(EngineTest, SelectionRectanglesFollowTheLinesAndTheScroll) {
     engine.Paint();
     EXPECT_EQ(Rows(engine.frame()), (std::vector<std::string>{"c##c#c......", "zzzxzzzc....", "zxxxzxxc....",
                                                               "ccccc##c....", "c#c####c....", "ccc..ccc...."}));
+    // Moving display, scrolled sideways: cells scrolled out on the left leave the rest drawn.
+    engine.Resize(12, 2);
+    SixPictures(1);  // moving display: one line
+    engine.ScrollTo(true, 4);
+    EXPECT_EQ(Rows(engine.frame()), (std::vector<std::string>{"cccc#ccccccc", "#c###c##c#c#"}));
 }
 
 TEST_F(EngineTest, MouseAndKeysWhileScrolled) {
@@ -402,13 +401,6 @@ TEST_F(EngineTest, MouseAndKeysWhileScrolled) {
     engine.ScrollTo(true, 3);
     engine.MouseDown(0, 0);  // content x 3: the start of the second picture
     EXPECT_EQ(engine.caret(), 1);
-}
-
-TEST_F(EngineTest, CellsScrolledOutOnTheLeftLeaveTheRestDrawn) {
-    engine.Resize(12, 2);
-    SixPictures(1);  // moving display: one line
-    engine.ScrollTo(true, 4);
-    EXPECT_EQ(Rows(engine.frame()), (std::vector<std::string>{"cccc#ccccccc", "#c###c##c#c#"}));
 }
 
 TEST_F(EngineTest, EachCellIsDrawnInItsOwnFontAndThaiClustersKeepWhatFollows) {

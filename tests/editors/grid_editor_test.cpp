@@ -51,7 +51,7 @@ protected:
     TextContent work;
 };
 
-TEST_F(GridTest, SettingATableCountsHeadersAndSelectsA1) {
+TEST_F(GridTest, SettingATableCountsHeadersSelectsA1AndTakesTheSizesOfItsMarkers) {
     EXPECT_EQ(std::tuple(ed.columnCount(), ed.rowCount(), ed.selectedColumn(), ed.selectedRow(), ed.selectedX(),
                          ed.selectedY(), ed.columnWidth(1), grid.totalWidth, grid.totalHeight),
               std::tuple(4, 3, 1, 1, 48, 16, 64, 3 * 64, 2 * 16));
@@ -73,9 +73,7 @@ TEST_F(GridTest, SettingATableCountsHeadersAndSelectsA1) {
     const GridHit past = ed.HitTest(48 + 3 * 64 + 10, 20);
     EXPECT_EQ(std::tuple(past.column, past.x), std::tuple(3, 48 + 128));
     EXPECT_EQ(std::tuple(ed.MarkerOf(4, 1), ed.MarkerOf(1, 3), ed.MarkerOf(3, 2)), std::tuple(-1, -1, ed.markers()[5]));
-}
-
-TEST_F(GridTest, SizesComeFromTheFirstRowAndColumnMarkers) {
+    // Sizes come from the first row's and the first column's markers.
     const auto index = CollectGridCells(grid);
     grid.cells[index[0]].attr = MakeGridMarker(50, 20);  // A1
     grid.cells[index[3]].attr = MakeGridMarker(70, 30);  // A2
@@ -200,7 +198,7 @@ TEST_F(GridTest, CellFlagsAndTheDialogValues) {
     EXPECT_EQ(wide.columnCount(), 256);  // no wrap at 255
 }
 
-TEST(EditRules, FieldSequencesFollowTheLanguageSetting) {
+TEST(EditRules, FieldSequencesAndSizeLists) {
     EXPECT_EQ(FieldSequence(kCmdInsertDate, 0), u"\uE010\u5E74\uE011\u6708\uE012\u65E5");
     EXPECT_EQ(FieldSequence(kCmdInsertDate, 3), u"\uE010-\uE011-\uE012");
     EXPECT_EQ(FieldSequence(kToolInsertTime, 1), u"\uE013\u65F6\uE014\u5206\uE015\u79D2");
@@ -211,9 +209,6 @@ TEST(EditRules, FieldSequencesFollowTheLanguageSetting) {
     EXPECT_EQ(FieldSequence(kCmdInsertHumid, 0), u"\uE018%");
     EXPECT_EQ(FieldSequence(kCmdInsertMonthEnShort, 0), u"\uE024");
     EXPECT_EQ(FieldSequence(32816, 3), u"");
-}
-
-TEST(EditRules, SizeListsAndTheEntryASizeSelects) {
     const std::vector<int> system = SizeListForMode(0);
     ASSERT_EQ(system.size(), 120u);
     using Sizes = std::vector<int>;

@@ -30,20 +30,7 @@ AdcDialogValues GoodValues() {
     return v;
 }
 
-TEST(AdcRules, ListShowsValidStoredRowsPackedFromTheTop) {
-    auto field = std::make_unique<AdcField>();
-    field->rows[0] = Row(100, 100).row;  // X1 = X2: hidden
-    field->rows[1] = Row(0, 10).row;
-    field->rows[2] = Row(0, 5000).row;   // above 4096: hidden
-    field->rows[3] = Row(10, 4096).row;
-    field->rows[16] = Row(1, 2).row;     // past the 16 rows the list walks
-    const auto list = AdcListFromField(*field);
-    EXPECT_EQ(std::tuple(list[0].row.x2, list[0].checked), std::tuple(10, true));
-    EXPECT_EQ(std::tuple(list[1].row.x1, list[1].row.x2, list[1].checked), std::tuple(10, 4096, true));
-    EXPECT_EQ(std::tuple(list[2].row.x2, list[2].checked), std::tuple(0, false));
-}
-
-TEST(AdcRules, ChecksComeInTheirOrderWithTheirMessages) {
+TEST(AdcRules, ChecksInTheirOrderAndCellTexts) {
     using V = AdcDialogValues;
     // Each case changes the good values; the first check that fails (in this order) is told.
     const struct { void (*change)(V&); AdcCheck check; std::u16string_view message; } cases[] = {
@@ -68,29 +55,7 @@ TEST(AdcRules, ChecksComeInTheirOrderWithTheirMessages) {
         EXPECT_EQ(std::tuple(CheckAdcValues(v), AdcCheckMessage(CheckAdcValues(v))), std::tuple(c.check, c.message))
             << (&c - cases);
     }
-}
-
-TEST(AdcRules, ApplyWritesTheWholeFieldKeepingTheAttribute) {
-    auto field = std::make_unique<AdcField>();
-    field->attr = 0x12345678, field->reserved = 9;
-    field->rows[5] = Row(1, 2).row;  // an old row beyond the new ones is cleared
-    AdcDialogValues v = GoodValues();
-    v.channel = 15, v.showSign = true, v.fillZero = true, v.number = 300;
-    ApplyAdcValues(v, *field);
-    // 3 integer digits and 2 decimals make 0x32
-    EXPECT_EQ(std::tuple(field->attr, field->reserved, field->channel, field->flags, field->digitFormat, field->number),
-              std::tuple(0x12345678u, 0, 15, 3, 0x32, 300));
-    // the unchecked row is skipped
-    EXPECT_EQ(std::tuple(field->rows[0].x2, field->rows[1].x1, field->rows[2].x2, field->rows[5].x2),
-              std::tuple(100, 100, 0, 0));
-    // The dialog reads the same values back.
-    const AdcDialogValues back = AdcValuesFromField(*field);
-    EXPECT_EQ(std::tuple(back.intDigits, back.decimals, back.showSign, back.fillZero, back.rows.size()),
-              std::tuple(3, 2, true, true, 16u));
-    EXPECT_EQ(back.rows[1].row.x2, 4096);
-}
-
-TEST(AdcRules, CellTextsParseTheirLeadingNumber) {
+    // Cell texts parse their leading number.
     AdcCalibration row;
     SetAdcCell(row, 5, u"12abc");
     EXPECT_EQ(std::tuple(row.x1, AdcCellText(row, 5)), std::tuple(uint16_t(12), std::u16string(u"12")));
@@ -114,7 +79,37 @@ TEST(AdcRules, CellTextsParseTheirLeadingNumber) {
     EXPECT_EQ(row.x1, 12);
 }
 
-TEST(CounterRules, ParseDecimalText) {
+TEST(AdcRules, ApplyWritesTheWholeFieldAndTheListShowsValidStoredRows) {
+    auto field = std::make_unique<AdcField>();
+    field->attr = 0x12345678, field->reserved = 9;
+    field->rows[5] = Row(1, 2).row;  // an old row beyond the new ones is cleared
+    AdcDialogValues v = GoodValues();
+    v.channel = 15, v.showSign = true, v.fillZero = true, v.number = 300;
+    ApplyAdcValues(v, *field);
+    // 3 integer digits and 2 decimals make 0x32
+    EXPECT_EQ(std::tuple(field->attr, field->reserved, field->channel, field->flags, field->digitFormat, field->number),
+              std::tuple(0x12345678u, 0, 15, 3, 0x32, 300));
+    // the unchecked row is skipped
+    EXPECT_EQ(std::tuple(field->rows[0].x2, field->rows[1].x1, field->rows[2].x2, field->rows[5].x2),
+              std::tuple(100, 100, 0, 0));
+    // The dialog reads the same values back.
+    const AdcDialogValues back = AdcValuesFromField(*field);
+    EXPECT_EQ(std::tuple(back.intDigits, back.decimals, back.showSign, back.fillZero, back.rows.size()),
+              std::tuple(3, 2, true, true, 16u));
+    EXPECT_EQ(back.rows[1].row.x2, 4096);
+    // The list shows the valid stored rows packed from the top.
+    field->rows[0] = Row(100, 100).row;  // X1 = X2: hidden
+    field->rows[1] = Row(0, 10).row;
+    field->rows[2] = Row(0, 5000).row;   // above 4096: hidden
+    field->rows[3] = Row(10, 4096).row;
+    field->rows[16] = Row(1, 2).row;     // past the 16 rows the list walks
+    const auto list = AdcListFromField(*field);
+    EXPECT_EQ(std::tuple(list[0].row.x2, list[0].checked), std::tuple(10, true));
+    EXPECT_EQ(std::tuple(list[1].row.x1, list[1].row.x2, list[1].checked), std::tuple(10, 4096, true));
+    EXPECT_EQ(std::tuple(list[2].row.x2, list[2].checked), std::tuple(0, false));
+}
+
+TEST(CounterRules, ParseDecimalTextAndTriggerItems) {
     const struct { std::u16string_view text; int32_t integer, fraction; uint8_t format; } table[] = {
         {u"-12.5", -12, 5, 0x21}, {u"300", 300, 0, 0x30}, {u"abc", 0, 0, 0}, {u"", 0, 0, 0}, {u"-", 0, 0, 0},
         // Twenty digits saturate; the counts stop at 15. 30 characters are read: 20 integer
@@ -129,9 +124,6 @@ TEST(CounterRules, ParseDecimalText) {
         EXPECT_EQ(std::tuple(p.integer, p.fraction, p.format), std::tuple(row.integer, row.fraction, row.format))
             << (&row - table);
     }
-}
-
-TEST(CounterRules, TriggerItemsAndCodes) {
     const int expected[kCounterTriggerItems] = {0, 1, 2, 3, 4, 5, 6, 8, 9, 10, 11, 12, 13, 14, 15};
     for (int i = 0; i < kCounterTriggerItems; ++i)
         EXPECT_EQ(std::tuple(CounterTriggerCode(i), CounterTriggerIndex(expected[i])), std::tuple(expected[i], i));
@@ -204,7 +196,7 @@ std::unique_ptr<RawImage> Frame(int width, int height, int displayHeight) {
     return f;
 }
 
-TEST(PictureRules, SteppingAndThresholdItems) {
+TEST(PictureRules, SteppingThresholdItemsAndFrameSizes) {
     // index, frames -> previous, next, clamped (an index outside is held inside first); without
     // frames the index is 0, never -1
     const std::array<int, 5> steps[] = {
@@ -218,9 +210,7 @@ TEST(PictureRules, SteppingAndThresholdItems) {
     for (auto [threshold, item] : shown) EXPECT_EQ(ThresholdItem(threshold), item) << threshold;
     const std::pair<int, int> read[] = {{127, 128}, {0, 1}, {253, 254}, {-1, 1}};
     for (auto [item, threshold] : read) EXPECT_EQ(ThresholdOfItem(item), threshold) << item;
-}
-
-TEST(PictureRules, OneFrameAndRefusedSizes) {
+    // Frame sizes: one frame or all, and the sizes refused.
     FrameVector frames;
     for (int i = 0; i < 2; ++i) frames.push_back(Frame(10, 10, 10));
     ImageSizeValues v{30, 7, 1, 2, 3, 4, false};
@@ -279,7 +269,7 @@ TEST(FrameTiles, MaskTableAndHitCell) {
     }
 }
 
-TEST(FrameTiles, LargeTileIsCutToItsTopLeftPart) {
+TEST(FrameTiles, TilesAndCellsBothWays) {
     // 32 x 16: red where x < 16 and y < 8, blue elsewhere; green on the diagonal.
     const RawImage tile = Picture(32, 16, [](int x, int y) -> uint32_t {
         const uint32_t base = x < 16 && y < 8 ? 0xFF0000 : 0x0000FF;
@@ -297,10 +287,8 @@ TEST(FrameTiles, LargeTileIsCutToItsTopLeftPart) {
     EXPECT_EQ(CellsFromTile(small, cells).width, 2);
     EXPECT_EQ(std::tuple(cells[0][0], cells[0][1], cells[3][3]), std::tuple(0, 7, 0));
     EXPECT_EQ(CellsFromTile(RawImage{}, cells).width, 0);
-}
-
-TEST(FrameTiles, CellsBecomeFullIntensityPixels) {
-    FrameCells cells{};
+    // Cells become full-intensity pixels and back.
+    cells = {};
     cells[0][0] = 1, cells[0][1] = 2, cells[1][0] = 4, cells[1][1] = 3;
     const RawImage image = TileFromCells(cells, 2, 2);
     ASSERT_TRUE(image.is32());
@@ -312,7 +300,7 @@ TEST(FrameTiles, CellsBecomeFullIntensityPixels) {
     EXPECT_EQ(TileFromCells(cells, 99, 0).width, 16);  // sizes held to the grid
 }
 
-TEST(FrameTiles, SaveTakesTheFirstFreeNumberAndDeleteRemovesTheEntrysOwnFile) {
+TEST(FrameTiles, SaveDeleteAndTheChosenTileAsTheBorder) {
     testing::TempDir dir;
     auto sub = [&dir](const char* name) { return (dir.path / name).string(); };
     const std::string res = sub("res"), user = sub("user");
@@ -348,9 +336,7 @@ TEST(FrameTiles, SaveTakesTheFirstFreeNumberAndDeleteRemovesTheEntrysOwnFile) {
     fs::remove(saved.path);
     EXPECT_FALSE(DeleteFrameTile(tiles, 5));
     EXPECT_EQ(tiles.size(), 6u);
-}
-
-TEST(FrameTiles, ChosenTileBecomesTheBordersOneFrame) {
+    // The chosen tile becomes the border's one frame; no choice keeps the frames.
     FrameVector frames;
     for (int i = 0; i < 2; ++i) frames.push_back(CreateImage(2, 2));
     SetCustomBorderTile(nullptr, frames);

@@ -14,7 +14,7 @@
 
 using namespace ledsuite;
 
-TEST(HardwareGridRules, ModelOptionsMapBothWays) {
+TEST(HardwareGridRules, OptionsMapBothWays) {
     // option -> (card type, subtype), as the model table lists them
     const std::tuple<int, int, int> table[] = {
         {0, 0, 0}, {1, 1, 0}, {2, 2, 0}, {3, 2, 6}, {4, 2, 7}, {5, 3, 0}, {6, 3, 1}, {10, 3, 5}, {16, 3, 11},
@@ -27,9 +27,6 @@ TEST(HardwareGridRules, ModelOptionsMapBothWays) {
     // type 2 with a subtype neither 6 nor 7; type 4 (stored back as subtype 6); type 5
     EXPECT_EQ(std::tuple(ModelOptionOf(2, 3), ModelOptionOf(4, 3), ModelOptionOf(5, 9), ModelOfOption(-1).type),
               std::tuple(2, 18, 20, 3));
-}
-
-TEST(HardwareGridRules, ColourFontChipAndDataFlowOptions) {
     HardwareParams hw;
     hw.colorCode = 3;
     RepairHardwareParams(hw);
@@ -45,7 +42,7 @@ TEST(HardwareGridRules, ColourFontChipAndDataFlowOptions) {
     EXPECT_EQ(std::tuple(DataFlowOptionOf(0xFF), DataFlowOfOption(27), DataFlowOfOption(26)), std::tuple(27, 0xFF, 26));
 }
 
-TEST(HardwareGridRules, OptionTextsFollowTheLanguage) {
+TEST(HardwareGridRules, OptionTextsFollowTheLanguageAndSizeLimitsInOrder) {
     SetUiLanguage(3);
     EXPECT_EQ(std::tuple(ModelOptionTexts()[3], ModelOptionTexts()[20], ColorOptionTexts()[6]),
               std::tuple(u"20K GPRS", u"128K Synch Voice", u"Two Tone(G-R)"));
@@ -53,10 +50,25 @@ TEST(HardwareGridRules, OptionTextsFollowTheLanguage) {
               std::tuple(u"Normal-8, Against-8", u"Against-8, Normal-8"));
     EXPECT_EQ(std::tuple(DataFlowOptionTexts()[0], DataFlowOptionTexts()[10]),
               std::tuple(u"1/16 - 8 × 1 General Indoor P3.75 P5.0", u"1/4 - 16× 2 ↑ No Code"));
+    EXPECT_EQ(std::tuple(std::u16string(SizeCheckMessage(SizeCheck::TwoTone)()),
+                         std::u16string(SizeCheckMessage(SizeCheck::Zero)())),
+              std::tuple(u"Please halve the width or the height in two-tone",
+                         u"The width or the height could not be zero"));
     SetUiLanguage(1);
     EXPECT_EQ(std::tuple(ModelOptionTexts()[4], ColorOptionTexts()[1], DataFlowOptionTexts()[12]),
               std::tuple(u"20K 短信", u"双色(R-G)", u"1/4 - 8 × 4 ↑ 常规 P10 P12.5"));
     ResetUiLanguageForTests();
+    HardwareParams hw;
+    // type, colour, width, height -> the first limit broken (type 9 counts as type 0)
+    const std::tuple<int, int, int, int, SizeCheck> cases[] = {
+        {3, 17, 0, 5000, SizeCheck::Zero},     {3, 17, 1281, 16, SizeCheck::WidthOut},
+        {3, 17, 1280, 129, SizeCheck::HeightOut}, {3, 17, 1280, 32, SizeCheck::TwoTone},
+        {3, 5, 1280, 32, SizeCheck::Ok},       {9, 5, 257, 8, SizeCheck::WidthOut},
+        {5, 5, 2048, 64, SizeCheck::Ok},       {5, 5, 2048, 257, SizeCheck::HeightOut}};
+    for (auto [type, colour, w, h, result] : cases) {
+        hw.cardType = uint8_t(type), hw.colorCode = uint8_t(colour), hw.width = uint16_t(w), hw.height = uint16_t(h);
+        EXPECT_EQ(CheckCardSize(hw), result) << type << " " << w << "x" << h;
+    }
 }
 
 TEST(HardwareGridRules, GridValuesStoreBackWithTheSubtypeRules) {
@@ -88,27 +100,7 @@ TEST(HardwareGridRules, GridValuesStoreBackWithTheSubtypeRules) {
     EXPECT_EQ(back.outputFlags, 2);
 }
 
-TEST(HardwareGridRules, SizeLimitsInOrder) {
-    HardwareParams hw;
-    // type, colour, width, height -> the first limit broken (type 9 counts as type 0)
-    const std::tuple<int, int, int, int, SizeCheck> cases[] = {
-        {3, 17, 0, 5000, SizeCheck::Zero},     {3, 17, 1281, 16, SizeCheck::WidthOut},
-        {3, 17, 1280, 129, SizeCheck::HeightOut}, {3, 17, 1280, 32, SizeCheck::TwoTone},
-        {3, 5, 1280, 32, SizeCheck::Ok},       {9, 5, 257, 8, SizeCheck::WidthOut},
-        {5, 5, 2048, 64, SizeCheck::Ok},       {5, 5, 2048, 257, SizeCheck::HeightOut}};
-    for (auto [type, colour, w, h, result] : cases) {
-        hw.cardType = uint8_t(type), hw.colorCode = uint8_t(colour), hw.width = uint16_t(w), hw.height = uint16_t(h);
-        EXPECT_EQ(CheckCardSize(hw), result) << type << " " << w << "x" << h;
-    }
-    SetUiLanguage(3);
-    EXPECT_EQ(std::tuple(std::u16string(SizeCheckMessage(SizeCheck::TwoTone)()),
-                         std::u16string(SizeCheckMessage(SizeCheck::Zero)())),
-              std::tuple(u"Please halve the width or the height in two-tone",
-                         u"The width or the height could not be zero"));
-    ResetUiLanguageForTests();
-}
-
-TEST(HardwareGridRules, ChangeTestAndSubtypeItems) {
+TEST(HardwareGridRules, ChangeTestSubtypeItemsSerialPortsAndPassword) {
     HardwareParams a, b;
     b.cardId = 9, b.comIndex = 3;
     EXPECT_FALSE(HardwareChanged(a, b));
@@ -127,9 +119,16 @@ TEST(HardwareGridRules, ChangeTestAndSubtypeItems) {
         const SubtypeItems s = SubtypeItemsOf(uint8_t(subtype));
         EXPECT_EQ(std::tuple(s.voice, s.fontChip, s.fileSystem), std::tuple(voice, chip, fs)) << subtype;
     }
+    EXPECT_EQ(std::tuple(SerialPortOptionTexts(2, 0).size(), SerialPortOptionTexts(0, 24).size()),
+              std::tuple(19u, 25u));
+    EXPECT_EQ(std::tuple(SerialPortOptionTexts(22, 0).back(), SerialPortOptionTexts(0, 0)[0]),
+              std::tuple(u"COM22", u"COM1"));
+    for (auto [typed, result] : {std::pair{u"", PasswordCheck::Empty}, {u"169", PasswordCheck::Wrong},
+                                 {u"1680", PasswordCheck::Wrong}, {kServicePassword, PasswordCheck::Ok}})
+        EXPECT_EQ(CheckServicePassword(typed), result);
 }
 
-TEST(HardwareGridRules, SubtypeFromTheCardsReply) {
+TEST(HardwareGridRules, SubtypeFromTheCardsReplyAndTheReadBlock) {
     using Pairs = std::vector<std::pair<uint8_t, uint8_t>>;
     const std::pair<Pairs, int> cases[] = {
         {{{3, 0}}, 5}, {{{6, 0}}, 1}, {{{14, 0}}, 2}, {{{3, 0}, {6, 0}}, 5}, {{{6, 0}, {7, 1}}, 7},
@@ -150,9 +149,7 @@ TEST(HardwareGridRules, SubtypeFromTheCardsReply) {
     const uint8_t one[] = {0};
     ApplyCardInfoToRecord(one, hw);
     EXPECT_EQ(std::tuple(hw.cardType, hw.cardSubtype), std::tuple(uint8_t(2), uint8_t(0)));
-}
-
-TEST(HardwareGridRules, ReadBlockNeedsAHeaderAndKeepsTheScreensOtherFields) {
+    // A read block needs a header and keeps the screen's other fields.
     HardwareParams card, screen;
     card.width = 320, card.height = 64, card.brightness = 99;
     screen.comIndex = 4, screen.language = 3;
@@ -167,16 +164,6 @@ TEST(HardwareGridRules, ReadBlockNeedsAHeaderAndKeepsTheScreensOtherFields) {
     ASSERT_TRUE(RecordOfReadBlock(block, screen, out));
     EXPECT_EQ(std::tuple(out.width, out.height, out.brightness, out.comIndex, out.language),
               std::tuple(uint16_t(320), uint16_t(64), uint8_t(99), uint16_t(4), uint16_t(3)));
-}
-
-TEST(HardwareGridRules, SerialPortsAndPassword) {
-    EXPECT_EQ(std::tuple(SerialPortOptionTexts(2, 0).size(), SerialPortOptionTexts(0, 24).size()),
-              std::tuple(19u, 25u));
-    EXPECT_EQ(std::tuple(SerialPortOptionTexts(22, 0).back(), SerialPortOptionTexts(0, 0)[0]),
-              std::tuple(u"COM22", u"COM1"));
-    for (auto [typed, result] : {std::pair{u"", PasswordCheck::Empty}, {u"169", PasswordCheck::Wrong},
-                                 {u"1680", PasswordCheck::Wrong}, {kServicePassword, PasswordCheck::Ok}})
-        EXPECT_EQ(CheckServicePassword(typed), result);
 }
 
 TEST(ProgramSetRules, PlayModesEnablingWeekdaysAndPeriodItems) {
@@ -215,7 +202,7 @@ TEST(ProgramSetRules, PlayModesEnablingWeekdaysAndPeriodItems) {
     EXPECT_EQ(std::tuple(PeriodItemValue(periods, 14), PeriodItemValue(periods, 21)), std::tuple(0, 0));
 }
 
-TEST(ProgramRules, RepairsAndEffectOptions) {
+TEST(ProgramRules, RepairsEffectOptionsAndNumbersHeldToTheirStoredRanges) {
     ProgramRecord p;
     p.mainAction.effect = 0, p.secondaryAction.effect = 3, p.rate = 15, p.soundAlign = 7;
     RepairProgramForGrid(p);
@@ -247,10 +234,6 @@ TEST(ProgramRules, RepairsAndEffectOptions) {
 
     EXPECT_EQ(std::tuple(RoleOptionOf(0, 2), RoleOptionOf(255, 2), RoleOptionOf(3, 5), RoleOptionOf(3, 3)),
               std::tuple(0, 0, 3, std::nullopt));
-}
-
-TEST(ProgramRules, NumbersAreHeldToTheirStoredRanges) {
-    ProgramRecord p;
     // id, typed, stored
     const std::tuple<int, int, int> cases[] = {
         {9, 300, 254}, {11, 0, 1}, {11, 255, 254}, {12, 300, 255}, {13, -1, 0}, {14, 40000, 32767},
@@ -300,7 +283,7 @@ TEST(ProgramRules, BoundedTextsSoundsAndBorders) {
     EXPECT_TRUE(frames.empty());
 }
 
-TEST(PlayPeriods, HourlyFillTotalAndTimeline) {
+TEST(PlayPeriods, HourlyFillTotalTimelinePickerTimesAndHalves) {
     PlayPeriodTable periods{};
     FillHourlyPeriods(periods, {0, 5, 0}, {0, 35, 0});
     for (int h : {0, 1, 23}) EXPECT_EQ(periods[h], uint32_t(PackTime(h, 5, 0)) | uint32_t(PackTime(h, 35, 0)) << 16);
@@ -316,16 +299,11 @@ TEST(PlayPeriods, HourlyFillTotalAndTimeline) {
     EXPECT_EQ(std::tuple(bars[0].row, bars[0].from, bars[0].to, bars[1].row, bars[1].from, bars[1].to),
               std::tuple(0, 19800u, kTimelineRowSeconds, 1, 0u, 1800u));
     EXPECT_EQ(FormatPeriodTotal(TotalPeriodSeconds(one)), u"总时间: 01:00:00");
-}
-
-TEST(PlayPeriods, PickerTimesAndHalves) {
-    const PeriodTime bad = ShownPeriodTime(uint16_t(25 << 11 | 63 << 5));
-    EXPECT_EQ(std::tuple(bad.hour, bad.minute, bad.second), std::tuple(0, 0, 0));
-    const PeriodTime ok = ShownPeriodTime(PackTime(23, 59, 58));
-    EXPECT_EQ(std::tuple(ok.hour, ok.minute, ok.second, PackPeriodTime({7, 8, 9})),
-              std::tuple(23, 59, 58, PackTime(7, 8, 8)));
-    PlayPeriodTable periods{};
-    EXPECT_EQ(std::tuple(StorePeriodHalf(periods, 23, true, 0x1111), StorePeriodHalf(periods, 23, false, 0x2222),
-                         StorePeriodHalf(periods, 24, false, 1)), std::tuple(true, true, false));
-    EXPECT_EQ(periods[23], 0x11112222u);
+    // The picker shows a time no clock has as 00:00:00.
+    const PeriodTime bad = ShownPeriodTime(uint16_t(25 << 11 | 63 << 5)), ok = ShownPeriodTime(PackTime(23, 59, 58));
+    EXPECT_EQ(std::tuple(bad.hour, bad.minute, bad.second, ok.hour, ok.minute, ok.second, PackPeriodTime({7, 8, 9})),
+              std::tuple(0, 0, 0, 23, 59, 58, PackTime(7, 8, 8)));
+    EXPECT_EQ(std::tuple(StorePeriodHalf(one, 23, true, 0x1111), StorePeriodHalf(one, 23, false, 0x2222),
+                         StorePeriodHalf(one, 24, false, 1)), std::tuple(true, true, false));
+    EXPECT_EQ(one[23], 0x11112222u);
 }
