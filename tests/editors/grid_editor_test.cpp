@@ -128,7 +128,7 @@ TEST_F(GridTest, DraggingABorderBelowItsTextKeepsTheTextWidth) {
     EXPECT_FALSE(ed.EndDrag(70, TextBlockMeasurer(rc)));
 }
 
-TEST_F(GridTest, ScrollingMovesTheSelectedCellsPosition) {
+TEST_F(GridTest, ScrollingCellFlagsAndTheDialogValues) {
     // horizontal, scroll code, position -> moved, the first column or row then, where A1 is then
     const std::tuple<bool, int, int, bool, int, int> steps[] = {
         {true, 0, 0, false, 1, 48},       {true, 1, 0, true, 2, 48 - 64}, {true, 4, 2, true, 3, 48 - 128},
@@ -138,6 +138,26 @@ TEST_F(GridTest, ScrollingMovesTheSelectedCellsPosition) {
         EXPECT_EQ(horizontal ? std::tuple(ed.firstColumn(), ed.selectedX()) : std::tuple(ed.firstRow(), ed.selectedY()),
                   std::tuple(first, at)) << code;
     }
+    EXPECT_TRUE(ed.SetCellFlags(6));
+    EXPECT_EQ(ed.GetCellFlags(), 2);
+    const GridDialogValues v{2, 4, 6, 3};
+    grid.style = 0x12345600;
+    EXPECT_TRUE(ApplyGridDialog(&grid, v));
+    EXPECT_EQ(std::tuple(grid.style, grid.columns, grid.rows), std::tuple(0x123456CCu, 2, 4));
+    EXPECT_FALSE(ApplyGridDialog(nullptr, v));
+    auto fresh = NewGridFromDialog(GridDialogValues{});
+    ASSERT_NE(fresh, nullptr);
+    EXPECT_EQ(std::tuple(fresh->columns, fresh->rows, fresh->style & 0xFF), std::tuple(3, 3, 0u));
+    // 255 x 9 needs 2295 markers
+    EXPECT_EQ(std::tuple(GridSizeFits(nullptr, 255, 9), GridSizeFits(nullptr, 255, 8), GridSizeFits(nullptr, 1, 256),
+                         GridSizeFits(&grid, 256, 1)), std::tuple(false, true, false, false));
+    EXPECT_EQ(NewGridFromDialog(GridDialogValues{100, 100, 0, 0}), nullptr);
+    GridEditor wide;
+    GridObject big;
+    InitGridObject(big);
+    ASSERT_TRUE(SetGridSize(big, 255, 2));
+    wide.SetGrid(&big);
+    EXPECT_EQ(wide.columnCount(), 256);  // no wrap at 255
 }
 
 TEST_F(GridTest, ANarrowedColumnWrapsItsTextAndRaisesTheRowScrollsBackAndNeedsATable) {
@@ -173,29 +193,6 @@ TEST_F(GridTest, ANarrowedColumnWrapsItsTextAndRaisesTheRowScrollsBackAndNeedsAT
     none.SetDragState(kDragColumn);
     EXPECT_FALSE(none.EndDrag(48 + 30, TextBlockMeasurer(rc)));
     EXPECT_TRUE(GridSizeFits(nullptr, 3, 1) && GridSizeFits(nullptr, 1, 3));
-}
-
-TEST_F(GridTest, CellFlagsAndTheDialogValues) {
-    EXPECT_TRUE(ed.SetCellFlags(6));
-    EXPECT_EQ(ed.GetCellFlags(), 2);
-    const GridDialogValues v{2, 4, 6, 3};
-    grid.style = 0x12345600;
-    EXPECT_TRUE(ApplyGridDialog(&grid, v));
-    EXPECT_EQ(std::tuple(grid.style, grid.columns, grid.rows), std::tuple(0x123456CCu, 2, 4));
-    EXPECT_FALSE(ApplyGridDialog(nullptr, v));
-    auto fresh = NewGridFromDialog(GridDialogValues{});
-    ASSERT_NE(fresh, nullptr);
-    EXPECT_EQ(std::tuple(fresh->columns, fresh->rows, fresh->style & 0xFF), std::tuple(3, 3, 0u));
-    // 255 x 9 needs 2295 markers
-    EXPECT_EQ(std::tuple(GridSizeFits(nullptr, 255, 9), GridSizeFits(nullptr, 255, 8), GridSizeFits(nullptr, 1, 256),
-                         GridSizeFits(&grid, 256, 1)), std::tuple(false, true, false, false));
-    EXPECT_EQ(NewGridFromDialog(GridDialogValues{100, 100, 0, 0}), nullptr);
-    GridEditor wide;
-    GridObject big;
-    InitGridObject(big);
-    ASSERT_TRUE(SetGridSize(big, 255, 2));
-    wide.SetGrid(&big);
-    EXPECT_EQ(wide.columnCount(), 256);  // no wrap at 255
 }
 
 TEST(EditRules, FieldSequencesAndSizeLists) {

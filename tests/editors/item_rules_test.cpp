@@ -109,7 +109,7 @@ TEST(AdcRules, ApplyWritesTheWholeFieldAndTheListShowsValidStoredRows) {
     EXPECT_EQ(std::tuple(list[2].row.x2, list[2].checked), std::tuple(0, false));
 }
 
-TEST(CounterRules, ParseDecimalTextAndTriggerItems) {
+TEST(CounterRules, ParseDecimalTextTriggerItemsAndApplyingOnlyWhenBothValuesHoldADigit) {
     const struct { std::u16string_view text; int32_t integer, fraction; uint8_t format; } table[] = {
         {u"-12.5", -12, 5, 0x21}, {u"300", 300, 0, 0x30}, {u"abc", 0, 0, 0}, {u"", 0, 0, 0}, {u"-", 0, 0, 0},
         // Twenty digits saturate; the counts stop at 15. 30 characters are read: 20 integer
@@ -133,9 +133,7 @@ TEST(CounterRules, ParseDecimalTextAndTriggerItems) {
     stored.unit = 7, stored.channel = 40;
     const CounterField work = CounterForDialog(stored);
     EXPECT_EQ(std::tuple(work.unit, work.channel), std::tuple(uint8_t(0), uint8_t(11)));
-}
-
-TEST(CounterRules, ApplyWritesOnlyWhenBothValuesHoldADigit) {
+    // Apply writes only when both values hold a digit.
     CounterField field;
     field.attr = 0xABCD;
     CounterDialogValues v{u"-12.5", u"300", 12, 3, true};
