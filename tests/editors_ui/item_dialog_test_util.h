@@ -1,5 +1,8 @@
 #pragma once
-// Helpers of the item dialog tests: answering message boxes and finding a modal dialog.
+// Helpers of the editor window tests: answering the dialogs and message boxes they open.
+#include <functional>
+#include <vector>
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QString>
@@ -9,28 +12,32 @@
 
 namespace ledsuite::testing {
 
-// Closes the next MessageBoxFx and keeps its text.
-inline void CaptureNextBox(QString* text) {
-    AnswerNextBox([text](CMessageBoxFx* box) {
-        *text = box->TextLabel()->text();
-        box->done(IDOK);
-    });
-}
+// Answers every dialog of type T that shows while alive, once each.
+template <class T>
+struct Answerer {
+    QTimer timer;
+    int seen = 0;
+    explicit Answerer(std::function<void(T*)> answer) {
+        QObject::connect(&timer, &QTimer::timeout, [this, answer] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* d = qobject_cast<T*>(w); d && d->isVisible() && !d->property("answered").toBool()) {
+                    d->setProperty("answered", true);
+                    ++seen;
+                    answer(d);
+                }
+        });
+        timer.start(2);
+    }
+};
 
-// Closes the next visible QMessageBox (the framework's own box) and keeps its text.
-inline void CaptureNextPlainBox(QString* text) {
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, text] {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
-                timer->stop();
-                timer->deleteLater();
-                *text = box->text();
-                box->accept();
-                return;
-            }
-    });
-    timer->start(1);
-}
+// Closes every MessageBoxFx that shows while alive and keeps the texts.
+struct BoxCloser : Answerer<CMessageBoxFx> {
+    std::vector<QString> texts;
+    BoxCloser()
+        : Answerer([this](CMessageBoxFx* b) {
+              texts.push_back(b->TextLabel()->text());
+              b->done(IDOK);
+          }) {}
+};
 
 }  // namespace ledsuite::testing

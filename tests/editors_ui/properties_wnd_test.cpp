@@ -1,3 +1,5 @@
+// The property window and its dialogs offscreen: the grid per tree level, the language switch, the period
+// dialog, the password and the hardware block against the fake card.
 #include <fstream>
 #include <tuple>
 
@@ -5,8 +7,11 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
 #include <QTimeEdit>
 #include <QTimer>
 #include <QToolBar>
@@ -25,8 +30,9 @@
 #include "editors/ui/program_grids.h"
 #include "editors/ui/properties_wnd.h"
 #include "link/transfer.h"
+#include "tests/editors/editor_test_util.h"
+#include "tests/editors_ui/item_dialog_test_util.h"
 #include "tests/link/link_test_util.h"
-#include "tests/qt_main/qt_test_util.h"
 
 using namespace ledsuite;
 using namespace ledsuite::testing;
@@ -34,14 +40,12 @@ using namespace ledsuite::testing;
 namespace {
 
 // Records every message; the hardware block codes run the link layer's send and read-back.
-struct LinkChannel : InternalChannel {
+struct LinkChannel : RecordingChannel {
     HardwareParams* screen = nullptr;
-    std::vector<std::pair<int, intptr_t>> sent;
     int sendCode = -1;
     intptr_t send(int code, intptr_t arg) override {
-        sent.emplace_back(code, arg);
-        TransferControl control;
-        control.timeouts = {kWaitMs * 4, kWaitMs * 4};
+        RecordingChannel::send(code, arg);
+        TransferControl control{.timeouts = {kWaitMs * 4, kWaitMs * 4}};
         if (code == IMC_SEND_HW_PARAMS) {
             const auto* block = reinterpret_cast<const uint8_t*>(arg);
             sendCode = SendTransfer(LinkTargetFromScreen(*screen), TransferMode::Hardware,
@@ -56,46 +60,12 @@ struct LinkChannel : InternalChannel {
         }
         return 0;
     }
-    void post(int code, intptr_t arg) override { sent.emplace_back(code, arg); }
-    int count(int code) const {
-        return int(std::count_if(sent.begin(), sent.end(), [code](auto& m) { return m.first == code; }));
-    }
 };
 
-// Answers every dialog of type T that shows while alive.
-template <class T>
-struct Answerer {
-    QTimer timer;
-    int seen = 0;
-    explicit Answerer(std::function<void(T*)> answer) {
-        QObject::connect(&timer, &QTimer::timeout, [this, answer] {
-            for (QWidget* w : QApplication::topLevelWidgets())
-                if (auto* d = qobject_cast<T*>(w); d && d->isVisible() && !d->property("answered").toBool()) {
-                    d->setProperty("answered", true);
-                    ++seen;
-                    answer(d);
-                }
-        });
-        timer.start(2);
-    }
-};
-
-struct PasswordAnswerer : Answerer<CDlgPassword> {
-    PasswordAnswerer()
-        : Answerer([](CDlgPassword* d) {
-              d->PasswordField()->setText(QString::fromUtf16(kServicePassword));
-              d->OkButton()->click();
-          }) {}
-};
-
-struct BoxCloser : Answerer<CMessageBoxFx> {
-    std::vector<QString> texts;
-    BoxCloser()
-        : Answerer([this](CMessageBoxFx* b) {
-              texts.push_back(b->TextLabel()->text());
-              b->done(IDOK);
-          }) {}
-};
+void TypeServicePassword(CDlgPassword* d) {
+    d->PasswordField()->setText(QString::fromUtf16(kServicePassword));
+    d->OkButton()->click();
+}
 
 struct Fixture {
     TempDir appData;
@@ -130,8 +100,7 @@ TEST(PropertiesWnd, OneGridPerTreeLevelAndTheUserGridOnTheMultiScreenPage) {
     HardwareParams hw;
     ProgramSetRecord set;
     ProgramRecord program;
-    program.right = 64;
-    program.bottom = 16;
+    program.right = 64, program.bottom = 16;
     EXPECT_EQ(f.shown(), (std::vector<int>{2, 311}));
     // message, argument -> the one grid shown (the user grid on the multi-screen page)
     const std::tuple<int, intptr_t, int> steps[] = {
@@ -174,13 +143,10 @@ TEST(PropertiesWnd, LanguageSwitchKeepsEveryChosenOption) {
     SetUiLanguage(3);
     Fixture f;
     HardwareParams hw;
-    hw.cardType = 2;
-    hw.cardSubtype = 6;
+    hw.cardType = 2, hw.cardSubtype = 6;
     ProgramRecord program;
-    program.right = 32;
-    program.bottom = 16;
+    program.right = 32, program.bottom = 16, program.borderType = 3;
     program.mainAction.effect = kEffectBlindsHorizontal;
-    program.borderType = 3;
     f.select(IMC_SCREEN_SELECTED, &hw);
     f.select(IMC_PROGRAM_SELECTED, &program);
     const std::vector<std::u16string> voices = {u"Anna", u"Bert"};
@@ -196,37 +162,46 @@ TEST(PropertiesWnd, LanguageSwitchKeepsEveryChosenOption) {
                            prgGrid->Value(kPrgBorderType), prgGrid->Value(kPrgRole), prgGrid->Options(kPrgRole)[1],
                            f.wnd.Command(kCmdSetHardware)->text(), f.wnd.Command(kCmdReadHardware)->toolTip()}),
               (QStringList{"20K GPRS", QString::fromUtf16(u"宽度"),
-                           QString::fromUtf16(EffectName(kEffectBlindsHorizontal)), QString::fromUtf16(u"流水线 8"), "Bert", QString::fromUtf16(u"文件"),
+                           QString::fromUtf16(EffectName(kEffectBlindsHorizontal)), QString::fromUtf16(u"流水线 8"),
+                           "Bert", QString::fromUtf16(u"文件"),
                            QString::fromUtf16(u"设置"), QString::fromUtf16(u"读取控制卡硬件参数")}));
     ResetUiLanguageForTests();
 }
 
-TEST(PropertiesWnd, MoreOpensThePeriodDialogOncePerChoice) {
-    Fixture f;
+TEST(DlgSelMorePeriod, FillScrollPickAndTimeline) {
     ProgramSetRecord set;
-    set.playMode = 6;
-    Answerer<CDlgSelMorePeriod> closer([](CDlgSelMorePeriod* d) {
-        d->WindowPicker(false)->setTime(QTime(0, 5, 0));
-        d->WindowPicker(true)->setTime(QTime(0, 35, 0));
-        d->OnFillAll();
-        d->reject();
-    });
-    f.select(IMC_PROGRAMS_SELECTED, &set);
-    PropertyGrid* g = f.grid(kProgramSetGridId);
-    ASSERT_TRUE(g->IsItemEnabled(kSetMore));
-    ASSERT_TRUE(g->EditValue(kSetMore));  // through the drop-down, as the user does
-    auto* combo = g->Tree()->viewport()->findChild<QComboBox*>();
-    ASSERT_NE(combo, nullptr);
-    emit combo->activated(0);
-    QApplication::processEvents();
-    EXPECT_EQ(closer.seen, 1);
-    EXPECT_EQ(set.periods[1], uint32_t(PackTime(1, 5, 0)) | uint32_t(PackTime(1, 35, 0)) << 16);
-    EXPECT_EQ(g->Value(kSetFirstPeriod + 2), "01:05:00");  // the first three periods shown again
-    g->ChooseOption(kSetMore, 0);
-    EXPECT_EQ(closer.seen, 2);
+    set.periods[0] = uint16_t(25 << 11 | 63 << 5);  // a start no clock has
+    CDlgSelMorePeriod dlg(&set);
+    dlg.show();
+    // showing writes nothing
+    EXPECT_EQ(std::tuple(dlg.windowTitle(), dlg.Picker(0, false)->time(), set.periods[0]),
+              std::tuple(QString::fromUtf16(u"设置节目播放时间段"), QTime(0, 0, 0), uint32_t(25 << 11 | 63 << 5)));
+
+    dlg.WindowPicker(false)->setTime(QTime(0, 5, 0));
+    dlg.WindowPicker(true)->setTime(QTime(0, 35, 0));
+    dlg.FillButton()->click();
+    EXPECT_EQ(std::tuple(set.periods[23], dlg.Total()->text()),
+              std::tuple(uint32_t(PackTime(23, 5, 0)) | uint32_t(PackTime(23, 35, 0)) << 16,
+                         QString::fromUtf16(u"总时间: 12:00:00")));
+    const QImage& line = dlg.Timeline();
+    const int rowHeight = line.height() / 4;
+    const int hour = line.width() / 6;
+    EXPECT_EQ(line.pixel(hour / 4, 5) & 0xFFFFFF, 0xA000A0u);       // 00:15 inside the first bar
+    EXPECT_NE(line.pixel(hour * 3 / 4, 5) & 0xFFFFFF, 0xA000A0u);   // 00:45 between bars
+    EXPECT_EQ(line.pixel(hour / 4, rowHeight + 5) & 0xFFFFFF, 0xA000A0u);  // 06:15 in the second row
+
+    dlg.ScrollBar()->setValue(dlg.ScrollBar()->maximum());
+    EXPECT_EQ(std::tuple(dlg.RowNumber(0)->text(), dlg.RowNumber(5)->text(), dlg.Picker(5, true)->time()),
+              std::tuple(QString("19"), QString("24"), QTime(23, 35, 0)));
+    dlg.Picker(5, true)->setTime(QTime(23, 5, 0));  // period 24 becomes empty
+    EXPECT_EQ(std::tuple(set.periods[23] >> 16, dlg.Total()->text()),
+              std::tuple(uint32_t(PackTime(23, 5, 0)), QString::fromUtf16(u"总时间: 11:30:00")));
+
+    QTest::keyClick(&dlg, Qt::Key_Return);  // Enter does not close it
+    EXPECT_TRUE(dlg.isVisible());
 }
 
-TEST(PropertiesWnd, ProgramSetEditsAndPlayModeEnabling) {
+TEST(PropertiesWnd, ProgramSetEditsPlayModeEnablingAndMoreOpensThePeriodDialogOncePerChoice) {
     Fixture f;
     ProgramSetRecord set;
     set.playMode = 9;  // unknown: repaired to "In Oder"
@@ -245,50 +220,56 @@ TEST(PropertiesWnd, ProgramSetEditsAndPlayModeEnabling) {
     g->CommitPacked(kSetDateEnd, PackDate(2030, 1, 2));
     EXPECT_EQ(std::tuple(set.weekdays, set.periods[0] >> 16, set.dates[0].stop),
               std::tuple(4, PackTime(8, 30, 0), PackDate(2030, 1, 2)));
+
+    // "More" opens the period dialog once per choice.
+    Answerer<CDlgSelMorePeriod> closer([](CDlgSelMorePeriod* d) {
+        d->WindowPicker(false)->setTime(QTime(0, 5, 0));
+        d->WindowPicker(true)->setTime(QTime(0, 35, 0));
+        d->OnFillAll();
+        d->reject();
+    });
+    ASSERT_TRUE(g->IsItemEnabled(kSetMore) && g->EditValue(kSetMore));  // through the drop-down, as the user does
+    auto* combo = g->Tree()->viewport()->findChild<QComboBox*>();
+    ASSERT_NE(combo, nullptr);
+    emit combo->activated(0);
+    QApplication::processEvents();
+    // the first three periods shown again
+    EXPECT_EQ(std::tuple(closer.seen, set.periods[1], g->Value(kSetFirstPeriod + 2)),
+              std::tuple(1, uint32_t(PackTime(1, 5, 0)) | uint32_t(PackTime(1, 35, 0)) << 16, QString("01:05:00")));
+    g->ChooseOption(kSetMore, 0);
+    EXPECT_EQ(closer.seen, 2);
 }
 
 TEST(PropertiesWnd, ProgramEditsAreHeldToTheStoredRangesAndTellTheLayout) {
     Fixture f;
     ProgramRecord p;
-    p.left = 10;
-    p.right = 74;
-    p.bottom = 16;
-    p.mainAction.effect = kEffectBlindsHorizontal;
-    p.mainAction.offset = 3;
-    p.secondaryAction.effect = 3;
+    p.left = 10, p.right = 74, p.bottom = 16, p.secondaryAction.effect = 3;
+    p.mainAction.effect = kEffectBlindsHorizontal, p.mainAction.offset = 3;
     f.select(IMC_PROGRAM_SELECTED, &p);
     PropertyGrid* g = f.grid(kProgramGridId);
-    EXPECT_EQ(std::tuple(g->GetOptionIndex(kPrgSecondEffect), p.secondaryAction.effect), std::tuple(0, uint8_t(0)));
-    EXPECT_FALSE(g->IsItemEnabled(kPrgSecondSpeed));
+    EXPECT_EQ(std::tuple(g->GetOptionIndex(kPrgSecondEffect), p.secondaryAction.effect,
+                         g->IsItemEnabled(kPrgSecondSpeed)), std::tuple(0, uint8_t(0), false));
     g->CommitText(kPrgOffsetX, "30");
     g->CommitText(kPrgWidth, "300");
-    EXPECT_EQ(std::tuple(p.left, p.right, f.channel.count(IMC_REDRAW_LAYOUT)), std::tuple(30, 330, 2));
+    EXPECT_EQ(std::tuple(p.left, p.right, f.channel.Count(IMC_REDRAW_LAYOUT)), std::tuple(30, 330, 2));
     g->CommitText(kPrgMainPause, "300");
     g->CommitText(kPrgMainSpeed, "0");
-    EXPECT_EQ(std::tuple(p.mainAction.pause, p.mainAction.speed), std::tuple(uint8_t(255), uint8_t(1)));
-    EXPECT_EQ(std::tuple(g->IntValue(kPrgMainPause), g->IntValue(kPrgMainSpeed)), std::tuple(255, 1));
+    EXPECT_EQ(std::tuple(p.mainAction.pause, p.mainAction.speed, g->IntValue(kPrgMainPause),
+                         g->IntValue(kPrgMainSpeed)), std::tuple(255, 1, 255, 1));
     g->ChooseOption(kPrgMainEffect, kEffectMoveLeft - 1);
-    EXPECT_EQ(std::tuple(p.mainAction.effect, p.mainAction.offset), std::tuple(uint8_t(1), int16_t(0)));
-    EXPECT_EQ(f.channel.count(IMC_RELAYOUT_TEXT), 1);
+    EXPECT_EQ(std::tuple(p.mainAction.effect, p.mainAction.offset, f.channel.Count(IMC_RELAYOUT_TEXT)),
+              std::tuple(uint8_t(1), int16_t(0), 1));
     g->ChooseOption(kPrgRole, 1);
     ASSERT_EQ(f.channel.sent.back(), (std::pair<int, intptr_t>(IMC_SET_PROGRAM_KIND, 1)));
     f.wnd.onInternal(IMC_SET_PROGRAM_KIND, 255);
-    EXPECT_EQ(g->GetOptionIndex(kPrgRole), 0);
     g->ChooseOption(kPrgRate, 0);
-    EXPECT_EQ(p.rate, -10);
+    EXPECT_EQ(std::tuple(g->GetOptionIndex(kPrgRole), p.rate), std::tuple(0, -10));
 
-    bool editorShown = false;  // Custom opens the frame editor; Cancel keeps the frames
-    QTimer::singleShot(0, [&editorShown] {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* editor = qobject_cast<DlgEditFrame*>(w); editor && editor->isVisible()) {
-                editorShown = true;
-                editor->reject();
-            }
-    });
-    g->ChooseOption(kPrgBorderType, 1);
-    EXPECT_EQ(std::tuple(editorShown, p.borderType, g->IsItemEnabled(kPrgBorderEffect)), std::tuple(true, 1, true));
+    Answerer<DlgEditFrame> frameEditor([](DlgEditFrame* d) { d->reject(); });  // Cancel keeps the frames
+    g->ChooseOption(kPrgBorderType, 1);  // Custom opens the frame editor
+    EXPECT_EQ(std::tuple(frameEditor.seen, p.borderType, g->IsItemEnabled(kPrgBorderEffect)), std::tuple(1, 1, true));
     g->ChooseOption(kPrgBorderType, 2);
-    EXPECT_FALSE(p.borderFrames.empty());
+    ASSERT_FALSE(p.borderFrames.empty());
     g->ChooseOption(kPrgBorderType, 0);
     EXPECT_EQ(std::tuple(p.borderFrames.size(), g->IsItemEnabled(kPrgBorderEffect)), std::tuple(size_t(0), false));
 
@@ -300,7 +281,7 @@ TEST(PropertiesWnd, ProgramEditsAreHeldToTheStoredRangesAndTellTheLayout) {
 
 TEST(PropertiesWnd, PasswordIsAskedOncePerSelectionAndSizesAreChecked) {
     Fixture f;
-    PasswordAnswerer password;
+    Answerer<CDlgPassword> password(TypeServicePassword);
     BoxCloser boxes;
     HardwareParams hw;
     f.channel.screen = &hw;
@@ -311,13 +292,13 @@ TEST(PropertiesWnd, PasswordIsAskedOncePerSelectionAndSizesAreChecked) {
     f.wnd.OnApplySimulatedParams();
     EXPECT_EQ(std::tuple(password.seen, hw.brightness, std::filesystem::exists(SettingsFilePath())),
               std::tuple(1, 120, true));
-    ASSERT_EQ(boxes.texts.size(), 2u);
-    EXPECT_EQ(boxes.texts[0], QString::fromUtf16(ptext::kApplySucceeded()));
     f.wnd.OnDefaultHardwareParams();  // drops the edits and the acceptance
     g->CommitText(kHwWidth, "0");
     f.wnd.OnApplySimulatedParams();
-    EXPECT_EQ(std::tuple(password.seen, hw.width), std::tuple(2, 128));
-    EXPECT_EQ(boxes.texts.back(), QString::fromUtf16(SizeCheckMessage(SizeCheck::Zero)()));
+    const QString applied = QString::fromUtf16(ptext::kApplySucceeded());
+    EXPECT_EQ(std::tuple(password.seen, hw.width, boxes.texts),
+              std::tuple(2, 128,
+                         std::vector{applied, applied, QString::fromUtf16(SizeCheckMessage(SizeCheck::Zero)())}));
     f.select(IMC_PROGRAM_SELECTED, static_cast<ProgramRecord*>(nullptr));
     EXPECT_FALSE(f.wnd.PasswordAccepted());
     // A settings folder that cannot be made (a file stands in its way): applied, and told so.
@@ -328,19 +309,16 @@ TEST(PropertiesWnd, PasswordIsAskedOncePerSelectionAndSizesAreChecked) {
     f.select(IMC_SCREEN_SELECTED, &hw);
     g->CommitText(kHwBrightness, "90");
     f.wnd.OnApplySimulatedParams();
-    EXPECT_EQ(hw.brightness, 90);
-    EXPECT_EQ(boxes.texts.back(), QString::fromUtf16(ptext::kSettingsNotSaved()));
+    EXPECT_EQ(std::tuple(hw.brightness, boxes.texts.back()),
+              std::tuple(90, QString::fromUtf16(ptext::kSettingsNotSaved())));
 }
 
 TEST(PropertiesWnd, SetThenReadAgainstTheCardGivesBackTheSameHeader) {
     Fixture f;
-    PasswordAnswerer password;
+    Answerer<CDlgPassword> password(TypeServicePassword);
     BoxCloser boxes;
     HardwareParams hw;
-    hw.cardType = 2;
-    hw.cardSubtype = 7;
-    hw.width = 320;
-    hw.baudIndex = 8;
+    hw.cardType = 2, hw.cardSubtype = 7, hw.width = 320, hw.baudIndex = 8;
     hw.timedBrightness[0] = uint32_t(PackTime(11, 16, 0)) | 255u << 16;
     f.channel.screen = &hw;
     f.select(IMC_SCREEN_SELECTED, &hw);
@@ -378,7 +356,6 @@ TEST(PropertiesWnd, SetThenReadAgainstTheCardGivesBackTheSameHeader) {
 TEST(PasswordPrompt, EmptyOrWrongKeepsItOpen) {
     CDlgPassword prompt;
     BoxCloser boxes;
-    int result = -1;
     QTimer::singleShot(0, [&] {
         prompt.OkButton()->click();
         prompt.PasswordField()->setText("999");
@@ -387,7 +364,6 @@ TEST(PasswordPrompt, EmptyOrWrongKeepsItOpen) {
         prompt.PasswordField()->setText(QString::fromUtf16(kServicePassword));
         prompt.OkButton()->click();
     });
-    result = prompt.exec();
-    EXPECT_EQ(result, QDialog::Accepted);
+    EXPECT_EQ(prompt.exec(), QDialog::Accepted);
     EXPECT_EQ(boxes.texts, (std::vector<QString>{"Password is empty", "Password Error"}));
 }
