@@ -39,19 +39,28 @@ bool EncodeTable(ProgramImage& image, RenderContext& rc, const GridObject& grid,
     const std::vector<uint16_t> index = CollectGridCells(grid);
     const size_t columns = grid.columns, rows = grid.rows;
     auto marker = [&](size_t k) { return k < index.size() ? grid.cells[index[k]].attr : 0u; };
-    std::vector<int64_t> rowAt{0}, columnAt{0};
-    for (size_t r = 0; r < rows; ++r) rowAt.push_back(rowAt.back() + GridCellHeight(marker(r * columns)));
-    for (size_t c = 0; c < columns; ++c) columnAt.push_back(columnAt.back() + GridCellWidth(marker(c)));
+    // Where each row and column starts, and behind the last one where the table ends.
+    const auto edges = [&](size_t count, size_t step, int (*size)(uint32_t)) {
+        std::vector<int64_t> at{0};
+        for (size_t i = 0; i < count; ++i) at.push_back(at.back() + size(marker(i * step)));
+        return at;
+    };
+    const std::vector<int64_t> rowAt = edges(rows, columns, GridCellHeight);
+    const std::vector<int64_t> columnAt = edges(columns, 1, GridCellWidth);
+    // A rule on each row's and column's first pixel, the closing ones on the table's last.
+    const auto ruleAt = [](const std::vector<int64_t>& at, size_t i) {
+        return i + 1 < at.size() ? at[i] : std::max<int64_t>(at[i] - 1, 0);
+    };
 
     PutTableStart(image, grid.totalWidth, grid.totalHeight, grid.columns, grid.rows, grid.style, byteOrder);
     const int64_t right = std::max(int64_t(grid.totalWidth) - 2, int64_t(0));
     const int64_t bottom = std::max(int64_t(grid.totalHeight) - 2, int64_t(0));
-    for (size_t r = 0; r <= rows; ++r) {
-        const int64_t y = r < rows ? rowAt[r] : std::max<int64_t>(rowAt[r] - 1, 0);
+    for (size_t r = 0; r < rowAt.size(); ++r) {
+        const int64_t y = ruleAt(rowAt, r);
         PutTableRule(image, grid.style, 0, y, right, y);
     }
-    for (size_t c = 0; c <= columns; ++c) {
-        const int64_t x = c < columns ? columnAt[c] : std::max<int64_t>(columnAt[c] - 1, 0);
+    for (size_t c = 0; c < columnAt.size(); ++c) {
+        const int64_t x = ruleAt(columnAt, c);
         PutTableRule(image, grid.style, x, 0, x, bottom);
     }
     const std::span<const TextCell> cells(grid.cells);

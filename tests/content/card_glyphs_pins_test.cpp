@@ -69,6 +69,23 @@ TEST_F(CardGlyphPins, StreamStartsFromColourAndSizeZero) {
                 ElementsAre(0xFD, 3, 0, 0, _, _, 0, 'x', 0, 0));  // no 0xFB, no 0xFA
 }
 
+TEST_F(CardGlyphPins, JustifiedLinesOfARunningRowStartWhereTheLayoutPutsThem) {
+    // Moving left, the lines a long justified text breaks into follow one another in
+    // one row, each at the next whole area width.
+    TextContent t;
+    t.header.fontSet = 1, t.header.align = 3;
+    PutText(t, u"AAAAAAAAAAAA", CellAttr::Make(16, 0, 1));
+    ProgramImage image(0x1000);
+    std::vector<PendingItem> items;
+    EncodeCommandStream(image, rc, t, 64, 16, kEffectMoveLeft, 0, 0, 0, items);
+    ASSERT_TRUE(image.ok());
+    const std::vector<uint8_t> b(image.bytes().begin(), image.bytes().end());
+    std::vector<int> starts;
+    for (size_t i = 0; i + 8 <= b.size(); i += 2)
+        if (b[i] == 0xFD && b[i + 1] == 0x07) starts.push_back(LoadU16(&b[i + 2]));
+    EXPECT_THAT(starts, ElementsAre(0, 64));
+}
+
 TEST_F(CardGlyphPins, StreamThatRunsOutOfRoomReportsMinusOne) {
     TextContent t;
     t.header.fontSet = 1;
@@ -107,24 +124,27 @@ TEST_F(CardGlyphPins, GlyphsAreMeasuredInTheScreensFaces) {
 }
 
 TEST_F(CardGlyphPins, GlyphPixelsAreTheCharacterAtTheTopLeft) {
-    const uint32_t attr = CellAttr::Make(16, 0, 2);
-    const GlyphRenderer glyphs = CardGlyphRenderer(rc);
-    const auto [w, h] = glyphs.measure(u'8', attr);
-    ASSERT_GT(w, 0);
-    ASSERT_EQ(h, 16);
-    const int rowBytes = (w + 7) >> 3;
-    std::vector<uint8_t> bits(size_t(rowBytes * h), 0);
-    glyphs.paint(u'8', attr, w, h, bits);
-    Surface expected(w, h);
-    fonts.Draw(expected, 0, 0, AttrFontDesc(attr, tables, false), u"8", 0xFFFFFF);
-    int lit = 0;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const bool on = bits[size_t(y * rowBytes + (x >> 3))] >> (x & 7) & 1;
-            EXPECT_EQ(on, expected.Pixel(x, y) != 0) << x << "," << y;
-            lit += on;
-        }
-    EXPECT_GT(lit, 10);
+    // Font 1 is the screen's second face, not the default table's.
+    for (uint32_t font : {0u, 1u}) {
+        const uint32_t attr = CellAttr::Make(16, font, 2);
+        const GlyphRenderer glyphs = CardGlyphRenderer(rc);
+        const auto [w, h] = glyphs.measure(u'8', attr);
+        ASSERT_GT(w, 0);
+        ASSERT_EQ(h, 16);
+        const int rowBytes = (w + 7) >> 3;
+        std::vector<uint8_t> bits(size_t(rowBytes * h), 0);
+        glyphs.paint(u'8', attr, w, h, bits);
+        Surface expected(w, h);
+        fonts.Draw(expected, 0, 0, AttrFontDesc(attr, tables, false), u"8", 0xFFFFFF);
+        int lit = 0;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const bool on = bits[size_t(y * rowBytes + (x >> 3))] >> (x & 7) & 1;
+                EXPECT_EQ(on, expected.Pixel(x, y) != 0) << font << ": " << x << "," << y;
+                lit += on;
+            }
+        EXPECT_GT(lit, 10) << font;
+    }
 }
 
 namespace {
@@ -399,14 +419,16 @@ TEST_F(CardGlyphPins, EmptyTextAndTheTallestLine) {
     EXPECT_TRUE(out.pictures.empty());
     EXPECT_EQ(out.size.width, 0);
     EXPECT_EQ(out.size.height, 0);
-    // A line picture may be 65535 pixels high, not more.
-    for (auto [height, fits] : {std::pair{65535, true}, {65536, false}}) {
-        TextContent t;
-        t.cells[0] = PictureCell(1, height);
-        EXPECT_EQ(RenderTextPictures(rc, t, kEffectStatic, 64, 16, 15, 1 << 20, out) == 0, fits) << height;
-        if (fits) {
-            ASSERT_EQ(out.pictures.size(), 1u);
-            EXPECT_EQ(out.pictures[0].image.height, 65535);
+    // A line picture may be 65535 pixels high or wide, not more.
+    for (auto [side, fits] : {std::pair{65535, true}, {65536, false}}) {
+        for (bool high : {true, false}) {
+            TextContent t;
+            t.cells[0] = high ? PictureCell(1, side) : PictureCell(side, 1);
+            EXPECT_EQ(RenderTextPictures(rc, t, kEffectStatic, 64, 16, 15, 1 << 20, out) == 0, fits) << side;
+            if (fits) {
+                ASSERT_EQ(out.pictures.size(), 1u);
+                EXPECT_EQ(high ? out.pictures[0].image.height : out.pictures[0].image.width, 65535);
+            }
         }
     }
 }
