@@ -11,8 +11,6 @@ namespace ledsuite {
 
 namespace {
 
-constexpr char16_t kNewline = 10;
-
 bool IsContinuousMove(int effect) { return effect == kEffectMoveLeftContinue || effect == kEffectMoveRightContinue; }
 
 // One cell at (x, top) within the surface; the font is selected by the caller.

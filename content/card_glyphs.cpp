@@ -13,7 +13,6 @@ namespace {
 
 using Place = ByteWriter::Place;
 
-constexpr char16_t kNewline = 10;
 // The width a running line may take: no wrapping.
 constexpr int kRunningLineWidth = 1 << 30;
 
@@ -78,7 +77,8 @@ bool EncodeTable(ProgramImage& image, RenderContext& rc, const GridObject& grid,
         EncodeStream(image, rc, view, GridCellWidth(word), GridCellHeight(word), kEffectMoveUp, byteOrder,
                      int(columnAt[k % columns]), int(rowAt[k / columns]), items, st, true);
     }
-    return PutTableEnd(image) && image.ok();
+    PutTableEnd(image);
+    return image.ok();
 }
 
 CellSize EncodeStream(ProgramImage& image, RenderContext& rc, const TextView& text, int areaWidth, int areaHeight,
@@ -285,7 +285,7 @@ int RenderTextPictures(RenderContext& rc, const TextContent& content, int effect
             } else if (IsFieldCell(cell.code)) {
                 pic.fields.push_back({x, top, &cell});
                 if (cell.code == FC_CLOCK) out.clocks.push_back({pic.x + x, pic.y + top, &cell});
-            } else if (cell.code != kNewline) {
+            } else {  // a newline has no width and draws nothing
                 stamper.Stamp(pic.image, text, i, x, top, e);
             }
             x += e.width;

@@ -51,6 +51,9 @@ constexpr uint32_t Font = 0x200;
 constexpr uint32_t Color = 0x400;
 }  // namespace AttrMask
 
+// The cell that ends a line.
+constexpr char16_t kNewline = 10;
+
 // Private-use characters that stand for something other than a character.
 enum FieldCode : char16_t {
     FC_ATTR = 0xE001,      // attribute marker (card stream only), followed by a u32 CellAttr

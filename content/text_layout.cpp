@@ -21,8 +21,6 @@ constexpr std::u16string_view kMonthEnglish[] = {u"January", u"February", u"Marc
 constexpr std::u16string_view kMonthShort[] = {u"Jan.", u"Feb.", u"Mar.", u"Apr.", u"May.", u"Jun.",
                                                u"Jul.", u"Aug.", u"Sep.", u"Oct.", u"Nov.", u"Dec."};
 
-constexpr char16_t kNewline = 10;
-
 std::u16string Decimal(int value, int digits) {
     std::u16string s;
     for (unsigned v = unsigned(std::max(value, 0)); v || int(s.size()) < digits; v /= 10)
