@@ -11,21 +11,27 @@
 
 namespace ledsuite::testing {
 
-// Runs `answer` on the first visible message box once the event loop runs.
-inline void AnswerNextBox(std::function<void(CMessageBoxFx*)> answer) {
+// Runs `answer` on the first visible window of type D (with `modal`, only the active modal
+// window) once the event loop runs.
+template <class D>
+void AnswerNext(std::function<void(D*)> answer, bool modal = false) {
     auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, answer] {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (auto* box = qobject_cast<CMessageBoxFx*>(w); box && box->isVisible()) {
+    QObject::connect(timer, &QTimer::timeout, [timer, answer, modal] {
+        const QWidgetList windows = modal ? QWidgetList{QApplication::activeModalWidget()} : QApplication::topLevelWidgets();
+        for (QWidget* w : windows) {
+            if (auto* d = qobject_cast<D*>(w); d && d->isVisible()) {
                 timer->stop();
                 timer->deleteLater();
-                answer(box);
+                answer(d);
                 return;
             }
         }
     });
     timer->start(1);
 }
+
+// Runs `answer` on the first visible message box once the event loop runs.
+inline void AnswerNextBox(std::function<void(CMessageBoxFx*)> answer) { AnswerNext<CMessageBoxFx>(std::move(answer)); }
 
 // Delivers one mouse event at `local` (a move with a button held, which QTest cannot send).
 inline void SendMouse(QWidget* w, QEvent::Type type, QPoint local, Qt::MouseButton button, Qt::MouseButtons buttons) {

@@ -16,25 +16,6 @@
 
 namespace ledsuite::testing {
 
-// Runs `answer` on the first visible window of type D (with `modal`, only the active modal
-// window) once the event loop runs.
-template <class D>
-void AnswerNext(std::function<void(D*)> answer, bool modal = false) {
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, answer, modal] {
-        const QWidgetList windows = modal ? QWidgetList{QApplication::activeModalWidget()} : QApplication::topLevelWidgets();
-        for (QWidget* w : windows) {
-            if (auto* d = qobject_cast<D*>(w); d && d->isVisible()) {
-                timer->stop();
-                timer->deleteLater();
-                answer(d);
-                return;
-            }
-        }
-    });
-    timer->start(1);
-}
-
 // Presses `button` on the next message box; its text in `*text` and its caption in `*caption`.
 inline void AnswerBox(QString* text, int button = IDOK, QString* caption = nullptr) {
     AnswerNextBox([=](CMessageBoxFx* box) {
