@@ -254,7 +254,7 @@ int WriteImageSkeleton(ProgramImage& image, const ProgramTree& tree, std::vector
     for (size_t s = 0; s < sets.size(); ++s) {
         const ProgramSetNode& set = sets[s];
         const int32_t records = WriteSetRecord(image, table + s * kSetRecordSize, *set.record, set.programs.size());
-        if (records < 0) return kEncodeTooLarge;
+        if (!image.ok()) return kEncodeTooLarge;
         for (size_t p = 0; p < set.programs.size(); ++p) {
             const ProgramRecord* program = set.programs[p].record.get();
             pending.push_back({program, WriteProgramRecord(image, records + p * kProgramRecordSize, *program)});
@@ -329,11 +329,11 @@ bool CompleteCardAction(ProgramImage& image, size_t actionAt, uint16_t colorCode
     const uint8_t cls = image.data()[actionAt];
     if (cls == 16) {
         const int32_t set = WriteDissolveImages(image, colorCode, random);
-        return set >= 0 && image.PatchU32(actionAt + 6, set) && PatchU8(image, actionAt + 10, 3);
+        return image.PatchU32(actionAt + 6, set) && PatchU8(image, actionAt + 10, 3);  // a failed set fails the patch
     }
     if (cls == 13) {
         const int32_t set = WriteCardPatternImages(image, colorCode);
-        return set >= 0 && image.PatchU32(actionAt + 7, set);
+        return image.PatchU32(actionAt + 7, set);
     }
     return image.ok();
 }
@@ -455,7 +455,7 @@ bool EndPictureEntries(ProgramImage& image) { return image.writer().put_u32(0); 
 int32_t WritePicture(ProgramImage& image, RawImage& picture, uint16_t colorCode) {
     picture.redThreshold = picture.greenThreshold = picture.blueThreshold = 1;
     const size_t at = image.pos();
-    image.writer().fill(0, LedPlanes::kHeaderSize);
+    image.writer().reserve(LedPlanes::kHeaderSize);  // stored by PackFrame
     image.writer().put_u32(uint32_t(at + kFrameHeaderSize));
     PackFrame(image, picture, colorCode, at);
     return image.Result(at);
@@ -528,14 +528,9 @@ int32_t WriteBorderBlock(ProgramImage& image, const ProgramRecord& program, uint
     std::array<Place, 4> words;  // the offset words at 4, 8, 12 and 16
     for (Place& p : words) p = w.reserve(4);
     w.fill(0, 8);
-    FrameVector pattern;
-    std::array<const RawImage*, 4> sides{};
-    if (builtIn) {
-        MakeBorderFrames(&pattern, type);
-        for (size_t i = 0; i < sides.size() && i < pattern.size(); ++i) sides[i] = pattern[i];
-    } else {
-        sides = CustomBorderSides(program.borderFrames);
-    }
+    FrameVector pattern;  // a built-in pattern's four side frames
+    if (builtIn) MakeBorderFrames(&pattern, type);
+    const auto sides = CustomBorderSides(builtIn ? pattern : program.borderFrames);
     if (std::find(sides.begin(), sides.end(), nullptr) != sides.end()) return image.Fail(), kEncodeTooLarge;
 
     // The loader reads the words 12, 4, 16, 8 as the frames left, top, right, bottom.
@@ -713,11 +708,18 @@ FieldRecordPlace WriteTimerRecord(ProgramImage& image, const TimerField& field, 
     ByteWriter& w = image.writer();
     FieldRecordPlace rec;
     const size_t at = image.pos();
-    std::array<std::u16string, 4> text;
-    std::array<const RawImage*, 4> picture{};
-    for (int k = 0; k < 4; ++k) {
-        text[k] = TimerLabelText(field, k);
-        if (!text[k].empty()) picture[k] = labels.images[k];
+    struct LabelImage {
+        const RawImage* picture = nullptr;
+        Place offset;
+    };
+    std::array<LabelImage, 4> images;
+    std::u16string labelUnits;  // the labels of the shown units, each ending in a 0 unit
+    int k = 0;  // the unit: days, hours, minutes, seconds
+    for (LabelImage& l : images) {
+        const std::u16string text = TimerLabelText(field, k);
+        if (!text.empty()) l.picture = labels.images[k];
+        if (field.UnitShown(k)) labelUnits.append(text).push_back(0);
+        ++k;
     }
 
     w.put_u8(0);
@@ -736,25 +738,18 @@ FieldRecordPlace WriteTimerRecord(ProgramImage& image, const TimerField& field, 
         w.put_u16(0);
         if (!field.UnitShown(k)) continue;
         x += int64_t(k == 0 ? field.dayDigits : 2) * labels.digitWidth;
-        if (picture[k]) x += picture[k]->width;
+        if (images[k].picture) x += images[k].picture->width;
     }
     for (int k = 0; k < 4; ++k) w.put_u8(field.UnitShown(k) ? uint8_t(k + 1) : 0);
     for (int k = 0; k < 4; ++k) w.put_u8(uint8_t(CellAttr::RgbOf(field.attr)));
-    std::array<Place, 4> images;
-    for (Place& p : images) p = w.reserve(4);
+    for (LabelImage& l : images) l.offset = w.reserve(4);
     rec.glyphSet = w.reserve(4);
 
     w.put_u32(field.attr);
-    size_t count = 2;
-    for (int k = 0; k < 4; ++k) {
-        if (!field.UnitShown(k)) continue;
-        for (char16_t c : text[k]) w.put_u16(c);
-        w.put_u16(0);
-        count += text[k].size() + 1;
-    }
-    image.Patch(units, int64_t(count));
-    for (int k = 0; k < 4; ++k)
-        if (picture[k]) image.Patch(images[k], WriteSingleImageSet(image, *picture[k], colorCode));
+    for (char16_t c : labelUnits) w.put_u16(c);
+    image.Patch(units, int64_t(2 + labelUnits.size()));
+    for (const LabelImage& l : images)
+        if (l.picture) image.Patch(l.offset, WriteSingleImageSet(image, *l.picture, colorCode));
     rec.offset = image.Result(at);
     return rec;
 }

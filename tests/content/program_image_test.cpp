@@ -136,11 +136,16 @@ TEST(ProgramImage, NarrowFieldsRefuseValuesThatDoNotFit) {
     };
     EXPECT_TRUE(fails([](ProgramImage& i) { WriteSingleImageSet(i, *Image(0x10000, 1), 5); }));
     EXPECT_TRUE(fails([](ProgramImage& i) { WriteImageSet(i, Frames(256, 1, 1), 5); }));
+    EXPECT_FALSE(fails([](ProgramImage& i) { WriteImageSet(i, Frames(255, 1, 1), 5); }));
     EXPECT_TRUE(fails([](ProgramImage& i) { WriteGlyphSet(i, kFieldTableDigits, 0, TestGlyphs(256, 8)); }));
     // 12 month names of 255 x 255 glyphs: the glyph offsets pass 0xFFFF; 64 x 64 still fit.
     EXPECT_TRUE(fails([](ProgramImage& i) { WriteGlyphSet(i, kFieldTableMonthName, 0, TestGlyphs(255, 255)); }));
     EXPECT_FALSE(fails([](ProgramImage& i) { WriteGlyphSet(i, kFieldTableMonthName, 0, TestGlyphs(64, 64)); }));
-    EXPECT_TRUE(fails([](ProgramImage& i) { PutLineStart(i, 70000, 0, 0); }));
+    for (auto [x, fits] : {std::pair{65535, true}, {65536, false}, {-1, false}})
+        EXPECT_EQ(fails([x](ProgramImage& i) { PutLineStart(i, x, 0, 0); }), !fits) << x;
+    // Digit glyphs of 255 x 136 and 255 x 137: the last glyph at 98 + 15 * 4352 fits 16 bits, at 65858 not.
+    for (auto [h, fits] : {std::pair{136, true}, {137, false}})
+        EXPECT_EQ(fails([h](ProgramImage& i) { WriteGlyphSet(i, kFieldTableDigits, 0, TestGlyphs(255, h)); }), !fits);
     // Program records beyond 0xFFFF for the set record's 16-bit offset.
     EXPECT_TRUE(fails([](ProgramImage& i) {
         i.writer().fill(0, 0x10000);
@@ -279,7 +284,7 @@ TEST(ProgramImage, BorderBlocksShareSideSetsButKeepTheirEffectAndSpeed) {
     custom->borderFrames.push_back(Image(8, 2, 0x00FF00));
     EXPECT_EQ(CustomBorderSides(custom->borderFrames)[3], custom->borderFrames[1]);
 
-    std::vector<size_t> blocks;
+    std::vector<size_t> blocks, sizes;
     ProgramImage image;
     ASSERT_GT(BuildImage(image, tree, [&](const ProgramRecord& p, ContentBody& body) {
                   WriteCommandStreamHead(image, p.content.header, 0);
@@ -287,6 +292,7 @@ TEST(ProgramImage, BorderBlocksShareSideSetsButKeepTheirEffectAndSpeed) {
                   const int32_t at = WriteBorderBlock(image, p, tree.screen().colorCode);
                   image.Patch(body.border, at);
                   blocks.push_back(size_t(at));
+                  sizes.push_back(image.pos() - size_t(at));
               }),
               0);
     const Bytes b0 = At(image, blocks[0], 28), b1 = At(image, blocks[1], 28);
@@ -294,6 +300,8 @@ TEST(ProgramImage, BorderBlocksShareSideSetsButKeepTheirEffectAndSpeed) {
     EXPECT_THAT(Bytes(b1.begin(), b1.begin() + 4), ElementsAre(3, 5, 10, 8));  // own effect, speed raised to 10
     EXPECT_EQ(Bytes(b0.begin() + 4, b0.begin() + 20), Bytes(b1.begin() + 4, b1.begin() + 20));
     EXPECT_EQ(Bytes(b0.begin() + 20, b0.end()), Bytes(8, 0));
+    EXPECT_EQ(LoadU32(&b0[12]), blocks[0] + 28);  // the first side set right behind the block
+    EXPECT_EQ(sizes[1], 28u);                      // a block on shared sets has nothing behind it
     // Frame i (left, top, right, bottom) sits behind the offset word 12, 4, 16, 8.
     auto side = [&](const Bytes& blk, size_t word) { return FirstFramePlanes(image, LoadU32(&blk[word])); };
     FrameVector pattern;
@@ -363,7 +371,7 @@ TEST(ProgramImage, RenderedFormWithClocksPicturesAndFieldRecords) {
     adc->number = 7, adc->channel = 3, adc->attr = attr;
     adc->rows[0] = {0, 100, 1, 2, 3, 4};
     adc->rows[1] = {50, 50};
-    adc->rows[2] = {10, 5000};
+    adc->rows[2] = {10, 4097};
     adc->rows[kAdcCalibrationRows - 1] = {100, 4096, 0.5f};
     TimerField timer;
     timer.units = {1, 0, 3, 4}, timer.attr = attr, timer.dayDigits = 2;
@@ -605,4 +613,57 @@ TEST(ProgramImage, CrcOfTheShortestImage) {
     uint8_t three[3] = {0x01, 0xEE, 0xEE};
     StoreImageCrc(three, 3);  // too short to hold a CRC: left alone
     EXPECT_THAT(three, ElementsAre(0x01, 0xEE, 0xEE));
+}
+
+TEST(ProgramImage, CodePageCharactersAtTheirEdges) {
+    // Below U+0100 the character itself; above, the code-page bytes: one byte (the euro at 0x80), two, or "?".
+    const std::pair<char16_t, Bytes> chars[] = {{u'\u00FF', {0x00, 0xFF}}, {u'\u0100', {0x00, '?'}},
+                                                {u'\u0101', {0xA8, 0xA1}}, {u'\u20AC', {0x00, 0x80}}};
+    for (const auto& [ch, bytes] : chars) {
+        ProgramImage image(0x10);
+        ASSERT_TRUE(PutCommandChar(image, ch, 0));
+        EXPECT_EQ(At(image, 0, 2), bytes) << std::hex << int(ch);
+    }
+}
+
+TEST(ProgramImage, RecordsAndActionsThatJustFit) {
+    // Two program records after a 10-byte set record: 38 bytes fit, 37 do not.
+    for (auto [limit, fits] : {std::pair{38, true}, {37, false}}) {
+        ProgramImage image(limit);
+        image.writer().fill(0, kSetRecordSize);
+        EXPECT_EQ(WriteSetRecord(image, 0, ProgramSetRecord{}, 2), fits ? 10 : kEncodeTooLarge) << limit;
+    }
+    // Area corners: the low 16 bits of -0x8000..0xFFFF.
+    for (auto [left, fits] : {std::pair{-0x8000, true}, {-0x8001, false}, {0xFFFF, true}, {0x10000, false}}) {
+        ProgramImage image(0x100);
+        image.writer().fill(0, kProgramRecordSize);
+        ProgramRecord p;
+        p.left = left;
+        WriteProgramRecord(image, 0, p);
+        EXPECT_EQ(image.ok(), fits) << left;
+        if (fits) {
+            EXPECT_EQ(LoadU16(&image.bytes()[4]), uint16_t(left));
+        }
+    }
+    // A card action must lie wholly before the write position.
+    DissolveRandom random;
+    for (auto [actionAt, fits] : {std::pair{12, true}, {13, false}}) {
+        ProgramImage image(0x100);
+        image.writer().fill(0, 24);
+        EXPECT_EQ(CompleteCardAction(image, actionAt, 5, random), fits) << actionAt;
+    }
+}
+
+TEST(ProgramImage, FramesThatCannotBePackedOrDoNotFit) {
+    RawImage noPixels;  // keeps its size, every plane byte 0
+    noPixels.width = 16, noPixels.height = 2;
+    ProgramImage image(0x100);
+    ASSERT_EQ(WriteSingleImageSet(image, noPixels, 5), 0);
+    EXPECT_EQ(image.pos(), 3 + 14 + 4u);
+    EXPECT_EQ(FirstFramePlanes(image, 0), Bytes(4, 0));
+    // Planes past the caller's buffer are not written at all.
+    Bytes buffer(64, 0xEE);
+    ProgramImage small(buffer.data(), 3 + 14 + 7);
+    EXPECT_EQ(WriteSingleImageSet(small, *Image(8, 8), 5), kEncodeTooLarge);
+    EXPECT_EQ(Bytes(buffer.begin() + 17, buffer.end()), Bytes(47, 0xEE));
 }
