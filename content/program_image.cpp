@@ -75,9 +75,8 @@ int32_t WriteShared(ProgramImage& image, uint64_t key, Write write) {
 
 uint8_t RgbCode(uint32_t attr, uint8_t none) {
     // Index: bit 0 red, bit 1 green, bit 2 blue.
-    static constexpr uint8_t kCodes[] = {0, 9, 10, 12, 11, 14, 13, 7};
-    const uint32_t rgb = CellAttr::RgbOf(attr);
-    return rgb ? kCodes[rgb] : none;
+    const uint8_t codes[] = {none, 9, 10, 12, 11, 14, 13, 7};
+    return codes[CellAttr::RgbOf(attr)];
 }
 
 constexpr std::u16string_view kDigitStrings[] = {u"0", u"1", u"2", u"3", u"4", u"5", u"6", u"7",

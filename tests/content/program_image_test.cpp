@@ -524,6 +524,8 @@ TEST(ProgramImage, GlyphSizesAtTheirLimitsAndZeroedGlyphBytes) {
     const std::pair<std::pair<int, int>, bool> sizes[] = {{{0, 9}, true},    {{255, 9}, true},  {{256, 9}, false},
                                                           {{-1, 9}, false},  {{6, 0}, true},    {{6, 255}, true},
                                                           {{6, 256}, false}, {{6, -1}, false}};
+    for (GlyphRenderer half : {GlyphRenderer{TestGlyphs().measure, {}}, GlyphRenderer{{}, TestGlyphs().paint}})
+        EXPECT_EQ(WriteGlyphSet(image, kFieldTableMonthName, 0, half), kEncodeTooLarge);
     for (const auto& [wh, fits] : sizes) {
         ProgramImage big(0x10000);
         const GlyphRenderer r{[wh](char16_t, uint32_t) { return wh; },
