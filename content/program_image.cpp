@@ -14,7 +14,7 @@ namespace {
 using Place = ByteWriter::Place;
 
 // Kinds of the blocks written once per image.
-enum SharedKind : uint8_t { kSharedCardImages = 1, kSharedDissolve, kSharedBorder, kSharedGlyphSet, kSharedCodeTable };
+enum SharedKind : uint8_t { kSharedCardImages, kSharedDissolve, kSharedBorder, kSharedGlyphSet, kSharedCodeTable };
 
 uint64_t SharedKey(SharedKind kind, uint8_t sub = 0, uint32_t word = 0) {
     return uint64_t(kind) << 40 | uint64_t(sub) << 32 | word;
@@ -151,8 +151,8 @@ void StoreImageCrc(uint8_t* image, size_t length) {
 }
 
 bool WriteVoiceBlockHead(ProgramImage& image) {
-    static constexpr uint8_t kMagic[4] = {'p', 'd', 'e', 0};
-    return image.writer().put_bytes(kMagic, 4) && image.writer().fill(0, kVoiceBlockSize - 4);
+    static constexpr uint8_t kMagic[] = {'p', 'd', 'e', 0};
+    return image.writer().put_bytes(kMagic, sizeof kMagic) && image.writer().fill(0, kVoiceBlockSize - sizeof kMagic);
 }
 
 bool StoreSoundIndex(ProgramImage& image, size_t soundPlace, uint16_t index, uint8_t kind) {
@@ -533,18 +533,20 @@ int32_t WriteBorderBlock(ProgramImage& image, const ProgramRecord& program, uint
     if (std::find(sides.begin(), sides.end(), nullptr) != sides.end()) return image.Fail(), kEncodeTooLarge;
 
     // The loader reads the words 12, 4, 16, 8 as the frames left, top, right, bottom.
-    static constexpr size_t kWordOfFrame[4] = {2, 0, 3, 1};
+    static constexpr size_t kWordOfFrame[] = {2, 0, 3, 1};
     if (type == 6 || type == 7) {
         const int32_t set = WriteSingleImageSet(image, *sides[1], colorCode);
         for (const Place& p : words) image.Patch(p, set);
     } else {
-        int32_t set = 0;
+        const RawImage* previous = nullptr;
+        int32_t set = kEncodeTooLarge;
         for (size_t i = 0; i < 4; ++i) {
-            if (i == 0 || sides[i] != sides[i - 1]) set = WriteSingleImageSet(image, *sides[i], colorCode);
+            if (sides[i] != previous) set = WriteSingleImageSet(image, *sides[i], colorCode);
+            previous = sides[i];
             image.Patch(words[kWordOfFrame[i]], set);
         }
     }
-    if (builtIn && image.ok()) image.Remember(key, uint32_t(at));
+    if (image.ok()) image.Remember(key, uint32_t(at));  // looked up for built-in patterns only
     return image.Result(at);
 }
 
@@ -630,7 +632,8 @@ int32_t WriteCodeTable(ProgramImage& image, FieldTable table) {
         for (std::u16string_view s : FieldTableStrings(table)) {
             std::array<uint8_t, 18> entry;
             entry.fill(0x20);
-            for (size_t i = 0; i < s.size() && i < width; ++i) {
+            const size_t n = std::min(s.size(), size_t(width));
+            for (size_t i = 0; i < n; ++i) {
                 const auto unit = CodePageUnit(s[i], 0x80);
                 entry[2 * i] = unit[0], entry[2 * i + 1] = unit[1];
             }

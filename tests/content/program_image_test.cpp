@@ -298,7 +298,7 @@ TEST(ProgramImage, BorderBlocksShareSideSetsButKeepTheirEffectAndSpeed) {
     const Bytes b0 = At(image, blocks[0], 28), b1 = At(image, blocks[1], 28);
     EXPECT_THAT(Bytes(b0.begin(), b0.begin() + 4), ElementsAre(3, 2, 40, 8));
     EXPECT_THAT(Bytes(b1.begin(), b1.begin() + 4), ElementsAre(3, 5, 10, 8));  // own effect, speed raised to 10
-    EXPECT_EQ(Bytes(b0.begin() + 4, b0.begin() + 20), Bytes(b1.begin() + 4, b1.begin() + 20));
+    EXPECT_EQ(Bytes(b0.begin() + 4, b0.end()), Bytes(b1.begin() + 4, b1.end()));
     EXPECT_EQ(Bytes(b0.begin() + 20, b0.end()), Bytes(8, 0));
     EXPECT_EQ(LoadU32(&b0[12]), blocks[0] + 28);  // the first side set right behind the block
     EXPECT_EQ(sizes[1], 28u);                      // a block on shared sets has nothing behind it
@@ -346,6 +346,7 @@ TEST(ProgramImage, GlyphSetsListDistinctCharactersAndAreShared) {
     EXPECT_EQ(g[1], 9);
     const size_t glyphsAt = 2 + 2 * 7 + 2 * (6 + 6 + 7 + 9 + 8 + 6 + 8 + 7);
     EXPECT_EQ(LoadU16(g + 2), 16u);
+    EXPECT_EQ(LoadU16(g + 4), 16u + 2 * 7);  // "Monday" behind the 6 glyphs and 0 of "Sunday"
     const std::u16string chars = GlyphSetCharacters(kFieldTableWeekdayEn);
     for (size_t i = 0; i < 6; ++i) {
         const size_t glyph = LoadU16(g + 16 + 2 * i);
@@ -374,7 +375,7 @@ TEST(ProgramImage, RenderedFormWithClocksPicturesAndFieldRecords) {
     adc->rows[2] = {10, 4097};
     adc->rows[kAdcCalibrationRows - 1] = {100, 4096, 0.5f};
     TimerField timer;
-    timer.units = {1, 0, 3, 4}, timer.attr = attr, timer.dayDigits = 2;
+    timer.units = {1, 0, 3, 4}, timer.attr = attr, timer.dayDigits = 3;
     timer.labels[0][0] = u'd', timer.labels[1][0] = u'h';
     timer.labels[3].fill(u'x');  // 32 units without a NUL: 31 are kept
     const auto d = Image(6, 16), h = Image(6, 16), sLabel = Image(20, 16);
@@ -420,11 +421,11 @@ TEST(ProgramImage, RenderedFormWithClocksPicturesAndFieldRecords) {
     EXPECT_THAT(At(image, adcAt, 20), ElementsAre(0, 0, 7, 0, 3, 1, 0x24, 0, a0, a1, a2, a3, _, _, _, _, 2, 0, 0xFF, 0xFF));
     EXPECT_THAT(At(image, adcAt + 20, 4), ElementsAre(0, 0, 100, 0));  // only the first and the last row
     EXPECT_THAT(At(image, adcAt + 40, 4), ElementsAre(100, 0, 0, 0x10));
-    // Timer: days, minutes and seconds shown; minutes begin after 2 digits and "d", seconds after 2 more.
+    // Timer: days, minutes and seconds shown; minutes begin after 3 digits and "d", seconds after 2 more.
     const Bytes t = At(image, timerAt, 68);
-    EXPECT_THAT(Bytes(t.begin(), t.begin() + 8), ElementsAre(0, 0, 2, 0, 0, 0, 2 + 2 + 1 + 32, 0));
+    EXPECT_THAT(Bytes(t.begin(), t.begin() + 8), ElementsAre(0, 0, 3, 0, 0, 0, 2 + 2 + 1 + 32, 0));
     EXPECT_THAT(Bytes(t.begin() + 20, t.begin() + 44),
-                ElementsAre(0, 0, 0, 0, 0, 0, 0, 0, 16, 0, 0, 0, 26, 0, 0, 0, 1, 0, 3, 4, 2, 2, 2, 2));
+                ElementsAre(0, 0, 0, 0, 0, 0, 0, 0, 21, 0, 0, 0, 31, 0, 0, 0, 1, 0, 3, 4, 2, 2, 2, 2));
     EXPECT_NE(LoadU32(&t[44]), 0u);
     EXPECT_EQ(LoadU32(&t[48]), 0u);  // hours hidden
     EXPECT_EQ(LoadU32(&t[52]), 0u);  // minutes have no label
@@ -524,6 +525,12 @@ TEST(ProgramImage, GlyphSizesAtTheirLimitsAndZeroedGlyphBytes) {
     const std::pair<std::pair<int, int>, bool> sizes[] = {{{0, 9}, true},    {{255, 9}, true},  {{256, 9}, false},
                                                           {{-1, 9}, false},  {{6, 0}, true},    {{6, 255}, true},
                                                           {{6, 256}, false}, {{6, -1}, false}};
+    // The size is the first distinct character's ("0" for digits).
+    ProgramImage sized(0x1000);
+    const GlyphRenderer byChar{[](char16_t ch, uint32_t) { return std::pair{ch == u'0' ? 5 : 7, 9}; },
+                               [](char16_t, uint32_t, int, int, std::span<uint8_t>) {}};
+    EXPECT_EQ(WriteGlyphSet(sized, kFieldTableDigits, 0, byChar), 0);
+    EXPECT_THAT(At(sized, 0, 2), ElementsAre(5, 9));
     for (GlyphRenderer half : {GlyphRenderer{TestGlyphs().measure, {}}, GlyphRenderer{{}, TestGlyphs().paint}})
         EXPECT_EQ(WriteGlyphSet(image, kFieldTableMonthName, 0, half), kEncodeTooLarge);
     for (const auto& [wh, fits] : sizes) {
@@ -601,6 +608,8 @@ TEST(ProgramImage, FrameColourModeIsTheCodeFromTwelveToSeventeen) {
         ProgramImage empty(0x100);  // a frame without pixels keeps the mode of its code
         ASSERT_EQ(WriteSingleImageSet(empty, RawImage{}, code), 0);
         EXPECT_EQ(empty.bytes()[3 + 1], mode) << code;
+        EXPECT_EQ(LoadU32(&empty.bytes()[3 + 2]), 0u);  // 0 x 0, no planes
+        EXPECT_EQ(empty.pos(), 3 + kFrameHeaderSize);
     }
     for (const RawImage* side : CustomBorderSides(FrameVector{})) EXPECT_EQ(side, nullptr);
     FrameVector five = Frames(5, 2, 2);  // a custom border takes its first four frames
@@ -656,7 +665,7 @@ TEST(ProgramImage, RecordsAndActionsThatJustFit) {
     }
 }
 
-TEST(ProgramImage, FramesThatCannotBePackedOrDoNotFit) {
+TEST(ProgramImage, FramesDimUnpackableOrTooLarge) {
     RawImage noPixels;  // keeps its size, every plane byte 0
     noPixels.width = 16, noPixels.height = 2;
     ProgramImage image(0x100);
@@ -668,4 +677,18 @@ TEST(ProgramImage, FramesThatCannotBePackedOrDoNotFit) {
     ProgramImage small(buffer.data(), 3 + 14 + 7);
     EXPECT_EQ(WriteSingleImageSet(small, *Image(8, 8), 5), kEncodeTooLarge);
     EXPECT_EQ(Bytes(buffer.begin() + 17, buffer.end()), Bytes(47, 0xEE));
+    // A rendered picture counts any lit channel: 01 01 01 is on.
+    ProgramImage dim(0x100);
+    const int32_t at = WritePicture(dim, *Image(8, 1, 0x010101), 5);
+    EXPECT_EQ(At(dim, size_t(at) + kFrameHeaderSize, 1), Bytes{0xFF});
+}
+
+TEST(ProgramImage, BorderPatternSizesAndCodeTableWidths) {
+    const std::pair<uint8_t, uint8_t> patterns[] = {{1, 0xFF}, {2, 8}, {3, 8}, {4, 16}, {5, 5},
+                                                    {6, 8},    {7, 14}, {8, 5}, {9, 0xFF}};
+    for (auto [type, size] : patterns) EXPECT_EQ(BorderPatternSize(type), size) << int(type);
+    const std::pair<FieldTable, uint8_t> widths[] = {{kFieldTableDigits, 1},    {kFieldTableWeekdayCn, 1},
+                                                     {kFieldTableWeekdayEn, 9}, {kFieldTableMonthName, 9},
+                                                     {kFieldTableMonthAbbr, 4}};
+    for (auto [table, width] : widths) EXPECT_EQ(CodeTableWidth(table), width) << int(table);
 }
