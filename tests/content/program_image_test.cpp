@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <memory>
 #include <string_view>
+#include <tuple>
 
 #include "content/crc16.h"
 #include "content/image_sources.h"
@@ -683,7 +684,7 @@ TEST(ProgramImage, FramesDimUnpackableOrTooLarge) {
     EXPECT_EQ(At(dim, size_t(at) + kFrameHeaderSize, 1), Bytes{0xFF});
 }
 
-TEST(ProgramImage, BorderPatternSizesAndCodeTableWidths) {
+TEST(ProgramImage, BorderPatternSizesCodeTableWidthsAndStreamFlags) {
     const std::pair<uint8_t, uint8_t> patterns[] = {{1, 0xFF}, {2, 8}, {3, 8}, {4, 16}, {5, 5},
                                                     {6, 8},    {7, 14}, {8, 5}, {9, 0xFF}};
     for (auto [type, size] : patterns) EXPECT_EQ(BorderPatternSize(type), size) << int(type);
@@ -691,4 +692,11 @@ TEST(ProgramImage, BorderPatternSizesAndCodeTableWidths) {
                                                      {kFieldTableWeekdayEn, 9}, {kFieldTableMonthName, 9},
                                                      {kFieldTableMonthAbbr, 4}};
     for (auto [table, width] : widths) EXPECT_EQ(CodeTableWidth(table), width) << int(table);
+    // Stream flags: the alignment, 0x04 added when the low byte of the spread is set.
+    const std::tuple<uint8_t, uint16_t, uint8_t> flags[] = {{0, 0, 0}, {2, 0, 2}, {2, 0x100, 2}, {2, 1, 6}, {3, 0xFF, 7}};
+    for (auto [align, spread, flag] : flags) {
+        TextHeader h;
+        h.align = align, h.spread = spread;
+        EXPECT_EQ(StreamFlags(h), flag) << int(align) << " " << spread;
+    }
 }
