@@ -716,12 +716,12 @@ FieldRecordPlace WriteTimerRecord(ProgramImage& image, const TimerField& field, 
     };
     std::array<LabelImage, 4> images;
     std::u16string labelUnits;  // the labels of the shown units, each ending in a 0 unit
-    int k = 0;  // the unit: days, hours, minutes, seconds
+    int unit = 0;  // days, hours, minutes, seconds
     for (LabelImage& l : images) {
-        const std::u16string text = TimerLabelText(field, k);
-        if (!text.empty()) l.picture = labels.images[k];
-        if (field.UnitShown(k)) labelUnits.append(text).push_back(0);
-        ++k;
+        const std::u16string text = TimerLabelText(field, unit);
+        if (!text.empty()) l.picture = labels.images[unit];
+        if (field.UnitShown(unit)) labelUnits.append(text).push_back(0);
+        ++unit;
     }
 
     w.put_u8(0);

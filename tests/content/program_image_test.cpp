@@ -693,7 +693,8 @@ TEST(ProgramImage, BorderPatternSizesCodeTableWidthsAndStreamFlags) {
                                                      {kFieldTableMonthAbbr, 4}};
     for (auto [table, width] : widths) EXPECT_EQ(CodeTableWidth(table), width) << int(table);
     // Stream flags: the alignment, 0x04 added when the low byte of the spread is set.
-    const std::tuple<uint8_t, uint16_t, uint8_t> flags[] = {{0, 0, 0}, {2, 0, 2}, {2, 0x100, 2}, {2, 1, 6}, {3, 0xFF, 7}};
+    const std::tuple<uint8_t, uint16_t, uint8_t> flags[] = {
+        {0, 0, 0}, {2, 0, 2}, {2, 0x100, 2}, {2, 1, 6}, {3, 0xFF, 7}};
     for (auto [align, spread, flag] : flags) {
         TextHeader h;
         h.align = align, h.spread = spread;
