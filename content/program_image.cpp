@@ -346,8 +346,8 @@ bool WriteCommandStreamHead(ProgramImage& image, const TextHeader& header, uint8
 }
 
 bool PutCommandUnit(ProgramImage& image, uint8_t command, uint8_t parameter, uint8_t byteOrder) {
-    const uint8_t unit[2] = {byteOrder ? parameter : command, byteOrder ? command : parameter};
-    return image.writer().put_bytes(unit, 2);
+    const uint8_t unit[] = {byteOrder ? parameter : command, byteOrder ? command : parameter};
+    return image.writer().put_bytes(unit, sizeof unit);
 }
 
 bool PutCommandChar(ProgramImage& image, char16_t ch, uint8_t byteOrder) {
