@@ -137,7 +137,7 @@ int32_t WriteImageEnd(ProgramImage& image) {
     if (image.pos() < 4) return image.Fail(), kEncodeTooLarge;
     w.pad_to((image.pos() + 3) & ~size_t(3), 0xFF);
     w.put_u16(kImageEndMark);
-    w.put_u16(0);
+    w.reserve(2);  // the CRC, stored below
     if (!image.ok()) return kEncodeTooLarge;
     const size_t length = image.pos();
     image.PatchU32(0, int64_t(length));
@@ -198,8 +198,7 @@ int32_t WriteSetRecord(ProgramImage& image, size_t recordAt, const ProgramSetRec
     image.PatchU16(recordAt + 2, int64_t(programCount));
     image.PatchU16(recordAt + 4, p1);
     image.PatchU16(recordAt + 6, p2);
-    PatchU8(image, recordAt + 8, set.playMode);
-    PatchU8(image, recordAt + 9, 0);
+    PatchU8(image, recordAt + 8, set.playMode);  // byte 9 stays as the set table's zero fill
     return image.Result(records);
 }
 
