@@ -14,7 +14,7 @@ namespace {
 using Place = ByteWriter::Place;
 
 // Kinds of the blocks written once per image.
-enum SharedKind : uint8_t { kSharedCardImages = 1, kSharedDissolve, kSharedBorder, kSharedGlyphSet, kSharedCodeTable };
+enum SharedKind : uint8_t { kSharedCardImages, kSharedDissolve, kSharedBorder, kSharedGlyphSet, kSharedCodeTable };
 
 uint64_t SharedKey(SharedKind kind, uint8_t sub = 0, uint32_t word = 0) {
     return uint64_t(kind) << 40 | uint64_t(sub) << 32 | word;
@@ -75,9 +75,8 @@ int32_t WriteShared(ProgramImage& image, uint64_t key, Write write) {
 
 uint8_t RgbCode(uint32_t attr, uint8_t none) {
     // Index: bit 0 red, bit 1 green, bit 2 blue.
-    static constexpr uint8_t kCodes[] = {0, 9, 10, 12, 11, 14, 13, 7};
-    const uint32_t rgb = CellAttr::RgbOf(attr);
-    return rgb ? kCodes[rgb] : none;
+    const uint8_t codes[] = {none, 9, 10, 12, 11, 14, 13, 7};
+    return codes[CellAttr::RgbOf(attr)];
 }
 
 constexpr std::u16string_view kDigitStrings[] = {u"0", u"1", u"2", u"3", u"4", u"5", u"6", u"7",
@@ -138,7 +137,7 @@ int32_t WriteImageEnd(ProgramImage& image) {
     if (image.pos() < 4) return image.Fail(), kEncodeTooLarge;
     w.pad_to((image.pos() + 3) & ~size_t(3), 0xFF);
     w.put_u16(kImageEndMark);
-    w.put_u16(0);
+    w.reserve(2);  // the CRC, stored below
     if (!image.ok()) return kEncodeTooLarge;
     const size_t length = image.pos();
     image.PatchU32(0, int64_t(length));
@@ -152,8 +151,8 @@ void StoreImageCrc(uint8_t* image, size_t length) {
 }
 
 bool WriteVoiceBlockHead(ProgramImage& image) {
-    static constexpr uint8_t kMagic[4] = {'p', 'd', 'e', 0};
-    return image.writer().put_bytes(kMagic, 4) && image.writer().fill(0, kVoiceBlockSize - 4);
+    static constexpr uint8_t kMagic[] = {'p', 'd', 'e', 0};
+    return image.writer().put_bytes(kMagic, sizeof kMagic) && image.writer().fill(0, kVoiceBlockSize - sizeof kMagic);
 }
 
 bool StoreSoundIndex(ProgramImage& image, size_t soundPlace, uint16_t index, uint8_t kind) {
@@ -199,8 +198,7 @@ int32_t WriteSetRecord(ProgramImage& image, size_t recordAt, const ProgramSetRec
     image.PatchU16(recordAt + 2, int64_t(programCount));
     image.PatchU16(recordAt + 4, p1);
     image.PatchU16(recordAt + 6, p2);
-    PatchU8(image, recordAt + 8, set.playMode);
-    PatchU8(image, recordAt + 9, 0);
+    PatchU8(image, recordAt + 8, set.playMode);  // byte 9 stays as the set table's zero fill
     return image.Result(records);
 }
 
@@ -254,7 +252,7 @@ int WriteImageSkeleton(ProgramImage& image, const ProgramTree& tree, std::vector
     for (size_t s = 0; s < sets.size(); ++s) {
         const ProgramSetNode& set = sets[s];
         const int32_t records = WriteSetRecord(image, table + s * kSetRecordSize, *set.record, set.programs.size());
-        if (records < 0) return kEncodeTooLarge;
+        if (!image.ok()) return kEncodeTooLarge;
         for (size_t p = 0; p < set.programs.size(); ++p) {
             const ProgramRecord* program = set.programs[p].record.get();
             pending.push_back({program, WriteProgramRecord(image, records + p * kProgramRecordSize, *program)});
@@ -329,11 +327,11 @@ bool CompleteCardAction(ProgramImage& image, size_t actionAt, uint16_t colorCode
     const uint8_t cls = image.data()[actionAt];
     if (cls == 16) {
         const int32_t set = WriteDissolveImages(image, colorCode, random);
-        return set >= 0 && image.PatchU32(actionAt + 6, set) && PatchU8(image, actionAt + 10, 3);
+        return image.PatchU32(actionAt + 6, set) && PatchU8(image, actionAt + 10, 3);  // a failed set fails the patch
     }
     if (cls == 13) {
         const int32_t set = WriteCardPatternImages(image, colorCode);
-        return set >= 0 && image.PatchU32(actionAt + 7, set);
+        return image.PatchU32(actionAt + 7, set);
     }
     return image.ok();
 }
@@ -347,8 +345,8 @@ bool WriteCommandStreamHead(ProgramImage& image, const TextHeader& header, uint8
 }
 
 bool PutCommandUnit(ProgramImage& image, uint8_t command, uint8_t parameter, uint8_t byteOrder) {
-    const uint8_t unit[2] = {byteOrder ? parameter : command, byteOrder ? command : parameter};
-    return image.writer().put_bytes(unit, 2);
+    const uint8_t unit[] = {byteOrder ? parameter : command, byteOrder ? command : parameter};
+    return image.writer().put_bytes(unit, sizeof unit);
 }
 
 bool PutCommandChar(ProgramImage& image, char16_t ch, uint8_t byteOrder) {
@@ -455,7 +453,7 @@ bool EndPictureEntries(ProgramImage& image) { return image.writer().put_u32(0); 
 int32_t WritePicture(ProgramImage& image, RawImage& picture, uint16_t colorCode) {
     picture.redThreshold = picture.greenThreshold = picture.blueThreshold = 1;
     const size_t at = image.pos();
-    image.writer().fill(0, LedPlanes::kHeaderSize);
+    image.writer().reserve(LedPlanes::kHeaderSize);  // stored by PackFrame
     image.writer().put_u32(uint32_t(at + kFrameHeaderSize));
     PackFrame(image, picture, colorCode, at);
     return image.Result(at);
@@ -528,29 +526,26 @@ int32_t WriteBorderBlock(ProgramImage& image, const ProgramRecord& program, uint
     std::array<Place, 4> words;  // the offset words at 4, 8, 12 and 16
     for (Place& p : words) p = w.reserve(4);
     w.fill(0, 8);
-    FrameVector pattern;
-    std::array<const RawImage*, 4> sides{};
-    if (builtIn) {
-        MakeBorderFrames(&pattern, type);
-        for (size_t i = 0; i < sides.size() && i < pattern.size(); ++i) sides[i] = pattern[i];
-    } else {
-        sides = CustomBorderSides(program.borderFrames);
-    }
+    FrameVector pattern;  // a built-in pattern's four side frames
+    if (builtIn) MakeBorderFrames(&pattern, type);
+    const auto sides = CustomBorderSides(builtIn ? pattern : program.borderFrames);
     if (std::find(sides.begin(), sides.end(), nullptr) != sides.end()) return image.Fail(), kEncodeTooLarge;
 
     // The loader reads the words 12, 4, 16, 8 as the frames left, top, right, bottom.
-    static constexpr size_t kWordOfFrame[4] = {2, 0, 3, 1};
+    static constexpr size_t kWordOfFrame[] = {2, 0, 3, 1};
     if (type == 6 || type == 7) {
         const int32_t set = WriteSingleImageSet(image, *sides[1], colorCode);
         for (const Place& p : words) image.Patch(p, set);
     } else {
-        int32_t set = 0;
+        const RawImage* previous = nullptr;
+        int32_t set = kEncodeTooLarge;
         for (size_t i = 0; i < 4; ++i) {
-            if (i == 0 || sides[i] != sides[i - 1]) set = WriteSingleImageSet(image, *sides[i], colorCode);
+            if (sides[i] != previous) set = WriteSingleImageSet(image, *sides[i], colorCode);
+            previous = sides[i];
             image.Patch(words[kWordOfFrame[i]], set);
         }
     }
-    if (builtIn && image.ok()) image.Remember(key, uint32_t(at));
+    if (image.ok()) image.Remember(key, uint32_t(at));  // looked up for built-in patterns only
     return image.Result(at);
 }
 
@@ -636,7 +631,8 @@ int32_t WriteCodeTable(ProgramImage& image, FieldTable table) {
         for (std::u16string_view s : FieldTableStrings(table)) {
             std::array<uint8_t, 18> entry;
             entry.fill(0x20);
-            for (size_t i = 0; i < s.size() && i < width; ++i) {
+            const size_t n = std::min(s.size(), size_t(width));
+            for (size_t i = 0; i < n; ++i) {
                 const auto unit = CodePageUnit(s[i], 0x80);
                 entry[2 * i] = unit[0], entry[2 * i + 1] = unit[1];
             }
@@ -713,11 +709,18 @@ FieldRecordPlace WriteTimerRecord(ProgramImage& image, const TimerField& field, 
     ByteWriter& w = image.writer();
     FieldRecordPlace rec;
     const size_t at = image.pos();
-    std::array<std::u16string, 4> text;
-    std::array<const RawImage*, 4> picture{};
-    for (int k = 0; k < 4; ++k) {
-        text[k] = TimerLabelText(field, k);
-        if (!text[k].empty()) picture[k] = labels.images[k];
+    struct LabelImage {
+        const RawImage* picture = nullptr;
+        Place offset;
+    };
+    std::array<LabelImage, 4> images;
+    std::u16string labelUnits;  // the labels of the shown units, each ending in a 0 unit
+    int unit = 0;  // days, hours, minutes, seconds
+    for (LabelImage& l : images) {
+        const std::u16string text = TimerLabelText(field, unit);
+        if (!text.empty()) l.picture = labels.images[unit];
+        if (field.UnitShown(unit)) labelUnits.append(text).push_back(0);
+        ++unit;
     }
 
     w.put_u8(0);
@@ -736,25 +739,18 @@ FieldRecordPlace WriteTimerRecord(ProgramImage& image, const TimerField& field, 
         w.put_u16(0);
         if (!field.UnitShown(k)) continue;
         x += int64_t(k == 0 ? field.dayDigits : 2) * labels.digitWidth;
-        if (picture[k]) x += picture[k]->width;
+        if (images[k].picture) x += images[k].picture->width;
     }
     for (int k = 0; k < 4; ++k) w.put_u8(field.UnitShown(k) ? uint8_t(k + 1) : 0);
     for (int k = 0; k < 4; ++k) w.put_u8(uint8_t(CellAttr::RgbOf(field.attr)));
-    std::array<Place, 4> images;
-    for (Place& p : images) p = w.reserve(4);
+    for (LabelImage& l : images) l.offset = w.reserve(4);
     rec.glyphSet = w.reserve(4);
 
     w.put_u32(field.attr);
-    size_t count = 2;
-    for (int k = 0; k < 4; ++k) {
-        if (!field.UnitShown(k)) continue;
-        for (char16_t c : text[k]) w.put_u16(c);
-        w.put_u16(0);
-        count += text[k].size() + 1;
-    }
-    image.Patch(units, int64_t(count));
-    for (int k = 0; k < 4; ++k)
-        if (picture[k]) image.Patch(images[k], WriteSingleImageSet(image, *picture[k], colorCode));
+    for (char16_t c : labelUnits) w.put_u16(c);
+    image.Patch(units, int64_t(2 + labelUnits.size()));
+    for (const LabelImage& l : images)
+        if (l.picture) image.Patch(l.offset, WriteSingleImageSet(image, *l.picture, colorCode));
     rec.offset = image.Result(at);
     return rec;
 }

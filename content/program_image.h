@@ -154,7 +154,7 @@ bool StoreSoundIndex(ProgramImage& image, size_t soundPlace, uint16_t index, uin
 
 // ---- program sets and programs ----------------------------------------------------
 
-// Fills the 10-byte set record at `recordAt`: the schedule block of play-mode type 6
+// Fills bytes 0..8 of the zeroed 10-byte set record at `recordAt`: the schedule block of play-mode type 6
 // is written at the write position, the program records follow it (`programCount`
 // x 14 bytes reserved here). Returns the offset of the first program record.
 int32_t WriteSetRecord(ProgramImage& image, size_t recordAt, const ProgramSetRecord& set, size_t programCount);

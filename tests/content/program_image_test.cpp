@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <memory>
 #include <string_view>
+#include <tuple>
 
 #include "content/crc16.h"
 #include "content/image_sources.h"
@@ -136,11 +137,16 @@ TEST(ProgramImage, NarrowFieldsRefuseValuesThatDoNotFit) {
     };
     EXPECT_TRUE(fails([](ProgramImage& i) { WriteSingleImageSet(i, *Image(0x10000, 1), 5); }));
     EXPECT_TRUE(fails([](ProgramImage& i) { WriteImageSet(i, Frames(256, 1, 1), 5); }));
+    EXPECT_FALSE(fails([](ProgramImage& i) { WriteImageSet(i, Frames(255, 1, 1), 5); }));
     EXPECT_TRUE(fails([](ProgramImage& i) { WriteGlyphSet(i, kFieldTableDigits, 0, TestGlyphs(256, 8)); }));
     // 12 month names of 255 x 255 glyphs: the glyph offsets pass 0xFFFF; 64 x 64 still fit.
     EXPECT_TRUE(fails([](ProgramImage& i) { WriteGlyphSet(i, kFieldTableMonthName, 0, TestGlyphs(255, 255)); }));
     EXPECT_FALSE(fails([](ProgramImage& i) { WriteGlyphSet(i, kFieldTableMonthName, 0, TestGlyphs(64, 64)); }));
-    EXPECT_TRUE(fails([](ProgramImage& i) { PutLineStart(i, 70000, 0, 0); }));
+    for (auto [x, fits] : {std::pair{65535, true}, {65536, false}, {-1, false}})
+        EXPECT_EQ(fails([x](ProgramImage& i) { PutLineStart(i, x, 0, 0); }), !fits) << x;
+    // Digit glyphs of 255 x 136 and 255 x 137: the last glyph at 98 + 15 * 4352 fits 16 bits, at 65858 not.
+    for (auto [h, fits] : {std::pair{136, true}, {137, false}})
+        EXPECT_EQ(fails([h](ProgramImage& i) { WriteGlyphSet(i, kFieldTableDigits, 0, TestGlyphs(255, h)); }), !fits);
     // Program records beyond 0xFFFF for the set record's 16-bit offset.
     EXPECT_TRUE(fails([](ProgramImage& i) {
         i.writer().fill(0, 0x10000);
@@ -279,7 +285,7 @@ TEST(ProgramImage, BorderBlocksShareSideSetsButKeepTheirEffectAndSpeed) {
     custom->borderFrames.push_back(Image(8, 2, 0x00FF00));
     EXPECT_EQ(CustomBorderSides(custom->borderFrames)[3], custom->borderFrames[1]);
 
-    std::vector<size_t> blocks;
+    std::vector<size_t> blocks, sizes;
     ProgramImage image;
     ASSERT_GT(BuildImage(image, tree, [&](const ProgramRecord& p, ContentBody& body) {
                   WriteCommandStreamHead(image, p.content.header, 0);
@@ -287,13 +293,16 @@ TEST(ProgramImage, BorderBlocksShareSideSetsButKeepTheirEffectAndSpeed) {
                   const int32_t at = WriteBorderBlock(image, p, tree.screen().colorCode);
                   image.Patch(body.border, at);
                   blocks.push_back(size_t(at));
+                  sizes.push_back(image.pos() - size_t(at));
               }),
               0);
     const Bytes b0 = At(image, blocks[0], 28), b1 = At(image, blocks[1], 28);
     EXPECT_THAT(Bytes(b0.begin(), b0.begin() + 4), ElementsAre(3, 2, 40, 8));
     EXPECT_THAT(Bytes(b1.begin(), b1.begin() + 4), ElementsAre(3, 5, 10, 8));  // own effect, speed raised to 10
-    EXPECT_EQ(Bytes(b0.begin() + 4, b0.begin() + 20), Bytes(b1.begin() + 4, b1.begin() + 20));
+    EXPECT_EQ(Bytes(b0.begin() + 4, b0.end()), Bytes(b1.begin() + 4, b1.end()));
     EXPECT_EQ(Bytes(b0.begin() + 20, b0.end()), Bytes(8, 0));
+    EXPECT_EQ(LoadU32(&b0[12]), blocks[0] + 28);  // the first side set right behind the block
+    EXPECT_EQ(sizes[1], 28u);                      // a block on shared sets has nothing behind it
     // Frame i (left, top, right, bottom) sits behind the offset word 12, 4, 16, 8.
     auto side = [&](const Bytes& blk, size_t word) { return FirstFramePlanes(image, LoadU32(&blk[word])); };
     FrameVector pattern;
@@ -338,6 +347,7 @@ TEST(ProgramImage, GlyphSetsListDistinctCharactersAndAreShared) {
     EXPECT_EQ(g[1], 9);
     const size_t glyphsAt = 2 + 2 * 7 + 2 * (6 + 6 + 7 + 9 + 8 + 6 + 8 + 7);
     EXPECT_EQ(LoadU16(g + 2), 16u);
+    EXPECT_EQ(LoadU16(g + 4), 16u + 2 * 7);  // "Monday" behind the 6 glyphs and 0 of "Sunday"
     const std::u16string chars = GlyphSetCharacters(kFieldTableWeekdayEn);
     for (size_t i = 0; i < 6; ++i) {
         const size_t glyph = LoadU16(g + 16 + 2 * i);
@@ -363,10 +373,10 @@ TEST(ProgramImage, RenderedFormWithClocksPicturesAndFieldRecords) {
     adc->number = 7, adc->channel = 3, adc->attr = attr;
     adc->rows[0] = {0, 100, 1, 2, 3, 4};
     adc->rows[1] = {50, 50};
-    adc->rows[2] = {10, 5000};
+    adc->rows[2] = {10, 4097};
     adc->rows[kAdcCalibrationRows - 1] = {100, 4096, 0.5f};
     TimerField timer;
-    timer.units = {1, 0, 3, 4}, timer.attr = attr, timer.dayDigits = 2;
+    timer.units = {1, 0, 3, 4}, timer.attr = attr, timer.dayDigits = 3;
     timer.labels[0][0] = u'd', timer.labels[1][0] = u'h';
     timer.labels[3].fill(u'x');  // 32 units without a NUL: 31 are kept
     const auto d = Image(6, 16), h = Image(6, 16), sLabel = Image(20, 16);
@@ -412,11 +422,11 @@ TEST(ProgramImage, RenderedFormWithClocksPicturesAndFieldRecords) {
     EXPECT_THAT(At(image, adcAt, 20), ElementsAre(0, 0, 7, 0, 3, 1, 0x24, 0, a0, a1, a2, a3, _, _, _, _, 2, 0, 0xFF, 0xFF));
     EXPECT_THAT(At(image, adcAt + 20, 4), ElementsAre(0, 0, 100, 0));  // only the first and the last row
     EXPECT_THAT(At(image, adcAt + 40, 4), ElementsAre(100, 0, 0, 0x10));
-    // Timer: days, minutes and seconds shown; minutes begin after 2 digits and "d", seconds after 2 more.
+    // Timer: days, minutes and seconds shown; minutes begin after 3 digits and "d", seconds after 2 more.
     const Bytes t = At(image, timerAt, 68);
-    EXPECT_THAT(Bytes(t.begin(), t.begin() + 8), ElementsAre(0, 0, 2, 0, 0, 0, 2 + 2 + 1 + 32, 0));
+    EXPECT_THAT(Bytes(t.begin(), t.begin() + 8), ElementsAre(0, 0, 3, 0, 0, 0, 2 + 2 + 1 + 32, 0));
     EXPECT_THAT(Bytes(t.begin() + 20, t.begin() + 44),
-                ElementsAre(0, 0, 0, 0, 0, 0, 0, 0, 16, 0, 0, 0, 26, 0, 0, 0, 1, 0, 3, 4, 2, 2, 2, 2));
+                ElementsAre(0, 0, 0, 0, 0, 0, 0, 0, 21, 0, 0, 0, 31, 0, 0, 0, 1, 0, 3, 4, 2, 2, 2, 2));
     EXPECT_NE(LoadU32(&t[44]), 0u);
     EXPECT_EQ(LoadU32(&t[48]), 0u);  // hours hidden
     EXPECT_EQ(LoadU32(&t[52]), 0u);  // minutes have no label
@@ -516,6 +526,14 @@ TEST(ProgramImage, GlyphSizesAtTheirLimitsAndZeroedGlyphBytes) {
     const std::pair<std::pair<int, int>, bool> sizes[] = {{{0, 9}, true},    {{255, 9}, true},  {{256, 9}, false},
                                                           {{-1, 9}, false},  {{6, 0}, true},    {{6, 255}, true},
                                                           {{6, 256}, false}, {{6, -1}, false}};
+    // The size is the first distinct character's ("0" for digits).
+    ProgramImage sized(0x1000);
+    const GlyphRenderer byChar{[](char16_t ch, uint32_t) { return std::pair{ch == u'0' ? 5 : 7, 9}; },
+                               [](char16_t, uint32_t, int, int, std::span<uint8_t>) {}};
+    EXPECT_EQ(WriteGlyphSet(sized, kFieldTableDigits, 0, byChar), 0);
+    EXPECT_THAT(At(sized, 0, 2), ElementsAre(5, 9));
+    for (GlyphRenderer half : {GlyphRenderer{TestGlyphs().measure, {}}, GlyphRenderer{{}, TestGlyphs().paint}})
+        EXPECT_EQ(WriteGlyphSet(image, kFieldTableMonthName, 0, half), kEncodeTooLarge);
     for (const auto& [wh, fits] : sizes) {
         ProgramImage big(0x10000);
         const GlyphRenderer r{[wh](char16_t, uint32_t) { return wh; },
@@ -591,6 +609,8 @@ TEST(ProgramImage, FrameColourModeIsTheCodeFromTwelveToSeventeen) {
         ProgramImage empty(0x100);  // a frame without pixels keeps the mode of its code
         ASSERT_EQ(WriteSingleImageSet(empty, RawImage{}, code), 0);
         EXPECT_EQ(empty.bytes()[3 + 1], mode) << code;
+        EXPECT_EQ(LoadU32(&empty.bytes()[3 + 2]), 0u);  // 0 x 0, no planes
+        EXPECT_EQ(empty.pos(), 3 + kFrameHeaderSize);
     }
     for (const RawImage* side : CustomBorderSides(FrameVector{})) EXPECT_EQ(side, nullptr);
     FrameVector five = Frames(5, 2, 2);  // a custom border takes its first four frames
@@ -605,4 +625,79 @@ TEST(ProgramImage, CrcOfTheShortestImage) {
     uint8_t three[3] = {0x01, 0xEE, 0xEE};
     StoreImageCrc(three, 3);  // too short to hold a CRC: left alone
     EXPECT_THAT(three, ElementsAre(0x01, 0xEE, 0xEE));
+}
+
+TEST(ProgramImage, CodePageCharactersAtTheirEdges) {
+    // Below U+0100 the character itself; above, the code-page bytes: one byte (the euro at 0x80), two, or "?".
+    const std::pair<char16_t, Bytes> chars[] = {{u'\u00FF', {0x00, 0xFF}}, {u'\u0100', {0x00, '?'}},
+                                                {u'\u0101', {0xA8, 0xA1}}, {u'\u20AC', {0x00, 0x80}}};
+    for (const auto& [ch, bytes] : chars) {
+        ProgramImage image(0x10);
+        ASSERT_TRUE(PutCommandChar(image, ch, 0));
+        EXPECT_EQ(At(image, 0, 2), bytes) << std::hex << int(ch);
+    }
+}
+
+TEST(ProgramImage, RecordsAndActionsThatJustFit) {
+    // Two program records after a 10-byte set record: 38 bytes fit, 37 do not.
+    for (auto [limit, fits] : {std::pair{38, true}, {37, false}}) {
+        ProgramImage image(limit);
+        image.writer().fill(0, kSetRecordSize);
+        EXPECT_EQ(WriteSetRecord(image, 0, ProgramSetRecord{}, 2), fits ? 10 : kEncodeTooLarge) << limit;
+    }
+    // Area corners: the low 16 bits of -0x8000..0xFFFF.
+    for (auto [left, fits] : {std::pair{-0x8000, true}, {-0x8001, false}, {0xFFFF, true}, {0x10000, false}}) {
+        ProgramImage image(0x100);
+        image.writer().fill(0, kProgramRecordSize);
+        ProgramRecord p;
+        p.left = left;
+        WriteProgramRecord(image, 0, p);
+        EXPECT_EQ(image.ok(), fits) << left;
+        if (fits) {
+            EXPECT_EQ(LoadU16(&image.bytes()[4]), uint16_t(left));
+        }
+    }
+    // A card action must lie wholly before the write position.
+    DissolveRandom random;
+    for (auto [actionAt, fits] : {std::pair{12, true}, {13, false}}) {
+        ProgramImage image(0x100);
+        image.writer().fill(0, 24);
+        EXPECT_EQ(CompleteCardAction(image, actionAt, 5, random), fits) << actionAt;
+    }
+}
+
+TEST(ProgramImage, FramesDimUnpackableOrTooLarge) {
+    RawImage noPixels;  // keeps its size, every plane byte 0
+    noPixels.width = 16, noPixels.height = 2;
+    ProgramImage image(0x100);
+    ASSERT_EQ(WriteSingleImageSet(image, noPixels, 5), 0);
+    EXPECT_EQ(image.pos(), 3 + 14 + 4u);
+    EXPECT_EQ(FirstFramePlanes(image, 0), Bytes(4, 0));
+    // Planes past the caller's buffer are not written at all.
+    Bytes buffer(64, 0xEE);
+    ProgramImage small(buffer.data(), 3 + 14 + 7);
+    EXPECT_EQ(WriteSingleImageSet(small, *Image(8, 8), 5), kEncodeTooLarge);
+    EXPECT_EQ(Bytes(buffer.begin() + 17, buffer.end()), Bytes(47, 0xEE));
+    // A rendered picture counts any lit channel: 01 01 01 is on.
+    ProgramImage dim(0x100);
+    const int32_t at = WritePicture(dim, *Image(8, 1, 0x010101), 5);
+    EXPECT_EQ(At(dim, size_t(at) + kFrameHeaderSize, 1), Bytes{0xFF});
+}
+
+TEST(ProgramImage, BorderPatternSizesCodeTableWidthsAndStreamFlags) {
+    const std::pair<uint8_t, uint8_t> patterns[] = {{1, 0xFF}, {2, 8}, {3, 8}, {4, 16}, {5, 5},
+                                                    {6, 8},    {7, 14}, {8, 5}, {9, 0xFF}};
+    for (auto [type, size] : patterns) EXPECT_EQ(BorderPatternSize(type), size) << int(type);
+    const std::pair<FieldTable, uint8_t> widths[] = {{kFieldTableDigits, 1},    {kFieldTableWeekdayCn, 1},
+                                                     {kFieldTableWeekdayEn, 9}, {kFieldTableMonthName, 9},
+                                                     {kFieldTableMonthAbbr, 4}};
+    for (auto [table, width] : widths) EXPECT_EQ(CodeTableWidth(table), width) << int(table);
+    // Stream flags: the alignment, 0x04 added when the low byte of the spread is set.
+    const std::tuple<uint8_t, uint16_t, uint8_t> flags[] = {
+        {0, 0, 0}, {2, 0, 2}, {2, 0x100, 2}, {2, 1, 6}, {3, 0xFF, 7}};
+    for (auto [align, spread, flag] : flags) {
+        TextHeader h;
+        h.align = align, h.spread = spread;
+        EXPECT_EQ(StreamFlags(h), flag) << int(align) << " " << spread;
+    }
 }
