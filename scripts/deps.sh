@@ -10,6 +10,7 @@ PACKAGES=(
   # content: fonts, images, code pages, sound, speech
   libfreetype-dev libfontconfig-dev fontconfig libstb-dev
   fonts-arphic-uming fonts-arphic-ukai fonts-wqy-zenhei fonts-liberation2 xfonts-wqy fonts-dejavu-core
+  fonts-tlwg-garuda-ttf
   libespeak-ng-dev espeak-ng-data libmpg123-dev
   # sound fixtures of the tests (WAV and MP3 made at test time), the speech engine tool
   espeak-ng sox lame
