@@ -518,8 +518,8 @@ bool LoadProgramContent(ProgramRecord& program, ProgramImageView& image, const C
     if (size_t(header.bodyOffset) + 13 >= image.size()) return true;
     size_t pos = header.bodyOffset;
     if (header.flags & kContentBorder) {
-        // inside: the body lies 13 bytes before the end
-        if (!LoadBorder(program, image, image.At(pos).u32())) return false;
+        const uint32_t block = image.At(pos).u32();  // inside: the body lies 13 bytes before the end
+        if (!LoadBorder(program, image, block)) return false;
         pos += 4;
     }
     if (header.flags & kContentSoundPlace) {  // the program had a voice role; which one the image does not keep
