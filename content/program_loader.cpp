@@ -35,12 +35,13 @@ bool IsTableUnit(uint8_t param) {
     return param == kObjTableEnd || param == kObjTableCell || param == kObjTableRule;
 }
 
-// The field code of a card field type in the command stream; 0 for none.
+// The field code of a card field type in the command stream; 0 for none. Type 14, the
+// picture, carries an image set and is read before this.
 char16_t FieldCodeOfCardType(uint8_t type) {
     static constexpr char16_t kCodes[] = {
         FC_YEAR,    FC_MONTH,          FC_DAY,      FC_HOUR,  FC_MINUTE, FC_SECOND,         FC_TEMPERATURE,
         FC_HUMIDITY, 0,                FC_WEEK_CN,  FC_WEEK_EN, FC_MONTH_EN, FC_MONTH_EN_SHORT, FC_CARD13,
-        0,          FC_WEEK_EN_SHORT,  0,           FC_CARD17, FC_CARD18, FC_CARD19};
+        FC_PICTURE, FC_WEEK_EN_SHORT,  0,           FC_CARD17, FC_CARD18, FC_CARD19};
     return type < std::size(kCodes) ? kCodes[type] : 0;
 }
 
@@ -67,9 +68,9 @@ uint32_t RgbOfColourCode(uint8_t code) {
 char16_t CodePageChar(uint8_t lead, uint8_t trail) {
     if (lead == 0) return trail;
     if (lead < 0x81 || trail < 0x40) return 0;
-    const char bytes[2] = {char(lead), char(trail)};
-    const std::u16string wide = AnsiToWide(std::string_view(bytes, 2));
-    return wide.size() == 1 && wide[0] != u'\uFFFD' ? wide[0] : 0;
+    // A pair the code page cannot map converts to a replacement and the trail byte.
+    const std::u16string wide = AnsiToWide(std::string{char(lead), char(trail)});
+    return wide.size() == 1 ? wide[0] : 0;
 }
 
 // Appends cells in order; cells past the array's end are dropped.
@@ -83,6 +84,14 @@ struct CellList {
         c = TextCell(code, attr);
         return &c;
     }
+};
+
+// The table of a code stream being read.
+struct OpenTable {
+    GridObject* grid = nullptr;  // null when the text had no room for the table
+    CellList cells;
+    int markers = 0;
+    bool full = false;  // no further cell start is taken
 };
 
 void SetHeaderFromFlags(TextHeader& header, uint8_t mode, uint8_t flags) {
@@ -230,10 +239,7 @@ bool DecodeCodeStream(TextContent& text, ProgramImageView& image, ByteReader& r)
     CellList top{text.cells};
     std::vector<TextCell*> objectCells;  // in stream order, table cells included, as the records list them
     const auto hasObject = [](char16_t u) { return u == FC_PICTURE || u == FC_ADC || u == FC_TIMER || u == FC_COUNTER; };
-    GridObject* grid = nullptr;  // the open table (null when the text had no room for it)
-    CellList table;
-    bool inTable = false, tableFull = false;
-    int markers = 0;
+    std::optional<OpenTable> table;
     for (;;) {
         const uint16_t u = r.u16();
         if (r.failed()) return false;
@@ -242,20 +248,21 @@ bool DecodeCodeStream(TextContent& text, ProgramImageView& image, ByteReader& r)
             if (r.failed()) return false;
             continue;
         }
-        if (inTable) {
+        if (table) {
+            OpenTable& t = *table;
             if (u == 0) {
-                if (grid) SumGridSize(*grid);
-                inTable = false;
+                if (t.grid) SumGridSize(*t.grid);
+                table.reset();
             } else if (u == FC_GRIDCELL) {
                 const uint32_t marker = r.u32();
                 if (r.failed()) return false;
-                tableFull = tableFull || !grid || markers >= grid->columns * grid->rows;
-                if (!tableFull) {
-                    table.Add(FC_GRIDCELL, marker);
-                    ++markers;
+                t.full = t.full || !t.grid || t.markers >= t.grid->columns * t.grid->rows;
+                if (!t.full) {
+                    t.cells.Add(FC_GRIDCELL, marker);
+                    ++t.markers;
                 }
-            } else if (u != FC_TABLE && !tableFull) {  // no table inside a table
-                if (TextCell* c = table.Add(u, attr); c && hasObject(u)) objectCells.push_back(c);
+            } else if (u != FC_TABLE && !t.full) {  // no table inside a table
+                if (TextCell* c = t.cells.Add(u, attr); c && hasObject(u)) objectCells.push_back(c);
             }
             continue;
         }
@@ -266,11 +273,10 @@ bool DecodeCodeStream(TextContent& text, ProgramImageView& image, ByteReader& r)
             auto g = std::make_unique<GridObject>();
             g->style = style >> 8;
             g->columns = uint8_t(size), g->rows = uint8_t(size >> 8);
-            inTable = true, tableFull = false, markers = 0;
-            grid = nullptr, table = CellList{};
+            table.emplace();
             if (TextCell* c = top.Add(FC_TABLE, attr)) {
-                grid = g.get();
-                table = CellList{g->cells};
+                table->grid = g.get();
+                table->cells = CellList{g->cells};
                 c->obj = std::move(g);
             }
         } else if (u != FC_GRIDCELL) {  // a stray cell start outside a table is skipped
@@ -328,22 +334,23 @@ bool RestoreSchedule(ProgramSetRecord& set, ProgramImageView& image, uint8_t typ
     return r.ok();
 }
 
+// A border block that does not fit the image is no border.
 bool LoadBorder(ProgramRecord& program, ProgramImageView& image, size_t block) {
-    ByteReader r = image.At(block);
+    if (block + kBorderBlockSize >= image.size()) return true;
+    ByteReader r = image.At(block);  // the type, effect, speed, a spare byte and four side offsets
     const uint8_t type = r.u8(), effect = r.u8(), speed = r.u8();
     r.skip(1);
     std::array<uint32_t, 4> sides{};
     for (uint32_t& s : sides) s = r.u32();
-    if (r.failed()) return false;
     program.borderType = type, program.borderEffect = effect, program.borderSpeed = speed;
     if (type == 1) {
         for (size_t side : {2, 0, 3, 1}) {  // the order the sides were written in
-            if (sides[side] >= image.size() || image.bytes()[sides[side]] != kImageSetMark) continue;
+            if (image.At(sides[side]).u8() != kImageSetMark) continue;  // 0 past the end
             std::optional<FrameVector> set = ReadImageSet(image, sides[side]);
             if (!set) return false;
             if (!set->empty()) program.borderFrames.push_back(RemoveFirstFrame(*set));
         }
-    } else if (type != 0) {  // a built-in pattern is drawn again, not read
+    } else {  // a built-in pattern is drawn again, not read; type 0 has none
         ClearImageFrames(program.borderFrames);
         MakeBorderFrames(&program.borderFrames, type);
     }
@@ -382,7 +389,7 @@ std::optional<FrameVector> ReadImageSet(ProgramImageView& image, size_t offset) 
         if (!LedPlanes::Read(r, planes)) return std::nullopt;
         const uint32_t at = r.u32();
         const size_t length = planes.PlaneBytes();
-        if (r.failed() || at > image.size() || length > image.size() - at) return std::nullopt;
+        if (r.failed() || !image.At(at).has(length)) return std::nullopt;
         if (!image.Charge(sizeof(RawImage) + size_t(planes.width) * planes.height * 4)) return std::nullopt;
         auto frame = std::make_unique<RawImage>();
         if (!ImageFromLedPlanes(planes.width, planes.height, image.bytes().data() + at, length, planes.colorMode,
@@ -440,9 +447,10 @@ std::unique_ptr<TimerField> ReadTimerField(ProgramImageView& image, size_t offse
     for (uint8_t& u : timer->units) u = r.u8();
     r.skip(4 + 16 + 4);  // colours, label images, digit glyph set
     timer->attr = r.u32();
-    for (int k = 0; k < 4; ++k) {
-        if (!timer->UnitShown(k)) continue;
-        for (char16_t& c : timer->labels[size_t(k)]) {
+    int k = 0;
+    for (auto& label : timer->labels) {
+        if (!timer->UnitShown(k++)) continue;
+        for (char16_t& c : label) {
             if ((c = r.u16()) == 0) break;
         }
     }
@@ -491,9 +499,8 @@ bool LoadContentText(TextContent& text, ProgramImageView& image, size_t textHead
     const size_t table = r.pos();
     r.skip(4);
     const uint32_t formAt = r.u32();
-    ByteReader f = image.At(formAt);
-    const uint8_t streamForm = f.u8();
-    if (r.failed() || f.failed()) return false;
+    if (r.failed()) return false;
+    const uint8_t streamForm = image.At(formAt).u8();  // 0 past the end
     if (streamForm != kTextFormRendered && streamForm != kTextFormCommands) return false;
     bool ok = DecodeTextStream(text, image, size_t(formAt) + 2, streamForm);
     size_t entry = 1;
@@ -512,7 +519,7 @@ bool LoadProgramContent(ProgramRecord& program, ProgramImageView& image, const C
     size_t pos = header.bodyOffset;
     if (header.flags & kContentBorder) {
         const uint32_t block = image.At(pos).u32();  // inside: the body lies 13 bytes before the end
-        if (size_t(block) + kBorderBlockSize < image.size() && !LoadBorder(program, image, block)) return false;
+        if (!LoadBorder(program, image, block)) return false;
         pos += 4;
     }
     if (header.flags & kContentSoundPlace) {  // the program had a voice role; which one the image does not keep

@@ -432,6 +432,10 @@ TEST(ProgramLoader, SixteenBytesAndTheSetTableOffsets) {
     EXPECT_EQ(twoSets(10), (std::vector<size_t>{0, 0}));
     EXPECT_EQ(twoSets(27), (std::vector<size_t>{0, 0}));
     EXPECT_EQ(twoSets(28), std::vector<size_t>{0});
+    HandImage cutRecord(18);  // the second set record ends after its program count
+    cutRecord.Set(4, 10, 0);
+    cutRecord.Set(14, 10, 0);
+    EXPECT_EQ(ProgramsPerSet(cutRecord), std::vector<size_t>{0});
 
     // A program record whose content offset is at the end ends the load before it.
     const auto contentAt = [](uint16_t content) {
@@ -464,31 +468,34 @@ TEST(ProgramLoader, ScheduleBlockWithTwoDateRanges) {
     for (uint32_t i = 0; i < 24; ++i) EXPECT_EQ(set.periods[i], 0x00100000 + i) << i;
 }
 
-TEST(ProgramLoader, TextHeadPastTheEndIsNoText) {
-    HandImage image(101);
+// One set of two programs; the first has `actions` actions from 87 on, then (for one)
+// its text head at 99 with `tail` from its form byte at 103 on. The second has no content.
+std::vector<size_t> TextHeadAt99(size_t size, uint8_t actions, std::initializer_list<uint8_t> tail) {
+    HandImage image(size);
     image.Set(4, 18, 2);
     image.Program(18, 46);
     image.Program(32, 0, 0);
-    image.b[46] = 1, image.U32(52, 87);  // one action at 87; the text head at 99 runs past the end
-    EXPECT_EQ(ProgramsPerSet(image), std::vector<size_t>{2});
+    image.b[46] = actions, image.U32(52, 87);
+    std::copy(tail.begin(), tail.end(), image.b.begin() + 103);
+    return ProgramsPerSet(image);
 }
 
-TEST(ProgramLoader, ClockTextWithoutItsEntryCountEndsTheLoad) {
-    HandImage image(105);
-    image.Set(4, 18, 2);
-    image.Program(18, 46);
-    image.Program(32, 0, 0);
-    image.b[46] = 1, image.U32(52, 87);  // one action at 87; the text head at 99 ends the image
-    image.b[103] = kTextFormClocks;      // its entry count would follow
-    EXPECT_EQ(ProgramsPerSet(image), std::vector<size_t>{1});
+TEST(ProgramLoader, TextHeadPastTheEndIsNoTextButACutClockTableEndsTheLoad) {
+    EXPECT_EQ(TextHeadAt99(104, 1, {kTextFormClocks}), std::vector<size_t>{2});  // the head runs past the end
+    EXPECT_EQ(TextHeadAt99(105, 1, {kTextFormClocks}), std::vector<size_t>{1});  // no entry count
+    // One entry, its stream's offset cut.
+    EXPECT_EQ(TextHeadAt99(113, 1, {kTextFormClocks, 0, 1, 0, 0, 0, 0, 0, 24, 0}), std::vector<size_t>{1});
+    EXPECT_EQ(TextHeadAt99(101, 2, {}), std::vector<size_t>{1});  // the second action runs past the end
 }
 
 TEST(ProgramLoader, ScheduleBlockPastTheEndEndsTheLoad) {
-    for (auto [block, sets] : {std::pair{25, 2u}, {27, 1u}}) {  // a block needs its head and period count
+    // A block needs its head, its date ranges and its period count.
+    for (auto [block, ranges, sets] : {std::tuple{25, 0, 2u}, {27, 0, 1u}, {24, 1, 1u}}) {
         HandImage image(28);
         image.Set(4, 24, 0);
         image.U16(8, uint16_t(block));
         image.b[12] = 6;
+        if (ranges) image.b[size_t(block) + 1] = uint8_t(ranges);
         image.Set(14, 24, 0);
         EXPECT_EQ(ProgramsPerSet(image).size(), sets) << block;
     }
@@ -592,10 +599,16 @@ TEST(ProgramLoader, CustomBorderSideThatDoesNotFitEndsTheLoad) {
     ASSERT_EQ(image[border], 1);  // a custom border
     const size_t side = LoadU32(&image[border + 4]);
     ASSERT_EQ(image[side], 3);  // an image set
+    std::vector<uint8_t> skipped = image;
+    skipped[side] = 0;  // a side offset at no image set, or past the end, is a side without frames
+    StoreU32(&skipped[border + 8], uint32_t(image.size()));
+    ProgramTree loaded = Load(tree.screen(), skipped);
+    ASSERT_EQ(loaded.sets().size(), 4u);
+    EXPECT_EQ(loaded.program(0, 0)->record->borderFrames.size(), 2u);
     StoreU16(&image[side + 3 + 4], 0xFFFF);  // its first frame 65535 rows high: the planes do not fit
-    const ProgramTree loaded = Load(tree.screen(), image);
-    ASSERT_EQ(loaded.sets().size(), 1u);
-    EXPECT_EQ(loaded.sets()[0].programs.size(), 1u);
+    const ProgramTree cut = Load(tree.screen(), image);
+    ASSERT_EQ(cut.sets().size(), 1u);
+    EXPECT_EQ(cut.sets()[0].programs.size(), 1u);
 }
 
 TEST(ProgramLoader, CodeStreamCutShortEndsTheLoad) {
@@ -604,7 +617,10 @@ TEST(ProgramLoader, CodeStreamCutShortEndsTheLoad) {
     EXPECT_EQ(CodeStreamAtTheEnd({'a', attr, 0x0010}), std::vector<size_t>{1});  // half an attribute word
     EXPECT_EQ(CodeStreamAtTheEnd({'a', table, 0}), std::vector<size_t>{1});      // a table without its size
     EXPECT_EQ(CodeStreamAtTheEnd({table, 0, 0x0101, cell, 16}), std::vector<size_t>{1});  // half a cell word
+    EXPECT_EQ(CodeStreamAtTheEnd({'a', 0, 1}), std::vector<size_t>{1});     // half a plane count
     EXPECT_EQ(CodeStreamAtTheEnd({'a', 0, 1, 0}), std::vector<size_t>{1});  // a record list cut short
+    EXPECT_EQ(CodeStreamAtTheEnd({'a', 0, 1, 0, 0, 0}), std::vector<size_t>{1});  // no colour byte
+    EXPECT_EQ(CodeStreamAtTheEnd({'a', 0, 1, 0, 0, 0, 0x0E01}), std::vector<size_t>{1});  // a record cut
 }
 
 TEST(ProgramLoader, TablesBeyondTheMemoryAllowanceEndTheLoad) {
@@ -616,16 +632,16 @@ TEST(ProgramLoader, TablesBeyondTheMemoryAllowanceEndTheLoad) {
 }
 
 TEST(ProgramLoader, CodeStreamTableTakesColumnsTimesRowsCells) {
-    // A 2 x 1 table given three cell starts: the third and its text are dropped.
-    HandImage image(76 + 2 * 24);
+    // A 2 x 2 table given five cell starts: the fifth and its text are dropped.
+    HandImage image(76 + 2 * 28);
     image.Set(4, 28, 1);
     image.Program(28, 42);
     image.b[42] = 1, image.U32(48, 52);
     image.b[68] = 2;
     image.b[73] = 0xFF;
     // Cell words: width in bits 0-9, height in bits 12-21 (16 high: 1 in the high half).
-    const uint16_t units[] = {0xE005, 0x2400, 0x0102, 0xE006, 20, 1, 'x', 0xE006, 30, 1, 'y',
-                              0xE006, 40, 0, 'z', 0, 'q', 0, 0, 0};
+    const uint16_t units[] = {0xE005, 0x2400, 0x0202, 0xE006, 20, 1, 'x', 0xE006, 30, 2, 'y', 0xE006, 40, 3,
+                              'z', 0xE006, 50, 4, 'w', 0xE006, 60, 0, 'v', 0, 'q', 0, 0, 0};
     size_t at = 76;
     for (uint16_t u : units) image.U16(at, u), at += 2;
     ProgramTree tree = Load({}, image.b);
@@ -636,11 +652,12 @@ TEST(ProgramLoader, CodeStreamTableTakesColumnsTimesRowsCells) {
     const auto* grid = CellObjectAs<GridObject>(text.cells[0]);
     ASSERT_TRUE(grid);
     EXPECT_EQ(grid->columns, 2);
-    EXPECT_EQ(grid->rows, 1);
+    EXPECT_EQ(grid->rows, 2);
     EXPECT_EQ(grid->style, 0x24u);
-    EXPECT_EQ(Codes(grid->cells), (std::u16string{FC_GRIDCELL, u'x', FC_GRIDCELL, u'y'}));
-    EXPECT_EQ(grid->totalWidth, 50);   // the first row's widths
-    EXPECT_EQ(grid->totalHeight, 16);  // the first column's heights
+    EXPECT_EQ(Codes(grid->cells), (std::u16string{FC_GRIDCELL, u'x', FC_GRIDCELL, u'y', FC_GRIDCELL, u'z',
+                                                  FC_GRIDCELL, u'w'}));
+    EXPECT_EQ(grid->totalWidth, 20 + 30);   // the first row's widths
+    EXPECT_EQ(grid->totalHeight, 16 + 48);  // the first column's heights
 }
 
 TEST(ProgramLoader, CommandStreamFieldTypesAndColourCodes) {
@@ -757,8 +774,15 @@ std::vector<size_t> CommandStreamAtTheEnd(const std::vector<uint8_t>& units) {
     return ProgramsPerSet(image);
 }
 
-TEST(ProgramLoader, CommandStreamCutShortInATableEndsTheLoad) {
+TEST(ProgramLoader, CommandStreamCutShortEndsTheLoad) {
     EXPECT_EQ(CommandStreamAtTheEnd({'a', 0, 0, 0}), (std::vector<size_t>{1, 0}));  // whole: both sets
+    EXPECT_EQ(CommandStreamAtTheEnd({0x03, 0xFD, 8, 0}), std::vector<size_t>{1});   // a line start without y
+    EXPECT_EQ(CommandStreamAtTheEnd({0x00, 0xFC, 0, 0}), std::vector<size_t>{1});   // half a code-table offset
+    // A picture at offset 0: the length word is no image set.
+    EXPECT_EQ(CommandStreamAtTheEnd({0x0E, 0xFC, 0, 0, 0, 0, 0, 0}), std::vector<size_t>{1});
+    // A table whose rule (colour, x1, y1, x2, y2) is cut.
+    EXPECT_EQ(CommandStreamAtTheEnd({0x18, 0xFC, 0, 0, 5, 0, 40, 0, 16, 0, 1, 1, 0, 0, 0, 0, 0xFC, 0x1B, 1, 0, 0, 0}),
+              std::vector<size_t>{1});
     // A table start whose operands (u16 0, u16 5, width, height, columns, rows, frame word) are cut.
     EXPECT_EQ(CommandStreamAtTheEnd({0x18, 0xFC, 0, 0, 5, 0, 40, 0}), std::vector<size_t>{1});
     // A whole table start, then a cell start cut inside its word.
@@ -798,6 +822,83 @@ std::pair<std::u16string, std::vector<size_t>> ClockTableStream(uint8_t form) {
     std::u16string codes;
     if (!tree.sets().empty() && !tree.sets()[0].programs.empty()) codes = Codes(tree.program(0, 0)->record->content.cells);
     return {codes, counts};
+}
+
+// A view of `b` with `left` bytes of its allowance left.
+ProgramImageView WithAllowanceLeft(std::span<const uint8_t> b, size_t left) {
+    ProgramImageView view(b);
+    EXPECT_TRUE(view.Charge((size_t(64) << 20) + 1024 * b.size() - left));
+    return view;
+}
+
+// A rendered text with clocks: head, a table of two entries (the stream at 24, the clock
+// block at 44), a code stream of one clock cell and no pictures, the block (half size 8).
+std::vector<uint8_t> ClockText(uint8_t style) {
+    return {0, 0, 0, 0, kTextFormClocks, 0, 2, 0, 0, 0, 0, 0, 24, 0, 0, 0, 0, 0, 0, 0, 44, 0, 0, 0,
+            2, 0, 0, 0, 0, 0xFF, 1, 0, 0x30, 0xE0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4, 0, 8, style};
+}
+
+TEST(ProgramLoader, ClockOfAStyleOtherThanZeroNeedsItsFace) {
+    const std::vector<uint8_t> plain = ClockText(0), faced = ClockText(2);  // no image set after the block
+    ProgramImageView plainView(plain), facedView(faced);
+    TextContent text;
+    EXPECT_FALSE(LoadContentText(text, facedView, 0));
+    ASSERT_TRUE(LoadContentText(text, plainView, 0));
+    EXPECT_EQ(CellObjectAs<ClockObject>(text.cells[0])->size, 16);
+}
+
+TEST(ProgramLoader, EveryObjectTakesFromTheAllowance) {
+    const std::vector<uint8_t> zeros(100, 0);
+    // A clock, a table of a command stream, A-D, timer and counter records, a program.
+    const std::vector<uint8_t> clock = ClockText(0);
+    const std::vector<uint8_t> table = {8, 0, 1, 0, 0, 0, 0x18, 0xFC, 0, 0, 5, 0, 40, 0, 16, 0, 1, 1,
+                                        0, 0, 0, 0, 0xFC, 0x19, 0, 0};
+    for (const size_t left : {size_t(1) << 20, size_t(0)}) {
+        const bool enough = left != 0;
+        TextContent text;
+        ProgramImageView clockView = WithAllowanceLeft(clock, left), tableView = WithAllowanceLeft(table, left);
+        EXPECT_EQ(LoadContentText(text, clockView, 0), enough);
+        EXPECT_EQ(DecodeTextStream(text, tableView, 0, kTextFormCommands), enough);
+        ProgramImageView view = WithAllowanceLeft(zeros, left);
+        EXPECT_EQ(ReadAdcField(view, 0) != nullptr, enough);
+        EXPECT_EQ(ReadTimerField(view, 0) != nullptr, enough);
+        EXPECT_EQ(ReadCounterField(view, 0) != nullptr, enough);
+        ProgramTree tree;
+        EXPECT_EQ(LoadProgram(*tree.AddProgramSet(), view, {}), enough);
+    }
+    // A frame takes its image and four bytes a pixel: an 8 x 1 frame of mode 5.
+    const std::vector<uint8_t> set = {3, 0, 1, 30, 5, 8, 0, 1, 0, 0, 0, 0, 0, 17, 0, 0, 0, 0x81};
+    const size_t frame = sizeof(RawImage) + 8 * 4;
+    ProgramImageView exact = WithAllowanceLeft(set, frame), under = WithAllowanceLeft(set, frame - 1);
+    EXPECT_TRUE(ReadImageSet(exact, 0).has_value());
+    EXPECT_FALSE(ReadImageSet(under, 0).has_value());
+}
+
+// A code stream of a picture cell and an A-D cell, one picture line whose two records
+// have the types `first`, `second`; an image set at 48 and an A-D record at 68.
+std::pair<bool, TextContent> PictureAndAdcRecords(uint8_t first, uint8_t second) {
+    std::vector<uint8_t> b = {0, 0, 0, 0xFF, 2, 0, 0x03, 0xE0, 0x29, 0xE0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0,
+                              1, first, 0, 0, 0, 0, uint8_t(first == 14 ? 48 : 68), 0, 0, 0,
+                              1, second, 0, 0, 0, 0, uint8_t(second == 14 ? 48 : 68), 0, 0, 0, 0, 0, 0, 0, 0};
+    b.resize(48);
+    b.insert(b.end(), {3, 0, 1, 30, 5, 8, 0, 1, 0, 0, 0, 0, 0, 65, 0, 0, 0, 0});
+    b.resize(88);
+    ProgramImageView view(b);
+    TextContent text;
+    const bool ok = DecodeTextStream(text, view, 0, kTextFormRendered);
+    return {ok, std::move(text)};
+}
+
+TEST(ProgramLoader, PictureAndAdcRecordsGiveObjectsOnlyToTheirOwnCells) {
+    const auto [ok, text] = PictureAndAdcRecords(14, 20);
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(CellObjectAs<PictureObject>(text.cells[0])->frames.size(), 1u);
+    EXPECT_NE(CellObjectAs<AdcField>(text.cells[1]), nullptr);
+    const auto [swappedOk, swapped] = PictureAndAdcRecords(20, 14);
+    ASSERT_TRUE(swappedOk);
+    EXPECT_EQ(Codes(swapped.cells), (std::u16string{FC_PICTURE, FC_ADC}));
+    EXPECT_EQ(swapped.cells[0].obj, nullptr);
+    EXPECT_EQ(swapped.cells[1].obj, nullptr);
 }
 
 TEST(ProgramLoader, ClockTableStreamIsACodeOrCommandStream) {
