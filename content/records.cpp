@@ -1,5 +1,8 @@
 #include "content/records.h"
 
+#include <algorithm>
+#include <limits>
+
 #include "content/bytes.h"
 #include "content/lang.h"
 
@@ -93,9 +96,9 @@ void RepairHardwareParams(HardwareParams& hw) {
     if (hw.cardType > 5) hw.cardType = 3;
     if (hw.cardType <= 1) hw.cardSubtype = 0;
     if (hw.colorCode != 5 && (hw.colorCode < 12 || hw.colorCode > 17)) hw.colorCode = 5;
-    if (hw.refresh > 6) hw.refresh = 6;
+    hw.refresh = std::min<uint8_t>(hw.refresh, 6);
     if (hw.columnOrder > 4) hw.columnOrder = 0;
-    if (hw.rowOrder > 2) hw.rowOrder = 2;
+    hw.rowOrder = std::min<uint8_t>(hw.rowOrder, 2);
     if (hw.dataFlow > 26 && hw.dataFlow != 0xFF) hw.dataFlow = 0;
     if (hw.baudIndex > 8) hw.baudIndex = 5;
     if (hw.fileSystem > 4) hw.fileSystem = 0;
@@ -185,7 +188,7 @@ const LangText kEffectNames[kEffectCount] = {
 
 // How an effect's card form is built: its class, then bytes 6 and 7 (kKeep: the
 // action's own byte) and which value goes into bytes 8-9 and 10-11.
-constexpr int kKeep = -1;
+constexpr int16_t kKeep = std::numeric_limits<int16_t>::min();  // not a byte value
 enum Fill : uint8_t { kKept, kZero, kEight, kHalfWidth, kWidth, kHeight };
 struct CardForm {
     uint8_t cls;

@@ -33,8 +33,8 @@ TEST(HardwareParams, FieldsSitAtTheirOffsetsAndReservedBytesSurvive) {
 
 TEST(HardwareParams, RepairKeepsEveryFieldInItsRange) {
     HardwareParams hw;
-    hw.cardType = 9, hw.colorCode = 3, hw.refresh = 9, hw.columnOrder = 7, hw.rowOrder = 5;
-    hw.dataFlow = 30, hw.baudIndex = 12, hw.fileSystem = 6, hw.pageSize = 7, hw.soundMode = 3;
+    hw.cardType = 6, hw.colorCode = 3, hw.refresh = 7, hw.columnOrder = 5, hw.rowOrder = 3;  // one past each end
+    hw.dataFlow = 27, hw.baudIndex = 9, hw.fileSystem = 6, hw.pageSize = 7, hw.soundMode = 3;
     hw.timedBrightness = {0xFF00C000, 0x00FFBF7D, 0xFFFF, 0};
     RepairHardwareParams(hw);
     EXPECT_EQ((std::array<int, 10>{hw.cardType, hw.colorCode, hw.refresh, hw.columnOrder, hw.rowOrder,
@@ -48,7 +48,7 @@ TEST(HardwareParams, RepairKeepsEveryFieldInItsRange) {
     EXPECT_EQ(hw.pageSize, 0);  // "16K" is offered later but not kept
     EXPECT_EQ(hw.cardSubtype, 0);
 
-    const std::pair<uint16_t, uint16_t> chips[] = {{0x08, 0}, {0x107, 0x100}, {0x31, 0x31}, {0x13, 0x13},
+    const std::pair<uint16_t, uint16_t> chips[] = {{0x08, 0}, {0x106, 0x100}, {0x31, 0x31}, {0x13, 0x13},
                                                    {0x100, 0x100}, {0x205, 0}};
     for (auto [in, out] : chips) EXPECT_EQ(RepairFontChip(in), out) << in;
     for (const auto& opt : kFontChipOptions) EXPECT_EQ(RepairFontChip(opt.code), opt.code);
@@ -76,7 +76,10 @@ TEST(Effects, CardFormRoundTripsOverSeveralAreas) {
     }
     ActionRecord a;
     a.offset = -3, a.step = 0x1234, a.pause = 30;
-    EXPECT_EQ(EffectToCardAction(a, 0, 0, 10, 10), a.ToBytes());
+    for (uint8_t code : {uint8_t(kEffectNone), uint8_t(kEffectCount), uint8_t(0xFF)}) {  // no card form
+        a.effect = code;
+        EXPECT_EQ(EffectToCardAction(a, 0, 0, 10, 10), a.ToBytes()) << int(code);
+    }
     a.effect = kEffectDoor;
     CardAction door = EffectToCardAction(a, 0, 0, 97, 16);
     EXPECT_EQ((std::array<int, 3>{door[0], LoadU16(&door[8]), LoadU16(&door[10])}), (std::array<int, 3>{2, 48, 48}));
@@ -109,10 +112,13 @@ TEST(Records, NewRecordsStartCleanAndDated) {
     // A program keeps its kind; its cells, frames, actions and sounds start afresh.
     ProgramRecord p;
     p.content.header.kind = 255, p.content.cells[3] = TextCell(u'A', 0x10000000), p.musicPath[0] = u'x';
+    p.rate = 9, p.soundAlign = 3;
     p.mainAction = ActionRecord::FromBytes(CardAction{9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9});
     p.borderFrames.push_back(std::make_unique<RawImage>());
     InitProgramRecord(p, 0, 0, 64, 16);
     EXPECT_EQ(p.content.header.kind, 255);
     EXPECT_TRUE(p.content.cells[3].code == 0 && p.borderFrames.empty() && p.musicPath[0] == 0 && p.width() == 64);
+    EXPECT_EQ(p.rate, 0);
+    EXPECT_EQ(p.soundAlign, 0);
     EXPECT_EQ(p.mainAction.ToBytes(), (CardAction{1, 21, 0, 0, 30, 0, 0, 0, 0, 0, 0, 0}));
 }
