@@ -238,10 +238,14 @@ std::u16string AnsiToWide(std::string_view bytes, const std::string& codepage) {
                 inleft -= 2;
                 continue;
             }
-            // An invalid or incomplete sequence: one replacement, skip one byte.
+            // An invalid or incomplete sequence: one replacement, skip one byte. Some
+            // converters (glibc's CP949) report a bad pair after consuming it: then
+            // there may be nothing left to skip.
             out.push_back(0xFFFD);
-            ++inp;
-            --inleft;
+            if (inleft > 0) {
+                ++inp;
+                --inleft;
+            }
         }
     }
     return out;

@@ -46,6 +46,8 @@ TEST(Codec, GbkAndBig5RoundTrip) {
               "\xAA\xCA\xAA\xA1\xF8\xA1\xA1\x40\xA7\xA0");
     EXPECT_EQ(AnsiToWide("\xAA\xCA\xAA\xA1\xF8\xA1\xA1\x40\xA7\xA0", "CP936"), u"\uE029\uE000\uE234\uE4C6\uE765");
     EXPECT_EQ(WideToAnsi(u"\uE029", "BIG5"), "?");
+    // glibc's CP949 converter reports this bad pair after consuming both bytes.
+    EXPECT_EQ(AnsiToWide("\xA2\xE8", "CP949"), u"\uFFFD");
 
     // A fixed destination never splits a double-byte character and is always terminated.
     char dest[4] = {'x', 'x', 'x', 'x'};
