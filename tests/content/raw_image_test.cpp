@@ -96,6 +96,7 @@ TEST(LedPlanes, EveryModeRoundTripsThroughImageFromLedPlanes) {
     ASSERT_EQ(ImageFromLedPlanes(2, 1, nullptr, 0, 7, img), 1);
     EXPECT_EQ(Row(img, 0), (std::vector<uint32_t>{0, 0}));
     EXPECT_EQ(ImageFromLedPlanes(0, 1, bits, 2, 5, img), 0);
+    EXPECT_EQ(ImageFromLedPlanes(8, 1, nullptr, 1, 5, img), 0);  // a length without its bytes
 }
 
 TEST(RawImage, RotationsAndFlipsMapPixelsAndUndoThemselves) {
