@@ -113,6 +113,7 @@ TEST(Records, NewRecordsStartCleanAndDated) {
     ProgramRecord p;
     p.content.header.kind = 255, p.content.cells[3] = TextCell(u'A', 0x10000000), p.musicPath[0] = u'x';
     p.rate = 9, p.soundAlign = 3;
+    p.secondaryAction = ActionRecord::FromBytes(CardAction{9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9});
     p.mainAction = ActionRecord::FromBytes(CardAction{9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9});
     p.borderFrames.push_back(std::make_unique<RawImage>());
     InitProgramRecord(p, 0, 0, 64, 16);
@@ -121,4 +122,5 @@ TEST(Records, NewRecordsStartCleanAndDated) {
     EXPECT_EQ(p.rate, 0);
     EXPECT_EQ(p.soundAlign, 0);
     EXPECT_EQ(p.mainAction.ToBytes(), (CardAction{1, 21, 0, 0, 30, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(p.secondaryAction.ToBytes(), (CardAction{0, 21, 0, 0, 30, 0, 0, 0, 0, 0, 0, 0}));
 }
