@@ -17,7 +17,16 @@ using ::testing::ElementsAre;
 
 namespace {
 
-class CardGlyphPins : public RenderTest {};
+class CardGlyphPins : public RenderTest {
+protected:
+    // The command stream of a table on its own; empty when it could not be written.
+    std::vector<uint8_t> TableCommands(const GridObject& grid) {
+        ProgramImage image(0x1000);
+        std::vector<PendingItem> items;
+        if (!EncodeTableCommands(image, rc, grid, 0, items)) return {};
+        return {image.bytes().begin(), image.bytes().end()};
+    }
+};
 
 CardLineStart Start(uint8_t align, int effect) {
     TextHeader h;
@@ -324,10 +333,7 @@ TEST_F(CardGlyphPins, TableRulesOfNarrowTables) {
         ASSERT_TRUE(SetGridSize(grid, 1, 1));
         grid.cells[CollectGridCells(grid)[0]].attr = MakeGridMarker(side, side);
         grid.totalWidth = uint16_t(side), grid.totalHeight = uint16_t(side);
-        ProgramImage image(0x1000);
-        std::vector<PendingItem> items;
-        ASSERT_TRUE(EncodeTableCommands(image, rc, grid, 0, items));
-        const std::vector<uint8_t> b(image.bytes().begin(), image.bytes().end());
+        const std::vector<uint8_t> b = TableCommands(grid);
         const size_t rules = 16;  // behind the table start: its unit and 14 bytes
         ASSERT_GE(b.size(), rules + 4 * 12);
         const int last = std::max(side - 1, 0);  // the closing rules lie on the last row and column
@@ -358,10 +364,7 @@ TEST_F(CardGlyphPins, MissingTableCellsHaveNoSize) {
     grid.cells[cells[1]] = TextCell{};
     ASSERT_EQ(CollectGridCells(grid).size(), 1u);
     grid.totalWidth = 20, grid.totalHeight = 16;
-    ProgramImage image(0x1000);
-    std::vector<PendingItem> items;
-    ASSERT_TRUE(EncodeTableCommands(image, rc, grid, 0, items));
-    const std::vector<uint8_t> b(image.bytes().begin(), image.bytes().end());
+    const std::vector<uint8_t> b = TableCommands(grid);
     ASSERT_GE(b.size(), 16u + 6 * 12);
     const int rows[] = {0, 8, 7}, columns[] = {0, 10, 9};
     for (size_t k = 0; k < 3; ++k) {
@@ -382,10 +385,7 @@ TEST_F(CardGlyphPins, EveryTableCellStreamsItsOwnCharacters) {
     }
     ASSERT_EQ(CollectGridCells(grid).size(), 3u);
     grid.totalWidth = 60, grid.totalHeight = 16;
-    ProgramImage image(0x1000);
-    std::vector<PendingItem> items;
-    ASSERT_TRUE(EncodeTableCommands(image, rc, grid, 0, items));
-    const std::vector<uint8_t> b(image.bytes().begin(), image.bytes().end());
+    const std::vector<uint8_t> b = TableCommands(grid);
     // Table start (16 bytes), 2 row rules and 4 column rules (12 bytes each), then the cells.
     size_t at = 16 + 6 * 12;
     std::vector<std::vector<uint8_t>> cells;
