@@ -204,7 +204,8 @@ std::u16string UCardSizeName(int index) {
     return Pick(kNames, index);
 }
 
-std::u16string CardKindName(int kind) { return kCardKinds[kind >= 0 && kind < 4 ? kind : 4](); }
+// The last entry, the unknown text, stands for every other kind.
+std::u16string CardKindName(int kind) { return kCardKinds[std::min(size_t(kind), std::size(kCardKinds) - 1)](); }
 
 std::u16string CardInfoRowLabel(int row) { return row >= 0 && row < kCardInfoRows ? kRowLabels[row]() : u""; }
 

@@ -58,7 +58,13 @@ TEST(CardFrames, InfoReplyReadsOnlyWhatArrivedAndNameTablesAreGuarded) {
     EXPECT_EQ(FlashSizeName(5), u"Unkonw");
     EXPECT_EQ(CardModelSizeName(6), u"");
     EXPECT_EQ(UCardSizeName(-1), u"");
-    EXPECT_EQ(CardKindName(9), u"Unkonw");
+    const std::u16string kinds[] = {u"Unkonw", u"Ctrl Card", u"U Card", u"RF2.4G Card", u"Ele Write Card", u"Unkonw"};
+    for (int kind = -1; kind <= 4; ++kind) EXPECT_EQ(CardKindName(kind), kinds[kind + 1]);
+    const std::u16string labels[] = {u"",          u"Terminal",   u"Type",  u"ID",   u"Series Com",
+                                     u"Baud Rate", u"UDisk",      u"RS485", u"Page", u"Font Chip",
+                                     u"Infrared",  u"Lyric Show", u"Interface Protocol",
+                                     u"Program Flash", u"Audio Decoder", u"Audio Storage", u"Version", u""};
+    for (int row = -1; row <= kCardInfoRows; ++row) EXPECT_EQ(CardInfoRowLabel(row), labels[row + 1]);
 }
 
 TEST(CardQuery, ReadsAsMuchAsTheReplyAnnounces) {
