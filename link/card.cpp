@@ -489,9 +489,9 @@ LinkStatus SyncCardClock(const LinkTarget& target) {
     std::copy_n(frame.bytes.data(), 8, out.data());
     std::copy_n(time.bytes.data(), 8, out.data() + 8);
     SerialWrite(port, out.data(), out.size());
-    uint8_t answer[6] = {};
-    if (!SerialReadByte(port, answer[0], 100)) return LinkStatus::NoAnswer;
-    SerialReadUpTo(port, answer + 1, 5, 100);  // whatever else the card says
+    uint8_t answer = 0, rest[5] = {};
+    if (!SerialReadByte(port, answer, 100)) return LinkStatus::NoAnswer;
+    SerialReadUpTo(port, rest, sizeof rest, 100);  // whatever else the card says
     return LinkStatus::Ok;
 }
 

@@ -71,20 +71,24 @@ TEST(CardQuery, ReadsAsMuchAsTheReplyAnnounces) {
     std::vector<uint8_t> long29 = MakeInfoReply(0, 1, 7, std::vector<std::pair<uint8_t, uint8_t>>(12, {1, 1}));
     long29.push_back(0x55);  // length 4 + 24 + 1 = 29
     long29[2] = 29;
-    FakeCard headOnly(CardAt(9600, {0, 2, 0})), full(CardAt(9600, long29));
+    FakeCard headOnly(CardAt(9600, {0, 2, 0, 0x55})), full(CardAt(9600, long29));
     headOnly.Start(), full.Start();
     ScopedPorts ports({headOnly.slavePath(), full.slavePath(), "/dev/ledsuite-missing"});
 
     std::array<uint8_t, 32> buf{};
-    EXPECT_EQ(QueryCard({0, 2}, CardCommand::Info, buf), 3);
+    EXPECT_EQ(QueryCard({0, 2}, CardCommand::Info, buf), 3);  // a stray byte after a head of length 0 is not read
+    EXPECT_EQ(QueryCard({0, 2}, CardCommand::Info, std::span(buf).first(4)), 3);
     EXPECT_EQ(QueryCard({1, 2}, CardCommand::Info, buf), 32);
     EXPECT_EQ(LoadU32(&buf[3]), 7u);
     EXPECT_EQ(QueryCard({2, 2}, CardCommand::Info, buf), 0);  // the port does not open
-    FakeCard oneMore(CardAt(9600, {0, 2, 1, 0x55}));
+    FakeCardScript more = CardAt(9600, {0, 2, 1, 0x55});
+    more.partitionSize = {{96, 256}};  // its third byte, 0, would end an information reply
+    FakeCard oneMore(more);
     oneMore.Start();
     ScopedPorts third({oneMore.slavePath()});
     EXPECT_EQ(QueryCard({0, 2}, CardCommand::Info, buf), 4);
     EXPECT_EQ(buf[3], 0x55);
+    EXPECT_EQ(QueryCard({0, 2}, CardCommand::PartitionSize, std::span(buf).first(4)), 4);  // others fill the buffer
     EXPECT_EQ(headOnly.log().frames.front(), Frame(0x00, 0x01));
 }
 
