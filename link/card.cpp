@@ -66,7 +66,7 @@ enum Row {
     kVersion
 };
 
-const LangText kCardKinds[5] = {
+const LangText kCardKinds[] = {
     {{u"控制卡", u"控制卡", u"Ctrl Card"}},
     {{u"U盘卡", u"U盤卡", u"U Card"}},
     {{u"无线2.4G卡", u"無線2.4G卡", u"RF2.4G Card"}},
@@ -204,7 +204,8 @@ std::u16string UCardSizeName(int index) {
     return Pick(kNames, index);
 }
 
-std::u16string CardKindName(int kind) { return kCardKinds[kind >= 0 && kind < 4 ? kind : 4](); }
+// The last entry, the unknown text, stands for every other kind.
+std::u16string CardKindName(int kind) { return kCardKinds[std::min(size_t(kind), std::size(kCardKinds) - 1)](); }
 
 std::u16string CardInfoRowLabel(int row) { return row >= 0 && row < kCardInfoRows ? kRowLabels[row]() : u""; }
 
@@ -225,7 +226,7 @@ int ReadCardReply(SerialPort& port, CardCommand command, std::span<uint8_t> buff
         int r = SerialReadUpTo(port, buffer.data() + got, maximum - got, waitMs);
         if (r <= 0) break;
         got += size_t(r);
-        if (got < maximum) std::this_thread::sleep_for(milliseconds(2));
+        std::this_thread::sleep_for(milliseconds(2));  // lets more of the reply gather
     }
     return int(got);
 }
@@ -337,8 +338,8 @@ void SetFontChip(InfoRows& r, uint8_t value) {
 void SetAudioDecoders(InfoRows& r, uint8_t value) {
     static constexpr const char16_t* kNames[] = {u"SSF", u"MP3", u"WAV"};
     std::u16string decoders;
-    for (int bit = 0; bit < 3; ++bit)
-        if (value & (1 << bit)) decoders += (decoders.empty() ? u"" : u", ") + std::u16string(kNames[bit]);
+    for (size_t bit = 0; bit < std::size(kNames); ++bit)
+        if (value & (1u << bit)) decoders += (decoders.empty() ? u"" : u", ") + std::u16string(kNames[bit]);
     r.v[kAudioDecoder] = decoders;
     r.ModeIfUnset(2);
 }
@@ -408,7 +409,8 @@ bool InfoStep(LinkTarget& t, PortSetting found, CardInfoReply& info) {
     const int n = QueryCard(found, CardCommand::Info, reply);
     info = CardInfoReply::Parse(std::span<const uint8_t>(reply.data(), size_t(std::max(n, 0))));
     bool typeChanged = false;
-    if (info.received >= 2) {
+    // The head is read whole or not at all: with it come the family and the model.
+    if (info.received >= 3) {
         t.cardFamily = info.family;
         t.cardModel = info.model;
         if (info.family == 0 && t.cardType != info.model) {
@@ -487,9 +489,9 @@ LinkStatus SyncCardClock(const LinkTarget& target) {
     std::copy_n(frame.bytes.data(), 8, out.data());
     std::copy_n(time.bytes.data(), 8, out.data() + 8);
     SerialWrite(port, out.data(), out.size());
-    uint8_t answer[6] = {};
-    if (!SerialReadByte(port, answer[0], 100)) return LinkStatus::NoAnswer;
-    SerialReadUpTo(port, answer + 1, 5, 100);  // whatever else the card says
+    uint8_t answer = 0, rest[5] = {};
+    if (!SerialReadByte(port, answer, 100)) return LinkStatus::NoAnswer;
+    SerialReadUpTo(port, rest, sizeof rest, 100);  // whatever else the card says
     return LinkStatus::Ok;
 }
 

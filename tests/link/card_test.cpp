@@ -48,7 +48,8 @@ TEST(CardFrames, InfoReplyReadsOnlyWhatArrivedAndNameTablesAreGuarded) {
         return s;
     };
     EXPECT_EQ(parsed({0, 2, 8, 5, 0, 0, 0, 1, 1, 4, 0x31, 9}), "2 5 1:1 4:49");  // the odd byte is no pair
-    EXPECT_EQ(parsed({0, 2, 8, 5, 0, 0, 0, 1, 1, 4, 0x31, 9}, 5), "2 0");  // the firmware number did not arrive
+    EXPECT_EQ(parsed({0, 2, 8, 5, 0, 0, 0, 1, 1, 4, 0x31, 9}, 6), "2 0");  // the firmware number did not arrive
+    EXPECT_EQ(parsed({0, 2, 4, 5, 0, 0, 0}), "2 5");                          // a firmware number and no pair
     // Bytes past what the reply announces are not its own.
     EXPECT_EQ(parsed({1, 3, 0, 9, 9, 9, 9, 1, 1}), "3 0");
     EXPECT_EQ(parsed({0, 2, 6, 5, 0, 0, 0, 1, 1, 4, 0x31}), "2 5 1:1");
@@ -57,27 +58,37 @@ TEST(CardFrames, InfoReplyReadsOnlyWhatArrivedAndNameTablesAreGuarded) {
     EXPECT_EQ(FlashSizeName(5), u"Unkonw");
     EXPECT_EQ(CardModelSizeName(6), u"");
     EXPECT_EQ(UCardSizeName(-1), u"");
-    EXPECT_EQ(CardKindName(9), u"Unkonw");
+    const std::u16string kinds[] = {u"Unkonw", u"Ctrl Card", u"U Card", u"RF2.4G Card", u"Ele Write Card", u"Unkonw"};
+    for (int kind = -1; kind <= 4; ++kind) EXPECT_EQ(CardKindName(kind), kinds[kind + 1]);
+    const std::u16string labels[] = {u"",          u"Terminal",   u"Type",  u"ID",   u"Series Com",
+                                     u"Baud Rate", u"UDisk",      u"RS485", u"Page", u"Font Chip",
+                                     u"Infrared",  u"Lyric Show", u"Interface Protocol",
+                                     u"Program Flash", u"Audio Decoder", u"Audio Storage", u"Version", u""};
+    for (int row = -1; row <= kCardInfoRows; ++row) EXPECT_EQ(CardInfoRowLabel(row), labels[row + 1]);
 }
 
 TEST(CardQuery, ReadsAsMuchAsTheReplyAnnounces) {
     std::vector<uint8_t> long29 = MakeInfoReply(0, 1, 7, std::vector<std::pair<uint8_t, uint8_t>>(12, {1, 1}));
     long29.push_back(0x55);  // length 4 + 24 + 1 = 29
     long29[2] = 29;
-    FakeCard headOnly(CardAt(9600, {0, 2, 0})), full(CardAt(9600, long29));
+    FakeCard headOnly(CardAt(9600, {0, 2, 0, 0x55})), full(CardAt(9600, long29));
     headOnly.Start(), full.Start();
     ScopedPorts ports({headOnly.slavePath(), full.slavePath(), "/dev/ledsuite-missing"});
 
     std::array<uint8_t, 32> buf{};
-    EXPECT_EQ(QueryCard({0, 2}, CardCommand::Info, buf), 3);
+    EXPECT_EQ(QueryCard({0, 2}, CardCommand::Info, buf), 3);  // a stray byte after a head of length 0 is not read
+    EXPECT_EQ(QueryCard({0, 2}, CardCommand::Info, std::span(buf).first(4)), 3);
     EXPECT_EQ(QueryCard({1, 2}, CardCommand::Info, buf), 32);
     EXPECT_EQ(LoadU32(&buf[3]), 7u);
     EXPECT_EQ(QueryCard({2, 2}, CardCommand::Info, buf), 0);  // the port does not open
-    FakeCard oneMore(CardAt(9600, {0, 2, 1, 0x55}));
+    FakeCardScript more = CardAt(9600, {0, 2, 1, 0x55});
+    more.partitionSize = {{96, 256}};  // its third byte, 0, would end an information reply
+    FakeCard oneMore(more);
     oneMore.Start();
     ScopedPorts third({oneMore.slavePath()});
     EXPECT_EQ(QueryCard({0, 2}, CardCommand::Info, buf), 4);
     EXPECT_EQ(buf[3], 0x55);
+    EXPECT_EQ(QueryCard({0, 2}, CardCommand::PartitionSize, std::span(buf).first(4)), 4);  // others fill the buffer
     EXPECT_EQ(headOnly.log().frames.front(), Frame(0x00, 0x01));
 }
 
@@ -130,12 +141,14 @@ TEST(CardSearch, FindsTheCardOnTheSecondPortAtItsRate) {
     EXPECT_EQ(texts[3], u"Interface\tRS232\r\nSeries Com\t1\r\nBaud Rate\t2400");
     EXPECT_EQ(texts.back(), u"Interface\tRS232\r\nSeries Com\t2\r\nBaud Rate\t115200");
 
-    // A rate index outside the table skips the first pass and still finds the card.
+    // A rate index outside the table skips the first pass and still finds the card; a port
+    // that does not open is not tried again at the other rates.
+    ScopedPorts missingFirst({"/dev/ledsuite-missing", card.slavePath()});
     texts.clear();
     setting = {0, 9};
     EXPECT_EQ(SearchCardPorts(setting, &progress, 25), SearchOutcome::Found);
     EXPECT_EQ(setting, (PortSetting{1, 8}));
-    EXPECT_EQ(texts.size(), 9u + 9u);
+    EXPECT_EQ(texts.size(), 1u + 9u);
 }
 
 TEST(CardSearch, StopsWhenAskedAndRestoresTheSetting) {
@@ -194,15 +207,22 @@ TEST(CardInfo, FillsTheRowsFromTheReplyOrSaysWhyNot) {
     EXPECT_EQ(r.values[5], u"Unkonw");
     EXPECT_EQ(r.values[15], u"1.0.0.1002");
 
-    // Searches that fail say why.
+    // Searches that fail say why and fill no row.
     target.port = {0, 2};
-    {
-        ScopedPorts none({});
-        EXPECT_EQ(ReadCardInfoThread(target, nullptr, 50).status, u"No series port found");
+    FakeCard deaf(CardAt(0));
+    deaf.Start();
+    const std::pair<std::vector<std::string>, std::u16string> failures[] = {
+        {{}, u"No series port found"},
+        {{"/dev/ledsuite-missing"}, u"Series port 1 doesn't exist or has been opened by other application"},
+        {{"/dev/ledsuite-missing", deaf.slavePath()}, u"No LED Display Control Card found"},
+    };
+    for (const auto& [paths, status] : failures) {
+        ScopedPorts listed(paths);
+        r = ReadCardInfoThread(target, nullptr, 50);
+        EXPECT_EQ(r.status, status);
+        EXPECT_EQ(r.values, decltype(r.values){}) << paths.size();
+        EXPECT_FALSE(r.portSettingsChanged);
     }
-    ScopedPorts missing({"/dev/ledsuite-missing"});
-    EXPECT_EQ(ReadCardInfoThread(target, nullptr, 50).status,
-              u"Series port 1 doesn't exist or has been opened by other application");
 }
 
 TEST(CardCommands, PowerAndClock) {
@@ -242,21 +262,40 @@ TEST(CardCommands, PowerAndClock) {
 }
 
 namespace {
-// The information list of a control card of model `model` answering with `pairs`.
-CardInfoResult InfoOf(std::vector<std::pair<uint8_t, uint8_t>> pairs, uint32_t firmware = 3, uint8_t model = 2) {
-    FakeCard card(CardAt(9600, MakeInfoReply(0, model, firmware, pairs)));
+// The information list of a card answering `reply`, for a screen of card type `cardType`.
+CardInfoResult InfoFrom(std::vector<uint8_t> reply, uint8_t cardType) {
+    FakeCard card(CardAt(9600, std::move(reply)));
     card.Start();
     ScopedPorts ports({card.slavePath()});
-    return ReadCardInfoThread({.port = {0, 2}, .cardType = model}, nullptr, 50);
+    return ReadCardInfoThread({.port = {0, 2}, .cardType = cardType}, nullptr, 50);
+}
+// The information list of a control card of model `model` answering with `pairs`.
+CardInfoResult InfoOf(std::vector<std::pair<uint8_t, uint8_t>> pairs, uint32_t firmware = 3, uint8_t model = 2) {
+    return InfoFrom(MakeInfoReply(0, model, firmware, pairs), model);
 }
 }  // namespace
 
+TEST(CardInfo, TheHeadAloneGivesFamilyAndModelAShorterReplyNothing) {
+    CardInfoResult r = InfoFrom({0, 4, 0}, 2);
+    EXPECT_EQ(r.target.cardModel, 4);
+    EXPECT_EQ(r.target.cardType, 4);
+    EXPECT_TRUE(r.portSettingsChanged);
+    EXPECT_EQ(r.values[1], u"ZU64K Serial Com/UDisk");
+    EXPECT_EQ(r.values[15], u"1.0.0.1000");
+    r = InfoFrom({0, 4}, 2);  // the head's read waits its whole time and brings nothing
+    EXPECT_EQ(r.target.cardModel, 0);
+    EXPECT_EQ(r.target.cardType, 2);
+    EXPECT_FALSE(r.portSettingsChanged);
+}
+
 TEST(CardInfo, EveryPairTypeSetsItsRowAndTheCommunicationMode) {
-    constexpr int kType = 1, kUDisk = 5, kRs485 = 6, kFontChip = 8, kInfrared = 9, kProtocol = 11, kFlash = 12;
+    constexpr int kType = 1, kUDisk = 5, kRs485 = 6, kPage = 7, kFontChip = 8, kInfrared = 9, kProtocol = 11, kFlash = 12;
     constexpr int kDecoder = 13;
     // (pairs, the "Type" row)
     const std::pair<std::vector<std::pair<uint8_t, uint8_t>>, std::u16string> modes[] = {
         {{}, u"ZU20K Serial Com/UDisk"},
+        {{{3, 0}}, u"ZU20K Serial Com-Page"},
+        {{{4, 1}}, u"ZU20K Serial Com/UDisk"},
         {{{7, 0}}, u"ZU20K GPRS"},
         {{{7, 1}}, u"ZU20K SMS"},
         {{{7, 2}}, u"ZU20K GPRS-TTS"},
@@ -275,12 +314,13 @@ TEST(CardInfo, EveryPairTypeSetsItsRowAndTheCommunicationMode) {
     // (pair, row, text)
     const std::tuple<std::pair<uint8_t, uint8_t>, int, std::u16string> rows[] = {
         {{2, 0}, kRs485, u"Supported"},          {{5, 0}, kInfrared, u"Supported"},
+        {{3, 0}, kPage, u"Supported"},           {{4, 1}, kPage, u"Unsupported"},
         {{4, 0xFF}, kFontChip, u"Custom"},       {{4, 0x01}, kFontChip, u"KIPFC16S2W1"},
         {{4, 0x21}, kFontChip, u"KIPFC16S2W1"},  {{4, 0x32}, kFontChip, u"KIPFC24S3W1"},
         {{4, 0x03}, kFontChip, u"KIPFC32S4W1"},  {{4, 0x04}, kFontChip, u"KIPFC48S5W1"},
         {{4, 0x05}, kFontChip, u"KIPFC64S6W1"},  {{4, 0x06}, kFontChip, u"Unsupported"},
         {{4, 0x00}, kFontChip, u"Unsupported"},  {{14, 7}, kDecoder, u"SSF, MP3, WAV"},
-        {{14, 2}, kDecoder, u"MP3"},             {{14, 6}, kDecoder, u"MP3, WAV"},
+        {{14, 2}, kDecoder, u"MP3"},             {{14, 0x0F}, kDecoder, u"SSF, MP3, WAV"},             {{14, 6}, kDecoder, u"MP3, WAV"},
         {{13, 0}, kFlash, u"4Mb"},               {{13, 4}, kFlash, u"64Mb"},
         {{13, 5}, kFlash, u"Unkonw"},            {{10, 7}, kProtocol, u"7"},
         {{1, 0}, kUDisk, u"Supported"},          {{9, 1}, kUDisk, u"Unsupported"},
