@@ -142,8 +142,8 @@ CardFrame CardFrame::PagedSend(uint8_t mark, uint32_t length, uint32_t page) {
 
 CardFrame CardFrame::DeletePage(uint32_t page) {
     CardFrame f = Command(0x00, CardCommand::DeletePage);
-    const uint8_t tag[4] = {0x02, 0xFD, 0xFD, 0x02};
-    std::copy_n(tag, 4, &f.bytes[8]);
+    const uint8_t tag[] = {0x02, 0xFD, 0xFD, 0x02};
+    std::copy(std::begin(tag), std::end(tag), &f.bytes[8]);
     StoreU32(&f.bytes[12], page);
     f.size = 16;
     return f;
@@ -486,8 +486,8 @@ LinkStatus SyncCardClock(const LinkTarget& target) {
     const CardFrame frame = CardFrame::Command(0x00, CardCommand::SetClock);
     const CardTime time = CardTime::From(CurrentLocalTime());
     std::array<uint8_t, 16> out{};
-    std::copy_n(frame.bytes.data(), 8, out.data());
-    std::copy_n(time.bytes.data(), 8, out.data() + 8);
+    std::copy_n(frame.bytes.data(), frame.size, out.data());
+    std::copy(time.bytes.begin(), time.bytes.end(), out.data() + frame.size);
     SerialWrite(port, out.data(), out.size());
     uint8_t answer = 0, rest[5] = {};
     if (!SerialReadByte(port, answer, 100)) return LinkStatus::NoAnswer;

@@ -262,27 +262,31 @@ TEST(CardCommands, PowerAndClock) {
 }
 
 namespace {
-// The information list of a card answering `reply`, for a screen of card type `cardType`.
-CardInfoResult InfoFrom(std::vector<uint8_t> reply, uint8_t cardType) {
-    FakeCard card(CardAt(9600, std::move(reply)));
+// The information list of a card playing `script`, for a screen of card type `cardType`.
+CardInfoResult InfoFrom(FakeCardScript script, uint8_t cardType) {
+    FakeCard card(std::move(script));
     card.Start();
     ScopedPorts ports({card.slavePath()});
     return ReadCardInfoThread({.port = {0, 2}, .cardType = cardType}, nullptr, 50);
 }
 // The information list of a control card of model `model` answering with `pairs`.
 CardInfoResult InfoOf(std::vector<std::pair<uint8_t, uint8_t>> pairs, uint32_t firmware = 3, uint8_t model = 2) {
-    return InfoFrom(MakeInfoReply(0, model, firmware, pairs), model);
+    return InfoFrom(CardAt(9600, MakeInfoReply(0, model, firmware, pairs)), model);
 }
 }  // namespace
 
 TEST(CardInfo, TheHeadAloneGivesFamilyAndModelAShorterReplyNothing) {
-    CardInfoResult r = InfoFrom({0, 4, 0}, 2);
+    FakeCardScript noId = CardAt(9600, {0, 4, 0});
+    noId.cardId = 7;
+    noId.replyDelays[0x17] = 1600;  // the ID comes too late
+    CardInfoResult r = InfoFrom(noId, 2);
     EXPECT_EQ(r.target.cardModel, 4);
     EXPECT_EQ(r.target.cardType, 4);
     EXPECT_TRUE(r.portSettingsChanged);
     EXPECT_EQ(r.values[1], u"ZU64K Serial Com/UDisk");
     EXPECT_EQ(r.values[15], u"1.0.0.1000");
-    r = InfoFrom({0, 4}, 2);  // the head's read waits its whole time and brings nothing
+    EXPECT_EQ(r.values[2], u"0");
+    r = InfoFrom(CardAt(9600, {0, 4}), 2);  // the head's read waits its whole time and brings nothing
     EXPECT_EQ(r.target.cardModel, 0);
     EXPECT_EQ(r.target.cardType, 2);
     EXPECT_FALSE(r.portSettingsChanged);
