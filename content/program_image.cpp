@@ -545,7 +545,7 @@ int32_t WriteBorderBlock(ProgramImage& image, const ProgramRecord& program, uint
             image.Patch(words[kWordOfFrame[i]], set);
         }
     }
-    if (image.ok()) image.Remember(key, uint32_t(at));  // looked up for built-in patterns only
+    if (builtIn && image.ok()) image.Remember(key, uint32_t(at));  // later programs share a built-in pattern
     return image.Result(at);
 }
 

@@ -226,7 +226,7 @@ int ReadCardReply(SerialPort& port, CardCommand command, std::span<uint8_t> buff
         int r = SerialReadUpTo(port, buffer.data() + got, maximum - got, waitMs);
         if (r <= 0) break;
         got += size_t(r);
-        std::this_thread::sleep_for(milliseconds(2));  // lets more of the reply gather
+        if (got < maximum) std::this_thread::sleep_for(milliseconds(2));  // lets more of the reply gather
     }
     return int(got);
 }
