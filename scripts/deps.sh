@@ -14,6 +14,8 @@ PACKAGES=(
   libespeak-ng-dev espeak-ng-data libmpg123-dev
   # sound fixtures of the tests (WAV and MP3 made at test time), the speech engine tool
   espeak-ng sox lame
+  # pictures of the tests made at test time (animated GIF, ICO)
+  imagemagick
   # GUI toolkit, Excel
   qt6-base-dev libgl-dev libxlsxwriter-dev libfreexl-dev python3-openpyxl python3-xlwt time
   # link and music
