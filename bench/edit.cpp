@@ -5,8 +5,8 @@
 #include <memory>
 #include <string_view>
 
-#include "content/font_renderer.h"
-#include "content/render_context.h"
+#include "content/render/font_renderer.h"
+#include "content/render/render_context.h"
 #include "editors/cell_editor.h"
 
 using namespace ledsuite;

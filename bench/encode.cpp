@@ -17,9 +17,9 @@
 #include <string_view>
 #include <vector>
 
-#include "content/field_objects.h"
-#include "content/program_encoder.h"
-#include "content/text_codec.h"
+#include "content/model/field_objects.h"
+#include "content/card/program_encoder.h"
+#include "content/model/text_codec.h"
 
 using namespace ledsuite;
 

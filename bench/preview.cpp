@@ -6,8 +6,8 @@
 #include <chrono>
 #include <string>
 
-#include "content/layout_canvas.h"
-#include "content/preview_player.h"
+#include "content/preview/layout_canvas.h"
+#include "content/preview/preview_player.h"
 
 using namespace ledsuite;
 

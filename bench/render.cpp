@@ -5,10 +5,10 @@
 #include <memory>
 #include <string_view>
 
-#include "content/font_renderer.h"
-#include "content/render_context.h"
-#include "content/surface.h"
-#include "content/text_layout.h"
+#include "content/render/font_renderer.h"
+#include "content/render/render_context.h"
+#include "content/render/surface.h"
+#include "content/render/text_layout.h"
 
 using namespace ledsuite;
 

@@ -1,8 +1,8 @@
 // Text drawing through the glyph cache, and the cost of a glyph cache miss.
 #include <benchmark/benchmark.h>
 
-#include "content/font_renderer.h"
-#include "content/surface.h"
+#include "content/render/font_renderer.h"
+#include "content/render/surface.h"
 
 using namespace ledsuite;
 

@@ -3,7 +3,7 @@
 // kinds 5-7 turn each character into its own picture whose frames move it.
 #include <algorithm>
 
-#include "content/item_painters.h"
+#include "content/render/item_painters.h"
 #include "editors/cell_editor.h"
 
 namespace ledsuite {

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "content/image_sources.h"
-#include "content/item_painters.h"
+#include "content/render/image_sources.h"
+#include "content/render/item_painters.h"
 
 namespace ledsuite {
 

@@ -17,11 +17,11 @@
 #include <string_view>
 #include <vector>
 
-#include "content/field_objects.h"
+#include "content/model/field_objects.h"
 #include "content/imc_codes.h"
-#include "content/render_context.h"
-#include "content/surface.h"
-#include "content/text_layout.h"
+#include "content/render/render_context.h"
+#include "content/render/surface.h"
+#include "content/render/text_layout.h"
 
 namespace ledsuite {
 

@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "content/image_sources.h"
-#include "content/otsu_threshold.h"
+#include "content/render/image_sources.h"
+#include "content/render/otsu_threshold.h"
 
 namespace ledsuite {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "content/raw_image.h"
+#include "content/model/raw_image.h"
 
 namespace ledsuite {
 

@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "content/field_objects.h"
+#include "content/model/field_objects.h"
 
 namespace ledsuite {
 

@@ -11,9 +11,9 @@
 #include <string_view>
 #include <vector>
 
-#include "content/lang.h"
-#include "content/records.h"
-#include "content/screen_header.h"
+#include "content/model/lang.h"
+#include "content/model/records.h"
+#include "content/card/screen_header.h"
 
 namespace ledsuite {
 

@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "content/clock.h"
-#include "content/field_objects.h"
+#include "content/model/clock.h"
+#include "content/model/field_objects.h"
 
 namespace ledsuite {
 

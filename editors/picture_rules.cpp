@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "content/image_sources.h"
+#include "content/render/image_sources.h"
 
 namespace ledsuite {
 

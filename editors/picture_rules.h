@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "content/raw_image.h"
+#include "content/model/raw_image.h"
 
 namespace ledsuite {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "content/lang.h"
+#include "content/model/lang.h"
 
 namespace ledsuite {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "content/records.h"
+#include "content/model/records.h"
 
 namespace ledsuite {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "content/image_sources.h"
+#include "content/render/image_sources.h"
 #include "editors/play_periods.h"
 
 namespace ledsuite {

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "content/records.h"
+#include "content/model/records.h"
 
 namespace ledsuite {
 

@@ -4,7 +4,7 @@
 // Rows are Simplified Chinese, Traditional Chinese, English.
 #include <array>
 
-#include "content/lang.h"
+#include "content/model/lang.h"
 
 namespace ledsuite::ptext {
 

@@ -6,8 +6,8 @@
 #include <thread>
 
 #include "content/bytes.h"
-#include "content/lang.h"
-#include "content/text_codec.h"
+#include "content/model/lang.h"
+#include "content/model/text_codec.h"
 #include "link/link_text.h"
 
 namespace ledsuite {

@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "content/clock.h"
-#include "content/records.h"
+#include "content/model/clock.h"
+#include "content/model/records.h"
 #include "link/serial.h"
 #include "content/imc_codes.h"
 

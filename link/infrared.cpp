@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "content/text_codec.h"
+#include "content/model/text_codec.h"
 #include "link/link_text.h"
 
 namespace ledsuite {

@@ -1,7 +1,7 @@
 #include "link/link_text.h"
 
-#include "content/lang.h"
-#include "content/text_codec.h"
+#include "content/model/lang.h"
+#include "content/model/text_codec.h"
 
 namespace ledsuite {
 

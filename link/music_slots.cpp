@@ -7,10 +7,10 @@
 #include <filesystem>
 
 #include "content/bytes.h"
-#include "content/crc16.h"
-#include "content/paths.h"
-#include "content/sound_clip.h"
-#include "content/ssf_file.h"
+#include "content/model/crc16.h"
+#include "content/model/paths.h"
+#include "content/sound/sound_clip.h"
+#include "content/sound/ssf_file.h"
 #include "link/udisk_export.h"
 
 namespace ledsuite {

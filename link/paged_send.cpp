@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "content/program_encoder.h"
-#include "content/text_codec.h"
+#include "content/card/program_encoder.h"
+#include "content/model/text_codec.h"
 #include "link/link_text.h"
 
 namespace ledsuite {

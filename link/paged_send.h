@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "content/program_image.h"
+#include "content/card/program_image.h"
 #include "link/card.h"
 
 namespace ledsuite {

@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "content/bytes.h"
-#include "content/lang.h"
-#include "content/paths.h"
-#include "content/text_codec.h"
+#include "content/model/lang.h"
+#include "content/model/paths.h"
+#include "content/model/text_codec.h"
 #include "link/udisk_export.h"
 
 namespace ledsuite {

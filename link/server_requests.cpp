@@ -9,8 +9,8 @@
 #include <cstring>
 
 #include "content/bytes.h"
-#include "content/crc16.h"
-#include "content/lang.h"
+#include "content/model/crc16.h"
+#include "content/model/lang.h"
 
 namespace ledsuite {
 

@@ -1,7 +1,7 @@
 #include "link/transfer.h"
 
 #include "content/bytes.h"
-#include "content/lang.h"
+#include "content/model/lang.h"
 #include "link/link_text.h"
 
 namespace ledsuite {

@@ -8,9 +8,9 @@
 
 #include "content/bytes.h"
 #include "content/imc_codes.h"
-#include "content/lang.h"
-#include "content/paths.h"
-#include "content/text_codec.h"
+#include "content/model/lang.h"
+#include "content/model/paths.h"
+#include "content/model/text_codec.h"
 
 namespace ledsuite {
 

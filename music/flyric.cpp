@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "content/paths.h"
-#include "content/plain_text.h"
-#include "content/text_codec.h"
+#include "content/model/paths.h"
+#include "content/render/plain_text.h"
+#include "content/model/text_codec.h"
 
 namespace ledsuite {
 

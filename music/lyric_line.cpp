@@ -8,7 +8,7 @@
 #include <mutex>
 
 #include "content/bytes.h"
-#include "content/text_codec.h"
+#include "content/model/text_codec.h"
 
 namespace ledsuite {
 

@@ -7,8 +7,8 @@
 #include <mutex>
 
 #include "content/bytes.h"
-#include "content/paths.h"
-#include "content/text_codec.h"
+#include "content/model/paths.h"
+#include "content/model/text_codec.h"
 
 namespace ledsuite {
 

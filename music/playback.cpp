@@ -3,8 +3,8 @@
 #include <chrono>
 #include <filesystem>
 
-#include "content/plain_text.h"
-#include "content/text_codec.h"
+#include "content/render/plain_text.h"
+#include "content/model/text_codec.h"
 #include "music/playback.h"
 
 namespace ledsuite {

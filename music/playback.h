@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "content/imc_codes.h"
-#include "content/records.h"
+#include "content/model/records.h"
 #include "link/card.h"
 #include "link/serial.h"
 #include "music/flyric.h"

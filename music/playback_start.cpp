@@ -2,8 +2,8 @@
 #include <array>
 
 #include "content/bytes.h"
-#include "content/clock.h"
-#include "content/text_codec.h"
+#include "content/model/clock.h"
+#include "content/model/text_codec.h"
 #include "music/playback.h"
 
 namespace ledsuite {

@@ -4,9 +4,9 @@
 #include <cstdio>
 
 #include "content/bytes.h"
-#include "content/crc16.h"
-#include "content/paths.h"
-#include "content/text_codec.h"
+#include "content/model/crc16.h"
+#include "content/model/paths.h"
+#include "content/model/text_codec.h"
 
 namespace ledsuite {
 

@@ -4,10 +4,10 @@
 #include <cmath>
 #include <filesystem>
 
-#include "content/lang.h"
-#include "content/sound_clip.h"
-#include "content/ssf_file.h"
-#include "content/text_codec.h"
+#include "content/model/lang.h"
+#include "content/sound/sound_clip.h"
+#include "content/sound/ssf_file.h"
+#include "content/model/text_codec.h"
 
 namespace ledsuite {
 

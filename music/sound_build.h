@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "content/voice_pass.h"
+#include "content/sound/voice_pass.h"
 
 namespace ledsuite {
 

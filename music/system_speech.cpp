@@ -1,5 +1,5 @@
 // The system's speech engine: the speech facade's kipvoice_ functions.
-#include "content/kipvoice/kipvoice.h"
+#include "content/sound/kipvoice/kipvoice.h"
 #include "music/speech_engine.h"
 
 namespace ledsuite {

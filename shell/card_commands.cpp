@@ -4,12 +4,12 @@
 
 #include <QMainWindow>
 
-#include "content/screen_header.h"
+#include "content/card/screen_header.h"
 #include "content/bytes.h"
-#include "content/program_encoder.h"
-#include "content/program_image.h"
-#include "content/settings.h"
-#include "content/text_codec.h"
+#include "content/card/program_encoder.h"
+#include "content/card/program_image.h"
+#include "content/model/settings.h"
+#include "content/model/text_codec.h"
 #include "link/link_text.h"
 #include "link/ui/dlg_loading.h"
 #include "shell/main_frame.h"

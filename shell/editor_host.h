@@ -9,7 +9,7 @@
 #include <QWidget>
 
 #include "content/imc_codes.h"
-#include "content/records.h"
+#include "content/model/records.h"
 #include "shell/frame_panes.h"
 
 class QTabWidget;

@@ -12,8 +12,8 @@
 #include <QStyleFactory>
 #include <QToolBar>
 
-#include "content/font_tables.h"
-#include "content/settings.h"
+#include "content/render/font_tables.h"
+#include "content/model/settings.h"
 #include "shell/editor_host.h"
 #include "shell/outlook_bar.h"
 #include "shell/shell_texts.h"

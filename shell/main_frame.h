@@ -13,8 +13,8 @@
 
 #include <QMainWindow>
 
-#include "content/lang.h"
-#include "content/records.h"
+#include "content/model/lang.h"
+#include "content/model/records.h"
 #include "link/transfer.h"
 #include "shell/dlg_preference.h"
 #include "shell/frame_layout.h"

@@ -4,7 +4,7 @@
 #include <QStyle>
 #include <QToolBar>
 
-#include "content/lang.h"
+#include "content/model/lang.h"
 #include "link/ui/dlg_change_password.h"
 #include "shell/editor_host.h"
 #include "shell/main_frame.h"

@@ -2,7 +2,7 @@
 
 #include <QMetaObject>
 
-#include "content/records.h"
+#include "content/model/records.h"
 
 namespace ledsuite {
 

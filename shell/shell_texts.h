@@ -3,7 +3,7 @@
 // the messages of the frame and the tree page. One LangText row each.
 #include <array>
 
-#include "content/lang.h"
+#include "content/model/lang.h"
 
 namespace ledsuite {
 

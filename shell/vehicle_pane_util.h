@@ -10,7 +10,7 @@
 #include <QWidget>
 
 #include "content/imc_codes.h"
-#include "content/lang.h"
+#include "content/model/lang.h"
 #include "link/vehicle_lists.h"
 #include "toolkit/list_ctrl.h"
 

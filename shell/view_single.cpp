@@ -9,7 +9,7 @@
 #include <QVBoxLayout>
 
 #include "link/ui/dlg_send_index.h"
-#include "content/program_loader.h"
+#include "content/card/program_loader.h"
 #include "content/bytes.h"
 #include "link/udisk_export.h"
 #include "shell/relay.h"

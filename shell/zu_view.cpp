@@ -4,7 +4,7 @@
 #include <QPainter>
 #include <QWheelEvent>
 
-#include "content/font_tables.h"
+#include "content/render/font_tables.h"
 #include "shell/list_view_car_info.h"
 #include "shell/list_view_program_server.h"
 #include "toolkit/qt_text.h"

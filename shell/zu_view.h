@@ -12,11 +12,11 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "content/font_renderer.h"
+#include "content/render/font_renderer.h"
 #include "content/imc_codes.h"
-#include "content/layout_canvas.h"
-#include "content/render_context.h"
-#include "content/text_content.h"
+#include "content/preview/layout_canvas.h"
+#include "content/render/render_context.h"
+#include "content/model/text_content.h"
 
 class QImage;
 

@@ -5,7 +5,7 @@
 #include <QPainter>
 #include <QWindow>
 
-#include "content/paths.h"
+#include "content/model/paths.h"
 
 namespace ledsuite {
 

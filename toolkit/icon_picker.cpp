@@ -6,8 +6,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "content/image_sources.h"
-#include "content/lang.h"
+#include "content/render/image_sources.h"
+#include "content/model/lang.h"
 #include "toolkit/colors.h"
 #include "toolkit/qt_image.h"
 #include "toolkit/qt_text.h"

@@ -13,7 +13,7 @@
 #include <QPushButton>
 #include <QVariant>
 
-#include "content/raw_image.h"
+#include "content/model/raw_image.h"
 #include "content/imc_codes.h"
 
 namespace ledsuite {

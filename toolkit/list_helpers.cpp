@@ -10,7 +10,7 @@
 
 #include <xlsxwriter.h>
 
-#include "content/text_codec.h"
+#include "content/model/text_codec.h"
 #include "toolkit/message_box.h"
 
 namespace ledsuite {

@@ -12,7 +12,7 @@
 #include <QRect>
 #include <QSize>
 
-#include "content/lang.h"
+#include "content/model/lang.h"
 #include "toolkit/dialog_fx.h"
 
 class QPushButton;

@@ -6,8 +6,8 @@
 #include <QFocusEvent>
 #include <QPainter>
 
-#include "content/clock.h"
-#include "content/lang.h"
+#include "content/model/clock.h"
+#include "content/model/lang.h"
 
 namespace ledsuite {
 

@@ -4,7 +4,7 @@
 
 #include <QImage>
 
-#include "content/raw_image.h"
+#include "content/model/raw_image.h"
 
 namespace ledsuite {
 

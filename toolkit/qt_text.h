@@ -6,7 +6,7 @@
 
 #include <QString>
 
-#include "content/lang.h"
+#include "content/model/lang.h"
 
 namespace ledsuite {
 

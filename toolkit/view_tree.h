@@ -10,7 +10,7 @@
 #include <QList>
 #include <QTreeWidget>
 
-#include "content/program_tree.h"
+#include "content/model/program_tree.h"
 
 namespace ledsuite {
 

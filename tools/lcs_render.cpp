@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "content/canvas_snapshot.h"
-#include "content/font_renderer.h"
-#include "content/font_tables.h"
-#include "content/program_file.h"
+#include "content/preview/canvas_snapshot.h"
+#include "content/render/font_renderer.h"
+#include "content/render/font_tables.h"
+#include "content/card/program_file.h"
 
 using namespace ledsuite;
 

@@ -5,7 +5,7 @@
 // back to its owner first, so it never goes down with the dialog.
 #include <QPointer>
 
-#include "content/field_objects.h"
+#include "content/model/field_objects.h"
 #include "content/imc_codes.h"
 #include "toolkit/dialog_fx.h"
 #include "toolkit/icon_picker.h"

@@ -2,7 +2,7 @@
 // The counter dialog: start and end values as typed decimals, the trigger, the input
 // channel and the sign of a counter field. It edits a working copy and writes the field
 // whole on OK; Cancel leaves it untouched.
-#include "content/field_objects.h"
+#include "content/model/field_objects.h"
 #include "toolkit/dialog_fx.h"
 
 class QCheckBox;

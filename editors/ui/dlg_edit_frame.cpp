@@ -9,7 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "content/paths.h"
+#include "content/model/paths.h"
 #include "editors/ui/item_dialog_util.h"
 #include "editors/ui/item_texts.h"
 #include "toolkit/color_combo.h"

@@ -9,7 +9,7 @@
 
 #include <QWidget>
 
-#include "content/records.h"
+#include "content/model/records.h"
 #include "editors/frame_tiles.h"
 #include "toolkit/dialog_fx.h"
 

@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "content/records.h"
+#include "content/model/records.h"
 #include "editors/ui/edit_texts.h"
 #include "toolkit/message_box.h"
 #include "toolkit/qt_text.h"

@@ -7,7 +7,7 @@
 
 #include <QImage>
 
-#include "content/records.h"
+#include "content/model/records.h"
 #include "editors/play_periods.h"
 #include "toolkit/dialog_fx.h"
 

@@ -4,7 +4,7 @@
 // while no unit is checked); Cancel leaves it untouched.
 #include <array>
 
-#include "content/field_objects.h"
+#include "content/model/field_objects.h"
 #include "toolkit/dialog_fx.h"
 
 class QCheckBox;

@@ -11,11 +11,11 @@
 #include <QToolBar>
 #include <QWidget>
 
-#include "content/font_renderer.h"
-#include "content/field_objects.h"
-#include "content/font_tables.h"
-#include "content/records.h"
-#include "content/render_context.h"
+#include "content/render/font_renderer.h"
+#include "content/model/field_objects.h"
+#include "content/render/font_tables.h"
+#include "content/model/records.h"
+#include "content/render/render_context.h"
 #include "editors/ui/target_channel.h"
 
 class QAction;

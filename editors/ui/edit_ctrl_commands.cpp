@@ -5,7 +5,7 @@
 #include <QToolBar>
 #include <QWidget>
 
-#include "content/lang.h"
+#include "content/model/lang.h"
 #include "editors/edit_rules.h"
 #include "editors/ui/dlg_grid.h"
 #include "editors/ui/edit_ctrl.h"

@@ -15,7 +15,7 @@
 #include <QScrollBar>
 #include <QUrl>
 
-#include "content/plain_text.h"
+#include "content/render/plain_text.h"
 #include "editors/ui/dlg_ad_convert.h"
 #include "editors/ui/dlg_clock.h"
 #include "editors/ui/dlg_counter.h"

@@ -10,7 +10,7 @@
 #include <QAbstractScrollArea>
 #include <QStringList>
 
-#include "content/records.h"
+#include "content/model/records.h"
 #include "editors/cell_editor.h"
 #include "editors/edit_rules.h"
 

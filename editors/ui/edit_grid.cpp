@@ -7,7 +7,7 @@
 #include <QPainter>
 #include <QScrollBar>
 
-#include "content/item_painters.h"
+#include "content/render/item_painters.h"
 #include "editors/ui/dlg_grid.h"
 #include "editors/ui/edit_ex.h"
 

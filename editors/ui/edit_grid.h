@@ -7,8 +7,8 @@
 
 #include <QAbstractScrollArea>
 
-#include "content/records.h"
-#include "content/render_context.h"
+#include "content/model/records.h"
+#include "content/render/render_context.h"
 #include "editors/grid_editor.h"
 #include "editors/ui/target_channel.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // The texts of the editors' menus, toolbar tooltips and messages (Simplified Chinese,
 // Traditional Chinese, English rows).
-#include "content/lang.h"
+#include "content/model/lang.h"
 
 namespace ledsuite::edit_text {
 

@@ -5,10 +5,10 @@
 #include <QAction>
 #include <QToolBar>
 
-#include "content/font_tables.h"
-#include "content/program_tree.h"
-#include "content/screen_header.h"
-#include "content/settings.h"
+#include "content/render/font_tables.h"
+#include "content/model/program_tree.h"
+#include "content/card/screen_header.h"
+#include "content/model/settings.h"
 #include "editors/property_texts.h"
 #include "editors/ui/dlg_password.h"
 #include "editors/ui/properties_wnd.h"

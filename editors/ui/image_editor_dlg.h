@@ -7,7 +7,7 @@
 
 #include <QWidget>
 
-#include "content/raw_image.h"
+#include "content/model/raw_image.h"
 #include "toolkit/dialog_fx.h"
 
 class QComboBox;

@@ -4,7 +4,7 @@
 // refused with a message and the dialog stays open.
 #include <array>
 
-#include "content/raw_image.h"
+#include "content/model/raw_image.h"
 #include "toolkit/dialog_fx.h"
 
 class QCheckBox;

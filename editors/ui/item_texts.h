@@ -1,7 +1,7 @@
 #pragma once
 // The texts of the item dialogs: A/D value, clock, counter, timer, picture editor, frame
 // property and frame editor (Simplified Chinese, Traditional Chinese, English rows).
-#include "content/lang.h"
+#include "content/model/lang.h"
 
 namespace ledsuite::item_text {
 

@@ -2,7 +2,7 @@
 // a record, and writing each committed edit into it.
 #include "editors/ui/program_grids.h"
 
-#include "content/records.h"
+#include "content/model/records.h"
 #include "editors/play_periods.h"
 #include "editors/property_rules.h"
 #include "editors/property_texts.h"

@@ -9,7 +9,7 @@
 #include <QResizeEvent>
 #include <QToolBar>
 
-#include "content/font_tables.h"
+#include "content/render/font_tables.h"
 #include "editors/property_texts.h"
 #include "editors/ui/hardware_grid.h"
 #include "editors/ui/program_grids.h"

@@ -20,7 +20,7 @@
 #include <QWidget>
 
 #include "content/imc_codes.h"
-#include "content/records.h"
+#include "content/model/records.h"
 #include "editors/frame_tiles.h"
 #include "editors/hardware_grid_rules.h"
 #include "toolkit/property_grid.h"

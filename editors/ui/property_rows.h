@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "content/lang.h"
+#include "content/model/lang.h"
 #include "toolkit/property_grid.h"
 #include "toolkit/qt_text.h"
 

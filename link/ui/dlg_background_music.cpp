@@ -7,8 +7,8 @@
 #include <QTime>
 #include <QVBoxLayout>
 
-#include "content/lang.h"
-#include "content/text_codec.h"
+#include "content/model/lang.h"
+#include "content/model/text_codec.h"
 #include "link/link_text.h"
 #include "toolkit/list_ctrl.h"
 #include "toolkit/qt_text.h"

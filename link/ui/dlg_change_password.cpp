@@ -5,7 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "content/text_codec.h"
+#include "content/model/text_codec.h"
 #include "toolkit/message_box.h"
 #include "toolkit/qt_text.h"
 

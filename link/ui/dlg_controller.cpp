@@ -8,7 +8,7 @@
 #include <QStyle>
 #include <QTimer>
 
-#include "content/lang.h"
+#include "content/model/lang.h"
 #include "toolkit/message_box.h"
 #include "toolkit/qt_text.h"
 

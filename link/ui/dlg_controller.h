@@ -6,7 +6,7 @@
 #include <array>
 #include <memory>
 
-#include "content/records.h"
+#include "content/model/records.h"
 #include "link/infrared.h"
 #include "link/ui/link_messages.h"
 #include "toolkit/dialog_fx.h"

@@ -7,7 +7,7 @@
 #include <QProgressBar>
 #include <QVBoxLayout>
 
-#include "content/lang.h"
+#include "content/model/lang.h"
 #include "toolkit/message_box.h"
 #include "toolkit/qt_text.h"
 

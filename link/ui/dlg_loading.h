@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "content/records.h"
+#include "content/model/records.h"
 #include "link/transfer.h"
 #include "toolkit/dialog_fx.h"
 #include "content/imc_codes.h"

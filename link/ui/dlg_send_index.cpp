@@ -6,8 +6,8 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "content/lang.h"
-#include "content/program_encoder.h"
+#include "content/model/lang.h"
+#include "content/card/program_encoder.h"
 #include "toolkit/message_box.h"
 #include "toolkit/qt_text.h"
 

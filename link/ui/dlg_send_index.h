@@ -1,7 +1,7 @@
 #pragma once
 // "发送分页节目": compiles one program set of the screen and sends it to one of the
 // card's 256 pages, or deletes one page or all of them.
-#include "content/program_tree.h"
+#include "content/model/program_tree.h"
 #include "link/paged_send.h"
 #include "link/ui/link_messages.h"
 #include "toolkit/dialog_fx.h"

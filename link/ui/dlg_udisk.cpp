@@ -10,9 +10,9 @@
 #include <QPushButton>
 #include <QTimeEdit>
 
-#include "content/clock.h"
-#include "content/lang.h"
-#include "content/paths.h"
+#include "content/model/clock.h"
+#include "content/model/lang.h"
+#include "content/model/paths.h"
 #include "link/udisk_export.h"
 #include "toolkit/message_box.h"
 #include "toolkit/qt_text.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "content/imc_codes.h"
-#include "content/program_tree.h"
+#include "content/model/program_tree.h"
 #include "link/ui/drive_combo.h"
 #include "link/ui/link_messages.h"
 #include "toolkit/dialog_fx.h"

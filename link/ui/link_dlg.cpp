@@ -9,7 +9,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "content/lang.h"
+#include "content/model/lang.h"
 #include "toolkit/qt_text.h"
 
 namespace ledsuite {

@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "content/imc_codes.h"
-#include "content/records.h"
+#include "content/model/records.h"
 #include "link/card.h"
 #include "toolkit/dialog_fx.h"
 

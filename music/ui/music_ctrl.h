@@ -10,7 +10,7 @@
 #include <QWidget>
 
 #include "content/imc_codes.h"
-#include "content/records.h"
+#include "content/model/records.h"
 #include "music/playback.h"
 
 class QAction;

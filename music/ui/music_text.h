@@ -1,6 +1,6 @@
 #pragma once
 // The texts of the music pane and its dialogs, one LangText row each.
-#include "content/lang.h"
+#include "content/model/lang.h"
 
 namespace ledsuite::music_text {
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "content/layout_canvas.h"
-#include "content/records.h"
-#include "layout_helpers.h"
+#include "content/preview/layout_canvas.h"
+#include "content/model/records.h"
+#include "tests/content/layout_helpers.h"
 
 namespace ledsuite {
 

@@ -1,8 +1,8 @@
 #pragma once
 // A text measurer with fixed advances: every unit is half the pixel size wide, one
 // pixel more when bold.
-#include "content/text_content.h"
-#include "content/text_measurer.h"
+#include "content/model/text_content.h"
+#include "content/model/text_measurer.h"
 
 namespace ledsuite {
 

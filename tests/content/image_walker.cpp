@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "content/bytes.h"
-#include "content/crc16.h"
+#include "content/model/crc16.h"
 
 namespace ledsuite {
 namespace {

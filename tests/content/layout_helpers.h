@@ -6,11 +6,11 @@
 #include <memory>
 #include <string_view>
 
-#include "content/field_objects.h"
-#include "content/font_renderer.h"
-#include "content/render_context.h"
-#include "content/surface.h"
-#include "content/text_layout.h"
+#include "content/model/field_objects.h"
+#include "content/render/font_renderer.h"
+#include "content/render/render_context.h"
+#include "content/render/surface.h"
+#include "content/render/text_layout.h"
 
 namespace ledsuite {
 

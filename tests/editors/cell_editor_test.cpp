@@ -7,7 +7,7 @@
 #include <string>
 #include <tuple>
 
-#include "content/field_objects.h"
+#include "content/model/field_objects.h"
 #include "editor_test_util.h"
 
 namespace ledsuite {

@@ -9,11 +9,11 @@
 #include <utility>
 #include <vector>
 
-#include "content/field_objects.h"
-#include "content/font_renderer.h"
-#include "content/raw_image.h"
-#include "content/records.h"
-#include "content/render_context.h"
+#include "content/model/field_objects.h"
+#include "content/render/font_renderer.h"
+#include "content/model/raw_image.h"
+#include "content/model/records.h"
+#include "content/render/render_context.h"
 #include "editors/cell_editor.h"
 
 namespace ledsuite {

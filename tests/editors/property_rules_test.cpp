@@ -4,8 +4,8 @@
 
 #include <tuple>
 
-#include "content/lang.h"
-#include "content/screen_header.h"
+#include "content/model/lang.h"
+#include "content/card/screen_header.h"
 #include "editors/hardware_grid_rules.h"
 #include "editors/play_periods.h"
 #include "editors/property_rules.h"

@@ -15,7 +15,7 @@
 #include <QTest>
 #include <QUrl>
 
-#include "content/paths.h"
+#include "content/model/paths.h"
 #include "editors/ui/dlg_grid.h"
 #include "editors/ui/edit_ctrl.h"
 #include "editors/ui/edit_ex.h"

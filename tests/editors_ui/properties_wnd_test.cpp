@@ -17,10 +17,10 @@
 #include <QToolBar>
 #include <QTreeWidget>
 
-#include "content/lang.h"
-#include "content/paths.h"
-#include "content/screen_header.h"
-#include "content/settings.h"
+#include "content/model/lang.h"
+#include "content/model/paths.h"
+#include "content/card/screen_header.h"
+#include "content/model/settings.h"
 #include "editors/property_rules.h"
 #include "editors/property_texts.h"
 #include "editors/ui/dlg_edit_frame.h"

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "content/bytes.h"
-#include "content/clock.h"
+#include "content/model/clock.h"
 #include "link_test_util.h"
 
 using namespace ledsuite;

@@ -2,14 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include "content/crc16.h"
+#include "content/model/crc16.h"
 #include "content/bytes.h"
-#include "content/lang.h"
-#include "content/paths.h"
+#include "content/model/lang.h"
+#include "content/model/paths.h"
 #include "link/music_slots.h"
 #include "link/udisk_export.h"
 #include "link_test_util.h"
-#include "tests/sound/sound_test_util.h"
+#include "tests/content/sound/sound_test_util.h"
 
 using namespace ledsuite;
 using namespace ledsuite::testing;

@@ -4,7 +4,7 @@
 
 #include "content/bytes.h"
 #include "content/imc_codes.h"
-#include "content/paths.h"
+#include "content/model/paths.h"
 #include "link_test_util.h"
 
 using namespace ledsuite;

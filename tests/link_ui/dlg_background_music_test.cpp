@@ -5,13 +5,13 @@
 #include <QTabBar>
 
 #include "content/bytes.h"
-#include "content/lang.h"
-#include "content/paths.h"
-#include "content/text_codec.h"
+#include "content/model/lang.h"
+#include "content/model/paths.h"
+#include "content/model/text_codec.h"
 #include "link/udisk_export.h"
 #include "link_ui_test_util.h"
 #include "tests/qt_main/qt_test_util.h"
-#include "tests/sound/sound_test_util.h"
+#include "tests/content/sound/sound_test_util.h"
 #include "toolkit/list_ctrl.h"
 
 using namespace ledsuite;

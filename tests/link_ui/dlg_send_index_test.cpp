@@ -7,9 +7,9 @@
 #include <QPushButton>
 
 #include "content/bytes.h"
-#include "content/lang.h"
-#include "content/program_encoder.h"
-#include "content/text_content.h"
+#include "content/model/lang.h"
+#include "content/card/program_encoder.h"
+#include "content/model/text_content.h"
 #include "link_ui_test_util.h"
 #include "tests/qt_main/qt_test_util.h"
 

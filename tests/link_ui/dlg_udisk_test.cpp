@@ -10,9 +10,9 @@
 #include <QTimeEdit>
 
 #include "content/bytes.h"
-#include "content/lang.h"
-#include "content/paths.h"
-#include "content/text_codec.h"
+#include "content/model/lang.h"
+#include "content/model/paths.h"
+#include "content/model/text_codec.h"
 #include "link/udisk_export.h"
 #include "link_ui_test_util.h"
 #include "tests/qt_main/qt_test_util.h"

@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 
-#include "content/lang.h"
+#include "content/model/lang.h"
 #include "link_ui_test_util.h"
 #include "tests/qt_main/qt_test_util.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "content/text_codec.h"
+#include "content/model/text_codec.h"
 #include "music/flyric.h"
 #include "music_test_util.h"
 

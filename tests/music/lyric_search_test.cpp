@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "content/text_codec.h"
+#include "content/model/text_codec.h"
 #include "http_server.h"
 #include "music/flyric.h"
 #include "music/lyric_search.h"

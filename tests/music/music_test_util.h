@@ -7,7 +7,7 @@
 #include <string>
 
 #include "tests/link/link_test_util.h"
-#include "tests/sound/sound_test_util.h"
+#include "tests/content/sound/sound_test_util.h"
 
 namespace ledsuite::testing {
 

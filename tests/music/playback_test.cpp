@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "content/clock.h"
-#include "content/text_codec.h"
+#include "content/model/clock.h"
+#include "content/model/text_codec.h"
 #include "http_server.h"
 #include "music/playback.h"
 #include "music_test_util.h"

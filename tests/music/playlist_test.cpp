@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "content/crc16.h"
+#include "content/model/crc16.h"
 #include "music/playlist.h"
 #include "music_test_util.h"
 

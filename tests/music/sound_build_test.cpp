@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "content/text_codec.h"
+#include "content/model/text_codec.h"
 #include "music/sound_build.h"
 #include "music_test_util.h"
 

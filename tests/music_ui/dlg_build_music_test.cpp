@@ -6,7 +6,7 @@
 
 #include <atomic>
 
-#include "content/voice_pass.h"
+#include "content/sound/voice_pass.h"
 #include "music/ui/dlg_build_music.h"
 #include "tests/music/music_test_util.h"
 #include "tests/toolkit/gui_test_util.h"

@@ -7,7 +7,7 @@
 #include <QSlider>
 #include <QTest>
 
-#include "content/paths.h"
+#include "content/model/paths.h"
 #include "music/ui/lrc_setting_dlg.h"
 #include "music/ui/music_ctrl.h"
 #include "music/ui/sel_lrc_dlg.h"

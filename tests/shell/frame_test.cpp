@@ -7,8 +7,8 @@
 #include <QTabWidget>
 #include <QToolBar>
 
-#include "content/font_tables.h"
-#include "content/settings.h"
+#include "content/render/font_tables.h"
+#include "content/model/settings.h"
 #include "shell/outlook_bar.h"
 #include "tests/shell/shell_test_util.h"
 

@@ -5,7 +5,7 @@
 
 #include <QTest>
 
-#include "content/records.h"
+#include "content/model/records.h"
 #include "tests/shell/shell_test_util.h"
 
 using namespace ledsuite;

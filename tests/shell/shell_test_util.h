@@ -12,9 +12,9 @@
 #include <QWidget>
 
 #include "content/imc_codes.h"
-#include "content/lang.h"
-#include "content/paths.h"
-#include "content/text_content.h"
+#include "content/model/lang.h"
+#include "content/model/paths.h"
+#include "content/model/text_content.h"
 #include "shell/editor_host.h"
 #include "shell/frame_panes.h"
 #include "shell/main_frame.h"

@@ -5,7 +5,7 @@
 
 #include <QPushButton>
 
-#include "content/lang.h"
+#include "content/model/lang.h"
 #include "tests/qt_main/qt_test_util.h"
 #include "toolkit/message_box.h"
 

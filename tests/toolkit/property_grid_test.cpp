@@ -7,7 +7,7 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include "content/lang.h"
+#include "content/model/lang.h"
 #include "toolkit/property_grid.h"
 #include "toolkit/property_item.h"
 

@@ -8,7 +8,7 @@
 #include <QTest>
 #include <QVBoxLayout>
 
-#include "content/clock.h"
+#include "content/model/clock.h"
 #include "toolkit/property_item.h"
 
 using namespace ledsuite;

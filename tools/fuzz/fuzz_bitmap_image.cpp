@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "content/bitmap_image.h"
-#include "content/crc16.h"
+#include "content/card/bitmap_image.h"
+#include "content/model/crc16.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace ledsuite;

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "content/text_codec.h"
+#include "content/model/text_codec.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string_view bytes(reinterpret_cast<const char*>(data), size);

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "content/excel_import.h"
+#include "content/model/excel_import.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace ledsuite;

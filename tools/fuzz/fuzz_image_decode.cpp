@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "content/image_decode.h"
+#include "content/render/image_decode.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ledsuite::DecodedImage img = ledsuite::DecodeImage({data, size});

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "content/canvas_snapshot.h"
-#include "content/font_renderer.h"
-#include "content/program_file.h"
+#include "content/preview/canvas_snapshot.h"
+#include "content/render/font_renderer.h"
+#include "content/card/program_file.h"
 
 using namespace ledsuite;
 

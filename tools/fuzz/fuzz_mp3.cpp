@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "content/mp3_decode.h"
+#include "content/sound/mp3_decode.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ledsuite::SoundClip clip;

@@ -2,8 +2,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "content/program_file.h"
-#include "content/program_file_check.h"
+#include "content/card/program_file.h"
+#include "content/card/program_file_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace ledsuite;

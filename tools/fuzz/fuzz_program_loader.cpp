@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "content/program_loader.h"
-#include "content/screen_header.h"
+#include "content/card/program_loader.h"
+#include "content/card/screen_header.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "content/sound_clip.h"
+#include "content/sound/sound_clip.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const std::string path = "/tmp/fuzz_sound_file." + std::to_string(::getpid());

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "content/plain_text.h"
+#include "content/render/plain_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto text = ledsuite::DecodeTextFile(std::string_view(reinterpret_cast<const char*>(data), size));

@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "content/sound_clip.h"
+#include "content/sound/sound_clip.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ledsuite::SoundClip clip;

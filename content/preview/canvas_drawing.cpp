@@ -1,0 +1,216 @@
+#include "content/preview/canvas_drawing.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "content/render/item_painters.h"
+#include "content/preview/layout_canvas.h"
+#include "content/model/records.h"
+
+namespace ledsuite {
+
+namespace {
+
+bool IsContinuousMove(int effect) { return effect == kEffectMoveLeftContinue || effect == kEffectMoveRightContinue; }
+
+// One cell at (x, top) within the surface; the font is selected by the caller.
+void DrawLaidOutCell(RenderContext& rc, Surface& s, const TextCell& cell, const CellSize& e, int x, int top,
+                     uint32_t tick) {
+    const PixelRect rect{x, top, x + e.width, top + e.height};
+    if (cell.code == FC_PICTURE) {
+        const auto* p = CellObjectAs<PictureObject>(cell);
+        if (p && !p->frames.empty()) DrawCell(rc, s, cell, rect, tick % p->frames.size());
+    } else if (cell.code == FC_TABLE) {
+        if (const auto* g = CellObjectAs<GridObject>(cell))
+            DrawGrid(rc, s, *g, tick, 0, 0, nullptr, x, top, rect.right, rect.bottom);
+    } else {
+        DrawCell(rc, s, cell, rect);
+    }
+}
+
+// Draws the cells of one line that fall inside the surface.
+void DrawLine(RenderContext& rc, Surface& s, const TextContent& text, const ProgramLayout& layout, size_t k, int x,
+              int y, int gap, uint32_t tick) {
+    const LineExtent& line = layout.lines[k];
+    const int rowHeight = layout.placements[k].height;
+    const bool card = text.header.fontSet != 0;
+    const int n = int(layout.extents.size());
+    const uint32_t* fontAttr = nullptr;
+    int skip = 0;  // Thai marks drawn with their consonant
+    for (int i = line.first; i <= line.last && i < n; ++i) {
+        x += gap;
+        const TextCell& cell = text.cells[size_t(i)];
+        const CellSize e = layout.extents[size_t(i)];
+        if (x >= s.width()) break;
+        const bool visible = x + e.width > 0 || ThaiCharClass(cell) == 5;
+        if (skip > 0) {
+            --skip;
+        } else if (visible && cell.code != kNewline) {
+            const int top = y + rowHeight - e.height;  // cells stand on the row's bottom
+            const uint32_t* attr = IsPictureTableOrClock(cell.code) ? nullptr : CellAttrPtr(cell);
+            if (attr && (!fontAttr || *attr != *fontAttr) && SelectCellFont(rc, s, cell, card)) fontAttr = attr;
+            if (ThaiCharClass(cell) == 5)
+                skip = DrawThaiCluster(s, std::span(text.cells).first(size_t(n)), x, top, i);
+            else
+                DrawLaidOutCell(rc, s, cell, e, x, top, tick);
+        }
+        x += e.width;
+    }
+}
+
+// Tiles one border strip. TileImageAlong lets a first tile that starts before the
+// strip draw there too, which would paint over the neighbouring area; the strip is
+// tiled on its own and copied, so nothing lands outside it.
+void TileStrip(RawImage& led, const RawImage& tile, int offset, int direction, const PixelRect& strip) {
+    const PixelRect part = strip.Intersect({0, 0, led.width, led.height});
+    if (part.empty()) return;
+    // Only the visible length is tiled, in the strip's phase.
+    const bool across = direction == 2;
+    const int skipped = across ? part.left - strip.left : part.top - strip.top;
+    const int w = across ? part.width() : strip.width(), h = across ? strip.height() : part.height();
+    RawImage scratch;
+    if (!ResetImage(scratch, w, h)) return;
+    TileImageAlong(int(int64_t(offset) - skipped), direction, scratch, 0, 0, w, h, tile);
+    CompositeImage(led, scratch, part.left, part.top, part.right, part.bottom, across ? part.left : strip.left,
+                   across ? strip.top : part.top, 0);
+}
+
+// Adds the surface into the image with its top-left at (x0, y0), each channel
+// saturating (the surface lies inside the image).
+void AddSaturating(RawImage& image, const Surface& s, int x0, int y0) {
+    for (int y = 0; y < s.height(); ++y) {
+        const uint32_t* src = s.row(y);
+        uint32_t* dst = image.row32(y0 + y) + x0;
+        for (int x = 0; x < s.width(); ++x) {
+            const uint32_t a = dst[x], b = src[x];
+            if (a == 0 || b == 0) {
+                dst[x] = a | b;
+                continue;
+            }
+            uint32_t sum = 0;
+            for (int shift = 0; shift < 24; shift += 8)
+                sum |= std::min<uint32_t>(((a >> shift) & 0xFF) + ((b >> shift) & 0xFF), 0xFF) << shift;
+            dst[x] = sum;
+        }
+    }
+}
+
+}  // namespace
+
+int LedSide(int side) { return std::clamp(side, 1, kMaxLedSide); }
+
+bool LayoutProgramContent(RenderContext& rc, const TextContent& text, int effect, int areaWidth, int areaHeight,
+                          ProgramLayout& layout) {
+    layout = ProgramLayout{};
+    layout.effect = effect;
+    layout.areaWidth = areaWidth;
+    layout.areaHeight = areaHeight;
+    const int n = CountCells(text);
+    if (n == 0 || areaWidth < 1 || areaHeight < 1 || areaWidth > kMaxAreaSide || areaHeight > kMaxAreaSide)
+        return false;
+    layout.extents.resize(size_t(n));
+    if (!BreakTextLines(rc, TextView(text), layout.extents, layout.lines, areaWidth)) return false;
+    layout.size = LayoutEffectFrames(TextView(text), effect, layout.lines, layout.placements, areaWidth, areaHeight);
+    return true;
+}
+
+void DrawProgramLayout(RenderContext& rc, Surface& s, const TextContent& text, const ProgramLayout& layout,
+                       int originX, int originY, int xOffset, int yOffset, uint32_t tick) {
+    if (layout.empty() || s.width() < 1) return;
+    const FontScope keep(s);
+    const bool aligned = !IsContinuousMove(layout.effect);
+    for (size_t k = 0; k < layout.lines.size(); ++k) {
+        const LinePlacement& place = layout.placements[k];
+        const int y = place.y + yOffset - originY;
+        if (y >= s.height() || y + place.height <= 0) continue;
+        const LineAlignment align =
+            aligned ? AlignLine(text.header.align, layout.areaWidth, layout.lines[k]) : LineAlignment{};
+        DrawLine(rc, s, text, layout, k, place.x + align.x + xOffset - originX, y, align.gap, tick);
+    }
+}
+
+Surface RenderAreaSurface(RenderContext& rc, const TextContent& text, const ProgramLayout& layout, int left, int top,
+                          int right, int bottom, int xOffset, int yOffset, uint32_t tick, int w, int h) {
+    const PixelRect part = PixelRect{left, top, right, bottom}.Intersect({0, 0, w, h});
+    if (part.empty() || layout.empty()) return Surface();
+    Surface s(part.width(), part.height());
+    DrawProgramLayout(rc, s, text, layout, part.left - left, part.top - top, xOffset, yOffset, tick);
+    return s;
+}
+
+void RenderProgramStatic(LayoutCanvas& canvas, const TextContent& text, const ProgramLayout& layout, int left,
+                         int top, int right, int bottom, int xOffset, int yOffset) {
+    if (!canvas.rc || !canvas.ledImage.is32()) return;
+    const Surface s = RenderAreaSurface(*canvas.rc, text, layout, left, top, right, bottom, xOffset, yOffset,
+                                        canvas.tick, canvas.ledImage.width, canvas.ledImage.height);
+    if (s.width() < 1) return;
+    AddSaturating(canvas.ledImage, s, std::max(left, 0), std::max(top, 0));
+}
+
+void RenderProgramStatic(LayoutCanvas& canvas, const TextContent& text, int effect, int left, int top, int right,
+                         int bottom, int xOffset, int yOffset) {
+    if (!canvas.rc) return;
+    ProgramLayout layout;
+    if (!LayoutProgramContent(*canvas.rc, text, effect, right - left, bottom - top, layout)) return;
+    RenderProgramStatic(canvas, text, layout, left, top, right, bottom, xOffset, yOffset);
+}
+
+void DrawAreaBorder(const FrameVector& frames, LayoutCanvas& canvas, int left, int top, int right, int bottom) {
+    if (frames.size() != 4) return;
+    for (size_t i = 0; i < 4; ++i)
+        if (!frames[i]) return;
+    RawImage& led = canvas.ledImage;
+    // The offsets are 16-bit words holding -s or s - 256.
+    auto offset = [&](size_t side) { return int(int16_t(canvas.borderOffsets[side])); };
+    const RawImage &f0 = *frames[0], &f1 = *frames[1], &f2 = *frames[2], &f3 = *frames[3];
+    TileStrip(led, f0, offset(0), 3, {left, top, left + f0.displayWidth, bottom});
+    TileStrip(led, f1, offset(1), 2, {left, top, right, top + f1.displayHeight});
+    TileStrip(led, f2, offset(2), 3, {right - f2.displayWidth, top, right, bottom});
+    TileStrip(led, f3, offset(3), 2, {left, bottom - f3.displayHeight, right, bottom});
+}
+
+void DrawCanvasImage(LayoutCanvas& canvas, int colorCode) {
+    RawImage& back = canvas.backImage;
+    RawImage& led = canvas.ledImage;
+    if (!back.is32()) return;
+    if (!led.is32()) return FillImage(back, kCanvasBackground);
+    const int zoom = std::clamp(canvas.zoom, kMinZoom, kMaxZoom);
+    led.displayWidth = led.width * zoom;
+    led.displayHeight = led.height * zoom;
+    MaskImageToColorCode(led, colorCode);
+    // The screen's part of the canvas, clipped to the back image; grey around it.
+    const int64_t sx0 = canvas.originX, sy0 = canvas.originY;
+    const int x0 = int(std::clamp<int64_t>(sx0, 0, back.width));
+    const int x1 = std::max(x0, int(std::clamp<int64_t>(sx0 + led.displayWidth, 0, back.width)));
+    const int y0 = int(std::clamp<int64_t>(sy0, 0, back.height));
+    const int y1 = std::max(y0, int(std::clamp<int64_t>(sy0 + led.displayHeight, 0, back.height)));
+    for (int y = 0; y < back.height; ++y) {
+        uint32_t* row = back.row32(y);
+        if (y < y0 || y >= y1) {
+            std::fill(row, row + back.width, kCanvasBackground);
+        } else {
+            std::fill(row, row + x0, kCanvasBackground);
+            std::fill(row + x1, row + back.width, kCanvasBackground);
+        }
+    }
+    if (x0 >= x1) return;
+    // Nearest sampling at a whole zoom: each LED row is magnified once, then copied.
+    std::vector<uint32_t> magnified(size_t(x1 - x0));
+    int cached = -1;
+    for (int y = y0; y < y1; ++y) {
+        const int ly = int((int64_t(y) - sy0) / zoom);
+        if (ly != cached) {
+            const uint32_t* src = led.row32(ly);
+            int lx = int((int64_t(x0) - sx0) / zoom);
+            int left = zoom - int((int64_t(x0) - sx0) % zoom);  // pixels left of this LED
+            for (uint32_t& px : magnified) {
+                px = src[lx];
+                if (--left == 0) ++lx, left = zoom;
+            }
+            cached = ly;
+        }
+        std::memcpy(back.row32(y) + x0, magnified.data(), magnified.size() * sizeof(uint32_t));
+    }
+}
+
+}  // namespace ledsuite

@@ -1,0 +1,80 @@
+#pragma once
+// The drawing steps the layout canvas and the preview player share: one program's
+// text laid out and drawn into the LED image, an area's border strips, and the
+// magnified back image composed from the LED image.
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "content/model/raw_image.h"
+#include "content/render/render_context.h"
+#include "content/render/surface.h"
+#include "content/model/text_content.h"
+#include "content/render/text_layout.h"
+
+namespace ledsuite {
+
+struct LayoutCanvas;
+
+// The grey around the screen on the canvas.
+constexpr uint32_t kCanvasBackground = 0xCDCDCD;
+// No LED image side is made longer than this, whatever the screen record says.
+constexpr int kMaxLedSide = 4096;
+// Areas wider or taller than this are not drawn (no record of a real file has one).
+constexpr int kMaxAreaSide = 0xFFFF;
+
+// A program's text laid out once for an area and an effect, so that a preview step
+// only draws. Empty when the text is empty or the area has no size.
+struct ProgramLayout {
+    int effect = -1;
+    int areaWidth = 0;
+    int areaHeight = 0;
+    std::vector<CellSize> extents;
+    std::vector<LineExtent> lines;
+    std::vector<LinePlacement> placements;
+    CellSize size;  // the laid-out width and height
+
+    bool empty() const { return lines.empty(); }
+    bool Matches(int e, int w, int h) const { return effect == e && areaWidth == w && areaHeight == h; }
+};
+
+// Breaks and places the text for the area (BreakTextLines, LayoutEffectFrames).
+// False, with an empty layout, for an empty text or an area without width or height.
+bool LayoutProgramContent(RenderContext& rc, const TextContent& text, int effect, int areaWidth, int areaHeight,
+                          ProgramLayout& layout);
+
+// Draws a laid-out text into `surface`, whose (0, 0) is the point (originX, originY)
+// of the area; every line at its laid-out place plus the offsets, aligned by the
+// header unless the effect is a continuous move. Pictures show frame tick modulo their
+// frame count, tables are drawn at the tick.
+void DrawProgramLayout(RenderContext& rc, Surface& surface, const TextContent& text, const ProgramLayout& layout,
+                       int originX, int originY, int xOffset, int yOffset, uint32_t tick);
+
+// The area's text drawn into a new surface covering the part of the area inside a
+// w x h image (the surface's top-left is that part's top-left); an empty surface
+// when nothing of the area is inside.
+Surface RenderAreaSurface(RenderContext& rc, const TextContent& text, const ProgramLayout& layout, int left,
+                          int top, int right, int bottom, int xOffset, int yOffset, uint32_t tick, int w, int h);
+
+// Draws one program's text into the canvas's LED image at its area, adding the
+// pixels with saturation. Nothing for an empty text or an area without size.
+void RenderProgramStatic(LayoutCanvas& canvas, const TextContent& text, int effect, int left, int top, int right,
+                         int bottom, int xOffset, int yOffset);
+// The same with a layout made before (the preview keeps one per program).
+void RenderProgramStatic(LayoutCanvas& canvas, const TextContent& text, const ProgramLayout& layout, int left,
+                         int top, int right, int bottom, int xOffset, int yOffset);
+
+// The four border strips of an area tiled into the LED image with the canvas's
+// border offsets: frame 0 down the left side, 1 along the top, 2 down the right
+// side, 3 along the bottom. Only with exactly four frames.
+void DrawAreaBorder(const FrameVector& frames, LayoutCanvas& canvas, int left, int top, int right, int bottom);
+
+// Composes the back image: grey, the LED image masked to the colour code and shown at
+// the zoom with its top-left at the origin.
+void DrawCanvasImage(LayoutCanvas& canvas, int colorCode);
+
+// The LED image's size for a screen record's width and height, each held to
+// 1..kMaxLedSide.
+int LedSide(int side);
+
+}  // namespace ledsuite

@@ -1,0 +1,210 @@
+#include "content/preview/preview_player.h"
+
+#include <algorithm>
+
+#include "content/render/dissolve_random.h"
+#include "content/render/image_sources.h"
+
+namespace ledsuite {
+
+namespace {
+
+// Speeds outside 1..253 (corrupt data) are held to it, as the encoder does: a speed of
+// 0 would never come due.
+uint8_t Speed(uint8_t speed) { return std::clamp<uint8_t>(speed, 1, 253); }
+
+bool HorizontalMove(uint8_t effect) {
+    return effect == kEffectMoveLeft || effect == kEffectMoveRight || effect == kEffectMoveLeftContinue ||
+           effect == kEffectMoveRightContinue;
+}
+
+bool HasBorder(const ProgramRecord& r) { return r.borderType != 0 && r.borderFrames.size() == 4; }
+
+const ActionRecord& PassAction(const ProgramRecord& r, uint8_t phase) {
+    return phase == kPhaseSecondary || phase == kPhaseStartPending ? r.secondaryAction : r.mainAction;
+}
+
+}  // namespace
+
+PreviewPlayer::PreviewPlayer(LayoutCanvas& canvas, uint64_t now)
+    : canvas_(canvas), nextRound_(now + kPreviewRoundMs) {
+    MakeBorderFrames(&corners_, kBorderCorners);
+    DissolveRandom random(1);
+    MakeBorderFrames(&masks_, kBorderDissolve, &random);
+}
+
+PreviewPlayer::~PreviewPlayer() = default;
+
+bool PreviewPlayer::Advance(uint64_t now) {
+    bool drew = false;
+    for (int n = 0; nextRound_ <= now && n < kMaxRoundsPerCall; ++n) {
+        const uint64_t t = nextRound_;
+        nextRound_ += kPreviewRoundMs;
+        if (t < resumeAt_) {  // sleeping: the next round is the first after the wait
+            nextRound_ = std::max(nextRound_, resumeAt_);
+            continue;
+        }
+        if (finished_ == 0xFFFF && !StartNextSet(t)) continue;
+        drew |= PlayRound();
+    }
+    if (nextRound_ <= now) nextRound_ = now + kPreviewRoundMs;  // a stalled timer: skip the gap
+    if (drew) DrawCanvasImage(canvas_, colorCode_);
+    return drew;
+}
+
+bool PreviewPlayer::StartNextSet(uint64_t t) {
+    ProgramTree* tree = canvas_.tree;
+    const size_t count = tree ? tree->sets().size() : 0;
+    for (size_t tried = 0; tried < count; ++tried) {
+        if (setIndex_ >= count) setIndex_ = 0;
+        const ProgramSetNode& set = tree->sets()[setIndex_++];
+        if (set.programs.empty()) continue;  // a set without programs is skipped
+        colorCode_ = tree->screen().colorCode;
+        ResetImage(canvas_.ledImage, LedSide(tree->screen().width), LedSide(tree->screen().height));
+        LoadSet(set);
+        return true;
+    }
+    resumeAt_ = t + kPreviewIdleMs;  // no tree, or a whole walk with nothing to play
+    return false;
+}
+
+void PreviewPlayer::LoadSet(const ProgramSetNode& set) {
+    const size_t n = std::min(set.programs.size(), kMaxPlayedPrograms);
+    programs_.clear();
+    programs_.reserve(n);
+    for (size_t i = 0; i < n; ++i) {
+        PlayedProgram p;
+        p.record = *set.programs[i].record;
+        p.passes = p.record.secondaryAction.effect != kEffectNone ? 2 : 1;
+        p.state.repeatCount = p.record.mainAction.repeat;
+        programs_.push_back(std::move(p));
+    }
+    finished_ = n >= 16 ? 0 : uint16_t(0xFFFF << n);
+}
+
+bool PreviewPlayer::PlayRound() {
+    std::array<bool, kMaxPlayedPrograms> borderDue{};
+    bool due = false;
+    for (size_t i = 0; i < programs_.size(); ++i) {
+        if (finished_ & (1u << i)) continue;
+        if (++visits_ % 5 == 0) ++canvas_.tick;
+        PlayedProgram& p = programs_[i];
+        PlayState& s = p.state;
+        if (s.borderCountdown != 0 && --s.borderCountdown <= 1) {
+            borderDue[i] = true;
+            due = true;
+        }
+        if (p.waitRounds > 0) {
+            if (--p.waitRounds == 0 && p.finishing) finished_ |= uint16_t(1u << i);
+            continue;
+        }
+        if (s.stepCountdown >= 5) s.stepCountdown -= 2;
+        else if (s.stepCountdown >= 2) s.stepCountdown -= 1;
+        if (s.stepCountdown <= 2) due = true;
+    }
+    if (!due) return false;
+    bool drew = false;
+    for (size_t i = 0; i < programs_.size(); ++i) {
+        PlayedProgram& p = programs_[i];
+        PlayState& s = p.state;
+        const bool live = !(finished_ & (1u << i)) && p.waitRounds == 0 && !p.finishing;
+        const bool stepped = live && s.stepCountdown <= 1;
+        if (stepped && StepProgram(p)) finished_ |= uint16_t(1u << i);
+        if (!borderDue[i]) {
+            drew |= stepped;
+            continue;
+        }
+        ++s.borderStep;
+        s.borderCountdown = Speed(p.record.borderSpeed);
+        p.borderOffsets = BorderOffsets(p.record.borderEffect, s.borderStep, p.borderOffsets);
+        if (!HasBorder(p.record)) {
+            drew |= stepped;
+            continue;
+        }
+        if (!stepped) DrawProgram(p);  // the border moves while the content waits
+        drew = true;
+    }
+    return drew;
+}
+
+// One step: the pass set up when it starts, the frame drawn, the motion advanced.
+// True when the program has finished.
+bool PreviewPlayer::StepProgram(PlayedProgram& p) {
+    if (p.state.phase == kPhaseNotStarted || p.state.phase == kPhaseStartPending) BeginPass(p);
+    DrawProgram(p);
+    const ProgramRecord& r = p.record;
+    p.state.stepCountdown = Speed(p.action[1]);
+    if (!AdvanceMotion(p.state, r.height())) return false;
+    EndMotion(p);
+    return p.finishing && p.waitRounds == 0;
+}
+
+void PreviewPlayer::BeginPass(PlayedProgram& p) {
+    const ProgramRecord& r = p.record;
+    const ActionRecord& action = PassAction(r, p.state.phase);
+    p.action = EffectToCardAction(action, r.left, r.top, r.right, r.bottom);
+    if (canvas_.rc && !p.layout.Matches(action.effect, r.width(), r.height()))
+        LayoutProgramContent(*canvas_.rc, r.content, action.effect, r.width(), r.height(), p.layout);
+    StepEffectState(p.state, p.passes, p.action, r.left, r.top, r.right, r.bottom, p.layout.size.width,
+                    p.layout.size.height, HorizontalMove(action.effect));
+    p.state.phase = p.state.phase == kPhaseStartPending ? kPhaseSecondary : kPhaseMain;
+}
+
+// The motion ended: wait the pause, then repeat, start the secondary pass or finish.
+void PreviewPlayer::EndMotion(PlayedProgram& p) {
+    PlayState& s = p.state;
+    const ProgramRecord& r = p.record;
+    s.wait = p.action[4] == 0xFF ? 0xFE : p.action[4];
+    p.waitRounds = uint32_t(s.wait * kPauseUnitMs / kPreviewRoundMs);
+    if (s.repeatCount != 0) {
+        --s.repeatCount;
+        StepEffectState(s, p.passes, p.action, r.left, r.top, r.right, r.bottom, p.layout.size.width,
+                        p.layout.size.height, HorizontalMove(PassAction(r, s.phase).effect));
+    } else if (s.phase == kPhaseMain && p.passes == 2) {
+        s.phase = kPhaseStartPending;
+        s.repeatCount = r.secondaryAction.repeat;
+    } else {
+        p.finishing = true;
+    }
+}
+
+void PreviewPlayer::DrawProgram(PlayedProgram& p) {
+    DrawPlayFrame(canvas_, p, corners_, masks_);
+    const ProgramRecord& r = p.record;
+    if (r.borderType == 0) return;
+    canvas_.borderOffsets = p.borderOffsets;
+    DrawAreaBorder(r.borderFrames, canvas_, r.left, r.top, r.right, r.bottom);
+}
+
+// ---- the canvas side ------------------------------------------------------------------
+
+void FinishPreviewRun(LayoutCanvas& c, bool render) {
+    c.player.reset();
+    c.tick = 0;
+    c.runState = kPreviewStopped;
+    if (render) RenderLayout(c, true);
+}
+
+void SetPreviewRunning(LayoutCanvas& c, bool run) {
+    if (!run) {
+        if (c.runState == kPreviewRunning) c.runState = kPreviewStopRequested;
+        return;
+    }
+    if (c.runState == kPreviewRunning) return;
+    if (c.runState == kPreviewStopRequested) FinishPreviewRun(c, false);  // the old run ends first
+    c.player = std::make_unique<PreviewPlayer>(c, c.clock ? c.clock() : SteadyMilliseconds());
+    c.overlay.clear();
+    c.runState = kPreviewRunning;
+}
+
+uint16_t PreviewThreadProc(LayoutCanvas& c) {
+    if (c.runState == kPreviewStopRequested) {
+        FinishPreviewRun(c, true);
+        return c.runState;
+    }
+    if (c.runState != kPreviewRunning || !c.player) return c.runState;
+    if (c.player->Advance(c.clock ? c.clock() : SteadyMilliseconds())) ShowCanvas(c);
+    return c.runState;
+}
+
+}  // namespace ledsuite

@@ -1,0 +1,111 @@
+#include "content/render/led_planes.h"
+
+#include <array>
+#include <cstring>
+
+namespace ledsuite {
+
+namespace {
+
+// Bit shifts of the channels of a 0x00RRGGBB pixel.
+constexpr int kRed = 16, kGreen = 8, kBlue = 0;
+
+// The two channels of colour modes 12..17, first plane first.
+std::array<int, 2> ModeChannels(int mode) {
+    switch (mode) {
+    case 12: return {kRed, kGreen};
+    case 13: return {kGreen, kBlue};
+    case 14: return {kBlue, kRed};
+    case 15: return {kRed, kBlue};
+    case 16: return {kBlue, kGreen};
+    default: return {kGreen, kRed};  // 17
+    }
+}
+
+}  // namespace
+
+bool LedPlanes::Write(ByteWriter& out) const {
+    uint8_t b[kHeaderSize] = {pause, colorMode};
+    StoreU16(b + 2, width);
+    StoreU16(b + 4, height);
+    StoreU16(b + 6, placeX);
+    StoreU16(b + 8, placeY);
+    return out.put_bytes(b, kHeaderSize);  // all or nothing
+}
+
+bool LedPlanes::Read(ByteReader& in, LedPlanes& out) {
+    if (!in.has(kHeaderSize)) return false;
+    out.pause = in.u8();
+    out.colorMode = in.u8();
+    out.width = in.u16();
+    out.height = in.u16();
+    out.placeX = in.u16();
+    out.placeY = in.u16();
+    return true;
+}
+
+size_t PackLedPlanes(LedPlanes* header, const RawImage* image, uint8_t* buffer, size_t capacity, int colorMode) {
+    if (!header || !buffer || !image || !image->is32() || image->width > 0xFFFF || image->height > 0xFFFF) return 0;
+    LedPlanes h;
+    h.pause = image->pause;
+    h.colorMode = uint8_t(LedPlanes::PlaneCount(colorMode) == 2 ? colorMode : 5);
+    h.width = uint16_t(image->width);
+    h.height = uint16_t(image->height);
+    h.placeX = image->placeX;
+    h.placeY = image->placeY;
+    const size_t total = h.PlaneBytes(), rowBytes = (size_t(h.width) + 7) >> 3;
+    if (total > capacity) return 0;
+    std::memset(buffer, 0, total);
+
+    uint8_t* out = buffer;
+    auto packPlane = [&](auto lit) {
+        for (int y = 0; y < image->height; ++y, out += rowBytes) {
+            const uint32_t* row = image->row32(y);
+            for (int x = 0; x < image->width; ++x)
+                if (lit(row[x])) out[x >> 3] |= uint8_t(1u << (x & 7));
+        }
+    };
+    if (h.colorMode == 5) {
+        const uint32_t mean = (uint32_t(image->redThreshold) + image->greenThreshold + image->blueThreshold) / 3;
+        packPlane([&](uint32_t p) { return ((p & 0xFF) + ((p >> 8) & 0xFF) + ((p >> 16) & 0xFF)) / 3 >= mean; });
+    } else {
+        for (int channel : ModeChannels(h.colorMode)) {
+            const uint32_t threshold = channel == kRed     ? image->redThreshold
+                                       : channel == kGreen ? image->greenThreshold
+                                                           : image->blueThreshold;
+            packPlane([&](uint32_t p) { return (p & (0xFFu << channel)) >= threshold << channel; });
+        }
+    }
+    *header = h;
+    return total;
+}
+
+int ImageFromLedPlanes(int width, int height, const uint8_t* bits, size_t length, int mode, RawImage& image) {
+    InitImage(image);
+    std::array<uint32_t, 2> colours{};  // what a set bit of each plane adds
+    int planes = 0;
+    if (mode == 5) {
+        colours[0] = 0xFFFFFF, planes = 1;
+    } else if (mode >= 9 && mode <= 11) {
+        colours[0] = 0xFFu << (mode == 9 ? kRed : mode == 10 ? kGreen : kBlue), planes = 1;
+    } else if (mode >= 12 && mode <= 17) {
+        auto ch = ModeChannels(mode);
+        colours = {0xFFu << ch[0], 0xFFu << ch[1]};
+        planes = 2;
+    }
+    if (width < 1 || height < 1 || int64_t(width) * height > kMaxImagePixels) return 0;
+    const size_t rowBytes = (size_t(width) + 7) >> 3;
+    if ((planes > 0 && !bits) || length < size_t(planes) * rowBytes * height) return 0;
+    ResetImage(image, width, height);
+    for (int plane = 0; plane < planes; ++plane) {
+        const uint8_t* in = bits + size_t(plane) * rowBytes * height;
+        for (int y = 0; y < height; ++y, in += rowBytes) {
+            uint32_t* row = image.row32(y);
+            for (int x = 0; x < width; ++x)
+                if (in[x >> 3] & (1u << (x & 7))) row[x] |= colours[plane];
+        }
+    }
+    return 1;
+}
+
+}  // namespace ledsuite

@@ -1,0 +1,96 @@
+#include "content/sound/mp3_decode.h"
+
+#include <mpg123.h>
+
+#include <memory>
+#include <mutex>
+
+namespace ledsuite {
+
+namespace {
+
+constexpr long kResyncLimit = 4096;       // bytes searched for the next frame header
+constexpr size_t kFeedChunk = 64 * 1024;  // bytes fed (and reported) at a time
+constexpr long kForcedRate = 44100;
+
+struct HandleDeleter {
+    void operator()(mpg123_handle* h) const {
+        mpg123_close(h);
+        mpg123_delete(h);
+    }
+};
+using Handle = std::unique_ptr<mpg123_handle, HandleDeleter>;
+
+enum class Outcome { Ok, Failed, RateOutsideTable };
+
+Handle OpenDecoder(long forceRate) {
+    static std::once_flag once;
+    std::call_once(once, [] { mpg123_init(); });  // needed by older library versions
+    int err = MPG123_OK;
+    Handle h(mpg123_new(nullptr, &err));
+    if (!h) return nullptr;
+    mpg123_param(h.get(), MPG123_FLAGS, MPG123_QUIET, 0);
+    mpg123_param(h.get(), MPG123_RESYNC_LIMIT, kResyncLimit, 0);
+    if (forceRate) mpg123_param(h.get(), MPG123_FORCE_RATE, forceRate, 0);
+    mpg123_format_none(h.get());
+    static constexpr long kRates[] = {8000, 11025, 12000, 16000, 22050, 24000, 32000, 44100, 48000};
+    for (long r : kRates) mpg123_format(h.get(), r, MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
+    if (forceRate) mpg123_format(h.get(), forceRate, MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
+    if (mpg123_open_feed(h.get()) != MPG123_OK) return nullptr;
+    return h;
+}
+
+// Takes what the decoder has ready; false on a decoder error or too much output.
+bool Drain(mpg123_handle* h, SoundClip& clip, long& rate, int& channels, bool& formatSeen) {
+    unsigned char buf[32768];
+    for (;;) {
+        size_t got = 0;
+        const int r = mpg123_read(h, buf, sizeof buf, &got);
+        if (got) {
+            if (clip.data.size() + got > kMaxDecodedBytes) return false;
+            clip.data.insert(clip.data.end(), buf, buf + got);
+        }
+        if (r == MPG123_NEW_FORMAT) {
+            int enc = 0;
+            mpg123_getformat(h, &rate, &channels, &enc);
+            formatSeen = true;
+            continue;
+        }
+        if (r == MPG123_NEED_MORE || r == MPG123_DONE) return true;
+        if (r != MPG123_OK) return false;
+    }
+}
+
+Outcome Decode(std::span<const uint8_t> bytes, SoundClip& clip, const SoundProgressFn& progress, long forceRate) {
+    ResetSoundClip(clip);
+    Handle h = OpenDecoder(forceRate);
+    if (!h) return Outcome::Failed;
+    long rate = 0;
+    int channels = 0;
+    bool formatSeen = false;
+    for (size_t at = 0; at < bytes.size(); at += kFeedChunk) {
+        const size_t n = std::min(kFeedChunk, bytes.size() - at);
+        if (mpg123_feed(h.get(), bytes.data() + at, n) != MPG123_OK) return Outcome::Failed;
+        if (!Drain(h.get(), clip, rate, channels, formatSeen)) return Outcome::Failed;
+        if (progress) progress(uint32_t(bytes.size()), uint32_t(at + n));
+    }
+    if (!formatSeen || clip.data.empty() || channels < 1 || channels > 2) return Outcome::Failed;
+    const int code = RateCodeOfHz(uint32_t(rate));
+    if (code < 0) return Outcome::RateOutsideTable;
+    const size_t frame = size_t(channels) * 2;
+    clip.data.resize(clip.data.size() / frame * frame);
+    clip.length = uint32_t(clip.data.size());
+    clip.format = MakeFormatCode(kWidthCode16, uint8_t(code), channels == 2);
+    return Outcome::Ok;
+}
+
+}  // namespace
+
+bool DecodeMp3(std::span<const uint8_t> bytes, SoundClip& clip, const SoundProgressFn& progress) {
+    Outcome o = Decode(bytes, clip, progress, 0);
+    if (o == Outcome::RateOutsideTable) o = Decode(bytes, clip, progress, kForcedRate);
+    if (o != Outcome::Ok) ResetSoundClip(clip);
+    return o == Outcome::Ok;
+}
+
+}  // namespace ledsuite

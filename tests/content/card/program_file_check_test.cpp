@@ -1,0 +1,94 @@
+// Checks of ".lcs" files before loading, and the Excel import's rows into a tree.
+#include "content/card/program_file_check.h"
+
+#include <gtest/gtest.h>
+
+#include "content/bytes.h"
+#include "content/model/excel_import.h"
+#include "content/card/program_file.h"
+#include "content/card/program_image.h"
+#include "content/card/program_encoder.h"
+
+using namespace ledsuite;
+
+namespace {
+
+std::vector<uint8_t> GoodFile() {
+    ProgramTree tree;
+    tree.AddProgramSet();
+    ProgramRecord& p = *tree.AddProgram(0)->record;
+    p.content.cells[0] = TextCell(u'A', CellAttr::Make(16, 0, 1));
+    std::vector<uint8_t> image(kImageLimit, 0xFF);
+    uint32_t position = 0;
+    const int32_t length = BuildProgramImage(image.data(), &position, tree, kImageLimit);
+    image.resize(size_t(length));
+    return BuildProgramFile(tree.screen(), image);
+}
+
+}  // namespace
+
+TEST(ProgramFileCheck, RefusesBadHeadersSizesAndImagesAndOnlyWarnsOnTheCrc) {
+    const std::vector<uint8_t> good = GoodFile();
+    auto check = [](std::vector<uint8_t> bytes) { return CheckProgramFile(bytes); };
+    auto with = [&](size_t at, uint8_t value) {
+        auto b = good;
+        b[at] = value;
+        return b;
+    };
+    EXPECT_EQ(std::tuple(check(good).error, check(good).hasImage, check(good).crcMismatch),
+              std::tuple(ProgramFileError::None, true, false));
+    EXPECT_EQ(check({good.begin(), good.begin() + 63}).error, ProgramFileError::TooShort);
+    const auto headerOnly = check({good.begin(), good.begin() + 0x213});
+    EXPECT_EQ(std::pair(headerOnly.error, headerOnly.hasImage), std::pair(ProgramFileError::None, false));
+    EXPECT_EQ(check(with(0, 65)).error, ProgramFileError::HeaderLength);
+    EXPECT_EQ(check(with(61, 0xFF)).error, ProgramFileError::HeaderEndMark);
+    EXPECT_EQ(check(with(16, 0x55)).error, ProgramFileError::None);  // the USB-disk export's byte
+    EXPECT_EQ(check({good.begin(), good.end() - 1}).error, ProgramFileError::ImageLength);
+    auto longer = good;  // sounds behind the image (a USB-disk export): the image is still whole
+    longer.insert(longer.end(), {'p', 'd', 'e', 0});
+    EXPECT_EQ(std::pair(check(longer).error, check(longer).imageLength),
+              std::pair(ProgramFileError::None, uint32_t(good.size() - 0x200)));
+    auto tiny = std::vector<uint8_t>(good.begin(), good.begin() + 0x200 + 20);
+    StoreU32(tiny.data() + 0x200, 12);
+    EXPECT_EQ(check(tiny).error, ProgramFileError::ImageLength);
+    EXPECT_EQ(check(with(good.size() - 4, 0)).error, ProgramFileError::ImageEndMark);
+    const auto crc = check(with(good.size() - 2, uint8_t(good[good.size() - 2] ^ 0x10)));
+    EXPECT_EQ(std::pair(crc.error, crc.crcMismatch), std::pair(ProgramFileError::None, true));
+    EXPECT_EQ(check(std::vector<uint8_t>(0x200 + kImageLimit + 1, 0)).error, ProgramFileError::TooLarge);
+    EXPECT_TRUE(ProgramFileErrorText(ProgramFileError::None).empty());
+    EXPECT_FALSE(ProgramFileErrorText(ProgramFileError::HeaderLength).empty());
+}
+
+TEST(ExcelImport, RowsBecomeSetsAndProgramsWithinTheirLimits) {
+    ExcelSheet sheet;
+    sheet.columns = {u"x", u"内容", u"节目集"};
+    std::u16string longText;
+    for (int i = 0; i < 600; ++i) longText += u"\uE003ab";  // 1800 units, 600 of them field codes
+    longText += u'\0';
+    sheet.rows = {
+        {std::nullopt, longText, u"默认节目"},
+        {u"ignored", u"hi\uE030\uE001!", u"Named"},
+        {std::nullopt, std::nullopt, std::nullopt},  // no set name: nothing
+        {std::nullopt, std::nullopt, u"默认 only a set"},
+    };
+    ProgramTree tree;
+    tree.screen().height = 512;  // its low byte would be 0
+    EXPECT_EQ(ImportProgramSets(tree, sheet, 7), 3);
+    ASSERT_EQ(tree.sets().size(), 3u);
+    EXPECT_EQ(std::tuple(tree.sets()[0].record->playMode, tree.sets()[1].record->playMode,
+                         tree.sets()[2].record->playMode, tree.sets()[2].programs.size()),
+              std::tuple(0, 5, 0, 0u));
+    const TextContent& first = tree.sets()[0].programs[0].record->content;
+    EXPECT_EQ(std::tuple(CountCells(first), first.cells[0].code, first.cells[999].code, first.cells[0].attr),
+              std::tuple(1000, u'a', u'b', CellAttr::Make(255, 7, 1)));
+    const TextContent& second = tree.sets()[1].programs[0].record->content;
+    EXPECT_EQ(std::tuple(CountCells(second), second.cells[2].code, tree.sets()[1].programs[0].record->right),
+              std::tuple(3, u'!', 128));
+    // Without the set column nothing is added; an unreadable file says so.
+    ExcelSheet none;
+    none.columns = {u"内容"};
+    none.rows = {{u"text"}};
+    EXPECT_EQ(ImportProgramSets(tree, none, 0), 0);
+    ExcelSheet out;
+    EXPECT_EQ(ReadExcelSheet("/nonexistent/book.xls", kImportSheet, out), ExcelReadResult::CannotOpen);
+}
