@@ -213,10 +213,10 @@ std::u16string AdapterRemarkText() { return kRemark(); }
 
 // ---- exchanges -----------------------------------------------------------------
 
-int ReadCardReply(SerialPort& port, CardCommand command, std::span<uint8_t> buffer, int waitMs) {
+int ReadCardReply(SerialPort& port, CardCommand command, std::span<uint8_t> buffer, int waitMs, int headWaitMs) {
     size_t maximum = buffer.size(), got = 0;
     if (command == CardCommand::Info && maximum > 3) {
-        int r = SerialRead(port, buffer.data(), 3, waitMs);
+        int r = SerialRead(port, buffer.data(), 3, headWaitMs < 0 ? waitMs : headWaitMs);
         if (r < 3) return r;
         got = 3;
         if (buffer[2] == 0) return 3;
@@ -231,11 +231,11 @@ int ReadCardReply(SerialPort& port, CardCommand command, std::span<uint8_t> buff
     return int(got);
 }
 
-int QueryCard(PortSetting setting, CardCommand command, std::span<uint8_t> buffer) {
+int QueryCard(PortSetting setting, CardCommand command, std::span<uint8_t> buffer, int headWaitMs) {
     SerialPort port;
     if (SerialOpen(port, setting.comIndex, setting.baudRate()) != 0) return 0;
     if (!WriteFrame(port, CardFrame::Command(GetAdapterMark(port), command))) return -1;
-    return ReadCardReply(port, command, buffer, kAckWaitMs);
+    return ReadCardReply(port, command, buffer, kAckWaitMs, headWaitMs);
 }
 
 int ProbeCardBaud(SerialPort* given, PortSetting setting, int answerWaitMs) {
@@ -452,7 +452,11 @@ CardInfoResult ReadCardInfoThread(const LinkTarget& target, SearchProgress* prog
     CardInfoResult result;
     result.target = target;
     PortSetting found = target.port;
-    if (!SearchStep(result, found, progress, probeWaitMs)) return result;
+    const bool searched = SearchStep(result, found, progress, probeWaitMs);
+    // The remark is about the adapter of the port the search ended on (the screen's own
+    // port when nothing answered), found card or not.
+    if (auto path = SerialPortPath(found.comIndex)) result.adapterRemark = DetectUsbSerialChip(*path) == kChipPl2303;
+    if (!searched) return result;
 
     CardInfoReply info;
     const bool typeChanged = InfoStep(result.target, found, info);
@@ -461,7 +465,6 @@ CardInfoResult ReadCardInfoThread(const LinkTarget& target, SearchProgress* prog
         result.status = kNoCardFound();
         return result;
     }
-    if (auto path = SerialPortPath(found.comIndex)) result.adapterRemark = DetectUsbSerialChip(*path) == kChipPl2303;
     FillRowsStep(result, info, found, CardIdStep(found));
 
     if (found != target.port || typeChanged) result.portSettingsChanged = true;
@@ -494,6 +497,8 @@ LinkStatus SyncCardClock(const LinkTarget& target) {
     SerialReadUpTo(port, rest, sizeof rest, 100);  // whatever else the card says
     return LinkStatus::Ok;
 }
+
+std::u16string NoCardMessage() { return kNoCtrlCard(); }
 
 std::u16string PowerMessage(LinkStatus status, bool on) {
     switch (status) {

@@ -103,13 +103,16 @@ std::u16string CardKindName(int kind);        // localized; the unknown text pas
 // the maximum), closes. The count read; the failed read's result when the head of
 // an information reply did not come; -1 when the frame could not be written;
 // 0 when the port did not open.
-int QueryCard(PortSetting setting, CardCommand command, std::span<uint8_t> buffer);
+// `headWaitMs` is the wait for the information reply's 3-byte head (the chunks after it
+// wait kAckWaitMs each).
+int QueryCard(PortSetting setting, CardCommand command, std::span<uint8_t> buffer, int headWaitMs = kAckWaitMs);
 
 // Reads a reply on an open port: for the information query the 3-byte head
 // within the wait (else that read's result), then up to its announced length;
 // otherwise up to the buffer's size. Chunks of what is still missing, each within
 // the wait, until the maximum is in or a chunk brings nothing. The count read.
-int ReadCardReply(SerialPort& port, CardCommand command, std::span<uint8_t> buffer, int waitMs);
+// `headWaitMs` (when not negative) replaces the wait for the information reply's head.
+int ReadCardReply(SerialPort& port, CardCommand command, std::span<uint8_t> buffer, int waitMs, int headWaitMs = -1);
 
 inline constexpr int kProbeWaitMs = 200;
 // 1 when a card answers "BAUDR" at the setting's rate, -2 when none does, 0 when
@@ -160,6 +163,8 @@ LinkStatus SetScreenPower(const LinkTarget& target, bool on);
 LinkStatus SyncCardClock(const LinkTarget& target);
 // The messages of the power and clock commands.
 std::u16string PowerMessage(LinkStatus status, bool on);
+// "No Ctrl Card found, " a line break and "please check the cable connection", localized.
+std::u16string NoCardMessage();
 std::u16string ClockMessage(LinkStatus status);
 
 }  // namespace ledsuite

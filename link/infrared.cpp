@@ -51,6 +51,19 @@ InfraredKeyTable KeyTableFromWire(const InfraredWireTable& wire) {
     return keys;
 }
 
+InfraredWireTable MergeWireTable(const InfraredWireTable& read, const InfraredKeyTable& keys) {
+    InfraredWireTable wire = read;
+    const InfraredKeyTable before = KeyTableFromWire(read);
+    for (int pos = 0; pos < kInfraredKeys; ++pos) {
+        const uint8_t code = keys[size_t(pos)];
+        if (code == before[size_t(pos)]) continue;
+        const uint8_t f = uint8_t(KeyFunction(pos));
+        std::replace(wire.begin(), wire.end(), f, kNoCode);
+        if (code != kNoCode) wire[code] = f;
+    }
+    return wire;
+}
+
 std::u16string KeyCodeText(uint8_t code) {
     if (code == kNoCode) return {};
     static const char kHex[] = "0123456789abcdef";

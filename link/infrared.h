@@ -29,6 +29,12 @@ InfraredKeyTable EmptyKeyTable();
 int KeyFunction(int position);
 InfraredWireTable BuildWireTable(const InfraredKeyTable& keys);
 InfraredKeyTable KeyTableFromWire(const InfraredWireTable& wire);
+// The wire table to send after `read` came from the card and the keys became `keys`:
+// what was read goes back unchanged (a second code the card maps to the same function
+// too); a key whose code changed since has its old codes dropped and its new code
+// mapped, taken from any other function. With an empty `read`, BuildWireTable(keys).
+InfraredWireTable MergeWireTable(const InfraredWireTable& read, const InfraredKeyTable& keys);
+inline InfraredWireTable EmptyWireTable() { return EmptyKeyTable(); }
 // "%02x" of a code; empty for kNoCode.
 std::u16string KeyCodeText(uint8_t code);
 

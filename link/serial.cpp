@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <thread>
 
 #include "link/line_settings.h"
 
@@ -52,6 +53,7 @@ short WaitForLine(int fd, short events, Clock::time_point deadline) {
 // at once instead of spinning until the deadline, as does every failed read.
 int ReadUntil(SerialPort& port, void* buffer, size_t length, int timeoutMs, bool reportPartial) {
     if (!port.isOpen()) return -1;
+    SerialDrain(port);
     const bool portTimeout = timeoutMs > kPortReadTimeoutMs;
     const auto deadline = Clock::now() + std::chrono::milliseconds(std::min(timeoutMs, kPortReadTimeoutMs));
     auto* out = static_cast<uint8_t*>(buffer);
@@ -105,6 +107,13 @@ std::chrono::milliseconds LineTime(const SerialPort& port, size_t length) {
     if (!port.baud) return {};
     return std::chrono::ceil<std::chrono::milliseconds>(
         std::chrono::duration<double>(double(length) * kBitsPerByte / port.baud));
+}
+
+// The same, to the nanosecond: the modelled end of the line's sending.
+Clock::duration ExactLineTime(const SerialPort& port, size_t length) {
+    if (!port.baud) return {};
+    return std::chrono::duration_cast<Clock::duration>(std::chrono::nanoseconds(
+        uint64_t(length) * uint64_t(kBitsPerByte) * 1'000'000'000ull / port.baud));
 }
 
 }  // namespace
@@ -161,6 +170,8 @@ int SerialWrite(SerialPort& port, const void* data, size_t length) {
         const ssize_t n = write(port.fd, p + done, length - done);
         if (n != -1) {
             done += size_t(n);
+            port.lineFree = std::max(port.lineFree, Clock::now()) + ExactLineTime(port, size_t(n));
+            port.unsent = true;
             continue;
         }
         if (errno != EAGAIN && errno != EINTR) break;
@@ -176,6 +187,19 @@ int SerialRead(SerialPort& port, void* buffer, size_t length, int timeoutMs) {
 
 int SerialReadUpTo(SerialPort& port, void* buffer, size_t length, int timeoutMs) {
     return ReadUntil(port, buffer, length, timeoutMs, true);
+}
+
+int SerialDrain(SerialPort& port) {
+    if (!port.isOpen()) return -1;
+    if (!port.unsent) return 0;
+    port.unsent = false;
+    while (tcdrain(port.fd) == -1 && errno == EINTR) {
+    }
+    int queued = 0;
+    if (ioctl(port.fd, TIOCOUTQ, &queued) != 0 || queued < 0) queued = 0;
+    const auto until = std::max(port.lineFree, Clock::now() + ExactLineTime(port, size_t(queued)));
+    std::this_thread::sleep_until(until);
+    return 0;
 }
 
 int SerialPurgeInput(SerialPort& port) {

@@ -7,6 +7,7 @@
 // /dev/ttyACM*, then /dev/ttyS* that have a real UART, each in numeric order.
 // LEDSUITE_SERIAL_PORTS=/dev/pts/3:/dev/pts/5 replaces the table.
 #include <array>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -49,6 +50,9 @@ struct SerialPort {
     int fd = -1;
     uint8_t chip = kChipNone;
     uint32_t baud = 0;  // the rate the line was set to (write deadlines scale with it)
+    // When the bytes written so far have left on the line at `baud`, counted from each write.
+    std::chrono::steady_clock::time_point lineFree{};
+    bool unsent = false;  // written since the last drain
 
     SerialPort() = default;
     SerialPort(const SerialPort&) = delete;
@@ -58,6 +62,8 @@ struct SerialPort {
     // Leaves the record closed; the descriptor it held, for the caller to close.
     int release() {
         baud = 0;
+        lineFree = {};
+        unsent = false;
         return std::exchange(fd, -1);
     }
 };
@@ -82,13 +88,19 @@ int SerialSetBaud(SerialPort& port, uint32_t baud);
 // port's rate (twice that, plus kPortWriteTimeoutMs). The number of bytes written (fewer when
 // the deadline passed or the line failed); -1 when the port is not open.
 int SerialWrite(SerialPort& port, const void* data, size_t length);
-// Waits until `length` bytes are in: returns `length`. When the wait ends first:
+// Drains (SerialDrain), then waits until `length` bytes are in: returns `length`. When the wait ends first:
 // -1 for a wait up to 2500 ms (what arrived is not reported), or the count that
 // arrived by the port's own 2500 ms for a longer wait. -2 when the line fails,
 // -1 when the port is not open. Nothing is written into `buffer` after the return.
 int SerialRead(SerialPort& port, void* buffer, size_t length, int timeoutMs);
 // As SerialRead, but a wait that ends first returns the count that arrived (0 none).
 int SerialReadUpTo(SerialPort& port, void* buffer, size_t length, int timeoutMs);
+// Waits until what was written has left on the line: tcdrain, then the line time of what
+// the driver still holds (TIOCOUTQ bytes x 10 / baud) and at least the line time of every
+// byte written, counted from its write (tcdrain returns at once on a pseudo-terminal and on
+// some USB adapters). Every read drains first, so an answer's wait starts once the request
+// is out. 0, or -1 when the port is not open.
+int SerialDrain(SerialPort& port);
 // Discard what is waiting in the input (output) queue. 0, or -1 when not open.
 int SerialPurgeInput(SerialPort& port);
 int SerialPurgeOutput(SerialPort& port);

@@ -206,10 +206,10 @@ void CZUView::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void CZUView::wheelEvent(QWheelEvent* event) {
-    // The wheel turned away from the user zooms in.
+    // The wheel's own sign: turned toward the user (negative) zooms in, away zooms out.
     const QPoint at = event->globalPosition().toPoint();
     const int delta = event->angleDelta().y();
-    if (delta != 0) CanvasWheelZoom(canvas_, delta > 0 ? -1 : 1, at.x(), at.y());
+    if (delta != 0) CanvasWheelZoom(canvas_, delta < 0 ? -1 : 1, at.x(), at.y());
 }
 
 }  // namespace ledsuite

@@ -131,12 +131,17 @@ void FakeCard::Reply(const std::vector<uint8_t>& bytes, const std::atomic<bool>&
 void FakeCard::Serve(const std::atomic<bool>& stop) {
     if (!ok()) return;
     prctl(PR_SET_TIMERSLACK, 1UL);  // the line pacing wants sleeps that end on time
-    uint8_t buf[4096];
     while (!stop && master_ >= 0) {
         pollfd p{master_, POLLIN, 0};
         if (poll(&p, 1, 20) <= 0 || !(p.revents & POLLIN)) continue;
-        ssize_t n = read(master_, buf, sizeof buf);
-        if (n <= 0) continue;
+        if (TakeInput() > 0) Process(stop);
+    }
+}
+
+size_t FakeCard::TakeInput() {
+    uint8_t buf[4096];
+    size_t total = 0;
+    for (ssize_t n; (n = read(master_, buf, sizeof buf)) > 0;) {
         if (auto t = LineTime(size_t(n)); t.count()) {
             // The bytes left the program at once; on the line they come one after
             // another, and the card can answer only once the last one is in.
@@ -146,8 +151,9 @@ void FakeCard::Serve(const std::atomic<bool>& stop) {
             modelled_ += t;
         }
         pending_.insert(pending_.end(), buf, buf + n);
-        Process(stop);
+        total += size_t(n);
     }
+    return total;
 }
 
 void FakeCard::Process(const std::atomic<bool>& stop) {
@@ -372,8 +378,7 @@ void FakeCard::HandleLinkFrame(const std::vector<uint8_t>& frame, const std::ato
                 // The image may already be on its way (a sender that does not wait): count what came first.
                 Delay(script_.pagedConfirmDelayMs);
                 Wait(due_, stop);
-                uint8_t buf[4096];
-                for (ssize_t n; (n = read(master_, buf, sizeof buf)) > 0;) pending_.insert(pending_.end(), buf, buf + n);
+                TakeInput();  // on the line's clock, as every byte the card takes
                 ProcessPaged(stop);
                 Reply({uint8_t(script_.pagedConfirm)}, stop);
             }
@@ -387,9 +392,8 @@ void FakeCard::HandleLinkFrame(const std::vector<uint8_t>& frame, const std::ato
             if (frame[8] == 0 && !script_.irCalibrate.empty()) {
                 Reply(std::vector<uint8_t>(script_.irCalibrate.begin(), script_.irCalibrate.end()), stop);
             } else if (frame[8] == 1 && !script_.irTable.empty()) {
-                std::vector<uint8_t> answer{'R', 'E', 'T'};
-                answer.insert(answer.end(), script_.irTable.begin(), script_.irTable.end());
-                Reply(answer, stop);
+                Reply({'R', 'E', 'T'}, stop);  // its head is in after its own line time
+                Reply(script_.irTable, stop);
             } else if (frame[8] == 2 && script_.irAckSet) {
                 state_ = State::IrTable;
                 Reply({0x01}, stop);

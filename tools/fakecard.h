@@ -42,7 +42,7 @@ struct FakeCardScript {
     int pagedConfirm = 1;                    // paged send: the byte after the frame (-1 none)
     int pagedConfirmDelayMs = 0;             // before that byte
     int pagedFinal = 4;                      // paged send: the status after the image (-1 none)
-    int pagedFinalDelayMs = 30;              // the card checks the image before it answers
+    int pagedFinalDelayMs = 30;              // the card checks the image (its last byte in) before it answers
     std::string irCalibrate = "SUC";         // infrared calibrate answer (empty: silent)
     std::vector<uint8_t> irTable;            // infrared get: "RET" and these bytes (empty: silent)
     bool irAckSet = true;                    // infrared set: 0x01, then "SUC" after the table
@@ -95,6 +95,7 @@ private:
     using Clock = std::chrono::steady_clock;
     enum class State { Idle, Clock, Receive, ReadBack, LyricBody, Paged, IrTable };
 
+    size_t TakeInput();  // reads what is waiting, each byte in at the line rate; the count
     void Process(const std::atomic<bool>& stop);
     bool ProcessPaged(const std::atomic<bool>& stop);  // false: wait for more bytes
     bool ProcessIrTable(const std::atomic<bool>& stop);

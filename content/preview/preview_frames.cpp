@@ -64,8 +64,12 @@ void DrawStrips(LayoutCanvas& c, const PlayedProgram& p, const Area& a) {
     const int h = s.strokeLength, period = 2 * h + 1;
     const int r = s.position <= h ? s.position : 2 * h - s.position;
     const int n = s.direction ? a.height() : a.width();
+    // Bytes 8-9 of the card action shift the strips: a strip's middle lies at h - offset
+    // (modulo the period): Curtain-Left and Curtain-Right (Up and Down) open from opposite
+    // edges, and Door opens from the middle where Scroll opens from both edges.
+    const int offset = LoadU16(&p.action[8]) % period;
     for (int i = 0; i < n; ++i) {
-        if (std::abs(i % period - h) > r) continue;
+        if (std::abs((i + offset) % period - h) > r) continue;
         if (s.direction) ClearImageRect(c.ledImage, a.left, a.top + i, a.right, a.top + i + 1);
         else ClearImageRect(c.ledImage, a.left + i, a.top, a.left + i + 1, a.bottom);
     }
@@ -81,17 +85,37 @@ void DrawInterweave(LayoutCanvas& c, const PlayedProgram& p, const Area& a) {
     });
 }
 
-// Stack, snow and dance: rows shifted by the line offset.
+// Stack, snow and dance. The line L runs from the area's height to 0 while the content
+// comes in. Going down (direction 3) the rows at or below the line are in place and those
+// above it fold back behind it: row y shows the content's row 2y - L, so the rows still to
+// come are packed into the band above the line. Going up (1) is the same upside down. Snow
+// draws a folded row only where its diagonal dither allows (bit (x & 7) of 0x11 << (y & 3))
+// and repeats each folded row one row further back with the patterns 0x44, 0x88, 0x11,
+// 0x22 by row; dance folds its odd columns the other way. Rows are counted from the edge
+// the content moves toward.
 void DrawLines(LayoutCanvas& c, const PlayedProgram& p, const Area& a) {
+    static constexpr uint8_t kRepeatPatterns[4] = {0x44, 0x88, 0x11, 0x22};
     const Surface s = ContentSurface(c, p, a);
+    if (s.width() < 1 || s.height() < 1) return;
     const PlayState& st = p.state;
-    const int line = st.position;
-    const int sign = st.direction == 3 ? -1 : 1;  // 1: rising from below
-    ForEachLit(s, [&](int ax, int ay) {
-        if (st.effectClass == 11 && line != 0 && !(((0x11u << (ay & 3)) >> (ax & 7)) & 1)) return;
-        const int dance = st.effectClass == 12 && (ax & 1) ? -1 : 1;
-        PutPixel(c.ledImage, a, s, ax, ay, a.left + ax, a.top + ay + sign * dance * line);
-    });
+    const int line = st.position, h = s.height();
+    const bool snow = st.effectClass == 11;
+    for (int x = 0; x < s.width(); ++x) {
+        const bool down = (st.direction == 3) != (st.effectClass == 12 && (x & 1));
+        auto row = [&](int y) { return down ? y : h - 1 - y; };  // an oriented row as a surface row
+        auto put = [&](int from, int to) { PutPixel(c.ledImage, a, s, x, row(from), a.left + x, a.top + row(to)); };
+        for (int y = 0; y < h; ++y) {
+            if (y >= line) {
+                if (s.row(row(y))[x]) put(y, y);
+                continue;
+            }
+            const int folded = 2 * y - line;
+            if (folded >= 0 && s.row(row(folded))[x] && (!snow || ((0x11u << (y & 3)) >> (x & 7)) & 1)) put(folded, y);
+            const int behind = 2 * (y + 1) - line;  // the folded row one further on, repeated here
+            if (snow && y + 1 < line && behind >= 0 && s.row(row(behind))[x] && (kRepeatPatterns[y & 3] >> (x & 7)) & 1)
+                put(behind, y);
+        }
+    }
 }
 
 void DrawSweep(LayoutCanvas& c, const PlayedProgram& p, const Area& a, const FrameVector& corners) {

@@ -3,12 +3,14 @@
 //
 // Where the card's behaviour is not known in detail, the geometry here is a plain one:
 // - class 2 (blinds, scroll, door, curtains): strips of 2h + 1 LEDs laid from the
-//   area's left edge (direction flag 0) or top edge (flag 1); the LEDs within r of a
-//   strip's middle are dark, r = c while c <= h, else 2h - c.
+//   area's left edge (direction flag 0) or top edge (flag 1), shifted by bytes 8-9 of
+//   the card action; the LEDs within r of a strip's middle are dark, r = c while c <= h,
+//   else 2h - c.
 // - class 3 (interweave): even rows (columns) displaced by -s, odd ones by +s.
-// - classes 5, 11, 12 (stack, snow, dance): the content is shifted by the line offset
-//   L, up from below (direction 1) or down from above (3); snow shows only the LEDs
-//   its diagonal dither allows while L is not 0; dance moves odd columns the other way.
+// - classes 5, 11, 12 (stack, snow, dance): rows past the line L fold back behind it
+//   (preview_frames.cpp); dance folds its odd columns from the other edge.
+// - a two-stroke pass that comes in and goes out waits its pause at the turn, where the
+//   content is fully shown; the pause after a pass is waited only before a repeat.
 // - classes 13, 14 (blackboard, laser): the column advances one LED per step while
 //   its point runs kSweepPointStep LEDs along it, turning at the area's top and bottom.
 // - classes 8 and 15 (flash, twinkle) run 2 x (byte 6 of the card action) steps.
@@ -41,6 +43,7 @@ bool AdvanceStroke(PlayState& s) {
     if (s.position != target) s.position += s.position < target ? 1 : -1;
     if (--s.limit > 0) return false;
     if (s.stage == 2 || s.stage == 3) {  // turn into the other stroke
+        s.turnedShown = s.stage == 2;
         s.stage = s.stage == 2 ? 1 : 0;
         s.limit = s.strokeLength;
         return false;
@@ -72,6 +75,7 @@ bool AdvanceStrips(PlayState& s) {
     const int h = s.strokeLength;
     ++s.position;
     if (s.stage == 2 && s.position >= 2 * h + 1) {  // opened: close within the same pass
+        s.turnedShown = true;
         s.position = 0;
         s.stage = 1;
         return false;

@@ -1,6 +1,7 @@
 #include "content/preview/preview_player.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "content/render/dissolve_random.h"
 #include "content/render/image_sources.h"
@@ -19,6 +20,12 @@ bool HorizontalMove(uint8_t effect) {
 }
 
 bool HasBorder(const ProgramRecord& r) { return r.borderType != 0 && r.borderFrames.size() == 4; }
+
+// The pause of the action in rounds (a pause byte of 0xFF waits like one of 0xFE).
+uint32_t PauseRounds(PlayState& s, const CardAction& action) {
+    s.wait = action[4] == 0xFF ? 0xFE : action[4];
+    return uint32_t(s.wait * kPauseUnitMs / kPreviewRoundMs);
+}
 
 const ActionRecord& PassAction(const ProgramRecord& r, uint8_t phase) {
     return phase == kPhaseSecondary || phase == kPhaseStartPending ? r.secondaryAction : r.mainAction;
@@ -134,7 +141,13 @@ bool PreviewPlayer::StepProgram(PlayedProgram& p) {
     DrawProgram(p);
     const ProgramRecord& r = p.record;
     p.state.stepCountdown = Speed(p.action[1]);
-    if (!AdvanceMotion(p.state, r.height())) return false;
+    if (!AdvanceMotion(p.state, r.height())) {
+        if (std::exchange(p.state.turnedShown, false)) {  // fully shown: the pause runs here
+            DrawProgram(p);
+            p.waitRounds = PauseRounds(p.state, p.action);
+        }
+        return false;
+    }
     EndMotion(p);
     return p.finishing && p.waitRounds == 0;
 }
@@ -150,12 +163,14 @@ void PreviewPlayer::BeginPass(PlayedProgram& p) {
     p.state.phase = p.state.phase == kPhaseStartPending ? kPhaseSecondary : kPhaseMain;
 }
 
-// The motion ended: wait the pause, then repeat, start the secondary pass or finish.
+// The motion ended. A repeat waits the pause first; when the count is 0 the pass ends at
+// once (the secondary pass starts, or the program is finished), except for the classes
+// without a motion, whose pause is all they play.
 void PreviewPlayer::EndMotion(PlayedProgram& p) {
     PlayState& s = p.state;
     const ProgramRecord& r = p.record;
-    s.wait = p.action[4] == 0xFF ? 0xFE : p.action[4];
-    p.waitRounds = uint32_t(s.wait * kPauseUnitMs / kPreviewRoundMs);
+    const bool stillClass = s.effectClass == 0 || s.effectClass == 17;
+    p.waitRounds = s.repeatCount != 0 || stillClass ? PauseRounds(s, p.action) : 0;
     if (s.repeatCount != 0) {
         --s.repeatCount;
         StepEffectState(s, p.passes, p.action, r.left, r.top, r.right, r.bottom, p.layout.size.width,

@@ -61,6 +61,7 @@ struct PlayState {
     uint16_t stepValue = 0;
     int32_t point = 0;
     int8_t pointDirection = 1;
+    bool turnedShown = false;  // the last step turned an in-then-out pass at the fully shown content
 };
 
 // Sets up the play state for the action's class at the start of a pass (or of a

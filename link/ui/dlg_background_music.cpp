@@ -84,6 +84,7 @@ void CDlgBackGroundMusic::Reload() {
         LoadMusicSlots(root, slots_);
         schedule_ = LoadPlaytimeFile(root);
     }
+    typed_ = {};
     SetTab(tabs_->currentIndex());
 }
 
@@ -120,10 +121,13 @@ void CDlgBackGroundMusic::ShowSchedule() {
         list_->setItem(row, 0, new QTableWidgetItem(QString::number(row + 1)));
         for (int g = 0; g < int(kScheduleColumns); ++g) {
             const ScheduleEntry& e = schedule_[size_t(row) * kScheduleColumns + size_t(g)];
-            const bool used = e.type != 0;
-            const QString cells[kSlotColumns] = {used ? TimeText(e.start) : QString(), used ? TimeText(e.end) : QString(),
-                                                 ToQString(ScheduleTypeText(e.type)),
-                                                 used ? ToQString(VolumeChoiceText(VolumeChoiceOf(e.volume))) : QString()};
+            // A slot in use shows all of itself; a blank one what has been typed into it so far.
+            const size_t slot = size_t(row) * kScheduleColumns + size_t(g);
+            auto shown = [&](uint8_t field) { return e.type != 0 || (typed_[slot] & field); };
+            const QString cells[kSlotColumns] = {
+                shown(kTypedStart) ? TimeText(e.start) : QString(), shown(kTypedEnd) ? TimeText(e.end) : QString(),
+                ToQString(ScheduleTypeText(e.type)),
+                shown(kTypedVolume) ? ToQString(VolumeChoiceText(VolumeChoiceOf(e.volume))) : QString()};
             for (int c = 0; c < kSlotColumns; ++c) list_->setItem(row, 1 + g * kSlotColumns + c, new QTableWidgetItem(cells[c]));
         }
     }
@@ -145,9 +149,15 @@ void CDlgBackGroundMusic::SetEntry(int slot, const ScheduleEntry& entry) {
 void CDlgBackGroundMusic::OnBeginEdit(int column, int row) {
     if (tabs_->currentIndex() == kTabMusic) {
         if (column != 1) return;
-        const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("打加音乐文件"), {},
-                                                          QStringLiteral("(*.mp3);;(*.wav)"));
-        if (!path.isEmpty()) SetSource(row, path.toStdString());
+        // A path typed or browsed for sets a new source; a cleared text removes the slot's music.
+        CInPlaceEditBrowseCtrl* edit = list_->InPlaceBrowseEdit();
+        edit->SetTitle(QStringLiteral("打加音乐文件"));
+        edit->SetFilter(QStringLiteral("(*.mp3);;(*.wav)"));
+        const MusicSlot& s = slots_[size_t(row)];
+        list_->ShowInPlaceBrowseEdit(row, column, s.state == kSlotNewSource ? QString::fromStdString(s.source)
+                                                  : s.state == kSlotOnDisk  ? ToQString(MusicSlotTitle(s))
+                                                                            : QString());
+        editStart_ = edit->text();
         return;
     }
     if (column < 1) return;
@@ -174,15 +184,24 @@ void CDlgBackGroundMusic::OnBeginEdit(int column, int row) {
 }
 
 void CDlgBackGroundMusic::OnEndEdit(int column, int row) {
-    if (tabs_->currentIndex() != kTabSchedule || column < 1 || !list_->item(row, column)) return;
-    ScheduleEntry e = schedule_[size_t(row) * kScheduleColumns + size_t((column - 1) / kSlotColumns)];
+    if (column < 1 || !list_->item(row, column)) return;
     const QString text = list_->item(row, column)->text();
+    if (tabs_->currentIndex() == kTabMusic) {
+        const bool escaped = list_->InPlaceBrowseEdit()->Escaped();
+        if (column == 1 && row < kMusicSlots && !escaped && text != editStart_) SetSource(row, text.toStdString());
+        else ShowMusic();  // an unchanged or escaped edit shows the slot as it was
+        return;
+    }
+    const size_t slot = size_t(row) * kScheduleColumns + size_t((column - 1) / kSlotColumns);
+    if (slot >= kScheduleSlots) return;
+    ScheduleEntry e = schedule_[slot];
     switch ((column - 1) % kSlotColumns) {
         case 0:
         case 1: {
             const QTime t = QTime::fromString(text, QStringLiteral("HH:mm:ss"));
             if (!t.isValid()) break;
             ((column - 1) % kSlotColumns == 0 ? e.start : e.end) = PackTime(t.hour(), t.minute(), t.second());
+            typed_[slot] |= (column - 1) % kSlotColumns == 0 ? kTypedStart : kTypedEnd;
             break;
         }
         case 2:
@@ -190,7 +209,7 @@ void CDlgBackGroundMusic::OnEndEdit(int column, int row) {
             break;
         default:
             for (int k = 0; k < kVolumeChoices; ++k)
-                if (text == ToQString(VolumeChoiceText(k))) e.volume = VolumeStoredOf(k);
+                if (text == ToQString(VolumeChoiceText(k))) e.volume = VolumeStoredOf(k), typed_[slot] |= kTypedVolume;
             break;
     }
     SetEntry(row * int(kScheduleColumns) + (column - 1) / kSlotColumns, e);

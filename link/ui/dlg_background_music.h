@@ -5,6 +5,8 @@
 // application; by default the conversion runs here).
 #include <array>
 
+#include <QString>
+
 #include "link/music_slots.h"
 #include "link/play_schedule.h"
 #include "link/ui/drive_combo.h"
@@ -60,6 +62,10 @@ private:
     MusicConverter converter_ = ConvertMusicFiles;
     std::array<MusicSlot, kMusicSlots> slots_{};
     ScheduleTable schedule_{};
+    // Fields typed into each schedule slot since the load (shown before a type is chosen).
+    enum : uint8_t { kTypedStart = 1, kTypedEnd = 2, kTypedVolume = 4 };
+    std::array<uint8_t, kScheduleSlots> typed_{};
+    QString editStart_;  // the path cell's text when its editor opened
     ledsuite::DriveCombo* drive_ = nullptr;
     QTabBar* tabs_ = nullptr;
     CMyListCtrl* list_ = nullptr;

@@ -3,6 +3,8 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
 #include <QSocketNotifier>
 #include <QStyle>
@@ -21,18 +23,53 @@ const LangText kCalibrate{{u"学习编码", u"學習編碼", u"Calibrate Code"}}
 const LangText kGet{{u"获取编码", u"獲取編碼", u"Get Code"}};
 const LangText kSet{{u"设置编码", u"設置編碼", u"Set Code"}};
 constexpr int kPollMs = 10;
+constexpr int kInfoHeadWaitMs = 500;  // the card's information head at start-up
 constexpr int kLabelBackTick = 60;  // the blinking key: 600 ms blank, 400 ms shown
 constexpr int kBlankTick = 100;
 
+// The drawn remote: a dark body with an infrared window and three columns of keys.
+QPixmap RemotePicture() {
+    QPixmap pixmap(60, 130);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(0x30, 0x30, 0x30), 2));
+    p.setBrush(QColor(0x50, 0x50, 0x58));
+    p.drawRoundedRect(QRectF(4, 2, 52, 125), 12, 12);
+    p.setBrush(QColor(0xA0, 0x10, 0x10));
+    p.drawRoundedRect(QRectF(22, 8, 16, 6), 3, 3);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0xE0, 0xE0, 0xE0));
+    for (int pos = 0; pos < kInfraredKeys; ++pos)
+        p.drawEllipse(QRectF(12 + (pos % 3) * 14, 22 + (pos / 3) * 16, 9, 9));
+    return pixmap;
+}
+
 }  // namespace
+
+QString CaptionWithoutMnemonic(const std::u16string& caption) {
+    QString text;
+    for (size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == u'&' && i + 1 < caption.size() && caption[++i] != u'&') text += QChar(caption[i]);
+        else if (caption[i] != u'&') text += QChar(caption[i]);
+        else text += QChar(u'&');
+    }
+    return text;
+}
 
 CDlgController::CDlgController(const HardwareParams& screen, QWidget* parent)
     : CDialogFx(parent), screen_(screen), setting_{screen.comIndex, screen.baudIndex},
       message_(MessageBoxSinkFor(this)) {
     auto* grid = new QGridLayout(this);
+    remote_ = new QLabel(this);
+    remote_->setPixmap(RemotePicture());
+    grid->addWidget(remote_, 0, 0, 1, 2);
     warning_ = new QLabel(this);
     warning_->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(16, 16));
-    grid->addWidget(warning_, 0, 0);
+    grid->addWidget(warning_, 0, 2);
+    warningText_ = new QLabel(this);
+    warningText_->setWordWrap(true);
+    grid->addWidget(warningText_, 0, 3, 1, 3);
     for (int pos = 0; pos < kInfraredKeys; ++pos) {
         auto* button = new QPushButton(QString::fromUtf16(kInfraredKeyLabels[pos]), this);
         auto* field = new QLineEdit(this);
@@ -65,13 +102,15 @@ CDlgController::~CDlgController() {
 
 bool CDlgController::OnInitDialog() {
     if (!CDialogFx::OnInitDialog()) return false;
-    setWindowTitle(ToQString(kCaption));
+    setWindowTitle(CaptionWithoutMnemonic(kCaption()));
     calibrate_->setText(ToQString(kCalibrate));
     get_->setText(ToQString(kGet));
     set_->setText(ToQString(kSet));
     std::array<uint8_t, 128> reply{};
-    cardAnswered_ = QueryCard(setting_, CardCommand::Info, reply) > 2;
+    cardAnswered_ = QueryCard(setting_, CardCommand::Info, reply, kInfoHeadWaitMs) > 2;
     warning_->setVisible(!cardAnswered_);
+    warningText_->setText(ToQString(NoCardMessage()));
+    warningText_->setVisible(!cardAnswered_);
     timer_->start(kPollMs);
     return true;
 }
@@ -103,6 +142,7 @@ void CDlgController::OnCalibrate() {
 
 void CDlgController::StartLearning() {
     keys_ = EmptyKeyTable();
+    read_ = EmptyWireTable();  // the card learns afresh: only what is learnt now goes back
     ShowCodes();
     scanner_.Clear();
     selected_ = 0;
@@ -128,6 +168,7 @@ void CDlgController::OnGet() {
     InfraredWireTable wire{};
     const InfraredStatus status = InfraredGetTable(setting_, wire, timeouts_);
     if (status == InfraredStatus::GotTable) {
+        read_ = wire;  // goes back as it came unless keys are learnt anew
         keys_ = KeyTableFromWire(wire);
         ShowCodes();
     }
@@ -136,7 +177,7 @@ void CDlgController::OnGet() {
 
 void CDlgController::OnSet() {
     if (mode_ != kModeIdle) return;
-    Tell(InfraredSetTable(setting_, BuildWireTable(keys_), timeouts_), false);
+    Tell(InfraredSetTable(setting_, MergeWireTable(read_, keys_), timeouts_), false);
 }
 
 void CDlgController::OnKey(int position) {

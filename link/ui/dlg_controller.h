@@ -5,6 +5,9 @@
 // mode, the keys and the open port are never shared with another thread.
 #include <array>
 #include <memory>
+#include <string>
+
+#include <QString>
 
 #include "content/model/records.h"
 #include "link/infrared.h"
@@ -18,6 +21,9 @@ class QSocketNotifier;
 class QTimer;
 
 namespace ledsuite {
+
+// A caption without its mnemonic marks: "&Remote Control" reads "Remote Control", "&&" one "&".
+QString CaptionWithoutMnemonic(const std::u16string& caption);
 
 enum InfraredMode : int { kModeIdle = 0, kModeLearning = 1, kModeStopRequested = 2 };
 
@@ -40,6 +46,8 @@ public:
     QPushButton* CalibrateButton() const { return calibrate_; }
     QPushButton* GetButton() const { return get_; }
     QPushButton* SetButton() const { return set_; }
+    QLabel* WarningText() const { return warningText_; }
+    QLabel* RemotePictureLabel() const { return remote_; }
 
     void OnCalibrate();
     void OnGet();
@@ -71,6 +79,7 @@ private:
     int ticks_ = 0;
     bool cardAnswered_ = false;
     InfraredKeyTable keys_ = EmptyKeyTable();
+    InfraredWireTable read_ = EmptyWireTable();  // the table the last Get read
     InfraredReportScanner scanner_;
     SerialPort port_;
     QTimer* timer_ = nullptr;
@@ -79,6 +88,8 @@ private:
     std::array<QLineEdit*, kInfraredKeys> keyFields_{};
     QPushButton *calibrate_ = nullptr, *get_ = nullptr, *set_ = nullptr;
     QLabel* warning_ = nullptr;
+    QLabel* warningText_ = nullptr;
+    QLabel* remote_ = nullptr;
 };
 
 }  // namespace ledsuite

@@ -22,6 +22,7 @@ const LangText kStop{{u"停止", u"停止", u"Stop"}};
 const LangText kStart{{u"点击搜索按钮开始搜索", u"點擊搜索按鈕開始搜索", u"Click Search Button to Start to Search"}};
 const LangText kProperties{{u"属性", u"屬性", u"Properties"}};
 const LangText kValue{{u"值", u"值", u"Value"}};
+const LangText kCancel{{u"取消", u"取消", u"Cancel"}};
 constexpr int kCancelPolls = 200;  // x 10 ms
 
 }  // namespace
@@ -37,7 +38,8 @@ CLinkDlg::CLinkDlg(HardwareParams* screen, InternalChannel* channel, QWidget* pa
     remark_->setWordWrap(true);
     remark_->hide();
     search_ = new QPushButton(this);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel_ = new QPushButton(this);
+    QPushButton* cancel = cancel_;
     for (QWidget* w : {static_cast<QWidget*>(status_), static_cast<QWidget*>(list_), static_cast<QWidget*>(remark_),
                        static_cast<QWidget*>(search_), static_cast<QWidget*>(cancel)})
         layout->addWidget(w);
@@ -56,6 +58,7 @@ bool CLinkDlg::OnInitDialog() {
     if (!CDialogFx::OnInitDialog()) return false;
     setWindowTitle(ToQString(kCaption));
     search_->setText(ToQString(kSearch));
+    cancel_->setText(ToQString(kCancel));
     status_->setText(ToQString(kStart));
     list_->setHorizontalHeaderLabels({ToQString(kProperties), ToQString(kValue)});
     for (int row = 0; row < kCardInfoRows; ++row) {
@@ -91,21 +94,26 @@ void CLinkDlg::OnSearch() {
 
 void CLinkDlg::OnSearchDone(const CardInfoResult& result) {
     search_->setText(ToQString(kSearch));
+    if (result.adapterRemark) {  // whether a card answered or not
+        remark_->setText(ToQString(AdapterRemarkText()));
+        remark_->show();
+    }
     if (result.outcome != SearchOutcome::Found) {
         status_->setText(ToQString(result.status));
         return;
     }
     for (int row = 0; row < kCardInfoRows; ++row) list_->item(row, 1)->setText(ToQString(result.values[size_t(row)]));
-    if (result.adapterRemark) {
-        remark_->setText(ToQString(AdapterRemarkText()));
-        remark_->show();
-    }
-    if (result.portSettingsChanged && screen_) {
+    if (!screen_) return;
+    // The card's communication mode is the screen's subtype: the USB-disk save and the
+    // encoder build the sound parts by it.
+    const bool modeChanged = screen_->cardSubtype != result.target.cardSubtype;
+    screen_->cardSubtype = result.target.cardSubtype;
+    if (result.portSettingsChanged) {
         screen_->comIndex = result.target.port.comIndex;
         screen_->baudIndex = result.target.port.baudIndex;
         screen_->cardType = result.target.cardType;
-        if (channel_) channel_->send(IMC_PORT_SETTINGS_CHANGED, 0);
     }
+    if ((result.portSettingsChanged || modeChanged) && channel_) channel_->send(IMC_PORT_SETTINGS_CHANGED, 0);
 }
 
 void CLinkDlg::OnCancel() {

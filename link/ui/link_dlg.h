@@ -32,6 +32,7 @@ public:
     void SetProbeWait(int ms) { probeWaitMs_ = ms; }
     uint8_t State() const { return state_.load(); }
     QPushButton* SearchButton() const { return search_; }
+    QPushButton* CancelButton() const { return cancel_; }
     QTableWidget* InfoList() const { return list_; }
     QLabel* StatusText() const { return status_; }
     QLabel* RemarkText() const { return remark_; }
@@ -52,6 +53,7 @@ private:
     std::thread worker_;
     int probeWaitMs_ = kProbeWaitMs;
     QPushButton* search_ = nullptr;
+    QPushButton* cancel_ = nullptr;
     QTableWidget* list_ = nullptr;
     QLabel* status_ = nullptr;
     QLabel* remark_ = nullptr;

@@ -102,3 +102,17 @@ TEST(InfraredExchanges, AnswersThatFail) {
     SerialPort port;
     EXPECT_EQ(InfraredCalibrate(port, {9, 8}, kFast), InfraredStatus::PortFailed);
 }
+
+TEST(InfraredTables, MergeKeepsWhatWasReadAndReplacesOnlyRelearntKeys) {
+    InfraredWireTable read = EmptyWireTable();
+    read[0x40] = 17, read[0x41] = 17, read[0x22] = 0, read[0x10] = 10;
+    InfraredKeyTable keys = KeyTableFromWire(read);
+    EXPECT_EQ(MergeWireTable(read, keys), read);
+    keys[17] = 0x50;  // VO+ learnt anew: both old codes go, the new one maps
+    keys[3] = 0x22;   // "3" takes the code of key "0"
+    InfraredWireTable expected = EmptyWireTable();
+    expected[0x50] = 17, expected[0x22] = 3, expected[0x10] = 10;
+    EXPECT_EQ(MergeWireTable(read, keys), expected);
+    keys[1] = kNoCode;
+    EXPECT_EQ(MergeWireTable(EmptyWireTable(), keys), BuildWireTable(keys));
+}

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QLineEdit>
+#include <chrono>
 #include <QPushButton>
 
 #include "link_ui_test_util.h"
@@ -70,6 +72,7 @@ TEST(CDlgController, GetThenSetSendsTheSameTable) {
     table[0x10] = 10;
     table[0x22] = 0;
     table[0x80] = 17;
+    table[0x81] = 17;  // a second code for VO+ goes back too
     CardOnPort c({.irTable = table});
     Dialog d;
     d.dlg.GetButton()->click();
@@ -90,8 +93,15 @@ TEST(CDlgController, NoCardAndAnswersThatFail) {
     }
     RawPty silent;
     ScopedPorts ports({silent.slave});
+    const auto start = std::chrono::steady_clock::now();
     Dialog d;
+    // The start-up query waits half a second for the card's head, then says why the icon shows.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
     EXPECT_FALSE(d.dlg.CardAnswered());
+    EXPECT_EQ(d.dlg.windowTitle(), QString("Remote Control"));
+    EXPECT_TRUE(d.dlg.WarningText()->isVisible());
+    EXPECT_TRUE(d.dlg.WarningText()->text().startsWith("No Ctrl Card found"));
+    EXPECT_FALSE(d.dlg.RemotePictureLabel()->pixmap().isNull());
     d.dlg.GetButton()->click();
     EXPECT_EQ(d.shown.texts, std::vector<std::u16string>{u"控制卡没响应"});
 }

@@ -9,6 +9,7 @@
 #include <QTableWidget>
 
 #include "content/model/lang.h"
+#include "toolkit/qt_text.h"
 #include "link_ui_test_util.h"
 #include "tests/qt_main/qt_test_util.h"
 
@@ -62,4 +63,41 @@ TEST(CLinkDlg, SearchTwiceStopsAndCancelDuringASlowProbeHidesWithinTwoSeconds) {
     EXPECT_FALSE(dlg->isVisible());
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2500));
     delete dlg;  // joins the worker: nothing it uses is freed under it
+}
+
+TEST(CLinkDlg, TheCardsModeBecomesTheScreensSubtypeAndTheCancelTextFollowsTheLanguage) {
+    SetUiLanguage(3);
+    CardOnPort c({.info = MakeInfoReply(0, 2, 3, {{1, 1}, {14, 3}})});  // MP3 and SSF decoders: Asyn Voice-I
+    HardwareParams screen{.cardType = 2, .cardSubtype = 0, .comIndex = 0, .baudIndex = 8};
+    RecordingChannel channel;
+    CLinkDlg dlg(&screen, &channel);
+    dlg.SetProbeWait(100);
+    dlg.show();
+    EXPECT_EQ(dlg.CancelButton()->text(), QString("Cancel"));
+    QTest::mouseClick(dlg.SearchButton(), Qt::LeftButton);
+    ASSERT_TRUE(WaitUntil([&] { return dlg.SearchButton()->text() == "Search"; }));
+    EXPECT_EQ(dlg.InfoList()->item(1, 1)->text(), QString::fromUtf8("ZU20K Asyn Voice-Ⅰ"));
+    EXPECT_EQ(screen.cardSubtype, 2);  // the port did not change, the mode did: announced all the same
+    ASSERT_EQ(channel.sent.size(), 1u);
+    EXPECT_EQ(channel.sent[0].first, IMC_PORT_SETTINGS_CHANGED);
+    EXPECT_TRUE(dlg.RemarkText()->isHidden());
+    SetUiLanguage(1);
+    CLinkDlg chinese(&screen, nullptr);
+    chinese.show();
+    EXPECT_EQ(chinese.CancelButton()->text(), QString::fromUtf8("取消"));
+    SetUiLanguage(3);
+}
+
+TEST(CLinkDlg, ThePl2303RemarkShowsWhenNoCardAnswers) {
+    RawPty silent;
+    ScopedPorts ports({silent.slave});
+    ScopedPl2303 pl2303(silent.slave);
+    HardwareParams screen{.comIndex = 0, .baudIndex = 8};
+    CLinkDlg dlg(&screen, nullptr);
+    dlg.SetProbeWait(20);
+    dlg.show();
+    QTest::mouseClick(dlg.SearchButton(), Qt::LeftButton);
+    ASSERT_TRUE(WaitUntil([&] { return dlg.SearchButton()->text() == "Search"; }));
+    EXPECT_FALSE(dlg.RemarkText()->isHidden());
+    EXPECT_EQ(dlg.RemarkText()->text(), ToQString(AdapterRemarkText()));
 }

@@ -43,6 +43,8 @@ TEST(SoundBuild, MusicFilesConvertUntilTheFirstFailure) {
     const std::string ssf = testing::ReadBytes(dir.file("001.ssf"));
     EXPECT_EQ(ssf.substr(2, 3), "kip");
     EXPECT_EQ(ssf.size(), 512u + 4410 * 2);
+    EXPECT_EQ(ssf.substr(18, 4), std::string("a\0\0\0", 4));  // titled by the music, not by "001"
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 3);  // nothing left over
     EXPECT_EQ(shown.front(), u"载入音乐文件: " + Utf8ToWide(dir.file("a.wav")));
 
     r = BuildMusicFiles({dir.file("junk.wav")}, {dir.file("003.ssf")}, cb);

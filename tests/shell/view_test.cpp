@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QWheelEvent>
+
 #include "tests/shell/shell_test_util.h"
 
 using namespace ledsuite;
@@ -43,6 +45,19 @@ TEST(View, ShowsTheActiveTreeZoomsPreviewsAndSelectsAreasByClick) {
     EXPECT_EQ(view->Canvas().zoom, zoom + 1);
     frame.Trigger(ID_ZOOM_CENTER);
     EXPECT_EQ(view->Canvas().zoom, 1);
+
+    // The wheel turned toward the user (a negative delta) zooms in, away zooms out.
+    auto wheel = [&](int delta) {
+        const QPoint at(view->width() / 2, view->height() / 2);
+        QWheelEvent e(at, view->mapToGlobal(at), {}, {0, delta}, Qt::NoButton, {}, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(view, &e);
+    };
+    wheel(-120);
+    wheel(-120);
+    EXPECT_EQ(view->Canvas().zoom, 3);
+    wheel(120);
+    EXPECT_EQ(view->Canvas().zoom, 2);
+    frame.Trigger(ID_ZOOM_CENTER);
 
     // The preview runs from the view's timer and stops on the second press.
     frame.Trigger(ID_PREVIEW);
