@@ -64,12 +64,14 @@ void DrawStrips(LayoutCanvas& c, const PlayedProgram& p, const Area& a) {
     const int h = s.strokeLength, period = 2 * h + 1;
     const int r = s.position <= h ? s.position : 2 * h - s.position;
     const int n = s.direction ? a.height() : a.width();
-    // Bytes 8-9 of the card action shift the strips: a strip's middle lies at h - offset
-    // (modulo the period): Curtain-Left and Curtain-Right (Up and Down) open from opposite
-    // edges, and Door opens from the middle where Scroll opens from both edges.
+    // Bytes 8-9 of the card action shift the strips: a strip's middle lies at h + offset
+    // (modulo the period). Curtain-Left's middle is just past the right edge (offset 0, h the
+    // width), Curtain-Right's just before the left edge (offset the width): they open from
+    // opposite edges. Door's middles lie just outside both edges, so it opens from the middle
+    // where Scroll (offset 0) opens from both edges.
     const int offset = LoadU16(&p.action[8]) % period;
     for (int i = 0; i < n; ++i) {
-        if (std::abs((i + offset) % period - h) > r) continue;
+        if (std::abs((i - offset + period) % period - h) > r) continue;
         if (s.direction) ClearImageRect(c.ledImage, a.left, a.top + i, a.right, a.top + i + 1);
         else ClearImageRect(c.ledImage, a.left + i, a.top, a.left + i + 1, a.bottom);
     }
@@ -91,8 +93,8 @@ void DrawInterweave(LayoutCanvas& c, const PlayedProgram& p, const Area& a) {
 // come are packed into the band above the line. Going up (1) is the same upside down. Snow
 // draws a folded row only where its diagonal dither allows (bit (x & 7) of 0x11 << (y & 3))
 // and repeats each folded row one row further back with the patterns 0x44, 0x88, 0x11,
-// 0x22 by row; dance folds its odd columns the other way. Rows are counted from the edge
-// the content moves toward.
+// 0x22 by row; dance folds its odd columns the other way. Rows count from the edge the
+// content comes from (the top going down).
 void DrawLines(LayoutCanvas& c, const PlayedProgram& p, const Area& a) {
     static constexpr uint8_t kRepeatPatterns[4] = {0x44, 0x88, 0x11, 0x22};
     const Surface s = ContentSurface(c, p, a);

@@ -141,11 +141,10 @@ bool PreviewPlayer::StepProgram(PlayedProgram& p) {
     DrawProgram(p);
     const ProgramRecord& r = p.record;
     p.state.stepCountdown = Speed(p.action[1]);
+    // The frame just drawn is the fully shown one of an in-then-out pass: it stays for the pause.
+    const bool shownNow = std::exchange(p.state.turnedShown, false);
     if (!AdvanceMotion(p.state, r.height())) {
-        if (std::exchange(p.state.turnedShown, false)) {  // fully shown: the pause runs here
-            DrawProgram(p);
-            p.waitRounds = PauseRounds(p.state, p.action);
-        }
+        if (shownNow) p.waitRounds = PauseRounds(p.state, p.action);
         return false;
     }
     EndMotion(p);

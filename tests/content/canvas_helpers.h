@@ -58,7 +58,7 @@ inline ProgramRecord& AddPictureProgram(ProgramTree& tree, int l, int t, int r, 
 }
 
 // Rows of a 32-bit image as characters: '.' black, '#' white, 'r' red, 'g' green,
-// 'b' blue, 'c' cyan (green and blue), '-' the canvas grey, '?' anything else.
+// 'b' blue, 'c' cyan (green and blue), 'y' yellow, '-' the canvas grey, '?' anything else.
 inline std::vector<std::string> Picture(const RawImage& img) {
     std::vector<std::string> rows;
     for (int y = 0; y < img.height; ++y) {
@@ -71,6 +71,7 @@ inline std::vector<std::string> Picture(const RawImage& img) {
             case 0x00FF00: row += 'g'; break;
             case 0x0000FF: row += 'b'; break;
             case 0x00FFFF: row += 'c'; break;
+            case 0xFFFF00: row += 'y'; break;
             case 0xCDCDCD: row += '-'; break;
             default: row += '?'; break;
             }

@@ -391,9 +391,10 @@ TEST_F(PreviewPictures, InterweaveStackAndSweepsDrawTheirGeometry) {
         // Even rows come from the left, odd rows from the right, s from 4 to 0.
         {kEffectInterweaveHorizontal, 0, 4, 2, 5,
          {{"....", "...."}, {"r...", "...r"}, {"rr..", "..rr"}, {"rrr.", ".rrr"}, {"rrrr", "rrrr"}}},
-        // Rows rise from below by the line offset; the area starts above the screen.
+        // Going up, the rows still to come fold back below the line (row 2y - L counted from
+        // the bottom); the area starts above the screen.
         {kEffectStackUp, -1, 3, 4, 5,
-         {{"...", "...", "..."}, {"...", "...", "rrr"}, {"...", "rrr", "rrr"}, {"rrr", "rrr", "rrr"},
+         {{"rrr", "...", "..."}, {"rrr", "...", "..."}, {"rrr", "rrr", "..."}, {"rrr", "rrr", "..."},
           {"rrr", "rrr", "rrr"}}},
         // The column from the left: cleared ahead, the beam from the point to the far edge,
         // then the point turned at the bottom with the first sprite above it.
@@ -416,10 +417,10 @@ TEST_F(PreviewPictures, InterweaveStackAndSweepsDrawTheirGeometry) {
         {kEffectBlindsVertical, 0, 2, 20, 1,
          {{"rr", "..", "..", "..", "..", "..", "..", "..", "..", "..", "..", "..", "..", "..", "..", "..", "rr", "rr",
            "..", ".."}}},
-        // Dance: odd columns move against the even ones.
+        // Dance: odd columns fold from the other edge.
         {kEffectDanceUp, 0, 4, 4, 4,
-         {{"....", "....", "....", "...."}, {".r.r", "....", "....", "r.r."}, {".r.r", ".r.r", "r.r.", "r.r."},
-          {".r.r", "rrrr", "rrrr", "r.r."}}},
+         {{"r.r.", "r.r.", ".r.r", ".r.r"}, {"r.r.", "r.r.", ".r.r", ".r.r"}, {"r.r.", "rrrr", "rrrr", ".r.r"},
+          {"r.r.", "rrrr", "rrrr", ".r.r"}}},
         // A taller column: passed columns stay, the ones ahead are cleared whole.
         {kEffectLaserLeft, 0, 3, 8, 4,
          {{"rrr", "...", "...", "...", "...", "...", "...", "..."},
