@@ -44,6 +44,7 @@ public:
     const ScheduleTable& Schedule() const { return schedule_; }
     CMyListCtrl* List() const { return list_; }
     QTabBar* Tabs() const { return tabs_; }
+    QPushButton* SaveButton() const { return save_; }
     ledsuite::DriveCombo* Drives() const { return drive_; }
 
 protected:

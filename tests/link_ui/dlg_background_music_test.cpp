@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QPushButton>
 #include <QTabBar>
+#include <QTimeEdit>
+#include <QToolButton>
+#include <filesystem>
 
 #include "content/bytes.h"
 #include "content/model/lang.h"
@@ -12,6 +16,7 @@
 #include "link_ui_test_util.h"
 #include "tests/qt_main/qt_test_util.h"
 #include "tests/content/sound/sound_test_util.h"
+#include "tests/toolkit/gui_test_util.h"
 #include "toolkit/list_ctrl.h"
 
 using namespace ledsuite;
@@ -28,7 +33,105 @@ struct Dialog {
     }
 };
 
+// Opens the in-place editor of a cell as the user does: a click, then a double click.
+void OpenCell(CMyListCtrl* list, int row, int column) {
+    list->scrollToItem(list->item(row, column));
+    const QPoint at = list->visualItemRect(list->item(row, column)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+}
+
+// Sets a time in the open time editor by keys (the hour stepped up with the arrow key from
+// 0, minutes and seconds typed after ':') and commits it.
+void TypeTime(CMyListCtrl* list, int hour, const char* minutesAndSeconds) {
+    QTimeEdit* edit = list->InPlaceTime();
+    ASSERT_TRUE(edit->isVisible());
+    edit->setCurrentSection(QDateTimeEdit::HourSection);
+    for (int i = 0; i < hour; ++i) QTest::keyClick(edit, Qt::Key_Up);
+    QTest::keyClicks(edit, minutesAndSeconds);
+    QTest::keyClick(edit, Qt::Key_Return);
+}
+
+// Picks item `index` of the open drop-down editor with the arrow keys and commits it.
+void PickItem(CMyListCtrl* list, int index) {
+    CInPlaceList* choice = list->InPlaceList();
+    ASSERT_TRUE(choice->isVisible());
+    QTest::keyClick(choice, Qt::Key_Home);
+    for (int i = 0; i < index; ++i) QTest::keyClick(choice, Qt::Key_Down);
+    QTest::keyClick(choice, Qt::Key_Return);
+}
+
 }  // namespace
+
+TEST(CDlgBackGroundMusic, ScheduleValuesTypedIntoABlankSlotShowBeforeItsTypeIsChosen) {
+    SetUiLanguage(3);
+    RemovableRoot disk;
+    Dialog d;
+    QTest::mouseClick(d.dlg.Tabs(), Qt::LeftButton, {}, d.dlg.Tabs()->tabRect(kTabSchedule).center());
+    ASSERT_EQ(d.dlg.Tabs()->currentIndex(), kTabSchedule);
+    CMyListCtrl* list = d.dlg.List();
+    OpenCell(list, 0, 1);
+    TypeTime(list, 8, ":30:00");
+    EXPECT_EQ(list->item(0, 1)->text(), QString("08:30:00"));
+    OpenCell(list, 0, 2);
+    TypeTime(list, 9, ":15:10");
+    OpenCell(list, 0, 4);
+    PickItem(list, 8);  // "40"
+    EXPECT_EQ(list->item(0, 2)->text(), QString("09:15:10"));
+    EXPECT_EQ(list->item(0, 4)->text(), QString("40"));
+    EXPECT_EQ(list->item(0, 3)->text(), QString());  // no type yet
+    EXPECT_EQ(d.dlg.Schedule()[0].type, 0);
+    OpenCell(list, 0, 3);
+    PickItem(list, 1);  // "Sound Program"
+    const ScheduleEntry& e = d.dlg.Schedule()[0];
+    EXPECT_EQ(std::tuple(e.start, e.end, e.type, e.volume),
+              std::tuple(PackTime(8, 30, 0), PackTime(9, 15, 10), uint8_t(2), uint8_t(80)));  // item k stores 10 x k
+    QTest::mouseClick(d.dlg.SaveButton(), Qt::LeftButton);
+    EXPECT_EQ(d.shown.texts, std::vector<std::u16string>{u"保存节目时间表成功!"});
+    std::vector<uint8_t> b;
+    ASSERT_EQ(ReadFileBytes(PlaytimePath(disk.root()), 1024, b), ReadFileResult::Ok);
+    EXPECT_EQ(b.size(), 14u);
+    EXPECT_EQ(std::vector<uint8_t>(b.begin() + 8, b.end()),
+              (std::vector<uint8_t>{uint8_t(PackTime(8, 30, 0)), uint8_t(PackTime(8, 30, 0) >> 8),
+                                    uint8_t(PackTime(9, 15, 10)), uint8_t(PackTime(9, 15, 10) >> 8), 2, 80}));
+}
+
+TEST(CDlgBackGroundMusic, APathClearedInTheSlotEditorRemovesTheMusicAndBrowsingSetsANewOne) {
+    RemovableRoot disk;
+    soundtest::TempFolder dir("bgm-edit");
+    const std::string wav = dir / "first.wav";
+    ASSERT_TRUE(soundtest::MakeToneWav(wav, 22050, 1, 0.1));
+    std::filesystem::create_directories(std::filesystem::path(MusicSlotPath(disk.root(), 0)).parent_path());
+    ASSERT_TRUE(ConvertMusicFile(wav, MusicSlotPath(disk.root(), 0)));
+    Dialog d;
+    CMyListCtrl* list = d.dlg.List();
+    ASSERT_EQ(list->item(0, 1)->text(), QString("first"));
+    OpenCell(list, 0, 1);
+    CInPlaceEditBrowseCtrl* edit = list->InPlaceBrowseEdit();
+    ASSERT_TRUE(edit->isVisible());
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_EQ(d.dlg.Slots()[0].state, kSlotNewSource);
+    QTest::mouseClick(d.dlg.SaveButton(), Qt::LeftButton);
+    EXPECT_FALSE(std::filesystem::exists(MusicSlotPath(disk.root(), 0)));
+    EXPECT_EQ(d.dlg.Slots()[0].state, kSlotEmpty);
+    EXPECT_EQ(list->item(0, 1)->text(), QString());
+    EXPECT_TRUE(d.shown.texts.empty());
+
+    // The browse button picks a file through the file dialog.
+    OpenCell(list, 1, 1);
+    ChooseNextFile(QString::fromStdString(wav));
+    QTest::mouseClick(edit->BrowseButton(), Qt::LeftButton);
+    EXPECT_EQ(edit->text(), QString::fromStdString(wav));
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_EQ(list->item(1, 1)->text(), QString::fromStdString(wav + "*"));
+    // Esc leaves the slot as it was.
+    OpenCell(list, 1, 1);
+    QTest::keyClicks(edit, "x");
+    QTest::keyClick(edit, Qt::Key_Escape);
+    EXPECT_EQ(d.dlg.Slots()[1].source, wav);
+}
 
 TEST(CDlgBackGroundMusic, ScheduleSavedAndShownWithOneVolume) {
     SetUiLanguage(3);
