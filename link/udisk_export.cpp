@@ -7,6 +7,9 @@
 #include <filesystem>
 
 #include "content/bytes.h"
+#include "content/card/program_encoder.h"
+#include "content/card/program_file.h"
+#include "content/card/program_image.h"
 #include "content/imc_codes.h"
 #include "content/model/lang.h"
 #include "content/model/paths.h"
@@ -66,6 +69,10 @@ bool SyncParentFolder(const std::string& path) {
     const bool ok = ::fsync(fd) == 0;
     ::close(fd);
     return ok;
+}
+
+bool UDiskSaveAlreadyReported(intptr_t answer) {
+    return answer == kProgramFileNotWritten || (answer >= kEncodeTooLarge && answer <= kEncodeNoSet);
 }
 
 int UDiskSaveCode(uint8_t cardSubtype) {

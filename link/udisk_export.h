@@ -39,6 +39,9 @@ bool SyncParentFolder(const std::string& path);
 // The internal code of the single-file save: IMC_FILE_SAVE_TO for the asynchronous
 // voice subtypes 2, 3 and 4, else IMC_FILE_SAVE.
 int UDiskSaveCode(uint8_t cardSubtype);
+// True for a page's answer to that save that the page has already explained in a message
+// of its own (an encoder failure, a file it could not write): the dialog adds none.
+bool UDiskSaveAlreadyReported(intptr_t answer);
 
 // The choices of the "Save Sound Device" combo.
 enum UDiskSoundDevice : uint8_t { kSoundOnBoardFlash = 0, kSoundOnUDisk = 1 };

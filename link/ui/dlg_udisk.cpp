@@ -177,8 +177,11 @@ void DlgUDisk::SaveSingle(const std::string& root) {
     const int code = UDiskSaveCode(tree_->screen().cardSubtype);
     const intptr_t arg = code == IMC_FILE_SAVE ? reinterpret_cast<intptr_t>(request.programPath.c_str())
                                                : reinterpret_cast<intptr_t>(&request);
-    // The page answers 0 only when the file was written.
-    const bool saved = channel_ && channel_->send(code, arg) == 0 && SyncParentFolder(request.programPath);
+    // The page answers 0 only when the file was written; a failure it explained itself
+    // gets no second message.
+    const intptr_t answer = channel_ ? channel_->send(code, arg) : 1;
+    if (UDiskSaveAlreadyReported(answer)) return;
+    const bool saved = answer == 0 && SyncParentFolder(request.programPath);
     Tell(saved ? UDiskSavedText() : UDiskSaveFailedText(), request.programPath, !saved);
 }
 

@@ -9,6 +9,9 @@
 #include <QPushButton>
 #include <QTimeEdit>
 
+#include "content/card/program_encoder.h"
+#include "content/card/program_file.h"
+#include "content/card/program_image.h"
 #include "content/bytes.h"
 #include "content/model/lang.h"
 #include "content/model/paths.h"
@@ -112,6 +115,14 @@ TEST(DlgUDisk, SingleModeHandsThePathsOverAndShowsWhatTheSaveGave) {
         }
         EXPECT_EQ(d.shown.texts[0], (subtype == 4 ? u"Save to usb disk failed" : u"Save to usb disk successfully") +
                                         std::u16string(u"\r\n") + Utf8ToWide(path));
+    }
+    // A failure the page explained itself (the encoder's message, a file it could not
+    // write) gets no second box.
+    for (const intptr_t answer : {intptr_t(kEncodeNoSet), intptr_t(kEncodeTooLarge), intptr_t(kProgramFileNotWritten)}) {
+        Dialog d(2, 3);
+        d.channel.onSend = [&](int, intptr_t) { return answer; };
+        d.dlg.SaveButton()->click();
+        EXPECT_TRUE(d.shown.texts.empty()) << answer;
     }
     Dialog unknown(0, 6);  // a card type without a model prefix
     unknown.dlg.SaveButton()->click();
