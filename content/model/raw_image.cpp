@@ -216,17 +216,22 @@ void FillImage(RawImage& image, uint32_t colour) {
     }
 }
 
+uint32_t ColorCodeMask(int colorCode) {
+    switch (colorCode) {
+    case 12: case 17: return 0xFFFF00;
+    case 13: case 16: return 0x00FFFF;
+    case 14: case 15: return 0xFF00FF;
+    default: return 0xFF0000;  // 5 and every code a record reads as 5
+    }
+}
+
 void MaskImageToColorCode(RawImage& image, int colorCode) {
     if (!image.is32()) return;
-    uint32_t mask;
-    switch (colorCode) {
-    case 12: case 17: mask = 0xFFFF00; break;
-    case 13: case 16: mask = 0x00FFFF; break;
-    case 14: case 15: mask = 0xFF00FF; break;
-    default: mask = 0xFF0000; break;  // 5 and every code a record reads as 5
+    const uint32_t mask = ColorCodeMask(colorCode);
+    for (int y = 0; y < image.height; ++y) {
+        uint32_t* row = image.row32(y);
+        for (int x = 0; x < image.width; ++x) row[x] &= mask;
     }
-    for (int y = 0; y < image.height; ++y)
-        for (uint32_t* p = image.row32(y); p < image.row32(y) + image.width; ++p) *p &= mask;
 }
 
 void MaskImageTiled(RawImage& image, int x0, int y0, int x1, int y1, const RawImage& mask) {

@@ -113,6 +113,9 @@ void FillImage(RawImage& image, uint32_t colour);
 // 12 and 17 red and green, 13 and 16 green and blue, 14 and 15 red and blue.
 // Any other code is a single-colour screen and is treated as 5.
 void MaskImageToColorCode(RawImage& image, int colorCode);
+// The pixel mask of a colour code: 12 and 17 red and green, 13 and 16 green and blue, 14
+// and 15 red and blue, every other code red.
+uint32_t ColorCodeMask(int colorCode);
 // ANDs the rectangle (clipped to the image) with the mask repeated from the
 // clipped top-left corner. A mask without pixels changes nothing.
 void MaskImageTiled(RawImage& image, int x0, int y0, int x1, int y1, const RawImage& mask);

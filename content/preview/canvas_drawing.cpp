@@ -184,7 +184,12 @@ void DrawCanvasImage(LayoutCanvas& canvas, int colorCode) {
     const int x1 = std::max(x0, int(std::clamp<int64_t>(sx0 + led.displayWidth, 0, back.width)));
     const int y0 = int(std::clamp<int64_t>(sy0, 0, back.height));
     const int y1 = std::max(y0, int(std::clamp<int64_t>(sy0 + led.displayHeight, 0, back.height)));
-    for (int y = 0; y < back.height; ++y) {
+    // The preview composes the same frame every round: the grey it laid stays. Any other
+    // composition may be drawn over (outlines, labels), so the next one lays it again.
+    const std::array<int, 6> frame{back.width, back.height, x0, x1, y0, y1};
+    const bool greyInPlace = canvas.runState == kPreviewRunning && canvas.composedFrame == frame;
+    canvas.composedFrame = canvas.runState == kPreviewRunning ? frame : std::array<int, 6>{};
+    for (int y = 0; y < back.height && !greyInPlace; ++y) {
         uint32_t* row = back.row32(y);
         if (y < y0 || y >= y1) {
             std::fill(row, row + back.width, kCanvasBackground);

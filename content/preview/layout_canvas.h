@@ -142,6 +142,9 @@ struct LayoutCanvas {
     int appliedX = 0;  // LED offset already applied to the area being moved
     int appliedY = 0;
     uint16_t runState = kPreviewStopped;
+    // The back image's size and the screen's rectangle on it when the preview last composed
+    // it: while they stay, the grey around the screen is still in place. Empty otherwise.
+    std::array<int, 6> composedFrame{};
     PreviewClock clock;  // SteadyMilliseconds unless a test sets another
     std::unique_ptr<PreviewPlayer> player;
 
