@@ -21,16 +21,19 @@ bool HorizontalMove(uint8_t effect) {
            effect == kEffectMoveRightContinue;
 }
 
+// The shift that brings the pass's screenful of the text into the area.
+int PageShift(const PlayedProgram& p, const Area& a) { return -p.state.page * a.height(); }
+
 void DrawStatic(LayoutCanvas& c, const PlayedProgram& p, const Area& a, int x, int y) {
-    RenderProgramStatic(c, p.record.content, p.layout, a.left, a.top, a.right, a.bottom, x, y);
+    RenderProgramStatic(c, p.record.content, p.layout, a.left, a.top, a.right, a.bottom, x, y + PageShift(p, a));
 }
 
 // The content of the whole area rendered alone, for the classes that move its rows or
 // columns apart (rows off the screen can be moved onto it).
 Surface ContentSurface(LayoutCanvas& c, const PlayedProgram& p, const Area& a) {
     if (!c.rc) return Surface();
-    return RenderAreaSurface(*c.rc, p.record.content, p.layout, 0, 0, a.width(), a.height(), 0, 0, c.tick,
-                             a.width(), a.height());
+    return RenderAreaSurface(*c.rc, p.record.content, p.layout, 0, 0, a.width(), a.height(), 0, PageShift(p, a),
+                             c.tick, a.width(), a.height());
 }
 
 // Adds the surface pixel (sx, sy) at LED (x, y) when that lies inside the area.

@@ -132,6 +132,11 @@ void StepEffectState(PlayState& s, int passes, const CardAction& a, int left, in
     }
 }
 
+int PageCount(const PlayState& s, int contentHeight, int areaHeight) {
+    if (s.effectClass == 1 || areaHeight < 1 || contentHeight <= areaHeight) return 1;
+    return int((int64_t(contentHeight) + areaHeight - 1) / areaHeight);
+}
+
 bool AdvanceMotion(PlayState& s, int areaHeight) {
     switch (s.effectClass) {
     case 1:

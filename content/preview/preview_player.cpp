@@ -169,6 +169,17 @@ void PreviewPlayer::EndMotion(PlayedProgram& p) {
     PlayState& s = p.state;
     const ProgramRecord& r = p.record;
     const bool stillClass = s.effectClass == 0 || s.effectClass == 17;
+    // A text longer than the area plays the same pass on each of its screenfuls, as the
+    // card pages it, before the pass counts as done.
+    if (++s.page < PageCount(s, p.layout.size.height, r.height())) {
+        p.waitRounds = stillClass ? PauseRounds(s, p.action) : 0;
+        const int32_t page = s.page;
+        StepEffectState(s, p.passes, p.action, r.left, r.top, r.right, r.bottom, p.layout.size.width,
+                        p.layout.size.height, HorizontalMove(PassAction(r, s.phase).effect));
+        s.page = page;
+        return;
+    }
+    s.page = 0;
     p.waitRounds = s.repeatCount != 0 || stillClass ? PauseRounds(s, p.action) : 0;
     if (s.repeatCount != 0) {
         --s.repeatCount;

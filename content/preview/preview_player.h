@@ -62,7 +62,13 @@ struct PlayState {
     int32_t point = 0;
     int8_t pointDirection = 1;
     bool turnedShown = false;  // the last step turned an in-then-out pass at the fully shown content
+    int32_t page = 0;          // the screenful of the text this pass shows (effects that do not move it)
 };
+
+// The screenfuls a program's text makes for its effect class: the laid-out height in
+// area heights for the classes that show the text in place, 1 for the moves (they carry
+// the whole text through the area).
+int PageCount(const PlayState& state, int contentHeight, int areaHeight);
 
 // Sets up the play state for the action's class at the start of a pass (or of a
 // repeat of it). `passes` is 1, or 2 when the program has a secondary action; the

@@ -84,6 +84,24 @@ TEST_F(PreviewEffects, TheContentStaysForThePauseAndNoBlankPauseFollowsTheLastMo
     EXPECT_EQ(Play(kEffectInterweaveHorizontal, 4, 1, 21, {}, 5, 1), expected);
 }
 
+TEST_F(PreviewEffects, ATextLongerThanTheAreaIsPlayedScreenfulByScreenful) {
+    // A red line, then a green one, in an area one line (8 LEDs) high: two screenfuls.
+    ProgramTree tree = TinyTree(4, 8, 17);
+    ProgramRecord& p = AddPictureProgram(tree, 0, 0, 4, 8, 4, 8, 0xFF0000);
+    p.content.cells[1] = TextCell(kNewline, kWhite8);
+    p.content.cells[2] = PictureCell(4, 8, {0x00FF00});
+    const auto still = RenderPreviewPictures(tree, rc, std::vector<uint64_t>{10, 20}, 1);
+    EXPECT_EQ(std::pair(Picture(still[0])[0], Picture(still[1])[7]), std::pair(std::string("rrrr"), std::string("gggg")));
+    // Scroll opens and closes the first screenful, then the second.
+    p.mainAction.effect = kEffectScroll;
+    std::vector<uint64_t> times;
+    for (int i = 1; i <= 12; ++i) times.push_back(uint64_t(10 * i));
+    std::string seen;
+    for (const RawImage& img : RenderPreviewPictures(tree, rc, times, 1)) seen += Picture(img)[4] + "|";
+    EXPECT_EQ(seen.find('g') < seen.size(), true) << seen;
+    EXPECT_LT(seen.find('r'), seen.find('g')) << seen;
+}
+
 TEST_F(PreviewEffects, StackFoldsTheRowsStillToComeBehindTheLine) {
     const std::vector<uint32_t> rows = {0xFF0000, 0x00FF00, 0xFFFF00, 0x808000};  // r g y ?
     // Going down, line L from 4 to 0: rows at or below it in place, row y above it shows row 2y - L.
