@@ -80,3 +80,23 @@ TEST(PagedSend, PortClosedAfterAnEncoderFailureAndDeleteFrames) {
     EXPECT_EQ(log.frames.back()[6], 0x00);
     EXPECT_EQ(DeletePagedImage({5, 8}, 0, kFast).outcome, PagedOutcome::PortFailed);
 }
+
+TEST(PagedSend, AOneByteImageGoesAndTheCrcStatusIsTold) {
+    CardOnPort c;
+    const PagedResult r = SendPagedImage({0, 8}, ImageOf(1), 9, kProtocolKip, kFast);
+    EXPECT_EQ(r.outcome, PagedOutcome::Sent);
+    EXPECT_EQ(r.encodeResult, 1);
+    EXPECT_EQ(c.card.log().paged, Image(1));
+    // Statuses after the image: 9 the CRC message, others the error code.
+    CardOnPort crc({.pagedFinal = 9});
+    EXPECT_EQ(PagedResultMessage(SendPagedImage({0, 8}, ImageOf(40), 0, kProtocolGps, kFast), 1),
+              u"CRC16校验错误, 发送失败,请重试");
+}
+
+TEST(PagedSend, ADeleteEndsWithTheCardsSixByteAnswerNotItsTimeOut) {
+    CardOnPort c;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(DeletePagedImage({0, 8}, 3, {50, 1000}).outcome, PagedOutcome::Deleted);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(600));
+    EXPECT_EQ(PagedResultMessage(PagedResult{.outcome = PagedOutcome::Deleted}, 1), u"");
+}
