@@ -1,6 +1,7 @@
 #include "link/infrared.h"
 
 #include <algorithm>
+#include <array>
 
 #include "content/model/text_codec.h"
 #include "link/link_text.h"
@@ -12,6 +13,7 @@ namespace {
 enum : uint8_t { kSubCalibrate = 0, kSubGet = 1, kSubSet = 2 };
 constexpr uint8_t kReportMagic[4] = {'I', 'R', 'C', 'A'};
 constexpr size_t kReportSize = 6;
+constexpr size_t kAnswerSize = 3;  // "SUC", "ERR", "RET", the set's answer
 
 bool SendSub(SerialPort& port, uint8_t sub) {
     return WriteFrame(port, CardFrame::WithSubcommand(GetAdapterMark(port), CardCommand::InfraredLearn, sub));
@@ -95,13 +97,11 @@ std::vector<uint8_t> InfraredReportScanner::Feed(std::span<const uint8_t> bytes)
 InfraredStatus InfraredCalibrate(SerialPort& port, PortSetting setting, const InfraredTimeouts& t) {
     if (port.isOpen()) SerialClose(port);
     if (!OpenPort(port, setting)) return InfraredStatus::PortFailed;
-    char answer[3] = {};
+    std::string answer(kAnswerSize, '\0');
     InfraredStatus status = InfraredStatus::NoAnswer;
-    if (SendSub(port, kSubCalibrate) && SerialRead(port, answer, 3, t.answerMs) == 3) {
-        const std::string a(answer, 3);
-        status = a == "SUC" ? InfraredStatus::Started : a == "ERR" ? InfraredStatus::NotUniversal
-                                                                   : InfraredStatus::BadAnswer;
-    }
+    if (SendSub(port, kSubCalibrate) && SerialRead(port, answer.data(), answer.size(), t.answerMs) == int(answer.size()))
+        status = answer == "SUC" ? InfraredStatus::Started : answer == "ERR" ? InfraredStatus::NotUniversal
+                                                                             : InfraredStatus::BadAnswer;
     if (status != InfraredStatus::Started) SerialClose(port);
     return status;
 }
@@ -109,9 +109,10 @@ InfraredStatus InfraredCalibrate(SerialPort& port, PortSetting setting, const In
 InfraredStatus InfraredGetTable(PortSetting setting, InfraredWireTable& wire, const InfraredTimeouts& t) {
     SerialPort port;
     if (!OpenPort(port, setting)) return InfraredStatus::PortFailed;
-    char ret[3] = {};
-    if (!SendSub(port, kSubGet) || SerialRead(port, ret, 3, t.retMs) != 3) return InfraredStatus::NoAnswer;
-    if (std::string(ret, 3) != "RET") return InfraredStatus::NotUniversal;
+    std::string ret(kAnswerSize, '\0');
+    if (!SendSub(port, kSubGet) || SerialRead(port, ret.data(), ret.size(), t.retMs) != int(ret.size()))
+        return InfraredStatus::NoAnswer;
+    if (ret != "RET") return InfraredStatus::NotUniversal;
     InfraredWireTable got;
     if (SerialRead(port, got.data(), got.size(), t.answerMs) != int(got.size())) return InfraredStatus::Timeout;
     wire = got;
@@ -123,8 +124,9 @@ InfraredStatus InfraredSetTable(PortSetting setting, const InfraredWireTable& wi
     if (!OpenPort(port, setting)) return InfraredStatus::PortFailed;
     if (!SendSub(port, kSubSet) || !SerialWaitAck(port, t.answerMs)) return InfraredStatus::NoAck;
     if (SerialWrite(port, wire.data(), wire.size()) != int(wire.size())) return InfraredStatus::SetFailed;
-    uint8_t answer[3];
-    return SerialRead(port, answer, 3, t.answerMs) == 3 ? InfraredStatus::SetDone : InfraredStatus::SetFailed;
+    std::array<uint8_t, kAnswerSize> answer{};
+    return SerialRead(port, answer.data(), answer.size(), t.answerMs) == int(answer.size()) ? InfraredStatus::SetDone
+                                                                                         : InfraredStatus::SetFailed;
 }
 
 std::u16string InfraredMessage(InfraredStatus status, bool calibrating, int comNumber) {

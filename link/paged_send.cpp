@@ -16,14 +16,14 @@ constexpr uint8_t kStatusCrc = 9;
 
 // Reads and discards a byte the card may have left, then empties the input queue.
 void Drain(SerialPort& port, int waitMs) {
-    uint8_t stale = 0;
+    uint8_t stale{};
     SerialReadByte(port, stale, waitMs);
     SerialPurgeInput(port);
 }
 
 PagedResult FinalAnswer(SerialPort& port, int waitMs) {
     PagedResult r;
-    uint8_t status = 0;
+    uint8_t status{};
     if (!SerialReadByte(port, status, waitMs)) {
         r.outcome = PagedOutcome::NoFinalAnswer;
         return r;
@@ -57,7 +57,7 @@ PagedResult SendPagedImage(PortSetting setting, const PagedCompile& compile, uin
         return r;
     }
     if (protocol == kProtocolKip) {
-        uint8_t status = 0;
+        uint8_t status{};
         if (!SerialReadByte(port, status, timeouts.answerMs)) {
             r.outcome = PagedOutcome::NoCard;
             return r;

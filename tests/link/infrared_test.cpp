@@ -115,4 +115,8 @@ TEST(InfraredTables, MergeKeepsWhatWasReadAndReplacesOnlyRelearntKeys) {
     EXPECT_EQ(MergeWireTable(read, keys), expected);
     keys[1] = kNoCode;
     EXPECT_EQ(MergeWireTable(EmptyWireTable(), keys), BuildWireTable(keys));
+    // Code 0 is a code like any other: the card's table maps it to key "5".
+    InfraredWireTable zero = EmptyWireTable();
+    zero[0x00] = 5;
+    EXPECT_EQ(KeyCodeText(KeyTableFromWire(zero)[5]), u"00");
 }
