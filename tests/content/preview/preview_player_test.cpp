@@ -146,6 +146,21 @@ protected:
     uint16_t Finished() { return canvas.player->finishedBits(); }
 };
 
+TEST_F(PreviewTest, TheFirstRoundLaysTheGreyAgainAndLaterRoundsKeepIt) {
+    AddPictureProgram(tree, 0, 0, 4, 1, 2, 1);
+    canvas.originX = canvas.originY = 2;
+    RenderLayout(canvas, true);
+    canvas.backImage.row32(0)[0] = 0x123456;  // something the layout drew beside the screen
+    Play();
+    EXPECT_EQ(canvas.backImage.row32(0)[0], kCanvasBackground);
+    canvas.backImage.row32(0)[0] = 0x123456;  // while the frame stays, the grey is not laid again
+    RunTo(40);
+    EXPECT_EQ(canvas.backImage.row32(0)[0], 0x123456u);
+    canvas.zoom = 2;  // a new frame lays it again
+    RunTo(80);
+    EXPECT_EQ(canvas.backImage.row32(0)[0], kCanvasBackground);
+}
+
 TEST_F(PreviewTest, WithoutATreeOrAnythingToPlayItWaitsInHalfSeconds) {
     canvas.tree = nullptr;
     Play();
