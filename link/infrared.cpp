@@ -99,7 +99,9 @@ InfraredStatus InfraredCalibrate(SerialPort& port, PortSetting setting, const In
     if (!OpenPort(port, setting)) return InfraredStatus::PortFailed;
     std::string answer(kAnswerSize, '\0');
     InfraredStatus status = InfraredStatus::NoAnswer;
-    if (SendSub(port, kSubCalibrate) && SerialRead(port, answer.data(), answer.size(), t.answerMs) == int(answer.size()))
+    const bool answered =
+        SendSub(port, kSubCalibrate) && SerialRead(port, answer.data(), answer.size(), t.answerMs) == int(answer.size());
+    if (answered)
         status = answer == "SUC" ? InfraredStatus::Started : answer == "ERR" ? InfraredStatus::NotUniversal
                                                                              : InfraredStatus::BadAnswer;
     if (status != InfraredStatus::Started) SerialClose(port);

@@ -118,7 +118,7 @@ TEST(DlgUDisk, SingleModeHandsThePathsOverAndShowsWhatTheSaveGave) {
     }
     // A failure the page explained itself (the encoder's message, a file it could not
     // write) gets no second box.
-    for (const intptr_t answer : {intptr_t(kEncodeNoSet), intptr_t(kEncodeTooLarge), intptr_t(kProgramFileNotWritten)}) {
+    for (const int answer : {kEncodeNoSet, kEncodeTooLarge, kProgramFileNotWritten}) {
         Dialog d(2, 3);
         d.channel.onSend = [&](int, intptr_t) { return answer; };
         d.dlg.SaveButton()->click();

@@ -61,7 +61,8 @@ TEST_F(PreviewEffects, EveryMirroredPairIsTheMirrorImageOfItsPartnerAndNotItsEqu
     for (const Pair& p : pairs) {
         const auto a = Play(p.a, 8, 8, 12), b = Play(p.b, 8, 8, 12);
         EXPECT_NE(a, b) << int(p.a);
-        for (size_t i = 0; i < a.size(); ++i) EXPECT_EQ(a[i], p.vertical ? FlipV(b[i]) : FlipH(b[i])) << int(p.a) << " " << i;
+        for (size_t i = 0; i < a.size(); ++i)
+            EXPECT_EQ(a[i], p.vertical ? FlipV(b[i]) : FlipH(b[i])) << int(p.a) << " " << i;
     }
 }
 
@@ -91,7 +92,8 @@ TEST_F(PreviewEffects, ATextLongerThanTheAreaIsPlayedScreenfulByScreenful) {
     p.content.cells[1] = TextCell(kNewline, kWhite8);
     p.content.cells[2] = PictureCell(4, 8, {0x00FF00});
     const auto still = RenderPreviewPictures(tree, rc, std::vector<uint64_t>{10, 20}, 1);
-    EXPECT_EQ(std::pair(Picture(still[0])[0], Picture(still[1])[7]), std::pair(std::string("rrrr"), std::string("gggg")));
+    EXPECT_EQ(Picture(still[0])[0], "rrrr");
+    EXPECT_EQ(Picture(still[1])[7], "gggg");
     // Scroll opens and closes the first screenful, then the second.
     p.mainAction.effect = kEffectScroll;
     std::vector<uint64_t> times;
