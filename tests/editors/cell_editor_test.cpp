@@ -425,5 +425,72 @@ TEST_F(EngineTest, EachCellIsDrawnInItsOwnFontAndThaiClustersKeepWhatFollows) {
     EXPECT_GT(CountPixels(engine.frame().image(), [](uint32_t px) { return px == 0xFFFFFF; }), 0);
 }
 
+TEST_F(EngineTest, ASelectionReachingTheEndIsReplacedWhicheverWayItWasMade) {
+    for (auto [from, to] : {std::pair(0, kMaxCells), std::pair(kMaxCells, 0), std::pair(2040, kMaxCells),
+                            std::pair(kMaxCells - 1, 2040)}) {
+        FillLetters(kMaxCells);
+        engine.SetSelection(from, to);
+        EXPECT_EQ(engine.InsertChar(u'Z', true), 1) << from << " " << to;
+        const int lo = std::min(from, to);
+        EXPECT_EQ(std::tuple(CountCells(*text), text->cells[size_t(lo)].code, engine.caret()),
+                  std::tuple(lo + 1 + kMaxCells - std::max(from, to), u'Z', lo + 1));
+    }
+    FillLetters(kMaxCells);
+    engine.SetSelection(kMaxCells, kMaxCells - 1);  // one cell from 2047 on: nothing would fit, nothing goes
+    EXPECT_EQ(std::tuple(engine.InsertChar(u'Z', true), CountCells(*text)), std::tuple(0, kMaxCells));
+}
+
+TEST_F(EngineTest, ToAnimateOverTheWholeFullTextTakesItsLastCharacter) {
+    const uint32_t small = CellAttr::Make(8, 0, 1);
+    for (int i = 0; i < kMaxCells; ++i) text->cells[size_t(i)] = TextCell(u'a', small);
+    engine.Attach(text.get(), 0, 0, 0, 160, 64);
+    engine.SelectAll();
+    ASSERT_EQ(engine.ToAnimate(0), 1);
+    const auto* picture = CellObjectAs<PictureObject>(text->cells[0]);
+    ASSERT_TRUE(picture && CountCells(*text) == 1);
+    EXPECT_EQ(picture->frames[0]->width, kMaxCells * 6);  // six pixels per 8-pixel character
+}
+
+TEST_F(EngineTest, AWholeTextInsertedAsTypedEndsLikeTypingItCharacterByCharacter) {
+    // Typing at 2047, a full text, CR, Backspace into the run and into the text, refused codes, a selection.
+    const std::u16string longText = std::u16string(3000, u'q') + u"\b\bxy";
+    const struct { int fill, from, to, limit; std::u16string typed; } cases[] = {
+        {10, 3, 3, kMaxCells, u"A\r\nB\uE003C\bD"},
+        {10, 2, 6, kMaxCells, u"\b\bE\uE001F"},
+        {kMaxCells - 3, 5, 5, kMaxCells, longText},
+        {kMaxCells - 3, kMaxCells - 3, kMaxCells - 3, kMaxCells, longText},
+        {kMaxCells, 0, kMaxCells, kMaxCells, longText},
+        {4, 4, 4, 9, u"0123456789"},
+        {6, 0, 0, 4, u"zz"},
+    };
+    for (const auto& c : cases) {
+        auto typed = [&](bool oneByOne) {
+            text = std::make_unique<TextContent>();
+            FillLetters(c.fill);
+            engine.SetCellLimit(c.limit);
+            engine.SetSelection(c.from, c.to);
+            int changed = 0;
+            if (oneByOne)
+                for (char16_t ch : c.typed) changed |= engine.InsertChar(ch, false);
+            else
+                changed = engine.InsertTyped(c.typed);
+            return std::tuple(changed, Codes(), engine.caret());
+        };
+        EXPECT_EQ(typed(false), typed(true)) << c.fill << " " << c.from << " " << c.to;
+    }
+    engine.SetCellLimit(kMaxCells);
+}
+
+TEST_F(EngineTest, ACellLimitStopsTypingPastingAndInsertingAtTheRoomLeft) {
+    FillLetters(3);
+    engine.SetCellLimit(5);
+    engine.SetSelection(3, 3);
+    EXPECT_EQ(engine.InsertString(u"wxyz"), 1);
+    EXPECT_EQ(std::tuple(engine.InsertChar(u'Q', true), engine.InsertClock(), Codes()),
+              std::tuple(0, 0, u"abcwx"));
+    engine.SetCellLimit(9999);
+    EXPECT_EQ(engine.CellLimit(), kMaxCells);
+}
+
 }  // namespace
 }  // namespace ledsuite
