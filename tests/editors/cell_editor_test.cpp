@@ -492,5 +492,60 @@ TEST_F(EngineTest, ACellLimitStopsTypingPastingAndInsertingAtTheRoomLeft) {
     EXPECT_EQ(engine.CellLimit(), kMaxCells);
 }
 
+TEST_F(EngineTest, BindingSetsAreaAndDestroyStartTheViewAfresh) {
+    FillLetters(60);
+    engine.ScrollTo(false, 20);
+    EXPECT_EQ(engine.Attach(text.get(), 0, 0, 0, 160, 64), 1);
+    EXPECT_EQ(std::tuple(engine.scrollX(), engine.scrollY()), std::tuple(0, 0));
+    const size_t wide = engine.lines().size();
+    engine.SetArea(0, 0, 0, 40, 64);  // only the width changes: the text wraps again
+    EXPECT_GT(engine.lines().size(), wide);
+    engine.Destroy();
+    EXPECT_EQ(std::tuple(engine.frame().width(), engine.frame().height(), engine.backBuffer().width(),
+                         engine.lines().empty()), std::tuple(0, 0, 0, true));
+    // Without a text: nothing is plain text, nothing is copied.
+    bool put = false;
+    EXPECT_EQ(engine.CopyToClipboard([&](const std::u16string&) { put = true; }), 0);
+    EXPECT_EQ(std::tuple(engine.SelectionIsPlainText(), put), std::tuple(false, false));
+}
+
+TEST_F(EngineTest, ValueFieldsKeepTheAttributeAndObjectlessOrRefusedInsertionsChangeNothing) {
+    FillLetters(3);
+    engine.SetSelection(3, 3);
+    engine.SetCurrentAttr(kGreen24);
+    for (char16_t code : {FC_ADC, FC_TIMER, FC_COUNTER}) {
+        std::unique_ptr<CellObject> field;
+        if (code == FC_ADC) field = std::make_unique<AdcField>();
+        else if (code == FC_TIMER) field = std::make_unique<TimerField>();
+        else field = std::make_unique<CounterField>();
+        ASSERT_EQ(engine.InsertValueField(code, std::move(field)), 1) << int(code);
+        EXPECT_EQ(*CellAttrPtr(text->cells[size_t(engine.caret() - 1)]), kGreen24) << int(code);
+    }
+    EXPECT_EQ(engine.InsertTable(nullptr) + engine.InsertValueField(FC_COUNTER, nullptr), 0);
+    EXPECT_EQ(Codes(), u"abc\uE029\uE02A\uE02B");
+    // A full text and a selection past its end: nothing is inserted, nothing is taken.
+    text = std::make_unique<TextContent>();
+    FillLetters(5);
+    engine.SetCellLimit(5);
+    engine.SetSelection(7, 5);
+    EXPECT_EQ(engine.InsertClock(), 0);
+    engine.SetCellLimit(kMaxCells);
+    EXPECT_EQ(engine.DeleteCell(10), 0);
+    EXPECT_EQ(Codes(), u"abcde");
+}
+
+TEST_F(EngineTest, ABackspaceThatEmptiesTheTextAsksTheOwnerForTheDefaultAttributeOnce) {
+    FillLetters(4);
+    engine.SelectAll();
+    const int before = owner.Count(IMC_CELL_NOTIFY);
+    EXPECT_EQ(engine.InsertChar(8, false), 1);
+    EXPECT_EQ(std::tuple(Codes(), owner.Count(IMC_CELL_NOTIFY) - before), std::tuple(std::u16string(), 1));
+    FillLetters(4);
+    engine.SetSelection(1, 1);
+    const int again = owner.Count(IMC_CELL_NOTIFY);
+    engine.InsertChar(8, false);  // from caret 1 to 0: nothing asked before the cell goes
+    EXPECT_EQ(std::tuple(Codes(), owner.Count(IMC_CELL_NOTIFY) - again), std::tuple(std::u16string(u"bcd"), 0));
+}
+
 }  // namespace
 }  // namespace ledsuite
