@@ -345,5 +345,40 @@ TEST(FrameTiles, SaveDeleteAndTheChosenTileAsTheBorder) {
     EXPECT_EQ(std::tuple(frames[0]->width, frames[0]->height), std::tuple(5, 3));
 }
 
+TEST(ItemRules, ChannelsFromZeroDecimalsScaledSignsKeptDayLengthAndFacesRemoved) {
+    AdcDialogValues adc = GoodValues();
+    AdcField adcField;
+    adcField.channel = 3;
+    ApplyAdcValues(adc, adcField);  // channel 0 stays 0
+    AdcCalibration row;
+    row.x2 = 4000;
+    EXPECT_EQ(std::tuple(adcField.channel, AdcCellText(row, 6)), std::tuple(uint8_t(0), u"4000"));
+
+    // start, end -> start, its fraction, end, its fraction (the channel 0 kept)
+    const std::tuple<const char16_t*, const char16_t*, int, int, int, int> counters[] = {
+        {u"1.5", u"2.125", 1, 500, 2, 125}, {u"-0.5", u"3", 0, -5, 3, 0}, {u"-1.5", u"0.25", -1, 50, 0, 25}};
+    for (auto [start, end, s, sf, e, ef] : counters) {
+        CounterField f;
+        f.channel = 5;
+        ASSERT_EQ(ApplyCounterValues({start, end, 0, 0, false}, f), CounterCheck::Ok);
+        EXPECT_EQ(std::tuple(f.start, f.startFraction, f.end, f.endFraction, f.channel),
+                  std::tuple(s, sf, e, ef, uint8_t(0))) << std::string(start, start + 4);
+    }
+
+    TimerDialogValues t;
+    t.units[0] = true, t.dayLengthIndex = 20;
+    TimerField timer;
+    ASSERT_TRUE(ApplyTimerValues(t, timer));
+    timer.labels[1].fill(u'x');  // a label of 32 units without a terminator shows 31
+    EXPECT_EQ(std::tuple(timer.dayDigits, TimerValuesFromField(timer, LocalTime{}).labels[1].size()),
+              std::tuple(uint8_t(kMaxTimerDayDigits), size_t(kTimerLabelUnits - 1)));
+
+    ClockObject clock;
+    clock.size = 16;
+    SetClockFace(clock, CreateImage(4, 4));
+    SetClockFace(clock, nullptr);
+    EXPECT_EQ(std::tuple(clock.style, clock.face.empty()), std::tuple(uint8_t(0), true));
+}
+
 }  // namespace
 }  // namespace ledsuite

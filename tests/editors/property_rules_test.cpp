@@ -307,3 +307,22 @@ TEST(PlayPeriods, HourlyFillTotalTimelinePickerTimesAndHalves) {
                          StorePeriodHalf(one, 24, false, 1)), std::tuple(true, true, false));
     EXPECT_EQ(one[23], 0x11112222u);
 }
+
+TEST(HardwareGridRules, EveryModelStoresWhatItsItemsOfferAndShowsItselfAgain) {
+    static const char16_t* const kSizes[] = {u"04K", u"10K", u"20K", u"40K", u"64K", u"128K"};
+    const std::vector<std::u16string> texts = ModelOptionTexts();
+    ASSERT_EQ(texts.size(), size_t(kModelOptionCount));
+    for (int option = 0; option < kModelOptionCount; ++option) {
+        HardwareGridValues v = GridValuesOf(HardwareParams{});
+        v.model = option, v.fontChip = 3, v.fileSystem = 2, v.pageSize = 4;
+        HardwareParams hw;
+        StoreGridValues(v, hw);
+        const SubtypeItems items = SubtypeItemsOf(hw.cardSubtype);
+        EXPECT_EQ(std::tuple(hw.fontChip == 3, hw.fileSystem == 2, hw.pageSize == 4),
+                  std::tuple(items.fontChip, items.fileSystem, items.fileSystem)) << option;
+        EXPECT_EQ(ModelOptionOf(hw.cardType, hw.cardSubtype), option);
+        EXPECT_EQ(texts[size_t(option)],
+                  std::u16string(kSizes[hw.cardType]) + u" " + ptext::kSubtypeNames[hw.cardSubtype]()) << option;
+    }
+}
+
