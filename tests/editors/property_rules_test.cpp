@@ -64,7 +64,9 @@ TEST(HardwareGridRules, OptionTextsFollowTheLanguageAndSizeLimitsInOrder) {
         {3, 17, 0, 5000, SizeCheck::Zero},     {3, 17, 1281, 16, SizeCheck::WidthOut},
         {3, 17, 1280, 129, SizeCheck::HeightOut}, {3, 17, 1280, 32, SizeCheck::TwoTone},
         {3, 5, 1280, 32, SizeCheck::Ok},       {9, 5, 257, 8, SizeCheck::WidthOut},
-        {5, 5, 2048, 64, SizeCheck::Ok},       {5, 5, 2048, 257, SizeCheck::HeightOut}};
+        {5, 5, 2048, 64, SizeCheck::Ok},       {5, 5, 2048, 257, SizeCheck::HeightOut},
+        {1, 5, 256, 32, SizeCheck::Ok},        {1, 5, 256, 33, SizeCheck::HeightOut},
+        {2, 5, 640, 32, SizeCheck::Ok},        {2, 17, 640, 32, SizeCheck::TwoTone}};
     for (auto [type, colour, w, h, result] : cases) {
         hw.cardType = uint8_t(type), hw.colorCode = uint8_t(colour), hw.width = uint16_t(w), hw.height = uint16_t(h);
         EXPECT_EQ(CheckCardSize(hw), result) << type << " " << w << "x" << h;
