@@ -380,5 +380,35 @@ TEST(ItemRules, ChannelsFromZeroDecimalsScaledSignsKeptDayLengthAndFacesRemoved)
     EXPECT_EQ(std::tuple(clock.style, clock.face.empty()), std::tuple(uint8_t(0), true));
 }
 
+TEST(PictureRules, SizeEdgesAWidthAloneAndAFileThatDoesNotLoad) {
+    FrameVector frames;
+    frames.push_back(Frame(10, 10, 10));
+    // The largest picture is still a size (checked before the frame index).
+    EXPECT_TRUE(ApplyImageSize(frames, 5, ImageSizeValues{8192, 8192}));
+    ASSERT_TRUE(ApplyImageSize(frames, 0, ImageSizeValues{40, 10}));  // another width, the same height
+    EXPECT_EQ(frames[0]->width, 40);
+    ASSERT_TRUE(ApplyImageSize(frames, 0, ImageSizeValues{1, 10}));  // one column is a size
+    EXPECT_EQ(frames[0]->width, 1);
+    EXPECT_EQ(std::tuple(AppendImageFile(frames, "/nonexistent/none.png"), frames.size()), std::tuple(size_t(0), size_t(1)));
+}
+
+TEST(FrameTiles, TheEdgesOfTheTileListAndAOneRowTile) {
+    FrameCells cells{};
+    cells[0][0] = 1;
+    EXPECT_EQ(TileFromCells(cells, 3, 1).height, 1);
+
+    testing::TempDir dir;
+    const std::string full = (dir.path / "full").string();
+    fs::create_directories(full);
+    for (int n = 0; n <= kMaxFrameTileNumber; ++n) std::ofstream(BorderFrameFile(full, n)) << "";
+    EXPECT_EQ(FirstFreeTileNumber({full}), -1);  // every number taken
+    const std::string user = (dir.path / "user").string();
+    const FrameTile mine = SaveFrameTile(cells, 2, 1, user, {});
+    std::vector<FrameTile> tiles{mine};
+    EXPECT_FALSE(DeleteFrameTile(tiles, 1));  // one past the end
+    EXPECT_TRUE(DeleteFrameTile(tiles, 0));   // the first tile is the user's own
+    EXPECT_FALSE(fs::exists(mine.path));
+}
+
 }  // namespace
 }  // namespace ledsuite

@@ -328,3 +328,46 @@ TEST(HardwareGridRules, EveryModelStoresWhatItsItemsOfferAndShowsItselfAgain) {
     }
 }
 
+TEST(PlayPeriods, EachPickerFieldPastItsClockSecondsCountAndBarsStayInTheFourRows) {
+    // hour, minute, second as stored -> as the picker shows them
+    const std::array<int, 6> shown[] = {{24, 0, 0, 0, 0, 0}, {23, 60, 0, 23, 0, 0}, {23, 59, 60, 23, 59, 0},
+                                        {1, 2, 62, 1, 2, 0}};
+    for (const auto& [h, m, s, sh, sm, ss] : shown) {
+        const PeriodTime t = ShownPeriodTime(uint16_t(h << 11 | m << 5 | s / 2));
+        EXPECT_EQ(std::tuple(t.hour, t.minute, t.second), std::tuple(sh, sm, ss)) << h << ":" << m << ":" << s;
+    }
+    PlayPeriodTable p{};
+    p[0] = uint32_t(PackTime(0, 0, 2)) | uint32_t(PackTime(0, 0, 10)) << 16;     // eight seconds
+    p[1] = uint32_t(PackTime(5, 0, 0)) | uint32_t(PackTime(6, 0, 0)) << 16;      // ends on a row's edge
+    p[2] = uint32_t(PackTime(23, 0, 0)) | uint32_t(uint16_t(25 << 11)) << 16;    // an end no clock has
+    EXPECT_EQ(FormatPeriodTotal(PeriodSeconds(p[0])), u"总时间: 00:00:08");
+    const std::vector<TimelineBar> bars = TimelineBars(p);
+    ASSERT_EQ(bars.size(), 3u);  // no empty bar at 06:00, nothing past the fourth row
+    EXPECT_EQ(std::tuple(bars[1].row, bars[1].to, bars[2].row, bars[2].from, bars[2].to),
+              std::tuple(0, kTimelineRowSeconds, 3, 5u * 3600, kTimelineRowSeconds));
+
+    ProgramSetRecord set;  // the fill writes the 24 periods and nothing after them
+    set.borderType = 7;
+    FillHourlyPeriods(set.periods, {0, 1, 0}, {0, 2, 0});
+    EXPECT_EQ(std::tuple(set.periods[23] >> 16, set.borderType), std::tuple(uint32_t(PackTime(23, 2, 0)), uint8_t(7)));
+}
+
+TEST(ProgramRules, FirstItemsOfEachListAndTheContinuousMoves) {
+    PlayPeriodTable periods{};
+    StorePeriodItem(periods, 15, 0x1111);  // the first start item
+    EXPECT_EQ(std::tuple(periods[0], PeriodItemValue(periods, 15)), std::tuple(0x1111u, uint16_t(0x1111)));
+    ProgramRecord p;
+    p.secondaryAction.effect = 1;  // a main-only effect as secondary: none
+    RepairProgramForGrid(p);
+    ASSERT_TRUE(StoreProgramNumber(p, 9, -3));  // border speed held to 0
+    std::array<char16_t, 16> sound{};
+    EXPECT_TRUE(StoreSoundOption(sound, 1, {u"ding", u"dong"}));  // option 1: the first fixed sound
+    EXPECT_EQ(std::tuple(p.secondaryAction.effect, p.borderSpeed, BufferText(sound), RoleOptionOf(1, 3)),
+              std::tuple(uint8_t(0), uint8_t(0), std::u16string(u"ding"), std::optional<int>(1)));
+    for (uint8_t code : {kEffectMoveLeftContinue, kEffectMoveRightContinue}) {
+        ActionRecord a;
+        a.effect = kEffectMoveUp, a.offset = 5;
+        ASSERT_TRUE(ChooseMainEffect(a, code - 1));  // a horizontal move starts without an offset
+        EXPECT_EQ(a.offset, 0) << int(code);
+    }
+}
