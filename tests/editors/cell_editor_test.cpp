@@ -547,5 +547,55 @@ TEST_F(EngineTest, ABackspaceThatEmptiesTheTextAsksTheOwnerForTheDefaultAttribut
     EXPECT_EQ(std::tuple(Codes(), owner.Count(IMC_CELL_NOTIFY) - again), std::tuple(std::u16string(u"bcd"), 0));
 }
 
+TEST_F(EngineTest, AHorizontallyScrolledViewKeepsTheCaretTheMouseAndTheSelectionInPlace) {
+    FillLetters(100, 1);  // one line of 100 cells, wider than the client
+    const int w = engine.extents()[0].width;
+    engine.ScrollTo(true, 10 * w);  // the view starts at cell 10
+    EXPECT_EQ(engine.caretPlace().x, -10 * w);
+    engine.MouseDown(1, 5);  // at the start of cell 10
+    engine.MouseMove(kMouseLeftButton, 2 * w + 1, 5);
+    EXPECT_EQ(std::tuple(engine.anchor(), engine.caret()), std::tuple(10, 12));
+    engine.MouseUp();
+    // The selection is inverted where its cells are shown, and nowhere past them.
+    auto inverted = [&](int x) { return engine.frame().row(5)[x] != engine.backBuffer().row(5)[x]; };
+    EXPECT_EQ(std::tuple(inverted(1), inverted(2 * w - 1), inverted(2 * w + 1)), std::tuple(true, true, false));
+
+    // A selection going on to the next hard line runs to the client's right edge.
+    text = std::make_unique<TextContent>();
+    for (int i = 0; i < 10; ++i) text->cells[size_t(i)] = TextCell(u'a', kRed16);
+    text->cells[10] = TextCell(u'\n', kRed16);
+    for (int i = 11; i < 111; ++i) text->cells[size_t(i)] = TextCell(u'b', kRed16);
+    engine.Attach(text.get(), 1, 0, 0, 160, 64);
+    engine.ScrollTo(true, 10 * w);
+    engine.SetSelection(2, 20);
+    engine.Redraw();
+    EXPECT_TRUE(inverted(150));
+}
+
+TEST_F(EngineTest, ScrollBarsOfAShortTextAndTheLastLineOfATooLowClient) {
+    FillLetters(3);
+    EXPECT_EQ(std::tuple(engine.scrollBar(false).range, engine.scrollBar(false).enabled, engine.ScrollToCaret()),
+              std::tuple(0, false, 1));
+    engine.Resize(200, 10);  // lower than one line
+    FillLetters(200);
+    engine.SetSelection(200, 200);
+    engine.Relayout();
+    int above = 0;  // the caret's line shows at the top: everything above it is scrolled away
+    for (size_t k = 0; k + 1 < engine.lines().size(); ++k) above += engine.lines()[k].height;
+    EXPECT_EQ(engine.scrollY(), -above);
+}
+
+TEST_F(EngineTest, AFieldScrolledJustOutOfViewLeavesNoFrameBehind) {
+    text->cells[0] = TextCell(u' ', kRed16);
+    engine.Attach(text.get(), 1, 0, 0, 160, 64);
+    engine.SetSelection(0, 0);
+    ASSERT_EQ(engine.InsertClock(), 1);  // a framed field, then a blank
+    const int w = engine.extents()[0].width;
+    engine.ScrollTo(true, w);  // the clock ends exactly at the view's left edge
+    int lit = 0;
+    for (int y = 0; y < engine.backBuffer().height(); ++y) lit += engine.backBuffer().row(y)[0] != 0;
+    EXPECT_EQ(lit, 0);
+}
+
 }  // namespace
 }  // namespace ledsuite

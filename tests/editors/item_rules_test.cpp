@@ -385,6 +385,8 @@ TEST(PictureRules, SizeEdgesAWidthAloneAndAFileThatDoesNotLoad) {
     frames.push_back(Frame(10, 10, 10));
     // The largest picture is still a size (checked before the frame index).
     EXPECT_TRUE(ApplyImageSize(frames, 5, ImageSizeValues{8192, 8192}));
+    EXPECT_TRUE(ApplyImageSize(frames, 1, ImageSizeValues{4, 4}));  // one past the last frame: nothing to do
+    EXPECT_EQ(frames[0]->width, 10);
     ASSERT_TRUE(ApplyImageSize(frames, 0, ImageSizeValues{40, 10}));  // another width, the same height
     EXPECT_EQ(frames[0]->width, 40);
     ASSERT_TRUE(ApplyImageSize(frames, 0, ImageSizeValues{1, 10}));  // one column is a size
