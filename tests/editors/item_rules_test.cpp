@@ -9,6 +9,7 @@
 #include "editors/frame_tiles.h"
 #include "editors/item_rules.h"
 #include "editors/picture_rules.h"
+#include "content/render/otsu_threshold.h"
 #include "tests/link/link_test_util.h"
 
 namespace ledsuite {
@@ -392,6 +393,32 @@ TEST(PictureRules, SizeEdgesAWidthAloneAndAFileThatDoesNotLoad) {
     ASSERT_TRUE(ApplyImageSize(frames, 0, ImageSizeValues{1, 10}));  // one column is a size
     EXPECT_EQ(frames[0]->width, 1);
     EXPECT_EQ(std::tuple(AppendImageFile(frames, "/nonexistent/none.png"), frames.size()), std::tuple(size_t(0), size_t(1)));
+}
+
+TEST(FrameTiles, EachColourIsCutAtItsOwnThreshold) {
+    // Three channels of unrelated levels: each cell bit follows its own channel's threshold.
+    auto red = [](int x, int y) { return (x * 37 + y * 11) % 256; };
+    auto green = [](int x, int y) { return (x * 53 + y * 29 + 100) % 256; };
+    auto blue = [](int x, int y) { return (x * 17 + y * 71 + 50) % 256; };
+    RawImage tile;
+    ASSERT_TRUE(ResetImage(tile, 8, 2));
+    std::array<std::array<uint8_t, 16>, 3> channel{};  // red, green, blue, 8 x 2 each
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 8; ++x) {
+            tile.row32(y)[x] = uint32_t(red(x, y) << 16 | green(x, y) << 8 | blue(x, y));
+            channel[0][size_t(y * 8 + x)] = uint8_t(red(x, y));
+            channel[1][size_t(y * 8 + x)] = uint8_t(green(x, y));
+            channel[2][size_t(y * 8 + x)] = uint8_t(blue(x, y));
+        }
+    int threshold[3];
+    for (int c = 0; c < 3; ++c) threshold[c] = OtsuThreshold(2, 8, channel[size_t(c)].data(), 1);
+    FrameCells cells{};
+    ASSERT_EQ(CellsFromTile(tile, cells).width, 8);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 8; ++x)
+            EXPECT_EQ(cells[size_t(y)][size_t(x)], (red(x, y) >= threshold[0] ? 1 : 0) |
+                                                   (green(x, y) >= threshold[1] ? 2 : 0) |
+                                                   (blue(x, y) >= threshold[2] ? 4 : 0)) << x << "," << y;
 }
 
 TEST(FrameTiles, TheEdgesOfTheTileListAndAOneRowTile) {
