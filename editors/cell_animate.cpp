@@ -131,7 +131,7 @@ void CellEditor::AnimateEach(int kind, int lo, int hi) {
 int CellEditor::ToAnimate(int kind) {
     if (!text_ || kind < kAnimTwinkle || kind > kAnimTurbulence || !SelectionIsPlainText()) return 0;
     const int lo = std::min(caret_, anchor_);
-    const int hi = std::min(std::max(caret_, anchor_), kMaxCells - 1);
+    const int hi = std::min(std::max(caret_, anchor_), CountCells(*text_));  // the whole selection, cell 2047 too
     if (kind >= kAnimWave) {
         AnimateEach(kind, lo, hi);
     } else {

@@ -90,6 +90,8 @@ void CellEditor::ReportAttr() {
 
 // ---- insertion ------------------------------------------------------------------------
 
+void CellEditor::SetCellLimit(int limit) { cellLimit_ = std::clamp(limit, 0, kMaxCells); }
+
 int CellEditor::InsertChar(char16_t code, bool relayout) {
     if (!text_) return 0;
     caret_ = std::clamp(caret_, 0, CountCells(*text_));
@@ -105,10 +107,13 @@ int CellEditor::InsertChar(char16_t code, bool relayout) {
         }
         return 1;
     }
-    if (IsRefusedInsertCode(code) || caret_ >= kMaxCells - 1) return 0;
+    // The character goes where the selection starts, whichever way it was dragged: a
+    // selection reaching the end of a full text is replaced like any other.
+    const int at = std::min(caret_, anchor_);
+    if (IsRefusedInsertCode(code) || at >= kMaxCells - 1) return 0;
     const int deleted = DeleteSelection();
     const int n = CountCells(*text_);
-    if (n >= kMaxCells) {  // full: typing would push the last cell out
+    if (n >= cellLimit_) {  // full: typing would push the last cell out
         if (deleted && relayout) Relayout();
         return deleted;
     }
@@ -134,17 +139,57 @@ int CellEditor::InsertString(std::u16string_view str) {
     for (char16_t c : str)
         if (c != kReturn && c != kBackspace && !IsRefusedInsertCode(c)) keep += c;
     const int n = CountCells(*text_);
-    const int k = std::min(int(keep.size()), kMaxCells - n);  // only what fits: the tail stays
+    const int k = PlaceRun(keep, n);  // only what fits: the tail stays
+    Relayout();
+    return k > 0 || deleted ? 1 : 0;
+}
+
+int CellEditor::PlaceRun(std::u16string_view run, int n) {
+    const int k = std::max(0, std::min(int(run.size()), cellLimit_ - n));
     auto& cells = text_->cells;
     if (k > 0) {
         for (int i = n - 1; i >= caret_; --i) cells[size_t(i + k)] = std::move(cells[size_t(i)]);
-        for (int i = 0; i < k; ++i) cells[size_t(caret_ + i)] = TextCell(keep[size_t(i)], currentAttr_);
+        for (int i = 0; i < k; ++i) cells[size_t(caret_ + i)] = TextCell(run[size_t(i)], currentAttr_);
         if (n + k < kMaxCells) cells[size_t(n + k)] = TextCell();
         caret_ += k;
     }
     anchor_ = caret_;
-    Relayout();
-    return k > 0 || deleted ? 1 : 0;
+    return k;
+}
+
+int CellEditor::InsertTyped(std::u16string_view text) {
+    if (!text_) return 0;
+    caret_ = std::clamp(caret_, 0, CountCells(*text_));
+    anchor_ = std::clamp(anchor_, 0, kMaxCells);
+    // The characters go in as if typed one by one, but the text moves once: the run
+    // collects what follows the caret until a Backspace reaches into the text itself.
+    std::u16string run;
+    int changed = 0, n = CountCells(*text_);
+    auto flush = [&] {
+        if (run.empty()) return;
+        if (caret_ == 0) currentAttr_ = AskDefaultAttr();
+        changed |= PlaceRun(run, n) > 0;
+        run.clear();
+    };
+    for (char16_t c : text) {
+        if (c == kBackspace && !run.empty()) {
+            run.pop_back();
+        } else if (c == kBackspace) {
+            changed |= InsertChar(c, false);
+            n = CountCells(*text_);
+        } else if (!IsRefusedInsertCode(c)) {
+            if (run.empty() && caret_ != anchor_ && std::min(caret_, anchor_) < kMaxCells - 1) {
+                changed |= DeleteSelection();
+                n = CountCells(*text_);
+            }
+            // Where typing stops: the caret at cell 2047, or a full text.
+            const int at = caret_ + int(run.size());
+            if (caret_ == anchor_ && at < kMaxCells - 1 && n + int(run.size()) < cellLimit_)
+                run += c == kReturn ? kLineFeed : c;
+        }
+    }
+    flush();
+    return changed;
 }
 
 int CellEditor::InsertObjectCell(char16_t code, std::unique_ptr<CellObject> obj) {
@@ -295,8 +340,8 @@ void CellEditor::SelectAll() {
 
 bool CellEditor::SelectionIsPlainText() const {
     if (!text_) return false;
-    const int lo = std::clamp(std::min(caret_, anchor_), 0, kMaxCells - 1);
-    const int hi = std::clamp(std::max(caret_, anchor_), 0, kMaxCells - 1);
+    const int lo = std::clamp(std::min(caret_, anchor_), 0, kMaxCells);
+    const int hi = std::clamp(std::max(caret_, anchor_), 0, kMaxCells);
     if (lo >= hi) return false;
     for (int i = lo; i < hi; ++i) {
         const char16_t c = text_->cells[size_t(i)].code;

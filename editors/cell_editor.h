@@ -82,9 +82,18 @@ public:
     // The client size; buffers follow it; redraw.
     void Resize(int width, int height);
 
+    // The most cells the text may hold (at most 2048): a table cell's text may take only
+    // the room its table has left. Typing, pasting and inserting stop there.
+    void SetCellLimit(int limit);
+    int CellLimit() const { return cellLimit_; }
+
     // ---- editing: 1 when the text changed ----
     int InsertChar(char16_t code, bool relayout);
     int InsertString(std::u16string_view text);
+    // Every character as InsertChar would take it (CR becomes LF, Backspace deletes,
+    // refused codes are skipped, typing stops at cell 2047 or a full text), moving the
+    // text once instead of once per character: a dropped text file. 1 when it changed.
+    int InsertTyped(std::u16string_view text);
     int InsertPicture(const std::string& path);
     int InsertPictureObject(std::unique_ptr<PictureObject> picture);
     int InsertBitmap(const RawImage& bitmap);
@@ -155,6 +164,9 @@ public:
     RenderContext& renderContext() { return rc_; }
 
 private:
+    // Puts `run` at the caret into a text of `n` cells, as much as the limit lets in; the
+    // caret goes behind it. The number placed.
+    int PlaceRun(std::u16string_view run, int n);
     bool Hard() const { return moveClass_ == 1 || moveClass_ == 30; }
     bool CardFonts() const { return text_ && text_->header.fontSet != 0; }
     uint32_t AskDefaultAttr();
@@ -179,6 +191,7 @@ private:
     CellExtents extents_{};
     int caret_ = 0;
     int anchor_ = 0;
+    int cellLimit_ = kMaxCells;
     int clientWidth_ = 0;
     int clientHeight_ = 0;
     uint32_t currentAttr_ = 0;

@@ -179,6 +179,8 @@ bool GridEditor::BeginCellEdit(TextContent& work) {
     return true;
 }
 
+int GridEditor::CellRoom() const { return grid_ ? kMaxCells - CountCells(grid_->cells) : 0; }
+
 bool GridEditor::CommitCellEdit(TextContent& work, const TextBlockMeasure& measure) {
     if (dragState_ != kDragEditing) return false;
     dragState_ = kDragNone;

@@ -67,6 +67,9 @@ public:
     // Moves the text of the selected cell into `work` (its old objects freed first);
     // false without a selected cell.
     bool BeginCellEdit(TextContent& work);
+    // The most cells the edited cell's text may hold: what the table's 2048 cells have
+    // left once its other cells are counted.
+    int CellRoom() const;
     // Puts `work`'s cells back as the edited cell's text, as many as fit; the rest are
     // freed. Widens the column and heightens the row to the measured text. `work` is
     // emptied. False when no edit was in progress.

@@ -12,8 +12,9 @@ namespace {
 
 bool OneOf(uint8_t v, std::initializer_list<uint8_t> set) { return std::find(set.begin(), set.end(), v) != set.end(); }
 
-// Subtypes whose cards keep a font chip, and those that also have a file system.
-bool KeepsFontChip(uint8_t subtype) { return OneOf(subtype, {1, 5, 6, 7, 10, 11}); }
+// Subtypes whose cards keep a font chip, and those that also have a file system. These are
+// exactly the subtypes whose grid offers the items: what the user can choose is what is sent.
+bool KeepsFontChip(uint8_t subtype) { return OneOf(subtype, {1, 4, 5, 6, 7, 10, 11}); }
 bool KeepsFileSystem(uint8_t subtype) { return OneOf(subtype, {5, 6, 7, 10, 11}); }
 
 }  // namespace

@@ -29,6 +29,15 @@ int64_t AddDigit(int64_t value, char16_t digit) {
     return std::min(value * 10 + (digit - u'0'), kMaxParsedValue);
 }
 
+// A fraction as typed, scaled to the field's shared decimal count (1.5 beside 2.25 is
+// 1.50: fraction 50, not 5). A negative value whose integer part is 0 keeps its sign in
+// the fraction, which is the only place left for it.
+int32_t StoredFraction(const ParsedDecimal& value, int decimals) {
+    int64_t f = value.fraction;
+    for (int d = AdcDecimals(value.format); d < decimals; ++d) f = std::min<int64_t>(f * 10, kMaxParsedValue);
+    return int32_t(value.negative && value.integer == 0 ? -f : f);
+}
+
 }  // namespace
 
 // ---- A/D value --------------------------------------------------------------------
@@ -152,6 +161,7 @@ ParsedDecimal ParseDecimalText(std::u16string_view text) {
     if (intDigits + decimals > 0) r.format = MakeDigitFormat(intDigits, decimals);
     r.integer = int32_t(negative ? -integer : integer);
     r.fraction = int32_t(fraction);
+    r.negative = negative;
     return r;
 }
 
@@ -185,10 +195,11 @@ CounterCheck ApplyCounterValues(const CounterDialogValues& values, CounterField&
     field.flags = values.showSign ? CounterField::FlagSign : 0;
     field.unit = uint8_t(CounterTriggerCode(std::clamp(values.triggerIndex, 0, kCounterTriggerItems - 1)));
     field.channel = uint8_t(std::clamp(values.channel, 0, kCounterChannels - 1));
+    const int decimals = AdcDecimals(field.digitFormat);
     field.start = start.integer;
-    field.startFraction = start.fraction;
+    field.startFraction = StoredFraction(start, decimals);
     field.end = end.integer;
-    field.endFraction = end.fraction;
+    field.endFraction = StoredFraction(end, decimals);
     return CounterCheck::Ok;
 }
 

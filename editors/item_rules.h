@@ -76,6 +76,7 @@ struct ParsedDecimal {
     uint8_t format = 0;
     int32_t integer = 0;
     int32_t fraction = 0;
+    bool negative = false;  // a "-" came first (also for -0.5, whose integer part is 0)
 };
 // Reads at most 30 characters: a sign before anything else, digits, one "." after a
 // digit or the sign, fraction digits; every other character is skipped.

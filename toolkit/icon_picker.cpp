@@ -25,6 +25,7 @@ constexpr uint32_t kHoverColor = 0xE7EEF1;
 constexpr uint32_t kTextColor = 0x814D3C;
 constexpr int kTextButtonHeight = 20;
 constexpr int kButtonArea = 48;  // below the cells: "More...", "Custom" and their gaps
+constexpr int kEmptyPopupWidth = 80;  // a popup without cells: room for its two text buttons
 
 QString Caption(const LangText& text) { return ToQString(text); }
 
@@ -94,10 +95,10 @@ CIconContainer::CIconContainer(CIconPicker* picker) : QWidget(picker, Qt::Popup)
 
 bool CIconContainer::Create(int x, int y) {
     const std::vector<IconEntry>& entries = picker_->Entries();
-    if (entries.empty()) return false;
     grid_ = IconGridSize(entries.size());
-    cellWidth_ = entries[0].bitmap.width() + 4;
-    cellHeight_ = entries[0].bitmap.height() + 4;
+    // A picker without pictures still opens, with its two text buttons, so that "Custom" can add one.
+    cellWidth_ = entries.empty() ? kEmptyPopupWidth : entries[0].bitmap.width() + 4;
+    cellHeight_ = entries.empty() ? 0 : entries[0].bitmap.height() + 4;
     const int width = grid_.columns * cellWidth_;
     const int cellsHeight = grid_.rows * cellHeight_;
     setGeometry(x, y, width, cellsHeight + kButtonArea);

@@ -75,8 +75,8 @@ public:
     static constexpr int kCustomId = 9998;
 
     explicit CIconContainer(CIconPicker* picker);
-    // Builds the popup with its top-left at the screen point (x, y); false, with
-    // nothing built, when the picker holds no picture.
+    // Builds the popup with its top-left at the screen point (x, y); a picker without
+    // pictures gets only "More..." and "Custom".
     virtual bool Create(int x, int y);
 
     int Columns() const { return grid_.columns; }
@@ -133,8 +133,7 @@ public:
     // range or a file that no longer loads.
     FrameVector CreateItemImage(int index) const;
 
-    // Opens the popup at the screen point, unless it is open already or there is
-    // nothing to show.
+    // Opens the popup at the screen point, unless it is open already.
     void ShowPopup(const QPoint& screenPoint);
     // What the popup reports: a cell index becomes the selection and the parent gets
     // the notify code; any IMC_ICON_PICK_SELECT closes the popup. A chosen file is

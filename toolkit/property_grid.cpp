@@ -61,6 +61,32 @@ private:
     QLineEdit* edit_;
 };
 
+// A number field that takes whatever integer is typed (the grid holds it to the stored
+// range on commit, so 300 typed into a 0..255 field becomes 255, not 30) while its
+// arrows and Up / Down keys stay inside the range.
+class NumberBox : public QSpinBox {
+public:
+    NumberBox(QWidget* parent, int lo, int hi) : QSpinBox(parent), lo_(lo), hi_(hi) {
+        setRange(INT_MIN, INT_MAX);
+    }
+    void stepBy(int steps) override {
+        const long long v = std::clamp<long long>(static_cast<long long>(value()) + steps, lo_, hi_);
+        setValue(int(v));
+        selectAll();
+    }
+
+protected:
+    StepEnabled stepEnabled() const override {
+        StepEnabled e = StepNone;
+        if (value() < hi_) e |= StepUpEnabled;
+        if (value() > lo_) e |= StepDownEnabled;
+        return e;
+    }
+
+private:
+    int lo_, hi_;
+};
+
 // The in-place editors of list, number and file items; their commits go to the grid.
 class PropertyDelegate : public QStyledItemDelegate {
 public:
@@ -82,9 +108,8 @@ public:
                 return combo;
             }
             case PropertyKind::Spin: {
-                auto* spin = new QSpinBox(parent);
                 const auto range = index.siblingAtColumn(0).data(kRangeRole).toPoint();
-                spin->setRange(range.x(), range.y());
+                auto* spin = new NumberBox(parent, range.x(), range.y());
                 spin->setValue(grid_->IntValue(key));
                 return spin;
             }
@@ -114,6 +139,11 @@ private:
     PropertyGrid* grid_;
 };
 
+void SetName(QTreeWidgetItem* item, const QString& name) {
+    item->setText(0, name);
+    item->setToolTip(0, name);
+}
+
 }  // namespace
 
 PropertyGrid::PropertyGrid(int controlId, QWidget* parent)
@@ -128,7 +158,10 @@ PropertyGrid::PropertyGrid(int controlId, QWidget* parent)
     tree_->setRootIsDecorated(true);
     tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tree_->setItemDelegateForColumn(1, new PropertyDelegate(this));
-    tree_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    // The names keep their whole width (the values get what is left), and each name is its
+    // own tooltip as well.
+    tree_->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    tree_->header()->setStretchLastSection(true);
     description_->setWordWrap(true);
     description_->setMinimumHeight(48);
     description_->setAlignment(Qt::AlignTop | Qt::AlignLeft);
@@ -144,7 +177,6 @@ void PropertyGrid::Build(std::vector<PropertySpec> specs) {
     dateTimes_.clear();
     for (const PropertySpec& s : specs) AddItem(s);
     tree_->expandAll();
-    tree_->resizeColumnToContents(0);
 }
 
 void PropertyGrid::AddItem(const PropertySpec& spec) {
@@ -156,7 +188,7 @@ void PropertyGrid::AddItem(const PropertySpec& spec) {
     item->setData(0, kKindRole, int(spec.kind));
     item->setData(0, kRangeRole, QPoint(spec.lo, spec.hi));
     item->setData(1, kFilterRole, spec.fileFilter);
-    item->setText(0, spec.label ? spec.label() : QString());
+    SetName(item, spec.label ? spec.label() : QString());
     if (spec.kind == PropertyKind::Group) {
         item->setFirstColumnSpanned(true);
         QFont bold = item->font(0);
@@ -186,7 +218,7 @@ void PropertyGrid::AddItem(const PropertySpec& spec) {
 void PropertyGrid::Relabel() {
     for (auto& [key, spec] : specs_) {
         QTreeWidgetItem* item = items_[key];
-        if (spec.label) item->setText(0, spec.label());
+        if (spec.label) SetName(item, spec.label());
         if (spec.kind != PropertyKind::List || !spec.relabelOptions || !spec.options) continue;
         const int index = GetOptionIndex(key);
         QStringList options = Options(key);

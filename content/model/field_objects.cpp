@@ -17,6 +17,13 @@ void AppendDigits(std::u16string& s, uint64_t v, int count) {
 
 uint64_t Magnitude(int32_t v) { return uint64_t(v < 0 ? -int64_t(v) : int64_t(v)); }
 
+// A value below zero: a negative integer part, or -0.x, whose sign is kept in the fraction.
+bool CounterNegative(int32_t value, int32_t fraction) { return value < 0 || (value == 0 && fraction < 0); }
+// The range reaches below zero, so every value takes a sign column.
+bool CounterSigned(const CounterField& f) {
+    return CounterNegative(f.start, f.startFraction) || CounterNegative(f.end, f.endFraction);
+}
+
 int TimerUnitDigits(const TimerField& t, int k) { return k == 0 ? std::min<int>(t.dayDigits, kMaxTimerDayDigits) : 2; }
 
 // First array cell and number of array cells (marker included) of table cell k.
@@ -117,8 +124,8 @@ std::u16string FormatDigitValue(const CounterField& field, int32_t value, int32_
     if (field.digitFormat == 0) return {};
     const int n = AdcIntDigits(field.digitFormat), d = AdcDecimals(field.digitFormat);
     std::u16string s;
-    if (value < 0) s += u'-';
-    else if (field.start < 0 || field.end < 0) s += (field.flags & CounterField::FlagSign) ? u'+' : u' ';
+    if (CounterNegative(value, fraction)) s += u'-';
+    else if (CounterSigned(field)) s += (field.flags & CounterField::FlagSign) ? u'+' : u' ';
     AppendDigits(s, n > 0 ? Magnitude(value) : 0, std::max(n, 1));
     if (d > 0) {
         s += u'.';
@@ -147,7 +154,7 @@ CellSize ClockExtent(const ClockObject& clock) {
 int CounterWidth(const CounterField& field, TextMeasurer& measurer, bool defaultTable) {
     if (field.digitFormat == 0) return 0;
     const int n = AdcIntDigits(field.digitFormat), d = AdcDecimals(field.digitFormat);
-    const int chars = std::max(n, 1) + (d > 0 ? d + 1 : 0) + (field.start < 0 || field.end < 0 ? 1 : 0);
+    const int chars = std::max(n, 1) + (d > 0 ? d + 1 : 0) + (CounterSigned(field) ? 1 : 0);
     return chars * measurer.TextWidth(u"J", field.attr, defaultTable);
 }
 

@@ -32,7 +32,6 @@ void DrawLaidOutCell(RenderContext& rc, Surface& s, const TextCell& cell, const 
 void DrawLine(RenderContext& rc, Surface& s, const TextContent& text, const ProgramLayout& layout, size_t k, int x,
               int y, int gap, uint32_t tick) {
     const LineExtent& line = layout.lines[k];
-    const int rowHeight = layout.placements[k].height;
     const bool card = text.header.fontSet != 0;
     const int n = int(layout.extents.size());
     const uint32_t* fontAttr = nullptr;
@@ -46,7 +45,9 @@ void DrawLine(RenderContext& rc, Surface& s, const TextContent& text, const Prog
         if (skip > 0) {
             --skip;
         } else if (visible && cell.code != kNewline) {
-            const int top = y + rowHeight - e.height;  // cells stand on the row's bottom
+            // Cells stand on their own line's bottom, as the card draws them: a line that shares
+            // its row with a taller one (a table beside a text) stays at the row's top.
+            const int top = y + line.height - e.height;
             const uint32_t* attr = IsPictureTableOrClock(cell.code) ? nullptr : CellAttrPtr(cell);
             if (attr && (!fontAttr || *attr != *fontAttr) && SelectCellFont(rc, s, cell, card)) fontAttr = attr;
             if (ThaiCharClass(cell) == 5)

@@ -1,6 +1,8 @@
 // The table dialog.
 #include "editors/ui/dlg_grid.h"
 
+#include <algorithm>
+
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -55,7 +57,10 @@ bool DlgGrid::OnInitDialog() {
         columns_->addItem(QString::number(i));
         rows_->addItem(QString::number(i));
     }
-    for (int i = 0; i < kFrameTypes; ++i) frame_->addItem(QString::number(i));
+    // A stored type past the offered ones (7 fits the three bits) gets its own item, so that
+    // it is shown as it is and kept on OK.
+    const int types = grid_ ? std::max(kFrameTypes, int(grid_->style >> 5 & 7) + 1) : kFrameTypes;
+    for (int i = 0; i < types; ++i) frame_->addItem(QString::number(i));
     // Two colours on a single-colour screen, four on the others.
     const auto* hw = screen_ ? reinterpret_cast<const HardwareParams*>(screen_->send(IMC_GET_SCREEN_RECORD, 0))
                              : nullptr;
@@ -70,7 +75,7 @@ bool DlgGrid::DoDataExchange(bool save) {
             grid_->rows = std::max<uint8_t>(grid_->rows, 1);
             columns_->setCurrentIndex(grid_->columns - 1);
             rows_->setCurrentIndex(grid_->rows - 1);
-            frame_->setCurrentIndex(int(grid_->style >> 5 & 7) % kFrameTypes);
+            frame_->setCurrentIndex(int(grid_->style >> 5 & 7));
             color_->SelectRgbBits(RgbBits(grid_->style >> 2 & 7));
         } else {
             columns_->setCurrentIndex(2);

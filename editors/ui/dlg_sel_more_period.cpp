@@ -1,6 +1,7 @@
 #include "editors/ui/dlg_sel_more_period.h"
 
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -56,8 +57,20 @@ CDlgSelMorePeriod::CDlgSelMorePeriod(ProgramSetRecord* set, QWidget* parent)
     layout->addWidget(fill_, kPeriodRows, 3);
     connect(scroll_, &QScrollBar::valueChanged, this, [this] { ShowPage(); });
     connect(fill_, &QPushButton::clicked, this, &CDlgSelMorePeriod::OnFillAll);
+    // The dialog has no OK: Enter in a picker must not press the fill button, which would
+    // overwrite all 24 periods with the window pickers' times.
+    fill_->setAutoDefault(false);
+    fill_->setDefault(false);
     ShowPage();
     RedrawTimeline();
+}
+
+void CDlgSelMorePeriod::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();  // Enter does nothing here
+        return;
+    }
+    CDialogFx::keyPressEvent(event);
 }
 
 void CDlgSelMorePeriod::ShowPage() {

@@ -38,6 +38,7 @@ public:
 
 protected:
     void OnOK() override {}
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void OnPickerChanged(int row, bool end);

@@ -9,6 +9,7 @@
 #include <QResizeEvent>
 
 #include "editors/edit_rules.h"
+#include "editors/ui/default_pictures.h"
 #include "editors/ui/edit_ex.h"
 #include "editors/ui/edit_grid.h"
 #include "editors/ui/edit_texts.h"
@@ -65,6 +66,7 @@ void CEditCtrl::OnCreate() {
     picker2_->setObjectName(QStringLiteral("Icon Picker"));
     picker2_->hide();
     picker2_->SetNotifyCode(IMC_ICON_PICKED_ALT);
+    for (const QPixmap& tile : SymbolTiles()) picker2_->AddBitmapHandle(tile);
     for (CIconPicker* p : {picker1_, picker2_})
         connect(p, &CIconPicker::InternalMessage, this, [this](int code, const QVariant&) { onInternal(code, 0); });
 }

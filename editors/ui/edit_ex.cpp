@@ -16,6 +16,7 @@
 #include <QUrl>
 
 #include "content/render/plain_text.h"
+#include "editors/ui/default_pictures.h"
 #include "editors/ui/dlg_ad_convert.h"
 #include "editors/ui/dlg_clock.h"
 #include "editors/ui/dlg_counter.h"
@@ -30,6 +31,8 @@
 namespace ledsuite {
 
 namespace {
+
+constexpr int kClockFaceTile = 64;  // the size of the shipped clock faces
 
 // The control characters Ctrl+A, C, V and X produce: the shortcuts act instead.
 bool IsShortcutControl(char16_t c) { return c == 1 || c == 3 || c == 22 || c == 24; }
@@ -72,6 +75,8 @@ CEditEx::CEditEx(QWidget* parent, InternalChannel* owner, RenderContext& rc)
     clockPicker_ = new CIconPicker(this);
     clockPicker_->setObjectName(QStringLiteral("Icon Picker"));
     clockPicker_->hide();
+    // Entry 0 is "no background" (picking it leaves the clock without a picture), then the faces.
+    clockPicker_->AddBitmapHandle(NoBackgroundTile(kClockFaceTile));
     clockPicker_->AddFolderImages("zu_clock");
     engine_->Resize(viewport()->width(), viewport()->height());
 }
@@ -191,9 +196,8 @@ int CEditEx::OnDropFiles(const QStringList& paths) {
     for (const QString& path : paths) {
         const QString ext = DropExtension(path);
         if (ext == QLatin1String("TXT")) {
-            // Each character goes through the single-character insertion (CR becomes LF).
-            if (const auto text = LoadTextFile(path.toStdString()))
-                for (char16_t c : *text) inserted += engine_->InsertChar(c, false);
+            // Taken as typed (CR becomes LF), in one pass over the text.
+            if (const auto text = LoadTextFile(path.toStdString())) inserted += engine_->InsertTyped(*text);
         } else if (ext == QLatin1String("PNG") || ext == QLatin1String("JPG") || ext == QLatin1String("GIF") ||
                    ext == QLatin1String("BMP") || ext == QLatin1String("ICO")) {
             inserted += engine_->InsertPicture(path.toStdString());

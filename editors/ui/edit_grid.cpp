@@ -86,6 +86,7 @@ bool CEditGrid::BeginEditAt(int x, int y) {
     const int h = editor_.rowHeight(editor_.selectedRow());
     cell_->engine().Attach(nullptr, 0, 0, 0, 0, 0);
     if (!editor_.BeginCellEdit(work_->content)) return false;
+    cell_->engine().SetCellLimit(editor_.CellRoom());  // typing stops where the table is full
     work_->left = work_->top = 0;
     work_->right = w;
     work_->bottom = h;

@@ -70,7 +70,9 @@ std::vector<PropertySpec> OtherSpecs() {
         List(kHwFileSystem, kHwOtherGroup, Label(t::kFileSystem),
              [] { return QStringList{ToQString(t::kSequence), ToQString(t::kPage), "Fat12", "Fat16", "Fat32"}; }, true,
              QStringLiteral("控制卡文件系统")),
-        List(kHwPageSize, kHwOtherGroup, Label(t::kPageSize), Fixed({"1K", "2K", "4K", "8K", "12K", "16K", "20K"}),
+        // Only the page sizes a record keeps (0..4): a larger one would be stored, then
+        // repaired to 1K the next time the screen is shown and sent as such.
+        List(kHwPageSize, kHwOtherGroup, Label(t::kPageSize), Fixed({"1K", "2K", "4K", "8K", "12K"}),
              false, QStringLiteral("分页大小")),
         List(kHwSoundMode, kHwOtherGroup, Label(t::kSoundMode), Options({&t::kMute, &t::kInOrder, &t::kRandom}), true,
              QStringLiteral("声音")),

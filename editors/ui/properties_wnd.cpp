@@ -4,10 +4,12 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QFocusEvent>
 
 #include <QAction>
 #include <QResizeEvent>
 #include <QToolBar>
+#include <QTreeWidget>
 
 #include "content/render/font_tables.h"
 #include "editors/property_texts.h"
@@ -29,6 +31,12 @@ CPropertiesWnd::CPropertiesWnd(QWidget* parent, InternalChannel* channel) : QWid
     level_ = kLevelScreen;
     ShowGridsForLevel();
     AdjustLayout();
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void CPropertiesWnd::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    Grid(kProgramGridId)->Tree()->setFocus(event->reason());  // the program-area grid takes the keys
 }
 
 void CPropertiesWnd::SetPropListFont() {

@@ -82,6 +82,7 @@ private slots:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;  // hands the focus to the program-area grid
 
 private:
     void InitPropList();

@@ -425,5 +425,177 @@ TEST_F(EngineTest, EachCellIsDrawnInItsOwnFontAndThaiClustersKeepWhatFollows) {
     EXPECT_GT(CountPixels(engine.frame().image(), [](uint32_t px) { return px == 0xFFFFFF; }), 0);
 }
 
+TEST_F(EngineTest, ASelectionReachingTheEndIsReplacedWhicheverWayItWasMade) {
+    for (auto [from, to] : {std::pair(0, kMaxCells), std::pair(kMaxCells, 0), std::pair(2040, kMaxCells),
+                            std::pair(kMaxCells - 1, 2040)}) {
+        FillLetters(kMaxCells);
+        engine.SetSelection(from, to);
+        EXPECT_EQ(engine.InsertChar(u'Z', true), 1) << from << " " << to;
+        const int lo = std::min(from, to);
+        EXPECT_EQ(std::tuple(CountCells(*text), text->cells[size_t(lo)].code, engine.caret()),
+                  std::tuple(lo + 1 + kMaxCells - std::max(from, to), u'Z', lo + 1));
+    }
+    FillLetters(kMaxCells);
+    engine.SetSelection(kMaxCells, kMaxCells - 1);  // one cell from 2047 on: nothing would fit, nothing goes
+    EXPECT_EQ(std::tuple(engine.InsertChar(u'Z', true), CountCells(*text)), std::tuple(0, kMaxCells));
+}
+
+TEST_F(EngineTest, ToAnimateOverTheWholeFullTextTakesItsLastCharacter) {
+    const uint32_t small = CellAttr::Make(8, 0, 1);
+    for (int i = 0; i < kMaxCells; ++i) text->cells[size_t(i)] = TextCell(u'a', small);
+    engine.Attach(text.get(), 0, 0, 0, 160, 64);
+    engine.SelectAll();
+    ASSERT_EQ(engine.ToAnimate(0), 1);
+    const auto* picture = CellObjectAs<PictureObject>(text->cells[0]);
+    ASSERT_TRUE(picture && CountCells(*text) == 1);
+    EXPECT_EQ(picture->frames[0]->width, kMaxCells * 6);  // six pixels per 8-pixel character
+}
+
+TEST_F(EngineTest, AWholeTextInsertedAsTypedEndsLikeTypingItCharacterByCharacter) {
+    // Typing at 2047, a full text, CR, Backspace into the run and into the text, refused codes, a selection.
+    const std::u16string longText = std::u16string(3000, u'q') + u"\b\bxy";
+    const struct { int fill, from, to, limit; std::u16string typed; } cases[] = {
+        {10, 3, 3, kMaxCells, u"A\r\nB\uE003C\bD"},
+        {10, 2, 6, kMaxCells, u"\b\bE\uE001F"},
+        {kMaxCells - 3, 5, 5, kMaxCells, longText},
+        {kMaxCells - 3, kMaxCells - 3, kMaxCells - 3, kMaxCells, longText},
+        {kMaxCells, 0, kMaxCells, kMaxCells, longText},
+        {4, 4, 4, 9, u"0123456789"},
+        {6, 0, 0, 4, u"zz"},
+    };
+    for (const auto& c : cases) {
+        auto typed = [&](bool oneByOne) {
+            text = std::make_unique<TextContent>();
+            FillLetters(c.fill);
+            engine.SetCellLimit(c.limit);
+            engine.SetSelection(c.from, c.to);
+            int changed = 0;
+            if (oneByOne)
+                for (char16_t ch : c.typed) changed |= engine.InsertChar(ch, false);
+            else
+                changed = engine.InsertTyped(c.typed);
+            return std::tuple(changed, Codes(), engine.caret());
+        };
+        EXPECT_EQ(typed(false), typed(true)) << c.fill << " " << c.from << " " << c.to;
+    }
+    engine.SetCellLimit(kMaxCells);
+}
+
+TEST_F(EngineTest, ACellLimitStopsTypingPastingAndInsertingAtTheRoomLeft) {
+    FillLetters(3);
+    engine.SetCellLimit(5);
+    engine.SetSelection(3, 3);
+    EXPECT_EQ(engine.InsertString(u"wxyz"), 1);
+    EXPECT_EQ(std::tuple(engine.InsertChar(u'Q', true), engine.InsertClock(), Codes()),
+              std::tuple(0, 0, u"abcwx"));
+    engine.SetCellLimit(9999);
+    EXPECT_EQ(engine.CellLimit(), kMaxCells);
+}
+
+TEST_F(EngineTest, BindingSetsAreaAndDestroyStartTheViewAfresh) {
+    FillLetters(1500);  // taller than the client: the view could stay scrolled
+    engine.ScrollTo(false, 20);
+    EXPECT_EQ(engine.Attach(text.get(), 0, 0, 0, 160, 64), 1);
+    EXPECT_EQ(std::tuple(engine.scrollX(), engine.scrollY()), std::tuple(0, 0));
+    const size_t wide = engine.lines().size();
+    engine.SetArea(0, 0, 0, 40, 64);  // only the width changes: the text wraps again
+    EXPECT_GT(engine.lines().size(), wide);
+    engine.Destroy();
+    EXPECT_EQ(std::tuple(engine.frame().width(), engine.frame().height(), engine.backBuffer().width(),
+                         engine.lines().empty()), std::tuple(0, 0, 0, true));
+    // Without a text: nothing is plain text, nothing is copied.
+    bool put = false;
+    EXPECT_EQ(engine.CopyToClipboard([&](const std::u16string&) { put = true; }), 0);
+    EXPECT_EQ(std::tuple(engine.SelectionIsPlainText(), put), std::tuple(false, false));
+}
+
+TEST_F(EngineTest, ValueFieldsKeepTheAttributeAndObjectlessOrRefusedInsertionsChangeNothing) {
+    FillLetters(3);
+    engine.SetSelection(3, 3);
+    engine.SetCurrentAttr(kGreen24);
+    for (char16_t code : {FC_ADC, FC_TIMER, FC_COUNTER}) {
+        std::unique_ptr<CellObject> field;
+        if (code == FC_ADC) field = std::make_unique<AdcField>();
+        else if (code == FC_TIMER) field = std::make_unique<TimerField>();
+        else field = std::make_unique<CounterField>();
+        ASSERT_EQ(engine.InsertValueField(code, std::move(field)), 1) << int(code);
+        EXPECT_EQ(*CellAttrPtr(text->cells[size_t(engine.caret() - 1)]), kGreen24) << int(code);
+    }
+    EXPECT_EQ(engine.InsertTable(nullptr) + engine.InsertValueField(FC_COUNTER, nullptr), 0);
+    EXPECT_EQ(Codes(), u"abc\uE029\uE02A\uE02B");
+    // A full text and a selection past its end: nothing is inserted, nothing is taken.
+    text = std::make_unique<TextContent>();
+    FillLetters(5);
+    engine.SetCellLimit(5);
+    engine.SetSelection(7, 5);
+    EXPECT_EQ(engine.InsertClock(), 0);
+    engine.SetCellLimit(kMaxCells);
+    EXPECT_EQ(engine.DeleteCell(10), 0);
+    EXPECT_EQ(Codes(), u"abcde");
+}
+
+TEST_F(EngineTest, ABackspaceThatEmptiesTheTextAsksTheOwnerForTheDefaultAttributeOnce) {
+    FillLetters(4);
+    engine.SelectAll();
+    const int before = owner.Count(IMC_CELL_NOTIFY);
+    EXPECT_EQ(engine.InsertChar(8, false), 1);
+    EXPECT_EQ(std::tuple(Codes(), owner.Count(IMC_CELL_NOTIFY) - before), std::tuple(std::u16string(), 1));
+    FillLetters(4);
+    engine.SetSelection(1, 1);
+    const int again = owner.Count(IMC_CELL_NOTIFY);
+    engine.InsertChar(8, false);  // from caret 1 to 0: nothing asked before the cell goes
+    EXPECT_EQ(std::tuple(Codes(), owner.Count(IMC_CELL_NOTIFY) - again), std::tuple(std::u16string(u"bcd"), 0));
+}
+
+TEST_F(EngineTest, AHorizontallyScrolledViewKeepsTheCaretTheMouseAndTheSelectionInPlace) {
+    FillLetters(100, 1);  // one line of 100 cells, wider than the client
+    const int w = engine.extents()[0].width;
+    engine.ScrollTo(true, 10 * w);  // the view starts at cell 10
+    EXPECT_EQ(engine.caretPlace().x, -10 * w);
+    engine.MouseDown(1, 5);  // at the start of cell 10
+    engine.MouseMove(kMouseLeftButton, 2 * w + 1, 5);
+    EXPECT_EQ(std::tuple(engine.anchor(), engine.caret()), std::tuple(10, 12));
+    engine.MouseUp();
+    // The selection is inverted where its cells are shown, and nowhere past them.
+    auto inverted = [&](int x) { return engine.frame().row(5)[x] != engine.backBuffer().row(5)[x]; };
+    EXPECT_EQ(std::tuple(inverted(1), inverted(2 * w - 1), inverted(2 * w + 1)), std::tuple(true, true, false));
+
+    // A selection going on to the next hard line runs to the client's right edge.
+    text = std::make_unique<TextContent>();
+    for (int i = 0; i < 10; ++i) text->cells[size_t(i)] = TextCell(u'a', kRed16);
+    text->cells[10] = TextCell(u'\n', kRed16);
+    for (int i = 11; i < 111; ++i) text->cells[size_t(i)] = TextCell(u'b', kRed16);
+    engine.Attach(text.get(), 1, 0, 0, 160, 64);
+    engine.ScrollTo(true, 10 * w);
+    engine.SetSelection(2, 20);
+    engine.Redraw();
+    EXPECT_TRUE(inverted(150));
+}
+
+TEST_F(EngineTest, ScrollBarsOfAShortTextAndTheLastLineOfATooLowClient) {
+    FillLetters(3);
+    EXPECT_EQ(std::tuple(engine.scrollBar(false).range, engine.scrollBar(false).enabled, engine.ScrollToCaret()),
+              std::tuple(0, false, 1));
+    engine.Resize(200, 10);  // lower than one line
+    FillLetters(200);
+    engine.SetSelection(200, 200);
+    engine.Relayout();
+    int above = 0;  // the caret's line shows at the top: everything above it is scrolled away
+    for (size_t k = 0; k + 1 < engine.lines().size(); ++k) above += engine.lines()[k].height;
+    EXPECT_EQ(engine.scrollY(), -above);
+}
+
+TEST_F(EngineTest, AFieldScrolledJustOutOfViewLeavesNoFrameBehind) {
+    text->cells[0] = TextCell(u' ', kRed16);
+    engine.Attach(text.get(), 1, 0, 0, 160, 64);
+    engine.SetSelection(0, 0);
+    ASSERT_EQ(engine.InsertClock(), 1);  // a framed field, then a blank
+    const int w = engine.extents()[0].width;
+    engine.ScrollTo(true, w);  // the clock ends exactly at the view's left edge
+    int lit = 0;
+    for (int y = 0; y < engine.backBuffer().height(); ++y) lit += engine.backBuffer().row(y)[0] != 0;
+    EXPECT_EQ(lit, 0);
+}
+
 }  // namespace
 }  // namespace ledsuite

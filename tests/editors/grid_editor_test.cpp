@@ -233,5 +233,24 @@ TEST_F(EngineTest, ContextMenuStateFollowsTheSelection) {
               std::tuple(kCounterDialog, kTableEditor, kNoItemDialog));
 }
 
+TEST_F(GridTest, SizeEdgesNoTableAndAnEditThatTakesTheCellTextOut) {
+    // 255 rows and exactly 2048 cells are sizes a new table may have.
+    EXPECT_EQ(std::tuple(GridSizeFits(nullptr, 1, 255), GridSizeFits(nullptr, 16, 128), GridSizeFits(nullptr, 16, 129)),
+              std::tuple(true, true, false));
+    Type(3, 2, u"abc");  // the last cell
+    ASSERT_TRUE(ed.SelectAt(48 + 2 * 64 + 1, 16 + 16 + 1));
+    ASSERT_TRUE(ed.BeginCellEdit(work));
+    EXPECT_EQ(std::tuple(CountCells(grid.cells), grid.cells[6].code), std::tuple(6, char16_t(0)));  // markers only
+    ASSERT_TRUE(ed.CommitCellEdit(work, TextBlockMeasurer(rc)));
+    // A table that lost its last marker answers no cell for it.
+    GridObject cut = grid;
+    const int last = ed.MarkerOf(3, 2);
+    for (int i = last; i < kMaxCells - 1; ++i) cut.cells[size_t(i)] = std::move(cut.cells[size_t(i) + 1]);
+    ed.SetGrid(&cut);
+    EXPECT_EQ(ed.MarkerOf(3, 2), -1);
+    ed.SetGrid(nullptr);  // no table: nothing selected
+    EXPECT_EQ(std::tuple(ed.selectedColumn(), ed.selectedRow(), ed.GetCellFlags()), std::tuple(0, 0, 0));
+}
+
 }  // namespace
 }  // namespace ledsuite

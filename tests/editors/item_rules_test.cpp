@@ -9,6 +9,7 @@
 #include "editors/frame_tiles.h"
 #include "editors/item_rules.h"
 #include "editors/picture_rules.h"
+#include "content/render/otsu_threshold.h"
 #include "tests/link/link_test_util.h"
 
 namespace ledsuite {
@@ -343,6 +344,99 @@ TEST(FrameTiles, SaveDeleteAndTheChosenTileAsTheBorder) {
     SetCustomBorderTile(&tile, frames);
     ASSERT_EQ(frames.size(), 1u);
     EXPECT_EQ(std::tuple(frames[0]->width, frames[0]->height), std::tuple(5, 3));
+}
+
+TEST(ItemRules, ChannelsFromZeroDecimalsScaledSignsKeptDayLengthAndFacesRemoved) {
+    AdcDialogValues adc = GoodValues();
+    AdcField adcField;
+    adcField.channel = 3;
+    ApplyAdcValues(adc, adcField);  // channel 0 stays 0
+    AdcCalibration row;
+    row.x2 = 4000;
+    EXPECT_EQ(std::tuple(adcField.channel, AdcCellText(row, 6)), std::tuple(uint8_t(0), u"4000"));
+
+    // start, end -> start, its fraction, end, its fraction (the channel 0 kept)
+    const std::tuple<const char16_t*, const char16_t*, int, int, int, int> counters[] = {
+        {u"1.5", u"2.125", 1, 500, 2, 125}, {u"-0.5", u"3", 0, -5, 3, 0}, {u"-1.5", u"0.25", -1, 50, 0, 25}};
+    for (auto [start, end, s, sf, e, ef] : counters) {
+        CounterField f;
+        f.channel = 5;
+        ASSERT_EQ(ApplyCounterValues({start, end, 0, 0, false}, f), CounterCheck::Ok);
+        EXPECT_EQ(std::tuple(f.start, f.startFraction, f.end, f.endFraction, f.channel),
+                  std::tuple(s, sf, e, ef, uint8_t(0))) << std::string(start, start + 4);
+    }
+
+    TimerDialogValues t;
+    t.units[0] = true, t.dayLengthIndex = 20;
+    TimerField timer;
+    ASSERT_TRUE(ApplyTimerValues(t, timer));
+    timer.labels[1].fill(u'x');  // a label of 32 units without a terminator shows 31
+    EXPECT_EQ(std::tuple(timer.dayDigits, TimerValuesFromField(timer, LocalTime{}).labels[1].size()),
+              std::tuple(uint8_t(kMaxTimerDayDigits), size_t(kTimerLabelUnits - 1)));
+
+    ClockObject clock;
+    clock.size = 16;
+    SetClockFace(clock, CreateImage(4, 4));
+    SetClockFace(clock, nullptr);
+    EXPECT_EQ(std::tuple(clock.style, clock.face.empty()), std::tuple(uint8_t(0), true));
+}
+
+TEST(PictureRules, SizeEdgesAWidthAloneAndAFileThatDoesNotLoad) {
+    FrameVector frames;
+    frames.push_back(Frame(10, 10, 10));
+    // The largest picture is still a size (checked before the frame index).
+    EXPECT_TRUE(ApplyImageSize(frames, 5, ImageSizeValues{8192, 8192}));
+    EXPECT_TRUE(ApplyImageSize(frames, 1, ImageSizeValues{4, 4}));  // one past the last frame: nothing to do
+    EXPECT_EQ(frames[0]->width, 10);
+    ASSERT_TRUE(ApplyImageSize(frames, 0, ImageSizeValues{40, 10}));  // another width, the same height
+    EXPECT_EQ(frames[0]->width, 40);
+    ASSERT_TRUE(ApplyImageSize(frames, 0, ImageSizeValues{1, 10}));  // one column is a size
+    EXPECT_EQ(frames[0]->width, 1);
+    EXPECT_EQ(std::tuple(AppendImageFile(frames, "/nonexistent/none.png"), frames.size()), std::tuple(size_t(0), size_t(1)));
+}
+
+TEST(FrameTiles, EachColourIsCutAtItsOwnThreshold) {
+    // Three channels of unrelated levels: each cell bit follows its own channel's threshold.
+    auto red = [](int x, int y) { return (x * 37 + y * 11) % 256; };
+    auto green = [](int x, int y) { return (x * 53 + y * 29 + 100) % 256; };
+    auto blue = [](int x, int y) { return (x * 17 + y * 71 + 50) % 256; };
+    RawImage tile;
+    ASSERT_TRUE(ResetImage(tile, 8, 2));
+    std::array<std::array<uint8_t, 16>, 3> channel{};  // red, green, blue, 8 x 2 each
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 8; ++x) {
+            tile.row32(y)[x] = uint32_t(red(x, y) << 16 | green(x, y) << 8 | blue(x, y));
+            channel[0][size_t(y * 8 + x)] = uint8_t(red(x, y));
+            channel[1][size_t(y * 8 + x)] = uint8_t(green(x, y));
+            channel[2][size_t(y * 8 + x)] = uint8_t(blue(x, y));
+        }
+    int threshold[3];
+    for (int c = 0; c < 3; ++c) threshold[c] = OtsuThreshold(2, 8, channel[size_t(c)].data(), 1);
+    FrameCells cells{};
+    ASSERT_EQ(CellsFromTile(tile, cells).width, 8);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 8; ++x)
+            EXPECT_EQ(cells[size_t(y)][size_t(x)], (red(x, y) >= threshold[0] ? 1 : 0) |
+                                                   (green(x, y) >= threshold[1] ? 2 : 0) |
+                                                   (blue(x, y) >= threshold[2] ? 4 : 0)) << x << "," << y;
+}
+
+TEST(FrameTiles, TheEdgesOfTheTileListAndAOneRowTile) {
+    FrameCells cells{};
+    cells[0][0] = 1;
+    EXPECT_EQ(TileFromCells(cells, 3, 1).height, 1);
+
+    testing::TempDir dir;
+    const std::string full = (dir.path / "full").string();
+    fs::create_directories(full);
+    for (int n = 0; n <= kMaxFrameTileNumber; ++n) std::ofstream(BorderFrameFile(full, n)) << "";
+    EXPECT_EQ(FirstFreeTileNumber({full}), -1);  // every number taken
+    const std::string user = (dir.path / "user").string();
+    const FrameTile mine = SaveFrameTile(cells, 2, 1, user, {});
+    std::vector<FrameTile> tiles{mine};
+    EXPECT_FALSE(DeleteFrameTile(tiles, 1));  // one past the end
+    EXPECT_TRUE(DeleteFrameTile(tiles, 0));   // the first tile is the user's own
+    EXPECT_FALSE(fs::exists(mine.path));
 }
 
 }  // namespace

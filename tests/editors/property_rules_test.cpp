@@ -64,7 +64,9 @@ TEST(HardwareGridRules, OptionTextsFollowTheLanguageAndSizeLimitsInOrder) {
         {3, 17, 0, 5000, SizeCheck::Zero},     {3, 17, 1281, 16, SizeCheck::WidthOut},
         {3, 17, 1280, 129, SizeCheck::HeightOut}, {3, 17, 1280, 32, SizeCheck::TwoTone},
         {3, 5, 1280, 32, SizeCheck::Ok},       {9, 5, 257, 8, SizeCheck::WidthOut},
-        {5, 5, 2048, 64, SizeCheck::Ok},       {5, 5, 2048, 257, SizeCheck::HeightOut}};
+        {5, 5, 2048, 64, SizeCheck::Ok},       {5, 5, 2048, 257, SizeCheck::HeightOut},
+        {1, 5, 256, 32, SizeCheck::Ok},        {1, 5, 256, 33, SizeCheck::HeightOut},
+        {2, 5, 640, 32, SizeCheck::Ok},        {2, 17, 640, 32, SizeCheck::TwoTone}};
     for (auto [type, colour, w, h, result] : cases) {
         hw.cardType = uint8_t(type), hw.colorCode = uint8_t(colour), hw.width = uint16_t(w), hw.height = uint16_t(h);
         EXPECT_EQ(CheckCardSize(hw), result) << type << " " << w << "x" << h;
@@ -306,4 +308,66 @@ TEST(PlayPeriods, HourlyFillTotalTimelinePickerTimesAndHalves) {
     EXPECT_EQ(std::tuple(StorePeriodHalf(one, 23, true, 0x1111), StorePeriodHalf(one, 23, false, 0x2222),
                          StorePeriodHalf(one, 24, false, 1)), std::tuple(true, true, false));
     EXPECT_EQ(one[23], 0x11112222u);
+}
+
+TEST(HardwareGridRules, EveryModelStoresWhatItsItemsOfferAndShowsItselfAgain) {
+    static const char16_t* const kSizes[] = {u"04K", u"10K", u"20K", u"40K", u"64K", u"128K"};
+    const std::vector<std::u16string> texts = ModelOptionTexts();
+    ASSERT_EQ(texts.size(), size_t(kModelOptionCount));
+    for (int option = 0; option < kModelOptionCount; ++option) {
+        HardwareGridValues v = GridValuesOf(HardwareParams{});
+        v.model = option, v.fontChip = 3, v.fileSystem = 2, v.pageSize = 4;
+        HardwareParams hw;
+        StoreGridValues(v, hw);
+        const SubtypeItems items = SubtypeItemsOf(hw.cardSubtype);
+        EXPECT_EQ(std::tuple(hw.fontChip == 3, hw.fileSystem == 2, hw.pageSize == 4),
+                  std::tuple(items.fontChip, items.fileSystem, items.fileSystem)) << option;
+        EXPECT_EQ(ModelOptionOf(hw.cardType, hw.cardSubtype), option);
+        EXPECT_EQ(texts[size_t(option)],
+                  std::u16string(kSizes[hw.cardType]) + u" " + ptext::kSubtypeNames[hw.cardSubtype]()) << option;
+    }
+}
+
+TEST(PlayPeriods, EachPickerFieldPastItsClockSecondsCountAndBarsStayInTheFourRows) {
+    // hour, minute, second as stored -> as the picker shows them
+    const std::array<int, 6> shown[] = {{24, 0, 0, 0, 0, 0}, {23, 60, 0, 23, 0, 0}, {23, 59, 60, 23, 59, 0},
+                                        {1, 2, 62, 1, 2, 0}};
+    for (const auto& [h, m, s, sh, sm, ss] : shown) {
+        const PeriodTime t = ShownPeriodTime(uint16_t(h << 11 | m << 5 | s / 2));
+        EXPECT_EQ(std::tuple(t.hour, t.minute, t.second), std::tuple(sh, sm, ss)) << h << ":" << m << ":" << s;
+    }
+    PlayPeriodTable p{};
+    p[0] = uint32_t(PackTime(0, 0, 2)) | uint32_t(PackTime(0, 0, 10)) << 16;     // eight seconds
+    p[1] = uint32_t(PackTime(5, 0, 0)) | uint32_t(PackTime(6, 0, 0)) << 16;      // ends on a row's edge
+    p[2] = uint32_t(PackTime(23, 0, 0)) | uint32_t(uint16_t(25 << 11)) << 16;    // an end no clock has
+    EXPECT_EQ(FormatPeriodTotal(PeriodSeconds(p[0])), u"总时间: 00:00:08");
+    const std::vector<TimelineBar> bars = TimelineBars(p);
+    ASSERT_EQ(bars.size(), 3u);  // no empty bar at 06:00, nothing past the fourth row
+    EXPECT_EQ(std::tuple(bars[1].row, bars[1].to, bars[2].row, bars[2].from, bars[2].to),
+              std::tuple(0, kTimelineRowSeconds, 3, 5u * 3600, kTimelineRowSeconds));
+
+    ProgramSetRecord set;  // the fill writes the 24 periods and nothing after them
+    set.borderType = 7;
+    FillHourlyPeriods(set.periods, {0, 1, 0}, {0, 2, 0});
+    EXPECT_EQ(std::tuple(set.periods[23] >> 16, set.borderType), std::tuple(uint32_t(PackTime(23, 2, 0)), uint8_t(7)));
+}
+
+TEST(ProgramRules, FirstItemsOfEachListAndTheContinuousMoves) {
+    PlayPeriodTable periods{};
+    StorePeriodItem(periods, 15, 0x1111);  // the first start item
+    EXPECT_EQ(std::tuple(periods[0], PeriodItemValue(periods, 15)), std::tuple(0x1111u, uint16_t(0x1111)));
+    ProgramRecord p;
+    p.secondaryAction.effect = 1;  // a main-only effect as secondary: none
+    RepairProgramForGrid(p);
+    ASSERT_TRUE(StoreProgramNumber(p, 9, -3));  // border speed held to 0
+    std::array<char16_t, 16> sound{};
+    EXPECT_TRUE(StoreSoundOption(sound, 1, {u"ding", u"dong"}));  // option 1: the first fixed sound
+    EXPECT_EQ(std::tuple(p.secondaryAction.effect, p.borderSpeed, BufferText(sound), RoleOptionOf(1, 3)),
+              std::tuple(uint8_t(0), uint8_t(0), std::u16string(u"ding"), std::optional<int>(1)));
+    for (uint8_t code : {kEffectMoveLeftContinue, kEffectMoveRightContinue}) {
+        ActionRecord a;
+        a.effect = kEffectMoveUp, a.offset = 5;
+        ASSERT_TRUE(ChooseMainEffect(a, code - 1));  // a horizontal move starts without an offset
+        EXPECT_EQ(a.offset, 0) << int(code);
+    }
 }

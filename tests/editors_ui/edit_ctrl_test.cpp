@@ -129,7 +129,7 @@ TEST_F(EditorWindowTest, ADroppedUtf16BigEndianFileIsTypedIn) {
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(editor.surface()->viewport(), &drop);
     delete mime;
-    // Each character goes in alone: CR and LF both become line feeds; a picture code is refused.
+    // Taken as typed: CR and LF both become line feeds; a picture code is refused.
     EXPECT_EQ(Codes(), u"A\n\n中");
     // Three-character names and unknown extensions are skipped.
     EXPECT_EQ(editor.surface()->OnDropFiles({QStringLiteral("txt"), dir.filePath("a.doc")}), 0);

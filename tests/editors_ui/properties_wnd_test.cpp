@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
+#include <QAbstractItemView>
 #include <QScrollBar>
 #include <QTest>
 #include <QTimeEdit>
@@ -92,6 +94,39 @@ struct Fixture {
         return out;
     }
 };
+
+// Clicks the value cell of `key` as the user does; the in-place editor that opens.
+QWidget* OpenValue(PropertyGrid* g, int key) {
+    QTreeWidget* tree = g->Tree();
+    tree->scrollToItem(g->Item(key));
+    const QRect row = tree->visualItemRect(g->Item(key));
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, QPoint(tree->columnViewportPosition(1) + 4, row.center().y()));
+    for (QWidget* w : tree->viewport()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (w->isVisible() && (qobject_cast<QSpinBox*>(w) || qobject_cast<QComboBox*>(w))) return w;
+    return nullptr;
+}
+
+// Selects all in the number box of `key`, types `text` and presses Enter.
+void TypeNumber(PropertyGrid* g, int key, const QString& text) {
+    auto* spin = qobject_cast<QSpinBox*>(OpenValue(g, key));
+    ASSERT_NE(spin, nullptr) << key;
+    QTest::keyClick(spin, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(spin, text);
+    QTest::keyClick(spin, Qt::Key_Return);
+    QApplication::processEvents();
+}
+
+// Opens the drop-down of `key` and clicks its option `option`.
+void ClickOption(PropertyGrid* g, int key, int option) {
+    auto* combo = qobject_cast<QComboBox*>(OpenValue(g, key));
+    ASSERT_NE(combo, nullptr) << key;
+    combo->showPopup();
+    QAbstractItemView* view = combo->view();
+    const QModelIndex index = view->model()->index(option, 0);
+    view->scrollTo(index);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
+    QApplication::processEvents();
+}
 
 }  // namespace
 
@@ -199,6 +234,31 @@ TEST(DlgSelMorePeriod, FillScrollPickAndTimeline) {
 
     QTest::keyClick(&dlg, Qt::Key_Return);  // Enter does not close it
     EXPECT_TRUE(dlg.isVisible());
+}
+
+TEST(DlgSelMorePeriod, EnterInAnyPickerChangesNoPeriod) {
+    ProgramSetRecord set;
+    for (int h = 0; h < 3; ++h) set.periods[size_t(h)] = uint32_t(PackTime(h * 2, 0, 0)) | uint32_t(PackTime(h * 2 + 1, 0, 0)) << 16;
+    const auto before = set.periods;
+    CDlgSelMorePeriod dlg(&set);
+    dlg.show();
+    dlg.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
+    EXPECT_FALSE(dlg.FillButton()->isDefault() || dlg.FillButton()->autoDefault());
+    for (QTimeEdit* picker : {dlg.Picker(0, false), dlg.Picker(4, true), dlg.WindowPicker(false), dlg.WindowPicker(true)}) {
+        picker->setFocus();
+        QTest::keyClick(picker, Qt::Key_Return);
+        QTest::keyClick(picker, Qt::Key_Enter);
+    }
+    EXPECT_EQ(std::tuple(set.periods == before, dlg.Total()->text(), dlg.isVisible()),
+              std::tuple(true, QString::fromUtf16(u"总时间: 03:00:00"), true));
+    // Typing into a picker still writes its period: the first start becomes 00:30:00.
+    QTimeEdit* first = dlg.Picker(0, false);
+    first->setFocus();
+    first->setSelectedSection(QDateTimeEdit::MinuteSection);
+    QTest::keyClicks(first, "30");
+    QTest::keyClick(first, Qt::Key_Return);
+    EXPECT_EQ(set.periods[0] & 0xFFFF, PackTime(0, 30, 0));
 }
 
 TEST(PropertiesWnd, ProgramSetEditsPlayModeEnablingAndMoreOpensThePeriodDialogOncePerChoice) {
@@ -366,4 +426,95 @@ TEST(PasswordPrompt, EmptyOrWrongKeepsItOpen) {
     });
     EXPECT_EQ(prompt.exec(), QDialog::Accepted);
     EXPECT_EQ(boxes.texts, (std::vector<QString>{"Password is empty", "Password Error"}));
+}
+
+TEST(PropertiesWnd, NumbersTypedPastTheirRangeAreHeldToItNotCut) {
+    Fixture f;
+    ProgramRecord p;
+    p.right = 64, p.bottom = 16, p.secondaryAction.effect = 5;
+    f.select(IMC_PROGRAM_SELECTED, &p);
+    PropertyGrid* g = f.grid(kProgramGridId);
+    TypeNumber(g, kPrgMainPause, "300");
+    TypeNumber(g, kPrgMainSpeed, "0");
+    TypeNumber(g, kPrgSecondPause, "300");
+    EXPECT_EQ(std::tuple(p.mainAction.pause, p.mainAction.speed, p.secondaryAction.pause, g->Value(kPrgMainPause),
+                         g->Value(kPrgMainSpeed)), std::tuple(255, 1, 254, "255", "1"));
+    // The arrows stay inside the range.
+    auto* spin = qobject_cast<QSpinBox*>(OpenValue(g, kPrgMainPause));
+    ASSERT_NE(spin, nullptr);
+    QTest::keyClick(spin, Qt::Key_Up);
+    QTest::keyClick(spin, Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_EQ(p.mainAction.pause, 255);
+
+    // The hardware grid: brightness, ID and a timed level typed as 300 are sent as 255.
+    Answerer<CDlgPassword> password(TypeServicePassword);
+    BoxCloser boxes;
+    HardwareParams hw;
+    f.select(IMC_SCREEN_SELECTED, &hw);
+    PropertyGrid* h = f.grid(kHardwareGridId);
+    for (int key : {int(kHwBrightness), int(kHwCardId), TimedLevelKey(2)}) TypeNumber(h, key, "300");
+    f.wnd.Command(kCmdApplySimulated)->trigger();
+    EXPECT_EQ(std::tuple(hw.brightness, hw.cardId, hw.timedBrightness[2] >> 16, password.seen),
+              std::tuple(255, 255, 255u, 1));
+}
+
+TEST(PropertiesWnd, WhatTheHardwareGridOffersIsWhatIsStoredAndSent) {
+    Fixture f;
+    Answerer<CDlgPassword> password(TypeServicePassword);
+    BoxCloser boxes;
+    HardwareParams hw;
+    hw.cardType = 3, hw.cardSubtype = 5, hw.pageSize = 4, hw.baudIndex = 8;
+    f.channel.screen = &hw;
+    f.select(IMC_SCREEN_SELECTED, &hw);
+    PropertyGrid* g = f.grid(kHardwareGridId);
+    // Only the page sizes a record keeps are offered; the largest stays what it is.
+    EXPECT_EQ(std::tuple(g->Options(kHwPageSize).size(), g->Value(kHwPageSize)), std::tuple(5, "12K"));
+    ClickOption(g, kHwModel, 9);  // "40K Asyn Voice-III": subtype 4 offers the font chip only
+    EXPECT_EQ(std::tuple(g->IsItemEnabled(kHwFontChip), g->IsItemEnabled(kHwPageSize)), std::tuple(true, false));
+    ClickOption(g, kHwFontChip, 3);
+    std::vector<uint8_t> sent;
+    {
+        CardOnPort card({.info = MakeInfoReply(0, 3, 3, {{15, 1}})});
+        f.wnd.Command(kCmdSetHardware)->trigger();
+        sent = card.card.log().data;
+    }
+    EXPECT_EQ(std::tuple(hw.cardSubtype, hw.fontChip, hw.pageSize, hw.fileSystem), std::tuple(4, 3, 0, 0));
+    EXPECT_EQ(sent, BuildHardwareParamBlock(hw));
+    f.select(IMC_SCREEN_SELECTED, &hw);  // shown again: the grid still shows what was sent
+    EXPECT_EQ(std::tuple(g->GetOptionIndex(kHwModel), g->GetOptionIndex(kHwFontChip)), std::tuple(9, 3));
+}
+
+TEST(PropertiesWnd, TakingTheFocusHandsItToTheProgramGrid) {
+    Fixture f;
+    ProgramRecord p;
+    p.right = 64, p.bottom = 16;
+    f.select(IMC_PROGRAM_SELECTED, &p);
+    f.wnd.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f.wnd));
+    f.wnd.setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(QApplication::focusWidget(), f.grid(kProgramGridId)->Tree());
+}
+
+TEST(PropertiesWnd, EnglishNamesFitTheirColumnAndAreTheirOwnTooltips) {
+    SetUiLanguage(3);
+    {
+        Fixture f;
+        f.wnd.onInternal(IMC_LANGUAGE_CHANGED, 0);
+        ProgramRecord p;
+        p.right = 64, p.bottom = 16;
+        f.select(IMC_PROGRAM_SELECTED, &p);
+        f.wnd.resize(180, 600);  // narrow: the names keep their width
+        QApplication::processEvents();
+        QTreeWidget* tree = f.grid(kProgramGridId)->Tree();
+        const QFontMetrics metrics(tree->font());
+        for (int key : {kPrgMainEffect, kPrgMainPause, kPrgBorderEffect, kPrgSecondSpeed}) {
+            QTreeWidgetItem* item = f.grid(kProgramGridId)->Item(key);
+            const int indent = tree->visualItemRect(item).left();
+            EXPECT_GE(tree->columnWidth(0) - indent, metrics.horizontalAdvance(item->text(0))) << item->text(0).toStdString();
+            EXPECT_EQ(item->toolTip(0), item->text(0));
+        }
+        EXPECT_EQ(f.grid(kProgramGridId)->Name(kPrgMainPause), "Pause Time");
+    }
+    ResetUiLanguageForTests();
 }

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "tests/toolkit/gui_test_util.h"
 #include "toolkit/icon_picker.h"
 
 using namespace ledsuite;
@@ -65,11 +66,22 @@ TEST(IconPicker, PopupGridFollowsTheNumberOfPictures) {
         EXPECT_EQ(popup->Button(CIconContainer::kFirstCellId + last)->geometry(),
                   QRect(last % c.columns * 20 + 2, last / c.columns * 20 + 2, 16, 16));
     }
+}
+
+TEST(IconPicker, AnEmptyPickerOpensWithCustomWhichAddsTheChosenFile) {
+    QTemporaryDir dir;
+    const std::string file = WriteBmp(dir.filePath("first.bmp").toStdString(), 8, 8, Qt::red);
     PickerWindow empty(0);
-    EXPECT_EQ(empty.Open(), nullptr);
-    empty.ExpectClosed();  // not left pushed: it opens once pictures are added
-    empty.picker->AddBitmapHandle(Picture(8, 8, Qt::red));
-    EXPECT_NE(empty.Open(), nullptr);
+    CIconContainer* popup = empty.Open();
+    ASSERT_NE(popup, nullptr);
+    EXPECT_EQ(std::tuple(popup->Rows(), popup->Button(CIconContainer::kFirstCellId) == nullptr,
+                         popup->Button(CIconContainer::kCustomId)->isVisible()), std::tuple(0, true, true));
+    ledsuite::testing::ChooseNextFile(QString::fromStdString(file));  // the real file dialog
+    QTest::mouseClick(popup->Button(CIconContainer::kCustomId), Qt::LeftButton);
+    empty.ExpectClosed();
+    ASSERT_EQ(empty.picker->Entries().size(), 1u);
+    EXPECT_EQ(std::tuple(empty.picker->Entries()[0].path, empty.picker->Entries()[0].bitmap.size()),
+              std::tuple(file, QSize(8, 8)));
 }
 
 TEST(IconPicker, EveryWayOutOfThePopupReportsItsCode) {

@@ -410,5 +410,31 @@ TEST_F(CanvasTest, TextCellsAreDrawnInTheFontsOfTheContentsFontSet) {
     }
 }
 
+// A line that shares its moving row with a taller table stands where the card's command
+// stream puts it: on its own bottom at the row's top, not pushed below a 32-LED area.
+TEST_F(RenderTest, TextBesideATallTableStaysWhereItStoodWithoutTheTable) {
+    auto view = [&](bool withTable) {
+        TextContent text;
+        const uint32_t red16 = CellAttr::Make(16, 0, 1);
+        PutText(text, u"AB", red16);
+        if (withTable) {
+            auto grid = std::make_unique<GridObject>();
+            InitGridObject(*grid);
+            EXPECT_TRUE(SetGridSize(*grid, 3, 3));  // the table dialog's default, 48 LEDs high
+            text.cells[2] = ObjectCell(FC_TABLE, std::move(grid));
+        }
+        PutText(text, u"C", red16, withTable ? 3 : 2);
+        ProgramLayout layout;
+        EXPECT_TRUE(LayoutProgramContent(rc, text, kEffectMoveLeft, 128, 32, layout));
+        const Surface s = RenderAreaSurface(rc, text, layout, 0, 0, 128, 32, 0, 0, 0, 128, 32);
+        std::vector<uint32_t> ab;  // the first 16 columns: "AB"
+        for (int y = 0; y < 32; ++y) ab.insert(ab.end(), s.row(y), s.row(y) + 16);
+        return ab;
+    };
+    const std::vector<uint32_t> alone = view(false);
+    EXPECT_GT(std::count_if(alone.begin(), alone.end(), [](uint32_t px) { return px != 0; }), 20);
+    EXPECT_EQ(view(true), alone);
+}
+
 }  // namespace
 }  // namespace ledsuite
