@@ -22,7 +22,6 @@ namespace {
 constexpr size_t kTitleAt = 18;
 constexpr size_t kSoundPropertiesAt = kSsfSoundHeaderAt + 6;
 constexpr int kMusicSsfMode = 0;  // samples behind the two headers, no mark table
-constexpr size_t kMaxSlotRead = size_t(64) << 20;
 
 // A header: the CRC of its bytes from 2 stored at 0, then the magic and a zero byte.
 bool HeaderChecks(std::span<const uint8_t> header, const char* magic) {
@@ -70,7 +69,7 @@ void LoadMusicSlots(const std::string& root, std::array<MusicSlot, kMusicSlots>&
         if (slot.state == kSlotNewSource) continue;
         slot = {};
         std::vector<uint8_t> bytes;
-        if (!folder || ReadFileBytes(MusicSlotPath(root, i), kMaxSlotRead, bytes) != ReadFileResult::Ok) continue;
+        if (!folder || ReadFileBytes(MusicSlotPath(root, i), kMaxMusicSsfBytes, bytes) != ReadFileResult::Ok) continue;
         if (auto read = ReadMusicSlot(bytes)) slot = *read;
     }
 }
@@ -103,6 +102,7 @@ MusicSavePlan PlanMusicSave(const std::string& root, std::array<MusicSlot, kMusi
 bool ConvertMusicFile(const std::string& source, const std::string& target) {
     SoundClip clip;
     if (!LoadSoundFile({}, clip, source) || !PrepareClipForCard(clip)) return false;
+    if (!FitsMusicSsf(clip.data.size())) return false;  // the slot list could not read it back
     // Built in memory so the title is the music's own name, not the slot number.
     std::vector<uint8_t> file(kSsfHeaderSize + clip.data.size() + kSsfHeaderSize, 0);
     const int64_t left = WriteSsfFile({}, &clip, file.data(), "", file.size(), kMusicSsfMode);

@@ -2,11 +2,13 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 namespace ledsuite {
@@ -30,11 +32,35 @@ std::string Unescape(std::string_view s) {
     return out;
 }
 
-std::string ReadSmallFile(const fs::path& p) {
-    std::ifstream in(p);
-    std::string s;
-    std::getline(in, s);
-    return s;
+// The first line of a small attribute file, read without waiting and at most `limit` bytes
+// (a sysfs value; anything else at the path reads as empty).
+std::string ReadSmallFile(const fs::path& p, size_t limit = 64) {
+    const int fd = ::open(p.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return {};
+    std::string s(limit, '\0');
+    struct stat st {};
+    ssize_t n = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? ::read(fd, s.data(), s.size()) : -1;
+    ::close(fd);
+    s.resize(size_t(std::max<ssize_t>(n, 0)));
+    return s.substr(0, s.find('\n'));
+}
+
+// The mount table's text, at most kMaxMountInfoBytes (it has no size of its own to check).
+std::string ReadMountInfo(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return {};
+    std::string text;
+    char buf[4096];
+    for (ssize_t n; text.size() < kMaxMountInfoBytes && (n = ::read(fd, buf, sizeof buf)) != 0;) {
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
+        text.append(buf, size_t(n));
+    }
+    ::close(fd);
+    if (text.size() > kMaxMountInfoBytes) text.resize(text.rfind('\n', kMaxMountInfoBytes) + 1);
+    return text;
 }
 
 // The volume label: the name of a /dev/disk/by-label link that points at the device.
@@ -79,9 +105,18 @@ std::vector<MountEntry> ParseMountInfo(std::string_view text) {
     return entries;
 }
 
+std::string SysfsBlockName(const std::string& device) {
+    if (device.rfind("/dev/", 0) != 0) return {};
+    // The block class is one flat folder; a device in a subfolder has '!' for '/' there.
+    std::string name = device.substr(5);
+    std::replace(name.begin(), name.end(), '/', '!');
+    return name == "." || name == ".." ? std::string() : name;
+}
+
 bool IsRemovableDevice(const std::string& device, const std::string& sysfsRoot) {
-    if (device.rfind("/dev/", 0) != 0) return false;
-    const fs::path block = fs::path(sysfsRoot) / "class" / "block" / device.substr(5);
+    const std::string name = SysfsBlockName(device);
+    if (name.empty()) return false;
+    const fs::path block = fs::path(sysfsRoot) / "class" / "block" / name;
     std::error_code ec;
     fs::path real = fs::canonical(block, ec);
     if (ec) return false;
@@ -99,11 +134,8 @@ bool IsRemovableDevice(const std::string& device, const std::string& sysfsRoot) 
 
 std::vector<RemovableDrive> ListRemovableDrives(const std::string& mountInfoPath, const std::string& sysfsRoot) {
     if (const char* roots = std::getenv("LEDSUITE_REMOVABLE_ROOTS")) return FromEnvironment(roots);
-    std::ifstream in(mountInfoPath);
-    std::stringstream text;
-    text << in.rdbuf();
     std::vector<RemovableDrive> drives;
-    for (const MountEntry& m : ParseMountInfo(text.str())) {
+    for (const MountEntry& m : ParseMountInfo(ReadMountInfo(mountInfoPath))) {
         if (drives.size() >= kMaxRemovableDrives) break;
         if (IsRemovableDevice(m.source, sysfsRoot)) drives.push_back({m.mountPoint, VolumeLabel(m.source)});
     }

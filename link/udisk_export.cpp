@@ -1,6 +1,8 @@
 #include "link/udisk_export.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -30,8 +32,15 @@ const LangText kInvalid{{u"无效的节目文件.", u"無效的節目檔案.", u
 const LangText kDeleteFailed{
     {u"删除已有的节目文件失败.", u"刪除已有的節目檔案失敗.", u"Failed to delete the existing program file."}};
 const LangText kWriteFailed{{u"保存节目文件失败.", u"保存節目檔案失敗.", u"Failed to save the programs file."}};
+const LangText kWriteFailedRemoved{{u"保存节目文件失败. 本次写入的节目文件已删除.", u"保存節目檔案失敗. 本次寫入的節目檔案已刪除.",
+                                    u"Failed to save the programs file. The program files this export wrote were removed."}};
+const LangText kNoRoom{{u"U盘空间不足, 未做任何更改.", u"U盤空間不足, 未做任何更改.",
+                        u"Not enough room on the usb disk; nothing was changed."}};
 const LangText kTooMany{{u"节目文件不能超过256个.", u"節目檔案不能超過256個.", u"No more than 256 program files."}};
 const LangText kUnknownCard{{u"不支持的控制卡类型.", u"不支援的控制卡類型.", u"Unsupported card type."}};
+
+// Bytes a file of `size` takes on a file system of `block`-byte blocks.
+uint64_t BlocksOf(uint64_t size, uint64_t block) { return (size + block - 1) / block * block; }
 
 }  // namespace
 
@@ -108,6 +117,34 @@ std::vector<std::string> ExistingPrograms(const std::string& root, const std::st
     return found;
 }
 
+bool ExportFits(const std::string& folder, const std::vector<std::vector<uint8_t>>& files,
+                const std::vector<std::string>& old) {
+    struct statvfs fsInfo {};
+    if (::statvfs(folder.c_str(), &fsInfo) != 0) return false;
+    const uint64_t block = fsInfo.f_frsize ? fsInfo.f_frsize : fsInfo.f_bsize ? fsInfo.f_bsize : 512;
+    uint64_t room = uint64_t(fsInfo.f_bavail) * block;
+    for (const std::string& path : old) {
+        struct stat st {};
+        if (::stat(path.c_str(), &st) == 0) room += uint64_t(st.st_blocks) * 512;  // freed by the delete
+    }
+    // One block to spare for the folder's entries.
+    uint64_t needed = block;
+    for (const auto& f : files) needed += BlocksOf(f.size(), block);
+    return needed <= room;
+}
+
+namespace {
+
+// Removes the first `count` program files of this export; true when all are gone.
+bool RemoveWritten(const std::string& root, const std::string& prefix, size_t count) {
+    bool removed = true;
+    for (size_t i = 0; i < count; ++i)
+        removed = ::unlink(UDiskProgramPath(root, prefix, int(i)).c_str()) == 0 && removed;
+    return removed && SyncParentFolder(UDiskProgramPath(root, prefix, 0));
+}
+
+}  // namespace
+
 UDiskResult ExportProgramFiles(const std::string& root, uint8_t cardType, const std::vector<std::string>& sources,
                                const std::function<bool()>& confirmDelete) {
     const auto prefix = ModelPrefix(cardType);
@@ -120,6 +157,8 @@ UDiskResult ExportProgramFiles(const std::string& root, uint8_t cardType, const 
     const std::string folder = UDiskFolderPath(root);
     if (!MakeFolderPath(folder)) return {UDiskError::FolderFailed, folder, 0};
     const std::vector<std::string> old = ExistingPrograms(root, *prefix);
+    // A chain that cannot fit leaves the old programs where they are.
+    if (!ExportFits(folder, files, old)) return {UDiskError::NoRoom, folder, 0};
     if (!old.empty() && !(confirmDelete && confirmDelete())) return {UDiskError::Declined, {}, 0};
     for (const std::string& path : old)
         if (::unlink(path.c_str()) != 0) return {UDiskError::DeleteFailed, path, 0};
@@ -127,7 +166,11 @@ UDiskResult ExportProgramFiles(const std::string& root, uint8_t cardType, const 
     UDiskResult result;
     for (size_t i = 0; i < files.size(); ++i) {
         const std::string path = UDiskProgramPath(root, *prefix, int(i));
-        if (!WriteFileDurable(path, files[i].data(), files[i].size())) return {UDiskError::WriteFailed, path, i};
+        if (!WriteFileDurable(path, files[i].data(), files[i].size())) {
+            // A chain that points to a missing file is worse than none: what this export wrote goes.
+            const bool removed = RemoveWritten(root, *prefix, i);
+            return {removed ? UDiskError::WriteFailedRemoved : UDiskError::WriteFailed, path, removed ? 0 : i};
+        }
         result.written = i + 1;
     }
     return result;
@@ -149,6 +192,8 @@ std::u16string UDiskErrorText(UDiskError error) {
         case UDiskError::TooManyFiles: return kTooMany();
         case UDiskError::DeleteFailed: return kDeleteFailed();
         case UDiskError::WriteFailed: return kWriteFailed();
+        case UDiskError::WriteFailedRemoved: return kWriteFailedRemoved();
+        case UDiskError::NoRoom: return kNoRoom();
         case UDiskError::Declined: return {};
     }
     return {};

@@ -6,6 +6,7 @@
 #include "content/bytes.h"
 #include "content/model/lang.h"
 #include "content/model/paths.h"
+#include "content/sound/ssf_file.h"
 #include "link/music_slots.h"
 #include "link/udisk_export.h"
 #include "link_test_util.h"
@@ -175,4 +176,25 @@ TEST(MusicSlots, WavConvertedIntoASlotFile) {
     EXPECT_EQ(PlanMusicSave(root, slots).missing, dir / "none.wav");
     EXPECT_FALSE(ConvertMusicFile(dir / "none.wav", MusicSlotPath(root, 4)));
     EXPECT_FALSE(ConvertMusicFiles({wav}, {}));
+}
+
+// The slot list reads a slot file up to kMaxMusicSsfBytes, and the conversion writes none larger.
+TEST(MusicSlots, WriterAndReaderShareTheLongestSlot) {
+    soundtest::TempFolder dir("music");
+    const std::string wav = dir / "tone.wav", longWav = dir / "long.wav";
+    ASSERT_TRUE(soundtest::MakeToneWav(wav, 22050, 1, 0.1));
+    ASSERT_TRUE(soundtest::MakeSilentWavSparse(longWav, uint32_t(kMaxMusicSsfBytes - kSsfHeaderSize + 4)));
+    TempDir disk;
+    const std::string root = disk.path.string();
+    ASSERT_TRUE(MakeFolderPath(MusicFolderPath(root)));
+    EXPECT_FALSE(ConvertMusicFile(longWav, MusicSlotPath(root, 1)));
+    EXPECT_FALSE(fs::exists(MusicSlotPath(root, 1)));
+
+    ASSERT_TRUE(ConvertMusicFile(wav, MusicSlotPath(root, 0)));
+    std::array<MusicSlot, kMusicSlots> slots{};
+    for (const uintmax_t size : {uintmax_t(kMaxMusicSsfBytes), uintmax_t(kMaxMusicSsfBytes) + 1}) {
+        fs::resize_file(MusicSlotPath(root, 0), size);  // the longest file the conversion can write, and one byte more
+        LoadMusicSlots(root, slots);
+        EXPECT_EQ(slots[0].state, size == kMaxMusicSsfBytes ? kSlotOnDisk : kSlotEmpty) << size;
+    }
 }

@@ -1,6 +1,7 @@
 #include "link/removable_drives.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "link_test_util.h"
 
@@ -54,6 +55,43 @@ TEST(RemovableDrives, MountInfoAndDeviceChecks) {
     const auto drives = ListRemovableDrives((info.path / "mountinfo").string(), sys.path.string());
     ASSERT_EQ(drives.size(), 1u);
     EXPECT_EQ(drives[0].root, "/media/u/MY STICK");
+}
+
+// Device names that would leave the block class, a "removable" that is not a short regular file,
+// and a mount table read from a FIFO or cut at its bound: no drive offered, nothing waits.
+TEST(RemovableDrives, OutsideNamesAndOddFilesOfferNothing) {
+    EXPECT_EQ(SysfsBlockName("/dev/sdb1"), "sdb1");
+    EXPECT_EQ(SysfsBlockName("/dev/cciss/c0d0"), "cciss!c0d0");
+    EXPECT_EQ(SysfsBlockName("/dev/../../tmp/x"), "..!..!tmp!x");
+    EXPECT_EQ(SysfsBlockName("/dev/.."), "");
+    EXPECT_EQ(SysfsBlockName("/dev/"), "");
+    EXPECT_EQ(SysfsBlockName("dev/sdb1"), "");
+
+    TempDir sys;
+    AddBlock(sys.path, "sdd", "sdd1", "platform/mmc", "1 \nmore");
+    EXPECT_FALSE(IsRemovableDevice("/dev/sdd1", sys.path.string()));  // "1 " is not "1"
+    AddBlock(sys.path, "sde", "sde1", "platform/mmc", "1");
+    const fs::path removable = sys.path / "devices" / "platform/mmc" / "block" / "sde" / "removable";
+    fs::remove(removable);
+    ASSERT_EQ(::mkfifo(removable.c_str(), 0600), 0);
+    EXPECT_FALSE(IsRemovableDevice("/dev/sde1", sys.path.string()));  // returns at once: not a value
+    fs::create_directories(sys.path / "class" / "evil");
+    std::ofstream(sys.path / "class" / "evil" / "removable") << "1\n";
+    EXPECT_FALSE(IsRemovableDevice("/dev/../evil", sys.path.string()));
+
+    AddBlock(sys.path, "sdf", "sdf1", "platform/mmc", "1");
+    TempDir info;
+    const fs::path table = info.path / "mountinfo";
+    ASSERT_EQ(::mkfifo(table.c_str(), 0600), 0);
+    EXPECT_TRUE(ListRemovableDrives(table.string(), sys.path.string()).empty());
+    fs::remove(table);
+    const std::string line = "90 22 8:17 / /media/f rw - vfat /dev/sdf1 rw\n";
+    std::string text = line;
+    text.resize(kMaxMountInfoBytes - 1, ' ');
+    std::ofstream(table) << text << "\n" << line;  // the second entry lies past the bound
+    const auto drives = ListRemovableDrives(table.string(), sys.path.string());
+    ASSERT_EQ(drives.size(), 1u);
+    EXPECT_EQ(drives[0].root, "/media/f");
 }
 
 TEST(RemovableDrives, RootsFromTheEnvironmentAndNames) {
