@@ -6,7 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -22,7 +22,7 @@ std::string Unescape(std::string_view s) {
     std::string out;
     const auto octal = [&](size_t k) { return s[k] >= '0' && s[k] <= '7'; };
     for (size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '\\' && i + 3 < s.size() && octal(i + 1) && octal(i + 2) && octal(i + 3)) {
+        if (s[i] == '\\' && i + 4 <= s.size() && octal(i + 1) && octal(i + 2) && octal(i + 3)) {
             out += char((s[i + 1] - '0') << 6 | (s[i + 2] - '0') << 3 | (s[i + 3] - '0'));
             i += 3;
         } else {
@@ -32,35 +32,10 @@ std::string Unescape(std::string_view s) {
     return out;
 }
 
-// The first line of a small attribute file, read without waiting and at most `limit` bytes
-// (a sysfs value; anything else at the path reads as empty).
-std::string ReadSmallFile(const fs::path& p, size_t limit = 64) {
-    const int fd = ::open(p.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) return {};
-    std::string s(limit, '\0');
-    struct stat st {};
-    ssize_t n = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? ::read(fd, s.data(), s.size()) : -1;
-    ::close(fd);
-    s.resize(size_t(std::max<ssize_t>(n, 0)));
-    return s.substr(0, s.find('\n'));
-}
-
-// The mount table's text, at most kMaxMountInfoBytes (it has no size of its own to check).
-std::string ReadMountInfo(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) return {};
-    std::string text;
-    char buf[4096];
-    for (ssize_t n; text.size() < kMaxMountInfoBytes && (n = ::read(fd, buf, sizeof buf)) != 0;) {
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            break;
-        }
-        text.append(buf, size_t(n));
-    }
-    ::close(fd);
-    if (text.size() > kMaxMountInfoBytes) text.resize(text.rfind('\n', kMaxMountInfoBytes) + 1);
-    return text;
+// The first line of a small attribute file (a sysfs value).
+std::string FirstLine(const fs::path& p) {
+    const std::string text = ReadRegularText(p.string(), kMaxSysfsValueBytes);
+    return text.substr(0, text.find('\n'));
 }
 
 // The volume label: the name of a /dev/disk/by-label link that points at the device.
@@ -88,6 +63,24 @@ std::vector<RemovableDrive> FromEnvironment(const char* roots) {
 
 }  // namespace
 
+std::string ReadRegularText(const std::string& path, size_t limit) {
+    // Opened without waiting (a FIFO or a device at the path must not hold the caller), then
+    // checked on the descriptor; a failed open gives -1, which fstat and close refuse alike.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    std::string text;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        char buf[4096];
+        for (size_t want; (want = std::min(sizeof buf, limit - text.size())) != 0;) {
+            const ssize_t n = ::read(fd, buf, want);
+            if (n <= 0) break;
+            text.append(buf, size_t(n));
+        }
+    }
+    ::close(fd);
+    return text;
+}
+
 std::vector<MountEntry> ParseMountInfo(std::string_view text) {
     std::vector<MountEntry> entries;
     std::stringstream in{std::string(text)};
@@ -97,16 +90,16 @@ std::vector<MountEntry> ParseMountInfo(std::string_view text) {
         std::stringstream fields(line);
         std::vector<std::string> f;
         for (std::string w; fields >> w;) f.push_back(w);
-        size_t dash = 0;
+        size_t dash = kMountInfoFixedFields;  // the separator follows the six fixed fields
         while (dash < f.size() && f[dash] != "-") ++dash;
-        if (f.size() < 5 || dash + 2 >= f.size()) continue;
+        if (dash + 2 >= f.size()) continue;
         entries.push_back({Unescape(f[4]), Unescape(f[dash + 2])});
     }
     return entries;
 }
 
 std::string SysfsBlockName(const std::string& device) {
-    if (device.rfind("/dev/", 0) != 0) return {};
+    if (!device.starts_with("/dev/")) return {};
     // The block class is one flat folder; a device in a subfolder has '!' for '/' there.
     std::string name = device.substr(5);
     std::replace(name.begin(), name.end(), '/', '!');
@@ -123,19 +116,22 @@ bool IsRemovableDevice(const std::string& device, const std::string& sysfsRoot) 
     // A partition's own folder has no "removable": its disk is the parent folder.
     for (fs::path p = real; !p.empty() && p != p.root_path(); p = p.parent_path()) {
         if (fs::exists(p / "removable", ec)) {
-            if (ReadSmallFile(p / "removable") == "1") return true;
+            if (FirstLine(p / "removable") == "1") return true;
             break;
         }
     }
     for (const auto& part : real)
-        if (part.string().rfind("usb", 0) == 0) return true;
+        if (part.string().starts_with("usb")) return true;
     return false;
 }
 
 std::vector<RemovableDrive> ListRemovableDrives(const std::string& mountInfoPath, const std::string& sysfsRoot) {
     if (const char* roots = std::getenv("LEDSUITE_REMOVABLE_ROOTS")) return FromEnvironment(roots);
     std::vector<RemovableDrive> drives;
-    for (const MountEntry& m : ParseMountInfo(ReadMountInfo(mountInfoPath))) {
+    std::string table = ReadRegularText(mountInfoPath, kMaxMountInfoBytes);
+    if (table.size() == kMaxMountInfoBytes)  // cut at the bound: the cut line is left out
+        while (!table.empty() && table.back() != '\n') table.pop_back();
+    for (const MountEntry& m : ParseMountInfo(table)) {
         if (drives.size() >= kMaxRemovableDrives) break;
         if (IsRemovableDevice(m.source, sysfsRoot)) drives.push_back({m.mountPoint, VolumeLabel(m.source)});
     }
@@ -156,9 +152,13 @@ void CloseMountWatch(int fd) {
 }
 
 bool MountTableChanged(int fd, int timeoutMs) {
-    if (fd < 0) return false;
-    pollfd p{fd, POLLPRI, 0};
-    if (::poll(&p, 1, timeoutMs) <= 0 || !(p.revents & (POLLPRI | POLLERR))) return false;
+    // A negative descriptor is left out by poll, a closed one comes back POLLNVAL: no change
+    // either way (revents stays clear when the wait ends or fails).
+    std::array<pollfd, 1> watch{};
+    watch[0].fd = fd;
+    watch[0].events = POLLPRI;
+    ::poll(watch.data(), watch.size(), timeoutMs);
+    if (!(watch[0].revents & (POLLPRI | POLLERR))) return false;
     // Reading the table to its end re-arms the notice.
     char buf[4096];
     ::lseek(fd, 0, SEEK_SET);

@@ -5,6 +5,7 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
@@ -54,10 +55,13 @@ std::string UDiskFolderPath(const std::string& root) {
     return (root.ends_with('/') ? root : root + "/") + kUDiskFolder;
 }
 
+std::string ThreeDigits(int number) {
+    const std::string digits = std::to_string(number);
+    return std::string(std::max<size_t>(digits.size(), 3) - digits.size(), '0') + digits;
+}
+
 std::string UDiskProgramPath(const std::string& root, const std::string& prefix, int number) {
-    char name[16];
-    std::snprintf(name, sizeof name, "%03d", number);
-    return UDiskFolderPath(root) + "/" + prefix + name + ".lcs";
+    return UDiskFolderPath(root) + "/" + prefix + ThreeDigits(number) + ".lcs";
 }
 
 std::string UDiskSoundPath(const std::string& root) { return UDiskFolderPath(root) + "/zusound.ssf"; }
@@ -117,30 +121,37 @@ std::vector<std::string> ExistingPrograms(const std::string& root, const std::st
     return found;
 }
 
+bool ProgramsFit(uint64_t freeBlocks, uint64_t blockSize, uint64_t freedSectors, const std::vector<size_t>& sizes) {
+    if (blockSize == 0) return false;
+    // One block to spare for the folder's entries.
+    uint64_t needed = blockSize;
+    for (size_t size : sizes) needed += BlocksOf(size, blockSize);
+    return needed <= freeBlocks * blockSize + freedSectors * 512;
+}
+
 bool ExportFits(const std::string& folder, const std::vector<std::vector<uint8_t>>& files,
                 const std::vector<std::string>& old) {
     struct statvfs fsInfo {};
     if (::statvfs(folder.c_str(), &fsInfo) != 0) return false;
-    const uint64_t block = fsInfo.f_frsize ? fsInfo.f_frsize : fsInfo.f_bsize ? fsInfo.f_bsize : 512;
-    uint64_t room = uint64_t(fsInfo.f_bavail) * block;
+    uint64_t freedSectors = 0;  // what deleting the old files gives back
     for (const std::string& path : old) {
         struct stat st {};
-        if (::stat(path.c_str(), &st) == 0) room += uint64_t(st.st_blocks) * 512;  // freed by the delete
+        if (::stat(path.c_str(), &st) == 0) freedSectors += uint64_t(st.st_blocks);
     }
-    // One block to spare for the folder's entries.
-    uint64_t needed = block;
-    for (const auto& f : files) needed += BlocksOf(f.size(), block);
-    return needed <= room;
+    std::vector<size_t> sizes;
+    for (const auto& f : files) sizes.push_back(f.size());
+    return ProgramsFit(fsInfo.f_bavail, fsInfo.f_frsize, freedSectors, sizes);
 }
 
 namespace {
 
-// Removes the first `count` program files of this export; true when all are gone.
-bool RemoveWritten(const std::string& root, const std::string& prefix, size_t count) {
+// Removes the first `count` program files of this export (`failed` the one that could not be
+// written, in the same folder); true when all are gone.
+bool RemoveWritten(const std::string& root, const std::string& prefix, size_t count, const std::string& failed) {
     bool removed = true;
     for (size_t i = 0; i < count; ++i)
         removed = ::unlink(UDiskProgramPath(root, prefix, int(i)).c_str()) == 0 && removed;
-    return removed && SyncParentFolder(UDiskProgramPath(root, prefix, 0));
+    return removed && SyncParentFolder(failed);
 }
 
 }  // namespace
@@ -168,7 +179,7 @@ UDiskResult ExportProgramFiles(const std::string& root, uint8_t cardType, const 
         const std::string path = UDiskProgramPath(root, *prefix, int(i));
         if (!WriteFileDurable(path, files[i].data(), files[i].size())) {
             // A chain that points to a missing file is worse than none: what this export wrote goes.
-            const bool removed = RemoveWritten(root, *prefix, i);
+            const bool removed = RemoveWritten(root, *prefix, i, path);
             return {removed ? UDiskError::WriteFailedRemoved : UDiskError::WriteFailed, path, removed ? 0 : i};
         }
         result.written = i + 1;

@@ -23,6 +23,8 @@ inline constexpr size_t kLcsNextIndexAt = 16;
 
 // The model prefix of a card type: 0 "4k" .. 5 "128k"; nothing for another type.
 std::optional<std::string> ModelPrefix(uint8_t cardType);
+// The number with at least three digits ("007", "255").
+std::string ThreeDigits(int number);
 // "<root>/ZIZodo".
 std::string UDiskFolderPath(const std::string& root);
 // "<root>/ZIZodo/<prefix><nnn>.lcs".
@@ -89,8 +91,10 @@ void ChainLcsFiles(std::vector<std::vector<uint8_t>>& files);
 // The numbered program files of that prefix present in the folder.
 std::vector<std::string> ExistingPrograms(const std::string& root, const std::string& prefix);
 
-// True when the folder's file system takes `files` (in its blocks, one to spare) once the
-// `old` files are deleted.
+// True when `sizes` fit in blocks of `blockSize` bytes, one block to spare, into the free
+// blocks and the 512-byte sectors the old files free.
+bool ProgramsFit(uint64_t freeBlocks, uint64_t blockSize, uint64_t freedSectors, const std::vector<size_t>& sizes);
+// True when the folder's file system takes `files` once the `old` files are deleted.
 bool ExportFits(const std::string& folder, const std::vector<std::vector<uint8_t>>& files,
                 const std::vector<std::string>& old);
 

@@ -104,6 +104,10 @@ TEST(Playtime, VolumeShownTheSameInListAndEditor) {
     EXPECT_EQ(VolumeChoiceOf(100), 10);
     EXPECT_EQ(VolumeChoiceText(VolumeChoiceOf(VolumeStoredOf(10))), u"50");
     EXPECT_EQ(VolumeChoiceText(20), u"100");
+    EXPECT_EQ(VolumeChoiceText(0), u"0");
+    SetUiLanguage(3);
+    EXPECT_EQ(VolumeChoiceText(21), VolumeChoiceText(-1));  // "Not use" both
+    EXPECT_NE(VolumeChoiceText(21), u"105");
     EXPECT_EQ(VolumeStoredOf(20), 200);
     EXPECT_EQ(VolumeChoiceOf(255), 21);
     EXPECT_EQ(VolumeStoredOf(21), kVolumeNotUse);
@@ -115,6 +119,29 @@ TEST(Playtime, VolumeShownTheSameInListAndEditor) {
     EXPECT_EQ(ScheduleTypeText(2), u"Sound Program");
     EXPECT_EQ(ScheduleTypeText(3), u"");
     EXPECT_EQ(ScheduleTypeText(0), u"");
+}
+
+// More entries than the table holds: the first 128 of type 1 or 2; a disk that cannot take the
+// folder saves nothing; a file of its head alone (or less) loads nothing.
+TEST(Playtime, TableBoundsAndFailedSaves) {
+    std::vector<ScheduleEntry> many(kScheduleSlots + 2, Entry(1, 2, 1, 0));
+    many[0].type = 3;
+    many.back() = Entry(5, 6, 2, 0);
+    const ScheduleTable table = ScheduleFromEntries(many);
+    EXPECT_EQ(table.front().start, PackTime(1, 0, 0));
+    EXPECT_EQ(table.back().type, 1);  // the last entry did not fit
+    TempDir disk;
+    const std::string file = (disk.path / "plain").string();
+    ASSERT_TRUE(WriteFileAtomic(file, "x", 1));
+    EXPECT_FALSE(SavePlaytimeFile(file, table));
+    const ScheduleEntry one[] = {Entry(1, 2, 1, 0)};
+    const auto good = BuildPlaytimeFile(one);
+    for (size_t n : {size_t(0), size_t(2), size_t(8)}) {
+        auto head = std::vector<uint8_t>(good.begin(), good.begin() + long(n));
+        if (n >= 2) StoreU16(head.data(), uint16_t(n));
+        if (n == 8) StoreU16(&head[6], 0);
+        EXPECT_FALSE(ParsePlaytimeFile(head)) << n;
+    }
 }
 
 TEST(MusicSlots, BothHeadersMustCheck) {
@@ -197,4 +224,37 @@ TEST(MusicSlots, WriterAndReaderShareTheLongestSlot) {
         LoadMusicSlots(root, slots);
         EXPECT_EQ(slots[0].state, size == kMaxMusicSsfBytes ? kSlotOnDisk : kSlotEmpty) << size;
     }
+}
+
+// Each header must carry its CRC, its magic and the zero after it; a title fills at most its
+// 64 bytes; a disk without room for the folder plans nothing.
+TEST(MusicSlots, HeadersTitlesAndFolders) {
+    for (size_t at : {size_t(2), size_t(5), size_t(258), size_t(261)}) {
+        auto b = SlotFile();
+        b[at] = 'q';
+        StoreU16(&b[0], Crc16Modbus(86, &b[2]));
+        StoreU16(&b[256], Crc16Modbus(26, &b[258]));
+        EXPECT_FALSE(ReadMusicSlot(b)) << at;
+    }
+    auto full = SlotFile();
+    for (size_t i = 0; i < 32; ++i) StoreU16(&full[18 + 2 * i], uint16_t(u'A' + i % 26));
+    StoreU16(&full[0], Crc16Modbus(86, &full[2]));
+    const auto slot = ReadMusicSlot(full);
+    ASSERT_TRUE(slot);
+    EXPECT_EQ(MusicSlotTitle(*slot).size(), 32u);  // up to the sound bytes, none of them
+    EXPECT_EQ(MusicSlotPath("/m", 7), "/m/ZIZodo/Music/007.ssf");
+    EXPECT_EQ(ThreeDigits(255), "255");
+    EXPECT_EQ(ThreeDigits(1234), "1234");
+
+    TempDir disk;
+    const std::string file = (disk.path / "plain").string();
+    ASSERT_TRUE(WriteFileAtomic(file, "x", 1));
+    std::array<MusicSlot, kMusicSlots> slots{};
+    slots[19] = {file, {}, {}, kSlotNewSource};
+    const MusicSavePlan plan = PlanMusicSave(file, slots);
+    EXPECT_TRUE(plan.folderFailed);
+    EXPECT_TRUE(plan.sources.empty());
+    const std::string root = disk.path.string();
+    const MusicSavePlan last = PlanMusicSave(root, slots);
+    EXPECT_EQ(last.targets, std::vector<std::string>{MusicSlotPath(root, 19)});
 }

@@ -132,8 +132,8 @@ TEST(UDiskExport, NothingOnTheDiskChangesUnlessEverySourceIsGoodAndTheUserAgrees
     EXPECT_FALSE(fs::exists(UDiskProgramPath(root, "20k", 1)));
 
     EXPECT_EQ(ExportProgramFiles(root, 6, {old[0]}, kYes).error, UDiskError::NoPrefix);
-    EXPECT_EQ(ExportProgramFiles(root, 2, std::vector<std::string>(257, old[0]), kYes).error,
-              UDiskError::TooManyFiles);
+    const UDiskResult tooMany = ExportProgramFiles(root, 2, std::vector<std::string>(257, old[0]), kYes);
+    EXPECT_EQ(std::tuple(tooMany.error, tooMany.written), std::tuple(UDiskError::TooManyFiles, 0u));
     EXPECT_EQ(ExportProgramFiles(root, 2, std::vector<std::string>(256, old[0]), kYes).written, 256u);
 }
 
@@ -171,7 +171,7 @@ TEST(UDiskExport, AFullDiskKeepsTheOldProgramsOrIsLeftClean) {
     int asked = 0;
     UDiskResult r = ExportProgramFiles(root, 3, sources, [&] { return ++asked, true; });
     EXPECT_EQ(r.error, UDiskError::NoRoom);
-    EXPECT_EQ(asked, 0);
+    EXPECT_EQ(std::tuple(r.path, r.written, asked), std::tuple(UDiskFolderPath(root), 0u, 0));
     EXPECT_EQ(UDiskErrorText(r.error), u"Not enough room on the usb disk; nothing was changed.");
     EXPECT_EQ(Read(UDiskProgramPath(root, "40k", 0)), old0);
     EXPECT_EQ(Read(UDiskProgramPath(root, "40k", 1)), old1);
@@ -216,7 +216,21 @@ TEST(UDiskExport, AnOldProgramThatCannotBeDeletedStopsTheExport) {
               u"Failed to delete the existing program file.\r\n" + Utf8ToWide(UDiskProgramPath(root, "64k", 1)));
 }
 
-TEST(UDiskExport, NoFileSystemToAskIsNoRoom) {
+// Room in whole blocks, one to spare; what the old files free counts in 512-byte sectors.
+TEST(UDiskExport, RoomInBlocksWithTheOldFilesFreed) {
+    const std::vector<size_t> sizes{4096, 4097, 1};  // 1 + 2 + 1 blocks, and the spare one
+    EXPECT_TRUE(ProgramsFit(5, 4096, 0, sizes));
+    EXPECT_FALSE(ProgramsFit(4, 4096, 0, sizes));
+    EXPECT_TRUE(ProgramsFit(0, 4096, 40, sizes));   // five blocks freed
+    EXPECT_FALSE(ProgramsFit(0, 4096, 39, sizes));
+    EXPECT_TRUE(ProgramsFit(4, 4096, 8, sizes));
+    const std::vector<size_t> large(99, 4096);   // a hundred blocks with the spare one
+    EXPECT_FALSE(ProgramsFit(0, 4096, 799, large));  // 512 bytes each, not a byte more
+    EXPECT_TRUE(ProgramsFit(0, 4096, 800, large));
+    EXPECT_TRUE(ProgramsFit(7, 1, 0, {3, 3}));
+    EXPECT_FALSE(ProgramsFit(6, 1, 0, {3, 3}));
+    EXPECT_FALSE(ProgramsFit(100, 0, 0, {1}));  // no block size: nothing is known
+
     TempDir disk;
     const std::vector<std::vector<uint8_t>> one{std::vector<uint8_t>(1, 0)};
     EXPECT_TRUE(ExportFits(disk.path.string(), one, {}));
