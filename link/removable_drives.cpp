@@ -70,11 +70,11 @@ std::string ReadRegularText(const std::string& path, size_t limit) {
     std::string text;
     struct stat st {};
     if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        char buf[4096];
-        for (size_t want; (want = std::min(sizeof buf, limit - text.size())) != 0;) {
-            const ssize_t n = ::read(fd, buf, want);
+        std::array<char, 4096> buf;
+        for (size_t want; (want = std::min(buf.size(), limit - text.size())) != 0;) {
+            const ssize_t n = ::read(fd, buf.data(), want);
             if (n <= 0) break;
-            text.append(buf, size_t(n));
+            text.append(buf.data(), size_t(n));
         }
     }
     ::close(fd);
@@ -148,21 +148,19 @@ int OpenMountWatch(const std::string& mountInfoPath) {
 }
 
 void CloseMountWatch(int fd) {
-    if (fd >= 0) ::close(fd);
+    ::close(fd);  // -1 (no watch) is refused harmlessly
 }
 
 bool MountTableChanged(int fd, int timeoutMs) {
     // A negative descriptor is left out by poll, a closed one comes back POLLNVAL: no change
     // either way (revents stays clear when the wait ends or fails).
-    std::array<pollfd, 1> watch{};
-    watch[0].fd = fd;
-    watch[0].events = POLLPRI;
+    std::array<pollfd, 1> watch{pollfd{fd, POLLPRI, 0}};
     ::poll(watch.data(), watch.size(), timeoutMs);
-    if (!(watch[0].revents & (POLLPRI | POLLERR))) return false;
+    if (!(watch.front().revents & (POLLPRI | POLLERR))) return false;
     // Reading the table to its end re-arms the notice.
-    char buf[4096];
+    std::array<char, 4096> buf;
     ::lseek(fd, 0, SEEK_SET);
-    while (::read(fd, buf, sizeof buf) > 0) {
+    while (::read(fd, buf.data(), buf.size()) > 0) {
     }
     return true;
 }

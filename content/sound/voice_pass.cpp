@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <iterator>
 
 #include "content/render/font_renderer.h"
 #include "content/render/font_tables.h"
@@ -44,10 +45,10 @@ std::vector<std::u16string> PagePieces(const ProgramRecord& program) {
     std::vector<std::u16string> out;
     LayoutCardText(rc, text, program.mainAction.effect, program.width(), program.height(), false, layout);
     const int64_t pageHeight = std::max<int64_t>(program.height(), 1);
-    for (size_t begin = 0; begin < layout.lines.size();) {
+    for (size_t begin = 0; begin != layout.lines.size();) {
         const int64_t page = layout.placements[begin].y / pageHeight;
         size_t end = begin + 1;
-        while (end < layout.lines.size() && layout.placements[end].y / pageHeight == page) ++end;
+        while (end != layout.lines.size() && layout.placements[end].y / pageHeight == page) ++end;
         const int first = layout.lines[begin].first, last = layout.lines[end - 1].last;
         AddPiece(out, PlainTextOf(TextView(text.header, text.cells.subspan(size_t(first), size_t(last - first + 1)))));
         begin = end;
@@ -120,7 +121,7 @@ private:
     ProgramImage& image_;
     size_t length_;
     size_t programs_;
-    bool inImage_ = false;
+    bool inImage_{};  // set when the run starts
 };
 
 void VoiceRun::Run(std::span<const VoiceProgram> programs, const EncodeProgressFn& progress) {
@@ -160,8 +161,7 @@ void VoiceRun::Run(std::span<const VoiceProgram> programs, const EncodeProgressF
 // The sound file behind what is already placed; false when the room runs out.
 bool VoiceRun::PlaceInImage(const SoundClip& clip, int mode) {
     ByteWriter& w = image_.writer();
-    std::vector<uint8_t> bytes(w.remaining());  // up to the limit, less what is placed
-    if (bytes.empty()) return false;
+    std::vector<uint8_t> bytes(w.remaining());  // up to the limit, less what is placed (none: refused)
     const int64_t left = WriteSsfFile({}, &clip, bytes.data(), "", bytes.size(), mode);
     if (left < 0 || !w.put_bytes(bytes.data(), bytes.size() - size_t(left))) return false;
     drive_.placedEnd = w.size();  // the file writes everything placed so far
@@ -203,8 +203,8 @@ std::vector<std::u16string> SpeechPieces(const ProgramRecord& program, bool atPu
     std::vector<int> breaks = ListPunctuationBreaks(text);
     breaks.push_back(int(text.size()));
     std::vector<std::u16string> out;
-    for (size_t i = 0; i + 1 < breaks.size(); ++i)
-        AddPiece(out, std::u16string_view(text).substr(size_t(breaks[i]), size_t(breaks[i + 1] - breaks[i])));
+    for (auto at = breaks.begin(); std::next(at) != breaks.end(); ++at)
+        AddPiece(out, std::u16string_view(text).substr(size_t(at[0]), size_t(at[1] - at[0])));
     return out;
 }
 
