@@ -104,8 +104,8 @@ bool ConvertMusicFile(const std::string& source, const std::string& target) {
     if (!FitsMusicSsf(clip.data.size())) return false;  // the slot list could not read it back
     // Built in memory so the title is the music's own name, not the slot number.
     std::vector<uint8_t> file(size_t(MusicSsfFileSize(clip.data.size())), 0);
-    if (WriteSsfFile({}, &clip, file.data(), "", file.size(), kMusicSsfMode) != 0) return false;  // filled exactly
-    std::fill(file.begin() + kTitleAt, file.begin() + kTitleAt + MusicSlot{}.title.size(), 0);
+    // Filled exactly; without a path the title is left zero, for the music's name below.
+    if (WriteSsfFile({}, &clip, file.data(), "", file.size(), kMusicSsfMode) != 0) return false;
     size_t at = kTitleAt;
     for (char16_t c : SsfStem(source)) {
         StoreU16(&file[at], c);

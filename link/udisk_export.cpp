@@ -40,6 +40,14 @@ const LangText kNoRoom{{u"U盘空间不足, 未做任何更改.", u"U盤空間�
 const LangText kTooMany{{u"节目文件不能超过256个.", u"節目檔案不能超過256個.", u"No more than 256 program files."}};
 const LangText kUnknownCard{{u"不支持的控制卡类型.", u"不支援的控制卡類型.", u"Unsupported card type."}};
 
+// A failure of the export: nothing written is left behind it.
+UDiskResult Failure(UDiskError error, std::string path = {}) {
+    UDiskResult r;
+    r.error = error;
+    r.path = std::move(path);
+    return r;
+}
+
 // Bytes a file of `size` takes on a file system of `block`-byte blocks.
 uint64_t BlocksOf(uint64_t size, uint64_t block) { return (size + block - 1) / block * block; }
 
@@ -74,8 +82,8 @@ bool WriteFileDurable(const std::string& path, const void* data, size_t size) {
 
 bool SyncParentFolder(const std::string& path) {
     const std::string folder = fs::path(path).parent_path().string();
-    int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return false;
+    // A folder that does not open gives -1, which fsync and close refuse.
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     const bool ok = ::fsync(fd) == 0;
     ::close(fd);
     return ok;
@@ -93,14 +101,14 @@ bool IsValidLcs(const std::vector<uint8_t>& bytes) {
 
 UDiskResult ReadLcsSources(const std::vector<std::string>& sources, std::vector<std::vector<uint8_t>>& files) {
     files.clear();
-    if (sources.size() > kMaxUDiskPrograms) return {UDiskError::TooManyFiles, {}, 0};
+    if (sources.size() > kMaxUDiskPrograms) return Failure(UDiskError::TooManyFiles);
     for (const std::string& path : sources) {
         std::error_code ec;
-        if (!fs::exists(path, ec)) return {UDiskError::SourceMissing, path, 0};
+        if (!fs::exists(path, ec)) return Failure(UDiskError::SourceMissing, path);
         std::vector<uint8_t> bytes;
         const ReadFileResult r = ReadFileBytes(path, kLcsMaxSize, bytes);
-        if (r == ReadFileResult::Failed) return {UDiskError::SourceUnreadable, path, 0};
-        if (r == ReadFileResult::TooLarge || !IsValidLcs(bytes)) return {UDiskError::SourceInvalid, path, 0};
+        if (r == ReadFileResult::Failed) return Failure(UDiskError::SourceUnreadable, path);
+        if (r == ReadFileResult::TooLarge || !IsValidLcs(bytes)) return Failure(UDiskError::SourceInvalid, path);
         files.push_back(std::move(bytes));
     }
     return {};
@@ -148,10 +156,10 @@ namespace {
 // Removes the first `count` program files of this export (`failed` the one that could not be
 // written, in the same folder); true when all are gone.
 bool RemoveWritten(const std::string& root, const std::string& prefix, size_t count, const std::string& failed) {
-    bool removed = true;
-    for (size_t i = 0; i < count; ++i)
-        removed = ::unlink(UDiskProgramPath(root, prefix, int(i)).c_str()) == 0 && removed;
-    return removed && SyncParentFolder(failed);
+    size_t removed = 0;
+    for (size_t i = 0; i < count; ++i) removed += ::unlink(UDiskProgramPath(root, prefix, int(i)).c_str()) == 0;
+    SyncParentFolder(failed);  // so that the removal reaches the disk before the message
+    return removed == count;
 }
 
 }  // namespace
@@ -159,20 +167,20 @@ bool RemoveWritten(const std::string& root, const std::string& prefix, size_t co
 UDiskResult ExportProgramFiles(const std::string& root, uint8_t cardType, const std::vector<std::string>& sources,
                                const std::function<bool()>& confirmDelete) {
     const auto prefix = ModelPrefix(cardType);
-    if (!prefix) return {UDiskError::NoPrefix, {}, 0};
+    if (!prefix) return Failure(UDiskError::NoPrefix);
     // Everything is read and checked before anything on the disk changes.
     std::vector<std::vector<uint8_t>> files;
     if (UDiskResult r = ReadLcsSources(sources, files); r.error != UDiskError::None) return r;
     ChainLcsFiles(files);
 
     const std::string folder = UDiskFolderPath(root);
-    if (!MakeFolderPath(folder)) return {UDiskError::FolderFailed, folder, 0};
+    if (!MakeFolderPath(folder)) return Failure(UDiskError::FolderFailed, folder);
     const std::vector<std::string> old = ExistingPrograms(root, *prefix);
     // A chain that cannot fit leaves the old programs where they are.
-    if (!ExportFits(folder, files, old)) return {UDiskError::NoRoom, folder, 0};
-    if (!old.empty() && !(confirmDelete && confirmDelete())) return {UDiskError::Declined, {}, 0};
+    if (!ExportFits(folder, files, old)) return Failure(UDiskError::NoRoom, folder);
+    if (!old.empty() && !(confirmDelete && confirmDelete())) return Failure(UDiskError::Declined);
     for (const std::string& path : old)
-        if (::unlink(path.c_str()) != 0) return {UDiskError::DeleteFailed, path, 0};
+        if (::unlink(path.c_str()) != 0) return Failure(UDiskError::DeleteFailed, path);
 
     UDiskResult result;
     for (size_t i = 0; i < files.size(); ++i) {

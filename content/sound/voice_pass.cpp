@@ -181,11 +181,11 @@ void VoiceRun::WriteFile(const SoundClip& clip, int mode, size_t index) {
 }  // namespace
 
 std::vector<uint8_t> SpeakToWavBytes(std::u16string_view text, int voice, int rate) {
-    std::u16string copy(text.substr(0, kSpeechPieceChars));  // terminated for the facade
+    const std::u16string copy(text.substr(0, kSpeechPieceChars));  // terminated for the facade
     uint8_t* buffer = nullptr;
-    const int size = copy.empty() ? 0 : kipvoice_towavstream(copy.c_str(), voice, rate, &buffer);
-    std::vector<uint8_t> out;
-    if (size > 0 && buffer) out.assign(buffer, buffer + size);
+    // The facade stores a buffer exactly when it answers a count (none for no text).
+    const int size = kipvoice_towavstream(copy.c_str(), voice, rate, &buffer);
+    std::vector<uint8_t> out(buffer, buffer + std::max(size, 0));
     kipvoice_delete(buffer);
     return out;
 }

@@ -35,6 +35,12 @@ std::vector<uint8_t> SlotFile(size_t size = 1024) {
     return b;
 }
 
+std::vector<uint8_t> ReadSlot(const std::string& path) {
+    std::vector<uint8_t> bytes;
+    ReadFileBytes(path, kMaxMusicSsfBytes, bytes);
+    return bytes;
+}
+
 }  // namespace
 
 TEST(Playtime, ThreeSlotsMakeATwentySixByteFile) {
@@ -203,6 +209,12 @@ TEST(MusicSlots, WavConvertedIntoASlotFile) {
     EXPECT_EQ(PlanMusicSave(root, slots).missing, dir / "none.wav");
     EXPECT_FALSE(ConvertMusicFile(dir / "none.wav", MusicSlotPath(root, 4)));
     EXPECT_FALSE(ConvertMusicFiles({wav}, {}));
+    EXPECT_FALSE(ConvertMusicFiles({dir / "none.wav"}, {MusicSlotPath(root, 4)}));
+    // Mode 0: the samples right behind the two headers, the length field their count + 512.
+    const std::vector<uint8_t> file = ReadSlot(MusicSlotPath(root, 0));
+    ASSERT_GT(file.size(), 512u);
+    EXPECT_EQ(std::tuple(LoadU16(&file[276]), LoadU32(&file[14]), LoadU32(&file[272])),
+              std::tuple(0, uint32_t(file.size()), 512u));
 }
 
 // The slot list reads a slot file up to kMaxMusicSsfBytes, and the conversion writes none larger.

@@ -229,6 +229,19 @@ TEST(VoicePass, PagesOfTwoLinesAndMovingDown) {
     EXPECT_TRUE(SplitsAtPunctuation(p));
 }
 
+// A lyric program has no sound of its own: no file, its place keeps its number.
+TEST(VoicePass, LyricProgramsGetNoSound) {
+    TempFolder drive("drive5");
+    DriveRecord record{drive.path().string(), 0, false};
+    ProgramTree tree = VoiceScreen(u"Hello", kEffectMoveLeft, 16);
+    tree.SetProgramKind(0, 0, 0xFF);
+    const VoiceBuild b = BuildWithVoice(tree, record);
+    ASSERT_GT(b.length, 0);
+    EXPECT_EQ(record.fileCount, 1);
+    EXPECT_EQ(SoundPlace(b.buffer), std::make_pair(uint16_t(0), uint8_t(0xFF)));
+    EXPECT_FALSE(std::filesystem::exists(drive / "ZIZodo/Sound/000.ssf"));
+}
+
 // A prefix comes before the speech and a prefix named outside "zu_soundfix" is none.
 TEST(VoicePass, PrefixFirstAndOnlyFromItsFolder) {
     TempFolder drive("drive4"), res("res4");
