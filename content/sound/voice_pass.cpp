@@ -85,7 +85,7 @@ void Frame(SoundClip& clip, const SoundClip& prefix, const SoundClip& suffix) {
 SoundClip BuildSpeech(const ProgramRecord& program, const std::function<void(float)>& report, int& mode) {
     const bool punctuation = SplitsAtPunctuation(program);
     mode = punctuation ? 1 : 2;
-    const int voice = program.content.header.kind - kKindFirstVoice;
+    const int voice = SpeechVoice(program.content.header.kind);
     const std::vector<std::u16string> pieces = SpeechPieces(program, punctuation);
     std::vector<SoundClip> clips;
     for (size_t i = 0; i < pieces.size(); ++i) {
@@ -125,8 +125,7 @@ private:
 };
 
 void VoiceRun::Run(std::span<const VoiceProgram> programs, const EncodeProgressFn& progress) {
-    // The block and one index word per program must fit behind the image.
-    inImage_ = drive_.inImage && image_.writer().limit() >= length_ + kVoiceBlockSize + 4 * programs_ &&
+    inImage_ = drive_.inImage && VoiceBlockFits(image_.writer().limit(), length_, programs_) &&
                WriteVoiceBlockHead(image_);
     if (inImage_) drive_.placedEnd = image_.writer().size();
     auto report = [&](size_t v, float fraction) {
@@ -188,6 +187,13 @@ std::vector<uint8_t> SpeakToWavBytes(std::u16string_view text, int voice, int ra
     std::vector<uint8_t> out(buffer, buffer + std::max(size, 0));
     kipvoice_delete(buffer);
     return out;
+}
+
+int SpeechVoice(uint8_t kind) { return kind - kKindFirstVoice; }
+
+bool VoiceBlockFits(size_t limit, size_t length, size_t programs) {
+    // The block and one index word per program behind the image.
+    return limit >= length + kVoiceBlockSize + 4 * programs;
 }
 
 bool SplitsAtPunctuation(const ProgramRecord& program) {

@@ -39,11 +39,12 @@ TEST(RemovableDrives, MountInfoAndDeviceChecks) {
         "91 22 0:5 / /proc rw - proc proc rw\n"
         "92 22 8:33 / /media/it\\047s\\08x rw - vfat /dev/sdc1 rw\n"
         "broken line\n"
-        "93 22 8:34 / \\040m\\181\\040 rw - vfat /dev/sdc2\n"  // escapes first and last; "\\181" is none
+        "93 22 8:34 / \\040m\\181\\811\\040 rw - vfat /dev/sdc2\n"  // escapes first and last; "\\181", "\\811" none
         "94 22 8:35 / /no/source rw - vfat\n";
     const auto m = ParseMountInfo(text);
     ASSERT_EQ(m.size(), 5u);
-    EXPECT_EQ(std::pair(m[4].mountPoint, m[4].source), std::pair(std::string(" m\\181 "), std::string("/dev/sdc2")));
+    EXPECT_EQ(m[4].mountPoint, " m\\181\\811 ");
+    EXPECT_EQ(m[4].source, "/dev/sdc2");
     EXPECT_EQ(m[3].mountPoint, "/media/it's\\08x");  // three octal digits only
     EXPECT_EQ(m[1].mountPoint, "/media/u/MY STICK");
     EXPECT_EQ(m[1].source, "/dev/sdb1");
@@ -132,7 +133,8 @@ TEST(RemovableDrives, AtMostTwentyAndTheWatchSeesAMount) {
     TempDir sys, info;
     AddBlock(sys.path, "sdb", "sdb1", "pci0000:00/usb2/2-1", "0");
     std::string text;
-    for (int i = 0; i < 21; ++i) text += "9" + std::to_string(i) + " 1 8:1 / /m" + std::to_string(i) + " rw - vfat /dev/sdb1 rw\n";
+    for (int i = 0; i < 21; ++i)
+        text += "9" + std::to_string(i) + " 1 8:1 / /m" + std::to_string(i) + " rw - vfat /dev/sdb1 rw\n";
     std::ofstream(info.path / "mountinfo") << text;
     const auto drives = ListRemovableDrives((info.path / "mountinfo").string(), sys.path.string());
     ASSERT_EQ(drives.size(), kMaxRemovableDrives);

@@ -1,7 +1,8 @@
 // What a card answers on the serial line, beyond the information reply's own parsing: the
 // first byte picks an exchange, the second a variant of it, the rest is a script of answers,
-// each a length byte and its bytes (255: the answer goes on in the next piece). A pseudo-terminal plays the card: every time the program writes, the next answer
-// of the script goes back (an empty one is silence). The exchanges run with short waits.
+// each a length byte and its bytes (255: the answer goes on in the next piece). A
+// pseudo-terminal plays the card: every time the program writes, the next answer of the
+// script goes back (an empty one is silence). The exchanges run with short waits.
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>

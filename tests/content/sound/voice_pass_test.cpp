@@ -227,6 +227,12 @@ TEST(VoicePass, PagesOfTwoLinesAndMovingDown) {
     EXPECT_EQ(SpeechPieces(p, false), (std::vector<std::u16string>{u"Hello\nWorld\n", u"Again"}));
     p.mainAction.effect = kEffectMoveDown;
     EXPECT_TRUE(SplitsAtPunctuation(p));
+    EXPECT_EQ(SpeechVoice(kEnglish), 2);
+    EXPECT_EQ(SpeechVoice(2), 0);
+    // Room behind the image: the 40-byte block and four bytes per voice program.
+    EXPECT_TRUE(VoiceBlockFits(1000 + 40 + 12, 1000, 3));
+    EXPECT_FALSE(VoiceBlockFits(1000 + 40 + 11, 1000, 3));
+    EXPECT_FALSE(VoiceBlockFits(1000 + 39, 1000, 0));
 }
 
 // A lyric program has no sound of its own: no file, its place keeps its number.
