@@ -1,7 +1,6 @@
 #include "content/sound/voice_pass.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <iterator>
 
@@ -146,7 +145,7 @@ void VoiceRun::Run(std::span<const VoiceProgram> programs, const EncodeProgressF
                 StoreSoundIndex(image_, programs[v].soundPlace, kNoSoundIndex, kind);
             continue;
         }
-        int mode = 1;
+        int mode{};  // set by the speech: 1 at punctuation, 2 by pages
         const SoundClip clip = BuildSpeech(program, [&](float f) { report(v, f); }, mode);
         if (clip.data.empty()) {  // nothing to say: no file, and the card is told so
             StoreSoundIndex(image_, programs[v].soundPlace, kNoSoundIndex, kind);
@@ -172,9 +171,9 @@ void VoiceRun::WriteFile(const SoundClip& clip, int mode, size_t index) {
     const fs::path folder = fs::path(drive_.root) / "ZIZodo" / "Sound";
     std::error_code ec;
     fs::create_directories(folder, ec);
-    char name[16];
-    std::snprintf(name, sizeof name, "%03zu.ssf", index);
-    WriteSsfFile({}, &clip, nullptr, (folder / name).string(), 0, mode);
+    const std::string number = std::to_string(index);
+    const std::string name = std::string(std::max<size_t>(number.size(), 3) - number.size(), '0') + number + ".ssf";
+    WriteSsfFile({}, &clip, nullptr, (folder / name).string(), size_t{}, mode);
 }
 
 }  // namespace
