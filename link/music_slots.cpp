@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 
 #include "content/bytes.h"
@@ -22,7 +21,6 @@ namespace {
 constexpr size_t kTitleAt = 18;
 constexpr size_t kSoundPropertiesAt = kSsfSoundHeaderAt + 6;
 constexpr int kMusicSsfMode = 0;  // samples behind the two headers, no mark table
-constexpr size_t kMaxSlotRead = size_t(64) << 20;
 
 // A header: the CRC of its bytes from 2 stored at 0, then the magic and a zero byte.
 bool HeaderChecks(std::span<const uint8_t> header, const char* magic) {
@@ -35,9 +33,7 @@ bool HeaderChecks(std::span<const uint8_t> header, const char* magic) {
 std::string MusicFolderPath(const std::string& root) { return UDiskFolderPath(root) + "/Music"; }
 
 std::string MusicSlotPath(const std::string& root, int slot) {
-    char name[16];
-    std::snprintf(name, sizeof name, "/%03d.ssf", slot);
-    return MusicFolderPath(root) + name;
+    return MusicFolderPath(root) + "/" + ThreeDigits(slot) + ".ssf";
 }
 
 std::optional<MusicSlot> ReadMusicSlot(std::span<const uint8_t> bytes) {
@@ -54,8 +50,8 @@ std::optional<MusicSlot> ReadMusicSlot(std::span<const uint8_t> bytes) {
 
 std::u16string MusicSlotTitle(const MusicSlot& slot) {
     std::u16string title;
-    for (size_t i = 0; i + 1 < slot.title.size(); i += 2) {
-        const char16_t c = char16_t(slot.title[i] | slot.title[i + 1] << 8);
+    for (size_t at = 0; at < slot.title.size(); at += 2) {
+        const char16_t c = char16_t(LoadU16(&slot.title[at]));
         if (c == 0) break;
         title += c;
     }
@@ -65,12 +61,13 @@ std::u16string MusicSlotTitle(const MusicSlot& slot) {
 void LoadMusicSlots(const std::string& root, std::array<MusicSlot, kMusicSlots>& slots) {
     std::error_code ec;
     const bool folder = fs::is_directory(MusicFolderPath(root), ec);
-    for (int i = 0; i < kMusicSlots; ++i) {
-        MusicSlot& slot = slots[size_t(i)];
+    int i = -1;
+    for (MusicSlot& slot : slots) {
+        ++i;
         if (slot.state == kSlotNewSource) continue;
         slot = {};
         std::vector<uint8_t> bytes;
-        if (!folder || ReadFileBytes(MusicSlotPath(root, i), kMaxSlotRead, bytes) != ReadFileResult::Ok) continue;
+        if (!folder || ReadFileBytes(MusicSlotPath(root, i), kMaxMusicSsfBytes, bytes) != ReadFileResult::Ok) continue;
         if (auto read = ReadMusicSlot(bytes)) slot = *read;
     }
 }
@@ -81,8 +78,9 @@ MusicSavePlan PlanMusicSave(const std::string& root, std::array<MusicSlot, kMusi
         plan.folderFailed = true;
         return plan;
     }
-    for (int i = 0; i < kMusicSlots; ++i) {
-        MusicSlot& slot = slots[size_t(i)];
+    int i = -1;
+    for (MusicSlot& slot : slots) {
+        ++i;
         if (slot.state != kSlotNewSource) continue;
         if (slot.source.empty()) {
             ::unlink(MusicSlotPath(root, i).c_str());
@@ -103,14 +101,16 @@ MusicSavePlan PlanMusicSave(const std::string& root, std::array<MusicSlot, kMusi
 bool ConvertMusicFile(const std::string& source, const std::string& target) {
     SoundClip clip;
     if (!LoadSoundFile({}, clip, source) || !PrepareClipForCard(clip)) return false;
+    if (!FitsMusicSsf(clip.data.size())) return false;  // the slot list could not read it back
     // Built in memory so the title is the music's own name, not the slot number.
-    std::vector<uint8_t> file(kSsfHeaderSize + clip.data.size() + kSsfHeaderSize, 0);
-    const int64_t left = WriteSsfFile({}, &clip, file.data(), "", file.size(), kMusicSsfMode);
-    if (left < 0) return false;
-    file.resize(file.size() - size_t(left));
-    const std::u16string title = SsfStem(source);
-    std::fill(file.begin() + kTitleAt, file.begin() + kTitleAt + 64, 0);
-    for (size_t i = 0; i < title.size(); ++i) StoreU16(&file[kTitleAt + 2 * i], title[i]);
+    std::vector<uint8_t> file(size_t(MusicSsfFileSize(clip.data.size())), 0);
+    // Filled exactly; without a path the title is left zero, for the music's name below.
+    if (WriteSsfFile({}, &clip, file.data(), "", file.size(), kMusicSsfMode) != 0) return false;
+    size_t at = kTitleAt;
+    for (char16_t c : SsfStem(source)) {
+        StoreU16(&file[at], c);
+        at += 2;
+    }
     StoreU16(file.data(), Crc16Modbus(kSsfFileHeaderSize - 2, file.data() + 2));
     return WriteFileDurable(target, file.data(), file.size());
 }

@@ -44,6 +44,7 @@ struct MusicSavePlan {
 MusicSavePlan PlanMusicSave(const std::string& root, std::array<MusicSlot, kMusicSlots>& slots);
 
 // Converts a WAV or MP3 file into a card sound file (16-bit mono, at most 22,050 Hz).
+// False (nothing written) also for music whose file would pass kMaxMusicSsfBytes.
 bool ConvertMusicFile(const std::string& source, const std::string& target);
 // Converts every pair in turn; false at the first failure.
 using MusicConverter = std::function<bool(const std::vector<std::string>& sources,

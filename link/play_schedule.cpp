@@ -48,8 +48,7 @@ std::vector<uint8_t> BuildPlaytimeFile(std::span<const ScheduleEntry> entries) {
 }
 
 std::optional<std::vector<ScheduleEntry>> ParsePlaytimeFile(std::span<const uint8_t> bytes) {
-    if (bytes.size() <= kHeadSize) return std::nullopt;
-    ByteReader in(bytes);
+    ByteReader in(bytes);  // a short file reads as zeros and fails the checks below
     const size_t size = in.u16();
     uint8_t magic[4] = {};
     for (uint8_t& m : magic) m = in.u8();
@@ -70,8 +69,10 @@ std::optional<std::vector<ScheduleEntry>> ParsePlaytimeFile(std::span<const uint
 ScheduleTable ScheduleFromEntries(std::span<const ScheduleEntry> entries) {
     ScheduleTable table{};
     size_t slot = 0;
-    for (const ScheduleEntry& e : entries)
-        if ((e.type == 1 || e.type == 2) && slot < table.size()) table[slot++] = e;
+    for (const ScheduleEntry& e : entries) {
+        if (slot == table.size()) break;
+        if (e.type == 1 || e.type == 2) table[slot++] = e;
+    }
     return table;
 }
 

@@ -2,11 +2,13 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 namespace ledsuite {
@@ -20,7 +22,7 @@ std::string Unescape(std::string_view s) {
     std::string out;
     const auto octal = [&](size_t k) { return s[k] >= '0' && s[k] <= '7'; };
     for (size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '\\' && i + 3 < s.size() && octal(i + 1) && octal(i + 2) && octal(i + 3)) {
+        if (s[i] == '\\' && i + 4 <= s.size() && octal(i + 1) && octal(i + 2) && octal(i + 3)) {
             out += char((s[i + 1] - '0') << 6 | (s[i + 2] - '0') << 3 | (s[i + 3] - '0'));
             i += 3;
         } else {
@@ -30,11 +32,10 @@ std::string Unescape(std::string_view s) {
     return out;
 }
 
-std::string ReadSmallFile(const fs::path& p) {
-    std::ifstream in(p);
-    std::string s;
-    std::getline(in, s);
-    return s;
+// The first line of a small attribute file (a sysfs value).
+std::string FirstLine(const fs::path& p) {
+    const std::string text = ReadRegularText(p.string(), kMaxSysfsValueBytes);
+    return text.substr(0, text.find('\n'));
 }
 
 // The volume label: the name of a /dev/disk/by-label link that points at the device.
@@ -62,6 +63,24 @@ std::vector<RemovableDrive> FromEnvironment(const char* roots) {
 
 }  // namespace
 
+std::string ReadRegularText(const std::string& path, size_t limit) {
+    // Opened without waiting (a FIFO or a device at the path must not hold the caller), then
+    // checked on the descriptor; a failed open gives -1, which fstat and close refuse alike.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    std::string text;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        std::array<char, 4096> buf;
+        for (size_t want; (want = std::min(buf.size(), limit - text.size())) != 0;) {
+            const ssize_t n = ::read(fd, buf.data(), want);
+            if (n <= 0) break;
+            text.append(buf.data(), size_t(n));
+        }
+    }
+    ::close(fd);
+    return text;
+}
+
 std::vector<MountEntry> ParseMountInfo(std::string_view text) {
     std::vector<MountEntry> entries;
     std::stringstream in{std::string(text)};
@@ -71,39 +90,48 @@ std::vector<MountEntry> ParseMountInfo(std::string_view text) {
         std::stringstream fields(line);
         std::vector<std::string> f;
         for (std::string w; fields >> w;) f.push_back(w);
-        size_t dash = 0;
+        size_t dash = kMountInfoFixedFields;  // the separator follows the six fixed fields
         while (dash < f.size() && f[dash] != "-") ++dash;
-        if (f.size() < 5 || dash + 2 >= f.size()) continue;
+        if (dash + 2 >= f.size()) continue;
         entries.push_back({Unescape(f[4]), Unescape(f[dash + 2])});
     }
     return entries;
 }
 
+std::string SysfsBlockName(const std::string& device) {
+    if (!device.starts_with("/dev/")) return {};
+    // The block class is one flat folder; a device in a subfolder has '!' for '/' there.
+    std::string name = device.substr(5);
+    std::replace(name.begin(), name.end(), '/', '!');
+    return name == "." || name == ".." ? std::string() : name;
+}
+
 bool IsRemovableDevice(const std::string& device, const std::string& sysfsRoot) {
-    if (device.rfind("/dev/", 0) != 0) return false;
-    const fs::path block = fs::path(sysfsRoot) / "class" / "block" / device.substr(5);
+    const std::string name = SysfsBlockName(device);
+    if (name.empty()) return false;
+    const fs::path block = fs::path(sysfsRoot) / "class" / "block" / name;
     std::error_code ec;
     fs::path real = fs::canonical(block, ec);
     if (ec) return false;
     // A partition's own folder has no "removable": its disk is the parent folder.
     for (fs::path p = real; !p.empty() && p != p.root_path(); p = p.parent_path()) {
         if (fs::exists(p / "removable", ec)) {
-            if (ReadSmallFile(p / "removable") == "1") return true;
+            if (FirstLine(p / "removable") == "1") return true;
             break;
         }
     }
     for (const auto& part : real)
-        if (part.string().rfind("usb", 0) == 0) return true;
+        if (part.string().starts_with("usb")) return true;
     return false;
 }
 
 std::vector<RemovableDrive> ListRemovableDrives(const std::string& mountInfoPath, const std::string& sysfsRoot) {
     if (const char* roots = std::getenv("LEDSUITE_REMOVABLE_ROOTS")) return FromEnvironment(roots);
-    std::ifstream in(mountInfoPath);
-    std::stringstream text;
-    text << in.rdbuf();
     std::vector<RemovableDrive> drives;
-    for (const MountEntry& m : ParseMountInfo(text.str())) {
+    std::string table = ReadRegularText(mountInfoPath, kMaxMountInfoBytes);
+    if (table.size() == kMaxMountInfoBytes)  // cut at the bound: the cut line is left out
+        while (!table.empty() && table.back() != '\n') table.pop_back();
+    for (const MountEntry& m : ParseMountInfo(table)) {
         if (drives.size() >= kMaxRemovableDrives) break;
         if (IsRemovableDevice(m.source, sysfsRoot)) drives.push_back({m.mountPoint, VolumeLabel(m.source)});
     }
@@ -120,17 +148,19 @@ int OpenMountWatch(const std::string& mountInfoPath) {
 }
 
 void CloseMountWatch(int fd) {
-    if (fd >= 0) ::close(fd);
+    ::close(fd);  // -1 (no watch) is refused harmlessly
 }
 
 bool MountTableChanged(int fd, int timeoutMs) {
-    if (fd < 0) return false;
-    pollfd p{fd, POLLPRI, 0};
-    if (::poll(&p, 1, timeoutMs) <= 0 || !(p.revents & (POLLPRI | POLLERR))) return false;
+    // A negative descriptor is left out by poll, a closed one comes back POLLNVAL: no change
+    // either way (revents stays clear when the wait ends or fails).
+    std::array<pollfd, 1> watch{pollfd{fd, POLLPRI, 0}};
+    ::poll(watch.data(), watch.size(), timeoutMs);
+    if (!(watch.front().revents & (POLLPRI | POLLERR))) return false;
     // Reading the table to its end re-arms the notice.
-    char buf[4096];
+    std::array<char, 4096> buf;
     ::lseek(fd, 0, SEEK_SET);
-    while (::read(fd, buf, sizeof buf) > 0) {
+    while (::read(fd, buf.data(), buf.size()) > 0) {
     }
     return true;
 }

@@ -15,6 +15,16 @@ struct RemovableDrive {
 };
 
 inline constexpr size_t kMaxRemovableDrives = 20;
+// The mount table is read up to this many bytes (whole lines); a longer one is cut.
+inline constexpr size_t kMaxMountInfoBytes = size_t(4) << 20;
+// A sysfs value ("removable") is read up to this many bytes.
+inline constexpr size_t kMaxSysfsValueBytes = 64;
+// The fields of a mountinfo line before its optional fields and the "-" that ends them.
+inline constexpr size_t kMountInfoFixedFields = 6;
+
+// Up to `limit` bytes of a regular file (proc and sysfs files are regular); empty for
+// anything else at the path, without waiting on it.
+std::string ReadRegularText(const std::string& path, size_t limit);
 
 // The drives, at most kMaxRemovableDrives: LEDSUITE_REMOVABLE_ROOTS when set (folders
 // that exist), else the mounts of `mountInfoPath` whose device `sysfsRoot` shows as
@@ -31,7 +41,11 @@ struct MountEntry {
     std::string source;
 };
 std::vector<MountEntry> ParseMountInfo(std::string_view text);
-// True when the block device (e.g. "/dev/sdb1") is removable or on USB under `sysfsRoot`.
+// The device's name in sysfs's block class ("/dev/sdb1" "sdb1", "/dev/cciss/c0d0" "cciss!c0d0");
+// empty for a path outside /dev or one that would leave the class folder.
+std::string SysfsBlockName(const std::string& device);
+// True when the block device (e.g. "/dev/sdb1") is removable or on USB under `sysfsRoot`
+// (its "removable" attribute read as a short regular file).
 bool IsRemovableDevice(const std::string& device, const std::string& sysfsRoot);
 
 // A watch on the mount table: the descriptor signals POLLPRI (an exceptional

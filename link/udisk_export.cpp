@@ -1,8 +1,11 @@
 #include "link/udisk_export.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
@@ -33,8 +36,23 @@ const LangText kInvalid{{u"无效的节目文件.", u"無效的節目檔案.", u
 const LangText kDeleteFailed{
     {u"删除已有的节目文件失败.", u"刪除已有的節目檔案失敗.", u"Failed to delete the existing program file."}};
 const LangText kWriteFailed{{u"保存节目文件失败.", u"保存節目檔案失敗.", u"Failed to save the programs file."}};
+const LangText kWriteFailedRemoved{{u"保存节目文件失败. 本次写入的节目文件已删除.", u"保存節目檔案失敗. 本次寫入的節目檔案已刪除.",
+                                    u"Failed to save the programs file. The program files this export wrote were removed."}};
+const LangText kNoRoom{{u"U盘空间不足, 未做任何更改.", u"U盤空間不足, 未做任何更改.",
+                        u"Not enough room on the usb disk; nothing was changed."}};
 const LangText kTooMany{{u"节目文件不能超过256个.", u"節目檔案不能超過256個.", u"No more than 256 program files."}};
 const LangText kUnknownCard{{u"不支持的控制卡类型.", u"不支援的控制卡類型.", u"Unsupported card type."}};
+
+// A failure of the export: nothing written is left behind it.
+UDiskResult Failure(UDiskError error, std::string path = {}) {
+    UDiskResult r;
+    r.error = error;
+    r.path = std::move(path);
+    return r;
+}
+
+// Bytes a file of `size` takes on a file system of `block`-byte blocks.
+uint64_t BlocksOf(uint64_t size, uint64_t block) { return (size + block - 1) / block * block; }
 
 }  // namespace
 
@@ -48,10 +66,13 @@ std::string UDiskFolderPath(const std::string& root) {
     return (root.ends_with('/') ? root : root + "/") + kUDiskFolder;
 }
 
+std::string ThreeDigits(int number) {
+    const std::string digits = std::to_string(number);
+    return std::string(std::max<size_t>(digits.size(), 3) - digits.size(), '0') + digits;
+}
+
 std::string UDiskProgramPath(const std::string& root, const std::string& prefix, int number) {
-    char name[16];
-    std::snprintf(name, sizeof name, "%03d", number);
-    return UDiskFolderPath(root) + "/" + prefix + name + ".lcs";
+    return UDiskFolderPath(root) + "/" + prefix + ThreeDigits(number) + ".lcs";
 }
 
 std::string UDiskSoundPath(const std::string& root) { return UDiskFolderPath(root) + "/zusound.ssf"; }
@@ -64,8 +85,8 @@ bool WriteFileDurable(const std::string& path, const void* data, size_t size) {
 
 bool SyncParentFolder(const std::string& path) {
     const std::string folder = fs::path(path).parent_path().string();
-    int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return false;
+    // A folder that does not open gives -1, which fsync and close refuse.
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     const bool ok = ::fsync(fd) == 0;
     ::close(fd);
     return ok;
@@ -87,14 +108,14 @@ bool IsValidLcs(const std::vector<uint8_t>& bytes) {
 
 UDiskResult ReadLcsSources(const std::vector<std::string>& sources, std::vector<std::vector<uint8_t>>& files) {
     files.clear();
-    if (sources.size() > kMaxUDiskPrograms) return {UDiskError::TooManyFiles, {}, 0};
+    if (sources.size() > kMaxUDiskPrograms) return Failure(UDiskError::TooManyFiles);
     for (const std::string& path : sources) {
         std::error_code ec;
-        if (!fs::exists(path, ec)) return {UDiskError::SourceMissing, path, 0};
+        if (!fs::exists(path, ec)) return Failure(UDiskError::SourceMissing, path);
         std::vector<uint8_t> bytes;
         const ReadFileResult r = ReadFileBytes(path, kLcsMaxSize, bytes);
-        if (r == ReadFileResult::Failed) return {UDiskError::SourceUnreadable, path, 0};
-        if (r == ReadFileResult::TooLarge || !IsValidLcs(bytes)) return {UDiskError::SourceInvalid, path, 0};
+        if (r == ReadFileResult::Failed) return Failure(UDiskError::SourceUnreadable, path);
+        if (r == ReadFileResult::TooLarge || !IsValidLcs(bytes)) return Failure(UDiskError::SourceInvalid, path);
         files.push_back(std::move(bytes));
     }
     return {};
@@ -115,26 +136,67 @@ std::vector<std::string> ExistingPrograms(const std::string& root, const std::st
     return found;
 }
 
+bool ProgramsFit(uint64_t freeBlocks, uint64_t blockSize, uint64_t freedSectors, const std::vector<size_t>& sizes) {
+    if (blockSize == 0) return false;
+    // One block to spare for the folder's entries.
+    uint64_t needed = blockSize;
+    for (size_t size : sizes) needed += BlocksOf(size, blockSize);
+    return needed <= freeBlocks * blockSize + freedSectors * 512;
+}
+
+bool ExportFits(const std::string& folder, const std::vector<std::vector<uint8_t>>& files,
+                const std::vector<std::string>& old) {
+    struct statvfs fsInfo {};
+    if (::statvfs(folder.c_str(), &fsInfo) != 0) return false;
+    uint64_t freedSectors = 0;  // what deleting the old files gives back
+    for (const std::string& path : old) {
+        struct stat st {};
+        if (::stat(path.c_str(), &st) == 0) freedSectors += uint64_t(st.st_blocks);
+    }
+    std::vector<size_t> sizes;
+    for (const auto& f : files) sizes.push_back(f.size());
+    return ProgramsFit(fsInfo.f_bavail, fsInfo.f_frsize, freedSectors, sizes);
+}
+
+namespace {
+
+// Removes the first `count` program files of this export (`failed` the one that could not be
+// written, in the same folder); true when all are gone.
+bool RemoveWritten(const std::string& root, const std::string& prefix, size_t count, const std::string& failed) {
+    size_t removed = 0;
+    for (size_t i = 0; i < count; ++i) removed += ::unlink(UDiskProgramPath(root, prefix, int(i)).c_str()) == 0;
+    SyncParentFolder(failed);  // so that the removal reaches the disk before the message
+    return removed == count;
+}
+
+}  // namespace
+
 UDiskResult ExportProgramFiles(const std::string& root, uint8_t cardType, const std::vector<std::string>& sources,
                                const std::function<bool()>& confirmDelete) {
     const auto prefix = ModelPrefix(cardType);
-    if (!prefix) return {UDiskError::NoPrefix, {}, 0};
+    if (!prefix) return Failure(UDiskError::NoPrefix);
     // Everything is read and checked before anything on the disk changes.
     std::vector<std::vector<uint8_t>> files;
     if (UDiskResult r = ReadLcsSources(sources, files); r.error != UDiskError::None) return r;
     ChainLcsFiles(files);
 
     const std::string folder = UDiskFolderPath(root);
-    if (!MakeFolderPath(folder)) return {UDiskError::FolderFailed, folder, 0};
+    if (!MakeFolderPath(folder)) return Failure(UDiskError::FolderFailed, folder);
     const std::vector<std::string> old = ExistingPrograms(root, *prefix);
-    if (!old.empty() && !(confirmDelete && confirmDelete())) return {UDiskError::Declined, {}, 0};
+    // A chain that cannot fit leaves the old programs where they are.
+    if (!ExportFits(folder, files, old)) return Failure(UDiskError::NoRoom, folder);
+    if (!old.empty() && !(confirmDelete && confirmDelete())) return Failure(UDiskError::Declined);
     for (const std::string& path : old)
-        if (::unlink(path.c_str()) != 0) return {UDiskError::DeleteFailed, path, 0};
+        if (::unlink(path.c_str()) != 0) return Failure(UDiskError::DeleteFailed, path);
 
     UDiskResult result;
     for (size_t i = 0; i < files.size(); ++i) {
         const std::string path = UDiskProgramPath(root, *prefix, int(i));
-        if (!WriteFileDurable(path, files[i].data(), files[i].size())) return {UDiskError::WriteFailed, path, i};
+        if (!WriteFileDurable(path, files[i].data(), files[i].size())) {
+            // A chain that points to a missing file is worse than none: what this export wrote goes.
+            const bool removed = RemoveWritten(root, *prefix, i, path);
+            return {removed ? UDiskError::WriteFailedRemoved : UDiskError::WriteFailed, path, removed ? 0 : i};
+        }
         result.written = i + 1;
     }
     return result;
@@ -156,6 +218,8 @@ std::u16string UDiskErrorText(UDiskError error) {
         case UDiskError::TooManyFiles: return kTooMany();
         case UDiskError::DeleteFailed: return kDeleteFailed();
         case UDiskError::WriteFailed: return kWriteFailed();
+        case UDiskError::WriteFailedRemoved: return kWriteFailedRemoved();
+        case UDiskError::NoRoom: return kNoRoom();
         case UDiskError::Declined: return {};
     }
     return {};

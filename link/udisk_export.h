@@ -23,6 +23,8 @@ inline constexpr size_t kLcsNextIndexAt = 16;
 
 // The model prefix of a card type: 0 "4k" .. 5 "128k"; nothing for another type.
 std::optional<std::string> ModelPrefix(uint8_t cardType);
+// The number with at least three digits ("007", "255").
+std::string ThreeDigits(int number);
 // "<root>/ZIZodo".
 std::string UDiskFolderPath(const std::string& root);
 // "<root>/ZIZodo/<prefix><nnn>.lcs".
@@ -70,14 +72,16 @@ enum class UDiskError {
     SourceInvalid,   // "Invalid program file."
     TooManyFiles,    // more than 256 listed
     DeleteFailed,    // "Failed to delete the existing program file."
-    WriteFailed,     // "Failed to save the programs file."
+    WriteFailed,     // "Failed to save the programs file." (and what was written could not all be removed)
+    WriteFailedRemoved,  // a write failed; the files this export wrote were removed again
+    NoRoom,          // the new files do not fit even without the old ones: nothing changed
     Declined,        // the user kept the old files: nothing written, no message
 };
 
 struct UDiskResult {
     UDiskError error = UDiskError::None;
     std::string path;   // the file the export stopped at
-    size_t written = 0; // program files written
+    size_t written = 0; // program files written (and left on the disk)
 };
 
 // Checks an .lcs file's bytes: 522..102,400 long, header length at most 512, and at
@@ -90,9 +94,18 @@ void ChainLcsFiles(std::vector<std::vector<uint8_t>>& files);
 // The numbered program files of that prefix present in the folder.
 std::vector<std::string> ExistingPrograms(const std::string& root, const std::string& prefix);
 
-// The multi-file export: every source read and checked into memory first; then, when
-// program files exist, `confirmDelete` is asked once (false: nothing touched) and they
-// are deleted; then the chain is written as numbers 000, 001, ...
+// True when `sizes` fit in blocks of `blockSize` bytes, one block to spare, into the free
+// blocks and the 512-byte sectors the old files free.
+bool ProgramsFit(uint64_t freeBlocks, uint64_t blockSize, uint64_t freedSectors, const std::vector<size_t>& sizes);
+// True when the folder's file system takes `files` once the `old` files are deleted.
+bool ExportFits(const std::string& folder, const std::vector<std::vector<uint8_t>>& files,
+                const std::vector<std::string>& old);
+
+// The multi-file export: every source read and checked into memory first; the room
+// checked (NoRoom: nothing touched); then, when program files exist, `confirmDelete` is
+// asked once (false: nothing touched) and they are deleted; then the chain is written
+// as numbers 000, 001, ... A write that fails removes the files written before it, so
+// that no chain points to a missing file (WriteFailedRemoved).
 UDiskResult ExportProgramFiles(const std::string& root, uint8_t cardType, const std::vector<std::string>& sources,
                                const std::function<bool()>& confirmDelete);
 

@@ -23,6 +23,8 @@ constexpr char16_t kSavingMusic[] = u"保存音乐文件: %s";
 constexpr char16_t kWriteFailed[] = u"保存失败: %s";
 constexpr char16_t kListsDiffer[] = u"源文件与目标文件数目不同";
 const LangText kSaved{{u"保存成功", u"保存成功", u"Save"}};
+const LangText kTooLong{{u"音乐文件太长, 控制卡无法播放: %s", u"音樂檔案太長, 控制卡無法播放: %s",
+                         u"The music file is too long for the card: %s"}};
 
 constexpr int kMusicSsfMode = 0;  // samples behind the two headers, no mark table
 
@@ -43,6 +45,7 @@ MusicBuildResult BuildOne(const std::string& source, const std::string& target, 
     show(WithPath(kLoadingMusic, source));
     SoundClip clip;
     if (!LoadSoundFile({}, clip, source) || !PrepareClipForCard(clip)) return Failed(MusicBuildStatus::NotSound, source);
+    if (!FitsMusicSsf(clip.data.size())) return Failed(MusicBuildStatus::TooLong, source);
     show(WithPath(kSavingMusic, target));
     auto progress = [&](uint32_t total, uint32_t done) {
         if (cb.current && total > 0) cb.current(int(uint64_t(done) * 100 / total));
@@ -95,6 +98,7 @@ std::u16string MusicBuildMessage(const MusicBuildResult& r) {
         case MusicBuildStatus::ListsDiffer: return kListsDiffer;
         case MusicBuildStatus::SourceMissing: return WithPath(kFileMissing, r.path);
         case MusicBuildStatus::NotSound: return WithPath(kNotWavOrMp3, r.path);
+        case MusicBuildStatus::TooLong: return WithPath(kTooLong(), r.path);
         case MusicBuildStatus::WriteFailed: return WithPath(kWriteFailed, r.path) + r.error;
         case MusicBuildStatus::Stopped: return {};
     }

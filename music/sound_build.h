@@ -17,7 +17,7 @@ namespace ledsuite {
 int OverallPercent(const BuildProgressReport& p);
 int CurrentPercent(const BuildProgressReport& p);
 
-enum class MusicBuildStatus { Saved, ListsDiffer, SourceMissing, NotSound, WriteFailed, Stopped };
+enum class MusicBuildStatus { Saved, ListsDiffer, SourceMissing, NotSound, TooLong, WriteFailed, Stopped };
 
 struct MusicBuildResult {
     MusicBuildStatus status = MusicBuildStatus::Saved;
@@ -35,7 +35,8 @@ struct MusicBuildCallbacks {
 
 // Converts sources[i] into targets[i] for every i (WAV or MP3 in; 16-bit mono at no more
 // than 22,050 Hz out, as the card plays it). Lists of unequal length convert nothing.
-// Stops at the first failure; files written stay.
+// Stops at the first failure; files written stay. Music whose file would be larger than
+// the slot list and the card read back (kMaxMusicSsfBytes) is refused (TooLong), not cut.
 MusicBuildResult BuildMusicFiles(const std::vector<std::string>& sources, const std::vector<std::string>& targets,
                                  const MusicBuildCallbacks& callbacks);
 // The message that ends a build ("保存成功" / "Save" when all were written).

@@ -94,23 +94,13 @@ ExcelReadResult ReadInProcess(const std::string& path, std::string_view sheet, E
 
 constexpr size_t kMaxSheetBytes = size_t(64) << 20;
 
-void PutText(std::string& out, const std::u16string& text) {
-    const uint32_t n = uint32_t(text.size());
-    out.append(reinterpret_cast<const char*>(&n), 4);
-    out.append(reinterpret_cast<const char*>(text.data()), text.size() * 2);
+void PutU32(std::vector<uint8_t>& out, uint32_t v) {
+    for (int shift = 0; shift < 32; shift += 8) out.push_back(uint8_t(v >> shift));
 }
 
-std::string SerializeSheet(ExcelReadResult result, const ExcelSheet& sheet) {
-    std::string out;
-    const uint32_t head[3] = {uint32_t(result), uint32_t(sheet.columns.size()), uint32_t(sheet.rows.size())};
-    out.append(reinterpret_cast<const char*>(head), sizeof head);
-    for (const auto& c : sheet.columns) PutText(out, c);
-    for (const auto& row : sheet.rows)
-        for (const auto& cell : row) {
-            out.push_back(cell ? 1 : 0);
-            if (cell) PutText(out, *cell);
-        }
-    return out;
+void PutText(std::vector<uint8_t>& out, const std::u16string& text) {
+    PutU32(out, uint32_t(text.size()));
+    for (char16_t c : text) out.insert(out.end(), {uint8_t(c), uint8_t(c >> 8)});
 }
 
 bool GetText(ByteReader& in, std::u16string& text) {
@@ -121,12 +111,14 @@ bool GetText(ByteReader& in, std::u16string& text) {
     return in.ok();
 }
 
-ExcelReadResult ParseSheet(const std::vector<uint8_t>& bytes, ExcelSheet& out) {
+ExcelReadResult ParseSheet(std::span<const uint8_t> bytes, ExcelSheet& out) {
     ByteReader in(bytes.data(), bytes.size());
     const uint32_t result = in.u32(), columns = in.u32(), rows = in.u32();
     if (in.ok() && result == uint32_t(ExcelReadResult::NoSheet)) return ExcelReadResult::NoSheet;
     if (!in.ok() || result != uint32_t(ExcelReadResult::Ok)) return ExcelReadResult::CannotOpen;
     if (columns > kImportMaxColumns || rows > kImportMaxRows) return ExcelReadResult::CannotOpen;
+    // Every cell takes at least its presence byte: no more cells are made than bytes remain.
+    if (uint64_t(rows) * columns > in.remaining()) return ExcelReadResult::CannotOpen;
     ExcelSheet sheet;
     sheet.columns.resize(columns);
     for (auto& c : sheet.columns)
@@ -143,7 +135,7 @@ ExcelReadResult ParseSheet(const std::vector<uint8_t>& bytes, ExcelSheet& out) {
     return ExcelReadResult::Ok;
 }
 
-void WriteAll(int fd, const std::string& data) {
+void WriteAll(int fd, const std::vector<uint8_t>& data) {
     for (size_t done = 0; done < data.size();) {
         const ssize_t n = write(fd, data.data() + done, data.size() - done);
         if (n <= 0) return;
@@ -172,7 +164,7 @@ ExcelReadResult ReadExcelSheet(const std::string& path, std::string_view sheet, 
         close(fds[0]);
         ExcelSheet read;
         const ExcelReadResult result = ReadInProcess(path, sheet, read);
-        WriteAll(fds[1], SerializeSheet(result, read));
+        WriteAll(fds[1], SerializeExcelSheet(result, read));
         _exit(0);
     }
     close(fds[1]);
@@ -185,8 +177,24 @@ ExcelReadResult ReadExcelSheet(const std::string& path, std::string_view sheet, 
     while (waitpid(child, &status, 0) < 0 && errno == EINTR) {}
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || bytes.size() > kMaxSheetBytes)
         return ExcelReadResult::CannotOpen;  // the reader crashed on the file, or it is absurdly large
-    return ParseSheet(bytes, out);
+    return ParseExcelSheet(bytes, out);
 }
+
+std::vector<uint8_t> SerializeExcelSheet(ExcelReadResult result, const ExcelSheet& sheet) {
+    std::vector<uint8_t> out;
+    PutU32(out, uint32_t(result));
+    PutU32(out, uint32_t(sheet.columns.size()));
+    PutU32(out, uint32_t(sheet.rows.size()));
+    for (const auto& c : sheet.columns) PutText(out, c);
+    for (const auto& row : sheet.rows)
+        for (const auto& cell : row) {
+            out.push_back(cell ? 1 : 0);
+            if (cell) PutText(out, *cell);
+        }
+    return out;
+}
+
+ExcelReadResult ParseExcelSheet(std::span<const uint8_t> bytes, ExcelSheet& out) { return ParseSheet(bytes, out); }
 
 int ImportProgramSets(ProgramTree& tree, const ExcelSheet& sheet, uint16_t fontIndex) {
     const int setColumn = sheet.ColumnIndex(kImportSetColumn);
@@ -194,6 +202,7 @@ int ImportProgramSets(ProgramTree& tree, const ExcelSheet& sheet, uint16_t fontI
     if (setColumn < 0) return 0;
     int added = 0;
     for (const auto& row : sheet.rows) {
+        if (row.size() <= size_t(std::max(setColumn, contentColumn))) continue;  // a row shorter than the header
         const auto& name = row[size_t(setColumn)];
         if (!name) continue;
         ProgramSetNode* set = tree.AddProgramSet();

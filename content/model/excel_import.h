@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,8 +36,18 @@ struct ExcelSheet {
 
 enum class ExcelReadResult { Ok, CannotOpen, NoSheet };
 
-// Reads the sheet named `sheet` of the workbook at `path`.
+// Reads the sheet named `sheet` of the workbook at `path`. The workbook is read by a child
+// process (the library may crash on a malformed file: the file is then CannotOpen), which
+// sends the sheet back as the bytes below.
 ExcelReadResult ReadExcelSheet(const std::string& path, std::string_view sheet, ExcelSheet& out);
+
+// The bytes the reading child sends back (little-endian): u32 result, u32 columns, u32 rows,
+// the header row's texts, then each row's cells, each behind a presence byte; a text is a
+// u32 unit count and its UTF-16 units. Rows and columns beyond the limits above are refused.
+std::vector<uint8_t> SerializeExcelSheet(ExcelReadResult result, const ExcelSheet& sheet);
+// Reads them back: Ok with the sheet in `out` (left alone otherwise), NoSheet as the child
+// said, CannotOpen for anything else (short, too many rows or columns, a text past the end).
+ExcelReadResult ParseExcelSheet(std::span<const uint8_t> bytes, ExcelSheet& out);
 
 // Adds the sheet's rows to the tree (see above): a set named "默认..." gets play-mode
 // type 0, any other name 5; a program covers the screen, its cells take the content's

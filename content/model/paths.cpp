@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <mutex>
 
 namespace ledsuite {
@@ -138,14 +137,29 @@ bool WriteFileAtomic(const std::string& path, const void* data, size_t size) {
 }
 
 ReadFileResult ReadFileBytes(const std::string& path, size_t maxBytes, std::vector<uint8_t>& out) {
-    std::error_code ec;
-    if (!fs::is_regular_file(path, ec)) return ReadFileResult::Failed;
-    const auto size = fs::file_size(path, ec);
-    if (ec) return ReadFileResult::Failed;
-    if (size > maxBytes) return ReadFileResult::TooLarge;
-    std::ifstream in(path, std::ios::binary);
-    out.resize(size_t(size));
-    if (!in || !in.read(reinterpret_cast<char*>(out.data()), std::streamsize(size))) {
+    // Opened without waiting (a FIFO or a device at the path must not hold the caller), then
+    // checked on the descriptor itself, so that what is read is the regular file that was checked.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return ReadFileResult::Failed;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0) {
+        ::close(fd);
+        return ReadFileResult::Failed;
+    }
+    if (uint64_t(st.st_size) > maxBytes) {
+        ::close(fd);
+        return ReadFileResult::TooLarge;
+    }
+    out.resize(size_t(st.st_size));
+    size_t got = 0;
+    while (got < out.size()) {
+        const ssize_t n = ::read(fd, out.data() + got, out.size() - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        got += size_t(n);
+    }
+    ::close(fd);
+    if (got != out.size()) {  // a read error, or the file shrank while it was read
         out.clear();
         return ReadFileResult::Failed;
     }

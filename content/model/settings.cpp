@@ -1,8 +1,7 @@
 #include "content/model/settings.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <memory>
+#include <vector>
 
 #include "content/bytes.h"
 #include "content/model/lang.h"
@@ -21,16 +20,17 @@ std::string SettingsFilePath() { return GetAppDataFolder() + "/ini.dat"; }
 void DefaultSettings(HardwareParams& hw) { hw = HardwareParams{}; }
 
 bool LoadSettingsFile(HardwareParams& hw) {
-    std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(SettingsFilePath().c_str(), "rb"), &std::fclose);
-    if (!f) return false;
+    // Only a regular file is read, and only one byte more than expected (which tells a long
+    // file from a good one): a FIFO, a folder or a device at the path is an unreadable file.
+    std::vector<uint8_t> bytes;
+    const ReadFileResult read = ReadFileBytes(SettingsFilePath(), kSettingsFileSize, bytes);
+    if (read == ReadFileResult::Failed) return false;
     DefaultSettings(hw);
-    // One byte more than expected tells a long file from a good one.
-    uint8_t buf[kSettingsFileSize + 1];
-    const size_t n = std::fread(buf, 1, sizeof buf, f.get());
-    if (n != kSettingsFileSize || LoadU32(buf) != kSettingsFileSize) return false;
-    auto bytes = SerializeHardwareParams(hw);
-    std::copy_n(buf + kRecordOffset, kLoadedRecordBytes, bytes.begin());
-    hw = ParseHardwareParams(bytes);
+    if (read != ReadFileResult::Ok || bytes.size() != kSettingsFileSize || LoadU32(bytes.data()) != kSettingsFileSize)
+        return false;
+    auto record = SerializeHardwareParams(hw);
+    std::copy_n(bytes.begin() + kRecordOffset, kLoadedRecordBytes, record.begin());
+    hw = ParseHardwareParams(record);
     RepairHardwareParams(hw);
     return true;
 }

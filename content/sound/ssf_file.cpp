@@ -19,6 +19,9 @@ namespace ledsuite {
 namespace {
 
 constexpr size_t kStemUnits = 31;
+// The magics of the two headers, each with the zero byte that follows it.
+constexpr std::array<uint8_t, 4> kFileMagic{'k', 'i', 'p', 0};
+constexpr std::array<uint8_t, 4> kSoundMagic{'s', 'f', 'h', 0};
 
 size_t RoundUp512(size_t n) { return (n + 511) / 512 * 512; }
 
@@ -31,20 +34,23 @@ public:
 
     bool Open(const std::string& path) {
         path_ = path;
-        tmp_ = path + ".XXXXXX";
-        fd_ = ::mkstemp(tmp_.data());
-        if (fd_ >= 0) ::fchmod(fd_, 0644);
-        return fd_ >= 0;
+        std::string tmp = path + ".XXXXXX";
+        const int fd = ::mkstemp(tmp.data());
+        if (fd < 0) return false;
+        ::fchmod(fd, 0644);
+        fd_ = fd;
+        tmp_ = std::move(tmp);
+        return true;
     }
     // False when the buffer cannot take the bytes (nothing written) or the file write failed.
     bool Put(const uint8_t* p, size_t n) {
-        if (fd_ < 0) {
+        if (tmp_.empty()) {  // no file: the buffer
             if (n > capacity_ - used_) return false;
             std::copy_n(p, n, buffer_ + used_);
             used_ += n;
             return true;
         }
-        while (n > 0) {
+        while (n != 0) {
             const ssize_t w = ::write(fd_, p, n);
             if (w < 0 && errno == EINTR) continue;
             if (w <= 0) return false;
@@ -53,12 +59,10 @@ public:
         }
         return true;
     }
-    // Flushes, closes and renames the file; a full disk shows up here at the latest.
+    // Flushes, closes and renames the opened file; a full disk shows up here at the latest.
     bool Commit() {
-        if (fd_ < 0) return true;
         bool ok = ::fsync(fd_) == 0;
         ok = ::close(fd_) == 0 && ok;
-        fd_ = -1;
         ok = ok && std::rename(tmp_.c_str(), path_.c_str()) == 0;
         if (!ok) ::unlink(tmp_.c_str());
         tmp_.clear();
@@ -67,16 +71,16 @@ public:
     size_t remaining() const { return capacity_ - used_; }
 
 private:
+    // A file opened and not committed goes again (a committed one has no temporary name left).
     void Abandon() {
-        if (fd_ < 0) return;
+        if (tmp_.empty()) return;
         ::close(fd_);
         ::unlink(tmp_.c_str());
-        fd_ = -1;
     }
     uint8_t* buffer_;
     size_t capacity_;
     size_t used_ = 0;
-    int fd_ = -1;
+    int fd_{};  // the open temporary file while tmp_ names it
     std::string path_, tmp_;
 };
 
@@ -84,19 +88,22 @@ using Header = std::array<uint8_t, kSsfHeaderSize>;
 
 void PutFileHeader(Header& h, const std::string& path, uint32_t lengthField) {
     const LocalTime t = CurrentLocalTime();
-    std::copy_n("kip", 4, h.begin() + 2);
+    std::copy(kFileMagic.begin(), kFileMagic.end(), h.begin() + 2);
     StoreU16(&h[8], uint16_t((t.year % 4096) << 4 | t.month));
     StoreU16(&h[10], uint16_t(t.day << 11 | t.hour << 6 | t.minute));
     StoreU16(&h[12], uint16_t(t.second << 10 | t.millisecond % 1024));
     StoreU32(&h[14], lengthField);
-    const std::u16string stem = SsfStem(path);
-    for (size_t i = 0; i < stem.size(); ++i) StoreU16(&h[18 + 2 * i], uint16_t(stem[i]));
+    uint8_t* title = &h[18];
+    for (char16_t c : SsfStem(path)) {
+        StoreU16(title, uint16_t(c));
+        title += 2;
+    }
     StoreU16(&h[0], Crc16Modbus(kSsfFileHeaderSize - 2, &h[2]));
 }
 
 void PutSoundHeader(Header& h, const SoundClip& clip, uint32_t length, int mode, size_t markTable) {
     uint8_t* s = &h[kSsfSoundHeaderAt];
-    std::copy_n("sfh", 4, s + 2);
+    std::copy(kSoundMagic.begin(), kSoundMagic.end(), s + 2);
     s[6] = uint8_t(clip.format);
     StoreU32(s + 8, length / 2);
     StoreU32(s + 12, length);
@@ -117,7 +124,11 @@ bool WriteHeaders(SsfSink& sink, const SoundClip& clip, const std::string& path,
     if (!sink.Put(h.data(), h.size())) return false;
     if (mode != 2) return true;
     std::vector<uint8_t> marks(markTable, 0);
-    for (size_t i = 0; i < clip.marks.size(); ++i) StoreU32(&marks[4 * i], clip.marks[i]);
+    uint8_t* at = marks.data();
+    for (uint32_t mark : clip.marks) {
+        StoreU32(at, mark);
+        at += 4;
+    }
     return sink.Put(marks.data(), marks.size());
 }
 
@@ -127,10 +138,10 @@ bool WriteSamples(SsfSink& sink, const SoundClip& clip, uint32_t length, const S
     if (progress) progress(1, 0);
     for (uint32_t done = 0; done < total;) {
         const uint32_t n = std::min<uint32_t>(uint32_t(kSsfBlockSamples), total - done);
-        for (uint32_t i = 0; i < n; ++i) {
-            const int sample = int16_t(LoadU16(&clip.data[2 * size_t(done + i)]));
-            StoreU16(&block[2 * size_t(i)], uint16_t((sample + 32768) & 0xFFF0));
-        }
+        const uint8_t* from = clip.data.data() + 2 * size_t(done);
+        uint8_t* const end = block.data() + 2 * size_t(n);
+        for (uint8_t* to = block.data(); to != end; to += 2, from += 2)
+            StoreU16(to, uint16_t((LoadU16(from) ^ 0x8000) & 0xFFF0));  // offset by 32768, low bits cleared
         if (!sink.Put(block.data(), size_t(n) * 2)) return false;
         done += n;
         if (progress) progress(total, done);
@@ -157,7 +168,7 @@ int64_t WriteSsfFile(const SoundProgressFn& progress, const SoundClip* clip, uin
     const uint32_t length = uint32_t(std::min<size_t>(clip->length, clip->data.size())) & ~3u;
     if (length == 0 || !IsMono16(*clip)) return kSsfBadClip;
     if (mode < 0 || mode > 3) return kSsfBadMode;
-    SsfSink sink(toFile ? nullptr : buffer, toFile ? 0 : capacity);
+    SsfSink sink(buffer, capacity);  // a file's bytes go to the file alone
     if (toFile && !sink.Open(path)) return kSsfFileFailed;
     const bool ok = (mode == 3 || WriteHeaders(sink, *clip, path, length, mode)) &&
                     WriteSamples(sink, *clip, length, progress);

@@ -28,6 +28,14 @@ constexpr size_t kSsfFileHeaderSize = 88;
 constexpr size_t kSsfSoundHeaderAt = 256;
 constexpr size_t kSsfSoundHeaderSize = 28;
 constexpr size_t kSsfBlockSamples = 81920;
+// The largest music file (mode 0) the slot list and the card read back: 64 MiB, about 25
+// minutes at 22,050 Hz. The music conversions refuse a longer clip.
+constexpr size_t kMaxMusicSsfBytes = size_t(64) << 20;
+
+// The size of the mode-0 file WriteSsfFile makes of `dataBytes` sample bytes.
+constexpr uint64_t MusicSsfFileSize(uint64_t dataBytes) { return kSsfHeaderSize + (dataBytes & ~uint64_t(3)); }
+// True when that file is within kMaxMusicSsfBytes.
+constexpr bool FitsMusicSsf(uint64_t dataBytes) { return MusicSsfFileSize(dataBytes) <= kMaxMusicSsfBytes; }
 
 // Writes the clip to `path` (through a temporary file renamed into place; nothing is
 // left behind on failure) or, with an empty path, into `buffer` of `capacity` bytes.

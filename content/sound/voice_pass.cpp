@@ -1,8 +1,8 @@
 #include "content/sound/voice_pass.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
+#include <iterator>
 
 #include "content/render/font_renderer.h"
 #include "content/render/font_tables.h"
@@ -44,10 +44,10 @@ std::vector<std::u16string> PagePieces(const ProgramRecord& program) {
     std::vector<std::u16string> out;
     LayoutCardText(rc, text, program.mainAction.effect, program.width(), program.height(), false, layout);
     const int64_t pageHeight = std::max<int64_t>(program.height(), 1);
-    for (size_t begin = 0; begin < layout.lines.size();) {
+    for (size_t begin = 0; begin != layout.lines.size();) {
         const int64_t page = layout.placements[begin].y / pageHeight;
         size_t end = begin + 1;
-        while (end < layout.lines.size() && layout.placements[end].y / pageHeight == page) ++end;
+        while (end != layout.lines.size() && layout.placements[end].y / pageHeight == page) ++end;
         const int first = layout.lines[begin].first, last = layout.lines[end - 1].last;
         AddPiece(out, PlainTextOf(TextView(text.header, text.cells.subspan(size_t(first), size_t(last - first + 1)))));
         begin = end;
@@ -84,7 +84,7 @@ void Frame(SoundClip& clip, const SoundClip& prefix, const SoundClip& suffix) {
 SoundClip BuildSpeech(const ProgramRecord& program, const std::function<void(float)>& report, int& mode) {
     const bool punctuation = SplitsAtPunctuation(program);
     mode = punctuation ? 1 : 2;
-    const int voice = program.content.header.kind - kKindFirstVoice;
+    const int voice = SpeechVoice(program.content.header.kind);
     const std::vector<std::u16string> pieces = SpeechPieces(program, punctuation);
     std::vector<SoundClip> clips;
     for (size_t i = 0; i < pieces.size(); ++i) {
@@ -120,12 +120,11 @@ private:
     ProgramImage& image_;
     size_t length_;
     size_t programs_;
-    bool inImage_ = false;
+    bool inImage_{};  // set when the run starts
 };
 
 void VoiceRun::Run(std::span<const VoiceProgram> programs, const EncodeProgressFn& progress) {
-    // The block and one index word per program must fit behind the image.
-    inImage_ = drive_.inImage && image_.writer().limit() >= length_ + kVoiceBlockSize + 4 * programs_ &&
+    inImage_ = drive_.inImage && VoiceBlockFits(image_.writer().limit(), length_, programs_) &&
                WriteVoiceBlockHead(image_);
     if (inImage_) drive_.placedEnd = image_.writer().size();
     auto report = [&](size_t v, float fraction) {
@@ -146,7 +145,7 @@ void VoiceRun::Run(std::span<const VoiceProgram> programs, const EncodeProgressF
                 StoreSoundIndex(image_, programs[v].soundPlace, kNoSoundIndex, kind);
             continue;
         }
-        int mode = 1;
+        int mode{};  // set by the speech: 1 at punctuation, 2 by pages
         const SoundClip clip = BuildSpeech(program, [&](float f) { report(v, f); }, mode);
         if (clip.data.empty()) {  // nothing to say: no file, and the card is told so
             StoreSoundIndex(image_, programs[v].soundPlace, kNoSoundIndex, kind);
@@ -160,8 +159,7 @@ void VoiceRun::Run(std::span<const VoiceProgram> programs, const EncodeProgressF
 // The sound file behind what is already placed; false when the room runs out.
 bool VoiceRun::PlaceInImage(const SoundClip& clip, int mode) {
     ByteWriter& w = image_.writer();
-    std::vector<uint8_t> bytes(w.remaining());  // up to the limit, less what is placed
-    if (bytes.empty()) return false;
+    std::vector<uint8_t> bytes(w.remaining());  // up to the limit, less what is placed (none: refused)
     const int64_t left = WriteSsfFile({}, &clip, bytes.data(), "", bytes.size(), mode);
     if (left < 0 || !w.put_bytes(bytes.data(), bytes.size() - size_t(left))) return false;
     drive_.placedEnd = w.size();  // the file writes everything placed so far
@@ -173,21 +171,28 @@ void VoiceRun::WriteFile(const SoundClip& clip, int mode, size_t index) {
     const fs::path folder = fs::path(drive_.root) / "ZIZodo" / "Sound";
     std::error_code ec;
     fs::create_directories(folder, ec);
-    char name[16];
-    std::snprintf(name, sizeof name, "%03zu.ssf", index);
-    WriteSsfFile({}, &clip, nullptr, (folder / name).string(), 0, mode);
+    const std::string number = std::to_string(index);
+    const std::string name = std::string(std::max<size_t>(number.size(), 3) - number.size(), '0') + number + ".ssf";
+    WriteSsfFile({}, &clip, nullptr, (folder / name).string(), size_t{}, mode);
 }
 
 }  // namespace
 
 std::vector<uint8_t> SpeakToWavBytes(std::u16string_view text, int voice, int rate) {
-    std::u16string copy(text.substr(0, kSpeechPieceChars));  // terminated for the facade
+    const std::u16string copy(text.substr(0, kSpeechPieceChars));  // terminated for the facade
     uint8_t* buffer = nullptr;
-    const int size = copy.empty() ? 0 : kipvoice_towavstream(copy.c_str(), voice, rate, &buffer);
-    std::vector<uint8_t> out;
-    if (size > 0 && buffer) out.assign(buffer, buffer + size);
+    // The facade stores a buffer exactly when it answers a count (none for no text).
+    const int size = kipvoice_towavstream(copy.c_str(), voice, rate, &buffer);
+    std::vector<uint8_t> out(buffer, buffer + std::max(size, 0));
     kipvoice_delete(buffer);
     return out;
+}
+
+int SpeechVoice(uint8_t kind) { return kind - kKindFirstVoice; }
+
+bool VoiceBlockFits(size_t limit, size_t length, size_t programs) {
+    // The block and one index word per program behind the image.
+    return limit >= length + kVoiceBlockSize + 4 * programs;
 }
 
 bool SplitsAtPunctuation(const ProgramRecord& program) {
@@ -203,8 +208,8 @@ std::vector<std::u16string> SpeechPieces(const ProgramRecord& program, bool atPu
     std::vector<int> breaks = ListPunctuationBreaks(text);
     breaks.push_back(int(text.size()));
     std::vector<std::u16string> out;
-    for (size_t i = 0; i + 1 < breaks.size(); ++i)
-        AddPiece(out, std::u16string_view(text).substr(size_t(breaks[i]), size_t(breaks[i + 1] - breaks[i])));
+    for (auto at = breaks.begin(); std::next(at) != breaks.end(); ++at)
+        AddPiece(out, std::u16string_view(text).substr(size_t(at[0]), size_t(at[1] - at[0])));
     return out;
 }
 

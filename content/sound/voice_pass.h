@@ -40,6 +40,12 @@ std::vector<std::u16string> SpeechPieces(const ProgramRecord& program, bool atPu
 // effect that moves continuously (30, 31) or moves (1 to 4) without pause.
 bool SplitsAtPunctuation(const ProgramRecord& program);
 
+// The speech engine's voice index of a program kind byte (2 + the index).
+int SpeechVoice(uint8_t kind);
+// Whether an image of `length` bytes leaves room up to `limit` for the sound block and the
+// index words of `programs` voice programs.
+bool VoiceBlockFits(size_t limit, size_t length, size_t programs);
+
 // The voice pass over `drive` (its fileCount is counted up as programs are done).
 VoicePass MakeVoicePass(DriveRecord& drive);
 

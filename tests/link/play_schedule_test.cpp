@@ -6,6 +6,7 @@
 #include "content/bytes.h"
 #include "content/model/lang.h"
 #include "content/model/paths.h"
+#include "content/sound/ssf_file.h"
 #include "link/music_slots.h"
 #include "link/udisk_export.h"
 #include "link_test_util.h"
@@ -32,6 +33,12 @@ std::vector<uint8_t> SlotFile(size_t size = 1024) {
     StoreU32(&b[264], 4000);
     StoreU16(&b[256], Crc16Modbus(26, &b[258]));
     return b;
+}
+
+std::vector<uint8_t> ReadSlot(const std::string& path) {
+    std::vector<uint8_t> bytes;
+    ReadFileBytes(path, kMaxMusicSsfBytes, bytes);
+    return bytes;
 }
 
 }  // namespace
@@ -103,6 +110,10 @@ TEST(Playtime, VolumeShownTheSameInListAndEditor) {
     EXPECT_EQ(VolumeChoiceOf(100), 10);
     EXPECT_EQ(VolumeChoiceText(VolumeChoiceOf(VolumeStoredOf(10))), u"50");
     EXPECT_EQ(VolumeChoiceText(20), u"100");
+    EXPECT_EQ(VolumeChoiceText(0), u"0");
+    SetUiLanguage(3);
+    EXPECT_EQ(VolumeChoiceText(21), VolumeChoiceText(-1));  // "Not use" both
+    EXPECT_NE(VolumeChoiceText(21), u"105");
     EXPECT_EQ(VolumeStoredOf(20), 200);
     EXPECT_EQ(VolumeChoiceOf(255), 21);
     EXPECT_EQ(VolumeStoredOf(21), kVolumeNotUse);
@@ -114,6 +125,29 @@ TEST(Playtime, VolumeShownTheSameInListAndEditor) {
     EXPECT_EQ(ScheduleTypeText(2), u"Sound Program");
     EXPECT_EQ(ScheduleTypeText(3), u"");
     EXPECT_EQ(ScheduleTypeText(0), u"");
+}
+
+// More entries than the table holds: the first 128 of type 1 or 2; a disk that cannot take the
+// folder saves nothing; a file of its head alone (or less) loads nothing.
+TEST(Playtime, TableBoundsAndFailedSaves) {
+    std::vector<ScheduleEntry> many(kScheduleSlots + 2, Entry(1, 2, 1, 0));
+    many[0].type = 3;
+    many.back() = Entry(5, 6, 2, 0);
+    const ScheduleTable table = ScheduleFromEntries(many);
+    EXPECT_EQ(table.front().start, PackTime(1, 0, 0));
+    EXPECT_EQ(table.back().type, 1);  // the last entry did not fit
+    TempDir disk;
+    const std::string file = (disk.path / "plain").string();
+    ASSERT_TRUE(WriteFileAtomic(file, "x", 1));
+    EXPECT_FALSE(SavePlaytimeFile(file, table));
+    const ScheduleEntry one[] = {Entry(1, 2, 1, 0)};
+    const auto good = BuildPlaytimeFile(one);
+    for (size_t n : {size_t(0), size_t(2), size_t(8)}) {
+        auto head = std::vector<uint8_t>(good.begin(), good.begin() + long(n));
+        if (n >= 2) StoreU16(head.data(), uint16_t(n));
+        if (n == 8) StoreU16(&head[6], 0);
+        EXPECT_FALSE(ParsePlaytimeFile(head)) << n;
+    }
 }
 
 TEST(MusicSlots, BothHeadersMustCheck) {
@@ -175,4 +209,64 @@ TEST(MusicSlots, WavConvertedIntoASlotFile) {
     EXPECT_EQ(PlanMusicSave(root, slots).missing, dir / "none.wav");
     EXPECT_FALSE(ConvertMusicFile(dir / "none.wav", MusicSlotPath(root, 4)));
     EXPECT_FALSE(ConvertMusicFiles({wav}, {}));
+    EXPECT_FALSE(ConvertMusicFiles({dir / "none.wav"}, {MusicSlotPath(root, 4)}));
+    // Mode 0: the samples right behind the two headers, the length field their count + 512.
+    const std::vector<uint8_t> file = ReadSlot(MusicSlotPath(root, 0));
+    ASSERT_GT(file.size(), 512u);
+    EXPECT_EQ(std::tuple(LoadU16(&file[276]), LoadU32(&file[14]), LoadU32(&file[272])),
+              std::tuple(0, uint32_t(file.size()), 512u));
+}
+
+// The slot list reads a slot file up to kMaxMusicSsfBytes, and the conversion writes none larger.
+TEST(MusicSlots, WriterAndReaderShareTheLongestSlot) {
+    soundtest::TempFolder dir("music");
+    const std::string wav = dir / "tone.wav", longWav = dir / "long.wav";
+    ASSERT_TRUE(soundtest::MakeToneWav(wav, 22050, 1, 0.1));
+    ASSERT_TRUE(soundtest::MakeSilentWavSparse(longWav, uint32_t(kMaxMusicSsfBytes - kSsfHeaderSize + 4)));
+    TempDir disk;
+    const std::string root = disk.path.string();
+    ASSERT_TRUE(MakeFolderPath(MusicFolderPath(root)));
+    EXPECT_FALSE(ConvertMusicFile(longWav, MusicSlotPath(root, 1)));
+    EXPECT_FALSE(fs::exists(MusicSlotPath(root, 1)));
+
+    ASSERT_TRUE(ConvertMusicFile(wav, MusicSlotPath(root, 0)));
+    std::array<MusicSlot, kMusicSlots> slots{};
+    for (const uintmax_t size : {uintmax_t(kMaxMusicSsfBytes), uintmax_t(kMaxMusicSsfBytes) + 1}) {
+        fs::resize_file(MusicSlotPath(root, 0), size);  // the longest file the conversion can write, and one byte more
+        LoadMusicSlots(root, slots);
+        EXPECT_EQ(slots[0].state, size == kMaxMusicSsfBytes ? kSlotOnDisk : kSlotEmpty) << size;
+    }
+}
+
+// Each header must carry its CRC, its magic and the zero after it; a title fills at most its
+// 64 bytes; a disk without room for the folder plans nothing.
+TEST(MusicSlots, HeadersTitlesAndFolders) {
+    for (size_t at : {size_t(2), size_t(5), size_t(258), size_t(261)}) {
+        auto b = SlotFile();
+        b[at] = 'q';
+        StoreU16(&b[0], Crc16Modbus(86, &b[2]));
+        StoreU16(&b[256], Crc16Modbus(26, &b[258]));
+        EXPECT_FALSE(ReadMusicSlot(b)) << at;
+    }
+    auto full = SlotFile();
+    for (size_t i = 0; i < 32; ++i) StoreU16(&full[18 + 2 * i], uint16_t(u'A' + i % 26));
+    StoreU16(&full[0], Crc16Modbus(86, &full[2]));
+    const auto slot = ReadMusicSlot(full);
+    ASSERT_TRUE(slot);
+    EXPECT_EQ(MusicSlotTitle(*slot).size(), 32u);  // up to the sound bytes, none of them
+    EXPECT_EQ(MusicSlotPath("/m", 7), "/m/ZIZodo/Music/007.ssf");
+    EXPECT_EQ(ThreeDigits(255), "255");
+    EXPECT_EQ(ThreeDigits(1234), "1234");
+
+    TempDir disk;
+    const std::string file = (disk.path / "plain").string();
+    ASSERT_TRUE(WriteFileAtomic(file, "x", 1));
+    std::array<MusicSlot, kMusicSlots> slots{};
+    slots[19] = {file, {}, {}, kSlotNewSource};
+    const MusicSavePlan plan = PlanMusicSave(file, slots);
+    EXPECT_TRUE(plan.folderFailed);
+    EXPECT_TRUE(plan.sources.empty());
+    const std::string root = disk.path.string();
+    const MusicSavePlan last = PlanMusicSave(root, slots);
+    EXPECT_EQ(last.targets, std::vector<std::string>{MusicSlotPath(root, 19)});
 }

@@ -1,10 +1,15 @@
 #include "link/udisk_export.h"
 
 #include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include <fstream>
 
 #include "content/bytes.h"
 #include "content/imc_codes.h"
 #include "content/model/paths.h"
+#include "content/model/text_codec.h"
 #include "link_test_util.h"
 
 using namespace ledsuite;
@@ -127,9 +132,109 @@ TEST(UDiskExport, NothingOnTheDiskChangesUnlessEverySourceIsGoodAndTheUserAgrees
     EXPECT_FALSE(fs::exists(UDiskProgramPath(root, "20k", 1)));
 
     EXPECT_EQ(ExportProgramFiles(root, 6, {old[0]}, kYes).error, UDiskError::NoPrefix);
-    EXPECT_EQ(ExportProgramFiles(root, 2, std::vector<std::string>(257, old[0]), kYes).error,
-              UDiskError::TooManyFiles);
+    const UDiskResult tooMany = ExportProgramFiles(root, 2, std::vector<std::string>(257, old[0]), kYes);
+    EXPECT_EQ(std::tuple(tooMany.error, tooMany.written), std::tuple(UDiskError::TooManyFiles, 0u));
     EXPECT_EQ(ExportProgramFiles(root, 2, std::vector<std::string>(256, old[0]), kYes).written, 256u);
+}
+
+// A 64 KiB disk: a tmpfs of sixteen 4 KiB pages, mounted for the test (root only).
+struct SmallDisk {
+    TempDir dir;
+    std::string root = dir.path.string();
+    bool mounted = ::geteuid() == 0 && ::mount("tmpfs", root.c_str(), "tmpfs", 0, "size=64k") == 0;
+    ~SmallDisk() {
+        if (mounted) ::umount(root.c_str());
+    }
+    // A file of `size` bytes in the disk's folder; false when the disk is full.
+    bool Fill(const std::string& name, size_t size) {
+        const std::vector<uint8_t> bytes(size, 0x5A);
+        return WriteFileAtomic(UDiskFolderPath(root) + "/" + name, bytes.data(), bytes.size());
+    }
+    size_t Free() const { return size_t(fs::space(root).available); }
+};
+
+TEST(UDiskExport, AFullDiskKeepsTheOldProgramsOrIsLeftClean) {
+    SmallDisk disk;
+    if (!disk.mounted) GTEST_SKIP() << "a size-limited tmpfs needs root and mount: the full-disk export is not tried";
+    TempDir src;
+    std::vector<std::string> sources;
+    for (int i = 0; i < 3; ++i)
+        sources.push_back(Put(src.path, "p" + std::to_string(i) + ".lcs", Lcs(20000, 512, 100, uint8_t(0x10 + i))));
+    const std::string& root = disk.root;
+    // The old set: two 20 KB programs (ten pages), and a sound file of five pages beside them.
+    ASSERT_EQ(ExportProgramFiles(root, 3, {sources[0], sources[1]}, kYes).error, UDiskError::None);
+    ASSERT_TRUE(disk.Fill("zusound.ssf", 20000));
+    const auto old0 = Read(UDiskProgramPath(root, "40k", 0)), old1 = Read(UDiskProgramPath(root, "40k", 1));
+
+    // Three new programs need fifteen pages; one page is free and the old set frees ten: refused
+    // before the question, the old set as it was.
+    int asked = 0;
+    UDiskResult r = ExportProgramFiles(root, 3, sources, [&] { return ++asked, true; });
+    EXPECT_EQ(r.error, UDiskError::NoRoom);
+    EXPECT_EQ(std::tuple(r.path, r.written, asked), std::tuple(UDiskFolderPath(root), 0u, 0));
+    EXPECT_EQ(UDiskErrorText(r.error), u"Not enough room on the usb disk; nothing was changed.");
+    EXPECT_EQ(Read(UDiskProgramPath(root, "40k", 0)), old0);
+    EXPECT_EQ(Read(UDiskProgramPath(root, "40k", 1)), old1);
+
+    // Without the sound file they fit (sixteen pages, one to spare)... but another program fills
+    // the disk while the question is open: the third write fails and the first two are removed.
+    fs::remove(UDiskFolderPath(root) + "/zusound.ssf");
+    r = ExportProgramFiles(root, 3, sources, [&] {
+        const bool filled = disk.Fill("other.bin", disk.Free());
+        EXPECT_TRUE(filled || disk.Free() < 4096);
+        return true;
+    });
+    EXPECT_EQ(r.error, UDiskError::WriteFailedRemoved);
+    EXPECT_EQ(r.path, UDiskProgramPath(root, "40k", 2));
+    EXPECT_EQ(r.written, 0u);
+    EXPECT_EQ(UDiskErrorText(r.error),
+              u"Failed to save the programs file. The program files this export wrote were removed.");
+    EXPECT_TRUE(ExistingPrograms(root, "40k").empty());  // no chain pointing to a missing file
+    for (const auto& e : fs::directory_iterator(UDiskFolderPath(root)))
+        EXPECT_EQ(e.path().filename(), "other.bin");  // nor a temporary file left over
+
+    // Room again: the chain is written whole.
+    fs::remove(UDiskFolderPath(root) + "/other.bin");
+    r = ExportProgramFiles(root, 3, sources, kYes);
+    EXPECT_EQ(r.error, UDiskError::None);
+    EXPECT_EQ(r.written, 3u);
+    EXPECT_EQ(LoadU16(Read(UDiskProgramPath(root, "40k", 2)).data() + 16), 0);
+}
+
+// An old program that cannot be deleted (a folder in its place): the export stops there with
+// its path, nothing of the new set is written.
+TEST(UDiskExport, AnOldProgramThatCannotBeDeletedStopsTheExport) {
+    TempDir src, disk;
+    const std::string root = disk.path.string();
+    ASSERT_TRUE(MakeFolderPath(UDiskProgramPath(root, "64k", 1)));
+    const UDiskResult r = ExportProgramFiles(root, 4, {Put(src.path, "a.lcs", Lcs(600))}, kYes);
+    EXPECT_EQ(r.error, UDiskError::DeleteFailed);
+    EXPECT_EQ(r.path, UDiskProgramPath(root, "64k", 1));
+    EXPECT_EQ(r.written, 0u);
+    EXPECT_FALSE(fs::exists(UDiskProgramPath(root, "64k", 0)));
+    EXPECT_EQ(WithPath(UDiskErrorText(r.error), r.path),
+              u"Failed to delete the existing program file.\r\n" + Utf8ToWide(UDiskProgramPath(root, "64k", 1)));
+}
+
+// Room in whole blocks, one to spare; what the old files free counts in 512-byte sectors.
+TEST(UDiskExport, RoomInBlocksWithTheOldFilesFreed) {
+    const std::vector<size_t> sizes{4096, 4097, 1};  // 1 + 2 + 1 blocks, and the spare one
+    EXPECT_TRUE(ProgramsFit(5, 4096, 0, sizes));
+    EXPECT_FALSE(ProgramsFit(4, 4096, 0, sizes));
+    EXPECT_TRUE(ProgramsFit(0, 4096, 40, sizes));   // five blocks freed
+    EXPECT_FALSE(ProgramsFit(0, 4096, 39, sizes));
+    EXPECT_TRUE(ProgramsFit(4, 4096, 8, sizes));
+    const std::vector<size_t> large(99, 4096);   // a hundred blocks with the spare one
+    EXPECT_FALSE(ProgramsFit(0, 4096, 799, large));  // 512 bytes each, not a byte more
+    EXPECT_TRUE(ProgramsFit(0, 4096, 800, large));
+    EXPECT_TRUE(ProgramsFit(7, 1, 0, {3, 3}));
+    EXPECT_FALSE(ProgramsFit(6, 1, 0, {3, 3}));
+    EXPECT_FALSE(ProgramsFit(100, 0, 0, {1}));  // no block size: nothing is known
+
+    TempDir disk;
+    const std::vector<std::vector<uint8_t>> one{std::vector<uint8_t>(1, 0)};
+    EXPECT_TRUE(ExportFits(disk.path.string(), one, {}));
+    EXPECT_FALSE(ExportFits((disk.path / "missing").string(), one, {}));
 }
 
 TEST(UDiskExport, SyncTimeFileHoldsTheCardTime) {

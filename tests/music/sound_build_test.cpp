@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "content/model/text_codec.h"
+#include "content/sound/ssf_file.h"
 #include "music/sound_build.h"
 #include "music_test_util.h"
 
@@ -61,6 +62,26 @@ TEST(SoundBuild, MusicFilesConvertUntilTheFirstFailure) {
     r = BuildMusicFiles({dir.file("a.wav")}, {dir.file("005.ssf")}, cb);
     EXPECT_EQ(r.status, MusicBuildStatus::Saved);
     EXPECT_EQ(MusicBuildMessage(r), u"Save");
+}
+
+// Music whose file the slot list (and the card) could not read back is refused with its own
+// message, and nothing is written.
+TEST(SoundBuild, MusicTooLongForTheReaderIsRefused) {
+    constexpr uint64_t kLargestData = kMaxMusicSsfBytes - kSsfHeaderSize;
+    EXPECT_TRUE(FitsMusicSsf(kLargestData));
+    EXPECT_TRUE(FitsMusicSsf(kLargestData + 3));  // the writer keeps whole pairs of samples
+    EXPECT_FALSE(FitsMusicSsf(kLargestData + 4));
+    EXPECT_EQ(MusicSsfFileSize(kLargestData + 3), kMaxMusicSsfBytes);
+
+    MusicTempDir dir;
+    ASSERT_TRUE(soundtest::MakeSilentWavSparse(dir.file("long.wav"), uint32_t(kLargestData + 4)));
+    ASSERT_TRUE(soundtest::MakeToneWav(dir.file("a.wav"), 22050, 1, 0.1));
+    const auto r = BuildMusicFiles({dir.file("a.wav"), dir.file("long.wav")}, {dir.file("000.ssf"), dir.file("001.ssf")}, {});
+    EXPECT_EQ(r.status, MusicBuildStatus::TooLong);
+    EXPECT_EQ(r.written, 1u);
+    EXPECT_EQ(MusicBuildMessage(r), u"The music file is too long for the card: " + Utf8ToWide(dir.file("long.wav")));
+    EXPECT_TRUE(fs::exists(dir.file("000.ssf")));
+    EXPECT_FALSE(fs::exists(dir.file("001.ssf")));
 }
 
 }  // namespace

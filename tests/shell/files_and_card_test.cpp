@@ -145,6 +145,16 @@ TEST(ShellFiles, ExcelImportFromAWorkbook) {
     a.Page().OpenFile(a.env.Path("bad.xls"));
     EXPECT_EQ(a.shown.Last(), u"Can not open db!");
     EXPECT_EQ(a.shown.captions.back(), u"error");
+    // A workbook that crashes the reader library (a segmentation fault in its process): the same
+    // message, and the window goes on.
+    const fs::path crash = fs::path(__FILE__).parent_path().parent_path() / "content/model/data/reader_crash.xls";
+    ASSERT_TRUE(fs::exists(crash));
+    a.chosen = QString::fromStdString(crash.string());
+    a.Frame().Trigger(ID_FILE_OPEN);
+    EXPECT_EQ(a.shown.Last(), u"Can not open db!");
+    a.chosen = QString::fromStdString(book);
+    a.Frame().Trigger(ID_FILE_OPEN);
+    EXPECT_EQ(a.Programs().sets().size(), 6u);
 }
 
 // A USB disk as a folder: the frame's tree saved through the export dialog's single mode.

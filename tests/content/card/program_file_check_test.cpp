@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <tuple>
+
 #include "content/bytes.h"
 #include "content/model/excel_import.h"
 #include "content/card/program_file.h"
@@ -91,4 +95,41 @@ TEST(ExcelImport, RowsBecomeSetsAndProgramsWithinTheirLimits) {
     EXPECT_EQ(ImportProgramSets(tree, none, 0), 0);
     ExcelSheet out;
     EXPECT_EQ(ReadExcelSheet("/nonexistent/book.xls", kImportSheet, out), ExcelReadResult::CannotOpen);
+}
+
+// The bytes the reading process sends back: read back whole, refused when cut anywhere or when
+// they announce more rows or columns than a sheet has (or more cells than bytes).
+TEST(ExcelImport, TheReadersBytesComeBackOrAreRefused) {
+    ExcelSheet sheet;
+    sheet.columns = {u"节目集", u"内容"};
+    sheet.rows = {{u"A", std::nullopt}, {std::nullopt, u"x\uE001"}};
+    const std::vector<uint8_t> bytes = SerializeExcelSheet(ExcelReadResult::Ok, sheet);
+    EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 18),
+              (std::vector<uint8_t>{0, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0, 0x82, 0x82}));
+    ExcelSheet back;
+    ASSERT_EQ(ParseExcelSheet(bytes, back), ExcelReadResult::Ok);
+    EXPECT_EQ(std::tie(back.columns, back.rows), std::tie(sheet.columns, sheet.rows));
+    for (size_t n = 0; n < bytes.size(); ++n) {
+        ExcelSheet cut;
+        cut.columns = {u"kept"};
+        EXPECT_EQ(ParseExcelSheet({bytes.data(), n}, cut), ExcelReadResult::CannotOpen) << n;
+        EXPECT_EQ(cut.columns, std::vector<std::u16string>{u"kept"});
+    }
+    EXPECT_EQ(ParseExcelSheet(SerializeExcelSheet(ExcelReadResult::NoSheet, {}), back), ExcelReadResult::NoSheet);
+    std::vector<uint8_t> wide = SerializeExcelSheet(ExcelReadResult::Ok, {});
+    StoreU32(&wide[4], kImportMaxColumns + 1);
+    EXPECT_EQ(ParseExcelSheet(wide, back), ExcelReadResult::CannotOpen);
+    StoreU32(&wide[4], kImportMaxColumns);
+    StoreU32(&wide[8], 1);
+    wide.resize(wide.size() + kImportMaxColumns * 4 + kImportMaxColumns - 1, 0);  // empty names, one cell short
+    EXPECT_EQ(ParseExcelSheet(wide, back), ExcelReadResult::CannotOpen);
+    wide.push_back(0);
+    EXPECT_EQ(ParseExcelSheet(wide, back), ExcelReadResult::Ok);
+    EXPECT_EQ(back.rows.at(0).size(), kImportMaxColumns);
+
+    // A workbook that crashes the reader library: refused, and this process goes on.
+    const std::string crash =
+        (std::filesystem::path(__FILE__).parent_path().parent_path() / "model/data/reader_crash.xls").string();
+    ASSERT_TRUE(std::filesystem::exists(crash));
+    EXPECT_EQ(ReadExcelSheet(crash, kImportSheet, back), ExcelReadResult::CannotOpen);
 }

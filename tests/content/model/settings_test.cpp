@@ -1,10 +1,13 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <iterator>
 
 #include "content/bytes.h"
@@ -75,6 +78,39 @@ TEST_F(SettingsFile, LoadChecksSizeAndFirstWordOnly) {
     // The record bytes 90 and 91 cleared.
     EXPECT_EQ(std::tuple(int(hw.width), int(hw.baudIndex), hw.reserved61[29] | hw.reserved61[30]),
               std::tuple(256, 5, 0));
+}
+
+// A FIFO, a folder or a file larger than the settings at "ini.dat": the load returns at once with
+// false and the caller's record as it was (start-up then takes the defaults).
+TEST_F(SettingsFile, OnlyARegularFileOfBoundedSizeIsRead) {
+    const std::string path = SettingsFilePath();
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    HardwareParams hw;
+    hw.width = 999;
+    auto load = std::async(std::launch::async, [&hw] { return LoadSettingsFile(hw); });
+    const bool returned = load.wait_for(std::chrono::seconds(3)) == std::future_status::ready;
+    if (!returned) {  // a writer that comes and goes lets a blocked reader end
+        const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0) ::close(fd);
+    }
+    EXPECT_TRUE(returned) << "the load waited for a writer on the FIFO";
+    EXPECT_FALSE(load.get());
+    EXPECT_EQ(hw.width, 999);
+
+    fs::remove(path);
+    fs::create_directory(path);
+    EXPECT_FALSE(LoadSettingsFile(hw));
+    EXPECT_EQ(hw.width, 999);
+    std::vector<uint8_t> bytes{1, 2};
+    EXPECT_EQ(ReadFileBytes(path, 1 << 20, bytes), ReadFileResult::Failed);
+    EXPECT_EQ(bytes.size(), 2u);  // untouched
+    EXPECT_EQ(ReadFileBytes("/dev/zero", 1 << 20, bytes), ReadFileResult::Failed);
+    // Exactly at the bound is read; one byte more is too large.
+    const std::string file = (dir_ / "f").string();
+    ASSERT_TRUE(WriteFileAtomic(file, "abc", 3));
+    EXPECT_EQ(ReadFileBytes(file, 3, bytes), ReadFileResult::Ok);
+    EXPECT_EQ(bytes, (std::vector<uint8_t>{'a', 'b', 'c'}));
+    EXPECT_EQ(ReadFileBytes(file, 2, bytes), ReadFileResult::TooLarge);
 }
 
 TEST_F(SettingsFile, SaveWritesTheLanguageInUseAndLoadsBack) {

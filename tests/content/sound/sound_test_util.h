@@ -99,6 +99,19 @@ inline void WriteFile(const std::string& path, const Bytes& b) {
 // Runs a shell command of the fixture tools; true on exit status 0.
 inline bool Run(const std::string& cmd) { return std::system((cmd + " >/dev/null 2>&1").c_str()) == 0; }
 
+// A silent 16-bit mono 22,050 Hz WAV file of `dataBytes` sample bytes; the silence is left
+// sparse, so that long music costs no writing.
+inline bool MakeSilentWavSparse(const std::string& path, uint32_t dataBytes) {
+    Bytes head;
+    Put(head, "RIFF"), Put32(head, 36 + dataBytes), Put(head, "WAVE");
+    Chunk(head, "fmt ", FmtBody(1, 22050, 16));
+    Put(head, "data"), Put32(head, dataBytes);
+    WriteFile(path, head);
+    std::error_code ec;
+    std::filesystem::resize_file(path, head.size() + dataBytes, ec);
+    return !ec;
+}
+
 // A sine tone as a WAV file made by sox, and as an MP3 encoded from it by lame.
 inline bool MakeToneWav(const std::string& path, int rate, int channels, double seconds) {
     return Run("sox -n -r " + std::to_string(rate) + " -c " + std::to_string(channels) + " -b 16 '" + path +

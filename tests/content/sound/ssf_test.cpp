@@ -95,6 +95,11 @@ TEST(SsfFile, MemoryOfModes1To3) {
         EXPECT_EQ(std::tuple(LoadU32(&big[14]), LoadU32(&big[272]), LoadU32(&big[280])),
                   std::tuple(table, 512 + table, count * 4));
     }
+    // 16,260 marks take 65,040 bytes: a table of 128 blocks.
+    clip.marks.assign(16260, 1);
+    Bytes large(70000, 0xEE);
+    EXPECT_EQ(WriteSsfFile({}, &clip, large.data(), "", large.size(), 2), int64_t(70000 - 512 - 65536 - 16));
+    EXPECT_EQ(LoadU32(&large[14]), 65536u);
     EXPECT_EQ(WriteSsfFile({}, &clip, buf.data(), "", 16, 3), 0);  // samples only
     EXPECT_EQ(Bytes(buf.begin(), buf.begin() + 16), kStored);
 }

@@ -219,3 +219,63 @@ TEST(VoicePass, ProgressReachesTheChannel) {
               std::tuple(544, 3u, 1u, 0.5f, std::u16string(u"编译语音"), 77));
     EXPECT_EQ(SpeakToWavBytes(u"", 0, 0).size(), 0u);
 }
+
+// Moving down splits at punctuation too; two lines a page make one piece.
+TEST(VoicePass, PagesOfTwoLinesAndMovingDown) {
+    ProgramTree tree = VoiceScreen(u"Hello\nWorld\nAgain", kEffectBlindsHorizontal, 32);
+    ProgramRecord& p = *tree.program(0, 0)->record;
+    EXPECT_EQ(SpeechPieces(p, false), (std::vector<std::u16string>{u"Hello\nWorld\n", u"Again"}));
+    p.mainAction.effect = kEffectMoveDown;
+    EXPECT_TRUE(SplitsAtPunctuation(p));
+    EXPECT_EQ(SpeechVoice(kEnglish), 2);
+    EXPECT_EQ(SpeechVoice(2), 0);
+    // Room behind the image: the 40-byte block and four bytes per voice program.
+    EXPECT_TRUE(VoiceBlockFits(1000 + 40 + 12, 1000, 3));
+    EXPECT_FALSE(VoiceBlockFits(1000 + 40 + 11, 1000, 3));
+    EXPECT_FALSE(VoiceBlockFits(1000 + 39, 1000, 0));
+}
+
+// A lyric program has no sound of its own: no file, its place keeps its number.
+TEST(VoicePass, LyricProgramsGetNoSound) {
+    TempFolder drive("drive5");
+    DriveRecord record{drive.path().string(), 0, false};
+    ProgramTree tree = VoiceScreen(u"Hello", kEffectMoveLeft, 16);
+    tree.SetProgramKind(0, 0, 0xFF);
+    const VoiceBuild b = BuildWithVoice(tree, record);
+    ASSERT_GT(b.length, 0);
+    EXPECT_EQ(record.fileCount, 1);
+    EXPECT_EQ(SoundPlace(b.buffer), std::make_pair(uint16_t(0), uint8_t(0xFF)));
+    EXPECT_FALSE(std::filesystem::exists(drive / "ZIZodo/Sound/000.ssf"));
+}
+
+// A prefix comes before the speech and a prefix named outside "zu_soundfix" is none.
+TEST(VoicePass, PrefixFirstAndOnlyFromItsFolder) {
+    TempFolder drive("drive4"), res("res4");
+    std::filesystem::create_directories(res.path() / "zu_soundfix");
+    ASSERT_TRUE(MakeToneWav(res / "zu_soundfix/ding.wav", 22050, 1, 0.25));
+    ASSERT_TRUE(MakeToneWav(res / "outside.wav", 22050, 1, 0.25));
+    setenv("LEDSUITE_RESOURCES", res.path().c_str(), 1);
+    DriveRecord record{drive.path().string(), 0, false};
+    ProgramTree tree = VoiceScreen(u"Hello there", kEffectMoveLeft, 16);
+    BuildWithVoice(tree, record);
+    const Bytes plain = ReadAll(drive / "ZIZodo/Sound/000.ssf");
+    ASSERT_GT(plain.size(), 512u);
+    // The engine's speech varies by some samples from one rendering to the next: sizes are near.
+    const auto grown = [&] { return double(ReadAll(drive / "ZIZodo/Sound/000.ssf").size()) - double(plain.size()); };
+    ProgramRecord& p = *tree.program(0, 0)->record;
+    std::copy_n(u"../outside.wav", 15, p.prefixSound.begin());
+    BuildWithVoice(tree, record);
+    EXPECT_NEAR(grown(), 0, 2000);  // no prefix: a quarter second would be 11,025 bytes
+    std::fill(p.prefixSound.begin(), p.prefixSound.end(), u'\0');
+    std::copy_n(u"ding.wav", 9, p.prefixSound.begin());
+    BuildWithVoice(tree, record);
+    unsetenv("LEDSUITE_RESOURCES");
+    EXPECT_NEAR(grown(), 11025, 2000);
+    // The file's samples start with the ding as the card stores it.
+    SoundClip ding;
+    ASSERT_TRUE(LoadSoundFile({}, ding, res / "zu_soundfix/ding.wav"));
+    const Bytes prefixed = ReadAll(drive / "ZIZodo/Sound/000.ssf");
+    ASSERT_GT(prefixed.size(), 512u + 2000);
+    for (size_t i = 0; i < 1000; ++i)
+        ASSERT_EQ(LoadU16(&prefixed[512 + 2 * i]), uint16_t((LoadU16(&ding.data[2 * i]) ^ 0x8000) & 0xFFF0)) << i;
+}
