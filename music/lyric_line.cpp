@@ -192,14 +192,24 @@ bool SendLyricFrame(SerialPort& port, const LyricLineFrame& frame, int waitMs) {
 std::vector<std::u16string> SplitSentences(std::u16string_view text) {
     std::vector<std::u16string> out;
     std::u16string current;
+    bool holdsText = false;  // a character other than a sentence mark is in `current`
     for (char16_t c : text) {
-        const bool hadText = !current.empty();
+        const bool mark = IsSentenceMark(c);
+        if (mark && !holdsText && current.empty() && !out.empty()) {
+            out.back().push_back(c);  // a run of marks stays with the sentence it closes
+            continue;
+        }
         current.push_back(c);
-        const bool end = (IsSentenceMark(c) && hadText) || current.size() >= kSentenceHardLimit ||
-                         (current.size() > kSentenceSoftLimit && !IsAsciiLetter(c));
-        if (end) out.push_back(std::move(current)), current.clear();
+        holdsText = holdsText || !mark;
+        const size_t n = current.size();
+        const bool halfPair = c >= 0xD800 && c <= 0xDBFF;  // never cut between the halves of a pair
+        const bool end = (mark && holdsText) ||
+                         (!halfPair && (n >= kSentenceHardLimit || (n >= kSentenceSoftLimit && !IsAsciiLetter(c))));
+        if (end) out.push_back(std::move(current)), current.clear(), holdsText = false;
     }
-    if (!current.empty()) out.push_back(std::move(current));
+    // Marks alone at the start (nothing before them) are a sentence only when they show something.
+    if (!current.empty() && (holdsText || current.find_first_not_of(u"\r\n") != std::u16string::npos))
+        out.push_back(std::move(current));
     return out;
 }
 

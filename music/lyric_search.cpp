@@ -1,6 +1,7 @@
 #include "music/lyric_search.h"
 
 #include <curl/curl.h>
+#include <glib.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -44,17 +45,28 @@ void InitCurlOnce() {
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
+void AppendUtf16(std::u16string& out, char32_t c) {
+    if (c < 0x10000) {
+        out.push_back(char16_t(c));
+        return;
+    }
+    c -= 0x10000;
+    out.push_back(char16_t(0xD800 + (c >> 10)));
+    out.push_back(char16_t(0xDC00 + (c & 0x3FF)));
+}
+
 bool IsBlankOrComma(char16_t c) { return c == u' ' || c == u'\t' || c == u',' || c == 0x3000; }
 
 // The value after `marker` and its opening quote, up to the next quote, within `element`.
 std::optional<std::u16string> QuotedValue(std::u16string_view element, std::u16string_view marker) {
     size_t at = element.find(marker);
     if (at == std::u16string_view::npos) return std::nullopt;
-    size_t open = at + marker.size();
-    if (open >= element.size() || element[open] != u'"') return std::nullopt;
-    size_t close = element.find(u'"', open + 1);
+    // What follows the marker (the marker lies inside the element, so this is in range).
+    std::u16string_view rest = element.substr(at + marker.size());
+    if (!rest.starts_with(u'"')) return std::nullopt;
+    size_t close = rest.find(u'"', 1);
     if (close == std::u16string_view::npos) return std::nullopt;
-    return std::u16string(element.substr(open + 1, close - open - 1));
+    return std::u16string(rest.substr(1, close - 1));
 }
 
 std::optional<int32_t> DecimalId(std::u16string_view id) {
@@ -138,9 +150,11 @@ std::u16string HttpGetText(const std::string& url, const HttpOptions& options) {
 
 std::u16string NormalizeSearchText(std::u16string_view text) {
     std::u16string out;
-    for (char16_t c : text) {
-        if (IsBlankOrComma(c)) continue;
-        out.push_back(c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c);
+    for (size_t i = 0; i < text.size();) {
+        const char32_t c = NextCodePoint(text, i);
+        if (c <= 0xFFFF && IsBlankOrComma(char16_t(c))) continue;
+        // Every script's capitals, one character for one (the simple case mapping).
+        AppendUtf16(out, char32_t(g_unichar_tolower(gunichar(c))));
     }
     return out;
 }

@@ -108,17 +108,25 @@ void MusicPlayback::LoadLyricFor(const std::u16string& mediaPath) {
         lyric_.Load(*found);
         return;
     }
-    LyricServerConfig server;
+    LyricChoice choice;
     {
         std::lock_guard<std::mutex> lock(serverMutex_);
-        server = server_;
+        choice.server = server_;
     }
-    server.http.stop = &stopFlag_;
-    const int count = SearchLyrics(server, u"", Utf8ToWide(stem), matches_);
-    int chosen = count == 1 ? 0 : -1;
-    if (count > 1 && channel_) chosen = int(channel_->send(IMC_SELECT_LYRIC, reinterpret_cast<intptr_t>(&matches_)));
-    if (chosen < 0 || chosen >= count) return;
-    std::u16string text = DownloadLyric(server, matches_[size_t(chosen)]);
+    if (choice.server.host().empty()) {
+        // Nothing to ask: the user learns once per playback where the servers are set.
+        if (channel_ && !serverNoticeSent_) channel_->post(IMC_NO_LYRIC_SERVER, 0);
+        serverNoticeSent_ = true;
+        return;
+    }
+    choice.server.http.stop = &stopFlag_;
+    const int count = SearchLyrics(choice.server, u"", Utf8ToWide(stem), choice.matches);
+    if (count == 1) choice.chosen = 0;
+    // The pane may search again and switch server: the choice comes back with its list and server.
+    if (count > 1 && channel_) choice.chosen = int(channel_->send(IMC_SELECT_LYRIC, reinterpret_cast<intptr_t>(&choice)));
+    const LyricMatch* match = choice.Chosen();
+    if (!match) return;
+    std::u16string text = DownloadLyric(choice.server, *match);
     // Only a real answer is kept: an empty one would block every later try.
     const std::string path = DownloadedLyricPath(stem);
     if (SaveLyricFile(path, text)) lyric_.Load(path);

@@ -64,8 +64,9 @@ bool IsSpokenTextPath(std::u16string_view path);
 
 class MusicPlayback {
 public:
-    // `channel` carries IMC_SELECT_LYRIC and IMC_SPEAK_TEXT (sent) and IMC_LINK_BROKEN
-    // (posted) to the pane; without one the worker speaks itself and picks no lyric.
+    // `channel` carries IMC_SELECT_LYRIC (arg: LyricChoice*, filled in by the pane) and
+    // IMC_SPEAK_TEXT (sent), IMC_LINK_BROKEN and IMC_NO_LYRIC_SERVER (posted) to the pane;
+    // without one the worker speaks itself and picks no lyric.
     MusicPlayback(PlaybackShared& shared, MediaPlayer& media, SpeechEngine& speech, InternalChannel* channel);
     ~MusicPlayback();  // stops and joins the worker
     MusicPlayback(const MusicPlayback&) = delete;
@@ -121,7 +122,7 @@ private:
     uint8_t protocol_ = 0;
     FLyric lyric_;
     LyricFrameState frameState_;
-    std::vector<LyricMatch> matches_;
+    bool serverNoticeSent_ = false;  // IMC_NO_LYRIC_SERVER goes out once per playback
     int lastMusicVolume_ = -1, lastSpeechVolume_ = -1;
     int lastRole_ = -1, lastRate_ = -1;
     std::thread thread_;

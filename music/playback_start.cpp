@@ -131,6 +131,7 @@ StartResult MusicPlayback::Start(const HardwareParams& screen) {
     }
 
     stopFlag_ = false;
+    serverNoticeSent_ = false;
     shared_.currentRow = 0;
     shared_.rowRequest = -1;
     shared_.runState = kRunPlaying;

@@ -122,16 +122,28 @@ TEST(LyricLineFrame, MoveSpeeds) {
 TEST(Sentences, MarksAndLengthRules) {
     using V = std::vector<std::u16string>;
     EXPECT_EQ(SplitSentences(u"Hello, world! How are you?"), (V{u"Hello,", u" world!", u" How are you?"}));
-    EXPECT_EQ(SplitSentences(u"a,,b;c. d"), (V{u"a,", u",b;", u"c. d"}));
-    EXPECT_EQ(SplitSentences(u"你好，世界。再见！\n"), (V{u"你好，", u"世界。", u"再见！", u"\n"}));
+    // A run of marks stays with the sentence it closes: no sentence is marks alone, so the
+    // sign never gets an empty line (a file's last line break included).
+    EXPECT_EQ(SplitSentences(u"a,,b;c. d"), (V{u"a,,", u"b;", u"c. d"}));
+    EXPECT_EQ(SplitSentences(u"你好，世界。再见！\n"), (V{u"你好，", u"世界。", u"再见！\n"}));
+    EXPECT_EQ(SplitSentences(u"Line one.\r\nLine two.\r\n"), (V{u"Line one.\r\n", u"Line two.\r\n"}));
+    EXPECT_EQ(SplitSentences(u"\r\n\r\nHi!\n"), (V{u"\r\n\r\nHi!\n"}));
+    EXPECT_EQ(SplitSentences(u"\r\n"), V{});
+    EXPECT_EQ(SplitSentences(u"?!"), V{u"?!"});
     const std::u16string letters(70, u'a');
     EXPECT_EQ(SplitSentences(letters), (V{letters.substr(0, 60), letters.substr(60)}));
     std::u16string words;
     for (int i = 0; i < 55; ++i) words.push_back(i % 2 ? u'Z' : u'A');
     words += u" cc";
     EXPECT_EQ(SplitSentences(words), (V{words.substr(0, 56), u"cc"}));
-    const std::u16string han(60, u'中');
-    EXPECT_EQ(SplitSentences(han), (V{han.substr(0, 51), han.substr(51)}));
+    // Once a sentence has 50 characters, the first that is not an ASCII letter ends it.
+    const std::u16string han(100, u'中');
+    EXPECT_EQ(SplitSentences(han), (V{han.substr(0, 50), han.substr(50)}));
+    std::u16string fifty(49, u'a');
+    EXPECT_EQ(SplitSentences(fifty + u"1bc"), (V{fifty + u"1", u"bc"}));
+    // A character beyond the basic plane is never cut in two.
+    const std::u16string pairs = std::u16string(59, u'x') + u"\U0001F600z";
+    EXPECT_EQ(SplitSentences(pairs), (V{pairs.substr(0, 61), u"z"}));
     EXPECT_EQ(SplitSentences(u""), V{});
 }
 

@@ -15,6 +15,8 @@ using testing::LoopbackHttpServer;
 TEST(LyricRequest, HexEncodingAndNormalisedSearchText) {
     EXPECT_EQ(NormalizeSearchText(u"X Y,Z"), u"xyz");
     EXPECT_EQ(HexEncodeUtf16(NormalizeSearchText(u"X Y,Z")), u"780079007A00");
+    // Every script is lower-cased, one character for one, beyond the basic plane too.
+    EXPECT_EQ(NormalizeSearchText(u"ÄBC ΣΟΦΊΑ,ДОМ Ǆ\U00010400"), u"äbcσοφίαдомǆ\U00010428");
     EXPECT_EQ(HexEncodeUtf16(u"周"), u"6854");
     EXPECT_EQ(HexEncodeUtf16(u""), u"");
     EXPECT_EQ(SearchRequestPath(u"", u"X Y,Z"), "/dll/lyricsvr.dll?sh?Artist=&Title=780079007A00&Flags=0");
@@ -49,6 +51,10 @@ TEST(LyricRequest, ParseListAndDownloadPath) {
     const std::vector<LyricMatch> expected = {{u"12", u"A", u"T1"}, {u"34", u"B C", u"晴天"}};
     EXPECT_EQ(matches, expected);
     EXPECT_EQ(ParseLyricList(u"<lrc id=\"1\" artist=\"a\" title=\"b\">", matches), 0);  // no end
+    // A marker at the element's very end, or without its quote, ends the list there.
+    EXPECT_EQ(ParseLyricList(u"<lrc id=\"1\" artist=\"a\" title=></lrc>", matches), 0);
+    EXPECT_EQ(ParseLyricList(u"<lrc id=\"1\" artist=\"a\" title=\"b></lrc>", matches), 0);
+    EXPECT_EQ(ParseLyricList(u"<lrc id=\"1\" artist=a title=\"b\"></lrc>", matches), 0);
     EXPECT_EQ(ParseLyricList(u"", matches), 0);
 
     EXPECT_EQ(DownloadRequestPath({u"1", u"a", u"b"}), "/dll/lyricsvr.dll?dl?Id=1&Code=939267104");
