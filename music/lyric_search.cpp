@@ -145,7 +145,17 @@ std::u16string HttpGetText(const std::string& url, const HttpOptions& options) {
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
     curl_easy_cleanup(curl);
     if (rc != CURLE_OK || sink.overflow || status < 200 || status > 299) return {};
-    return Utf8ToWide(sink.body);
+    return LyricBodyText(sink.body);
+}
+
+std::u16string LyricBodyText(std::string_view body) { return Utf8ToWide(body); }
+
+std::vector<uint8_t> LyricFileBytes(std::u16string_view text) {
+    ByteWriter w;
+    w.put_u8(0xFF);
+    w.put_u8(0xFE);
+    for (char16_t c : text) w.put_u16(uint16_t(c));
+    return w.take();
 }
 
 std::u16string NormalizeSearchText(std::u16string_view text) {
@@ -217,11 +227,8 @@ std::string DownloadedLyricPath(const std::string& stem) { return UserDataPath("
 
 bool SaveLyricFile(const std::string& path, std::u16string_view text) {
     if (text.empty()) return false;
-    ByteWriter w;
-    w.put_u8(0xFF);
-    w.put_u8(0xFE);
-    for (char16_t c : text) w.put_u16(uint16_t(c));
-    return WriteFileAtomic(path, w.data(), w.size());
+    const std::vector<uint8_t> bytes = LyricFileBytes(text);
+    return WriteFileAtomic(path, bytes.data(), bytes.size());
 }
 
 }  // namespace ledsuite

@@ -60,6 +60,11 @@ uint32_t LyricCheckValue(std::string_view utf8, uint32_t id);
 // or a body past the cap. Only http and https URLs are fetched.
 std::u16string HttpGetText(const std::string& url, const HttpOptions& options = {});
 
+// The text of an answer's body: its bytes taken as UTF-8.
+std::u16string LyricBodyText(std::string_view body);
+// A downloaded lyric as it is stored: FF FE and the text in UTF-16LE.
+std::vector<uint8_t> LyricFileBytes(std::u16string_view text);
+
 // Artist and title as the search sends them: lower-cased, blanks and commas removed.
 std::u16string NormalizeSearchText(std::u16string_view text);
 // "/dll/lyricsvr.dll?sh?Artist=%s&Title=%s&Flags=0" with the two encodings.

@@ -72,6 +72,15 @@ TEST(PlaylistFile, DamagedFilesLoadNothing) {
         bad[at] ^= 0x01;
         EXPECT_FALSE(DecodePlaylistFile(bad)) << "byte " << at;
     }
+    // A bad header is refused even when the CRC over it is right: bytes 2-3 not 0, another
+    // magic, a count that does not match the size.
+    for (size_t at : {size_t(3), size_t(4), size_t(7), size_t(9)}) {
+        auto bad = good;
+        bad[at] ^= 0x20;
+        const uint16_t crc = Crc16Modbus(bad.size() - 2, bad.data() + 2);
+        bad[0] = uint8_t(crc), bad[1] = uint8_t(crc >> 8);
+        EXPECT_FALSE(DecodePlaylistFile(bad)) << "byte " << at;
+    }
     auto longer = good;
     longer.push_back(0);
     EXPECT_FALSE(DecodePlaylistFile(longer));
