@@ -19,18 +19,15 @@ constexpr size_t kMaxCodeTextBytes = 10239;  // of artist + title in UTF-8
 constexpr char kAgentName[] = "Microsoft Internet Explorer";
 
 struct BodySink {
+    explicit BodySink(size_t capBytes) : cap(capBytes) {}
     std::string body;
-    size_t cap = 0;
-    bool overflow = false;
+    size_t cap;
 };
 
 size_t WriteBody(char* data, size_t size, size_t count, void* user) {
     auto* sink = static_cast<BodySink*>(user);
     const size_t n = size * count;
-    if (sink->body.size() + n > sink->cap) {
-        sink->overflow = true;
-        return 0;  // aborts the transfer
-    }
+    if (sink->body.size() + n > sink->cap) return CURL_WRITEFUNC_ERROR;  // the transfer fails
     sink->body.append(data, n);
     return n;
 }
@@ -55,7 +52,7 @@ void AppendUtf16(std::u16string& out, char32_t c) {
     out.push_back(char16_t(0xDC00 + (c & 0x3FF)));
 }
 
-bool IsBlankOrComma(char16_t c) { return c == u' ' || c == u'\t' || c == u',' || c == 0x3000; }
+bool IsBlankOrComma(char32_t c) { return c == u' ' || c == u'\t' || c == u',' || c == 0x3000; }
 
 // The value after `marker` and its opening quote, up to the next quote, within `element`.
 std::optional<std::u16string> QuotedValue(std::u16string_view element, std::u16string_view marker) {
@@ -89,7 +86,6 @@ std::string ServerUrl(const LyricServerConfig& server, const std::string& path) 
 std::u16string HexEncodeUtf16(std::u16string_view text) {
     static constexpr char16_t kHex[] = u"0123456789ABCDEF";
     std::u16string out;
-    out.reserve(text.size() * 4);
     for (char16_t c : text) {
         for (uint8_t b : {uint8_t(c & 0xFF), uint8_t(c >> 8)}) {
             out.push_back(kHex[b >> 4]);
@@ -127,8 +123,7 @@ std::u16string HttpGetText(const std::string& url, const HttpOptions& options) {
     InitCurlOnce();
     CURL* curl = curl_easy_init();
     if (!curl) return {};
-    BodySink sink;
-    sink.cap = options.maxBodyBytes;
+    BodySink sink(options.maxBodyBytes);
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(curl, CURLOPT_USERAGENT, kAgentName);
@@ -144,7 +139,7 @@ std::u16string HttpGetText(const std::string& url, const HttpOptions& options) {
     long status = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
     curl_easy_cleanup(curl);
-    if (rc != CURLE_OK || sink.overflow || status < 200 || status > 299) return {};
+    if (rc != CURLE_OK || status < 200 || status > 299) return {};
     return LyricBodyText(sink.body);
 }
 
@@ -162,7 +157,7 @@ std::u16string NormalizeSearchText(std::u16string_view text) {
     std::u16string out;
     for (size_t i = 0; i < text.size();) {
         const char32_t c = NextCodePoint(text, i);
-        if (c <= 0xFFFF && IsBlankOrComma(char16_t(c))) continue;
+        if (IsBlankOrComma(c)) continue;
         // Every script's capitals, one character for one (the simple case mapping).
         AppendUtf16(out, char32_t(g_unichar_tolower(gunichar(c))));
     }

@@ -58,7 +58,14 @@ TEST(LyricRequest, ParseListAndDownloadPath) {
     EXPECT_EQ(ParseLyricList(u"", matches), 0);
 
     EXPECT_EQ(DownloadRequestPath({u"1", u"a", u"b"}), "/dll/lyricsvr.dll?dl?Id=1&Code=939267104");
-    for (auto id : {u"", u"12a", u"-1", u"1 OR 1", u"99999999999"}) EXPECT_FALSE(DownloadRequestPath({id, u"a", u"b"}));
+    for (auto id : {u"", u"12a", u"-1", u"1 OR 1", u"99999999999", u"2147483648"})
+        EXPECT_FALSE(DownloadRequestPath({id, u"a", u"b"})) << WideToUtf8(id);
+    // Every digit, up to ten of them and up to the largest 32-bit id, goes out as the number.
+    for (auto [id, sent] : {std::pair{u"19", "19"}, {u"0080", "80"}, {u"2147483647", "2147483647"},
+                            {u"1000000000", "1000000000"}})
+        EXPECT_TRUE(DownloadRequestPath({id, u"a", u"b"}).value_or("").starts_with("/dll/lyricsvr.dll?dl?Id=" +
+                                                                                  std::string(sent) + "&Code="))
+            << sent;
 }
 
 TEST(LyricHttp, SearchAndDownloadOverLoopback) {
@@ -94,12 +101,16 @@ TEST(LyricHttp, SearchAndDownloadOverLoopback) {
 TEST(LyricHttp, SlowAnswersTimeOutAndBigOnesAreRefused) {
     LoopbackHttpServer server([](const std::string& target) -> HttpAnswer {
         if (target == "/slow") return {200, "late", 1000};
+        if (target.starts_with("/status/")) return {std::stoi(target.substr(8)), "answer"};
         return {200, std::string(5000, 'x')};
     });
     HttpOptions small;
     small.maxBodyBytes = 4096;
     EXPECT_EQ(HttpGetText("http://" + server.host() + "/big", small), u"");
     EXPECT_EQ(HttpGetText("http://" + server.host() + "/big").size(), 5000u);
+    // Only a 2xx answer is a body.
+    for (auto [status, text] : {std::pair{199, u""}, {200, u"answer"}, {299, u"answer"}, {300, u""}})
+        EXPECT_EQ(HttpGetText("http://" + server.host() + "/status/" + std::to_string(status)), text) << status;
     HttpOptions quick;
     quick.totalTimeoutMs = 300;
     EXPECT_EQ(HttpGetText("http://" + server.host() + "/slow", quick), u"");
