@@ -67,13 +67,13 @@ std::optional<std::u16string> QuotedValue(std::u16string_view element, std::u16s
 }
 
 std::optional<int32_t> DecimalId(std::u16string_view id) {
-    if (id.empty() || id.size() > 10) return std::nullopt;
+    if (id.empty()) return std::nullopt;
     int64_t v = 0;
     for (char16_t c : id) {
         if (c < u'0' || c > u'9') return std::nullopt;
         v = v * 10 + (c - u'0');
+        if (v > INT32_MAX) return std::nullopt;  // checked on every digit, so v never grows further
     }
-    if (v > INT32_MAX) return std::nullopt;
     return int32_t(v);
 }
 
@@ -191,7 +191,7 @@ int ParseLyricList(std::u16string_view answer, std::vector<LyricMatch>& matches)
         auto title = QuotedValue(element, u"title=");
         if (!id || !artist || !title) break;
         matches.push_back({*id, *artist, *title});
-        pos = end + kEnd.size();
+        pos = end;  // the end marker cannot hold the start of the next element
     }
     return int(matches.size());
 }

@@ -123,7 +123,8 @@ void MusicPlayback::LoadLyricFor(const std::u16string& mediaPath) {
     const int count = SearchLyrics(choice.server, u"", Utf8ToWide(stem), choice.matches);
     if (count == 1) choice.chosen = 0;
     // The pane may search again and switch server: the choice comes back with its list and server.
-    if (count > 1 && channel_) choice.chosen = int(channel_->send(IMC_SELECT_LYRIC, reinterpret_cast<intptr_t>(&choice)));
+    if (count > 1 && channel_)
+        choice.chosen = int(channel_->send(IMC_SELECT_LYRIC, reinterpret_cast<intptr_t>(&choice)));
     const LyricMatch* match = choice.Chosen();
     if (!match) return;
     std::u16string text = DownloadLyric(choice.server, *match);

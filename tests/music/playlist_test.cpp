@@ -141,7 +141,8 @@ TEST(PlaylistText, TimesRatesAndRolesAsThePaneShowsThem) {
         ASSERT_TRUE(t);
         EXPECT_EQ(t->hour * 10000 + t->minute * 100 + t->second, hms);
     }
-    for (auto bad : {u"", u"12:34", u"1:2:3:4", u"1:2:3:", u":1:2", u"1::2", u"1:2:", u"1:2:345", u"001:02:03", u"12:00:60", u"24:00:00", u"aa:bb:cc", u"12:60:00"})
+    for (auto bad : {u"", u"12:34", u"1:2:3:4", u"1:2:3:", u":1:2", u"1::2", u"1:2:", u"1:2:345", u"001:02:03",
+                     u"12:00:60", u"24:00:00", u"aa:bb:cc", u"12:60:00"})
         EXPECT_FALSE(ParseHms(bad));
     // (stored role, voices) -> shown role; with no voices the role is kept, never -1.
     for (auto [role, voices, shown] : {std::tuple{5, 3, 2}, {1, 3, 1}, {3, 1, 0}, {4, 0, 4}})
