@@ -98,6 +98,10 @@ TEST(LyricHttp, SearchAndDownloadOverLoopback) {
     EXPECT_TRUE(server.requests().back().starts_with("GET /dll/lyricsvr.dll?dl?Id=7&Code=" + code + " "));
     // A 404 answer is no lyric at all.
     EXPECT_EQ(DownloadLyric(config, {u"8", u"x", u"y"}), u"");
+    // An id that is not a number is not asked for.
+    const size_t asked = server.requests().size();
+    EXPECT_EQ(DownloadLyric(config, {u"8x", u"x", u"y"}), u"");
+    EXPECT_EQ(server.requests().size(), asked);
     EXPECT_EQ(HttpGetText("http://" + server.host() + "/other"), u"");
     EXPECT_EQ(HttpGetText("file:///etc/hostname"), u"");
 }
