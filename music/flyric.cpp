@@ -37,14 +37,13 @@ std::u16string_view AfterColon(std::u16string_view tag) {
 // Splits at LF; each line loses a trailing CR and is cut to `max` units.
 template <typename Fn>
 void ForEachLine(std::u16string_view text, size_t max, Fn fn) {
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find(u'\n', start);
-        if (end == std::u16string_view::npos) end = text.size();
-        std::u16string_view line = text.substr(start, end - start);
+    for (;;) {
+        const size_t end = text.find(u'\n');
+        std::u16string_view line = text.substr(0, end);
         if (line.ends_with(u'\r')) line.remove_suffix(1);
         fn(line.substr(0, max));
-        start = end + 1;
+        if (end == std::u16string_view::npos) return;
+        text.remove_prefix(end + 1);
     }
 }
 
@@ -106,7 +105,7 @@ void FLyric::ParseLine(std::u16string_view line) {
     // text after the whole run.
     std::vector<int64_t> times;
     size_t pos = 0;
-    while (pos < line.size() && line[pos] == u'[') {
+    while (line.substr(pos).starts_with(u'[')) {
         size_t close = line.find(u']', pos + 1);
         if (close == std::u16string_view::npos) break;
         std::u16string_view tag = line.substr(pos + 1, std::min(close - pos - 1, kTagLookMax));

@@ -10,7 +10,7 @@
 namespace ledsuite {
 
 namespace {
-constexpr int kTurnMs = 10;
+constexpr std::chrono::milliseconds kTurn{10};
 constexpr int kWindowCheckTurns = 50;  // the daily window is checked on every 50th turn of an item
 constexpr uint32_t kMaxRateIndex = 20;
 }  // namespace
@@ -24,29 +24,35 @@ bool MusicPlayback::Active() const {
 
 bool MusicPlayback::Interrupted() const { return !Active() || shared_.rowRequest >= 0; }
 
-bool MusicPlayback::WaitMs(int ms) {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+bool MusicPlayback::WaitFor(std::chrono::milliseconds time) {
+    const auto until = std::chrono::steady_clock::now() + time;
     while (std::chrono::steady_clock::now() < until) {
         if (Interrupted()) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(std::min(ms, kTurnMs)));
+        std::this_thread::sleep_for(std::min(time, kTurn));
     }
     return !Interrupted();
 }
 
 bool MusicPlayback::WaitWhilePaused() {
-    while (shared_.runState == kRunPaused) std::this_thread::sleep_for(std::chrono::milliseconds(kTurnMs));
+    while (shared_.runState == kRunPaused) std::this_thread::sleep_for(kTurn);
     return !Interrupted();
 }
 
 bool MusicPlayback::WaitDailyWindow(const PlaylistEntry& entry) {
     while (!InDailyWindow(entry.startTime, entry.stopTime, PackedNow()))
-        if (!WaitMs(kTurnMs)) return false;
+        if (!WaitFor(kTurn)) return false;
     return true;
 }
 
 void MusicPlayback::ApplyVolumes() {
-    if (int v = shared_.musicVolume; v != lastMusicVolume_) media_.SetVolume(lastMusicVolume_ = v);
-    if (int v = shared_.speechVolume; v != lastSpeechVolume_) speech_.SetVolume(lastSpeechVolume_ = v);
+    if (const int v = shared_.musicVolume; v != lastMusicVolume_) {
+        lastMusicVolume_ = v;
+        media_.SetVolume(v);
+    }
+    if (const int v = shared_.speechVolume; v != lastSpeechVolume_) {
+        lastSpeechVolume_ = v;
+        speech_.SetVolume(v);
+    }
 }
 
 void MusicPlayback::SetSource(uint8_t source) {
@@ -98,7 +104,8 @@ MusicPlayback::Item MusicPlayback::PauseAfter(const PlaylistEntry& entry) {
     if (entry.pauseAfter == 0) return Item::Done;
     if (!SendLyricLine(shared_.Settings().defaultText)) return Item::Broken;
     // A steady clock counts the pause, so midnight needs no care.
-    return WaitMs(int(std::min<uint32_t>(entry.pauseAfter, 86400)) * 1000) ? Item::Done : Item::Interrupted;
+    const std::chrono::seconds pause(std::min<uint32_t>(entry.pauseAfter, 86400));
+    return WaitFor(pause) ? Item::Done : Item::Interrupted;
 }
 
 void MusicPlayback::LoadLyricFor(const std::u16string& mediaPath) {
@@ -138,10 +145,10 @@ MusicPlayback::Item MusicPlayback::PlayMedia(const PlaylistEntry& entry) {
     LoadLyricFor(entry.path);
     if (Interrupted()) return Item::Interrupted;
     if (!media_.Open(WideToUtf8(entry.path))) return Item::Done;  // cannot be played: the next row
-    lastMusicVolume_ = -1;
+    lastMusicVolume_.reset();
     ApplyVolumes();
     media_.Play();
-    int lastLine = -1;
+    std::optional<int> lastLine;
     for (int turn = 1;; ++turn) {
         if (!WaitWhilePaused()) return Item::Interrupted;
         ApplyVolumes();
@@ -153,7 +160,7 @@ MusicPlayback::Item MusicPlayback::PlayMedia(const PlaylistEntry& entry) {
             lastLine = line;
             if (!SendLyricLine(lyric_.GetLine(size_t(line)).text)) return Item::Broken;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(kTurnMs));
+        std::this_thread::sleep_for(kTurn);
     }
 }
 
@@ -187,7 +194,8 @@ MusicPlayback::Item MusicPlayback::PlayText(const PlaylistEntry& entry) {
             ApplyVolumes();
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
-        if (!WaitMs(shared_.Settings().sentencePause * 10)) return Item::Interrupted;
+        // The pause is kept in hundredths of a second.
+        if (!WaitFor(std::chrono::duration<int, std::centi>(shared_.Settings().sentencePause))) return Item::Interrupted;
     }
     return Item::Done;
 }

@@ -7,6 +7,7 @@
 // volumes are atomics; the rows and the settings sit behind one mutex and the worker
 // reads a copy of the row it plays, so Del and Shift never pull a row from under it.
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <mutex>
 #include <optional>
@@ -98,7 +99,7 @@ private:
     bool Active() const;            // playing or paused
     bool Interrupted() const;       // stop asked or another row requested
     bool WaitWhilePaused();         // false when interrupted meanwhile
-    bool WaitMs(int ms);            // false when interrupted meanwhile
+    bool WaitFor(std::chrono::milliseconds time);  // false when interrupted meanwhile
     bool WaitDailyWindow(const PlaylistEntry& entry);
     Item PlayMedia(const PlaylistEntry& entry);
     Item PlayText(const PlaylistEntry& entry);
@@ -123,7 +124,7 @@ private:
     FLyric lyric_;
     LyricFrameState frameState_;
     bool serverNoticeSent_ = false;  // IMC_NO_LYRIC_SERVER goes out once per playback
-    int lastMusicVolume_ = -1, lastSpeechVolume_ = -1;
+    std::optional<int> lastMusicVolume_, lastSpeechVolume_;  // none: set on the next turn
     int lastRole_ = -1, lastRate_ = -1;
     std::thread thread_;
 };

@@ -93,6 +93,9 @@ TEST(FLyric, OddTagsAndFilesThatAreNotLyrics) {
     // first 29 characters of a tag are read, so the digits after them do not count.
     l.LoadBytes("[][00:01.00]b\r\n[00:00.001]c\n[00:" + std::string(25, '0') + "1234]d\n");
     EXPECT_EQ(l.Lines(), (std::vector<LineLyric>{{1, u"c"}, {1000, u"b"}, {1000, u"d"}}));
+    // A second tag is read within its own brackets; minutes of one digit count, a letter first does not.
+    l.LoadBytes("[00:01][00:03.5]e\n[1:02]f\n[a1:02]g\n");
+    EXPECT_EQ(l.Lines(), (std::vector<LineLyric>{{1000, u"e"}, {3500, u"e"}, {62000, u"f"}}));
     l.LoadBytes("[offset:+500]\n[00:01.00]a\n");
     EXPECT_EQ(std::pair(l.offset, l.GetLine(0).time), std::pair(500, 500u));
 
