@@ -67,7 +67,9 @@ void MusicPlayback::Run() {
         const int row = shared_.currentRow;
         auto entry = shared_.Row(row);
         if (!entry) {
-            if (row == 0 || !shared_.Settings().loop) break;  // the list shrank under the worker
+            // Past the last row: with loop on the first comes next, else playback ends; a
+            // missing first row means the list is empty (it may shrink under the worker).
+            if (row == 0 || !shared_.Settings().loop) break;
             shared_.currentRow = 0;
             continue;
         }
@@ -80,16 +82,9 @@ void MusicPlayback::Run() {
             break;
         }
         if (item == Item::Interrupted) continue;
-        const int next = NextRow(row);
-        if (next < 0) break;
-        shared_.currentRow = next;
+        shared_.currentRow = row + 1;
     }
     Finish();
-}
-
-int MusicPlayback::NextRow(int row) {
-    if (size_t(row) + 1 < shared_.RowCount()) return row + 1;
-    return shared_.Settings().loop ? 0 : -1;
 }
 
 void MusicPlayback::Finish() {

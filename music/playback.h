@@ -108,7 +108,6 @@ private:
     void ApplyVolumes();
     void Speak(const std::u16string& sentence);
     void SetSource(uint8_t source);
-    int NextRow(int row);
 
     PlaybackShared& shared_;
     MediaPlayer& media_;

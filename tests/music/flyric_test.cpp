@@ -96,6 +96,8 @@ TEST(FLyric, OddTagsAndFilesThatAreNotLyrics) {
     // A second tag is read within its own brackets; minutes of one digit count, a letter first does not.
     l.LoadBytes("[00:01][00:03.5]e\n[1:02]f\n[a1:02]g\n");
     EXPECT_EQ(l.Lines(), (std::vector<LineLyric>{{1000, u"e"}, {3500, u"e"}, {62000, u"f"}}));
+    l.LoadBytes("[5]h\n[12.5]i\n");  // digits without a colon are no time
+    EXPECT_EQ(l.GetLineCount(), 0u);
     l.LoadBytes("[offset:+500]\n[00:01.00]a\n");
     EXPECT_EQ(std::pair(l.offset, l.GetLine(0).time), std::pair(500, 500u));
 

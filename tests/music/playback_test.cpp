@@ -127,6 +127,14 @@ TEST(Playback, MediaSendsItsLyricLinesThenTheListEnds) {
     EXPECT_TRUE(rig.channel.log().posted.empty());
 }
 
+TEST(Playback, ALongSongPlaysToItsEnd) {
+    Rig rig(LyricCard(), 1200);  // long enough for the checks of the daily window on the way
+    WriteBytes(rig.dir.file("zu_lyric/long.lrc"), "[00:00.00]start\n[00:00.90]late\n");
+    rig.Add(rig.File("long.mp3", "x"));
+    ASSERT_TRUE(rig.Run());
+    EXPECT_EQ(Lines(rig.card), (std::vector<std::string>{"start", "late"}));
+}
+
 TEST(Playback, TextIsSpokenSentenceBySentenceWithItsVoiceAndRate) {
     Rig rig;
     rig.Add(rig.File("talk.TXT", "Hello, world! How are you?"), 1);
@@ -243,7 +251,8 @@ TEST(Playback, EveryRowInTurnWithItsRateSetOnceAndOneServerNotice) {
     EXPECT_TRUE(opened[0].ends_with("a.mp3") && opened[1].ends_with("b.mp3"));
     const SpeechLog spoke = rig.speech.log();
     EXPECT_EQ(spoke.spoken, (std::vector<std::u16string>{u"one.", u"two."}));
-    EXPECT_EQ(std::pair(spoke.rates, spoke.volumes.front()), std::pair(std::vector<int>{3}, 40));
+    EXPECT_EQ(std::tuple(spoke.selected, spoke.rates, spoke.volumes.front()),
+              std::tuple(std::vector<int>{1}, std::vector<int>{3}, 40));
     // Neither media row has a lyric and no lyric server is set: the pane hears it once.
     EXPECT_EQ(rig.channel.log().posted, std::vector<int>{IMC_NO_LYRIC_SERVER});
 }
