@@ -18,7 +18,9 @@ std::string Bad(size_t size) { return "lyric: bad frame (" + std::to_string(size
 }  // namespace
 
 std::string DescribeLyricBody(const std::vector<uint8_t>& body) {
-    if (body.size() < 3 || size_t(LoadU16(&body[1])) + 3 != body.size()) return Bad(body.size());
+    // The shortest frame: the plain head, the five codes and the two closing zeros.
+    if (body.size() < kCodesPlain + 2 * kHeadCodes + 4 || size_t(LoadU16(&body[1])) + 3 != body.size())
+        return Bad(body.size());
     uint8_t x = 0;
     for (size_t i = 1; i < body.size(); ++i) x ^= body[i];
     const size_t codes = body[4] ? kCodesMoving : kCodesPlain;
