@@ -59,6 +59,7 @@ inline constexpr int IMC_BUILD_DONE = 545;
 inline constexpr int IMC_SELECT_LYRIC = 1024;    // playback thread -> music pane
 inline constexpr int IMC_LINK_BROKEN = 1025;
 inline constexpr int IMC_SPEAK_TEXT = 1026;
+inline constexpr int IMC_NO_LYRIC_SERVER = 1030;  // playback thread -> music pane: a search had no server
 // Playback notices the music pane takes and does not act on; no sender uses them today.
 inline constexpr int IMC_PLAYBACK_BEGIN = 1027;
 inline constexpr int IMC_LYRIC_LINE = 1028;

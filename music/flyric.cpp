@@ -17,11 +17,13 @@ bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
 // A signed decimal at the start of `s` ("-5", "12"); digits only, stops at anything else.
 int64_t LeadingInt(std::u16string_view s) {
-    size_t i = 0;
-    bool negative = false;
-    if (i < s.size() && (s[i] == u'-' || s[i] == u'+')) negative = s[i++] == u'-';
+    const bool negative = s.starts_with(u'-');
+    if (negative || s.starts_with(u'+')) s.remove_prefix(1);
     int64_t v = 0;
-    for (; i < s.size() && IsDigit(s[i]); ++i) v = std::min<int64_t>(v * 10 + (s[i] - u'0'), INT32_MAX);
+    for (char16_t c : s) {
+        if (!IsDigit(c)) break;
+        v = std::min<int64_t>(v * 10 + (c - u'0'), INT32_MAX);
+    }
     return negative ? -v : v;
 }
 
@@ -35,14 +37,13 @@ std::u16string_view AfterColon(std::u16string_view tag) {
 // Splits at LF; each line loses a trailing CR and is cut to `max` units.
 template <typename Fn>
 void ForEachLine(std::u16string_view text, size_t max, Fn fn) {
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find(u'\n', start);
-        if (end == std::u16string_view::npos) end = text.size();
-        size_t len = end - start;
-        if (len > 0 && text[start + len - 1] == u'\r') --len;
-        fn(text.substr(start, std::min(len, max)));
-        start = end + 1;
+    for (;;) {
+        const size_t end = text.find(u'\n');
+        std::u16string_view line = text.substr(0, end);
+        if (line.ends_with(u'\r')) line.remove_suffix(1);
+        fn(line.substr(0, max));
+        if (end == std::u16string_view::npos) return;
+        text.remove_prefix(end + 1);
     }
 }
 
@@ -59,8 +60,8 @@ int64_t ParseLyricTimeTag(std::u16string_view tag) {
     if (dot != std::u16string_view::npos) {
         std::u16string_view f = rest.substr(dot + 1);
         // One digit counts hundreds of milliseconds, two tens, three ones; other lengths nothing.
-        static constexpr int64_t kScale[4] = {0, 100, 10, 1};
-        if (f.size() >= 1 && f.size() <= 3) fraction = std::max<int64_t>(0, LeadingInt(f)) * kScale[f.size()];
+        static constexpr int64_t kScale[3] = {100, 10, 1};
+        if (!f.empty() && f.size() <= 3) fraction = std::max<int64_t>(0, LeadingInt(f)) * kScale[f.size() - 1];
     }
     return (minutes * 60 + seconds) * 1000 + fraction;
 }
@@ -89,15 +90,13 @@ void FLyric::LoadBytes(std::string_view bytes) {
     ForEachLine(*text, kLyricLineUnits, [this](std::u16string_view line) { ParseLine(line); });
 }
 
-bool FLyric::TakeHeaderTag(std::u16string_view tag) {
+void FLyric::TakeHeaderTag(std::u16string_view tag) {
     if (StartsWith(tag, u"ar")) ar = AfterColon(tag);
     else if (StartsWith(tag, u"ti")) ti = AfterColon(tag);
     else if (StartsWith(tag, u"al")) al = AfterColon(tag);
     else if (StartsWith(tag, u"by")) by = AfterColon(tag);
     else if (StartsWith(tag, u"offset")) offset = int32_t(LeadingInt(AfterColon(tag)));
     else if (StartsWith(tag, u"key")) key = AfterColon(tag);
-    else return false;
-    return true;
 }
 
 void FLyric::ParseLine(std::u16string_view line) {
@@ -106,17 +105,18 @@ void FLyric::ParseLine(std::u16string_view line) {
     // text after the whole run.
     std::vector<int64_t> times;
     size_t pos = 0;
-    while (pos < line.size() && line[pos] == u'[') {
+    while (line.substr(pos).starts_with(u'[')) {
         size_t close = line.find(u']', pos + 1);
         if (close == std::u16string_view::npos) break;
         std::u16string_view tag = line.substr(pos + 1, std::min(close - pos - 1, kTagLookMax));
         pos = close + 1;
-        if (acceptHeader_ && TakeHeaderTag(tag)) continue;
+        // A header tag begins with a letter, so it never reads as a time tag.
+        if (acceptHeader_) TakeHeaderTag(tag);
         if (int64_t t = ParseLyricTimeTag(tag); t >= 0) times.push_back(t);
     }
     std::u16string_view text = line.substr(pos);
     for (int64_t t : times) {
-        int64_t at = t - shift_ - int64_t(offset);
+        int64_t at = t - int64_t(offset);  // the time shift is always 0
         AddLine(at < 1 ? 0 : uint32_t(std::min<int64_t>(at, UINT32_MAX)), text);
         acceptHeader_ = false;
     }

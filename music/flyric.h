@@ -45,7 +45,7 @@ public:
 
 private:
     void ParseLine(std::u16string_view line);
-    bool TakeHeaderTag(std::u16string_view tag);
+    void TakeHeaderTag(std::u16string_view tag);
     void AddLine(uint32_t time, std::u16string_view text);
 
     std::vector<LineLyric> lines_;

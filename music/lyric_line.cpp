@@ -6,6 +6,8 @@
 #include <atomic>
 #include <array>
 #include <mutex>
+#include <optional>
+#include <span>
 
 #include "content/bytes.h"
 #include "content/model/text_codec.h"
@@ -57,11 +59,12 @@ class ScriptConverter {
 public:
     std::u16string Convert(std::u16string_view text, const char* config) {
         std::lock_guard<std::mutex> lock(mutex_);
-        opencc_t& od = config[0] == 't' ? t2s_ : s2t_;
-        if (od == kNone) od = opencc_open(config);
-        if (od == kNone || od == nullptr) return std::u16string(text);
+        const bool toSimplified = config[0] == 't';
+        std::optional<opencc_t>& od = toSimplified ? t2s_ : s2t_;
+        if (!od) od = opencc_open(config);  // tried once; a converter that failed to open stays unusable
+        if (*od == reinterpret_cast<opencc_t>(-1) || *od == nullptr) return std::u16string(text);
         std::string utf8 = WideToUtf8(text);
-        char* out = opencc_convert_utf8(od, utf8.data(), utf8.size());
+        char* out = opencc_convert_utf8(*od, utf8.data(), utf8.size());
         if (!out) return std::u16string(text);
         std::u16string result = Utf8ToWide(out);
         opencc_convert_utf8_free(out);
@@ -69,10 +72,8 @@ public:
     }
 
 private:
-    static inline const opencc_t kNone = reinterpret_cast<opencc_t>(-1);
     std::mutex mutex_;
-    opencc_t t2s_ = kNone;
-    opencc_t s2t_ = kNone;
+    std::optional<opencc_t> t2s_, s2t_;
 };
 
 }  // namespace
@@ -95,8 +96,9 @@ LyricPlacement PlaceLyricLine(uint32_t width, int height, int signWidth, int sig
     } else {
         p.width = uint16_t(std::min<uint32_t>(width, 0xFFFF));
     }
-    const uint8_t align = alignment > kAlignMove ? uint8_t(kAlignCenter) : alignment;
-    if (height < signHeight && (align == kAlignCenter || align == kAlignMove)) p.y = uint16_t((signHeight - height) / 2);
+    // Center, Move, and anything above Move (taken as Center) centre the line vertically.
+    const bool centred = alignment == kAlignCenter || alignment >= kAlignMove;
+    if (height < signHeight && centred) p.y = uint16_t((signHeight - height) / 2);
     return p;
 }
 
@@ -146,7 +148,8 @@ LyricLineFrame LyricLineFrame::Build(std::u16string_view text, LrcSettings& sett
         PlaceLyricLine(LyricTextWidth(line, height), height, settings.signWidth, settings.signHeight, settings.alignment);
 
     ByteWriter w;
-    w.fill(0, 3);  // XOR and length, filled in last
+    const auto xorPlace = w.reserve(1);  // filled in last, with the length
+    const auto lengthPlace = w.reserve(2);
     const bool plain = protocol == 1;
     const uint8_t speed = plain ? 0 : LyricMoveSpeed(settings.moveSpeed, height, state);
     w.put_u8(speed);
@@ -164,10 +167,10 @@ LyricLineFrame LyricLineFrame::Build(std::u16string_view text, LrcSettings& sett
         if (!IsSkipped(cp)) w.put_bytes(CardCharBytes(cp).data(), 2);
     }
     w.put_u32(0);
-    w.patch_u16_at(1, uint16_t(w.size() - 3));
+    w.patch(lengthPlace, uint16_t(w.size() - 3));
     uint8_t x = 0;
-    for (size_t i = 1; i < w.size(); ++i) x ^= w.data()[i];
-    w.data()[0] = x;
+    for (uint8_t b : std::span(w.data(), w.size()).subspan(1)) x ^= b;
+    w.patch(xorPlace, x);
 
     if (!plain) {
         state.lastSpeed = speed;
@@ -192,14 +195,24 @@ bool SendLyricFrame(SerialPort& port, const LyricLineFrame& frame, int waitMs) {
 std::vector<std::u16string> SplitSentences(std::u16string_view text) {
     std::vector<std::u16string> out;
     std::u16string current;
+    bool holdsText = false;  // a character other than a sentence mark is in `current`
     for (char16_t c : text) {
-        const bool hadText = !current.empty();
+        const bool mark = IsSentenceMark(c);
+        if (mark && !holdsText && current.empty() && !out.empty()) {
+            out.back().push_back(c);  // a run of marks stays with the sentence it closes
+            continue;
+        }
         current.push_back(c);
-        const bool end = (IsSentenceMark(c) && hadText) || current.size() >= kSentenceHardLimit ||
-                         (current.size() > kSentenceSoftLimit && !IsAsciiLetter(c));
-        if (end) out.push_back(std::move(current)), current.clear();
+        holdsText = holdsText || !mark;
+        const size_t n = current.size();
+        const bool halfPair = c >= 0xD800 && c <= 0xDBFF;  // never cut between the halves of a pair
+        const bool end = (mark && holdsText) ||
+                         (!halfPair && (n >= kSentenceHardLimit || (n >= kSentenceSoftLimit && !IsAsciiLetter(c))));
+        if (end) out.push_back(std::move(current)), current.clear(), holdsText = false;
     }
-    if (!current.empty()) out.push_back(std::move(current));
+    // Marks alone at the start (nothing before them) are a sentence only when they show something.
+    if (!current.empty() && (holdsText || current.find_first_not_of(u"\r\n") != std::u16string::npos))
+        out.push_back(std::move(current));
     return out;
 }
 

@@ -59,9 +59,10 @@ struct LyricLineFrame {
 bool SendLyricFrame(SerialPort& port, const LyricLineFrame& frame, int waitMs = kLyricAnswerWaitMs);
 
 // A text's sentences in order: each ends after LF, CR, ! , ; ? or their full-width forms
-// (U+FF0C U+3002 U+FF01 U+FF1B U+FF1F) once it holds a character before that mark, after
-// the first character that is not an ASCII letter once it is past 50 characters, and at
-// 60 characters in any case.
+// (U+FF0C U+3002 U+FF01 U+FF1B U+FF1F) once it holds a character other than these marks
+// (a run of marks stays with the sentence it closes, so no sentence is marks alone), after
+// the first character that is not an ASCII letter once it has 50 characters, and at 60
+// characters in any case (never between the two halves of a surrogate pair).
 std::vector<std::u16string> SplitSentences(std::u16string_view text);
 
 }  // namespace ledsuite

@@ -1,6 +1,7 @@
 #include "music/lyric_search.h"
 
 #include <curl/curl.h>
+#include <glib.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -18,18 +19,15 @@ constexpr size_t kMaxCodeTextBytes = 10239;  // of artist + title in UTF-8
 constexpr char kAgentName[] = "Microsoft Internet Explorer";
 
 struct BodySink {
+    explicit BodySink(size_t capBytes) : cap(capBytes) {}
     std::string body;
-    size_t cap = 0;
-    bool overflow = false;
+    size_t cap;
 };
 
 size_t WriteBody(char* data, size_t size, size_t count, void* user) {
     auto* sink = static_cast<BodySink*>(user);
     const size_t n = size * count;
-    if (sink->body.size() + n > sink->cap) {
-        sink->overflow = true;
-        return 0;  // aborts the transfer
-    }
+    if (sink->body.size() + n > sink->cap) return CURL_WRITEFUNC_ERROR;  // the transfer fails
     sink->body.append(data, n);
     return n;
 }
@@ -44,27 +42,38 @@ void InitCurlOnce() {
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-bool IsBlankOrComma(char16_t c) { return c == u' ' || c == u'\t' || c == u',' || c == 0x3000; }
+void AppendUtf16(std::u16string& out, char32_t c) {
+    if (c < 0x10000) {
+        out.push_back(char16_t(c));
+        return;
+    }
+    c -= 0x10000;
+    out.push_back(char16_t(0xD800 + (c >> 10)));
+    out.push_back(char16_t(0xDC00 + (c & 0x3FF)));
+}
+
+bool IsBlankOrComma(char32_t c) { return c == u' ' || c == u'\t' || c == u',' || c == 0x3000; }
 
 // The value after `marker` and its opening quote, up to the next quote, within `element`.
 std::optional<std::u16string> QuotedValue(std::u16string_view element, std::u16string_view marker) {
     size_t at = element.find(marker);
     if (at == std::u16string_view::npos) return std::nullopt;
-    size_t open = at + marker.size();
-    if (open >= element.size() || element[open] != u'"') return std::nullopt;
-    size_t close = element.find(u'"', open + 1);
+    // What follows the marker (the marker lies inside the element, so this is in range).
+    std::u16string_view rest = element.substr(at + marker.size());
+    if (!rest.starts_with(u'"')) return std::nullopt;
+    size_t close = rest.find(u'"', 1);
     if (close == std::u16string_view::npos) return std::nullopt;
-    return std::u16string(element.substr(open + 1, close - open - 1));
+    return std::u16string(rest.substr(1, close - 1));
 }
 
 std::optional<int32_t> DecimalId(std::u16string_view id) {
-    if (id.empty() || id.size() > 10) return std::nullopt;
+    if (id.empty()) return std::nullopt;
     int64_t v = 0;
     for (char16_t c : id) {
         if (c < u'0' || c > u'9') return std::nullopt;
         v = v * 10 + (c - u'0');
+        if (v > INT32_MAX) return std::nullopt;  // checked on every digit, so v never grows further
     }
-    if (v > INT32_MAX) return std::nullopt;
     return int32_t(v);
 }
 
@@ -77,7 +86,6 @@ std::string ServerUrl(const LyricServerConfig& server, const std::string& path) 
 std::u16string HexEncodeUtf16(std::u16string_view text) {
     static constexpr char16_t kHex[] = u"0123456789ABCDEF";
     std::u16string out;
-    out.reserve(text.size() * 4);
     for (char16_t c : text) {
         for (uint8_t b : {uint8_t(c & 0xFF), uint8_t(c >> 8)}) {
             out.push_back(kHex[b >> 4]);
@@ -115,8 +123,7 @@ std::u16string HttpGetText(const std::string& url, const HttpOptions& options) {
     InitCurlOnce();
     CURL* curl = curl_easy_init();
     if (!curl) return {};
-    BodySink sink;
-    sink.cap = options.maxBodyBytes;
+    BodySink sink(options.maxBodyBytes);
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(curl, CURLOPT_USERAGENT, kAgentName);
@@ -132,15 +139,27 @@ std::u16string HttpGetText(const std::string& url, const HttpOptions& options) {
     long status = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
     curl_easy_cleanup(curl);
-    if (rc != CURLE_OK || sink.overflow || status < 200 || status > 299) return {};
-    return Utf8ToWide(sink.body);
+    if (rc != CURLE_OK || status < 200 || status > 299) return {};
+    return LyricBodyText(sink.body);
+}
+
+std::u16string LyricBodyText(std::string_view body) { return Utf8ToWide(body); }
+
+std::vector<uint8_t> LyricFileBytes(std::u16string_view text) {
+    ByteWriter w;
+    w.put_u8(0xFF);
+    w.put_u8(0xFE);
+    for (char16_t c : text) w.put_u16(uint16_t(c));
+    return w.take();
 }
 
 std::u16string NormalizeSearchText(std::u16string_view text) {
     std::u16string out;
-    for (char16_t c : text) {
+    for (size_t i = 0; i < text.size();) {
+        const char32_t c = NextCodePoint(text, i);
         if (IsBlankOrComma(c)) continue;
-        out.push_back(c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c);
+        // Every script's capitals, one character for one (the simple case mapping).
+        AppendUtf16(out, char32_t(g_unichar_tolower(gunichar(c))));
     }
     return out;
 }
@@ -172,7 +191,7 @@ int ParseLyricList(std::u16string_view answer, std::vector<LyricMatch>& matches)
         auto title = QuotedValue(element, u"title=");
         if (!id || !artist || !title) break;
         matches.push_back({*id, *artist, *title});
-        pos = end + kEnd.size();
+        pos = end;  // the end marker cannot hold the start of the next element
     }
     return int(matches.size());
 }
@@ -203,11 +222,8 @@ std::string DownloadedLyricPath(const std::string& stem) { return UserDataPath("
 
 bool SaveLyricFile(const std::string& path, std::u16string_view text) {
     if (text.empty()) return false;
-    ByteWriter w;
-    w.put_u8(0xFF);
-    w.put_u8(0xFE);
-    for (char16_t c : text) w.put_u16(uint16_t(c));
-    return WriteFileAtomic(path, w.data(), w.size());
+    const std::vector<uint8_t> bytes = LyricFileBytes(text);
+    return WriteFileAtomic(path, bytes.data(), bytes.size());
 }
 
 }  // namespace ledsuite

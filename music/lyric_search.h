@@ -36,6 +36,18 @@ struct LyricServerConfig {
     const std::string& host() const { return hosts[choice == 1 ? 1 : 0]; }
 };
 
+// A choice among the matches of a search, as the user made it: the list and the server
+// it was made from (the user may search again or switch server before choosing), and the
+// row chosen (-1 none). The download goes to that server for that row.
+struct LyricChoice {
+    std::vector<LyricMatch> matches;
+    LyricServerConfig server;
+    int chosen = -1;
+    const LyricMatch* Chosen() const {
+        return chosen >= 0 && size_t(chosen) < matches.size() ? &matches[size_t(chosen)] : nullptr;
+    }
+};
+
 // The text's UTF-16LE bytes in memory order as upper-case hex ("xyz" -> "780079007A00").
 std::u16string HexEncodeUtf16(std::u16string_view text);
 // The request's check value as signed decimal text, from artist + title and the lyric id.
@@ -47,6 +59,11 @@ uint32_t LyricCheckValue(std::string_view utf8, uint32_t id);
 // Internet Explorer"; empty on any failure, a status other than 2xx, a time-out, a stop
 // or a body past the cap. Only http and https URLs are fetched.
 std::u16string HttpGetText(const std::string& url, const HttpOptions& options = {});
+
+// The text of an answer's body: its bytes taken as UTF-8.
+std::u16string LyricBodyText(std::string_view body);
+// A downloaded lyric as it is stored: FF FE and the text in UTF-16LE.
+std::vector<uint8_t> LyricFileBytes(std::u16string_view text);
 
 // Artist and title as the search sends them: lower-cased, blanks and commas removed.
 std::u16string NormalizeSearchText(std::u16string_view text);

@@ -10,7 +10,7 @@
 namespace ledsuite {
 
 namespace {
-constexpr int kTurnMs = 10;
+constexpr std::chrono::milliseconds kTurn{10};
 constexpr int kWindowCheckTurns = 50;  // the daily window is checked on every 50th turn of an item
 constexpr uint32_t kMaxRateIndex = 20;
 }  // namespace
@@ -24,29 +24,35 @@ bool MusicPlayback::Active() const {
 
 bool MusicPlayback::Interrupted() const { return !Active() || shared_.rowRequest >= 0; }
 
-bool MusicPlayback::WaitMs(int ms) {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+bool MusicPlayback::WaitFor(std::chrono::milliseconds time) {
+    const auto until = std::chrono::steady_clock::now() + time;
     while (std::chrono::steady_clock::now() < until) {
         if (Interrupted()) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(std::min(ms, kTurnMs)));
+        std::this_thread::sleep_for(std::min(time, kTurn));
     }
     return !Interrupted();
 }
 
 bool MusicPlayback::WaitWhilePaused() {
-    while (shared_.runState == kRunPaused) std::this_thread::sleep_for(std::chrono::milliseconds(kTurnMs));
+    while (shared_.runState == kRunPaused) std::this_thread::sleep_for(kTurn);
     return !Interrupted();
 }
 
 bool MusicPlayback::WaitDailyWindow(const PlaylistEntry& entry) {
     while (!InDailyWindow(entry.startTime, entry.stopTime, PackedNow()))
-        if (!WaitMs(kTurnMs)) return false;
+        if (!WaitFor(kTurn)) return false;
     return true;
 }
 
 void MusicPlayback::ApplyVolumes() {
-    if (int v = shared_.musicVolume; v != lastMusicVolume_) media_.SetVolume(lastMusicVolume_ = v);
-    if (int v = shared_.speechVolume; v != lastSpeechVolume_) speech_.SetVolume(lastSpeechVolume_ = v);
+    if (const int v = shared_.musicVolume; v != lastMusicVolume_) {
+        lastMusicVolume_ = v;
+        media_.SetVolume(v);
+    }
+    if (const int v = shared_.speechVolume; v != lastSpeechVolume_) {
+        lastSpeechVolume_ = v;
+        speech_.SetVolume(v);
+    }
 }
 
 void MusicPlayback::SetSource(uint8_t source) {
@@ -61,7 +67,9 @@ void MusicPlayback::Run() {
         const int row = shared_.currentRow;
         auto entry = shared_.Row(row);
         if (!entry) {
-            if (row == 0 || !shared_.Settings().loop) break;  // the list shrank under the worker
+            // Past the last row: with loop on the first comes next, else playback ends; a
+            // missing first row means the list is empty (it may shrink under the worker).
+            if (row == 0 || !shared_.Settings().loop) break;
             shared_.currentRow = 0;
             continue;
         }
@@ -74,16 +82,9 @@ void MusicPlayback::Run() {
             break;
         }
         if (item == Item::Interrupted) continue;
-        const int next = NextRow(row);
-        if (next < 0) break;
-        shared_.currentRow = next;
+        shared_.currentRow = row + 1;
     }
     Finish();
-}
-
-int MusicPlayback::NextRow(int row) {
-    if (size_t(row) + 1 < shared_.RowCount()) return row + 1;
-    return shared_.Settings().loop ? 0 : -1;
 }
 
 void MusicPlayback::Finish() {
@@ -98,7 +99,8 @@ MusicPlayback::Item MusicPlayback::PauseAfter(const PlaylistEntry& entry) {
     if (entry.pauseAfter == 0) return Item::Done;
     if (!SendLyricLine(shared_.Settings().defaultText)) return Item::Broken;
     // A steady clock counts the pause, so midnight needs no care.
-    return WaitMs(int(std::min<uint32_t>(entry.pauseAfter, 86400)) * 1000) ? Item::Done : Item::Interrupted;
+    const std::chrono::seconds pause(std::min<uint32_t>(entry.pauseAfter, 86400));
+    return WaitFor(pause) ? Item::Done : Item::Interrupted;
 }
 
 void MusicPlayback::LoadLyricFor(const std::u16string& mediaPath) {
@@ -108,17 +110,26 @@ void MusicPlayback::LoadLyricFor(const std::u16string& mediaPath) {
         lyric_.Load(*found);
         return;
     }
-    LyricServerConfig server;
+    LyricChoice choice;
     {
         std::lock_guard<std::mutex> lock(serverMutex_);
-        server = server_;
+        choice.server = server_;
     }
-    server.http.stop = &stopFlag_;
-    const int count = SearchLyrics(server, u"", Utf8ToWide(stem), matches_);
-    int chosen = count == 1 ? 0 : -1;
-    if (count > 1 && channel_) chosen = int(channel_->send(IMC_SELECT_LYRIC, reinterpret_cast<intptr_t>(&matches_)));
-    if (chosen < 0 || chosen >= count) return;
-    std::u16string text = DownloadLyric(server, matches_[size_t(chosen)]);
+    if (choice.server.host().empty()) {
+        // Nothing to ask: the user learns once per playback where the servers are set.
+        if (channel_ && !serverNoticeSent_) channel_->post(IMC_NO_LYRIC_SERVER, 0);
+        serverNoticeSent_ = true;
+        return;
+    }
+    choice.server.http.stop = &stopFlag_;
+    const int count = SearchLyrics(choice.server, u"", Utf8ToWide(stem), choice.matches);
+    if (count == 1) choice.chosen = 0;
+    // The pane may search again and switch server: the choice comes back with its list and server.
+    if (count > 1 && channel_)
+        choice.chosen = int(channel_->send(IMC_SELECT_LYRIC, reinterpret_cast<intptr_t>(&choice)));
+    const LyricMatch* match = choice.Chosen();
+    if (!match) return;
+    std::u16string text = DownloadLyric(choice.server, *match);
     // Only a real answer is kept: an empty one would block every later try.
     const std::string path = DownloadedLyricPath(stem);
     if (SaveLyricFile(path, text)) lyric_.Load(path);
@@ -129,10 +140,10 @@ MusicPlayback::Item MusicPlayback::PlayMedia(const PlaylistEntry& entry) {
     LoadLyricFor(entry.path);
     if (Interrupted()) return Item::Interrupted;
     if (!media_.Open(WideToUtf8(entry.path))) return Item::Done;  // cannot be played: the next row
-    lastMusicVolume_ = -1;
+    lastMusicVolume_.reset();
     ApplyVolumes();
     media_.Play();
-    int lastLine = -1;
+    std::optional<int> lastLine;
     for (int turn = 1;; ++turn) {
         if (!WaitWhilePaused()) return Item::Interrupted;
         ApplyVolumes();
@@ -144,7 +155,7 @@ MusicPlayback::Item MusicPlayback::PlayMedia(const PlaylistEntry& entry) {
             lastLine = line;
             if (!SendLyricLine(lyric_.GetLine(size_t(line)).text)) return Item::Broken;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(kTurnMs));
+        std::this_thread::sleep_for(kTurn);
     }
 }
 
@@ -178,7 +189,8 @@ MusicPlayback::Item MusicPlayback::PlayText(const PlaylistEntry& entry) {
             ApplyVolumes();
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
-        if (!WaitMs(shared_.Settings().sentencePause * 10)) return Item::Interrupted;
+        // The pause is kept in hundredths of a second.
+        if (!WaitFor(std::chrono::duration<int, std::centi>(shared_.Settings().sentencePause))) return Item::Interrupted;
     }
     return Item::Done;
 }

@@ -7,6 +7,7 @@
 // volumes are atomics; the rows and the settings sit behind one mutex and the worker
 // reads a copy of the row it plays, so Del and Shift never pull a row from under it.
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <mutex>
 #include <optional>
@@ -64,8 +65,9 @@ bool IsSpokenTextPath(std::u16string_view path);
 
 class MusicPlayback {
 public:
-    // `channel` carries IMC_SELECT_LYRIC and IMC_SPEAK_TEXT (sent) and IMC_LINK_BROKEN
-    // (posted) to the pane; without one the worker speaks itself and picks no lyric.
+    // `channel` carries IMC_SELECT_LYRIC (arg: LyricChoice*, filled in by the pane) and
+    // IMC_SPEAK_TEXT (sent), IMC_LINK_BROKEN and IMC_NO_LYRIC_SERVER (posted) to the pane;
+    // without one the worker speaks itself and picks no lyric.
     MusicPlayback(PlaybackShared& shared, MediaPlayer& media, SpeechEngine& speech, InternalChannel* channel);
     ~MusicPlayback();  // stops and joins the worker
     MusicPlayback(const MusicPlayback&) = delete;
@@ -97,7 +99,7 @@ private:
     bool Active() const;            // playing or paused
     bool Interrupted() const;       // stop asked or another row requested
     bool WaitWhilePaused();         // false when interrupted meanwhile
-    bool WaitMs(int ms);            // false when interrupted meanwhile
+    bool WaitFor(std::chrono::milliseconds time);  // false when interrupted meanwhile
     bool WaitDailyWindow(const PlaylistEntry& entry);
     Item PlayMedia(const PlaylistEntry& entry);
     Item PlayText(const PlaylistEntry& entry);
@@ -106,7 +108,6 @@ private:
     void ApplyVolumes();
     void Speak(const std::u16string& sentence);
     void SetSource(uint8_t source);
-    int NextRow(int row);
 
     PlaybackShared& shared_;
     MediaPlayer& media_;
@@ -121,8 +122,8 @@ private:
     uint8_t protocol_ = 0;
     FLyric lyric_;
     LyricFrameState frameState_;
-    std::vector<LyricMatch> matches_;
-    int lastMusicVolume_ = -1, lastSpeechVolume_ = -1;
+    bool serverNoticeSent_ = false;  // IMC_NO_LYRIC_SERVER goes out once per playback
+    std::optional<int> lastMusicVolume_, lastSpeechVolume_;  // none: set on the next turn
     int lastRole_ = -1, lastRate_ = -1;
     std::thread thread_;
 };

@@ -131,10 +131,12 @@ StartResult MusicPlayback::Start(const HardwareParams& screen) {
     }
 
     stopFlag_ = false;
+    serverNoticeSent_ = false;
     shared_.currentRow = 0;
     shared_.rowRequest = -1;
     shared_.runState = kRunPlaying;
-    lastRole_ = lastRate_ = lastMusicVolume_ = lastSpeechVolume_ = -1;
+    lastRole_ = lastRate_ = -1;
+    lastMusicVolume_ = lastSpeechVolume_ = std::nullopt;
     thread_ = std::thread(MusicPlayThreadProc, std::ref(*this));
     return sized ? StartResult::Started : StartResult::StartedWithoutSize;
 }

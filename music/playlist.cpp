@@ -156,20 +156,21 @@ std::u16string FormatRate(uint32_t rateIndex) {
 }
 
 std::optional<Hms> ParseHms(std::u16string_view text) {
+    // Three fields of one or two digits, separated by the first two colons; a third colon
+    // lands in the seconds and fails there.
     int v[3] = {0, 0, 0};
-    size_t part = 0, digits = 0;
-    for (char16_t c : text) {
-        if (c == u':' && digits > 0 && part < 2) {
-            ++part;
-            digits = 0;
-        } else if (c >= u'0' && c <= u'9' && digits < 2) {
-            v[part] = v[part] * 10 + (c - u'0');
-            ++digits;
-        } else {
-            return std::nullopt;
+    int field = 0;
+    for (int& value : v) {
+        const bool last = ++field == 3;
+        const size_t end = last ? text.size() : text.find(u':');
+        if (end == std::u16string_view::npos || end == 0 || end > 2) return std::nullopt;
+        for (char16_t c : text.substr(0, end)) {
+            if (c < u'0' || c > u'9') return std::nullopt;
+            value = value * 10 + (c - u'0');
         }
+        text.remove_prefix(last ? end : end + 1);
     }
-    if (part != 2 || digits == 0 || v[0] > 23 || v[1] > 59 || v[2] > 59) return std::nullopt;
+    if (v[0] > 23 || v[1] > 59 || v[2] > 59) return std::nullopt;
     return Hms{v[0], v[1], v[2]};
 }
 

@@ -16,26 +16,30 @@ namespace ledsuite {
 namespace {
 
 // Texts that exist in Chinese only (one literal for every language); the last is localized.
-constexpr char16_t kFileMissing[] = u"文件不存在: %s";
-constexpr char16_t kLoadingMusic[] = u"载入音乐文件: %s";
-constexpr char16_t kNotWavOrMp3[] = u"不是WAV,也不是MP3文件: %s";
-constexpr char16_t kSavingMusic[] = u"保存音乐文件: %s";
-constexpr char16_t kWriteFailed[] = u"保存失败: %s";
+// Each is followed by the file's path.
+constexpr char16_t kFileMissing[] = u"文件不存在: ";
+constexpr char16_t kLoadingMusic[] = u"载入音乐文件: ";
+constexpr char16_t kNotWavOrMp3[] = u"不是WAV,也不是MP3文件: ";
+constexpr char16_t kSavingMusic[] = u"保存音乐文件: ";
+constexpr char16_t kWriteFailed[] = u"保存失败: ";
 constexpr char16_t kListsDiffer[] = u"源文件与目标文件数目不同";
 const LangText kSaved{{u"保存成功", u"保存成功", u"Save"}};
-const LangText kTooLong{{u"音乐文件太长, 控制卡无法播放: %s", u"音樂檔案太長, 控制卡無法播放: %s",
-                         u"The music file is too long for the card: %s"}};
+const LangText kTooLong{{u"音乐文件太长, 控制卡无法播放: ", u"音樂檔案太長, 控制卡無法播放: ",
+                         u"The music file is too long for the card: "}};
 
 constexpr int kMusicSsfMode = 0;  // samples behind the two headers, no mark table
 
-std::u16string WithPath(const char16_t* format, const std::string& path) {
-    std::u16string text(format);
-    const size_t at = text.find(u"%s");
-    return text.replace(at, 2, Utf8ToWide(path));
+std::u16string WithPath(std::u16string_view text, const std::string& path) {
+    return std::u16string(text) + Utf8ToWide(path);
 }
 
+// The result of one file (the caller counts what was written).
 MusicBuildResult Failed(MusicBuildStatus status, const std::string& path, std::u16string error = {}) {
-    return {status, path, std::move(error), 0};
+    MusicBuildResult r;
+    r.status = status;
+    r.path = path;
+    r.error = std::move(error);
+    return r;
 }
 
 MusicBuildResult BuildOne(const std::string& source, const std::string& target, const MusicBuildCallbacks& cb) {
@@ -48,7 +52,7 @@ MusicBuildResult BuildOne(const std::string& source, const std::string& target, 
     if (!FitsMusicSsf(clip.data.size())) return Failed(MusicBuildStatus::TooLong, source);
     show(WithPath(kSavingMusic, target));
     auto progress = [&](uint32_t total, uint32_t done) {
-        if (cb.current && total > 0) cb.current(int(uint64_t(done) * 100 / total));
+        if (cb.current && total) cb.current(int(uint64_t(done) * 100 / total));
     };
     // The writer titles the file by the name it writes: it writes under the music's own
     // name in a private folder beside the target, and the file is then renamed into place,
@@ -64,7 +68,7 @@ MusicBuildResult BuildOne(const std::string& source, const std::string& target, 
     fs::remove_all(folder, ec);
     if (written != 1) return Failed(MusicBuildStatus::WriteFailed, target, u"(" + Utf8ToWide(std::to_string(written)) + u")");
     if (renamed) return Failed(MusicBuildStatus::WriteFailed, target, Utf8ToWide(renamed.message()));
-    return {MusicBuildStatus::Saved, target, {}, 1};
+    return Failed(MusicBuildStatus::Saved, target);
 }
 
 }  // namespace
@@ -74,8 +78,7 @@ int OverallPercent(const BuildProgressReport& p) {
 }
 
 int CurrentPercent(const BuildProgressReport& p) {
-    if (!(p.fraction > 0)) return 0;
-    return int(std::min(p.fraction, 1.0f) * 100);
+    return std::isnan(p.fraction) ? 0 : int(std::clamp(p.fraction, 0.0f, 1.0f) * 100);
 }
 
 MusicBuildResult BuildMusicFiles(const std::vector<std::string>& sources, const std::vector<std::string>& targets,
@@ -85,8 +88,10 @@ MusicBuildResult BuildMusicFiles(const std::vector<std::string>& sources, const 
     for (size_t i = 0; i < n; ++i) {
         if (cb.stop && *cb.stop) return {MusicBuildStatus::Stopped, sources[i], {}, i};
         MusicBuildResult one = BuildOne(sources[i], targets[i], cb);
-        one.written = i + (one.status == MusicBuildStatus::Saved ? 1 : 0);
-        if (one.status != MusicBuildStatus::Saved) return one;
+        if (one.status != MusicBuildStatus::Saved) {
+            one.written = i;  // the files before this one
+            return one;
+        }
         if (cb.overall) cb.overall(int((i + 1) * 100 / n));
     }
     return {MusicBuildStatus::Saved, {}, {}, n};

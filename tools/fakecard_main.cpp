@@ -1,23 +1,53 @@
 // Plays a control card on a pseudo-terminal until killed:
 //   fakecard --pty [--baud RATE] [--family F] [--model M] [--firmware N] [--line-rate RATE]
-// prints the slave path to put into LEDSUITE_SERIAL_PORTS.
+//                  [--voice [--lyric-protocol P] [--sign WxH] [--lyric-answers N]]
+// prints the slave path to put into LEDSUITE_SERIAL_PORTS. With --voice the card is a
+// voice-capable model that shows lyrics: its information carries the lyric show (type 4)
+// and the lyric protocol (type 6, default 1), it answers the sign-size query (0x21, default
+// 192x32) and the lyric lines (0x20, "SU"; after N of them it goes silent), and it prints a
+// line for each lyric line it receives.
 #include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
+#include "link/card.h"
 #include "tools/fakecard.h"
+#include "tools/fakecard_lyric.h"
 
 namespace {
 std::atomic<bool> g_stop{false};
 void OnSignal(int) { g_stop = true; }
+
+constexpr char kUsage[] =
+    "usage: fakecard --pty [--baud RATE] [--family F] [--model M] [--firmware N] [--line-rate RATE]\n"
+    "                      [--voice [--lyric-protocol P] [--sign WxH] [--lyric-answers N]]\n";
+
+// Serves on its own thread and prints what a lyric-capable card receives, as it comes.
+void ServeAndLog(ledsuite::FakeCard& card) {
+    card.Start();
+    size_t lines = 0, sizeQueries = 0;
+    while (!g_stop) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        const ledsuite::FakeCardLog log = card.log();
+        for (; sizeQueries < log.count(uint8_t(ledsuite::CardCommand::PartitionSize)); ++sizeQueries)
+            std::printf("sign size asked\n");
+        for (; lines < log.lyricBodies.size(); ++lines)
+            std::printf("%s\n", ledsuite::DescribeLyricBody(log.lyricBodies[lines]).c_str());
+        std::fflush(stdout);
+    }
+    card.Stop();
+}
 }  // namespace
 
 int main(int argc, char** argv) {
-    bool pty = false;
-    unsigned long family = 0, model = 0, firmware = 3;
+    bool pty = false, voice = false;
+    unsigned long family = 0, model = 0, firmware = 3, protocol = 1;
     ledsuite::FakeCardScript script;
+    std::pair<uint16_t, uint16_t> sign(192, 32);
     for (int i = 1; i < argc; ++i) {
         auto value = [&](unsigned long& out) {
             if (i + 1 >= argc) return false;
@@ -32,16 +62,26 @@ int main(int argc, char** argv) {
         else if (!std::strcmp(argv[i], "--family")) ok = value(family);
         else if (!std::strcmp(argv[i], "--model")) ok = value(model);
         else if (!std::strcmp(argv[i], "--firmware")) ok = value(firmware);
-        else ok = false;
+        else if (!std::strcmp(argv[i], "--voice")) voice = true;
+        else if (!std::strcmp(argv[i], "--lyric-protocol")) ok = value(protocol) && protocol < 256;
+        else if (!std::strcmp(argv[i], "--lyric-answers")) ok = value(v), script.lyricAnswers = int(v);
+        else if (!std::strcmp(argv[i], "--sign")) {
+            auto size = i + 1 < argc ? ledsuite::ParseSignSize(argv[++i]) : std::nullopt;
+            ok = size.has_value();
+            if (size) sign = *size;
+        } else ok = false;
         if (!ok) pty = false, i = argc;
     }
     if (!pty) {
-        std::fprintf(
-            stderr, "usage: fakecard --pty [--baud RATE] [--family F] [--model M] [--firmware N] [--line-rate RATE]\n");
+        std::fprintf(stderr, "%s", kUsage);
         return 2;
     }
-    script.info =
-        ledsuite::MakeInfoReply(uint8_t(family), uint8_t(model), uint32_t(firmware), {{1, 1}, {2, 1}, {3, 1}});
+    std::vector<std::pair<uint8_t, uint8_t>> pairs = {{1, 1}, {2, 1}, {3, 1}};
+    if (voice) {
+        pairs.insert(pairs.end(), {{4, 1}, {6, uint8_t(protocol)}});
+        script.partitionSize = sign;
+    }
+    script.info = ledsuite::MakeInfoReply(uint8_t(family), uint8_t(model), uint32_t(firmware), pairs);
     ledsuite::FakeCard card(script);
     if (!card.ok()) {
         std::perror("fakecard: pseudo-terminal");
@@ -51,6 +91,7 @@ int main(int argc, char** argv) {
     std::signal(SIGTERM, OnSignal);
     std::printf("%s\n", card.slavePath().c_str());
     std::fflush(stdout);
-    card.Serve(g_stop);
+    if (voice) ServeAndLog(card);
+    else card.Serve(g_stop);
     return 0;
 }

@@ -29,7 +29,9 @@ Handle OpenDecoder(long forceRate) {
     int err = MPG123_OK;
     Handle h(mpg123_new(nullptr, &err));
     if (!h) return nullptr;
-    mpg123_param(h.get(), MPG123_FLAGS, MPG123_QUIET, 0);
+    // Added to the default flags: setting them outright turns gapless decoding off, and the
+    // encoder's delay and padding would stay in the samples.
+    mpg123_param(h.get(), MPG123_ADD_FLAGS, MPG123_QUIET, 0);
     mpg123_param(h.get(), MPG123_RESYNC_LIMIT, kResyncLimit, 0);
     if (forceRate) mpg123_param(h.get(), MPG123_FORCE_RATE, forceRate, 0);
     mpg123_format_none(h.get());

@@ -54,16 +54,20 @@ public:
     intptr_t send(int code, intptr_t arg) override {
         if (code == IMC_SPEAK_TEXT) return pane_->onInternal(code, arg);
         if (code != IMC_SELECT_LYRIC) return 0;
-        auto matches = std::make_shared<std::vector<LyricMatch>>(*reinterpret_cast<std::vector<LyricMatch>*>(arg));
+        // The dialog works on a copy that outlives a stopped worker; the choice, its list and its
+        // server come back whole, since the user may have searched again or switched server.
+        auto* choice = reinterpret_cast<LyricChoice*>(arg);
+        auto shared = std::make_shared<LyricChoice>(*choice);
         auto answer = std::make_shared<std::promise<intptr_t>>();
         auto result = answer->get_future();
         QMetaObject::invokeMethod(
-            pane_, [pane = pane_, matches, answer] {
-                answer->set_value(pane->onInternal(IMC_SELECT_LYRIC, reinterpret_cast<intptr_t>(matches.get())));
+            pane_, [pane = pane_, shared, answer] {
+                answer->set_value(pane->onInternal(IMC_SELECT_LYRIC, reinterpret_cast<intptr_t>(shared.get())));
             },
             Qt::QueuedConnection);
         while (result.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready)
             if (shared_.runState == kRunStopRequested) return -1;
+        *choice = *shared;
         return result.get();
     }
     void post(int code, intptr_t arg) override {
@@ -251,12 +255,18 @@ void CMusicCtrl::SetLyricServer(const LyricServerConfig& server) {
     playback_->SetLyricServer(server_);
 }
 
-int CMusicCtrl::SelectLyric(std::vector<LyricMatch>& matches) {
-    CSelLrcDlg dlg(matches, server_, this);
+int CMusicCtrl::SelectLyric(LyricChoice& choice) {
+    CSelLrcDlg dlg(choice.matches, choice.server, this);
     dlg.exec();
-    playback_->SetLyricServer(server_);  // the Server choice stays for the next search
+    choice.chosen = dlg.Chosen();
+    server_.choice = choice.server.choice;  // the Server choice stays for the next search
+    playback_->SetLyricServer(server_);
     QSettings().setValue(QStringLiteral("Lyrics/Choice"), server_.choice);
-    return dlg.Chosen();
+    return choice.chosen;
+}
+
+void CMusicCtrl::ShowNoLyricServer() {
+    MessageBoxFx(this, NoLyricServerMessage(ToU16(QSettings().fileName())).c_str(), kLyricShow(), MB_OK);
 }
 
 bool CMusicCtrl::SendLyricLine(std::u16string_view text, size_t length) {
@@ -272,7 +282,8 @@ intptr_t CMusicCtrl::onInternal(int code, intptr_t arg) {
             return SavePlaylist();
         case IMC_GET_VOICE_ROLES: return reinterpret_cast<intptr_t>(&voices_);
         case IMC_LANGUAGE_CHANGED: ApplyLanguage(); return 0;
-        case IMC_SELECT_LYRIC: return SelectLyric(*reinterpret_cast<std::vector<LyricMatch>*>(arg));
+        case IMC_SELECT_LYRIC: return SelectLyric(*reinterpret_cast<LyricChoice*>(arg));
+        case IMC_NO_LYRIC_SERVER: ShowNoLyricServer(); return 0;
         case IMC_LINK_BROKEN:
             UpdateCommandStates();
             MessageBoxFx(this, kLinkBroken(), kLyricShow(), MB_OK);

@@ -42,8 +42,9 @@ public:
 
     // IMC_STARTUP_DONE loads "playlist.dat", IMC_SHUTDOWN stops playback and saves it,
     // IMC_GET_VOICE_ROLES answers a const std::vector<std::u16string>* of the voice names,
-    // IMC_LANGUAGE_CHANGED relabels, IMC_SELECT_LYRIC (arg: std::vector<LyricMatch>*) answers
-    // the chosen row or -1, IMC_LINK_BROKEN tells the user, IMC_SPEAK_TEXT (arg: const
+    // IMC_LANGUAGE_CHANGED relabels, IMC_SELECT_LYRIC (arg: LyricChoice*) lets the user
+    // choose (searching again, switching server) and answers the chosen row or -1,
+    // IMC_LINK_BROKEN and IMC_NO_LYRIC_SERVER tell the user, IMC_SPEAK_TEXT (arg: const
     // std::u16string*) speaks without waiting (from the worker too: the engine locks itself).
     intptr_t onInternal(int code, intptr_t arg) override;
 
@@ -80,7 +81,8 @@ private:
     void OnVolume();
     void OnLrcSetting();
     void ShowStartMessage(StartResult result, int comNumber);
-    int SelectLyric(std::vector<LyricMatch>& matches);
+    int SelectLyric(LyricChoice& choice);
+    void ShowNoLyricServer();
     void FillRow(int row, const PlaylistEntry& entry);
     void FillList();
     void OnBeginCellEdit(int column, int row);

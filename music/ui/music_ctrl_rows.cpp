@@ -68,7 +68,12 @@ bool CMusicCtrl::AddFile(const QString& path) {
         }
         shared_.rows.push_back(entry);
     }
-    FillList();
+    const int row = list_->rowCount();
+    list_->setRowCount(row + 1);
+    FillRow(row, entry);
+    // A new row shows its pause as "0"; the file's rows and edited ones show hh:mm:ss.
+    list_->item(row, kColPause)->setText(QStringLiteral("0"));
+    UpdateCommandStates();
     return true;
 }
 

@@ -68,6 +68,12 @@ const LangText kChinaTelecom{{u"中国电信", u"中國電信", u"China Telecom"
 const LangText kChinaNetcom{{u"中国网通", u"中國網通", u"China Netcom"}};
 const LangText kSearch{{u"搜索", u"搜尋", u"Search"}};
 const LangText kPleaseSelect{{u"请选择", u"請選擇", u"Please select"}};
+const LangText kNoLyricServer{{u"未设置歌词服务器, 请在设置文件中填写 \"Lyrics/Server1\" (及 \"Lyrics/Server2\") 的主机:\n",
+                               u"未設置歌詞伺服器, 請在設置文件中填寫 \"Lyrics/Server1\" (及 \"Lyrics/Server2\") 的主機:\n",
+                               u"No lyric server is set. Give \"Lyrics/Server1\" (and \"Lyrics/Server2\") "
+                               u"a host or host:port in the settings file:\n"}};
+
+std::u16string NoLyricServerMessage(const std::u16string& settingsFile) { return kNoLyricServer() + settingsFile; }
 
 const LangText kSoundCaption{{u"声音/音乐编码", u"聲音/音樂編碼", u"Sound/Music Code"}};
 const LangText kAllProgress{{u"全部声音/音乐编码进度", u"全部聲音/音樂編碼進度", u"All Sound/Music Code Process"}};

@@ -1,5 +1,7 @@
 #pragma once
 // The texts of the music pane and its dialogs, one LangText row each.
+#include <string>
+
 #include "content/model/lang.h"
 
 namespace ledsuite::music_text {
@@ -20,6 +22,8 @@ extern const LangText kLrcSettingCaption, kFontHeight, kFontColor, kMonochrome, 
     kDefaultText, kOk, kCancel;
 // Lyric choice dialog.
 extern const LangText kDownloadLyric, kArtist, kServer, kChinaTelecom, kChinaNetcom, kSearch, kPleaseSelect;
+// "No lyric server is set" and where to set one: the settings file of the application.
+std::u16string NoLyricServerMessage(const std::u16string& settingsFile);
 
 // A message that exists in Chinese only (one literal for every language).
 inline constexpr char16_t kSignSizeFailed[] = u"获取分区大小失败";

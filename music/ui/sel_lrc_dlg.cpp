@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QVBoxLayout>
 
 #include "music/ui/music_text.h"
@@ -72,6 +73,10 @@ void CSelLrcDlg::Fill() {
 }
 
 void CSelLrcDlg::Search() {
+    if (server_.host().empty()) {  // the list stays as it was
+        MessageBoxFx(this, NoLyricServerMessage(ToU16(QSettings().fileName())).c_str(), nullptr, MB_OK);
+        return;
+    }
     SearchLyrics(server_, u"", ToU16(title_->text()), matches_);
     Fill();
 }

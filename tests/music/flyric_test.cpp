@@ -89,6 +89,18 @@ TEST(FLyric, OddTagsAndFilesThatAreNotLyrics) {
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), "FLyric::Load: read file /nonexistent/x.lrc failed!\r\n");
     EXPECT_EQ(l.GetLineCount(), 0u);
 
+    // An empty tag is passed over; a time of 1 ms stays 1 ms (only below 1 becomes 0); only the
+    // first 29 characters of a tag are read, so the digits after them do not count.
+    l.LoadBytes("[][00:01.00]b\r\n[00:00.001]c\n[00:" + std::string(25, '0') + "1234]d\n");
+    EXPECT_EQ(l.Lines(), (std::vector<LineLyric>{{1, u"c"}, {1000, u"b"}, {1000, u"d"}}));
+    // A second tag is read within its own brackets; minutes of one digit count, a letter first does not.
+    l.LoadBytes("[00:01][00:03.5]e\n[1:02]f\n[a1:02]g\n");
+    EXPECT_EQ(l.Lines(), (std::vector<LineLyric>{{1000, u"e"}, {3500, u"e"}, {62000, u"f"}}));
+    l.LoadBytes("[5]h\n[12.5]i\n");  // digits without a colon are no time
+    EXPECT_EQ(l.GetLineCount(), 0u);
+    l.LoadBytes("[offset:+500]\n[00:01.00]a\n");
+    EXPECT_EQ(std::pair(l.offset, l.GetLine(0).time), std::pair(500, 500u));
+
     // A long line is cut; the tag at its start still counts.
     l.LoadBytes("[00:01]" + std::string(2000, 'q') + "\n");
     ASSERT_EQ(l.GetLineCount(), 1u);

@@ -21,6 +21,7 @@ struct HttpAnswer {
     int status = 200;
     std::string body;
     int delayMs = 0;  // before the answer leaves
+    long contentLength = -1;  // announced instead of the body's size when set (a cut answer)
 };
 
 class LoopbackHttpServer {
@@ -81,7 +82,8 @@ private:
         for (int waited = 0; waited < a.delayMs && !stop_; waited += 10)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         std::string out = "HTTP/1.1 " + std::to_string(a.status) + " X\r\nContent-Length: " +
-                          std::to_string(a.body.size()) + "\r\nConnection: close\r\n\r\n" + a.body;
+                          std::to_string(a.contentLength >= 0 ? size_t(a.contentLength) : a.body.size()) +
+                          "\r\nConnection: close\r\n\r\n" + a.body;
         (void)!write(c, out.data(), out.size());
         close(c);
     }

@@ -62,6 +62,9 @@ TEST(LyricLineFrame, EveryCharacterIsOneUnitAndLinesAreCut) {
     // The cut never keeps half a surrogate pair: 199 letters and the pair's first half end at 199.
     auto pair = LyricLineFrame::Build(std::u16string(199, u'x') + u"\U0001F600z", s, 1, 0, state);
     EXPECT_EQ(pair.body.size(), 9u + 10 + 199 * 2 + 4);
+    // A character from U+E000 up is whole in one unit: 200 are kept.
+    auto wide = LyricLineFrame::Build(std::u16string(199, u'x') + u"！！", s, 1, 0, state);
+    EXPECT_EQ(wide.body.size(), 9u + 10 + 200 * 2 + 4);
 
     SerialPort closed;
     EXPECT_FALSE(SendLyricFrame(closed, pair));
@@ -100,6 +103,11 @@ TEST(LyricLineFrame, ColoursOfTheScreenModes) {
     const auto first = std::find(order.begin(), order.end(), start) - order.begin();
     ASSERT_LT(first, 3);
     for (int i = 1; i < 6; ++i) EXPECT_EQ(LyricColor(kLrcColorAuto, 12, state), order[size_t((first + i) % 3)]) << i;
+    // Random: the generator x * 214013 + 2531011 from its seed, bits 16-30 picking one of the three.
+    LyricFrameState seeded;
+    std::vector<uint8_t> drawn;
+    for (int i = 0; i < 6; ++i) drawn.push_back(LyricColor(kLrcColorRandom, 12, seeded));
+    EXPECT_EQ(drawn, (std::vector<uint8_t>{12, 12, 10, 9, 9, 12}));
     std::set<uint8_t> random;
     for (int i = 0; i < 60; ++i) random.insert(LyricColor(kLrcColorRandom, 15, state));
     EXPECT_EQ(random, (std::set<uint8_t>{10, 11, 15}));
@@ -122,16 +130,33 @@ TEST(LyricLineFrame, MoveSpeeds) {
 TEST(Sentences, MarksAndLengthRules) {
     using V = std::vector<std::u16string>;
     EXPECT_EQ(SplitSentences(u"Hello, world! How are you?"), (V{u"Hello,", u" world!", u" How are you?"}));
-    EXPECT_EQ(SplitSentences(u"a,,b;c. d"), (V{u"a,", u",b;", u"c. d"}));
-    EXPECT_EQ(SplitSentences(u"你好，世界。再见！\n"), (V{u"你好，", u"世界。", u"再见！", u"\n"}));
+    // A run of marks stays with the sentence it closes: no sentence is marks alone, so the
+    // sign never gets an empty line (a file's last line break included).
+    EXPECT_EQ(SplitSentences(u"a,,b;c. d"), (V{u"a,,", u"b;", u"c. d"}));
+    EXPECT_EQ(SplitSentences(u"你好，世界。再见！\n"), (V{u"你好，", u"世界。", u"再见！\n"}));
+    EXPECT_EQ(SplitSentences(u"Line one.\r\nLine two.\r\n"), (V{u"Line one.\r\n", u"Line two.\r\n"}));
+    EXPECT_EQ(SplitSentences(u"\r\n\r\nHi!\n"), (V{u"\r\n\r\nHi!\n"}));
+    EXPECT_EQ(SplitSentences(u"\r\n"), V{});
+    EXPECT_EQ(SplitSentences(u"?!"), V{u"?!"});
     const std::u16string letters(70, u'a');
     EXPECT_EQ(SplitSentences(letters), (V{letters.substr(0, 60), letters.substr(60)}));
     std::u16string words;
     for (int i = 0; i < 55; ++i) words.push_back(i % 2 ? u'Z' : u'A');
     words += u" cc";
     EXPECT_EQ(SplitSentences(words), (V{words.substr(0, 56), u"cc"}));
-    const std::u16string han(60, u'中');
-    EXPECT_EQ(SplitSentences(han), (V{han.substr(0, 51), han.substr(51)}));
+    // Once a sentence has 50 characters, the first that is not an ASCII letter ends it.
+    const std::u16string han(100, u'中');
+    EXPECT_EQ(SplitSentences(han), (V{han.substr(0, 50), han.substr(50)}));
+    std::u16string fifty(49, u'a');
+    EXPECT_EQ(SplitSentences(fifty + u"1bc"), (V{fifty + u"1", u"bc"}));
+    // A character beyond the basic plane is never cut in two.
+    for (const char16_t* pair : {u"\U00010000", u"\U0001F600", u"\U0010FFFF"}) {
+        const std::u16string pairs = std::u16string(59, u'x') + pair + u"z";
+        EXPECT_EQ(SplitSentences(pairs), (V{pairs.substr(0, 61), u"z"}));
+    }
+    // Both ends of both letter ranges count as letters.
+    const std::u16string edges = fifty + u"zZaA1";
+    EXPECT_EQ(SplitSentences(edges + u"b"), (V{edges, u"b"}));
     EXPECT_EQ(SplitSentences(u""), V{});
 }
 

@@ -15,6 +15,8 @@ using testing::LoopbackHttpServer;
 TEST(LyricRequest, HexEncodingAndNormalisedSearchText) {
     EXPECT_EQ(NormalizeSearchText(u"X Y,Z"), u"xyz");
     EXPECT_EQ(HexEncodeUtf16(NormalizeSearchText(u"X Y,Z")), u"780079007A00");
+    // Every script is lower-cased, one character for one, beyond the basic plane too.
+    EXPECT_EQ(NormalizeSearchText(u"ÄBC ΣΟΦΊΑ,ДОМ Ǆ\U00010400\U00010000"), u"äbcσοφίαдомǆ\U00010428\U00010000");
     EXPECT_EQ(HexEncodeUtf16(u"周"), u"6854");
     EXPECT_EQ(HexEncodeUtf16(u""), u"");
     EXPECT_EQ(SearchRequestPath(u"", u"X Y,Z"), "/dll/lyricsvr.dll?sh?Artist=&Title=780079007A00&Flags=0");
@@ -37,6 +39,10 @@ TEST(LyricRequest, CheckValueWorkedOutStepByStep) {
     // S2: i = 0: -27; i = 1: (-27 << 4) - 111 - 27 = -570; i = 2: (-570 << 3) - 88 - 570 = -5218.
     // D = (S1 ^ id) * ((K | S2) * ((S2 | id) + (K ^ S1))) in 32 bits, signed.
     EXPECT_EQ(LyricRequestCode(u"", u"周", 0x01020304), u"-479685602");
+    // Only the first 10,239 bytes of artist and title count.
+    auto letters = [](size_t n) { return LyricRequestCode(u"", std::u16string(n, u'a'), 1); };
+    EXPECT_EQ(letters(10240), letters(10239));
+    EXPECT_NE(letters(10239), letters(10238));
 }
 
 TEST(LyricRequest, ParseListAndDownloadPath) {
@@ -49,10 +55,21 @@ TEST(LyricRequest, ParseListAndDownloadPath) {
     const std::vector<LyricMatch> expected = {{u"12", u"A", u"T1"}, {u"34", u"B C", u"晴天"}};
     EXPECT_EQ(matches, expected);
     EXPECT_EQ(ParseLyricList(u"<lrc id=\"1\" artist=\"a\" title=\"b\">", matches), 0);  // no end
+    // A marker at the element's very end, or without its quote, ends the list there.
+    EXPECT_EQ(ParseLyricList(u"<lrc id=\"1\" artist=\"a\" title=></lrc>", matches), 0);
+    EXPECT_EQ(ParseLyricList(u"<lrc id=\"1\" artist=\"a\" title=\"b></lrc>", matches), 0);
+    EXPECT_EQ(ParseLyricList(u"<lrc id=\"1\" artist=a title=\"b\"></lrc>", matches), 0);
     EXPECT_EQ(ParseLyricList(u"", matches), 0);
 
     EXPECT_EQ(DownloadRequestPath({u"1", u"a", u"b"}), "/dll/lyricsvr.dll?dl?Id=1&Code=939267104");
-    for (auto id : {u"", u"12a", u"-1", u"1 OR 1", u"99999999999"}) EXPECT_FALSE(DownloadRequestPath({id, u"a", u"b"}));
+    for (auto id : {u"", u"12a", u"-1", u"1 OR 1", u"99999999999", u"2147483648", u"99999999999999999999999"})
+        EXPECT_FALSE(DownloadRequestPath({id, u"a", u"b"})) << WideToUtf8(id);
+    // Every digit, up to ten of them and up to the largest 32-bit id, goes out as the number.
+    for (auto [id, sent] : {std::pair{u"19", "19"}, {u"0080", "80"}, {u"2147483647", "2147483647"},
+                            {u"1000000000", "1000000000"}, {u"000000000001", "1"}})
+        EXPECT_TRUE(DownloadRequestPath({id, u"a", u"b"}).value_or("").starts_with("/dll/lyricsvr.dll?dl?Id=" +
+                                                                                  std::string(sent) + "&Code="))
+            << sent;
 }
 
 TEST(LyricHttp, SearchAndDownloadOverLoopback) {
@@ -81,6 +98,10 @@ TEST(LyricHttp, SearchAndDownloadOverLoopback) {
     EXPECT_TRUE(server.requests().back().starts_with("GET /dll/lyricsvr.dll?dl?Id=7&Code=" + code + " "));
     // A 404 answer is no lyric at all.
     EXPECT_EQ(DownloadLyric(config, {u"8", u"x", u"y"}), u"");
+    // An id that is not a number is not asked for.
+    const size_t asked = server.requests().size();
+    EXPECT_EQ(DownloadLyric(config, {u"8x", u"x", u"y"}), u"");
+    EXPECT_EQ(server.requests().size(), asked);
     EXPECT_EQ(HttpGetText("http://" + server.host() + "/other"), u"");
     EXPECT_EQ(HttpGetText("file:///etc/hostname"), u"");
 }
@@ -88,12 +109,19 @@ TEST(LyricHttp, SearchAndDownloadOverLoopback) {
 TEST(LyricHttp, SlowAnswersTimeOutAndBigOnesAreRefused) {
     LoopbackHttpServer server([](const std::string& target) -> HttpAnswer {
         if (target == "/slow") return {200, "late", 1000};
+        if (target.starts_with("/status/")) return {std::stoi(target.substr(8)), "answer"};
+        if (target == "/cut") return {200, "[00:01]a", 0, 100};
         return {200, std::string(5000, 'x')};
     });
     HttpOptions small;
     small.maxBodyBytes = 4096;
     EXPECT_EQ(HttpGetText("http://" + server.host() + "/big", small), u"");
     EXPECT_EQ(HttpGetText("http://" + server.host() + "/big").size(), 5000u);
+    // An answer cut short (the connection closes before the announced length) is no body.
+    EXPECT_EQ(HttpGetText("http://" + server.host() + "/cut"), u"");
+    // Only a 2xx answer is a body.
+    for (auto [status, text] : {std::pair{199, u""}, {200, u"answer"}, {299, u"answer"}, {300, u""}})
+        EXPECT_EQ(HttpGetText("http://" + server.host() + "/status/" + std::to_string(status)), text) << status;
     HttpOptions quick;
     quick.totalTimeoutMs = 300;
     EXPECT_EQ(HttpGetText("http://" + server.host() + "/slow", quick), u"");

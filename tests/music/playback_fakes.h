@@ -102,7 +102,7 @@ private:
 
 struct SpeechLog {
     std::vector<std::u16string> spoken;
-    std::vector<int> selected, rates;
+    std::vector<int> selected, rates, volumes;
     int stops = 0;
 };
 
@@ -120,7 +120,10 @@ public:
         std::lock_guard<std::mutex> lock(mutex_);
         log_.rates.push_back(rate);
     }
-    void SetVolume(int) override {}
+    void SetVolume(int volume) override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        log_.volumes.push_back(volume);
+    }
     bool Speak(const std::u16string& text) override {
         std::lock_guard<std::mutex> lock(mutex_);
         log_.spoken.push_back(text);

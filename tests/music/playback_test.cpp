@@ -127,11 +127,21 @@ TEST(Playback, MediaSendsItsLyricLinesThenTheListEnds) {
     EXPECT_TRUE(rig.channel.log().posted.empty());
 }
 
+TEST(Playback, ALongSongPlaysToItsEnd) {
+    Rig rig(LyricCard(), 1200);  // long enough for the checks of the daily window on the way
+    WriteBytes(rig.dir.file("zu_lyric/long.lrc"), "[00:00.00]start\n[00:00.90]late\n");
+    rig.Add(rig.File("long.mp3", "x"));
+    ASSERT_TRUE(rig.Run());
+    EXPECT_EQ(Lines(rig.card), (std::vector<std::string>{"start", "late"}));
+}
+
 TEST(Playback, TextIsSpokenSentenceBySentenceWithItsVoiceAndRate) {
     Rig rig;
     rig.Add(rig.File("talk.TXT", "Hello, world! How are you?"), 1);
     rig.Settings([](LrcSettings& s) { s.defaultText = u"pause"; });
+    const auto start = std::chrono::steady_clock::now();
     ASSERT_TRUE(rig.Run());
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));  // the row's pause after play
     const SpeechLog spoke = rig.speech.log();
     EXPECT_EQ(spoke.spoken, (std::vector<std::u16string>{u"Hello,", u" world!", u" How are you?"}));
     EXPECT_EQ(Lines(rig.card), (std::vector<std::string>{"Hello,", " world!", " How are you?", "pause"}));
@@ -227,6 +237,70 @@ TEST(Playback, MissingLyricsAreSearchedChosenDownloadedAndKept) {
     EXPECT_EQ(rig.channel.log().sent, std::vector<int>{IMC_SELECT_LYRIC});
     EXPECT_TRUE(fs::exists(rig.dir.file("data/ledsuite/zu_lyric/new song.lrc")));
     EXPECT_NE(server.requests()[0].find("Title=6E006500770073006F006E006700"), std::string::npos);
+}
+
+TEST(Playback, EveryRowInTurnWithItsRateSetOnceAndOneServerNotice) {
+    Rig rig(LyricCard(), 10);
+    for (const char* name : {"a.mp3", "b.mp3"}) rig.Add(rig.File(name, "x"));
+    rig.Add(rig.File("t1.txt", "one."));
+    rig.Add(rig.File("t2.txt", "two."));
+    rig.shared.speechVolume = 40;
+    ASSERT_TRUE(rig.Run());
+    const auto opened = rig.media.log().opened;
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_TRUE(opened[0].ends_with("a.mp3") && opened[1].ends_with("b.mp3"));
+    const SpeechLog spoke = rig.speech.log();
+    EXPECT_EQ(spoke.spoken, (std::vector<std::u16string>{u"one.", u"two."}));
+    EXPECT_EQ(std::tuple(spoke.selected, spoke.rates, spoke.volumes.front()),
+              std::tuple(std::vector<int>{1}, std::vector<int>{3}, 40));
+    // Neither media row has a lyric and no lyric server is set: the pane hears it once.
+    EXPECT_EQ(rig.channel.log().posted, std::vector<int>{IMC_NO_LYRIC_SERVER});
+}
+
+TEST(Playback, BackToTheFirstRowAndAListEmptiedWhileLooping) {
+    Rig rig(LyricCard(), 100000);
+    for (const char* name : {"a.mp3", "b.mp3"}) rig.Add(rig.File(name, "x"));
+    rig.Settings([](LrcSettings& s) { s.loop = 1; });
+    ASSERT_EQ(rig.playback.Start(Screen()), StartResult::Started);
+    auto opened = [&](size_t n) { return WaitFor([&] { return rig.media.log().opened.size() >= n; }, 2000); };
+    ASSERT_TRUE(opened(1));
+    rig.shared.rowRequest = 1;
+    ASSERT_TRUE(opened(2));
+    rig.shared.rowRequest = 0;
+    ASSERT_TRUE(opened(3));
+    EXPECT_TRUE(rig.media.log().opened[2].ends_with("a.mp3"));
+    // Every row deleted and the first asked for: nothing is left to play, so playback ends.
+    {
+        std::lock_guard<std::mutex> lock(rig.shared.mutex);
+        rig.shared.rows.clear();
+    }
+    rig.shared.rowRequest = 0;
+    EXPECT_TRUE(WaitFor([&] { return rig.shared.runState == kRunStopped; }, 2000));
+    rig.playback.RequestStop();
+    ASSERT_TRUE(rig.WaitStopped());
+}
+
+TEST(Playback, WithNoOneToAskOnlyASingleMatchIsDownloaded) {
+    LoopbackHttpServer server([](const std::string& target) -> HttpAnswer {
+        auto row = [](int id) { return "<lrc id=\"" + std::to_string(id) + "\" artist=\"a\" title=\"t\"></lrc>"; };
+        if (target.find("Title=" + WideToUtf8(HexEncodeUtf16(u"one")) + "&") != std::string::npos) return {200, row(5)};
+        if (target.find("?sh?") != std::string::npos) return {200, row(6) + row(7)};
+        if (target.find("?dl?Id=5&") != std::string::npos) return {200, "[00:00.00]five\n"};
+        return {200, "[00:00.00]other\n"};
+    });
+    Rig rig(LyricCard(), 50);
+    MusicPlayback alone(rig.shared, rig.media, rig.speech, nullptr);
+    LyricServerConfig config;
+    config.hosts = {server.host(), ""};
+    alone.SetLyricServer(config);
+    rig.Add(rig.File("one.mp3", "x"));
+    rig.Add(rig.File("two.mp3", "x"));
+    ASSERT_EQ(alone.Start(Screen()), StartResult::Started);
+    ASSERT_TRUE(rig.WaitStopped(alone));
+    EXPECT_EQ(Lines(rig.card), std::vector<std::string>{"five"});
+    size_t downloads = 0;
+    for (const std::string& r : server.requests()) downloads += r.find("?dl?") != std::string::npos;
+    EXPECT_EQ(downloads, 1u);
 }
 
 TEST(PlaybackRules, WindowsPathsAndCardInformation) {

@@ -54,7 +54,7 @@ TEST(PlaylistFile, RowsAndSettingsSitAtTheirOffsetsAndComeBack) {
     const std::pair<size_t, uint32_t> words[] = {
         {8, 2},        {10 + 10, 0x1234}, {10 + 12, 0x4F60}, {10 + 268, 192},
         {10 + 270, 0x2010}, {r0, '/'},    {r0 + 520, 3},     {r0 + 524, 90},
-        {r0 + 528, 7}, {r0 + 532, (8 << 12 | 30 << 6) & 0xFFFF}, {r0 + 534, (8 << 12 | 30 << 6) >> 16}};
+        {r0 + 522, 0}, {r0 + 528, 7}, {r0 + 532, (8 << 12 | 30 << 6) & 0xFFFF}, {r0 + 534, (8 << 12 | 30 << 6) >> 16}};
     for (auto [at, word] : words) EXPECT_EQ(U16At(bytes, at), word) << "offset " << at;
     auto back = DecodePlaylistFile(bytes);
     ASSERT_TRUE(back);
@@ -72,10 +72,29 @@ TEST(PlaylistFile, DamagedFilesLoadNothing) {
         bad[at] ^= 0x01;
         EXPECT_FALSE(DecodePlaylistFile(bad)) << "byte " << at;
     }
+    // A bad header is refused even when the CRC over it is right: bytes 2-3 not 0, another
+    // magic, a count that does not match the size.
+    for (size_t at : {size_t(3), size_t(4), size_t(7), size_t(9)}) {
+        auto bad = good;
+        bad[at] ^= 0x20;
+        const uint16_t crc = Crc16Modbus(bad.size() - 2, bad.data() + 2);
+        bad[0] = uint8_t(crc), bad[1] = uint8_t(crc >> 8);
+        EXPECT_FALSE(DecodePlaylistFile(bad)) << "byte " << at;
+    }
     auto longer = good;
     longer.push_back(0);
     EXPECT_FALSE(DecodePlaylistFile(longer));
     EXPECT_FALSE(DecodePlaylistFile(std::span(good.data(), 281)));
+}
+
+TEST(PlaylistFile, AsManyRowsAsTheCountHoldsAndNoMore) {
+    PlaylistFile file;
+    file.rows.assign(kMaxPlaylistRows, Row(u"/a.mp3", 0));
+    const auto bytes = EncodePlaylistFile(file);
+    ASSERT_EQ(bytes.size(), 282u + 540u * 0xFFFF);
+    EXPECT_EQ(U16At(bytes, 8), 0xFFFFu);
+    file.rows.push_back(Row(u"/b.mp3", 0));
+    EXPECT_TRUE(EncodePlaylistFile(file).empty());  // a count of 65,536 cannot be written
 }
 
 TEST(PlaylistFile, UnterminatedFieldsStayInsideTheirRecords) {
@@ -122,7 +141,8 @@ TEST(PlaylistText, TimesRatesAndRolesAsThePaneShowsThem) {
         ASSERT_TRUE(t);
         EXPECT_EQ(t->hour * 10000 + t->minute * 100 + t->second, hms);
     }
-    for (auto bad : {u"", u"12:34", u"1:2:3:4", u"001:02:03", u"12:00:60", u"24:00:00", u"aa:bb:cc", u"12:60:00"})
+    for (auto bad : {u"", u"12:34", u"1:2:3:4", u"1:2:3:", u":1:2", u"1::2", u"1:2:", u"1:2:345", u"001:02:03",
+                     u"12:00:60", u"24:00:00", u"aa:bb:cc", u"12:60:00"})
         EXPECT_FALSE(ParseHms(bad));
     // (stored role, voices) -> shown role; with no voices the role is kept, never -1.
     for (auto [role, voices, shown] : {std::tuple{5, 3, 2}, {1, 3, 1}, {3, 1, 0}, {4, 0, 4}})
@@ -146,7 +166,7 @@ TEST(LrcDialogChoices, HeightsColoursAndSpeeds) {
     EXPECT_EQ(LrcColorFromItem(6), 5);
     // "Default", "5", "6", "7", ...: out-of-range speeds are clamped to 5 and 35.
     for (auto [speed, item] : {std::pair{255, 0}, {7, 3}, {2, 1}, {254, 31}}) EXPECT_EQ(MoveSpeedItem(speed), item);
-    for (auto [item, speed] : {std::pair{0, 255}, {3, 7}, {31, 35}}) EXPECT_EQ(MoveSpeedFromItem(item), speed);
+    for (auto [item, speed] : {std::pair{0, 255}, {1, 5}, {3, 7}, {31, 35}}) EXPECT_EQ(MoveSpeedFromItem(item), speed);
 }
 
 }  // namespace

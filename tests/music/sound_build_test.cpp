@@ -15,6 +15,8 @@ namespace fs = std::filesystem;
 
 TEST(SoundBuild, ProgressBars) {
     EXPECT_EQ(OverallPercent({3, 1, 0.5f}), 33);
+    EXPECT_EQ(OverallPercent({3, 2, 0.5f}), 66);
+    EXPECT_EQ(CurrentPercent({1, 0, -0.5f}), 0);
     EXPECT_EQ(CurrentPercent({3, 1, 0.5f}), 50);
     EXPECT_EQ(OverallPercent({0, 0, 0}), 0);  // no step yet: no division
     EXPECT_EQ(OverallPercent({2, 5, 0}), 100);
@@ -59,9 +61,21 @@ TEST(SoundBuild, MusicFilesConvertUntilTheFirstFailure) {
     r = BuildMusicFiles({dir.file("a.wav")}, {}, cb);
     EXPECT_EQ(r.status, MusicBuildStatus::ListsDiffer);
 
-    r = BuildMusicFiles({dir.file("a.wav")}, {dir.file("005.ssf")}, cb);
-    EXPECT_EQ(r.status, MusicBuildStatus::Saved);
+    // Three files: the overall bar after each, the current bar up to 100 while each is written.
+    overall.clear();
+    std::vector<int> current;
+    cb.current = [&](int v) { current.push_back(v); };
+    r = BuildMusicFiles({dir.file("a.wav"), dir.file("a.wav"), dir.file("a.wav")},
+                        {dir.file("005.ssf"), dir.file("006.ssf"), dir.file("007.ssf")}, cb);
+    EXPECT_EQ(std::pair(r.status, r.written), std::pair(MusicBuildStatus::Saved, size_t(3)));
     EXPECT_EQ(MusicBuildMessage(r), u"Save");
+    EXPECT_EQ(overall, (std::vector<int>{33, 66, 100}));
+    ASSERT_FALSE(current.empty());
+    EXPECT_EQ(current.back(), 100);
+    EXPECT_TRUE(std::all_of(current.begin(), current.end(), [](int v) { return v >= 0 && v <= 100; }));
+    // Music files are mode 0: the samples right behind the two headers, no mark table.
+    const std::string music = testing::ReadBytes(dir.file("007.ssf"));
+    EXPECT_EQ(std::tuple(music[276], music[277], music[272], music[273]), std::tuple(0, 0, 0, 2));
 }
 
 // Music whose file the slot list (and the card) could not read back is refused with its own

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QSlider>
 #include <QTest>
 
@@ -16,6 +17,7 @@
 #include "tests/music/http_server.h"
 #include "tests/music/music_test_util.h"
 #include "tests/music/playback_fakes.h"
+#include "tests/music_ui/pane_fixture.h"
 #include "tests/toolkit/gui_test_util.h"
 #include "toolkit/list_ctrl.h"
 
@@ -23,55 +25,6 @@ namespace ledsuite {
 namespace {
 
 using namespace ledsuite::testing;
-
-// Answers the pane's question for the screen record; records the rest.
-struct ScreenChannel : InternalChannel {
-    HardwareParams screen;
-    ScreenChannel() {
-        screen.baudIndex = 8;  // the fake card's 115200
-        screen.colorCode = 5;
-        screen.fontChip = 0x02;
-    }
-    intptr_t send(int code, intptr_t) override {
-        return code == IMC_GET_SCREEN_RECORD ? reinterpret_cast<intptr_t>(&screen) : 0;
-    }
-    void post(int, intptr_t) override {}
-};
-
-// A pane with its own data folders and fake outputs, shown so that its editors can open.
-struct Pane {
-    MusicTempDir dir;
-    ScopedEnv appdata{"LEDSUITE_APPDATA", dir.file("app")};
-    ScopedEnv data{"XDG_DATA_HOME", dir.file("data")};
-    ScopedEnv res{"LEDSUITE_RESOURCES", dir.path.string()};
-    ScreenChannel channel;
-    CMusicCtrl* pane;
-    QWidget window;
-
-    explicit Pane(int64_t mediaMs = 100000) {
-        fs::create_directories(dir.path / "app");
-        ResetAppDataFolderForTests();
-        pane = new CMusicCtrl(&window, &channel, std::make_unique<ClockMediaPlayer>(mediaMs),
-                              std::make_unique<TimedSpeech>(20, 3));
-        window.resize(800, 400);
-        pane->resize(800, 400);
-        window.show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
-    }
-    ~Pane() { ResetAppDataFolderForTests(); }
-    QString Cell(int row, int column) const { return pane->List()->item(row, column)->text(); }
-    bool Enabled(int id) const { return pane->Action(id)->isEnabled(); }
-    bool Checked(int id) const { return pane->Action(id)->isChecked(); }
-    // The two playing commands as "play:on stop:-" (":-" disabled, ":on" checked).
-    std::string States() const {
-        auto state = [&](int id) { return !Enabled(id) ? ":-" : Checked(id) ? ":on" : ""; };
-        return std::string("play") + state(CMusicCtrl::ID_MUSIC_PLAY) + " stop" + state(CMusicCtrl::ID_MUSIC_STOP);
-    }
-    std::string File(const std::string& name) {
-        WriteBytes(dir.file(name), "x");
-        return dir.file(name);
-    }
-};
 
 TEST(MusicPane, CommandStatesFollowTheListAndThePlayback) {
     CardOnPort on(LyricCard({{4, 1}, {6, 1}}, std::pair<uint16_t, uint16_t>(64, 16)));
@@ -81,12 +34,21 @@ TEST(MusicPane, CommandStatesFollowTheListAndThePlayback) {
     EXPECT_EQ(std::tuple(p.Enabled(C::ID_MUSIC_PREVIOUS), p.Enabled(C::ID_MUSIC_DEL), p.Enabled(C::ID_MUSIC_ADD)),
               std::tuple(false, false, true));
     ASSERT_TRUE(p.pane->AddFile(QString::fromStdString(p.File("a.mp3"))));
-    EXPECT_EQ(p.Cell(0, 1) + "|" + p.Cell(0, 4) + "|" + p.Cell(0, 5), "a.mp3|0|00:00:00");
+    // A new row shows its pause as "0", its rate as "0" and its start as "00:00:00".
+    EXPECT_EQ(p.Cell(0, 1) + "|" + p.Cell(0, 3) + "|" + p.Cell(0, 4) + "|" + p.Cell(0, 5), "a.mp3|0|0|00:00:00");
     EXPECT_EQ(p.States(), "play stop:-");
 
+    // No lyric server is set: the search for a.mp3's lyric says so, and where to set one.
+    p.pane->SetLyricServer({});
+    QString told, caption;
+    AnswerBox(&told, IDOK, &caption);
     p.pane->Action(C::ID_MUSIC_PLAY)->trigger();
     EXPECT_EQ(p.States(), "play:on stop");
     EXPECT_EQ(p.pane->Shared().Settings().signWidth, 64);
+    EXPECT_TRUE(WaitUntil([&] { return !told.isEmpty(); }));
+    EXPECT_EQ(told, "No lyric server is set. Give \"Lyrics/Server1\" (and \"Lyrics/Server2\") a host or host:port "
+                    "in the settings file:\n" + QSettings().fileName());
+    EXPECT_EQ(caption, "Lyric Show");
     p.pane->RunCommand(C::ID_MUSIC_PLAY);  // pause
     EXPECT_EQ(p.pane->Shared().runState, kRunPaused);
     EXPECT_FALSE(p.Checked(C::ID_MUSIC_PLAY));
@@ -261,6 +223,20 @@ TEST(SelLrcDialog, ChoosingSearchingAndCancelling) {
         EXPECT_EQ(dlg.Chosen(), -1);
         EXPECT_EQ(config.choice, 1);
         EXPECT_EQ(matches, (std::vector<LyricMatch>{{u"9", u"n", u"new"}}));
+    }
+    {
+        // Back on the first server, which has no host: the user is told, the list stays.
+        CSelLrcDlg dlg(matches, config, nullptr);
+        QString said;
+        QTimer::singleShot(0, &dlg, [&] {
+            AnswerBox(&said);
+            QTest::keyClick(dlg.ServerBox(), Qt::Key_Up);
+            QTest::mouseClick(dlg.SearchButton(), Qt::LeftButton);
+            dlg.reject();
+        });
+        dlg.exec();
+        EXPECT_TRUE(said.startsWith("No lyric server is set.")) << said.toStdString();
+        EXPECT_EQ(std::pair(config.choice, matches.size()), std::pair(0, size_t(1)));
     }
 }
 

@@ -146,6 +146,18 @@ TEST(Mp3Loading, FilesMadeByLame) {
     }
 }
 
+TEST(Mp3Loading, TheEncodersDelayAndPaddingAreCut) {
+    TempFolder dir("gapless");
+    // (rate, channels, seconds): exactly the source's sample frames come back, no silence around them.
+    for (auto [rate, channels, seconds] : {std::tuple(44100, 1, 1.5), std::tuple(22050, 2, 1.0)}) {
+        const std::string path = dir / ("tone" + std::to_string(rate) + ".mp3");
+        ASSERT_TRUE(MakeToneMp3(path, rate, channels, seconds)) << "sox and lame make the fixture";
+        SoundClip c;
+        ASSERT_TRUE(LoadSoundFile({}, c, path));
+        EXPECT_EQ(c.length / BytesPerSample(c.format), uint32_t(rate * seconds)) << rate;
+    }
+}
+
 TEST(Mp3Loading, OtherFilesFail) {
     TempFolder dir("notmp3");
     Bytes text(20000, 'a');

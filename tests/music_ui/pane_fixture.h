@@ -1,0 +1,66 @@
+#pragma once
+// The music pane as the GUI tests drive it: its own data folders, a screen record that
+// points at the fake card, fake media and speech outputs, shown so its editors open.
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+#include "content/model/paths.h"
+#include "music/ui/music_ctrl.h"
+#include "tests/link/link_test_util.h"
+#include "tests/music/music_test_util.h"
+#include "tests/music/playback_fakes.h"
+#include "toolkit/list_ctrl.h"
+
+namespace ledsuite::testing {
+
+// Answers the pane's question for the screen record; records the rest.
+struct ScreenChannel : InternalChannel {
+    HardwareParams screen;
+    ScreenChannel() {
+        screen.baudIndex = 8;  // the fake card's 115200
+        screen.colorCode = 5;
+        screen.fontChip = 0x02;
+    }
+    intptr_t send(int code, intptr_t) override {
+        return code == IMC_GET_SCREEN_RECORD ? reinterpret_cast<intptr_t>(&screen) : 0;
+    }
+    void post(int, intptr_t) override {}
+};
+
+// A pane with its own data folders and fake outputs, shown so that its editors can open.
+struct Pane {
+    MusicTempDir dir;
+    ScopedEnv appdata{"LEDSUITE_APPDATA", dir.file("app")};
+    ScopedEnv data{"XDG_DATA_HOME", dir.file("data")};
+    ScopedEnv res{"LEDSUITE_RESOURCES", dir.path.string()};
+    ScreenChannel channel;
+    CMusicCtrl* pane;
+    QWidget window;
+
+    explicit Pane(int64_t mediaMs = 100000) {
+        fs::create_directories(dir.path / "app");
+        ResetAppDataFolderForTests();
+        pane = new CMusicCtrl(&window, &channel, std::make_unique<ClockMediaPlayer>(mediaMs),
+                              std::make_unique<TimedSpeech>(20, 3));
+        window.resize(800, 400);
+        pane->resize(800, 400);
+        window.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+    }
+    ~Pane() { ResetAppDataFolderForTests(); }
+    QString Cell(int row, int column) const { return pane->List()->item(row, column)->text(); }
+    bool Enabled(int id) const { return pane->Action(id)->isEnabled(); }
+    bool Checked(int id) const { return pane->Action(id)->isChecked(); }
+    // The two playing commands as "play:on stop:-" (":-" disabled, ":on" checked).
+    std::string States() const {
+        auto state = [&](int id) { return !Enabled(id) ? ":-" : Checked(id) ? ":on" : ""; };
+        return std::string("play") + state(CMusicCtrl::ID_MUSIC_PLAY) + " stop" + state(CMusicCtrl::ID_MUSIC_STOP);
+    }
+    std::string File(const std::string& name) {
+        WriteBytes(dir.file(name), "x");
+        return dir.file(name);
+    }
+};
+
+}  // namespace ledsuite::testing
