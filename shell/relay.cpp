@@ -14,6 +14,9 @@ int NavigationMode() { return gNavigationMode; }
 void ResetNavigationModeForTests() { gNavigationMode = 0; }
 
 intptr_t Relay::send(int code, intptr_t arg) {
+    if (frame_ && (code == IMC_REDRAW_LAYOUT || code == IMC_SET_PROGRAM_KIND || code == IMC_AREA_GEOMETRY_CHANGED ||
+                   code == IMC_SCREEN_SELECTED))
+        frame_->OnContentChanged(code);
     switch (code) {
         case IMC_SET_VIEW_MODE:
             return SetViewMode(arg);

@@ -284,6 +284,12 @@ CardAction EffectToCardAction(const ActionRecord& action, int32_t left, int32_t 
     return b;
 }
 
+bool EffectKeepsOffset(uint8_t effect) {
+    if (effect >= kEffectCount) return true;  // copied unchanged
+    const CardForm& form = kCardForms[effect];
+    return form.byte6 == kKeep && form.byte7 == kKeep;
+}
+
 ActionRecord CardActionToEffect(const CardAction& b) {
     ActionRecord a = ActionRecord::FromBytes(b);
     const uint8_t cls = b[0], b6 = b[6], b7 = b[7], b8 = b[8], b9 = b[9];
@@ -320,6 +326,7 @@ ActionRecord CardActionToEffect(const CardAction& b) {
         default: break;
     }
     a.effect = code;
+    if (!EffectKeepsOffset(code)) a.offset = 0;  // bytes 6-7 are the effect's own there
     return a;
 }
 

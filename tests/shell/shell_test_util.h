@@ -105,7 +105,6 @@ struct ShellApp {
     std::map<std::string, RecordingPane*> panes;
     std::map<std::string, std::function<void(RecordingPane*)>> setup;
     ShownMessages shown;
-    QString chosen;  // what the page's file chooser answers
     std::unique_ptr<CZUApp> app;
 
     explicit ShellApp(Panes kind = kBuilt) {
@@ -132,7 +131,6 @@ struct ShellApp {
         if (!app->InitInstance()) return false;
         Frame().SetMessageSink(shown.Sink());
         Frame().SetTransferTimeouts({kWaitMs, kWaitMs});
-        Page().SetFileChooser([this](bool) { return chosen; });
         return true;
     }
     CMainFrame& Frame() { return *app->MainFrame(); }
