@@ -212,7 +212,7 @@ void CMainFrame::ApplyLanguage() {
     if (outlook_->PageCount() > 1) outlook_->SetPageLabel(1, ToQString(kPageProgramRelease));
     outlook_->setWindowTitle(ToQString(kOutlookCaption));
     for (InternalTarget* pane : {View(), property_.target, static_cast<InternalTarget*>(editorHost_),
-                                 static_cast<InternalTarget*>(single_)})
+                                 static_cast<InternalTarget*>(single_), multi_.target})
         if (pane) pane->onInternal(IMC_LANGUAGE_CHANGED, 0);
     doc_.SetTitle();
     setWindowTitle(doc_.Title());

@@ -48,9 +48,14 @@ intptr_t Relay::send(int code, intptr_t arg) {
         case IMC_AREA_GEOMETRY_CHANGED:
             To(panes_.propertyWindow, code, arg);
             return 0;
-        case IMC_STARTUP_DONE:
+        case IMC_STARTUP_DONE: {
             To(panes_.editorHost, code, arg);
+            // The vehicle list goes to the page that fills it (the multi-screen page).
+            InternalTarget* view = View();
+            const intptr_t vehicles = view ? view->onInternal(IMC_GET_VEHICLE_LIST, 0) : 0;
+            if (vehicles > 0) To(panes_.multiPage, IMC_STARTUP_DONE, vehicles);
             return 0;
+        }
         case IMC_PORT_SETTINGS_CHANGED:
             return frame_ ? frame_->OnPortSettingsChanged() : 0;
         case IMC_REAPPLY_STATE:

@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 
 #include "shell/group_list_dlg.h"
+#include "shell/list_view_car_info.h"
 #include "shell/server_session.h"
 #include "shell/vehicle_pane_util.h"
 #include "toolkit/message_box.h"
@@ -40,14 +41,40 @@ CViewMulti::CViewMulti(QWidget* parent, InternalChannel* channel, ServerSession*
     groups->setData(int(kCmdToolbar));
     connect(groups, &QAction::triggered, this, [this] { OnCommand(kCmdToolbar); });
     notice_->setWordWrap(true);
+    menu_ = BuildCommandMenu(this, kMenu, std::size(kMenu), [this](int id) { OnCommand(id); });
     if (server_) server_->SetGroupsChanged([this] { FillFromGroupTable(); });
     tree_->setRootIsDecorated(true);
     tree_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(tree_, &QWidget::customContextMenuRequested, this, &CViewMulti::ShowMenu);
     connect(tree_, &QTreeWidget::itemSelectionChanged, this, [this] {
-        if (!busy_) collected_ = ScreensUnder(tree_->currentItem());
+        if (busy_) return;
+        collected_ = ScreensUnder(tree_->currentItem());
+        ShowCollected();
     });
     setFocusPolicy(Qt::StrongFocus);
+}
+
+intptr_t CViewMulti::onInternal(int code, intptr_t arg) {
+    if (code == IMC_STARTUP_DONE && arg) {
+        // The vehicle list's list control: its pane shows the screens the tree collects.
+        vehicles_ = qobject_cast<ListViewCarInfo*>(reinterpret_cast<QWidget*>(arg)->parentWidget());
+        ShowCollected();
+    } else if (code == IMC_LANGUAGE_CHANGED) {
+        if (QTreeWidgetItem* root = tree_->topLevelItem(0)) root->setText(0, ToQString(kRootText));
+        RelabelCommandMenu(menu_, kMenu, std::size(kMenu));
+        if (QAction* a = CommandAction(toolbar_, kCmdToolbar)) a->setText(ToQString(kToolbarText));
+        const std::u16string reason =
+            NoGroupsReason(server_ && server_->IsConnected(), server_ && server_->HasGroups());
+        notice_->setText(ToQString(reason));
+    }
+    return 0;
+}
+
+void CViewMulti::ShowCollected() {
+    if (!vehicles_) return;
+    std::vector<VehicleRow> rows;
+    for (uint16_t id : collected_) rows.push_back({ToU16(QString::number(id)), {}, {}, {}, {}});
+    vehicles_->SetRows(rows);
 }
 
 int CViewMulti::Depth(const QTreeWidgetItem* item) {
@@ -142,8 +169,7 @@ void CViewMulti::ShowMenu(const QPoint& pos) {
     if (!item) return;
     tree_->setCurrentItem(item);
     if (Depth(item) < 1) return;
-    ShowCommandMenu(this, kMenu, std::size(kMenu), tree_->viewport()->mapToGlobal(pos),
-                    [this](int id) { OnCommand(id); });
+    menu_->popup(tree_->viewport()->mapToGlobal(pos));
 }
 
 void CViewMulti::focusInEvent(QFocusEvent* event) {

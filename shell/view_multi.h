@@ -6,6 +6,7 @@
 #include <vector>
 
 #include <QLabel>
+#include <QMenu>
 #include <QToolBar>
 #include <QWidget>
 
@@ -27,12 +28,15 @@ public:
     // no server at all). A table the session receives later refills the tree.
     CViewMulti(QWidget* parent, InternalChannel* channel, ServerSession* server);
 
-    intptr_t onInternal(int, intptr_t) override { return 0; }
+    // The language switch relabels the page; the start-up hands over the vehicle list
+    // (its list control), which then shows the screens under the tree's selection.
+    intptr_t onInternal(int code, intptr_t arg) override;
     void SetChannel(InternalChannel* channel) { channel_ = channel; }
     CViewTreeEx* Tree() const { return tree_; }
     QToolBar* ToolBar() const { return toolbar_; }
     // Why the tree is empty (no connection, no table received); hidden when it is not.
     QLabel* Notice() const { return notice_; }
+    QMenu* ContextMenu() const { return menu_; }
 
     // One group item per non-empty group of the received table, one screen item per member.
     void FillFromGroupTable();
@@ -51,6 +55,7 @@ protected:
 
 private:
     void ShowMenu(const QPoint& pos);
+    void ShowCollected();
     QTreeWidgetItem* ScreenItem(QTreeWidgetItem* item) const;
 
     InternalChannel* channel_;
@@ -58,6 +63,8 @@ private:
     uint8_t busy_ = 0;
     QToolBar* toolbar_;
     QLabel* notice_;
+    QMenu* menu_ = nullptr;
+    class ListViewCarInfo* vehicles_ = nullptr;
     CViewTreeEx* tree_;
     std::vector<uint16_t> collected_;
     int lastUpload_ = 0;

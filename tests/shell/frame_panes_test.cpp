@@ -117,11 +117,16 @@ TEST(FramePanes, SecondOutlookPageShowsTheVehicleListAndTheFirstBringsTheCanvasB
     };
     EXPECT_EQ(state(), std::tuple(0, 0, false, false));
     bar.SetActivePage(1);
-    EXPECT_EQ(state(), std::tuple(1, 1, true, false));
-    EXPECT_EQ(view.VehicleList()->geometry(), view.rect());  // over the whole client area
+    EXPECT_EQ(state(), std::tuple(1, 1, true, true));
+    // The vehicle list above (three fifths), the server's programs below, over the whole client area.
+    auto split = [&] {
+        const int top = view.height() * 3 / 5;
+        return std::pair(view.VehicleList()->geometry() == QRect(0, 0, view.width(), top),
+                         view.ServerProgramList()->geometry() == QRect(0, top, view.width(), view.height() - top));
+    };
+    EXPECT_EQ(split(), std::pair(true, true));
     view.resize(view.width() + 30, view.height() + 20);
-    EXPECT_EQ(view.VehicleList()->geometry(), view.rect());
-    EXPECT_EQ(view.ServerProgramList()->geometry(), view.rect());
+    EXPECT_EQ(split(), std::pair(true, true));
     // The relay's vehicle-list question is answered by the list; the language reaches its combos.
     EXPECT_EQ(a.Frame().Channel().send(IMC_GET_VEHICLE_LIST, 0), reinterpret_cast<intptr_t>(view.VehicleList()->List()));
     a.Frame().OnLanguage(3);
