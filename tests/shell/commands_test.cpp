@@ -25,27 +25,6 @@ using namespace ledsuite::testing;
 
 namespace {
 
-// The action of `id` in the menu bar, at any depth.
-QAction* InMenus(const QMenuBar* bar, int id) {
-    std::function<QAction*(const QList<QAction*>&)> walk = [&](const QList<QAction*>& actions) -> QAction* {
-        for (QAction* a : actions) {
-            QAction* found = a->menu() ? walk(a->menu()->actions()) : (a->data().toInt() == id ? a : nullptr);
-            if (found) return found;
-        }
-        return nullptr;
-    };
-    return walk(bar->actions());
-}
-
-// Right-clicks `target` (a viewport) at `at`; the context menu that pops up, or null.
-QMenu* RightClick(QWidget* target, QPoint at) {
-    QContextMenuEvent event(QContextMenuEvent::Mouse, at, target->mapToGlobal(at));
-    QApplication::sendEvent(target, &event);
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* menu = qobject_cast<QMenu*>(w); menu && menu->isVisible()) return menu;
-    return nullptr;
-}
-
 // Right-clicks the item and triggers `id` in the menu that comes up; false when none came or
 // it does not hold the command.
 bool FromContextMenu(QTreeWidget* tree, QTreeWidgetItem* item, int id) {
