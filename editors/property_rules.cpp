@@ -73,6 +73,7 @@ bool ChooseMainEffect(ActionRecord& action, int option) {
     if (code == action.effect) return false;
     if (IsHorizontalMove(code) && !IsHorizontalMove(action.effect)) action.offset = 0;
     if (!EffectKeepsOffset(code)) action.offset = 0;  // the card form of the effect has no room for it
+    if (!EffectKeepsPause(code)) action.pause = 0;
     action.effect = code;
     return true;
 }
@@ -108,7 +109,7 @@ bool StoreProgramNumber(ProgramRecord& p, int id, int value) {
     switch (id) {
         case 9: p.borderSpeed = uint8_t(v); return true;
         case 11: p.mainAction.speed = uint8_t(v); return true;
-        case 12: p.mainAction.pause = uint8_t(v); return true;
+        case 12: p.mainAction.pause = uint8_t(EffectKeepsPause(p.mainAction.effect) ? v : 0); return true;
         case 13: p.mainAction.repeat = uint8_t(v); return true;
         case 14: p.mainAction.offset = int16_t(EffectKeepsOffset(p.mainAction.effect) ? v : 0); return true;
         case 16: p.secondaryAction.speed = uint8_t(v); return true;

@@ -125,6 +125,7 @@ intptr_t CMainFrame::OnPortSettingsChanged() {
     stored.baudIndex = screen->baudIndex;
     if (!SaveSettingsFile(stored)) ShowMessage(kSettingsNotWritten());
     if (property_.target) property_.target->onInternal(IMC_PORT_SETTINGS_CHANGED, 0);
+    UpdatePortPane();
     return 0;
 }
 

@@ -278,10 +278,13 @@ CardAction EffectToCardAction(const ActionRecord& action, int32_t left, int32_t 
         case kEffectMoveRightContinue: b[8] = 2, b[9] = 1; break;
         default: break;
     }
-    if (code == kEffectFlash || code == kEffectTwinkle || code == kEffectMoveLeftContinue ||
-        code == kEffectMoveRightContinue)
-        b[4] = 0;
+    if (!EffectKeepsPause(code)) b[4] = 0;
     return b;
+}
+
+bool EffectKeepsPause(uint8_t effect) {
+    return effect != kEffectFlash && effect != kEffectTwinkle && effect != kEffectMoveLeftContinue &&
+           effect != kEffectMoveRightContinue;
 }
 
 bool EffectKeepsOffset(uint8_t effect) {

@@ -151,6 +151,8 @@ ActionRecord CardActionToEffect(const CardAction& card);
 // True when the card form of the effect leaves bytes 6-7 to the action's offset (None,
 // the moves, Snow, Static, Random); other effects cannot keep an offset.
 bool EffectKeepsOffset(uint8_t effect);
+// False for the effects whose card form has no pause (Flash, Twinkle, the continuous moves).
+bool EffectKeepsPause(uint8_t effect);
 
 // ---- program ------------------------------------------------------------------
 

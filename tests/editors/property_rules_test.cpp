@@ -232,6 +232,13 @@ TEST(ProgramRules, RepairsEffectOptionsAndNumbersHeldToTheirStoredRanges) {
     scroll.mainAction.effect = kEffectScroll;
     ASSERT_TRUE(StoreProgramNumber(scroll, 14, 5));
     EXPECT_EQ(ProgramNumber(scroll, 14), 0);
+    scroll.mainAction.effect = kEffectFlash;  // Flash has no pause in its card form
+    ASSERT_TRUE(StoreProgramNumber(scroll, 12, 9));
+    EXPECT_EQ(ProgramNumber(scroll, 12), 0);
+    ActionRecord moving;
+    moving.pause = 30;
+    ChooseMainEffect(moving, kEffectTwinkle - 1);
+    EXPECT_EQ(moving.pause, 0);
     ChooseMainEffect(a, kEffectMoveRight - 1);
     EXPECT_EQ(a.offset, 0);
     EXPECT_FALSE(ChooseMainEffect(a, kEffectMoveRight - 1));
