@@ -94,6 +94,7 @@ TEST(GroupUpload, SendsTwoHalvesWithHeaderFieldsAndTheBlockCrc) {
                                                   {256, 7},    {266, 0},    {268, 2},  {278, 11},
                                                   {280, 13},   {282, 21},   {284, 0}};
     for (auto [at, value] : fields) EXPECT_EQ(At16(block, at), value) << at;
+    for (size_t at = 270; at < 278; at += 2) EXPECT_EQ(At16(block, at), 0) << at;  // no group past the table's end
     EXPECT_TRUE(ServerConnected());
 }
 
@@ -223,6 +224,9 @@ TEST(GroupMembership, MoveChecksTheTargetBeforeTakingTheIdOut) {
     EXPECT_FALSE(MoveGroupMember(t, 13, u"South"));
     EXPECT_FALSE(MoveGroupMember(t, 13, u"Sout"));
     EXPECT_FALSE(MoveGroupMember(t, 404, u"North"));
+    EXPECT_TRUE(MoveGroupMember(t, 21, u"North"));  // into the first group
+    EXPECT_EQ(FindGroupOfMember(t, 21), 0);
+    EXPECT_EQ(t.groups[0].ids[2], 21);
 
     GroupTable full;
     SetGroup(full, 0, u"Full", Ids(1, 1024));
@@ -282,6 +286,10 @@ TEST(PasswordChange, EachAnswer) {
         EXPECT_EQ(server.Requests()[0].size(), 80u);
     }
     EXPECT_EQ(PasswordMessage(PasswordResult::kNoMessage), u"");  // the dialog tests show the other texts
+    // A server that closes without answering: disconnected, not a malformed answer.
+    FakeServer closing({});
+    shutdown(closing.ServerFd(), SHUT_WR);
+    EXPECT_EQ(ChangePassword(closing.Socket(500), 7, "oldpw", "newpass", "newpass"), PasswordResult::kDisconnected);
 }
 
 // A vehicle server on a real TCP connection over loopback, playing `script`.
