@@ -326,4 +326,14 @@ TEST(ProgramListCommands, ProgramsListToolbarAndServerListMenu) {
     }
 }
 
+TEST(TreePage, DrawsAFrameAroundItsTree) {
+    App a;
+    QWidget& page = a.Page();
+    const QImage shot = page.grab().toImage();
+    const QRect tree = a.Tree().geometry();
+    const QColor shadow = page.palette().color(QPalette::Shadow);
+    EXPECT_EQ(shot.pixelColor(tree.left() - 1, tree.center().y()).rgb(), shadow.rgb());
+    EXPECT_EQ(shot.pixelColor(tree.center().x(), tree.bottom() + 1).rgb(), shadow.rgb());
+}
+
 }  // namespace
