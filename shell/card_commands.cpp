@@ -28,7 +28,8 @@ std::u16string CardSendMessage(int result, TransferMode mode, int comNumber) {
 }
 
 std::u16string SmallCardLossText(const BitmapImageLoss& loss) {
-    return FillText(kTextCutForSmallCard(), {FormatIntStatic(int(loss.charsKept)), FormatIntStatic(int(loss.charsLeftOut)),
+    return FillText(kTextCutForSmallCard(), {FormatIntStatic(int(loss.charsKept)),
+                                             FormatIntStatic(int(loss.charsLeftOut)),
                                              FormatIntStatic(int(loss.programsLeftOut))});
 }
 

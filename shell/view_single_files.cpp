@@ -8,6 +8,7 @@
 #include "content/model/excel_import.h"
 #include "content/render/font_tables.h"
 #include "content/model/paths.h"
+#include "content/card/bitmap_image.h"
 #include "content/card/program_encoder.h"
 #include "content/card/program_file.h"
 #include "content/card/program_file_check.h"
@@ -18,6 +19,7 @@
 #include "link/link_text.h"
 #include "link/udisk_export.h"
 #include "music/ui/dlg_build_music.h"
+#include "shell/card_commands.h"
 #include "shell/shell_texts.h"
 #include "shell/view_single.h"
 #include "toolkit/message_box.h"
@@ -90,6 +92,11 @@ int CViewSingle::SaveFile(std::string path) {
     const int result = SaveProgramFile(path, tree.screen(), std::span(image).first(size_t(length)));
     if (result != 0) ShowMessage(FillText(kFileNotWritten(), {Utf8ToWide(path)}));
     else if (chosenHere) MarkSaved();  // the user's own file now holds the work
+    // The small card's compact image (card type 0) keeps only the start of the first program.
+    if (result == 0 && tree.screen().cardType == 0) {
+        const BitmapImageLoss loss = BitmapImageLeftOut(tree);
+        if (loss.any()) ShowMessage(SmallCardLossText(loss));
+    }
     return result;
 }
 

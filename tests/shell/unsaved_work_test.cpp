@@ -240,9 +240,14 @@ TEST(SmallCard, ALongProgramIsNotReportedAsAPlainSuccess) {
     a.Programs().screen().comIndex = 0;
     a.Programs().screen().baudIndex = 8;
     CommandAction(a.Frame().MainToolBar(), ID_CARD_SEND)->trigger();
-    EXPECT_EQ(a.shown.Last(),
-              u"Send program successfully\nThis card keeps only the first 14 characters of the first program: "
-              u"26 characters and 1 other programs were left out.");
+    const std::u16string cut = u"This card keeps only the first 14 characters of the first program: "
+                               u"26 characters and 1 other programs were left out.";
+    EXPECT_EQ(a.shown.Last(), u"Send program successfully\n" + cut);
+    // A file for this card holds no more: the save says so too.
+    a.shown.texts.clear();
+    ChooseNextFile(QString::fromStdString(a.env.Path("small")));
+    CommandAction(a.Frame().MainToolBar(), ID_FILE_SAVE)->trigger();
+    EXPECT_EQ(a.shown.Last(), cut);
 }
 
 }  // namespace
