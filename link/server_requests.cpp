@@ -58,20 +58,35 @@ int FailReceive(int result) {
 
 enum class Fill { kDone, kTimedOut, kClosed, kFailed };
 
+// A failure that only asks to try again: a signal, or nothing to read or room to write yet
+// (EWOULDBLOCK is EAGAIN here).
+static_assert(EAGAIN == EWOULDBLOCK);
+bool TryAgain(int error) { return error == EINTR || error == EAGAIN; }
+
+// Waits until the socket is ready for `events` or the deadline passes: true when ready.
+// Already ready means true even past the deadline.
+bool WaitReady(int fd, short events, Clock::time_point deadline) {
+    for (;;) {
+        pollfd p{fd, events, 0};
+        const int ready = poll(&p, 1, MsLeft(deadline));
+        if (ready > 0) return true;
+        if (ready == 0 || errno != EINTR) return false;
+    }
+}
+
 // Reads until `out` holds `want` bytes (`have` already there), in whatever pieces the
 // stream brings, until the deadline. Bytes already pending are read even after it.
 Fill FillTo(int fd, uint8_t* out, size_t& have, size_t want, Clock::time_point deadline) {
     while (have < want) {
-        pollfd p{fd, POLLIN, 0};
-        const int ready = poll(&p, 1, MsLeft(deadline));
-        if (ready < 0 && errno == EINTR) continue;
-        if (ready < 0) return Fill::kFailed;
-        if (ready == 0) return Fill::kTimedOut;
+        if (!WaitReady(fd, POLLIN, deadline)) return Fill::kTimedOut;
         const ssize_t got = recv(fd, out + have, want - have, MSG_DONTWAIT);
-        if (got == 0) return Fill::kClosed;
-        if (got < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) continue;
-        if (got < 0) return Fill::kFailed;
-        have += size_t(got);
+        if (got > 0) {
+            have += size_t(got);
+        } else if (got == 0) {
+            return Fill::kClosed;
+        } else if (!TryAgain(errno)) {
+            return Fill::kFailed;
+        }
     }
     return Fill::kDone;
 }
@@ -130,7 +145,7 @@ void WriteServerRequestHeader(const ServerRequestHeader& header, uint8_t* out48)
 
 bool ReadServerRequestHeader(std::span<const uint8_t> reply, ServerRequestHeader& out) {
     if (reply.size() < kServerHeaderSize) return false;
-    std::copy_n(reply.begin(), 4, out.magic.begin());
+    std::copy_n(reply.begin(), out.magic.size(), out.magic.begin());
     out.command = Get16(reply, kOffCommand);
     out.offset = Get16(reply, kOffOffset);
     out.result = Get16(reply, kOffResult);
@@ -196,8 +211,7 @@ void DrainServerSocket(const ServerSocket& socket) {
     uint8_t scratch[4096];
     for (;;) {
         const ssize_t got = recv(socket.fd, scratch, sizeof scratch, MSG_DONTWAIT);
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) return;
+        if (got == 0 || (got < 0 && errno != EINTR)) return;  // closed, or nothing more pending
     }
 }
 
@@ -211,13 +225,9 @@ bool SendServerBytes(const ServerSocket& socket, std::span<const uint8_t> bytes)
         const ssize_t n = send(socket.fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n > 0) {
             sent += size_t(n);
-            continue;
+        } else if (!TryAgain(errno) || !WaitReady(socket.fd, POLLOUT, deadline)) {
+            return false;  // a broken connection, or a server that takes nothing in time
         }
-        if (n < 0 && errno == EINTR) continue;
-        if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) return false;
-        pollfd p{socket.fd, POLLOUT, 0};
-        const int ready = poll(&p, 1, MsLeft(deadline));
-        if (ready == 0 || (ready < 0 && errno != EINTR)) return false;
     }
     return true;
 }

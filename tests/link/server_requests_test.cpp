@@ -1,6 +1,7 @@
 #include "link/server_requests.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/ioctl.h>
 
 #include <chrono>
@@ -194,6 +195,14 @@ TEST(GroupMembership, AddRemoveAndTheLimitOfAllGroups) {
     EXPECT_EQ(EditGroupMembership(1, t, 11, u""), 0);
     EXPECT_EQ(EditGroupMembership(2, t, 77, u"North"), 0);
 
+    // Ids kept past the table's end (after the empty name) belong to no group.
+    GroupTable past = TwoGroups();
+    past.groups[2].count = 1;
+    past.groups[2].ids[0] = 77;
+    EXPECT_EQ(FindGroupOfMember(past, 77), -1);
+    EXPECT_EQ(FindGroupOfMember(past, 404), -1);
+    EXPECT_EQ(EditGroupMembership(0, past, 77, u"North"), 1);
+
     GroupTable full = FullTable();
     EXPECT_EQ(TotalGroupMembers(full), 1100);
     EXPECT_EQ(EditGroupMembership(0, full, 5000, u"G5"), 0);
@@ -276,6 +285,7 @@ TEST(PasswordChange, EachAnswer) {
         {ServerReply(0x8027, 0xFFFD, 0xFFFFFFFF), PasswordResult::kTooShort},
         {ServerReply(0x8027, 0x0001, 0xFFFFFFFF), PasswordResult::kNoMessage},
         {shortReply, PasswordResult::kNetworkException},
+        {{'k'}, PasswordResult::kNetworkException},  // one byte, then nothing: no answer, not a closed line
         {ServerReply(0xFFFF, 0, 0, "zip0"), PasswordResult::kNetworkException},
         {{}, PasswordResult::kTimedOut},
     };
@@ -286,10 +296,20 @@ TEST(PasswordChange, EachAnswer) {
         EXPECT_EQ(server.Requests()[0].size(), 80u);
     }
     EXPECT_EQ(PasswordMessage(PasswordResult::kNoMessage), u"");  // the dialog tests show the other texts
-    // A server that closes without answering: disconnected, not a malformed answer.
+    // A server that closes without answering: disconnected, not a malformed answer; an upload
+    // gets nothing, which is shorter than a reply.
     FakeServer closing({});
     shutdown(closing.ServerFd(), SHUT_WR);
     EXPECT_EQ(ChangePassword(closing.Socket(500), 7, "oldpw", "newpass", "newpass"), PasswordResult::kDisconnected);
+    EXPECT_EQ(UploadGroupTable(closing.Socket(500), TwoGroups()), kUploadShortReply);
+    // A line closed at the far end takes nothing: the send fails at once.
+    FakeServer gone({});
+    const int null = open("/dev/null", O_RDONLY);
+    dup2(null, gone.ServerFd());  // the socket's far end closes; the number now names /dev/null
+    close(null);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(SendServerBytes(gone.Socket(2000), PasswordRequest(1, "a", "b")));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
 }
 
 // A vehicle server on a real TCP connection over loopback, playing `script`.
@@ -335,8 +355,9 @@ TEST(ServerOverTcp, ALateReplyIsNeverTakenForTheNextRequestsAnswer) {
 }
 
 TEST(ServerOverTcp, APayloadCutByTheTimeOutIsSkippedWhenItsRestComes) {
+    // 60 bytes at once, then 17 and the last one, 150 ms apart: the skip waits for that last byte.
     std::vector<uint8_t> first = ReplyWithPayload(30);
-    TcpServer tcp({{first, 0, {60}, 300}, {ServerReply(0xFFFF)}});
+    TcpServer tcp({{first, 0, {60, 17}, 150}, {ServerReply(0xFFFF)}});
     ServerSocket socket{tcp.client, 100};
     std::vector<uint8_t> request(48);
     ASSERT_TRUE(SendServerBytes(socket, request));

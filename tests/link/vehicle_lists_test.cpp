@@ -8,6 +8,9 @@ namespace {
 TEST(ListRules, OrdinalSortBothWays) {
     EXPECT_LT(CompareOrdinal(u"B", u"a"), 0);  // case-sensitive: upper case first
     EXPECT_LT(CompareOrdinal(u"ab", u"abc"), 0);
+    EXPECT_GT(CompareOrdinal(u"abc", u"ab"), 0);
+    EXPECT_LT(CompareOrdinal(u"abc", u"abd"), 0);
+    EXPECT_EQ(CompareOrdinal(u"", u""), 0);
     EXPECT_EQ(CompareOrdinal(u"x", u"x"), 0);
     EXPECT_GT(CompareOrdinal(u"车", u"z"), 0);
     const std::vector<std::u16string> texts = {u"b", u"A", u"c", u"a", u"b"};
@@ -37,6 +40,10 @@ TEST(ListRules, LocalChecksAndCounters) {
     EXPECT_TRUE(ApplyLocalCheck(c, 6, false));
     EXPECT_EQ(c.checked, 1);
     EXPECT_EQ(c.awaitingAudit, 0);
+    EXPECT_TRUE(ApplyLocalCheck(c, 3, false));
+    EXPECT_TRUE(ApplyLocalCheck(c, 7, false));  // an uncheck past zero stays at zero
+    EXPECT_EQ(std::pair(c.checked, c.awaitingAudit), std::pair(0, 0));
+    EXPECT_TRUE(ApplyLocalCheck(c, 4, false));  // unchecking is never refused
     const ServerCheckFlags one = ServerFlagsFor(true, 1);
     EXPECT_TRUE(one.statusOne && one.any && !one.other);
     const ServerCheckFlags other = ServerFlagsFor(true, 2);
