@@ -64,13 +64,12 @@ static_assert(EAGAIN == EWOULDBLOCK);
 bool TryAgain(int error) { return error == EINTR || error == EAGAIN; }
 
 // Waits until the socket is ready for `events` or the deadline passes: true when ready.
-// Already ready means true even past the deadline.
+// Already ready means true even past the deadline. A wait a signal cut short goes on.
 bool WaitReady(int fd, short events, Clock::time_point deadline) {
     for (;;) {
         pollfd p{fd, events, 0};
-        const int ready = poll(&p, 1, MsLeft(deadline));
-        if (ready > 0) return true;
-        if (ready == 0 || errno != EINTR) return false;
+        if (poll(&p, 1, MsLeft(deadline)) > 0) return true;
+        if (Clock::now() >= deadline) return false;
     }
 }
 
@@ -211,7 +210,8 @@ void DrainServerSocket(const ServerSocket& socket) {
     uint8_t scratch[4096];
     for (;;) {
         const ssize_t got = recv(socket.fd, scratch, sizeof scratch, MSG_DONTWAIT);
-        if (got == 0 || (got < 0 && errno != EINTR)) return;  // closed, or nothing more pending
+        if (got > 0) continue;
+        if (got == 0 || errno != EINTR) return;  // closed, or nothing more pending
     }
 }
 
@@ -222,7 +222,8 @@ bool SendServerBytes(const ServerSocket& socket, std::span<const uint8_t> bytes)
     const Clock::time_point deadline = DeadlineAfter(socket.timeoutMs);
     size_t sent = 0;
     while (sent < bytes.size()) {
-        const ssize_t n = send(socket.fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+        const std::span<const uint8_t> rest = bytes.subspan(sent);
+        const ssize_t n = send(socket.fd, rest.data(), rest.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n > 0) {
             sent += size_t(n);
         } else if (!TryAgain(errno) || !WaitReady(socket.fd, POLLOUT, deadline)) {

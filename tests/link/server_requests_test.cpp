@@ -217,6 +217,20 @@ TEST(GroupMembership, AddRemoveAndTheLimitOfAllGroups) {
     EXPECT_EQ(EditGroupMembership(0, under, 5001, u"B"), 0);
 }
 
+TEST(GroupMembership, OnlyEachGroupsCountOfIdsIsPacked) {
+    GroupTable t = TwoGroups();
+    t.groups[1].ids[1] = 55;  // a stale id past South's one member
+    const GroupUploadBlock b = PackGroupTable(t);
+    const std::vector<uint8_t> block(b.begin(), b.end());
+    EXPECT_EQ(std::tuple(At16(block, 282), At16(block, 284)), std::tuple(21, 0));
+    EXPECT_EQ(FindGroupByName(t, u"Nowhere"), -1);
+    EXPECT_EQ(FindGroupByName(t, u"South"), 1);
+    ServerRequestHeader header;
+    header.command = 7;
+    EXPECT_FALSE(ReadServerRequestHeader(std::vector<uint8_t>(47, 0xFF), header));
+    EXPECT_EQ(header.command, 7);  // left as it was
+}
+
 TEST(GroupMembership, PackingSixGroupsOf1100IdsKeepsTheFirst1024) {
     const GroupUploadBlock b = PackGroupTable(FullTable());
     const std::vector<uint8_t> block(b.begin(), b.end());
@@ -233,6 +247,9 @@ TEST(GroupMembership, MoveChecksTheTargetBeforeTakingTheIdOut) {
     EXPECT_FALSE(MoveGroupMember(t, 13, u"South"));
     EXPECT_FALSE(MoveGroupMember(t, 13, u"Sout"));
     EXPECT_FALSE(MoveGroupMember(t, 404, u"North"));
+    EXPECT_FALSE(MoveGroupMember(t, 0, u"South"));  // North's empty place is no vehicle
+    SetGroup(t, 2, u"One", {1});
+    EXPECT_TRUE(MoveGroupMember(t, 1, u"South"));
     EXPECT_TRUE(MoveGroupMember(t, 21, u"North"));  // into the first group
     EXPECT_EQ(FindGroupOfMember(t, 21), 0);
     EXPECT_EQ(t.groups[0].ids[2], 21);

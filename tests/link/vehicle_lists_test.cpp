@@ -13,6 +13,7 @@ TEST(ListRules, OrdinalSortBothWays) {
     EXPECT_EQ(CompareOrdinal(u"", u""), 0);
     EXPECT_EQ(CompareOrdinal(u"x", u"x"), 0);
     EXPECT_GT(CompareOrdinal(u"车", u"z"), 0);
+    EXPECT_GT(CompareOrdinal(u"\xFF01", u"\x7FFF"), 0);  // units compare unsigned
     const std::vector<std::u16string> texts = {u"b", u"A", u"c", u"a", u"b"};
     EXPECT_EQ(SortRowOrder(texts, false), (std::vector<int>{2, 0, 4, 3, 1}));
     EXPECT_EQ(SortRowOrder(texts, true), (std::vector<int>{1, 3, 0, 4, 2}));
@@ -23,6 +24,7 @@ TEST(ListRules, SearchColumnAndMatches) {
     for (auto [i, column] : {std::pair{0, 1}, {1, 2}, {2, 3}, {3, 1}, {-1, 1}}) EXPECT_EQ(SearchColumn(i), column) << i;
     const std::vector<std::u16string> texts = {u"A100", u"B200", u"A200"};
     EXPECT_EQ(FindFirstContaining(texts, u"200"), 1);
+    EXPECT_EQ(FindFirstContaining(texts, u"A"), 0);
     EXPECT_EQ(FindFirstContaining(texts, u"a"), -1);
     EXPECT_EQ(RowsContaining(texts, u"A"), (std::vector<bool>{true, false, true}));
 }
