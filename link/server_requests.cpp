@@ -93,7 +93,7 @@ Fill FillTo(int fd, uint8_t* out, size_t& have, size_t want, Clock::time_point d
 // Reads and drops `left` bytes until the deadline; `left` counts down as they go.
 Fill SkipBytes(int fd, size_t& left, Clock::time_point deadline) {
     uint8_t scratch[4096];
-    while (left > 0) {
+    while (left != 0) {
         size_t have = 0;
         const Fill f = FillTo(fd, scratch, have, std::min(left, sizeof scratch), deadline);
         left -= have;
@@ -204,7 +204,6 @@ int ReceiveServerReply(const ServerSocket& socket, uint8_t* buffer, size_t capac
 }
 
 void DrainServerSocket(const ServerSocket& socket) {
-    if (socket.fd < 0) return;
     if (SkipLateReplies(socket.fd, socket.late, Clock::now()) != Fill::kDone) return;  // still owed: keep its place
     // Nothing is owed: whatever else is pending answers no request of ours.
     uint8_t scratch[4096];
@@ -253,44 +252,55 @@ int UsedGroupCount(const GroupTable& table) {
 
 static int MemberCount(const VehicleGroup& group) { return std::min<int>(group.count, kGroupIdCapacity); }
 
+// The groups in use, and a group's members: what lies past them belongs to no group.
+static std::span<const VehicleGroup> UsedGroups(const GroupTable& table) {
+    return std::span(table.groups).first(size_t(UsedGroupCount(table)));
+}
+static std::span<const uint16_t> Members(const VehicleGroup& group) {
+    return std::span(group.ids).first(size_t(MemberCount(group)));
+}
+// The index of the first used group that `match` accepts, or -1.
+template <class Match>
+static int FindUsedGroup(const GroupTable& table, Match match) {
+    const auto used = UsedGroups(table);
+    const auto it = std::find_if(used.begin(), used.end(), match);
+    return it == used.end() ? -1 : int(std::distance(used.begin(), it));
+}
+
 int TotalGroupMembers(const GroupTable& table) {
     int total = 0;
-    for (int g = 0; g < UsedGroupCount(table); ++g) total += MemberCount(table.groups[size_t(g)]);
+    for (const VehicleGroup& group : UsedGroups(table)) total += MemberCount(group);
     return total;
 }
 
 int FindGroupOfMember(const GroupTable& table, uint16_t id) {
-    for (int g = 0; g < UsedGroupCount(table); ++g) {
-        const VehicleGroup& group = table.groups[size_t(g)];
-        if (std::find(group.ids.begin(), group.ids.begin() + MemberCount(group), id) !=
-            group.ids.begin() + MemberCount(group))
-            return g;
-    }
-    return -1;
+    return FindUsedGroup(table, [id](const VehicleGroup& group) {
+        const auto members = Members(group);
+        return std::find(members.begin(), members.end(), id) != members.end();
+    });
 }
 
 int FindGroupByName(const GroupTable& table, std::u16string_view name) {
     if (name.empty()) return -1;
-    for (int g = 0; g < UsedGroupCount(table); ++g)
-        if (GroupName(table.groups[size_t(g)]) == name) return g;
-    return -1;
+    return FindUsedGroup(table, [name](const VehicleGroup& group) { return GroupName(group) == name; });
 }
 
-static bool RemoveMember(VehicleGroup& group, uint16_t id) {
-    const int count = MemberCount(group);
-    auto end = group.ids.begin() + count;
-    auto at = std::find(group.ids.begin(), end, id);
-    if (at == end) return false;
-    std::copy(at + 1, end, at);
-    group.ids[size_t(count - 1)] = 0;
-    group.count = uint16_t(count - 1);
-    return true;
+// Takes the id out of a group that holds it; the places it leaves at the end are cleared.
+static void RemoveMember(VehicleGroup& group, uint16_t id) {
+    const auto members = std::span(group.ids).first(size_t(MemberCount(group)));
+    const auto end = std::remove(members.begin(), members.end(), id);
+    std::fill(end, members.end(), uint16_t(0));
+    group.count = uint16_t(std::distance(members.begin(), end));
 }
 
 int EditGroupMembership(int mode, GroupTable& table, uint16_t id, std::u16string_view name) {
     if (id == 0) return 0;
     const int holder = FindGroupOfMember(table, id);
-    if (mode == 1) return holder >= 0 && RemoveMember(table.groups[size_t(holder)], id) ? 1 : 0;
+    if (mode == 1) {
+        if (holder < 0) return 0;
+        RemoveMember(table.groups[size_t(holder)], id);
+        return 1;
+    }
     if (mode != 0 || holder >= 0) return 0;
     const int target = FindGroupByName(table, name);
     // The upload block holds 1024 ids of all groups together: an add past that would be lost.

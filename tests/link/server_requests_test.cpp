@@ -96,6 +96,8 @@ TEST(GroupUpload, SendsTwoHalvesWithHeaderFieldsAndTheBlockCrc) {
                                                   {280, 13},   {282, 21},   {284, 0}};
     for (auto [at, value] : fields) EXPECT_EQ(At16(block, at), value) << at;
     for (size_t at = 270; at < 278; at += 2) EXPECT_EQ(At16(block, at), 0) << at;  // no group past the table's end
+    const std::u16string north = u"North";
+    for (size_t u = 0; u < 10; ++u) EXPECT_EQ(At16(block, 134 + 2 * u), u < 5 ? north[u] : 0) << u;
     EXPECT_TRUE(ServerConnected());
 }
 
@@ -227,6 +229,9 @@ TEST(GroupMembership, OnlyEachGroupsCountOfIdsIsPacked) {
     EXPECT_EQ(FindGroupByName(t, u"South"), 1);
     ServerRequestHeader header;
     header.command = 7;
+    EXPECT_EQ(std::pair(UsedGroupCount(GroupTable{}), UsedGroupCount(t)), std::pair(0, 2));
+    t.groups[2].count = 1;  // members after the empty name count for nothing
+    EXPECT_EQ(TotalGroupMembers(t), 4);
     EXPECT_FALSE(ReadServerRequestHeader(std::vector<uint8_t>(47, 0xFF), header));
     EXPECT_EQ(header.command, 7);  // left as it was
 }
@@ -384,6 +389,19 @@ TEST(ServerOverTcp, APayloadCutByTheTimeOutIsSkippedWhenItsRestComes) {
     DrainServerSocket(socket);
     ASSERT_TRUE(SendServerBytes(socket, request));
     EXPECT_EQ(ReceiveServerReply(socket, buffer.data(), buffer.size()), 48);  // the 18 late bytes went first
+    EXPECT_TRUE(CheckServerReply(std::span(buffer.data(), 48)));
+}
+
+TEST(ServerOverTcp, ALongLateReplyIsSkippedWhole) {
+    // 5000 payload bytes of which 903 come in time: 4097 are skipped when they come.
+    TcpServer tcp({{ReplyWithPayload(5000), 0, {951}, 300}, {ServerReply(0xFFFF)}});
+    ServerSocket socket{tcp.client, 100};
+    std::vector<uint8_t> buffer(0x10000);
+    ASSERT_TRUE(SendServerBytes(socket, std::vector<uint8_t>(48)));
+    EXPECT_EQ(ReceiveServerReply(socket, buffer.data(), buffer.size()), kReceiveTimedOut);
+    socket.timeoutMs = 1500;
+    ASSERT_TRUE(SendServerBytes(socket, std::vector<uint8_t>(48)));
+    EXPECT_EQ(ReceiveServerReply(socket, buffer.data(), buffer.size()), 48);
     EXPECT_TRUE(CheckServerReply(std::span(buffer.data(), 48)));
 }
 
