@@ -244,6 +244,17 @@ TEST(GroupMembership, PackingSixGroupsOf1100IdsKeepsTheFirst1024) {
     EXPECT_EQ(At16(block, 0), BitwiseModbus(block.data() + 2, 2324));
 }
 
+TEST(GroupMembership, AFullIdListLeavesLaterGroupsStartingAtItsEnd) {
+    GroupTable t;
+    SetGroup(t, 0, u"A", Ids(1, 1024));
+    SetGroup(t, 1, u"B", Ids(2000, 5));
+    SetGroup(t, 2, u"C", {3000});
+    const GroupUploadBlock b = PackGroupTable(t);
+    const std::vector<uint8_t> block(b.begin(), b.end());
+    EXPECT_EQ(std::tuple(At16(block, 266), At16(block, 268), At16(block, 270)), std::tuple(0, 1024, 1024));
+    EXPECT_EQ(At16(block, 278 + 2 * 1023), 1024);
+}
+
 TEST(GroupMembership, MoveChecksTheTargetBeforeTakingTheIdOut) {
     GroupTable t = TwoGroups();
     EXPECT_TRUE(MoveGroupMember(t, 13, u"South"));
