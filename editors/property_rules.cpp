@@ -72,6 +72,8 @@ bool ChooseMainEffect(ActionRecord& action, int option) {
     const uint8_t code = uint8_t(std::clamp(option, 0, kMainEffectOptions - 1) + 1);
     if (code == action.effect) return false;
     if (IsHorizontalMove(code) && !IsHorizontalMove(action.effect)) action.offset = 0;
+    if (!EffectKeepsOffset(code)) action.offset = 0;  // the card form of the effect has no room for it
+    if (!EffectKeepsPause(code)) action.pause = 0;
     action.effect = code;
     return true;
 }
@@ -107,9 +109,9 @@ bool StoreProgramNumber(ProgramRecord& p, int id, int value) {
     switch (id) {
         case 9: p.borderSpeed = uint8_t(v); return true;
         case 11: p.mainAction.speed = uint8_t(v); return true;
-        case 12: p.mainAction.pause = uint8_t(v); return true;
+        case 12: p.mainAction.pause = uint8_t(EffectKeepsPause(p.mainAction.effect) ? v : 0); return true;
         case 13: p.mainAction.repeat = uint8_t(v); return true;
-        case 14: p.mainAction.offset = int16_t(v); return true;
+        case 14: p.mainAction.offset = int16_t(EffectKeepsOffset(p.mainAction.effect) ? v : 0); return true;
         case 16: p.secondaryAction.speed = uint8_t(v); return true;
         case 17: p.secondaryAction.pause = uint8_t(v); return true;
         case 18: p.secondaryAction.repeat = uint8_t(v); return true;

@@ -1,11 +1,11 @@
 #include "link/server_requests.h"
 
 #include <poll.h>
-#include <sys/ioctl.h>
 #include <sys/socket.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 #include "content/bytes.h"
@@ -39,12 +39,16 @@ void Put16(uint8_t* b, uint16_t v) {
     b[1] = uint8_t(v >> 8);
 }
 
-// recv() that retries when a signal interrupts it.
-ssize_t RecvSome(int fd, uint8_t* at, size_t room) {
-    ssize_t got;
-    do got = recv(fd, at, room, 0);
-    while (got < 0 && errno == EINTR);
-    return got;
+using Clock = std::chrono::steady_clock;
+
+Clock::time_point DeadlineAfter(int timeoutMs) {
+    return Clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
+}
+
+// Milliseconds left until the deadline, 0 once it has passed (a poll then only looks).
+int MsLeft(Clock::time_point deadline) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return int(std::clamp<long long>(left, 0, 1 << 30));
 }
 
 int FailReceive(int result) {
@@ -52,18 +56,76 @@ int FailReceive(int result) {
     return result;
 }
 
-// Appends what the socket reports pending; false on a failed query or a reply that
-// would pass the capacity.
-bool ReadPending(int fd, uint8_t* buffer, size_t capacity, size_t& total) {
+enum class Fill { kDone, kTimedOut, kClosed, kFailed };
+
+// A failure that only asks to try again: a signal, or nothing to read or room to write yet
+// (EWOULDBLOCK is EAGAIN here).
+static_assert(EAGAIN == EWOULDBLOCK);
+bool TryAgain(int error) { return error == EINTR || error == EAGAIN; }
+
+// Waits until the socket is ready for `events` or the deadline passes: true when ready.
+// Already ready means true even past the deadline. A wait a signal cut short goes on.
+bool WaitReady(int fd, short events, Clock::time_point deadline) {
     for (;;) {
-        int pending = 0;
-        if (ioctl(fd, FIONREAD, &pending) != 0 || pending < 0) return false;
-        if (pending == 0) return true;
-        if (size_t(pending) > capacity - total) return false;
-        const ssize_t got = RecvSome(fd, buffer + total, size_t(pending));
-        if (got <= 0) return false;
-        total += size_t(got);
+        pollfd p{fd, events, 0};
+        if (poll(&p, 1, MsLeft(deadline)) > 0) return true;
+        if (Clock::now() >= deadline) return false;
     }
+}
+
+// Reads until `out` holds `want` bytes (`have` already there), in whatever pieces the
+// stream brings, until the deadline. Bytes already pending are read even after it.
+Fill FillTo(int fd, uint8_t* out, size_t& have, size_t want, Clock::time_point deadline) {
+    while (have < want) {
+        if (!WaitReady(fd, POLLIN, deadline)) return Fill::kTimedOut;
+        const ssize_t got = recv(fd, out + have, want - have, MSG_DONTWAIT);
+        if (got > 0) {
+            have += size_t(got);
+        } else if (got == 0) {
+            return Fill::kClosed;
+        } else if (!TryAgain(errno)) {
+            return Fill::kFailed;
+        }
+    }
+    return Fill::kDone;
+}
+
+// Reads and drops `left` bytes until the deadline; `left` counts down as they go.
+Fill SkipBytes(int fd, size_t& left, Clock::time_point deadline) {
+    uint8_t scratch[4096];
+    while (left != 0) {
+        size_t have = 0;
+        const Fill f = FillTo(fd, scratch, have, std::min(left, sizeof scratch), deadline);
+        left -= have;
+        if (f != Fill::kDone) return f;
+    }
+    return Fill::kDone;
+}
+
+// Skips the late replies owed on the socket that come before the deadline: each one's
+// header, then the payload length it names.
+Fill SkipLateReplies(int fd, LateReplies& late, Clock::time_point deadline) {
+    while (late.owed > 0) {
+        if (late.head.size() < kServerHeaderSize) {
+            size_t have = late.head.size();
+            late.head.resize(kServerHeaderSize);
+            const Fill f = FillTo(fd, late.head.data(), have, kServerHeaderSize, deadline);
+            late.head.resize(have);
+            if (f != Fill::kDone) return f;
+            late.bodyLeft = Get16(late.head, kOffLength);
+        }
+        if (const Fill f = SkipBytes(fd, late.bodyLeft, deadline); f != Fill::kDone) return f;
+        late.head.clear();
+        --late.owed;
+    }
+    return Fill::kDone;
+}
+
+// A reply the request stops waiting for: what is still to come of it is skipped later.
+void OweRest(LateReplies& late, std::span<const uint8_t> begun, size_t bodyLeft) {
+    late.owed = 1;
+    late.head.assign(begun.begin(), begun.end());
+    late.bodyLeft = bodyLeft;
 }
 
 }  // namespace
@@ -82,7 +144,7 @@ void WriteServerRequestHeader(const ServerRequestHeader& header, uint8_t* out48)
 
 bool ReadServerRequestHeader(std::span<const uint8_t> reply, ServerRequestHeader& out) {
     if (reply.size() < kServerHeaderSize) return false;
-    std::copy_n(reply.begin(), 4, out.magic.begin());
+    std::copy_n(reply.begin(), out.magic.size(), out.magic.begin());
     out.command = Get16(reply, kOffCommand);
     out.offset = Get16(reply, kOffOffset);
     out.result = Get16(reply, kOffResult);
@@ -101,29 +163,71 @@ bool CheckServerReply(std::span<const uint8_t> reply) {
 
 int ReceiveServerReply(const ServerSocket& socket, uint8_t* buffer, size_t capacity) {
     capacity = std::min(capacity, kServerReplyCapacity);
-    if (!buffer || capacity == 0 || socket.fd < 0) return FailReceive(-1);
-    pollfd p{socket.fd, POLLIN, 0};
-    int ready;
-    do ready = poll(&p, 1, socket.timeoutMs);
-    while (ready < 0 && errno == EINTR);
-    if (ready <= 0) return FailReceive(-1);  // a silent server must not hold the UI
-    const ssize_t first = RecvSome(socket.fd, buffer, capacity);
-    if (first <= 0) return FailReceive(int(first < 0 ? -1 : 0));
-    size_t total = size_t(first);
-    if (!ReadPending(socket.fd, buffer, capacity, total)) return FailReceive(-1);
+    if (!buffer || capacity == 0 || socket.fd < 0) return FailReceive(kReceiveFailed);
+    const Clock::time_point deadline = DeadlineAfter(socket.timeoutMs);
+    LateReplies& late = socket.late;
+    const Fill skipped = SkipLateReplies(socket.fd, late, deadline);
+    if (skipped == Fill::kTimedOut) {
+        ++late.owed;  // this request's reply comes after the late ones
+        return FailReceive(kReceiveTimedOut);
+    }
+    if (skipped != Fill::kDone) return FailReceive(skipped == Fill::kClosed ? 0 : kReceiveFailed);
+    std::array<uint8_t, kServerHeaderSize> head{};
+    size_t have = 0;
+    const Fill f = FillTo(socket.fd, head.data(), have, head.size(), deadline);
+    if (f == Fill::kFailed) return FailReceive(kReceiveFailed);
+    if (f == Fill::kTimedOut && have == 0) {
+        late.owed = 1;  // the whole reply is still to come: skipped when it does
+        return FailReceive(kReceiveTimedOut);
+    }
+    if (f != Fill::kDone) {
+        // A short reply (or 0: closed). Whatever may still follow it is no whole reply the
+        // server owes: the drain before the next request drops it.
+        std::copy_n(head.begin(), std::min(have, capacity), buffer);
+        return FailReceive(int(std::min(have, capacity)));
+    }
+    const size_t bodyLength = Get16(head, kOffLength);
+    const size_t total = kServerHeaderSize + bodyLength;
+    if (total > capacity) {
+        OweRest(late, head, bodyLength);  // skipped before the next reply is read
+        return FailReceive(kReceiveFailed);
+    }
+    std::copy(head.begin(), head.end(), buffer);
+    const Fill body = FillTo(socket.fd, buffer, have, total, deadline);
+    if (body == Fill::kTimedOut) {
+        OweRest(late, head, total - have);
+        return FailReceive(kReceiveTimedOut);
+    }
+    if (body != Fill::kDone) return FailReceive(kReceiveFailed);
     g_connected = true;
     return int(total);
+}
+
+void DrainServerSocket(const ServerSocket& socket) {
+    if (SkipLateReplies(socket.fd, socket.late, Clock::now()) != Fill::kDone) return;  // still owed: keep its place
+    // Nothing is owed: whatever else is pending answers no request of ours.
+    uint8_t scratch[4096];
+    for (;;) {
+        const ssize_t got = recv(socket.fd, scratch, sizeof scratch, MSG_DONTWAIT);
+        if (got > 0) continue;
+        if (got == 0 || errno != EINTR) return;  // closed, or nothing more pending
+    }
 }
 
 bool ServerConnected() { return g_connected; }
 
 bool SendServerBytes(const ServerSocket& socket, std::span<const uint8_t> bytes) {
+    // A server that stops reading must not hold the UI: the send is bounded like a reply.
+    const Clock::time_point deadline = DeadlineAfter(socket.timeoutMs);
     size_t sent = 0;
     while (sent < bytes.size()) {
-        const ssize_t n = send(socket.fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        sent += size_t(n);
+        const std::span<const uint8_t> rest = bytes.subspan(sent);
+        const ssize_t n = send(socket.fd, rest.data(), rest.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n > 0) {
+            sent += size_t(n);
+        } else if (!TryAgain(errno) || !WaitReady(socket.fd, POLLOUT, deadline)) {
+            return false;  // a broken connection, or a server that takes nothing in time
+        }
     }
     return true;
 }
@@ -148,44 +252,55 @@ int UsedGroupCount(const GroupTable& table) {
 
 static int MemberCount(const VehicleGroup& group) { return std::min<int>(group.count, kGroupIdCapacity); }
 
+// The groups in use, and a group's members: what lies past them belongs to no group.
+static std::span<const VehicleGroup> UsedGroups(const GroupTable& table) {
+    return std::span(table.groups).first(size_t(UsedGroupCount(table)));
+}
+static std::span<const uint16_t> Members(const VehicleGroup& group) {
+    return std::span(group.ids).first(size_t(MemberCount(group)));
+}
+// The index of the first used group that `match` accepts, or -1.
+template <class Match>
+static int FindUsedGroup(const GroupTable& table, Match match) {
+    const auto used = UsedGroups(table);
+    const auto it = std::find_if(used.begin(), used.end(), match);
+    return it == used.end() ? -1 : int(std::distance(used.begin(), it));
+}
+
 int TotalGroupMembers(const GroupTable& table) {
     int total = 0;
-    for (int g = 0; g < UsedGroupCount(table); ++g) total += MemberCount(table.groups[size_t(g)]);
+    for (const VehicleGroup& group : UsedGroups(table)) total += MemberCount(group);
     return total;
 }
 
 int FindGroupOfMember(const GroupTable& table, uint16_t id) {
-    for (int g = 0; g < UsedGroupCount(table); ++g) {
-        const VehicleGroup& group = table.groups[size_t(g)];
-        if (std::find(group.ids.begin(), group.ids.begin() + MemberCount(group), id) !=
-            group.ids.begin() + MemberCount(group))
-            return g;
-    }
-    return -1;
+    return FindUsedGroup(table, [id](const VehicleGroup& group) {
+        const auto members = Members(group);
+        return std::find(members.begin(), members.end(), id) != members.end();
+    });
 }
 
 int FindGroupByName(const GroupTable& table, std::u16string_view name) {
     if (name.empty()) return -1;
-    for (int g = 0; g < UsedGroupCount(table); ++g)
-        if (GroupName(table.groups[size_t(g)]) == name) return g;
-    return -1;
+    return FindUsedGroup(table, [name](const VehicleGroup& group) { return GroupName(group) == name; });
 }
 
-static bool RemoveMember(VehicleGroup& group, uint16_t id) {
-    const int count = MemberCount(group);
-    auto end = group.ids.begin() + count;
-    auto at = std::find(group.ids.begin(), end, id);
-    if (at == end) return false;
-    std::copy(at + 1, end, at);
-    group.ids[size_t(count - 1)] = 0;
-    group.count = uint16_t(count - 1);
-    return true;
+// Takes the id out of a group that holds it; the places it leaves at the end are cleared.
+static void RemoveMember(VehicleGroup& group, uint16_t id) {
+    const auto members = std::span(group.ids).first(size_t(MemberCount(group)));
+    const auto end = std::remove(members.begin(), members.end(), id);
+    std::fill(end, members.end(), uint16_t(0));
+    group.count = uint16_t(std::distance(members.begin(), end));
 }
 
 int EditGroupMembership(int mode, GroupTable& table, uint16_t id, std::u16string_view name) {
     if (id == 0) return 0;
     const int holder = FindGroupOfMember(table, id);
-    if (mode == 1) return holder >= 0 && RemoveMember(table.groups[size_t(holder)], id) ? 1 : 0;
+    if (mode == 1) {
+        if (holder < 0) return 0;
+        RemoveMember(table.groups[size_t(holder)], id);
+        return 1;
+    }
     if (mode != 0 || holder >= 0) return 0;
     const int target = FindGroupByName(table, name);
     // The upload block holds 1024 ids of all groups together: an add past that would be lost.
@@ -235,9 +350,11 @@ static int SendAccepted(const ServerSocket& socket, const ServerRequestHeader& h
     std::vector<uint8_t> request(kServerHeaderSize + payload.size());
     WriteServerRequestHeader(header, request.data());
     std::copy(payload.begin(), payload.end(), request.begin() + kServerHeaderSize);
+    DrainServerSocket(socket);
     if (!SendServerBytes(socket, request)) return kUploadNoReply;
     std::vector<uint8_t> reply(kServerReplyCapacity);
     const int got = ReceiveServerReply(socket, reply.data(), reply.size());
+    if (got == kReceiveTimedOut) return kUploadTimedOut;
     if (got < 0) return kUploadNoReply;
     if (size_t(got) < kServerHeaderSize) return kUploadShortReply;
     return CheckServerReply(std::span(reply.data(), size_t(got))) ? kUploadOk : kUploadRefused;
@@ -298,9 +415,11 @@ PasswordResult ChangePassword(const ServerSocket& socket, uint16_t userId, std::
     const PasswordResult input = CheckPasswordInput(oldPassword, newPassword, confirm);
     if (input != PasswordResult::kChanged) return input;
     const auto request = PasswordRequest(userId, oldPassword, newPassword);
+    DrainServerSocket(socket);
     if (!SendServerBytes(socket, request)) return PasswordResult::kDisconnected;
     std::vector<uint8_t> reply(kServerReplyCapacity);
     const int got = ReceiveServerReply(socket, reply.data(), reply.size());
+    if (got == kReceiveTimedOut) return PasswordResult::kTimedOut;
     if (got <= 0) return PasswordResult::kDisconnected;
     return ReadPasswordReply(std::span(reply.data(), size_t(got)));
 }
@@ -315,6 +434,9 @@ std::u16string PasswordMessage(PasswordResult result) {
         {{u"网络异常，请稍后重试", u"網絡異常，請稍後重試", u"Network exception, please retyr later"}},
         {{u"网络已断开，请重新登录", u"網絡已斷開，請重新登錄", u"Network disconnected, please relogin"}},
     };
+    static const LangText kTimedOutText{{u"服务器没有及时应答，请稍后重试", u"伺服器沒有及時應答，請稍後重試",
+                                         u"The server did not answer in time, please retry later"}};
+    if (result == PasswordResult::kTimedOut) return std::u16string(kTimedOutText());
     const size_t index = size_t(result);
     return index < std::size(kTexts) ? std::u16string(kTexts[index]()) : std::u16string();
 }

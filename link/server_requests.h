@@ -13,10 +13,23 @@
 
 namespace ledsuite {
 
-// A connected stream socket and how long a receive waits for the first byte.
+// What is left of replies the server still owes for requests whose wait ran out. The
+// server answers in order, so these come first on the stream and are skipped when they
+// arrive: a late answer is never read as the answer to a later request.
+struct LateReplies {
+    int owed = 0;                      // whole replies still to skip, the one begun included
+    std::vector<uint8_t> head;         // bytes of the begun reply's 48-byte header read so far
+    size_t bodyLeft = 0;               // bytes of its payload still to skip once the header is in
+};
+
+// A connected stream socket, how long one request may wait for its reply, and the late
+// replies of earlier requests on it (kept with the socket: one object per connection).
 struct ServerSocket {
+    ServerSocket() = default;
+    ServerSocket(int socketFd, int timeout) : fd(socketFd), timeoutMs(timeout) {}
     int fd = -1;
     int timeoutMs = 5000;
+    mutable LateReplies late;
 };
 
 inline constexpr size_t kServerHeaderSize = 48;
@@ -43,14 +56,24 @@ bool HasServerMagic(std::span<const uint8_t> reply);
 // True when the reply's magic is "kip0" and its command field is 0xFFFF (accepted).
 bool CheckServerReply(std::span<const uint8_t> reply);
 
-// Reads one reply into `buffer`: one receive that waits at most the socket's time-out,
-// then whatever the socket reports pending, never past `capacity` (held to 0x10000).
-// Returns the length; 0 when the peer closed; -1 on a failure, a silent server or a
-// reply that does not fit. Sets the connected flag (1 after a good read, else 0).
+enum : int { kReceiveFailed = -1, kReceiveTimedOut = -4 };
+// Reads one reply into `buffer`: first the late replies the socket still owes are
+// skipped, then the 48-byte header and the payload length it names, in as many pieces as
+// the stream brings, all within the socket's time-out and never past `capacity` (held
+// to 0x10000). Returns the reply's length; when the peer closes or the time-out ends
+// inside the header, the bytes that came (a short reply; 0: closed); kReceiveTimedOut
+// when nothing came in time (the whole reply becomes a late one) or the payload did not
+// (its rest becomes a late one); kReceiveFailed on a socket failure or a reply longer
+// than `capacity` (its rest is skipped later too). Sets the
+// connected flag (1 after a whole reply, else 0).
 int ReceiveServerReply(const ServerSocket& socket, uint8_t* buffer, size_t capacity);
+// Before a request: skips the late replies that have come and drops any other bytes
+// pending, so that the next reply read is this request's. Never waits.
+void DrainServerSocket(const ServerSocket& socket);
 // The process-wide "connected" flag that ReceiveServerReply keeps.
 bool ServerConnected();
-// Sends all bytes; false on a failure.
+// Sends all bytes, in as many pieces as the socket takes, within the socket's time-out;
+// false on a failure or when the server does not take them in time.
 bool SendServerBytes(const ServerSocket& socket, std::span<const uint8_t> bytes);
 
 // ---- vehicle groups ---------------------------------------------------------
@@ -99,8 +122,11 @@ using GroupUploadBlock = std::array<uint8_t, kGroupBlockSize>;
 // 266, the id list from 278 (ids 0 skipped, at most 1024 in all).
 GroupUploadBlock PackGroupTable(const GroupTable& table);
 
-enum : int { kUploadOk = 0, kUploadNoReply = -1, kUploadShortReply = -2, kUploadRefused = -3 };
-// Sends the block in two halves, each waiting for an accepted reply.
+enum : int {
+    kUploadOk = 0, kUploadNoReply = -1, kUploadShortReply = -2, kUploadRefused = -3, kUploadTimedOut = -4,
+};
+// Sends the block in two halves, each waiting for an accepted reply (the socket drained
+// before each).
 int UploadGroupTable(const ServerSocket& socket, const GroupTable& table);
 
 // ---- password change --------------------------------------------------------
@@ -118,6 +144,7 @@ enum class PasswordResult {
     kNetworkException,  // result 0xFFFE, or a reply that is not the server's
     kDisconnected,      // nothing came back
     kNoMessage,         // another result code
+    kTimedOut,          // no whole reply within the time-out
 };
 
 // The checks made before anything is sent; kChanged when the input may go.

@@ -6,10 +6,7 @@
 namespace ledsuite {
 
 int CompareOrdinal(std::u16string_view a, std::u16string_view b) {
-    const size_t n = std::min(a.size(), b.size());
-    for (size_t i = 0; i < n; ++i)
-        if (a[i] != b[i]) return a[i] < b[i] ? -1 : 1;
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+    return a.compare(b);  // unit by unit as unsigned 16-bit values, then the shorter first
 }
 
 std::vector<int> SortRowOrder(const std::vector<std::u16string>& texts, bool ascending) {

@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 
+#include "content/card/bitmap_image.h"
 #include "content/card/screen_header.h"
 #include "content/bytes.h"
 #include "content/card/program_encoder.h"
@@ -24,6 +25,12 @@ std::u16string CardSendMessage(int result, TransferMode mode, int comNumber) {
     std::u16string text = SendResultMessage(result, mode, comNumber);
     if (text.empty()) text = FillText(kSendFailed(), {FormatIntStatic(result)});
     return text;
+}
+
+std::u16string SmallCardLossText(const BitmapImageLoss& loss) {
+    return FillText(kTextCutForSmallCard(), {FormatIntStatic(int(loss.charsKept)),
+                                             FormatIntStatic(int(loss.charsLeftOut)),
+                                             FormatIntStatic(int(loss.programsLeftOut))});
 }
 
 std::u16string CardReadMessage(int result, TransferMode mode, int comNumber) {
@@ -47,6 +54,7 @@ int CMainFrame::SendToCard(const uint8_t* block, int mode) {
     const HardwareParams* screen = ScreenRecord();
     if (!screen) return 0;
     std::vector<uint8_t> buffer;
+    BitmapImageLoss loss;
     if (mode == kModeHardware) {
         if (!block) return 0;
         // The block is the card's 1024-byte hardware block: its length word is trusted no further.
@@ -62,10 +70,14 @@ int CMainFrame::SendToCard(const uint8_t* block, int mode) {
             return 0;
         }
         buffer.resize(size_t(length));
+        // The small card's compact image keeps only the start of the first program.
+        if (screen->cardType == 0) loss = BitmapImageLeftOut(ActiveTree()->Programs());
     }
     const size_t length = buffer.size();
     const TransferResult result = RunTransfer(std::move(buffer), length, CardMode(mode), *screen, true);
-    ShowMessage(CardSendMessage(result.code, TransferMode(mode), screen->comIndex + 1));
+    std::u16string text = CardSendMessage(result.code, TransferMode(mode), screen->comIndex + 1);
+    if (result.code == TransferResult::kSent && loss.any()) text += u"\n" + SmallCardLossText(loss);
+    ShowMessage(text);
     return 0;
 }
 
@@ -114,6 +126,7 @@ intptr_t CMainFrame::OnPortSettingsChanged() {
     stored.baudIndex = screen->baudIndex;
     if (!SaveSettingsFile(stored)) ShowMessage(kSettingsNotWritten());
     if (property_.target) property_.target->onInternal(IMC_PORT_SETTINGS_CHANGED, 0);
+    UpdatePortPane();
     return 0;
 }
 

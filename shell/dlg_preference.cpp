@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "shell/server_session.h"
 #include "shell/vehicle_pane_util.h"
 #include "toolkit/message_box.h"
 #include "toolkit/qt_text.h"
@@ -35,9 +36,8 @@ void SetPreferenceColor(PreferenceBlock& block, int byteIndex, int colorIndex) {
     b = uint8_t((b & 0xF0) | (colorIndex & 0x0F));
 }
 
-DlgPreference::DlgPreference(QWidget* parent, PreferenceBlock* block, const ServerSocket* socket,
-                             const GroupTable* groups)
-    : CDialogFx(parent), block_(block), socket_(socket), groups_(groups) {
+DlgPreference::DlgPreference(QWidget* parent, PreferenceBlock* block, ServerSession* server)
+    : CDialogFx(parent), block_(block), server_(server) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(10, 8, 10, 8);
     QGroupBox* boxes[2] = {new QGroupBox(ToQString(kGprsGroup), this), new QGroupBox(ToQString(kProgramGroup), this)};
@@ -90,7 +90,11 @@ void DlgPreference::ShowBlock() {
 
 bool DlgPreference::Save() {
     if (block_) (*block_)[0] = 0;
-    if (!socket_ || !groups_ || UploadGroupTable(*socket_, *groups_) != kUploadOk) return false;
+    const int result = server_ ? server_->UploadGroups() : kUploadNoConnection;
+    if (result != kUploadOk) {
+        MessageBoxFx(this, GroupUploadMessage(result).c_str(), nullptr, MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
     MessageBoxFx(this, kSaveSucceeded(), nullptr, MB_OK);
     return true;
 }

@@ -4,11 +4,12 @@
 #include <array>
 #include <cstdint>
 
-#include "link/server_requests.h"
 #include "toolkit/color_combo.h"
 #include "toolkit/dialog_fx.h"
 
 namespace ledsuite {
+
+class ServerSession;
 
 inline constexpr size_t kPreferenceBlockSize = 128;
 using PreferenceBlock = std::array<uint8_t, kPreferenceBlockSize>;
@@ -23,12 +24,12 @@ class DlgPreference : public CDialogFx {
 public:
     enum : int { kSaveId = 1338, kDefaultId = 1340 };
 
-    // `socket` and `groups` are what "Save" uploads (null: no connection).
-    DlgPreference(QWidget* parent, PreferenceBlock* block, const ServerSocket* socket, const GroupTable* groups);
+    // "Save" uploads the session's group table (null: no connection).
+    DlgPreference(QWidget* parent, PreferenceBlock* block, ServerSession* server);
 
     // The combo of a control id (1324-1331), or null.
     CComboBoxColor* Combo(int controlId) const;
-    // "Save": true when the upload did not fail.
+    // "Save": true when the upload did not fail; a refused or failed upload says why.
     bool Save();
     // "Default": the block as it was at this opening.
     void RestoreDefault();
@@ -41,8 +42,7 @@ private:
 
     PreferenceBlock* block_;
     PreferenceBlock opening_{};
-    const ServerSocket* socket_;
-    const GroupTable* groups_;
+    ServerSession* server_;
     std::array<CComboBoxColor*, 8> combos_{};
 };
 

@@ -32,7 +32,7 @@ FramePanes DefaultFramePanes() {
     panes.musicPane = MakerOf<CMusicCtrl>();
     panes.programList = MakerOf<ListViewProgramEdit>();
     panes.multiPage = [](QWidget* parent, InternalChannel* channel, ServerSession& server) {
-        auto* page = new CViewMulti(parent, channel, &server.Groups(), server.Socket());
+        auto* page = new CViewMulti(parent, channel, &server);
         page->FillFromGroupTable();
         return Pane{page, page};
     };

@@ -27,6 +27,7 @@ const LangText kSearchFields[] = {
     {{u"车牌号码", u"車牌號碼", u"License Plate"}},
 };
 const LangText kSearchText{{u"搜索", u"搜索", u"Search"}};
+const LangText kExportText{{u"导出Excel", u"導出Excel", u"Export Excel"}};
 const MenuEntry kMenu[] = {
     {ListViewCarInfo::kSelectAll, {{u"全选", u"全選", u"Select All"}}},
     {ListViewCarInfo::kSelectInverse, {{u"反选", u"反選", u"Select Inverse"}}},
@@ -36,6 +37,8 @@ const MenuEntry kMenu[] = {
     {ListViewCarInfo::kViewProgram, {{u"查看节目", u"查看節目", u"View Program"}}},
     {ListViewCarInfo::kRestart, {{u"重启", u"重啟", u"Restart"}}},
 };
+
+constexpr int kGprsIdColumn = 1;
 
 template <size_t N>
 void FillCombo(QComboBox* combo, const LangText (&texts)[N], int language) {
@@ -62,6 +65,13 @@ ListViewCarInfo::ListViewCarInfo(QWidget* parent, InternalChannel* channel)
     toolbar_->addWidget(searchEdit_);
     QAction* search = toolbar_->addAction(ToQString(kSearchText), this, &ListViewCarInfo::Search);
     search->setData(int(kSearchId));
+    toolbar_->addSeparator();
+    QAction* exportAction = toolbar_->addAction(ToQString(kExportText), this, [this] { OnCommand(kExportId); });
+    exportAction->setData(int(kExportId));
+    menu_ = BuildCommandMenu(this, kMenu, std::size(kMenu), [this](int id) { OnCommand(id); });
+    menu_->addSeparator();
+    QAction* menuExport = menu_->addAction(ToQString(kExportText), this, [this] { OnCommand(kExportId); });
+    menuExport->setData(int(kExportId));
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(list_->horizontalHeader(), &QHeaderView::sectionClicked, this, &ListViewCarInfo::SortByColumn);
     connect(list_, &QWidget::customContextMenuRequested, this, &ListViewCarInfo::ShowMenu);
@@ -76,6 +86,10 @@ intptr_t ListViewCarInfo::onInternal(int code, intptr_t) {
     if (code == IMC_LANGUAGE_CHANGED) {
         RelabelColumns(kColumns, int(std::size(kColumns)));
         FillCombos(int(UiLanguageIndex()));
+        RelabelCommandMenu(menu_, kMenu, std::size(kMenu));
+        for (QWidget* bar : {static_cast<QWidget*>(toolbar_), static_cast<QWidget*>(menu_)})
+            if (QAction* a = CommandAction(bar, kExportId)) a->setText(ToQString(kExportText));
+        if (QAction* a = CommandAction(toolbar_, kSearchId)) a->setText(ToQString(kSearchText));
     }
     if (code == IMC_GET_VEHICLE_LIST) return reinterpret_cast<intptr_t>(list_);
     return 0;
@@ -123,8 +137,8 @@ void ListViewCarInfo::Search() {
 std::u16string ListViewCarInfo::SelectedVehicleId() const {
     const QList<QTableWidgetItem*> selected = list_->selectedItems();
     if (selected.isEmpty()) return {};
-    const QTableWidgetItem* first = list_->item(selected.front()->row(), 0);
-    return first ? ToU16(first->text()) : std::u16string();
+    const QTableWidgetItem* id = list_->item(selected.front()->row(), kGprsIdColumn);
+    return id ? ToU16(id->text()) : std::u16string();
 }
 
 void ListViewCarInfo::OnCommand(int id) {
@@ -148,9 +162,6 @@ void ListViewCarInfo::OnCommand(int id) {
     }
 }
 
-void ListViewCarInfo::ShowMenu(const QPoint& pos) {
-    ShowCommandMenu(this, kMenu, std::size(kMenu), list_->viewport()->mapToGlobal(pos),
-                    [this](int id) { OnCommand(id); });
-}
+void ListViewCarInfo::ShowMenu(const QPoint& pos) { menu_->popup(list_->viewport()->mapToGlobal(pos)); }
 
 }  // namespace ledsuite

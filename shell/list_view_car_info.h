@@ -29,13 +29,16 @@ public:
     QComboBox* StateFilter() const { return stateFilter_; }
     QComboBox* SearchField() const { return searchField_; }
     QLineEdit* SearchEdit() const { return searchEdit_; }
+    // The context menu over the list (32932-32938).
+    QMenu* ContextMenu() const { return menu_; }
 
     // A header click on column c (column 0 does not sort).
     void SortByColumn(int column);
     // The search button: selects the first row whose searched column holds the text.
     void Search();
     void OnCommand(int id);
-    // The id the program query opens with: the first column's text of the selected row.
+    // The id the program query opens with: the selected row's "GPRS ID" (column 1; column 0
+    // is the index the rows are renumbered with after every sort).
     std::u16string SelectedVehicleId() const;
 
 private:
@@ -45,6 +48,7 @@ private:
     QComboBox* stateFilter_;
     QComboBox* searchField_;
     QLineEdit* searchEdit_;
+    QMenu* menu_ = nullptr;
     std::vector<uint8_t> ascending_;  // one direction flag per column
     bool busy_ = false;
 };

@@ -1,6 +1,7 @@
 #include "shell/list_view_program_edit.h"
 
 #include "link/server_requests.h"
+#include "toolkit/qt_text.h"
 
 namespace ledsuite {
 
@@ -15,11 +16,25 @@ const ListColumn kColumns[] = {
     {{{u"大小", u"大小", u"大小"}}, 60},          {{{u"目标屏", u"目标屏", u"目标屏"}}, 60},
 };
 
+// The toolbar, 32853-32858.
+const MenuEntry kTools[] = {
+    {ListViewProgramEdit::kCmdFirst, {{u"获取节目", u"獲取節目", u"Get Programs"}}},
+    {ListViewProgramEdit::kCmdRelease, {{u"发布", u"發佈", u"Release"}}},
+    {ListViewProgramEdit::kCmdDelete, {{u"删除", u"刪除", u"Delete"}}},
+    {ListViewProgramEdit::kCmdRefresh, {{u"刷新", u"刷新", u"Refresh"}}},
+    {ListViewProgramEdit::kCmdRequest, {{u"申请", u"申請", u"Request"}}},
+    {ListViewProgramEdit::kCmdCancelRequest, {{u"取消申请", u"取消申請", u"Cancel Request"}}},
+};
+
 }  // namespace
 
 ListViewProgramEdit::ListViewProgramEdit(QWidget* parent, InternalChannel* channel)
     : ListPane(parent, channel, kListId) {
     SetColumns(kColumns, int(std::size(kColumns)), true);
+    for (const MenuEntry& e : kTools) {
+        QAction* a = toolbar_->addAction(ToQString(e.text), this, [this, id = e.id] { OnCommand(id); });
+        a->setData(e.id);
+    }
     connect(list_, &QTableWidget::itemChanged, this, &ListViewProgramEdit::OnItemChanged);
 }
 
@@ -34,6 +49,13 @@ void ListViewProgramEdit::OnItemChanged(QTableWidgetItem* item) {
     const bool checked = item->checkState() == Qt::Checked;
     // A refused check is cleared again at once.
     if (!ApplyLocalCheck(counts_, RowStatus(row), checked)) SetCheckedQuietly(row, false);
+}
+
+intptr_t ListViewProgramEdit::onInternal(int code, intptr_t) {
+    if (code == IMC_LANGUAGE_CHANGED)
+        for (const MenuEntry& e : kTools)
+            if (QAction* a = CommandAction(toolbar_, e.id)) a->setText(ToQString(e.text));
+    return 0;
 }
 
 std::vector<int> ListViewProgramEdit::CheckedRows() const {

@@ -19,6 +19,7 @@ public:
 
     ListViewProgramEdit(QWidget* parent, InternalChannel* channel);
 
+    intptr_t onInternal(int code, intptr_t arg) override;
     void SetRows(const std::vector<ProgramRow>& rows);
     const CheckCounts& Counts() const { return counts_; }
     // Runs a toolbar command; true when the user confirmed it (the rows it concerns are

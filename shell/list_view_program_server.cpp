@@ -35,6 +35,13 @@ ListViewProgramServer::ListViewProgramServer(QWidget* parent, InternalChannel* c
     filter_->setProperty("controlId", int(kStatusFilterId));
     filter_->addItem(ToQString(u"全部"));
     toolbar_->addWidget(filter_);
+    menu_ = new QMenu(this);
+    const QStringList texts = MenuTexts();
+    for (int i = 0; i < texts.size(); ++i) {
+        QAction* a = menu_->addAction(texts[i]);
+        a->setData(i);
+        connect(a, &QAction::triggered, this, [this, i] { OnMenuCommand(MenuCommand(i)); });
+    }
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(list_, &QTableWidget::itemChanged, this, &ListViewProgramServer::OnItemChanged);
     connect(list_, &QWidget::customContextMenuRequested, this, &ListViewProgramServer::ShowMenu);
@@ -72,12 +79,6 @@ bool ListViewProgramServer::OnMenuCommand(MenuCommand command) {
     return AskYesNo(this, c.question, c.caption, false);
 }
 
-void ListViewProgramServer::ShowMenu(const QPoint& pos) {
-    QMenu menu(this);
-    const QStringList texts = MenuTexts();
-    for (int i = 0; i < texts.size(); ++i)
-        connect(menu.addAction(texts[i]), &QAction::triggered, this, [this, i] { OnMenuCommand(MenuCommand(i)); });
-    menu.exec(list_->viewport()->mapToGlobal(pos));
-}
+void ListViewProgramServer::ShowMenu(const QPoint& pos) { menu_->popup(list_->viewport()->mapToGlobal(pos)); }
 
 }  // namespace ledsuite

@@ -20,6 +20,8 @@ public:
 
     void SetRows(const std::vector<ProgramRow>& rows);
     QComboBox* StatusFilter() const { return filter_; }
+    // The context menu over the list: re-edit, cancel publishing, delete, refresh (data 0-3).
+    QMenu* ContextMenu() const { return menu_; }
     const ServerCheckFlags& Flags() const { return flags_; }
     int CheckedRow() const;
     // A context-menu command; true when confirmed (refresh needs no confirmation).
@@ -31,6 +33,7 @@ private:
     void ShowMenu(const QPoint& pos);
 
     QComboBox* filter_;
+    QMenu* menu_ = nullptr;
     ServerCheckFlags flags_;
 };
 

@@ -8,12 +8,18 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QSettings>
+#include <QSocketNotifier>
 #include <QStatusBar>
 #include <QStyleFactory>
 #include <QToolBar>
 
 #include "content/render/font_tables.h"
 #include "content/model/settings.h"
+#include "content/model/text_codec.h"
+#include "link/link_text.h"
+#include "link/removable_drives.h"
+#include "link/serial.h"
+#include "music/playlist.h"
 #include "shell/editor_host.h"
 #include "shell/outlook_bar.h"
 #include "shell/shell_texts.h"
@@ -63,11 +69,21 @@ CMainFrame::CMainFrame(const FramePanes& panes, QWidget* parent)
     server_.ConnectFromSettings();  // bounded wait: start-up never hangs on a silent server
     BuildOutlookBar(panes);
     RunStartupSteps();
+    // A drive plugged in or taken out changes whether UDisk can run.
+    mountWatch_ = OpenMountWatch();
+    if (mountWatch_ >= 0) {
+        auto* notifier = new QSocketNotifier(mountWatch_, QSocketNotifier::Exception, this);
+        connect(notifier, &QSocketNotifier::activated, this, [this] {
+            MountTableChanged(mountWatch_, 0);
+            UpdateCommandStates();
+        });
+    }
 }
 
 CMainFrame::~CMainFrame() {
     // Panes die with the frame's widgets; nothing may relay to them on the way.
     relay_.Panes() = {};
+    CloseMountWatch(mountWatch_);
 }
 
 void CMainFrame::ApplyVisualStyle() {
@@ -200,8 +216,25 @@ void CMainFrame::changeEvent(QEvent* event) {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    if (editorHost_) editorHost_->onInternal(IMC_SHUTDOWN, 0);
+    // Unsaved programs: Save, Discard or Cancel (which keeps the window open).
+    if (single_ && !single_->ConfirmDiscardChanges()) {
+        event->ignore();
+        return;
+    }
+    if (editorHost_ && editorHost_->onInternal(IMC_SHUTDOWN, 0) < 0)
+        ShowMessage(FillText(kFileNotWritten(), {Utf8ToWide(PlaylistFilePath())}));
     QMainWindow::closeEvent(event);
+}
+
+void CMainFrame::OnContentChanged(int code) {
+    if (single_ && code != IMC_SCREEN_SELECTED) single_->SetModified();
+    UpdatePortPane();
+}
+
+void CMainFrame::UpdatePortPane() {
+    const HardwareParams* screen = single_ ? ScreenRecord() : nullptr;
+    if (!portPane_ || !screen) return;
+    portPane_->setText(ToQString(PortPaneText(screen->comIndex + 1, BaudRateOf(screen->baudIndex))));
 }
 
 }  // namespace ledsuite

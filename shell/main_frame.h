@@ -116,6 +116,9 @@ public:
     intptr_t OnReapplyState() override;
     intptr_t OnSendHardwareParams(intptr_t block) override;
     intptr_t OnReadHardwareParams(intptr_t buffer) override;
+    void OnContentChanged(int code) override;
+    // The status bar's port pane for the screen as it is now.
+    void UpdatePortPane();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -179,6 +182,7 @@ private:
     std::map<QObject*, const LangText*> menuTitles_;  // pop-up menus and their texts
     MessageSink message_;
     TransferTimeouts timeouts_;
+    int mountWatch_ = -1;  // signals when a volume is mounted or unmounted (UDisk's state)
 };
 
 }  // namespace ledsuite

@@ -5,6 +5,7 @@
 #include <QToolBar>
 
 #include "content/model/lang.h"
+#include "link/removable_drives.h"
 #include "link/ui/dlg_change_password.h"
 #include "shell/editor_host.h"
 #include "shell/main_frame.h"
@@ -176,7 +177,7 @@ void CMainFrame::RunCommand(int id) {
 // ---- the Setting menu's dialogs, on the server session (null socket: no connection) ----
 
 void CMainFrame::OnPreference() {
-    DlgPreference(this, &preferences_, server_.Socket(), &server_.Groups()).exec();
+    DlgPreference(this, &preferences_, &server_).exec();
 }
 
 void CMainFrame::OnChangePassword() {
@@ -211,7 +212,7 @@ void CMainFrame::ApplyLanguage() {
     if (outlook_->PageCount() > 1) outlook_->SetPageLabel(1, ToQString(kPageProgramRelease));
     outlook_->setWindowTitle(ToQString(kOutlookCaption));
     for (InternalTarget* pane : {View(), property_.target, static_cast<InternalTarget*>(editorHost_),
-                                 static_cast<InternalTarget*>(single_)})
+                                 static_cast<InternalTarget*>(single_), multi_.target})
         if (pane) pane->onInternal(IMC_LANGUAGE_CHANGED, 0);
     doc_.SetTitle();
     setWindowTitle(doc_.Title());
@@ -229,15 +230,20 @@ void CMainFrame::UpdateCommandStates() {
     };
     const bool single = NavigationMode() == 0;
     const bool locked = PreviewLock();
-    for (int id = ID_CARD_SEARCH; id <= ID_MUSIC; ++id) set(id, single, id == ID_PREVIEW && locked);
+    for (int id = ID_CARD_SEARCH; id <= ID_ZOOM_CENTER; ++id) set(id, single, id == ID_PREVIEW && locked);
+    // UDisk needs a drive to write to, whatever the mode; Music works in both modes.
+    set(ID_UDISK, !ListRemovableDrives().empty());
+    set(ID_MUSIC, true);
     if (locked) {
         for (int id : {int(ID_CARD_UPLOAD), int(ID_FILE_NEW), int(ID_FILE_OPEN)}) set(id, false);
     } else {
         for (int id : {int(ID_FILE_NEW), int(ID_FILE_OPEN)}) set(id, true);
     }
-    set(ID_CHANGE_PASSWORD, server_.IsConnected());  // the change is a server request
+    // The change is a server request for the logged-in user: a connection and a user id.
+    set(ID_CHANGE_PASSWORD, server_.IsConnected() && server_.UserId() != 0);
     for (uint32_t i = 0; i < 4; ++i) set(ID_LANGUAGE_AUTO + int(i), true, UiLanguageSetting() == i);
     if (single_) single_->UpdateCommandStates();
+    UpdatePortPane();
 }
 
 }  // namespace ledsuite

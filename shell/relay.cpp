@@ -14,6 +14,9 @@ int NavigationMode() { return gNavigationMode; }
 void ResetNavigationModeForTests() { gNavigationMode = 0; }
 
 intptr_t Relay::send(int code, intptr_t arg) {
+    if (frame_ && (code == IMC_REDRAW_LAYOUT || code == IMC_SET_PROGRAM_KIND || code == IMC_AREA_GEOMETRY_CHANGED ||
+                   code == IMC_SCREEN_SELECTED))
+        frame_->OnContentChanged(code);
     switch (code) {
         case IMC_SET_VIEW_MODE:
             return SetViewMode(arg);
@@ -45,9 +48,14 @@ intptr_t Relay::send(int code, intptr_t arg) {
         case IMC_AREA_GEOMETRY_CHANGED:
             To(panes_.propertyWindow, code, arg);
             return 0;
-        case IMC_STARTUP_DONE:
+        case IMC_STARTUP_DONE: {
             To(panes_.editorHost, code, arg);
+            // The vehicle list goes to the page that fills it (the multi-screen page).
+            InternalTarget* view = View();
+            const intptr_t vehicles = view ? view->onInternal(IMC_GET_VEHICLE_LIST, 0) : 0;
+            if (vehicles > 0) To(panes_.multiPage, IMC_STARTUP_DONE, vehicles);
             return 0;
+        }
         case IMC_PORT_SETTINGS_CHANGED:
             return frame_ ? frame_->OnPortSettingsChanged() : 0;
         case IMC_REAPPLY_STATE:

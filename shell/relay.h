@@ -32,6 +32,8 @@ public:
     virtual intptr_t OnReapplyState() = 0;              // code 24576
     virtual intptr_t OnSendHardwareParams(intptr_t block) = 0;   // code 28672
     virtual intptr_t OnReadHardwareParams(intptr_t buffer) = 0;  // code 28673
+    // A pane changed the programs or the screen (codes 26, 50, 274) or announced a screen (48).
+    virtual void OnContentChanged(int /*code*/) {}
 };
 
 // The panes the relay knows. The view is looked up at each use (it may be missing).

@@ -12,6 +12,8 @@
 
 #include <QSettings>
 
+#include "content/model/lang.h"
+
 namespace ledsuite {
 
 namespace {
@@ -84,9 +86,51 @@ bool ServerSession::ConnectFromSettings(int timeoutMs) {
     return Connect(host.toStdString(), port, timeoutMs);
 }
 
+std::u16string GroupUploadMessage(int result) {
+    static const LangText kNoTable{{u"尚未从服务器收到车辆分组，没有上传任何内容",
+                                    u"尚未從伺服器收到車輛分組，沒有上傳任何內容",
+                                    u"The vehicle groups have not been received from the server; nothing was uploaded"}};
+    static const LangText kFailed{{u"上传分组失败", u"上傳分組失敗", u"Uploading the groups failed"}};
+    switch (result) {
+        case kUploadOk: return {};
+        case kUploadNoGroupTable: return kNoTable();
+        case kUploadTimedOut: return PasswordMessage(PasswordResult::kTimedOut);
+        case kUploadNoConnection:
+        case kUploadNoReply: return PasswordMessage(PasswordResult::kDisconnected);
+        default: return kFailed();
+    }
+}
+
+std::u16string NoGroupsReason(bool connected, bool received) {
+    static const LangText kNotConnected{{u"未连接服务器", u"未連接伺服器", u"Not connected to the server"}};
+    static const LangText kNotReceived{{u"尚未从服务器收到车辆分组", u"尚未從伺服器收到車輛分組",
+                                        u"No vehicle groups received from the server yet"}};
+    if (!connected) return kNotConnected();
+    return received ? std::u16string() : std::u16string(kNotReceived());
+}
+
+void ServerSession::Adopt(int fd, int timeoutMs) {
+    Close();
+    socket_.fd = fd;
+    socket_.timeoutMs = timeoutMs;
+}
+
+void ServerSession::ReceiveGroups(const GroupTable& table) {
+    groups_ = table;
+    groupsReceived_ = true;
+    if (groupsChanged_) groupsChanged_();
+}
+
+int ServerSession::UploadGroups() {
+    if (!IsConnected()) return kUploadNoConnection;
+    if (!groupsReceived_) return kUploadNoGroupTable;  // an empty table would wipe the server's groups
+    return UploadGroupTable(socket_, groups_);
+}
+
 void ServerSession::Close() {
     if (socket_.fd >= 0) close(socket_.fd);
     socket_.fd = -1;
+    socket_.late = {};  // late replies belong to the connection that owed them
 }
 
 }  // namespace ledsuite

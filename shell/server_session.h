@@ -10,6 +10,11 @@
 //                  sent with a password change.
 // The connect waits at most kServerConnectTimeoutMs. Without a connection Socket() is
 // null: the vehicle pages stay empty and their server commands report the failure.
+//
+// The vehicle group table is the server's: it comes over the connection (ReceiveGroups,
+// called by whoever reads it from the server). Until a table has been received nothing
+// may be uploaded, since an upload replaces the server's groups with the table sent.
+#include <functional>
 #include <string>
 
 #include "link/server_requests.h"
@@ -26,6 +31,13 @@ inline constexpr int kServerConnectTimeoutMs = 3000;
 // answer within `timeoutMs`.
 int OpenServerConnection(const std::string& host, int port, int timeoutMs);
 
+// Upload results beyond UploadGroupTable's: refused before anything is sent.
+enum : int { kUploadNoConnection = -10, kUploadNoGroupTable = -11 };
+// The message of an upload result (empty for kUploadOk).
+std::u16string GroupUploadMessage(int result);
+// Why the group page is empty: no connection, or no table received yet (empty otherwise).
+std::u16string NoGroupsReason(bool connected, bool received);
+
 class ServerSession {
 public:
     ServerSession() = default;
@@ -38,17 +50,30 @@ public:
     // Connects to the host and port of the settings when both are set; false otherwise.
     bool ConnectFromSettings(int timeoutMs = kServerConnectTimeoutMs);
     void Close();
+    // Takes over a stream socket its host has connected (and logged in); closes a present one.
+    void Adopt(int fd, int timeoutMs = 5000);
 
     bool IsConnected() const { return socket_.fd >= 0; }
     // The connected socket, or null when there is no connection.
     const ServerSocket* Socket() const { return IsConnected() ? &socket_ : nullptr; }
+    // How long one request waits for its reply (and for the server to take the request).
+    void SetRequestTimeout(int timeoutMs) { socket_.timeoutMs = timeoutMs; }
     // The logged-in user's id, read from the settings with the host and port.
     uint16_t UserId() const { return userId_; }
     GroupTable& Groups() { return groups_; }
     const GroupTable& Groups() const { return groups_; }
+    // The table the server sent: from now on it is shown and may be edited and uploaded.
+    void ReceiveGroups(const GroupTable& table);
+    bool HasGroups() const { return groupsReceived_; }
+    // Uploads the table; refused without a connection or before a table was received.
+    int UploadGroups();
+    // Called after a table was received (the group page refills its tree).
+    void SetGroupsChanged(std::function<void()> onChanged) { groupsChanged_ = std::move(onChanged); }
 
 private:
     GroupTable groups_;
+    bool groupsReceived_ = false;
+    std::function<void()> groupsChanged_;
     ServerSocket socket_;
     uint16_t userId_ = 0;
 };

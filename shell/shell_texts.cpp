@@ -1,5 +1,7 @@
 #include "shell/shell_texts.h"
 
+#include "content/model/text_codec.h"
+
 namespace ledsuite {
 
 const LangText kAppTitle{{u"ZU控制卡PC套件", u"ZU控制卡PC套件", u"ZU LED Control Card PC Suit"}};
@@ -65,6 +67,17 @@ const LangText kTabProgramsList{{u"节目列表", u"節目列表", u"Programs Li
 const LangText kSendFailed{{u"发送失败 (错误 %d)", u"發送失敗 (錯誤 %d)", u"Sending failed (error %d)"}};
 const LangText kFileNotWritten{{u"无法写入文件 %s", u"無法寫入檔案 %s", u"The file %s could not be written."}};
 const LangText kFileNotRead{{u"无法读取文件 %s", u"無法讀取檔案 %s", u"The file %s could not be read."}};
+const LangText kSaveChangesQuestion{{u"节目已修改，是否保存？", u"節目已修改，是否儲存？",
+                                     u"The programs have been changed. Save them?"}};
+const LangText kTextCutForSmallCard{{u"此控制卡只保留第一个节目的前 %d 个字符：%d 个字符和 %d 个其他节目没有发送。",
+                                     u"此控制卡只保留第一個節目的前 %d 個字元：%d 個字元和 %d 個其他節目沒有發送。",
+                                     u"This card keeps only the first %d characters of the first program: "
+                                     u"%d characters and %d other programs were left out."}};
+
+std::u16string PortPaneText(int comNumber, uint32_t baudRate) {
+    return u"Serial  Port: Com" + FormatIntStatic(comNumber) + u", Baurdrate: " + FormatIntStatic(int(baudRate));
+}
+
 const LangText kSettingsNotWritten{{u"无法保存串口设置 (ini.dat)", u"無法儲存串口設定 (ini.dat)",
                                     u"The port settings could not be saved (ini.dat)."}};
 

@@ -3,6 +3,9 @@
 // the messages of the frame and the tree page. One LangText row each.
 #include <array>
 
+#include <cstdint>
+#include <string>
+
 #include "content/model/lang.h"
 
 namespace ledsuite {
@@ -31,8 +34,9 @@ extern const LangText kPageProgramManager, kPageProgramRelease;
 // Editor tab host pages.
 extern const LangText kTabProgramEditor, kTabMusicPlayer, kTabProgramsList;
 
-// Status bar.
+// Status bar: the start-up text, and the text for a screen's COM number and baud rate.
 inline constexpr char16_t kPortPaneText[] = u"Serial  Port: Com1, Baurdrate: 28800";
+std::u16string PortPaneText(int comNumber, uint32_t baudRate);
 
 // Messages.
 inline constexpr char16_t kNoScreenItem[] = u"No LED Screen Item";
@@ -43,5 +47,10 @@ extern const LangText kSendFailed;      // "%d": the transfer's result code
 extern const LangText kFileNotWritten;  // "%s": the path
 extern const LangText kFileNotRead;     // "%s": the path
 extern const LangText kSettingsNotWritten;
+// The question before unsaved programs would be lost (Yes saves, No discards, Cancel stays).
+extern const LangText kSaveChangesQuestion;
+// The small card keeps only the start of the first program: characters kept, characters
+// left out, other programs left out ("%d" each).
+extern const LangText kTextCutForSmallCard;
 
 }  // namespace ledsuite

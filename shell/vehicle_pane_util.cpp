@@ -83,13 +83,25 @@ uint8_t ListPane::RowStatus(int row) const {
     return item ? uint8_t(item->data(kStatusRole).toInt()) : 0;
 }
 
-void ShowCommandMenu(QWidget* owner, const MenuEntry* entries, size_t count, const QPoint& globalPos,
-                     const std::function<void(int)>& run) {
-    QMenu menu(owner);
-    for (size_t i = 0; i < count; ++i)
-        QObject::connect(menu.addAction(ToQString(entries[i].text)), &QAction::triggered, owner,
-                         [run, id = entries[i].id] { run(id); });
-    menu.exec(globalPos);
+QMenu* BuildCommandMenu(QWidget* owner, const MenuEntry* entries, size_t count, const std::function<void(int)>& run) {
+    auto* menu = new QMenu(owner);
+    for (size_t i = 0; i < count; ++i) {
+        QAction* action = menu->addAction(ToQString(entries[i].text));
+        action->setData(entries[i].id);
+        QObject::connect(action, &QAction::triggered, owner, [run, id = entries[i].id] { run(id); });
+    }
+    return menu;
+}
+
+void RelabelCommandMenu(QMenu* menu, const MenuEntry* entries, size_t count) {
+    const QList<QAction*> actions = menu->actions();
+    for (size_t i = 0; i < count && i < size_t(actions.size()); ++i) actions[qsizetype(i)]->setText(ToQString(entries[i].text));
+}
+
+QAction* CommandAction(const QWidget* menuOrToolBar, int id) {
+    for (QAction* a : menuOrToolBar->actions())
+        if (a->data().toInt() == id && !a->isSeparator()) return a;
+    return nullptr;
 }
 
 bool AskYesNo(QWidget* parent, const char16_t* text, const char16_t* caption, bool defaultNo) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include <QMenu>
 #include <QToolBar>
 #include <QWidget>
 
@@ -62,9 +63,13 @@ struct MenuEntry {
     int id;
     LangText text;
 };
-// Shows the entries as a pop-up menu at `globalPos`; the chosen one's id goes to `run`.
-void ShowCommandMenu(QWidget* owner, const MenuEntry* entries, size_t count, const QPoint& globalPos,
-                     const std::function<void(int)>& run);
+// A pane's context menu: one action per entry (its id in the action's data), the
+// triggered one's id going to `run`. The pane pops it up where the user asks for it.
+QMenu* BuildCommandMenu(QWidget* owner, const MenuEntry* entries, size_t count, const std::function<void(int)>& run);
+// The entries' texts again in the current language.
+void RelabelCommandMenu(QMenu* menu, const MenuEntry* entries, size_t count);
+// The action of a command in a menu or on a toolbar (its data is the id), or null.
+QAction* CommandAction(const QWidget* menuOrToolBar, int id);
 
 // Yes / No question with a question icon (No the default when `defaultNo`); true on Yes.
 bool AskYesNo(QWidget* parent, const char16_t* text, const char16_t* caption, bool defaultNo);

@@ -1,9 +1,12 @@
 #include "shell/view_multi.h"
 
 #include <QPainter>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include "shell/group_list_dlg.h"
+#include "shell/list_view_car_info.h"
+#include "shell/server_session.h"
 #include "shell/vehicle_pane_util.h"
 #include "toolkit/message_box.h"
 #include "toolkit/qt_text.h"
@@ -13,7 +16,6 @@ namespace ledsuite {
 namespace {
 
 const LangText kRootText{{u"车辆分组", u"車輛分組", u"Vehicle Groups"}};
-const LangText kUploadFailedText{{u"上传分组失败", u"上傳分組失敗", u"Uploading the groups failed"}};
 const MenuEntry kMenu[] = {
     {CViewMulti::kCmdAdd, {{u"添加", u"添加", u"Add"}}},
     {CViewMulti::kCmdEdit, {{u"编辑", u"編輯", u"Edit"}}},
@@ -23,21 +25,56 @@ const MenuEntry kMenu[] = {
 
 }  // namespace
 
-CViewMulti::CViewMulti(QWidget* parent, InternalChannel* channel, GroupTable* groups, const ServerSocket* socket)
-    : QWidget(parent), channel_(channel), groups_(groups), socket_(socket), toolbar_(new QToolBar(this)),
+const LangText kToolbarText{{u"车辆分组", u"車輛分組", u"Vehicle Groups"}};
+
+CViewMulti::CViewMulti(QWidget* parent, InternalChannel* channel, ServerSession* server)
+    : QWidget(parent), channel_(channel), server_(server), toolbar_(new QToolBar(this)), notice_(new QLabel(this)),
       tree_(new CViewTreeEx(this)) {
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setContentsMargins(1, 0, 1, 1);
     layout->setSpacing(1);
     layout->addWidget(toolbar_);
+    layout->addWidget(notice_);
     layout->addWidget(tree_, 1);
+    toolbar_->setIconSize({16, 16});
+    QAction* groups = toolbar_->addAction(style()->standardIcon(QStyle::SP_DirIcon), ToQString(kToolbarText));
+    groups->setData(int(kCmdToolbar));
+    connect(groups, &QAction::triggered, this, [this] { OnCommand(kCmdToolbar); });
+    notice_->setWordWrap(true);
+    menu_ = BuildCommandMenu(this, kMenu, std::size(kMenu), [this](int id) { OnCommand(id); });
+    if (server_) server_->SetGroupsChanged([this] { FillFromGroupTable(); });
     tree_->setRootIsDecorated(true);
     tree_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(tree_, &QWidget::customContextMenuRequested, this, &CViewMulti::ShowMenu);
     connect(tree_, &QTreeWidget::itemSelectionChanged, this, [this] {
-        if (!busy_) collected_ = ScreensUnder(tree_->currentItem());
+        if (busy_) return;
+        collected_ = ScreensUnder(tree_->currentItem());
+        ShowCollected();
     });
     setFocusPolicy(Qt::StrongFocus);
+}
+
+intptr_t CViewMulti::onInternal(int code, intptr_t arg) {
+    if (code == IMC_STARTUP_DONE && arg) {
+        // The vehicle list's list control: its pane shows the screens the tree collects.
+        vehicles_ = qobject_cast<ListViewCarInfo*>(reinterpret_cast<QWidget*>(arg)->parentWidget());
+        ShowCollected();
+    } else if (code == IMC_LANGUAGE_CHANGED) {
+        if (QTreeWidgetItem* root = tree_->topLevelItem(0)) root->setText(0, ToQString(kRootText));
+        RelabelCommandMenu(menu_, kMenu, std::size(kMenu));
+        if (QAction* a = CommandAction(toolbar_, kCmdToolbar)) a->setText(ToQString(kToolbarText));
+        const std::u16string reason =
+            NoGroupsReason(server_ && server_->IsConnected(), server_ && server_->HasGroups());
+        notice_->setText(ToQString(reason));
+    }
+    return 0;
+}
+
+void CViewMulti::ShowCollected() {
+    if (!vehicles_) return;
+    std::vector<VehicleRow> rows;
+    for (uint16_t id : collected_) rows.push_back({ToU16(QString::number(id)), {}, {}, {}, {}});
+    vehicles_->SetRows(rows);
 }
 
 int CViewMulti::Depth(const QTreeWidgetItem* item) {
@@ -50,8 +87,13 @@ void CViewMulti::FillFromGroupTable() {
     busy_ = 1;
     tree_->clear();
     auto* root = new QTreeWidgetItem(tree_, QStringList(ToQString(kRootText)));
-    for (int g = 0; groups_ && g < UsedGroupCount(*groups_); ++g) {
-        const VehicleGroup& group = groups_->groups[size_t(g)];
+    const bool received = server_ && server_->HasGroups();
+    const std::u16string reason = NoGroupsReason(server_ && server_->IsConnected(), received);
+    notice_->setText(ToQString(reason));
+    notice_->setVisible(!reason.empty());
+    const GroupTable* table = received ? &server_->Groups() : nullptr;
+    for (int g = 0; table && g < UsedGroupCount(*table); ++g) {
+        const VehicleGroup& group = table->groups[size_t(g)];
         if (group.count == 0) continue;
         auto* groupItem = new QTreeWidgetItem(root, QStringList(ToQString(GroupName(group))));
         for (int m = 0; m < std::min<int>(group.count, kGroupIdCapacity); ++m) {
@@ -88,33 +130,38 @@ QTreeWidgetItem* CViewMulti::ScreenItem(QTreeWidgetItem* item) const {
 }
 
 CViewMulti::MoveResult CViewMulti::MoveTo() {
+    if (!server_ || !server_->HasGroups()) return kNoGroupTable;
     CGroupListDlg dialog(this, tree_);
     if (dialog.exec() != QDialog::Accepted || dialog.ChosenName().isEmpty()) return kMoveCancelled;
     return MoveSelectedTo(dialog.ChosenName());
 }
 
 CViewMulti::MoveResult CViewMulti::MoveSelectedTo(const QString& groupName) {
+    if (!server_ || !server_->HasGroups()) return kNoGroupTable;  // nothing of the server's to edit
     QTreeWidgetItem* screen = ScreenItem(tree_->currentItem());
     QTreeWidgetItem* root = tree_->topLevelItem(0);
-    if (!screen || !root || !groups_) return kMoveRefused;
+    if (!screen || !root) return kMoveRefused;
     QTreeWidgetItem* target = nullptr;
     for (int g = 0; g < root->childCount() && !target; ++g)
         if (root->child(g)->text(0) == groupName) target = root->child(g);
     if (!target || target == screen->parent()) return kMoveRefused;
     // The table is checked and changed first: a full target leaves both sides as they were.
     const auto id = uint16_t(screen->data(0, kMemberRole).toInt());
-    if (!MoveGroupMember(*groups_, id, ToU16(groupName))) return kMoveRefused;
+    if (!MoveGroupMember(server_->Groups(), id, ToU16(groupName))) return kMoveRefused;
     busy_ = 1;
     target->addChild(screen->parent()->takeChild(screen->parent()->indexOfChild(screen)));
     tree_->setCurrentItem(screen);
     busy_ = 0;
-    if (!socket_ || UploadGroupTable(*socket_, *groups_) != kUploadOk) return kUploadFailed;
-    return kMoved;
+    lastUpload_ = server_->UploadGroups();
+    return lastUpload_ == kUploadOk ? kMoved : kUploadFailed;
 }
 
 void CViewMulti::OnCommand(int id) {
     if (id != kCmdMoveTo) return;  // add, edit, delete and the toolbar command change nothing
-    if (MoveTo() == kUploadFailed) MessageBoxFx(this, kUploadFailedText(), nullptr, MB_OK | MB_ICONEXCLAMATION);
+    const MoveResult result = MoveTo();
+    if (result != kUploadFailed && result != kNoGroupTable) return;
+    const int upload = result == kNoGroupTable ? kUploadNoGroupTable : lastUpload_;
+    MessageBoxFx(this, GroupUploadMessage(upload).c_str(), nullptr, MB_OK | MB_ICONEXCLAMATION);
 }
 
 void CViewMulti::ShowMenu(const QPoint& pos) {
@@ -122,8 +169,7 @@ void CViewMulti::ShowMenu(const QPoint& pos) {
     if (!item) return;
     tree_->setCurrentItem(item);
     if (Depth(item) < 1) return;
-    ShowCommandMenu(this, kMenu, std::size(kMenu), tree_->viewport()->mapToGlobal(pos),
-                    [this](int id) { OnCommand(id); });
+    menu_->popup(tree_->viewport()->mapToGlobal(pos));
 }
 
 void CViewMulti::focusInEvent(QFocusEvent* event) {

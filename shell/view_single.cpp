@@ -104,6 +104,13 @@ bool CViewSingle::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
+void CViewSingle::paintEvent(QPaintEvent*) {
+    // A one-pixel frame in the shadow colour around the tree.
+    QPainter p(this);
+    p.setPen(palette().color(QPalette::Shadow));
+    p.drawRect(active_->geometry().adjusted(-1, -1, 0, 0));
+}
+
 void CViewSingle::ShowMessage(const std::u16string& text, const char16_t* caption) {
     if (message_) message_(text, caption);
 }
@@ -148,7 +155,7 @@ intptr_t CViewSingle::onInternal(int code, intptr_t arg) {
         case IMC_SET_PROGRAM_KIND:
             return SetProgramKind(uint8_t(arg));
         case IMC_FILE_OPEN:
-            OpenFile({});
+            if (ConfirmDiscardChanges()) OpenFile({});  // unsaved work is not replaced without asking
             return 0;
         case IMC_FILE_SAVE:
             return SaveFile(arg ? reinterpret_cast<const char*>(arg) : "");
@@ -166,6 +173,7 @@ void CViewSingle::AddScreenRoot(const HardwareParams* screen) {
     if (!screen || active_->ScreenItem()) return;  // one screen per tree
     active_->Programs().screen() = *screen;
     active_->InsertMirrorItem(nullptr, 0);
+    MarkSaved();  // the screen as loaded is nothing to save
     if (channel_)
         channel_->send(IMC_SCREEN_SELECTED, reinterpret_cast<intptr_t>(&active_->Programs().screen()));
 }
@@ -186,6 +194,7 @@ void CViewSingle::LoadProgramImage(const uint8_t* buffer) {
     const uint32_t length = LoadU32(buffer);
     if (length < kLoadImageMinimum) return;
     ledsuite::LoadProgramImage(active_->Programs(), {buffer, length});
+    modified_ = true;  // programs read back from the card are in no file yet
     active_->Rebuild();
     active_->setCurrentItem(active_->ScreenItem());
 }
@@ -205,6 +214,7 @@ void CViewSingle::OnAddProgramSet() {
         return;
     }
     QTreeWidgetItem* item = active_->AddProgramSetItem();
+    modified_ = true;
     active_->ScreenItem()->setExpanded(true);
     active_->setCurrentItem(item);
 }
@@ -223,6 +233,7 @@ void CViewSingle::OnAddProgram() {
         default: return;
     }
     QTreeWidgetItem* item = active_->AddProgramItem(setItem);
+    modified_ = true;
     active_->ScreenItem()->setExpanded(true);
     setItem->setExpanded(true);
     active_->setCurrentItem(item);
@@ -234,9 +245,14 @@ void CViewSingle::OnDeleteItem() {
     // The selection moves to the previous sibling (else the parent) before the records go,
     // so every pane is pointed at a living record when this one is freed.
     active_->DeleteItem(item);
+    modified_ = true;
+    // Every pane is told the selection again: the canvas drops the deleted program's outline.
+    SelectionNotice();
 }
 
-void CViewSingle::OnShiftItem(bool up) { SwapTreeItemWithSibling(active_, up); }
+void CViewSingle::OnShiftItem(bool up) {
+    if (SwapTreeItemWithSibling(active_, up)) modified_ = true;
+}
 
 void CViewSingle::OnSendTo() {
     // Paged sending works on one program set: only with a set selected.

@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 #include <QWidget>
 
@@ -56,9 +57,15 @@ public:
     QAction* Command(int id) const;
     void SetChannel(InternalChannel* channel) { channel_ = channel; }
     void SetMessageSink(MessageSink sink) { message_ = std::move(sink); }
-    // Asks for a file name: `save` true for a save, false for an open; empty: cancelled.
-    using FileChooser = std::function<QString(bool save)>;
-    void SetFileChooser(FileChooser chooser) { chooser_ = std::move(chooser); }
+
+    // Whether the programs differ from what was last saved: a change the page made (add,
+    // delete, shift, open, import, read-back, or one a pane announced) or bytes that a
+    // save would write differently from the last save.
+    bool Modified();
+    void SetModified(bool modified = true) { modified_ = modified; }
+    // Before the work is dropped (closing, opening another file): with unsaved changes asks
+    // Save / Discard / Cancel. True when the work may go (saved or discarded).
+    bool ConfirmDiscardChanges();
 
     // The page's commands (also reached through Command(id)->trigger()).
     void OnAddProgramSet();
@@ -81,6 +88,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void BuildToolbar();
@@ -94,6 +102,9 @@ private:
     void ImportExcel(const std::string& path);
     void ShowMessage(const std::u16string& text, const char16_t* caption = nullptr);
     QString ChooseFile(bool save);
+    // The bytes a save would write now (header and image; a failed encode gives its code).
+    std::vector<uint8_t> FileBytes() const;
+    void MarkSaved();
 
     InternalChannel* channel_;
     QToolBar* toolbar_ = nullptr;
@@ -102,7 +113,8 @@ private:
     CViewTreeEx* active_ = nullptr;
     std::map<int, QAction*> commands_;
     MessageSink message_;
-    FileChooser chooser_;
+    bool modified_ = false;
+    std::vector<uint8_t> saved_;  // FileBytes() at the last save (or start-up)
 };
 
 }  // namespace ledsuite

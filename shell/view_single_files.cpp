@@ -8,6 +8,7 @@
 #include "content/model/excel_import.h"
 #include "content/render/font_tables.h"
 #include "content/model/paths.h"
+#include "content/card/bitmap_image.h"
 #include "content/card/program_encoder.h"
 #include "content/card/program_file.h"
 #include "content/card/program_file_check.h"
@@ -18,18 +19,58 @@
 #include "link/link_text.h"
 #include "link/udisk_export.h"
 #include "music/ui/dlg_build_music.h"
+#include "shell/card_commands.h"
 #include "shell/shell_texts.h"
 #include "shell/view_single.h"
+#include "toolkit/message_box.h"
 #include "toolkit/qt_text.h"
 #include "toolkit/view_tree.h"
 
 namespace ledsuite {
 
 QString CViewSingle::ChooseFile(bool save) {
-    if (chooser_) return chooser_(save);
-    if (save)
-        return QFileDialog::getSaveFileName(this, {}, {}, QStringLiteral("LCS(*.lcs)"), nullptr);
-    return QFileDialog::getOpenFileName(this, {}, {}, QStringLiteral("LCS(*.lcs);;Excel(*.xls)"));
+    // The chooser appends ".lcs" itself, before its own overwrite question: the question
+    // covers the name that will really be written.
+    QFileDialog dialog(this);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(QStringLiteral("lcs"));
+    dialog.setNameFilters(save ? QStringList{QStringLiteral("LCS(*.lcs)")}
+                               : QStringList{QStringLiteral("LCS(*.lcs)"), QStringLiteral("Excel(*.xls)")});
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().front();
+}
+
+std::vector<uint8_t> CViewSingle::FileBytes() const {
+    const ProgramTree& tree = active_->Programs();
+    std::vector<uint8_t> file(kProgramFileHeaderSize + kImageLimit, 0xFF);
+    BuildProgramHeader(tree.screen(), std::span(file).first(kProgramFileHeaderSize));
+    uint32_t position = 0;
+    const int32_t length = BuildProgramImage(file.data() + kProgramFileHeaderSize, &position, tree, kImageLimit);
+    file.resize(kProgramFileHeaderSize + size_t(std::max(length, 0)));
+    if (length < 0) file.push_back(uint8_t(-length));  // a failed encode differs from every image
+    return file;
+}
+
+void CViewSingle::MarkSaved() {
+    saved_ = FileBytes();
+    modified_ = false;
+}
+
+bool CViewSingle::Modified() {
+    if (channel_) channel_->send(IMC_COMMIT_PENDING_EDIT, 0);  // what is being typed counts
+    return modified_ || FileBytes() != saved_;
+}
+
+bool CViewSingle::ConfirmDiscardChanges() {
+    if (!Modified()) return true;
+    const int answer = MessageBoxFx(this, kSaveChangesQuestion(), kAppTitle(), MB_YESNOCANCEL | MB_ICONQUESTION);
+    if (answer == IDNO) return true;
+    if (answer != IDYES) return false;
+    // Save: the work may go only once it is in a file.
+    const intptr_t saved = channel_ ? channel_->send(IMC_FILE_SAVE, 0) : SaveFile({});
+    return saved == 0;
 }
 
 int CViewSingle::SaveFile(std::string path) {
@@ -41,15 +82,21 @@ int CViewSingle::SaveFile(std::string path) {
         ShowMessage(FormatEncodeError(length, position));
         return length;
     }
-    if (path.empty()) {
-        QString chosen = ChooseFile(true);
+    const bool chosenHere = path.empty();
+    if (chosenHere) {
+        const QString chosen = ChooseFile(true);
         if (chosen.isEmpty()) return kSaveCancelled;
-        if (!chosen.endsWith(QStringLiteral(".lcs"), Qt::CaseInsensitive)) chosen += QStringLiteral(".lcs");
         path = chosen.toStdString();
     }
     // Written to a temporary name and renamed: a failed save leaves an older file whole.
     const int result = SaveProgramFile(path, tree.screen(), std::span(image).first(size_t(length)));
     if (result != 0) ShowMessage(FillText(kFileNotWritten(), {Utf8ToWide(path)}));
+    else if (chosenHere) MarkSaved();  // the user's own file now holds the work
+    // The small card's compact image (card type 0) keeps only the start of the first program.
+    if (result == 0 && tree.screen().cardType == 0) {
+        const BitmapImageLoss loss = BitmapImageLeftOut(tree);
+        if (loss.any()) ShowMessage(SmallCardLossText(loss));
+    }
     return result;
 }
 
@@ -57,7 +104,7 @@ namespace {
 
 // The buffer of a USB-disk build, header area included: room for the sounds behind the
 // image, or the smaller one when they are not compiled into the file.
-constexpr size_t kSaveToCapacity = 0x1000000;
+constexpr size_t kSaveToCapacity = kMaxProgramFileSize;  // 0x1000000: exactly what Open accepts
 constexpr size_t kSaveToSmallCapacity = 0x800200;
 
 }  // namespace
@@ -127,6 +174,8 @@ void CViewSingle::OpenProgramFile(const std::string& path) {
     if (check.crcMismatch) ShowMessage(ProgramFileCrcWarning());
     if (check.hasImage) file.resize(kProgramFileHeaderSize + check.imageLength);  // sounds behind it stay out
     LoadProgramFile(active_->Programs(), file);
+    // What was opened may not save back byte for byte (sounds behind the image stay out).
+    modified_ = true;
     active_->Rebuild();
     active_->setCurrentItem(active_->ScreenItem());
 }
@@ -138,6 +187,7 @@ void CViewSingle::ImportExcel(const std::string& path) {
         return;
     }
     if (ImportProgramSets(active_->Programs(), sheet, DefaultFontIndex()) == 0) return;
+    modified_ = true;
     active_->Rebuild();
     active_->setCurrentItem(active_->ScreenItem());
 }

@@ -1,5 +1,7 @@
 #include "shell/zu_view.h"
 
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
@@ -7,6 +9,7 @@
 #include "content/render/font_tables.h"
 #include "shell/list_view_car_info.h"
 #include "shell/list_view_program_server.h"
+#include "shell/shell_texts.h"
 #include "toolkit/qt_text.h"
 #include "toolkit/view_tree.h"
 
@@ -25,6 +28,9 @@ ListView* HiddenList(QWidget* view, InternalChannel* channel, int id) {
     list->hide();
     return list;
 }
+// Menu 119: Zoom in, Zoom out and Center, with the main toolbar's ids and labels.
+constexpr int kZoomCommands[3] = {32843, 32844, 32845};
+constexpr int kZoomLabels[3] = {12, 13, 14};
 QColor Rgb(uint32_t c) { return QColor::fromRgb(QRgb(0xFF000000u | c)); }
 }  // namespace
 
@@ -35,6 +41,12 @@ CZUView::CZUView(QWidget* parent, InternalChannel* channel)
     setObjectName(QStringLiteral("CZUView"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     InitCanvas(canvas_, rc_);
+    contextMenu_ = new QMenu(this);
+    for (int how = 0; how < 3; ++how) {
+        QAction* a = contextMenu_->addAction(ToQString(ToolbarLabel(kZoomLabels[how])));
+        a->setData(kZoomCommands[how]);
+        connect(a, &QAction::triggered, this, [this, how] { onInternal(IMC_ZOOM, how); });
+    }
     timer_.setInterval(kPreviewTickMs);
     connect(&timer_, &QTimer::timeout, this, &CZUView::OnPreviewTick);
 }
@@ -107,8 +119,12 @@ intptr_t CZUView::onInternal(int code, intptr_t arg) {
             if (arg == 2) ResetCanvasView(canvas_);
             else ZoomAboutCentre(arg == 0 ? -1 : 1);
             return 0;
+        case IMC_LANGUAGE_CHANGED: {
+            const QList<QAction*> zoom = contextMenu_->actions();
+            for (int how = 0; how < 3; ++how) zoom[how]->setText(ToQString(ToolbarLabel(kZoomLabels[how])));
+            return vehicleList_->onInternal(code, arg);
+        }
         case IMC_GET_VEHICLE_LIST:
-        case IMC_LANGUAGE_CHANGED:
             return vehicleList_->onInternal(code, arg);
         default:
             return 0;
@@ -117,12 +133,25 @@ intptr_t CZUView::onInternal(int code, intptr_t arg) {
 
 void CZUView::SetMode(intptr_t mode) {
     mode_ = uint16_t(mode);
-    // Multi-screen mode shows the vehicle list over the canvas (which then draws nothing);
-    // every other mode hides both lists.
-    serverList_->hide();
-    vehicleList_->setVisible(mode_ == 1);
-    if (mode_ == 1) vehicleList_->raise();
+    // Multi-screen mode shows the vehicle list above the server's program list in place of
+    // the canvas (which then draws nothing); every other mode hides both lists.
+    for (QWidget* list : {static_cast<QWidget*>(vehicleList_), static_cast<QWidget*>(serverList_)}) {
+        list->setVisible(mode_ == 1);
+        if (mode_ == 1) list->raise();
+    }
+    PlaceLists();
     update();
+}
+
+void CZUView::PlaceLists() {
+    const int top = height() * 3 / 5;
+    vehicleList_->setGeometry(0, 0, width(), top);
+    serverList_->setGeometry(0, top, width(), height() - top);
+}
+
+void CZUView::contextMenuEvent(QContextMenuEvent* event) {
+    // Menu 119: the view's zoom commands at the point.
+    if (!MultiScreenMode()) contextMenu_->popup(event->globalPos());
 }
 
 void CZUView::ZoomAboutCentre(int delta) {
@@ -184,8 +213,7 @@ void CZUView::DrawOverlay(QPainter& painter) const {
 
 void CZUView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    for (QWidget* list : {static_cast<QWidget*>(serverList_), static_cast<QWidget*>(vehicleList_)})
-        list->setGeometry(0, 0, width(), height());
+    PlaceLists();
     if (canvas_.window) ResizeCanvas(canvas_, width(), height());
 }
 

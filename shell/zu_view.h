@@ -7,8 +7,8 @@
 // (0 stopped, 1 running, 0xFFFF stop requested).
 //
 // Two list panes lie over the canvas, hidden in single-screen mode: the server program
-// list and the vehicle list. Multi-screen mode shows the vehicle list in place of the
-// canvas.
+// list and the vehicle list. Multi-screen mode shows the vehicle list above the server
+// program list in place of the canvas. The context menu (119) offers the zoom commands.
 #include <QTimer>
 #include <QWidget>
 
@@ -19,6 +19,7 @@
 #include "content/model/text_content.h"
 
 class QImage;
+class QMenu;
 
 namespace ledsuite {
 
@@ -40,6 +41,7 @@ public:
     bool PreviewTimerActive() const { return timer_.isActive(); }
     ListViewProgramServer* ServerProgramList() const { return serverList_; }
     ListViewCarInfo* VehicleList() const { return vehicleList_; }
+    QMenu* ContextMenu() const { return contextMenu_; }
     // The back image as the view shows it (shares the canvas's pixels).
     QImage BackImage() const;
 
@@ -59,10 +61,12 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void ShowTree(CViewTree* tree);
     void SetMode(intptr_t mode);
+    void PlaceLists();
     void TakeSelection();
     void OnPreviewTick();
     void ZoomAboutCentre(int delta);
@@ -78,6 +82,7 @@ private:
     QTimer timer_;
     ListViewProgramServer* serverList_;
     ListViewCarInfo* vehicleList_;
+    QMenu* contextMenu_ = nullptr;
 };
 
 }  // namespace ledsuite

@@ -236,4 +236,19 @@ int LoadBitmapProgramImage(std::span<const uint8_t> bytes, ProgramTree& tree) {
     return int(image.chars.size());
 }
 
+BitmapImageLoss BitmapImageLeftOut(const ProgramTree& tree) {
+    BitmapImageLoss loss;
+    for (const ProgramSetNode& set : tree.sets()) loss.programsLeftOut += set.programs.size();
+    if (loss.programsLeftOut == 0) return loss;
+    --loss.programsLeftOut;  // the first program of the first set is the one kept
+    if (tree.sets().front().programs.empty()) return loss;
+    const TextContent& content = tree.sets().front().programs.front().record->content;
+    size_t drawable = 0;
+    const int count = CountCells(content);
+    for (int i = 0; i < count; ++i) drawable += Skipped(content.cells[size_t(i)].code) ? 0 : 1;
+    loss.charsKept = std::min(drawable, kBitmapImageChars);
+    loss.charsLeftOut = drawable - loss.charsKept;
+    return loss;
+}
+
 }  // namespace ledsuite

@@ -58,6 +58,16 @@ uint8_t BitmapClassEffect(uint8_t effectClass);
 // the limit. The error-position word is 0 after every call.
 int32_t BuildBitmapProgramImage(const ProgramTree& tree, uint32_t* errorPosition, uint8_t* buffer, size_t limit);
 
+// What the compact image leaves out of a tree: characters of the first program past
+// the 14 it keeps, and every program but the first one of the first set.
+struct BitmapImageLoss {
+    size_t charsKept = 0;
+    size_t charsLeftOut = 0;
+    size_t programsLeftOut = 0;
+    bool any() const { return charsLeftOut > 0 || programsLeftOut > 0; }
+};
+BitmapImageLoss BitmapImageLeftOut(const ProgramTree& tree);
+
 // Reads an image back into the tree: a new program set at the end (today's
 // date, the stored date range, weekdays and periods; play-mode type 0) with one
 // program over the whole screen holding the stored characters in the stored

@@ -25,7 +25,7 @@ const LangText kCrcWarning{{u"节目文件的校验和不符，节目可能已�
 // them behind it. The image itself must be whole.
 ProgramFileError CheckImage(std::span<const uint8_t> image, bool& crcMismatch) {
     const uint32_t length = LoadU32(image.data());
-    if (length < kMinImage || length > image.size()) return ProgramFileError::ImageLength;
+    if (length < kMinImage || length > image.size() || length > kImageLimit) return ProgramFileError::ImageLength;
     if (LoadU16(image.data() + length - 4) != kImageEndMark) return ProgramFileError::ImageEndMark;
     crcMismatch = LoadU16(image.data() + length - 2) != Crc16Modbus(length - 2, image.data());
     return ProgramFileError::None;
@@ -37,7 +37,8 @@ ProgramFileCheck CheckProgramFile(std::span<const uint8_t> file) {
     ProgramFileCheck check;
     if (file.size() < kScreenHeaderSize) {
         check.error = ProgramFileError::TooShort;
-    } else if (file.size() > kProgramFileHeaderSize + kImageLimit) {
+    } else if (file.size() > kMaxProgramFileSize) {
+        // As large as the USB-disk build writes (header, image and the sounds behind it).
         check.error = ProgramFileError::TooLarge;
     } else if (LoadU32(file.data()) != kScreenHeaderSize) {
         check.error = ProgramFileError::HeaderLength;

@@ -278,10 +278,19 @@ CardAction EffectToCardAction(const ActionRecord& action, int32_t left, int32_t 
         case kEffectMoveRightContinue: b[8] = 2, b[9] = 1; break;
         default: break;
     }
-    if (code == kEffectFlash || code == kEffectTwinkle || code == kEffectMoveLeftContinue ||
-        code == kEffectMoveRightContinue)
-        b[4] = 0;
+    if (!EffectKeepsPause(code)) b[4] = 0;
     return b;
+}
+
+bool EffectKeepsPause(uint8_t effect) {
+    return effect != kEffectFlash && effect != kEffectTwinkle && effect != kEffectMoveLeftContinue &&
+           effect != kEffectMoveRightContinue;
+}
+
+bool EffectKeepsOffset(uint8_t effect) {
+    if (effect >= kEffectCount) return true;  // copied unchanged
+    const CardForm& form = kCardForms[effect];
+    return form.byte6 == kKeep && form.byte7 == kKeep;
 }
 
 ActionRecord CardActionToEffect(const CardAction& b) {
@@ -320,6 +329,7 @@ ActionRecord CardActionToEffect(const CardAction& b) {
         default: break;
     }
     a.effect = code;
+    if (!EffectKeepsOffset(code)) a.offset = 0;  // bytes 6-7 are the effect's own there
     return a;
 }
 

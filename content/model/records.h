@@ -145,8 +145,14 @@ int EffectMoveClass(const ActionRecord& action);
 // and above 31 are copied unchanged.
 CardAction EffectToCardAction(const ActionRecord& action, int32_t left, int32_t top, int32_t right,
                               int32_t bottom);
-// The action of a card form: bytes 1-11 copied, byte 0 mapped from the card class.
+// The action of a card form: bytes 1-11 copied, byte 0 mapped from the card class. An
+// effect whose card form takes bytes 6-7 for itself keeps no offset: it reads as 0.
 ActionRecord CardActionToEffect(const CardAction& card);
+// True when the card form of the effect leaves bytes 6-7 to the action's offset (None,
+// the moves, Snow, Static, Random); other effects cannot keep an offset.
+bool EffectKeepsOffset(uint8_t effect);
+// False for the effects whose card form has no pause (Flash, Twinkle, the continuous moves).
+bool EffectKeepsPause(uint8_t effect);
 
 // ---- program ------------------------------------------------------------------
 

@@ -279,7 +279,7 @@ intptr_t CMusicCtrl::onInternal(int code, intptr_t arg) {
         case IMC_SHUTDOWN:
             playback_->RequestStop();
             playback_->Join();
-            return SavePlaylist();
+            return SavePlaylist() ? 1 : -1;  // a negative answer: "playlist.dat" was not written
         case IMC_GET_VOICE_ROLES: return reinterpret_cast<intptr_t>(&voices_);
         case IMC_LANGUAGE_CHANGED: ApplyLanguage(); return 0;
         case IMC_SELECT_LYRIC: return SelectLyric(*reinterpret_cast<LyricChoice*>(arg));

@@ -228,8 +228,19 @@ TEST(ProgramRules, RepairsEffectOptionsAndNumbersHeldToTheirStoredRanges) {
     ChooseMainEffect(a, kEffectMoveRightContinue - 1);
     EXPECT_EQ(std::tuple(a.effect, a.offset), std::tuple(uint8_t(31), int16_t(6)));
     a.effect = kEffectMoveLeft;
-    ChooseMainEffect(a, kEffectScroll - 1);
-    EXPECT_EQ(std::tuple(a.effect, a.offset), std::tuple(uint8_t(7), int16_t(6)));
+    ChooseMainEffect(a, kEffectScroll - 1);  // Scroll's card form takes bytes 6-7: no offset to keep
+    EXPECT_EQ(std::tuple(a.effect, a.offset), std::tuple(uint8_t(7), int16_t(0)));
+    ProgramRecord scroll;
+    scroll.mainAction.effect = kEffectScroll;
+    ASSERT_TRUE(StoreProgramNumber(scroll, 14, 5));
+    EXPECT_EQ(ProgramNumber(scroll, 14), 0);
+    scroll.mainAction.effect = kEffectFlash;  // Flash has no pause in its card form
+    ASSERT_TRUE(StoreProgramNumber(scroll, 12, 9));
+    EXPECT_EQ(ProgramNumber(scroll, 12), 0);
+    ActionRecord moving;
+    moving.pause = 30;
+    ChooseMainEffect(moving, kEffectTwinkle - 1);
+    EXPECT_EQ(moving.pause, 0);
     ChooseMainEffect(a, kEffectMoveRight - 1);
     EXPECT_EQ(a.offset, 0);
     EXPECT_FALSE(ChooseMainEffect(a, kEffectMoveRight - 1));

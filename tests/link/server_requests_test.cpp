@@ -1,9 +1,11 @@
 #include "link/server_requests.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/ioctl.h>
 
 #include <chrono>
+#include <thread>
 #include <numeric>
 
 #include "tests/link/fake_server.h"
@@ -12,6 +14,8 @@ namespace ledsuite {
 namespace {
 
 using testing::FakeServer;
+using testing::LoopbackListener;
+using testing::ScriptedReply;
 using testing::ServerReply;
 
 uint16_t At16(const std::vector<uint8_t>& b, size_t off) { return uint16_t(b[off] | b[off + 1] << 8); }
@@ -91,6 +95,9 @@ TEST(GroupUpload, SendsTwoHalvesWithHeaderFieldsAndTheBlockCrc) {
                                                   {256, 7},    {266, 0},    {268, 2},  {278, 11},
                                                   {280, 13},   {282, 21},   {284, 0}};
     for (auto [at, value] : fields) EXPECT_EQ(At16(block, at), value) << at;
+    for (size_t at = 270; at < 278; at += 2) EXPECT_EQ(At16(block, at), 0) << at;  // no group past the table's end
+    const std::u16string north = u"North";
+    for (size_t u = 0; u < 10; ++u) EXPECT_EQ(At16(block, 134 + 2 * u), u < 5 ? north[u] : 0) << u;
     EXPECT_TRUE(ServerConnected());
 }
 
@@ -106,7 +113,7 @@ TEST(GroupUpload, ReplyFailuresStopAtTheFirstHalf) {
     };
     for (const auto& [replies, result, requests] : cases) {
         FakeServer server(replies);
-        EXPECT_EQ(UploadGroupTable(server.Socket(), TwoGroups()), result);
+        EXPECT_EQ(UploadGroupTable(server.Socket(200), TwoGroups()), result);
         EXPECT_EQ(server.Requests().size(), requests);
         EXPECT_EQ(PendingOn(server.ServerFd()), 0);  // nothing more was sent
     }
@@ -115,31 +122,51 @@ TEST(GroupUpload, ReplyFailuresStopAtTheFirstHalf) {
 TEST(GroupUpload, SilentServerFailsWithinTheTimeOut) {
     FakeServer server({std::vector<uint8_t>{}});
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(UploadGroupTable(server.Socket(150), TwoGroups()), -1);
+    EXPECT_EQ(UploadGroupTable(server.Socket(150), TwoGroups()), kUploadTimedOut);  // a time-out says so
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
     EXPECT_FALSE(ServerConnected());
 }
 
-TEST(ReceiveServerReply, ReadsPendingBytesAndNeverPassesTheCapacity) {
-    FakeServer server({});
-    std::vector<uint8_t> sent(100);
-    for (size_t i = 0; i < sent.size(); ++i) sent[i] = uint8_t(i);
-    ASSERT_EQ(send(server.ServerFd(), sent.data(), 60, 0), 60);
-    ASSERT_EQ(send(server.ServerFd(), sent.data() + 60, 40, 0), 40);
-    std::vector<uint8_t> buffer(200, 0xEE);
-    EXPECT_EQ(ReceiveServerReply(server.Socket(), buffer.data(), 100), 100);
-    EXPECT_TRUE(std::equal(sent.begin(), sent.end(), buffer.begin()));
-    EXPECT_TRUE(ServerConnected());
+// A reply of `payload` bytes after its header, the bytes counting up from `first`.
+std::vector<uint8_t> ReplyWithPayload(size_t payload, uint8_t first = 0) {
+    std::vector<uint8_t> reply = ServerReply(0xFFFF);
+    reply[26] = uint8_t(payload), reply[27] = uint8_t(payload >> 8);
+    for (size_t i = 0; i < payload; ++i) reply.push_back(uint8_t(first + i));
+    return reply;
+}
 
-    ASSERT_EQ(send(server.ServerFd(), sent.data(), 100, 0), 100);
-    EXPECT_EQ(ReceiveServerReply(server.Socket(), buffer.data(), 64), -1);
-    EXPECT_EQ(buffer[100], 0xEE);  // nothing written past the capacity
+TEST(ReceiveServerReply, ReadsToTheLengthItNamesAndNeverPastTheCapacity) {
+    FakeServer server({});
+    const ServerSocket socket = server.Socket(300);
+    const std::vector<uint8_t> reply = ReplyWithPayload(52), next = ReplyWithPayload(4, 0x80);
+    std::vector<uint8_t> both = reply;
+    both.insert(both.end(), next.begin(), next.end());
+    ASSERT_EQ(send(server.ServerFd(), both.data(), both.size(), 0), ssize_t(both.size()));
+    std::vector<uint8_t> buffer(200, 0xEE);
+    EXPECT_EQ(ReceiveServerReply(socket, buffer.data(), 200), 100);  // one reply, not what follows it
+    EXPECT_TRUE(std::equal(reply.begin(), reply.end(), buffer.begin()));
+    EXPECT_EQ(buffer[100], 0xEE);
+    EXPECT_TRUE(ServerConnected());
+    EXPECT_EQ(ReceiveServerReply(socket, buffer.data(), 200), 52);
+    EXPECT_EQ(buffer[51], 0x83);
+
+    // A reply longer than the room fails, writes nothing past it, and is skipped whole.
+    const std::vector<uint8_t> big = ReplyWithPayload(100);
+    ASSERT_EQ(send(server.ServerFd(), big.data(), big.size(), 0), ssize_t(big.size()));
+    std::fill(buffer.begin(), buffer.end(), 0xEE);
+    EXPECT_EQ(ReceiveServerReply(socket, buffer.data(), 64), kReceiveFailed);
+    EXPECT_EQ(buffer[64], 0xEE);
     EXPECT_FALSE(ServerConnected());
-    EXPECT_EQ(ReceiveServerReply(ServerSocket{-1, 10}, buffer.data(), 64), -1);
-    EXPECT_EQ(ReceiveServerReply(server.Socket(), buffer.data(), 0), -1);  // no room: nothing read
+    ASSERT_EQ(send(server.ServerFd(), next.data(), next.size(), 0), ssize_t(next.size()));
+    EXPECT_EQ(ReceiveServerReply(socket, buffer.data(), 200), 52);
+    EXPECT_EQ(buffer[48], 0x80);
+
+    EXPECT_EQ(ReceiveServerReply(ServerSocket{-1, 10}, buffer.data(), 64), kReceiveFailed);
+    EXPECT_EQ(ReceiveServerReply(socket, buffer.data(), 0), kReceiveFailed);  // no room: nothing read
+    ASSERT_EQ(send(server.ServerFd(), reply.data(), 30, 0), 30);
     shutdown(server.ServerFd(), SHUT_WR);
-    EXPECT_EQ(ReceiveServerReply(server.Socket(), buffer.data(), 100), 36);  // the rest
-    EXPECT_EQ(ReceiveServerReply(server.Socket(), buffer.data(), 100), 0);   // then the close
+    EXPECT_EQ(ReceiveServerReply(socket, buffer.data(), 200), 30);  // closed inside the header: short
+    EXPECT_EQ(ReceiveServerReply(socket, buffer.data(), 200), 0);   // then the close
     EXPECT_FALSE(ServerConnected());
 }
 
@@ -170,6 +197,14 @@ TEST(GroupMembership, AddRemoveAndTheLimitOfAllGroups) {
     EXPECT_EQ(EditGroupMembership(1, t, 11, u""), 0);
     EXPECT_EQ(EditGroupMembership(2, t, 77, u"North"), 0);
 
+    // Ids kept past the table's end (after the empty name) belong to no group.
+    GroupTable past = TwoGroups();
+    past.groups[2].count = 1;
+    past.groups[2].ids[0] = 77;
+    EXPECT_EQ(FindGroupOfMember(past, 77), -1);
+    EXPECT_EQ(FindGroupOfMember(past, 404), -1);
+    EXPECT_EQ(EditGroupMembership(0, past, 77, u"North"), 1);
+
     GroupTable full = FullTable();
     EXPECT_EQ(TotalGroupMembers(full), 1100);
     EXPECT_EQ(EditGroupMembership(0, full, 5000, u"G5"), 0);
@@ -184,12 +219,40 @@ TEST(GroupMembership, AddRemoveAndTheLimitOfAllGroups) {
     EXPECT_EQ(EditGroupMembership(0, under, 5001, u"B"), 0);
 }
 
+TEST(GroupMembership, OnlyEachGroupsCountOfIdsIsPacked) {
+    GroupTable t = TwoGroups();
+    t.groups[1].ids[1] = 55;  // a stale id past South's one member
+    const GroupUploadBlock b = PackGroupTable(t);
+    const std::vector<uint8_t> block(b.begin(), b.end());
+    EXPECT_EQ(std::tuple(At16(block, 282), At16(block, 284)), std::tuple(21, 0));
+    EXPECT_EQ(FindGroupByName(t, u"Nowhere"), -1);
+    EXPECT_EQ(FindGroupByName(t, u"South"), 1);
+    ServerRequestHeader header;
+    header.command = 7;
+    EXPECT_EQ(std::pair(UsedGroupCount(GroupTable{}), UsedGroupCount(t)), std::pair(0, 2));
+    t.groups[2].count = 1;  // members after the empty name count for nothing
+    EXPECT_EQ(TotalGroupMembers(t), 4);
+    EXPECT_FALSE(ReadServerRequestHeader(std::vector<uint8_t>(47, 0xFF), header));
+    EXPECT_EQ(header.command, 7);  // left as it was
+}
+
 TEST(GroupMembership, PackingSixGroupsOf1100IdsKeepsTheFirst1024) {
     const GroupUploadBlock b = PackGroupTable(FullTable());
     const std::vector<uint8_t> block(b.begin(), b.end());
     for (int g = 0; g < 6; ++g) EXPECT_EQ(At16(block, 266 + 2 * size_t(g)), g < 5 ? 200 * g : 1000) << g;
     for (size_t i = 0; i < 1024; ++i) ASSERT_EQ(At16(block, 278 + 2 * i), i + 1) << i;
     EXPECT_EQ(At16(block, 0), BitwiseModbus(block.data() + 2, 2324));
+}
+
+TEST(GroupMembership, AFullIdListLeavesLaterGroupsStartingAtItsEnd) {
+    GroupTable t;
+    SetGroup(t, 0, u"A", Ids(1, 1024));
+    SetGroup(t, 1, u"B", Ids(2000, 5));
+    SetGroup(t, 2, u"C", {3000});
+    const GroupUploadBlock b = PackGroupTable(t);
+    const std::vector<uint8_t> block(b.begin(), b.end());
+    EXPECT_EQ(std::tuple(At16(block, 266), At16(block, 268), At16(block, 270)), std::tuple(0, 1024, 1024));
+    EXPECT_EQ(At16(block, 278 + 2 * 1023), 1024);
 }
 
 TEST(GroupMembership, MoveChecksTheTargetBeforeTakingTheIdOut) {
@@ -200,6 +263,12 @@ TEST(GroupMembership, MoveChecksTheTargetBeforeTakingTheIdOut) {
     EXPECT_FALSE(MoveGroupMember(t, 13, u"South"));
     EXPECT_FALSE(MoveGroupMember(t, 13, u"Sout"));
     EXPECT_FALSE(MoveGroupMember(t, 404, u"North"));
+    EXPECT_FALSE(MoveGroupMember(t, 0, u"South"));  // North's empty place is no vehicle
+    SetGroup(t, 2, u"One", {1});
+    EXPECT_TRUE(MoveGroupMember(t, 1, u"South"));
+    EXPECT_TRUE(MoveGroupMember(t, 21, u"North"));  // into the first group
+    EXPECT_EQ(FindGroupOfMember(t, 21), 0);
+    EXPECT_EQ(t.groups[0].ids[2], 21);
 
     GroupTable full;
     SetGroup(full, 0, u"Full", Ids(1, 1024));
@@ -249,8 +318,9 @@ TEST(PasswordChange, EachAnswer) {
         {ServerReply(0x8027, 0xFFFD, 0xFFFFFFFF), PasswordResult::kTooShort},
         {ServerReply(0x8027, 0x0001, 0xFFFFFFFF), PasswordResult::kNoMessage},
         {shortReply, PasswordResult::kNetworkException},
+        {{'k'}, PasswordResult::kNetworkException},  // one byte, then nothing: no answer, not a closed line
         {ServerReply(0xFFFF, 0, 0, "zip0"), PasswordResult::kNetworkException},
-        {{}, PasswordResult::kDisconnected},
+        {{}, PasswordResult::kTimedOut},
     };
     for (const Case& c : cases) {
         FakeServer server({c.reply});
@@ -259,6 +329,126 @@ TEST(PasswordChange, EachAnswer) {
         EXPECT_EQ(server.Requests()[0].size(), 80u);
     }
     EXPECT_EQ(PasswordMessage(PasswordResult::kNoMessage), u"");  // the dialog tests show the other texts
+    // A server that closes without answering: disconnected, not a malformed answer; an upload
+    // gets nothing, which is shorter than a reply.
+    FakeServer closing({});
+    shutdown(closing.ServerFd(), SHUT_WR);
+    EXPECT_EQ(ChangePassword(closing.Socket(500), 7, "oldpw", "newpass", "newpass"), PasswordResult::kDisconnected);
+    EXPECT_EQ(UploadGroupTable(closing.Socket(500), TwoGroups()), kUploadShortReply);
+    // A line closed at the far end takes nothing: the send fails at once.
+    FakeServer gone({});
+    const int null = open("/dev/null", O_RDONLY);
+    dup2(null, gone.ServerFd());  // the socket's far end closes; the number now names /dev/null
+    close(null);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(SendServerBytes(gone.Socket(2000), PasswordRequest(1, "a", "b")));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+}
+
+// A vehicle server on a real TCP connection over loopback, playing `script`.
+struct TcpServer {
+    LoopbackListener listener;
+    int client = listener.Connect();
+    FakeServer server;
+    explicit TcpServer(std::vector<ScriptedReply> script, size_t skipFirst = 0)
+        : server(listener.Accept(), std::move(script), skipFirst) {}
+    ~TcpServer() { close(client); }
+};
+
+const std::vector<uint8_t> kRefusedPassword = ServerReply(0x8027, 0xFFFF, 0xFFFFFFFF);
+
+TEST(ServerOverTcp, RepliesInPiecesWithPausesAreReadWhole) {
+    TcpServer tcp({{ServerReply(0xFFFF), 0, {20, 28}, 50},                   // 20 + 28 bytes, 50 ms apart
+                   {ReplyWithPayload(20), 0, {1, 9, 10, 10, 10, 8}, 30},       // six segments, across the payload
+                   {kRefusedPassword, 0, {47}, 60}});
+    ServerSocket socket{tcp.client, 1000};
+    EXPECT_EQ(UploadGroupTable(socket, TwoGroups()), kUploadOk);
+    EXPECT_EQ(ChangePassword(socket, 5, "oldpw", "newpass", "newpass"), PasswordResult::kWrongOld);
+    const auto requests = tcp.server.Requests();
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_EQ(std::vector<uint8_t>(requests[1].begin(), requests[1].begin() + 48), RequestHeader(0x8007, 1163, 1163));
+    EXPECT_EQ(std::vector<uint8_t>(requests[2].begin(), requests[2].begin() + 48), RequestHeader(0x8027, 5, 32));
+}
+
+TEST(ServerOverTcp, ALateReplyIsNeverTakenForTheNextRequestsAnswer) {
+    for (const bool lateBeforeNext : {true, false}) {
+        // The first half's accepted reply comes 300 ms late; the password change is then refused.
+        TcpServer tcp({{ServerReply(0xFFFF), 300}, {kRefusedPassword}});
+        ServerSocket socket{tcp.client, 100};
+        EXPECT_EQ(UploadGroupTable(socket, TwoGroups()), kUploadTimedOut);
+        EXPECT_FALSE(ServerConnected());
+        if (lateBeforeNext) std::this_thread::sleep_for(std::chrono::milliseconds(400));  // drained before it
+        socket.timeoutMs = 1500;                                                        // else skipped after it
+        EXPECT_EQ(ChangePassword(socket, 5, "oldpw", "newpass", "newpass"), PasswordResult::kWrongOld);
+        const auto requests = tcp.server.Requests();
+        ASSERT_EQ(requests.size(), 2u);  // the second half never went out
+        EXPECT_EQ(requests[1].size(), 80u);
+        EXPECT_EQ(PasswordMessage(PasswordResult::kTimedOut), u"The server did not answer in time, please retry later");
+    }
+}
+
+TEST(ServerOverTcp, APayloadCutByTheTimeOutIsSkippedWhenItsRestComes) {
+    // 60 bytes at once, then 17 and the last one, 150 ms apart: the skip waits for that last byte.
+    std::vector<uint8_t> first = ReplyWithPayload(30);
+    TcpServer tcp({{first, 0, {60, 17}, 150}, {ServerReply(0xFFFF)}});
+    ServerSocket socket{tcp.client, 100};
+    std::vector<uint8_t> request(48);
+    ASSERT_TRUE(SendServerBytes(socket, request));
+    std::vector<uint8_t> buffer(256);
+    EXPECT_EQ(ReceiveServerReply(socket, buffer.data(), buffer.size()), kReceiveTimedOut);
+    socket.timeoutMs = 1000;
+    DrainServerSocket(socket);
+    ASSERT_TRUE(SendServerBytes(socket, request));
+    EXPECT_EQ(ReceiveServerReply(socket, buffer.data(), buffer.size()), 48);  // the 18 late bytes went first
+    EXPECT_TRUE(CheckServerReply(std::span(buffer.data(), 48)));
+}
+
+TEST(ServerOverTcp, ALongLateReplyIsSkippedWhole) {
+    // 5000 payload bytes of which 903 come in time: 4097 are skipped when they come.
+    TcpServer tcp({{ReplyWithPayload(5000), 0, {951}, 300}, {ServerReply(0xFFFF)}});
+    ServerSocket socket{tcp.client, 100};
+    std::vector<uint8_t> buffer(0x10000);
+    ASSERT_TRUE(SendServerBytes(socket, std::vector<uint8_t>(48)));
+    EXPECT_EQ(ReceiveServerReply(socket, buffer.data(), buffer.size()), kReceiveTimedOut);
+    socket.timeoutMs = 1500;
+    ASSERT_TRUE(SendServerBytes(socket, std::vector<uint8_t>(48)));
+    EXPECT_EQ(ReceiveServerReply(socket, buffer.data(), buffer.size()), 48);
+    EXPECT_TRUE(CheckServerReply(std::span(buffer.data(), 48)));
+}
+
+TEST(ServerOverTcp, ARequestTheServerTakesInPiecesArrivesWhole) {
+    // The client's send path is filled first, and the server reads only after a pause: the
+    // request goes out in as many pieces as the socket takes.
+    LoopbackListener listener;
+    const int client = listener.Connect();
+    const int serverEnd = listener.Accept();
+    std::vector<uint8_t> junk(1 << 16, 0x5A);
+    size_t stuffed = 0;
+    for (;;) {
+        const ssize_t n = send(client, junk.data(), junk.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
+        if (n <= 0) break;
+        stuffed += size_t(n);
+    }
+    ASSERT_GT(stuffed, 0u);
+    {
+        FakeServer server(serverEnd, std::vector<ScriptedReply>{{ServerReply(0xFFFF)}, {ServerReply(0xFFFF)}}, stuffed);
+        EXPECT_EQ(UploadGroupTable(ServerSocket{client, 3000}, TwoGroups()), kUploadOk);
+        const auto requests = server.Requests();
+        ASSERT_EQ(requests.size(), 2u);
+        const GroupUploadBlock block = PackGroupTable(TwoGroups());
+        EXPECT_TRUE(std::equal(requests[0].begin() + 48, requests[0].end(), block.begin()));
+        EXPECT_TRUE(std::equal(requests[1].begin() + 48, requests[1].end(), block.begin() + 1163));
+    }
+    close(client);
+    // A server that takes nothing: the send gives up within the time-out.
+    const int stuck = listener.Connect();
+    const int stuckEnd = listener.Accept();
+    for (size_t sent = 0; send(stuck, junk.data(), junk.size(), MSG_DONTWAIT | MSG_NOSIGNAL) > 0;) sent++;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(SendServerBytes(ServerSocket{stuck, 150}, junk));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    close(stuck);
+    close(stuckEnd);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "shell/server_session.h"
 #include "tests/link/fake_server.h"
 #include "tests/toolkit/gui_test_util.h"
 
@@ -14,7 +15,7 @@ TEST(DlgPreference, BytesMapToCombosKeepingHighNibbles) {
     PreferenceBlock block{};
     block[4] = 0xA3;
     block[5] = 0x57;
-    DlgPreference dlg(nullptr, &block, nullptr, nullptr);
+    DlgPreference dlg(nullptr, &block, nullptr);
     dlg.show();
     EXPECT_EQ(dlg.windowTitle(), "Preference");
     EXPECT_EQ(dlg.Combo(1328)->currentIndex(), 3);  // byte 4
@@ -28,11 +29,11 @@ TEST(DlgPreference, BytesMapToCombosKeepingHighNibbles) {
 TEST(DlgPreference, SecondOpeningShowsFirstChoicesAndDefaultReturnsToIt) {
     PreferenceBlock block{};
     {
-        DlgPreference first(nullptr, &block, nullptr, nullptr);
+        DlgPreference first(nullptr, &block, nullptr);
         first.show();
         emit first.Combo(1325)->activated(5);
     }
-    DlgPreference second(nullptr, &block, nullptr, nullptr);
+    DlgPreference second(nullptr, &block, nullptr);
     second.show();
     EXPECT_EQ(second.Combo(1325)->currentIndex(), 5);
     emit second.Combo(1325)->activated(2);
@@ -42,23 +43,31 @@ TEST(DlgPreference, SecondOpeningShowsFirstChoicesAndDefaultReturnsToIt) {
     EXPECT_EQ(second.Combo(1325)->currentIndex(), 5);
 }
 
-TEST(DlgPreference, SaveClearsByteZeroAndUploadsTheGroups) {
+TEST(DlgPreference, SaveUploadsOnlyAReceivedTableAndSaysWhyNot) {
     PreferenceBlock block{};
     block[0] = 0x33;
     GroupTable groups;
     SetGroupName(groups.groups[0], u"G");
     FakeServer server({ServerReply(0xFFFF), ServerReply(0xFFFF)});
-    const ServerSocket socket = server.Socket(500);
-    DlgPreference dlg(nullptr, &block, &socket, &groups);
+    ServerSession session;
+    session.Adopt(dup(server.Socket().fd), 500);
+    DlgPreference dlg(nullptr, &block, &session);
     dlg.show();
     QString shown;
+    AnswerBox(&shown);
+    EXPECT_FALSE(dlg.Save());  // no table from the server yet: nothing may replace its groups
+    EXPECT_EQ(shown, "The vehicle groups have not been received from the server; nothing was uploaded");
+    EXPECT_TRUE(server.Requests().empty());
+    session.ReceiveGroups(groups);
     AnswerBox(&shown);
     EXPECT_TRUE(dlg.Save());
     EXPECT_EQ(shown, "Save");
     EXPECT_EQ(block[0], 0);
     EXPECT_EQ(server.Requests().size(), 2u);
-    DlgPreference offline(nullptr, &block, nullptr, &groups);
+    DlgPreference offline(nullptr, &block, nullptr);
+    AnswerBox(&shown);
     EXPECT_FALSE(offline.Save());
+    EXPECT_EQ(shown, "Network disconnected, please relogin");
 }
 
 }  // namespace

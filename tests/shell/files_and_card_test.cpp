@@ -124,8 +124,11 @@ TEST(ShellFiles, ExcelImportFromAWorkbook) {
                              "ws.write(4, 1, 'No content')\n"
                              "wb.save(sys.argv[1])\n";
     ASSERT_EQ(std::system(("/usr/bin/python3 '" + script + "' '" + book + "'").c_str()), 0);
-    a.chosen = QString::fromStdString(book);
+    QString question;
+    AnswerBox(&question, IDNO);  // the changed screen is discarded
+    ChooseNextFile(QString::fromStdString(book));
     a.Frame().Trigger(ID_FILE_OPEN);
+    EXPECT_EQ(question, "The programs have been changed. Save them?");
     const auto& sets = a.Programs().sets();
     ASSERT_EQ(sets.size(), 3u);
     EXPECT_EQ(sets[0].title, u"默认节目");
@@ -236,8 +239,11 @@ TEST(ShellUDisk, VoiceScreenSavesItsProgramAndSoundsThroughTheBuildDialog) {
     EXPECT_EQ(file.size(), ImageEnd(file));
 
     // File > Open of the first disk file takes the image and leaves the sounds behind it.
-    r.a.chosen = QString::fromStdString(UDiskProgramPath(r.root, "20k", 0));
+    QString question;
+    AnswerBox(&question, IDNO);  // programs only written to the disk: asked, then discarded
+    ChooseNextFile(QString::fromStdString(UDiskProgramPath(r.root, "20k", 0)));
     r.a.Frame().Trigger(ID_FILE_OPEN);
+    EXPECT_FALSE(question.isEmpty());
     ASSERT_EQ(r.a.Programs().sets().size(), 2u);
     EXPECT_EQ(Text(*r.a.Programs().sets().back().programs[0].record), u"Hello there.");
 }
@@ -334,7 +340,7 @@ TEST(ShellWalk, NewUserComposesSavesOpensAndSends) {
     ASSERT_EQ(Text(program), text);
     // File > Save asks for a name and adds the extension; the relay's save writes the same bytes.
     a.Programs().screen().width = 96;
-    a.chosen = QString::fromStdString(a.env.Path("walk"));
+    ChooseNextFile(QString::fromStdString(a.env.Path("walk")));
     a.Frame().Trigger(ID_FILE_SAVE);
     const std::string path = a.env.Path("walk.lcs"), again = a.env.Path("again.lcs");
     EXPECT_EQ(a.Send(IMC_FILE_SAVE, again.c_str()), 0);
@@ -344,8 +350,11 @@ TEST(ShellWalk, NewUserComposesSavesOpensAndSends) {
     a.Page().Command(ID_DELETE_ITEM)->trigger();
     ASSERT_TRUE(a.Programs().sets().empty());
     a.Programs().screen().width = 10;
-    a.chosen = QString::fromStdString(path);
+    QString question;
+    AnswerBox(&question, IDNO);  // the deletion is not saved
+    ChooseNextFile(QString::fromStdString(path));
     a.Frame().Trigger(ID_FILE_OPEN);
+    EXPECT_FALSE(question.isEmpty());
     ASSERT_EQ(a.Programs().sets().size(), 1u);
     EXPECT_EQ(a.Programs().screen().width, 96);
     EXPECT_EQ(tree.ItemAt(0, 0)->text(0), QString("Program"));

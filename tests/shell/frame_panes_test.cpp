@@ -117,11 +117,16 @@ TEST(FramePanes, SecondOutlookPageShowsTheVehicleListAndTheFirstBringsTheCanvasB
     };
     EXPECT_EQ(state(), std::tuple(0, 0, false, false));
     bar.SetActivePage(1);
-    EXPECT_EQ(state(), std::tuple(1, 1, true, false));
-    EXPECT_EQ(view.VehicleList()->geometry(), view.rect());  // over the whole client area
+    EXPECT_EQ(state(), std::tuple(1, 1, true, true));
+    // The vehicle list above (three fifths), the server's programs below, over the whole client area.
+    auto split = [&] {
+        const int top = view.height() * 3 / 5;
+        return std::pair(view.VehicleList()->geometry() == QRect(0, 0, view.width(), top),
+                         view.ServerProgramList()->geometry() == QRect(0, top, view.width(), view.height() - top));
+    };
+    EXPECT_EQ(split(), std::pair(true, true));
     view.resize(view.width() + 30, view.height() + 20);
-    EXPECT_EQ(view.VehicleList()->geometry(), view.rect());
-    EXPECT_EQ(view.ServerProgramList()->geometry(), view.rect());
+    EXPECT_EQ(split(), std::pair(true, true));
     // The relay's vehicle-list question is answered by the list; the language reaches its combos.
     EXPECT_EQ(a.Frame().Channel().send(IMC_GET_VEHICLE_LIST, 0), reinterpret_cast<intptr_t>(view.VehicleList()->List()));
     a.Frame().OnLanguage(3);
@@ -158,14 +163,18 @@ TEST(ServerSession, ConnectsAtStartUpToTheServerInTheSettingsAndTheGroupPageUplo
     const int peer = server.Accept();
     ASSERT_GE(peer, 0);
     FakeServer answers(peer, {ServerReply(kReplyAccepted), ServerReply(kReplyAccepted)});
-    GroupTable& groups = a.Frame().Server().Groups();
-    SetGroupName(groups.groups[0], u"East");
-    SetGroupName(groups.groups[1], u"West");
-    groups.groups[0].count = groups.groups[1].count = 1;
-    groups.groups[0].ids[0] = 101;
-    groups.groups[1].ids[0] = 201;
     CViewMulti& page = *static_cast<CViewMulti*>(a.Frame().OutlookBar()->Pages()->widget(1));
-    page.FillFromGroupTable();
+    EXPECT_EQ(page.Notice()->text(), "No vehicle groups received from the server yet");
+    GroupTable received;
+    SetGroupName(received.groups[0], u"East");
+    SetGroupName(received.groups[1], u"West");
+    received.groups[0].count = received.groups[1].count = 1;
+    received.groups[0].ids[0] = 101;
+    received.groups[1].ids[0] = 201;
+    a.Frame().Server().ReceiveGroups(received);  // the page shows the server's table at once
+    const GroupTable& groups = a.Frame().Server().Groups();
+    ASSERT_EQ(page.Tree()->topLevelItem(0)->childCount(), 2);
+    EXPECT_TRUE(page.Notice()->isHidden());
     page.Tree()->setCurrentItem(page.Tree()->topLevelItem(0)->child(0)->child(0));
     EXPECT_EQ(page.MoveSelectedTo("West"), CViewMulti::kMoved);
     // The group block in its two halves, each after the 48-byte head.

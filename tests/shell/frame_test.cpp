@@ -248,6 +248,7 @@ TEST(SinglePage, AddDeleteMoveAndKindKeepPanesOnLivingRecords) {
 
 TEST(Frame, CardCommandsOpenTheirDialogs) {
     ShellApp r(ShellApp::kRecording);
+    setenv("LEDSUITE_REMOVABLE_ROOTS", r.env.dir.c_str(), 1);  // one drive: UDisk can run
     ASSERT_TRUE(r.Start());
     ScopedPorts none({"/no/such/port"});  // no exchange reaches a real line
     for (const auto& [id, name] : {std::pair{ID_CARD_SEARCH, "ledsuite::CLinkDlg"}, {ID_UDISK, "ledsuite::DlgUDisk"},
@@ -261,4 +262,5 @@ TEST(Frame, CardCommandsOpenTheirDialogs) {
         r.Frame().Trigger(id);
         EXPECT_EQ(opened, QString(name)) << id;
     }
+    unsetenv("LEDSUITE_REMOVABLE_ROOTS");
 }

@@ -100,7 +100,7 @@ TEST(ListViewCarInfo, CheckCommandsAndViewProgram) {
         dlg->reject();
     });
     p.pane.OnCommand(ListViewCarInfo::kViewProgram);
-    EXPECT_EQ(opened, u"2");
+    EXPECT_EQ(opened, u"200");  // the row's GPRS ID, not its index
 }
 
 TEST(ListViewCarInfo, ExportsAsGprs) {

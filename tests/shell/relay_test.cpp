@@ -114,7 +114,7 @@ TEST(Relay, EachCodeReachesItsPanesAndReturnsTheAnswer) {
         {IMC_FILE_OPEN, 99, "single:20481:0", 0},
         {IMC_FILE_SAVE, 99, "editor:28800:0 single:20482:99", 7},
         {IMC_FILE_SAVE_TO, 98, "editor:28800:0 single:20484:98", 8},
-        {IMC_STARTUP_DONE, 0, "editor:1:0", 0},
+        {IMC_STARTUP_DONE, 0, "editor:1:0 view:1536:0 multi:1", 0},  // the vehicle list handed to the page
         {IMC_PORT_SETTINGS_CHANGED, 0, "frame:337:0", 0},
         {IMC_REAPPLY_STATE, 0, "frame:24576:0", 0},
         {IMC_SEND_HW_PARAMS, 5, "frame:28672:5", 0},

@@ -9,6 +9,10 @@
 #include <string>
 #include <vector>
 
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QMenuBar>
 #include <QWidget>
 
 #include "content/imc_codes.h"
@@ -29,6 +33,28 @@
 namespace ledsuite::testing {
 
 namespace fs = std::filesystem;
+
+// The action of `id` in the menu bar, at any depth.
+inline QAction* InMenus(const QMenuBar* bar, int id) {
+    std::function<QAction*(const QList<QAction*>&)> walk = [&](const QList<QAction*>& actions) -> QAction* {
+        for (QAction* a : actions) {
+            QAction* found = a->menu() ? walk(a->menu()->actions()) : (a->data().toInt() == id ? a : nullptr);
+            if (found) return found;
+        }
+        return nullptr;
+    };
+    return walk(bar->actions());
+}
+
+// Right-clicks `target` (a viewport) at `at`; the context menu that pops up, or null.
+inline QMenu* RightClick(QWidget* target, QPoint at) {
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, target->mapToGlobal(at));
+    QApplication::sendEvent(target, &event);
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* menu = qobject_cast<QMenu*>(w); menu && menu->isVisible()) return menu;
+    return nullptr;
+}
+
 
 // Every message a pane received, as "name:code:arg" (arg only where the test asks for it).
 struct MessageLog {
@@ -105,7 +131,6 @@ struct ShellApp {
     std::map<std::string, RecordingPane*> panes;
     std::map<std::string, std::function<void(RecordingPane*)>> setup;
     ShownMessages shown;
-    QString chosen;  // what the page's file chooser answers
     std::unique_ptr<CZUApp> app;
 
     explicit ShellApp(Panes kind = kBuilt) {
@@ -132,7 +157,6 @@ struct ShellApp {
         if (!app->InitInstance()) return false;
         Frame().SetMessageSink(shown.Sink());
         Frame().SetTransferTimeouts({kWaitMs, kWaitMs});
-        Page().SetFileChooser([this](bool) { return chosen; });
         return true;
     }
     CMainFrame& Frame() { return *app->MainFrame(); }

@@ -5,6 +5,7 @@
 #include <QListWidget>
 
 #include "shell/group_list_dlg.h"
+#include "shell/server_session.h"
 #include "tests/link/fake_server.h"
 #include "tests/link_ui/link_ui_test_util.h"
 #include "tests/toolkit/gui_test_util.h"
@@ -38,9 +39,18 @@ void PickGroup(int row, QStringList* listed) {
     });
 }
 
+// A session on the client end of a fake server (null: no connection) that has received `table`.
+struct Session {
+    ServerSession server;
+    Session(FakeServer* fake, const GroupTable& table) {
+        if (fake) server.Adopt(dup(fake->Socket().fd), 500);
+        server.ReceiveGroups(table);
+    }
+};
+
 TEST(CViewMulti, TreeFromTheGroupTableAndCollectedScreens) {
-    GroupTable table = Groups();
-    CViewMulti page(nullptr, nullptr, &table, nullptr);
+    Session s(nullptr, Groups());
+    CViewMulti page(nullptr, nullptr, &s.server);
     page.FillFromGroupTable();
     QTreeWidgetItem* root = page.Tree()->topLevelItem(0);
     ASSERT_EQ(root->childCount(), 2);
@@ -58,10 +68,10 @@ TEST(CViewMulti, TreeFromTheGroupTableAndCollectedScreens) {
 }
 
 TEST(CViewMulti, MoveToMovesItemAndIdAndUploads) {
-    GroupTable table = Groups();
     FakeServer server({ServerReply(0xFFFF), ServerReply(0xFFFF)});
-    const ServerSocket socket = server.Socket(500);
-    CViewMulti page(nullptr, nullptr, &table, &socket);
+    Session s(&server, Groups());
+    GroupTable& table = s.server.Groups();
+    CViewMulti page(nullptr, nullptr, &s.server);
     page.FillFromGroupTable();
     QTreeWidgetItem* root = page.Tree()->topLevelItem(0);
     page.Tree()->setCurrentItem(root->child(0)->child(0));  // 101 in East
@@ -82,10 +92,11 @@ TEST(CViewMulti, MoveToMovesItemAndIdAndUploads) {
 }
 
 TEST(CViewMulti, FullTargetRefusedAndFailedUploadReported) {
-    GroupTable table = Groups();
+    Session s(nullptr, Groups());
+    GroupTable& table = s.server.Groups();
     table.groups[2].count = 1024;
     for (int i = 0; i < 1024; ++i) table.groups[2].ids[size_t(i)] = uint16_t(1000 + i);
-    CViewMulti page(nullptr, nullptr, &table, nullptr);
+    CViewMulti page(nullptr, nullptr, &s.server);
     page.FillFromGroupTable();
     QTreeWidgetItem* east = page.Tree()->topLevelItem(0)->child(0);
     QTreeWidgetItem* screen = east->child(0);
@@ -102,7 +113,7 @@ TEST(CViewMulti, FullTargetRefusedAndFailedUploadReported) {
 
 TEST(CViewMulti, FocusSendsViewModeOneAndAnswersZero) {
     RecordingChannel channel;
-    CViewMulti page(nullptr, &channel, nullptr, nullptr);
+    CViewMulti page(nullptr, &channel, nullptr);
     page.show();
     page.activateWindow();
     page.setFocus();

@@ -58,7 +58,15 @@ TEST(ProgramFileCheck, RefusesBadHeadersSizesAndImagesAndOnlyWarnsOnTheCrc) {
     EXPECT_EQ(check(with(good.size() - 4, 0)).error, ProgramFileError::ImageEndMark);
     const auto crc = check(with(good.size() - 2, uint8_t(good[good.size() - 2] ^ 0x10)));
     EXPECT_EQ(std::pair(crc.error, crc.crcMismatch), std::pair(ProgramFileError::None, true));
-    EXPECT_EQ(check(std::vector<uint8_t>(0x200 + kImageLimit + 1, 0)).error, ProgramFileError::TooLarge);
+    EXPECT_EQ(check(std::vector<uint8_t>(kMaxProgramFileSize + 1, 0)).error, ProgramFileError::TooLarge);
+    // A USB-disk build's file, header, image and 1.2 MB of sounds behind it, opens; an image
+    // whose own length passes the largest image does not.
+    auto withSounds = good;
+    withSounds.resize(1229620, 0x5A);
+    EXPECT_EQ(check(withSounds).error, ProgramFileError::None);
+    auto huge = withSounds;
+    StoreU32(huge.data() + 0x200, uint32_t(kImageLimit + 1));
+    EXPECT_EQ(check(huge).error, ProgramFileError::ImageLength);
     EXPECT_TRUE(ProgramFileErrorText(ProgramFileError::None).empty());
     EXPECT_FALSE(ProgramFileErrorText(ProgramFileError::HeaderLength).empty());
 }
