@@ -167,4 +167,15 @@ private:
     std::thread thread_;
 };
 
+// A table the server would send: "East" with vehicle 101 and "West" with vehicle 201.
+inline GroupTable TwoGroups() {
+    GroupTable t;
+    SetGroupName(t.groups[0], u"East");
+    SetGroupName(t.groups[1], u"West");
+    t.groups[0].count = t.groups[1].count = 1;
+    t.groups[0].ids[0] = 101;
+    t.groups[1].ids[0] = 201;
+    return t;
+}
+
 }  // namespace ledsuite::testing

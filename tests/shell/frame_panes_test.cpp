@@ -165,13 +165,7 @@ TEST(ServerSession, ConnectsAtStartUpToTheServerInTheSettingsAndTheGroupPageUplo
     FakeServer answers(peer, {ServerReply(kReplyAccepted), ServerReply(kReplyAccepted)});
     CViewMulti& page = *static_cast<CViewMulti*>(a.Frame().OutlookBar()->Pages()->widget(1));
     EXPECT_EQ(page.Notice()->text(), "No vehicle groups received from the server yet");
-    GroupTable received;
-    SetGroupName(received.groups[0], u"East");
-    SetGroupName(received.groups[1], u"West");
-    received.groups[0].count = received.groups[1].count = 1;
-    received.groups[0].ids[0] = 101;
-    received.groups[1].ids[0] = 201;
-    a.Frame().Server().ReceiveGroups(received);  // the page shows the server's table at once
+    a.Frame().Server().ReceiveGroups(TwoGroups());  // the page shows the server's table at once
     const GroupTable& groups = a.Frame().Server().Groups();
     ASSERT_EQ(page.Tree()->topLevelItem(0)->childCount(), 2);
     EXPECT_TRUE(page.Notice()->isHidden());

@@ -31,16 +31,6 @@ uint16_t At16(const std::vector<uint8_t>& b, size_t at) { return uint16_t(b[at] 
 
 const std::vector<uint8_t> kRefusedPassword = ServerReply(0x8027, 0xFFFF, 0xFFFFFFFF);
 
-GroupTable TwoGroups() {
-    GroupTable t;
-    SetGroupName(t.groups[0], u"East");
-    SetGroupName(t.groups[1], u"West");
-    t.groups[0].count = t.groups[1].count = 1;
-    t.groups[0].ids[0] = 101;
-    t.groups[1].ids[0] = 201;
-    return t;
-}
-
 // The application connected at start-up to a server on loopback that plays `script`.
 struct ServerApp : ShellApp {
     LoopbackListener listener;
