@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
 
 namespace {
 void FailOnWarnings(QtMsgType type, const QMessageLogContext&, const QString& message) {
@@ -17,6 +19,10 @@ void FailOnWarnings(QtMsgType type, const QMessageLogContext&, const QString& me
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     testing::InitGoogleTest(&argc, argv);
+    // Settings the windows store (QSettings, ini.dat) go to a folder of this test program's own,
+    // never into those of the user who runs the tests; a test may still point elsewhere.
+    QTemporaryDir config(QDir::tempPath() + QStringLiteral("/ledsuite-test-config-XXXXXX"));
+    if (config.isValid()) qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
     QApplication app(argc, argv);
     qInstallMessageHandler(FailOnWarnings);
     return RUN_ALL_TESTS();
