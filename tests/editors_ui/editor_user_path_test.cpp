@@ -1,7 +1,7 @@
 // The text editor window as a user meets it, offscreen: the picture pickers and the clock
 // background from the shipped pictures, typing over a full text, "To Animate" over all of
 // it, a counter typed into its dialog, a table cell at its room, a large dropped file and
-// the table dialog on a frame type it does not offer.
+// the table dialog on a frame type it does not offer, a table inserted beside a text.
 #include <gtest/gtest.h>
 
 #include <tuple>
@@ -19,6 +19,8 @@
 #include <QUrl>
 
 #include "content/model/paths.h"
+#include "content/preview/canvas_drawing.h"
+#include "content/render/font_renderer.h"
 #include "editors/ui/dlg_clock.h"
 #include "editors/ui/dlg_counter.h"
 #include "editors/ui/dlg_grid.h"
@@ -227,6 +229,41 @@ TEST_F(EditorUserPath, TheTableDialogShowsAndKeepsFrameType7) {
     std::unique_ptr<QMenu> menu(editor.gridEditor()->BuildContextMenu());
     menu->actions().value(0)->trigger();  // "表格属性"
     EXPECT_EQ(std::tuple(answer.seen, shown, table->style & 0xFF), std::tuple(1, QString("7"), 7u << 5 | 2u << 2));
+}
+
+// Typing "AB", inserting the table dialog's default 3 x 3 table from the toolbar and typing
+// "C" after it: the layout view of the 128 x 32 area still shows "AB" where it stood
+// without the table, as the card's stream places it.
+TEST_F(EditorUserPath, ATableInsertedBesideATextLeavesTheTextInTheLayoutView) {
+    program->mainAction.effect = kEffectMoveLeft;
+    Select();
+    auto layoutView = [&] {
+        FontRenderer fonts;
+        FontTables tables{{u"Courier New", u"宋体"}, {u"宋体"}, 1};
+        RenderContext rc{fonts, tables};
+        ProgramLayout layout;
+        EXPECT_TRUE(LayoutProgramContent(rc, program->content, kEffectMoveLeft, 128, 32, layout));
+        const Surface s = RenderAreaSurface(rc, program->content, layout, 0, 0, 128, 32, 0, 0, 0, 128, 32);
+        std::vector<uint32_t> ab;  // the columns of "AB"
+        for (int y = 0; y < 32; ++y) ab.insert(ab.end(), s.row(y), s.row(y) + 16);
+        return ab;
+    };
+    QTest::keyClicks(editor.surface(), "AB");
+    const std::vector<uint32_t> alone = layoutView();
+    ASSERT_GT(std::count_if(alone.begin(), alone.end(), [](uint32_t px) { return px != 0; }), 20);
+    QToolBar* bar = nullptr;
+    for (QToolBar* b : editor.findChildren<QToolBar*>())
+        if (b->actions().contains(editor.action(kToolInsertGrid))) bar = b;
+    ASSERT_NE(bar, nullptr);
+    testing::Answerer<DlgGrid> answer([](DlgGrid* d) { QTest::keyClick(d, Qt::Key_Return); });
+    QTest::mouseClick(bar->widgetForAction(editor.action(kToolInsertGrid)), Qt::LeftButton);
+    ASSERT_EQ(answer.seen, 1);
+    ASSERT_EQ(program->content.cells[2].code, FC_TABLE);
+    QTest::mouseClick(bar->widgetForAction(editor.action(kToolReturnToText)), Qt::LeftButton);
+    QTest::keyClick(editor.surface(), Qt::Key_End);
+    QTest::keyClicks(editor.surface(), "C");
+    EXPECT_EQ(Codes().substr(0, 4), std::u16string(u"AB") + char16_t(FC_TABLE) + u"C");
+    EXPECT_EQ(layoutView(), alone);
 }
 
 }  // namespace
