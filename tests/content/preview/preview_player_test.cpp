@@ -179,7 +179,9 @@ TEST_F(PreviewTest, WithoutATreeOrAnythingToPlayItWaitsInHalfSeconds) {
 
     // Without a render context the programs play on and draw nothing.
     canvas.rc = nullptr;
-    tree.sets()[1].programs[0].record->mainAction.effect = kEffectMoveLeft;
+    ProgramRecord& moving = *tree.sets()[1].programs[0].record;
+    moving.mainAction.effect = kEffectMoveLeft;
+    moving.content.cells[0] = TextCell(u'A', CellAttr::Make(16, 0, 1));  // a text is not laid out
     SetPreviewRunning(canvas, false);
     PreviewThreadProc(canvas);
     SetPreviewRunning(canvas, true);
