@@ -111,7 +111,8 @@ TEST_F(PreviewEffects, ATextLongerThanTheAreaIsPlayedScreenfulByScreenful) {
     p.mainAction.effect = kEffectMoveUp;
     for (int i = 13; i <= 26; ++i) times.push_back(uint64_t(10 * i));
     const auto moved = RenderPreviewPictures(tree, rc, times, 1);
-    EXPECT_EQ(std::pair(Picture(moved[9])[7], Picture(moved[25])[7]), std::pair(std::string("gggg"), std::string("rrrr")));
+    EXPECT_EQ(std::pair(Picture(moved[9])[7], Picture(moved[25])[7]),
+              std::pair(std::string("gggg"), std::string("rrrr")));
 }
 
 TEST_F(PreviewEffects, StackFoldsTheRowsStillToComeBehindTheLine) {
