@@ -262,6 +262,18 @@ TEST_F(CanvasTest, BorderStripsTileInsideTheAreaWithTheirOffsets) {
     canvas.borderOffsets = {0, 0, uint16_t(-1), 0};  // only the right strip scrolls
     DrawAreaBorder(sides, canvas, 2, -1, 6, 5);
     EXPECT_EQ(Picture(canvas.ledImage), (Rows{"..g..b..", "..r..g..", "..g..r..", "..r..b.."}));
+    canvas.borderOffsets = {0, 0, 0, uint16_t(-1)};  // only the bottom strip scrolls
+    ResetImage(canvas.ledImage, 8, 4);
+    DrawAreaBorder(frames, canvas, 1, 0, 7, 4);
+    EXPECT_EQ(Picture(canvas.ledImage), (Rows{".gbgbgr.", ".r....r.", ".r....r.", ".bgbgbg."}));
+    // A top strip two rows high, cut by the image's left and top edges, keeps its phase along the area.
+    FrameVector tall = strips(false, {{0xFF0000}, {0x00FF00, 0x0000FF}, {0xFF0000}, {0x00FF00, 0x0000FF}});
+    ResetImage(*tall.frames[1], 2, 2);
+    for (int y = 0; y < 2; ++y) tall.frames[1]->row32(y)[0] = 0x00FF00, tall.frames[1]->row32(y)[1] = 0x0000FF;
+    canvas.borderOffsets = {};
+    ResetImage(canvas.ledImage, 8, 4);
+    DrawAreaBorder(tall, canvas, -2, -1, 7, 4);
+    EXPECT_EQ(Picture(canvas.ledImage)[0], "gbgbgbr.");
     frames.frames.pop_back();
     ResetImage(canvas.ledImage, 8, 4);
     DrawAreaBorder(frames, canvas, 1, 0, 7, 4);  // three frames: nothing
@@ -276,6 +288,10 @@ TEST_F(CanvasTest, AlignmentUsesTheAreaWidthAndEmptyAreasLayOutNothing) {
     canvas.selection = {1, 0, 0};
     RenderLayout(canvas, false);
     EXPECT_EQ(Picture(canvas.ledImage), (Rows{".....rr."}));
+    p.mainAction.effect = kEffectMoveLeftContinue;  // a continuous move is not aligned
+    RenderLayout(canvas, false);
+    EXPECT_EQ(Picture(canvas.ledImage), (Rows{"....rr.."}));
+    p.mainAction.effect = kEffectStatic;
 
     ProgramLayout layout;
     for (const auto& [w, h] : {std::pair{0, 4}, {4, 0}, {kMaxAreaSide + 1, 4}, {4, kMaxAreaSide + 1}}) {
@@ -285,6 +301,14 @@ TEST_F(CanvasTest, AlignmentUsesTheAreaWidthAndEmptyAreasLayOutNothing) {
     EXPECT_TRUE(LayoutProgramContent(rc, p.content, kEffectStatic, kMaxAreaSide, kMaxAreaSide, layout));
     EXPECT_TRUE(LayoutProgramContent(rc, p.content, kEffectStatic, 4, 1, layout));
     EXPECT_EQ(layout.size, (CellSize{4, 1}));
+
+    // Overlapping areas add their colours, each channel held at 0xFF.
+    tree = TinyTree(3, 1, 17);
+    AddPictureProgram(tree, 0, 0, 2, 1, 2, 1, 0xC00000);
+    AddPictureProgram(tree, 1, 0, 3, 1, 2, 1, 0x800000);
+    RenderLayout(canvas, false);
+    EXPECT_EQ(std::vector<uint32_t>(canvas.ledImage.row32(0), canvas.ledImage.row32(0) + 3),
+              (std::vector<uint32_t>{0xC00000, 0xFF0000, 0x800000}));
 
     InitCanvas(canvas, rc);  // everything cleared: no back image to click on
     CanvasMouseDown(canvas, kCanvasKeyLeftButton, 1, 1);
@@ -398,15 +422,20 @@ TEST_F(CanvasTest, TextCellsAreDrawnInTheFontsOfTheContentsFontSet) {
     ProgramRecord& p = AddPictureProgram(tree, 0, 0, 24, 16, 1, 1);
     p.content.header.spread = 0;
     p.content.cells[0] = TextCell(u'A', CellAttr::Make(16, 1, 7));  // the second face: only one table has it
+    p.content.cells[1] = TextCell(u'B', CellAttr::Make(16, 0, 7));  // the next cell changes the font again
     Attach(24, 16);
     canvas.selection = {1, 0, 0};
     for (const uint8_t fontSet : {0, 1}) {
         p.content.header.fontSet = fontSet;
         RenderLayout(canvas, false);
-        Surface alone(24, 16);
-        ASSERT_TRUE(SelectCellFont(rc, alone, p.content.cells[0], fontSet != 0));
-        DrawCell(rc, alone, p.content.cells[0], {0, 0, 24, 16});
-        EXPECT_EQ(CountLit(canvas.ledImage), CountLit(alone)) << int(fontSet);
+        int lit = 0;
+        for (const TextCell* cell : {&p.content.cells[0], &p.content.cells[1]}) {
+            Surface alone(24, 16);
+            ASSERT_TRUE(SelectCellFont(rc, alone, *cell, fontSet != 0));
+            DrawCell(rc, alone, *cell, {0, 0, 24, 16});
+            lit += CountLit(alone);
+        }
+        EXPECT_EQ(CountLit(canvas.ledImage), lit) << int(fontSet);
     }
 }
 

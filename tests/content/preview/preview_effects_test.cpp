@@ -83,6 +83,11 @@ TEST_F(PreviewEffects, TheContentStaysForThePauseAndNoBlankPauseFollowsTheLastMo
     expected.insert(expected.end(), 11, Rows{"rrrr"});
     for (const char* row : {"rrr.", "rr..", "r...", "....", "r...", "rr.."}) expected.push_back({row});
     EXPECT_EQ(Play(kEffectInterweaveHorizontal, 4, 1, 21, {}, 5, 1), expected);
+    // Curtain-Left the same: opened, held for the pause, then closed at once.
+    expected = {{"r..."}, {"rr.."}, {"rrr."}};
+    expected.insert(expected.end(), 12, Rows{"rrrr"});
+    for (const char* row : {"rrr.", "rr..", "r..."}) expected.push_back({row});
+    EXPECT_EQ(Play(kEffectCurtainLeft, 4, 1, 18, {}, 5, 1), expected);
 }
 
 TEST_F(PreviewEffects, ATextLongerThanTheAreaIsPlayedScreenfulByScreenful) {
@@ -102,6 +107,12 @@ TEST_F(PreviewEffects, ATextLongerThanTheAreaIsPlayedScreenfulByScreenful) {
     for (const RawImage& img : RenderPreviewPictures(tree, rc, times, 1)) seen += Picture(img)[4] + "|";
     EXPECT_EQ(seen.find('g') < seen.size(), true) << seen;
     EXPECT_LT(seen.find('r'), seen.find('g')) << seen;
+    // A move is not paged: the whole text passes once, then the program starts again with the red line.
+    p.mainAction.effect = kEffectMoveUp;
+    for (int i = 13; i <= 26; ++i) times.push_back(uint64_t(10 * i));
+    const auto moved = RenderPreviewPictures(tree, rc, times, 1);
+    EXPECT_EQ(std::pair(Picture(moved[9])[7], Picture(moved[25])[7]),
+              std::pair(std::string("gggg"), std::string("rrrr")));
 }
 
 TEST_F(PreviewEffects, StackFoldsTheRowsStillToComeBehindTheLine) {
@@ -113,6 +124,8 @@ TEST_F(PreviewEffects, StackFoldsTheRowsStillToComeBehindTheLine) {
     // Going up the same, upside down.
     EXPECT_EQ(Play(kEffectStackUp, 1, 4, 3, StripedPicture(1, 4, rows), 17),
               (std::vector<Rows>{{"g", "?", ".", "."}, {"r", "y", ".", "."}, {"r", "g", "?", "."}}));
+    // In an area one row high the line runs from 1 to 0: nothing, then the row.
+    EXPECT_EQ(Play(kEffectStackDown, 2, 1, 2), (std::vector<Rows>{{".."}, {"rr"}}));
 }
 
 TEST_F(PreviewEffects, SnowDithersTheFoldedRowsAndRepeatsThemBehind) {

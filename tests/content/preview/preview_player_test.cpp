@@ -176,6 +176,17 @@ TEST_F(PreviewTest, WithoutATreeOrAnythingToPlayItWaitsInHalfSeconds) {
     // The second set was taken; the next is looked for after it.
     EXPECT_EQ(canvas.player->programs().size(), 1u);
     EXPECT_EQ(canvas.player->setIndex(), 2u);
+
+    // Without a render context the programs play on and draw nothing.
+    canvas.rc = nullptr;
+    ProgramRecord& moving = *tree.sets()[1].programs[0].record;
+    moving.mainAction.effect = kEffectMoveLeft;
+    moving.content.cells[0] = TextCell(u'A', CellAttr::Make(16, 0, 1));  // a text is not laid out
+    SetPreviewRunning(canvas, false);
+    PreviewThreadProc(canvas);
+    SetPreviewRunning(canvas, true);
+    RunTo(now + 30);
+    EXPECT_EQ(std::pair(Played(0).state.position, CountLit(canvas.ledImage)), std::pair(1, 0));
 }
 
 TEST_F(PreviewTest, ASetPlaysItsFirstSixteenPrograms) {
@@ -266,7 +277,9 @@ TEST_F(PreviewTest, StoppingRestoresTheLayoutAndANewRunWaitsForTheOldOne) {
     ASSERT_GT(canvas.tick, 0u);
     SetPreviewRunning(canvas, false);
     EXPECT_EQ(canvas.runState, kPreviewStopRequested);
-    SetPreviewRunning(canvas, true);  // a fast toggle: the old run ends first
+    const int shown = window.presents;
+    SetPreviewRunning(canvas, true);  // a fast toggle: the old run ends first, without showing the layout
+    EXPECT_EQ(window.presents, shown);
     EXPECT_EQ(std::pair(canvas.runState, canvas.tick), std::pair(kPreviewRunning, 0u));
     EXPECT_TRUE(canvas.player->programs().empty());
 
@@ -302,6 +315,8 @@ TEST_F(PreviewTest, StepCountdownsAndTheHorizontalFlagOfTheSecondaryPass) {
         p.secondaryAction = p.mainAction;
         p.secondaryAction.effect = second[i].first;
     }
+    ProgramRecord& corrupt = AddPictureProgram(tree, 0, 1, 4, 2, 2, 1);  // a speed past 253 is held to it
+    corrupt.mainAction.effect = kEffectMoveLeft, corrupt.mainAction.speed = 255;
     Play();
     EXPECT_EQ(Played(0).state.position, 3);  // started at the area width, one step in
     for (const auto& [t, position] : {std::pair<uint64_t, int>{30, 3}, {40, 2}, {60, 2}, {70, 1}, {100, 0}}) {
@@ -311,6 +326,12 @@ TEST_F(PreviewTest, StepCountdownsAndTheHorizontalFlagOfTheSecondaryPass) {
     for (size_t i = 0; i < std::size(second); ++i)
         EXPECT_EQ(std::pair(Played(1 + i).state.phase, Played(1 + i).state.stage),
                   std::pair(uint8_t(kPhaseSecondary), second[i].second)) << i;
+    // From 253 the countdown takes 127 rounds to come to 1.
+    const size_t last = std::size(second) + 1;
+    RunTo(1270);
+    EXPECT_EQ(Played(last).state.position, 3);
+    RunTo(1280);
+    EXPECT_EQ(Played(last).state.position, 2);
 }
 
 TEST_F(PreviewTest, PausesWaitInTenthsOfASecondAndAPauseOf255WaitsLikeOneOf254) {
@@ -464,11 +485,26 @@ TEST_F(PreviewPictures, HorizontalMovesAreLoweredByTheirOffsetAndOversizedAreasD
     p.mainAction.offset = 1;
     p.content.header.spread = 0;
     EXPECT_EQ(Play(tree, {20}), (std::vector<Rows>{{"....", "...r", "...."}}));
+    p.mainAction.effect = kEffectMoveRight;  // from the other edge, lowered the same
+    EXPECT_EQ(Play(tree, {50}), (std::vector<Rows>{{"....", "r...", "...."}}));
 
     tree = TinyTree(8, 1, 5);
     AddPictureProgram(tree, 0, 0, 4, 1, 4, 1);
     AddPictureProgram(tree, -kMaxAreaSide, 0, 8, 1, 4, 1);  // past the largest area: left alone
     EXPECT_EQ(Play(tree, {10}), (std::vector<Rows>{{"rrrr...."}}));
+}
+
+TEST_F(PreviewPictures, ASweepDrawsOnlyWithinItsArea) {
+    // A laser beside a static column: the columns ahead are cleared up to the area's edge only.
+    ProgramTree tree = TinyTree(5, 2, 5);
+    AddPictureProgram(tree, 0, 0, 4, 2, 4, 2).mainAction.effect = kEffectLaserLeft;
+    AddPictureProgram(tree, 4, 0, 5, 2, 1, 2).content.header.spread = 0;
+    EXPECT_EQ(Play(tree, {10, 20}), (std::vector<Rows>{{"rrrrr", "....r"}, {"r...r", "rrrrr"}}));
+    // An area without height draws no beam over the row it lies on.
+    tree = TinyTree(4, 1, 5);
+    AddPictureProgram(tree, 0, 0, 1, 1, 1, 1);
+    AddPictureProgram(tree, 0, 0, 4, 0, 4, 1).mainAction.effect = kEffectLaserLeft;
+    EXPECT_EQ(Play(tree, {10, 20}), (std::vector<Rows>{{"r..."}, {"r..."}}));
 }
 
 }  // namespace
