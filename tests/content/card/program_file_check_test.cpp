@@ -136,8 +136,23 @@ TEST(ExcelImport, TheReadersBytesComeBackOrAreRefused) {
     EXPECT_EQ(back.rows.at(0).size(), kImportMaxColumns);
 
     // A workbook that crashes the reader library: refused, and this process goes on.
-    const std::string crash =
-        (std::filesystem::path(__FILE__).parent_path().parent_path() / "model/data/reader_crash.xls").string();
-    ASSERT_TRUE(std::filesystem::exists(crash));
-    EXPECT_EQ(ReadExcelSheet(crash, kImportSheet, back), ExcelReadResult::CannotOpen);
+    const std::filesystem::path data = std::filesystem::path(__FILE__).parent_path().parent_path() / "model/data";
+    ASSERT_TRUE(std::filesystem::exists(data / "reader_crash.xls"));
+    EXPECT_EQ(ReadExcelSheet(data / "reader_crash.xls", kImportSheet, back), ExcelReadResult::CannotOpen);
+}
+
+// A good workbook comes through the reading process cell by cell, an empty cell as none.
+TEST(ExcelImport, AWorkbookComesBackFromTheReader) {
+    const std::string book =
+        (std::filesystem::path(__FILE__).parent_path().parent_path() / "model/data/two_sets.xls").string();
+    ExcelSheet sheet;
+    ASSERT_EQ(ReadExcelSheet(book, kImportSheet, sheet), ExcelReadResult::Ok);
+    EXPECT_EQ(sheet.columns, (std::vector<std::u16string>{u"节目集", u"内容"}));
+    using Row = std::vector<std::optional<std::u16string>>;
+    EXPECT_EQ(sheet.rows, (std::vector<Row>{{u"默认节目", u"Hello \uE003 world"}, {u"Other", std::nullopt}}));
+    ProgramTree tree;
+    EXPECT_EQ(ImportProgramSets(tree, sheet, 0), 2);
+    ExcelSheet kept = sheet;
+    EXPECT_EQ(ReadExcelSheet(book, "Sheet2", kept), ExcelReadResult::NoSheet);
+    EXPECT_EQ(kept.rows, sheet.rows);
 }
