@@ -81,6 +81,15 @@ TEST(FieldText, CounterValues) {
     CounterField none;
     none.digitFormat = 0;
     EXPECT_EQ(CounterWidth(none, m, false), 0);
+    // A fresh counter: two digits from 0 to 99, no fractions, trigger code 0.
+    CounterField fresh;
+    fresh.end = -7, fresh.startFraction = fresh.endFraction = 5, fresh.unit = 3;
+    InitCounterSettings(fresh);
+    EXPECT_EQ(std::pair(fresh.digitFormat, fresh.unit), std::pair(uint8_t(0x20), uint8_t(0)));
+    fresh.digitFormat = 0x31;
+    EXPECT_EQ(FormatDigitValue(fresh, fresh.start, fresh.startFraction) + u"|" +
+                  FormatDigitValue(fresh, fresh.end, fresh.endFraction),
+              u"000.0|099.0");
 }
 
 TEST(FieldText, TimerPlaceholdersAreBounded) {
@@ -117,7 +126,7 @@ TEST(FieldSizes, ClocksAndDigitGroups) {
     EXPECT_EQ(ClockExtent(faced), (CellSize{40, 32}));
 
     DigitGroup g;
-    for (uint32_t a : {Make(16, 0, 1), Make(16, 0, 1), Make(20, 0, 1)}) g.digits.emplace_back(u'7', a);
+    for (uint32_t a : {Make(16, 0, 1), Make(16, 0, 1), Make(20, 0, 1)}) g.digits.emplace_back(u"790"[g.digits.size()], a);
     g.digits.emplace_back(u'.', Make(40, 0, 1));
     FakeMeasurer m;
     EXPECT_EQ(std::pair(DigitGroupWidth(g, m, false), DigitGroupSize(g)), std::pair(8 + 8 + 10, 20));
@@ -140,6 +149,9 @@ TEST(GridTable, GrowsFromEmptyAndKeepsTemplates) {
     EXPECT_EQ(g.cells[grown[7]].attr, MakeGridMarker(64, 20, 2));   // new column: row 1's first marker, width 64
     EXPECT_EQ(g.cells[grown[10]].attr, MakeGridMarker(50, 20, 1));  // new row: copies row 1
     EXPECT_EQ((CellSize{g.totalWidth, g.totalHeight}), (CellSize{64 * 4, 16 + 20 + 20}));
+    InitGridObject(g);  // an emptied table keeps no cells and no size
+    EXPECT_EQ(std::tuple(int(g.columns), int(g.rows), g.totalWidth, g.totalHeight, CollectGridCells(g).size()),
+              std::tuple(0, 0, 0, 0, size_t(0)));
 }
 
 TEST(GridTable, ShrinkFreesDroppedObjectsAndKeepsTexts) {
