@@ -68,7 +68,8 @@ TEST(FieldText, CounterValues) {
         {0x20, 0, 0, INT32_MIN, INT32_MIN, u"-48"}, {0x21, 0, 0, 7, 3, u"07.3"},
         {0xA2, 0, 0, INT32_MIN, 7, u"-2147483648.07"}, {0x02, 0, 0, 9, 5, u"0.05"},
         {0x21, -1, 0, 4, 0, u" 04.0"},  // a signed range: a blank or "+" before non-negative values
-        {0x21, -1, CounterField::FlagSign, 4, 0, u"+04.0"}, {0, 0, 0, 4, 0, u""}};
+        {0x21, -1, CounterField::FlagSign, 4, 0, u"+04.0"}, {0, 0, 0, 4, 0, u""},
+        {0x21, 0, 0, 0, -5, u"-00.5"}, {0x21, 0, 0, 1, -5, u"01.5"}};  // only a zero value's fraction signs it
     FakeMeasurer m;  // w = 8 at size 16
     for (const auto& [format, start, flags, value, fraction, text] : cases) {
         CounterField c;
