@@ -69,15 +69,15 @@ TEST(FieldText, CounterValues) {
         {0xA2, 0, 0, INT32_MIN, 7, u"-2147483648.07"}, {0x02, 0, 0, 9, 5, u"0.05"},
         {0x21, -1, 0, 4, 0, u" 04.0"},  // a signed range: a blank or "+" before non-negative values
         {0x21, -1, CounterField::FlagSign, 4, 0, u"+04.0"}, {0, 0, 0, 4, 0, u""},
-        {0x21, 0, 0, 0, -5, u"-00.5"}, {0x21, 0, 0, 1, -5, u"01.5"}};  // only a zero value's fraction signs it
+        {0x21, 0, 0, 0, -5, u"-00.5"}, {0x21, 0, 0, 1, -5, u"01.5"},  // only a zero value's fraction signs it
+        {0x10, 0, 0, 7, 0, u"7"}};
     FakeMeasurer m;  // w = 8 at size 16
     for (const auto& [format, start, flags, value, fraction, text] : cases) {
         CounterField c;
         c.digitFormat = format, c.start = start, c.flags = flags, c.attr = Make(16, 0, 1);
         EXPECT_EQ(FormatDigitValue(c, value, fraction), text) << int(format) << " " << value;
-        if (start) {
-            EXPECT_EQ(CounterWidth(c, m, false), 5 * 8);  // the widest value of the range
-        }
+        // Every value of the range takes the room of a non-negative one (with its sign column).
+        EXPECT_EQ(CounterWidth(c, m, false), 8 * int(FormatDigitValue(c, 0, 0).size())) << int(format);
     }
     CounterField none;
     none.digitFormat = 0;
