@@ -190,6 +190,13 @@ TEST(GridTable, RefusesWhatDoesNotFitAndCopiesCells) {
     EXPECT_EQ(std::vector<int>({CopyGridCell(g, index, {}, 3, 0), CopyGridCell(g, index, {}, 0, 10),
                                 CopyGridCell(g, index, {}, 1, 0), CopyGridCell(g, index, {}, 2, 9)}),
               (std::vector<int>{0, 0, 2001, 1}));
+    // A damaged table whose last cell lost its marker: that cell copies nothing.
+    GridObject damaged;
+    ASSERT_TRUE(SetGridSize(damaged, 2, 2));
+    damaged.cells[CollectGridCells(damaged)[3]] = TextCell{};
+    const auto three = CollectGridCells(damaged);
+    std::vector<TextCell> out(4);
+    EXPECT_EQ(std::pair(three.size(), CopyGridCell(damaged, three, out, 1, 1)), std::pair(size_t(3), 0));
 }
 
 TEST(GridTable, MeasuresCellTextsThroughTheCallback) {
