@@ -117,6 +117,8 @@ TEST(ExcelImport, TheReadersBytesComeBackOrAreRefused) {
     ExcelSheet back;
     ASSERT_EQ(ParseExcelSheet(bytes, back), ExcelReadResult::Ok);
     EXPECT_EQ(std::tie(back.columns, back.rows), std::tie(sheet.columns, sheet.rows));
+    EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 30, bytes.end()),  // presence byte 1, then the text
+              (std::vector<uint8_t>{1, 1, 0, 0, 0, 'A', 0, 0, 0, 1, 2, 0, 0, 0, 'x', 0, 0x01, 0xE0}));
     for (size_t n = 0; n < bytes.size(); ++n) {
         ExcelSheet cut;
         cut.columns = {u"kept"};
@@ -134,10 +136,35 @@ TEST(ExcelImport, TheReadersBytesComeBackOrAreRefused) {
     wide.push_back(0);
     EXPECT_EQ(ParseExcelSheet(wide, back), ExcelReadResult::Ok);
     EXPECT_EQ(back.rows.at(0).size(), kImportMaxColumns);
+    // Rows without columns take no bytes: as many as a sheet has are read, one more is refused.
+    std::vector<uint8_t> tall = SerializeExcelSheet(ExcelReadResult::Ok, {});
+    StoreU32(&tall[8], kImportMaxRows);
+    EXPECT_EQ(ParseExcelSheet(tall, back), ExcelReadResult::Ok);
+    EXPECT_EQ(back.rows.size(), kImportMaxRows);
+    StoreU32(&tall[8], kImportMaxRows + 1);
+    EXPECT_EQ(ParseExcelSheet(tall, back), ExcelReadResult::CannotOpen);
 
     // A workbook that crashes the reader library: refused, and this process goes on.
-    const std::string crash =
-        (std::filesystem::path(__FILE__).parent_path().parent_path() / "model/data/reader_crash.xls").string();
-    ASSERT_TRUE(std::filesystem::exists(crash));
-    EXPECT_EQ(ReadExcelSheet(crash, kImportSheet, back), ExcelReadResult::CannotOpen);
+    const std::filesystem::path data = std::filesystem::path(__FILE__).parent_path().parent_path() / "model/data";
+    ASSERT_TRUE(std::filesystem::exists(data / "reader_crash.xls"));
+    EXPECT_EQ(ReadExcelSheet(data / "reader_crash.xls", kImportSheet, back), ExcelReadResult::CannotOpen);
+}
+
+// A good workbook comes through the reading process cell by cell, an empty cell as none.
+TEST(ExcelImport, AWorkbookComesBackFromTheReader) {
+    const std::string book =
+        (std::filesystem::path(__FILE__).parent_path().parent_path() / "model/data/two_sets.xls").string();
+    const auto openFiles = [] { return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}); };
+    const auto filesBefore = openFiles();
+    ExcelSheet sheet;
+    ASSERT_EQ(ReadExcelSheet(book, kImportSheet, sheet), ExcelReadResult::Ok);
+    EXPECT_EQ(openFiles(), filesBefore);  // the pipe is closed on both ends
+    EXPECT_EQ(sheet.columns, (std::vector<std::u16string>{u"节目集", u"内容"}));
+    using Row = std::vector<std::optional<std::u16string>>;
+    EXPECT_EQ(sheet.rows, (std::vector<Row>{{u"默认节目", u"Hello \uE003 world"}, {u"Other", std::nullopt}}));
+    ProgramTree tree;
+    EXPECT_EQ(ImportProgramSets(tree, sheet, 0), 2);
+    ExcelSheet kept = sheet;
+    EXPECT_EQ(ReadExcelSheet(book, "Sheet2", kept), ExcelReadResult::NoSheet);
+    EXPECT_EQ(kept.rows, sheet.rows);
 }

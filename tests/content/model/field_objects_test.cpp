@@ -68,19 +68,29 @@ TEST(FieldText, CounterValues) {
         {0x20, 0, 0, INT32_MIN, INT32_MIN, u"-48"}, {0x21, 0, 0, 7, 3, u"07.3"},
         {0xA2, 0, 0, INT32_MIN, 7, u"-2147483648.07"}, {0x02, 0, 0, 9, 5, u"0.05"},
         {0x21, -1, 0, 4, 0, u" 04.0"},  // a signed range: a blank or "+" before non-negative values
-        {0x21, -1, CounterField::FlagSign, 4, 0, u"+04.0"}, {0, 0, 0, 4, 0, u""}};
+        {0x21, -1, CounterField::FlagSign, 4, 0, u"+04.0"}, {0, 0, 0, 4, 0, u""},
+        {0x21, 0, 0, 0, -5, u"-00.5"}, {0x21, 0, 0, 1, -5, u"01.5"},  // only a zero value's fraction signs it
+        {0x10, 0, 0, 7, 0, u"7"}};
     FakeMeasurer m;  // w = 8 at size 16
     for (const auto& [format, start, flags, value, fraction, text] : cases) {
         CounterField c;
         c.digitFormat = format, c.start = start, c.flags = flags, c.attr = Make(16, 0, 1);
         EXPECT_EQ(FormatDigitValue(c, value, fraction), text) << int(format) << " " << value;
-        if (start) {
-            EXPECT_EQ(CounterWidth(c, m, false), 5 * 8);  // the widest value of the range
-        }
+        // Every value of the range takes the room of a non-negative one (with its sign column).
+        EXPECT_EQ(CounterWidth(c, m, false), 8 * int(FormatDigitValue(c, 0, 0).size())) << int(format);
     }
     CounterField none;
     none.digitFormat = 0;
     EXPECT_EQ(CounterWidth(none, m, false), 0);
+    // A fresh counter: two digits from 0 to 99, no fractions, trigger code 0.
+    CounterField fresh;
+    fresh.end = -7, fresh.startFraction = fresh.endFraction = 5, fresh.unit = 3;
+    InitCounterSettings(fresh);
+    EXPECT_EQ(std::pair(fresh.digitFormat, fresh.unit), std::pair(uint8_t(0x20), uint8_t(0)));
+    fresh.digitFormat = 0x31;
+    EXPECT_EQ(FormatDigitValue(fresh, fresh.start, fresh.startFraction) + u"|" +
+                  FormatDigitValue(fresh, fresh.end, fresh.endFraction),
+              u"000.0|099.0");
 }
 
 TEST(FieldText, TimerPlaceholdersAreBounded) {
@@ -117,7 +127,7 @@ TEST(FieldSizes, ClocksAndDigitGroups) {
     EXPECT_EQ(ClockExtent(faced), (CellSize{40, 32}));
 
     DigitGroup g;
-    for (uint32_t a : {Make(16, 0, 1), Make(16, 0, 1), Make(20, 0, 1)}) g.digits.emplace_back(u'7', a);
+    for (uint32_t a : {Make(16, 0, 1), Make(16, 0, 1), Make(20, 0, 1)}) g.digits.emplace_back(u"790"[g.digits.size()], a);
     g.digits.emplace_back(u'.', Make(40, 0, 1));
     FakeMeasurer m;
     EXPECT_EQ(std::pair(DigitGroupWidth(g, m, false), DigitGroupSize(g)), std::pair(8 + 8 + 10, 20));
@@ -140,6 +150,9 @@ TEST(GridTable, GrowsFromEmptyAndKeepsTemplates) {
     EXPECT_EQ(g.cells[grown[7]].attr, MakeGridMarker(64, 20, 2));   // new column: row 1's first marker, width 64
     EXPECT_EQ(g.cells[grown[10]].attr, MakeGridMarker(50, 20, 1));  // new row: copies row 1
     EXPECT_EQ((CellSize{g.totalWidth, g.totalHeight}), (CellSize{64 * 4, 16 + 20 + 20}));
+    InitGridObject(g);  // an emptied table keeps no cells and no size
+    EXPECT_EQ(std::tuple(int(g.columns), int(g.rows), g.totalWidth, g.totalHeight, CollectGridCells(g).size()),
+              std::tuple(0, 0, 0, 0, size_t(0)));
 }
 
 TEST(GridTable, ShrinkFreesDroppedObjectsAndKeepsTexts) {
@@ -177,6 +190,13 @@ TEST(GridTable, RefusesWhatDoesNotFitAndCopiesCells) {
     EXPECT_EQ(std::vector<int>({CopyGridCell(g, index, {}, 3, 0), CopyGridCell(g, index, {}, 0, 10),
                                 CopyGridCell(g, index, {}, 1, 0), CopyGridCell(g, index, {}, 2, 9)}),
               (std::vector<int>{0, 0, 2001, 1}));
+    // A damaged table whose last cell lost its marker: that cell copies nothing.
+    GridObject damaged;
+    ASSERT_TRUE(SetGridSize(damaged, 2, 2));
+    damaged.cells[CollectGridCells(damaged)[3]] = TextCell{};
+    const auto three = CollectGridCells(damaged);
+    std::vector<TextCell> out(4);
+    EXPECT_EQ(std::pair(three.size(), CopyGridCell(damaged, three, out, 1, 1)), std::pair(size_t(3), 0));
 }
 
 TEST(GridTable, MeasuresCellTextsThroughTheCallback) {

@@ -66,12 +66,17 @@ TEST(Effects, CardFormRoundTripsOverSeveralAreas) {
     for (const auto& r : areas) {
         for (int code = 0; code < kEffectCount; ++code) {
             ActionRecord a;
-            a.effect = uint8_t(code), a.speed = 21, a.repeat = 2;
+            a.effect = uint8_t(code), a.speed = 21, a.repeat = 2, a.pause = 30, a.offset = -3;
             ActionRecord back = CardActionToEffect(EffectToCardAction(a, r[0], r[1], r[2], r[3]));
             // "None" goes out as class 0, which the card also uses for "Static".
             EXPECT_EQ(back.effect, code == 0 ? kEffectStatic : code) << code << " width " << r[2] - r[0];
             EXPECT_EQ(back.speed, 21);
             EXPECT_EQ(back.repeat, 2);
+            // The offset comes back for None, the moves, Snow, Static and Random; the pause for all
+            // but Flash, Twinkle and the continuous moves.
+            EXPECT_EQ(back.offset, code <= kEffectMoveDown || code >= kEffectSnow ? -3 : 0) << code;
+            const bool noPause = code == kEffectFlash || code == kEffectTwinkle || code >= kEffectMoveLeftContinue;
+            EXPECT_EQ(back.pause, noPause ? 0 : 30) << code;
         }
     }
     ActionRecord a;

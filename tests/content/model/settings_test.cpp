@@ -60,9 +60,10 @@ TEST_F(SettingsFile, LoadChecksSizeAndFirstWordOnly) {
     hw.width = 999;
     EXPECT_FALSE(LoadSettingsFile(hw));  // no file: untouched
     EXPECT_EQ(hw.width, 999);
-    Bytes bad[2] = {GoodFile(), GoodFile()};
+    Bytes bad[3] = {GoodFile(), GoodFile(), GoodFile()};
     StoreU32(&bad[0][0], 511);
     bad[1].push_back(0);  // 513 bytes
+    bad[2].resize(511);   // cut short, its first word still 512
     for (const Bytes& f : bad) {
         Write(f);
         hw.width = 999;
@@ -111,6 +112,24 @@ TEST_F(SettingsFile, OnlyARegularFileOfBoundedSizeIsRead) {
     EXPECT_EQ(ReadFileBytes(file, 3, bytes), ReadFileResult::Ok);
     EXPECT_EQ(bytes, (std::vector<uint8_t>{'a', 'b', 'c'}));
     EXPECT_EQ(ReadFileBytes(file, 2, bytes), ReadFileResult::TooLarge);
+    // An empty file reads as empty. One byte comes back also when standard input is closed (the
+    // file then gets descriptor 0) and an earlier call left EINTR in errno.
+    ASSERT_TRUE(WriteFileAtomic(file, "", 0));
+    EXPECT_EQ(ReadFileBytes(file, 3, bytes), ReadFileResult::Ok);
+    EXPECT_TRUE(bytes.empty());
+    ASSERT_TRUE(WriteFileAtomic(file, "z", 1));
+    const int input = ::dup(0);
+    ::close(0);
+    errno = EINTR;
+    const ReadFileResult one = ReadFileBytes(file, 3, bytes);
+    if (input >= 0) ::dup2(input, 0), ::close(input);
+    EXPECT_EQ(std::pair(one, bytes), std::pair(ReadFileResult::Ok, std::vector<uint8_t>{'z'}));
+    // A kernel attribute file holds less than the 4096 bytes it claims: refused at its end, not waited on.
+    const std::string attribute = "/sys/kernel/uevent_seqnum";
+    ASSERT_TRUE(fs::is_regular_file(attribute) && fs::file_size(attribute) > 64);
+    errno = EINTR;
+    EXPECT_EQ(ReadFileBytes(attribute, 1 << 20, bytes), ReadFileResult::Failed);
+    EXPECT_TRUE(bytes.empty());
 }
 
 TEST_F(SettingsFile, SaveWritesTheLanguageInUseAndLoadsBack) {
