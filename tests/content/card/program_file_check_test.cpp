@@ -42,6 +42,8 @@ TEST(ProgramFileCheck, RefusesBadHeadersSizesAndImagesAndOnlyWarnsOnTheCrc) {
     EXPECT_EQ(std::tuple(check(good).error, check(good).hasImage, check(good).crcMismatch),
               std::tuple(ProgramFileError::None, true, false));
     EXPECT_EQ(check({good.begin(), good.begin() + 63}).error, ProgramFileError::TooShort);
+    const auto screenOnly = check({good.begin(), good.begin() + 64});  // the screen header and nothing else
+    EXPECT_EQ(std::pair(screenOnly.error, screenOnly.hasImage), std::pair(ProgramFileError::None, false));
     const auto headerOnly = check({good.begin(), good.begin() + 0x213});
     EXPECT_EQ(std::pair(headerOnly.error, headerOnly.hasImage), std::pair(ProgramFileError::None, false));
     EXPECT_EQ(check(with(0, 65)).error, ProgramFileError::HeaderLength);
