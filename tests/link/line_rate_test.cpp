@@ -121,6 +121,11 @@ TEST(SerialDrain, WaitsForTheLineTimeOfWhatWasWritten) {
     const auto again = Clock::now();
     EXPECT_EQ(SerialDrain(port), 0);  // nothing new was written: no wait
     EXPECT_LT(Since(again), 0.05);
+    // Asked for directly, the drain waits the same way and then says it is done.
+    const auto direct = Clock::now();
+    ASSERT_EQ(SerialWrite(port, bytes.data(), 480), 480);  // 0.25 s
+    EXPECT_EQ(SerialDrain(port), 0);
+    EXPECT_GE(Since(direct), 0.25);
     SerialClose(port);
     EXPECT_EQ(SerialDrain(port), -1);
 }

@@ -107,6 +107,16 @@ TEST(LinkTimeouts, QueryWaitsFifteenHundredMsForTheHead) {
               std::pair(7, -1));
 }
 
+// The controller dialog's own, shorter wait for the head replaces the fifteen hundred ms.
+TEST(LinkTimeouts, AQueryGivenAHeadWaitWaitsThatLongForTheHead) {
+    TwoCards c(Answering(0x01, 300 + kInside), Answering(0x01, 300 + kOutside));
+    EXPECT_EQ(OnBothPorts([](int com) {
+                  std::array<uint8_t, 32> reply{};
+                  return QueryCard({uint16_t(com), 2}, CardCommand::Info, reply, 300);
+              }),
+              std::pair(7, -1));
+}
+
 TEST(LinkTimeouts, QueryWaitsFifteenHundredMsForEachChunk) {
     auto tailAfter = [](int ms) {
         FakeCardScript s{.baud = 9600, .info = MakeInfoReply(0, 2, 3, {{1, 1}}), .infoTailDelayMs = ms};

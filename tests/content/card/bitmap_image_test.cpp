@@ -181,3 +181,31 @@ TEST(BitmapProgramImage, RoundTripThroughTheLoader) {
     EXPECT_EQ(LoadBitmapProgramImage(bad, back), -1);
     EXPECT_EQ(back.sets().size(), 1u);
 }
+
+// What the small card is told it loses: the characters past the 14 the image keeps (fields
+// are not characters) and every program but the first one of the first set.
+TEST(BitmapProgramImage, WhatTheImageLeavesOutIsCounted) {
+    ProgramTree tree = CardZeroTree(u"ABCDEFGHIJKLMNOPQ", kEffectMoveLeft);
+    tree.program(0, 0)->record->content.cells[17] = TextCell(FC_HOUR, CellAttr::Make(16, 0, 1));
+    BitmapImageLoss loss = BitmapImageLeftOut(tree);
+    EXPECT_EQ(std::tuple(loss.charsKept, loss.charsLeftOut, loss.programsLeftOut, loss.any()),
+              std::tuple(14u, 3u, 0u, true));
+    ProgramTree back(tree.screen());
+    EXPECT_EQ(LoadBitmapProgramImage(Build(tree), back), int(loss.charsKept));  // what the card really gets
+
+    tree = CardZeroTree(u"AB", kEffectMoveLeft);
+    tree.program(0, 0)->record->content.cells[1] = TextCell(FC_HOUR, CellAttr::Make(16, 0, 1));
+    loss = BitmapImageLeftOut(tree);
+    EXPECT_EQ(std::tuple(loss.charsKept, loss.charsLeftOut, loss.programsLeftOut, loss.any()),
+              std::tuple(1u, 0u, 0u, false));
+    tree.AddProgram(0);
+    tree.AddProgramSet();
+    tree.AddProgram(1);
+    tree.AddProgram(1);
+    loss = BitmapImageLeftOut(tree);
+    EXPECT_EQ(std::tuple(loss.charsKept, loss.charsLeftOut, loss.programsLeftOut, loss.any()),
+              std::tuple(1u, 0u, 3u, true));
+
+    ProgramTree empty(tree.screen());
+    EXPECT_FALSE(BitmapImageLeftOut(empty).any());
+}

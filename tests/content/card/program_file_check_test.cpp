@@ -42,6 +42,8 @@ TEST(ProgramFileCheck, RefusesBadHeadersSizesAndImagesAndOnlyWarnsOnTheCrc) {
     EXPECT_EQ(std::tuple(check(good).error, check(good).hasImage, check(good).crcMismatch),
               std::tuple(ProgramFileError::None, true, false));
     EXPECT_EQ(check({good.begin(), good.begin() + 63}).error, ProgramFileError::TooShort);
+    const auto screenOnly = check({good.begin(), good.begin() + 64});  // the screen header and nothing else
+    EXPECT_EQ(std::pair(screenOnly.error, screenOnly.hasImage), std::pair(ProgramFileError::None, false));
     const auto headerOnly = check({good.begin(), good.begin() + 0x213});
     EXPECT_EQ(std::pair(headerOnly.error, headerOnly.hasImage), std::pair(ProgramFileError::None, false));
     EXPECT_EQ(check(with(0, 65)).error, ProgramFileError::HeaderLength);
@@ -67,6 +69,22 @@ TEST(ProgramFileCheck, RefusesBadHeadersSizesAndImagesAndOnlyWarnsOnTheCrc) {
     auto huge = withSounds;
     StoreU32(huge.data() + 0x200, uint32_t(kImageLimit + 1));
     EXPECT_EQ(check(huge).error, ProgramFileError::ImageLength);
+    // The limits themselves still open: a file of the largest size, an image of the largest
+    // length, the shortest image, and a file just long enough to hold an image.
+    auto largest = withSounds;
+    largest.resize(kMaxProgramFileSize, 0x5A);
+    EXPECT_EQ(check(largest).error, ProgramFileError::None);
+    StoreU32(largest.data() + 0x200, uint32_t(kImageLimit));
+    StoreU16(largest.data() + 0x200 + kImageLimit - 4, kImageEndMark);
+    EXPECT_EQ(std::pair(check(largest).error, check(largest).imageLength),
+              std::pair(ProgramFileError::None, uint32_t(kImageLimit)));
+    for (const uint32_t length : {16u, 20u}) {
+        auto shortest = std::vector<uint8_t>(good.begin(), good.begin() + 0x200 + 20);
+        StoreU32(shortest.data() + 0x200, length);
+        StoreU16(shortest.data() + 0x200 + length - 4, kImageEndMark);
+        const auto c = check(shortest);
+        EXPECT_EQ(std::tuple(c.error, c.hasImage, c.imageLength), std::tuple(ProgramFileError::None, true, length));
+    }
     EXPECT_TRUE(ProgramFileErrorText(ProgramFileError::None).empty());
     EXPECT_FALSE(ProgramFileErrorText(ProgramFileError::HeaderLength).empty());
 }
