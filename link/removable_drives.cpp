@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,6 +9,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
+
+#include "content/model/paths.h"
 
 namespace ledsuite {
 
@@ -62,24 +63,6 @@ std::vector<RemovableDrive> FromEnvironment(const char* roots) {
 }
 
 }  // namespace
-
-std::string ReadRegularText(const std::string& path, size_t limit) {
-    // Opened without waiting (a FIFO or a device at the path must not hold the caller), then
-    // checked on the descriptor; a failed open gives -1, which fstat and close refuse alike.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    std::string text;
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        std::array<char, 4096> buf;
-        for (size_t want; (want = std::min(buf.size(), limit - text.size())) != 0;) {
-            const ssize_t n = ::read(fd, buf.data(), want);
-            if (n <= 0) break;
-            text.append(buf.data(), size_t(n));
-        }
-    }
-    ::close(fd);
-    return text;
-}
 
 std::vector<MountEntry> ParseMountInfo(std::string_view text) {
     std::vector<MountEntry> entries;

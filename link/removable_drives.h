@@ -22,10 +22,6 @@ inline constexpr size_t kMaxSysfsValueBytes = 64;
 // The fields of a mountinfo line before its optional fields and the "-" that ends them.
 inline constexpr size_t kMountInfoFixedFields = 6;
 
-// Up to `limit` bytes of a regular file (proc and sysfs files are regular); empty for
-// anything else at the path, without waiting on it.
-std::string ReadRegularText(const std::string& path, size_t limit);
-
 // The drives, at most kMaxRemovableDrives: LEDSUITE_REMOVABLE_ROOTS when set (folders
 // that exist), else the mounts of `mountInfoPath` whose device `sysfsRoot` shows as
 // removable or on USB.

@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -136,16 +138,27 @@ bool WriteFileAtomic(const std::string& path, const void* data, size_t size) {
     return ok;
 }
 
-ReadFileResult ReadFileBytes(const std::string& path, size_t maxBytes, std::vector<uint8_t>& out) {
-    // Opened without waiting (a FIFO or a device at the path must not hold the caller), then
-    // checked on the descriptor itself, so that what is read is the regular file that was checked.
+namespace {
+
+// Opens `path` for reading when it is a regular file, its status in `st`; -1 otherwise. It is
+// opened without waiting (a FIFO or a device at the path must not hold the caller), then
+// checked on the descriptor itself, so that what is read is the regular file that was checked.
+int OpenRegularFile(const std::string& path, struct stat& st) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) return ReadFileResult::Failed;
-    struct stat st {};
+    if (fd < 0) return -1;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0) {
         ::close(fd);
-        return ReadFileResult::Failed;
+        return -1;
     }
+    return fd;
+}
+
+}  // namespace
+
+ReadFileResult ReadFileBytes(const std::string& path, size_t maxBytes, std::vector<uint8_t>& out) {
+    struct stat st {};
+    const int fd = OpenRegularFile(path, st);
+    if (fd < 0) return ReadFileResult::Failed;
     if (uint64_t(st.st_size) > maxBytes) {
         ::close(fd);
         return ReadFileResult::TooLarge;
@@ -164,6 +177,22 @@ ReadFileResult ReadFileBytes(const std::string& path, size_t maxBytes, std::vect
         return ReadFileResult::Failed;
     }
     return ReadFileResult::Ok;
+}
+
+std::string ReadRegularText(const std::string& path, size_t limit) {
+    // Read to the end rather than to st_size: proc and sysfs files report a size of their own.
+    struct stat st {};
+    const int fd = OpenRegularFile(path, st);
+    std::string text;
+    if (fd < 0) return text;
+    std::array<char, 4096> buf;
+    for (size_t want; (want = std::min(buf.size(), limit - text.size())) != 0;) {
+        const ssize_t n = ::read(fd, buf.data(), want);
+        if (n <= 0) break;
+        text.append(buf.data(), size_t(n));
+    }
+    ::close(fd);
+    return text;
 }
 
 }  // namespace ledsuite

@@ -58,4 +58,8 @@ bool WriteFileAtomic(const std::string& path, const void* data, size_t size);
 enum class ReadFileResult { Ok, Failed, TooLarge };
 ReadFileResult ReadFileBytes(const std::string& path, size_t maxBytes, std::vector<uint8_t>& out);
 
+// Up to `limit` bytes of a regular file, read to its end (proc and sysfs files are regular
+// but report a size of their own); empty for anything else at the path, without waiting on it.
+std::string ReadRegularText(const std::string& path, size_t limit);
+
 }  // namespace ledsuite
