@@ -102,17 +102,8 @@ bool ConvertMusicFile(const std::string& source, const std::string& target) {
     SoundClip clip;
     if (!LoadSoundFile({}, clip, source) || !PrepareClipForCard(clip)) return false;
     if (!FitsMusicSsf(clip.data.size())) return false;  // the slot list could not read it back
-    // Built in memory so the title is the music's own name, not the slot number.
-    std::vector<uint8_t> file(size_t(MusicSsfFileSize(clip.data.size())), 0);
-    // Filled exactly; without a path the title is left zero, for the music's name below.
-    if (WriteSsfFile({}, &clip, file.data(), "", file.size(), kMusicSsfMode) != 0) return false;
-    size_t at = kTitleAt;
-    for (char16_t c : SsfStem(source)) {
-        StoreU16(&file[at], c);
-        at += 2;
-    }
-    StoreU16(file.data(), Crc16Modbus(kSsfFileHeaderSize - 2, file.data() + 2));
-    return WriteFileDurable(target, file.data(), file.size());
+    // Titled by the music's own name, not the slot's number.
+    return WriteSsfFile({}, &clip, nullptr, target, 1, kMusicSsfMode, source) == 1;
 }
 
 bool ConvertMusicFiles(const std::vector<std::string>& sources, const std::vector<std::string>& targets) {

@@ -4,12 +4,10 @@
 #include <cmath>
 #include <filesystem>
 
-#include <stdlib.h>
-
 #include "content/model/lang.h"
+#include "content/model/text_codec.h"
 #include "content/sound/sound_clip.h"
 #include "content/sound/ssf_file.h"
-#include "content/model/text_codec.h"
 
 namespace ledsuite {
 
@@ -54,20 +52,10 @@ MusicBuildResult BuildOne(const std::string& source, const std::string& target, 
     auto progress = [&](uint32_t total, uint32_t done) {
         if (cb.current && total) cb.current(int(uint64_t(done) * 100 / total));
     };
-    // The writer titles the file by the name it writes: it writes under the music's own
-    // name in a private folder beside the target, and the file is then renamed into place,
-    // so the slot shows the music's name, not its number. For a file the writer answers
+    // Titled by the music's own name, not the slot's number. For a file the writer answers
     // the capacity it was given (1) on success.
-    namespace fs = std::filesystem;
-    std::string folder = (fs::path(target).parent_path() / ".ssf-XXXXXX").string();
-    if (!mkdtemp(folder.data())) return Failed(MusicBuildStatus::WriteFailed, target, u"(folder)");
-    const fs::path named = fs::path(folder) / (fs::path(source).stem().string() + ".ssf");
-    const int64_t written = WriteSsfFile(progress, &clip, nullptr, named.string(), 1, kMusicSsfMode);
-    std::error_code renamed;
-    if (written == 1) fs::rename(named, target, renamed);
-    fs::remove_all(folder, ec);
+    const int64_t written = WriteSsfFile(progress, &clip, nullptr, target, 1, kMusicSsfMode, source);
     if (written != 1) return Failed(MusicBuildStatus::WriteFailed, target, u"(" + Utf8ToWide(std::to_string(written)) + u")");
-    if (renamed) return Failed(MusicBuildStatus::WriteFailed, target, Utf8ToWide(renamed.message()));
     return Failed(MusicBuildStatus::Saved, target);
 }
 

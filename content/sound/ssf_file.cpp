@@ -162,7 +162,7 @@ std::u16string SsfStem(const std::string& path) {
 }
 
 int64_t WriteSsfFile(const SoundProgressFn& progress, const SoundClip* clip, uint8_t* buffer,
-                     const std::string& path, size_t capacity, int mode) {
+                     const std::string& path, size_t capacity, int mode, const std::string& titleName) {
     const bool toFile = !path.empty();
     if (!clip || (!toFile && (!buffer || capacity == 0))) return kSsfNoArgs;
     const uint32_t length = uint32_t(std::min<size_t>(clip->length, clip->data.size())) & ~3u;
@@ -170,7 +170,7 @@ int64_t WriteSsfFile(const SoundProgressFn& progress, const SoundClip* clip, uin
     if (mode < 0 || mode > 3) return kSsfBadMode;
     SsfSink sink(buffer, capacity);  // a file's bytes go to the file alone
     if (toFile && !sink.Open(path)) return kSsfFileFailed;
-    const bool ok = (mode == 3 || WriteHeaders(sink, *clip, path, length, mode)) &&
+    const bool ok = (mode == 3 || WriteHeaders(sink, *clip, titleName.empty() ? path : titleName, length, mode)) &&
                     WriteSamples(sink, *clip, length, progress);
     if (toFile) return ok && sink.Commit() ? int64_t(capacity) : kSsfFileFailed;
     return ok ? int64_t(sink.remaining()) : kSsfBufferFull;

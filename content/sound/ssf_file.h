@@ -42,9 +42,10 @@ constexpr bool FitsMusicSsf(uint64_t dataBytes) { return MusicSsfFileSize(dataBy
 // Returns the remaining capacity (for a file the capacity as given), or one of the
 // codes above. Progress: (1, 0) first, (total samples, samples written) after each
 // block of kSsfBlockSamples, (100, 100) at the end. A buffer that runs out keeps the
-// part written.
+// part written. The file is titled by the stem of `titleName`, or of `path` when that is
+// empty (a music slot "003.ssf" is titled by the music it holds).
 int64_t WriteSsfFile(const SoundProgressFn& progress, const SoundClip* clip, uint8_t* buffer,
-                     const std::string& path, size_t capacity, int mode);
+                     const std::string& path, size_t capacity, int mode, const std::string& titleName = {});
 
 // The stem WriteSsfFile stores: the name between the last '/' or '\' and the last dot,
 // at most 31 UTF-16 units.
