@@ -173,7 +173,7 @@ void CViewSingle::AddScreenRoot(const HardwareParams* screen) {
     if (!screen || active_->ScreenItem()) return;  // one screen per tree
     active_->Programs().screen() = *screen;
     active_->InsertMirrorItem(nullptr, 0);
-    MarkSaved();  // the screen as loaded is nothing to save
+    MarkSaved(FileBytes());  // the screen as loaded is nothing to save
     if (channel_)
         channel_->send(IMC_SCREEN_SELECTED, reinterpret_cast<intptr_t>(&active_->Programs().screen()));
 }

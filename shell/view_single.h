@@ -104,7 +104,7 @@ private:
     QString ChooseFile(bool save);
     // The bytes a save would write now (header and image; a failed encode gives its code).
     std::vector<uint8_t> FileBytes() const;
-    void MarkSaved();
+    void MarkSaved(std::vector<uint8_t> fileBytes);  // what the file now holds
 
     InternalChannel* channel_;
     QToolBar* toolbar_ = nullptr;

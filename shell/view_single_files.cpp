@@ -42,19 +42,30 @@ QString CViewSingle::ChooseFile(bool save) {
     return dialog.selectedFiles().front();
 }
 
+namespace {
+
+// The bytes of a program file: the screen's header, then the image.
+std::vector<uint8_t> ProgramFileBytes(const HardwareParams& screen, std::span<const uint8_t> image) {
+    std::vector<uint8_t> file(kProgramFileHeaderSize, 0xFF);
+    BuildProgramHeader(screen, file);
+    file.insert(file.end(), image.begin(), image.end());
+    return file;
+}
+
+}  // namespace
+
 std::vector<uint8_t> CViewSingle::FileBytes() const {
     const ProgramTree& tree = active_->Programs();
-    std::vector<uint8_t> file(kProgramFileHeaderSize + kImageLimit, 0xFF);
-    BuildProgramHeader(tree.screen(), std::span(file).first(kProgramFileHeaderSize));
+    std::vector<uint8_t> image(kImageLimit, 0xFF);
     uint32_t position = 0;
-    const int32_t length = BuildProgramImage(file.data() + kProgramFileHeaderSize, &position, tree, kImageLimit);
-    file.resize(kProgramFileHeaderSize + size_t(std::max(length, 0)));
+    const int32_t length = BuildProgramImage(image.data(), &position, tree, kImageLimit);
+    std::vector<uint8_t> file = ProgramFileBytes(tree.screen(), std::span(image).first(size_t(std::max(length, 0))));
     if (length < 0) file.push_back(uint8_t(-length));  // a failed encode differs from every image
     return file;
 }
 
-void CViewSingle::MarkSaved() {
-    saved_ = FileBytes();
+void CViewSingle::MarkSaved(std::vector<uint8_t> fileBytes) {
+    saved_ = std::move(fileBytes);
     modified_ = false;
 }
 
@@ -91,7 +102,8 @@ int CViewSingle::SaveFile(std::string path) {
     // Written to a temporary name and renamed: a failed save leaves an older file whole.
     const int result = SaveProgramFile(path, tree.screen(), std::span(image).first(size_t(length)));
     if (result != 0) ShowMessage(FillText(kFileNotWritten(), {Utf8ToWide(path)}));
-    else if (chosenHere) MarkSaved();  // the user's own file now holds the work
+    else if (chosenHere)  // the user's own file now holds the work
+        MarkSaved(ProgramFileBytes(tree.screen(), std::span(image).first(size_t(length))));
     // The small card's compact image (card type 0) keeps only the start of the first program.
     if (result == 0 && tree.screen().cardType == 0) {
         const BitmapImageLoss loss = BitmapImageLeftOut(tree);
