@@ -64,8 +64,8 @@ void MusicPlayback::Run() {
     while (Active()) {
         if (!WaitWhilePaused() && !Active()) break;
         if (int request = shared_.rowRequest.exchange(-1); request >= 0) shared_.currentRow = request;
-        const int row = shared_.currentRow;
-        auto entry = shared_.Row(row);
+        int row = 0;
+        auto entry = shared_.TakeCurrent(row);
         if (!entry) {
             // Past the last row: with loop on the first comes next, else playback ends; a
             // missing first row means the list is empty (it may shrink under the worker).
@@ -82,7 +82,7 @@ void MusicPlayback::Run() {
             break;
         }
         if (item == Item::Interrupted) continue;
-        shared_.currentRow = row + 1;
+        shared_.StepOn();
     }
     Finish();
 }

@@ -37,11 +37,19 @@ struct PlaybackShared {
     std::atomic<int> musicVolume{1000};
     std::atomic<int> speechVolume{100};
 
-    mutable std::mutex mutex;  // guards rows and settings
+    mutable std::mutex mutex;  // guards rows, settings and currentRemoved
     std::vector<PlaylistEntry> rows;
     LrcSettings settings;
+    bool currentRemoved = false;  // the current row was deleted: its follower now stands at currentRow
 
     std::optional<PlaylistEntry> Row(int index) const;
+    // The worker's pick of the item to play: a copy of the current row (none past the end).
+    std::optional<PlaylistEntry> TakeCurrent(int& row);
+    // Deletes the given rows (any order); the current row keeps pointing at the same song, or,
+    // when that row goes, at the row that followed it, which then plays next.
+    void RemoveRows(std::vector<int> indices);
+    // After an item: the next row becomes current (the follower of a deleted row already is).
+    void StepOn();
     size_t RowCount() const;
     LrcSettings Settings() const;
 };

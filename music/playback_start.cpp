@@ -1,4 +1,5 @@
 // The start of playback: the card checks on the pane's port, then the worker.
+#include <algorithm>
 #include <array>
 
 #include "content/bytes.h"
@@ -16,6 +17,33 @@ std::optional<PlaylistEntry> PlaybackShared::Row(int index) const {
     std::lock_guard<std::mutex> lock(mutex);
     if (index < 0 || size_t(index) >= rows.size()) return std::nullopt;
     return rows[size_t(index)];
+}
+
+std::optional<PlaylistEntry> PlaybackShared::TakeCurrent(int& row) {
+    std::lock_guard<std::mutex> lock(mutex);
+    currentRemoved = false;
+    row = currentRow;
+    if (row < 0 || size_t(row) >= rows.size()) return std::nullopt;
+    return rows[size_t(row)];
+}
+
+void PlaybackShared::RemoveRows(std::vector<int> indices) {
+    std::sort(indices.rbegin(), indices.rend());
+    indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
+    std::lock_guard<std::mutex> lock(mutex);
+    for (int index : indices) {
+        if (index < 0 || size_t(index) >= rows.size()) continue;
+        rows.erase(rows.begin() + index);
+        const int current = currentRow;
+        if (index < current) currentRow = current - 1;
+        else if (index == current) currentRemoved = true;
+    }
+}
+
+void PlaybackShared::StepOn() {
+    std::lock_guard<std::mutex> lock(mutex);
+    if (!currentRemoved) ++currentRow;
+    currentRemoved = false;
 }
 
 size_t PlaybackShared::RowCount() const {

@@ -175,7 +175,8 @@ void CMusicCtrl::UpdateCommandStates() {
     Action(ID_MUSIC_DEL)->setEnabled(rows);
     Action(ID_MUSIC_PLAY)->setChecked(state == kRunPlaying);
     Action(ID_MUSIC_PLAY)->setEnabled(rows && state != kRunStopRequested);
-    Action(ID_MUSIC_STOP)->setEnabled(rows && running);
+    // A running playback can always be stopped, even after all its rows were deleted.
+    Action(ID_MUSIC_STOP)->setEnabled(running);
     Action(ID_MUSIC_LOOP)->setChecked(shared_.Settings().loop != 0);
 }
 

@@ -102,12 +102,8 @@ void CMusicCtrl::OnShift(int delta) {
 void CMusicCtrl::OnDel() {
     std::vector<int> selected;
     for (const QModelIndex& index : list_->selectionModel()->selectedRows()) selected.push_back(index.row());
-    std::sort(selected.rbegin(), selected.rend());
-    {
-        std::lock_guard<std::mutex> lock(shared_.mutex);
-        for (int row : selected)
-            if (size_t(row) < shared_.rows.size()) shared_.rows.erase(shared_.rows.begin() + row);
-    }
+    // The worker's current row follows the deletion, so the row after the playing one still plays next.
+    shared_.RemoveRows(std::move(selected));
     FillList();
 }
 
