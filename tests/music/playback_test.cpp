@@ -323,3 +323,26 @@ TEST(PlaybackRules, WindowsPathsAndCardInformation) {
 
 }  // namespace
 }  // namespace ledsuite
+
+namespace ledsuite {
+namespace {
+
+// Row indices the list no longer has (or names twice) delete nothing more.
+TEST(PlaybackRows, RemovingRowsKeepsTheCurrentRowOnItsSong) {
+    PlaybackShared shared;
+    for (const char16_t* path : {u"/a.mp3", u"/b.mp3", u"/c.mp3", u"/d.mp3"}) shared.rows.push_back({path});
+    shared.currentRow = 2;
+    shared.RemoveRows({4, 0, 0, -1});
+    ASSERT_EQ(shared.RowCount(), 3u);
+    EXPECT_EQ(shared.Row(shared.currentRow)->path, u"/c.mp3");
+    shared.StepOn();
+    EXPECT_EQ(shared.Row(shared.currentRow)->path, u"/d.mp3");
+    // The current row deleted: its follower plays next, past the end nothing does.
+    shared.RemoveRows({2});
+    shared.StepOn();
+    EXPECT_FALSE(shared.Row(shared.currentRow).has_value());
+    EXPECT_EQ(shared.currentRow, 2);
+}
+
+}  // namespace
+}  // namespace ledsuite
