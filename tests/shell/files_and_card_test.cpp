@@ -150,7 +150,7 @@ TEST(ShellFiles, ExcelImportFromAWorkbook) {
     EXPECT_EQ(a.shown.captions.back(), u"error");
     // A workbook that crashes the reader library (a segmentation fault in its process): the same
     // message, and the window goes on.
-    const fs::path crash = fs::path(__FILE__).parent_path().parent_path() / "content/model/data/reader_crash.xls";
+    const fs::path crash = fs::path(LEDSUITE_SOURCE_ROOT) / "tests/content/model/data/reader_crash.xls";
     ASSERT_TRUE(fs::exists(crash));
     AnswerBox(&question, IDNO);  // the imported sets are not saved first
     ChooseNextFile(QString::fromStdString(crash.string()));

@@ -163,7 +163,8 @@ TEST(ExcelImport, TheReadersBytesComeBackOrAreRefused) {
     EXPECT_EQ(ParseExcelSheet(tall, back), ExcelReadResult::CannotOpen);
 
     // A workbook that crashes the reader library: refused, and this process goes on.
-    const std::filesystem::path data = std::filesystem::path(__FILE__).parent_path().parent_path() / "model/data";
+    const std::filesystem::path data =
+        std::filesystem::path(LEDSUITE_SOURCE_ROOT) / "tests/content/model/data";
     ASSERT_TRUE(std::filesystem::exists(data / "reader_crash.xls"));
     EXPECT_EQ(ReadExcelSheet(data / "reader_crash.xls", kImportSheet, back), ExcelReadResult::CannotOpen);
 }
@@ -171,7 +172,7 @@ TEST(ExcelImport, TheReadersBytesComeBackOrAreRefused) {
 // A good workbook comes through the reading process cell by cell, an empty cell as none.
 TEST(ExcelImport, AWorkbookComesBackFromTheReader) {
     const std::string book =
-        (std::filesystem::path(__FILE__).parent_path().parent_path() / "model/data/two_sets.xls").string();
+        (std::filesystem::path(LEDSUITE_SOURCE_ROOT) / "tests/content/model/data/two_sets.xls").string();
     const auto openFiles = [] { return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}); };
     const auto filesBefore = openFiles();
     ExcelSheet sheet;
