@@ -18,6 +18,7 @@
 #include "editors/ui/dlg_password.h"
 #include "editors/ui/hardware_grid.h"
 #include "editors/ui/properties_wnd.h"
+#include "link/ui/link_dlg.h"
 #include "shell/shell_texts.h"
 #include "tests/editors_ui/item_dialog_test_util.h"
 #include "tests/shell/shell_test_util.h"
@@ -190,6 +191,17 @@ TEST(PropertyPane, PortAndBaudStoredFromTheGridShowInTheStatusBarAtOnce) {
     HardwareParams stored;
     ASSERT_TRUE(LoadSettingsFile(stored));
     EXPECT_EQ(std::tuple(stored.comIndex, stored.baudIndex), std::tuple(1, 8));
+    // Search Device finds the card on COM1: status bar and grid follow while the dialog is open.
+    QString paneAfterSearch;
+    AnswerNext<CLinkDlg>([&](CLinkDlg* dlg) {
+        dlg->SetProbeWait(100);
+        dlg->SearchButton()->click();
+        EXPECT_TRUE(WaitUntil([&] { return dlg->SearchButton()->text() == "Search"; }));  // the search is done
+        paneAfterSearch = a.Frame().PortPane()->text() + " " + g->Value(kHwSerialPort);
+        dlg->reject();
+    });
+    a.Frame().Trigger(ID_CARD_SEARCH);
+    EXPECT_EQ(paneAfterSearch, QString::fromStdU16String(PortPaneText(1, 115200)) + " COM1");
 }
 
 TEST(PropertyPane, TabIntoTheWindowReachesTheGridShown) {
