@@ -69,9 +69,16 @@ QString Shown(const QTreeWidget* tree, const QString& text, int width) {
     return QFontMetrics(tree->font()).elidedText(text, Qt::ElideRight, width - 2 * margin);
 }
 
+// Whether `shown` is `text` whole, or its first `count` characters (at the least) and an ellipsis.
+bool Keeps(const QString& shown, const QString& text, qsizetype count) {
+    const qsizetype kept = shown.endsWith(QChar(0x2026)) ? shown.size() - 1 : -1;
+    return shown == text || kept >= std::min(count, text.size());
+}
+
 // Every row of `g` inside the viewport; every value shows its first six characters (or all
-// of it) and an ellipsis when cut; names and values are their own tooltips.
-void ExpectReadable(PropertyGrid* g, const std::string& where) {
+// of it) and an ellipsis when cut, every name its first `nameCharacters`; names and values
+// are their own tooltips.
+void ExpectReadable(PropertyGrid* g, const std::string& where, qsizetype nameCharacters) {
     QTreeWidget* tree = g->Tree();
     const int right = tree->viewport()->width();
     EXPECT_EQ(tree->horizontalScrollBar()->maximum(), 0) << where;
@@ -84,14 +91,11 @@ void ExpectReadable(PropertyGrid* g, const std::string& where) {
             continue;  // a group title: the whole row
         const QString value = item->text(1);
         const QString shown = Shown(tree, value, tree->columnWidth(1));
-        const bool whole = shown == value;
-        const qsizetype kept = shown.endsWith(QChar(0x2026)) ? shown.size() - 1 : -1;
-        EXPECT_TRUE(whole || kept >= std::min<qsizetype>(6, value.size()))
+        EXPECT_TRUE(Keeps(shown, value, 6))
             << name << ": " << value.toStdString() << " shown as " << shown.toStdString();
         EXPECT_EQ(item->toolTip(1), value) << name;
         const QString nameShown = Shown(tree, item->text(0), tree->columnWidth(0) - tree->visualItemRect(item).left());
-        EXPECT_TRUE(nameShown == item->text(0) || nameShown.size() > 1)
-            << name << " shown as " << nameShown.toStdString();
+        EXPECT_TRUE(Keeps(nameShown, item->text(0), nameCharacters)) << name << " shown as " << nameShown.toStdString();
     }
 }
 
@@ -107,7 +111,7 @@ TEST(PropertyWidths, NamesAndValuesShareTheRowInEveryLanguageAndWidth) {
                 PropertyGrid* g = w.Show(code, width);
                 const std::string where = std::to_string(language) + "/" + std::to_string(code) + "/" +
                                           std::to_string(width);
-                ExpectReadable(g, where);
+                ExpectReadable(g, where, width == kNarrow ? 2 : 4);
                 const QPixmap grab = w.wnd.grab();
                 EXPECT_EQ(grab.width(), width * grab.devicePixelRatio());
                 if (!grabs.isEmpty() && language != 2)
@@ -116,6 +120,21 @@ TEST(PropertyWidths, NamesAndValuesShareTheRowInEveryLanguageAndWidth) {
             }
         }
     }
+}
+
+TEST(PropertyWidths, ALongerValueShownAtTheSameWidthSharesTheRowAnew) {
+    Window w(3), fresh(3);
+    w.program.mainAction.effect = w.program.secondaryAction.effect = kEffectNone;
+    PropertyGrid* g = w.Show(IMC_PROGRAM_SELECTED, kNarrow);
+    ExpectReadable(g, "short values", 2);
+    // The long effect at the same width: the row is shared as for a grid that shows it first.
+    ProgramRecord longer = w.program;
+    longer.mainAction.effect = kEffectInterweaveHorizontal;
+    w.wnd.onInternal(IMC_PROGRAM_SELECTED, reinterpret_cast<intptr_t>(&longer));
+    QTest::qWait(10);
+    ExpectReadable(g, "a long value", 2);
+    fresh.program = longer;
+    EXPECT_EQ(g->Tree()->columnWidth(0), fresh.Show(IMC_PROGRAM_SELECTED, kNarrow)->Tree()->columnWidth(0));
 }
 
 TEST(PropertyWidths, AnEditLeavesTheGridScrolledToTheNamesStart) {
