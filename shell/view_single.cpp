@@ -99,8 +99,12 @@ QAction* CViewSingle::Command(int id) const {
 }
 
 bool CViewSingle::eventFilter(QObject* watched, QEvent* event) {
-    // Taking the focus brings the suite back to single-screen mode.
-    if (event->type() == QEvent::FocusIn && watched == active_ && channel_) channel_->send(IMC_SET_VIEW_MODE, 0);
+    // Taking the focus brings the suite back to single-screen mode. The focus also comes back
+    // each time a dialog closes or the tree is clicked; in single-screen mode already that is
+    // no new selection, and announcing it again would reload the property grids over what the
+    // user typed or read from the card (and drop the accepted password).
+    if (event->type() == QEvent::FocusIn && watched == active_ && channel_ && NavigationMode() != 0)
+        channel_->send(IMC_SET_VIEW_MODE, 0);
     return QWidget::eventFilter(watched, event);
 }
 

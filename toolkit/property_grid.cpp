@@ -4,6 +4,7 @@
 #include <climits>
 
 #include <QComboBox>
+#include <QEvent>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -11,7 +12,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QScrollBar>
 #include <QSpinBox>
+#include <QTimer>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -139,6 +143,22 @@ private:
     PropertyGrid* grid_;
 };
 
+// A row whose value is its own tooltip too: a value cut to the column's width (with an
+// ellipsis) can still be read whole.
+class GridItem : public QTreeWidgetItem {
+public:
+    using QTreeWidgetItem::QTreeWidgetItem;
+    QVariant data(int column, int role) const override {
+        if (role == Qt::ToolTipRole && column == 1) return text(1);
+        return QTreeWidgetItem::data(column, role);
+    }
+};
+
+// What a cell shows of its text at the least, where the row has room: its first characters,
+// an ellipsis after them when there are more.
+constexpr int kLeastValueCharacters = 6;
+constexpr int kLeastNameCharacters = 2;
+
 void SetName(QTreeWidgetItem* item, const QString& name) {
     item->setText(0, name);
     item->setToolTip(0, name);
@@ -157,11 +177,14 @@ PropertyGrid::PropertyGrid(int controlId, QWidget* parent)
     tree_->setHeaderHidden(true);
     tree_->setRootIsDecorated(true);
     tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    tree_->setItemDelegateForColumn(1, new PropertyDelegate(this));
-    // The names keep their whole width (the values get what is left), and each name is its
-    // own tooltip as well.
-    tree_->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
-    tree_->header()->setStretchLastSection(true);
+    auto* delegate = new PropertyDelegate(this);
+    tree_->setItemDelegateForColumn(1, delegate);
+    // An editor scrolls its cell into view; once it closes the names are shown from their start again.
+    connect(delegate, &QAbstractItemDelegate::closeEditor, this, [this] { tree_->horizontalScrollBar()->setValue(0); });
+    // Names and values share the width (FitColumns); each name is its own tooltip, and so is each value.
+    tree_->header()->setStretchLastSection(false);
+    tree_->setTextElideMode(Qt::ElideRight);
+    tree_->viewport()->installEventFilter(this);
     description_->setWordWrap(true);
     description_->setMinimumHeight(48);
     description_->setAlignment(Qt::AlignTop | Qt::AlignLeft);
@@ -177,11 +200,12 @@ void PropertyGrid::Build(std::vector<PropertySpec> specs) {
     dateTimes_.clear();
     for (const PropertySpec& s : specs) AddItem(s);
     tree_->expandAll();
+    FitColumns();
 }
 
 void PropertyGrid::AddItem(const PropertySpec& spec) {
     QTreeWidgetItem* parent = spec.parent >= 0 ? Item(spec.parent) : nullptr;
-    auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(tree_);
+    auto* item = parent ? new GridItem(parent) : new GridItem(tree_);
     specs_[spec.key] = spec;
     items_[spec.key] = item;
     item->setData(0, kKeyRole, spec.key);
@@ -228,6 +252,56 @@ void PropertyGrid::Relabel() {
         if (index >= 0) item->setText(1, options[index]);
     }
     ShowDescription();
+    FitColumns();
+}
+
+bool PropertyGrid::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == tree_->viewport() && (event->type() == QEvent::Resize || event->type() == QEvent::FontChange))
+        FitColumns();
+    return QWidget::eventFilter(watched, event);
+}
+
+void PropertyGrid::FitColumns() {
+    fitPending_ = false;
+    const QFontMetrics metrics(tree_->font());
+    const int margins = 2 * (tree_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, tree_) + 1) + 2;
+    // The width of `text` whole, and of its first `count` characters with an ellipsis.
+    auto width = [&](const QString& text, qsizetype count = -1) {
+        const bool cut = count >= 0 && text.size() > count;
+        return metrics.horizontalAdvance(cut ? text.left(count) + QChar(0x2026) : text) + margins;
+    };
+    int names = 0, leastNames = 0, values = 0, leastValues = 0;
+    for (const auto& [key, item] : items_) {
+        if (specs_[key].kind == PropertyKind::Group) continue;  // group titles span the row
+        int indent = tree_->indentation();  // the root decoration
+        for (const QTreeWidgetItem* p = item->parent(); p; p = p->parent()) indent += tree_->indentation();
+        names = std::max(names, indent + width(item->text(0)));
+        leastNames = std::max(leastNames, indent + width(item->text(0), kLeastNameCharacters));
+        values = std::max(values, width(item->text(1)));
+        leastValues = std::max(leastValues, width(item->text(1), kLeastValueCharacters));
+    }
+    // Names keep their width while everything fits. Otherwise the values keep theirs when the
+    // names can still have half the row, else the row is halved; within that, each column keeps
+    // its first characters where the row has room, the values' before the names'.
+    const int room = tree_->viewport()->width();
+    int nameWidth = names;
+    if (names + values > room) {
+        nameWidth = std::max({room - values, room / 2, leastNames});
+        nameWidth = std::min({nameWidth, room - leastValues, names});
+    }
+    // Both sections set here: the hidden header would not stretch its last one to a new width.
+    const int least = tree_->header()->minimumSectionSize();
+    nameWidth = std::max(nameWidth, least);
+    tree_->header()->resizeSection(0, nameWidth);
+    tree_->header()->resizeSection(1, std::max(room - nameWidth, least));
+}
+
+void PropertyGrid::ScheduleFit() {
+    if (fitPending_) return;
+    fitPending_ = true;
+    QTimer::singleShot(0, this, [this] {
+        if (fitPending_) FitColumns();
+    });
 }
 
 void PropertyGrid::SetDescriptionVisible(bool visible) { description_->setVisible(visible); }
@@ -259,7 +333,10 @@ QString PropertyGrid::Name(int key) const { return Item(key) ? Item(key)->text(0
 QString PropertyGrid::Value(int key) const { return Item(key) ? Item(key)->text(1) : QString(); }
 
 void PropertyGrid::SetValue(int key, const QString& text) {
-    if (QTreeWidgetItem* item = Item(key)) item->setText(1, text);
+    QTreeWidgetItem* item = Item(key);
+    if (!item || item->text(1) == text) return;
+    item->setText(1, text);
+    ScheduleFit();  // once, after a whole record is shown
 }
 
 int PropertyGrid::IntValue(int key) const { return Value(key).toInt(); }
@@ -299,7 +376,10 @@ void PropertyGrid::SetItemEnabled(int key, bool enabled) {
 
 bool PropertyGrid::IsItemEnabled(int key) const { return Item(key) && !Item(key)->isDisabled(); }
 
-void PropertyGrid::Changed(int key) { emit PropertyChanged(controlId_, key); }
+void PropertyGrid::Changed(int key) {
+    tree_->horizontalScrollBar()->setValue(0);  // the edit is over: names from their start
+    emit PropertyChanged(controlId_, key);
+}
 
 void PropertyGrid::CommitText(int key, const QString& text) {
     if (!Item(key)) return;

@@ -85,7 +85,13 @@ signals:
     void PropertyChanged(int controlId, int key);
     void OptionChosen(int controlId, int key);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    // Shares the row between names and values (both cut with an ellipsis when they must be).
+    void FitColumns();
+    void ScheduleFit();
     void AddItem(const PropertySpec& spec);
     void ShowDescription();
     void Changed(int key);
@@ -96,6 +102,7 @@ private:
     std::map<int, PropertySpec> specs_;
     std::map<int, QTreeWidgetItem*> items_;
     std::map<int, CMFCPropertyGridDateTimeProperty*> dateTimes_;
+    bool fitPending_ = false;
 };
 
 }  // namespace ledsuite

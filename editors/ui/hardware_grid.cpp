@@ -197,8 +197,11 @@ bool CPropertiesWnd::ReadNewParams(HardwareParams& local) {
 
 void CPropertiesWnd::StoreNewParams(const HardwareParams& local) {
     const bool changed = HardwareChanged(*screen_, local);
+    const bool portChanged = screen_->comIndex != local.comIndex || screen_->baudIndex != local.baudIndex;
     *screen_ = local;  // a copy of the screen record with the grid's fields
     if (changed) Send(IMC_REDRAW_LAYOUT, 0);
+    // The frame stores the new port and shows it in the status bar at once.
+    if (portChanged) Send(IMC_PORT_SETTINGS_CHANGED, 0);
 }
 
 void CPropertiesWnd::OnSetHardwareParams() {

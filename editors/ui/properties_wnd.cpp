@@ -31,12 +31,19 @@ CPropertiesWnd::CPropertiesWnd(QWidget* parent, InternalChannel* channel) : QWid
     level_ = kLevelScreen;
     ShowGridsForLevel();
     AdjustLayout();
-    setFocusPolicy(Qt::StrongFocus);
+    // Tab comes in (and goes on to the grid shown); a click on the toolbar leaves the focus
+    // where it was, as toolbar buttons do.
+    setFocusPolicy(Qt::TabFocus);
 }
 
 void CPropertiesWnd::focusInEvent(QFocusEvent* event) {
     QWidget::focusInEvent(event);
-    Grid(kProgramGridId)->Tree()->setFocus(event->reason());  // the program-area grid takes the keys
+    // The grid shown takes the keys (a hidden one would swallow them).
+    for (PropertyGrid* g : grids_)
+        if (g->isVisibleTo(this)) {
+            g->Tree()->setFocus(event->reason());
+            return;
+        }
 }
 
 void CPropertiesWnd::SetPropListFont() {

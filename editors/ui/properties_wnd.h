@@ -12,7 +12,8 @@
 // IMC_LANGUAGE_CHANGED. Out through the channel: IMC_REDRAW_LAYOUT (0), IMC_RELAYOUT_TEXT
 // (1), IMC_SET_PROGRAM_KIND (role option), IMC_GET_ACTIVE_TREE (answer: ProgramTree* or 0),
 // IMC_SEND_HW_PARAMS (const uint8_t* to the 1024-byte block), IMC_READ_HW_PARAMS
-// (HardwareBlockRead*, answer 0 when the card's block was read).
+// (HardwareBlockRead*, answer 0 when the card's block was read), IMC_PORT_SETTINGS_CHANGED
+// (0, when Set or Apply stored another port or baud).
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -82,7 +83,7 @@ private slots:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;  // hands the focus to the program-area grid
+    void focusInEvent(QFocusEvent* event) override;  // hands the focus to the grid shown
 
 private:
     void InitPropList();

@@ -495,26 +495,3 @@ TEST(PropertiesWnd, TakingTheFocusHandsItToTheProgramGrid) {
     f.wnd.setFocus(Qt::TabFocusReason);
     EXPECT_EQ(QApplication::focusWidget(), f.grid(kProgramGridId)->Tree());
 }
-
-TEST(PropertiesWnd, EnglishNamesFitTheirColumnAndAreTheirOwnTooltips) {
-    SetUiLanguage(3);
-    {
-        Fixture f;
-        f.wnd.onInternal(IMC_LANGUAGE_CHANGED, 0);
-        ProgramRecord p;
-        p.right = 64, p.bottom = 16;
-        f.select(IMC_PROGRAM_SELECTED, &p);
-        f.wnd.resize(180, 600);  // narrow: the names keep their width
-        QApplication::processEvents();
-        QTreeWidget* tree = f.grid(kProgramGridId)->Tree();
-        const QFontMetrics metrics(tree->font());
-        for (int key : {kPrgMainEffect, kPrgMainPause, kPrgBorderEffect, kPrgSecondSpeed}) {
-            QTreeWidgetItem* item = f.grid(kProgramGridId)->Item(key);
-            const int indent = tree->visualItemRect(item).left();
-            EXPECT_GE(tree->columnWidth(0) - indent, metrics.horizontalAdvance(item->text(0))) << item->text(0).toStdString();
-            EXPECT_EQ(item->toolTip(0), item->text(0));
-        }
-        EXPECT_EQ(f.grid(kProgramGridId)->Name(kPrgMainPause), "Pause Time");
-    }
-    ResetUiLanguageForTests();
-}
