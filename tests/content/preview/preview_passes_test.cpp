@@ -1,7 +1,12 @@
 // Pictures of whole passes as the preview plays them: what the pauses hold (the whole
 // content after coming in, the empty area after going out), the end states of the strip
 // effects, and the order of the passes over the screenfuls of a long text.
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdio>
+
+#include "content/card/program_file.h"
 
 #include "content/preview/canvas_snapshot.h"
 #include "content/preview/preview_player.h"
@@ -164,6 +169,49 @@ TEST_F(PreviewPasses, BlackboardAndLaserHoldTheWholeContentForThePause) {
         Program(tree, 16, 8, effect, 2);
         ExpectInShownOutEmpty(Runs(Play(tree, 120)), 20, int(effect));
     }
+}
+
+// A program with two actions and Repeat 1, saved and opened again: its preview holds the
+// whole content for the pause before the repeat and again between the two passes, both
+// through the picture library and through the lcs_render tool.
+TEST_F(PreviewPasses, ASavedProgramWithTwoActionsAndARepeatHoldsItsPauses) {
+    ProgramTree tree = TinyTree(64, 16, 5);
+    ProgramRecord& p = AddPictureProgram(tree, 0, 0, 64, 16, 4, 1);
+    PutText(p.content, u"AB", CellAttr::Make(16, 0, 1));
+    p.mainAction.effect = kEffectInterweaveHorizontal;
+    p.mainAction.pause = 5;  // 50 rounds
+    p.mainAction.repeat = 1;
+    p.secondaryAction = p.mainAction;
+    p.secondaryAction.repeat = 0;
+    p.secondaryAction.pause = 0;
+    const std::string path = ::testing::TempDir() + "holds_" + std::to_string(::getpid()) + ".lcs";
+    ASSERT_EQ(SaveProgramFile(path, tree), 0);
+    ProgramTree opened;
+    ASSERT_EQ(OpenProgramFile(path, opened), 0);
+
+    // One play of the program: in, held, in again, held, out (then it starts over).
+    const uint64_t cycle = 2400;
+    const int lit = CountLit(RenderLayoutPicture(opened, rc, 0, 1));
+    std::vector<int> held;  // the lit LEDs of every hold of 50 rounds or more
+    for (const PreviewHold& h : PreviewHolds(opened, rc, cycle))
+        if (h.rounds >= 50) held.push_back(h.lit);
+    EXPECT_EQ(held, (std::vector<int>{lit, lit}));
+
+    const std::string command = std::string(LEDSUITE_LCS_RENDER_BIN) + " --holds " + path + " " + std::to_string(cycle);
+    FILE* out = popen(command.c_str(), "r");
+    ASSERT_NE(out, nullptr);
+    std::vector<int> printed;  // the same from the tool's lines "<ms> ms: <rounds> rounds, <lit> lit"
+    unsigned long long ms = 0;
+    int rounds = 0, leds = 0;
+    char line[256];
+    while (std::fgets(line, sizeof line, out))
+        if (std::sscanf(line, "%llu ms: %d rounds, %d lit", &ms, &rounds, &leds) == 3 && rounds >= 50)
+            printed.push_back(leds);
+    EXPECT_EQ(pclose(out), 0);
+    std::remove(path.c_str());
+    ASSERT_EQ(printed.size(), 2u);
+    EXPECT_EQ(printed[0], printed[1]);
+    EXPECT_GT(printed[0], 0);
 }
 
 }  // namespace
