@@ -298,6 +298,13 @@ TEST_F(CanvasTest, AlignmentUsesTheAreaWidthAndEmptyAreasLayOutNothing) {
     p.mainAction.effect = kEffectMoveLeftContinue;  // a continuous move is not aligned
     RenderLayout(canvas, false);
     EXPECT_EQ(Picture(canvas.ledImage), (Rows{"....rr.."}));
+    p.mainAction.effect = kEffectMoveRight;  // Move Right is laid out from the left unless aligned right
+    RenderLayout(canvas, false);
+    EXPECT_EQ(Picture(canvas.ledImage), (Rows{".....rr."}));
+    p.mainAction.effect = kEffectStatic;
+    p.content.header.align = 2;  // right
+    RenderLayout(canvas, false);
+    EXPECT_EQ(Picture(canvas.ledImage), (Rows{"......rr"}));
     p.mainAction.effect = kEffectStatic;
 
     ProgramLayout layout;

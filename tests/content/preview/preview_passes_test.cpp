@@ -126,18 +126,31 @@ TEST_F(PreviewPasses, EachScreenfulComesInPausesAndGoesOutBeforeTheNext) {
     p.mainAction.pause = 1;
     p.secondaryAction = p.mainAction;
     p.secondaryAction.effect = kEffectCurtainRight;
-    std::string order;  // the colour of each picture, or '.' when it is empty
-    std::string pauses;
-    for (const Hold& r : Runs(Play(tree, 110))) {
-        char c = '.';
-        for (const std::string& row : r.picture)
-            if (row.find_first_not_of('.') != std::string::npos) c = row[row.find_first_not_of('.')];
-        if (order.empty() || order.back() != c) order += c;
-        if (r.rounds >= 10) pauses += c;
-    }
+    // The colour of each picture in turn ('.' when it is empty), and of each pause.
+    auto colours = [&](int rounds) {
+        std::pair<std::string, std::string> seen;
+        for (const Hold& r : Runs(Play(tree, rounds))) {
+            char c = '.';
+            for (const std::string& row : r.picture)
+                if (row.find_first_not_of('.') != std::string::npos) c = row[row.find_first_not_of('.')];
+            if (seen.first.empty() || seen.first.back() != c) seen.first += c;
+            if (r.rounds >= 10) seen.second += c;
+        }
+        return seen;
+    };
     // Each screenful whole in its pause, then gone, before the next one comes in.
+    auto [order, pauses] = colours(110);
     EXPECT_EQ(order.substr(0, 7), ".r.g.y.") << order;
     EXPECT_EQ(pauses.substr(0, 3), "rgy") << order;
+    // With one action and a repeat: every screenful, then every screenful again.
+    p.secondaryAction.effect = kEffectNone;
+    p.mainAction.repeat = 1;
+    std::tie(order, pauses) = colours(150);
+    EXPECT_EQ(order.substr(0, 13), ".r.g.y.r.g.y.") << order;
+    // With two actions and a repeat of the main one, every screenful comes in twice.
+    p.secondaryAction.effect = kEffectCurtainRight;
+    std::tie(order, pauses) = colours(200);
+    EXPECT_EQ(order.substr(0, 13), ".r.r.g.g.y.y.") << order;
 }
 
 TEST_F(PreviewPasses, TheAreaIsEmptyAfterGoingOutDuringTheRepeatPauseAndWhenFinished) {
@@ -192,10 +205,12 @@ TEST_F(PreviewPasses, ASavedProgramWithTwoActionsAndARepeatHoldsItsPauses) {
     // One play of the program: in, held, in again, held, out (then it starts over).
     const uint64_t cycle = 2400;
     const int lit = CountLit(RenderLayoutPicture(opened, rc, 0, 1));
-    std::vector<int> held;  // the lit LEDs of every hold of 50 rounds or more
+    std::vector<std::pair<int, int>> held;  // rounds and lit LEDs of every hold of 50 rounds or more
     for (const PreviewHold& h : PreviewHolds(opened, rc, cycle))
-        if (h.rounds >= 50) held.push_back(h.lit);
-    EXPECT_EQ(held, (std::vector<int>{lit, lit}));
+        if (h.rounds >= 50) held.emplace_back(h.rounds, h.lit);
+    // The end frame of the pass and the pause; between the passes the secondary pass's
+    // first frame shows the same.
+    EXPECT_EQ(held, (std::vector<std::pair<int, int>>{{51, lit}, {52, lit}}));
 
     const std::string command = std::string(LEDSUITE_LCS_RENDER_BIN) + " --holds " + path + " " + std::to_string(cycle);
     FILE* out = popen(command.c_str(), "r");
@@ -212,6 +227,14 @@ TEST_F(PreviewPasses, ASavedProgramWithTwoActionsAndARepeatHoldsItsPauses) {
     ASSERT_EQ(printed.size(), 2u);
     EXPECT_EQ(printed[0], printed[1]);
     EXPECT_GT(printed[0], 0);
+}
+
+TEST_F(PreviewPasses, AStillPictureIsOneHoldOfEveryLedItLights) {
+    ProgramTree tree = TinyTree(4, 2, 5);
+    Program(tree, 4, 2, kEffectStatic, 1);
+    const std::vector<PreviewHold> holds = PreviewHolds(tree, rc, 100);
+    ASSERT_EQ(holds.size(), 1u);
+    EXPECT_EQ(std::tuple(holds[0].fromMs, holds[0].rounds, holds[0].lit), std::tuple(uint64_t(10), 10, 8));
 }
 
 }  // namespace
