@@ -2,9 +2,13 @@
 // preview without the application.
 //
 //   lcs_render FILE.lcs OUTDIR [ZOOM [MS ...]]
+//   lcs_render --holds FILE.lcs UNTIL_MS
 //
 // Writes OUTDIR/layout_<n>.png for every program set n (the canvas picture at ZOOM,
 // default 4) and OUTDIR/preview_<ms>.png for each time MS of a preview started at 0.
+// With --holds it plays the preview up to UNTIL_MS and prints, picture after picture,
+// when each appears, how many 10 ms rounds it stays and how many LEDs it lights: the
+// pauses are the long holds.
 #include <cstdio>
 #include <algorithm>
 #include <cstdlib>
@@ -32,11 +36,50 @@ int Write(const RawImage& image, const std::string& path) {
     return 1;
 }
 
+// The fonts of the tree's screen, as the application sets them up.
+struct Fonts {
+    FontTables tables;
+    FontRenderer renderer;
+    RenderContext rc;
+    explicit Fonts(const ProgramTree& tree) : tables(Tables(tree)), rc(renderer, tables) {}
+    static FontTables Tables(const ProgramTree& tree) {
+        BuildFontTables();
+        SetDefaultCardFonts(tree.screen().fontChip);
+        return MakeFaceLists<FontTables>();
+    }
+};
+
+bool Open(const char* path, ProgramTree& tree) {
+    if (const int r = OpenProgramFile(path, tree); r != 0) {
+        std::fprintf(stderr, "lcs_render: %s cannot be read (%d)\n", path, r);
+        return false;
+    }
+    return true;
+}
+
+int PrintHolds(const char* path, const char* until) {
+    long ms = 0;
+    if (!ParseNumber(until, 24L * 3600 * 1000, ms)) {
+        std::fprintf(stderr, "lcs_render: %s is not a time in milliseconds\n", until);
+        return 2;
+    }
+    ProgramTree tree;
+    if (!Open(path, tree)) return 1;
+    Fonts fonts(tree);
+    const std::vector<PreviewHold> holds = PreviewHolds(tree, fonts.rc, uint64_t(ms));
+    for (const PreviewHold& h : holds)
+        std::printf("%llu ms: %d rounds, %d lit\n", static_cast<unsigned long long>(h.fromMs), h.rounds, h.lit);
+    std::printf("%zu pictures\n", holds.size());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 4 && std::string(argv[1]) == "--holds") return PrintHolds(argv[2], argv[3]);
     if (argc < 3) {
-        std::fprintf(stderr, "usage: lcs_render FILE.lcs OUTDIR [ZOOM [MS ...]]\n");
+        std::fprintf(stderr, "usage: lcs_render FILE.lcs OUTDIR [ZOOM [MS ...]]\n"
+                             "       lcs_render --holds FILE.lcs UNTIL_MS\n");
         return 2;
     }
     long zoom = 4;
@@ -54,15 +97,9 @@ int main(int argc, char** argv) {
         times.push_back(uint64_t(ms));
     }
     ProgramTree tree;
-    if (const int r = OpenProgramFile(argv[1], tree); r != 0) {
-        std::fprintf(stderr, "lcs_render: %s cannot be read (%d)\n", argv[1], r);
-        return 1;
-    }
-    BuildFontTables();
-    SetDefaultCardFonts(tree.screen().fontChip);
-    const FontTables tables = MakeFaceLists<FontTables>();
-    FontRenderer fonts;
-    RenderContext rc(fonts, tables);
+    if (!Open(argv[1], tree)) return 1;
+    Fonts fonts(tree);
+    RenderContext& rc = fonts.rc;
     const std::string dir = argv[2];
     int failed = 0;
     for (size_t set = 0; set < tree.sets().size(); ++set)

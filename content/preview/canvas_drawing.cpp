@@ -13,6 +13,14 @@ namespace {
 
 bool IsContinuousMove(int effect) { return effect == kEffectMoveLeftContinue || effect == kEffectMoveRightContinue; }
 
+// The alignment a line is drawn with, as the card gets it: continuous moves are not
+// aligned, and a right-aligned Move Right is already laid out from the right (its rows
+// end at the area's right edge), so it is not shifted again.
+int DrawnAlignment(int effect, int align) {
+    if (IsContinuousMove(effect) || (effect == kEffectMoveRight && align == 2)) return 0;
+    return align;
+}
+
 // One cell at (x, top) within the surface; the font is selected by the caller.
 void DrawLaidOutCell(RenderContext& rc, Surface& s, const TextCell& cell, const CellSize& e, int x, int top,
                      uint32_t tick) {
@@ -119,13 +127,12 @@ void DrawProgramLayout(RenderContext& rc, Surface& s, const TextContent& text, c
                        int originX, int originY, int xOffset, int yOffset, uint32_t tick) {
     if (layout.empty() || s.width() < 1) return;
     const FontScope keep(s);
-    const bool aligned = !IsContinuousMove(layout.effect);
+    const int alignment = DrawnAlignment(layout.effect, text.header.align);
     for (size_t k = 0; k < layout.lines.size(); ++k) {
         const LinePlacement& place = layout.placements[k];
         const int y = place.y + yOffset - originY;
         if (y >= s.height() || y + place.height <= 0) continue;
-        const LineAlignment align =
-            aligned ? AlignLine(text.header.align, layout.areaWidth, layout.lines[k]) : LineAlignment{};
+        const LineAlignment align = AlignLine(alignment, layout.areaWidth, layout.lines[k]);
         DrawLine(rc, s, text, layout, k, place.x + align.x + xOffset - originX, y, align.gap, tick);
     }
 }

@@ -50,6 +50,32 @@ std::vector<RawImage> RenderPreviewPictures(ProgramTree& tree, RenderContext& rc
     return pictures;
 }
 
+std::vector<PreviewHold> PreviewHolds(ProgramTree& tree, RenderContext& rc, uint64_t untilMs) {
+    std::vector<PreviewHold> holds;
+    LayoutCanvas canvas;
+    FrameCanvas(canvas, tree, rc, 0, 1);
+    uint64_t now = 0;
+    canvas.clock = [&now] { return now; };
+    SetPreviewRunning(canvas, true);
+    std::vector<uint8_t> last;
+    while (now + kPreviewRoundMs <= untilMs) {
+        now += kPreviewRoundMs;
+        PreviewThreadProc(canvas);
+        const RawImage& picture = canvas.backImage;
+        if (!holds.empty() && picture.pixels == last) {
+            ++holds.back().rounds;
+            continue;
+        }
+        last = picture.pixels;
+        int lit = 0;
+        for (int y = 0; y < picture.height; ++y)
+            lit += int(std::count_if(picture.row32(y), picture.row32(y) + picture.width, [](uint32_t px) { return px != 0; }));
+        holds.push_back({now, 1, lit});
+    }
+    ReleaseCanvas(canvas);
+    return holds;
+}
+
 int WritePngFile(const RawImage& image, const std::string& path) {
     if (!image.is32()) return 0;
     std::vector<uint8_t> rgb;

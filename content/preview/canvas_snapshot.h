@@ -23,6 +23,18 @@ RawImage RenderLayoutPicture(ProgramTree& tree, RenderContext& rc, size_t set, i
 std::vector<RawImage> RenderPreviewPictures(ProgramTree& tree, RenderContext& rc, std::span<const uint64_t> times,
                                             int zoom);
 
+// A stretch of the preview during which the screen's picture stays the same: its pauses
+// show as long holds.
+struct PreviewHold {
+    uint64_t fromMs = 0;  // the time of its first round
+    int rounds = 0;       // how many 10 ms rounds it stays
+    int lit = 0;          // LEDs lit in it
+};
+
+// Plays the preview from time 0 up to `untilMs`, one picture of the screen per round,
+// and returns its holds in order.
+std::vector<PreviewHold> PreviewHolds(ProgramTree& tree, RenderContext& rc, uint64_t untilMs);
+
 // Writes a 32-bit image as an RGB PNG through a temporary file and a rename; 1 on
 // success, 0 for an image without pixels or a file that cannot be written.
 int WritePngFile(const RawImage& image, const std::string& path);

@@ -104,6 +104,9 @@ void DrawLines(LayoutCanvas& c, const PlayedProgram& p, const Area& a) {
     if (s.width() < 1 || s.height() < 1) return;
     const PlayState& st = p.state;
     const int line = st.position, h = s.height();
+    // A line at the far edge still shows the packed rows; going out, that is the step at
+    // which the content has gone, and the area is left empty.
+    if (st.stage == 1 && line >= h) return;
     const bool snow = st.effectClass == 11;
     for (int x = 0; x < s.width(); ++x) {
         const bool down = (st.direction == 3) != (st.effectClass == 12 && (x & 1));

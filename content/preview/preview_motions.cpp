@@ -10,7 +10,8 @@
 // - classes 5, 11, 12 (stack, snow, dance): rows past the line L fold back behind it
 //   (preview_frames.cpp); dance folds its odd columns from the other edge.
 // - a two-stroke pass that comes in and goes out waits its pause at the turn, where the
-//   content is fully shown; the pause after a pass is waited only before a repeat.
+//   content is fully shown; a pass that ends fully shown before the secondary pass waits
+//   it there; a pass that ends otherwise waits it only before a repeat.
 // - classes 13, 14 (blackboard, laser): the column advances one LED per step while
 //   its point runs kSweepPointStep LEDs along it, turning at the area's top and bottom.
 // - classes 8 and 15 (flash, twinkle) run 2 x (byte 6 of the card action) steps.
@@ -37,15 +38,22 @@ void BeginStroke(PlayState& s, int n) {
     s.position = InStroke(s) ? n - shown : shown;
 }
 
+// A two-stroke pass turns in two steps: the step that reaches the turn leaves the stroke
+// as it is, so the turn is drawn as the end of the first stroke (and held for the pause
+// when the content is fully shown there); the next step starts the other stroke. A sweep
+// starts it in place, its first column being the one the point now clears; the others move on.
 bool AdvanceStroke(PlayState& s) {
+    if (s.limit <= 0 && (s.stage == 2 || s.stage == 3)) {
+        s.stage = s.stage == 2 ? 1 : 0;
+        s.limit = s.strokeLength;
+        if (s.effectClass == 13 || s.effectClass == 14) return false;
+    }
     const int shown = ShownAtLength(s.effectClass) ? s.strokeLength : 0;
     const int target = InStroke(s) ? shown : s.strokeLength - shown;
     if (s.position != target) s.position += s.position < target ? 1 : -1;
     if (--s.limit > 0) return false;
-    if (s.stage == 2 || s.stage == 3) {  // turn into the other stroke
+    if (s.stage == 2 || s.stage == 3) {
         s.turnedShown = s.stage == 2;
-        s.stage = s.stage == 2 ? 1 : 0;
-        s.limit = s.strokeLength;
         return false;
     }
     return true;
@@ -71,13 +79,19 @@ void SetUpStrips(PlayState& s) {
     s.position = s.stage == 0 || s.stage == 2 ? h + 1 : 0;
 }
 
+// The counter opens the strips up to 2h + 1 (fully open) and closes them up to h (fully
+// closed); both end states are drawn. An in-then-out pass stays open for one step (the
+// pause), then closes from 0.
 bool AdvanceStrips(PlayState& s) {
     const int h = s.strokeLength;
-    ++s.position;
-    if (s.stage == 2 && s.position >= 2 * h + 1) {  // opened: close within the same pass
-        s.turnedShown = true;
+    if (s.stage == 2 && s.position >= 2 * h + 1) {
         s.position = 0;
         s.stage = 1;
+        return false;
+    }
+    ++s.position;
+    if (s.stage == 2) {
+        s.turnedShown = s.position >= 2 * h + 1;
         return false;
     }
     if (s.stage == 1) return s.position >= h;
@@ -129,6 +143,21 @@ void StepEffectState(PlayState& s, int passes, const CardAction& a, int left, in
         s.position = 0;
         s.limit = 0;
         break;
+    }
+}
+
+bool PassEndsShown(const PlayState& s) {
+    switch (s.effectClass) {
+    case 1: return false;  // a move ends when the content has left
+    case 2: return s.position > 2 * s.strokeLength;
+    case 3:
+    case 5:
+    case 11:
+    case 12:
+    case 13:
+    case 14:
+    case 16: return s.stage == 0;
+    default: return true;  // static, random, and flash and twinkle, which end shown
     }
 }
 

@@ -134,21 +134,56 @@ bool PreviewPlayer::PlayRound() {
     return drew;
 }
 
-// One step: the pass set up when it starts, the frame drawn, the motion advanced.
-// True when the program has finished.
+// One step: the pass set up when it starts, the frame drawn, the motion advanced. A
+// motion that reaches its end state is drawn in it at the next step, and the pass ends
+// there: a pause after it holds what the pass left (the whole content after coming in,
+// an empty area after going out). True when the program has finished.
 bool PreviewPlayer::StepProgram(PlayedProgram& p) {
-    if (p.state.phase == kPhaseNotStarted || p.state.phase == kPhaseStartPending) BeginPass(p);
+    StartPass(p);
     DrawProgram(p);
-    const ProgramRecord& r = p.record;
-    p.state.stepCountdown = Speed(p.action[1]);
-    // The frame just drawn is the fully shown one of an in-then-out pass: it stays for the pause.
-    const bool shownNow = std::exchange(p.state.turnedShown, false);
-    if (!AdvanceMotion(p.state, r.height())) {
-        if (shownNow) p.waitRounds = PauseRounds(p.state, p.action);
+    PlayState& s = p.state;
+    s.stepCountdown = Speed(p.action[1]);
+    if (std::exchange(p.ending, false)) {
+        EndMotion(p);
+        return p.finishing && p.waitRounds == 0;
+    }
+    // The frame just drawn is the fully shown turn of an in-then-out pass: it stays for the pause.
+    const bool shownNow = std::exchange(s.turnedShown, false);
+    if (!AdvanceMotion(s, p.record.height())) {
+        if (shownNow) p.waitRounds = PauseRounds(s, p.action);
         return false;
     }
-    EndMotion(p);
+    if (s.effectClass != 0 && s.effectClass != 17) {
+        p.ending = true;
+        return false;
+    }
+    EndMotion(p);  // nothing moves: the frame drawn is the end state
     return p.finishing && p.waitRounds == 0;
+}
+
+// Sets up what follows the pass that ended (after its pause), and a pass that has not begun.
+void PreviewPlayer::StartPass(PlayedProgram& p) {
+    PlayState& s = p.state;
+    const ProgramRecord& r = p.record;
+    switch (std::exchange(p.next, NextPass::kNone)) {
+    case NextPass::kPage:  // the next screenful comes in with the main action
+        ++s.page;
+        s.phase = kPhaseNotStarted;
+        if (p.passes == 2) s.repeatCount = r.mainAction.repeat;
+        break;
+    case NextPass::kRepeat:
+        --s.repeatCount;
+        if (p.passes == 1) s.page = 0;  // one pass plays every screenful before it repeats
+        StepEffectState(s, p.passes, p.action, r.left, r.top, r.right, r.bottom, p.layout.size.width,
+                        p.layout.size.height, HorizontalMove(PassAction(r, s.phase).effect));
+        break;
+    case NextPass::kSecondary:
+        s.phase = kPhaseStartPending;
+        s.repeatCount = r.secondaryAction.repeat;
+        break;
+    case NextPass::kNone: break;
+    }
+    if (s.phase == kPhaseNotStarted || s.phase == kPhaseStartPending) BeginPass(p);
 }
 
 void PreviewPlayer::BeginPass(PlayedProgram& p) {
@@ -162,32 +197,29 @@ void PreviewPlayer::BeginPass(PlayedProgram& p) {
     p.state.phase = p.state.phase == kPhaseStartPending ? kPhaseSecondary : kPhaseMain;
 }
 
-// The motion ended. A repeat waits the pause first; when the count is 0 the pass ends at
-// once (the secondary pass starts, or the program is finished), except for the classes
-// without a motion, whose pause is all they play.
+// The pass ended on its end state. A text longer than the area plays, as the card pages
+// it, each screenful in turn: with one action the pass runs on every screenful before it
+// repeats; with two, each screenful comes in with the main action (and its repeats), waits
+// the main action's pause when it came in whole, and goes out with the secondary action
+// before the next screenful. A repeat waits the pause first; the classes without a motion
+// wait it always, as their pause is all they play.
 void PreviewPlayer::EndMotion(PlayedProgram& p) {
     PlayState& s = p.state;
     const ProgramRecord& r = p.record;
     const bool stillClass = s.effectClass == 0 || s.effectClass == 17;
-    // A text longer than the area plays the same pass on each of its screenfuls, as the
-    // card pages it, before the pass counts as done.
-    if (++s.page < PageCount(s, p.layout.size.height, r.height())) {
-        p.waitRounds = stillClass ? PauseRounds(s, p.action) : 0;
-        const int32_t page = s.page;
-        StepEffectState(s, p.passes, p.action, r.left, r.top, r.right, r.bottom, p.layout.size.width,
-                        p.layout.size.height, HorizontalMove(PassAction(r, s.phase).effect));
-        s.page = page;
-        return;
-    }
-    s.page = 0;
-    p.waitRounds = s.repeatCount != 0 || stillClass ? PauseRounds(s, p.action) : 0;
-    if (s.repeatCount != 0) {
-        --s.repeatCount;
-        StepEffectState(s, p.passes, p.action, r.left, r.top, r.right, r.bottom, p.layout.size.width,
-                        p.layout.size.height, HorizontalMove(PassAction(r, s.phase).effect));
+    const uint32_t pause = PauseRounds(s, p.action);
+    p.waitRounds = stillClass ? pause : 0;
+    if (p.passes == 1 && s.page + 1 < PageCount(s, p.layout.size.height, r.height())) {
+        p.next = NextPass::kPage;
+    } else if (s.repeatCount != 0) {
+        p.next = NextPass::kRepeat;
+        p.waitRounds = pause;
     } else if (s.phase == kPhaseMain && p.passes == 2) {
-        s.phase = kPhaseStartPending;
-        s.repeatCount = r.secondaryAction.repeat;
+        p.next = NextPass::kSecondary;
+        p.pages = PageCount(s, p.layout.size.height, r.height());
+        if (PassEndsShown(s)) p.waitRounds = pause;
+    } else if (p.passes == 2 && s.page + 1 < p.pages) {
+        p.next = NextPass::kPage;
     } else {
         p.finishing = true;
     }

@@ -61,7 +61,7 @@ struct PlayState {
     uint16_t stepValue = 0;
     int32_t point = 0;
     int8_t pointDirection = 1;
-    bool turnedShown = false;  // the last step turned an in-then-out pass at the fully shown content
+    bool turnedShown = false;  // the last step reached the fully shown turn of an in-then-out pass
     int32_t page = 0;          // the screenful of the text this pass shows (effects that do not move it)
 };
 
@@ -77,21 +77,31 @@ int PageCount(const PlayState& state, int contentHeight, int areaHeight);
 void StepEffectState(PlayState& state, int passes, const CardAction& action, int left, int top, int right,
                      int bottom, int contentWidth, int contentHeight, bool continuous);
 // One step of the motion (the area's height turns the point of Blackboard and Laser);
-// true when the pass (its last stroke) has ended.
+// true when the pass (its last stroke) has reached its end state.
 bool AdvanceMotion(PlayState& state, int areaHeight);
+// Whether the end state of the pass just played shows the whole content (a pass that
+// came in), so that the pause before the next pass holds it.
+bool PassEndsShown(const PlayState& state);
 
 // The four border offsets (left, top, right, bottom) for a border effect at border
 // step s; effects other than 2 to 7 leave `current` as it is.
 std::array<uint16_t, 4> BorderOffsets(uint8_t borderEffect, uint8_t step, const std::array<uint16_t, 4>& current);
 
 // A copy of a program taken when its set starts, with its play state.
+// What follows the pass that ended, set up by the first step after its pause (the pause
+// holds the pass's end state).
+enum class NextPass : uint8_t { kNone, kPage, kRepeat, kSecondary };
+
 struct PlayedProgram {
     ProgramRecord record;
     PlayState state;
     ProgramLayout layout;
     CardAction action{};  // the card form of the action of the current pass
     int passes = 1;
+    int pages = 1;  // screenfuls of the text, taken when the main pass of two ends
     uint32_t waitRounds = 0;
+    bool ending = false;     // the motion reached its end state; the next step draws it and ends the pass
+    NextPass next = NextPass::kNone;
     bool finishing = false;  // the last pass ended; finished when the wait is over
     std::array<uint16_t, 4> borderOffsets{};
 };
@@ -118,6 +128,7 @@ private:
     void LoadSet(const ProgramSetNode& set);
     bool PlayRound();
     bool StepProgram(PlayedProgram& p);
+    void StartPass(PlayedProgram& p);
     void BeginPass(PlayedProgram& p);
     void EndMotion(PlayedProgram& p);
     void DrawProgram(PlayedProgram& p);

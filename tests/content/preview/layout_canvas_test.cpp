@@ -1,8 +1,15 @@
 // The layout canvas without a display: zoom, coordinates, hit tests, area editing with
 // the mouse, selection by clicking, and the pictures it composes.
+#include <unistd.h>
+
+#include <cstdio>
+
 #include "tests/content/canvas_helpers.h"
 #include "content/preview/canvas_drawing.h"
 #include "content/preview/layout_canvas.h"
+#include "content/card/program_encoder.h"
+#include "content/card/program_file.h"
+#include "content/preview/canvas_snapshot.h"
 
 namespace ledsuite {
 namespace {
@@ -291,6 +298,13 @@ TEST_F(CanvasTest, AlignmentUsesTheAreaWidthAndEmptyAreasLayOutNothing) {
     p.mainAction.effect = kEffectMoveLeftContinue;  // a continuous move is not aligned
     RenderLayout(canvas, false);
     EXPECT_EQ(Picture(canvas.ledImage), (Rows{"....rr.."}));
+    p.mainAction.effect = kEffectMoveRight;  // Move Right is laid out from the left unless aligned right
+    RenderLayout(canvas, false);
+    EXPECT_EQ(Picture(canvas.ledImage), (Rows{".....rr."}));
+    p.mainAction.effect = kEffectStatic;
+    p.content.header.align = 2;  // right
+    RenderLayout(canvas, false);
+    EXPECT_EQ(Picture(canvas.ledImage), (Rows{"......rr"}));
     p.mainAction.effect = kEffectStatic;
 
     ProgramLayout layout;
@@ -314,6 +328,45 @@ TEST_F(CanvasTest, AlignmentUsesTheAreaWidthAndEmptyAreasLayOutNothing) {
     CanvasMouseDown(canvas, kCanvasKeyLeftButton, 1, 1);
     EXPECT_EQ(canvas.dragMode, kDragNone);
     EXPECT_EQ(canvas.window, nullptr);
+}
+
+// The first and last lit columns of a picture (-1, -1 when nothing is lit).
+std::pair<int, int> LitColumns(const RawImage& img) {
+    std::pair<int, int> lit{-1, -1};
+    for (int y = 0; y < img.height; ++y)
+        for (int x = 0; x < img.width; ++x)
+            if (img.row32(y)[x] != 0) lit = {lit.first < 0 ? x : std::min(lit.first, x), std::max(lit.second, x)};
+    return lit;
+}
+
+// A right-aligned Move Right is laid out from the right already: the layout view, a file
+// opened again, the preview and the card all put the line at the area's right end.
+TEST_F(CanvasTest, ARightAlignedMoveRightStandsWhereTheCardPutsIt) {
+    tree = TinyTree(64, 16, 5);
+    ProgramRecord& p = AddPictureProgram(tree, 0, 0, 64, 16, 4, 1);
+    PutText(p.content, u"AB", CellAttr::Make(16, 0, 1));
+    p.content.header.align = 2;
+    p.mainAction.effect = kEffectMoveRight;
+    ProgramLayout layout;
+    ASSERT_TRUE(LayoutProgramContent(rc, p.content, kEffectMoveRight, 64, 16, layout));
+    const int width = layout.lines[0].width;
+    ASSERT_GT(width, 4);
+    const RawImage view = RenderLayoutPicture(tree, rc, 0, 1);
+    const auto [first, last] = LitColumns(view);
+    EXPECT_GE(first, 64 - width);
+    EXPECT_LT(last, 64);
+    EXPECT_EQ(PlaceCardLine(p.content.header, kEffectMoveRight, 64, layout.lines[0], layout.placements[0]).x,
+              64 - width);
+    // The preview brings the content in from the left until it stands there (after 64 steps).
+    const uint64_t standing = 10 * (64 + 1);
+    EXPECT_EQ(Picture(RenderPreviewPictures(tree, rc, std::vector<uint64_t>{standing}, 1)[0]), Picture(view));
+
+    const std::string path = ::testing::TempDir() + "right_" + std::to_string(::getpid()) + ".lcs";
+    ASSERT_EQ(SaveProgramFile(path, tree), 0);
+    ProgramTree opened;
+    ASSERT_EQ(OpenProgramFile(path, opened), 0);
+    std::remove(path.c_str());
+    EXPECT_EQ(Picture(RenderLayoutPicture(opened, rc, 0, 1)), Picture(view));
 }
 
 TEST_F(CanvasTest, ContentIsLoweredByTheOffsetOfAHorizontalMove) {

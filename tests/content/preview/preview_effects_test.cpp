@@ -78,16 +78,17 @@ TEST_F(PreviewEffects, CurtainsDoorAndScrollOpenFromTheirOwnEdges) {
 }
 
 TEST_F(PreviewEffects, TheContentStaysForThePauseAndNoBlankPauseFollowsTheLastMotion) {
-    // Interweave with a pause of 1 (100 ms): in, shown for ten rounds, out, and at once again.
+    // Interweave with a pause of 1 (100 ms): in, shown for ten rounds, out to the empty
+    // area, and at once in again.
     std::vector<Rows> expected = {{"...."}, {"r..."}, {"rr.."}, {"rrr."}};
     expected.insert(expected.end(), 11, Rows{"rrrr"});
-    for (const char* row : {"rrr.", "rr..", "r...", "....", "r...", "rr.."}) expected.push_back({row});
+    for (const char* row : {"rrr.", "rr..", "r...", "....", "....", "r..."}) expected.push_back({row});
     EXPECT_EQ(Play(kEffectInterweaveHorizontal, 4, 1, 21, {}, 5, 1), expected);
-    // Curtain-Left the same: opened, held for the pause, then closed at once.
+    // Curtain-Left the same: opened, held for the pause, then closed at once, to the end.
     expected = {{"r..."}, {"rr.."}, {"rrr."}};
-    expected.insert(expected.end(), 12, Rows{"rrrr"});
-    for (const char* row : {"rrr.", "rr..", "r..."}) expected.push_back({row});
-    EXPECT_EQ(Play(kEffectCurtainLeft, 4, 1, 18, {}, 5, 1), expected);
+    expected.insert(expected.end(), 13, Rows{"rrrr"});
+    for (const char* row : {"rrr.", "rr..", "r...", "....", "r..."}) expected.push_back({row});
+    EXPECT_EQ(Play(kEffectCurtainLeft, 4, 1, 21, {}, 5, 1), expected);
 }
 
 TEST_F(PreviewEffects, ATextLongerThanTheAreaIsPlayedScreenfulByScreenful) {
@@ -109,9 +110,9 @@ TEST_F(PreviewEffects, ATextLongerThanTheAreaIsPlayedScreenfulByScreenful) {
     EXPECT_LT(seen.find('r'), seen.find('g')) << seen;
     // A move is not paged: the whole text passes once, then the program starts again with the red line.
     p.mainAction.effect = kEffectMoveUp;
-    for (int i = 13; i <= 26; ++i) times.push_back(uint64_t(10 * i));
+    for (int i = 13; i <= 27; ++i) times.push_back(uint64_t(10 * i));
     const auto moved = RenderPreviewPictures(tree, rc, times, 1);
-    EXPECT_EQ(std::pair(Picture(moved[9])[7], Picture(moved[25])[7]),
+    EXPECT_EQ(std::pair(Picture(moved[9])[7], Picture(moved[26])[7]),
               std::pair(std::string("gggg"), std::string("rrrr")));
 }
 

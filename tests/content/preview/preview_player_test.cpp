@@ -94,11 +94,12 @@ TEST(PreviewMotion, StrokesFollowThePassesAndTheDissolveRisesAndFalls) {
 }
 
 TEST(PreviewMotion, StripCountersOpenFromHPlusOneAndCloseFromZero) {
-    const PlayState single = Start(kEffectBlindsHorizontal, 20, 6, 20, 6);  // h = 8: 9 up to 17 opens, 0 to 8 closes
+    // h = 8: 9 up to 17 opens (17 fully open, where the pass turns), 0 to 8 closes (8 fully closed).
+    const PlayState single = Start(kEffectBlindsHorizontal, 20, 6, 20, 6);
     EXPECT_EQ(single.position, 9);
     const std::vector<int> seen = RunMotion(single, 6);
-    ASSERT_EQ(seen.size(), 16u);
-    EXPECT_EQ(std::tuple(seen[6], seen[7], seen.back()), std::tuple(16, 0, 8));
+    ASSERT_EQ(seen.size(), 17u);
+    EXPECT_EQ(std::tuple(seen[7], seen[8], seen.back()), std::tuple(17, 0, 8));
     EXPECT_EQ(RunMotion(Start(kEffectBlindsHorizontal, 20, 6, 20, 6, 2), 6).size(), 8u);  // the first of two ends open
     const PlayState last = Start(kEffectCurtainLeft, 10, 6, 10, 6, 2, kPhaseStartPending);  // the last closes from 0
     EXPECT_EQ(last.position, 0);
@@ -209,28 +210,33 @@ TEST_F(PreviewTest, AProgramRepeatsItsMainPassThenPlaysItsSecondaryPassAndWaitsI
     Play();
     EXPECT_EQ(Finished(), 0xFFFE);  // the static one ended at once (no pause)
     EXPECT_EQ(PhaseAndPosition(0), std::pair(int(kPhaseMain), 3));
-    RunTo(60);  // 4 -> -2 in six steps, then back to the start for the repeat
-    EXPECT_EQ(std::tuple(Played(0).state.position, Played(0).state.repeatCount), std::tuple(4, 0));
-    RunTo(120);
-    EXPECT_EQ(Played(0).state.phase, kPhaseStartPending);
-    RunTo(130);
+    RunTo(70);  // 4 -> -2 in six steps, the end drawn at the seventh
+    EXPECT_EQ(std::tuple(Played(0).state.position, Played(0).state.repeatCount), std::tuple(-2, 1));
+    RunTo(80);  // the next step sets up the repeat and draws its start
+    EXPECT_EQ(std::tuple(Played(0).state.position, Played(0).state.repeatCount), std::tuple(3, 0));
+    RunTo(140);  // the content left: no pause before the secondary pass
+    EXPECT_EQ(std::tuple(Played(0).state.phase, Played(0).next, Played(0).waitRounds),
+              std::tuple(kPhaseMain, NextPass::kSecondary, 0u));
+    RunTo(150);
     EXPECT_EQ(Played(0).state.phase, kPhaseSecondary);
     EXPECT_EQ(Played(0).waitRounds, 20u);  // a pause of 2 units of 100 ms
-    RunTo(320);
+    RunTo(340);
     EXPECT_EQ(Finished(), 0xFFFE);
-    RunTo(330);
+    RunTo(350);
     EXPECT_EQ(Finished(), 0xFFFF);
-    RunTo(340);  // the only set starts again
+    RunTo(360);  // the only set starts again
     EXPECT_EQ(PhaseAndPosition(0), std::pair(int(kPhaseMain), 3));
 }
 
 TEST_F(PreviewTest, FlashRunsTwiceItsCountAndOneLedAreasAreDrawn) {
-    AddPictureProgram(tree, 0, 0, 1, 1, 1, 1).mainAction.effect = kEffectFlash;  // card byte 6 is 10: twenty steps
+    // Card byte 6 is 10: twenty steps, then their end state (shown) is drawn.
+    AddPictureProgram(tree, 0, 0, 1, 1, 1, 1).mainAction.effect = kEffectFlash;
     Play();
     EXPECT_EQ(canvas.ledImage.row32(0)[0], 0xFF0000u);
-    RunTo(190);
-    EXPECT_EQ(Finished(), 0xFFFE);
     RunTo(200);
+    EXPECT_EQ(Finished(), 0xFFFE);
+    RunTo(210);
+    EXPECT_EQ(canvas.ledImage.row32(0)[0], 0xFF0000u);
     EXPECT_EQ(Finished(), 0xFFFF);
 }
 
@@ -436,15 +442,16 @@ TEST_F(PreviewPictures, InterweaveStackAndSweepsDrawTheirGeometry) {
         // then the point turned at the bottom with the first sprite above it.
         {kEffectLaserLeft, 0, 4, 4, 2, {{"rrrr", "....", "....", "...."}, {"rrrr", "rrr.", "r...", "rrrr"}}},
         {kEffectBlackboardRight, 0, 4, 4, 2, {{"....", "....", "....", "...."}, {"rrrr", ".rrr", "...r", "...r"}}},
-        // In from the right with the beam toward the left edge, then out again.
+        // In from the right with the beam toward the left edge, whole when every column has
+        // passed, then out again from the same edge.
         {kEffectLaserRight, 0, 4, 4, 8,
          {{"rrrr", "....", "....", "...."}, {"rrrr", ".rrr", "...r", "rrrr"}, {"rrrr", "..rr", "..rr", "..rr"},
-          {"rrrr", "rrrr", ".rrr", "rrrr"}, {"rrrr", "rrr.", "rrr.", "rrr."}, {"....", "....", "....", "rrr."},
-          {"rr..", "r...", "r...", "r..."}, {"....", "....", "....", "r..."}}},
+          {"rrrr", "rrrr", ".rrr", "rrrr"}, {"rrrr", "rrrr", "rrrr", "rrrr"}, {"r...", "....", "....", "rrrr"},
+          {"rrr.", "rr..", "rr..", "rr.."}, {"....", "....", "....", "rr.."}}},
         {kEffectBlackboardLeft, 0, 4, 4, 8,
          {{"....", "....", "....", "...."}, {"rrrr", "rrr.", "r...", "r..."}, {"rr..", "rr..", "rr..", "rr.."},
-          {"rrrr", "rrrr", "rrr.", "rrr."}, {".rrr", ".rrr", ".rrr", ".rrr"}, {"....", "....", "....", "..rr"},
-          {"...r", "...r", "...r", "...r"}, {"....", "....", "....", "...."}}},
+          {"rrrr", "rrrr", "rrr.", "rrr."}, {"rrrr", "rrrr", "rrrr", "rrrr"}, {"...r", "....", "....", ".rrr"},
+          {"..rr", "..rr", "..rr", "..rr"}, {"....", "....", "....", "...r"}}},
         // Blinds, h = 8: strips of 17 from the left (top) edge, dark within r = 2h - c of
         // their middle while c runs from h + 1 up.
         {kEffectBlindsHorizontal, 0, 20, 2, 3,
@@ -462,7 +469,7 @@ TEST_F(PreviewPictures, InterweaveStackAndSweepsDrawTheirGeometry) {
          {{"rrr", "...", "...", "...", "...", "...", "...", "..."},
           {"rrr", "rrr", "rrr", "r..", "rrr", "r..", "r..", "r.."},
           {"rr.", "rr.", "rr.", "rrr", "rrr", "rrr", "rr.", "rrr"},
-          {"...", "...", "...", "rrr", "rrr", "rrr", "rrr", "rrr"}}},
+          {"rrr", "rrr", "rrr", "rrr", "rrr", "rrr", "rrr", "rrr"}}},
         // Twinkle: shown and hidden on alternate steps, in place.
         {kEffectTwinkle, 0, 3, 2, 3, {{"rrr", "rrr"}, {"...", "..."}, {"rrr", "rrr"}}},
         // Static and random content stays in place.
