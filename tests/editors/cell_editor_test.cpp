@@ -301,6 +301,23 @@ TEST_F(EngineTest, EndAndAClickPastAWrappedLineGoAfterItsLastCell) {
     EXPECT_EQ(engine.caret(), second.first + 1);
 }
 
+TEST_F(EngineTest, TheCaretStaysBehindWhatIsTypedOrPastedAtTheEndOfAWrappedLine) {
+    Fill(u"中i", kRed16);
+    const int m = engine.extents()[0].width, i = engine.extents()[1].width;
+    ASSERT_GT(m, i);
+    // Three wide characters fill a line with room for one i but not for a fourth of them.
+    for (const bool paste : {false, true}) {
+        text = std::make_unique<TextContent>();
+        for (int k = 0; k < 6; ++k) text->cells[size_t(k)] = TextCell(u'中', kRed16);
+        engine.Attach(text.get(), 0, 0, 0, 3 * m + i, 64);
+        engine.OnKey(kKeyEnd);
+        ASSERT_EQ(engine.caret(), 3);
+        EXPECT_EQ(paste ? engine.InsertString(u"i") : engine.InsertChar(u'i', true), 1);
+        EXPECT_EQ(std::tuple(Codes(), engine.lines()[0].last, engine.caret(), engine.caretPlace().x,
+                             engine.caretPlace().y), std::tuple(u"中中中i中中中", 3, 4, 3 * m + i, 0)) << paste;
+    }
+}
+
 TEST_F(EngineTest, MouseSelectsFromThePressToTheMove) {
     Fill(u"abcdefgh", kRed16);
     engine.MouseDown(1, 5);

@@ -291,6 +291,22 @@ TEST_F(LayoutTest, CaretQueries) {
     on = {&t, &ext, &nlLines};
     EXPECT_EQ(ask(K::Right, 3), (std::vector<int>{0, 0, 0, CaretEdge::End}));
     EXPECT_EQ(std::make_pair(q.caretHeight, q.lineHeight), std::make_pair(99, 99));
+    const Lines skipping{{12, 8, 1, 3}};  // its first line does not start at cell 0
+    on = {&t, &ext, &skipping};
+    EXPECT_EQ(std::make_pair(ask(K::Home, 3), ask(K::Right, 2)[3]),
+              std::make_pair(std::vector<int>{0, 0, 0, 0}, CaretEdge::End));
+
+    // At a wrapped line's end the caret is as high as the line's last cell.
+    TextContent tall;
+    tall.cells[0] = PictureCell(6, 4);
+    tall.cells[1] = PictureCell(6, 10);
+    tall.cells[2] = PictureCell(6, 6);
+    tall.cells[3] = PictureCell(6, 2);
+    CellExtents tallExt;
+    const Lines tallLines = Break(rc, tall, 12, tallExt);
+    on = {&tall, &tallExt, &tallLines};
+    EXPECT_EQ(ask(K::End, 0), (std::vector<int>{2, 12, 0, 0}));
+    EXPECT_EQ(std::make_pair(q.caretHeight, q.lineHeight), std::make_pair(10, 10));
 }
 
 TEST(PlainText, SpeechTextAndPunctuation) {
