@@ -528,6 +528,7 @@ TEST_F(EngineTest, AWholeTextInsertedAsTypedEndsLikeTypingItCharacterByCharacter
         {kMaxCells, 0, kMaxCells, kMaxCells, longText},
         {4, 4, 4, 9, u"0123456789"},
         {6, 0, 0, 4, u"zz"},
+        {10, 3, 3, kMaxCells, u"x"},
     };
     for (const auto& c : cases) {
         auto typed = [&](bool oneByOne) {
