@@ -56,6 +56,7 @@ int CellEditor::Attach(TextContent* text, int moveClass, int left, int top, int 
     left_ = left, top_ = top, right_ = right, bottom_ = bottom;
     scrollX_ = scrollY_ = 0;
     caret_ = anchor_ = 0;
+    caretAtLineEnd_ = false;
     Relayout();
     Redraw();
     return 1;
@@ -124,6 +125,7 @@ int CellEditor::InsertChar(char16_t code, bool relayout) {
     cells[size_t(caret_)] = TextCell(code, currentAttr_);
     if (n + 1 < kMaxCells) cells[size_t(n + 1)] = TextCell();  // a stale cell there would join the text
     anchor_ = ++caret_;
+    caretAtLineEnd_ = true;  // the caret follows the character just typed, also at a line's end
     if (relayout) Relayout();
     return 1;
 }
@@ -138,10 +140,28 @@ int CellEditor::InsertString(std::u16string_view str) {
     std::u16string keep;
     for (char16_t c : str)
         if (c != kReturn && c != kBackspace && !IsRefusedInsertCode(c)) keep += c;
-    const int n = CountCells(*text_);
-    const int k = PlaceRun(keep, n);  // only what fits: the tail stays
+    const int k = PasteRun(keep, CountCells(*text_));
     Relayout();
     return k > 0 || deleted ? 1 : 0;
+}
+
+int CellEditor::PasteRun(std::u16string_view run, int n) {
+    // The pasted characters take the slots from the caret up to the limit; the old cells
+    // from the caret on follow as far as room is left, and the rest are dropped.
+    const int room = std::max(0, cellLimit_ - caret_);
+    const int k = std::min(int(run.size()), room);
+    if (k == 0) return 0;
+    const int keep = std::min(n - caret_, room - k);
+    auto& cells = text_->cells;
+    for (int i = caret_ + keep; i < n; ++i) FreeCellObject(cells[size_t(i)]);
+    for (int i = caret_ + keep - 1; i >= caret_; --i) cells[size_t(i + k)] = std::move(cells[size_t(i)]);
+    for (int i = 0; i < k; ++i) cells[size_t(caret_ + i)] = TextCell(run[size_t(i)], currentAttr_);
+    // Behind the new end: the dropped cells' slots and the terminator.
+    const int end = caret_ + k + keep;
+    for (int i = end; i < std::min(kMaxCells, std::max(n, end + 1)); ++i) cells[size_t(i)] = TextCell();
+    anchor_ = caret_ += k;
+    caretAtLineEnd_ = true;
+    return k;
 }
 
 int CellEditor::PlaceRun(std::u16string_view run, int n) {
@@ -152,6 +172,7 @@ int CellEditor::PlaceRun(std::u16string_view run, int n) {
         for (int i = 0; i < k; ++i) cells[size_t(caret_ + i)] = TextCell(run[size_t(i)], currentAttr_);
         if (n + k < kMaxCells) cells[size_t(n + k)] = TextCell();
         caret_ += k;
+        caretAtLineEnd_ = true;
     }
     anchor_ = caret_;
     return k;
@@ -260,6 +281,7 @@ int CellEditor::RemoveCells(int lo, int hi) {
     std::move(cells.begin() + hi, cells.begin() + n, cells.begin() + lo);
     for (int i = n - (hi - lo); i < n; ++i) cells[size_t(i)] = TextCell();
     caret_ = anchor_ = lo;
+    caretAtLineEnd_ = false;
     return 1;
 }
 
@@ -329,6 +351,7 @@ void CellEditor::RefreshCurrentAttr() {
 void CellEditor::SetSelection(int anchor, int caret) {
     anchor_ = std::clamp(anchor, 0, kMaxCells);
     caret_ = std::clamp(caret, 0, kMaxCells);
+    caretAtLineEnd_ = false;
 }
 
 void CellEditor::SelectAll() {

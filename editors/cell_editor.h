@@ -167,6 +167,9 @@ private:
     // Puts `run` at the caret into a text of `n` cells, as much as the limit lets in; the
     // caret goes behind it. The number placed.
     int PlaceRun(std::u16string_view run, int n);
+    // Pastes `run` at the caret into a text of `n` cells: the run up to the limit, then
+    // as much of the old tail as still fits. The number pasted.
+    int PasteRun(std::u16string_view run, int n);
     bool Hard() const { return moveClass_ == 1 || moveClass_ == 30; }
     bool CardFonts() const { return text_ && text_->header.fontSet != 0; }
     uint32_t AskDefaultAttr();
@@ -201,6 +204,9 @@ private:
     int caretHeight_ = 16;
     int createdCaretHeight_ = 0;
     int caretLineHeight_ = 16;
+    // The caret index ends a wrapped line and stands after its last cell rather than at
+    // the next line's start (End, a click past the line's end, or typing there).
+    bool caretAtLineEnd_ = false;
     bool caretRecreated_ = false;
     int scrollX_ = 0;
     int scrollY_ = 0;

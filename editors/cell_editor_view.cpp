@@ -29,6 +29,7 @@ bool CellEditor::RunQuery(CaretQueryKind kind, int x, int y) {
     q.kind = kind;
     q.moveClass = uint8_t(moveClass_);
     q.caret = caret_;
+    q.lineEnd = caretAtLineEnd_;
     q.x = x;
     q.y = y;
     q.caretHeight = caretHeight_;
@@ -40,6 +41,7 @@ bool CellEditor::RunQuery(CaretQueryKind kind, int x, int y) {
 
 void CellEditor::TakeQuery(const CaretQuery& q) {
     caret_ = q.result;
+    caretAtLineEnd_ = q.lineEnd;
     caretX_ = q.x + scrollX_;
     caretY_ = q.y + scrollY_;
     caretHeight_ = q.caretHeight;

@@ -449,9 +449,11 @@ void RenderText(RenderContext& rc, Surface& s, const TextView& text, uint32_t an
 namespace {
 
 // The carets of one line: from its first cell to `end`; `lastCell` is the line's last
-// cell (-1 for the empty row behind a closing newline).
+// cell (-1 for the empty row behind a closing newline). A row that `wraps` goes on in
+// the next one: its end is the next row's first place.
 struct CaretRow {
     int first, end, lastCell, y, height;
+    bool wraps;
 };
 
 struct CaretRows {
@@ -469,25 +471,31 @@ CaretRows BuildCaretRows(const TextView& text, int n, std::span<const CellSize> 
         const LineExtent& l = lines[k];
         if (l.first != expect || l.last < l.first || l.last >= n) return {};  // not this text's layout
         const bool closed = text.cells[size_t(l.last)].code == kNewline;
-        out.rows.push_back({l.first, closed || k + 1 < lines.size() ? l.last : l.last + 1, l.last, y, l.height});
+        const bool wraps = !closed && k + 1 < lines.size();
+        out.rows.push_back({l.first, closed ? l.last : l.last + 1, l.last, y, l.height, wraps});
         y += l.height;
         out.width = std::max(out.width, l.width);
         expect = l.last + 1;
     }
     if (out.rows.empty() || expect != n) return {};
     if (text.cells[size_t(n - 1)].code == kNewline) {
-        out.rows.push_back({n, n, -1, y, extents[size_t(n - 1)].height});
+        out.rows.push_back({n, n, -1, y, extents[size_t(n - 1)].height, false});
         y += out.rows.back().height;
     }
     out.height = y;
     return out;
 }
 
-size_t CaretRowOf(std::span<const CaretRow> rows, int caret) {
+// The row of a caret; the end of a wrapped row belongs to it only at `lineEnd`.
+size_t CaretRowOf(std::span<const CaretRow> rows, int caret, bool lineEnd) {
     size_t r = 0;
     while (r + 1 < rows.size() && caret > rows[r].end) ++r;
+    if (rows[r].wraps && caret == rows[r].end && !lineEnd) ++r;
     return r;
 }
+
+// Whether the caret `c` put on row `r` stands at the end of a wrapped line.
+bool AtWrappedEnd(std::span<const CaretRow> rows, size_t r, int c) { return rows[r].wraps && c == rows[r].end; }
 
 // The widths of the row's cells before the caret.
 int CaretX(const CaretRow& row, int caret, std::span<const CellSize> extents) {
@@ -507,46 +515,54 @@ int HitCaretRow(const CaretRow& row, int x, std::span<const CellSize> extents) {
     return row.end;
 }
 
-// Moves the caret `c` (of a text of n cells) as the query asks; the edge code when
-// the move would leave the text, the caret then staying.
+// Moves the caret `c` (of a text of n cells, at a line's end when `lineEnd`) as the
+// query asks; the edge code when the move would leave the text, the caret then staying.
 int MoveCaret(const CaretQuery& q, std::span<const CaretRow> rows, std::span<const CellSize> extents, int n,
-              int& c) {
-    const size_t r = CaretRowOf(rows, c);
+              int& c, bool& lineEnd) {
+    const size_t r = CaretRowOf(rows, c, lineEnd);
+    // A hit on row k: after a wrapped line's last cell the caret stays on that line.
+    auto hit = [&](size_t k, int x) {
+        c = HitCaretRow(rows[k], x, extents);
+        lineEnd = AtWrappedEnd(rows, k, c);
+    };
     switch (q.kind) {
     case CaretQueryKind::Point: return 0;
     case CaretQueryKind::HitTest: {
         size_t k = 0;
         while (k + 1 < rows.size() && q.y >= rows[k].y + rows[k].height) ++k;
-        c = HitCaretRow(rows[k], q.x, extents);
+        hit(k, q.x);
         return 0;
     }
     case CaretQueryKind::Left:
         if (c == 0) return CaretEdge::Start;
-        --c;
+        --c, lineEnd = false;
         return 0;
     case CaretQueryKind::Right:
         if (c >= n) return CaretEdge::End;
-        ++c;
+        ++c, lineEnd = false;
         return 0;
     case CaretQueryKind::Up:
         if (r == 0) return CaretEdge::Top;
-        c = HitCaretRow(rows[r - 1], CaretX(rows[r], c, extents), extents);
+        hit(r - 1, CaretX(rows[r], c, extents));
         return 0;
     case CaretQueryKind::Down:
         if (r + 1 == rows.size()) return CaretEdge::Bottom;
-        c = HitCaretRow(rows[r + 1], CaretX(rows[r], c, extents), extents);
+        hit(r + 1, CaretX(rows[r], c, extents));
         return 0;
-    case CaretQueryKind::Home: c = rows[r].first; return 0;
-    case CaretQueryKind::End: c = rows[r].end; return 0;
+    case CaretQueryKind::Home: c = rows[r].first, lineEnd = false; return 0;
+    case CaretQueryKind::End: c = rows[r].end, lineEnd = rows[r].wraps; return 0;
     }
     return 0;
 }
 
 // The caret's index, point and heights: the cell at the caret, else the one before
 // it on the row, else the row's height.
-void PlaceCaret(CaretQuery& q, std::span<const CaretRow> rows, std::span<const CellSize> extents, int c) {
-    const CaretRow& row = rows[CaretRowOf(rows, c)];
+void PlaceCaret(CaretQuery& q, std::span<const CaretRow> rows, std::span<const CellSize> extents, int c,
+                bool lineEnd) {
+    const size_t r = CaretRowOf(rows, c, lineEnd);
+    const CaretRow& row = rows[r];
     q.result = c;
+    q.lineEnd = AtWrappedEnd(rows, r, c);
     q.x = CaretX(row, c, extents);
     q.y = row.y;
     q.lineHeight = row.height;
@@ -574,9 +590,11 @@ int CellIndexToPoint(CaretQuery& q, const TextView& text, std::span<const CellSi
         static constexpr int kEdge[8] = {0, 0, CaretEdge::Start, CaretEdge::Top, CaretEdge::End, CaretEdge::Bottom, 0, 0};
         edge = kEdge[int(q.kind) & 7];
         q.result = q.x = q.y = 0;
+        q.lineEnd = false;
     } else {
-        edge = MoveCaret(q, layout.rows, extents, n, c);
-        PlaceCaret(q, layout.rows, extents, c);
+        bool lineEnd = q.lineEnd;
+        edge = MoveCaret(q, layout.rows, extents, n, c, lineEnd);
+        PlaceCaret(q, layout.rows, extents, c, lineEnd);
     }
     q.edges |= uint8_t(edge);
     return edge;

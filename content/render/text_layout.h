@@ -169,6 +169,10 @@ struct CaretQuery {
     int32_t result = 0;     // out: the caret index
     int32_t x = 0;          // in: the point (HitTest); out: the caret's line-relative position
     int32_t y = 0;
+    // in and out: a caret index that is both a wrapped line's end and the next line's
+    // start stands at the end of the line (after its last cell) rather than at the start
+    // of the next; answered true where a move lands there.
+    bool lineEnd = false;
     int32_t caretHeight = 0;  // out: the cell height at the caret (kept for an empty text)
     int32_t lineHeight = 0;   // out: the caret's line height (kept for an empty text)
     int32_t contentWidth = 0;   // out: the widest line
@@ -180,17 +184,20 @@ struct CaretQuery {
 // Returns 0, or the edge code when the move would leave the text (the caret then stays).
 //
 // Caret indexes 0..n (n the cell count) map onto rows, one per line: a row holds the
-// carets from its first cell to its end, which is before a closing newline, after the
-// last cell on the text's last line, and before the last cell of a wrapped line (the
-// place after it is the next line's start). A text ending in a newline has an empty
-// row below its lines for the caret behind it. A caret's x is the sum of the widths of
-// the cells before it on its row, its y the sum of the heights of the rows above; the
-// caret height is that of the cell at the caret (else the cell before it on the row,
-// else the row's). A hit test picks the row under y (the first or last row beyond the
-// text) and the nearest cell boundary on it; up and down keep the caret's x and hit-test
-// the row above or below; home and end go to the row's first and end place. An empty
-// text, or lines that do not describe it, answer caret 0 at (0, 0), content 0 x 0,
-// heights unchanged; left, right, up and down report their edge.
+// carets from its first cell to its end, which is before a closing newline and after
+// the last cell otherwise. The end of a wrapped line is also the next line's start: the
+// query's lineEnd tells which of the two places the caret stands at (home, left and
+// right leave it at the start; end, and a hit or up and down that land after a wrapped
+// line's last cell, put it at the end, so that what is typed there follows that cell).
+// A text ending in a newline has an empty row below its lines for the caret behind it.
+// A caret's x is the sum of the widths of the cells before it on its row, its y the sum
+// of the heights of the rows above; the caret height is that of the cell at the caret
+// (else the cell before it on the row, else the row's). A hit test picks the row under
+// y (the first or last row beyond the text) and the nearest cell boundary on it; up and
+// down keep the caret's x and hit-test the row above or below; home and end go to the
+// row's first and end place. An empty text, or lines that do not describe it, answer
+// caret 0 at (0, 0), content 0 x 0, heights unchanged; left, right, up and down report
+// their edge.
 int CellIndexToPoint(CaretQuery& query, const TextView& text, std::span<const CellSize> extents,
                      std::span<const LineExtent> lines);
 

@@ -23,6 +23,7 @@ namespace {
 constexpr uint8_t kComboColorCode = 12;  // the colour combo offers red, green and yellow on every screen
 constexpr int kFirstToolCommand = kToolInsertDate;
 constexpr int kLastToolCommand = kToolReturnToText;
+constexpr uint32_t kStyleBits = CellAttr::Bold | CellAttr::Italic | CellAttr::Underline;
 // Short glyphs of the toolbar's buttons, in command order.
 constexpr const char16_t* kToolGlyphs[] = {u"D", u"W", u"T", u"\u2103", u"%", u"\u25F7", u"\u25A6", u"\u25A3",
                                            u"\u263A", u"B", u"I", u"U", u"\u21E4", u"\u2261", u"\u21E5", u"\u2630",
@@ -169,7 +170,8 @@ void CEditCtrl::FillFontAndSizeCombos() {
 }
 
 uint32_t CEditCtrl::GetDefaultAttr() const {
-    uint32_t attr = styleBits_ & (CellAttr::Bold | CellAttr::Italic | CellAttr::Underline);
+    // Bold, italic and underline exist only with system fonts; a card font set has none.
+    uint32_t attr = fontSetMode_ == 0 ? styleBits_ & kStyleBits : 0;
     attr |= uint32_t(color_->GetRgbBits() & 7) << 11;
     attr |= uint32_t(std::max(0, font_->currentIndex()) & 0x3FF) << CellAttr::FontShift;
     attr |= uint32_t(SizeForIndex(fontSetMode_, size_->currentIndex()) & 0xFF) << CellAttr::SizeShift;
@@ -177,7 +179,7 @@ uint32_t CEditCtrl::GetDefaultAttr() const {
 }
 
 void CEditCtrl::ShowAttr(uint32_t attr) {
-    styleBits_ = attr & (CellAttr::Bold | CellAttr::Italic | CellAttr::Underline);
+    styleBits_ = fontSetMode_ == 0 ? attr & kStyleBits : 0;
     color_->SelectRgbBits(RgbBits(CellAttr::RgbOf(attr)));
     const int font = int(CellAttr::FontOf(attr));
     font_->setCurrentIndex(font < font_->count() ? font : 0);
@@ -197,6 +199,7 @@ void CEditCtrl::ProgramSelected(ProgramRecord* record) {
     record_ = record ? record : work_.get();
     TextContent& text = record_->content;
     fontSetMode_ = ProgramFontSetMode(text.header.fontSet, fontChip_);
+    if (fontSetMode_ != 0) styleBits_ = 0;  // the card's fonts have no styles
     FillFontAndSizeCombos();
     ConvertCardFontSet(text, fontSetMode_, tables_);
     if (text.cells[0].code == FC_TABLE && text.cells[1].code == 0 && CellObjectAs<GridObject>(text.cells[0])) {
@@ -205,6 +208,7 @@ void CEditCtrl::ProgramSelected(ProgramRecord* record) {
         ShowSurface();
     }
     surface_->onInternal(IMC_PROGRAM_SELECTED, intptr_t(record_));
+    surface_->engine().RefreshCurrentAttr();  // the last program's attribute is not this one's
     OnUpdateToolbar();
 }
 

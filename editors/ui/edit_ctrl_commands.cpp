@@ -34,6 +34,7 @@ void CEditCtrl::OnToolbarCommand(int id) {
     case kToolBold:
     case kToolItalic:
     case kToolUnderline: {
+        if (fontSetMode_ != 0) break;  // the card's fonts have no styles
         const uint32_t bit = 1u << (id - kToolBold);
         styleBits_ ^= bit;
         active_->SetStyleBits(styleBits_, bit);
@@ -76,6 +77,7 @@ void CEditCtrl::ToggleFontChip() {
         fontSetMode_ = 0;
     } else {
         fontSetMode_ = fontChip_;
+        styleBits_ = 0;  // the card's fonts have no styles
     }
     FillFontAndSizeCombos();
     active_->SetFontSetMode(fontSetMode_);

@@ -34,9 +34,6 @@ namespace {
 
 constexpr int kClockFaceTile = 64;  // the size of the shipped clock faces
 
-// The control characters Ctrl+A, C, V and X produce: the shortcuts act instead.
-bool IsShortcutControl(char16_t c) { return c == 1 || c == 3 || c == 22 || c == 24; }
-
 int EngineKey(int qtKey) {
     switch (qtKey) {
     case Qt::Key_End: return kKeyEnd;
@@ -148,6 +145,9 @@ void CEditEx::SetFontSetMode(uint8_t mode) {
         ConvertCardFontSet(*t, mode, engine_->renderContext().tables);
         engine_->RelayoutKeepSelection();
         engine_->ScrollToCaret();
+        // The conversion changed the attribute at the caret: what is typed next, and
+        // what the controls show, follow the converted text.
+        engine_->RefreshCurrentAttr();
         engine_->Redraw();
         Refresh();
     }
@@ -406,6 +406,12 @@ void CEditEx::keyPressEvent(QKeyEvent* event) {
         Refresh();
         return;
     }
+    // Keys held with Ctrl or Alt are commands, not text: what the editor does not take
+    // itself goes on to the window (Alt+F opens the "File" menu), and nothing is typed.
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) {
+        event->ignore();
+        return;
+    }
     switch (event->key()) {
     case Qt::Key_Backspace: OnChar(8); return;
     case Qt::Key_Return:
@@ -418,8 +424,7 @@ void CEditEx::keyPressEvent(QKeyEvent* event) {
         QAbstractScrollArea::keyPressEvent(event);
         return;
     }
-    for (QChar c : text)
-        if (!((event->modifiers() & Qt::ControlModifier) && IsShortcutControl(c.unicode()))) OnChar(c.unicode());
+    for (QChar c : text) OnChar(c.unicode());
 }
 
 void CEditEx::inputMethodEvent(QInputMethodEvent* event) {

@@ -43,7 +43,7 @@ TEST_F(EngineTest, AFullTextRefusesTypingButTakesBackspace) {
     EXPECT_EQ(engine.InsertChar(u'Z', true), 1);
     EXPECT_EQ(CountCells(*text), kMaxCells);
     // Full: typing is refused and the last cell keeps its object.
-    EXPECT_EQ(engine.InsertChar(u'Y', true) + engine.InsertString(u"QQ"), 0);
+    EXPECT_EQ(engine.InsertChar(u'Y', true), 0);
     EXPECT_EQ(std::tuple(CountCells(*text), text->cells[kMaxCells - 1].code, text->cells[kMaxCells - 1].obj != nullptr),
               std::tuple(kMaxCells, FC_PICTURE, true));
     engine.SetSelection(kMaxCells - 1, kMaxCells - 1);  // at caret 2047 or beyond nothing goes in
@@ -53,17 +53,36 @@ TEST_F(EngineTest, AFullTextRefusesTypingButTakesBackspace) {
     EXPECT_EQ(std::tuple(CountCells(*text), engine.caret()), std::tuple(kMaxCells - 1, kMaxCells - 1));
 }
 
-TEST_F(EngineTest, PasteFoldsCarriageReturnsAndKeepsTheTailWhenItOverflows) {
+TEST_F(EngineTest, PasteFoldsCarriageReturnsAndKeepsThePastedTextWhenItOverflows) {
     EXPECT_EQ(engine.InsertString(u"A\r\r\nB"), 1);
     EXPECT_EQ(std::tuple(Codes(), engine.caret()), std::tuple(u"A\nB", 3));
 
+    // 2043 cells, ten pasted at 10: all ten go in, the old cells from 10 follow as far
+    // as they fit (up to slot 2047), the last five are dropped.
     FillLetters(kMaxCells - 5);
-    const char16_t lastBefore = text->cells[kMaxCells - 6].code;
+    const std::u16string before = Codes();
     engine.SetSelection(10, 10);
     EXPECT_EQ(engine.InsertString(u"0123456789"), 1);
-    // five fit; the old cell 10 follows
-    EXPECT_EQ(std::tuple(CountCells(*text), Codes().substr(10, 6), text->cells[kMaxCells - 1].code, engine.caret()),
-              std::tuple(kMaxCells, u"01234k", lastBefore, 15));
+    EXPECT_EQ(std::tuple(CountCells(*text), engine.caret()), std::tuple(kMaxCells, 20));
+    EXPECT_EQ(Codes(), before.substr(0, 10) + u"0123456789" + before.substr(10, kMaxCells - 20));
+
+    // A full text whose last cell is a picture: the paste pushes the picture out.
+    text->cells[kMaxCells - 1] = WhitePicture(4, 4);
+    engine.SetSelection(5, 5);
+    EXPECT_EQ(engine.InsertString(u"QQ"), 1);
+    EXPECT_EQ(std::tuple(CountCells(*text), Codes().substr(4, 4), text->cells[kMaxCells - 1].code),
+              std::tuple(kMaxCells, u"eQQf", before[kMaxCells - 13]));
+    // At slot 2047 one character still goes in; behind a full text nothing.
+    engine.SetSelection(kMaxCells - 1, kMaxCells - 1);
+    EXPECT_EQ(engine.InsertString(u"XY"), 1);
+    EXPECT_EQ(std::tuple(text->cells[kMaxCells - 1].code, engine.caret()), std::tuple(u'X', kMaxCells));
+    EXPECT_EQ(engine.InsertString(u"Z"), 0);
+    // The text's own room: a paste into a shorter limit stops there too.
+    text = std::make_unique<TextContent>();
+    Fill(u"abcdef", kRed16, 2);
+    engine.SetCellLimit(8);
+    EXPECT_EQ(engine.InsertString(u"123456"), 1);
+    EXPECT_EQ(std::tuple(Codes(), engine.caret()), std::tuple(u"ab123456", 8));
 }
 
 TEST_F(EngineTest, DeleteRemovesTheSelectionOnlyAndBackspaceOneMore) {
@@ -250,6 +269,53 @@ TEST_F(EngineTest, ScrollingFollowsTheCaretThroughALongTextAndItsEnd) {
     for (int i = 0; i < 20; ++i) engine.InsertChar(8, true);
     EXPECT_TRUE(engine.contentWidth() > 100 && engine.scrollX() + engine.contentWidth() >= 100) << engine.scrollX();
     EXPECT_TRUE(engine.caretPlace().x >= 0 && engine.caretPlace().x <= 100) << engine.caretPlace().x;
+}
+
+TEST_F(EngineTest, EndAndAClickPastAWrappedLineGoAfterItsLastCell) {
+    FillLetters(30, 0, 100);
+    ASSERT_GE(engine.lines().size(), 3u);
+    const LineExtent first = engine.lines()[0], second = engine.lines()[1];
+    auto at = [&] { return std::tuple(engine.caret(), engine.caretPlace().x, engine.caretPlace().y); };
+    engine.OnKey(kKeyEnd);
+    EXPECT_EQ(at(), std::tuple(first.last + 1, int(first.width), 0));
+    // Up and down keep that place; home and left leave it.
+    engine.OnKey(kKeyDown);
+    EXPECT_EQ(engine.caret(), second.last + 1);
+    engine.OnKey(kKeyUp);
+    EXPECT_EQ(at(), std::tuple(first.last + 1, int(first.width), 0));
+    engine.OnKey(kKeyLeft);
+    EXPECT_EQ(engine.caret(), first.last);
+    engine.OnKey(kKeyEnd);
+    engine.OnKey(kKeyHome);
+    EXPECT_EQ(at(), std::tuple(0, 0, 0));
+    // A click right of the line's end, then a typed character: it follows the line's last letter.
+    engine.MouseDown(int(first.width) + 30, 5);
+    EXPECT_EQ(at(), std::tuple(first.last + 1, int(first.width), 0));
+    EXPECT_EQ(engine.InsertChar(u'Z', true), 1);
+    auto letter = [](int i) { return char16_t(u'a' + i % 26); };
+    EXPECT_EQ(Codes().substr(size_t(first.last), 3),
+              (std::u16string{letter(first.last), u'Z', letter(first.last + 1)}));
+    // Right from a line's end goes on into the next line.
+    engine.SetSelection(second.first, second.first);
+    engine.OnKey(kKeyRight);
+    EXPECT_EQ(engine.caret(), second.first + 1);
+}
+
+TEST_F(EngineTest, TheCaretStaysBehindWhatIsTypedOrPastedAtTheEndOfAWrappedLine) {
+    Fill(u"中i", kRed16);
+    const int m = engine.extents()[0].width, i = engine.extents()[1].width;
+    ASSERT_GT(m, i);
+    // Three wide characters fill a line with room for one i but not for a fourth of them.
+    for (const bool paste : {false, true}) {
+        text = std::make_unique<TextContent>();
+        for (int k = 0; k < 6; ++k) text->cells[size_t(k)] = TextCell(u'中', kRed16);
+        engine.Attach(text.get(), 0, 0, 0, 3 * m + i, 64);
+        engine.OnKey(kKeyEnd);
+        ASSERT_EQ(engine.caret(), 3);
+        EXPECT_EQ(paste ? engine.InsertString(u"i") : engine.InsertChar(u'i', true), 1);
+        EXPECT_EQ(std::tuple(Codes(), engine.lines()[0].last, engine.caret(), engine.caretPlace().x,
+                             engine.caretPlace().y), std::tuple(u"中中中i中中中", 3, 4, 3 * m + i, 0)) << paste;
+    }
 }
 
 TEST_F(EngineTest, MouseSelectsFromThePressToTheMove) {
@@ -462,6 +528,7 @@ TEST_F(EngineTest, AWholeTextInsertedAsTypedEndsLikeTypingItCharacterByCharacter
         {kMaxCells, 0, kMaxCells, kMaxCells, longText},
         {4, 4, 4, 9, u"0123456789"},
         {6, 0, 0, 4, u"zz"},
+        {10, 3, 3, kMaxCells, u"x"},
     };
     for (const auto& c : cases) {
         auto typed = [&](bool oneByOne) {

@@ -259,11 +259,30 @@ TEST_F(LayoutTest, CaretQueries) {
     on = {&nl, &nlExt, &nlLines};  // a text ending in a newline has a caret line below it
     EXPECT_EQ(ask(K::Point, 2), (std::vector<int>{2, 0, 8, 0}));
     EXPECT_EQ(q.contentHeight, 16);
-    // Wrapped lines: the place after a line's last cell is the next line's start;
+    // Wrapped lines: the place after a line's last cell is the next line's start, or the
+    // line's end where the caret stands at it (end, a hit past the line, up and down);
     // moving classes 1 and 30 fold them into one line.
     on = {&w, &wExt, &wrapped};
     EXPECT_EQ(ask(K::Point, 2), (std::vector<int>{2, 0, 8, 0}));
-    EXPECT_EQ(ask(K::End, 0)[0], 1);
+    auto askEnd = [&](CaretQueryKind kind, int caret, int x = 0, int y = 0) {
+        std::vector<int> answer = ask(kind, caret, x, y);
+        answer.push_back(q.lineEnd);
+        return answer;
+    };
+    EXPECT_EQ(askEnd(K::End, 0), (std::vector<int>{2, 12, 0, 0, 1}));
+    EXPECT_EQ(askEnd(K::HitTest, 0, 11, 3), (std::vector<int>{2, 12, 0, 0, 1}));
+    EXPECT_EQ(askEnd(K::HitTest, 0, 8, 3), (std::vector<int>{1, 6, 0, 0, 0}));
+    EXPECT_EQ(askEnd(K::Up, 4), (std::vector<int>{2, 12, 0, 0, 1}));
+    auto fromEnd = [&](CaretQueryKind kind) {
+        q = CaretQuery{};
+        q.kind = kind, q.caret = 2, q.lineEnd = true;
+        CellIndexToPoint(q, w, wExt, wrapped);
+        return std::vector<int>{q.result, q.x, q.y, q.lineEnd};
+    };
+    EXPECT_EQ(fromEnd(K::Point), (std::vector<int>{2, 12, 0, 1}));
+    EXPECT_EQ(fromEnd(K::Down), (std::vector<int>{4, 12, 8, 0}));
+    EXPECT_EQ(fromEnd(K::Home), (std::vector<int>{0, 0, 0, 0}));
+    EXPECT_EQ(fromEnd(K::Right), (std::vector<int>{3, 6, 8, 0}));
     moveClass = 30;
     EXPECT_EQ(ask(K::Point, 2), (std::vector<int>{2, 12, 0, 0}));
     EXPECT_EQ(q.contentWidth, 24);
@@ -272,6 +291,22 @@ TEST_F(LayoutTest, CaretQueries) {
     on = {&t, &ext, &nlLines};
     EXPECT_EQ(ask(K::Right, 3), (std::vector<int>{0, 0, 0, CaretEdge::End}));
     EXPECT_EQ(std::make_pair(q.caretHeight, q.lineHeight), std::make_pair(99, 99));
+    const Lines skipping{{12, 8, 1, 3}};  // its first line does not start at cell 0
+    on = {&t, &ext, &skipping};
+    EXPECT_EQ(std::make_pair(ask(K::Home, 3), ask(K::Right, 2)[3]),
+              std::make_pair(std::vector<int>{0, 0, 0, 0}, CaretEdge::End));
+
+    // At a wrapped line's end the caret is as high as the line's last cell.
+    TextContent tall;
+    tall.cells[0] = PictureCell(6, 4);
+    tall.cells[1] = PictureCell(6, 10);
+    tall.cells[2] = PictureCell(6, 6);
+    tall.cells[3] = PictureCell(6, 2);
+    CellExtents tallExt;
+    const Lines tallLines = Break(rc, tall, 12, tallExt);
+    on = {&tall, &tallExt, &tallLines};
+    EXPECT_EQ(ask(K::End, 0), (std::vector<int>{2, 12, 0, 0}));
+    EXPECT_EQ(std::make_pair(q.caretHeight, q.lineHeight), std::make_pair(10, 10));
 }
 
 TEST(PlainText, SpeechTextAndPunctuation) {
