@@ -151,6 +151,11 @@ TEST(CardForms, CardClassesReadBackByTheirTable) {
     for (const ActionRecord& a : {snow, board})
         EXPECT_EQ(std::tuple(a.offset, a.direction, a.continuous, a.step, a.pause),
                   std::tuple(int16_t(0), uint8_t(0), uint8_t(0), uint16_t(0x1200), uint8_t(30)));
+    // A class beyond the known effects is kept as it is, its offset with it.
+    for (uint8_t cls : {uint8_t(kEffectCount), uint8_t(40)}) {
+        const ActionRecord other = CardActionToEffect({cls, 7, 0, 0, 30, 0, 0xFD, 0xFF, 1, 0, 0, 0});
+        EXPECT_EQ(std::tuple(other.effect, other.offset, other.direction), std::tuple(cls, int16_t(-3), uint8_t(1)));
+    }
 }
 
 TEST(CardForms, PlaneOrderOfEveryColourCode) {
