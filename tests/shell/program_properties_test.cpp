@@ -269,8 +269,8 @@ void DoubleClickAndType(App& a, PropertyGrid* g, int key, const QString& text) {
 
 }  // namespace
 
-// A double-click on a period start, a date or a switch-on time opens the editor ready for
-// typing, as one click does: the typed value is the one stored.
+// A double-click on a period start, a date, a switch-on or a luminance time opens the editor
+// ready for typing, as one click does: the typed value is the one stored.
 TEST(ProgramProperties, ADoubleClickOnATimeOrDateOpensItReadyForTyping) {
     App a;
     a.Tree().setCurrentItem(a.Tree().ScreenItem());
@@ -295,11 +295,13 @@ TEST(ProgramProperties, ADoubleClickOnATimeOrDateOpensItReadyForTyping) {
     a.Tree().setCurrentItem(a.Tree().ScreenItem());
     PropertyGrid* h = a.Grid(kHardwareGridId);
     DoubleClickAndType(a, h, kHwPowerOn, "071500");
+    DoubleClickAndType(a, h, TimedTimeKey(1), "111500");  // a luminance time
     Answerer<CDlgPassword> password([](CDlgPassword* d) {
         d->PasswordField()->setText(QString::fromUtf16(kServicePassword));
         d->OkButton()->click();
     });
     BoxCloser boxes;
     a.Props().Command(kCmdApplySimulated)->trigger();
-    EXPECT_EQ(a.Programs().screen().switchOnTime, PackTime(7, 15, 0));
+    EXPECT_EQ(std::tuple(a.Programs().screen().switchOnTime, a.Programs().screen().timedBrightness[1] & 0xFFFF),
+              std::tuple(PackTime(7, 15, 0), uint32_t(PackTime(11, 15, 0))));
 }
