@@ -259,6 +259,8 @@ TEST(ProgramRules, RepairsEffectOptionsAndNumbersHeldToTheirStoredRanges) {
     EXPECT_FALSE(ChooseSecondaryEffect(second, SecondaryEffectOptionOf(kEffectFlash)));
     EXPECT_TRUE(ChooseSecondaryEffect(second, 0));
     EXPECT_EQ(second.effect, 0);
+    ChooseSecondaryEffect(second, 99);  // past the last option: the last
+    EXPECT_EQ(second.effect, kEffectRandom);
     ProgramRecord twinkle;
     twinkle.secondaryAction.effect = kEffectTwinkle;
     ASSERT_TRUE(StoreProgramNumber(twinkle, 17, 13));
