@@ -127,10 +127,11 @@ bool DeleteFrameTile(std::vector<FrameTile>& tiles, int index) {
     return true;
 }
 
-void SetCustomBorderTile(const FrameTile* tile, FrameVector& frames) {
-    if (!tile || !tile->image.hasPixels()) return;
+bool SetCustomBorderTile(const FrameTile* tile, FrameVector& frames) {
+    if (!tile || !tile->image.hasPixels()) return false;
     frames.clear();
     frames.push_back(std::make_unique<RawImage>(tile->image));
+    return true;
 }
 
 }  // namespace ledsuite

@@ -64,7 +64,7 @@ FrameTile SaveFrameTile(const FrameCells& cells, int width, int height, const st
 // index outside the list, a tile of the resource folder or a file that cannot be removed.
 bool DeleteFrameTile(std::vector<FrameTile>& tiles, int index);
 // The tile becomes the border's one frame (the encoder spreads it over the four sides);
-// without a tile the frames stay as they are.
-void SetCustomBorderTile(const FrameTile* tile, FrameVector& frames);
+// without a tile the frames stay as they are (false).
+bool SetCustomBorderTile(const FrameTile* tile, FrameVector& frames);
 
 }  // namespace ledsuite

@@ -15,6 +15,12 @@ bool IsHorizontalMove(uint8_t code) {
     return code == kEffectMoveLeft || code == kEffectMoveRight || code == kEffectMoveLeftContinue ||
            code == kEffectMoveRightContinue;
 }
+
+// The pause and offset an effect's card form has no room for are held at 0.
+void HoldToEffect(ActionRecord& action) {
+    if (!EffectKeepsOffset(action.effect)) action.offset = 0;
+    if (!EffectKeepsPause(action.effect)) action.pause = 0;
+}
 }  // namespace
 
 int PlayModeOptionOf(uint8_t type) {
@@ -61,6 +67,8 @@ uint16_t PeriodItemValue(const PlayPeriodTable& periods, int id) {
 void RepairProgramForGrid(ProgramRecord& program) {
     if (program.mainAction.effect == kEffectNone) program.mainAction.effect = kEffectMoveLeft;
     if (program.secondaryAction.effect >= 1 && program.secondaryAction.effect <= 4) program.secondaryAction.effect = 0;
+    HoldToEffect(program.mainAction);
+    HoldToEffect(program.secondaryAction);
     program.rate = int16_t(std::clamp<int>(program.rate, -10, 10));
     if (program.soundAlign > 4) program.soundAlign = 0;
 }
@@ -72,9 +80,16 @@ bool ChooseMainEffect(ActionRecord& action, int option) {
     const uint8_t code = uint8_t(std::clamp(option, 0, kMainEffectOptions - 1) + 1);
     if (code == action.effect) return false;
     if (IsHorizontalMove(code) && !IsHorizontalMove(action.effect)) action.offset = 0;
-    if (!EffectKeepsOffset(code)) action.offset = 0;  // the card form of the effect has no room for it
-    if (!EffectKeepsPause(code)) action.pause = 0;
     action.effect = code;
+    HoldToEffect(action);
+    return true;
+}
+
+bool ChooseSecondaryEffect(ActionRecord& action, int option) {
+    const uint8_t code = SecondaryEffectOfOption(std::clamp(option, 0, kSecondaryEffectOptions - 1));
+    if (code == action.effect) return false;
+    action.effect = code;
+    HoldToEffect(action);
     return true;
 }
 
@@ -113,7 +128,7 @@ bool StoreProgramNumber(ProgramRecord& p, int id, int value) {
         case 13: p.mainAction.repeat = uint8_t(v); return true;
         case 14: p.mainAction.offset = int16_t(EffectKeepsOffset(p.mainAction.effect) ? v : 0); return true;
         case 16: p.secondaryAction.speed = uint8_t(v); return true;
-        case 17: p.secondaryAction.pause = uint8_t(v); return true;
+        case 17: p.secondaryAction.pause = uint8_t(EffectKeepsPause(p.secondaryAction.effect) ? v : 0); return true;
         case 18: p.secondaryAction.repeat = uint8_t(v); return true;
         default: return false;
     }

@@ -34,7 +34,8 @@ uint16_t PeriodItemValue(const PlayPeriodTable& periods, int id);
 // ---- program ----
 
 // Repairs made when a program is shown: main effect 0 -> 1, secondary effect 1..4 -> 0,
-// rate held to -10..10, sound alignment above 4 -> 0.
+// a pause or offset the action's effect cannot keep -> 0, rate held to -10..10, sound
+// alignment above 4 -> 0.
 void RepairProgramForGrid(ProgramRecord& program);
 
 inline constexpr int kMainEffectOptions = 31;       // effects 1..31
@@ -43,7 +44,10 @@ int SecondaryEffectOptionOf(uint8_t code);          // 0 -> 0, else code - 4
 uint8_t SecondaryEffectOfOption(int option);        // 0 -> 0, else option + 4
 // Main effect := option + 1; a change onto a horizontal move (1, 3, 30, 31) from an
 // effect that is not one of them sets the offset to 0. True when the effect changed.
+// The pause and offset the new effect's card form has no room for are held at 0 as well.
 bool ChooseMainEffect(ActionRecord& action, int option);
+// Secondary effect := SecondaryEffectOfOption(option), with the same holds. True when it changed.
+bool ChooseSecondaryEffect(ActionRecord& action, int option);
 
 // Role option of a kind byte: 0 for 0 and 255, the kind when below `optionCount`,
 // nothing (selection unchanged) otherwise.
@@ -55,7 +59,8 @@ struct StoredRange {
 };
 StoredRange ProgramItemRange(int id);
 int ClampProgramItem(int id, int value);
-// Writes a number of grid 4 (ids 9, 11-14, 16-18) into the record, clamped; false for other ids.
+// Writes a number of grid 4 (ids 9, 11-14, 16-18) into the record, clamped, and a pause or
+// offset the action's effect cannot keep as 0; false for other ids.
 bool StoreProgramNumber(ProgramRecord& program, int id, int value);
 // The number an id shows.
 int ProgramNumber(const ProgramRecord& program, int id);

@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -91,6 +92,28 @@ private:
     int lo_, hi_;
 };
 
+// The option list of a list item. Arrows, the wheel and typed letters only browse the
+// options; an option is chosen by a click in the drop-down or by Return, so that no
+// option (a "Custom" border opening its editor, say) acts while the user looks through them.
+class OptionBox : public QComboBox {
+public:
+    using QComboBox::QComboBox;
+    bool browsing = false;  // an activation now comes from browsing, not from a choice
+    bool chosen = false;    // the option shown was chosen
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        browsing = true;
+        QComboBox::keyPressEvent(event);
+        browsing = false;
+    }
+    void wheelEvent(QWheelEvent* event) override {
+        browsing = true;
+        QComboBox::wheelEvent(event);
+        browsing = false;
+    }
+};
+
 // The in-place editors of list, number and file items; their commits go to the grid.
 class PropertyDelegate : public QStyledItemDelegate {
 public:
@@ -101,11 +124,13 @@ public:
         const QString filter = index.data(kFilterRole).toString();
         switch (PropertyKind(index.siblingAtColumn(0).data(kKindRole).toInt())) {
             case PropertyKind::List: {
-                auto* combo = new QComboBox(parent);
+                auto* combo = new OptionBox(parent);
                 combo->addItems(grid_->Options(key));
                 combo->setCurrentIndex(grid_->GetOptionIndex(key));
                 auto* self = const_cast<PropertyDelegate*>(this);
                 connect(combo, &QComboBox::activated, self, [self, combo] {
+                    if (combo->browsing) return;
+                    combo->chosen = true;
                     emit self->commitData(combo);
                     emit self->closeEditor(combo);
                 });
@@ -127,10 +152,19 @@ public:
         }
     }
     void setEditorData(QWidget*, const QModelIndex&) const override {}  // set once, when made
+    // Return on a closed option list chooses the option it shows.
+    bool eventFilter(QObject* object, QEvent* event) override {
+        auto* combo = dynamic_cast<OptionBox*>(object);
+        if (combo && event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) combo->chosen = true;
+        }
+        return QStyledItemDelegate::eventFilter(object, event);
+    }
     void setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex& index) const override {
         const int key = index.siblingAtColumn(0).data(kKeyRole).toInt();
-        if (auto* combo = qobject_cast<QComboBox*>(editor)) {
-            grid_->ChooseOption(key, combo->currentIndex());
+        if (auto* combo = dynamic_cast<OptionBox*>(editor)) {
+            if (combo->chosen) grid_->ChooseOption(key, combo->currentIndex());  // else nothing was chosen
         } else if (auto* spin = qobject_cast<QSpinBox*>(editor)) {
             spin->interpretText();
             grid_->CommitText(key, QString::number(spin->value()));

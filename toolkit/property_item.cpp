@@ -2,8 +2,11 @@
 
 #include <algorithm>
 
+#include <QApplication>
 #include <QDate>
 #include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QPainter>
 
 #include "content/model/clock.h"
@@ -73,6 +76,7 @@ CDateTimeCtrlEx* CDateTimeCtrlEx::Instance(QWidget* grid) {
     if (!g_sharedEditor) {
         g_sharedEditor = new CDateTimeCtrlEx(grid);
         g_sharedEditor->hide();
+        g_sharedEditor->lineEdit()->installEventFilter(g_sharedEditor);
     }
     return g_sharedEditor;
 }
@@ -93,7 +97,33 @@ void CDateTimeCtrlEx::Edit(CMFCPropertyGridDateTimeProperty* item, QWidget* grid
     item_ = item;
     setGeometry(item->ValueRect());
     show();
-    setFocus(Qt::OtherFocusReason);
+    setFocus(Qt::OtherFocusReason);  // selects the first section
+    opened_.start();
+}
+
+bool CDateTimeCtrlEx::eventFilter(QObject* watched, QEvent* event) {
+    // The editor opens under the pointer on the first click of a double-click; the second
+    // click would put the caret inside a full section, where no digit can be typed. Within
+    // the double-click time it leaves the editor as the first click opened it.
+    const bool press = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick;
+    if (watched == lineEdit() && press && opened_.isValid() &&
+        opened_.elapsed() <= QApplication::doubleClickInterval()) {
+        setCurrentSectionIndex(0);
+        setSelectedSection(currentSection());
+        return true;
+    }
+    return QDateTimeEdit::eventFilter(watched, event);
+}
+
+void CDateTimeCtrlEx::keyPressEvent(QKeyEvent* event) {
+    QDateTimeEdit::keyPressEvent(event);
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) return;
+    // Return ends the edit as leaving it does; the grid keeps the keys.
+    QWidget* grid = parentWidget();
+    while (grid && grid->focusPolicy() == Qt::NoFocus) grid = grid->parentWidget();
+    OnKillFocus();
+    if (grid) grid->setFocus(Qt::OtherFocusReason);
+    event->accept();
 }
 
 void CDateTimeCtrlEx::OnKillFocus() {

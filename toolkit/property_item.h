@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include <QDateTimeEdit>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QRect>
@@ -80,7 +81,9 @@ private:
 };
 
 // The one in-place date-time editor all date-time items share; it moves into the grid
-// of the item being edited. Losing the focus writes its value back to the item.
+// of the item being edited. Losing the focus, or Return, writes its value back to the item.
+// It opens with its first section selected, ready for typing; the second click of the
+// double-click that opened it keeps it so.
 class CDateTimeCtrlEx : public QDateTimeEdit {
     Q_OBJECT
 public:
@@ -96,9 +99,12 @@ public:
 protected:
     using QDateTimeEdit::QDateTimeEdit;
     void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QPointer<CMFCPropertyGridDateTimeProperty> item_;
+    QElapsedTimer opened_;  // since the last edit began
 };
 
 }  // namespace ledsuite

@@ -290,7 +290,9 @@ bool EffectKeepsPause(uint8_t effect) {
 bool EffectKeepsOffset(uint8_t effect) {
     if (effect >= kEffectCount) return true;  // copied unchanged
     const CardForm& form = kCardForms[effect];
-    return form.byte6 == kKeep && form.byte7 == kKeep;
+    // Class 16 (Snow) keeps bytes 6-7 in its form, but the image puts the place of the
+    // effect's image set in bytes 6-9.
+    return form.byte6 == kKeep && form.byte7 == kKeep && form.cls != 16;
 }
 
 ActionRecord CardActionToEffect(const CardAction& b) {
@@ -330,6 +332,13 @@ ActionRecord CardActionToEffect(const CardAction& b) {
     }
     a.effect = code;
     if (!EffectKeepsOffset(code)) a.offset = 0;  // bytes 6-7 are the effect's own there
+    if (cls == 13 || cls == 16) {
+        // Bytes 7-10 (class 13) or 6-10 (class 16) hold the place of the shared image set the
+        // image gives these effects: nothing of the action's own, so they read as 0.
+        a.direction = 0;
+        a.continuous = 0;
+        a.step = uint16_t(a.step & 0xFF00);
+    }
     return a;
 }
 

@@ -149,7 +149,8 @@ CardAction EffectToCardAction(const ActionRecord& action, int32_t left, int32_t 
 // effect whose card form takes bytes 6-7 for itself keeps no offset: it reads as 0.
 ActionRecord CardActionToEffect(const CardAction& card);
 // True when the card form of the effect leaves bytes 6-7 to the action's offset (None,
-// the moves, Snow, Static, Random); other effects cannot keep an offset.
+// the moves, Static, Random); other effects (Snow among them, whose bytes 6-9 the image
+// fills with the place of its image set) cannot keep an offset.
 bool EffectKeepsOffset(uint8_t effect);
 // False for the effects whose card form has no pause (Flash, Twinkle, the continuous moves).
 bool EffectKeepsPause(uint8_t effect);

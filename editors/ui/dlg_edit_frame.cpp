@@ -111,7 +111,7 @@ DlgEditFrame::DlgEditFrame(QWidget* parent, const HardwareParams* hw, std::vecto
 bool DlgEditFrame::EditBorder(QWidget* parent, const HardwareParams* hw, std::vector<FrameTile>& tiles,
                               FrameVector& border) {
     DlgEditFrame dlg(parent, hw, &tiles, &border);
-    return dlg.exec() == QDialog::Accepted;
+    return dlg.exec() == QDialog::Accepted && dlg.tileSet_;
 }
 
 bool DlgEditFrame::OnInitDialog() {
@@ -186,7 +186,7 @@ bool DlgEditFrame::DoDataExchange(bool save) {
     if (!save || !border_ || !tiles_) return true;
     const int row = list_->currentRow();
     const bool selected = row >= 0 && size_t(row) < tiles_->size() && list_->item(row)->isSelected();
-    SetCustomBorderTile(selected ? &(*tiles_)[size_t(row)] : nullptr, *border_);
+    tileSet_ = SetCustomBorderTile(selected ? &(*tiles_)[size_t(row)] : nullptr, *border_);
     return true;
 }
 

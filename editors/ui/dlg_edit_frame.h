@@ -54,7 +54,7 @@ public:
     DlgEditFrame(QWidget* parent, const HardwareParams* hw, std::vector<FrameTile>* tiles, FrameVector* border,
                  FrameFolders folders = FrameFolders::Default());
 
-    // Runs the editor for a "Custom" border; true on OK.
+    // Runs the editor for a "Custom" border; true when OK made a tile the border.
     static bool EditBorder(QWidget* parent, const HardwareParams* hw, std::vector<FrameTile>& tiles,
                            FrameVector& border);
 
@@ -81,6 +81,7 @@ private:
     int colorCode_;
     std::vector<FrameTile>* tiles_;
     FrameVector* border_;
+    bool tileSet_ = false;  // OK made the selected tile the border
     FrameFolders folders_;
     QComboBox* width_;
     QComboBox* height_;

@@ -152,10 +152,7 @@ void CPropertiesWnd::ApplyPlayModeEnabling() {
 void CPropertiesWnd::WriteProgramSet(int id) {
     PropertyGrid* g = Grid(kProgramSetGridId);
     switch (id) {
-        case kSetBorderType:
-            if (ApplyBorderType(set_->borderType, set_->borderFrames, g->GetOptionIndex(id)))
-                EditCustomBorder(set_->borderType, set_->borderFrames);
-            break;
+        case kSetBorderType: ChooseBorderType(g, id, set_->borderType, set_->borderFrames); break;
         case kSetBorderEffect: set_->borderEffect = uint8_t(std::max(g->GetOptionIndex(id), 0)); break;
         case kSetBorderSpeed: set_->borderSpeed = uint8_t(g->IntValue(id)); break;  // held to 0..255 by the item
         case kSetPlayMode:
@@ -200,9 +197,8 @@ void CPropertiesWnd::ShowProgram() {
     g->SelectOptionIndex(kPrgBorderEffect, p.borderEffect);
     g->SelectOptionIndex(kPrgMainEffect, p.mainAction.effect - 1);
     g->SelectOptionIndex(kPrgSecondEffect, SecondaryEffectOptionOf(p.secondaryAction.effect));
-    for (int id : {kPrgBorderSpeed, kPrgMainSpeed, kPrgMainPause, kPrgMainRepeat, kPrgMainOffset, kPrgSecondSpeed,
-                   kPrgSecondPause, kPrgSecondRepeat})
-        g->SetIntValue(id, ProgramNumber(p, id));
+    g->SetIntValue(kPrgBorderSpeed, p.borderSpeed);
+    RefreshActionItems();
     if (auto role = RoleOptionOf(p.content.header.kind, int(g->Options(kPrgRole).size())))
         g->SelectOptionIndex(kPrgRole, *role);
     g->SelectOptionIndex(kPrgRate, p.rate + 10);
@@ -213,6 +209,13 @@ void CPropertiesWnd::ShowProgram() {
     ApplyBorderEnabling();
     ApplySecondaryEnabling();
     g->update();
+}
+
+void CPropertiesWnd::RefreshActionItems() {
+    PropertyGrid* g = Grid(kProgramGridId);
+    for (int id : {kPrgMainSpeed, kPrgMainPause, kPrgMainRepeat, kPrgMainOffset, kPrgSecondSpeed, kPrgSecondPause,
+                   kPrgSecondRepeat})
+        g->SetIntValue(id, ProgramNumber(*program_, id));
 }
 
 void CPropertiesWnd::ApplyBorderEnabling() {
@@ -240,11 +243,12 @@ void CPropertiesWnd::WriteProgram(int id) {
             RefreshAreaItems();
             break;
         case kPrgBorderEffect: p.borderEffect = uint8_t(std::max(option, 0)); break;
-        case kPrgMainEffect:
-            ChooseMainEffect(p.mainAction, option);
-            g->SetIntValue(kPrgMainOffset, p.mainAction.offset);
+        case kPrgMainEffect: case kPrgSecondEffect:
+            // A new effect may hold the pause and offset at 0: the grid shows what the record keeps.
+            if (id == kPrgMainEffect) ChooseMainEffect(p.mainAction, option);
+            else ChooseSecondaryEffect(p.secondaryAction, option);
+            RefreshActionItems();
             break;
-        case kPrgSecondEffect: p.secondaryAction.effect = SecondaryEffectOfOption(option); break;
         case kPrgRole: Send(IMC_SET_PROGRAM_KIND, option); break;
         case kPrgRate: p.rate = int16_t(std::clamp(option, 0, 20) - 10); break;
         case kPrgPrefix: case kPrgSuffix: {
@@ -277,20 +281,27 @@ void CPropertiesWnd::OnGridOptionChanged(int gridId, int key) {
         for (int id = kSetFirstPeriod; id < kSetMore; ++id) g->SetPackedValue(id, PeriodItemValue(set_->periods, id));
         g->update();
     } else if (gridId == kProgramGridId && key == kPrgBorderType && program_) {
-        if (ApplyBorderType(program_->borderType, program_->borderFrames, g->GetOptionIndex(key)))
-            EditCustomBorder(program_->borderType, program_->borderFrames);
+        ChooseBorderType(g, key, program_->borderType, program_->borderFrames);
         ApplyBorderEnabling();
         Send(IMC_REDRAW_LAYOUT, 0);
     }
 }
 
-void CPropertiesWnd::EditCustomBorder(uint8_t& /*borderType*/, FrameVector& frames) {
+void CPropertiesWnd::ChooseBorderType(PropertyGrid* g, int key, uint8_t& borderType, FrameVector& frames) {
+    const uint8_t old = borderType;
+    if (!ApplyBorderType(borderType, frames, g->GetOptionIndex(key)) || EditCustomBorder(borderType, frames)) return;
+    // "Custom" without a tile from the editor: the border stays what it was (its frames were kept).
+    borderType = old;
+    g->SelectOptionIndex(key, old);
+}
+
+bool CPropertiesWnd::EditCustomBorder(uint8_t& /*borderType*/, FrameVector& frames) {
     if (!frameTilesLoaded_) {
         const FrameFolders folders = FrameFolders::Default();
         frameTiles_ = LoadFrameTiles(folders.resource, folders.user);
         frameTilesLoaded_ = true;
     }
-    DlgEditFrame::EditBorder(this, ActiveRootScreen(), frameTiles_, frames);
+    return DlgEditFrame::EditBorder(this, ActiveRootScreen(), frameTiles_, frames);
 }
 
 }  // namespace ledsuite

@@ -74,8 +74,9 @@ public:
     void ShowProgramSet();
     void ShowProgram();
     void RefreshAreaItems();
-    // The frame editor for a custom border: the tile picked there becomes the border.
-    void EditCustomBorder(uint8_t& borderType, FrameVector& frames);
+    // The frame editor for a custom border: the tile picked there becomes the border; true
+    // when a tile did.
+    bool EditCustomBorder(uint8_t& borderType, FrameVector& frames);
 
 private slots:
     void OnPropertyChanged(int gridId, int key);
@@ -103,6 +104,9 @@ private:
     void ApplyPlayModeEnabling();
     void ApplyBorderEnabling();
     void ApplySecondaryEnabling();
+    void RefreshActionItems();  // the numbers of both actions, as the record holds them
+    // A border type chosen in list `key` of `g`; "Custom" runs the frame editor.
+    void ChooseBorderType(PropertyGrid* g, int key, uint8_t& borderType, FrameVector& frames);
     void ShowSoundItem(int id, const std::array<char16_t, 128>& text);
     intptr_t Send(int code, intptr_t arg) { return channel_ ? channel_->send(code, arg) : 0; }
 

@@ -244,6 +244,33 @@ TEST(ProgramRules, RepairsEffectOptionsAndNumbersHeldToTheirStoredRanges) {
     ChooseMainEffect(a, kEffectMoveRight - 1);
     EXPECT_EQ(a.offset, 0);
     EXPECT_FALSE(ChooseMainEffect(a, kEffectMoveRight - 1));
+    // Snow: the image puts its image set's place where the offset would go.
+    a.effect = kEffectMoveUp, a.offset = 5, a.pause = 8;
+    ChooseMainEffect(a, kEffectSnow - 1);
+    EXPECT_EQ(std::tuple(a.offset, a.pause), std::tuple(int16_t(0), uint8_t(8)));
+    scroll.mainAction.effect = kEffectSnow;
+    ASSERT_TRUE(StoreProgramNumber(scroll, 14, -1));
+    EXPECT_EQ(ProgramNumber(scroll, 14), 0);
+    // The secondary action is held the same way, on choosing its effect and on typing its pause.
+    ActionRecord second;
+    second.effect = kEffectCurtainUp, second.pause = 13, second.offset = 4;
+    EXPECT_TRUE(ChooseSecondaryEffect(second, SecondaryEffectOptionOf(kEffectFlash)));
+    EXPECT_EQ(std::tuple(second.effect, second.pause, second.offset), std::tuple(uint8_t(kEffectFlash), uint8_t(0), int16_t(0)));
+    EXPECT_FALSE(ChooseSecondaryEffect(second, SecondaryEffectOptionOf(kEffectFlash)));
+    EXPECT_TRUE(ChooseSecondaryEffect(second, 0));
+    EXPECT_EQ(second.effect, 0);
+    ChooseSecondaryEffect(second, 99);  // past the last option: the last
+    EXPECT_EQ(second.effect, kEffectRandom);
+    ProgramRecord twinkle;
+    twinkle.secondaryAction.effect = kEffectTwinkle;
+    ASSERT_TRUE(StoreProgramNumber(twinkle, 17, 13));
+    EXPECT_EQ(ProgramNumber(twinkle, 17), 0);
+    // A record shown with a pause or offset its effects cannot keep is repaired.
+    twinkle.secondaryAction.pause = 13, twinkle.mainAction.effect = kEffectSnow, twinkle.mainAction.offset = 339;
+    twinkle.mainAction.pause = 7;
+    RepairProgramForGrid(twinkle);
+    EXPECT_EQ(std::tuple(twinkle.secondaryAction.pause, twinkle.mainAction.offset, twinkle.mainAction.pause),
+              std::tuple(uint8_t(0), int16_t(0), uint8_t(7)));
 
     EXPECT_EQ(std::tuple(RoleOptionOf(0, 2), RoleOptionOf(255, 2), RoleOptionOf(3, 5), RoleOptionOf(3, 3)),
               std::tuple(0, 0, 3, std::nullopt));

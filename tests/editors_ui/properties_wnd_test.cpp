@@ -325,9 +325,10 @@ TEST(PropertiesWnd, ProgramEditsAreHeldToTheStoredRangesAndTellTheLayout) {
     g->ChooseOption(kPrgRate, 0);
     EXPECT_EQ(std::tuple(g->GetOptionIndex(kPrgRole), p.rate), std::tuple(0, -10));
 
-    Answerer<DlgEditFrame> frameEditor([](DlgEditFrame* d) { d->reject(); });  // Cancel keeps the frames
+    Answerer<DlgEditFrame> frameEditor([](DlgEditFrame* d) { d->reject(); });  // Cancel keeps the border
     g->ChooseOption(kPrgBorderType, 1);  // Custom opens the frame editor
-    EXPECT_EQ(std::tuple(frameEditor.seen, p.borderType, g->IsItemEnabled(kPrgBorderEffect)), std::tuple(1, 1, true));
+    EXPECT_EQ(std::tuple(frameEditor.seen, p.borderType, g->GetOptionIndex(kPrgBorderType),
+                         g->IsItemEnabled(kPrgBorderEffect)), std::tuple(1, 0, 0, false));
     g->ChooseOption(kPrgBorderType, 2);
     ASSERT_FALSE(p.borderFrames.empty());
     g->ChooseOption(kPrgBorderType, 0);

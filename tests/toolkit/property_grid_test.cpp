@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTest>
@@ -130,4 +131,51 @@ TEST(PropertyGrid, InPlaceEditorsCommitThroughTheGrid) {
     editor->OnKillFocus();
     EXPECT_EQ(grid.Value(3), "06:07:08");
     EXPECT_EQ(changed.size(), 3);
+}
+
+TEST(PropertyGrid, ArrowsBrowseAListReturnChoosesAndADoubleClickedTimeTakesTyping) {
+    PropertyGrid grid(3);
+    grid.Build(Specs());
+    grid.SelectOptionIndex(1, 0);
+    grid.resize(300, 300);
+    grid.show();
+    grid.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&grid));
+    QSignalSpy changed(&grid, &PropertyGrid::PropertyChanged);
+    QSignalSpy chosen(&grid, &PropertyGrid::OptionChosen);
+    QTreeWidget* tree = grid.Tree();
+    // A point in the value cell of `key`, past its text.
+    auto valuePoint = [&](int key) {
+        return QPoint(tree->columnViewportPosition(1) + tree->columnWidth(1) * 3 / 4,
+                      tree->visualItemRect(grid.Item(key)).center().y());
+    };
+    auto openList = [&] {
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, valuePoint(1));
+        return tree->viewport()->findChild<QComboBox*>();
+    };
+    QPointer<QComboBox> combo = openList();
+    ASSERT_TRUE(combo);
+    QTest::keyClick(combo, Qt::Key_Down);
+    QTest::keyClick(combo, Qt::Key_Up);
+    QTest::keyClick(combo, Qt::Key_Down);
+    EXPECT_EQ(std::tuple(combo->currentIndex(), grid.Value(1), changed.size(), chosen.size()),
+              std::tuple(1, "Red", 0, 0));
+    tree->setCurrentItem(grid.Item(100));  // leaving it chooses nothing
+    QTest::qWait(1);
+    EXPECT_EQ(std::tuple(bool(combo), grid.Value(1), changed.size(), chosen.size()), std::tuple(false, "Red", 0, 0));
+    combo = openList();
+    ASSERT_TRUE(combo);
+    QTest::keyClick(combo, Qt::Key_Down);
+    QTest::keyClick(combo, Qt::Key_Return);
+    QTest::qWait(1);
+    EXPECT_EQ(std::tuple(grid.Value(1), changed.size(), chosen.size()), std::tuple("Green", 1, 1));
+
+    // The second click of a double-click lands in the editor the first one opened.
+    QTest::mouseDClick(grid.windowHandle(), Qt::LeftButton, {}, tree->viewport()->mapTo(&grid, valuePoint(3)));
+    CDateTimeCtrlEx* editor = CDateTimeCtrlEx::Existing();
+    ASSERT_TRUE(editor && editor->isVisible());
+    QTest::keyClicks(QApplication::focusWidget(), "093000");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);  // Return ends the edit
+    EXPECT_EQ(std::tuple(grid.Value(3), changed.size(), editor->isVisible()), std::tuple("09:30:00", 2, false));
+    EXPECT_EQ(QApplication::focusWidget(), tree);
 }

@@ -144,6 +144,18 @@ TEST(CardForms, CardClassesReadBackByTheirTable) {
         }
         EXPECT_EQ(rest, c.card);  // bytes 1-11 copied
     }
+    // Snow (class 16) and the blackboards (class 13) carry the place of their image set in
+    // bytes 6-9 and 7-10, byte 10 of Snow is the image's own 3: none of it is the action's.
+    const ActionRecord snow = CardActionToEffect({16, 7, 0, 0, 30, 0, 0x53, 0x01, 0x02, 0x00, 3, 0x12});
+    const ActionRecord board = CardActionToEffect({13, 7, 0, 0, 30, 0, 2, 0x53, 0x01, 0x02, 0x00, 0x12});
+    for (const ActionRecord& a : {snow, board})
+        EXPECT_EQ(std::tuple(a.offset, a.direction, a.continuous, a.step, a.pause),
+                  std::tuple(int16_t(0), uint8_t(0), uint8_t(0), uint16_t(0x1200), uint8_t(30)));
+    // A class beyond the known effects is kept as it is, its offset with it.
+    for (uint8_t cls : {uint8_t(kEffectCount), uint8_t(40)}) {
+        const ActionRecord other = CardActionToEffect({cls, 7, 0, 0, 30, 0, 0xFD, 0xFF, 1, 0, 0, 0});
+        EXPECT_EQ(std::tuple(other.effect, other.offset, other.direction), std::tuple(cls, int16_t(-3), uint8_t(1)));
+    }
 }
 
 TEST(CardForms, PlaneOrderOfEveryColourCode) {

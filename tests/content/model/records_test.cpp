@@ -72,9 +72,9 @@ TEST(Effects, CardFormRoundTripsOverSeveralAreas) {
             EXPECT_EQ(back.effect, code == 0 ? kEffectStatic : code) << code << " width " << r[2] - r[0];
             EXPECT_EQ(back.speed, 21);
             EXPECT_EQ(back.repeat, 2);
-            // The offset comes back for None, the moves, Snow, Static and Random; the pause for all
-            // but Flash, Twinkle and the continuous moves.
-            EXPECT_EQ(back.offset, code <= kEffectMoveDown || code >= kEffectSnow ? -3 : 0) << code;
+            // The offset comes back for None, the moves, Static and Random (Snow's bytes 6-9 are the
+            // place of its image set); the pause for all but Flash, Twinkle and the continuous moves.
+            EXPECT_EQ(back.offset, code <= kEffectMoveDown || code >= kEffectStatic ? -3 : 0) << code;
             const bool noPause = code == kEffectFlash || code == kEffectTwinkle || code >= kEffectMoveLeftContinue;
             EXPECT_EQ(back.pause, noPause ? 0 : 30) << code;
         }

@@ -1,0 +1,307 @@
+// The program and program-set grids in the whole main window, as a user drives them: what
+// the grid shows for every effect's pause and offset is what the record keeps and what an
+// ".lcs" file brings back; the arrows in a list browse without choosing; a double-click on a
+// time or date opens its editor ready for typing.
+#include <gtest/gtest.h>
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "editors/property_rules.h"
+#include "editors/ui/dlg_edit_frame.h"
+#include "editors/ui/dlg_password.h"
+#include "editors/ui/edit_ctrl.h"
+#include "editors/ui/edit_ex.h"
+#include "editors/ui/hardware_grid.h"
+#include "editors/ui/program_grids.h"
+#include "editors/ui/properties_wnd.h"
+#include "shell/vehicle_pane_util.h"
+#include "tests/editors_ui/item_dialog_test_util.h"
+#include "tests/shell/shell_test_util.h"
+#include "toolkit/color_combo.h"
+#include "toolkit/small_widgets.h"
+
+using namespace ledsuite;
+using namespace ledsuite::testing;
+
+namespace {
+
+struct App : ShellApp {
+    App() {
+        EXPECT_TRUE(Start());
+        Frame().OnLanguage(3);
+        Activate();
+    }
+    // The main window active again, as the window system leaves it when a dialog closes.
+    void Activate() {
+        Frame().activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&Frame()));
+    }
+    QAction* Menu(int id) { return InMenus(Frame().menuBar(), id); }
+    CPropertiesWnd& Props() { return *qobject_cast<CPropertiesWnd*>(Frame().PropertyWindow()); }
+    PropertyGrid* Grid(int id) { return Props().Grid(id); }
+    // A program added with the page's toolbar (into the selected set, or a new set when the
+    // screen is selected) with `text` typed into the program editor; it stays selected.
+    ProgramRecord& TypeProgram(const QString& text) {
+        CommandAction(Page().ToolBar(), ID_ADD_PROGRAM)->trigger();
+        auto* editor = qobject_cast<CEditCtrl*>(Host().PageWidget(RSEditorWnd::kPageEditor));
+        QTest::keyClicks(editor->surface(), text);
+        return *Tree().ProgramNodeOf(Tree().SelectedItem())->record;
+    }
+};
+
+// The value cell of `key`, scrolled into view, in the tree's viewport.
+QPoint ValuePoint(PropertyGrid* g, int key) {
+    QTreeWidget* tree = g->Tree();
+    tree->scrollToItem(g->Item(key));
+    return QPoint(tree->columnViewportPosition(1) + 6, tree->visualItemRect(g->Item(key)).center().y());
+}
+
+// Clicks the value cell of `key`; the in-place editor that opens.
+QWidget* OpenValue(PropertyGrid* g, int key) {
+    QTest::mouseClick(g->Tree()->viewport(), Qt::LeftButton, {}, ValuePoint(g, key));
+    for (QWidget* w : g->Tree()->viewport()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (w->isVisible() && (qobject_cast<QSpinBox*>(w) || qobject_cast<QComboBox*>(w))) return w;
+    return nullptr;
+}
+
+void TypeNumber(PropertyGrid* g, int key, const QString& text) {
+    auto* spin = qobject_cast<QSpinBox*>(OpenValue(g, key));
+    ASSERT_NE(spin, nullptr) << key;
+    QTest::keyClick(spin, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(spin, text);
+    QTest::keyClick(spin, Qt::Key_Return);
+    QApplication::processEvents();
+}
+
+// Opens the drop-down of `key`, waits until it is painted and clicks its option `option`.
+void ClickOption(PropertyGrid* g, int key, int option) {
+    auto* combo = qobject_cast<QComboBox*>(OpenValue(g, key));
+    ASSERT_NE(combo, nullptr) << key;
+    combo->showPopup();
+    QAbstractItemView* view = combo->view();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view->window()));
+    const QModelIndex index = view->model()->index(option, 0);
+    view->scrollTo(index);
+    QTest::qWait(1);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
+    QTest::qWait(1);
+}
+
+// In the next file chooser: goes to `folder`, types `name` into its name field and presses Return.
+void TypeInChooser(const QString& folder, const QString& name) {
+    AnswerNext<QFileDialog>([=](QFileDialog* d) {
+        d->setDirectory(folder);
+        auto* edit = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(edit, nullptr);
+        QTest::keyClicks(edit, name);
+        QTest::keyClick(edit, Qt::Key_Return);
+        if (d->isVisible()) d->reject();
+    });
+}
+
+// The numbers of both actions as the grid shows them.
+struct Shown {
+    int mainPause, mainOffset, secondPause;
+    bool operator==(const Shown&) const = default;
+};
+std::ostream& operator<<(std::ostream& out, const Shown& s) {
+    return out << s.mainPause << "/" << s.mainOffset << "/" << s.secondPause;
+}
+Shown GridNumbers(PropertyGrid* g) {
+    return {g->IntValue(kPrgMainPause), g->IntValue(kPrgMainOffset), g->IntValue(kPrgSecondPause)};
+}
+Shown RecordNumbers(const ProgramRecord& p) {
+    return {p.mainAction.pause, p.mainAction.offset, p.secondaryAction.pause};
+}
+
+}  // namespace
+
+// Every effect as main action and every secondary effect, each with a pause and an offset
+// typed before and after the effect is chosen: the grid shows what the record holds at
+// every step, and after Save As and File > Open it shows the same, as does the record read
+// back from the card form.
+TEST(ProgramProperties, EveryEffectShowsWhatItKeepsThroughSaveAsAndOpen) {
+    App a;
+    PropertyGrid* g = a.Grid(kProgramGridId);
+    const char* offsets[] = {"0", "5", "-1", "100"};
+    std::vector<Shown> shown;
+    a.Tree().setCurrentItem(a.Tree().ScreenItem());
+    for (int i = 0; i < kMainEffectOptions; ++i) {
+        ProgramRecord& p = a.TypeProgram(QString("P%1").arg(i));
+        const int second = 1 + i % (kSecondaryEffectOptions - 1);
+        SCOPED_TRACE(::testing::Message() << "main " << i + 1 << " secondary " << int(SecondaryEffectOfOption(second)));
+        ClickOption(g, kPrgSecondEffect, SecondaryEffectOptionOf(kEffectCurtainUp));  // its numbers open
+        TypeNumber(g, kPrgMainPause, "13");
+        TypeNumber(g, kPrgMainOffset, "7");
+        TypeNumber(g, kPrgSecondPause, "13");
+        ClickOption(g, kPrgMainEffect, i);
+        ClickOption(g, kPrgSecondEffect, second);
+        ASSERT_EQ(std::tuple(p.mainAction.effect, p.secondaryAction.effect),
+                  std::tuple(uint8_t(i + 1), SecondaryEffectOfOption(second)));
+        EXPECT_EQ(GridNumbers(g), RecordNumbers(p));  // after the choice
+        TypeNumber(g, kPrgMainPause, QString::number(20 + i));
+        TypeNumber(g, kPrgMainOffset, offsets[i % 4]);
+        TypeNumber(g, kPrgSecondPause, QString::number(40 + i));
+        EXPECT_EQ(GridNumbers(g), RecordNumbers(p));  // after typing
+        const bool pause = EffectKeepsPause(p.mainAction.effect), offset = EffectKeepsOffset(p.mainAction.effect);
+        EXPECT_EQ(GridNumbers(g), (Shown{pause ? 20 + i : 0, offset ? atoi(offsets[i % 4]) : 0,
+                                         EffectKeepsPause(p.secondaryAction.effect) ? 40 + i : 0}));
+        shown.push_back(GridNumbers(g));
+    }
+    const QString folder = QString::fromStdString(a.env.dir.string());
+    TypeInChooser(folder, "effects");
+    a.Menu(ID_FILE_SAVE_AS)->trigger();
+    TypeInChooser(folder, "effects.lcs");
+    a.Menu(ID_FILE_OPEN)->trigger();  // the file's set joins the tree after the one there
+    ASSERT_EQ(a.Programs().sets().size(), 2u);
+    const auto& reopened = a.Programs().sets()[1].programs;
+    ASSERT_EQ(reopened.size(), size_t(kMainEffectOptions));
+    for (int i = 0; i < kMainEffectOptions; ++i) {
+        SCOPED_TRACE(i + 1);
+        a.Tree().setCurrentItem(a.Tree().ItemAt(1)->child(i));
+        const ProgramRecord& p = *reopened[size_t(i)].record;
+        EXPECT_EQ(p.mainAction.effect, i + 1);
+        EXPECT_EQ(RecordNumbers(p), shown[size_t(i)]);  // what the card form carried
+        EXPECT_EQ(GridNumbers(g), shown[size_t(i)]);
+    }
+    // A reopened Snow switched to Move Up has no offset it never had.
+    a.Tree().setCurrentItem(a.Tree().ItemAt(1)->child(kEffectSnow - 1));
+    ClickOption(g, kPrgMainEffect, kEffectMoveUp - 1);
+    EXPECT_EQ(std::tuple(reopened[kEffectSnow - 1].record->mainAction.offset, g->IntValue(kPrgMainOffset)),
+              std::tuple(int16_t(0), 0));
+}
+
+// Arrows in a closed list only browse; Return or a click chooses. "Custom" opens the frame
+// editor when chosen, and an editor closed without a tile leaves the frame type as it was.
+TEST(ProgramProperties, ArrowsBrowseAListAndCustomOpensTheFrameEditorOnlyWhenChosen) {
+    App a;
+    a.Tree().setCurrentItem(a.Tree().ScreenItem());
+    ProgramRecord& p = a.TypeProgram("Frame");
+    PropertyGrid* g = a.Grid(kProgramGridId);
+    BoxCloser boxes;
+    int tiles = 0;  // the editor's next answer: 0 OK without a tile, 1 a tile drawn, saved and OK, 2 Cancel
+    Answerer<DlgEditFrame> editor([&](DlgEditFrame* d) {
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(d));
+        if (tiles == 1) {
+            d->ColorCombo()->setCurrentIndex(1);
+            QTest::mouseClick(d->Canvas(), Qt::LeftButton, {}, QPoint(kFrameGridLeft + 4, kFrameGridTop + 4));
+            QTest::mouseClick(d->SaveButton(), Qt::LeftButton);
+        }
+        if (tiles == 2) d->reject();
+        else d->accept();
+    });
+    QPointer<QComboBox> combo = qobject_cast<QComboBox*>(OpenValue(g, kPrgBorderType));
+    ASSERT_NE(combo, nullptr);
+    QTest::keyClick(combo, Qt::Key_Down);  // onto "Custom": nothing chosen yet
+    QTest::qWait(20);
+    EXPECT_EQ(std::tuple(editor.seen, p.borderType), std::tuple(0, uint8_t(0)));
+    ASSERT_TRUE(combo);  // still open, browsing
+    QTest::keyClick(combo, Qt::Key_Return);  // chosen: the editor opens, closed with no tile
+    EXPECT_TRUE(WaitUntil([&] { return editor.seen == 1; }));
+    QTest::qWait(20);
+    EXPECT_EQ(std::tuple(editor.seen, p.borderType, g->GetOptionIndex(kPrgBorderType)), std::tuple(1, uint8_t(0), 0));
+    a.Activate();
+
+    tiles = 1;
+    combo = qobject_cast<QComboBox*>(OpenValue(g, kPrgBorderType));
+    ASSERT_NE(combo, nullptr);
+    QTest::keyClick(combo, Qt::Key_Down);
+    QTest::keyClick(combo, Qt::Key_Return);
+    QTest::qWait(20);
+    EXPECT_EQ(std::tuple(editor.seen, p.borderType, p.borderFrames.size(), g->GetOptionIndex(kPrgBorderType)),
+              std::tuple(2, uint8_t(1), size_t(1), 1));
+    a.Activate();
+
+    // From "Line", "Custom" clicked and cancelled keeps "Line" with its frames.
+    ClickOption(g, kPrgBorderType, 2);
+    const size_t lineFrames = p.borderFrames.size();
+    tiles = 2;
+    ClickOption(g, kPrgBorderType, 1);
+    EXPECT_EQ(std::tuple(editor.seen, p.borderType, p.borderFrames.size(), g->GetOptionIndex(kPrgBorderType)),
+              std::tuple(3, uint8_t(2), lineFrames, 2));
+    EXPECT_GT(lineFrames, 0u);
+    a.Activate();
+
+    // Any list: arrows and then leaving choose nothing; arrows and Return choose.
+    const uint8_t effect = p.mainAction.effect;
+    combo = qobject_cast<QComboBox*>(OpenValue(g, kPrgMainEffect));
+    ASSERT_NE(combo, nullptr);
+    QTest::keyClick(combo, Qt::Key_Down);
+    QTest::keyClick(combo, Qt::Key_Down);
+    a.Tree().setFocus();
+    QTest::qWait(20);
+    EXPECT_FALSE(combo);  // closed
+    EXPECT_EQ(std::tuple(p.mainAction.effect, g->GetOptionIndex(kPrgMainEffect)), std::tuple(effect, effect - 1));
+    combo = qobject_cast<QComboBox*>(OpenValue(g, kPrgMainEffect));
+    ASSERT_NE(combo, nullptr);
+    QTest::keyClick(combo, Qt::Key_Down);
+    QTest::keyClick(combo, Qt::Key_Return);
+    QTest::qWait(20);
+    EXPECT_EQ(std::tuple(p.mainAction.effect, g->GetOptionIndex(kPrgMainEffect)),
+              std::tuple(uint8_t(effect + 1), int(effect)));
+}
+
+namespace {
+
+// Double-clicks the value of `key` as the window system delivers it: the second click goes
+// to whatever the first one opened under the pointer. Then types `text` and Return.
+void DoubleClickAndType(App& a, PropertyGrid* g, int key, const QString& text) {
+    QTreeWidget* tree = g->Tree();
+    const int left = tree->columnViewportPosition(1);
+    const int right = std::min(left + tree->columnWidth(1), tree->viewport()->width());
+    const QPoint inCell(left + (right - left) * 3 / 4, ValuePoint(g, key).y());  // past the value's text
+    const QPoint at = tree->viewport()->mapTo(&a.Frame(), inCell);
+    QTest::mouseDClick(a.Frame().windowHandle(), Qt::LeftButton, {}, at);
+    QWidget* editor = QApplication::focusWidget();
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClicks(editor, text);
+    QTest::keyClick(editor, Qt::Key_Return);
+    QApplication::processEvents();
+}
+
+}  // namespace
+
+// A double-click on a period start, a date, a switch-on or a luminance time opens the editor
+// ready for typing, as one click does: the typed value is the one stored.
+TEST(ProgramProperties, ADoubleClickOnATimeOrDateOpensItReadyForTyping) {
+    App a;
+    a.Tree().setCurrentItem(a.Tree().ScreenItem());
+    a.TypeProgram("Times");
+    a.Tree().setCurrentItem(a.Tree().ItemAt(0));
+    ProgramSetRecord& set = *a.Programs().sets()[0].record;
+    PropertyGrid* g = a.Grid(kProgramSetGridId);
+    ClickOption(g, kSetPlayMode, 1);  // "Time": dates and periods open
+    ASSERT_EQ(set.playMode, 6);
+    DoubleClickAndType(a, g, kSetFirstPeriod, "093000");
+    EXPECT_EQ(set.periods[0] & 0xFFFF, PackTime(9, 30, 0));
+    EXPECT_EQ(g->Value(kSetFirstPeriod), "09:30:00");
+    DoubleClickAndType(a, g, kSetDateStart, "20300102");
+    EXPECT_EQ(set.dates[0].start, PackDate(2030, 1, 2));
+    // One click does the same.
+    QTest::mouseClick(g->Tree()->viewport(), Qt::LeftButton, {}, ValuePoint(g, kSetFirstPeriod + 1));
+    QTest::keyClicks(QApplication::focusWidget(), "174500");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(set.periods[0] >> 16, PackTime(17, 45, 0));
+
+    // The screen's switch-on time, stored by Apply.
+    a.Tree().setCurrentItem(a.Tree().ScreenItem());
+    PropertyGrid* h = a.Grid(kHardwareGridId);
+    DoubleClickAndType(a, h, kHwPowerOn, "071500");
+    DoubleClickAndType(a, h, TimedTimeKey(1), "111500");  // a luminance time
+    Answerer<CDlgPassword> password([](CDlgPassword* d) {
+        d->PasswordField()->setText(QString::fromUtf16(kServicePassword));
+        d->OkButton()->click();
+    });
+    BoxCloser boxes;
+    a.Props().Command(kCmdApplySimulated)->trigger();
+    EXPECT_EQ(std::tuple(a.Programs().screen().switchOnTime, a.Programs().screen().timedBrightness[1] & 0xFFFF),
+              std::tuple(PackTime(7, 15, 0), uint32_t(PackTime(11, 15, 0))));
+}
