@@ -134,7 +134,19 @@ void InPlaceEditor::HandleFocusOut(QFocusEvent* event) {
     EndEdit();
 }
 
-CInPlaceList::CInPlaceList(CMyListCtrl* list) : QComboBox(list->viewport()), InPlaceEditor(list, this) { hide(); }
+CInPlaceList::CInPlaceList(CMyListCtrl* list) : QComboBox(list->viewport()), InPlaceEditor(list, this) {
+    // The open drop-down takes the keys, and its own Esc only closes it: the flag must be
+    // set on the way, or the close would end the edit with the entry that is current.
+    view()->installEventFilter(this);
+    view()->window()->installEventFilter(this);
+    hide();
+}
+
+bool CInPlaceList::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && Editing())
+        escape_ = true;
+    return QComboBox::eventFilter(watched, event);
+}
 
 void CInPlaceList::Show(int row, int column, const QRect& rect, const QStringList& strings, int selection) {
     clear();
@@ -388,11 +400,14 @@ void CMyListCtrl::keyboardSearch(const QString& search) {
     QTableWidget::keyboardSearch(search);
 }
 
+void CMyListCtrl::EndInPlaceEdit() {
+    if (!active_) return;
+    setFocus(Qt::OtherFocusReason);
+    EndActiveEdit();
+}
+
 void CMyListCtrl::scrollContentsBy(int dx, int dy) {
-    if (active_) {  // scrolling ends an open edit
-        setFocus(Qt::OtherFocusReason);
-        EndActiveEdit();
-    }
+    EndInPlaceEdit();  // scrolling ends an open edit
     QTableWidget::scrollContentsBy(dx, dy);
 }
 

@@ -89,6 +89,8 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    // Esc in the open drop-down marks the edit escaped before the drop-down closes.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     QString EditorText() const override { return currentText(); }
     void keyPressEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
@@ -189,6 +191,9 @@ public:
     // An editor has closed: stores the text (none after Esc) into the editor's cell and
     // reports the end of the edit with that cell.
     void OnEndLabelEdit(int row, int column, const std::optional<QString>& text);
+    // Ends an open edit as a focus loss does (the text is stored), the focus going to the
+    // list: for an owner about to change what the list shows.
+    void EndInPlaceEdit();
     CellHit LastDoubleClickedCell() const { return lastDoubleClick_; }
 
 signals:

@@ -89,12 +89,15 @@ void CDlgBackGroundMusic::Reload() {
 }
 
 void CDlgBackGroundMusic::SetTab(int tab) {
+    // An open cell edit belongs to the rows shown now: it ends, keeping its text, before they change.
+    list_->EndInPlaceEdit();
     if (tabs_->currentIndex() != tab) tabs_->setCurrentIndex(tab);  // comes back here through the signal
     else if (tab == kTabMusic) ShowMusic();
     else ShowSchedule();
 }
 
 void CDlgBackGroundMusic::ShowMusic() {
+    shownTab_ = kTabMusic;
     list_->clear();
     list_->setColumnCount(2);
     list_->setRowCount(kMusicSlots);
@@ -110,6 +113,7 @@ void CDlgBackGroundMusic::ShowMusic() {
 }
 
 void CDlgBackGroundMusic::ShowSchedule() {
+    shownTab_ = kTabSchedule;
     list_->clear();
     list_->setColumnCount(1 + kSlotColumns * int(kScheduleColumns));
     list_->setRowCount(int(kScheduleRows));
@@ -137,17 +141,17 @@ void CDlgBackGroundMusic::SetSource(int slot, const std::string& path) {
     if (slot < 0 || slot >= kMusicSlots) return;
     slots_[size_t(slot)].source = path;
     slots_[size_t(slot)].state = kSlotNewSource;
-    if (tabs_->currentIndex() == kTabMusic) ShowMusic();
+    if (shownTab_ == kTabMusic) ShowMusic();
 }
 
 void CDlgBackGroundMusic::SetEntry(int slot, const ScheduleEntry& entry) {
     if (slot < 0 || size_t(slot) >= kScheduleSlots) return;
     schedule_[size_t(slot)] = entry;
-    if (tabs_->currentIndex() == kTabSchedule) ShowSchedule();
+    if (shownTab_ == kTabSchedule) ShowSchedule();
 }
 
 void CDlgBackGroundMusic::OnBeginEdit(int column, int row) {
-    if (tabs_->currentIndex() == kTabMusic) {
+    if (shownTab_ == kTabMusic) {
         if (column != 1) return;
         // A path typed or browsed for sets a new source; a cleared text removes the slot's music.
         CInPlaceEditBrowseCtrl* edit = list_->InPlaceBrowseEdit();
@@ -186,7 +190,7 @@ void CDlgBackGroundMusic::OnBeginEdit(int column, int row) {
 void CDlgBackGroundMusic::OnEndEdit(int column, int row) {
     if (column < 1 || !list_->item(row, column)) return;
     const QString text = list_->item(row, column)->text();
-    if (tabs_->currentIndex() == kTabMusic) {
+    if (shownTab_ == kTabMusic) {
         const bool escaped = list_->InPlaceBrowseEdit()->Escaped();
         if (column == 1 && row < kMusicSlots && !escaped && text != editStart_) SetSource(row, text.toStdString());
         else ShowMusic();  // an unchanged or escaped edit shows the slot as it was

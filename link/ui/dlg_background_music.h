@@ -67,6 +67,7 @@ private:
     enum : uint8_t { kTypedStart = 1, kTypedEnd = 2, kTypedVolume = 4 };
     std::array<uint8_t, kScheduleSlots> typed_{};
     QString editStart_;  // the path cell's text when its editor opened
+    int shownTab_ = -1;  // the tab whose rows the list holds (an ending edit belongs to it)
     ledsuite::DriveCombo* drive_ = nullptr;
     QTabBar* tabs_ = nullptr;
     CMyListCtrl* list_ = nullptr;

@@ -84,6 +84,30 @@ TEST(IconPicker, AnEmptyPickerOpensWithCustomWhichAddsTheChosenFile) {
               std::tuple(file, QSize(8, 8)));
 }
 
+// Counts the paint events a widget gets from the event loop.
+struct PaintCounter : QObject {
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+TEST(IconPicker, AnEmptyPickersPopupIsPaintedAndTheProgramGoesOn) {
+    PickerWindow empty(0);
+    CIconContainer* popup = empty.Open();
+    ASSERT_NE(popup, nullptr);
+    PaintCounter counter;
+    popup->installEventFilter(&counter);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(popup));
+    QTest::qWait(1000);  // the event loop runs as for a user
+    EXPECT_GT(counter.paints, 0);
+    EXPECT_EQ(popup->grab().toImage().pixelColor(0, popup->height() / 2), QColor(0x4F, 0x6B, 0xA0));  // its frame
+    QTest::keyClick(popup, Qt::Key_Escape);
+    empty.ExpectClosed();
+    EXPECT_TRUE(empty.picker->Entries().empty());
+}
+
 TEST(IconPicker, EveryWayOutOfThePopupReportsItsCode) {
     QTemporaryDir dir;
     // A path far longer than the classic 260-unit limit is kept whole.
