@@ -62,6 +62,9 @@ protected:
     // with `textKeys` also Delete and every key pressed with Ctrl (so that Ctrl+S in an
     // open cell does not save the window with the edit uncommitted). True when claimed.
     static bool ClaimKey(QEvent* event, bool textKeys);
+    // Tab and Shift+Tab end the edit, keeping the text as a focus loss does, instead of
+    // moving the list's current cell under the open editor. True when handled.
+    bool HandleTabKey(QEvent* event);
     // Gives the focus back to the list, which ends the edit through the focus loss (or
     // directly when the editor did not hold the focus). An edit that the owner opens in
     // answer to the end stays open.
