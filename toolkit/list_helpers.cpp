@@ -1,5 +1,6 @@
 #include "toolkit/list_helpers.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <unistd.h>
 
@@ -7,6 +8,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QStyle>
 #include <QTableWidget>
 
 #include <xlsxwriter.h>
@@ -87,6 +89,24 @@ void SwapListRows(int a, CListCtrlEx* list, int b) {
 void ScrollListRowToTop(CListCtrlEx* list, int row) {
     if (!list || row < 0 || row >= list->rowCount()) return;
     list->scrollTo(list->model()->index(row, 0), QAbstractItemView::EnsureVisible);
+}
+
+int ListTextWidth(const CListCtrlEx* list, const QString& text) {
+    const int margin = list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1;
+    return list->fontMetrics().horizontalAdvance(text) + 2 * margin + (list->showGrid() ? 1 : 0);
+}
+
+void FitListColumn(CListCtrlEx* list, int column, const QStringList& texts) {
+    if (!list || column < 0 || column >= list->columnCount()) return;
+    int width = list->horizontalHeader()->sectionSizeHint(column);
+    for (const QString& text : texts) width = std::max(width, ListTextWidth(list, text));
+    list->setColumnWidth(column, width);
+}
+
+void SetCellTips(CListCtrlEx* list, int column) {
+    if (!list) return;
+    for (int row = 0; row < list->rowCount(); ++row)
+        if (QTableWidgetItem* cell = list->item(row, column)) cell->setToolTip(cell->text());
 }
 
 bool EscapeReservedColumn(std::u16string_view name) {

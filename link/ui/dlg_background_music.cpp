@@ -11,6 +11,7 @@
 #include "content/model/text_codec.h"
 #include "link/link_text.h"
 #include "toolkit/list_ctrl.h"
+#include "toolkit/list_helpers.h"
 #include "toolkit/qt_text.h"
 
 namespace ledsuite {
@@ -44,6 +45,7 @@ CDlgBackGroundMusic::CDlgBackGroundMusic(QWidget* parent) : CDialogFx(parent), m
     tabs_->addTab(QString());
     list_ = new CMyListCtrl(this);
     list_->verticalHeader()->hide();
+    list_->horizontalHeader()->setStretchLastSection(true);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     save_ = new QPushButton(this);
     ok_ = new QPushButton(this);
@@ -110,6 +112,10 @@ void CDlgBackGroundMusic::ShowMusic() {
         list_->setItem(row, 0, new QTableWidgetItem(QString::number(row + 1)));
         list_->setItem(row, 1, new QTableWidgetItem(text));
     }
+    // The path has the width the index leaves (the last column stretches); a longer one
+    // shows whole in its tooltip.
+    FitListColumn(list_, 0, {QString::number(kMusicSlots)});
+    SetCellTips(list_, 1);
 }
 
 void CDlgBackGroundMusic::ShowSchedule() {
@@ -134,6 +140,24 @@ void CDlgBackGroundMusic::ShowSchedule() {
                 shown(kTypedVolume) ? ToQString(VolumeChoiceText(VolumeChoiceOf(e.volume))) : QString()};
             for (int c = 0; c < kSlotColumns; ++c) list_->setItem(row, 1 + g * kSlotColumns + c, new QTableWidgetItem(cells[c]));
         }
+    }
+    FitScheduleColumns();
+}
+
+void CDlgBackGroundMusic::FitScheduleColumns() {
+    // Every column is as wide as the widest text it can hold, blank or not, so that no
+    // choice is cut and the columns keep their places as slots fill.
+    const QStringList times{TimeText(0)};
+    const QStringList types{ToQString(ScheduleTypeText(1)), ToQString(ScheduleTypeText(2))};
+    QStringList volumes;
+    for (int k = 0; k < kVolumeChoices; ++k) volumes << ToQString(VolumeChoiceText(k));
+    FitListColumn(list_, 0, {QString::number(kScheduleRows)});
+    for (int g = 0; g < int(kScheduleColumns); ++g) {
+        const int first = 1 + g * kSlotColumns;
+        FitListColumn(list_, first, times);
+        FitListColumn(list_, first + 1, times);
+        FitListColumn(list_, first + 2, types);
+        FitListColumn(list_, first + 3, volumes);
     }
 }
 

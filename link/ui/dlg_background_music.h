@@ -53,6 +53,7 @@ protected:
 private:
     void ShowMusic();
     void ShowSchedule();
+    void FitScheduleColumns();
     void OnBeginEdit(int column, int row);
     void OnEndEdit(int column, int row);
     void SaveMusic(const std::string& root);

@@ -19,6 +19,7 @@
 #include "tests/content/sound/sound_test_util.h"
 #include "tests/toolkit/gui_test_util.h"
 #include "toolkit/list_ctrl.h"
+#include "toolkit/qt_text.h"
 
 using namespace ledsuite;
 using namespace ledsuite::testing;
@@ -270,4 +271,36 @@ TEST(CDlgBackGroundMusic, APathTypedIntoTheOpenEditorIsKeptWhenTheScheduleTabIsC
     ASSERT_EQ(ReadFileBytes(expected, 1 << 22, reference), ReadFileResult::Ok);
     EXPECT_EQ(slot, reference);
     EXPECT_EQ(list->item(2, 1)->text(), QString("first"));
+}
+
+TEST(CDlgBackGroundMusic, PathsAndScheduleChoicesShowWholeAtTheDialogsSize) {
+    SetUiLanguage(3);
+    RemovableRoot disk;
+    soundtest::TempFolder dir("bgm-widths");
+    const std::string path = dir / "Morning music/Background music for the morning.wav";
+    Dialog d;
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&d.dlg));
+    CMyListCtrl* list = d.dlg.List();
+    auto typePath = [&](int row, const std::string& text) {
+        OpenCell(list, row, 1);
+        QTest::keyClicks(list->InPlaceBrowseEdit(), QString::fromStdString(text));
+        QTest::keyClick(list->InPlaceBrowseEdit(), Qt::Key_Return);
+    };
+    typePath(0, path);
+    typePath(1, dir / (std::string(300, 'm') + "/a.wav"));  // longer than any list is wide
+    ASSERT_EQ(list->item(0, 1)->text(), QString::fromStdString(path + "*"));
+    EXPECT_TRUE(ColumnShowsWhole(list, 1, list->item(0, 1)->text())) << list->columnWidth(1);
+    for (int row : {0, 1}) EXPECT_EQ(list->item(row, 1)->toolTip(), list->item(row, 1)->text());
+
+    QTest::mouseClick(d.dlg.Tabs(), Qt::LeftButton, {}, d.dlg.Tabs()->tabRect(kTabSchedule).center());
+    OpenCell(list, 0, 3);
+    PickItem(list, 0);
+    ASSERT_EQ(list->item(0, 3)->text(), QString("Background Music"));
+    QStringList volumes;
+    for (int k = 0; k < kVolumeChoices; ++k) volumes << ToQString(VolumeChoiceText(k));
+    const QStringList texts[4] = {{"00:00:00", "23:59:58"}, {"00:00:00", "23:59:58"},
+                                  {"Background Music", "Sound Program"}, volumes};
+    for (int column = 1; column < list->columnCount(); ++column)
+        for (const QString& text : texts[(column - 1) % 4])
+            EXPECT_TRUE(ColumnShowsWhole(list, column, text)) << text.toStdString() << " in " << list->columnWidth(column);
 }
