@@ -103,17 +103,26 @@ TEST(ListHelpers, ANameTypedWithXlsInTheExportDialogGetsAnXlsxWorkbook) {
     QTemporaryDir dir;
     auto list = MakeList(2, 2);
     list->setHorizontalHeaderLabels({"Plate", "Driver"});
-    // Types `name` into the real save dialog and presses Enter.
-    auto typeName = [&](const QString& name) {
-        AnswerNext<QFileDialog>([&dir, name](QFileDialog* dialog) {
+    // Types each of `names` into the real save dialog, pressing Enter after each.
+    auto typeNames = [&](const QStringList& names) {
+        AnswerNext<QFileDialog>([&dir, names](QFileDialog* dialog) {
             dialog->setDirectory(dir.path());
             auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
             ASSERT_NE(edit, nullptr);
-            edit->clear();
-            QTest::keyClicks(edit, name);
-            QTest::keyClick(edit, Qt::Key_Return);
+            for (const QString& name : names) {
+                edit->clear();
+                QTest::keyClicks(edit, name);
+                QTest::keyClick(edit, Qt::Key_Return);
+            }
         });
     };
+    auto typeName = [&](const QString& name) { typeNames({name}); };
+    // A folder's name (with a dot in it) opens the folder; the name typed there is mended.
+    ASSERT_TRUE(QDir(dir.path()).mkdir("archive.2024"));
+    typeNames({"archive.2024", "cars.xls"});
+    ASSERT_EQ(ExportListToExcel(list.get(), u"gprs"), kExportOk);
+    EXPECT_EQ(QDir(dir.filePath("archive.2024")).entryList(QDir::Files), QStringList{"cars.xlsx"});
+
     typeName("cars.xls");
     ASSERT_EQ(ExportListToExcel(list.get(), u"gprs"), kExportOk);
     const QString workbook = dir.filePath("cars.xlsx");
