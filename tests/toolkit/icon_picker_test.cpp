@@ -180,6 +180,26 @@ TEST(IconPicker, ItemImagesComeFromTheBitmapOrTheFile) {
     EXPECT_TRUE(picker.CreateItemImage(2).empty());
 }
 
+TEST(IconPicker, ThePopupDrawsItsGridBetweenTheCells) {
+    PickerWindow w(5);  // 3 columns, 2 rows of 20 x 20 cells: the cells end at y 40
+    CIconContainer* popup = w.Open();
+    const QImage shot = popup->grab().toImage();
+    const QColor row(0xDE, 0xDE, 0xDE), column(0xA5, 0xB6, 0xDE);
+    const int right = popup->width() - 2;
+    // Row lines at 0, 20 and 40 from x 2 to the right edge less 2, one more at 64.
+    for (int y : {0, 20, 40, 64}) {
+        EXPECT_EQ(shot.pixelColor(10, y), row) << y;
+        EXPECT_EQ(std::pair(shot.pixelColor(2, y), shot.pixelColor(right, y)), std::pair(row, row)) << y;
+    }
+    EXPECT_NE(shot.pixelColor(right + 1, 20), row);
+    // Column lines at 0, 20 and 40 from y 2 to 38.
+    for (int x : {0, 20, 40})
+        EXPECT_EQ(std::tuple(shot.pixelColor(x, 2), shot.pixelColor(x, 30), shot.pixelColor(x, 38)),
+                  std::tuple(column, column, column)) << x;
+    EXPECT_NE(shot.pixelColor(20, 39), column);
+    EXPECT_NE(shot.pixelColor(20, 1), column);
+}
+
 TEST(IconPicker, HoveredCellIsHighlighted) {
     PickerWindow w(1);
     w.picker->AddBitmapHandle(Picture(4, 4, Qt::red));  // smaller than its 16 x 16 cell
