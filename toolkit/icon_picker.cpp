@@ -164,8 +164,9 @@ void CIconContainer::paintEvent(QPaintEvent*) {
     painter.setPen(ColorRefToQColor(kFrameColor));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
     painter.setPen(ColorRefToQColor(kRowLineColor));
-    for (int y = 0; y <= cellsHeight; y += cellHeight_) painter.drawLine(2, y, width() - 2, y);
     painter.drawLine(2, cellsHeight + 24, width() - 2, cellsHeight + 24);
+    if (cellHeight_ <= 0) return;  // no cells (no pictures): no grid, and no endless step of 0
+    for (int y = 0; y <= cellsHeight; y += cellHeight_) painter.drawLine(2, y, width() - 2, y);
     painter.setPen(ColorRefToQColor(kColumnLineColor));
     for (int c = 0; c < grid_.columns; ++c) painter.drawLine(c * cellWidth_, 2, c * cellWidth_, cellsHeight - 2);
 }

@@ -121,6 +121,16 @@ bool InPlaceEditor::ClaimKey(QEvent* event, bool textKeys) {
     return true;
 }
 
+bool InPlaceEditor::HandleTabKey(QEvent* event) {
+    if (event->type() != QEvent::KeyPress) return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab) return false;
+    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) return false;
+    ReturnFocusToList();
+    event->accept();
+    return true;
+}
+
 void InPlaceEditor::ReturnFocusToList() {
     const unsigned edit = serial_;
     list_->setFocus(Qt::OtherFocusReason);
@@ -134,7 +144,19 @@ void InPlaceEditor::HandleFocusOut(QFocusEvent* event) {
     EndEdit();
 }
 
-CInPlaceList::CInPlaceList(CMyListCtrl* list) : QComboBox(list->viewport()), InPlaceEditor(list, this) { hide(); }
+CInPlaceList::CInPlaceList(CMyListCtrl* list) : QComboBox(list->viewport()), InPlaceEditor(list, this) {
+    // The open drop-down takes the keys, and its own Esc only closes it: the flag must be
+    // set on the way, or the close would end the edit with the entry that is current.
+    view()->installEventFilter(this);
+    view()->window()->installEventFilter(this);
+    hide();
+}
+
+bool CInPlaceList::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && Editing())
+        escape_ = true;
+    return QComboBox::eventFilter(watched, event);
+}
 
 void CInPlaceList::Show(int row, int column, const QRect& rect, const QStringList& strings, int selection) {
     clear();
@@ -157,7 +179,9 @@ void CInPlaceList::hidePopup() {
         Qt::QueuedConnection);
 }
 
-bool CInPlaceList::event(QEvent* event) { return ClaimKey(event, false) || QComboBox::event(event); }
+bool CInPlaceList::event(QEvent* event) {
+    return ClaimKey(event, false) || HandleTabKey(event) || QComboBox::event(event);
+}
 
 void CInPlaceList::keyPressEvent(QKeyEvent* event) {
     if (!HandleEditKey(event)) QComboBox::keyPressEvent(event);
@@ -178,7 +202,9 @@ void CInPlaceTime::Show(int row, int column, const QRect& rect, QTime time) {
     BeginEdit(row, column, rect);
 }
 
-bool CInPlaceTime::event(QEvent* event) { return ClaimKey(event, false) || QTimeEdit::event(event); }
+bool CInPlaceTime::event(QEvent* event) {
+    return ClaimKey(event, false) || HandleTabKey(event) || QTimeEdit::event(event);
+}
 
 void CInPlaceTime::keyPressEvent(QKeyEvent* event) {
     if (!HandleEditKey(event)) QTimeEdit::keyPressEvent(event);
@@ -209,7 +235,9 @@ void CInPlaceEdit::FitText() {
     if (limit > width()) resize(std::min(needed, limit), height());
 }
 
-bool CInPlaceEdit::event(QEvent* event) { return ClaimKey(event, true) || QLineEdit::event(event); }
+bool CInPlaceEdit::event(QEvent* event) {
+    return ClaimKey(event, true) || HandleTabKey(event) || QLineEdit::event(event);
+}
 
 // A key pressed with Ctrl stays with the editor even when it does nothing there.
 void CInPlaceEdit::keyPressEvent(QKeyEvent* event) {
@@ -252,7 +280,9 @@ void CInPlaceEditBrowseCtrl::resizeEvent(QResizeEvent* event) {
     setTextMargins(0, 0, side, 0);
 }
 
-bool CInPlaceEditBrowseCtrl::event(QEvent* event) { return ClaimKey(event, true) || QLineEdit::event(event); }
+bool CInPlaceEditBrowseCtrl::event(QEvent* event) {
+    return ClaimKey(event, true) || HandleTabKey(event) || QLineEdit::event(event);
+}
 
 void CInPlaceEditBrowseCtrl::keyPressEvent(QKeyEvent* event) {
     if (HandleEditKey(event)) return;
@@ -388,11 +418,14 @@ void CMyListCtrl::keyboardSearch(const QString& search) {
     QTableWidget::keyboardSearch(search);
 }
 
+void CMyListCtrl::EndInPlaceEdit() {
+    if (!active_) return;
+    setFocus(Qt::OtherFocusReason);
+    EndActiveEdit();
+}
+
 void CMyListCtrl::scrollContentsBy(int dx, int dy) {
-    if (active_) {  // scrolling ends an open edit
-        setFocus(Qt::OtherFocusReason);
-        EndActiveEdit();
-    }
+    EndInPlaceEdit();  // scrolling ends an open edit
     QTableWidget::scrollContentsBy(dx, dy);
 }
 

@@ -62,6 +62,9 @@ protected:
     // with `textKeys` also Delete and every key pressed with Ctrl (so that Ctrl+S in an
     // open cell does not save the window with the edit uncommitted). True when claimed.
     static bool ClaimKey(QEvent* event, bool textKeys);
+    // Tab and Shift+Tab end the edit, keeping the text as a focus loss does, instead of
+    // moving the list's current cell under the open editor. True when handled.
+    bool HandleTabKey(QEvent* event);
     // Gives the focus back to the list, which ends the edit through the focus loss (or
     // directly when the editor did not hold the focus). An edit that the owner opens in
     // answer to the end stays open.
@@ -89,6 +92,8 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    // Esc in the open drop-down marks the edit escaped before the drop-down closes.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     QString EditorText() const override { return currentText(); }
     void keyPressEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
@@ -189,6 +194,9 @@ public:
     // An editor has closed: stores the text (none after Esc) into the editor's cell and
     // reports the end of the edit with that cell.
     void OnEndLabelEdit(int row, int column, const std::optional<QString>& text);
+    // Ends an open edit as a focus loss does (the text is stored), the focus going to the
+    // list: for an owner about to change what the list shows.
+    void EndInPlaceEdit();
     CellHit LastDoubleClickedCell() const { return lastDoubleClick_; }
 
 signals:

@@ -1,11 +1,14 @@
 #include "toolkit/list_helpers.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <unistd.h>
 
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHeaderView>
+#include <QStyle>
 #include <QTableWidget>
 
 #include <xlsxwriter.h>
@@ -29,6 +32,28 @@ std::u16string CutCharacters(std::u16string_view text, size_t max) {
     }
     return std::u16string(text.substr(0, i));
 }
+
+// The export's save dialog. The file holds an .xlsx workbook, so its name ends in ".xlsx":
+// a typed ".xls" (the older workbook's suffix, in any case) becomes ".xlsx", any other name
+// gets ".xlsx" appended. The name is mended before the dialog checks it, so that the question about
+// replacing a file asks about the file that will be written.
+class WorkbookSaveDialog : public QFileDialog {
+public:
+    explicit WorkbookSaveDialog(QWidget* parent) : QFileDialog(parent, QString(), QString(), "xlsx(*.xlsx)") {
+        setAcceptMode(QFileDialog::AcceptSave);
+        setDefaultSuffix(QStringLiteral("xlsx"));
+    }
+    void accept() override {
+        const QString chosen = selectedFiles().value(0);
+        if (!chosen.isEmpty() && !QFileInfo(chosen).isDir()) {
+            QString mended = chosen;
+            if (mended.endsWith(QStringLiteral(".xls"), Qt::CaseInsensitive)) mended = mended.chopped(4) + ".xlsx";
+            else if (!mended.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive)) mended += QStringLiteral(".xlsx");
+            if (mended != chosen) selectFile(mended);
+        }
+        QFileDialog::accept();
+    }
+};
 
 std::u16string Text(const QTableWidgetItem* item) {
     if (!item) return {};
@@ -64,6 +89,24 @@ void SwapListRows(int a, CListCtrlEx* list, int b) {
 void ScrollListRowToTop(CListCtrlEx* list, int row) {
     if (!list || row < 0 || row >= list->rowCount()) return;
     list->scrollTo(list->model()->index(row, 0), QAbstractItemView::EnsureVisible);
+}
+
+int ListTextWidth(const CListCtrlEx* list, const QString& text) {
+    const int margin = list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1;
+    return list->fontMetrics().horizontalAdvance(text) + 2 * margin + (list->showGrid() ? 1 : 0);
+}
+
+void FitListColumn(CListCtrlEx* list, int column, const QStringList& texts) {
+    if (!list || column < 0 || column >= list->columnCount()) return;
+    int width = list->horizontalHeader()->sectionSizeHint(column);
+    for (const QString& text : texts) width = std::max(width, ListTextWidth(list, text));
+    list->setColumnWidth(column, width);
+}
+
+void SetCellTips(CListCtrlEx* list, int column) {
+    if (!list) return;
+    for (int row = 0; row < list->rowCount(); ++row)
+        if (QTableWidgetItem* cell = list->item(row, column)) cell->setToolTip(cell->text());
 }
 
 bool EscapeReservedColumn(std::u16string_view name) {
@@ -127,9 +170,7 @@ int ExportListToFile(CListCtrlEx* list, std::u16string_view tableName, const QSt
 
 int ExportListToExcel(CListCtrlEx* list, const char16_t* tableName) {
     if (!list || !tableName || !*tableName) return kExportEmpty;
-    QFileDialog dialog(list, QString(), QString(), QStringLiteral("xlsx(*.xlsx)"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(QStringLiteral("xlsx"));
+    WorkbookSaveDialog dialog(list);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return kExportCancelled;
     const int result = ExportListToFile(list, tableName, dialog.selectedFiles().front());
     if (result == kExportWriteFailed) MessageBoxFx(nullptr, u"Can not open db!", u"error", MB_OK);

@@ -18,6 +18,15 @@ void SwapListRows(int a, CListCtrlEx* list, int b);
 // Makes the row fully visible; nothing for a row outside the list.
 void ScrollListRowToTop(CListCtrlEx* list, int row);
 
+// The column width that shows `text` whole in the list's font: the text, the margin an
+// item view keeps on each side of it and the grid line when there is one.
+int ListTextWidth(const CListCtrlEx* list, const QString& text);
+// Sets the column's width to show its header text and each of `texts` whole.
+void FitListColumn(CListCtrlEx* list, int column, const QStringList& texts);
+// Gives every cell of the column its own text as tooltip, for texts longer than the
+// column can show (paths, card answers).
+void SetCellTips(CListCtrlEx* list, int column);
+
 // True for the column names "index", "title" and "position" (ASCII case ignored).
 bool EscapeReservedColumn(std::u16string_view name);
 // A header text as a column name: blanks and apostrophes become '_', a reserved name

@@ -11,6 +11,7 @@
 #include "content/model/text_codec.h"
 #include "link/link_text.h"
 #include "toolkit/list_ctrl.h"
+#include "toolkit/list_helpers.h"
 #include "toolkit/qt_text.h"
 
 namespace ledsuite {
@@ -44,6 +45,7 @@ CDlgBackGroundMusic::CDlgBackGroundMusic(QWidget* parent) : CDialogFx(parent), m
     tabs_->addTab(QString());
     list_ = new CMyListCtrl(this);
     list_->verticalHeader()->hide();
+    list_->horizontalHeader()->setStretchLastSection(true);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     save_ = new QPushButton(this);
     ok_ = new QPushButton(this);
@@ -89,12 +91,15 @@ void CDlgBackGroundMusic::Reload() {
 }
 
 void CDlgBackGroundMusic::SetTab(int tab) {
+    // An open cell edit belongs to the rows shown now: it ends, keeping its text, before they change.
+    list_->EndInPlaceEdit();
     if (tabs_->currentIndex() != tab) tabs_->setCurrentIndex(tab);  // comes back here through the signal
     else if (tab == kTabMusic) ShowMusic();
     else ShowSchedule();
 }
 
 void CDlgBackGroundMusic::ShowMusic() {
+    shownTab_ = kTabMusic;
     list_->clear();
     list_->setColumnCount(2);
     list_->setRowCount(kMusicSlots);
@@ -107,9 +112,14 @@ void CDlgBackGroundMusic::ShowMusic() {
         list_->setItem(row, 0, new QTableWidgetItem(QString::number(row + 1)));
         list_->setItem(row, 1, new QTableWidgetItem(text));
     }
+    // The path has the width the index leaves (the last column stretches); a longer one
+    // shows whole in its tooltip.
+    FitListColumn(list_, 0, {QString::number(kMusicSlots)});
+    SetCellTips(list_, 1);
 }
 
 void CDlgBackGroundMusic::ShowSchedule() {
+    shownTab_ = kTabSchedule;
     list_->clear();
     list_->setColumnCount(1 + kSlotColumns * int(kScheduleColumns));
     list_->setRowCount(int(kScheduleRows));
@@ -131,23 +141,41 @@ void CDlgBackGroundMusic::ShowSchedule() {
             for (int c = 0; c < kSlotColumns; ++c) list_->setItem(row, 1 + g * kSlotColumns + c, new QTableWidgetItem(cells[c]));
         }
     }
+    FitScheduleColumns();
+}
+
+void CDlgBackGroundMusic::FitScheduleColumns() {
+    // Every column is as wide as the widest text it can hold, blank or not, so that no
+    // choice is cut and the columns keep their places as slots fill.
+    const QStringList times{TimeText(0)};
+    const QStringList types{ToQString(ScheduleTypeText(1)), ToQString(ScheduleTypeText(2))};
+    QStringList volumes;
+    for (int k = 0; k < kVolumeChoices; ++k) volumes << ToQString(VolumeChoiceText(k));
+    FitListColumn(list_, 0, {QString::number(kScheduleRows)});
+    for (int g = 0; g < int(kScheduleColumns); ++g) {
+        const int first = 1 + g * kSlotColumns;
+        FitListColumn(list_, first, times);
+        FitListColumn(list_, first + 1, times);
+        FitListColumn(list_, first + 2, types);
+        FitListColumn(list_, first + 3, volumes);
+    }
 }
 
 void CDlgBackGroundMusic::SetSource(int slot, const std::string& path) {
     if (slot < 0 || slot >= kMusicSlots) return;
     slots_[size_t(slot)].source = path;
     slots_[size_t(slot)].state = kSlotNewSource;
-    if (tabs_->currentIndex() == kTabMusic) ShowMusic();
+    if (shownTab_ == kTabMusic) ShowMusic();
 }
 
 void CDlgBackGroundMusic::SetEntry(int slot, const ScheduleEntry& entry) {
     if (slot < 0 || size_t(slot) >= kScheduleSlots) return;
     schedule_[size_t(slot)] = entry;
-    if (tabs_->currentIndex() == kTabSchedule) ShowSchedule();
+    if (shownTab_ == kTabSchedule) ShowSchedule();
 }
 
 void CDlgBackGroundMusic::OnBeginEdit(int column, int row) {
-    if (tabs_->currentIndex() == kTabMusic) {
+    if (shownTab_ == kTabMusic) {
         if (column != 1) return;
         // A path typed or browsed for sets a new source; a cleared text removes the slot's music.
         CInPlaceEditBrowseCtrl* edit = list_->InPlaceBrowseEdit();
@@ -186,7 +214,7 @@ void CDlgBackGroundMusic::OnBeginEdit(int column, int row) {
 void CDlgBackGroundMusic::OnEndEdit(int column, int row) {
     if (column < 1 || !list_->item(row, column)) return;
     const QString text = list_->item(row, column)->text();
-    if (tabs_->currentIndex() == kTabMusic) {
+    if (shownTab_ == kTabMusic) {
         const bool escaped = list_->InPlaceBrowseEdit()->Escaped();
         if (column == 1 && row < kMusicSlots && !escaped && text != editStart_) SetSource(row, text.toStdString());
         else ShowMusic();  // an unchanged or escaped edit shows the slot as it was

@@ -53,6 +53,7 @@ protected:
 private:
     void ShowMusic();
     void ShowSchedule();
+    void FitScheduleColumns();
     void OnBeginEdit(int column, int row);
     void OnEndEdit(int column, int row);
     void SaveMusic(const std::string& root);
@@ -67,6 +68,7 @@ private:
     enum : uint8_t { kTypedStart = 1, kTypedEnd = 2, kTypedVolume = 4 };
     std::array<uint8_t, kScheduleSlots> typed_{};
     QString editStart_;  // the path cell's text when its editor opened
+    int shownTab_ = -1;  // the tab whose rows the list holds (an ending edit belongs to it)
     ledsuite::DriveCombo* drive_ = nullptr;
     QTabBar* tabs_ = nullptr;
     CMyListCtrl* list_ = nullptr;

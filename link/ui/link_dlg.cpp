@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "content/model/lang.h"
+#include "toolkit/list_helpers.h"
 #include "toolkit/qt_text.h"
 
 namespace ledsuite {
@@ -33,6 +34,7 @@ CLinkDlg::CLinkDlg(HardwareParams* screen, InternalChannel* channel, QWidget* pa
     status_ = new QLabel(this);
     list_ = new QTableWidget(kCardInfoRows, 2, this);
     list_->verticalHeader()->hide();
+    list_->horizontalHeader()->setStretchLastSection(true);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     remark_ = new QLabel(this);
     remark_->setWordWrap(true);
@@ -61,10 +63,15 @@ bool CLinkDlg::OnInitDialog() {
     cancel_->setText(ToQString(kCancel));
     status_->setText(ToQString(kStart));
     list_->setHorizontalHeaderLabels({ToQString(kProperties), ToQString(kValue)});
+    QStringList labels;
     for (int row = 0; row < kCardInfoRows; ++row) {
-        list_->setItem(row, 0, new QTableWidgetItem(ToQString(CardInfoRowLabel(row))));
+        labels << ToQString(CardInfoRowLabel(row));
+        list_->setItem(row, 0, new QTableWidgetItem(labels.back()));
         list_->setItem(row, 1, new QTableWidgetItem);
     }
+    // The labels take what they need; the values have the rest of the list's width, and
+    // a value longer than that shows whole in its tooltip.
+    FitListColumn(list_, 0, labels);
     return true;
 }
 
@@ -103,6 +110,7 @@ void CLinkDlg::OnSearchDone(const CardInfoResult& result) {
         return;
     }
     for (int row = 0; row < kCardInfoRows; ++row) list_->item(row, 1)->setText(ToQString(result.values[size_t(row)]));
+    SetCellTips(list_, 1);
     if (!screen_) return;
     // The card's communication mode is the screen's subtype: the USB-disk save and the
     // encoder build the sound parts by it.

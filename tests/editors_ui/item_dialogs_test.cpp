@@ -81,6 +81,36 @@ TEST(DlgADConvert, OpensWithTheValidRowsRefusesABadRowAndOkWritesTheWholeField) 
               std::tuple(10, 2.5f, 9, 4096, 0));
 }
 
+TEST(DlgADConvert, TabEndsACellEditKeepingTheTypedValueAndOkWritesIt) {
+    auto field = std::make_unique<AdcField>();
+    field->digitFormat = 0x41;
+    DlgADConvert dlg(nullptr, field.get());
+    dlg.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
+    CMyListCtrl* list = dlg.List();
+    // Opens a cell of the first row as the user does, types over its text and presses Tab.
+    auto typeThenTab = [&](int column, const char* text) {
+        const QPoint at = list->visualItemRect(list->item(0, column)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+        CInPlaceEdit* edit = list->InPlaceEdit();
+        ASSERT_TRUE(edit->isVisible()) << column;
+        QTest::keyClicks(edit, text);
+        QTest::keyClick(edit, Qt::Key_Tab);
+        EXPECT_FALSE(edit->isVisible()) << column;
+    };
+    typeThenTab(5, "50");
+    typeThenTab(6, "900");
+    typeThenTab(1, "2.5");
+    EXPECT_EQ((QStringList{list->item(0, 5)->text(), list->item(0, 6)->text(), list->item(0, 1)->text()}),
+              (QStringList{"50", "900", "2.500000"}));
+    list->item(0, 0)->setCheckState(Qt::Checked);
+    for (QPushButton* button : dlg.findChildren<QPushButton*>())
+        if (button->isDefault()) QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(dlg.result(), int(QDialog::Accepted));
+    EXPECT_EQ(std::tuple(field->rows[0].x1, field->rows[0].x2, field->rows[0].a), std::tuple(50, 900, 2.5f));
+}
+
 struct RecordingSurface : InternalTarget {
     std::vector<int> codes;
     intptr_t onInternal(int code, intptr_t) override {

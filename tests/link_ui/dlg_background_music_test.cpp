@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "content/bytes.h"
+#include "content/model/clock.h"
 #include "content/model/lang.h"
 #include "content/model/paths.h"
 #include "content/model/text_codec.h"
@@ -18,6 +19,7 @@
 #include "tests/content/sound/sound_test_util.h"
 #include "tests/toolkit/gui_test_util.h"
 #include "toolkit/list_ctrl.h"
+#include "toolkit/qt_text.h"
 
 using namespace ledsuite;
 using namespace ledsuite::testing;
@@ -202,4 +204,103 @@ TEST(CDlgBackGroundMusic, MusicConvertedIntoSlotsAndFailuresReported) {
     d.dlg.SetSource(3, dir / "gone.wav");
     d.dlg.OnSave();
     EXPECT_EQ(d.shown.texts.back(), u"文件不存在: " + Utf8ToWide(dir / "gone.wav"));
+}
+
+TEST(CDlgBackGroundMusic, EscInAnOpenDropDownLeavesABlankTypeBlankAndTheScheduleFileAsItWas) {
+    SetUiLanguage(3);
+    RemovableRoot disk;
+    ScheduleTable table{};
+    table[0] = {PackTime(8, 0, 0), PackTime(9, 0, 0), 1, 50};
+    ASSERT_TRUE(SavePlaytimeFile(disk.root(), table));
+    std::vector<uint8_t> before, after;
+    ASSERT_EQ(ReadFileBytes(PlaytimePath(disk.root()), 1024, before), ReadFileResult::Ok);
+    Dialog d;
+    QTest::mouseClick(d.dlg.Tabs(), Qt::LeftButton, {}, d.dlg.Tabs()->tabRect(kTabSchedule).center());
+    CMyListCtrl* list = d.dlg.List();
+    // The blank second slot of row 1 gets times, so that any type would make it an entry.
+    OpenCell(list, 0, 5);
+    TypeTime(list, 10, ":00:00");
+    OpenCell(list, 0, 6);
+    TypeTime(list, 11, ":00:00");
+    CInPlaceList* choice = list->InPlaceList();
+    for (bool byKey : {true, false}) {
+        OpenCell(list, 0, 7);
+        ASSERT_TRUE(choice->isVisible());
+        if (byKey) QTest::keyClick(choice, Qt::Key_F4);
+        else QTest::mouseClick(choice, Qt::LeftButton, {}, QPoint(choice->width() - 4, choice->height() / 2));
+        QWidget* popup = choice->view()->window();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(popup)) << byKey;
+        QTest::keyClick(choice->view(), Qt::Key_Down);  // "Sound Program" highlighted
+        QTest::keyClick(choice->view(), Qt::Key_Escape);
+        ASSERT_TRUE(WaitUntil([&] { return !choice->isVisible(); })) << byKey;
+        QTest::qWait(20);
+        EXPECT_EQ(list->item(0, 7)->text(), QString()) << byKey;
+        EXPECT_EQ(d.dlg.Schedule()[1].type, 0) << byKey;
+    }
+    QTest::mouseClick(d.dlg.SaveButton(), Qt::LeftButton);
+    EXPECT_EQ(d.shown.texts, std::vector<std::u16string>{u"保存节目时间表成功!"});
+    ASSERT_EQ(ReadFileBytes(PlaytimePath(disk.root()), 1024, after), ReadFileResult::Ok);
+    EXPECT_EQ(after, before);
+}
+
+TEST(CDlgBackGroundMusic, APathTypedIntoTheOpenEditorIsKeptWhenTheScheduleTabIsClicked) {
+    RemovableRoot disk;
+    soundtest::TempFolder dir("bgm-tab");
+    const std::string wav = dir / "first.wav";
+    ASSERT_TRUE(soundtest::MakeToneWav(wav, 22050, 1, 0.1));
+    const ScopedClockOverride clock(LocalTime{2026, 3, 4, 10, 20, 30, 3, 400});  // the header's time
+    Dialog d;
+    CMyListCtrl* list = d.dlg.List();
+    OpenCell(list, 2, 1);
+    CInPlaceEditBrowseCtrl* edit = list->InPlaceBrowseEdit();
+    ASSERT_TRUE(edit->isVisible());
+    QTest::keyClicks(edit, QString::fromStdString(wav));
+    QTest::mouseClick(d.dlg.Tabs(), Qt::LeftButton, {}, d.dlg.Tabs()->tabRect(kTabSchedule).center());
+    EXPECT_FALSE(edit->isVisible());  // the edit ended with the tab
+    EXPECT_EQ(std::tuple(d.dlg.Slots()[2].state, d.dlg.Slots()[2].source), std::tuple(kSlotNewSource, wav));
+    EXPECT_EQ(list->item(0, 3)->text(), QString());  // the schedule shows nothing of the path
+    QTest::mouseClick(d.dlg.Tabs(), Qt::LeftButton, {}, d.dlg.Tabs()->tabRect(kTabMusic).center());
+    EXPECT_EQ(list->item(2, 1)->text(), QString::fromStdString(wav + "*"));
+    QTest::mouseClick(d.dlg.SaveButton(), Qt::LeftButton);
+    EXPECT_TRUE(d.shown.texts.empty());
+    // The slot holds what converting the typed file gives.
+    const std::string expected = dir / "expected.ssf";
+    ASSERT_TRUE(ConvertMusicFile(wav, expected));
+    std::vector<uint8_t> slot, reference;
+    ASSERT_EQ(ReadFileBytes(MusicSlotPath(disk.root(), 2), 1 << 22, slot), ReadFileResult::Ok);
+    ASSERT_EQ(ReadFileBytes(expected, 1 << 22, reference), ReadFileResult::Ok);
+    EXPECT_EQ(slot, reference);
+    EXPECT_EQ(list->item(2, 1)->text(), QString("first"));
+}
+
+TEST(CDlgBackGroundMusic, PathsAndScheduleChoicesShowWholeAtTheDialogsSize) {
+    SetUiLanguage(3);
+    RemovableRoot disk;
+    soundtest::TempFolder dir("bgm-widths");
+    const std::string path = dir / "Morning music/Background music for the morning.wav";
+    Dialog d;
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&d.dlg));
+    CMyListCtrl* list = d.dlg.List();
+    auto typePath = [&](int row, const std::string& text) {
+        OpenCell(list, row, 1);
+        QTest::keyClicks(list->InPlaceBrowseEdit(), QString::fromStdString(text));
+        QTest::keyClick(list->InPlaceBrowseEdit(), Qt::Key_Return);
+    };
+    typePath(0, path);
+    typePath(1, dir / (std::string(300, 'm') + "/a.wav"));  // longer than any list is wide
+    ASSERT_EQ(list->item(0, 1)->text(), QString::fromStdString(path + "*"));
+    EXPECT_TRUE(ColumnShowsWhole(list, 1, list->item(0, 1)->text())) << list->columnWidth(1);
+    for (int row : {0, 1}) EXPECT_EQ(list->item(row, 1)->toolTip(), list->item(row, 1)->text());
+
+    QTest::mouseClick(d.dlg.Tabs(), Qt::LeftButton, {}, d.dlg.Tabs()->tabRect(kTabSchedule).center());
+    OpenCell(list, 0, 3);
+    PickItem(list, 0);
+    ASSERT_EQ(list->item(0, 3)->text(), QString("Background Music"));
+    QStringList volumes;
+    for (int k = 0; k < kVolumeChoices; ++k) volumes << ToQString(VolumeChoiceText(k));
+    const QStringList texts[4] = {{"00:00:00", "23:59:58"}, {"00:00:00", "23:59:58"},
+                                  {"Background Music", "Sound Program"}, volumes};
+    for (int column = 1; column < list->columnCount(); ++column)
+        for (const QString& text : texts[(column - 1) % 4])
+            EXPECT_TRUE(ColumnShowsWhole(list, column, text)) << text.toStdString() << " in " << list->columnWidth(column);
 }

@@ -12,6 +12,7 @@
 #include "toolkit/qt_text.h"
 #include "link_ui_test_util.h"
 #include "tests/qt_main/qt_test_util.h"
+#include "tests/toolkit/gui_test_util.h"
 
 using namespace ledsuite;
 using namespace ledsuite::testing;
@@ -35,6 +36,18 @@ TEST(CLinkDlg, FindsTheCardAndStoresTheNewPort) {
     ASSERT_EQ(channel.sent.size(), 1u);
     EXPECT_EQ(channel.sent[0].first, IMC_PORT_SETTINGS_CHANGED);
     EXPECT_EQ(dlg.InfoList()->item(3, 1)->text(), QString("1"));  // the COM number
+
+    // At the dialog's own size every label and every answer shows whole, and an answer
+    // also has itself as tooltip.
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    const QTableWidget* list = dlg.InfoList();
+    EXPECT_EQ(list->item(4, 1)->text(), QString("115200(Unfixed)"));
+    for (int row = 0; row < list->rowCount(); ++row) {
+        for (int column : {0, 1})
+            EXPECT_TRUE(ColumnShowsWhole(list, column, list->item(row, column)->text()))
+                << list->item(row, column)->text().toStdString() << " in " << list->columnWidth(column);
+        EXPECT_EQ(list->item(row, 1)->toolTip(), list->item(row, 1)->text());
+    }
 }
 
 TEST(CLinkDlg, SearchTwiceStopsAndCancelDuringASlowProbeHidesWithinTwoSeconds) {

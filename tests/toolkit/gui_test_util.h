@@ -9,6 +9,8 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QProcess>
+#include <QStyle>
+#include <QTableView>
 #include <QTimer>
 
 #include "tests/qt_main/qt_test_util.h"
@@ -31,6 +33,15 @@ inline void ChooseNextFile(const QString& path) {
         dialog->selectFile(path);
         QMetaObject::invokeMethod(dialog, "accept");
     });
+}
+
+// Whether the list's column is wide enough to draw `text` without cutting it: an item view
+// draws a cell's text inside the column less the style's focus margin plus one on each
+// side and the grid line, and elides what does not fit there.
+inline bool ColumnShowsWhole(const QTableView* list, int column, const QString& text) {
+    const int margin = list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1;
+    const int room = list->columnWidth(column) - 2 * margin - (list->showGrid() ? 1 : 0);
+    return QFontMetrics(list->font()).horizontalAdvance(text) <= room;
 }
 
 // The workbook's active sheet: its title, then a line per row with cells split by tabs.

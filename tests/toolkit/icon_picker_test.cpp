@@ -84,6 +84,30 @@ TEST(IconPicker, AnEmptyPickerOpensWithCustomWhichAddsTheChosenFile) {
               std::tuple(file, QSize(8, 8)));
 }
 
+// Counts the paint events a widget gets from the event loop.
+struct PaintCounter : QObject {
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+TEST(IconPicker, AnEmptyPickersPopupIsPaintedAndTheProgramGoesOn) {
+    PickerWindow empty(0);
+    CIconContainer* popup = empty.Open();
+    ASSERT_NE(popup, nullptr);
+    PaintCounter counter;
+    popup->installEventFilter(&counter);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(popup));
+    QTest::qWait(1000);  // the event loop runs as for a user
+    EXPECT_GT(counter.paints, 0);
+    EXPECT_EQ(popup->grab().toImage().pixelColor(0, popup->height() / 2), QColor(0x4F, 0x6B, 0xA0));  // its frame
+    QTest::keyClick(popup, Qt::Key_Escape);
+    empty.ExpectClosed();
+    EXPECT_TRUE(empty.picker->Entries().empty());
+}
+
 TEST(IconPicker, EveryWayOutOfThePopupReportsItsCode) {
     QTemporaryDir dir;
     // A path far longer than the classic 260-unit limit is kept whole.
@@ -154,6 +178,26 @@ TEST(IconPicker, ItemImagesComeFromTheBitmapOrTheFile) {
     EXPECT_TRUE(picker.CreateItemImage(-1).empty());
     std::filesystem::remove(file);  // the file entry has nothing to load any more
     EXPECT_TRUE(picker.CreateItemImage(2).empty());
+}
+
+TEST(IconPicker, ThePopupDrawsItsGridBetweenTheCells) {
+    PickerWindow w(5);  // 3 columns, 2 rows of 20 x 20 cells: the cells end at y 40
+    CIconContainer* popup = w.Open();
+    const QImage shot = popup->grab().toImage();
+    const QColor row(0xDE, 0xDE, 0xDE), column(0xA5, 0xB6, 0xDE);
+    const int right = popup->width() - 2;
+    // Row lines at 0, 20 and 40 from x 2 to the right edge less 2, one more at 64.
+    for (int y : {0, 20, 40, 64}) {
+        EXPECT_EQ(shot.pixelColor(10, y), row) << y;
+        EXPECT_EQ(std::pair(shot.pixelColor(2, y), shot.pixelColor(right, y)), std::pair(row, row)) << y;
+    }
+    EXPECT_NE(shot.pixelColor(right + 1, 20), row);
+    // Column lines at 0, 20 and 40 from y 2 to 38.
+    for (int x : {0, 20, 40})
+        EXPECT_EQ(std::tuple(shot.pixelColor(x, 2), shot.pixelColor(x, 30), shot.pixelColor(x, 38)),
+                  std::tuple(column, column, column)) << x;
+    EXPECT_NE(shot.pixelColor(20, 39), column);
+    EXPECT_NE(shot.pixelColor(20, 1), column);
 }
 
 TEST(IconPicker, HoveredCellIsHighlighted) {

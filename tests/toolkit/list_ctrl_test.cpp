@@ -163,6 +163,28 @@ TEST(ListEdit, ListAndTimeEditorsStoreTheirChoiceAndFocusLossEndsAnEdit) {
     EXPECT_EQ(w.ends.size(), 6);
 }
 
+TEST(ListEdit, TabAndShiftTabEndTheEditInEveryEditorKeepingItsText) {
+    ListWindow w;
+    w.list->setCurrentCell(1, 0);
+    w.list->ShowInPlaceEdit(0, 1, "old");
+    QTest::keyClicks(w.list->InPlaceEdit(), "new");
+    QTest::keyClick(w.list->InPlaceEdit(), Qt::Key_Tab);
+    EXPECT_FALSE(w.list->InPlaceEdit()->isVisible());
+    EXPECT_TRUE(w.list->hasFocus());
+    w.list->ShowInPlaceList(1, 1, {"b", "a"}, 5);  // a selection past the end takes the last entry
+    QTest::keyClick(w.list->InPlaceList(), Qt::Key_Tab);
+    w.list->ShowInPlaceTime(2, 1, 0);
+    w.list->InPlaceTime()->setTime(QTime(7, 8, 9));
+    QTest::keyClick(w.list->InPlaceTime(), Qt::Key_Backtab, Qt::ShiftModifier);
+    w.list->ShowInPlaceBrowseEdit(0, 2, "x");
+    QTest::keyClicks(w.list->InPlaceBrowseEdit(), "y");
+    QTest::keyClick(w.list->InPlaceBrowseEdit(), Qt::Key_Tab);
+    EXPECT_EQ(w.Cells(), "r0c0 new xy r1c0 a r1c2 r2c0 07:08:09 r2c2");
+    EXPECT_EQ(w.ends, (Signals{{1, 0}, {1, 1}, {1, 2}, {2, 0}}));
+    // The list's current cell did not move.
+    EXPECT_EQ(std::pair(w.list->currentRow(), w.list->currentColumn()), std::pair(1, 0));
+}
+
 TEST(ListEdit, CellGeometry) {
     ListWindow w;
     w.list->horizontalHeader()->setMinimumSectionSize(0);

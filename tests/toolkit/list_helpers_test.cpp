@@ -3,7 +3,12 @@
 #include <filesystem>
 #include <fstream>
 
+#include <QDir>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QScrollBar>
+#include <QTest>
 #include <QTableWidget>
 #include <QTemporaryDir>
 
@@ -91,4 +96,49 @@ TEST(ListHelpers, ExportWritesWhatARealReaderReadsBackAndAFailureLeavesTheOldFil
     list->setRowCount(0);
     EXPECT_EQ(ExportListToFile(list.get(), u"t", QString::fromStdString((root / "empty.xlsx").string())), kExportEmpty);
     EXPECT_FALSE(fs::exists(root / "empty.xlsx"));
+}
+
+TEST(ListHelpers, ANameTypedWithXlsInTheExportDialogGetsAnXlsxWorkbook) {
+    using namespace ledsuite::testing;
+    QTemporaryDir dir;
+    auto list = MakeList(2, 2);
+    list->setHorizontalHeaderLabels({"Plate", "Driver"});
+    // Types each of `names` into the real save dialog, pressing Enter after each.
+    auto typeNames = [&](const QStringList& names) {
+        AnswerNext<QFileDialog>([&dir, names](QFileDialog* dialog) {
+            dialog->setDirectory(dir.path());
+            auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            ASSERT_NE(edit, nullptr);
+            for (const QString& name : names) {
+                edit->clear();
+                QTest::keyClicks(edit, name);
+                QTest::keyClick(edit, Qt::Key_Return);
+            }
+        });
+    };
+    auto typeName = [&](const QString& name) { typeNames({name}); };
+    // A folder's name (with a dot in it) opens the folder; the name typed there is mended.
+    ASSERT_TRUE(QDir(dir.path()).mkdir("archive.2024"));
+    typeNames({"archive.2024", "cars.xls"});
+    ASSERT_EQ(ExportListToExcel(list.get(), u"gprs"), kExportOk);
+    EXPECT_EQ(QDir(dir.filePath("archive.2024")).entryList(QDir::Files), QStringList{"cars.xlsx"});
+
+    typeName("cars.xls");
+    ASSERT_EQ(ExportListToExcel(list.get(), u"gprs"), kExportOk);
+    const QString workbook = dir.filePath("cars.xlsx");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"cars.xlsx"});
+    EXPECT_EQ(ReadWorkbookText(workbook), "gprs\nPlate\tDriver\n0/0\t0/1\n1/0\t1/1");
+
+    // The same name again: the question to replace it names the workbook, and Yes replaces it.
+    list->item(1, 1)->setText("new");
+    QString question;
+    AnswerNext<QMessageBox>([&question](QMessageBox* box) {
+        question = box->text();
+        box->button(QMessageBox::Yes)->click();
+    });
+    typeName("cars.XLS");
+    ASSERT_EQ(ExportListToExcel(list.get(), u"gprs"), kExportOk);
+    EXPECT_TRUE(question.contains("cars.xlsx")) << question.toStdString();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"cars.xlsx"});
+    EXPECT_EQ(ReadWorkbookText(workbook), "gprs\nPlate\tDriver\n0/0\t0/1\n1/0\tnew");
 }
