@@ -31,6 +31,15 @@ std::vector<uint8_t> GoodFile() {
 
 }  // namespace
 
+// The sample workbooks (the source folder comes from the test's environment: the compiler may
+// have seen this file under a relative name).
+std::filesystem::path ModelData() {
+    const char* root = std::getenv("LEDSUITE_SOURCE_DIR");
+    const std::filesystem::path tests =
+        root ? std::filesystem::path(root) / "tests/content" : std::filesystem::path(__FILE__).parent_path().parent_path();
+    return tests / "model/data";
+}
+
 TEST(ProgramFileCheck, RefusesBadHeadersSizesAndImagesAndOnlyWarnsOnTheCrc) {
     const std::vector<uint8_t> good = GoodFile();
     auto check = [](std::vector<uint8_t> bytes) { return CheckProgramFile(bytes); };
@@ -163,7 +172,7 @@ TEST(ExcelImport, TheReadersBytesComeBackOrAreRefused) {
     EXPECT_EQ(ParseExcelSheet(tall, back), ExcelReadResult::CannotOpen);
 
     // A workbook that crashes the reader library: refused, and this process goes on.
-    const std::filesystem::path data = std::filesystem::path(__FILE__).parent_path().parent_path() / "model/data";
+    const std::filesystem::path data = ModelData();
     ASSERT_TRUE(std::filesystem::exists(data / "reader_crash.xls"));
     EXPECT_EQ(ReadExcelSheet(data / "reader_crash.xls", kImportSheet, back), ExcelReadResult::CannotOpen);
 }
@@ -171,7 +180,7 @@ TEST(ExcelImport, TheReadersBytesComeBackOrAreRefused) {
 // A good workbook comes through the reading process cell by cell, an empty cell as none.
 TEST(ExcelImport, AWorkbookComesBackFromTheReader) {
     const std::string book =
-        (std::filesystem::path(__FILE__).parent_path().parent_path() / "model/data/two_sets.xls").string();
+        (ModelData() / "two_sets.xls").string();
     const auto openFiles = [] { return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}); };
     const auto filesBefore = openFiles();
     ExcelSheet sheet;
