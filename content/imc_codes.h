@@ -44,6 +44,9 @@ inline constexpr int IMC_SEND_HW_PARAMS = 28672;
 // Our own: the relay asks the editor tab host to put an edit in progress (a table cell)
 // back into its text before the tree is saved or compiled, so nothing typed is lost.
 inline constexpr int IMC_COMMIT_PENDING_EDIT = 28800;
+// Our own: a pane asks the relay whether the vehicle server is connected (answer 1 or 0),
+// so that a server command without a server says so.
+inline constexpr int IMC_SERVER_CONNECTED = 28801;
 inline constexpr int IMC_READ_HW_PARAMS = 28673;
 
 // Codes between a window and its own children.

@@ -82,11 +82,16 @@ AdcCheck CheckAdcValues(const AdcDialogValues& values) {
 }
 
 const char16_t* AdcCheckMessage(AdcCheck check) {
+    static const LangText kNoDigits{{u"整数位数和小数位数不能同时为零", u"整數位數和小數位數不能同時為零",
+                                     u"The integer and decimal digits cannot both be zero"}};
+    static const LangText kNoRows{{u"请输入参数", u"請輸入參數", u"Please enter the parameters"}};
+    static const LangText kX1NotBelowX2{{u"X1应小于X2", u"X1應小於X2", u"X1 must be less than X2"}};
+    static const LangText kX2Above4096{{u"X2不能大于4096", u"X2不能大於4096", u"X2 cannot be greater than 4096"}};
     switch (check) {
-    case AdcCheck::NoDigits: return u"整数位数和小数位数不能同时为零";
-    case AdcCheck::NoRows: return u"请输入参数";
-    case AdcCheck::X1NotBelowX2: return u"X1应小于X2";
-    case AdcCheck::X2Above4096: return u"X2不能大于4096";
+    case AdcCheck::NoDigits: return kNoDigits();
+    case AdcCheck::NoRows: return kNoRows();
+    case AdcCheck::X1NotBelowX2: return kX1NotBelowX2();
+    case AdcCheck::X2Above4096: return kX2Above4096();
     case AdcCheck::Ok: break;
     }
     return u"";
@@ -178,9 +183,11 @@ int CounterTriggerIndex(int code) {
 }
 
 const char16_t* CounterCheckMessage(CounterCheck check) {
+    static const LangText kNoStart{{u"请输入开始数值", u"請輸入開始數值", u"Please enter the start value"}};
+    static const LangText kNoEnd{{u"请输入结束数值", u"請輸入結束數值", u"Please enter the end value"}};
     switch (check) {
-    case CounterCheck::NoStart: return u"请输入开始数值";
-    case CounterCheck::NoEnd: return u"请输入结束数值";
+    case CounterCheck::NoStart: return kNoStart();
+    case CounterCheck::NoEnd: return kNoEnd();
     case CounterCheck::Ok: break;
     }
     return u"";

@@ -12,6 +12,7 @@
 
 #include "content/model/clock.h"
 #include "content/model/field_objects.h"
+#include "content/model/lang.h"
 
 namespace ledsuite {
 
@@ -125,7 +126,7 @@ TimerDialogValues TimerValuesFromField(const TimerField& field, const LocalTime&
 // both date-times packed, mode, day length, unit bytes (k + 1 for a checked unit, else 0)
 // and the labels cut to 31 units and a terminator. The cell's attribute word stays.
 bool ApplyTimerValues(const TimerDialogValues& values, TimerField& field);
-inline constexpr const char16_t* kTimerNoUnitMessage = u"请选择显示项！";
+inline const LangText kTimerNoUnitMessage{{u"请选择显示项！", u"請選擇顯示項！", u"Please choose what to show!"}};
 
 // ---- clock ------------------------------------------------------------------------
 

@@ -57,7 +57,8 @@ uint32_t TotalPeriodSeconds(const PlayPeriodTable& periods) {
 std::u16string FormatPeriodTotal(uint32_t seconds) {
     char digits[32];
     std::snprintf(digits, sizeof digits, "%02u:%02u:%02u", seconds / 3600, seconds / 60 % 60, seconds % 60);
-    std::u16string out = u"总时间: ";
+    static const LangText kTotal{{u"总时间: ", u"總時間: ", u"Total time: "}};
+    std::u16string out = kTotal();
     for (const char* c = digits; *c; ++c) out += char16_t(*c);
     return out;
 }

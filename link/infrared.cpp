@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "content/model/lang.h"
 #include "content/model/text_codec.h"
 #include "link/link_text.h"
 
@@ -14,6 +15,16 @@ enum : uint8_t { kSubCalibrate = 0, kSubGet = 1, kSubSet = 2 };
 constexpr uint8_t kReportMagic[4] = {'I', 'R', 'C', 'A'};
 constexpr size_t kReportSize = 6;
 constexpr size_t kAnswerSize = 3;  // "SUC", "ERR", "RET", the set's answer
+
+const LangText kNotUniversalCalibrating{{u"非万能遥控卡", u"非萬能遙控卡", u"Not a universal remote card"}};
+const LangText kNotUniversal{{u"不是万能遥控卡", u"不是萬能遙控卡", u"This is not a universal remote card"}};
+const LangText kBadAnswer{{u"控制卡响应异常", u"控制卡響應異常", u"The ctrl card answered abnormally"}};
+const LangText kNoAnswer{{u"控制卡没响应", u"控制卡沒響應", u"The ctrl card does not answer"}};
+const LangText kGotTable{{u"获取成功", u"獲取成功", u"Read successfully"}};
+const LangText kTimeout{{u"超时,请重试", u"超時,請重試", u"Timed out, please retry"}};
+const LangText kSetDone{{u"设置成功", u"設置成功", u"Set successfully"}};
+const LangText kSetFailed{{u"设置失败", u"設置失敗", u"Setting failed"}};
+const LangText kNoAck{{u"控制卡没有响应", u"控制卡沒有響應", u"The ctrl card gives no answer"}};
 
 bool SendSub(SerialPort& port, uint8_t sub) {
     return WriteFrame(port, CardFrame::WithSubcommand(GetAdapterMark(port), CardCommand::InfraredLearn, sub));
@@ -135,14 +146,14 @@ std::u16string InfraredMessage(InfraredStatus status, bool calibrating, int comN
     switch (status) {
         case InfraredStatus::PortFailed: return SerialPortMessage(comNumber);
         case InfraredStatus::Started: return {};
-        case InfraredStatus::NotUniversal: return calibrating ? u"非万能遥控卡" : u"不是万能遥控卡";
-        case InfraredStatus::BadAnswer: return u"控制卡响应异常";
-        case InfraredStatus::NoAnswer: return u"控制卡没响应";
-        case InfraredStatus::GotTable: return u"获取成功";
-        case InfraredStatus::Timeout: return u"超时,请重试";
-        case InfraredStatus::SetDone: return u"设置成功";
-        case InfraredStatus::SetFailed: return u"设置失败";
-        case InfraredStatus::NoAck: return u"控制卡没有响应";
+        case InfraredStatus::NotUniversal: return calibrating ? kNotUniversalCalibrating() : kNotUniversal();
+        case InfraredStatus::BadAnswer: return kBadAnswer();
+        case InfraredStatus::NoAnswer: return kNoAnswer();
+        case InfraredStatus::GotTable: return kGotTable();
+        case InfraredStatus::Timeout: return kTimeout();
+        case InfraredStatus::SetDone: return kSetDone();
+        case InfraredStatus::SetFailed: return kSetFailed();
+        case InfraredStatus::NoAck: return kNoAck();
     }
     return {};
 }

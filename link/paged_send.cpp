@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "content/card/program_encoder.h"
+#include "content/model/lang.h"
 #include "content/model/text_codec.h"
 #include "link/link_text.h"
 
@@ -13,6 +14,15 @@ namespace {
 constexpr uint8_t kConfirmed = 1;
 constexpr uint8_t kStatusSent = 4;
 constexpr uint8_t kStatusCrc = 9;
+
+const LangText kPagedNoCard{{u"没有检测到控制卡,请确定连线正确", u"沒有檢測到控制卡,請確定連線正確",
+                             u"No ctrl card found, please check the cable connection"}};
+const LangText kPagedFailed{{u"下载失败,错误码: %d", u"下載失敗,錯誤碼: %d", u"Download failed, error code: %d"}};
+const LangText kPagedNoAnswer{{u"控制卡没响应, 发送失败,请重试", u"控制卡沒響應, 發送失敗,請重試",
+                               u"The ctrl card does not answer, sending failed, please retry"}};
+const LangText kPagedSent{{u"发送成功!", u"發送成功!", u"Sent successfully!"}};
+const LangText kPagedCrc{{u"CRC16校验错误, 发送失败,请重试", u"CRC16校驗錯誤, 發送失敗,請重試",
+                          u"CRC16 check error, sending failed, please retry"}};
 
 // Reads and discards a byte the card may have left, then empties the input queue.
 void Drain(SerialPort& port, int waitMs) {
@@ -99,13 +109,13 @@ std::u16string PagedResultMessage(const PagedResult& r, int comNumber) {
     switch (r.outcome) {
         case PagedOutcome::PortFailed: return SerialPortMessage(comNumber);
         case PagedOutcome::EncodeFailed: return FormatEncodeError(r.encodeResult, r.errorPosition);
-        case PagedOutcome::NoCard: return u"没有检测到控制卡,请确定连线正确";
+        case PagedOutcome::NoCard: return kPagedNoCard();
         case PagedOutcome::Refused:
-        case PagedOutcome::Failed: return FillText(u"下载失败,错误码: %d", {status});
-        case PagedOutcome::NoFinalAnswer: return u"控制卡没响应, 发送失败,请重试";
-        case PagedOutcome::Sent: return u"发送成功!";
-        case PagedOutcome::CrcError: return u"CRC16校验错误, 发送失败,请重试";
-        case PagedOutcome::WriteFailed: return u"控制卡没响应, 发送失败,请重试";
+        case PagedOutcome::Failed: return FillText(kPagedFailed(), {status});
+        case PagedOutcome::NoFinalAnswer: return kPagedNoAnswer();
+        case PagedOutcome::Sent: return kPagedSent();
+        case PagedOutcome::CrcError: return kPagedCrc();
+        case PagedOutcome::WriteFailed: return kPagedNoAnswer();
         case PagedOutcome::Deleted: return {};
     }
     return {};

@@ -13,14 +13,14 @@ namespace ledsuite {
 
 namespace {
 
-// Texts that exist in Chinese only (one literal for every language); the last is localized.
-// Each is followed by the file's path.
-constexpr char16_t kFileMissing[] = u"文件不存在: ";
-constexpr char16_t kLoadingMusic[] = u"载入音乐文件: ";
-constexpr char16_t kNotWavOrMp3[] = u"不是WAV,也不是MP3文件: ";
-constexpr char16_t kSavingMusic[] = u"保存音乐文件: ";
-constexpr char16_t kWriteFailed[] = u"保存失败: ";
-constexpr char16_t kListsDiffer[] = u"源文件与目标文件数目不同";
+// Each of these is followed by the file's path, except the one on the lists.
+const LangText kFileMissing{{u"文件不存在: ", u"文件不存在: ", u"The file does not exist: "}};
+const LangText kLoadingMusic{{u"载入音乐文件: ", u"載入音樂文件: ", u"Loading the music file: "}};
+const LangText kNotWavOrMp3{{u"不是WAV,也不是MP3文件: ", u"不是WAV,也不是MP3文件: ", u"Neither a WAV nor an MP3 file: "}};
+const LangText kSavingMusic{{u"保存音乐文件: ", u"保存音樂文件: ", u"Saving the music file: "}};
+const LangText kWriteFailed{{u"保存失败: ", u"保存失敗: ", u"Saving failed: "}};
+const LangText kListsDiffer{{u"源文件与目标文件数目不同", u"源文件與目標文件數目不同",
+                             u"The numbers of source and target files differ"}};
 const LangText kSaved{{u"保存成功", u"保存成功", u"Save"}};
 const LangText kTooLong{{u"音乐文件太长, 控制卡无法播放: ", u"音樂檔案太長, 控制卡無法播放: ",
                          u"The music file is too long for the card: "}};
@@ -44,11 +44,11 @@ MusicBuildResult BuildOne(const std::string& source, const std::string& target, 
     auto show = [&](const std::u16string& text) { if (cb.show) cb.show(text); };
     std::error_code ec;
     if (!std::filesystem::is_regular_file(source, ec)) return Failed(MusicBuildStatus::SourceMissing, source);
-    show(WithPath(kLoadingMusic, source));
+    show(WithPath(kLoadingMusic(), source));
     SoundClip clip;
     if (!LoadSoundFile({}, clip, source) || !PrepareClipForCard(clip)) return Failed(MusicBuildStatus::NotSound, source);
     if (!FitsMusicSsf(clip.data.size())) return Failed(MusicBuildStatus::TooLong, source);
-    show(WithPath(kSavingMusic, target));
+    show(WithPath(kSavingMusic(), target));
     auto progress = [&](uint32_t total, uint32_t done) {
         if (cb.current && total) cb.current(int(uint64_t(done) * 100 / total));
     };
@@ -88,11 +88,11 @@ MusicBuildResult BuildMusicFiles(const std::vector<std::string>& sources, const 
 std::u16string MusicBuildMessage(const MusicBuildResult& r) {
     switch (r.status) {
         case MusicBuildStatus::Saved: return kSaved();
-        case MusicBuildStatus::ListsDiffer: return kListsDiffer;
-        case MusicBuildStatus::SourceMissing: return WithPath(kFileMissing, r.path);
-        case MusicBuildStatus::NotSound: return WithPath(kNotWavOrMp3, r.path);
+        case MusicBuildStatus::ListsDiffer: return kListsDiffer();
+        case MusicBuildStatus::SourceMissing: return WithPath(kFileMissing(), r.path);
+        case MusicBuildStatus::NotSound: return WithPath(kNotWavOrMp3(), r.path);
         case MusicBuildStatus::TooLong: return WithPath(kTooLong(), r.path);
-        case MusicBuildStatus::WriteFailed: return WithPath(kWriteFailed, r.path) + r.error;
+        case MusicBuildStatus::WriteFailed: return WithPath(kWriteFailed(), r.path) + r.error;
         case MusicBuildStatus::Stopped: return {};
     }
     return {};

@@ -18,6 +18,9 @@ public:
 
     ListViewProgramServer(QWidget* parent, InternalChannel* channel);
 
+    // The language switch relabels the columns, the filter's "All" and the menu.
+    intptr_t onInternal(int code, intptr_t arg) override;
+
     void SetRows(const std::vector<ProgramRow>& rows);
     QComboBox* StatusFilter() const { return filter_; }
     // The context menu over the list: re-edit, cancel publishing, delete, refresh (data 0-3).

@@ -56,6 +56,8 @@ intptr_t Relay::send(int code, intptr_t arg) {
             if (vehicles > 0) To(panes_.multiPage, IMC_STARTUP_DONE, vehicles);
             return 0;
         }
+        case IMC_SERVER_CONNECTED:
+            return frame_ && frame_->ServerConnected() ? 1 : 0;
         case IMC_PORT_SETTINGS_CHANGED:
             return frame_ ? frame_->OnPortSettingsChanged() : 0;
         case IMC_REAPPLY_STATE:

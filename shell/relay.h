@@ -34,6 +34,7 @@ public:
     virtual intptr_t OnReadHardwareParams(intptr_t buffer) = 0;  // code 28673
     // A pane changed the programs or the screen (codes 26, 50, 274) or announced a screen (48).
     virtual void OnContentChanged(int /*code*/) {}
+    virtual bool ServerConnected() { return false; }  // code 28801
 };
 
 // The panes the relay knows. The view is looked up at each use (it may be missing).

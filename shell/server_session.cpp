@@ -101,11 +101,12 @@ std::u16string GroupUploadMessage(int result) {
     }
 }
 
+const LangText kNotConnectedText{{u"未连接服务器", u"未連接伺服器", u"Not connected to the server"}};
+
 std::u16string NoGroupsReason(bool connected, bool received) {
-    static const LangText kNotConnected{{u"未连接服务器", u"未連接伺服器", u"Not connected to the server"}};
     static const LangText kNotReceived{{u"尚未从服务器收到车辆分组", u"尚未從伺服器收到車輛分組",
                                         u"No vehicle groups received from the server yet"}};
-    if (!connected) return kNotConnected();
+    if (!connected) return kNotConnectedText();
     return received ? std::u16string() : std::u16string(kNotReceived());
 }
 

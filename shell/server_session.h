@@ -17,6 +17,7 @@
 #include <functional>
 #include <string>
 
+#include "content/model/lang.h"
 #include "link/server_requests.h"
 
 namespace ledsuite {
@@ -35,6 +36,8 @@ int OpenServerConnection(const std::string& host, int port, int timeoutMs);
 enum : int { kUploadNoConnection = -10, kUploadNoGroupTable = -11 };
 // The message of an upload result (empty for kUploadOk).
 std::u16string GroupUploadMessage(int result);
+// "Not connected to the server": what a server command says without a connection.
+extern const LangText kNotConnectedText;
 // Why the group page is empty: no connection, or no table received yet (empty otherwise).
 std::u16string NoGroupsReason(bool connected, bool received);
 

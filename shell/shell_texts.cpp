@@ -64,6 +64,9 @@ const LangText kTabProgramEditor{{u"节目编辑器", u"節目編輯器", u"Prog
 const LangText kTabMusicPlayer{{u"音乐播放器", u"音樂播放器", u"Music Player"}};
 const LangText kTabProgramsList{{u"节目列表", u"節目列表", u"Programs List"}};
 
+const LangText kNoScreenItem{{u"没有LED屏项目", u"沒有LED屏項目", u"No LED Screen Item"}};
+const LangText kCannotOpenDb{{u"无法打开数据库!", u"無法打開資料庫!", u"Can not open db!"}};
+const LangText kErrorCaption{{u"错误", u"錯誤", u"error"}};
 const LangText kSendFailed{{u"发送失败 (错误 %d)", u"發送失敗 (錯誤 %d)", u"Sending failed (error %d)"}};
 const LangText kFileNotWritten{{u"无法写入文件 %s", u"無法寫入檔案 %s", u"The file %s could not be written."}};
 const LangText kFileNotRead{{u"无法读取文件 %s", u"無法讀取檔案 %s", u"The file %s could not be read."}};

@@ -39,10 +39,8 @@ inline constexpr char16_t kPortPaneText[] = u"Serial  Port: Com1, Baurdrate: 288
 std::u16string PortPaneText(int comNumber, uint32_t baudRate);
 
 // Messages.
-inline constexpr char16_t kNoScreenItem[] = u"No LED Screen Item";
-inline constexpr char16_t kNoAdoInstance[] = u"Can not create ado instance!";
-inline constexpr char16_t kCannotOpenDb[] = u"Can not open db!";
-inline constexpr char16_t kErrorCaption[] = u"error";
+extern const LangText kNoScreenItem;
+extern const LangText kCannotOpenDb, kErrorCaption;  // a workbook that does not open
 extern const LangText kSendFailed;      // "%d": the transfer's result code
 extern const LangText kFileNotWritten;  // "%s": the path
 extern const LangText kFileNotRead;     // "%s": the path

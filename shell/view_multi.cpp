@@ -6,6 +6,7 @@
 
 #include "shell/group_list_dlg.h"
 #include "shell/list_view_car_info.h"
+#include "shell/page_toolbars.h"
 #include "shell/server_session.h"
 #include "shell/vehicle_pane_util.h"
 #include "toolkit/message_box.h"
@@ -28,15 +29,14 @@ const MenuEntry kMenu[] = {
 const LangText kToolbarText{{u"车辆分组", u"車輛分組", u"Vehicle Groups"}};
 
 CViewMulti::CViewMulti(QWidget* parent, InternalChannel* channel, ServerSession* server)
-    : QWidget(parent), channel_(channel), server_(server), toolbar_(new QToolBar(this)), notice_(new QLabel(this)),
-      tree_(new CViewTreeEx(this)) {
+    : QWidget(parent), channel_(channel), server_(server), toolbar_(new CViewMultiToolBar(this)),
+      notice_(new QLabel(this)), tree_(new CViewTreeEx(this)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(1, 0, 1, 1);
     layout->setSpacing(1);
     layout->addWidget(toolbar_);
     layout->addWidget(notice_);
     layout->addWidget(tree_, 1);
-    toolbar_->setIconSize({16, 16});
     QAction* groups = toolbar_->addAction(style()->standardIcon(QStyle::SP_DirIcon), ToQString(kToolbarText));
     groups->setData(int(kCmdToolbar));
     connect(groups, &QAction::triggered, this, [this] { OnCommand(kCmdToolbar); });

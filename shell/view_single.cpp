@@ -12,6 +12,7 @@
 #include "content/card/program_loader.h"
 #include "content/bytes.h"
 #include "link/udisk_export.h"
+#include "shell/page_toolbars.h"
 #include "shell/relay.h"
 #include "shell/shell_texts.h"
 #include "toolkit/qt_text.h"
@@ -28,6 +29,19 @@ QList<QIcon> TreeImages(const QStyle* style) {
             style->standardIcon(QStyle::SP_FileIcon),     QIcon(),
             style->standardIcon(QStyle::SP_MediaVolume),  style->standardIcon(QStyle::SP_MediaPlay)};
 }
+
+// The page's commands: toolbar buttons and the tree's context menu.
+const LangText kAddProgramSet{{u"添加节目集", u"添加節目集", u"Add Programs"}};
+const LangText kAddProgram{{u"添加节目", u"添加節目", u"Add Program"}};
+const LangText kDelete{{u"删除", u"刪除", u"Delete"}};
+const LangText kShiftUp{{u"上移", u"上移", u"Shift Up"}};
+const LangText kShiftDown{{u"下移", u"下移", u"Shift Down"}};
+const LangText kSendTo{{u"发送到", u"發送到", u"Send To"}};
+const LangText kMore{{u"更多", u"更多", u"More"}};
+const std::pair<int, const LangText*> kCommandTexts[] = {
+    {ID_ADD_PROGRAM_SET, &kAddProgramSet}, {ID_ADD_PROGRAM, &kAddProgram}, {ID_DELETE_ITEM, &kDelete},
+    {ID_SHIFT_UP, &kShiftUp},  {ID_SHIFT_DOWN, &kShiftDown},  {ID_SEND_TO, &kSendTo},
+};
 
 constexpr int kLoadImageMinimum = 10;  // shorter read-backs leave the tree as it is
 constexpr int kAnswerNoSelection = -1;
@@ -48,10 +62,12 @@ CViewSingle::CViewSingle(QWidget* parent, InternalChannel* channel)
 }
 
 void CViewSingle::BuildToolbar() {
-    toolbar_ = new QToolBar(this);
-    toolbar_->setIconSize({16, 16});
+    toolbar_ = new CClassToolBar(this);
+    // The page's second toolbar is never filled or shown.
+    auto* second = new CClassToolBar(this);
+    second->hide();
     const QStyle* s = style();
-    auto add = [this](QWidget* owner, int id, const QIcon& icon, const char16_t* text, auto handler) {
+    auto add = [this](QWidget* owner, int id, const QIcon& icon, const LangText& text, auto handler) {
         auto* action = new QAction(icon, ToQString(text), owner);
         action->setData(id);
         connect(action, &QAction::triggered, this, handler);
@@ -60,16 +76,21 @@ void CViewSingle::BuildToolbar() {
     };
     toolbar_->addSeparator();
     toolbar_->addAction(add(toolbar_, ID_ADD_PROGRAM_SET, s->standardIcon(QStyle::SP_FileDialogNewFolder),
-                            u"Add Programs", &CViewSingle::OnAddProgramSet));
-    toolbar_->addAction(add(toolbar_, ID_ADD_PROGRAM, s->standardIcon(QStyle::SP_FileIcon), u"Add Program",
+                            kAddProgramSet, &CViewSingle::OnAddProgramSet));
+    toolbar_->addAction(add(toolbar_, ID_ADD_PROGRAM, s->standardIcon(QStyle::SP_FileIcon), kAddProgram,
                             &CViewSingle::OnAddProgram));
     toolbar_->addSeparator();
-    toolbar_->addAction(add(toolbar_, ID_DELETE_ITEM, s->standardIcon(QStyle::SP_TrashIcon), u"Delete",
+    toolbar_->addAction(add(toolbar_, ID_DELETE_ITEM, s->standardIcon(QStyle::SP_TrashIcon), kDelete,
                             &CViewSingle::OnDeleteItem));
     contextMenu_ = new QMenu(this);
-    contextMenu_->addAction(add(contextMenu_, ID_SHIFT_UP, QIcon(), u"Shift Up", [this] { OnShiftItem(true); }));
-    contextMenu_->addAction(add(contextMenu_, ID_SHIFT_DOWN, QIcon(), u"Shift Down", [this] { OnShiftItem(false); }));
-    contextMenu_->addAction(add(contextMenu_, ID_SEND_TO, QIcon(), u"Send To", &CViewSingle::OnSendTo));
+    contextMenu_->addAction(add(contextMenu_, ID_SHIFT_UP, QIcon(), kShiftUp, [this] { OnShiftItem(true); }));
+    contextMenu_->addAction(add(contextMenu_, ID_SHIFT_DOWN, QIcon(), kShiftDown, [this] { OnShiftItem(false); }));
+    contextMenu_->addAction(add(contextMenu_, ID_SEND_TO, QIcon(), kSendTo, &CViewSingle::OnSendTo));
+    // The menu button offers the tree's commands from the toolbar as well.
+    menuButton_ = new CViewSingleMenuButton(toolbar_);
+    menuButton_->setMenu(contextMenu_);
+    menuButton_->setText(ToQString(kMore));
+    toolbar_->addWidget(menuButton_);
 }
 
 void CViewSingle::BuildTrees() {
@@ -159,7 +180,7 @@ intptr_t CViewSingle::onInternal(int code, intptr_t arg) {
         case IMC_SET_PROGRAM_KIND:
             return SetProgramKind(uint8_t(arg));
         case IMC_FILE_OPEN:
-            if (ConfirmDiscardChanges()) OpenFile({});  // unsaved work is not replaced without asking
+            OpenFile({});  // adds to the tree: nothing to save first
             return 0;
         case IMC_FILE_SAVE:
             return SaveFile(arg ? reinterpret_cast<const char*>(arg) : "");
@@ -204,6 +225,8 @@ void CViewSingle::LoadProgramImage(const uint8_t* buffer) {
 }
 
 void CViewSingle::Relabel() {
+    for (const auto& [id, text] : kCommandTexts) Command(id)->setText(ToQString(*text));
+    menuButton_->setText(ToQString(kMore));
     for (CViewTreeEx* tree : trees_) {
         tree->Programs().RelabelSets();
         tree->RefreshItems();
@@ -214,7 +237,7 @@ void CViewSingle::Relabel() {
 
 void CViewSingle::OnAddProgramSet() {
     if (!active_->ScreenItem() || !active_->SelectedItem()) {
-        ShowMessage(kNoScreenItem);
+        ShowMessage(kNoScreenItem());
         return;
     }
     QTreeWidgetItem* item = active_->AddProgramSetItem();
@@ -226,7 +249,7 @@ void CViewSingle::OnAddProgramSet() {
 void CViewSingle::OnAddProgram() {
     QTreeWidgetItem* selected = active_->SelectedItem();
     if (!active_->ScreenItem() || !selected) {
-        ShowMessage(kNoScreenItem);
+        ShowMessage(kNoScreenItem());
         return;
     }
     QTreeWidgetItem* setItem = nullptr;

@@ -23,6 +23,7 @@ namespace ledsuite {
 
 struct HardwareParams;
 struct UDiskSaveRequest;
+class CViewSingleMenuButton;
 class CViewTree;
 class CViewTreeEx;
 
@@ -59,11 +60,12 @@ public:
     void SetMessageSink(MessageSink sink) { message_ = std::move(sink); }
 
     // Whether the programs differ from what was last saved: a change the page made (add,
-    // delete, shift, open, import, read-back, or one a pane announced) or bytes that a
-    // save would write differently from the last save.
+    // delete, shift, import, read-back, or one a pane announced), an opened file whose
+    // sounds a save would leave out, or bytes that a save would write differently from
+    // the last save.
     bool Modified();
     void SetModified(bool modified = true) { modified_ = modified; }
-    // Before the work is dropped (closing, opening another file): with unsaved changes asks
+    // Before the work is dropped (closing the window): with unsaved changes asks
     // Save / Discard / Cancel. True when the work may go (saved or discarded).
     bool ConfirmDiscardChanges();
 
@@ -81,7 +83,8 @@ public:
     // Builds the program with its sounds behind the sound-build dialog and writes it to
     // the request's program path. See the answers above.
     int SaveToDisk(const UDiskSaveRequest& request);
-    // Opens an ".lcs" file or imports an ".xls" workbook (`path` empty: asks for one).
+    // Opens an ".lcs" file or imports an ".xls" workbook (`path` empty: asks for one). Both
+    // add their program sets after those in the tree: nothing there is replaced.
     void OpenFile(std::string path);
     // True for names whose last three characters are "xls" in any case (at least four long).
     static bool IsExcelName(const std::string& path);
@@ -109,6 +112,7 @@ private:
     InternalChannel* channel_;
     QToolBar* toolbar_ = nullptr;
     QMenu* contextMenu_ = nullptr;
+    CViewSingleMenuButton* menuButton_ = nullptr;
     std::array<CViewTreeEx*, 3> trees_{};
     CViewTreeEx* active_ = nullptr;
     std::map<int, QAction*> commands_;

@@ -184,10 +184,16 @@ void CViewSingle::OpenProgramFile(const std::string& path) {
         return;
     }
     if (check.crcMismatch) ShowMessage(ProgramFileCrcWarning());
-    if (check.hasImage) file.resize(kProgramFileHeaderSize + check.imageLength);  // sounds behind it stay out
+    // Opening adds no unsaved work of its own: a page with none before has none after,
+    // unless the file carries sounds behind its image, which the tree does not hold and
+    // a save would leave out.
+    const bool unsavedBefore = Modified();
+    const size_t imageEnd = kProgramFileHeaderSize + check.imageLength;
+    const bool soundsLeftOut = check.hasImage && file.size() > imageEnd;
+    if (check.hasImage) file.resize(imageEnd);
     LoadProgramFile(active_->Programs(), file);
-    // What was opened may not save back byte for byte (sounds behind the image stay out).
-    modified_ = true;
+    if (unsavedBefore || soundsLeftOut) modified_ = true;
+    else MarkSaved(FileBytes());
     active_->Rebuild();
     active_->setCurrentItem(active_->ScreenItem());
 }
@@ -195,7 +201,7 @@ void CViewSingle::OpenProgramFile(const std::string& path) {
 void CViewSingle::ImportExcel(const std::string& path) {
     ExcelSheet sheet;
     if (ReadExcelSheet(path, kImportSheet, sheet) != ExcelReadResult::Ok) {
-        ShowMessage(kCannotOpenDb, kErrorCaption);
+        ShowMessage(kCannotOpenDb(), kErrorCaption());
         return;
     }
     if (ImportProgramSets(active_->Programs(), sheet, DefaultFontIndex()) == 0) return;

@@ -122,6 +122,7 @@ intptr_t CZUView::onInternal(int code, intptr_t arg) {
         case IMC_LANGUAGE_CHANGED: {
             const QList<QAction*> zoom = contextMenu_->actions();
             for (int how = 0; how < 3; ++how) zoom[how]->setText(ToQString(ToolbarLabel(kZoomLabels[how])));
+            serverList_->onInternal(code, arg);
             return vehicleList_->onInternal(code, arg);
         }
         case IMC_GET_VEHICLE_LIST:

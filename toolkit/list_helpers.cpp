@@ -169,11 +169,13 @@ int ExportListToFile(CListCtrlEx* list, std::u16string_view tableName, const QSt
 }
 
 int ExportListToExcel(CListCtrlEx* list, const char16_t* tableName) {
+    static const LangText kNotWritten{{u"无法打开数据库!", u"無法打開資料庫!", u"Can not open db!"}};
+    static const LangText kError{{u"错误", u"錯誤", u"error"}};
     if (!list || !tableName || !*tableName) return kExportEmpty;
     WorkbookSaveDialog dialog(list);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return kExportCancelled;
     const int result = ExportListToFile(list, tableName, dialog.selectedFiles().front());
-    if (result == kExportWriteFailed) MessageBoxFx(nullptr, u"Can not open db!", u"error", MB_OK);
+    if (result == kExportWriteFailed) MessageBoxFx(nullptr, kNotWritten(), kError(), MB_OK);
     return result;
 }
 

@@ -257,8 +257,8 @@ void PropertyGrid::AddItem(const PropertySpec& spec) {
     if (spec.kind == PropertyKind::List) item->setData(1, kOptionsRole, spec.options ? spec.options() : QStringList());
     if (spec.kind == PropertyKind::Spin) item->setText(1, QString::number(spec.lo));
     if (spec.kind == PropertyKind::Date || spec.kind == PropertyKind::Time) {
-        auto* dt = new CMFCPropertyGridDateTimeProperty(item->text(0), spec.description,
-                                                        spec.kind == PropertyKind::Date, this);
+        const QString description = spec.description ? spec.description() : QString();
+        auto* dt = new CMFCPropertyGridDateTimeProperty(item->text(0), description, spec.kind == PropertyKind::Date, this);
         dateTimes_[spec.key] = dt;
         item->setText(1, dt->FormatProperty());
         const int key = spec.key;
@@ -348,7 +348,9 @@ void PropertyGrid::ShowDescription() {
         description_->clear();
         return;
     }
-    description_->setText("<b>" + Name(key).toHtmlEscaped() + "</b><br>" + specs_[key].description.toHtmlEscaped());
+    const PropertySpec& spec = specs_[key];
+    const QString text = spec.description ? spec.description() : QString();
+    description_->setText("<b>" + Name(key).toHtmlEscaped() + "</b><br>" + text.toHtmlEscaped());
 }
 
 QTreeWidgetItem* PropertyGrid::Item(int key) const {

@@ -30,7 +30,7 @@ struct PropertySpec {
     std::function<QStringList()> options;  // a list's options in the current language
     bool relabelOptions = false;           // the options follow the language
     int lo = 0, hi = 0;                    // a number's stored range
-    QString description;
+    std::function<QString()> description;  // shown below the grid, in the current language
     QString fileFilter;  // "(*.mp3)|*.mp3|(*.wav)|*.wav||"
 };
 

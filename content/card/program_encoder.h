@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "content/card/program_image.h"
+#include "content/model/lang.h"
 #include "content/model/program_tree.h"
 #include "content/render/render_context.h"
 #include "content/render/text_layout.h"
@@ -71,7 +72,7 @@ struct EncodeProgress {
 };
 using EncodeProgressFn = std::function<void(const EncodeProgress&)>;
 // The text a voice pass shows with its reports.
-inline constexpr char16_t kVoiceProgressText[] = u"编译语音";
+inline const LangText kVoiceProgressText{{u"编译语音", u"編譯語音", u"Compiling speech"}};
 
 // The voice pass of a USB-disk build: called with the closed image of length L
 // (written up to L, the writer at L) and the voice programs in order. It stores

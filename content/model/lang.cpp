@@ -44,6 +44,7 @@ uint16_t SystemUiLanguageId(const char* (*lookup)(const char*)) {
     if (v == "zh_CN" || v == "zh_SG") return 0x804;
     if (v == "zh_TW") return 0x404;
     if (v == "zh_HK" || v == "zh_MO") return 0xC04;
+    if (v == "ja" || v.starts_with("ja_")) return 0x411;  // Japanese, which the automatic choice shows in English
     return 0;
 }
 

@@ -22,7 +22,7 @@ uint32_t UiLanguageIndex();
 // system UI language (LANGUAGE, LC_ALL, LC_MESSAGES, LANG).
 void SetUiLanguage(uint32_t setting);
 
-// The system UI language as a Windows language id (0x804, 0x404, 0xC04, 0x409),
+// The system UI language as a Windows language id (0x804, 0x404, 0xC04, 0x409, 0x411),
 // or 0 when the locale maps to none of them. `lookup` reads an environment
 // variable (getenv when null).
 uint16_t SystemUiLanguageId(const char* (*lookup)(const char*) = nullptr);

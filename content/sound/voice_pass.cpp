@@ -222,7 +222,7 @@ VoicePass MakeVoicePass(DriveRecord& drive) {
 
 EncodeProgressFn ProgressToChannel(InternalChannel& channel, intptr_t extra) {
     return [&channel, extra](const EncodeProgress& p) {
-        BuildProgressReport report{p.programs, p.done, p.fraction, kVoiceProgressText, extra};
+        BuildProgressReport report{p.programs, p.done, p.fraction, kVoiceProgressText(), extra};
         channel.send(IMC_BUILD_PROGRESS, reinterpret_cast<intptr_t>(&report));
     };
 }

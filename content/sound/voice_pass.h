@@ -56,7 +56,7 @@ struct BuildProgressReport {
     uint32_t programs = 0;
     uint32_t done = 0;
     float fraction = 0;
-    const char16_t* text = kVoiceProgressText;
+    const char16_t* text = kVoiceProgressText();
     intptr_t extra = 0;
 };
 // Progress sent synchronously on `channel` as IMC_BUILD_PROGRESS.

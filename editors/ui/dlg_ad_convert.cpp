@@ -33,8 +33,8 @@ DlgADConvert::DlgADConvert(QWidget* parent, AdcField* field)
     decimals_ = new QComboBox(this);
     number_ = new QLineEdit(this);
     number_->setMaxLength(64);
-    sign_ = new QCheckBox(QStringLiteral("Show Sign"), this);
-    fillZero_ = new QCheckBox(QStringLiteral("Fill Zero"), this);
+    sign_ = new QCheckBox(ToQString(item_text::kShowSign), this);
+    fillZero_ = new QCheckBox(ToQString(item_text::kFillZero), this);
     list_ = new CMyListCtrl(this);
     connect(list_, &CMyListCtrl::BeginCellEdit, this, &DlgADConvert::OnBeginCellEdit);
     connect(list_, &CMyListCtrl::EndCellEdit, this, &DlgADConvert::OnEndCellEdit);
@@ -44,7 +44,7 @@ DlgADConvert::DlgADConvert(QWidget* parent, AdcField* field)
     form->addWidget(channel_, 0, 1);
     form->addWidget(new QLabel(ToQString(item_text::kCalibrateType), this), 0, 2);
     form->addWidget(calType_, 0, 3);
-    form->addWidget(new QLabel(QStringLiteral("Grab Period"), this), 1, 0);
+    form->addWidget(new QLabel(ToQString(item_text::kGrabPeriod), this), 1, 0);
     form->addWidget(number_, 1, 1);
     form->addWidget(new QLabel(ToQString(item_text::kShowFormat), this), 1, 2);
     auto* digits = new QHBoxLayout;

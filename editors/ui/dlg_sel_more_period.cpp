@@ -19,6 +19,10 @@ constexpr int kBarGap = 20;            // room under the bars for the ticks and 
 const QColor kBarColor(0xA0, 0x00, 0xA0);
 const QColor kBackground(0xE0, 0xE0, 0xE0);
 
+const LangText kFillAll{{u"通设", u"通設", u"Fill All"}};
+const LangText kTotalLabel{{u"总时长", u"總時長", u"Total Time"}};
+const LangText kCaption{{u"设置节目播放时间段", u"設置節目播放時間段", u"Set the Play Periods of the Programs"}};
+
 QTimeEdit* MakePicker(const QString& format) {
     auto* picker = new QTimeEdit;
     picker->setDisplayFormat(format);
@@ -29,9 +33,9 @@ QTimeEdit* MakePicker(const QString& format) {
 CDlgSelMorePeriod::CDlgSelMorePeriod(ProgramSetRecord* set, QWidget* parent)
     : CDialogFx(parent), set_(set), scroll_(new QScrollBar(Qt::Vertical)),
       windowStart_(MakePicker(QStringLiteral("mm:ss"))), windowEnd_(MakePicker(QStringLiteral("mm:ss"))),
-      fill_(new QPushButton(QStringLiteral("通设"))), frame_(new QLabel), total_(new QLabel(QStringLiteral("总时长"))),
+      fill_(new QPushButton(ToQString(kFillAll))), frame_(new QLabel), total_(new QLabel(ToQString(kTotalLabel))),
       timeline_(kFrameSize.width(), kFrameSize.height() - 15, QImage::Format_RGB32) {
-    setWindowTitle(QStringLiteral("设置节目播放时间段"));
+    setWindowTitle(ToQString(kCaption));
     auto* layout = new QGridLayout(this);
     for (int k = 0; k < kPeriodRows; ++k) {
         numbers_[size_t(k)] = new QLabel;

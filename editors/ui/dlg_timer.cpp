@@ -107,7 +107,7 @@ bool DlgTimer::DoDataExchange(bool save) {
         v.labels[k] = ToU16(labels_[k]->text());
     }
     if (!ApplyTimerValues(v, *field_)) {
-        MessageBoxFx(this, kTimerNoUnitMessage, nullptr, 0);
+        MessageBoxFx(this, kTimerNoUnitMessage(), nullptr, 0);
         return false;
     }
     return true;

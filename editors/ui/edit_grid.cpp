@@ -10,6 +10,7 @@
 #include "content/render/item_painters.h"
 #include "editors/ui/dlg_grid.h"
 #include "editors/ui/edit_ex.h"
+#include "toolkit/qt_text.h"
 
 namespace ledsuite {
 
@@ -107,12 +108,13 @@ void CEditGrid::OnTableProperties() {
 }
 
 QMenu* CEditGrid::BuildContextMenu() {
-    // These two labels are Chinese in every language.
+    static const LangText kTableProperties{{u"表格属性", u"表格屬性", u"Table Properties"}};
+    static const LangText kCellProperties{{u"单元属性", u"單元屬性", u"Cell Properties"}};
     auto* menu = new QMenu(this);
-    QAction* table = menu->addAction(QString::fromUtf16(u"表格属性"));
+    QAction* table = menu->addAction(ToQString(kTableProperties));
     table->setData(kTablePropertiesCommand);
     connect(table, &QAction::triggered, this, &CEditGrid::OnTableProperties);
-    QAction* cell = menu->addAction(QString::fromUtf16(u"单元属性"));
+    QAction* cell = menu->addAction(ToQString(kCellProperties));
     cell->setData(kCellPropertiesCommand);
     cell->setEnabled(false);
     return menu;

@@ -24,58 +24,74 @@ namespace t = ptext;
 
 namespace {
 
-// Descriptions of the items: fixed texts, the same in every language.
-const QString kDescModel = QStringLiteral("类型"), kDescBrightness = QStringLiteral("LED 屏亮度"),
-              kDescRows = QStringLiteral("数据行顺序");
+// Descriptions of the items, shown below the grid.
+const LangText kDescModel{{u"类型", u"類型", u"Type"}};
+const LangText kDescWidth{{u"LED 屏总长度", u"LED 屏總長度", u"Total width of the LED screen"}};
+const LangText kDescHeight{{u"LED 屏总高度", u"LED 屏總高度", u"Total height of the LED screen"}};
+const LangText kDescColor{{u"LED屏支持的颜色", u"LED屏支援的顏色", u"Colours the LED screen supports"}};
+const LangText kDescBrightness{{u"LED 屏亮度", u"LED 屏亮度", u"Brightness of the LED screen"}};
+const LangText kDescRefresh{{u"刷新率", u"刷新率", u"Refresh Rate"}};
+const LangText kDescOeLevel{{u"OE 有效电平", u"OE 有效電平", u"Valid OE level"}};
+const LangText kDescDataLevel{{u"数据极性", u"數據極性", u"Data polarity"}};
+const LangText kDescColumns{{u"数据列顺序", u"數據列順序", u"Data column order"}};
+const LangText kDescRows{{u"数据行顺序", u"數據行順序", u"Data row order"}};
+const LangText kDescHBlank{{u"行消隐", u"行消隱", u"Row blanking"}};
+const LangText kDescCardId{{u"控制卡 ID", u"控制卡 ID", u"Ctrl card ID"}};
+const LangText kDescPort{{u"串口通讯端口", u"串口通訊埠", u"Serial communication port"}};
+const LangText kDescBaud{{u"串口通讯波特率", u"串口通訊波特率", u"Serial communication baud rate"}};
+const LangText kDescFontChip{{u"字库芯片", u"字庫晶片", u"Font chip"}};
+const LangText kDescFileSystem{{u"控制卡文件系统", u"控制卡檔案系統", u"File system of the ctrl card"}};
+const LangText kDescPageSize{{u"分页大小", u"分頁大小", u"Page size"}};
+const LangText kDescSound{{u"声音", u"聲音", u"Sound"}};
 
 std::vector<PropertySpec> DisplayAndOutputSpecs() {
     return {
         Group(kHwDisplayGroup, -1, Label(t::kDisplayParameter)),
         List(kHwModel, kHwDisplayGroup, Label(t::kCtrlCardType), [] { return ToList(ModelOptionTexts()); }, true,
-             kDescModel),
-        Number(kHwWidth, kHwDisplayGroup, Label(t::kWidth), 0, 0xFFFF, QStringLiteral("LED 屏总长度")),
-        Number(kHwHeight, kHwDisplayGroup, Label(t::kHeight), 0, 0xFFFF, QStringLiteral("LED 屏总高度")),
+             Label(kDescModel)),
+        Number(kHwWidth, kHwDisplayGroup, Label(t::kWidth), 0, 0xFFFF, Label(kDescWidth)),
+        Number(kHwHeight, kHwDisplayGroup, Label(t::kHeight), 0, 0xFFFF, Label(kDescHeight)),
         List(kHwColor, kHwDisplayGroup, Label(t::kColor), [] { return ToList(ColorOptionTexts()); }, true,
-             QStringLiteral("LED屏支持的颜色")),
-        Number(kHwBrightness, kHwDisplayGroup, Label(t::kLuminance), 0, 255, kDescBrightness),
+             Label(kDescColor)),
+        Number(kHwBrightness, kHwDisplayGroup, Label(t::kLuminance), 0, 255, Label(kDescBrightness)),
         List(kHwRefresh, kHwDisplayGroup, Label(t::kRefreshRate), Fixed({"1", "2", "3", "4", "5", "6", "7"}), false,
-             QStringLiteral("Refresh Rate")),
+             Label(kDescRefresh)),
         Group(kHwOutputGroup, -1, Label(t::kOutputParameter)),
         List(kHwOeLevel, kHwOutputGroup, Label(t::kValidOeLevel), Options({&t::kLowLevel, &t::kHighLevel}), true,
-             QStringLiteral("OE 有效电平")),
+             Label(kDescOeLevel)),
         List(kHwDataLevel, kHwOutputGroup, Label(t::kValidDataLevel), Options({&t::kLowLevel, &t::kHighLevel}), true,
-             QStringLiteral("数据极性")),
+             Label(kDescDataLevel)),
         List(kHwColumnOrder, kHwOutputGroup, Label(t::kColumnOrder), [] { return ToList(ColumnOrderOptionTexts()); },
-             true, QStringLiteral("数据列顺序")),
+             true, Label(kDescColumns)),
         List(kHwRowOrder, kHwOutputGroup, Label(t::kRowOrder), Options({&t::kNormal, &t::kAgainst, &t::kNoCode}),
-             true, kDescRows),
+             true, Label(kDescRows)),
         List(kHwDataFlow, kHwOutputGroup, Label(t::kDataFlow), [] { return ToList(DataFlowOptionTexts()); }, true,
-             kDescRows),
+             Label(kDescRows)),
         List(kHwHBlank, kHwOutputGroup, Label(t::kHBlank), Options({&t::kNo, &t::kYes}), true,
-             QStringLiteral("行消隐")),
+             Label(kDescHBlank)),
     };
 }
 
 std::vector<PropertySpec> OtherSpecs() {
     std::vector<PropertySpec> s = {
         Group(kHwOtherGroup, -1, Label(t::kOther)),
-        Number(kHwCardId, kHwOtherGroup, Label(t::kId), 0, 255, QStringLiteral("控制卡 ID")),
+        Number(kHwCardId, kHwOtherGroup, Label(t::kId), 0, 255, Label(kDescCardId)),
         List(kHwSerialPort, kHwOtherGroup, Label(t::kSerialPort), [] { return ToList(SerialPortOptionTexts(0, 0)); },
-             false, QStringLiteral("串口通讯端口")),
+             false, Label(kDescPort)),
         List(kHwBaud, kHwOtherGroup, Label(t::kBaudRate),
              Fixed({"2400", "4800", "9600", "14400", "19200", "28800", "38400", "57600", "115200"}), false,
-             QStringLiteral("串口通讯波特率")),
+             Label(kDescBaud)),
         List(kHwFontChip, kHwOtherGroup, Label(t::kFontChip), [] { return ToList(FontChipOptionTexts()); }, false,
-             QStringLiteral("字库芯片")),
+             Label(kDescFontChip)),
         List(kHwFileSystem, kHwOtherGroup, Label(t::kFileSystem),
              [] { return QStringList{ToQString(t::kSequence), ToQString(t::kPage), "Fat12", "Fat16", "Fat32"}; }, true,
-             QStringLiteral("控制卡文件系统")),
+             Label(kDescFileSystem)),
         // Only the page sizes a record keeps (0..4): a larger one would be stored, then
         // repaired to 1K the next time the screen is shown and sent as such.
         List(kHwPageSize, kHwOtherGroup, Label(t::kPageSize), Fixed({"1K", "2K", "4K", "8K", "12K"}),
-             false, QStringLiteral("分页大小")),
+             false, Label(kDescPageSize)),
         List(kHwSoundMode, kHwOtherGroup, Label(t::kSoundMode), Options({&t::kMute, &t::kInOrder, &t::kRandom}), true,
-             QStringLiteral("声音")),
+             Label(kDescSound)),
         Group(kHwPowerGroup, kHwOtherGroup, Label(t::kPowerOnOff)),
         Item(kHwPowerOn, kHwPowerGroup, PropertyKind::Time, Label(t::kPowerOn)),
         Item(kHwPowerOff, kHwPowerGroup, PropertyKind::Time, Label(t::kPowerOff)),
@@ -83,7 +99,7 @@ std::vector<PropertySpec> OtherSpecs() {
     for (int k = 0; k < 4; ++k) {
         s.push_back(Group(TimedGroupKey(k), kHwOtherGroup, Numbered(t::kScheduledLuminance, k + 1)));
         s.push_back(Item(TimedTimeKey(k), TimedGroupKey(k), PropertyKind::Time, Label(t::kTime)));
-        s.push_back(Number(TimedLevelKey(k), TimedGroupKey(k), Label(t::kLuminance), 0, 255, kDescBrightness));
+        s.push_back(Number(TimedLevelKey(k), TimedGroupKey(k), Label(t::kLuminance), 0, 255, Label(kDescBrightness)));
     }
     return s;
 }

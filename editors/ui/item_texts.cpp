@@ -5,6 +5,9 @@ namespace ledsuite::item_text {
 
 const LangText kAdcTitle{{u"A/D数模转换", u"A/D數據轉換", u"A/D Convert"}};
 const LangText kChannel{{u"通道", u"通道", u"Channel"}};
+const LangText kShowSign{{u"显示符号", u"顯示符號", u"Show Sign"}};
+const LangText kFillZero{{u"补零", u"補零", u"Fill Zero"}};
+const LangText kGrabPeriod{{u"采样周期", u"採樣週期", u"Grab Period"}};
 const LangText kCalibrateType{{u"校正方式", u"校正方式", u"Calibrae Type"}};
 const LangText kShowFormat{{u"显示格式(整数 / 小数)", u"顯示格式(整數位/小數位)", u"Show Format(Integer / Decimal)"}};
 const LangText kThreePower{{u"三次函数", u"三次函數", u"Three Power Function)"}};

@@ -7,6 +7,7 @@ namespace ledsuite::item_text {
 
 // A/D value.
 extern const LangText kAdcTitle, kChannel, kCalibrateType, kShowFormat, kThreePower, kIndex;
+extern const LangText kShowSign, kFillZero, kGrabPeriod;
 // Clock.
 extern const LangText kClockTitle, kClockHand, kLine, kBackground;
 // Counter and timer.

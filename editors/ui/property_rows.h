@@ -54,7 +54,7 @@ inline PropertySpec Group(int key, int parent, std::function<QString()> label) {
     return s;
 }
 inline PropertySpec List(int key, int parent, std::function<QString()> label, std::function<QStringList()> options,
-                         bool relabel, QString description = {}) {
+                         bool relabel, std::function<QString()> description = {}) {
     PropertySpec s;
     s.key = key;
     s.parent = parent;
@@ -66,7 +66,7 @@ inline PropertySpec List(int key, int parent, std::function<QString()> label, st
     return s;
 }
 inline PropertySpec Number(int key, int parent, std::function<QString()> label, int lo, int hi,
-                           QString description = {}) {
+                           std::function<QString()> description = {}) {
     PropertySpec s;
     s.key = key;
     s.parent = parent;
@@ -78,7 +78,7 @@ inline PropertySpec Number(int key, int parent, std::function<QString()> label, 
     return s;
 }
 inline PropertySpec Item(int key, int parent, PropertyKind kind, std::function<QString()> label,
-                         QString description = {}) {
+                         std::function<QString()> description = {}) {
     PropertySpec s;
     s.key = key;
     s.parent = parent;

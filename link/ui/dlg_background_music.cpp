@@ -30,6 +30,12 @@ const LangText kStart{{u"开始时间", u"開始時間", u"Start Time"}};
 const LangText kEnd{{u"结束时间", u"結束時間", u"End Time"}};
 const LangText kType{{u"类型", u"類型", u"Type"}};
 const LangText kVolume{{u"音量", u"音量", u"Volume"}};
+const LangText kOpenMusicTitle{{u"打加音乐文件", u"打開音樂文件", u"Open Music File"}};
+const LangText kDiskNotWritten{{u"写入U盘失败", u"寫入U盤失敗", u"Writing to the USB disk failed"}};
+const LangText kNoSuchFile{{u"文件不存在: %s", u"文件不存在: %s", u"The file does not exist: %s"}};
+const LangText kConversionFailed{{u"音乐转换失败", u"音樂轉換失敗", u"The music could not be converted"}};
+const LangText kScheduleSaved{{u"保存节目时间表成功!", u"保存節目時間表成功!", u"The schedule was saved!"}};
+const LangText kScheduleNotSaved{{u"无法保存节目时间表!", u"無法保存節目時間表!", u"The schedule could not be saved!"}};
 // Each schedule row holds four slots of four columns after the index.
 constexpr int kSlotColumns = 4;
 
@@ -179,7 +185,7 @@ void CDlgBackGroundMusic::OnBeginEdit(int column, int row) {
         if (column != 1) return;
         // A path typed or browsed for sets a new source; a cleared text removes the slot's music.
         CInPlaceEditBrowseCtrl* edit = list_->InPlaceBrowseEdit();
-        edit->SetTitle(QStringLiteral("打加音乐文件"));
+        edit->SetTitle(ToQString(kOpenMusicTitle));
         edit->SetFilter(QStringLiteral("(*.mp3);;(*.wav)"));
         const MusicSlot& s = slots_[size_t(row)];
         list_->ShowInPlaceBrowseEdit(row, column, s.state == kSlotNewSource ? QString::fromStdString(s.source)
@@ -253,16 +259,16 @@ void CDlgBackGroundMusic::OnSave() {
 
 void CDlgBackGroundMusic::SaveMusic(const std::string& root) {
     const MusicSavePlan plan = PlanMusicSave(root, slots_);
-    if (plan.folderFailed) return Tell(u"写入U盘失败");
-    if (!plan.missing.empty()) return Tell(FillText(u"文件不存在: %s", {Utf8ToWide(plan.missing)}));
+    if (plan.folderFailed) return Tell(kDiskNotWritten());
+    if (!plan.missing.empty()) return Tell(FillText(kNoSuchFile(), {Utf8ToWide(plan.missing)}));
     if (plan.sources.empty()) return;
-    if (!converter_ || !converter_(plan.sources, plan.targets)) return Tell(u"音乐转换失败");
+    if (!converter_ || !converter_(plan.sources, plan.targets)) return Tell(kConversionFailed());
     for (MusicSlot& s : slots_)
         if (s.state == kSlotNewSource) s.state = kSlotEmpty;  // the reload reads what was written
 }
 
 void CDlgBackGroundMusic::SaveSchedule(const std::string& root) {
-    Tell(SavePlaytimeFile(root, schedule_) ? u"保存节目时间表成功!" : u"无法保存节目时间表!");
+    Tell(SavePlaytimeFile(root, schedule_) ? kScheduleSaved() : kScheduleNotSaved());
 }
 
 }  // namespace ledsuite

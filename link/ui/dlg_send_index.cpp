@@ -17,6 +17,7 @@ namespace {
 
 const LangText kIndex{{u"页号", u"頁號", u"Index"}};
 const LangText kSend{{u"发送", u"發送", u"Send"}};
+const LangText kCaption{{u"发送分页节目", u"發送分頁節目", u"Send Paged Programs"}};
 const LangText kDelete{{u"删除", u"刪除", u"Delete"}};
 const LangText kDeleteAll{{u"全部删除", u"全部刪除", u"Del All"}};
 
@@ -64,7 +65,7 @@ DlgSendIndex::DlgSendIndex(const ProgramTree& tree, size_t setIndex, QWidget* pa
 
 bool DlgSendIndex::OnInitDialog() {
     if (!CDialogFx::OnInitDialog()) return false;
-    setWindowTitle(QStringLiteral("发送分页节目"));
+    setWindowTitle(ToQString(kCaption));
     send_->setText(ToQString(kSend));
     delete_->setText(ToQString(kDelete));
     deleteAll_->setText(ToQString(kDeleteAll));

@@ -19,6 +19,8 @@ namespace ledsuite {
 
 namespace {
 
+constexpr char16_t kProductName[] = u"Kesh Varn";  // the same in every language
+
 const LangText kCaption{{u"查询节目", u"查詢節目", u"Query Program"}};
 const LangText kProgramCaption{{u"节目", u"節目", u"Program"}};
 const LangText kCarCaption{{u"车辆", u"車輛", u"Car"}};
@@ -183,7 +185,7 @@ void CQuestProgramDlg::SearchGprs() { SelectRowsContaining(cars_, kGprsColumn, q
 bool CQuestProgramDlg::ExportTopList() {
     const LangText& name = detail_ == kDetailSending ? kSendingChoice : kCarsChoice;
     if (ExportListToExcel(TopList(), name()) != kExportOk) return false;
-    MessageBoxFx(this, kSaved(), u"Kesh Varn", MB_OK);
+    MessageBoxFx(this, kSaved(), kProductName, MB_OK);
     return true;
 }
 

@@ -227,7 +227,7 @@ void CMusicCtrl::ShowStartMessage(StartResult result, int comNumber) {
         case StartResult::PortFailed: text = SerialPortMessage(comNumber); break;
         case StartResult::NoCard: text = kNoCtrlCard(); break;
         case StartResult::NoLyricSupport: text = kNoLyricShow(); break;
-        case StartResult::StartedWithoutSize: text = kSignSizeFailed; break;
+        case StartResult::StartedWithoutSize: text = kSignSizeFailed(); break;
         default: return;
     }
     MessageBoxFx(this, text.c_str(), nullptr, MB_OK);

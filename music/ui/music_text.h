@@ -25,8 +25,8 @@ extern const LangText kDownloadLyric, kArtist, kServer, kChinaTelecom, kChinaNet
 // "No lyric server is set" and where to set one: the settings file of the application.
 std::u16string NoLyricServerMessage(const std::u16string& settingsFile);
 
-// A message that exists in Chinese only (one literal for every language).
-inline constexpr char16_t kSignSizeFailed[] = u"获取分区大小失败";
+// The card's partition size could not be read.
+inline const LangText kSignSizeFailed{{u"获取分区大小失败", u"獲取分區大小失敗", u"Reading the partition size failed"}};
 // Sound build dialog.
 extern const LangText kSoundCaption, kAllProgress, kCurrentProgress;
 

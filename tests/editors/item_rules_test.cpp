@@ -38,17 +38,17 @@ TEST(AdcRules, ChecksInTheirOrderAndCellTexts) {
         {[](V&) {}, AdcCheck::Ok, u""},
         // the digit check comes before the list checks
         {[](V& v) { v.intDigits = v.decimals = 0, v.rows.clear(); }, AdcCheck::NoDigits,
-         u"整数位数和小数位数不能同时为零"},
-        {[](V& v) { v.rows.clear(); }, AdcCheck::NoRows, u"请输入参数"},
+         u"The integer and decimal digits cannot both be zero"},
+        {[](V& v) { v.rows.clear(); }, AdcCheck::NoRows, u"Please enter the parameters"},
         // X1 not below X2 comes before a later X2 fault
         {[](V& v) { v.rows.push_back(Row(7, 7)), v.rows.push_back(Row(0, 5000)); }, AdcCheck::X1NotBelowX2,
-         u"X1应小于X2"},
+         u"X1 must be less than X2"},
         {[](V& v) { v.rows.insert(v.rows.begin(), Row(0, 5000)), v.rows.push_back(Row(9, 3)); }, AdcCheck::X2Above4096,
-         u"X2不能大于4096"},
+         u"X2 cannot be greater than 4096"},
         {[](V& v) { v.intDigits = 0; }, AdcCheck::Ok, u""},  // one of the two counts is enough
         // unchecked rows are not looked at
         {[](V& v) { for (auto& r : v.rows) r.checked = false; v.rows.push_back(Row(9, 3, false)); }, AdcCheck::NoRows,
-         u"请输入参数"},
+         u"Please enter the parameters"},
     };
     for (const auto& c : cases) {
         V v = GoodValues();
@@ -149,7 +149,7 @@ TEST(CounterRules, ParseDecimalTextTriggerItemsAndApplyingOnlyWhenBothValuesHold
     EXPECT_EQ(ApplyCounterValues(v, field), CounterCheck::NoEnd);
     EXPECT_EQ(std::tuple(std::u16string(CounterCheckMessage(CounterCheck::NoStart)),
                          std::u16string(CounterCheckMessage(CounterCheck::NoEnd))),
-              std::tuple(u"请输入开始数值", u"请输入结束数值"));
+              std::tuple(u"Please enter the start value", u"Please enter the end value"));
     EXPECT_EQ(std::tuple(field.start, field.digitFormat, field.unit),
               std::tuple(before.start, before.digitFormat, before.unit));
     v = {u"1", u"2", 40, 99, false};  // indices past the lists are held to the last item
@@ -184,7 +184,8 @@ TEST(TimerRules, PackingAndTheUnitCheck) {
     const TimerDateTime before = field.b;
     v.units = {}, v.b = LocalTime{};
     EXPECT_FALSE(ApplyTimerValues(v, field));
-    EXPECT_EQ(std::tuple(field.b, std::u16string(kTimerNoUnitMessage)), std::tuple(before, u"请选择显示项！"));
+    EXPECT_EQ(std::tuple(field.b, std::u16string(kTimerNoUnitMessage())),
+              std::tuple(before, u"Please choose what to show!"));
 }
 
 std::unique_ptr<RawImage> Frame(int width, int height, int displayHeight) {

@@ -328,7 +328,7 @@ TEST(PlayPeriods, HourlyFillTotalTimelinePickerTimesAndHalves) {
     FillHourlyPeriods(periods, {0, 5, 0}, {0, 35, 0});
     for (int h : {0, 1, 23}) EXPECT_EQ(periods[h], uint32_t(PackTime(h, 5, 0)) | uint32_t(PackTime(h, 35, 0)) << 16);
     EXPECT_EQ(std::tuple(TotalPeriodSeconds(periods), FormatPeriodTotal(TotalPeriodSeconds(periods)),
-                         TimelineBars(periods).size()), std::tuple(12u * 3600, u"总时间: 12:00:00", 24u));
+                         TimelineBars(periods).size()), std::tuple(12u * 3600, u"Total time: 12:00:00", 24u));
 
     PlayPeriodTable one{};
     one[4] = uint32_t(PackTime(5, 30, 0)) | uint32_t(PackTime(6, 30, 0)) << 16;
@@ -338,7 +338,7 @@ TEST(PlayPeriods, HourlyFillTotalTimelinePickerTimesAndHalves) {
     ASSERT_EQ(bars.size(), 2u);
     EXPECT_EQ(std::tuple(bars[0].row, bars[0].from, bars[0].to, bars[1].row, bars[1].from, bars[1].to),
               std::tuple(0, 19800u, kTimelineRowSeconds, 1, 0u, 1800u));
-    EXPECT_EQ(FormatPeriodTotal(TotalPeriodSeconds(one)), u"总时间: 01:00:00");
+    EXPECT_EQ(FormatPeriodTotal(TotalPeriodSeconds(one)), u"Total time: 01:00:00");
     // The picker shows a time no clock has as 00:00:00.
     const PeriodTime bad = ShownPeriodTime(uint16_t(25 << 11 | 63 << 5)), ok = ShownPeriodTime(PackTime(23, 59, 58));
     EXPECT_EQ(std::tuple(bad.hour, bad.minute, bad.second, ok.hour, ok.minute, ok.second, PackPeriodTime({7, 8, 9})),
@@ -378,7 +378,7 @@ TEST(PlayPeriods, EachPickerFieldPastItsClockSecondsCountAndBarsStayInTheFourRow
     p[0] = uint32_t(PackTime(0, 0, 2)) | uint32_t(PackTime(0, 0, 10)) << 16;     // eight seconds
     p[1] = uint32_t(PackTime(5, 0, 0)) | uint32_t(PackTime(6, 0, 0)) << 16;      // ends on a row's edge
     p[2] = uint32_t(PackTime(23, 0, 0)) | uint32_t(uint16_t(25 << 11)) << 16;    // an end no clock has
-    EXPECT_EQ(FormatPeriodTotal(PeriodSeconds(p[0])), u"总时间: 00:00:08");
+    EXPECT_EQ(FormatPeriodTotal(PeriodSeconds(p[0])), u"Total time: 00:00:08");
     const std::vector<TimelineBar> bars = TimelineBars(p);
     ASSERT_EQ(bars.size(), 3u);  // no empty bar at 06:00, nothing past the fourth row
     EXPECT_EQ(std::tuple(bars[1].row, bars[1].to, bars[2].row, bars[2].from, bars[2].to),

@@ -58,7 +58,7 @@ TEST(DlgADConvert, OpensWithTheValidRowsRefusesABadRowAndOkWritesTheWholeField) 
         testing::BoxCloser boxes;
         dlg.accept();
         EXPECT_EQ(std::tuple(boxes.texts, dlg.isVisible()),
-                  std::tuple(std::vector{QString::fromUtf16(u"X2不能大于4096")}, true));
+                  std::tuple(std::vector{QString::fromUtf16(u"X2 cannot be greater than 4096")}, true));
         dlg.reject();
     }
     EXPECT_EQ(std::tuple(field->digitFormat, field->channel, field->rows[0].x1, field->rows[1].x2, field->attr),
@@ -177,7 +177,7 @@ TEST(DlgCounter, TypedValuesTriggerItemsAndRefusals) {
 
     dlg.StartEdit()->setText(QStringLiteral("abc"));
     testing::Answerer<QMessageBox> box([](QMessageBox* b) {
-        EXPECT_EQ(b->text(), QString::fromUtf16(u"请输入开始数值"));
+        EXPECT_EQ(b->text(), QString::fromUtf16(u"Please enter the start value"));
         b->accept();
     });
     dlg.accept();
@@ -214,7 +214,7 @@ TEST(DlgTimer, NoUnitCannotBeConfirmedAndDayLengthZeroReadsOne) {
     testing::BoxCloser boxes;
     dlg.accept();
     EXPECT_EQ(std::tuple(boxes.texts, dlg.isVisible(), field.units[0]),
-              std::tuple(std::vector{QString::fromUtf16(u"请选择显示项！")}, true, 1));
+              std::tuple(std::vector{QString::fromUtf16(u"Please choose what to show!")}, true, 1));
 
     dlg.UnitCheck(2)->setChecked(true);
     dlg.ModeCombo()->setCurrentIndex(1);

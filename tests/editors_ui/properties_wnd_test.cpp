@@ -210,14 +210,14 @@ TEST(DlgSelMorePeriod, FillScrollPickAndTimeline) {
     dlg.show();
     // showing writes nothing
     EXPECT_EQ(std::tuple(dlg.windowTitle(), dlg.Picker(0, false)->time(), set.periods[0]),
-              std::tuple(QString::fromUtf16(u"设置节目播放时间段"), QTime(0, 0, 0), uint32_t(25 << 11 | 63 << 5)));
+              std::tuple(QString("Set the Play Periods of the Programs"), QTime(0, 0, 0), uint32_t(25 << 11 | 63 << 5)));
 
     dlg.WindowPicker(false)->setTime(QTime(0, 5, 0));
     dlg.WindowPicker(true)->setTime(QTime(0, 35, 0));
     dlg.FillButton()->click();
     EXPECT_EQ(std::tuple(set.periods[23], dlg.Total()->text()),
               std::tuple(uint32_t(PackTime(23, 5, 0)) | uint32_t(PackTime(23, 35, 0)) << 16,
-                         QString::fromUtf16(u"总时间: 12:00:00")));
+                         QString::fromUtf16(u"Total time: 12:00:00")));
     const QImage& line = dlg.Timeline();
     const int rowHeight = line.height() / 4;
     const int hour = line.width() / 6;
@@ -230,7 +230,7 @@ TEST(DlgSelMorePeriod, FillScrollPickAndTimeline) {
               std::tuple(QString("19"), QString("24"), QTime(23, 35, 0)));
     dlg.Picker(5, true)->setTime(QTime(23, 5, 0));  // period 24 becomes empty
     EXPECT_EQ(std::tuple(set.periods[23] >> 16, dlg.Total()->text()),
-              std::tuple(uint32_t(PackTime(23, 5, 0)), QString::fromUtf16(u"总时间: 11:30:00")));
+              std::tuple(uint32_t(PackTime(23, 5, 0)), QString::fromUtf16(u"Total time: 11:30:00")));
 
     QTest::keyClick(&dlg, Qt::Key_Return);  // Enter does not close it
     EXPECT_TRUE(dlg.isVisible());
@@ -251,7 +251,7 @@ TEST(DlgSelMorePeriod, EnterInAnyPickerChangesNoPeriod) {
         QTest::keyClick(picker, Qt::Key_Enter);
     }
     EXPECT_EQ(std::tuple(set.periods == before, dlg.Total()->text(), dlg.isVisible()),
-              std::tuple(true, QString::fromUtf16(u"总时间: 03:00:00"), true));
+              std::tuple(true, QString::fromUtf16(u"Total time: 03:00:00"), true));
     // Typing into a picker still writes its period: the first start becomes 00:30:00.
     QTimeEdit* first = dlg.Picker(0, false);
     first->setFocus();

@@ -84,7 +84,7 @@ TEST(InfraredExchanges, AnswersThatFail) {
         SerialPort port;
         EXPECT_EQ(InfraredCalibrate(port, {0, 8}, kFast), InfraredStatus::NotUniversal);
         EXPECT_FALSE(port.isOpen());
-        EXPECT_EQ(InfraredMessage(InfraredStatus::NotUniversal, true, 1), u"非万能遥控卡");
+        EXPECT_EQ(InfraredMessage(InfraredStatus::NotUniversal, true, 1), u"Not a universal remote card");
         InfraredWireTable wire{};
         EXPECT_EQ(InfraredGetTable({0, 8}, wire, kFast), InfraredStatus::NoAnswer);
         EXPECT_EQ(InfraredSetTable({0, 8}, wire, kFast), InfraredStatus::NoAck);
@@ -97,7 +97,7 @@ TEST(InfraredExchanges, AnswersThatFail) {
         wire.fill(7);
         EXPECT_EQ(InfraredGetTable({0, 8}, wire, kFast), InfraredStatus::Timeout);
         EXPECT_EQ(wire[0], 7);  // a short table changes nothing
-        EXPECT_EQ(InfraredMessage(InfraredStatus::Timeout, false, 1), u"超时,请重试");
+        EXPECT_EQ(InfraredMessage(InfraredStatus::Timeout, false, 1), u"Timed out, please retry");
     }
     SerialPort port;
     EXPECT_EQ(InfraredCalibrate(port, {9, 8}, kFast), InfraredStatus::PortFailed);

@@ -56,7 +56,7 @@ TEST_P(LineRate, PagedSendOfALargeImageIsAnsweredAfterItsLineTime) {
         const auto start = Clock::now();
         const PagedResult r = SendPagedImage(Port(), ImageOf(n), 7, protocol);
         EXPECT_EQ(r.outcome, PagedOutcome::Sent) << protocol;
-        EXPECT_EQ(PagedResultMessage(r, 1), u"发送成功!");
+        EXPECT_EQ(PagedResultMessage(r, 1), u"Sent successfully!");
         EXPECT_GE(Since(start), LineSeconds(n));  // the card really took the bytes at the line rate
         EXPECT_EQ(c.card.log().paged, Image(n));
     }

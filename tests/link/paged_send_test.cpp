@@ -46,14 +46,14 @@ TEST(PagedSend, KipWaitsForTheConfirmationGpsDoesNot) {
         CardOnPort c({.pagedConfirm = -1});
         const PagedResult r = SendPagedImage({0, 8}, ImageOf(64), 3, kProtocolKip, kFast);
         EXPECT_EQ(r.outcome, PagedOutcome::NoCard);
-        EXPECT_EQ(PagedResultMessage(r, 1), u"没有检测到控制卡,请确定连线正确");
+        EXPECT_EQ(PagedResultMessage(r, 1), u"No ctrl card found, please check the cable connection");
         EXPECT_TRUE(c.card.log().paged.empty());
     }
     {
         CardOnPort c({.pagedConfirm = 7});
         const PagedResult r = SendPagedImage({0, 8}, ImageOf(64), 3, kProtocolKip, kFast);
         EXPECT_EQ(r.outcome, PagedOutcome::Refused);
-        EXPECT_EQ(PagedResultMessage(r, 1), u"下载失败,错误码: 7");
+        EXPECT_EQ(PagedResultMessage(r, 1), u"Download failed, error code: 7");
     }
 }
 
@@ -90,7 +90,7 @@ TEST(PagedSend, AOneByteImageGoesAndTheCrcStatusIsTold) {
     // Statuses after the image: 9 the CRC message, others the error code.
     CardOnPort crc({.pagedFinal = 9});
     EXPECT_EQ(PagedResultMessage(SendPagedImage({0, 8}, ImageOf(40), 0, kProtocolGps, kFast), 1),
-              u"CRC16校验错误, 发送失败,请重试");
+              u"CRC16 check error, sending failed, please retry");
 }
 
 TEST(PagedSend, ADeleteEndsWithTheCardsSixByteAnswerNotItsTimeOut) {

@@ -89,7 +89,7 @@ TEST(CDlgBackGroundMusic, ScheduleValuesTypedIntoABlankSlotShowBeforeItsTypeIsCh
     EXPECT_EQ(std::tuple(e.start, e.end, e.type, e.volume),
               std::tuple(PackTime(8, 30, 0), PackTime(9, 15, 10), uint8_t(2), uint8_t(80)));  // item k stores 10 x k
     QTest::mouseClick(d.dlg.SaveButton(), Qt::LeftButton);
-    EXPECT_EQ(d.shown.texts, std::vector<std::u16string>{u"保存节目时间表成功!"});
+    EXPECT_EQ(d.shown.texts, std::vector<std::u16string>{u"The schedule was saved!"});
     std::vector<uint8_t> b;
     ASSERT_EQ(ReadFileBytes(PlaytimePath(disk.root()), 1024, b), ReadFileResult::Ok);
     EXPECT_EQ(b.size(), 14u);
@@ -146,7 +146,7 @@ TEST(CDlgBackGroundMusic, ScheduleSavedAndShownWithOneVolume) {
     d.dlg.SetEntry(6, {PackTime(10, 0, 0), PackTime(11, 0, 0), 2, kVolumeNotUse});
     d.dlg.SetEntry(127, {PackTime(12, 0, 0), PackTime(13, 0, 0), 1, 0});
     d.dlg.OnSave();
-    EXPECT_EQ(d.shown.texts, std::vector<std::u16string>{u"保存节目时间表成功!"});
+    EXPECT_EQ(d.shown.texts, std::vector<std::u16string>{u"The schedule was saved!"});
     std::vector<uint8_t> b;
     ASSERT_EQ(ReadFileBytes(PlaytimePath(disk.root()), 1024, b), ReadFileResult::Ok);
     EXPECT_EQ(b.size(), 26u);
@@ -200,10 +200,10 @@ TEST(CDlgBackGroundMusic, MusicConvertedIntoSlotsAndFailuresReported) {
     d.dlg.SetConverter([](const auto&, const auto&) { return false; });
     d.dlg.SetSource(2, wav);
     d.dlg.OnSave();
-    EXPECT_EQ(d.shown.texts, std::vector<std::u16string>{u"音乐转换失败"});
+    EXPECT_EQ(d.shown.texts, std::vector<std::u16string>{u"The music could not be converted"});
     d.dlg.SetSource(3, dir / "gone.wav");
     d.dlg.OnSave();
-    EXPECT_EQ(d.shown.texts.back(), u"文件不存在: " + Utf8ToWide(dir / "gone.wav"));
+    EXPECT_EQ(d.shown.texts.back(), u"The file does not exist: " + Utf8ToWide(dir / "gone.wav"));
 }
 
 TEST(CDlgBackGroundMusic, EscInAnOpenDropDownLeavesABlankTypeBlankAndTheScheduleFileAsItWas) {

@@ -64,7 +64,7 @@ TEST(CDlgController, LearnsAKeyFromReportsAndSetsItsTable) {
     ASSERT_EQ(table.size(), 256u);
     EXPECT_EQ(table[0x45], 0);  // key "0" is function 0
     EXPECT_EQ(std::count(table.begin(), table.end(), kNoCode), 255);
-    EXPECT_EQ(d.shown.texts, std::vector<std::u16string>{u"设置成功"});
+    EXPECT_EQ(d.shown.texts, std::vector<std::u16string>{u"Set successfully"});
 }
 
 TEST(CDlgController, GetThenSetSendsTheSameTable) {
@@ -80,7 +80,7 @@ TEST(CDlgController, GetThenSetSendsTheSameTable) {
     EXPECT_EQ(d.dlg.KeyField(kKeyZero)->text(), QString("22"));
     d.dlg.SetButton()->click();
     EXPECT_EQ(c.card.log().irTable, table);
-    EXPECT_EQ(d.shown.texts, (std::vector<std::u16string>{u"获取成功", u"设置成功"}));
+    EXPECT_EQ(d.shown.texts, (std::vector<std::u16string>{u"Read successfully", u"Set successfully"}));
 }
 
 TEST(CDlgController, NoCardAndAnswersThatFail) {
@@ -89,7 +89,7 @@ TEST(CDlgController, NoCardAndAnswersThatFail) {
         Dialog d;
         d.dlg.CalibrateButton()->click();
         EXPECT_EQ(d.dlg.Mode(), kModeIdle);
-        EXPECT_EQ(d.shown.texts, std::vector<std::u16string>{u"非万能遥控卡"});
+        EXPECT_EQ(d.shown.texts, std::vector<std::u16string>{u"Not a universal remote card"});
     }
     RawPty silent;
     ScopedPorts ports({silent.slave});
@@ -103,5 +103,5 @@ TEST(CDlgController, NoCardAndAnswersThatFail) {
     EXPECT_TRUE(d.dlg.WarningText()->text().startsWith("No Ctrl Card found"));
     EXPECT_FALSE(d.dlg.RemotePictureLabel()->pixmap().isNull());
     d.dlg.GetButton()->click();
-    EXPECT_EQ(d.shown.texts, std::vector<std::u16string>{u"控制卡没响应"});
+    EXPECT_EQ(d.shown.texts, std::vector<std::u16string>{u"The ctrl card does not answer"});
 }

@@ -54,14 +54,16 @@ TEST(DlgSendIndex, PageItemsAndProtocolsAndOneMessageEach) {
         EXPECT_EQ(d.dlg.PageCombo()->itemText(item), QString::number(item + 1));
         d.dlg.PageCombo()->setCurrentIndex(item);
         d.dlg.SendButton()->click();
-        EXPECT_EQ(d.shown.texts, std::vector<std::u16string>{u"发送成功!"});
+        EXPECT_EQ(d.shown.texts, std::vector<std::u16string>{u"Sent successfully!"});
         const FakeCardLog log = c.card.log();
         ASSERT_EQ(log.count(0x1A), 1u);
         EXPECT_EQ(LoadU32(&log.frames.back()[12]), page);
         EXPECT_EQ(LoadU32(&log.frames.back()[8]), log.paged.size());
     }
-    for (const auto& [status, text] : {std::pair{9, u"CRC16校验错误, 发送失败,请重试"}, std::pair{5, u"下载失败,错误码: 5"},
-                                       std::pair{-1, u"控制卡没响应, 发送失败,请重试"}}) {
+    for (const auto& [status, text] :
+         {std::pair{9, u"CRC16 check error, sending failed, please retry"},
+          std::pair{5, u"Download failed, error code: 5"},
+          std::pair{-1, u"The ctrl card does not answer, sending failed, please retry"}}) {
         CardOnPort c({.pagedFinal = status});
         Dialog d(tree, 0);
         d.dlg.SendButton()->click();
@@ -72,13 +74,14 @@ TEST(DlgSendIndex, PageItemsAndProtocolsAndOneMessageEach) {
         Dialog d(tree, 0);
         d.dlg.ProtocolCombo()->setCurrentIndex(kProtocolGps);
         d.dlg.SendButton()->click();
-        EXPECT_EQ(d.shown.texts, std::vector<std::u16string>{u"发送成功!"});
+        EXPECT_EQ(d.shown.texts, std::vector<std::u16string>{u"Sent successfully!"});
         EXPECT_EQ(PagedProtocolChoice(), kProtocolGps);  // kept for the next dialog
         Dialog next(tree, 0);
         EXPECT_EQ(next.dlg.ProtocolCombo()->currentIndex(), kProtocolGps);
         next.dlg.ProtocolCombo()->setCurrentIndex(kProtocolKip);
         next.dlg.SendButton()->click();
-        EXPECT_EQ(next.shown.texts, std::vector<std::u16string>{u"没有检测到控制卡,请确定连线正确"});
+        EXPECT_EQ(next.shown.texts,
+                  std::vector<std::u16string>{u"No ctrl card found, please check the cable connection"});
     }
 }
 

@@ -38,7 +38,7 @@ TEST(SoundBuild, MusicFilesConvertUntilTheFirstFailure) {
     auto r = BuildMusicFiles({dir.file("a.wav"), dir.file("gone.wav")}, {dir.file("001.ssf"), dir.file("002.ssf")}, cb);
     EXPECT_EQ(r.status, MusicBuildStatus::SourceMissing);
     EXPECT_EQ(r.written, 1u);
-    EXPECT_EQ(MusicBuildMessage(r), u"文件不存在: " + Utf8ToWide(dir.file("gone.wav")));
+    EXPECT_EQ(MusicBuildMessage(r), u"The file does not exist: " + Utf8ToWide(dir.file("gone.wav")));
     EXPECT_EQ(overall, std::vector<int>{50});
     ASSERT_TRUE(fs::exists(dir.file("001.ssf")));
     EXPECT_FALSE(fs::exists(dir.file("002.ssf")));
@@ -48,11 +48,11 @@ TEST(SoundBuild, MusicFilesConvertUntilTheFirstFailure) {
     EXPECT_EQ(ssf.size(), 512u + 4410 * 2);
     EXPECT_EQ(ssf.substr(18, 4), std::string("a\0\0\0", 4));  // titled by the music, not by "001"
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 3);  // nothing left over
-    EXPECT_EQ(shown.front(), u"载入音乐文件: " + Utf8ToWide(dir.file("a.wav")));
+    EXPECT_EQ(shown.front(), u"Loading the music file: " + Utf8ToWide(dir.file("a.wav")));
 
     r = BuildMusicFiles({dir.file("junk.wav")}, {dir.file("003.ssf")}, cb);
     EXPECT_EQ(r.status, MusicBuildStatus::NotSound);
-    EXPECT_EQ(MusicBuildMessage(r), u"不是WAV,也不是MP3文件: " + Utf8ToWide(dir.file("junk.wav")));
+    EXPECT_EQ(MusicBuildMessage(r), u"Neither a WAV nor an MP3 file: " + Utf8ToWide(dir.file("junk.wav")));
 
     r = BuildMusicFiles({dir.file("a.wav")}, {dir.file("no/such/folder/004.ssf")}, cb);
     EXPECT_EQ(r.status, MusicBuildStatus::WriteFailed);

@@ -54,7 +54,7 @@ TEST(DlgBuildMusic, SecondSourceMissingWritesTheFirstThenSaysSo) {
     });
     EXPECT_EQ(dlg.exec(), QDialog::Rejected);  // a failed build is no success for the caller
     EXPECT_TRUE(firstWritten);
-    EXPECT_EQ(said, QString::fromStdString("文件不存在: " + dir.file("b.mp3")));
+    EXPECT_EQ(said, QString::fromStdString("The file does not exist: " + dir.file("b.mp3")));
     EXPECT_FALSE(fs::exists(dir.file("2.ssf")));
     EXPECT_EQ(dlg.MusicResult().written, 1u);
     EXPECT_EQ(dlg.AllBar()->value(), 50);

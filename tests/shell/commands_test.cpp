@@ -1,6 +1,9 @@
 // Every command of the frame, the tree page, the group page and the list panes, reached as
 // a user reaches it: its action found in the real window's menu bar, toolbar or context
 // menu (popped up by a right click) and triggered.
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <QContextMenuEvent>
@@ -16,8 +19,10 @@
 #include "shell/list_view_program_edit.h"
 #include "shell/list_view_program_server.h"
 #include "shell/outlook_bar.h"
+#include "shell/page_toolbars.h"
 #include "shell/view_multi.h"
 #include "shell/zu_view.h"
+#include "tests/editors_ui/item_dialog_test_util.h"
 #include "tests/shell/shell_test_util.h"
 
 using namespace ledsuite;
@@ -294,27 +299,41 @@ TEST(ProgramListCommands, ProgramsListToolbarAndServerListMenu) {
     ListViewProgramEdit& list = *static_cast<ListViewProgramEdit*>(a.Host().PageWidget(RSEditorWnd::kPageList));
     list.SetRows({{{u"0", u"t"}, 3}, {{u"1", u"u"}, 6}});
     list.List()->item(1, 0)->setCheckState(Qt::Checked);
-    // (command, question asked): first and refresh belong to the server side and ask nothing.
-    const std::pair<int, const char*> tools[] = {
-        {ListViewProgramEdit::kCmdFirst, ""},
-        {ListViewProgramEdit::kCmdRelease, "Release the selected program?"},
-        {ListViewProgramEdit::kCmdDelete, "Delete the selected program?"},
-        {ListViewProgramEdit::kCmdRefresh, ""},
-        {ListViewProgramEdit::kCmdRequest, "Request specified program?"},
-        {ListViewProgramEdit::kCmdCancelRequest, "Cancel Request ?"}};
-    for (const auto& [id, question] : tools) {
+    // (command, what the user is told or asked, whether the checked row is taken): Get Programs and
+    // Refresh need the server, and there is none.
+    const std::tuple<int, const char*, bool> tools[] = {
+        {ListViewProgramEdit::kCmdFirst, "Not connected to the server", false},
+        {ListViewProgramEdit::kCmdRelease, "Release the selected program?", true},
+        {ListViewProgramEdit::kCmdDelete, "Delete the selected program?", true},
+        {ListViewProgramEdit::kCmdRefresh, "Not connected to the server", false},
+        {ListViewProgramEdit::kCmdRequest, "Request specified program?", true},
+        {ListViewProgramEdit::kCmdCancelRequest, "Cancel Request ?", true}};
+    for (const auto& [id, told, taken] : tools) {
         QAction* action = CommandAction(list.ToolBar(), id);
         ASSERT_NE(action, nullptr) << id;
         QString asked;
-        if (*question) AnswerBox(&asked, IDYES);
+        AnswerBox(&asked, IDYES);
         action->trigger();
-        EXPECT_EQ(asked, QString(question)) << id;
-        EXPECT_EQ(list.PendingRows(), *question ? std::vector<int>{1} : std::vector<int>{}) << id;
+        EXPECT_EQ(asked, QString(told)) << id;
+        EXPECT_EQ(list.PendingRows(), taken ? std::vector<int>{1} : std::vector<int>{}) << id;
     }
+    // Connected to a server they say nothing of the kind.
+    int ends[2];
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, ends), 0);
+    a.Frame().Server().Adopt(ends[0], 500);
+    {
+        Answerer<CMessageBoxFx> boxes([](CMessageBoxFx* b) { b->done(IDOK); });
+        for (int id : {ListViewProgramEdit::kCmdFirst, ListViewProgramEdit::kCmdRefresh})
+            CommandAction(list.ToolBar(), id)->trigger();
+        QTest::qWait(10);
+        EXPECT_EQ(boxes.seen, 0);
+    }
+    close(ends[1]);
     ListViewProgramServer& server = *a.View().ServerProgramList();
     a.Frame().OutlookBar()->SetActivePage(1);
     server.SetRows({{{u"0", u"t"}, 1}});
-    const QString questions[] = {"是否重新编辑选中的节目?", "是否取消选中的待审核节目?", "是否删除选中的节目?", ""};
+    const QString questions[] = {"Edit the selected program again?", "Cancel the selected program awaiting audit?",
+                                 "Delete the selected program?", ""};
     for (int i = 0; i < 4; ++i) {
         QMenu* popup = RightClick(server.List()->viewport(), server.List()->visualItemRect(server.List()->item(0, 1)).center());
         ASSERT_NE(popup, nullptr);
@@ -324,6 +343,34 @@ TEST(ProgramListCommands, ProgramsListToolbarAndServerListMenu) {
         popup->hide();
         EXPECT_EQ(asked, questions[i]) << i;
     }
+}
+
+TEST(PageToolbars, AreThePagesOwnClassesInTheWindow) {
+    App a;
+    CMainFrame& frame = a.Frame();
+    // The tree page's two toolbars: the first shown with the page's commands, the second never filled.
+    const QList<CClassToolBar*> bars = frame.findChildren<CClassToolBar*>();
+    ASSERT_EQ(bars.size(), 2);
+    EXPECT_EQ(bars[0], a.Page().ToolBar());
+    EXPECT_TRUE(bars[0]->isVisible());
+    EXPECT_TRUE(bars[1]->isHidden() && bars[1]->actions().isEmpty());
+    for (int id : {ID_ADD_PROGRAM_SET, ID_ADD_PROGRAM, ID_DELETE_ITEM}) EXPECT_NE(CommandAction(bars[0], id), nullptr);
+    // Its menu button carries the tree's commands.
+    const QList<CViewSingleMenuButton*> buttons = frame.findChildren<CViewSingleMenuButton*>();
+    ASSERT_EQ(buttons.size(), 1);
+    EXPECT_EQ(buttons[0]->parentWidget(), bars[0]);
+    ASSERT_NE(buttons[0]->menu(), nullptr);
+    for (int id : {ID_SHIFT_UP, ID_SHIFT_DOWN, ID_SEND_TO}) EXPECT_NE(CommandAction(buttons[0]->menu(), id), nullptr);
+    // The multi-screen page's toolbar.
+    auto& multi = *static_cast<CViewMulti*>(frame.OutlookBar()->Pages()->widget(1));
+    const QList<CViewMultiToolBar*> multiBars = frame.findChildren<CViewMultiToolBar*>();
+    ASSERT_EQ(multiBars.size(), 1);
+    EXPECT_EQ(multiBars[0], multi.ToolBar());
+    // The tree page's labels follow the language.
+    a.Menu(ID_LANGUAGE_AUTO + 1)->trigger();
+    EXPECT_EQ(CommandAction(bars[0], ID_ADD_PROGRAM_SET)->text(), QString("添加节目集"));
+    EXPECT_EQ(CommandAction(buttons[0]->menu(), ID_SHIFT_UP)->text(), QString("上移"));
+    EXPECT_EQ(buttons[0]->text(), QString("更多"));
 }
 
 TEST(TreePage, DrawsAFrameAroundItsTree) {

@@ -24,7 +24,7 @@ void Check(CMyListCtrl* list, int row, bool on) { list->item(row, 0)->setCheckSt
 TEST(ListViewProgramEdit, ColumnsChecksAndCounters) {
     ListViewProgramEdit pane(nullptr, nullptr);
     ASSERT_EQ(pane.List()->columnCount(), 10);
-    EXPECT_EQ(pane.List()->horizontalHeaderItem(9)->text(), QString::fromUtf16(u"目标屏"));
+    EXPECT_EQ(pane.List()->horizontalHeaderItem(9)->text(), QString::fromUtf16(u"Target Screen"));
     EXPECT_EQ(pane.List()->columnWidth(4), 200);
     EXPECT_EQ(pane.List()->columnWidth(1), 120);
     pane.SetRows(Rows({4, 3, 6, 2}));
@@ -51,15 +51,18 @@ TEST(ListViewProgramEdit, ConfirmationsCollectTheCheckedRows) {
     EXPECT_FALSE(pane.OnCommand(ListViewProgramEdit::kCmdCancelRequest));
     EXPECT_EQ(text + "|" + caption, "Cancel Request ?|Kesh Varn PC Suit");
     EXPECT_TRUE(pane.PendingRows().empty());
+    // Refresh needs the server; without one (no relay to ask here) it says so.
+    AnswerBox(&text, IDOK, &caption);
     EXPECT_FALSE(pane.OnCommand(ListViewProgramEdit::kCmdRefresh));
+    EXPECT_EQ(text, "Not connected to the server");
 }
 
 TEST(ListViewProgramServer, OneCheckedRowAndItsFlags) {
     ListViewProgramServer pane(nullptr, nullptr);
     ASSERT_EQ(pane.List()->columnCount(), 9);
     EXPECT_EQ(pane.List()->columnWidth(0), 40);
-    EXPECT_EQ(pane.List()->horizontalHeaderItem(6)->text(), QString::fromUtf16(u"发布时间"));
-    EXPECT_EQ(pane.StatusFilter()->itemText(0), QString::fromUtf16(u"全部"));
+    EXPECT_EQ(pane.List()->horizontalHeaderItem(6)->text(), QString::fromUtf16(u"Publish Time"));
+    EXPECT_EQ(pane.StatusFilter()->itemText(0), QString::fromUtf16(u"All"));
     pane.SetRows(Rows({1, 2, 1}));
     auto flags = [&] {
         const auto f = pane.Flags();
@@ -76,7 +79,7 @@ TEST(ListViewProgramServer, OneCheckedRowAndItsFlags) {
     QString text, caption;
     AnswerBox(&text, IDYES, &caption);
     EXPECT_TRUE(pane.OnMenuCommand(ListViewProgramServer::kDeleteProgram));
-    EXPECT_EQ(text + "|" + caption, QString::fromUtf16(u"是否删除选中的节目?|删除节目"));
+    EXPECT_EQ(text + "|" + caption, QString::fromUtf16(u"Delete the selected program?|Delete Program"));
 }
 
 }  // namespace

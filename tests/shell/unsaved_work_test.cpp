@@ -20,6 +20,7 @@
 #include "music/playlist.h"
 #include "shell/vehicle_pane_util.h"
 #include "toolkit/qt_text.h"
+#include "tests/editors_ui/item_dialog_test_util.h"
 #include "tests/shell/shell_test_util.h"
 
 using namespace ledsuite;
@@ -114,21 +115,75 @@ TEST(UnsavedWork, DiscardClosesAndASavedTreeClosesWithoutAQuestion) {
     ChooseNextFile(QString::fromStdString(b.env.Path("kept")));
     b.Menu(ID_FILE_SAVE)->trigger();
     EXPECT_TRUE(b.Frame().close());  // nothing asked: a box would hold the test here
-    // A change after the save is asked about again; Cancel on Open keeps the work and opens nothing.
+    // A change after the save is asked about again when closing.
     b.Frame().show();
     b.Programs().sets()[0].programs[0].record->mainAction.speed = 9;  // as the property grid stores it
     QString asked;
-    bool chooser = false;
-    AnswerBox(&asked, IDCANCEL);
-    AnswerNext<QFileDialog>([&](QFileDialog* d) {
-        chooser = true;
-        d->reject();
+    AnswerBox(&asked, IDNO);
+    EXPECT_TRUE(b.Frame().close());
+    EXPECT_EQ(asked, "The programs have been changed. Save them?");
+}
+
+// ---- File > Open adds to the tree ----
+
+// A program file written by the suite (one set, program "Opened"), with `sounds` bytes behind
+// its image as a USB-disk build leaves them.
+std::string MakeProgramFile(const TempDir& dir, size_t sounds) {
+    App maker;
+    maker.TypeProgram("Opened");
+    const std::string path = (dir.path / (sounds ? "sounds.lcs" : "plain.lcs")).string();
+    EXPECT_EQ(maker.Page().SaveFile(path), 0);
+    std::vector<uint8_t> file = Read(path);
+    file.resize(file.size() + sounds, 0x5A);
+    EXPECT_TRUE(WriteFileAtomic(path, file.data(), file.size()));
+    return path;
+}
+
+// File > Open through the real chooser, then the window's close; every message box that shows
+// on the way is answered No and its text kept.
+std::vector<QString> OpenThenClose(App& a, const std::string& path) {
+    std::vector<QString> asked;
+    Answerer<CMessageBoxFx> boxes([&](CMessageBoxFx* b) {
+        asked.push_back(b->TextLabel()->text());
+        b->done(IDNO);
     });
-    b.Menu(ID_FILE_OPEN)->trigger();
-    EXPECT_FALSE(asked.isEmpty());
-    EXPECT_FALSE(chooser);
-    QTest::qWait(20);
-    EXPECT_FALSE(chooser);
+    ChooseNextFile(QString::fromStdString(path));
+    a.Menu(ID_FILE_OPEN)->trigger();
+    EXPECT_TRUE(asked.empty()) << asked.front().toStdString();  // Open never asks
+    asked.push_back("-- closing");
+    EXPECT_TRUE(a.Frame().close());
+    return asked;
+}
+
+TEST(OpenFile, AddsTheFilesSetsAndAsksToSaveOnlyWhatWasUnsavedBefore) {
+    TempDir dir;
+    const std::string plain = MakeProgramFile(dir, 0), withSounds = MakeProgramFile(dir, 4000);
+    const QString question = "The programs have been changed. Save them?";
+    {
+        // Nothing typed before: the opened file closes without a question; its set came after the one there.
+        App a;
+        a.TypeProgram("Here");
+        ChooseNextFile(QString::fromStdString(a.env.Path("here")));
+        a.Menu(ID_FILE_SAVE)->trigger();
+        EXPECT_EQ(OpenThenClose(a, plain), std::vector<QString>{"-- closing"});
+        ASSERT_EQ(a.Programs().sets().size(), 2u);
+        EXPECT_EQ(a.Programs().sets()[1].programs[0].record->content.cells[0].code, u'O');
+    }
+    {
+        // Unsaved work before the Open stays unsaved after it.
+        App a;
+        a.TypeProgram("Typed");
+        EXPECT_EQ(OpenThenClose(a, plain), (std::vector<QString>{"-- closing", question}));
+        EXPECT_EQ(a.Programs().sets().size(), 2u);
+    }
+    {
+        // A clean page opening a file with sounds behind its image: a save would leave them out.
+        App a;
+        EXPECT_EQ(OpenThenClose(a, withSounds), (std::vector<QString>{"-- closing", question}));
+        EXPECT_EQ(a.Programs().sets().size(), 1u);
+    }
+    App fresh;  // and the same clean page with the plain file: nothing to ask
+    EXPECT_EQ(OpenThenClose(fresh, plain), std::vector<QString>{"-- closing"});
 }
 
 TEST(UnsavedWork, AFailedPlaylistSaveOnClosingIsReported) {
@@ -212,8 +267,6 @@ TEST(ProgramFiles, AUsbDiskBuildWithMoreThanAMebibyteOfSoundsReopens) {
     ASSERT_TRUE(WriteFileAtomic(path, file.data(), file.size()));
     a.shown.texts.clear();
     ChooseNextFile(QString::fromStdString(path));
-    QString asked;
-    AnswerBox(&asked, IDNO);
     a.Menu(ID_FILE_OPEN)->trigger();
     EXPECT_TRUE(a.shown.texts.empty()) << (a.shown.texts.empty() ? "" : ToQString(a.shown.Last()).toStdString());
     ASSERT_EQ(a.Programs().sets().size(), 2u);  // the file's set joined the tree

@@ -28,7 +28,7 @@ std::vector<PropertySpec> Specs() {
     PropertySpec list{.key = 1, .parent = 100, .kind = PropertyKind::List,
                       .label = [] { return QString::fromUtf16(kChoiceRow()); },
                       .options = [] { return QStringList{QString::fromUtf16(kRed()), QString::fromUtf16(kGreen())}; },
-                      .relabelOptions = true, .description = "pick one"};
+                      .relabelOptions = true, .description = [] { return QString("pick one"); }};
     PropertySpec spin{.key = 2, .parent = 100, .kind = PropertyKind::Spin, .label = [] { return QString("Pause"); },
                       .lo = 0, .hi = 255};
     PropertySpec time{.key = 3, .parent = 100, .kind = PropertyKind::Time, .label = [] { return QString("At"); }};

@@ -31,6 +31,8 @@ std::vector<uint8_t> GoodFile() {
 
 }  // namespace
 
+// The sample workbooks (the source folder comes from the test's environment: the compiler may
+// have seen this file under a relative name).
 TEST(ProgramFileCheck, RefusesBadHeadersSizesAndImagesAndOnlyWarnsOnTheCrc) {
     const std::vector<uint8_t> good = GoodFile();
     auto check = [](std::vector<uint8_t> bytes) { return CheckProgramFile(bytes); };

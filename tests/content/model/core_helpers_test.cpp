@@ -89,6 +89,23 @@ TEST(Language, SettingAndSystemLanguage) {
         [](const char* n) -> const char* { return std::string_view(n) == "LANGUAGE" ? "zh_CN:en" : "C"; });
     SetUiLanguage(0);
     EXPECT_EQ(UiLanguageIndex(), 0u);
+    // English locales are 0x409; nothing set at all is no language.
+    EXPECT_EQ(SystemUiLanguageId([](const char* n) -> const char* {
+                  return std::string_view(n) == "LC_MESSAGES" ? "en_GB.UTF-8" : nullptr;
+              }),
+              0x409);
+    EXPECT_EQ(SystemUiLanguageId([](const char*) -> const char* { return nullptr; }), 0);
+    // A Japanese system is 0x411 and gets English, whatever the index was.
+    static const char* japanese;
+    const auto lang = [](const char* n) -> const char* { return std::string_view(n) == "LANG" ? japanese : nullptr; };
+    for (const char* ja : {"ja_JP.UTF-8", "ja"}) {
+        japanese = ja;
+        EXPECT_EQ(SystemUiLanguageId(lang), 0x411) << ja;
+        SetUiLanguage(1);
+        SetUiLanguageEnvForTests(lang);
+        SetUiLanguage(0);
+        EXPECT_EQ(std::make_pair(UiLanguageIndex(), UiLanguageSetting()), std::make_pair(2u, 0u)) << ja;
+    }
     SetUiLanguage(3);
     static const LangText row{{u"确定", u"確定", u"OK"}};
     EXPECT_EQ(std::u16string(row()), u"OK");

@@ -216,7 +216,7 @@ TEST(VoicePass, ProgressReachesTheChannel) {
     ASSERT_EQ(channel.seen.size(), 1u);
     const BuildProgressReport& r = channel.seen[0];
     EXPECT_EQ(std::tuple(channel.code, r.programs, r.done, r.fraction, std::u16string(r.text), r.extra),
-              std::tuple(544, 3u, 1u, 0.5f, std::u16string(u"编译语音"), 77));
+              std::tuple(544, 3u, 1u, 0.5f, std::u16string(u"Compiling speech"), 77));
     EXPECT_EQ(SpeakToWavBytes(u"", 0, 0).size(), 0u);
 }
 
