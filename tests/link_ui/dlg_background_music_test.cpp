@@ -238,7 +238,7 @@ TEST(CDlgBackGroundMusic, EscInAnOpenDropDownLeavesABlankTypeBlankAndTheSchedule
         EXPECT_EQ(d.dlg.Schedule()[1].type, 0) << byKey;
     }
     QTest::mouseClick(d.dlg.SaveButton(), Qt::LeftButton);
-    EXPECT_EQ(d.shown.texts, std::vector<std::u16string>{u"保存节目时间表成功!"});
+    EXPECT_EQ(d.shown.texts, std::vector<std::u16string>{u"The schedule was saved!"});
     ASSERT_EQ(ReadFileBytes(PlaytimePath(disk.root()), 1024, after), ReadFileResult::Ok);
     EXPECT_EQ(after, before);
 }
