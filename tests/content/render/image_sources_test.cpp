@@ -183,14 +183,14 @@ TEST(ImageSources, TallGifFramesAreScaledTo512Rows) {
         EXPECT_EQ(f.row32(511)[24], kColours[i + 1]);
         EXPECT_EQ(f.row32(0)[0], 0u);
     }
-    EXPECT_EQ(loaded[0]->redThreshold, 1);  // black against full red: the darker level (0, given as 1)
+    EXPECT_EQ(loaded[0]->redThreshold, 1);  // black against full red: the first level above black
 }
 
 TEST(ImageSources, OtsuSplitsTwoLevels) {
     const uint8_t flat[8] = {7, 7, 7, 7, 7, 7, 7, 7}, two[8] = {40, 40, 200, 200, 40, 200, 40, 200};
     EXPECT_EQ(OtsuThreshold(2, 4, flat, 1), 1);  // one value, or none: 1
     EXPECT_EQ(OtsuThreshold(0, 0, nullptr, 4), 1);
-    EXPECT_EQ(OtsuThreshold(2, 4, two, 1), 40);
+    EXPECT_EQ(OtsuThreshold(2, 4, two, 1), 41);  // the first level above the darker class
 }
 
 TEST(ImageSources, BorderPatternsAndSprites) {
