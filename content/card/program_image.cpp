@@ -484,6 +484,21 @@ int32_t WriteSingleImageSet(ProgramImage& image, const RawImage& frame, uint16_t
     return WriteImageSetOf(image, std::span<const RawImage* const>(&one, 1), colorCode);
 }
 
+namespace {
+
+// A border side as an image set. A custom tile holds the LED colours the frame editor
+// drew (pure red, green, blue and their mixes): every channel that is not 0 lights, as
+// in the rendered text, so a red tile lights on a one-colour screen, whose grey plane
+// would otherwise average it below the default threshold.
+int32_t WriteBorderSide(ProgramImage& image, const RawImage& side, bool builtIn, uint16_t colorCode) {
+    if (builtIn) return WriteSingleImageSet(image, side, colorCode);
+    RawImage lit = side;
+    lit.redThreshold = lit.greenThreshold = lit.blueThreshold = 1;
+    return WriteSingleImageSet(image, lit, colorCode);
+}
+
+}  // namespace
+
 uint8_t BorderPatternSize(uint8_t type) {
     switch (type) {
         case 2: case 3: case 6: return 8;
@@ -529,7 +544,7 @@ int32_t WriteBorderBlock(ProgramImage& image, const ProgramRecord& program, uint
     const RawImage* previous = nullptr;
     int32_t set = kEncodeTooLarge;
     for (size_t i = 0; i < 4; ++i) {
-        if (sides[i] != previous) set = WriteSingleImageSet(image, *sides[i], colorCode);
+        if (sides[i] != previous) set = WriteBorderSide(image, *sides[i], builtIn, colorCode);
         previous = sides[i];
         image.Patch(words[kWordOfFrame[i]], set);
     }
