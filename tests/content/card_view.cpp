@@ -250,8 +250,9 @@ private:
         if (type >= 9 && type <= 12) return GlyphName(target, NameIndex(type, now_), x, y, CodeColour(colour));
         if (type == 14) return void(FirstFrame(target, x, y));
         if (type == 22 && Need(target, 32, "counter record")) {
-            const std::string value = CounterValue(U8(target + 1), int32_t(U32(target + 8)), int32_t(U32(target + 16)),
-                                                   int32_t(U32(target + 12)), int32_t(U32(target + 20)), U8(target + 4));
+            const std::string value =
+                CounterValue(U8(target + 1), int32_t(U32(target + 8)), int32_t(U32(target + 16)),
+                             int32_t(U32(target + 12)), int32_t(U32(target + 20)), U8(target + 4));
             return GlyphString(U32(target + 28), value, x, y, CodeColour(colour));
         }
         Problem("field type " + std::to_string(type) + " not drawn");

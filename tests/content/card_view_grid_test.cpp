@@ -111,7 +111,8 @@ void FillContent(TextContent& t, const Case& c, uint32_t face) {
             t.cells[4] = TextCell(FC_MINUTE, attr);
             break;
         case kWeekCounter:
-            t.cells[0] = TextCell(FC_WEEK_EN, attr), t.cells[1] = Counter(attr), t.cells[2] = TextCell(FC_WEEK_CN, attr);
+            t.cells[0] = TextCell(FC_WEEK_EN, attr), t.cells[1] = Counter(attr);
+            t.cells[2] = TextCell(FC_WEEK_CN, attr);
             break;
         case kPictureBlack: t.cells[0] = BarPicture(0x000000, 0xFFFFFF), PutText(t, u"P", attr, 1); break;
         case kPictureDark: t.cells[0] = BarPicture(0x404040, 0xF0F0F0), PutText(t, u"P", attr, 1); break;

@@ -106,7 +106,8 @@ protected:
         combo->showPopup();
         QAbstractItemView* view = combo->view();
         view->scrollTo(view->model()->index(index, 0));
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(index, 0)).center());
+        const QPoint at = view->visualRect(view->model()->index(index, 0)).center();
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
     }
 
     const ScopedClockOverride clock{kNow};

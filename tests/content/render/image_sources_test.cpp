@@ -193,6 +193,22 @@ TEST(ImageSources, OtsuSplitsTwoLevels) {
     EXPECT_EQ(OtsuThreshold(2, 4, two, 1), 41);  // the first level above the darker class
 }
 
+TEST(ImageSources, BorderSidesRepeatTheLastFrameAndTheTopOfTypesSixAndSeven) {
+    FrameVector frames;
+    using Sides = std::array<const RawImage*, 4>;
+    EXPECT_EQ(BorderSideFrames(frames, 1), Sides{});  // no frame: none drawn
+    frames.push_back(std::make_unique<RawImage>());  // one tile of the frame editor: every side
+    EXPECT_EQ(BorderSideFrames(frames, 1), (Sides{frames[0], frames[0], frames[0], frames[0]}));
+    frames.push_back(std::unique_ptr<RawImage>());  // a null frame is passed over
+    frames.push_back(std::make_unique<RawImage>());
+    EXPECT_EQ(BorderSideFrames(frames, 1), (Sides{frames[0], frames[2], frames[2], frames[2]}));
+    frames.clear();
+    ASSERT_EQ(MakeBorderFrames(&frames, 6), 1);
+    for (int type : {6, 7})  // the card keeps one image for these patterns: the top frame
+        EXPECT_EQ(BorderSideFrames(frames, type), (Sides{frames[1], frames[1], frames[1], frames[1]}));
+    EXPECT_EQ(BorderSideFrames(frames, 5), (Sides{frames[0], frames[1], frames[2], frames[3]}));
+}
+
 TEST(ImageSources, BorderPatternsAndSprites) {
     FrameVector frames;
     ASSERT_EQ(MakeBorderFrames(&frames, 7), 1);  // a 14 x 12 pattern without symmetry
