@@ -56,10 +56,12 @@ TEST_F(FieldWidth, EveryDigitFitsTheCellOfADateOrTimeFieldInEveryCardFace) {
 }
 
 TEST_F(FieldWidth, AFieldDrawsWithinTheRoomItIsMeasured) {
-    // The widest values: an 8 in every digit, "Wednesday" and "September".
+    // The widest values: an 8 in every digit, "Wednesday" and "September"; a face with
+    // proportional digits and letters too, whose characters are cut to their cells.
     const ScopedClockOverride clock(LocalTime{2888, 9, 28, 18, 48, 58, 3});
-    const char16_t fields[] = {FC_YEAR, FC_MONTH, FC_DAY, FC_HOUR, FC_MINUTE, FC_SECOND, FC_WEEK_EN, FC_MONTH_EN,
-                               FC_MONTH_EN_SHORT};
+    tables.installed.emplace_back(u"DejaVu Sans");
+    const char16_t fields[] = {FC_YEAR,   FC_MONTH,   FC_DAY,      FC_HOUR, FC_MINUTE,
+                               FC_SECOND, FC_WEEK_EN, FC_MONTH_EN, FC_MONTH_EN_SHORT};
     for (uint32_t face = 0; face < tables.installed.size(); ++face)
         for (uint32_t size : {12u, 16u, 19u, 23u, 24u, 32u})
             for (char16_t code : fields) {

@@ -191,6 +191,9 @@ TEST(ImageSources, OtsuSplitsTwoLevels) {
     EXPECT_EQ(OtsuThreshold(2, 4, flat, 1), 1);  // one value, or none: 1
     EXPECT_EQ(OtsuThreshold(0, 0, nullptr, 4), 1);
     EXPECT_EQ(OtsuThreshold(2, 4, two, 1), 41);  // the first level above the darker class
+    EXPECT_EQ(OtsuThreshold(8, 1, two, 4), 41);  // a one-pixel column, every fourth byte
+    const uint8_t near[4] = {10, 11, 10, 11};    // levels one apart split too
+    EXPECT_EQ(OtsuThreshold(1, 4, near, 1), 11);
 }
 
 TEST(ImageSources, BorderSidesRepeatTheLastFrameAndTheTopOfTypesSixAndSeven) {
