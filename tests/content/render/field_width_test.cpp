@@ -72,6 +72,12 @@ TEST_F(FieldWidth, AFieldDrawsWithinTheRoomItIsMeasured) {
                 DrawCell(rc, s, cell, {0, 0, s.width(), s.height()});
                 EXPECT_LT(InkRight(s), e.width) << "face " << face << " size " << size << " field " << int(code);
             }
+    // An ordinary character is not a field: it keeps its own width, wider than a "J".
+    const TextCell w(u'W', CellAttr::Make(16, uint32_t(tables.installed.size() - 1), 7));
+    Surface s(64, 16);
+    SelectCellFont(rc, s, w, false);
+    DrawCell(rc, s, w, {0, 0, s.width(), s.height()});
+    EXPECT_GE(InkRight(s), rc.measurer.TextWidth(u"J", w.attr, false));
 }
 
 }  // namespace

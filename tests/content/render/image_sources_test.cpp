@@ -191,9 +191,13 @@ TEST(ImageSources, OtsuSplitsTwoLevels) {
     EXPECT_EQ(OtsuThreshold(2, 4, flat, 1), 1);  // one value, or none: 1
     EXPECT_EQ(OtsuThreshold(0, 0, nullptr, 4), 1);
     EXPECT_EQ(OtsuThreshold(2, 4, two, 1), 41);  // the first level above the darker class
-    EXPECT_EQ(OtsuThreshold(8, 1, two, 4), 41);  // a one-pixel column, every fourth byte
+    const uint8_t column[16] = {40, 0, 0, 0, 200, 0, 0, 0, 40, 0, 0, 0, 200, 0, 0, 0};
+    EXPECT_EQ(OtsuThreshold(4, 1, column, 4), 41);  // a one-pixel column of 4-byte pixels
     const uint8_t near[4] = {10, 11, 10, 11};    // levels one apart split too
     EXPECT_EQ(OtsuThreshold(1, 4, near, 1), 11);
+    const uint8_t spread[8] = {0, 200, 250, 100, 100, 0, 150, 0};  // black against four greys: the black alone
+    EXPECT_EQ(OtsuThreshold(2, 4, spread, 1), 1);
+    EXPECT_EQ(OtsuThreshold(2, 4, nullptr, 1), 1);  // no pixels
 }
 
 TEST(ImageSources, BorderSidesRepeatTheLastFrameAndTheTopOfTypesSixAndSeven) {
