@@ -202,15 +202,7 @@ int32_t WriteSetRecord(ProgramImage& image, size_t recordAt, const ProgramSetRec
     return image.Result(records);
 }
 
-std::array<const RawImage*, 4> CustomBorderSides(const FrameVector& frames) {
-    std::array<const RawImage*, 4> sides{};
-    size_t n = 0;
-    for (size_t i = 0; i < frames.size() && n < sides.size(); ++i)
-        if (frames[i]) sides[n++] = frames[i];
-    if (n == 0) return sides;  // callers give at least one frame
-    for (size_t i = n; i < sides.size(); ++i) sides[i] = sides[n - 1];
-    return sides;
-}
+std::array<const RawImage*, 4> CustomBorderSides(const FrameVector& frames) { return BorderSideFrames(frames, 1); }
 
 uint8_t EffectiveBorderType(const ProgramRecord& program) {
     if (program.borderType == 1) {  // a custom border needs at least one frame
@@ -492,6 +484,21 @@ int32_t WriteSingleImageSet(ProgramImage& image, const RawImage& frame, uint16_t
     return WriteImageSetOf(image, std::span<const RawImage* const>(&one, 1), colorCode);
 }
 
+namespace {
+
+// A border side as an image set. A custom tile holds the LED colours the frame editor
+// drew (pure red, green, blue and their mixes): every channel that is not 0 lights, as
+// in the rendered text, so a red tile lights on a one-colour screen, whose grey plane
+// would otherwise average it below the default threshold.
+int32_t WriteBorderSide(ProgramImage& image, const RawImage& side, bool builtIn, uint16_t colorCode) {
+    if (builtIn) return WriteSingleImageSet(image, side, colorCode);
+    RawImage lit = side;
+    lit.redThreshold = lit.greenThreshold = lit.blueThreshold = 1;
+    return WriteSingleImageSet(image, lit, colorCode);
+}
+
+}  // namespace
+
 uint8_t BorderPatternSize(uint8_t type) {
     switch (type) {
         case 2: case 3: case 6: return 8;
@@ -528,22 +535,18 @@ int32_t WriteBorderBlock(ProgramImage& image, const ProgramRecord& program, uint
     w.fill(0, 8);
     FrameVector pattern;  // a built-in pattern's four side frames
     if (builtIn) MakeBorderFrames(&pattern, type);
-    const auto sides = CustomBorderSides(builtIn ? pattern : program.borderFrames);
+    const auto sides = BorderSideFrames(builtIn ? pattern : program.borderFrames, type);
     if (std::find(sides.begin(), sides.end(), nullptr) != sides.end()) return image.Fail(), kEncodeTooLarge;
 
-    // The loader reads the words 12, 4, 16, 8 as the frames left, top, right, bottom.
+    // The loader reads the words 12, 4, 16, 8 as the frames left, top, right, bottom; a
+    // frame that serves several sides in a row is written once.
     static constexpr size_t kWordOfFrame[] = {2, 0, 3, 1};
-    if (type == 6 || type == 7) {
-        const int32_t set = WriteSingleImageSet(image, *sides[1], colorCode);
-        for (const Place& p : words) image.Patch(p, set);
-    } else {
-        const RawImage* previous = nullptr;
-        int32_t set = kEncodeTooLarge;
-        for (size_t i = 0; i < 4; ++i) {
-            if (sides[i] != previous) set = WriteSingleImageSet(image, *sides[i], colorCode);
-            previous = sides[i];
-            image.Patch(words[kWordOfFrame[i]], set);
-        }
+    const RawImage* previous = nullptr;
+    int32_t set = kEncodeTooLarge;
+    for (size_t i = 0; i < 4; ++i) {
+        if (sides[i] != previous) set = WriteBorderSide(image, *sides[i], builtIn, colorCode);
+        previous = sides[i];
+        image.Patch(words[kWordOfFrame[i]], set);
     }
     if (builtIn && image.ok()) image.Remember(key, uint32_t(at));  // later programs share a built-in pattern
     return image.Result(at);

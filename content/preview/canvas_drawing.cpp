@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "content/render/image_sources.h"
 #include "content/render/item_painters.h"
 #include "content/preview/layout_canvas.h"
 #include "content/model/records.h"
@@ -163,14 +164,14 @@ void RenderProgramStatic(LayoutCanvas& canvas, const TextContent& text, int effe
     RenderProgramStatic(canvas, text, layout, left, top, right, bottom, xOffset, yOffset);
 }
 
-void DrawAreaBorder(const FrameVector& frames, LayoutCanvas& canvas, int left, int top, int right, int bottom) {
-    if (frames.size() != 4) return;
-    for (size_t i = 0; i < 4; ++i)
-        if (!frames[i]) return;
+void DrawAreaBorder(const FrameVector& frames, int borderType, LayoutCanvas& canvas, int left, int top, int right,
+                    int bottom) {
+    const auto sides = BorderSideFrames(frames, borderType);
+    if (!sides[0]) return;
     RawImage& led = canvas.ledImage;
     // The offsets are 16-bit words holding -s or s - 256.
     auto offset = [&](size_t side) { return int(int16_t(canvas.borderOffsets[side])); };
-    const RawImage &f0 = *frames[0], &f1 = *frames[1], &f2 = *frames[2], &f3 = *frames[3];
+    const RawImage &f0 = *sides[0], &f1 = *sides[1], &f2 = *sides[2], &f3 = *sides[3];
     TileStrip(led, f0, offset(0), 3, {left, top, left + f0.displayWidth, bottom});
     TileStrip(led, f1, offset(1), 2, {left, top, right, top + f1.displayHeight});
     TileStrip(led, f2, offset(2), 3, {right - f2.displayWidth, top, right, bottom});

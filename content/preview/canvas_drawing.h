@@ -65,9 +65,10 @@ void RenderProgramStatic(LayoutCanvas& canvas, const TextContent& text, const Pr
                          int top, int right, int bottom, int xOffset, int yOffset);
 
 // The four border strips of an area tiled into the LED image with the canvas's
-// border offsets: frame 0 down the left side, 1 along the top, 2 down the right
-// side, 3 along the bottom. Only with exactly four frames.
-void DrawAreaBorder(const FrameVector& frames, LayoutCanvas& canvas, int left, int top, int right, int bottom);
+// border offsets: the side frames of BorderSideFrames (left, top, right, bottom), so
+// one custom tile borders every side, as the card gets it. Nothing without a frame.
+void DrawAreaBorder(const FrameVector& frames, int borderType, LayoutCanvas& canvas, int left, int top, int right,
+                    int bottom);
 
 // Composes the back image: grey, the LED image masked to the colour code and shown at
 // the zoom with its top-left at the origin.

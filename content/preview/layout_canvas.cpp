@@ -69,7 +69,7 @@ void RenderShownPrograms(LayoutCanvas& c, const ProgramSetNode& set) {
                               ? p.mainAction.offset
                               : 0;
         RenderProgramStatic(c, p.content, p.mainAction.effect, p.left, p.top, p.right, p.bottom, 0, shift);
-        if (p.borderType != 0) DrawAreaBorder(p.borderFrames, c, p.left, p.top, p.right, p.bottom);
+        if (p.borderType != 0) DrawAreaBorder(p.borderFrames, p.borderType, c, p.left, p.top, p.right, p.bottom);
     }
 }
 

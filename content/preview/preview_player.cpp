@@ -19,7 +19,9 @@ bool HorizontalMove(uint8_t effect) {
            effect == kEffectMoveRightContinue;
 }
 
-bool HasBorder(const ProgramRecord& r) { return r.borderType != 0 && r.borderFrames.size() == 4; }
+bool HasBorder(const ProgramRecord& r) {
+    return r.borderType != 0 && BorderSideFrames(r.borderFrames, r.borderType)[0] != nullptr;
+}
 
 // The pause of the action in rounds (a pause byte of 0xFF waits like one of 0xFE).
 uint32_t PauseRounds(PlayState& s, const CardAction& action) {
@@ -230,7 +232,7 @@ void PreviewPlayer::DrawProgram(PlayedProgram& p) {
     const ProgramRecord& r = p.record;
     if (r.borderType == 0) return;
     canvas_.borderOffsets = p.borderOffsets;
-    DrawAreaBorder(r.borderFrames, canvas_, r.left, r.top, r.right, r.bottom);
+    DrawAreaBorder(r.borderFrames, r.borderType, canvas_, r.left, r.top, r.right, r.bottom);
 }
 
 // ---- the canvas side ------------------------------------------------------------------

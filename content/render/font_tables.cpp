@@ -13,11 +13,14 @@
 
 namespace ledsuite {
 
-namespace {
-
-// The face names the card's texts use; res/fonts.conf maps each to a Debian font.
+// res/fonts.conf maps each of these to a Debian font.
 const char16_t* const kCardFaceNames[] = {u"宋体",   u"黑体",   u"楷体",  u"准圆",        u"SimSun",
                                           u"SimHei", u"KaiTi", u"Courier New", u"Courier"};
+
+std::span<const char16_t* const> CardFaceNames() { return kCardFaceNames; }
+
+namespace {
+
 
 const char16_t kSongFace[] = u"宋体";
 

@@ -14,6 +14,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -57,6 +58,10 @@ struct DefaultFontTable {
     std::array<std::u16string, kMaxDefaultFaces> names;
     uint16_t count = 0;  // 0 until the first fill
 };
+
+// The card's face names ("宋体", "黑体", "楷体", "准圆", "Courier New", ...) that the suite's
+// font configuration maps to installed fonts; the installed table lists each one found.
+std::span<const char16_t* const> CardFaceNames();
 
 // The installed faces fontconfig knows under the suite's configuration, in a
 // stable order: by character set (0 first), then by name.

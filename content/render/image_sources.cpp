@@ -116,6 +116,17 @@ int LoadImageFile(FrameVector* frames, const std::string& path) {
     return frames->size() > before ? 1 : 0;
 }
 
+std::array<const RawImage*, 4> BorderSideFrames(const FrameVector& frames, int borderType) {
+    std::array<const RawImage*, 4> sides{};
+    size_t n = 0;
+    for (size_t i = 0; i < frames.size() && n < sides.size(); ++i)
+        if (frames[i]) sides[n++] = frames[i];
+    if (n == 0) return sides;
+    for (size_t i = n; i < sides.size(); ++i) sides[i] = sides[n - 1];
+    if (borderType == 6 || borderType == 7) sides.fill(sides[1]);
+    return sides;
+}
+
 int MakeBorderFrames(FrameVector* frames, int style, DissolveRandom* random) {
     if (!frames) return 0;
     if (const BorderPattern* p = SidePattern(style)) {

@@ -35,6 +35,14 @@ enum BorderStyle : int {
 // null vector or another style.
 int MakeBorderFrames(FrameVector* frames, int style, DissolveRandom* random = nullptr);
 
+// The frames a border of `borderType` shows down the left side, along the top, down
+// the right side and along the bottom. The frames stand in that order and the last
+// one serves the sides that have none, so the one tile the frame editor makes borders
+// all four sides; null frames are passed over and no frame gives four nulls. The
+// patterns of types 6 and 7 show their top frame on every side, as the card keeps a
+// single image for them. The canvas, the preview and the encoder all draw these.
+std::array<const RawImage*, 4> BorderSideFrames(const FrameVector& frames, int borderType);
+
 // Appends, in name order, one 32-bit image per picture file (".bmp", ".jpg", ".png",
 // ".ico", ".gif", any case) of the resource folder `folder` (ResourcePath): a
 // ".bmp" as it is, any other file's first frame at its display size. Its full path

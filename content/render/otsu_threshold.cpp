@@ -19,6 +19,8 @@ int OtsuThreshold(int height, int width, const uint8_t* pixels, int bytesPerPixe
         p[t] *= unit;
         meanTotal += t * p[t];
     }
+    // t is the last level of the darker class; the result is the first level of the
+    // brighter one, since a channel counts as lit at or above its threshold.
     double w0 = 0, s0 = 0, best = 0;
     int result = 0;
     for (int t = 0; t < 255; ++t) {
@@ -34,7 +36,7 @@ int OtsuThreshold(int height, int width, const uint8_t* pixels, int bytesPerPixe
             result = t;
         }
     }
-    return result == 0 ? 1 : result;
+    return result + 1;
 }
 
 }  // namespace ledsuite

@@ -75,6 +75,27 @@ bool IsTimeField(char16_t code) {
     return (code >= FC_YEAR && code <= FC_SECOND) || (code >= FC_WEEK_CN && code <= FC_MONTH_EN_SHORT);
 }
 
+// Fields measured as a number of widths of "J" in their font (dates, times, names).
+bool MeasuredInJ(char16_t code) {
+    return (code >= FC_YEAR && code <= FC_SECOND) || (code >= FC_WEEK_EN && code <= FC_MONTH_EN_SHORT) ||
+           code == FC_LYRIC;
+}
+
+// A field's characters stand in cells one "J" wide, each clipped to its cell as the card's
+// glyphs are: in a face whose letters or digits are wider at some size, no character
+// runs into the next one.
+void DrawFieldInCells(Surface& s, int left, int top, std::u16string_view text) {
+    const int w = s.renderer() ? s.renderer()->CharWidth(s.font(), U'J') : 0;
+    const PixelRect clip = s.clip();
+    int x = left;
+    for (char16_t c : text) {
+        s.SetClip(clip.Intersect({x, clip.top, x + w, clip.bottom}));
+        s.DrawText(x, top, {&c, 1});
+        x += w;
+    }
+    s.SetClip(clip);
+}
+
 // The frame of a picture at an animation time: the first whose running pause reaches
 // the time taken modulo the pauses' sum.
 const RawImage* PictureFrameAt(const PictureObject& picture, uint32_t time) {
@@ -167,7 +188,8 @@ void DrawCell(RenderContext& rc, Surface& s, const TextCell& cell, const PixelRe
     const uint32_t colour = CellColor(cell);
     s.SetTextColor(colour);
     if (CellFontSize(cell) != 8) {
-        s.DrawText(left, top, text);
+        if (MeasuredInJ(cell.code)) DrawFieldInCells(s, left, top, text);
+        else s.DrawText(left, top, text);
         return;
     }
     // 8-pixel text: the built-in font, the small font for what it lacks.

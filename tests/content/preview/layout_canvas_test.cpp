@@ -252,7 +252,7 @@ TEST_F(CanvasTest, BorderStripsTileInsideTheAreaWithTheirOffsets) {
     };
     FrameVector frames = strips(false, {{0xFF0000}, {0x00FF00, 0x0000FF}, {0xFF0000}, {0x00FF00, 0x0000FF}});
     canvas.borderOffsets = {0, uint16_t(-1), 0, 0};
-    DrawAreaBorder(frames, canvas, 1, 0, 7, 4);
+    DrawAreaBorder(frames, 1, canvas, 1, 0, 7, 4);
     // Left, top, right, bottom in this order; the shifted top strip starts with the
     // second half of its tile and paints nothing left of the area.
     EXPECT_EQ(Picture(canvas.ledImage), (Rows{".bgbgbr.", ".r....r.", ".r....r.", ".gbgbgb."}));
@@ -261,17 +261,17 @@ TEST_F(CanvasTest, BorderStripsTileInsideTheAreaWithTheirOffsets) {
         strips(true, {{0xFF0000, 0x00FF00}, {0x0000FF}, {0x00FF00, 0xFF0000, 0x0000FF}, {0x0000FF}});
     canvas.borderOffsets = {};
     ResetImage(canvas.ledImage, 8, 4);
-    DrawAreaBorder(sides, canvas, 2, -1, 6, 5);
+    DrawAreaBorder(sides, 1, canvas, 2, -1, 6, 5);
     EXPECT_EQ(Picture(canvas.ledImage), (Rows{"..g..r..", "..r..b..", "..g..g..", "..r..r.."}));
     canvas.borderOffsets = {uint16_t(-1), 0, 0, 0};  // only the left strip scrolls
-    DrawAreaBorder(sides, canvas, 2, -1, 6, 5);
+    DrawAreaBorder(sides, 1, canvas, 2, -1, 6, 5);
     EXPECT_EQ(Picture(canvas.ledImage), (Rows{"..r..r..", "..g..b..", "..r..g..", "..g..r.."}));
     canvas.borderOffsets = {0, 0, uint16_t(-1), 0};  // only the right strip scrolls
-    DrawAreaBorder(sides, canvas, 2, -1, 6, 5);
+    DrawAreaBorder(sides, 1, canvas, 2, -1, 6, 5);
     EXPECT_EQ(Picture(canvas.ledImage), (Rows{"..g..b..", "..r..g..", "..g..r..", "..r..b.."}));
     canvas.borderOffsets = {0, 0, 0, uint16_t(-1)};  // only the bottom strip scrolls
     ResetImage(canvas.ledImage, 8, 4);
-    DrawAreaBorder(frames, canvas, 1, 0, 7, 4);
+    DrawAreaBorder(frames, 1, canvas, 1, 0, 7, 4);
     EXPECT_EQ(Picture(canvas.ledImage), (Rows{".gbgbgr.", ".r....r.", ".r....r.", ".bgbgbg."}));
     // A top strip two rows high, cut by the image's left and top edges, keeps its phase along the area.
     FrameVector tall = strips(false, {{0xFF0000}, {0x00FF00, 0x0000FF}, {0xFF0000}, {0x00FF00, 0x0000FF}});
@@ -279,11 +279,14 @@ TEST_F(CanvasTest, BorderStripsTileInsideTheAreaWithTheirOffsets) {
     for (int y = 0; y < 2; ++y) tall.frames[1]->row32(y)[0] = 0x00FF00, tall.frames[1]->row32(y)[1] = 0x0000FF;
     canvas.borderOffsets = {};
     ResetImage(canvas.ledImage, 8, 4);
-    DrawAreaBorder(tall, canvas, -2, -1, 7, 4);
+    DrawAreaBorder(tall, 1, canvas, -2, -1, 7, 4);
     EXPECT_EQ(Picture(canvas.ledImage)[0], "gbgbgbr.");
     frames.frames.pop_back();
     ResetImage(canvas.ledImage, 8, 4);
-    DrawAreaBorder(frames, canvas, 1, 0, 7, 4);  // three frames: nothing
+    DrawAreaBorder(frames, 1, canvas, 1, 0, 7, 4);  // three frames: the last serves the bottom too
+    EXPECT_EQ(Picture(canvas.ledImage), (Rows{".gbgbgr.", ".r....r.", ".r....r.", ".rrrrrr."}));
+    ResetImage(canvas.ledImage, 8, 4);
+    DrawAreaBorder(FrameVector{}, 1, canvas, 1, 0, 7, 4);  // no frame: nothing
     EXPECT_EQ(CountLit(canvas.ledImage), 0);
 }
 

@@ -183,14 +183,37 @@ TEST(ImageSources, TallGifFramesAreScaledTo512Rows) {
         EXPECT_EQ(f.row32(511)[24], kColours[i + 1]);
         EXPECT_EQ(f.row32(0)[0], 0u);
     }
-    EXPECT_EQ(loaded[0]->redThreshold, 1);  // black against full red: the darker level (0, given as 1)
+    EXPECT_EQ(loaded[0]->redThreshold, 1);  // black against full red: the first level above black
 }
 
 TEST(ImageSources, OtsuSplitsTwoLevels) {
     const uint8_t flat[8] = {7, 7, 7, 7, 7, 7, 7, 7}, two[8] = {40, 40, 200, 200, 40, 200, 40, 200};
     EXPECT_EQ(OtsuThreshold(2, 4, flat, 1), 1);  // one value, or none: 1
     EXPECT_EQ(OtsuThreshold(0, 0, nullptr, 4), 1);
-    EXPECT_EQ(OtsuThreshold(2, 4, two, 1), 40);
+    EXPECT_EQ(OtsuThreshold(2, 4, two, 1), 41);  // the first level above the darker class
+    const uint8_t column[16] = {40, 0, 0, 0, 200, 0, 0, 0, 40, 0, 0, 0, 200, 0, 0, 0};
+    EXPECT_EQ(OtsuThreshold(4, 1, column, 4), 41);  // a one-pixel column of 4-byte pixels
+    const uint8_t near[4] = {10, 11, 10, 11};    // levels one apart split too
+    EXPECT_EQ(OtsuThreshold(1, 4, near, 1), 11);
+    const uint8_t spread[8] = {0, 200, 250, 100, 100, 0, 150, 0};  // black against four greys: the black alone
+    EXPECT_EQ(OtsuThreshold(2, 4, spread, 1), 1);
+    EXPECT_EQ(OtsuThreshold(2, 4, nullptr, 1), 1);  // no pixels
+}
+
+TEST(ImageSources, BorderSidesRepeatTheLastFrameAndTheTopOfTypesSixAndSeven) {
+    FrameVector frames;
+    using Sides = std::array<const RawImage*, 4>;
+    EXPECT_EQ(BorderSideFrames(frames, 1), Sides{});  // no frame: none drawn
+    frames.push_back(std::make_unique<RawImage>());  // one tile of the frame editor: every side
+    EXPECT_EQ(BorderSideFrames(frames, 1), (Sides{frames[0], frames[0], frames[0], frames[0]}));
+    frames.push_back(std::unique_ptr<RawImage>());  // a null frame is passed over
+    frames.push_back(std::make_unique<RawImage>());
+    EXPECT_EQ(BorderSideFrames(frames, 1), (Sides{frames[0], frames[2], frames[2], frames[2]}));
+    frames.clear();
+    ASSERT_EQ(MakeBorderFrames(&frames, 6), 1);
+    for (int type : {6, 7})  // the card keeps one image for these patterns: the top frame
+        EXPECT_EQ(BorderSideFrames(frames, type), (Sides{frames[1], frames[1], frames[1], frames[1]}));
+    EXPECT_EQ(BorderSideFrames(frames, 5), (Sides{frames[0], frames[1], frames[2], frames[3]}));
 }
 
 TEST(ImageSources, BorderPatternsAndSprites) {
