@@ -1,6 +1,9 @@
 // Loading clips: WAV images built here, WAV and MP3 files made by sox and lame.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
+
 #include "content/sound/sound_clip.h"
 #include "tests/content/sound/sound_test_util.h"
 
@@ -10,6 +13,22 @@ using namespace soundtest;
 namespace {
 
 bool Parse(SoundClip& c, const Bytes& b) { return ParseWaveMemory(c, b.data(), b.size()); }
+
+// Three 384-byte frames of 48 kHz mono layer III at 128 kbit/s: an Info frame whose header
+// claims `frames` frames, then two frames of silence.
+Bytes InfoMp3(uint32_t frames) {
+    Bytes f;
+    auto frame = [&f] {
+        f.insert(f.end(), {0xFF, 0xFB, 0x94, 0xC0});
+        f.resize(f.size() + 380, 0);
+    };
+    frame();
+    std::copy_n("Info\0\0\0\1", 8, f.begin() + 4 + 17);  // behind the side information; frame count flag
+    for (int i = 0; i < 4; ++i) f[4 + 17 + 8 + i] = uint8_t(frames >> (24 - 8 * i));
+    frame();
+    frame();
+    return f;
+}
 
 }  // namespace
 
@@ -171,4 +190,29 @@ TEST(Mp3Loading, OtherFilesFail) {
         EXPECT_FALSE(LoadSoundFile({}, c, dir / name)) << name;
         EXPECT_EQ(std::pair(c.data.size(), c.length), std::pair(size_t(0), 0u)) << name;
     }
+}
+
+TEST(Mp3Loading, AFrameCountTheFileCannotHoldIsIgnored) {
+    TempFolder dir("infocount");
+    auto load = [&dir](const Bytes& b, SoundClip& c) {
+        WriteFile(dir / "info.mp3", b);
+        return LoadSoundFile({}, c, dir / "info.mp3");
+    };
+    // The kept file (also a seed of the MP3 fuzz target) is this image: 1152 bytes that claim
+    // four billion frames, which once took half a minute to decode at the forced 44.1 kHz.
+    const std::string kept =
+        (std::filesystem::path(__FILE__).parent_path() / "data" / "info_claims_4g_frames.mp3").string();
+    EXPECT_EQ(ReadAll(kept), InfoMp3(0xFFFFFFFF));
+    SoundClip slow, unknown, held, beyond;
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(LoadSoundFile({}, slow, kept));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    // Decoded as if the count were unknown (0); a count up to size / 24 still trims the end.
+    ASSERT_TRUE(load(InfoMp3(0), unknown));
+    ASSERT_TRUE(load(InfoMp3(1152 / 24), held));
+    ASSERT_TRUE(load(InfoMp3(1152 / 24 + 1), beyond));
+    EXPECT_EQ(slow.format, 3 | 7 << 3);
+    EXPECT_EQ(slow.data, unknown.data);
+    EXPECT_EQ(beyond.data, unknown.data);
+    EXPECT_LT(held.length, unknown.length);
 }
