@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <filesystem>
+#include <cstdlib>
 
 #include "content/sound/sound_clip.h"
 #include "tests/content/sound/sound_test_util.h"
@@ -200,8 +200,9 @@ TEST(Mp3Loading, AFrameCountTheFileCannotHoldIsIgnored) {
     };
     // The kept file (also a seed of the MP3 fuzz target) is this image: 1152 bytes that claim
     // four billion frames, which once took half a minute to decode at the forced 44.1 kHz.
-    const std::string kept =
-        (std::filesystem::path(__FILE__).parent_path() / "data" / "info_claims_4g_frames.mp3").string();
+    const char* source = std::getenv("LEDSUITE_SOURCE_DIR");
+    ASSERT_NE(source, nullptr);
+    const std::string kept = std::string(source) + "/tests/content/sound/data/info_claims_4g_frames.mp3";
     EXPECT_EQ(ReadAll(kept), InfoMp3(0xFFFFFFFF));
     SoundClip slow, unknown, held, beyond;
     const auto start = std::chrono::steady_clock::now();

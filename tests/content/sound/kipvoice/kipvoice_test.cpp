@@ -153,15 +153,14 @@ TEST_F(Facade, RendersWaveBytesOfTheCardRate) {
     EXPECT_EQ(std::tuple(Render(u"", 0).size(), Render(u"x", -1).size(), kipvoice_towavstream(nullptr, 0, 0, &none)),
               std::tuple(0u, 0u, 0));
     EXPECT_EQ(none, nullptr);
-    // Faster speech is shorter; rate 10 is about nine times as fast as -10 (held to 450
-    // and 80 words a minute, so a little less).
+    // Faster speech is shorter; rate 10 is about five times as fast as -10.
     const size_t fast = Render(u"Hello world", 2, 10).size(), slow = Render(u"Hello world", 2, -10).size();
     EXPECT_GT(slow, fast * 3);
     EXPECT_TRUE(SameLength(Render(u"Hello world", 2).size(), wav.size()));
 }
 
 TEST_F(Facade, RendersPlainTextTheFirst1024CharactersAndClampsTheVoice) {
-    // Markup characters are text: what follows them is still spoken.
+    // A "<" or "&" that is not markup is text: what follows it is still spoken.
     EXPECT_GT(Render(u"one < two & three", 2).size(), Render(u"one", 2).size() + 22050);
     std::u16string longText;
     while (longText.size() < 3000) longText += u"go. ";
