@@ -51,10 +51,10 @@ std::vector<uint32_t> FromRgb(const uint8_t* rgb, size_t count) {
 
 // A 32-bit BMP without compression (BI_RGB): its fourth byte is unused, not alpha. stb_image
 // takes it for alpha as soon as one pixel's is not 0, which would blacken every pixel whose
-// byte is 0; such a file is read without alpha.
+// byte is 0; such a file is read without alpha. (The bit count and compression lie at 28
+// and 30 behind every info header but the old 12-byte one, whose pictures have no alpha.)
 bool IsBmpWithUnusedFourthByte(std::span<const uint8_t> b) {
-    return StartsWith(b, "BM", 2) && b.size() >= 34 && LoadU32(&b[14]) >= 40 && LoadU16(&b[28]) == 32 &&
-           LoadU32(&b[30]) == 0;
+    return StartsWith(b, "BM", 2) && b.size() >= 34 && LoadU16(&b[28]) == 32 && LoadU32(&b[30]) == 0;
 }
 
 // One still picture through stb_image (PNG, JPEG, BMP).
