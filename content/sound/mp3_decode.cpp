@@ -29,21 +29,21 @@ constexpr size_t kMinFrameBytes = 24;
 
 uint32_t LoadU32Be(const uint8_t* p) { return uint32_t(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3]; }
 
-// The side information's size of a layer III frame header at `p`, or 0 when `p` holds none.
+// How far behind a layer III frame header at `p` an Xing/Info tag lies (the size of the side
+// information; with a CRC too, where the decoder looks), or 0 when `p` holds no such header.
 size_t LayerThreeSideInfo(const uint8_t* p) {
     const int version = (p[1] >> 3) & 3, layer = (p[1] >> 1) & 3;
     const int bitrate = p[2] >> 4, rate = (p[2] >> 2) & 3;
     if (p[0] != 0xFF || (p[1] & 0xE0) != 0xE0 || version == 1 || layer != 1 || bitrate == 15 || rate == 3) return 0;
     const bool mono = (p[3] >> 6) == 3, mpeg1 = version == 3;
-    const size_t crc = (p[1] & 1) ? 0 : 2;
-    return crc + (mpeg1 ? (mono ? 17 : 32) : (mono ? 9 : 17));
+    return mpeg1 ? (mono ? 17 : 32) : (mono ? 9 : 17);
 }
 
 // Where the frame count of a Xing/Info header at `tag` lies, or 0: the tag must sit right
 // behind a layer III header and its side information, with the frame-count flag set.
 size_t FrameCountAt(std::span<const uint8_t> b, size_t tag) {
     if (tag + 12 > b.size()) return 0;
-    for (size_t side : {9, 11, 17, 19, 32, 34}) {
+    for (size_t side : {9, 17, 32}) {
         if (tag < side + 4 || LayerThreeSideInfo(&b[tag - side - 4]) != side) continue;
         return (LoadU32Be(&b[tag + 4]) & 1) ? tag + 8 : 0;
     }
