@@ -42,17 +42,34 @@ bool SizeFits(int64_t width, int64_t height, int64_t frames = 1) {
     return width >= 1 && height >= 1 && frames >= 1 && width * height <= kMaxImagePixels / frames;
 }
 
+// RGB bytes (stb's order) to 0x00RRGGBB.
+std::vector<uint32_t> FromRgb(const uint8_t* rgb, size_t count) {
+    std::vector<uint32_t> out(count);
+    for (size_t i = 0; i < count; ++i, rgb += 3) out[i] = uint32_t(rgb[0]) << 16 | rgb[1] << 8 | rgb[2];
+    return out;
+}
+
+// A 32-bit BMP without compression (BI_RGB): its fourth byte is unused, not alpha. stb_image
+// takes it for alpha as soon as one pixel's is not 0, which would blacken every pixel whose
+// byte is 0; such a file is read without alpha. (The bit count and compression lie at 28
+// and 30 behind every info header but the old 12-byte one, whose pictures have no alpha.)
+bool IsBmpWithUnusedFourthByte(std::span<const uint8_t> b) {
+    return StartsWith(b, "BM", 2) && b.size() >= 34 && LoadU16(&b[28]) == 32 && LoadU32(&b[30]) == 0;
+}
+
 // One still picture through stb_image (PNG, JPEG, BMP).
 DecodedImage DecodeStill(std::span<const uint8_t> b) {
     DecodedImage out;
     int w = 0, h = 0, comp = 0;
     if (!stbi_info_from_memory(b.data(), int(b.size()), &w, &h, &comp) || !SizeFits(w, h))
         return out;
-    StbPixels rgba(stbi_load_from_memory(b.data(), int(b.size()), &w, &h, &comp, 4));
-    if (!rgba || !SizeFits(w, h)) return out;
+    const int channels = IsBmpWithUnusedFourthByte(b) ? 3 : 4;
+    StbPixels pixels(stbi_load_from_memory(b.data(), int(b.size()), &w, &h, &comp, channels));
+    if (!pixels || !SizeFits(w, h)) return out;
     out.width = w;
     out.height = h;
-    out.frames.push_back(FromRgba(rgba.get(), size_t(w) * h));
+    const size_t count = size_t(w) * h;
+    out.frames.push_back(channels == 3 ? FromRgb(pixels.get(), count) : FromRgba(pixels.get(), count));
     return out;
 }
 

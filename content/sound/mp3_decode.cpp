@@ -2,8 +2,10 @@
 
 #include <mpg123.h>
 
+#include <algorithm>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 namespace ledsuite {
 
@@ -20,6 +22,52 @@ struct HandleDeleter {
     }
 };
 using Handle = std::unique_ptr<mpg123_handle, HandleDeleter>;
+
+// The shortest MPEG audio frame there is (layer III, MPEG-2, 8 kbit/s at 24 kHz): a file
+// cannot hold more frames than its size divided by this.
+constexpr size_t kMinFrameBytes = 24;
+
+uint32_t LoadU32Be(const uint8_t* p) { return uint32_t(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3]; }
+
+// How far behind a layer III frame header at `p` an Xing/Info tag lies (the size of the side
+// information; with a CRC too, where the decoder looks), or 0 when `p` holds no such header.
+size_t LayerThreeSideInfo(const uint8_t* p) {
+    const int version = (p[1] >> 3) & 3, layer = (p[1] >> 1) & 3;
+    const int bitrate = p[2] >> 4, rate = (p[2] >> 2) & 3;
+    if (p[0] != 0xFF || (p[1] & 0xE0) != 0xE0 || version == 1 || layer != 1 || bitrate == 15 || rate == 3) return 0;
+    const bool mono = (p[3] >> 6) == 3, mpeg1 = version == 3;
+    return mpeg1 ? (mono ? 17 : 32) : (mono ? 9 : 17);
+}
+
+// Where the frame count of a Xing/Info header at `tag` lies, or 0: the tag must sit right
+// behind a layer III header and its side information, with the frame-count flag set.
+size_t FrameCountAt(std::span<const uint8_t> b, size_t tag) {
+    if (tag + 12 > b.size()) return 0;
+    for (size_t side : {9, 17, 32}) {
+        if (tag < side + 4 || LayerThreeSideInfo(&b[tag - side - 4]) != side) continue;
+        return (LoadU32Be(&b[tag + 4]) & 1) ? tag + 8 : 0;
+    }
+    return 0;
+}
+
+// libmpg123 trusts the frame count of an Xing/Info header: with gapless decoding and a
+// resampled rate it works through every claimed frame, so a few hundred bytes that claim
+// four billion frames take half a minute. A count the file's size cannot hold is set to 0
+// (unknown) in a copy of the bytes, so that the work follows the file's size; a file
+// without such a count is decoded as it is (empty result).
+std::vector<uint8_t> WithoutImpossibleFrameCounts(std::span<const uint8_t> b) {
+    std::vector<uint8_t> fixed;
+    const size_t maxFrames = b.size() / kMinFrameBytes;
+    for (const char* tag : {"Xing", "Info"}) {
+        for (auto at = b.begin(); (at = std::search(at, b.end(), tag, tag + 4)) != b.end(); ++at) {
+            const size_t count = FrameCountAt(b, size_t(at - b.begin()));
+            if (!count || LoadU32Be(&b[count]) <= maxFrames) continue;
+            if (fixed.empty()) fixed.assign(b.begin(), b.end());
+            std::fill_n(fixed.begin() + ptrdiff_t(count), 4, 0);
+        }
+    }
+    return fixed;
+}
 
 enum class Outcome { Ok, Failed, RateOutsideTable };
 
@@ -89,6 +137,8 @@ Outcome Decode(std::span<const uint8_t> bytes, SoundClip& clip, const SoundProgr
 }  // namespace
 
 bool DecodeMp3(std::span<const uint8_t> bytes, SoundClip& clip, const SoundProgressFn& progress) {
+    const std::vector<uint8_t> fixed = WithoutImpossibleFrameCounts(bytes);
+    if (!fixed.empty()) bytes = fixed;
     Outcome o = Decode(bytes, clip, progress, 0);
     if (o == Outcome::RateOutsideTable) o = Decode(bytes, clip, progress, kForcedRate);
     if (o != Outcome::Ok) ResetSoundClip(clip);

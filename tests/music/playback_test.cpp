@@ -166,6 +166,29 @@ TEST(Playback, TextThroughTheSystemSpeechFacade) {
     EXPECT_FALSE(speech->IsSpeaking());
 }
 
+TEST(Playback, SpeechMarkupInATextIsObeyedNotReadOut) {
+    // What the voice says goes into a file instead of the audio device.
+    MusicTempDir dir;
+    const std::string spoken = dir.file("spoken.raw");
+    ScopedEnv sink("LEDSUITE_AUDIO_SINK", "filesink append=true location=" + spoken);
+    Rig rig;
+    auto speech = MakeSystemSpeechEngine();
+    RecordingChannel channel(speech.get());
+    MusicPlayback playback(rig.shared, rig.media, *speech, &channel);
+    rig.Add(rig.File("talk.txt", "Hello. <silence msec=\"2000\"/> World."));
+    ASSERT_EQ(playback.Start(Screen()), StartResult::Started);
+    ASSERT_TRUE(rig.WaitStopped(playback));
+    // 16-bit samples at 22,050 Hz: a pause of two seconds, and not the element's words.
+    const std::string raw = ReadBytes(spoken);
+    size_t longest = 0, run = 0;
+    for (size_t at = 0; at + 1 < raw.size(); at += 2) {
+        const int sample = int16_t(uint8_t(raw[at]) | uint8_t(raw[at + 1]) << 8);
+        longest = std::max(longest, run = std::abs(sample) < 256 ? run + 1 : 0);
+    }
+    EXPECT_GE(longest, 22050 * 19 / 10);
+    EXPECT_LT(raw.size(), 2u * 22050 * 4);
+}
+
 TEST(Playback, MissingAnswerEndsWithTheLinkBrokenNotice) {
     FakeCardScript once = LyricCard();
     once.lyricAnswers = 1;

@@ -7,7 +7,9 @@
 // first, then every other voice by its identifier, so stored voice indexes keep
 // their meaning from run to run.
 //
-// Text is always plain text: markup characters ("<", "&") are spoken as text.
+// Speech markup in a text (<silence msec="500"/>, <rate absspeed="5">, <volume level="50">,
+// <pitch middle="3">, <emph>, <spell> and the structural elements) is obeyed, never read out;
+// an element the engine cannot render is dropped. A "<" or "&" that is not markup is text.
 #include <stdint.h>
 #include <uchar.h>
 

@@ -3,7 +3,6 @@
 #include <espeak-ng/speak_lib.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 
 namespace kipvoice_detail {
@@ -69,12 +68,6 @@ int VoiceRank(std::string_view identifier) {
     return 3;
 }
 
-int RateToWordsPerMinute(int rate) {
-    rate = std::clamp(rate, -10, 10);
-    const double wpm = 175.0 * std::pow(3.0, rate / 10.0);
-    return std::clamp(int(std::lround(wpm)), 80, 450);
-}
-
 bool EnsureEngine() {
     std::lock_guard<std::mutex> lock(g_engineMutex);
     if (g_started) return true;
@@ -94,17 +87,16 @@ std::vector<int16_t> Synthesize(std::u16string_view text, const VoiceSettings& s
                                 const std::atomic<bool>* cancel) {
     std::vector<int16_t> samples;
     if (!EnsureEngine() || text.empty() || g_voices.empty()) return samples;
-    const std::string utf8 = ToUtf8(text);
     std::lock_guard<std::mutex> lock(g_engineMutex);
     const size_t voice = std::min(size_t(std::max(settings.voice, 0)), g_voices.size() - 1);
     if (espeak_SetVoiceByName(g_voices[voice].identifier.c_str()) != EE_OK) return samples;
     espeak_SetParameter(espeakRATE, RateToWordsPerMinute(settings.rate), 0);
+    const std::string ssml = MarkupToSsml(text, settings.rate);
     espeak_SetParameter(espeakVOLUME, std::clamp(settings.volume, 0, 100), 0);
     Collector collector{&samples, cancel};
     g_collector = &collector;
-    // espeakCHARS_UTF8 without espeakSSML: the text is read as plain characters.
-    const espeak_ERROR err = espeak_Synth(utf8.c_str(), utf8.size() + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8,
-                                          nullptr, nullptr);
+    const espeak_ERROR err = espeak_Synth(ssml.c_str(), ssml.size() + 1, 0, POS_CHARACTER, 0,
+                                          espeakCHARS_UTF8 | espeakSSML, nullptr, nullptr);
     g_collector = nullptr;
     if (err != EE_OK) samples.clear();
     return samples;
@@ -128,36 +120,6 @@ std::vector<uint8_t> MakeWaveBytes(const std::vector<int16_t>& samples) {
     StoreU32(p + 40, dataBytes);
     for (size_t i = 0; i < samples.size(); ++i) StoreU16(p + 44 + 2 * i, uint16_t(samples[i]));
     return b;
-}
-
-std::string ToUtf8(std::u16string_view text) {
-    std::string out;
-    out.reserve(text.size() * 3);
-    for (size_t i = 0; i < text.size(); ++i) {
-        uint32_t c = text[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        } else if (c >= 0xD800 && c < 0xE000) {
-            c = 0xFFFD;
-        }
-        if (c < 0x80) {
-            out += char(c);
-        } else if (c < 0x800) {
-            out += char(0xC0 | (c >> 6));
-            out += char(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += char(0xE0 | (c >> 12));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        } else {
-            out += char(0xF0 | (c >> 18));
-            out += char(0x80 | ((c >> 12) & 0x3F));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
 }
 
 }  // namespace kipvoice_detail

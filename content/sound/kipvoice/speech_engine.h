@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "content/sound/kipvoice/speech_markup.h"
+
 namespace kipvoice_detail {
 
 constexpr int kSampleRate = 22050;
@@ -32,8 +34,6 @@ bool EnsureEngine();
 const std::vector<Voice>& Voices();
 // The order key of a voice identifier: Mandarin 0, Cantonese 1, English 2, others 3.
 int VoiceRank(std::string_view identifier);
-// Words a minute for a rate of -10..10: about 175 * 3^(rate/10), held to 80..450.
-int RateToWordsPerMinute(int rate);
 
 // Synthesises plain text (never markup) into 16-bit mono samples at kSampleRate.
 // `cancel`, when given and set, ends the synthesis early. Empty on failure.
@@ -42,8 +42,5 @@ std::vector<int16_t> Synthesize(std::u16string_view text, const VoiceSettings& s
 
 // A WAV image (44-byte header, PCM 16-bit mono at kSampleRate) of the samples.
 std::vector<uint8_t> MakeWaveBytes(const std::vector<int16_t>& samples);
-
-// UTF-16 to UTF-8; an unpaired surrogate becomes U+FFFD.
-std::string ToUtf8(std::u16string_view text);
 
 }  // namespace kipvoice_detail

@@ -90,6 +90,27 @@ std::vector<uint8_t> MakeDib(int w, int h, int bpp, const std::vector<uint8_t>& 
     return d.take();
 }
 
+// A 32-bit BMP of one row: the file header, an info header of `headerSize` bytes (a longer
+// one than 40 holds the masks 0xFF0000, 0xFF00, 0xFF and `alphaMask`), then the pixels as
+// blue, green, red and fourth byte.
+std::vector<uint8_t> MakeBmp32(uint32_t headerSize, uint32_t compression, const std::vector<uint8_t>& bgrx,
+                               uint32_t alphaMask = 0) {
+    ByteWriter d;
+    d.put_bytes("BM", 2);
+    const uint32_t offset = 14 + headerSize;
+    for (uint32_t v : {uint32_t(offset + bgrx.size()), 0u, offset, headerSize, uint32_t(bgrx.size() / 4), 1u})
+        d.put_u32(v);
+    d.put_u16(1);
+    d.put_u16(32);
+    d.put_u32(compression);
+    d.fill(0, 20);  // image size, resolution, colours
+    if (headerSize > 40)
+        for (uint32_t v : {0xFF0000u, 0xFF00u, 0xFFu, alphaMask}) d.put_u32(v);
+    d.pad_to(offset);
+    d.put_bytes(bgrx);
+    return d.take();
+}
+
 void WriteFile(const fs::path& path, const std::vector<uint8_t>& bytes) {
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
@@ -130,6 +151,22 @@ TEST(ImageDecode, PngAndBrokenFiles) {
     StoreU32(&big[16], 0xA0860100);  // big-endian 100000
     StoreU32(&big[20], 0xA0860100);
     EXPECT_TRUE(DecodeImage(big).frames.empty());
+}
+
+TEST(ImageDecode, The32BitBmpFourthByteIsAlphaOnlyWithAnAlphaMask) {
+    // Red, green, blue and white pixels whose fourth bytes are 0, 0x80, 0xFF and 0.
+    const std::vector<uint8_t> pixels = {0, 0, 255, 0, 0, 255, 0, 0x80, 255, 0, 0, 0xFF, 255, 255, 255, 0};
+    const std::vector<uint32_t> opaque = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF};
+    // Without compression the byte is unused, whatever the header's length.
+    for (uint32_t headerSize : {40u, 108u, 124u}) {
+        const DecodedImage img = DecodeImage(MakeBmp32(headerSize, 0, pixels, 0xFF000000));
+        ASSERT_EQ(img.frames.size(), 1u) << headerSize;
+        EXPECT_EQ(std::pair(img.width, img.frames[0]), std::pair(4, opaque)) << headerSize;
+    }
+    // Bit fields that name an alpha mask make it alpha: drawn over black.
+    const DecodedImage masked = DecodeImage(MakeBmp32(124, 3, pixels, 0xFF000000));
+    ASSERT_EQ(masked.frames.size(), 1u);
+    EXPECT_EQ(masked.frames[0], (std::vector<uint32_t>{0, 0x008000, 0x0000FF, 0}));
 }
 
 TEST(ImageDecode, IcoTakesTheLargestEntryAndItsMask) {

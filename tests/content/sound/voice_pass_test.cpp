@@ -130,6 +130,20 @@ TEST(VoicePass, Mode1FileAndTheCopyBehindTheImage) {
               std::tuple(0.0f, 1.0f, 1u));
 }
 
+TEST(VoicePass, SpeechMarkupInTheProgramTextIsObeyed) {
+    TempFolder drive("drivemarkup");
+    DriveRecord record{drive.path().string(), 0, true};
+    ASSERT_GT(BuildWithVoice(VoiceScreen(u"Hello <silence msec=\"2000\"/> world", kEffectMoveLeft, 16), record).length,
+              0);
+    // The sound file's samples (offset by 32768) hold a pause of two seconds at 22,050 Hz.
+    const Bytes file = ReadAll(drive / "ZIZodo/Sound/000.ssf");
+    size_t longest = 0, run = 0;
+    for (size_t at = 512; at + 1 < file.size(); at += 2)
+        longest = std::max(longest, run = std::abs(int(LoadU16(&file[at])) - 0x8000) < 256 ? run + 1 : 0);
+    EXPECT_GE(longest, 22050 * 19 / 10);
+    EXPECT_LT(file.size(), 512u + 2 * 22050 * 4);  // and not the element's words
+}
+
 TEST(VoicePass, Mode2WithMarksAndFixedSounds) {
     TempFolder drive("drive2");
     TempFolder res("res2");

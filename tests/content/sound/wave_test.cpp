@@ -1,6 +1,9 @@
 // Loading clips: WAV images built here, WAV and MP3 files made by sox and lame.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
+
 #include "content/sound/sound_clip.h"
 #include "tests/content/sound/sound_test_util.h"
 
@@ -10,6 +13,27 @@ using namespace soundtest;
 namespace {
 
 bool Parse(SoundClip& c, const Bytes& b) { return ParseWaveMemory(c, b.data(), b.size()); }
+
+// A layer III header: its four bytes, the side information's size (which the Info tag
+// follows) and the frame's size.
+struct Mp3Layout {
+    uint8_t header[4];
+    size_t side, frame;
+};
+// 48 kHz mono at 128 kbit/s (MPEG-1): decoded again at 44.1 kHz.
+constexpr Mp3Layout kMono48k{{0xFF, 0xFB, 0x94, 0xC0}, 17, 384};
+
+// Three frames: an Info frame whose header claims `frames` frames, then two of silence.
+Bytes InfoMp3(uint32_t frames, const Mp3Layout& layout = kMono48k) {
+    Bytes f;
+    for (int i = 0; i < 3; ++i) {
+        f.insert(f.end(), layout.header, layout.header + 4);
+        f.resize(f.size() + layout.frame - 4, 0);
+    }
+    std::copy_n("Info\0\0\0\1", 8, f.begin() + 4 + ptrdiff_t(layout.side));  // the frame count flag
+    for (int i = 0; i < 4; ++i) f[4 + layout.side + 8 + i] = uint8_t(frames >> (24 - 8 * i));
+    return f;
+}
 
 }  // namespace
 
@@ -170,5 +194,47 @@ TEST(Mp3Loading, OtherFilesFail) {
         c.data = {1, 2};
         EXPECT_FALSE(LoadSoundFile({}, c, dir / name)) << name;
         EXPECT_EQ(std::pair(c.data.size(), c.length), std::pair(size_t(0), 0u)) << name;
+    }
+}
+
+TEST(Mp3Loading, AFrameCountTheFileCannotHoldIsIgnored) {
+    TempFolder dir("infocount");
+    auto load = [&dir](const Bytes& b) {
+        SoundClip c;
+        WriteFile(dir / "info.mp3", b);
+        EXPECT_TRUE(LoadSoundFile({}, c, dir / "info.mp3"));
+        return c.data;
+    };
+    // The kept file (also a seed of the MP3 fuzz target) is this image: 1152 bytes that claim
+    // four billion frames, which once took half a minute to decode at the forced 44.1 kHz.
+    const char* source = std::getenv("LEDSUITE_SOURCE_DIR");
+    ASSERT_NE(source, nullptr);
+    const std::string kept = std::string(source) + "/tests/content/sound/data/info_claims_4g_frames.mp3";
+    EXPECT_EQ(ReadAll(kept), InfoMp3(0xFFFFFFFF));
+    SoundClip slow;
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(LoadSoundFile({}, slow, kept));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    const Bytes unknown = load(InfoMp3(0));
+    EXPECT_EQ(std::pair(slow.format, slow.data), std::pair(uint16_t(3 | 7 << 3), unknown));
+    EXPECT_EQ(load(InfoMp3(0) + Bytes{'I', 'n', 'f', 'o'}), unknown);  // a tag cut short by the end is no tag
+    // In every header layout a count up to size / 24 is taken, one beyond it is not (as if
+    // it were 0, unknown).
+    const Mp3Layout layouts[] = {
+        kMono48k,
+        {{0xFF, 0xFA, 0x94, 0xC0}, 17, 384},  // with a CRC, which the tag does not move
+        {{0xFF, 0xFB, 0x94, 0x00}, 32, 384},  // stereo
+        {{0xFF, 0xFA, 0x94, 0x00}, 32, 384},
+        {{0xFF, 0xF3, 0x94, 0xC0}, 9, 240},   // MPEG-2, 24 kHz at 80 kbit/s
+        {{0xFF, 0xF2, 0x94, 0xC0}, 9, 240},
+        {{0xFF, 0xF3, 0x94, 0x00}, 17, 240},
+        {{0xFF, 0xF2, 0x94, 0x00}, 17, 240},
+        {{0xFF, 0xE3, 0x94, 0xC0}, 9, 480},   // MPEG-2.5, 12 kHz
+    };
+    for (const Mp3Layout& layout : layouts) {
+        const uint32_t limit = uint32_t(3 * layout.frame / 24);
+        const Bytes none = load(InfoMp3(0, layout));
+        EXPECT_NE(load(InfoMp3(limit, layout)), none) << layout.side;
+        EXPECT_EQ(load(InfoMp3(limit + 1, layout)), none) << layout.side;
     }
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <memory>
 #include <set>
@@ -38,6 +39,47 @@ uint16_t U16(const std::vector<uint8_t>& b, size_t at) { return uint16_t(b[at] |
 // The engine carries a little state (pitch flutter) from one text to the next, so two
 // renders of one text differ by a few samples: lengths are compared within 1%.
 bool SameLength(size_t a, size_t b) { return a * 100 < b * 101 && b * 100 < a * 101; }
+
+// The samples of a render and measures of them.
+std::vector<int16_t> Samples(const std::u16string& text, int rate = 0) {
+    const std::vector<uint8_t> wav = Render(text, 2, rate);
+    std::vector<int16_t> s;
+    for (size_t at = 44; at + 1 < wav.size(); at += 2) s.push_back(int16_t(U16(wav, at)));
+    return s;
+}
+double Seconds(const std::u16string& text, int rate = 0) { return Samples(text, rate).size() / 22050.0; }
+// The longest run of near-silent samples, in seconds.
+double LongestQuiet(const std::vector<int16_t>& s) {
+    size_t longest = 0, run = 0;
+    for (int16_t v : s) longest = std::max(longest, run = std::abs(v) < 256 ? run + 1 : 0);
+    return longest / 22050.0;
+}
+int Peak(const std::vector<int16_t>& s) {
+    int peak = 0;
+    for (int16_t v : s) peak = std::max(peak, std::abs(int(v)));
+    return peak;
+}
+// The fundamental frequency (60..500 Hz) of the loudest 2048 samples, by autocorrelation.
+double Fundamental(const std::vector<int16_t>& s) {
+    constexpr size_t kWindow = 2048;
+    size_t loudest = 0;
+    double energy = -1;
+    for (size_t at = 0; at + kWindow < s.size(); at += kWindow / 4) {
+        double e = 0;
+        for (size_t i = 0; i < kWindow; ++i) e += double(s[at + i]) * s[at + i];
+        if (e > energy) energy = e, loudest = at;
+    }
+    size_t lag = 1;
+    double best = -1;
+    for (size_t l = 22050 / 500; l <= 22050 / 60; ++l) {
+        double c = 0;
+        for (size_t i = 0; i + l < kWindow && loudest + i + l < s.size(); ++i)
+            c += double(s[loudest + i]) * s[loudest + i + l];
+        if (c > best) best = c, lag = l;
+    }
+    return 22050.0 / double(lag);
+}
+bool Within(double a, double b, double tolerance) { return std::abs(a - b) <= tolerance * b; }
 
 class Facade : public ::testing::Test {
 protected:
@@ -111,15 +153,14 @@ TEST_F(Facade, RendersWaveBytesOfTheCardRate) {
     EXPECT_EQ(std::tuple(Render(u"", 0).size(), Render(u"x", -1).size(), kipvoice_towavstream(nullptr, 0, 0, &none)),
               std::tuple(0u, 0u, 0));
     EXPECT_EQ(none, nullptr);
-    // Faster speech is shorter; rate 10 is about nine times as fast as -10 (held to 450
-    // and 80 words a minute, so a little less).
+    // Faster speech is shorter; rate 10 is about five times as fast as -10.
     const size_t fast = Render(u"Hello world", 2, 10).size(), slow = Render(u"Hello world", 2, -10).size();
     EXPECT_GT(slow, fast * 3);
     EXPECT_TRUE(SameLength(Render(u"Hello world", 2).size(), wav.size()));
 }
 
 TEST_F(Facade, RendersPlainTextTheFirst1024CharactersAndClampsTheVoice) {
-    // Markup characters are text: what follows them is still spoken.
+    // A "<" or "&" that is not markup is text: what follows it is still spoken.
     EXPECT_GT(Render(u"one < two & three", 2).size(), Render(u"one", 2).size() + 22050);
     std::u16string longText;
     while (longText.size() < 3000) longText += u"go. ";
@@ -154,4 +195,90 @@ TEST_F(Facade, SpeaksPausesResumesAndStops) {
     // A synchronous speak returns when its text is done.
     ASSERT_EQ(kipvoice_speak(u"ok", KIPVOICE_SPEAK_PURGE), 1);
     EXPECT_EQ(kipvoice_waituntildone(0), 1);
+}
+
+TEST_F(Facade, TwentyOneRatesAreTwentyOneSpeeds) {
+    const std::u16string text = u"The quick brown fox jumps over the lazy dog.";
+    std::vector<double> seconds;
+    for (int rate = -10; rate <= 10; ++rate) seconds.push_back(Seconds(text, rate));
+    // Every step is faster than the one before; -10 is about 5.6 times as slow as 10 (80
+    // and 449 words a minute), and 0 is the voice's normal speed.
+    for (size_t i = 1; i < seconds.size(); ++i) EXPECT_LT(seconds[i], seconds[i - 1] * 0.97) << int(i) - 10;
+    EXPECT_GT(seconds.front(), 4 * seconds.back());
+    EXPECT_TRUE(Within(seconds[10], Seconds(text), 0.02));
+}
+
+TEST_F(Facade, SilenceMarkupIsAPauseNotWords) {
+    const std::vector<int16_t> plain = Samples(u"Hello. World.");
+    const std::vector<int16_t> marked = Samples(u"Hello. <silence msec=\"2000\"/> World.");
+    EXPECT_LT(LongestQuiet(plain), 1.0);
+    EXPECT_GE(LongestQuiet(marked), 1.9);
+    EXPECT_GT(marked.size(), plain.size() + 3 * 22050 / 2);  // the sentence pause gives way to the silence
+}
+
+TEST_F(Facade, NoMarkupElementIsReadOut) {
+    // Each element around the "x" (or in front of it), the structural ones around the whole
+    // text: it takes about as long as without the element. Read out, the shortest element
+    // name would add more than a tenth.
+    const std::u16string before = u"Mark the letter ",
+                         after = u" on the map, then walk north until you reach the old stone bridge by the river. "
+                                 u"Cross it, and wait for us there.";
+    const double plain = Seconds(before + u"x" + after);
+    struct Case {
+        std::u16string open, close;
+        bool whole;
+    };
+    const Case cases[] = {
+        {u"<silence msec=\"0\"/>", u"", false},
+        {u"<rate absspeed=\"0\">", u"</rate>", false},
+        {u"<rate speed=\"1\">", u"</RATE>", false},
+        {u"<rate absspeed=\"0\"/>", u"", false},
+        {u"<volume level=\"60\">", u"</volume>", false},
+        {u"<pitch absmiddle=\"4\">", u"</pitch>", false},
+        {u"<pitch middle='-3'/>", u"", false},
+        {u"<emph>", u"</emph>", false},
+        {u"<spell>", u"</spell>", false},
+        {u"<bookmark mark=\"here\"/>", u"", false},
+        {u"<context id=\"date_mdy\">", u"</context>", false},
+        {u"<partofsp part=\"noun\">", u"</partofsp>", false},
+        {u"<pron sym=\"eh k s\">", u"</pron>", false},
+        {u"<unknown a=\"1\">", u"</unknown>", false},
+        {u"</emph>", u"<emph/>", false},
+        {u"<sapi>", u"</sapi>", true},
+        {u"<p>", u"</p>", true},
+        {u"<s>", u"</s>", true},
+        {u"<voice required=\"Gender=Female;Age!=Child\">", u"</voice>", true},
+        {u"<lang langid=\"409\">", u"</lang>", true},
+        {u"<?xml version=\"1.0\"?>", u"<!-- a note -->", true},
+    };
+    for (const Case& c : cases) {
+        const std::u16string text =
+            c.whole ? c.open + before + u"x" + after + c.close : before + c.open + u"x" + c.close + after;
+        EXPECT_TRUE(Within(Seconds(text), plain, 0.1)) << std::string(c.open.begin(), c.open.end());
+    }
+    // The same element escaped is text, and is read out.
+    EXPECT_FALSE(Within(Seconds(before + u"&lt;p&gt;x&lt;/p&gt;" + after), plain, 0.1));
+}
+
+TEST_F(Facade, MarkupSetsRateVolumeAndPitch) {
+    const std::u16string s = u"The quick brown fox jumps over the lazy dog.";
+    const double at10 = Seconds(s, 10), at0 = Seconds(s), atMinus10 = Seconds(s, -10);
+    // Absolute and relative rates, nested and for the rest of the text.
+    EXPECT_TRUE(Within(Seconds(u"<rate absspeed=\"10\">" + s + u"</rate>"), at10, 0.05));
+    EXPECT_TRUE(Within(Seconds(u"<rate speed=\"-5\">" + s + u"</rate>", 5), at0, 0.05));
+    EXPECT_TRUE(Within(Seconds(u"<rate absspeed=\"10\"><rate absspeed=\"-10\">" + s + u"</rate></rate>"),
+                       atMinus10, 0.05));
+    EXPECT_TRUE(Within(Seconds(u"<rate absspeed=\"10\"/><rate speed=\"0\"/>" + s), at10, 0.05));
+    EXPECT_TRUE(Within(Seconds(u"<sapi><rate absspeed=\"10\"/></sapi>" + s), at0, 0.05));  // ends with its parent
+    // Volume in percent of the voice's, nested ones not multiplied.
+    const int loud = Peak(Samples(s));
+    EXPECT_TRUE(Within(Peak(Samples(u"<volume level=\"50\">" + s + u"</volume>")), loud / 2.0, 0.1));
+    EXPECT_TRUE(Within(Peak(Samples(u"<volume level=\"20\"><volume level=\"50\">" + s + u"</volume></volume>")),
+                       loud / 2.0, 0.1));
+    // Pitch: the voice's fundamental frequency on a vowel rises and falls.
+    const double f0 = Fundamental(Samples(u"Ah."));
+    EXPECT_GT(Fundamental(Samples(u"<pitch absmiddle=\"10\">Ah.</pitch>")), f0 * 1.2);
+    EXPECT_LT(Fundamental(Samples(u"<pitch middle=\"-10\">Ah.</pitch>")), f0 * 0.95);
+    // Spelling reads the letters.
+    EXPECT_GT(Seconds(u"<spell>dog</spell>"), Seconds(u"dog") * 1.5);
 }
