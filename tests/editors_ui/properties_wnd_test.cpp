@@ -33,6 +33,7 @@
 #include "editors/ui/properties_wnd.h"
 #include "link/transfer.h"
 #include "tests/editors/editor_test_util.h"
+#include "tests/toolkit/property_grid_keys.h"
 #include "tests/editors_ui/item_dialog_test_util.h"
 #include "tests/link/link_test_util.h"
 
@@ -94,39 +95,6 @@ struct Fixture {
         return out;
     }
 };
-
-// Clicks the value cell of `key` as the user does; the in-place editor that opens.
-QWidget* OpenValue(PropertyGrid* g, int key) {
-    QTreeWidget* tree = g->Tree();
-    tree->scrollToItem(g->Item(key));
-    const QRect row = tree->visualItemRect(g->Item(key));
-    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, QPoint(tree->columnViewportPosition(1) + 4, row.center().y()));
-    for (QWidget* w : tree->viewport()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-        if (w->isVisible() && (qobject_cast<QSpinBox*>(w) || qobject_cast<QComboBox*>(w))) return w;
-    return nullptr;
-}
-
-// Selects all in the number box of `key`, types `text` and presses Enter.
-void TypeNumber(PropertyGrid* g, int key, const QString& text) {
-    auto* spin = qobject_cast<QSpinBox*>(OpenValue(g, key));
-    ASSERT_NE(spin, nullptr) << key;
-    QTest::keyClick(spin, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(spin, text);
-    QTest::keyClick(spin, Qt::Key_Return);
-    QApplication::processEvents();
-}
-
-// Opens the drop-down of `key` and clicks its option `option`.
-void ClickOption(PropertyGrid* g, int key, int option) {
-    auto* combo = qobject_cast<QComboBox*>(OpenValue(g, key));
-    ASSERT_NE(combo, nullptr) << key;
-    combo->showPopup();
-    QAbstractItemView* view = combo->view();
-    const QModelIndex index = view->model()->index(option, 0);
-    view->scrollTo(index);
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
-    QApplication::processEvents();
-}
 
 }  // namespace
 

@@ -25,6 +25,7 @@
 #include "shell/vehicle_pane_util.h"
 #include "tests/editors_ui/item_dialog_test_util.h"
 #include "tests/shell/shell_test_util.h"
+#include "tests/toolkit/property_grid_keys.h"
 #include "toolkit/color_combo.h"
 #include "toolkit/small_widgets.h"
 
@@ -56,44 +57,6 @@ struct App : ShellApp {
         return *Tree().ProgramNodeOf(Tree().SelectedItem())->record;
     }
 };
-
-// The value cell of `key`, scrolled into view, in the tree's viewport.
-QPoint ValuePoint(PropertyGrid* g, int key) {
-    QTreeWidget* tree = g->Tree();
-    tree->scrollToItem(g->Item(key));
-    return QPoint(tree->columnViewportPosition(1) + 6, tree->visualItemRect(g->Item(key)).center().y());
-}
-
-// Clicks the value cell of `key`; the in-place editor that opens.
-QWidget* OpenValue(PropertyGrid* g, int key) {
-    QTest::mouseClick(g->Tree()->viewport(), Qt::LeftButton, {}, ValuePoint(g, key));
-    for (QWidget* w : g->Tree()->viewport()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-        if (w->isVisible() && (qobject_cast<QSpinBox*>(w) || qobject_cast<QComboBox*>(w))) return w;
-    return nullptr;
-}
-
-void TypeNumber(PropertyGrid* g, int key, const QString& text) {
-    auto* spin = qobject_cast<QSpinBox*>(OpenValue(g, key));
-    ASSERT_NE(spin, nullptr) << key;
-    QTest::keyClick(spin, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(spin, text);
-    QTest::keyClick(spin, Qt::Key_Return);
-    QApplication::processEvents();
-}
-
-// Opens the drop-down of `key`, waits until it is painted and clicks its option `option`.
-void ClickOption(PropertyGrid* g, int key, int option) {
-    auto* combo = qobject_cast<QComboBox*>(OpenValue(g, key));
-    ASSERT_NE(combo, nullptr) << key;
-    combo->showPopup();
-    QAbstractItemView* view = combo->view();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(view->window()));
-    const QModelIndex index = view->model()->index(option, 0);
-    view->scrollTo(index);
-    QTest::qWait(1);
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
-    QTest::qWait(1);
-}
 
 // In the next file chooser: goes to `folder`, types `name` into its name field and presses Return.
 void TypeInChooser(const QString& folder, const QString& name) {

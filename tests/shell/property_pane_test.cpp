@@ -22,6 +22,7 @@
 #include "shell/shell_texts.h"
 #include "tests/editors_ui/item_dialog_test_util.h"
 #include "tests/shell/shell_test_util.h"
+#include "tests/toolkit/property_grid_keys.h"
 
 using namespace ledsuite;
 using namespace ledsuite::testing;
@@ -68,40 +69,6 @@ struct PaneApp : ShellApp {
         Reactivate();
     }
 };
-
-// Clicks the value cell of `key`; the in-place editor that opens.
-QWidget* OpenValue(PropertyGrid* g, int key) {
-    QTreeWidget* tree = g->Tree();
-    tree->scrollToItem(g->Item(key));
-    const QRect row = tree->visualItemRect(g->Item(key));
-    const QPoint value(tree->columnViewportPosition(1) + 4, row.center().y());
-    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, value);
-    for (QWidget* w : tree->viewport()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-        if (w->isVisible() && (qobject_cast<QSpinBox*>(w) || qobject_cast<QComboBox*>(w))) return w;
-    return nullptr;
-}
-
-void TypeNumber(PropertyGrid* g, int key, const QString& text) {
-    auto* spin = qobject_cast<QSpinBox*>(OpenValue(g, key));
-    ASSERT_NE(spin, nullptr) << key;
-    QTest::keyClick(spin, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(spin, text);
-    QTest::keyClick(spin, Qt::Key_Return);
-    QApplication::processEvents();
-}
-
-// Opens the drop-down of `key` and clicks its option `option` (the popup painted first).
-void ClickOption(PropertyGrid* g, int key, int option) {
-    auto* combo = qobject_cast<QComboBox*>(OpenValue(g, key));
-    ASSERT_NE(combo, nullptr) << key;
-    combo->showPopup();
-    QAbstractItemView* view = combo->view();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(view->window()));
-    const QModelIndex index = view->model()->index(option, 0);
-    view->scrollTo(index);
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
-    QApplication::processEvents();
-}
 
 // The service password typed, or the prompt cancelled while `cancel` holds.
 struct PasswordPrompts : Answerer<CDlgPassword> {
