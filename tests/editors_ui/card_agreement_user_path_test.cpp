@@ -88,16 +88,7 @@ protected:
     }
     void TearDown() override { ResetUiLanguageForTests(); }
 
-    void RunMenuCommand(int id) {
-        std::unique_ptr<QMenu> menu(editor.surface()->BuildContextMenu());
-        std::vector<QMenu*> menus{menu.get()};
-        for (size_t i = 0; i < menus.size(); ++i)
-            for (QAction* a : menus[i]->actions()) {
-                if (a->menu()) menus.push_back(a->menu());
-                if (a->data().toInt() == id) return a->trigger();
-            }
-        ADD_FAILURE() << "no menu command " << id;
-    }
+    void RunMenuCommand(int id) { testing::RunSurfaceMenuCommand(editor.surface(), id); }
     // Picks `face` in the font combo's list as the user does.
     void PickFont(const QString& face) {
         QComboBox* combo = editor.fontCombo();

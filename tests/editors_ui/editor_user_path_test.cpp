@@ -55,17 +55,7 @@ protected:
         Select();
     }
     std::u16string Codes() const { return ledsuite::Codes(program->content.cells); }
-    // Triggers the action of a surface context-menu command.
-    void RunMenuCommand(int id) {
-        std::unique_ptr<QMenu> menu(editor.surface()->BuildContextMenu());
-        std::vector<QMenu*> menus{menu.get()};
-        for (size_t i = 0; i < menus.size(); ++i)
-            for (QAction* a : menus[i]->actions()) {
-                if (a->menu()) menus.push_back(a->menu());
-                if (a->data().toInt() == id) return a->trigger();
-            }
-        ADD_FAILURE() << "no menu command " << id;
-    }
+    void RunMenuCommand(int id) { testing::RunSurfaceMenuCommand(editor.surface(), id); }
     // Opens a picker through the toolbar button of `command` and clicks cell `index` of its popup.
     void PickThroughToolbar(int command, int index, int* cells) {
         QToolBar* bar = nullptr;

@@ -1,13 +1,19 @@
 #pragma once
 // Helpers of the editor window tests: answering the dialogs and message boxes they open.
+#include <gtest/gtest.h>
+
 #include <functional>
+#include <memory>
 #include <vector>
 
+#include <QAction>
 #include <QApplication>
+#include <QMenu>
 #include <QMessageBox>
 #include <QString>
 #include <QTimer>
 
+#include "editors/ui/edit_ex.h"
 #include "tests/qt_main/qt_test_util.h"
 
 namespace ledsuite::testing {
@@ -39,5 +45,17 @@ struct BoxCloser : Answerer<CMessageBoxFx> {
               b->done(IDOK);
           }) {}
 };
+
+// Triggers the command `id` of the editing surface's context menu, at any depth.
+inline void RunSurfaceMenuCommand(CEditEx* surface, int id) {
+    std::unique_ptr<QMenu> menu(surface->BuildContextMenu());
+    std::vector<QMenu*> menus{menu.get()};
+    for (size_t i = 0; i < menus.size(); ++i)
+        for (QAction* a : menus[i]->actions()) {
+            if (a->menu()) menus.push_back(a->menu());
+            if (a->data().toInt() == id) return a->trigger();
+        }
+    ADD_FAILURE() << "no menu command " << id;
+}
 
 }  // namespace ledsuite::testing
