@@ -59,7 +59,6 @@ struct App : ShellApp {
         EXPECT_TRUE(Start());
         Frame().OnLanguage(3);
     }
-    QAction* Menu(int id) { return InMenus(Frame().menuBar(), id); }
     QAction* Tool(int id) { return CommandAction(Frame().MainToolBar(), id); }
     CZUView& View() { return *static_cast<CZUView*>(Frame().ViewWidget()); }
 };

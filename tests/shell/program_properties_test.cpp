@@ -45,17 +45,8 @@ struct App : ShellApp {
         Frame().activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(&Frame()));
     }
-    QAction* Menu(int id) { return InMenus(Frame().menuBar(), id); }
     CPropertiesWnd& Props() { return *qobject_cast<CPropertiesWnd*>(Frame().PropertyWindow()); }
     PropertyGrid* Grid(int id) { return Props().Grid(id); }
-    // A program added with the page's toolbar (into the selected set, or a new set when the
-    // screen is selected) with `text` typed into the program editor; it stays selected.
-    ProgramRecord& TypeProgram(const QString& text) {
-        CommandAction(Page().ToolBar(), ID_ADD_PROGRAM)->trigger();
-        auto* editor = qobject_cast<CEditCtrl*>(Host().PageWidget(RSEditorWnd::kPageEditor));
-        QTest::keyClicks(editor->surface(), text);
-        return *Tree().ProgramNodeOf(Tree().SelectedItem())->record;
-    }
 };
 
 // In the next file chooser: goes to `folder`, types `name` into its name field and presses Return.

@@ -45,7 +45,6 @@ struct ServerApp : ShellApp {
         server = std::make_unique<FakeServer>(listener.Accept(), std::move(script));
     }
     ~ServerApp() { server.reset(); }
-    QAction* Menu(int id) { return InMenus(Frame().menuBar(), id); }
     CViewMulti& GroupPage() { return *static_cast<CViewMulti*>(Frame().OutlookBar()->Pages()->widget(1)); }
 
     // Setting > Preference, then its "Save" button: the message it showed.

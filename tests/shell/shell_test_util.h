@@ -13,16 +13,20 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTest>
 #include <QWidget>
 
 #include "content/imc_codes.h"
 #include "content/model/lang.h"
 #include "content/model/paths.h"
 #include "content/model/text_content.h"
+#include "editors/ui/edit_ctrl.h"
+#include "editors/ui/edit_ex.h"
 #include "shell/editor_host.h"
 #include "shell/frame_panes.h"
 #include "shell/main_frame.h"
 #include "shell/relay.h"
+#include "shell/vehicle_pane_util.h"
 #include "shell/view_single.h"
 #include "shell/zu_app.h"
 #include "tests/link/link_test_util.h"
@@ -165,6 +169,15 @@ struct ShellApp {
     ProgramTree& Programs() { return Tree().Programs(); }
     RSEditorWnd& Host() { return *Frame().EditorHost(); }
     bool Enabled(int id) { return Frame().Commands(id).front()->isEnabled(); }
+    QAction* Menu(int id) { return InMenus(Frame().menuBar(), id); }
+    // A program added with the page's toolbar (into the selected set, or a new set when the
+    // screen is selected) with `text` typed into the program editor; it stays selected.
+    ProgramRecord& TypeProgram(const QString& text) {
+        CommandAction(Page().ToolBar(), ID_ADD_PROGRAM)->trigger();
+        auto* editor = qobject_cast<CEditCtrl*>(Host().PageWidget(RSEditorWnd::kPageEditor));
+        QTest::keyClicks(editor->surface(), text);
+        return *Tree().ProgramNodeOf(Tree().SelectedItem())->record;
+    }
     intptr_t Send(int code, const void* arg) { return Frame().Channel().send(code, reinterpret_cast<intptr_t>(arg)); }
     // The codes the pane `name` received, in order.
     std::string Of(const std::string& name) const {

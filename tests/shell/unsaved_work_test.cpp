@@ -33,13 +33,10 @@ struct App : ShellApp {
         EXPECT_TRUE(Start());
         Frame().OnLanguage(3);
     }
-    QAction* Menu(int id) { return InMenus(Frame().menuBar(), id); }
-    // A program added with the page's toolbar and `text` typed into the program editor.
+    // A program in a new set, with `text` typed into the program editor.
     void TypeProgram(const QString& text) {
         Tree().setCurrentItem(Tree().ScreenItem());
-        CommandAction(Page().ToolBar(), ID_ADD_PROGRAM)->trigger();
-        auto* editor = qobject_cast<CEditCtrl*>(Host().PageWidget(RSEditorWnd::kPageEditor));
-        QTest::keyClicks(editor->surface(), text);
+        ShellApp::TypeProgram(text);
     }
 };
 
