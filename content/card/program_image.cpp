@@ -202,8 +202,6 @@ int32_t WriteSetRecord(ProgramImage& image, size_t recordAt, const ProgramSetRec
     return image.Result(records);
 }
 
-std::array<const RawImage*, 4> CustomBorderSides(const FrameVector& frames) { return BorderSideFrames(frames, 1); }
-
 uint8_t EffectiveBorderType(const ProgramRecord& program) {
     if (program.borderType == 1) {  // a custom border needs at least one frame
         const FrameVector& frames = program.borderFrames;

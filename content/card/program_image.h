@@ -163,8 +163,6 @@ int32_t WriteSetRecord(ProgramImage& image, size_t recordAt, const ProgramSetRec
 // frame and a type outside 1..8 count as no border. The content header's flag 0x02,
 // the content body's border slot and the encoder's border item all follow it.
 uint8_t EffectiveBorderType(const ProgramRecord& program);
-// The four side frames of a custom border (BorderSideFrames of type 1).
-std::array<const RawImage*, 4> CustomBorderSides(const FrameVector& frames);
 
 // Fills the 14-byte program record at `recordAt` and writes the program's content
 // header at the write position. Returns the place of the header's body offset.

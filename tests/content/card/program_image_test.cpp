@@ -283,7 +283,7 @@ TEST(ProgramImage, BorderBlocksShareSideSetsButKeepTheirEffectAndSpeed) {
     ProgramRecord* custom = set(3, 1, 0, 30);
     custom->borderFrames.push_back(Image(2, 8, 0xFF0000));
     custom->borderFrames.push_back(Image(8, 2, 0x00FF00));
-    EXPECT_EQ(CustomBorderSides(custom->borderFrames)[3], custom->borderFrames[1]);
+    EXPECT_EQ(BorderSideFrames(custom->borderFrames, 1)[3], custom->borderFrames[1]);
 
     std::vector<size_t> blocks, sizes;
     ProgramImage image;
@@ -568,7 +568,7 @@ TEST(ProgramImage, CustomBorderNeedsOneFrame) {
     EXPECT_EQ(EffectiveBorderType(p), 0);
     p.borderFrames.push_back(Image(4, 4));
     EXPECT_EQ(EffectiveBorderType(p), 1);
-    const auto sides = CustomBorderSides(p.borderFrames);  // one frame serves all four sides
+    const auto sides = BorderSideFrames(p.borderFrames, 1);  // one frame serves all four sides
     for (const RawImage* side : sides) EXPECT_EQ(side, p.borderFrames[0]);
     for (uint8_t type : {2, 8}) {
         p.borderType = type;
@@ -612,9 +612,9 @@ TEST(ProgramImage, FrameColourModeIsTheCodeFromTwelveToSeventeen) {
         EXPECT_EQ(LoadU32(&empty.bytes()[3 + 2]), 0u);  // 0 x 0, no planes
         EXPECT_EQ(empty.pos(), 3 + kFrameHeaderSize);
     }
-    for (const RawImage* side : CustomBorderSides(FrameVector{})) EXPECT_EQ(side, nullptr);
+    for (const RawImage* side : BorderSideFrames(FrameVector{}, 1)) EXPECT_EQ(side, nullptr);
     FrameVector five = Frames(5, 2, 2);  // a custom border takes its first four frames
-    const auto sides = CustomBorderSides(five);
+    const auto sides = BorderSideFrames(five, 1);
     for (size_t i = 0; i < 4; ++i) EXPECT_EQ(sides[i], five[i]);
 }
 
