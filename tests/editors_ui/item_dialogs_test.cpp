@@ -401,13 +401,21 @@ TEST(CImageEditorDlg, EveryToolbarCommandShowsAsAnIconInEachLanguage) {
         for (const LangText& tip : item_text::kImageToolTips) tips << QString::fromUtf16(tip());
         FrameVector frames;
         frames.push_back(Stripe(8, 4));
+        frames.push_back(Stripe(8, 4));
         QStringList faults{"not opened"};
+        std::vector<int> steps;  // the frame shown after clicking Next frame, then Pre frame
         testing::AnswerNext<CImageEditorDlg>([&](CImageEditorDlg* dlg) {
             faults = testing::ToolbarFaults(dlg->ToolBar(), tips);
+            for (int command : {kImgCmdNextFrame, kImgCmdPrevFrame}) {
+                QAction* action = dlg->ToolBar()->actions()[command - kImgCmdOpen];
+                QTest::mouseClick(dlg->ToolBar()->widgetForAction(action), Qt::LeftButton);
+                steps.push_back(dlg->Index());
+            }
             dlg->reject();
         }, true);
         CImageEditorDlg::EditField(nullptr, frames);  // as a picture cell opens it, at its own size
         EXPECT_EQ(faults.join("; ").toStdString(), "") << "language " << setting;
+        EXPECT_EQ(steps, (std::vector<int>{1, 0}));
     }
     ResetUiLanguageForTests();
 }

@@ -125,6 +125,11 @@ TEST(FramePanes, MusicPaneShowsEveryToolbarCommandAsAnIconAtTheWindowsOpeningSiz
         EXPECT_EQ(ToolbarFaults(music->findChild<QToolBar*>(), tips).join("; ").toStdString(), "")
             << "language " << setting;
     }
+    // Only Play and Loop Play stay down when pressed.
+    QStringList toggles;
+    for (QAction* action : music->findChild<QToolBar*>()->actions())
+        if (action->isCheckable()) toggles << action->toolTip();
+    EXPECT_EQ(toggles, (QStringList{"Play", "Loop Play"}));
     EXPECT_EQ(a.Frame().size(), QSize(1000, 700));
 }
 
