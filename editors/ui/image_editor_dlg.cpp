@@ -29,9 +29,8 @@ constexpr int kPreviewHeight = 200;
 
 // The toolbar's icons, in command order (Open to Property).
 constexpr const char* kToolIcons[] = {
-    "open",         "rotate_anticlockwise", "rotate_clockwise", "flip_horizontal", "flip_vertical",
-    "invert_colour", "insert_text",         "insert_image",     "previous_frame",  "next_frame",
-    "zoom_in",      "zoom_out",             "centre",           "property",
+    "open", "rotate_anticlockwise", "rotate_clockwise", "flip_horizontal", "flip_vertical", "invert_colour",
+    "insert_text", "insert_image", "previous_frame", "next_frame", "zoom_in", "zoom_out", "centre", "property",
 };
 static_assert(std::size(kToolIcons) == kImgCmdProperty - kImgCmdOpen + 1);
 
