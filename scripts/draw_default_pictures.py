@@ -15,8 +15,8 @@ GREEN = (0, 255, 0)
 YELLOW = (255, 255, 0)
 
 
-def write_png(path, width, height, pixel):
-    """pixel(x, y) -> (r, g, b), sampled at the pixel's centre."""
+def write_png(path, width, height, pixel, alpha=False):
+    """pixel(x, y) -> (r, g, b), or (r, g, b, a) with `alpha`, sampled at the pixel's centre."""
     rows = bytearray()
     for y in range(height):
         rows.append(0)  # no filter
@@ -27,7 +27,7 @@ def write_png(path, width, height, pixel):
         body = kind + data
         return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
 
-    png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
+    png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6 if alpha else 2, 0, 0, 0))
     png += chunk(b"IDAT", zlib.compress(bytes(rows), 9)) + chunk(b"IEND", b"")
     with open(path, "wb") as f:
         f.write(png)

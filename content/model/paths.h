@@ -37,8 +37,8 @@ void ResetAppDataFolderForTests();
 // The running executable's folder with its trailing '/'.
 std::string GetExeFolder();
 
-// A read-only resource folder ("zu_frame", "zu_img", "zu_clock", "zu_lyric",
-// "zu_soundfix", or a file such as "fonts.conf"): LEDSUITE_RESOURCES first, then
+// A read-only resource folder ("zu_frame", "zu_img", "zu_clock", "zu_lyric", "zu_soundfix",
+// the toolbar icons "icons") or file (such as "fonts.conf"): LEDSUITE_RESOURCES first, then
 // res/ beside the executable, then the installed share folder. Returns the first
 // that exists, or the LEDSUITE_RESOURCES/beside-the-executable candidate when none does.
 std::string ResourcePath(const std::string& name);

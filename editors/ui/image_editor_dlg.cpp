@@ -1,6 +1,8 @@
 // The picture editor.
 #include "editors/ui/image_editor_dlg.h"
 
+#include <iterator>
+
 #include <QAction>
 #include <QComboBox>
 #include <QFileDialog>
@@ -16,6 +18,7 @@
 #include "editors/ui/item_texts.h"
 #include "toolkit/message_box.h"
 #include "toolkit/qt_text.h"
+#include "toolkit/toolbar_icons.h"
 
 namespace ledsuite {
 
@@ -23,6 +26,13 @@ namespace {
 
 constexpr int kPreviewWidth = 320;
 constexpr int kPreviewHeight = 200;
+
+// The toolbar's icons, in command order (Open to Property).
+constexpr const char* kToolIcons[] = {
+    "open", "rotate_anticlockwise", "rotate_clockwise", "flip_horizontal", "flip_vertical", "invert_colour",
+    "insert_text", "insert_image", "previous_frame", "next_frame", "zoom_in", "zoom_out", "centre", "property",
+};
+static_assert(std::size(kToolIcons) == kImgCmdProperty - kImgCmdOpen + 1);
 
 QString ChoosePictureFile(QWidget* parent) {
     return QFileDialog::getOpenFileName(parent, QString(), QStringLiteral("noname"),
@@ -86,8 +96,9 @@ int CImageEditorDlg::EditField(QWidget* parent, FrameVector& frames) {
 }
 
 void CImageEditorDlg::BuildToolBar() {
+    UseIconButtons(toolbar_);
     for (int i = 0; i <= kImgCmdProperty - kImgCmdOpen; ++i) {
-        QAction* action = toolbar_->addAction(ToQString(item_text::kImageToolTips[i]));
+        QAction* action = toolbar_->addAction(ToolbarIcon(kToolIcons[i]), ToQString(item_text::kImageToolTips[i]));
         action->setToolTip(ToQString(item_text::kImageToolTips[i]));
         action->setData(kImgCmdOpen + i);
         connect(action, &QAction::triggered, this, [this, i] { OnCommand(kImgCmdOpen + i); });

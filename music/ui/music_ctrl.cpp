@@ -20,6 +20,7 @@
 #include "toolkit/list_ctrl.h"
 #include "toolkit/message_box.h"
 #include "toolkit/qt_text.h"
+#include "toolkit/toolbar_icons.h"
 
 namespace ledsuite {
 
@@ -35,14 +36,22 @@ struct CommandDef {
     int id;
     const LangText* text;
     bool checkable;
+    const char* icon;
+    const char* checkedIcon;  // the icon while checked, or null for the same
 };
 constexpr CommandDef kCommands[] = {
-    {CMusicCtrl::ID_MUSIC_ADD, &kAdd, false},           {CMusicCtrl::ID_MUSIC_PREVIOUS, &kPrevious, false},
-    {CMusicCtrl::ID_MUSIC_PLAY, &kPlay, true},          {CMusicCtrl::ID_MUSIC_STOP, &kStop, false},
-    {CMusicCtrl::ID_MUSIC_NEXT, &kNext, false},         {CMusicCtrl::ID_MUSIC_LOOP, &kLoopPlay, true},
-    {CMusicCtrl::ID_MUSIC_SHIFT_UP, &kShiftUp, false},  {CMusicCtrl::ID_MUSIC_SHIFT_DOWN, &kShiftDown, false},
-    {CMusicCtrl::ID_MUSIC_DEL, &kDel, false},           {CMusicCtrl::ID_MUSIC_VOLUME, &kVolume, false},
-    {CMusicCtrl::ID_MUSIC_LRC_SETTING, &kLrcSetting, false}, {CMusicCtrl::ID_MUSIC_ROLE_SETTING, &kRoleSetting, false},
+    {CMusicCtrl::ID_MUSIC_ADD, &kAdd, false, "add", nullptr},
+    {CMusicCtrl::ID_MUSIC_PREVIOUS, &kPrevious, false, "previous", nullptr},
+    {CMusicCtrl::ID_MUSIC_PLAY, &kPlay, true, "play", "pause"},  // checked while playing: Play pauses
+    {CMusicCtrl::ID_MUSIC_STOP, &kStop, false, "stop", nullptr},
+    {CMusicCtrl::ID_MUSIC_NEXT, &kNext, false, "next", nullptr},
+    {CMusicCtrl::ID_MUSIC_LOOP, &kLoopPlay, true, "loop", nullptr},
+    {CMusicCtrl::ID_MUSIC_SHIFT_UP, &kShiftUp, false, "shift_up", nullptr},
+    {CMusicCtrl::ID_MUSIC_SHIFT_DOWN, &kShiftDown, false, "shift_down", nullptr},
+    {CMusicCtrl::ID_MUSIC_DEL, &kDel, false, "delete", nullptr},
+    {CMusicCtrl::ID_MUSIC_VOLUME, &kVolume, false, "volume", nullptr},
+    {CMusicCtrl::ID_MUSIC_LRC_SETTING, &kLrcSetting, false, "settings", nullptr},
+    {CMusicCtrl::ID_MUSIC_ROLE_SETTING, &kRoleSetting, false, "role", nullptr},
 };
 
 // The worker's way back to the pane. Speaking runs on the worker (the engine locks
@@ -138,8 +147,9 @@ void CMusicCtrl::Build() {
 }
 
 void CMusicCtrl::BuildToolbar() {
+    UseIconButtons(toolbar_);
     for (const CommandDef& c : kCommands) {
-        QAction* a = toolbar_->addAction(QString());
+        QAction* a = toolbar_->addAction(ToolbarIcon(c.icon, c.checkedIcon), QString());
         a->setData(c.id);
         a->setCheckable(c.checkable);
         connect(a, &QAction::triggered, this, [this, id = c.id] { RunCommand(id); });

@@ -22,8 +22,10 @@
 #include "editors/ui/dlg_timer.h"
 #include "editors/ui/image_editor_dlg.h"
 #include "editors/ui/img_size_dlg.h"
+#include "editors/ui/item_texts.h"
 #include "tests/editors_ui/item_dialog_test_util.h"
 #include "tests/link/link_test_util.h"
+#include "tests/toolkit/gui_test_util.h"
 #include "toolkit/color_combo.h"
 #include "toolkit/list_ctrl.h"
 #include "toolkit/small_widgets.h"
@@ -390,6 +392,32 @@ TEST(CImageEditorDlg, OpenStepRotateFlipInvertAndThresholds) {
     dlg.accept();  // Finish Editing keeps every change
     EXPECT_EQ(std::tuple(dlg.result(), dlg.Frames(), frames.size()),
               std::tuple(int(QDialog::Accepted), nullptr, size_t(7)));
+}
+
+TEST(CImageEditorDlg, EveryToolbarCommandShowsAsAnIconInEachLanguage) {
+    for (uint32_t setting : {1u, 2u, 3u}) {
+        SetUiLanguage(setting);
+        QStringList tips;
+        for (const LangText& tip : item_text::kImageToolTips) tips << QString::fromUtf16(tip());
+        FrameVector frames;
+        frames.push_back(Stripe(8, 4));
+        frames.push_back(Stripe(8, 4));
+        QStringList faults{"not opened"};
+        std::vector<int> steps;  // the frame shown after clicking Next frame, then Pre frame
+        testing::AnswerNext<CImageEditorDlg>([&](CImageEditorDlg* dlg) {
+            faults = testing::ToolbarFaults(dlg->ToolBar(), tips);
+            for (int command : {kImgCmdNextFrame, kImgCmdPrevFrame}) {
+                QAction* action = dlg->ToolBar()->actions()[command - kImgCmdOpen];
+                QTest::mouseClick(dlg->ToolBar()->widgetForAction(action), Qt::LeftButton);
+                steps.push_back(dlg->Index());
+            }
+            dlg->reject();
+        }, true);
+        CImageEditorDlg::EditField(nullptr, frames);  // as a picture cell opens it, at its own size
+        EXPECT_EQ(faults.join("; ").toStdString(), "") << "language " << setting;
+        EXPECT_EQ(steps, (std::vector<int>{1, 0}));
+    }
+    ResetUiLanguageForTests();
 }
 
 TEST(CImageEditorDlg, WithoutFramesTheIndexStaysZero) {

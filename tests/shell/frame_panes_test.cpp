@@ -13,11 +13,15 @@
 
 #include <QLineEdit>
 #include <QSettings>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QToolBar>
 #include <QToolBox>
 
 #include "link/ui/dlg_change_password.h"
 #include "music/playlist.h"
 #include "music/ui/music_ctrl.h"
+#include "music/ui/music_text.h"
 #include "shell/dlg_preference.h"
 #include "shell/list_view_car_info.h"
 #include "shell/list_view_program_edit.h"
@@ -28,6 +32,7 @@
 #include "shell/zu_view.h"
 #include "tests/link/fake_server.h"
 #include "tests/shell/shell_test_util.h"
+#include "tests/toolkit/gui_test_util.h"
 #include "toolkit/list_ctrl.h"
 
 using namespace ledsuite;
@@ -99,6 +104,33 @@ TEST(FramePanes, MusicPaneLoadsThePlaylistAtStartUpAndWritesItOnClose) {
     ASSERT_EQ(written->rows.size(), 2u);
     EXPECT_EQ(written->rows[0].path, u"/m/first.mp3");
     EXPECT_EQ(written->rows[1].path, u"/m/second.txt");
+}
+
+TEST(FramePanes, MusicPaneShowsEveryToolbarCommandAsAnIconAtTheWindowsOpeningSize) {
+    ShellApp a;
+    ASSERT_TRUE(a.Start());
+    auto* music = qobject_cast<CMusicCtrl*>(a.Host().PageWidget(RSEditorWnd::kPageMusic));
+    ASSERT_NE(music, nullptr);
+    QTabBar* tabs = a.Host().Tabs()->tabBar();
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(a.Host().Tabs()->indexOf(music)).center());
+    ASSERT_TRUE(music->isVisible());
+    namespace m = music_text;
+    for (int setting : {1, 2, 3}) {
+        a.Menu(ID_LANGUAGE_AUTO + setting)->trigger();
+        QApplication::processEvents();
+        QStringList tips;
+        for (const LangText* t : {&m::kAdd, &m::kPrevious, &m::kPlay, &m::kStop, &m::kNext, &m::kLoopPlay, &m::kShiftUp,
+                                  &m::kShiftDown, &m::kDel, &m::kVolume, &m::kLrcSetting, &m::kRoleSetting})
+            tips << QString::fromUtf16((*t)());
+        EXPECT_EQ(ToolbarFaults(music->findChild<QToolBar*>(), tips).join("; ").toStdString(), "")
+            << "language " << setting;
+    }
+    // Only Play and Loop Play stay down when pressed.
+    QStringList toggles;
+    for (QAction* action : music->findChild<QToolBar*>()->actions())
+        if (action->isCheckable()) toggles << action->toolTip();
+    EXPECT_EQ(toggles, (QStringList{"Play", "Loop Play"}));
+    EXPECT_EQ(a.Frame().size(), QSize(1000, 700));
 }
 
 TEST(FramePanes, SecondOutlookPageShowsTheVehicleListAndTheFirstBringsTheCanvasBack) {

@@ -1,6 +1,8 @@
 #pragma once
-// Helpers the GUI tests share: answering the next dialog, message box or file dialog, and
-// reading a written workbook back with openpyxl.
+// Helpers the GUI tests share: answering the next dialog, message box or file dialog,
+// checking that a toolbar shows all its commands, and reading a written workbook back with openpyxl.
+#include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <string>
 
@@ -12,6 +14,8 @@
 #include <QStyle>
 #include <QTableView>
 #include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
 
 #include "tests/qt_main/qt_test_util.h"
 #include "toolkit/message_box.h"
@@ -42,6 +46,52 @@ inline bool ColumnShowsWhole(const QTableView* list, int column, const QString& 
     const int margin = list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1;
     const int room = list->columnWidth(column) - 2 * margin - (list->showGrid() ? 1 : 0);
     return QFontMetrics(list->font()).horizontalAdvance(text) <= room;
+}
+
+// Pixels of `image` that stand out: opaque ones, or (with a `ground`) ones far from that colour.
+inline int MarkedPixels(const QImage& image, const QColor* ground = nullptr) {
+    int marked = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            const int distance = ground ? std::abs(c.red() - ground->red()) + std::abs(c.green() - ground->green()) +
+                                              std::abs(c.blue() - ground->blue())
+                                        : 0;
+            marked += ground ? distance > 90 : c.alpha() > 128;
+        }
+    return marked;
+}
+
+// What keeps the toolbar from showing every command as a drawn icon with its tooltip: a line
+// per fault, naming the command by its tooltip ("Open: behind the extension button"). `tips`
+// are the tooltips expected, in order. Empty when every button shows whole inside the bar,
+// the extension button is hidden, and each icon draws at least a few dozen pixels, on the
+// button too (grabbed as the screen shows it).
+inline QStringList ToolbarFaults(QToolBar* bar, const QStringList& tips) {
+    QStringList faults;
+    const QList<QAction*> actions = bar->actions();
+    if (actions.size() != tips.size()) faults << QStringLiteral("%1 commands").arg(actions.size());
+    if (auto* more = bar->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button")); more && more->isVisible())
+        faults << QStringLiteral("the extension button shows");
+    constexpr int kFewPixels = 30;
+    for (int i = 0; i < std::min(int(actions.size()), int(tips.size())); ++i) {
+        QAction* a = actions[i];
+        QWidget* button = bar->widgetForAction(a);
+        auto fault = [&](const QString& what) { faults << tips[i] + QStringLiteral(": ") + what; };
+        if (a->toolTip() != tips[i]) fault(QStringLiteral("tooltip ") + a->toolTip());
+        if (!button || !button->isVisible() || !bar->rect().contains(button->geometry())) {
+            fault(QStringLiteral("behind the extension button"));
+            continue;
+        }
+        if (a->icon().isNull() || MarkedPixels(a->icon().pixmap(bar->iconSize()).toImage()) < kFewPixels) {
+            fault(QStringLiteral("no icon"));
+            continue;
+        }
+        const QImage shot = button->grab().toImage();
+        const QColor ground = shot.pixelColor(0, 0);
+        if (MarkedPixels(shot, &ground) < kFewPixels) fault(QStringLiteral("icon not drawn"));
+    }
+    return faults;
 }
 
 // The workbook's active sheet: its title, then a line per row with cells split by tabs.
