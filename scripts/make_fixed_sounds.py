@@ -42,6 +42,11 @@ def tone(freq, start, length):
     return sample
 
 
+def arpeggio(notes):
+    """Bells struck one after another, 0.18 s apart, all ringing to the end of 0.8 s."""
+    return [bell(f, 0.18 * k, 0.8 - 0.18 * k, 7.0) for k, f in enumerate(notes)]
+
+
 def write_wav(path, seconds, parts):
     frames = bytearray()
     for i in range(int(seconds * RATE)):
@@ -58,8 +63,8 @@ SOUNDS = {
     # name: (seconds, parts)
     "ding.wav": (0.6, [bell(1318.5, 0.0, 0.6, 6.0)]),
     "dingdong.wav": (1.0, [bell(659.3, 0.0, 0.5, 5.0), bell(523.3, 0.45, 0.55, 5.0)]),
-    "chime_up.wav": (0.8, [bell(f, 0.18 * k, 0.8 - 0.18 * k, 7.0) for k, f in enumerate((523.3, 659.3, 784.0, 1046.5))]),
-    "chime_down.wav": (0.8, [bell(f, 0.18 * k, 0.8 - 0.18 * k, 7.0) for k, f in enumerate((1046.5, 784.0, 659.3, 523.3))]),
+    "chime_up.wav": (0.8, arpeggio((523.3, 659.3, 784.0, 1046.5))),
+    "chime_down.wav": (0.8, arpeggio((1046.5, 784.0, 659.3, 523.3))),
     "beep.wav": (0.25, [tone(880.0, 0.0, 0.25)]),
     "beep_twice.wav": (0.5, [tone(880.0, 0.0, 0.18), tone(880.0, 0.3, 0.18)]),
 }
