@@ -148,6 +148,11 @@ int CViewSingle::SaveToDisk(const UDiskSaveRequest& request) {
         ShowMessage(FillText(kFileNotWritten(), {Utf8ToWide(request.programPath)}));
         return kProgramFileNotWritten;
     }
+    if (!drive.unreadSounds.empty()) {
+        std::u16string paths;
+        for (const std::string& path : drive.unreadSounds) paths += (paths.empty() ? u"" : u"\r\n") + Utf8ToWide(path);
+        ShowMessage(FillText(kSoundNotRead(), {paths}));
+    }
     return 0;
 }
 

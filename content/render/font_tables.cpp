@@ -176,16 +176,32 @@ uint16_t FontTableSet::DefaultToInstalledIndex(uint16_t defaultIndex) const {
     return InstalledFontIndexOf(defaults_.names[defaultIndex]);
 }
 
-void FontTableSet::ScanSoundFix(const std::string& folder) {
+namespace {
+
+// The sound files of one folder by name: names ending in ".wav" or ".mp3" (ASCII case
+// folded) of at most 127 units; folders are passed over. None for a missing folder.
+std::vector<std::u16string> SoundFilesIn(const std::string& folder) {
     namespace fs = std::filesystem;
-    soundFix_.clear();
+    std::vector<std::u16string> names;
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         if (it->is_directory(ec)) continue;
         std::u16string name = Utf8ToWide(it->path().filename().string());
-        if (name.size() <= 127 && EndsWithSoundExtension(name)) soundFix_.push_back(std::move(name));
+        if (name.size() <= 127 && EndsWithSoundExtension(name)) names.push_back(std::move(name));
     }
-    std::sort(soundFix_.begin(), soundFix_.end());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+}  // namespace
+
+void FontTableSet::ScanSoundFix(const std::string& shipped, const std::string& user) {
+    soundFix_ = SoundFilesIn(shipped);
+    const size_t shippedCount = soundFix_.size();
+    if (user.empty()) return;
+    for (std::u16string& name : SoundFilesIn(user))
+        if (!std::binary_search(soundFix_.begin(), soundFix_.begin() + long(shippedCount), name))
+            soundFix_.push_back(std::move(name));
 }
 
 // ---- the process-wide tables ---------------------------------------------
@@ -203,10 +219,10 @@ auto WithTables(F&& f) {
 
 void BuildFontTables() {
     FontNameTable installed = EnumerateInstalledFaces();
-    const std::string soundFolder = ResourcePath("zu_soundfix");
+    const std::string shipped = ResourcePath(kSoundFixFolder), user = UserDataPath(kSoundFixFolder);
     WithTables([&](FontTableSet& t) {
         t.SetInstalled(std::move(installed));
-        t.ScanSoundFix(soundFolder);
+        t.ScanSoundFix(shipped, user);
     });
 }
 
@@ -249,6 +265,15 @@ std::optional<std::u16string> SoundFixName(size_t index) {
         if (index >= t.soundFix().size()) return std::nullopt;
         return t.soundFix()[index];
     });
+}
+
+std::string SoundFixPath(std::u16string_view name) {
+    if (name.empty() || name.find_first_of(u"/\\") != std::u16string_view::npos) return {};
+    const std::string file = "/" + WideToUtf8(name);
+    std::string path = UserDataPath(kSoundFixFolder) + file;
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(path, ec)) return path;
+    return ResourcePath(kSoundFixFolder) + file;
 }
 
 void FillFaceLists(std::vector<std::u16string>& installed, std::vector<std::u16string>& defaults,

@@ -95,10 +95,12 @@ public:
     uint16_t InstalledToDefaultIndex(uint16_t installedIndex) const;
     uint16_t DefaultToInstalledIndex(uint16_t defaultIndex) const;
 
-    // Rebuilds the fixed-sound list from a folder: the files whose names end in
-    // ".wav" or ".mp3" (ASCII case folded) and are at most 127 units long, by
-    // name. A missing folder leaves the list empty.
-    void ScanSoundFix(const std::string& folder);
+    // Rebuilds the fixed-sound list: the files whose names end in ".wav" or ".mp3"
+    // (ASCII case folded) and are at most 127 units long, those of the shipped folder
+    // by name, then those of the user's folder by name that the shipped one has not
+    // (a name in both is listed once; SoundFixPath plays the user's file). A missing
+    // folder adds nothing.
+    void ScanSoundFix(const std::string& shipped, const std::string& user = {});
     const std::vector<std::u16string>& soundFix() const { return soundFix_; }
 
 private:
@@ -111,8 +113,14 @@ private:
 
 // ---- the process-wide tables ---------------------------------------------
 
+// The folder of the fixed sounds, both among the resources (shipped, read only) and
+// among the user's data ("$XDG_DATA_HOME/ledsuite/zu_soundfix", where a user adds
+// sounds of their own).
+inline constexpr char kSoundFixFolder[] = "zu_soundfix";
+
 // Start-up: the installed table from fontconfig, the face-presence flag and the
-// fixed-sound list of the "zu_soundfix" resource folder.
+// fixed-sound list of the shipped and the user's "zu_soundfix" folders (the user's
+// folder is made when missing, so that it is there to put sounds into).
 void BuildFontTables();
 // Refills the default table for the screen's font chip (see FontTableSet).
 void SetDefaultCardFonts(uint16_t fontChip);
@@ -129,6 +137,10 @@ FontNameTable InstalledFontTable();
 DefaultFontTable DefaultFonts();
 // The index-th fixed sound file name, none past the list's end.
 std::optional<std::u16string> SoundFixName(size_t index);
+// The file a fixed sound's name stands for: the user's file of that name when there is
+// one (so a user can replace a shipped sound), else the shipped one. Empty for an empty
+// name and for one with a separator, which would reach outside the folders.
+std::string SoundFixPath(std::u16string_view name);
 
 // The two face lists the text cells resolve a font index with, and the installed
 // index that new fields and unmatched faces take (DefaultFontIndex), read at once.

@@ -7,7 +7,6 @@
 #include "content/render/font_renderer.h"
 #include "content/render/font_tables.h"
 #include "content/sound/kipvoice/kipvoice.h"
-#include "content/model/paths.h"
 #include "content/render/plain_text.h"
 #include "content/render/render_context.h"
 #include "content/sound/ssf_file.h"
@@ -55,14 +54,19 @@ std::vector<std::u16string> PagePieces(const ProgramRecord& program) {
     return out;
 }
 
-// A prefix or suffix sound of "zu_soundfix" as a 16-bit mono clip; empty when unset or unreadable.
-SoundClip FixedSound(const std::array<char16_t, 128>& name) {
+// A prefix or suffix sound of "zu_soundfix" as a 16-bit mono clip; empty when unset or
+// unreadable. A sound that is set but cannot be read (missing, or no sound the suite reads)
+// has its path added to `unread`, once, for the caller's message.
+SoundClip FixedSound(const std::array<char16_t, 128>& name, std::vector<std::string>& unread) {
     SoundClip clip;
     const std::u16string n(name.data(), std::find(name.begin(), name.end(), u'\0'));
-    if (n.empty() || n.find_first_of(u"/\\") != std::u16string::npos) return clip;
-    if (!LoadSoundFile({}, clip, ResourcePath("zu_soundfix") + "/" + WideToUtf8(n))) return clip;
-    MakeMono16(clip);
-    if (!IsMono16(clip)) ResetSoundClip(clip);
+    if (n.empty()) return clip;
+    const std::string path = SoundFixPath(n);
+    if (!path.empty() && LoadSoundFile({}, clip, path)) MakeMono16(clip);
+    if (!clip.data.empty() && IsMono16(clip)) return clip;
+    ResetSoundClip(clip);
+    const std::string shown = path.empty() ? WideToUtf8(n) : path;
+    if (std::find(unread.begin(), unread.end(), shown) == unread.end()) unread.push_back(shown);
     return clip;
 }
 
@@ -81,7 +85,8 @@ void Frame(SoundClip& clip, const SoundClip& prefix, const SoundClip& suffix) {
 
 // The program's sound: the pieces spoken and joined (with marks when cut by pages),
 // framed by the fixed sounds. Reports progress after each piece.
-SoundClip BuildSpeech(const ProgramRecord& program, const std::function<void(float)>& report, int& mode) {
+SoundClip BuildSpeech(const ProgramRecord& program, const std::function<void(float)>& report, int& mode,
+                      std::vector<std::string>& unread) {
     const bool punctuation = SplitsAtPunctuation(program);
     mode = punctuation ? 1 : 2;
     const int voice = SpeechVoice(program.content.header.kind);
@@ -94,7 +99,7 @@ SoundClip BuildSpeech(const ProgramRecord& program, const std::function<void(flo
             clips.push_back(std::move(clip));
         report(float(i + 1) / float(pieces.size()));
     }
-    const SoundClip prefix = FixedSound(program.prefixSound), suffix = FixedSound(program.suffixSound);
+    const SoundClip prefix = FixedSound(program.prefixSound, unread), suffix = FixedSound(program.suffixSound, unread);
     SoundClip joined;
     if (clips.empty()) return joined;
     if (!punctuation)
@@ -146,7 +151,7 @@ void VoiceRun::Run(std::span<const VoiceProgram> programs, const EncodeProgressF
             continue;
         }
         int mode{};  // set by the speech: 1 at punctuation, 2 by pages
-        const SoundClip clip = BuildSpeech(program, [&](float f) { report(v, f); }, mode);
+        const SoundClip clip = BuildSpeech(program, [&](float f) { report(v, f); }, mode, drive_.unreadSounds);
         if (clip.data.empty()) {  // nothing to say: no file, and the card is told so
             StoreSoundIndex(image_, programs[v].soundPlace, kNoSoundIndex, kind);
             continue;

@@ -21,6 +21,9 @@ struct DriveRecord {
     uint16_t fileCount = 0;  // programs whose sound the pass handled (counted up by it)
     bool inImage = false;    // the sound files also go into the buffer behind the image
     size_t placedEnd = 0;    // set by the pass: where what it placed behind the image ends (0: nothing placed)
+    // Set by the pass: the prefix and suffix sounds that were chosen but could not be read
+    // (their paths, each once); the sounds were built without them.
+    std::vector<std::string> unreadSounds;
 };
 
 // At most this many characters go to the speech engine at once.

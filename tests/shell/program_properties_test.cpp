@@ -4,6 +4,8 @@
 // time or date opens its editor ready for typing.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QFileDialog>
@@ -14,6 +16,10 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include "content/bytes.h"
+#include "content/model/text_codec.h"
+#include "content/sound/sound_clip.h"
+#include "editors/hardware_grid_rules.h"
 #include "editors/property_rules.h"
 #include "editors/ui/dlg_edit_frame.h"
 #include "editors/ui/dlg_password.h"
@@ -22,7 +28,10 @@
 #include "editors/ui/hardware_grid.h"
 #include "editors/ui/program_grids.h"
 #include "editors/ui/properties_wnd.h"
+#include "link/udisk_export.h"
+#include "link/ui/dlg_udisk.h"
 #include "shell/vehicle_pane_util.h"
+#include "tests/content/sound/sound_test_util.h"
 #include "tests/editors_ui/item_dialog_test_util.h"
 #include "tests/shell/shell_test_util.h"
 #include "tests/toolkit/property_grid_keys.h"
@@ -258,4 +267,125 @@ TEST(ProgramProperties, ADoubleClickOnATimeOrDateOpensItReadyForTyping) {
     a.Props().Command(kCmdApplySimulated)->trigger();
     EXPECT_EQ(std::tuple(a.Programs().screen().switchOnTime, a.Programs().screen().timedBrightness[1] & 0xFFFF),
               std::tuple(PackTime(7, 15, 0), uint32_t(PackTime(11, 15, 0))));
+}
+
+namespace {
+
+// The texts of the drop-down of `key`, opened with a click on its value and closed again.
+QStringList DropDownTexts(App& a, int key) {
+    auto* combo = qobject_cast<QComboBox*>(OpenValue(a.Grid(kProgramGridId), key));
+    if (!combo) return {};
+    QStringList texts;
+    for (int i = 0; i < combo->count(); ++i) texts << combo->itemText(i);
+    QTest::keyClick(combo, Qt::Key_Escape);
+    return texts;
+}
+
+// Whether the card samples of `file` (stored unsigned, low four bits cleared) from sample
+// `at` on are the clip's samples.
+constexpr int kVoiceModelOption = 8;
+
+bool HoldsClipAt(const std::vector<uint8_t>& file, size_t at, const SoundClip& clip) {
+    const size_t offset = LoadU32(&file[272]) + 2 * at;
+    if (offset + clip.data.size() > file.size()) return false;
+    for (size_t i = 0; i < clip.data.size(); i += 2)
+        if (LoadU16(&file[offset + i]) != ((LoadU16(&clip.data[i]) ^ 0x8000) & 0xFFF0)) return false;
+    return true;
+}
+
+// The screen made an "Asyn Voice-II" card (type 3, subtype 3, whose programs have sounds) in the
+// hardware grid and applied; then a program with `text` typed, selected.
+ProgramRecord& VoiceProgram(App& a, const QString& text) {
+    a.Tree().setCurrentItem(a.Tree().ScreenItem());
+    EXPECT_EQ(ModelOfOption(kVoiceModelOption).subtype, 3);
+    ClickOption(a.Grid(kHardwareGridId), kHwModel, kVoiceModelOption);
+    Answerer<CDlgPassword> password([](CDlgPassword* d) {
+        d->PasswordField()->setText(QString::fromUtf16(kServicePassword));
+        d->OkButton()->click();
+    });
+    BoxCloser boxes;
+    a.Props().Command(kCmdApplySimulated)->trigger();
+    EXPECT_EQ(a.Programs().screen().cardSubtype, 3);
+    return a.TypeProgram(text);
+}
+
+}  // namespace
+
+// A new user's account offers the shipped sounds as prefix and suffix; a sound put into the
+// user's folder is offered after them. Both chosen in the drop-down frame the speech that the
+// USB-disk command writes; a file there that is no sound is told and left out.
+TEST(ProgramProperties, ShippedAndUsersFixedSoundsFrameTheSpeechOnAUsbDisk) {
+    TempDir data;
+    setenv("XDG_DATA_HOME", data.path.c_str(), 1);
+    const fs::path mine = data.path / "ledsuite/zu_soundfix";
+    const QStringList shipped{"Mute",     "beep.wav", "beep_twice.wav", "chime_down.wav",
+                              "chime_up.wav", "ding.wav", "dingdong.wav"};
+    {
+        App fresh;
+        VoiceProgram(fresh, "Fresh");
+        EXPECT_EQ(DropDownTexts(fresh, kPrgPrefix), shipped);
+        EXPECT_TRUE(fs::is_directory(mine));  // made at start-up, ready for the user's own
+    }
+    // The user's own: a rising sweep at 8,000 Hz, and a file that is no sound.
+    std::vector<int16_t> sweep(2400);
+    for (size_t i = 0; i < sweep.size(); ++i) sweep[i] = int16_t(9000 * std::sin(0.0004 * double(i * i)));
+    soundtest::WriteFile((mine / "my_bell.wav").string(), soundtest::Wav(soundtest::FmtBody(1, 8000, 16),
+                                                                         soundtest::Samples16(sweep)));
+    soundtest::WriteFile((mine / "broken.wav").string(), {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'});
+
+    App a;
+    const std::string disk = a.env.Path("disk");
+    fs::create_directories(disk);
+    setenv("LEDSUITE_REMOVABLE_ROOTS", disk.c_str(), 1);
+    ProgramRecord& p = VoiceProgram(a, "Hello there.");
+    const std::string program = UDiskProgramPath(disk, *ModelPrefix(a.Programs().screen().cardType), 0);
+    PropertyGrid* g = a.Grid(kProgramGridId);
+    const QStringList offered = DropDownTexts(a, kPrgSuffix);
+    EXPECT_EQ(offered, shipped + QStringList({"broken.wav", "my_bell.wav"}));
+    ASSERT_GT(g->Options(kPrgRole).size(), 4);
+    ClickOption(g, kPrgRole, 4);  // the third voice
+    ClickOption(g, kPrgPrefix, int(offered.indexOf("chime_up.wav")));
+    ClickOption(g, kPrgSuffix, int(offered.indexOf("my_bell.wav")));
+    EXPECT_EQ(std::tuple(p.content.header.kind, BufferText(p.prefixSound), BufferText(p.suffixSound)),
+              std::tuple(uint8_t(4), std::u16string(u"chime_up.wav"), std::u16string(u"my_bell.wav")));
+
+    // File > USB disk, Save.
+    const auto saveToDisk = [&] {
+        BoxCloser boxes;
+        AnswerNext<DlgUDisk>([](DlgUDisk* d) {
+            QTest::mouseClick(d->SaveButton(), Qt::LeftButton);
+            d->accept();
+        });
+        a.Frame().UpdateCommandStates();
+        a.Frame().Commands(ID_UDISK).front()->trigger();
+        a.Activate();
+        return boxes.texts;
+    };
+    EXPECT_EQ(saveToDisk(), std::vector<QString>{"Save to usb disk successfully\n" + QString::fromStdString(program)});
+    const std::vector<uint8_t> sound = soundtest::ReadAll(disk + "/ZIZodo/Sound/000.ssf");
+    ASSERT_GT(sound.size(), 1024u);
+    // The prefix and the suffix at the rate of the speech, at the start and at the end of the
+    // samples (whose count the file rounds down to whole words).
+    SoundClip prefix, suffix;
+    ASSERT_TRUE(LoadSoundFile({}, prefix, GetExeFolder() + "res/zu_soundfix/chime_up.wav"));
+    ASSERT_TRUE(LoadSoundFile({}, suffix, (mine / "my_bell.wav").string()));
+    for (SoundClip* c : {&prefix, &suffix}) ResampleClip(RateCodeOf(sound[262]), *c);
+    const size_t samples = LoadU32(&sound[268]) / 2, suffixSamples = suffix.data.size() / 2;
+    EXPECT_TRUE(HoldsClipAt(sound, 0, prefix));
+    suffix.data.resize(suffix.data.size() - 2);  // its last sample may be cut
+    EXPECT_TRUE(HoldsClipAt(sound, samples - suffixSamples, suffix) ||
+                HoldsClipAt(sound, samples + 1 - suffixSamples, suffix));
+    EXPECT_TRUE(a.shown.texts.empty());
+
+    // The broken file as the suffix: the speech is saved with the prefix alone, and the user told.
+    ClickOption(g, kPrgSuffix, int(offered.indexOf("broken.wav")));
+    EXPECT_EQ(saveToDisk().size(), 1u);
+    EXPECT_EQ(a.shown.Last(), u"The sound file could not be read and is left out of the speech: " +
+                                  Utf8ToWide((mine / "broken.wav").string()));
+    const std::vector<uint8_t> prefixed = soundtest::ReadAll(disk + "/ZIZodo/Sound/000.ssf");
+    ASSERT_GT(prefixed.size(), 1024u);
+    EXPECT_TRUE(HoldsClipAt(prefixed, 0, prefix));
+    EXPECT_NEAR(double(LoadU32(&prefixed[264])), double(samples - suffixSamples), 2000);
+    unsetenv("LEDSUITE_REMOVABLE_ROOTS");
+    unsetenv("XDG_DATA_HOME");
 }

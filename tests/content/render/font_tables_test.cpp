@@ -106,6 +106,16 @@ TEST(FontTableSet, SoundFixListsWaveAndMp3Files) {
     EXPECT_EQ(t.soundFix(), (Names{u"BELL.WAV", u"ding.Mp3", std::u16string(123, u'n') + u".wav", u"铃.wav"}));
     t.ScanSoundFix((dir / "missing").string());
     EXPECT_TRUE(t.soundFix().empty());
+
+    // The user's folder adds its own names after the shipped ones; a name in both is listed once
+    // (where the shipped list has it), and a missing shipped folder leaves the user's.
+    fs::create_directories(dir / "user");
+    for (const char* name : {"zz.wav", "BELL.WAV", "aa.mp3", "bell.wav"}) std::ofstream(dir / "user" / name) << "x";
+    t.ScanSoundFix(dir.string(), (dir / "user").string());
+    EXPECT_EQ(t.soundFix(), (Names{u"BELL.WAV", u"ding.Mp3", std::u16string(123, u'n') + u".wav", u"铃.wav",
+                                   u"aa.mp3", u"bell.wav", u"zz.wav"}));
+    t.ScanSoundFix((dir / "missing").string(), (dir / "user").string());
+    EXPECT_EQ(t.soundFix(), (Names{u"BELL.WAV", u"aa.mp3", u"bell.wav", u"zz.wav"}));
     fs::remove_all(dir);
 }
 

@@ -6,6 +6,8 @@
 #include "content/bytes.h"
 #include "content/model/crc16.h"
 #include "content/card/program_encoder.h"
+#include "content/model/text_codec.h"
+#include "content/render/font_tables.h"
 #include "content/sound/voice_pass.h"
 #include "tests/content/layout_helpers.h"
 #include "tests/content/sound/sound_test_util.h"
@@ -292,4 +294,53 @@ TEST(VoicePass, PrefixFirstAndOnlyFromItsFolder) {
     ASSERT_GT(prefixed.size(), 512u + 2000);
     for (size_t i = 0; i < 1000; ++i)
         ASSERT_EQ(LoadU16(&prefixed[512 + 2 * i]), uint16_t((LoadU16(&ding.data[2 * i]) ^ 0x8000) & 0xFFF0)) << i;
+}
+
+// The shipped sounds are short 16-bit mono clips at a low rate that the reader takes. A user's
+// sound of a shipped name is the one played; one that is no sound, or missing, is named in
+// the drive record and the speech is built without it.
+TEST(VoicePass, ShippedSoundsTheUsersOwnAndUnreadableOnes) {
+    const std::filesystem::path shipped = std::filesystem::path(std::getenv("LEDSUITE_SOURCE_DIR")) / "res";
+    FontTableSet t;
+    t.ScanSoundFix((shipped / "zu_soundfix").string());
+    ASSERT_GE(t.soundFix().size(), 4u);
+    for (const std::u16string& name : t.soundFix()) {
+        SoundClip clip;
+        ASSERT_TRUE(LoadSoundFile({}, clip, (shipped / "zu_soundfix" / WideToUtf8(name)).string()));
+        EXPECT_EQ(clip.format, MakeFormatCode(kWidthCode16, 1, false));  // 11,025 Hz
+        EXPECT_TRUE(clip.length >= 11025 / 5 * 2 && clip.length <= 11025 * 2) << clip.length;
+    }
+    TempFolder drive("drive6"), data("data6");
+    setenv("LEDSUITE_RESOURCES", shipped.c_str(), 1);
+    setenv("XDG_DATA_HOME", data.path().c_str(), 1);
+    const std::string user = data / "ledsuite/zu_soundfix/";
+    std::filesystem::create_directories(user);
+    ASSERT_TRUE(MakeToneWav(user + "ding.wav", 22050, 1, 0.5));
+    WriteFile(user + "broken.wav", Wav(FmtBody(1, 22050, 16), {}));  // a data chunk without samples
+    EXPECT_EQ(std::tuple(SoundFixPath(u"ding.wav"), SoundFixPath(u"beep.wav"), SoundFixPath(u"../ding.wav")),
+              std::tuple(user + "ding.wav", (shipped / "zu_soundfix/beep.wav").string(), std::string()));
+    DriveRecord record{drive.path().string(), 0, false};
+    ProgramTree tree = VoiceScreen(u"Hello there", kEffectMoveLeft, 16);
+    ProgramRecord& p = *tree.program(0, 0)->record;
+    const auto build = [&](const char16_t* prefix, const char16_t* suffix) {
+        std::fill(p.prefixSound.begin(), p.prefixSound.end(), u'\0');
+        std::fill(p.suffixSound.begin(), p.suffixSound.end(), u'\0');
+        std::copy_n(prefix, std::char_traits<char16_t>::length(prefix), p.prefixSound.begin());
+        std::copy_n(suffix, std::char_traits<char16_t>::length(suffix), p.suffixSound.begin());
+        record.unreadSounds.clear();
+        BuildWithVoice(tree, record);
+        return ReadAll(drive / "ZIZodo/Sound/000.ssf");
+    };
+    const Bytes plain = build(u"", u"");
+    const Bytes framed = build(u"ding.wav", u"broken.wav");
+    EXPECT_EQ(record.unreadSounds, std::vector<std::string>{user + "broken.wav"});
+    // Half a second of the user's ding (11,025 samples, not the shipped 0.6 s), nothing for the broken one.
+    EXPECT_NEAR(double(LoadU32(&framed[264])) - double(LoadU32(&plain[264])), 11025, 1000);
+    std::filesystem::remove(user + "ding.wav");
+    const Bytes shippedDing = build(u"missing.wav", u"ding.wav");  // the shipped ding now: 0.6 s
+    EXPECT_NEAR(double(LoadU32(&shippedDing[264])) - double(LoadU32(&plain[264])), 0.6 * 22050, 1000);
+    EXPECT_EQ(record.unreadSounds,
+              std::vector<std::string>{(shipped / "zu_soundfix/missing.wav").string()});
+    unsetenv("LEDSUITE_RESOURCES");
+    unsetenv("XDG_DATA_HOME");
 }
