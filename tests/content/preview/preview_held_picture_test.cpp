@@ -1,5 +1,6 @@
 // A pause holds the content's picture on the preview; the time fields and clock hands in
 // it go on with the clock, as the card's do, and nothing else in it changes.
+#include <functional>
 #include <optional>
 
 #include "content/model/clock.h"
@@ -30,14 +31,16 @@ protected:
         return p;
     }
 
-    // Plays the preview up to `until`, calling `seen` with the canvas after every round.
+    // Plays the preview up to `until`, calling `seen` with the canvas after every round; a
+    // window of the screen's size shows it when one is given.
     template <class F>
-    void Play(uint64_t until, F&& seen) {
+    void Play(uint64_t until, F&& seen, RecordingWindow* window = nullptr) {
         LayoutCanvas canvas;
         InitCanvas(canvas, rc);
         canvas.tree = &tree;
         canvas.selection = {1, 0, 0};
-        ResizeCanvas(canvas, kW, kH);
+        if (window) window->width = kW, window->height = kH, AttachCanvas(canvas, window);
+        else ResizeCanvas(canvas, kW, kH);
         canvas.clock = [this] { return now; };
         SetPreviewRunning(canvas, true);
         while (now < until) {
@@ -91,15 +94,44 @@ TEST_F(HeldPicture, APauseRedrawsItsSecondsFieldAndClockHandsEachSecondAndKeepsT
     EXPECT_EQ(changes, (std::vector<uint64_t>{10, 1000, 2000, 3000}));
 }
 
-TEST_F(HeldPicture, AProgramWithoutTheTimeIsNotDrawnAgainDuringItsPause) {
-    PutText(Add(0, 40, kEffectStatic, 30).content, u"Ab", kRed12);
-    int drawn = 0;
-    std::vector<uint8_t> last;
-    Play(2500, [&](LayoutCanvas& c) {
-        drawn += c.ledImage.pixels != last;
-        last = c.ledImage.pixels;
-    });
-    EXPECT_EQ(drawn, 1);
+// The window gets a held picture again once a second when it shows the time, never when not.
+TEST_F(HeldPicture, APauseIsShownAgainOnlyWhenItsTimeHasMovedOn) {
+    const TextCell seconds(FC_SECOND, kRed12);
+    for (const bool time : {true, false}) {
+        tree = TinyTree(kW, kH, 5);
+        TextContent& t = Add(0, 40, kEffectStatic, 30).content;
+        PutText(t, u"Ab", kRed12);
+        if (time) t.cells[2] = seconds;
+        RecordingWindow window;
+        now = 0;
+        Play(2990, [](LayoutCanvas&) {}, &window);
+        EXPECT_EQ(window.presents, time ? 3 : 1) << time;  // the first round, then at 1000 and 2000 ms
+    }
+}
+
+TEST(TextReadsTheClock, TimeFieldsAndClocksInTheTextOrInATable) {
+    auto table = [](char16_t code) {
+        auto grid = std::make_unique<GridObject>();
+        grid->columns = 1, grid->rows = 1;
+        grid->cells[0] = TextCell(FC_GRIDCELL, MakeGridMarker(28, 14));
+        grid->cells[1] = TextCell(u'A', kRed12), grid->cells[2] = TextCell(code, kRed12);
+        return ObjectCell(FC_TABLE, std::move(grid));
+    };
+    const std::pair<std::function<TextCell()>, bool> cases[] = {
+        {[] { return TextCell(u'A', kRed12); }, false},
+        {[] { return TextCell(FC_TIMER, kRed12); }, false},
+        {[] { return TextCell(FC_SECOND, kRed12); }, true},
+        {[] { return TextCell(FC_MONTH_EN_SHORT, kRed12); }, true},
+        {[] { return ObjectCell(FC_CLOCK, std::make_unique<ClockObject>()); }, true},
+        {[&] { return table(u'B'); }, false},
+        {[&] { return table(FC_HOUR); }, true},
+    };
+    for (const auto& [cell, reads] : cases) {
+        TextContent t;
+        PutText(t, u"Ab", kRed12);
+        t.cells[2] = cell();
+        EXPECT_EQ(TextReadsTheClock(t), reads) << std::hex << int(t.cells[2].code);
+    }
 }
 
 // A border that scrolls while an in-then-out pass waits at its turn moves alone: the
