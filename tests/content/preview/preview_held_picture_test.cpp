@@ -147,7 +147,8 @@ TEST_F(HeldPicture, AScrollingBorderMovesWhileTheTurnOfAnInterweaveHoldsTheConte
     auto inside = [&](const RawImage& led) {
         std::vector<std::string> rows = Picture(led);
         std::vector<std::string> part;
-        for (int y = inset; y < kH - inset; ++y) part.push_back(rows[size_t(y)].substr(size_t(inset), size_t(40 - 2 * inset)));
+        for (int y = inset; y < kH - inset; ++y)
+            part.push_back(rows[size_t(y)].substr(size_t(inset), size_t(40 - 2 * inset)));
         return part;
     };
     std::optional<std::vector<std::string>> held;
