@@ -5,6 +5,7 @@
 
 #include "content/render/image_sources.h"
 #include "content/render/item_painters.h"
+#include "content/render/led_planes.h"
 #include "content/preview/layout_canvas.h"
 #include "content/model/records.h"
 
@@ -186,7 +187,7 @@ void DrawCanvasImage(LayoutCanvas& canvas, int colorCode) {
     const int zoom = std::clamp(canvas.zoom, kMinZoom, kMaxZoom);
     led.displayWidth = led.width * zoom;
     led.displayHeight = led.height * zoom;
-    MaskImageToColorCode(led, colorCode);
+    ShowImageAsScreen(led, colorCode);
     // The screen's part of the canvas, clipped to the back image; grey around it.
     const int64_t sx0 = canvas.originX, sy0 = canvas.originY;
     const int x0 = int(std::clamp<int64_t>(sx0, 0, back.width));

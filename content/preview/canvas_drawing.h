@@ -70,8 +70,8 @@ void RenderProgramStatic(LayoutCanvas& canvas, const TextContent& text, const Pr
 void DrawAreaBorder(const FrameVector& frames, int borderType, LayoutCanvas& canvas, int left, int top, int right,
                     int bottom);
 
-// Composes the back image: grey, the LED image masked to the colour code and shown at
-// the zoom with its top-left at the origin.
+// Composes the back image: grey, the LED image lit as the card lights a screen of the
+// colour code (ShowImageAsScreen) and shown at the zoom with its top-left at the origin.
 void DrawCanvasImage(LayoutCanvas& canvas, int colorCode);
 
 // The LED image's size for a screen record's width and height, each held to

@@ -5,6 +5,7 @@
 
 #include "content/render/dissolve_random.h"
 #include "content/render/image_sources.h"
+#include "content/render/text_layout.h"
 
 namespace ledsuite {
 
@@ -27,6 +28,11 @@ bool HasBorder(const ProgramRecord& r) {
 uint32_t PauseRounds(PlayState& s, const CardAction& action) {
     s.wait = action[4] == 0xFF ? 0xFE : action[4];
     return uint32_t(s.wait * kPauseUnitMs / kPreviewRoundMs);
+}
+
+bool SameSecond(const LocalTime& a, const LocalTime& b) {
+    return a.second == b.second && a.minute == b.minute && a.hour == b.hour && a.day == b.day &&
+           a.month == b.month && a.year == b.year;
 }
 
 const ActionRecord& PassAction(const ProgramRecord& r, uint8_t phase) {
@@ -86,18 +92,24 @@ void PreviewPlayer::LoadSet(const ProgramSetNode& set) {
         p.record = *set.programs[i].record;
         p.passes = p.record.secondaryAction.effect != kEffectNone ? 2 : 1;
         p.state.repeatCount = p.record.mainAction.repeat;
+        p.readsTheClock = TextReadsTheClock(p.record.content);
         programs_.push_back(std::move(p));
     }
     finished_ = n >= 16 ? 0 : uint16_t(0xFFFF << n);
 }
 
 bool PreviewPlayer::PlayRound() {
-    std::array<bool, kMaxPlayedPrograms> borderDue{};
+    std::array<bool, kMaxPlayedPrograms> borderDue{}, timeDue{};
     bool due = false;
+    const bool anyClock = std::any_of(programs_.begin(), programs_.end(), [](auto& p) { return p.readsTheClock; });
+    const LocalTime now = anyClock ? CurrentLocalTime() : LocalTime{};
     for (size_t i = 0; i < programs_.size(); ++i) {
+        PlayedProgram& p = programs_[i];
+        // A held picture that shows the time is drawn again when the time has moved on.
+        timeDue[i] = p.readsTheClock && !SameSecond(p.drawnTime, now);
+        due |= timeDue[i];
         if (finished_ & (1u << i)) continue;
         if (++visits_ % 5 == 0) ++canvas_.tick;
-        PlayedProgram& p = programs_[i];
         PlayState& s = p.state;
         if (s.borderCountdown != 0 && --s.borderCountdown <= 1) {
             borderDue[i] = true;
@@ -119,19 +131,15 @@ bool PreviewPlayer::PlayRound() {
         const bool live = !(finished_ & (1u << i)) && p.waitRounds == 0 && !p.finishing;
         const bool stepped = live && s.stepCountdown <= 1;
         if (stepped && StepProgram(p)) finished_ |= uint16_t(1u << i);
-        if (!borderDue[i]) {
-            drew |= stepped;
-            continue;
+        bool redraw = !stepped && timeDue[i];
+        if (borderDue[i]) {
+            ++s.borderStep;
+            s.borderCountdown = Speed(p.record.borderSpeed);
+            p.borderOffsets = BorderOffsets(p.record.borderEffect, s.borderStep, p.borderOffsets);
+            redraw |= !stepped && HasBorder(p.record);  // the border moves while the content waits
         }
-        ++s.borderStep;
-        s.borderCountdown = Speed(p.record.borderSpeed);
-        p.borderOffsets = BorderOffsets(p.record.borderEffect, s.borderStep, p.borderOffsets);
-        if (!HasBorder(p.record)) {
-            drew |= stepped;
-            continue;
-        }
-        if (!stepped) DrawProgram(p);  // the border moves while the content waits
-        drew = true;
+        if (redraw) DrawHeld(p);
+        drew |= stepped || redraw;
     }
     return drew;
 }
@@ -228,7 +236,21 @@ void PreviewPlayer::EndMotion(PlayedProgram& p) {
 }
 
 void PreviewPlayer::DrawProgram(PlayedProgram& p) {
+    p.drawnState = p.state;
+    p.drawnTick = canvas_.tick;
+    DrawHeld(p);
+}
+
+// Draws the area as it was last drawn (the state and tick of DrawProgram), with the
+// border where it is now and the time fields at the time now. The time is taken before
+// drawing, so that a second turning over during the drawing is caught by the next round.
+void PreviewPlayer::DrawHeld(PlayedProgram& p) {
+    if (p.readsTheClock) p.drawnTime = CurrentLocalTime();
+    std::swap(p.state, p.drawnState);
+    const uint32_t tick = std::exchange(canvas_.tick, p.drawnTick);
     DrawPlayFrame(canvas_, p, corners_, masks_);
+    canvas_.tick = tick;
+    std::swap(p.state, p.drawnState);
     const ProgramRecord& r = p.record;
     if (r.borderType == 0) return;
     canvas_.borderOffsets = p.borderOffsets;

@@ -14,6 +14,7 @@
 
 #include "content/preview/canvas_drawing.h"
 #include "content/preview/layout_canvas.h"
+#include "content/model/clock.h"
 #include "content/model/records.h"
 
 namespace ledsuite {
@@ -104,6 +105,13 @@ struct PlayedProgram {
     NextPass next = NextPass::kNone;
     bool finishing = false;  // the last pass ended; finished when the wait is over
     std::array<uint16_t, 4> borderOffsets{};
+    // What the area shows: the state and tick it was last drawn with, and the local time
+    // then. A picture held by a pause (or by a finished program) is drawn again from them,
+    // so that the time fields and clock hands in it go on as the card's do.
+    bool readsTheClock = false;  // the text shows the time
+    PlayState drawnState;
+    uint32_t drawnTick = 0;
+    LocalTime drawnTime;
 };
 
 class PreviewPlayer {
@@ -132,6 +140,7 @@ private:
     void BeginPass(PlayedProgram& p);
     void EndMotion(PlayedProgram& p);
     void DrawProgram(PlayedProgram& p);
+    void DrawHeld(PlayedProgram& p);
 
     LayoutCanvas& canvas_;
     uint64_t nextRound_;

@@ -1,5 +1,6 @@
 #include "content/render/led_planes.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -78,6 +79,19 @@ size_t PackLedPlanes(LedPlanes* header, const RawImage* image, uint8_t* buffer, 
     }
     *header = h;
     return total;
+}
+
+uint32_t ScreenLedColour(uint32_t pixel, int colorCode) {
+    if (LedPlanes::PlaneCount(colorCode) == 2) return pixel & ColorCodeMask(colorCode);
+    return std::max({(pixel >> kRed) & 0xFF, (pixel >> kGreen) & 0xFF, (pixel >> kBlue) & 0xFF}) << kRed;
+}
+
+void ShowImageAsScreen(RawImage& image, int colorCode) {
+    if (!image.is32()) return;
+    for (int y = 0; y < image.height; ++y) {
+        uint32_t* row = image.row32(y);
+        for (int x = 0; x < image.width; ++x) row[x] = ScreenLedColour(row[x], colorCode);
+    }
 }
 
 int ImageFromLedPlanes(int width, int height, const uint8_t* bits, size_t length, int mode, RawImage& image) {

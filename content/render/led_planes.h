@@ -44,6 +44,15 @@ constexpr int kGreyPlaneMode = 5;
 // fit in `capacity`.
 size_t PackLedPlanes(LedPlanes* header, const RawImage* image, uint8_t* buffer, size_t capacity, int colorMode);
 
+// What an LED of a screen of `colorCode` shows for a pixel, as the card lights the
+// planes of text packed with thresholds of 1: a two-colour screen (12..17) shows the
+// two channels of its planes, a colour it lacks staying dark; a one-colour screen (5
+// and every other code, one grey plane) lights in its red whatever channel is lit, as
+// bright as the brightest one.
+uint32_t ScreenLedColour(uint32_t pixel, int colorCode);
+// Every pixel of a 32-bit image replaced by ScreenLedColour; other depths are left alone.
+void ShowImageAsScreen(RawImage& image, int colorCode);
+
 // Makes `image` a 32-bit width x height picture of the planes in `bits` (`length`
 // bytes): mode 5 white where set; 9, 10, 11 one plane into red, green or blue;
 // 12..17 two planes into their two channels; 6..8 and other codes stay black.

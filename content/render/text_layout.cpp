@@ -153,6 +153,20 @@ bool IsFieldCell(char16_t code) {
            (code >= FC_WEEK_CN && code <= FC_MONTH_EN_SHORT) || (code >= FC_LYRIC && code <= FC_DIGITS);
 }
 
+bool TextReadsTheClock(const TextContent& text) {
+    const auto reads = [](std::span<const TextCell> cells) {
+        const size_t n = size_t(CountCells(cells));
+        return std::any_of(cells.begin(), cells.begin() + long(n),
+                           [](const TextCell& c) { return IsTimeField(c.code) || c.code == FC_CLOCK; });
+    };
+    if (reads(text.cells)) return true;
+    const size_t n = size_t(CountCells(text.cells));
+    return std::any_of(text.cells.begin(), text.cells.begin() + long(n), [&](const TextCell& c) {
+        const auto* grid = c.code == FC_TABLE ? CellObjectAs<GridObject>(c) : nullptr;
+        return grid && reads(grid->cells);
+    });
+}
+
 // ---- drawing cells ------------------------------------------------------------------
 
 void DrawCell(RenderContext& rc, Surface& s, const TextCell& cell, const PixelRect& rect, size_t frame) {

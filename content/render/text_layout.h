@@ -70,6 +70,9 @@ std::u16string FieldDisplayText(const TextCell& cell, const LocalTime& now);
 // Date, time, name and value fields, pictures, tables and clocks: the cells the
 // encoder collects instead of drawing, and the editor frames.
 bool IsFieldCell(char16_t code);
+// Whether a text shows the local time anywhere: a date, time or name field or an
+// analogue clock, in its own cells or in a table's.
+bool TextReadsTheClock(const TextContent& text);
 
 // ---- drawing cells ------------------------------------------------------------------
 

@@ -122,9 +122,15 @@ public:
             if (!Has(4 + 10 * i, 4) || U32(4 + 10 * i) == 0) return Problem("no set " + std::to_string(set));
         const size_t first = U16(rec), count = U16(rec + 2);
         for (size_t i = 0; i < count && Has(first + 14 * i, 14); ++i) Program(first + 14 * i);
+        // A two-colour screen shows its two channels; a one-colour screen has one plane, and
+        // whatever colour a field or a colour command names, the LEDs it draws light.
         const uint32_t shown = ScreenChannels(screen_.colorCode);
+        const bool oneColour = PlaneChannels(screen_.colorCode)[1] == 0;
         for (int y = 0; y < out_.picture.height; ++y)
-            for (int x = 0; x < out_.picture.width; ++x) out_.picture.row32(y)[x] &= shown;
+            for (int x = 0; x < out_.picture.width; ++x) {
+                uint32_t& px = out_.picture.row32(y)[x];
+                px = oneColour ? (px ? kRed : 0) : px & shown;
+            }
     }
 
 private:
