@@ -104,6 +104,7 @@ struct PlayedProgram {
     NextPass next = NextPass::kNone;
     bool finishing = false;  // the last pass ended; finished when the wait is over
     std::array<uint16_t, 4> borderOffsets{};
+    uint32_t steps = 0;  // the steps played so far (each draws a frame of the pass); tools and tests read it
 };
 
 class PreviewPlayer {
