@@ -440,6 +440,44 @@ TEST_F(CardViewGrid, WideTextsActionsRepeatsOffsetsAndSetsShowWhatTheCardDrawsAt
     EXPECT_GT(rounds, 6000);
 }
 
+// A text wider than its area moving left or right: the card gets one running line, and the
+// layout view and every frame of the preview's pass show that line (no gap after each
+// area-width piece), the pass as long as the card's text.
+TEST_F(CardViewGrid, AWideTextMovesAsTheCardsOneRunningLine) {
+    const ScopedClockOverride clock(kNow);
+    const uint16_t song = InstalledFontIndexOf(u"宋体");
+    struct Wide {
+        std::u16string_view text;
+        int width, effect, align;
+    };
+    std::vector<Wide> wides{{u"欢迎光临本店铺", 64, kEffectMoveLeft, 0}};
+    for (int effect : {kEffectMoveLeft, kEffectMoveRight})
+        for (int align = 0; align < 4; ++align) wides.push_back({u"ABCDEFGHIJKLMNOPQRST", 32, effect, align});
+    std::vector<uint8_t> buffer(0xFFFFF);
+    for (const Wide& w : wides) {
+        Case c;
+        c.effect = w.effect, c.align = w.align, c.left = 0, c.top = 0, c.right = w.width, c.bottom = 16;
+        const std::string name = c.Name() + " " + std::to_string(w.width) + " x 16";
+        ProgramTree tree = MakeTree(c, song);
+        ProgramRecord& p = *tree.program(0, 0)->record;
+        p.content.cells = {};
+        PutText(p.content, w.text, CellAttr::Make(12, song, 1));
+        std::fill(buffer.begin(), buffer.end(), 0xFF);
+        uint32_t position = 0;
+        const int32_t length = BuildProgramImage(buffer.data(), &position, tree, buffer.size());
+        ASSERT_GT(length, 0) << name;
+        const std::span<const uint8_t> image = std::span(buffer).first(size_t(length));
+        const CardScreen screen{kScreenW, kScreenH, 5};
+        const CardView card = DrawCardView(image, 0, screen, kNow);
+        ASSERT_EQ(card.programs.size(), 1u);
+        EXPECT_GT(card.programs[0].textWidth, w.width) << name;  // one line, not wrapped
+        EXPECT_EQ(Difference(Lit(card.picture), Lit(RenderLayoutPicture(tree, rc, 0, 1))), "") << name << " (layout)";
+        // The whole pass, from entering to having left, one frame a step.
+        const int copy = 2 * card.programs[0].textWidth > w.width ? kCardSecondCopyGap : 0;
+        EXPECT_EQ(ComparePasses(tree, image, screen, name), w.width + card.programs[0].textWidth + copy + 1) << name;
+    }
+}
+
 TEST(CardViewSource, DrawsFromTheBytesWithoutTheCanvasOrTheLayout) {
     const char* root = std::getenv("LEDSUITE_SOURCE_DIR");
     if (!root) GTEST_SKIP() << "LEDSUITE_SOURCE_DIR not set";
