@@ -169,8 +169,8 @@ private:
         }
         if (flags & 0x01) p += 3;
         if (!Need(p, 12 * size_t(actions) + 6, "actions and text head")) return;
-        for (int a = 0; a < actions; ++a)
-            info.actions.push_back({U8(p + 12 * size_t(a)), U8(p + 12 * size_t(a) + 8), int16_t(U16(p + 12 * size_t(a) + 6))});
+        for (size_t a = p; a < p + 12 * size_t(actions); a += 12)
+            info.actions.push_back({U8(a), U8(a + 8), int16_t(U16(a + 6))});
         p += 12 * size_t(actions);
         info.textWidth = U16(p), info.textHeight = U16(p + 2);
         const int form = U8(p + 4);
@@ -251,7 +251,8 @@ private:
         for (size_t i = 1; i < n; ++i) {
             const size_t e = p + 2 + 8 * i, block = U32(e + 4);
             if (Need(block, 4, "clock block"))
-                FirstFrame(block + 4, area_.left + int16_t(U16(e)) + shiftX_, area_.top + int16_t(U16(e + 2)) + shiftY_);
+                FirstFrame(block + 4, area_.left + int16_t(U16(e)) + shiftX_,
+                           area_.top + int16_t(U16(e + 2)) + shiftY_);
         }
         Rendered(U32(p + 6) + 2);
     }

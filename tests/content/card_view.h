@@ -1,11 +1,12 @@
 #pragma once
 // Test-only card view: the picture a card shows for each program of a program set when
-// its content is fully shown, or at a given step of a moving pass, drawn from the program image's bytes alone. It reads the
-// area of each program record, the rendered line pictures at the x and y of their
-// picture entries, the dynamic fields from their glyph sets at their records' places
-// (values from a given local time), pictures, clock faces and border sides from their
-// image sets, and a font-chip command stream with the built-in 5x7 font standing in for
-// the card's chip. Planes show under the screen's colour code.
+// its content is fully shown, or at a given step of a moving pass, drawn from the program
+// image's bytes alone. It reads the area of each program record, the rendered line
+// pictures at the x and y of their picture entries, the dynamic fields from their glyph
+// sets at their records' places (values from a given local time), pictures, clock faces
+// and border sides from their image sets, and a font-chip command stream with the
+// built-in 5x7 font standing in for the card's chip. Planes show under the screen's
+// colour code.
 //
 // It shares nothing with the layout canvas, the preview or the text layout, so a
 // comparison with them cannot agree by sharing a mistake.

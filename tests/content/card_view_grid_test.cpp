@@ -3,7 +3,9 @@
 // fields, pictures on black, dark and light backgrounds, a table, custom and built-in
 // borders) the card view drawn from the encoded bytes alone is compared with the
 // canvas's static layout and with the preview's frame while the program rests on its
-// fully shown content.
+// fully shown content. A second grid takes texts wider than their area under every effect,
+// two actions, repeats, offsets under the moves and a set of several programs, and follows
+// every frame of the preview's moving passes against the card's content at that step.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -410,7 +412,8 @@ TEST_F(CardViewGrid, WideTextsActionsRepeatsOffsetsAndSetsShowWhatTheCardDrawsAt
     std::vector<uint8_t> buffer(0xFFFFF);
     for (const std::vector<Case>& cases : WideGrid()) {
         const Case& c = cases.front();
-        const std::string name = c.Name() + (cases.size() > 1 ? " and " + std::to_string(cases.size() - 1) + " more" : "");
+        const std::string more = cases.size() > 1 ? " and " + std::to_string(cases.size() - 1) + " more" : "";
+        const std::string name = c.Name() + more;
         ProgramTree tree = MakeTree(cases, faces);
         std::fill(buffer.begin(), buffer.end(), 0xFF);
         uint32_t position = 0;
@@ -436,7 +439,8 @@ TEST_F(CardViewGrid, WideTextsActionsRepeatsOffsetsAndSetsShowWhatTheCardDrawsAt
     std::cout << "[ card view ] " << programs << " programs in " << sets << " sets compared with the layout, "
               << atRest << " with the preview at rest, " << inPasses << " sets in " << rounds
               << " rounds of their passes\n";
-    EXPECT_EQ(std::tuple(programs, sets, atRest, inPasses), std::tuple(31 * 4 + 12 + 4, 31 * 4 + 13, 23 * 4, 6 * 4 + 13));
+    EXPECT_EQ(std::tuple(programs, sets, atRest, inPasses),
+              std::tuple(31 * 4 + 12 + 4, 31 * 4 + 13, 23 * 4, 6 * 4 + 13));
     EXPECT_GT(rounds, 6000);
 }
 

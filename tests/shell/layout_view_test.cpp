@@ -117,7 +117,8 @@ TEST(LayoutView, AWideTypedTextPreviewsAsTheCardsRunningLineStepByStep) {
     const ProgramRecord& p = a.TypeProgram("");  // the text comes through an input method, as Chinese does
     QInputMethodEvent commit;
     commit.setCommitString(QString::fromUtf16(u"欢迎光临本店铺"));
-    QApplication::sendEvent(qobject_cast<CEditCtrl*>(a.Host().PageWidget(RSEditorWnd::kPageEditor))->surface(), &commit);
+    auto* editor = qobject_cast<CEditCtrl*>(a.Host().PageWidget(RSEditorWnd::kPageEditor));
+    QApplication::sendEvent(editor->surface(), &commit);
     ASSERT_EQ(std::tuple(p.mainAction.effect, p.width(), p.height()), std::tuple(uint8_t(kEffectMoveLeft), kW, kH));
     ASSERT_EQ(p.content.cells[6].code, u'铺');
 
