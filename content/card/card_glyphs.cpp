@@ -13,14 +13,6 @@ namespace {
 
 using Place = ByteWriter::Place;
 
-// The width a running line may take: no wrapping.
-constexpr int kRunningLineWidth = 1 << 30;
-
-bool RunningLine(int effect) {
-    return effect == kEffectMoveLeft || effect == kEffectMoveRight || effect == kEffectMoveLeftContinue ||
-           effect == kEffectMoveRightContinue;
-}
-
 // What the command stream last told the card. Colour and size run across the
 // whole stream, tables included; the font is forgotten at every line start.
 struct StreamState {
@@ -189,28 +181,6 @@ private:
 
 }  // namespace
 
-void LayoutCardText(RenderContext& rc, const TextView& text, int effect, int areaWidth, int areaHeight,
-                    bool runningLines, CardLayout& layout) {
-    layout.extents.assign(kMaxCells, CellSize{});
-    layout.placements.clear();
-    layout.size = {};
-    // An empty text has no lines, no placements and no size.
-    if (BreakTextLines(rc, text, layout.extents, layout.lines, runningLines ? kRunningLineWidth : areaWidth))
-        layout.size = LayoutEffectFrames(text, effect, layout.lines, layout.placements, areaWidth, areaHeight);
-}
-
-CardLineStart PlaceCardLine(const TextHeader& header, int effect, int areaWidth, const LineExtent& line,
-                            const LinePlacement& placement) {
-    int align = header.align;
-    if (effect == kEffectMoveLeftContinue || effect == kEffectMoveRightContinue) align = 0;
-    if (effect == kEffectMoveRight && align == 2) align = 0;
-    const LineAlignment a = AlignLine(align, areaWidth, line);
-    CardLineStart start{placement.x, placement.y, 0, align == 3};
-    if (start.justified) start.gap = a.gap;
-    else start.x += std::max(a.x, 0);
-    return start;
-}
-
 CellSize EncodeCommandStream(ProgramImage& image, RenderContext& rc, const TextView& text, int areaWidth,
                              int areaHeight, int effect, uint8_t byteOrder, int cellX, int cellY,
                              std::vector<PendingItem>& items, bool tableCell) {
@@ -230,7 +200,7 @@ int RenderTextPictures(RenderContext& rc, const TextContent& content, int effect
     out = {};
     const TextView text(content);
     CardLayout layout;
-    LayoutCardText(rc, text, effect, areaWidth, areaHeight, RunningLine(effect), layout);
+    LayoutCardText(rc, text, effect, areaWidth, areaHeight, RunningLineEffect(effect), layout);
 
     // Every picture's size is checked before any is drawn.
     std::vector<CardLineStart> starts;

@@ -24,6 +24,7 @@
 #include "content/card/program_image.h"
 #include "content/model/lang.h"
 #include "content/model/program_tree.h"
+#include "content/render/card_layout.h"
 #include "content/render/render_context.h"
 #include "content/render/text_layout.h"
 
@@ -121,33 +122,6 @@ int WritePendingItems(ProgramImage& image, RenderContext& rc, std::vector<Pendin
 int32_t WritePictureFrames(ProgramImage& image, const PictureObject& picture, uint16_t colorCode);
 
 // ---- card glyph rendering ----------------------------------------------------------
-
-// A laid-out text as the card receives it: lines with their extents and
-// placements for the effect, and the laid-out size. The lines break within the
-// area's width; with `runningLines` (the rendered form under the moves to the
-// left and right, effects 1, 3, 30, 31) each hard line stays one running line.
-struct CardLayout {
-    std::vector<CellSize> extents;
-    std::vector<LineExtent> lines;
-    std::vector<LinePlacement> placements;
-    CellSize size;
-};
-void LayoutCardText(RenderContext& rc, const TextView& text, int effect, int areaWidth, int areaHeight,
-                    bool runningLines, CardLayout& layout);
-
-// Where a line starts: the layout's x plus the alignment offset (centred and
-// right lines; none under effects 30 and 31, and none for right-aligned lines
-// of effect 3, whose layout already aligns them), and the gap a justified line
-// puts before each cell. An offset is never negative: a line wider than the
-// area starts at the layout's x.
-struct CardLineStart {
-    int64_t x = 0;
-    int64_t y = 0;
-    int32_t gap = 0;
-    bool justified = false;
-};
-CardLineStart PlaceCardLine(const TextHeader& header, int effect, int areaWidth, const LineExtent& line,
-                            const LinePlacement& placement);
 
 // Writes the command units of the laid-out text, each line started at (cellX,
 // cellY) plus its place, and the 0 unit. A table cell's text (`tableCell`) has

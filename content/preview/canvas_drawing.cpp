@@ -13,16 +13,6 @@ namespace ledsuite {
 
 namespace {
 
-bool IsContinuousMove(int effect) { return effect == kEffectMoveLeftContinue || effect == kEffectMoveRightContinue; }
-
-// The alignment a line is drawn with, as the card gets it: continuous moves are not
-// aligned, and a right-aligned Move Right is already laid out from the right (its rows
-// end at the area's right edge), so it is not shifted again.
-int DrawnAlignment(int effect, int align) {
-    if (IsContinuousMove(effect) || (effect == kEffectMoveRight && align == 2)) return 0;
-    return align;
-}
-
 // One cell at (x, top) within the surface; the font is selected by the caller.
 void DrawLaidOutCell(RenderContext& rc, Surface& s, const TextCell& cell, const CellSize& e, int x, int top,
                      uint32_t tick) {
@@ -43,7 +33,7 @@ void DrawLine(RenderContext& rc, Surface& s, const TextContent& text, const Prog
               int y, int gap, uint32_t tick) {
     const LineExtent& line = layout.lines[k];
     const bool card = text.header.fontSet != 0;
-    const int n = int(layout.extents.size());
+    const int n = layout.cells;
     const uint32_t* fontAttr = nullptr;
     int skip = 0;  // Thai marks drawn with their consonant
     for (int i = line.first; i <= line.last && i < n; ++i) {
@@ -119,23 +109,21 @@ bool LayoutProgramContent(RenderContext& rc, const TextContent& text, int effect
     const int n = CountCells(text);
     if (n == 0 || areaWidth < 1 || areaHeight < 1 || areaWidth > kMaxAreaSide || areaHeight > kMaxAreaSide)
         return false;
-    layout.extents.resize(size_t(n));
-    if (!BreakTextLines(rc, TextView(text), layout.extents, layout.lines, areaWidth)) return false;
-    layout.size = LayoutEffectFrames(TextView(text), effect, layout.lines, layout.placements, areaWidth, areaHeight);
-    return true;
+    layout.cells = n;
+    LayoutCardText(rc, TextView(text), effect, areaWidth, areaHeight, SentAsRunningLines(text.header, effect), layout);
+    return !layout.empty();
 }
 
 void DrawProgramLayout(RenderContext& rc, Surface& s, const TextContent& text, const ProgramLayout& layout,
                        int originX, int originY, int xOffset, int yOffset, uint32_t tick) {
     if (layout.empty() || s.width() < 1) return;
     const FontScope keep(s);
-    const int alignment = DrawnAlignment(layout.effect, text.header.align);
     for (size_t k = 0; k < layout.lines.size(); ++k) {
         const LinePlacement& place = layout.placements[k];
         const int y = place.y + yOffset - originY;
         if (y >= s.height() || y + place.height <= 0) continue;
-        const LineAlignment align = AlignLine(alignment, layout.areaWidth, layout.lines[k]);
-        DrawLine(rc, s, text, layout, k, place.x + align.x + xOffset - originX, y, align.gap, tick);
+        const CardLineStart start = PlaceCardLine(text.header, layout.effect, layout.areaWidth, layout.lines[k], place);
+        DrawLine(rc, s, text, layout, k, int(start.x) + xOffset - originX, y, start.gap, tick);
     }
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "content/model/raw_image.h"
+#include "content/render/card_layout.h"
 #include "content/render/render_context.h"
 #include "content/render/surface.h"
 #include "content/model/text_content.h"
@@ -23,29 +24,29 @@ constexpr int kMaxLedSide = 4096;
 // Areas wider or taller than this are not drawn (no record of a real file has one).
 constexpr int kMaxAreaSide = 0xFFFF;
 
-// A program's text laid out once for an area and an effect, so that a preview step
-// only draws. Empty when the text is empty or the area has no size.
-struct ProgramLayout {
+// A program's text laid out once for an area and an effect, as the card receives it
+// (LayoutCardText: running lines under the moves to the left and right), so that a
+// preview step only draws. Empty when the text is empty or the area has no size.
+struct ProgramLayout : CardLayout {
     int effect = -1;
     int areaWidth = 0;
     int areaHeight = 0;
-    std::vector<CellSize> extents;
-    std::vector<LineExtent> lines;
-    std::vector<LinePlacement> placements;
-    CellSize size;  // the laid-out width and height
+    int cells = 0;  // the text's cell count
 
     bool empty() const { return lines.empty(); }
     bool Matches(int e, int w, int h) const { return effect == e && areaWidth == w && areaHeight == h; }
 };
 
-// Breaks and places the text for the area (BreakTextLines, LayoutEffectFrames).
-// False, with an empty layout, for an empty text or an area without width or height.
+// Lays the text out for the area and the effect as the encoder sends it (one running
+// line per hard line for a system-font text under a move to the left or right, lines
+// wrapped within the area otherwise). False, with an empty layout, for an empty text or
+// an area without width or height.
 bool LayoutProgramContent(RenderContext& rc, const TextContent& text, int effect, int areaWidth, int areaHeight,
                           ProgramLayout& layout);
 
 // Draws a laid-out text into `surface`, whose (0, 0) is the point (originX, originY)
-// of the area; every line at its laid-out place plus the offsets, aligned by the
-// header unless the effect is a continuous move. Pictures show frame tick modulo their
+// of the area; every line where the card's picture of it starts (PlaceCardLine) plus
+// the offsets. Pictures show frame tick modulo their
 // frame count, tables are drawn at the tick.
 void DrawProgramLayout(RenderContext& rc, Surface& surface, const TextContent& text, const ProgramLayout& layout,
                        int originX, int originY, int xOffset, int yOffset, uint32_t tick);

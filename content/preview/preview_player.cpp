@@ -149,6 +149,7 @@ bool PreviewPlayer::PlayRound() {
 // there: a pause after it holds what the pass left (the whole content after coming in,
 // an empty area after going out). True when the program has finished.
 bool PreviewPlayer::StepProgram(PlayedProgram& p) {
+    ++p.steps;
     StartPass(p);
     DrawProgram(p);
     PlayState& s = p.state;
@@ -200,8 +201,9 @@ void PreviewPlayer::BeginPass(PlayedProgram& p) {
     const ProgramRecord& r = p.record;
     const ActionRecord& action = PassAction(r, p.state.phase);
     p.action = EffectToCardAction(action, r.left, r.top, r.right, r.bottom);
-    if (canvas_.rc && !p.layout.Matches(action.effect, r.width(), r.height()))
-        LayoutProgramContent(*canvas_.rc, r.content, action.effect, r.width(), r.height(), p.layout);
+    // The card gets one layout of the text, made for the main action; the secondary action moves it too.
+    if (canvas_.rc && !p.layout.Matches(r.mainAction.effect, r.width(), r.height()))
+        LayoutProgramContent(*canvas_.rc, r.content, r.mainAction.effect, r.width(), r.height(), p.layout);
     StepEffectState(p.state, p.passes, p.action, r.left, r.top, r.right, r.bottom, p.layout.size.width,
                     p.layout.size.height, HorizontalMove(action.effect));
     p.state.phase = p.state.phase == kPhaseStartPending ? kPhaseSecondary : kPhaseMain;

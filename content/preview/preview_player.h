@@ -112,6 +112,7 @@ struct PlayedProgram {
     PlayState drawnState;
     uint32_t drawnTick = 0;
     LocalTime drawnTime;
+    uint32_t steps = 0;  // the steps played so far (each draws a frame of the pass); tools and tests read it
 };
 
 class PreviewPlayer {

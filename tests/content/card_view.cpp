@@ -109,8 +109,9 @@ std::string CounterValue(int format, int32_t start, int32_t startFraction, int32
 
 class CardPainter {
 public:
-    CardPainter(std::span<const uint8_t> bytes, const CardScreen& screen, const LocalTime& now, CardView& out)
-        : b_(bytes), screen_(screen), now_(now), out_(out) {}
+    CardPainter(std::span<const uint8_t> bytes, const CardScreen& screen, const LocalTime& now,
+                std::span<const CardStep> steps, CardView& out)
+        : b_(bytes), screen_(screen), now_(now), steps_(steps), out_(out) {}
 
     void Run(size_t set) {
         ResetImage(out_.picture, std::max(screen_.width, 1), std::max(screen_.height, 1));
@@ -121,7 +122,7 @@ public:
         for (size_t i = 0; i <= set; ++i)
             if (!Has(4 + 10 * i, 4) || U32(4 + 10 * i) == 0) return Problem("no set " + std::to_string(set));
         const size_t first = U16(rec), count = U16(rec + 2);
-        for (size_t i = 0; i < count && Has(first + 14 * i, 14); ++i) Program(first + 14 * i);
+        for (size_t i = 0; i < count && Has(first + 14 * i, 14); ++i) Program(first + 14 * i, StepOf(i));
         // A two-colour screen shows its two channels; a one-colour screen has one plane, and
         // whatever colour a field or a colour command names, the LEDs it draws light.
         const uint32_t shown = ScreenChannels(screen_.colorCode);
@@ -152,8 +153,16 @@ private:
         out_.picture.row32(y)[x] |= colour;
     }
 
-    void Program(size_t rec) {
+    const CardStep* StepOf(size_t program) const {
+        for (const CardStep& step : steps_)
+            if (step.program == program) return &step;
+        return nullptr;
+    }
+
+    void Program(size_t rec, const CardStep* step) {
         area_ = {int16_t(U16(rec + 4)), int16_t(U16(rec + 6)), int16_t(U16(rec + 8)), int16_t(U16(rec + 10))};
+        CardProgram& info = out_.programs.emplace_back();
+        info.left = area_.left, info.top = area_.top, info.right = area_.right, info.bottom = area_.bottom;
         const size_t header = U16(rec);
         if (!Need(header, 10, "content header")) return;
         const int actions = U8(header), flags = U8(header + 1);
@@ -166,16 +175,34 @@ private:
         }
         if (flags & 0x01) p += 3;
         if (!Need(p, 12 * size_t(actions) + 6, "actions and text head")) return;
-        // A moving text (card class 1) is drawn lower by the action's offset.
-        shiftY_ = U8(p) == 1 ? int16_t(U16(p + 6)) : 0;
+        for (size_t a = p; a < p + 12 * size_t(actions); a += 12)
+            info.actions.push_back({U8(a), U8(a + 8), int16_t(U16(a + 6))});
         p += 12 * size_t(actions);
+        info.textWidth = U16(p), info.textHeight = U16(p + 2);
         const int form = U8(p + 4);
         p += 6;
+        if (form != 1 && form != 2 && form != 10 && form != 14) Problem("text form " + std::to_string(form));
+        // A text moving left or right (card class 1, direction 0 or 2) is drawn lower by the
+        // offset of its action; a move up or down keeps its rows where its pictures put them.
+        const size_t shown = step && step->action < info.actions.size() ? step->action : 0;
+        const CardProgram::Action action = shown < info.actions.size() ? info.actions[shown] : CardProgram::Action{};
+        const bool across = action.cardClass == 1 && (action.direction & 1) == 0;
+        shiftY_ = across ? action.offset : 0;
+        shiftX_ = 0;
+        if (step) shiftX_ = step->dx, shiftY_ += step->dy;
+        Text(form, p);
+        if (step && across && 2 * info.textWidth > area_.right - area_.left) {  // the trailing copy
+            shiftX_ += (action.direction & 3) == 0 ? info.textWidth + kCardSecondCopyGap
+                                                   : -(info.textWidth + kCardSecondCopyGap);
+            Text(form, p);
+        }
+        if (border) Border(border);
+    }
+
+    void Text(int form, size_t p) {
         if (form == 2) Rendered(p);
         else if (form == 1) ClockForm(p);
         else if (form == 10) CommandStream(p);
-        else if (form != 14) Problem("text form " + std::to_string(form));
-        if (border) Border(border);
     }
 
     // ---- planes and image sets --------------------------------------------------------
@@ -230,7 +257,8 @@ private:
         for (size_t i = 1; i < n; ++i) {
             const size_t e = p + 2 + 8 * i, block = U32(e + 4);
             if (Need(block, 4, "clock block"))
-                FirstFrame(block + 4, area_.left + int16_t(U16(e)), area_.top + int16_t(U16(e + 2)) + shiftY_);
+                FirstFrame(block + 4, area_.left + int16_t(U16(e)) + shiftX_,
+                           area_.top + int16_t(U16(e + 2)) + shiftY_);
         }
         Rendered(U32(p + 6) + 2);
     }
@@ -240,7 +268,7 @@ private:
         size_t q = p + 6 + 2 * size_t(U16(p + 4));
         while (Need(q, 4, "picture entry") && U32(q) != 0) {
             if (!Need(q, 8, "picture entry")) return;
-            const int x = area_.left + int16_t(U16(q + 4)), y = area_.top + int16_t(U16(q + 6)) + shiftY_;
+            const int x = area_.left + int16_t(U16(q + 4)) + shiftX_, y = area_.top + int16_t(U16(q + 6)) + shiftY_;
             Frame(U32(q), x, y);
             for (q += 8; Need(q, 1, "field records") && U8(q) != 0; q += 10)
                 if (Need(q, 10, "field record")) Field(q, x, y);
@@ -343,7 +371,7 @@ private:
                 if (param == 0x02) {
                     pen.y = area_.top + int16_t(U16(p)) + shiftY_;
                 } else {
-                    pen.x = area_.left + int16_t(U16(p));
+                    pen.x = area_.left + int16_t(U16(p)) + shiftX_;
                     pen.y = pen.lineY = area_.top + int16_t(U16(p + 2)) + shiftY_;
                     pen.spacing = param == 0x07 ? int16_t(U16(p + 4)) : 0;
                 }
@@ -417,17 +445,19 @@ private:
     std::span<const uint8_t> b_;
     const CardScreen& screen_;
     const LocalTime& now_;
+    std::span<const CardStep> steps_;
     CardView& out_;
     size_t end_ = 0;
     Rect area_;
-    int shiftY_ = 0;
+    int shiftX_ = 0, shiftY_ = 0;  // where the content stands against its pictures' places
 };
 
 }  // namespace
 
-CardView DrawCardView(std::span<const uint8_t> image, size_t set, const CardScreen& screen, const LocalTime& now) {
+CardView DrawCardView(std::span<const uint8_t> image, size_t set, const CardScreen& screen, const LocalTime& now,
+                      std::span<const CardStep> steps) {
     CardView view;
-    CardPainter(image, screen, now, view).Run(set);
+    CardPainter(image, screen, now, steps, view).Run(set);
     return view;
 }
 

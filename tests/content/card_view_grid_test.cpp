@@ -3,7 +3,9 @@
 // fields, pictures on black, dark and light backgrounds, a table, custom and built-in
 // borders) the card view drawn from the encoded bytes alone is compared with the
 // canvas's static layout and with the preview's frame while the program rests on its
-// fully shown content.
+// fully shown content. A second grid takes texts wider than their area under every effect,
+// two actions, repeats, offsets under the moves and a set of several programs, and follows
+// every frame of the preview's moving passes against the card's content at that step.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -16,6 +18,7 @@
 #include "content/preview/canvas_snapshot.h"
 #include "content/preview/layout_canvas.h"
 #include "content/preview/preview_player.h"
+#include "content/render/card_layout.h"
 #include "content/render/font_tables.h"
 #include "content/render/image_sources.h"
 #include "content/render/otsu_threshold.h"
@@ -40,10 +43,17 @@ enum Kind { kText, kDate, kWeekCounter, kPictureBlack, kPictureDark, kPictureLig
 
 struct Case {
     int effect = 0, align = 0, kind = 0, face = 0, colorCode = 5, rgb = 7, border = 0;
+    // Beyond the fitting grid: a text wider than its area, a secondary action, a repeat, an
+    // offset, and the area (the grid's programs fill most of the screen).
+    bool wide = false;
+    int second = 0, repeat = 0, offset = 0;
+    int left = 4, top = 2, right = 92, bottom = 30;
     std::string Name() const {
         std::ostringstream s;
         s << "effect " << effect << " align " << align << " kind " << kind << " face " << face << " colour code "
           << colorCode << " rgb " << rgb << " border " << border;
+        if (wide) s << " wide";
+        if (second || repeat || offset) s << " second " << second << " repeat " << repeat << " offset " << offset;
         return s.str();
     }
 };
@@ -98,26 +108,30 @@ void FillContent(TextContent& t, const Case& c, uint32_t face) {
         case kPictureDark: t.cells[0] = BarPicture(0x404040, 0xF0F0F0), PutText(t, u"P", attr, 1); break;
         case kPictureLight: t.cells[0] = BarPicture(0xD0D0D0, 0x303030), PutText(t, u"P", attr, 1); break;
         case kTable: t.cells[0] = Table(attr); break;
-        case kChip:
-            PutText(t, u"Hi 42", attr);
-            t.cells[5] = TextCell(FC_HOUR, attr);
+        case kChip: {  // a wide text runs on before the field: the chip's field is narrower than it is measured
+            const std::u16string_view text = c.wide ? u"Hi 42 WIDE TEXT 0123456789" : u"Hi 42";
+            PutText(t, text, attr);
+            t.cells[text.size()] = TextCell(FC_HOUR, attr);
             t.header.fontSet = 1;
-            break;
+            return;
+        }
         default: break;
     }
+    // A wide text runs on after what the kind holds: past the area's width on one line, onto
+    // several lines where it wraps. The card's chip draws ASCII only.
+    if (c.wide) PutText(t, u"欢迎光临ABCDEFGHIJKLMNOP", attr, CountCells(t));
 }
 
-ProgramTree MakeTree(const Case& c, uint32_t face) {
-    HardwareParams hw;
-    hw.width = kScreenW, hw.height = kScreenH, hw.colorCode = uint16_t(c.colorCode), hw.cardType = 3;
-    ProgramTree tree(hw);
-    tree.AddProgramSet();
+void AddProgram(ProgramTree& tree, const Case& c, uint32_t face) {
     ProgramRecord& p = *tree.AddProgram(0)->record;
-    InitProgramRecord(p, 4, 2, 92, 30);
+    InitProgramRecord(p, c.left, c.top, c.right, c.bottom);
     FillContent(p.content, c, face);
     p.content.header.align = uint8_t(c.align);
     p.mainAction.effect = uint8_t(c.effect);
-    p.mainAction.speed = 1, p.mainAction.pause = 20, p.mainAction.offset = 0;
+    p.mainAction.speed = 1, p.mainAction.pause = 20, p.mainAction.offset = int16_t(c.offset);
+    p.mainAction.repeat = uint8_t(c.repeat);
+    p.secondaryAction.effect = uint8_t(c.second);
+    p.secondaryAction.speed = 1, p.secondaryAction.pause = 20, p.secondaryAction.offset = int16_t(c.offset);
     p.borderType = uint8_t(c.border), p.borderEffect = 0, p.borderSpeed = 10;
     if (c.border == 1) {  // one tile in the screen's colour, as the frame editor stores it
         auto tile = std::make_unique<RawImage>();
@@ -128,7 +142,21 @@ ProgramTree MakeTree(const Case& c, uint32_t face) {
     } else if (c.border >= 2) {
         MakeBorderFrames(&p.borderFrames, c.border);
     }
+}
+
+// One program set of the cases' programs, on a screen of the first case's colour code.
+ProgramTree MakeTree(const std::vector<Case>& cases, const uint16_t* faces) {
+    HardwareParams hw;
+    hw.width = kScreenW, hw.height = kScreenH, hw.colorCode = uint16_t(cases.front().colorCode), hw.cardType = 3;
+    ProgramTree tree(hw);
+    tree.AddProgramSet();
+    for (const Case& c : cases) AddProgram(tree, c, faces[c.face]);
     return tree;
+}
+
+ProgramTree MakeTree(const Case& c, uint32_t face) {
+    const uint16_t faces[3] = {uint16_t(face), uint16_t(face), uint16_t(face)};
+    return MakeTree(std::vector<Case>{c}, faces);
 }
 
 // Each channel lit at 0x80 or more, as a card with the default threshold shows a colour.
@@ -183,6 +211,91 @@ protected:
         }
         ReleaseCanvas(canvas);
         return rest;
+    }
+
+    // Plays the preview of the tree's set until every program has finished and compares
+    // each round's picture with the card view of the same steps: a program moving left,
+    // right, up or down stands where its drawn position puts the card's content, any other
+    // shows its content whole. Once a program plays another effect the comparison stops.
+    // Each pass of a move is checked to run, one LED a step, from where the card starts it
+    // to where the card ends it, both taken from the image's bytes. Returns the rounds compared.
+    int ComparePasses(ProgramTree& tree, std::span<const uint8_t> image, const CardScreen& screen,
+                      const std::string& name) {
+        LayoutCanvas canvas;
+        InitCanvas(canvas, rc);
+        canvas.tree = &tree;
+        canvas.selection = {1, 0, 0};
+        ResizeCanvas(canvas, kScreenW, kScreenH);
+        uint64_t now = 0;
+        canvas.clock = [&now] { return now; };
+        SetPreviewRunning(canvas, true);
+        const std::vector<CardProgram> card = DrawCardView(image, 0, screen, kNow).programs;
+        std::vector<std::optional<CardStep>> shown(card.size());
+        std::vector<std::vector<std::pair<std::pair<int, int>, int>>> drawn(card.size());  // (pass, position)
+        int compared = 0;
+        for (int round = 0; round < 6000 && canvas.player; ++round) {
+            std::vector<std::pair<uint32_t, bool>> before;  // (steps played, ends its motion)
+            for (const PlayedProgram& p : canvas.player->programs()) before.emplace_back(p.steps, p.ending);
+            now += kPreviewRoundMs;
+            PreviewThreadProc(canvas);
+            const auto& programs = canvas.player->programs();
+            before.resize(programs.size());  // the first round loads the set
+            bool comparable = programs.size() == card.size();
+            for (size_t i = 0; comparable && i < programs.size(); ++i) {
+                const PlayState& st = programs[i].state;
+                if (programs[i].steps == before[i].first) continue;  // no frame drawn: the picture stays
+                if (st.effectClass == 0) {  // in place, at the screenful the pass shows
+                    const int h = card[i].bottom - card[i].top;
+                    shown[i] = st.page ? std::optional(CardStep{i, 0, 0, -st.page * h}) : std::nullopt;
+                } else if (st.effectClass == 1) {
+                    const int at = before[i].second ? st.position : st.position + (st.direction <= 1 ? 1 : -1);
+                    const size_t action = st.phase == kPhaseSecondary ? 1 : 0;
+                    const bool across = st.direction == 0 || st.direction == 2;
+                    shown[i] = CardStep{i, action, across ? at : 0, across ? 0 : at};
+                    drawn[i].push_back({{st.phase, st.repeatCount}, at});
+                } else {
+                    comparable = false;
+                }
+            }
+            if (!comparable) break;
+            std::vector<CardStep> steps;
+            for (const auto& step : shown)
+                if (step) steps.push_back(*step);
+            const CardView view = DrawCardView(image, 0, screen, kNow, steps);
+            const std::string difference = Difference(Lit(view.picture), Lit(canvas.backImage));
+            EXPECT_EQ(difference, "") << name << " round " << round;
+            ++compared;
+            if (!difference.empty() || canvas.player->finishedBits() == 0xFFFF) break;
+        }
+        const uint16_t finished = canvas.player ? canvas.player->finishedBits() : 0;
+        ReleaseCanvas(canvas);
+        for (size_t i = 0; i < card.size(); ++i)
+            CheckPasses(card[i], drawn[i], finished >> i & 1, name + " program " + std::to_string(i));
+        return compared;
+    }
+
+    // Each pass of drawn positions runs one LED a step from the card's start (a secondary
+    // pass starts where the main one left the content) to the card's end; the last pass of a
+    // program that has not finished has not ended.
+    static void CheckPasses(const CardProgram& card, const std::vector<std::pair<std::pair<int, int>, int>>& drawn,
+                            bool finished, const std::string& name) {
+        for (size_t begin = 0, end = 0; begin < drawn.size(); begin = end) {
+            while (end < drawn.size() && drawn[end].first == drawn[begin].first) ++end;
+            if (end == drawn.size() && !finished) break;
+            const bool secondary = drawn[begin].first.first == kPhaseSecondary;
+            const CardProgram::Action& a = card.actions[secondary ? 1 : 0];
+            const int w = card.right - card.left, h = card.bottom - card.top;
+            const int dir = a.direction & 3, step = dir <= 1 ? -1 : 1;
+            const int copy = (dir & 1) == 0 && 2 * card.textWidth > w ? kCardSecondCopyGap : 0;
+            const int start = dir == 0 ? w : dir == 1 ? h : dir == 2 ? -card.textWidth : -card.textHeight;
+            const int last = dir == 0 ? -card.textWidth - copy : dir == 1 ? -card.textHeight : dir == 2 ? w + copy : h;
+            if (!secondary) {
+                EXPECT_EQ(drawn[begin].second, start) << name << " pass at " << begin;
+            }
+            EXPECT_EQ(drawn[end - 1].second, last) << name << " pass at " << begin;
+            for (size_t k = begin + 1; k < end; ++k)
+                ASSERT_EQ(drawn[k].second, drawn[k - 1].second + step) << name << " pass at " << begin << " step " << k;
+        }
     }
 
     FontRenderer fonts;
@@ -240,6 +353,133 @@ TEST_F(CardViewGrid, TheCardShowsWhatTheLayoutShowsOver248ProgramsAndThePreviewA
     std::cout << "[ card view ] " << compared << " programs compared with the layout, " << previewCompared
               << " with the preview at rest\n";
     EXPECT_EQ(std::pair(compared, previewCompared), std::pair(31 * 8, 23 * 8));
+}
+
+bool Moves(int effect) { return (effect >= kEffectMoveLeft && effect <= kEffectMoveDown) || RunningLineEffect(effect); }
+
+// The sets beyond the fitting grid: each a list of programs.
+std::vector<std::vector<Case>> WideGrid() {
+    std::vector<std::vector<Case>> sets;
+    static const int kWideKinds[] = {kText, kDate, kPictureDark, kTable, kChip, kWeekCounter};
+    for (int effect = 1; effect < kEffectCount; ++effect)  // wider than the area under every effect
+        for (int align = 0; align < 4; ++align) {
+            Case c;
+            c.effect = effect, c.align = align, c.wide = true;
+            c.kind = kWideKinds[(effect + align) % 6];
+            c.face = (effect + align) % 3;
+            c.colorCode = (effect + align) % 2 ? 5 : 17;
+            c.rgb = c.colorCode == 5 ? 1 : 3;
+            c.border = (effect + align) % 4 == 0 ? 2 : 0;
+            sets.push_back({c});
+        }
+    // Two actions, repeats and offsets under the moves.
+    const std::tuple<int, int, int, int> moves[] = {
+        {kEffectMoveLeft, kEffectMoveRight, 0, 0},  {kEffectMoveRight, kEffectMoveLeft, 0, 3},
+        {kEffectMoveLeft, kEffectStatic, 1, 0},     {kEffectMoveUp, kEffectMoveDown, 0, 0},
+        {kEffectMoveLeftContinue, 0, 2, 0},         {kEffectMoveRight, 0, 1, -4},
+        {kEffectMoveLeft, 0, 0, 5},                 {kEffectMoveUp, 0, 0, 4},
+        {kEffectMoveDown, 0, 0, -3},                {kEffectMoveRightContinue, 0, 0, 6},
+        {kEffectMoveDown, kEffectMoveUp, 1, 2},     {kEffectStatic, kEffectMoveLeft, 0, 0},
+    };
+    int k = 0;
+    for (const auto& [effect, second, repeat, offset] : moves) {
+        Case c;
+        c.effect = effect, c.second = second, c.repeat = repeat, c.offset = offset;
+        c.wide = k % 3 != 2, c.align = k % 4, c.face = k % 3, c.kind = k % 2 ? kDate : kText;
+        ++k;
+        sets.push_back({c});
+    }
+    // Several programs side by side in one set.
+    Case a, b, c, d;
+    a.effect = kEffectMoveLeft, a.wide = true, a.left = 0, a.top = 0, a.right = 48, a.bottom = 16;
+    b.effect = kEffectMoveUp, b.offset = 2, b.kind = kDate, b.left = 48, b.top = 0, b.right = 96, b.bottom = 16;
+    c.effect = kEffectStatic, c.wide = true, c.face = 1, c.left = 0, c.top = 16, c.right = 48, c.bottom = 32;
+    d.effect = kEffectMoveRightContinue, d.wide = true, d.offset = -2, d.align = 1, d.face = 2;
+    d.left = 48, d.top = 16, d.right = 96, d.bottom = 32;
+    sets.push_back({a, b, c, d});
+    return sets;
+}
+
+// Texts wider than their area under every effect, two actions, repeats, offsets and a set of
+// several programs: the layout view shows what the card view draws from the bytes, the
+// preview at rest too, and under the moves every frame of the preview's passes is the card's
+// content at that step of its pass.
+TEST_F(CardViewGrid, WideTextsActionsRepeatsOffsetsAndSetsShowWhatTheCardDrawsAtRestAndInEveryPass) {
+    const ScopedClockOverride clock(kNow);
+    const uint16_t faces[3] = {InstalledFontIndexOf(u"宋体"), InstalledFontIndexOf(u"黑体"),
+                               InstalledFontIndexOf(u"Courier New")};
+    int programs = 0, sets = 0, atRest = 0, inPasses = 0, rounds = 0;
+    std::vector<uint8_t> buffer(0xFFFFF);
+    for (const std::vector<Case>& cases : WideGrid()) {
+        const Case& c = cases.front();
+        const std::string more = cases.size() > 1 ? " and " + std::to_string(cases.size() - 1) + " more" : "";
+        const std::string name = c.Name() + more;
+        ProgramTree tree = MakeTree(cases, faces);
+        std::fill(buffer.begin(), buffer.end(), 0xFF);
+        uint32_t position = 0;
+        const int32_t length = BuildProgramImage(buffer.data(), &position, tree, buffer.size());
+        ASSERT_GT(length, 0) << name;
+        const std::span<const uint8_t> image = std::span(buffer).first(size_t(length));
+        const CardScreen screen{kScreenW, kScreenH, c.colorCode};
+        const CardView card = DrawCardView(image, 0, screen, kNow);
+        EXPECT_EQ(card.problems, std::vector<std::string>{}) << name;
+        EXPECT_EQ(Difference(Lit(card.picture), Lit(RenderLayoutPicture(tree, rc, 0, 1))), "") << name << " (layout)";
+        programs += int(cases.size());
+        ++sets;
+        if (std::any_of(cases.begin(), cases.end(), [](const Case& p) { return Moves(p.effect) || Moves(p.second); })) {
+            rounds += ComparePasses(tree, image, screen, name);
+            ++inPasses;
+        } else if (cases.size() == 1 && !c.second && RestsOnTheWholeContent(c.effect)) {
+            const std::optional<RawImage> rest = PausePicture(tree);
+            EXPECT_EQ(rest ? Difference(Lit(card.picture), Lit(*rest)) : "the preview never rests", "")
+                << name << " (preview at rest)";
+            ++atRest;
+        }
+    }
+    std::cout << "[ card view ] " << programs << " programs in " << sets << " sets compared with the layout, "
+              << atRest << " with the preview at rest, " << inPasses << " sets in " << rounds
+              << " rounds of their passes\n";
+    EXPECT_EQ(std::tuple(programs, sets, atRest, inPasses),
+              std::tuple(31 * 4 + 12 + 4, 31 * 4 + 13, 23 * 4, 6 * 4 + 13));
+    EXPECT_GT(rounds, 6000);
+}
+
+// A text wider than its area moving left or right: the card gets one running line, and the
+// layout view and every frame of the preview's pass show that line (no gap after each
+// area-width piece), the pass as long as the card's text.
+TEST_F(CardViewGrid, AWideTextMovesAsTheCardsOneRunningLine) {
+    const ScopedClockOverride clock(kNow);
+    const uint16_t song = InstalledFontIndexOf(u"宋体");
+    struct Wide {
+        std::u16string_view text;
+        int width, effect, align;
+    };
+    std::vector<Wide> wides{{u"欢迎光临本店铺", 64, kEffectMoveLeft, 0}};
+    for (int effect : {kEffectMoveLeft, kEffectMoveRight})
+        for (int align = 0; align < 4; ++align) wides.push_back({u"ABCDEFGHIJKLMNOPQRST", 32, effect, align});
+    std::vector<uint8_t> buffer(0xFFFFF);
+    for (const Wide& w : wides) {
+        Case c;
+        c.effect = w.effect, c.align = w.align, c.left = 0, c.top = 0, c.right = w.width, c.bottom = 16;
+        const std::string name = c.Name() + " " + std::to_string(w.width) + " x 16";
+        ProgramTree tree = MakeTree(c, song);
+        ProgramRecord& p = *tree.program(0, 0)->record;
+        p.content.cells = {};
+        PutText(p.content, w.text, CellAttr::Make(12, song, 1));
+        std::fill(buffer.begin(), buffer.end(), 0xFF);
+        uint32_t position = 0;
+        const int32_t length = BuildProgramImage(buffer.data(), &position, tree, buffer.size());
+        ASSERT_GT(length, 0) << name;
+        const std::span<const uint8_t> image = std::span(buffer).first(size_t(length));
+        const CardScreen screen{kScreenW, kScreenH, 5};
+        const CardView card = DrawCardView(image, 0, screen, kNow);
+        ASSERT_EQ(card.programs.size(), 1u);
+        EXPECT_GT(card.programs[0].textWidth, w.width) << name;  // one line, not wrapped
+        EXPECT_EQ(Difference(Lit(card.picture), Lit(RenderLayoutPicture(tree, rc, 0, 1))), "") << name << " (layout)";
+        // The whole pass, from entering to having left, one frame a step.
+        const int copy = 2 * card.programs[0].textWidth > w.width ? kCardSecondCopyGap : 0;
+        EXPECT_EQ(ComparePasses(tree, image, screen, name), w.width + card.programs[0].textWidth + copy + 1) << name;
+    }
 }
 
 TEST(CardViewSource, DrawsFromTheBytesWithoutTheCanvasOrTheLayout) {

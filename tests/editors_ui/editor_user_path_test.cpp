@@ -221,12 +221,15 @@ TEST_F(EditorUserPath, TheTableDialogShowsAndKeepsFrameType7) {
     EXPECT_EQ(std::tuple(answer.seen, shown, table->style & 0xFF), std::tuple(1, QString("7"), 7u << 5 | 2u << 2));
 }
 
-// Typing "AB", inserting the table dialog's default 3 x 3 table from the toolbar and typing
-// "C" after it: the layout view of the 128 x 32 area still shows "AB" where it stood
-// without the table, as the card's stream places it.
+// Typing "AB" in a card font set, inserting the table dialog's default 3 x 3 table from the
+// toolbar and typing "C" after it: the layout view of the 128 x 32 area still shows "AB"
+// where it stood without the table, as the card's command stream places it. (A system-font
+// text under Move Left is one running line, as tall as the table, with "AB" on its bottom.)
 TEST_F(EditorUserPath, ATableInsertedBesideATextLeavesTheTextInTheLayoutView) {
     program->mainAction.effect = kEffectMoveLeft;
-    Select();
+    program->content.header.fontSet = 1;
+    editor.onInternal(IMC_SET_FONT_CHIP, 1);  // a screen with a font chip
+    editor.onInternal(IMC_PROGRAM_SELECTED, intptr_t(program.get()));
     auto layoutView = [&] {
         FontRenderer fonts;
         FontTables tables{{u"Courier New", u"宋体"}, {u"宋体"}, 1};

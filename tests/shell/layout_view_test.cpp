@@ -4,13 +4,16 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QInputMethodEvent>
 #include <QSpinBox>
 #include <QTest>
 #include <QToolBar>
 #include <QTreeWidget>
 
 #include "content/card/program_encoder.h"
+#include "content/model/clock.h"
 #include "content/preview/canvas_drawing.h"
+#include "content/preview/preview_player.h"
 #include "editors/edit_rules.h"
 #include "editors/ui/edit_ctrl.h"
 #include "editors/ui/edit_ex.h"
@@ -18,6 +21,7 @@
 #include "editors/ui/properties_wnd.h"
 #include "shell/vehicle_pane_util.h"
 #include "shell/zu_view.h"
+#include "tests/content/card_view.h"
 #include "tests/shell/shell_test_util.h"
 #include "toolkit/property_grid.h"
 
@@ -87,6 +91,77 @@ TEST(LayoutView, AMoveRightAlignedRightStandsAtTheAreasRightEndAsOnTheCard) {
     EXPECT_GE(first, start);
     EXPECT_LT(first, start + 4);
     EXPECT_LT(last, p.right);
+}
+
+// The LED picture's area [0, w) x [0, h), each channel lit at 0x80 or more, as rows of text.
+std::vector<std::string> LitRows(const RawImage& img, int w, int h) {
+    std::vector<std::string> rows;
+    for (int y = 0; y < h; ++y) {
+        std::string row;
+        for (int x = 0; x < w; ++x) row += (img.row32(y)[x] & 0x808080) != 0 ? '#' : '.';
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+// A text wider than its 64 x 16 area typed into a new program (Move Left, as a new program
+// moves): the layout view shows the card's one running line, and after Preview is pressed
+// in the main window every frame of the pass is that line one LED further left, from
+// entering at the right edge to having left, as long as the card's text.
+TEST(LayoutView, AWideTypedTextPreviewsAsTheCardsRunningLineStepByStep) {
+    ShellApp a;
+    ASSERT_TRUE(a.Start());
+    constexpr int kW = 64, kH = 16;
+    a.Programs().screen().width = kW, a.Programs().screen().height = kH;
+    a.Tree().setCurrentItem(a.Tree().ScreenItem());
+    const ProgramRecord& p = a.TypeProgram("");  // the text comes through an input method, as Chinese does
+    QInputMethodEvent commit;
+    commit.setCommitString(QString::fromUtf16(u"欢迎光临本店铺"));
+    auto* editor = qobject_cast<CEditCtrl*>(a.Host().PageWidget(RSEditorWnd::kPageEditor));
+    QApplication::sendEvent(editor->surface(), &commit);
+    ASSERT_EQ(std::tuple(p.mainAction.effect, p.width(), p.height()), std::tuple(uint8_t(kEffectMoveLeft), kW, kH));
+    ASSERT_EQ(p.content.cells[6].code, u'铺');
+
+    std::vector<uint8_t> image(0xFFFFF, 0xFF);
+    uint32_t position = 0;
+    const int32_t length = BuildProgramImage(image.data(), &position, a.Programs(), image.size());
+    ASSERT_GT(length, 0);
+    image.resize(size_t(length));
+    const LocalTime now = CurrentLocalTime();
+    const CardScreen screen{kW, kH, a.Programs().screen().colorCode};
+    auto card = [&](std::span<const CardStep> steps = {}) { return DrawCardView(image, 0, screen, now, steps); };
+    const CardView rest = card();
+    ASSERT_EQ(rest.programs.size(), 1u);
+    const int text = rest.programs[0].textWidth;
+    ASSERT_GT(text, kW);  // one running line
+
+    LayoutCanvas& canvas = static_cast<CZUView*>(a.Frame().ViewWidget())->Canvas();
+    RenderLayout(canvas, true);
+    EXPECT_EQ(LitRows(canvas.ledImage, kW, kH), LitRows(rest.picture, kW, kH));
+
+    uint64_t clock = 0;
+    canvas.clock = [&clock] { return clock; };
+    QAction* preview = CommandAction(a.Frame().MainToolBar(), ID_PREVIEW);
+    ASSERT_NE(preview, nullptr);
+    preview->trigger();
+    ASSERT_EQ(canvas.runState, kPreviewRunning);
+    int frames = 0;
+    // Until the program has finished (before the first round nothing is loaded and all count as finished).
+    for (int round = 0; round < 20000 && canvas.player && (frames == 0 || canvas.player->finishedBits() != 0xFFFF);
+         ++round) {
+        clock += kPreviewRoundMs;
+        PreviewThreadProc(canvas);  // what the view's timer calls; its own calls find no round due
+        QApplication::processEvents();
+        const auto& played = canvas.player->programs();
+        if (played.empty()) continue;
+        frames = int(played[0].steps);
+        const CardStep step{0, 0, kW - (frames - 1), 0};  // step k draws the line k - 1 LEDs left of the edge
+        ASSERT_EQ(LitRows(canvas.ledImage, kW, kH), LitRows(card({&step, 1}).picture, kW, kH)) << "frame " << frames;
+    }
+    const int copy = 2 * text > kW ? kCardSecondCopyGap : 0;
+    EXPECT_EQ(frames, kW + text + copy + 1);
+    preview->trigger();
+    EXPECT_TRUE(WaitUntil([&] { return canvas.runState == kPreviewStopped; }));
 }
 
 }  // namespace

@@ -495,11 +495,13 @@ TEST_F(CanvasTest, TextCellsAreDrawnInTheFontsOfTheContentsFontSet) {
     }
 }
 
-// A line that shares its moving row with a taller table stands where the card's command
-// stream puts it: on its own bottom at the row's top, not pushed below a 32-LED area.
+// A line of a card-font text that shares its moving row with a taller table stands where
+// the card's command stream puts it: on its own bottom at the row's top, not pushed below a
+// 32-LED area. (A system-font text under Move Left is one running line as tall as the table.)
 TEST_F(RenderTest, TextBesideATallTableStaysWhereItStoodWithoutTheTable) {
     auto view = [&](bool withTable) {
         TextContent text;
+        text.header.fontSet = 1;
         const uint32_t red16 = CellAttr::Make(16, 0, 1);
         PutText(text, u"AB", red16);
         if (withTable) {
