@@ -234,12 +234,13 @@ TEST(RoundTrip, EveryProgramPropertyComesBackFromTheFile) {
         SCOPED_TRACE(int(mode));
         EXPECT_EQ(programs.screen().width, 160);
         EXPECT_EQ(s2.playMode, mode);
-        if (mode == 1) EXPECT_EQ(s2.duration, s1.duration);
-        if (mode == 2) EXPECT_EQ(s2.periods[0], s1.periods[0]);
-        if (mode == 3 || mode == 6) EXPECT_EQ(s2.weekdays, s1.weekdays);
-        if (mode == 4 || mode == 6)
+        if (mode == 1) { EXPECT_EQ(s2.duration, s1.duration); }
+        if (mode == 2) { EXPECT_EQ(s2.periods[0], s1.periods[0]); }
+        if (mode == 3 || mode == 6) { EXPECT_EQ(s2.weekdays, s1.weekdays); }
+        if (mode == 4 || mode == 6) {
             EXPECT_EQ(std::tuple(s2.dates[0].start, s2.dates[0].stop), std::tuple(s1.dates[0].start, s1.dates[0].stop));
-        if (mode == 6) EXPECT_EQ(s2.periods, s1.periods);
+        }
+        if (mode == 6) { EXPECT_EQ(s2.periods, s1.periods); }
         EXPECT_EQ(std::tuple(p2.left, p2.top, p2.right, p2.bottom), std::tuple(p1.left, p1.top, p1.right, p1.bottom));
         EXPECT_EQ(std::tuple(p2.borderType, p2.borderEffect, p2.borderSpeed),
                   std::tuple(p1.borderType, p1.borderEffect, p1.borderSpeed));
