@@ -126,7 +126,7 @@ int CViewSingle::SaveToDisk(const UDiskSaveRequest& request) {
     BuildProgramHeader(active_->Programs().screen(), std::span(file).first(kProgramFileHeaderSize));
     // The worker compiles its own copy: nothing it reads changes under it.
     const ProgramTree tree = active_->Programs();
-    DriveRecord drive{request.root, 0, request.SoundsInImage(), {}};
+    DriveRecord drive{request.root, 0, request.SoundsInImage(), 0, {}};
     uint32_t position = 0;
     const std::span<uint8_t> image = std::span(file).subspan(kProgramFileHeaderSize);
     // Declared last: its destructor waits for the worker before the buffers above go.
