@@ -11,6 +11,7 @@
 
 #include "content/model/clock.h"
 #include "content/model/lang.h"
+#include "toolkit/date_time_picker.h"
 
 namespace ledsuite {
 
@@ -77,6 +78,7 @@ CDateTimeCtrlEx* CDateTimeCtrlEx::Instance(QWidget* grid) {
         g_sharedEditor = new CDateTimeCtrlEx(grid);
         g_sharedEditor->hide();
         g_sharedEditor->lineEdit()->installEventFilter(g_sharedEditor);
+        SelectSectionOnClick(g_sharedEditor);
     }
     return g_sharedEditor;
 }

@@ -228,6 +228,24 @@ TEST(DlgTimer, NoUnitCannotBeConfirmedAndDayLengthZeroReadsOne) {
               std::tuple(5 << 10 | 17 << 5 | 9, std::u16string(u"天"), 0x77u));
 }
 
+// A click into the start time's hour or the end date's year and typed digits set them; OK stores them.
+TEST(DlgTimer, DateAndTimeTypedAfterAClickAreStored) {
+    TimerField field;
+    field.a = {2024, uint16_t(5 << 10 | 17 << 5 | 17), uint16_t(45 << 6 | 15)};
+    field.b = {2025, uint16_t(6 << 10 | 1 << 5 | 8), 0};
+    DlgTimer dlg(nullptr, &field);
+    dlg.show();
+    dlg.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
+    testing::ClickFirstSectionAndType(dlg.TimeA(), "093000");
+    testing::ClickFirstSectionAndType(dlg.DateB(), "20310203");
+    EXPECT_EQ(std::tuple(dlg.TimeA()->time(), dlg.DateB()->date()), std::tuple(QTime(9, 30, 0), QDate(2031, 2, 3)));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);  // OK
+    EXPECT_EQ(std::tuple(dlg.result(), field.a, field.b),
+              std::tuple(int(QDialog::Accepted), TimerDateTime{2024, uint16_t(5 << 10 | 17 << 5 | 9), uint16_t(30 << 6)},
+                         TimerDateTime{2031, uint16_t(2 << 10 | 3 << 5 | 8), 0}));
+}
+
 // The frame editor's tile list: five 2 x 2 tiles and a 32 x 16 one (red in its top-left 16 x 8,
 // blue elsewhere, green on the diagonal) in a resource folder.
 class FrameEditorTest : public ::testing::Test {
