@@ -424,6 +424,28 @@ TEST(CImageEditorDlg, WithoutFramesTheIndexStaysZero) {
     dlg.reject();
 }
 
+// "Property" on the editor's toolbar; "16px" typed as the width reads as 16.
+TEST(CImgSizeDlg, AWidthTypedWithAUnitReadsItsNumber) {
+    FrameVector frames;
+    frames.push_back(Stripe(32, 8));
+    CImageEditorDlg editor(nullptr, &frames);
+    editor.show();
+    testing::AnswerNext<CImgSizeDlg>([](CImgSizeDlg* d) {
+        QTest::mouseClick(d->WidthEdit(), Qt::LeftButton);
+        QTest::keyClick(d->WidthEdit(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(d->WidthEdit(), "16px");
+        QTest::keyClick(d->WidthEdit(), Qt::Key_Return);  // OK
+        if (d->isVisible()) d->reject();
+    }, true);
+    testing::BoxCloser boxes;
+    QAction* property = editor.ToolBar()->actions()[kImgCmdProperty - kImgCmdOpen];
+    ASSERT_EQ(property->data().toInt(), kImgCmdProperty);
+    property->trigger();
+    EXPECT_EQ(std::tuple(frames[0]->width, frames[0]->height, editor.WidthLabel()->text(), boxes.texts.size()),
+              std::tuple(16, 8, QString("16"), size_t(0)));
+    editor.reject();
+}
+
 TEST(CImgSizeDlg, ApplyAllResamplesEveryFrameAndKeepsItsDisplayHeight) {
     FrameVector frames;
     for (int displayHeight : {32, 16}) {
