@@ -422,15 +422,22 @@ TEST(CImageEditorDlg, WithoutFramesTheIndexStaysZero) {
     EXPECT_EQ(std::tuple(dlg.Index(), asked, dlg.WidthLabel()->text()), std::tuple(0, false, QString("0")));
     EXPECT_EQ(ShowImageSizeDialog(nullptr, &frames, 0), QDialog::Rejected);
     dlg.reject();
+    CImgSizeDlg empty(nullptr, &frames, 0);  // OK on no frame closes at once
+    empty.show();
+    empty.accept();
+    EXPECT_EQ(std::tuple(empty.result(), empty.isVisible()), std::tuple(int(QDialog::Accepted), false));
 }
 
 // "Property" on the editor's toolbar; "16px" typed as the width reads as 16.
 TEST(CImgSizeDlg, AWidthTypedWithAUnitReadsItsNumber) {
     FrameVector frames;
     frames.push_back(Stripe(32, 8));
+    frames.push_back(Stripe(64, 8));
     CImageEditorDlg editor(nullptr, &frames);
     editor.show();
-    testing::AnswerNext<CImgSizeDlg>([](CImgSizeDlg* d) {
+    QString shown;
+    testing::AnswerNext<CImgSizeDlg>([&shown](CImgSizeDlg* d) {
+        shown = d->WidthEdit()->text();
         QTest::mouseClick(d->WidthEdit(), Qt::LeftButton);
         QTest::keyClick(d->WidthEdit(), Qt::Key_A, Qt::ControlModifier);
         QTest::keyClicks(d->WidthEdit(), "16px");
@@ -441,8 +448,9 @@ TEST(CImgSizeDlg, AWidthTypedWithAUnitReadsItsNumber) {
     QAction* property = editor.ToolBar()->actions()[kImgCmdProperty - kImgCmdOpen];
     ASSERT_EQ(property->data().toInt(), kImgCmdProperty);
     property->trigger();
-    EXPECT_EQ(std::tuple(frames[0]->width, frames[0]->height, editor.WidthLabel()->text(), boxes.texts.size()),
-              std::tuple(16, 8, QString("16"), size_t(0)));
+    EXPECT_EQ(std::tuple(shown, frames[0]->width, frames[0]->height, editor.WidthLabel()->text(), boxes.texts.size()),
+              std::tuple(QString("32"), 16, 8, QString("16"), size_t(0)));
+    EXPECT_EQ(frames[1]->width, 64);  // without "Apply All" the other frame keeps its size
     editor.reject();
 }
 
@@ -455,6 +463,11 @@ TEST(CImgSizeDlg, ApplyAllResamplesEveryFrameAndKeepsItsDisplayHeight) {
     frames[1]->redThreshold = 255;
     CImgSizeDlg dlg(nullptr, &frames, 1);
     dlg.show();
+    // The six fields in one column, each on its own row below the one before.
+    const QWidget* fields[] = {dlg.WidthEdit(), dlg.HeightEdit(), dlg.PauseCombo(), dlg.ThresholdCombo(0),
+                               dlg.ThresholdCombo(1), dlg.ThresholdCombo(2)};
+    for (int i = 1; i < 6; ++i)
+        EXPECT_EQ(std::tuple(fields[i]->x(), fields[i]->y() > fields[i - 1]->y()), std::tuple(fields[0]->x(), true)) << i;
     EXPECT_EQ(std::tuple(dlg.WidthEdit()->text(), dlg.ThresholdCombo(0)->currentText()),
               std::tuple(QString("128"), QString("254")));
     dlg.WidthEdit()->setText("0");
