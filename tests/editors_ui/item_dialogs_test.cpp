@@ -242,7 +242,8 @@ TEST(DlgTimer, DateAndTimeTypedAfterAClickAreStored) {
     EXPECT_EQ(std::tuple(dlg.TimeA()->time(), dlg.DateB()->date()), std::tuple(QTime(9, 30, 0), QDate(2031, 2, 3)));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);  // OK
     EXPECT_EQ(std::tuple(dlg.result(), field.a, field.b),
-              std::tuple(int(QDialog::Accepted), TimerDateTime{2024, uint16_t(5 << 10 | 17 << 5 | 9), uint16_t(30 << 6)},
+              std::tuple(int(QDialog::Accepted),
+                         TimerDateTime{2024, uint16_t(5 << 10 | 17 << 5 | 9), uint16_t(30 << 6)},
                          TimerDateTime{2031, uint16_t(2 << 10 | 3 << 5 | 8), 0}));
 }
 
@@ -467,7 +468,8 @@ TEST(CImgSizeDlg, ApplyAllResamplesEveryFrameAndKeepsItsDisplayHeight) {
     const QWidget* fields[] = {dlg.WidthEdit(), dlg.HeightEdit(), dlg.PauseCombo(), dlg.ThresholdCombo(0),
                                dlg.ThresholdCombo(1), dlg.ThresholdCombo(2)};
     for (int i = 1; i < 6; ++i)
-        EXPECT_EQ(std::tuple(fields[i]->x(), fields[i]->y() > fields[i - 1]->y()), std::tuple(fields[0]->x(), true)) << i;
+        EXPECT_EQ(std::tuple(fields[i]->x(), fields[i]->y() > fields[i - 1]->y()), std::tuple(fields[0]->x(), true))
+            << i;
     EXPECT_EQ(std::tuple(dlg.WidthEdit()->text(), dlg.ThresholdCombo(0)->currentText()),
               std::tuple(QString("128"), QString("254")));
     dlg.WidthEdit()->setText("0");

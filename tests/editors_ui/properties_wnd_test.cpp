@@ -240,7 +240,8 @@ TEST(DlgSelMorePeriod, TimesTypedAfterAClickAreKept) {
     ClickFirstSectionAndType(dlg.Picker(3, false), "070000");  // period 4
     ClickFirstSectionAndType(dlg.Picker(3, true), "0930");
     EXPECT_EQ(std::tuple(dlg.Picker(3, false)->time(), dlg.Picker(3, true)->time(), set.periods[3]),
-              std::tuple(QTime(7, 0, 0), QTime(9, 30, 0), uint32_t(PackTime(7, 0, 0)) | uint32_t(PackTime(9, 30, 0)) << 16));
+              std::tuple(QTime(7, 0, 0), QTime(9, 30, 0),
+                         uint32_t(PackTime(7, 0, 0)) | uint32_t(PackTime(9, 30, 0)) << 16));
 
     ClickFirstSectionAndType(dlg.WindowPicker(false), "0500");
     ClickFirstSectionAndType(dlg.WindowPicker(true), "3500");

@@ -287,5 +287,6 @@ TEST(ProgramProperties, ADateTheRecordCannotHoldIsNotTakenAndTheGridShowsWhatItH
               (QStringList{ShownDate(set.dates[0].start), ShownDate(set.dates[0].stop)}));
     EXPECT_NE(set.dates[0].stop, PackDate(2099, 12, 31));
     TypeDateTime(g, kSetDateEnd, "20991231");  // the last date a record holds
-    EXPECT_EQ(std::tuple(set.dates[0].stop, g->Value(kSetDateEnd)), std::tuple(PackDate(2099, 12, 31), QString("2099-12-31")));
+    EXPECT_EQ(std::tuple(set.dates[0].stop, g->Value(kSetDateEnd)),
+              std::tuple(PackDate(2099, 12, 31), QString("2099-12-31")));
 }
