@@ -118,7 +118,7 @@ double ParseAdcReal(std::u16string_view text) {
     return std::clamp(v, double(std::numeric_limits<float>::lowest()), double(std::numeric_limits<float>::max()));
 }
 
-uint16_t ParseAdcInteger(std::u16string_view text) {
+uint16_t ParseLeadingInteger(std::u16string_view text) {
     const std::string s = Narrow(text, kMaxNumberChars);
     const long long v = std::strtoll(s.c_str(), nullptr, 10);
     return uint16_t(std::clamp<long long>(v, 0, std::numeric_limits<uint16_t>::max()));
@@ -137,8 +137,8 @@ std::u16string AdcCellText(const AdcCalibration& row, int column) {
 void SetAdcCell(AdcCalibration& row, int column, std::u16string_view text) {
     float* reals[] = {&row.a, &row.b, &row.c, &row.d};
     if (column >= 1 && column <= 4) *reals[column - 1] = float(ParseAdcReal(text));
-    else if (column == 5) row.x1 = ParseAdcInteger(text);
-    else if (column == 6) row.x2 = ParseAdcInteger(text);
+    else if (column == 5) row.x1 = ParseLeadingInteger(text);
+    else if (column == 6) row.x2 = ParseLeadingInteger(text);
 }
 
 // ---- counter ----------------------------------------------------------------------

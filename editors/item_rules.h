@@ -58,11 +58,11 @@ const char16_t* AdcCheckMessage(AdcCheck check);
 // the checked rows packed from the first row.
 void ApplyAdcValues(const AdcDialogValues& values, AdcField& field);
 
-// Typed cell values: a floating-point number for A to D, an integer held to 0..65535
-// for X1 and X2; both read their leading number and ignore what follows ("12abc" is 12,
-// no number is 0).
+// Typed numbers: a floating-point number for the cells A to D, an integer held to 0..65535
+// for X1, X2, the sampling number and the picture sizes; both read their leading number
+// and ignore what follows ("12abc" is 12, "16px" is 16, no number is 0).
 double ParseAdcReal(std::u16string_view text);
-uint16_t ParseAdcInteger(std::u16string_view text);
+uint16_t ParseLeadingInteger(std::u16string_view text);
 // A cell's text: "%lf" for A to D (columns 1 to 4), "%d" for X1 and X2 (5 and 6).
 std::u16string AdcCellText(const AdcCalibration& row, int column);
 // Stores a typed text into the row's column (1 to 6); other columns change nothing.

@@ -12,6 +12,7 @@
 #include <QToolButton>
 
 #include "toolkit/colors.h"
+#include "toolkit/date_time_picker.h"
 
 namespace ledsuite {
 
@@ -194,6 +195,7 @@ void CInPlaceList::focusOutEvent(QFocusEvent* event) {
 
 CInPlaceTime::CInPlaceTime(CMyListCtrl* list) : QTimeEdit(list->viewport()), InPlaceEditor(list, this) {
     setDisplayFormat(QStringLiteral("HH:mm:ss"));
+    SelectSectionOnClick(this);
     hide();
 }
 

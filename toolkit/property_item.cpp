@@ -11,6 +11,7 @@
 
 #include "content/model/clock.h"
 #include "content/model/lang.h"
+#include "toolkit/date_time_picker.h"
 
 namespace ledsuite {
 
@@ -21,7 +22,7 @@ void CPropertyGridItem::OnDrawValue(QPainter* painter, const QRect& rect) {
 
 DateTimeFields ClampDateTimeFields(const DateTimeFields& v) {
     DateTimeFields c;
-    c.year = std::clamp(v.year, 1752, 9999);
+    c.year = std::clamp(v.year, kFirstPackedYear, kLastPackedYear);
     c.month = std::clamp(v.month, 1, 12);
     c.day = std::clamp(v.day, 1, QDate(c.year, c.month, 1).daysInMonth());
     c.hour = std::clamp(v.hour, 0, 23);
@@ -64,7 +65,10 @@ void CMFCPropertyGridDateTimeProperty::SetPackedValue(uint16_t word) {
 }
 
 void CMFCPropertyGridDateTimeProperty::CommitEdit(const DateTimeFields& value) {
+    // The records keep the packed word: the item shows what the word gives back (a time's
+    // odd second goes down to the even one), not what the word cannot hold.
     value_ = value;
+    SetPackedValue(GetPackedValue());
     emit PropertyChanged(this);
 }
 
@@ -77,6 +81,7 @@ CDateTimeCtrlEx* CDateTimeCtrlEx::Instance(QWidget* grid) {
         g_sharedEditor = new CDateTimeCtrlEx(grid);
         g_sharedEditor->hide();
         g_sharedEditor->lineEdit()->installEventFilter(g_sharedEditor);
+        SelectSectionOnClick(g_sharedEditor);
     }
     return g_sharedEditor;
 }
@@ -88,9 +93,10 @@ void CDateTimeCtrlEx::Edit(CMFCPropertyGridDateTimeProperty* item, QWidget* grid
     if (parentWidget() != grid) setParent(grid);
     setDisplayFormat(item->IsDate() ? QStringLiteral("yyyy-MM-dd") : QStringLiteral("HH:mm:ss"));
     // A time-only format pins the date range to the date held then; the next item,
-    // a date perhaps, must not be held to it.
+    // a date perhaps, must not be held to it. A date offers only the years its word keeps.
     clearMinimumDateTime();
     clearMaximumDateTime();
+    if (item->IsDate()) setDateRange(QDate(kFirstPackedYear, 1, 1), QDate(kLastPackedYear, 12, 31));
     setFont(grid->font());
     const DateTimeFields v = ClampDateTimeFields(item->Value());
     setDateTime(QDateTime(QDate(v.year, v.month, v.day), QTime(v.hour, v.minute, v.second)));

@@ -50,7 +50,13 @@ struct DateTimeFields {
     int year = 2000, month = 1, day = 1;
     int hour = 0, minute = 0, second = 0;
 };
-// Each field held to its range (the day to its month's length), for an editor.
+// The years a packed date word gives back: it keeps the year's last two digits and reads
+// them as 20xx, so a year outside these would be stored as another.
+inline constexpr int kFirstPackedYear = 2000;
+inline constexpr int kLastPackedYear = 2099;
+
+// Each field held to its range (the year to those a packed word keeps, the day to its
+// month's length), for an editor.
 DateTimeFields ClampDateTimeFields(const DateTimeFields& value);
 
 class CMFCPropertyGridDateTimeProperty : public CPropertyGridItem {
@@ -72,7 +78,8 @@ public:
     // Date: year 2000 + (word >> 9), a month or day of 0 read as 1; time: second = (word & 31) * 2.
     void SetPackedValue(uint16_t word);
 
-    // The editor's (valid) value becomes the item's; raises PropertyChanged.
+    // The editor's (valid) value becomes the item's as its packed word gives it back;
+    // raises PropertyChanged.
     void CommitEdit(const DateTimeFields& value);
 
 private:

@@ -120,7 +120,7 @@ AdcDialogValues DlgADConvert::Values() const {
     v.fillZero = fillZero_->isChecked();
     v.intDigits = std::max(intDigits_->currentIndex(), 0);
     v.decimals = std::max(decimals_->currentIndex(), 0);
-    v.number = ParseAdcInteger(ToU16(number_->text()));
+    v.number = ParseLeadingInteger(ToU16(number_->text()));
     for (int r = 0; r < list_->rowCount() && r < kAdcListRows; ++r) {
         AdcListRow row = rows_[size_t(r)];
         row.checked = list_->item(r, 0)->checkState() == Qt::Checked;

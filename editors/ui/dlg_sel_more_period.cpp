@@ -8,6 +8,7 @@
 #include <QScrollBar>
 #include <QTimeEdit>
 
+#include "toolkit/date_time_picker.h"
 #include "toolkit/qt_text.h"
 
 namespace ledsuite {
@@ -22,25 +23,19 @@ const QColor kBackground(0xE0, 0xE0, 0xE0);
 const LangText kFillAll{{u"通设", u"通設", u"Fill All"}};
 const LangText kTotalLabel{{u"总时长", u"總時長", u"Total Time"}};
 const LangText kCaption{{u"设置节目播放时间段", u"設置節目播放時間段", u"Set the Play Periods of the Programs"}};
-
-QTimeEdit* MakePicker(const QString& format) {
-    auto* picker = new QTimeEdit;
-    picker->setDisplayFormat(format);
-    return picker;
-}
 }  // namespace
 
 CDlgSelMorePeriod::CDlgSelMorePeriod(ProgramSetRecord* set, QWidget* parent)
     : CDialogFx(parent), set_(set), scroll_(new QScrollBar(Qt::Vertical)),
-      windowStart_(MakePicker(QStringLiteral("mm:ss"))), windowEnd_(MakePicker(QStringLiteral("mm:ss"))),
+      windowStart_(MakeTimePicker(QStringLiteral("mm:ss"))), windowEnd_(MakeTimePicker(QStringLiteral("mm:ss"))),
       fill_(new QPushButton(ToQString(kFillAll))), frame_(new QLabel), total_(new QLabel(ToQString(kTotalLabel))),
       timeline_(kFrameSize.width(), kFrameSize.height() - 15, QImage::Format_RGB32) {
     setWindowTitle(ToQString(kCaption));
     auto* layout = new QGridLayout(this);
     for (int k = 0; k < kPeriodRows; ++k) {
         numbers_[size_t(k)] = new QLabel;
-        starts_[size_t(k)] = MakePicker(QStringLiteral("HH:mm:ss"));
-        ends_[size_t(k)] = MakePicker(QStringLiteral("HH:mm:ss"));
+        starts_[size_t(k)] = MakeTimePicker(QStringLiteral("HH:mm:ss"));
+        ends_[size_t(k)] = MakeTimePicker(QStringLiteral("HH:mm:ss"));
         layout->addWidget(numbers_[size_t(k)], k, 0);
         layout->addWidget(starts_[size_t(k)], k, 1);
         layout->addWidget(ends_[size_t(k)], k, 2);

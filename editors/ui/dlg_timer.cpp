@@ -14,6 +14,7 @@
 #include "editors/ui/edit_texts.h"
 #include "editors/ui/item_dialog_util.h"
 #include "editors/ui/item_texts.h"
+#include "toolkit/date_time_picker.h"
 #include "toolkit/message_box.h"
 #include "toolkit/qt_text.h"
 
@@ -36,12 +37,10 @@ LocalTime ReadDateTime(const QDateEdit* date, const QTimeEdit* time) {
 
 DlgTimer::DlgTimer(QWidget* parent, TimerField* field) : CDialogFx(parent), field_(field) {
     InitTimerField(work_);
-    dateA_ = new QDateEdit(this);
-    timeA_ = new QTimeEdit(this);
-    dateB_ = new QDateEdit(this);
-    timeB_ = new QTimeEdit(this);
-    for (QDateEdit* d : {dateA_, dateB_}) d->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
-    for (QTimeEdit* t : {timeA_, timeB_}) t->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+    dateA_ = MakeDatePicker(QStringLiteral("yyyy/MM/dd"), this);
+    timeA_ = MakeTimePicker(QStringLiteral("HH:mm:ss"), this);
+    dateB_ = MakeDatePicker(QStringLiteral("yyyy/MM/dd"), this);
+    timeB_ = MakeTimePicker(QStringLiteral("HH:mm:ss"), this);
     mode_ = new QComboBox(this);
     dayLength_ = new QComboBox(this);
     const LangText* unitNames[] = {&edit_text::kDay, &edit_text::kHour, &edit_text::kMinute, &edit_text::kSecond};

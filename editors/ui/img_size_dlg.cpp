@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+#include "editors/item_rules.h"
 #include "editors/picture_rules.h"
 #include "editors/ui/item_dialog_util.h"
 #include "editors/ui/item_texts.h"
@@ -66,8 +67,8 @@ bool CImgSizeDlg::DoDataExchange(bool save) {
         return true;
     }
     ImageSizeValues v;
-    v.width = width_->text().trimmed().toInt();
-    v.height = height_->text().trimmed().toInt();
+    v.width = ParseLeadingInteger(ToU16(width_->text()));
+    v.height = ParseLeadingInteger(ToU16(height_->text()));
     v.pause = uint8_t(std::max(pause_->currentIndex(), 0));
     v.red = ThresholdOfItem(thresholds_[0]->currentIndex());
     v.green = ThresholdOfItem(thresholds_[1]->currentIndex());

@@ -14,6 +14,7 @@
 #include "content/model/lang.h"
 #include "content/model/paths.h"
 #include "link/udisk_export.h"
+#include "toolkit/date_time_picker.h"
 #include "toolkit/message_box.h"
 #include "toolkit/qt_text.h"
 
@@ -58,8 +59,8 @@ DlgUDisk::DlgUDisk(const ProgramTree* tree, InternalChannel* channel, QWidget* p
     del_ = new QPushButton(this);
     save_ = new QPushButton(this);
     sync_ = new QPushButton(this);
-    date_ = new QDateEdit(this);
-    time_ = new QTimeEdit(this);
+    date_ = MakeDatePicker(QString(), this);
+    time_ = MakeTimePicker(QString(), this);
     note_ = new QLabel(this);
     remark_ = new QLabel(this);
     int row = 0;

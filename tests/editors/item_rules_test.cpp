@@ -74,8 +74,8 @@ TEST(AdcRules, ChecksInTheirOrderAndCellTexts) {
     EXPECT_EQ(std::tuple(AdcCellText(row, 0), AdcCellText(row, 1), AdcCellText(row, 4)),
               std::tuple(u"", u"1.000000", u"-0.250000"));
     // At most 64 characters are read.
-    EXPECT_EQ(std::tuple(ParseAdcInteger(std::u16string(63, u'0') + u"5"),
-                         ParseAdcInteger(std::u16string(64, u'0') + u"5")), std::tuple(5, 0));
+    EXPECT_EQ(std::tuple(ParseLeadingInteger(std::u16string(63, u'0') + u"5"),
+                         ParseLeadingInteger(std::u16string(64, u'0') + u"5")), std::tuple(5, 0));
     SetAdcCell(row, 7, u"5");  // no such column
     EXPECT_EQ(row.x1, 12);
 }

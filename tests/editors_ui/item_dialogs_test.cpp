@@ -230,6 +230,25 @@ TEST(DlgTimer, NoUnitCannotBeConfirmedAndDayLengthZeroReadsOne) {
               std::tuple(5 << 10 | 17 << 5 | 9, std::u16string(u"天"), 0x77u));
 }
 
+// A click into the start time's hour or the end date's year and typed digits set them; OK stores them.
+TEST(DlgTimer, DateAndTimeTypedAfterAClickAreStored) {
+    TimerField field;
+    field.a = {2024, uint16_t(5 << 10 | 17 << 5 | 17), uint16_t(45 << 6 | 15)};
+    field.b = {2025, uint16_t(6 << 10 | 1 << 5 | 8), 0};
+    DlgTimer dlg(nullptr, &field);
+    dlg.show();
+    dlg.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
+    testing::ClickFirstSectionAndType(dlg.TimeA(), "093000");
+    testing::ClickFirstSectionAndType(dlg.DateB(), "20310203");
+    EXPECT_EQ(std::tuple(dlg.TimeA()->time(), dlg.DateB()->date()), std::tuple(QTime(9, 30, 0), QDate(2031, 2, 3)));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);  // OK
+    EXPECT_EQ(std::tuple(dlg.result(), field.a, field.b),
+              std::tuple(int(QDialog::Accepted),
+                         TimerDateTime{2024, uint16_t(5 << 10 | 17 << 5 | 9), uint16_t(30 << 6)},
+                         TimerDateTime{2031, uint16_t(2 << 10 | 3 << 5 | 8), 0}));
+}
+
 // The frame editor's tile list: five 2 x 2 tiles and a 32 x 16 one (red in its top-left 16 x 8,
 // blue elsewhere, green on the diagonal) in a resource folder.
 class FrameEditorTest : public ::testing::Test {
@@ -432,6 +451,36 @@ TEST(CImageEditorDlg, WithoutFramesTheIndexStaysZero) {
     EXPECT_EQ(std::tuple(dlg.Index(), asked, dlg.WidthLabel()->text()), std::tuple(0, false, QString("0")));
     EXPECT_EQ(ShowImageSizeDialog(nullptr, &frames, 0), QDialog::Rejected);
     dlg.reject();
+    CImgSizeDlg empty(nullptr, &frames, 0);  // OK on no frame closes at once
+    empty.show();
+    empty.accept();
+    EXPECT_EQ(std::tuple(empty.result(), empty.isVisible()), std::tuple(int(QDialog::Accepted), false));
+}
+
+// "Property" on the editor's toolbar; "16px" typed as the width reads as 16.
+TEST(CImgSizeDlg, AWidthTypedWithAUnitReadsItsNumber) {
+    FrameVector frames;
+    frames.push_back(Stripe(32, 8));
+    frames.push_back(Stripe(64, 8));
+    CImageEditorDlg editor(nullptr, &frames);
+    editor.show();
+    QString shown;
+    testing::AnswerNext<CImgSizeDlg>([&shown](CImgSizeDlg* d) {
+        shown = d->WidthEdit()->text();
+        QTest::mouseClick(d->WidthEdit(), Qt::LeftButton);
+        QTest::keyClick(d->WidthEdit(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(d->WidthEdit(), "16px");
+        QTest::keyClick(d->WidthEdit(), Qt::Key_Return);  // OK
+        if (d->isVisible()) d->reject();
+    }, true);
+    testing::BoxCloser boxes;
+    QAction* property = editor.ToolBar()->actions()[kImgCmdProperty - kImgCmdOpen];
+    ASSERT_EQ(property->data().toInt(), kImgCmdProperty);
+    property->trigger();
+    EXPECT_EQ(std::tuple(shown, frames[0]->width, frames[0]->height, editor.WidthLabel()->text(), boxes.texts.size()),
+              std::tuple(QString("32"), 16, 8, QString("16"), size_t(0)));
+    EXPECT_EQ(frames[1]->width, 64);  // without "Apply All" the other frame keeps its size
+    editor.reject();
 }
 
 TEST(CImgSizeDlg, ApplyAllResamplesEveryFrameAndKeepsItsDisplayHeight) {
@@ -443,6 +492,12 @@ TEST(CImgSizeDlg, ApplyAllResamplesEveryFrameAndKeepsItsDisplayHeight) {
     frames[1]->redThreshold = 255;
     CImgSizeDlg dlg(nullptr, &frames, 1);
     dlg.show();
+    // The six fields in one column, each on its own row below the one before.
+    const QWidget* fields[] = {dlg.WidthEdit(), dlg.HeightEdit(), dlg.PauseCombo(), dlg.ThresholdCombo(0),
+                               dlg.ThresholdCombo(1), dlg.ThresholdCombo(2)};
+    for (int i = 1; i < 6; ++i)
+        EXPECT_EQ(std::tuple(fields[i]->x(), fields[i]->y() > fields[i - 1]->y()), std::tuple(fields[0]->x(), true))
+            << i;
     EXPECT_EQ(std::tuple(dlg.WidthEdit()->text(), dlg.ThresholdCombo(0)->currentText()),
               std::tuple(QString("128"), QString("254")));
     dlg.WidthEdit()->setText("0");

@@ -229,6 +229,28 @@ TEST(DlgSelMorePeriod, EnterInAnyPickerChangesNoPeriod) {
     EXPECT_EQ(set.periods[0] & 0xFFFF, PackTime(0, 30, 0));
 }
 
+// One click into a picker's first section and typed digits set it, in the period rows and in
+// the Fill All window, as Tab and typing do.
+TEST(DlgSelMorePeriod, TimesTypedAfterAClickAreKept) {
+    ProgramSetRecord set;
+    CDlgSelMorePeriod dlg(&set);
+    dlg.show();
+    dlg.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
+    ClickFirstSectionAndType(dlg.Picker(3, false), "070000");  // period 4
+    ClickFirstSectionAndType(dlg.Picker(3, true), "0930");
+    EXPECT_EQ(std::tuple(dlg.Picker(3, false)->time(), dlg.Picker(3, true)->time(), set.periods[3]),
+              std::tuple(QTime(7, 0, 0), QTime(9, 30, 0),
+                         uint32_t(PackTime(7, 0, 0)) | uint32_t(PackTime(9, 30, 0)) << 16));
+
+    ClickFirstSectionAndType(dlg.WindowPicker(false), "0500");
+    ClickFirstSectionAndType(dlg.WindowPicker(true), "3500");
+    QTest::mouseClick(dlg.FillButton(), Qt::LeftButton);
+    EXPECT_EQ(std::tuple(set.periods[23], dlg.Picker(3, false)->time(), dlg.Total()->text()),
+              std::tuple(uint32_t(PackTime(23, 5, 0)) | uint32_t(PackTime(23, 35, 0)) << 16, QTime(3, 5, 0),
+                         QString::fromUtf16(u"Total time: 12:00:00")));
+}
+
 TEST(PropertiesWnd, ProgramSetEditsPlayModeEnablingAndMoreOpensThePeriodDialogOncePerChoice) {
     Fixture f;
     ProgramSetRecord set;

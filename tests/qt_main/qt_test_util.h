@@ -3,6 +3,8 @@
 #include <functional>
 
 #include <QApplication>
+#include <QDateTimeEdit>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QTest>
 #include <QTimer>
@@ -37,6 +39,16 @@ inline void AnswerNextBox(std::function<void(CMessageBoxFx*)> answer) { AnswerNe
 inline void SendMouse(QWidget* w, QEvent::Type type, QPoint local, Qt::MouseButton button, Qt::MouseButtons buttons) {
     QMouseEvent event(type, local, w->mapToGlobal(local), button, buttons, Qt::NoModifier);
     QApplication::sendEvent(w, &event);
+}
+
+// Clicks into the first section of a date or time picker as a user does (between its first
+// two digits, the event loop running after the click) and types `keys` where the focus is then.
+inline void ClickFirstSectionAndType(QDateTimeEdit* picker, const QString& keys) {
+    auto* edit = picker->findChild<QLineEdit*>();
+    const int x = edit->contentsRect().left() + 2 + edit->fontMetrics().horizontalAdvance(edit->text().left(1));
+    QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(x, edit->height() / 2));
+    QTest::qWait(1);
+    QTest::keyClicks(QApplication::focusWidget(), keys);
 }
 
 // Runs the event loop until `done` holds (a safety net of ten seconds against a hang).

@@ -1,7 +1,7 @@
 // The program and program-set grids in the whole main window, as a user drives them: what
 // the grid shows for every effect's pause and offset is what the record keeps and what an
 // ".lcs" file brings back; the arrows in a list browse without choosing; a double-click on a
-// time or date opens its editor ready for typing.
+// time or date opens its editor ready for typing; a date the record cannot hold is not taken.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -36,6 +36,7 @@
 #include "tests/shell/shell_test_util.h"
 #include "tests/toolkit/property_grid_keys.h"
 #include "toolkit/color_combo.h"
+#include "toolkit/property_item.h"
 #include "toolkit/small_widgets.h"
 
 using namespace ledsuite;
@@ -249,9 +250,7 @@ TEST(ProgramProperties, ADoubleClickOnATimeOrDateOpensItReadyForTyping) {
     DoubleClickAndType(a, g, kSetDateStart, "20300102");
     EXPECT_EQ(set.dates[0].start, PackDate(2030, 1, 2));
     // One click does the same.
-    QTest::mouseClick(g->Tree()->viewport(), Qt::LeftButton, {}, ValuePoint(g, kSetFirstPeriod + 1));
-    QTest::keyClicks(QApplication::focusWidget(), "174500");
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    TypeDateTime(g, kSetFirstPeriod + 1, "174500");
     EXPECT_EQ(set.periods[0] >> 16, PackTime(17, 45, 0));
 
     // The screen's switch-on time, stored by Apply.
@@ -388,4 +387,37 @@ TEST(ProgramProperties, ShippedAndUsersFixedSoundsFrameTheSpeechOnAUsbDisk) {
     EXPECT_NEAR(double(LoadU32(&prefixed[264])), double(samples - suffixSamples), 2000);
     unsetenv("LEDSUITE_REMOVABLE_ROOTS");
     unsetenv("XDG_DATA_HOME");
+}
+
+namespace {
+
+QString ShownDate(uint16_t word) {
+    int year = 0, month = 0, day = 0;
+    UnpackDate(word, year, month, day);
+    return QString::asprintf("%04d-%02d-%02d", year, std::max(month, 1), std::max(day, 1));
+}
+}  // namespace
+
+// The packed date keeps two digits of the year: the date editor offers only 2000 to 2099, and
+// what the grid shows after an edit is what the record holds.
+TEST(ProgramProperties, ADateTheRecordCannotHoldIsNotTakenAndTheGridShowsWhatItHolds) {
+    App a;
+    a.Tree().setCurrentItem(a.Tree().ScreenItem());
+    a.TypeProgram("Dates");
+    a.Tree().setCurrentItem(a.Tree().ItemAt(0));
+    ProgramSetRecord& set = *a.Programs().sets()[0].record;
+    PropertyGrid* g = a.Grid(kProgramSetGridId);
+    ClickOption(g, kSetPlayMode, 1);  // "Time": the dates open
+    TypeDateTime(g, kSetDateStart, "22000101");
+    TypeDateTime(g, kSetDateEnd, "19991231");
+    const CDateTimeCtrlEx* editor = CDateTimeCtrlEx::Existing();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(std::tuple(editor->minimumDate(), editor->maximumDate()),
+              std::tuple(QDate(2000, 1, 1), QDate(2099, 12, 31)));
+    EXPECT_EQ((QStringList{g->Value(kSetDateStart), g->Value(kSetDateEnd)}),
+              (QStringList{ShownDate(set.dates[0].start), ShownDate(set.dates[0].stop)}));
+    EXPECT_NE(set.dates[0].stop, PackDate(2099, 12, 31));
+    TypeDateTime(g, kSetDateEnd, "20991231");  // the last date a record holds
+    EXPECT_EQ(std::tuple(set.dates[0].stop, g->Value(kSetDateEnd)),
+              std::tuple(PackDate(2099, 12, 31), QString("2099-12-31")));
 }

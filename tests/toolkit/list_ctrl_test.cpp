@@ -10,6 +10,7 @@
 #include <QTest>
 #include <QVBoxLayout>
 
+#include "tests/qt_main/qt_test_util.h"
 #include "toolkit/colors.h"
 #include "toolkit/list_ctrl.h"
 
@@ -130,6 +131,15 @@ TEST(ListEdit, EscKeepsTheOldTextInEveryEditorAndStillEndsTheEdit) {
     QTest::keyClick(w.list->InPlaceBrowseEdit(), Qt::Key_Escape);
     EXPECT_EQ(w.ends.size(), 4);
     EXPECT_EQ(w.Cells(), kInitial);
+}
+
+// A click into the time editor's hour and typed digits set the time, as in every picker.
+TEST(ListEdit, ATimeTypedAfterAClickIntoTheTimeEditorIsStored) {
+    ListWindow w;
+    w.list->ShowInPlaceTime(1, 0, 0);
+    ledsuite::testing::ClickFirstSectionAndType(w.list->InPlaceTime(), "223015");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(w.list->item(1, 0)->text(), "22:30:15");
 }
 
 TEST(ListEdit, ListAndTimeEditorsStoreTheirChoiceAndFocusLossEndsAnEdit) {

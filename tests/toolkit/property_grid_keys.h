@@ -1,6 +1,6 @@
 #pragma once
-// The property grid as a user works it: a click on a value cell opens its editor, a number is
-// typed with Return, an option is clicked in the painted drop-down.
+// The property grid as a user works it: a click on a value cell opens its editor, a number, a
+// date or a time is typed with Return, an option is clicked in the painted drop-down.
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
@@ -36,6 +36,14 @@ inline void TypeNumber(PropertyGrid* g, int key, const QString& text) {
     QTest::keyClick(spin, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(spin, text);
     QTest::keyClick(spin, Qt::Key_Return);
+    QApplication::processEvents();
+}
+
+// Clicks the date or time value of `key`, types `text` into the editor that opens and presses Return.
+inline void TypeDateTime(PropertyGrid* g, int key, const QString& text) {
+    QTest::mouseClick(g->Tree()->viewport(), Qt::LeftButton, {}, ValuePoint(g, key));
+    QTest::keyClicks(QApplication::focusWidget(), text);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     QApplication::processEvents();
 }
 

@@ -44,6 +44,11 @@ TEST(DateTimeItem, InvalidWordsShowRawAndEditClampedAndLeavingTheEditorStoresAnd
     EXPECT_EQ(time.GetPackedValue(), badTime);
     const DateTimeFields feb = ClampDateTimeFields({2023, 2, 31, 24, 60, 62});
     EXPECT_EQ(std::tuple(feb.month, feb.day, feb.hour, feb.minute, feb.second), std::tuple(2, 28, 23, 59, 59));
+    // Years to those a packed date keeps; the lowest value of every other field stays.
+    const DateTimeFields early = ClampDateTimeFields({1999, 1, 1, 0, 0, 0}), late = ClampDateTimeFields({2150, 7, 1});
+    EXPECT_EQ(std::tuple(early.year, early.month, early.day, early.hour, early.minute, early.second, late.year),
+              std::tuple(2000, 1, 1, 0, 0, 0, 2099));
+    EXPECT_FALSE(date.CreateInPlaceEdit(nullptr));  // no grid to edit in
 
     QWidget window;
     auto* layout = new QVBoxLayout(&window);
@@ -67,7 +72,7 @@ TEST(DateTimeItem, InvalidWordsShowRawAndEditClampedAndLeavingTheEditorStoresAnd
     EXPECT_EQ(date.FormatProperty(), QString("2023-12-31"));
     EXPECT_EQ(editor->time(), QTime(23, 59, 59));
     editor->OnKillFocus();
-    EXPECT_EQ(time.FormatProperty(), QString("23:59:59"));
+    EXPECT_EQ(time.FormatProperty(), QString("23:59:58"));  // as the packed word keeps it
 
     // After a time edit the shared editor still takes any date; the focus leaving it
     // stores the value and notifies once.
