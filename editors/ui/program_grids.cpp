@@ -267,7 +267,8 @@ void CPropertiesWnd::WriteProgram(int id) {
             break;
     }
     ApplySecondaryEnabling();
-    if (id == kPrgMainEffect) Send(IMC_RELAYOUT_TEXT, 1);
+    // The effect and the area's size decide where the editor's lines break; a move keeps them.
+    if (id == kPrgMainEffect || (id >= kPrgSizeGroup && id <= kPrgWidth)) Send(IMC_RELAYOUT_TEXT, 1);
     if (id <= kPrgBorderType || id == kPrgMainEffect || id == kPrgMainOffset) Send(IMC_REDRAW_LAYOUT, 0);
 }
 
