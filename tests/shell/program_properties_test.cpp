@@ -336,3 +336,30 @@ TEST(ProgramProperties, AResizeDragOnTheCanvasRewrapsTheEditorAtOnce) {
     EXPECT_EQ(a.Grid(kProgramGridId)->IntValue(kPrgWidth), 40);
     ExpectEditorWrapsAsTheCard(a, p, 40);
 }
+
+// The frame's "Effect Speed" offers 10..200: 5 typed keeps 10, as do the down arrow below
+// 10, and 250 typed keeps 200; the record holds what the grid shows.
+TEST(ProgramProperties, TheFrameSpeedStaysWithinTenToTwoHundred) {
+    App a;
+    a.Tree().setCurrentItem(a.Tree().ScreenItem());
+    const ProgramRecord& p = a.TypeProgram("Speed");
+    PropertyGrid* g = a.Grid(kProgramGridId);
+    ClickOption(g, kPrgBorderType, 2);  // "Line": the frame's speed opens
+    ASSERT_TRUE(g->IsItemEnabled(kPrgBorderSpeed));
+    TypeNumber(g, kPrgBorderSpeed, "5");
+    EXPECT_EQ(std::tuple(p.borderSpeed, g->IntValue(kPrgBorderSpeed)), std::tuple(uint8_t(10), 10));
+    TypeNumber(g, kPrgBorderSpeed, "12");
+    auto* spin = qobject_cast<QSpinBox*>(OpenValue(g, kPrgBorderSpeed));
+    ASSERT_NE(spin, nullptr);
+    for (int i = 0; i < 4; ++i) QTest::keyClick(spin, Qt::Key_Down);
+    EXPECT_EQ(spin->value(), 10);
+    QTest::keyClick(spin, Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_EQ(std::tuple(p.borderSpeed, g->IntValue(kPrgBorderSpeed)), std::tuple(uint8_t(10), 10));
+    TypeNumber(g, kPrgBorderSpeed, "250");
+    EXPECT_EQ(std::tuple(p.borderSpeed, g->IntValue(kPrgBorderSpeed)), std::tuple(uint8_t(200), 200));
+    spin = qobject_cast<QSpinBox*>(OpenValue(g, kPrgBorderSpeed));
+    ASSERT_NE(spin, nullptr);
+    QTest::keyClick(spin, Qt::Key_Up);
+    EXPECT_EQ(spin->value(), 200);
+}
