@@ -273,7 +273,7 @@ void CPropertiesWnd::WriteProgram(int id) {
     }
     ApplySecondaryEnabling();
     // The effect and the area's size decide where the editor's lines break; a move keeps them.
-    if (id == kPrgMainEffect || (id >= kPrgSizeGroup && id <= kPrgWidth)) Send(IMC_RELAYOUT_TEXT, 1);
+    if (id == kPrgMainEffect || id == kPrgWidth || id == kPrgHeight) Send(IMC_RELAYOUT_TEXT, 1);
     if (id <= kPrgBorderType || id == kPrgMainEffect || id == kPrgMainOffset) Send(IMC_REDRAW_LAYOUT, 0);
 }
 
