@@ -46,7 +46,9 @@ intptr_t Relay::send(int code, intptr_t arg) {
             if (arg == 255) To(panes_.propertyWindow, code, arg);
             return ToSingle(code, arg);
         case IMC_AREA_GEOMETRY_CHANGED:
+            // The grid shows the area again, and the text editor breaks its lines for the new size.
             To(panes_.propertyWindow, code, arg);
+            To(panes_.editorHost, IMC_RELAYOUT_TEXT, 1);
             return 0;
         case IMC_STARTUP_DONE: {
             To(panes_.editorHost, code, arg);

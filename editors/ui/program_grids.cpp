@@ -32,17 +32,22 @@ std::function<QStringList()> SecondaryEffectNames() {
 
 std::function<QStringList()> YesNo() { return Options({&t::kNo, &t::kYes}); }
 
-std::vector<PropertySpec> BorderSpecs(int parent, int typeKey, int effectKey, int speedKey, int speedLo, int speedHi) {
+// The frame's speed offered by both grids. The card image raises a speed below 10 to 10,
+// so a lower one would be previewed and shown other than the card plays it.
+constexpr int kBorderSpeedLo = 10;
+constexpr int kBorderSpeedHi = 200;
+
+std::vector<PropertySpec> BorderSpecs(int parent, int typeKey, int effectKey, int speedKey) {
     return {List(typeKey, parent, Label(t::kFrameType), Options(t::kBorderTypeNames), true),
             List(effectKey, parent, Label(t::kFrameEffect), Options(t::kBorderEffectNames), true),
-            Number(speedKey, parent, Label(t::kEffectSpeed), speedLo, speedHi)};
+            Number(speedKey, parent, Label(t::kEffectSpeed), kBorderSpeedLo, kBorderSpeedHi)};
 }
 
 }  // namespace
 
 std::vector<PropertySpec> ProgramSetGridSpecs() {
     std::vector<PropertySpec> s = {Group(kSetAppearanceGroup, -1, Label(t::kAppearance))};
-    for (PropertySpec& b : BorderSpecs(kSetAppearanceGroup, kSetBorderType, kSetBorderEffect, kSetBorderSpeed, 0, 255))
+    for (PropertySpec& b : BorderSpecs(kSetAppearanceGroup, kSetBorderType, kSetBorderEffect, kSetBorderSpeed))
         s.push_back(std::move(b));
     s.push_back(Group(kSetPlayModeGroup, -1, Label(t::kPlayMode)));
     s.push_back(List(kSetPlayMode, kSetPlayModeGroup, Label(t::kMode), Options(t::kPlayModeNames), true));
@@ -78,7 +83,7 @@ std::vector<PropertySpec> ProgramGridSpecs(const std::vector<std::u16string>& fi
         Number(kPrgHeight, kPrgSizeGroup, Label(t::kHeight), ProgramItemRange(5).lo, ProgramItemRange(5).hi),
         Group(kPrgFrameGroup, kPrgRegionGroup, Label(t::kFrame)),
     };
-    for (PropertySpec& b : BorderSpecs(kPrgFrameGroup, kPrgBorderType, kPrgBorderEffect, kPrgBorderSpeed, 0, 254))
+    for (PropertySpec& b : BorderSpecs(kPrgFrameGroup, kPrgBorderType, kPrgBorderEffect, kPrgBorderSpeed))
         s.push_back(std::move(b));
     s.push_back(Group(kPrgActionGroup, -1, Label(t::kProgramAction)));
     s.push_back(Group(kPrgMasterGroup, kPrgActionGroup, Label(t::kActionMaster)));
@@ -154,7 +159,7 @@ void CPropertiesWnd::WriteProgramSet(int id) {
     switch (id) {
         case kSetBorderType: ChooseBorderType(g, id, set_->borderType, set_->borderFrames); break;
         case kSetBorderEffect: set_->borderEffect = uint8_t(std::max(g->GetOptionIndex(id), 0)); break;
-        case kSetBorderSpeed: set_->borderSpeed = uint8_t(g->IntValue(id)); break;  // held to 0..255 by the item
+        case kSetBorderSpeed: set_->borderSpeed = uint8_t(g->IntValue(id)); break;  // held to 10..200 by the item
         case kSetPlayMode:
             set_->playMode = PlayModeOfOption(g->GetOptionIndex(id));
             ApplyPlayModeEnabling();
@@ -267,7 +272,8 @@ void CPropertiesWnd::WriteProgram(int id) {
             break;
     }
     ApplySecondaryEnabling();
-    if (id == kPrgMainEffect) Send(IMC_RELAYOUT_TEXT, 1);
+    // The effect and the area's size decide where the editor's lines break; a move keeps them.
+    if (id == kPrgMainEffect || id == kPrgWidth || id == kPrgHeight) Send(IMC_RELAYOUT_TEXT, 1);
     if (id <= kPrgBorderType || id == kPrgMainEffect || id == kPrgMainOffset) Send(IMC_REDRAW_LAYOUT, 0);
 }
 

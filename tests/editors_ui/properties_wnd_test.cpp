@@ -300,15 +300,19 @@ TEST(PropertiesWnd, ProgramEditsAreHeldToTheStoredRangesAndTellTheLayout) {
     EXPECT_EQ(std::tuple(g->GetOptionIndex(kPrgSecondEffect), p.secondaryAction.effect,
                          g->IsItemEnabled(kPrgSecondSpeed)), std::tuple(0, uint8_t(0), false));
     g->CommitText(kPrgOffsetX, "30");
+    EXPECT_EQ(f.channel.Count(IMC_RELAYOUT_TEXT), 0);  // a moved area breaks its lines as before
     g->CommitText(kPrgWidth, "300");
-    EXPECT_EQ(std::tuple(p.left, p.right, f.channel.Count(IMC_REDRAW_LAYOUT)), std::tuple(30, 330, 2));
+    g->CommitText(kPrgHeight, "8");
+    // A new size breaks the editor's lines elsewhere.
+    EXPECT_EQ(std::tuple(p.left, p.right, p.bottom, f.channel.Count(IMC_REDRAW_LAYOUT),
+                         f.channel.Count(IMC_RELAYOUT_TEXT)), std::tuple(30, 330, 8, 3, 2));
     g->CommitText(kPrgMainPause, "300");
     g->CommitText(kPrgMainSpeed, "0");
     EXPECT_EQ(std::tuple(p.mainAction.pause, p.mainAction.speed, g->IntValue(kPrgMainPause),
                          g->IntValue(kPrgMainSpeed)), std::tuple(255, 1, 255, 1));
     g->ChooseOption(kPrgMainEffect, kEffectMoveLeft - 1);
     EXPECT_EQ(std::tuple(p.mainAction.effect, p.mainAction.offset, f.channel.Count(IMC_RELAYOUT_TEXT)),
-              std::tuple(uint8_t(1), int16_t(0), 1));
+              std::tuple(uint8_t(1), int16_t(0), 3));
     g->ChooseOption(kPrgRole, 1);
     ASSERT_EQ(f.channel.sent.back(), (std::pair<int, intptr_t>(IMC_SET_PROGRAM_KIND, 1)));
     f.wnd.onInternal(IMC_SET_PROGRAM_KIND, 255);

@@ -20,6 +20,8 @@
 #include "content/model/text_codec.h"
 #include "content/sound/sound_clip.h"
 #include "editors/hardware_grid_rules.h"
+#include "content/preview/canvas_drawing.h"
+#include "content/preview/layout_canvas.h"
 #include "editors/property_rules.h"
 #include "editors/ui/dlg_edit_frame.h"
 #include "editors/ui/dlg_password.h"
@@ -32,6 +34,7 @@
 #include "link/ui/dlg_udisk.h"
 #include "shell/vehicle_pane_util.h"
 #include "tests/content/sound/sound_test_util.h"
+#include "shell/zu_view.h"
 #include "tests/editors_ui/item_dialog_test_util.h"
 #include "tests/shell/shell_test_util.h"
 #include "tests/toolkit/property_grid_keys.h"
@@ -308,6 +311,48 @@ ProgramRecord& VoiceProgram(App& a, const QString& text) {
     return a.TypeProgram(text);
 }
 
+// The first cell of each line: as the program editor breaks its text, and as the card
+// breaks the program's text in the program's area as it now stands.
+std::vector<int> EditorLineStarts(CEditEx* surface) {
+    std::vector<int> starts;
+    for (const LineExtent& line : surface->engine().lines()) starts.push_back(line.first);
+    return starts;
+}
+std::vector<int> CardLineStarts(App& a, const ProgramRecord& p) {
+    LayoutCanvas& canvas = static_cast<CZUView*>(a.Frame().ViewWidget())->Canvas();
+    ProgramLayout layout;
+    EXPECT_TRUE(LayoutProgramContent(*canvas.rc, p.content, p.mainAction.effect, p.width(), p.height(), layout));
+    std::vector<int> starts;
+    for (const LineExtent& line : layout.lines) starts.push_back(line.first);
+    return starts;
+}
+
+// A Move Up program whose text takes two lines in the screen's width; the caret at its end.
+ProgramRecord& TwoLineMoveUp(App& a) {
+    a.Tree().setCurrentItem(a.Tree().ScreenItem());
+    ProgramRecord& p = a.TypeProgram("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123");
+    ClickOption(a.Grid(kProgramGridId), kPrgMainEffect, kEffectMoveUp - 1);
+    EXPECT_EQ(CardLineStarts(a, p).size(), 2u);
+    return p;
+}
+
+// The editor wraps as the card does at the area's width now, and the caret at the text's end
+// moves by those lines: Home to the last line's start, Up to the line before, Down back.
+void ExpectEditorWrapsAsTheCard(App& a, const ProgramRecord& p, int width) {
+    ASSERT_EQ(p.width(), width);
+    CEditEx* surface = a.Editor().surface();
+    const std::vector<int> card = CardLineStarts(a, p);
+    ASSERT_GE(card.size(), 5u);
+    EXPECT_EQ(EditorLineStarts(surface), card);
+    surface->setFocus();
+    QTest::keyClick(surface, Qt::Key_Home);
+    EXPECT_EQ(surface->engine().caret(), card.back());
+    QTest::keyClick(surface, Qt::Key_Up);
+    EXPECT_EQ(surface->engine().caret(), card[card.size() - 2]);
+    QTest::keyClick(surface, Qt::Key_Down);
+    EXPECT_EQ(surface->engine().caret(), card.back());
+}
+
 }  // namespace
 
 // A new user's account offers the shipped sounds as prefix and suffix; a sound put into the
@@ -420,4 +465,59 @@ TEST(ProgramProperties, ADateTheRecordCannotHoldIsNotTakenAndTheGridShowsWhatItH
     TypeDateTime(g, kSetDateEnd, "20991231");  // the last date a record holds
     EXPECT_EQ(std::tuple(set.dates[0].stop, g->Value(kSetDateEnd)),
               std::tuple(PackDate(2099, 12, 31), QString("2099-12-31")));
+}
+
+// A width typed into the program grid lays the editor's text out again at once.
+TEST(ProgramProperties, AWidthTypedIntoTheGridRewrapsTheEditorAtOnce) {
+    App a;
+    const ProgramRecord& p = TwoLineMoveUp(a);
+    TypeNumber(a.Grid(kProgramGridId), kPrgWidth, "40");
+    ExpectEditorWrapsAsTheCard(a, p, 40);
+    // A move of the area keeps the lines (its width stays); a new height keeps them as well.
+    TypeNumber(a.Grid(kProgramGridId), kPrgOffsetX, "30");
+    TypeNumber(a.Grid(kProgramGridId), kPrgHeight, "8");
+    EXPECT_EQ(p.left, 30);
+    ExpectEditorWrapsAsTheCard(a, p, 40);
+}
+
+// The area's right edge dragged on the canvas lays the editor's text out again at once.
+TEST(ProgramProperties, AResizeDragOnTheCanvasRewrapsTheEditorAtOnce) {
+    App a;
+    const ProgramRecord& p = TwoLineMoveUp(a);
+    auto* view = static_cast<CZUView*>(a.Frame().ViewWidget());
+    const LayoutCanvas& canvas = view->Canvas();
+    ASSERT_NE(canvas.window, nullptr);
+    const int y = LedToCanvasY(canvas, (p.top + p.bottom) / 2);
+    QTest::mousePress(view, Qt::LeftButton, {}, QPoint(LedToCanvasX(canvas, p.right), y));
+    for (int x : {100, 70, 40}) QTest::mouseMove(view, QPoint(LedToCanvasX(canvas, p.left + x), y));
+    QTest::mouseRelease(view, Qt::LeftButton, {}, QPoint(LedToCanvasX(canvas, p.left + 40), y));
+    EXPECT_EQ(a.Grid(kProgramGridId)->IntValue(kPrgWidth), 40);
+    ExpectEditorWrapsAsTheCard(a, p, 40);
+}
+
+// The frame's "Effect Speed" offers 10..200: 5 typed keeps 10, as do the down arrow below
+// 10, and 250 typed keeps 200; the record holds what the grid shows.
+TEST(ProgramProperties, TheFrameSpeedStaysWithinTenToTwoHundred) {
+    App a;
+    a.Tree().setCurrentItem(a.Tree().ScreenItem());
+    const ProgramRecord& p = a.TypeProgram("Speed");
+    PropertyGrid* g = a.Grid(kProgramGridId);
+    ClickOption(g, kPrgBorderType, 2);  // "Line": the frame's speed opens
+    ASSERT_TRUE(g->IsItemEnabled(kPrgBorderSpeed));
+    TypeNumber(g, kPrgBorderSpeed, "5");
+    EXPECT_EQ(std::tuple(p.borderSpeed, g->IntValue(kPrgBorderSpeed)), std::tuple(uint8_t(10), 10));
+    TypeNumber(g, kPrgBorderSpeed, "12");
+    auto* spin = qobject_cast<QSpinBox*>(OpenValue(g, kPrgBorderSpeed));
+    ASSERT_NE(spin, nullptr);
+    for (int i = 0; i < 4; ++i) QTest::keyClick(spin, Qt::Key_Down);
+    EXPECT_EQ(spin->value(), 10);
+    QTest::keyClick(spin, Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_EQ(std::tuple(p.borderSpeed, g->IntValue(kPrgBorderSpeed)), std::tuple(uint8_t(10), 10));
+    TypeNumber(g, kPrgBorderSpeed, "250");
+    EXPECT_EQ(std::tuple(p.borderSpeed, g->IntValue(kPrgBorderSpeed)), std::tuple(uint8_t(200), 200));
+    spin = qobject_cast<QSpinBox*>(OpenValue(g, kPrgBorderSpeed));
+    ASSERT_NE(spin, nullptr);
+    QTest::keyClick(spin, Qt::Key_Up);
+    EXPECT_EQ(spin->value(), 200);
 }

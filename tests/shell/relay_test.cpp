@@ -110,7 +110,7 @@ TEST(Relay, EachCodeReachesItsPanesAndReturnsTheAnswer) {
         {IMC_GET_VEHICLE_LIST, 0, "view:1536:0", 12},
         {IMC_SET_PROGRAM_KIND, 255, "property:50:255 single:50:255", -2},
         {IMC_SET_PROGRAM_KIND, 0, "single:50:0", -2},
-        {IMC_AREA_GEOMETRY_CHANGED, 3, "property:274:3", 0},
+        {IMC_AREA_GEOMETRY_CHANGED, 3, "property:274:3 editor:27:1", 0},  // the editor rewraps
         {IMC_FILE_OPEN, 99, "single:20481:0", 0},
         {IMC_FILE_SAVE, 99, "editor:28800:0 single:20482:99", 7},
         {IMC_FILE_SAVE_TO, 98, "editor:28800:0 single:20484:98", 8},
@@ -146,5 +146,5 @@ TEST(Relay, PostRunsTheRulesOnTheNextTurnOfTheLoop) {
     EXPECT_EQ(r.log.Joined(), "");
     QTest::qWait(1);
     QCoreApplication::processEvents();
-    EXPECT_EQ(r.log.Joined(), "property:274:4");
+    EXPECT_EQ(r.log.Joined(), "property:274:4 editor:27:1");
 }

@@ -168,14 +168,14 @@ struct ShellApp {
     CViewTree& Tree() { return *Page().ActiveTree(); }
     ProgramTree& Programs() { return Tree().Programs(); }
     RSEditorWnd& Host() { return *Frame().EditorHost(); }
+    CEditCtrl& Editor() { return *qobject_cast<CEditCtrl*>(Host().PageWidget(RSEditorWnd::kPageEditor)); }
     bool Enabled(int id) { return Frame().Commands(id).front()->isEnabled(); }
     QAction* Menu(int id) { return InMenus(Frame().menuBar(), id); }
     // A program added with the page's toolbar (into the selected set, or a new set when the
     // screen is selected) with `text` typed into the program editor; it stays selected.
     ProgramRecord& TypeProgram(const QString& text) {
         CommandAction(Page().ToolBar(), ID_ADD_PROGRAM)->trigger();
-        auto* editor = qobject_cast<CEditCtrl*>(Host().PageWidget(RSEditorWnd::kPageEditor));
-        QTest::keyClicks(editor->surface(), text);
+        QTest::keyClicks(Editor().surface(), text);
         return *Tree().ProgramNodeOf(Tree().SelectedItem())->record;
     }
     intptr_t Send(int code, const void* arg) { return Frame().Channel().send(code, reinterpret_cast<intptr_t>(arg)); }
