@@ -1,7 +1,9 @@
 // The program and program-set grids in the whole main window, as a user drives them: what
 // the grid shows for every effect's pause and offset is what the record keeps and what an
 // ".lcs" file brings back; the arrows in a list browse without choosing; a double-click on a
-// time or date opens its editor ready for typing; a date the record cannot hold is not taken.
+// time or date opens its editor ready for typing; a date the record cannot hold is not taken;
+// a new size of the area lays the editor's text out again; the frame speed stays in 10..200;
+// the fixed sounds offered as prefix and suffix frame the speech written to a USB disk.
 #include <gtest/gtest.h>
 
 #include <cmath>
