@@ -63,7 +63,6 @@ void MusicPlayback::SetSource(uint8_t source) {
 void MusicPlayback::Run() {
     while (Active()) {
         if (!WaitWhilePaused() && !Active()) break;
-        if (int request = shared_.rowRequest.exchange(-1); request >= 0) shared_.currentRow = request;
         int row = 0;
         auto entry = shared_.TakeCurrent(row);
         if (!entry) {

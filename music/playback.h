@@ -37,7 +37,7 @@ struct PlaybackShared {
     std::atomic<int> musicVolume{1000};
     std::atomic<int> speechVolume{100};
 
-    mutable std::mutex mutex;  // guards rows, settings and currentRemoved
+    mutable std::mutex mutex;  // guards rows, settings and currentRemoved, and the row indices' moves
     std::vector<PlaylistEntry> rows;
     LrcSettings settings;
     bool currentRemoved = false;  // the current row was deleted: its follower now stands at currentRow
@@ -50,6 +50,10 @@ struct PlaybackShared {
     void RemoveRows(std::vector<int> indices);
     // After an item: the next row becomes current (the follower of a deleted row already is).
     void StepOn();
+    // Swaps a row with its neighbour `to` (Shift Up / Shift Down); the current row and a pending
+    // row request keep pointing at their songs, so the row that now follows the playing song
+    // plays next. False when either row is not there.
+    bool ShiftRow(int row, int to);
     size_t RowCount() const;
     LrcSettings Settings() const;
 };
