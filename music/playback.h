@@ -113,6 +113,7 @@ private:
     bool WaitWhilePaused();         // false when interrupted meanwhile
     bool WaitFor(std::chrono::milliseconds time);  // false when interrupted meanwhile
     bool WaitDailyWindow(const PlaylistEntry& entry);
+    bool HoldOutsideWindow(const PlaylistEntry& entry);  // false when interrupted meanwhile
     Item PlayMedia(const PlaylistEntry& entry);
     Item PlayText(const PlaylistEntry& entry);
     Item PauseAfter(const PlaylistEntry& entry);
@@ -128,6 +129,8 @@ private:
     std::mutex serverMutex_;
     LyricServerConfig server_;
     std::atomic<bool> stopFlag_{false};
+    std::mutex mediaMutex_;      // the user's pause and resume against the window's hold
+    bool heldByWindow_ = false;  // the song waits, paused, for its daily window to open
 
     // The worker's own from here on (the start fills them before it runs).
     SerialPort port_;

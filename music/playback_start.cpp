@@ -128,6 +128,7 @@ void MusicPlayback::Join() {
 }
 
 void MusicPlayback::Pause() {
+    std::lock_guard<std::mutex> lock(mediaMutex_);
     int expected = kRunPlaying;
     if (!shared_.runState.compare_exchange_strong(expected, kRunPaused)) return;
     media_.Pause();
@@ -135,9 +136,11 @@ void MusicPlayback::Pause() {
 }
 
 void MusicPlayback::Resume() {
+    std::lock_guard<std::mutex> lock(mediaMutex_);
     int expected = kRunPaused;
     if (!shared_.runState.compare_exchange_strong(expected, kRunPlaying)) return;
-    media_.Resume();
+    // A song held outside its daily window goes on when the window opens, not now.
+    if (!heldByWindow_) media_.Resume();
     speech_.Resume();
 }
 

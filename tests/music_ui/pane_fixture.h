@@ -39,13 +39,15 @@ struct Pane {
     ScopedEnv res{"LEDSUITE_RESOURCES", dir.path.string()};
     ScreenChannel channel;
     CMusicCtrl* pane;
+    ClockMediaPlayer* media;  // the pane's own
     QWidget window;
 
     explicit Pane(int64_t mediaMs = 100000) {
         fs::create_directories(dir.path / "app");
         ResetAppDataFolderForTests();
-        pane = new CMusicCtrl(&window, &channel, std::make_unique<ClockMediaPlayer>(mediaMs),
-                              std::make_unique<TimedSpeech>(20, 3));
+        auto player = std::make_unique<ClockMediaPlayer>(mediaMs);
+        media = player.get();
+        pane = new CMusicCtrl(&window, &channel, std::move(player), std::make_unique<TimedSpeech>(20, 3));
         window.resize(800, 400);
         pane->resize(800, 400);
         window.show();
