@@ -1,7 +1,8 @@
 // A song whose daily window closes while it plays: it pauses where it is, the playback
 // waits with Play still checked and nothing sent, and the song goes on when the window
-// opens again the next day. The local clock is one the test moves; the window is set in
-// the row's time editors, the commands come from the toolbar, the card is on a pty.
+// opens again the next day; the user's pause and resume meanwhile keep their meaning.
+// The local clock is one the test moves; the window is set in the row's time editors,
+// the commands come from the toolbar, the card is on a pty.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -22,7 +23,8 @@ TEST(MusicPaneDailyWindow, ASongOutsideItsWindowWaitsPausedAndGoesOnWhenItOpens)
     PlayingPane p(2000, "a");
     WriteBytes(p.dir.file("zu_lyric/a.lrc"), "[00:00.00]A\n[00:01.50]later\n");
     CMyListCtrl* list = p.pane->List();
-    const std::pair<int, QTime> window[] = {{CMusicCtrl::kColStart, QTime(12, 0, 0)}, {CMusicCtrl::kColStop, QTime(12, 0, 10)}};
+    const std::pair<int, QTime> window[] = {{CMusicCtrl::kColStart, QTime(12, 0, 0)},
+                                            {CMusicCtrl::kColStop, QTime(12, 0, 10)}};
     for (auto [column, at] : window) {
         emit list->BeginCellEdit(column, 0);
         list->InPlaceTime()->setTime(at);
@@ -44,7 +46,12 @@ TEST(MusicPaneDailyWindow, ASongOutsideItsWindowWaitsPausedAndGoesOnWhenItOpens)
     EXPECT_EQ(on.card.log().lyricBodies.size(), 1u);
     EXPECT_EQ(p.media->PositionMs(), heldAt);
 
-    day = 2, second = 0;  // the window opens the next day
+    // Paused by the user when the window opens the next day: the song waits for the user.
+    p.Click(CMusicCtrl::ID_MUSIC_PLAY);
+    day = 2, second = 0;
+    QTest::qWait(300);
+    EXPECT_EQ(p.media->PositionMs(), heldAt);
+    p.Click(CMusicCtrl::ID_MUSIC_PLAY);
     ASSERT_TRUE(WaitUntil([&] { return p.pane->Shared().runState == kRunStopped; }));
     EXPECT_EQ(Shown(on.card), (std::vector<std::string>{"A", "later"}));
     EXPECT_TRUE(WaitUntil([&] { return p.States() == "play stop:-"; }));
