@@ -34,12 +34,13 @@ std::u16string_view AfterColon(std::u16string_view tag) {
     return colon == std::u16string_view::npos ? std::u16string_view{} : tag.substr(colon + 1);
 }
 
-// Splits at LF; each line loses a trailing CR and is cut to `max` units.
+// Splits at LF; each line ends at its first NUL, loses a trailing CR and is cut to `max` units.
 template <typename Fn>
 void ForEachLine(std::u16string_view text, size_t max, Fn fn) {
     for (;;) {
         const size_t end = text.find(u'\n');
         std::u16string_view line = text.substr(0, end);
+        line = line.substr(0, line.find(u'\0'));
         if (line.ends_with(u'\r')) line.remove_suffix(1);
         fn(line.substr(0, max));
         if (end == std::u16string_view::npos) return;
@@ -85,9 +86,7 @@ bool FLyric::Load(const std::string& path) {
 void FLyric::LoadBytes(std::string_view bytes) {
     Clear();
     // UTF-16LE after FF FE; otherwise 8-bit text, UTF-8 (signature dropped) when valid, else the code page.
-    auto text = DecodeTextFile(bytes);
-    if (!text) return;
-    ForEachLine(*text, kLyricLineUnits, [this](std::u16string_view line) { ParseLine(line); });
+    ForEachLine(DecodeTextBytes(bytes), kLyricLineUnits, [this](std::u16string_view line) { ParseLine(line); });
 }
 
 void FLyric::TakeHeaderTag(std::u16string_view tag) {

@@ -33,7 +33,8 @@ public:
     // empty, prints "FLyric::Load: read file %s failed!\r\n" and returns false.
     bool Load(const std::string& path);
     // The same from the file's bytes: UTF-16 after a byte-order mark, else 8-bit text (a
-    // UTF-8 signature dropped; UTF-8 when the bytes are valid UTF-8, else the code page).
+    // UTF-8 signature dropped; UTF-8 when the bytes are valid UTF-8, else the code page),
+    // line by line: a NUL ends the line it stands in.
     void LoadBytes(std::string_view bytes);
     void Clear();
 

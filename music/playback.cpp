@@ -44,6 +44,20 @@ bool MusicPlayback::WaitDailyWindow(const PlaylistEntry& entry) {
     return true;
 }
 
+bool MusicPlayback::HoldOutsideWindow(const PlaylistEntry& entry) {
+    {
+        std::lock_guard<std::mutex> lock(mediaMutex_);
+        heldByWindow_ = true;
+        media_.Pause();
+    }
+    const bool open = WaitDailyWindow(entry);
+    std::lock_guard<std::mutex> lock(mediaMutex_);
+    heldByWindow_ = false;
+    // A song paused by the user meanwhile waits for the user; an interrupted one is stopped next.
+    if (open && shared_.runState == kRunPlaying) media_.Resume();
+    return open;
+}
+
 void MusicPlayback::ApplyVolumes() {
     if (const int v = shared_.musicVolume; v != lastMusicVolume_) {
         lastMusicVolume_ = v;
@@ -63,7 +77,6 @@ void MusicPlayback::SetSource(uint8_t source) {
 void MusicPlayback::Run() {
     while (Active()) {
         if (!WaitWhilePaused() && !Active()) break;
-        if (int request = shared_.rowRequest.exchange(-1); request >= 0) shared_.currentRow = request;
         int row = 0;
         auto entry = shared_.TakeCurrent(row);
         if (!entry) {
@@ -147,8 +160,10 @@ MusicPlayback::Item MusicPlayback::PlayMedia(const PlaylistEntry& entry) {
     for (int turn = 1;; ++turn) {
         if (!WaitWhilePaused()) return Item::Interrupted;
         ApplyVolumes();
-        if (turn % kWindowCheckTurns == 0 && !InDailyWindow(entry.startTime, entry.stopTime, PackedNow()))
-            return Item::Done;
+        // Outside its daily window the song pauses where it is and goes on when the window opens.
+        if (turn % kWindowCheckTurns == 0 && !InDailyWindow(entry.startTime, entry.stopTime, PackedNow()) &&
+            !HoldOutsideWindow(entry))
+            return Item::Interrupted;
         if (media_.Ended()) return Item::Done;
         const int line = lyric_.LineAt(uint32_t(std::max<int64_t>(media_.PositionMs(), 0)));
         if (line >= 0 && line != lastLine) {

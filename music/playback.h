@@ -37,7 +37,7 @@ struct PlaybackShared {
     std::atomic<int> musicVolume{1000};
     std::atomic<int> speechVolume{100};
 
-    mutable std::mutex mutex;  // guards rows, settings and currentRemoved
+    mutable std::mutex mutex;  // guards rows, settings and currentRemoved, and the row indices' moves
     std::vector<PlaylistEntry> rows;
     LrcSettings settings;
     bool currentRemoved = false;  // the current row was deleted: its follower now stands at currentRow
@@ -50,6 +50,10 @@ struct PlaybackShared {
     void RemoveRows(std::vector<int> indices);
     // After an item: the next row becomes current (the follower of a deleted row already is).
     void StepOn();
+    // Swaps a row with its neighbour `to` (Shift Up / Shift Down); the current row and a pending
+    // row request keep pointing at their songs, so the row that now follows the playing song
+    // plays next. False when either row is not there.
+    bool ShiftRow(int row, int to);
     size_t RowCount() const;
     LrcSettings Settings() const;
 };
@@ -109,6 +113,7 @@ private:
     bool WaitWhilePaused();         // false when interrupted meanwhile
     bool WaitFor(std::chrono::milliseconds time);  // false when interrupted meanwhile
     bool WaitDailyWindow(const PlaylistEntry& entry);
+    bool HoldOutsideWindow(const PlaylistEntry& entry);  // false when interrupted meanwhile
     Item PlayMedia(const PlaylistEntry& entry);
     Item PlayText(const PlaylistEntry& entry);
     Item PauseAfter(const PlaylistEntry& entry);
@@ -124,6 +129,8 @@ private:
     std::mutex serverMutex_;
     LyricServerConfig server_;
     std::atomic<bool> stopFlag_{false};
+    std::mutex mediaMutex_;      // the user's pause and resume against the window's hold
+    bool heldByWindow_ = false;  // the song waits, paused, for its daily window to open
 
     // The worker's own from here on (the start fills them before it runs).
     SerialPort port_;

@@ -1,6 +1,7 @@
 // The start of playback: the card checks on the pane's port, then the worker.
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 
 #include "content/bytes.h"
 #include "content/model/clock.h"
@@ -22,6 +23,7 @@ std::optional<PlaylistEntry> PlaybackShared::Row(int index) const {
 std::optional<PlaylistEntry> PlaybackShared::TakeCurrent(int& row) {
     std::lock_guard<std::mutex> lock(mutex);
     currentRemoved = false;
+    if (const int request = rowRequest.exchange(-1); request >= 0) currentRow = request;
     row = currentRow;
     if (row < 0 || size_t(row) >= rows.size()) return std::nullopt;
     return rows[size_t(row)];
@@ -44,6 +46,22 @@ void PlaybackShared::StepOn() {
     std::lock_guard<std::mutex> lock(mutex);
     if (!currentRemoved) ++currentRow;
     currentRemoved = false;
+}
+
+bool PlaybackShared::ShiftRow(int row, int to) {
+    std::lock_guard<std::mutex> lock(mutex);
+    const int count = int(rows.size());
+    if (row < 0 || row >= count || to < 0 || to >= count || std::abs(to - row) != 1) return false;
+    std::swap(rows[size_t(row)], rows[size_t(to)]);
+    // Indices that name one of the two songs follow it. The place of a deleted current row
+    // is a gap between two rows and stays where it is.
+    auto follow = [&](std::atomic<int>& index) {
+        if (index == row) index = to;
+        else if (index == to) index = row;
+    };
+    if (!currentRemoved) follow(currentRow);
+    follow(rowRequest);
+    return true;
 }
 
 size_t PlaybackShared::RowCount() const {
@@ -110,6 +128,7 @@ void MusicPlayback::Join() {
 }
 
 void MusicPlayback::Pause() {
+    std::lock_guard<std::mutex> lock(mediaMutex_);
     int expected = kRunPlaying;
     if (!shared_.runState.compare_exchange_strong(expected, kRunPaused)) return;
     media_.Pause();
@@ -117,9 +136,11 @@ void MusicPlayback::Pause() {
 }
 
 void MusicPlayback::Resume() {
+    std::lock_guard<std::mutex> lock(mediaMutex_);
     int expected = kRunPaused;
     if (!shared_.runState.compare_exchange_strong(expected, kRunPlaying)) return;
-    media_.Resume();
+    // A song held outside its daily window goes on when the window opens, not now.
+    if (!heldByWindow_) media_.Resume();
     speech_.Resume();
 }
 

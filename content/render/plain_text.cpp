@@ -84,16 +84,19 @@ std::vector<int> ListPunctuationBreaksInCells(const TextView& text) {
     return PunctuationBreaks(codes);
 }
 
+std::u16string DecodeTextBytes(std::string_view bytes) {
+    if (bytes.starts_with("\xFF\xFE")) return Utf16Units(bytes.substr(2), false);
+    if (bytes.starts_with("\xFE\xFF")) return Utf16Units(bytes.substr(2), true);
+    if (bytes.starts_with("\xEF\xBB\xBF")) return Utf8ToWide(bytes.substr(3));
+    return IsStrictUtf8(bytes) ? Utf8ToWide(bytes) : AnsiToWide(bytes);
+}
+
 std::optional<std::u16string> DecodeTextFile(std::string_view bytes) {
     if (bytes.empty()) return std::nullopt;
-    std::u16string text;
-    if (bytes.starts_with("\xFF\xFE")) text = Utf16Units(bytes.substr(2), false);
-    else if (bytes.starts_with("\xFE\xFF")) text = Utf16Units(bytes.substr(2), true);
-    else if (bytes.starts_with("\xEF\xBB\xBF")) text = Utf8ToWide(bytes.substr(3));
-    else {
-        bytes = bytes.substr(0, bytes.find('\0'));
-        text = IsStrictUtf8(bytes) ? Utf8ToWide(bytes) : AnsiToWide(bytes);
-    }
+    // Without a signature the bytes after a NUL take no part in choosing the encoding.
+    const bool marked = bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF") ||
+                        bytes.starts_with("\xEF\xBB\xBF");
+    std::u16string text = DecodeTextBytes(marked ? bytes : bytes.substr(0, bytes.find('\0')));
     return text.substr(0, text.find(u'\0'));
 }
 

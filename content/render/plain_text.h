@@ -26,6 +26,9 @@ std::vector<int> ListPunctuationBreaksInCells(const TextView& text);
 // of either order (an odd trailing byte dropped), UTF-8 after its signature or when
 // the bytes are valid UTF-8, else the legacy code page. None for no bytes.
 std::optional<std::u16string> DecodeTextFile(std::string_view bytes);
+// The same decoding over all the bytes, NULs kept as characters (for readers that take a
+// file line by line, where a NUL ends only its own line).
+std::u16string DecodeTextBytes(std::string_view bytes);
 // No larger text file is read.
 constexpr size_t kMaxTextFileBytes = size_t(64) << 20;
 // Reads and decodes a whole file; none when it cannot be read, is larger than

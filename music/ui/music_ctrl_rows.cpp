@@ -90,11 +90,8 @@ void CMusicCtrl::OnStep(int delta) {
 void CMusicCtrl::OnShift(int delta) {
     const int row = list_->FirstSelectedRow();
     const int to = row + delta;
-    {
-        std::lock_guard<std::mutex> lock(shared_.mutex);
-        if (row < 0 || to < 0 || size_t(to) >= shared_.rows.size()) return;
-        std::swap(shared_.rows[size_t(row)], shared_.rows[size_t(to)]);
-    }
+    // The worker's current row moves with its song, so the row now after it plays next.
+    if (!shared_.ShiftRow(row, to)) return;
     FillList();
     list_->selectRow(to);
 }

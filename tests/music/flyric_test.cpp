@@ -68,6 +68,13 @@ TEST_P(FLyricTable, OutOfOrderLinesStaySorted) {
     EXPECT_EQ(l.LineAt(999999), 4);
 }
 
+TEST_P(FLyricTable, ANulEndsOnlyTheLineItStandsIn) {
+    using namespace std::string_view_literals;
+    FLyric l = Load(u"[00:01]one\r\n[00:02]t\0晴wo\r\n[00:03]三 three\r\n"sv);
+    const std::vector<LineLyric> expected = {{1000, u"one"}, {2000, u"t"}, {3000, u"三 three"}};
+    EXPECT_EQ(l.Lines(), expected);
+}
+
 INSTANTIATE_TEST_SUITE_P(Encodings, FLyricTable, ::testing::Values(Enc::Utf16Mark, Enc::Utf8, Enc::Utf8Mark, Enc::Gbk));
 
 TEST(FLyric, OddTagsAndFilesThatAreNotLyrics) {

@@ -44,7 +44,7 @@ protected:
 struct MediaLog {
     std::vector<std::string> opened;
     std::vector<int> volumes;
-    int stops = 0;
+    int stops = 0, pauses = 0, resumes = 0;
 };
 
 class ClockMediaPlayer : public MediaPlayer, public Recorder<MediaLog> {
@@ -58,17 +58,14 @@ public:
         running_ = false;
         return true;
     }
-    void Play() override { Resume(); }
+    void Play() override { Run(false); }
     void Pause() override {
         std::lock_guard<std::mutex> lock(mutex_);
+        ++log_.pauses;
         played_ = Now();
         running_ = false;
     }
-    void Resume() override {
-        std::lock_guard<std::mutex> lock(mutex_);
-        since_ = Clock::now();
-        running_ = true;
-    }
+    void Resume() override { Run(true); }
     void Stop() override {
         std::lock_guard<std::mutex> lock(mutex_);
         ++log_.stops;
@@ -90,6 +87,13 @@ public:
 
 private:
     using Clock = std::chrono::steady_clock;
+    void Run(bool resume) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        log_.resumes += resume;
+        if (running_) return;
+        since_ = Clock::now();
+        running_ = true;
+    }
     int64_t Now() const {
         if (!running_) return played_;
         return played_ + std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - since_).count();

@@ -369,3 +369,60 @@ TEST(PlaybackRows, RemovingRowsKeepsTheCurrentRowOnItsSong) {
 
 }  // namespace
 }  // namespace ledsuite
+
+namespace ledsuite {
+namespace {
+
+// The list as its file letters, with the current row in brackets: "a[b]cd".
+std::string Listed(const PlaybackShared& shared) {
+    std::string out;
+    for (int i = 0; i < int(shared.RowCount()); ++i) {
+        const char letter = char(shared.Row(i)->path[1]);
+        out += i == shared.currentRow ? std::string{'[', letter, ']'} : std::string(1, letter);
+    }
+    return out;
+}
+
+void FourRows(PlaybackShared& shared, int current) {
+    for (const char16_t* path : {u"/a.mp3", u"/b.mp3", u"/c.mp3", u"/d.mp3"}) shared.rows.push_back({path});
+    shared.currentRow = current;
+}
+
+TEST(PlaybackRows, ShiftedRowsKeepTheCurrentRowOnItsSong) {
+    // (current, row, to, list after the shift, list after the song ends): the playing row moves
+    // down and up, the row after it and the row before it move past it, rows elsewhere move.
+    const std::tuple<int, int, int, std::string, std::string> cases[] = {
+        {1, 1, 2, "ac[b]d", "acb[d]"}, {1, 1, 0, "[b]acd", "b[a]cd"}, {1, 2, 1, "ac[b]d", "acb[d]"},
+        {1, 0, 1, "[b]acd", "b[a]cd"}, {1, 2, 3, "a[b]dc", "ab[d]c"}, {2, 0, 1, "ba[c]d", "bac[d]"}};
+    for (const auto& [current, row, to, shifted, next] : cases) {
+        PlaybackShared shared;
+        FourRows(shared, current);
+        EXPECT_TRUE(shared.ShiftRow(row, to));
+        EXPECT_EQ(Listed(shared), shifted) << row << "->" << to;
+        shared.StepOn();
+        EXPECT_EQ(Listed(shared), next) << row << "->" << to;
+    }
+}
+
+TEST(PlaybackRows, ShiftsOutOfTheListRequestsAndTheGapOfADeletedRow) {
+    PlaybackShared shared;
+    FourRows(shared, 0);
+    for (auto [row, to] : {std::pair{3, 4}, {-1, 0}, {0, -1}, {0, 2}, {1, 1}}) EXPECT_FALSE(shared.ShiftRow(row, to));
+    EXPECT_EQ(Listed(shared), "[a]bcd");
+    // A row asked for by Next follows its song too, and the worker takes it as the current row.
+    shared.rowRequest = 2;
+    EXPECT_TRUE(shared.ShiftRow(2, 3));
+    EXPECT_EQ(shared.rowRequest, 3);
+    int row = -1;
+    EXPECT_EQ(shared.TakeCurrent(row)->path, u"/c.mp3");
+    EXPECT_EQ(std::pair(row, shared.rowRequest.load()), std::pair(3, -1));
+    // The playing row deleted: the row at its place plays next, whatever moves around it.
+    shared.currentRow = 1;
+    shared.RemoveRows({1});
+    EXPECT_TRUE(shared.ShiftRow(1, 0));
+    shared.StepOn();
+    EXPECT_EQ(Listed(shared), "d[a]c");
+}
+
+}  // namespace
+}  // namespace ledsuite

@@ -5,11 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <QTest>
-#include <QToolBar>
 
 #include "tests/music_ui/pane_fixture.h"
 #include "tests/toolkit/gui_test_util.h"
-#include "tools/fakecard_lyric.h"
 
 namespace ledsuite {
 namespace {
@@ -17,44 +15,6 @@ namespace {
 using namespace ledsuite::testing;
 
 constexpr int64_t kSongMs = 700;
-
-// A lyric card at 115200 baud whose bytes take their real time on the line.
-FakeCardScript TimedLyricCard() {
-    FakeCardScript s = LyricCard();
-    s.lineBaud = 115200;
-    return s;
-}
-
-// The texts of the lyric lines the card received, in order.
-std::vector<std::string> Shown(const FakeCard& card) {
-    std::vector<std::string> out;
-    for (const auto& body : card.log().lyricBodies) {
-        const std::string d = DescribeLyricBody(body);
-        const size_t at = d.find("text=\"");
-        out.push_back(at == std::string::npos ? d : d.substr(at + 6, d.size() - at - 7));
-    }
-    return out;
-}
-
-// A pane with the songs a..d, each with its one-line lyric "A".."D" in zu_lyric.
-struct PlayingPane : Pane {
-    explicit PlayingPane(int64_t songMs) : Pane(songMs) {
-        fs::create_directories(dir.path / "zu_lyric");
-        for (char c : std::string("abcd")) {
-            WriteBytes(dir.file(std::string("zu_lyric/") + c + ".lrc"),
-                       std::string("[00:00.00]") + char(std::toupper(c)) + "\n");
-            EXPECT_TRUE(pane->AddFile(QString::fromStdString(File(std::string(1, c) + ".mp3"))));
-        }
-    }
-    void Click(int id) {
-        QToolBar* bar = pane->findChild<QToolBar*>();
-        QTest::mouseClick(bar->widgetForAction(pane->Action(id)), Qt::LeftButton);
-    }
-    void ClickRow(int row, Qt::KeyboardModifiers mods = {}) {
-        CMyListCtrl* list = pane->List();
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, mods, list->visualItemRect(list->item(row, 1)).center());
-    }
-};
 
 // Plays a..d, and once `when` lines are on the sign selects `rows` and clicks Del; the
 // lines the card received by the end of the list.

@@ -17,5 +17,8 @@ for name,rows in (('empty',[]),('two',['/m/a.mp3','/t/b.txt'])):
 lrc='[ar:A]\n[ti:T]\n[offset:500]\n[00:01.00][00:03.00]Hello\n[00:00.20]zero\n[00:12.5]x\n'
 open('tools/fuzz/seeds/lrc/utf8.lrc','wb').write(lrc.encode())
 open('tools/fuzz/seeds/lrc/utf16.lrc','wb').write(b'\xff\xfe'+'[00:02]晴天\r\n'.encode('utf-16-le'))
+nul='[00:01]one\n[00:02]t\0wo\n[00:03]three\n'  # a NUL ends only its own line
+open('tools/fuzz/seeds/lrc/nul.lrc','wb').write(nul.encode())
+open('tools/fuzz/seeds/lrc/nul_utf16.lrc','wb').write(b'\xff\xfe'+nul.encode('utf-16-le'))
 open('tools/fuzz/seeds/lrc/gbk.lrc','wb').write('[ti:晴天]\n[00:05]故事的小黄花\n'.encode('gbk'))
 open('tools/fuzz/seeds/lyric_list/two.xml','wb').write('<lrc id="12" artist="A" title="T"></lrc><lrc id="34" artist="周" title="晴天"></lrc><lrc id="5" artist="x"></lrc>'.encode())
