@@ -192,16 +192,21 @@ protected:
         SetDefaultCardFonts(0);
     }
 
-    // The preview's picture while the program rests on its fully shown content.
-    std::optional<RawImage> PausePicture(ProgramTree& tree) {
-        LayoutCanvas canvas;
+    // The preview of the tree's first set started on a screen-sized canvas whose clock is `now`.
+    void StartPreview(LayoutCanvas& canvas, ProgramTree& tree, uint64_t& now) {
         InitCanvas(canvas, rc);
         canvas.tree = &tree;
         canvas.selection = {1, 0, 0};
         ResizeCanvas(canvas, kScreenW, kScreenH);
-        uint64_t now = 0;
         canvas.clock = [&now] { return now; };
         SetPreviewRunning(canvas, true);
+    }
+
+    // The preview's picture while the program rests on its fully shown content.
+    std::optional<RawImage> PausePicture(ProgramTree& tree) {
+        LayoutCanvas canvas;
+        uint64_t now = 0;
+        StartPreview(canvas, tree, now);
         std::optional<RawImage> rest;
         for (int round = 0; round < 4000 && !rest; ++round) {
             now += kPreviewRoundMs;
@@ -222,13 +227,8 @@ protected:
     int ComparePasses(ProgramTree& tree, std::span<const uint8_t> image, const CardScreen& screen,
                       const std::string& name) {
         LayoutCanvas canvas;
-        InitCanvas(canvas, rc);
-        canvas.tree = &tree;
-        canvas.selection = {1, 0, 0};
-        ResizeCanvas(canvas, kScreenW, kScreenH);
         uint64_t now = 0;
-        canvas.clock = [&now] { return now; };
-        SetPreviewRunning(canvas, true);
+        StartPreview(canvas, tree, now);
         const std::vector<CardProgram> card = DrawCardView(image, 0, screen, kNow).programs;
         std::vector<std::optional<CardStep>> shown(card.size());
         std::vector<std::vector<std::pair<std::pair<int, int>, int>>> drawn(card.size());  // (pass, position)
@@ -488,12 +488,13 @@ TEST(CardViewSource, DrawsFromTheBytesWithoutTheCanvasOrTheLayout) {
     for (const char* file : {"/tests/content/card_view.cpp", "/tests/content/card_view.h"}) {
         std::ifstream in(std::string(root) + file);
         ASSERT_TRUE(in.good()) << file;
-        for (std::string line; std::getline(in, line);)
-            if (line.rfind("#include", 0) == 0)
-                EXPECT_TRUE(line.find("\"content/preview/") == std::string::npos &&
-                            line.find("text_layout") == std::string::npos &&
-                            line.find("\"content/card/") == std::string::npos)
-                    << file << ": " << line;
+        for (std::string line; std::getline(in, line);) {
+            if (line.rfind("#include", 0) != 0) continue;
+            EXPECT_TRUE(line.find("\"content/preview/") == std::string::npos &&
+                        line.find("text_layout") == std::string::npos && line.find("card_layout") == std::string::npos &&
+                        line.find("\"content/card/") == std::string::npos)
+                << file << ": " << line;
+        }
     }
 }
 
