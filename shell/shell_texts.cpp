@@ -70,6 +70,8 @@ const LangText kErrorCaption{{u"错误", u"錯誤", u"error"}};
 const LangText kSendFailed{{u"发送失败 (错误 %d)", u"發送失敗 (錯誤 %d)", u"Sending failed (error %d)"}};
 const LangText kFileNotWritten{{u"无法写入文件 %s", u"無法寫入檔案 %s", u"The file %s could not be written."}};
 const LangText kFileNotRead{{u"无法读取文件 %s", u"無法讀取檔案 %s", u"The file %s could not be read."}};
+const LangText kFileNotFound{{u"%s\n找不到文件。\n请确认文件名是否正确。", u"%s\n找不到檔案。\n請確認檔名是否正確。",
+                              u"%s\nFile not found.\nPlease verify the correct file name was given."}};
 const LangText kSaveChangesQuestion{{u"节目已修改，是否保存？", u"節目已修改，是否儲存？",
                                      u"The programs have been changed. Save them?"}};
 const LangText kTextCutForSmallCard{{u"此控制卡只保留第一个节目的前 %d 个字符：%d 个字符和 %d 个其他节目没有发送。",
