@@ -194,7 +194,7 @@ int ExportListToExcel(CListCtrlEx* list, const char16_t* tableName) {
     static const LangText kError{{u"错误", u"錯誤", u"error"}};
     if (!list || !tableName || !*tableName) return kExportEmpty;
     WorkbookSaveDialog dialog(list);
-    if (dialog.exec() != QDialog::Accepted || dialog.Workbook().isEmpty()) return kExportCancelled;
+    if (dialog.exec() != QDialog::Accepted) return kExportCancelled;  // accepted: the workbook is named
     const int result = ExportListToFile(list, tableName, dialog.Workbook());
     if (result == kExportWriteFailed) MessageBoxFx(nullptr, kNotWritten(), kError(), MB_OK);
     return result;

@@ -204,6 +204,11 @@ TEST(OpenFile, AnExistingFileOpensByItsOwnNameAndOnlyAMissingOneGetsLcs) {
     a.Menu(ID_FILE_OPEN)->trigger();
     EXPECT_EQ(asked.toStdString(), "none\nFile not found.\nPlease verify the correct file name was given.");
     EXPECT_EQ(a.Programs().sets().size(), 2u);
+    asked.clear();
+    fs::create_directory(dir.path / "sub");
+    TypeInNextChooser(folder, "sub", &asked);  // a folder's name opens the folder
+    a.Menu(ID_FILE_OPEN)->trigger();
+    EXPECT_TRUE(asked.isEmpty()) << asked.toStdString();
 }
 
 TEST(UnsavedWork, AFailedPlaylistSaveOnClosingIsReported) {

@@ -152,6 +152,8 @@ TEST(ListHelpers, AnXlsNameTypedIntoTheFocusedNameBoxGivesAnXlsxFileAndAsksAbout
     QTemporaryDir dir;
     auto list = MakeList(1, 2);
     list->setHorizontalHeaderLabels({"Plate", "Driver"});
+    for (auto [to, name] : {std::pair{list.get(), u""}, {list.get(), nullptr}, {nullptr, u"gprs"}})
+        EXPECT_EQ(ExportListToExcel(to, name), kExportEmpty);  // no chooser: nothing to export
     std::ofstream(dir.filePath("old.xls").toStdString()) << "an older workbook";
     QString asked;
     TypeInNextChooser(dir.path(), "old.xls", &asked);
