@@ -139,7 +139,7 @@ std::u16string MapChineseScript(std::u16string_view text, uint8_t fontChipLangua
     return std::u16string(text);
 }
 
-LyricLineFrame LyricLineFrame::Build(std::u16string_view text, LrcSettings& settings, uint8_t protocol, uint8_t mark,
+LyricLineFrame LyricLineFrame::Build(std::u16string_view text, LrcSettings& settings, uint8_t protocol,
                                      LyricFrameState& state) {
     const std::u16string line = MapChineseScript(CutChars(text, kLyricLineMaxChars), settings.fontChipLanguage);
     const int height = settings.fontHeight;
@@ -176,7 +176,7 @@ LyricLineFrame LyricLineFrame::Build(std::u16string_view text, LrcSettings& sett
         state.lastSpeed = speed;
         settings.frameSent = 1;
     }
-    return {CardFrame::Command(mark, CardCommand::LyricLine), w.take()};
+    return {CardFrame::Command(0x00, CardCommand::LyricLine), w.take()};
 }
 
 std::vector<uint8_t> LyricLineFrame::bytes() const {

@@ -43,14 +43,15 @@ uint8_t LyricMoveSpeed(uint8_t setting, int height, const LyricFrameState& state
 // Font-chip language 1 maps to Simplified Chinese, 2 to Traditional; 0 leaves the text.
 std::u16string MapChineseScript(std::u16string_view text, uint8_t fontChipLanguage);
 
-// One frame: the 8-byte card frame "VUZUZE", mark, 0x20, and the body.
+// One frame: the 8-byte card frame "VUZUZE", 0x00, 0x20, and the body. Byte 6 is 0x00 on
+// every adapter: the card takes a lyric line only so (the PL2303 mark is for the other commands).
 struct LyricLineFrame {
     CardFrame head;
     std::vector<uint8_t> body;
 
     // Builds the frame for `text` (cut to 200 characters) with the settings; marks the
     // settings' frame-sent byte and remembers the speed in `state`.
-    static LyricLineFrame Build(std::u16string_view text, LrcSettings& settings, uint8_t protocol, uint8_t mark,
+    static LyricLineFrame Build(std::u16string_view text, LrcSettings& settings, uint8_t protocol,
                                 LyricFrameState& state);
     std::vector<uint8_t> bytes() const;
 };

@@ -195,7 +195,7 @@ bool MusicPlayback::SendLyricLine(std::u16string_view text, size_t length) {
     LyricLineFrame frame;
     {
         std::lock_guard<std::mutex> lock(shared_.mutex);
-        frame = LyricLineFrame::Build(text, shared_.settings, protocol_, GetAdapterMark(port_), frameState_);
+        frame = LyricLineFrame::Build(text, shared_.settings, protocol_, frameState_);
     }
     return SendLyricFrame(port_, frame);
 }

@@ -121,6 +121,10 @@ public:
     // The status bar's port pane for the screen as it is now.
     void UpdatePortPane();
 
+    // No pane menu: a right-click on the toolbar, the menu bar or the outlook bar would offer
+    // to hide them, and the card commands on the toolbar have no menu entry to fall back on.
+    QMenu* createPopupMenu() override { return nullptr; }
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;

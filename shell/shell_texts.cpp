@@ -72,6 +72,8 @@ const LangText kFileNotWritten{{u"无法写入文件 %s", u"無法寫入檔案 %
 const LangText kFileNotRead{{u"无法读取文件 %s", u"無法讀取檔案 %s", u"The file %s could not be read."}};
 const LangText kSoundNotRead{{u"无法读取声音文件, 语音中没有它: %s", u"無法讀取聲音檔案, 語音中沒有它: %s",
                               u"The sound file could not be read and is left out of the speech: %s"}};
+const LangText kFileNotFound{{u"%s\n找不到文件。\n请确认文件名是否正确。", u"%s\n找不到檔案。\n請確認檔名是否正確。",
+                              u"%s\nFile not found.\nPlease verify the correct file name was given."}};
 const LangText kSaveChangesQuestion{{u"节目已修改，是否保存？", u"節目已修改，是否儲存？",
                                      u"The programs have been changed. Save them?"}};
 const LangText kTextCutForSmallCard{{u"此控制卡只保留第一个节目的前 %d 个字符：%d 个字符和 %d 个其他节目没有发送。",

@@ -45,6 +45,7 @@ extern const LangText kSendFailed;      // "%d": the transfer's result code
 extern const LangText kFileNotWritten;  // "%s": the path
 extern const LangText kFileNotRead;     // "%s": the path
 extern const LangText kSoundNotRead;    // "%s": the sound files' paths; the speech was built without them
+extern const LangText kFileNotFound;    // "%s": the name chosen in the file chooser
 extern const LangText kSettingsNotWritten;
 // The question before unsaved programs would be lost (Yes saves, No discards, Cancel stays).
 extern const LangText kSaveChangesQuestion;

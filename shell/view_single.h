@@ -88,6 +88,10 @@ public:
     void OpenFile(std::string path);
     // True for names whose last three characters are "xls" in any case (at least four long).
     static bool IsExcelName(const std::string& path);
+    // The file File > Open reads for a chosen name: the name itself when such a file exists,
+    // else, for a name without a dot, the name with ".lcs" when that file exists; empty when
+    // neither names a file.
+    static std::string ExistingOpenName(const std::string& chosen);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

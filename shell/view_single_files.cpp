@@ -1,9 +1,12 @@
 // CViewSingle's files: ".lcs" save and open, Excel import.
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <vector>
 
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
 
 #include "content/model/excel_import.h"
 #include "content/render/font_tables.h"
@@ -28,16 +31,66 @@
 
 namespace ledsuite {
 
+namespace fs = std::filesystem;
+
+namespace {
+
+// The chooser of File > Open. The chooser's own default suffix would turn every name without
+// a dot into a ".lcs" name, an existing file "noext" included; here the name is looked up
+// first (ExistingOpenName) and the file found is what the chooser answers.
+class OpenFileDialog : public QFileDialog {
+public:
+    explicit OpenFileDialog(QWidget* parent) : QFileDialog(parent) {
+        setOption(QFileDialog::DontUseNativeDialog);
+        setAcceptMode(QFileDialog::AcceptOpen);
+        setFileMode(QFileDialog::AnyFile);  // any name may be typed; accept() checks it
+        setNameFilters({QStringLiteral("LCS(*.lcs)"), QStringLiteral("Excel(*.xls)")});
+    }
+    const QString& Found() const { return found_; }
+
+    void accept() override {
+        const QString typed = selectedFiles().value(0);
+        if (typed.isEmpty() || QFileInfo(typed).isDir()) return QFileDialog::accept();  // it opens the folder
+        const std::string found = CViewSingle::ExistingOpenName(typed.toStdString());
+        if (found.empty()) {  // the chooser stays open for another name
+            QMessageBox::warning(this, windowTitle(),
+                                 ToQString(FillText(kFileNotFound(), {typed.section(u'/', -1).toStdU16String()})));
+            return;
+        }
+        found_ = QString::fromStdString(found);
+        QFileDialog::accept();
+    }
+
+private:
+    QString found_;
+};
+
+}  // namespace
+
+std::string CViewSingle::ExistingOpenName(const std::string& chosen) {
+    std::error_code ec;
+    const auto isFile = [&ec](const std::string& path) {
+        return fs::exists(path, ec) && !fs::is_directory(path, ec);
+    };
+    if (isFile(chosen)) return chosen;
+    const bool dotless = fs::path(chosen).filename().string().find('.') == std::string::npos;
+    if (dotless && isFile(chosen + ".lcs")) return chosen + ".lcs";
+    return {};
+}
+
 QString CViewSingle::ChooseFile(bool save) {
+    if (!save) {
+        OpenFileDialog dialog(this);
+        return dialog.exec() == QDialog::Accepted ? dialog.Found() : QString();
+    }
     // The chooser appends ".lcs" itself, before its own overwrite question: the question
     // covers the name that will really be written.
     QFileDialog dialog(this);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(QStringLiteral("lcs"));
-    dialog.setNameFilters(save ? QStringList{QStringLiteral("LCS(*.lcs)")}
-                               : QStringList{QStringLiteral("LCS(*.lcs)"), QStringLiteral("Excel(*.xls)")});
+    dialog.setNameFilters({QStringLiteral("LCS(*.lcs)")});
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().front();
 }

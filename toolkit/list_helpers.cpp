@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QMessageBox>
 #include <QStyle>
 #include <QTableWidget>
 
@@ -15,6 +16,7 @@
 
 #include "content/model/text_codec.h"
 #include "toolkit/message_box.h"
+#include "toolkit/qt_text.h"
 
 namespace ledsuite {
 
@@ -33,26 +35,39 @@ std::u16string CutCharacters(std::u16string_view text, size_t max) {
     return std::u16string(text.substr(0, i));
 }
 
-// The export's save dialog. The file holds an .xlsx workbook, so its name ends in ".xlsx":
-// a typed ".xls" (the older workbook's suffix, in any case) becomes ".xlsx", any other name
-// gets ".xlsx" appended. The name is mended before the dialog checks it, so that the question about
-// replacing a file asks about the file that will be written.
+// The export's save dialog. The name is mended by WorkbookFileName where the path is
+// taken, not in the dialog's name box (the dialog leaves a box with the focus alone), and
+// the question about replacing a file is asked here about that mended name: the chooser's
+// own question would name the file as typed.
 class WorkbookSaveDialog : public QFileDialog {
 public:
     explicit WorkbookSaveDialog(QWidget* parent) : QFileDialog(parent, QString(), QString(), "xlsx(*.xlsx)") {
         setAcceptMode(QFileDialog::AcceptSave);
         setDefaultSuffix(QStringLiteral("xlsx"));
+        setOption(QFileDialog::DontConfirmOverwrite);
     }
+    // The file the workbook goes to (empty until the dialog is accepted).
+    const QString& Workbook() const { return workbook_; }
+
     void accept() override {
+        // After the file's name.
+        static const LangText kReplace{
+            {u"已存在。\n要替换它吗？", u"已存在。\n要取代它嗎？", u"already exists.\nDo you want to replace it?"}};
         const QString chosen = selectedFiles().value(0);
-        if (!chosen.isEmpty() && !QFileInfo(chosen).isDir()) {
-            QString mended = chosen;
-            if (mended.endsWith(QStringLiteral(".xls"), Qt::CaseInsensitive)) mended = mended.chopped(4) + ".xlsx";
-            else if (!mended.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive)) mended += QStringLiteral(".xlsx");
-            if (mended != chosen) selectFile(mended);
+        if (chosen.isEmpty() || QFileInfo(chosen).isDir()) return QFileDialog::accept();  // it opens the folder
+        const QFileInfo target(WorkbookFileName(chosen));
+        if (target.exists()) {
+            const QString question = target.fileName() + u' ' + ToQString(kReplace);
+            if (QMessageBox::warning(this, windowTitle(), question, QMessageBox::Yes | QMessageBox::No,
+                                     QMessageBox::No) != QMessageBox::Yes)
+                return;
         }
+        workbook_ = target.filePath();
         QFileDialog::accept();
     }
+
+private:
+    QString workbook_;
 };
 
 std::u16string Text(const QTableWidgetItem* item) {
@@ -168,13 +183,19 @@ int ExportListToFile(CListCtrlEx* list, std::u16string_view tableName, const QSt
     return WriteListWorkbook(QFile::encodeName(path).toStdString(), tableName, columns, rows);
 }
 
+QString WorkbookFileName(const QString& chosen) {
+    if (chosen.endsWith(QStringLiteral(".xls"), Qt::CaseInsensitive)) return chosen.chopped(4) + ".xlsx";
+    if (chosen.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive)) return chosen;
+    return chosen + QStringLiteral(".xlsx");
+}
+
 int ExportListToExcel(CListCtrlEx* list, const char16_t* tableName) {
     static const LangText kNotWritten{{u"无法打开数据库!", u"無法打開資料庫!", u"Can not open db!"}};
     static const LangText kError{{u"错误", u"錯誤", u"error"}};
     if (!list || !tableName || !*tableName) return kExportEmpty;
     WorkbookSaveDialog dialog(list);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return kExportCancelled;
-    const int result = ExportListToFile(list, tableName, dialog.selectedFiles().front());
+    if (dialog.exec() != QDialog::Accepted) return kExportCancelled;  // accepted: the workbook is named
+    const int result = ExportListToFile(list, tableName, dialog.Workbook());
     if (result == kExportWriteFailed) MessageBoxFx(nullptr, kNotWritten(), kError(), MB_OK);
     return result;
 }

@@ -49,6 +49,9 @@ int WriteListWorkbook(const std::string& path, std::u16string_view table, const 
                       const std::vector<std::vector<std::u16string>>& rows);
 // The list's headers (as column names) and cells written to `path` as sheet `tableName`.
 int ExportListToFile(CListCtrlEx* list, std::u16string_view tableName, const QString& path);
+// The file an export chooser's name stands for: the workbook is an .xlsx one, so a ".xls"
+// (in any case) becomes ".xlsx" and any other name without ".xlsx" gets it appended.
+QString WorkbookFileName(const QString& chosen);
 // Asks for an ".xlsx" file name and exports the list there; a failure is shown to the user.
 // Returns the export's result (kExportOk when the workbook was written).
 int ExportListToExcel(CListCtrlEx* list, const char16_t* tableName);

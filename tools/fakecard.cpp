@@ -35,6 +35,27 @@ std::vector<uint8_t> MakeInfoReply(uint8_t family, uint8_t model, uint32_t firmw
     return w.take();
 }
 
+namespace {
+
+// Byte 6 as the card takes it. The sign power commands (with their follow-up), the clock,
+// page deletion and the lyric line carry 0x00 on every adapter; every other command
+// carries the adapter mark, 0xFE behind a PL2303 and 0x00 elsewhere.
+bool MarkAccepted(const std::vector<uint8_t>& frame) {
+    switch (CardCommand(frame[7])) {
+        case CardCommand::PowerOn:
+        case CardCommand::PowerOff:
+        case CardCommand::PowerFollowUp:
+        case CardCommand::SetClock:
+        case CardCommand::DeletePage:
+        case CardCommand::LyricLine:
+            return frame[6] == 0x00;
+        default:
+            return frame[6] == 0x00 || frame[6] == 0xFE;
+    }
+}
+
+}  // namespace
+
 FakeCard::FakeCard(FakeCardScript script)
     : script_(std::move(script)), silentLeft_(script_.silentAnnouncements), lyricLeft_(script_.lyricAnswers) {
     int m = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -228,13 +249,13 @@ void FakeCard::Process(const std::atomic<bool>& stop) {
                 if (pending_.size() < 3) return;
                 const size_t len = size_t(LoadU16(&pending_[1])) + 3;
                 if (pending_.size() < len) return;
-                {
+                if (!lyricRefused_) {
                     std::lock_guard<std::mutex> lock(mutex_);
                     log_.lyricBodies.emplace_back(pending_.begin(), pending_.begin() + long(len));
                 }
                 pending_.erase(pending_.begin(), pending_.begin() + long(len));
                 state_ = State::Idle;
-                if (lyricLeft_ != 0) {
+                if (!lyricRefused_ && lyricLeft_ != 0) {
                     if (lyricLeft_ > 0) --lyricLeft_;
                     Reply({'S', 'U'}, stop);
                 }
@@ -283,6 +304,14 @@ void FakeCard::HandleFrame(const std::vector<uint8_t>& frame, const std::atomic<
         log_.probeRates.push_back(rate);
     }
     if (script_.baud == 0 || rate != script_.baud) return;
+    const bool accepted = MarkAccepted(frame);
+    if (!accepted) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        log_.refused.push_back(frame);
+    }
+    // A refused lyric line's body is still taken off the line, and goes unanswered.
+    if (CardCommand(frame[7]) == CardCommand::LyricLine) lyricRefused_ = !accepted;
+    else if (!accepted) return;
     if (auto d = script_.replyDelays.find(frame[7]); d != script_.replyDelays.end()) Delay(d->second);
     switch (CardCommand(frame[7])) {
         case CardCommand::Info:

@@ -55,7 +55,8 @@ struct FakeCardLog {
     size_t requests = 0;                       // read-back request bytes
     std::vector<uint8_t> clock;                // card clock bytes received
     std::vector<uint32_t> probeRates;          // the line rate at each baud probe
-    std::vector<std::vector<uint8_t>> lyricBodies;  // the body of every lyric line frame
+    std::vector<std::vector<uint8_t>> lyricBodies;  // the body of every lyric line frame taken
+    std::vector<std::vector<uint8_t>> refused;      // frames left unanswered for their byte 6
     std::vector<uint8_t> paged;                // the image of the last paged send
     size_t pagedEarly = 0;                     // of it, bytes that came before the confirmation left
     std::vector<uint8_t> irTable;              // the table of the last infrared set
@@ -129,6 +130,7 @@ private:
     bool confirmed_ = false;  // the paged confirmation has left
     int silentLeft_ = 0;
     int lyricLeft_ = -1;
+    bool lyricRefused_ = false;  // the lyric body now arriving belongs to a refused frame
 };
 
 }  // namespace ledsuite

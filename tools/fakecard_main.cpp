@@ -5,7 +5,7 @@
 // voice-capable model that shows lyrics: its information carries the lyric show (type 4)
 // and the lyric protocol (type 6, default 1), it answers the sign-size query (0x21, default
 // 192x32) and the lyric lines (0x20, "SU"; after N of them it goes silent), and it prints a
-// line for each lyric line it receives.
+// line for each lyric line it receives and for each frame it refuses for its byte 6.
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -29,7 +29,7 @@ constexpr char kUsage[] =
 // Serves on its own thread and prints what a lyric-capable card receives, as it comes.
 void ServeAndLog(ledsuite::FakeCard& card) {
     card.Start();
-    size_t lines = 0, sizeQueries = 0;
+    size_t lines = 0, sizeQueries = 0, refused = 0;
     while (!g_stop) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
         const ledsuite::FakeCardLog log = card.log();
@@ -37,6 +37,10 @@ void ServeAndLog(ledsuite::FakeCard& card) {
             std::printf("sign size asked\n");
         for (; lines < log.lyricBodies.size(); ++lines)
             std::printf("%s\n", ledsuite::DescribeLyricBody(log.lyricBodies[lines]).c_str());
+        for (; refused < log.refused.size(); ++refused) {
+            const auto& frame = log.refused[refused];
+            std::printf("refused command 0x%02X: byte 6 is 0x%02X\n", frame[7], frame[6]);
+        }
         std::fflush(stdout);
     }
     card.Stop();

@@ -63,7 +63,7 @@ TEST(FakeCardProgram, WithoutVoiceTheCardRefusesTheLyricShow) {
 TEST(FakeCardLyricLog, BadFramesAndSignSizes) {
     LrcSettings s;
     LyricFrameState state;
-    auto body = LyricLineFrame::Build(u"中a", s, 1, 0, state).body;
+    auto body = LyricLineFrame::Build(u"中a", s, 1, state).body;
     EXPECT_EQ(DescribeLyricBody(body), "lyric x=0 y=0 width=24 height=16 colour=5 speed=0 text=\"中a\"");
     body[20] ^= 1;
     EXPECT_EQ(DescribeLyricBody(body), "lyric: bad frame (" + std::to_string(body.size()) + " bytes)");

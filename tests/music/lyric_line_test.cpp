@@ -26,7 +26,7 @@ TEST(LyricLineFrame, GoldenBytesForBothProtocols) {
     LrcSettings s = Sign(192, 32);
     LyricFrameState state;
     // "Ab中": 8 + 8 + 16 = 32 px on a 192 x 32 sign: x = 80, width sent 202, y = 8.
-    auto plain = LyricLineFrame::Build(u"Ab\t中\r\n", s, 1, 0x00, state);
+    auto plain = LyricLineFrame::Build(u"Ab\t中\r\n", s, 1, state);
     const std::vector<uint8_t> head = {'V', 'U', 'Z', 'U', 'Z', 'E', 0x00, 0x20};
     EXPECT_EQ(std::vector<uint8_t>(plain.head.view().begin(), plain.head.view().end()), head);
     const std::vector<uint8_t> codes = {0xFA, 0x10, 0xFB, 0x05, 0xFD, 0x03, 80, 0, 8, 0,
@@ -38,11 +38,11 @@ TEST(LyricLineFrame, GoldenBytesForBothProtocols) {
     EXPECT_EQ(plain.bytes().size(), 8 + expected.size());
 
     // Any other protocol: speed 18 (automatic at 16 px), flag 1, four empty bytes, codes from 13.
-    auto moving = LyricLineFrame::Build(u"Ab中", s, 2, 0xFE, state);
+    auto moving = LyricLineFrame::Build(u"Ab中", s, 2, state);
     std::vector<uint8_t> expected2 = {0, 30, 0, 18, 1, 202, 0, 16, 0, 0, 0, 0, 0};
     expected2.insert(expected2.end(), codes.begin(), codes.end());
     EXPECT_EQ(moving.body, WithXor(expected2));
-    EXPECT_EQ(moving.head.AdapterMark(), 0xFE);
+    EXPECT_EQ(std::vector<uint8_t>(moving.head.view().begin(), moving.head.view().end()), head);
     EXPECT_EQ(s.frameSent, 1);
     EXPECT_EQ(state.lastSpeed, 18);
 }
@@ -53,17 +53,17 @@ TEST(LyricLineFrame, EveryCharacterIsOneUnitAndLinesAreCut) {
     // The euro sign is a single byte in code page 936 and Thai has no code there: both
     // stay two bytes so the 16-bit stream keeps its alignment.
     // U+00FF is the last code sent as a single byte; U+0100 is not in the code page, U+0101 is A8 A1.
-    auto odd = LyricLineFrame::Build(u"€ก\u00FF\u0100\u0101", s, 1, 0, state);
+    auto odd = LyricLineFrame::Build(u"€ก\u00FF\u0100\u0101", s, 1, state);
     const std::vector<uint8_t> chars(odd.body.begin() + 19, odd.body.end());
     EXPECT_EQ(chars, (std::vector<uint8_t>{0x00, 0x80, 0x00, '?', 0x00, 0xFF, 0x00, '?', 0xA8, 0xA1, 0, 0, 0, 0}));
 
-    auto longLine = LyricLineFrame::Build(std::u16string(250, u'x'), s, 1, 0, state);
+    auto longLine = LyricLineFrame::Build(std::u16string(250, u'x'), s, 1, state);
     EXPECT_EQ(longLine.body.size(), 9u + 10 + 200 * 2 + 4);
     // The cut never keeps half a surrogate pair: 199 letters and the pair's first half end at 199.
-    auto pair = LyricLineFrame::Build(std::u16string(199, u'x') + u"\U0001F600z", s, 1, 0, state);
+    auto pair = LyricLineFrame::Build(std::u16string(199, u'x') + u"\U0001F600z", s, 1, state);
     EXPECT_EQ(pair.body.size(), 9u + 10 + 199 * 2 + 4);
     // A character from U+E000 up is whole in one unit: 200 are kept.
-    auto wide = LyricLineFrame::Build(std::u16string(199, u'x') + u"！！", s, 1, 0, state);
+    auto wide = LyricLineFrame::Build(std::u16string(199, u'x') + u"！！", s, 1, state);
     EXPECT_EQ(wide.body.size(), 9u + 10 + 200 * 2 + 4);
 
     SerialPort closed;
@@ -122,9 +122,9 @@ TEST(LyricLineFrame, MoveSpeeds) {
     EXPECT_EQ(LyricMoveSpeed(kMoveSpeedKeep, 16, state), 0);  // nothing sent yet
     LrcSettings s = Sign(64, 16);
     s.moveSpeed = 7;
-    LyricLineFrame::Build(u"a", s, 0, 0, state);
+    LyricLineFrame::Build(u"a", s, 0, state);
     s.moveSpeed = kMoveSpeedKeep;
-    EXPECT_EQ(LyricLineFrame::Build(u"a", s, 0, 0, state).body[3], 7);
+    EXPECT_EQ(LyricLineFrame::Build(u"a", s, 0, state).body[3], 7);
 }
 
 TEST(Sentences, MarksAndLengthRules) {

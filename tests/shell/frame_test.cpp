@@ -264,3 +264,35 @@ TEST(Frame, CardCommandsOpenTheirDialogs) {
     }
     unsetenv("LEDSUITE_REMOVABLE_ROOTS");
 }
+
+// A right-click on the main toolbar, the menu bar or the outlook bar's title, delivered as the
+// window system delivers it: no menu opens (it would offer to hide the toolbar, and with it
+// the card commands that have no menu entry), and every toolbar command stays on the screen.
+TEST(Frame, RightClicksOnTheBarsOpenNoMenuAndHideNoCommand) {
+    ShellApp a;
+    ASSERT_TRUE(a.Start());
+    CMainFrame& frame = a.Frame();
+    frame.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+    QToolBar* toolbar = frame.MainToolBar();
+    QWidget* firstButton = toolbar->widgetForAction(toolbar->actions().front());
+    const std::pair<QWidget*, QPoint> places[] = {
+        {toolbar, {toolbar->width() - 2, toolbar->height() / 2}},
+        {firstButton, firstButton->rect().center()},
+        {frame.menuBar(), {frame.menuBar()->width() - 2, frame.menuBar()->height() / 2}},
+        {frame.OutlookBar(), {frame.OutlookBar()->width() / 2, 3}},  // its title
+    };
+    for (const auto& [target, at] : places) {
+        QTest::mouseClick(frame.windowHandle(), Qt::RightButton, {}, target->mapTo(&frame, at));
+        QTest::qWait(20);
+        QWidget* popup = QApplication::activePopupWidget();
+        EXPECT_EQ(popup, nullptr) << target->metaObject()->className();
+        if (popup) popup->close();
+    }
+    EXPECT_TRUE(toolbar->isVisible());
+    EXPECT_TRUE(frame.OutlookBar()->isVisible());
+    for (QAction* command : toolbar->actions()) {
+        if (command->isSeparator()) continue;
+        EXPECT_TRUE(toolbar->widgetForAction(command)->isVisible()) << command->text().toStdString();
+    }
+}

@@ -183,6 +183,34 @@ TEST(OpenFile, AddsTheFilesSetsAndAsksToSaveOnlyWhatWasUnsavedBefore) {
     EXPECT_EQ(OpenThenClose(fresh, plain), std::vector<QString>{"-- closing"});
 }
 
+// A name typed into the chooser of File > Open: an existing file opens by its own name, a
+// name without a dot that names no file gets ".lcs", and a name of no file leaves it open.
+TEST(OpenFile, AnExistingFileOpensByItsOwnNameAndOnlyAMissingOneGetsLcs) {
+    TempDir dir;
+    fs::copy_file(MakeProgramFile(dir, 0), dir.path / "noext");
+    const QString folder = QString::fromStdString(dir.path.string());
+    App a;
+    QString asked;
+    TypeInNextChooser(folder, "noext", &asked);
+    a.Menu(ID_FILE_OPEN)->trigger();
+    EXPECT_TRUE(asked.isEmpty()) << asked.toStdString();
+    ASSERT_EQ(a.Programs().sets().size(), 1u);
+    EXPECT_EQ(a.Programs().sets()[0].programs[0].record->content.cells[0].code, u'O');
+    TypeInNextChooser(folder, "plain", &asked);
+    a.Menu(ID_FILE_OPEN)->trigger();
+    EXPECT_TRUE(asked.isEmpty()) << asked.toStdString();
+    EXPECT_EQ(a.Programs().sets().size(), 2u);  // plain.lcs
+    TypeInNextChooser(folder, "none", &asked);
+    a.Menu(ID_FILE_OPEN)->trigger();
+    EXPECT_EQ(asked.toStdString(), "none\nFile not found.\nPlease verify the correct file name was given.");
+    EXPECT_EQ(a.Programs().sets().size(), 2u);
+    asked.clear();
+    fs::create_directory(dir.path / "sub");
+    TypeInNextChooser(folder, "sub", &asked);  // a folder's name opens the folder
+    a.Menu(ID_FILE_OPEN)->trigger();
+    EXPECT_TRUE(asked.isEmpty()) << asked.toStdString();
+}
+
 TEST(UnsavedWork, AFailedPlaylistSaveOnClosingIsReported) {
     App a;
     // "playlist.dat" cannot be written: a folder stands in its name.

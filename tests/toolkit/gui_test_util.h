@@ -6,13 +6,19 @@
 #include <functional>
 #include <string>
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
 #include <QStyle>
 #include <QTableView>
+#include <QTest>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -36,6 +42,38 @@ inline void ChooseNextFile(const QString& path) {
     AnswerNext<QFileDialog>([path](QFileDialog* dialog) {
         dialog->selectFile(path);
         QMetaObject::invokeMethod(dialog, "accept");
+    });
+}
+
+// Types `name` into the next file chooser as a user does: the chooser shows `folder`, a click
+// on its name box gives the box the focus, then the keys and Return. A question the chooser
+// asks on the way is answered with `answer` (a notice is closed), its text kept in `*asked`; a chooser still open
+// after Return is cancelled.
+inline void TypeInNextChooser(const QString& folder, const QString& name, QString* asked = nullptr,
+                              QMessageBox::StandardButton answer = QMessageBox::No) {
+    AnswerNext<QFileDialog>([=](QFileDialog* dialog) {
+        dialog->setDirectory(folder);
+        auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(edit, nullptr);
+        dialog->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
+        QTest::mouseClick(edit, Qt::LeftButton);
+        ASSERT_TRUE(edit->hasFocus());
+        edit->selectAll();
+        QTest::keyClicks(edit, name);
+        QTimer questions;  // answers only what the Return brings up
+        QObject::connect(&questions, &QTimer::timeout, [=] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+                    if (asked) *asked = box->text();
+                    if (QAbstractButton* button = box->button(answer)) button->click();
+                    else box->reject();  // a notice with its one button
+                }
+        });
+        questions.start(2);
+        QTest::keyClick(edit, Qt::Key_Return);
+        questions.stop();
+        if (dialog->isVisible()) dialog->reject();
     });
 }
 

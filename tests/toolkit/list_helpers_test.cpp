@@ -42,6 +42,9 @@ TEST(ListHelpers, ColumnAndTableNamesAreMadeSafe) {
     EXPECT_EQ(ExcelTableName(std::u16string(40, u'车')).size(), 31u);
     EXPECT_EQ(ExcelTableName(std::u16string(30, u'x') + u"\U0001F600\U0001F600"),
               std::u16string(30, u'x') + u"\U0001F600");  // a pair is never split
+    EXPECT_EQ(WorkbookFileName("/t/a.XLS"), "/t/a.xlsx");
+    EXPECT_EQ(WorkbookFileName("/t/a.Xlsx"), "/t/a.Xlsx");
+    EXPECT_EQ(WorkbookFileName("/t/a.csv"), "/t/a.csv.xlsx");
 }
 
 TEST(ListHelpers, ScrollingAndSwappingKeepToTheRowsOfTheList) {
@@ -141,4 +144,33 @@ TEST(ListHelpers, ANameTypedWithXlsInTheExportDialogGetsAnXlsxWorkbook) {
     EXPECT_TRUE(question.contains("cars.xlsx")) << question.toStdString();
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"cars.xlsx"});
     EXPECT_EQ(ReadWorkbookText(workbook), "gprs\nPlate\tDriver\n0/0\t0/1\n1/0\tnew");
+}
+
+// Typed as a user types: the name box has the focus (the dialog then leaves its text alone).
+TEST(ListHelpers, AnXlsNameTypedIntoTheFocusedNameBoxGivesAnXlsxFileAndAsksAboutIt) {
+    using namespace ledsuite::testing;
+    QTemporaryDir dir;
+    auto list = MakeList(1, 2);
+    list->setHorizontalHeaderLabels({"Plate", "Driver"});
+    for (auto [to, name] : {std::pair{list.get(), u""}, {list.get(), nullptr}, {nullptr, u"gprs"}})
+        EXPECT_EQ(ExportListToExcel(to, name), kExportEmpty);  // no chooser: nothing to export
+    std::ofstream(dir.filePath("old.xls").toStdString()) << "an older workbook";
+    QString asked;
+    TypeInNextChooser(dir.path(), "old.xls", &asked);
+    ASSERT_EQ(ExportListToExcel(list.get(), u"gprs"), kExportOk);
+    EXPECT_TRUE(asked.isEmpty()) << asked.toStdString();  // old.xlsx did not exist: nothing to replace
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), (QStringList{"old.xls", "old.xlsx"}));
+    EXPECT_EQ(ReadWorkbookText(dir.filePath("old.xlsx")), "gprs\nPlate\tDriver\n0/0\t0/1");
+
+    // Again: the question names the workbook; No keeps it and leaves the chooser open.
+    list->item(0, 1)->setText("new");
+    TypeInNextChooser(dir.path(), "old.xls", &asked, QMessageBox::No);
+    EXPECT_EQ(ExportListToExcel(list.get(), u"gprs"), kExportCancelled);
+    EXPECT_EQ(asked.toStdString(), "old.xlsx already exists.\nDo you want to replace it?");
+    EXPECT_EQ(ReadWorkbookText(dir.filePath("old.xlsx")), "gprs\nPlate\tDriver\n0/0\t0/1");
+    TypeInNextChooser(dir.path(), "old.xls", &asked, QMessageBox::Yes);
+    ASSERT_EQ(ExportListToExcel(list.get(), u"gprs"), kExportOk);
+    EXPECT_EQ(ReadWorkbookText(dir.filePath("old.xlsx")), "gprs\nPlate\tDriver\n0/0\tnew");
+    std::ifstream older(dir.filePath("old.xls").toStdString());
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(older), {}), "an older workbook");
 }

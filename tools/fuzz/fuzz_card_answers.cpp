@@ -129,7 +129,7 @@ void SignSize(uint8_t variant) {
     const uint32_t width = LyricTextWidth(text, settings.fontHeight);
     (void)PlaceLyricLine(width, settings.fontHeight, settings.signWidth, settings.signHeight, variant);
     LyricFrameState state;
-    (void)LyricLineFrame::Build(text, settings, variant & 1, 0, state).bytes();
+    (void)LyricLineFrame::Build(text, settings, variant & 1, state).bytes();
 }
 
 void Exchange(uint8_t which, uint8_t variant) {
