@@ -13,11 +13,16 @@
 
 namespace ledsuite::testing {
 
+// The object name of the timers AnswerNext leaves waiting; one whose window never came is
+// removed when its test ends (qt_test_main.cpp), so it answers no window of a later test.
+inline constexpr char kAnswerTimerName[] = "AnswerNext";
+
 // Runs `answer` on the first visible window of type D (with `modal`, only the active modal
 // window) once the event loop runs.
 template <class D>
 void AnswerNext(std::function<void(D*)> answer, bool modal = false) {
-    auto* timer = new QTimer;
+    auto* timer = new QTimer(qApp);
+    timer->setObjectName(QLatin1String(kAnswerTimerName));
     QObject::connect(timer, &QTimer::timeout, [timer, answer, modal] {
         const QWidgetList windows = modal ? QWidgetList{QApplication::activeModalWidget()} : QApplication::topLevelWidgets();
         for (QWidget* w : windows) {

@@ -31,6 +31,7 @@
 #include "shell/zu_app.h"
 #include "tests/link/link_test_util.h"
 #include "tests/toolkit/gui_test_util.h"
+#include "toolkit/qt_language.h"
 #include "toolkit/small_widgets.h"
 #include "toolkit/view_tree.h"
 
@@ -108,6 +109,7 @@ struct ScopedShellEnv {
     ~ScopedShellEnv() {
         ResetAppDataFolderForTests();
         ResetUiLanguageForTests();
+        ApplyQtLanguage(UiLanguageIndex());  // Qt's texts in English again for the tests that follow
         SetPreviewLock(false);
     }
     std::string Path(const std::string& name) const { return (dir / name).string(); }
