@@ -38,7 +38,6 @@ QString QtTranslationName(uint32_t languageIndex) {
 }
 
 bool ApplyQtLanguage(uint32_t languageIndex) {
-    if (!QCoreApplication::instance()) return false;
     SwapTranslator(languageIndex);
     // Qt posts its own LanguageChange to the windows when a translator comes or goes; this one is
     // sent at once, and also when no translation changed (English to English, a missing file), so

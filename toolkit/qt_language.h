@@ -14,6 +14,7 @@ QString QtTranslationName(uint32_t languageIndex);
 // Swaps Qt's translation for the one of `languageIndex` (none for English; a missing file
 // leaves Qt in English) and sends QEvent::LanguageChange to every widget at once, so each
 // re-labels itself in its changeEvent. True when the language's translation is in use.
+// Needs the application object.
 bool ApplyQtLanguage(uint32_t languageIndex);
 
 }  // namespace ledsuite

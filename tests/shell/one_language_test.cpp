@@ -37,6 +37,11 @@
 
 #include "content/render/font_tables.h"
 #include "toolkit/qt_text.h"
+#include "music/ui/music_ctrl.h"
+#include "music/ui/volume_dlg.h"
+#include "shell/list_view_car_info.h"
+#include "shell/list_view_program_edit.h"
+#include "shell/list_view_program_server.h"
 #include "tests/shell/shell_test_util.h"
 #include "tests/source_texts.h"
 
@@ -446,6 +451,7 @@ TEST(OneLanguage, OpenChooserAndItsMessageBoxSpeakTheInterfaceLanguage) {
         QTranslator qm;
         ASSERT_TRUE(!qmName || qm.load(QLatin1String(qmName), QLibraryInfo::path(QLibraryInfo::TranslationsPath)));
         const QTranslator* translation = qmName ? &qm : nullptr;
+        EXPECT_EQ(ApplyQtLanguage(UiLanguageIndex()), qmName != nullptr);  // Qt's translation in use, none for English
         QStringList shown, expected;
         QString boxButton;
         AnswerNext<QFileDialog>([&](QFileDialog* chooser) {
@@ -470,4 +476,32 @@ TEST(OneLanguage, OpenChooserAndItsMessageBoxSpeakTheInterfaceLanguage) {
         // The translation is a Chinese one: it is not the English text.
         if (translation) EXPECT_TRUE(HasCjk(shown.join(QString()))) << shown.join(" | ").toStdString();
     }
+}
+
+TEST(OneLanguage, EachPaneBuiltInOneLanguageFollowsQtsLanguageEventAlone) {
+    ScopedShellEnv env;  // English until a choice is made
+    std::atomic<int> music{1000}, speech{100};
+    // The panes as made on their own, outside the window and its relay.
+    const std::vector<std::pair<QString, std::function<QWidget*()>>> makers = {
+        {"text editor", [] { return new CEditCtrl(nullptr, nullptr); }},
+        {"music pane", [] { return new CMusicCtrl(nullptr, nullptr); }},
+        {"volume window", [&] { return new CVolumeDlg(music, speech); }},
+        {"Programs List", [] { return new ListViewProgramEdit(nullptr, nullptr); }},
+        {"server programs", [] { return new ListViewProgramServer(nullptr, nullptr); }},
+        {"vehicle list", [] { return new ListViewCarInfo(nullptr, nullptr); }},
+    };
+    std::vector<std::unique_ptr<QWidget>> panes;
+    for (const auto& [name, make] : makers) panes.emplace_back(make());
+    std::vector<Visit> table;
+    ShownMessages none;
+    // (menu setting, language index): each change reaches the panes through Qt's event only.
+    for (const auto& [setting, language] : {std::pair{1u, 0}, {2u, 1}, {3u, 2}, {1u, 0}}) {
+        SetUiLanguage(setting);
+        ApplyQtLanguage(uint32_t(language));
+        Walk walk(table, kLanguageNames[language], language, none);
+        for (size_t k = 0; k < panes.size(); ++k) walk.Window(panes[k].get(), makers[k].first);
+    }
+    size_t faults = 0;
+    for (const Visit& v : table) faults += v.faults.size() + (v.texts == 0);  // every pane shows texts
+    EXPECT_EQ(faults, 0u) << TableText(table, false);
 }
