@@ -106,10 +106,12 @@ private:
 
 struct SpeechLog {
     std::vector<std::u16string> spoken;
+    std::vector<std::chrono::steady_clock::time_point> spokenAt;
     std::vector<int> selected, rates, volumes;
-    int stops = 0;
+    int stops = 0, pauses = 0, resumes = 0;
 };
 
+// Takes `msPerSentence` to speak a sentence, or until EndSentence; a pause holds the rest.
 class TimedSpeech : public SpeechEngine, public Recorder<SpeechLog> {
 public:
     explicit TimedSpeech(int msPerSentence = 20, int voices = 2) : ms_(msPerSentence), voices_(voices) {}
@@ -131,24 +133,46 @@ public:
     bool Speak(const std::u16string& text) override {
         std::lock_guard<std::mutex> lock(mutex_);
         log_.spoken.push_back(text);
-        until_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms_);
+        log_.spokenAt.push_back(Clock::now());
+        left_ = std::chrono::milliseconds(ms_);
+        until_ = Clock::now() + left_;
         return true;
     }
     bool IsSpeaking() override {
         std::lock_guard<std::mutex> lock(mutex_);
-        return std::chrono::steady_clock::now() < until_;
+        return paused_ ? left_.count() > 0 : Clock::now() < until_;
     }
-    void Pause() override {}
-    void Resume() override {}
+    void Pause() override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ++log_.pauses;
+        if (!paused_) left_ = std::max(Clock::duration{}, until_ - Clock::now());
+        paused_ = true;
+    }
+    void Resume() override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ++log_.resumes;
+        if (paused_) until_ = Clock::now() + left_;
+        paused_ = false;
+    }
     void Stop() override {
         std::lock_guard<std::mutex> lock(mutex_);
         ++log_.stops;
         until_ = {};
+        left_ = {};
+    }
+    // The sentence being spoken ends now.
+    void EndSentence() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        until_ = Clock::now();
+        left_ = {};
     }
 
 private:
+    using Clock = std::chrono::steady_clock;
     int ms_, voices_;
-    std::chrono::steady_clock::time_point until_{};
+    bool paused_ = false;
+    Clock::duration left_{};  // of the sentence, while paused
+    Clock::time_point until_{};
 };
 
 struct ChannelLog {
