@@ -2,6 +2,7 @@
 // Helpers of the music tests: a temporary folder, files written at test time.
 #include <stdlib.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -47,31 +48,36 @@ private:
 };
 
 // How late this machine wakes a sleeping thread while the probe lives: a thread of its own
-// sleeps 1 ms at a time and keeps the worst lateness. An upper bound on a wait takes a margin
-// from it, so that the bound holds on a busy machine and still catches a wait far too long.
+// sleeps 1 ms at a time and keeps the worst lateness, counting a sleep it has not come back
+// from yet. An upper bound on a wait takes a margin from it, so that the bound holds on a
+// busy machine and still catches a wait far too long.
 class WakeupProbe {
 public:
     using ms = std::chrono::milliseconds;
+    using Clock = std::chrono::steady_clock;
     WakeupProbe() : thread_([this] { Run(); }) {}
     ~WakeupProbe() {
         stop_ = true;
         thread_.join();
     }
-    ms Late() const { return ms(lateMs_.load()); }
+    ms Late() const { return std::max(ms(worst_.load()), Since(asleep_.load()) - ms(1)); }
     // `expected` and a margin: 50 ms on an idle machine, and four times the worst lateness seen.
     ms Margin(ms expected) const { return expected + ms(50) + 4 * Late(); }
 
 private:
+    static int64_t Stamp() { return std::chrono::duration_cast<ms>(Clock::now().time_since_epoch()).count(); }
+    static ms Since(int64_t stamp) { return ms(Stamp() - stamp); }
     void Run() {
         while (!stop_) {
-            const auto before = std::chrono::steady_clock::now();
+            const int64_t before = Stamp();
+            asleep_ = before;
             std::this_thread::sleep_for(ms(1));
-            const auto late = std::chrono::duration_cast<ms>(std::chrono::steady_clock::now() - before - ms(1));
-            if (late.count() > lateMs_) lateMs_ = late.count();
+            worst_ = std::max(worst_.load(), (Since(before) - ms(1)).count());
         }
     }
     std::atomic<bool> stop_{false};
-    std::atomic<int64_t> lateMs_{0};
+    std::atomic<int64_t> worst_{0};
+    std::atomic<int64_t> asleep_{Stamp()};  // when the sleep now under way began
     std::thread thread_;
 };
 

@@ -3,6 +3,7 @@
 // player whose clock runs from Play (no sound card), and a speech engine that takes a
 // fixed time per sentence. The card, the port, the files and the HTTP server are real.
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <mutex>
 #include <optional>
@@ -47,9 +48,29 @@ struct MediaLog {
     int stops = 0, pauses = 0, resumes = 0;
 };
 
+// A clock that moves only when the test moves it: a song on it cannot end, nor reach its next
+// line, while the test is still acting, however busy the machine.
+class ManualClock {
+public:
+    std::chrono::steady_clock::time_point now() const {
+        return std::chrono::steady_clock::time_point(std::chrono::milliseconds(ms_.load()));
+    }
+    void Advance(std::chrono::milliseconds by) { ms_ += by.count(); }
+
+private:
+    std::atomic<int64_t> ms_{0};
+};
+
+// Plays for `lengthMs` on the steady clock, or on `clock` when one is given, or, after
+// MoveOnEachLook, at the pace of whoever asks for its position, whatever the machine's load.
 class ClockMediaPlayer : public MediaPlayer, public Recorder<MediaLog> {
 public:
-    explicit ClockMediaPlayer(int64_t lengthMs) : length_(lengthMs) {}
+    explicit ClockMediaPlayer(int64_t lengthMs, const ManualClock* clock = nullptr) : length_(lengthMs), clock_(clock) {}
+    // Each look at the position while playing moves the song on by `ms` (and nothing else does).
+    void MoveOnEachLook(int64_t ms) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        msPerLook_ = ms;
+    }
     bool Open(const std::string& path) override {
         std::lock_guard<std::mutex> lock(mutex_);
         log_.opened.push_back(path);
@@ -73,6 +94,7 @@ public:
     }
     int64_t PositionMs() override {
         std::lock_guard<std::mutex> lock(mutex_);
+        if (running_) played_ += msPerLook_;
         return Now();
     }
     int64_t LengthMs() override { return length_; }
@@ -91,14 +113,17 @@ private:
         std::lock_guard<std::mutex> lock(mutex_);
         log_.resumes += resume;
         if (running_) return;
-        since_ = Clock::now();
+        since_ = Stamp();
         running_ = true;
     }
     int64_t Now() const {
-        if (!running_) return played_;
-        return played_ + std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - since_).count();
+        if (!running_ || msPerLook_) return played_;
+        return played_ + std::chrono::duration_cast<std::chrono::milliseconds>(Stamp() - since_).count();
     }
+    Clock::time_point Stamp() const { return clock_ ? clock_->now() : Clock::now(); }
     int64_t length_;
+    const ManualClock* clock_;
+    int64_t msPerLook_ = 0;
     int64_t played_ = 0;
     Clock::time_point since_{};
     bool open_ = false, running_ = false;

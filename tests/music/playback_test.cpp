@@ -116,6 +116,7 @@ TEST(Playback, MediaSendsItsLyricLinesThenTheListEnds) {
     Rig rig;
     WriteBytes(rig.dir.file("zu_lyric/song.lrc"), "[00:00.00]one\n[00:00.10]two\n[00:00.20]three\n");
     rig.Add(rig.File("song.mp3", "x"));
+    rig.media.MoveOnEachLook(10);  // a turn of the worker is 10 ms of the song, so none of the lines is passed over
     rig.Settings([](LrcSettings& s) { s.screenColorMode = 9; });  // replaced by the screen's colour mode
     rig.shared.musicVolume = 500;
     ASSERT_TRUE(rig.Run());
@@ -130,6 +131,7 @@ TEST(Playback, MediaSendsItsLyricLinesThenTheListEnds) {
 
 TEST(Playback, ALongSongPlaysToItsEnd) {
     Rig rig(LyricCard(), 1200);  // long enough for the checks of the daily window on the way
+    rig.media.MoveOnEachLook(10);
     WriteBytes(rig.dir.file("zu_lyric/long.lrc"), "[00:00.00]start\n[00:00.90]late\n");
     rig.Add(rig.File("long.mp3", "x"));
     ASSERT_TRUE(rig.Run());
@@ -259,7 +261,7 @@ TEST(Playback, StopLoopAndRowRequestsWhilePlaying) {
     rig.Add(rig.File("a.mp3", "x"));
     rig.Add(rig.File("b.mp3", "x"));
     ASSERT_EQ(rig.playback.Start(Screen()), StartResult::Started);
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_TRUE(WaitFor([&] { return rig.media.log().opened.size() == 1; }));  // a.mp3 plays
     rig.shared.rowRequest = 1;
     WaitFor([&] { return rig.media.log().opened.size() >= 2; }, 1000);
     // Rows deleted under the worker: it keeps its copy and never reads a freed row.
