@@ -133,9 +133,11 @@ TEST(DlgADConvert, EveryValueShowsWholeAndEveryColumnInsideTheListInEachLanguage
                 faults << QStringLiteral("column %1 outside the list").arg(column);
             if (list->columnWidth(column) < (column == 0 ? 60 : 64))  // the widths the list starts with
                 faults << QStringLiteral("column %1 narrowed").arg(column);
-            for (int row = 0; row < list->rowCount(); ++row)
-                if (const QString text = list->item(row, column)->text(); !testing::ColumnShowsWhole(list, column, text, row))
+            for (int row = 0; row < list->rowCount(); ++row) {
+                const QString text = list->item(row, column)->text();
+                if (!testing::ColumnShowsWhole(list, column, text, row))
                     faults << text + QStringLiteral(" cut in %1 px").arg(list->columnWidth(column));
+            }
         }
         EXPECT_EQ(faults.join("; ").toStdString(), "") << "language " << setting;
         EXPECT_EQ(list->item(2, 4)->text(), QString("-98765.437500"));

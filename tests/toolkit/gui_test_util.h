@@ -1,6 +1,7 @@
 #pragma once
 // Helpers the GUI tests share: answering the next dialog, message box or file dialog,
-// checking that a toolbar shows all its commands, and reading a written workbook back with openpyxl.
+// checking that a toolbar shows all its commands and that a list draws a text whole, and reading a
+// written workbook back with openpyxl.
 #include <algorithm>
 #include <cstdlib>
 #include <functional>
@@ -120,6 +121,8 @@ private:
 // and its delegate give that cell, in the cell's rectangle, drawn by the list's style and
 // read back. A text the column cannot hold comes back elided.
 inline QString DrawnCellText(const QTableView* list, int row, int column, const QString& text) {
+    // The view and the delegate build a cell's option in protected members; a member pointer
+    // taken in a derived class reaches them on the real objects.
     struct ViewAccess : QTableView {
         static auto Init() { return &ViewAccess::initViewItemOption; }
     };

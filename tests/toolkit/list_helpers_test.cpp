@@ -176,10 +176,12 @@ TEST(ListHelpers, AnXlsNameTypedIntoTheFocusedNameBoxGivesAnXlsxFileAndAsksAbout
 }
 
 TEST(ListHelpers, AFittedColumnDrawsEachOfItsTextsWhole) {
-    const QStringList texts{"1.500000",   "-0.000001",  "4096",          "115200(Unfixed)",    QString::fromUtf16(u"京A·12345"),
-                            QString::fromUtf16(u"粤B 8F2K9"), QString::fromUtf16(u"贵C12345挂"), "2026-03-15 10:20:30",
-                            "23:59:58",   "2026-12-31", "ZU-3000A",      "SD-2000",            "CL3000",
-                            "Xm-Qr 11",   QString::fromUtf16(u"节目列表"), QString::fromUtf16(u"背景音乐 Volume")};
+    const QStringList texts{
+        "1.500000", "-0.000001", "4096", "115200(Unfixed)",                           // numbers
+        QString::fromUtf16(u"京A·12345"), QString::fromUtf16(u"粤B 8F2K9"), QString::fromUtf16(u"贵C12345挂"),  // plates
+        "2026-03-15 10:20:30", "23:59:58", "2026-12-31",                              // dates and times
+        "ZU-3000A", "SD-2000", "CL3000", "Xm-Qr 11",                                  // models
+        QString::fromUtf16(u"节目列表"), QString::fromUtf16(u"背景音乐 Volume")};     // words
     QTableWidget plain(1, 1);  // grid lines and word wrap
     CMyListCtrl report;        // neither
     report.setColumnCount(1);
