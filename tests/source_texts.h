@@ -175,7 +175,8 @@ inline void ForEachRow(SourceReader& r, const std::function<void(Literal* row[3]
             t[k + 3].kind != Token::kLiteral || t[k + 4].kind != Token::kComma || t[k + 5].kind != Token::kLiteral ||
             t[k + 6].kind != Token::kCloseBrace)
             continue;
-        Literal* texts[3] = {&r.literals[t[k + 1].literal], &r.literals[t[k + 3].literal], &r.literals[t[k + 5].literal]};
+        Literal* texts[3] = {&r.literals[t[k + 1].literal], &r.literals[t[k + 3].literal],
+                             &r.literals[t[k + 5].literal]};
         row(texts);
     }
 }
