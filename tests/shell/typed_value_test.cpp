@@ -1,0 +1,193 @@
+// A value still being typed when a command runs is the value the command keeps: Save, Save
+// As, the USB disk, Exit, the window's close button and a click into the tree commit it
+// first, as Return would. File > Save with a folder's name goes into the folder.
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <QFileDialog>
+#include <QSpinBox>
+#include <QTest>
+#include <QToolBar>
+
+#include "content/card/program_file.h"
+#include "content/model/clock.h"
+#include "editors/ui/program_grids.h"
+#include "editors/ui/properties_wnd.h"
+#include "link/udisk_export.h"
+#include "link/ui/dlg_udisk.h"
+#include "tests/editors_ui/item_dialog_test_util.h"
+#include "tests/shell/shell_test_util.h"
+#include "tests/toolkit/property_grid_keys.h"
+
+using namespace ledsuite;
+using namespace ledsuite::testing;
+
+namespace {
+
+struct App : ShellApp {
+    App() {
+        EXPECT_TRUE(Start());
+        Frame().OnLanguage(3);
+        Activate();
+    }
+    // The main window active again, as the window system leaves it when a dialog closes.
+    void Activate() {
+        Frame().activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&Frame()));
+    }
+    PropertyGrid* Grid(int id) { return qobject_cast<CPropertiesWnd*>(Frame().PropertyWindow())->Grid(id); }
+    void ClickTool(int id) {
+        QToolBar* bar = Frame().MainToolBar();
+        QTest::mouseClick(bar->widgetForAction(CommandAction(bar, id)), Qt::LeftButton);
+    }
+};
+
+// A value typed into an editor of the grids and left open (no Return), and whether a tree
+// read from a file holds it.
+struct Typing {
+    const char* what;
+    void (*type)(App&);
+    bool (*kept)(const ProgramTree&);
+};
+
+const Typing kTypings[] = {
+    {"the program's width",
+     [](App& a) {
+         auto* spin = qobject_cast<QSpinBox*>(OpenValue(a.Grid(kProgramGridId), kPrgWidth));
+         ASSERT_NE(spin, nullptr);
+         QTest::keyClick(spin, Qt::Key_A, Qt::ControlModifier);
+         QTest::keyClicks(spin, "40");
+     },
+     [](const ProgramTree& t) { return t.sets()[0].programs[0].record->width() == 40; }},
+    {"the end of the set's first period",
+     [](App& a) {
+         a.Tree().setCurrentItem(a.Tree().ItemAt(0));
+         PropertyGrid* g = a.Grid(kProgramSetGridId);
+         ClickOption(g, kSetPlayMode, 1);  // "Time": the periods open
+         QTest::mouseClick(g->Tree()->viewport(), Qt::LeftButton, {}, ValuePoint(g, kSetFirstPeriod + 1));
+         QTest::keyClicks(QApplication::focusWidget(), "174500");
+     },
+     [](const ProgramTree& t) { return (t.sets()[0].record->periods[0] >> 16) == PackTime(17, 45, 0); }},
+};
+
+// A command reached as the user reaches it; the file it leaves (none for a command that
+// only reads the records) and the question it asks on the way.
+struct Command {
+    const char* what;
+    std::string (*run)(App&, QString* asked);
+};
+
+const Command kCommands[] = {
+    {"Save on the toolbar",
+     [](App& a, QString*) {
+         ChooseNextFile(QString::fromStdString(a.env.Path("saved")));
+         a.ClickTool(ID_FILE_SAVE);
+         return a.env.Path("saved.lcs");
+     }},
+    {"Save As in the menu",
+     [](App& a, QString*) {
+         ChooseNextFile(QString::fromStdString(a.env.Path("other")));
+         a.Menu(ID_FILE_SAVE_AS)->trigger();
+         return a.env.Path("other.lcs");
+     }},
+    {"USB disk on the toolbar",
+     [](App& a, QString*) {
+         const std::string disk = a.env.Path("disk");
+         fs::create_directories(disk);
+         setenv("LEDSUITE_REMOVABLE_ROOTS", disk.c_str(), 1);
+         a.Frame().UpdateCommandStates();
+         BoxCloser boxes;
+         AnswerNext<DlgUDisk>([](DlgUDisk* d) {
+             QTest::mouseClick(d->SaveButton(), Qt::LeftButton);
+             d->accept();
+         });
+         a.ClickTool(ID_UDISK);
+         unsetenv("LEDSUITE_REMOVABLE_ROOTS");
+         return UDiskProgramPath(disk, *ModelPrefix(a.Programs().screen().cardType), 0);
+     }},
+    {"Exit in the menu, Yes",
+     [](App& a, QString* asked) {
+         AnswerBox(asked, IDYES);
+         ChooseNextFile(QString::fromStdString(a.env.Path("exit")));
+         a.Menu(ID_APP_EXIT)->trigger();
+         return a.env.Path("exit.lcs");
+     }},
+    {"the window's close button, Yes",
+     [](App& a, QString* asked) {
+         AnswerBox(asked, IDYES);
+         ChooseNextFile(QString::fromStdString(a.env.Path("closed")));
+         a.Frame().close();
+         return a.env.Path("closed.lcs");
+     }},
+    {"Preview on the toolbar",
+     [](App& a, QString*) {
+         a.ClickTool(ID_PREVIEW);
+         EXPECT_TRUE(PreviewLock());
+         a.ClickTool(ID_PREVIEW);
+         return std::string();
+     }},
+    {"a click on the screen in the tree, then Save",
+     [](App& a, QString*) {
+         CViewTree& tree = a.Tree();
+         QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, tree.visualItemRect(tree.ScreenItem()).center());
+         EXPECT_EQ(tree.currentItem(), tree.ScreenItem());
+         ChooseNextFile(QString::fromStdString(a.env.Path("after_click")));
+         a.Menu(ID_FILE_SAVE)->trigger();
+         return a.env.Path("after_click.lcs");
+     }},
+};
+
+}  // namespace
+
+TEST(TypedValue, EveryCommandThatReadsTheRecordsKeepsTheValueStillBeingTyped) {
+    for (const Typing& typing : kTypings)
+        for (const Command& command : kCommands) {
+            SCOPED_TRACE(std::string(typing.what) + ", " + command.what);
+            App a;
+            a.Tree().setCurrentItem(a.Tree().ScreenItem());
+            a.TypeProgram("Typed");
+            ChooseNextFile(QString::fromStdString(a.env.Path("start")));
+            a.Menu(ID_FILE_SAVE)->trigger();  // nothing unsaved: only the typed value can make Exit ask
+            a.Activate();
+            typing.type(a);
+            QString asked;
+            const std::string file = command.run(a, &asked);
+            EXPECT_TRUE(typing.kept(a.Programs()));
+            ProgramTree back;
+            if (!file.empty()) {
+                ASSERT_EQ(OpenProgramFile(file, back), 0);
+                ASSERT_EQ(back.sets().size(), 1u);
+                EXPECT_TRUE(typing.kept(back));
+            }
+            const bool exits = std::string(command.what).find("Yes") != std::string::npos;
+            EXPECT_EQ(asked, exits ? "The programs have been changed. Save them?" : "");
+        }
+}
+
+// "Shows", the name of a folder, typed into the chooser of File > Save while the program runs
+// from another folder: the chooser goes into the folder and nothing is written beside it.
+TEST(TypedValue, SaveWithAFoldersNameGoesIntoTheFolder) {
+    App a;
+    a.TypeProgram("Folder");
+    const fs::path shows = a.env.dir / "Shows", elsewhere = a.env.dir / "elsewhere";
+    fs::create_directories(shows);
+    fs::create_directories(elsewhere);
+    const fs::path before = fs::current_path();
+    fs::current_path(elsewhere);
+    QString shown;
+    AnswerNext<QFileDialog>([&](QFileDialog* d) {
+        d->setDirectory(QString::fromStdString(a.env.dir.string()));
+        auto* edit = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(edit, nullptr);
+        QTest::keyClicks(edit, "Shows");
+        QTest::keyClick(edit, Qt::Key_Return);
+        shown = d->directory().absolutePath();
+        if (d->isVisible()) d->reject();
+    });
+    a.Menu(ID_FILE_SAVE)->trigger();
+    fs::current_path(before);
+    EXPECT_EQ(shown.toStdString(), shows.string());
+    for (const fs::path& beside : {a.env.dir / "Shows.lcs", elsewhere / "Shows.lcs", shows / "Shows.lcs"})
+        EXPECT_FALSE(fs::exists(beside)) << beside;
+}
