@@ -12,6 +12,9 @@
 
 #include "content/card/program_file.h"
 #include "content/model/clock.h"
+#include "editors/hardware_grid_rules.h"
+#include "editors/ui/dlg_password.h"
+#include "editors/ui/hardware_grid.h"
 #include "editors/ui/program_grids.h"
 #include "editors/ui/properties_wnd.h"
 #include "link/udisk_export.h"
@@ -163,6 +166,27 @@ TEST(TypedValue, EveryCommandThatReadsTheRecordsKeepsTheValueStillBeingTyped) {
             const bool exits = std::string(command.what).find("Yes") != std::string::npos;
             EXPECT_EQ(asked, exits ? "The programs have been changed. Save them?" : "");
         }
+}
+
+// The screen's width typed into its grid and left open, then Apply on the property window's
+// toolbar (its password given before, for this selection): the screen takes the typed width.
+TEST(TypedValue, ApplyOnThePropertyToolbarKeepsTheWidthStillBeingTyped) {
+    App a;
+    Answerer<CDlgPassword> password([](CDlgPassword* d) {
+        d->PasswordField()->setText(QString::fromUtf16(kServicePassword));
+        d->OkButton()->click();
+    });
+    BoxCloser boxes;
+    QAction* apply = qobject_cast<CPropertiesWnd*>(a.Frame().PropertyWindow())->Command(kCmdApplySimulated);
+    QWidget* button = qobject_cast<QToolBar*>(apply->parent())->widgetForAction(apply);
+    QTest::mouseClick(button, Qt::LeftButton);
+    a.Activate();
+    auto* spin = qobject_cast<QSpinBox*>(OpenValue(a.Grid(kHardwareGridId), kHwWidth));
+    ASSERT_NE(spin, nullptr);
+    QTest::keyClick(spin, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(spin, "96");
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(a.Programs().screen().width, 96);
 }
 
 // "Shows", the name of a folder, typed into the chooser of File > Save while the program runs
