@@ -5,9 +5,9 @@
 
 namespace ledsuite {
 
-bool CommitOpenEdit(QWidget* scope) {
+void CommitOpenEdit(QWidget* scope) {
     QWidget* focus = QApplication::focusWidget();
-    if (!scope || !focus || !scope->isAncestorOf(focus)) return false;
+    if (!scope || !focus || !scope->isAncestorOf(focus)) return;
     // Every in-place editor of the suite sits on its view's viewport and commits when the
     // focus leaves it for the view, which is where Return leaves the focus as well.
     for (QWidget* w = focus; w && w != scope; w = w->parentWidget()) {
@@ -15,10 +15,9 @@ bool CommitOpenEdit(QWidget* scope) {
         auto* view = viewport ? qobject_cast<QAbstractItemView*>(viewport->parentWidget()) : nullptr;
         if (view && view->viewport() == viewport) {
             view->setFocus(Qt::OtherFocusReason);
-            return true;
+            return;
         }
     }
-    return false;
 }
 
 }  // namespace ledsuite

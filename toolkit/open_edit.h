@@ -7,7 +7,7 @@ namespace ledsuite {
 
 // Ends the edit open in place over a view's cell inside `scope` as Return ends it: the
 // editor commits its value and the keys go back to the view. Nothing happens when the
-// keyboard focus is elsewhere or on no such editor. True when an edit was ended.
-bool CommitOpenEdit(QWidget* scope);
+// keyboard focus is elsewhere or on no such editor.
+void CommitOpenEdit(QWidget* scope);
 
 }  // namespace ledsuite

@@ -49,20 +49,7 @@ using namespace ledsuite::testing;
 
 namespace {
 
-struct App : ShellApp {
-    App() {
-        EXPECT_TRUE(Start());
-        Frame().OnLanguage(3);
-        Activate();
-    }
-    // The main window active again, as the window system leaves it when a dialog closes.
-    void Activate() {
-        Frame().activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&Frame()));
-    }
-    CPropertiesWnd& Props() { return *qobject_cast<CPropertiesWnd*>(Frame().PropertyWindow()); }
-    PropertyGrid* Grid(int id) { return Props().Grid(id); }
-};
+using App = ActiveApp;
 
 // In the next file chooser: goes to `folder`, types `name` into its name field and presses Return.
 void TypeInChooser(const QString& folder, const QString& name) {

@@ -28,18 +28,7 @@ using namespace ledsuite::testing;
 
 namespace {
 
-struct App : ShellApp {
-    App() {
-        EXPECT_TRUE(Start());
-        Frame().OnLanguage(3);
-        Activate();
-    }
-    // The main window active again, as the window system leaves it when a dialog closes.
-    void Activate() {
-        Frame().activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&Frame()));
-    }
-    PropertyGrid* Grid(int id) { return qobject_cast<CPropertiesWnd*>(Frame().PropertyWindow())->Grid(id); }
+struct App : ActiveApp {
     void ClickTool(int id) {
         QToolBar* bar = Frame().MainToolBar();
         QTest::mouseClick(bar->widgetForAction(CommandAction(bar, id)), Qt::LeftButton);
@@ -177,7 +166,7 @@ TEST(TypedValue, ApplyOnThePropertyToolbarKeepsTheWidthStillBeingTyped) {
         d->OkButton()->click();
     });
     BoxCloser boxes;
-    QAction* apply = qobject_cast<CPropertiesWnd*>(a.Frame().PropertyWindow())->Command(kCmdApplySimulated);
+    QAction* apply = a.Props().Command(kCmdApplySimulated);
     QWidget* button = qobject_cast<QToolBar*>(apply->parent())->widgetForAction(apply);
     QTest::mouseClick(button, Qt::LeftButton);
     a.Activate();
