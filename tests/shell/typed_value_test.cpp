@@ -1,8 +1,7 @@
 // A value still being typed when a command runs is the value the command keeps: Save, Save
-// As, the USB disk, Exit, the window's close button and a click into the tree commit it
-// first, as Return would. File > Save with a folder's name goes into the folder.
-#include <unistd.h>
-
+// As, the USB disk, Preview, Exit, the window's close button, a click into the tree and the
+// property window's Apply commit it first, as Return would, be it in a grid or in a list's
+// cell. File > Save with a folder's name goes into the folder.
 #include <gtest/gtest.h>
 
 #include <QFileDialog>
@@ -19,6 +18,8 @@
 #include "editors/ui/properties_wnd.h"
 #include "link/udisk_export.h"
 #include "link/ui/dlg_udisk.h"
+#include "music/playlist.h"
+#include "music/ui/music_ctrl.h"
 #include "tests/editors_ui/item_dialog_test_util.h"
 #include "tests/shell/shell_test_util.h"
 #include "tests/toolkit/property_grid_keys.h"
@@ -67,23 +68,24 @@ const Typing kTypings[] = {
 // only reads the records) and the question it asks on the way.
 struct Command {
     const char* what;
+    bool asks;  // the save question comes, and is answered Yes
     std::string (*run)(App&, QString* asked);
 };
 
 const Command kCommands[] = {
-    {"Save on the toolbar",
+    {"Save on the toolbar", false,
      [](App& a, QString*) {
          ChooseNextFile(QString::fromStdString(a.env.Path("saved")));
          a.ClickTool(ID_FILE_SAVE);
          return a.env.Path("saved.lcs");
      }},
-    {"Save As in the menu",
+    {"Save As in the menu", false,
      [](App& a, QString*) {
          ChooseNextFile(QString::fromStdString(a.env.Path("other")));
          a.Menu(ID_FILE_SAVE_AS)->trigger();
          return a.env.Path("other.lcs");
      }},
-    {"USB disk on the toolbar",
+    {"USB disk on the toolbar", false,
      [](App& a, QString*) {
          const std::string disk = a.env.Path("disk");
          fs::create_directories(disk);
@@ -98,28 +100,28 @@ const Command kCommands[] = {
          unsetenv("LEDSUITE_REMOVABLE_ROOTS");
          return UDiskProgramPath(disk, *ModelPrefix(a.Programs().screen().cardType), 0);
      }},
-    {"Exit in the menu, Yes",
+    {"Exit in the menu, Yes", true,
      [](App& a, QString* asked) {
          AnswerBox(asked, IDYES);
          ChooseNextFile(QString::fromStdString(a.env.Path("exit")));
          a.Menu(ID_APP_EXIT)->trigger();
          return a.env.Path("exit.lcs");
      }},
-    {"the window's close button, Yes",
+    {"the window's close button, Yes", true,
      [](App& a, QString* asked) {
          AnswerBox(asked, IDYES);
          ChooseNextFile(QString::fromStdString(a.env.Path("closed")));
          a.Frame().close();
          return a.env.Path("closed.lcs");
      }},
-    {"Preview on the toolbar",
+    {"Preview on the toolbar", false,
      [](App& a, QString*) {
          a.ClickTool(ID_PREVIEW);
          EXPECT_TRUE(PreviewLock());
          a.ClickTool(ID_PREVIEW);
          return std::string();
      }},
-    {"a click on the screen in the tree, then Save",
+    {"a click on the screen in the tree, then Save", false,
      [](App& a, QString*) {
          CViewTree& tree = a.Tree();
          QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, tree.visualItemRect(tree.ScreenItem()).center());
@@ -152,8 +154,7 @@ TEST(TypedValue, EveryCommandThatReadsTheRecordsKeepsTheValueStillBeingTyped) {
                 ASSERT_EQ(back.sets().size(), 1u);
                 EXPECT_TRUE(typing.kept(back));
             }
-            const bool exits = std::string(command.what).find("Yes") != std::string::npos;
-            EXPECT_EQ(asked, exits ? "The programs have been changed. Save them?" : "");
+            EXPECT_EQ(asked, command.asks ? "The programs have been changed. Save them?" : "");
         }
 }
 
@@ -176,6 +177,27 @@ TEST(TypedValue, ApplyOnThePropertyToolbarKeepsTheWidthStillBeingTyped) {
     QTest::keyClicks(spin, "96");
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_EQ(a.Programs().screen().width, 96);
+}
+
+// A song's daily start typed into the music list's cell and left open, then File > Exit: the
+// playlist written on the way out holds the typed time.
+TEST(TypedValue, ASongsStartStillBeingTypedIsInThePlaylistWrittenOnExit) {
+    App a;
+    auto* music = qobject_cast<CMusicCtrl*>(a.Host().PageWidget(RSEditorWnd::kPageMusic));
+    ASSERT_TRUE(music && music->AddFile("/m/first.mp3"));
+    a.Tree().setCurrentItem(a.Tree().ScreenItem());  // the music page shows
+    ASSERT_TRUE(music->isVisible());
+    CMyListCtrl* list = music->List();
+    list->setCurrentCell(0, CMusicCtrl::kColStart);
+    const QPoint cell = list->visualItemRect(list->item(0, CMusicCtrl::kColStart)).center();
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, cell);
+    ASSERT_TRUE(list->InPlaceTime()->hasFocus());
+    QTest::keyClicks(list->InPlaceTime(), "071500");
+    a.Menu(ID_APP_EXIT)->trigger();
+    EXPECT_FALSE(a.Frame().isVisible());
+    const std::optional<PlaylistFile> written = LoadPlaylistFile(PlaylistFilePath());
+    ASSERT_TRUE(written && written->rows.size() == 1);
+    EXPECT_EQ(written->rows[0].startTime, PackDailyTime(7, 15, 0));
 }
 
 // "Shows", the name of a folder, typed into the chooser of File > Save while the program runs
