@@ -92,6 +92,9 @@ intptr_t Relay::SetViewMode(intptr_t mode) {
 }
 
 intptr_t Relay::Selection(int code, intptr_t arg) {
+    // A value still being typed into a pane belongs to the record shown so far, not to the
+    // one selected now (the text editor puts its own back when it changes programs).
+    if (frame_ && code != IMC_RELAYOUT_TEXT) frame_->CommitOpenEdit();
     if (code == IMC_PROGRAM_SELECTED) {
         // The text editor learns the screen's font chip before it loads the program.
         const auto* screen = reinterpret_cast<const HardwareParams*>(ToSingle(IMC_GET_SCREEN_RECORD, 0));

@@ -1,5 +1,5 @@
 // A value still being typed when a command runs is the value the command keeps: Save, Save
-// As, the USB disk, Preview, Exit, the window's close button, a click into the tree and the
+// As, the USB disk, Preview, Exit, the window's close button, a click into the tree or the layout view and the
 // property window's Apply commit it first, as Return would, be it in a grid or in a list's
 // cell. File > Save with a folder's name goes into the folder.
 #include <gtest/gtest.h>
@@ -11,6 +11,7 @@
 
 #include "content/card/program_file.h"
 #include "content/model/clock.h"
+#include "content/preview/layout_canvas.h"
 #include "editors/hardware_grid_rules.h"
 #include "editors/ui/dlg_password.h"
 #include "editors/ui/hardware_grid.h"
@@ -20,6 +21,7 @@
 #include "link/ui/dlg_udisk.h"
 #include "music/playlist.h"
 #include "music/ui/music_ctrl.h"
+#include "shell/zu_view.h"
 #include "tests/editors_ui/item_dialog_test_util.h"
 #include "tests/shell/shell_test_util.h"
 #include "tests/toolkit/property_grid_keys.h"
@@ -177,6 +179,29 @@ TEST(TypedValue, ApplyOnThePropertyToolbarKeepsTheWidthStillBeingTyped) {
     QTest::keyClicks(spin, "96");
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_EQ(a.Programs().screen().width, 96);
+}
+
+// Two programs side by side; the left one's width typed into the grid and left open, then a
+// click on the right one in the layout view: the left program takes the width, the right
+// one keeps its own.
+TEST(TypedValue, AClickOnAnotherAreaKeepsTheValueForTheProgramItWasTypedFor) {
+    App a;
+    a.Tree().setCurrentItem(a.Tree().ScreenItem());
+    ProgramRecord& left = a.TypeProgram("L");
+    ProgramRecord& right = a.TypeProgram("R");
+    left.right = 64;
+    right.left = 64;
+    a.Tree().setCurrentItem(a.Tree().ItemAt(0, 0));
+    auto* spin = qobject_cast<QSpinBox*>(OpenValue(a.Grid(kProgramGridId), kPrgWidth));
+    ASSERT_NE(spin, nullptr);
+    QTest::keyClick(spin, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(spin, "40");
+    auto* view = static_cast<CZUView*>(a.Frame().ViewWidget());
+    QTest::mouseClick(view, Qt::LeftButton, {},
+                      QPoint(LedToCanvasX(view->Canvas(), 96), LedToCanvasY(view->Canvas(), 8)));
+    ASSERT_EQ(a.Tree().SelectedItem(), a.Tree().ItemAt(0, 1));
+    QApplication::processEvents();
+    EXPECT_EQ(std::pair(left.width(), right.width()), std::pair(40, 64));
 }
 
 // A song's daily start typed into the music list's cell and left open, then File > Exit: the
