@@ -1,7 +1,7 @@
 // A value still being typed when a command runs is the value the command keeps: Save, Save
-// As, the USB disk, Preview, Exit, the window's close button, a click into the tree or the layout view and the
-// property window's Apply commit it first, as Return would, be it in a grid or in a list's
-// cell. File > Save with a folder's name goes into the folder.
+// As, the USB disk, Preview, Exit, the window's close button, a click into the tree or the
+// layout view and the property window's Apply commit it first, as Return would, be it in a
+// grid or in a list's cell. File > Save with a folder's name goes into the folder.
 #include <gtest/gtest.h>
 
 #include <QFileDialog>
