@@ -55,7 +55,7 @@ protected:
 TEST_F(HeldPicture, APauseRedrawsItsSecondsFieldAndClockHandsEachSecondAndKeepsTheRest) {
     // Static, Pause 30: an animated picture and "45:SS"; beside it an analogue clock.
     ProgramRecord& text = Add(0, 40, kEffectStatic, 30);
-    text.content.cells[0] = PictureCell(3, 4, {0xFF0000, 0x800000, 0x400000});
+    text.content.cells[0] = PictureCell(3, 4, {0xFFFFFF, 0x404040, 0x202020});
     text.content.cells[1] = TextCell(FC_MINUTE, kRed12);
     text.content.cells[2] = TextCell(u':', kRed12);
     text.content.cells[3] = TextCell(FC_SECOND, kRed12);
