@@ -40,7 +40,9 @@ bool RestsOnTheWholeContent(int effect) {
 }
 
 // What a program of the grid holds besides its text.
-enum Kind { kText, kDate, kWeekCounter, kPictureBlack, kPictureDark, kPictureLight, kTable, kChip, kKinds, kPictureGiven };
+// kPictureGiven, past the grid's kinds, holds the case's own picture.
+enum Kind { kText, kDate, kWeekCounter, kPictureBlack, kPictureDark, kPictureLight, kTable, kChip, kKinds,
+            kPictureGiven };
 
 struct Case {
     int effect = 0, align = 0, kind = 0, face = 0, colorCode = 5, rgb = 7, border = 0;
@@ -549,7 +551,8 @@ TEST_F(CardViewGrid, FlashShowsTheNegativeOfWhatTheCardLightsOnEveryScreen) {
             Case c;
             c.effect = kEffectFlash, c.colorCode = code, c.rgb = rgb ? rgb : 7, c.left = 0, c.top = 0;
             c.right = 32, c.bottom = 16;
-            if (!rgb) c.kind = kPictureGiven, c.picture = std::make_shared<RawImage>(ColourBars()), c.pictureName = "bars";
+            if (!rgb) c.kind = kPictureGiven, c.picture = std::make_shared<RawImage>(ColourBars());
+            c.pictureName = rgb ? "" : "bars";
             ProgramTree tree = MakeTree(c, song);
             if (rgb) {  // "AB" in 8 pixels
                 TextContent& text = tree.program(0, 0)->record->content;
@@ -579,7 +582,8 @@ TEST_F(CardViewGrid, FlashShowsTheNegativeOfWhatTheCardLightsOnEveryScreen) {
 TEST_F(CardViewGrid, PicturesLightWhatTheCardsPlanesLightAtEveryThresholdOnEveryScreen) {
     const ScopedClockOverride clock(kNow);
     std::vector<std::pair<std::string, RawImage>> pictures;
-    for (const char* file : {"01_heart", "02_star", "03_smile", "04_right", "05_left", "06_sun", "07_check", "08_cross"}) {
+    for (const char* file :
+         {"01_heart", "02_star", "03_smile", "04_right", "05_left", "06_sun", "07_check", "08_cross"}) {
         FrameVector frames;
         ASSERT_EQ(LoadImageFile(&frames, ResourcePath("zu_img") + "/" + file + ".png"), 1) << file;
         pictures.emplace_back(file, *frames[0]);

@@ -65,6 +65,15 @@ TEST(ViewClock, ThePreviewFromTheToolbarTicksTheSecondsOfAPictureItsPauseHolds) 
     EXPECT_NE(seen[1], seen[2]);
 }
 
+// A w x h screen of the colour code with one program set, for a card of type 3.
+ProgramTree OneSetTree(int w, int h, int colorCode) {
+    HardwareParams hw;
+    hw.width = uint16_t(w), hw.height = uint16_t(h), hw.colorCode = uint16_t(colorCode), hw.cardType = 3;
+    ProgramTree tree(hw);
+    tree.AddProgramSet();
+    return tree;
+}
+
 int CountLitLeds(const RawImage& picture) {
     int lit = 0;
     for (int y = 0; y < picture.height; ++y)
@@ -75,10 +84,7 @@ int CountLitLeds(const RawImage& picture) {
 // Green and blue text composed for a full-colour screen (colour code 7, which the card
 // drives with one plane, as a one-colour screen).
 std::string FullColourFile(const ShellApp& a) {
-    HardwareParams hw;
-    hw.width = 96, hw.height = 32, hw.colorCode = 7, hw.cardType = 3;
-    ProgramTree made(hw);
-    made.AddProgramSet();
+    ProgramTree made = OneSetTree(96, 32, 7);
     const std::pair<std::u16string_view, uint32_t> texts[] = {{u"Ab", 2}, {u"Cd", 4}};
     for (size_t i = 0; i < 2; ++i) {
         ProgramRecord& p = *made.AddProgram(0)->record;
@@ -126,10 +132,7 @@ TEST(ViewColours, AFileForAFullColourScreenLightsItsGreenAndBlueTextInTheViewAsO
 TEST(ViewColours, FlashOnAOneColourScreenShowsTheCardsNegativeInThePreview) {
     ViewRig r;
     ASSERT_TRUE(r.Start());
-    HardwareParams hw;
-    hw.width = 32, hw.height = 16, hw.colorCode = 5, hw.cardType = 3;
-    ProgramTree made(hw);
-    made.AddProgramSet();
+    ProgramTree made = OneSetTree(32, 16, 5);
     ProgramRecord& p = *made.AddProgram(0)->record;
     InitProgramRecord(p, 0, 0, 32, 16);
     p.content.cells[0] = TextCell(u'A', CellAttr::Make(8, 0, 1));
