@@ -14,7 +14,8 @@ namespace ledsuite {
 namespace {
 
 // One cell at (x, top) within the surface; the font is selected by the caller. A picture
-// shows what the card lights of it: the card packs it by its thresholds for the screen.
+// and a clock's face show what the card lights of them: the card packs them by their
+// thresholds for the screen.
 void DrawLaidOutCell(RenderContext& rc, Surface& s, const TextCell& cell, const CellSize& e, int x, int top,
                      uint32_t tick, int colorCode) {
     const PixelRect rect{x, top, x + e.width, top + e.height};
@@ -22,6 +23,13 @@ void DrawLaidOutCell(RenderContext& rc, Surface& s, const TextCell& cell, const 
         const auto* p = CellObjectAs<PictureObject>(cell);
         const RawImage* frame = p && !p->frames.empty() ? GetImageFrame(&p->frames, tick % p->frames.size()) : nullptr;
         if (frame) DrawImageOr(s, ShowPictureAsCard(*frame, colorCode), x, top, rect);
+    } else if (cell.code == FC_CLOCK) {
+        // The card gets the face as a picture of the default thresholds and draws the hands itself.
+        if (const auto* c = CellObjectAs<ClockObject>(cell)) {
+            DrawImageOr(s, ShowPictureAsCard(ClockToImage(*c, false), colorCode), x, top, rect);
+            const ClipScope clip(s, rect);
+            DrawClockHands(s, *c, x, top);
+        }
     } else if (cell.code == FC_TABLE) {
         if (const auto* g = CellObjectAs<GridObject>(cell))
             DrawGrid(rc, s, *g, tick, 0, 0, nullptr, x, top, rect.right, rect.bottom);

@@ -21,6 +21,7 @@
 #include "content/render/card_layout.h"
 #include "content/render/font_tables.h"
 #include "content/render/image_sources.h"
+#include "content/render/item_painters.h"
 #include "content/model/paths.h"
 #include "content/render/otsu_threshold.h"
 #include "tests/content/card_view.h"
@@ -619,6 +620,46 @@ TEST_F(CardViewGrid, PicturesLightWhatTheCardsPlanesLightAtEveryThresholdOnEvery
               << " lighting other LEDs at the other thresholds\n";
     EXPECT_EQ(compared, 10 * 8 * 2);
     EXPECT_GT(thresholdsMatter, 8);
+}
+
+// The shipped clock faces on one-, full- and two-colour screens: the layout view and the
+// preview at rest light what the card lights of the face (packed as a picture at the
+// default thresholds), with the hands, which the card draws itself, in white over it.
+TEST_F(CardViewGrid, AClocksFaceLightsWhatTheCardLightsOfItUnderItsHands) {
+    const ScopedClockOverride clock(kNow);
+    const std::pair<int, uint32_t> screens[] = {{5, 0xFF0000}, {7, 0xFF0000}, {13, 0x00FFFF}, {17, 0xFFFF00}};
+    int compared = 0, darkerOnOneColour = 0;
+    for (const char* file : {"01_ring", "02_dots", "03_square", "04_double_ring"}) {
+        ClockObject face;
+        face.style = 1, face.size = 32;
+        ASSERT_EQ(LoadImageFile(&face.face, ResourcePath("zu_clock") + "/" + file + ".png"), 1) << file;
+        face.face[0]->displayWidth = face.face[0]->displayHeight = 32;
+        std::vector<int> lit;
+        for (const auto& [code, white] : screens) {
+            Case c;
+            c.effect = kEffectStatic, c.colorCode = code, c.left = 0, c.top = 0;
+            ProgramTree tree = MakeTree(c, 0);
+            TextContent& text = tree.program(0, 0)->record->content;
+            text.cells = {};
+            text.cells[0] = ObjectCell(FC_CLOCK, face.Clone());
+            const std::string name = std::string(file) + " colour code " + std::to_string(code);
+            const CardView card = DrawCardView(Encode(tree, name), 0, {kScreenW, kScreenH, code}, kNow);
+            EXPECT_EQ(card.problems, std::vector<std::string>{}) << name;
+            lit.push_back(CountLit(card.picture));
+            Surface hands(kScreenW, kScreenH);
+            DrawClockHands(hands, face, 0, 0);
+            RawImage expected = card.picture;
+            for (int y = 0; y < kScreenH; ++y)
+                for (int x = 0; x < kScreenW; ++x) expected.row32(y)[x] |= hands.Pixel(x, y) ? white : 0;
+            EXPECT_EQ(Difference(expected, RenderLayoutPicture(tree, rc, 0, 1)), "") << name << " (layout)";
+            const std::optional<RawImage> rest = PausePicture(tree);
+            EXPECT_EQ(rest ? Difference(expected, *rest) : "the preview never rests", "") << name << " (preview)";
+            ++compared;
+        }
+        darkerOnOneColour += lit[0] < lit[3];
+    }
+    EXPECT_EQ(compared, 16);
+    EXPECT_GT(darkerOnOneColour, 0);  // a pure red or green face stays below the grey plane's threshold
 }
 
 TEST(CardViewSource, DrawsFromTheBytesWithoutTheCanvasOrTheLayout) {
