@@ -311,7 +311,7 @@ std::vector<int> EditorLineStarts(CEditEx* surface) {
 std::vector<int> CardLineStarts(App& a, const ProgramRecord& p) {
     LayoutCanvas& canvas = static_cast<CZUView*>(a.Frame().ViewWidget())->Canvas();
     ProgramLayout layout;
-    EXPECT_TRUE(LayoutProgramContent(*canvas.rc, p.content, p.mainAction.effect, p.width(), p.height(), layout));
+    EXPECT_TRUE(LayoutProgramContent(*canvas.rc, p.content, p.mainAction.effect, p.width(), p.height(), 5, layout));
     std::vector<int> starts;
     for (const LineExtent& line : layout.lines) starts.push_back(line.first);
     return starts;
