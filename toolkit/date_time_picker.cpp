@@ -69,8 +69,8 @@ private:
 
     bool IsSeparator(QChar c, const QString& own) const {
         if (own.startsWith(c)) return true;
-        const QString written = IsDateSection(picker_->currentSection()) ? QStringLiteral("/-. ") : QStringLiteral(":. ");
-        return written.contains(c);
+        if (IsDateSection(picker_->currentSection())) return QStringLiteral("/-. ").contains(c);
+        return QStringLiteral(":. ").contains(c);
     }
 
     // A digit is noted with the section it goes into; a separator right after a digit that

@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -75,6 +76,14 @@ inline void TypeInNextChooser(const QString& folder, const QString& name, QStrin
         questions.stop();
         if (dialog->isVisible()) dialog->reject();
     });
+}
+
+// Opens the in-place editor of a list cell as the user does: a click, then a double click.
+inline void OpenListCell(QTableWidget* list, int row, int column) {
+    list->scrollToItem(list->item(row, column));
+    const QPoint at = list->visualItemRect(list->item(row, column)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
 }
 
 // Whether the list's column is wide enough to draw `text` without cutting it: an item view
