@@ -1,6 +1,5 @@
 #include "toolkit/date_time_picker.h"
 
-#include <QCoreApplication>
 #include <QDateEdit>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -11,30 +10,8 @@ namespace ledsuite {
 
 namespace {
 
-bool IsSectionLetter(QChar c) { return QStringLiteral("dMyhHmszaApPt").contains(c); }
-
-// The text `format` shows between section `index` and the next one; empty after the last.
-QString SeparatorAfter(const QString& format, int index) {
-    int section = -1;
-    QString separator;
-    for (int i = 0; i < format.size(); ++i) {
-        const QChar c = format[i];
-        if (!IsSectionLetter(c)) {
-            if (section == index && c != QLatin1Char('\'')) separator += c;
-            continue;
-        }
-        const bool sameSection = i > 0 && (format[i - 1] == c || (c.toLower() == QLatin1Char('p') &&
-                                                                  format[i - 1].toLower() == QLatin1Char('a')));
-        if (sameSection) continue;
-        if (section == index) return separator;
-        ++section;
-    }
-    return QString();
-}
-
-bool IsDateSection(QDateTimeEdit::Section s) {
-    return s == QDateTimeEdit::YearSection || s == QDateTimeEdit::MonthSection || s == QDateTimeEdit::DaySection;
-}
+// What people write between the parts of a date or a time.
+bool IsSeparator(QChar c) { return QStringLiteral(":/-. ").contains(c); }
 
 // Watches the picker (its keys) and its line edit (its mouse events reach the line edit, not
 // the picker).
@@ -67,38 +44,28 @@ private:
             picker_->setSelectedSection(picker_->currentSection());
     }
 
-    bool IsSeparator(QChar c, const QString& own) const {
-        if (own.startsWith(c)) return true;
-        if (IsDateSection(picker_->currentSection())) return QStringLiteral("/-. ").contains(c);
-        return QStringLiteral(":. ").contains(c);
-    }
-
-    // A digit is noted with the section it goes into; a separator right after a digit that
-    // moved the picker on is dropped; any other separator moves on as the picker's own does,
-    // keeping a one-digit section as typed.
-    bool OnKey(QKeyEvent* event) {
-        if (forwarding_) return false;
+    // A digit is noted with the section it goes into. A separator right after a digit that
+    // moved the picker on is dropped; any other one selects the next section, the section
+    // left keeping what was typed into it (a one-digit hour stays that hour).
+    bool OnKey(const QKeyEvent* event) {
         const bool plain = !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
         const QString text = event->text();
-        const bool digit = plain && text.size() == 1 && text[0].isDigit();
+        const bool single = plain && text.size() == 1;
         const bool movedByItself = afterDigit_ && picker_->currentSectionIndex() != digitSection_;
-        afterDigit_ = digit;
+        afterDigit_ = single && text[0].isDigit();
         digitSection_ = picker_->currentSectionIndex();
-        if (!plain || text.size() != 1 || digit) return false;
-        const QString own = SeparatorAfter(picker_->displayFormat(), picker_->currentSectionIndex());
-        if (!IsSeparator(text[0], own)) return false;
-        if (movedByItself || own.isEmpty()) return true;
-        QKeyEvent separator(QEvent::KeyPress, own[0].unicode(), Qt::NoModifier, own.left(1));
-        forwarding_ = true;
-        QCoreApplication::sendEvent(picker_, &separator);
-        forwarding_ = false;
+        if (!single || !IsSeparator(text[0])) return false;
+        const int next = picker_->currentSectionIndex() + 1;
+        if (!movedByItself && next < picker_->sectionCount()) {
+            picker_->setCurrentSectionIndex(next);
+            picker_->setSelectedSection(picker_->currentSection());
+        }
         return true;
     }
 
     QDateTimeEdit* picker_;
     bool afterDigit_ = false;  // the last key was a digit typed into section digitSection_
     int digitSection_ = -1;
-    bool forwarding_ = false;
 };
 
 template <class Picker>

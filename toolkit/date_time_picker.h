@@ -3,9 +3,9 @@
 // a section that is already full, where every typed digit would make the section too long and
 // is refused: every picker of the suite selects the section under a click instead, as Tab
 // selects the first one. A picker moves to the next section by itself once a section is full,
-// and its own separator moves it once more: "09:30:00" became 09:00:30. Every picker takes a
-// separator typed right after such a move as that move, and any separator a user writes
-// between the parts of a date ('/', '-', '.', space) or a time (':', '.', space) as its own.
+// and its own separator moved it once more: "09:30:00" became 09:00:30. Every picker takes a
+// separator typed right after such a move as that move, and any separator people write
+// between the parts of a date or a time (':', '/', '-', '.', space) as its own.
 #include <QString>
 
 class QDateEdit;
