@@ -20,19 +20,12 @@ public:
     explicit PickerFilter(QDateTimeEdit* picker) : QObject(picker), picker_(picker) {}
 
     bool eventFilter(QObject* watched, QEvent* event) override {
-        switch (event->type()) {
-        case QEvent::KeyPress:
-            return watched == picker_ && OnKey(static_cast<QKeyEvent*>(event));
-        case QEvent::MouseButtonPress:
-        case QEvent::FocusIn:
-            afterDigit_ = false;
-            return false;
-        case QEvent::MouseButtonRelease:
-            if (watched != picker_) OnRelease(static_cast<QMouseEvent*>(event), static_cast<QLineEdit*>(watched));
-            return false;
-        default:
-            return false;
-        }
+        const QEvent::Type type = event->type();
+        if (type == QEvent::KeyPress && watched == picker_) return OnKey(static_cast<QKeyEvent*>(event));
+        if (type == QEvent::MouseButtonPress || type == QEvent::FocusIn) digitSection_ = -1;  // no longer right after
+        if (type == QEvent::MouseButtonRelease && watched != picker_)
+            OnRelease(static_cast<QMouseEvent*>(event), static_cast<QLineEdit*>(watched));
+        return false;
     }
 
 private:
@@ -48,24 +41,20 @@ private:
     // moved the picker on is dropped; any other one selects the next section, the section
     // left keeping what was typed into it (a one-digit hour stays that hour).
     bool OnKey(const QKeyEvent* event) {
-        const bool plain = !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
         const QString text = event->text();
-        const bool single = plain && text.size() == 1;
-        const bool movedByItself = afterDigit_ && picker_->currentSectionIndex() != digitSection_;
-        afterDigit_ = single && text[0].isDigit();
-        digitSection_ = picker_->currentSectionIndex();
-        if (!single || !IsSeparator(text[0])) return false;
-        const int next = picker_->currentSectionIndex() + 1;
-        if (!movedByItself && next < picker_->sectionCount()) {
-            picker_->setCurrentSectionIndex(next);
+        const int current = picker_->currentSectionIndex();
+        const bool movedByItself = digitSection_ >= 0 && current != digitSection_;
+        digitSection_ = text.size() == 1 && text[0].isDigit() ? current : -1;
+        if (text.size() != 1 || !IsSeparator(text[0])) return false;
+        if (!movedByItself && current + 1 < picker_->sectionCount()) {
+            picker_->setCurrentSectionIndex(current + 1);
             picker_->setSelectedSection(picker_->currentSection());
         }
         return true;
     }
 
     QDateTimeEdit* picker_;
-    bool afterDigit_ = false;  // the last key was a digit typed into section digitSection_
-    int digitSection_ = -1;
+    int digitSection_ = -1;  // the section the last key, a digit, went into; -1 after anything else
 };
 
 template <class Picker>
