@@ -1,5 +1,7 @@
 #include "toolkit/date_time_picker.h"
 
+#include <optional>
+
 #include <QDateEdit>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -22,9 +24,9 @@ public:
     bool eventFilter(QObject* watched, QEvent* event) override {
         const QEvent::Type type = event->type();
         if (type == QEvent::KeyPress && watched == picker_) return OnKey(static_cast<QKeyEvent*>(event));
-        if (type == QEvent::MouseButtonPress || type == QEvent::FocusIn) digitSection_ = -1;  // no longer right after
-        if (type == QEvent::MouseButtonRelease && watched != picker_)
-            OnRelease(static_cast<QMouseEvent*>(event), static_cast<QLineEdit*>(watched));
+        if (type == QEvent::MouseButtonPress || type == QEvent::FocusIn) digitSection_.reset();  // ends "right after"
+        auto* edit = qobject_cast<QLineEdit*>(watched);
+        if (type == QEvent::MouseButtonRelease && edit) OnRelease(static_cast<QMouseEvent*>(event), edit);
         return false;
     }
 
@@ -43,8 +45,9 @@ private:
     bool OnKey(const QKeyEvent* event) {
         const QString text = event->text();
         const int current = picker_->currentSectionIndex();
-        const bool movedByItself = digitSection_ >= 0 && current != digitSection_;
-        digitSection_ = text.size() == 1 && text[0].isDigit() ? current : -1;
+        const bool movedByItself = digitSection_ && current != *digitSection_;
+        digitSection_.reset();
+        if (text.size() == 1 && text[0].isDigit()) digitSection_ = current;
         if (text.size() != 1 || !IsSeparator(text[0])) return false;
         if (!movedByItself && current + 1 < picker_->sectionCount()) {
             picker_->setCurrentSectionIndex(current + 1);
@@ -54,7 +57,7 @@ private:
     }
 
     QDateTimeEdit* picker_;
-    int digitSection_ = -1;  // the section the last key, a digit, went into; -1 after anything else
+    std::optional<int> digitSection_;  // the section the last key went into, when it was a digit
 };
 
 template <class Picker>

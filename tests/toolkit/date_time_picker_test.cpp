@@ -27,6 +27,7 @@ TEST(DateTimePicker, ASeparatorMovesOnUnlessTheKeyBeforeMovedOn) {
         {"", kClickMinute, ":30", QTime(0, 0, 30)},       // the first key after the click
         {"9", kClickMinute, ":30", QTime(9, 0, 30)},      // a click between the move and ':'
         {"0930", kAwayAndTabBack, ":45", QTime(9, 45, 0)},  // Tab selects the hour
+        {"1::5", kNothing, "", QTime(1, 0, 5)},           // nothing between two separators
         {"1:2:3", kNothing, ":4", QTime(1, 2, 34)},       // in the last section the separator does nothing
     };
     for (const auto& c : cases) {
