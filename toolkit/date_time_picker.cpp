@@ -25,8 +25,9 @@ public:
         const QEvent::Type type = event->type();
         if (type == QEvent::KeyPress && watched == picker_) return OnKey(static_cast<QKeyEvent*>(event));
         if (type == QEvent::MouseButtonPress || type == QEvent::FocusIn) digitSection_.reset();  // ends "right after"
-        auto* edit = qobject_cast<QLineEdit*>(watched);
-        if (type == QEvent::MouseButtonRelease && edit) OnRelease(static_cast<QMouseEvent*>(event), edit);
+        if (type == QEvent::MouseButtonRelease) {
+            if (auto* edit = qobject_cast<QLineEdit*>(watched)) OnRelease(static_cast<QMouseEvent*>(event), edit);
+        }
         return false;
     }
 
