@@ -46,13 +46,23 @@ inline void SendMouse(QWidget* w, QEvent::Type type, QPoint local, Qt::MouseButt
     QApplication::sendEvent(w, &event);
 }
 
-// Clicks into the first section of a date or time picker as a user does (between its first
-// two digits, the event loop running after the click) and types `keys` where the focus is then.
-inline void ClickFirstSectionAndType(QDateTimeEdit* picker, const QString& keys) {
+// Clicks into section `section` (0: the first) of a date or time picker as a user does:
+// between the first two digits of that section's text, the event loop running after the click.
+inline void ClickSection(QDateTimeEdit* picker, int section) {
     auto* edit = picker->findChild<QLineEdit*>();
-    const int x = edit->contentsRect().left() + 2 + edit->fontMetrics().horizontalAdvance(edit->text().left(1));
+    const QString text = edit->text();
+    int at = 0;
+    for (int run = -1; at < text.size(); ++at) {
+        if (text[at].isDigit() && (at == 0 || !text[at - 1].isDigit()) && ++run == section) break;
+    }
+    const int x = edit->contentsRect().left() + 2 + edit->fontMetrics().horizontalAdvance(text.left(at + 1));
     QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(x, edit->height() / 2));
     QTest::qWait(1);
+}
+
+// Clicks into the first section of a date or time picker and types `keys` where the focus is then.
+inline void ClickFirstSectionAndType(QDateTimeEdit* picker, const QString& keys) {
+    ClickSection(picker, 0);
     QTest::keyClicks(QApplication::focusWidget(), keys);
 }
 
