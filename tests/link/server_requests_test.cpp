@@ -416,6 +416,29 @@ TEST(ServerOverTcp, ALongLateReplyIsSkippedWhole) {
     EXPECT_TRUE(CheckServerReply(std::span(buffer.data(), 48)));
 }
 
+// 48 bytes of 0xA5: no magic, and a length field (0xA5A5) that would swallow 42,405 bytes.
+const std::vector<uint8_t> kForeignHeader(kServerHeaderSize, 0xA5);
+
+TEST(ServerOverTcp, AReplyThatIsNoReplyIsDroppedAndTheNextRequestsReplyComesAtOnce) {
+    // (late): the foreign header answers a request in time; or 300 ms late, after that request gave up.
+    for (const bool late : {false, true}) {
+        TcpServer tcp({{kForeignHeader, late ? 300 : 0}, {kRefusedPassword}, {ServerReply(0xFFFF)},
+                       {ServerReply(0xFFFF)}});
+        ServerSocket socket{tcp.client, late ? 100 : 5000};
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(ChangePassword(socket, 5, "oldpw", "newpass", "newpass"),
+                  late ? PasswordResult::kTimedOut : PasswordResult::kNetworkException);
+        if (late) std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        socket.timeoutMs = 5000;
+        const auto next = std::chrono::steady_clock::now();
+        EXPECT_EQ(ChangePassword(socket, 5, "oldpw", "newpass", "newpass"), PasswordResult::kWrongOld) << late;
+        EXPECT_EQ(UploadGroupTable(socket, TwoGroups()), kUploadOk) << late;
+        // Three exchanges, each answered at once: far within one reply's wait.
+        EXPECT_LT(std::chrono::steady_clock::now() - (late ? next : start), std::chrono::milliseconds(2500)) << late;
+        EXPECT_EQ(tcp.server.Requests().size(), 4u);
+    }
+}
+
 TEST(ServerOverTcp, ARequestTheServerTakesInPiecesArrivesWhole) {
     // The client's send path is filled first, and the server reads only after a pause: the
     // request goes out in as many pieces as the socket takes.
