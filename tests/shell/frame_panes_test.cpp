@@ -341,8 +341,18 @@ TEST(ServerSession, RefusedUnreachableAndBadAddressesFailWithinTheTimeOut) {
     EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(150));
     EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(kServerConnectTimeoutMs));
     if (first >= 0) close(first);
-    // A name that does not resolve fails; ports out of range are refused.
-    for (const auto& [host, port] : {std::pair<const char*, int>{"server.invalid", full.port}, {"127.0.0.1", 0},
-                                     {"127.0.0.1", 65536}, {"", full.port}})
-        EXPECT_EQ(OpenServerConnection(host, port, 200), -1) << host << ":" << port;
+    // A name that does not resolve fails; ports out of range and no host are refused; each says why.
+    LoopbackPort refusing(false);
+    const std::tuple<const char*, int, ServerConnectFailure> cases[] = {
+        {"server.invalid", full.port, ServerConnectFailure::kNameNotFound},
+        {"127.0.0.1", 0, ServerConnectFailure::kBadAddress},
+        {"127.0.0.1", 1 << 16, ServerConnectFailure::kBadAddress},
+        {"", full.port, ServerConnectFailure::kBadAddress},
+        {"127.0.0.1", refusing.port, ServerConnectFailure::kNoAnswer},
+    };
+    for (const auto& [host, port, why] : cases) {
+        ServerConnectFailure failure = ServerConnectFailure::kNone;
+        EXPECT_EQ(OpenServerConnection(host, port, 200, &failure), -1) << host << ":" << port;
+        EXPECT_EQ(failure, why) << host << ":" << port;
+    }
 }
