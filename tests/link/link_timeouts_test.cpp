@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <future>
 #include <sstream>
 #include <thread>
@@ -83,7 +84,9 @@ void CheckWait(Exchange exchange, const Result& expected, int widest = kWidestMa
                                                  << late << " ms late";
             return;
         }
-        margin = std::min(widest, std::max(2 * margin, 3 * late));
+        const int wider = std::min(widest, std::max(2 * margin, 3 * late));
+        std::printf("threads ran up to %d ms late around a margin of %d ms: once more at %d ms\n", late, margin, wider);
+        margin = wider;
     }
 }
 
