@@ -61,7 +61,6 @@ struct Lookup {
     std::mutex mutex;
     std::condition_variable ended;
     bool done = false, abandoned = false;
-    int result = 0;
     addrinfo* list = nullptr;
 };
 using AddressList = std::unique_ptr<addrinfo, decltype(&freeaddrinfo)>;
@@ -82,7 +81,6 @@ AddressList Resolve(const std::string& host, int port, int timeoutMs) {
             if (result == 0) freeaddrinfo(list);
             return;
         }
-        lookup->result = result;
         lookup->list = result == 0 ? list : nullptr;
         lookup->done = true;
         lookup->ended.notify_all();

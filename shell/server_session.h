@@ -9,8 +9,9 @@
 //   "Server/Port"  1 to 65535;
 //   "Server/UserId" the id of the user the host logged in (0 to 65535, 0 when unset),
 //                  sent with a password change.
-// The connect waits at most kServerConnectTimeoutMs. Without a connection Socket() is
-// null: the vehicle pages stay empty and their server commands report the failure.
+// The name's lookup and the connect each wait at most kServerConnectTimeoutMs. Without a
+// connection Socket() is null: the vehicle pages stay empty and their server commands
+// report the failure.
 //
 // The vehicle group table is the server's: it comes over the connection (ReceiveGroups,
 // called by whoever reads it from the server). Until a table has been received nothing
