@@ -82,7 +82,7 @@ TEST(LayoutView, AMoveRightAlignedRightStandsAtTheAreasRightEndAsOnTheCard) {
     LayoutCanvas& canvas = static_cast<CZUView*>(a.Frame().ViewWidget())->Canvas();
     ASSERT_NE(canvas.rc, nullptr);
     ProgramLayout layout;
-    ASSERT_TRUE(LayoutProgramContent(*canvas.rc, p.content, p.mainAction.effect, p.width(), p.height(), layout));
+    ASSERT_TRUE(LayoutProgramContent(*canvas.rc, p.content, p.mainAction.effect, p.width(), p.height(), 5, layout));
     const int start = p.left + PlaceCardLine(p.content.header, kEffectMoveRight, p.width(), layout.lines[0],
                                              layout.placements[0]).x;
     ASSERT_GT(start, p.left + p.width() / 2);  // the card's line stands at the right end

@@ -50,20 +50,7 @@ using namespace ledsuite::testing;
 
 namespace {
 
-struct App : ShellApp {
-    App() {
-        EXPECT_TRUE(Start());
-        Frame().OnLanguage(3);
-        Activate();
-    }
-    // The main window active again, as the window system leaves it when a dialog closes.
-    void Activate() {
-        Frame().activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&Frame()));
-    }
-    CPropertiesWnd& Props() { return *qobject_cast<CPropertiesWnd*>(Frame().PropertyWindow()); }
-    PropertyGrid* Grid(int id) { return Props().Grid(id); }
-};
+using App = ActiveApp;
 
 // In the next file chooser: goes to `folder`, types `name` into its name field and presses Return.
 void TypeInChooser(const QString& folder, const QString& name) {
@@ -324,7 +311,7 @@ std::vector<int> EditorLineStarts(CEditEx* surface) {
 std::vector<int> CardLineStarts(App& a, const ProgramRecord& p) {
     LayoutCanvas& canvas = static_cast<CZUView*>(a.Frame().ViewWidget())->Canvas();
     ProgramLayout layout;
-    EXPECT_TRUE(LayoutProgramContent(*canvas.rc, p.content, p.mainAction.effect, p.width(), p.height(), layout));
+    EXPECT_TRUE(LayoutProgramContent(*canvas.rc, p.content, p.mainAction.effect, p.width(), p.height(), 5, layout));
     std::vector<int> starts;
     for (const LineExtent& line : layout.lines) starts.push_back(line.first);
     return starts;

@@ -88,6 +88,12 @@ TEST(VoicePass, PiecesAtPunctuationOrByPage) {
               (std::vector<std::u16string>{u"Hello\n", u"World"}));
     EXPECT_EQ(pieces(u"Hello\nWorld\nAgain", kEffectBlindsHorizontal, false),
               (std::vector<std::u16string>{u"Hello\n", u"World\n", u"Again"}));
+    // A text wider than the area wraps into lines a page each, as the card shows it.
+    const std::u16string longText = u"one two three four five six seven eight nine ten eleven twelve";
+    const auto wrapped = pieces(longText, kEffectBlindsHorizontal, false);
+    std::u16string joined;
+    for (const std::u16string& piece : wrapped) joined += piece;
+    EXPECT_EQ(std::pair(wrapped.size() >= 3, joined), std::pair(true, longText)) << wrapped.size();
     // A piece over 512 characters is cut, not shortened.
     const auto cut = pieces(std::u16string(1100, u'a'), kEffectMoveLeft, true);
     ASSERT_EQ(cut.size(), 3u);
