@@ -4,8 +4,10 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -39,6 +41,14 @@
 namespace ledsuite::testing {
 
 namespace fs = std::filesystem;
+
+// The project's README.md, as a newcomer reads it.
+inline std::string ReadmeText() {
+    std::ifstream in(std::string(LEDSUITE_SOURCE_ROOT) + "/README.md");
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
 
 // The action of `id` in the menu bar, at any depth.
 inline QAction* InMenus(const QMenuBar* bar, int id) {
