@@ -52,6 +52,8 @@ size_t PackLedPlanes(LedPlanes* header, const RawImage* image, uint8_t* buffer, 
 uint32_t ScreenLedColour(uint32_t pixel, int colorCode);
 // Every pixel of a 32-bit image replaced by ScreenLedColour; other depths are left alone.
 void ShowImageAsScreen(RawImage& image, int colorCode);
+// The same for the pixels of columns x0..x1 - 1 and rows y0..y1 - 1 (clipped to the image).
+void ShowImageAsScreen(RawImage& image, int colorCode, int x0, int y0, int x1, int y1);
 
 // Makes `image` a 32-bit width x height picture of the planes in `bits` (`length`
 // bytes): mode 5 white where set; 9, 10, 11 one plane into red, green or blue;
