@@ -6,7 +6,17 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include "tests/qt_main/qt_test_util.h"
+
 namespace {
+
+// Drops the answers a test left waiting (see AnswerNext).
+class DropPendingAnswers : public testing::EmptyTestEventListener {
+    void OnTestEnd(const testing::TestInfo&) override {
+        for (QObject* answer : ledsuite::testing::PendingAnswers().children()) delete answer;
+    }
+};
+
 void FailOnWarnings(QtMsgType type, const QMessageLogContext&, const QString& message) {
     if (type == QtDebugMsg || type == QtInfoMsg) return;
     // The offscreen platform has no window system to pass size limits, raising or
@@ -25,5 +35,6 @@ int main(int argc, char** argv) {
     if (config.isValid()) qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
     QApplication app(argc, argv);
     qInstallMessageHandler(FailOnWarnings);
+    testing::UnitTest::GetInstance()->listeners().Append(new DropPendingAnswers);
     return RUN_ALL_TESTS();
 }

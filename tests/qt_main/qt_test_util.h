@@ -13,11 +13,19 @@
 
 namespace ledsuite::testing {
 
+// The parent of the answers still waiting for their window. The test program's main drops
+// them when a test ends: an answer whose window never came would otherwise answer a window
+// of a later test, with the variables of the test that set it long gone.
+inline QObject& PendingAnswers() {
+    static QObject* pending = new QObject;  // left to the end of the program, as the application is
+    return *pending;
+}
+
 // Runs `answer` on the first visible window of type D (with `modal`, only the active modal
-// window) once the event loop runs.
+// window) once the event loop runs, within the test that asks.
 template <class D>
 void AnswerNext(std::function<void(D*)> answer, bool modal = false) {
-    auto* timer = new QTimer;
+    auto* timer = new QTimer(&PendingAnswers());
     QObject::connect(timer, &QTimer::timeout, [timer, answer, modal] {
         const QWidgetList windows = modal ? QWidgetList{QApplication::activeModalWidget()} : QApplication::topLevelWidgets();
         for (QWidget* w : windows) {
