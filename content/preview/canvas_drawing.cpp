@@ -171,6 +171,10 @@ void RepeatLeds(const uint32_t* src, int n, uint32_t* out) {
 
 // Writes `count` pixels of an LED row magnified by the zoom, the first LED `firstRun` times.
 void MagnifyRow(const uint32_t* src, int firstRun, int zoom, uint32_t* out, int count) {
+    if (zoom == 1) {
+        std::memcpy(out, src, size_t(count) * sizeof(uint32_t));
+        return;
+    }
     const int head = std::min(firstRun, count);
     std::fill_n(out, head, *src++);
     out += head, count -= head;

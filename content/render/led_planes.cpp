@@ -94,10 +94,14 @@ void ShowImageAsScreen(RawImage& image, int colorCode, int x0, int y0, int x1, i
     if (!image.is32()) return;
     x0 = std::max(x0, 0), y0 = std::max(y0, 0);
     x1 = std::min(x1, image.width), y1 = std::min(y1, image.height);
+    uint32_t lastIn = 0, lastOut = 0;  // a text's pixels come in few colours: the last one's light is reused
     for (int y = y0; y < y1; ++y) {
         uint32_t* row = image.row32(y);
-        for (int x = x0; x < x1; ++x)
-            if (row[x] != 0) row[x] = ScreenLedColour(row[x], colorCode);  // a dark LED stays dark
+        for (int x = x0; x < x1; ++x) {
+            if (row[x] == 0) continue;  // a dark LED stays dark
+            if (row[x] != lastIn) lastIn = row[x], lastOut = ScreenLedColour(lastIn, colorCode);
+            row[x] = lastOut;
+        }
     }
 }
 
