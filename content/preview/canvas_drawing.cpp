@@ -320,7 +320,7 @@ bool MakeContentPicture(RenderContext& rc, const TextContent& text, const Progra
     DrawProgramLayout(rc, drawn, text, layout, int(left), int(top), 0, 0, 0);
     // Only the lit part is kept: a dark pixel adds nothing.
     const PixelRect lit = LitPart(drawn);
-    if (drawn.width() < 1 || lit.empty()) return false;
+    if (lit.empty()) return false;
     picture.pixels.Reset(lit.width(), lit.height());
     picture.pixels.BlitCopy(drawn.image(), 0, 0, lit);
     picture.x = int(left) + lit.left, picture.y = int(top) + lit.top;

@@ -2,6 +2,7 @@
 // round by round is the one a composition afresh gives, through zooms, pans, a resize and
 // a new set, and a text taken from its picture is the text drawn at the offsets.
 #include "content/preview/preview_player.h"
+#include "content/render/led_planes.h"
 #include "content/render/image_sources.h"
 #include "tests/content/canvas_helpers.h"
 
@@ -149,6 +150,23 @@ TEST_F(PreviewComposition, OnlyATextThatDrawsTheSameAlwaysGetsAPicture) {
         EXPECT_EQ(picture.made, k.made);
         // Tried once for the layout: a second call answers the same without drawing.
         EXPECT_EQ(MakeContentPicture(rc, text, layout, picture), k.made);
+    }
+}
+
+TEST(ShowImageAsScreen, ARectangleLightsItsPixelsAsTheScreenAndLeavesTheRest) {
+    // Runs of one colour, the faintest blue (0x000001) and black, on one- and two-colour screens.
+    const uint32_t pixels[] = {0x000001, 0x000001, 0x00FF00, 0x00FF00, 0, 0x123456, 0x000001, 0xFFFFFF};
+    for (const int colorCode : {5, 13, 17}) {
+        RawImage image;
+        ResetImage(image, 8, 3);
+        for (int y = 0; y < 3; ++y) std::copy(std::begin(pixels), std::end(pixels), image.row32(y));
+        ShowImageAsScreen(image, colorCode, -2, 1, 6, 9);  // clipped to columns 0..5 of rows 1 and 2
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < 8; ++x) {
+                const bool inside = y >= 1 && x < 6;
+                EXPECT_EQ(image.row32(y)[x], inside ? ScreenLedColour(pixels[x], colorCode) : pixels[x])
+                    << colorCode << " at " << x << "," << y;
+            }
     }
 }
 
