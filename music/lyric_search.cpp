@@ -4,10 +4,10 @@
 #include <glib.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <mutex>
 
 #include "content/bytes.h"
+#include "content/model/file_names.h"
 #include "content/model/paths.h"
 #include "content/model/text_codec.h"
 
@@ -17,6 +17,7 @@ namespace {
 
 constexpr size_t kMaxCodeTextBytes = 10239;  // of artist + title in UTF-8
 constexpr char kAgentName[] = "Microsoft Internet Explorer";
+constexpr long kMaxRedirects = 5;  // a server that moved answers with a redirect or two; more is a loop
 
 struct BodySink {
     explicit BodySink(size_t capBytes) : cap(capBytes) {}
@@ -53,6 +54,22 @@ void AppendUtf16(std::u16string& out, char32_t c) {
 }
 
 bool IsBlankOrComma(char32_t c) { return c == u' ' || c == u'\t' || c == u',' || c == 0x3000; }
+
+// Every script's capitals made small, one character for one (the simple case mapping),
+// leaving out the characters `drop` names.
+template <class Drop>
+std::u16string LowerCased(std::u16string_view text, Drop drop) {
+    std::u16string out;
+    for (size_t i = 0; i < text.size();) {
+        const char32_t c = NextCodePoint(text, i);
+        if (!drop(c)) AppendUtf16(out, char32_t(g_unichar_tolower(gunichar(c))));
+    }
+    return out;
+}
+
+std::u16string LowerCased(std::u16string_view text) {
+    return LowerCased(text, [](char32_t) { return false; });
+}
 
 // The value after `marker` and its opening quote, up to the next quote, within `element`.
 std::optional<std::u16string> QuotedValue(std::u16string_view element, std::u16string_view marker) {
@@ -126,6 +143,10 @@ std::u16string HttpGetText(const std::string& url, const HttpOptions& options) {
     BodySink sink(options.maxBodyBytes);
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    // A server that moved sends the request on; the answer at the end of the redirects counts.
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, kMaxRedirects);
+    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(curl, CURLOPT_USERAGENT, kAgentName);
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, options.connectTimeoutMs);
     curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, options.totalTimeoutMs);
@@ -153,16 +174,7 @@ std::vector<uint8_t> LyricFileBytes(std::u16string_view text) {
     return w.take();
 }
 
-std::u16string NormalizeSearchText(std::u16string_view text) {
-    std::u16string out;
-    for (size_t i = 0; i < text.size();) {
-        const char32_t c = NextCodePoint(text, i);
-        if (IsBlankOrComma(c)) continue;
-        // Every script's capitals, one character for one (the simple case mapping).
-        AppendUtf16(out, char32_t(g_unichar_tolower(gunichar(c))));
-    }
-    return out;
-}
+std::u16string NormalizeSearchText(std::u16string_view text) { return LowerCased(text, IsBlankOrComma); }
 
 std::string SearchRequestPath(std::u16string_view artist, std::u16string_view title) {
     return "/dll/lyricsvr.dll?sh?Artist=" + WideToUtf8(HexEncodeUtf16(NormalizeSearchText(artist))) +
@@ -210,11 +222,15 @@ std::u16string DownloadLyric(const LyricServerConfig& server, const LyricMatch& 
 }
 
 std::optional<std::string> FindLyricFile(const std::string& stem) {
-    for (const std::string& folder : {ResourcePath("zu_lyric"), UserDataPath("zu_lyric")}) {
-        std::string path = folder + "/" + stem + ".lrc";
-        std::error_code ec;
-        if (std::filesystem::is_regular_file(path, ec)) return path;
-    }
+    const std::u16string name = Utf8ToWide(stem) + u".lrc";
+    const std::array<std::string, 2> folders = {ResourcePath("zu_lyric"), UserDataPath("zu_lyric")};
+    for (const std::string& folder : folders)
+        if (auto path = FindFileNamed(folder, name)) return path;
+    // Lyric files often come from Windows, whose names ignore letter case: "Song.mp3" has "song.LRC".
+    const std::u16string folded = LowerCased(name);
+    for (const std::string& folder : folders)
+        for (FolderFile& file : FilesIn(folder))
+            if (LowerCased(file.name) == folded) return std::move(file.path);
     return std::nullopt;
 }
 

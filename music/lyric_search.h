@@ -57,7 +57,8 @@ uint32_t LyricCheckValue(std::string_view utf8, uint32_t id);
 
 // The body of a GET as text (UTF-8 to UTF-16), sent with the agent name "Microsoft
 // Internet Explorer"; empty on any failure, a status other than 2xx, a time-out, a stop
-// or a body past the cap. Only http and https URLs are fetched.
+// or a body past the cap. Only http and https URLs are fetched; redirects to them are
+// followed, up to five.
 std::u16string HttpGetText(const std::string& url, const HttpOptions& options = {});
 
 // The text of an answer's body: its bytes taken as UTF-8.
@@ -82,7 +83,8 @@ int SearchLyrics(const LyricServerConfig& server, std::u16string_view artist, st
 std::u16string DownloadLyric(const LyricServerConfig& server, const LyricMatch& match);
 
 // Where lyric files are looked up: "zu_lyric" among the resources, then the user's own
-// "zu_lyric" (where downloads go). The path of `stem`.lrc, or none.
+// "zu_lyric" (where downloads go). The path of `stem`.lrc; when neither folder has that
+// name, of the first file named so but for letter case (resources first); or none.
 std::optional<std::string> FindLyricFile(const std::string& stem);
 std::string DownloadedLyricPath(const std::string& stem);
 // Writes the text as UTF-16LE with FF FE (through a temporary file); false when the

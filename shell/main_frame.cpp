@@ -24,6 +24,7 @@
 #include "shell/outlook_bar.h"
 #include "shell/shell_texts.h"
 #include "shell/view_single.h"
+#include "toolkit/open_edit.h"
 #include "toolkit/qt_text.h"
 #include "toolkit/small_widgets.h"
 #include "toolkit/view_tree.h"
@@ -225,6 +226,8 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         ShowMessage(FillText(kFileNotWritten(), {Utf8ToWide(PlaylistFilePath())}));
     QMainWindow::closeEvent(event);
 }
+
+void CMainFrame::CommitOpenEdit() { ledsuite::CommitOpenEdit(this); }
 
 void CMainFrame::OnContentChanged(int code) {
     if (single_ && code != IMC_SCREEN_SELECTED) single_->SetModified();

@@ -117,6 +117,7 @@ public:
     intptr_t OnSendHardwareParams(intptr_t block) override;
     intptr_t OnReadHardwareParams(intptr_t buffer) override;
     bool ServerConnected() override { return server_.IsConnected(); }
+    void CommitOpenEdit() override;
     void OnContentChanged(int code) override;
     // The status bar's port pane for the screen as it is now.
     void UpdatePortPane();

@@ -144,6 +144,8 @@ void CMainFrame::Trigger(int id) {
 }
 
 void CMainFrame::RunCommand(int id) {
+    // A value still being typed counts: the commands read the records (and Exit asks about them).
+    relay_.send(IMC_COMMIT_PENDING_EDIT, 0);
     switch (id) {
         case ID_FILE_NEW: doc_.OnNewDocument(); break;
         case ID_FILE_OPEN: relay_.send(IMC_FILE_OPEN, 0); break;

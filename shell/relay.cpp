@@ -25,11 +25,12 @@ intptr_t Relay::send(int code, intptr_t arg) {
             return ToSingle(code, arg);
         case IMC_FILE_SAVE:
         case IMC_FILE_SAVE_TO:
-            // What is being typed into a table cell belongs in the file.
-            To(panes_.editorHost, IMC_COMMIT_PENDING_EDIT, 0);
+            // What is being typed belongs in the file.
+            CommitPendingEdit();
             return ToSingle(code, arg);
         case IMC_COMMIT_PENDING_EDIT:
-            return To(panes_.editorHost, code, arg);
+            CommitPendingEdit();
+            return 0;
         case IMC_FILE_OPEN:
             return ToSingle(code, 0);
         case IMC_REDRAW_LAYOUT:
@@ -91,6 +92,9 @@ intptr_t Relay::SetViewMode(intptr_t mode) {
 }
 
 intptr_t Relay::Selection(int code, intptr_t arg) {
+    // A value still being typed into a pane belongs to the record shown so far, not to the
+    // one selected now (the text editor puts its own back when it changes programs).
+    if (frame_ && code != IMC_RELAYOUT_TEXT) frame_->CommitOpenEdit();
     if (code == IMC_PROGRAM_SELECTED) {
         // The text editor learns the screen's font chip before it loads the program.
         const auto* screen = reinterpret_cast<const HardwareParams*>(ToSingle(IMC_GET_SCREEN_RECORD, 0));
@@ -105,5 +109,10 @@ intptr_t Relay::Selection(int code, intptr_t arg) {
 }
 
 intptr_t Relay::ToSingle(int code, intptr_t arg) { return To(panes_.singlePage, code, arg); }
+
+void Relay::CommitPendingEdit() {
+    if (frame_) frame_->CommitOpenEdit();
+    To(panes_.editorHost, IMC_COMMIT_PENDING_EDIT, 0);
+}
 
 }  // namespace ledsuite

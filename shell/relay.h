@@ -35,6 +35,8 @@ public:
     // A pane changed the programs or the screen (codes 26, 50, 274) or announced a screen (48).
     virtual void OnContentChanged(int /*code*/) {}
     virtual bool ServerConnected() { return false; }  // code 28801
+    // Code 28800: a value still being typed into one of the frame's cells is committed.
+    virtual void CommitOpenEdit() {}
 };
 
 // The panes the relay knows. The view is looked up at each use (it may be missing).
@@ -60,6 +62,9 @@ private:
     intptr_t SetViewMode(intptr_t mode);
     intptr_t Selection(int code, intptr_t arg);
     intptr_t ToSingle(int code, intptr_t arg);
+    // A value being typed into a cell of the frame's panes or of the text editor's table
+    // goes into its record, as Return would put it.
+    void CommitPendingEdit();
     static intptr_t To(InternalTarget* pane, int code, intptr_t arg) { return pane ? pane->onInternal(code, arg) : 0; }
 
     FrameCommands* frame_;

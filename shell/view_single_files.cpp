@@ -6,6 +6,7 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 
 #include "content/model/excel_import.h"
@@ -65,6 +66,31 @@ private:
     QString found_;
 };
 
+// The chooser of File > Save. It appends ".lcs" itself, before its own overwrite question, so
+// that the question covers the name that will really be written. The chooser would look a
+// typed name up in the working folder, not in the folder it shows, before appending the
+// suffix: the name of a folder it shows would become a file beside that folder. A folder's
+// name is gone into, as Open does.
+class SaveFileDialog : public QFileDialog {
+public:
+    explicit SaveFileDialog(QWidget* parent) : QFileDialog(parent) {
+        setOption(QFileDialog::DontUseNativeDialog);
+        setAcceptMode(QFileDialog::AcceptSave);
+        setFileMode(QFileDialog::AnyFile);
+        setDefaultSuffix(QStringLiteral("lcs"));
+        setNameFilters({QStringLiteral("LCS(*.lcs)")});
+    }
+
+    void accept() override {
+        auto* edit = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        const QString typed = edit ? edit->text().trimmed() : QString();
+        const QString folder = typed.isEmpty() ? QString() : directory().absoluteFilePath(typed);
+        if (folder.isEmpty() || !QFileInfo(folder).isDir()) return QFileDialog::accept();
+        setDirectory(folder);
+        edit->clear();
+    }
+};
+
 }  // namespace
 
 std::string CViewSingle::ExistingOpenName(const std::string& chosen) {
@@ -83,14 +109,7 @@ QString CViewSingle::ChooseFile(bool save) {
         OpenFileDialog dialog(this);
         return dialog.exec() == QDialog::Accepted ? dialog.Found() : QString();
     }
-    // The chooser appends ".lcs" itself, before its own overwrite question: the question
-    // covers the name that will really be written.
-    QFileDialog dialog(this);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setDefaultSuffix(QStringLiteral("lcs"));
-    dialog.setNameFilters({QStringLiteral("LCS(*.lcs)")});
+    SaveFileDialog dialog(this);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().front();
 }

@@ -1,12 +1,14 @@
 #include "toolkit/list_helpers.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <unistd.h>
 
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetricsF>
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QStyle>
@@ -108,7 +110,10 @@ void ScrollListRowToTop(CListCtrlEx* list, int row) {
 
 int ListTextWidth(const CListCtrlEx* list, const QString& text) {
     const int margin = list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1;
-    return list->fontMetrics().horizontalAdvance(text) + 2 * margin + (list->showGrid() ? 1 : 0);
+    // The view elides a text whose advance passes its room by any fraction of a pixel, so the
+    // advance is taken unrounded and rounded up.
+    const int advance = int(std::ceil(QFontMetricsF(list->font()).horizontalAdvance(text)));
+    return advance + 2 * margin + (list->showGrid() ? 1 : 0);
 }
 
 void FitListColumn(CListCtrlEx* list, int column, const QStringList& texts) {

@@ -15,13 +15,23 @@ namespace ledsuite {
 
 namespace {
 
-// One cell at (x, top) within the surface; the font is selected by the caller.
+// One cell at (x, top) within the surface; the font is selected by the caller. A picture
+// and a clock's face show what the card lights of them: the card packs them by their
+// thresholds for the screen.
 void DrawLaidOutCell(RenderContext& rc, Surface& s, const TextCell& cell, const CellSize& e, int x, int top,
-                     uint32_t tick) {
+                     uint32_t tick, int colorCode) {
     const PixelRect rect{x, top, x + e.width, top + e.height};
     if (cell.code == FC_PICTURE) {
         const auto* p = CellObjectAs<PictureObject>(cell);
-        if (p && !p->frames.empty()) DrawCell(rc, s, cell, rect, tick % p->frames.size());
+        const RawImage* frame = p && !p->frames.empty() ? GetImageFrame(&p->frames, tick % p->frames.size()) : nullptr;
+        if (frame) DrawImageOr(s, ShowPictureAsCard(*frame, colorCode), x, top, rect);
+    } else if (cell.code == FC_CLOCK) {
+        // The card gets the face as a picture of the default thresholds and draws the hands itself.
+        if (const auto* c = CellObjectAs<ClockObject>(cell)) {
+            DrawImageOr(s, ShowPictureAsCard(ClockToImage(*c, false), colorCode), x, top, rect);
+            const ClipScope clip(s, rect);
+            DrawClockHands(s, *c, x, top);
+        }
     } else if (cell.code == FC_TABLE) {
         if (const auto* g = CellObjectAs<GridObject>(cell))
             DrawGrid(rc, s, *g, tick, 0, 0, nullptr, x, top, rect.right, rect.bottom);
@@ -59,7 +69,7 @@ void DrawLine(RenderContext& rc, Surface& s, const TextContent& text, const Prog
             if (ThaiCharClass(cell) == 5)
                 skip = DrawThaiCluster(s, std::span(text.cells).first(size_t(n)), x, top, i);
             else
-                DrawLaidOutCell(rc, s, cell, e, x, top, tick);
+                DrawLaidOutCell(rc, s, cell, e, x, top, tick, layout.colorCode);
         }
         x += e.width;
     }
@@ -240,8 +250,9 @@ void ComposeDrawnLeds(LayoutCanvas& canvas, const PixelRect& leds, int colorCode
 int LedSide(int side) { return std::clamp(side, 1, kMaxLedSide); }
 
 bool LayoutProgramContent(RenderContext& rc, const TextContent& text, int effect, int areaWidth, int areaHeight,
-                          ProgramLayout& layout) {
+                          int colorCode, ProgramLayout& layout) {
     layout = ProgramLayout{};
+    layout.colorCode = colorCode;
     layout.effect = effect;
     layout.areaWidth = areaWidth;
     layout.areaHeight = areaHeight;
@@ -284,21 +295,22 @@ void RenderProgramStatic(LayoutCanvas& canvas, const TextContent& text, const Pr
     AddSaturating(canvas.ledImage, s, std::max(left, 0), std::max(top, 0));
 }
 
-void RenderProgramStatic(LayoutCanvas& canvas, const TextContent& text, int effect, int left, int top, int right,
-                         int bottom, int xOffset, int yOffset) {
+void RenderProgramStatic(LayoutCanvas& canvas, const TextContent& text, int effect, int colorCode, int left, int top,
+                         int right, int bottom, int xOffset, int yOffset) {
     if (!canvas.rc) return;
     ProgramLayout layout;
-    if (!LayoutProgramContent(*canvas.rc, text, effect, right - left, bottom - top, layout)) return;
+    if (!LayoutProgramContent(*canvas.rc, text, effect, right - left, bottom - top, colorCode, layout)) return;
     RenderProgramStatic(canvas, text, layout, left, top, right, bottom, xOffset, yOffset);
 }
 
 bool MakeContentPicture(RenderContext& rc, const TextContent& text, const ProgramLayout& layout,
                         ContentPicture& picture) {
     if (picture.effect == layout.effect && picture.areaWidth == layout.areaWidth &&
-        picture.areaHeight == layout.areaHeight)
+        picture.areaHeight == layout.areaHeight && picture.colorCode == layout.colorCode)
         return picture.made;
     picture = ContentPicture{};
     picture.effect = layout.effect, picture.areaWidth = layout.areaWidth, picture.areaHeight = layout.areaHeight;
+    picture.colorCode = layout.colorCode;
     if (layout.empty() || !DrawsTheSameAlways(text)) return false;
     // The lines' boxes where DrawProgramLayout puts them, grown by the tallest line on
     // every side for ink past the cells.

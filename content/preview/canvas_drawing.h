@@ -32,6 +32,7 @@ struct ProgramLayout : CardLayout {
     int areaWidth = 0;
     int areaHeight = 0;
     int cells = 0;  // the text's cell count
+    int colorCode = 5;  // the screen's: pictures are drawn as its card lights them (ShowPictureAsCard)
 
     bool empty() const { return lines.empty(); }
     bool Matches(int e, int w, int h) const { return effect == e && areaWidth == w && areaHeight == h; }
@@ -39,15 +40,15 @@ struct ProgramLayout : CardLayout {
 
 // Lays the text out for the area and the effect as the encoder sends it (one running
 // line per hard line for a system-font text under a move to the left or right, lines
-// wrapped within the area otherwise). False, with an empty layout, for an empty text or
-// an area without width or height.
+// wrapped within the area otherwise), for a screen of `colorCode`. False, with an empty
+// layout, for an empty text or an area without width or height.
 bool LayoutProgramContent(RenderContext& rc, const TextContent& text, int effect, int areaWidth, int areaHeight,
-                          ProgramLayout& layout);
+                          int colorCode, ProgramLayout& layout);
 
 // Draws a laid-out text into `surface`, whose (0, 0) is the point (originX, originY)
 // of the area; every line where the card's picture of it starts (PlaceCardLine) plus
 // the offsets. Pictures show frame tick modulo their
-// frame count, tables are drawn at the tick.
+// frame count as the layout's screen lights it, tables are drawn at the tick.
 void DrawProgramLayout(RenderContext& rc, Surface& surface, const TextContent& text, const ProgramLayout& layout,
                        int originX, int originY, int xOffset, int yOffset, uint32_t tick);
 
@@ -58,9 +59,10 @@ Surface RenderAreaSurface(RenderContext& rc, const TextContent& text, const Prog
                           int top, int right, int bottom, int xOffset, int yOffset, uint32_t tick, int w, int h);
 
 // Draws one program's text into the canvas's LED image at its area, adding the
-// pixels with saturation. Nothing for an empty text or an area without size.
-void RenderProgramStatic(LayoutCanvas& canvas, const TextContent& text, int effect, int left, int top, int right,
-                         int bottom, int xOffset, int yOffset);
+// pixels with saturation, for a screen of `colorCode`. Nothing for an empty text or an
+// area without size.
+void RenderProgramStatic(LayoutCanvas& canvas, const TextContent& text, int effect, int colorCode, int left, int top,
+                         int right, int bottom, int xOffset, int yOffset);
 // The same with a layout made before (the preview keeps one per program).
 void RenderProgramStatic(LayoutCanvas& canvas, const TextContent& text, const ProgramLayout& layout, int left,
                          int top, int right, int bottom, int xOffset, int yOffset);
@@ -75,10 +77,11 @@ struct ContentPicture {
     int x = 0;  // the area position of the surface's top-left
     int y = 0;
     bool made = false;
-    // The layout it was drawn from (effect and area size); -1: not tried yet.
+    // The layout it was drawn from (effect, area size and colour code); -1: not tried yet.
     int effect = -1;
     int areaWidth = 0;
     int areaHeight = 0;
+    int colorCode = 0;
 };
 // Draws `picture` from the text and its layout unless it was tried for this layout
 // already; true when the picture is there.

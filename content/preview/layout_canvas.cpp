@@ -68,7 +68,8 @@ void RenderShownPrograms(LayoutCanvas& c, const ProgramSetNode& set) {
         const int shift = EffectMoveClass(p.mainAction) == 1 || EffectMoveClass(p.mainAction) == 30
                               ? p.mainAction.offset
                               : 0;
-        RenderProgramStatic(c, p.content, p.mainAction.effect, p.left, p.top, p.right, p.bottom, 0, shift);
+        RenderProgramStatic(c, p.content, p.mainAction.effect, c.tree->screen().colorCode, p.left, p.top, p.right,
+                            p.bottom, 0, shift);
         if (p.borderType != 0) DrawAreaBorder(p.borderFrames, p.borderType, c, p.left, p.top, p.right, p.bottom);
     }
 }

@@ -5,6 +5,7 @@
 
 #include "content/bytes.h"
 #include "content/preview/preview_player.h"
+#include "content/render/led_planes.h"
 
 namespace ledsuite {
 
@@ -181,7 +182,8 @@ void DrawPlayFrame(LayoutCanvas& c, const PlayedProgram& p, const FrameVector& c
     case 12: return DrawLines(c, p, a);
     case 8:
         DrawStatic(c, p, a, 0, 0);
-        if (p.state.position & 1) InvertImageRect(c.ledImage, a.left, a.top, a.right, a.bottom);
+        // The card inverts its planes: the negative of what the screen lights.
+        if (p.state.position & 1) InvertAsScreen(c.ledImage, a.left, a.top, a.right, a.bottom, p.layout.colorCode);
         return;
     case 15:
         if (!(p.state.position & 1)) DrawStatic(c, p, a, 0, 0);

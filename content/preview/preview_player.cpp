@@ -210,7 +210,7 @@ void PreviewPlayer::BeginPass(PlayedProgram& p) {
     p.action = EffectToCardAction(action, r.left, r.top, r.right, r.bottom);
     // The card gets one layout of the text, made for the main action; the secondary action moves it too.
     if (canvas_.rc && !p.layout.Matches(r.mainAction.effect, r.width(), r.height()))
-        LayoutProgramContent(*canvas_.rc, r.content, r.mainAction.effect, r.width(), r.height(), p.layout);
+        LayoutProgramContent(*canvas_.rc, r.content, r.mainAction.effect, r.width(), r.height(), colorCode_, p.layout);
     StepEffectState(p.state, p.passes, p.action, r.left, r.top, r.right, r.bottom, p.layout.size.width,
                     p.layout.size.height, HorizontalMove(action.effect));
     p.state.phase = p.state.phase == kPhaseStartPending ? kPhaseSecondary : kPhaseMain;

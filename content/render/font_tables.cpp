@@ -3,11 +3,11 @@
 #include <fontconfig/fontconfig.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <mutex>
 #include <utility>
 
 #include "content/render/font_renderer.h"
+#include "content/model/file_names.h"
 #include "content/model/paths.h"
 #include "content/model/text_codec.h"
 
@@ -179,17 +179,14 @@ uint16_t FontTableSet::DefaultToInstalledIndex(uint16_t defaultIndex) const {
 namespace {
 
 // The sound files of one folder by name: names ending in ".wav" or ".mp3" (ASCII case
-// folded) of at most 127 units; folders are passed over. None for a missing folder.
+// folded) of at most 127 units. None for a missing folder.
 std::vector<std::u16string> SoundFilesIn(const std::string& folder) {
-    namespace fs = std::filesystem;
     std::vector<std::u16string> names;
-    std::error_code ec;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        if (it->is_directory(ec)) continue;
-        std::u16string name = Utf8ToWide(it->path().filename().string());
-        if (name.size() <= 127 && EndsWithSoundExtension(name)) names.push_back(std::move(name));
-    }
+    for (FolderFile& file : FilesIn(folder))
+        if (file.name.size() <= 127 && EndsWithSoundExtension(file.name)) names.push_back(std::move(file.name));
     std::sort(names.begin(), names.end());
+    // A name in UTF-8 and the same letters in Latin-1 read alike: one entry, which opens the first.
+    names.erase(std::unique(names.begin(), names.end()), names.end());
     return names;
 }
 
@@ -269,11 +266,10 @@ std::optional<std::u16string> SoundFixName(size_t index) {
 
 std::string SoundFixPath(std::u16string_view name) {
     if (name.empty() || name.find_first_of(u"/\\") != std::u16string_view::npos) return {};
-    const std::string file = "/" + WideToUtf8(name);
-    std::string path = UserDataPath(kSoundFixFolder) + file;
-    std::error_code ec;
-    if (std::filesystem::is_regular_file(path, ec)) return path;
-    return ResourcePath(kSoundFixFolder) + file;
+    const std::string shipped = ResourcePath(kSoundFixFolder);
+    if (auto path = FindFileNamed(UserDataPath(kSoundFixFolder), name)) return *path;
+    if (auto path = FindFileNamed(shipped, name)) return *path;
+    return shipped + "/" + WideToUtf8(name);  // missing: named as it would be, for the message
 }
 
 void FillFaceLists(std::vector<std::u16string>& installed, std::vector<std::u16string>& defaults,

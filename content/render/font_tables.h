@@ -138,8 +138,9 @@ DefaultFontTable DefaultFonts();
 // The index-th fixed sound file name, none past the list's end.
 std::optional<std::u16string> SoundFixName(size_t index);
 // The file a fixed sound's name stands for: the user's file of that name when there is
-// one (so a user can replace a shipped sound), else the shipped one. Empty for an empty
-// name and for one with a separator, which would reach outside the folders.
+// one (so a user can replace a shipped sound), else the shipped one; a listed name opens
+// the file it was listed for, whatever the bytes of that name (FindFileNamed). Empty for
+// an empty name and for one with a separator, which would reach outside the folders.
 std::string SoundFixPath(std::u16string_view name);
 
 // The two face lists the text cells resolve a font index with, and the installed

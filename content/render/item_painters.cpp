@@ -50,9 +50,15 @@ void DrawImageOr(Surface& s, const RawImage& image, int x, int y, const PixelRec
 
 // ---- clock ------------------------------------------------------------------------
 
+namespace {
+
+const RawImage* ClockFace(const ClockObject& clock) { return clock.face.empty() ? nullptr : clock.face[0]; }
+
+}  // namespace
+
 void DrawClock(Surface& s, const ClockObject& clock, bool hands, int left, int top, int width, int height) {
     const int size = clock.size, r = size / 2;
-    const RawImage* face = clock.face.empty() ? nullptr : clock.face[0];
+    const RawImage* face = ClockFace(clock);
     const int w = clock.style == 0 ? size : face ? face->displayWidth : 0;
     const int cx = left + w / 2, cy = top + size / 2;
     const PenScope pen(s, Pen{PenStyle::Solid, 1, 0xFFFFFF});
@@ -66,7 +72,15 @@ void DrawClock(Surface& s, const ClockObject& clock, bool hands, int left, int t
     } else if (face) {
         DrawImageOr(s, *face, left, top, {left, top, left + width, top + height});
     }
-    if (!hands) return;
+    if (hands) DrawClockHands(s, clock, left, top);
+}
+
+void DrawClockHands(Surface& s, const ClockObject& clock, int left, int top) {
+    const int size = clock.size, r = size / 2;
+    const RawImage* face = ClockFace(clock);
+    const int w = clock.style == 0 ? size : face ? face->displayWidth : 0;
+    const int cx = left + w / 2, cy = top + size / 2;
+    const PenScope pen(s, Pen{PenStyle::Solid, 1, 0xFFFFFF});
     const LocalTime t = CurrentLocalTime();
     auto hand = [&](double theta, double kx, double ky) {
         const double a = kHalfPi - theta;

@@ -19,6 +19,8 @@ namespace ledsuite {
 // width x height; with `hands`, the hour, minute and second hands of the local time,
 // in a white pen of 1 pixel. The surface's pen and position are kept.
 void DrawClock(Surface& surface, const ClockObject& clock, bool hands, int left, int top, int width, int height);
+// The hands alone, as DrawClock draws them.
+void DrawClockHands(Surface& surface, const ClockObject& clock, int left, int top);
 // The clock drawn on black into a new image of its extent (ClockExtent); empty for a
 // clock without width (an image clock without a face frame) or of size 0.
 RawImage ClockToImage(const ClockObject& clock, bool hands);

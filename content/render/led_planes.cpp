@@ -58,27 +58,42 @@ size_t PackLedPlanes(LedPlanes* header, const RawImage* image, uint8_t* buffer, 
     if (total > capacity) return 0;
     std::memset(buffer, 0, total);
 
+    // One plane per channel the mode lights (the grey plane: any channel of white).
+    const std::array<uint32_t, 2> planes =
+        h.colorMode == 5 ? std::array<uint32_t, 2>{0xFFFFFF, 0}
+                         : std::array<uint32_t, 2>{0xFFu << ModeChannels(h.colorMode)[0],
+                                                   0xFFu << ModeChannels(h.colorMode)[1]};
     uint8_t* out = buffer;
-    auto packPlane = [&](auto lit) {
+    for (int plane = 0; plane < LedPlanes::PlaneCount(h.colorMode); ++plane)
         for (int y = 0; y < image->height; ++y, out += rowBytes) {
             const uint32_t* row = image->row32(y);
             for (int x = 0; x < image->width; ++x)
-                if (lit(row[x])) out[x >> 3] |= uint8_t(1u << (x & 7));
+                if (PlaneLitColour(row[x], *image, h.colorMode) & planes[size_t(plane)])
+                    out[x >> 3] |= uint8_t(1u << (x & 7));
         }
-    };
-    if (h.colorMode == 5) {
-        const uint32_t mean = (uint32_t(image->redThreshold) + image->greenThreshold + image->blueThreshold) / 3;
-        packPlane([&](uint32_t p) { return ((p & 0xFF) + ((p >> 8) & 0xFF) + ((p >> 16) & 0xFF)) / 3 >= mean; });
-    } else {
-        for (int channel : ModeChannels(h.colorMode)) {
-            const uint32_t threshold = channel == kRed     ? image->redThreshold
-                                       : channel == kGreen ? image->greenThreshold
-                                                           : image->blueThreshold;
-            packPlane([&](uint32_t p) { return (p & (0xFFu << channel)) >= threshold << channel; });
-        }
-    }
     *header = h;
     return total;
+}
+
+uint32_t PlaneLitColour(uint32_t pixel, const RawImage& t, int colorCode) {
+    const uint32_t r = (pixel >> kRed) & 0xFF, g = (pixel >> kGreen) & 0xFF, b = pixel & 0xFF;
+    if (LedPlanes::PlaneCount(colorCode) == 1) {
+        const uint32_t mean = (uint32_t(t.redThreshold) + t.greenThreshold + t.blueThreshold) / 3;
+        return (r + g + b) / 3 >= mean ? 0xFFFFFFu : 0;
+    }
+    const uint32_t lit = (r >= t.redThreshold ? 0xFFu << kRed : 0) | (g >= t.greenThreshold ? 0xFFu << kGreen : 0) |
+                         (b >= t.blueThreshold ? 0xFFu << kBlue : 0);
+    return lit & ColorCodeMask(colorCode);
+}
+
+RawImage ShowPictureAsCard(const RawImage& picture, int colorCode) {
+    if (!picture.is32()) return RawImage{};
+    RawImage lit = picture;
+    for (int y = 0; y < lit.height; ++y) {
+        uint32_t* row = lit.row32(y);
+        for (int x = 0; x < lit.width; ++x) row[x] = PlaneLitColour(row[x], picture, colorCode);
+    }
+    return lit;
 }
 
 uint32_t ScreenLedColour(uint32_t pixel, int colorCode) {
@@ -102,6 +117,17 @@ void ShowImageAsScreen(RawImage& image, int colorCode, int x0, int y0, int x1, i
             if (row[x] != lastIn) lastIn = row[x], lastOut = ScreenLedColour(lastIn, colorCode);
             row[x] = lastOut;
         }
+    }
+}
+
+void InvertAsScreen(RawImage& image, int x0, int y0, int x1, int y1, int colorCode) {
+    if (!image.is32()) return;
+    x0 = std::max(x0, 0), y0 = std::max(y0, 0);
+    x1 = std::min(x1, image.width), y1 = std::min(y1, image.height);
+    const uint32_t all = ColorCodeMask(colorCode);  // the channels the screen lights
+    for (int y = y0; y < y1; ++y) {
+        uint32_t* row = image.row32(y);
+        for (int x = x0; x < x1; ++x) row[x] = ScreenLedColour(row[x], colorCode) ^ all;
     }
 }
 

@@ -44,6 +44,17 @@ constexpr int kGreyPlaneMode = 5;
 // fit in `capacity`.
 size_t PackLedPlanes(LedPlanes* header, const RawImage* image, uint8_t* buffer, size_t capacity, int colorMode);
 
+// The card's rule for a pixel of an image packed for a screen of `colorCode` with the
+// image's thresholds, as the colour its LED lights: on a two-colour screen (12..17) each
+// of the screen's two channels full where the pixel's channel reaches its threshold; on
+// every other screen (one grey plane) white where the mean of red, green and blue reaches
+// the mean of the three thresholds. The packing and the views both use it.
+uint32_t PlaneLitColour(uint32_t pixel, const RawImage& thresholds, int colorCode);
+// A picture as the card lights it on a screen of `colorCode`: a copy (display size,
+// placement and the other fields kept) with every pixel PlaneLitColour. An image the card
+// cannot pack (not 32-bit) lights nothing: an empty image.
+RawImage ShowPictureAsCard(const RawImage& picture, int colorCode);
+
 // What an LED of a screen of `colorCode` shows for a pixel, as the card lights the
 // planes of text packed with thresholds of 1: a two-colour screen (12..17) shows the
 // two channels of its planes, a colour it lacks staying dark; a one-colour screen (5
@@ -54,6 +65,10 @@ uint32_t ScreenLedColour(uint32_t pixel, int colorCode);
 void ShowImageAsScreen(RawImage& image, int colorCode);
 // The same for the pixels of columns x0..x1 - 1 and rows y0..y1 - 1 (clipped to the image).
 void ShowImageAsScreen(RawImage& image, int colorCode, int x0, int y0, int x1, int y1);
+// Columns x0..x1-1 of rows y0..y1-1 (clipped to a 32-bit image) become the negative of
+// what the screen lights for them, as a card inverting its planes shows: dark where an LED
+// was lit, lit in the screen's colours where it was dark.
+void InvertAsScreen(RawImage& image, int x0, int y0, int x1, int y1, int colorCode);
 
 // Makes `image` a 32-bit width x height picture of the planes in `bits` (`length`
 // bytes): mode 5 white where set; 9, 10, 11 one plane into red, green or blue;

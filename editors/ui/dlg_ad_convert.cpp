@@ -8,11 +8,13 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include "editors/ui/item_dialog_util.h"
 #include "editors/ui/item_texts.h"
 #include "toolkit/list_ctrl.h"
+#include "toolkit/list_helpers.h"
 #include "toolkit/message_box.h"
 #include "toolkit/qt_text.h"
 
@@ -99,6 +101,20 @@ void DlgADConvert::ShowRow(int row) {
     for (int c = 1; c < kListColumns; ++c) list_->item(row, c)->setText(ToQString(AdcCellText(r.row, c)));
 }
 
+void DlgADConvert::FitColumns() {
+    for (int c = 1; c < kListColumns; ++c) {
+        QStringList texts;
+        for (int r = 0; r < list_->rowCount(); ++r) texts << list_->item(r, c)->text();
+        FitListColumn(list_, c, texts);
+        if (list_->columnWidth(c) < kValueColumnWidth) list_->setColumnWidth(c, kValueColumnWidth);
+    }
+    // The list is at least as wide as all its columns, so none hides behind a scroll bar
+    // whatever width the labels of the language give the dialog.
+    int width = 2 * list_->frameWidth() + list_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list_);
+    for (int c = 0; c < kListColumns; ++c) width += list_->columnWidth(c);
+    list_->setMinimumWidth(width);
+}
+
 bool DlgADConvert::OnInitDialog() {
     BuildList();
     if (field_) *work_ = *field_;
@@ -138,6 +154,7 @@ bool DlgADConvert::DoDataExchange(bool save) {
             rows_[size_t(r)] = v.rows[size_t(r)];
             ShowRow(r);
         }
+        FitColumns();
         channel_->setCurrentIndex(v.channel);
         intDigits_->setCurrentIndex(v.intDigits);
         decimals_->setCurrentIndex(v.decimals);
@@ -164,6 +181,7 @@ void DlgADConvert::OnEndCellEdit(int column, int row) {
     AdcCalibration& cell = rows_[size_t(row)].row;
     SetAdcCell(cell, column, ToU16(list_->item(row, column)->text()));
     list_->item(row, column)->setText(ToQString(AdcCellText(cell, column)));
+    FitColumns();
 }
 
 }  // namespace ledsuite

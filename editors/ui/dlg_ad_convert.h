@@ -43,6 +43,8 @@ protected:
 private:
     void BuildList();
     void ShowRow(int row);
+    // Widens the value columns to their texts (never below their first width) and the list to its columns.
+    void FitColumns();
     void OnBeginCellEdit(int column, int row);
     void OnEndCellEdit(int column, int row);
 

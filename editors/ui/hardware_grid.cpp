@@ -15,6 +15,7 @@
 #include "editors/ui/property_rows.h"
 #include "link/card.h"
 #include "toolkit/message_box.h"
+#include "toolkit/open_edit.h"
 #include "toolkit/view_tree.h"
 
 namespace ledsuite {
@@ -285,7 +286,11 @@ void CPropertiesWnd::BuildToolBar() {
     for (size_t i = 0; i < 4; ++i) {
         QAction* action = toolbar_->addAction(QString());
         action->setData(kToolbarCommands[i]);
-        connect(action, &QAction::triggered, this, handlers[i]);
+        // A value still being typed into the grid is part of what Apply and Set store.
+        connect(action, &QAction::triggered, this, [this, handler = handlers[i]] {
+            CommitOpenEdit(this);
+            (this->*handler)();
+        });
     }
 }
 

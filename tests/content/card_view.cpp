@@ -123,18 +123,28 @@ public:
             if (!Has(4 + 10 * i, 4) || U32(4 + 10 * i) == 0) return Problem("no set " + std::to_string(set));
         const size_t first = U16(rec), count = U16(rec + 2);
         for (size_t i = 0; i < count && Has(first + 14 * i, 14); ++i) Program(first + 14 * i, StepOf(i));
-        // A two-colour screen shows its two channels; a one-colour screen has one plane, and
-        // whatever colour a field or a colour command names, the LEDs it draws light.
-        const uint32_t shown = ScreenChannels(screen_.colorCode);
-        const bool oneColour = PlaneChannels(screen_.colorCode)[1] == 0;
         for (int y = 0; y < out_.picture.height; ++y)
-            for (int x = 0; x < out_.picture.width; ++x) {
-                uint32_t& px = out_.picture.row32(y)[x];
-                px = oneColour ? (px ? kRed : 0) : px & shown;
-            }
+            for (int x = 0; x < out_.picture.width; ++x) out_.picture.row32(y)[x] = Shown(out_.picture.row32(y)[x]);
     }
 
 private:
+    // A two-colour screen shows its two channels; a one-colour screen has one plane, and
+    // whatever colour a field or a colour command names, the LEDs it draws light.
+    uint32_t Shown(uint32_t px) const {
+        const bool oneColour = PlaneChannels(screen_.colorCode)[1] == 0;
+        return oneColour ? (px ? kRed : 0) : px & ScreenChannels(screen_.colorCode);
+    }
+
+    // Every LED of the area lit where it was dark and dark where it was lit, in the
+    // screen's channels.
+    void Invert() {
+        for (int y = std::max(area_.top, 0); y < std::min(area_.bottom, out_.picture.height); ++y)
+            for (int x = std::max(area_.left, 0); x < std::min(area_.right, out_.picture.width); ++x) {
+                uint32_t& px = out_.picture.row32(y)[x];
+                px = Shown(px) ^ ScreenChannels(screen_.colorCode);
+            }
+    }
+
     void Problem(const std::string& what) { out_.problems.push_back(what); }
     bool Has(size_t off, size_t n) const { return off <= end_ && n <= end_ - off; }
     bool Need(size_t off, size_t n, const char* what) {
@@ -196,6 +206,7 @@ private:
                                                    : -(info.textWidth + kCardSecondCopyGap);
             Text(form, p);
         }
+        if (step && step->inverted) Invert();
         if (border) Border(border);
     }
 

@@ -47,11 +47,13 @@ struct CardView {
 // content is drawn shifted by (dx, dy) within its area, its border stays. The card draws
 // moving content lower by the action's offset only when it moves left or right; content
 // moving left or right that is wider than half its area is followed, 32 LEDs behind its
-// text width, by a second copy.
+// text width, by a second copy. An inverted step (Flash) shows the negative of the
+// content's planes within the area: the card inverts the bits it lights.
 struct CardStep {
     size_t program = 0;
     size_t action = 0;
     int dx = 0, dy = 0;
+    bool inverted = false;
 };
 constexpr int kCardSecondCopyGap = 32;
 

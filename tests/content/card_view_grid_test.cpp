@@ -21,6 +21,8 @@
 #include "content/render/card_layout.h"
 #include "content/render/font_tables.h"
 #include "content/render/image_sources.h"
+#include "content/render/item_painters.h"
+#include "content/model/paths.h"
 #include "content/render/otsu_threshold.h"
 #include "tests/content/card_view.h"
 #include "tests/content/canvas_helpers.h"
@@ -39,7 +41,9 @@ bool RestsOnTheWholeContent(int effect) {
 }
 
 // What a program of the grid holds besides its text.
-enum Kind { kText, kDate, kWeekCounter, kPictureBlack, kPictureDark, kPictureLight, kTable, kChip, kKinds };
+// kPictureGiven, past the grid's kinds, holds the case's own picture.
+enum Kind { kText, kDate, kWeekCounter, kPictureBlack, kPictureDark, kPictureLight, kTable, kChip, kKinds,
+            kPictureGiven };
 
 struct Case {
     int effect = 0, align = 0, kind = 0, face = 0, colorCode = 5, rgb = 7, border = 0;
@@ -48,8 +52,11 @@ struct Case {
     bool wide = false;
     int second = 0, repeat = 0, offset = 0;
     int left = 4, top = 2, right = 92, bottom = 30;
+    std::shared_ptr<const RawImage> picture;  // kPictureGiven: this picture, named by `pictureName`
+    std::string pictureName;
     std::string Name() const {
         std::ostringstream s;
+        if (picture) s << pictureName << " ";
         s << "effect " << effect << " align " << align << " kind " << kind << " face " << face << " colour code "
           << colorCode << " rgb " << rgb << " border " << border;
         if (wide) s << " wide";
@@ -58,20 +65,54 @@ struct Case {
     }
 };
 
+// Thresholds chosen as a loaded picture's are (per channel, Otsu).
+void OtsuThresholds(RawImage& image) {
+    const uint8_t* base = image.pixels.data();
+    image.blueThreshold = uint8_t(OtsuThreshold(image.height, image.width, base, 4));
+    image.greenThreshold = uint8_t(OtsuThreshold(image.height, image.width, base + 1, 4));
+    image.redThreshold = uint8_t(OtsuThreshold(image.height, image.width, base + 2, 4));
+}
+
+TextCell PictureOf(const RawImage& frame) {
+    auto picture = std::make_unique<PictureObject>();
+    picture->frames.push_back(std::make_unique<RawImage>(frame));
+    return ObjectCell(FC_PICTURE, std::move(picture));
+}
+
 // A picture of a bright bar on a flat background, thresholds chosen as a loaded picture's are.
 TextCell BarPicture(uint32_t background, uint32_t bar) {
-    auto image = std::make_unique<RawImage>();
-    ResetImage(*image, 24, 12);
-    FillImage(*image, background);
+    RawImage image;
+    ResetImage(image, 24, 12);
+    FillImage(image, background);
     for (int y = 4; y < 8; ++y)
-        for (int x = 6; x < 18; ++x) image->row32(y)[x] = bar;
-    const uint8_t* base = image->pixels.data();
-    image->blueThreshold = uint8_t(OtsuThreshold(image->height, image->width, base, 4));
-    image->greenThreshold = uint8_t(OtsuThreshold(image->height, image->width, base + 1, 4));
-    image->redThreshold = uint8_t(OtsuThreshold(image->height, image->width, base + 2, 4));
-    auto picture = std::make_unique<PictureObject>();
-    picture->frames.push_back(std::move(image));
-    return ObjectCell(FC_PICTURE, std::move(picture));
+        for (int x = 6; x < 18; ++x) image.row32(y)[x] = bar;
+    OtsuThresholds(image);
+    return PictureOf(image);
+}
+
+// Bars of red, green, blue, yellow, cyan, magenta and white, 4 columns each, at half
+// brightness (0x80) above and full below, on black.
+RawImage ColourBars() {
+    static constexpr uint32_t kColours[] = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00, 0x00FFFF, 0xFF00FF, 0xFFFFFF};
+    RawImage image;
+    ResetImage(image, 28, 12);
+    for (int y = 1; y < 11; ++y)
+        for (int x = 0; x < 28; ++x) image.row32(y)[x] = kColours[x / 4] & (y < 6 ? 0x808080 : 0xFFFFFF);
+    return image;
+}
+
+// A photo-like picture: channels that run across and down, with a fine texture.
+RawImage Gradient() {
+    RawImage image;
+    ResetImage(image, 40, 24);
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x) {
+            const uint32_t texture = uint32_t(x * 7 + y * 13) % 23;
+            const uint32_t r = std::min<uint32_t>(x * 6 + texture, 255), g = std::min<uint32_t>(y * 10 + texture, 255);
+            const uint32_t b = uint32_t(255 - x * 5) / 2 + texture;
+            image.row32(y)[x] = r << 16 | g << 8 | b;
+        }
+    return image;
 }
 
 TextCell Table(uint32_t attr) {
@@ -108,6 +149,7 @@ void FillContent(TextContent& t, const Case& c, uint32_t face) {
         case kPictureDark: t.cells[0] = BarPicture(0x404040, 0xF0F0F0), PutText(t, u"P", attr, 1); break;
         case kPictureLight: t.cells[0] = BarPicture(0xD0D0D0, 0x303030), PutText(t, u"P", attr, 1); break;
         case kTable: t.cells[0] = Table(attr); break;
+        case kPictureGiven: t.cells[0] = PictureOf(*c.picture); break;
         case kChip: {  // a wide text runs on before the field: the chip's field is narrower than it is measured
             const std::u16string_view text = c.wide ? u"Hi 42 WIDE TEXT 0123456789" : u"Hi 42";
             PutText(t, text, attr);
@@ -247,6 +289,10 @@ protected:
                 if (st.effectClass == 0) {  // in place, at the screenful the pass shows
                     const int h = card[i].bottom - card[i].top;
                     shown[i] = st.page ? std::optional(CardStep{i, 0, 0, -st.page * h}) : std::nullopt;
+                } else if (st.effectClass == 8) {  // Flash: the content whole, or its negative
+                    const bool negative = programs[i].drawnState.position & 1;
+                    shown[i] = CardStep{i, st.phase == kPhaseSecondary ? 1u : 0u, 0, 0, negative};
+                    invertedFrames += negative;
                 } else if (st.effectClass == 1) {
                     const int at = before[i].second ? st.position : st.position + (st.direction <= 1 ? 1 : -1);
                     const size_t action = st.phase == kPhaseSecondary ? 1 : 0;
@@ -298,9 +344,20 @@ protected:
         }
     }
 
+    // Encodes the tree; the card view of its first set on the case's screen.
+    std::span<const uint8_t> Encode(ProgramTree& tree, const std::string& name) {
+        buffer.assign(0xFFFFF, 0xFF);
+        uint32_t position = 0;
+        const int32_t length = BuildProgramImage(buffer.data(), &position, tree, buffer.size());
+        EXPECT_GT(length, 0) << name;
+        return std::span(buffer).first(size_t(std::max(length, 0)));
+    }
+
     FontRenderer fonts;
     FontTables tables = MakeFaceLists<FontTables>();
     RenderContext rc{fonts, tables};
+    std::vector<uint8_t> buffer;
+    int invertedFrames = 0;  // inverted Flash frames ComparePasses compared
 };
 
 std::vector<Case> Grid() {
@@ -480,6 +537,129 @@ TEST_F(CardViewGrid, AWideTextMovesAsTheCardsOneRunningLine) {
         const int copy = 2 * card.programs[0].textWidth > w.width ? kCardSecondCopyGap : 0;
         EXPECT_EQ(ComparePasses(tree, image, screen, name), w.width + card.programs[0].textWidth + copy + 1) << name;
     }
+}
+
+// Flash on the one-colour (5), full-colour (7, driven as one colour) and two-colour (13, 17)
+// screens, with red, green, blue and white text and a picture of coloured bars: every frame
+// of the preview is the card's content or, on alternate steps, the negative of what its
+// planes light, as the card inverts them.
+TEST_F(CardViewGrid, FlashShowsTheNegativeOfWhatTheCardLightsOnEveryScreen) {
+    const ScopedClockOverride clock(kNow);
+    const uint16_t song = InstalledFontIndexOf(u"宋体");
+    int sets = 0, rounds = 0;
+    for (const int code : {5, 7, 13, 17})
+        for (const int rgb : {1, 2, 4, 7, 0}) {  // 0: the coloured bars
+            Case c;
+            c.effect = kEffectFlash, c.colorCode = code, c.rgb = rgb ? rgb : 7, c.left = 0, c.top = 0;
+            c.right = 32, c.bottom = 16;
+            if (!rgb) c.kind = kPictureGiven, c.picture = std::make_shared<RawImage>(ColourBars());
+            c.pictureName = rgb ? "" : "bars";
+            ProgramTree tree = MakeTree(c, song);
+            if (rgb) {  // "AB" in 8 pixels
+                TextContent& text = tree.program(0, 0)->record->content;
+                text.cells = {};
+                PutText(text, u"AB", CellAttr::Make(8, song, uint32_t(rgb)));
+            }
+            const std::string name = c.Name();
+            const std::span<const uint8_t> image = Encode(tree, name);
+            const CardScreen screen{kScreenW, kScreenH, code};
+            const CardView card = DrawCardView(image, 0, screen, kNow);
+            EXPECT_EQ(card.problems, std::vector<std::string>{}) << name;
+            if (code == 5 || code == 7) EXPECT_GT(CountLit(card.picture), 0) << name;  // a one-colour screen lights any
+            EXPECT_EQ(Difference(card.picture, RenderLayoutPicture(tree, rc, 0, 1)), "") << name << " (layout)";
+            rounds += ComparePasses(tree, image, screen, name);
+            ++sets;
+        }
+    std::cout << "[ card view ] Flash: " << sets << " programs in " << rounds << " rounds, " << invertedFrames
+              << " of them inverted\n";
+    EXPECT_EQ(sets, 20);
+    EXPECT_GE(invertedFrames, sets);
+}
+
+// Pictures as the card lights them: the shipped ones, a photo-like gradient and bars of pure
+// and mixed colours at half and full brightness, each at the thresholds a pasted picture has
+// (0x80) and at those a loaded one gets (Otsu), on every colour code: the layout view and the
+// preview at rest light the LEDs the card view draws from the image's planes.
+TEST_F(CardViewGrid, PicturesLightWhatTheCardsPlanesLightAtEveryThresholdOnEveryScreen) {
+    const ScopedClockOverride clock(kNow);
+    std::vector<std::pair<std::string, RawImage>> pictures;
+    for (const char* file :
+         {"01_heart", "02_star", "03_smile", "04_right", "05_left", "06_sun", "07_check", "08_cross"}) {
+        FrameVector frames;
+        ASSERT_EQ(LoadImageFile(&frames, ResourcePath("zu_img") + "/" + file + ".png"), 1) << file;
+        pictures.emplace_back(file, *frames[0]);
+    }
+    pictures.emplace_back("gradient", Gradient());
+    pictures.emplace_back("bars", ColourBars());
+    int compared = 0, thresholdsMatter = 0;
+    for (const auto& [name, loaded] : pictures)
+        for (const int code : {5, 7, 12, 13, 14, 15, 16, 17}) {
+            std::vector<int> lit;
+            for (const bool otsu : {false, true}) {
+                RawImage frame = loaded;
+                if (otsu) OtsuThresholds(frame);
+                else frame.redThreshold = frame.greenThreshold = frame.blueThreshold = 0x80;
+                Case c;
+                c.effect = kEffectStatic, c.colorCode = code, c.kind = kPictureGiven, c.left = 0, c.top = 0;
+                c.picture = std::make_shared<RawImage>(std::move(frame));
+                c.pictureName = name + (otsu ? " (Otsu)" : " (0x80)");
+                ProgramTree tree = MakeTree(c, 0);
+                const std::string caseName = c.Name();
+                const CardView card = DrawCardView(Encode(tree, caseName), 0, {kScreenW, kScreenH, code}, kNow);
+                EXPECT_EQ(card.problems, std::vector<std::string>{}) << caseName;
+                lit.push_back(CountLit(card.picture));
+                EXPECT_EQ(Difference(card.picture, RenderLayoutPicture(tree, rc, 0, 1)), "") << caseName << " (layout)";
+                const std::optional<RawImage> rest = PausePicture(tree);
+                EXPECT_EQ(rest ? Difference(card.picture, *rest) : "the preview never rests", "")
+                    << caseName << " (preview at rest)";
+                ++compared;
+            }
+            thresholdsMatter += lit[0] != lit[1];
+        }
+    std::cout << "[ card view ] " << compared << " pictures compared, " << thresholdsMatter
+              << " lighting other LEDs at the other thresholds\n";
+    EXPECT_EQ(compared, 10 * 8 * 2);
+    EXPECT_GT(thresholdsMatter, 8);
+}
+
+// The shipped clock faces on one-, full- and two-colour screens: the layout view and the
+// preview at rest light what the card lights of the face (packed as a picture at the
+// default thresholds), with the hands, which the card draws itself, in white over it.
+TEST_F(CardViewGrid, AClocksFaceLightsWhatTheCardLightsOfItUnderItsHands) {
+    const ScopedClockOverride clock(kNow);
+    const std::pair<int, uint32_t> screens[] = {{5, 0xFF0000}, {7, 0xFF0000}, {13, 0x00FFFF}, {17, 0xFFFF00}};
+    int compared = 0, darkerOnOneColour = 0;
+    for (const char* file : {"01_ring", "02_dots", "03_square", "04_double_ring"}) {
+        ClockObject face;
+        face.style = 1, face.size = 32;
+        ASSERT_EQ(LoadImageFile(&face.face, ResourcePath("zu_clock") + "/" + file + ".png"), 1) << file;
+        face.face[0]->displayWidth = face.face[0]->displayHeight = 32;
+        std::vector<int> lit;
+        for (const auto& [code, white] : screens) {
+            Case c;
+            c.effect = kEffectStatic, c.colorCode = code, c.left = 0, c.top = 0;
+            ProgramTree tree = MakeTree(c, 0);
+            TextContent& text = tree.program(0, 0)->record->content;
+            text.cells = {};
+            text.cells[0] = ObjectCell(FC_CLOCK, face.Clone());
+            const std::string name = std::string(file) + " colour code " + std::to_string(code);
+            const CardView card = DrawCardView(Encode(tree, name), 0, {kScreenW, kScreenH, code}, kNow);
+            EXPECT_EQ(card.problems, std::vector<std::string>{}) << name;
+            lit.push_back(CountLit(card.picture));
+            Surface hands(kScreenW, kScreenH);
+            DrawClockHands(hands, face, 0, 0);
+            RawImage expected = card.picture;
+            for (int y = 0; y < kScreenH; ++y)
+                for (int x = 0; x < kScreenW; ++x) expected.row32(y)[x] |= hands.Pixel(x, y) ? white : 0;
+            EXPECT_EQ(Difference(expected, RenderLayoutPicture(tree, rc, 0, 1)), "") << name << " (layout)";
+            const std::optional<RawImage> rest = PausePicture(tree);
+            EXPECT_EQ(rest ? Difference(expected, *rest) : "the preview never rests", "") << name << " (preview)";
+            ++compared;
+        }
+        darkerOnOneColour += lit[0] < lit[3];
+    }
+    EXPECT_EQ(compared, 16);
+    EXPECT_GT(darkerOnOneColour, 0);  // a pure red or green face stays below the grey plane's threshold
 }
 
 TEST(CardViewSource, DrawsFromTheBytesWithoutTheCanvasOrTheLayout) {

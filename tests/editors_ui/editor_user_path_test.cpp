@@ -235,7 +235,7 @@ TEST_F(EditorUserPath, ATableInsertedBesideATextLeavesTheTextInTheLayoutView) {
         FontTables tables{{u"Courier New", u"宋体"}, {u"宋体"}, 1};
         RenderContext rc{fonts, tables};
         ProgramLayout layout;
-        EXPECT_TRUE(LayoutProgramContent(rc, program->content, kEffectMoveLeft, 128, 32, layout));
+        EXPECT_TRUE(LayoutProgramContent(rc, program->content, kEffectMoveLeft, 128, 32, 5, layout));
         const Surface s = RenderAreaSurface(rc, program->content, layout, 0, 0, 128, 32, 0, 0, 0, 128, 32);
         std::vector<uint32_t> ab;  // the columns of "AB"
         for (int y = 0; y < 32; ++y) ab.insert(ab.end(), s.row(y), s.row(y) + 16);

@@ -35,6 +35,18 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Opens a cell of the A/D list as the user does, types over its text and presses Tab.
+void TypeIntoCell(CMyListCtrl* list, int row, int column, const char* text) {
+    const QPoint at = list->visualItemRect(list->item(row, column)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    CInPlaceEdit* edit = list->InPlaceEdit();
+    ASSERT_TRUE(edit->isVisible()) << column;
+    QTest::keyClicks(edit, text);
+    QTest::keyClick(edit, Qt::Key_Tab);
+    EXPECT_FALSE(edit->isVisible()) << column;
+}
+
 TEST(DlgADConvert, OpensWithTheValidRowsRefusesABadRowAndOkWritesTheWholeField) {
     auto field = std::make_unique<AdcField>();
     field->attr = 0xC0FFEE, field->digitFormat = 0x41, field->number = 12;
@@ -90,20 +102,9 @@ TEST(DlgADConvert, TabEndsACellEditKeepingTheTypedValueAndOkWritesIt) {
     dlg.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
     CMyListCtrl* list = dlg.List();
-    // Opens a cell of the first row as the user does, types over its text and presses Tab.
-    auto typeThenTab = [&](int column, const char* text) {
-        const QPoint at = list->visualItemRect(list->item(0, column)).center();
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
-        CInPlaceEdit* edit = list->InPlaceEdit();
-        ASSERT_TRUE(edit->isVisible()) << column;
-        QTest::keyClicks(edit, text);
-        QTest::keyClick(edit, Qt::Key_Tab);
-        EXPECT_FALSE(edit->isVisible()) << column;
-    };
-    typeThenTab(5, "50");
-    typeThenTab(6, "900");
-    typeThenTab(1, "2.5");
+    TypeIntoCell(list, 0, 5, "50");
+    TypeIntoCell(list, 0, 6, "900");
+    TypeIntoCell(list, 0, 1, "2.5");
     EXPECT_EQ((QStringList{list->item(0, 5)->text(), list->item(0, 6)->text(), list->item(0, 1)->text()}),
               (QStringList{"50", "900", "2.500000"}));
     list->item(0, 0)->setCheckState(Qt::Checked);
@@ -111,6 +112,37 @@ TEST(DlgADConvert, TabEndsACellEditKeepingTheTypedValueAndOkWritesIt) {
         if (button->isDefault()) QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_EQ(dlg.result(), int(QDialog::Accepted));
     EXPECT_EQ(std::tuple(field->rows[0].x1, field->rows[0].x2, field->rows[0].a), std::tuple(50, 900, 2.5f));
+}
+
+TEST(DlgADConvert, EveryValueShowsWholeAndEveryColumnInsideTheListInEachLanguage) {
+    auto field = std::make_unique<AdcField>();
+    field->digitFormat = 0x41;
+    field->rows[0] = {0, 4096, 1.5f, -0.25f, 123456.75f, 0};
+    field->rows[1] = {4000, 4095, 0, 0, 0, -7.125f};
+    for (uint32_t setting : {1u, 2u, 3u}) {
+        SetUiLanguage(setting);
+        DlgADConvert dlg(nullptr, field.get());
+        dlg.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
+        CMyListCtrl* list = dlg.List();
+        TypeIntoCell(list, 2, 4, "-98765.4375");  // longer than any value shown on opening
+        QApplication::processEvents();
+        QStringList faults;
+        for (int column = 0; column < list->columnCount(); ++column) {
+            if (list->columnViewportPosition(column) + list->columnWidth(column) > list->viewport()->width())
+                faults << QStringLiteral("column %1 outside the list").arg(column);
+            if (list->columnWidth(column) < (column == 0 ? 60 : 64))  // the widths the list starts with
+                faults << QStringLiteral("column %1 narrowed").arg(column);
+            for (int row = 0; row < list->rowCount(); ++row) {
+                const QString text = list->item(row, column)->text();
+                if (!testing::ColumnShowsWhole(list, column, text, row))
+                    faults << text + QStringLiteral(" cut in %1 px").arg(list->columnWidth(column));
+            }
+        }
+        EXPECT_EQ(faults.join("; ").toStdString(), "") << "language " << setting;
+        EXPECT_EQ(list->item(2, 4)->text(), QString("-98765.437500"));
+    }
+    ResetUiLanguageForTests();
 }
 
 struct RecordingSurface : InternalTarget {

@@ -22,6 +22,7 @@ struct HttpAnswer {
     std::string body;
     int delayMs = 0;  // before the answer leaves
     long contentLength = -1;  // announced instead of the body's size when set (a cut answer)
+    std::string location;     // sent as the Location header when set (a redirect)
 };
 
 class LoopbackHttpServer {
@@ -47,6 +48,7 @@ public:
     }
 
     std::string host() const { return "127.0.0.1:" + std::to_string(port_); }
+    std::string url(const std::string& target) const { return "http://" + host() + target; }
     // The raw requests received (request line and headers).
     std::vector<std::string> requests() const {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -83,6 +85,7 @@ private:
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         std::string out = "HTTP/1.1 " + std::to_string(a.status) + " X\r\nContent-Length: " +
                           std::to_string(a.contentLength >= 0 ? size_t(a.contentLength) : a.body.size()) +
+                          (a.location.empty() ? "" : "\r\nLocation: " + a.location) +
                           "\r\nConnection: close\r\n\r\n" + a.body;
         (void)!write(c, out.data(), out.size());
         close(c);

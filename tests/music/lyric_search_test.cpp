@@ -11,6 +11,7 @@ namespace {
 
 using testing::HttpAnswer;
 using testing::LoopbackHttpServer;
+namespace fs = std::filesystem;
 
 TEST(LyricRequest, HexEncodingAndNormalisedSearchText) {
     EXPECT_EQ(NormalizeSearchText(u"X Y,Z"), u"xyz");
@@ -129,6 +130,65 @@ TEST(LyricHttp, SlowAnswersTimeOutAndBigOnesAreRefused) {
     HttpOptions stopped;
     stopped.stop = &stop;
     EXPECT_EQ(HttpGetText("http://" + server.host() + "/slow", stopped), u"");
+}
+
+// Redirects of every kind are followed to the answer at their end, on this server or on
+// another, up to five of them; a loop, a sixth hop, a redirect out of http and a 404 at the
+// end give nothing.
+TEST(LyricHttp, RedirectsAreFollowedAFewHopsOverHttpOnly) {
+    LoopbackHttpServer moved([](const std::string& target) -> HttpAnswer {
+        return target == "/lrc" ? HttpAnswer{200, "[00:01]moved"} : HttpAnswer{404, "gone"};
+    });
+    LoopbackHttpServer server([&](const std::string& target) -> HttpAnswer {
+        auto to = [](int status, std::string location) { return HttpAnswer{status, "", 0, -1, std::move(location)}; };
+        if (target == "/lrc") return {200, "[00:01]here"};
+        if (target.starts_with("/status/")) return to(std::stoi(target.substr(8)), "/lrc");
+        if (target.starts_with("/hop/")) {
+            const int left = std::stoi(target.substr(5));
+            return left == 0 ? HttpAnswer{200, "[00:01]far"} : to(302, "/hop/" + std::to_string(left - 1));
+        }
+        if (target == "/away") return to(301, moved.url("/lrc"));
+        if (target == "/gone") return to(308, moved.url("/old"));
+        if (target == "/loop") return to(302, "/loop");
+        if (target == "/file") return to(302, "file:///etc/hostname");
+        return to(307, "ftp://" + moved.host() + "/lrc");
+    });
+    const std::pair<const char*, const char16_t*> cases[] = {
+        {"/status/301", u"[00:01]here"}, {"/status/302", u"[00:01]here"}, {"/status/307", u"[00:01]here"},
+        {"/status/308", u"[00:01]here"}, {"/away", u"[00:01]moved"},      {"/hop/5", u"[00:01]far"},
+        {"/hop/6", u""},                 {"/gone", u""},                  {"/loop", u""},
+        {"/file", u""},                  {"/ftp", u""}};
+    for (auto [target, text] : cases) EXPECT_EQ(HttpGetText(server.url(target)), text) << target;
+    EXPECT_EQ(moved.requests().size(), 2u);  // the ftp redirect never left
+}
+
+TEST(LyricFiles, ANameEqualButForLetterCaseIsFoundWhenNoneIsExact) {
+    // (files in the shipped and the user's "zu_lyric", the song's stem, the file found or "").
+    struct Case {
+        std::vector<std::string> shipped, user;
+        std::string stem, found;
+    };
+    const Case cases[] = {
+        {{"case.lrc"}, {}, "Case", "res/zu_lyric/case.lrc"},
+        {{"Upper.LRC"}, {}, "Upper", "res/zu_lyric/Upper.LRC"},
+        {{}, {"\xC3\x9CN\xC3\x8F.Lrc"}, "\xC3\xBCn\xC3\xAF", "ledsuite/zu_lyric/\xC3\x9CN\xC3\x8F.Lrc"},
+        {{"caf\xC9.lrc"}, {}, "Caf\xC3\xA9", "res/zu_lyric/caf\xC9.lrc"},  // a Latin-1 name from Windows
+        {{"both.lrc"}, {"Both.lrc"}, "Both", "ledsuite/zu_lyric/Both.lrc"},    // the exact name wins
+        {{"B.lrc"}, {"b.lrc"}, "b", "ledsuite/zu_lyric/b.lrc"},
+        {{"SONG.lrc", "Song.lrc"}, {}, "song", "res/zu_lyric/SONG.lrc"},  // several: the first by bytes
+        {{"abcd.lrc", "abc.lrc.bak", "abc.txt"}, {}, "ABC", ""},
+    };
+    for (const Case& c : cases) {
+        testing::MusicTempDir dir;
+        testing::ScopedEnv data("XDG_DATA_HOME", dir.path.string());
+        testing::ScopedEnv res("LEDSUITE_RESOURCES", dir.file("res"));
+        for (auto [folder, names] : {std::pair{"res/zu_lyric/", &c.shipped}, {"ledsuite/zu_lyric/", &c.user}}) {
+            fs::create_directories(dir.file(folder));
+            for (const std::string& name : *names) testing::WriteBytes(dir.file(folder + name), "[00:01]x\n");
+        }
+        fs::create_directories(dir.file("res/zu_lyric/abc.LRC"));  // a folder is no lyric
+        EXPECT_EQ(FindLyricFile(c.stem).value_or(""), c.found.empty() ? "" : dir.file(c.found)) << c.stem;
+    }
 }
 
 TEST(LyricFiles, DownloadsAreStoredAsUtf16WithMarkAndFoundAgain) {

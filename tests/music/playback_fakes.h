@@ -3,6 +3,7 @@
 // player whose clock runs from Play (no sound card), and a speech engine that takes a
 // fixed time per sentence. The card, the port, the files and the HTTP server are real.
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <mutex>
 #include <optional>
@@ -47,9 +48,29 @@ struct MediaLog {
     int stops = 0, pauses = 0, resumes = 0;
 };
 
+// A clock that moves only when the test moves it: a song on it cannot end, nor reach its next
+// line, while the test is still acting, however busy the machine.
+class ManualClock {
+public:
+    std::chrono::steady_clock::time_point now() const {
+        return std::chrono::steady_clock::time_point(std::chrono::milliseconds(ms_.load()));
+    }
+    void Advance(std::chrono::milliseconds by) { ms_ += by.count(); }
+
+private:
+    std::atomic<int64_t> ms_{0};
+};
+
+// Plays for `lengthMs` on the steady clock, or on `clock` when one is given, or, after
+// MoveOnEachLook, at the pace of whoever asks for its position, whatever the machine's load.
 class ClockMediaPlayer : public MediaPlayer, public Recorder<MediaLog> {
 public:
-    explicit ClockMediaPlayer(int64_t lengthMs) : length_(lengthMs) {}
+    explicit ClockMediaPlayer(int64_t lengthMs, const ManualClock* clock = nullptr) : length_(lengthMs), clock_(clock) {}
+    // Each look at the position while playing moves the song on by `ms` (and nothing else does).
+    void MoveOnEachLook(int64_t ms) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        msPerLook_ = ms;
+    }
     bool Open(const std::string& path) override {
         std::lock_guard<std::mutex> lock(mutex_);
         log_.opened.push_back(path);
@@ -73,6 +94,7 @@ public:
     }
     int64_t PositionMs() override {
         std::lock_guard<std::mutex> lock(mutex_);
+        if (running_) played_ += msPerLook_;
         return Now();
     }
     int64_t LengthMs() override { return length_; }
@@ -91,14 +113,17 @@ private:
         std::lock_guard<std::mutex> lock(mutex_);
         log_.resumes += resume;
         if (running_) return;
-        since_ = Clock::now();
+        since_ = Stamp();
         running_ = true;
     }
     int64_t Now() const {
-        if (!running_) return played_;
-        return played_ + std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - since_).count();
+        if (!running_ || msPerLook_) return played_;
+        return played_ + std::chrono::duration_cast<std::chrono::milliseconds>(Stamp() - since_).count();
     }
+    Clock::time_point Stamp() const { return clock_ ? clock_->now() : Clock::now(); }
     int64_t length_;
+    const ManualClock* clock_;
+    int64_t msPerLook_ = 0;
     int64_t played_ = 0;
     Clock::time_point since_{};
     bool open_ = false, running_ = false;
@@ -106,10 +131,12 @@ private:
 
 struct SpeechLog {
     std::vector<std::u16string> spoken;
+    std::vector<std::chrono::steady_clock::time_point> spokenAt;
     std::vector<int> selected, rates, volumes;
-    int stops = 0;
+    int stops = 0, pauses = 0, resumes = 0;
 };
 
+// Takes `msPerSentence` to speak a sentence, or until EndSentence; a pause holds the rest.
 class TimedSpeech : public SpeechEngine, public Recorder<SpeechLog> {
 public:
     explicit TimedSpeech(int msPerSentence = 20, int voices = 2) : ms_(msPerSentence), voices_(voices) {}
@@ -131,24 +158,46 @@ public:
     bool Speak(const std::u16string& text) override {
         std::lock_guard<std::mutex> lock(mutex_);
         log_.spoken.push_back(text);
-        until_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms_);
+        log_.spokenAt.push_back(Clock::now());
+        left_ = std::chrono::milliseconds(ms_);
+        until_ = Clock::now() + left_;
         return true;
     }
     bool IsSpeaking() override {
         std::lock_guard<std::mutex> lock(mutex_);
-        return std::chrono::steady_clock::now() < until_;
+        return paused_ ? left_.count() > 0 : Clock::now() < until_;
     }
-    void Pause() override {}
-    void Resume() override {}
+    void Pause() override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ++log_.pauses;
+        if (!paused_) left_ = std::max(Clock::duration{}, until_ - Clock::now());
+        paused_ = true;
+    }
+    void Resume() override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ++log_.resumes;
+        if (paused_) until_ = Clock::now() + left_;
+        paused_ = false;
+    }
     void Stop() override {
         std::lock_guard<std::mutex> lock(mutex_);
         ++log_.stops;
         until_ = {};
+        left_ = {};
+    }
+    // The sentence being spoken ends now.
+    void EndSentence() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        until_ = Clock::now();
+        left_ = {};
     }
 
 private:
+    using Clock = std::chrono::steady_clock;
     int ms_, voices_;
-    std::chrono::steady_clock::time_point until_{};
+    bool paused_ = false;
+    Clock::duration left_{};  // of the sentence, while paused
+    Clock::time_point until_{};
 };
 
 struct ChannelLog {

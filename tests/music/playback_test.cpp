@@ -47,7 +47,8 @@ struct Rig {
     RecordingChannel channel{&speech, 1};
     MusicPlayback playback{shared, media, speech, &channel};
 
-    explicit Rig(FakeCardScript script = LyricCard(), int64_t mediaMs = 300) : card(std::move(script)), media(mediaMs) {
+    explicit Rig(FakeCardScript script = LyricCard(), int64_t mediaMs = 300, int speechMs = 20)
+        : card(std::move(script)), media(mediaMs), speech(speechMs) {
         card.Start();
         fs::create_directories(dir.path / "zu_lyric");
     }
@@ -115,6 +116,7 @@ TEST(Playback, MediaSendsItsLyricLinesThenTheListEnds) {
     Rig rig;
     WriteBytes(rig.dir.file("zu_lyric/song.lrc"), "[00:00.00]one\n[00:00.10]two\n[00:00.20]three\n");
     rig.Add(rig.File("song.mp3", "x"));
+    rig.media.MoveOnEachLook(10);  // a turn of the worker is 10 ms of the song, so none of the lines is passed over
     rig.Settings([](LrcSettings& s) { s.screenColorMode = 9; });  // replaced by the screen's colour mode
     rig.shared.musicVolume = 500;
     ASSERT_TRUE(rig.Run());
@@ -129,6 +131,7 @@ TEST(Playback, MediaSendsItsLyricLinesThenTheListEnds) {
 
 TEST(Playback, ALongSongPlaysToItsEnd) {
     Rig rig(LyricCard(), 1200);  // long enough for the checks of the daily window on the way
+    rig.media.MoveOnEachLook(10);
     WriteBytes(rig.dir.file("zu_lyric/long.lrc"), "[00:00.00]start\n[00:00.90]late\n");
     rig.Add(rig.File("long.mp3", "x"));
     ASSERT_TRUE(rig.Run());
@@ -189,6 +192,59 @@ TEST(Playback, SpeechMarkupInATextIsObeyedNotReadOut) {
     EXPECT_LT(raw.size(), 2u * 22050 * 4);
 }
 
+// Volumes moved while a song plays or a sentence is spoken reach the player and the voice
+// at once, not with the next item.
+TEST(Playback, VolumesMovedMidItemApplyAtOnce) {
+    for (const char* name : {"song.mp3", "talk.txt"}) {
+        Rig rig(LyricCard(), 100000, 100000);  // neither ends by itself
+        rig.Add(rig.File(name, "Hello."));
+        ASSERT_EQ(rig.playback.Start(Screen()), StartResult::Started);
+        ASSERT_TRUE(WaitFor([&] { return rig.media.log().opened.size() + rig.speech.log().spoken.size() == 1; }));
+        ASSERT_TRUE(WaitFor([&] { return !rig.media.log().volumes.empty() && !rig.speech.log().volumes.empty(); }));
+        rig.shared.musicVolume = 300;
+        rig.shared.speechVolume = 30;
+        EXPECT_TRUE(WaitFor([&] { return rig.media.log().volumes.back() == 300; })) << name;
+        EXPECT_TRUE(WaitFor([&] { return rig.speech.log().volumes.back() == 30; })) << name;
+        rig.playback.RequestStop();
+        ASSERT_TRUE(rig.WaitStopped());
+    }
+}
+
+// The user's pause holds the voice in the middle of its sentence, and the next sentence waits;
+// resume lets the voice go on.
+TEST(Playback, PauseHoldsTheVoiceMidSentence) {
+    Rig rig(LyricCard(), 300, 100000);  // a sentence lasts until the test ends it
+    rig.Add(rig.File("talk.txt", "one, two."));
+    ASSERT_EQ(rig.playback.Start(Screen()), StartResult::Started);
+    ASSERT_TRUE(WaitFor([&] { return rig.card.log().lyricBodies.size() == 1; }));
+    rig.playback.Pause();
+    EXPECT_EQ(rig.speech.log().pauses, 1);
+    rig.speech.EndSentence();  // no more to say: still nothing new while paused
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(rig.speech.log().spoken.size(), 1u);
+    rig.playback.Resume();
+    EXPECT_EQ(rig.speech.log().resumes, 1);
+    ASSERT_TRUE(WaitFor([&] { return rig.speech.log().spoken.size() == 2; }));
+    rig.speech.EndSentence();
+    ASSERT_TRUE(rig.WaitStopped());
+    EXPECT_EQ(Lines(rig.card), (std::vector<std::string>{"one,", " two."}));
+}
+
+// The sentence pause is kept in hundredths of a second: 30 waits 300 ms between sentences.
+TEST(Playback, SentencePauseCountsTensOfMilliseconds) {
+    Rig rig;
+    rig.Add(rig.File("talk.txt", "one, two, three."));
+    rig.Settings([](LrcSettings& s) { s.sentencePause = 30; });
+    WakeupProbe probe;
+    ASSERT_TRUE(rig.Run());
+    const auto at = rig.speech.log().spokenAt;
+    ASSERT_EQ(at.size(), 3u);
+    for (size_t i = 1; i < at.size(); ++i) {
+        EXPECT_GE(at[i] - at[i - 1], std::chrono::milliseconds(300 + 20)) << i;  // the sentence, then the pause
+        EXPECT_LE(at[i] - at[i - 1], probe.Margin(std::chrono::milliseconds(300 + 20))) << i;
+    }
+}
+
 TEST(Playback, MissingAnswerEndsWithTheLinkBrokenNotice) {
     FakeCardScript once = LyricCard();
     once.lyricAnswers = 1;
@@ -205,7 +261,7 @@ TEST(Playback, StopLoopAndRowRequestsWhilePlaying) {
     rig.Add(rig.File("a.mp3", "x"));
     rig.Add(rig.File("b.mp3", "x"));
     ASSERT_EQ(rig.playback.Start(Screen()), StartResult::Started);
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_TRUE(WaitFor([&] { return rig.media.log().opened.size() == 1; }));  // a.mp3 plays
     rig.shared.rowRequest = 1;
     WaitFor([&] { return rig.media.log().opened.size() >= 2; }, 1000);
     // Rows deleted under the worker: it keeps its copy and never reads a freed row.
@@ -260,6 +316,41 @@ TEST(Playback, MissingLyricsAreSearchedChosenDownloadedAndKept) {
     EXPECT_EQ(rig.channel.log().sent, std::vector<int>{IMC_SELECT_LYRIC});
     EXPECT_TRUE(fs::exists(rig.dir.file("data/ledsuite/zu_lyric/new song.lrc")));
     EXPECT_NE(server.requests()[0].find("Title=6E006500770073006F006E006700"), std::string::npos);
+}
+
+// Lyric files copied from Windows may differ from the song's name in letter case.
+TEST(Playback, ALyricNamedSoButForLetterCaseShowsItsLines) {
+    Rig rig(LyricCard(), 50);
+    WriteBytes(rig.dir.file("zu_lyric/case.lrc"), "[00:00.00]lower\n");
+    WriteBytes(rig.dir.file("zu_lyric/Upper.LRC"), "[00:00.00]upper\n");
+    rig.Add(rig.File("Case.mp3", "x"));
+    rig.Add(rig.File("Upper.mp3", "x"));
+    ASSERT_TRUE(rig.Run());
+    EXPECT_EQ(Lines(rig.card), (std::vector<std::string>{"lower", "upper"}));
+    EXPECT_TRUE(rig.channel.log().posted.empty());  // no one is sent to a lyric server
+}
+
+// A lyric server that moved redirects to its new address: the lyric comes from there. One
+// that redirects to itself gives none, and the song plays without it.
+TEST(Playback, ALyricServerThatMovedIsFollowedOneThatLoopsGivesNone) {
+    LoopbackHttpServer moved([](const std::string& target) -> HttpAnswer {
+        if (target.find("?sh?") != std::string::npos) return {200, "<lrc id=\"3\" artist=\"a\" title=\"m\"></lrc>"};
+        if (target.find("?dl?Id=3&") != std::string::npos) return {200, "[00:00.00]moved here\n"};
+        return {404, ""};
+    });
+    LoopbackHttpServer redirecting([&](const std::string& target) { return HttpAnswer{301, "", 0, -1, moved.url(target)}; });
+    LoopbackHttpServer looping([](const std::string& target) { return HttpAnswer{302, "", 0, -1, target}; });
+    for (auto [server, lines] : {std::pair{&redirecting, std::vector<std::string>{"moved here"}}, {&looping, {}}}) {
+        Rig rig(LyricCard(), 50);
+        LyricServerConfig config;
+        config.hosts = {server->host(), ""};
+        rig.playback.SetLyricServer(config);
+        rig.Add(rig.File("moved.mp3", "x"));
+        ASSERT_TRUE(rig.Run());
+        EXPECT_EQ(Lines(rig.card), lines);
+        EXPECT_EQ(rig.media.log().opened.size(), 1u);
+        EXPECT_TRUE(rig.media.Ended());
+    }
 }
 
 TEST(Playback, EveryRowInTurnWithItsRateSetOnceAndOneServerNotice) {

@@ -12,6 +12,7 @@
 #include "tests/link/link_test_util.h"
 #include "tests/music/music_test_util.h"
 #include "tests/music/playback_fakes.h"
+#include "tests/qt_main/qt_test_util.h"
 #include "tools/fakecard_lyric.h"
 #include "toolkit/list_ctrl.h"
 
@@ -42,10 +43,10 @@ struct Pane {
     ClockMediaPlayer* media;  // the pane's own
     QWidget window;
 
-    explicit Pane(int64_t mediaMs = 100000) {
+    explicit Pane(int64_t mediaMs = 100000, const ManualClock* songClock = nullptr) {
         fs::create_directories(dir.path / "app");
         ResetAppDataFolderForTests();
-        auto player = std::make_unique<ClockMediaPlayer>(mediaMs);
+        auto player = std::make_unique<ClockMediaPlayer>(mediaMs, songClock);
         media = player.get();
         pane = new CMusicCtrl(&window, &channel, std::move(player), std::make_unique<TimedSpeech>(20, 3));
         window.resize(800, 400);
@@ -86,10 +87,20 @@ inline std::vector<std::string> Shown(const FakeCard& card) {
     return out;
 }
 
+// Waits until `done`, the song clock moving on 20 ms at each look.
+inline bool PlayUntil(ManualClock& songClock, const std::function<bool()>& done) {
+    return WaitUntil([&] {
+        songClock.Advance(std::chrono::milliseconds(20));
+        return done();
+    });
+}
+
 // A pane with one song for each letter of `songs` ("abcd": a.mp3 .. d.mp3), each with its
 // one-line lyric, the upper-case letter, in zu_lyric; driven by clicks on its toolbar and list.
+// The songs play on `songClock` when one is given.
 struct PlayingPane : Pane {
-    explicit PlayingPane(int64_t songMs, const std::string& songs = "abcd") : Pane(songMs) {
+    explicit PlayingPane(int64_t songMs, const std::string& songs = "abcd", const ManualClock* songClock = nullptr)
+        : Pane(songMs, songClock) {
         fs::create_directories(dir.path / "zu_lyric");
         for (char c : songs) {
             WriteBytes(dir.file(std::string("zu_lyric/") + c + ".lrc"),

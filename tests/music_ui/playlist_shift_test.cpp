@@ -16,15 +16,16 @@ using namespace ledsuite::testing;
 std::pair<std::string, std::vector<std::string>> ShiftWhilePlaying(const std::string& songs, size_t when, int row,
                                                                    int command) {
     CardOnPort on(TimedLyricCard());
-    PlayingPane p(700, songs);
+    ManualClock song;
+    PlayingPane p(700, songs, &song);
     p.Click(CMusicCtrl::ID_MUSIC_PLAY);
-    EXPECT_TRUE(WaitUntil([&] { return on.card.log().lyricBodies.size() >= when; }));
+    EXPECT_TRUE(PlayUntil(song, [&] { return on.card.log().lyricBodies.size() >= when; }));
     EXPECT_EQ(on.card.log().lyricBodies.size(), when);  // the song of that line still plays
     p.ClickRow(row);
     p.Click(command);
     std::string titles;
     for (int r = 0; r < p.pane->List()->rowCount(); ++r) titles += p.Cell(r, CMusicCtrl::kColTitle).at(0).toLatin1();
-    EXPECT_TRUE(WaitUntil([&] { return p.pane->Shared().runState == kRunStopped; }));
+    EXPECT_TRUE(PlayUntil(song, [&] { return p.pane->Shared().runState == kRunStopped; }));
     return {titles, Shown(on.card)};
 }
 

@@ -43,13 +43,19 @@ bool FromContextMenu(QTreeWidget* tree, QTreeWidgetItem* item, int id) {
     return true;
 }
 
-// The class name of the next modal dialog while `run` runs (closed again), or "".
+// The class name of the next modal dialog while `run` runs (closed again), or "". The watch
+// ends with the call: a command that opens nothing leaves no answer behind for a later dialog.
 QString DialogOpenedBy(const std::function<void()>& run) {
     QString opened;
-    AnswerNext<QDialog>([&opened](QDialog* dialog) {
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible()) return;
+        watch.stop();
         opened = dialog->metaObject()->className();
         dialog->done(QDialog::Rejected);
-    }, true);
+    });
+    watch.start(1);
     run();
     return opened;
 }

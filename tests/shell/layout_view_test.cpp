@@ -82,7 +82,7 @@ TEST(LayoutView, AMoveRightAlignedRightStandsAtTheAreasRightEndAsOnTheCard) {
     LayoutCanvas& canvas = static_cast<CZUView*>(a.Frame().ViewWidget())->Canvas();
     ASSERT_NE(canvas.rc, nullptr);
     ProgramLayout layout;
-    ASSERT_TRUE(LayoutProgramContent(*canvas.rc, p.content, p.mainAction.effect, p.width(), p.height(), layout));
+    ASSERT_TRUE(LayoutProgramContent(*canvas.rc, p.content, p.mainAction.effect, p.width(), p.height(), 5, layout));
     const int start = p.left + PlaceCardLine(p.content.header, kEffectMoveRight, p.width(), layout.lines[0],
                                              layout.placements[0]).x;
     ASSERT_GT(start, p.left + p.width() / 2);  // the card's line stands at the right end
@@ -165,3 +165,40 @@ TEST(LayoutView, AWideTypedTextPreviewsAsTheCardsRunningLineStepByStep) {
 }
 
 }  // namespace
+
+// Whatever brings text into the program editor shows on the layout view at once, without
+// anything else redrawing the view: keys, an input method's commit (alone, after a preedit,
+// several characters at once) and the Backspace key.
+TEST(LayoutView, TextFromKeysAndAnInputMethodShowsOnTheViewAtOnce) {
+    ShellApp a;
+    ASSERT_TRUE(a.Start());
+    a.Tree().setCurrentItem(a.Tree().ScreenItem());
+    const ProgramRecord& p = a.TypeProgram("");
+    CEditEx* surface = a.Editor().surface();
+    auto inputMethod = [surface](const char16_t* preedit, const char16_t* commit) {
+        QInputMethodEvent composing(QString::fromUtf16(preedit), {});
+        QApplication::sendEvent(surface, &composing);
+        QInputMethodEvent done;
+        done.setCommitString(QString::fromUtf16(commit));
+        QApplication::sendEvent(surface, &done);
+    };
+    const std::vector<std::pair<std::string, std::function<void()>>> inputs = {
+        {"key A", [&] { QTest::keyClicks(surface, "A"); }},
+        {"commit", [&] { inputMethod(u"", u"中"); }},
+        {"preedit and commit", [&] { inputMethod(u"wen", u"文"); }},
+        {"commit of two", [&] { inputMethod(u"", u"欢迎"); }},
+        {"Backspace", [&] { QTest::keyClick(surface, Qt::Key_Backspace); }},
+    };
+    LayoutCanvas& canvas = static_cast<CZUView*>(a.Frame().ViewWidget())->Canvas();
+    RenderLayout(canvas, true);
+    for (const auto& [name, input] : inputs) {
+        const int cells = CountCells(p.content);
+        const std::vector<uint8_t> before = canvas.ledImage.pixels;
+        input();
+        const std::vector<uint8_t> shown = canvas.ledImage.pixels;
+        RenderLayout(canvas, true);  // what the view would show had it been told
+        EXPECT_NE(CountCells(p.content), cells) << name;
+        EXPECT_NE(shown, before) << name;
+        EXPECT_TRUE(shown == canvas.ledImage.pixels) << name;
+    }
+}

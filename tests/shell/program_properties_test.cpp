@@ -2,7 +2,8 @@
 // the grid shows for every effect's pause and offset is what the record keeps and what an
 // ".lcs" file brings back; the arrows in a list browse without choosing; a double-click on a
 // time or date opens its editor ready for typing; a date the record cannot hold is not taken;
-// a new size of the area lays the editor's text out again; the frame speed stays in 10..200;
+// a new size of the area or an effect of another movement class lays the editor's text out
+// again; a typed frame speed stays in 10..200, and one the record holds outside it shows as held;
 // the fixed sounds offered as prefix and suffix frame the speech written to a USB disk.
 #include <gtest/gtest.h>
 
@@ -49,20 +50,7 @@ using namespace ledsuite::testing;
 
 namespace {
 
-struct App : ShellApp {
-    App() {
-        EXPECT_TRUE(Start());
-        Frame().OnLanguage(3);
-        Activate();
-    }
-    // The main window active again, as the window system leaves it when a dialog closes.
-    void Activate() {
-        Frame().activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&Frame()));
-    }
-    CPropertiesWnd& Props() { return *qobject_cast<CPropertiesWnd*>(Frame().PropertyWindow()); }
-    PropertyGrid* Grid(int id) { return Props().Grid(id); }
-};
+using App = ActiveApp;
 
 // In the next file chooser: goes to `folder`, types `name` into its name field and presses Return.
 void TypeInChooser(const QString& folder, const QString& name) {
@@ -323,7 +311,7 @@ std::vector<int> EditorLineStarts(CEditEx* surface) {
 std::vector<int> CardLineStarts(App& a, const ProgramRecord& p) {
     LayoutCanvas& canvas = static_cast<CZUView*>(a.Frame().ViewWidget())->Canvas();
     ProgramLayout layout;
-    EXPECT_TRUE(LayoutProgramContent(*canvas.rc, p.content, p.mainAction.effect, p.width(), p.height(), layout));
+    EXPECT_TRUE(LayoutProgramContent(*canvas.rc, p.content, p.mainAction.effect, p.width(), p.height(), 5, layout));
     std::vector<int> starts;
     for (const LineExtent& line : layout.lines) starts.push_back(line.first);
     return starts;
@@ -522,4 +510,44 @@ TEST(ProgramProperties, TheFrameSpeedStaysWithinTenToTwoHundred) {
     ASSERT_NE(spin, nullptr);
     QTest::keyClick(spin, Qt::Key_Up);
     EXPECT_EQ(spin->value(), 200);
+}
+
+// A record may hold a frame speed outside what the spin offers (a file or a card's read-back
+// gives 5 or 250): the program and set grids show the byte the record keeps, and showing it
+// changes nothing in the record.
+TEST(ProgramProperties, AFrameSpeedOutsideTheSpinShowsAsTheRecordKeepsIt) {
+    App a;
+    a.Tree().setCurrentItem(a.Tree().ScreenItem());
+    ProgramRecord& p = a.TypeProgram("Speed");
+    ProgramSetRecord& set = *a.Programs().sets()[0].record;
+    QTreeWidgetItem* program = a.Tree().SelectedItem();
+    ClickOption(a.Grid(kProgramGridId), kPrgBorderType, 2);  // "Line": the frame's speed opens
+    for (uint8_t speed : {5, 250, 0, 254, 10, 200}) {
+        p.borderSpeed = set.borderSpeed = speed;
+        a.Tree().setCurrentItem(program->parent());
+        EXPECT_EQ(std::tuple(a.Grid(kProgramSetGridId)->IntValue(kSetBorderSpeed), set.borderSpeed),
+                  std::tuple(int(speed), speed));
+        a.Tree().setCurrentItem(program);
+        EXPECT_EQ(std::tuple(a.Grid(kProgramGridId)->IntValue(kPrgBorderSpeed), p.borderSpeed),
+                  std::tuple(int(speed), speed));
+    }
+}
+
+// A new effect of another movement class lays the editor's text out again at once, as the
+// card lays it out: a horizontal move runs the text as one line, the others wrap at the area.
+TEST(ProgramProperties, AnEffectOfAnotherMovementClassRewrapsTheEditorAtOnce) {
+    App a;
+    const ProgramRecord& p = TwoLineMoveUp(a);
+    CEditEx* surface = a.Editor().surface();
+    for (uint8_t effect : {kEffectMoveLeft, kEffectMoveUp, kEffectMoveRight, kEffectMoveDown, kEffectMoveLeftContinue,
+                           kEffectMoveDown, kEffectMoveUp}) {
+        ClickOption(a.Grid(kProgramGridId), kPrgMainEffect, effect - 1);
+        ASSERT_EQ(p.mainAction.effect, effect);
+        // Down and End take the caret to the text's end (two lines at most); Home to the start
+        // of that line as the card breaks it.
+        surface->setFocus();
+        for (Qt::Key key : {Qt::Key_Down, Qt::Key_End, Qt::Key_Home}) QTest::keyClick(surface, key);
+        EXPECT_EQ(surface->engine().caret(), CardLineStarts(a, p).back()) << int(effect);
+        EXPECT_EQ(surface->engine().moveClass(), EffectMoveClass(p.mainAction)) << int(effect);
+    }
 }

@@ -23,6 +23,7 @@ public:
     intptr_t OnReapplyState() override { return Note("24576", 0); }
     intptr_t OnSendHardwareParams(intptr_t block) override { return Note("28672", block); }
     intptr_t OnReadHardwareParams(intptr_t buffer) override { return Note("28673", buffer) + 40; }
+    void CommitOpenEdit() override { log_->entries.push_back("frame:commit"); }
 
 private:
     intptr_t Note(const std::string& code, intptr_t arg) {
@@ -81,18 +82,19 @@ TEST(Relay, ViewModeRecordsZeroOrOneAndReannouncesTheCurrentModeInOrder) {
 TEST(Relay, SelectionCodesGoToPropertyAndTabHostThenTheViewWithTheTree) {
     RelayRig r;
     EXPECT_EQ(r.Send(IMC_RELAYOUT_TEXT, 1), "property:27:1 editor:27:1");
-    EXPECT_EQ(r.Send(IMC_SCREEN_SELECTED, 100), "property:48:100 editor:48:100 single:24:0 view:48:28672");
-    EXPECT_EQ(r.Send(IMC_PROGRAMS_SELECTED, 101), "property:49:101 editor:49:101 single:24:0 view:49:28672");
+    // A selection first has the frame commit a value still being typed; a relayout does not.
+    EXPECT_EQ(r.Send(IMC_SCREEN_SELECTED, 100), "frame:commit property:48:100 editor:48:100 single:24:0 view:48:28672");
+    EXPECT_EQ(r.Send(IMC_PROGRAMS_SELECTED, 101), "frame:commit property:49:101 editor:49:101 single:24:0 view:49:28672");
     // A program: the text editor learns the screen's font chip (0x31) first.
     EXPECT_EQ(r.Send(IMC_PROGRAM_SELECTED, 102),
-              "single:20:0 editor:272:49 property:53:102 editor:53:102 single:24:0 view:53:28672");
+              "frame:commit single:20:0 editor:272:49 property:53:102 editor:53:102 single:24:0 view:53:28672");
     // Without a screen record the chip is 0; without a view the code stops at the tab host.
     r.single.answers.erase(IMC_GET_SCREEN_RECORD);
     r.viewPresent = false;
-    EXPECT_EQ(r.Send(IMC_PROGRAM_SELECTED, 102), "single:20:0 editor:272:0 property:53:102 editor:53:102");
+    EXPECT_EQ(r.Send(IMC_PROGRAM_SELECTED, 102), "frame:commit single:20:0 editor:272:0 property:53:102 editor:53:102");
     // A pane that is not built is skipped.
     r.relay.Panes().propertyWindow = nullptr;
-    EXPECT_EQ(r.Send(IMC_SCREEN_SELECTED, 100), "editor:48:100");
+    EXPECT_EQ(r.Send(IMC_SCREEN_SELECTED, 100), "frame:commit editor:48:100");
 }
 
 TEST(Relay, EachCodeReachesItsPanesAndReturnsTheAnswer) {
@@ -112,8 +114,9 @@ TEST(Relay, EachCodeReachesItsPanesAndReturnsTheAnswer) {
         {IMC_SET_PROGRAM_KIND, 0, "single:50:0", -2},
         {IMC_AREA_GEOMETRY_CHANGED, 3, "property:274:3 editor:27:1", 0},  // the editor rewraps
         {IMC_FILE_OPEN, 99, "single:20481:0", 0},
-        {IMC_FILE_SAVE, 99, "editor:28800:0 single:20482:99", 7},
-        {IMC_FILE_SAVE_TO, 98, "editor:28800:0 single:20484:98", 8},
+        {IMC_FILE_SAVE, 99, "frame:commit editor:28800:0 single:20482:99", 7},
+        {IMC_FILE_SAVE_TO, 98, "frame:commit editor:28800:0 single:20484:98", 8},
+        {IMC_COMMIT_PENDING_EDIT, 9, "frame:commit editor:28800:0", 0},
         {IMC_STARTUP_DONE, 0, "editor:1:0 view:1536:0 multi:1", 0},  // the vehicle list handed to the page
         {IMC_PORT_SETTINGS_CHANGED, 0, "frame:337:0", 0},
         {IMC_REAPPLY_STATE, 0, "frame:24576:0", 0},

@@ -23,6 +23,7 @@
 #include "content/model/text_content.h"
 #include "editors/ui/edit_ctrl.h"
 #include "editors/ui/edit_ex.h"
+#include "editors/ui/properties_wnd.h"
 #include "shell/editor_host.h"
 #include "shell/frame_panes.h"
 #include "shell/main_frame.h"
@@ -220,6 +221,22 @@ struct ShellApp {
         Tree().setCurrentItem(Tree().ItemAt(0));
         Page().OnDeleteItem();
     }
+};
+
+// The application started in English with its main window active, as a user finds it.
+struct ActiveApp : ShellApp {
+    ActiveApp() {
+        EXPECT_TRUE(Start());
+        Frame().OnLanguage(3);
+        Activate();
+    }
+    // The main window active again, as the window system leaves it when a dialog closes.
+    void Activate() {
+        Frame().activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&Frame()));
+    }
+    CPropertiesWnd& Props() { return *qobject_cast<CPropertiesWnd*>(Frame().PropertyWindow()); }
+    PropertyGrid* Grid(int id) { return Props().Grid(id); }
 };
 
 }  // namespace ledsuite::testing

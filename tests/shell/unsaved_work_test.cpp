@@ -183,11 +183,14 @@ TEST(OpenFile, AddsTheFilesSetsAndAsksToSaveOnlyWhatWasUnsavedBefore) {
     EXPECT_EQ(OpenThenClose(fresh, plain), std::vector<QString>{"-- closing"});
 }
 
-// A name typed into the chooser of File > Open: an existing file opens by its own name, a
-// name without a dot that names no file gets ".lcs", and a name of no file leaves it open.
+// A name typed into the chooser of File > Open: an existing file opens by its own name (also
+// beside a NAME.lcs), a name without a dot that names no file gets ".lcs", and a name of no
+// file leaves it open.
 TEST(OpenFile, AnExistingFileOpensByItsOwnNameAndOnlyAMissingOneGetsLcs) {
     TempDir dir;
     fs::copy_file(MakeProgramFile(dir, 0), dir.path / "noext");
+    const uint8_t noProgram[] = {'n', 'o'};  // "noext.lcs" beside it: the name typed is the file opened
+    ASSERT_TRUE(WriteFileAtomic((dir.path / "noext.lcs").string(), noProgram, sizeof noProgram));
     const QString folder = QString::fromStdString(dir.path.string());
     App a;
     QString asked;

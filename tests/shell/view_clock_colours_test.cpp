@@ -65,13 +65,26 @@ TEST(ViewClock, ThePreviewFromTheToolbarTicksTheSecondsOfAPictureItsPauseHolds) 
     EXPECT_NE(seen[1], seen[2]);
 }
 
+// A w x h screen of the colour code with one program set, for a card of type 3.
+ProgramTree OneSetTree(int w, int h, int colorCode) {
+    HardwareParams hw;
+    hw.width = uint16_t(w), hw.height = uint16_t(h), hw.colorCode = uint16_t(colorCode), hw.cardType = 3;
+    ProgramTree tree(hw);
+    tree.AddProgramSet();
+    return tree;
+}
+
+int CountLitLeds(const RawImage& picture) {
+    int lit = 0;
+    for (int y = 0; y < picture.height; ++y)
+        for (int x = 0; x < picture.width; ++x) lit += picture.row32(y)[x] == 0xFF0000;
+    return lit;
+}
+
 // Green and blue text composed for a full-colour screen (colour code 7, which the card
 // drives with one plane, as a one-colour screen).
 std::string FullColourFile(const ShellApp& a) {
-    HardwareParams hw;
-    hw.width = 96, hw.height = 32, hw.colorCode = 7, hw.cardType = 3;
-    ProgramTree made(hw);
-    made.AddProgramSet();
+    ProgramTree made = OneSetTree(96, 32, 7);
     const std::pair<std::u16string_view, uint32_t> texts[] = {{u"Ab", 2}, {u"Cd", 4}};
     for (size_t i = 0; i < 2; ++i) {
         ProgramRecord& p = *made.AddProgram(0)->record;
@@ -103,10 +116,7 @@ TEST(ViewColours, AFileForAFullColourScreenLightsItsGreenAndBlueTextInTheViewAsO
     const std::span<const uint8_t> image = std::span(file).subspan(kProgramFileHeaderSize);
     const CardView card = DrawCardView(image, 0, {96, 32, 5}, CurrentLocalTime());
     ASSERT_EQ(card.problems, std::vector<std::string>{});
-    int lit = 0;
-    for (int y = 0; y < card.picture.height; ++y)
-        for (int x = 0; x < card.picture.width; ++x) lit += card.picture.row32(y)[x] == 0xFF0000;
-    ASSERT_GT(lit, 40);  // both texts light in red
+    ASSERT_GT(CountLitLeds(card.picture), 40);  // both texts light in red
     const RawImage& led = r.view->Canvas().ledImage;
     EXPECT_EQ(led.pixels, card.picture.pixels) << "layout view";
 
@@ -114,6 +124,51 @@ TEST(ViewColours, AFileForAFullColourScreenLightsItsGreenAndBlueTextInTheViewAsO
     r.RunTo(300);
     EXPECT_GT(r.view->Canvas().player->programs()[0].waitRounds, 0u);
     EXPECT_EQ(led.pixels, card.picture.pixels) << "preview at rest";
+}
+
+// "AB" in red, 8 pixels, flashing on a red one-colour screen of 32 x 16, opened with File >
+// Open and played with the toolbar's Preview: each frame is what the card lights, and every
+// other one its negative (dark text on a lit area), not a wholly lit area.
+TEST(ViewColours, FlashOnAOneColourScreenShowsTheCardsNegativeInThePreview) {
+    ViewRig r;
+    ASSERT_TRUE(r.Start());
+    ProgramTree made = OneSetTree(32, 16, 5);
+    ProgramRecord& p = *made.AddProgram(0)->record;
+    InitProgramRecord(p, 0, 0, 32, 16);
+    p.content.cells[0] = TextCell(u'A', CellAttr::Make(8, 0, 1));
+    p.content.cells[1] = TextCell(u'B', CellAttr::Make(8, 0, 1));
+    p.mainAction.effect = kEffectFlash;
+    p.mainAction.speed = 1;  // a step each round
+    const std::string path = r.a.env.Path("flash.lcs");
+    ASSERT_EQ(SaveProgramFile(path, made), 0);
+    ChooseNextFile(QString::fromStdString(path));
+    r.a.Menu(ID_FILE_OPEN)->trigger();
+    QApplication::processEvents();
+    r.a.Tree().setCurrentItem(r.a.Tree().ItemAt(int(r.a.Programs().sets().size() - 1)));
+    QApplication::processEvents();
+
+    std::vector<uint8_t> file;
+    ASSERT_EQ(ReadFileBytes(path, kMaxProgramFileSize, file), ReadFileResult::Ok);
+    const std::span<const uint8_t> image = std::span(file).subspan(kProgramFileHeaderSize);
+    std::vector<RawImage> card;
+    for (const bool inverted : {false, true}) {
+        const CardStep step{0, 0, 0, 0, inverted};
+        card.push_back(DrawCardView(image, 0, {32, 16, 5}, CurrentLocalTime(), std::span(&step, 1)).picture);
+    }
+    const int lit = CountLitLeds(card[0]);
+    ASSERT_GT(lit, 10);
+    ASSERT_EQ(CountLitLeds(card[1]), 32 * 16 - lit);
+
+    r.Preview();
+    int inverted = 0;
+    for (uint64_t t = 10; t <= 100; t += 10) {
+        r.RunTo(t);
+        const PlayedProgram& played = r.view->Canvas().player->programs()[0];
+        const bool negative = played.drawnState.position & 1;
+        inverted += negative;
+        EXPECT_EQ(r.view->Canvas().ledImage.pixels, card[negative].pixels) << t;
+    }
+    EXPECT_GE(inverted, 3);
 }
 
 }  // namespace

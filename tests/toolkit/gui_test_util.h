@@ -1,6 +1,7 @@
 #pragma once
 // Helpers the GUI tests share: answering the next dialog, message box or file dialog,
-// checking that a toolbar shows all its commands, and reading a written workbook back with openpyxl.
+// checking that a toolbar shows all its commands and that a list draws a text whole, and reading a
+// written workbook back with openpyxl.
 #include <algorithm>
 #include <cstdlib>
 #include <functional>
@@ -15,8 +16,11 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
+#include <QPaintEngine>
+#include <QPainter>
 #include <QPushButton>
 #include <QStyle>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -77,13 +81,72 @@ inline void TypeInNextChooser(const QString& folder, const QString& name, QStrin
     });
 }
 
-// Whether the list's column is wide enough to draw `text` without cutting it: an item view
-// draws a cell's text inside the column less the style's focus margin plus one on each
-// side and the grid line, and elides what does not fit there.
-inline bool ColumnShowsWhole(const QTableView* list, int column, const QString& text) {
-    const int margin = list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1;
-    const int room = list->columnWidth(column) - 2 * margin - (list->showGrid() ? 1 : 0);
-    return QFontMetrics(list->font()).horizontalAdvance(text) <= room;
+// A paint device that keeps the texts painted on it and nothing else.
+class TextRecorder : public QPaintDevice {
+public:
+    explicit TextRecorder(const QWidget* like) : dpiX_(like->logicalDpiX()), dpiY_(like->logicalDpiY()) {}
+    QPaintEngine* paintEngine() const override { return &engine_; }
+    QString Text() const { return engine_.texts.join(QString()); }
+
+protected:
+    int metric(PaintDeviceMetric m) const override {
+        switch (m) {
+        case PdmDpiX: case PdmPhysicalDpiX: return dpiX_;
+        case PdmDpiY: case PdmPhysicalDpiY: return dpiY_;
+        case PdmDepth: return 32;
+        case PdmDevicePixelRatio: return 1;
+        case PdmDevicePixelRatioScaled: return int(devicePixelRatioFScale());
+        default: return 4096;
+        }
+    }
+
+private:
+    struct Engine : QPaintEngine {
+        QStringList texts;
+        Engine() : QPaintEngine(AllFeatures) {}
+        bool begin(QPaintDevice*) override { return true; }
+        bool end() override { return true; }
+        void updateState(const QPaintEngineState&) override {}
+        void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+        void drawPath(const QPainterPath&) override {}
+        void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
+        void drawTextItem(const QPointF&, const QTextItem& item) override { texts << item.text(); }
+        Type type() const override { return User; }
+    };
+    mutable Engine engine_;
+    int dpiX_, dpiY_;
+};
+
+// What the list paints in cell (row, column) when the cell shows `text`: the option the list
+// and its delegate give that cell, in the cell's rectangle, drawn by the list's style and
+// read back. A text the column cannot hold comes back elided.
+inline QString DrawnCellText(const QTableView* list, int row, int column, const QString& text) {
+    // The view and the delegate build a cell's option in protected members; a member pointer
+    // taken in a derived class reaches them on the real objects.
+    struct ViewAccess : QTableView {
+        static auto Init() { return &ViewAccess::initViewItemOption; }
+    };
+    struct DelegateAccess : QStyledItemDelegate {
+        static auto Init() { return &DelegateAccess::initStyleOption; }
+    };
+    const QModelIndex index = list->model()->index(row, column);
+    QStyleOptionViewItem option;
+    (list->*ViewAccess::Init())(&option);
+    option.rect = list->visualRect(index);
+    if (auto* delegate = qobject_cast<QStyledItemDelegate*>(list->itemDelegateForIndex(index)))
+        (delegate->*DelegateAccess::Init())(&option, index);
+    option.text = text;
+    TextRecorder drawn(list);
+    QPainter painter(&drawn);
+    list->style()->drawControl(QStyle::CE_ItemViewItem, &option, &painter, list);
+    painter.end();
+    return drawn.Text();
+}
+
+// Whether the list draws `text` whole in `column` (in the cell of `row`): what its style paints there is
+// the text itself, not an elided one.
+inline bool ColumnShowsWhole(const QTableView* list, int column, const QString& text, int row = 0) {
+    return DrawnCellText(list, row, column, text) == text;
 }
 
 // Pixels of `image` that stand out: opaque ones, or (with a `ground`) ones far from that colour.

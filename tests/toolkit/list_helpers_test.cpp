@@ -174,3 +174,27 @@ TEST(ListHelpers, AnXlsNameTypedIntoTheFocusedNameBoxGivesAnXlsxFileAndAsksAbout
     std::ifstream older(dir.filePath("old.xls").toStdString());
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(older), {}), "an older workbook");
 }
+
+TEST(ListHelpers, AFittedColumnDrawsEachOfItsTextsWhole) {
+    const QStringList texts{
+        "1.500000", "-0.000001", "4096", "115200(Unfixed)",                           // numbers
+        QString::fromUtf16(u"京A·12345"), QString::fromUtf16(u"粤B 8F2K9"), QString::fromUtf16(u"贵C12345挂"),  // plates
+        "2026-03-15 10:20:30", "23:59:58", "2026-12-31",                              // dates and times
+        "ZU-3000A", "SD-2000", "CL3000", "Xm-Qr 11",                                  // models
+        QString::fromUtf16(u"节目列表"), QString::fromUtf16(u"背景音乐 Volume")};     // words
+    QTableWidget plain(1, 1);  // grid lines and word wrap
+    CMyListCtrl report;        // neither
+    report.setColumnCount(1);
+    report.setRowCount(1);
+    for (QTableWidget* list : {static_cast<QTableWidget*>(&plain), static_cast<QTableWidget*>(&report)})
+        for (qreal points : {8.0, 9.0, 10.5, 11.0, 13.0}) {
+            QFont font = list->font();
+            font.setPointSizeF(points);
+            list->setFont(font);
+            for (const QString& text : texts) {
+                FitListColumn(list, 0, {text});
+                EXPECT_EQ(ledsuite::testing::DrawnCellText(list, 0, 0, text).toStdString(), text.toStdString())
+                    << points << " pt in " << list->columnWidth(0) << " px, grid " << list->showGrid();
+            }
+        }
+}

@@ -6,6 +6,7 @@
 
 #include "content/bytes.h"
 #include "content/model/clock.h"
+#include "content/model/file_names.h"
 #include "content/model/lang.h"
 #include "content/model/paths.h"
 #include "content/model/text_codec.h"
@@ -130,5 +131,29 @@ TEST(Paths, AtomicWriteKeepsTheOldFileOnFailure) {
     std::string s;
     std::ifstream(dir / "a.dat") >> s;
     EXPECT_EQ(s, "old");
+    fs::remove_all(dir);
+}
+
+// Names that are not UTF-8 read as Latin-1 and lead back to their file; a name is found by its
+// UTF-8 bytes first; names that would leave the folder or cut its path find nothing.
+TEST(Paths, FileNamesReadAndFoundWhateverTheirBytes) {
+    namespace fs = std::filesystem;
+    EXPECT_EQ(FileNameText("b\xE9ll.wav"), u"b\u00E9ll.wav");
+    EXPECT_EQ(FileNameText("b\xC3\xA9ll.wav"), u"b\u00E9ll.wav");
+    EXPECT_EQ(FileNameText("\xED\xA0\x80"), u"\u00ED\u00A0\u0080");  // an encoded surrogate is no UTF-8
+    const fs::path dir = fs::temp_directory_path() / ("ledsuite-names-" + std::to_string(::getpid()));
+    fs::create_directories(dir / "sub");
+    for (const char* name : {"caf\xE9", "caf\xC3\xA9", "l\xE9", "a", "sub/b"}) std::ofstream(dir / name) << "x";
+    fs::create_directories(dir / "fold\xE9r");
+    const std::string folder = dir.string();
+    const std::pair<std::u16string, std::string> cases[] = {
+        {u"caf\u00E9", "/caf\xC3\xA9"}, {u"l\u00E9", "/l\xE9"}, {u"a", "/a"}, {u"fold\u00E9r", ""},
+        {u"", ""}, {u"sub/b", ""}, {u"..\\a", ""}, {std::u16string(u"a\0b", 3), ""}, {u"A", ""}};
+    for (const auto& [name, found] : cases)
+        EXPECT_EQ(FindFileNamed(folder, name).value_or(""), found.empty() ? "" : folder + found) << found;
+    std::vector<std::u16string> names;
+    for (const FolderFile& f : FilesIn(folder)) names.push_back(f.name);
+    EXPECT_EQ(names, (std::vector<std::u16string>{u"a", u"caf\u00E9", u"caf\u00E9", u"l\u00E9"}));
+    EXPECT_TRUE(FilesIn(folder + "/missing").empty());
     fs::remove_all(dir);
 }

@@ -312,20 +312,21 @@ TEST_F(CanvasTest, AlignmentUsesTheAreaWidthAndEmptyAreasLayOutNothing) {
 
     ProgramLayout layout;
     for (const auto& [w, h] : {std::pair{0, 4}, {4, 0}, {kMaxAreaSide + 1, 4}, {4, kMaxAreaSide + 1}}) {
-        EXPECT_FALSE(LayoutProgramContent(rc, p.content, kEffectStatic, w, h, layout)) << w << "x" << h;
+        EXPECT_FALSE(LayoutProgramContent(rc, p.content, kEffectStatic, w, h, 5, layout)) << w << "x" << h;
         EXPECT_TRUE(layout.empty());
     }
-    EXPECT_TRUE(LayoutProgramContent(rc, p.content, kEffectStatic, kMaxAreaSide, kMaxAreaSide, layout));
-    EXPECT_TRUE(LayoutProgramContent(rc, p.content, kEffectStatic, 4, 1, layout));
+    EXPECT_TRUE(LayoutProgramContent(rc, p.content, kEffectStatic, kMaxAreaSide, kMaxAreaSide, 5, layout));
+    EXPECT_TRUE(LayoutProgramContent(rc, p.content, kEffectStatic, 4, 1, 5, layout));
     EXPECT_EQ(layout.size, (CellSize{4, 1}));
 
-    // Overlapping areas add their colours, each channel held at 0xFF.
+    // Overlapping areas add their colours, each channel held at 0xFF (the pictures light
+    // their channels fully, as the card lights them by their thresholds).
     tree = TinyTree(3, 1, 17);
-    AddPictureProgram(tree, 0, 0, 2, 1, 2, 1, 0xC00000);
+    AddPictureProgram(tree, 0, 0, 2, 1, 2, 1, 0xC0C000);
     AddPictureProgram(tree, 1, 0, 3, 1, 2, 1, 0x800000);
     RenderLayout(canvas, false);
     EXPECT_EQ(std::vector<uint32_t>(canvas.ledImage.row32(0), canvas.ledImage.row32(0) + 3),
-              (std::vector<uint32_t>{0xC00000, 0xFF0000, 0x800000}));
+              (std::vector<uint32_t>{0xFFFF00, 0xFFFF00, 0xFF0000}));
 
     InitCanvas(canvas, rc);  // everything cleared: no back image to click on
     CanvasMouseDown(canvas, kCanvasKeyLeftButton, 1, 1);
@@ -351,7 +352,7 @@ TEST_F(CanvasTest, ARightAlignedMoveRightStandsWhereTheCardPutsIt) {
     p.content.header.align = 2;
     p.mainAction.effect = kEffectMoveRight;
     ProgramLayout layout;
-    ASSERT_TRUE(LayoutProgramContent(rc, p.content, kEffectMoveRight, 64, 16, layout));
+    ASSERT_TRUE(LayoutProgramContent(rc, p.content, kEffectMoveRight, 64, 16, 5, layout));
     const int width = layout.lines[0].width;
     ASSERT_GT(width, 4);
     const RawImage view = RenderLayoutPicture(tree, rc, 0, 1);
@@ -446,10 +447,10 @@ TEST_F(CanvasTest, InitialisingACanvasDuringAPreviewEndsItWithoutDrawing) {
 
 TEST_F(CanvasTest, EveryLineOfTheTextAndEveryCellOfATableReachTheLedImage) {
     tree = TinyTree(12, 8, 5);
-    ProgramRecord& p = AddPictureProgram(tree, 0, 0, 12, 8, 2, 1, 0xFF0000);
+    ProgramRecord& p = AddPictureProgram(tree, 0, 0, 12, 8, 2, 1);
     p.content.header.spread = 0;
     p.content.cells[1] = TextCell(10, 0);  // a hard line break
-    p.content.cells[2] = PictureCell(3, 2, {0xFF0000});
+    p.content.cells[2] = PictureCell(3, 2);
     auto grid = std::make_unique<GridObject>();
     grid->columns = grid->rows = 2;
     grid->style = 0x1C;  // solid frame lines, all colours
@@ -512,7 +513,7 @@ TEST_F(RenderTest, TextBesideATallTableStaysWhereItStoodWithoutTheTable) {
         }
         PutText(text, u"C", red16, withTable ? 3 : 2);
         ProgramLayout layout;
-        EXPECT_TRUE(LayoutProgramContent(rc, text, kEffectMoveLeft, 128, 32, layout));
+        EXPECT_TRUE(LayoutProgramContent(rc, text, kEffectMoveLeft, 128, 32, 5, layout));
         const Surface s = RenderAreaSurface(rc, text, layout, 0, 0, 128, 32, 0, 0, 0, 128, 32);
         std::vector<uint32_t> ab;  // the first 16 columns: "AB"
         for (int y = 0; y < 32; ++y) ab.insert(ab.end(), s.row(y), s.row(y) + 16);

@@ -117,7 +117,7 @@ TEST_F(PreviewComposition, ATextTakenFromItsPictureIsTheTextDrawnAtTheOffsets) {
         TextContent text;
         PutText(text, k.text, k.attr);
         ProgramLayout layout;
-        ASSERT_TRUE(LayoutProgramContent(rc, text, k.effect, 28, 14, layout));
+        ASSERT_TRUE(LayoutProgramContent(rc, text, k.effect, 28, 14, 17, layout));
         ContentPicture picture;
         ASSERT_TRUE(MakeContentPicture(rc, text, layout, picture));
         for (const RawImage* base : {&black, &under})
@@ -135,7 +135,7 @@ TEST_F(PreviewComposition, OnlyATextThatDrawsTheSameAlwaysGetsAPicture) {
         bool made;
     } cases[] = {
         {TextCell(u'A', kRed16), true},
-        {PictureCell(4, 4, {0xFF0000}), true},                 // a still picture
+        {PictureCell(4, 4, {0xFFFFFF}), true},                 // a still picture
         {PictureCell(4, 4, {0xFF0000, 0x00FF00}), false},      // frames by the tick
         {TextCell(FC_SECOND, kRed16), false},                  // the time of day
         {TextCell(u' ', kRed16), false},                       // nothing lit
@@ -144,12 +144,22 @@ TEST_F(PreviewComposition, OnlyATextThatDrawsTheSameAlwaysGetsAPicture) {
         TextContent text;
         text.cells[0] = std::move(k.cell);
         ProgramLayout layout;
-        LayoutProgramContent(rc, text, kEffectMoveLeft, 28, 14, layout);
+        LayoutProgramContent(rc, text, kEffectMoveLeft, 28, 14, 5, layout);
         ContentPicture picture;
         EXPECT_EQ(MakeContentPicture(rc, text, layout, picture), k.made) << int(text.cells[0].code);
         EXPECT_EQ(picture.made, k.made);
         // Tried once for the layout: a second call answers the same without drawing.
         EXPECT_EQ(MakeContentPicture(rc, text, layout, picture), k.made);
+    }
+    // A layout for another screen is drawn again: a red picture lights the red and green screen
+    // only (one plane lights by the mean of the channels, below the thresholds' here).
+    TextContent text;
+    text.cells[0] = PictureCell(4, 4, {0xFF0000});
+    ProgramLayout layout;
+    ContentPicture picture;
+    for (const auto& [colorCode, made] : {std::pair(17, true), std::pair(13, false), std::pair(5, false), std::pair(17, true)}) {
+        LayoutProgramContent(rc, text, kEffectMoveLeft, 28, 14, colorCode, layout);
+        EXPECT_EQ(MakeContentPicture(rc, text, layout, picture), made) << colorCode;
     }
 }
 

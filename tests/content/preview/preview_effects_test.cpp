@@ -117,28 +117,28 @@ TEST_F(PreviewEffects, ATextLongerThanTheAreaIsPlayedScreenfulByScreenful) {
 }
 
 TEST_F(PreviewEffects, StackFoldsTheRowsStillToComeBehindTheLine) {
-    const std::vector<uint32_t> rows = {0xFF0000, 0x00FF00, 0xFFFF00, 0x808000};  // r g y ?
+    const std::vector<uint32_t> rows = {0xFF0000, 0x00FF00, 0xFFFF00, 0x800000};  // r g y r
     // Going down, line L from 4 to 0: rows at or below it in place, row y above it shows row 2y - L.
     EXPECT_EQ(Play(kEffectStackDown, 1, 4, 5, StripedPicture(1, 4, rows), 17),
-              (std::vector<Rows>{{".", ".", "r", "y"}, {".", ".", "g", "?"}, {".", "r", "y", "?"}, {".", "g", "y", "?"},
-                                 {"r", "g", "y", "?"}}));
+              (std::vector<Rows>{{".", ".", "r", "y"}, {".", ".", "g", "r"}, {".", "r", "y", "r"}, {".", "g", "y", "r"},
+                                 {"r", "g", "y", "r"}}));
     // Going up the same, upside down.
     EXPECT_EQ(Play(kEffectStackUp, 1, 4, 3, StripedPicture(1, 4, rows), 17),
-              (std::vector<Rows>{{"g", "?", ".", "."}, {"r", "y", ".", "."}, {"r", "g", "?", "."}}));
+              (std::vector<Rows>{{"g", "r", ".", "."}, {"r", "y", ".", "."}, {"r", "g", "r", "."}}));
     // In an area one row high the line runs from 1 to 0: nothing, then the row.
     EXPECT_EQ(Play(kEffectStackDown, 2, 1, 2), (std::vector<Rows>{{".."}, {"rr"}}));
 }
 
 TEST_F(PreviewEffects, SnowDithersTheFoldedRowsAndRepeatsThemBehind) {
-    const std::vector<uint32_t> rows = {0xFF0000, 0x00FF00, 0xFFFF00, 0x808000};
+    const std::vector<uint32_t> rows = {0xFF0000, 0x00FF00, 0xFFFF00, 0x800000};
     // L = 4: row 2 shows content row 0 where 0x44 allows (columns 2, 6) and row 2 repeated by
     // 0x11 (columns 0, 4); row 3 row 2 by 0x88; row 1 the repeat of row 0 by 0x88.
     const auto down = Play(kEffectSnowDown, 8, 4, 5, StripedPicture(8, 4, rows), 17);
     EXPECT_EQ(down[0], (Rows{"........", "...r...r", "y.r.y.r.", "...y...y"}));
-    EXPECT_EQ(down[4], (Rows{"rrrrrrrr", "gggggggg", "yyyyyyyy", "????????"}));  // L = 0: all in place
+    EXPECT_EQ(down[4], (Rows{"rrrrrrrr", "gggggggg", "yyyyyyyy", "rrrrrrrr"}));  // L = 0: all in place
     // L = 3: row 3 in place; row 2 shows row 1 by 0x44 and repeats nothing; row 1 shows nothing
     // of its own (2 - 3 < 0) and repeats row 1 by 0x88.
-    EXPECT_EQ(down[1], (Rows{"........", "...g...g", "..g...g.", "????????"}));
+    EXPECT_EQ(down[1], (Rows{"........", "...g...g", "..g...g.", "rrrrrrrr"}));
 }
 
 }  // namespace

@@ -55,7 +55,7 @@ protected:
 TEST_F(HeldPicture, APauseRedrawsItsSecondsFieldAndClockHandsEachSecondAndKeepsTheRest) {
     // Static, Pause 30: an animated picture and "45:SS"; beside it an analogue clock.
     ProgramRecord& text = Add(0, 40, kEffectStatic, 30);
-    text.content.cells[0] = PictureCell(3, 4, {0xFF0000, 0x800000, 0x400000});
+    text.content.cells[0] = PictureCell(3, 4, {0xFFFFFF, 0x404040, 0x202020});
     text.content.cells[1] = TextCell(FC_MINUTE, kRed12);
     text.content.cells[2] = TextCell(u':', kRed12);
     text.content.cells[3] = TextCell(FC_SECOND, kRed12);
@@ -106,6 +106,50 @@ TEST_F(HeldPicture, APauseIsShownAgainOnlyWhenItsTimeHasMovedOn) {
         now = 0;
         Play(2990, [](LayoutCanvas&) {}, &window);
         EXPECT_EQ(window.presents, time ? 3 : 1) << time;  // the first round, then at 1000 and 2000 ms
+    }
+}
+
+// A seconds field goes on with the clock in a program that has finished while the one
+// beside it still plays (its area shows the layout at each second), and between the steps
+// of a slow move (each turn of the second redraws the area where the move left it).
+TEST_F(HeldPicture, TimeFieldsGoOnInAFinishedProgramAndBetweenTheStepsOfASlowMove) {
+    struct Way {
+        const char* name;
+        uint8_t effect, speed;
+    };
+    for (const Way& way : {Way{"finished", kEffectStatic, 1}, Way{"slow move", kEffectMoveDown, 20}}) {
+        tree = TinyTree(kW, kH, 5);
+        ProgramRecord& fields = Add(0, 40, way.effect, 1);
+        fields.mainAction.speed = way.speed;
+        PutText(fields.content, u"ss", kRed12);
+        fields.content.cells[2] = TextCell(FC_SECOND, kRed12);
+        PutText(Add(44, 76, kEffectMoveDown, 0).content, u"A", kRed12);  // plays on, slowly
+        tree.program(0, 1)->record->mainAction.speed = 253;
+        std::vector<std::vector<std::string>> layout;  // the fields' area at each second
+        for (uint64_t t : {500, 1500, 2500, 3500}) {
+            now = t;
+            layout.push_back(Picture(RenderLayoutPicture(tree, rc, 0, 1)));
+            for (std::string& row : layout.back()) row.resize(40);
+        }
+        now = 0;
+        std::vector<std::string> before;
+        uint32_t steps = 0;
+        int turns = 0;  // turns of the second at which the area was seen, without a step of its own
+        Play(3990, [&](LayoutCanvas& c) {
+            std::vector<std::string> area = Picture(c.backImage);
+            for (std::string& row : area) row.resize(40);
+            const PlayedProgram& p = c.player->programs()[0];
+            const bool finished = c.player->finishedBits() & 1, stepped = p.steps != steps;
+            const bool shown = std::any_of(before.begin(), before.end(), [](auto& r) { return r.find('r') != r.npos; });
+            const bool moving = !finished && p.waitRounds == 0 && shown;  // in sight, not pausing
+            if (now % 1000 == 0 && !stepped && (way.effect == kEffectStatic ? finished : moving)) {
+                ++turns;
+                EXPECT_NE(area, before) << way.name << " " << now;
+                if (finished) EXPECT_EQ(area, layout[now / 1000]) << way.name << " " << now;
+            }
+            before = area, steps = p.steps;
+        });
+        EXPECT_GE(turns, 2) << way.name;
     }
 }
 

@@ -70,9 +70,10 @@ protected:
         for (const RawImage& img : RenderPreviewPictures(tree, rc, times, 1)) pictures.push_back(Picture(img));
         return pictures;
     }
-    // One red program filling a w x h screen with `effect` and `pause` (tenths of a second).
+    // One program filling a w x h one-colour screen (lit red) with `effect` and `pause`
+    // (tenths of a second).
     ProgramRecord& Program(ProgramTree& tree, int w, int h, uint8_t effect, uint8_t pause) {
-        ProgramRecord& p = AddPictureProgram(tree, 0, 0, w, h, w, h, 0xFF0000);
+        ProgramRecord& p = AddPictureProgram(tree, 0, 0, w, h, w, h);
         p.content.header.spread = 0;
         p.mainAction.effect = effect;
         p.mainAction.pause = pause;
@@ -159,7 +160,7 @@ TEST_F(PreviewPasses, TheAreaIsEmptyAfterGoingOutDuringTheRepeatPauseAndWhenFini
         ProgramTree tree = TinyTree(64, 16, 5);
         ProgramRecord& p = Program(tree, 64, 16, effect, 3);
         p.mainAction.repeat = 1;
-        if (effect == kEffectMoveLeft) p.content.cells[0] = PictureCell(16, 16, {0xFF0000});  // no second copy
+        if (effect == kEffectMoveLeft) p.content.cells[0] = PictureCell(16, 16);  // no second copy
         const std::vector<Hold> runs = Runs(Play(tree, 400));
         // In then out: the whole content at the turn (not for a move), then the empty area
         // for the pause before the repeat.
@@ -169,8 +170,8 @@ TEST_F(PreviewPasses, TheAreaIsEmptyAfterGoingOutDuringTheRepeatPauseAndWhenFini
     }
     // Beside a program that is still playing, a finished area stays empty.
     ProgramTree tree = TinyTree(8, 2, 5);
-    AddPictureProgram(tree, 0, 0, 4, 2, 4, 2, 0xFF0000).mainAction.effect = kEffectInterweaveHorizontal;
-    AddPictureProgram(tree, 4, 0, 8, 2, 4, 2, 0xFF0000).mainAction.pause = 10;
+    AddPictureProgram(tree, 0, 0, 4, 2, 4, 2).mainAction.effect = kEffectInterweaveHorizontal;
+    AddPictureProgram(tree, 4, 0, 8, 2, 4, 2).mainAction.pause = 10;
     const std::vector<Rows> frames = Play(tree, 60);
     EXPECT_EQ(frames[4], (Rows{"rrrrrrrr", "rrrrrrrr"}));  // came in
     EXPECT_EQ(frames.back(), (Rows{"....rrrr", "....rrrr"}));

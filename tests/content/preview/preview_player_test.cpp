@@ -398,6 +398,29 @@ TEST_F(PreviewPictures, WideMovingContentIsFollowedByASecondCopyAndFlashInverts)
     EXPECT_EQ(Play(tree, {10, 20, 30, 40}), (std::vector<Rows>{{"rr.."}, {"..r."}, {"rr.."}, {"..r."}}));
 }
 
+// Flash inverts what the screen lights, channel by channel: a picture lit in some of the
+// screen's channels turns dark there and lights the others, the dark rest of the area
+// lights every channel the screen has; a one-colour screen lights its red.
+TEST_F(PreviewPictures, FlashInvertsWhatTheScreenLightsOfAColouredPicture) {
+    struct Flash {
+        int code;
+        uint32_t colour;
+        std::string shown, inverted;
+    };
+    const Flash cases[] = {
+        {5, 0xFFFFFF, "rr..", "..r."}, {5, 0x00FF00, "....", "rrr."},  // green alone stays below the grey threshold
+        {5, 0x80FF80, "rr..", "..r."}, {7, 0x8080FF, "rr..", "..r."},
+        {13, 0x00FF00, "gg..", "bbc."}, {17, 0xFF0000, "rr..", "ggy."}, {17, 0x0000FF, "....", "yyy."},
+    };
+    for (const Flash& f : cases) {
+        ProgramTree tree = TinyTree(4, 1, uint16_t(f.code));
+        ProgramRecord& p = AddPictureProgram(tree, 0, 0, 3, 1, 2, 1, f.colour);
+        p.mainAction.effect = kEffectFlash;
+        p.content.header.spread = 0;
+        EXPECT_EQ(Play(tree, {10, 20}), (std::vector<Rows>{{f.shown}, {f.inverted}})) << f.code << " " << f.colour;
+    }
+}
+
 TEST_F(PreviewPictures, SnowDissolvesTheContentInAndOut) {
     ProgramTree tree = TinyTree(16, 16, 5);
     AddPictureProgram(tree, 0, 0, 16, 16, 16, 16).mainAction.effect = kEffectSnow;

@@ -332,6 +332,8 @@ TEST(PlainText, TextFilesKeepTheirCharacters) {
     EXPECT_EQ(decode("\xFE\xFF\0A\0B"sv), u"AB");
     EXPECT_EQ(decode("\xEF\xBB\xBF\xE4\xB8\xAD" "A"sv), u"中A");
     EXPECT_EQ(decode("\xE4\xB8\xAD\xE6\x96\x87"sv), u"中文");  // UTF-8 without a mark
+    // Bytes after a NUL do not choose the encoding: the UTF-8 before it stays UTF-8.
+    EXPECT_EQ(decode("\xE4\xB8\xAD\xE6\x96\x87\0\xFF\xFE"sv), u"中文");
     SetLegacyCodePage("CP936");
     EXPECT_EQ(decode("\xD6\xD0\xCE\xC4"sv), u"中文");          // GBK
     EXPECT_EQ(decode("ab\0cd"sv), u"ab");

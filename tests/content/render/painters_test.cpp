@@ -50,6 +50,14 @@ TEST_F(PaintersTest, ClockMarksAndHands) {
     // The caller's pen and position are back.
     EXPECT_EQ(std::vector<int>({int(s.pen().style), s.positionX(), s.positionY()}), (std::vector<int>{1, 5, 7}));
 
+    // Half a minute on, the second hand points straight down to (16, 30), its end excluded,
+    // and the hands alone draw nothing else.
+    const ScopedClockOverride half(LocalTime{2024, 6, 1, 15, 0, 30, 6});
+    Surface alone(32, 32);
+    DrawClockHands(alone, clock, 0, 0);
+    for (int y = 17; y < 30; ++y) EXPECT_EQ(alone.Pixel(16, y), 0xFFFFFFu) << y;
+    EXPECT_EQ(std::pair(alone.Pixel(16, 30), CountLit(alone, {0, 17, 32, 32})), std::pair(0u, 13));
+
     const RawImage face = ClockToImage(clock, false);
     EXPECT_EQ(std::tuple(face.width, face.height, face.row32(16)[20], ClockToImage(clock, true).row32(16)[20]),
               std::tuple(32, 32, 0u, 0xFFFFFFu));

@@ -88,6 +88,12 @@ TEST(VoicePass, PiecesAtPunctuationOrByPage) {
               (std::vector<std::u16string>{u"Hello\n", u"World"}));
     EXPECT_EQ(pieces(u"Hello\nWorld\nAgain", kEffectBlindsHorizontal, false),
               (std::vector<std::u16string>{u"Hello\n", u"World\n", u"Again"}));
+    // A text wider than the area wraps into lines a page each, as the card shows it.
+    const std::u16string longText = u"one two three four five six seven eight nine ten eleven twelve";
+    const auto wrapped = pieces(longText, kEffectBlindsHorizontal, false);
+    std::u16string joined;
+    for (const std::u16string& piece : wrapped) joined += piece;
+    EXPECT_EQ(std::pair(wrapped.size() >= 3, joined), std::pair(true, longText)) << wrapped.size();
     // A piece over 512 characters is cut, not shortened.
     const auto cut = pieces(std::u16string(1100, u'a'), kEffectMoveLeft, true);
     ASSERT_EQ(cut.size(), 3u);
@@ -341,6 +347,36 @@ TEST(VoicePass, ShippedSoundsTheUsersOwnAndUnreadableOnes) {
     EXPECT_NEAR(double(LoadU32(&shippedDing[264])) - double(LoadU32(&plain[264])), 0.6 * 22050, 1000);
     EXPECT_EQ(record.unreadSounds,
               std::vector<std::string>{(shipped / "zu_soundfix/missing.wav").string()});
+    unsetenv("LEDSUITE_RESOURCES");
+    unsetenv("XDG_DATA_HOME");
+}
+
+// Names copied from other systems need not be UTF-8: a Latin-1 "b\xE9ll.wav" is listed as
+// "béll.wav", and that name opens it when the speech is built, as a UTF-8 name beside it does.
+TEST(VoicePass, ASoundNamedInLatin1IsListedAndFramesTheSpeech) {
+    TempFolder drive("drive7"), data("data7"), res("res7");
+    setenv("LEDSUITE_RESOURCES", res.path().c_str(), 1);
+    setenv("XDG_DATA_HOME", data.path().c_str(), 1);
+    const std::string user = data / "ledsuite/zu_soundfix/";
+    std::filesystem::create_directories(user);
+    std::filesystem::create_directories(res / "zu_soundfix");
+    ASSERT_TRUE(MakeToneWav(user + "b\xE9ll.wav", 22050, 1, 0.5));
+    ASSERT_TRUE(MakeToneWav(user + "caf\xC3\xA9.wav", 22050, 1, 0.25));
+    FontTableSet t;
+    t.ScanSoundFix(res / "zu_soundfix", user);
+    EXPECT_EQ(t.soundFix(), (std::vector<std::u16string>{u"béll.wav", u"café.wav"}));
+    EXPECT_EQ(SoundFixPath(u"béll.wav"), user + "b\xE9ll.wav");
+    DriveRecord record{drive.path().string(), 0, false};
+    ProgramTree tree = VoiceScreen(u"Hello there", kEffectMoveLeft, 16);
+    BuildWithVoice(tree, record);
+    const Bytes plain = ReadAll(drive / "ZIZodo/Sound/000.ssf");
+    ProgramRecord& p = *tree.program(0, 0)->record;
+    std::copy_n(t.soundFix()[0].c_str(), t.soundFix()[0].size(), p.prefixSound.begin());
+    std::copy_n(t.soundFix()[1].c_str(), t.soundFix()[1].size(), p.suffixSound.begin());
+    BuildWithVoice(tree, record);
+    const Bytes framed = ReadAll(drive / "ZIZodo/Sound/000.ssf");
+    EXPECT_TRUE(record.unreadSounds.empty());
+    EXPECT_NEAR(double(LoadU32(&framed[264])) - double(LoadU32(&plain[264])), 0.75 * 22050, 1000);
     unsetenv("LEDSUITE_RESOURCES");
     unsetenv("XDG_DATA_HOME");
 }
