@@ -102,6 +102,24 @@ Fill SkipBytes(int fd, size_t& left, Clock::time_point deadline) {
     return Fill::kDone;
 }
 
+// Reads and drops every byte pending on the socket, without waiting.
+void DropPending(int fd) {
+    uint8_t scratch[4096];
+    for (;;) {
+        const ssize_t got = recv(fd, scratch, sizeof scratch, MSG_DONTWAIT);
+        if (got > 0) continue;
+        if (got == 0 || errno != EINTR) return;  // closed, or nothing more pending
+    }
+}
+
+// A header without the magic is no reply's: its length field names nothing, so where the
+// next reply begins is unknown. It goes with every byte pending, and nothing is owed any
+// more: the next reply that comes is the next request's own.
+void DropForeignHeader(int fd, LateReplies& late) {
+    DropPending(fd);
+    late = {};
+}
+
 // Skips the late replies owed on the socket that come before the deadline: each one's
 // header, then the payload length it names.
 Fill SkipLateReplies(int fd, LateReplies& late, Clock::time_point deadline) {
@@ -112,6 +130,10 @@ Fill SkipLateReplies(int fd, LateReplies& late, Clock::time_point deadline) {
             const Fill f = FillTo(fd, late.head.data(), have, kServerHeaderSize, deadline);
             late.head.resize(have);
             if (f != Fill::kDone) return f;
+            if (!HasServerMagic(late.head)) {
+                DropForeignHeader(fd, late);
+                return Fill::kDone;
+            }
             late.bodyLeft = Get16(late.head, kOffLength);
         }
         if (const Fill f = SkipBytes(fd, late.bodyLeft, deadline); f != Fill::kDone) return f;
@@ -180,9 +202,13 @@ int ReceiveServerReply(const ServerSocket& socket, uint8_t* buffer, size_t capac
         late.owed = 1;  // the whole reply is still to come: skipped when it does
         return FailReceive(kReceiveTimedOut);
     }
-    if (f != Fill::kDone) {
-        // A short reply (or 0: closed). Whatever may still follow it is no whole reply the
-        // server owes: the drain before the next request drops it.
+    if (f != Fill::kDone || !HasServerMagic(head)) {
+        // A short reply (or 0: closed), or a header that is no reply's: what it says is
+        // returned, never waited for. After a foreign header nothing pending can be told
+        // apart from the next reply, so all of it goes now; after a short reply whatever
+        // may still follow is no whole reply the server owes: the drain before the next
+        // request drops it.
+        if (f == Fill::kDone) DropForeignHeader(socket.fd, late);
         std::copy_n(head.begin(), std::min(have, capacity), buffer);
         return FailReceive(int(std::min(have, capacity)));
     }
@@ -205,13 +231,7 @@ int ReceiveServerReply(const ServerSocket& socket, uint8_t* buffer, size_t capac
 
 void DrainServerSocket(const ServerSocket& socket) {
     if (SkipLateReplies(socket.fd, socket.late, Clock::now()) != Fill::kDone) return;  // still owed: keep its place
-    // Nothing is owed: whatever else is pending answers no request of ours.
-    uint8_t scratch[4096];
-    for (;;) {
-        const ssize_t got = recv(socket.fd, scratch, sizeof scratch, MSG_DONTWAIT);
-        if (got > 0) continue;
-        if (got == 0 || errno != EINTR) return;  // closed, or nothing more pending
-    }
+    DropPending(socket.fd);  // nothing is owed: whatever else is pending answers no request of ours
 }
 
 bool ServerConnected() { return g_connected; }

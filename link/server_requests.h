@@ -61,7 +61,10 @@ enum : int { kReceiveFailed = -1, kReceiveTimedOut = -4 };
 // skipped, then the 48-byte header and the payload length it names, in as many pieces as
 // the stream brings, all within the socket's time-out and never past `capacity` (held
 // to 0x10000). Returns the reply's length; when the peer closes or the time-out ends
-// inside the header, the bytes that came (a short reply; 0: closed); kReceiveTimedOut
+// inside the header, the bytes that came (a short reply; 0: closed); for a header
+// without the magic, that header alone (at once: its length field is not trusted, and it
+// goes with every byte pending, a late reply's too, so the next request reads its own
+// reply); kReceiveTimedOut
 // when nothing came in time (the whole reply becomes a late one) or the payload did not
 // (its rest becomes a late one); kReceiveFailed on a socket failure or a reply longer
 // than `capacity` (its rest is skipped later too). Sets the

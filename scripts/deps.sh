@@ -18,6 +18,8 @@ PACKAGES=(
   imagemagick
   # GUI toolkit, Excel
   qt6-base-dev libgl-dev libxlsxwriter-dev libfreexl-dev python3-openpyxl python3-xlwt time
+  # Qt's own texts (file choosers, standard buttons) in the interface language
+  qt6-translations-l10n
   # link and music
   libcurl4-openssl-dev libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good

@@ -118,6 +118,8 @@ intptr_t RSEditorWnd::onInternal(int code, intptr_t arg) {
             return To(kPageMusic, code, arg);
         case IMC_LANGUAGE_CHANGED:
             SetPageTitles();
+            To(kPageEditor, code, arg);
+            To(kPageList, code, arg);
             return To(kPageMusic, code, arg);
         case kIgnoredCode:
             return 0;

@@ -13,6 +13,7 @@
 #include "shell/shell_texts.h"
 #include "shell/view_single.h"
 #include "shell/zu_doc.h"
+#include "toolkit/qt_language.h"
 #include "toolkit/qt_text.h"
 #include "toolkit/small_widgets.h"
 
@@ -208,6 +209,9 @@ void CMainFrame::RelabelToolBar() {
 }
 
 void CMainFrame::ApplyLanguage() {
+    // Qt's own texts follow, and every widget (panes, toolbars, lists, dialogs kept for later)
+    // re-labels itself on the LanguageChange event this sends.
+    ApplyQtLanguage(UiLanguageIndex());
     RelabelMenus();
     RelabelToolBar();
     outlook_->SetPageLabel(0, ToQString(kPageProgramManager));

@@ -9,10 +9,16 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
 
 #include <QSettings>
 
 #include "content/model/lang.h"
+#include "content/model/text_codec.h"
+#include "link/link_text.h"
 
 namespace ledsuite {
 
@@ -49,26 +55,72 @@ int ConnectWithin(const addrinfo& address, int timeoutMs) {
     return fd;
 }
 
+// One lookup of host:port, shared by the waiting caller and the thread that runs it: a
+// lookup the caller stopped waiting for is freed by that thread when it ends.
+struct Lookup {
+    std::mutex mutex;
+    std::condition_variable ended;
+    bool done = false, abandoned = false;
+    addrinfo* list = nullptr;
+};
+using AddressList = std::unique_ptr<addrinfo, decltype(&freeaddrinfo)>;
+
+// The stream addresses of host:port (a name or a numeric address), looked up on a thread
+// of its own: a slow resolver holds the caller no longer than `timeoutMs`. Null when the
+// name does not resolve in that time.
+AddressList Resolve(const std::string& host, int port, int timeoutMs) {
+    auto lookup = std::make_shared<Lookup>();
+    std::thread([lookup, host, service = std::to_string(port)] {
+        addrinfo hints{};
+        hints.ai_socktype = SOCK_STREAM;
+        hints.ai_flags = AI_NUMERICSERV;
+        addrinfo* list = nullptr;
+        const int result = getaddrinfo(host.c_str(), service.c_str(), &hints, &list);
+        std::lock_guard lock(lookup->mutex);
+        if (lookup->abandoned) {
+            if (result == 0) freeaddrinfo(list);
+            return;
+        }
+        lookup->list = result == 0 ? list : nullptr;
+        lookup->done = true;
+        lookup->ended.notify_all();
+    }).detach();
+    std::unique_lock lock(lookup->mutex);
+    if (!lookup->ended.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return lookup->done; })) {
+        lookup->abandoned = true;
+        return {nullptr, freeaddrinfo};
+    }
+    return {lookup->list, freeaddrinfo};
+}
+
 }  // namespace
 
-int OpenServerConnection(const std::string& host, int port, int timeoutMs) {
-    if (host.empty() || port <= 0 || port > 65535) return -1;
-    addrinfo hints{};
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_flags = AI_NUMERICHOST | AI_NUMERICSERV;
-    addrinfo* list = nullptr;
-    const std::string numeric = host == "localhost" ? "127.0.0.1" : host;
-    if (getaddrinfo(numeric.c_str(), std::to_string(port).c_str(), &hints, &list) != 0) return -1;
+int OpenServerConnection(const std::string& host, int port, int timeoutMs, ServerConnectFailure* failure) {
+    auto fail = [failure](ServerConnectFailure why) {
+        if (failure) *failure = why;
+        return -1;
+    };
+    if (host.empty() || port <= 0 || port > 65535) return fail(ServerConnectFailure::kBadAddress);
+    const AddressList list = Resolve(host, port, timeoutMs);
+    if (!list) return fail(ServerConnectFailure::kNameNotFound);
     int fd = -1;
-    for (const addrinfo* a = list; a && fd < 0; a = a->ai_next) fd = ConnectWithin(*a, timeoutMs);
-    freeaddrinfo(list);
-    return fd;
+    for (const addrinfo* a = list.get(); a && fd < 0; a = a->ai_next) fd = ConnectWithin(*a, timeoutMs);
+    return fd >= 0 ? fd : fail(ServerConnectFailure::kNoAnswer);
 }
 
 bool ServerSession::Connect(const std::string& host, int port, int timeoutMs) {
     Close();
-    socket_.fd = OpenServerConnection(host, port, timeoutMs);
+    ServerConnectFailure failure = ServerConnectFailure::kNone;
+    socket_.fd = OpenServerConnection(host, port, timeoutMs, &failure);
+    unresolved_ = failure == ServerConnectFailure::kNameNotFound ? host : std::string();
     return IsConnected();
+}
+
+std::u16string ServerSession::NotConnectedReason() const {
+    static const LangText kNotFound{{u"找不到服务器“%s”，请检查服务器名称", u"找不到伺服器「%s」，請檢查伺服器名稱",
+                                     u"The server \"%s\" cannot be found, please check its name"}};
+    if (unresolved_.empty()) return kNotConnectedText();
+    return FillText(kNotFound(), {Utf8ToWide(unresolved_)});
 }
 
 bool ServerSession::ConnectFromSettings(int timeoutMs) {
@@ -81,6 +133,7 @@ bool ServerSession::ConnectFromSettings(int timeoutMs) {
     userId_ = idIsNumber && id <= 0xFFFF ? uint16_t(id) : 0;  // anything else is no user
     if (host.isEmpty() || !portIsNumber) {
         Close();
+        unresolved_.clear();
         return false;
     }
     return Connect(host.toStdString(), port, timeoutMs);
@@ -103,10 +156,12 @@ std::u16string GroupUploadMessage(int result) {
 
 const LangText kNotConnectedText{{u"未连接服务器", u"未連接伺服器", u"Not connected to the server"}};
 
-std::u16string NoGroupsReason(bool connected, bool received) {
+std::u16string NoGroupsReason(const ServerSession* server) {
     static const LangText kNotReceived{{u"尚未从服务器收到车辆分组", u"尚未從伺服器收到車輛分組",
                                         u"No vehicle groups received from the server yet"}};
-    if (!connected) return kNotConnectedText();
+    if (!server) return kNotConnectedText();
+    if (!server->IsConnected()) return server->NotConnectedReason();
+    const bool received = server->HasGroups();
     return received ? std::u16string() : std::u16string(kNotReceived());
 }
 

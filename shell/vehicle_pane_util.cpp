@@ -1,5 +1,6 @@
 #include "shell/vehicle_pane_util.h"
 
+#include <QEvent>
 #include <QHeaderView>
 #include <QMenu>
 #include <QVBoxLayout>
@@ -23,6 +24,11 @@ ListPane::ListPane(QWidget* parent, InternalChannel* channel, int listId)
     layout->setSpacing(0);
     layout->addWidget(toolbar_);
     layout->addWidget(list_, 1);
+}
+
+void ListPane::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) onInternal(IMC_LANGUAGE_CHANGED, 0);
+    QWidget::changeEvent(event);
 }
 
 void ListPane::SetColumns(const ListColumn* columns, int count, bool centred) {

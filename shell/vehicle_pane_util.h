@@ -38,6 +38,8 @@ public:
     intptr_t onInternal(int, intptr_t) override { return 0; }
 
 protected:
+    // Qt's language event re-labels the pane as IMC_LANGUAGE_CHANGED does.
+    void changeEvent(QEvent* event) override;
     // Report view, full-row selection, grid lines, check boxes in column 0.
     void SetColumns(const ListColumn* columns, int count, bool centred);
     // The header texts again in the current language (widths and order kept).

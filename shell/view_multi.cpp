@@ -63,9 +63,7 @@ intptr_t CViewMulti::onInternal(int code, intptr_t arg) {
         if (QTreeWidgetItem* root = tree_->topLevelItem(0)) root->setText(0, ToQString(kRootText));
         RelabelCommandMenu(menu_, kMenu, std::size(kMenu));
         if (QAction* a = CommandAction(toolbar_, kCmdToolbar)) a->setText(ToQString(kToolbarText));
-        const std::u16string reason =
-            NoGroupsReason(server_ && server_->IsConnected(), server_ && server_->HasGroups());
-        notice_->setText(ToQString(reason));
+        notice_->setText(ToQString(NoGroupsReason(server_)));
     }
     return 0;
 }
@@ -88,7 +86,7 @@ void CViewMulti::FillFromGroupTable() {
     tree_->clear();
     auto* root = new QTreeWidgetItem(tree_, QStringList(ToQString(kRootText)));
     const bool received = server_ && server_->HasGroups();
-    const std::u16string reason = NoGroupsReason(server_ && server_->IsConnected(), received);
+    const std::u16string reason = NoGroupsReason(server_);
     notice_->setText(ToQString(reason));
     notice_->setVisible(!reason.empty());
     const GroupTable* table = received ? &server_->Groups() : nullptr;

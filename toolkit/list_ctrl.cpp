@@ -195,7 +195,7 @@ void CInPlaceList::focusOutEvent(QFocusEvent* event) {
 
 CInPlaceTime::CInPlaceTime(CMyListCtrl* list) : QTimeEdit(list->viewport()), InPlaceEditor(list, this) {
     setDisplayFormat(QStringLiteral("HH:mm:ss"));
-    SelectSectionOnClick(this);
+    SetUpPicker(this);
     hide();
 }
 

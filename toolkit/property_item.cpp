@@ -81,7 +81,7 @@ CDateTimeCtrlEx* CDateTimeCtrlEx::Instance(QWidget* grid) {
         g_sharedEditor = new CDateTimeCtrlEx(grid);
         g_sharedEditor->hide();
         g_sharedEditor->lineEdit()->installEventFilter(g_sharedEditor);
-        SelectSectionOnClick(g_sharedEditor);
+        SetUpPicker(g_sharedEditor);
     }
     return g_sharedEditor;
 }

@@ -1,7 +1,9 @@
 // Plays a control card on a pseudo-terminal until killed:
 //   fakecard --pty [--baud RATE] [--family F] [--model M] [--firmware N] [--line-rate RATE]
 //                  [--voice [--lyric-protocol P] [--sign WxH] [--lyric-answers N]]
-// prints the slave path to put into LEDSUITE_SERIAL_PORTS. With --voice the card is a
+// prints the slave path to put into LEDSUITE_SERIAL_PORTS. Without options it is the card a
+// new screen expects (its card type as the model, at its baud rate), so that a new
+// screen's Send goes through; --model and --baud make it another. With --voice the card is a
 // voice-capable model that shows lyrics: its information carries the lyric show (type 4)
 // and the lyric protocol (type 6, default 1), it answers the sign-size query (0x21, default
 // 192x32) and the lyric lines (0x20, "SU"; after N of them it goes silent), and it prints a
@@ -14,7 +16,9 @@
 #include <cstring>
 #include <thread>
 
+#include "content/model/records.h"
 #include "link/card.h"
+#include "link/serial.h"
 #include "tools/fakecard.h"
 #include "tools/fakecard_lyric.h"
 
@@ -24,7 +28,8 @@ void OnSignal(int) { g_stop = true; }
 
 constexpr char kUsage[] =
     "usage: fakecard --pty [--baud RATE] [--family F] [--model M] [--firmware N] [--line-rate RATE]\n"
-    "                      [--voice [--lyric-protocol P] [--sign WxH] [--lyric-answers N]]\n";
+    "                      [--voice [--lyric-protocol P] [--sign WxH] [--lyric-answers N]]\n"
+    "By default the card a new screen expects: model %lu at %u baud.\n";
 
 // Serves on its own thread and prints what a lyric-capable card receives, as it comes.
 void ServeAndLog(ledsuite::FakeCard& card) {
@@ -48,9 +53,11 @@ void ServeAndLog(ledsuite::FakeCard& card) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const ledsuite::HardwareParams newScreen;
     bool pty = false, voice = false;
-    unsigned long family = 0, model = 0, firmware = 3, protocol = 1;
+    unsigned long family = 0, model = newScreen.cardType, firmware = 3, protocol = 1;
     ledsuite::FakeCardScript script;
+    script.baud = ledsuite::BaudRateOf(newScreen.baudIndex);
     std::pair<uint16_t, uint16_t> sign(192, 32);
     for (int i = 1; i < argc; ++i) {
         auto value = [&](unsigned long& out) {
@@ -77,7 +84,7 @@ int main(int argc, char** argv) {
         if (!ok) pty = false, i = argc;
     }
     if (!pty) {
-        std::fprintf(stderr, "%s", kUsage);
+        std::fprintf(stderr, kUsage, (unsigned long)newScreen.cardType, ledsuite::BaudRateOf(newScreen.baudIndex));
         return 2;
     }
     std::vector<std::pair<uint8_t, uint8_t>> pairs = {{1, 1}, {2, 1}, {3, 1}};

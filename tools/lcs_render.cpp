@@ -5,13 +5,15 @@
 //   lcs_render --holds FILE.lcs UNTIL_MS
 //
 // Writes OUTDIR/layout_<n>.png for every program set n (the canvas picture at ZOOM,
-// default 4) and OUTDIR/preview_<ms>.png for each time MS of a preview started at 0.
+// default 4) and OUTDIR/preview_<ms>.png for each time MS of a preview started at 0
+// (without times: 0, 1000, 2000, 3000 and 4000). OUTDIR is made when missing.
 // With --holds it plays the preview up to UNTIL_MS and prints, picture after picture,
 // when each appears, how many 10 ms rounds it stays and how many LEDs it lights: the
 // pauses are the long holds.
 #include <cstdio>
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -96,11 +98,18 @@ int main(int argc, char** argv) {
         }
         times.push_back(uint64_t(ms));
     }
+    if (times.empty()) times = {0, 1000, 2000, 3000, 4000};  // the first seconds of the preview
     ProgramTree tree;
     if (!Open(argv[1], tree)) return 1;
+    const std::string dir = argv[2];
+    std::error_code made;
+    std::filesystem::create_directories(dir, made);
+    if (made) {
+        std::fprintf(stderr, "lcs_render: cannot make the folder %s (%s)\n", dir.c_str(), made.message().c_str());
+        return 1;
+    }
     Fonts fonts(tree);
     RenderContext& rc = fonts.rc;
-    const std::string dir = argv[2];
     int failed = 0;
     for (size_t set = 0; set < tree.sets().size(); ++set)
         failed |= Write(RenderLayoutPicture(tree, rc, set, int(zoom)), dir + "/layout_" + std::to_string(set) + ".png");

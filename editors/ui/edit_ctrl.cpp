@@ -145,6 +145,11 @@ void CEditCtrl::Retranslate() {
     for (auto& [id, a] : actions_) a->setToolTip(OnToolTipText(id));
 }
 
+void CEditCtrl::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) Retranslate();
+    QWidget::changeEvent(event);
+}
+
 QAction* CEditCtrl::action(int id) const {
     const auto it = actions_.find(id);
     return it == actions_.end() ? nullptr : it->second;

@@ -84,6 +84,7 @@ public:
     RenderContext& renderContext() { return rc_; }
 
 protected:
+    void changeEvent(QEvent* event) override;  // the language: tooltips re-labelled
     void hideEvent(QHideEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 

@@ -59,8 +59,8 @@ DlgUDisk::DlgUDisk(const ProgramTree* tree, InternalChannel* channel, QWidget* p
     del_ = new QPushButton(this);
     save_ = new QPushButton(this);
     sync_ = new QPushButton(this);
-    date_ = MakeDatePicker(QString(), this);
-    time_ = MakeTimePicker(QString(), this);
+    date_ = MakeDatePicker(QStringLiteral("yyyy-MM-dd"), this);
+    time_ = MakeTimePicker(QStringLiteral("HH:mm:ss"), this);
     note_ = new QLabel(this);
     remark_ = new QLabel(this);
     int row = 0;

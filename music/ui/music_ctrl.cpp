@@ -5,6 +5,7 @@
 #include <future>
 
 #include <QAction>
+#include <QEvent>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QSettings>
@@ -167,6 +168,11 @@ void CMusicCtrl::ApplyLanguage() {
                               &m::kColStart, &m::kColStop})
         labels << ToQString(*t);
     list_->setHorizontalHeaderLabels(labels);
+}
+
+void CMusicCtrl::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) ApplyLanguage();
+    QWidget::changeEvent(event);
 }
 
 QAction* CMusicCtrl::Action(int id) const {

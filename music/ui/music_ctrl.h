@@ -67,6 +67,9 @@ public:
     // The lyric servers (read from the settings at construction).
     void SetLyricServer(const LyricServerConfig& server);
 
+protected:
+    void changeEvent(QEvent* event) override;  // the language: toolbar and columns re-labelled
+
 private:
     void Build();
     void BuildToolbar();

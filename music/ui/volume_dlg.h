@@ -5,6 +5,7 @@
 
 #include <QDialog>
 
+class QLabel;
 class QSlider;
 
 namespace ledsuite {
@@ -18,10 +19,16 @@ public:
     QSlider* MusicSlider() const { return music_; }
     QSlider* SpeechSlider() const { return speech_; }
 
+protected:
+    void changeEvent(QEvent* event) override;  // the language: the sliders' labels
+
 private:
+    void Relabel();
+
     std::atomic<int>& musicVolume_;
     std::atomic<int>& speechVolume_;
     QSlider *music_, *speech_;
+    QLabel *musicLabel_, *speechLabel_;
 };
 
 }  // namespace ledsuite

@@ -97,15 +97,34 @@ inline void AddUsbTty(const fs::path& root, const std::string& tty, const std::s
     fs::create_symlink(port, root / "class" / "tty" / tty / "device");
 }
 
-// Makes a device ("/dev/pts/3", sysfs name "pts!3") look like a PL2303 adapter while alive.
-struct ScopedPl2303 {
+// The adapter behind a port, as the sysfs tree tells it: a USB device vid:pid; "onboard"
+// for a port on the board (no USB); "none" for a port with no device entry.
+struct Adapter {
+    std::string vid, pid;
+};
+inline const Adapter kPl2303{"067b", "2303"}, kCh340{"1a86", "7523"}, kOnBoard{"onboard", ""}, kNoEntry{"none", ""};
+
+// Makes a device ("/dev/pts/3", sysfs name "pts!3") look like `adapter` while alive.
+struct ScopedAdapter {
     TempDir sys;
-    explicit ScopedPl2303(std::string devicePath) {
+    ScopedAdapter(std::string devicePath, const Adapter& adapter) {
         std::replace(devicePath.begin(), devicePath.end(), '/', '!');
-        AddUsbTty(sys.path, devicePath.substr(5), "067b", "2303");
+        const std::string tty = devicePath.substr(5);
+        if (adapter.vid == "onboard") {
+            const fs::path uart = sys.path / "devices" / "platform" / "serial8250";
+            fs::create_directories(uart);
+            fs::create_directories(sys.path / "class" / "tty" / tty);
+            fs::create_symlink(uart, sys.path / "class" / "tty" / tty / "device");
+        } else if (adapter.vid != "none") {
+            AddUsbTty(sys.path, tty, adapter.vid, adapter.pid);
+        }
         SetSysfsRootForTests(sys.path.string());
     }
-    ~ScopedPl2303() { SetSysfsRootForTests({}); }
+    ~ScopedAdapter() { SetSysfsRootForTests({}); }
+};
+
+struct ScopedPl2303 : ScopedAdapter {
+    explicit ScopedPl2303(std::string devicePath) : ScopedAdapter(std::move(devicePath), kPl2303) {}
 };
 
 }  // namespace ledsuite::testing

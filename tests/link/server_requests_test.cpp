@@ -168,6 +168,13 @@ TEST(ReceiveServerReply, ReadsToTheLengthItNamesAndNeverPastTheCapacity) {
     EXPECT_EQ(ReceiveServerReply(socket, buffer.data(), 200), 30);  // closed inside the header: short
     EXPECT_EQ(ReceiveServerReply(socket, buffer.data(), 200), 0);   // then the close
     EXPECT_FALSE(ServerConnected());
+
+    // A close while an earlier reply is still owed is a close too.
+    FakeServer owing({});
+    const ServerSocket late = owing.Socket(50);
+    EXPECT_EQ(ReceiveServerReply(late, buffer.data(), 200), kReceiveTimedOut);
+    shutdown(owing.ServerFd(), SHUT_WR);
+    EXPECT_EQ(ReceiveServerReply(late, buffer.data(), 200), 0);
 }
 
 TEST(ServerReplyChecks, MagicAndAcceptedCommand) {
@@ -178,6 +185,9 @@ TEST(ServerReplyChecks, MagicAndAcceptedCommand) {
     shortReply.resize(47);
     EXPECT_FALSE(CheckServerReply(shortReply));
     EXPECT_FALSE(CheckServerReply({}));
+    auto padded = ServerReply(0xFFFF);
+    padded[4] = 0xAA;  // only the first four bytes are the magic
+    EXPECT_TRUE(CheckServerReply(padded));
 }
 
 TEST(GroupMembership, AddRemoveAndTheLimitOfAllGroups) {
@@ -414,6 +424,32 @@ TEST(ServerOverTcp, ALongLateReplyIsSkippedWhole) {
     ASSERT_TRUE(SendServerBytes(socket, std::vector<uint8_t>(48)));
     EXPECT_EQ(ReceiveServerReply(socket, buffer.data(), buffer.size()), 48);
     EXPECT_TRUE(CheckServerReply(std::span(buffer.data(), 48)));
+}
+
+// 48 bytes of 0xA5: no magic, and a length field (0xA5A5) that would swallow 42,405 bytes.
+const std::vector<uint8_t> kForeignHeader(kServerHeaderSize, 0xA5);
+
+TEST(ServerOverTcp, AReplyThatIsNoReplyIsDroppedAndTheNextRequestsReplyComesAtOnce) {
+    // (late): the foreign header answers a request in time; or 300 ms late, after that request gave up.
+    for (const bool late : {false, true}) {
+        // The refusal comes with stray bytes after it: they answer nothing and are dropped too.
+        std::vector<uint8_t> refusedAndStray = kRefusedPassword;
+        refusedAndStray.insert(refusedAndStray.end(), 10, 0x5A);
+        TcpServer tcp({{kForeignHeader, late ? 300 : 0}, {refusedAndStray}, {ServerReply(0xFFFF)},
+                       {ServerReply(0xFFFF)}});
+        ServerSocket socket{tcp.client, late ? 100 : 5000};
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(ChangePassword(socket, 5, "oldpw", "newpass", "newpass"),
+                  late ? PasswordResult::kTimedOut : PasswordResult::kNetworkException);
+        if (late) std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        socket.timeoutMs = 5000;
+        const auto next = std::chrono::steady_clock::now();
+        EXPECT_EQ(ChangePassword(socket, 5, "oldpw", "newpass", "newpass"), PasswordResult::kWrongOld) << late;
+        EXPECT_EQ(UploadGroupTable(socket, TwoGroups()), kUploadOk) << late;
+        // Three exchanges, each answered at once: far within one reply's wait.
+        EXPECT_LT(std::chrono::steady_clock::now() - (late ? next : start), std::chrono::milliseconds(2500)) << late;
+        EXPECT_EQ(tcp.server.Requests().size(), 4u);
+    }
 }
 
 TEST(ServerOverTcp, ARequestTheServerTakesInPiecesArrivesWhole) {

@@ -112,6 +112,34 @@ TEST(SendTransfer, APl2303BehindAStableLinkSendsSixteenByteBlocks) {
     EXPECT_EQ(log.blocks, Pieces(62, 16, 12));
 }
 
+// What each adapter needs, known from the adapter alone (the fake card sizes its blocks
+// from the frame's mark, so it agrees with any mark the program sends).
+TEST(SendTransfer, EachAdapterGetsItsOwnMarkAndBlockSize) {
+    struct Case {
+        Adapter adapter;
+        uint8_t chip, mark;
+        size_t block;
+    };
+    const Case cases[] = {
+        {kPl2303, kChipPl2303, 0xFE, 16},         {kCh340, kChipCh340, 0x00, 128},
+        {{"1a86", "5523"}, kChipCh340, 0x00, 128}, {{"0403", "6001"}, kChipOtherUsb, 0x00, 128},
+        {kOnBoard, kChipNotUsb, 0x00, 128},       {kNoEntry, kChipNone, 0x00, 128},
+    };
+    for (const Case& c : cases) {
+        const std::string name = c.adapter.vid + ":" + c.adapter.pid;
+        FakeCard card(CardOnPort::TypeTwo({}));
+        card.Start();
+        ScopedAdapter adapter(card.slavePath(), c.adapter);
+        ScopedPorts ports({card.slavePath()});
+        EXPECT_EQ(DetectUsbSerialChip(card.slavePath()), c.chip) << name;
+        EXPECT_EQ(Send(1001), TransferResult::kSent) << name;
+        const FakeCardLog log = card.log();
+        ASSERT_EQ(log.frames.size(), 2u) << name;
+        for (const auto& frame : log.frames) EXPECT_EQ(frame[6], c.mark) << name;
+        EXPECT_EQ(log.blocks, Pieces(1004 / c.block, c.block, 1004 % c.block)) << name;
+    }
+}
+
 TEST(TransferMessages, SuccessNamesTheModeFailuresThePortAndUnknownCodesNothing) {
     EXPECT_EQ(SendResultMessage(0, TransferMode::Program, 1), u"Send program successfully");
     EXPECT_EQ(SendResultMessage(TransferResult::kSendPortFailed, TransferMode::Program, 4),

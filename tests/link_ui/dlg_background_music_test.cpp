@@ -35,14 +35,6 @@ struct Dialog {
     }
 };
 
-// Opens the in-place editor of a cell as the user does: a click, then a double click.
-void OpenCell(CMyListCtrl* list, int row, int column) {
-    list->scrollToItem(list->item(row, column));
-    const QPoint at = list->visualItemRect(list->item(row, column)).center();
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
-}
-
 // Sets a time in the open time editor by keys (the hour stepped up with the arrow key from
 // 0, minutes and seconds typed after ':') and commits it.
 void TypeTime(CMyListCtrl* list, int hour, const char* minutesAndSeconds) {
@@ -72,18 +64,18 @@ TEST(CDlgBackGroundMusic, ScheduleValuesTypedIntoABlankSlotShowBeforeItsTypeIsCh
     QTest::mouseClick(d.dlg.Tabs(), Qt::LeftButton, {}, d.dlg.Tabs()->tabRect(kTabSchedule).center());
     ASSERT_EQ(d.dlg.Tabs()->currentIndex(), kTabSchedule);
     CMyListCtrl* list = d.dlg.List();
-    OpenCell(list, 0, 1);
+    OpenListCell(list, 0, 1);
     TypeTime(list, 8, ":30:00");
     EXPECT_EQ(list->item(0, 1)->text(), QString("08:30:00"));
-    OpenCell(list, 0, 2);
+    OpenListCell(list, 0, 2);
     TypeTime(list, 9, ":15:10");
-    OpenCell(list, 0, 4);
+    OpenListCell(list, 0, 4);
     PickItem(list, 8);  // "40"
     EXPECT_EQ(list->item(0, 2)->text(), QString("09:15:10"));
     EXPECT_EQ(list->item(0, 4)->text(), QString("40"));
     EXPECT_EQ(list->item(0, 3)->text(), QString());  // no type yet
     EXPECT_EQ(d.dlg.Schedule()[0].type, 0);
-    OpenCell(list, 0, 3);
+    OpenListCell(list, 0, 3);
     PickItem(list, 1);  // "Sound Program"
     const ScheduleEntry& e = d.dlg.Schedule()[0];
     EXPECT_EQ(std::tuple(e.start, e.end, e.type, e.volume),
@@ -108,7 +100,7 @@ TEST(CDlgBackGroundMusic, APathClearedInTheSlotEditorRemovesTheMusicAndBrowsingS
     Dialog d;
     CMyListCtrl* list = d.dlg.List();
     ASSERT_EQ(list->item(0, 1)->text(), QString("first"));
-    OpenCell(list, 0, 1);
+    OpenListCell(list, 0, 1);
     CInPlaceEditBrowseCtrl* edit = list->InPlaceBrowseEdit();
     ASSERT_TRUE(edit->isVisible());
     QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
@@ -122,14 +114,14 @@ TEST(CDlgBackGroundMusic, APathClearedInTheSlotEditorRemovesTheMusicAndBrowsingS
     EXPECT_TRUE(d.shown.texts.empty());
 
     // The browse button picks a file through the file dialog.
-    OpenCell(list, 1, 1);
+    OpenListCell(list, 1, 1);
     ChooseNextFile(QString::fromStdString(wav));
     QTest::mouseClick(edit->BrowseButton(), Qt::LeftButton);
     EXPECT_EQ(edit->text(), QString::fromStdString(wav));
     QTest::keyClick(edit, Qt::Key_Return);
     EXPECT_EQ(list->item(1, 1)->text(), QString::fromStdString(wav + "*"));
     // Esc leaves the slot as it was.
-    OpenCell(list, 1, 1);
+    OpenListCell(list, 1, 1);
     QTest::keyClicks(edit, "x");
     QTest::keyClick(edit, Qt::Key_Escape);
     EXPECT_EQ(d.dlg.Slots()[1].source, wav);
@@ -218,13 +210,13 @@ TEST(CDlgBackGroundMusic, EscInAnOpenDropDownLeavesABlankTypeBlankAndTheSchedule
     QTest::mouseClick(d.dlg.Tabs(), Qt::LeftButton, {}, d.dlg.Tabs()->tabRect(kTabSchedule).center());
     CMyListCtrl* list = d.dlg.List();
     // The blank second slot of row 1 gets times, so that any type would make it an entry.
-    OpenCell(list, 0, 5);
+    OpenListCell(list, 0, 5);
     TypeTime(list, 10, ":00:00");
-    OpenCell(list, 0, 6);
+    OpenListCell(list, 0, 6);
     TypeTime(list, 11, ":00:00");
     CInPlaceList* choice = list->InPlaceList();
     for (bool byKey : {true, false}) {
-        OpenCell(list, 0, 7);
+        OpenListCell(list, 0, 7);
         ASSERT_TRUE(choice->isVisible());
         if (byKey) QTest::keyClick(choice, Qt::Key_F4);
         else QTest::mouseClick(choice, Qt::LeftButton, {}, QPoint(choice->width() - 4, choice->height() / 2));
@@ -251,7 +243,7 @@ TEST(CDlgBackGroundMusic, APathTypedIntoTheOpenEditorIsKeptWhenTheScheduleTabIsC
     const ScopedClockOverride clock(LocalTime{2026, 3, 4, 10, 20, 30, 3, 400});  // the header's time
     Dialog d;
     CMyListCtrl* list = d.dlg.List();
-    OpenCell(list, 2, 1);
+    OpenListCell(list, 2, 1);
     CInPlaceEditBrowseCtrl* edit = list->InPlaceBrowseEdit();
     ASSERT_TRUE(edit->isVisible());
     QTest::keyClicks(edit, QString::fromStdString(wav));
@@ -282,7 +274,7 @@ TEST(CDlgBackGroundMusic, PathsAndScheduleChoicesShowWholeAtTheDialogsSize) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&d.dlg));
     CMyListCtrl* list = d.dlg.List();
     auto typePath = [&](int row, const std::string& text) {
-        OpenCell(list, row, 1);
+        OpenListCell(list, row, 1);
         QTest::keyClicks(list->InPlaceBrowseEdit(), QString::fromStdString(text));
         QTest::keyClick(list->InPlaceBrowseEdit(), Qt::Key_Return);
     };
@@ -293,7 +285,7 @@ TEST(CDlgBackGroundMusic, PathsAndScheduleChoicesShowWholeAtTheDialogsSize) {
     for (int row : {0, 1}) EXPECT_EQ(list->item(row, 1)->toolTip(), list->item(row, 1)->text());
 
     QTest::mouseClick(d.dlg.Tabs(), Qt::LeftButton, {}, d.dlg.Tabs()->tabRect(kTabSchedule).center());
-    OpenCell(list, 0, 3);
+    OpenListCell(list, 0, 3);
     PickItem(list, 0);
     ASSERT_EQ(list->item(0, 3)->text(), QString("Background Music"));
     QStringList volumes;

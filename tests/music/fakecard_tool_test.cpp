@@ -17,8 +17,7 @@ namespace {
 using namespace ledsuite::testing;
 
 HardwareParams Screen() {
-    HardwareParams hw;
-    hw.baudIndex = 8;  // 115200, the fake card's rate
+    HardwareParams hw;  // a new screen's baud rate: the fake card's own
     hw.colorCode = 5;
     return hw;
 }

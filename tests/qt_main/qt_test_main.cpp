@@ -5,18 +5,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include "tests/qt_main/qt_test_util.h"
 
 namespace {
-
-// Drops the answers a test left waiting (see AnswerNext).
-class DropPendingAnswers : public testing::EmptyTestEventListener {
-    void OnTestEnd(const testing::TestInfo&) override {
-        for (QObject* answer : ledsuite::testing::PendingAnswers().children()) delete answer;
-    }
-};
-
 void FailOnWarnings(QtMsgType type, const QMessageLogContext&, const QString& message) {
     if (type == QtDebugMsg || type == QtInfoMsg) return;
     // The offscreen platform has no window system to pass size limits, raising or
@@ -24,6 +17,14 @@ void FailOnWarnings(QtMsgType type, const QMessageLogContext&, const QString& me
     if (message.startsWith(QLatin1String("This plugin does not support"))) return;
     ADD_FAILURE() << "Qt message: " << message.toStdString();
 }
+// A test's answers that found no window end with the test: their captures are gone then.
+class DropUnusedAnswers : public testing::EmptyTestEventListener {
+    void OnTestEnd(const testing::TestInfo&) override {
+        for (QTimer* timer : qApp->findChildren<QTimer*>(QLatin1String(ledsuite::testing::kAnswerTimerName),
+                                                         Qt::FindDirectChildrenOnly))
+            delete timer;
+    }
+};
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -35,6 +36,6 @@ int main(int argc, char** argv) {
     if (config.isValid()) qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
     QApplication app(argc, argv);
     qInstallMessageHandler(FailOnWarnings);
-    testing::UnitTest::GetInstance()->listeners().Append(new DropPendingAnswers);
+    testing::UnitTest::GetInstance()->listeners().Append(new DropUnusedAnswers);
     return RUN_ALL_TESTS();
 }

@@ -13,19 +13,16 @@
 
 namespace ledsuite::testing {
 
-// The parent of the answers still waiting for their window. The test program's main drops
-// them when a test ends: an answer whose window never came would otherwise answer a window
-// of a later test, with the variables of the test that set it long gone.
-inline QObject& PendingAnswers() {
-    static QObject* pending = new QObject;  // left to the end of the program, as the application is
-    return *pending;
-}
+// The object name of the timers AnswerNext leaves waiting; one whose window never came is
+// removed when its test ends (qt_test_main.cpp), so it answers no window of a later test.
+inline constexpr char kAnswerTimerName[] = "AnswerNext";
 
 // Runs `answer` on the first visible window of type D (with `modal`, only the active modal
-// window) once the event loop runs, within the test that asks.
+// window) once the event loop runs.
 template <class D>
 void AnswerNext(std::function<void(D*)> answer, bool modal = false) {
-    auto* timer = new QTimer(&PendingAnswers());
+    auto* timer = new QTimer(qApp);
+    timer->setObjectName(QLatin1String(kAnswerTimerName));
     QObject::connect(timer, &QTimer::timeout, [timer, answer, modal] {
         const QWidgetList windows = modal ? QWidgetList{QApplication::activeModalWidget()} : QApplication::topLevelWidgets();
         for (QWidget* w : windows) {
@@ -49,13 +46,23 @@ inline void SendMouse(QWidget* w, QEvent::Type type, QPoint local, Qt::MouseButt
     QApplication::sendEvent(w, &event);
 }
 
-// Clicks into the first section of a date or time picker as a user does (between its first
-// two digits, the event loop running after the click) and types `keys` where the focus is then.
-inline void ClickFirstSectionAndType(QDateTimeEdit* picker, const QString& keys) {
+// Clicks into section `section` (0: the first) of a date or time picker as a user does:
+// between the first two digits of that section's text, the event loop running after the click.
+inline void ClickSection(QDateTimeEdit* picker, int section) {
     auto* edit = picker->findChild<QLineEdit*>();
-    const int x = edit->contentsRect().left() + 2 + edit->fontMetrics().horizontalAdvance(edit->text().left(1));
+    const QString text = edit->text();
+    int at = 0;
+    for (int run = -1; at < text.size(); ++at) {
+        if (text[at].isDigit() && (at == 0 || !text[at - 1].isDigit()) && ++run == section) break;
+    }
+    const int x = edit->contentsRect().left() + 2 + edit->fontMetrics().horizontalAdvance(text.left(at + 1));
     QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(x, edit->height() / 2));
     QTest::qWait(1);
+}
+
+// Clicks into the first section of a date or time picker and types `keys` where the focus is then.
+inline void ClickFirstSectionAndType(QDateTimeEdit* picker, const QString& keys) {
+    ClickSection(picker, 0);
     QTest::keyClicks(QApplication::focusWidget(), keys);
 }
 

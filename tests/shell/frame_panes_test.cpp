@@ -62,6 +62,29 @@ struct LoopbackPort {
     }
 };
 
+// A TCP listener on every address of the machine, IPv6 and IPv4, at a port the system picks.
+struct AnyAddressPort {
+    int fd = socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    int port = 0;
+    AnyAddressPort() {
+        const int no = 0;
+        setsockopt(fd, IPPROTO_IPV6, IPV6_V6ONLY, &no, sizeof no);
+        sockaddr_in6 address{};
+        address.sin6_family = AF_INET6;
+        address.sin6_addr = in6addr_any;
+        socklen_t size = sizeof address;
+        EXPECT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), size), 0);
+        EXPECT_EQ(getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size), 0);
+        port = ntohs(address.sin6_port);
+        EXPECT_EQ(listen(fd, 4), 0);
+    }
+    ~AnyAddressPort() { close(fd); }
+    int Accept() const {
+        pollfd p{fd, POLLIN, 0};
+        return poll(&p, 1, 1000) == 1 ? accept(fd, nullptr, nullptr) : -1;
+    }
+};
+
 void SetServer(const QString& host, const QVariant& port) {
     QSettings s;
     s.setValue(kServerHostKey, host);
@@ -216,6 +239,44 @@ TEST(ServerSession, ConnectsAtStartUpToTheServerInTheSettingsAndTheGroupPageUplo
     EXPECT_EQ(session.Socket(), nullptr);
 }
 
+TEST(ServerSession, AHostNameResolvesAndANameThatDoesNotIsToldOnTheGroupPage) {
+    char name[256] = {};
+    ASSERT_EQ(gethostname(name, sizeof name - 1), 0);
+    AnyAddressPort server;
+    {
+        ShellApp a;
+        SetServer(name, server.port);  // the machine's own name, as a server's name is given
+        ASSERT_TRUE(a.Start());
+        ASSERT_TRUE(a.Frame().Server().IsConnected()) << name;
+        const int peer = server.Accept();
+        ASSERT_GE(peer, 0);
+        FakeServer answers(peer, {ServerReply(kReplyAccepted), ServerReply(kReplyAccepted)});
+        a.Frame().Server().ReceiveGroups(TwoGroups());
+        EXPECT_EQ(a.Frame().Server().UploadGroups(), kUploadOk);
+        EXPECT_EQ(answers.Requests().size(), 2u);
+    }
+    // A name no resolver knows: no connection, and the group page says why, in each language.
+    ShellApp a;
+    SetServer("vehicles.invalid", server.port);
+    ASSERT_TRUE(a.Start());
+    EXPECT_FALSE(a.Frame().Server().IsConnected());
+    const CViewMulti& page = *static_cast<CViewMulti*>(a.Frame().OutlookBar()->Pages()->widget(1));
+    const std::pair<int, const char16_t*> told[] = {
+        {1, u"找不到服务器“vehicles.invalid”，请检查服务器名称"},
+        {2, u"找不到伺服器「vehicles.invalid」，請檢查伺服器名稱"},
+        {3, u"The server \"vehicles.invalid\" cannot be found, please check its name"},
+    };
+    for (const auto& [language, text] : told) {
+        a.Frame().OnLanguage(language);
+        EXPECT_EQ(page.Notice()->text(), QString::fromStdU16String(text)) << language;
+        EXPECT_FALSE(page.Notice()->isHidden());
+    }
+    // Another failure is no naming fault.
+    SetServer("127.0.0.1", 0);
+    a.Frame().Server().ConnectFromSettings(200);
+    EXPECT_EQ(a.Frame().Server().NotConnectedReason(), u"Not connected to the server");
+}
+
 TEST(SettingMenu, PreferenceWorksOnTheRunsBlockAndPasswordNeedsAServer) {
     ShellApp a;
     ASSERT_TRUE(a.Start());
@@ -280,8 +341,18 @@ TEST(ServerSession, RefusedUnreachableAndBadAddressesFailWithinTheTimeOut) {
     EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(150));
     EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(kServerConnectTimeoutMs));
     if (first >= 0) close(first);
-    // Names are not looked up; ports out of range are refused.
-    for (const auto& [host, port] : {std::pair<const char*, int>{"server.example", full.port}, {"127.0.0.1", 0},
-                                     {"127.0.0.1", 65536}, {"", full.port}})
-        EXPECT_EQ(OpenServerConnection(host, port, 200), -1) << host << ":" << port;
+    // A name that does not resolve fails; ports out of range and no host are refused; each says why.
+    LoopbackPort refusing(false);
+    const std::tuple<const char*, int, ServerConnectFailure> cases[] = {
+        {"server.invalid", full.port, ServerConnectFailure::kNameNotFound},
+        {"127.0.0.1", 0, ServerConnectFailure::kBadAddress},
+        {"127.0.0.1", 1 << 16, ServerConnectFailure::kBadAddress},
+        {"", full.port, ServerConnectFailure::kBadAddress},
+        {"127.0.0.1", refusing.port, ServerConnectFailure::kNoAnswer},
+    };
+    for (const auto& [host, port, why] : cases) {
+        ServerConnectFailure failure = ServerConnectFailure::kNone;
+        EXPECT_EQ(OpenServerConnection(host, port, 200, &failure), -1) << host << ":" << port;
+        EXPECT_EQ(failure, why) << host << ":" << port;
+    }
 }

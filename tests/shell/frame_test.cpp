@@ -68,6 +68,8 @@ TEST(Frame, StartsUpInOrderAndShowsOnlyWhenEverythingStands) {
     EXPECT_EQ(fontsReady, 3);
     // The music page is told that start-up is done only once the window is visible.
     EXPECT_EQ(r.Of("music"), "20483 352 20483 1");
+    // The other pages of the tab host hear the language as the music page does.
+    for (const char* page : {"editor", "list"}) EXPECT_EQ(r.Of(page), "20483 20483") << page;
     EXPECT_TRUE(r.Frame().isVisible());
     EXPECT_EQ(r.Frame().windowTitle(), QString("ZU LED Control Card PC Suit"));
     EXPECT_EQ(r.Tree().ScreenItem()->text(0), QString("LED Screen"));

@@ -11,17 +11,11 @@
 
 #include "shell/server_session.h"
 #include "shell/zu_app.h"
+#include "tests/shell/shell_test_util.h"
 
 using namespace ledsuite;
 
 namespace {
-
-std::string Readme() {
-    std::ifstream in(std::string(LEDSUITE_SOURCE_ROOT) + "/README.md");
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // The indented lines after "For example:", without their indent.
 std::string Example(const std::string& readme) {
@@ -40,7 +34,7 @@ TEST(ReadmeSettings, TheNamedFileIsTheApplicationsAndItsExampleSetsTheServers) {
     char name[] = "ledsuite";
     char* argv[] = {name, nullptr};
     CZUApp app(argc, argv);  // names the settings as the application does
-    const std::string readme = Readme();
+    const std::string readme = ledsuite::testing::ReadmeText();
     const size_t end = readme.find(".conf`");
     ASSERT_NE(end, std::string::npos);
     const size_t start = readme.rfind('`', end) + 1;

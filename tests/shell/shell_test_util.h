@@ -4,8 +4,10 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -33,12 +35,21 @@
 #include "shell/zu_app.h"
 #include "tests/link/link_test_util.h"
 #include "tests/toolkit/gui_test_util.h"
+#include "toolkit/qt_language.h"
 #include "toolkit/small_widgets.h"
 #include "toolkit/view_tree.h"
 
 namespace ledsuite::testing {
 
 namespace fs = std::filesystem;
+
+// The project's README.md, as a newcomer reads it.
+inline std::string ReadmeText() {
+    std::ifstream in(std::string(LEDSUITE_SOURCE_ROOT) + "/README.md");
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
 
 // The action of `id` in the menu bar, at any depth.
 inline QAction* InMenus(const QMenuBar* bar, int id) {
@@ -126,6 +137,7 @@ struct ScopedShellEnv {
         else setenv("LEDSUITE_APPDATA", appData.constData(), 1);
         ResetAppDataFolderForTests();
         ResetUiLanguageForTests();
+        ApplyQtLanguage(UiLanguageIndex());  // Qt's texts in English again for the tests that follow
         SetPreviewLock(false);
     }
     std::string Path(const std::string& name) const { return (dir / name).string(); }

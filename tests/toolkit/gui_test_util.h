@@ -22,6 +22,7 @@
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -79,6 +80,14 @@ inline void TypeInNextChooser(const QString& folder, const QString& name, QStrin
         questions.stop();
         if (dialog->isVisible()) dialog->reject();
     });
+}
+
+// Opens the in-place editor of a list cell as the user does: a click, then a double click.
+inline void OpenListCell(QTableWidget* list, int row, int column) {
+    list->scrollToItem(list->item(row, column));
+    const QPoint at = list->visualItemRect(list->item(row, column)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
 }
 
 // A paint device that keeps the texts painted on it and nothing else.

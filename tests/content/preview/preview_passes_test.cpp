@@ -5,11 +5,14 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 
 #include "content/card/program_file.h"
 
 #include "content/preview/canvas_snapshot.h"
 #include "content/preview/preview_player.h"
+#include "content/render/image_decode.h"
 #include "tests/content/canvas_helpers.h"
 
 namespace ledsuite {
@@ -228,6 +231,32 @@ TEST_F(PreviewPasses, ASavedProgramWithTwoActionsAndARepeatHoldsItsPauses) {
     ASSERT_EQ(printed.size(), 2u);
     EXPECT_EQ(printed[0], printed[1]);
     EXPECT_GT(printed[0], 0);
+}
+
+// "lcs_render FILE.lcs OUTDIR" into a folder that does not exist yet: the folder is made
+// and holds the layout and the preview pictures of the first seconds, the screen at the
+// default zoom of 4, with the text lit in the layout and in the preview.
+TEST_F(PreviewPasses, TheToolMakesTheFolderAndDrawsTheLayoutAndThePreview) {
+    ProgramTree tree = TinyTree(64, 16, 5);
+    ProgramRecord& p = AddPictureProgram(tree, 0, 0, 64, 16, 4, 1);
+    PutText(p.content, u"AB", CellAttr::Make(16, 0, 1));
+    p.mainAction.effect = kEffectInterweaveHorizontal;
+    const std::string base = ::testing::TempDir() + "render_" + std::to_string(::getpid());
+    const std::string path = base + ".lcs", folder = base + "/new/out";
+    ASSERT_EQ(SaveProgramFile(path, tree), 0);
+    const std::string command = std::string(LEDSUITE_LCS_RENDER_BIN) + " " + path + " " + folder + " >/dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    std::vector<int> lit;  // LEDs lit in each picture
+    for (const char* name : {"layout_0", "preview_0", "preview_1000", "preview_2000", "preview_3000", "preview_4000"}) {
+        const DecodedImage png = DecodeImageFile(folder + "/" + name + ".png");
+        ASSERT_EQ(png.frames.size(), 1u) << name;
+        EXPECT_EQ(std::pair(png.width, png.height), std::pair(64 * 4, 16 * 4)) << name;
+        lit.push_back(int(std::count_if(png.frames[0].begin(), png.frames[0].end(), [](uint32_t c) { return c != 0; })));
+    }
+    EXPECT_GT(lit[0], 0);
+    EXPECT_NE(std::find(lit.begin() + 1, lit.end(), lit[0]), lit.end());  // the whole text shows in the preview
+    std::filesystem::remove_all(base);
+    std::remove(path.c_str());
 }
 
 TEST_F(PreviewPasses, AStillPictureIsOneHoldOfEveryLedItLights) {
