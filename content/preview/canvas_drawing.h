@@ -67,10 +67,36 @@ void RenderProgramStatic(LayoutCanvas& canvas, const TextContent& text, int effe
 void RenderProgramStatic(LayoutCanvas& canvas, const TextContent& text, const ProgramLayout& layout, int left,
                          int top, int right, int bottom, int xOffset, int yOffset);
 
+// A laid-out text drawn once at offset 0 into a surface that holds all of it, with a
+// margin for ink past its cells, so that a step that only moves the text copies it from
+// here instead of drawing it again. Made only for a text that draws the same at every
+// tick and every time of day (no fields, tables, clocks or animated pictures) and whose
+// picture is not too large; `made` is false otherwise.
+struct ContentPicture {
+    Surface pixels;
+    int x = 0;  // the area position of the surface's top-left
+    int y = 0;
+    bool made = false;
+    // The layout it was drawn from (effect, area size and colour code); -1: not tried yet.
+    int effect = -1;
+    int areaWidth = 0;
+    int areaHeight = 0;
+    int colorCode = 0;
+};
+// Draws `picture` from the text and its layout unless it was tried for this layout
+// already; true when the picture is there.
+bool MakeContentPicture(RenderContext& rc, const TextContent& text, const ProgramLayout& layout,
+                        ContentPicture& picture);
+// What RenderProgramStatic draws with the picture's layout, taken from the picture: its
+// pixels at the offsets added into the LED image within the area.
+void AddContentPicture(LayoutCanvas& canvas, const ContentPicture& picture, int left, int top, int right, int bottom,
+                       int xOffset, int yOffset);
+
 // The four border strips of an area tiled into the LED image with the canvas's
 // border offsets: the side frames of BorderSideFrames (left, top, right, bottom), so
 // one custom tile borders every side, as the card gets it. Nothing without a frame.
-void DrawAreaBorder(const FrameVector& frames, int borderType, LayoutCanvas& canvas, int left, int top, int right,
+// Returns the rectangle the strips cover (empty without a frame).
+PixelRect DrawAreaBorder(const FrameVector& frames, int borderType, LayoutCanvas& canvas, int left, int top, int right,
                     int bottom);
 
 // Composes the back image: grey, the LED image lit as the card lights a screen of the

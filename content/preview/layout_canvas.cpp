@@ -160,6 +160,7 @@ void ResizeCanvas(LayoutCanvas& c, int width, int height) {
     c.backWidth = std::max(width, 0);
     c.backHeight = std::max(height, 0);
     if (!ResetImage(c.backImage, width, height)) FreeImagePixels(c.backImage);
+    c.composedFrame = {};  // the back image is black now, whatever its size
     RenderLayout(c, false);
 }
 

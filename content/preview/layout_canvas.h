@@ -20,6 +20,7 @@
 #include "content/model/program_tree.h"
 #include "content/model/raw_image.h"
 #include "content/render/render_context.h"
+#include "content/render/surface.h"
 
 namespace ledsuite {
 
@@ -142,9 +143,17 @@ struct LayoutCanvas {
     int appliedX = 0;  // LED offset already applied to the area being moved
     int appliedY = 0;
     uint16_t runState = kPreviewStopped;
-    // The back image's size and the screen's rectangle on it when the preview last composed
-    // it: while they stay, the grey around the screen is still in place. Empty otherwise.
-    std::array<int, 6> composedFrame{};
+    // The view the preview last composed the back image with (its size, the screen's
+    // rectangle on it, the origin, the zoom, the LED image's size and the colour code):
+    // while it stays, the grey around the screen is still in place, and so is every LED
+    // not drawn since. Empty otherwise.
+    std::array<int, 12> composedFrame{};
+    // The LED rectangles the preview has drawn since it last composed the back image, and
+    // the LED image as the compositions since the view was set found it (drawn) and showed
+    // it (lit as the screen): a drawn LED row that is as it was is not lit or composed again.
+    std::vector<PixelRect> drawnLeds;
+    RawImage foundLeds;
+    RawImage shownLeds;
     PreviewClock clock;  // SteadyMilliseconds unless a test sets another
     std::unique_ptr<PreviewPlayer> player;
 

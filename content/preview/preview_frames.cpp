@@ -25,7 +25,11 @@ bool HorizontalMove(uint8_t effect) {
 // The shift that brings the pass's screenful of the text into the area.
 int PageShift(const PlayedProgram& p, const Area& a) { return -p.state.page * a.height(); }
 
+// The text at the offsets, taken from its picture when it has one (it is the same at
+// every step), else drawn.
 void DrawStatic(LayoutCanvas& c, const PlayedProgram& p, const Area& a, int x, int y) {
+    if (c.rc && MakeContentPicture(*c.rc, p.record.content, p.layout, p.picture))
+        return AddContentPicture(c, p.picture, a.left, a.top, a.right, a.bottom, x, y + PageShift(p, a));
     RenderProgramStatic(c, p.record.content, p.layout, a.left, a.top, a.right, a.bottom, x, y + PageShift(p, a));
 }
 

@@ -39,6 +39,12 @@ const ActionRecord& PassAction(const ProgramRecord& r, uint8_t phase) {
     return phase == kPhaseSecondary || phase == kPhaseStartPending ? r.secondaryAction : r.mainAction;
 }
 
+// Lists a drawn LED rectangle for the next composition; one drawn twice before it (two
+// rounds at once) is listed once.
+void MarkDrawn(std::vector<PixelRect>& drawn, const PixelRect& r) {
+    if (!r.empty() && std::find(drawn.begin(), drawn.end(), r) == drawn.end()) drawn.push_back(r);
+}
+
 }  // namespace
 
 PreviewPlayer::PreviewPlayer(LayoutCanvas& canvas, uint64_t now)
@@ -76,6 +82,7 @@ bool PreviewPlayer::StartNextSet(uint64_t t) {
         if (set.programs.empty()) continue;  // a set without programs is skipped
         colorCode_ = tree->screen().colorCode;
         ResetImage(canvas_.ledImage, LedSide(tree->screen().width), LedSide(tree->screen().height));
+        canvas_.drawnLeds.assign(1, PixelRect{0, 0, canvas_.ledImage.width, canvas_.ledImage.height});
         LoadSet(set);
         return true;
     }
@@ -254,9 +261,10 @@ void PreviewPlayer::DrawHeld(PlayedProgram& p) {
     canvas_.tick = tick;
     std::swap(p.state, p.drawnState);
     const ProgramRecord& r = p.record;
+    MarkDrawn(canvas_.drawnLeds, {r.left, r.top, r.right, r.bottom});
     if (r.borderType == 0) return;
     canvas_.borderOffsets = p.borderOffsets;
-    DrawAreaBorder(r.borderFrames, r.borderType, canvas_, r.left, r.top, r.right, r.bottom);
+    MarkDrawn(canvas_.drawnLeds, DrawAreaBorder(r.borderFrames, r.borderType, canvas_, r.left, r.top, r.right, r.bottom));
 }
 
 // ---- the canvas side ------------------------------------------------------------------

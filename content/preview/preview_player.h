@@ -113,6 +113,8 @@ struct PlayedProgram {
     uint32_t drawnTick = 0;
     LocalTime drawnTime;
     uint32_t steps = 0;  // the steps played so far (each draws a frame of the pass); tools and tests read it
+    // The text drawn once for the layout; a cache, so drawing a frame may fill it.
+    mutable ContentPicture picture;
 };
 
 class PreviewPlayer {

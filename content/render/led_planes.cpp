@@ -102,10 +102,21 @@ uint32_t ScreenLedColour(uint32_t pixel, int colorCode) {
 }
 
 void ShowImageAsScreen(RawImage& image, int colorCode) {
+    ShowImageAsScreen(image, colorCode, 0, 0, image.width, image.height);
+}
+
+void ShowImageAsScreen(RawImage& image, int colorCode, int x0, int y0, int x1, int y1) {
     if (!image.is32()) return;
-    for (int y = 0; y < image.height; ++y) {
+    x0 = std::max(x0, 0), y0 = std::max(y0, 0);
+    x1 = std::min(x1, image.width), y1 = std::min(y1, image.height);
+    uint32_t lastIn = 0, lastOut = 0;  // a text's pixels come in few colours: the last one's light is reused
+    for (int y = y0; y < y1; ++y) {
         uint32_t* row = image.row32(y);
-        for (int x = 0; x < image.width; ++x) row[x] = ScreenLedColour(row[x], colorCode);
+        for (int x = x0; x < x1; ++x) {
+            if (row[x] == 0) continue;  // a dark LED stays dark
+            if (row[x] != lastIn) lastIn = row[x], lastOut = ScreenLedColour(lastIn, colorCode);
+            row[x] = lastOut;
+        }
     }
 }
 

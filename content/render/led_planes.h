@@ -63,6 +63,8 @@ RawImage ShowPictureAsCard(const RawImage& picture, int colorCode);
 uint32_t ScreenLedColour(uint32_t pixel, int colorCode);
 // Every pixel of a 32-bit image replaced by ScreenLedColour; other depths are left alone.
 void ShowImageAsScreen(RawImage& image, int colorCode);
+// The same for the pixels of columns x0..x1 - 1 and rows y0..y1 - 1 (clipped to the image).
+void ShowImageAsScreen(RawImage& image, int colorCode, int x0, int y0, int x1, int y1);
 // Columns x0..x1-1 of rows y0..y1-1 (clipped to a 32-bit image) become the negative of
 // what the screen lights for them, as a card inverting its planes shows: dark where an LED
 // was lit, lit in the screen's colours where it was dark.

@@ -29,6 +29,7 @@ struct PixelRect {
     bool empty() const { return right <= left || bottom <= top; }
     bool Contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
     PixelRect Intersect(const PixelRect& o) const;
+    bool operator==(const PixelRect&) const = default;
 };
 
 // The card platform's pen styles, in its numbering (a table's frame style keeps them).

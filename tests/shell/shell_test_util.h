@@ -15,6 +15,7 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSettings>
 #include <QTest>
 #include <QWidget>
 
@@ -105,19 +106,35 @@ private:
     MessageLog* log_;
 };
 
-// Settings, "ini.dat" and the language in a private folder for one test.
+// Points the settings (QSettings) at a configuration folder, as XDG_CONFIG_HOME does at
+// start-up: Qt reads that variable once per process, so a test that changes it tells Qt too.
+inline void UseConfigHome(const QByteArray& folder) {
+    if (folder.isEmpty()) unsetenv("XDG_CONFIG_HOME");
+    else setenv("XDG_CONFIG_HOME", folder.constData(), 1);
+    const QString path = QString::fromLocal8Bit(folder.isEmpty() ? qgetenv("HOME") + "/.config" : folder);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, path);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, path);
+}
+
+// Settings, "ini.dat" and the language in a private folder for one test; the settings
+// go back to the program's own folder after it.
 struct ScopedShellEnv {
     TempDir temp;
     fs::path dir = temp.path;
+    QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
+    QByteArray appData = qgetenv("LEDSUITE_APPDATA");
     ScopedShellEnv() {
         setenv("LEDSUITE_APPDATA", (dir / "app").c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+        UseConfigHome(QByteArray((dir / "config").c_str()));
         ResetAppDataFolderForTests();
         ResetUiLanguageForTests();
         ResetNavigationModeForTests();
         SetPreviewLock(false);
     }
     ~ScopedShellEnv() {
+        UseConfigHome(configHome);
+        if (appData.isEmpty()) unsetenv("LEDSUITE_APPDATA");
+        else setenv("LEDSUITE_APPDATA", appData.constData(), 1);
         ResetAppDataFolderForTests();
         ResetUiLanguageForTests();
         ApplyQtLanguage(UiLanguageIndex());  // Qt's texts in English again for the tests that follow

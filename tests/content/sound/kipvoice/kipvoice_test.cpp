@@ -59,25 +59,53 @@ int Peak(const std::vector<int16_t>& s) {
     for (int16_t v : s) peak = std::max(peak, std::abs(int(v)));
     return peak;
 }
-// The fundamental frequency (60..500 Hz) of the loudest 2048 samples, by autocorrelation.
+// The period (in samples, 44 to 367: 60..500 Hz) of the 1024 samples from `at`, by the
+// normalised difference of the signal with itself shifted (as YIN does): the first dip
+// below 0.15 of the running mean, else the deepest.
+size_t Period(const std::vector<int16_t>& s, size_t at) {
+    constexpr size_t kLength = 1024, kShortest = 22050 / 500, kLongest = 22050 / 60;
+    std::vector<double> normalised(kLongest + 2, 1.0);
+    double sum = 0;
+    for (size_t l = 1; l <= kLongest + 1; ++l) {
+        double d = 0;
+        for (size_t i = 0; i < kLength; ++i) {
+            const double diff = double(s[at + i]) - s[at + i + l];
+            d += diff * diff;
+        }
+        sum += d;
+        normalised[l] = sum > 0 ? d * double(l) / sum : 1.0;
+    }
+    size_t lag = kShortest;
+    for (size_t l = kShortest; l <= kLongest; ++l) {
+        if (normalised[l] < 0.15) {
+            while (l < kLongest && normalised[l + 1] < normalised[l]) ++l;  // the bottom of that dip
+            return l;
+        }
+        if (normalised[l] < normalised[lag]) lag = l;
+    }
+    return lag;
+}
+
+// The fundamental frequency of the voiced part: the median of the periods of the loud
+// stretches (a quarter of the loudest energy at least), every 256 samples. One stretch
+// alone may show a multiple of the period, which varies with the engine's pitch flutter
+// (it goes on from one text to the next).
 double Fundamental(const std::vector<int16_t>& s) {
-    constexpr size_t kWindow = 2048;
-    size_t loudest = 0;
-    double energy = -1;
-    for (size_t at = 0; at + kWindow < s.size(); at += kWindow / 4) {
+    constexpr size_t kStretch = 1024 + 22050 / 60 + 2;
+    std::vector<std::pair<size_t, double>> stretches;  // start, energy
+    double loudest = 0;
+    for (size_t at = 0; at + kStretch < s.size(); at += 256) {
         double e = 0;
-        for (size_t i = 0; i < kWindow; ++i) e += double(s[at + i]) * s[at + i];
-        if (e > energy) energy = e, loudest = at;
+        for (size_t i = 0; i < 1024; ++i) e += double(s[at + i]) * s[at + i];
+        stretches.emplace_back(at, e);
+        loudest = std::max(loudest, e);
     }
-    size_t lag = 1;
-    double best = -1;
-    for (size_t l = 22050 / 500; l <= 22050 / 60; ++l) {
-        double c = 0;
-        for (size_t i = 0; i + l < kWindow && loudest + i + l < s.size(); ++i)
-            c += double(s[loudest + i]) * s[loudest + i + l];
-        if (c > best) best = c, lag = l;
-    }
-    return 22050.0 / double(lag);
+    std::vector<size_t> periods;
+    for (const auto& [at, e] : stretches)
+        if (e >= loudest / 4) periods.push_back(Period(s, at));
+    if (periods.empty()) return 0;
+    std::nth_element(periods.begin(), periods.begin() + long(periods.size() / 2), periods.end());
+    return 22050.0 / double(periods[periods.size() / 2]);
 }
 bool Within(double a, double b, double tolerance) { return std::abs(a - b) <= tolerance * b; }
 
