@@ -22,7 +22,8 @@ root=$(pwd)
 whole_failed=()
 while IFS= read -r program; do
   log=$(mktemp)
-  if ! (cd "$(dirname "$program")" && LEDSUITE_SOURCE_DIR="$root" timeout 1800 "./$(basename "$program")" >"$log" 2>&1); then
+  if ! (cd "$(dirname "$program")" &&
+        LEDSUITE_SOURCE_DIR="$root" timeout 1800 "./$(basename "$program")" >"$log" 2>&1); then
     tail -n 40 "$log"
     whole_failed+=("$program")
   fi

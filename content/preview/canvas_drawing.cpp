@@ -402,7 +402,8 @@ void DrawCanvasImage(LayoutCanvas& canvas, int colorCode) {
         if (canvas.runState == kPreviewRunning) canvas.shownLeds = led;
         return;
     }
-    for (const PixelRect& r : drawn) ComposeDrawnLeds(canvas, r.Intersect({0, 0, led.width, led.height}), colorCode, view, shown);
+    const PixelRect screen{0, 0, led.width, led.height};
+    for (const PixelRect& r : drawn) ComposeDrawnLeds(canvas, r.Intersect(screen), colorCode, view, shown);
 }
 
 }  // namespace ledsuite

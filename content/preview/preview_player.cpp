@@ -264,7 +264,8 @@ void PreviewPlayer::DrawHeld(PlayedProgram& p) {
     MarkDrawn(canvas_.drawnLeds, {r.left, r.top, r.right, r.bottom});
     if (r.borderType == 0) return;
     canvas_.borderOffsets = p.borderOffsets;
-    MarkDrawn(canvas_.drawnLeds, DrawAreaBorder(r.borderFrames, r.borderType, canvas_, r.left, r.top, r.right, r.bottom));
+    MarkDrawn(canvas_.drawnLeds,
+              DrawAreaBorder(r.borderFrames, r.borderType, canvas_, r.left, r.top, r.right, r.bottom));
 }
 
 // ---- the canvas side ------------------------------------------------------------------

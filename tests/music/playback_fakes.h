@@ -65,7 +65,8 @@ private:
 // MoveOnEachLook, at the pace of whoever asks for its position, whatever the machine's load.
 class ClockMediaPlayer : public MediaPlayer, public Recorder<MediaLog> {
 public:
-    explicit ClockMediaPlayer(int64_t lengthMs, const ManualClock* clock = nullptr) : length_(lengthMs), clock_(clock) {}
+    explicit ClockMediaPlayer(int64_t lengthMs, const ManualClock* clock = nullptr)
+        : length_(lengthMs), clock_(clock) {}
     // Each look at the position while playing moves the song on by `ms` (and nothing else does).
     void MoveOnEachLook(int64_t ms) {
         std::lock_guard<std::mutex> lock(mutex_);

@@ -338,7 +338,8 @@ TEST(Playback, ALyricServerThatMovedIsFollowedOneThatLoopsGivesNone) {
         if (target.find("?dl?Id=3&") != std::string::npos) return {200, "[00:00.00]moved here\n"};
         return {404, ""};
     });
-    LoopbackHttpServer redirecting([&](const std::string& target) { return HttpAnswer{301, "", 0, -1, moved.url(target)}; });
+    LoopbackHttpServer redirecting(
+        [&](const std::string& target) { return HttpAnswer{301, "", 0, -1, moved.url(target)}; });
     LoopbackHttpServer looping([](const std::string& target) { return HttpAnswer{302, "", 0, -1, target}; });
     for (auto [server, lines] : {std::pair{&redirecting, std::vector<std::string>{"moved here"}}, {&looping, {}}}) {
         Rig rig(LyricCard(), 50);

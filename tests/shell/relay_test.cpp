@@ -84,7 +84,8 @@ TEST(Relay, SelectionCodesGoToPropertyAndTabHostThenTheViewWithTheTree) {
     EXPECT_EQ(r.Send(IMC_RELAYOUT_TEXT, 1), "property:27:1 editor:27:1");
     // A selection first has the frame commit a value still being typed; a relayout does not.
     EXPECT_EQ(r.Send(IMC_SCREEN_SELECTED, 100), "frame:commit property:48:100 editor:48:100 single:24:0 view:48:28672");
-    EXPECT_EQ(r.Send(IMC_PROGRAMS_SELECTED, 101), "frame:commit property:49:101 editor:49:101 single:24:0 view:49:28672");
+    EXPECT_EQ(r.Send(IMC_PROGRAMS_SELECTED, 101),
+              "frame:commit property:49:101 editor:49:101 single:24:0 view:49:28672");
     // A program: the text editor learns the screen's font chip (0x31) first.
     EXPECT_EQ(r.Send(IMC_PROGRAM_SELECTED, 102),
               "frame:commit single:20:0 editor:272:49 property:53:102 editor:53:102 single:24:0 view:53:28672");

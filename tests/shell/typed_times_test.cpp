@@ -303,7 +303,8 @@ TEST(TypedTimes, EveryEditorKeepsTimesAndDatesAsTheyAreWritten) {
     const std::vector<Form> dates = {{0, "2026-06-15", DateText(2026, 6, 15)}, {0, "2027/1/5", DateText(2027, 1, 5)},
                                      {0, "2026/6/15", DateText(2026, 6, 15)},  {0, "2026-6-5", DateText(2026, 6, 5)},
                                      {0, "20260615", DateText(2026, 6, 15)},   {1, "03", DateText(2026, 3, 15)},
-                                     {2, "9", DateText(2026, 3, 9)},           {0, "2028 11 30", DateText(2028, 11, 30)}};
+                                     {2, "9", DateText(2026, 3, 9)},
+                                     {0, "2028 11 30", DateText(2028, 11, 30)}};
     // The Fill All window: minutes and seconds, from 00:00 each time the dialog opens.
     const std::vector<Form> window = {{0, "05:30", TimeText(0, 5, 30)}, {0, "5:4", TimeText(0, 5, 4)},
                                       {0, "0712", TimeText(0, 7, 12)},  {1, "46", TimeText(0, 0, 46)}};

@@ -157,7 +157,8 @@ TEST_F(PreviewComposition, OnlyATextThatDrawsTheSameAlwaysGetsAPicture) {
     text.cells[0] = PictureCell(4, 4, {0xFF0000});
     ProgramLayout layout;
     ContentPicture picture;
-    for (const auto& [colorCode, made] : {std::pair(17, true), std::pair(13, false), std::pair(5, false), std::pair(17, true)}) {
+    for (const auto& [colorCode, made] :
+         {std::pair(17, true), std::pair(13, false), std::pair(5, false), std::pair(17, true)}) {
         LayoutProgramContent(rc, text, kEffectMoveLeft, 28, 14, colorCode, layout);
         EXPECT_EQ(MakeContentPicture(rc, text, layout, picture), made) << colorCode;
     }

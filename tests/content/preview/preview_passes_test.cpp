@@ -251,7 +251,8 @@ TEST_F(PreviewPasses, TheToolMakesTheFolderAndDrawsTheLayoutAndThePreview) {
         const DecodedImage png = DecodeImageFile(folder + "/" + name + ".png");
         ASSERT_EQ(png.frames.size(), 1u) << name;
         EXPECT_EQ(std::pair(png.width, png.height), std::pair(64 * 4, 16 * 4)) << name;
-        lit.push_back(int(std::count_if(png.frames[0].begin(), png.frames[0].end(), [](uint32_t c) { return c != 0; })));
+        const auto& px = png.frames[0];
+        lit.push_back(int(std::count_if(px.begin(), px.end(), [](uint32_t c) { return c != 0; })));
     }
     EXPECT_GT(lit[0], 0);
     EXPECT_NE(std::find(lit.begin() + 1, lit.end(), lit[0]), lit.end());  // the whole text shows in the preview
