@@ -23,7 +23,7 @@ struct DriveRecord {
     size_t placedEnd = 0;    // set by the pass: where what it placed behind the image ends (0: nothing placed)
     // Set by the pass: the prefix and suffix sounds that were chosen but could not be read
     // (their paths, each once); the sounds were built without them.
-    std::vector<std::string> unreadSounds;
+    std::vector<std::string> unreadSounds{};
 };
 
 // At most this many characters go to the speech engine at once.

@@ -565,7 +565,9 @@ TEST_F(CardViewGrid, FlashShowsTheNegativeOfWhatTheCardLightsOnEveryScreen) {
             const CardScreen screen{kScreenW, kScreenH, code};
             const CardView card = DrawCardView(image, 0, screen, kNow);
             EXPECT_EQ(card.problems, std::vector<std::string>{}) << name;
-            if (code == 5 || code == 7) EXPECT_GT(CountLit(card.picture), 0) << name;  // a one-colour screen lights any
+            if (code == 5 || code == 7) {
+                EXPECT_GT(CountLit(card.picture), 0) << name;  // a one-colour screen lights any
+            }
             EXPECT_EQ(Difference(card.picture, RenderLayoutPicture(tree, rc, 0, 1)), "") << name << " (layout)";
             rounds += ComparePasses(tree, image, screen, name);
             ++sets;

@@ -474,7 +474,9 @@ TEST(OneLanguage, OpenChooserAndItsMessageBoxSpeakTheInterfaceLanguage) {
         const QString ok = Normalized(Expected(translation, "QPlatformTheme", "OK"));
         EXPECT_EQ(Normalized(boxButton).toStdString(), ok.toStdString()) << "setting " << setting;
         // The translation is a Chinese one: it is not the English text.
-        if (translation) EXPECT_TRUE(HasCjk(shown.join(QString()))) << shown.join(" | ").toStdString();
+        if (translation) {
+            EXPECT_TRUE(HasCjk(shown.join(QString()))) << shown.join(" | ").toStdString();
+        }
     }
 }
 

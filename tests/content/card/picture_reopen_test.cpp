@@ -36,7 +36,9 @@ protected:
         p.content.header.fontSet = fontSet;
         if (s.fitted) FitFramesToHeight(CellObjectAs<PictureObject>(p.content.cells[0])->frames, s.fitted);
         const RawImage before = RenderLayoutPicture(tree, rc, 0, 1);
-        if (colour == 0xFFFFFF) EXPECT_GT(CountLit(before), 0) << name;  // white lights on every screen
+        if (colour == 0xFFFFFF) {
+            EXPECT_GT(CountLit(before), 0) << name;  // white lights on every screen
+        }
 
         ASSERT_EQ(SaveProgramFile(path, tree), 0) << name;
         ProgramTree opened;  // an empty page: the file's set becomes set 0

@@ -145,7 +145,9 @@ TEST_F(HeldPicture, TimeFieldsGoOnInAFinishedProgramAndBetweenTheStepsOfASlowMov
             if (now % 1000 == 0 && !stepped && (way.effect == kEffectStatic ? finished : moving)) {
                 ++turns;
                 EXPECT_NE(area, before) << way.name << " " << now;
-                if (finished) EXPECT_EQ(area, layout[now / 1000]) << way.name << " " << now;
+                if (finished) {
+                    EXPECT_EQ(area, layout[now / 1000]) << way.name << " " << now;
+                }
             }
             before = area, steps = p.steps;
         });
