@@ -38,6 +38,17 @@ protected:
         DrawCanvasImage(fresh, colorCode);
         return fresh.backImage;
     }
+
+    // Starts the preview of `tree` on `c` in a 130 x 70 window, on the clock `now`.
+    void StartPreview(LayoutCanvas& c, RecordingWindow& window, ProgramTree& tree, uint64_t& now) {
+        window.width = 130, window.height = 70;
+        InitCanvas(c, rc);
+        c.clock = [&now] { return now; };
+        AttachCanvas(c, &window);
+        c.tree = &tree;
+        c.selection = {1, 0, 0};
+        SetPreviewRunning(c, true);
+    }
 };
 
 TEST_F(PreviewComposition, TheBackImageKeptRoundByRoundIsTheOneComposedAfresh) {
@@ -53,15 +64,9 @@ TEST_F(PreviewComposition, TheBackImageKeptRoundByRoundIsTheOneComposedAfresh) {
         AddTextProgram(tree, 0, 0, 48, 24, u"IJ", kRed16, kEffectMoveDown, 1);
 
         RecordingWindow window;
-        window.width = 130, window.height = 70;
         LayoutCanvas c;
-        InitCanvas(c, rc);
         uint64_t now = 0;
-        c.clock = [&now] { return now; };
-        AttachCanvas(c, &window);
-        c.tree = &tree;
-        c.selection = {1, 0, 0};
-        SetPreviewRunning(c, true);
+        StartPreview(c, window, tree, now);
         // Each view change at a round: zoom, pans (one that keeps the screen's rectangle on
         // the back image), zooms that keep it, a resize to the same size.
         struct Change {
@@ -82,6 +87,25 @@ TEST_F(PreviewComposition, TheBackImageKeptRoundByRoundIsTheOneComposedAfresh) {
         }
         EXPECT_GE(c.player->programs().size(), 1u);
     }
+}
+
+TEST_F(PreviewComposition, ANewSetDarkensWhatTheSetBeforeItLitAndItDoesNotDraw) {
+    ProgramTree tree = TinyTree(48, 24, 17);
+    AddTextProgram(tree, 0, 0, 48, 8, u"AB", kWhite8Bold, kEffectStatic);
+    tree.AddProgramSet();
+    AddTextProgram(tree, 0, 8, 48, 24, u"CD", kRed16, kEffectStatic, 1);
+    RecordingWindow window;
+    LayoutCanvas c;
+    uint64_t now = 0;
+    StartPreview(c, window, tree, now);
+    bool secondSet = false;
+    for (int round = 0; round < 2000 && !secondSet; ++round) {
+        now += kPreviewRoundMs;
+        PreviewThreadProc(c);
+        ASSERT_EQ(Picture(c.backImage), Picture(Afresh(c, 17))) << "round " << round;
+        secondSet = c.player && c.player->setIndex() == 2;
+    }
+    EXPECT_TRUE(secondSet);
 }
 
 // The LED image after adding the text at the offsets onto `under`, drawn or taken from its picture.
