@@ -49,6 +49,15 @@ protected:
         c.selection = {1, 0, 0};
         SetPreviewRunning(c, true);
     }
+
+    // Plays one round; true when the back image kept is the one composed afresh.
+    bool NextRoundComposedAfresh(LayoutCanvas& c, uint64_t& now, int colorCode) {
+        now += kPreviewRoundMs;
+        PreviewThreadProc(c);
+        const auto kept = Picture(c.backImage), afresh = Picture(Afresh(c, colorCode));
+        EXPECT_EQ(kept, afresh) << "colour code " << colorCode;
+        return kept == afresh;
+    }
 };
 
 TEST_F(PreviewComposition, TheBackImageKeptRoundByRoundIsTheOneComposedAfresh) {
@@ -81,9 +90,7 @@ TEST_F(PreviewComposition, TheBackImageKeptRoundByRoundIsTheOneComposedAfresh) {
                 c.zoom = v.zoom, c.originX = v.originX, c.originY = v.originY;
                 if (v.resize) ResizeCanvas(c, window.width, window.height);
             }
-            now += kPreviewRoundMs;
-            PreviewThreadProc(c);
-            ASSERT_EQ(Picture(c.backImage), Picture(Afresh(c, colorCode))) << colorCode << " round " << round;
+            ASSERT_TRUE(NextRoundComposedAfresh(c, now, colorCode)) << "round " << round;
         }
         EXPECT_GE(c.player->programs().size(), 1u);
     }
@@ -100,9 +107,7 @@ TEST_F(PreviewComposition, ANewSetDarkensWhatTheSetBeforeItLitAndItDoesNotDraw) 
     StartPreview(c, window, tree, now);
     bool secondSet = false;
     for (int round = 0; round < 2000 && !secondSet; ++round) {
-        now += kPreviewRoundMs;
-        PreviewThreadProc(c);
-        ASSERT_EQ(Picture(c.backImage), Picture(Afresh(c, 17))) << "round " << round;
+        ASSERT_TRUE(NextRoundComposedAfresh(c, now, 17)) << "round " << round;
         secondSet = c.player && c.player->setIndex() == 2;
     }
     EXPECT_TRUE(secondSet);
